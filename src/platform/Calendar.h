@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/Date.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace nimbrel {
+
+struct DateComponents {
+    int year = 0;
+    int month = 0;   // 1...12
+    int day = 0;     // 1...31
+    int weekday = 0; // 1 = Sunday ... 7 = Saturday
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// Calendar arithmetic in one time zone (Gregorian).
+class Calendar {
+public:
+    explicit Calendar(QTimeZone zone = QTimeZone::systemTimeZone());
+    static Calendar current();
+
+    const QTimeZone& timeZone() const { return zone_; }
+
+    DateComponents components(Date date) const;
+    Date startOfDay(Date date) const;
+    Date addingDays(Date date, int days) const; // keeps the wall-clock time across DST
+    // Builds a date from local wall-clock parts; nullopt for impossible parts.
+    std::optional<Date> date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) const;
+    bool isSameDay(Date a, Date b) const;
+
+private:
+    QTimeZone zone_;
+};
+
+enum class DateStyle { None, Short, Medium, Long };
+
+// Locale-exact date and time formatting (ICU), like the platform's date formatter.
+class DateFormatter {
+public:
+    // localeName like "en_US", "de_DE"; empty means the current locale.
+    DateFormatter(DateStyle dateStyle, DateStyle timeStyle, QByteArray localeName = {},
+                  QTimeZone zone = QTimeZone::systemTimeZone());
+    QString string(Date date) const;
+    // A custom ICU pattern ("EEE d MMM") in the same locale and zone.
+    static QString formatPattern(Date date, const QString& pattern, const QByteArray& localeName = {},
+                                 const QTimeZone& zone = QTimeZone::systemTimeZone());
+
+private:
+    DateStyle dateStyle_;
+    DateStyle timeStyle_;
+    QByteArray localeName_;
+    QTimeZone zone_;
+};
+
+// The process's current locale name for formatting ("en_US" when unset). Tests set it.
+QByteArray currentLocaleName();
+void setCurrentLocaleName(const QByteArray& name);
+
+} // namespace nimbrel

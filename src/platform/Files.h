@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace nimbrel {
+
+// Where the program keeps its own data on this machine (real paths).
+struct Locations {
+    QString home;               // the user's home folder
+    QString applicationSupport; // Application Support; the program's folder is <this>/Nimbrel
+    QString documents;
+    QString preferences;        // where the defaults file lives
+    QString privateTemporary;   // mode 0700, owned by the user; never the shared /tmp itself
+
+    QString nimbrelSupportFolder() const { return applicationSupport + QStringLiteral("/Nimbrel"); }
+
+    // $XDG_DATA_HOME/Nimbrel, $XDG_CONFIG_HOME/Nimbrel, ... with the usual fallbacks.
+    static Locations forThisMachine();
+    // Everything under `root` (a fresh test folder).
+    static Locations underRoot(const QString& root);
+};
+
+// Creates (if needed) a folder of mode 0700 owned by the user and checks both.
+// Returns the path, or nullopt when it cannot be made safe.
+std::optional<QString> ensurePrivateFolder(const QString& path);
+
+struct FileEntry {
+    QString path;
+    QString name;
+    bool isDirectory = false;
+    bool isSymlink = false;
+    bool isHidden = false;
+};
+
+// The file system as the program sees it. Paths are the Mac's paths ("/Applications/Safari.app",
+// "~/Documents"); an implementation maps them to real files. On this machine the Mac's disk is
+// a folder of the simulated Mac (or a test's tree); the program's own data use `Locations`.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    virtual QString homeDirectory() const = 0;
+    // "~" and "~/x" become the home folder; anything else is returned unchanged.
+    QString expandTilde(const QString& path) const;
+
+    virtual bool exists(const QString& path) const = 0;
+    virtual bool isDirectory(const QString& path) const = 0;
+    virtual bool isSymlink(const QString& path) const = 0;
+    virtual std::optional<QByteArray> readFile(const QString& path) const = 0;
+    // Whole-file atomic write with a unique temporary name beside the target.
+    virtual bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr) = 0;
+    virtual bool createDirectory(const QString& path) = 0;
+    virtual bool removeFile(const QString& path) = 0;
+    // Immediate children, without following links; `skipHidden` leaves out names starting with ".".
+    virtual std::vector<FileEntry> list(const QString& directory, bool skipHidden = true) const = 0;
+    // The real path on this machine behind a Mac path (for the program's own use only).
+    virtual QString realPath(const QString& path) const = 0;
+};
+
+// Real files under a root folder: the Mac path "/a/b" is "<root>/a/b". An empty root is
+// this machine's own file system. The home folder is a Mac path too.
+class LocalFileSystem final : public FileSystem {
+public:
+    explicit LocalFileSystem(QString root = {}, QString home = {});
+
+    QString homeDirectory() const override { return home_; }
+    bool exists(const QString& path) const override;
+    bool isDirectory(const QString& path) const override;
+    bool isSymlink(const QString& path) const override;
+    std::optional<QByteArray> readFile(const QString& path) const override;
+    bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr) override;
+    bool createDirectory(const QString& path) override;
+    bool removeFile(const QString& path) override;
+    std::vector<FileEntry> list(const QString& directory, bool skipHidden = true) const override;
+    QString realPath(const QString& path) const override;
+
+private:
+    QString root_;
+    QString home_;
+};
+
+// Atomic whole-file write on a real path: a uniquely named temporary file in the same
+// folder, flushed, then renamed over the target. A crash before the rename keeps the old file.
+bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error = nullptr);
+// Moves an unreadable file aside under a new unique name in the same folder; returns the new path.
+std::optional<QString> moveAside(const QString& realPath, const QString& reason);
+
+} // namespace nimbrel

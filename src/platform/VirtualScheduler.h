@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/Scheduler.h"
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace nimbrel {
+
+// Virtual time for tests and the scenario runner: nothing runs until the test
+// advances the clock; due work runs in order of due time, then of scheduling.
+class VirtualScheduler final : public Scheduler, public Clock {
+public:
+    explicit VirtualScheduler(Date start = Date{0});
+    ~VirtualScheduler() override;
+
+    Date now() const override { return now_; }
+
+    WorkHandle after(double delaySeconds, std::function<void()> work) override;
+    WorkHandle every(double intervalSeconds, std::function<void()> work) override;
+    void postFromAnyThread(std::function<void()> work) override;
+    void runInBackground(std::function<void()> work, std::function<void()> then) override;
+
+    // Moves time forward by `seconds`, running everything that falls due on the way,
+    // including work scheduled by that work when it is due within the same span.
+    void advance(double seconds);
+    // Runs what is due now (delay 0 work) without moving time.
+    void runUntilIdle() { advance(0); }
+    // Sets the clock (forward only) running what falls due.
+    void advanceTo(Date date);
+
+    size_t pendingCount() const;
+    // Seconds until the next pending work, or nullopt when none.
+    std::optional<double> nextDueIn() const;
+
+private:
+    struct Entry;
+    void drainPosted();
+
+    Date now_;
+    uint64_t sequence_ = 0;
+    std::multimap<std::pair<double, uint64_t>, std::shared_ptr<Entry>> queue_;
+    mutable std::mutex postedMutex_;
+    std::deque<std::function<void()>> posted_;
+};
+
+} // namespace nimbrel
