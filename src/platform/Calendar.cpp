@@ -84,11 +84,16 @@ icu::Locale icuLocale(const QByteArray& name) {
 
 icu::DateFormat::EStyle icuStyle(DateStyle style) {
     switch (style) {
-    case DateStyle::None: return icu::DateFormat::kNone;
-    case DateStyle::Short: return icu::DateFormat::kShort;
-    case DateStyle::Medium: return icu::DateFormat::kMedium;
-    case DateStyle::Long: return icu::DateFormat::kLong;
-    case DateStyle::Full: return icu::DateFormat::kFull;
+    case DateStyle::None:
+        return icu::DateFormat::kNone;
+    case DateStyle::Short:
+        return icu::DateFormat::kShort;
+    case DateStyle::Medium:
+        return icu::DateFormat::kMedium;
+    case DateStyle::Long:
+        return icu::DateFormat::kLong;
+    case DateStyle::Full:
+        return icu::DateFormat::kFull;
     }
     return icu::DateFormat::kNone;
 }
