@@ -172,3 +172,22 @@ TEST(CurrentLocale, SetNameWinsOverTheEnvironment) {
     else
         qputenv("LC_ALL", saved);
 }
+
+TEST(Calendar, WallClockTimesInAGapMoveForward) {
+    const Calendar berlin(zone("Europe/Berlin"));
+    // 02:30 does not exist on 2026-03-29 in Berlin; the moment is that of 03:30 local time.
+    const auto inGap = berlin.date(2026, 3, 29, 2, 30);
+    ASSERT_TRUE(inGap);
+    EXPECT_EQ(berlin.components(*inGap).hour, 3);
+    EXPECT_EQ(berlin.components(*inGap).minute, 30);
+}
+
+TEST(Calendar, RepeatedWallClockTimesAreTheFirst) {
+    const Calendar berlin(zone("Europe/Berlin"));
+    // 02:30 happens twice on 2026-10-25 in Berlin: first at 00:30 UTC (summer time).
+    EXPECT_EQ(berlin.date(2026, 10, 25, 2, 30), Date::fromUnix(1792888200));
+    // Adding a day onto a skipped time moves forward too.
+    const Date saturday = *berlin.date(2026, 3, 28, 2, 30);
+    EXPECT_EQ(berlin.components(berlin.addingDays(saturday, 1)).hour, 3);
+    EXPECT_EQ(berlin.components(berlin.addingDays(saturday, 2)).hour, 2);
+}
