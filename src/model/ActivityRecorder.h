@@ -16,6 +16,9 @@ void recordNimbrelActivity(Platform& platform, NimbrelActivityType type, const Q
 // The same over the installed platform.
 void recordActivity(NimbrelActivityType type, const QString& title, const QString& message);
 
+// The user-info of "nimbrelRecordActivity": id (text), type (raw value), title, message, date.
+QVariantMap activityUserInfo(const NimbrelActivityEntry& entry);
+
 // The user notification of an activity, when "Nimbrel.settings.systemNotificationsEnabled" is true.
 void postActivitySystemNotification(Platform& platform, const QString& title, const QString& message);
 
