@@ -41,15 +41,31 @@ QString NimbrelCloudKitStatusProvider::containerIdentifier(Platform&) {
     return kFixedContainer;
 }
 
+namespace {
+// The entitlement as a list of texts; nullopt when absent or of any other kind.
+std::optional<QStringList> textListEntitlement(Platform& platform, const QString& key) {
+    if (!platform.codeSignature) return std::nullopt;
+    const QVariant value = platform.codeSignature->valueForEntitlement(key);
+    if (value.typeId() == QMetaType::QStringList) return value.toStringList();
+    if (value.typeId() != QMetaType::QVariantList) return std::nullopt;
+    QStringList out;
+    for (const QVariant& item : value.toList()) {
+        if (item.typeId() != QMetaType::QString) return std::nullopt;
+        out.append(item.toString());
+    }
+    return out;
+}
+} // namespace
+
 bool NimbrelCloudKitStatusProvider::hasContainerEntitlement(Platform& platform) {
-    if (!platform.codeSignature) return false;
-    return platform.codeSignature->entitlementValues(kContainersEntitlement).contains(containerIdentifier(platform));
+    const auto containers = textListEntitlement(platform, kContainersEntitlement);
+    return containers && containers->contains(containerIdentifier(platform));
 }
 
 bool NimbrelCloudKitStatusProvider::hasCloudKitEntitlements(Platform& platform) {
-    if (!platform.codeSignature) return false;
-    const QStringList services = platform.codeSignature->entitlementValues(kServicesEntitlement);
-    if (!services.contains(QStringLiteral("CloudKit")) && !services.contains(QStringLiteral("CloudKit-Anonymous")))
+    const auto services = textListEntitlement(platform, kServicesEntitlement);
+    if (!services) return false;
+    if (!services->contains(QStringLiteral("CloudKit")) && !services->contains(QStringLiteral("CloudKit-Anonymous")))
         return false;
     return hasContainerEntitlement(platform);
 }

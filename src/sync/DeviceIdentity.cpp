@@ -10,11 +10,10 @@ namespace nimbrel {
 
 std::optional<QString> NimbrelDeviceIdentityProvider::storedDeviceID(Platform& platform) {
     if (!platform.keychain) return std::nullopt;
-    int status = 0;
-    const auto data = platform.keychain->copyPasswordData(keychainService, keychainAccount, &status);
-    if (!data || status != Keychain::errSecSuccess) return std::nullopt;
+    QByteArray data;
+    if (platform.keychain->copyMatching(keychainService, keychainAccount, &data) != errSecSuccess) return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(*data);
+    const QString text = decoder.decode(data);
     if (decoder.hasError() || text.isEmpty()) return std::nullopt;
     return text;
 }
