@@ -9,6 +9,7 @@
 #include "platform/Keychain.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
+#include "platform/RecordingUserNotifications.h"
 #include "platform/SharedInstance.h"
 #include "platform/SystemInfo.h"
 #include "platform/UserDefaults.h"
@@ -22,15 +23,6 @@
 #include <vector>
 
 namespace nimbrel::testing {
-
-class RecordingUserNotifications final : public UserNotifications {
-public:
-    void add(const UserNotificationRequest& request, std::function<void(bool)> completion) override {
-        requests.push_back(request);
-        if (completion) completion(true);
-    }
-    std::vector<UserNotificationRequest> requests;
-};
 
 class FixedSystemInfo final : public SystemInfo {
 public:
@@ -51,7 +43,7 @@ struct StorePlatform {
     VirtualScheduler scheduler{kStart};
     NotificationCenter notifications;
     InMemoryUserDefaults defaults;
-    RecordingUserNotifications userNotifications;
+    RecordingUserNotifications userNotifications{scheduler, scheduler};
     ScriptedUpdateFramework updater{scheduler};
     FixedCodeSignature codeSignature;
     InMemoryKeychain keychain;

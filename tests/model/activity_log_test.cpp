@@ -67,7 +67,7 @@ TEST_F(ActivityLogTest, ActivityCopiedIsNeverRecordedButOtherCaseIs) {
     recordActivity(NimbrelActivityType::info, QStringLiteral("Activity Copied"), QStringLiteral("x"));
     env.scheduler.runUntilIdle();
     EXPECT_EQ(env.postedCount(kRecordActivityNotification), 0u);
-    EXPECT_TRUE(env.userNotifications.requests.empty());
+    EXPECT_TRUE(env.userNotifications.added().empty());
     EXPECT_TRUE(store.entries().empty());
 
     recordActivity(NimbrelActivityType::info, QStringLiteral("activity copied"), QStringLiteral("x"));
@@ -77,22 +77,22 @@ TEST_F(ActivityLogTest, ActivityCopiedIsNeverRecordedButOtherCaseIs) {
 
 TEST_F(ActivityLogTest, UserNotificationOnlyWhenSwitchedOn) {
     recordActivity(NimbrelActivityType::error, QStringLiteral("A"), QStringLiteral("b"));
-    EXPECT_TRUE(env.userNotifications.requests.empty()) << "absent setting reads as off";
+    EXPECT_TRUE(env.userNotifications.added().empty()) << "absent setting reads as off";
     env.defaults.setString(kSystemNotificationsEnabledKey, QStringLiteral("yes"));
     recordActivity(NimbrelActivityType::error, QStringLiteral("A"), QStringLiteral("b"));
-    EXPECT_TRUE(env.userNotifications.requests.empty()) << "a text is not a Boolean";
+    EXPECT_TRUE(env.userNotifications.added().empty()) << "a text is not a Boolean";
 
     env.defaults.setBool(kSystemNotificationsEnabledKey, true);
     recordActivity(NimbrelActivityType::error, QStringLiteral("A"), QStringLiteral("b"));
     recordActivity(NimbrelActivityType::error, QStringLiteral("A"), QStringLiteral("b"));
-    ASSERT_EQ(env.userNotifications.requests.size(), 2u) << "a dropped repeat is still notified";
-    const auto& first = env.userNotifications.requests[0];
+    ASSERT_EQ(env.userNotifications.added().size(), 2u) << "a dropped repeat is still notified";
+    const auto& first = env.userNotifications.added()[0];
     EXPECT_TRUE(first.identifier.startsWith(QStringLiteral("Nimbrel.Activity.")));
     EXPECT_TRUE(Uuid::parse(first.identifier.mid(17)).has_value()) << first.identifier.toStdString();
-    EXPECT_NE(first.identifier, env.userNotifications.requests[1].identifier);
-    EXPECT_EQ(first.content.title, QStringLiteral("A"));
-    EXPECT_EQ(first.content.body, QStringLiteral("b"));
-    EXPECT_TRUE(first.content.defaultSound);
+    EXPECT_NE(first.identifier, env.userNotifications.added()[1].identifier);
+    EXPECT_EQ(first.title, QStringLiteral("A"));
+    EXPECT_EQ(first.body, QStringLiteral("b"));
+    EXPECT_TRUE(first.sound);
 
     env.scheduler.runUntilIdle();
     EXPECT_EQ(NimbrelActivityStore::shared().entries().size(), 1u);
