@@ -131,7 +131,7 @@ QString plainSpaces(QString text) {
 }
 
 UDate toUDate(Date date) {
-    return date.unixSeconds() * 1000.0;
+    return static_cast<UDate>(toMSecs(date));
 }
 
 } // namespace

@@ -200,4 +200,6 @@ TEST(Calendar, OutOfRangeDatesGiveBoundedParts) {
     EXPECT_EQ(utc.components(Date{-1e300}).year, 1);
     EXPECT_EQ(utc.components(Date{std::numeric_limits<double>::quiet_NaN()}).year, 2001);
     EXPECT_EQ(utc.components(utc.startOfDay(Date{1e300})).hour, 0);
+    EXPECT_EQ(DateFormatter(DateStyle::Medium, DateStyle::None, "en_US", QTimeZone::utc()).string(Date{1e300}),
+              "Dec 31, 9999");
 }
