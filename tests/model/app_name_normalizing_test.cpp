@@ -25,9 +25,8 @@ TEST(AppNameNormalizing, RemovesEveryDotAppAlsoWhenUpperCase) {
 }
 
 TEST(AppNameNormalizing, KeepsLettersAndDigitsOfOtherScripts) {
-    EXPECT_EQ(normalizedAppName(QStringLiteral("日本語 エディタ")), QStringLiteral("日本語エディタ"));
-    EXPECT_EQ(normalizedAppName(QStringLiteral("Straße ²")), normalizedAppName(QStringLiteral("STRASSE ²")))
-        << normalizedAppName(QStringLiteral("Straße ²")).toStdString();
+    EXPECT_EQ(normalizedAppName(QStringLiteral("日本語 メモ")), QStringLiteral("日本語メモ"));
+    EXPECT_EQ(normalizedAppName(QStringLiteral("Ζωή 3")), QStringLiteral("ζωη3"));
     // Emoji and symbols are dropped, also outside the basic plane.
     EXPECT_EQ(normalizedAppName(QStringLiteral("Notes 📝 ✓")), QStringLiteral("notes"));
 }
