@@ -64,10 +64,10 @@ TEST(ScenarioRunner, ProgramPartsStartWithTheDefaultsFilesAndPlatformInPlace) {
 
 TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEvents) {
     QTemporaryDir dir;
-    ObserverToken wake;
-    std::vector<ProgramPart> parts{{QStringLiteral("watcher"), [&wake](Platform& p) {
+    ObserverToken wakeToken;
+    std::vector<ProgramPart> parts{{QStringLiteral("watcher"), [&wakeToken](Platform& p) {
         Platform* platform = &p;
-        wake = p.workspace->observeDidWake([platform] {
+        wakeToken = p.workspace->observeDidWake([platform] {
             logLine(QStringLiteral("NimbrelEngine"), QStringLiteral("wake from sleep"));
             platform->notifications->post(QStringLiteral("nimbrelRecordActivity"),
                                           {{QStringLiteral("type"), QStringLiteral("info")},
