@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -50,13 +51,13 @@ private:
 
 template <> struct std::hash<nimbrel::InstalledApp> {
     size_t operator()(const nimbrel::InstalledApp& app) const noexcept {
-        size_t h = std::hash<QString>{}(app.id);
+        size_t h = qHash(app.id);
         auto mix = [&h](size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
-        mix(std::hash<QString>{}(app.name));
-        mix(std::hash<QString>{}(app.bundleIdentifier.value_or(QString())));
+        mix(qHash(app.name));
+        mix(qHash(app.bundleIdentifier.value_or(QString())));
         mix(app.bundleIdentifier.has_value());
-        mix(std::hash<QString>{}(app.url));
-        mix(std::hash<QString>{}(app.icon.imagePath));
+        mix(qHash(app.url));
+        mix(qHash(app.icon.imagePath));
         mix(std::hash<double>{}(app.icon.width));
         mix(std::hash<double>{}(app.icon.height));
         return h;

@@ -103,7 +103,7 @@ QStringList InstalledAppScan::addWellKnownApps() const {
 
 QString InstalledAppScan::appDisplayName(const QString& bundlePath, bool bundleOpened) const {
     if (bundleOpened) {
-        for (const QString key : {QStringLiteral("CFBundleDisplayName"), QStringLiteral("CFBundleName")}) {
+        for (const QString& key : {QStringLiteral("CFBundleDisplayName"), QStringLiteral("CFBundleName")}) {
             const QString text = nonEmptyText(workspace_.infoPlistValue(bundlePath, key));
             if (!text.isEmpty()) return text;
         }
