@@ -40,9 +40,8 @@ template <typename T> std::optional<T> readOptional(const Reader& r, const QStri
 
 // {"caseName": {"_0": payload}}: exactly one member may be a case name; others are ignored.
 std::pair<QString, Reader> readCase(const Reader& r, const std::vector<QString>& caseNames) {
-    auto [name, value] = r.singleCase(caseNames);
-    const Reader inner = Reader::fromValue(value, r.dateForm(), r.memberPath(name));
-    return {name, inner.object(kPayloadKey)};
+    auto [name, payload] = r.singleCase(caseNames);
+    return {name, Reader::fromValue(payload, r.dateForm(), r.memberPath(name) + QLatin1Char('.') + kPayloadKey)};
 }
 
 const std::vector<QString>& actionCaseNames() {
