@@ -56,7 +56,7 @@ BlacklistStore& BlacklistStore::shared() { return *sharedPtr(); }
 void BlacklistStore::start() {
     loadKeys();
     if (auto cached = cachedInstalledApps())
-        installedApps.set(std::move(*cached));
+        installedApps_.set(std::move(*cached));
     else
         reloadInstalledApps();
     platform_.scheduler->post(weakly(shared_from_this(), [](BlacklistStore& store) { store.pullFromCloud(); }));
@@ -69,7 +69,7 @@ void BlacklistStore::loadKeys() {
     std::set<QString> keys;
     if (stored)
         for (const QString& key : *stored) keys.insert(key);
-    blacklistedAppKeys.set(std::move(keys));
+    blacklistedAppKeys_.set(std::move(keys));
 }
 
 QStringList BlacklistStore::sortedKeys(const std::set<QString>& keys) {
@@ -85,7 +85,7 @@ QStringList BlacklistStore::sortedKeys(const std::set<QString>& keys) {
 }
 
 void BlacklistStore::save() {
-    const std::set<QString>& keys = blacklistedAppKeys.get();
+    const std::set<QString>& keys = blacklistedAppKeys_.get();
     UserDefaults& defaults = *platform_.defaults;
     defaults.setStringArray(defaultsKey, sortedKeys(keys));
     defaults.setString(refreshTokenKey, QString::number(keys.size()));
@@ -98,7 +98,7 @@ void BlacklistStore::save() {
 void BlacklistStore::pushToCloud() {
     if (!links_.isSyncEnabled()) return;
     NimbrelCloudBlacklistPayload payload;
-    payload.blacklistedAppKeys = sortedKeys(blacklistedAppKeys.get());
+    payload.blacklistedAppKeys = sortedKeys(blacklistedAppKeys_.get());
     payload.updatedAt = platform_.clock->now();
     payload.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
     payload.schemaVersion = 1;
@@ -107,11 +107,11 @@ void BlacklistStore::pushToCloud() {
 }
 
 void BlacklistStore::removeKeys(const InstalledApp& app) {
-    std::set<QString> keys = blacklistedAppKeys.get();
+    std::set<QString> keys = blacklistedAppKeys_.get();
     keys.erase(app.id);
     keys.erase(app.url);
     if (app.bundleIdentifier) keys.erase(*app.bundleIdentifier);
-    blacklistedAppKeys.set(std::move(keys));
+    blacklistedAppKeys_.set(std::move(keys));
 }
 
 void BlacklistStore::pullFromCloud(std::function<void()> done) {
@@ -130,9 +130,9 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
 
 void BlacklistStore::applyCloudPayload(const NimbrelCloudBlacklistPayload& payload) {
     std::set<QString> pulled(payload.blacklistedAppKeys.begin(), payload.blacklistedAppKeys.end());
-    if (pulled == blacklistedAppKeys.get()) return;
+    if (pulled == blacklistedAppKeys_.get()) return;
     applyingCloudPayload_ = true;
-    blacklistedAppKeys.set(std::move(pulled));
+    blacklistedAppKeys_.set(std::move(pulled));
     save();
     applyingCloudPayload_ = false;
     recordNimbrelActivity(platform_, NimbrelActivityType::blacklist, QStringLiteral("Blacklist Synced From iCloud"),
@@ -140,8 +140,8 @@ void BlacklistStore::applyCloudPayload(const NimbrelCloudBlacklistPayload& paylo
 }
 
 void BlacklistStore::reloadInstalledApps() {
-    if (isLoadingApps.get()) return;
-    isLoadingApps.set(true);
+    if (isLoadingApps_.get()) return;
+    isLoadingApps_.set(true);
     // The scan holds the store until it has published its result.
     platform_.scheduler->post([self = shared_from_this()] { self->loadInstalledAppsTask(); });
 }
@@ -153,8 +153,8 @@ void BlacklistStore::loadInstalledAppsTask() {
                               QStringLiteral("Nimbrel could not find installed applications while loading the "
                                              "blacklist."));
     setCachedInstalledApps(apps);
-    installedApps.set(std::move(apps));
-    isLoadingApps.set(false);
+    installedApps_.set(std::move(apps));
+    isLoadingApps_.set(false);
 }
 
 void BlacklistStore::observeCloudKitAvailability() {

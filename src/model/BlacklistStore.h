@@ -36,10 +36,14 @@ public:
     static std::shared_ptr<BlacklistStore> sharedPtr();
     ~BlacklistStore();
 
-    Published<std::vector<InstalledApp>> installedApps;
-    Published<std::set<QString>> blacklistedAppKeys;
-    Published<bool> isLoadingApps{false};
+    // Published values the blacklist screen observes.
+    const Published<std::vector<InstalledApp>>& installedApps() const { return installedApps_; }
+    const Published<std::set<QString>>& blacklistedAppKeys() const { return blacklistedAppKeys_; }
+    const Published<bool>& isLoadingApps() const { return isLoadingApps_; }
     bool isApplyingCloudBlacklistPayload() const { return applyingCloudPayload_; }
+
+    // The screen's change of the set; it then saves and pushes.
+    void setBlacklistedAppKeys(std::set<QString> keys) { blacklistedAppKeys_.set(std::move(keys)); }
 
     void loadKeys();
     void save();
@@ -68,6 +72,9 @@ private:
 
     Platform& platform_;
     StoreSyncLinks links_;
+    Published<std::vector<InstalledApp>> installedApps_;
+    Published<std::set<QString>> blacklistedAppKeys_;
+    Published<bool> isLoadingApps_{false};
     bool applyingCloudPayload_ = false;
     WorkHandle cloudSyncTimer_;
     ObserverToken cloudKitObserver_;

@@ -1,6 +1,7 @@
 #include "model/StoreSyncLinks.h"
 
 #include "model/RuleSchedule.h"
+#include "model/SettingsStore.h"
 #include "platform/UserDefaults.h"
 #include "sync/CloudSyncManager.h"
 
@@ -12,7 +13,7 @@ bool isGlobalPauseActive(const UserDefaults& defaults) {
 
 StoreSyncLinks StoreSyncLinks::shared() {
     StoreSyncLinks links;
-    links.isSyncEnabled = [] { return true; };
+    links.isSyncEnabled = [] { return NimbrelSettingsStore::shared().syncEnabled().get(); };
     links.syncManager = []() -> NimbrelCloudSyncManager& { return NimbrelCloudSyncManager::shared(); };
     return links;
 }

@@ -28,12 +28,12 @@ protected:
 
 TEST_F(BlacklistStoreTest, SavesKeysSortedByScalarValueWithACountToken) {
     auto store = makeStore();
-    store->blacklistedAppKeys.set({QStringLiteral("com.b"), QStringLiteral("/Applications/A"), QStringLiteral("com.a")});
+    store->setBlacklistedAppKeys({QStringLiteral("com.b"), QStringLiteral("/Applications/A"), QStringLiteral("com.a")});
     store->save();
     EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("/Applications/A"), QStringLiteral("com.a"), QStringLiteral("com.b")}));
     EXPECT_EQ(defaults.stringValue(BlacklistStore::refreshTokenKey), QStringLiteral("3"));
 
-    store->blacklistedAppKeys.set({});
+    store->setBlacklistedAppKeys({});
     store->save();
     EXPECT_EQ(storedKeys(), QStringList{});
     EXPECT_EQ(defaults.stringValue(BlacklistStore::refreshTokenKey), QStringLiteral("0"));
@@ -53,7 +53,7 @@ TEST_F(BlacklistStoreTest, SortsByCodePointsOfTheComposedForm) {
 TEST_F(BlacklistStoreTest, WarnsWhenDefaultsDoNotConfirmTheSave) {
     auto store = makeStore();
     defaults.setFailSynchronize(true);
-    store->blacklistedAppKeys.set({QStringLiteral("com.x")});
+    store->setBlacklistedAppKeys({QStringLiteral("com.x")});
     store->save();
     ASSERT_EQ(activities.size(), 1u);
     EXPECT_EQ(activities[0].type, QStringLiteral("error"));
@@ -65,21 +65,21 @@ TEST_F(BlacklistStoreTest, WarnsWhenDefaultsDoNotConfirmTheSave) {
 
 TEST_F(BlacklistStoreTest, LoadsStoredKeysAndTreatsMalformedValuesAsEmpty) {
     defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("com.one"), QStringLiteral("com.two")});
-    EXPECT_EQ(makeStore()->blacklistedAppKeys.get(), (std::set<QString>{QStringLiteral("com.one"), QStringLiteral("com.two")}));
+    EXPECT_EQ(makeStore()->blacklistedAppKeys().get(), (std::set<QString>{QStringLiteral("com.one"), QStringLiteral("com.two")}));
 
     defaults.set(BlacklistStore::defaultsKey, QVariantList{QStringLiteral("com.one"), qint64(3)});
-    EXPECT_TRUE(makeStore()->blacklistedAppKeys.get().empty());
+    EXPECT_TRUE(makeStore()->blacklistedAppKeys().get().empty());
     defaults.setString(BlacklistStore::defaultsKey, QStringLiteral("com.one"));
-    EXPECT_TRUE(makeStore()->blacklistedAppKeys.get().empty());
+    EXPECT_TRUE(makeStore()->blacklistedAppKeys().get().empty());
 }
 
 TEST_F(BlacklistStoreTest, RemoveKeysTakesBothFormsOfTheAppKeyOnly) {
     auto store = makeStore();
-    store->blacklistedAppKeys.set({QStringLiteral("com.x"), QStringLiteral("/Applications/X.app"), QStringLiteral("com.y")});
+    store->setBlacklistedAppKeys({QStringLiteral("com.x"), QStringLiteral("/Applications/X.app"), QStringLiteral("com.y")});
     InstalledApp app{QStringLiteral("com.x"), QStringLiteral("X"), QStringLiteral("com.x"),
                      QStringLiteral("/Applications/X.app"), {}};
     store->removeKeys(app);
-    EXPECT_EQ(store->blacklistedAppKeys.get(), std::set<QString>{QStringLiteral("com.y")});
+    EXPECT_EQ(store->blacklistedAppKeys().get(), std::set<QString>{QStringLiteral("com.y")});
     EXPECT_EQ(storedKeys(), QStringList{QStringLiteral("<none>")}); // the caller saves
 }
 
@@ -88,7 +88,7 @@ TEST_F(BlacklistStoreTest, PullReplacesADifferentSetWhateverItsDateAndPushesNoth
     backend->blacklist = payload({QStringLiteral("com.remote"), QStringLiteral("com.local")}, Date{1});
     auto store = makeStore(); // creation pulls
     EXPECT_EQ(backend->blacklistFetches, 1);
-    EXPECT_EQ(store->blacklistedAppKeys.get(), (std::set<QString>{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
+    EXPECT_EQ(store->blacklistedAppKeys().get(), (std::set<QString>{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
     EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
     ASSERT_NE(last(QStringLiteral("Blacklist Synced From iCloud")), nullptr);
     EXPECT_EQ(last(QStringLiteral("Blacklist Synced From iCloud"))->type, QStringLiteral("blacklist"));
@@ -142,7 +142,7 @@ TEST_F(BlacklistStoreTest, PullsOnCloudKitAvailabilityAndEveryMinuteButNotWhileO
 TEST_F(BlacklistStoreTest, PushSendsTheSortedSetWithThisMacsIdOnlyWhileSyncIsOn) {
     setDeviceID(QStringLiteral("MAC-1"));
     auto store = makeStore();
-    store->blacklistedAppKeys.set({QStringLiteral("com.z"), QStringLiteral("com.a")});
+    store->setBlacklistedAppKeys({QStringLiteral("com.z"), QStringLiteral("com.a")});
     syncEnabled = false;
     store->pushToCloud();
     scheduler.runUntilIdle();
@@ -172,32 +172,32 @@ TEST_F(BlacklistStoreTest, ScansOnceAndLaterStoresTakeTheCachedResult) {
     tree.makeApp(QStringLiteral("/Applications/Beta.app"), QStringLiteral("com.beta"));
     tree.makeApp(QStringLiteral("/Applications/Alpha.app"), QStringLiteral("com.alpha"));
     auto store = BlacklistStore::create(platform, links());
-    EXPECT_TRUE(store->isLoadingApps.get());
-    EXPECT_TRUE(store->installedApps.get().empty());
+    EXPECT_TRUE(store->isLoadingApps().get());
+    EXPECT_TRUE(store->installedApps().get().empty());
     store->reloadInstalledApps(); // already loading: nothing more
     scheduler.runUntilIdle();
-    EXPECT_FALSE(store->isLoadingApps.get());
-    ASSERT_EQ(store->installedApps.get().size(), 2u);
-    EXPECT_EQ(store->installedApps.get()[0].name, QStringLiteral("Alpha"));
+    EXPECT_FALSE(store->isLoadingApps().get());
+    ASSERT_EQ(store->installedApps().get().size(), 2u);
+    EXPECT_EQ(store->installedApps().get()[0].name, QStringLiteral("Alpha"));
     EXPECT_EQ(workspace.iconRequests, 2);
 
     tree.makeApp(QStringLiteral("/Applications/Gamma.app"), QStringLiteral("com.gamma"));
     auto second = BlacklistStore::create(platform, links());
-    EXPECT_FALSE(second->isLoadingApps.get());
-    EXPECT_EQ(second->installedApps.get().size(), 2u);
+    EXPECT_FALSE(second->isLoadingApps().get());
+    EXPECT_EQ(second->installedApps().get().size(), 2u);
     scheduler.runUntilIdle();
     EXPECT_EQ(workspace.iconRequests, 2);
 
     second->reloadInstalledApps();
     scheduler.runUntilIdle();
-    EXPECT_EQ(second->installedApps.get().size(), 3u);
+    EXPECT_EQ(second->installedApps().get().size(), 3u);
     EXPECT_EQ(BlacklistStore::cachedInstalledApps()->size(), 3u);
 }
 
 TEST_F(BlacklistStoreTest, AScanThatFindsNothingIsReportedAndCached) {
     auto store = BlacklistStore::create(platform, links());
     scheduler.runUntilIdle();
-    EXPECT_FALSE(store->isLoadingApps.get());
+    EXPECT_FALSE(store->isLoadingApps().get());
     ASSERT_NE(last(QStringLiteral("App Scan Found Nothing")), nullptr);
     EXPECT_EQ(last(QStringLiteral("App Scan Found Nothing"))->type, QStringLiteral("error"));
     EXPECT_EQ(last(QStringLiteral("App Scan Found Nothing"))->message,
