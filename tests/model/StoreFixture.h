@@ -124,6 +124,15 @@ protected:
         for (const auto& a : activities) n += a.title == title;
         return n;
     }
+    // The last message or type recorded under `title`, or "<not recorded>".
+    QString messageOf(const QString& title) const {
+        const RecordedActivity* a = last(title);
+        return a ? a->message : QStringLiteral("<not recorded>");
+    }
+    QString typeOf(const QString& title) const {
+        const RecordedActivity* a = last(title);
+        return a ? a->type : QStringLiteral("<not recorded>");
+    }
     const RecordedActivity* last(const QString& title) const {
         for (auto it = activities.rbegin(); it != activities.rend(); ++it)
             if (it->title == title) return &*it;

@@ -91,8 +91,8 @@ TEST_F(BlacklistStoreTest, PullReplacesADifferentSetWhateverItsDateAndPushesNoth
     EXPECT_EQ(store->blacklistedAppKeys().get(), (std::set<QString>{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
     EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
     ASSERT_NE(last(QStringLiteral("Blacklist Synced From iCloud")), nullptr);
-    EXPECT_EQ(last(QStringLiteral("Blacklist Synced From iCloud"))->type, QStringLiteral("blacklist"));
-    EXPECT_EQ(last(QStringLiteral("Blacklist Synced From iCloud"))->message,
+    EXPECT_EQ(typeOf(QStringLiteral("Blacklist Synced From iCloud")), QStringLiteral("blacklist"));
+    EXPECT_EQ(messageOf(QStringLiteral("Blacklist Synced From iCloud")),
               QStringLiteral("Blacklisted apps were updated from another device."));
     EXPECT_FALSE(store->isApplyingCloudBlacklistPayload());
     scheduler.advance(1);
@@ -199,8 +199,8 @@ TEST_F(BlacklistStoreTest, AScanThatFindsNothingIsReportedAndCached) {
     scheduler.runUntilIdle();
     EXPECT_FALSE(store->isLoadingApps().get());
     ASSERT_NE(last(QStringLiteral("App Scan Found Nothing")), nullptr);
-    EXPECT_EQ(last(QStringLiteral("App Scan Found Nothing"))->type, QStringLiteral("error"));
-    EXPECT_EQ(last(QStringLiteral("App Scan Found Nothing"))->message,
+    EXPECT_EQ(typeOf(QStringLiteral("App Scan Found Nothing")), QStringLiteral("error"));
+    EXPECT_EQ(messageOf(QStringLiteral("App Scan Found Nothing")),
               QStringLiteral("Nimbrel could not find installed applications while loading the blacklist."));
     ASSERT_TRUE(BlacklistStore::cachedInstalledApps());
     EXPECT_TRUE(BlacklistStore::cachedInstalledApps()->empty());

@@ -32,7 +32,7 @@ TEST_F(RulesStoreEditingTest, AddStoresDatesAsSecondsSince2001AndPushesThePayloa
     EXPECT_EQ(stored[0].toObject().value(QStringLiteral("createdAt")).toDouble(), 1000.5);
     EXPECT_EQ(stored[0].toObject().value(QStringLiteral("id")).toString(), r.id.toString());
     ASSERT_NE(last(QStringLiteral("Rule Created")), nullptr);
-    EXPECT_EQ(last(QStringLiteral("Rule Created"))->message, QStringLiteral("Open mail was added."));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Created")), QStringLiteral("Open mail was added."));
 
     scheduler.runUntilIdle();
     ASSERT_EQ(backend->savedRecords.size(), 1u);
@@ -65,15 +65,15 @@ TEST_F(RulesStoreEditingTest, UpdateReplacesInPlaceWithANewStampOrReportsAMissin
     EXPECT_EQ(names(store->rules().get()), (QStringList{QStringLiteral("A2"), QStringLiteral("B")}));
     EXPECT_EQ(store->rules().get()[0].updatedAt, scheduler.now());
     EXPECT_EQ(names(storedRules()), (QStringList{QStringLiteral("A2"), QStringLiteral("B")}));
-    EXPECT_EQ(last(QStringLiteral("Rule Updated"))->message, QStringLiteral("A2 was updated."));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Updated")), QStringLiteral("A2 was updated."));
     scheduler.runUntilIdle();
     ASSERT_EQ(backend->savedRecords.size(), 1u);
     EXPECT_EQ(backend->savedRecords[0].updatedAt, scheduler.now());
 
     const auto before = defaults.dataValue(NimbrelRulesStore::defaultsKey);
     store->updateRule(rule(QStringLiteral("Ghost"), QStringLiteral("X")));
-    EXPECT_EQ(last(QStringLiteral("Rule Update Failed"))->message, QStringLiteral("Nimbrel could not find the rule to update."));
-    EXPECT_EQ(last(QStringLiteral("Rule Update Failed"))->type, QStringLiteral("error"));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Update Failed")), QStringLiteral("Nimbrel could not find the rule to update."));
+    EXPECT_EQ(typeOf(QStringLiteral("Rule Update Failed")), QStringLiteral("error"));
     EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey), before);
     scheduler.runUntilIdle();
     EXPECT_EQ(backend->savedRecords.size(), 1u);
@@ -88,7 +88,7 @@ TEST_F(RulesStoreEditingTest, DeletingARuleThatIsGoneStillSavesSendsATombstoneAn
     scheduler.advance(3);
     store->deleteRule(gone);
     EXPECT_EQ(names(storedRules()), QStringList{QStringLiteral("Kept")});
-    EXPECT_EQ(last(QStringLiteral("Rule Deleted"))->message, QStringLiteral("Gone was deleted."));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Deleted")), QStringLiteral("Gone was deleted."));
     scheduler.runUntilIdle();
     ASSERT_EQ(backend->savedTombstones.size(), 1u);
     EXPECT_EQ(backend->savedTombstones[0].objectID, gone.id.toString());
@@ -107,18 +107,18 @@ TEST_F(RulesStoreEditingTest, PausingEnablesTheRuleAndResumingClearsThePause) {
     const NimbrelRule& paused = store->rules().get()[0];
     EXPECT_TRUE(paused.isEnabled);
     EXPECT_EQ(paused.pausedUntil, end);
-    const QString message = last(QStringLiteral("Rule Paused"))->message;
+    const QString message = messageOf(QStringLiteral("Rule Paused"));
     EXPECT_TRUE(message.startsWith(QStringLiteral("Focus was paused until "))) << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("2026"))) << message.toStdString();
     EXPECT_TRUE(message.endsWith(QLatin1Char('.')));
 
     store->pauseRule(r.id, std::nullopt);
     EXPECT_EQ(store->rules().get()[0].pausedUntil, std::nullopt);
-    EXPECT_EQ(last(QStringLiteral("Rule Resumed"))->message, QStringLiteral("Focus is active again."));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Resumed")), QStringLiteral("Focus is active again."));
     EXPECT_EQ(storedRules()[0].pausedUntil, std::nullopt);
 
     store->pauseRule(Uuid::random(), end);
-    EXPECT_EQ(last(QStringLiteral("Rule Pause Failed"))->message, QStringLiteral("Nimbrel could not find the rule to pause."));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Pause Failed")), QStringLiteral("Nimbrel could not find the rule to pause."));
     scheduler.runUntilIdle();
     EXPECT_EQ(backend->savedRecords.size(), 3u); // add, pause, resume
 }
@@ -133,7 +133,7 @@ TEST_F(RulesStoreEditingTest, ADateThatCannotBeWrittenLeavesTheStoredRulesAlone)
     EXPECT_EQ(store->rules().get().size(), 2u); // the list in memory keeps the change
     EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey), before);
     ASSERT_NE(last(QStringLiteral("Rules Save Failed")), nullptr);
-    EXPECT_EQ(last(QStringLiteral("Rules Save Failed"))->type, QStringLiteral("error"));
+    EXPECT_EQ(typeOf(QStringLiteral("Rules Save Failed")), QStringLiteral("error"));
     scheduler.runUntilIdle();
     EXPECT_NE(last(QStringLiteral("Rule Sync Encoding Failed")), nullptr);
     EXPECT_EQ(backend->savedRecords.size(), 1u); // only the first rule went out
@@ -147,7 +147,7 @@ TEST_F(RulesStoreEditingTest, UnreadableStoredRulesAreReportedOnceAndKeptAsideBe
     EXPECT_TRUE(store->rules().get().empty());
     for (int i = 0; i < 5; ++i) store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1);
     EXPECT_EQ(count(QStringLiteral("Rules Load Failed")), 1);
-    EXPECT_EQ(last(QStringLiteral("Rules Load Failed"))->type, QStringLiteral("error"));
+    EXPECT_EQ(typeOf(QStringLiteral("Rules Load Failed")), QStringLiteral("error"));
     EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey), bad); // untouched until a save
 
     scheduler.advance(10);
