@@ -5,7 +5,7 @@
 
 #include "platform/Files.h"
 #include "platform/PropertyList.h"
-#include "platform/Workspace.h"
+#include "../support/StubWorkspace.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +50,7 @@ public:
     LocalFileSystem files;
 };
 
-class TreeWorkspace final : public Workspace {
+class TreeWorkspace final : public StubWorkspace {
 public:
     explicit TreeWorkspace(const FileSystem& files) : files_(files) {}
 
@@ -71,24 +71,6 @@ public:
         const QString icon = path + QStringLiteral("/Contents/Resources/AppIcon.png");
         return files_.exists(icon) ? files_.realPath(icon) : QString();
     }
-
-    // Nothing else of the workspace is used by the scan.
-    std::vector<RunningApplication> runningApplications() const override { return {}; }
-    std::optional<RunningApplication> frontmostApplication() const override { return std::nullopt; }
-    std::optional<RunningApplication> runningApplication(int) const override { return std::nullopt; }
-    bool activate(int, ActivationOptions) override { return false; }
-    bool hide(int) override { return false; }
-    bool unhide(int) override { return false; }
-    bool terminate(int) override { return false; }
-    void openApplication(const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    bool open(const QString&) override { return false; }
-    void openURLs(const QStringList&, const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    std::optional<QString> desktopImageURL(int) const override { return std::nullopt; }
-    bool setDesktopImageURL(const QString&, int, WorkspaceError*) override { return false; }
-    ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidActivate(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidWake(std::function<void()>) override { return {}; }
 
 private:
     const FileSystem& files_;
