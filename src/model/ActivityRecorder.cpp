@@ -28,7 +28,7 @@ void recordNimbrelActivity(Platform& platform, NimbrelActivityType type, const Q
                                      platform.clock ? platform.clock->now() : Date{}};
     // The store takes the entry after the caller's current work, never during the call.
     if (platform.scheduler)
-        platform.scheduler->post([entry] { NimbrelActivityStore::shared().add(entry); });
+        platform.scheduler->post([&platform, entry] { NimbrelActivityStore::shared(platform).add(entry); });
     if (platform.notifications) platform.notifications->post(kRecordActivityNotification, activityUserInfo(entry));
     postActivitySystemNotification(platform, title, message);
 }
@@ -40,10 +40,12 @@ void recordActivity(NimbrelActivityType type, const QString& title, const QStrin
 void postActivitySystemNotification(Platform& platform, const QString& title, const QString& message) {
     if (!platform.defaults || !platform.userNotifications) return;
     if (!platform.defaults->boolValue(kSystemNotificationsEnabledKey).value_or(false)) return;
-    UserNotificationRequest request;
+    NotificationRequest request;
     request.identifier = QStringLiteral("Nimbrel.Activity.") + Uuid::random().toString();
-    request.content = UserNotificationContent{title, message, true};
-    platform.userNotifications->add(request);
+    request.title = title;
+    request.body = message;
+    request.sound = true;
+    platform.userNotifications->add(request); // a refusal is not reported
 }
 
 } // namespace nimbrel
