@@ -12,7 +12,7 @@ namespace {
 
 const QString kPayloadKey = QStringLiteral("_0");
 
-template <typename E> QJsonArray enumSetArray(const std::set<E>& values) {
+template <typename E> QJsonArray enumSetArray(const EnumSet<E>& values) {
     QJsonArray out;
     for (E v : values) out.append(json::enumName(v));
     return out;
@@ -28,9 +28,10 @@ template <typename T> std::vector<T> readList(const Reader& r, const QString& ke
     return r.list<T>(key, [](const Reader& element) { return fromJson<T>(element); });
 }
 
-template <typename E> std::set<E> readEnumSet(const Reader& r, const QString& key) {
+// Any order; repeats collapse.
+template <typename E> EnumSet<E> readEnumSet(const Reader& r, const QString& key) {
     const std::vector<E> values = r.enumList<E>(key);
-    return std::set<E>(values.begin(), values.end());
+    return EnumSet<E>(values.begin(), values.end());
 }
 
 template <typename T> std::optional<T> readOptional(const Reader& r, const QString& key) {
@@ -40,8 +41,9 @@ template <typename T> std::optional<T> readOptional(const Reader& r, const QStri
 
 // {"caseName": {"_0": payload}}: exactly one member may be a case name; others are ignored.
 std::pair<QString, Reader> readCase(const Reader& r, const std::vector<QString>& caseNames) {
-    auto [name, payload] = r.singleCase(caseNames);
-    return {name, Reader::fromValue(payload, r.dateForm(), r.memberPath(name) + QLatin1Char('.') + kPayloadKey)};
+    QString name = r.singleCase(caseNames).first;
+    Reader payload = r.object(name).object(kPayloadKey);
+    return {std::move(name), std::move(payload)};
 }
 
 const std::vector<QString>& actionCaseNames() {
