@@ -4,7 +4,7 @@
 // the installed-application questions from it (Info.plist values, icons, identifiers).
 
 #include "platform/Files.h"
-#include "platform/PropertyList.h"
+#include "platform/simulated/SimPlist.h"
 #include "../support/StubWorkspace.h"
 
 #include <QDir>
@@ -27,7 +27,7 @@ public:
     // `withPlist` is false) and an icon file.
     void makeBundle(const QString& macPath, const QVariantMap& info = {}, bool withPlist = true) const {
         makeFolder(macPath + QStringLiteral("/Contents/Resources"));
-        if (withPlist) writeFile(macPath + QStringLiteral("/Contents/Info.plist"), serializePropertyList(info));
+        if (withPlist) writeFile(macPath + QStringLiteral("/Contents/Info.plist"), sim::writePlist(info));
         writeFile(macPath + QStringLiteral("/Contents/Resources/AppIcon.png"), QByteArray("png"));
     }
     void makeApp(const QString& macPath, const QString& bundleId, const QString& displayName = {}) const {
@@ -63,8 +63,9 @@ public:
         return it->second;
     }
     QVariant infoPlistValue(const QString& bundlePath, const QString& key) const override {
-        auto info = readInfoPlist(files_, bundlePath);
-        return info ? info->value(key) : QVariant();
+        const auto bytes = files_.readFile(bundlePath + QStringLiteral("/Contents/Info.plist"));
+        const auto info = bytes ? sim::readPlist(*bytes) : std::nullopt;
+        return info ? info->toMap().value(key) : QVariant();
     }
     QString iconPath(const QString& path) const override {
         ++iconRequests;
