@@ -5,12 +5,8 @@
 
 #include "model/ActivityRecorder.h"
 #include "model/AppTree.h"
+#include "model/StorePlatform.h"
 #include "model/StoreSyncLinks.h"
-#include "platform/Keychain.h"
-#include "platform/Platform.h"
-#include "platform/SharedInstance.h"
-#include "platform/UserDefaults.h"
-#include "platform/VirtualScheduler.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
 #include "support/QtPrinters.h"
@@ -32,21 +28,14 @@ struct RecordedActivity {
 class StoreFixture : public ::testing::Test {
 protected:
     StoreFixture() {
-        platform.scheduler = &scheduler;
-        platform.clock = &scheduler;
-        platform.notifications = &notifications;
-        platform.defaults = &defaults;
         platform.files = &tree.files;
-        platform.locations = Locations::underRoot(tree.dir.path() + QStringLiteral("/program"));
         platform.workspace = &workspace;
-        platform.keychain = &keychain;
         activityToken = notifications.addObserver(kRecordActivityNotification, [this](const Notification& n) {
             activities.push_back({n.userInfo.value(QStringLiteral("type")).toString(),
                                   n.userInfo.value(QStringLiteral("title")).toString(),
                                   n.userInfo.value(QStringLiteral("message")).toString()});
         });
     }
-    ~StoreFixture() override { resetSharedInstances(); }
 
     StoreSyncLinks links() {
         StoreSyncLinks l;
@@ -86,14 +75,14 @@ protected:
         return nullptr;
     }
 
-    VirtualScheduler scheduler{Date{800000000}};
-    NotificationCenter notifications;
-    InMemoryUserDefaults defaults;
+    StorePlatform env; // installed as the current platform; resets the shared instances at the end
+    VirtualScheduler& scheduler = env.scheduler;
+    NotificationCenter& notifications = env.notifications;
+    InMemoryUserDefaults& defaults = env.defaults;
+    InMemoryKeychain& keychain = env.keychain;
+    Platform& platform = env.platform;
     AppTree tree;
     TreeWorkspace workspace{tree.files};
-    InMemoryKeychain keychain;
-    Platform platform;
-    ScopedPlatform scoped{platform};
     std::shared_ptr<FakeCloudSyncBackend> backend = std::make_shared<FakeCloudSyncBackend>(scheduler);
     NimbrelCloudSyncManager syncManager{platform, backend};
     bool syncEnabled = true;
