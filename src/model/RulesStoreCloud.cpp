@@ -103,6 +103,8 @@ void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRec
             continue;
         }
         NimbrelRule& pulled = *decoded.value;
+        // A record filed under another id must not bring back a rule deleted in this pull.
+        if (deleted.count(pulled.id.toString())) continue;
         auto it = std::find_if(merged.begin(), merged.end(), [&](const NimbrelRule& r) { return r.id == pulled.id; });
         if (it == merged.end())
             merged.push_back(std::move(pulled));

@@ -32,6 +32,16 @@ TEST_F(RulesStoreCloudTest, TombstonesRemoveLocalRulesAndOutweighRecordsOfTheSam
     EXPECT_FALSE(store->isApplyingCloudRulesPayload());
 }
 
+TEST_F(RulesStoreCloudTest, ARecordFiledUnderAnotherIdCannotReviveADeletedRule) {
+    auto rules = threeRules();
+    storeRules(rules);
+    auto store = makeStore();
+    NimbrelCloudPayloadRecord misfiled = payloadRecord(rules[0]);
+    misfiled.objectID = Uuid::random().toString();
+    store->applyCloudRules({misfiled}, {tombstone(rules[0].id)});
+    EXPECT_EQ(names(store->rules().get()), (QStringList{QStringLiteral("three"), QStringLiteral("two")}));
+}
+
 TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
     auto rules = threeRules();
     storeRules(rules);
