@@ -64,6 +64,16 @@ const std::vector<QString>& layoutTargetCaseNames() {
 
 // Writing --------------------------------------------------------------------------------
 
+QJsonObject toJson(const NimbrelDisplayTarget& v, DateForm form);
+
+namespace {
+// The opening actions end with the same optional member.
+QJsonObject withDisplayTarget(Writer& w, const std::optional<NimbrelDisplayTarget>& target) {
+    if (target) w.set(QStringLiteral("displayTarget"), toJson(*target, w.dateForm()));
+    return w.object();
+}
+} // namespace
+
 QJsonObject toJson(const NimbrelRuleAppTarget& v, DateForm form) {
     return Writer(form)
         .set(QStringLiteral("displayName"), v.displayName)
@@ -120,8 +130,7 @@ QJsonObject toJson(const OpenFolderRuleAction& v, DateForm form) {
     w.set(QStringLiteral("id"), v.id)
         .set(QStringLiteral("folder"), toJson(v.folder, form))
         .set(QStringLiteral("placement"), v.placement);
-    if (v.displayTarget) w.set(QStringLiteral("displayTarget"), toJson(*v.displayTarget, form));
-    return w.object();
+    return withDisplayTarget(w, v.displayTarget);
 }
 
 QJsonObject toJson(const OpenAppRuleAction& v, DateForm form) {
@@ -129,8 +138,7 @@ QJsonObject toJson(const OpenAppRuleAction& v, DateForm form) {
     w.set(QStringLiteral("id"), v.id)
         .set(QStringLiteral("app"), toJson(v.app, form))
         .set(QStringLiteral("placement"), v.placement);
-    if (v.displayTarget) w.set(QStringLiteral("displayTarget"), toJson(*v.displayTarget, form));
-    return w.object();
+    return withDisplayTarget(w, v.displayTarget);
 }
 
 QJsonObject toJson(const OpenBrowserWebsiteRuleAction& v, DateForm form) {
@@ -140,8 +148,7 @@ QJsonObject toJson(const OpenBrowserWebsiteRuleAction& v, DateForm form) {
         .set(QStringLiteral("urlString"), v.urlString)
         .set(QStringLiteral("openingMode"), v.openingMode)
         .set(QStringLiteral("placement"), v.placement);
-    if (v.displayTarget) w.set(QStringLiteral("displayTarget"), toJson(*v.displayTarget, form));
-    return w.object();
+    return withDisplayTarget(w, v.displayTarget);
 }
 
 QJsonObject toJson(const ArrangeWindowsRuleAction& v, DateForm form) {

@@ -9,8 +9,8 @@
 namespace nimbrel::json {
 
 namespace {
-QString typeName(const QJsonValue& v) {
-    switch (v.type()) {
+QString typeName(QJsonValue::Type type) {
+    switch (type) {
     case QJsonValue::Null: return QStringLiteral("null");
     case QJsonValue::Bool: return QStringLiteral("a boolean");
     case QJsonValue::Double: return QStringLiteral("a number");
@@ -21,6 +21,7 @@ QString typeName(const QJsonValue& v) {
     }
     return QStringLiteral("nothing");
 }
+QString typeName(const QJsonValue& v) { return typeName(v.type()); }
 
 } // namespace
 
@@ -83,18 +84,7 @@ bool isPresent(const QJsonObject& object, const Member& it) {
     return it != object.constEnd() && !it->isNull() && !it->isUndefined();
 }
 
-QString typeName(const Member& it) {
-    switch (it->type()) {
-    case QJsonValue::Null: return QStringLiteral("null");
-    case QJsonValue::Bool: return QStringLiteral("a boolean");
-    case QJsonValue::Double: return QStringLiteral("a number");
-    case QJsonValue::String: return QStringLiteral("a string");
-    case QJsonValue::Array: return QStringLiteral("an array");
-    case QJsonValue::Object: return QStringLiteral("an object");
-    case QJsonValue::Undefined: break;
-    }
-    return QStringLiteral("nothing");
-}
+QString typeName(const Member& it) { return typeName(it->type()); }
 } // namespace
 
 bool Reader::has(const QString& key) const { return isPresent(object_, object_.constFind(key)); }
