@@ -14,6 +14,7 @@ NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
       tiles_(*platform.accessibility, *platform.workspace, *platform.screens),
       taps_(state_, *platform.scheduler, *platform.clock),
       finderGroups_(state_, *platform.accessibility, *platform.workspace, *platform.files),
+      cycler_(state_, *platform.accessibility, *platform.workspace, *platform.files, *platform.clock, services_),
       defaultBehavior_(state_, *platform.accessibility, *platform.workspace, services_),
       decision_(state_, {*platform.accessibility, *platform.workspace, *platform.defaults, *platform.clock}, services_,
                 finderGroups_, defaultBehavior_),
@@ -22,6 +23,10 @@ NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
     decision_.setExecutor(options.executor);
     taps_.setTapHandler([this](const RunningApplication& app, const DockTapContext& context, int clickCount) {
         decision_.handleDockTap(app, context, clickCount);
+    });
+    defaultBehavior_.setCycleStep([this](const std::vector<AXElement>& windows, std::optional<AXElement> focused,
+                                         const RunningApplication& app, const QString& appKey) {
+        cycler_.cycleWindows(windows, focused, app, appKey);
     });
 }
 

@@ -8,6 +8,7 @@
 #include "engine/FinderRuleGroup.h"
 #include "engine/TapDecision.h"
 #include "engine/TapRecognizer.h"
+#include "engine/WindowCycler.h"
 
 namespace nimbrel {
 
@@ -43,6 +44,7 @@ public:
     TapRecognizer& taps() { return taps_; }
     TapDecision& decision() { return decision_; }
     DefaultTapBehavior& defaultBehavior() { return defaultBehavior_; }
+    WindowCycler& cycler() { return cycler_; }
     const EngineServices& services() const { return services_; }
 
     // The readers the window manager shares, over the installed platform.
@@ -62,6 +64,7 @@ private:
     DockTileIdentifier tiles_;
     TapRecognizer taps_;
     FinderRuleGroup finderGroups_;
+    WindowCycler cycler_;
     DefaultTapBehavior defaultBehavior_;
     TapDecision decision_;
     DockClickMonitor monitor_;
