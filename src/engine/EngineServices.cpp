@@ -1,5 +1,7 @@
 #include "engine/EngineServices.h"
 
+#include "model/ActivityRecorder.h"
+#include "model/SettingsStore.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
@@ -8,18 +10,13 @@ namespace nimbrel {
 EngineServices EngineServices::standard(Platform& platform) {
     EngineServices services;
     UserDefaults* defaults = platform.defaults;
-    services.behaviorMode = [defaults] {
-        const QString raw = defaults->stringValue(QStringLiteral("Nimbrel.settings.behaviorMode")).value_or(QString());
-        if (raw == QLatin1String("restore")) return NimbrelBehaviorMode::restore;
-        if (raw == QLatin1String("cycling")) return NimbrelBehaviorMode::cycling;
-        if (raw == QLatin1String("disabled")) return NimbrelBehaviorMode::disabled;
-        return NimbrelBehaviorMode::automatic;
-    };
-    services.minimizeAfterCycle = [defaults] {
-        return defaults->boolValue(QStringLiteral("Nimbrel.settings.minimizeAfterCycle")).value_or(true);
-    };
+    // Read afresh on every tap, so a change on a screen applies to the next one.
+    services.behaviorMode = [defaults] { return NimbrelSettingsStore::currentBehaviorMode(*defaults); };
+    services.minimizeAfterCycle = [defaults] { return NimbrelSettingsStore::currentMinimizeAfterCycle(*defaults); };
     services.rulesForDockTap = [](const NimbrelRuleAppTarget&, int) { return std::vector<NimbrelRule>{}; };
-
+    services.recordActivity = [&platform](NimbrelActivityType type, const QString& title, const QString& message) {
+        recordNimbrelActivity(platform, type, title, message);
+    };
     return services;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "engine/BehaviorMode.h"
+#include "model/ActivityEntry.h"
+#include "model/BehaviorMode.h"
 #include "model/Rule.h"
 
 #include <functional>
@@ -16,6 +17,7 @@ struct EngineServices {
     std::function<NimbrelBehaviorMode()> behaviorMode;
     std::function<bool()> minimizeAfterCycle;
     std::function<std::vector<NimbrelRule>(const NimbrelRuleAppTarget& app, int clickCount)> rulesForDockTap;
+    std::function<void(NimbrelActivityType, const QString& title, const QString& message)> recordActivity;
 
     // The settings read from the platform's defaults, the shared rules store and the activity log.
     static EngineServices standard(Platform& platform);
