@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <limits>
+
 namespace nimbrel {
 namespace {
 
@@ -141,6 +143,17 @@ TEST(RuleReading, OutOfRangeNumbersAreKeptAsStored) {
     // And they survive a second round.
     EXPECT_EQ(decodeRule(encodeRule(*decoded.value, DateForm::SecondsSince2001), DateForm::SecondsSince2001).value,
               decoded.value);
+}
+
+TEST(RuleReading, WholeSixtyFourBitRangeIsAccepted) {
+    const QByteArray text = encodeRule(samples::rule({}), DateForm::ISO8601)
+                                .replace("\"clickCount\":2", "\"clickCount\":9223372036854775807")
+                                .replace("\"hour\":22", "\"hour\":-9223372036854775808");
+    const auto decoded = decodeRule(text, DateForm::ISO8601);
+    ASSERT_TRUE(decoded) << decoded.error.toStdString();
+    EXPECT_EQ(decoded.value->trigger.clickCount, std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(decoded.value->availability.startTime->hour, std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(decodeRule(encodeRule(*decoded.value, DateForm::ISO8601), DateForm::ISO8601).value, decoded.value);
 }
 
 TEST(RuleReading, FractionalSecondsSurviveTheNumericForm) {
