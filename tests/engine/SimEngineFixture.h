@@ -78,6 +78,8 @@ protected:
     InMemoryUserDefaults defaults;
     sim::SimulatedPlatform simulated;
     sim::SimulatedMac& mac;
+    sim::SimAccessibility& ax = simulated.accessibility();
+    sim::SimWorkspace& workspace = simulated.workspace();
     Platform platform;
     std::unique_ptr<ScopedPlatform> scoped;
     ObserverToken activityToken;
