@@ -14,7 +14,8 @@ namespace nimbrel {
 
 struct Platform;
 
-inline const QString kNimbrelBundleIdentifier = QStringLiteral("app.nimbrel.Nimbrel");
+// The program's own bundle identifier (the app shell's), whose tile the engine leaves alone.
+inline const QString kNimbrelBundleIdentifier = QStringLiteral("com.nimbrel.app");
 
 // The Dock-tap engine: owns the engine's state and the parts that watch presses, count
 // taps, decide and carry out the default behaviour. One shared instance for the process.
