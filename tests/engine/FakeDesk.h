@@ -8,6 +8,7 @@
 #include "platform/Input.h"
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
+#include "support/StubWorkspace.h"
 
 #include <QStringList>
 
@@ -40,7 +41,7 @@ struct FakeTile {
     int hitDepth = 0;
 };
 
-class FakeDesk final : public Accessibility, public Workspace, public Screens, public Input {
+class FakeDesk final : public Accessibility, public testing::StubWorkspace, public Screens, public Input {
 public:
     static constexpr int kDockPid = 50;
     static constexpr std::uint64_t kSystemWide = 1;
@@ -220,20 +221,6 @@ public:
         frontmostPid = pid;
         return true;
     }
-    bool hide(int) override { return false; }
-    bool unhide(int) override { return false; }
-    bool terminate(int) override { return false; }
-    void openApplication(const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    bool open(const QString&) override { return false; }
-    void openURLs(const QStringList&, const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    std::optional<QString> urlForApplication(const QString&) const override { return std::nullopt; }
-    QVariant infoPlistValue(const QString&, const QString&) const override { return {}; }
-    QString iconPath(const QString&) const override { return {}; }
-    std::optional<QString> desktopImageURL(int) const override { return std::nullopt; }
-    bool setDesktopImageURL(const QString&, int, WorkspaceError*) override { return false; }
-    ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidActivate(std::function<void(const RunningApplication&)>) override { return {}; }
     ObserverToken observeDidWake(std::function<void()> observer) override {
         const int id = nextObserver++;
         wakeObservers[id] = std::move(observer);
