@@ -31,7 +31,7 @@ public:
         return true;
     }
 
-    [[nodiscard]] ObserverToken observe(Observer observer) {
+    [[nodiscard]] ObserverToken observe(Observer observer) const {
         const uint64_t id = state_->nextId++;
         state_->observers.emplace_back(id, std::move(observer));
         std::weak_ptr<State> weak = state_;
