@@ -40,10 +40,12 @@ void recordActivity(NimbrelActivityType type, const QString& title, const QStrin
 void postActivitySystemNotification(Platform& platform, const QString& title, const QString& message) {
     if (!platform.defaults || !platform.userNotifications) return;
     if (!platform.defaults->boolValue(kSystemNotificationsEnabledKey).value_or(false)) return;
-    UserNotificationRequest request;
+    NotificationRequest request;
     request.identifier = QStringLiteral("Nimbrel.Activity.") + Uuid::random().toString();
-    request.content = UserNotificationContent{title, message, true};
-    platform.userNotifications->add(request);
+    request.title = title;
+    request.body = message;
+    request.sound = true;
+    platform.userNotifications->add(request); // a refusal is not reported
 }
 
 } // namespace nimbrel
