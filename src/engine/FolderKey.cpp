@@ -5,6 +5,14 @@
 
 namespace nimbrel {
 
+namespace {
+// Finder reports a folder's document with a trailing slash ("file:///Users/anna/Projects/").
+QString withoutTrailingSlash(QString path) {
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
+    return path;
+}
+} // namespace
+
 FolderKey FolderKey::of(const QString& displayName, const QString& path, const QString& home) {
     return {normalizedAppName(displayName), AxReaders::normalizedPath(path, home)};
 }
@@ -15,7 +23,8 @@ bool FolderKey::matches(const std::optional<QString>& windowTitle, const std::op
         const QString folded = normalizedAppName(*windowTitle);
         if (folded.startsWith(name)) return true;
     }
-    return documentPath && AxReaders::normalizedPath(*documentPath, home) == path;
+    return documentPath &&
+           withoutTrailingSlash(AxReaders::normalizedPath(*documentPath, home)) == withoutTrailingSlash(path);
 }
 
 } // namespace nimbrel

@@ -17,7 +17,7 @@ struct FolderKey {
 
     // Whether a window with this title and document path shows the folder: its folded title
     // equals or begins with the folded name, else its normalised document path equals the
-    // path. A folder whose name folds to nothing is matched by its path only; otherwise it
+    // path (a trailing slash aside). A folder whose name folds to nothing is matched by its path only; otherwise it
     // would take any titled window for its own.
     bool matches(const std::optional<QString>& windowTitle, const std::optional<QString>& documentPath,
                  const QString& home) const;

@@ -29,6 +29,7 @@ TEST(FolderKey, DocumentPathMatchesWhenTheTitleDiffers) {
     const FolderKey key = FolderKey::of(QStringLiteral("Projects"), QStringLiteral("~/Projects"), kHome);
     EXPECT_TRUE(key.matches(text("Renamed"), text("/Users/anna/Projects"), kHome));
     EXPECT_TRUE(key.matches(std::nullopt, text("~/Projects"), kHome));
+    EXPECT_TRUE(key.matches(std::nullopt, text("/Users/anna/Projects/"), kHome));
     EXPECT_FALSE(key.matches(text("Renamed"), text("/Users/anna/Projects/Sub"), kHome));
 }
 
