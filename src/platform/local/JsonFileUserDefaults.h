@@ -14,7 +14,7 @@ namespace nimbrel {
 // moved aside (kept for the user) and the defaults start empty; a single stored value that
 // cannot be read is kept in the file as it was, unseen, until that key is set anew.
 class JsonFileUserDefaults final : public UserDefaults {
-public:
+  public:
     explicit JsonFileUserDefaults(QString filePath);
     static QString filePath(const Locations& locations);
 
@@ -31,13 +31,13 @@ public:
     // Where an unreadable file was moved at start (empty when none was).
     const QString& movedAsidePath() const { return movedAside_; }
 
-private:
+  private:
     void load();
     bool write();
 
     QString path_;
     QVariantMap values_;
-    QJsonObject unreadable_; // stored values that could not be read, written back unchanged
+    QJsonObject stored_; // the file's form of every value, and of those that could not be read
     NotificationCenter changes_;
     bool lastWriteSucceeded_ = true;
     bool writable_ = true;
