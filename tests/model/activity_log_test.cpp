@@ -242,6 +242,14 @@ TEST_F(ActivityLogTest, FolderFallsBackToDocumentsThenThePrivateTemporaryFolder)
     EXPECT_FALSE(inTemporary->storagePath().startsWith(QStringLiteral("/tmp/Nimbrel")));
     EXPECT_EQ(QFileInfo(QFileInfo(inTemporary->storagePath()).path()).permissions() & 0x0077, 0)
         << "only the user may enter the folder";
+
+    // With no folder at all the log works in memory and writes nowhere.
+    env.platform.locations.privateTemporary.clear();
+    auto inMemory = makeStore();
+    EXPECT_TRUE(inMemory->storagePath().isEmpty());
+    inMemory->add(entry(NimbrelActivityType::info, "kept", kStart));
+    EXPECT_EQ(inMemory->entries().size(), 1u);
+    EXPECT_FALSE(inMemory->flush());
 }
 
 TEST_F(ActivityLogTest, DaysAndEntriesOfADay) {
