@@ -10,11 +10,7 @@
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
-#include "platform/simulated/SimAccessibility.h"
-#include "platform/simulated/SimAlerts.h"
-#include "platform/simulated/SimScreens.h"
-#include "platform/simulated/SimWorkspace.h"
-#include "platform/simulated/SimulatedMac.h"
+#include "platform/simulated/SimulatedPlatform.h"
 #include "support/QtPrinters.h"
 
 #include <QTemporaryDir>
@@ -37,19 +33,14 @@ struct RecordedActivity {
 class WindowManagerFixture : public ::testing::Test {
 protected:
     WindowManagerFixture()
-        : mac(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), ax(mac), workspace(mac), screens(mac),
-          alerts(mac), files(dir.filePath(QStringLiteral("mac")), QStringLiteral("/Users/anna")) {
-        mac.buildDefaultDesktop();
+        : simulated(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), mac(simulated.mac()),
+          ax(simulated.accessibility()), alerts(simulated.alerts()) {
+        simulated.fill(platform);
         platform.scheduler = &scheduler;
         platform.clock = &scheduler;
         platform.notifications = &notifications;
         platform.defaults = &defaults;
-        platform.files = &files;
         platform.locations = Locations::underRoot(dir.filePath(QStringLiteral("program")));
-        platform.workspace = &workspace;
-        platform.accessibility = &ax;
-        platform.screens = &screens;
-        platform.alerts = &alerts;
         scoped = std::make_unique<ScopedPlatform>(platform);
         activityToken = notifications.addObserver(kRecordActivityNotification, [this](const Notification& n) {
             activities.push_back({n.userInfo.value(QStringLiteral("type")).toString(),
@@ -131,12 +122,10 @@ protected:
     LogCapture log;
     QTemporaryDir dir;
     VirtualScheduler scheduler;
-    sim::SimulatedMac mac;
-    sim::SimAccessibility ax;
-    sim::SimWorkspace workspace;
-    sim::SimScreens screens;
-    sim::SimAlerts alerts;
-    LocalFileSystem files;
+    sim::SimulatedPlatform simulated;
+    sim::SimulatedMac& mac;
+    sim::SimAccessibility& ax;
+    sim::SimAlerts& alerts;
     NotificationCenter notifications;
     InMemoryUserDefaults defaults;
     Platform platform;

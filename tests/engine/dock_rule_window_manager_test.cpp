@@ -4,7 +4,6 @@
 #include "engine/NimbrelEngine.h"
 #include "model/RuleCoding.h"
 #include "model/RulesStore.h"
-#include "platform/simulated/SimInput.h"
 
 using namespace nimbrel;
 using namespace nimbrel::test;
@@ -16,8 +15,7 @@ using P = NimbrelWindowPlacement;
 // The engine as the program builds it, handing matched rules to the real window manager.
 class DockRuleWindowManagerTest : public WindowManagerFixture {
 protected:
-    DockRuleWindowManagerTest() : input(mac) {
-        platform.input = &input;
+    DockRuleWindowManagerTest() {
         engine = std::make_unique<NimbrelEngine>(
             platform, NimbrelEngine::Options{EngineServices::standard(platform), wm.get(), kNimbrelBundleIdentifier});
         engine->startMonitoring();
@@ -44,7 +42,6 @@ protected:
         ADD_FAILURE() << "no Dock tile " << title.toStdString();
     }
 
-    sim::SimInput input;
     std::unique_ptr<NimbrelEngine> engine;
 };
 
