@@ -88,6 +88,10 @@ std::shared_ptr<NimbrelActivityStore> NimbrelActivityStore::sharedPtr() {
 
 NimbrelActivityStore& NimbrelActivityStore::shared() { return *sharedPtr(); }
 
+NimbrelActivityStore& NimbrelActivityStore::shared(Platform& platform) {
+    return *sharedInstancePtr<NimbrelActivityStore>([&platform] { return make(platform); });
+}
+
 QString NimbrelActivityStore::resolveFolder(Platform& platform) {
     const Locations& places = platform.locations;
     if (!places.applicationSupport.isEmpty()) {

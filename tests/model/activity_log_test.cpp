@@ -61,6 +61,17 @@ TEST_F(ActivityLogTest, RecordingPostsAtOnceAndReachesTheStoreOnTheNextTurn) {
     EXPECT_EQ(store.entries()[0].title, QStringLiteral("Rule Matched"));
 }
 
+TEST_F(ActivityLogTest, TheFirstRecordMakesTheSharedStoreOverItsPlatform) {
+    env.installed.reset(); // nothing installed: the recorder's own platform is used
+    EXPECT_FALSE(hasSharedInstance<NimbrelActivityStore>());
+    recordNimbrelActivity(env.platform, NimbrelActivityType::session, QStringLiteral("Session Started"),
+                          QStringLiteral("Focus began"));
+    env.scheduler.runUntilIdle();
+    ASSERT_TRUE(hasSharedInstance<NimbrelActivityStore>());
+    EXPECT_EQ(NimbrelActivityStore::shared(env.platform).entries().size(), 1u);
+    EXPECT_EQ(NimbrelActivityStore::shared(env.platform).storagePath(), historyPath());
+}
+
 TEST_F(ActivityLogTest, ActivityCopiedIsNeverRecordedButOtherCaseIs) {
     env.defaults.setBool(kSystemNotificationsEnabledKey, true);
     auto& store = NimbrelActivityStore::shared();
