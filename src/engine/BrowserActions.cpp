@@ -10,7 +10,8 @@ namespace nimbrel {
 namespace {
 QString quotedList(const QStringList& items) {
     QStringList quoted;
-    for (const QString& item : items) quoted << QLatin1Char('"') + item + QLatin1Char('"');
+    for (const QString& item : items)
+        quoted << QLatin1Char('"') + item + QLatin1Char('"');
     return QLatin1Char('[') + quoted.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 } // namespace
@@ -27,8 +28,9 @@ void BrowserActions::executeBrowserGroup(const std::vector<OpenBrowserWebsiteRul
     wm_.log(QStringLiteral("executing browser group actions=%1 modes=%2 urls=%3")
                 .arg(actions.size())
                 .arg(quotedList(modes), quotedList(urls)));
-    wm_.record(NimbrelActivityType::rule, QStringLiteral("Browser Group Opened"),
-               QStringLiteral("Opened %1 websites in %2.").arg(actions.size()).arg(actions.front().browser.displayName));
+    wm_.record(
+        NimbrelActivityType::rule, QStringLiteral("Browser Group Opened"),
+        QStringLiteral("Opened %1 websites in %2.").arg(actions.size()).arg(actions.front().browser.displayName));
     // NOT DONE YET: toggling an open group, the Safari clean-up, the group script and the
     // one-by-one fallback arrive with the browser work.
 }

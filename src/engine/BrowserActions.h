@@ -17,7 +17,7 @@ class WindowManager;
 // real run records and open nothing, and no group is ever recorded, so a Dock click is
 // never taken by a group.
 class BrowserActions {
-public:
+  public:
     explicit BrowserActions(WindowManager& wm) : wm_(wm) {}
 
     // Every action of a rule is a website: they open together as one group.
@@ -27,7 +27,7 @@ public:
     // A single click on a browser's tile: true when a recorded group took it.
     bool handleBrowserRuleGroupDockTap(const RunningApplication& app);
 
-private:
+  private:
     WindowManager& wm_;
 };
 

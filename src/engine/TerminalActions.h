@@ -11,12 +11,12 @@ class WindowManager;
 // NOT DONE YET: writing the script file and sending it to the terminal arrive with the
 // terminal work; until then the action does nothing and records nothing.
 class TerminalActions {
-public:
+  public:
     explicit TerminalActions(WindowManager& wm) : wm_(wm) {}
 
     void runTerminalScript(const TerminalScriptRuleAction& action);
 
-private:
+  private:
     [[maybe_unused]] WindowManager& wm_;
 };
 
