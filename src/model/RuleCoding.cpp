@@ -65,8 +65,6 @@ const std::vector<QString>& layoutTargetCaseNames() {
 
 // Writing --------------------------------------------------------------------------------
 
-QJsonObject toJson(const NimbrelDisplayTarget& v, DateForm form);
-
 namespace {
 // The opening actions end with the same optional member.
 QJsonObject withDisplayTarget(Writer& w, const std::optional<NimbrelDisplayTarget>& target) {
