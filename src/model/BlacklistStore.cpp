@@ -6,7 +6,6 @@
 #include "platform/Platform.h"
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
-#include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
@@ -158,14 +157,9 @@ void BlacklistStore::loadInstalledAppsTask() {
 }
 
 void BlacklistStore::observeCloudKitAvailability() {
-    std::weak_ptr<BlacklistStore> weak = weak_from_this();
-    cloudKitObserver_ = platform_.notifications->addObserver(
-        kCloudKitBecameAvailableNotification, [weak, scheduler = platform_.scheduler](const Notification&) {
-            if (weak.expired()) return;
-            scheduler->post([weak] {
-                if (auto store = weak.lock()) store->pullFromCloud();
-            });
-        });
+    cloudKitObserver_ = pullWhenCloudKitBecomesAvailable(
+        *platform_.notifications, *platform_.scheduler,
+        weakly(shared_from_this(), [](BlacklistStore& store) { store.pullFromCloud(); }));
 }
 
 void BlacklistStore::startCloudSyncTimer() {
