@@ -105,6 +105,7 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
             window.tabs.push_back(Tab{url.toString(), SimulatedMac::titleForURL(url.toString(), app->bundleIdentifier == kSafariBundleId)});
         if (!window.tabs.empty() && window.title.isEmpty()) window.title = window.tabs.front().title;
         if (w.value(QStringLiteral("refuseWrites")).isDouble()) window.refusedWriteError = w.value(QStringLiteral("refuseWrites")).toInt();
+        for (const QJsonValue& a : w.value(QStringLiteral("unreadable")).toArray()) window.unreadableAttributes << a.toString();
         const auto id = mac.addWindow(*app, window).id;
         if (w.value(QStringLiteral("minimized")).toBool()) mac.setMinimized(*app, id, true);
         if (w.value(QStringLiteral("fullScreen")).toBool()) mac.setFullScreen(*app, id, true);
