@@ -8,7 +8,8 @@
 
 namespace nimbrel {
 
-void CyclingSettle::scheduleCyclingSettle(const RunningApplication& app, const QString& appKey, const AXElement& window) {
+void CyclingSettle::scheduleCyclingSettle(const RunningApplication& app, const QString& appKey,
+                                          const AXElement& window) {
     cancel(appKey);
     if (!services_.minimizeAfterCycle || !services_.minimizeAfterCycle()) return;
     // Only the last of several quick cycle taps settles.
@@ -47,7 +48,8 @@ void CyclingSettle::settleCycling(const RunningApplication& app, const QString& 
         if (w != window && !AxReaders::isMinimized(ax_, w)) others.push_back(w);
     if (others.empty()) return;
 
-    for (const AXElement& w : others) WindowActions::setMinimized(ax_, w, true);
+    for (const AXElement& w : others)
+        WindowActions::setMinimized(ax_, w, true);
 
     const QString count = QString::number(others.size());
     logLine(QStringLiteral("NimbrelEngine"), QStringLiteral("cycling settled — minimized ") + count +

@@ -8,7 +8,7 @@ namespace nimbrel {
 // After a cycle step brought a window forward, minimizes the app's other windows a
 // while later, once the user has stopped cycling, when minimize-after-cycle is on.
 class CyclingSettle {
-public:
+  public:
     static constexpr double kSettleDelay = 3.0;
 
     CyclingSettle(EngineState& state, Accessibility& ax, Workspace& workspace, Scheduler& scheduler,
@@ -23,7 +23,7 @@ public:
     // The settle step itself: `window` is the one the cycle step brought forward.
     void settleCycling(const RunningApplication& app, const QString& appKey, const AXElement& window);
 
-private:
+  private:
     bool isStillFrontmost(const RunningApplication& app) const;
 
     EngineState& state_;

@@ -7,7 +7,7 @@ namespace nimbrel {
 // Restoring Finder from the Dock when all its windows were minimized brings a Trash
 // window back with the one wanted; this minimizes such Trash windows again shortly after.
 class FinderTrashCleanup {
-public:
+  public:
     static constexpr double kCleanupDelay = 0.08;
 
     FinderTrashCleanup(EngineState& state, Accessibility& ax, Scheduler& scheduler, Clock& clock)
@@ -19,7 +19,7 @@ public:
     // `key` is Finder's app key; a Finder tap that fired after `since` makes this a no-op.
     void minimizeFinderTrashWindows(const QString& key, Date since, const RunningApplication& finder);
 
-private:
+  private:
     EngineState& state_;
     Accessibility& ax_;
     Scheduler& scheduler_;

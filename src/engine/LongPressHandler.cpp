@@ -36,11 +36,12 @@ void LongPressHandler::handleLongDockClick(const RunningApplication& app, const 
     };
 
     if (context.allWindowsMinimizedBeforeClick()) {
-        for (const AXElement& w : windows) WindowActions::setMinimized(ax, w, false);
+        for (const AXElement& w : windows)
+            WindowActions::setMinimized(ax, w, false);
         f_.workspace.activate(app.pid);
         dismissDockMenu();
-        record(QStringLiteral("Windows Restored"),
-               QStringLiteral("Long Dock click restored ") + count + QLatin1Char(' ') + name + QStringLiteral(" windows."));
+        record(QStringLiteral("Windows Restored"), QStringLiteral("Long Dock click restored ") + count +
+                                                       QLatin1Char(' ') + name + QStringLiteral(" windows."));
         logLine(QStringLiteral("NimbrelEngine"),
                 QStringLiteral("long Dock click restored ") + count + QStringLiteral(" windows for ") + logName);
         return;
@@ -49,8 +50,8 @@ void LongPressHandler::handleLongDockClick(const RunningApplication& app, const 
     for (const AXElement& w : windows)
         if (!AxReaders::isMinimized(ax, w)) WindowActions::setMinimized(ax, w, true);
     dismissDockMenu();
-    record(QStringLiteral("Windows Minimized"),
-           QStringLiteral("Long Dock click minimized ") + count + QLatin1Char(' ') + name + QStringLiteral(" windows."));
+    record(QStringLiteral("Windows Minimized"), QStringLiteral("Long Dock click minimized ") + count +
+                                                    QLatin1Char(' ') + name + QStringLiteral(" windows."));
     logLine(QStringLiteral("NimbrelEngine"),
             QStringLiteral("long Dock click minimized ") + count + QStringLiteral(" windows for ") + logName);
 }

@@ -11,7 +11,7 @@ class Input;
 // when all were minimized at mouse-down, then closes the menu the Dock opened for the
 // held tile with an Escape press.
 class LongPressHandler {
-public:
+  public:
     static constexpr double kTapSuppression = 0.9;
     static constexpr double kDockMenuDismissDelay = 0.15;
 
@@ -29,7 +29,7 @@ public:
     void handleLongDockClick(const RunningApplication& app, const QString& appKey, const DockTapContext& context);
     void dismissDockMenu();
 
-private:
+  private:
     void resetCyclingState(const QString& appKey);
 
     EngineState& state_;

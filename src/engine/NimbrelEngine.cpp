@@ -9,29 +9,29 @@
 namespace nimbrel {
 
 NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
-    : platform_(platform),
-      services_(std::move(options.services)),
+    : platform_(platform), services_(std::move(options.services)),
       tiles_(*platform.accessibility, *platform.workspace, *platform.screens),
       taps_(state_, *platform.scheduler, *platform.clock),
       finderGroups_(state_, *platform.accessibility, *platform.workspace, *platform.files),
       cycler_(state_, *platform.accessibility, *platform.workspace, *platform.files, *platform.clock, services_),
       settle_(state_, *platform.accessibility, *platform.workspace, *platform.scheduler, services_),
-      longPress_(state_, {*platform.accessibility, *platform.workspace, *platform.input, *platform.scheduler, *platform.clock},
+      longPress_(state_,
+                 {*platform.accessibility, *platform.workspace, *platform.input, *platform.scheduler, *platform.clock},
                  services_),
       trashCleanup_(state_, *platform.accessibility, *platform.scheduler, *platform.clock),
       defaultBehavior_(state_, *platform.accessibility, *platform.workspace, services_),
       decision_(state_, {*platform.accessibility, *platform.workspace, *platform.defaults, *platform.clock}, services_,
                 finderGroups_, defaultBehavior_),
-      monitor_(state_, {*platform.input, *platform.workspace, *platform.accessibility, *platform.scheduler, *platform.clock},
+      monitor_(state_,
+               {*platform.input, *platform.workspace, *platform.accessibility, *platform.scheduler, *platform.clock},
                tiles_, taps_, std::move(options.ownBundleIdentifier)) {
     decision_.setExecutor(options.executor);
     taps_.setTapHandler([this](const RunningApplication& app, const DockTapContext& context, int clickCount) {
         decision_.handleDockTap(app, context, clickCount);
     });
-    defaultBehavior_.setCycleStep([this](const std::vector<AXElement>& windows, std::optional<AXElement> focused,
-                                         const RunningApplication& app, const QString& appKey) {
-        cycler_.cycleWindows(windows, focused, app, appKey);
-    });
+    defaultBehavior_.setCycleStep(
+        [this](const std::vector<AXElement>& windows, std::optional<AXElement> focused, const RunningApplication& app,
+               const QString& appKey) { cycler_.cycleWindows(windows, focused, app, appKey); });
     cycler_.setAfterCycle([this](const RunningApplication& app, const QString& appKey, const AXElement& window) {
         settle_.scheduleCyclingSettle(app, appKey, window);
     });
@@ -39,9 +39,10 @@ NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
     defaultBehavior_.setTrashCleanup([this](const RunningApplication& app, const DockTapContext& context) {
         trashCleanup_.scheduleFinderTrashCleanup(app, context);
     });
-    taps_.setLongPressHandler([this](const RunningApplication& app, const QString& appKey, const DockTapContext& context) {
-        longPress_.handleLongDockClick(app, appKey, context);
-    });
+    taps_.setLongPressHandler(
+        [this](const RunningApplication& app, const QString& appKey, const DockTapContext& context) {
+            longPress_.handleLongDockClick(app, appKey, context);
+        });
 }
 
 NimbrelEngine& NimbrelEngine::shared() {
@@ -76,8 +77,12 @@ QString NimbrelEngine::normalizedPath(const QString& path) {
     return AxReaders::normalizedPath(path, Platform::current().files->homeDirectory());
 }
 
-std::optional<QString> NimbrelEngine::appKey(const RunningApplication& app) { return appKeyFor(app); }
+std::optional<QString> NimbrelEngine::appKey(const RunningApplication& app) {
+    return appKeyFor(app);
+}
 
-bool NimbrelEngine::isTrashDockTitle(const QString& title) { return nimbrel::isTrashDockTitle(title); }
+bool NimbrelEngine::isTrashDockTitle(const QString& title) {
+    return nimbrel::isTrashDockTitle(title);
+}
 
 } // namespace nimbrel

@@ -11,7 +11,7 @@ const QString kMinimizeAfterCycle = QStringLiteral("Nimbrel.settings.minimizeAft
 
 // A frontmost app with three visible windows A, B, C (first seen in that order), A focused.
 class CyclingSettleTest : public EngineFixture {
-protected:
+  protected:
     CyclingSettleTest() {
         notes = desk.addApp(kNotes, QStringLiteral("Notes")).pid;
         other = desk.addApp(QStringLiteral("com.example.other"), QStringLiteral("Other")).pid;
@@ -46,19 +46,23 @@ TEST_F(CyclingSettleTest, CycleOrderSurvivesTheSystemReorderingWindowsAndEachSte
     const std::vector<std::uint64_t> expected{b, c, a, b};
     for (size_t i = 0; i < expected.size(); ++i) {
         // The system puts the windows in some other order before each tap.
-        std::rotate(desk.windowOrder[notes].begin(), desk.windowOrder[notes].begin() + 1, desk.windowOrder[notes].end());
+        std::rotate(desk.windowOrder[notes].begin(), desk.windowOrder[notes].begin() + 1,
+                    desk.windowOrder[notes].end());
         quickTap(QStringLiteral("Notes"));
         ASSERT_EQ(focusedWindow(notes), expected[i]) << "tap " << i;
         scheduler.advance(2.99);
         EXPECT_EQ(settledLines().size(), i) << "settled early, tap " << i;
         scheduler.advance(0.01);
         // The two windows not brought forward are minimized, the one in front stays.
-        for (auto w : {a, b, c}) EXPECT_EQ(desk.isMinimized(w), w != expected[i]) << "tap " << i;
+        for (auto w : {a, b, c})
+            EXPECT_EQ(desk.isMinimized(w), w != expected[i]) << "tap " << i;
         EXPECT_EQ(settledLines().size(), i + 1);
     }
     // The first settle finds two windows to minimize; later ones only the window left in front before.
-    EXPECT_EQ(settledLines().front(), QStringLiteral("NimbrelEngine: cycling settled — minimized 2 background window(s) for Notes"));
-    EXPECT_EQ(settledLines().back(), QStringLiteral("NimbrelEngine: cycling settled — minimized 1 background window(s) for Notes"));
+    EXPECT_EQ(settledLines().front(),
+              QStringLiteral("NimbrelEngine: cycling settled — minimized 2 background window(s) for Notes"));
+    EXPECT_EQ(settledLines().back(),
+              QStringLiteral("NimbrelEngine: cycling settled — minimized 1 background window(s) for Notes"));
     ASSERT_EQ(activities.size(), 4u);
     EXPECT_EQ(activities.front().type, NimbrelActivityType::info);
     EXPECT_EQ(activities.front().title, QStringLiteral("Cycling Settled"));
@@ -88,7 +92,8 @@ TEST_F(CyclingSettleTest, NothingSettlesWhenTheUserMovedToAnotherApp) {
     scheduler.advance(3);
     EXPECT_TRUE(settledLines().isEmpty());
     EXPECT_TRUE(activities.empty());
-    for (auto w : {a, b, c}) EXPECT_FALSE(desk.isMinimized(w));
+    for (auto w : {a, b, c})
+        EXPECT_FALSE(desk.isMinimized(w));
 }
 
 TEST_F(CyclingSettleTest, SettingOffAtTheNextCycleTapCancelsThePendingStep) {
@@ -100,7 +105,8 @@ TEST_F(CyclingSettleTest, SettingOffAtTheNextCycleTapCancelsThePendingStep) {
     EXPECT_EQ(engine->state().cyclingSettleWorkItems.count(kNotes), 0u);
     scheduler.advance(5);
     EXPECT_TRUE(settledLines().isEmpty());
-    for (auto w : {a, b, c}) EXPECT_FALSE(desk.isMinimized(w));
+    for (auto w : {a, b, c})
+        EXPECT_FALSE(desk.isMinimized(w));
 }
 
 TEST_F(CyclingSettleTest, OnlyTheCycledWindowVisibleRecordsNothing) {
@@ -130,13 +136,15 @@ TEST_F(CyclingSettleTest, CycledWindowMinimizedMeanwhileStopsTheStepAndOneOtherW
     EXPECT_FALSE(desk.isMinimized(c));
     ASSERT_EQ(activities.size(), 1u);
     EXPECT_EQ(activities.back().message, QStringLiteral("Minimized 1 background Notes window after settling."));
-    EXPECT_EQ(settledLines(), QStringList{QStringLiteral("NimbrelEngine: cycling settled — minimized 1 background window(s) for Notes")});
+    EXPECT_EQ(settledLines(), QStringList{QStringLiteral(
+                                  "NimbrelEngine: cycling settled — minimized 1 background window(s) for Notes")});
 }
 
 TEST_F(CyclingSettleTest, AutomaticCycleOverAllMinimizedWindowsCancelsAndArmsNoSettle) {
     quickTap(QStringLiteral("Notes")); // B, settle armed
     ASSERT_EQ(engine->state().cyclingSettleWorkItems.count(kNotes), 1u);
-    for (auto w : {a, b, c}) desk.window(w).minimized = true;
+    for (auto w : {a, b, c})
+        desk.window(w).minimized = true;
     desk.writes.clear();
     quickTap(QStringLiteral("Notes"));
     // One window comes back: the one after the last restored (B) in the order.
@@ -153,7 +161,8 @@ TEST_F(CyclingSettleTest, CyclingModeOverAllMinimizedWindowsRestoresTheNextAndAr
     engine->state().lastRestoredWindowByApp[kNotes] = AXElement(a);
     quickTap(QStringLiteral("Notes")); // warms the order: A, B, C; A is the anchor, B comes forward
     ASSERT_EQ(focusedWindow(notes), b);
-    for (auto w : {a, b, c}) desk.window(w).minimized = true;
+    for (auto w : {a, b, c})
+        desk.window(w).minimized = true;
     quickTap(QStringLiteral("Notes"));
     EXPECT_FALSE(desk.isMinimized(c));
     EXPECT_EQ(engine->state().cyclingSettleWorkItems.count(kNotes), 1u);
@@ -202,7 +211,8 @@ TEST_F(CyclingSettleTest, AppsWithoutBundleIdentifierAreTheSameAppOnlyAsTheSameP
     loose.localizedName.reset();
     desk.window(bg).minimized = false;
     engine->settle().settleCycling(loose, key, AXElement(keep));
-    EXPECT_EQ(settledLines().back(), QStringLiteral("NimbrelEngine: cycling settled — minimized 1 background window(s) for /opt/Loose.app"));
+    EXPECT_EQ(settledLines().back(),
+              QStringLiteral("NimbrelEngine: cycling settled — minimized 1 background window(s) for /opt/Loose.app"));
     EXPECT_EQ(activities.back().message, QStringLiteral("Minimized 1 background app window after settling."));
 }
 
@@ -210,6 +220,7 @@ TEST_F(CyclingSettleTest, PendingStepDoesNothingOnceTheEngineIsGone) {
     quickTap(QStringLiteral("Notes"));
     engine.reset();
     scheduler.advance(5);
-    for (auto w : {a, c}) EXPECT_FALSE(desk.isMinimized(w));
+    for (auto w : {a, c})
+        EXPECT_FALSE(desk.isMinimized(w));
     EXPECT_TRUE(activities.empty());
 }

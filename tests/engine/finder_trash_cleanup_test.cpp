@@ -9,7 +9,7 @@ const QString kFinder = QStringLiteral("com.apple.finder");
 
 // Finder with a folder window and a Trash window, both minimized.
 class FinderTrashCleanupTest : public EngineFixture {
-protected:
+  protected:
     FinderTrashCleanupTest() {
         finder = desk.addApp(kFinder, QStringLiteral("Finder"));
         other = desk.addApp(QStringLiteral("com.example.other"), QStringLiteral("Other")).pid;

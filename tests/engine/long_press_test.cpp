@@ -9,7 +9,7 @@ const QString kNotes = QStringLiteral("com.example.notes");
 const QString kFinder = QStringLiteral("com.apple.finder");
 
 class LongPressTest : public EngineFixture {
-protected:
+  protected:
     LongPressTest() {
         notes = desk.addApp(kNotes, QStringLiteral("Notes")).pid;
         other = desk.addApp(QStringLiteral("com.example.other"), QStringLiteral("Other")).pid;
@@ -36,9 +36,11 @@ TEST_F(LongPressTest, MinimizesAllVisibleWindowsAndPressesEscapeLater) {
     desk.focus(a);
     desk.setFrontmost(notes);
     pressAndHold(QStringLiteral("Notes"), 0.4); // the tap (0.12 s) cycles to B first, then the long press
-    for (auto w : {a, b, c}) EXPECT_TRUE(desk.isMinimized(w));
+    for (auto w : {a, b, c})
+        EXPECT_TRUE(desk.isMinimized(w));
     EXPECT_TRUE(keys().isEmpty());
-    EXPECT_EQ(longPressLines(), QStringList{QStringLiteral("NimbrelEngine: long Dock click minimized 3 windows for Notes")});
+    EXPECT_EQ(longPressLines(),
+              QStringList{QStringLiteral("NimbrelEngine: long Dock click minimized 3 windows for Notes")});
     ASSERT_EQ(activities.size(), 1u);
     EXPECT_EQ(activities[0].type, NimbrelActivityType::info);
     EXPECT_EQ(activities[0].title, QStringLiteral("Windows Minimized"));
@@ -67,7 +69,8 @@ TEST_F(LongPressTest, RestoresAllWhenAllWereMinimizedAtMouseDown) {
     EXPECT_EQ(desk.writes.mid(longPressAt - 2, 3),
               (QStringList{QStringLiteral("A AXMinimized=false"), QStringLiteral("B AXMinimized=false"),
                            QStringLiteral("activate Notes")}));
-    EXPECT_EQ(longPressLines(), QStringList{QStringLiteral("NimbrelEngine: long Dock click restored 2 windows for Notes")});
+    EXPECT_EQ(longPressLines(),
+              QStringList{QStringLiteral("NimbrelEngine: long Dock click restored 2 windows for Notes")});
     ASSERT_EQ(activities.size(), 1u);
     EXPECT_EQ(activities[0].title, QStringLiteral("Windows Restored"));
     EXPECT_EQ(activities[0].message, QStringLiteral("Long Dock click restored 2 Notes windows."));
@@ -113,7 +116,9 @@ TEST_F(LongPressTest, TapsWithinTheFollowingSecondAreDropped) {
     scheduler.advance(0.89);
     tap(QStringLiteral("Notes"));
     EXPECT_EQ(taps, 1);
-    EXPECT_EQ(log.count(QStringLiteral("NimbrelRules: suppressing duplicate Dock tap after rule execution for ") + kNotes), 1);
+    EXPECT_EQ(
+        log.count(QStringLiteral("NimbrelRules: suppressing duplicate Dock tap after rule execution for ") + kNotes),
+        1);
     tap(QStringLiteral("Notes"));
     EXPECT_EQ(taps, 2);
 }
@@ -175,7 +180,7 @@ namespace {
 
 // Keyboard events that cannot be made from a certain point on.
 class FailingKeys final : public Input {
-public:
+  public:
     EventMonitorHandle addGlobalMouseMonitor(std::function<void(const MouseEvent&)>) override { return nullptr; }
     Point pointerLocation() const override { return {}; }
     bool postKeyEvent(int keyCode, bool keyDown) override {

@@ -12,7 +12,8 @@ QStringList appBlock(const QStringList& lines, const QString& appLine) {
     QStringList out;
     bool in = false;
     for (const QString& l : lines) {
-        if (l.startsWith(QStringLiteral("  ")) && !l.startsWith(QStringLiteral("    "))) in = l.trimmed().startsWith(appLine);
+        if (l.startsWith(QStringLiteral("  ")) && !l.startsWith(QStringLiteral("    ")))
+            in = l.trimmed().startsWith(appLine);
         if (in) out << l.trimmed();
     }
     return out;
@@ -33,7 +34,8 @@ TEST(ScenarioWindowSteps, OpenFocusCloseAndActivateChangeTheDesktop) {
             {"do": "closeWindow", "app": "Notes", "window": "Nope"},
             {"do": "activate", "app": "Nobody"}
         ],
-        "settleSeconds": 0})", nullptr));
+        "settleSeconds": 0})",
+                            nullptr));
     const QStringList lines = runner.run();
     const QStringList notes = appBlock(lines, QStringLiteral("Notes ("));
     ASSERT_EQ(notes.size(), 3) << lines.join('\n').toStdString();
