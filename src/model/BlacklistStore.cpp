@@ -117,7 +117,7 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
     auto finish = [scheduler = platform_.scheduler, done = std::move(done)] {
         if (done) scheduler->post(done);
     };
-    // The global pause turns sync off; a pull during it would undo nothing but is not wanted either.
+    // The global pause turns sync off for its duration, so nothing is pulled while it lasts.
     if (!links_.isSyncEnabled() || isGlobalPauseActive(*platform_.defaults)) return finish();
     std::weak_ptr<BlacklistStore> weak = weak_from_this();
     links_.syncManager().fetchBlacklistPayload(
