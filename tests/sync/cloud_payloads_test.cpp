@@ -87,8 +87,7 @@ TEST(CloudPayloadsTest, PayloadEncoderWritesIsoDatesWithSortedKeys) {
                                    .set(QStringLiteral("updatedAt"), kWhen.addingSeconds(0.5))
                                    .set(QStringLiteral("path"), QStringLiteral("/Applications"))
                                    .object();
-    EXPECT_EQ(encoder.encode(object),
-              QByteArray(R"({"path":"\/Applications","updatedAt":"2025-03-01T08:15:00Z"})"));
+    EXPECT_EQ(encoder.encode(object), QByteArray(R"({"path":"\/Applications","updatedAt":"2025-03-01T08:15:00Z"})"));
 }
 
 } // namespace
