@@ -59,9 +59,10 @@ class ListedFiles final : public FileSystem {
 
 class TriggerAppPresence : public ::testing::Test {
   protected:
-    bool available(std::optional<QString> bundleId, std::optional<QString> path) const {
+    bool available(std::optional<QString> bundleId, std::optional<QString> path,
+                   const QString& name = QStringLiteral("App")) const {
         NimbrelRule rule =
-            NimbrelRule::make("r", true, false, NimbrelRuleTrigger{1, {"App", bundleId, path}}, {}, Date{});
+            NimbrelRule::make("r", true, false, NimbrelRuleTrigger{1, {name, bundleId, path}}, {}, Date{});
         return rule.isTriggerAppAvailable(workspace, files);
     }
 
@@ -87,6 +88,8 @@ TEST_F(TriggerAppPresence, FinderIsAlwaysPresentAndNothingElseWithoutEvidence) {
     EXPECT_TRUE(available(QStringLiteral("com.apple.finder"), std::nullopt));
     EXPECT_FALSE(available(QStringLiteral("com.apple.Finder"), std::nullopt));
     EXPECT_FALSE(available(std::nullopt, std::nullopt));
+    // Only Finder's bundle identifier vouches for it, never its name.
+    EXPECT_FALSE(available(std::nullopt, std::nullopt, QStringLiteral("Finder")));
 }
 
 TEST_F(TriggerAppPresence, UsesTheInstalledPlatform) {
