@@ -1,0 +1,54 @@
+#include "platform/Date.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace nimbrel {
+
+namespace {
+// Days from 0001-01-01 to 2001-01-01 in the proleptic Gregorian calendar.
+constexpr double kSecondsPerDay = 86400.0;
+} // namespace
+
+Date Date::distantPast() {
+    static const Date value{double(QDate(1, 1, 1).daysTo(QDate(2001, 1, 1))) * -kSecondsPerDay};
+    return value;
+}
+
+Date Date::distantFuture() {
+    static const Date value{double(QDate(2001, 1, 1).daysTo(QDate(4001, 1, 1))) * kSecondsPerDay};
+    return value;
+}
+
+QString iso8601String(Date date) {
+    const double whole = std::floor(date.secondsSinceReferenceDate);
+    const qint64 days = static_cast<qint64>(std::floor(whole / kSecondsPerDay));
+    const qint64 secondsOfDay = static_cast<qint64>(whole - double(days) * kSecondsPerDay);
+    const QDate day = QDate(2001, 1, 1).addDays(days);
+    const QTime time = QTime(0, 0).addSecs(static_cast<int>(secondsOfDay));
+    return QStringLiteral("%1-%2-%3T%4:%5:%6Z")
+        .arg(day.year(), 4, 10, QLatin1Char('0'))
+        .arg(day.month(), 2, 10, QLatin1Char('0'))
+        .arg(day.day(), 2, 10, QLatin1Char('0'))
+        .arg(time.hour(), 2, 10, QLatin1Char('0'))
+        .arg(time.minute(), 2, 10, QLatin1Char('0'))
+        .arg(time.second(), 2, 10, QLatin1Char('0'));
+}
+
+std::optional<Date> parseISO8601(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2}):(\\d{2})Z$"));
+    const auto match = pattern.match(text);
+    if (!match.hasMatch()) return std::nullopt;
+    const QDate day(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+    const int hour = match.captured(4).toInt();
+    const int minute = match.captured(5).toInt();
+    const int second = match.captured(6).toInt();
+    if (!day.isValid() || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    const double days = double(QDate(2001, 1, 1).daysTo(day));
+    return Date{days * kSecondsPerDay + hour * 3600.0 + minute * 60.0 + second};
+}
+
+} // namespace nimbrel

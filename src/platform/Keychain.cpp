@@ -1,0 +1,40 @@
+#include "platform/Keychain.h"
+
+namespace nimbrel {
+
+namespace {
+bool validKey(const QString& service, const QString& account) { return !service.isEmpty() && !account.isNull(); }
+} // namespace
+
+int InMemoryKeychain::add(const QString& service, const QString& account, const QByteArray& data) {
+    if (forcedStatus_ != errSecSuccess) return forcedStatus_;
+    if (!validKey(service, account)) return errSecParam;
+    auto [it, inserted] = items_.emplace(std::make_pair(service, account), data);
+    return inserted ? errSecSuccess : errSecDuplicateItem;
+}
+
+int InMemoryKeychain::copyMatching(const QString& service, const QString& account, QByteArray* data) const {
+    if (forcedStatus_ != errSecSuccess) return forcedStatus_;
+    if (!validKey(service, account)) return errSecParam;
+    auto it = items_.find({service, account});
+    if (it == items_.end()) return errSecItemNotFound;
+    if (data) *data = it->second;
+    return errSecSuccess;
+}
+
+int InMemoryKeychain::update(const QString& service, const QString& account, const QByteArray& data) {
+    if (forcedStatus_ != errSecSuccess) return forcedStatus_;
+    if (!validKey(service, account)) return errSecParam;
+    auto it = items_.find({service, account});
+    if (it == items_.end()) return errSecItemNotFound;
+    it->second = data;
+    return errSecSuccess;
+}
+
+int InMemoryKeychain::remove(const QString& service, const QString& account) {
+    if (forcedStatus_ != errSecSuccess) return forcedStatus_;
+    if (!validKey(service, account)) return errSecParam;
+    return items_.erase({service, account}) ? errSecSuccess : errSecItemNotFound;
+}
+
+} // namespace nimbrel

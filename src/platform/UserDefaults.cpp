@@ -1,0 +1,104 @@
+#include "platform/UserDefaults.h"
+
+namespace nimbrel {
+
+namespace {
+bool isInteger(const QVariant& v) {
+    const int type = v.typeId();
+    return type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::UInt ||
+           type == QMetaType::ULongLong || type == QMetaType::Long;
+}
+} // namespace
+
+std::optional<bool> UserDefaults::boolValue(const QString& key) const {
+    const QVariant v = object(key);
+    if (v.typeId() != QMetaType::Bool) return std::nullopt;
+    return v.toBool();
+}
+
+std::optional<qint64> UserDefaults::integerValue(const QString& key) const {
+    const QVariant v = object(key);
+    if (!isInteger(v)) return std::nullopt;
+    return v.toLongLong();
+}
+
+std::optional<double> UserDefaults::doubleValue(const QString& key) const {
+    const QVariant v = object(key);
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) return v.toDouble();
+    if (isInteger(v)) return static_cast<double>(v.toLongLong());
+    return std::nullopt;
+}
+
+std::optional<QString> UserDefaults::stringValue(const QString& key) const {
+    const QVariant v = object(key);
+    if (v.typeId() != QMetaType::QString) return std::nullopt;
+    return v.toString();
+}
+
+std::optional<QByteArray> UserDefaults::dataValue(const QString& key) const {
+    const QVariant v = object(key);
+    if (v.typeId() != QMetaType::QByteArray) return std::nullopt;
+    return v.toByteArray();
+}
+
+std::optional<Date> UserDefaults::dateValue(const QString& key) const {
+    const QVariant v = object(key);
+    if (v.typeId() != QMetaType::fromType<Date>().id()) return std::nullopt;
+    return v.value<Date>();
+}
+
+std::optional<QVariantList> UserDefaults::arrayValue(const QString& key) const {
+    const QVariant v = object(key);
+    if (v.typeId() != QMetaType::QVariantList) return std::nullopt;
+    return v.toList();
+}
+
+std::optional<QStringList> UserDefaults::stringArrayValue(const QString& key) const {
+    const auto list = arrayValue(key);
+    if (!list) return std::nullopt;
+    QStringList out;
+    out.reserve(list->size());
+    for (const QVariant& item : *list) {
+        if (item.typeId() != QMetaType::QString) return std::nullopt;
+        out.push_back(item.toString());
+    }
+    return out;
+}
+
+std::optional<QVariantMap> UserDefaults::dictionaryValue(const QString& key) const {
+    const QVariant v = object(key);
+    if (v.typeId() != QMetaType::QVariantMap) return std::nullopt;
+    return v.toMap();
+}
+
+void UserDefaults::setStringArray(const QString& key, const QStringList& v) {
+    QVariantList list;
+    list.reserve(v.size());
+    for (const QString& s : v) list.push_back(s);
+    set(key, list);
+}
+
+QVariant InMemoryUserDefaults::object(const QString& key) const { return values_.value(key); }
+
+void InMemoryUserDefaults::set(const QString& key, const QVariant& value) {
+    if (!value.isValid()) {
+        remove(key);
+        return;
+    }
+    values_.insert(key, value);
+    notify(key);
+}
+
+void InMemoryUserDefaults::remove(const QString& key) {
+    if (values_.remove(key) > 0) notify(key);
+}
+
+QStringList InMemoryUserDefaults::keys() const { return values_.keys(); }
+
+ObserverToken InMemoryUserDefaults::observe(const QString& key, std::function<void()> onChange) {
+    return changes_.addObserver(key, [onChange = std::move(onChange)](const Notification&) { onChange(); });
+}
+
+void InMemoryUserDefaults::notify(const QString& key) { changes_.post(key); }
+
+} // namespace nimbrel
