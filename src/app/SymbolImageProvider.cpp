@@ -15,8 +15,9 @@ const QString kAssetPrefix = QStringLiteral("asset/");
 
 // Only plain colour texts reach the SVG source.
 QString safeColour(const QString& text) {
-    static const QRegularExpression pattern(QStringLiteral("^#[0-9A-Fa-f]{6}([0-9A-Fa-f]{2})?$"));
-    return pattern.match(text).hasMatch() ? text : QStringLiteral("#FFFFFF");
+    static const QRegularExpression pattern(QStringLiteral("^#?([0-9A-Fa-f]{6})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    return match.hasMatch() ? QStringLiteral("#") + match.captured(1) : QStringLiteral("#FFFFFF");
 }
 } // namespace
 

@@ -4,7 +4,7 @@
 
 namespace nimbrel {
 
-// "image://symbol/<system symbol name>?color=#rrggbb" and "image://symbol/asset/<asset name>":
+// "image://symbol/<system symbol name>?color=rrggbb" and "image://symbol/asset/<asset name>":
 // the one place where the screens' symbol names become pictures. Symbols are tinted with the
 // given colour (white when none); assets keep their own colours.
 class SymbolImageProvider final : public QQuickImageProvider {
