@@ -17,10 +17,15 @@ struct DateComponents {
     int second = 0;
 };
 
+// The zone the program treats as the user's: the system's unless a test sets one.
+QTimeZone currentTimeZone();
+// Overrides the current zone (tests); an invalid zone goes back to the system's.
+void setCurrentTimeZone(const QTimeZone& zone);
+
 // Calendar arithmetic in one time zone (Gregorian).
 class Calendar {
 public:
-    explicit Calendar(QTimeZone zone = QTimeZone::systemTimeZone());
+    explicit Calendar(QTimeZone zone = currentTimeZone());
     static Calendar current();
 
     const QTimeZone& timeZone() const { return zone_; }
@@ -36,18 +41,25 @@ private:
     QTimeZone zone_;
 };
 
-enum class DateStyle { None, Short, Medium, Long };
+enum class DateStyle { None, Short, Medium, Long, Full };
 
 // Locale-exact date and time formatting (ICU), like the platform's date formatter.
 class DateFormatter {
 public:
     // localeName like "en_US", "de_DE"; empty means the current locale.
     DateFormatter(DateStyle dateStyle, DateStyle timeStyle, QByteArray localeName = {},
-                  QTimeZone zone = QTimeZone::systemTimeZone());
+                  QTimeZone zone = currentTimeZone());
+    // ICU writes a narrow no-break space before "AM"/"PM" in some locales; the text
+    // returned has a plain space there, so stored and parsed texts read alike.
     QString string(Date date) const;
     // A custom ICU pattern ("EEE d MMM") in the same locale and zone.
     static QString formatPattern(Date date, const QString& pattern, const QByteArray& localeName = {},
-                                 const QTimeZone& zone = QTimeZone::systemTimeZone());
+                                 const QTimeZone& zone = currentTimeZone());
+    // Reads `text` with a custom ICU pattern ("MMM d, yyyy, h:mm a"); the whole text must
+    // match. nullopt when it does not.
+    static std::optional<Date> parsePattern(const QString& text, const QString& pattern,
+                                            const QByteArray& localeName = {},
+                                            const QTimeZone& zone = currentTimeZone());
 
 private:
     DateStyle dateStyle_;
@@ -56,8 +68,9 @@ private:
     QTimeZone zone_;
 };
 
-// The process's current locale name for formatting ("en_US" when unset). Tests set it.
+// The process's current locale name for formatting: the one set by setCurrentLocaleName,
+// else LC_ALL / LC_TIME / LANG ("de_DE.UTF-8" -> "de_DE"), else "en_US". Tests set it.
 QByteArray currentLocaleName();
-void setCurrentLocaleName(const QByteArray& name);
+void setCurrentLocaleName(const QByteArray& name); // empty goes back to the environment's
 
 } // namespace nimbrel

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace nimbrel {
 
@@ -56,8 +57,14 @@ public:
     virtual bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr) = 0;
     virtual bool createDirectory(const QString& path) = 0;
     virtual bool removeFile(const QString& path) = 0;
-    // Immediate children, without following links; `skipHidden` leaves out names starting with ".".
+    // Immediate children sorted by name, without following links; `skipHidden` leaves out
+    // names starting with ".".
     virtual std::vector<FileEntry> list(const QString& directory, bool skipHidden = true) const = 0;
+    // Every entry below `directory`, depth first, parents before children. Descends only into
+    // real folders (never through a link). `visit` returns false to stop the whole walk;
+    // `descend` (when given) says whether to enter a folder.
+    void walk(const QString& directory, const std::function<bool(const FileEntry&)>& visit,
+              bool skipHidden = true, const std::function<bool(const FileEntry&)>& descend = {}) const;
     // The real path on this machine behind a Mac path (for the program's own use only).
     virtual QString realPath(const QString& path) const = 0;
 };
@@ -85,9 +92,17 @@ private:
 };
 
 // Atomic whole-file write on a real path: a uniquely named temporary file in the same
-// folder, flushed, then renamed over the target. A crash before the rename keeps the old file.
-bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error = nullptr);
-// Moves an unreadable file aside under a new unique name in the same folder; returns the new path.
+// folder, flushed to disk, then renamed over the target. A crash before the rename keeps the
+// old file. Missing parent folders are created. `permissions` (e.g. 0600) sets the new file's
+// mode; by default an existing file keeps its mode and a new one gets 0644.
+bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error = nullptr,
+                         int permissions = -1);
+// For crash tests: called with the temporary file's path after it is written and flushed,
+// just before the rename. Returns the previous hook.
+using AtomicWriteHook = std::function<void(const QString& temporaryPath)>;
+AtomicWriteHook setAtomicWriteHookForTesting(AtomicWriteHook hook);
+// Moves an unreadable file aside under a new unique name in the same folder
+// ("<name>.<reason>-<UTC time>[-n]"), never replacing another file; returns the new path.
 std::optional<QString> moveAside(const QString& realPath, const QString& reason);
 
 } // namespace nimbrel

@@ -1,0 +1,223 @@
+#include "platform/Calendar.h"
+
+#include <QDateTime>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+#include <cmath>
+#include <memory>
+
+namespace nimbrel {
+
+namespace {
+
+QMutex& settingsMutex() {
+    static QMutex mutex;
+    return mutex;
+}
+QByteArray& localeOverride() {
+    static QByteArray name;
+    return name;
+}
+QTimeZone& zoneOverride() {
+    static QTimeZone zone;
+    return zone;
+}
+
+qint64 toMSecs(Date date) {
+    return static_cast<qint64>(std::floor(date.unixSeconds() * 1000.0));
+}
+Date fromMSecs(qint64 msecs) {
+    return Date::fromUnix(static_cast<double>(msecs) / 1000.0);
+}
+
+QDateTime inZone(Date date, const QTimeZone& zone) {
+    return QDateTime::fromMSecsSinceEpoch(toMSecs(date), zone);
+}
+
+// "de_DE.UTF-8@euro" -> "de_DE"; "C" and "POSIX" carry no language.
+QByteArray localeFromEnvironment() {
+    for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+        QByteArray value = qgetenv(variable);
+        if (value.isEmpty()) continue;
+        const qsizetype cut = value.indexOf('.');
+        if (cut >= 0) value.truncate(cut);
+        const qsizetype at = value.indexOf('@');
+        if (at >= 0) value.truncate(at);
+        if (value.isEmpty() || value == "C" || value == "POSIX") return QByteArrayLiteral("en_US");
+        return value;
+    }
+    return QByteArrayLiteral("en_US");
+}
+
+icu::UnicodeString toIcu(const QString& text) {
+    return icu::UnicodeString(reinterpret_cast<const UChar*>(text.utf16()), static_cast<int32_t>(text.size()));
+}
+QString fromIcu(const icu::UnicodeString& text) {
+    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+// ICU knows the IANA names Qt uses; a fixed-offset Qt zone ("UTC+01:00") becomes a
+// custom "GMT+01:00" zone for the offset it has at `date`.
+std::unique_ptr<icu::TimeZone> icuZone(const QTimeZone& zone, Date date) {
+    if (zone.isValid()) {
+        std::unique_ptr<icu::TimeZone> tz(icu::TimeZone::createTimeZone(toIcu(QString::fromUtf8(zone.id()))));
+        if (tz && *tz != icu::TimeZone::getUnknown()) return tz;
+        const int offset = zone.offsetFromUtc(inZone(date, zone));
+        const int minutes = std::abs(offset) / 60;
+        const QString id = QStringLiteral("GMT%1%2:%3")
+                               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+                               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+        tz.reset(icu::TimeZone::createTimeZone(toIcu(id)));
+        if (tz && *tz != icu::TimeZone::getUnknown()) return tz;
+    }
+    return std::unique_ptr<icu::TimeZone>(icu::TimeZone::getGMT()->clone());
+}
+
+icu::Locale icuLocale(const QByteArray& name) {
+    return icu::Locale(name.isEmpty() ? currentLocaleName().constData() : name.constData());
+}
+
+icu::DateFormat::EStyle icuStyle(DateStyle style) {
+    switch (style) {
+    case DateStyle::None: return icu::DateFormat::kNone;
+    case DateStyle::Short: return icu::DateFormat::kShort;
+    case DateStyle::Medium: return icu::DateFormat::kMedium;
+    case DateStyle::Long: return icu::DateFormat::kLong;
+    case DateStyle::Full: return icu::DateFormat::kFull;
+    }
+    return icu::DateFormat::kNone;
+}
+
+QString plainSpaces(QString text) {
+    text.replace(QChar(0x202F), QLatin1Char(' '));
+    return text;
+}
+
+UDate toUDate(Date date) {
+    return date.unixSeconds() * 1000.0;
+}
+
+} // namespace
+
+QTimeZone currentTimeZone() {
+    QMutexLocker lock(&settingsMutex());
+    if (zoneOverride().isValid()) return zoneOverride();
+    return QTimeZone::systemTimeZone();
+}
+
+void setCurrentTimeZone(const QTimeZone& zone) {
+    QMutexLocker lock(&settingsMutex());
+    zoneOverride() = zone;
+}
+
+QByteArray currentLocaleName() {
+    {
+        QMutexLocker lock(&settingsMutex());
+        if (!localeOverride().isEmpty()) return localeOverride();
+    }
+    return localeFromEnvironment();
+}
+
+void setCurrentLocaleName(const QByteArray& name) {
+    QMutexLocker lock(&settingsMutex());
+    localeOverride() = name;
+}
+
+// --- Calendar
+
+Calendar::Calendar(QTimeZone zone) : zone_(zone.isValid() ? std::move(zone) : QTimeZone::utc()) {}
+
+Calendar Calendar::current() {
+    return Calendar(currentTimeZone());
+}
+
+DateComponents Calendar::components(Date date) const {
+    const QDateTime local = inZone(date, zone_);
+    const QDate day = local.date();
+    const QTime time = local.time();
+    DateComponents parts;
+    parts.year = day.year();
+    parts.month = day.month();
+    parts.day = day.day();
+    parts.weekday = day.dayOfWeek() % 7 + 1; // Qt: Monday 1 ... Sunday 7
+    parts.hour = time.hour();
+    parts.minute = time.minute();
+    parts.second = time.second();
+    return parts;
+}
+
+Date Calendar::startOfDay(Date date) const {
+    return fromMSecs(inZone(date, zone_).date().startOfDay(zone_).toMSecsSinceEpoch());
+}
+
+Date Calendar::addingDays(Date date, int days) const {
+    const qint64 msecs = toMSecs(date);
+    const QDateTime moved = QDateTime::fromMSecsSinceEpoch(msecs, zone_).addDays(days);
+    // Keep the fraction of a millisecond the conversion dropped.
+    const double fraction = date.unixSeconds() * 1000.0 - static_cast<double>(msecs);
+    return Date::fromUnix((static_cast<double>(moved.toMSecsSinceEpoch()) + fraction) / 1000.0);
+}
+
+std::optional<Date> Calendar::date(int year, int month, int day, int hour, int minute, int second) const {
+    const QDate d(year, month, day);
+    const QTime t(hour, minute, second);
+    if (!d.isValid() || !t.isValid()) return std::nullopt;
+    const QDateTime dt(d, t, zone_);
+    if (!dt.isValid()) return std::nullopt;
+    return fromMSecs(dt.toMSecsSinceEpoch());
+}
+
+bool Calendar::isSameDay(Date a, Date b) const {
+    return inZone(a, zone_).date() == inZone(b, zone_).date();
+}
+
+// --- DateFormatter
+
+DateFormatter::DateFormatter(DateStyle dateStyle, DateStyle timeStyle, QByteArray localeName, QTimeZone zone)
+    : dateStyle_(dateStyle), timeStyle_(timeStyle), localeName_(std::move(localeName)), zone_(std::move(zone)) {}
+
+QString DateFormatter::string(Date date) const {
+    if (dateStyle_ == DateStyle::None && timeStyle_ == DateStyle::None) return {};
+    std::unique_ptr<icu::DateFormat> format(
+        icu::DateFormat::createDateTimeInstance(icuStyle(dateStyle_), icuStyle(timeStyle_), icuLocale(localeName_)));
+    if (!format) return {};
+    format->adoptTimeZone(icuZone(zone_, date).release());
+    icu::UnicodeString out;
+    format->format(toUDate(date), out);
+    return plainSpaces(fromIcu(out));
+}
+
+QString DateFormatter::formatPattern(Date date, const QString& pattern, const QByteArray& localeName,
+                                     const QTimeZone& zone) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::SimpleDateFormat format(toIcu(pattern), icuLocale(localeName), status);
+    if (U_FAILURE(status)) return {};
+    format.adoptTimeZone(icuZone(zone, date).release());
+    icu::UnicodeString out;
+    format.format(toUDate(date), out);
+    return plainSpaces(fromIcu(out));
+}
+
+std::optional<Date> DateFormatter::parsePattern(const QString& text, const QString& pattern,
+                                                const QByteArray& localeName, const QTimeZone& zone) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::SimpleDateFormat format(toIcu(pattern), icuLocale(localeName), status);
+    if (U_FAILURE(status)) return std::nullopt;
+    format.adoptTimeZone(icuZone(zone, Date{0}).release());
+    format.setLenient(false);
+    const icu::UnicodeString input = toIcu(text);
+    icu::ParsePosition position(0);
+    const UDate parsed = format.parse(input, position);
+    if (position.getErrorIndex() >= 0 || position.getIndex() != input.length()) return std::nullopt;
+    return Date::fromUnix(parsed / 1000.0);
+}
+
+} // namespace nimbrel

@@ -1,0 +1,349 @@
+#include "platform/Files.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace nimbrel {
+
+namespace {
+
+QString absoluteEnvironmentPath(const char* variable) {
+    const QString value = qEnvironmentVariable(variable);
+    // The XDG rules ignore relative values.
+    if (value.isEmpty() || !QDir::isAbsolutePath(value)) return {};
+    return QDir::cleanPath(value);
+}
+
+QString systemError(const QString& what, int error) {
+    return QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// Folders every user shares: a private folder must be below them, never one of them.
+bool isSharedFolder(const QString& clean) {
+    static const QStringList shared{QStringLiteral("/"), QStringLiteral("/tmp"), QStringLiteral("/var/tmp"),
+                                    QStringLiteral("/dev/shm"), QStringLiteral("/run")};
+    if (shared.contains(clean)) return true;
+    const QString canonical = QFileInfo(clean).canonicalFilePath();
+    if (!canonical.isEmpty() && shared.contains(canonical)) return true;
+    const QString systemTemp = QDir::cleanPath(QDir::tempPath());
+    return clean == systemTemp || (!canonical.isEmpty() && canonical == QFileInfo(systemTemp).canonicalFilePath());
+}
+
+QMutex& hookMutex() {
+    static QMutex mutex;
+    return mutex;
+}
+AtomicWriteHook& atomicWriteHook() {
+    static AtomicWriteHook hook;
+    return hook;
+}
+
+bool writeAll(int fd, const QByteArray& data) {
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// "/a/./b/../c" -> "/a/c". Unlike QDir::cleanPath, ".." at the top is dropped rather
+// than kept, so the result can be appended to a root without ever leaving it.
+QString confinedPath(const QString& path) {
+    QStringList kept;
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String(".")) continue;
+        if (part == QLatin1String("..")) {
+            if (!kept.isEmpty()) kept.removeLast();
+            continue;
+        }
+        kept << part;
+    }
+    return QLatin1Char('/') + kept.join(QLatin1Char('/'));
+}
+
+QString safeReason(const QString& reason) {
+    QString out;
+    for (const QChar c : reason)
+        out.append(c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') ? c : QLatin1Char('_'));
+    return out.isEmpty() ? QStringLiteral("aside") : out;
+}
+
+} // namespace
+
+// --- Locations
+
+Locations Locations::forThisMachine() {
+    Locations l;
+    l.home = QDir::cleanPath(QDir::homePath());
+
+    const QString dataHome = absoluteEnvironmentPath("XDG_DATA_HOME");
+    l.applicationSupport = dataHome.isEmpty() ? l.home + QStringLiteral("/.local/share") : dataHome;
+
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    l.documents = documents.isEmpty() ? l.home + QStringLiteral("/Documents") : QDir::cleanPath(documents);
+
+    const QString configHome = absoluteEnvironmentPath("XDG_CONFIG_HOME");
+    l.preferences = (configHome.isEmpty() ? l.home + QStringLiteral("/.config") : configHome) + QStringLiteral("/Nimbrel");
+
+    // The private temporary folder: under the session's runtime folder, else a per-user folder
+    // in the system's temporary folder, else under the user's cache.
+    std::optional<QString> temporary;
+    const QString runtime = absoluteEnvironmentPath("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) temporary = ensurePrivateFolder(runtime + QStringLiteral("/Nimbrel"));
+    if (!temporary)
+        temporary = ensurePrivateFolder(QDir::cleanPath(QDir::tempPath()) +
+                                        QStringLiteral("/nimbrel-%1").arg(static_cast<qulonglong>(::geteuid())));
+    if (!temporary) {
+        const QString cacheHome = absoluteEnvironmentPath("XDG_CACHE_HOME");
+        temporary = ensurePrivateFolder((cacheHome.isEmpty() ? l.home + QStringLiteral("/.cache") : cacheHome) +
+                                        QStringLiteral("/Nimbrel/tmp"));
+    }
+    l.privateTemporary = temporary.value_or(QString());
+    return l;
+}
+
+Locations Locations::underRoot(const QString& root) {
+    const QString base = QDir::cleanPath(QDir(root).absolutePath());
+    Locations l;
+    l.home = base + QStringLiteral("/home");
+    l.applicationSupport = base + QStringLiteral("/data");
+    l.documents = base + QStringLiteral("/home/Documents");
+    l.preferences = base + QStringLiteral("/config/Nimbrel");
+    l.privateTemporary = ensurePrivateFolder(base + QStringLiteral("/tmp")).value_or(QString());
+    return l;
+}
+
+std::optional<QString> ensurePrivateFolder(const QString& path) {
+    if (path.isEmpty()) return std::nullopt;
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    if (isSharedFolder(clean)) return std::nullopt;
+
+    const QString parent = QFileInfo(clean).path();
+    if (!QDir().mkpath(parent)) return std::nullopt;
+    const QByteArray native = QFile::encodeName(clean);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) return std::nullopt;
+
+    // lstat: a link (even to a good folder) is refused, as someone else may have planted it.
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0) return std::nullopt;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return std::nullopt;
+    if ((st.st_mode & 07777) != 0700) {
+        if (::chmod(native.constData(), 0700) != 0) return std::nullopt;
+        if (::lstat(native.constData(), &st) != 0 || (st.st_mode & 07777) != 0700) return std::nullopt;
+    }
+    return clean;
+}
+
+// --- FileSystem
+
+QString FileSystem::expandTilde(const QString& path) const {
+    if (path == QLatin1String("~")) return homeDirectory();
+    if (path.startsWith(QLatin1String("~/"))) return homeDirectory() + path.mid(1);
+    return path;
+}
+
+void FileSystem::walk(const QString& directory, const std::function<bool(const FileEntry&)>& visit, bool skipHidden,
+                      const std::function<bool(const FileEntry&)>& descend) const {
+    // Explicit stack so that a deep tree cannot exhaust the call stack.
+    std::vector<std::vector<FileEntry>> stack;
+    stack.push_back(list(directory, skipHidden));
+    std::vector<size_t> positions{0};
+    while (!stack.empty()) {
+        if (positions.back() >= stack.back().size()) {
+            stack.pop_back();
+            positions.pop_back();
+            continue;
+        }
+        const FileEntry entry = stack.back()[positions.back()++];
+        if (!visit(entry)) return;
+        if (entry.isDirectory && !entry.isSymlink && (!descend || descend(entry))) {
+            stack.push_back(list(entry.path, skipHidden));
+            positions.push_back(0);
+        }
+    }
+}
+
+// --- LocalFileSystem
+
+LocalFileSystem::LocalFileSystem(QString root, QString home) : root_(std::move(root)), home_(std::move(home)) {
+    if (!root_.isEmpty()) root_ = QDir::cleanPath(QDir(root_).absolutePath());
+    if (root_ == QLatin1String("/")) root_.clear();
+    if (home_.isEmpty()) home_ = root_.isEmpty() ? QDir::cleanPath(QDir::homePath()) : QStringLiteral("/Users/user");
+}
+
+QString LocalFileSystem::realPath(const QString& path) const {
+    const QString expanded = expandTilde(path);
+    if (root_.isEmpty()) return expanded;
+    const QString clean = confinedPath(expanded);
+    return clean == QLatin1String("/") ? root_ : root_ + clean;
+}
+
+bool LocalFileSystem::exists(const QString& path) const {
+    return QFileInfo::exists(realPath(path));
+}
+
+bool LocalFileSystem::isDirectory(const QString& path) const {
+    return QFileInfo(realPath(path)).isDir();
+}
+
+bool LocalFileSystem::isSymlink(const QString& path) const {
+    return QFileInfo(realPath(path)).isSymbolicLink();
+}
+
+std::optional<QByteArray> LocalFileSystem::readFile(const QString& path) const {
+    const QString real = realPath(path);
+    if (!QFileInfo(real).isFile()) return std::nullopt;
+    QFile file(real);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return file.readAll();
+}
+
+bool LocalFileSystem::writeFileAtomically(const QString& path, const QByteArray& data, QString* error) {
+    return nimbrel::writeFileAtomically(realPath(path), data, error);
+}
+
+bool LocalFileSystem::createDirectory(const QString& path) {
+    return QDir().mkpath(realPath(path));
+}
+
+bool LocalFileSystem::removeFile(const QString& path) {
+    return ::remove(QFile::encodeName(realPath(path)).constData()) == 0;
+}
+
+std::vector<FileEntry> LocalFileSystem::list(const QString& directory, bool skipHidden) const {
+    std::vector<FileEntry> out;
+    QString macDirectory = QDir::cleanPath(expandTilde(directory));
+    if (macDirectory.endsWith(QLatin1Char('/'))) macDirectory.chop(1);
+    const QDir dir(realPath(directory));
+    const QFileInfoList infos = dir.entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QFileInfo& info : infos) {
+        FileEntry entry;
+        entry.name = info.fileName();
+        entry.isHidden = entry.name.startsWith(QLatin1Char('.'));
+        if (skipHidden && entry.isHidden) continue;
+        entry.path = macDirectory + QLatin1Char('/') + entry.name;
+        entry.isSymlink = info.isSymbolicLink();
+        entry.isDirectory = !entry.isSymlink && info.isDir();
+        out.push_back(std::move(entry));
+    }
+    return out;
+}
+
+// --- atomic writes
+
+AtomicWriteHook setAtomicWriteHookForTesting(AtomicWriteHook hook) {
+    QMutexLocker lock(&hookMutex());
+    return std::exchange(atomicWriteHook(), std::move(hook));
+}
+
+bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error, int permissions) {
+    auto fail = [&](const QString& message) {
+        if (error) *error = message;
+        return false;
+    };
+    const QFileInfo target(realPath);
+    const QString folder = target.absolutePath();
+    if (target.fileName().isEmpty()) return fail(QStringLiteral("no file name in %1").arg(realPath));
+    if (!QDir().mkpath(folder)) return fail(QStringLiteral("cannot create folder %1").arg(folder));
+
+    mode_t mode = 0644;
+    struct stat existing {};
+    if (permissions >= 0)
+        mode = static_cast<mode_t>(permissions) & 07777;
+    else if (::stat(QFile::encodeName(target.absoluteFilePath()).constData(), &existing) == 0)
+        mode = existing.st_mode & 07777;
+
+    QByteArray temporary =
+        QFile::encodeName(folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".tmp-XXXXXX"));
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return fail(systemError(QStringLiteral("cannot create a temporary file in %1").arg(folder), errno));
+
+    auto discard = [&](const QString& what) {
+        const int saved = errno;
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return fail(systemError(what, saved));
+    };
+    if (::fchmod(fd, mode) != 0) return discard(QStringLiteral("cannot set the mode of the temporary file"));
+    if (!writeAll(fd, data)) return discard(QStringLiteral("cannot write %1").arg(realPath));
+    if (::fsync(fd) != 0) return discard(QStringLiteral("cannot flush %1").arg(realPath));
+    if (::close(fd) != 0) {
+        const int saved = errno;
+        ::unlink(temporary.constData());
+        return fail(systemError(QStringLiteral("cannot close %1").arg(realPath), saved));
+    }
+
+    AtomicWriteHook hook;
+    {
+        QMutexLocker lock(&hookMutex());
+        hook = atomicWriteHook();
+    }
+    if (hook) hook(QFile::decodeName(temporary));
+
+    if (::rename(temporary.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+        const int saved = errno;
+        ::unlink(temporary.constData());
+        return fail(systemError(QStringLiteral("cannot replace %1").arg(realPath), saved));
+    }
+    syncFolder(folder);
+    return true;
+}
+
+std::optional<QString> moveAside(const QString& realPath, const QString& reason) {
+    const QFileInfo info(realPath);
+    const QByteArray source = QFile::encodeName(info.absoluteFilePath());
+    struct stat st {};
+    if (::lstat(source.constData(), &st) != 0) return std::nullopt;
+
+    const QString base = info.absolutePath() + QLatin1Char('/') + info.fileName() + QLatin1Char('.') +
+                         safeReason(reason) + QLatin1Char('-') +
+                         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    for (int n = 0; n < 10000; ++n) {
+        const QString candidate = n == 0 ? base : base + QStringLiteral("-%1").arg(n);
+        const QByteArray destination = QFile::encodeName(candidate);
+        // link() never replaces an existing name, so no other file is lost.
+        if (::link(source.constData(), destination.constData()) == 0) {
+            ::unlink(source.constData());
+            syncFolder(info.absolutePath());
+            return candidate;
+        }
+        if (errno == EEXIST) continue;
+        // File systems without hard links: rename when the name is free.
+        struct stat other {};
+        if (::lstat(destination.constData(), &other) == 0) continue;
+        if (::rename(source.constData(), destination.constData()) == 0) {
+            syncFolder(info.absolutePath());
+            return candidate;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace nimbrel

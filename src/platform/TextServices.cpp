@@ -1,0 +1,94 @@
+#include "platform/TextServices.h"
+
+#include "platform/Calendar.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <map>
+#include <memory>
+
+namespace nimbrel {
+
+namespace {
+
+icu::UnicodeString toIcu(const QString& text) {
+    return icu::UnicodeString(reinterpret_cast<const UChar*>(text.utf16()), static_cast<int32_t>(text.size()));
+}
+QString fromIcu(const icu::UnicodeString& text) {
+    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+bool isMark(char32_t c) {
+    return (U_GET_GC_MASK(static_cast<UChar32>(c)) & U_GC_M_MASK) != 0;
+}
+
+QString lowerCased(const QString& text) {
+    icu::UnicodeString u = toIcu(text);
+    u.toLower(icu::Locale(currentLocaleName().constData()));
+    return fromIcu(u);
+}
+
+// Collators are costly to open; one per locale, shared under a lock (sorting calls this a lot).
+int compareSecondary(const QString& a, const QString& b) {
+    static QMutex mutex;
+    static std::map<QByteArray, std::unique_ptr<icu::Collator>> collators;
+    const QByteArray locale = currentLocaleName();
+    QMutexLocker lock(&mutex);
+    auto& collator = collators[locale];
+    if (!collator) {
+        UErrorCode status = U_ZERO_ERROR;
+        collator.reset(icu::Collator::createInstance(icu::Locale(locale.constData()), status));
+        if (U_FAILURE(status) || !collator) {
+            collator.reset();
+            lock.unlock();
+            const int plain = QString::compare(a, b, Qt::CaseInsensitive);
+            return plain < 0 ? -1 : plain > 0 ? 1 : 0;
+        }
+        // Secondary strength: accents count, case does not.
+        collator->setStrength(icu::Collator::SECONDARY);
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult result = collator->compare(toIcu(a), toIcu(b), status);
+    if (U_FAILURE(status)) return QString::compare(a, b, Qt::CaseInsensitive) < 0 ? -1 : 1;
+    return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
+}
+
+} // namespace
+
+QString foldCaseAndDiacritics(const QString& text) {
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString kept;
+    kept.reserve(decomposed.size());
+    for (const char32_t c : decomposed.toUcs4()) {
+        if (isMark(c)) continue;
+        kept.append(QString::fromUcs4(&c, 1));
+    }
+    return lowerCased(kept).normalized(QString::NormalizationForm_C);
+}
+
+bool isLetterOrDigit(char32_t codePoint) {
+    const auto mask = U_GET_GC_MASK(static_cast<UChar32>(codePoint));
+    return (mask & (U_GC_L_MASK | U_GC_N_MASK)) != 0;
+}
+
+bool isAlphanumeric(char32_t codePoint) {
+    const auto mask = U_GET_GC_MASK(static_cast<UChar32>(codePoint));
+    return (mask & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
+}
+
+int localizedCaseInsensitiveCompare(const QString& a, const QString& b) {
+    return compareSecondary(a, b);
+}
+
+bool localizedCaseInsensitiveContains(const QString& haystack, const QString& needle) {
+    if (needle.isEmpty()) return false; // as the platform answers for an empty search text
+    return lowerCased(haystack).contains(lowerCased(needle));
+}
+
+} // namespace nimbrel

@@ -1,0 +1,140 @@
+#include "platform/local/JsonFileUserDefaults.h"
+
+#include "platform/Log.h"
+#include "platform/local/TypedValueCoding.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+namespace nimbrel {
+
+namespace {
+const QString kComponent = QStringLiteral("NimbrelDefaults");
+const QString kFormatKey = QStringLiteral("format");
+const QString kValuesKey = QStringLiteral("values");
+constexpr int kFormat = 1;
+} // namespace
+
+JsonFileUserDefaults::JsonFileUserDefaults(QString filePath) : path_(std::move(filePath)) {
+    load();
+}
+
+QString JsonFileUserDefaults::filePath(const Locations& locations) {
+    return locations.preferences + QStringLiteral("/defaults.json");
+}
+
+void JsonFileUserDefaults::load() {
+    QFile file(path_);
+    if (!file.exists()) return;
+
+    QString problem;
+    QJsonObject root;
+    if (!file.open(QIODevice::ReadOnly)) {
+        problem = file.errorString();
+    } else {
+        QJsonParseError parseError{};
+        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+        file.close();
+        if (parseError.error != QJsonParseError::NoError)
+            problem = QStringLiteral("%1 at offset %2").arg(parseError.errorString()).arg(parseError.offset);
+        else if (!document.isObject())
+            problem = QStringLiteral("the file does not hold an object");
+        else {
+            root = document.object();
+            if (root.value(kFormatKey).toInt() != kFormat || !root.value(kValuesKey).isObject())
+                problem = QStringLiteral("the file is not in the defaults format %1").arg(kFormat);
+        }
+    }
+
+    if (!problem.isEmpty()) {
+        const auto aside = moveAside(path_, QStringLiteral("unreadable"));
+        movedAside_ = aside.value_or(QString());
+        // Never write over a file that is still there: changes then stay in memory only.
+        if (!aside) writable_ = false;
+        logLine(kComponent, QStringLiteral("could not read %1 (%2); %3; starting with empty defaults")
+                                .arg(path_, problem,
+                                     aside ? QStringLiteral("kept it as %1").arg(*aside)
+                                           : QStringLiteral("it could not be moved aside either")));
+        return;
+    }
+
+    const QJsonObject stored = root.value(kValuesKey).toObject();
+    for (auto it = stored.begin(); it != stored.end(); ++it) {
+        QString error;
+        if (auto value = decodeTypedValue(it.value(), &error)) {
+            values_.insert(it.key(), *value);
+        } else {
+            unreadable_.insert(it.key(), it.value());
+            logLine(kComponent, QStringLiteral("could not read the value of \"%1\" (%2); keeping it unchanged")
+                                    .arg(it.key(), error));
+        }
+    }
+}
+
+bool JsonFileUserDefaults::write() {
+    if (!writable_) {
+        lastWriteSucceeded_ = false;
+        logLine(kComponent, QStringLiteral("not saving the defaults over the unreadable %1").arg(path_));
+        return false;
+    }
+    QJsonObject stored = unreadable_;
+    for (auto it = values_.begin(); it != values_.end(); ++it) {
+        // Values were checked when set, so encoding cannot fail here.
+        if (auto json = encodeTypedValue(it.value())) stored.insert(it.key(), *json);
+    }
+    const QJsonObject root{{kFormatKey, kFormat}, {kValuesKey, stored}};
+    QString error;
+    lastWriteSucceeded_ =
+        writeFileAtomically(path_, QJsonDocument(root).toJson(QJsonDocument::Indented), &error, 0600);
+    if (!lastWriteSucceeded_) logLine(kComponent, QStringLiteral("could not save the defaults: %1").arg(error));
+    return lastWriteSucceeded_;
+}
+
+QVariant JsonFileUserDefaults::object(const QString& key) const {
+    return values_.value(key);
+}
+
+void JsonFileUserDefaults::set(const QString& key, const QVariant& value) {
+    if (!value.isValid()) {
+        remove(key);
+        return;
+    }
+    QString error;
+    const QVariant stored = normalizedDefaultsValue(value, &error);
+    if (!stored.isValid()) {
+        logLine(kComponent, QStringLiteral("not saving \"%1\": %2").arg(key, error));
+        return;
+    }
+    values_.insert(key, stored);
+    unreadable_.remove(key);
+    write();
+    changes_.post(key);
+}
+
+void JsonFileUserDefaults::remove(const QString& key) {
+    const bool hadValue = values_.remove(key) > 0;
+    const bool hadUnreadable = unreadable_.contains(key);
+    unreadable_.remove(key);
+    if (!hadValue && !hadUnreadable) return;
+    write();
+    if (hadValue) changes_.post(key);
+}
+
+QStringList JsonFileUserDefaults::keys() const {
+    return values_.keys();
+}
+
+bool JsonFileUserDefaults::synchronize() {
+    if (!lastWriteSucceeded_) write();
+    return lastWriteSucceeded_;
+}
+
+ObserverToken JsonFileUserDefaults::observe(const QString& key, std::function<void()> onChange) {
+    return changes_.addObserver(key, [onChange = std::move(onChange)](const Notification&) {
+        if (onChange) onChange();
+    });
+}
+
+} // namespace nimbrel

@@ -1,0 +1,166 @@
+#include "platform/local/EventLoopScheduler.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace nimbrel;
+
+namespace {
+
+// One application object for the whole test program; Qt allows only one at a time.
+QCoreApplication& application() {
+    static int argc = 1;
+    static char name[] = "platform_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
+                                                                  : new QCoreApplication(argc, argv);
+    return *app;
+}
+
+// Runs the event loop until `done` or two seconds pass; returns whether `done` came true.
+bool spinUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+    }
+    return true;
+}
+
+class EventLoopSchedulerTest : public ::testing::Test {
+protected:
+    void SetUp() override { application(); }
+};
+
+} // namespace
+
+TEST_F(EventLoopSchedulerTest, RunsWorkInOrderOfDueTime) {
+    EventLoopScheduler scheduler;
+    QStringList order;
+    scheduler.after(0.04, [&] { order << "late"; });
+    scheduler.after(0.01, [&] { order << "soon"; });
+    scheduler.post([&] { order << "posted 1"; });
+    scheduler.post([&] { order << "posted 2"; });
+    EXPECT_TRUE(order.isEmpty()); // nothing runs inside the call that schedules it
+    ASSERT_TRUE(spinUntil([&] { return order.size() == 4; }));
+    EXPECT_EQ(order, (QStringList{"posted 1", "posted 2", "soon", "late"}));
+}
+
+TEST_F(EventLoopSchedulerTest, WaitsAtLeastTheDelay) {
+    EventLoopScheduler scheduler;
+    const auto start = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point ranAt;
+    bool ran = false;
+    scheduler.after(0.05, [&] {
+        ranAt = std::chrono::steady_clock::now();
+        ran = true;
+    });
+    ASSERT_TRUE(spinUntil([&] { return ran; }));
+    EXPECT_GE(std::chrono::duration<double>(ranAt - start).count(), 0.049);
+}
+
+TEST_F(EventLoopSchedulerTest, CancelledWorkNeverRuns) {
+    EventLoopScheduler scheduler;
+    bool delayedRan = false, postedRan = false, markerRan = false;
+    WorkHandle delayed = scheduler.after(0.01, [&] { delayedRan = true; });
+    WorkHandle posted = scheduler.post([&] { postedRan = true; });
+    delayed->cancel();
+    posted->cancel();
+    delayed->cancel(); // idempotent
+    EXPECT_TRUE(delayed->isCancelled());
+    scheduler.after(0.03, [&] { markerRan = true; });
+    ASSERT_TRUE(spinUntil([&] { return markerRan; }));
+    EXPECT_FALSE(delayedRan);
+    EXPECT_FALSE(postedRan);
+}
+
+TEST_F(EventLoopSchedulerTest, DroppedHandleStillRuns) {
+    EventLoopScheduler scheduler;
+    bool ran = false;
+    { (void)scheduler.after(0.01, [&] { ran = true; }); }
+    EXPECT_TRUE(spinUntil([&] { return ran; }));
+}
+
+TEST_F(EventLoopSchedulerTest, RepeatingTimerRunsUntilItCancelsItself) {
+    EventLoopScheduler scheduler;
+    int ticks = 0;
+    WorkHandle timer;
+    timer = scheduler.every(0.005, [&] {
+        if (++ticks == 3) timer->cancel();
+    });
+    ASSERT_TRUE(spinUntil([&] { return timer->isCancelled(); }));
+    bool later = false;
+    scheduler.after(0.03, [&] { later = true; });
+    ASSERT_TRUE(spinUntil([&] { return later; }));
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST_F(EventLoopSchedulerTest, PostsFromOtherThreadsRunOnTheMainThread) {
+    EventLoopScheduler scheduler;
+    std::atomic<int> count{0};
+    QThread* ranOn = nullptr;
+    std::thread worker([&] {
+        for (int i = 0; i < 50; ++i)
+            scheduler.postFromAnyThread([&] {
+                ranOn = QThread::currentThread();
+                ++count;
+            });
+    });
+    worker.join();
+    ASSERT_TRUE(spinUntil([&] { return count == 50; }));
+    EXPECT_EQ(ranOn, application().thread());
+}
+
+TEST_F(EventLoopSchedulerTest, BackgroundWorkHandsItsResultBack) {
+    EventLoopScheduler scheduler;
+    std::atomic<bool> workedOffMain{false};
+    int result = 0;
+    QThread* thenOn = nullptr;
+    bool done = false;
+    scheduler.runInBackground(
+        [&] {
+            workedOffMain = QThread::currentThread() != application().thread();
+            result = 42;
+        },
+        [&] {
+            thenOn = QThread::currentThread();
+            done = true;
+        });
+    ASSERT_TRUE(spinUntil([&] { return done; }));
+    EXPECT_TRUE(workedOffMain);
+    EXPECT_EQ(result, 42);
+    EXPECT_EQ(thenOn, application().thread());
+}
+
+TEST_F(EventLoopSchedulerTest, PendingWorkDiesWithTheScheduler) {
+    bool ran = false;
+    {
+        EventLoopScheduler scheduler;
+        scheduler.post([&] { ran = true; });
+        scheduler.after(0.001, [&] { ran = true; });
+        scheduler.every(0.001, [&] { ran = true; });
+    }
+    QCoreApplication::processEvents();
+    QThread::msleep(5); // real time for the (gone) timers to have been due
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ran);
+}
+
+TEST(SystemClock, TellsTheTimeOfDay) {
+    const double before = QDateTime::currentMSecsSinceEpoch() / 1000.0;
+    const Date now = SystemClock().now();
+    const double after = QDateTime::currentMSecsSinceEpoch() / 1000.0;
+    EXPECT_GE(now.unixSeconds(), before - 0.002);
+    EXPECT_LE(now.unixSeconds(), after + 0.002);
+}

@@ -1,0 +1,298 @@
+#include "platform/Log.h"
+#include "platform/local/JsonFileUserDefaults.h"
+#include "platform/local/TypedValueCoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPoint>
+#include <QTemporaryDir>
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace nimbrel;
+
+namespace {
+
+class DefaultsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        path_ = JsonFileUserDefaults::filePath(Locations::underRoot(dir_.path()));
+        previousSink_ = setLogSink([this](const QString& line) { lines_ << line; });
+        setLogToStdout(false);
+    }
+    void TearDown() override {
+        setLogSink(previousSink_);
+        setLogToStdout(true);
+        setAtomicWriteHookForTesting({});
+    }
+
+    QByteArray fileBytes() const {
+        QFile f(path_);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void writeFile(const QByteArray& bytes) const {
+        QDir().mkpath(QFileInfo(path_).path());
+        QFile f(path_);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QJsonObject storedValues() const {
+        return QJsonDocument::fromJson(fileBytes()).object().value("values").toObject();
+    }
+    QStringList folderNames() const {
+        return QDir(QFileInfo(path_).path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QTemporaryDir dir_;
+    QString path_;
+    QStringList lines_;
+    LogSink previousSink_;
+};
+
+} // namespace
+
+TEST_F(DefaultsFileTest, EveryTypeReadsBackWithItsType) {
+    const QByteArray binary("\x00\x01\xff\x7f text", 10);
+    const Date when{123456789.25};
+    {
+        JsonFileUserDefaults d(path_);
+        d.setBool("bool", true);
+        d.setInteger("max", std::numeric_limits<qint64>::max());
+        d.setInteger("min", std::numeric_limits<qint64>::min());
+        d.setDouble("double", 0.1);
+        d.setDouble("whole double", 3.0);
+        d.setDouble("infinite", -std::numeric_limits<double>::infinity());
+        d.setString("string", QString::fromUtf8("Grüße \"quoted\" 😀"));
+        d.setString("empty", QString(""));
+        d.setData("data", binary);
+        d.setDate("date", when);
+        d.setDate("future", Date::distantFuture());
+        d.setStringArray("names", {"Safari", "Mail"});
+        d.set("mixed", QVariantList{true, qint64(7), 2.5, "x", QVariant::fromValue(Date{1})});
+        d.set("nested", QVariantMap{{"inner", QVariantMap{{"list", QVariantList{QVariantMap{{"k", false}}}}}}});
+        d.set("plain int", QVariant(int(5)));                     // widened to an integer
+        d.set("string list", QVariant(QStringList{"a", "b"}));   // stored as an array of strings
+        EXPECT_TRUE(d.synchronize());
+    }
+    JsonFileUserDefaults d(path_);
+    EXPECT_EQ(d.boolValue("bool"), true);
+    EXPECT_EQ(d.integerValue("max"), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(d.integerValue("min"), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(d.doubleValue("double"), 0.1);
+    EXPECT_EQ(d.doubleValue("whole double"), 3.0);
+    EXPECT_FALSE(d.integerValue("whole double")); // a double stays a double
+    EXPECT_EQ(d.doubleValue("infinite"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(d.stringValue("string"), QString::fromUtf8("Grüße \"quoted\" 😀"));
+    EXPECT_EQ(d.stringValue("empty"), QString(""));
+    EXPECT_EQ(d.dataValue("data"), binary);
+    EXPECT_EQ(d.dateValue("date"), when);
+    EXPECT_EQ(d.dateValue("future"), Date::distantFuture());
+    EXPECT_EQ(d.stringArrayValue("names"), (QStringList{"Safari", "Mail"}));
+    EXPECT_EQ(d.integerValue("plain int"), 5);
+    EXPECT_EQ(d.stringArrayValue("string list"), (QStringList{"a", "b"}));
+
+    const auto mixed = d.arrayValue("mixed");
+    ASSERT_TRUE(mixed);
+    ASSERT_EQ(mixed->size(), 5);
+    EXPECT_EQ((*mixed)[0].typeId(), QMetaType::Bool);
+    EXPECT_EQ((*mixed)[1].typeId(), QMetaType::LongLong);
+    EXPECT_EQ((*mixed)[2].typeId(), QMetaType::Double);
+    EXPECT_EQ((*mixed)[3].typeId(), QMetaType::QString);
+    EXPECT_EQ((*mixed)[4].value<Date>(), Date{1});
+    EXPECT_FALSE(d.stringArrayValue("mixed")); // not all strings
+
+    const auto nested = d.dictionaryValue("nested");
+    ASSERT_TRUE(nested);
+    const QVariantList list = nested->value("inner").toMap().value("list").toList();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list[0].toMap().value("k").typeId(), QMetaType::Bool);
+
+    // Wrong-typed reads answer nothing.
+    EXPECT_FALSE(d.integerValue("bool"));
+    EXPECT_FALSE(d.boolValue("max"));
+    EXPECT_FALSE(d.stringValue("data"));
+    EXPECT_FALSE(d.dataValue("string"));
+    EXPECT_FALSE(d.dateValue("double"));
+    EXPECT_FALSE(d.dictionaryValue("mixed"));
+    EXPECT_EQ(d.keys().size(), 16);
+}
+
+TEST_F(DefaultsFileTest, NotANumberSurvives) {
+    {
+        JsonFileUserDefaults d(path_);
+        d.setDouble("nan", std::numeric_limits<double>::quiet_NaN());
+    }
+    JsonFileUserDefaults d(path_);
+    ASSERT_TRUE(d.doubleValue("nan"));
+    EXPECT_TRUE(std::isnan(*d.doubleValue("nan")));
+}
+
+TEST_F(DefaultsFileTest, EveryChangeIsInTheFileAtOnce) {
+    JsonFileUserDefaults d(path_);
+    d.setString("a", "1");
+    EXPECT_EQ(JsonFileUserDefaults(path_).stringValue("a"), QString("1"));
+    d.setString("a", "2");
+    EXPECT_EQ(JsonFileUserDefaults(path_).stringValue("a"), QString("2"));
+    d.remove("a");
+    EXPECT_FALSE(JsonFileUserDefaults(path_).contains("a"));
+    d.setInteger("b", 1);
+    d.set("b", QVariant()); // an empty value removes
+    EXPECT_FALSE(JsonFileUserDefaults(path_).contains("b"));
+
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path_).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(folderNames(), QStringList{"defaults.json"}); // no temporaries left behind
+}
+
+TEST_F(DefaultsFileTest, UnsupportedTypesAreRefused) {
+    JsonFileUserDefaults d(path_);
+    d.setInteger("k", 1);
+    d.set("k", QVariant(QPoint(1, 2)));
+    d.set("list", QVariantList{1, QVariant(QPoint(3, 4))});
+    EXPECT_EQ(d.integerValue("k"), 1);
+    EXPECT_FALSE(d.contains("list"));
+    EXPECT_EQ(lines_.size(), 2);
+    EXPECT_TRUE(lines_.value(0).startsWith("NimbrelDefaults: not saving \"k\"")) << lines_.value(0).toStdString();
+}
+
+TEST_F(DefaultsFileTest, WriteInterruptedBeforeTheRenameKeepsThePreviousFile) {
+    {
+        JsonFileUserDefaults d(path_);
+        d.setString("kept", "before");
+    }
+    const QByteArray before = fileBytes();
+    EXPECT_EXIT(
+        {
+            JsonFileUserDefaults d(path_);
+            setAtomicWriteHookForTesting([](const QString&) { ::_exit(9); });
+            d.setString("kept", "after");
+        },
+        ::testing::ExitedWithCode(9), "");
+    EXPECT_EQ(fileBytes(), before);
+    JsonFileUserDefaults reopened(path_);
+    EXPECT_EQ(reopened.stringValue("kept"), QString("before"));
+    EXPECT_TRUE(reopened.movedAsidePath().isEmpty());
+}
+
+TEST_F(DefaultsFileTest, UnreadableFileIsMovedAsideAndDefaultsStartEmpty) {
+    writeFile("{ this is not json");
+    setLogToStdout(true); // the line is meant for standard output
+    testing::internal::CaptureStdout();
+    JsonFileUserDefaults d(path_);
+    const std::string out = testing::internal::GetCapturedStdout();
+    setLogToStdout(false);
+
+    EXPECT_TRUE(d.keys().isEmpty());
+    ASSERT_FALSE(d.movedAsidePath().isEmpty());
+    QFile aside(d.movedAsidePath());
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), QByteArray("{ this is not json"));
+    EXPECT_FALSE(QFileInfo::exists(path_));
+    EXPECT_NE(out.find("NimbrelDefaults: could not read"), std::string::npos) << out;
+    EXPECT_NE(out.find(d.movedAsidePath().toStdString()), std::string::npos) << out;
+
+    d.setBool("fresh", true);
+    EXPECT_EQ(JsonFileUserDefaults(path_).boolValue("fresh"), true);
+    EXPECT_TRUE(QFileInfo::exists(d.movedAsidePath()));
+}
+
+TEST_F(DefaultsFileTest, FilesOfAnotherShapeAreMovedAsideToo) {
+    for (const QByteArray& bytes : {QByteArray("[1, 2]"), QByteArray("{\"values\": {}}"),
+                                    QByteArray("{\"format\": 1, \"values\": []}"), QByteArray("")}) {
+        writeFile(bytes);
+        JsonFileUserDefaults d(path_);
+        EXPECT_FALSE(d.movedAsidePath().isEmpty()) << bytes.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path_));
+    }
+    EXPECT_EQ(folderNames().size(), 4); // each kept under its own name
+}
+
+TEST_F(DefaultsFileTest, OneUnreadableValueIsKeptUnchanged) {
+    writeFile(R"({"format": 1, "values": {
+        "good": {"type": "bool", "value": true},
+        "bad": {"type": "mystery", "value": 1},
+        "badInteger": {"type": "integer", "value": "12x"}}})");
+    JsonFileUserDefaults d(path_);
+    EXPECT_TRUE(d.movedAsidePath().isEmpty());
+    EXPECT_EQ(d.boolValue("good"), true);
+    EXPECT_EQ(d.keys(), QStringList{"good"});
+    EXPECT_EQ(lines_.size(), 2);
+
+    d.setString("other", "x");
+    EXPECT_EQ(storedValues().value("bad").toObject().value("type").toString(), "mystery");
+    EXPECT_EQ(storedValues().value("badInteger").toObject().value("value").toString(), "12x");
+
+    d.setInteger("bad", 3); // setting the key anew replaces it
+    EXPECT_EQ(JsonFileUserDefaults(path_).integerValue("bad"), 3);
+    d.remove("badInteger");
+    EXPECT_FALSE(storedValues().contains("badInteger"));
+}
+
+TEST_F(DefaultsFileTest, SynchronizeTellsWhetherTheLastWriteSucceeded) {
+    const QString folder = QFileInfo(path_).path();
+    QDir().mkpath(QFileInfo(folder).path());
+    {
+        QFile blocker(folder); // a file where the folder should be
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    JsonFileUserDefaults d(path_);
+    d.setBool("flag", true);
+    EXPECT_EQ(d.boolValue("flag"), true); // kept in memory
+    EXPECT_FALSE(d.synchronize());
+    EXPECT_TRUE(lines_.last().startsWith("NimbrelDefaults: could not save the defaults")) << lines_.last().toStdString();
+
+    ASSERT_TRUE(QFile::remove(folder));
+    EXPECT_TRUE(d.synchronize()); // writes again
+    EXPECT_EQ(JsonFileUserDefaults(path_).boolValue("flag"), true);
+}
+
+TEST_F(DefaultsFileTest, ObserversHearOnlyTheirKey) {
+    JsonFileUserDefaults d(path_);
+    int aChanges = 0, bChanges = 0;
+    ObserverToken a = d.observe("a", [&] { ++aChanges; });
+    ObserverToken b = d.observe("b", [&] {
+        ++bChanges;
+        // The observer sees the value already stored, and already written.
+        EXPECT_EQ(JsonFileUserDefaults(path_).object("b"), d.object("b"));
+    });
+    d.setInteger("a", 1);
+    d.setInteger("b", 1);
+    d.remove("a");
+    d.remove("a"); // nothing to remove: no change
+    EXPECT_EQ(aChanges, 2);
+    EXPECT_EQ(bChanges, 1);
+    a.reset();
+    d.setInteger("a", 2);
+    EXPECT_EQ(aChanges, 2);
+}
+
+TEST(TypedValueCoding, RejectsWhatItDidNotWrite) {
+    QString error;
+    EXPECT_FALSE(decodeTypedValue(QJsonValue(5), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(decodeTypedValue(QJsonObject{{"type", "bool"}, {"value", "yes"}}));
+    EXPECT_FALSE(decodeTypedValue(QJsonObject{{"type", "data"}, {"value", "***"}}));
+    EXPECT_FALSE(decodeTypedValue(QJsonObject{{"type", "date"}, {"value", "soon"}}));
+    EXPECT_FALSE(decodeTypedValue(QJsonObject{{"type", "array"}, {"value", QJsonArray{1}}}));
+    EXPECT_FALSE(encodeTypedValue(QVariant()));
+    EXPECT_FALSE(encodeTypedValue(QVariant(std::numeric_limits<qulonglong>::max())));
+
+    // Nesting beyond any sane depth is refused, not recursed into without end.
+    QJsonValue deep = QJsonObject{{"type", "bool"}, {"value", true}};
+    for (int i = 0; i < 200; ++i) deep = QJsonObject{{"type", "array"}, {"value", QJsonArray{deep}}};
+    EXPECT_FALSE(decodeTypedValue(deep, &error));
+    EXPECT_TRUE(error.contains("nested")) << error.toStdString();
+}
