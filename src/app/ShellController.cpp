@@ -60,9 +60,11 @@ void ShellController::createPanel(const ScreenRect& frame) {
 
 void ShellController::setPanelContent(PanelMode mode) {
     mode_ = mode;
-    panelRoot_.reset();
+    // The old root goes only after the views built on it have been taken down.
+    QObject* old = panelRoot_.release();
     if (mode == PanelMode::Menu && hooks_.makePanelRoot) panelRoot_ = hooks_.makePanelRoot();
     emit panelContentChanged();
+    if (old) old->deleteLater();
 }
 
 void ShellController::applyFrame(const ScreenRect& frame, int animationMs) {

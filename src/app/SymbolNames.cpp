@@ -8,6 +8,12 @@ namespace {
 // System symbol names the screens use, drawn with the nearest icon of the bundled set.
 const QHash<QString, QString>& symbolFiles() {
     static const QHash<QString, QString> files = {
+        {QStringLiteral("waveform.path.ecg"), QStringLiteral("activity")},
+        {QStringLiteral("accessibility"), QStringLiteral("universal-access")},
+        {QStringLiteral("wifi"), QStringLiteral("wifi")},
+        {QStringLiteral("battery.100"), QStringLiteral("battery-full")},
+        {QStringLiteral("magnifyingglass"), QStringLiteral("search")},
+        {QStringLiteral("display"), QStringLiteral("display")},
         {QStringLiteral("heart.fill"), QStringLiteral("heart-fill")},
         {QStringLiteral("pause.circle.fill"), QStringLiteral("pause-circle-fill")},
         {QStringLiteral("pause.fill"), QStringLiteral("pause-fill")},

@@ -33,13 +33,11 @@ HoverScale {
     }
     MouseArea {
         anchors.fill: parent
-        // The hit area is the circle.
-        containmentMask: QtObject {
-            function contains(point) {
-                const dx = point.x - button.size / 2
-                const dy = point.y - button.size / 2
-                return dx * dx + dy * dy <= button.size * button.size / 4
-            }
+        // The hit area is the circle: presses in the corners pass through.
+        onPressed: mouse => {
+            const dx = mouse.x - button.size / 2
+            const dy = mouse.y - button.size / 2
+            mouse.accepted = dx * dx + dy * dy <= button.size * button.size / 4
         }
         onClicked: button.clicked()
     }

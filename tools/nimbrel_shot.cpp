@@ -1,0 +1,96 @@
+// Renders one of the panel's screens, or the desktop window, to a PNG without a display.
+//   nimbrel-shot <screen> <out.png>     screen: onboarding, main, blacklist, rules, sessions,
+//                                        activity, settings, desktop
+//   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
+#include "app/ScreenPreview.h"
+#include "app/ShellNames.h"
+
+#include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QThread>
+
+#include <cstdio>
+#include <memory>
+
+using namespace nimbrel;
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: nimbrel-shot <%s|desktop> <out.png>\n       nimbrel-shot --x11-root <out.png>\n",
+                 qPrintable(ScreenPreview::screenNames().join('|')));
+    return 2;
+}
+
+bool save(const QImage& image, const QString& path) {
+    if (image.isNull() || !image.save(path)) {
+        std::fprintf(stderr, "nimbrel-shot: could not write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool x11Root = argc == 3 && QByteArray(argv[1]) == "--x11-root";
+    if (!x11Root && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 3) return usage();
+    const QString what = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[2]);
+
+    if (x11Root) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
+    }
+
+    ScreenPreview preview;
+    if (!preview.show(what)) return usage();
+    QQmlEngine engine;
+    setUpQmlEngine(engine, preview.models());
+    QQuickWindow window;
+    window.setColor(QColor(28, 30, 38));
+    const double side = 500 + 2 * ScreenPreview::kMargin;
+    window.resize(int(preview.shell().panelWidth() + 2 * ScreenPreview::kMargin), int(side));
+
+    // A wallpaper-like backdrop so the glass has something to show through.
+    QQmlComponent component(&engine);
+    component.setData(R"(
+        import QtQuick
+        import Nimbrel.App
+        Item {
+            anchors.fill: parent
+            Rectangle {
+                id: wall
+                anchors.fill: parent
+                gradient: Gradient {
+                    GradientStop { position: 0.0; color: "#2B3A67" }
+                    GradientStop { position: 0.5; color: "#6A4C93" }
+                    GradientStop { position: 1.0; color: "#C06C84" }
+                }
+            }
+            NimbrelPanel { backdrop: wall }
+        })",
+                      QUrl(QStringLiteral("qrc:/nimbrel-shot.qml")));
+    std::unique_ptr<QObject> root(component.create());
+    if (!root) {
+        std::fprintf(stderr, "nimbrel-shot: %s\n", qPrintable(component.errorString()));
+        return 1;
+    }
+    auto* item = qobject_cast<QQuickItem*>(root.get());
+    item->setParentItem(window.contentItem());
+    item->setSize(window.size());
+    window.show();
+    // Let transitions and images settle before the picture.
+    for (int i = 0; i < 40; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return save(window.grabWindow(), out) ? 0 : 1;
+}
