@@ -1,0 +1,34 @@
+#include "platform/simulated/SimRecorder.h"
+
+#include <array>
+
+namespace nimbrel::sim {
+
+QString eventKindName(EventKind kind) {
+    static const std::array<const char*, 12> names{"ax-write",   "ax-action", "applescript",   "script-effect",
+                                                   "workspace",  "process",   "dock-prefs",    "desktop-picture",
+                                                   "key",        "alert",     "permission",    "system"};
+    return QString::fromLatin1(names.at(static_cast<size_t>(kind)));
+}
+
+void Recorder::record(EventKind kind, const QString& text) {
+    Event e{now_ ? now_() : 0.0, kind, text};
+    events_.push_back(e);
+    if (listener_) listener_(e);
+}
+
+std::vector<Event> Recorder::events(EventKind kind) const {
+    std::vector<Event> out;
+    for (const Event& e : events_)
+        if (e.kind == kind) out.push_back(e);
+    return out;
+}
+
+std::vector<QString> Recorder::texts(EventKind kind) const {
+    std::vector<QString> out;
+    for (const Event& e : events_)
+        if (e.kind == kind) out.push_back(e.text);
+    return out;
+}
+
+} // namespace nimbrel::sim

@@ -1,0 +1,357 @@
+#include "platform/simulated/SimulatedMac.h"
+
+#include "platform/simulated/SimPlist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <array>
+
+namespace nimbrel::sim {
+
+QString dockTileKindName(DockTileKind kind) {
+    static const std::array<const char*, 5> names{"application", "folder", "file", "trash", "separator"};
+    return QString::fromLatin1(names.at(static_cast<size_t>(kind)));
+}
+
+std::optional<DockTileKind> dockTileKindFromName(const QString& name) {
+    for (int i = 0; i < 5; ++i)
+        if (dockTileKindName(static_cast<DockTileKind>(i)) == name) return static_cast<DockTileKind>(i);
+    return std::nullopt;
+}
+
+QString orientationName(DockOrientation o) {
+    switch (o) {
+    case DockOrientation::left: return QStringLiteral("left");
+    case DockOrientation::right: return QStringLiteral("right");
+    case DockOrientation::bottom: break;
+    }
+    return QStringLiteral("bottom");
+}
+
+std::optional<DockOrientation> orientationFromName(const QString& name) {
+    if (name == QLatin1String("bottom")) return DockOrientation::bottom;
+    if (name == QLatin1String("left")) return DockOrientation::left;
+    if (name == QLatin1String("right")) return DockOrientation::right;
+    return std::nullopt;
+}
+
+SimulatedMac::SimulatedMac(Scheduler& scheduler, Clock& clock, QString root)
+    : scheduler_(scheduler), clock_(clock), startTime_(clock.now()), root_(std::move(root)) {
+    recorder_.setTimeSource([this] { return clock_.now().secondsSince(startTime_); });
+}
+
+SimulatedMac::~SimulatedMac() = default;
+
+// ---- the disk
+
+QString SimulatedMac::realPath(const QString& macPath) const {
+    QString path = macPath;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path = identity_.homeDirectory() + path.mid(1);
+    if (!path.startsWith(QLatin1Char('/'))) path.prepend(QLatin1Char('/'));
+    return root_ + QDir::cleanPath(path);
+}
+
+bool SimulatedMac::installApplication(const QString& bundlePath, const QString& bundleIdentifier, const QString& name) {
+    const QString contents = realPath(bundlePath) + QStringLiteral("/Contents");
+    if (!QDir().mkpath(contents)) return false;
+    QVariantMap info{{QStringLiteral("CFBundleIdentifier"), bundleIdentifier},
+                     {QStringLiteral("CFBundleName"), name},
+                     {QStringLiteral("CFBundleDisplayName"), name},
+                     {QStringLiteral("CFBundlePackageType"), QStringLiteral("APPL")},
+                     {QStringLiteral("CFBundleIconFile"), QStringLiteral("AppIcon")}};
+    QFile file(contents + QStringLiteral("/Info.plist"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return file.write(writePlist(info)) > 0;
+}
+
+std::optional<InstalledApp> SimulatedMac::installedApplicationAt(const QString& bundlePath) const {
+    QFile file(realPath(bundlePath) + QStringLiteral("/Contents/Info.plist"));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const auto plist = readPlist(file.readAll());
+    if (!plist || plist->typeId() != QMetaType::QVariantMap) return std::nullopt;
+    const QVariantMap info = plist->toMap();
+    InstalledApp app;
+    app.bundlePath = QDir::cleanPath(bundlePath);
+    app.bundleIdentifier = info.value(QStringLiteral("CFBundleIdentifier")).toString();
+    app.name = info.value(QStringLiteral("CFBundleDisplayName")).toString();
+    if (app.name.isEmpty()) app.name = info.value(QStringLiteral("CFBundleName")).toString();
+    if (app.name.isEmpty()) app.name = QFileInfo(bundlePath).completeBaseName();
+    return app;
+}
+
+std::vector<InstalledApp> SimulatedMac::installedApplications() const {
+    static const std::array<const char*, 4> folders{"/Applications", "/System/Applications",
+                                                    "/System/Applications/Utilities", "/System/Library/CoreServices"};
+    std::vector<InstalledApp> out;
+    for (const char* folder : folders) {
+        QDir dir(realPath(QString::fromLatin1(folder)));
+        const QStringList names = dir.entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString& name : names)
+            if (auto app = installedApplicationAt(QString::fromLatin1(folder) + QLatin1Char('/') + name))
+                out.push_back(*app);
+    }
+    return out;
+}
+
+std::optional<InstalledApp> SimulatedMac::installedApplication(const QString& bundleIdentifier) const {
+    for (const InstalledApp& app : installedApplications())
+        if (app.bundleIdentifier == bundleIdentifier) return app;
+    return std::nullopt;
+}
+
+// ---- screens
+
+const Screen* SimulatedMac::screen(int id) const {
+    for (const Screen& s : screens_)
+        if (s.id == id) return &s;
+    return nullptr;
+}
+
+Screen* SimulatedMac::screen(int id) {
+    for (Screen& s : screens_)
+        if (s.id == id) return &s;
+    return nullptr;
+}
+
+double SimulatedMac::primaryHeight() const {
+    for (const Screen& s : screens_)
+        if (s.frame.origin.x == 0 && s.frame.origin.y == 0) return s.frame.height();
+    if (const Screen* main = screen(mainScreenId_)) return main->frame.height();
+    return 0;
+}
+
+// ---- applications
+
+App* SimulatedMac::app(int pid) {
+    for (App& a : apps_)
+        if (a.pid == pid) return &a;
+    return nullptr;
+}
+
+const App* SimulatedMac::app(int pid) const {
+    for (const App& a : apps_)
+        if (a.pid == pid) return &a;
+    return nullptr;
+}
+
+App* SimulatedMac::appWithBundleId(const QString& bundleIdentifier) {
+    for (App& a : apps_)
+        if (!bundleIdentifier.isEmpty() && a.bundleIdentifier == bundleIdentifier) return &a;
+    return nullptr;
+}
+
+App* SimulatedMac::appWithPath(const QString& bundlePath) {
+    const QString wanted = QDir::cleanPath(bundlePath);
+    for (App& a : apps_)
+        if (!a.bundlePath.isEmpty() && a.bundlePath == wanted) return &a;
+    return nullptr;
+}
+
+RunningApplication SimulatedMac::snapshot(const App& app) const {
+    RunningApplication r;
+    r.pid = app.pid;
+    if (!app.bundleIdentifier.isEmpty()) r.bundleIdentifier = app.bundleIdentifier;
+    if (!app.bundlePath.isEmpty()) r.bundlePath = app.bundlePath;
+    if (!app.name.isEmpty()) r.localizedName = app.name;
+    r.activationPolicy = app.policy;
+    r.isHidden = app.hidden;
+    r.isActive = frontmostPid() == app.pid;
+    return r;
+}
+
+void SimulatedMac::bringToFrontOfActivation(int pid) {
+    removeFromActivation(pid);
+    activationOrder_.insert(activationOrder_.begin(), pid);
+}
+
+void SimulatedMac::removeFromActivation(int pid) {
+    activationOrder_.erase(std::remove(activationOrder_.begin(), activationOrder_.end(), pid), activationOrder_.end());
+}
+
+bool SimulatedMac::activate(int pid) {
+    App* a = app(pid);
+    if (!a || a->policy == ActivationPolicy::prohibited) return false;
+    a->hidden = false;
+    if (a->policy != ActivationPolicy::regular) return true;
+    const bool changed = frontmostPid() != pid;
+    bringToFrontOfActivation(pid);
+    if (changed) postNotice(kNoticeDidActivate, pid);
+    return true;
+}
+
+bool SimulatedMac::setHidden(int pid, bool hidden) {
+    App* a = app(pid);
+    if (!a || a->policy != ActivationPolicy::regular) return false;
+    a->hidden = hidden;
+    if (hidden && frontmostPid() == pid) {
+        // The next application in line becomes frontmost, as when an app is hidden.
+        removeFromActivation(pid);
+        activationOrder_.push_back(pid);
+    }
+    return true;
+}
+
+bool SimulatedMac::terminate(int pid) {
+    auto it = std::find_if(apps_.begin(), apps_.end(), [pid](const App& a) { return a.pid == pid; });
+    if (it == apps_.end() || pid == dockPid_) return false;
+    apps_.erase(it);
+    removeFromActivation(pid);
+    postNotice(kNoticeDidTerminate, pid);
+    return true;
+}
+
+void SimulatedMac::postNotice(const QString& name, int pid) {
+    if (quiet_) return;
+    // Observers run later on the main thread, as the workspace delivers its notices.
+    scheduler_.post(lifetime_.guard([this, name, pid] { notices_.post(name, {{QStringLiteral("pid"), pid}}); }));
+}
+
+// ---- windows
+
+Window& SimulatedMac::addWindow(App& app, Window window) {
+    window.id = takeWindowId();
+    app.windows.insert(app.windows.begin(), std::move(window));
+    return app.windows.front();
+}
+
+Window* SimulatedMac::window(int pid, std::uint64_t windowId) {
+    App* a = app(pid);
+    if (!a) return nullptr;
+    for (Window& w : a->windows)
+        if (w.id == windowId) return &w;
+    return nullptr;
+}
+
+App* SimulatedMac::ownerOfWindow(std::uint64_t windowId) {
+    for (App& a : apps_)
+        for (const Window& w : a.windows)
+            if (w.id == windowId) return &a;
+    return nullptr;
+}
+
+std::optional<std::uint64_t> SimulatedMac::focusedWindowId(const App& app) const {
+    if (app.hidden) return std::nullopt;
+    for (const Window& w : app.windows)
+        if (!w.minimized) return w.id;
+    return std::nullopt;
+}
+
+namespace {
+std::vector<Window>::iterator findWindow(App& app, std::uint64_t id) {
+    return std::find_if(app.windows.begin(), app.windows.end(), [id](const Window& w) { return w.id == id; });
+}
+} // namespace
+
+void SimulatedMac::setMinimized(App& app, std::uint64_t windowId, bool minimized) {
+    auto it = findWindow(app, windowId);
+    if (it == app.windows.end() || it->minimized == minimized) return;
+    Window w = *it;
+    app.windows.erase(it);
+    w.minimized = minimized;
+    // Minimized windows leave the stack for the Dock; a restored one comes back in front.
+    if (minimized) app.windows.push_back(std::move(w));
+    else app.windows.insert(app.windows.begin(), std::move(w));
+}
+
+void SimulatedMac::raise(App& app, std::uint64_t windowId) {
+    auto it = findWindow(app, windowId);
+    if (it == app.windows.end() || it->minimized) return;
+    Window w = *it;
+    app.windows.erase(it);
+    app.windows.insert(app.windows.begin(), std::move(w));
+}
+
+void SimulatedMac::closeWindow(App& app, std::uint64_t windowId) {
+    auto it = findWindow(app, windowId);
+    if (it != app.windows.end()) app.windows.erase(it);
+}
+
+void SimulatedMac::setFullScreen(App& app, std::uint64_t windowId, bool on) {
+    auto it = findWindow(app, windowId);
+    if (it == app.windows.end() || it->fullScreen == on || it->minimized) return;
+    if (on) {
+        it->frameBeforeFullScreen = it->frame;
+        // The screen that holds the window's centre, else the main screen.
+        const Point centre = toAppKit({it->frame.midX(), it->frame.midY()});
+        const Screen* target = screen(mainScreenId_);
+        for (const Screen& s : screens_)
+            if (s.frame.contains(centre)) {
+                target = &s;
+                break;
+            }
+        if (target)
+            it->frame = Rect(target->frame.minX(), primaryHeight() - target->frame.maxY(), target->frame.width(),
+                             target->frame.height());
+        it->fullScreen = true;
+        raise(app, windowId);
+    } else {
+        it->frame = it->frameBeforeFullScreen;
+        it->fullScreen = false;
+    }
+}
+
+Rect SimulatedMac::nextWindowFrame(const App& app) const {
+    const Screen* main = screen(mainScreenId_);
+    const Rect visible = main ? main->visibleFrame : Rect(0, 0, 1440, 900);
+    const double step = 28.0 * static_cast<double>(app.windows.size() % 6);
+    const double width = std::min(1100.0, visible.width() - 120);
+    const double height = std::min(720.0, visible.height() - 100);
+    const double top = primaryHeight() - visible.maxY();
+    return Rect(visible.minX() + 80 + step, top + 40 + step, width, height);
+}
+
+// ---- input
+
+ObserverToken SimulatedMac::watchMouse(MouseWatcher watcher) {
+    const int id = nextWatcherId_++;
+    mouseWatchers_[id] = std::move(watcher);
+    return ObserverToken(lifetime_.guard([this, id] { mouseWatchers_.erase(id); }));
+}
+
+void SimulatedMac::mouseDown(Point appKit) {
+    pointer_ = appKit;
+    buttonDown_ = true;
+    pressTime_ = clock_.now();
+    pressedTile_ = dockTileIndexAt(appKit);
+    auto watchers = mouseWatchers_;
+    for (auto& [id, w] : watchers) w(true, appKit);
+}
+
+void SimulatedMac::mouseUp() {
+    buttonDown_ = false;
+    auto watchers = mouseWatchers_;
+    for (auto& [id, w] : watchers) w(false, pointer_);
+    // The Dock acts on a click at release; a press held a second or more opens the tile's
+    // menu instead, which the user then dismisses.
+    if (pressedTile_ && clock_.now().secondsSince(pressTime_) < 1.0) {
+        const auto tiles = dockTiles();
+        if (*pressedTile_ < tiles.size() && tiles[*pressedTile_].frame.contains(pointer_))
+            clickDockTile(tiles[*pressedTile_]);
+    }
+    pressedTile_.reset();
+}
+
+// ---- permission and wake
+
+void SimulatedMac::setTrusted(bool trusted) {
+    if (trusted_ == trusted) return;
+    trusted_ = trusted;
+    recorder_.record(EventKind::permission, trusted ? QStringLiteral("accessibility granted")
+                                                    : QStringLiteral("accessibility revoked"));
+}
+
+void SimulatedMac::notePermissionPrompt() {
+    ++promptCount_;
+    recorder_.record(EventKind::permission, QStringLiteral("accessibility prompt shown"));
+}
+
+void SimulatedMac::wake() {
+    recorder_.record(EventKind::system, QStringLiteral("wake from sleep"));
+    postNotice(kNoticeDidWake, 0);
+}
+
+} // namespace nimbrel::sim

@@ -1,0 +1,223 @@
+#pragma once
+
+#include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
+#include "platform/SystemInfo.h"
+#include "platform/simulated/SimModel.h"
+#include "platform/simulated/SimRecorder.h"
+
+#include <QJsonObject>
+#include <QVariantMap>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace nimbrel::sim {
+
+// Who uses the Mac and what it is.
+struct MacIdentity {
+    QString shortName = QStringLiteral("anna");
+    QString fullName = QStringLiteral("Anna Lindqvist");
+    unsigned uid = 501;
+    QString hostName = QStringLiteral("Anna\u2019s MacBook Pro");
+    QString model = QStringLiteral("Mac14,6");
+    OperatingSystemVersion os{14, 5, 0};
+    QString homeDirectory() const { return QStringLiteral("/Users/") + shortName; }
+};
+
+// Names of the notices the simulated Mac posts (user info: "pid").
+inline const QString kNoticeDidLaunch = QStringLiteral("didLaunch");
+inline const QString kNoticeDidTerminate = QStringLiteral("didTerminate");
+inline const QString kNoticeDidActivate = QStringLiteral("didActivate");
+inline const QString kNoticeDidWake = QStringLiteral("didWake");
+
+inline const QString kFinderBundleId = QStringLiteral("com.apple.finder");
+inline const QString kDockBundleId = QStringLiteral("com.apple.dock");
+inline const QString kSafariBundleId = QStringLiteral("com.apple.Safari");
+inline const QString kTerminalBundleId = QStringLiteral("com.apple.Terminal");
+inline const QString kITermBundleId = QStringLiteral("com.googlecode.iterm2");
+inline const QString kSystemSettingsBundleId = QStringLiteral("com.apple.systempreferences");
+inline const QString kSystemEventsBundleId = QStringLiteral("com.apple.systemevents");
+
+// The simulated Mac: one model of screens, the Dock, running applications and their
+// windows, and what the user does. The facilities (SimWorkspace, SimAccessibility, ...)
+// are thin views of it. Main thread only.
+class SimulatedMac {
+public:
+    // `root` is a real folder that holds the Mac's disk ("/Applications/..." is <root>/Applications/...).
+    SimulatedMac(Scheduler& scheduler, Clock& clock, QString root);
+    ~SimulatedMac();
+    SimulatedMac(const SimulatedMac&) = delete;
+    SimulatedMac& operator=(const SimulatedMac&) = delete;
+
+    Scheduler& scheduler() { return scheduler_; }
+    Clock& clock() { return clock_; }
+    Recorder& recorder() { return recorder_; }
+    NotificationCenter& notices() { return notices_; }
+    MacIdentity& identity() { return identity_; }
+    const MacIdentity& identity() const { return identity_; }
+
+    // The disk.
+    const QString& root() const { return root_; }
+    QString realPath(const QString& macPath) const;
+    // Writes <bundle>/Contents/Info.plist.
+    bool installApplication(const QString& bundlePath, const QString& bundleIdentifier, const QString& name);
+    std::vector<InstalledApp> installedApplications() const;
+    std::optional<InstalledApp> installedApplication(const QString& bundleIdentifier) const;
+    std::optional<InstalledApp> installedApplicationAt(const QString& bundlePath) const;
+
+    // Screens.
+    std::vector<Screen>& screens() { return screens_; }
+    const std::vector<Screen>& screens() const { return screens_; }
+    const Screen* screen(int id) const;
+    Screen* screen(int id);
+    int mainScreenId() const { return mainScreenId_; }
+    void setMainScreenId(int id) { mainScreenId_ = id; }
+    double primaryHeight() const;
+    Point toAccessibility(Point appKit) const { return {appKit.x, primaryHeight() - appKit.y}; }
+    Point toAppKit(Point accessibility) const { return {accessibility.x, primaryHeight() - accessibility.y}; }
+
+    // Running applications, in launch order.
+    std::vector<App>& apps() { return apps_; }
+    const std::vector<App>& apps() const { return apps_; }
+    App* app(int pid);
+    const App* app(int pid) const;
+    App* appWithBundleId(const QString& bundleIdentifier);
+    App* appWithPath(const QString& bundlePath);
+    int frontmostPid() const { return activationOrder_.empty() ? 0 : activationOrder_.front(); }
+    const std::vector<int>& activationOrder() const { return activationOrder_; }
+    RunningApplication snapshot(const App& app) const;
+
+    // Starts an installed application at once; `withWindow` gives it its usual first window.
+    App& startApplication(const InstalledApp& installed, bool withWindow, bool activates);
+    // Starts an application as the workspace does: after its launch delay (0 = next turn).
+    void launch(const InstalledApp& installed, bool activates, std::function<void(App*)> done);
+    void setLaunchDelay(const QString& bundleIdentifier, double seconds) { launchDelays_[bundleIdentifier] = seconds; }
+    bool activate(int pid);
+    bool setHidden(int pid, bool hidden);
+    bool terminate(int pid);
+
+    // Windows.
+    Window& addWindow(App& app, Window window); // in front; gives it an id
+    Window* window(int pid, std::uint64_t windowId);
+    App* ownerOfWindow(std::uint64_t windowId);
+    std::optional<std::uint64_t> focusedWindowId(const App& app) const;
+    void setMinimized(App& app, std::uint64_t windowId, bool minimized);
+    void raise(App& app, std::uint64_t windowId);
+    void closeWindow(App& app, std::uint64_t windowId);
+    void setFullScreen(App& app, std::uint64_t windowId, bool on);
+    // The frame a new window of `app` gets (cascaded on the main screen), in Accessibility coordinates.
+    Rect nextWindowFrame(const App& app) const;
+
+    // What the applications do.
+    Window& newBrowserWindow(App& browser, const QString& url);
+    void loadURL(App& browser, Window& window, int tabIndex, const QString& url);
+    int newTab(App& browser, Window& window, const QString& url); // returns the tab's index
+    static QString titleForURL(const QString& url, bool safari);
+    void openFolderInFinder(const QString& path);
+    void openTrashInFinder();
+    Window& runInTerminal(App& terminal, const QString& command, bool newWindow);
+    // Opens a URL text or a plain path with its default handler; false when nothing handles it.
+    bool openURL(const QString& urlOrPath);
+    QString defaultBrowserBundleId() const { return defaultBrowser_; }
+    void setDefaultBrowserBundleId(const QString& id) { defaultBrowser_ = id; }
+
+    // The Dock.
+    DockOrientation dockOrientation() const { return orientation_; }
+    void setDockOrientation(DockOrientation o) { orientation_ = o; }
+    int dockPid() const { return dockPid_; }
+    // Tiles in Dock order with their frames (AppKit coordinates).
+    std::vector<DockTile> dockTiles() const;
+    Rect dockFrame() const; // the Dock's own area on the primary screen
+    std::optional<size_t> dockTileIndexAt(Point appKit) const;
+    // What the Dock itself does with a click on a tile (activate, launch, open the Trash).
+    void clickDockTile(const DockTile& tile);
+    // The "com.apple.dock" domain: pending writes and what is stored.
+    QVariantMap& dockPreferencesPending() { return dockPending_; }
+    QVariantMap& dockPreferencesStored() { return dockStored_; }
+    void setDockSynchronizeFails(bool fails) { dockSynchronizeFails_ = fails; }
+    bool synchronizeDockPreferences();
+    // Kills the Dock; it comes back at once and reads "persistent-apps" and "persistent-others" again.
+    void restartDock();
+    const std::vector<DockTile>& persistentDockTiles() const { return persistentTiles_; }
+
+    // The pointer, the mouse button and the monitors watching them.
+    Point pointer() const { return pointer_; }
+    void movePointer(Point appKit) { pointer_ = appKit; }
+    bool isButtonDown() const { return buttonDown_; }
+    void mouseDown(Point appKit);
+    void mouseUp();
+    using MouseWatcher = std::function<void(bool down, Point location)>;
+    [[nodiscard]] ObserverToken watchMouse(MouseWatcher watcher);
+
+    // The Accessibility permission.
+    bool isTrusted() const { return trusted_; }
+    void setTrusted(bool trusted);
+    void notePermissionPrompt();
+    int permissionPromptCount() const { return promptCount_; }
+
+    // Sleep and wake.
+    void wake();
+
+    // Posts a notice through the scheduler (observers run later, never inside the caller).
+    void postNotice(const QString& name, int pid);
+
+    // Default desktop and persistence.
+    void buildDefaultDesktop();
+    QJsonObject toJson() const;
+    // Replaces the state with a saved one; false (state unchanged) when it cannot be read.
+    bool loadJson(const QJsonObject& object, QString* error = nullptr);
+    bool saveToFile(const QString& path, QString* error = nullptr) const;
+    bool loadFromFile(const QString& path, QString* error = nullptr);
+
+    std::uint64_t takeWindowId() { return nextWindowId_++; }
+    int takePid() { return nextPid_++; }
+
+private:
+    void bringToFrontOfActivation(int pid);
+    void removeFromActivation(int pid);
+    std::vector<DockTile> readTilesFromPreferences(const QString& key, DockTileKind fallbackKind) const;
+    void layoutDock(std::vector<DockTile>& tiles) const;
+
+    Scheduler& scheduler_;
+    Clock& clock_;
+    Date startTime_;
+    QString root_;
+    Recorder recorder_;
+    NotificationCenter notices_;
+    MacIdentity identity_;
+    Lifetime lifetime_;
+
+    std::vector<Screen> screens_;
+    int mainScreenId_ = 1;
+    std::vector<App> apps_;
+    std::vector<int> activationOrder_;
+    std::map<QString, double> launchDelays_;
+    QString defaultBrowser_ = kSafariBundleId;
+
+    DockOrientation orientation_ = DockOrientation::bottom;
+    int dockPid_ = 0;
+    QVariantMap dockPending_;
+    QVariantMap dockStored_;
+    bool dockSynchronizeFails_ = false;
+    std::vector<DockTile> persistentTiles_;
+    std::vector<DockTile> otherTiles_;
+
+    Point pointer_;
+    bool buttonDown_ = false;
+    std::optional<size_t> pressedTile_;
+    Date pressTime_;
+    std::map<int, MouseWatcher> mouseWatchers_;
+    int nextWatcherId_ = 1;
+
+    bool quiet_ = false;
+    bool trusted_ = true;
+    int promptCount_ = 0;
+
+    int nextPid_ = 400;
+    std::uint64_t nextWindowId_ = 1;
+};
+
+} // namespace nimbrel::sim
