@@ -1,0 +1,96 @@
+import QtQuick
+import QtQuick.Controls
+import Nimbrel.Models
+
+// System Settings › Privacy & Security › Accessibility, as far as Nimbrel needs it.
+Rectangle {
+    id: settings
+    width: 560
+    height: 300
+    radius: 14
+    color: "#232329"
+    border.width: 1
+    border.color: Qt.rgba(1, 1, 1, 0.14)
+
+    Row {
+        x: 16
+        y: 14
+        spacing: 8
+        Repeater {
+            model: ["#FF5F57", "#FEBC2E", "#28C840"]
+            delegate: Rectangle {
+                required property string modelData
+                required property int index
+                width: 12
+                height: 12
+                radius: 6
+                color: modelData
+                MouseArea {
+                    anchors.fill: parent
+                    enabled: index === 0
+                    onClicked: settings.visible = false
+                }
+            }
+        }
+    }
+    Text {
+        x: 24
+        y: 44
+        text: "Privacy & Security \u203A Accessibility"
+        color: "white"
+        font.pixelSize: 20
+        font.weight: Font.Bold
+    }
+    Text {
+        x: 24
+        y: 78
+        width: parent.width - 48
+        wrapMode: Text.WordWrap
+        text: "Allow the applications below to control your computer."
+        color: Qt.rgba(1, 1, 1, 0.6)
+        font.pixelSize: 13
+    }
+    Rectangle {
+        x: 24
+        y: 120
+        width: parent.width - 48
+        height: 64
+        radius: 10
+        color: Qt.rgba(1, 1, 1, 0.06)
+        Image {
+            id: appIcon
+            x: 14
+            anchors.verticalCenter: parent.verticalCenter
+            width: 30
+            height: 30
+            sourceSize: Qt.size(60, 60)
+            source: "image://symbol/asset/NIMBREL_MENU_BAR"
+        }
+        Text {
+            anchors.left: appIcon.right
+            anchors.leftMargin: 12
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Nimbrel"
+            color: "white"
+            font.pixelSize: 15
+        }
+        Switch {
+            id: toggle
+            anchors.right: parent.right
+            anchors.rightMargin: 10
+            anchors.verticalCenter: parent.verticalCenter
+            checked: Desktop.accessibilityTrusted
+            onToggled: Desktop.setAccessibilityTrusted(checked)
+        }
+    }
+    Text {
+        x: 24
+        y: 206
+        width: parent.width - 48
+        wrapMode: Text.WordWrap
+        text: Desktop.accessibilityTrusted ? "Nimbrel may watch Dock clicks and arrange windows."
+                                           : "Nimbrel cannot see Dock clicks until it is switched on."
+        color: Qt.rgba(1, 1, 1, 0.5)
+        font.pixelSize: 12
+    }
+}
