@@ -61,6 +61,11 @@ bool SimulatedMac::synchronizeDockPreferences() {
 void SimulatedMac::restartDock() {
     if (dockPid_ != 0) {
         const int old = dockPid_;
+        if (const App* dock = app(old)) {
+            RunningApplication last = snapshot(*dock);
+            last.isTerminated = true;
+            departed_[old] = last;
+        }
         std::erase_if(apps_, [old](const App& a) { return a.pid == old; });
         dockPid_ = 0;
         postNotice(kNoticeDidTerminate, old);

@@ -29,6 +29,7 @@ struct Window {
     bool minimized = false;
     bool fullScreen = false;
     Rect frameBeforeFullScreen;
+    std::optional<Rect> frameBeforeZoom; // set while zoomed to fill its screen
     std::optional<QString> document; // "AXDocument": a file URL text for Finder folder windows
     std::vector<Tab> tabs;           // browsers only
     int currentTab = 0;

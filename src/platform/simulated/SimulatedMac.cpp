@@ -163,6 +163,12 @@ RunningApplication SimulatedMac::snapshot(const App& app) const {
     return r;
 }
 
+std::optional<RunningApplication> SimulatedMac::departed(int pid) const {
+    auto it = departed_.find(pid);
+    if (it == departed_.end()) return std::nullopt;
+    return it->second;
+}
+
 void SimulatedMac::bringToFrontOfActivation(int pid) {
     removeFromActivation(pid);
     activationOrder_.insert(activationOrder_.begin(), pid);
@@ -198,6 +204,10 @@ bool SimulatedMac::setHidden(int pid, bool hidden) {
 bool SimulatedMac::terminate(int pid) {
     auto it = std::find_if(apps_.begin(), apps_.end(), [pid](const App& a) { return a.pid == pid; });
     if (it == apps_.end() || pid == dockPid_) return false;
+    RunningApplication last = snapshot(*it);
+    last.isTerminated = true;
+    last.isActive = false;
+    departed_[pid] = last;
     apps_.erase(it);
     removeFromActivation(pid);
     postNotice(kNoticeDidTerminate, pid);

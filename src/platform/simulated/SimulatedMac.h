@@ -89,6 +89,8 @@ public:
     int frontmostPid() const { return activationOrder_.empty() ? 0 : activationOrder_.front(); }
     const std::vector<int>& activationOrder() const { return activationOrder_; }
     RunningApplication snapshot(const App& app) const;
+    // The last snapshot of an application that has ended (isTerminated set).
+    std::optional<RunningApplication> departed(int pid) const;
 
     // Starts an installed application at once; `withWindow` gives it its usual first window.
     App& startApplication(const InstalledApp& installed, bool withWindow, bool activates);
@@ -194,6 +196,7 @@ private:
     int mainScreenId_ = 1;
     std::vector<App> apps_;
     std::vector<int> activationOrder_;
+    std::map<int, RunningApplication> departed_;
     std::map<QString, double> launchDelays_;
     QString defaultBrowser_ = kSafariBundleId;
 
