@@ -39,7 +39,7 @@ QString iso8601String(Date date) {
 
 std::optional<Date> parseISO8601(const QString& text) {
     static const QRegularExpression pattern(
-        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2}):(\\d{2})Z$"));
+        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2}):(\\d{2})Z\\z"));
     const auto match = pattern.match(text);
     if (!match.hasMatch()) return std::nullopt;
     const QDate day(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());

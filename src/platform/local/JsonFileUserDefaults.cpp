@@ -63,10 +63,10 @@ void JsonFileUserDefaults::load() {
     const QJsonObject stored = root.value(kValuesKey).toObject();
     for (auto it = stored.begin(); it != stored.end(); ++it) {
         QString error;
+        stored_.insert(it.key(), it.value());
         if (auto value = decodeTypedValue(it.value(), &error)) {
             values_.insert(it.key(), *value);
         } else {
-            unreadable_.insert(it.key(), it.value());
             logLine(kComponent, QStringLiteral("could not read the value of \"%1\" (%2); keeping it unchanged")
                                     .arg(it.key(), error));
         }
@@ -79,12 +79,7 @@ bool JsonFileUserDefaults::write() {
         logLine(kComponent, QStringLiteral("not saving the defaults over the unreadable %1").arg(path_));
         return false;
     }
-    QJsonObject stored = unreadable_;
-    for (auto it = values_.begin(); it != values_.end(); ++it) {
-        // Values were checked when set, so encoding cannot fail here.
-        if (auto json = encodeTypedValue(it.value())) stored.insert(it.key(), *json);
-    }
-    const QJsonObject root{{kFormatKey, kFormat}, {kValuesKey, stored}};
+    const QJsonObject root{{kFormatKey, kFormat}, {kValuesKey, stored_}};
     QString error;
     lastWriteSucceeded_ =
         writeFileAtomically(path_, QJsonDocument(root).toJson(QJsonDocument::Indented), &error, 0600);
@@ -102,22 +97,23 @@ void JsonFileUserDefaults::set(const QString& key, const QVariant& value) {
         return;
     }
     QString error;
-    const QVariant stored = normalizedDefaultsValue(value, &error);
-    if (!stored.isValid()) {
+    const auto json = encodeTypedValue(value, &error);
+    const auto stored = json ? decodeTypedValue(*json, &error) : std::nullopt; // the widened type
+    if (!stored) {
         logLine(kComponent, QStringLiteral("not saving \"%1\": %2").arg(key, error));
         return;
     }
-    values_.insert(key, stored);
-    unreadable_.remove(key);
+    values_.insert(key, *stored);
+    stored_.insert(key, *json);
     write();
     changes_.post(key);
 }
 
 void JsonFileUserDefaults::remove(const QString& key) {
     const bool hadValue = values_.remove(key) > 0;
-    const bool hadUnreadable = unreadable_.contains(key);
-    unreadable_.remove(key);
-    if (!hadValue && !hadUnreadable) return;
+    const bool wasStored = stored_.contains(key); // also a value that could not be read
+    stored_.remove(key);
+    if (!hadValue && !wasStored) return;
     write();
     if (hadValue) changes_.post(key);
 }

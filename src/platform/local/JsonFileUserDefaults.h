@@ -37,7 +37,7 @@ private:
 
     QString path_;
     QVariantMap values_;
-    QJsonObject unreadable_; // stored values that could not be read, written back unchanged
+    QJsonObject stored_; // the file's form of every value, and of those that could not be read
     NotificationCenter changes_;
     bool lastWriteSucceeded_ = true;
     bool writable_ = true;

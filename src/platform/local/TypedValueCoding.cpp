@@ -181,11 +181,5 @@ std::optional<QVariant> decodeTypedValue(const QJsonValue& json, QString* error)
     return decode(json, error, 0);
 }
 
-QVariant normalizedDefaultsValue(const QVariant& value, QString* error) {
-    const auto json = encodeTypedValue(value, error);
-    if (!json) return {};
-    auto back = decodeTypedValue(*json, error);
-    return back ? *back : QVariant();
-}
 
 } // namespace nimbrel

@@ -20,8 +20,5 @@ namespace nimbrel {
 std::optional<QJsonValue> encodeTypedValue(const QVariant& value, QString* error = nullptr);
 // nullopt (with `error` set) for anything not written by encodeTypedValue.
 std::optional<QVariant> decodeTypedValue(const QJsonValue& json, QString* error = nullptr);
-// The stored form of a value: the widened type (qint64, double, QVariantList, ...), or an
-// invalid QVariant when it cannot be stored.
-QVariant normalizedDefaultsValue(const QVariant& value, QString* error = nullptr);
 
 } // namespace nimbrel

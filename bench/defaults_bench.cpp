@@ -1,0 +1,101 @@
+// Cost of one defaults read and one write when 10,000 keys are stored. Every write rewrites
+// the whole file, flushes it to disk and renames it into place, so its cost grows with the
+// number of keys and with the disk's flush time.
+
+#include "platform/UserDefaults.h"
+#include "platform/local/JsonFileUserDefaults.h"
+#include "platform/local/TypedValueCoding.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace nimbrel;
+
+namespace {
+
+constexpr int kKeys = 10000;
+
+QString keyName(int i) { return QStringLiteral("Nimbrel.bench.key%1").arg(i); }
+
+// A file of kKeys values of mixed types, made once.
+struct Fixture {
+    QTemporaryDir dir;
+    QString path;
+    std::unique_ptr<JsonFileUserDefaults> defaults;
+
+    Fixture() : path(dir.path() + QStringLiteral("/defaults.json")) {
+        // Written once in the file's own form; setting 10,000 keys one by one would rewrite
+        // the file 10,000 times.
+        QJsonObject values;
+        for (int i = 0; i < kKeys; ++i) {
+            QVariant v;
+            switch (i % 4) {
+            case 0: v = qint64(i); break;
+            case 1: v = QStringLiteral("value %1").arg(i); break;
+            case 2: v = (i % 3 == 0); break;
+            default: v = i * 0.5; break;
+            }
+            values.insert(keyName(i), *encodeTypedValue(v));
+        }
+        const QJsonObject root{{QStringLiteral("format"), 1}, {QStringLiteral("values"), values}};
+        writeFileAtomically(path, QJsonDocument(root).toJson());
+        defaults = std::make_unique<JsonFileUserDefaults>(path);
+    }
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+void BM_DefaultsRead(benchmark::State& state) {
+    JsonFileUserDefaults& d = *fixture().defaults;
+    QStringList keys;
+    for (int i = 0; i < kKeys; i += 4) keys << keyName(i); // the integer ones
+    qsizetype i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(d.integerValue(keys[i]));
+        i = (i + 7919) % keys.size();
+    }
+    state.counters["keys"] = static_cast<double>(d.keys().size());
+}
+
+void BM_DefaultsWrite(benchmark::State& state) {
+    JsonFileUserDefaults& d = *fixture().defaults;
+    const QString key = keyName(0);
+    qint64 n = 0;
+    for (auto _ : state) d.setInteger(key, ++n);
+    state.counters["keys"] = static_cast<double>(d.keys().size());
+    if (!d.synchronize()) state.SkipWithError("the defaults file could not be written");
+}
+
+void BM_DefaultsLoad(benchmark::State& state) {
+    const QString path = fixture().path;
+    for (auto _ : state) {
+        JsonFileUserDefaults d(path);
+        benchmark::DoNotOptimize(d.keys().size());
+    }
+}
+
+void BM_InMemoryDefaultsWrite(benchmark::State& state) {
+    InMemoryUserDefaults d;
+    for (int i = 0; i < kKeys; ++i) d.setInteger(keyName(i), i);
+    const QString key = keyName(0);
+    qint64 n = 0;
+    for (auto _ : state) d.setInteger(key, ++n);
+}
+
+} // namespace
+
+BENCHMARK(BM_DefaultsRead);
+BENCHMARK(BM_DefaultsWrite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DefaultsLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InMemoryDefaultsWrite);
+
+BENCHMARK_MAIN();

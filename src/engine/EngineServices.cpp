@@ -1,0 +1,23 @@
+#include "engine/EngineServices.h"
+
+#include "model/ActivityRecorder.h"
+#include "model/SettingsStore.h"
+#include "platform/Platform.h"
+#include "platform/UserDefaults.h"
+
+namespace nimbrel {
+
+EngineServices EngineServices::standard(Platform& platform) {
+    EngineServices services;
+    UserDefaults* defaults = platform.defaults;
+    // Read afresh on every tap, so a change on a screen applies to the next one.
+    services.behaviorMode = [defaults] { return NimbrelSettingsStore::currentBehaviorMode(*defaults); };
+    services.minimizeAfterCycle = [defaults] { return NimbrelSettingsStore::currentMinimizeAfterCycle(*defaults); };
+    services.rulesForDockTap = [](const NimbrelRuleAppTarget&, int) { return std::vector<NimbrelRule>{}; };
+    services.recordActivity = [&platform](NimbrelActivityType type, const QString& title, const QString& message) {
+        recordNimbrelActivity(platform, type, title, message);
+    };
+    return services;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,333 @@
+#include "model/SettingsStore.h"
+
+#include "model/ActivityRecorder.h"
+#include "model/StorePlatform.h"
+#include "model/UpdateManager.h"
+#include "support/QtPrinters.h"
+#include "sync/CloudKitStatusProvider.h"
+#include "sync/CloudSyncManager.h"
+#include "sync/FakeCloudSyncBackend.h"
+
+#include <gtest/gtest.h>
+
+using namespace nimbrel;
+using nimbrel::testing::FakeCloudSyncBackend;
+using nimbrel::testing::kStart;
+using nimbrel::testing::StorePlatform;
+
+namespace {
+
+const QString kDesign = NimbrelSettingsStore::designModeDidChangeNotification;
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    StorePlatform env;
+    std::shared_ptr<FakeCloudSyncBackend> backend = std::make_shared<FakeCloudSyncBackend>(env.scheduler);
+    std::unique_ptr<NimbrelUpdateManager> updates;
+    std::shared_ptr<NimbrelCloudKitStatusProvider> status;
+    std::unique_ptr<NimbrelCloudSyncManager> sync;
+    std::unique_ptr<NimbrelSettingsStore> store;
+
+    NimbrelSettingsStore& make() {
+        updates = std::make_unique<NimbrelUpdateManager>(env.platform);
+        status = std::make_shared<NimbrelCloudKitStatusProvider>(env.platform);
+        sync = std::make_unique<NimbrelCloudSyncManager>(env.platform, backend);
+        store = std::make_unique<NimbrelSettingsStore>(env.platform, *updates, status, *sync);
+        return *store;
+    }
+
+    QStringList recordedTitles() const {
+        QStringList titles;
+        for (const auto& n : env.notifications.posted())
+            if (n.name == kRecordActivityNotification) titles << n.userInfo.value("title").toString();
+        return titles;
+    }
+    std::optional<Date> stamp() const { return env.defaults.dateValue(NimbrelSettingsStore::kLocalUpdatedAtKey); }
+    QString key(const char* name) const { return NimbrelSettingsStore::key(QLatin1String(name)); }
+
+    // A payload equal to the store's current values, dated `at`.
+    NimbrelCloudSettingsPayload samePayload(Date at) const {
+        auto p = store->currentPayload();
+        p.updatedAt = at;
+        return p;
+    }
+};
+
+TEST_F(SettingsStoreTest, FreshDefaultsAndNoCloudWorkWithoutEntitlements) {
+    auto& s = make();
+    EXPECT_TRUE(s.syncEnabled().get());
+    EXPECT_TRUE(s.liquidGlassEnabled().get());
+    EXPECT_TRUE(s.automaticUpdatesEnabled().get());
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::automatic);
+    EXPECT_TRUE(s.minimizeAfterCycle().get());
+    EXPECT_FALSE(s.systemNotificationsEnabled().get());
+    EXPECT_FALSE(s.customAccountImageData().get().has_value());
+    EXPECT_EQ(s.lastUpdateCheckedText().get(), QStringLiteral("Never"));
+    EXPECT_EQ(s.lastUpdateInstalledText().get(), QStringLiteral("Unknown"));
+    EXPECT_EQ(s.accountName().get(), QStringLiteral("Anna Example"));
+    EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("Checking Apple servers…"));
+    EXPECT_EQ(s.currentVersion().get().isEmpty(), false);
+
+    env.scheduler.advance(130);
+    EXPECT_EQ(backend->settingsFetches, 0) << "no pull and no timer without the entitlements";
+    EXPECT_TRUE(backend->bootstraps.empty());
+    EXPECT_TRUE(recordedTitles().isEmpty());
+    EXPECT_FALSE(stamp().has_value()) << "reading start values is not a change";
+}
+
+TEST_F(SettingsStoreTest, WrongTypedValuesReadAsDefaultsEverywhere) {
+    env.defaults.setString(key("behaviorMode"), QStringLiteral("Cycling"));
+    env.defaults.setString(key("minimizeAfterCycle"), QStringLiteral("false"));
+    env.defaults.setInteger(key("syncEnabled"), 0);
+    env.defaults.setString(key("systemNotificationsEnabled"), QStringLiteral("true"));
+    env.defaults.setString(key("customAccountImageData"), QStringLiteral("picture"));
+    env.defaults.setBool(key("accountName"), true);
+
+    EXPECT_EQ(NimbrelSettingsStore::currentBehaviorMode(), NimbrelBehaviorMode::automatic);
+    EXPECT_TRUE(NimbrelSettingsStore::currentMinimizeAfterCycle());
+    EXPECT_FALSE(hasSharedInstance<NimbrelSettingsStore>()) << "the readers never create the store";
+
+    auto& s = make();
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::automatic);
+    EXPECT_TRUE(s.minimizeAfterCycle().get());
+    EXPECT_TRUE(s.syncEnabled().get());
+    EXPECT_FALSE(s.systemNotificationsEnabled().get());
+    EXPECT_FALSE(s.customAccountImageData().get().has_value());
+    EXPECT_EQ(s.accountName().get(), QStringLiteral("Anna Example"));
+    // The wrong value stays stored until the setting changes.
+    EXPECT_EQ(env.defaults.stringValue(key("behaviorMode")), std::optional<QString>("Cycling"));
+
+    env.defaults.setString(key("behaviorMode"), QStringLiteral("cycling"));
+    env.defaults.setBool(key("minimizeAfterCycle"), false);
+    EXPECT_EQ(NimbrelSettingsStore::currentBehaviorMode(), NimbrelBehaviorMode::cycling);
+    EXPECT_FALSE(NimbrelSettingsStore::currentMinimizeAfterCycle());
+}
+
+TEST_F(SettingsStoreTest, GlassLookNeedsTheSettingAndANewEnoughSystem) {
+    env.systemInfo.os = {15, 4, 0};
+    EXPECT_FALSE(NimbrelSettingsStore::isLiquidGlassActive());
+    env.systemInfo.os = {26, 0, 0};
+    EXPECT_TRUE(NimbrelSettingsStore::isLiquidGlassActive());
+    env.defaults.setString(key("liquidGlassEnabled"), QStringLiteral("false"));
+    EXPECT_TRUE(NimbrelSettingsStore::isLiquidGlassActive()) << "only the Boolean false switches it off";
+    env.defaults.setBool(key("liquidGlassEnabled"), false);
+    EXPECT_FALSE(NimbrelSettingsStore::isLiquidGlassActive());
+    EXPECT_FALSE(hasSharedInstance<NimbrelSettingsStore>());
+}
+
+TEST_F(SettingsStoreTest, ChangesArePersistedStampedAndPushedOnceAfterABurst) {
+    auto& s = make();
+    s.setBehaviorMode(NimbrelBehaviorMode::restore);
+    env.scheduler.advance(0.5);
+    s.setMinimizeAfterCycle(false);
+    env.scheduler.advance(0.5);
+    s.setLiquidGlassEnabled(false);
+    const Date lastChange = env.scheduler.now();
+    EXPECT_EQ(env.postedCount(kDesign), 1u);
+
+    env.scheduler.advance(1.4);
+    EXPECT_TRUE(backend->savedSettings.empty());
+    s.setCustomAccountImageData(QByteArray("png"));
+    env.scheduler.advance(1.5);
+    ASSERT_EQ(backend->savedSettings.size(), 1u);
+    const auto& pushed = backend->savedSettings[0];
+    EXPECT_EQ(pushed.behaviorMode, std::optional<QString>("restore"));
+    EXPECT_EQ(pushed.minimizeAfterCycle, std::optional<bool>(false));
+    EXPECT_FALSE(pushed.liquidGlassEnabled);
+    EXPECT_EQ(pushed.customAccountImageData, std::optional<QByteArray>("png"));
+    EXPECT_EQ(pushed.systemNotificationsEnabled, std::optional<bool>(false));
+    EXPECT_EQ(pushed.updatedAt, lastChange.addingSeconds(1.4));
+    EXPECT_EQ(pushed.sourceDeviceID, QStringLiteral("unknown-device"));
+    EXPECT_EQ(pushed.schemaVersion, 1);
+
+    EXPECT_EQ(env.defaults.stringValue(key("behaviorMode")), std::optional<QString>("restore"));
+    EXPECT_EQ(env.defaults.boolValue(key("minimizeAfterCycle")), std::optional<bool>(false));
+    EXPECT_EQ(env.defaults.dataValue(key("customAccountImageData")), std::optional<QByteArray>("png"));
+    s.setCustomAccountImageData(std::nullopt);
+    EXPECT_FALSE(env.defaults.contains(key("customAccountImageData")));
+}
+
+TEST_F(SettingsStoreTest, PushCarriesTheStoredDeviceID) {
+    env.keychain.add(QStringLiteral("com.nimbrel.device-identity"), QStringLiteral("primary-device-id"),
+                     QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+    auto& s = make();
+    s.setSystemNotificationsEnabled(true);
+    env.scheduler.advance(2);
+    ASSERT_EQ(backend->savedSettings.size(), 1u);
+    EXPECT_EQ(backend->savedSettings[0].sourceDeviceID, QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+}
+
+TEST_F(SettingsStoreTest, SwitchingSyncOffPushesNothingAndOnPushesEverything) {
+    auto& s = make();
+    s.setSyncEnabled(false);
+    EXPECT_FALSE(sync->isSyncEnabled());
+    s.setBehaviorMode(NimbrelBehaviorMode::cycling);
+    env.scheduler.advance(5);
+    EXPECT_TRUE(backend->savedSettings.empty());
+
+    s.setSyncEnabled(true);
+    EXPECT_TRUE(sync->isSyncEnabled());
+    env.scheduler.advance(1.5);
+    ASSERT_EQ(backend->savedSettings.size(), 1u);
+    EXPECT_EQ(backend->savedSettings[0].behaviorMode, std::optional<QString>("cycling"));
+    EXPECT_EQ(recordedTitles(), (QStringList{"Cloud Sync Disabled", "Cloud Sync Enabled"}));
+
+    // A push already waiting when sync goes off reaches the sync manager, which sends nothing.
+    s.setMinimizeAfterCycle(false);
+    s.setSyncEnabled(false);
+    env.scheduler.advance(2);
+    EXPECT_EQ(backend->savedSettings.size(), 1u);
+}
+
+TEST_F(SettingsStoreTest, AutomaticUpdatesGoThroughTheUpdateManager) {
+    auto& s = make();
+    s.setAutomaticUpdatesEnabled(false);
+    EXPECT_FALSE(updates->automaticChecksEnabled.get());
+    EXPECT_FALSE(env.updater.automaticallyChecksForUpdates());
+    EXPECT_EQ(env.defaults.boolValue(NimbrelUpdateManager::automaticChecksKey), std::optional<bool>(false));
+    EXPECT_EQ(stamp(), std::optional<Date>(kStart));
+}
+
+TEST_F(SettingsStoreTest, PayloadsEarlierThanTheStampLoseEqualAndLaterWin) {
+    auto& s = make();
+    s.setBehaviorMode(NimbrelBehaviorMode::restore); // stamped kStart
+    env.scheduler.advance(2);
+    backend->savedSettings.clear();
+
+    auto older = samePayload(kStart.addingSeconds(-1));
+    older.behaviorMode = QStringLiteral("disabled");
+    s.applyCloudSettingsPayload(older);
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::restore);
+
+    auto equal = samePayload(kStart);
+    equal.behaviorMode = QStringLiteral("disabled");
+    s.applyCloudSettingsPayload(equal);
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::disabled);
+    EXPECT_EQ(NimbrelSettingsStore::currentBehaviorMode(), NimbrelBehaviorMode::disabled);
+
+    auto later = samePayload(kStart.addingSeconds(30));
+    later.behaviorMode = QStringLiteral("cycling");
+    s.applyCloudSettingsPayload(later);
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::cycling);
+    EXPECT_EQ(stamp(), std::optional<Date>(kStart.addingSeconds(30)));
+    EXPECT_EQ(recordedTitles(), (QStringList{"Settings Synced From iCloud", "Settings Synced From iCloud"}));
+
+    env.scheduler.advance(5);
+    EXPECT_TRUE(backend->savedSettings.empty()) << "an applied payload is not pushed back";
+
+    // A later local change is stamped now and wins over that payload.
+    env.scheduler.advance(100);
+    s.setBehaviorMode(NimbrelBehaviorMode::restore);
+    s.applyCloudSettingsPayload(later);
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::restore);
+}
+
+TEST_F(SettingsStoreTest, APayloadEqualToTheLocalValuesChangesNothing) {
+    auto& s = make();
+    const size_t designBefore = env.postedCount(kDesign);
+    const size_t updaterWritesBefore = env.updater.automaticCheckWrites().size();
+
+    auto same = samePayload(kStart.addingSeconds(60));
+    same.behaviorMode.reset(); // no mode in the payload is no difference
+    s.applyCloudSettingsPayload(same);
+
+    EXPECT_TRUE(recordedTitles().isEmpty());
+    EXPECT_EQ(env.postedCount(kDesign), designBefore);
+    EXPECT_EQ(env.updater.automaticCheckWrites().size(), updaterWritesBefore);
+    EXPECT_FALSE(stamp().has_value());
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::automatic);
+}
+
+TEST_F(SettingsStoreTest, OnlyTheSettingsThatDifferRunTheirSideEffects) {
+    auto& s = make();
+    s.setCustomAccountImageData(QByteArray("old"));
+    const size_t updaterWritesBefore = env.updater.automaticCheckWrites().size();
+
+    auto p = samePayload(kStart.addingSeconds(10));
+    p.minimizeAfterCycle = false;
+    p.customAccountImageData.reset(); // removes the local picture
+    p.systemNotificationsEnabled.reset(); // absent: left alone
+    s.applyCloudSettingsPayload(p);
+
+    EXPECT_FALSE(s.minimizeAfterCycle().get());
+    EXPECT_EQ(env.defaults.boolValue(key("minimizeAfterCycle")), std::optional<bool>(false));
+    EXPECT_FALSE(s.customAccountImageData().get().has_value());
+    EXPECT_FALSE(env.defaults.contains(key("customAccountImageData")));
+    EXPECT_EQ(recordedTitles(), QStringList{"Settings Synced From iCloud"});
+    EXPECT_EQ(env.postedCount(kDesign), 0u);
+    EXPECT_EQ(env.updater.automaticCheckWrites().size(), updaterWritesBefore);
+
+    // Sync and glass switched from the cloud run their own steps, once.
+    auto q = samePayload(kStart.addingSeconds(20));
+    q.syncEnabled = false;
+    q.liquidGlassEnabled = false;
+    s.applyCloudSettingsPayload(q);
+    EXPECT_FALSE(sync->isSyncEnabled());
+    EXPECT_EQ(env.postedCount(kDesign), 1u);
+    EXPECT_EQ(recordedTitles(),
+              (QStringList{"Settings Synced From iCloud", "Cloud Sync Disabled", "Settings Synced From iCloud"}));
+    EXPECT_FALSE(s.isApplyingCloudSettingsPayload());
+}
+
+TEST_F(SettingsStoreTest, EntitledStoreBootstrapsPullsEveryMinuteAndNotWhilePaused) {
+    env.entitleCloudKit();
+    auto remote = NimbrelCloudSettingsPayload{};
+    remote.updatedAt = kStart.addingSeconds(-10);
+    remote.behaviorMode = QStringLiteral("cycling");
+    backend->settingsPayload = remote;
+
+    auto& s = make();
+    EXPECT_EQ(backend->bootstraps, std::vector<bool>{true});
+    EXPECT_TRUE(sync->isSyncEnabled());
+    // No account answer on this machine: the provider reports the build as not configured.
+    EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("Sync Error"));
+    EXPECT_EQ(recordedTitles(), (QStringList{"Device Sync Unavailable", "Cloud Sync Enabled"}));
+
+    env.scheduler.runUntilIdle();
+    EXPECT_EQ(backend->settingsFetches, 1);
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::cycling) << "no local stamp: the cloud wins";
+
+    env.scheduler.advance(60);
+    EXPECT_EQ(backend->settingsFetches, 2);
+    EXPECT_EQ(recordedTitles().count("Settings Synced From iCloud"), 1) << "an unchanged cloud copy is quiet";
+
+    env.defaults.setBool(NimbrelSettingsStore::kGlobalPauseKey, true);
+    backend->settingsPayload->behaviorMode = QStringLiteral("disabled");
+    backend->settingsPayload->updatedAt = kStart.addingSeconds(500);
+    env.scheduler.advance(60);
+    EXPECT_EQ(backend->settingsFetches, 2);
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::cycling);
+
+    // The activity screen's sync runs the settings pull.
+    env.defaults.setBool(NimbrelSettingsStore::kGlobalPauseKey, false);
+    bool finished = false;
+    sync->syncNow([&] { finished = true; });
+    env.scheduler.runUntilIdle();
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::disabled);
+}
+
+TEST_F(SettingsStoreTest, StatusFollowsTheProvider) {
+    auto& s = make();
+    status->status.set(NimbrelCloudKitAccountStatus::noAccount());
+    EXPECT_EQ(s.iCloudStatus().get(), NimbrelCloudKitAccountStatus::noAccount());
+    EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("No Apple Account"));
+}
+
+TEST_F(SettingsStoreTest, CheckForUpdatesNow) {
+    setCurrentLocaleName("en_US");
+    auto& s = make();
+    s.checkForUpdatesNow();
+    EXPECT_EQ(updates->lastCheckDate.get(), std::optional<Date>(kStart));
+    EXPECT_EQ(updates->statusText.get(), QStringLiteral("Checking"));
+    EXPECT_EQ(env.updater.checkCount(), 1);
+    EXPECT_EQ(s.lastUpdateCheckedText().get(), QStringLiteral("3/10/26, 12:00 PM"));
+    EXPECT_EQ(env.defaults.stringValue(key("lastUpdateCheckedText")), std::optional<QString>("3/10/26, 12:00 PM"));
+    EXPECT_EQ(recordedTitles(), QStringList{"Update Check Started"});
+
+    env.scheduler.runUntilIdle(); // the scripted framework answers: no update
+    EXPECT_EQ(updates->statusText.get(), QStringLiteral("Up to Date"));
+    setCurrentLocaleName({});
+}
+
+} // namespace
