@@ -1,17 +1,24 @@
 // Renders one of the panel's screens, or the desktop window, to a PNG without a display.
 //   nimbrel-shot <screen> <out.png>     screen: onboarding, main, blacklist, rules, sessions,
-//                                        activity, settings, desktop
+//                                        activity, settings
+//   nimbrel-shot desktop <out.png>      the program on a fresh simulated Mac, 1.5 s after start
+//                                        (the onboarding panel open)
+//   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
 //   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
+#include "app/NimbrelProgram.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
 
-#include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QApplication>
+#include <QQuickStyle>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QElapsedTimer>
 
 #include <cstdio>
 #include <memory>
@@ -21,7 +28,7 @@ using namespace nimbrel;
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: nimbrel-shot <%s|desktop> <out.png>\n       nimbrel-shot --x11-root <out.png>\n",
+    std::fprintf(stderr, "usage: nimbrel-shot <%s|desktop|desktop-menu> <out.png>\n       nimbrel-shot --x11-root <out.png>\n",
                  qPrintable(ScreenPreview::screenNames().join('|')));
     return 2;
 }
@@ -35,15 +42,48 @@ bool save(const QImage& image, const QString& path) {
     return true;
 }
 
+void runFor(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+}
+
+// The real program over a fresh simulated Mac in a throw-away home.
+int shootDesktop(bool granted, const QString& out) {
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+    NimbrelProgram program;
+    if (!program.start()) return 1;
+    runFor(1500);
+    if (granted) {
+        program.desktop().setAccessibilityTrusted(true);
+        runFor(1500);
+    }
+    QQuickWindow* window = program.desktopWindow();
+    if (!window) return 1;
+    window->resize(1728, 1117);
+    runFor(300);
+    const bool saved = save(window->grabWindow(), out);
+    program.willTerminate();
+    return saved ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const bool x11Root = argc == 3 && QByteArray(argv[1]) == "--x11-root";
     if (!x11Root && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     if (argc != 3) return usage();
     const QString what = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
+    if (what == QStringLiteral("desktop") || what == QStringLiteral("desktop-menu"))
+        return shootDesktop(what == QStringLiteral("desktop-menu"), out);
 
     if (x11Root) {
         QScreen* screen = QGuiApplication::primaryScreen();

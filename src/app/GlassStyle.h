@@ -8,12 +8,6 @@
 
 namespace nimbrel {
 
-class UserDefaults;
-
-// The liquid-glass setting: off only when "Nimbrel.settings.liquidGlassEnabled" holds the
-// Boolean false; otherwise on exactly from macOS 26.
-bool isLiquidGlassActive(const UserDefaults& defaults, int systemMajorVersion);
-
 // Whether a surface draws the platform's glass: the setting on and the system new enough.
 // Anything else draws the blurred fallback.
 inline bool drawsPlatformGlass(bool liquidGlassEnabled, int systemMajorVersion) {
@@ -28,8 +22,9 @@ class GlassStyle : public QObject {
     Q_PROPERTY(bool drawsGlass READ drawsGlass NOTIFY changed)
     Q_PROPERTY(double surfaceOutlineOpacity READ surfaceOutlineOpacity NOTIFY changed)
 public:
-    GlassStyle(NotificationCenter& notifications, const UserDefaults& defaults, std::function<int()> systemMajorVersion,
-               QObject* parent = nullptr);
+    // `settingCheck` is the liquid-glass setting check; it is read again at each design-mode notice.
+    GlassStyle(NotificationCenter& notifications, std::function<bool()> settingCheck,
+               std::function<int()> systemMajorVersion, QObject* parent = nullptr);
 
     bool liquidGlassEnabled() const { return enabled_; }
     bool drawsGlass() const { return drawsPlatformGlass(enabled_, systemMajorVersion_()); }
@@ -42,7 +37,7 @@ signals:
 private:
     void refresh();
 
-    const UserDefaults& defaults_;
+    std::function<bool()> settingCheck_;
     std::function<int()> systemMajorVersion_;
     bool enabled_ = false;
     ObserverToken designModeObserver_;

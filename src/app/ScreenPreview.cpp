@@ -1,6 +1,7 @@
 #include "app/ScreenPreview.h"
 
 #include "app/PanelRootViewModel.h"
+#include "platform/simulated/SimulatedMac.h"
 
 namespace nimbrel {
 
@@ -22,8 +23,11 @@ ScreenPreview::ScreenPreview() {
             notifications_, PanelRootViewModel::Stores{{}, [] { return 2; }, [] { return 3; }});
     };
     shell_ = std::make_unique<ShellController>(std::move(hooks));
-    glass_ = std::make_unique<GlassStyle>(notifications_, defaults_, [] { return 14; });
+    glass_ = std::make_unique<GlassStyle>(notifications_, [] { return false; }, [] { return 14; });
     hover_ = std::make_unique<HoverGeometry>();
+    mac_ = std::make_unique<sim::SimulatedMac>(scheduler_, scheduler_, disk_.path());
+    mac_->buildDefaultDesktop();
+    desktop_ = std::make_unique<DesktopViewModel>(*mac_, scheduler_);
 }
 
 ScreenPreview::~ScreenPreview() = default;
@@ -50,6 +54,6 @@ bool ScreenPreview::show(const QString& screen) {
     return true;
 }
 
-QmlModels ScreenPreview::models() { return {shell_.get(), glass_.get(), hover_.get(), nullptr}; }
+QmlModels ScreenPreview::models() { return {shell_.get(), glass_.get(), hover_.get(), desktop_.get()}; }
 
 } // namespace nimbrel

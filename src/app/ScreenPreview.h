@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/HoverGeometry.h"
 #include "app/QmlSetup.h"
@@ -10,13 +11,15 @@
 #include "platform/VirtualScheduler.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <memory>
 
 namespace nimbrel {
 
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
-// in-memory defaults, two enabled rules and three sessions.
+// in-memory defaults, two enabled rules and three sessions, and a default simulated Mac
+// on a throw-away disk for the desktop.
 class ScreenPreview {
 public:
     ScreenPreview();
@@ -31,6 +34,8 @@ public:
     ShellController& shell() { return *shell_; }
     NotificationCenter& notifications() { return notifications_; }
     UserDefaults& defaults() { return defaults_; }
+    DesktopViewModel& desktop() { return *desktop_; }
+    VirtualScheduler& scheduler() { return scheduler_; }
     // Where the panel's top-left lands in a picture of it.
     static constexpr double kMargin = 24;
 
@@ -42,6 +47,9 @@ private:
     std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
+    QTemporaryDir disk_;
+    std::unique_ptr<sim::SimulatedMac> mac_;
+    std::unique_ptr<DesktopViewModel> desktop_;
 };
 
 } // namespace nimbrel

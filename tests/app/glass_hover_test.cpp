@@ -1,6 +1,9 @@
 #include "app/GlassStyle.h"
 #include "app/HoverGeometry.h"
 #include "app/ShellNames.h"
+#include "model/SettingsStore.h"
+#include "platform/Platform.h"
+#include "platform/SystemInfo.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
@@ -10,43 +13,68 @@
 namespace nimbrel {
 namespace {
 
-TEST(GlassDecision, SettingAndSystemVersion) {
-    InMemoryUserDefaults d;
-    EXPECT_TRUE(isLiquidGlassActive(d, 26));
-    EXPECT_FALSE(isLiquidGlassActive(d, 15));
-    EXPECT_FALSE(isLiquidGlassActive(d, 14));
-    d.setBool(shell::kLiquidGlassEnabled, false);
-    EXPECT_FALSE(isLiquidGlassActive(d, 26));
-    d.setString(shell::kLiquidGlassEnabled, "no"); // not a Boolean: not false
-    EXPECT_TRUE(isLiquidGlassActive(d, 26));
-    d.setInteger(shell::kLiquidGlassEnabled, 0);
-    EXPECT_TRUE(isLiquidGlassActive(d, 27));
+class FixedSystem : public SystemInfo {
+public:
+    int major = 26;
+    OperatingSystemVersion operatingSystemVersion() const override { return {major, 0, 0}; }
+    QString modelIdentifier() const override { return "Mac14,6"; }
+    QString hostLocalizedName() const override { return "Mac"; }
+    QString userName() const override { return "anna"; }
+    QString userFullName() const override { return "Anna"; }
+    unsigned userId() const override { return 501; }
+};
+
+class GlassDecisionTest : public ::testing::Test {
+protected:
+    GlassDecisionTest() {
+        platform.defaults = &defaults;
+        platform.notifications = &notifications;
+        platform.systemInfo = &system;
+    }
+    std::unique_ptr<GlassStyle> make() {
+        return std::make_unique<GlassStyle>(
+            notifications, [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform); },
+            [this] { return system.operatingSystemVersion().majorVersion; });
+    }
+    NotificationCenter notifications;
+    InMemoryUserDefaults defaults;
+    FixedSystem system;
+    Platform platform;
+};
+
+TEST_F(GlassDecisionTest, GlassOnlyFromMacOS26UnlessTheSettingIsFalse) {
+    EXPECT_TRUE(make()->drawsGlass());
+    system.major = 15;
+    EXPECT_FALSE(make()->drawsGlass());
+    system.major = 26;
+    defaults.setString(shell::kLiquidGlassEnabled, "no"); // not a Boolean: not false
+    EXPECT_TRUE(make()->drawsGlass());
+    defaults.setBool(shell::kLiquidGlassEnabled, false);
+    auto style = make();
+    EXPECT_FALSE(style->drawsGlass());
+    EXPECT_DOUBLE_EQ(style->surfaceOutlineOpacity(), 0.10);
     EXPECT_FALSE(drawsPlatformGlass(true, 25));
     EXPECT_TRUE(drawsPlatformGlass(true, 26));
-    EXPECT_FALSE(drawsPlatformGlass(false, 26));
 }
 
-TEST(GlassDecision, StyleFollowsDesignModeNotice) {
-    NotificationCenter notifications;
-    InMemoryUserDefaults d;
-    int os = 26;
-    GlassStyle style(notifications, d, [&] { return os; });
-    EXPECT_TRUE(style.drawsGlass());
-    EXPECT_DOUBLE_EQ(style.surfaceOutlineOpacity(), 0.16);
-    QSignalSpy spy(&style, &GlassStyle::changed);
+TEST_F(GlassDecisionTest, StyleFollowsDesignModeNotice) {
+    auto style = make();
+    EXPECT_TRUE(style->drawsGlass());
+    EXPECT_DOUBLE_EQ(style->surfaceOutlineOpacity(), 0.16);
+    QSignalSpy spy(style.get(), &GlassStyle::changed);
 
-    d.setBool(shell::kLiquidGlassEnabled, false);
-    EXPECT_TRUE(style.liquidGlassEnabled()); // only the notice refreshes it
+    defaults.setBool(shell::kLiquidGlassEnabled, false);
+    EXPECT_TRUE(style->liquidGlassEnabled()); // only the notice refreshes it
     notifications.post(shell::kDesignModeDidChange);
-    EXPECT_FALSE(style.liquidGlassEnabled());
-    EXPECT_FALSE(style.drawsGlass());
-    EXPECT_DOUBLE_EQ(style.surfaceOutlineOpacity(), 0.10);
+    EXPECT_FALSE(style->liquidGlassEnabled());
+    EXPECT_FALSE(style->drawsGlass());
+    EXPECT_DOUBLE_EQ(style->surfaceOutlineOpacity(), 0.10);
     EXPECT_EQ(spy.count(), 1);
 
-    d.remove(shell::kLiquidGlassEnabled);
-    os = 15;
+    defaults.remove(shell::kLiquidGlassEnabled);
+    system.major = 14;
     notifications.post(shell::kDesignModeDidChange);
-    EXPECT_FALSE(style.liquidGlassEnabled());
+    EXPECT_FALSE(style->liquidGlassEnabled());
     EXPECT_EQ(spy.count(), 1);
 }
 

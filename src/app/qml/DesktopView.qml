@@ -30,8 +30,18 @@ Flickable {
             x: -Desktop.left
             y: -Desktop.top
 
+            // What the panel's glass blurs: the wallpapers and the windows.
+            Item {
+                id: backdropLayer
+                x: Desktop.left
+                y: Desktop.top
+                width: Desktop.width
+                height: Desktop.height
+
             Item {
                 id: wallpapers
+                x: -Desktop.left
+                y: -Desktop.top
                 Repeater {
                     model: Desktop.screens
                     delegate: Rectangle {
@@ -56,18 +66,23 @@ Flickable {
                 }
             }
 
-            Repeater {
-                model: Desktop.windows
-                delegate: SimWindow {
-                    required property var modelData
-                    info: modelData
-                    onActivated: Desktop.windowClicked(modelData.pid, modelData.windowId)
+            Item {
+                x: -Desktop.left
+                y: -Desktop.top
+                Repeater {
+                    model: Desktop.windows
+                    delegate: SimWindow {
+                        required property var modelData
+                        info: modelData
+                        onActivated: Desktop.windowClicked(modelData.pid, modelData.windowId)
+                    }
                 }
+            }
             }
 
             Repeater {
                 model: Desktop.screens
-                delegate: MenuBar {
+                delegate: SimMenuBar {
                     required property var modelData
                     x: modelData.x
                     y: modelData.y
@@ -89,7 +104,7 @@ Flickable {
             }
 
             NimbrelPanel {
-                backdrop: wallpapers
+                backdrop: backdropLayer
                 onOpenAccessibilitySettings: settings.visible = true
             }
         }

@@ -8,6 +8,7 @@ Item {
     property real cornerRadius: 22
     property string fallbackMaterial: "hudWindow"
     property Item backdrop: null
+    property point backdropOrigin: Qt.point(0, 0)
 
     Rectangle {
         anchors.fill: parent
@@ -23,6 +24,7 @@ Item {
         blendingMode: "behindWindow"
         effectState: "active"
         backdrop: background.backdrop
+        backdropOrigin: background.backdropOrigin
     }
     Rectangle {
         anchors.fill: parent

@@ -37,6 +37,7 @@ Item {
         cornerRadius: 26
         fallbackMaterial: "hudWindow"
         backdrop: panel.backdrop
+        backdropOrigin: panel.backdrop ? Qt.point(panel.x - panel.backdrop.x, panel.y - panel.backdrop.y) : Qt.point(0, 0)
     }
     Rectangle {
         anchors.fill: parent

@@ -22,8 +22,8 @@ Item {
     function tileColour(title) {
         let h = 0
         for (let i = 0; i < title.length; ++i)
-            h = (h * 31 + title.charCodeAt(i)) % 360
-        return Qt.hsla(h / 360, 0.55, 0.5, 1)
+            h = (h * 131 + title.charCodeAt(i) * 17) % 997
+        return Qt.hsla((h % 360) / 360, 0.55, 0.5, 1)
     }
     function initials(title) {
         const words = title.split(" ").filter(w => w.length > 0)

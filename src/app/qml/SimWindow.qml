@@ -4,7 +4,7 @@ import Qt5Compat.GraphicalEffects
 // One window of a running application on the simulated Mac.
 Item {
     id: win
-    property var info: ({})
+    property var info: ({ x: 0, y: 0, width: 480, height: 320, title: "", url: "", kind: "document", focused: false })
     signal activated()
 
     x: info.x

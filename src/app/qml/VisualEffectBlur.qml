@@ -10,6 +10,8 @@ Item {
     property string blendingMode: "withinWindow"
     property string effectState: "active"
     property Item backdrop: null
+    // Where this item's top-left lies in the backdrop's coordinates.
+    property point backdropOrigin: Qt.point(0, 0)
     property real cornerRadius: 0
 
     readonly property color tint: {
@@ -29,12 +31,8 @@ Item {
         visible: false
         live: blur.blursBackdrop
         sourceItem: blur.blursBackdrop ? blur.backdrop : null
-        sourceRect: {
-            if (!blur.blursBackdrop)
-                return Qt.rect(0, 0, 0, 0)
-            const p = blur.backdrop.mapFromItem(blur, 0, 0)
-            return Qt.rect(p.x, p.y, blur.width, blur.height)
-        }
+        sourceRect: blur.blursBackdrop ? Qt.rect(blur.backdropOrigin.x, blur.backdropOrigin.y, blur.width, blur.height)
+                                       : Qt.rect(0, 0, 0, 0)
     }
     FastBlur {
         id: blurred

@@ -73,8 +73,12 @@ Rectangle {
                 Shell.setStatusButtonGeometry(p.x, p.y, nimbrelItem.width, nimbrelItem.height)
             }
             Component.onCompleted: report()
-            onXChanged: report()
-            onWidthChanged: report()
+            onVisibleChanged: report()
+            Connections {
+                target: statusItems
+                function onXChanged() { nimbrelItem.report() }
+                function onWidthChanged() { nimbrelItem.report() }
+            }
         }
         Rectangle {
             width: 30

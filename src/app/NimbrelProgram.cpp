@@ -1,0 +1,248 @@
+#include "app/NimbrelProgram.h"
+
+#include "app/PanelRootViewModel.h"
+#include "app/QmlSetup.h"
+#include "app/ShellNames.h"
+#include "app/SymbolImageProvider.h"
+#include "app/SymbolNames.h"
+#include "engine/NimbrelEngine.h"
+#include "engine/WindowManager.h"
+#include "model/ActivityRecorder.h"
+#include "model/RulesStore.h"
+#include "model/SettingsStore.h"
+#include "platform/CodeSignature.h"
+#include "platform/Keychain.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/SharedInstance.h"
+#include "platform/local/DesktopUserNotifications.h"
+#include "platform/local/EventLoopScheduler.h"
+#include "platform/local/JsonFileUserDefaults.h"
+#include "platform/simulated/SimAccessibility.h"
+#include "platform/simulated/SimAlerts.h"
+#include "platform/simulated/SimDockPreferences.h"
+#include "platform/simulated/SimInput.h"
+#include "platform/simulated/SimProcesses.h"
+#include "platform/simulated/SimScreens.h"
+#include "platform/simulated/SimSystem.h"
+#include "platform/simulated/SimWorkspace.h"
+#include "platform/simulated/SimulatedMac.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+#include <QSystemTrayIcon>
+
+#include <cstdlib>
+
+namespace nimbrel {
+
+struct NimbrelProgram::Facilities {
+    Locations locations = Locations::forThisMachine();
+    EventLoopScheduler scheduler;
+    SystemClock clock;
+    NotificationCenter notifications;
+    std::unique_ptr<JsonFileUserDefaults> defaults;
+    std::unique_ptr<sim::SimulatedMac> mac;
+    std::unique_ptr<LocalFileSystem> files;
+    std::unique_ptr<sim::SimWorkspace> workspace;
+    std::unique_ptr<sim::SimAccessibility> accessibility;
+    std::unique_ptr<sim::SimInput> input;
+    std::unique_ptr<sim::SimScreens> screens;
+    std::unique_ptr<sim::SimAlerts> alerts;
+    std::unique_ptr<sim::SimProcesses> processes;
+    std::unique_ptr<sim::SimDockPreferences> dockPreferences;
+    std::unique_ptr<sim::SimSystemInfo> systemInfo;
+    std::unique_ptr<sim::SimLoginItems> loginItems;
+    std::unique_ptr<sim::SimUpdateFramework> updater;
+    std::unique_ptr<FileKeychain> keychain;
+    std::unique_ptr<DesktopUserNotifications> userNotifications;
+    // This build is signed without CloudKit entitlements.
+    FixedCodeSignature signature;
+};
+
+// The shared engine as the shell drives it.
+class NimbrelProgram::EngineAdapter : public EngineControl {
+public:
+    explicit EngineAdapter(Platform& platform) : platform_(platform) {}
+    NimbrelEngine& engine() {
+        // Made here first so the engine knows this program's own Dock tile.
+        return sharedInstance<NimbrelEngine>([this] {
+            NimbrelEngine::Options options{EngineServices::standard(platform_), &WindowManager::shared(),
+                                           shell::kBundleIdentifier};
+            return std::make_shared<NimbrelEngine>(platform_, std::move(options));
+        });
+    }
+    void startMonitoring() override { engine().startMonitoring(); }
+    bool hasDockClickMonitor() const override {
+        return const_cast<EngineAdapter*>(this)->engine().dockClickMonitor() != nullptr;
+    }
+
+private:
+    Platform& platform_;
+};
+
+namespace {
+
+std::optional<ScreenRect> toScreenRect(const std::optional<ScreenInfo>& screen) {
+    if (!screen) return std::nullopt;
+    const Rect& v = screen->visibleFrame;
+    return ScreenRect{v.minX(), v.minY(), v.width(), v.height()};
+}
+
+} // namespace
+
+NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
+    Facilities& f = *facilities_;
+    const QString support = f.locations.nimbrelSupportFolder();
+    QDir().mkpath(support);
+    QDir().mkpath(f.locations.preferences);
+    f.defaults = std::make_unique<JsonFileUserDefaults>(JsonFileUserDefaults::filePath(f.locations));
+
+    const QString macFolder = support + QStringLiteral("/SimulatedMac");
+    QDir().mkpath(macFolder + QStringLiteral("/disk"));
+    macStatePath_ = macFolder + QStringLiteral("/state.json");
+    f.mac = std::make_unique<sim::SimulatedMac>(f.scheduler, f.clock, macFolder + QStringLiteral("/disk"));
+    QString error;
+    if (!QFile::exists(macStatePath_) || !f.mac->loadFromFile(macStatePath_, &error)) {
+        if (!error.isEmpty()) logLine(QStringLiteral("NimbrelApp"), QStringLiteral("simulated Mac state unreadable: ") + error);
+        f.mac->buildDefaultDesktop();
+        // A Mac that has never run Nimbrel has not granted it the permission yet.
+        f.mac->setTrusted(false);
+    }
+
+    f.files = std::make_unique<LocalFileSystem>(f.mac->root(), f.mac->identity().homeDirectory());
+    f.workspace = std::make_unique<sim::SimWorkspace>(*f.mac);
+    f.accessibility = std::make_unique<sim::SimAccessibility>(*f.mac);
+    f.input = std::make_unique<sim::SimInput>(*f.mac);
+    f.screens = std::make_unique<sim::SimScreens>(*f.mac);
+    f.alerts = std::make_unique<sim::SimAlerts>(*f.mac);
+    f.processes = std::make_unique<sim::SimProcesses>(*f.mac);
+    f.dockPreferences = std::make_unique<sim::SimDockPreferences>(*f.mac);
+    f.systemInfo = std::make_unique<sim::SimSystemInfo>(*f.mac);
+    f.loginItems = std::make_unique<sim::SimLoginItems>(*f.mac);
+    f.updater = std::make_unique<sim::SimUpdateFramework>(*f.mac);
+    f.keychain = std::make_unique<FileKeychain>(support + QStringLiteral("/keychain.json"));
+    f.userNotifications = std::make_unique<DesktopUserNotifications>(f.scheduler, f.clock);
+
+    platform_.scheduler = &f.scheduler;
+    platform_.clock = &f.clock;
+    platform_.notifications = &f.notifications;
+    platform_.defaults = f.defaults.get();
+    platform_.files = f.files.get();
+    platform_.locations = f.locations;
+    platform_.userNotifications = f.userNotifications.get();
+    platform_.workspace = f.workspace.get();
+    platform_.accessibility = f.accessibility.get();
+    platform_.input = f.input.get();
+    platform_.screens = f.screens.get();
+    platform_.alerts = f.alerts.get();
+    platform_.processes = f.processes.get();
+    platform_.dockPreferences = f.dockPreferences.get();
+    platform_.keychain = f.keychain.get();
+    platform_.codeSignature = &f.signature;
+    platform_.systemInfo = f.systemInfo.get();
+    platform_.loginItems = f.loginItems.get();
+    platform_.updater = f.updater.get();
+    previousPlatform_ = Platform::install(&platform_);
+
+    sim::SimulatedMac& mac = *f.mac;
+    ShellController::Hooks shellHooks;
+    shellHooks.primaryScreenHeight = [&mac] { return mac.primaryHeight(); };
+    shellHooks.visibleFrame = [this] {
+        // The status item sits in the primary screen's menu bar.
+        const std::vector<ScreenInfo> all = platform_.screens->screens();
+        return toScreenRect(all.empty() ? platform_.screens->mainScreen() : std::optional(all.front()));
+    };
+    shellHooks.makePanelRoot = [this]() -> std::unique_ptr<QObject> {
+        PanelRootViewModel::Stores stores;
+        stores.obtain = [] { NimbrelRulesStore::shared(); };
+        stores.enabledRuleCount = [] {
+            const auto& rules = NimbrelRulesStore::shared().rules().get();
+            return int(std::count_if(rules.begin(), rules.end(), [](const NimbrelRule& r) { return r.isEnabled; }));
+        };
+        // The sessions store arrives with the sessions screens; until then there are none.
+        stores.sessionCount = [] { return 0; };
+        return std::make_unique<PanelRootViewModel>(*platform_.notifications, std::move(stores));
+    };
+    shellHooks.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
+    shellHooks.exitProcess = [this](int status) {
+        willTerminate();
+        std::exit(status);
+    };
+    shell_ = std::make_unique<ShellController>(std::move(shellHooks));
+    glass_ = std::make_unique<GlassStyle>(
+        f.notifications, [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform_); },
+        [this] { return platform_.systemInfo->operatingSystemVersion().majorVersion; });
+    hover_ = std::make_unique<HoverGeometry>();
+    desktop_ = std::make_unique<DesktopViewModel>(mac, f.scheduler);
+    engine_ = std::make_unique<EngineAdapter>(platform_);
+
+    ShellHooks hooks;
+    hooks.isProcessTrusted = [this] { return platform_.accessibility->isProcessTrusted(); };
+    hooks.engine = [this]() -> EngineControl& { return *engine_; };
+    hooks.entitlement = [this](const QString& key) { return platform_.codeSignature->valueForEntitlement(key); };
+    hooks.obtainRulesStore = [] { NimbrelRulesStore::shared(); };
+    hooks.recordErrorActivity = [this](const QString& title, const QString& message) {
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, title, message);
+    };
+    hooks.iconCatalog = {[](const QString& name) { return symbolIconFile(name).has_value(); },
+                         [](const QString& name) { return assetIconFile(name).has_value(); }};
+    delegate_ = std::make_unique<NimbrelAppDelegate>(platform_, *shell_, std::move(hooks));
+    connect(shell_.get(), &ShellController::togglePanelRequested, this, [this] { delegate_->togglePanel(); });
+}
+
+NimbrelProgram::~NimbrelProgram() {
+    qml_.reset();
+    delegate_.reset();
+    resetSharedInstances();
+    Platform::install(previousPlatform_);
+}
+
+bool NimbrelProgram::start() {
+    qml_ = std::make_unique<QQmlApplicationEngine>();
+    setUpQmlEngine(*qml_, {shell_.get(), glass_.get(), hover_.get(), desktop_.get()});
+    qml_->load(QUrl(QStringLiteral("qrc:/Nimbrel/App/DesktopWindow.qml")));
+    if (qml_->rootObjects().isEmpty()) return false;
+
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_ = std::make_unique<QSystemTrayIcon>();
+        tray_->setToolTip(QStringLiteral("Nimbrel"));
+        connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger) delegate_->togglePanel();
+        });
+        connect(shell_.get(), &ShellController::statusItemChanged, this, &NimbrelProgram::updateTrayIcon);
+    }
+    delegate_->applicationDidFinishLaunching();
+    return true;
+}
+
+QQuickWindow* NimbrelProgram::desktopWindow() const {
+    if (!qml_ || qml_->rootObjects().isEmpty()) return nullptr;
+    return qobject_cast<QQuickWindow*>(qml_->rootObjects().constFirst());
+}
+
+void NimbrelProgram::updateTrayIcon() {
+    if (!tray_) return;
+    if (!shell_->statusItemVisible()) {
+        tray_->hide();
+        return;
+    }
+    const QString source = shell_->statusIconSource();
+    const QString id = source.mid(QStringLiteral("image://symbol/").size());
+    const QImage image = renderSymbol(id, QSize(64, 64));
+    if (!image.isNull()) tray_->setIcon(QIcon(QPixmap::fromImage(image)));
+    tray_->show();
+}
+
+void NimbrelProgram::willTerminate() {
+    if (!delegate_ || terminated_) return;
+    terminated_ = true;
+    delegate_->applicationWillTerminate();
+    QString error;
+    if (!facilities_->mac->saveToFile(macStatePath_, &error))
+        logLine(QStringLiteral("NimbrelApp"), QStringLiteral("could not save the simulated Mac: ") + error);
+}
+
+} // namespace nimbrel
