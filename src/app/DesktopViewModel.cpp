@@ -41,7 +41,9 @@ bool DesktopViewModel::accessibilityTrusted() const { return mac_.isTrusted(); }
 void DesktopViewModel::scheduleRefresh() {
     if (refreshPending_) return;
     refreshPending_ = true;
-    scheduler_.post(lifetime_.guard([this] { refresh(); }));
+    scheduler_.post(lifetime_.guard([this] {
+        if (refreshPending_) refresh(); // a direct refresh in between already read the Mac
+    }));
 }
 
 Point DesktopViewModel::toAppKit(double x, double y) const { return mac_.toAppKit({x, y}); }

@@ -1,31 +1,26 @@
 #include "app/NimbrelProgram.h"
 
 #include "app/PanelRootViewModel.h"
+#include "app/SharedEngineControl.h"
+#include "app/SimulatedPlatform.h"
 #include "app/QmlSetup.h"
 #include "app/ShellNames.h"
 #include "app/SymbolImageProvider.h"
 #include "app/SymbolNames.h"
-#include "engine/NimbrelEngine.h"
-#include "engine/WindowManager.h"
 #include "model/ActivityRecorder.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
-#include "platform/CodeSignature.h"
 #include "platform/Keychain.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Screens.h"
 #include "platform/SharedInstance.h"
+#include "platform/SystemInfo.h"
+#include "platform/Accessibility.h"
+#include "platform/CodeSignature.h"
 #include "platform/local/DesktopUserNotifications.h"
 #include "platform/local/EventLoopScheduler.h"
 #include "platform/local/JsonFileUserDefaults.h"
-#include "platform/simulated/SimAccessibility.h"
-#include "platform/simulated/SimAlerts.h"
-#include "platform/simulated/SimDockPreferences.h"
-#include "platform/simulated/SimInput.h"
-#include "platform/simulated/SimProcesses.h"
-#include "platform/simulated/SimScreens.h"
-#include "platform/simulated/SimSystem.h"
-#include "platform/simulated/SimWorkspace.h"
 #include "platform/simulated/SimulatedMac.h"
 
 #include <QApplication>
@@ -45,42 +40,9 @@ struct NimbrelProgram::Facilities {
     NotificationCenter notifications;
     std::unique_ptr<JsonFileUserDefaults> defaults;
     std::unique_ptr<sim::SimulatedMac> mac;
-    std::unique_ptr<LocalFileSystem> files;
-    std::unique_ptr<sim::SimWorkspace> workspace;
-    std::unique_ptr<sim::SimAccessibility> accessibility;
-    std::unique_ptr<sim::SimInput> input;
-    std::unique_ptr<sim::SimScreens> screens;
-    std::unique_ptr<sim::SimAlerts> alerts;
-    std::unique_ptr<sim::SimProcesses> processes;
-    std::unique_ptr<sim::SimDockPreferences> dockPreferences;
-    std::unique_ptr<sim::SimSystemInfo> systemInfo;
-    std::unique_ptr<sim::SimLoginItems> loginItems;
-    std::unique_ptr<sim::SimUpdateFramework> updater;
+    std::unique_ptr<SimulatedPlatform> simulated;
     std::unique_ptr<FileKeychain> keychain;
     std::unique_ptr<DesktopUserNotifications> userNotifications;
-    // This build is signed without CloudKit entitlements.
-    FixedCodeSignature signature;
-};
-
-// The shared engine as the shell drives it.
-class NimbrelProgram::EngineAdapter : public EngineControl {
-public:
-    explicit EngineAdapter(Platform& platform) : platform_(platform) {}
-    NimbrelEngine& engine() {
-        // Made here first so the engine knows this program's own Dock tile.
-        return sharedInstance<NimbrelEngine>([this] {
-            NimbrelEngine::Options options{EngineServices::standard(platform_), &WindowManager::shared(),
-                                           shell::kBundleIdentifier};
-            return std::make_shared<NimbrelEngine>(platform_, std::move(options));
-        });
-    }
-    void startMonitoring() override { engine().startMonitoring(); }
-    bool hasDockClickMonitor() const override {
-        return const_cast<EngineAdapter*>(this)->engine().dockClickMonitor() != nullptr;
-    }
-
-private:
-    Platform& platform_;
 };
 
 namespace {
@@ -112,17 +74,7 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
         f.mac->setTrusted(false);
     }
 
-    f.files = std::make_unique<LocalFileSystem>(f.mac->root(), f.mac->identity().homeDirectory());
-    f.workspace = std::make_unique<sim::SimWorkspace>(*f.mac);
-    f.accessibility = std::make_unique<sim::SimAccessibility>(*f.mac);
-    f.input = std::make_unique<sim::SimInput>(*f.mac);
-    f.screens = std::make_unique<sim::SimScreens>(*f.mac);
-    f.alerts = std::make_unique<sim::SimAlerts>(*f.mac);
-    f.processes = std::make_unique<sim::SimProcesses>(*f.mac);
-    f.dockPreferences = std::make_unique<sim::SimDockPreferences>(*f.mac);
-    f.systemInfo = std::make_unique<sim::SimSystemInfo>(*f.mac);
-    f.loginItems = std::make_unique<sim::SimLoginItems>(*f.mac);
-    f.updater = std::make_unique<sim::SimUpdateFramework>(*f.mac);
+    f.simulated = std::make_unique<SimulatedPlatform>(*f.mac);
     f.keychain = std::make_unique<FileKeychain>(support + QStringLiteral("/keychain.json"));
     f.userNotifications = std::make_unique<DesktopUserNotifications>(f.scheduler, f.clock);
 
@@ -130,21 +82,10 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     platform_.clock = &f.clock;
     platform_.notifications = &f.notifications;
     platform_.defaults = f.defaults.get();
-    platform_.files = f.files.get();
     platform_.locations = f.locations;
     platform_.userNotifications = f.userNotifications.get();
-    platform_.workspace = f.workspace.get();
-    platform_.accessibility = f.accessibility.get();
-    platform_.input = f.input.get();
-    platform_.screens = f.screens.get();
-    platform_.alerts = f.alerts.get();
-    platform_.processes = f.processes.get();
-    platform_.dockPreferences = f.dockPreferences.get();
     platform_.keychain = f.keychain.get();
-    platform_.codeSignature = &f.signature;
-    platform_.systemInfo = f.systemInfo.get();
-    platform_.loginItems = f.loginItems.get();
-    platform_.updater = f.updater.get();
+    f.simulated->fill(platform_);
     previousPlatform_ = Platform::install(&platform_);
 
     sim::SimulatedMac& mac = *f.mac;
@@ -177,7 +118,7 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
         [this] { return platform_.systemInfo->operatingSystemVersion().majorVersion; });
     hover_ = std::make_unique<HoverGeometry>();
     desktop_ = std::make_unique<DesktopViewModel>(mac, f.scheduler);
-    engine_ = std::make_unique<EngineAdapter>(platform_);
+    engine_ = std::make_unique<SharedEngineControl>(platform_);
 
     ShellHooks hooks;
     hooks.isProcessTrusted = [this] { return platform_.accessibility->isProcessTrusted(); };

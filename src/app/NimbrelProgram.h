@@ -41,7 +41,6 @@ public:
 
 private:
     struct Facilities;
-    class EngineAdapter;
     void updateTrayIcon();
 
     std::unique_ptr<Facilities> facilities_;
@@ -51,7 +50,7 @@ private:
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
     std::unique_ptr<DesktopViewModel> desktop_;
-    std::unique_ptr<EngineAdapter> engine_;
+    std::unique_ptr<EngineControl> engine_;
     std::unique_ptr<NimbrelAppDelegate> delegate_;
     std::unique_ptr<QQmlApplicationEngine> qml_;
     std::unique_ptr<QSystemTrayIcon> tray_;
