@@ -1,4 +1,5 @@
 #include "platform/Calendar.h"
+#include "platform/IcuText.h"
 
 #include <QDateTime>
 #include <QMutex>
@@ -56,12 +57,8 @@ QByteArray localeFromEnvironment() {
     return QByteArrayLiteral("en_US");
 }
 
-icu::UnicodeString toIcu(const QString& text) {
-    return icu::UnicodeString(reinterpret_cast<const UChar*>(text.utf16()), static_cast<int32_t>(text.size()));
-}
-QString fromIcu(const icu::UnicodeString& text) {
-    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
-}
+using icu_text::fromIcu;
+using icu_text::toIcu;
 
 // ICU knows the IANA names Qt uses; a fixed-offset Qt zone ("UTC+01:00") becomes a
 // custom "GMT+01:00" zone for the offset it has at `date`.
@@ -87,11 +84,16 @@ icu::Locale icuLocale(const QByteArray& name) {
 
 icu::DateFormat::EStyle icuStyle(DateStyle style) {
     switch (style) {
-    case DateStyle::None: return icu::DateFormat::kNone;
-    case DateStyle::Short: return icu::DateFormat::kShort;
-    case DateStyle::Medium: return icu::DateFormat::kMedium;
-    case DateStyle::Long: return icu::DateFormat::kLong;
-    case DateStyle::Full: return icu::DateFormat::kFull;
+    case DateStyle::None:
+        return icu::DateFormat::kNone;
+    case DateStyle::Short:
+        return icu::DateFormat::kShort;
+    case DateStyle::Medium:
+        return icu::DateFormat::kMedium;
+    case DateStyle::Long:
+        return icu::DateFormat::kLong;
+    case DateStyle::Full:
+        return icu::DateFormat::kFull;
     }
     return icu::DateFormat::kNone;
 }

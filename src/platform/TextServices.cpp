@@ -1,6 +1,7 @@
 #include "platform/TextServices.h"
 
 #include "platform/Calendar.h"
+#include "platform/IcuText.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -17,12 +18,8 @@ namespace nimbrel {
 
 namespace {
 
-icu::UnicodeString toIcu(const QString& text) {
-    return icu::UnicodeString(reinterpret_cast<const UChar*>(text.utf16()), static_cast<int32_t>(text.size()));
-}
-QString fromIcu(const icu::UnicodeString& text) {
-    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
-}
+using icu_text::fromIcu;
+using icu_text::toIcu;
 
 bool isMark(char32_t c) {
     return (U_GET_GC_MASK(static_cast<UChar32>(c)) & U_GC_M_MASK) != 0;

@@ -18,14 +18,14 @@ QTimeZone zone(const char* id) {
 const Date kJan5 = Date::fromUnix(1767625440);
 
 class CurrentLocaleGuard {
-public:
+  public:
     CurrentLocaleGuard() : locale_(currentLocaleName()) {}
     ~CurrentLocaleGuard() {
         setCurrentLocaleName({});
         setCurrentTimeZone(QTimeZone());
     }
 
-private:
+  private:
     QByteArray locale_;
 };
 
@@ -150,9 +150,9 @@ TEST(DateFormatter, ParsesWholeTextsOnly) {
     EXPECT_EQ(DateFormatter::parsePattern("Jan 5, 2026, 3:04 PM", "MMM d, yyyy, h:mm a", "en_US_POSIX", utc), kJan5);
     EXPECT_EQ(DateFormatter::parsePattern("2026-01-05T15:04:00+0000", "yyyy-MM-dd'T'HH:mm:ssZ", "en_US_POSIX", utc),
               kJan5);
-    EXPECT_EQ(DateFormatter::parsePattern("2026-01-05 16:04:00", "yyyy-MM-dd HH:mm:ss", "en_US_POSIX",
-                                          zone("Europe/Berlin")),
-              kJan5);
+    EXPECT_EQ(
+        DateFormatter::parsePattern("2026-01-05 16:04:00", "yyyy-MM-dd HH:mm:ss", "en_US_POSIX", zone("Europe/Berlin")),
+        kJan5);
     EXPECT_FALSE(DateFormatter::parsePattern("Jan 5, 2026, 3:04 PM extra", "MMM d, yyyy, h:mm a", "en_US_POSIX", utc));
     EXPECT_FALSE(DateFormatter::parsePattern("5.1.2026 15:04", "MMM d, yyyy, h:mm a", "en_US_POSIX", utc));
     EXPECT_FALSE(DateFormatter::parsePattern("", "yyyy-MM-dd HH:mm:ss", "en_US_POSIX", utc));

@@ -163,6 +163,8 @@ public:
     // Sleep and wake.
     void wake();
 
+    // While quiet (setting up a desktop), no launch, activation or termination notices are posted.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
     // Posts a notice through the scheduler (observers run later, never inside the caller).
     void postNotice(const QString& name, int pid);
 
