@@ -34,6 +34,10 @@ struct FakeTile {
     QString title;
     int pid = 0; // the Dock's own pid; the tile only names the app by its title
     Rect frame;  // AppKit coordinates
+    // Text attributes other than the title ("AXDescription", ...); an entry "AXTitle" replaces the title.
+    std::map<QString, QString> attributes;
+    // The hit test lands on a child this many levels below the tile, owned by another process.
+    int hitDepth = 0;
 };
 
 class FakeDesk final : public Accessibility, public Workspace, public Screens, public Input {
@@ -64,7 +68,11 @@ public:
     }
     void addTile(const QString& title) {
         const double x = 10 + 60 * double(tiles.size());
-        tiles.push_back({title, kDockPid, Rect(x, 5, 56, 56)});
+        FakeTile tile;
+        tile.title = title;
+        tile.pid = kDockPid;
+        tile.frame = Rect(x, 5, 56, 56);
+        tiles.push_back(tile);
     }
     // A new window goes in front of the app's others.
     std::uint64_t addWindow(int pid, std::optional<QString> title, bool minimized = false) {
@@ -105,13 +113,14 @@ public:
         const Point appKit{x, primaryScreenHeight() - y};
         for (size_t i = 0; i < tiles.size(); ++i)
             if (tiles[i].frame.contains(appKit)) {
-                *out = AXElement(kTileBase + i);
+                *out = AXElement(kTileBase + i + kChildStride * std::uint64_t(tiles[i].hitDepth));
                 return AXError::success;
             }
         return AXError::noValue;
     }
     AXError pid(const AXElement& e, int* pid) override {
-        if (e.id() >= kTileBase) *pid = kDockPid;
+        if (e.id() >= kTileBase + kChildStride) *pid = 1; // a child the Dock does not own
+        else if (e.id() >= kTileBase) *pid = kDockPid;
         else if (e.id() >= kAppBase) *pid = int(e.id() - kAppBase);
         else if (windows.count(e.id())) *pid = windows[e.id()].pid;
         else return AXError::invalidUIElement;
@@ -121,8 +130,22 @@ public:
     AXError copyAttributeValue(const AXElement& e, const QString& name, AXValue* value) override {
         ++reads;
         if (e.id() >= kTileBase) {
-            const size_t i = size_t(e.id() - kTileBase);
+            const std::uint64_t depth = (e.id() - kTileBase) / kChildStride;
+            const size_t i = size_t((e.id() - kTileBase) % kChildStride);
             if (i >= tiles.size()) return AXError::invalidUIElement;
+            if (name == QLatin1String("AXParent")) {
+                if (depth == 0) return AXError::noValue;
+                *value = AXElement(e.id() - kChildStride);
+                return AXError::success;
+            }
+            if (depth > 0) {
+                if (name == QLatin1String("AXTitle")) { *value = QStringLiteral("child of ") + tiles[i].title; return AXError::success; }
+                return AXError::noValue;
+            }
+            if (auto it = tiles[i].attributes.find(name); it != tiles[i].attributes.end()) {
+                *value = it->second;
+                return AXError::success;
+            }
             if (name == QLatin1String("AXTitle")) { *value = tiles[i].title; return AXError::success; }
             return AXError::noValue;
         }
@@ -272,6 +295,7 @@ public:
 private:
     static constexpr std::uint64_t kAppBase = 1'000'000;
     static constexpr std::uint64_t kTileBase = 2'000'000;
+    static constexpr std::uint64_t kChildStride = 1'000;
     QString label(std::uint64_t id) const {
         const auto& w = windows.at(id);
         return w.title ? *w.title : QStringLiteral("<untitled %1>").arg(id);

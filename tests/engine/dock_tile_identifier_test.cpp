@@ -63,6 +63,34 @@ TEST(DockTileIdentifier, TitleIsTheTileNameBeforeAComma) {
     EXPECT_FALSE(tiles.dockItemTitle({700, 500}).has_value());
 }
 
+TEST(DockTileIdentifier, DockWordAndEmptyAttributesAreSkippedInOrder) {
+    FakeDesk desk;
+    desk.addTile(QStringLiteral("a"));
+    desk.tiles[0].attributes = {{QStringLiteral("AXTitle"), QStringLiteral("  DOCK ")},
+                                {QStringLiteral("AXDescription"), QStringLiteral(" \n")},
+                                {QStringLiteral("AXHelp"), QStringLiteral("Notes,  extra")},
+                                {QStringLiteral("AXValue"), QStringLiteral("Later")}};
+    DockTileIdentifier tiles(desk, desk, desk);
+    const Point at = desk.tileCenter(QStringLiteral("a"));
+    EXPECT_EQ(tiles.dockItemTitle(at), QStringLiteral("Notes"));
+    desk.tiles[0].attributes[QStringLiteral("AXHelp")] = QStringLiteral("dock");
+    EXPECT_EQ(tiles.dockItemTitle(at), QStringLiteral("Later"));
+    desk.tiles[0].attributes.erase(QStringLiteral("AXValue"));
+    EXPECT_FALSE(tiles.dockItemTitle(at).has_value()); // and the tile has no parent to try
+}
+
+TEST(DockTileIdentifier, HitChildOfAnotherProcessGivesItsDockAncestorsTitleWithinEightLevels) {
+    FakeDesk desk;
+    desk.addTile(QStringLiteral("Maps"));
+    DockTileIdentifier tiles(desk, desk, desk);
+    const Point at = desk.tileCenter(QStringLiteral("Maps"));
+    desk.tiles[0].hitDepth = 8;
+    EXPECT_EQ(tiles.dockItemTitle(at), QStringLiteral("Maps"));
+    desk.tiles[0].hitDepth = 9; // the Dock's tile is the tenth element: beyond the walk
+    EXPECT_FALSE(tiles.dockItemTitle(at).has_value());
+    EXPECT_EQ(tiles.elementAndAncestors(AXElement(42), 0).size(), 1u);
+}
+
 TEST(DockTileIdentifier, FirstMatchingRunningAppWinsAndTrashGoesToFinder) {
     FakeDesk desk;
     const int first = desk.addApp(QStringLiteral("com.one.notes"), QStringLiteral("Notes")).pid;
