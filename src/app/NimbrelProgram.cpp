@@ -2,7 +2,6 @@
 
 #include "app/PanelRootViewModel.h"
 #include "app/SharedEngineControl.h"
-#include "app/SimulatedPlatform.h"
 #include "app/QmlSetup.h"
 #include "app/ShellNames.h"
 #include "app/SymbolImageProvider.h"
@@ -21,7 +20,7 @@
 #include "platform/local/DesktopUserNotifications.h"
 #include "platform/local/EventLoopScheduler.h"
 #include "platform/local/JsonFileUserDefaults.h"
-#include "platform/simulated/SimulatedMac.h"
+#include "platform/simulated/SimulatedPlatform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,10 +38,9 @@ struct NimbrelProgram::Facilities {
     SystemClock clock;
     NotificationCenter notifications;
     std::unique_ptr<JsonFileUserDefaults> defaults;
-    std::unique_ptr<sim::SimulatedMac> mac;
-    std::unique_ptr<SimulatedPlatform> simulated;
-    std::unique_ptr<FileKeychain> keychain;
+    std::unique_ptr<sim::SimulatedPlatform> simulated;
     std::unique_ptr<DesktopUserNotifications> userNotifications;
+    std::unique_ptr<FileKeychain> keychain;
 };
 
 namespace {
@@ -62,33 +60,27 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     QDir().mkpath(f.locations.preferences);
     f.defaults = std::make_unique<JsonFileUserDefaults>(JsonFileUserDefaults::filePath(f.locations));
 
-    const QString macFolder = support + QStringLiteral("/SimulatedMac");
-    QDir().mkpath(macFolder + QStringLiteral("/disk"));
-    macStatePath_ = macFolder + QStringLiteral("/state.json");
-    f.mac = std::make_unique<sim::SimulatedMac>(f.scheduler, f.clock, macFolder + QStringLiteral("/disk"));
-    QString error;
-    if (!QFile::exists(macStatePath_) || !f.mac->loadFromFile(macStatePath_, &error)) {
-        if (!error.isEmpty()) logLine(QStringLiteral("NimbrelApp"), QStringLiteral("simulated Mac state unreadable: ") + error);
-        f.mac->buildDefaultDesktop();
-        // A Mac that has never run Nimbrel has not granted it the permission yet.
-        f.mac->setTrusted(false);
-    }
-
-    f.simulated = std::make_unique<SimulatedPlatform>(*f.mac);
-    f.keychain = std::make_unique<FileKeychain>(support + QStringLiteral("/keychain.json"));
+    f.simulated = std::make_unique<sim::SimulatedPlatform>(f.scheduler, f.clock,
+                                                           sim::SimulatedPlatform::defaultFolder(f.locations));
+    if (!f.simulated->loadProblem().isEmpty())
+        logLine(QStringLiteral("NimbrelApp"), QStringLiteral("simulated Mac state set aside: ") + f.simulated->loadProblem());
+    // A Mac that has never run Nimbrel has not granted it the permission yet.
+    if (!f.simulated->restoredFromDisk()) f.simulated->mac().setTrusted(false);
     f.userNotifications = std::make_unique<DesktopUserNotifications>(f.scheduler, f.clock);
+    // The device id must outlive a restart.
+    f.keychain = std::make_unique<FileKeychain>(support + QStringLiteral("/keychain.json"));
 
     platform_.scheduler = &f.scheduler;
     platform_.clock = &f.clock;
     platform_.notifications = &f.notifications;
     platform_.defaults = f.defaults.get();
     platform_.locations = f.locations;
+    f.simulated->fill(platform_);
     platform_.userNotifications = f.userNotifications.get();
     platform_.keychain = f.keychain.get();
-    f.simulated->fill(platform_);
     previousPlatform_ = Platform::install(&platform_);
 
-    sim::SimulatedMac& mac = *f.mac;
+    sim::SimulatedMac& mac = f.simulated->mac();
     ShellController::Hooks shellHooks;
     shellHooks.primaryScreenHeight = [&mac] { return mac.primaryHeight(); };
     shellHooks.visibleFrame = [this] {
@@ -182,7 +174,7 @@ void NimbrelProgram::willTerminate() {
     terminated_ = true;
     delegate_->applicationWillTerminate();
     QString error;
-    if (!facilities_->mac->saveToFile(macStatePath_, &error))
+    if (!facilities_->simulated->save(&error))
         logLine(QStringLiteral("NimbrelApp"), QStringLiteral("could not save the simulated Mac: ") + error);
 }
 

@@ -54,7 +54,6 @@ private:
     std::unique_ptr<NimbrelAppDelegate> delegate_;
     std::unique_ptr<QQmlApplicationEngine> qml_;
     std::unique_ptr<QSystemTrayIcon> tray_;
-    QString macStatePath_;
     bool terminated_ = false;
 };
 

@@ -1,12 +1,11 @@
 #include "app/DesktopViewModel.h"
 #include "app/SharedEngineControl.h"
-#include "app/SimulatedPlatform.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
-#include "platform/simulated/SimulatedMac.h"
+#include "platform/simulated/SimulatedPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -21,14 +20,12 @@ class DesktopTest : public ::testing::Test {
 protected:
     DesktopTest() {
         setLogToStdout(false);
-        mac.buildDefaultDesktop();
         platform.scheduler = &scheduler;
         platform.clock = &scheduler;
         platform.notifications = &notifications;
         platform.defaults = &defaults;
         platform.locations = Locations::underRoot(disk.path() + "/program");
         simulated.fill(platform);
-        desktop.refresh(); // the desktop was built after the model first read it
     }
     ~DesktopTest() override {
         resetSharedInstances();
@@ -57,8 +54,8 @@ protected:
     NotificationCenter notifications;
     InMemoryUserDefaults defaults;
     QTemporaryDir disk;
-    sim::SimulatedMac mac{scheduler, scheduler, disk.path()};
-    SimulatedPlatform simulated{mac};
+    sim::SimulatedPlatform simulated{scheduler, scheduler, disk.path() + "/mac"};
+    sim::SimulatedMac& mac = simulated.mac();
     Platform platform;
     ScopedPlatform installed{platform};
     DesktopViewModel desktop{mac, scheduler};
