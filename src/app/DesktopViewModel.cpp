@@ -19,8 +19,9 @@ QStringList wallpaperColours(const QString& url) {
         {"#1D2B64", "#7B4397"}, {"#0F3443", "#34E89E"}, {"#41295A", "#D66D75"},
         {"#232526", "#5D6D7E"}, {"#16222A", "#3A6073"}, {"#42275A", "#E7A977"},
     };
-    const size_t index = qHash(url) % palettes.size();
-    return palettes[int(index)];
+    quint32 hash = 2166136261u; // FNV-1a: the same picture keeps its colours across runs
+    for (const QChar c : url) hash = (hash ^ c.unicode()) * 16777619u;
+    return palettes[int(hash % quint32(palettes.size()))];
 }
 
 } // namespace

@@ -156,6 +156,17 @@ QQuickWindow* NimbrelProgram::desktopWindow() const {
     return qobject_cast<QQuickWindow*>(qml_->rootObjects().constFirst());
 }
 
+void NimbrelProgram::onFirstPanelFrame(std::function<void()> ready) {
+    QQuickWindow* window = desktopWindow();
+    if (!window) return;
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(window, &QQuickWindow::frameSwapped, this, [this, connection, ready] {
+        if (!shell_->isPanelVisible()) return;
+        disconnect(*connection);
+        ready();
+    });
+}
+
 void NimbrelProgram::updateTrayIcon() {
     if (!tray_) return;
     if (!shell_->statusItemVisible()) {

@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class QQmlApplicationEngine;
@@ -38,6 +39,8 @@ public:
     // The desktop window (for pictures of it) and the simulated Mac's desktop.
     QQuickWindow* desktopWindow() const;
     DesktopViewModel& desktop() { return *desktop_; }
+    // Calls `ready` once, after the first frame that shows the panel (start-up measurements).
+    void onFirstPanelFrame(std::function<void()> ready);
 
 private:
     struct Facilities;
