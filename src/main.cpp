@@ -1,7 +1,6 @@
 #include "app/NimbrelProgram.h"
 
 #include <QApplication>
-#include <QQuickStyle>
 #include <QQuickWindow>
 
 #include <cstdio>
@@ -13,7 +12,6 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationDomain(QStringLiteral("nimbrel.com"));
     // The desktop window is the whole simulated Mac: closing it ends the program.
     QApplication::setQuitOnLastWindowClosed(true);
-    QQuickStyle::setStyle(QStringLiteral("Basic"));
 
     nimbrel::NimbrelProgram program;
     if (!program.start()) return 1;

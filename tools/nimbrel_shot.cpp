@@ -14,7 +14,6 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QApplication>
-#include <QQuickStyle>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
@@ -56,7 +55,6 @@ int shootDesktop(bool granted, const QString& out) {
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-    QQuickStyle::setStyle(QStringLiteral("Basic"));
     NimbrelProgram program;
     if (!program.start()) return 1;
     runFor(1500);

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import Nimbrel.Models
 
 // The desktop in the Mac's points, scrollable when the screens do not fit.
@@ -9,13 +8,13 @@ Flickable {
     contentHeight: desk.height * zoom
     clip: true
     boundsBehavior: Flickable.StopAtBounds
-    interactive: false
+    // Scrolls (wheel or drag on the wallpaper) only when the screens do not fit.
+    interactive: contentWidth > width || contentHeight > height
     readonly property real zoom: {
         const primary = Desktop.screens.length > 0 ? Desktop.screens[0] : null
         if (!primary) return 1
         return Math.min(1, width / primary.width, height / primary.height)
     }
-    ScrollBar.horizontal: ScrollBar { policy: ScrollBar.AsNeeded }
 
     Item {
         id: desk

@@ -5,31 +5,31 @@ HoverScale {
     id: pill
     property string title: ""
     property string systemImage: ""
-    property real pillHeight: 36
     property real horizontalPadding: 16
     property real symbolSize: 13
     property font font: Qt.font({ pixelSize: 13, weight: Font.DemiBold })
     property bool isDestructive: false
     property bool isFullWidth: false
+    // Run on click, as is the clicked() signal.
+    property var action: null
     signal clicked()
 
     readonly property color foreground: isDestructive ? Qt.rgba(1, 0.27, 0.23, 0.88) : Qt.rgba(1, 1, 1, 0.92)
 
     implicitWidth: row.implicitWidth + horizontalPadding * 2
-    implicitHeight: pillHeight
+    implicitHeight: 36
     width: isFullWidth && parent ? parent.width : implicitWidth
-    height: pillHeight
-    cornerRadius: pillHeight * 0.5
+    cornerRadius: height * 0.5
     hoverScale: 1.012
     animationDuration: 0.16
-    highlightLength: pillHeight * 1.9
+    highlightLength: height * 1.9
     borderWidth: 1.1
     Accessible.role: Accessible.Button
     Accessible.name: title
 
     GlassSurface {
         anchors.fill: parent
-        cornerRadius: pill.pillHeight * 0.5
+        cornerRadius: pill.height * 0.5
         Row {
             id: row
             anchors.centerIn: parent
@@ -51,6 +51,10 @@ HoverScale {
     }
     MouseArea {
         anchors.fill: parent
-        onClicked: pill.clicked()
+        onClicked: {
+            if (typeof pill.action === "function")
+                pill.action()
+            pill.clicked()
+        }
     }
 }

@@ -54,7 +54,14 @@ Item {
             g.addColorStop(0, Qt.rgba(1, 1, 1, 0.46))
             g.addColorStop(0.34, Qt.rgba(1, 1, 1, 0.20))
             g.addColorStop(1, Qt.rgba(1, 1, 1, 0))
+            // A soft wide pass under a crisp one: the light's glow, then its edge.
             ctx.strokeStyle = g
+            ctx.globalAlpha = 0.42
+            ctx.lineWidth = hover.borderWidth * 2.6
+            ctx.beginPath()
+            ctx.roundedRect(r.x, r.y, r.width, r.height, radius, radius)
+            ctx.stroke()
+            ctx.globalAlpha = 1
             ctx.lineWidth = hover.borderWidth
             ctx.beginPath()
             ctx.roundedRect(r.x, r.y, r.width, r.height, radius, radius)

@@ -146,7 +146,7 @@ Item {
             isFullWidth: true
             title: "Quit"
             systemImage: "power"
-            pillHeight: 38
+            height: 38
             isDestructive: true
             onClicked: menu.post("Nimbrel.quitRequested")
         }

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 
 // The panel in menu mode: one screen at a time. The main menu slides in from the leading
 // edge, every other screen from the trailing edge, each fading as it moves.
@@ -21,37 +20,59 @@ Item {
         }
     }
 
-    Component.onCompleted: root.model.appeared()
+    // Two slots: the screen shown, and the one leaving while the next slides in.
+    property Item current: null
+    readonly property int springMs: 280
 
-    StackView {
-        id: stack
+    function show(name, animated) {
+        const leaving = root.current
+        const towardsMain = name === "main"
+        const entering = root.screenComponent(name).createObject(screens, { x: 0, width: root.width, height: root.height })
+        root.current = entering
+        if (!animated || !leaving) {
+            if (leaving)
+                leaving.destroy()
+            return
+        }
+        entering.x = towardsMain ? -root.width : root.width
+        entering.opacity = 0
+        slide.leaving = leaving
+        slide.entering = entering
+        slide.leavingTo = towardsMain ? root.width : -root.width
+        slide.restart()
+    }
+
+    Item {
+        id: screens
         anchors.fill: parent
-        initialItem: root.screenComponent(root.model.screenName)
-        readonly property int springMs: 280
-        readonly property real travel: root.width
-        property bool towardsMain: true
+    }
+    ParallelAnimation {
+        id: slide
+        property Item leaving: null
+        property Item entering: null
+        property real leavingTo: 0
+        NumberAnimation { target: slide.entering; property: "x"; to: 0; duration: root.springMs; easing.type: Easing.OutCubic }
+        NumberAnimation { target: slide.entering; property: "opacity"; to: 1; duration: root.springMs }
+        NumberAnimation { target: slide.leaving; property: "x"; to: slide.leavingTo; duration: root.springMs; easing.type: Easing.OutCubic }
+        NumberAnimation { target: slide.leaving; property: "opacity"; to: 0; duration: root.springMs }
+        onFinished: {
+            if (slide.leaving && slide.leaving !== root.current)
+                slide.leaving.destroy()
+            slide.leaving = null
+        }
+    }
 
-        replaceEnter: Transition {
-            ParallelAnimation {
-                NumberAnimation { property: "x"; from: stack.towardsMain ? -stack.travel : stack.travel; to: 0
-                                  duration: stack.springMs; easing.type: Easing.OutCubic }
-                NumberAnimation { property: "opacity"; from: 0; to: 1; duration: stack.springMs }
-            }
-        }
-        replaceExit: Transition {
-            ParallelAnimation {
-                NumberAnimation { property: "x"; from: 0; to: stack.towardsMain ? stack.travel : -stack.travel
-                                  duration: stack.springMs; easing.type: Easing.OutCubic }
-                NumberAnimation { property: "opacity"; from: 1; to: 0; duration: stack.springMs }
-            }
-        }
+    Component.onCompleted: {
+        root.show(root.model.screenName, false)
+        root.model.appeared()
     }
 
     Connections {
         target: root.model
         function onScreenChanged() {
-            stack.towardsMain = root.model.screenName === "main"
-            stack.replace(root.screenComponent(root.model.screenName))
+            if (slide.running)
+                slide.complete()
+            root.show(root.model.screenName, true)
         }
     }
 

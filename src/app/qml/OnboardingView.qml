@@ -99,7 +99,7 @@ Item {
             isFullWidth: true
             title: "Open System Settings"
             systemImage: "gearshape.fill"
-            pillHeight: 40
+            height: 40
             onClicked: onboarding.openSettings()
         }
     }

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import Nimbrel.Models
 
 // System Settings › Privacy & Security › Accessibility, as far as Nimbrel needs it.
@@ -74,13 +73,12 @@ Rectangle {
             color: "white"
             font.pixelSize: 15
         }
-        Switch {
-            id: toggle
+        ToggleSwitch {
             anchors.right: parent.right
-            anchors.rightMargin: 10
+            anchors.rightMargin: 14
             anchors.verticalCenter: parent.verticalCenter
             checked: Desktop.accessibilityTrusted
-            onToggled: Desktop.setAccessibilityTrusted(checked)
+            onToggled: on => Desktop.setAccessibilityTrusted(on)
         }
     }
     Text {
