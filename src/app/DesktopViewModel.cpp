@@ -115,9 +115,11 @@ void DesktopViewModel::refresh() {
             m.insert("title", it->title);
             m.insert("focused", pid == frontPid && &*it == &app->windows.front());
             m.insert("url", it->isBrowserWindow() ? it->tabs[size_t(it->currentTab)].url : QString());
-            m.insert("kind", app->bundleIdentifier == sim::kTerminalBundleId ? "terminal"
-                             : it->isBrowserWindow()                          ? "browser"
-                                                                              : "document");
+            QString kind = QStringLiteral("document");
+            if (app->bundleIdentifier == sim::kTerminalBundleId) kind = QStringLiteral("terminal");
+            else if (app->bundleIdentifier == sim::kSystemSettingsBundleId) kind = QStringLiteral("settings");
+            else if (it->isBrowserWindow()) kind = QStringLiteral("browser");
+            m.insert("kind", kind);
             windows_ << m;
         }
     }
@@ -144,6 +146,18 @@ void DesktopViewModel::windowClicked(int pid, double windowId) {
     if (!app) return;
     mac_.activate(pid);
     mac_.raise(*app, static_cast<std::uint64_t>(windowId));
+    scheduleRefresh();
+}
+
+void DesktopViewModel::openAccessibilitySettings() {
+    mac_.openURL(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
+    scheduleRefresh();
+}
+
+void DesktopViewModel::closeWindow(int pid, double windowId) {
+    sim::App* app = mac_.app(pid);
+    if (!app || !mac_.window(pid, static_cast<std::uint64_t>(windowId))) return;
+    mac_.closeWindow(*app, static_cast<std::uint64_t>(windowId));
     scheduleRefresh();
 }
 

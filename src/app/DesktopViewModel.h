@@ -52,6 +52,10 @@ public:
     Q_INVOKABLE void windowClicked(int pid, double windowId);
     // System Settings › Privacy & Security › Accessibility: Nimbrel's switch.
     Q_INVOKABLE void setAccessibilityTrusted(bool trusted);
+    // Opens that page in System Settings (a window of the simulated Mac).
+    Q_INVOKABLE void openAccessibilitySettings();
+    // Closes a window (its red button).
+    Q_INVOKABLE void closeWindow(int pid, double windowId);
 
     // Reads the Mac again now (the program also does this after each change it records).
     void refresh();

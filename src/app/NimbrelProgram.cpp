@@ -9,6 +9,7 @@
 #include "model/ActivityRecorder.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
+#include "sync/CloudSyncManager.h"
 #include "platform/Keychain.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -88,16 +89,8 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
         const std::vector<ScreenInfo> all = platform_.screens->screens();
         return toScreenRect(all.empty() ? platform_.screens->mainScreen() : std::optional(all.front()));
     };
-    shellHooks.makePanelRoot = [this]() -> std::unique_ptr<QObject> {
-        PanelRootViewModel::Stores stores;
-        stores.obtain = [] { NimbrelRulesStore::shared(); };
-        stores.enabledRuleCount = [] {
-            const auto& rules = NimbrelRulesStore::shared().rules().get();
-            return int(std::count_if(rules.begin(), rules.end(), [](const NimbrelRule& r) { return r.isEnabled; }));
-        };
-        // The sessions store arrives with the sessions screens; until then there are none.
-        stores.sessionCount = [] { return 0; };
-        return std::make_unique<PanelRootViewModel>(*platform_.notifications, std::move(stores));
+    shellHooks.makePanelContent = [this](PanelMode mode) {
+        return makePanelContent(mode, platform_, *pause_, contentHooks_);
     };
     shellHooks.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
     shellHooks.exitProcess = [this](int status) {
@@ -111,6 +104,37 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     hover_ = std::make_unique<HoverGeometry>();
     desktop_ = std::make_unique<DesktopViewModel>(mac, f.scheduler);
     engine_ = std::make_unique<SharedEngineControl>(platform_);
+
+    pause_ = std::make_unique<GlobalPauseController>(
+        platform_, GlobalPauseController::Hooks{
+                       [](bool enabled) { NimbrelCloudSyncManager::shared().setSyncEnabled(enabled); },
+                       [this](const QString& title, const QString& message) {
+                           recordNimbrelActivity(platform_, NimbrelActivityType::info, title, message);
+                       }});
+
+    auto trusted = [this] { return platform_.accessibility->isProcessTrusted(); };
+    auto openSettings = [this] { desktop_->openAccessibilitySettings(); };
+    contentHooks_.stores.obtain = [] { NimbrelRulesStore::shared(); };
+    contentHooks_.stores.enabledRuleCount = [] {
+        const auto& rules = NimbrelRulesStore::shared().rules().get();
+        return int(std::count_if(rules.begin(), rules.end(), [](const NimbrelRule& r) { return r.isEnabled; }));
+    };
+    // The sessions store arrives with the sessions screens; until then there are none.
+    contentHooks_.stores.sessionCount = [] { return 0; };
+    contentHooks_.menu.isProcessTrusted = trusted;
+    contentHooks_.menu.openAccessibilitySettings = openSettings;
+    // The sync manager reports no syncing state until the cloud subsystem lands.
+    contentHooks_.menu.isSyncing = [] { return false; };
+    contentHooks_.onboarding.isProcessTrusted = trusted;
+    contentHooks_.onboarding.promptForTrust = [this] {
+        // The simulated Mac's prompt leads to the same switch in System Settings.
+        if (!platform_.accessibility->isProcessTrustedWithOptions(true)) desktop_->openAccessibilitySettings();
+    };
+    contentHooks_.onboarding.openAccessibilitySettings = openSettings;
+    contentHooks_.onboarding.terminate = [] {
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    };
+    contentHooks_.onboarding.closeKeyWindow = [this] { shell_->closePanel(); };
 
     ShellHooks hooks;
     hooks.isProcessTrusted = [this] { return platform_.accessibility->isProcessTrusted(); };
@@ -147,6 +171,7 @@ bool NimbrelProgram::start() {
         });
         connect(shell_.get(), &ShellController::statusItemChanged, this, &NimbrelProgram::updateTrayIcon);
     }
+    pause_->start();
     delegate_->applicationDidFinishLaunching();
     return true;
 }

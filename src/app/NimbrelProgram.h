@@ -2,6 +2,8 @@
 
 #include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
+#include "app/GlobalPause.h"
+#include "app/PanelContent.h"
 #include "app/HoverGeometry.h"
 #include "app/NimbrelAppDelegate.h"
 #include "app/ShellController.h"
@@ -54,6 +56,8 @@ private:
     std::unique_ptr<HoverGeometry> hover_;
     std::unique_ptr<DesktopViewModel> desktop_;
     std::unique_ptr<EngineControl> engine_;
+    std::unique_ptr<GlobalPauseController> pause_;
+    PanelContentHooks contentHooks_;
     std::unique_ptr<NimbrelAppDelegate> delegate_;
     std::unique_ptr<QQmlApplicationEngine> qml_;
     std::unique_ptr<QSystemTrayIcon> tray_;

@@ -31,6 +31,10 @@ PanelRootViewModel::PanelRootViewModel(NotificationCenter& notifications, Stores
     refreshSubtitles();
 }
 
+PanelRootViewModel::~PanelRootViewModel() = default;
+
+void PanelRootViewModel::setMenu(std::unique_ptr<QObject> menu) { menu_ = std::move(menu); }
+
 QString PanelRootViewModel::screenName() const {
     switch (screen_) {
     case NimbrelPanelScreen::Main: return QStringLiteral("main");

@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace nimbrel {
@@ -24,6 +25,8 @@ class PanelRootViewModel : public QObject {
     Q_PROPERTY(QString sessionsSubtitle READ sessionsSubtitleText NOTIFY subtitlesChanged)
     Q_PROPERTY(double panelWidth READ panelWidth CONSTANT)
     Q_PROPERTY(double panelHeight READ panelHeight CONSTANT)
+    // The main menu's own view model (none where no menu is wanted, as in some tests).
+    Q_PROPERTY(QObject* menu READ menu CONSTANT)
 public:
     struct Stores {
         // Obtained when the view is first set up (creating the shared stores).
@@ -33,6 +36,11 @@ public:
     };
 
     PanelRootViewModel(NotificationCenter& notifications, Stores stores, QObject* parent = nullptr);
+    ~PanelRootViewModel() override;
+
+    // Takes the main menu's view model (set once, before the view is built).
+    void setMenu(std::unique_ptr<QObject> menu);
+    QObject* menu() const { return menu_.get(); }
 
     NimbrelPanelScreen screen() const { return screen_; }
     int screenIndex() const { return static_cast<int>(screen_); }
@@ -63,6 +71,7 @@ private:
     QString rulesSubtitle_;
     QString sessionsSubtitle_;
     std::vector<ObserverToken> observers_;
+    std::unique_ptr<QObject> menu_;
 };
 
 } // namespace nimbrel

@@ -15,12 +15,16 @@ ScreenPreview::ScreenPreview() {
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
 
+    pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
+    contentHooks_.stores = {{}, [] { return 2; }, [] { return 3; }};
+    contentHooks_.menu.isProcessTrusted = [] { return true; };
+    contentHooks_.onboarding.isProcessTrusted = [] { return false; };
+
     ShellController::Hooks hooks;
     hooks.primaryScreenHeight = [] { return kPreviewHeight; };
     hooks.visibleFrame = [] { return std::optional<ScreenRect>(); };
-    hooks.makePanelRoot = [this]() -> std::unique_ptr<QObject> {
-        return std::make_unique<PanelRootViewModel>(
-            notifications_, PanelRootViewModel::Stores{{}, [] { return 2; }, [] { return 3; }});
+    hooks.makePanelContent = [this](PanelMode mode) {
+        return makePanelContent(mode, platform_, *pause_, contentHooks_);
     };
     shell_ = std::make_unique<ShellController>(std::move(hooks));
     glass_ = std::make_unique<GlassStyle>(notifications_, [] { return false; }, [] { return 14; });
@@ -52,6 +56,10 @@ bool ScreenPreview::show(const QString& screen) {
     };
     if (notices.contains(screen)) notifications_.post(notices.value(screen));
     return true;
+}
+
+std::unique_ptr<QObject> ScreenPreview::makeContent(PanelMode mode) {
+    return makePanelContent(mode, platform_, *pause_, contentHooks_);
 }
 
 QmlModels ScreenPreview::models() { return {shell_.get(), glass_.get(), hover_.get(), desktop_.get()}; }

@@ -2,6 +2,8 @@
 
 #include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
+#include "app/GlobalPause.h"
+#include "app/PanelContent.h"
 #include "app/HoverGeometry.h"
 #include "app/QmlSetup.h"
 #include "app/ShellController.h"
@@ -36,6 +38,9 @@ public:
     UserDefaults& defaults() { return defaults_; }
     DesktopViewModel& desktop() { return *desktop_; }
     VirtualScheduler& scheduler() { return scheduler_; }
+    GlobalPauseController& pause() { return *pause_; }
+    // A fresh view model of the panel's content for a mode.
+    std::unique_ptr<QObject> makeContent(PanelMode mode);
     // Where the panel's top-left lands in a picture of it.
     static constexpr double kMargin = 24;
 
@@ -44,6 +49,8 @@ private:
     NotificationCenter notifications_;
     InMemoryUserDefaults defaults_;
     Platform platform_;
+    std::unique_ptr<GlobalPauseController> pause_;
+    PanelContentHooks contentHooks_;
     std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;

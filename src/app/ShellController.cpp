@@ -61,8 +61,8 @@ void ShellController::createPanel(const ScreenRect& frame) {
 void ShellController::setPanelContent(PanelMode mode) {
     mode_ = mode;
     // The old root goes only after the views built on it have been taken down.
-    QObject* old = panelRoot_.release();
-    if (mode == PanelMode::Menu && hooks_.makePanelRoot) panelRoot_ = hooks_.makePanelRoot();
+    QObject* old = panelContent_.release();
+    if (hooks_.makePanelContent) panelContent_ = hooks_.makePanelContent(mode);
     emit panelContentChanged();
     if (old) old->deleteLater();
 }
@@ -90,8 +90,8 @@ void ShellController::orderPanelOut() {
 }
 
 void ShellController::closePanel() {
+    // Closed, not released: the next show brings the same panel back.
     panelVisible_ = false;
-    panelExists_ = false;
     emit panelChanged();
 }
 

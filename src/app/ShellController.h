@@ -23,7 +23,7 @@ class ShellController : public QObject, public ShellSurface {
     Q_PROPERTY(bool panelExists READ panelExists NOTIFY panelChanged)
     Q_PROPERTY(bool panelVisible READ isPanelVisible NOTIFY panelChanged)
     Q_PROPERTY(QString panelMode READ panelMode NOTIFY panelContentChanged)
-    Q_PROPERTY(QObject* panelRoot READ panelRoot NOTIFY panelContentChanged)
+    Q_PROPERTY(QObject* panelContent READ panelContent NOTIFY panelContentChanged)
     Q_PROPERTY(double panelLeft READ panelLeft NOTIFY panelFrameChanged)
     Q_PROPERTY(double panelTop READ panelTop NOTIFY panelFrameChanged)
     Q_PROPERTY(double panelWidth READ panelWidth NOTIFY panelFrameChanged)
@@ -35,8 +35,9 @@ public:
         std::function<double()> primaryScreenHeight;
         // The visible frame of the screen the status button is on, else the main screen's.
         std::function<std::optional<ScreenRect>()> visibleFrame;
-        // Builds the panel's menu-mode root view model (a fresh one each time).
-        std::function<std::unique_ptr<QObject>()> makePanelRoot;
+        // Builds the view model of the panel's content for a mode (a fresh one each time): the
+        // root view's in menu mode, the onboarding's in onboarding mode.
+        std::function<std::unique_ptr<QObject>(PanelMode)> makePanelContent;
         std::function<void()> terminate;
         std::function<void(int)> exitProcess;
     };
@@ -49,7 +50,7 @@ public:
     bool statusIconIsTemplate() const { return statusIconIsTemplate_; }
     bool panelExists() const { return panelExists_; }
     QString panelMode() const;
-    QObject* panelRoot() const { return panelRoot_.get(); }
+    QObject* panelContent() const { return panelContent_.get(); }
     double panelLeft() const { return frame_.x; }
     double panelTop() const;
     double panelWidth() const { return frame_.width; }
@@ -101,7 +102,7 @@ private:
     bool panelExists_ = false;
     bool panelVisible_ = false;
     std::optional<PanelMode> mode_;
-    std::unique_ptr<QObject> panelRoot_;
+    std::unique_ptr<QObject> panelContent_;
     ScreenRect frame_;
     int frameAnimationMs_ = 0;
 };

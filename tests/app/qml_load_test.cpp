@@ -1,3 +1,4 @@
+#include "app/MenuBarViewModel.h"
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenPreview.h"
 
@@ -50,7 +51,14 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
 
     ScreenPreview preview;
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
-    PanelRootViewModel root(preview.notifications(), {{}, [] { return 1; }, [] { return 0; }});
+    // The files that need a view model get the one they show.
+    std::unique_ptr<QObject> root = preview.makeContent(PanelMode::Menu);
+    std::unique_ptr<QObject> onboarding = preview.makeContent(PanelMode::Onboarding);
+    QObject* menu = qobject_cast<PanelRootViewModel*>(root.get())->menu();
+    ASSERT_TRUE(menu);
+    const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
+                                             {"NimbrelMenuBarView.qml", menu},
+                                             {"OnboardingView.qml", onboarding.get()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
@@ -60,7 +68,10 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
             QQmlEngine engine;
             setUpQmlEngine(engine, preview.models());
             QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/App/") + file));
-            std::unique_ptr<QObject> object(component.createWithInitialProperties({{"model", QVariant::fromValue<QObject*>(&root)}}));
+            ASSERT_FALSE(component.isError()) << component.errorString().toStdString();
+            QVariantMap initial;
+            if (models.contains(file)) initial.insert("model", QVariant::fromValue(models.value(file)));
+            std::unique_ptr<QObject> object(component.createWithInitialProperties(initial));
             ASSERT_TRUE(object) << component.errorString().toStdString();
             QQuickWindow window;
             if (auto* item = qobject_cast<QQuickItem*>(object.get())) {
@@ -104,6 +115,15 @@ TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
         preview.shell().setPanelContent(PanelMode::Onboarding);
         settle();
         preview.shell().setPanelContent(PanelMode::Menu);
+        settle();
+        // The pause menu open and a pause running.
+        auto* rootModel = qobject_cast<PanelRootViewModel*>(preview.shell().panelContent());
+        ASSERT_TRUE(rootModel);
+        auto* menuModel = qobject_cast<MenuBarViewModel*>(rootModel->menu());
+        ASSERT_TRUE(menuModel);
+        menuModel->togglePauseMenu();
+        settle();
+        menuModel->choosePauseRow(0);
         settle();
         EXPECT_FALSE(window.grabWindow().isNull());
     }

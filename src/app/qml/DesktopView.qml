@@ -74,6 +74,7 @@ Flickable {
                         required property var modelData
                         info: modelData
                         onActivated: Desktop.windowClicked(modelData.pid, modelData.windowId)
+                        onClosed: Desktop.closeWindow(modelData.pid, modelData.windowId)
                     }
                 }
             }
@@ -89,22 +90,14 @@ Flickable {
                     height: modelData.menuBarHeight
                     appName: Desktop.frontmostAppName
                     showsStatusItems: modelData.isPrimary
-                    onOpenSettings: settings.visible = true
+                    onOpenSettings: Desktop.openAccessibilitySettings()
                 }
             }
 
             SimDock {}
 
-            SystemSettingsWindow {
-                id: settings
-                visible: false
-                x: (Desktop.screens.length > 0 ? Desktop.screens[0].width : 1200) / 2 - width / 2
-                y: 140
-            }
-
             NimbrelPanel {
                 backdrop: backdropLayer
-                onOpenAccessibilitySettings: settings.visible = true
             }
         }
     }

@@ -79,9 +79,9 @@ Item {
     Component {
         id: mainScreen
         NimbrelMenuBarView {
+            model: root.model.menu
             rulesSubtitle: root.model.rulesSubtitle
             sessionsSubtitle: root.model.sessionsSubtitle
-            onPost: name => root.model.post(name)
         }
     }
     Component {

@@ -6,12 +6,17 @@ Item {
     id: win
     property var info: ({ x: 0, y: 0, width: 480, height: 320, title: "", url: "", kind: "document", focused: false })
     signal activated()
+    signal closed()
 
     x: info.x
     y: info.y
     width: info.width
     height: info.height
 
+    MouseArea {
+        anchors.fill: parent
+        onPressed: win.activated()
+    }
     RectangularGlow {
         anchors.fill: parent
         anchors.topMargin: 10
@@ -25,7 +30,8 @@ Item {
         anchors.fill: parent
         radius: 12
         clip: true
-        color: win.info.kind === "terminal" ? "#1E1E22" : "#F4F4F6"
+        readonly property bool dark: win.info.kind === "terminal" || win.info.kind === "settings"
+        color: win.info.kind === "settings" ? "#232329" : (dark ? "#1E1E22" : "#F4F4F6")
         border.width: 1
         border.color: Qt.rgba(0, 0, 0, 0.35)
 
@@ -33,7 +39,7 @@ Item {
             id: titleBar
             width: parent.width
             height: 38
-            color: win.info.kind === "terminal" ? "#2A2A30" : "#E6E6EA"
+            color: frame.dark ? "#2A2A30" : "#E6E6EA"
             radius: 12
             Rectangle {
                 anchors.bottom: parent.bottom
@@ -49,10 +55,16 @@ Item {
                     model: ["#FF5F57", "#FEBC2E", "#28C840"]
                     delegate: Rectangle {
                         required property string modelData
+                        required property int index
                         width: 12
                         height: 12
                         radius: 6
                         color: win.info.focused ? modelData : "#B8B8BE"
+                        MouseArea {
+                            anchors.fill: parent
+                            enabled: parent.index === 0
+                            onClicked: win.closed()
+                        }
                     }
                 }
             }
@@ -62,7 +74,7 @@ Item {
                 horizontalAlignment: Text.AlignHCenter
                 elide: Text.ElideRight
                 text: win.info.title
-                color: win.info.kind === "terminal" ? "#D0D0D8" : "#3A3A40"
+                color: frame.dark ? "#D0D0D8" : "#3A3A40"
                 font.pixelSize: 14
                 font.weight: Font.DemiBold
             }
@@ -86,7 +98,13 @@ Item {
                 font.pixelSize: 13
             }
         }
+        AccessibilityPane {
+            visible: win.info.kind === "settings" && win.info.title === "Accessibility"
+            y: 40
+            width: parent.width
+        }
         Column {
+            visible: win.info.kind !== "settings"
             x: 28
             y: win.info.kind === "browser" ? 100 : 60
             width: parent.width - 56
@@ -102,9 +120,5 @@ Item {
                 }
             }
         }
-    }
-    MouseArea {
-        anchors.fill: parent
-        onClicked: win.activated()
     }
 }

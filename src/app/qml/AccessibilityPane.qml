@@ -1,40 +1,16 @@
 import QtQuick
 import Nimbrel.Models
 
-// System Settings › Privacy & Security › Accessibility, as far as Nimbrel needs it.
-Rectangle {
-    id: settings
+// System Settings › Privacy & Security › Accessibility, as far as Nimbrel needs it: the body
+// of the simulated Mac's System Settings window.
+Item {
+    id: pane
     width: 560
-    height: 300
-    radius: 14
-    color: "#232329"
-    border.width: 1
-    border.color: Qt.rgba(1, 1, 1, 0.14)
+    height: 260
 
-    Row {
-        x: 16
-        y: 14
-        spacing: 8
-        Repeater {
-            model: ["#FF5F57", "#FEBC2E", "#28C840"]
-            delegate: Rectangle {
-                required property string modelData
-                required property int index
-                width: 12
-                height: 12
-                radius: 6
-                color: modelData
-                MouseArea {
-                    anchors.fill: parent
-                    enabled: index === 0
-                    onClicked: settings.visible = false
-                }
-            }
-        }
-    }
     Text {
         x: 24
-        y: 44
+        y: 16
         text: "Privacy & Security \u203A Accessibility"
         color: "white"
         font.pixelSize: 20
@@ -42,7 +18,7 @@ Rectangle {
     }
     Text {
         x: 24
-        y: 78
+        y: 50
         width: parent.width - 48
         wrapMode: Text.WordWrap
         text: "Allow the applications below to control your computer."
@@ -51,7 +27,7 @@ Rectangle {
     }
     Rectangle {
         x: 24
-        y: 120
+        y: 88
         width: parent.width - 48
         height: 64
         radius: 10
@@ -83,7 +59,7 @@ Rectangle {
     }
     Text {
         x: 24
-        y: 206
+        y: 172
         width: parent.width - 48
         wrapMode: Text.WordWrap
         text: Desktop.accessibilityTrusted ? "Nimbrel may watch Dock clicks and arrange windows."
