@@ -4,14 +4,20 @@
 #include <QQuickWindow>
 
 #include <cstdio>
+#include <memory>
 #include <utility>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Nimbrel"));
-    QApplication::setOrganizationDomain(QStringLiteral("nimbrel.com"));
+    // The tray icon needs the widgets' application; without a screen there is no tray, and
+    // the lighter application will do.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool headless = platform.startsWith("offscreen") || platform.startsWith("minimal");
+    std::unique_ptr<QGuiApplication> app = headless ? std::make_unique<QGuiApplication>(argc, argv)
+                                                    : std::make_unique<QApplication>(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Nimbrel"));
+    QGuiApplication::setOrganizationDomain(QStringLiteral("nimbrel.com"));
     // The desktop window is the whole simulated Mac: closing it ends the program.
-    QApplication::setQuitOnLastWindowClosed(true);
+    QGuiApplication::setQuitOnLastWindowClosed(true);
 
     nimbrel::NimbrelProgram program;
     if (!program.start()) return 1;
@@ -30,7 +36,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         });
     }
-    const int status = QApplication::exec();
+    const int status = QGuiApplication::exec();
     program.willTerminate();
     return status;
 }

@@ -163,7 +163,7 @@ bool NimbrelProgram::start() {
     qml_->load(QUrl(QStringLiteral("qrc:/Nimbrel/App/DesktopWindow.qml")));
     if (qml_->rootObjects().isEmpty()) return false;
 
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && QSystemTrayIcon::isSystemTrayAvailable()) {
         tray_ = std::make_unique<QSystemTrayIcon>();
         tray_->setToolTip(QStringLiteral("Nimbrel"));
         connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {

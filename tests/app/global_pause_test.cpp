@@ -204,3 +204,35 @@ TEST_F(GlobalPauseTest, MenuRowsRunTheirActions) {
 
 } // namespace
 } // namespace nimbrel
+
+#include "app/NimbrelAppDelegate.h"
+
+namespace nimbrel {
+namespace {
+
+// "5 Minutes" turns the status item orange; the pause ends five minutes later with no panel.
+TEST_F(GlobalPauseTest, StatusItemIsOrangeForTheWholePauseWithThePanelClosed) {
+    testing::RecordingSurface surface;
+    ShellHooks hooks;
+    hooks.isProcessTrusted = [] { return true; };
+    hooks.iconCatalog = {[](const QString&) { return false; },
+                         [](const QString& n) { return n.startsWith("NIMBREL_MENU_BAR"); }};
+    NimbrelAppDelegate delegate(env.platform, surface, hooks);
+    delegate.applicationDidFinishLaunching();
+    auto pause = make();
+    pause->start();
+    ASSERT_EQ(surface.icon->name, "NIMBREL_MENU_BAR");
+
+    pause->run(pauseMenuRows(false).front()); // 5 Minutes
+    EXPECT_EQ(surface.icon->name, "NIMBREL_MENU_BAR_ORANGE");
+    env.scheduler.advance(299);
+    EXPECT_EQ(surface.icon->name, "NIMBREL_MENU_BAR_ORANGE");
+    EXPECT_TRUE(flag());
+    env.scheduler.advance(1);
+    EXPECT_FALSE(flag());
+    EXPECT_EQ(surface.icon->name, "NIMBREL_MENU_BAR");
+    EXPECT_FALSE(surface.panelCreated);
+}
+
+} // namespace
+} // namespace nimbrel
