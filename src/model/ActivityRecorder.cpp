@@ -28,7 +28,7 @@ void recordNimbrelActivity(Platform& platform, NimbrelActivityType type, const Q
                                      platform.clock ? platform.clock->now() : Date{}};
     // The store takes the entry after the caller's current work, never during the call.
     if (platform.scheduler)
-        platform.scheduler->post([entry] { NimbrelActivityStore::shared().add(entry); });
+        platform.scheduler->post([&platform, entry] { NimbrelActivityStore::shared(platform).add(entry); });
     if (platform.notifications) platform.notifications->post(kRecordActivityNotification, activityUserInfo(entry));
     postActivitySystemNotification(platform, title, message);
 }

@@ -60,9 +60,15 @@ struct NimbrelActivityStore::Writer {
 NimbrelActivityStore::NimbrelActivityStore(Platform& platform, Calendar calendar)
     : platform_(platform), calendar_(std::move(calendar)), writer_(std::make_shared<Writer>()) {
     const QString folder = resolveFolder(platform_);
-    storagePath_ = folder + QLatin1Char('/') + kFileName;
-    writer_->path = storagePath_;
-    load();
+    if (folder.isEmpty()) {
+        // No folder of the program's own at all: keep the log in memory only.
+        writer_->writable = false;
+        logLine(kComponent, QStringLiteral("no folder for the activity history; it is kept in memory only"));
+    } else {
+        storagePath_ = folder + QLatin1Char('/') + kFileName;
+        writer_->path = storagePath_;
+        load();
+    }
     prune();
 }
 
@@ -82,6 +88,10 @@ std::shared_ptr<NimbrelActivityStore> NimbrelActivityStore::sharedPtr() {
 
 NimbrelActivityStore& NimbrelActivityStore::shared() { return *sharedPtr(); }
 
+NimbrelActivityStore& NimbrelActivityStore::shared(Platform& platform) {
+    return *sharedInstancePtr<NimbrelActivityStore>([&platform] { return make(platform); });
+}
+
 QString NimbrelActivityStore::resolveFolder(Platform& platform) {
     const Locations& places = platform.locations;
     if (!places.applicationSupport.isEmpty()) {
@@ -95,9 +105,8 @@ QString NimbrelActivityStore::resolveFolder(Platform& platform) {
         return folder;
     }
     // Never the shared temporary folder: others could read or replace the history there.
-    const QString folder = places.privateTemporary + QStringLiteral("/Nimbrel");
-    ensurePrivateFolder(folder);
-    return folder;
+    if (places.privateTemporary.isEmpty()) return {};
+    return ensurePrivateFolder(places.privateTemporary + QStringLiteral("/Nimbrel")).value_or(QString());
 }
 
 void NimbrelActivityStore::start() {

@@ -35,6 +35,8 @@ public:
 
     static std::shared_ptr<NimbrelActivityStore> sharedPtr();
     static NimbrelActivityStore& shared();
+    // The shared store, made over `platform` when there is none yet.
+    static NimbrelActivityStore& shared(Platform& platform);
     // Made over `platform` and observing "nimbrelRecordActivity" (tests use it directly).
     static std::shared_ptr<NimbrelActivityStore> make(Platform& platform, Calendar calendar = Calendar::current());
 

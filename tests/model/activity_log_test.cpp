@@ -61,6 +61,17 @@ TEST_F(ActivityLogTest, RecordingPostsAtOnceAndReachesTheStoreOnTheNextTurn) {
     EXPECT_EQ(store.entries()[0].title, QStringLiteral("Rule Matched"));
 }
 
+TEST_F(ActivityLogTest, TheFirstRecordMakesTheSharedStoreOverItsPlatform) {
+    env.installed.reset(); // nothing installed: the recorder's own platform is used
+    EXPECT_FALSE(hasSharedInstance<NimbrelActivityStore>());
+    recordNimbrelActivity(env.platform, NimbrelActivityType::session, QStringLiteral("Session Started"),
+                          QStringLiteral("Focus began"));
+    env.scheduler.runUntilIdle();
+    ASSERT_TRUE(hasSharedInstance<NimbrelActivityStore>());
+    EXPECT_EQ(NimbrelActivityStore::shared(env.platform).entries().size(), 1u);
+    EXPECT_EQ(NimbrelActivityStore::shared(env.platform).storagePath(), historyPath());
+}
+
 TEST_F(ActivityLogTest, ActivityCopiedIsNeverRecordedButOtherCaseIs) {
     env.defaults.setBool(kSystemNotificationsEnabledKey, true);
     auto& store = NimbrelActivityStore::shared();
@@ -242,6 +253,14 @@ TEST_F(ActivityLogTest, FolderFallsBackToDocumentsThenThePrivateTemporaryFolder)
     EXPECT_FALSE(inTemporary->storagePath().startsWith(QStringLiteral("/tmp/Nimbrel")));
     EXPECT_EQ(QFileInfo(QFileInfo(inTemporary->storagePath()).path()).permissions() & 0x0077, 0)
         << "only the user may enter the folder";
+
+    // With no folder at all the log works in memory and writes nowhere.
+    env.platform.locations.privateTemporary.clear();
+    auto inMemory = makeStore();
+    EXPECT_TRUE(inMemory->storagePath().isEmpty());
+    inMemory->add(entry(NimbrelActivityType::info, "kept", kStart));
+    EXPECT_EQ(inMemory->entries().size(), 1u);
+    EXPECT_FALSE(inMemory->flush());
 }
 
 TEST_F(ActivityLogTest, DaysAndEntriesOfADay) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace nimbrel;
 
 namespace {
@@ -171,4 +173,33 @@ TEST(CurrentLocale, SetNameWinsOverTheEnvironment) {
         qunsetenv("LC_ALL");
     else
         qputenv("LC_ALL", saved);
+}
+
+TEST(Calendar, WallClockTimesInAGapMoveForward) {
+    const Calendar berlin(zone("Europe/Berlin"));
+    // 02:30 does not exist on 2026-03-29 in Berlin; the moment is that of 03:30 local time.
+    const auto inGap = berlin.date(2026, 3, 29, 2, 30);
+    ASSERT_TRUE(inGap);
+    EXPECT_EQ(berlin.components(*inGap).hour, 3);
+    EXPECT_EQ(berlin.components(*inGap).minute, 30);
+}
+
+TEST(Calendar, RepeatedWallClockTimesAreTheFirst) {
+    const Calendar berlin(zone("Europe/Berlin"));
+    // 02:30 happens twice on 2026-10-25 in Berlin: first at 00:30 UTC (summer time).
+    EXPECT_EQ(berlin.date(2026, 10, 25, 2, 30), Date::fromUnix(1792888200));
+    // Adding a day onto a skipped time moves forward too.
+    const Date saturday = *berlin.date(2026, 3, 28, 2, 30);
+    EXPECT_EQ(berlin.components(berlin.addingDays(saturday, 1)).hour, 3);
+    EXPECT_EQ(berlin.components(berlin.addingDays(saturday, 2)).hour, 2);
+}
+
+TEST(Calendar, OutOfRangeDatesGiveBoundedParts) {
+    const Calendar utc(QTimeZone::utc());
+    EXPECT_EQ(utc.components(Date{1e300}).year, 9999);
+    EXPECT_EQ(utc.components(Date{-1e300}).year, 1);
+    EXPECT_EQ(utc.components(Date{std::numeric_limits<double>::quiet_NaN()}).year, 2001);
+    EXPECT_EQ(utc.components(utc.startOfDay(Date{1e300})).hour, 0);
+    EXPECT_EQ(DateFormatter(DateStyle::Medium, DateStyle::None, "en_US", QTimeZone::utc()).string(Date{1e300}),
+              "Dec 31, 9999");
 }

@@ -128,7 +128,8 @@ public:
 
     // The Dock.
     DockOrientation dockOrientation() const { return orientation_; }
-    void setDockOrientation(DockOrientation o) { orientation_ = o; }
+    // Also what the Dock's preferences say, so that a restart keeps it.
+    void setDockOrientation(DockOrientation o);
     int dockPid() const { return dockPid_; }
     // Tiles in Dock order with their frames (AppKit coordinates).
     std::vector<DockTile> dockTiles() const;
