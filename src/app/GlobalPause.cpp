@@ -71,7 +71,7 @@ void GlobalPauseController::start() {
 }
 
 void GlobalPauseController::setGlobalPauseActive(bool active) {
-    platform_.defaults->setBool(kGlobalPauseActive, active);
+    platform_.defaults->setBool(kGlobalPauseActiveKey, active);
     platform_.defaults->synchronize();
 }
 

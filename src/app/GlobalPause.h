@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/RuleSchedule.h"
 #include "platform/Date.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
@@ -14,7 +15,7 @@ namespace nimbrel {
 struct Platform;
 
 namespace pausekeys {
-inline const QString kGlobalPauseActive = QStringLiteral("Nimbrel.globalPauseActive");
+// "Nimbrel.globalPauseActive" is the model's kGlobalPauseActiveKey (model/RuleSchedule.h).
 inline const QString kIsPausedIndefinitely = QStringLiteral("Nimbrel.isPausedIndefinitely");
 inline const QString kPauseUntilTimestamp = QStringLiteral("Nimbrel.pauseUntilTimestamp");
 inline const QString kSavedSyncEnabled = QStringLiteral("Nimbrel.pause.savedSyncEnabled");

@@ -1,5 +1,6 @@
 #include "app/MenuBarIcon.h"
 
+#include "app/GlobalPause.h"
 #include "app/ShellNames.h"
 #include "platform/UserDefaults.h"
 
@@ -20,8 +21,8 @@ QString normalizedMenuBarIconName(const QString& name) {
 }
 
 bool isMenuBarIconPaused(const UserDefaults& defaults, double nowUnixSeconds) {
-    if (defaults.boolValue(shell::kIsPausedIndefinitely).value_or(false)) return true;
-    return nowUnixSeconds < defaults.doubleValue(shell::kPauseUntilTimestamp).value_or(0);
+    if (defaults.boolValue(pausekeys::kIsPausedIndefinitely).value_or(false)) return true;
+    return nowUnixSeconds < defaults.doubleValue(pausekeys::kPauseUntilTimestamp).value_or(0);
 }
 
 MenuBarIconImage menuBarIconImage(const QString& name, bool paused, const MenuBarIconCatalog& catalog) {

@@ -24,10 +24,8 @@ inline const QString kAccessibilityWasGranted = QStringLiteral("Nimbrel.accessib
 inline const QString kSessionMenuBarIconDidChange = QStringLiteral("nimbrelSessionMenuBarIconDidChange");
 inline const QString kDesignModeDidChange = QStringLiteral("Nimbrel.designModeDidChangeNotification");
 
-// Defaults keys read by the shell.
+// Defaults keys read by the shell (the pause keys are in GlobalPause.h).
 inline const QString kAppleInterfaceStyle = QStringLiteral("AppleInterfaceStyle");
-inline const QString kIsPausedIndefinitely = QStringLiteral("Nimbrel.isPausedIndefinitely");
-inline const QString kPauseUntilTimestamp = QStringLiteral("Nimbrel.pauseUntilTimestamp");
 inline const QString kLiquidGlassEnabled = QStringLiteral("Nimbrel.settings.liquidGlassEnabled");
 
 // Icon assets of the program and the symbols used when they are missing.

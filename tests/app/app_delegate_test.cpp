@@ -1,4 +1,5 @@
 #include "app/NimbrelAppDelegate.h"
+#include "app/GlobalPause.h"
 #include "app/ShellNames.h"
 #include "app/ShellTestSupport.h"
 #include "platform/Log.h"
@@ -271,7 +272,7 @@ TEST_F(AppDelegateTest, IconFollowsSessionSymbolAndPauseNotices) {
     env.notifications.post(shell::kSessionMenuBarIconDidChange, {});
     EXPECT_EQ(surface.icon->name, "moon.fill");
 
-    env.defaults.setDouble(shell::kPauseUntilTimestamp, env.scheduler.now().unixSeconds() + 300);
+    env.defaults.setDouble(pausekeys::kPauseUntilTimestamp, env.scheduler.now().unixSeconds() + 300);
     env.notifications.post(shell::kPauseStateDidChange);
     EXPECT_EQ(surface.icon->name, "NIMBREL_MENU_BAR_ORANGE");
     EXPECT_EQ(d->currentMenuBarIconName(), "moon.fill");

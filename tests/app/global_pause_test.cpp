@@ -51,7 +51,7 @@ protected:
         return int(std::count_if(env.notifications.posted().begin(), env.notifications.posted().end(),
                                  [](const Notification& n) { return n.name == shell::kPauseStateDidChange; }));
     }
-    bool flag() const { return env.defaults.boolValue(kGlobalPauseActive).value_or(false); }
+    bool flag() const { return env.defaults.boolValue(kGlobalPauseActiveKey).value_or(false); }
     double now() const { return env.scheduler.now().unixSeconds(); }
 
     testing::ShellPlatform env;
@@ -176,7 +176,7 @@ TEST_F(GlobalPauseTest, RestartEndsAnExpiredPauseAtLaunchAndRearmsAPendingOne) {
 
 TEST_F(GlobalPauseTest, UnreadableStoredTimestampIsNoPause) {
     env.defaults.setString(kPauseUntilTimestamp, "tomorrow");
-    env.defaults.setBool(kGlobalPauseActive, true);
+    env.defaults.setBool(kGlobalPauseActiveKey, true);
     auto pause = make();
     pause->start();
     EXPECT_EQ(pause->pauseUntilTimestamp(), 0);

@@ -1,4 +1,5 @@
 #include "app/MenuBarIcon.h"
+#include "app/GlobalPause.h"
 #include "app/ShellNames.h"
 #include "platform/UserDefaults.h"
 
@@ -51,13 +52,13 @@ TEST(MenuBarIconChoice, MissingDefaultAssetFallsBackToHeart) {
 TEST(MenuBarIconPause, IndefiniteOrFutureTimestampPauses) {
     InMemoryUserDefaults d;
     EXPECT_FALSE(isMenuBarIconPaused(d, 1000));
-    d.setDouble(shell::kPauseUntilTimestamp, 1000.5);
+    d.setDouble(pausekeys::kPauseUntilTimestamp, 1000.5);
     EXPECT_TRUE(isMenuBarIconPaused(d, 1000));
     EXPECT_FALSE(isMenuBarIconPaused(d, 1000.5)); // the moment it ends it is over
-    d.setBool(shell::kIsPausedIndefinitely, true);
+    d.setBool(pausekeys::kIsPausedIndefinitely, true);
     EXPECT_TRUE(isMenuBarIconPaused(d, 5000));
-    d.setBool(shell::kIsPausedIndefinitely, false);
-    d.setString(shell::kPauseUntilTimestamp, "later"); // wrong type reads as absent
+    d.setBool(pausekeys::kIsPausedIndefinitely, false);
+    d.setString(pausekeys::kPauseUntilTimestamp, "later"); // wrong type reads as absent
     EXPECT_FALSE(isMenuBarIconPaused(d, 0));
 }
 
