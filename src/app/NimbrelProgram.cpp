@@ -16,6 +16,7 @@
 #include "platform/Screens.h"
 #include "platform/SharedInstance.h"
 #include "platform/SystemInfo.h"
+#include "platform/Workspace.h"
 #include "platform/Accessibility.h"
 #include "platform/CodeSignature.h"
 #include "platform/local/DesktopUserNotifications.h"
@@ -113,7 +114,10 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
                        }});
 
     auto trusted = [this] { return platform_.accessibility->isProcessTrusted(); };
-    auto openSettings = [this] { desktop_->openAccessibilitySettings(); };
+    auto openSettings = [this] {
+        platform_.workspace->open(
+            QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
+    };
     contentHooks_.stores.obtain = [] { NimbrelRulesStore::shared(); };
     contentHooks_.stores.enabledRuleCount = [] {
         const auto& rules = NimbrelRulesStore::shared().rules().get();
