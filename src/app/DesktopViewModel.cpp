@@ -29,13 +29,13 @@ QStringList wallpaperColours(const QString& url) {
 DesktopViewModel::DesktopViewModel(sim::SimulatedMac& mac, Scheduler& scheduler, QObject* parent)
     : QObject(parent), mac_(mac), scheduler_(scheduler) {
     // Whatever happens on the Mac is recorded; redraw once after each burst of it.
-    mac_.recorder().setListener([this, alive = lifetime_.watch()](const sim::Event&) {
+    recorderListener_ = mac_.recorder().addListener([this, alive = lifetime_.watch()](const sim::Event&) {
         if (!alive.expired()) scheduleRefresh();
     });
     refresh();
 }
 
-DesktopViewModel::~DesktopViewModel() { mac_.recorder().setListener({}); }
+DesktopViewModel::~DesktopViewModel() = default;
 
 bool DesktopViewModel::accessibilityTrusted() const { return mac_.isTrusted(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Geometry.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 
 #include <QObject>
@@ -77,6 +78,7 @@ private:
     double menuBarHeight_ = 0;
     Rect bounds_;
     QString frontmostAppName_;
+    ObserverToken recorderListener_;
     Lifetime lifetime_;
 };
 
