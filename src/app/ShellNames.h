@@ -1,14 +1,14 @@
 #pragma once
 
+#include "model/ProgramIdentity.h"
+
 #include <QString>
 
 namespace nimbrel::shell {
 
 // The program's identity on the Mac.
-inline const QString kBundleIdentifier = QStringLiteral("com.nimbrel.app");
-// The one CloudKit container the signed program is entitled to; the cloud subsystem builds the
-// same text from the bundle identifier when no property-list key overrides it.
-inline const QString kCloudKitContainerIdentifier = QStringLiteral("iCloud.com.nimbrel.app");
+inline const QString kBundleIdentifier = kNimbrelBundleIdentifier;
+inline const QString kCloudKitContainerIdentifier = kNimbrelCloudKitContainerIdentifier;
 
 // In-process notification names of the app shell.
 inline const QString kShowBlacklist = QStringLiteral("Nimbrel.showBlacklist");

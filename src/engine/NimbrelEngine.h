@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ProgramIdentity.h"
+
 #include "engine/CyclingSettle.h"
 #include "engine/DefaultTapBehavior.h"
 #include "engine/DockClickMonitor.h"
@@ -17,8 +19,6 @@ namespace nimbrel {
 
 struct Platform;
 
-// The program's own bundle identifier (the app shell's), whose tile the engine leaves alone.
-inline const QString kNimbrelBundleIdentifier = QStringLiteral("com.nimbrel.app");
 
 // The Dock-tap engine: owns the engine's state and the parts that watch presses, count
 // taps, decide and carry out the default behaviour. One shared instance for the process.

@@ -1,6 +1,7 @@
 #include "sync/CloudKitStatusProvider.h"
 
 #include "model/ActivityRecorder.h"
+#include "model/ProgramIdentity.h"
 #include "platform/CodeSignature.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
@@ -12,7 +13,7 @@ namespace nimbrel {
 namespace {
 const QString kServicesEntitlement = QStringLiteral("com.apple.developer.icloud-services");
 const QString kContainersEntitlement = QStringLiteral("com.apple.developer.icloud-container-identifiers");
-const QString kFixedContainer = QStringLiteral("iCloud.com.nimbrel.app");
+const QString kFixedContainer = kNimbrelCloudKitContainerIdentifier;
 
 QString unavailableMessage(NimbrelCloudKitAccountStatus::Kind kind) {
     using K = NimbrelCloudKitAccountStatus::Kind;
