@@ -29,7 +29,7 @@ MenuBarViewModel::MenuBarViewModel(Platform& platform, GlobalPauseController& pa
     blacklistTokenObserver_ = platform_.defaults->observe(kBlacklistTokenKey, [this] { emit changed(); });
 }
 
-MenuBarViewModel::~MenuBarViewModel() { disappeared(); }
+MenuBarViewModel::~MenuBarViewModel() { stop(); }
 
 QString MenuBarViewModel::ignoredAppsSubtitleText() const {
     const std::optional<QVariantList> list = platform_.defaults->arrayValue(kBlacklistKey);
@@ -45,6 +45,7 @@ QVariantList MenuBarViewModel::pauseMenuRowsList() const {
 }
 
 void MenuBarViewModel::appeared() {
+    ++shownViews_;
     now_ = platform_.clock->now();
     showingPauseMenu_ = false;
     refreshAccessibilityState();
@@ -60,6 +61,12 @@ void MenuBarViewModel::appeared() {
 }
 
 void MenuBarViewModel::disappeared() {
+    // Coming back within the slide builds the new screen before the old one is gone.
+    if (shownViews_ > 0 && --shownViews_ > 0) return;
+    stop();
+}
+
+void MenuBarViewModel::stop() {
     if (tick_) {
         tick_->cancel();
         tick_.reset();
