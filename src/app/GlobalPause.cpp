@@ -66,6 +66,13 @@ QString GlobalPauseController::remainingPauseText(Date now) const {
 }
 
 void GlobalPauseController::start() {
+    // A flag left set with neither an end nor "until resumed" (its keys lost or unreadable)
+    // would keep rules and sessions stopped while every screen shows "Active": end it.
+    if (platform_.defaults->boolValue(kGlobalPauseActiveKey).value_or(false) && !isPausedIndefinitely() &&
+        pauseUntilTimestamp() <= 0) {
+        resume();
+        return;
+    }
     expireIfDue();
     armExpiry();
 }

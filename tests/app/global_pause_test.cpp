@@ -177,16 +177,30 @@ TEST_F(GlobalPauseTest, RestartEndsAnExpiredPauseAtLaunchAndRearmsAPendingOne) {
 TEST_F(GlobalPauseTest, UnreadableStoredTimestampIsNoPause) {
     env.defaults.setString(kPauseUntilTimestamp, "tomorrow");
     env.defaults.setBool(kGlobalPauseActiveKey, true);
+    env.defaults.setBool(kSyncEnabled, false);
+    env.defaults.setBool(kSavedSyncEnabled, true);
+    env.defaults.setBool(kHasSavedSyncState, true);
     auto pause = make();
     pause->start();
     EXPECT_EQ(pause->pauseUntilTimestamp(), 0);
     EXPECT_FALSE(pause->isPaused(env.scheduler.now()));
+    // The stray flag is cleared as a resume would, with the sync setting from before.
+    EXPECT_FALSE(flag());
+    EXPECT_EQ(env.defaults.boolValue(kSyncEnabled), true);
+    EXPECT_EQ(pauseNotices(), 1);
+    env.scheduler.runUntilIdle();
+    EXPECT_EQ(activities, QStringList{"Cloud Sync Enabled"});
     env.defaults.setDouble(kPauseUntilTimestamp, std::numeric_limits<double>::infinity());
     EXPECT_EQ(pause->pauseUntilTimestamp(), 0);
     pause->pause(-5);
     pause->pause(std::nan(""));
     EXPECT_EQ(env.defaults.boolValue(kIsPausedIndefinitely).value_or(false), false);
-    EXPECT_EQ(pauseNotices(), 0);
+    EXPECT_EQ(pauseNotices(), 1);
+
+    // A running program with no pause stored is left alone at launch.
+    auto relaunched = make();
+    relaunched->start();
+    EXPECT_EQ(pauseNotices(), 1);
 }
 
 TEST_F(GlobalPauseTest, MenuRowsRunTheirActions) {
