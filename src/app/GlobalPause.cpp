@@ -4,11 +4,16 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace nimbrel {
 
 using namespace pausekeys;
+
+namespace {
+constexpr double kLongestExpiryWait = 60;
+}
 
 QString remainingPauseText(double remainingSeconds) {
     if (!(remainingSeconds > 0)) remainingSeconds = 0;
@@ -165,7 +170,9 @@ void GlobalPauseController::armExpiry() {
     }
     const double until = pauseUntilTimestamp();
     if (isPausedIndefinitely() || until <= 0) return;
-    const double delay = std::max(0.0, until - platform_.clock->now().unixSeconds());
+    // Timers do not run while the Mac sleeps, the wall clock does: look again at least every
+    // minute so a pause whose end passed during a sleep ends soon after waking.
+    const double delay = std::clamp(until - platform_.clock->now().unixSeconds(), 0.0, kLongestExpiryWait);
     expiry_ = platform_.scheduler->after(delay, lifetime_.guard([this] {
         expiry_.reset();
         expireIfDue();

@@ -174,6 +174,29 @@ TEST_F(GlobalPauseTest, RestartEndsAnExpiredPauseAtLaunchAndRearmsAPendingOne) {
     EXPECT_FALSE(flag());
 }
 
+// The wall clock as it runs on a Mac that sleeps: timers stand still, the clock moves on.
+struct SleepingClock : Clock {
+    explicit SleepingClock(const Clock& timers) : timers(timers) {}
+    Date now() const override { return timers.now().addingSeconds(slept); }
+    const Clock& timers;
+    double slept = 0;
+};
+
+TEST_F(GlobalPauseTest, PauseWhoseEndPassedDuringASleepEndsSoonAfterWaking) {
+    SleepingClock wallClock(env.scheduler);
+    env.platform.clock = &wallClock;
+    auto pause = make();
+    pause->start();
+    pause->pause(3600);
+    env.scheduler.advance(600);
+    wallClock.slept = 7200; // the lid was closed for two hours
+    EXPECT_TRUE(flag());
+    env.scheduler.advance(60);
+    EXPECT_FALSE(flag());
+    EXPECT_EQ(pause->statusTitle(wallClock.now()), "Active");
+    EXPECT_EQ(pauseNotices(), 2);
+}
+
 TEST_F(GlobalPauseTest, UnreadableStoredTimestampIsNoPause) {
     env.defaults.setString(kPauseUntilTimestamp, "tomorrow");
     env.defaults.setBool(kGlobalPauseActiveKey, true);
