@@ -32,7 +32,8 @@ MenuBarViewModel::MenuBarViewModel(Platform& platform, GlobalPauseController& pa
 MenuBarViewModel::~MenuBarViewModel() { stop(); }
 
 QString MenuBarViewModel::ignoredAppsSubtitleText() const {
-    const std::optional<QVariantList> list = platform_.defaults->arrayValue(kBlacklistKey);
+    // Read as the blacklist store reads it: a list with anything but texts is no blacklist.
+    const std::optional<QStringList> list = platform_.defaults->stringArrayValue(kBlacklistKey);
     return ignoredAppsSubtitle(list ? int(list->size()) : 0);
 }
 

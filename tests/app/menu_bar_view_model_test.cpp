@@ -94,6 +94,8 @@ TEST_F(MenuBarTest, BlacklistSubtitleFollowsTheStoredList) {
     EXPECT_GE(spy.count(), 1);
     env.defaults.setString("Nimbrel.blacklistedApplications", "not a list");
     EXPECT_EQ(menu->ignoredAppsSubtitleText(), "Ignored apps");
+    env.defaults.set("Nimbrel.blacklistedApplications", QVariantList{QString("com.a"), qint64(7)});
+    EXPECT_EQ(menu->ignoredAppsSubtitleText(), "Ignored apps");
 }
 
 TEST_F(MenuBarTest, SyncIndicatorObservedOnlyAfterAQuarterAndATenth) {
