@@ -73,9 +73,15 @@ QString GlobalPauseController::remainingPauseText(Date now) const {
 void GlobalPauseController::start() {
     // A flag left set with neither an end nor "until resumed" (its keys lost or unreadable)
     // would keep rules and sessions stopped while every screen shows "Active": end it.
-    if (platform_.defaults->boolValue(kGlobalPauseActiveKey).value_or(false) && !isPausedIndefinitely() &&
-        pauseUntilTimestamp() <= 0) {
-        resume();
+    UserDefaults& d = *platform_.defaults;
+    if (d.boolValue(kGlobalPauseActiveKey).value_or(false) && !isPausedIndefinitely() && pauseUntilTimestamp() <= 0) {
+        if (d.boolValue(kHasSavedSyncState).value_or(false)) {
+            resume();
+        } else {
+            // Nothing saved to restore: the sync setting stays as the user left it.
+            setGlobalPauseActive(false);
+            postChange();
+        }
         return;
     }
     expireIfDue();

@@ -224,6 +224,17 @@ TEST_F(GlobalPauseTest, UnreadableStoredTimestampIsNoPause) {
     auto relaunched = make();
     relaunched->start();
     EXPECT_EQ(pauseNotices(), 1);
+
+    // A stray flag with no saved sync setting leaves the user's setting alone.
+    env.defaults.setBool(kGlobalPauseActiveKey, true);
+    env.defaults.setBool(kSyncEnabled, false);
+    env.defaults.remove(kSavedSyncEnabled);
+    env.defaults.remove(kHasSavedSyncState);
+    auto third = make();
+    third->start();
+    EXPECT_FALSE(flag());
+    EXPECT_EQ(env.defaults.boolValue(kSyncEnabled), false);
+    EXPECT_EQ(pauseNotices(), 2);
 }
 
 TEST_F(GlobalPauseTest, MenuRowsRunTheirActions) {
