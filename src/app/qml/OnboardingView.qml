@@ -222,6 +222,22 @@ Item {
                 }
             }
             GlassPillButton {
+                id: footerPill
+                // The pill changes from "Open Settings Instead" to "Continue to Nimbrel" by
+                // growing in from slightly smaller as it fades in.
+                readonly property bool granted: onboarding.model.accessibilityGranted
+                onGrantedChanged: swapIn.restart()
+                // A transform, so the hover's own scale keeps working.
+                transform: Scale {
+                    id: swapScale
+                    origin.x: footerPill.width / 2
+                    origin.y: footerPill.height / 2
+                }
+                ParallelAnimation {
+                    id: swapIn
+                    NumberAnimation { target: swapScale; properties: "xScale,yScale"; from: 0.96; to: 1; duration: 280; easing.type: Easing.OutCubic }
+                    NumberAnimation { target: footerPill; property: "opacity"; from: 0; to: 1; duration: 280 }
+                }
                 isFullWidth: true
                 height: 44
                 horizontalPadding: 16
