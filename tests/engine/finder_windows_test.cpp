@@ -158,3 +158,23 @@ TEST_F(FinderWindowsTest, FocusOptionsDecideUnminimizingRaisingAndLaterPlacement
     EXPECT_FALSE(wm->finder().focusFinderWindow(wm->finder().folderKey("Pictures", "~/Pictures"), P::leftHalf,
                                                 std::nullopt, {true, true, true}));
 }
+
+TEST_F(FinderWindowsTest, OnlyRealWindowsAreTakenForAFolder) {
+    // An element of another role in Finder's window list, titled like the folder, in front.
+    sim::Window drawer;
+    drawer.role = QStringLiteral("AXDrawer");
+    drawer.title = QStringLiteral("Documents Info");
+    drawer.frame = Rect(10, 10, 200, 300);
+    mac.addWindow(finder(), drawer);
+
+    const std::vector<AXElement> windows = wm->finder().finderWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    EXPECT_EQ(windows[0], element(finder(), *finderWindow("Documents")));
+    const auto byIndex = wm->finder().finderWindowsByActionIndex({folderAction("Documents", "~/Documents")});
+    ASSERT_EQ(byIndex.size(), 1u);
+    EXPECT_EQ(byIndex.at(0), element(finder(), *finderWindow("Documents")));
+    // Nor is it closed as another folder's window.
+    wm->finder().closeExtraFinderWindows(wm->finder().folderKey("Downloads", "~/Downloads"));
+    EXPECT_NE(finderWindow("Documents Info"), nullptr);
+    EXPECT_EQ(finderWindow("Documents"), nullptr);
+}
