@@ -122,14 +122,15 @@ void WindowCycler::cycleWindows(const std::vector<AXElement>& windows, std::opti
         if (!AxReaders::isMinimized(ax_, w)) visibleOrdered.push_back(w);
 
     // The engine itself just focused this app: start from the window the user now sees.
-    std::optional<AXElement> anchor;
-    if (state_.appFocusedByNimbrelByAppKey.remove(appKey))
-        anchor = focused;
-    else if (!(anchor = lastRestoredIn(appKey, visibleOrdered)) && !visibleOrdered.empty())
-        anchor = visibleOrdered.front();
-    if (anchor) {
-        state_.lastRestoredWindowByApp[appKey] = *anchor;
-        recordCycleIndex(appKey, *anchor, ordered);
+    // Otherwise the last restored window stays the anchor, so that a Finder window the
+    // user brought to the front counts as a fresh activation below.
+    if (state_.appFocusedByNimbrelByAppKey.remove(appKey)) {
+        std::optional<AXElement> anchor = focused ? focused : lastRestoredIn(appKey, visibleOrdered);
+        if (!anchor && !visibleOrdered.empty()) anchor = visibleOrdered.front();
+        if (anchor) {
+            state_.lastRestoredWindowByApp[appKey] = *anchor;
+            recordCycleIndex(appKey, *anchor, ordered);
+        }
     }
 
     if (visibleOrdered.empty()) {

@@ -115,3 +115,30 @@ TEST_F(WindowCyclerTest, FreshFinderActivationKeepsTheWindowTheUserChose) {
     scheduler.advance(0.01);
     EXPECT_FALSE(cycler.isFreshFinderDockActivation(finderApp, finderKey, AXElement(y)));
 }
+
+TEST_F(WindowCyclerTest, OnlyAnAppTheEngineFocusedIsReanchoredBeforeTheFinderRule) {
+    const QString finderKey = QStringLiteral("com.apple.finder");
+    auto& finder = desk.addApp(finderKey, QStringLiteral("Finder"));
+    const RunningApplication finderApp = finder;
+    const auto x = desk.addWindow(finder.pid, QStringLiteral("X"));
+    const auto y = desk.addWindow(finder.pid, QStringLiteral("Y"));
+    desk.windowOrder[finder.pid] = {x, y};
+    const std::vector<AXElement> windows{AXElement(x), AXElement(y)};
+    EngineState& s = engine->state();
+    s.lastDockClickDateByAppKey[finderKey] = scheduler.now(); // the tap's own time
+
+    // Nothing restored yet: the focused front window is the user's choice and stays.
+    desk.focus(x);
+    desk.writes.clear();
+    cycler.cycleWindows(windows, AXElement(x), finderApp, finderKey);
+    EXPECT_TRUE(desk.writes.isEmpty());
+    EXPECT_EQ(s.lastRestoredWindowByApp.at(finderKey), AXElement(x));
+
+    // The engine focused Finder and no window reads as focused: the anchor falls back on the
+    // first visible window, so the tap advances instead of counting as a fresh activation.
+    s.lastRestoredWindowByApp.erase(finderKey);
+    s.appFocusedByNimbrelByAppKey.insert(finderKey);
+    cycler.cycleWindows(windows, std::nullopt, finderApp, finderKey);
+    EXPECT_EQ(s.lastRestoredWindowByApp.at(finderKey), AXElement(y));
+    EXPECT_FALSE(s.appFocusedByNimbrelByAppKey.contains(finderKey));
+}
