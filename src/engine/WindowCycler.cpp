@@ -26,8 +26,11 @@ QString WindowCycler::windowCycleKey(const AXElement& window) const {
         const QString path = AxReaders::normalizedPath(*document, files_.homeDirectory());
         if (!path.isEmpty()) return QStringLiteral("document-") + path;
     }
+    // A position that is not a finite whole-number range (another app's bad value) counts
+    // as unreadable rather than being converted.
+    const auto wholeNumber = [](double v) { return std::isfinite(v) && std::fabs(v) < 9.0e18; };
     QString suffix;
-    if (const auto p = AxReaders::position(ax_, window))
+    if (const auto p = AxReaders::position(ax_, window); p && wholeNumber(p->x) && wholeNumber(p->y))
         suffix = QStringLiteral("-") + QString::number(qint64(std::trunc(p->x))) + QStringLiteral("-") +
                  QString::number(qint64(std::trunc(p->y)));
     else

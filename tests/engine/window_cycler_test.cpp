@@ -1,5 +1,8 @@
 #include "EngineFixture.h"
 
+#include <cmath>
+#include <limits>
+
 using namespace nimbrel;
 using namespace nimbrel::test;
 
@@ -35,7 +38,13 @@ TEST_F(WindowCyclerTest, IdentityKeyIsDocumentElseTitleAndPosition) {
     desk.window(w).title.reset();
     EXPECT_EQ(cycler.windowCycleKey(AXElement(w)), QStringLiteral("notitle-120--45"));
     desk.window(w).position.reset();
-    EXPECT_TRUE(cycler.windowCycleKey(AXElement(w)).startsWith(QStringLiteral("notitle-ptr-0x")));
+    const QString byReference = cycler.windowCycleKey(AXElement(w));
+    EXPECT_TRUE(byReference.startsWith(QStringLiteral("notitle-ptr-0x")));
+    // A position no whole number can hold is treated as unreadable.
+    for (const Point bad : {Point{std::nan(""), 5}, Point{5, std::numeric_limits<double>::infinity()}, Point{1e300, 0}}) {
+        desk.window(w).position = bad;
+        EXPECT_EQ(cycler.windowCycleKey(AXElement(w)), byReference);
+    }
     desk.window(w).document = QStringLiteral("file:///Users/anna/a%20b.txt");
     EXPECT_EQ(cycler.windowCycleKey(AXElement(w)), QStringLiteral("document-/Users/anna/a b.txt"));
 }
