@@ -9,6 +9,7 @@ using namespace nimbrel::test;
 namespace {
 
 const QString kKey = QStringLiteral("com.example.notes");
+const QString kFinderKey = QStringLiteral("com.apple.finder");
 
 class WindowCyclerTest : public EngineFixture {
   protected:
@@ -23,10 +24,18 @@ class WindowCyclerTest : public EngineFixture {
         return out;
     }
     std::vector<AXElement> order() { return cycler.stableCycleOrder(windowsOf(), kKey); }
+    // Finder with two folder windows, X then Y in its window list.
+    void addFinder() {
+        finderApp = desk.addApp(kFinderKey, QStringLiteral("Finder"));
+        y = desk.addWindow(finderApp.pid, QStringLiteral("Y"));
+        x = desk.addWindow(finderApp.pid, QStringLiteral("X"));
+    }
 
     WindowCycler& cycler;
     int notes = 0;
     RunningApplication app;
+    RunningApplication finderApp;
+    std::uint64_t x = 0, y = 0;
 };
 
 } // namespace
@@ -108,11 +117,8 @@ TEST_F(WindowCyclerTest, AppFocusedByTheEngineReanchorsOnTheFocusedWindow) {
 }
 
 TEST_F(WindowCyclerTest, FreshFinderActivationKeepsTheWindowTheUserChose) {
-    const QString finderKey = QStringLiteral("com.apple.finder");
-    auto& finder = desk.addApp(finderKey, QStringLiteral("Finder"));
-    const RunningApplication finderApp = finder;
-    const auto x = desk.addWindow(finder.pid, QStringLiteral("X"));
-    const auto y = desk.addWindow(finder.pid, QStringLiteral("Y"));
+    const QString finderKey = kFinderKey;
+    addFinder();
     engine->state().lastRestoredWindowByApp[finderKey] = AXElement(x);
     engine->state().lastDockClickDateByAppKey[finderKey] = scheduler.now();
     scheduler.advance(0.69);
@@ -126,12 +132,8 @@ TEST_F(WindowCyclerTest, FreshFinderActivationKeepsTheWindowTheUserChose) {
 }
 
 TEST_F(WindowCyclerTest, OnlyAnAppTheEngineFocusedIsReanchoredBeforeTheFinderRule) {
-    const QString finderKey = QStringLiteral("com.apple.finder");
-    auto& finder = desk.addApp(finderKey, QStringLiteral("Finder"));
-    const RunningApplication finderApp = finder;
-    const auto x = desk.addWindow(finder.pid, QStringLiteral("X"));
-    const auto y = desk.addWindow(finder.pid, QStringLiteral("Y"));
-    desk.windowOrder[finder.pid] = {x, y};
+    const QString finderKey = kFinderKey;
+    addFinder();
     const std::vector<AXElement> windows{AXElement(x), AXElement(y)};
     EngineState& s = engine->state();
     s.lastDockClickDateByAppKey[finderKey] = scheduler.now(); // the tap's own time
