@@ -125,6 +125,9 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     };
     // The sessions store arrives with the sessions screens; until then there are none.
     contentHooks_.stores.sessionCount = [] { return 0; };
+    contentHooks_.stores.observeCounts = [](std::function<void()> changed) {
+        return NimbrelRulesStore::shared().rules().observe([changed](const auto&) { changed(); });
+    };
     contentHooks_.menu.isProcessTrusted = trusted;
     contentHooks_.menu.openAccessibilitySettings = openSettings;
     // The sync manager reports no syncing state until the cloud subsystem lands.

@@ -28,6 +28,7 @@ PanelRootViewModel::PanelRootViewModel(NotificationCenter& notifications, Stores
         observers_.push_back(
             notifications_.addObserver(name, [this, target = target](const Notification&) { switchScreen(target); }));
     }
+    if (stores_.observeCounts) countsObserver_ = stores_.observeCounts([this] { refreshSubtitles(); });
     refreshSubtitles();
 }
 

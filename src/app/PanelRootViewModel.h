@@ -33,6 +33,9 @@ public:
         std::function<void()> obtain;
         std::function<int()> enabledRuleCount;
         std::function<int()> sessionCount;
+        // Calls `changed` after each change of the rules or sessions lists, while the token lives,
+        // so the main menu's subtitles follow them.
+        std::function<ObserverToken(std::function<void()> changed)> observeCounts;
     };
 
     PanelRootViewModel(NotificationCenter& notifications, Stores stores, QObject* parent = nullptr);
@@ -71,6 +74,7 @@ private:
     QString rulesSubtitle_;
     QString sessionsSubtitle_;
     std::vector<ObserverToken> observers_;
+    ObserverToken countsObserver_;
     std::unique_ptr<QObject> menu_;
 };
 
