@@ -66,6 +66,7 @@ void PanelRootViewModel::post(const QString& name) {
 void PanelRootViewModel::switchScreen(NimbrelPanelScreen screen) {
     if (screen == NimbrelPanelScreen::Main) refreshSubtitles();
     if (screen == screen_) return;
+    if (stores_.screenOpened) stores_.screenOpened(screen);
     screen_ = screen;
     emit screenChanged();
 }

@@ -36,6 +36,8 @@ public:
         // Calls `changed` after each change of the rules or sessions lists, while the token lives,
         // so the main menu's subtitles follow them.
         std::function<ObserverToken(std::function<void()> changed)> observeCounts;
+        // Obtains the shared store a screen shows (creating it) as that screen opens.
+        std::function<void(NimbrelPanelScreen)> screenOpened;
     };
 
     PanelRootViewModel(NotificationCenter& notifications, Stores stores, QObject* parent = nullptr);

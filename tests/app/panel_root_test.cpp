@@ -27,6 +27,7 @@ protected:
         stores.enabledRuleCount = [this] { return enabledRules; };
         stores.sessionCount = [this] { return sessions; };
         stores.observeCounts = [this](std::function<void()> changed) { return counts.observe([changed](int) { changed(); }); };
+        stores.screenOpened = [this](NimbrelPanelScreen screen) { opened.push_back(screen); };
         return std::make_unique<PanelRootViewModel>(notifications, std::move(stores));
     }
     // Stands in for the stores' published lists: set it after changing the counts.
@@ -37,6 +38,7 @@ protected:
     int enabledRules = 1;
     int sessions = 3;
     Published<int> counts{0};
+    std::vector<NimbrelPanelScreen> opened;
 };
 
 TEST_F(PanelRootTest, StartsAtMainAndObtainsStoresOnce) {
@@ -99,6 +101,18 @@ TEST_F(PanelRootTest, SubtitlesFollowTheStoresWhileTheMenuShows) {
     EXPECT_EQ(vm->rulesSubtitleText(), "12 active rules");
     EXPECT_EQ(vm->sessionsSubtitleText(), "No sessions");
     EXPECT_EQ(spy.count(), 1);
+}
+
+TEST_F(PanelRootTest, OpeningAScreenObtainsItsStoreEachTimeItOpens) {
+    auto vm = make();
+    notifications.post(shell::kShowBlacklist);
+    notifications.post(shell::kShowBlacklist); // already open: nothing new
+    notifications.post(shell::kShowMainWindow);
+    notifications.post(shell::kShowActivity);
+    notifications.post(shell::kShowSettings);
+    const std::vector<NimbrelPanelScreen> expected = {NimbrelPanelScreen::Blacklist, NimbrelPanelScreen::Main,
+                                                      NimbrelPanelScreen::Activity, NimbrelPanelScreen::Settings};
+    EXPECT_EQ(opened, expected);
 }
 
 TEST_F(PanelRootTest, PostAcceptsOnlyShellRequests) {
