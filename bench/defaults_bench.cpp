@@ -21,7 +21,9 @@ namespace {
 
 constexpr int kKeys = 10000;
 
-QString keyName(int i) { return QStringLiteral("Nimbrel.bench.key%1").arg(i); }
+QString keyName(int i) {
+    return QStringLiteral("Nimbrel.bench.key%1").arg(i);
+}
 
 // A file of kKeys values of mixed types, made once.
 struct Fixture {
@@ -36,10 +38,18 @@ struct Fixture {
         for (int i = 0; i < kKeys; ++i) {
             QVariant v;
             switch (i % 4) {
-            case 0: v = qint64(i); break;
-            case 1: v = QStringLiteral("value %1").arg(i); break;
-            case 2: v = (i % 3 == 0); break;
-            default: v = i * 0.5; break;
+            case 0:
+                v = qint64(i);
+                break;
+            case 1:
+                v = QStringLiteral("value %1").arg(i);
+                break;
+            case 2:
+                v = (i % 3 == 0);
+                break;
+            default:
+                v = i * 0.5;
+                break;
             }
             values.insert(keyName(i), *encodeTypedValue(v));
         }
@@ -57,7 +67,8 @@ Fixture& fixture() {
 void BM_DefaultsRead(benchmark::State& state) {
     JsonFileUserDefaults& d = *fixture().defaults;
     QStringList keys;
-    for (int i = 0; i < kKeys; i += 4) keys << keyName(i); // the integer ones
+    for (int i = 0; i < kKeys; i += 4)
+        keys << keyName(i); // the integer ones
     qsizetype i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(d.integerValue(keys[i]));
@@ -70,7 +81,8 @@ void BM_DefaultsWrite(benchmark::State& state) {
     JsonFileUserDefaults& d = *fixture().defaults;
     const QString key = keyName(0);
     qint64 n = 0;
-    for (auto _ : state) d.setInteger(key, ++n);
+    for (auto _ : state)
+        d.setInteger(key, ++n);
     state.counters["keys"] = static_cast<double>(d.keys().size());
     if (!d.synchronize()) state.SkipWithError("the defaults file could not be written");
 }
@@ -85,10 +97,12 @@ void BM_DefaultsLoad(benchmark::State& state) {
 
 void BM_InMemoryDefaultsWrite(benchmark::State& state) {
     InMemoryUserDefaults d;
-    for (int i = 0; i < kKeys; ++i) d.setInteger(keyName(i), i);
+    for (int i = 0; i < kKeys; ++i)
+        d.setInteger(keyName(i), i);
     const QString key = keyName(0);
     qint64 n = 0;
-    for (auto _ : state) d.setInteger(key, ++n);
+    for (auto _ : state)
+        d.setInteger(key, ++n);
 }
 
 } // namespace

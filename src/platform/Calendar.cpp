@@ -42,6 +42,27 @@ QDateTime inZone(Date date, const QTimeZone& zone) {
     return QDateTime::fromMSecsSinceEpoch(toMSecs(date), zone);
 }
 
+// The moment of a wall-clock time in `zone`. A time skipped by a daylight-saving change
+// moves forward by the length of the gap (02:30 in a 02:00 -> 03:00 gap is 03:30); a time
+// that occurs twice is its first occurrence.
+std::optional<qint64> wallClockToMSecs(QDate day, QTime time, const QTimeZone& zone) {
+    const qint64 asUtc = QDateTime(day, time, QTimeZone::utc()).toMSecsSinceEpoch();
+    // The offset in force before the wall-clock time, and the one after it.
+    const int before = zone.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(asUtc - 86400000, QTimeZone::utc()));
+    const int after = zone.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(asUtc + 86400000, QTimeZone::utc()));
+    std::optional<qint64> best;
+    for (const int offset : {before, after}) {
+        const qint64 candidate = asUtc - static_cast<qint64>(offset) * 1000;
+        const QDateTime local = QDateTime::fromMSecsSinceEpoch(candidate, zone);
+        if (local.date() == day && local.time() == time && (!best || candidate < *best)) best = candidate;
+    }
+    if (best) return best;
+    // In a gap neither offset reproduces the time: read it with the offset from before.
+    const QDateTime check = QDateTime::fromMSecsSinceEpoch(asUtc - static_cast<qint64>(before) * 1000, zone);
+    if (!check.isValid()) return std::nullopt;
+    return check.toMSecsSinceEpoch();
+}
+
 // "de_DE.UTF-8@euro" -> "de_DE"; "C" and "POSIX" carry no language.
 QByteArray localeFromEnvironment() {
     for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
@@ -84,11 +105,16 @@ icu::Locale icuLocale(const QByteArray& name) {
 
 icu::DateFormat::EStyle icuStyle(DateStyle style) {
     switch (style) {
-    case DateStyle::None: return icu::DateFormat::kNone;
-    case DateStyle::Short: return icu::DateFormat::kShort;
-    case DateStyle::Medium: return icu::DateFormat::kMedium;
-    case DateStyle::Long: return icu::DateFormat::kLong;
-    case DateStyle::Full: return icu::DateFormat::kFull;
+    case DateStyle::None:
+        return icu::DateFormat::kNone;
+    case DateStyle::Short:
+        return icu::DateFormat::kShort;
+    case DateStyle::Medium:
+        return icu::DateFormat::kMedium;
+    case DateStyle::Long:
+        return icu::DateFormat::kLong;
+    case DateStyle::Full:
+        return icu::DateFormat::kFull;
     }
     return icu::DateFormat::kNone;
 }
@@ -157,19 +183,21 @@ Date Calendar::startOfDay(Date date) const {
 
 Date Calendar::addingDays(Date date, int days) const {
     const qint64 msecs = toMSecs(date);
-    const QDateTime moved = QDateTime::fromMSecsSinceEpoch(msecs, zone_).addDays(days);
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs, zone_);
+    const auto moved = wallClockToMSecs(local.date().addDays(days), local.time(), zone_);
+    if (!moved) return date.addingSeconds(days * 86400.0);
     // Keep the fraction of a millisecond the conversion dropped.
     const double fraction = date.unixSeconds() * 1000.0 - static_cast<double>(msecs);
-    return Date::fromUnix((static_cast<double>(moved.toMSecsSinceEpoch()) + fraction) / 1000.0);
+    return Date::fromUnix((static_cast<double>(*moved) + fraction) / 1000.0);
 }
 
 std::optional<Date> Calendar::date(int year, int month, int day, int hour, int minute, int second) const {
     const QDate d(year, month, day);
     const QTime t(hour, minute, second);
     if (!d.isValid() || !t.isValid()) return std::nullopt;
-    const QDateTime dt(d, t, zone_);
-    if (!dt.isValid()) return std::nullopt;
-    return fromMSecs(dt.toMSecsSinceEpoch());
+    const auto msecs = wallClockToMSecs(d, t, zone_);
+    if (!msecs) return std::nullopt;
+    return fromMSecs(*msecs);
 }
 
 bool Calendar::isSameDay(Date a, Date b) const {

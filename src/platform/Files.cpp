@@ -108,7 +108,8 @@ Locations Locations::forThisMachine() {
     l.documents = documents.isEmpty() ? l.home + QStringLiteral("/Documents") : QDir::cleanPath(documents);
 
     const QString configHome = absoluteEnvironmentPath("XDG_CONFIG_HOME");
-    l.preferences = (configHome.isEmpty() ? l.home + QStringLiteral("/.config") : configHome) + QStringLiteral("/Nimbrel");
+    l.preferences =
+        (configHome.isEmpty() ? l.home + QStringLiteral("/.config") : configHome) + QStringLiteral("/Nimbrel");
 
     // The private temporary folder: under the session's runtime folder, else a per-user folder
     // in the system's temporary folder, else under the user's cache.
@@ -240,8 +241,8 @@ std::vector<FileEntry> LocalFileSystem::list(const QString& directory, bool skip
     QString macDirectory = QDir::cleanPath(expandTilde(directory));
     if (macDirectory.endsWith(QLatin1Char('/'))) macDirectory.chop(1);
     const QDir dir(realPath(directory));
-    const QFileInfoList infos = dir.entryInfoList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    const QFileInfoList infos =
+        dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo& info : infos) {
         FileEntry entry;
         entry.name = info.fileName();

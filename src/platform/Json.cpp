@@ -84,11 +84,11 @@ std::optional<bool> Reader::optionalBoolean(const QString& key) const {
 qint64 Reader::integer(const QString& key) const {
     const QJsonValue v = required(key);
     if (!isIntegral(v)) fail(key, QStringLiteral("expected an integer but found %1").arg(typeName(v)));
-    const double d = v.toDouble();
-    // Outside 64 bits the number cannot be held; refuse rather than wrap.
-    if (d < -9.2233720368547758e18 || d >= 9.2233720368547758e18)
-        fail(key, QStringLiteral("number does not fit in a 64-bit integer"));
-    return v.toInteger(static_cast<qint64>(d));
+    // Qt keeps whole numbers read from text exactly, so the whole 64-bit range is accepted;
+    // beyond it the number cannot be held: refuse rather than wrap.
+    const qint64 value = v.toInteger(0);
+    if (value != v.toInteger(1)) fail(key, QStringLiteral("number does not fit in a 64-bit integer"));
+    return value;
 }
 
 std::optional<qint64> Reader::optionalInteger(const QString& key) const {

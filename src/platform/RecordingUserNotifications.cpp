@@ -41,10 +41,12 @@ void RecordingUserNotifications::add(const NotificationRequest& request, AddComp
 
 std::vector<NotificationRequest> RecordingUserNotifications::pendingNow() const {
     std::vector<const Pending*> ordered;
-    for (const auto& [identifier, pending] : pending_) ordered.push_back(&pending);
+    for (const auto& [identifier, pending] : pending_)
+        ordered.push_back(&pending);
     std::sort(ordered.begin(), ordered.end(), [](const Pending* a, const Pending* b) { return a->order < b->order; });
     std::vector<NotificationRequest> out;
-    for (const Pending* p : ordered) out.push_back(p->request);
+    for (const Pending* p : ordered)
+        out.push_back(p->request);
     return out;
 }
 

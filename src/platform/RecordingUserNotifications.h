@@ -11,7 +11,7 @@ namespace nimbrel {
 // tests and the simulated Mac. Pending requests are delivered by the scheduler when their
 // trigger date comes; subclasses show delivered ones somewhere (`present`).
 class RecordingUserNotifications : public UserNotifications {
-public:
+  public:
     RecordingUserNotifications(Scheduler& scheduler, Clock& clock);
     ~RecordingUserNotifications() override;
 
@@ -33,11 +33,11 @@ public:
     // The pending requests now, synchronously (tests).
     std::vector<NotificationRequest> pendingNow() const;
 
-protected:
+  protected:
     // Shows a delivered request; the recording does nothing more.
     virtual void present(const NotificationRequest&) {}
 
-private:
+  private:
     struct Pending {
         uint64_t order;
         NotificationRequest request;

@@ -36,7 +36,7 @@ enum NotificationAuthorizationOption : unsigned {
 // their trigger date and are then delivered; adding a request whose identifier is already
 // pending replaces it.
 class UserNotifications {
-public:
+  public:
     virtual ~UserNotifications() = default;
 
     using AuthorizationCompletion = std::function<void(bool granted, std::optional<QString> error)>;

@@ -18,14 +18,14 @@ QTimeZone zone(const char* id) {
 const Date kJan5 = Date::fromUnix(1767625440);
 
 class CurrentLocaleGuard {
-public:
+  public:
     CurrentLocaleGuard() : locale_(currentLocaleName()) {}
     ~CurrentLocaleGuard() {
         setCurrentLocaleName({});
         setCurrentTimeZone(QTimeZone());
     }
 
-private:
+  private:
     QByteArray locale_;
 };
 
@@ -150,9 +150,9 @@ TEST(DateFormatter, ParsesWholeTextsOnly) {
     EXPECT_EQ(DateFormatter::parsePattern("Jan 5, 2026, 3:04 PM", "MMM d, yyyy, h:mm a", "en_US_POSIX", utc), kJan5);
     EXPECT_EQ(DateFormatter::parsePattern("2026-01-05T15:04:00+0000", "yyyy-MM-dd'T'HH:mm:ssZ", "en_US_POSIX", utc),
               kJan5);
-    EXPECT_EQ(DateFormatter::parsePattern("2026-01-05 16:04:00", "yyyy-MM-dd HH:mm:ss", "en_US_POSIX",
-                                          zone("Europe/Berlin")),
-              kJan5);
+    EXPECT_EQ(
+        DateFormatter::parsePattern("2026-01-05 16:04:00", "yyyy-MM-dd HH:mm:ss", "en_US_POSIX", zone("Europe/Berlin")),
+        kJan5);
     EXPECT_FALSE(DateFormatter::parsePattern("Jan 5, 2026, 3:04 PM extra", "MMM d, yyyy, h:mm a", "en_US_POSIX", utc));
     EXPECT_FALSE(DateFormatter::parsePattern("5.1.2026 15:04", "MMM d, yyyy, h:mm a", "en_US_POSIX", utc));
     EXPECT_FALSE(DateFormatter::parsePattern("", "yyyy-MM-dd HH:mm:ss", "en_US_POSIX", utc));
@@ -171,4 +171,23 @@ TEST(CurrentLocale, SetNameWinsOverTheEnvironment) {
         qunsetenv("LC_ALL");
     else
         qputenv("LC_ALL", saved);
+}
+
+TEST(Calendar, WallClockTimesInAGapMoveForward) {
+    const Calendar berlin(zone("Europe/Berlin"));
+    // 02:30 does not exist on 2026-03-29 in Berlin; the moment is that of 03:30 local time.
+    const auto inGap = berlin.date(2026, 3, 29, 2, 30);
+    ASSERT_TRUE(inGap);
+    EXPECT_EQ(berlin.components(*inGap).hour, 3);
+    EXPECT_EQ(berlin.components(*inGap).minute, 30);
+}
+
+TEST(Calendar, RepeatedWallClockTimesAreTheFirst) {
+    const Calendar berlin(zone("Europe/Berlin"));
+    // 02:30 happens twice on 2026-10-25 in Berlin: first at 00:30 UTC (summer time).
+    EXPECT_EQ(berlin.date(2026, 10, 25, 2, 30), Date::fromUnix(1792888200));
+    // Adding a day onto a skipped time moves forward too.
+    const Date saturday = *berlin.date(2026, 3, 28, 2, 30);
+    EXPECT_EQ(berlin.components(berlin.addingDays(saturday, 1)).hour, 3);
+    EXPECT_EQ(berlin.components(berlin.addingDays(saturday, 2)).hour, 2);
 }

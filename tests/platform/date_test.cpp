@@ -43,24 +43,24 @@ TEST(Date, Iso8601RejectsOtherForms) {
     for (const char* text : {
              "",
              "2026-12-07",
-             "2026-12-07T08:00Z",                // no seconds
-             "2026-12-07T08:00:00",              // no zone
-             "2026-12-07T08:00:00+00:00",        // an offset instead of Z
-             "2026-12-07T08:00:00.000Z",         // fractional seconds
-             "2026-12-07t08:00:00z",             // lower case
-             "2026-12-07 08:00:00Z",             // space
-             " 2026-12-07T08:00:00Z",            // leading space
-             "2026-12-07T08:00:00Z ",            // trailing space
-             "2026-12-07T08:00:00Z\n",           // trailing line break
-             "2026-13-07T08:00:00Z",             // month 13
-             "2026-02-30T08:00:00Z",             // no such day
-             "2025-02-29T08:00:00Z",             // not a leap year
-             "2026-12-07T24:00:00Z",             // hour 24
-             "2026-12-07T08:60:00Z",             // minute 60
-             "2026-12-07T08:00:60Z",             // leap second
+             "2026-12-07T08:00Z",         // no seconds
+             "2026-12-07T08:00:00",       // no zone
+             "2026-12-07T08:00:00+00:00", // an offset instead of Z
+             "2026-12-07T08:00:00.000Z",  // fractional seconds
+             "2026-12-07t08:00:00z",      // lower case
+             "2026-12-07 08:00:00Z",      // space
+             " 2026-12-07T08:00:00Z",     // leading space
+             "2026-12-07T08:00:00Z ",     // trailing space
+             "2026-12-07T08:00:00Z\n",    // trailing line break
+             "2026-13-07T08:00:00Z",      // month 13
+             "2026-02-30T08:00:00Z",      // no such day
+             "2025-02-29T08:00:00Z",      // not a leap year
+             "2026-12-07T24:00:00Z",      // hour 24
+             "2026-12-07T08:60:00Z",      // minute 60
+             "2026-12-07T08:00:60Z",      // leap second
              "+2026-12-07T08:00:00Z",
              "02026-12-07T08:00:00Z",
-             "٢٠٢٦-12-07T08:00:00Z",             // other digits
+             "٢٠٢٦-12-07T08:00:00Z", // other digits
          })
         EXPECT_FALSE(parseISO8601(QString::fromUtf8(text))) << text;
 }

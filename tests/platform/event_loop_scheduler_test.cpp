@@ -23,8 +23,8 @@ QCoreApplication& application() {
     static int argc = 1;
     static char name[] = "platform_tests";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
-                                                                  : new QCoreApplication(argc, argv);
+    static QCoreApplication* app =
+        QCoreApplication::instance() ? QCoreApplication::instance() : new QCoreApplication(argc, argv);
     return *app;
 }
 
@@ -39,7 +39,7 @@ bool spinUntil(const std::function<bool()>& done) {
 }
 
 class EventLoopSchedulerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { application(); }
 };
 
@@ -88,7 +88,9 @@ TEST_F(EventLoopSchedulerTest, CancelledWorkNeverRuns) {
 TEST_F(EventLoopSchedulerTest, DroppedHandleStillRuns) {
     EventLoopScheduler scheduler;
     bool ran = false;
-    { (void)scheduler.after(0.01, [&] { ran = true; }); }
+    {
+        (void)scheduler.after(0.01, [&] { ran = true; });
+    }
     EXPECT_TRUE(spinUntil([&] { return ran; }));
 }
 

@@ -41,13 +41,14 @@ QStringList namesIn(const QString& folder) {
 
 QStringList entryNames(const std::vector<FileEntry>& entries) {
     QStringList out;
-    for (const auto& e : entries) out << e.name;
+    for (const auto& e : entries)
+        out << e.name;
     return out;
 }
 
 // Sets environment variables for one test and restores them after.
 class EnvironmentScope {
-public:
+  public:
     ~EnvironmentScope() {
         for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
             if (it->second.isNull())
@@ -64,12 +65,12 @@ public:
             qputenv(name, value);
     }
 
-private:
+  private:
     std::vector<std::pair<QByteArray, QByteArray>> saved_;
 };
 
 class FilesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
     QString path(const QString& relative) const { return dir_.path() + QLatin1Char('/') + relative; }
     QTemporaryDir dir_;

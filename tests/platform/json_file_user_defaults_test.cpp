@@ -25,7 +25,7 @@ using namespace nimbrel;
 namespace {
 
 class DefaultsFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         path_ = JsonFileUserDefaults::filePath(Locations::underRoot(dir_.path()));
@@ -82,8 +82,8 @@ TEST_F(DefaultsFileTest, EveryTypeReadsBackWithItsType) {
         d.setStringArray("names", {"Safari", "Mail"});
         d.set("mixed", QVariantList{true, qint64(7), 2.5, "x", QVariant::fromValue(Date{1})});
         d.set("nested", QVariantMap{{"inner", QVariantMap{{"list", QVariantList{QVariantMap{{"k", false}}}}}}});
-        d.set("plain int", QVariant(int(5)));                     // widened to an integer
-        d.set("string list", QVariant(QStringList{"a", "b"}));   // stored as an array of strings
+        d.set("plain int", QVariant(int(5)));                  // widened to an integer
+        d.set("string list", QVariant(QStringList{"a", "b"})); // stored as an array of strings
         EXPECT_TRUE(d.synchronize());
     }
     JsonFileUserDefaults d(path_);
@@ -252,7 +252,8 @@ TEST_F(DefaultsFileTest, SynchronizeTellsWhetherTheLastWriteSucceeded) {
     d.setBool("flag", true);
     EXPECT_EQ(d.boolValue("flag"), true); // kept in memory
     EXPECT_FALSE(d.synchronize());
-    EXPECT_TRUE(lines_.last().startsWith("NimbrelDefaults: could not save the defaults")) << lines_.last().toStdString();
+    EXPECT_TRUE(lines_.last().startsWith("NimbrelDefaults: could not save the defaults"))
+        << lines_.last().toStdString();
 
     ASSERT_TRUE(QFile::remove(folder));
     EXPECT_TRUE(d.synchronize()); // writes again
@@ -292,7 +293,8 @@ TEST(TypedValueCoding, RejectsWhatItDidNotWrite) {
 
     // Nesting beyond any sane depth is refused, not recursed into without end.
     QJsonValue deep = QJsonObject{{"type", "bool"}, {"value", true}};
-    for (int i = 0; i < 200; ++i) deep = QJsonObject{{"type", "array"}, {"value", QJsonArray{deep}}};
+    for (int i = 0; i < 200; ++i)
+        deep = QJsonObject{{"type", "array"}, {"value", QJsonArray{deep}}};
     EXPECT_FALSE(decodeTypedValue(deep, &error));
     EXPECT_TRUE(error.contains("nested")) << error.toStdString();
 }

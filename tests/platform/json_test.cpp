@@ -76,7 +76,8 @@ TEST(JsonReader, EachFailureSaysWhatAndWhere) {
     EXPECT_EQ(errorOf([&] { r.object("notObject"); }), "root.notObject: expected an object but found a number");
     EXPECT_EQ(errorOf([&] { r.uuid("id"); }), "root.id: attempted to decode UUID from invalid UUID string.");
     EXPECT_EQ(errorOf([&] { r.data("blob"); }), "root.blob: encountered data is not valid Base64.");
-    EXPECT_EQ(errorOf([&] { r.enumValue<Mode>("mode"); }), "root.mode: cannot initialize from invalid value \"maximize\"");
+    EXPECT_EQ(errorOf([&] { r.enumValue<Mode>("mode"); }),
+              "root.mode: cannot initialize from invalid value \"maximize\"");
     EXPECT_EQ(errorOf([&] { r.date("when"); }), "root.when: expected date string to be ISO8601-formatted.");
     EXPECT_EQ(errorOf([&] { r.optionalString("name"); }), "root.name: expected a string but found a number");
     // An optional member that is present must still have the right type.
@@ -149,7 +150,9 @@ TEST(JsonWriter, OptionalAbsentMembersAreLeftOutAndOutputIsSorted) {
     w.set("id", *Uuid::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f"));
     const QJsonObject o = w.object();
     EXPECT_FALSE(o.contains("missing"));
-    EXPECT_EQ(serialize(o), R"({"alpha":"a","data":"aGk=","id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","mode":"restore","present":4,"zeta":1})");
+    EXPECT_EQ(
+        serialize(o),
+        R"({"alpha":"a","data":"aGk=","id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","mode":"restore","present":4,"zeta":1})");
     EXPECT_EQ(serialize(caseObject("open", QJsonObject{{"b", 1}, {"a", 2}})), R"({"open":{"_0":{"a":2,"b":1}}})");
     EXPECT_EQ(serialize(QJsonValue("text")), "\"text\"");
     EXPECT_EQ(serialize(QJsonValue(2.5)), "2.5");

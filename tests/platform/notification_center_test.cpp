@@ -9,9 +9,8 @@ using namespace nimbrel;
 TEST(NotificationCenter, DeliversByNameInOrderWithUserInfo) {
     NotificationCenter center;
     QStringList calls;
-    ObserverToken a = center.addObserver("Nimbrel.showRules", [&](const Notification& n) {
-        calls << "a:" + n.userInfo.value("tab").toString();
-    });
+    ObserverToken a = center.addObserver(
+        "Nimbrel.showRules", [&](const Notification& n) { calls << "a:" + n.userInfo.value("tab").toString(); });
     ObserverToken b = center.addObserver("Nimbrel.showRules", [&](const Notification& n) { calls << "b:" + n.name; });
     ObserverToken other = center.addObserver("nimbrelRecordActivity", [&](const Notification&) { calls << "other"; });
     center.post("Nimbrel.showRules", {{"tab", "rules"}});

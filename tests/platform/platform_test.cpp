@@ -87,5 +87,6 @@ TEST(Log, LinesCarryTheirComponent) {
     setLogToStdout(true);
     setLogSink(previous);
     EXPECT_EQ(out, "NimbrelEngine: starting Dock click monitoring\nplain line\n");
-    EXPECT_EQ(lines, (QStringList{"NimbrelEngine: starting Dock click monitoring", "plain line", "Quiet: not on stdout"}));
+    EXPECT_EQ(lines,
+              (QStringList{"NimbrelEngine: starting Dock click monitoring", "plain line", "Quiet: not on stdout"}));
 }

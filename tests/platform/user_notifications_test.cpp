@@ -22,12 +22,13 @@ NotificationRequest request(const QString& id, std::optional<Date> at = std::nul
 
 QStringList identifiers(const std::vector<NotificationRequest>& requests) {
     QStringList out;
-    for (const auto& r : requests) out << r.identifier;
+    for (const auto& r : requests)
+        out << r.identifier;
     return out;
 }
 
 class UserNotificationsTest : public ::testing::Test {
-protected:
+  protected:
     VirtualScheduler scheduler{Date{1000}};
     RecordingUserNotifications center{scheduler, scheduler};
 };
@@ -131,7 +132,8 @@ TEST(DesktopUserNotifications, TextsCannotChangeTheCall) {
     EXPECT_EQ(DesktopUserNotifications::variantString("plain"), "\"plain\"");
     EXPECT_EQ(DesktopUserNotifications::variantString("say \"hi\" \\ there"), "\"say \\\"hi\\\" \\\\ there\"");
     EXPECT_EQ(DesktopUserNotifications::variantString("two\nlines"), "\"two\\u000alines\"");
-    EXPECT_EQ(DesktopUserNotifications::variantString(QString::fromUtf8("Café — ok")), QString::fromUtf8("\"Café — ok\""));
+    EXPECT_EQ(DesktopUserNotifications::variantString(QString::fromUtf8("Café — ok")),
+              QString::fromUtf8("\"Café — ok\""));
 
     NotificationRequest r = request("id");
     r.title = "\" , 1) ; rm -rf ~";

@@ -162,7 +162,8 @@ TEST(VirtualScheduler, PostsFromOtherThreadsRunOnTheNextAdvance) {
     VirtualScheduler s;
     int count = 0;
     std::thread worker([&] {
-        for (int i = 0; i < 100; ++i) s.postFromAnyThread([&] { ++count; });
+        for (int i = 0; i < 100; ++i)
+            s.postFromAnyThread([&] { ++count; });
     });
     worker.join();
     EXPECT_EQ(count, 0);

@@ -17,6 +17,7 @@ inline void PrintTo(const QByteArray& bytes, std::ostream* os) {
 }
 inline void PrintTo(const QStringList& list, std::ostream* os) {
     *os << '[';
-    for (qsizetype i = 0; i < list.size(); ++i) *os << (i ? ", " : "") << '"' << list[i].toStdString() << '"';
+    for (qsizetype i = 0; i < list.size(); ++i)
+        *os << (i ? ", " : "") << '"' << list[i].toStdString() << '"';
     *os << ']';
 }

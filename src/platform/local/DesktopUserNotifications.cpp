@@ -42,9 +42,9 @@ QStringList DesktopUserNotifications::notifyArguments(const NotificationRequest&
             variantString(QString()),                 // icon
             variantString(request.title),
             variantString(request.body),
-            QStringLiteral("@as []"),     // actions
-            QStringLiteral("@a{sv} {}"),  // hints
-            QStringLiteral("-1")};        // the service's own timeout
+            QStringLiteral("@as []"),    // actions
+            QStringLiteral("@a{sv} {}"), // hints
+            QStringLiteral("-1")};       // the service's own timeout
 }
 
 void DesktopUserNotifications::present(const NotificationRequest& request) {

@@ -10,7 +10,7 @@ namespace nimbrel {
 // notification service can be reached on the session bus through `gdbus`, shown there.
 // Showing is best effort: a missing service changes nothing else.
 class DesktopUserNotifications final : public RecordingUserNotifications {
-public:
+  public:
     DesktopUserNotifications(Scheduler& scheduler, Clock& clock);
 
     bool canShow() const { return !gdbus_.isEmpty(); }
@@ -21,10 +21,10 @@ public:
     // A GVariant text literal of `text`.
     static QString variantString(const QString& text);
 
-protected:
+  protected:
     void present(const NotificationRequest& request) override;
 
-private:
+  private:
     QString gdbus_;
 };
 

@@ -96,8 +96,7 @@ WorkHandle EventLoopScheduler::after(double delaySeconds, std::function<void()> 
             Qt::QueuedConnection);
         return entry;
     }
-    const auto due = Steady::now() + std::chrono::microseconds(static_cast<qint64>(
-                                         std::min(delaySeconds, 1e9) * 1e6));
+    const auto due = Steady::now() + std::chrono::microseconds(static_cast<qint64>(std::min(delaySeconds, 1e9) * 1e6));
     auto* timer = new QTimer(context_.get());
     timer->setSingleShot(true);
     timer->setTimerType(Qt::PreciseTimer);

@@ -11,7 +11,7 @@ class QThreadPool;
 namespace nimbrel {
 
 class SystemClock final : public Clock {
-public:
+  public:
     Date now() const override;
 };
 
@@ -20,7 +20,7 @@ public:
 // Timers are precise (the tap rules count tenths of a second). Work still pending when the
 // scheduler is destroyed never runs; background work already started is waited for.
 class EventLoopScheduler final : public Scheduler {
-public:
+  public:
     EventLoopScheduler();
     ~EventLoopScheduler() override;
     EventLoopScheduler(const EventLoopScheduler&) = delete;
@@ -33,7 +33,7 @@ public:
 
     struct Shared; // what worker threads may still reach after the scheduler is gone
 
-private:
+  private:
     std::shared_ptr<Shared> shared_;
     std::unique_ptr<QObject> context_; // lives on the main thread; owns the timers
     std::unique_ptr<QThreadPool> pool_;

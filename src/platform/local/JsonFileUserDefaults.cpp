@@ -67,8 +67,9 @@ void JsonFileUserDefaults::load() {
         if (auto value = decodeTypedValue(it.value(), &error)) {
             values_.insert(it.key(), *value);
         } else {
-            logLine(kComponent, QStringLiteral("could not read the value of \"%1\" (%2); keeping it unchanged")
-                                    .arg(it.key(), error));
+            logLine(
+                kComponent,
+                QStringLiteral("could not read the value of \"%1\" (%2); keeping it unchanged").arg(it.key(), error));
         }
     }
 }
@@ -81,8 +82,7 @@ bool JsonFileUserDefaults::write() {
     }
     const QJsonObject root{{kFormatKey, kFormat}, {kValuesKey, stored_}};
     QString error;
-    lastWriteSucceeded_ =
-        writeFileAtomically(path_, QJsonDocument(root).toJson(QJsonDocument::Indented), &error, 0600);
+    lastWriteSucceeded_ = writeFileAtomically(path_, QJsonDocument(root).toJson(QJsonDocument::Indented), &error, 0600);
     if (!lastWriteSucceeded_) logLine(kComponent, QStringLiteral("could not save the defaults: %1").arg(error));
     return lastWriteSucceeded_;
 }

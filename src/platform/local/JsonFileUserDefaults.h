@@ -14,7 +14,7 @@ namespace nimbrel {
 // moved aside (kept for the user) and the defaults start empty; a single stored value that
 // cannot be read is kept in the file as it was, unseen, until that key is set anew.
 class JsonFileUserDefaults final : public UserDefaults {
-public:
+  public:
     explicit JsonFileUserDefaults(QString filePath);
     static QString filePath(const Locations& locations);
 
@@ -31,7 +31,7 @@ public:
     // Where an unreadable file was moved at start (empty when none was).
     const QString& movedAsidePath() const { return movedAside_; }
 
-private:
+  private:
     void load();
     bool write();
 

@@ -37,7 +37,9 @@ std::optional<double> doubleFromJson(const QJsonValue& v) {
     return std::nullopt;
 }
 
-bool isDateType(int typeId) { return typeId == QMetaType::fromType<Date>().id(); }
+bool isDateType(int typeId) {
+    return typeId == QMetaType::fromType<Date>().id();
+}
 
 std::optional<QJsonValue> encode(const QVariant& value, QString* error, int depth) {
     if (depth > kMaxDepth) {
@@ -46,13 +48,15 @@ std::optional<QJsonValue> encode(const QVariant& value, QString* error, int dept
     }
     const int type = value.typeId();
     switch (type) {
-    case QMetaType::Bool: return typed("bool", value.toBool());
+    case QMetaType::Bool:
+        return typed("bool", value.toBool());
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Long:
     case QMetaType::LongLong:
     case QMetaType::Short:
-    case QMetaType::UShort: return typed("integer", QString::number(value.toLongLong()));
+    case QMetaType::UShort:
+        return typed("integer", QString::number(value.toLongLong()));
     case QMetaType::ULong:
     case QMetaType::ULongLong: {
         const qulonglong u = value.toULongLong();
@@ -63,12 +67,16 @@ std::optional<QJsonValue> encode(const QVariant& value, QString* error, int dept
         return typed("integer", QString::number(static_cast<qint64>(u)));
     }
     case QMetaType::Double:
-    case QMetaType::Float: return typed("double", doubleJson(value.toDouble()));
-    case QMetaType::QString: return typed("string", value.toString());
-    case QMetaType::QByteArray: return typed("data", QString::fromLatin1(value.toByteArray().toBase64()));
+    case QMetaType::Float:
+        return typed("double", doubleJson(value.toDouble()));
+    case QMetaType::QString:
+        return typed("string", value.toString());
+    case QMetaType::QByteArray:
+        return typed("data", QString::fromLatin1(value.toByteArray().toBase64()));
     case QMetaType::QStringList: {
         QJsonArray items;
-        for (const QString& s : value.toStringList()) items.append(typed("string", s));
+        for (const QString& s : value.toStringList())
+            items.append(typed("string", s));
         return typed("array", items);
     }
     case QMetaType::QVariantList: {
@@ -90,12 +98,15 @@ std::optional<QJsonValue> encode(const QVariant& value, QString* error, int dept
         }
         return typed("dictionary", members);
     }
-    default: break;
+    default:
+        break;
     }
     if (isDateType(type)) return typed("date", doubleJson(value.value<Date>().secondsSinceReferenceDate));
-    setError(error, value.isValid() ? QStringLiteral("a value of type %1 cannot be stored")
-                                          .arg(QString::fromLatin1(value.metaType().name()))
-                                    : QStringLiteral("an empty value cannot be stored"));
+    setError(
+        error,
+        value.isValid()
+            ? QStringLiteral("a value of type %1 cannot be stored").arg(QString::fromLatin1(value.metaType().name()))
+            : QStringLiteral("an empty value cannot be stored"));
     return std::nullopt;
 }
 
@@ -112,8 +123,9 @@ std::optional<QVariant> decode(const QJsonValue& json, QString* error, int depth
     const QString type = object.value(QStringLiteral("type")).toString();
     const QJsonValue v = object.value(QStringLiteral("value"));
     auto wrong = [&]() -> std::optional<QVariant> {
-        setError(error, QStringLiteral("a stored %1 has an unreadable value")
-                            .arg(type.isEmpty() ? QStringLiteral("value") : type));
+        setError(
+            error,
+            QStringLiteral("a stored %1 has an unreadable value").arg(type.isEmpty() ? QStringLiteral("value") : type));
         return std::nullopt;
     };
     if (type == QLatin1String("bool")) {
@@ -180,6 +192,5 @@ std::optional<QJsonValue> encodeTypedValue(const QVariant& value, QString* error
 std::optional<QVariant> decodeTypedValue(const QJsonValue& json, QString* error) {
     return decode(json, error, 0);
 }
-
 
 } // namespace nimbrel

@@ -354,12 +354,14 @@ AXError SimAccessibility::write(Resolved& r, const QString& a, const AXValue& va
             mac_.raise(app, w->window->id);
             return AXError::success;
         }
-        return attributeNames(r).contains(a) ? AXError::attributeUnsupported : AXError::attributeUnsupported;
+        return AXError::attributeUnsupported;
     }
     if (r.key.kind != Kind::window) return AXError::attributeUnsupported;
     Window& w = *r.window;
     App& app = *r.app;
-    if (!attributeNames(r).contains(a)) return AXError::attributeUnsupported;
+    static const QStringList settable{QStringLiteral("AXMinimized"), QStringLiteral("AXPosition"), QStringLiteral("AXSize"),
+                                      QStringLiteral("AXFocused"),   QStringLiteral("AXMain"),     QStringLiteral("AXFullScreen")};
+    if (!settable.contains(a)) return AXError::attributeUnsupported;
     if (w.refusedWriteError) return static_cast<AXError>(*w.refusedWriteError);
     if (a == QLatin1String("AXPosition")) {
         auto p = value.toPoint();

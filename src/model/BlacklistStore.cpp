@@ -1,0 +1,177 @@
+#include "model/BlacklistStore.h"
+
+#include "model/ActivityRecorder.h"
+#include "model/InstalledAppScan.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "platform/SharedInstance.h"
+#include "platform/UserDefaults.h"
+#include "sync/CloudKitStatusProvider.h"
+#include "sync/CloudPayloads.h"
+#include "sync/CloudSyncManager.h"
+#include "sync/DeviceIdentity.h"
+
+#include <algorithm>
+
+namespace nimbrel {
+
+namespace {
+
+// The process-wide scan result; a shared instance so that tests start without one.
+struct InstalledAppsCache {
+    std::optional<std::vector<InstalledApp>> apps;
+};
+
+InstalledAppsCache& installedAppsCache() {
+    return sharedInstance<InstalledAppsCache>([] { return std::make_shared<InstalledAppsCache>(); });
+}
+
+} // namespace
+
+std::optional<std::vector<InstalledApp>> BlacklistStore::cachedInstalledApps() { return installedAppsCache().apps; }
+
+void BlacklistStore::setCachedInstalledApps(std::vector<InstalledApp> apps) {
+    installedAppsCache().apps = std::move(apps);
+}
+
+BlacklistStore::BlacklistStore(Platform& platform, StoreSyncLinks links)
+    : platform_(platform), links_(std::move(links)) {}
+
+BlacklistStore::~BlacklistStore() {
+    if (cloudSyncTimer_) cloudSyncTimer_->cancel();
+}
+
+std::shared_ptr<BlacklistStore> BlacklistStore::create(Platform& platform, StoreSyncLinks links) {
+    std::shared_ptr<BlacklistStore> store(new BlacklistStore(platform, std::move(links)));
+    store->start();
+    return store;
+}
+
+std::shared_ptr<BlacklistStore> BlacklistStore::sharedPtr() {
+    return sharedInstancePtr<BlacklistStore>([] { return create(Platform::current(), StoreSyncLinks::shared()); });
+}
+
+BlacklistStore& BlacklistStore::shared() { return *sharedPtr(); }
+
+void BlacklistStore::start() {
+    loadKeys();
+    if (auto cached = cachedInstalledApps())
+        installedApps_.set(std::move(*cached));
+    else
+        reloadInstalledApps();
+    platform_.scheduler->post(weakly(shared_from_this(), [](BlacklistStore& store) { store.pullFromCloud(); }));
+    observeCloudKitAvailability();
+    startCloudSyncTimer();
+}
+
+void BlacklistStore::loadKeys() {
+    const std::optional<QStringList> stored = platform_.defaults->stringArrayValue(defaultsKey);
+    std::set<QString> keys;
+    if (stored)
+        for (const QString& key : *stored) keys.insert(key);
+    blacklistedAppKeys_.set(std::move(keys));
+}
+
+QStringList BlacklistStore::sortedKeys(const std::set<QString>& keys) {
+    std::vector<std::pair<QList<uint>, QString>> decorated;
+    decorated.reserve(keys.size());
+    for (const QString& key : keys) decorated.emplace_back(key.normalized(QString::NormalizationForm_C).toUcs4(), key);
+    std::stable_sort(decorated.begin(), decorated.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList out;
+    out.reserve(static_cast<qsizetype>(decorated.size()));
+    for (auto& [scalars, key] : decorated) out.append(key);
+    return out;
+}
+
+void BlacklistStore::save() {
+    const std::set<QString>& keys = blacklistedAppKeys_.get();
+    UserDefaults& defaults = *platform_.defaults;
+    defaults.setStringArray(defaultsKey, sortedKeys(keys));
+    defaults.setString(refreshTokenKey, QString::number(keys.size()));
+    if (!defaults.synchronize())
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Blacklist Save Warning"),
+                              QStringLiteral("Nimbrel asked macOS to save the blacklist, but UserDefaults did not "
+                                             "confirm synchronization."));
+}
+
+void BlacklistStore::pushToCloud() {
+    if (!links_.isSyncEnabled()) return;
+    NimbrelCloudBlacklistPayload payload;
+    payload.blacklistedAppKeys = sortedKeys(blacklistedAppKeys_.get());
+    payload.updatedAt = platform_.clock->now();
+    payload.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
+    payload.schemaVersion = 1;
+    auto syncManager = links_.syncManager;
+    platform_.scheduler->post([syncManager, payload] { syncManager().saveBlacklistPayload(payload); });
+}
+
+void BlacklistStore::removeKeys(const InstalledApp& app) {
+    std::set<QString> keys = blacklistedAppKeys_.get();
+    keys.erase(app.id);
+    keys.erase(app.url);
+    if (app.bundleIdentifier) keys.erase(*app.bundleIdentifier);
+    blacklistedAppKeys_.set(std::move(keys));
+}
+
+void BlacklistStore::pullFromCloud(std::function<void()> done) {
+    auto finish = [scheduler = platform_.scheduler, done = std::move(done)] {
+        if (done) scheduler->post(done);
+    };
+    // The global pause turns sync off; a pull during it would undo nothing but is not wanted either.
+    if (!links_.isSyncEnabled() || isGlobalPauseActive(*platform_.defaults)) return finish();
+    std::weak_ptr<BlacklistStore> weak = weak_from_this();
+    links_.syncManager().fetchBlacklistPayload(
+        [weak, finish](std::optional<NimbrelCloudBlacklistPayload> payload) {
+            if (auto store = weak.lock(); store && payload) store->applyCloudPayload(*payload);
+            finish();
+        });
+}
+
+void BlacklistStore::applyCloudPayload(const NimbrelCloudBlacklistPayload& payload) {
+    std::set<QString> pulled(payload.blacklistedAppKeys.begin(), payload.blacklistedAppKeys.end());
+    if (pulled == blacklistedAppKeys_.get()) return;
+    applyingCloudPayload_ = true;
+    blacklistedAppKeys_.set(std::move(pulled));
+    save();
+    applyingCloudPayload_ = false;
+    recordNimbrelActivity(platform_, NimbrelActivityType::blacklist, QStringLiteral("Blacklist Synced From iCloud"),
+                          QStringLiteral("Blacklisted apps were updated from another device."));
+}
+
+void BlacklistStore::reloadInstalledApps() {
+    if (isLoadingApps_.get()) return;
+    isLoadingApps_.set(true);
+    // The scan holds the store until it has published its result.
+    platform_.scheduler->post([self = shared_from_this()] { self->loadInstalledAppsTask(); });
+}
+
+void BlacklistStore::loadInstalledAppsTask() {
+    std::vector<InstalledApp> apps = InstalledAppScan(*platform_.files, *platform_.workspace).scanInstalledApplications();
+    if (apps.empty())
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("App Scan Found Nothing"),
+                              QStringLiteral("Nimbrel could not find installed applications while loading the "
+                                             "blacklist."));
+    setCachedInstalledApps(apps);
+    installedApps_.set(std::move(apps));
+    isLoadingApps_.set(false);
+}
+
+void BlacklistStore::observeCloudKitAvailability() {
+    std::weak_ptr<BlacklistStore> weak = weak_from_this();
+    cloudKitObserver_ = platform_.notifications->addObserver(
+        kCloudKitBecameAvailableNotification, [weak, scheduler = platform_.scheduler](const Notification&) {
+            if (weak.expired()) return;
+            scheduler->post([weak] {
+                if (auto store = weak.lock()) store->pullFromCloud();
+            });
+        });
+}
+
+void BlacklistStore::startCloudSyncTimer() {
+    if (cloudSyncTimer_) cloudSyncTimer_->cancel();
+    cloudSyncTimer_ = platform_.scheduler->every(
+        kCloudSyncInterval, weakly(shared_from_this(), [](BlacklistStore& store) { store.pullFromCloud(); }));
+}
+
+} // namespace nimbrel

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "model/InstalledApp.h"
+#include "model/Published.h"
+#include "model/StoreSyncLinks.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace nimbrel {
+
+struct Platform;
+struct NimbrelCloudBlacklistPayload;
+
+// The applications whose Dock taps are left to the Dock, kept in user defaults and in step
+// with the user's other Macs, and the installed applications the blacklist screen offers.
+// A change by the screen goes: set `blacklistedAppKeys`, `save()`, then `pushToCloud()`
+// unless `isApplyingCloudBlacklistPayload()`. The store never pushes on its own.
+class BlacklistStore : public std::enable_shared_from_this<BlacklistStore> {
+public:
+    static inline const QString defaultsKey = QStringLiteral("Nimbrel.blacklistedApplications");
+    static inline const QString refreshTokenKey = QStringLiteral("Nimbrel.blacklistedApplications.refreshToken");
+    static constexpr double kCloudSyncInterval = 60.0;
+
+    // Builds a store and runs its start-up: load the keys, take the cached scan or start
+    // one, pull, observe CloudKit availability and start the 60 s timer.
+    static std::shared_ptr<BlacklistStore> create(Platform& platform, StoreSyncLinks links);
+    static BlacklistStore& shared();
+    static std::shared_ptr<BlacklistStore> sharedPtr();
+    ~BlacklistStore();
+
+    // Published values the blacklist screen observes.
+    const Published<std::vector<InstalledApp>>& installedApps() const { return installedApps_; }
+    const Published<std::set<QString>>& blacklistedAppKeys() const { return blacklistedAppKeys_; }
+    const Published<bool>& isLoadingApps() const { return isLoadingApps_; }
+    bool isApplyingCloudBlacklistPayload() const { return applyingCloudPayload_; }
+
+    // The screen's change of the set; it then saves and pushes.
+    void setBlacklistedAppKeys(std::set<QString> keys) { blacklistedAppKeys_.set(std::move(keys)); }
+
+    void loadKeys();
+    void save();
+    void pushToCloud();
+    // Both forms of the application's key: its bundle identifier and its bundle path. The caller saves.
+    void removeKeys(const InstalledApp& app);
+    // Calls `done` (later, on the main thread) when the pull has finished or was skipped.
+    void pullFromCloud(std::function<void()> done = {});
+    void applyCloudPayload(const NimbrelCloudBlacklistPayload& payload);
+    // Starts a scan unless one is running; the result also goes to the process-wide cache.
+    void reloadInstalledApps();
+
+    // The keys in stored order: by Unicode scalar values after canonical normalization.
+    static QStringList sortedKeys(const std::set<QString>& keys);
+
+    // The scan result kept once for the whole process; a store made later takes it from here.
+    static std::optional<std::vector<InstalledApp>> cachedInstalledApps();
+    static void setCachedInstalledApps(std::vector<InstalledApp> apps);
+
+private:
+    BlacklistStore(Platform& platform, StoreSyncLinks links);
+    void start();
+    void loadInstalledAppsTask();
+    void observeCloudKitAvailability();
+    void startCloudSyncTimer();
+
+    Platform& platform_;
+    StoreSyncLinks links_;
+    Published<std::vector<InstalledApp>> installedApps_;
+    Published<std::set<QString>> blacklistedAppKeys_;
+    Published<bool> isLoadingApps_{false};
+    bool applyingCloudPayload_ = false;
+    WorkHandle cloudSyncTimer_;
+    ObserverToken cloudKitObserver_;
+};
+
+} // namespace nimbrel

@@ -1,0 +1,209 @@
+#include "model/RulesStore.h"
+
+#include "model/ActivityRecorder.h"
+#include "model/RuleCoding.h"
+#include "platform/Calendar.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "platform/SharedInstance.h"
+#include "platform/UserDefaults.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nimbrel {
+
+namespace {
+
+const QString kComponent = QStringLiteral("NimbrelRulesStore");
+
+bool finite(Date d) { return std::isfinite(d.secondsSinceReferenceDate); }
+
+// JSON has no form for a date that is not a finite number; writing one would store data
+// that can never be read back.
+std::optional<QString> encodingProblem(const std::vector<NimbrelRule>& rules) {
+    for (const NimbrelRule& rule : rules)
+        if (!finite(rule.createdAt) || !finite(rule.updatedAt) || (rule.pausedUntil && !finite(*rule.pausedUntil)))
+            return QStringLiteral("The data couldn’t be written because it isn’t in the correct format. (The date "
+                                  "of rule \"%1\" is not a number.)")
+                .arg(rule.name);
+    return std::nullopt;
+}
+
+bool sameBytes(const QByteArray& a, const QByteArray& b) {
+    return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+}
+
+} // namespace
+
+NimbrelRulesStore::NimbrelRulesStore(Platform& platform, StoreSyncLinks links)
+    : platform_(platform), links_(std::move(links)) {}
+
+NimbrelRulesStore::~NimbrelRulesStore() {
+    if (cloudSyncTimer_) cloudSyncTimer_->cancel();
+}
+
+std::shared_ptr<NimbrelRulesStore> NimbrelRulesStore::create(Platform& platform, StoreSyncLinks links) {
+    std::shared_ptr<NimbrelRulesStore> store(new NimbrelRulesStore(platform, std::move(links)));
+    store->start();
+    return store;
+}
+
+std::shared_ptr<NimbrelRulesStore> NimbrelRulesStore::sharedPtr() {
+    return sharedInstancePtr<NimbrelRulesStore>(
+        [] { return create(Platform::current(), StoreSyncLinks::shared()); });
+}
+
+NimbrelRulesStore& NimbrelRulesStore::shared() { return *sharedPtr(); }
+
+void NimbrelRulesStore::start() {
+    load();
+    startInitialCloudPull();
+    registerSyncNowSteps();
+    observeCloudKitAvailability();
+    startCloudSyncTimer();
+}
+
+const DateFormatter& NimbrelRulesStore::pauseDateFormatter() {
+    static const DateFormatter formatter(DateStyle::Medium, DateStyle::Short);
+    return formatter;
+}
+
+Date NimbrelRulesStore::now() const { return platform_.clock->now(); }
+
+void NimbrelRulesStore::record(NimbrelActivityType type, const QString& title, const QString& message) const {
+    recordNimbrelActivity(platform_, type, title, message);
+}
+
+void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) { assignRules(std::move(rules), std::nullopt); }
+
+void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optional<QByteArray> storedForm) {
+    normalizedTargetNames_.assign(rules.size(), std::nullopt);
+    rules_.set(std::move(rules));
+    loadedForm_ = std::move(storedForm);
+}
+
+void NimbrelRulesStore::load() {
+    const QVariant stored = platform_.defaults->object(defaultsKey);
+    if (!stored.isValid()) {
+        assignRules({}, std::nullopt);
+        return;
+    }
+    if (stored.typeId() != QMetaType::QByteArray) {
+        noteUnreadableStoredRules(stored, QStringLiteral("The data couldn’t be read because it isn’t in the correct "
+                                                         "format. (The stored rules are not a data value.)"));
+        assignRules({}, std::nullopt);
+        return;
+    }
+    const QByteArray data = stored.toByteArray();
+    if (loadedForm_ && sameBytes(data, *loadedForm_)) return; // the list already reflects these bytes
+
+    json::Decoded<std::vector<NimbrelRule>> decoded = decodeRules(data, json::DateForm::SecondsSince2001);
+    if (!decoded) {
+        noteUnreadableStoredRules(stored, decoded.error);
+        assignRules({}, data);
+        return;
+    }
+    assignRules(std::move(*decoded.value), data);
+}
+
+void NimbrelRulesStore::noteUnreadableStoredRules(const QVariant& value, const QString& error) {
+    // One report per distinct failure: every tap loads again, and the same bad data must not
+    // flood the activity log.
+    if (unreadableValue_ && *unreadableValue_ == value) return;
+    unreadableValue_ = value;
+    unreadableError_ = error;
+    unreadableSince_ = now();
+    logLine(kComponent, QStringLiteral("failed to decode rules: ") + error);
+    record(NimbrelActivityType::error, QStringLiteral("Rules Load Failed"), error);
+}
+
+void NimbrelRulesStore::setAsideUnreadableStoredRules() {
+    if (!unreadableValue_) return;
+    UserDefaults& defaults = *platform_.defaults;
+    if (defaults.object(defaultsKey) != *unreadableValue_) return;
+    QVariantList kept = defaults.arrayValue(unreadableRulesKey).value_or(QVariantList{});
+    for (const QVariant& entry : kept)
+        if (entry.toMap().value(QStringLiteral("value")) == *unreadableValue_) return;
+    kept.append(QVariantMap{{QStringLiteral("value"), *unreadableValue_},
+                            {QStringLiteral("failedAt"), QVariant::fromValue(unreadableSince_)},
+                            {QStringLiteral("error"), unreadableError_}});
+    defaults.set(unreadableRulesKey, kept);
+    logLine(kComponent, QStringLiteral("kept the unreadable rules under ") + unreadableRulesKey);
+}
+
+void NimbrelRulesStore::save() {
+    if (auto problem = encodingProblem(rules_.get())) {
+        logLine(kComponent, QStringLiteral("failed to save rules: ") + *problem);
+        record(NimbrelActivityType::error, QStringLiteral("Rules Save Failed"), *problem);
+        return;
+    }
+    setAsideUnreadableStoredRules();
+    const QByteArray data = encodeRules(rules_.get(), json::DateForm::SecondsSince2001);
+    platform_.defaults->setData(defaultsKey, data);
+    loadedForm_ = data;
+}
+
+void NimbrelRulesStore::addRule(const NimbrelRule& rule) {
+    std::vector<NimbrelRule> rules = rules_.get();
+    rules.push_back(rule);
+    assignRules(std::move(rules), std::nullopt);
+    save();
+    if (!applyingCloudPayload_)
+        startRuleSyncTaskIfEnabled(rule, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRulePayload(r); });
+    record(NimbrelActivityType::rule, QStringLiteral("Rule Created"), rule.name + QStringLiteral(" was added."));
+}
+
+void NimbrelRulesStore::updateRule(const NimbrelRule& rule) {
+    std::vector<NimbrelRule> rules = rules_.get();
+    auto it = std::find_if(rules.begin(), rules.end(), [&](const NimbrelRule& r) { return r.id == rule.id; });
+    if (it == rules.end()) {
+        record(NimbrelActivityType::error, QStringLiteral("Rule Update Failed"),
+               QStringLiteral("Nimbrel could not find the rule to update."));
+        return;
+    }
+    NimbrelRule updated = rule;
+    updated.updatedAt = now();
+    *it = updated;
+    assignRules(std::move(rules), std::nullopt);
+    save();
+    if (!applyingCloudPayload_)
+        startRuleSyncTaskIfEnabled(updated, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRulePayload(r); });
+    record(NimbrelActivityType::rule, QStringLiteral("Rule Updated"), updated.name + QStringLiteral(" was updated."));
+}
+
+void NimbrelRulesStore::deleteRule(const NimbrelRule& rule) {
+    std::vector<NimbrelRule> rules = rules_.get();
+    std::erase_if(rules, [&](const NimbrelRule& r) { return r.id == rule.id; });
+    assignRules(std::move(rules), std::nullopt);
+    save();
+    if (!applyingCloudPayload_)
+        startRuleSyncTaskIfEnabled(rule, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRuleTombstone(r); });
+    record(NimbrelActivityType::rule, QStringLiteral("Rule Deleted"), rule.name + QStringLiteral(" was deleted."));
+}
+
+void NimbrelRulesStore::pauseRule(const Uuid& id, std::optional<Date> until) {
+    std::vector<NimbrelRule> rules = rules_.get();
+    auto it = std::find_if(rules.begin(), rules.end(), [&](const NimbrelRule& r) { return r.id == id; });
+    if (it == rules.end()) {
+        record(NimbrelActivityType::error, QStringLiteral("Rule Pause Failed"),
+               QStringLiteral("Nimbrel could not find the rule to pause."));
+        return;
+    }
+    NimbrelRule paused = *it;
+    paused.pausedUntil = until;
+    paused.isEnabled = true;
+    paused.updatedAt = now();
+    *it = paused;
+    assignRules(std::move(rules), std::nullopt);
+    save();
+    if (!applyingCloudPayload_)
+        startRuleSyncTaskIfEnabled(paused, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRulePayload(r); });
+    if (until)
+        record(NimbrelActivityType::rule, QStringLiteral("Rule Paused"),
+               QStringLiteral("%1 was paused until %2.").arg(paused.name, pauseDateFormatter().string(*until)));
+    else
+        record(NimbrelActivityType::rule, QStringLiteral("Rule Resumed"), paused.name + QStringLiteral(" is active again."));
+}
+
+} // namespace nimbrel

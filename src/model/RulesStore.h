@@ -1,0 +1,109 @@
+#pragma once
+
+#include "model/ActivityEntry.h"
+#include "model/Published.h"
+#include "model/Rule.h"
+#include "model/StoreSyncLinks.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace nimbrel {
+
+struct Platform;
+struct NimbrelCloudPayloadRecord;
+struct NimbrelCloudTombstone;
+class DateFormatter;
+
+// The user's rules: kept in user defaults, edited by the rules screens, asked by the engine
+// which rules a Dock tap fires, and kept in step with the user's other Macs.
+class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore> {
+public:
+    static inline const QString defaultsKey = QStringLiteral("Nimbrel.rules");
+    // Stored rules that could not be read, kept here before a save replaces them: a list of
+    // {"value": the stored value, "failedAt": date, "error": text}.
+    static inline const QString unreadableRulesKey = QStringLiteral("Nimbrel.rules.unreadable");
+    static constexpr double kCloudSyncInterval = 60.0;
+
+    // Builds a store and runs its start-up: load, the initial pull, the CloudKit observer, the timer.
+    static std::shared_ptr<NimbrelRulesStore> create(Platform& platform, StoreSyncLinks links);
+    static NimbrelRulesStore& shared();
+    static std::shared_ptr<NimbrelRulesStore> sharedPtr();
+    ~NimbrelRulesStore();
+
+    const Published<std::vector<NimbrelRule>>& rules() const { return rules_; }
+    // The screens' direct write of the list (not saved by itself).
+    void setRules(std::vector<NimbrelRule> rules);
+    bool isApplyingCloudRulesPayload() const { return applyingCloudPayload_; }
+
+    void load();
+    void save();
+    void addRule(const NimbrelRule& rule);
+    void updateRule(const NimbrelRule& rule);
+    void deleteRule(const NimbrelRule& rule);
+    // `until` none resumes the rule.
+    void pauseRule(const Uuid& id, std::optional<Date> until);
+
+    // The rules that fire for a tap on `app` counted `clickCount` times, in store order.
+    // Reads the stored rules first, so a change to them is seen by the very next tap.
+    std::vector<NimbrelRule> rulesForDockTap(const NimbrelRuleAppTarget& app, std::int64_t clickCount);
+
+    // Calls `done` (later, on the main thread) when the pull has finished or was skipped.
+    void pullFromCloud(std::function<void()> done = {});
+    void applyCloudRules(const std::vector<NimbrelCloudPayloadRecord>& records,
+                         const std::vector<NimbrelCloudTombstone>& tombstones);
+    void startInitialCloudPull();
+
+    using SyncOperation = std::function<void(NimbrelRulesStore&, const NimbrelRule&)>;
+    // Runs `operation` on a copy of `rule` on the next turn, when sync is on and no global
+    // pause is in force; otherwise the change is not sent, now or later.
+    void startRuleSyncTaskIfEnabled(const NimbrelRule& rule, SyncOperation operation);
+    void pushRulePayload(const NimbrelRule& rule);
+    void pushRuleTombstone(const NimbrelRule& rule);
+
+    // Medium date, short time, in the user's locale: the end of a pause in "Rule Paused".
+    static const DateFormatter& pauseDateFormatter();
+
+private:
+    NimbrelRulesStore(Platform& platform, StoreSyncLinks links);
+    void start();
+    void observeCloudKitAvailability();
+    void startCloudSyncTimer();
+    void registerSyncNowSteps();
+    void fetchAndApply(std::function<void()> done);
+    bool isSyncAllowed() const;
+    Date now() const;
+    void record(NimbrelActivityType type, const QString& title, const QString& message) const;
+
+    // Sets the list; `storedForm` is the stored data it was read from or saved as, if any.
+    void assignRules(std::vector<NimbrelRule> rules, std::optional<QByteArray> storedForm);
+    void noteUnreadableStoredRules(const QVariant& value, const QString& error);
+    void setAsideUnreadableStoredRules();
+    bool targetMatches(size_t index, const NimbrelRuleAppTarget& tapped, std::optional<QString>& tappedName);
+
+    Platform& platform_;
+    StoreSyncLinks links_;
+    Published<std::vector<NimbrelRule>> rules_;
+    bool applyingCloudPayload_ = false;
+    WorkHandle cloudSyncTimer_;
+    ObserverToken cloudKitObserver_;
+
+    // The stored data that `rules_` reflects, so an unchanged store is not decoded again.
+    std::optional<QByteArray> loadedForm_;
+    // Normalized display names of the rules' trigger apps, filled as taps need them.
+    std::vector<std::optional<QString>> normalizedTargetNames_;
+    // The last stored value that could not be read: reported once, kept aside by the next save.
+    std::optional<QVariant> unreadableValue_;
+    QString unreadableError_;
+    Date unreadableSince_;
+};
+
+} // namespace nimbrel

@@ -1,0 +1,159 @@
+#include "model/RulesStore.h"
+
+#include "model/BlacklistStore.h"
+#include "model/RuleCoding.h"
+#include "platform/Platform.h"
+#include "platform/UserDefaults.h"
+#include "sync/CloudKitStatusProvider.h"
+#include "sync/CloudPayloads.h"
+#include "sync/CloudSyncManager.h"
+#include "sync/DeviceIdentity.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace nimbrel {
+
+bool NimbrelRulesStore::isSyncAllowed() const {
+    return links_.isSyncEnabled() && !isGlobalPauseActive(*platform_.defaults);
+}
+
+void NimbrelRulesStore::startRuleSyncTaskIfEnabled(const NimbrelRule& rule, SyncOperation operation) {
+    if (!isSyncAllowed()) return;
+    std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
+    platform_.scheduler->post([weak, copy = rule, operation = std::move(operation)] {
+        if (auto store = weak.lock()) operation(*store, copy);
+    });
+}
+
+void NimbrelRulesStore::pushRulePayload(const NimbrelRule& rule) {
+    const Date dates[] = {rule.createdAt, rule.updatedAt, rule.pausedUntil.value_or(Date{})};
+    for (const Date& d : dates)
+        if (!std::isfinite(d.secondsSinceReferenceDate)) {
+            record(NimbrelActivityType::error, QStringLiteral("Rule Sync Encoding Failed"),
+                   QStringLiteral("The data couldn’t be written because it isn’t in the correct format. (The date "
+                                  "of rule \"%1\" is not a number.)")
+                       .arg(rule.name));
+            return;
+        }
+    NimbrelCloudPayloadRecord record;
+    record.objectID = rule.id.toString();
+    record.payloadType = NimbrelCloudPayloadType::rule;
+    record.payload = encodeCloudJSON(toJson(rule, json::DateForm::ISO8601));
+    record.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
+    record.createdAt = rule.createdAt;
+    record.updatedAt = rule.updatedAt;
+    record.schemaVersion = 1;
+    links_.syncManager().savePayloadRecord(record);
+}
+
+void NimbrelRulesStore::pushRuleTombstone(const NimbrelRule& rule) {
+    NimbrelCloudTombstone tombstone;
+    tombstone.objectID = rule.id.toString();
+    tombstone.payloadType = NimbrelCloudPayloadType::rule;
+    tombstone.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
+    tombstone.deletedAt = now();
+    tombstone.schemaVersion = 1;
+    links_.syncManager().saveTombstone(tombstone);
+}
+
+void NimbrelRulesStore::pullFromCloud(std::function<void()> done) {
+    if (!isSyncAllowed()) {
+        if (done) platform_.scheduler->post(std::move(done));
+        return;
+    }
+    fetchAndApply(std::move(done));
+}
+
+void NimbrelRulesStore::startInitialCloudPull() {
+    if (!isSyncAllowed()) return;
+    platform_.scheduler->post(weakly(shared_from_this(), [](NimbrelRulesStore& store) { store.fetchAndApply({}); }));
+}
+
+void NimbrelRulesStore::fetchAndApply(std::function<void()> done) {
+    std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
+    auto finish = [scheduler = platform_.scheduler, done = std::move(done)] {
+        if (done) scheduler->post(done);
+    };
+    links_.syncManager().fetchPayloadRecords(
+        NimbrelCloudPayloadType::rule, [weak, finish](std::vector<NimbrelCloudPayloadRecord> records) {
+            auto store = weak.lock();
+            if (!store) return finish();
+            store->links_.syncManager().fetchTombstones(
+                NimbrelCloudPayloadType::rule,
+                [weak, finish, records = std::move(records)](std::vector<NimbrelCloudTombstone> tombstones) {
+                    if (auto store = weak.lock()) store->applyCloudRules(records, tombstones);
+                    finish();
+                });
+        });
+}
+
+void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRecord>& records,
+                                        const std::vector<NimbrelCloudTombstone>& tombstones) {
+    std::set<QString> deleted;
+    for (const NimbrelCloudTombstone& tombstone : tombstones) deleted.insert(tombstone.objectID);
+
+    std::vector<NimbrelRule> merged = rules_.get();
+    std::erase_if(merged, [&](const NimbrelRule& r) { return deleted.count(r.id.toString()) > 0; });
+
+    for (const NimbrelCloudPayloadRecord& record : records) {
+        if (deleted.count(record.objectID)) continue;
+        json::Decoded<NimbrelRule> decoded = decodeRule(record.payload, json::DateForm::ISO8601);
+        if (!decoded) {
+            this->record(NimbrelActivityType::error, QStringLiteral("Rule Decode Failed"), decoded.error);
+            continue;
+        }
+        NimbrelRule& pulled = *decoded.value;
+        auto it = std::find_if(merged.begin(), merged.end(), [&](const NimbrelRule& r) { return r.id == pulled.id; });
+        if (it == merged.end())
+            merged.push_back(std::move(pulled));
+        else if (pulled.updatedAt > it->updatedAt)
+            *it = std::move(pulled);
+    }
+
+    if (merged == rules_.get()) return;
+
+    applyingCloudPayload_ = true;
+    std::stable_sort(merged.begin(), merged.end(),
+                     [](const NimbrelRule& a, const NimbrelRule& b) { return a.createdAt > b.createdAt; });
+    assignRules(std::move(merged), std::nullopt);
+    save();
+    applyingCloudPayload_ = false;
+    record(NimbrelActivityType::rule, QStringLiteral("Rules Synced From iCloud"),
+           QStringLiteral("Rules were updated from another device."));
+}
+
+void NimbrelRulesStore::observeCloudKitAvailability() {
+    std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
+    cloudKitObserver_ = platform_.notifications->addObserver(
+        kCloudKitBecameAvailableNotification, [weak, scheduler = platform_.scheduler](const Notification&) {
+            if (weak.expired()) return;
+            scheduler->post([weak] {
+                if (auto store = weak.lock()) store->startInitialCloudPull();
+            });
+        });
+}
+
+void NimbrelRulesStore::startCloudSyncTimer() {
+    if (cloudSyncTimer_) cloudSyncTimer_->cancel();
+    cloudSyncTimer_ = platform_.scheduler->every(
+        kCloudSyncInterval, weakly(shared_from_this(), [](NimbrelRulesStore& store) { store.pullFromCloud(); }));
+}
+
+void NimbrelRulesStore::registerSyncNowSteps() {
+    // The activity screen's sync pulls settings, rules, then the blacklist; the settings
+    // store has registered itself by now (asking for the sync flag made it), and the
+    // blacklist store is made by its step when it does not exist yet.
+    NimbrelCloudSyncManager& sync = links_.syncManager();
+    std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
+    sync.addSyncNowStep([weak](std::function<void()> done) {
+        if (auto store = weak.lock())
+            store->pullFromCloud(std::move(done));
+        else if (done)
+            done();
+    });
+    sync.addSyncNowStep([](std::function<void()> done) { BlacklistStore::shared().pullFromCloud(std::move(done)); });
+}
+
+} // namespace nimbrel

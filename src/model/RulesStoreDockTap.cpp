@@ -1,0 +1,84 @@
+#include "model/RulesStore.h"
+
+#include "model/AppCapabilities.h"
+#include "platform/Calendar.h"
+#include "platform/Platform.h"
+
+#include <QStringList>
+
+namespace nimbrel {
+
+bool NimbrelRulesStore::targetMatches(size_t index, const NimbrelRuleAppTarget& tapped,
+                                      std::optional<QString>& tappedName) {
+    const NimbrelRuleAppTarget& target = rules_.get()[index].trigger.app;
+    if (target.bundleIdentifier && tapped.bundleIdentifier && *target.bundleIdentifier == *tapped.bundleIdentifier)
+        return true;
+    if (target.path && tapped.path && *target.path == *tapped.path) return true;
+    // Folding names is the costly part of a lookup: each rule's is kept with the list.
+    std::optional<QString>& targetName = normalizedTargetNames_[index];
+    if (!targetName) targetName = normalizedAppName(target.displayName);
+    if (!tappedName) tappedName = normalizedAppName(tapped.displayName);
+    return *targetName == *tappedName;
+}
+
+std::vector<NimbrelRule> NimbrelRulesStore::rulesForDockTap(const NimbrelRuleAppTarget& app, std::int64_t clickCount) {
+    load();
+    if (isGlobalPauseActive(*platform_.defaults)) return {};
+
+    const Date moment = now();
+    const Calendar calendar = Calendar::current();
+    std::optional<QString> tappedName;
+    std::vector<NimbrelRule> result;
+    std::vector<Uuid> expired;
+
+    const std::vector<NimbrelRule>& rules = rules_.get();
+    for (size_t i = 0; i < rules.size(); ++i) {
+        const NimbrelRule& rule = rules[i];
+        if (!rule.isEnabled || rule.trigger.clickCount != clickCount) continue;
+        // A pause that ends exactly now has run out.
+        const bool pauseRanOut = rule.pausedUntil && *rule.pausedUntil <= moment;
+        if (rule.pausedUntil && !pauseRanOut) continue;
+        // The app test has no side effects, so it may come before the schedule; a run-out
+        // pause is still cleared whatever app was tapped, when the schedule is open.
+        const bool appMatches = targetMatches(i, app, tappedName);
+        if (!appMatches && !pauseRanOut) continue;
+        // The global pause was checked above, so the schedule alone decides.
+        if (!rule.availability.isOpen(moment, calendar)) continue;
+        if (pauseRanOut) expired.push_back(rule.id);
+        if (appMatches) result.push_back(rule);
+    }
+
+    if (!expired.empty()) {
+        std::vector<NimbrelRule> updated = rules;
+        std::vector<NimbrelRule> cleared;
+        for (const Uuid& id : expired) {
+            auto it = std::find_if(updated.begin(), updated.end(), [&](const NimbrelRule& r) { return r.id == id; });
+            if (it == updated.end()) continue;
+            it->pausedUntil.reset();
+            it->updatedAt = moment;
+            cleared.push_back(*it);
+        }
+        assignRules(std::move(updated), std::nullopt);
+        save();
+        if (!applyingCloudPayload_)
+            for (const NimbrelRule& rule : cleared)
+                startRuleSyncTaskIfEnabled(rule, [](NimbrelRulesStore& store, const NimbrelRule& r) {
+                    store.pushRulePayload(r);
+                });
+        const qsizetype n = static_cast<qsizetype>(expired.size());
+        record(NimbrelActivityType::rule, QStringLiteral("Rule Pause Expired"),
+               n == 1 ? QStringLiteral("1 paused rule became active again.")
+                      : QStringLiteral("%1 paused rules became active again.").arg(n));
+    }
+
+    if (result.empty()) return result;
+    QStringList names;
+    for (const NimbrelRule& rule : result) names << rule.name;
+    record(NimbrelActivityType::rule,
+           result.size() == 1 ? QStringLiteral("Rule Matched") : QStringLiteral("Rules Matched"),
+           QStringLiteral("%1 matched %2 on click %3.").arg(app.displayName, names.join(QStringLiteral(", ")),
+                                                             QString::number(clickCount)));
+    return result;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/AppleScript.h"
+#include "platform/simulated/SimScriptRunner.h"
+#include "platform/simulated/SimulatedMac.h"
+
+#include <QStringList>
+
+#include <thread>
+
+namespace nimbrel::sim {
+
+// AppleScript on the simulated Mac. Scripts are parsed and carried out against the model;
+// a call from a worker thread is handed to the main thread and waited for, so the model
+// is only ever touched on the main thread.
+class SimAppleScript final : public AppleScriptRunner {
+public:
+    explicit SimAppleScript(SimulatedMac& mac);
+
+    std::optional<QVariantMap> compile(const QString& source) override;
+    AppleScriptResult execute(const QString& source) override;
+
+    // Faults: every Apple event to this application fails with `errorNumber` (-1743, -600, ...).
+    void failScriptsFor(const QString& bundleIdentifier, int errorNumber) { runner_.setFault(bundleIdentifier, errorNumber); }
+    void clearFault(const QString& bundleIdentifier) { runner_.clearFault(bundleIdentifier); }
+
+    // Every source run, in order.
+    const QStringList& sources() const { return sources_; }
+
+private:
+    AppleScriptResult executeOnMainThread(const QString& source);
+
+    SimulatedMac& mac_;
+    ScriptRunner runner_;
+    QStringList sources_;
+    std::thread::id mainThread_;
+};
+
+} // namespace nimbrel::sim

@@ -1,0 +1,71 @@
+#include "platform/simulated/SimulatedPlatform.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+namespace nimbrel::sim {
+
+namespace {
+QString statePath(const QString& folder) { return folder + QStringLiteral("/state.json"); }
+} // namespace
+
+QString SimulatedPlatform::defaultFolder(const Locations& locations) {
+    return locations.nimbrelSupportFolder() + QStringLiteral("/SimulatedMac");
+}
+
+SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder) : folder_(std::move(folder)) {
+    QDir().mkpath(folder_ + QStringLiteral("/disk"));
+    mac_ = std::make_unique<SimulatedMac>(scheduler, clock, folder_ + QStringLiteral("/disk"));
+    const QString state = statePath(folder_);
+    if (QFile::exists(state)) {
+        QString error;
+        if (mac_->loadFromFile(state, &error)) {
+            restored_ = true;
+        } else {
+            // Keep the damaged state for a look later, and start from the default desktop.
+            loadProblem_ = error;
+            QFile::rename(state, state + QStringLiteral(".damaged-") +
+                                     QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+        }
+    }
+    if (!restored_) mac_->buildDefaultDesktop();
+
+    workspace_ = std::make_unique<SimWorkspace>(*mac_);
+    accessibility_ = std::make_unique<SimAccessibility>(*mac_);
+    input_ = std::make_unique<SimInput>(*mac_);
+    screens_ = std::make_unique<SimScreens>(*mac_);
+    appleScript_ = std::make_unique<SimAppleScript>(*mac_);
+    alerts_ = std::make_unique<SimAlerts>(*mac_);
+    processes_ = std::make_unique<SimProcesses>(*mac_);
+    dockPreferences_ = std::make_unique<SimDockPreferences>(*mac_);
+    keychain_ = std::make_unique<InMemoryKeychain>();
+    codeSignature_ = std::make_unique<FixedCodeSignature>();
+    systemInfo_ = std::make_unique<SimSystemInfo>(*mac_);
+    loginItems_ = std::make_unique<SimLoginItems>(*mac_);
+    updater_ = std::make_unique<SimUpdateFramework>(*mac_);
+    files_ = std::make_unique<LocalFileSystem>(mac_->root(), mac_->identity().homeDirectory());
+}
+
+SimulatedPlatform::~SimulatedPlatform() = default;
+
+void SimulatedPlatform::fill(Platform& platform) {
+    platform.files = files_.get();
+    platform.workspace = workspace_.get();
+    platform.accessibility = accessibility_.get();
+    platform.input = input_.get();
+    platform.screens = screens_.get();
+    platform.appleScript = appleScript_.get();
+    platform.alerts = alerts_.get();
+    platform.processes = processes_.get();
+    platform.dockPreferences = dockPreferences_.get();
+    platform.keychain = keychain_.get();
+    platform.codeSignature = codeSignature_.get();
+    platform.systemInfo = systemInfo_.get();
+    platform.loginItems = loginItems_.get();
+    platform.updater = updater_.get();
+}
+
+bool SimulatedPlatform::save(QString* error) const { return mac_->saveToFile(statePath(folder_), error); }
+
+} // namespace nimbrel::sim

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/CodeSignature.h"
+#include "platform/Files.h"
+#include "platform/Keychain.h"
+#include "platform/Platform.h"
+#include "platform/simulated/SimAccessibility.h"
+#include "platform/simulated/SimAlerts.h"
+#include "platform/simulated/SimAppleScript.h"
+#include "platform/simulated/SimDockPreferences.h"
+#include "platform/simulated/SimInput.h"
+#include "platform/simulated/SimProcesses.h"
+#include "platform/simulated/SimScreens.h"
+#include "platform/simulated/SimSystem.h"
+#include "platform/simulated/SimWorkspace.h"
+#include "platform/simulated/SimulatedMac.h"
+
+#include <memory>
+
+namespace nimbrel::sim {
+
+// One simulated Mac with all its facilities. The Mac lives in a folder: "state.json"
+// (screens, apps and windows, the Dock's preferences, ...) and "disk/" (its files).
+// An existing folder is opened as it was left; a new one gets the default desktop.
+class SimulatedPlatform {
+public:
+    SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder);
+    ~SimulatedPlatform();
+
+    // <the program's data folder>/SimulatedMac
+    static QString defaultFolder(const Locations& locations);
+
+    // Sets every facility of `platform` that the simulated Mac provides (and `files`,
+    // the Mac's disk); scheduler, clock, notifications and defaults stay the caller's.
+    void fill(Platform& platform);
+
+    bool save(QString* error = nullptr) const;
+    // Whether the state was read from the folder (false: a fresh default desktop).
+    bool restoredFromDisk() const { return restored_; }
+    // Why a damaged state file was set aside, when it was.
+    const QString& loadProblem() const { return loadProblem_; }
+
+    const QString& folder() const { return folder_; }
+    SimulatedMac& mac() { return *mac_; }
+    SimWorkspace& workspace() { return *workspace_; }
+    SimAccessibility& accessibility() { return *accessibility_; }
+    SimInput& input() { return *input_; }
+    SimScreens& screens() { return *screens_; }
+    SimAppleScript& appleScript() { return *appleScript_; }
+    SimAlerts& alerts() { return *alerts_; }
+    SimProcesses& processes() { return *processes_; }
+    SimDockPreferences& dockPreferences() { return *dockPreferences_; }
+    InMemoryKeychain& keychain() { return *keychain_; }
+    FixedCodeSignature& codeSignature() { return *codeSignature_; }
+    SimSystemInfo& systemInfo() { return *systemInfo_; }
+    SimLoginItems& loginItems() { return *loginItems_; }
+    SimUpdateFramework& updater() { return *updater_; }
+    LocalFileSystem& files() { return *files_; }
+
+private:
+    QString folder_;
+    bool restored_ = false;
+    QString loadProblem_;
+    std::unique_ptr<SimulatedMac> mac_;
+    std::unique_ptr<SimWorkspace> workspace_;
+    std::unique_ptr<SimAccessibility> accessibility_;
+    std::unique_ptr<SimInput> input_;
+    std::unique_ptr<SimScreens> screens_;
+    std::unique_ptr<SimAppleScript> appleScript_;
+    std::unique_ptr<SimAlerts> alerts_;
+    std::unique_ptr<SimProcesses> processes_;
+    std::unique_ptr<SimDockPreferences> dockPreferences_;
+    std::unique_ptr<InMemoryKeychain> keychain_;
+    std::unique_ptr<FixedCodeSignature> codeSignature_;
+    std::unique_ptr<SimSystemInfo> systemInfo_;
+    std::unique_ptr<SimLoginItems> loginItems_;
+    std::unique_ptr<SimUpdateFramework> updater_;
+    std::unique_ptr<LocalFileSystem> files_;
+};
+
+} // namespace nimbrel::sim

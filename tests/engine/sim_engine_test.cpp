@@ -1,0 +1,47 @@
+#include "SimEngineFixture.h"
+
+#include "model/RuleCoding.h"
+#include "model/RulesStore.h"
+
+using namespace nimbrel;
+using namespace nimbrel::test;
+
+TEST_F(SimEngineFixture, TapOnATileOfTheSimulatedDockIsCountedAndDecided) {
+    click(QStringLiteral("Safari"));
+    scheduler.advance(0.2);
+    const QStringList taps = log.startingWith(QStringLiteral("NimbrelEngine: tap Safari windows="));
+    ASSERT_EQ(taps.size(), 1) << log.lines.join('\n').toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelDebug: dock mouseDown title=Safari isTrash=false")));
+    EXPECT_TRUE(log.startingWith(QStringLiteral("NimbrelRules: checking rules for displayName=Safari, bundle=com.apple.Safari"))
+                    .size() == 1);
+    EXPECT_FALSE(writes().isEmpty());
+}
+
+TEST_F(SimEngineFixture, TrashTileOfTheSimulatedDockRoutesToFinder) {
+    click(QStringLiteral("Trash"));
+    scheduler.advance(0.2);
+    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelDebug: dock mouseDown title=Trash isTrash=true")));
+    EXPECT_EQ(log.startingWith(QStringLiteral("NimbrelDebug: Finder route dockTitle=Trash")).size(), 1);
+    EXPECT_EQ(log.startingWith(QStringLiteral("NimbrelEngine: tap Trash windows=")).size(), 1);
+}
+
+TEST_F(SimEngineFixture, StoredRuleMatchesTheSecondClickThroughTheRulesStore) {
+    NimbrelRule rule;
+    rule.id = Uuid::random();
+    rule.name = QStringLiteral("Open notes");
+    rule.trigger.clickCount = 2;
+    rule.trigger.app = NimbrelRuleAppTarget{QStringLiteral("Safari"), QStringLiteral("com.apple.Safari"), std::nullopt};
+    OpenFolderRuleAction folder;
+    folder.folder = NimbrelFolderTarget{QStringLiteral("Documents"), QStringLiteral("~/Documents")};
+    rule.actions = {NimbrelRuleAction::openFolder(folder)};
+    defaults.setData(NimbrelRulesStore::defaultsKey, encodeRules({rule}, json::DateForm::SecondsSince2001));
+
+    click(QStringLiteral("Safari"));
+    scheduler.advance(0.03);
+    click(QStringLiteral("Safari"));
+    scheduler.advance(0.2);
+    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelRules: matched rule Open notes")));
+    ASSERT_EQ(executor.executed.size(), 1u);
+    EXPECT_TRUE(activities.contains(QStringLiteral("Rule Matched")));
+    EXPECT_TRUE(log.startingWith(QStringLiteral("NimbrelEngine: tap Safari")).size() == 1);
+}

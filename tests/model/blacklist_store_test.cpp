@@ -1,0 +1,218 @@
+#include "model/BlacklistStore.h"
+#include "model/StoreFixture.h"
+#include "sync/CloudKitStatusProvider.h"
+
+namespace nimbrel {
+namespace {
+
+class BlacklistStoreTest : public testing::StoreFixture {
+protected:
+    // A store whose installed applications come from an earlier (empty) scan.
+    std::shared_ptr<BlacklistStore> makeStore() {
+        if (!BlacklistStore::cachedInstalledApps()) BlacklistStore::setCachedInstalledApps({});
+        auto store = BlacklistStore::create(platform, links());
+        scheduler.runUntilIdle();
+        return store;
+    }
+    QStringList storedKeys() const {
+        return defaults.stringArrayValue(BlacklistStore::defaultsKey).value_or(QStringList{QStringLiteral("<none>")});
+    }
+    static NimbrelCloudBlacklistPayload payload(QStringList keys, Date updatedAt = Date{0}) {
+        NimbrelCloudBlacklistPayload p;
+        p.blacklistedAppKeys = std::move(keys);
+        p.updatedAt = updatedAt;
+        p.sourceDeviceID = QStringLiteral("OTHER");
+        return p;
+    }
+};
+
+TEST_F(BlacklistStoreTest, SavesKeysSortedByScalarValueWithACountToken) {
+    auto store = makeStore();
+    store->setBlacklistedAppKeys({QStringLiteral("com.b"), QStringLiteral("/Applications/A"), QStringLiteral("com.a")});
+    store->save();
+    EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("/Applications/A"), QStringLiteral("com.a"), QStringLiteral("com.b")}));
+    EXPECT_EQ(defaults.stringValue(BlacklistStore::refreshTokenKey), QStringLiteral("3"));
+
+    store->setBlacklistedAppKeys({});
+    store->save();
+    EXPECT_EQ(storedKeys(), QStringList{});
+    EXPECT_EQ(defaults.stringValue(BlacklistStore::refreshTokenKey), QStringLiteral("0"));
+    EXPECT_TRUE(activities.empty());
+}
+
+TEST_F(BlacklistStoreTest, SortsByCodePointsOfTheComposedForm) {
+    // U+FF21 (fullwidth A) sorts before U+1F600 by scalar value, though UTF-16 units say otherwise;
+    // a decomposed "é" sorts like the composed one (U+00E9), after "z".
+    const QString emoji = QString::fromUcs4(U"\U0001F600x");
+    const QString fullwidth = QString::fromUcs4(U"\uFF21");
+    const QString decomposed = QStringLiteral("e\u0301");
+    EXPECT_EQ(BlacklistStore::sortedKeys({emoji, fullwidth, decomposed, QStringLiteral("z")}),
+              (QStringList{QStringLiteral("z"), decomposed, fullwidth, emoji}));
+}
+
+TEST_F(BlacklistStoreTest, WarnsWhenDefaultsDoNotConfirmTheSave) {
+    auto store = makeStore();
+    defaults.setFailSynchronize(true);
+    store->setBlacklistedAppKeys({QStringLiteral("com.x")});
+    store->save();
+    ASSERT_EQ(activities.size(), 1u);
+    EXPECT_EQ(activities[0].type, QStringLiteral("error"));
+    EXPECT_EQ(activities[0].title, QStringLiteral("Blacklist Save Warning"));
+    EXPECT_EQ(activities[0].message, QStringLiteral("Nimbrel asked macOS to save the blacklist, but UserDefaults did "
+                                                      "not confirm synchronization."));
+    EXPECT_EQ(storedKeys(), QStringList{QStringLiteral("com.x")}); // the values stay written
+}
+
+TEST_F(BlacklistStoreTest, LoadsStoredKeysAndTreatsMalformedValuesAsEmpty) {
+    defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("com.one"), QStringLiteral("com.two")});
+    EXPECT_EQ(makeStore()->blacklistedAppKeys().get(), (std::set<QString>{QStringLiteral("com.one"), QStringLiteral("com.two")}));
+
+    defaults.set(BlacklistStore::defaultsKey, QVariantList{QStringLiteral("com.one"), qint64(3)});
+    EXPECT_TRUE(makeStore()->blacklistedAppKeys().get().empty());
+    defaults.setString(BlacklistStore::defaultsKey, QStringLiteral("com.one"));
+    EXPECT_TRUE(makeStore()->blacklistedAppKeys().get().empty());
+}
+
+TEST_F(BlacklistStoreTest, RemoveKeysTakesBothFormsOfTheAppKeyOnly) {
+    auto store = makeStore();
+    store->setBlacklistedAppKeys({QStringLiteral("com.x"), QStringLiteral("/Applications/X.app"), QStringLiteral("com.y")});
+    InstalledApp app{QStringLiteral("com.x"), QStringLiteral("X"), QStringLiteral("com.x"),
+                     QStringLiteral("/Applications/X.app"), {}};
+    store->removeKeys(app);
+    EXPECT_EQ(store->blacklistedAppKeys().get(), std::set<QString>{QStringLiteral("com.y")});
+    EXPECT_EQ(storedKeys(), QStringList{QStringLiteral("<none>")}); // the caller saves
+}
+
+TEST_F(BlacklistStoreTest, PullReplacesADifferentSetWhateverItsDateAndPushesNothingBack) {
+    defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("com.local")});
+    backend->blacklist = payload({QStringLiteral("com.remote"), QStringLiteral("com.local")}, Date{1});
+    auto store = makeStore(); // creation pulls
+    EXPECT_EQ(backend->blacklistFetches, 1);
+    EXPECT_EQ(store->blacklistedAppKeys().get(), (std::set<QString>{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
+    EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
+    ASSERT_NE(last(QStringLiteral("Blacklist Synced From iCloud")), nullptr);
+    EXPECT_EQ(typeOf(QStringLiteral("Blacklist Synced From iCloud")), QStringLiteral("blacklist"));
+    EXPECT_EQ(messageOf(QStringLiteral("Blacklist Synced From iCloud")),
+              QStringLiteral("Blacklisted apps were updated from another device."));
+    EXPECT_FALSE(store->isApplyingCloudBlacklistPayload());
+    scheduler.advance(1);
+    EXPECT_TRUE(backend->savedBlacklists.empty());
+}
+
+TEST_F(BlacklistStoreTest, PullOfTheSameKeysInAnotherOrderChangesNothing) {
+    defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("b"), QStringLiteral("a")});
+    backend->blacklist = payload({QStringLiteral("a"), QStringLiteral("b")});
+    auto store = makeStore();
+    EXPECT_EQ(backend->blacklistFetches, 1);
+    EXPECT_TRUE(activities.empty());
+    EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("b"), QStringLiteral("a")})); // not rewritten
+}
+
+TEST_F(BlacklistStoreTest, PullsOnCloudKitAvailabilityAndEveryMinuteButNotWhileOffOrPaused) {
+    auto store = makeStore();
+    EXPECT_EQ(backend->blacklistFetches, 1);
+    notifications.post(kCloudKitBecameAvailableNotification);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(backend->blacklistFetches, 2);
+    scheduler.advance(60);
+    EXPECT_EQ(backend->blacklistFetches, 3);
+
+    syncEnabled = false;
+    scheduler.advance(60);
+    notifications.post(kCloudKitBecameAvailableNotification);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(backend->blacklistFetches, 3);
+
+    syncEnabled = true;
+    setGlobalPause(true);
+    scheduler.advance(60);
+    EXPECT_EQ(backend->blacklistFetches, 3);
+    setGlobalPause(false);
+    scheduler.advance(60);
+    EXPECT_EQ(backend->blacklistFetches, 4);
+
+    // Once the store is gone its timer and observer do nothing.
+    store.reset();
+    scheduler.advance(120);
+    notifications.post(kCloudKitBecameAvailableNotification);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(backend->blacklistFetches, 4);
+}
+
+TEST_F(BlacklistStoreTest, PushSendsTheSortedSetWithThisMacsIdOnlyWhileSyncIsOn) {
+    setDeviceID(QStringLiteral("MAC-1"));
+    auto store = makeStore();
+    store->setBlacklistedAppKeys({QStringLiteral("com.z"), QStringLiteral("com.a")});
+    syncEnabled = false;
+    store->pushToCloud();
+    scheduler.runUntilIdle();
+    EXPECT_TRUE(backend->savedBlacklists.empty());
+
+    syncEnabled = true;
+    scheduler.advance(5);
+    store->pushToCloud();
+    scheduler.runUntilIdle();
+    ASSERT_EQ(backend->savedBlacklists.size(), 1u);
+    const NimbrelCloudBlacklistPayload& sent = backend->savedBlacklists[0];
+    EXPECT_EQ(sent.blacklistedAppKeys, (QStringList{QStringLiteral("com.a"), QStringLiteral("com.z")}));
+    EXPECT_EQ(sent.sourceDeviceID, QStringLiteral("MAC-1"));
+    EXPECT_EQ(sent.updatedAt, scheduler.now());
+    EXPECT_EQ(sent.schemaVersion, 1);
+}
+
+TEST_F(BlacklistStoreTest, PushWithoutADeviceIdSaysUnknownDevice) {
+    auto store = makeStore();
+    store->pushToCloud();
+    scheduler.runUntilIdle();
+    ASSERT_EQ(backend->savedBlacklists.size(), 1u);
+    EXPECT_EQ(backend->savedBlacklists[0].sourceDeviceID, QStringLiteral("unknown-device"));
+}
+
+TEST_F(BlacklistStoreTest, ScansOnceAndLaterStoresTakeTheCachedResult) {
+    tree.makeApp(QStringLiteral("/Applications/Beta.app"), QStringLiteral("com.beta"));
+    tree.makeApp(QStringLiteral("/Applications/Alpha.app"), QStringLiteral("com.alpha"));
+    auto store = BlacklistStore::create(platform, links());
+    EXPECT_TRUE(store->isLoadingApps().get());
+    EXPECT_TRUE(store->installedApps().get().empty());
+    store->reloadInstalledApps(); // already loading: nothing more
+    scheduler.runUntilIdle();
+    EXPECT_FALSE(store->isLoadingApps().get());
+    ASSERT_EQ(store->installedApps().get().size(), 2u);
+    EXPECT_EQ(store->installedApps().get()[0].name, QStringLiteral("Alpha"));
+    EXPECT_EQ(workspace.iconRequests, 2);
+
+    tree.makeApp(QStringLiteral("/Applications/Gamma.app"), QStringLiteral("com.gamma"));
+    auto second = BlacklistStore::create(platform, links());
+    EXPECT_FALSE(second->isLoadingApps().get());
+    EXPECT_EQ(second->installedApps().get().size(), 2u);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(workspace.iconRequests, 2);
+
+    second->reloadInstalledApps();
+    scheduler.runUntilIdle();
+    EXPECT_EQ(second->installedApps().get().size(), 3u);
+    EXPECT_EQ(BlacklistStore::cachedInstalledApps()->size(), 3u);
+}
+
+TEST_F(BlacklistStoreTest, AScanThatFindsNothingIsReportedAndCached) {
+    auto store = BlacklistStore::create(platform, links());
+    scheduler.runUntilIdle();
+    EXPECT_FALSE(store->isLoadingApps().get());
+    ASSERT_NE(last(QStringLiteral("App Scan Found Nothing")), nullptr);
+    EXPECT_EQ(typeOf(QStringLiteral("App Scan Found Nothing")), QStringLiteral("error"));
+    EXPECT_EQ(messageOf(QStringLiteral("App Scan Found Nothing")),
+              QStringLiteral("Nimbrel could not find installed applications while loading the blacklist."));
+    ASSERT_TRUE(BlacklistStore::cachedInstalledApps());
+    EXPECT_TRUE(BlacklistStore::cachedInstalledApps()->empty());
+}
+
+TEST_F(BlacklistStoreTest, AScanRunsToTheEndEvenWhenTheStoreIsReleased) {
+    tree.makeApp(QStringLiteral("/Applications/Solo.app"), QStringLiteral("com.solo"));
+    BlacklistStore::create(platform, links()).reset();
+    scheduler.runUntilIdle();
+    ASSERT_TRUE(BlacklistStore::cachedInstalledApps());
+    EXPECT_EQ(BlacklistStore::cachedInstalledApps()->size(), 1u);
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,169 @@
+#include "model/RulesStoreFixture.h"
+#include "platform/Calendar.h"
+
+namespace nimbrel {
+namespace {
+
+class RulesForDockTapTest : public testing::RulesStoreFixture {
+protected:
+    std::shared_ptr<NimbrelRulesStore> storeWith(const std::vector<NimbrelRule>& rules) {
+        storeRules(rules);
+        auto store = makeStore();
+        activities.clear();
+        return store;
+    }
+};
+
+TEST_F(RulesForDockTapTest, MatchesByBundleIdentifierPathOrFoldedName) {
+    const NimbrelRule byId = rule(QStringLiteral("by id"), QStringLiteral("Other"), QStringLiteral("com.a"));
+    const NimbrelRule byPath = rule(QStringLiteral("by path"), QStringLiteral("Other"), QStringLiteral("com.b"),
+                                    QStringLiteral("/Applications/Tool.app"));
+    const NimbrelRule byName = rule(QStringLiteral("by name"), QStringLiteral("Café Tool.app"), QStringLiteral("com.c"));
+    auto store = storeWith({byId, byPath, byName});
+
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("X"), QStringLiteral("com.a")), 1)),
+              QStringList{QStringLiteral("by id")});
+    // Unequal bundle identifiers do not stop a match by path or by name.
+    EXPECT_EQ(names(store->rulesForDockTap(
+                  tapped(QStringLiteral("X"), QStringLiteral("com.z"), QStringLiteral("/Applications/Tool.app")), 1)),
+              QStringList{QStringLiteral("by path")});
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("CAFE tool"), QStringLiteral("com.z")), 1)),
+              QStringList{QStringLiteral("by name")});
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Unrelated"), QStringLiteral("com.z")), 1).empty());
+    // A path that differs only in case is another path.
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("X"), std::nullopt, QStringLiteral("/applications/tool.app")), 1)
+                    .empty());
+}
+
+TEST_F(RulesForDockTapTest, ARuleWithoutIdentifierOrPathMatchesAnyAppOfThatName) {
+    auto store = storeWith({rule(QStringLiteral("notes"), QStringLiteral("Notes"))});
+    EXPECT_EQ(store->rulesForDockTap(tapped(QStringLiteral("notes"), QStringLiteral("com.any"), QStringLiteral("/x")), 1).size(), 1u);
+}
+
+TEST_F(RulesForDockTapTest, TwoMatchesAreReturnedInStoreOrderAndReportedTogether) {
+    auto store = storeWith({rule(QStringLiteral("First"), QStringLiteral("Mail")),
+                            rule(QStringLiteral("Elsewhere"), QStringLiteral("Notes")),
+                            rule(QStringLiteral("Second"), QStringLiteral("Mail"))});
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1)),
+              (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+    ASSERT_EQ(activities.size(), 1u);
+    EXPECT_EQ(activities[0].title, QStringLiteral("Rules Matched"));
+    EXPECT_EQ(activities[0].type, QStringLiteral("rule"));
+    EXPECT_EQ(activities[0].message, QStringLiteral("Mail matched First, Second on click 1."));
+
+    store->rulesForDockTap(tapped(QStringLiteral("Notes")), 1);
+    EXPECT_EQ(activities.back().title, QStringLiteral("Rule Matched"));
+    EXPECT_EQ(activities.back().message, QStringLiteral("Notes matched Elsewhere on click 1."));
+}
+
+TEST_F(RulesForDockTapTest, OnlyEnabledRulesWithTheSameClickCountFire) {
+    NimbrelRule off = rule(QStringLiteral("off"), QStringLiteral("Mail"));
+    off.isEnabled = false;
+    auto store = storeWith({off, rule(QStringLiteral("double"), QStringLiteral("Mail"), std::nullopt, std::nullopt, 2),
+                            rule(QStringLiteral("odd"), QStringLiteral("Mail"), std::nullopt, std::nullopt, 7)});
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1).empty());
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 2)), QStringList{QStringLiteral("double")});
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 3).empty());
+    EXPECT_TRUE(activities.size() == 1u);
+}
+
+TEST_F(RulesForDockTapTest, ASchedulesWindowDecides) {
+    const DateComponents parts = Calendar::current().components(scheduler.now());
+    NimbrelRule later = rule(QStringLiteral("later"), QStringLiteral("Mail"));
+    later.availability.mode = NimbrelRuleAvailabilityMode::scheduled;
+    later.availability.startTime = NimbrelClockTime{(parts.hour + 2) % 24, 0};
+    later.availability.endTime = NimbrelClockTime{(parts.hour + 3) % 24, 0};
+    NimbrelRule now = later;
+    now.id = Uuid::random();
+    now.name = QStringLiteral("now");
+    now.availability.startTime = NimbrelClockTime{parts.hour, 0};
+    now.availability.endTime = NimbrelClockTime{(parts.hour + 1) % 24, 0};
+    auto store = storeWith({later, now});
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1)), QStringList{QStringLiteral("now")});
+}
+
+TEST_F(RulesForDockTapTest, TheGlobalPauseReturnsNothingAndClearsNoPause) {
+    NimbrelRule r = rule(QStringLiteral("r"), QStringLiteral("Mail"));
+    r.pausedUntil = scheduler.now().addingSeconds(-10);
+    auto store = storeWith({r});
+    setGlobalPause(true);
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1).empty());
+    EXPECT_TRUE(activities.empty());
+    EXPECT_EQ(storedRules()[0].pausedUntil, r.pausedUntil);
+    // The tap still loads what is stored.
+    storeRules({});
+    store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1);
+    EXPECT_TRUE(store->rules().get().empty());
+}
+
+TEST_F(RulesForDockTapTest, APauseEndingExactlyNowHasRunOutAndTheRuleFires) {
+    NimbrelRule r = rule(QStringLiteral("r"), QStringLiteral("Mail"));
+    r.pausedUntil = scheduler.now();
+    auto store = storeWith({r});
+    backend->savedRecords.clear();
+    const std::vector<NimbrelRule> fired = store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1);
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_EQ(fired[0].pausedUntil, r.pausedUntil); // returned as it was read
+    EXPECT_EQ(store->rules().get()[0].pausedUntil, std::nullopt);
+    EXPECT_EQ(store->rules().get()[0].updatedAt, scheduler.now());
+    EXPECT_EQ(storedRules()[0].pausedUntil, std::nullopt);
+    ASSERT_NE(last(QStringLiteral("Rule Pause Expired")), nullptr);
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Pause Expired")), QStringLiteral("1 paused rule became active again."));
+    scheduler.runUntilIdle();
+    ASSERT_EQ(backend->savedRecords.size(), 1u);
+    EXPECT_EQ(decodeRule(backend->savedRecords[0].payload, json::DateForm::ISO8601).value->pausedUntil, std::nullopt);
+}
+
+TEST_F(RulesForDockTapTest, RunOutPausesOfOtherAppsAreClearedTooAndFuturePausesSkip) {
+    NimbrelRule a = rule(QStringLiteral("a"), QStringLiteral("Notes"));
+    a.pausedUntil = scheduler.now().addingSeconds(-60);
+    NimbrelRule b = rule(QStringLiteral("b"), QStringLiteral("Maps"));
+    b.pausedUntil = scheduler.now().addingSeconds(-1);
+    NimbrelRule future = rule(QStringLiteral("future"), QStringLiteral("Mail"));
+    future.pausedUntil = scheduler.now().addingSeconds(1);
+    NimbrelRule otherCount = rule(QStringLiteral("c"), QStringLiteral("Notes"), std::nullopt, std::nullopt, 2);
+    otherCount.pausedUntil = scheduler.now().addingSeconds(-1);
+    auto store = storeWith({a, b, future, otherCount});
+
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1).empty());
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Pause Expired")), QStringLiteral("2 paused rules became active again."));
+    const std::vector<NimbrelRule> stored = storedRules();
+    EXPECT_EQ(stored[0].pausedUntil, std::nullopt);
+    EXPECT_EQ(stored[1].pausedUntil, std::nullopt);
+    EXPECT_EQ(stored[2].pausedUntil, future.pausedUntil);
+    EXPECT_EQ(stored[3].pausedUntil, otherCount.pausedUntil); // needs a double click to clear
+    EXPECT_EQ(count(QStringLiteral("Rule Matched")), 0);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(backend->savedRecords.size(), 2u);
+}
+
+TEST_F(RulesForDockTapTest, AChangeToTheStoredRulesIsSeenByTheNextTap) {
+    auto store = storeWith({rule(QStringLiteral("old"), QStringLiteral("Mail"))});
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1)), QStringList{QStringLiteral("old")});
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1)), QStringList{QStringLiteral("old")});
+
+    // Another writer (a second store, a restored backup) replaces the stored data.
+    storeRules({rule(QStringLiteral("new"), QStringLiteral("Mail"))});
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1)), QStringList{QStringLiteral("new")});
+    EXPECT_EQ(names(store->rules().get()), QStringList{QStringLiteral("new")});
+
+    // A rename keeps the old folded name from lingering in the lookup.
+    NimbrelRule renamed = store->rules().get()[0];
+    renamed.trigger.app.displayName = QStringLiteral("Notes");
+    storeRules({renamed});
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1).empty());
+    EXPECT_EQ(store->rulesForDockTap(tapped(QStringLiteral("Notes")), 1).size(), 1u);
+
+    // So is a removal.
+    defaults.remove(NimbrelRulesStore::defaultsKey);
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Notes")), 1).empty());
+}
+
+TEST_F(RulesForDockTapTest, ScreensWritingTheListDirectlyAreOverruledByTheStoredRulesOnTheNextTap) {
+    auto store = storeWith({rule(QStringLiteral("stored"), QStringLiteral("Mail"))});
+    store->setRules({});
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1)), QStringList{QStringLiteral("stored")});
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,212 @@
+#include "model/RulesStoreFixture.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <limits>
+
+namespace nimbrel {
+namespace {
+
+class RulesStoreEditingTest : public testing::RulesStoreFixture {};
+
+TEST_F(RulesStoreEditingTest, NoStoredRulesMeansAnEmptyListAndNoActivity) {
+    auto store = makeStore();
+    EXPECT_TRUE(store->rules().get().empty());
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Safari")), 1).empty());
+    EXPECT_TRUE(activities.empty());
+}
+
+TEST_F(RulesStoreEditingTest, AddStoresDatesAsSecondsSince2001AndPushesThePayload) {
+    setDeviceID(QStringLiteral("MAC-A"));
+    auto store = makeStore();
+    NimbrelRule r = rule(QStringLiteral("Open mail"), QStringLiteral("Mail"), QStringLiteral("com.apple.mail"));
+    r.createdAt = Date{1000.5};
+    r.updatedAt = Date{2000};
+    store->addRule(r);
+
+    const QJsonArray stored = QJsonDocument::fromJson(*defaults.dataValue(NimbrelRulesStore::defaultsKey)).array();
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored[0].toObject().value(QStringLiteral("createdAt")).toDouble(), 1000.5);
+    EXPECT_EQ(stored[0].toObject().value(QStringLiteral("id")).toString(), r.id.toString());
+    ASSERT_NE(last(QStringLiteral("Rule Created")), nullptr);
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Created")), QStringLiteral("Open mail was added."));
+
+    scheduler.runUntilIdle();
+    ASSERT_EQ(backend->savedRecords.size(), 1u);
+    const NimbrelCloudPayloadRecord& sent = backend->savedRecords[0];
+    EXPECT_EQ(sent.objectID, r.id.toString());
+    EXPECT_EQ(sent.objectID, sent.objectID.toUpper());
+    EXPECT_EQ(sent.payloadType, NimbrelCloudPayloadType::rule);
+    EXPECT_EQ(sent.sourceDeviceID, QStringLiteral("MAC-A"));
+    EXPECT_EQ(sent.createdAt, Date{1000.5});
+    EXPECT_EQ(sent.updatedAt, Date{2000});
+    EXPECT_EQ(sent.schemaVersion, 1);
+    const auto decoded = decodeRule(sent.payload, json::DateForm::ISO8601);
+    ASSERT_TRUE(decoded) << decoded.error.toStdString();
+    EXPECT_EQ(decoded.value->name, r.name);
+    EXPECT_TRUE(sent.payload.contains("\"createdAt\":\"2001-01-01T00:16:40Z\""));
+}
+
+TEST_F(RulesStoreEditingTest, UpdateReplacesInPlaceWithANewStampOrReportsAMissingRule) {
+    auto store = makeStore();
+    const NimbrelRule a = rule(QStringLiteral("A"), QStringLiteral("Mail"));
+    const NimbrelRule b = rule(QStringLiteral("B"), QStringLiteral("Notes"));
+    store->addRule(a);
+    store->addRule(b);
+    scheduler.advance(30);
+    backend->savedRecords.clear();
+
+    NimbrelRule renamed = a;
+    renamed.name = QStringLiteral("A2");
+    store->updateRule(renamed);
+    EXPECT_EQ(names(store->rules().get()), (QStringList{QStringLiteral("A2"), QStringLiteral("B")}));
+    EXPECT_EQ(store->rules().get()[0].updatedAt, scheduler.now());
+    EXPECT_EQ(names(storedRules()), (QStringList{QStringLiteral("A2"), QStringLiteral("B")}));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Updated")), QStringLiteral("A2 was updated."));
+    scheduler.runUntilIdle();
+    ASSERT_EQ(backend->savedRecords.size(), 1u);
+    EXPECT_EQ(backend->savedRecords[0].updatedAt, scheduler.now());
+
+    const auto before = defaults.dataValue(NimbrelRulesStore::defaultsKey);
+    store->updateRule(rule(QStringLiteral("Ghost"), QStringLiteral("X")));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Update Failed")), QStringLiteral("Nimbrel could not find the rule to update."));
+    EXPECT_EQ(typeOf(QStringLiteral("Rule Update Failed")), QStringLiteral("error"));
+    EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey), before);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(backend->savedRecords.size(), 1u);
+}
+
+TEST_F(RulesStoreEditingTest, DeletingARuleThatIsGoneStillSavesSendsATombstoneAndReports) {
+    auto store = makeStore();
+    const NimbrelRule kept = rule(QStringLiteral("Kept"), QStringLiteral("Mail"));
+    store->addRule(kept);
+    const NimbrelRule gone = rule(QStringLiteral("Gone"), QStringLiteral("Notes"));
+    defaults.remove(NimbrelRulesStore::defaultsKey); // proves the delete saves
+    scheduler.advance(3);
+    store->deleteRule(gone);
+    EXPECT_EQ(names(storedRules()), QStringList{QStringLiteral("Kept")});
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Deleted")), QStringLiteral("Gone was deleted."));
+    scheduler.runUntilIdle();
+    ASSERT_EQ(backend->savedTombstones.size(), 1u);
+    EXPECT_EQ(backend->savedTombstones[0].objectID, gone.id.toString());
+    EXPECT_EQ(backend->savedTombstones[0].deletedAt, scheduler.now());
+    EXPECT_EQ(backend->savedTombstones[0].payloadType, NimbrelCloudPayloadType::rule);
+}
+
+TEST_F(RulesStoreEditingTest, PausingEnablesTheRuleAndResumingClearsThePause) {
+    setCurrentLocaleName("en_US");
+    auto store = makeStore();
+    NimbrelRule r = rule(QStringLiteral("Focus"), QStringLiteral("Mail"));
+    r.isEnabled = false;
+    store->addRule(r);
+    const Date end = scheduler.now().addingSeconds(3600);
+    store->pauseRule(r.id, end);
+    const NimbrelRule& paused = store->rules().get()[0];
+    EXPECT_TRUE(paused.isEnabled);
+    EXPECT_EQ(paused.pausedUntil, end);
+    const QString message = messageOf(QStringLiteral("Rule Paused"));
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Focus was paused until "))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("2026"))) << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QLatin1Char('.')));
+
+    store->pauseRule(r.id, std::nullopt);
+    EXPECT_EQ(store->rules().get()[0].pausedUntil, std::nullopt);
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Resumed")), QStringLiteral("Focus is active again."));
+    EXPECT_EQ(storedRules()[0].pausedUntil, std::nullopt);
+
+    store->pauseRule(Uuid::random(), end);
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Pause Failed")), QStringLiteral("Nimbrel could not find the rule to pause."));
+    scheduler.runUntilIdle();
+    EXPECT_EQ(backend->savedRecords.size(), 3u); // add, pause, resume
+}
+
+TEST_F(RulesStoreEditingTest, ADateThatCannotBeWrittenLeavesTheStoredRulesAlone) {
+    auto store = makeStore();
+    store->addRule(rule(QStringLiteral("Fine"), QStringLiteral("Mail")));
+    const auto before = defaults.dataValue(NimbrelRulesStore::defaultsKey);
+    NimbrelRule broken = rule(QStringLiteral("Broken"), QStringLiteral("Notes"));
+    broken.createdAt = Date{std::numeric_limits<double>::quiet_NaN()};
+    store->addRule(broken);
+    EXPECT_EQ(store->rules().get().size(), 2u); // the list in memory keeps the change
+    EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey), before);
+    ASSERT_NE(last(QStringLiteral("Rules Save Failed")), nullptr);
+    EXPECT_EQ(typeOf(QStringLiteral("Rules Save Failed")), QStringLiteral("error"));
+    scheduler.runUntilIdle();
+    EXPECT_NE(last(QStringLiteral("Rule Sync Encoding Failed")), nullptr);
+    EXPECT_EQ(backend->savedRecords.size(), 1u); // only the first rule went out
+}
+
+TEST_F(RulesStoreEditingTest, UnreadableStoredRulesAreReportedOnceAndKeptAsideBeforeTheFirstSave) {
+    const QByteArray bad = R"([{"id": "not-a-uuid"}])";
+    defaults.setData(NimbrelRulesStore::defaultsKey, bad);
+    const Date failedAt = scheduler.now();
+    auto store = makeStore();
+    EXPECT_TRUE(store->rules().get().empty());
+    for (int i = 0; i < 5; ++i) store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1);
+    EXPECT_EQ(count(QStringLiteral("Rules Load Failed")), 1);
+    EXPECT_EQ(typeOf(QStringLiteral("Rules Load Failed")), QStringLiteral("error"));
+    EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey), bad); // untouched until a save
+
+    scheduler.advance(10);
+    store->addRule(rule(QStringLiteral("New"), QStringLiteral("Mail")));
+    EXPECT_EQ(names(storedRules()), QStringList{QStringLiteral("New")});
+    const QVariantList kept = defaults.arrayValue(NimbrelRulesStore::unreadableRulesKey).value_or(QVariantList{});
+    ASSERT_EQ(kept.size(), 1);
+    const QVariantMap entry = kept[0].toMap();
+    EXPECT_EQ(entry.value(QStringLiteral("value")).toByteArray(), bad);
+    EXPECT_EQ(entry.value(QStringLiteral("failedAt")).value<Date>(), failedAt);
+    EXPECT_FALSE(entry.value(QStringLiteral("error")).toString().isEmpty());
+
+    // Saving again keeps no second copy; another bad value is a new failure.
+    store->addRule(rule(QStringLiteral("Newer"), QStringLiteral("Mail")));
+    EXPECT_EQ(defaults.arrayValue(NimbrelRulesStore::unreadableRulesKey)->size(), 1);
+    defaults.setData(NimbrelRulesStore::defaultsKey, QByteArray("{oops"));
+    store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1);
+    store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1);
+    EXPECT_EQ(count(QStringLiteral("Rules Load Failed")), 2);
+    store->addRule(rule(QStringLiteral("Last"), QStringLiteral("Mail")));
+    EXPECT_EQ(defaults.arrayValue(NimbrelRulesStore::unreadableRulesKey)->size(), 2);
+}
+
+TEST_F(RulesStoreEditingTest, AStoredValueOfTheWrongTypeIsReportedAndKeptToo) {
+    defaults.setString(NimbrelRulesStore::defaultsKey, QStringLiteral("[]"));
+    auto store = makeStore();
+    EXPECT_EQ(count(QStringLiteral("Rules Load Failed")), 1);
+    store->addRule(rule(QStringLiteral("New"), QStringLiteral("Mail")));
+    const QVariantList kept = defaults.arrayValue(NimbrelRulesStore::unreadableRulesKey).value_or(QVariantList{});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept[0].toMap().value(QStringLiteral("value")), QVariant(QStringLiteral("[]")));
+}
+
+TEST_F(RulesStoreEditingTest, EditsWhileSyncIsOffOrPausedAreNeverSent) {
+    auto store = makeStore();
+    syncEnabled = false;
+    NimbrelRule r = rule(QStringLiteral("Quiet"), QStringLiteral("Mail"));
+    store->addRule(r);
+    store->pauseRule(r.id, std::nullopt);
+    syncEnabled = true;
+    setGlobalPause(true);
+    store->deleteRule(r);
+    setGlobalPause(false);
+    scheduler.advance(120);
+    EXPECT_TRUE(backend->savedRecords.empty());
+    EXPECT_TRUE(backend->savedTombstones.empty());
+}
+
+TEST_F(RulesStoreEditingTest, APushSendsTheRuleAsItWasWhenTheChangeWasMade) {
+    auto store = makeStore();
+    NimbrelRule r = rule(QStringLiteral("First"), QStringLiteral("Mail"));
+    store->addRule(r);
+    r.name = QStringLiteral("Second");
+    store->updateRule(r);
+    scheduler.runUntilIdle();
+    ASSERT_EQ(backend->savedRecords.size(), 2u);
+    EXPECT_EQ(decodeRule(backend->savedRecords[0].payload, json::DateForm::ISO8601).value->name, QStringLiteral("First"));
+    EXPECT_EQ(decodeRule(backend->savedRecords[1].payload, json::DateForm::ISO8601).value->name, QStringLiteral("Second"));
+}
+
+} // namespace
+} // namespace nimbrel

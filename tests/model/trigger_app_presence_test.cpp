@@ -1,0 +1,104 @@
+#include "model/Rule.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
+#include "platform/Workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <QMap>
+#include <QSet>
+
+namespace nimbrel {
+namespace {
+
+// Only the installed-application lookup matters here.
+class InstalledAppsWorkspace final : public Workspace {
+public:
+    QMap<QString, QString> installed; // bundle identifier -> bundle path
+
+    std::optional<QString> urlForApplication(const QString& bundleIdentifier) const override {
+        if (installed.contains(bundleIdentifier)) return installed.value(bundleIdentifier);
+        return std::nullopt;
+    }
+    std::vector<RunningApplication> runningApplications() const override { return {}; }
+    std::optional<RunningApplication> frontmostApplication() const override { return std::nullopt; }
+    std::optional<RunningApplication> runningApplication(int) const override { return std::nullopt; }
+    bool activate(int, ActivationOptions) override { return false; }
+    bool hide(int) override { return false; }
+    bool unhide(int) override { return false; }
+    bool terminate(int) override { return false; }
+    void openApplication(const QString&, const OpenConfiguration&, OpenCompletion) override {}
+    bool open(const QString&) override { return false; }
+    void openURLs(const QStringList&, const QString&, const OpenConfiguration&, OpenCompletion) override {}
+    QVariant infoPlistValue(const QString&, const QString&) const override { return {}; }
+    QString iconPath(const QString&) const override { return {}; }
+    std::optional<QString> desktopImageURL(int) const override { return std::nullopt; }
+    bool setDesktopImageURL(const QString&, int, WorkspaceError*) override { return false; }
+    ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)>) override { return {}; }
+    ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)>) override { return {}; }
+    ObserverToken observeDidActivate(std::function<void(const RunningApplication&)>) override { return {}; }
+    ObserverToken observeDidWake(std::function<void()>) override { return {}; }
+};
+
+// A disk that holds exactly the listed paths.
+class ListedFiles final : public FileSystem {
+public:
+    QSet<QString> paths;
+
+    QString homeDirectory() const override { return QStringLiteral("/Users/me"); }
+    bool exists(const QString& path) const override { return paths.contains(path); }
+    bool isDirectory(const QString& path) const override { return paths.contains(path); }
+    bool isSymlink(const QString&) const override { return false; }
+    std::optional<QByteArray> readFile(const QString&) const override { return std::nullopt; }
+    bool writeFileAtomically(const QString&, const QByteArray&, QString*) override { return false; }
+    bool createDirectory(const QString&) override { return false; }
+    bool removeFile(const QString&) override { return false; }
+    std::vector<FileEntry> list(const QString&, bool) const override { return {}; }
+    QString realPath(const QString& path) const override { return path; }
+};
+
+class TriggerAppPresence : public ::testing::Test {
+protected:
+    bool available(std::optional<QString> bundleId, std::optional<QString> path) const {
+        NimbrelRule rule = NimbrelRule::make("r", true, false, NimbrelRuleTrigger{1, {"App", bundleId, path}}, {}, Date{});
+        return rule.isTriggerAppAvailable(workspace, files);
+    }
+
+    InstalledAppsWorkspace workspace;
+    ListedFiles files;
+};
+
+TEST_F(TriggerAppPresence, InstalledByBundleIdentifier) {
+    workspace.installed.insert("com.example.editor", "/Applications/Editor.app");
+    EXPECT_TRUE(available(QStringLiteral("com.example.editor"), std::nullopt));
+    EXPECT_FALSE(available(QStringLiteral("com.example.missing"), std::nullopt));
+}
+
+TEST_F(TriggerAppPresence, FallsBackToThePathWithTildeExpanded) {
+    files.paths = {"/Applications/Editor.app", "/Users/me/Apps/Tool.app"};
+    EXPECT_TRUE(available(QStringLiteral("com.example.missing"), QStringLiteral("/Applications/Editor.app")));
+    EXPECT_TRUE(available(std::nullopt, QStringLiteral("~/Apps/Tool.app")));
+    EXPECT_FALSE(available(std::nullopt, QStringLiteral("~/Apps/Gone.app")));
+    EXPECT_FALSE(available(std::nullopt, QStringLiteral("")));
+}
+
+TEST_F(TriggerAppPresence, FinderIsAlwaysPresentAndNothingElseWithoutEvidence) {
+    EXPECT_TRUE(available(QStringLiteral("com.apple.finder"), std::nullopt));
+    EXPECT_FALSE(available(QStringLiteral("com.apple.Finder"), std::nullopt));
+    EXPECT_FALSE(available(std::nullopt, std::nullopt));
+}
+
+TEST_F(TriggerAppPresence, UsesTheInstalledPlatform) {
+    Platform platform;
+    platform.workspace = &workspace;
+    platform.files = &files;
+    ScopedPlatform scoped(platform);
+    workspace.installed.insert("com.example.editor", "/Applications/Editor.app");
+    NimbrelRule rule = NimbrelRule::make("r", true, false, {1, {"Editor", "com.example.editor", {}}}, {}, Date{});
+    EXPECT_TRUE(rule.isTriggerAppAvailable());
+    workspace.installed.clear();
+    EXPECT_FALSE(rule.isTriggerAppAvailable());
+}
+
+} // namespace
+} // namespace nimbrel
