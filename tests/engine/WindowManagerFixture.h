@@ -12,6 +12,7 @@
 #include "platform/VirtualScheduler.h"
 #include "platform/simulated/SimAccessibility.h"
 #include "platform/simulated/SimAlerts.h"
+#include "platform/simulated/SimAppleScript.h"
 #include "platform/simulated/SimScreens.h"
 #include "platform/simulated/SimWorkspace.h"
 #include "platform/simulated/SimulatedMac.h"
@@ -38,7 +39,7 @@ class WindowManagerFixture : public ::testing::Test {
 protected:
     WindowManagerFixture()
         : mac(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), ax(mac), workspace(mac), screens(mac),
-          alerts(mac), files(dir.filePath(QStringLiteral("mac")), QStringLiteral("/Users/anna")) {
+          alerts(mac), appleScript(mac), files(dir.filePath(QStringLiteral("mac")), QStringLiteral("/Users/anna")) {
         mac.buildDefaultDesktop();
         platform.scheduler = &scheduler;
         platform.clock = &scheduler;
@@ -50,6 +51,7 @@ protected:
         platform.accessibility = &ax;
         platform.screens = &screens;
         platform.alerts = &alerts;
+        platform.appleScript = &appleScript;
         scoped = std::make_unique<ScopedPlatform>(platform);
         activityToken = notifications.addObserver(kRecordActivityNotification, [this](const Notification& n) {
             activities.push_back({n.userInfo.value(QStringLiteral("type")).toString(),
@@ -136,6 +138,7 @@ protected:
     sim::SimWorkspace workspace;
     sim::SimScreens screens;
     sim::SimAlerts alerts;
+    sim::SimAppleScript appleScript;
     LocalFileSystem files;
     NotificationCenter notifications;
     InMemoryUserDefaults defaults;
