@@ -1,4 +1,4 @@
-#include "WindowManagerFixture.h"
+#include "BrowserFixture.h"
 #include "engine/AppleScriptCall.h"
 #include "engine/TerminalScriptText.h"
 
@@ -174,20 +174,6 @@ TEST_F(TerminalScriptActionTest, AScriptTheTerminalRefusesIsReportedAndTheFileSt
     scheduler.advance(0.2);
     EXPECT_FALSE(QFileInfo::exists(path));
 }
-
-// Compiles nothing: every text is a syntax error.
-class UncompilableScripts final : public AppleScriptRunner {
-public:
-    std::optional<QVariantMap> compile(const QString&) override {
-        return QVariantMap{{kAppleScriptErrorMessage, QStringLiteral("Expected end of line.")},
-                           {kAppleScriptErrorNumber, kAppleScriptSyntaxError}};
-    }
-    AppleScriptResult execute(const QString&) override {
-        ++executed;
-        return {};
-    }
-    int executed = 0;
-};
 
 TEST_F(TerminalScriptActionTest, AScriptThatDoesNotCompileFailsAndTheFileGoesAtOnce) {
     UncompilableScripts runner;
