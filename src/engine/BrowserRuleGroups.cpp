@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace nimbrel {
 
 namespace bw = browserwindows;
@@ -38,6 +40,10 @@ void BrowserRuleGroups::recordBrowserRuleGroup(const std::vector<OpenBrowserWebs
     const QSet<QString> preexisting = valueOr(wm_.browserGroupPreexistingWindowKeysByBundleIdentifier, b, QSet<QString>{});
     std::vector<AXElement> windows = bw::newWindows(wm_, appElement, preexisting);
     windows.resize(std::min(windows.size(), newWindow.size()));
+    // The browser lists its newest window first, and the capture step placed them that way:
+    // the first window with the last action. Kept in action order, a restore puts each
+    // window back where its own action placed it.
+    std::reverse(windows.begin(), windows.end());
     wm_.browserRuleGroupsByBundleIdentifier[b] = windows;
     wm_.browserRuleGroupActionsByBundleIdentifier[b] = newWindow;
     wm_.browserRuleGroupIsMinimizedByBundleIdentifier[b] = false;
