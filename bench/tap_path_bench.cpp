@@ -13,11 +13,7 @@
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
-#include "platform/simulated/SimAccessibility.h"
-#include "platform/simulated/SimInput.h"
-#include "platform/simulated/SimScreens.h"
-#include "platform/simulated/SimWorkspace.h"
-#include "platform/simulated/SimulatedMac.h"
+#include "platform/simulated/SimulatedPlatform.h"
 
 #include <QTemporaryDir>
 
@@ -39,12 +35,8 @@ struct TapBench {
     VirtualScheduler scheduler;
     NotificationCenter notifications;
     InMemoryUserDefaults defaults;
-    sim::SimulatedMac mac{scheduler, scheduler, dir.filePath(QStringLiteral("mac"))};
-    sim::SimAccessibility ax{mac};
-    sim::SimWorkspace workspace{mac};
-    sim::SimScreens screens{mac};
-    sim::SimInput input{mac};
-    LocalFileSystem files{dir.filePath(QStringLiteral("mac")), QStringLiteral("/Users/anna")};
+    sim::SimulatedPlatform simulated{scheduler, scheduler, dir.filePath(QStringLiteral("mac"))};
+    sim::SimulatedMac& mac = simulated.mac();
     Platform platform;
     std::unique_ptr<ScopedPlatform> scoped;
     NullExecutor executor;
@@ -58,7 +50,6 @@ struct TapBench {
         setLogSink([this](const QString& line) {
             if (line.startsWith(QLatin1String("NimbrelEngine: tap Tool 0 windows=10 "))) ++taps;
         });
-        mac.buildDefaultDesktop();
         // 20 running apps: the default desktop's and more; the tapped one has 10 windows.
         for (int i = 0; static_cast<int>(mac.apps().size()) < 21; ++i) {
             const QString name = QStringLiteral("Tool %1").arg(i);
@@ -80,12 +71,8 @@ struct TapBench {
         platform.clock = &scheduler;
         platform.notifications = &notifications;
         platform.defaults = &defaults;
-        platform.files = &files;
         platform.locations = Locations::underRoot(dir.filePath(QStringLiteral("program")));
-        platform.workspace = &workspace;
-        platform.accessibility = &ax;
-        platform.screens = &screens;
-        platform.input = &input;
+        simulated.fill(platform);
         scoped = std::make_unique<ScopedPlatform>(platform);
 
         QStringList blacklist;

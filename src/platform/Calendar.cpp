@@ -11,6 +11,7 @@
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -31,8 +32,13 @@ QTimeZone& zoneOverride() {
     return zone;
 }
 
+// Milliseconds since 1970, kept within years 1 to 9999 (a stored date can be any number).
 qint64 toMSecs(Date date) {
-    return static_cast<qint64>(std::floor(date.unixSeconds() * 1000.0));
+    constexpr double kEarliest = -62135596800000.0; // 0001-01-01
+    constexpr double kLatest = 253402300799999.0;   // 9999-12-31 23:59:59.999
+    const double ms = date.unixSeconds() * 1000.0;
+    if (std::isnan(ms)) return static_cast<qint64>(Date{}.unixSeconds() * 1000.0);
+    return static_cast<qint64>(std::floor(std::clamp(ms, kEarliest, kLatest)));
 }
 Date fromMSecs(qint64 msecs) {
     return Date::fromUnix(static_cast<double>(msecs) / 1000.0);
@@ -125,7 +131,7 @@ QString plainSpaces(QString text) {
 }
 
 UDate toUDate(Date date) {
-    return date.unixSeconds() * 1000.0;
+    return static_cast<UDate>(toMSecs(date));
 }
 
 } // namespace

@@ -12,7 +12,7 @@ namespace nimbrel {
 namespace {
 const QString kServicesEntitlement = QStringLiteral("com.apple.developer.icloud-services");
 const QString kContainersEntitlement = QStringLiteral("com.apple.developer.icloud-container-identifiers");
-const QString kFixedContainer = QStringLiteral("iCloud.com.nimbrel.Nimbrel");
+const QString kFixedContainer = QStringLiteral("iCloud.com.nimbrel.app");
 
 QString unavailableMessage(NimbrelCloudKitAccountStatus::Kind kind) {
     using K = NimbrelCloudKitAccountStatus::Kind;

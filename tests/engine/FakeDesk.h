@@ -68,7 +68,11 @@ public:
     }
     void addTile(const QString& title) {
         const double x = 10 + 60 * double(tiles.size());
-        tiles.push_back({title, kDockPid, Rect(x, 5, 56, 56)});
+        FakeTile tile;
+        tile.title = title;
+        tile.pid = kDockPid;
+        tile.frame = Rect(x, 5, 56, 56);
+        tiles.push_back(tile);
     }
     // A new window goes in front of the app's others.
     std::uint64_t addWindow(int pid, std::optional<QString> title, bool minimized = false) {

@@ -9,11 +9,7 @@
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
-#include "platform/simulated/SimAccessibility.h"
-#include "platform/simulated/SimInput.h"
-#include "platform/simulated/SimScreens.h"
-#include "platform/simulated/SimWorkspace.h"
-#include "platform/simulated/SimulatedMac.h"
+#include "platform/simulated/SimulatedPlatform.h"
 #include "support/QtPrinters.h"
 
 #include <QTemporaryDir>
@@ -35,20 +31,13 @@ protected:
         std::vector<std::vector<NimbrelRuleAction>> executed;
     };
 
-    SimEngineFixture()
-        : mac(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), ax(mac), workspace(mac), screens(mac), input(mac),
-          files(dir.filePath(QStringLiteral("mac")), QStringLiteral("/Users/anna")) {
-        mac.buildDefaultDesktop();
+    SimEngineFixture() : simulated(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), mac(simulated.mac()) {
         platform.scheduler = &scheduler;
         platform.clock = &scheduler;
         platform.notifications = &notifications;
         platform.defaults = &defaults;
-        platform.files = &files;
         platform.locations = Locations::underRoot(dir.filePath(QStringLiteral("program")));
-        platform.workspace = &workspace;
-        platform.accessibility = &ax;
-        platform.screens = &screens;
-        platform.input = &input;
+        simulated.fill(platform);
         scoped = std::make_unique<ScopedPlatform>(platform);
         activityToken = notifications.addObserver(kRecordActivityNotification, [this](const Notification& n) {
             activities.append(n.userInfo.value(QStringLiteral("title")).toString());
@@ -87,12 +76,10 @@ protected:
     VirtualScheduler scheduler;
     NotificationCenter notifications;
     InMemoryUserDefaults defaults;
-    sim::SimulatedMac mac;
-    sim::SimAccessibility ax;
-    sim::SimWorkspace workspace;
-    sim::SimScreens screens;
-    sim::SimInput input;
-    LocalFileSystem files;
+    sim::SimulatedPlatform simulated;
+    sim::SimulatedMac& mac;
+    sim::SimAccessibility& ax = simulated.accessibility();
+    sim::SimWorkspace& workspace = simulated.workspace();
     Platform platform;
     std::unique_ptr<ScopedPlatform> scoped;
     ObserverToken activityToken;

@@ -10,12 +10,7 @@
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
-#include "platform/simulated/SimAccessibility.h"
-#include "platform/simulated/SimAlerts.h"
-#include "platform/simulated/SimAppleScript.h"
-#include "platform/simulated/SimScreens.h"
-#include "platform/simulated/SimWorkspace.h"
-#include "platform/simulated/SimulatedMac.h"
+#include "platform/simulated/SimulatedPlatform.h"
 #include "support/QtPrinters.h"
 
 #include <QTemporaryDir>
@@ -38,20 +33,15 @@ struct RecordedActivity {
 class WindowManagerFixture : public ::testing::Test {
 protected:
     WindowManagerFixture()
-        : mac(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), ax(mac), workspace(mac), screens(mac),
-          alerts(mac), appleScript(mac), files(dir.filePath(QStringLiteral("mac")), QStringLiteral("/Users/anna")) {
-        mac.buildDefaultDesktop();
+        : simulated(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), mac(simulated.mac()),
+          ax(simulated.accessibility()), alerts(simulated.alerts()),
+          appleScript(simulated.appleScript()) {
+        simulated.fill(platform);
         platform.scheduler = &scheduler;
         platform.clock = &scheduler;
         platform.notifications = &notifications;
         platform.defaults = &defaults;
-        platform.files = &files;
         platform.locations = Locations::underRoot(dir.filePath(QStringLiteral("program")));
-        platform.workspace = &workspace;
-        platform.accessibility = &ax;
-        platform.screens = &screens;
-        platform.alerts = &alerts;
-        platform.appleScript = &appleScript;
         scoped = std::make_unique<ScopedPlatform>(platform);
         activityToken = notifications.addObserver(kRecordActivityNotification, [this](const Notification& n) {
             activities.push_back({n.userInfo.value(QStringLiteral("type")).toString(),
@@ -133,13 +123,11 @@ protected:
     LogCapture log;
     QTemporaryDir dir;
     VirtualScheduler scheduler;
-    sim::SimulatedMac mac;
-    sim::SimAccessibility ax;
-    sim::SimWorkspace workspace;
-    sim::SimScreens screens;
-    sim::SimAlerts alerts;
-    sim::SimAppleScript appleScript;
-    LocalFileSystem files;
+    sim::SimulatedPlatform simulated;
+    sim::SimulatedMac& mac;
+    sim::SimAccessibility& ax;
+    sim::SimAlerts& alerts;
+    sim::SimAppleScript& appleScript;
     NotificationCenter notifications;
     InMemoryUserDefaults defaults;
     Platform platform;

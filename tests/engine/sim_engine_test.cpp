@@ -45,3 +45,27 @@ TEST_F(SimEngineFixture, StoredRuleMatchesTheSecondClickThroughTheRulesStore) {
     EXPECT_TRUE(activities.contains(QStringLiteral("Rule Matched")));
     EXPECT_TRUE(log.startingWith(QStringLiteral("NimbrelEngine: tap Safari")).size() == 1);
 }
+
+TEST_F(SimEngineFixture, SharedEngineIsBuiltOverTheInstalledPlatformAndItsReadersWork) {
+    engine.reset();
+    NimbrelEngine& shared = NimbrelEngine::shared();
+    EXPECT_EQ(&shared, &NimbrelEngine::shared());
+    EXPECT_FALSE(shared.dockClickMonitor());
+    shared.startMonitoring();
+    EXPECT_TRUE(shared.dockClickMonitor());
+
+    sim::App& finder = app(sim::kFinderBundleId);
+    const AXElement appElement = ax.applicationElement(finder.pid);
+    const auto windows = NimbrelEngine::axWindows(appElement);
+    ASSERT_FALSE(windows.empty());
+    EXPECT_EQ(NimbrelEngine::stringAttribute(QStringLiteral("AXTitle"), windows.front()), finder.windows.front().title);
+    EXPECT_FALSE(NimbrelEngine::boolAttribute(QStringLiteral("AXTitle"), windows.front())); // not a Boolean
+    EXPECT_TRUE(NimbrelEngine::position(windows.front()).has_value());
+    EXPECT_FALSE(NimbrelEngine::position(appElement).has_value());
+    EXPECT_EQ(NimbrelEngine::normalizedPath(QStringLiteral("~/x%20y ")), mac.identity().homeDirectory() + QStringLiteral("/x y"));
+    EXPECT_EQ(NimbrelEngine::appKey(workspace.runningApplication(finder.pid).value()), sim::kFinderBundleId);
+
+    click(QStringLiteral("Finder"));
+    scheduler.advance(0.2);
+    EXPECT_EQ(log.startingWith(QStringLiteral("NimbrelEngine: tap Finder windows=")).size(), 1);
+}

@@ -76,7 +76,7 @@ struct StorePlatform {
         codeSignature.setEntitlements({
             {QStringLiteral("com.apple.developer.icloud-services"), QStringList{QStringLiteral("CloudKit")}},
             {QStringLiteral("com.apple.developer.icloud-container-identifiers"),
-             QStringList{QStringLiteral("iCloud.com.nimbrel.Nimbrel")}},
+             QStringList{QStringLiteral("iCloud.com.nimbrel.app")}},
         });
     }
 

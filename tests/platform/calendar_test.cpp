@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace nimbrel;
 
 namespace {
@@ -190,4 +192,14 @@ TEST(Calendar, RepeatedWallClockTimesAreTheFirst) {
     const Date saturday = *berlin.date(2026, 3, 28, 2, 30);
     EXPECT_EQ(berlin.components(berlin.addingDays(saturday, 1)).hour, 3);
     EXPECT_EQ(berlin.components(berlin.addingDays(saturday, 2)).hour, 2);
+}
+
+TEST(Calendar, OutOfRangeDatesGiveBoundedParts) {
+    const Calendar utc(QTimeZone::utc());
+    EXPECT_EQ(utc.components(Date{1e300}).year, 9999);
+    EXPECT_EQ(utc.components(Date{-1e300}).year, 1);
+    EXPECT_EQ(utc.components(Date{std::numeric_limits<double>::quiet_NaN()}).year, 2001);
+    EXPECT_EQ(utc.components(utc.startOfDay(Date{1e300})).hour, 0);
+    EXPECT_EQ(DateFormatter(DateStyle::Medium, DateStyle::None, "en_US", QTimeZone::utc()).string(Date{1e300}),
+              "Dec 31, 9999");
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace nimbrel;
 
 TEST(Date, ReferenceDateAndUnixTime) {
@@ -63,4 +65,12 @@ TEST(Date, Iso8601RejectsOtherForms) {
              "٢٠٢٦-12-07T08:00:00Z", // other digits
          })
         EXPECT_FALSE(parseISO8601(QString::fromUtf8(text))) << text;
+}
+
+TEST(Date, TextOfOutOfRangeDatesStaysReadable) {
+    EXPECT_EQ(iso8601String(Date{1e300}), "9999-12-31T23:59:59Z");
+    EXPECT_EQ(iso8601String(Date{-1e300}), "0001-01-01T00:00:00Z");
+    EXPECT_EQ(iso8601String(Date{std::numeric_limits<double>::infinity()}), "9999-12-31T23:59:59Z");
+    EXPECT_EQ(iso8601String(Date{std::numeric_limits<double>::quiet_NaN()}), "2001-01-01T00:00:00Z");
+    EXPECT_TRUE(parseISO8601(iso8601String(Date{1e300})));
 }

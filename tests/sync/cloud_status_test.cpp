@@ -15,7 +15,7 @@ namespace {
 
 const QString kServices = QStringLiteral("com.apple.developer.icloud-services");
 const QString kContainers = QStringLiteral("com.apple.developer.icloud-container-identifiers");
-const QString kContainer = QStringLiteral("iCloud.com.nimbrel.Nimbrel");
+const QString kContainer = QStringLiteral("iCloud.com.nimbrel.app");
 
 // Answers the account check when the test says so.
 class ManualAccountSource final : public CloudAccountStatusSource {

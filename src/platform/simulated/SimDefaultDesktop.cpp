@@ -73,9 +73,9 @@ void SimulatedMac::buildDefaultDesktop() {
     // 1080p display beside it on the right, aligned at the top.
     screens_.clear();
     Screen builtIn{1, QStringLiteral("Built-in Retina Display"), Rect(0, 0, 1728, 1117), Rect(0, 75, 1728, 1005),
-                   QUrl::fromLocalFile(QStringLiteral("/System/Library/Desktop Pictures/Hello Blue.heic")).toString()};
+                   QUrl::fromLocalFile(QStringLiteral("/System/Library/Desktop Pictures/Hello Blue.heic")).toString(QUrl::FullyEncoded)};
     Screen external{2, QStringLiteral("LG HDR 4K"), Rect(1728, 37, 1920, 1080), Rect(1728, 37, 1920, 1055),
-                    QUrl::fromLocalFile(QStringLiteral("/System/Library/Desktop Pictures/Hello Orange.heic")).toString()};
+                    QUrl::fromLocalFile(QStringLiteral("/System/Library/Desktop Pictures/Hello Orange.heic")).toString(QUrl::FullyEncoded)};
     screens_ = {builtIn, external};
     mainScreenId_ = 1;
     orientation_ = DockOrientation::bottom;

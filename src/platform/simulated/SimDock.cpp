@@ -52,6 +52,12 @@ std::vector<DockTile> SimulatedMac::readTilesFromPreferences(const QString& key,
     return tiles;
 }
 
+void SimulatedMac::setDockOrientation(DockOrientation o) {
+    orientation_ = o;
+    dockPending_.insert(QStringLiteral("orientation"), orientationName(o));
+    dockStored_.insert(QStringLiteral("orientation"), orientationName(o));
+}
+
 bool SimulatedMac::synchronizeDockPreferences() {
     if (dockSynchronizeFails_) return false;
     dockStored_ = dockPending_;

@@ -730,6 +730,7 @@ private:
 
 public:
     QString resultText(const Value& v) const {
+        if (v.isMissing()) return {}; // a script that ends without a value has no result
         try {
             return v.ref() ? describe(v) : asText(v);
         } catch (const ScriptError&) {

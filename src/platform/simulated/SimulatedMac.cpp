@@ -208,6 +208,7 @@ bool SimulatedMac::terminate(int pid) {
     last.isTerminated = true;
     last.isActive = false;
     departed_[pid] = last;
+    recorder_.record(EventKind::system, QStringLiteral("terminated %1 pid=%2").arg(it->name).arg(pid));
     apps_.erase(it);
     removeFromActivation(pid);
     postNotice(kNoticeDidTerminate, pid);

@@ -128,7 +128,8 @@ public:
 
     // The Dock.
     DockOrientation dockOrientation() const { return orientation_; }
-    void setDockOrientation(DockOrientation o) { orientation_ = o; }
+    // Also what the Dock's preferences say, so that a restart keeps it.
+    void setDockOrientation(DockOrientation o);
     int dockPid() const { return dockPid_; }
     // Tiles in Dock order with their frames (AppKit coordinates).
     std::vector<DockTile> dockTiles() const;
@@ -163,6 +164,8 @@ public:
     // Sleep and wake.
     void wake();
 
+    // While quiet (setting up a desktop), no launch, activation or termination notices are posted.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
     // Posts a notice through the scheduler (observers run later, never inside the caller).
     void postNotice(const QString& name, int pid);
 

@@ -1,0 +1,142 @@
+#include "ScenarioDesktop.h"
+
+#include <QJsonArray>
+#include <QUrl>
+
+namespace nimbrel::simtool {
+
+using namespace sim;
+
+namespace {
+
+std::optional<Rect> rectFrom(const QJsonValue& v) {
+    const QJsonArray a = v.toArray();
+    if (a.size() != 4) return std::nullopt;
+    return Rect(a[0].toDouble(), a[1].toDouble(), a[2].toDouble(), a[3].toDouble());
+}
+
+QVariantMap fileTile(const QString& path) {
+    QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+    if (!url.endsWith(QLatin1Char('/'))) url += QLatin1Char('/');
+    QString label = path.section(QLatin1Char('/'), -1);
+    if (label.endsWith(QLatin1String(".app"))) label.chop(4);
+    return {{QStringLiteral("tile-type"), QStringLiteral("file-tile")},
+            {QStringLiteral("tile-data"),
+             QVariantMap{{QStringLiteral("file-data"), QVariantMap{{QStringLiteral("_CFURLString"), url},
+                                                                   {QStringLiteral("_CFURLStringType"), qint64(15)}}},
+                         {QStringLiteral("file-label"), label}}}};
+}
+
+} // namespace
+
+App* findApp(SimulatedMac& mac, const QString& key) {
+    for (App& a : mac.apps())
+        if (a.name == key || a.bundleIdentifier == key) return &a;
+    return nullptr;
+}
+
+QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
+    QStringList problems;
+    SimulatedMac& mac = sim.mac();
+    mac.setQuiet(true);
+
+    if (d.value(QStringLiteral("trusted")).isBool()) mac.setTrusted(d.value(QStringLiteral("trusted")).toBool());
+    if (d.contains(QStringLiteral("screens"))) {
+        std::vector<Screen> screens;
+        for (const QJsonValue& v : d.value(QStringLiteral("screens")).toArray()) {
+            const QJsonObject s = v.toObject();
+            auto frame = rectFrom(s.value(QStringLiteral("frame")));
+            auto visible = rectFrom(s.value(QStringLiteral("visibleFrame")));
+            if (!frame || !visible) {
+                problems << QStringLiteral("a screen needs \"frame\" and \"visibleFrame\" as [x, y, width, height]");
+                continue;
+            }
+            screens.push_back(Screen{s.value(QStringLiteral("id")).toInt(static_cast<int>(screens.size()) + 1),
+                                     s.value(QStringLiteral("name")).toString(QStringLiteral("Display")), *frame, *visible,
+                                     s.value(QStringLiteral("picture")).toString()});
+        }
+        if (!screens.empty()) {
+            mac.screens() = screens;
+            mac.setMainScreenId(screens.front().id);
+        }
+    }
+    if (d.contains(QStringLiteral("mainScreen"))) mac.setMainScreenId(d.value(QStringLiteral("mainScreen")).toInt());
+    if (d.contains(QStringLiteral("dockOrientation"))) {
+        if (auto o = orientationFromName(d.value(QStringLiteral("dockOrientation")).toString())) mac.setDockOrientation(*o);
+        else problems << QStringLiteral("dockOrientation is bottom, left or right");
+    }
+    if (d.contains(QStringLiteral("dockApps"))) {
+        QVariantList tiles;
+        for (const QJsonValue& v : d.value(QStringLiteral("dockApps")).toArray()) tiles << fileTile(v.toString());
+        mac.dockPreferencesPending().insert(QStringLiteral("persistent-apps"), tiles);
+        mac.synchronizeDockPreferences();
+        mac.restartDock();
+    }
+    const QJsonObject delays = d.value(QStringLiteral("launchDelays")).toObject();
+    for (auto it = delays.begin(); it != delays.end(); ++it) mac.setLaunchDelay(it.key(), it.value().toDouble());
+    const QJsonObject faults = d.value(QStringLiteral("scriptFaults")).toObject();
+    for (auto it = faults.begin(); it != faults.end(); ++it) sim.appleScript().failScriptsFor(it.key(), it.value().toInt());
+    for (const QJsonValue& v : d.value(QStringLiteral("quit")).toArray()) {
+        if (App* app = findApp(mac, v.toString())) mac.terminate(app->pid);
+        else problems << QStringLiteral("quit: no running application ") + v.toString();
+    }
+    for (const QJsonValue& v : d.value(QStringLiteral("launch")).toArray()) {
+        if (auto installed = mac.installedApplication(v.toString())) mac.startApplication(*installed, true, false);
+        else problems << QStringLiteral("launch: no installed application ") + v.toString();
+    }
+    for (const QJsonValue& v : d.value(QStringLiteral("clearWindows")).toArray()) {
+        if (App* app = findApp(mac, v.toString())) app->windows.clear();
+        else problems << QStringLiteral("clearWindows: no running application ") + v.toString();
+    }
+    // Windows are added in order, each in front of the ones before.
+    for (const QJsonValue& v : d.value(QStringLiteral("windows")).toArray()) {
+        const QJsonObject w = v.toObject();
+        App* app = findApp(mac, w.value(QStringLiteral("app")).toString());
+        if (!app) {
+            problems << QStringLiteral("windows: no running application ") + w.value(QStringLiteral("app")).toString();
+            continue;
+        }
+        Window window;
+        window.title = w.value(QStringLiteral("title")).toString();
+        window.subrole = w.value(QStringLiteral("subrole")).toString(window.subrole);
+        window.frame = rectFrom(w.value(QStringLiteral("frame"))).value_or(mac.nextWindowFrame(*app));
+        if (w.value(QStringLiteral("document")).isString()) window.document = w.value(QStringLiteral("document")).toString();
+        for (const QJsonValue& url : w.value(QStringLiteral("tabs")).toArray())
+            window.tabs.push_back(Tab{url.toString(), SimulatedMac::titleForURL(url.toString(), app->bundleIdentifier == kSafariBundleId)});
+        if (!window.tabs.empty() && window.title.isEmpty()) window.title = window.tabs.front().title;
+        if (w.value(QStringLiteral("refuseWrites")).isDouble()) window.refusedWriteError = w.value(QStringLiteral("refuseWrites")).toInt();
+        const auto id = mac.addWindow(*app, window).id;
+        if (w.value(QStringLiteral("minimized")).toBool()) mac.setMinimized(*app, id, true);
+        if (w.value(QStringLiteral("fullScreen")).toBool()) mac.setFullScreen(*app, id, true);
+    }
+    for (const QJsonValue& v : d.value(QStringLiteral("refuseWrites")).toArray()) {
+        const QJsonObject r = v.toObject();
+        App* app = findApp(mac, r.value(QStringLiteral("app")).toString());
+        bool done = false;
+        if (app)
+            for (Window& w : app->windows)
+                if (w.title == r.value(QStringLiteral("window")).toString()) {
+                    w.refusedWriteError = r.value(QStringLiteral("error")).toInt(-25200);
+                    done = true;
+                }
+        if (!done) problems << QStringLiteral("refuseWrites: no window \"%1\" of %2")
+                                   .arg(r.value(QStringLiteral("window")).toString(), r.value(QStringLiteral("app")).toString());
+    }
+    for (const QJsonValue& v : d.value(QStringLiteral("activate")).toArray()) {
+        if (App* app = findApp(mac, v.toString())) mac.activate(app->pid);
+        else problems << QStringLiteral("activate: no running application ") + v.toString();
+    }
+    for (const QJsonValue& v : d.value(QStringLiteral("alertAnswers")).toArray()) sim.alerts().answerNextAlert(v.toInt());
+    const QJsonObject entitlements = d.value(QStringLiteral("entitlements")).toObject();
+    if (!entitlements.isEmpty()) sim.codeSignature().setEntitlements(entitlements.toVariantMap());
+    const QJsonObject identity = d.value(QStringLiteral("identity")).toObject();
+    if (identity.contains(QStringLiteral("fullName"))) mac.identity().fullName = identity.value(QStringLiteral("fullName")).toString();
+    if (identity.contains(QStringLiteral("hostName"))) mac.identity().hostName = identity.value(QStringLiteral("hostName")).toString();
+    if (identity.contains(QStringLiteral("model"))) mac.identity().model = identity.value(QStringLiteral("model")).toString();
+
+    mac.setQuiet(false);
+    mac.recorder().clear();
+    return problems;
+}
+
+} // namespace nimbrel::simtool

@@ -1,0 +1,50 @@
+// nimbrel-sim: plays a scenario against the simulated Mac and prints its transcript.
+#include "ScenarioRunner.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    QString scenarioPath;
+    QString folder;
+    bool keep = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--folder") && i + 1 < args.size()) folder = args[++i];
+        else if (args[i] == QLatin1String("--keep")) keep = true;
+        else if (args[i] == QLatin1String("-h") || args[i] == QLatin1String("--help")) {
+            std::fputs("usage: nimbrel-sim [--folder DIR [--keep]] scenario.json\n"
+                       "  Runs the scenario on virtual time and prints its transcript.\n"
+                       "  --folder DIR  keep the program's data and the simulated Mac in DIR (default: a temporary folder)\n"
+                       "  --keep        save the simulated Mac's state in DIR when the run ends\n",
+                       stdout);
+            return 0;
+        } else scenarioPath = args[i];
+    }
+    if (scenarioPath.isEmpty()) {
+        std::fputs("nimbrel-sim: no scenario file given (see --help)\n", stderr);
+        return 2;
+    }
+    QFile file(scenarioPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "nimbrel-sim: cannot read %s\n", qPrintable(scenarioPath));
+        return 2;
+    }
+    QTemporaryDir temporary;
+    if (folder.isEmpty()) folder = temporary.path();
+    nimbrel::simtool::ScenarioRunner runner(folder);
+    QString error;
+    if (!runner.load(file.readAll(), &error)) {
+        std::fprintf(stderr, "nimbrel-sim: %s: %s\n", qPrintable(scenarioPath), qPrintable(error));
+        return 2;
+    }
+    runner.setSaveState(keep);
+    QTextStream out(stdout);
+    for (const QString& line : runner.run()) out << line << '\n';
+    return 0;
+}
