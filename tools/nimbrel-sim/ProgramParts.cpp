@@ -5,7 +5,7 @@
 namespace nimbrel::simtool {
 
 std::vector<ProgramPart> programParts() {
-    // Add each part of the program here as it is built, in start-up order.
+    // Each part of the program as it is built, in start-up order.
     return {
         {QStringLiteral("engine"), [](Platform&) { NimbrelEngine::shared().startMonitoring(); }},
     };
