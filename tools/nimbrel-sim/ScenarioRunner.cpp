@@ -181,12 +181,7 @@ QStringList ScenarioRunner::run() {
     });
     setLogToStdout(false);
 
-    // "program": the names of the parts to start (all of them when absent; [] runs the Mac alone).
-    const bool choosesParts = scenario_.value(QStringLiteral("program")).isArray();
-    QStringList chosenParts;
-    for (const QJsonValue& v : scenario_.value(QStringLiteral("program")).toArray()) chosenParts << v.toString();
     for (const ProgramPart& part : parts_) {
-        if (choosesParts && !chosenParts.contains(part.name)) continue;
         transcript.line(QStringLiteral("start"), part.name);
         part.start(platform);
     }
