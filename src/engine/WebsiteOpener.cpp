@@ -36,22 +36,23 @@ void WebsiteOpener::openBrowserWebsite(const OpenBrowserWebsiteRuleAction& actio
         openWebsiteInNewTab(action, *url);
         return;
     }
-    openWebsiteInNewWindow(action, *url);
-    if (action.placement == NimbrelWindowPlacement::front) return;
+    // A browser that refused the script opened nothing: its windows are the user's own.
+    if (!openWebsiteInNewWindow(action, *url) || action.placement == NimbrelWindowPlacement::front) return;
     for (double delay : {0.45, 0.95, 1.55, 2.2})
         wm_.after(delay, [this, action] {
             wm_.placement().placeLaunchedAppWindow(action.browser, action.placement, action.displayTarget);
         });
 }
 
-void WebsiteOpener::openWebsiteInNewWindow(const OpenBrowserWebsiteRuleAction& action, const QString& url) {
-    if (runNewWindowScript(action, url)) return;
+bool WebsiteOpener::openWebsiteInNewWindow(const OpenBrowserWebsiteRuleAction& action, const QString& url) {
+    if (runNewWindowScript(action, url)) return true;
     if (isScriptableBrowser(action.browser.bundleIdentifier)) {
         // The browser refused the script; a tab would be refused the same way.
         wm_.automationAlert().showBrowserAutomationPermissionAlert(action.browser.displayName);
-        return;
+        return false;
     }
     openWebsiteInNewTab(action, url);
+    return true;
 }
 
 void WebsiteOpener::openWebsiteInNewTab(const OpenBrowserWebsiteRuleAction& action, const QString& url) {

@@ -19,7 +19,8 @@ public:
     explicit WebsiteOpener(WindowManager& wm) : wm_(wm) {}
 
     void openBrowserWebsite(const OpenBrowserWebsiteRuleAction& action);
-    void openWebsiteInNewWindow(const OpenBrowserWebsiteRuleAction& action, const QString& url);
+    // False when a scripted browser refused the window: nothing was opened.
+    bool openWebsiteInNewWindow(const OpenBrowserWebsiteRuleAction& action, const QString& url);
     void openWebsiteInNewTab(const OpenBrowserWebsiteRuleAction& action, const QString& url);
     // True when the script ran without error information.
     bool runNewWindowScript(const OpenBrowserWebsiteRuleAction& action, const QString& url);

@@ -95,6 +95,9 @@ TEST_F(WebsiteOpenerTest, ARefusedNewWindowAsksForPermissionAndTriesNoTab) {
     EXPECT_EQ(log.startingWith("NimbrelWindowManager: browser new-window AppleScript failed for com.google.Chrome: ").size(), 1);
     EXPECT_EQ(appleScript.sources().size(), 1);
     EXPECT_EQ(alerts.alertsShown().size(), 1u);
+    // Nothing opened, so none of Chrome's own windows is moved by the placement attempts.
+    scheduler.advance(3);
+    EXPECT_EQ(countWrites(QStringLiteral("AXPosition")), 0);
 
     // A second refusal is recorded again; the alert is not shown again.
     wm->executeAction(NimbrelRuleAction::openBrowserWebsite(chrome(QStringLiteral("https://e.example/"), Mode::newTab)));
