@@ -25,7 +25,9 @@ public:
     // One website of a rule that also holds other actions.
     void openBrowserWebsite(const OpenBrowserWebsiteRuleAction& action) { websites_.openBrowserWebsite(action); }
     // A single click on a browser's tile: true when a recorded group took it.
-    bool handleBrowserRuleGroupDockTap(const RunningApplication& app) { return groups_.handleBrowserRuleGroupDockTap(app); }
+    bool handleBrowserRuleGroupDockTap(const RunningApplication& app) {
+        return groups_.handleBrowserRuleGroupDockTap(app);
+    }
 
     WebsiteOpener& websites() { return websites_; }
     BrowserRuleGroups& groups() { return groups_; }

@@ -17,11 +17,14 @@ namespace bw = browserwindows;
 
 namespace {
 
-bool isNewWindow(const OpenBrowserWebsiteRuleAction& a) { return a.openingMode == NimbrelBrowserOpeningMode::newWindow; }
+bool isNewWindow(const OpenBrowserWebsiteRuleAction& a) {
+    return a.openingMode == NimbrelBrowserOpeningMode::newWindow;
+}
 
 QString quotedList(const QStringList& items) {
     QStringList quoted;
-    for (const QString& item : items) quoted << QLatin1Char('"') + item + QLatin1Char('"');
+    for (const QString& item : items)
+        quoted << QLatin1Char('"') + item + QLatin1Char('"');
     return QLatin1Char('[') + quoted.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 
@@ -38,7 +41,8 @@ void BrowserGroupOpener::executeBrowserGroup(const std::vector<OpenBrowserWebsit
     wm_.log(QStringLiteral("executing browser group actions=%1 modes=%2 urls=%3")
                 .arg(QString::number(actions.size()), quotedList(modes), quotedList(urls)));
     wm_.record(NimbrelActivityType::rule, QStringLiteral("Browser Group Opened"),
-               QStringLiteral("Opened %1 websites in %2.").arg(QString::number(actions.size()), actions.front().browser.displayName));
+               QStringLiteral("Opened %1 websites in %2.")
+                   .arg(QString::number(actions.size()), actions.front().browser.displayName));
 
     if (wm_.browsers().groups().toggleExistingBrowserRuleGroup(actions)) return;
     closeBlankSafariStarterWindowsIfNeeded(actions);
@@ -59,7 +63,8 @@ void BrowserGroupOpener::openOneByOne(const std::vector<OpenBrowserWebsiteRuleAc
     }
 }
 
-void BrowserGroupOpener::closeBlankSafariStarterWindowsIfNeeded(const std::vector<OpenBrowserWebsiteRuleAction>& actions) {
+void BrowserGroupOpener::closeBlankSafariStarterWindowsIfNeeded(
+    const std::vector<OpenBrowserWebsiteRuleAction>& actions) {
     if (actions.empty() || actions.front().browser.bundleIdentifier != bs::kSafariBundleIdentifier) return;
     closeBlankSafariStarterWindows();
 }
@@ -97,7 +102,8 @@ bool BrowserGroupOpener::runBrowserGroupAppleScript(const std::vector<OpenBrowse
     if (!allNewWindows && !allNewTabs) return false;
 
     QStringList urls;
-    for (const auto& action : actions) urls << action.normalizedURLString();
+    for (const auto& action : actions)
+        urls << action.normalizedURLString();
     QString source;
     if (*family == bs::Family::safari)
         source = allNewWindows ? bs::safariGroupNewWindows(urls) : bs::safariGroupNewTabs(urls);
@@ -130,7 +136,8 @@ void BrowserGroupOpener::captureBrowserGroupWindows(const std::vector<OpenBrowse
     if (placed.empty()) return;
     const OpenBrowserWebsiteRuleAction first = actions.front();
     for (double delay : {0.85, 1.35, 1.95, 2.65, 3.25})
-        wm_.after(delay, [this, first, placed, newWindow] { placeAndRecordBrowserGroupWindows(first, placed, newWindow); });
+        wm_.after(delay,
+                  [this, first, placed, newWindow] { placeAndRecordBrowserGroupWindows(first, placed, newWindow); });
 }
 
 void BrowserGroupOpener::placeAndRecordBrowserGroupWindows(const OpenBrowserWebsiteRuleAction& first,

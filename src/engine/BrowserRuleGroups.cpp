@@ -37,7 +37,8 @@ void BrowserRuleGroups::recordBrowserRuleGroup(const std::vector<OpenBrowserWebs
     const auto running = wm_.apps().runningApplication(b, browser.path);
     if (!running) return;
     const AXElement appElement = wm_.ax().applicationElement(running->pid);
-    const QSet<QString> preexisting = valueOr(wm_.browserGroupPreexistingWindowKeysByBundleIdentifier, b, QSet<QString>{});
+    const QSet<QString> preexisting =
+        valueOr(wm_.browserGroupPreexistingWindowKeysByBundleIdentifier, b, QSet<QString>{});
     std::vector<AXElement> windows = bw::newWindows(wm_, appElement, preexisting);
     windows.resize(std::min(windows.size(), newWindow.size()));
     // The browser lists its newest window first, and the capture step placed them that way:
@@ -76,11 +77,11 @@ bool BrowserRuleGroups::toggleExistingBrowserRuleGroup(const std::vector<OpenBro
     const QString b = *browser.bundleIdentifier;
     const auto running = wm_.apps().runningApplication(b, browser.path);
     if (!running) return false;
-    const std::vector<AXElement> liveWindows =
-        bw::live(wm_, valueOr(wm_.browserRuleGroupsByBundleIdentifier, b, {}));
+    const std::vector<AXElement> liveWindows = bw::live(wm_, valueOr(wm_.browserRuleGroupsByBundleIdentifier, b, {}));
     if (liveWindows.size() != newWindow.size()) return false;
     const auto stored = wm_.browserRuleGroupActionsByBundleIdentifier.find(b);
-    const auto& groupActions = stored == wm_.browserRuleGroupActionsByBundleIdentifier.end() ? newWindow : stored->second;
+    const auto& groupActions =
+        stored == wm_.browserRuleGroupActionsByBundleIdentifier.end() ? newWindow : stored->second;
     return toggleBrowserRuleGroup(b, *running, liveWindows, groupActions);
 }
 
@@ -99,12 +100,13 @@ bool BrowserRuleGroups::toggleBrowserRuleGroup(const QString& b, const RunningAp
             allMinimized = false;
             break;
         }
-    const bool shouldRestore =
-        allMinimized || valueOr(wm_.browserRuleGroupIsMinimizedByBundleIdentifier, b, false);
+    const bool shouldRestore = allMinimized || valueOr(wm_.browserRuleGroupIsMinimizedByBundleIdentifier, b, false);
     QStringList states;
-    for (const AXElement& w : windows) states << (bw::isMinimized(wm_, w) ? QStringLiteral("true") : QStringLiteral("false"));
-    wm_.log(QStringLiteral("toggling stored browser rule group as one workspace shouldRestore=%1 minimized=[%2]")
-                .arg(shouldRestore ? QStringLiteral("true") : QStringLiteral("false"), states.join(QStringLiteral(", "))));
+    for (const AXElement& w : windows)
+        states << (bw::isMinimized(wm_, w) ? QStringLiteral("true") : QStringLiteral("false"));
+    wm_.log(
+        QStringLiteral("toggling stored browser rule group as one workspace shouldRestore=%1 minimized=[%2]")
+            .arg(shouldRestore ? QStringLiteral("true") : QStringLiteral("false"), states.join(QStringLiteral(", "))));
 
     const auto n = static_cast<qulonglong>(windows.size());
     if (shouldRestore) {
@@ -116,7 +118,8 @@ bool BrowserRuleGroups::toggleBrowserRuleGroup(const QString& b, const RunningAp
     } else {
         wm_.record(NimbrelActivityType::rule, QStringLiteral("Browser Group Minimized"),
                    QStringLiteral("Minimized %1 browser windows.").arg(n));
-        for (const AXElement& w : windows) setMinimized(w, true);
+        for (const AXElement& w : windows)
+            setMinimized(w, true);
         wm_.browserRuleGroupIsMinimizedByBundleIdentifier[b] = true;
         wm_.browserRuleGroupIsFocusedByBundleIdentifier[b] = false;
     }
@@ -154,16 +157,19 @@ bool BrowserRuleGroups::cycleBrowserRuleGroup(const QString& b, const RunningApp
                 .arg(o));
 
     if (!groupIsFocused) {
-        wm_.record(NimbrelActivityType::rule, QStringLiteral("Browser Group Restored"),
-                   QStringLiteral("Restored %1 browser rule windows and minimized %2 other browser windows.").arg(g).arg(o));
-        for (const AXElement& w : others) setMinimized(w, true);
+        wm_.record(
+            NimbrelActivityType::rule, QStringLiteral("Browser Group Restored"),
+            QStringLiteral("Restored %1 browser rule windows and minimized %2 other browser windows.").arg(g).arg(o));
+        for (const AXElement& w : others)
+            setMinimized(w, true);
         bringForward(appElement, group, actions);
         wm_.browserRuleGroupIsMinimizedByBundleIdentifier[b] = false;
         wm_.browserRuleGroupIsFocusedByBundleIdentifier[b] = true;
     } else {
         wm_.record(NimbrelActivityType::rule, QStringLiteral("Browser Group Minimized"),
                    QStringLiteral("Minimized %1 browser rule windows and focused another browser window.").arg(g));
-        for (const AXElement& w : group) setMinimized(w, true);
+        for (const AXElement& w : group)
+            setMinimized(w, true);
         const AXElement other = others.front();
         setMinimized(other, false);
         wm_.ax().performAction(other, QStringLiteral("AXRaise"));

@@ -38,7 +38,9 @@ QString fill(const QString& text, std::initializer_list<std::pair<QString, QStri
     return out;
 }
 
-QString spaces(int n) { return QString(n, QLatin1Char(' ')); }
+QString spaces(int n) {
+    return QString(n, QLatin1Char(' '));
+}
 
 const char* const kChromiumNewWindow = R"(tell application id "<bundle id>"
     activate
@@ -149,7 +151,8 @@ const char* const kChromiumGroupFirstTab = R"(tell application id "<bundle id>"
 // the lines being one per URL after the first, with a short delay between them.
 QString furtherTabs(const QStringList& urls, const QString& lineTemplate) {
     QStringList lines;
-    for (qsizetype i = 1; i < urls.size(); ++i) lines << fill(lineTemplate, {{kURL, escapedURL(urls[i])}});
+    for (qsizetype i = 1; i < urls.size(); ++i)
+        lines << fill(lineTemplate, {{kURL, escapedURL(urls[i])}});
     const QString separator = QLatin1Char('\n') + spaces(20) + QStringLiteral("delay 0.05\n") + spaces(20);
     return QStringLiteral("\n    if (count of windows) is greater than 0 then\n") + spaces(8) + lines.join(separator) +
            QStringLiteral("\n    end if\nend tell");
@@ -160,10 +163,11 @@ QString furtherTabs(const QStringList& urls, const QString& lineTemplate) {
 std::optional<Family> familyOf(const std::optional<QString>& bundleIdentifier) {
     if (!bundleIdentifier) return std::nullopt;
     if (*bundleIdentifier == kSafariBundleIdentifier) return Family::safari;
-    static const QStringList chromium{QStringLiteral("com.google.Chrome"),       QStringLiteral("com.google.Chrome.canary"),
-                                      QStringLiteral("com.brave.Browser"),       QStringLiteral("com.microsoft.edgemac"),
-                                      QStringLiteral("com.operasoftware.Opera"), QStringLiteral("com.operasoftware.OperaGX"),
-                                      QStringLiteral("com.vivaldi.Vivaldi")};
+    static const QStringList chromium{
+        QStringLiteral("com.google.Chrome"),       QStringLiteral("com.google.Chrome.canary"),
+        QStringLiteral("com.brave.Browser"),       QStringLiteral("com.microsoft.edgemac"),
+        QStringLiteral("com.operasoftware.Opera"), QStringLiteral("com.operasoftware.OperaGX"),
+        QStringLiteral("com.vivaldi.Vivaldi")};
     if (chromium.contains(*bundleIdentifier)) return Family::chromium;
     return std::nullopt;
 }
@@ -207,7 +211,9 @@ QString chromiumNewTab(const QString& bundleIdentifier, const QString& url) {
     return fill(QString::fromUtf8(kChromiumNewTab), {{kBundle, escaped(bundleIdentifier)}, {kURL, escapedURL(url)}});
 }
 
-QString safariNewTab(const QString& url) { return fill(QString::fromUtf8(kSafariNewTab), {{kURL, escapedURL(url)}}); }
+QString safariNewTab(const QString& url) {
+    return fill(QString::fromUtf8(kSafariNewTab), {{kURL, escapedURL(url)}});
+}
 
 QString safariGroupNewWindows(const QStringList& urls) {
     QStringList pieces;
@@ -239,8 +245,10 @@ QString chromiumGroupNewWindows(const QString& bundleIdentifier, const QStringLi
 
 QString chromiumGroupNewTabs(const QString& bundleIdentifier, const QStringList& urls) {
     const QString first = urls.isEmpty() ? QString() : urls.front();
-    return fill(QString::fromUtf8(kChromiumGroupFirstTab), {{kBundle, escaped(bundleIdentifier)}, {kURL, escapedURL(first)}}) +
-           furtherTabs(urls, QStringLiteral("make new tab at end of tabs of front window with properties {URL:\"<url>\"}"));
+    return fill(QString::fromUtf8(kChromiumGroupFirstTab),
+                {{kBundle, escaped(bundleIdentifier)}, {kURL, escapedURL(first)}}) +
+           furtherTabs(urls,
+                       QStringLiteral("make new tab at end of tabs of front window with properties {URL:\"<url>\"}"));
 }
 
 QString safariStarterWindowCleanup() {

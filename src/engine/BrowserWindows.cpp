@@ -25,7 +25,8 @@ std::vector<AXElement> realWindows(WindowManager& wm, const AXElement& appElemen
 }
 
 QString foldedTitle(WindowManager& wm, const AXElement& window) {
-    return normalizedAppName(AxReaders::stringAttribute(wm.ax(), QStringLiteral("AXTitle"), window).value_or(QString()));
+    return normalizedAppName(
+        AxReaders::stringAttribute(wm.ax(), QStringLiteral("AXTitle"), window).value_or(QString()));
 }
 
 bool isPlaceholderTitle(const QString& folded) {
@@ -50,7 +51,8 @@ QString windowKey(WindowManager& wm, const AXElement& window) {
 
 QSet<QString> windowKeys(WindowManager& wm, const std::vector<AXElement>& windows) {
     QSet<QString> keys;
-    for (const AXElement& w : windows) keys.insert(windowKey(wm, w));
+    for (const AXElement& w : windows)
+        keys.insert(windowKey(wm, w));
     return keys;
 }
 
@@ -61,6 +63,8 @@ std::vector<AXElement> newWindows(WindowManager& wm, const AXElement& appElement
     return out;
 }
 
-bool isMinimized(WindowManager& wm, const AXElement& window) { return AxReaders::isMinimized(wm.ax(), window); }
+bool isMinimized(WindowManager& wm, const AXElement& window) {
+    return AxReaders::isMinimized(wm.ax(), window);
+}
 
 } // namespace nimbrel::browserwindows

@@ -61,6 +61,8 @@ std::optional<QString> create(const QString& folder, const QByteArray& contents,
     return path;
 }
 
-void remove(const QString& path) { ::unlink(QFile::encodeName(path).constData()); }
+void remove(const QString& path) {
+    ::unlink(QFile::encodeName(path).constData());
+}
 
 } // namespace nimbrel::terminalscriptfile

@@ -14,7 +14,8 @@ QStringList keptCommands(const TerminalScriptRuleAction& action) {
 QByteArray scriptText(const QStringList& commands, bool stopOnFirstFailure) {
     QString text = QStringLiteral("#!/bin/bash\n");
     if (stopOnFirstFailure) text += QStringLiteral("set -e\n");
-    for (const QString& command : commands) text += command + QLatin1Char('\n');
+    for (const QString& command : commands)
+        text += command + QLatin1Char('\n');
     return text.toUtf8();
 }
 
@@ -26,14 +27,16 @@ bool isAcceptableBundleIdentifier(const QString& bundleIdentifier) {
     if (bundleIdentifier.isEmpty()) return false;
     for (QChar c : bundleIdentifier) {
         const char16_t u = c.unicode();
-        const bool ok = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '.' || u == '-';
+        const bool ok =
+            (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '.' || u == '-';
         if (!ok) return false;
     }
     return true;
 }
 
 std::optional<QString> appleScriptSource(const QString& bundleIdentifier, const QString& scriptPath) {
-    if (browserscripts::hasUnsafeScriptCharacters(scriptPath) || browserscripts::hasUnsafeScriptCharacters(bundleIdentifier))
+    if (browserscripts::hasUnsafeScriptCharacters(scriptPath) ||
+        browserscripts::hasUnsafeScriptCharacters(bundleIdentifier))
         return std::nullopt;
     const QString path = browserscripts::escaped(scriptPath);
     if (bundleIdentifier == kITermBundleIdentifier) {
@@ -47,11 +50,12 @@ std::optional<QString> appleScriptSource(const QString& bundleIdentifier, const 
                               "        tell current session of current tab\n"
                               "            set p to \"") +
                path +
-               QStringLiteral("\"\n"
-                              "            write text (\"bash \" & quoted form of p & \"; rm -f \" & quoted form of p)\n"
-                              "        end tell\n"
-                              "    end tell\n"
-                              "end tell");
+               QStringLiteral(
+                   "\"\n"
+                   "            write text (\"bash \" & quoted form of p & \"; rm -f \" & quoted form of p)\n"
+                   "        end tell\n"
+                   "    end tell\n"
+                   "end tell");
     }
     return QStringLiteral("tell application id \"") + browserscripts::escaped(bundleIdentifier) +
            QStringLiteral("\"\n"

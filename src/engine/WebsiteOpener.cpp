@@ -67,10 +67,11 @@ void WebsiteOpener::openWebsiteInNewTab(const OpenBrowserWebsiteRuleAction& acti
             OpenConfiguration configuration;
             configuration.activates = false;
             std::weak_ptr<int> alive = wm_.lifetimeWatch();
-            wm_.workspace().openURLs({url}, *appPath, configuration,
-                                     [this, alive](std::optional<RunningApplication>, std::optional<WorkspaceError> error) {
-                                         if (!alive.expired()) handleWebsiteOpenCompletion(error);
-                                     });
+            wm_.workspace().openURLs(
+                {url}, *appPath, configuration,
+                [this, alive](std::optional<RunningApplication>, std::optional<WorkspaceError> error) {
+                    if (!alive.expired()) handleWebsiteOpenCompletion(error);
+                });
             return;
         }
     }

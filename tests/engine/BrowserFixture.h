@@ -9,7 +9,8 @@ namespace nimbrel::test {
 // The window manager over the simulated Mac, with helpers for browser windows.
 class BrowserFixture : public WindowManagerFixture {
 protected:
-    static OpenBrowserWebsiteRuleAction website(const QString& browser, std::optional<QString> bundleId, const QString& url,
+    static OpenBrowserWebsiteRuleAction website(const QString& browser, std::optional<QString> bundleId,
+                                                const QString& url,
                                                 NimbrelBrowserOpeningMode mode = NimbrelBrowserOpeningMode::newWindow,
                                                 NimbrelWindowPlacement placement = NimbrelWindowPlacement::front) {
         OpenBrowserWebsiteRuleAction a;
@@ -40,7 +41,8 @@ protected:
     }
     QStringList urlsOf(const sim::Window& w) const {
         QStringList out;
-        for (const sim::Tab& t : w.tabs) out << t.url;
+        for (const sim::Tab& t : w.tabs)
+            out << t.url;
         return out;
     }
     // Virtual seconds of the Mac's clock when the last event was recorded.
@@ -56,12 +58,11 @@ protected:
             if (e.text.startsWith(QStringLiteral("set AXPosition")) && e.time >= since)
                 moments.insert(std::lround((e.time - since) * 100));
         std::vector<double> out;
-        for (long m : moments) out.push_back(double(m) / 100);
+        for (long m : moments)
+            out.push_back(double(m) / 100);
         return out;
     }
-    int countWrites(const QString& fragment) {
-        return countEvents(sim::EventKind::accessibilityWrite, fragment);
-    }
+    int countWrites(const QString& fragment) { return countEvents(sim::EventKind::accessibilityWrite, fragment); }
 };
 
 // Compiles nothing: every text is a syntax error, and nothing is ever run.

@@ -49,7 +49,8 @@ protected:
         rule.actions = std::move(actions);
         defaults.setData(NimbrelRulesStore::defaultsKey, encodeRules({rule}, json::DateForm::SecondsSince2001));
     }
-    static NimbrelRuleAction website(const QString& browser, const QString& bundleId, const QString& url, Placement placement) {
+    static NimbrelRuleAction website(const QString& browser, const QString& bundleId, const QString& url,
+                                     Placement placement) {
         OpenBrowserWebsiteRuleAction a;
         a.browser = {browser, bundleId, std::nullopt};
         a.urlString = url;
@@ -75,7 +76,8 @@ protected:
         return *placement::frame(p, s->visibleFrame);
     }
     void closeAllWindows(sim::App& app) {
-        while (!app.windows.empty()) mac.closeWindow(app, app.windows.front().id);
+        while (!app.windows.empty())
+            mac.closeWindow(app, app.windows.front().id);
     }
 
     // Opens the three websites with a click on the browser's tile and checks each window.
@@ -148,7 +150,8 @@ TEST_F(BrowserDockScenario, ChromiumGroupOpensPlacedThenTheNextClicksMinimizeAnd
     EXPECT_EQ(groupMinimized(chrome), 3);
     clickAndSettle(QStringLiteral("Google Chrome"), 2);
     EXPECT_EQ(groupMinimized(chrome), 0);
-    EXPECT_EQ(appKitFrame(*showing(app(chrome), QStringLiteral("https://two.example"))), expected(Placement::rightHalf));
+    EXPECT_EQ(appKitFrame(*showing(app(chrome), QStringLiteral("https://two.example"))),
+              expected(Placement::rightHalf));
     EXPECT_EQ(activities.count(QStringLiteral("Browser Group Opened")), 1);
 }
 
@@ -176,7 +179,8 @@ TEST_F(BrowserDockScenario, TerminalActionWritesAPrivateFileAndRemovesIt30Second
     TerminalScriptRuleAction script;
     script.terminalApp = {QStringLiteral("Terminal"), std::nullopt, std::nullopt};
     script.commands = {TerminalScriptCommand{Uuid::random(), QStringLiteral("git pull")}};
-    storeRule(QStringLiteral("Notes"), QStringLiteral("com.apple.Notes"), {NimbrelRuleAction::runTerminalScript(script)});
+    storeRule(QStringLiteral("Notes"), QStringLiteral("com.apple.Notes"),
+              {NimbrelRuleAction::runTerminalScript(script)});
     clickAndSettle(QStringLiteral("Notes"), 0.5);
     EXPECT_TRUE(activities.contains(QStringLiteral("Terminal Script Running")));
     const QString folder = platform.locations.privateTemporary;
@@ -187,7 +191,8 @@ TEST_F(BrowserDockScenario, TerminalActionWritesAPrivateFileAndRemovesIt30Second
     ASSERT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0700u);
     // The terminal was told to run that file.
-    EXPECT_EQ(app(sim::kTerminalBundleId).windows.front().commands.back(), QStringLiteral("bash '%1'; rm -f '%1'").arg(path));
+    EXPECT_EQ(app(sim::kTerminalBundleId).windows.front().commands.back(),
+              QStringLiteral("bash '%1'; rm -f '%1'").arg(path));
     scheduler.advance(29);
     EXPECT_TRUE(QFileInfo::exists(path));
     scheduler.advance(1);

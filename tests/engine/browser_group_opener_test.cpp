@@ -12,7 +12,8 @@ using Placement = NimbrelWindowPlacement;
 
 std::vector<NimbrelRuleAction> rule(const std::vector<OpenBrowserWebsiteRuleAction>& websites) {
     std::vector<NimbrelRuleAction> out;
-    for (const auto& w : websites) out.push_back(NimbrelRuleAction::openBrowserWebsite(w));
+    for (const auto& w : websites)
+        out.push_back(NimbrelRuleAction::openBrowserWebsite(w));
     return out;
 }
 
@@ -42,7 +43,8 @@ protected:
                            QStringLiteral("https://three.example/")};
     std::vector<OpenBrowserWebsiteRuleAction> safariWindows(const std::vector<Placement>& placements) {
         std::vector<OpenBrowserWebsiteRuleAction> out;
-        for (size_t i = 0; i < placements.size(); ++i) out.push_back(safari(urls[qsizetype(i)], Mode::newWindow, placements[i]));
+        for (size_t i = 0; i < placements.size(); ++i)
+            out.push_back(safari(urls[qsizetype(i)], Mode::newWindow, placements[i]));
         return out;
     }
     QStringList opened(sim::App& browser) {
@@ -67,7 +69,8 @@ TEST_F(BrowserGroupOpenerTest, ThreeSafariWindowsOpenInOneScriptArePlacedAndBeco
     EXPECT_EQ(appleScript.sources(), (QStringList{bs::safariStarterWindowCleanup(), bs::safariGroupNewWindows(urls)}));
     // The two windows Safari already showed were noted before anything opened.
     EXPECT_EQ(wm->browserGroupPreexistingWindowKeysByBundleIdentifier[sim::kSafariBundleId].size(), 2);
-    EXPECT_EQ(opened(safariApp()), (QStringList{"https://one.example/", "https://three.example/", "https://two.example/"}));
+    EXPECT_EQ(opened(safariApp()),
+              (QStringList{"https://one.example/", "https://three.example/", "https://two.example/"}));
 
     scheduler.advance(3.3);
     EXPECT_EQ(positionWriteTimes(t0), (std::vector<double>{0.85, 1.35, 1.95, 2.65, 3.25}));
@@ -76,7 +79,8 @@ TEST_F(BrowserGroupOpenerTest, ThreeSafariWindowsOpenInOneScriptArePlacedAndBeco
     EXPECT_EQ(appKitFrame(*windowShowing(safariApp(), urls[2])), expectedFrame(Placement::topLeft, 1));
     const auto group = wm->browserRuleGroupsByBundleIdentifier[sim::kSafariBundleId];
     ASSERT_EQ(group.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(group[i], element(safariApp(), *windowShowing(safariApp(), urls[qsizetype(i)])));
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(group[i], element(safariApp(), *windowShowing(safariApp(), urls[qsizetype(i)])));
     EXPECT_EQ(activityTitles(), (QStringList{"Rule Group Triggered", "Browser Group Opened"}));
 }
 
@@ -95,10 +99,12 @@ TEST_F(BrowserGroupOpenerTest, ASingleWebsiteIsPlacedButMakesNoGroup) {
     EXPECT_EQ(activityTitles(), QStringList{"Browser Group Opened"});
     EXPECT_EQ(activities[0].message, "Opened 1 websites in Google Chrome.");
     EXPECT_EQ(appleScript.sources(),
-              QStringList{bs::chromiumGroupNewWindows(QStringLiteral("com.google.Chrome"), {QStringLiteral("https://solo.example")})});
+              QStringList{bs::chromiumGroupNewWindows(QStringLiteral("com.google.Chrome"),
+                                                      {QStringLiteral("https://solo.example")})});
     scheduler.advance(3.3);
     EXPECT_EQ(positionWriteTimes(t0).size(), 5u);
-    EXPECT_EQ(appKitFrame(*windowShowing(chromeApp(), QStringLiteral("https://solo.example"))), expectedFrame(Placement::leftHalf, 1));
+    EXPECT_EQ(appKitFrame(*windowShowing(chromeApp(), QStringLiteral("https://solo.example"))),
+              expectedFrame(Placement::leftHalf, 1));
     EXPECT_EQ(wm->browserRuleGroupsByBundleIdentifier.count(QStringLiteral("com.google.Chrome")), 0u);
 }
 
@@ -111,13 +117,15 @@ TEST_F(BrowserGroupOpenerTest, WindowsInFrontAreNeitherPlacedNorGrouped) {
 }
 
 TEST_F(BrowserGroupOpenerTest, NewTabsGoIntoTheFrontWindow) {
-    wm->executeRuleActions(rule({chrome(urls[0], Mode::newTab), chrome(urls[1], Mode::newTab), chrome(urls[2], Mode::newTab)}));
+    wm->executeRuleActions(
+        rule({chrome(urls[0], Mode::newTab), chrome(urls[1], Mode::newTab), chrome(urls[2], Mode::newTab)}));
     EXPECT_EQ(appleScript.sources(), QStringList{bs::chromiumGroupNewTabs(QStringLiteral("com.google.Chrome"), urls)});
     EXPECT_EQ(urlsOf(chromeApp().windows.front()).mid(2), urls);
 }
 
 TEST_F(BrowserGroupOpenerTest, MixedModesOpenOneByOneAtTheShortStep) {
-    wm->executeRuleActions(rule({chrome(urls[0], Mode::newTab), chrome(urls[1], Mode::newTab), chrome(urls[2], Mode::newWindow)}));
+    wm->executeRuleActions(
+        rule({chrome(urls[0], Mode::newTab), chrome(urls[1], Mode::newTab), chrome(urls[2], Mode::newWindow)}));
     EXPECT_TRUE(appleScript.sources().isEmpty());
     EXPECT_EQ(countActivities("Website Opened"), 0);
     scheduler.advance(0);
@@ -129,15 +137,17 @@ TEST_F(BrowserGroupOpenerTest, MixedModesOpenOneByOneAtTheShortStep) {
     scheduler.advance(0.32);
     EXPECT_EQ(countActivities("Website Opened"), 3);
     EXPECT_EQ(appleScript.sources().size(), 3);
-    EXPECT_EQ(opened(chromeApp()), (QStringList{"https://one.example/", "https://three.example/", "https://two.example/"}));
+    EXPECT_EQ(opened(chromeApp()),
+              (QStringList{"https://one.example/", "https://three.example/", "https://two.example/"}));
 }
 
 TEST_F(BrowserGroupOpenerTest, AnUnsupportedBrowserOpensOneByOneAtTheLongStep) {
-    ASSERT_TRUE(mac.installApplication(QStringLiteral("/Applications/Firefox.app"), QStringLiteral("org.mozilla.firefox"),
-                                       QStringLiteral("Firefox")));
+    ASSERT_TRUE(mac.installApplication(QStringLiteral("/Applications/Firefox.app"),
+                                       QStringLiteral("org.mozilla.firefox"), QStringLiteral("Firefox")));
     std::vector<OpenBrowserWebsiteRuleAction> actions;
     for (const QString& url : urls)
-        actions.push_back(website(QStringLiteral("Firefox"), QStringLiteral("org.mozilla.firefox"), url, Mode::newWindow));
+        actions.push_back(
+            website(QStringLiteral("Firefox"), QStringLiteral("org.mozilla.firefox"), url, Mode::newWindow));
     wm->executeRuleActions(rule(actions));
     scheduler.advance(0);
     EXPECT_EQ(countActivities("Website Opened"), 1);
@@ -189,7 +199,8 @@ TEST_F(BrowserGroupOpenerTest, DeniedAutomationShowsTheNoticeOnceAndOpensOneByOn
     EXPECT_EQ(activityTitles(), (QStringList{"Rule Group Triggered", "Browser Group Opened", "Browser Group Failed",
                                              "Browser Automation Permission Needed"}));
     EXPECT_EQ(activities[2].message, "AppleScript failed for Google Chrome.");
-    EXPECT_EQ(log.startingWith("NimbrelWindowManager: browser group AppleScript failed for com.google.Chrome: ").size(), 1);
+    EXPECT_EQ(log.startingWith("NimbrelWindowManager: browser group AppleScript failed for com.google.Chrome: ").size(),
+              1);
     ASSERT_EQ(alerts.alertsShown().size(), 1u);
     EXPECT_EQ(alerts.alertsShown().front().messageText, "Browser Automation Permission Needed");
 
@@ -228,7 +239,8 @@ TEST_F(BrowserGroupOpenerTest, FiringTheRuleAgainTogglesItsOpenGroupInsteadOfReo
     activities.clear();
 
     wm->executeRuleActions(rule(actions));
-    EXPECT_EQ(activityTitles(), (QStringList{"Rule Group Triggered", "Browser Group Opened", "Browser Group Minimized"}));
+    EXPECT_EQ(activityTitles(),
+              (QStringList{"Rule Group Triggered", "Browser Group Opened", "Browser Group Minimized"}));
     EXPECT_EQ(appleScript.sources().size(), scripts);
     EXPECT_TRUE(windowShowing(safariApp(), urls[0])->minimized);
 

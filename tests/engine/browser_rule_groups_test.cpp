@@ -13,7 +13,8 @@ const QString kChrome = QStringLiteral("com.google.Chrome");
 class BrowserRuleGroupsTest : public BrowserFixture {
 protected:
     BrowserRuleGroupsTest() {
-        while (!chromeApp().windows.empty()) mac.closeWindow(chromeApp(), chromeApp().windows.front().id);
+        while (!chromeApp().windows.empty())
+            mac.closeWindow(chromeApp(), chromeApp().windows.front().id);
     }
     // Opens one window per URL, oldest first as a script would, and records them as a group.
     std::vector<OpenBrowserWebsiteRuleAction> openGroup(const QStringList& urls,
@@ -41,8 +42,10 @@ protected:
     void minimizeAll() {
         // Minimizing moves a window to the end of the list: take the ids first.
         std::vector<std::uint64_t> ids;
-        for (const sim::Window& w : chromeApp().windows) ids.push_back(w.id);
-        for (auto id : ids) mac.setMinimized(chromeApp(), id, true);
+        for (const sim::Window& w : chromeApp().windows)
+            ids.push_back(w.id);
+        for (auto id : ids)
+            mac.setMinimized(chromeApp(), id, true);
     }
 };
 
@@ -71,7 +74,8 @@ TEST_F(BrowserRuleGroupsTest, RecordingNeedsTwoNewWindowActionsAndKeepsTheWindow
 TEST_F(BrowserRuleGroupsTest, WindowsThatWereThereBeforeNeverJoin) {
     mac.newBrowserWindow(chromeApp(), QStringLiteral("https://old.example/"));
     wm->browserGroupPreexistingWindowKeysByBundleIdentifier[kChrome] = {QStringLiteral("oldexample-")};
-    openGroup({QStringLiteral("https://a.example/"), QStringLiteral("https://b.example/"), QStringLiteral("https://c.example/")});
+    openGroup({QStringLiteral("https://a.example/"), QStringLiteral("https://b.example/"),
+               QStringLiteral("https://c.example/")});
     const auto windows = group();
     EXPECT_EQ(windows.size(), 3u);
     EXPECT_EQ(std::count(windows.begin(), windows.end(), elementOf(QStringLiteral("https://old.example/"))), 0);
@@ -133,7 +137,8 @@ TEST_F(BrowserRuleGroupsTest, EveryWindowMinimizedMeansRestoreWhateverTheFlagSay
 }
 
 TEST_F(BrowserRuleGroupsTest, AClosedGroupWindowEndsTheGroupAtTheNextClick) {
-    openGroup({QStringLiteral("https://a.example/"), QStringLiteral("https://b.example/"), QStringLiteral("https://c.example/")});
+    openGroup({QStringLiteral("https://a.example/"), QStringLiteral("https://b.example/"),
+               QStringLiteral("https://c.example/")});
     wm->lastBrowserRuleGroupToggleDateByBundleIdentifier[kChrome] = Date{1};
     mac.closeWindow(chromeApp(), shown(QStringLiteral("https://b.example/")).id);
     EXPECT_FALSE(click());

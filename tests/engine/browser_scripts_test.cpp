@@ -10,7 +10,9 @@ namespace {
 
 // A quote, a backslash and text outside ASCII; in a script it reads a\"b\\c.
 const QString kURL = QString::fromUtf8("https://example.com/a\"b\\c?q=\xC3\xBC\xE6\x97\xA5\xE6\x9C\xAC");
-QString expected(const char* text) { return QString::fromUtf8(text); }
+QString expected(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 TEST(BrowserScriptTexts, EscapingDoublesBackslashesBeforeQuotingQuotes) {
     EXPECT_EQ(bs::escaped(QStringLiteral("a\"b\\c")), QStringLiteral("a\\\"b\\\\c"));
@@ -25,15 +27,17 @@ TEST(BrowserScriptTexts, LineBreaksControlsAndCurlyQuotesInURLsArePercentEncoded
     EXPECT_EQ(bs::escapedURL(QString::fromUtf8("https://a.example/\xE2\x80\x9Dq\xE2\x80\x9C\xE2\x80\xA8")),
               QStringLiteral("https://a.example/%E2%80%9Dq%E2%80%9C%E2%80%A8"));
     EXPECT_EQ(bs::escapedURL(QString(QChar(0x7F)) + QChar(0x85)), QStringLiteral("%7F%C2%85"));
-    EXPECT_EQ(bs::escapedURL(kURL), QString::fromUtf8("https://example.com/a\\\"b\\\\c?q=\xC3\xBC\xE6\x97\xA5\xE6\x9C\xAC"));
+    EXPECT_EQ(bs::escapedURL(kURL),
+              QString::fromUtf8("https://example.com/a\\\"b\\\\c?q=\xC3\xBC\xE6\x97\xA5\xE6\x9C\xAC"));
     EXPECT_TRUE(bs::hasUnsafeScriptCharacters(QStringLiteral("a\nb")));
     EXPECT_FALSE(bs::hasUnsafeScriptCharacters(kURL));
 }
 
 TEST(BrowserScriptTexts, EightBrowsersAreScriptedByExactIdentifier) {
     EXPECT_EQ(bs::familyOf(QStringLiteral("com.apple.Safari")), bs::Family::safari);
-    for (const char* id : {"com.google.Chrome", "com.google.Chrome.canary", "com.brave.Browser", "com.microsoft.edgemac",
-                           "com.operasoftware.Opera", "com.operasoftware.OperaGX", "com.vivaldi.Vivaldi"})
+    for (const char* id :
+         {"com.google.Chrome", "com.google.Chrome.canary", "com.brave.Browser", "com.microsoft.edgemac",
+          "com.operasoftware.Opera", "com.operasoftware.OperaGX", "com.vivaldi.Vivaldi"})
         EXPECT_EQ(bs::familyOf(QString::fromLatin1(id)), bs::Family::chromium) << id;
     EXPECT_FALSE(bs::familyOf(QStringLiteral("com.apple.safari")));
     EXPECT_FALSE(bs::familyOf(QStringLiteral("com.google.chrome")));
@@ -42,7 +46,8 @@ TEST(BrowserScriptTexts, EightBrowsersAreScriptedByExactIdentifier) {
 }
 
 TEST(BrowserScriptTexts, SingleWebsiteTemplatesByteForByte) {
-    EXPECT_EQ(bs::chromiumNewWindow(QStringLiteral("com.brave.Browser"), kURL), expected(R"(tell application id "com.brave.Browser"
+    EXPECT_EQ(bs::chromiumNewWindow(QStringLiteral("com.brave.Browser"), kURL),
+              expected(R"(tell application id "com.brave.Browser"
     activate
     set newWindow to make new window
     set URL of active tab of newWindow to "https://example.com/a\"b\\c?q=ü日本"
@@ -62,7 +67,8 @@ tell application id "com.apple.Safari"
     set URL of current tab of front window to "https://example.com/a\"b\\c?q=ü日本"
 end tell)"));
 
-    EXPECT_EQ(bs::chromiumNewTab(QStringLiteral("com.google.Chrome"), kURL), expected(R"(tell application id "com.google.Chrome"
+    EXPECT_EQ(bs::chromiumNewTab(QStringLiteral("com.google.Chrome"), kURL),
+              expected(R"(tell application id "com.google.Chrome"
     activate
     if (count of windows) is 0 then
         make new window
@@ -116,7 +122,8 @@ delay 0.45
                     make new document with properties {URL:"https://three.example/"}
 delay 0.45
 end tell)"));
-    EXPECT_EQ(bs::chromiumGroupNewWindows(QStringLiteral("com.vivaldi.Vivaldi"), urls), expected(R"(tell application id "com.vivaldi.Vivaldi"
+    EXPECT_EQ(bs::chromiumGroupNewWindows(QStringLiteral("com.vivaldi.Vivaldi"), urls),
+              expected(R"(tell application id "com.vivaldi.Vivaldi"
     activate
     set newWindow to make new window
                 set URL of active tab of newWindow to "https://example.com/a\"b\\c?q=ü日本"
@@ -132,7 +139,8 @@ end tell)"));
     make new document with properties {URL:"https://example.com/a\"b\\c?q=ü日本"}
 delay 0.45
 end tell)"));
-    EXPECT_EQ(bs::chromiumGroupNewWindows(QStringLiteral("com.google.Chrome"), {kURL}), expected(R"(tell application id "com.google.Chrome"
+    EXPECT_EQ(bs::chromiumGroupNewWindows(QStringLiteral("com.google.Chrome"), {kURL}),
+              expected(R"(tell application id "com.google.Chrome"
     activate
     set newWindow to make new window
                 set URL of active tab of newWindow to "https://example.com/a\"b\\c?q=ü日本"
@@ -172,7 +180,8 @@ TEST(BrowserScriptTexts, GroupOfNewTabsByteForByte) {
     end if
 end tell)"));
 
-    EXPECT_EQ(bs::chromiumGroupNewTabs(QStringLiteral("com.microsoft.edgemac"), urls), expected(R"(tell application id "com.microsoft.edgemac"
+    EXPECT_EQ(bs::chromiumGroupNewTabs(QStringLiteral("com.microsoft.edgemac"), urls),
+              expected(R"(tell application id "com.microsoft.edgemac"
     activate
     if (count of windows) is 0 then
         make new window
@@ -198,11 +207,14 @@ end tell)"));
 
 TEST(BrowserScriptTexts, GroupOfOneNewTabLeavesOnlyTheIndentAfterTheLastThen) {
     const QString safari = bs::safariGroupNewTabs({kURL});
-    EXPECT_TRUE(safari.endsWith(QStringLiteral("    end if\n\n    if (count of windows) is greater than 0 then\n        \n    end if\nend tell")))
+    EXPECT_TRUE(safari.endsWith(QStringLiteral(
+        "    end if\n\n    if (count of windows) is greater than 0 then\n        \n    end if\nend tell")))
         << safari.toStdString();
-    EXPECT_TRUE(safari.contains(QString::fromUtf8(R"(set URL of current tab to "https://example.com/a\"b\\c?q=ü日本")")));
+    EXPECT_TRUE(
+        safari.contains(QString::fromUtf8(R"(set URL of current tab to "https://example.com/a\"b\\c?q=ü日本")")));
     const QString chromium = bs::chromiumGroupNewTabs(QStringLiteral("com.operasoftware.Opera"), {kURL});
-    EXPECT_TRUE(chromium.endsWith(QStringLiteral("\n    if (count of windows) is greater than 0 then\n        \n    end if\nend tell")));
+    EXPECT_TRUE(chromium.endsWith(
+        QStringLiteral("\n    if (count of windows) is greater than 0 then\n        \n    end if\nend tell")));
     EXPECT_TRUE(chromium.startsWith(QStringLiteral("tell application id \"com.operasoftware.Opera\"\n")));
 }
 
@@ -233,7 +245,8 @@ end tell)"));
 }
 
 TEST(BrowserScriptTexts, AURLThatSpellsAPlaceholderIsNotExpandedAgain) {
-    const QString script = bs::chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("https://x/<bundle id><url>"));
+    const QString script =
+        bs::chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("https://x/<bundle id><url>"));
     EXPECT_TRUE(script.contains(QStringLiteral("to \"https://x/<bundle id><url>\"")));
     EXPECT_TRUE(script.startsWith(QStringLiteral("tell application id \"com.google.Chrome\"\n")));
 }

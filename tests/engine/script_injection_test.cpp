@@ -61,14 +61,27 @@ QString expectedURL(const QString& typed) {
 
 using Template = std::function<QString(const QString& url)>;
 const std::vector<std::pair<const char*, Template>> kTemplates{
-    {"chromium new window", [](const QString& u) { return bs::chromiumNewWindow(QStringLiteral("com.google.Chrome"), u); }},
+    {"chromium new window",
+     [](const QString& u) { return bs::chromiumNewWindow(QStringLiteral("com.google.Chrome"), u); }},
     {"safari new window", [](const QString& u) { return bs::safariNewWindow(u); }},
     {"chromium new tab", [](const QString& u) { return bs::chromiumNewTab(QStringLiteral("com.google.Chrome"), u); }},
     {"safari new tab", [](const QString& u) { return bs::safariNewTab(u); }},
-    {"safari group windows", [](const QString& u) { return bs::safariGroupNewWindows({u, u}); }},
-    {"safari group tabs", [](const QString& u) { return bs::safariGroupNewTabs({u, u, u}); }},
-    {"chromium group windows", [](const QString& u) { return bs::chromiumGroupNewWindows(QStringLiteral("com.brave.Browser"), {u, u}); }},
-    {"chromium group tabs", [](const QString& u) { return bs::chromiumGroupNewTabs(QStringLiteral("com.brave.Browser"), {u, u, u}); }},
+    {"safari group windows",
+     [](const QString& u) {
+         return bs::safariGroupNewWindows({u, u});
+     }},
+    {"safari group tabs",
+     [](const QString& u) {
+         return bs::safariGroupNewTabs({u, u, u});
+     }},
+    {"chromium group windows",
+     [](const QString& u) {
+         return bs::chromiumGroupNewWindows(QStringLiteral("com.brave.Browser"), {u, u});
+     }},
+    {"chromium group tabs",
+     [](const QString& u) {
+         return bs::chromiumGroupNewTabs(QStringLiteral("com.brave.Browser"), {u, u, u});
+     }},
 };
 
 using ScriptInjectionTest = BrowserFixture;
@@ -105,24 +118,29 @@ TEST_F(ScriptInjectionTest, HostileURLsReachTheBrowserAsOneURLAndRunNothingElse)
 TEST_F(ScriptInjectionTest, HostileURLsInAGroupOpenThemselvesOnly) {
     std::vector<NimbrelRuleAction> actions;
     for (qsizetype i = 0; i < 3; ++i)
-        actions.push_back(NimbrelRuleAction::openBrowserWebsite(chrome(kHostile[i * 2 + 1], NimbrelBrowserOpeningMode::newWindow)));
+        actions.push_back(
+            NimbrelRuleAction::openBrowserWebsite(chrome(kHostile[i * 2 + 1], NimbrelBrowserOpeningMode::newWindow)));
     wm->executeRuleActions(actions);
     EXPECT_EQ(countActivities("Browser Group Failed"), 0);
-    for (qsizetype i = 0; i < 3; ++i) EXPECT_TRUE(windowShowing(chromeApp(), expectedURL(kHostile[i * 2 + 1]))) << i;
+    for (qsizetype i = 0; i < 3; ++i)
+        EXPECT_TRUE(windowShowing(chromeApp(), expectedURL(kHostile[i * 2 + 1]))) << i;
 }
 
 TEST_F(ScriptInjectionTest, AHostileBrowserIdentifierIsNeverScripted) {
-    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(website(
-        QStringLiteral("Chrome"), QStringLiteral("com.google.Chrome\" & do shell script \"id"), QStringLiteral("https://a.example/"))));
+    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(
+        website(QStringLiteral("Chrome"), QStringLiteral("com.google.Chrome\" & do shell script \"id"),
+                QStringLiteral("https://a.example/"))));
     EXPECT_TRUE(appleScript.sources().isEmpty());
     EXPECT_EQ(countEvents(sim::EventKind::workspace, QStringLiteral("open https://a.example/ -> ok")), 1);
 }
 
 TEST_F(ScriptInjectionTest, HostileFolderNamesStayInsideTheTerminalScriptsString) {
     const QString benign = *ts::appleScriptSource(QStringLiteral("com.apple.Terminal"), QStringLiteral("/tmp/x.sh"));
-    const QString benignITerm = *ts::appleScriptSource(QStringLiteral("com.googlecode.iterm2"), QStringLiteral("/tmp/x.sh"));
-    for (const QString& folder : {QStringLiteral("/tmp/we\"ird\\ & do shell script \"id\" & \""), QStringLiteral("/tmp/a\\"),
-                                  QString::fromUtf8("/tmp/\xE2\x80\x9D & do shell script \"id")}) {
+    const QString benignITerm =
+        *ts::appleScriptSource(QStringLiteral("com.googlecode.iterm2"), QStringLiteral("/tmp/x.sh"));
+    for (const QString& folder :
+         {QStringLiteral("/tmp/we\"ird\\ & do shell script \"id\" & \""), QStringLiteral("/tmp/a\\"),
+          QString::fromUtf8("/tmp/\xE2\x80\x9D & do shell script \"id")}) {
         const QString path = folder + QStringLiteral("/nimbrel_X.sh");
         const auto terminal = ts::appleScriptSource(QStringLiteral("com.apple.Terminal"), path);
         const auto iterm = ts::appleScriptSource(QStringLiteral("com.googlecode.iterm2"), path);
@@ -148,8 +166,9 @@ TEST_F(ScriptInjectionTest, ATerminalScriptInAHostileFolderRunsThatVeryFile) {
     EXPECT_EQ(countEvents(sim::EventKind::appleScript, QStringLiteral("-> ok")), 1);
     // The terminal was handed exactly this path and could read the file there.
     const auto effects = mac.recorder().texts(sim::EventKind::scriptEffect);
-    EXPECT_NE(std::find(effects.begin(), effects.end(), QStringLiteral("script file %1: #!/bin/bash\\necho hi\\n").arg(path)),
-              effects.end());
+    EXPECT_NE(
+        std::find(effects.begin(), effects.end(), QStringLiteral("script file %1: #!/bin/bash\\necho hi\\n").arg(path)),
+        effects.end());
     EXPECT_EQ(activityTitles(), QStringList{"Terminal Script Running"});
 }
 
@@ -166,17 +185,20 @@ TEST_F(ScriptInjectionTest, ATerminalScriptInAFolderWithALineBreakIsRefusedAndLe
 }
 
 TEST_F(ScriptInjectionTest, TerminalCommandsAreWrittenVerbatimAndNeverIntoTheAppleScript) {
-    const QStringList commands{QStringLiteral("echo \"$(whoami)\" 'it'\\''s' \\"), QStringLiteral("\" & do shell script \"id"),
-                               QStringLiteral("  printf '%s\\n' \"\\\\\" ; end tell"), QString::fromUtf8("echo \xE2\x80\x9D\xC3\xBC")};
+    const QStringList commands{
+        QStringLiteral("echo \"$(whoami)\" 'it'\\''s' \\"), QStringLiteral("\" & do shell script \"id"),
+        QStringLiteral("  printf '%s\\n' \"\\\\\" ; end tell"), QString::fromUtf8("echo \xE2\x80\x9D\xC3\xBC")};
     TerminalScriptRuleAction action;
     action.terminalApp = {QStringLiteral("Terminal"), QStringLiteral("com.apple.Terminal"), std::nullopt};
-    for (const QString& c : commands) action.commands.push_back(TerminalScriptCommand{Uuid::random(), c});
+    for (const QString& c : commands)
+        action.commands.push_back(TerminalScriptCommand{Uuid::random(), c});
     wm->executeAction(NimbrelRuleAction::runTerminalScript(action));
     const QStringList files = QDir(platform.locations.privateTemporary).entryList(QDir::Files);
     ASSERT_EQ(files.size(), 1);
     QFile file(platform.locations.privateTemporary + QLatin1Char('/') + files.front());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()), QStringLiteral("#!/bin/bash\n") + commands.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()),
+              QStringLiteral("#!/bin/bash\n") + commands.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     ASSERT_EQ(appleScript.sources().size(), 1);
     EXPECT_FALSE(appleScript.sources().front().contains(QStringLiteral("whoami")));
     EXPECT_FALSE(appleScript.sources().front().contains(QStringLiteral("shell")));

@@ -20,7 +20,8 @@ TerminalScriptRuleAction terminalAction(const QStringList& commands, bool stopOn
                                         const QString& name = QStringLiteral("Terminal")) {
     TerminalScriptRuleAction a;
     a.terminalApp = {name, std::move(bundleId), std::nullopt};
-    for (const QString& c : commands) a.commands.push_back(TerminalScriptCommand{Uuid::random(), c});
+    for (const QString& c : commands)
+        a.commands.push_back(TerminalScriptCommand{Uuid::random(), c});
     a.stopOnFirstFailure = stopOnFirstFailure;
     return a;
 }
@@ -60,7 +61,8 @@ TEST(TerminalScriptTexts, FileTextKeepsCommandsVerbatimAndSkipsBlankOnes) {
                                        true);
     const QStringList kept = ts::keptCommands(action);
     EXPECT_EQ(kept, (QStringList{QStringLiteral("  cd ~/src"), QStringLiteral("make test && echo \"done\" \\")}));
-    EXPECT_EQ(ts::scriptText(kept, true), QByteArray("#!/bin/bash\nset -e\n  cd ~/src\nmake test && echo \"done\" \\\n"));
+    EXPECT_EQ(ts::scriptText(kept, true),
+              QByteArray("#!/bin/bash\nset -e\n  cd ~/src\nmake test && echo \"done\" \\\n"));
     EXPECT_EQ(ts::scriptText({QStringLiteral("ls")}, false), QByteArray("#!/bin/bash\nls\n"));
     EXPECT_EQ(ts::runningMessage(1, QStringLiteral("Terminal")), QStringLiteral("Running 1 command in Terminal."));
     EXPECT_EQ(ts::runningMessage(2, QStringLiteral("iTerm")), QStringLiteral("Running 2 commands in iTerm."));
@@ -68,12 +70,14 @@ TEST(TerminalScriptTexts, FileTextKeepsCommandsVerbatimAndSkipsBlankOnes) {
 
 TEST(TerminalScriptTexts, AppleScriptsByteForByteWithTheirTextsEscaped) {
     const QString path = QString::fromUtf8("/tmp/d\xC3\xA9j\xC3\xA0 \"q\"\\b/nimbrel_X.sh");
-    EXPECT_EQ(ts::appleScriptSource(QStringLiteral("com.apple.Terminal"), path), QString::fromUtf8(R"(tell application id "com.apple.Terminal"
+    EXPECT_EQ(ts::appleScriptSource(QStringLiteral("com.apple.Terminal"), path),
+              QString::fromUtf8(R"(tell application id "com.apple.Terminal"
     activate
     set p to "/tmp/déjà \"q\"\\b/nimbrel_X.sh"
     do script ("bash " & quoted form of p & "; rm -f " & quoted form of p)
 end tell)"));
-    EXPECT_EQ(ts::appleScriptSource(QStringLiteral("com.googlecode.iterm2"), path), QString::fromUtf8(R"(tell application "iTerm"
+    EXPECT_EQ(ts::appleScriptSource(QStringLiteral("com.googlecode.iterm2"), path),
+              QString::fromUtf8(R"(tell application "iTerm"
     activate
     if (count of windows) = 0 then
         create window with default profile
@@ -90,7 +94,8 @@ end tell)"));
 }
 
 TEST(TerminalScriptTexts, OnlyPlainBundleIdentifiersAreAccepted) {
-    for (const char* ok : {"com.apple.Terminal", "net.kovidgoyal.kitty", "co.zeit.hyper", "com.github.wez.wezterm", "A-1.b"})
+    for (const char* ok :
+         {"com.apple.Terminal", "net.kovidgoyal.kitty", "co.zeit.hyper", "com.github.wez.wezterm", "A-1.b"})
         EXPECT_TRUE(ts::isAcceptableBundleIdentifier(QString::fromLatin1(ok))) << ok;
     for (const char* bad : {"", "com.apple.Terminal\" & do shell script \"id", "com apple", "com.apple.Terminal\n",
                             "com/apple", "com.apple.Terminal\\", "com_apple"})
@@ -100,11 +105,12 @@ TEST(TerminalScriptTexts, OnlyPlainBundleIdentifiersAreAccepted) {
 }
 
 TEST_F(TerminalScriptActionTest, WritesAPrivateFileRunsItInTerminalAndRemovesIt30SecondsLater) {
-    wm->executeAction(NimbrelRuleAction::runTerminalScript(
-        terminalAction({QStringLiteral("echo one"), QStringLiteral("   "), QStringLiteral("  echo \"two\" | tr a b")}, true)));
+    wm->executeAction(NimbrelRuleAction::runTerminalScript(terminalAction(
+        {QStringLiteral("echo one"), QStringLiteral("   "), QStringLiteral("  echo \"two\" | tr a b")}, true)));
     const QString path = onlyScriptFile();
     ASSERT_FALSE(path.isEmpty());
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^nimbrel_[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.sh$"))
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("^nimbrel_[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.sh$"))
                     .match(QFileInfo(path).fileName())
                     .hasMatch())
         << path.toStdString();
@@ -120,7 +126,8 @@ TEST_F(TerminalScriptActionTest, WritesAPrivateFileRunsItInTerminalAndRemovesIt3
     const QString quoted = QLatin1Char('\'') + path + QLatin1Char('\'');
     EXPECT_TRUE(scriptEffects().contains(QStringLiteral("Terminal: do script bash %1; rm -f %1").arg(quoted)))
         << scriptEffects().join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(scriptEffects().contains(QStringLiteral("script file %1: #!/bin/bash\\nset -e\\necho one\\n  echo \"two\" | tr a b\\n").arg(path)));
+    EXPECT_TRUE(scriptEffects().contains(
+        QStringLiteral("script file %1: #!/bin/bash\\nset -e\\necho one\\n  echo \"two\" | tr a b\\n").arg(path)));
 
     scheduler.advance(29.9);
     EXPECT_TRUE(QFileInfo::exists(path));
@@ -130,8 +137,8 @@ TEST_F(TerminalScriptActionTest, WritesAPrivateFileRunsItInTerminalAndRemovesIt3
 }
 
 TEST_F(TerminalScriptActionTest, ITermGetsItsOwnScriptAndAWindowWhenItHasNone) {
-    wm->executeAction(NimbrelRuleAction::runTerminalScript(
-        terminalAction({QStringLiteral("uptime")}, false, QStringLiteral("com.googlecode.iterm2"), QStringLiteral("iTerm"))));
+    wm->executeAction(NimbrelRuleAction::runTerminalScript(terminalAction(
+        {QStringLiteral("uptime")}, false, QStringLiteral("com.googlecode.iterm2"), QStringLiteral("iTerm"))));
     const QString path = onlyScriptFile();
     ASSERT_EQ(appleScript.sources().size(), 1);
     EXPECT_EQ(appleScript.sources().front(), *ts::appleScriptSource(QStringLiteral("com.googlecode.iterm2"), path));
@@ -203,7 +210,8 @@ TEST_F(TerminalScriptActionTest, EachRunHasItsOwnFile) {
     wm->executeAction(NimbrelRuleAction::runTerminalScript(terminalAction({QStringLiteral("echo b")})));
     ASSERT_EQ(scriptFiles().size(), 2);
     QStringList bodies;
-    for (const QString& name : scriptFiles()) bodies << QString::fromUtf8(contents(folder() + QLatin1Char('/') + name));
+    for (const QString& name : scriptFiles())
+        bodies << QString::fromUtf8(contents(folder() + QLatin1Char('/') + name));
     bodies.sort();
     EXPECT_EQ(bodies, (QStringList{"#!/bin/bash\necho a\n", "#!/bin/bash\necho b\n"}));
 }

@@ -13,7 +13,8 @@ using Placement = NimbrelWindowPlacement;
 
 TEST_F(WebsiteOpenerTest, SafariNewWindowGoesThroughItsScriptAndIsPlacedFourTimes) {
     const size_t before = safariApp().windows.size();
-    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(safari(QStringLiteral(" example.com/a "), Mode::newWindow, Placement::leftHalf)));
+    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(
+        safari(QStringLiteral(" example.com/a "), Mode::newWindow, Placement::leftHalf)));
     const double t0 = lastEventTime();
     EXPECT_EQ(activityTitles(), QStringList{"Website Opened"});
     EXPECT_EQ(activities[0].message, "Opened https://example.com/a in Safari.");
@@ -34,9 +35,11 @@ TEST_F(WebsiteOpenerTest, SafariNewWindowGoesThroughItsScriptAndIsPlacedFourTime
 TEST_F(WebsiteOpenerTest, ChromiumNewTabFillsANewTabPageAndPlacesNothing) {
     sim::Window& front = chromeApp().windows.front();
     const size_t tabs = front.tabs.size();
-    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(chrome(QStringLiteral("https://b.example/"), Mode::newTab, Placement::leftHalf)));
+    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(
+        chrome(QStringLiteral("https://b.example/"), Mode::newTab, Placement::leftHalf)));
     ASSERT_EQ(appleScript.sources().size(), 1);
-    EXPECT_EQ(appleScript.sources().front(), bs::chromiumNewTab(QStringLiteral("com.google.Chrome"), QStringLiteral("https://b.example/")));
+    EXPECT_EQ(appleScript.sources().front(),
+              bs::chromiumNewTab(QStringLiteral("com.google.Chrome"), QStringLiteral("https://b.example/")));
     EXPECT_EQ(chromeApp().windows.front().tabs.size(), tabs + 1);
     EXPECT_EQ(chromeApp().windows.front().tabs.back().url, QStringLiteral("https://b.example/"));
     scheduler.advance(3);
@@ -46,7 +49,8 @@ TEST_F(WebsiteOpenerTest, ChromiumNewTabFillsANewTabPageAndPlacesNothing) {
 
 TEST_F(WebsiteOpenerTest, NewWindowInFrontIsNeverPlaced) {
     wm->executeAction(NimbrelRuleAction::openBrowserWebsite(chrome(QStringLiteral("https://c.example/"))));
-    EXPECT_EQ(appleScript.sources().front(), bs::chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("https://c.example/")));
+    EXPECT_EQ(appleScript.sources().front(),
+              bs::chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("https://c.example/")));
     EXPECT_TRUE(windowShowing(chromeApp(), QStringLiteral("https://c.example/")));
     scheduler.advance(3);
     EXPECT_EQ(countWrites(QStringLiteral("AXPosition")), 0);
@@ -61,10 +65,11 @@ TEST_F(WebsiteOpenerTest, AnAddressThatIsNoURLOpensTheBrowserItself) {
 }
 
 TEST_F(WebsiteOpenerTest, AnUnscriptedBrowserGetsTheURLInTheBackgroundAndIsStillPlaced) {
-    ASSERT_TRUE(mac.installApplication(QStringLiteral("/Applications/Firefox.app"), QStringLiteral("org.mozilla.firefox"),
-                                       QStringLiteral("Firefox")));
-    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(website(QStringLiteral("Firefox"), QStringLiteral("org.mozilla.firefox"),
-                                                                    QStringLiteral("f.example"), Mode::newWindow, Placement::rightHalf)));
+    ASSERT_TRUE(mac.installApplication(QStringLiteral("/Applications/Firefox.app"),
+                                       QStringLiteral("org.mozilla.firefox"), QStringLiteral("Firefox")));
+    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(
+        website(QStringLiteral("Firefox"), QStringLiteral("org.mozilla.firefox"), QStringLiteral("f.example"),
+                Mode::newWindow, Placement::rightHalf)));
     EXPECT_TRUE(appleScript.sources().isEmpty());
     EXPECT_EQ(countEvents(sim::EventKind::workspace,
                           QStringLiteral("open [https://f.example] with /Applications/Firefox.app activates=false")),
@@ -79,8 +84,8 @@ TEST_F(WebsiteOpenerTest, AnUnscriptedBrowserGetsTheURLInTheBackgroundAndIsStill
 }
 
 TEST_F(WebsiteOpenerTest, ABrowserWithoutBundleIdentifierUsesTheDefaultHandler) {
-    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(website(QStringLiteral("Some Browser"), std::nullopt,
-                                                                    QStringLiteral("https://d.example/"), Mode::newWindow)));
+    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(
+        website(QStringLiteral("Some Browser"), std::nullopt, QStringLiteral("https://d.example/"), Mode::newWindow)));
     EXPECT_TRUE(appleScript.sources().isEmpty());
     EXPECT_EQ(countEvents(sim::EventKind::workspace, QStringLiteral("open https://d.example/ -> ok")), 1);
 }
@@ -88,11 +93,14 @@ TEST_F(WebsiteOpenerTest, ABrowserWithoutBundleIdentifierUsesTheDefaultHandler) 
 TEST_F(WebsiteOpenerTest, ARefusedNewWindowAsksForPermissionAndTriesNoTab) {
     appleScript.failScriptsFor(QStringLiteral("com.google.Chrome"), kAppleScriptNotAuthorized);
     alerts.answerNextAlert(1);
-    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(chrome(QStringLiteral("https://e.example/"), Mode::newWindow, Placement::leftHalf)));
+    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(
+        chrome(QStringLiteral("https://e.example/"), Mode::newWindow, Placement::leftHalf)));
     EXPECT_EQ(activityTitles(),
               (QStringList{"Website Opened", "Browser Window Failed", "Browser Automation Permission Needed"}));
     EXPECT_EQ(activities[1].message, "Could not open a new window in Google Chrome.");
-    EXPECT_EQ(log.startingWith("NimbrelWindowManager: browser new-window AppleScript failed for com.google.Chrome: ").size(), 1);
+    EXPECT_EQ(
+        log.startingWith("NimbrelWindowManager: browser new-window AppleScript failed for com.google.Chrome: ").size(),
+        1);
     EXPECT_EQ(appleScript.sources().size(), 1);
     EXPECT_EQ(alerts.alertsShown().size(), 1u);
     // Nothing opened, so none of Chrome's own windows is moved by the placement attempts.
@@ -100,7 +108,8 @@ TEST_F(WebsiteOpenerTest, ARefusedNewWindowAsksForPermissionAndTriesNoTab) {
     EXPECT_EQ(countWrites(QStringLiteral("AXPosition")), 0);
 
     // A second refusal is recorded again; the alert is not shown again.
-    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(chrome(QStringLiteral("https://e.example/"), Mode::newTab)));
+    wm->executeAction(
+        NimbrelRuleAction::openBrowserWebsite(chrome(QStringLiteral("https://e.example/"), Mode::newTab)));
     EXPECT_EQ(countActivities("Browser Tab Failed"), 1);
     EXPECT_EQ(countActivities("Browser Automation Permission Needed"), 2);
     EXPECT_EQ(alerts.alertsShown().size(), 1u);
@@ -110,8 +119,10 @@ TEST_F(WebsiteOpenerTest, ARefusedNewWindowAsksForPermissionAndTriesNoTab) {
 TEST_F(WebsiteOpenerTest, AScriptThatDoesNotCompileIsAFailure) {
     UncompilableScripts runner;
     platform.appleScript = &runner;
-    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(safari(QStringLiteral("https://g.example/"), Mode::newWindow)));
-    wm->executeAction(NimbrelRuleAction::openBrowserWebsite(safari(QStringLiteral("https://g.example/"), Mode::newTab)));
+    wm->executeAction(
+        NimbrelRuleAction::openBrowserWebsite(safari(QStringLiteral("https://g.example/"), Mode::newWindow)));
+    wm->executeAction(
+        NimbrelRuleAction::openBrowserWebsite(safari(QStringLiteral("https://g.example/"), Mode::newTab)));
     EXPECT_EQ(runner.executed, 0);
     EXPECT_EQ(countActivities("Browser Window Failed"), 1);
     EXPECT_EQ(countActivities("Browser Tab Failed"), 1);
@@ -120,9 +131,10 @@ TEST_F(WebsiteOpenerTest, AScriptThatDoesNotCompileIsAFailure) {
 
 TEST_F(WebsiteOpenerTest, AWorkspaceFailureIsRecordedOnALaterTurn) {
     wm->browsers().websites().handleWebsiteOpenCompletion(std::nullopt);
-    wm->browsers().websites().handleWebsiteOpenCompletion(
-        WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 4, QStringLiteral("The application could not be launched.")});
-    EXPECT_TRUE(log.contains("NimbrelWindowManager: failed to open website in selected browser: The application could not be launched."));
+    wm->browsers().websites().handleWebsiteOpenCompletion(WorkspaceError{
+        QStringLiteral("NSCocoaErrorDomain"), 4, QStringLiteral("The application could not be launched.")});
+    EXPECT_TRUE(log.contains(
+        "NimbrelWindowManager: failed to open website in selected browser: The application could not be launched."));
     EXPECT_TRUE(activities.empty());
     scheduler.advance(0);
     EXPECT_EQ(activityTitles(), QStringList{"Website Open Failed"});
