@@ -104,48 +104,15 @@ const char* const kSafariNewTab = R"(tell application id "com.apple.Safari"
     end if
 end tell)";
 
-// The first URL of a group of new tabs; the further URLs follow in the closing block.
-const char* const kSafariGroupFirstTab = R"(tell application id "com.apple.Safari"
-    activate
-    if (count of windows) is 0 then
-        make new document with properties {URL:"<url>"}
-    else
-        tell front window
-            set existingURL to ""
-            try
-                set existingURL to URL of current tab
-            end try
-
-            set existingTabName to ""
-            try
-                set existingTabName to name of current tab
-            end try
-
-            if existingURL is "" or existingURL is "about:blank" or existingURL starts with "favorites:" or existingURL starts with "x-apple-safari-startpage:" or existingTabName is "Start Page" or existingTabName is "Favorites" then
-                set URL of current tab to "<url>"
-            else
-                set current tab to (make new tab at end of tabs with properties {URL:"<url>"})
-            end if
-        end tell
-    end if
-)";
-
-const char* const kChromiumGroupFirstTab = R"(tell application id "<bundle id>"
-    activate
-    if (count of windows) is 0 then
-        make new window
-        set URL of active tab of front window to "<url>"
-    else
-        tell front window
-            set existingURL to URL of active tab
-            if existingURL is "" or existingURL is "about:blank" or existingURL contains "newtab" or existingURL contains "new-tab" then
-                set URL of active tab to "<url>"
-            else
-                make new tab at end of tabs with properties {URL:"<url>"}
-            end if
-        end tell
-    end if
-)";
+// The first URL of a group of new tabs is opened as a single new tab would be, except that
+// a new tab goes at the end of the tabs; the further URLs follow in the closing block.
+QString groupFirstTab(const char* singleTab) {
+    QString text = QString::fromUtf8(singleTab);
+    text.replace(QStringLiteral("make new tab with properties"),
+                 QStringLiteral("make new tab at end of tabs with properties"));
+    text.chop(QStringLiteral("end tell").size()); // keeps the line feed before it
+    return text;
+}
 
 // "\n    if (count of windows) is greater than 0 then\n        <lines>\n    end if\nend tell",
 // the lines being one per URL after the first, with a short delay between them.
@@ -226,7 +193,7 @@ QString safariGroupNewWindows(const QStringList& urls) {
 
 QString safariGroupNewTabs(const QStringList& urls) {
     const QString first = urls.isEmpty() ? QString() : urls.front();
-    return fill(QString::fromUtf8(kSafariGroupFirstTab), {{kURL, escapedURL(first)}}) +
+    return fill(groupFirstTab(kSafariNewTab), {{kURL, escapedURL(first)}}) +
            furtherTabs(urls, QStringLiteral("set current tab of front window to (make new tab at end of tabs of front "
                                             "window with properties {URL:\"<url>\"})"));
 }
@@ -245,8 +212,7 @@ QString chromiumGroupNewWindows(const QString& bundleIdentifier, const QStringLi
 
 QString chromiumGroupNewTabs(const QString& bundleIdentifier, const QStringList& urls) {
     const QString first = urls.isEmpty() ? QString() : urls.front();
-    return fill(QString::fromUtf8(kChromiumGroupFirstTab),
-                {{kBundle, escaped(bundleIdentifier)}, {kURL, escapedURL(first)}}) +
+    return fill(groupFirstTab(kChromiumNewTab), {{kBundle, escaped(bundleIdentifier)}, {kURL, escapedURL(first)}}) +
            furtherTabs(urls,
                        QStringLiteral("make new tab at end of tabs of front window with properties {URL:\"<url>\"}"));
 }
