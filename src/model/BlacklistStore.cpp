@@ -6,7 +6,6 @@
 #include "platform/Platform.h"
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
-#include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
@@ -118,7 +117,7 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
     auto finish = [scheduler = platform_.scheduler, done = std::move(done)] {
         if (done) scheduler->post(done);
     };
-    // The global pause turns sync off; a pull during it would undo nothing but is not wanted either.
+    // The global pause turns sync off for its duration, so nothing is pulled while it lasts.
     if (!links_.isSyncEnabled() || isGlobalPauseActive(*platform_.defaults)) return finish();
     std::weak_ptr<BlacklistStore> weak = weak_from_this();
     links_.syncManager().fetchBlacklistPayload(
@@ -158,14 +157,9 @@ void BlacklistStore::loadInstalledAppsTask() {
 }
 
 void BlacklistStore::observeCloudKitAvailability() {
-    std::weak_ptr<BlacklistStore> weak = weak_from_this();
-    cloudKitObserver_ = platform_.notifications->addObserver(
-        kCloudKitBecameAvailableNotification, [weak, scheduler = platform_.scheduler](const Notification&) {
-            if (weak.expired()) return;
-            scheduler->post([weak] {
-                if (auto store = weak.lock()) store->pullFromCloud();
-            });
-        });
+    cloudKitObserver_ = pullWhenCloudKitBecomesAvailable(
+        *platform_.notifications, *platform_.scheduler,
+        weakly(shared_from_this(), [](BlacklistStore& store) { store.pullFromCloud(); }));
 }
 
 void BlacklistStore::startCloudSyncTimer() {

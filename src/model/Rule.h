@@ -25,7 +25,7 @@ struct NimbrelRuleTrigger {
 
 // One rule: when its trigger app is clicked and its schedule allows, run its actions.
 struct NimbrelRule {
-    Uuid id;
+    Uuid id = Uuid::random();
     QString name;
     bool isEnabled = true;
     bool isPinned = false;

@@ -12,7 +12,7 @@ namespace {
 
 const QString kPayloadKey = QStringLiteral("_0");
 
-template <typename E> QJsonArray enumSetArray(const std::set<E>& values) {
+template <typename E> QJsonArray enumSetArray(const EnumSet<E>& values) {
     QJsonArray out;
     for (E v : values) out.append(json::enumName(v));
     return out;
@@ -28,9 +28,10 @@ template <typename T> std::vector<T> readList(const Reader& r, const QString& ke
     return r.list<T>(key, [](const Reader& element) { return fromJson<T>(element); });
 }
 
-template <typename E> std::set<E> readEnumSet(const Reader& r, const QString& key) {
+// Any order; repeats collapse.
+template <typename E> EnumSet<E> readEnumSet(const Reader& r, const QString& key) {
     const std::vector<E> values = r.enumList<E>(key);
-    return std::set<E>(values.begin(), values.end());
+    return EnumSet<E>(values.begin(), values.end());
 }
 
 template <typename T> std::optional<T> readOptional(const Reader& r, const QString& key) {
@@ -40,8 +41,9 @@ template <typename T> std::optional<T> readOptional(const Reader& r, const QStri
 
 // {"caseName": {"_0": payload}}: exactly one member may be a case name; others are ignored.
 std::pair<QString, Reader> readCase(const Reader& r, const std::vector<QString>& caseNames) {
-    auto [name, payload] = r.singleCase(caseNames);
-    return {name, Reader::fromValue(payload, r.dateForm(), r.memberPath(name) + QLatin1Char('.') + kPayloadKey)};
+    QString name = r.singleCase(caseNames).first;
+    Reader payload = r.object(name).object(kPayloadKey);
+    return {std::move(name), std::move(payload)};
 }
 
 const std::vector<QString>& actionCaseNames() {
@@ -61,6 +63,16 @@ const std::vector<QString>& layoutTargetCaseNames() {
 } // namespace
 
 // Writing --------------------------------------------------------------------------------
+
+QJsonObject toJson(const NimbrelDisplayTarget& v, DateForm form);
+
+namespace {
+// The opening actions end with the same optional member.
+QJsonObject withDisplayTarget(Writer& w, const std::optional<NimbrelDisplayTarget>& target) {
+    if (target) w.set(QStringLiteral("displayTarget"), toJson(*target, w.dateForm()));
+    return w.object();
+}
+} // namespace
 
 QJsonObject toJson(const NimbrelRuleAppTarget& v, DateForm form) {
     return Writer(form)
@@ -118,8 +130,7 @@ QJsonObject toJson(const OpenFolderRuleAction& v, DateForm form) {
     w.set(QStringLiteral("id"), v.id)
         .set(QStringLiteral("folder"), toJson(v.folder, form))
         .set(QStringLiteral("placement"), v.placement);
-    if (v.displayTarget) w.set(QStringLiteral("displayTarget"), toJson(*v.displayTarget, form));
-    return w.object();
+    return withDisplayTarget(w, v.displayTarget);
 }
 
 QJsonObject toJson(const OpenAppRuleAction& v, DateForm form) {
@@ -127,8 +138,7 @@ QJsonObject toJson(const OpenAppRuleAction& v, DateForm form) {
     w.set(QStringLiteral("id"), v.id)
         .set(QStringLiteral("app"), toJson(v.app, form))
         .set(QStringLiteral("placement"), v.placement);
-    if (v.displayTarget) w.set(QStringLiteral("displayTarget"), toJson(*v.displayTarget, form));
-    return w.object();
+    return withDisplayTarget(w, v.displayTarget);
 }
 
 QJsonObject toJson(const OpenBrowserWebsiteRuleAction& v, DateForm form) {
@@ -138,8 +148,7 @@ QJsonObject toJson(const OpenBrowserWebsiteRuleAction& v, DateForm form) {
         .set(QStringLiteral("urlString"), v.urlString)
         .set(QStringLiteral("openingMode"), v.openingMode)
         .set(QStringLiteral("placement"), v.placement);
-    if (v.displayTarget) w.set(QStringLiteral("displayTarget"), toJson(*v.displayTarget, form));
-    return w.object();
+    return withDisplayTarget(w, v.displayTarget);
 }
 
 QJsonObject toJson(const ArrangeWindowsRuleAction& v, DateForm form) {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "model/EnumSet.h"
 #include "platform/Json.h"
 
 #include <array>
 #include <cstdint>
-#include <set>
 #include <vector>
 
 // Text-valued enums of the rule model. Each value's JSON text is its case name; the
@@ -33,9 +33,9 @@ template <typename E> std::vector<E> allCases() {
 inline QString id(NimbrelBrowserOpeningMode mode) { return json::enumName(mode); }
 inline QString id(NimbrelRuleAppCapability capability) { return json::enumName(capability); }
 
-// Sets of weekdays and capabilities; std::set keeps them in declaration order (Monday first).
-using NimbrelWeekdaySet = std::set<NimbrelWeekday>;
-using NimbrelRuleAppCapabilitySet = std::set<NimbrelRuleAppCapability>;
+// Sets of weekdays and capabilities; members iterate in declaration order (Monday first).
+using NimbrelWeekdaySet = EnumSet<NimbrelWeekday>;
+using NimbrelRuleAppCapabilitySet = EnumSet<NimbrelRuleAppCapability>;
 
 // Calendar weekday number (1 = Sunday ... 7 = Saturday); any other number is Monday.
 NimbrelWeekday weekdayFromCalendarWeekday(std::int64_t calendarWeekday);

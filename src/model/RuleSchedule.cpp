@@ -7,12 +7,6 @@
 
 namespace nimbrel {
 
-bool isWithinDailyWindow(std::int64_t nowMinutes, std::int64_t startMinutes, std::int64_t endMinutes) {
-    if (startMinutes == endMinutes) return true;
-    if (startMinutes < endMinutes) return startMinutes <= nowMinutes && nowMinutes < endMinutes;
-    return nowMinutes >= startMinutes || nowMinutes < endMinutes;
-}
-
 const NimbrelRuleAvailability& NimbrelRuleAvailability::defaultAvailability() {
     // Built once; a function-local static is safe if two threads ask at once.
     static const NimbrelRuleAvailability value{

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DailyWindow.h"
 #include "model/RuleTargets.h"
 #include "platform/Calendar.h"
 
@@ -12,11 +13,6 @@ class UserDefaults;
 
 // The user-defaults flag of the global pause; while it is true no rule fires.
 inline const QString kGlobalPauseActiveKey = QStringLiteral("Nimbrel.globalPauseActive");
-
-// The daily window rule that rules and sessions share, on minutes since midnight:
-// equal start and end is the whole day; start < end is start <= now < end; start > end
-// wraps past midnight (now >= start or now < end).
-bool isWithinDailyWindow(std::int64_t nowMinutes, std::int64_t startMinutes, std::int64_t endMinutes);
 
 // The schedule of a rule.
 struct NimbrelRuleAvailability {

@@ -19,9 +19,15 @@ const QString kComponent = QStringLiteral("NimbrelRulesStore");
 
 bool finite(Date d) { return std::isfinite(d.secondsSinceReferenceDate); }
 
+bool sameBytes(const QByteArray& a, const QByteArray& b) {
+    return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+}
+
+} // namespace
+
 // JSON has no form for a date that is not a finite number; writing one would store data
 // that can never be read back.
-std::optional<QString> encodingProblem(const std::vector<NimbrelRule>& rules) {
+std::optional<QString> NimbrelRulesStore::encodingProblem(const std::vector<NimbrelRule>& rules) {
     for (const NimbrelRule& rule : rules)
         if (!finite(rule.createdAt) || !finite(rule.updatedAt) || (rule.pausedUntil && !finite(*rule.pausedUntil)))
             return QStringLiteral("The data couldn’t be written because it isn’t in the correct format. (The date "
@@ -29,12 +35,6 @@ std::optional<QString> encodingProblem(const std::vector<NimbrelRule>& rules) {
                 .arg(rule.name);
     return std::nullopt;
 }
-
-bool sameBytes(const QByteArray& a, const QByteArray& b) {
-    return a.size() == b.size() && (a.constData() == b.constData() || a == b);
-}
-
-} // namespace
 
 NimbrelRulesStore::NimbrelRulesStore(Platform& platform, StoreSyncLinks links)
     : platform_(platform), links_(std::move(links)) {}
@@ -149,8 +149,7 @@ void NimbrelRulesStore::addRule(const NimbrelRule& rule) {
     rules.push_back(rule);
     assignRules(std::move(rules), std::nullopt);
     save();
-    if (!applyingCloudPayload_)
-        startRuleSyncTaskIfEnabled(rule, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRulePayload(r); });
+    pushPayloadUnlessApplying(rule);
     record(NimbrelActivityType::rule, QStringLiteral("Rule Created"), rule.name + QStringLiteral(" was added."));
 }
 
@@ -167,8 +166,7 @@ void NimbrelRulesStore::updateRule(const NimbrelRule& rule) {
     *it = updated;
     assignRules(std::move(rules), std::nullopt);
     save();
-    if (!applyingCloudPayload_)
-        startRuleSyncTaskIfEnabled(updated, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRulePayload(r); });
+    pushPayloadUnlessApplying(updated);
     record(NimbrelActivityType::rule, QStringLiteral("Rule Updated"), updated.name + QStringLiteral(" was updated."));
 }
 
@@ -197,8 +195,7 @@ void NimbrelRulesStore::pauseRule(const Uuid& id, std::optional<Date> until) {
     *it = paused;
     assignRules(std::move(rules), std::nullopt);
     save();
-    if (!applyingCloudPayload_)
-        startRuleSyncTaskIfEnabled(paused, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRulePayload(r); });
+    pushPayloadUnlessApplying(paused);
     if (until)
         record(NimbrelActivityType::rule, QStringLiteral("Rule Paused"),
                QStringLiteral("%1 was paused until %2.").arg(paused.name, pauseDateFormatter().string(*until)));

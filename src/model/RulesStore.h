@@ -78,8 +78,11 @@ private:
     void observeCloudKitAvailability();
     void startCloudSyncTimer();
     void registerSyncNowSteps();
+    // Local changes go out, pulled ones are not sent back.
+    void pushPayloadUnlessApplying(const NimbrelRule& rule);
     void fetchAndApply(std::function<void()> done);
     bool isSyncAllowed() const;
+    static std::optional<QString> encodingProblem(const std::vector<NimbrelRule>& rules);
     Date now() const;
     void record(NimbrelActivityType type, const QString& title, const QString& message) const;
 

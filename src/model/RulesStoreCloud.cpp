@@ -4,13 +4,11 @@
 #include "model/RuleCoding.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
-#include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
 
 #include <algorithm>
-#include <cmath>
 #include <set>
 
 namespace nimbrel {
@@ -27,16 +25,16 @@ void NimbrelRulesStore::startRuleSyncTaskIfEnabled(const NimbrelRule& rule, Sync
     });
 }
 
+void NimbrelRulesStore::pushPayloadUnlessApplying(const NimbrelRule& rule) {
+    if (applyingCloudPayload_) return;
+    startRuleSyncTaskIfEnabled(rule, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRulePayload(r); });
+}
+
 void NimbrelRulesStore::pushRulePayload(const NimbrelRule& rule) {
-    const Date dates[] = {rule.createdAt, rule.updatedAt, rule.pausedUntil.value_or(Date{})};
-    for (const Date& d : dates)
-        if (!std::isfinite(d.secondsSinceReferenceDate)) {
-            record(NimbrelActivityType::error, QStringLiteral("Rule Sync Encoding Failed"),
-                   QStringLiteral("The data couldn’t be written because it isn’t in the correct format. (The date "
-                                  "of rule \"%1\" is not a number.)")
-                       .arg(rule.name));
-            return;
-        }
+    if (auto problem = encodingProblem({rule})) {
+        this->record(NimbrelActivityType::error, QStringLiteral("Rule Sync Encoding Failed"), *problem);
+        return;
+    }
     NimbrelCloudPayloadRecord record;
     record.objectID = rule.id.toString();
     record.payloadType = NimbrelCloudPayloadType::rule;
@@ -105,6 +103,8 @@ void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRec
             continue;
         }
         NimbrelRule& pulled = *decoded.value;
+        // A record filed under another id must not bring back a rule deleted in this pull.
+        if (deleted.count(pulled.id.toString())) continue;
         auto it = std::find_if(merged.begin(), merged.end(), [&](const NimbrelRule& r) { return r.id == pulled.id; });
         if (it == merged.end())
             merged.push_back(std::move(pulled));
@@ -125,14 +125,9 @@ void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRec
 }
 
 void NimbrelRulesStore::observeCloudKitAvailability() {
-    std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
-    cloudKitObserver_ = platform_.notifications->addObserver(
-        kCloudKitBecameAvailableNotification, [weak, scheduler = platform_.scheduler](const Notification&) {
-            if (weak.expired()) return;
-            scheduler->post([weak] {
-                if (auto store = weak.lock()) store->startInitialCloudPull();
-            });
-        });
+    cloudKitObserver_ = pullWhenCloudKitBecomesAvailable(
+        *platform_.notifications, *platform_.scheduler,
+        weakly(shared_from_this(), [](NimbrelRulesStore& store) { store.startInitialCloudPull(); }));
 }
 
 void NimbrelRulesStore::startCloudSyncTimer() {

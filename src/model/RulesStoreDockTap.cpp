@@ -60,11 +60,7 @@ std::vector<NimbrelRule> NimbrelRulesStore::rulesForDockTap(const NimbrelRuleApp
         }
         assignRules(std::move(updated), std::nullopt);
         save();
-        if (!applyingCloudPayload_)
-            for (const NimbrelRule& rule : cleared)
-                startRuleSyncTaskIfEnabled(rule, [](NimbrelRulesStore& store, const NimbrelRule& r) {
-                    store.pushRulePayload(r);
-                });
+        for (const NimbrelRule& rule : cleared) pushPayloadUnlessApplying(rule);
         const qsizetype n = static_cast<qsizetype>(expired.size());
         record(NimbrelActivityType::rule, QStringLiteral("Rule Pause Expired"),
                n == 1 ? QStringLiteral("1 paused rule became active again.")

@@ -3,13 +3,14 @@
 #include <QJsonParseError>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace nimbrel::json {
 
 namespace {
-QString typeName(const QJsonValue& v) {
-    switch (v.type()) {
+QString typeName(QJsonValue::Type type) {
+    switch (type) {
     case QJsonValue::Null: return QStringLiteral("null");
     case QJsonValue::Bool: return QStringLiteral("a boolean");
     case QJsonValue::Double: return QStringLiteral("a number");
@@ -20,12 +21,8 @@ QString typeName(const QJsonValue& v) {
     }
     return QStringLiteral("nothing");
 }
+QString typeName(const QJsonValue& v) { return typeName(v.type()); }
 
-bool isIntegral(const QJsonValue& v) {
-    if (!v.isDouble()) return false;
-    const double d = v.toDouble();
-    return std::isfinite(d) && std::floor(d) == d;
-}
 } // namespace
 
 Reader::Reader(QJsonObject object, DateForm form, QString path)
@@ -37,87 +34,147 @@ Reader Reader::fromValue(const QJsonValue& value, DateForm form, const QString& 
     return Reader(value.toObject(), form, path);
 }
 
-QString Reader::memberPath(const QString& key) const { return path_.isEmpty() ? key : path_ + QLatin1Char('.') + key; }
-
-QString Reader::elementPath(const QString& key, qsizetype index) const {
-    return memberPath(key) + QStringLiteral("[%1]").arg(index);
+namespace {
+// "parent.key" or "parent.key[index]", in one allocation.
+QString joinPath(const QString& parent, const QString& key, qsizetype index) {
+    char digits[24];
+    const int length = index < 0 ? 0 : std::snprintf(digits, sizeof digits, "[%lld]", static_cast<long long>(index));
+    if (parent.isEmpty() && length == 0) return key;
+    QString out;
+    out.reserve(parent.size() + 1 + key.size() + length);
+    if (!parent.isEmpty()) out.append(parent).append(QLatin1Char('.'));
+    out.append(key).append(QLatin1StringView(digits, length));
+    return out;
 }
+} // namespace
+
+Reader::Reader(QJsonObject object, DateForm form, const QString& parentPath, QString key, qsizetype index)
+    : object_(std::move(object)), form_(form), path_(parentPath), pendingKey_(std::move(key)), pendingIndex_(index),
+      pathPending_(true) {}
+
+const QString& Reader::path() const {
+    if (pathPending_) {
+        pathPending_ = false;
+        path_ = joinPath(path_, pendingKey_, pendingIndex_);
+        pendingKey_.clear();
+    }
+    return path_;
+}
+
+Reader Reader::element(const QJsonValue& value, const QString& key, qsizetype index) const {
+    if (!value.isObject())
+        throw DecodeError(QStringLiteral("%1: expected an object but found %2").arg(elementPath(key, index), typeName(value)));
+    return Reader(value.toObject(), form_, path(), key, index);
+}
+
+QString Reader::memberPath(const QString& key) const { return joinPath(path(), key, -1); }
+
+QString Reader::elementPath(const QString& key, qsizetype index) const { return joinPath(path(), key, index); }
 
 void Reader::fail(const QString& key, const QString& what) const {
-    throw DecodeError(QStringLiteral("%1: %2").arg(key.isEmpty() ? (path_.isEmpty() ? QStringLiteral("value") : path_) : memberPath(key), what));
+    throw DecodeError(QStringLiteral("%1: %2").arg(key.isEmpty() ? (path().isEmpty() ? QStringLiteral("value") : path()) : memberPath(key), what));
 }
 
-bool Reader::has(const QString& key) const {
-    const auto it = object_.constFind(key);
-    return it != object_.constEnd() && !it->isNull() && !it->isUndefined();
+// Members are read in place through the object's iterator: converting each to a
+// QJsonValue first would copy every string twice, which dominates decoding time.
+namespace {
+using Member = QJsonObject::const_iterator;
+
+bool isPresent(const QJsonObject& object, const Member& it) {
+    return it != object.constEnd() && !it->isNull() && !it->isUndefined();
 }
 
-QJsonValue Reader::required(const QString& key) const {
-    const auto it = object_.constFind(key);
+QString typeName(const Member& it) { return typeName(it->type()); }
+} // namespace
+
+bool Reader::has(const QString& key) const { return isPresent(object_, object_.constFind(key)); }
+
+QJsonValue Reader::required(const QString& key) const { return *requiredMember(key); }
+
+QJsonObject::const_iterator Reader::requiredMember(const QString& key) const {
+    const Member it = object_.constFind(key);
     if (it == object_.constEnd() || it->isUndefined()) fail(key, QStringLiteral("missing member"));
     if (it->isNull()) fail(key, QStringLiteral("expected a value but found null"));
-    return *it;
+    return it;
 }
 
-QString Reader::string(const QString& key) const {
-    const QJsonValue v = required(key);
-    if (!v.isString()) fail(key, QStringLiteral("expected a string but found %1").arg(typeName(v)));
-    return v.toString();
+QString Reader::stringAt(const QString& key, QJsonObject::const_iterator it) const {
+    if (!it->isString()) fail(key, QStringLiteral("expected a string but found %1").arg(typeName(it)));
+    return it->toString();
 }
 
-std::optional<QString> Reader::optionalString(const QString& key) const {
-    if (!has(key)) return std::nullopt;
-    return string(key);
+bool Reader::booleanAt(const QString& key, QJsonObject::const_iterator it) const {
+    if (!it->isBool()) fail(key, QStringLiteral("expected a boolean but found %1").arg(typeName(it)));
+    return it->toBool();
 }
 
-bool Reader::boolean(const QString& key) const {
-    const QJsonValue v = required(key);
-    if (!v.isBool()) fail(key, QStringLiteral("expected a boolean but found %1").arg(typeName(v)));
-    return v.toBool();
-}
-
-std::optional<bool> Reader::optionalBoolean(const QString& key) const {
-    if (!has(key)) return std::nullopt;
-    return boolean(key);
-}
-
-qint64 Reader::integer(const QString& key) const {
-    const QJsonValue v = required(key);
-    if (!isIntegral(v)) fail(key, QStringLiteral("expected an integer but found %1").arg(typeName(v)));
+qint64 Reader::integerAt(const QString& key, QJsonObject::const_iterator it) const {
+    if (!it->isDouble()) fail(key, QStringLiteral("expected an integer but found %1").arg(typeName(it)));
     // Qt keeps whole numbers read from text exactly, so the whole 64-bit range is accepted;
     // beyond it the number cannot be held: refuse rather than wrap.
-    const qint64 value = v.toInteger(0);
-    if (value != v.toInteger(1)) fail(key, QStringLiteral("number does not fit in a 64-bit integer"));
+    const qint64 value = it->toInteger(0);
+    if (value != it->toInteger(1)) {
+        const double d = it->toDouble();
+        if (!std::isfinite(d) || std::floor(d) != d)
+            fail(key, QStringLiteral("expected an integer but found %1").arg(typeName(it)));
+        fail(key, QStringLiteral("number does not fit in a 64-bit integer"));
+    }
     return value;
 }
 
-std::optional<qint64> Reader::optionalInteger(const QString& key) const {
-    if (!has(key)) return std::nullopt;
-    return integer(key);
-}
-
-double Reader::number(const QString& key) const {
-    const QJsonValue v = required(key);
-    if (!v.isDouble()) fail(key, QStringLiteral("expected a number but found %1").arg(typeName(v)));
-    return v.toDouble();
-}
-
-Date Reader::date(const QString& key) const {
-    const QJsonValue v = required(key);
+Date Reader::dateAt(const QString& key, QJsonObject::const_iterator it) const {
     if (form_ == DateForm::SecondsSince2001) {
-        if (!v.isDouble() || !std::isfinite(v.toDouble()))
-            fail(key, QStringLiteral("expected a date as a number but found %1").arg(typeName(v)));
-        return Date{v.toDouble()};
+        if (!it->isDouble() || !std::isfinite(it->toDouble()))
+            fail(key, QStringLiteral("expected a date as a number but found %1").arg(typeName(it)));
+        return Date{it->toDouble()};
     }
-    if (!v.isString()) fail(key, QStringLiteral("expected a date string but found %1").arg(typeName(v)));
-    const auto parsed = parseISO8601(v.toString());
+    if (!it->isString()) fail(key, QStringLiteral("expected a date string but found %1").arg(typeName(it)));
+    const auto parsed = parseISO8601(it->toString());
     if (!parsed) fail(key, QStringLiteral("expected date string to be ISO8601-formatted."));
     return *parsed;
 }
 
+Reader Reader::objectAt(const QString& key, QJsonObject::const_iterator it) const {
+    if (!it->isObject()) fail(key, QStringLiteral("expected an object but found %1").arg(typeName(it)));
+    return Reader(it->toObject(), form_, path(), key, -1);
+}
+
+QString Reader::string(const QString& key) const { return stringAt(key, requiredMember(key)); }
+
+std::optional<QString> Reader::optionalString(const QString& key) const {
+    const Member it = object_.constFind(key);
+    if (!isPresent(object_, it)) return std::nullopt;
+    return stringAt(key, it);
+}
+
+bool Reader::boolean(const QString& key) const { return booleanAt(key, requiredMember(key)); }
+
+std::optional<bool> Reader::optionalBoolean(const QString& key) const {
+    const Member it = object_.constFind(key);
+    if (!isPresent(object_, it)) return std::nullopt;
+    return booleanAt(key, it);
+}
+
+qint64 Reader::integer(const QString& key) const { return integerAt(key, requiredMember(key)); }
+
+std::optional<qint64> Reader::optionalInteger(const QString& key) const {
+    const Member it = object_.constFind(key);
+    if (!isPresent(object_, it)) return std::nullopt;
+    return integerAt(key, it);
+}
+
+double Reader::number(const QString& key) const {
+    const Member it = requiredMember(key);
+    if (!it->isDouble()) fail(key, QStringLiteral("expected a number but found %1").arg(typeName(it)));
+    return it->toDouble();
+}
+
+Date Reader::date(const QString& key) const { return dateAt(key, requiredMember(key)); }
+
 std::optional<Date> Reader::optionalDate(const QString& key) const {
-    if (!has(key)) return std::nullopt;
-    return date(key);
+    const Member it = object_.constFind(key);
+    if (!isPresent(object_, it)) return std::nullopt;
+    return dateAt(key, it);
 }
 
 Uuid Reader::uuid(const QString& key) const {
@@ -139,17 +196,18 @@ std::optional<QByteArray> Reader::optionalData(const QString& key) const {
     return data(key);
 }
 
-Reader Reader::object(const QString& key) const { return fromValue(required(key), form_, memberPath(key)); }
+Reader Reader::object(const QString& key) const { return objectAt(key, requiredMember(key)); }
 
 std::optional<Reader> Reader::optionalObject(const QString& key) const {
-    if (!has(key)) return std::nullopt;
-    return object(key);
+    const Member it = object_.constFind(key);
+    if (!isPresent(object_, it)) return std::nullopt;
+    return objectAt(key, it);
 }
 
 QJsonArray Reader::array(const QString& key) const {
-    const QJsonValue v = required(key);
-    if (!v.isArray()) fail(key, QStringLiteral("expected an array but found %1").arg(typeName(v)));
-    return v.toArray();
+    const Member it = requiredMember(key);
+    if (!it->isArray()) fail(key, QStringLiteral("expected an array but found %1").arg(typeName(it)));
+    return it->toArray();
 }
 
 QStringList Reader::stringList(const QString& key) const {

@@ -59,7 +59,7 @@ public:
 
     const QJsonObject& object() const { return object_; }
     DateForm dateForm() const { return form_; }
-    const QString& path() const { return path_; }
+    const QString& path() const; // built on first use
     bool has(const QString& key) const; // present and not null
 
     QString string(const QString& key) const;
@@ -93,7 +93,7 @@ public:
         std::vector<T> out;
         out.reserve(static_cast<size_t>(items.size()));
         for (qsizetype i = 0; i < items.size(); ++i)
-            out.push_back(decode(fromValue(items[i], form_, elementPath(key, i))));
+            out.push_back(decode(element(items[i], key, i)));
         return out;
     }
     // An array of strings.
@@ -118,11 +118,24 @@ public:
     QString elementPath(const QString& key, qsizetype index) const;
 
 private:
+    // A nested reader's path is built only when it is needed (an error, or a child of its own):
+    // until then it is the parent's path plus one key and, for list elements, an index.
+    Reader(QJsonObject object, DateForm form, const QString& parentPath, QString key, qsizetype index);
+    Reader element(const QJsonValue& value, const QString& key, qsizetype index) const;
     QJsonValue required(const QString& key) const;
+    QJsonObject::const_iterator requiredMember(const QString& key) const;
+    QString stringAt(const QString& key, QJsonObject::const_iterator it) const;
+    bool booleanAt(const QString& key, QJsonObject::const_iterator it) const;
+    qint64 integerAt(const QString& key, QJsonObject::const_iterator it) const;
+    Date dateAt(const QString& key, QJsonObject::const_iterator it) const;
+    Reader objectAt(const QString& key, QJsonObject::const_iterator it) const;
 
     QJsonObject object_;
     DateForm form_;
-    QString path_;
+    mutable QString path_;
+    mutable QString pendingKey_;
+    mutable qsizetype pendingIndex_ = -1;
+    mutable bool pathPending_ = false;
 };
 
 // Builds one object; members of optional fields that are absent are left out.

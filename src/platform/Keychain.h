@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Files.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -52,6 +54,8 @@ protected:
 class FileKeychain final : public InMemoryKeychain {
 public:
     explicit FileKeychain(QString path);
+    // The program's own keychain file: <preferences>/keychain.json.
+    static QString defaultPath(const Locations& locations) { return locations.preferences + QStringLiteral("/keychain.json"); }
 
     int add(const QString& service, const QString& account, const QByteArray& data) override;
     int update(const QString& service, const QString& account, const QByteArray& data) override;

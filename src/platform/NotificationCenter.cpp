@@ -37,7 +37,7 @@ void NotificationCenter::post(const QString& name, const QVariantMap& userInfo) 
     auto state = state_; // keep alive if an observer destroys this center's owner
     for (auto& [id, weakObserver] : targets) {
         const bool stillRegistered =
-            std::any_of(state->entries.begin(), state->entries.end(), [id](const State::Entry& e) { return e.id == id; });
+            std::any_of(state->entries.begin(), state->entries.end(), [id = id](const State::Entry& e) { return e.id == id; });
         if (!stillRegistered) continue;
         if (auto observer = weakObserver.lock()) (*observer)(notification);
     }

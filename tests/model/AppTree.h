@@ -4,8 +4,8 @@
 // the installed-application questions from it (Info.plist values, icons, identifiers).
 
 #include "platform/Files.h"
-#include "platform/PropertyList.h"
-#include "platform/Workspace.h"
+#include "platform/simulated/SimPlist.h"
+#include "../support/StubWorkspace.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +27,7 @@ public:
     // `withPlist` is false) and an icon file.
     void makeBundle(const QString& macPath, const QVariantMap& info = {}, bool withPlist = true) const {
         makeFolder(macPath + QStringLiteral("/Contents/Resources"));
-        if (withPlist) writeFile(macPath + QStringLiteral("/Contents/Info.plist"), serializePropertyList(info));
+        if (withPlist) writeFile(macPath + QStringLiteral("/Contents/Info.plist"), sim::writePlist(info));
         writeFile(macPath + QStringLiteral("/Contents/Resources/AppIcon.png"), QByteArray("png"));
     }
     void makeApp(const QString& macPath, const QString& bundleId, const QString& displayName = {}) const {
@@ -50,7 +50,7 @@ public:
     LocalFileSystem files;
 };
 
-class TreeWorkspace final : public Workspace {
+class TreeWorkspace final : public StubWorkspace {
 public:
     explicit TreeWorkspace(const FileSystem& files) : files_(files) {}
 
@@ -63,32 +63,15 @@ public:
         return it->second;
     }
     QVariant infoPlistValue(const QString& bundlePath, const QString& key) const override {
-        auto info = readInfoPlist(files_, bundlePath);
-        return info ? info->value(key) : QVariant();
+        const auto bytes = files_.readFile(bundlePath + QStringLiteral("/Contents/Info.plist"));
+        const auto info = bytes ? sim::readPlist(*bytes) : std::nullopt;
+        return info ? info->toMap().value(key) : QVariant();
     }
     QString iconPath(const QString& path) const override {
         ++iconRequests;
         const QString icon = path + QStringLiteral("/Contents/Resources/AppIcon.png");
         return files_.exists(icon) ? files_.realPath(icon) : QString();
     }
-
-    // Nothing else of the workspace is used by the scan.
-    std::vector<RunningApplication> runningApplications() const override { return {}; }
-    std::optional<RunningApplication> frontmostApplication() const override { return std::nullopt; }
-    std::optional<RunningApplication> runningApplication(int) const override { return std::nullopt; }
-    bool activate(int, ActivationOptions) override { return false; }
-    bool hide(int) override { return false; }
-    bool unhide(int) override { return false; }
-    bool terminate(int) override { return false; }
-    void openApplication(const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    bool open(const QString&) override { return false; }
-    void openURLs(const QStringList&, const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    std::optional<QString> desktopImageURL(int) const override { return std::nullopt; }
-    bool setDesktopImageURL(const QString&, int, WorkspaceError*) override { return false; }
-    ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidActivate(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidWake(std::function<void()>) override { return {}; }
 
 private:
     const FileSystem& files_;

@@ -1,19 +1,16 @@
 #pragma once
 
 // A fresh platform for the cloud-backed stores: virtual time, in-memory defaults and
-// keychain, a disk tree, a recording cloud backend, and the activities recorded.
+// keychain, a disk tree, a scripted cloud backend, and the activities recorded.
 
 #include "model/ActivityRecorder.h"
 #include "model/AppTree.h"
+#include "model/StorePlatform.h"
 #include "model/StoreSyncLinks.h"
-#include "platform/Keychain.h"
-#include "platform/Platform.h"
-#include "platform/SharedInstance.h"
-#include "platform/UserDefaults.h"
-#include "platform/VirtualScheduler.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
 #include "support/QtPrinters.h"
+#include "sync/FakeCloudSyncBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -28,78 +25,17 @@ struct RecordedActivity {
     QString message;
 };
 
-// Answers fetches with what the test set and records every save.
-class RecordingCloudBackend final : public CloudSyncBackend {
-public:
-    explicit RecordingCloudBackend(Scheduler& scheduler) : scheduler_(scheduler) {}
-
-    std::optional<NimbrelCloudBlacklistPayload> blacklist;
-    std::vector<NimbrelCloudPayloadRecord> records;
-    std::vector<NimbrelCloudTombstone> tombstones;
-
-    int blacklistFetches = 0;
-    int recordFetches = 0;
-    int tombstoneFetches = 0;
-    std::vector<NimbrelCloudBlacklistPayload> savedBlacklists;
-    std::vector<NimbrelCloudPayloadRecord> savedRecords;
-    std::vector<NimbrelCloudTombstone> savedTombstones;
-
-    void bootstrap(bool) override {}
-    void fetchSettingsPayload(Completion<std::optional<NimbrelCloudSettingsPayload>> completion) override {
-        scheduler_.post([completion] { completion(std::nullopt); });
-    }
-    void saveSettingsPayload(const NimbrelCloudSettingsPayload&, Done done) override { finish(done); }
-    void fetchBlacklistPayload(Completion<std::optional<NimbrelCloudBlacklistPayload>> completion) override {
-        ++blacklistFetches;
-        scheduler_.post([completion, value = blacklist] { completion(value); });
-    }
-    void saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, Done done) override {
-        savedBlacklists.push_back(payload);
-        finish(done);
-    }
-    void fetchPayloadRecords(NimbrelCloudPayloadType,
-                             Completion<std::vector<NimbrelCloudPayloadRecord>> completion) override {
-        ++recordFetches;
-        scheduler_.post([completion, value = records] { completion(value); });
-    }
-    void fetchTombstones(NimbrelCloudPayloadType, Completion<std::vector<NimbrelCloudTombstone>> completion) override {
-        ++tombstoneFetches;
-        scheduler_.post([completion, value = tombstones] { completion(value); });
-    }
-    void savePayloadRecord(const NimbrelCloudPayloadRecord& record, Done done) override {
-        savedRecords.push_back(record);
-        finish(done);
-    }
-    void saveTombstone(const NimbrelCloudTombstone& tombstone, Done done) override {
-        savedTombstones.push_back(tombstone);
-        finish(done);
-    }
-
-private:
-    void finish(const Done& done) {
-        if (done) scheduler_.post(done);
-    }
-    Scheduler& scheduler_;
-};
-
 class StoreFixture : public ::testing::Test {
 protected:
     StoreFixture() {
-        platform.scheduler = &scheduler;
-        platform.clock = &scheduler;
-        platform.notifications = &notifications;
-        platform.defaults = &defaults;
         platform.files = &tree.files;
-        platform.locations = Locations::underRoot(tree.dir.path() + QStringLiteral("/program"));
         platform.workspace = &workspace;
-        platform.keychain = &keychain;
         activityToken = notifications.addObserver(kRecordActivityNotification, [this](const Notification& n) {
             activities.push_back({n.userInfo.value(QStringLiteral("type")).toString(),
                                   n.userInfo.value(QStringLiteral("title")).toString(),
                                   n.userInfo.value(QStringLiteral("message")).toString()});
         });
     }
-    ~StoreFixture() override { resetSharedInstances(); }
 
     StoreSyncLinks links() {
         StoreSyncLinks l;
@@ -139,15 +75,15 @@ protected:
         return nullptr;
     }
 
-    VirtualScheduler scheduler{Date{800000000}};
-    NotificationCenter notifications;
-    InMemoryUserDefaults defaults;
+    StorePlatform env; // installed as the current platform; resets the shared instances at the end
+    VirtualScheduler& scheduler = env.scheduler;
+    NotificationCenter& notifications = env.notifications;
+    InMemoryUserDefaults& defaults = env.defaults;
+    InMemoryKeychain& keychain = env.keychain;
+    Platform& platform = env.platform;
     AppTree tree;
     TreeWorkspace workspace{tree.files};
-    InMemoryKeychain keychain;
-    Platform platform;
-    ScopedPlatform scoped{platform};
-    std::shared_ptr<RecordingCloudBackend> backend = std::make_shared<RecordingCloudBackend>(scheduler);
+    std::shared_ptr<FakeCloudSyncBackend> backend = std::make_shared<FakeCloudSyncBackend>(scheduler);
     NimbrelCloudSyncManager syncManager{platform, backend};
     bool syncEnabled = true;
     std::vector<RecordedActivity> activities;

@@ -85,7 +85,7 @@ TEST_F(BlacklistStoreTest, RemoveKeysTakesBothFormsOfTheAppKeyOnly) {
 
 TEST_F(BlacklistStoreTest, PullReplacesADifferentSetWhateverItsDateAndPushesNothingBack) {
     defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("com.local")});
-    backend->blacklist = payload({QStringLiteral("com.remote"), QStringLiteral("com.local")}, Date{1});
+    backend->blacklistPayload = payload({QStringLiteral("com.remote"), QStringLiteral("com.local")}, Date{1});
     auto store = makeStore(); // creation pulls
     EXPECT_EQ(backend->blacklistFetches, 1);
     EXPECT_EQ(store->blacklistedAppKeys().get(), (std::set<QString>{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
@@ -101,7 +101,7 @@ TEST_F(BlacklistStoreTest, PullReplacesADifferentSetWhateverItsDateAndPushesNoth
 
 TEST_F(BlacklistStoreTest, PullOfTheSameKeysInAnotherOrderChangesNothing) {
     defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("b"), QStringLiteral("a")});
-    backend->blacklist = payload({QStringLiteral("a"), QStringLiteral("b")});
+    backend->blacklistPayload = payload({QStringLiteral("a"), QStringLiteral("b")});
     auto store = makeStore();
     EXPECT_EQ(backend->blacklistFetches, 1);
     EXPECT_TRUE(activities.empty());

@@ -1,6 +1,8 @@
 #include "model/ApplicationFolderWalk.h"
 #include "model/InstalledAppScan.h"
 #include "model/AppTree.h"
+#include "platform/VirtualScheduler.h"
+#include "platform/simulated/SimulatedPlatform.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -143,6 +145,49 @@ TEST_F(InstalledAppScanTest, SearchRootsIncludeTheUsersApplicationsFolderOnce) {
     EXPECT_EQ(roots.first(), QStringLiteral("/Applications"));
     EXPECT_EQ(roots.last(), QStringLiteral("/Users/user/Applications"));
     EXPECT_EQ(roots.removeDuplicates(), 0);
+}
+
+TEST_F(InstalledAppScanTest, HostileInfoPlistsNeitherCrashNorNameTheApp) {
+    QByteArray deep = "<plist><dict><key>CFBundleIdentifier</key>";
+    for (int i = 0; i < 200000; ++i) deep += "<array>";
+    for (int i = 0; i < 200000; ++i) deep += "</array>";
+    deep += "</dict></plist>";
+    tree.makeBundle(QStringLiteral("/Applications/Deep.app"), {}, /*withPlist=*/false);
+    tree.writeFile(QStringLiteral("/Applications/Deep.app/Contents/Info.plist"), deep);
+    tree.makeBundle(QStringLiteral("/Applications/Garbage.app"), {}, /*withPlist=*/false);
+    tree.writeFile(QStringLiteral("/Applications/Garbage.app/Contents/Info.plist"), QByteArray("\x00\xff<plist><dict>", 16));
+    tree.makeBundle(QStringLiteral("/Applications/Odd.app"),
+                    {{QStringLiteral("CFBundleIdentifier"), QVariantList{QStringLiteral("not text")}},
+                     {QStringLiteral("CFBundleDisplayName"), QStringLiteral("../../etc/passwd; rm -rf ~")}});
+
+    const std::vector<InstalledApp> apps = scan.scanInstalledApplications();
+    ASSERT_EQ(apps.size(), 3u);
+    const InstalledApp* deepApp = find(apps, QStringLiteral("/Applications/Deep.app"));
+    ASSERT_NE(deepApp, nullptr);
+    EXPECT_EQ(deepApp->name, QStringLiteral("Deep"));
+    EXPECT_NE(find(apps, QStringLiteral("/Applications/Garbage.app")), nullptr);
+    const InstalledApp* odd = find(apps, QStringLiteral("/Applications/Odd.app"));
+    ASSERT_NE(odd, nullptr); // an identifier that is not text counts as none
+    EXPECT_EQ(odd->name, QStringLiteral("../../etc/passwd; rm -rf ~")); // only ever shown, never run
+}
+
+TEST(InstalledAppScanOnTheSimulatedMac, FindsTheDesktopsApplicationsThroughItsWorkspace) {
+    QTemporaryDir folder;
+    VirtualScheduler scheduler;
+    sim::SimulatedPlatform mac(scheduler, scheduler, folder.path());
+    const std::vector<InstalledApp> apps = InstalledAppScan(mac.files(), mac.workspace()).scanInstalledApplications();
+    auto named = [&](const QString& id) -> QString {
+        for (const InstalledApp& app : apps)
+            if (app.id == id) return app.name;
+        return QStringLiteral("<missing>");
+    };
+    EXPECT_EQ(named(QStringLiteral("com.apple.Safari")), QStringLiteral("Safari"));
+    EXPECT_EQ(named(QStringLiteral("com.apple.Terminal")), QStringLiteral("Terminal"));
+    EXPECT_EQ(named(QStringLiteral("com.apple.mail")), QStringLiteral("Mail"));
+    for (const InstalledApp& app : apps) {
+        EXPECT_TRUE(app.bundleIdentifier.has_value()) << app.url.toStdString();
+        EXPECT_EQ(app.icon.width, 40);
+    }
 }
 
 TEST_F(InstalledAppScanTest, AnEmptyDiskGivesAnEmptyList) { EXPECT_TRUE(scan.scanInstalledApplications().empty()); }

@@ -32,6 +32,16 @@ TEST_F(RulesStoreCloudTest, TombstonesRemoveLocalRulesAndOutweighRecordsOfTheSam
     EXPECT_FALSE(store->isApplyingCloudRulesPayload());
 }
 
+TEST_F(RulesStoreCloudTest, ARecordFiledUnderAnotherIdCannotReviveADeletedRule) {
+    auto rules = threeRules();
+    storeRules(rules);
+    auto store = makeStore();
+    NimbrelCloudPayloadRecord misfiled = payloadRecord(rules[0]);
+    misfiled.objectID = Uuid::random().toString();
+    store->applyCloudRules({misfiled}, {tombstone(rules[0].id)});
+    EXPECT_EQ(names(store->rules().get()), (QStringList{QStringLiteral("three"), QStringLiteral("two")}));
+}
+
 TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
     auto rules = threeRules();
     storeRules(rules);
@@ -93,20 +103,20 @@ TEST_F(RulesStoreCloudTest, PulledChangesAreNotPushedBack) {
 
 TEST_F(RulesStoreCloudTest, PullsOnCreationOnCloudKitAvailabilityAndEveryMinute) {
     const NimbrelRule remote = rule(QStringLiteral("remote"), QStringLiteral("Mail"));
-    backend->records = {payloadRecord(remote)};
+    backend->payloadRecords[NimbrelCloudPayloadType::rule] = {payloadRecord(remote)};
     auto store = makeStore();
-    EXPECT_EQ(backend->recordFetches, 1);
-    EXPECT_EQ(backend->tombstoneFetches, 1);
+    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 1);
+    EXPECT_EQ(static_cast<int>(backend->tombstoneFetches.size()), 1);
     EXPECT_EQ(names(store->rules().get()), QStringList{QStringLiteral("remote")});
 
     notifications.post(kCloudKitBecameAvailableNotification);
     scheduler.runUntilIdle();
-    EXPECT_EQ(backend->recordFetches, 2);
+    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 2);
     scheduler.advance(60);
-    EXPECT_EQ(backend->recordFetches, 3);
+    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 3);
     EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 1); // later pulls changed nothing
 
-    backend->tombstones = {tombstone(remote.id)};
+    backend->tombstones[NimbrelCloudPayloadType::rule] = {tombstone(remote.id)};
     scheduler.advance(60);
     EXPECT_TRUE(store->rules().get().empty());
 }
@@ -124,19 +134,19 @@ TEST_F(RulesStoreCloudTest, NoPullWhileSyncIsOffOrTheGlobalPauseIsOn) {
     store->pullFromCloud([&] { done = true; });
     scheduler.runUntilIdle();
     EXPECT_TRUE(done);
-    EXPECT_EQ(backend->recordFetches, 0);
-    EXPECT_EQ(backend->tombstoneFetches, 0);
+    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 0);
+    EXPECT_EQ(static_cast<int>(backend->tombstoneFetches.size()), 0);
 }
 
 TEST_F(RulesStoreCloudTest, TheSyncNowStepPullsTheRulesAndThenTheBlacklist) {
     auto store = makeStore();
-    backend->records = {payloadRecord(rule(QStringLiteral("remote"), QStringLiteral("Mail")))};
+    backend->payloadRecords[NimbrelCloudPayloadType::rule] = {payloadRecord(rule(QStringLiteral("remote"), QStringLiteral("Mail")))};
     bool done = false;
     syncManager.syncNow([&] { done = true; });
     scheduler.runUntilIdle();
     EXPECT_TRUE(done);
     EXPECT_EQ(names(store->rules().get()), QStringList{QStringLiteral("remote")});
-    EXPECT_EQ(backend->recordFetches, 2);
+    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 2);
 }
 
 TEST_F(RulesStoreCloudTest, AReleasedStoreNoLongerPulls) {
@@ -145,7 +155,7 @@ TEST_F(RulesStoreCloudTest, AReleasedStoreNoLongerPulls) {
     scheduler.advance(180);
     notifications.post(kCloudKitBecameAvailableNotification);
     scheduler.runUntilIdle();
-    EXPECT_EQ(backend->recordFetches, 1);
+    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 1);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "model/DailyWindow.h"
 #include "model/RuleSchedule.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
@@ -132,6 +133,15 @@ TEST(DailyWindowRule, SharedRuleOnMinutes) {
     EXPECT_TRUE(isWithinDailyWindow(0, 1320, 360));
     EXPECT_FALSE(isWithinDailyWindow(360, 1320, 360));
     EXPECT_FALSE(isWithinDailyWindow(1319, 1320, 360));
+}
+
+TEST(DailyWindowRule, MinutesSaturateInsteadOfOverflowing) {
+    EXPECT_EQ(minutesSinceMidnight(23, 59), 1439);
+    EXPECT_EQ(minutesSinceMidnight(kMax / 60 + 1, 0), kMax);
+    EXPECT_EQ(minutesSinceMidnight(kMin / 60 - 1, 0), kMin);
+    EXPECT_EQ(minutesSinceMidnight(kMax / 60, kMax), kMax);
+    EXPECT_EQ(minutesSinceMidnight(0, kMin), kMin);
+    EXPECT_EQ(minutesSinceMidnight(-1, kMin), kMin);
 }
 
 } // namespace

@@ -9,8 +9,12 @@ namespace nimbrel::sim {
 
 namespace {
 
+// Deeper nesting is refused: a hostile file must not exhaust the stack.
+constexpr int kMaxDepth = 128;
+
 // Reads the value whose start element the reader is on; leaves it after the end element.
-std::optional<QVariant> readValue(QXmlStreamReader& xml) {
+std::optional<QVariant> readValue(QXmlStreamReader& xml, int depth = 0) {
+    if (depth > kMaxDepth) return std::nullopt;
     const QString tag = xml.name().toString();
     if (tag == QLatin1String("dict")) {
         QVariantMap map;
@@ -18,7 +22,7 @@ std::optional<QVariant> readValue(QXmlStreamReader& xml) {
             if (xml.name() != QLatin1String("key")) return std::nullopt;
             const QString key = xml.readElementText();
             if (!xml.readNextStartElement()) return std::nullopt;
-            auto value = readValue(xml);
+            auto value = readValue(xml, depth + 1);
             if (!value) return std::nullopt;
             map.insert(key, *value);
         }
@@ -27,7 +31,7 @@ std::optional<QVariant> readValue(QXmlStreamReader& xml) {
     if (tag == QLatin1String("array")) {
         QVariantList list;
         while (xml.readNextStartElement()) {
-            auto value = readValue(xml);
+            auto value = readValue(xml, depth + 1);
             if (!value) return std::nullopt;
             list.append(*value);
         }
