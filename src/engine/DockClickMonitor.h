@@ -27,6 +27,13 @@ public:
     DockClickMonitor(EngineState& state, Facilities facilities, DockTileIdentifier& tiles, TapRecognizer& taps,
                      std::optional<QString> ownBundleIdentifier)
         : state_(state), f_(facilities), tiles_(tiles), taps_(taps), ownBundleIdentifier_(std::move(ownBundleIdentifier)) {}
+    // The engine lives as long as the process; an engine made for a while (tests, tools)
+    // takes its monitor with it.
+    ~DockClickMonitor() {
+        if (monitor_) monitor_->remove();
+    }
+    DockClickMonitor(const DockClickMonitor&) = delete;
+    DockClickMonitor& operator=(const DockClickMonitor&) = delete;
 
     void startMonitoring();
     // The installed monitor, or null until one could be installed.

@@ -31,6 +31,8 @@ TEST_F(SimState, StateSurvivesARestart) {
     EXPECT_EQ(describeDesktop(reopened.mac()), before);
     EXPECT_FALSE(reopened.mac().isTrusted());
     EXPECT_TRUE(reopened.mac().persistentDockTiles().empty());
+    // Integer preference values stay integers.
+    EXPECT_EQ(reopened.dockPreferences().persistentDomain()->value(QStringLiteral("tilesize")).typeId(), QMetaType::LongLong);
     // New windows and processes do not reuse old identities.
     App& chrome = *reopened.mac().appWithBundleId(QStringLiteral("com.google.Chrome"));
     reopened.mac().newBrowserWindow(chrome, QString());

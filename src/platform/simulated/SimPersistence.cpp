@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 
+#include <cmath>
+
 // The simulated Mac's state as JSON, so that it survives a restart of the program.
 namespace nimbrel::sim {
 
@@ -67,6 +69,27 @@ bool windowFrom(const QJsonObject& o, Window& w, QString& error) {
     if (o.value(QStringLiteral("refusedWriteError")).isDouble())
         w.refusedWriteError = o.value(QStringLiteral("refusedWriteError")).toInt();
     return true;
+}
+
+// JSON has one number type; preference values written as integers read back as integers.
+QVariant restoreIntegers(const QVariant& v) {
+    if (v.typeId() == QMetaType::Double) {
+        const double d = v.toDouble();
+        if (std::abs(d) < 9.0e15 && d == static_cast<double>(static_cast<qint64>(d))) return QVariant(static_cast<qint64>(d));
+        return v;
+    }
+    if (v.typeId() == QMetaType::QVariantList) {
+        QVariantList out;
+        for (const QVariant& item : v.toList()) out << restoreIntegers(item);
+        return out;
+    }
+    if (v.typeId() == QMetaType::QVariantMap) {
+        QVariantMap out;
+        const QVariantMap in = v.toMap();
+        for (auto it = in.begin(); it != in.end(); ++it) out.insert(it.key(), restoreIntegers(it.value()));
+        return out;
+    }
+    return v;
 }
 
 QString policyName(ActivationPolicy p) {
@@ -213,7 +236,7 @@ bool SimulatedMac::loadJson(const QJsonObject& o, QString* error) {
     nextPid_ = std::max(o.value(QStringLiteral("nextPid")).toInt(400), maxPid + 1);
     nextWindowId_ = std::max<std::uint64_t>(static_cast<std::uint64_t>(o.value(QStringLiteral("nextWindowId")).toDouble(1)),
                                             maxWindowId + 1);
-    dockStored_ = o.value(QStringLiteral("dockPreferences")).toObject().toVariantMap();
+    dockStored_ = restoreIntegers(o.value(QStringLiteral("dockPreferences")).toObject().toVariantMap()).toMap();
     dockPending_ = dockStored_;
     dockPid_ = 0;
     const bool wasQuiet = quiet_;
