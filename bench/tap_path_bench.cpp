@@ -24,8 +24,10 @@ using namespace nimbrel;
 namespace {
 
 class NullExecutor final : public RuleActionExecutor {
-public:
-    void executeRuleActions(const std::vector<NimbrelRuleAction>& actions) override { handedOff += int(actions.size()) + 1; }
+  public:
+    void executeRuleActions(const std::vector<NimbrelRuleAction>& actions) override {
+        handedOff += int(actions.size()) + 1;
+    }
     bool handleBrowserRuleGroupDockTap(const RunningApplication&) override { return false; }
     int handedOff = 0;
 };
@@ -76,7 +78,8 @@ struct TapBench {
         scoped = std::make_unique<ScopedPlatform>(platform);
 
         QStringList blacklist;
-        for (int i = 0; i < 500; ++i) blacklist << QStringLiteral("com.blocked.app%1").arg(i);
+        for (int i = 0; i < 500; ++i)
+            blacklist << QStringLiteral("com.blocked.app%1").arg(i);
         defaults.setStringArray(EngineState::blacklistDefaultsKey, blacklist);
 
         std::vector<NimbrelRule> rules;
@@ -86,9 +89,10 @@ struct TapBench {
             rule.name = QStringLiteral("Rule %1").arg(i);
             const bool forTapped = ruleMatches && i == 999;
             rule.trigger.clickCount = forTapped ? 1 : 1 + i % 3;
-            rule.trigger.app = forTapped ? NimbrelRuleAppTarget{QStringLiteral("Tool 0"), QStringLiteral("com.example.tool0"), {}}
-                                         : NimbrelRuleAppTarget{QStringLiteral("Other %1").arg(i),
-                                                                QStringLiteral("com.other.app%1").arg(i), {}};
+            rule.trigger.app =
+                forTapped ? NimbrelRuleAppTarget{QStringLiteral("Tool 0"), QStringLiteral("com.example.tool0"), {}}
+                          : NimbrelRuleAppTarget{
+                                QStringLiteral("Other %1").arg(i), QStringLiteral("com.other.app%1").arg(i), {}};
             OpenAppRuleAction open;
             open.app = rule.trigger.app;
             rule.actions = {NimbrelRuleAction::openApp(open)};
@@ -125,14 +129,16 @@ struct TapBench {
 
 void BM_TapPath_DefaultBehaviour(benchmark::State& state) {
     TapBench bench(false);
-    for (auto _ : state) bench.tapOnce(state);
+    for (auto _ : state)
+        bench.tapOnce(state);
     if (bench.taps != int(state.iterations())) state.SkipWithError("not every press became a tap");
     if (bench.executor.handedOff != 0) state.SkipWithError("a rule took the tap");
 }
 
 void BM_TapPath_RuleHandOff(benchmark::State& state) {
     TapBench bench(true);
-    for (auto _ : state) bench.tapOnce(state);
+    for (auto _ : state)
+        bench.tapOnce(state);
     if (bench.taps != int(state.iterations())) state.SkipWithError("not every press became a tap");
     if (bench.executor.handedOff != 2 * int(state.iterations())) state.SkipWithError("not every tap was handed off");
 }

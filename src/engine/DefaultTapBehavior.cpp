@@ -27,7 +27,7 @@ void DefaultTapBehavior::handle(const Tap& tap) {
 
     if (mode == NimbrelBehaviorMode::restore) {
         if (context.wasFrontmostBeforeClick && context.visibleWindowCountBeforeClick > 0) {
-            const std::optional<AXElement> target = focused ? focused
+            const std::optional<AXElement> target = focused           ? focused
                                                     : visible.empty() ? std::nullopt
                                                                       : std::optional<AXElement>(visible.front());
             if (target) WindowActions::setMinimized(ax_, *target, true);
@@ -87,7 +87,8 @@ void DefaultTapBehavior::handleSingleWindowTap(const AXElement& window, const Ru
 
     auto& actions = state_.singleWindowNextActionByAppKey;
     if (auto it = actions.find(appKey); it != actions.end()) {
-        if (it->second == SingleWindowNextAction::minimize && !allMinimizedBefore && !AxReaders::isMinimized(ax_, window)) {
+        if (it->second == SingleWindowNextAction::minimize && !allMinimizedBefore &&
+            !AxReaders::isMinimized(ax_, window)) {
             WindowActions::setMinimized(ax_, window, true);
             it->second = SingleWindowNextAction::restore;
         } else {

@@ -12,7 +12,7 @@ namespace nimbrel {
 // What a tap that nothing else took does: minimize, restore, alternate a single window,
 // or hand a frontmost app with several windows to the cycle step, by the behaviour mode.
 class DefaultTapBehavior {
-public:
+  public:
     struct Tap {
         RunningApplication app;
         QString appKey; // "#Trash" appended for the Trash tile
@@ -22,7 +22,7 @@ public:
         bool isTrashTarget = false;
     };
     using CycleStep = std::function<void(const std::vector<AXElement>& windows, std::optional<AXElement> focused,
-                                          const RunningApplication& app, const QString& appKey)>;
+                                         const RunningApplication& app, const QString& appKey)>;
     using TrashCleanup = std::function<void(const RunningApplication& app, const DockTapContext& context)>;
 
     DefaultTapBehavior(EngineState& state, Accessibility& ax, Workspace& workspace, const EngineServices& services)
@@ -35,7 +35,7 @@ public:
     void handleSingleWindowTap(const AXElement& window, const RunningApplication& app, const QString& appKey,
                                const DockTapContext& context);
 
-private:
+  private:
     void bringForward(const RunningApplication& app, const QString& appKey, const AXElement& window);
     void scheduleTrashCleanup(const Tap& tap);
 

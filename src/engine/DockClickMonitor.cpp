@@ -10,9 +10,13 @@ namespace {
 
 const QString kEngine = QStringLiteral("NimbrelEngine");
 
-void engineLog(const QString& message) { logLine(kEngine, message); }
+void engineLog(const QString& message) {
+    logLine(kEngine, message);
+}
 
-void logNoAppResolved() { engineLog(QStringLiteral("Dock click ignored — no app resolved from Dock item")); }
+void logNoAppResolved() {
+    engineLog(QStringLiteral("Dock click ignored — no app resolved from Dock item"));
+}
 
 } // namespace
 
@@ -71,7 +75,8 @@ void DockClickMonitor::handleDockMouseDown(Point location) {
 
     const std::optional<QString> title = tiles_.dockItemTitle(location);
     logRaw(QStringLiteral("NimbrelDebug: dock mouseDown title=") + title.value_or(QStringLiteral("nil")) +
-           QStringLiteral(" isTrash=") + (title && isTrashDockTitle(*title) ? QStringLiteral("true") : QStringLiteral("false")));
+           QStringLiteral(" isTrash=") +
+           (title && isTrashDockTitle(*title) ? QStringLiteral("true") : QStringLiteral("false")));
     if (!title) {
         logNoAppResolved();
         return;

@@ -13,7 +13,7 @@ namespace nimbrel {
 // Watches every left press on the screen and lets through, as registered taps, only those
 // on an application's Dock tile, with the checks and log lines of each filter.
 class DockClickMonitor {
-public:
+  public:
     static constexpr double kWakeQuietInterval = 1.5;
 
     struct Facilities {
@@ -26,7 +26,8 @@ public:
 
     DockClickMonitor(EngineState& state, Facilities facilities, DockTileIdentifier& tiles, TapRecognizer& taps,
                      std::optional<QString> ownBundleIdentifier)
-        : state_(state), f_(facilities), tiles_(tiles), taps_(taps), ownBundleIdentifier_(std::move(ownBundleIdentifier)) {}
+        : state_(state), f_(facilities), tiles_(tiles), taps_(taps),
+          ownBundleIdentifier_(std::move(ownBundleIdentifier)) {}
     // The engine lives as long as the process; an engine made for a while (tests, tools)
     // takes its monitor with it.
     ~DockClickMonitor() {
@@ -43,7 +44,7 @@ public:
     void handleWake();
     void handleDockMouseDown(Point location);
 
-private:
+  private:
     EngineState& state_;
     Facilities f_;
     DockTileIdentifier& tiles_;

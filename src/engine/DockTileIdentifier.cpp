@@ -47,7 +47,8 @@ bool DockTileIdentifier::isMouseInDockArea(Point location) const {
 std::optional<QString> DockTileIdentifier::dockItemTitle(Point location) const {
     const double h = screens_.primaryScreenHeight();
     AXElement hit;
-    const AXError error = ax_.elementAtPosition(ax_.systemWideElement(), float(location.x), float(h - location.y), &hit);
+    const AXError error =
+        ax_.elementAtPosition(ax_.systemWideElement(), float(location.x), float(h - location.y), &hit);
     if (error != AXError::success || !hit) return std::nullopt;
 
     static const QStringList attributes = {QStringLiteral("AXTitle"), QStringLiteral("AXDescription"),

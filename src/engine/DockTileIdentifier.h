@@ -13,7 +13,7 @@ namespace nimbrel {
 // Finds, for a press, whether it is on the Dock, the tile's title, the application the
 // tile stands for, and a snapshot of that application's windows.
 class DockTileIdentifier {
-public:
+  public:
     DockTileIdentifier(Accessibility& ax, Workspace& workspace, Screens& screens)
         : ax_(ax), workspace_(workspace), screens_(screens) {}
 
@@ -27,7 +27,7 @@ public:
                                       const std::optional<QString>& frontmostBundleIdentifier,
                                       const std::optional<QString>& dockTitle) const;
 
-private:
+  private:
     Accessibility& ax_;
     Workspace& workspace_;
     Screens& screens_;

@@ -15,10 +15,10 @@ bool isTrashDockTitle(const QString& title) {
 }
 
 bool isNonApplicationDockItem(const QString& title) {
-    static const QStringList names = {QStringLiteral("apps"),         QStringLiteral("appgallery"),
-                                      QStringLiteral("appsgallery"),  QStringLiteral("showapps"),
-                                      QStringLiteral("showapplications"), QStringLiteral("launchpad"),
-                                      QStringLiteral("showlaunchpad")};
+    static const QStringList names = {
+        QStringLiteral("apps"),         QStringLiteral("appgallery"),       QStringLiteral("appsgallery"),
+        QStringLiteral("showapps"),     QStringLiteral("showapplications"), QStringLiteral("launchpad"),
+        QStringLiteral("showlaunchpad")};
     return names.contains(normalizedAppName(title));
 }
 

@@ -11,7 +11,9 @@ namespace nimbrel {
 
 namespace {
 
-void rulesLog(const QString& message) { logLine(QStringLiteral("NimbrelRules"), message); }
+void rulesLog(const QString& message) {
+    logLine(QStringLiteral("NimbrelRules"), message);
+}
 
 bool contains(const std::vector<AXElement>& list, const AXElement& e) {
     return std::find(list.begin(), list.end(), e) != list.end();
@@ -67,33 +69,37 @@ bool FinderRuleGroup::toggle(const NimbrelRule& rule, const std::vector<AXElemen
         if (!contains(group, window)) others.push_back(window);
 
     if (others.empty()) {
-        const bool restore = context.allWindowsMinimizedBeforeClick() ||
-                             std::any_of(group.begin(), group.end(),
-                                         [&](const AXElement& w) { return AxReaders::isMinimized(ax_, w); });
+        const bool restore =
+            context.allWindowsMinimizedBeforeClick() ||
+            std::any_of(group.begin(), group.end(), [&](const AXElement& w) { return AxReaders::isMinimized(ax_, w); });
         if (restore) {
             rulesLog(QStringLiteral("restoring active Finder rule group as one workspace"));
-            for (const AXElement& w : group) WindowActions::setMinimized(ax_, w, false);
+            for (const AXElement& w : group)
+                WindowActions::setMinimized(ax_, w, false);
             bringForward(app, appKey, group.back());
         } else {
             rulesLog(QStringLiteral("minimizing active Finder rule group as one workspace"));
-            for (const AXElement& w : group) WindowActions::setMinimized(ax_, w, true);
+            for (const AXElement& w : group)
+                WindowActions::setMinimized(ax_, w, true);
         }
         return true;
     }
 
-    const auto focused = std::find_if(windows.begin(), windows.end(),
-                                      [&](const AXElement& w) { return AxReaders::isFocused(ax_, w); });
+    const auto focused =
+        std::find_if(windows.begin(), windows.end(), [&](const AXElement& w) { return AxReaders::isFocused(ax_, w); });
     if (focused == windows.end()) return false;
 
     if (contains(group, *focused)) {
-        for (const AXElement& w : group) WindowActions::setMinimized(ax_, w, true);
+        for (const AXElement& w : group)
+            WindowActions::setMinimized(ax_, w, true);
         auto next = std::find_if(others.begin(), others.end(), [&](const AXElement& w) {
             return ax_.attribute(w, QStringLiteral("AXMinimized")).toBool() != std::optional<bool>(true);
         });
         bringForward(app, appKey, next != others.end() ? *next : others.front());
     } else {
         WindowActions::setMinimized(ax_, *focused, true);
-        for (const AXElement& w : group) WindowActions::setMinimized(ax_, w, false);
+        for (const AXElement& w : group)
+            WindowActions::setMinimized(ax_, w, false);
         bringForward(app, appKey, group.back());
     }
     return true;

@@ -11,7 +11,7 @@ namespace nimbrel {
 // A Finder rule whose folders are all open already is toggled as one workspace
 // instead of opening them again.
 class FinderRuleGroup {
-public:
+  public:
     FinderRuleGroup(EngineState& state, Accessibility& ax, Workspace& workspace, const FileSystem& files)
         : state_(state), ax_(ax), workspace_(workspace), files_(files) {}
 
@@ -23,7 +23,7 @@ public:
     bool toggle(const NimbrelRule& rule, const std::vector<AXElement>& windows, const RunningApplication& app,
                 const QString& appKey, const DockTapContext& context);
 
-private:
+  private:
     void bringForward(const RunningApplication& app, const QString& appKey, const AXElement& window);
 
     EngineState& state_;

@@ -9,8 +9,7 @@
 namespace nimbrel {
 
 NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
-    : platform_(platform),
-      services_(std::move(options.services)),
+    : platform_(platform), services_(std::move(options.services)),
       tiles_(*platform.accessibility, *platform.workspace, *platform.screens),
       taps_(state_, *platform.scheduler, *platform.clock),
       finderGroups_(state_, *platform.accessibility, *platform.workspace, *platform.files),
@@ -18,16 +17,16 @@ NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
       defaultBehavior_(state_, *platform.accessibility, *platform.workspace, services_),
       decision_(state_, {*platform.accessibility, *platform.workspace, *platform.defaults, *platform.clock}, services_,
                 finderGroups_, defaultBehavior_),
-      monitor_(state_, {*platform.input, *platform.workspace, *platform.accessibility, *platform.scheduler, *platform.clock},
+      monitor_(state_,
+               {*platform.input, *platform.workspace, *platform.accessibility, *platform.scheduler, *platform.clock},
                tiles_, taps_, std::move(options.ownBundleIdentifier)) {
     decision_.setExecutor(options.executor);
     taps_.setTapHandler([this](const RunningApplication& app, const DockTapContext& context, int clickCount) {
         decision_.handleDockTap(app, context, clickCount);
     });
-    defaultBehavior_.setCycleStep([this](const std::vector<AXElement>& windows, std::optional<AXElement> focused,
-                                         const RunningApplication& app, const QString& appKey) {
-        cycler_.cycleWindows(windows, focused, app, appKey);
-    });
+    defaultBehavior_.setCycleStep(
+        [this](const std::vector<AXElement>& windows, std::optional<AXElement> focused, const RunningApplication& app,
+               const QString& appKey) { cycler_.cycleWindows(windows, focused, app, appKey); });
 }
 
 NimbrelEngine& NimbrelEngine::shared() {
@@ -62,8 +61,12 @@ QString NimbrelEngine::normalizedPath(const QString& path) {
     return AxReaders::normalizedPath(path, Platform::current().files->homeDirectory());
 }
 
-std::optional<QString> NimbrelEngine::appKey(const RunningApplication& app) { return appKeyFor(app); }
+std::optional<QString> NimbrelEngine::appKey(const RunningApplication& app) {
+    return appKeyFor(app);
+}
 
-bool NimbrelEngine::isTrashDockTitle(const QString& title) { return nimbrel::isTrashDockTitle(title); }
+bool NimbrelEngine::isTrashDockTitle(const QString& title) {
+    return nimbrel::isTrashDockTitle(title);
+}
 
 } // namespace nimbrel

@@ -14,12 +14,13 @@ namespace nimbrel {
 
 struct Platform;
 
-inline const QString kNimbrelBundleIdentifier = QStringLiteral("app.nimbrel.Nimbrel");
+// The program's own bundle identifier (the app shell's), whose tile the engine leaves alone.
+inline const QString kNimbrelBundleIdentifier = QStringLiteral("com.nimbrel.app");
 
 // The Dock-tap engine: owns the engine's state and the parts that watch presses, count
 // taps, decide and carry out the default behaviour. One shared instance for the process.
 class NimbrelEngine {
-public:
+  public:
     struct Options {
         EngineServices services;
         RuleActionExecutor* executor = nullptr;
@@ -57,7 +58,7 @@ public:
     static std::optional<QString> appKey(const RunningApplication& app);
     static bool isTrashDockTitle(const QString& title);
 
-private:
+  private:
     Platform& platform_;
     EngineServices services_;
     EngineState state_;

@@ -10,7 +10,7 @@ namespace nimbrel {
 // What the tap decision hands to the window manager: a matched rule's actions, and a
 // single click that may toggle a browser rule group the app already has open.
 class RuleActionExecutor {
-public:
+  public:
     virtual ~RuleActionExecutor() = default;
     // Starts the actions in rule order; returns without waiting for them.
     virtual void executeRuleActions(const std::vector<NimbrelRuleAction>& actions) = 0;

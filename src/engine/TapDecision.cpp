@@ -12,8 +12,12 @@ namespace nimbrel {
 
 namespace {
 
-QString flag(bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); }
-void rulesLog(const QString& message) { logLine(QStringLiteral("NimbrelRules"), message); }
+QString flag(bool on) {
+    return on ? QStringLiteral("true") : QStringLiteral("false");
+}
+void rulesLog(const QString& message) {
+    logLine(QStringLiteral("NimbrelRules"), message);
+}
 
 } // namespace
 
@@ -35,12 +39,14 @@ void TapDecision::handleDockTap(const RunningApplication& app, const DockTapCont
 
     std::vector<AXElement> windows = AxReaders::realWindows(f_.accessibility, app);
     if (isFinder) {
-        logRaw(QStringLiteral("NimbrelDebug: Finder route dockTitle=") + context.dockTitle.value_or(QStringLiteral("nil")) +
-               QStringLiteral(" focusedAfter=") + context.focusedWindowTitleAfterDockClick.value_or(QStringLiteral("nil")) +
+        logRaw(QStringLiteral("NimbrelDebug: Finder route dockTitle=") +
+               context.dockTitle.value_or(QStringLiteral("nil")) + QStringLiteral(" focusedAfter=") +
+               context.focusedWindowTitleAfterDockClick.value_or(QStringLiteral("nil")) +
                QStringLiteral(" isTrashTarget=") + flag(isTrashTarget));
         windows = AxReaders::finderWindows(f_.accessibility, windows, isTrashTarget);
     }
-    const QString displayName = isTrashTarget ? QStringLiteral("Trash") : app.localizedName.value_or(QStringLiteral("?"));
+    const QString displayName =
+        isTrashTarget ? QStringLiteral("Trash") : app.localizedName.value_or(QStringLiteral("?"));
 
     // Built by concatenation so that markers in an app's name are never substituted.
     logLine(QStringLiteral("NimbrelEngine"),
@@ -80,7 +86,8 @@ bool TapDecision::applyMatchingRule(const RunningApplication& app, const QString
     if (app.bundleIdentifier == kFinderBundleIdentifier) {
         const QString finderKey = appKeyFor(app).value_or(kFinderAppKeyFallback);
         if (finderGroups_.toggle(rule, windows, app, finderKey, context)) {
-            state_.ruleTriggeredSuppressUntilByAppKey[finderKey] = f_.clock.now().addingSeconds(kFinderGroupSuppression);
+            state_.ruleTriggeredSuppressUntilByAppKey[finderKey] =
+                f_.clock.now().addingSeconds(kFinderGroupSuppression);
             rulesLog(QStringLiteral("suppressing duplicate Finder Dock tap after grouped rule cycle"));
             return true;
         }

@@ -13,7 +13,7 @@ class UserDefaults;
 // Decides what a counted tap does: nothing for a blacklisted app or the disabled mode,
 // a browser rule group, a matching rule, or else the default behaviour.
 class TapDecision {
-public:
+  public:
     static constexpr double kRuleSuppression = 0.9;
     static constexpr double kFinderGroupSuppression = 0.95;
 
@@ -37,7 +37,7 @@ public:
     bool applyMatchingRule(const RunningApplication& app, const QString& displayName, int clickCount,
                            const std::vector<AXElement>& windows, const DockTapContext& context);
 
-private:
+  private:
     EngineState& state_;
     Facilities f_;
     const EngineServices& services_;

@@ -14,7 +14,8 @@ void TapRecognizer::registerDockTap(const RunningApplication& app, const DockTap
     if (auto it = state_.ruleTriggeredSuppressUntilByAppKey.find(*key);
         it != state_.ruleTriggeredSuppressUntilByAppKey.end()) {
         if (it->second > clock_.now()) {
-            logLine(QStringLiteral("NimbrelRules"), QStringLiteral("suppressing duplicate Dock tap after rule execution for ") + *key);
+            logLine(QStringLiteral("NimbrelRules"),
+                    QStringLiteral("suppressing duplicate Dock tap after rule execution for ") + *key);
             return;
         }
         state_.ruleTriggeredSuppressUntilByAppKey.erase(it);

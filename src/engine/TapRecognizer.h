@@ -10,14 +10,16 @@ namespace nimbrel {
 // Counts presses on one app into taps (0.12 s apart, up to three), drops presses inside
 // a suppression window, and turns a press still held after 0.4 s into a long press.
 class TapRecognizer {
-public:
+  public:
     using TapHandler = std::function<void(const RunningApplication&, const DockTapContext&, int clickCount)>;
-    using LongPressHandler = std::function<void(const RunningApplication&, const QString& appKey, const DockTapContext&)>;
+    using LongPressHandler =
+        std::function<void(const RunningApplication&, const QString& appKey, const DockTapContext&)>;
 
     static constexpr double kCoalescingInterval = 0.12;
     static constexpr int kMaxClickCount = 3;
 
-    TapRecognizer(EngineState& state, Scheduler& scheduler, Clock& clock) : state_(state), scheduler_(scheduler), clock_(clock) {}
+    TapRecognizer(EngineState& state, Scheduler& scheduler, Clock& clock)
+        : state_(state), scheduler_(scheduler), clock_(clock) {}
 
     void setTapHandler(TapHandler handler) { onTap_ = std::move(handler); }
     void setLongPressHandler(LongPressHandler handler) { onLongPress_ = std::move(handler); }
@@ -28,7 +30,7 @@ public:
     void scheduleLongPressCheck(const Uuid& token);
     void checkLongDockPress(const Uuid& token);
 
-private:
+  private:
     EngineState& state_;
     Scheduler& scheduler_;
     Clock& clock_;

@@ -32,7 +32,8 @@ QString WindowCycler::windowCycleKey(const AXElement& window) const {
                  QString::number(qint64(std::trunc(p->y)));
     else
         suffix = QStringLiteral("-ptr-0x") + QString::number(window.id(), 16);
-    const QString title = normalizedAppName(AxReaders::stringAttribute(ax_, QStringLiteral("AXTitle"), window).value_or(QString()));
+    const QString title =
+        normalizedAppName(AxReaders::stringAttribute(ax_, QStringLiteral("AXTitle"), window).value_or(QString()));
     return title.isEmpty() ? QStringLiteral("notitle") + suffix : QStringLiteral("title-") + title + suffix;
 }
 
@@ -53,7 +54,8 @@ std::vector<AXElement> WindowCycler::stableCycleOrder(const std::vector<AXElemen
 
     std::vector<AXElement> ordered;
     ordered.reserve(order.size());
-    for (const QString& key : order) ordered.push_back(byKey[key]);
+    for (const QString& key : order)
+        ordered.push_back(byKey[key]);
     return ordered;
 }
 
@@ -78,17 +80,20 @@ std::optional<AXElement> WindowCycler::nextWindowInCycle(const QString& appKey, 
     return ordered[i];
 }
 
-void WindowCycler::recordCycleIndex(const QString& appKey, const AXElement& window, const std::vector<AXElement>& ordered) {
+void WindowCycler::recordCycleIndex(const QString& appKey, const AXElement& window,
+                                    const std::vector<AXElement>& ordered) {
     if (const auto i = indexOf(ordered, window)) state_.nextWindowIndexByApp[appKey] = int((*i + 1) % ordered.size());
 }
 
 bool WindowCycler::isFreshFinderDockActivation(const RunningApplication& app, const QString& appKey,
                                                const AXElement& window) const {
     if (app.bundleIdentifier != kFinderBundleIdentifier) return false;
-    if (auto it = state_.lastRestoredWindowByApp.find(appKey); it != state_.lastRestoredWindowByApp.end() && it->second == window)
+    if (auto it = state_.lastRestoredWindowByApp.find(appKey);
+        it != state_.lastRestoredWindowByApp.end() && it->second == window)
         return false;
     const auto date = state_.lastDockClickDateByAppKey.find(appKey);
-    return date != state_.lastDockClickDateByAppKey.end() && clock_.now().secondsSince(date->second) < kFreshFinderActivationWindow;
+    return date != state_.lastDockClickDateByAppKey.end() &&
+           clock_.now().secondsSince(date->second) < kFreshFinderActivationWindow;
 }
 
 std::optional<AXElement> WindowCycler::lastRestoredIn(const QString& appKey, const std::vector<AXElement>& list) const {

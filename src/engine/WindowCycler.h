@@ -14,9 +14,10 @@ class FileSystem;
 // Brings a frontmost app's next window forward, in an order kept per app that does not
 // change when the system reorders its window list.
 class WindowCycler {
-public:
+  public:
     // Called after a cycle step brought `window` forward (the settle step hooks in here).
-    using AfterCycle = std::function<void(const RunningApplication& app, const QString& appKey, const AXElement& window)>;
+    using AfterCycle =
+        std::function<void(const RunningApplication& app, const QString& appKey, const AXElement& window)>;
     using CancelSettle = std::function<void(const QString& appKey)>;
 
     WindowCycler(EngineState& state, Accessibility& ax, Workspace& workspace, const FileSystem& files, Clock& clock,
@@ -34,11 +35,12 @@ public:
     std::optional<AXElement> nextWindowInCycle(const QString& appKey, const std::vector<AXElement>& ordered,
                                                const std::optional<AXElement>& current);
     void recordCycleIndex(const QString& appKey, const AXElement& window, const std::vector<AXElement>& ordered);
-    bool isFreshFinderDockActivation(const RunningApplication& app, const QString& appKey, const AXElement& window) const;
+    bool isFreshFinderDockActivation(const RunningApplication& app, const QString& appKey,
+                                     const AXElement& window) const;
 
     static constexpr double kFreshFinderActivationWindow = 0.7;
 
-private:
+  private:
     void bringForward(const RunningApplication& app, const QString& appKey, const AXElement& window);
     std::optional<AXElement> lastRestoredIn(const QString& appKey, const std::vector<AXElement>& list) const;
 

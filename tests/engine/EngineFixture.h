@@ -19,7 +19,7 @@ namespace nimbrel::test {
 
 // Stands in for the window manager: remembers what it was handed.
 class RecordingExecutor final : public RuleActionExecutor {
-public:
+  public:
     void executeRuleActions(const std::vector<NimbrelRuleAction>& actions) override { executed.push_back(actions); }
     bool handleBrowserRuleGroupDockTap(const RunningApplication& app) override {
         browserChecks.append(app.localizedName.value_or(QString()));
@@ -38,7 +38,7 @@ struct Activity {
 
 // An engine over the fake desk and virtual time, with rules answered by the test.
 class EngineFixture : public ::testing::Test {
-protected:
+  protected:
     EngineFixture() : files(QStringLiteral("/nonexistent-mac-root"), QStringLiteral("/Users/anna")) {
         platform.scheduler = &scheduler;
         platform.clock = &scheduler;
@@ -52,7 +52,9 @@ protected:
 
         NimbrelEngine::Options options;
         options.services.behaviorMode = [this] { return NimbrelSettingsStore::currentBehaviorMode(defaults); };
-        options.services.minimizeAfterCycle = [this] { return NimbrelSettingsStore::currentMinimizeAfterCycle(defaults); };
+        options.services.minimizeAfterCycle = [this] {
+            return NimbrelSettingsStore::currentMinimizeAfterCycle(defaults);
+        };
         options.services.rulesForDockTap = [this](const NimbrelRuleAppTarget& app, int clickCount) {
             ruleQueries.push_back({app, clickCount});
             std::vector<NimbrelRule> out;
@@ -60,7 +62,8 @@ protected:
                 if (rule.trigger.clickCount == clickCount) out.push_back(rule);
             return out;
         };
-        options.services.recordActivity = [this](NimbrelActivityType type, const QString& title, const QString& message) {
+        options.services.recordActivity = [this](NimbrelActivityType type, const QString& title,
+                                                 const QString& message) {
             activities.push_back({type, title, message});
         };
         options.executor = &executor;
@@ -71,7 +74,9 @@ protected:
         resetSharedInstances();
     }
 
-    void setMode(const char* raw) { defaults.setString(QStringLiteral("Nimbrel.settings.behaviorMode"), QString::fromUtf8(raw)); }
+    void setMode(const char* raw) {
+        defaults.setString(QStringLiteral("Nimbrel.settings.behaviorMode"), QString::fromUtf8(raw));
+    }
 
     // A press and release on a tile, handled as the monitor does, then the tap's wait.
     void tap(const QString& tile, int presses = 1) {

@@ -8,6 +8,7 @@
 #include "platform/Input.h"
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
+#include "support/StubWorkspace.h"
 
 #include <QStringList>
 
@@ -40,8 +41,8 @@ struct FakeTile {
     int hitDepth = 0;
 };
 
-class FakeDesk final : public Accessibility, public Workspace, public Screens, public Input {
-public:
+class FakeDesk final : public Accessibility, public testing::StubWorkspace, public Screens, public Input {
+  public:
     static constexpr int kDockPid = 50;
     static constexpr std::uint64_t kSystemWide = 1;
 
@@ -61,7 +62,8 @@ public:
         app.pid = nextPid++;
         if (!bundleId.isEmpty()) app.bundleIdentifier = bundleId;
         app.localizedName = name;
-        app.bundlePath = path ? path : std::optional<QString>(QStringLiteral("/Applications/") + name + QStringLiteral(".app"));
+        app.bundlePath =
+            path ? path : std::optional<QString>(QStringLiteral("/Applications/") + name + QStringLiteral(".app"));
         apps.push_back(app);
         addTile(name);
         return apps.back();
@@ -119,11 +121,16 @@ public:
         return AXError::noValue;
     }
     AXError pid(const AXElement& e, int* pid) override {
-        if (e.id() >= kTileBase + kChildStride) *pid = 1; // a child the Dock does not own
-        else if (e.id() >= kTileBase) *pid = kDockPid;
-        else if (e.id() >= kAppBase) *pid = int(e.id() - kAppBase);
-        else if (windows.count(e.id())) *pid = windows[e.id()].pid;
-        else return AXError::invalidUIElement;
+        if (e.id() >= kTileBase + kChildStride)
+            *pid = 1; // a child the Dock does not own
+        else if (e.id() >= kTileBase)
+            *pid = kDockPid;
+        else if (e.id() >= kAppBase)
+            *pid = int(e.id() - kAppBase);
+        else if (windows.count(e.id()))
+            *pid = windows[e.id()].pid;
+        else
+            return AXError::invalidUIElement;
         return AXError::success;
     }
     AXError copyAttributeNames(const AXElement&, QStringList*) override { return AXError::notImplemented; }
@@ -139,14 +146,20 @@ public:
                 return AXError::success;
             }
             if (depth > 0) {
-                if (name == QLatin1String("AXTitle")) { *value = QStringLiteral("child of ") + tiles[i].title; return AXError::success; }
+                if (name == QLatin1String("AXTitle")) {
+                    *value = QStringLiteral("child of ") + tiles[i].title;
+                    return AXError::success;
+                }
                 return AXError::noValue;
             }
             if (auto it = tiles[i].attributes.find(name); it != tiles[i].attributes.end()) {
                 *value = it->second;
                 return AXError::success;
             }
-            if (name == QLatin1String("AXTitle")) { *value = tiles[i].title; return AXError::success; }
+            if (name == QLatin1String("AXTitle")) {
+                *value = tiles[i].title;
+                return AXError::success;
+            }
             return AXError::noValue;
         }
         if (e.id() >= kAppBase) {
@@ -154,7 +167,8 @@ public:
             if (name != QLatin1String("AXWindows")) return AXError::noValue;
             if (unreadableWindowsPid == pid) return AXError::cannotComplete;
             std::vector<AXElement> list;
-            for (auto id : windowOrder[pid]) list.push_back(AXElement(id));
+            for (auto id : windowOrder[pid])
+                list.push_back(AXElement(id));
             *value = list;
             return AXError::success;
         }
@@ -162,13 +176,20 @@ public:
         if (it == windows.end()) return AXError::invalidUIElement;
         const FakeWindow& w = it->second;
         std::optional<AXValue> v;
-        if (name == QLatin1String("AXTitle") && w.title) v = *w.title;
-        else if (name == QLatin1String("AXRole") && w.role) v = *w.role;
-        else if (name == QLatin1String("AXSubrole") && w.subrole) v = *w.subrole;
-        else if (name == QLatin1String("AXDocument") && w.document) v = *w.document;
-        else if (name == QLatin1String("AXPosition") && w.position) v = *w.position;
-        else if (name == QLatin1String("AXMinimized")) v = w.minimized;
-        else if (name == QLatin1String("AXFocused")) v = w.focused;
+        if (name == QLatin1String("AXTitle") && w.title)
+            v = *w.title;
+        else if (name == QLatin1String("AXRole") && w.role)
+            v = *w.role;
+        else if (name == QLatin1String("AXSubrole") && w.subrole)
+            v = *w.subrole;
+        else if (name == QLatin1String("AXDocument") && w.document)
+            v = *w.document;
+        else if (name == QLatin1String("AXPosition") && w.position)
+            v = *w.position;
+        else if (name == QLatin1String("AXMinimized"))
+            v = w.minimized;
+        else if (name == QLatin1String("AXFocused"))
+            v = w.focused;
         if (!v) return AXError::noValue;
         *value = *v;
         return AXError::success;
@@ -202,7 +223,8 @@ public:
     // --- Workspace
     std::vector<RunningApplication> runningApplications() const override {
         std::vector<RunningApplication> out = apps;
-        for (auto& a : out) a.isActive = a.pid == frontmostPid;
+        for (auto& a : out)
+            a.isActive = a.pid == frontmostPid;
         return out;
     }
     std::optional<RunningApplication> frontmostApplication() const override {
@@ -220,20 +242,6 @@ public:
         frontmostPid = pid;
         return true;
     }
-    bool hide(int) override { return false; }
-    bool unhide(int) override { return false; }
-    bool terminate(int) override { return false; }
-    void openApplication(const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    bool open(const QString&) override { return false; }
-    void openURLs(const QStringList&, const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    std::optional<QString> urlForApplication(const QString&) const override { return std::nullopt; }
-    QVariant infoPlistValue(const QString&, const QString&) const override { return {}; }
-    QString iconPath(const QString&) const override { return {}; }
-    std::optional<QString> desktopImageURL(int) const override { return std::nullopt; }
-    bool setDesktopImageURL(const QString&, int, WorkspaceError*) override { return false; }
-    ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidActivate(std::function<void(const RunningApplication&)>) override { return {}; }
     ObserverToken observeDidWake(std::function<void()> observer) override {
         const int id = nextObserver++;
         wakeObservers[id] = std::move(observer);
@@ -241,7 +249,8 @@ public:
     }
     void wake() {
         auto copy = wakeObservers;
-        for (auto& [id, fn] : copy) fn();
+        for (auto& [id, fn] : copy)
+            fn();
     }
 
     // --- Screens
@@ -292,7 +301,7 @@ public:
     int reads = 0;
     int hitTests = 0;
 
-private:
+  private:
     static constexpr std::uint64_t kAppBase = 1'000'000;
     static constexpr std::uint64_t kTileBase = 2'000'000;
     static constexpr std::uint64_t kChildStride = 1'000;

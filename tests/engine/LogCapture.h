@@ -8,7 +8,7 @@ namespace nimbrel::test {
 
 // Collects the program's log lines for the life of the object, with standard output quiet.
 class LogCapture {
-public:
+  public:
     LogCapture() {
         previous_ = setLogSink([this](const QString& line) { lines.append(line); });
         setLogToStdout(false);
@@ -32,7 +32,7 @@ public:
 
     QStringList lines;
 
-private:
+  private:
     LogSink previous_;
 };
 

@@ -23,9 +23,9 @@ namespace nimbrel::test {
 // The whole engine as the program builds it (settings, rules store, activity log) over the
 // simulated Mac's default desktop, in virtual time, with the window manager stood in for.
 class SimEngineFixture : public ::testing::Test {
-protected:
+  protected:
     class Executor final : public RuleActionExecutor {
-    public:
+      public:
         void executeRuleActions(const std::vector<NimbrelRuleAction>& actions) override { executed.push_back(actions); }
         bool handleBrowserRuleGroupDockTap(const RunningApplication&) override { return false; }
         std::vector<std::vector<NimbrelRuleAction>> executed;
@@ -69,7 +69,9 @@ protected:
         const auto texts = mac.recorder().texts(sim::EventKind::accessibilityWrite);
         return QStringList(texts.begin(), texts.end());
     }
-    void setMode(const char* raw) { defaults.setString(QStringLiteral("Nimbrel.settings.behaviorMode"), QString::fromUtf8(raw)); }
+    void setMode(const char* raw) {
+        defaults.setString(QStringLiteral("Nimbrel.settings.behaviorMode"), QString::fromUtf8(raw));
+    }
 
     QTemporaryDir dir;
     LogCapture log;

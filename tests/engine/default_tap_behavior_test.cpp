@@ -8,7 +8,7 @@ namespace {
 const QString kNotes = QStringLiteral("com.example.notes");
 
 class DefaultTapBehaviorTest : public EngineFixture {
-protected:
+  protected:
     DefaultTapBehaviorTest() {
         notes = desk.addApp(kNotes, QStringLiteral("Notes")).pid;
         other = desk.addApp(QStringLiteral("com.example.other"), QStringLiteral("Other")).pid;
@@ -147,7 +147,8 @@ TEST_F(DefaultTapBehaviorTest, FrontmostWithSeveralWindowsCyclesInAStableOrder) 
         tap(QStringLiteral("Notes"));
         brought.push_back(engine->state().lastRestoredWindowByApp.at(kNotes));
         // The system reorders its list; the cycle does not change.
-        std::rotate(desk.windowOrder[notes].begin(), desk.windowOrder[notes].begin() + 1, desk.windowOrder[notes].end());
+        std::rotate(desk.windowOrder[notes].begin(), desk.windowOrder[notes].begin() + 1,
+                    desk.windowOrder[notes].end());
     }
     EXPECT_EQ(brought, (std::vector<AXElement>{AXElement(b), AXElement(c), AXElement(a), AXElement(b)}));
 }

@@ -6,12 +6,13 @@ using namespace nimbrel::test;
 namespace {
 
 class DockClickMonitorTest : public EngineFixture {
-protected:
+  protected:
     DockClickMonitorTest() {
         safari = desk.addApp(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari")).pid;
         desk.addWindow(safari, QStringLiteral("Apple"));
         finder = desk.addApp(QStringLiteral("com.apple.finder"), QStringLiteral("Finder"),
-                             QStringLiteral("/System/Library/CoreServices/Finder.app")).pid;
+                             QStringLiteral("/System/Library/CoreServices/Finder.app"))
+                     .pid;
         desk.addTile(QStringLiteral("Trash"));
     }
     QStringList lines() const { return log.lines; }
@@ -109,7 +110,8 @@ TEST_F(DockClickMonitorTest, NonAppTilesLaunchpadOwnAndAccessoryAppsAreDropped) 
     engine->monitor().handleDockMouseDown(desk.tileCenter(QStringLiteral("Launch pad")));
     EXPECT_EQ(lines().last(), QStringLiteral("NimbrelEngine: ignoring non-app Dock item: Launch pad"));
     engine->monitor().handleDockMouseDown(desk.tileCenter(QStringLiteral("Springboard")));
-    EXPECT_EQ(lines().last(), QStringLiteral("NimbrelEngine: ignoring Launchpad (com.apple.launchpad.launcher) dock click"));
+    EXPECT_EQ(lines().last(),
+              QStringLiteral("NimbrelEngine: ignoring Launchpad (com.apple.launchpad.launcher) dock click"));
     for (const char* tile : {"Nimbrel", "Helper", "Nothing Running"}) {
         engine->monitor().handleDockMouseDown(desk.tileCenter(QString::fromUtf8(tile)));
         EXPECT_EQ(lines().last(), kNoApp) << tile;

@@ -10,7 +10,7 @@ using namespace nimbrel::test;
 namespace {
 
 class DockStripTest : public ::testing::Test {
-protected:
+  protected:
     DockStripTest() : tiles(desk, desk, desk) { desk.screenList.clear(); }
     void screen(Rect frame, Rect visible) {
         desk.screenList.push_back({int(desk.screenList.size()) + 1, QStringLiteral("s"), frame, visible});
@@ -46,8 +46,8 @@ TEST_F(DockStripTest, LeftAndRightStrips) {
 }
 
 TEST_F(DockStripTest, EachScreenIsTestedOnItsOwnAndAPointOnNoScreenUsesTheMainOne) {
-    screen(Rect(0, 0, 1000, 800), Rect(0, 0, 1000, 775));       // primary without a Dock
-    screen(Rect(1000, 0, 800, 600), Rect(1000, 50, 800, 525));   // external with the Dock
+    screen(Rect(0, 0, 1000, 800), Rect(0, 0, 1000, 775));      // primary without a Dock
+    screen(Rect(1000, 0, 800, 600), Rect(1000, 50, 800, 525)); // external with the Dock
     EXPECT_TRUE(tiles.isMouseInDockArea({1200, 10}));
     EXPECT_FALSE(tiles.isMouseInDockArea({200, 10}));
     EXPECT_FALSE(tiles.isMouseInDockArea({2500, 10})); // tested against the main screen, which has none

@@ -8,7 +8,8 @@ using namespace nimbrel;
 
 TEST(DockTitles, TrashTitlesAreToldByTheirNormalizedForm) {
     // Begins or ends with the word, whatever comes between: an app named "Trashy Reader" counts too.
-    for (const char* title : {"Trash", "Open Trash", "Trash Full", "trash—empty", "  TRASH  ", "Trashy Reader", "My Trash"})
+    for (const char* title :
+         {"Trash", "Open Trash", "Trash Full", "trash—empty", "  TRASH  ", "Trashy Reader", "My Trash"})
         EXPECT_TRUE(isTrashDockTitle(QString::fromUtf8(title))) << title;
     for (const char* title : {"Safari", "", "---", "Finder", "Untrashed Files"})
         EXPECT_FALSE(isTrashDockTitle(QString::fromUtf8(title))) << title;
@@ -53,7 +54,8 @@ TEST(DockTitles, TileTitleMatchesNameFileNameOrLastIdentifierPart) {
 TEST(AxReaders, NormalizedPathExpandsTildeDecodesAndTrims) {
     const QString home = QStringLiteral("/Users/anna");
     EXPECT_EQ(AxReaders::normalizedPath(QStringLiteral("~"), home), home);
-    EXPECT_EQ(AxReaders::normalizedPath(QStringLiteral("~/My%20Files/\n"), home), QStringLiteral("/Users/anna/My Files/"));
+    EXPECT_EQ(AxReaders::normalizedPath(QStringLiteral("~/My%20Files/\n"), home),
+              QStringLiteral("/Users/anna/My Files/"));
     EXPECT_EQ(AxReaders::normalizedPath(QStringLiteral(" /Users/anna/Caf%C3%A9 "), home),
               QString::fromUtf8("/Users/anna/Café"));
     // A malformed escape keeps the text as it stands, also bytes that are not UTF-8.

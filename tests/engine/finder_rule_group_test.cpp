@@ -8,9 +8,11 @@ namespace {
 const QString kFinderId = QStringLiteral("com.apple.finder");
 
 class FinderRuleGroupTest : public EngineFixture {
-protected:
+  protected:
     FinderRuleGroupTest() {
-        finder = desk.addApp(kFinderId, QStringLiteral("Finder"), QStringLiteral("/System/Library/CoreServices/Finder.app")).pid;
+        finder =
+            desk.addApp(kFinderId, QStringLiteral("Finder"), QStringLiteral("/System/Library/CoreServices/Finder.app"))
+                .pid;
         desk.setFrontmost(finder);
     }
     std::uint64_t folderWindow(const QString& title, const QString& path, bool minimized = false) {
@@ -19,8 +21,9 @@ protected:
         return id;
     }
     void groupRule() {
-        rules = {rule(QStringLiteral("Work"), 1, {folderAction(QStringLiteral("Projects"), QStringLiteral("~/Projects")),
-                                                  folderAction(QStringLiteral("Notes"), QStringLiteral("~/Notes"))})};
+        rules = {rule(QStringLiteral("Work"), 1,
+                      {folderAction(QStringLiteral("Projects"), QStringLiteral("~/Projects")),
+                       folderAction(QStringLiteral("Notes"), QStringLiteral("~/Notes"))})};
     }
     int finder = 0;
 };
@@ -33,7 +36,8 @@ TEST_F(FinderRuleGroupTest, CompleteGroupMinimizesThenRestoresAsOneWorkspace) {
     const auto notes = folderWindow(QStringLiteral("Notes"), QStringLiteral("/Users/anna/Notes"));
     tap(QStringLiteral("Finder"));
     EXPECT_TRUE(log.contains(QStringLiteral("NimbrelRules: minimizing active Finder rule group as one workspace")));
-    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelRules: suppressing duplicate Finder Dock tap after grouped rule cycle")));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("NimbrelRules: suppressing duplicate Finder Dock tap after grouped rule cycle")));
     EXPECT_TRUE(desk.isMinimized(projects) && desk.isMinimized(notes));
     EXPECT_TRUE(executor.executed.empty());
 
@@ -75,11 +79,13 @@ TEST_F(FinderRuleGroupTest, IncompleteGroupOrNoFocusRunsTheRule) {
     EXPECT_TRUE(log.contains(QStringLiteral("NimbrelRules: matched rule Work")));
     EXPECT_EQ(executor.executed.size(), 1u);
     // The tap fired 0.12 s after the press.
-    EXPECT_NEAR(engine->state().ruleTriggeredSuppressUntilByAppKey.at(kFinderId).secondsSinceReferenceDate, 0.12 + 0.9, 1e-9);
+    EXPECT_NEAR(engine->state().ruleTriggeredSuppressUntilByAppKey.at(kFinderId).secondsSinceReferenceDate, 0.12 + 0.9,
+                1e-9);
 }
 
 TEST_F(FinderRuleGroupTest, SingleFolderAlreadyShownGivesTheDefaultBehaviour) {
-    rules = {rule(QStringLiteral("Docs"), 1, {folderAction(QStringLiteral("Documents"), QStringLiteral("~/Documents"))})};
+    rules = {
+        rule(QStringLiteral("Docs"), 1, {folderAction(QStringLiteral("Documents"), QStringLiteral("~/Documents"))})};
     const auto docs = folderWindow(QStringLiteral("Documents"), QStringLiteral("/Users/anna/Documents"));
     folderWindow(QStringLiteral("Trash"), QStringLiteral("/Users/anna/.Trash")); // left out of a Finder tap
     desk.setFrontmost(0);

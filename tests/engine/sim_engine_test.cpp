@@ -12,8 +12,9 @@ TEST_F(SimEngineFixture, TapOnATileOfTheSimulatedDockIsCountedAndDecided) {
     const QStringList taps = log.startingWith(QStringLiteral("NimbrelEngine: tap Safari windows="));
     ASSERT_EQ(taps.size(), 1) << log.lines.join('\n').toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("NimbrelDebug: dock mouseDown title=Safari isTrash=false")));
-    EXPECT_TRUE(log.startingWith(QStringLiteral("NimbrelRules: checking rules for displayName=Safari, bundle=com.apple.Safari"))
-                    .size() == 1);
+    EXPECT_TRUE(
+        log.startingWith(QStringLiteral("NimbrelRules: checking rules for displayName=Safari, bundle=com.apple.Safari"))
+            .size() == 1);
     EXPECT_FALSE(writes().isEmpty());
 }
 
@@ -62,7 +63,8 @@ TEST_F(SimEngineFixture, SharedEngineIsBuiltOverTheInstalledPlatformAndItsReader
     EXPECT_FALSE(NimbrelEngine::boolAttribute(QStringLiteral("AXTitle"), windows.front())); // not a Boolean
     EXPECT_TRUE(NimbrelEngine::position(windows.front()).has_value());
     EXPECT_FALSE(NimbrelEngine::position(appElement).has_value());
-    EXPECT_EQ(NimbrelEngine::normalizedPath(QStringLiteral("~/x%20y ")), mac.identity().homeDirectory() + QStringLiteral("/x y"));
+    EXPECT_EQ(NimbrelEngine::normalizedPath(QStringLiteral("~/x%20y ")),
+              mac.identity().homeDirectory() + QStringLiteral("/x y"));
     EXPECT_EQ(NimbrelEngine::appKey(workspace.runningApplication(finder.pid).value()), sim::kFinderBundleId);
 
     click(QStringLiteral("Finder"));

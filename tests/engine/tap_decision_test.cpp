@@ -8,11 +8,13 @@ namespace {
 const QString kFinderId = QStringLiteral("com.apple.finder");
 
 class TapDecisionTest : public EngineFixture {
-protected:
+  protected:
     TapDecisionTest() {
         safari = desk.addApp(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari")).pid;
         safariWindow = desk.addWindow(safari, QStringLiteral("Apple"));
-        finder = desk.addApp(kFinderId, QStringLiteral("Finder"), QStringLiteral("/System/Library/CoreServices/Finder.app")).pid;
+        finder =
+            desk.addApp(kFinderId, QStringLiteral("Finder"), QStringLiteral("/System/Library/CoreServices/Finder.app"))
+                .pid;
         desk.addTile(QStringLiteral("Trash"));
         desk.setFrontmost(safari);
     }
@@ -38,14 +40,16 @@ TEST_F(TapDecisionTest, BlacklistedByIdentifierOrPathGetsNothingButKeepsTheLongP
     }
     // The press stays recorded after the silent tap, so the held press still reaches the long press.
     bool longPress = false;
-    engine->taps().setLongPressHandler([&](const RunningApplication&, const QString&, const DockTapContext&) { longPress = true; });
+    engine->taps().setLongPressHandler(
+        [&](const RunningApplication&, const QString&, const DockTapContext&) { longPress = true; });
     engine->monitor().handleDockMouseDown(desk.tileCenter(QStringLiteral("Safari")));
     scheduler.advance(0.41);
     EXPECT_TRUE(longPress);
 }
 
 TEST_F(TapDecisionTest, WrongTypedBlacklistReadsAsEmpty) {
-    defaults.set(EngineState::blacklistDefaultsKey, QVariantList{QVariant(qint64(3)), QVariant(QStringLiteral("com.apple.Safari"))});
+    defaults.set(EngineState::blacklistDefaultsKey,
+                 QVariantList{QVariant(qint64(3)), QVariant(QStringLiteral("com.apple.Safari"))});
     tap(QStringLiteral("Safari"));
     EXPECT_EQ(tapLines().size(), 1);
 }
@@ -53,7 +57,8 @@ TEST_F(TapDecisionTest, WrongTypedBlacklistReadsAsEmpty) {
 TEST_F(TapDecisionTest, DisabledModeDoesNothingAndClearsThePress) {
     setMode("disabled");
     bool longPress = false;
-    engine->taps().setLongPressHandler([&](const RunningApplication&, const QString&, const DockTapContext&) { longPress = true; });
+    engine->taps().setLongPressHandler(
+        [&](const RunningApplication&, const QString&, const DockTapContext&) { longPress = true; });
     hold(QStringLiteral("Safari"), 0.6);
     EXPECT_FALSE(longPress);
     EXPECT_TRUE(tapLines().isEmpty());
@@ -65,10 +70,12 @@ TEST_F(TapDecisionTest, TapLineAndRuleQueryDescribeTheApp) {
     desk.addWindow(safari, QStringLiteral("Second"), true);
     tap(QStringLiteral("Safari"), 2);
     // The snapshot is taken at the first press, the windows are read when the tap fires.
-    EXPECT_EQ(tapLines(), QStringList{QStringLiteral("NimbrelEngine: tap Safari windows=2 visibleBefore=1 minimizedBefore=1 "
-                                                     "allMinimizedBefore=false wasFrontmost=true")});
-    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelRules: checking rules for displayName=Safari, bundle=com.apple.Safari, "
-                                            "path=/Applications/Safari.app, clickCount=2")));
+    EXPECT_EQ(tapLines(),
+              QStringList{QStringLiteral("NimbrelEngine: tap Safari windows=2 visibleBefore=1 minimizedBefore=1 "
+                                         "allMinimizedBefore=false wasFrontmost=true")});
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("NimbrelRules: checking rules for displayName=Safari, bundle=com.apple.Safari, "
+                                    "path=/Applications/Safari.app, clickCount=2")));
     EXPECT_TRUE(executor.browserChecks.isEmpty()); // only single clicks go to browser groups
 }
 
@@ -85,8 +92,9 @@ TEST_F(TapDecisionTest, SingleClickGoesToBrowserGroupsFirstExceptForFinder) {
 }
 
 TEST_F(TapDecisionTest, MatchedRuleTakesTheTapAndSuppressesTheAppFor09s) {
-    rules = {rule(QStringLiteral("Morning"), 2, {folderAction(QStringLiteral("Docs"), QStringLiteral("~/Documents")),
-                                               folderAction(QStringLiteral("Dl"), QStringLiteral("~/Downloads"))}),
+    rules = {rule(QStringLiteral("Morning"), 2,
+                  {folderAction(QStringLiteral("Docs"), QStringLiteral("~/Documents")),
+                   folderAction(QStringLiteral("Dl"), QStringLiteral("~/Downloads"))}),
              rule(QStringLiteral("Second"), 2, {})};
     tap(QStringLiteral("Safari"));
     EXPECT_TRUE(executor.executed.empty()); // a single click matches no double-click rule
@@ -107,7 +115,8 @@ TEST_F(TapDecisionTest, MatchedRuleTakesTheTapAndSuppressesTheAppFor09s) {
     scheduler.advance(0.8);
     log.clear();
     tap(QStringLiteral("Safari"));
-    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelRules: suppressing duplicate Dock tap after rule execution for com.apple.Safari")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("NimbrelRules: suppressing duplicate Dock tap after rule execution for com.apple.Safari")));
     EXPECT_TRUE(tapLines().isEmpty());
     tap(QStringLiteral("Safari"));
     EXPECT_EQ(tapLines().size(), 1);
@@ -127,21 +136,25 @@ TEST_F(TapDecisionTest, TrashTapUsesItsOwnKeyNameAndWindows) {
     desk.addWindow(finder, QStringLiteral("Documents"));
     desk.addWindow(finder, std::nullopt);
     tap(QStringLiteral("Trash"));
-    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelDebug: Finder route dockTitle=Trash focusedAfter=nil isTrashTarget=true")));
-    EXPECT_EQ(tapLines(), QStringList{QStringLiteral("NimbrelEngine: tap Trash windows=1 visibleBefore=1 minimizedBefore=0 "
-                                                     "allMinimizedBefore=false wasFrontmost=false")});
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("NimbrelDebug: Finder route dockTitle=Trash focusedAfter=nil isTrashTarget=true")));
+    EXPECT_EQ(tapLines(),
+              QStringList{QStringLiteral("NimbrelEngine: tap Trash windows=1 visibleBefore=1 minimizedBefore=0 "
+                                         "allMinimizedBefore=false wasFrontmost=false")});
     ASSERT_EQ(ruleQueries.size(), 1u);
     EXPECT_EQ(ruleQueries[0].first.displayName, QStringLiteral("Trash"));
     EXPECT_EQ(ruleQueries[0].first.bundleIdentifier, kFinderId);
     // The default behaviour kept its state under the Trash key and brought the Trash window forward.
-    EXPECT_EQ(engine->state().lastRestoredWindowByApp.at(QStringLiteral("com.apple.finder#Trash")), AXElement(trashWindow));
+    EXPECT_EQ(engine->state().lastRestoredWindowByApp.at(QStringLiteral("com.apple.finder#Trash")),
+              AXElement(trashWindow));
     EXPECT_FALSE(engine->state().lastRestoredWindowByApp.count(kFinderId));
     // Tap bookkeeping uses the plain key.
     EXPECT_TRUE(engine->state().lastDockClickDateByAppKey.count(kFinderId));
 
     log.clear();
     tap(QStringLiteral("Finder"));
-    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelDebug: Finder route dockTitle=Finder focusedAfter=nil isTrashTarget=false")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("NimbrelDebug: Finder route dockTitle=Finder focusedAfter=nil isTrashTarget=false")));
     EXPECT_TRUE(tapLines().first().contains(QStringLiteral(" windows=2 "))); // untitled window kept, Trash left out
 }
 
@@ -165,6 +178,7 @@ TEST_F(TapDecisionTest, HostileAppNamesAreLoggedAsTheyStand) {
     auto& odd = desk.addApp(QStringLiteral("com.example.odd"), QStringLiteral("%1 %2 Odd"));
     desk.addWindow(odd.pid, QStringLiteral("w"));
     tap(QStringLiteral("%1 %2 Odd"));
-    EXPECT_EQ(tapLines(), QStringList{QStringLiteral("NimbrelEngine: tap %1 %2 Odd windows=1 visibleBefore=1 minimizedBefore=0 "
-                                                     "allMinimizedBefore=false wasFrontmost=false")});
+    EXPECT_EQ(tapLines(),
+              QStringList{QStringLiteral("NimbrelEngine: tap %1 %2 Odd windows=1 visibleBefore=1 minimizedBefore=0 "
+                                         "allMinimizedBefore=false wasFrontmost=false")});
 }

@@ -1,5 +1,5 @@
-#include "engine/TapRecognizer.h"
 #include "LogCapture.h"
+#include "engine/TapRecognizer.h"
 #include "platform/VirtualScheduler.h"
 #include "support/QtPrinters.h"
 
@@ -17,14 +17,14 @@ struct Fired {
 };
 
 class TapRecognizerTest : public ::testing::Test {
-protected:
+  protected:
     TapRecognizerTest() : taps(state, scheduler, scheduler) {
         taps.setTapHandler([this](const RunningApplication& app, const DockTapContext& context, int count) {
-            fired.push_back({*app.bundleIdentifier, count, context.dockTitle, scheduler.now().secondsSinceReferenceDate});
+            fired.push_back(
+                {*app.bundleIdentifier, count, context.dockTitle, scheduler.now().secondsSinceReferenceDate});
         });
-        taps.setLongPressHandler([this](const RunningApplication&, const QString& key, const DockTapContext&) {
-            longPresses.append(key);
-        });
+        taps.setLongPressHandler(
+            [this](const RunningApplication&, const QString& key, const DockTapContext&) { longPresses.append(key); });
     }
 
     static RunningApplication app(const QString& id) {
@@ -95,7 +95,8 @@ TEST_F(TapRecognizerTest, PressesSlowerThan012sAndOnOtherAppsAreSeparateTaps) {
     EXPECT_EQ(fired[0].appKey, kSafari);
     EXPECT_EQ(fired[1].appKey, kMail);
     EXPECT_EQ(fired[2].dockTitle, QStringLiteral("second"));
-    for (const auto& f : fired) EXPECT_EQ(f.clickCount, 1);
+    for (const auto& f : fired)
+        EXPECT_EQ(f.clickCount, 1);
 }
 
 TEST_F(TapRecognizerTest, BurstKeepsTheFirstPressContext) {
@@ -132,7 +133,7 @@ TEST_F(TapRecognizerTest, LongPressTakesAPendingTapAndANewPressVoidsTheOldCheck)
     scheduler.advance(0.1);
     EXPECT_TRUE(longPresses.isEmpty());
     ASSERT_EQ(fired.size(), 1u); // the first press's own tap fired at 0.12
-    scheduler.advance(0.03); // the second press's tap fires at 0.47
+    scheduler.advance(0.03);     // the second press's tap fires at 0.47
     EXPECT_EQ(fired.size(), 2u);
     scheduler.advance(0.3);
     EXPECT_EQ(longPresses, QStringList{kSafari});
@@ -154,7 +155,8 @@ TEST_F(TapRecognizerTest, LongPressTakesAPendingTapAndANewPressVoidsTheOldCheck)
 TEST_F(TapRecognizerTest, SuppressionDropsTapsButNotTheLongPress) {
     state.ruleTriggeredSuppressUntilByAppKey[kSafari] = Date{0.9};
     press(kSafari);
-    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelRules: suppressing duplicate Dock tap after rule execution for ") + kSafari));
+    EXPECT_TRUE(log.contains(QStringLiteral("NimbrelRules: suppressing duplicate Dock tap after rule execution for ") +
+                             kSafari));
     scheduler.advance(0.5);
     EXPECT_TRUE(fired.empty());
     EXPECT_EQ(longPresses, QStringList{kSafari});

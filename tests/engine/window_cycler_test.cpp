@@ -8,14 +8,15 @@ namespace {
 const QString kKey = QStringLiteral("com.example.notes");
 
 class WindowCyclerTest : public EngineFixture {
-protected:
+  protected:
     WindowCyclerTest() : cycler(engine->cycler()) {
         notes = desk.addApp(kKey, QStringLiteral("Notes")).pid;
         app = *desk.app(notes);
     }
     std::vector<AXElement> windowsOf() {
         std::vector<AXElement> out;
-        for (auto id : desk.windowOrder[notes]) out.push_back(AXElement(id));
+        for (auto id : desk.windowOrder[notes])
+            out.push_back(AXElement(id));
         return out;
     }
     std::vector<AXElement> order() { return cycler.stableCycleOrder(windowsOf(), kKey); }
