@@ -19,31 +19,41 @@ void FolderActions::openFolderURL(const NimbrelFolderTarget& folder, const QStri
                QStringLiteral("Could not open ") + folder.displayName + QStringLiteral("."));
 }
 
-void FolderActions::openOrFocusFolder(const NimbrelFolderTarget& folder, NimbrelWindowPlacement placement,
-                                      const std::optional<NimbrelDisplayTarget>& display, bool closeOthers) {
+bool FolderActions::focusOrOpen(const NimbrelFolderTarget& folder, NimbrelWindowPlacement placement,
+                                const std::optional<NimbrelDisplayTarget>& display, FinderFocusOptions focus,
+                                FinderRetryRequest retry, const std::vector<double>& retryDelays) {
     FinderWindows& finder = wm_.finder();
     const QString expanded = wm_.expandTilde(folder.path);
     const FolderKey key = finder.folderKey(folder.displayName, expanded);
-    if (finder.focusFinderWindow(key, placement, display, {true, true, true})) {
+    if (finder.focusFinderWindow(key, placement, display, focus)) {
         wm_.log(QStringLiteral("focused existing folder window ") + folder.displayName);
         wm_.record(NimbrelActivityType::rule, QStringLiteral("Folder Focused"),
                    QStringLiteral("Focused existing Finder window for ") + folder.displayName + QStringLiteral("."));
-        if (closeOthers) finder.closeExtraFinderWindows(key);
-        return;
+        return true;
     }
     wm_.log(QStringLiteral("opening folder ") + expanded);
     wm_.record(NimbrelActivityType::rule, QStringLiteral("Folder Opened"),
                QStringLiteral("Opened ") + folder.displayName + QStringLiteral("."));
     openFolderURL(folder, expanded);
-    FinderRetryRequest request;
-    request.key = key;
-    request.placement = placement;
-    request.display = display;
-    request.displayName = folder.displayName;
-    request.raiseAndFocus = true;
-    request.unminimize = true;
-    request.closeOtherWindows = closeOthers;
-    finder.scheduleRetries(request, {0.25, 0.55, 0.95, 1.45, 2.1});
+    retry.key = key;
+    retry.placement = placement;
+    retry.display = display;
+    retry.displayName = folder.displayName;
+    finder.scheduleRetries(retry, retryDelays);
+    return false;
+}
+
+void FolderActions::openOrFocusFolder(const NimbrelFolderTarget& folder, NimbrelWindowPlacement placement,
+                                      const std::optional<NimbrelDisplayTarget>& display, bool closeOthers) {
+    FinderRetryRequest retry;
+    retry.raiseAndFocus = true;
+    retry.unminimize = true;
+    retry.closeOtherWindows = closeOthers;
+    if (focusOrOpen(folder, placement, display, {true, true, true}, retry, {0.25, 0.55, 0.95, 1.45, 2.1}) &&
+        closeOthers) {
+        FinderWindows& finder = wm_.finder();
+        finder.closeExtraFinderWindows(finder.folderKey(folder.displayName, folder.path));
+    }
 }
 
 std::vector<NimbrelFolderTarget> FolderActions::folders(const std::vector<OpenFolderRuleAction>& actions) {
@@ -84,26 +94,7 @@ void FolderActions::executeFolderGroup(const std::vector<OpenFolderRuleAction>& 
 }
 
 void FolderActions::openFolderGroupMember(const OpenFolderRuleAction& action) {
-    FinderWindows& finder = wm_.finder();
-    const QString expanded = wm_.expandTilde(action.folder.path);
-    const FolderKey key = finder.folderKey(action.folder.displayName, expanded);
-    const QString& name = action.folder.displayName;
-    if (finder.focusFinderWindow(key, action.placement, action.displayTarget, {})) {
-        wm_.log(QStringLiteral("focused existing folder window ") + name);
-        wm_.record(NimbrelActivityType::rule, QStringLiteral("Folder Focused"),
-                   QStringLiteral("Focused existing Finder window for ") + name + QStringLiteral("."));
-        return;
-    }
-    wm_.log(QStringLiteral("opening folder ") + expanded);
-    wm_.record(NimbrelActivityType::rule, QStringLiteral("Folder Opened"),
-               QStringLiteral("Opened ") + name + QStringLiteral("."));
-    openFolderURL(action.folder, expanded);
-    FinderRetryRequest request;
-    request.key = key;
-    request.placement = action.placement;
-    request.display = action.displayTarget;
-    request.displayName = name;
-    finder.scheduleRetries(request, {0.3, 0.75, 1.2});
+    focusOrOpen(action.folder, action.placement, action.displayTarget, {}, {}, {0.3, 0.75, 1.2});
 }
 
 void FolderActions::placeFolderGroup(const std::vector<OpenFolderRuleAction>& actions, int attempt,

@@ -31,6 +31,11 @@ public:
     void closeFinderWindowsOutsideGroup(const std::vector<OpenFolderRuleAction>& actions);
 
 private:
+    // Focuses the folder's window; or opens the folder and schedules `retry` at each delay.
+    // True when a window was found.
+    bool focusOrOpen(const NimbrelFolderTarget& folder, NimbrelWindowPlacement placement,
+                     const std::optional<NimbrelDisplayTarget>& display, FinderFocusOptions focus,
+                     FinderRetryRequest retry, const std::vector<double>& retryDelays);
     // Opens the folder through the workspace; a refusal is recorded as an error.
     void openFolderURL(const NimbrelFolderTarget& folder, const QString& expandedPath);
     static std::vector<NimbrelFolderTarget> folders(const std::vector<OpenFolderRuleAction>& actions);

@@ -150,3 +150,61 @@ TEST_F(WindowPlacementTest, FinderPlacementIsReappliedAfterUnminimizing) {
     EXPECT_FALSE(documents->minimized);
     EXPECT_EQ(appKitFrame(*documents), expectedFrame(P::bottomRight, 2));
 }
+
+namespace {
+// The simulated workspace, except that every application launch is refused afterwards.
+class RefusingLaunches final : public Workspace {
+public:
+    RefusingLaunches(Workspace& inner, Scheduler& scheduler) : inner_(inner), scheduler_(scheduler) {}
+    std::vector<RunningApplication> runningApplications() const override { return inner_.runningApplications(); }
+    std::optional<RunningApplication> frontmostApplication() const override { return inner_.frontmostApplication(); }
+    std::optional<RunningApplication> runningApplication(int pid) const override { return inner_.runningApplication(pid); }
+    bool activate(int pid, ActivationOptions options) override { return inner_.activate(pid, options); }
+    bool hide(int pid) override { return inner_.hide(pid); }
+    bool unhide(int pid) override { return inner_.unhide(pid); }
+    bool terminate(int pid) override { return inner_.terminate(pid); }
+    void openApplication(const QString&, const OpenConfiguration&, OpenCompletion completion) override {
+        scheduler_.post([completion] {
+            completion(std::nullopt, WorkspaceError{"NSCocoaErrorDomain", 4, "The application is damaged."});
+        });
+    }
+    bool open(const QString& urlOrPath) override { return inner_.open(urlOrPath); }
+    void openURLs(const QStringList& urls, const QString& path, const OpenConfiguration& c, OpenCompletion done) override {
+        inner_.openURLs(urls, path, c, std::move(done));
+    }
+    std::optional<QString> urlForApplication(const QString& id) const override { return inner_.urlForApplication(id); }
+    QVariant infoPlistValue(const QString& path, const QString& key) const override { return inner_.infoPlistValue(path, key); }
+    QString iconPath(const QString& path) const override { return inner_.iconPath(path); }
+    std::optional<QString> desktopImageURL(int id) const override { return inner_.desktopImageURL(id); }
+    bool setDesktopImageURL(const QString& url, int id, WorkspaceError* error) override {
+        return inner_.setDesktopImageURL(url, id, error);
+    }
+    ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)> o) override { return inner_.observeDidLaunch(std::move(o)); }
+    ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)> o) override { return inner_.observeDidTerminate(std::move(o)); }
+    ObserverToken observeDidActivate(std::function<void(const RunningApplication&)> o) override { return inner_.observeDidActivate(std::move(o)); }
+    ObserverToken observeDidWake(std::function<void()> o) override { return inner_.observeDidWake(std::move(o)); }
+
+private:
+    Workspace& inner_;
+    Scheduler& scheduler_;
+};
+} // namespace
+
+TEST_F(WindowPlacementTest, RefusedLaunchIsRecordedWhenTheWorkspaceReportsIt) {
+    Workspace* simulatedWorkspace = platform.workspace;
+    RefusingLaunches refusing(*simulatedWorkspace, scheduler);
+    platform.workspace = &refusing;
+    wm->apps().openApp(appTarget(QStringLiteral("TextEdit"), kTextEdit), P::front, std::nullopt);
+    EXPECT_EQ(activityTitles(), QStringList{"App Opened"});
+    scheduler.advance(0);
+    EXPECT_EQ(activityTitles(), (QStringList{"App Opened", "App Open Failed"}));
+    EXPECT_EQ(activities.back().message, "Could not open TextEdit: The application is damaged.");
+
+    // A report that arrives after the window manager is gone is dropped.
+    activities.clear();
+    wm->apps().openApp(appTarget(QStringLiteral("TextEdit"), kTextEdit), P::front, std::nullopt);
+    wm.reset();
+    scheduler.advance(0);
+    EXPECT_EQ(activityTitles(), QStringList{"App Opened"});
+    platform.workspace = simulatedWorkspace;
+}
