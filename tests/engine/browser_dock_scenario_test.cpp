@@ -157,7 +157,7 @@ TEST_F(BrowserDockScenario, DeniedAutomationIsRecordedEachTimeButTheAlertShowsOn
 
 TEST_F(BrowserDockScenario, TerminalActionWritesAPrivateFileAndRemovesIt30SecondsLater) {
     TerminalScriptRuleAction script;
-    script.terminalApp = {QStringLiteral("Terminal"), std::nullopt, std::nullopt};
+    script.terminalApp.displayName = QStringLiteral("Terminal");
     script.commands = {TerminalScriptCommand{Uuid::random(), QStringLiteral("git pull")}};
     storeRule(QStringLiteral("Notes"), QStringLiteral("com.apple.Notes"),
               {NimbrelRuleAction::runTerminalScript(script)});

@@ -157,7 +157,7 @@ TEST_F(ScriptInjectionTest, HostileFolderNamesStayInsideTheTerminalScriptsString
 TEST_F(ScriptInjectionTest, ATerminalScriptInAHostileFolderRunsThatVeryFile) {
     platform.locations.privateTemporary = dir.filePath(QStringLiteral("we\"ird\\ & do shell script \"id\" & \"x"));
     TerminalScriptRuleAction action;
-    action.terminalApp = {QStringLiteral("Terminal"), std::nullopt, std::nullopt};
+    action.terminalApp.displayName = QStringLiteral("Terminal");
     action.commands = {TerminalScriptCommand{Uuid::random(), QStringLiteral("echo hi")}};
     wm->executeAction(NimbrelRuleAction::runTerminalScript(action));
     const QStringList files = QDir(platform.locations.privateTemporary).entryList(QDir::Files);
@@ -175,7 +175,7 @@ TEST_F(ScriptInjectionTest, ATerminalScriptInAHostileFolderRunsThatVeryFile) {
 TEST_F(ScriptInjectionTest, ATerminalScriptInAFolderWithALineBreakIsRefusedAndLeavesNoFile) {
     platform.locations.privateTemporary = dir.filePath(QStringLiteral("line\nbreak"));
     TerminalScriptRuleAction action;
-    action.terminalApp = {QStringLiteral("Terminal"), std::nullopt, std::nullopt};
+    action.terminalApp.displayName = QStringLiteral("Terminal");
     action.commands = {TerminalScriptCommand{Uuid::random(), QStringLiteral("echo hi")}};
     wm->executeAction(NimbrelRuleAction::runTerminalScript(action));
     scheduler.advance(1);
@@ -189,7 +189,8 @@ TEST_F(ScriptInjectionTest, TerminalCommandsAreWrittenVerbatimAndNeverIntoTheApp
         QStringLiteral("echo \"$(whoami)\" 'it'\\''s' \\"), QStringLiteral("\" & do shell script \"id"),
         QStringLiteral("  printf '%s\\n' \"\\\\\" ; end tell"), QString::fromUtf8("echo \xE2\x80\x9D\xC3\xBC")};
     TerminalScriptRuleAction action;
-    action.terminalApp = {QStringLiteral("Terminal"), QStringLiteral("com.apple.Terminal"), std::nullopt};
+    action.terminalApp.displayName = QStringLiteral("Terminal");
+    action.terminalApp.bundleIdentifier = QStringLiteral("com.apple.Terminal");
     for (const QString& c : commands)
         action.commands.push_back(TerminalScriptCommand{Uuid::random(), c});
     wm->executeAction(NimbrelRuleAction::runTerminalScript(action));

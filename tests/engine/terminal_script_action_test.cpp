@@ -19,7 +19,8 @@ TerminalScriptRuleAction terminalAction(const QStringList& commands, bool stopOn
                                         std::optional<QString> bundleId = std::nullopt,
                                         const QString& name = QStringLiteral("Terminal")) {
     TerminalScriptRuleAction a;
-    a.terminalApp = {name, std::move(bundleId), std::nullopt};
+    a.terminalApp.displayName = name;
+    a.terminalApp.bundleIdentifier = std::move(bundleId);
     for (const QString& c : commands)
         a.commands.push_back(TerminalScriptCommand{Uuid::random(), c});
     a.stopOnFirstFailure = stopOnFirstFailure;
