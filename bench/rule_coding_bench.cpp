@@ -34,7 +34,8 @@ NimbrelRuleAction action(int i, int k) {
             {.folder = {QStringLiteral("Folder %1").arg(k), QStringLiteral("~/Projects/p%1/src").arg(i)},
              .placement = placement,
              .displayTarget = display});
-    case 1: return NimbrelRuleAction::openApp({.app = app(i + k), .placement = placement, .displayTarget = display});
+    case 1:
+        return NimbrelRuleAction::openApp({.app = app(i + k), .placement = placement, .displayTarget = display});
     case 2:
         return NimbrelRuleAction::openBrowserWebsite(
             {.browser = app(k),
@@ -46,10 +47,13 @@ NimbrelRuleAction action(int i, int k) {
         ArrangeWindowsRuleAction arrange{.layout = static_cast<NimbrelWindowLayout>(k % 4), .layoutSlots = {}};
         for (int s = 0; s < 1 + k % 3; ++s)
             arrange.layoutSlots.push_back(
-                {.placement = static_cast<NimbrelWindowPlacement>(s), .target = s % 2 ? NimbrelLayoutTarget::folder({QStringLiteral("Docs"), QStringLiteral("~/Documents")}) : NimbrelLayoutTarget::app(app(s))});
+                {.placement = static_cast<NimbrelWindowPlacement>(s),
+                 .target = s % 2 ? NimbrelLayoutTarget::folder({QStringLiteral("Docs"), QStringLiteral("~/Documents")})
+                                 : NimbrelLayoutTarget::app(app(s))});
         return NimbrelRuleAction::arrangeWindows(arrange);
     }
-    case 4: return NimbrelRuleAction::runSystemBehavior({.behavior = static_cast<NimbrelSystemBehavior>(k % 5)});
+    case 4:
+        return NimbrelRuleAction::runSystemBehavior({.behavior = static_cast<NimbrelSystemBehavior>(k % 5)});
     default:
         return NimbrelRuleAction::runTerminalScript(
             {.terminalApp = app(3),
@@ -63,13 +67,17 @@ std::vector<NimbrelRule> variedRules(int count) {
     std::vector<NimbrelRule> rules;
     for (int i = 0; i < count; ++i) {
         std::vector<NimbrelRuleAction> actions;
-        for (int k = 0; k < 1 + i % 4; ++k) actions.push_back(action(i, k));
-        NimbrelRule rule = NimbrelRule::make(QStringLiteral("Rule number %1 for the afternoon").arg(i), i % 5 != 0,
-                                             i % 7 == 0, {1 + i % 3, app(i)}, std::move(actions), Date{786'000'000.0 + i * 61.25});
+        for (int k = 0; k < 1 + i % 4; ++k)
+            actions.push_back(action(i, k));
+        NimbrelRule rule =
+            NimbrelRule::make(QStringLiteral("Rule number %1 for the afternoon").arg(i), i % 5 != 0, i % 7 == 0,
+                              {1 + i % 3, app(i)}, std::move(actions), Date{786'000'000.0 + i * 61.25});
         if (i % 4 == 0) rule.pausedUntil = Date::distantFuture();
         if (i % 2) {
-            rule.availability = {NimbrelRuleAvailabilityMode::scheduled, {NimbrelWeekday::monday, NimbrelWeekday::friday},
-                                 NimbrelClockTime{i % 24, i % 60}, NimbrelClockTime{(i + 8) % 24, 0}};
+            rule.availability = {NimbrelRuleAvailabilityMode::scheduled,
+                                 {NimbrelWeekday::monday, NimbrelWeekday::friday},
+                                 NimbrelClockTime{i % 24, i % 60},
+                                 NimbrelClockTime{(i + 8) % 24, 0}};
         }
         rules.push_back(std::move(rule));
     }
@@ -83,11 +91,14 @@ const QByteArray& document(DateForm form) {
     return form == DateForm::ISO8601 ? iso : seconds;
 }
 
-DateForm formOf(const benchmark::State& state) { return static_cast<DateForm>(state.range(0)); }
+DateForm formOf(const benchmark::State& state) {
+    return static_cast<DateForm>(state.range(0));
+}
 
 void BM_BareParse(benchmark::State& state) {
     const QByteArray& bytes = document(formOf(state));
-    for (auto _ : state) benchmark::DoNotOptimize(QJsonDocument::fromJson(bytes));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(QJsonDocument::fromJson(bytes));
     state.SetBytesProcessed(state.iterations() * bytes.size());
 }
 
@@ -103,16 +114,21 @@ void BM_DecodeRules(benchmark::State& state) {
 
 void BM_EncodeRules(benchmark::State& state) {
     const auto rules = *decodeRules(document(formOf(state)), formOf(state)).value;
-    for (auto _ : state) benchmark::DoNotOptimize(encodeRules(rules, formOf(state)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(encodeRules(rules, formOf(state)));
 }
 
 void BM_DecodeAndEncodeRules(benchmark::State& state) {
     const QByteArray& bytes = document(formOf(state));
-    for (auto _ : state) benchmark::DoNotOptimize(encodeRules(*decodeRules(bytes, formOf(state)).value, formOf(state)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(encodeRules(*decodeRules(bytes, formOf(state)).value, formOf(state)));
 }
 
-#define NIMBREL_BOTH_FORMS(bm) \
-    BENCHMARK(bm)->Arg(static_cast<int>(DateForm::SecondsSince2001))->Arg(static_cast<int>(DateForm::ISO8601))->Unit(benchmark::kMillisecond)
+#define NIMBREL_BOTH_FORMS(bm)                                                                                         \
+    BENCHMARK(bm)                                                                                                      \
+        ->Arg(static_cast<int>(DateForm::SecondsSince2001))                                                            \
+        ->Arg(static_cast<int>(DateForm::ISO8601))                                                                     \
+        ->Unit(benchmark::kMillisecond)
 
 NIMBREL_BOTH_FORMS(BM_BareParse);
 NIMBREL_BOTH_FORMS(BM_DecodeRules);
@@ -121,7 +137,7 @@ NIMBREL_BOTH_FORMS(BM_DecodeAndEncodeRules);
 
 // Keeps each run's time per iteration so that the ratios can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         // With repetitions the median counts; a single run counts as it is.
         for (const Run& run : runs) {
@@ -158,9 +174,10 @@ int main(int argc, char** argv) {
         const double decode = timeOf("BM_DecodeRules");
         const double both = timeOf("BM_DecodeAndEncodeRules");
         if (parse <= 0 || decode <= 0) continue;
-        std::printf("%s: bare parse %.2f ms, full decode %.2f ms, decode+encode %.2f ms; decode/parse = %.2fx (aim <= 2x), "
-                    "decode+encode/parse = %.2fx\n",
-                    form == 0 ? "seconds since 2001" : "ISO 8601", parse, decode, both, decode / parse, both / parse);
+        std::printf(
+            "%s: bare parse %.2f ms, full decode %.2f ms, decode+encode %.2f ms; decode/parse = %.2fx (aim <= 2x), "
+            "decode+encode/parse = %.2fx\n",
+            form == 0 ? "seconds since 2001" : "ISO 8601", parse, decode, both, decode / parse, both / parse);
     }
     benchmark::Shutdown();
     return 0;

@@ -18,16 +18,15 @@ void AppActions::openApp(const NimbrelRuleAppTarget& app, NimbrelWindowPlacement
         wm_.log(QStringLiteral("opening app %1").arg(*app.bundleIdentifier));
         wm_.record(NimbrelActivityType::rule, QStringLiteral("App Opened"), opened);
         // The launch itself is not waited for; only a refusal is worth telling the user.
-        workspace.openApplication(*url, OpenConfiguration{},
-                                  [this, guard = wm_.lifetimeWatch(), displayName](
-                                      std::optional<RunningApplication>, std::optional<WorkspaceError> error) {
-                                      if (guard.expired() || !error) return;
-                                      wm_.log(QStringLiteral("failed to open app %1: %2")
-                                                  .arg(displayName, error->localizedDescription));
-                                      wm_.record(NimbrelActivityType::error, QStringLiteral("App Open Failed"),
-                                                 QStringLiteral("Could not open %1: %2")
-                                                     .arg(displayName, error->localizedDescription));
-                                  });
+        workspace.openApplication(
+            *url, OpenConfiguration{},
+            [this, guard = wm_.lifetimeWatch(), displayName](std::optional<RunningApplication>,
+                                                             std::optional<WorkspaceError> error) {
+                if (guard.expired() || !error) return;
+                wm_.log(QStringLiteral("failed to open app %1: %2").arg(displayName, error->localizedDescription));
+                wm_.record(NimbrelActivityType::error, QStringLiteral("App Open Failed"),
+                           QStringLiteral("Could not open %1: %2").arg(displayName, error->localizedDescription));
+            });
     } else if (app.path) {
         const QString path = wm_.expandTilde(*app.path);
         wm_.log(QStringLiteral("opening app path %1").arg(path));
@@ -46,9 +45,8 @@ void AppActions::openApp(const NimbrelRuleAppTarget& app, NimbrelWindowPlacement
 void AppActions::schedulePlacement(const NimbrelRuleAppTarget& app, NimbrelWindowPlacement placement,
                                    const std::optional<NimbrelDisplayTarget>& display) {
     for (double delay : {0.35, 0.75, 1.25})
-        wm_.after(delay, [this, app, placement, display] {
-            wm_.placement().placeLaunchedAppWindow(app, placement, display);
-        });
+        wm_.after(delay,
+                  [this, app, placement, display] { wm_.placement().placeLaunchedAppWindow(app, placement, display); });
 }
 
 std::optional<RunningApplication> AppActions::runningApplication(const std::optional<QString>& bundleIdentifier,

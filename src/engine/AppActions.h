@@ -12,7 +12,7 @@ class WindowManager;
 
 // Opening applications for rules, and finding a running application and its window.
 class AppActions {
-public:
+  public:
     explicit AppActions(WindowManager& wm) : wm_(wm) {}
 
     // Opens the application (by bundle identifier, else by path) and, unless the placement
@@ -22,13 +22,13 @@ public:
 
     // By exact bundle identifier when there is one, else by bundle path ("~" expanded).
     std::optional<RunningApplication> runningApplication(const std::optional<QString>& bundleIdentifier,
-                                                          const std::optional<QString>& path) const;
+                                                         const std::optional<QString>& path) const;
     // The focused window, else the first window; none when it has no window.
     AXElement focusedWindow(const RunningApplication& app) const;
     // The window's document as a path ("file://" URLs give their path); none when absent or empty.
     std::optional<QString> documentPath(const AXElement& window) const;
 
-private:
+  private:
     void schedulePlacement(const NimbrelRuleAppTarget& app, NimbrelWindowPlacement placement,
                            const std::optional<NimbrelDisplayTarget>& display);
 

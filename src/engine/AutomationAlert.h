@@ -10,7 +10,7 @@ class WindowManager;
 // Tells the user that a browser refused to be scripted: every time in the activity log,
 // once per run as a modal alert that can open the Automation settings.
 class AutomationAlert {
-public:
+  public:
     static inline const QString automationSettingsURL =
         QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation");
 
@@ -22,7 +22,7 @@ public:
     // when either is text, else "Nimbrel".
     static QString programName(const QVariant& bundleDisplayName, const QVariant& bundleName);
 
-private:
+  private:
     WindowManager& wm_;
 };
 

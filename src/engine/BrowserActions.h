@@ -15,7 +15,7 @@ class WindowManager;
 // Websites in browsers and browser rule groups: the window manager's entry points, handed
 // to the part that does each job.
 class BrowserActions {
-public:
+  public:
     explicit BrowserActions(WindowManager& wm) : websites_(wm), groups_(wm), opener_(wm) {}
 
     // Every action of a rule is a website: they open together as one group.
@@ -33,7 +33,7 @@ public:
     BrowserRuleGroups& groups() { return groups_; }
     BrowserGroupOpener& opener() { return opener_; }
 
-private:
+  private:
     WebsiteOpener websites_;
     BrowserRuleGroups groups_;
     BrowserGroupOpener opener_;

@@ -12,7 +12,7 @@ class WindowManager;
 // Chromium-family browser when every action uses the same opening mode, else one by one.
 // After the script the new windows are placed and recorded as the browser's rule group.
 class BrowserGroupOpener {
-public:
+  public:
     explicit BrowserGroupOpener(WindowManager& wm) : wm_(wm) {}
 
     void executeBrowserGroup(const std::vector<OpenBrowserWebsiteRuleAction>& actions);
@@ -27,7 +27,7 @@ public:
                                            const std::vector<OpenBrowserWebsiteRuleAction>& placed,
                                            const std::vector<OpenBrowserWebsiteRuleAction>& newWindow);
 
-private:
+  private:
     void openOneByOne(const std::vector<OpenBrowserWebsiteRuleAction>& actions);
 
     WindowManager& wm_;

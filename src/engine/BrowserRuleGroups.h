@@ -17,7 +17,7 @@ class WindowManager;
 // the browser's other windows; the rule firing again toggles them instead of reopening.
 // The state lives in the window manager's browser-group fields.
 class BrowserRuleGroups {
-public:
+  public:
     explicit BrowserRuleGroups(WindowManager& wm) : wm_(wm) {}
 
     // Remembers the browser's windows that were not there before as the group of these
@@ -37,7 +37,7 @@ public:
                                const std::vector<AXElement>& groupWindows, const std::vector<AXElement>& titledWindows,
                                const std::vector<OpenBrowserWebsiteRuleAction>& actions);
 
-private:
+  private:
     void forget(const QString& bundleIdentifier);
     bool withinCooldown(const QString& bundleIdentifier) const;
     // Unminimizes the windows, re-places each one that has an action at 0.18 s and brings

@@ -10,8 +10,12 @@ namespace nimbrel {
 namespace {
 const QString kAXTitle = QStringLiteral("AXTitle");
 const QString kAXMinimized = QStringLiteral("AXMinimized");
-QString orNil(const std::optional<QString>& text) { return text ? *text : QStringLiteral("nil"); }
-QString flag(bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); }
+QString orNil(const std::optional<QString>& text) {
+    return text ? *text : QStringLiteral("nil");
+}
+QString flag(bool on) {
+    return on ? QStringLiteral("true") : QStringLiteral("false");
+}
 bool isExcludedSubrole(const std::optional<QString>& subrole) {
     return subrole && (*subrole == QStringLiteral("AXSystemDialog") || *subrole == QStringLiteral("AXFloatingWindow") ||
                        *subrole == QStringLiteral("AXUnknown"));
@@ -64,8 +68,7 @@ bool FinderWindows::finderWindowShowsAnyOf(const AXElement& window,
 }
 
 bool FinderWindows::focusFinderWindow(const FolderKey& key, NimbrelWindowPlacement placement,
-                                      const std::optional<NimbrelDisplayTarget>& display,
-                                      FinderFocusOptions options) {
+                                      const std::optional<NimbrelDisplayTarget>& display, FinderFocusOptions options) {
     const std::optional<RunningApplication> app = finder();
     if (!app) return false;
     AXElement found;
@@ -147,8 +150,8 @@ std::optional<AXElement> FinderWindows::finderWindow(const QString& folderName, 
     return std::nullopt;
 }
 
-std::map<int, AXElement> FinderWindows::finderWindowsByActionIndex(
-    const std::vector<OpenFolderRuleAction>& actions) const {
+std::map<int, AXElement>
+FinderWindows::finderWindowsByActionIndex(const std::vector<OpenFolderRuleAction>& actions) const {
     std::map<int, AXElement> out;
     QSet<QString> taken;
     for (size_t i = 0; i < actions.size(); ++i) {

@@ -17,7 +17,7 @@ class WindowManager;
 
 // How a found folder window is brought forward.
 struct FinderFocusOptions {
-    bool replaceLater = false;   // place it again 0.18 and 0.38 s later
+    bool replaceLater = false; // place it again 0.18 and 0.38 s later
     bool raiseAndFocus = false;
     bool unminimize = false;
 };
@@ -38,7 +38,7 @@ struct FinderRetryRequest {
 // Finder's folder windows, recognised by title and document path through the
 // Accessibility interface; Finder itself is never asked which folder a window shows.
 class FinderWindows {
-public:
+  public:
     static inline const QString finderBundleIdentifier = QStringLiteral("com.apple.finder");
 
     explicit FinderWindows(WindowManager& wm) : wm_(wm) {}
@@ -70,7 +70,7 @@ public:
     // Prints what every Finder window looks like, when a folder's window cannot be found.
     void logFinderWindowMatches(const QString& reason, const FolderKey& key) const;
 
-private:
+  private:
     std::optional<QString> title(const AXElement& window) const;
     AXElement finderElement(const RunningApplication& finder) const;
 

@@ -58,7 +58,8 @@ void FolderActions::openOrFocusFolder(const NimbrelFolderTarget& folder, Nimbrel
 
 std::vector<NimbrelFolderTarget> FolderActions::folders(const std::vector<OpenFolderRuleAction>& actions) {
     std::vector<NimbrelFolderTarget> out;
-    for (const OpenFolderRuleAction& action : actions) out.push_back(action.folder);
+    for (const OpenFolderRuleAction& action : actions)
+        out.push_back(action.folder);
     return out;
 }
 
@@ -129,7 +130,8 @@ void FolderActions::toggleFolderGroup(const std::vector<OpenFolderRuleAction>& a
     if (anyShown) {
         wm_.record(NimbrelActivityType::rule, QStringLiteral("Folder Group Minimized"),
                    QStringLiteral("Minimized %1 Finder windows.").arg(w));
-        for (const auto& [index, window] : windows) ax.setAttributeValue(window, kAXMinimized, AXValue(true));
+        for (const auto& [index, window] : windows)
+            ax.setAttributeValue(window, kAXMinimized, AXValue(true));
         return;
     }
     wm_.record(NimbrelActivityType::rule, QStringLiteral("Folder Group Restored"),

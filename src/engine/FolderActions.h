@@ -14,7 +14,7 @@ class WindowManager;
 // folders of one rule that are opened and placed together and, on later taps, minimized
 // and restored together. Nothing is remembered between taps: the windows tell.
 class FolderActions {
-public:
+  public:
     explicit FolderActions(WindowManager& wm) : wm_(wm) {}
 
     // Focuses the folder's window or opens the folder and looks for its window at
@@ -30,7 +30,7 @@ public:
     void toggleFolderGroup(const std::vector<OpenFolderRuleAction>& actions, const std::map<int, AXElement>& windows);
     void closeFinderWindowsOutsideGroup(const std::vector<OpenFolderRuleAction>& actions);
 
-private:
+  private:
     // Focuses the folder's window; or opens the folder and schedules `retry` at each delay.
     // True when a window was found.
     bool focusOrOpen(const NimbrelFolderTarget& folder, NimbrelWindowPlacement placement,

@@ -8,7 +8,8 @@ namespace nimbrel {
 namespace {
 // Finder reports a folder's document with a trailing slash ("file:///Users/anna/Projects/").
 QString withoutTrailingSlash(QString path) {
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
     return path;
 }
 } // namespace

@@ -14,6 +14,11 @@ NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
       taps_(state_, *platform.scheduler, *platform.clock),
       finderGroups_(state_, *platform.accessibility, *platform.workspace, *platform.files),
       cycler_(state_, *platform.accessibility, *platform.workspace, *platform.files, *platform.clock, services_),
+      settle_(state_, *platform.accessibility, *platform.workspace, *platform.scheduler, services_),
+      longPress_(state_,
+                 {*platform.accessibility, *platform.workspace, *platform.input, *platform.scheduler, *platform.clock},
+                 services_),
+      trashCleanup_(state_, *platform.accessibility, *platform.scheduler, *platform.clock),
       defaultBehavior_(state_, *platform.accessibility, *platform.workspace, services_),
       decision_(state_, {*platform.accessibility, *platform.workspace, *platform.defaults, *platform.clock}, services_,
                 finderGroups_, defaultBehavior_),
@@ -27,6 +32,17 @@ NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
     defaultBehavior_.setCycleStep(
         [this](const std::vector<AXElement>& windows, std::optional<AXElement> focused, const RunningApplication& app,
                const QString& appKey) { cycler_.cycleWindows(windows, focused, app, appKey); });
+    cycler_.setAfterCycle([this](const RunningApplication& app, const QString& appKey, const AXElement& window) {
+        settle_.scheduleCyclingSettle(app, appKey, window);
+    });
+    cycler_.setCancelSettle([this](const QString& appKey) { settle_.cancel(appKey); });
+    defaultBehavior_.setTrashCleanup([this](const RunningApplication& app, const DockTapContext& context) {
+        trashCleanup_.scheduleFinderTrashCleanup(app, context);
+    });
+    taps_.setLongPressHandler(
+        [this](const RunningApplication& app, const QString& appKey, const DockTapContext& context) {
+            longPress_.handleLongDockClick(app, appKey, context);
+        });
 }
 
 NimbrelEngine& NimbrelEngine::shared() {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "engine/CyclingSettle.h"
 #include "engine/DefaultTapBehavior.h"
 #include "engine/DockClickMonitor.h"
 #include "engine/DockTileIdentifier.h"
 #include "engine/EngineServices.h"
 #include "engine/EngineState.h"
 #include "engine/FinderRuleGroup.h"
+#include "engine/FinderTrashCleanup.h"
+#include "engine/LongPressHandler.h"
 #include "engine/TapDecision.h"
 #include "engine/TapRecognizer.h"
 #include "engine/WindowCycler.h"
@@ -46,6 +49,9 @@ class NimbrelEngine {
     TapDecision& decision() { return decision_; }
     DefaultTapBehavior& defaultBehavior() { return defaultBehavior_; }
     WindowCycler& cycler() { return cycler_; }
+    CyclingSettle& settle() { return settle_; }
+    LongPressHandler& longPress() { return longPress_; }
+    FinderTrashCleanup& trashCleanup() { return trashCleanup_; }
     const EngineServices& services() const { return services_; }
 
     // The readers the window manager shares, over the installed platform.
@@ -66,6 +72,9 @@ class NimbrelEngine {
     TapRecognizer taps_;
     FinderRuleGroup finderGroups_;
     WindowCycler cycler_;
+    CyclingSettle settle_;
+    LongPressHandler longPress_;
+    FinderTrashCleanup trashCleanup_;
     DefaultTapBehavior defaultBehavior_;
     TapDecision decision_;
     DockClickMonitor monitor_;

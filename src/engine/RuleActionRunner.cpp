@@ -25,7 +25,8 @@ void RuleActionRunner::executeRuleActions(const std::vector<NimbrelRuleAction>& 
         wm_.folders().executeFolderGroup(folders);
         return;
     }
-    for (const NimbrelRuleAction& action : actions) executeAction(action);
+    for (const NimbrelRuleAction& action : actions)
+        executeAction(action);
 }
 
 void RuleActionRunner::executeAction(const NimbrelRuleAction& action) {

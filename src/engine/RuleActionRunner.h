@@ -12,13 +12,13 @@ class WindowManager;
 // browser group, a rule with two or more folders as one folder group, and any other rule
 // runs its actions one after the other.
 class RuleActionRunner {
-public:
+  public:
     explicit RuleActionRunner(WindowManager& wm) : wm_(wm) {}
 
     void executeRuleActions(const std::vector<NimbrelRuleAction>& actions);
     void executeAction(const NimbrelRuleAction& action);
 
-private:
+  private:
     WindowManager& wm_;
 };
 

@@ -13,14 +13,14 @@ class WindowManager;
 // The program never learns how the commands went; it reports whether the file could be
 // written and whether the terminal took the script, and removes the file 30 s later.
 class TerminalActions {
-public:
+  public:
     static constexpr double kScriptFileLifetime = 30;
 
     explicit TerminalActions(WindowManager& wm) : wm_(wm) {}
 
     void runTerminalScript(const TerminalScriptRuleAction& action);
 
-private:
+  private:
     void fail(const QString& message);
 
     WindowManager& wm_;

@@ -15,7 +15,7 @@ class WindowManager;
 // AppleScript for Safari and the Chromium family, through the workspace for any other
 // browser. Scripts run synchronously on the main thread.
 class WebsiteOpener {
-public:
+  public:
     explicit WebsiteOpener(WindowManager& wm) : wm_(wm) {}
 
     void openBrowserWebsite(const OpenBrowserWebsiteRuleAction& action);
@@ -33,7 +33,7 @@ public:
     // URL (then the browser itself is opened instead).
     static std::optional<QString> urlText(const OpenBrowserWebsiteRuleAction& action);
 
-private:
+  private:
     bool runScript(const OpenBrowserWebsiteRuleAction& action, const QString& source, const char* kind,
                    const QString& failureTitle, const QString& failureMessage);
 

@@ -12,7 +12,10 @@ void WindowLayouts::arrangeWindows(const ArrangeWindowsRuleAction& action) {
     const size_t k = action.layoutSlots.size();
     wm_.log(QStringLiteral("arranging windows ") + layout);
     wm_.record(NimbrelActivityType::rule, QStringLiteral("Windows Arranged"),
-               QStringLiteral("Applied %1 layout to %2 %3.").arg(layout).arg(k).arg(k == 1 ? QStringLiteral("target") : QStringLiteral("targets")));
+               QStringLiteral("Applied %1 layout to %2 %3.")
+                   .arg(layout)
+                   .arg(k)
+                   .arg(k == 1 ? QStringLiteral("target") : QStringLiteral("targets")));
     switch (action.layout) {
     case NimbrelWindowLayout::fullSize:
         arrangeFullSize(action);
@@ -31,7 +34,8 @@ void WindowLayouts::arrange(const ArrangeWindowsRuleAction& action, double settl
     const std::optional<ScreenInfo> main = wm_.screens().mainScreen();
     if (!main) return;
     const std::vector<Rect> frames = placement::layoutFrames(action.layout, main->visibleFrame);
-    for (const NimbrelLayoutSlot& slot : action.layoutSlots) openLayoutSlotTarget(slot);
+    for (const NimbrelLayoutSlot& slot : action.layoutSlots)
+        openLayoutSlotTarget(slot);
     const std::vector<NimbrelLayoutSlot> layoutSlots = action.layoutSlots;
     wm_.after(settleDelay, [this, layoutSlots, frames] {
         for (size_t i = 0; i < layoutSlots.size() && i < frames.size(); ++i)

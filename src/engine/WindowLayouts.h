@@ -15,7 +15,7 @@ class WindowManager;
 // focused window of each placed slot's application is moved into its frame on the main
 // screen's visible frame.
 class WindowLayouts {
-public:
+  public:
     explicit WindowLayouts(WindowManager& wm) : wm_(wm) {}
 
     void arrangeWindows(const ArrangeWindowsRuleAction& action);
@@ -27,7 +27,7 @@ public:
     std::optional<RunningApplication> runningApplication(const NimbrelLayoutSlot& slot) const;
     void placeFocusedWindow(const RunningApplication& app, const Rect& frame);
 
-private:
+  private:
     void arrange(const ArrangeWindowsRuleAction& action, double settleDelay);
 
     WindowManager& wm_;

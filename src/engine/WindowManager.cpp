@@ -17,11 +17,21 @@ WindowManager& WindowManager::shared() {
     return sharedInstance<WindowManager>([] { return std::make_shared<WindowManager>(Platform::current()); });
 }
 
-Accessibility& WindowManager::ax() const { return *platform_.accessibility; }
-Workspace& WindowManager::workspace() const { return *platform_.workspace; }
-const Screens& WindowManager::screens() const { return *platform_.screens; }
-Scheduler& WindowManager::scheduler() const { return *platform_.scheduler; }
-FileSystem& WindowManager::files() const { return *platform_.files; }
+Accessibility& WindowManager::ax() const {
+    return *platform_.accessibility;
+}
+Workspace& WindowManager::workspace() const {
+    return *platform_.workspace;
+}
+const Screens& WindowManager::screens() const {
+    return *platform_.screens;
+}
+Scheduler& WindowManager::scheduler() const {
+    return *platform_.scheduler;
+}
+FileSystem& WindowManager::files() const {
+    return *platform_.files;
+}
 
 QString WindowManager::homeDirectory() const {
     return platform_.files ? platform_.files->homeDirectory() : platform_.locations.home;
@@ -34,7 +44,9 @@ QString WindowManager::expandTilde(const QString& path) const {
     return path;
 }
 
-void WindowManager::log(const QString& message) const { logLine(QStringLiteral("NimbrelWindowManager"), message); }
+void WindowManager::log(const QString& message) const {
+    logLine(QStringLiteral("NimbrelWindowManager"), message);
+}
 
 void WindowManager::record(NimbrelActivityType type, const QString& title, const QString& message) const {
     recordNimbrelActivity(platform_, type, title, message);

@@ -36,7 +36,7 @@ class Alerts;
 // group. It owns the state those actions share and hands each kind of work to a small
 // part of its own; every delayed step is held weakly and does nothing once it is gone.
 class WindowManager final : public RuleActionExecutor {
-public:
+  public:
     explicit WindowManager(Platform& platform);
     ~WindowManager() override;
     WindowManager(const WindowManager&) = delete;
@@ -96,7 +96,7 @@ public:
     // Expires when the window manager is gone (for completions the platform calls back).
     std::weak_ptr<int> lifetimeWatch() const { return lifetime_.watch(); }
 
-private:
+  private:
     Platform& platform_;
     Lifetime lifetime_;
     RuleActionRunner executor_{*this};

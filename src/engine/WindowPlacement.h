@@ -15,7 +15,7 @@ class WindowManager;
 // Moves and sizes other applications' windows through the Accessibility interface:
 // every placement a rule asks for goes through applyPlacement().
 class WindowPlacement {
-public:
+  public:
     explicit WindowPlacement(WindowManager& wm) : wm_(wm) {}
 
     std::optional<ScreenInfo> screen(const NimbrelDisplayTarget& target) const;
@@ -46,7 +46,7 @@ public:
 
     std::vector<NimbrelDisplayTarget> externalScreens() const;
 
-private:
+  private:
     WindowManager& wm_;
 };
 

@@ -23,10 +23,8 @@ const QSet<QString>& NimbrelRuleAppCapabilities::browserBundleIdentifiers() {
 
 const QSet<QString>& NimbrelRuleAppCapabilities::terminalBundleIdentifiers() {
     static const QSet<QString> ids{
-        QStringLiteral("com.apple.Terminal"),
-        QStringLiteral("com.googlecode.iterm2"),
-        QStringLiteral("net.kovidgoyal.kitty"),
-        QStringLiteral("com.github.wez.wezterm"),
+        QStringLiteral("com.apple.Terminal"),   QStringLiteral("com.googlecode.iterm2"),
+        QStringLiteral("net.kovidgoyal.kitty"), QStringLiteral("com.github.wez.wezterm"),
         QStringLiteral("co.zeit.hyper"),
     };
     return ids;

@@ -25,6 +25,14 @@ InstalledAppsCache& installedAppsCache() {
     return sharedInstance<InstalledAppsCache>([] { return std::make_shared<InstalledAppsCache>(); });
 }
 
+// Keys that differ only in how their accented letters are composed (a path read from one
+// Mac's disk, the same path typed on another) name the same application.
+std::set<QString> composedKeys(const std::set<QString>& keys) {
+    std::set<QString> out;
+    for (const QString& key : keys) out.insert(key.normalized(QString::NormalizationForm_C));
+    return out;
+}
+
 } // namespace
 
 std::optional<std::vector<InstalledApp>> BlacklistStore::cachedInstalledApps() { return installedAppsCache().apps; }
@@ -129,7 +137,7 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
 
 void BlacklistStore::applyCloudPayload(const NimbrelCloudBlacklistPayload& payload) {
     std::set<QString> pulled(payload.blacklistedAppKeys.begin(), payload.blacklistedAppKeys.end());
-    if (pulled == blacklistedAppKeys_.get()) return;
+    if (composedKeys(pulled) == composedKeys(blacklistedAppKeys_.get())) return;
     applyingCloudPayload_ = true;
     blacklistedAppKeys_.set(std::move(pulled));
     save();

@@ -4,7 +4,9 @@
 
 namespace nimbrel {
 
-std::int64_t NimbrelClockTime::minutesSinceMidnight() const { return nimbrel::minutesSinceMidnight(hour, minute); }
+std::int64_t NimbrelClockTime::minutesSinceMidnight() const {
+    return nimbrel::minutesSinceMidnight(hour, minute);
+}
 
 QString NimbrelClockTime::displayText() const {
     const Calendar calendar = Calendar::current();

@@ -10,9 +10,9 @@ namespace nimbrel {
 // A set of the cases of a small enum (at most 32 cases), kept as bits: no allocation,
 // members iterate in declaration order, and equality is "same members".
 template <typename E> class EnumSet {
-public:
+  public:
     class const_iterator {
-    public:
+      public:
         using iterator_category = std::forward_iterator_tag;
         using value_type = E;
         using difference_type = std::ptrdiff_t;
@@ -32,11 +32,12 @@ public:
         }
         friend bool operator==(const const_iterator&, const const_iterator&) = default;
 
-    private:
+      private:
         friend class EnumSet;
         const_iterator(std::uint32_t bits, unsigned index) : bits_(bits), index_(nextFrom(bits, index)) {}
         static unsigned nextFrom(std::uint32_t bits, unsigned index) {
-            while (index < 32 && !(bits >> index & 1u)) ++index;
+            while (index < 32 && !(bits >> index & 1u))
+                ++index;
             return index;
         }
         std::uint32_t bits_ = 0;
@@ -47,10 +48,12 @@ public:
 
     EnumSet() = default;
     EnumSet(std::initializer_list<E> values) {
-        for (E v : values) insert(v);
+        for (E v : values)
+            insert(v);
     }
     template <typename It> EnumSet(It first, It last) {
-        for (; first != last; ++first) insert(*first);
+        for (; first != last; ++first)
+            insert(*first);
     }
 
     void insert(E v) { bits_ |= bit(v); }
@@ -66,7 +69,7 @@ public:
 
     friend bool operator==(const EnumSet&, const EnumSet&) = default;
 
-private:
+  private:
     static std::uint32_t bit(E v) { return std::uint32_t{1} << static_cast<unsigned>(v); }
     std::uint32_t bits_ = 0;
 };

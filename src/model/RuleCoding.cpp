@@ -14,13 +14,15 @@ const QString kPayloadKey = QStringLiteral("_0");
 
 template <typename E> QJsonArray enumSetArray(const EnumSet<E>& values) {
     QJsonArray out;
-    for (E v : values) out.append(json::enumName(v));
+    for (E v : values)
+        out.append(json::enumName(v));
     return out;
 }
 
 template <typename T> QJsonArray objectArray(const std::vector<T>& values, DateForm form) {
     QJsonArray out;
-    for (const T& v : values) out.append(toJson(v, form));
+    for (const T& v : values)
+        out.append(toJson(v, form));
     return out;
 }
 
@@ -48,9 +50,8 @@ std::pair<QString, Reader> readCase(const Reader& r, const std::vector<QString>&
 
 const std::vector<QString>& actionCaseNames() {
     static const std::vector<QString> names{
-        QStringLiteral("openFolder"),        QStringLiteral("openApp"),
-        QStringLiteral("openBrowserWebsite"), QStringLiteral("arrangeWindows"),
-        QStringLiteral("runSystemBehavior"), QStringLiteral("runTerminalScript"),
+        QStringLiteral("openFolder"),     QStringLiteral("openApp"),           QStringLiteral("openBrowserWebsite"),
+        QStringLiteral("arrangeWindows"), QStringLiteral("runSystemBehavior"), QStringLiteral("runTerminalScript"),
     };
     return names;
 }
@@ -63,8 +64,6 @@ const std::vector<QString>& layoutTargetCaseNames() {
 } // namespace
 
 // Writing --------------------------------------------------------------------------------
-
-QJsonObject toJson(const NimbrelDisplayTarget& v, DateForm form);
 
 namespace {
 // The opening actions end with the same optional member.
@@ -87,7 +86,10 @@ QJsonObject toJson(const NimbrelFolderTarget& v, DateForm form) {
 }
 
 QJsonObject toJson(const NimbrelClockTime& v, DateForm form) {
-    return Writer(form).set(QStringLiteral("hour"), qint64(v.hour)).set(QStringLiteral("minute"), qint64(v.minute)).object();
+    return Writer(form)
+        .set(QStringLiteral("hour"), qint64(v.hour))
+        .set(QStringLiteral("minute"), qint64(v.minute))
+        .object();
 }
 
 QJsonObject toJson(const NimbrelDisplayTarget& v, DateForm form) {
@@ -113,8 +115,8 @@ QJsonObject toJson(const NimbrelRuleAvailability& v, DateForm form) {
 }
 
 QJsonObject toJson(const NimbrelLayoutTarget& v, DateForm form) {
-    return std::visit(
-        [&](const auto& payload) { return json::caseObject(v.caseName(), toJson(payload, form)); }, v.value);
+    return std::visit([&](const auto& payload) { return json::caseObject(v.caseName(), toJson(payload, form)); },
+                      v.value);
 }
 
 QJsonObject toJson(const NimbrelLayoutSlot& v, DateForm form) {
@@ -177,8 +179,8 @@ QJsonObject toJson(const TerminalScriptRuleAction& v, DateForm form) {
 }
 
 QJsonObject toJson(const NimbrelRuleAction& v, DateForm form) {
-    return std::visit(
-        [&](const auto& payload) { return json::caseObject(v.caseName(), toJson(payload, form)); }, v.value);
+    return std::visit([&](const auto& payload) { return json::caseObject(v.caseName(), toJson(payload, form)); },
+                      v.value);
 }
 
 QJsonObject toJson(const NimbrelRule& v, DateForm form) {
@@ -357,7 +359,9 @@ template <> NimbrelRuleAppCapabilities fromJson(const Reader& r) {
 
 // Documents ------------------------------------------------------------------------------
 
-QByteArray encodeRule(const NimbrelRule& rule, DateForm form) { return json::serialize(toJson(rule, form)); }
+QByteArray encodeRule(const NimbrelRule& rule, DateForm form) {
+    return json::serialize(toJson(rule, form));
+}
 
 QByteArray encodeRules(const std::vector<NimbrelRule>& rules, DateForm form) {
     return json::serialize(objectArray(rules, form));
@@ -366,9 +370,8 @@ QByteArray encodeRules(const std::vector<NimbrelRule>& rules, DateForm form) {
 json::Decoded<NimbrelRule> decodeRule(const QByteArray& bytes, DateForm form) {
     return json::tryDecode<NimbrelRule>([&] {
         const QJsonDocument document = json::parse(bytes);
-        return fromJson<NimbrelRule>(Reader::fromValue(document.isObject() ? QJsonValue(document.object())
-                                                                            : QJsonValue(document.array()),
-                                                       form, QString()));
+        return fromJson<NimbrelRule>(Reader::fromValue(
+            document.isObject() ? QJsonValue(document.object()) : QJsonValue(document.array()), form, QString()));
     });
 }
 
@@ -376,13 +379,13 @@ json::Decoded<std::vector<NimbrelRule>> decodeRules(const QByteArray& bytes, Dat
     return json::tryDecode<std::vector<NimbrelRule>>([&] {
         const QJsonDocument document = json::parse(bytes);
         if (!document.isArray())
-            throw json::DecodeError(QStringLiteral("Expected to decode an array of rules but found an object instead."));
+            throw json::DecodeError(
+                QStringLiteral("Expected to decode an array of rules but found an object instead."));
         const QJsonArray items = document.array();
         std::vector<NimbrelRule> rules;
         rules.reserve(static_cast<size_t>(items.size()));
         for (qsizetype i = 0; i < items.size(); ++i)
-            rules.push_back(fromJson<NimbrelRule>(
-                Reader::fromValue(items[i], form, QStringLiteral("[%1]").arg(i))));
+            rules.push_back(fromJson<NimbrelRule>(Reader::fromValue(items[i], form, QStringLiteral("[%1]").arg(i))));
         return rules;
     });
 }

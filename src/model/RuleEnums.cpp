@@ -4,14 +4,22 @@ namespace nimbrel {
 
 NimbrelWeekday weekdayFromCalendarWeekday(std::int64_t calendarWeekday) {
     switch (calendarWeekday) {
-    case 1: return NimbrelWeekday::sunday;
-    case 2: return NimbrelWeekday::monday;
-    case 3: return NimbrelWeekday::tuesday;
-    case 4: return NimbrelWeekday::wednesday;
-    case 5: return NimbrelWeekday::thursday;
-    case 6: return NimbrelWeekday::friday;
-    case 7: return NimbrelWeekday::saturday;
-    default: return NimbrelWeekday::monday;
+    case 1:
+        return NimbrelWeekday::sunday;
+    case 2:
+        return NimbrelWeekday::monday;
+    case 3:
+        return NimbrelWeekday::tuesday;
+    case 4:
+        return NimbrelWeekday::wednesday;
+    case 5:
+        return NimbrelWeekday::thursday;
+    case 6:
+        return NimbrelWeekday::friday;
+    case 7:
+        return NimbrelWeekday::saturday;
+    default:
+        return NimbrelWeekday::monday;
     }
 }
 
@@ -30,6 +38,8 @@ NimbrelWeekdaySet workWeekdays() {
             NimbrelWeekday::friday};
 }
 
-NimbrelWeekdaySet weekendWeekdays() { return {NimbrelWeekday::saturday, NimbrelWeekday::sunday}; }
+NimbrelWeekdaySet weekendWeekdays() {
+    return {NimbrelWeekday::saturday, NimbrelWeekday::sunday};
+}
 
 } // namespace nimbrel

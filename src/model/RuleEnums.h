@@ -14,7 +14,15 @@ namespace nimbrel {
 enum class NimbrelRuleAvailabilityMode { always, scheduled };
 enum class NimbrelWeekday { monday, tuesday, wednesday, thursday, friday, saturday, sunday };
 enum class NimbrelWindowPlacement {
-    front, fullSize, fullScreen, leftHalf, rightHalf, topLeft, topRight, bottomLeft, bottomRight
+    front,
+    fullSize,
+    fullScreen,
+    leftHalf,
+    rightHalf,
+    topLeft,
+    topRight,
+    bottomLeft,
+    bottomRight
 };
 enum class NimbrelBrowserOpeningMode { newTab, newWindow };
 enum class NimbrelWindowLayout { fullSize, sideBySide, dividedInThree, dividedInFour };
@@ -25,13 +33,18 @@ enum class NimbrelRuleAppCapability { finder, browser, terminalScript, universal
 template <typename E> std::vector<E> allCases() {
     std::vector<E> out;
     out.reserve(json::enumCount<E>());
-    for (size_t i = 0; i < json::enumCount<E>(); ++i) out.push_back(static_cast<E>(i));
+    for (size_t i = 0; i < json::enumCount<E>(); ++i)
+        out.push_back(static_cast<E>(i));
     return out;
 }
 
 // The identity of the enums the editor lists by id is their case name.
-inline QString id(NimbrelBrowserOpeningMode mode) { return json::enumName(mode); }
-inline QString id(NimbrelRuleAppCapability capability) { return json::enumName(capability); }
+inline QString id(NimbrelBrowserOpeningMode mode) {
+    return json::enumName(mode);
+}
+inline QString id(NimbrelRuleAppCapability capability) {
+    return json::enumName(capability);
+}
 
 // Sets of weekdays and capabilities; members iterate in declaration order (Monday first).
 using NimbrelWeekdaySet = EnumSet<NimbrelWeekday>;

@@ -51,7 +51,8 @@ QString NimbrelRuleAvailability::summaryText() const {
         days = QStringLiteral("Weekends");
     } else {
         QStringList names;
-        for (NimbrelWeekday day : activeDays) names << shortName(day); // the set is in Monday-first order
+        for (NimbrelWeekday day : activeDays)
+            names << shortName(day); // the set is in Monday-first order
         days = names.join(QStringLiteral(", "));
     }
 

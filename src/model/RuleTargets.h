@@ -13,9 +13,9 @@ namespace nimbrel {
 
 // An application named by a rule or an action.
 struct NimbrelRuleAppTarget {
-    QString displayName;                    // shown to the user; last resort for matching
+    QString displayName; // shown to the user; last resort for matching
     std::optional<QString> bundleIdentifier;
-    std::optional<QString> path;            // the app bundle's path; may begin with "~"
+    std::optional<QString> path; // the app bundle's path; may begin with "~"
 
     friend bool operator==(const NimbrelRuleAppTarget&, const NimbrelRuleAppTarget&) = default;
 };

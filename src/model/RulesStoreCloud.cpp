@@ -35,10 +35,11 @@ void NimbrelRulesStore::pushRulePayload(const NimbrelRule& rule) {
         this->record(NimbrelActivityType::error, QStringLiteral("Rule Sync Encoding Failed"), *problem);
         return;
     }
+    const CloudJSONEncoder encoder = NimbrelCloudPayloadRecord::makeJSONEncoder();
     NimbrelCloudPayloadRecord record;
     record.objectID = rule.id.toString();
     record.payloadType = NimbrelCloudPayloadType::rule;
-    record.payload = encodeCloudJSON(toJson(rule, json::DateForm::ISO8601));
+    record.payload = encoder.encode(toJson(rule, encoder.dateForm));
     record.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
     record.createdAt = rule.createdAt;
     record.updatedAt = rule.updatedAt;

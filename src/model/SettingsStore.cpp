@@ -40,6 +40,14 @@ NimbrelSettingsStore::NimbrelSettingsStore(Platform& platform, NimbrelUpdateMana
         iCloudStatus_.set(value);
         iCloudStatusText_.set(value.title());
     });
+    // The global pause writes the sync setting itself; follow it, without stamping or pushing.
+    if (platform_.notifications) {
+        pauseObserver_ = platform_.notifications->addObserver(
+            QStringLiteral("Nimbrel.pauseStateDidChange"), [this](const Notification&) {
+                if (platform_.defaults)
+                    syncEnabled_.set(platform_.defaults->boolValue(key(QStringLiteral("syncEnabled"))).value_or(true));
+            });
+    }
     sync_.addSyncNowStep([guard = lifetime_.watch(), this](std::function<void()> done) {
         if (guard.expired()) {
             if (done) done();

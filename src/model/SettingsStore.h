@@ -121,6 +121,7 @@ private:
     WorkHandle pendingPush_;
     WorkHandle cloudSyncTimer_;
     ObserverToken statusObserver_;
+    ObserverToken pauseObserver_;
     Lifetime lifetime_;
 };
 

@@ -30,6 +30,13 @@ inline const QString kUnknownDeviceID = QStringLiteral("unknown-device");
 QByteArray encodeCloudJSON(const QJsonObject& object);
 QJsonObject decodeCloudJSON(const QByteArray& bytes); // throws json::DecodeError
 
+// The coder a store uses for the object it sends as a payload: objects are written in
+// `dateForm` and turned into bytes by encodeCloudJSON.
+struct CloudJSONEncoder {
+    json::DateForm dateForm = json::DateForm::ISO8601;
+    QByteArray encode(const QJsonObject& object) const { return encodeCloudJSON(object); }
+};
+
 // One rule or session as it travels.
 struct NimbrelCloudPayloadRecord {
     QString objectID;
@@ -42,6 +49,8 @@ struct NimbrelCloudPayloadRecord {
 
     QJsonObject toJson() const;
     static NimbrelCloudPayloadRecord fromJson(const json::Reader& reader);
+    // ISO 8601 dates and sorted keys: how a store codes the object it puts in `payload`.
+    static CloudJSONEncoder makeJSONEncoder() { return {}; }
 
     friend bool operator==(const NimbrelCloudPayloadRecord&, const NimbrelCloudPayloadRecord&) = default;
 };

@@ -8,7 +8,7 @@ namespace nimbrel::test {
 
 // The window manager over the simulated Mac, with helpers for browser windows.
 class BrowserFixture : public WindowManagerFixture {
-protected:
+  protected:
     static OpenBrowserWebsiteRuleAction website(const QString& browser, std::optional<QString> bundleId,
                                                 const QString& url,
                                                 NimbrelBrowserOpeningMode mode = NimbrelBrowserOpeningMode::newWindow,
@@ -67,7 +67,7 @@ protected:
 
 // Compiles nothing: every text is a syntax error, and nothing is ever run.
 class UncompilableScripts final : public AppleScriptRunner {
-public:
+  public:
     std::optional<QVariantMap> compile(const QString&) override {
         return QVariantMap{{kAppleScriptErrorMessage, QStringLiteral("Expected end of line.")},
                            {kAppleScriptErrorNumber, kAppleScriptSyntaxError}};

@@ -31,7 +31,7 @@ struct RecordedActivity {
 // Downloads and Documents, Safari, Chrome, Terminal, Notes (on the external screen) and Mail;
 // a 1728x1117 built-in screen and a 1920x1080 external screen to its right.
 class WindowManagerFixture : public ::testing::Test {
-protected:
+  protected:
     WindowManagerFixture()
         : simulated(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), mac(simulated.mac()),
           ax(simulated.accessibility()), alerts(simulated.alerts()),
@@ -66,7 +66,8 @@ protected:
     }
     QStringList finderTitles() {
         QStringList out;
-        for (const sim::Window& w : finder().windows) out << w.title;
+        for (const sim::Window& w : finder().windows)
+            out << w.title;
         return out;
     }
     AXElement element(const sim::App& a, const sim::Window& w) { return ax.windowElement(a.pid, w.id); }
@@ -85,7 +86,8 @@ protected:
     // --- what the program did
     int countActivities(const QString& title) const {
         int n = 0;
-        for (const auto& a : activities) n += a.title == title;
+        for (const auto& a : activities)
+            n += a.title == title;
         return n;
     }
     const RecordedActivity* activity(const QString& title) const {
@@ -95,13 +97,15 @@ protected:
     }
     QStringList activityTitles() const {
         QStringList out;
-        for (const auto& a : activities) out << a.title;
+        for (const auto& a : activities)
+            out << a.title;
         return out;
     }
     std::vector<QString> workspaceEvents() { return mac.recorder().texts(sim::EventKind::workspace); }
     int countEvents(sim::EventKind kind, const QString& fragment) {
         int n = 0;
-        for (const QString& t : mac.recorder().texts(kind)) n += t.contains(fragment);
+        for (const QString& t : mac.recorder().texts(kind))
+            n += t.contains(fragment);
         return n;
     }
 

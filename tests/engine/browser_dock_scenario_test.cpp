@@ -21,7 +21,7 @@ using Placement = NimbrelWindowPlacement;
 // The whole program on the simulated Mac: Dock clicks go through the engine to the real
 // window manager, which scripts the simulated browsers and terminals.
 class BrowserDockScenario : public BrowserFixture {
-protected:
+  protected:
     BrowserDockScenario() {
         engine = std::make_unique<NimbrelEngine>(
             platform, NimbrelEngine::Options{EngineServices::standard(platform), wm.get(), kNimbrelBundleIdentifier});

@@ -19,7 +19,7 @@ std::vector<NimbrelRuleAction> rule(const std::vector<OpenBrowserWebsiteRuleActi
 
 // Runs the simulated Mac's scripts, but fails those holding `fragment` with `number`.
 class FailingSome final : public AppleScriptRunner {
-public:
+  public:
     FailingSome(AppleScriptRunner& inner, QString fragment, int number)
         : inner_(inner), fragment_(std::move(fragment)), number_(number) {}
     std::optional<QVariantMap> compile(const QString& source) override { return inner_.compile(source); }
@@ -31,14 +31,14 @@ public:
         return r;
     }
 
-private:
+  private:
     AppleScriptRunner& inner_;
     QString fragment_;
     int number_;
 };
 
 class BrowserGroupOpenerTest : public BrowserFixture {
-protected:
+  protected:
     const QStringList urls{QStringLiteral("https://one.example/"), QStringLiteral("https://two.example/"),
                            QStringLiteral("https://three.example/")};
     std::vector<OpenBrowserWebsiteRuleAction> safariWindows(const std::vector<Placement>& placements) {

@@ -11,7 +11,7 @@ const QString kChrome = QStringLiteral("com.google.Chrome");
 
 // Chrome with no windows of its own; the tests open the group's windows and record them.
 class BrowserRuleGroupsTest : public BrowserFixture {
-protected:
+  protected:
     BrowserRuleGroupsTest() {
         while (!chromeApp().windows.empty())
             mac.closeWindow(chromeApp(), chromeApp().windows.front().id);

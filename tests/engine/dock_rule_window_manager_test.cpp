@@ -14,7 +14,7 @@ using P = NimbrelWindowPlacement;
 
 // The engine as the program builds it, handing matched rules to the real window manager.
 class DockRuleWindowManagerTest : public WindowManagerFixture {
-protected:
+  protected:
     DockRuleWindowManagerTest() {
         engine = std::make_unique<NimbrelEngine>(
             platform, NimbrelEngine::Options{EngineServices::standard(platform), wm.get(), kNimbrelBundleIdentifier});

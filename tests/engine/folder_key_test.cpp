@@ -8,7 +8,9 @@ using namespace nimbrel;
 
 namespace {
 const QString kHome = QStringLiteral("/Users/anna");
-std::optional<QString> text(const char* s) { return QString::fromUtf8(s); }
+std::optional<QString> text(const char* s) {
+    return QString::fromUtf8(s);
+}
 } // namespace
 
 TEST(FolderKey, FoldsTheNameAndExpandsTheHomeInThePath) {

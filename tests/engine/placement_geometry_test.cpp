@@ -7,18 +7,20 @@ using namespace nimbrel;
 namespace {
 
 class FixedScreens final : public Screens {
-public:
+  public:
     FixedScreens(std::vector<ScreenInfo> list, std::optional<ScreenInfo> main)
         : list_(std::move(list)), main_(std::move(main)) {}
     std::vector<ScreenInfo> screens() const override { return list_; }
     std::optional<ScreenInfo> mainScreen() const override { return main_; }
 
-private:
+  private:
     std::vector<ScreenInfo> list_;
     std::optional<ScreenInfo> main_;
 };
 
-ScreenInfo screen(int id, Rect frame, Rect visible) { return {id, QStringLiteral("Screen %1").arg(id), frame, visible}; }
+ScreenInfo screen(int id, Rect frame, Rect visible) {
+    return {id, QStringLiteral("Screen %1").arg(id), frame, visible};
+}
 
 // A 1440x900 primary with a 25 pt menu bar, and a 1920x1080 screen to its right whose
 // bottom sits 100 pt below the primary's.
@@ -48,8 +50,8 @@ TEST(PlacementFrames, EachPlacementCoversItsPartOfTheVisibleFrame) {
 
 TEST(PlacementScreens, OneScreenServesEveryTarget) {
     const std::vector<ScreenInfo> one{kPrimary};
-    for (const NimbrelDisplayTarget& t : {NimbrelDisplayTarget{}, NimbrelDisplayTarget{NimbrelDisplayTarget::Kind::main, {}},
-                                          external(0), external(3)})
+    for (const NimbrelDisplayTarget& t :
+         {NimbrelDisplayTarget{}, NimbrelDisplayTarget{NimbrelDisplayTarget::Kind::main, {}}, external(0), external(3)})
         EXPECT_EQ(placement::screenFor(t, one, kPrimary)->id, 1);
     EXPECT_TRUE(placement::displayTargets(one, kPrimary).empty());
 }

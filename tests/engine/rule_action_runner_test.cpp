@@ -35,8 +35,8 @@ TEST_F(RuleActionRunnerTest, GroupIsRecordedOnceBeforeTheActionsInRuleOrder) {
     activities.clear();
     wm->executeRuleActions({NimbrelRuleAction::openFolder(folderAction("Documents", "~/Documents")),
                             website("example.com/a"), systemBehavior(NimbrelSystemBehavior::normalCycle)});
-    EXPECT_EQ(activityTitles(), (QStringList{"Rule Group Triggered", "Folder Focused", "Website Opened",
-                                             "Rule Used System Behavior"}));
+    EXPECT_EQ(activityTitles(),
+              (QStringList{"Rule Group Triggered", "Folder Focused", "Website Opened", "Rule Used System Behavior"}));
     EXPECT_EQ(activities[0].message, "Executed 3 actions from one rule.");
     EXPECT_EQ(activities[2].message, "Opened https://example.com/a in Safari.");
 }
@@ -99,8 +99,8 @@ TEST(AutomationAlertName, DisplayNameThenBundleNameThenNimbrel) {
 }
 
 TEST_F(RuleActionRunnerTest, DelayedStepsDoNothingOnceTheWindowManagerIsGone) {
-    wm->executeRuleActions({NimbrelRuleAction::openFolder(folderAction("Projects", "~/Documents/Projects",
-                                                                       NimbrelWindowPlacement::leftHalf))});
+    wm->executeRuleActions({NimbrelRuleAction::openFolder(
+        folderAction("Projects", "~/Documents/Projects", NimbrelWindowPlacement::leftHalf))});
     wm.reset();
     scheduler.advance(3);
     EXPECT_TRUE(log.startingWith("NimbrelWindowManager: applying placement").isEmpty());

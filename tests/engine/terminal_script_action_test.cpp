@@ -28,7 +28,7 @@ TerminalScriptRuleAction terminalAction(const QStringList& commands, bool stopOn
 }
 
 class TerminalScriptActionTest : public WindowManagerFixture {
-protected:
+  protected:
     QString folder() const { return platform.locations.privateTemporary; }
     QStringList scriptFiles() const {
         return QDir(folder()).entryList(QStringList{QStringLiteral("*.sh")}, QDir::Files | QDir::Hidden);

@@ -30,7 +30,7 @@ const QString kChrome = QStringLiteral("com.google.Chrome");
 } // namespace
 
 class WindowLayoutsTest : public WindowManagerFixture {
-protected:
+  protected:
     Rect slotFrame(L layout, size_t index) {
         return placement::layoutFrames(layout, screenInfo(mac.mainScreenId()).visibleFrame).at(index);
     }
@@ -41,8 +41,8 @@ protected:
 };
 
 TEST_F(WindowLayoutsTest, SideBySideOpensEverySlotAndPlacesTheFirstTwo) {
-    wm->executeRuleActions({arrange(L::sideBySide, {appSlot("Notes", kNotes), appSlot("Terminal", kTerminal),
-                                                    appSlot("TextEdit", kTextEdit)})});
+    wm->executeRuleActions({arrange(
+        L::sideBySide, {appSlot("Notes", kNotes), appSlot("Terminal", kTerminal), appSlot("TextEdit", kTextEdit)})});
     EXPECT_TRUE(log.contains("NimbrelWindowManager: arranging windows sideBySide"));
     ASSERT_NE(activity("Windows Arranged"), nullptr);
     EXPECT_EQ(activity("Windows Arranged")->message, "Applied sideBySide layout to 3 targets.");
@@ -67,16 +67,16 @@ TEST_F(WindowLayoutsTest, FullSizePlacesOnlyTheFirstSlotOnTheMainVisibleFrame) {
 }
 
 TEST_F(WindowLayoutsTest, DividedInFourPlacesFourQuartersAndOpensTheFifth) {
-    wm->executeRuleActions({arrange(L::dividedInFour,
-                                    {appSlot("Notes", kNotes), appSlot("Terminal", kTerminal),
-                                     appSlot("Safari", sim::kSafariBundleId), appSlot("Google Chrome", kChrome),
-                                     appSlot("TextEdit", kTextEdit)})});
+    wm->executeRuleActions(
+        {arrange(L::dividedInFour,
+                 {appSlot("Notes", kNotes), appSlot("Terminal", kTerminal), appSlot("Safari", sim::kSafariBundleId),
+                  appSlot("Google Chrome", kChrome), appSlot("TextEdit", kTextEdit)})});
     EXPECT_EQ(activity("Windows Arranged")->message, "Applied dividedInFour layout to 5 targets.");
     scheduler.advance(0.55);
-    EXPECT_EQ(frameOf(kNotes), slotFrame(L::dividedInFour, 0));          // top left
-    EXPECT_EQ(frameOf(kTerminal), slotFrame(L::dividedInFour, 1));       // top right
+    EXPECT_EQ(frameOf(kNotes), slotFrame(L::dividedInFour, 0));               // top left
+    EXPECT_EQ(frameOf(kTerminal), slotFrame(L::dividedInFour, 1));            // top right
     EXPECT_EQ(frameOf(sim::kSafariBundleId), slotFrame(L::dividedInFour, 2)); // bottom left
-    EXPECT_EQ(frameOf(kChrome), slotFrame(L::dividedInFour, 3));         // bottom right
+    EXPECT_EQ(frameOf(kChrome), slotFrame(L::dividedInFour, 3));              // bottom right
     EXPECT_NE(mac.appWithBundleId(kTextEdit), nullptr);
     EXPECT_EQ(slotFrame(L::dividedInFour, 0), Rect(0, 75 + 502.5, 864, 502.5));
 }
@@ -93,8 +93,8 @@ TEST_F(WindowLayoutsTest, DividedInThreeUsesTheFirstThreeQuarters) {
 TEST_F(WindowLayoutsTest, FolderSlotPlacesFinderFocusedWindowAndAppWithoutBundleIsOpenedNotPlaced) {
     const QString path = QStringLiteral("/Applications/Sketchpad.app");
     ASSERT_TRUE(mac.installApplication(path, QStringLiteral("org.example.sketchpad"), QStringLiteral("Sketchpad")));
-    wm->executeRuleActions({arrange(L::sideBySide, {appSlot("Sketchpad", std::nullopt, path),
-                                                    folderSlot("Documents", "~/Documents")})});
+    wm->executeRuleActions(
+        {arrange(L::sideBySide, {appSlot("Sketchpad", std::nullopt, path), folderSlot("Documents", "~/Documents")})});
     EXPECT_EQ(countActivities("Folder Focused"), 1);
     scheduler.advance(0.55);
     sim::App* sketchpad = mac.appWithPath(path);

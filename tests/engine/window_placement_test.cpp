@@ -51,9 +51,13 @@ TEST_F(WindowPlacementTest, RefusedWritesAreRecordedWithTheirCode) {
     EXPECT_EQ(window.frame, before);
     EXPECT_EQ(countActivities(QStringLiteral("Window Resize Failed")), 2);
     EXPECT_EQ(countActivities(QStringLiteral("Window Position Failed")), 2);
-    EXPECT_EQ(activity(QStringLiteral("Window Resize Failed"))->message, QStringLiteral("Accessibility returned result -25204."));
+    EXPECT_EQ(activity(QStringLiteral("Window Resize Failed"))->message,
+              QStringLiteral("Accessibility returned result -25204."));
     EXPECT_EQ(activity(QStringLiteral("Window Resize Failed"))->type, QStringLiteral("error"));
-    EXPECT_EQ(log.startingWith(QStringLiteral("NimbrelWindowManager: failed to set window size result=-25204 requested=")).size(), 2);
+    EXPECT_EQ(
+        log.startingWith(QStringLiteral("NimbrelWindowManager: failed to set window size result=-25204 requested="))
+            .size(),
+        2);
     EXPECT_TRUE(log.contains(QStringLiteral("NimbrelWindowManager: failed to set window position result=-25204")));
 }
 
@@ -109,9 +113,9 @@ TEST_F(WindowPlacementTest, AppPathWithTildeOpensAndIsFoundRunning) {
 }
 
 TEST_F(WindowPlacementTest, AppThatCannotBeOpenedIsRecordedAsAnError) {
-    wm->apps().openApp(appTarget(QStringLiteral("Gone"), QStringLiteral("org.example.gone"),
-                                 QStringLiteral("/Applications/Gone.app")),
-                       P::leftHalf, std::nullopt);
+    wm->apps().openApp(
+        appTarget(QStringLiteral("Gone"), QStringLiteral("org.example.gone"), QStringLiteral("/Applications/Gone.app")),
+        P::leftHalf, std::nullopt);
     EXPECT_EQ(activityTitles(), (QStringList{QStringLiteral("App Opened"), QStringLiteral("App Open Failed")}));
     EXPECT_EQ(activities.back().type, QStringLiteral("error"));
     scheduler.advance(2.0);
@@ -119,13 +123,15 @@ TEST_F(WindowPlacementTest, AppThatCannotBeOpenedIsRecordedAsAnError) {
 
     // Neither a known bundle nor a path: nothing at all.
     activities.clear();
-    wm->apps().openApp(appTarget(QStringLiteral("Nothing"), QStringLiteral("org.example.none")), P::leftHalf, std::nullopt);
+    wm->apps().openApp(appTarget(QStringLiteral("Nothing"), QStringLiteral("org.example.none")), P::leftHalf,
+                       std::nullopt);
     scheduler.advance(2.0);
     EXPECT_TRUE(activities.empty());
 }
 
 TEST_F(WindowPlacementTest, RunningApplicationByBundleIdentifierIgnoresThePath) {
-    EXPECT_FALSE(wm->apps().runningApplication(QStringLiteral("org.example.none"), QStringLiteral("/Applications/Safari.app")));
+    EXPECT_FALSE(
+        wm->apps().runningApplication(QStringLiteral("org.example.none"), QStringLiteral("/Applications/Safari.app")));
     EXPECT_EQ(wm->apps().runningApplication(std::nullopt, QStringLiteral("/Applications/Safari.app"))->bundleIdentifier,
               sim::kSafariBundleId);
     EXPECT_FALSE(wm->apps().runningApplication(std::nullopt, std::nullopt));
@@ -145,7 +151,8 @@ TEST_F(WindowPlacementTest, FinderPlacementIsReappliedAfterUnminimizing) {
     ASSERT_NE(documents, nullptr);
     mac.setMinimized(finder(), documents->id, true);
     documents = finderWindow(QStringLiteral("Documents"));
-    wm->placement().reapplyFinderPlacement(element(finder(), *documents), P::bottomRight, externalScreen(), true, false);
+    wm->placement().reapplyFinderPlacement(element(finder(), *documents), P::bottomRight, externalScreen(), true,
+                                           false);
     documents = finderWindow(QStringLiteral("Documents"));
     EXPECT_FALSE(documents->minimized);
     EXPECT_EQ(appKitFrame(*documents), expectedFrame(P::bottomRight, 2));
@@ -154,11 +161,13 @@ TEST_F(WindowPlacementTest, FinderPlacementIsReappliedAfterUnminimizing) {
 namespace {
 // The simulated workspace, except that every application launch is refused afterwards.
 class RefusingLaunches final : public Workspace {
-public:
+  public:
     RefusingLaunches(Workspace& inner, Scheduler& scheduler) : inner_(inner), scheduler_(scheduler) {}
     std::vector<RunningApplication> runningApplications() const override { return inner_.runningApplications(); }
     std::optional<RunningApplication> frontmostApplication() const override { return inner_.frontmostApplication(); }
-    std::optional<RunningApplication> runningApplication(int pid) const override { return inner_.runningApplication(pid); }
+    std::optional<RunningApplication> runningApplication(int pid) const override {
+        return inner_.runningApplication(pid);
+    }
     bool activate(int pid, ActivationOptions options) override { return inner_.activate(pid, options); }
     bool hide(int pid) override { return inner_.hide(pid); }
     bool unhide(int pid) override { return inner_.unhide(pid); }
@@ -169,22 +178,31 @@ public:
         });
     }
     bool open(const QString& urlOrPath) override { return inner_.open(urlOrPath); }
-    void openURLs(const QStringList& urls, const QString& path, const OpenConfiguration& c, OpenCompletion done) override {
+    void openURLs(const QStringList& urls, const QString& path, const OpenConfiguration& c,
+                  OpenCompletion done) override {
         inner_.openURLs(urls, path, c, std::move(done));
     }
     std::optional<QString> urlForApplication(const QString& id) const override { return inner_.urlForApplication(id); }
-    QVariant infoPlistValue(const QString& path, const QString& key) const override { return inner_.infoPlistValue(path, key); }
+    QVariant infoPlistValue(const QString& path, const QString& key) const override {
+        return inner_.infoPlistValue(path, key);
+    }
     QString iconPath(const QString& path) const override { return inner_.iconPath(path); }
     std::optional<QString> desktopImageURL(int id) const override { return inner_.desktopImageURL(id); }
     bool setDesktopImageURL(const QString& url, int id, WorkspaceError* error) override {
         return inner_.setDesktopImageURL(url, id, error);
     }
-    ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)> o) override { return inner_.observeDidLaunch(std::move(o)); }
-    ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)> o) override { return inner_.observeDidTerminate(std::move(o)); }
-    ObserverToken observeDidActivate(std::function<void(const RunningApplication&)> o) override { return inner_.observeDidActivate(std::move(o)); }
+    ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)> o) override {
+        return inner_.observeDidLaunch(std::move(o));
+    }
+    ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)> o) override {
+        return inner_.observeDidTerminate(std::move(o));
+    }
+    ObserverToken observeDidActivate(std::function<void(const RunningApplication&)> o) override {
+        return inner_.observeDidActivate(std::move(o));
+    }
     ObserverToken observeDidWake(std::function<void()> o) override { return inner_.observeDidWake(std::move(o)); }
 
-private:
+  private:
     Workspace& inner_;
     Scheduler& scheduler_;
 };

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 namespace {
 
 void feed(const QByteArray& bytes) {
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                           static_cast<std::size_t>(bytes.size()));
 }
 
 // Deterministic: the same mutations on every run.
@@ -25,16 +26,24 @@ void feedMutations(const QByteArray& seed) {
         state ^= state << 5;
         return state;
     };
-    static const char* const kTokens[] = {"null", "\"\"", "{}", "[]", "1e400", "-0", "9223372036854775807",
-                                          "\"\\ud800\"", "true", "\"sunday\"", "\"_0\"", "0.5"};
-    for (qsizetype cut = 0; cut < seed.size(); cut += qMax<qsizetype>(1, seed.size() / 40)) feed(seed.left(cut));
+    static const char* const kTokens[] = {
+        "null",        "\"\"", "{}",         "[]",     "1e400", "-0", "9223372036854775807",
+        "\"\\ud800\"", "true", "\"sunday\"", "\"_0\"", "0.5"};
+    for (qsizetype cut = 0; cut < seed.size(); cut += qMax<qsizetype>(1, seed.size() / 40))
+        feed(seed.left(cut));
     for (int i = 0; i < 400 && !seed.isEmpty(); ++i) {
         QByteArray mutated = seed;
         const qsizetype at = static_cast<qsizetype>(next() % static_cast<std::uint32_t>(mutated.size()));
         switch (next() % 3) {
-        case 0: mutated[at] = static_cast<char>(next() & 0xff); break;
-        case 1: mutated.remove(at, static_cast<qsizetype>(next() % 16)); break;
-        default: mutated.insert(at, kTokens[next() % (sizeof(kTokens) / sizeof(*kTokens))]); break;
+        case 0:
+            mutated[at] = static_cast<char>(next() & 0xff);
+            break;
+        case 1:
+            mutated.remove(at, static_cast<qsizetype>(next() % 16));
+            break;
+        default:
+            mutated.insert(at, kTokens[next() % (sizeof(kTokens) / sizeof(*kTokens))]);
+            break;
         }
         feed(mutated);
     }

@@ -23,7 +23,8 @@ void checkRoundTrip(const QByteArray& bytes, nimbrel::json::DateForm form) {
     const QByteArray encoded = encodeRules(*first.value, form);
     const auto second = decodeRules(encoded, form);
     if (!second) {
-        std::fprintf(stderr, "re-encoded list does not decode: %s\n%s\n", qPrintable(second.error), encoded.constData());
+        std::fprintf(stderr, "re-encoded list does not decode: %s\n%s\n", qPrintable(second.error),
+                     encoded.constData());
         std::abort();
     }
     if (*second.value != *first.value) {

@@ -75,8 +75,8 @@ inline std::vector<NimbrelRuleAction> everyAction() {
 
 // Whole seconds, so that both date forms carry the dates exactly.
 inline NimbrelRule rule(std::vector<NimbrelRuleAction> actions = everyAction()) {
-    NimbrelRule r = NimbrelRule::make(QStringLiteral("Work browser"), true, false,
-                                      NimbrelRuleTrigger{2, safari()}, std::move(actions), Date{786'000'000});
+    NimbrelRule r = NimbrelRule::make(QStringLiteral("Work browser"), true, false, NimbrelRuleTrigger{2, safari()},
+                                      std::move(actions), Date{786'000'000});
     r.updatedAt = Date{786'003'600};
     r.pausedUntil = Date{786'100'000};
     r.availability = NimbrelRuleAvailability{

@@ -32,7 +32,8 @@ TEST(AppNameNormalizing, KeepsLettersAndDigitsOfOtherScripts) {
 }
 
 TEST(AppNameNormalizing, NamesThatShouldMatchDo) {
-    EXPECT_EQ(normalizedAppName(QStringLiteral("Microsoft Word")), normalizedAppName(QStringLiteral("microsoft-word.app")));
+    EXPECT_EQ(normalizedAppName(QStringLiteral("Microsoft Word")),
+              normalizedAppName(QStringLiteral("microsoft-word.app")));
     EXPECT_NE(normalizedAppName(QStringLiteral("Notes")), normalizedAppName(QStringLiteral("Stickies")));
 }
 

@@ -108,6 +108,24 @@ TEST_F(BlacklistStoreTest, PullOfTheSameKeysInAnotherOrderChangesNothing) {
     EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("b"), QStringLiteral("a")})); // not rewritten
 }
 
+TEST_F(BlacklistStoreTest, PullOfTheSameKeysComposedOtherwiseChangesNothing) {
+    const QString composed = QStringLiteral("/Applications/Caf\u00E9.app");
+    const QString decomposed = QStringLiteral("/Applications/Cafe\u0301.app");
+    defaults.setStringArray(BlacklistStore::defaultsKey, {composed, QStringLiteral("com.a")});
+    backend->blacklistPayload = payload({QStringLiteral("com.a"), decomposed});
+    auto store = makeStore();
+    EXPECT_EQ(backend->blacklistFetches, 1);
+    EXPECT_TRUE(activities.empty());
+    EXPECT_EQ(store->blacklistedAppKeys().get(), (std::set<QString>{composed, QStringLiteral("com.a")}));
+
+    // A real difference beside the composed one still replaces the set.
+    backend->blacklistPayload = payload({QStringLiteral("com.b"), decomposed});
+    store->pullFromCloud();
+    scheduler.runUntilIdle();
+    EXPECT_EQ(store->blacklistedAppKeys().get(), (std::set<QString>{decomposed, QStringLiteral("com.b")}));
+    EXPECT_EQ(count(QStringLiteral("Blacklist Synced From iCloud")), 1);
+}
+
 TEST_F(BlacklistStoreTest, PullsOnCloudKitAvailabilityAndEveryMinuteButNotWhileOffOrPaused) {
     auto store = makeStore();
     EXPECT_EQ(backend->blacklistFetches, 1);

@@ -12,8 +12,9 @@ using json::DateForm;
 using json::Reader;
 
 QJsonObject appPayload() {
-    return toJson(OpenAppRuleAction{.app = samples::safari(), .placement = NimbrelWindowPlacement::front, .displayTarget = {}},
-                  DateForm::ISO8601);
+    return toJson(
+        OpenAppRuleAction{.app = samples::safari(), .placement = NimbrelWindowPlacement::front, .displayTarget = {}},
+        DateForm::ISO8601);
 }
 
 json::Decoded<NimbrelRuleAction> readAction(const QJsonObject& object) {
@@ -30,10 +31,9 @@ TEST(EnumPayloadKeys, OneCaseMemberAmongUnknownOnesIsRead) {
 }
 
 TEST(EnumPayloadKeys, NoneOrSeveralCaseMembersFail) {
-    for (const QJsonObject& object :
-         {QJsonObject{}, QJsonObject{{"somethingElse", QJsonObject{{"_0", appPayload()}}}},
-          QJsonObject{{"openApp", QJsonObject{{"_0", appPayload()}}},
-                      {"openFolder", QJsonObject{{"_0", appPayload()}}}}}) {
+    for (const QJsonObject& object : {QJsonObject{}, QJsonObject{{"somethingElse", QJsonObject{{"_0", appPayload()}}}},
+                                      QJsonObject{{"openApp", QJsonObject{{"_0", appPayload()}}},
+                                                  {"openFolder", QJsonObject{{"_0", appPayload()}}}}}) {
         const auto decoded = readAction(object);
         EXPECT_FALSE(decoded.value.has_value());
         EXPECT_TRUE(decoded.error.endsWith(json::kInvalidNumberOfKeys)) << decoded.error.toStdString();

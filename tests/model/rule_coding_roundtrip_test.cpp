@@ -46,8 +46,7 @@ TEST_P(RuleRoundTrip, EmptyListIsAnEmptyArray) {
     EXPECT_TRUE(decoded.value->empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothDateForms, RuleRoundTrip,
-                         ::testing::Values(DateForm::SecondsSince2001, DateForm::ISO8601),
+INSTANTIATE_TEST_SUITE_P(BothDateForms, RuleRoundTrip, ::testing::Values(DateForm::SecondsSince2001, DateForm::ISO8601),
                          [](const auto& info) {
                              return info.param == DateForm::ISO8601 ? std::string("ISO8601")
                                                                     : std::string("SecondsSince2001");

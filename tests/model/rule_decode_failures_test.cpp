@@ -30,8 +30,10 @@ QString decodeError(const std::function<void(QJsonObject&)>& edit, DateForm form
 // Replaces a member of a nested object found along `path`.
 void setAt(QJsonObject& root, const QStringList& path, const QJsonValue& value) {
     if (path.size() == 1) {
-        if (value.isUndefined()) root.remove(path.front());
-        else root.insert(path.front(), value);
+        if (value.isUndefined())
+            root.remove(path.front());
+        else
+            root.insert(path.front(), value);
         return;
     }
     QJsonObject child = root.value(path.front()).toObject();
@@ -41,21 +43,24 @@ void setAt(QJsonObject& root, const QStringList& path, const QJsonValue& value) 
 
 TEST(RuleDecodeFailures, MissingRequiredMembers) {
     // Including the ones that have a value when a rule is built in code.
-    for (const QString key : {"id", "name", "isEnabled", "isPinned", "trigger", "availability", "actions",
-                              "createdAt", "updatedAt"}) {
+    for (const QString key :
+         {"id", "name", "isEnabled", "isPinned", "trigger", "availability", "actions", "createdAt", "updatedAt"}) {
         SCOPED_TRACE(key.toStdString());
         const QString error = decodeError([&](QJsonObject& o) { o.remove(key); });
         EXPECT_TRUE(error.contains(key)) << error.toStdString();
     }
-    EXPECT_FALSE(decodeError([](QJsonObject& o) { setAt(o, {"trigger", "clickCount"}, QJsonValue::Undefined); })
-                     .isEmpty());
-    EXPECT_FALSE(decodeError([](QJsonObject& o) { setAt(o, {"trigger", "app", "displayName"}, QJsonValue::Undefined); })
-                     .isEmpty());
-    EXPECT_FALSE(decodeError([](QJsonObject& o) { setAt(o, {"availability", "activeDays"}, QJsonValue::Undefined); })
-                     .isEmpty());
-    EXPECT_FALSE(
-        decodeError([](QJsonObject& o) { setAt(o, {"availability", "startTime", "minute"}, QJsonValue::Undefined); })
-            .isEmpty());
+    EXPECT_FALSE(decodeError([](QJsonObject& o) {
+                     setAt(o, {"trigger", "clickCount"}, QJsonValue::Undefined);
+                 }).isEmpty());
+    EXPECT_FALSE(decodeError([](QJsonObject& o) {
+                     setAt(o, {"trigger", "app", "displayName"}, QJsonValue::Undefined);
+                 }).isEmpty());
+    EXPECT_FALSE(decodeError([](QJsonObject& o) {
+                     setAt(o, {"availability", "activeDays"}, QJsonValue::Undefined);
+                 }).isEmpty());
+    EXPECT_FALSE(decodeError([](QJsonObject& o) {
+                     setAt(o, {"availability", "startTime", "minute"}, QJsonValue::Undefined);
+                 }).isEmpty());
 }
 
 TEST(RuleDecodeFailures, RequiredMemberGivenAsNull) {
@@ -85,8 +90,8 @@ TEST(RuleDecodeFailures, UnknownOrMiscasedEnumValues) {
 
 TEST(RuleDecodeFailures, InvalidUuids) {
     EXPECT_FALSE(decodeError([](QJsonObject& o) { o.insert("id", "not-a-uuid"); }).isEmpty());
-    EXPECT_FALSE(decodeError([](QJsonObject& o) { o.insert("id", "{E621E1F8-C36C-495A-93FC-0C247A3E6E5F}"); })
-                     .isEmpty());
+    EXPECT_FALSE(
+        decodeError([](QJsonObject& o) { o.insert("id", "{E621E1F8-C36C-495A-93FC-0C247A3E6E5F}"); }).isEmpty());
 }
 
 TEST(RuleDecodeFailures, LowerCaseUuidIsReadAndWrittenUpperCase) {
@@ -144,9 +149,9 @@ TEST(RuleDecodeFailures, FaultDeepInsideAnActionFailsTheRule) {
 }
 
 TEST(RuleDecodeFailures, HugeNumbersThatDoNotFitAreRefusedNotWrapped) {
-    EXPECT_FALSE(decodeRule(
-        encodeRule(samples::rule(), DateForm::ISO8601).replace("\"clickCount\":2", "\"clickCount\":1e30"),
-        DateForm::ISO8601));
+    EXPECT_FALSE(
+        decodeRule(encodeRule(samples::rule(), DateForm::ISO8601).replace("\"clickCount\":2", "\"clickCount\":1e30"),
+                   DateForm::ISO8601));
 }
 
 } // namespace

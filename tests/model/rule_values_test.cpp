@@ -24,8 +24,10 @@ TEST(RuleValues, ActionIdIsItsPayloadsAndEqualPayloadsMakeEqualActions) {
 
 TEST(RuleValues, ActionsOfDifferentCasesWithTheSameIdDiffer) {
     const Uuid id = Uuid::random();
-    const auto folder = NimbrelRuleAction::openFolder(OpenFolderRuleAction{.id = id, .folder = {"A", "/a"}, .placement = {}, .displayTarget = {}});
-    const auto app = NimbrelRuleAction::openApp(OpenAppRuleAction{.id = id, .app = {"A", {}, {}}, .placement = {}, .displayTarget = {}});
+    const auto folder = NimbrelRuleAction::openFolder(
+        OpenFolderRuleAction{.id = id, .folder = {"A", "/a"}, .placement = {}, .displayTarget = {}});
+    const auto app = NimbrelRuleAction::openApp(
+        OpenAppRuleAction{.id = id, .app = {"A", {}, {}}, .placement = {}, .displayTarget = {}});
     EXPECT_EQ(folder.id(), app.id());
     EXPECT_NE(folder, app);
 }
@@ -53,7 +55,8 @@ TEST(RuleValues, BuiltInCodeValues) {
     EXPECT_NE(OpenAppRuleAction{}.id, OpenAppRuleAction{}.id);
     EXPECT_NE(TerminalScriptCommand{}.id, TerminalScriptCommand{}.id);
     EXPECT_NE(NimbrelLayoutSlot{}.id, NimbrelLayoutSlot{}.id);
-    EXPECT_NE(NimbrelRule::make("a", true, false, {}, {}, Date{}).id, NimbrelRule::make("a", true, false, {}, {}, Date{}).id);
+    EXPECT_NE(NimbrelRule::make("a", true, false, {}, {}, Date{}).id,
+              NimbrelRule::make("a", true, false, {}, {}, Date{}).id);
 }
 
 TEST(RuleValues, CopiesAreIndependent) {

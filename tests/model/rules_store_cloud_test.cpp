@@ -40,6 +40,12 @@ TEST_F(RulesStoreCloudTest, ARecordFiledUnderAnotherIdCannotReviveADeletedRule) 
     misfiled.objectID = Uuid::random().toString();
     store->applyCloudRules({misfiled}, {tombstone(rules[0].id)});
     EXPECT_EQ(names(store->rules().get()), (QStringList{QStringLiteral("three"), QStringLiteral("two")}));
+
+    // The other way round: a record filed under a deleted id is skipped whatever it holds.
+    NimbrelCloudPayloadRecord underDeletedId = payloadRecord(rule(QStringLiteral("stray"), QStringLiteral("Notes")));
+    underDeletedId.objectID = rules[1].id.toString();
+    store->applyCloudRules({underDeletedId}, {tombstone(rules[1].id)});
+    EXPECT_EQ(names(store->rules().get()), QStringList{QStringLiteral("three")});
 }
 
 TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {

@@ -14,7 +14,7 @@ constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
 constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
 
 class ScheduleWindow : public ::testing::Test {
-protected:
+  protected:
     // 2026-12-07 is a Monday.
     Date monday(int hour, int minute, int second = 0) const {
         return *calendar.date(2026, 12, 7, hour, minute, second);
@@ -57,7 +57,8 @@ TEST_F(ScheduleWindow, AfterMidnightPartChecksTheNewDay) {
 
 TEST_F(ScheduleWindow, EqualStartAndEndOrAMissingEndIsTheWholeDay) {
     const auto allDay = window({8, 0}, {8, 0}, {NimbrelWeekday::monday});
-    for (int hour : {0, 7, 8, 23}) EXPECT_TRUE(allDay.isActive(monday(hour, 59), calendar, defaults));
+    for (int hour : {0, 7, 8, 23})
+        EXPECT_TRUE(allDay.isActive(monday(hour, 59), calendar, defaults));
     EXPECT_FALSE(allDay.isActive(tuesday(8, 0), calendar, defaults));
 
     NimbrelRuleAvailability startOnly = window({8, 0}, {9, 0});

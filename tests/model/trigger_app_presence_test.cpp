@@ -13,7 +13,7 @@ namespace {
 
 // Only the installed-application lookup matters here.
 class InstalledAppsWorkspace final : public Workspace {
-public:
+  public:
     QMap<QString, QString> installed; // bundle identifier -> bundle path
 
     std::optional<QString> urlForApplication(const QString& bundleIdentifier) const override {
@@ -42,7 +42,7 @@ public:
 
 // A disk that holds exactly the listed paths.
 class ListedFiles final : public FileSystem {
-public:
+  public:
     QSet<QString> paths;
 
     QString homeDirectory() const override { return QStringLiteral("/Users/me"); }
@@ -58,9 +58,11 @@ public:
 };
 
 class TriggerAppPresence : public ::testing::Test {
-protected:
-    bool available(std::optional<QString> bundleId, std::optional<QString> path) const {
-        NimbrelRule rule = NimbrelRule::make("r", true, false, NimbrelRuleTrigger{1, {"App", bundleId, path}}, {}, Date{});
+  protected:
+    bool available(std::optional<QString> bundleId, std::optional<QString> path,
+                   const QString& name = QStringLiteral("App")) const {
+        NimbrelRule rule =
+            NimbrelRule::make("r", true, false, NimbrelRuleTrigger{1, {name, bundleId, path}}, {}, Date{});
         return rule.isTriggerAppAvailable(workspace, files);
     }
 
@@ -86,6 +88,8 @@ TEST_F(TriggerAppPresence, FinderIsAlwaysPresentAndNothingElseWithoutEvidence) {
     EXPECT_TRUE(available(QStringLiteral("com.apple.finder"), std::nullopt));
     EXPECT_FALSE(available(QStringLiteral("com.apple.Finder"), std::nullopt));
     EXPECT_FALSE(available(std::nullopt, std::nullopt));
+    // Only Finder's bundle identifier vouches for it, never its name.
+    EXPECT_FALSE(available(std::nullopt, std::nullopt, QStringLiteral("Finder")));
 }
 
 TEST_F(TriggerAppPresence, UsesTheInstalledPlatform) {

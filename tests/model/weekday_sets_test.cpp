@@ -26,8 +26,10 @@ TEST(WeekdaySets, ReadInAnyOrderWithRepeatsCollapsed) {
 
 TEST(WeekdaySets, CalendarWeekdayNumbers) {
     const W expected[] = {W::sunday, W::monday, W::tuesday, W::wednesday, W::thursday, W::friday, W::saturday};
-    for (int n = 1; n <= 7; ++n) EXPECT_EQ(weekdayFromCalendarWeekday(n), expected[n - 1]) << n;
-    for (std::int64_t n : {0LL, 8LL, -1LL, 1LL << 40}) EXPECT_EQ(weekdayFromCalendarWeekday(n), W::monday) << n;
+    for (int n = 1; n <= 7; ++n)
+        EXPECT_EQ(weekdayFromCalendarWeekday(n), expected[n - 1]) << n;
+    for (std::int64_t n : {0LL, 8LL, -1LL, 1LL << 40})
+        EXPECT_EQ(weekdayFromCalendarWeekday(n), W::monday) << n;
 }
 
 TEST(WeekdaySets, ShortNamesAndNamedSets) {
@@ -39,7 +41,7 @@ TEST(WeekdaySets, ShortNamesAndNamedSets) {
 }
 
 class SummaryText : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         previousLocale_ = currentLocaleName();
         setCurrentLocaleName("en_US");
@@ -51,7 +53,7 @@ protected:
         return {NimbrelRuleAvailabilityMode::scheduled, std::move(days), start, end};
     }
 
-private:
+  private:
     QByteArray previousLocale_;
 };
 
@@ -67,7 +69,8 @@ TEST_F(SummaryText, DaysInWords) {
 }
 
 TEST_F(SummaryText, WithBothTimes) {
-    const auto schedule = scheduled({W::monday, W::wednesday, W::friday}, NimbrelClockTime{9, 5}, NimbrelClockTime{17, 30});
+    const auto schedule =
+        scheduled({W::monday, W::wednesday, W::friday}, NimbrelClockTime{9, 5}, NimbrelClockTime{17, 30});
     const QString expected = QStringLiteral("Active Mon, Wed, Fri, ") + NimbrelClockTime{9, 5}.displayText() +
                              QChar(0x2013) + NimbrelClockTime{17, 30}.displayText();
     EXPECT_EQ(schedule.summaryText(), expected);

@@ -30,13 +30,10 @@ TEST(JsonReaderPaths, ErrorsNameTheFullPath) {
               QStringLiteral("[3].outer.inner.n: expected a string but found a number"));
     EXPECT_EQ(errorOf([&] { root.object("outer").object("inner").integer("missing"); }),
               QStringLiteral("[3].outer.inner.missing: missing member"));
-    EXPECT_EQ(errorOf([&] {
-                  root.object("outer").list<qint64>("items", [](const Reader& r) { return r.integer("n"); });
-              }),
-              QStringLiteral("[3].outer.items[1].n: expected an integer but found a string"));
-    EXPECT_EQ(errorOf([&] {
-                  root.object("outer").list<int>("items", [](const Reader&) { return 0; });
-              }),
+    EXPECT_EQ(
+        errorOf([&] { root.object("outer").list<qint64>("items", [](const Reader& r) { return r.integer("n"); }); }),
+        QStringLiteral("[3].outer.items[1].n: expected an integer but found a string"));
+    EXPECT_EQ(errorOf([&] { root.object("outer").list<int>("items", [](const Reader&) { return 0; }); }),
               QStringLiteral("[3].outer.items[2]: expected an object but found a number"));
 }
 
@@ -44,7 +41,8 @@ TEST(JsonReaderPaths, NestedReaderOutlivesItsParent) {
     // The child keeps what it needs of the parent's path, so a temporary parent is fine.
     const Reader inner = Reader(kDocument, DateForm::ISO8601).object("outer").object("inner");
     EXPECT_EQ(inner.path(), QStringLiteral("outer.inner"));
-    EXPECT_EQ(errorOf([&] { inner.boolean("n"); }), QStringLiteral("outer.inner.n: expected a boolean but found a number"));
+    EXPECT_EQ(errorOf([&] { inner.boolean("n"); }),
+              QStringLiteral("outer.inner.n: expected a boolean but found a number"));
     const auto optional = Reader(kDocument, DateForm::ISO8601).optionalObject("outer");
     ASSERT_TRUE(optional.has_value());
     EXPECT_EQ(optional->memberPath("x"), QStringLiteral("outer.x"));

@@ -7,7 +7,7 @@ namespace nimbrel::sim::testing {
 namespace {
 
 class AppleScriptTerminals : public SimTest {
-protected:
+  protected:
     // A script file in a folder whose name needs quoting in the shell.
     QString writeScript(const QByteArray& body) {
         const QString folder = dir.filePath(QStringLiteral("it's \"here\" & there"));

@@ -85,6 +85,18 @@ TEST_F(SimModelTest, QuietSetUpPostsNoNotices) {
     EXPECT_EQ(launches, 1);
 }
 
+TEST_F(SimModelTest, SeveralListenersHearEveryEventUntilTheyLeave) {
+    QStringList first, second;
+    auto a = mac().recorder().addListener([&](const Event& e) { first << e.text; });
+    {
+        auto b = mac().recorder().addListener([&](const Event& e) { second << e.text; });
+        mac().wake();
+    }
+    mac().setTrusted(false);
+    EXPECT_EQ(first, (QStringList{"wake from sleep", "accessibility revoked"}));
+    EXPECT_EQ(second, (QStringList{"wake from sleep"}));
+}
+
 TEST_F(SimModelTest, TheDumpNamesScreensTilesAppsWindowsAndTabs) {
     const QStringList lines = describeDesktop(mac());
     EXPECT_EQ(lines.front(), QStringLiteral("screens:"));

@@ -81,4 +81,13 @@ TEST(CloudPayloadsTest, RecordsAndTombstonesRoundTripAndRejectUnknownTypes) {
                          R"("payloadType":"session","schemaVersion":1,"sourceDeviceID":"DEV"})"));
 }
 
+TEST(CloudPayloadsTest, PayloadEncoderWritesIsoDatesWithSortedKeys) {
+    const CloudJSONEncoder encoder = NimbrelCloudPayloadRecord::makeJSONEncoder();
+    const QJsonObject object = json::Writer(encoder.dateForm)
+                                   .set(QStringLiteral("updatedAt"), kWhen.addingSeconds(0.5))
+                                   .set(QStringLiteral("path"), QStringLiteral("/Applications"))
+                                   .object();
+    EXPECT_EQ(encoder.encode(object), QByteArray(R"({"path":"\/Applications","updatedAt":"2025-03-01T08:15:00Z"})"));
+}
+
 } // namespace

@@ -35,6 +35,23 @@ App* findApp(SimulatedMac& mac, const QString& key) {
     return nullptr;
 }
 
+std::uint64_t addScenarioWindow(SimulatedMac& mac, App& app, const QJsonObject& w) {
+    Window window;
+    window.title = w.value(QStringLiteral("title")).toString();
+    window.subrole = w.value(QStringLiteral("subrole")).toString(window.subrole);
+    window.frame = rectFrom(w.value(QStringLiteral("frame"))).value_or(mac.nextWindowFrame(app));
+    if (w.value(QStringLiteral("document")).isString()) window.document = w.value(QStringLiteral("document")).toString();
+    for (const QJsonValue& url : w.value(QStringLiteral("tabs")).toArray())
+        window.tabs.push_back(Tab{url.toString(), SimulatedMac::titleForURL(url.toString(), app.bundleIdentifier == kSafariBundleId)});
+    if (!window.tabs.empty() && window.title.isEmpty()) window.title = window.tabs.front().title;
+    if (w.value(QStringLiteral("refuseWrites")).isDouble()) window.refusedWriteError = w.value(QStringLiteral("refuseWrites")).toInt();
+    for (const QJsonValue& a : w.value(QStringLiteral("unreadable")).toArray()) window.unreadableAttributes << a.toString();
+    const auto id = mac.addWindow(app, window).id;
+    if (w.value(QStringLiteral("minimized")).toBool()) mac.setMinimized(app, id, true);
+    if (w.value(QStringLiteral("fullScreen")).toBool()) mac.setFullScreen(app, id, true);
+    return id;
+}
+
 QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
     QStringList problems;
     SimulatedMac& mac = sim.mac();
@@ -96,18 +113,7 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
             problems << QStringLiteral("windows: no running application ") + w.value(QStringLiteral("app")).toString();
             continue;
         }
-        Window window;
-        window.title = w.value(QStringLiteral("title")).toString();
-        window.subrole = w.value(QStringLiteral("subrole")).toString(window.subrole);
-        window.frame = rectFrom(w.value(QStringLiteral("frame"))).value_or(mac.nextWindowFrame(*app));
-        if (w.value(QStringLiteral("document")).isString()) window.document = w.value(QStringLiteral("document")).toString();
-        for (const QJsonValue& url : w.value(QStringLiteral("tabs")).toArray())
-            window.tabs.push_back(Tab{url.toString(), SimulatedMac::titleForURL(url.toString(), app->bundleIdentifier == kSafariBundleId)});
-        if (!window.tabs.empty() && window.title.isEmpty()) window.title = window.tabs.front().title;
-        if (w.value(QStringLiteral("refuseWrites")).isDouble()) window.refusedWriteError = w.value(QStringLiteral("refuseWrites")).toInt();
-        const auto id = mac.addWindow(*app, window).id;
-        if (w.value(QStringLiteral("minimized")).toBool()) mac.setMinimized(*app, id, true);
-        if (w.value(QStringLiteral("fullScreen")).toBool()) mac.setFullScreen(*app, id, true);
+        addScenarioWindow(mac, *app, w);
     }
     for (const QJsonValue& v : d.value(QStringLiteral("refuseWrites")).toArray()) {
         const QJsonObject r = v.toObject();

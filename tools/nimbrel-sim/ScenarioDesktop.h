@@ -11,6 +11,9 @@ namespace nimbrel::simtool {
 // found (each change that could not be made), in order.
 QStringList applyDesktop(sim::SimulatedPlatform& sim, const QJsonObject& desktop);
 
+// Adds a window described as in "desktop"/"windows" in front of the app's others; returns its id.
+std::uint64_t addScenarioWindow(sim::SimulatedMac& mac, sim::App& app, const QJsonObject& window);
+
 // A running application by name or bundle identifier.
 sim::App* findApp(sim::SimulatedMac& mac, const QString& nameOrBundleId);
 

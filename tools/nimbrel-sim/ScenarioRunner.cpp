@@ -21,6 +21,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 namespace nimbrel::simtool {
 
 namespace {
@@ -104,6 +106,44 @@ private:
     Date start_;
     QString workFolder_;
 };
+
+// What the user does with windows and applications between presses: opening and closing a
+// window, clicking a window to bring it to the front, switching to another application.
+void windowStep(sim::SimulatedMac& mac, const QString& what, const QJsonObject& step, Transcript& transcript) {
+    const QString appName = step.value(QStringLiteral("app")).toString();
+    sim::App* app = findApp(mac, appName);
+    if (!app) {
+        transcript.line(QStringLiteral("scenario-error"), QStringLiteral("no running application ") + appName);
+        return;
+    }
+    if (what == QLatin1String("activate")) {
+        transcript.line(QStringLiteral("step"), QStringLiteral("activate ") + app->name);
+        mac.activate(app->pid);
+        return;
+    }
+    if (what == QLatin1String("openWindow")) {
+        const QString title = step.value(QStringLiteral("title")).toString();
+        transcript.line(QStringLiteral("step"), QStringLiteral("open window \"%1\" of %2").arg(title, app->name));
+        addScenarioWindow(mac, *app, step);
+        return;
+    }
+    const QString title = step.value(QStringLiteral("window")).toString();
+    const auto found = std::find_if(app->windows.begin(), app->windows.end(), [&](const sim::Window& w) { return w.title == title; });
+    if (found == app->windows.end()) {
+        transcript.line(QStringLiteral("scenario-error"), QStringLiteral("no window \"%1\" of %2").arg(title, app->name));
+        return;
+    }
+    const std::uint64_t id = found->id;
+    if (what == QLatin1String("closeWindow")) {
+        transcript.line(QStringLiteral("step"), QStringLiteral("close window \"%1\" of %2").arg(title, app->name));
+        mac.closeWindow(*app, id);
+    } else {
+        transcript.line(QStringLiteral("step"), QStringLiteral("focus window \"%1\" of %2").arg(title, app->name));
+        if (found->minimized) mac.setMinimized(*app, id, false);
+        mac.raise(*app, id);
+        mac.activate(app->pid);
+    }
+}
 
 } // namespace
 
@@ -285,6 +325,9 @@ QStringList ScenarioRunner::run() {
             transcript.line(QStringLiteral("step"), QStringLiteral("quit ") + name);
             if (sim::App* app = findApp(mac, name)) mac.terminate(app->pid);
             else transcript.line(QStringLiteral("scenario-error"), QStringLiteral("no running application ") + name);
+        } else if (what == QLatin1String("openWindow") || what == QLatin1String("closeWindow") ||
+                   what == QLatin1String("focusWindow") || what == QLatin1String("activate")) {
+            windowStep(mac, what, step, transcript);
         } else if (what == QLatin1String("setClock")) {
             const auto when = parseISO8601(step.value(QStringLiteral("time")).toString());
             if (!when || *when < scheduler.now()) {

@@ -236,6 +236,7 @@ AXError SimAccessibility::read(const Resolved& r, const QString& a, AXValue* v) 
     }
     case Kind::window: {
         const Window& w = *r.window;
+        if (w.unreadableAttributes.contains(a)) return AXError::cannotComplete;
         if (is("AXRole")) return *v = w.role, AXError::success;
         if (is("AXSubrole")) return *v = w.subrole, AXError::success;
         if (is("AXTitle")) return *v = w.title, AXError::success;

@@ -22,6 +22,7 @@ QString windowLine(const Window& w, bool focused) {
     if (focused) parts << QStringLiteral("focused");
     if (w.document) parts << QStringLiteral("document=") + *w.document;
     if (w.refusedWriteError) parts << QStringLiteral("refuses-writes=%1").arg(*w.refusedWriteError);
+    if (!w.unreadableAttributes.isEmpty()) parts << QStringLiteral("unreadable=") + w.unreadableAttributes.join(QLatin1Char(','));
     return parts.join(QLatin1Char(' '));
 }
 

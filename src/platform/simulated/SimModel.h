@@ -35,6 +35,7 @@ struct Window {
     int currentTab = 0;
     QStringList commands;            // terminals: what was sent to run in this window
     std::optional<int> refusedWriteError; // fault: every attribute write answers this code
+    QStringList unreadableAttributes;     // fault: reads of these attributes answer -25204
 
     bool isBrowserWindow() const { return !tabs.empty(); }
     bool hasZoomAndFullScreenButtons() const { return subrole == QStringLiteral("AXStandardWindow"); }

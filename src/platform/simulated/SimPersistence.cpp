@@ -42,6 +42,8 @@ QJsonObject windowJson(const Window& w) {
     }
     if (!w.commands.isEmpty()) o.insert(QStringLiteral("commands"), QJsonArray::fromStringList(w.commands));
     if (w.refusedWriteError) o.insert(QStringLiteral("refusedWriteError"), *w.refusedWriteError);
+    if (!w.unreadableAttributes.isEmpty())
+        o.insert(QStringLiteral("unreadableAttributes"), QJsonArray::fromStringList(w.unreadableAttributes));
     return o;
 }
 
@@ -68,6 +70,7 @@ bool windowFrom(const QJsonObject& o, Window& w, QString& error) {
     for (const QJsonValue& c : o.value(QStringLiteral("commands")).toArray()) w.commands << c.toString();
     if (o.value(QStringLiteral("refusedWriteError")).isDouble())
         w.refusedWriteError = o.value(QStringLiteral("refusedWriteError")).toInt();
+    for (const QJsonValue& a : o.value(QStringLiteral("unreadableAttributes")).toArray()) w.unreadableAttributes << a.toString();
     return true;
 }
 

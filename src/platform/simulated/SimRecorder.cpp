@@ -15,6 +15,17 @@ void Recorder::record(EventKind kind, const QString& text) {
     Event e{now_ ? now_() : 0.0, kind, text};
     events_.push_back(e);
     if (listener_) listener_(e);
+    const auto listeners = *listeners_; // a listener may remove itself
+    for (const auto& [id, listener] : listeners) listener(e);
+}
+
+ObserverToken Recorder::addListener(std::function<void(const Event&)> listener) {
+    const int id = nextListener_++;
+    (*listeners_)[id] = std::move(listener);
+    std::weak_ptr<std::map<int, std::function<void(const Event&)>>> weak = listeners_;
+    return ObserverToken([weak, id] {
+        if (auto map = weak.lock()) map->erase(id);
+    });
 }
 
 std::vector<Event> Recorder::events(EventKind kind) const {

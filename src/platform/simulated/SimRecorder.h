@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/NotificationCenter.h"
+
 #include <QString>
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace nimbrel::sim {
@@ -43,10 +47,15 @@ public:
     void clear() { events_.clear(); }
     // Called with every event as it is recorded (the transcript prints them live).
     void setListener(std::function<void(const Event&)> listener) { listener_ = std::move(listener); }
+    // Further listeners (a view of the desktop, ...), each until its token goes.
+    [[nodiscard]] ObserverToken addListener(std::function<void(const Event&)> listener);
 
 private:
     std::function<double()> now_;
     std::function<void(const Event&)> listener_;
+    std::shared_ptr<std::map<int, std::function<void(const Event&)>>> listeners_ =
+        std::make_shared<std::map<int, std::function<void(const Event&)>>>();
+    int nextListener_ = 1;
     std::vector<Event> events_;
 };
 

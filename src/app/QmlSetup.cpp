@@ -1,0 +1,49 @@
+#include "app/QmlSetup.h"
+
+#include "app/SymbolImageProvider.h"
+
+#include <QJSEngine>
+#include <QQmlEngine>
+#include <QtQml>
+
+#include <mutex>
+
+namespace nimbrel {
+
+namespace {
+
+QmlModels& currentModels() {
+    static QmlModels models;
+    return models;
+}
+
+QObject* hand(QObject* object) {
+    if (object) QJSEngine::setObjectOwnership(object, QJSEngine::CppOwnership);
+    return object;
+}
+
+void registerSingletons() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const char* uri = "Nimbrel.Models";
+        qmlRegisterSingletonType<QObject>(uri, 1, 0, "Shell",
+                                          [](QQmlEngine*, QJSEngine*) { return hand(currentModels().shell); });
+        qmlRegisterSingletonType<QObject>(uri, 1, 0, "Glass",
+                                          [](QQmlEngine*, QJSEngine*) { return hand(currentModels().glass); });
+        qmlRegisterSingletonType<QObject>(uri, 1, 0, "Hover",
+                                          [](QQmlEngine*, QJSEngine*) { return hand(currentModels().hover); });
+        qmlRegisterSingletonType<QObject>(uri, 1, 0, "Desktop",
+                                          [](QQmlEngine*, QJSEngine*) { return hand(currentModels().desktop); });
+    });
+}
+
+} // namespace
+
+void setUpQmlEngine(QQmlEngine& engine, const QmlModels& models) {
+    currentModels() = models;
+    registerSingletons();
+    engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
+    engine.addImportPath(QStringLiteral("qrc:/"));
+}
+
+} // namespace nimbrel

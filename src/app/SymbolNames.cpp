@@ -1,0 +1,112 @@
+#include "app/SymbolNames.h"
+
+#include <QHash>
+
+namespace nimbrel {
+
+namespace {
+// System symbol names the screens use, drawn with the nearest icon of the bundled set.
+const QHash<QString, QString>& symbolFiles() {
+    static const QHash<QString, QString> files = {
+        {QStringLiteral("waveform.path.ecg"), QStringLiteral("activity")},
+        {QStringLiteral("accessibility"), QStringLiteral("universal-access")},
+        {QStringLiteral("wifi"), QStringLiteral("wifi")},
+        {QStringLiteral("battery.100"), QStringLiteral("battery-full")},
+        {QStringLiteral("magnifyingglass"), QStringLiteral("search")},
+        {QStringLiteral("display"), QStringLiteral("display")},
+        {QStringLiteral("timer"), QStringLiteral("stopwatch")},
+        {QStringLiteral("clock"), QStringLiteral("clock")},
+        {QStringLiteral("gear"), QStringLiteral("gear")},
+        {QStringLiteral("heart.fill"), QStringLiteral("heart-fill")},
+        {QStringLiteral("pause.circle.fill"), QStringLiteral("pause-circle-fill")},
+        {QStringLiteral("pause.fill"), QStringLiteral("pause-fill")},
+        {QStringLiteral("play.fill"), QStringLiteral("play-fill")},
+        {QStringLiteral("stop.fill"), QStringLiteral("stop-fill")},
+        {QStringLiteral("arrow.left"), QStringLiteral("arrow-left")},
+        {QStringLiteral("chevron.left"), QStringLiteral("chevron-left")},
+        {QStringLiteral("chevron.right"), QStringLiteral("chevron-right")},
+        {QStringLiteral("chevron.down"), QStringLiteral("chevron-down")},
+        {QStringLiteral("moon.fill"), QStringLiteral("moon-fill")},
+        {QStringLiteral("sun.max.fill"), QStringLiteral("sun-fill")},
+        {QStringLiteral("sun.max"), QStringLiteral("sun")},
+        {QStringLiteral("pin.fill"), QStringLiteral("pin-fill")},
+        {QStringLiteral("dock.rectangle"), QStringLiteral("window-dock")},
+        {QStringLiteral("person.crop.circle.fill"), QStringLiteral("person-circle")},
+        {QStringLiteral("person.fill"), QStringLiteral("person-fill")},
+        {QStringLiteral("person.2.fill"), QStringLiteral("people-fill")},
+        {QStringLiteral("minus.circle.fill"), QStringLiteral("dash-circle-fill")},
+        {QStringLiteral("plus.circle.fill"), QStringLiteral("plus-circle-fill")},
+        {QStringLiteral("xmark.circle.fill"), QStringLiteral("x-circle-fill")},
+        {QStringLiteral("xmark"), QStringLiteral("x-lg")},
+        {QStringLiteral("checkmark"), QStringLiteral("check-lg")},
+        {QStringLiteral("checkmark.circle.fill"), QStringLiteral("check-circle-fill")},
+        {QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("exclamation-triangle-fill")},
+        {QStringLiteral("info.circle.fill"), QStringLiteral("info-circle-fill")},
+        {QStringLiteral("power.circle.fill"), QStringLiteral("power")},
+        {QStringLiteral("power.circle"), QStringLiteral("power")},
+        {QStringLiteral("power"), QStringLiteral("power")},
+        {QStringLiteral("gearshape.fill"), QStringLiteral("gear-fill")},
+        {QStringLiteral("gearshape"), QStringLiteral("gear")},
+        {QStringLiteral("checkmark.shield.fill"), QStringLiteral("shield-fill-check")},
+        {QStringLiteral("shield.fill"), QStringLiteral("shield-fill")},
+        {QStringLiteral("lock.fill"), QStringLiteral("lock-fill")},
+        {QStringLiteral("lock.open.fill"), QStringLiteral("unlock-fill")},
+        {QStringLiteral("hand.raised.fill"), QStringLiteral("hand-index-thumb-fill")},
+        {QStringLiteral("arrow.triangle.2.circlepath"), QStringLiteral("arrow-repeat")},
+        {QStringLiteral("arrow.clockwise.circle"), QStringLiteral("arrow-clockwise")},
+        {QStringLiteral("icloud.fill"), QStringLiteral("cloud-fill")},
+        {QStringLiteral("icloud.slash.fill"), QStringLiteral("cloud-slash-fill")},
+        {QStringLiteral("folder.fill"), QStringLiteral("folder-fill")},
+        {QStringLiteral("clock.fill"), QStringLiteral("clock-fill")},
+        {QStringLiteral("circle.fill"), QStringLiteral("circle-fill")},
+        {QStringLiteral("bolt.fill"), QStringLiteral("lightning-fill")},
+        {QStringLiteral("bell.slash.fill"), QStringLiteral("bell-slash-fill")},
+        {QStringLiteral("bell.fill"), QStringLiteral("bell-fill")},
+        {QStringLiteral("wand.and.stars"), QStringLiteral("magic")},
+        {QStringLiteral("terminal.fill"), QStringLiteral("terminal-fill")},
+        {QStringLiteral("square.stack.3d.up"), QStringLiteral("stack")},
+        {QStringLiteral("rectangle.3.group"), QStringLiteral("grid-1x2")},
+        {QStringLiteral("list.bullet"), QStringLiteral("list-ul")},
+        {QStringLiteral("nosign"), QStringLiteral("slash-circle")},
+        {QStringLiteral("calendar"), QStringLiteral("calendar3")},
+        {QStringLiteral("sparkles"), QStringLiteral("stars")},
+        {QStringLiteral("trash.fill"), QStringLiteral("trash-fill")},
+        {QStringLiteral("star.fill"), QStringLiteral("star-fill")},
+        {QStringLiteral("tray.fill"), QStringLiteral("inbox-fill")},
+        {QStringLiteral("tag.fill"), QStringLiteral("tag-fill")},
+        {QStringLiteral("stopwatch.fill"), QStringLiteral("stopwatch-fill")},
+        {QStringLiteral("square.grid.3x3.fill"), QStringLiteral("grid-3x3-gap-fill")},
+        {QStringLiteral("square.grid.2x2.fill"), QStringLiteral("grid-fill")},
+        {QStringLiteral("slider.horizontal.3"), QStringLiteral("sliders")},
+        {QStringLiteral("paperplane.fill"), QStringLiteral("send-fill")},
+        {QStringLiteral("paintbrush.fill"), QStringLiteral("brush-fill")},
+        {QStringLiteral("puzzlepiece.fill"), QStringLiteral("puzzle-fill")},
+        {QStringLiteral("phone.fill"), QStringLiteral("telephone-fill")},
+        {QStringLiteral("video.fill"), QStringLiteral("camera-video-fill")},
+        {QStringLiteral("book.fill"), QStringLiteral("book-fill")},
+        {QStringLiteral("cup.and.saucer.fill"), QStringLiteral("cup-hot-fill")},
+        {QStringLiteral("briefcase.fill"), QStringLiteral("briefcase-fill")},
+        {QStringLiteral("graduationcap.fill"), QStringLiteral("mortarboard-fill")},
+        {QStringLiteral("gamecontroller.fill"), QStringLiteral("controller")},
+        {QStringLiteral("music.note"), QStringLiteral("music-note")},
+        {QStringLiteral("arrow.up.left.and.arrow.down.right"), QStringLiteral("arrows-fullscreen")},
+        {QStringLiteral("rectangle.on.rectangle"), QStringLiteral("window-stack")},
+        {QStringLiteral("questionmark.circle.fill"), QStringLiteral("question-circle-fill")},
+    };
+    return files;
+}
+} // namespace
+
+std::optional<QString> symbolIconFile(const QString& symbolName) {
+    const auto it = symbolFiles().constFind(symbolName);
+    if (it == symbolFiles().constEnd()) return std::nullopt;
+    return QStringLiteral(":/nimbrel/icons/") + *it + QStringLiteral(".svg");
+}
+
+std::optional<QString> assetIconFile(const QString& assetName) {
+    if (assetName == QStringLiteral("NIMBREL_MENU_BAR") || assetName == QStringLiteral("NIMBREL_MENU_BAR_ORANGE"))
+        return QStringLiteral(":/nimbrel/icons/") + assetName + QStringLiteral(".svg");
+    return std::nullopt;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,104 @@
+import QtQuick
+import Nimbrel.Models
+
+// The desktop in the Mac's points, scrollable when the screens do not fit.
+Flickable {
+    id: view
+    contentWidth: desk.width * zoom
+    contentHeight: desk.height * zoom
+    clip: true
+    boundsBehavior: Flickable.StopAtBounds
+    // Scrolls (wheel or drag on the wallpaper) only when the screens do not fit.
+    interactive: contentWidth > width || contentHeight > height
+    readonly property real zoom: {
+        const primary = Desktop.screens.length > 0 ? Desktop.screens[0] : null
+        if (!primary) return 1
+        return Math.min(1, width / primary.width, height / primary.height)
+    }
+
+    Item {
+        id: desk
+        width: Desktop.width
+        height: Desktop.height
+        scale: view.zoom
+        transformOrigin: Item.TopLeft
+
+        // Everything below is placed from the primary screen's top-left.
+        Item {
+            id: origin
+            x: -Desktop.left
+            y: -Desktop.top
+
+            // What the panel's glass blurs: the wallpapers and the windows.
+            Item {
+                id: backdropLayer
+                x: Desktop.left
+                y: Desktop.top
+                width: Desktop.width
+                height: Desktop.height
+
+            Item {
+                id: wallpapers
+                x: -Desktop.left
+                y: -Desktop.top
+                Repeater {
+                    model: Desktop.screens
+                    delegate: Rectangle {
+                        required property var modelData
+                        x: modelData.x
+                        y: modelData.y
+                        width: modelData.width
+                        height: modelData.height
+                        gradient: Gradient {
+                            GradientStop { position: 0.0; color: modelData.wallpaperTop }
+                            GradientStop { position: 1.0; color: modelData.wallpaperBottom }
+                        }
+                        Rectangle {
+                            x: parent.width * 0.55
+                            y: parent.height * 0.15
+                            width: parent.width * 0.6
+                            height: width
+                            radius: width / 2
+                            color: Qt.rgba(1, 1, 1, 0.05)
+                        }
+                    }
+                }
+            }
+
+            Item {
+                x: -Desktop.left
+                y: -Desktop.top
+                Repeater {
+                    model: Desktop.windows
+                    delegate: SimWindow {
+                        required property var modelData
+                        info: modelData
+                        onActivated: Desktop.windowClicked(modelData.pid, modelData.windowId)
+                        onClosed: Desktop.closeWindow(modelData.pid, modelData.windowId)
+                    }
+                }
+            }
+            }
+
+            Repeater {
+                model: Desktop.screens
+                delegate: SimMenuBar {
+                    required property var modelData
+                    x: modelData.x
+                    y: modelData.y
+                    width: modelData.width
+                    height: modelData.menuBarHeight
+                    appName: Desktop.frontmostAppName
+                    showsStatusItems: modelData.isPrimary
+                    onOpenSettings: Desktop.openAccessibilitySettings()
+                }
+            }
+
+            SimDock {}
+
+            NimbrelPanel {
+                backdrop: backdropLayer
+            }
+        }
+    }
+}

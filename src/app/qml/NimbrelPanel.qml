@@ -1,0 +1,78 @@
+import QtQuick
+import Qt5Compat.GraphicalEffects
+import Nimbrel.Models
+
+// The floating panel: borderless and clear, hanging under the status item. Its screens lie
+// on a 360-point glass card with a soft shadow (in the wider onboarding panel, centred).
+// Frame and content follow the application delegate through `Shell`.
+Item {
+    id: panel
+    property Item backdrop: null
+
+    x: Shell.panelLeft
+    y: Shell.panelTop
+    width: Shell.panelWidth
+    height: Shell.panelHeight
+    visible: Shell.panelExists && Shell.panelVisible
+
+    readonly property bool onboarding: Shell.panelMode === "onboarding"
+    readonly property real cardRadius: onboarding ? 28 : 26
+
+    Behavior on y {
+        enabled: Shell.frameAnimationMs > 0
+        NumberAnimation { duration: Shell.frameAnimationMs; easing.type: Easing.InOutQuad }
+    }
+    Behavior on height {
+        enabled: Shell.frameAnimationMs > 0
+        NumberAnimation { duration: Shell.frameAnimationMs; easing.type: Easing.InOutQuad }
+    }
+
+    Item {
+        id: card
+        width: 360
+        height: Math.min(500, parent.height)
+        anchors.horizontalCenter: parent.horizontalCenter
+
+        RectangularGlow {
+            anchors.fill: parent
+            anchors.topMargin: 6
+            glowRadius: 18
+            spread: 0.1
+            cornerRadius: panel.cardRadius + glowRadius
+            color: Qt.rgba(0, 0, 0, 0.45)
+        }
+        LiquidGlassBackground {
+            anchors.fill: parent
+            cornerRadius: panel.cardRadius
+            fallbackMaterial: "hudWindow"
+            backdrop: panel.backdrop
+            backdropOrigin: panel.backdrop ? Qt.point(panel.x + card.x - panel.backdrop.x, panel.y - panel.backdrop.y)
+                                           : Qt.point(0, 0)
+        }
+        Rectangle {
+            anchors.fill: parent
+            radius: panel.cardRadius
+            color: "transparent"
+            border.width: 1
+            border.color: Qt.rgba(1, 1, 1, 0.12)
+        }
+        Loader {
+            anchors.fill: parent
+            active: Shell.panelMode === "menu" && Shell.panelContent !== null
+            sourceComponent: Component {
+                NimbrelPanelRootView {
+                    model: Shell.panelContent
+                }
+            }
+        }
+        Loader {
+            anchors.fill: parent
+            active: panel.onboarding && Shell.panelContent !== null
+            sourceComponent: Component {
+                OnboardingView {
+                    model: Shell.panelContent
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,132 @@
+import QtQuick
+
+// The panel in menu mode: one screen at a time. The main menu slides in from the leading
+// edge, every other screen from the trailing edge, each fading as it moves.
+Item {
+    id: root
+    required property QtObject model
+    width: 360
+    height: 500
+    clip: true
+
+    function screenComponent(name) {
+        switch (name) {
+        case "blacklist": return blacklistScreen
+        case "rules": return rulesScreen
+        case "sessions": return sessionsScreen
+        case "activity": return activityScreen
+        case "settings": return settingsScreen
+        default: return mainScreen
+        }
+    }
+
+    // Two slots: the screen shown, and the one leaving while the next slides in.
+    property Item current: null
+    readonly property int springMs: 280
+
+    function show(name, animated) {
+        const leaving = root.current
+        const towardsMain = name === "main"
+        const entering = root.screenComponent(name).createObject(screens, { x: 0, width: root.width, height: root.height })
+        root.current = entering
+        if (!animated || !leaving) {
+            if (leaving)
+                leaving.destroy()
+            return
+        }
+        entering.x = towardsMain ? -root.width : root.width
+        entering.opacity = 0
+        slide.leaving = leaving
+        slide.entering = entering
+        slide.leavingTo = towardsMain ? root.width : -root.width
+        slide.restart()
+    }
+
+    Item {
+        id: screens
+        anchors.fill: parent
+    }
+    ParallelAnimation {
+        id: slide
+        property Item leaving: null
+        property Item entering: null
+        property real leavingTo: 0
+        NumberAnimation { target: slide.entering; property: "x"; to: 0; duration: root.springMs; easing.type: Easing.OutCubic }
+        NumberAnimation { target: slide.entering; property: "opacity"; to: 1; duration: root.springMs }
+        NumberAnimation { target: slide.leaving; property: "x"; to: slide.leavingTo; duration: root.springMs; easing.type: Easing.OutCubic }
+        NumberAnimation { target: slide.leaving; property: "opacity"; to: 0; duration: root.springMs }
+        onFinished: {
+            if (slide.leaving && slide.leaving !== root.current)
+                slide.leaving.destroy()
+            slide.leaving = null
+        }
+    }
+
+    Component.onCompleted: {
+        root.show(root.model.screenName, false)
+        root.model.appeared()
+    }
+
+    Connections {
+        target: root.model
+        function onScreenChanged() {
+            if (slide.running)
+                slide.complete()
+            root.show(root.model.screenName, true)
+        }
+    }
+
+    Component {
+        id: mainScreen
+        NimbrelMenuBarView {
+            model: root.model.menu
+            rulesSubtitle: root.model.rulesSubtitle
+            sessionsSubtitle: root.model.sessionsSubtitle
+        }
+    }
+    Component {
+        id: blacklistScreen
+        PlaceholderScreen {
+            title: "Blacklist"
+            systemImage: "nosign"
+            note: "Apps on the blacklist keep the Dock's own click behaviour."
+            onBack: root.model.post("Nimbrel.showMainWindow")
+        }
+    }
+    Component {
+        id: rulesScreen
+        PlaceholderScreen {
+            title: "Rules"
+            systemImage: "square.stack.3d.up"
+            note: "Rules open websites, folders and apps when you click an app in the Dock."
+            onBack: root.model.requestMainScreen()
+        }
+    }
+    Component {
+        id: sessionsScreen
+        PlaceholderScreen {
+            title: "Sessions"
+            systemImage: "dock.rectangle"
+            note: "Sessions switch your Dock and wallpaper on a schedule."
+            onBack: root.model.requestMainScreen()
+        }
+    }
+    Component {
+        id: activityScreen
+        PlaceholderScreen {
+            title: "Activity"
+            systemImage: "waveform.path.ecg"
+            note: "What Nimbrel did in the last 30 days."
+            onBack: root.model.post("Nimbrel.showMainWindow")
+        }
+    }
+    Component {
+        id: settingsScreen
+        PlaceholderScreen {
+            title: "Settings"
+            systemImage: "gearshape.fill"
+            note: "Dock behaviour, sync, updates and the look of the panel."
+            onBack: root.model.post("Nimbrel.showMainWindow")
+        }
+    }
+}

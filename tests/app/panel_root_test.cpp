@@ -1,0 +1,96 @@
+#include "app/PanelRootViewModel.h"
+#include "app/ShellNames.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+namespace nimbrel {
+namespace {
+
+TEST(PanelSubtitles, CountsInWords) {
+    EXPECT_EQ(rulesSubtitle(0), "No active rules");
+    EXPECT_EQ(rulesSubtitle(1), "1 active rule");
+    EXPECT_EQ(rulesSubtitle(12), "12 active rules");
+    EXPECT_EQ(sessionsSubtitle(0), "No sessions");
+    EXPECT_EQ(sessionsSubtitle(1), "1 session");
+    EXPECT_EQ(sessionsSubtitle(3), "3 sessions");
+}
+
+class PanelRootTest : public ::testing::Test {
+protected:
+    PanelRootTest() { notifications.setRecording(true); }
+    std::unique_ptr<PanelRootViewModel> make() {
+        return std::make_unique<PanelRootViewModel>(
+            notifications, PanelRootViewModel::Stores{[this] { ++obtained; }, [this] { return enabledRules; },
+                                                      [this] { return sessions; }});
+    }
+    NotificationCenter notifications;
+    int obtained = 0;
+    int enabledRules = 1;
+    int sessions = 3;
+};
+
+TEST_F(PanelRootTest, StartsAtMainAndObtainsStoresOnce) {
+    auto vm = make();
+    EXPECT_EQ(vm->screen(), NimbrelPanelScreen::Main);
+    EXPECT_EQ(vm->screenName(), "main");
+    EXPECT_EQ(obtained, 1);
+    EXPECT_EQ(vm->rulesSubtitleText(), "1 active rule");
+    EXPECT_EQ(vm->sessionsSubtitleText(), "3 sessions");
+}
+
+TEST_F(PanelRootTest, SixNotificationsSwitchScreens) {
+    auto vm = make();
+    QSignalSpy spy(vm.get(), &PanelRootViewModel::screenChanged);
+    const std::pair<QString, NimbrelPanelScreen> routes[] = {
+        {shell::kShowBlacklist, NimbrelPanelScreen::Blacklist}, {shell::kShowRules, NimbrelPanelScreen::Rules},
+        {shell::kShowSessions, NimbrelPanelScreen::Sessions},   {shell::kShowActivity, NimbrelPanelScreen::Activity},
+        {shell::kShowSettings, NimbrelPanelScreen::Settings},   {shell::kShowMainWindow, NimbrelPanelScreen::Main},
+    };
+    for (const auto& [name, screen] : routes) {
+        notifications.post(name);
+        EXPECT_EQ(vm->screen(), screen) << name.toStdString();
+    }
+    EXPECT_EQ(spy.count(), 6);
+    notifications.post(shell::kShowMainWindow); // already there: nothing visible changes
+    EXPECT_EQ(spy.count(), 6);
+}
+
+TEST_F(PanelRootTest, BackActionPostsShowMainWindowAndReturnsToMain) {
+    auto vm = make();
+    notifications.post(shell::kShowRules);
+    vm->requestMainScreen();
+    EXPECT_EQ(vm->screen(), NimbrelPanelScreen::Main);
+    EXPECT_EQ(notifications.posted().back().name, shell::kShowMainWindow);
+    EXPECT_TRUE(notifications.posted().back().userInfo.isEmpty());
+}
+
+TEST_F(PanelRootTest, AppearancePostsHeightAndSubtitlesFollowStoresOnReturn) {
+    auto vm = make();
+    vm->appeared();
+    const Notification& n = notifications.posted().back();
+    EXPECT_EQ(n.name, shell::kPanelHeightDidChange);
+    EXPECT_EQ(n.userInfo.value("height").typeId(), QMetaType::Double);
+    EXPECT_EQ(n.userInfo.value("height").toDouble(), 500.0);
+
+    notifications.post(shell::kShowRules);
+    enabledRules = 0;
+    sessions = 1;
+    notifications.post(shell::kShowMainWindow);
+    EXPECT_EQ(vm->rulesSubtitleText(), "No active rules");
+    EXPECT_EQ(vm->sessionsSubtitleText(), "1 session");
+}
+
+TEST_F(PanelRootTest, PostAcceptsOnlyShellRequests) {
+    auto vm = make();
+    const size_t before = notifications.posted().size();
+    vm->post("Nimbrel.globalPauseActive");
+    vm->post("nimbrelRecordActivity");
+    EXPECT_EQ(notifications.posted().size(), before);
+    vm->post(shell::kShowSettings);
+    EXPECT_EQ(vm->screen(), NimbrelPanelScreen::Settings);
+}
+
+} // namespace
+} // namespace nimbrel

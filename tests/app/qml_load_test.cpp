@@ -1,0 +1,135 @@
+#include "app/MenuBarViewModel.h"
+#include "app/PanelRootViewModel.h"
+#include "app/ScreenPreview.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QThread>
+
+#include <memory>
+
+namespace nimbrel {
+namespace {
+
+QStringList& capturedWarnings() {
+    static QStringList warnings;
+    return warnings;
+}
+
+void captureWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg) capturedWarnings() << message;
+}
+
+QGuiApplication& application() {
+    static int argc = 1;
+    static char name[] = "app_tests";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = QCoreApplication::instance()
+                                      ? static_cast<QGuiApplication*>(QCoreApplication::instance())
+                                      : new QGuiApplication(argc, argv);
+    return *app;
+}
+
+void settle() {
+    for (int i = 0; i < 10; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+}
+
+// Every QML file of the module loads, shows and renders without a single warning.
+TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
+    application();
+    const QStringList files = QDir(QStringLiteral(":/Nimbrel/App")).entryList({QStringLiteral("*.qml")}, QDir::Files);
+    ASSERT_GE(files.size(), 14) << "the module's QML files are not in the resources";
+
+    ScreenPreview preview;
+    ASSERT_TRUE(preview.show(QStringLiteral("main")));
+    // The files that need a view model get the one they show.
+    std::unique_ptr<QObject> root = preview.makeContent(PanelMode::Menu);
+    std::unique_ptr<QObject> onboarding = preview.makeContent(PanelMode::Onboarding);
+    QObject* menu = qobject_cast<PanelRootViewModel*>(root.get())->menu();
+    ASSERT_TRUE(menu);
+    const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
+                                             {"NimbrelMenuBarView.qml", menu},
+                                             {"OnboardingView.qml", onboarding.get()}};
+
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        capturedWarnings().clear();
+        const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+        {
+            QQmlEngine engine;
+            setUpQmlEngine(engine, preview.models());
+            QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/App/") + file));
+            ASSERT_FALSE(component.isError()) << component.errorString().toStdString();
+            QVariantMap initial;
+            if (models.contains(file)) initial.insert("model", QVariant::fromValue(models.value(file)));
+            std::unique_ptr<QObject> object(component.createWithInitialProperties(initial));
+            ASSERT_TRUE(object) << component.errorString().toStdString();
+            QQuickWindow window;
+            if (auto* item = qobject_cast<QQuickItem*>(object.get())) {
+                window.resize(420, 520);
+                item->setParentItem(window.contentItem());
+                if (item->width() <= 0) item->setSize(QSizeF(360, 500));
+                window.show();
+                settle();
+                EXPECT_FALSE(window.grabWindow().isNull());
+            }
+            settle();
+        }
+        qInstallMessageHandler(previous);
+        EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+    }
+}
+
+// Switching through every screen and back renders without warnings too.
+TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
+    application();
+    ScreenPreview preview;
+    ASSERT_TRUE(preview.show(QStringLiteral("main")));
+    capturedWarnings().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+    {
+        QQmlEngine engine;
+        setUpQmlEngine(engine, preview.models());
+        QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/App/NimbrelPanel.qml")));
+        std::unique_ptr<QObject> object(component.create());
+        ASSERT_TRUE(object) << component.errorString().toStdString();
+        QQuickWindow window;
+        window.resize(420, 560);
+        qobject_cast<QQuickItem*>(object.get())->setParentItem(window.contentItem());
+        window.show();
+        for (const char* name : {"Nimbrel.showRules", "Nimbrel.showMainWindow", "Nimbrel.showBlacklist",
+                                 "Nimbrel.showSessions", "Nimbrel.showActivity", "Nimbrel.showSettings",
+                                 "Nimbrel.showMainWindow"}) {
+            preview.notifications().post(QString::fromLatin1(name));
+            settle();
+        }
+        preview.shell().setPanelContent(PanelMode::Onboarding);
+        settle();
+        preview.shell().setPanelContent(PanelMode::Menu);
+        settle();
+        // The pause menu open and a pause running.
+        auto* rootModel = qobject_cast<PanelRootViewModel*>(preview.shell().panelContent());
+        ASSERT_TRUE(rootModel);
+        auto* menuModel = qobject_cast<MenuBarViewModel*>(rootModel->menu());
+        ASSERT_TRUE(menuModel);
+        menuModel->togglePauseMenu();
+        settle();
+        menuModel->choosePauseRow(0);
+        settle();
+        EXPECT_FALSE(window.grabWindow().isNull());
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+}
+
+} // namespace
+} // namespace nimbrel

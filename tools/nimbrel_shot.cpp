@@ -1,0 +1,134 @@
+// Renders one of the panel's screens, or the desktop window, to a PNG without a display.
+//   nimbrel-shot <screen> <out.png>     screen: onboarding, main, blacklist, rules, sessions,
+//                                        activity, settings
+//   nimbrel-shot desktop <out.png>      the program on a fresh simulated Mac, 1.5 s after start
+//                                        (the onboarding panel open)
+//   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
+//   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
+#include "app/NimbrelProgram.h"
+#include "app/ScreenPreview.h"
+#include "app/ShellNames.h"
+
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <memory>
+
+using namespace nimbrel;
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: nimbrel-shot <%s|desktop|desktop-menu> <out.png>\n       nimbrel-shot --x11-root <out.png>\n",
+                 qPrintable(ScreenPreview::screenNames().join('|')));
+    return 2;
+}
+
+bool save(const QImage& image, const QString& path) {
+    if (image.isNull() || !image.save(path)) {
+        std::fprintf(stderr, "nimbrel-shot: could not write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+void runFor(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+}
+
+// The real program over a fresh simulated Mac in a throw-away home.
+int shootDesktop(bool granted, const QString& out) {
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
+    NimbrelProgram program;
+    if (!program.start()) return 1;
+    runFor(1500);
+    if (granted) {
+        program.desktop().setAccessibilityTrusted(true);
+        runFor(1500);
+    }
+    QQuickWindow* window = program.desktopWindow();
+    if (!window) return 1;
+    window->resize(1728, 1117);
+    runFor(300);
+    const bool saved = save(window->grabWindow(), out);
+    program.willTerminate();
+    return saved ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool x11Root = argc == 3 && QByteArray(argv[1]) == "--x11-root";
+    if (!x11Root && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 3) return usage();
+    const QString what = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    if (what == QStringLiteral("desktop") || what == QStringLiteral("desktop-menu"))
+        return shootDesktop(what == QStringLiteral("desktop-menu"), out);
+
+    if (x11Root) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
+    }
+
+    ScreenPreview preview;
+    if (!preview.show(what)) return usage();
+    QQmlEngine engine;
+    setUpQmlEngine(engine, preview.models());
+    QQuickWindow window;
+    window.setColor(QColor(28, 30, 38));
+    const double side = 500 + 2 * ScreenPreview::kMargin;
+    window.resize(int(preview.shell().panelWidth() + 2 * ScreenPreview::kMargin), int(side));
+
+    // A wallpaper-like backdrop so the glass has something to show through.
+    QQmlComponent component(&engine);
+    component.setData(R"(
+        import QtQuick
+        import Nimbrel.App
+        Item {
+            anchors.fill: parent
+            Rectangle {
+                id: wall
+                anchors.fill: parent
+                gradient: Gradient {
+                    GradientStop { position: 0.0; color: "#2B3A67" }
+                    GradientStop { position: 0.5; color: "#6A4C93" }
+                    GradientStop { position: 1.0; color: "#C06C84" }
+                }
+            }
+            NimbrelPanel { backdrop: wall }
+        })",
+                      QUrl(QStringLiteral("qrc:/nimbrel-shot.qml")));
+    std::unique_ptr<QObject> root(component.create());
+    if (!root) {
+        std::fprintf(stderr, "nimbrel-shot: %s\n", qPrintable(component.errorString()));
+        return 1;
+    }
+    auto* item = qobject_cast<QQuickItem*>(root.get());
+    item->setParentItem(window.contentItem());
+    item->setSize(window.size());
+    window.show();
+    // Let transitions and images settle before the picture.
+    for (int i = 0; i < 40; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return save(window.grabWindow(), out) ? 0 : 1;
+}
