@@ -7,6 +7,8 @@
 #include "app/SymbolImageProvider.h"
 #include "app/SymbolNames.h"
 #include "model/ActivityRecorder.h"
+#include "model/ActivityStore.h"
+#include "model/BlacklistStore.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
 #include "sync/CloudSyncManager.h"
@@ -125,6 +127,17 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     };
     // The sessions store arrives with the sessions screens; until then there are none.
     contentHooks_.stores.sessionCount = [] { return 0; };
+    contentHooks_.stores.observeCounts = [](std::function<void()> changed) {
+        return NimbrelRulesStore::shared().rules().observe([changed](const auto&) { changed(); });
+    };
+    contentHooks_.stores.screenOpened = [](NimbrelPanelScreen screen) {
+        switch (screen) {
+        case NimbrelPanelScreen::Blacklist: BlacklistStore::shared(); break;
+        case NimbrelPanelScreen::Activity: NimbrelActivityStore::shared(); break;
+        case NimbrelPanelScreen::Settings: NimbrelSettingsStore::shared(); break;
+        default: break;
+        }
+    };
     contentHooks_.menu.isProcessTrusted = trusted;
     contentHooks_.menu.openAccessibilitySettings = openSettings;
     // The sync manager reports no syncing state until the cloud subsystem lands.

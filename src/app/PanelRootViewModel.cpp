@@ -28,6 +28,7 @@ PanelRootViewModel::PanelRootViewModel(NotificationCenter& notifications, Stores
         observers_.push_back(
             notifications_.addObserver(name, [this, target = target](const Notification&) { switchScreen(target); }));
     }
+    if (stores_.observeCounts) countsObserver_ = stores_.observeCounts([this] { refreshSubtitles(); });
     refreshSubtitles();
 }
 
@@ -65,6 +66,7 @@ void PanelRootViewModel::post(const QString& name) {
 void PanelRootViewModel::switchScreen(NimbrelPanelScreen screen) {
     if (screen == NimbrelPanelScreen::Main) refreshSubtitles();
     if (screen == screen_) return;
+    if (stores_.screenOpened) stores_.screenOpened(screen);
     screen_ = screen;
     emit screenChanged();
 }

@@ -33,6 +33,11 @@ public:
         std::function<void()> obtain;
         std::function<int()> enabledRuleCount;
         std::function<int()> sessionCount;
+        // Calls `changed` after each change of the rules or sessions lists, while the token lives,
+        // so the main menu's subtitles follow them.
+        std::function<ObserverToken(std::function<void()> changed)> observeCounts;
+        // Obtains the shared store a screen shows (creating it) as that screen opens.
+        std::function<void(NimbrelPanelScreen)> screenOpened;
     };
 
     PanelRootViewModel(NotificationCenter& notifications, Stores stores, QObject* parent = nullptr);
@@ -71,6 +76,7 @@ private:
     QString rulesSubtitle_;
     QString sessionsSubtitle_;
     std::vector<ObserverToken> observers_;
+    ObserverToken countsObserver_;
     std::unique_ptr<QObject> menu_;
 };
 

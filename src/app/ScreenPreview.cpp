@@ -16,7 +16,8 @@ ScreenPreview::ScreenPreview() {
     platform_.defaults = &defaults_;
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
-    contentHooks_.stores = {{}, [] { return 2; }, [] { return 3; }};
+    contentHooks_.stores.enabledRuleCount = [] { return 2; };
+    contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
 

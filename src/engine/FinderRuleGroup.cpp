@@ -1,8 +1,8 @@
 #include "engine/FinderRuleGroup.h"
 
 #include "engine/AxReaders.h"
+#include "engine/FolderKey.h"
 #include "engine/WindowActions.h"
-#include "model/AppCapabilities.h"
 #include "platform/Log.h"
 
 #include <algorithm>
@@ -30,19 +30,10 @@ std::vector<NimbrelFolderTarget> FinderRuleGroup::finderFolderTargets(const Nimb
 
 bool FinderRuleGroup::isFinderWindow(const AXElement& window, const NimbrelFolderTarget& target) const {
     const QString home = files_.homeDirectory();
-    const QString name = normalizedAppName(target.displayName);
-    const QString path = AxReaders::normalizedPath(files_.expandTilde(target.path), home);
-
-    // A name that folds to nothing would prefix every title: such a folder is matched by its path alone.
-    if (!name.isEmpty()) {
-        if (const auto title = AxReaders::stringAttribute(ax_, QStringLiteral("AXTitle"), window)) {
-            const QString normalizedTitle = normalizedAppName(*title);
-            if (normalizedTitle.startsWith(name)) return true;
-        }
-    }
-    const auto document = AxReaders::documentPath(ax_, window);
-    if (!document) return false;
-    return AxReaders::normalizedPath(*document, home) == path;
+    // Finder reports a folder's document with a trailing slash; the folder key compares paths without it.
+    return FolderKey::of(target.displayName, target.path, home)
+        .matches(AxReaders::stringAttribute(ax_, QStringLiteral("AXTitle"), window),
+                 AxReaders::documentPath(ax_, window), home);
 }
 
 bool FinderRuleGroup::isActiveSingleFinderTarget(const NimbrelRule& rule, const std::vector<AXElement>& windows) const {

@@ -41,8 +41,8 @@ std::vector<AXElement> FinderWindows::finderWindows() const {
     if (!app) return {};
     Accessibility& ax = wm_.ax();
     std::vector<AXElement> out;
-    for (const AXElement& window : AxReaders::axWindows(ax, finderElement(*app))) {
-        if (isExcludedSubrole(AxReaders::stringAttribute(ax, QStringLiteral("AXSubrole"), window))) continue;
+    // Only real windows: an element of another role is never taken for a folder's window.
+    for (const AXElement& window : AxReaders::realWindows(ax, finderElement(*app))) {
         if (auto t = title(window); t && normalizedAppName(*t) == QStringLiteral("trash")) continue;
         out.push_back(window);
     }

@@ -44,7 +44,7 @@ class FinderWindows {
     explicit FinderWindows(WindowManager& wm) : wm_(wm) {}
 
     std::optional<RunningApplication> finder() const;
-    // Finder's windows without system dialogs, floating and unknown windows, and the Trash.
+    // Finder's real windows (no system dialogs, floating or unknown windows), without the Trash.
     std::vector<AXElement> finderWindows() const;
 
     FolderKey folderKey(const QString& displayName, const QString& path) const;

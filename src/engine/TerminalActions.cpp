@@ -1,9 +1,76 @@
 #include "engine/TerminalActions.h"
 
+#include "engine/AppleScriptCall.h"
+#include "engine/TerminalScriptFile.h"
+#include "engine/TerminalScriptText.h"
+#include "engine/WindowManager.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
+
+#include <memory>
+
 namespace nimbrel {
 
-void TerminalActions::runTerminalScript(const TerminalScriptRuleAction&) {
-    // NOT DONE YET: see the class comment.
+namespace ts = terminalscript;
+
+void TerminalActions::runTerminalScript(const TerminalScriptRuleAction& action) {
+    const QStringList commands = ts::keptCommands(action);
+    if (commands.isEmpty()) return;
+
+    // The identifier goes into the script: refuse one that could be anything but a name.
+    const QString bundleIdentifier = ts::bundleIdentifier(action);
+    if (!ts::isAcceptableBundleIdentifier(bundleIdentifier)) {
+        wm_.log(QStringLiteral("refusing terminal script: the terminal bundle identifier is not valid"));
+        fail(QStringLiteral("The terminal application\u2019s bundle identifier is not valid."));
+        return;
+    }
+
+    QString error;
+    const std::optional<QString> folder = ensurePrivateFolder(wm_.platform().locations.privateTemporary);
+    const std::optional<QString> path = terminalscriptfile::create(
+        folder.value_or(QString()), ts::scriptText(commands, action.stopOnFirstFailure), &error);
+    if (!path) {
+        fail(error);
+        return;
+    }
+    const std::optional<QString> source = ts::appleScriptSource(bundleIdentifier, *path);
+    if (!source) {
+        terminalscriptfile::remove(*path);
+        fail(QStringLiteral("The script file\u2019s path cannot be passed to the terminal."));
+        return;
+    }
+
+    wm_.record(NimbrelActivityType::rule, QStringLiteral("Terminal Script Running"),
+               ts::runningMessage(commands.size(), action.terminalApp.displayName));
+
+    // The terminal may take a while to answer: the script runs on a worker, and only the
+    // outcome comes back to the main thread.
+    AppleScriptRunner* runner = wm_.platform().appleScript;
+    auto outcome = std::make_shared<AppleScriptCall>();
+    const QString scriptSource = *source;
+    const QString scriptPath = *path;
+    Scheduler* scheduler = &wm_.scheduler();
+    std::weak_ptr<int> alive = wm_.lifetimeWatch();
+    scheduler->runInBackground([runner, scriptSource, outcome] { *outcome = runAppleScript(runner, scriptSource); },
+                               [this, alive, outcome, scriptPath, scheduler] {
+                                   if (!outcome->compiled) {
+                                       // Nothing can run the file now: it goes at once.
+                                       terminalscriptfile::remove(scriptPath);
+                                       if (!alive.expired()) fail(kCouldNotCompileAppleScriptMessage);
+                                       return;
+                                   }
+                                   if (outcome->result.error && !alive.expired()) {
+                                       const QVariant message = outcome->result.error->value(kAppleScriptErrorMessage);
+                                       if (message.typeId() == QMetaType::QString) fail(message.toString());
+                                   }
+                                   // The shell usually removed it already.
+                                   scheduler->after(kScriptFileLifetime,
+                                                    [scriptPath] { terminalscriptfile::remove(scriptPath); });
+                               });
+}
+
+void TerminalActions::fail(const QString& message) {
+    wm_.record(NimbrelActivityType::error, QStringLiteral("Terminal Script Failed"), message);
 }
 
 } // namespace nimbrel

@@ -26,8 +26,11 @@ QString WindowCycler::windowCycleKey(const AXElement& window) const {
         const QString path = AxReaders::normalizedPath(*document, files_.homeDirectory());
         if (!path.isEmpty()) return QStringLiteral("document-") + path;
     }
+    // A position that is not a finite whole-number range (another app's bad value) counts
+    // as unreadable rather than being converted.
+    const auto wholeNumber = [](double v) { return std::isfinite(v) && std::fabs(v) < 9.0e18; };
     QString suffix;
-    if (const auto p = AxReaders::position(ax_, window))
+    if (const auto p = AxReaders::position(ax_, window); p && wholeNumber(p->x) && wholeNumber(p->y))
         suffix = QStringLiteral("-") + QString::number(qint64(std::trunc(p->x))) + QStringLiteral("-") +
                  QString::number(qint64(std::trunc(p->y)));
     else
@@ -122,14 +125,15 @@ void WindowCycler::cycleWindows(const std::vector<AXElement>& windows, std::opti
         if (!AxReaders::isMinimized(ax_, w)) visibleOrdered.push_back(w);
 
     // The engine itself just focused this app: start from the window the user now sees.
-    std::optional<AXElement> anchor;
-    if (state_.appFocusedByNimbrelByAppKey.remove(appKey))
-        anchor = focused;
-    else if (!(anchor = lastRestoredIn(appKey, visibleOrdered)) && !visibleOrdered.empty())
-        anchor = visibleOrdered.front();
-    if (anchor) {
-        state_.lastRestoredWindowByApp[appKey] = *anchor;
-        recordCycleIndex(appKey, *anchor, ordered);
+    // Otherwise the last restored window stays the anchor, so that a Finder window the
+    // user brought to the front counts as a fresh activation below.
+    if (state_.appFocusedByNimbrelByAppKey.remove(appKey)) {
+        std::optional<AXElement> anchor = focused ? focused : lastRestoredIn(appKey, visibleOrdered);
+        if (!anchor && !visibleOrdered.empty()) anchor = visibleOrdered.front();
+        if (anchor) {
+            state_.lastRestoredWindowByApp[appKey] = *anchor;
+            recordCycleIndex(appKey, *anchor, ordered);
+        }
     }
 
     if (visibleOrdered.empty()) {

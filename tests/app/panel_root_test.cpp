@@ -1,5 +1,6 @@
 #include "app/PanelRootViewModel.h"
 #include "app/ShellNames.h"
+#include "model/Published.h"
 
 #include <gtest/gtest.h>
 
@@ -21,14 +22,23 @@ class PanelRootTest : public ::testing::Test {
 protected:
     PanelRootTest() { notifications.setRecording(true); }
     std::unique_ptr<PanelRootViewModel> make() {
-        return std::make_unique<PanelRootViewModel>(
-            notifications, PanelRootViewModel::Stores{[this] { ++obtained; }, [this] { return enabledRules; },
-                                                      [this] { return sessions; }});
+        PanelRootViewModel::Stores stores;
+        stores.obtain = [this] { ++obtained; };
+        stores.enabledRuleCount = [this] { return enabledRules; };
+        stores.sessionCount = [this] { return sessions; };
+        stores.observeCounts = [this](std::function<void()> changed) { return counts.observe([changed](int) { changed(); }); };
+        stores.screenOpened = [this](NimbrelPanelScreen screen) { opened.push_back(screen); };
+        return std::make_unique<PanelRootViewModel>(notifications, std::move(stores));
     }
+    // Stands in for the stores' published lists: set it after changing the counts.
+    void countsChanged() { counts.set(counts.get() + 1); }
+
     NotificationCenter notifications;
     int obtained = 0;
     int enabledRules = 1;
     int sessions = 3;
+    Published<int> counts{0};
+    std::vector<NimbrelPanelScreen> opened;
 };
 
 TEST_F(PanelRootTest, StartsAtMainAndObtainsStoresOnce) {
@@ -80,6 +90,29 @@ TEST_F(PanelRootTest, AppearancePostsHeightAndSubtitlesFollowStoresOnReturn) {
     notifications.post(shell::kShowMainWindow);
     EXPECT_EQ(vm->rulesSubtitleText(), "No active rules");
     EXPECT_EQ(vm->sessionsSubtitleText(), "1 session");
+}
+
+TEST_F(PanelRootTest, SubtitlesFollowTheStoresWhileTheMenuShows) {
+    auto vm = make();
+    QSignalSpy spy(vm.get(), &PanelRootViewModel::subtitlesChanged);
+    enabledRules = 12;
+    sessions = 0;
+    countsChanged();
+    EXPECT_EQ(vm->rulesSubtitleText(), "12 active rules");
+    EXPECT_EQ(vm->sessionsSubtitleText(), "No sessions");
+    EXPECT_EQ(spy.count(), 1);
+}
+
+TEST_F(PanelRootTest, OpeningAScreenObtainsItsStoreEachTimeItOpens) {
+    auto vm = make();
+    notifications.post(shell::kShowBlacklist);
+    notifications.post(shell::kShowBlacklist); // already open: nothing new
+    notifications.post(shell::kShowMainWindow);
+    notifications.post(shell::kShowActivity);
+    notifications.post(shell::kShowSettings);
+    const std::vector<NimbrelPanelScreen> expected = {NimbrelPanelScreen::Blacklist, NimbrelPanelScreen::Main,
+                                                      NimbrelPanelScreen::Activity, NimbrelPanelScreen::Settings};
+    EXPECT_EQ(opened, expected);
 }
 
 TEST_F(PanelRootTest, PostAcceptsOnlyShellRequests) {

@@ -169,5 +169,31 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
     EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
 }
 
+// The main menu leaves to the leading edge and every other screen to the trailing edge,
+// also when one of those screens replaces another.
+TEST(QmlLoad, ScreensLeaveTowardsTheEdgeTheyCameFrom) {
+    application();
+    ScreenPreview preview;
+    ASSERT_TRUE(preview.show(QStringLiteral("main")));
+    QQmlEngine engine;
+    setUpQmlEngine(engine, preview.models());
+    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/App/NimbrelPanelRootView.qml")));
+    std::unique_ptr<QObject> root(
+        component.createWithInitialProperties({{"model", QVariant::fromValue(preview.shell().panelContent())}}));
+    ASSERT_TRUE(root) << component.errorString().toStdString();
+    QObject* slide = root->findChild<QObject*>(QStringLiteral("screenSlide"));
+    ASSERT_TRUE(slide);
+    const double width = root->property("width").toDouble();
+
+    const std::pair<const char*, double> steps[] = {{"Nimbrel.showRules", -width},
+                                                    {"Nimbrel.showSettings", width},
+                                                    {"Nimbrel.showMainWindow", width},
+                                                    {"Nimbrel.showBlacklist", -width}};
+    for (const auto& [name, leavingTo] : steps) {
+        preview.notifications().post(QString::fromLatin1(name));
+        EXPECT_EQ(slide->property("leavingTo").toDouble(), leavingTo) << name;
+    }
+}
+
 } // namespace
 } // namespace nimbrel

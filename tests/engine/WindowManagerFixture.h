@@ -34,7 +34,8 @@ class WindowManagerFixture : public ::testing::Test {
   protected:
     WindowManagerFixture()
         : simulated(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), mac(simulated.mac()),
-          ax(simulated.accessibility()), alerts(simulated.alerts()) {
+          ax(simulated.accessibility()), alerts(simulated.alerts()),
+          appleScript(simulated.appleScript()) {
         simulated.fill(platform);
         platform.scheduler = &scheduler;
         platform.clock = &scheduler;
@@ -130,6 +131,7 @@ class WindowManagerFixture : public ::testing::Test {
     sim::SimulatedMac& mac;
     sim::SimAccessibility& ax;
     sim::SimAlerts& alerts;
+    sim::SimAppleScript& appleScript;
     NotificationCenter notifications;
     InMemoryUserDefaults defaults;
     Platform platform;

@@ -1,3 +1,4 @@
+#include "FakeDesk.h"
 #include "engine/AxReaders.h"
 #include "engine/DockTitles.h"
 #include "support/QtPrinters.h"
@@ -64,4 +65,21 @@ TEST(AxReaders, NormalizedPathExpandsTildeDecodesAndTrims) {
     EXPECT_EQ(AxReaders::normalizedPath(QStringLiteral("/tmp/%FF"), home), QStringLiteral("/tmp/%FF"));
     // "~other" is not this user's home.
     EXPECT_EQ(AxReaders::normalizedPath(QStringLiteral("~bob/x"), home), QStringLiteral("~bob/x"));
+}
+
+TEST(AxReaders, DocumentPathTakesAFileUrlsPathAndKeepsOtherText) {
+    test::FakeDesk desk;
+    const int pid = desk.addApp(QStringLiteral("com.example.editor"), QStringLiteral("Editor")).pid;
+    const auto window = desk.addWindow(pid, QStringLiteral("w"));
+    const auto documentOf = [&](std::optional<QString> document) {
+        desk.window(window).document = std::move(document);
+        return AxReaders::documentPath(desk, AXElement(window));
+    };
+    EXPECT_FALSE(documentOf(std::nullopt).has_value());
+    EXPECT_FALSE(documentOf(QString()).has_value()); // empty text is no document
+    EXPECT_EQ(documentOf(QStringLiteral("file:///Users/anna/My%20Notes.txt")),
+              QStringLiteral("/Users/anna/My Notes.txt"));
+    EXPECT_EQ(documentOf(QStringLiteral("/Users/anna/plain.txt")), QStringLiteral("/Users/anna/plain.txt"));
+    // A "file://" text that is no URL is used as it stands.
+    EXPECT_EQ(documentOf(QStringLiteral("file://[bad")), QStringLiteral("file://[bad"));
 }

@@ -106,6 +106,11 @@ TEST_F(FinderRuleGroupTest, FolderMatchesByTitlePrefixOrDocumentPath) {
     EXPECT_TRUE(groups.isFinderWindow(AXElement(byTitle), target));
     EXPECT_TRUE(groups.isFinderWindow(AXElement(byPath), target));
     EXPECT_FALSE(groups.isFinderWindow(AXElement(byTitle), {QStringLiteral("Music"), QStringLiteral("~/Music")}));
+
+    // Finder gives a folder's document with a trailing slash; the folder is still the same.
+    const auto slashed = folderWindow(QStringLiteral("Renamed"), QStringLiteral("/Users/anna/Work/"));
+    EXPECT_TRUE(groups.isFinderWindow(AXElement(slashed), {QStringLiteral("Work stuff"), QStringLiteral("~/Work")}));
+    EXPECT_FALSE(groups.isFinderWindow(AXElement(slashed), {QStringLiteral("Work stuff"), QStringLiteral("~/Wor")}));
 }
 
 TEST_F(FinderRuleGroupTest, FolderNameThatFoldsToNothingMatchesByPathOnly) {

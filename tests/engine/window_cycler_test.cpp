@@ -1,11 +1,15 @@
 #include "EngineFixture.h"
 
+#include <cmath>
+#include <limits>
+
 using namespace nimbrel;
 using namespace nimbrel::test;
 
 namespace {
 
 const QString kKey = QStringLiteral("com.example.notes");
+const QString kFinderKey = QStringLiteral("com.apple.finder");
 
 class WindowCyclerTest : public EngineFixture {
   protected:
@@ -20,10 +24,18 @@ class WindowCyclerTest : public EngineFixture {
         return out;
     }
     std::vector<AXElement> order() { return cycler.stableCycleOrder(windowsOf(), kKey); }
+    // Finder with two folder windows, X then Y in its window list.
+    void addFinder() {
+        finderApp = desk.addApp(kFinderKey, QStringLiteral("Finder"));
+        y = desk.addWindow(finderApp.pid, QStringLiteral("Y"));
+        x = desk.addWindow(finderApp.pid, QStringLiteral("X"));
+    }
 
     WindowCycler& cycler;
     int notes = 0;
     RunningApplication app;
+    RunningApplication finderApp;
+    std::uint64_t x = 0, y = 0;
 };
 
 } // namespace
@@ -35,7 +47,13 @@ TEST_F(WindowCyclerTest, IdentityKeyIsDocumentElseTitleAndPosition) {
     desk.window(w).title.reset();
     EXPECT_EQ(cycler.windowCycleKey(AXElement(w)), QStringLiteral("notitle-120--45"));
     desk.window(w).position.reset();
-    EXPECT_TRUE(cycler.windowCycleKey(AXElement(w)).startsWith(QStringLiteral("notitle-ptr-0x")));
+    const QString byReference = cycler.windowCycleKey(AXElement(w));
+    EXPECT_TRUE(byReference.startsWith(QStringLiteral("notitle-ptr-0x")));
+    // A position no whole number can hold is treated as unreadable.
+    for (const Point bad : {Point{std::nan(""), 5}, Point{5, std::numeric_limits<double>::infinity()}, Point{1e300, 0}}) {
+        desk.window(w).position = bad;
+        EXPECT_EQ(cycler.windowCycleKey(AXElement(w)), byReference);
+    }
     desk.window(w).document = QStringLiteral("file:///Users/anna/a%20b.txt");
     EXPECT_EQ(cycler.windowCycleKey(AXElement(w)), QStringLiteral("document-/Users/anna/a b.txt"));
 }
@@ -99,11 +117,8 @@ TEST_F(WindowCyclerTest, AppFocusedByTheEngineReanchorsOnTheFocusedWindow) {
 }
 
 TEST_F(WindowCyclerTest, FreshFinderActivationKeepsTheWindowTheUserChose) {
-    const QString finderKey = QStringLiteral("com.apple.finder");
-    auto& finder = desk.addApp(finderKey, QStringLiteral("Finder"));
-    const RunningApplication finderApp = finder;
-    const auto x = desk.addWindow(finder.pid, QStringLiteral("X"));
-    const auto y = desk.addWindow(finder.pid, QStringLiteral("Y"));
+    const QString finderKey = kFinderKey;
+    addFinder();
     engine->state().lastRestoredWindowByApp[finderKey] = AXElement(x);
     engine->state().lastDockClickDateByAppKey[finderKey] = scheduler.now();
     scheduler.advance(0.69);
@@ -114,4 +129,27 @@ TEST_F(WindowCyclerTest, FreshFinderActivationKeepsTheWindowTheUserChose) {
     EXPECT_FALSE(cycler.isFreshFinderDockActivation(finderApp, finderKey + QStringLiteral("#Trash"), AXElement(y)));
     scheduler.advance(0.01);
     EXPECT_FALSE(cycler.isFreshFinderDockActivation(finderApp, finderKey, AXElement(y)));
+}
+
+TEST_F(WindowCyclerTest, OnlyAnAppTheEngineFocusedIsReanchoredBeforeTheFinderRule) {
+    const QString finderKey = kFinderKey;
+    addFinder();
+    const std::vector<AXElement> windows{AXElement(x), AXElement(y)};
+    EngineState& s = engine->state();
+    s.lastDockClickDateByAppKey[finderKey] = scheduler.now(); // the tap's own time
+
+    // Nothing restored yet: the focused front window is the user's choice and stays.
+    desk.focus(x);
+    desk.writes.clear();
+    cycler.cycleWindows(windows, AXElement(x), finderApp, finderKey);
+    EXPECT_TRUE(desk.writes.isEmpty());
+    EXPECT_EQ(s.lastRestoredWindowByApp.at(finderKey), AXElement(x));
+
+    // The engine focused Finder and no window reads as focused: the anchor falls back on the
+    // first visible window, so the tap advances instead of counting as a fresh activation.
+    s.lastRestoredWindowByApp.erase(finderKey);
+    s.appFocusedByNimbrelByAppKey.insert(finderKey);
+    cycler.cycleWindows(windows, std::nullopt, finderApp, finderKey);
+    EXPECT_EQ(s.lastRestoredWindowByApp.at(finderKey), AXElement(y));
+    EXPECT_FALSE(s.appFocusedByNimbrelByAppKey.contains(finderKey));
 }

@@ -2,6 +2,7 @@
 #include "platform/Files.h"
 #include "platform/Platform.h"
 #include "platform/Workspace.h"
+#include "support/StubWorkspace.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ namespace nimbrel {
 namespace {
 
 // Only the installed-application lookup matters here.
-class InstalledAppsWorkspace final : public Workspace {
+class InstalledAppsWorkspace final : public testing::StubWorkspace {
   public:
     QMap<QString, QString> installed; // bundle identifier -> bundle path
 
@@ -20,24 +21,6 @@ class InstalledAppsWorkspace final : public Workspace {
         if (installed.contains(bundleIdentifier)) return installed.value(bundleIdentifier);
         return std::nullopt;
     }
-    std::vector<RunningApplication> runningApplications() const override { return {}; }
-    std::optional<RunningApplication> frontmostApplication() const override { return std::nullopt; }
-    std::optional<RunningApplication> runningApplication(int) const override { return std::nullopt; }
-    bool activate(int, ActivationOptions) override { return false; }
-    bool hide(int) override { return false; }
-    bool unhide(int) override { return false; }
-    bool terminate(int) override { return false; }
-    void openApplication(const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    bool open(const QString&) override { return false; }
-    void openURLs(const QStringList&, const QString&, const OpenConfiguration&, OpenCompletion) override {}
-    QVariant infoPlistValue(const QString&, const QString&) const override { return {}; }
-    QString iconPath(const QString&) const override { return {}; }
-    std::optional<QString> desktopImageURL(int) const override { return std::nullopt; }
-    bool setDesktopImageURL(const QString&, int, WorkspaceError*) override { return false; }
-    ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidActivate(std::function<void(const RunningApplication&)>) override { return {}; }
-    ObserverToken observeDidWake(std::function<void()>) override { return {}; }
 };
 
 // A disk that holds exactly the listed paths.

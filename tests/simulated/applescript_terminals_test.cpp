@@ -1,74 +1,84 @@
 #include "SimFixture.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace nimbrel::sim::testing {
 namespace {
 
-using AppleScriptTerminals = SimTest;
+class AppleScriptTerminals : public SimTest {
+  protected:
+    // A script file in a folder whose name needs quoting in the shell.
+    QString writeScript(const QByteArray& body) {
+        const QString folder = dir.filePath(QStringLiteral("it's \"here\" & there"));
+        QDir().mkpath(folder);
+        const QString path = folder + QStringLiteral("/nimbrel_TEST.sh");
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(body) != body.size())
+            ADD_FAILURE() << "cannot write " << path.toStdString();
+        return path;
+    }
+    static QString literal(const QString& text) {
+        QString out = text;
+        out.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        return QLatin1Char('"') + out + QLatin1Char('"');
+    }
+    bool hasEffect(const QString& text) {
+        const auto effects = mac().recorder().texts(EventKind::scriptEffect);
+        return std::find(effects.begin(), effects.end(), text) != effects.end();
+    }
+};
 
-QString writeScript(const QString& folder, const QByteArray& text) {
-    const QString path = folder + QStringLiteral("/nimbrel_1B4E28BA-2FA1-11D2-883F-0016D3CCA427.sh");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(text);
-    return path;
-}
-
-TEST_F(AppleScriptTerminals, DoScriptRecordsTheCommandAndTheScriptAndRunsNothing) {
-    const QString path = writeScript(dir.path(), "#!/bin/bash\nset -e\necho hi\nrm -rf /tmp/never\n");
-    const QString source = QStringLiteral("tell application id \"com.apple.Terminal\"\n    activate\n    set p to \"%1\"\n"
-                                          "    do script (\"bash \" & quoted form of p & \"; rm -f \" & quoted form of p)\nend tell")
-                               .arg(path);
-    App& terminal = appNamed(QStringLiteral("Terminal"));
-    const size_t before = terminal.windows.size();
-    const auto result = sim.appleScript().execute(source);
-    ASSERT_TRUE(result.succeeded()) << describeAppleScriptError(*result.error).toStdString();
-
-    App& after = appNamed(QStringLiteral("Terminal"));
-    ASSERT_EQ(after.windows.size(), before + 1);
-    const QString command = QStringLiteral("bash '%1'; rm -f '%1'").arg(path);
-    EXPECT_EQ(after.windows.front().commands, QStringList{command});
-    const auto effects = mac().recorder().texts(EventKind::scriptEffect);
-    ASSERT_GE(effects.size(), 3u);
-    EXPECT_EQ(effects[effects.size() - 2], QStringLiteral("Terminal: do script ") + command);
-    EXPECT_EQ(effects.back(), QStringLiteral("script file %1: #!/bin/bash\\nset -e\\necho hi\\nrm -rf /tmp/never\\n").arg(path));
-    EXPECT_TRUE(QFile::exists(path)); // nothing ran, not even the rm
-}
-
-TEST_F(AppleScriptTerminals, QuotedFormEscapesSingleQuotes) {
+TEST_F(AppleScriptTerminals, TerminalRunsNothingButRecordsTheCommandAndTheFileItNames) {
+    const QString path = writeScript("#!/bin/bash\necho hi\n");
     const auto result = sim.appleScript().execute(
-        QStringLiteral("tell application id \"com.apple.Terminal\"\n    do script (\"bash \" & quoted form of \"/tmp/it's.sh\")\nend tell"));
-    ASSERT_TRUE(result.succeeded());
-    EXPECT_EQ(appNamed(QStringLiteral("Terminal")).windows.front().commands.front(), QStringLiteral("bash '/tmp/it'\\''s.sh'"));
-}
-
-TEST_F(AppleScriptTerminals, ITermWithoutWindowsCreatesOneAndWritesIntoItsSession) {
-    const QString path = writeScript(dir.path(), "#!/bin/bash\nls\n");
-    const QString source = QStringLiteral(
-        "tell application \"iTerm\"\n    activate\n    if (count of windows) = 0 then\n"
-        "        create window with default profile\n    end if\n    tell current window\n"
-        "        create tab with default profile\n        tell current session of current tab\n"
-        "            set p to \"%1\"\n"
-        "            write text (\"bash \" & quoted form of p & \"; rm -f \" & quoted form of p)\n"
-        "        end tell\n    end tell\nend tell").arg(path);
-    const auto result = sim.appleScript().execute(source);
+        QStringLiteral("tell application id \"com.apple.Terminal\"\n    activate\n"
+                       "    set p to %1\n"
+                       "    do script (\"bash \" & quoted form of p & \"; rm -f \" & quoted form of p)\nend tell")
+            .arg(literal(path)));
     ASSERT_TRUE(result.succeeded()) << describeAppleScriptError(*result.error).toStdString();
-    App* iterm = mac().appWithBundleId(QStringLiteral("com.googlecode.iterm2"));
-    ASSERT_NE(iterm, nullptr);
-    ASSERT_EQ(iterm->windows.size(), 1u);
-    EXPECT_EQ(iterm->windows[0].commands, QStringList{QStringLiteral("bash '%1'; rm -f '%1'").arg(path)});
-    EXPECT_EQ(mac().frontmostPid(), iterm->pid);
+    QString quoted = path;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    quoted = QLatin1Char('\'') + quoted + QLatin1Char('\'');
+    const QString command = QStringLiteral("bash %1; rm -f %1").arg(quoted);
+    EXPECT_EQ(appNamed(QStringLiteral("Terminal")).windows.front().commands.back(), command);
+    EXPECT_TRUE(hasEffect(QStringLiteral("script file %1: #!/bin/bash\\necho hi\\n").arg(path)));
+    // It ran nothing: the file is still there for the program to remove.
+    EXPECT_TRUE(QFile::exists(path));
 }
 
-TEST_F(AppleScriptTerminals, ScriptsFromAWorkerThreadRunOnTheMainThread) {
-    // The virtual scheduler runs background work inline, as tests need; the call still works.
-    AppleScriptResult seen;
-    scheduler.runInBackground([&] { seen = sim.appleScript().execute(QStringLiteral("tell application id \"com.apple.Terminal\" to activate")); },
-                              [] {});
-    scheduler.runUntilIdle();
-    EXPECT_TRUE(seen.succeeded());
-    EXPECT_EQ(mac().frontmostPid(), appNamed(QStringLiteral("Terminal")).pid);
+TEST_F(AppleScriptTerminals, ITermWithoutWindowsMakesOneAndWritesIntoItsSession) {
+    const QString path = writeScript("#!/bin/bash\nls\n");
+    const auto result = sim.appleScript().execute(QStringLiteral(R"(tell application "iTerm"
+    activate
+    if (count of windows) = 0 then
+        create window with default profile
+    end if
+    tell current window
+        create tab with default profile
+        tell current session of current tab
+            set p to %1
+            write text ("bash " & quoted form of p & "; rm -f " & quoted form of p)
+        end tell
+    end tell
+end tell)")
+                                                      .arg(literal(path)));
+    ASSERT_TRUE(result.succeeded()) << describeAppleScriptError(*result.error).toStdString();
+    const App& iterm = appNamed(QStringLiteral("iTerm"));
+    ASSERT_EQ(iterm.windows.size(), 1u);
+    ASSERT_EQ(iterm.windows.front().commands.size(), 1);
+    EXPECT_TRUE(iterm.windows.front().commands.front().startsWith(QStringLiteral("bash '")));
+    EXPECT_TRUE(hasEffect(QStringLiteral("script file %1: #!/bin/bash\\nls\\n").arg(path)));
+}
+
+TEST_F(AppleScriptTerminals, ARefusedTerminalAnswersWithItsErrorAndRunsNothing) {
+    sim.appleScript().failScriptsFor(kTerminalBundleId, kAppleScriptNotAuthorized);
+    const size_t before = appNamed(QStringLiteral("Terminal")).windows.size();
+    const auto result = sim.appleScript().execute(
+        QStringLiteral("tell application id \"com.apple.Terminal\"\n    do script \"ls\"\nend tell"));
+    ASSERT_FALSE(result.succeeded());
+    EXPECT_EQ(result.error->value(kAppleScriptErrorNumber).toInt(), kAppleScriptNotAuthorized);
+    EXPECT_EQ(appNamed(QStringLiteral("Terminal")).windows.size(), before);
 }
 
 } // namespace

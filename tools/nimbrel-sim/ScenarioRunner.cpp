@@ -17,6 +17,9 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -38,6 +41,13 @@ protected:
 private:
     std::function<void(const NotificationRequest&)> show_;
 };
+
+// "0700": the permission bits of a file, as ls shows them in octal.
+QString octalMode(const QString& path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return QStringLiteral("unreadable");
+    return QStringLiteral("%1").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
+}
 
 QString describeMap(const QVariantMap& map) {
     QStringList parts;
@@ -72,16 +82,29 @@ QVariant defaultsValue(const QJsonValue& v) {
 
 class Transcript {
 public:
-    explicit Transcript(const VirtualScheduler& clock, Date start) : clock_(clock), start_(start) {}
+    Transcript(const VirtualScheduler& clock, Date start, const QString& workFolder)
+        : clock_(clock), start_(start), workFolder_(QDir::cleanPath(QDir(workFolder).absolutePath())) {}
     void line(const QString& kind, const QString& text) {
-        lines_ << QStringLiteral("%1 %2: %3").arg(clock_.now().secondsSince(start_), 7, 'f', 3).arg(kind, text);
+        lines_ << QStringLiteral("%1 %2: %3").arg(clock_.now().secondsSince(start_), 7, 'f', 3).arg(kind, stable(text));
     }
-    void raw(const QString& text) { lines_ << text; }
+    void raw(const QString& text) { lines_ << stable(text); }
     QStringList lines_;
 
 private:
+    // Two runs print the same transcript: the run's own folder and the random names of
+    // temporary script files are written the same way every time.
+public:
+    QString stable(QString text) const {
+        static const QRegularExpression scriptName(QStringLiteral("nimbrel_[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.sh"));
+        text.replace(workFolder_, QStringLiteral("<work>"));
+        return text.replace(scriptName, QStringLiteral("nimbrel_<UUID>.sh"));
+    }
+
+private:
+
     const VirtualScheduler& clock_;
     Date start_;
+    QString workFolder_;
 };
 
 // What the user does with windows and applications between presses: opening and closing a
@@ -151,7 +174,7 @@ QStringList ScenarioRunner::run() {
     const Date start = parseISO8601(scenario_.value(QStringLiteral("start")).toString(QStringLiteral("2026-12-07T09:00:00Z")))
                            .value_or(Date{0});
     VirtualScheduler scheduler(start);
-    Transcript transcript(scheduler, start);
+    Transcript transcript(scheduler, start, workFolder_);
     transcript.raw(QStringLiteral("# scenario: ") + scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
 
     QDir().mkpath(workFolder_);
@@ -313,6 +336,14 @@ QStringList ScenarioRunner::run() {
                 transcript.line(QStringLiteral("step"), QStringLiteral("clock to ") + iso8601String(*when));
                 advance(when->secondsSince(scheduler.now()));
             }
+        } else if (what == QLatin1String("temporaryFiles")) {
+            // The program's private temporary folder: each file with its permissions.
+            transcript.line(QStringLiteral("step"), QStringLiteral("temporary files"));
+            const QDir folder(locations.privateTemporary);
+            const QFileInfoList entries = folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+            if (entries.isEmpty()) transcript.raw(QStringLiteral("  (none)"));
+            for (const QFileInfo& entry : entries)
+                transcript.raw(QStringLiteral("  %1 mode %2").arg(transcript.stable(entry.fileName()), octalMode(entry.filePath())));
         } else if (what == QLatin1String("dump")) {
             transcript.line(QStringLiteral("step"), QStringLiteral("dump"));
             for (const QString& l : sim::describeDesktop(mac)) transcript.raw(QStringLiteral("  ") + l);

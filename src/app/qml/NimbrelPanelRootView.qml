@@ -22,13 +22,17 @@ Item {
 
     // Two slots: the screen shown, and the one leaving while the next slides in.
     property Item current: null
+    property string currentName: ""
     readonly property int springMs: 280
 
     function show(name, animated) {
         const leaving = root.current
+        // Each screen leaves towards the edge it came from, whatever replaces it.
+        const leavingIsMain = root.currentName === "main"
         const towardsMain = name === "main"
         const entering = root.screenComponent(name).createObject(screens, { x: 0, width: root.width, height: root.height })
         root.current = entering
+        root.currentName = name
         if (!animated || !leaving) {
             if (leaving)
                 leaving.destroy()
@@ -38,7 +42,7 @@ Item {
         entering.opacity = 0
         slide.leaving = leaving
         slide.entering = entering
-        slide.leavingTo = towardsMain ? root.width : -root.width
+        slide.leavingTo = leavingIsMain ? -root.width : root.width
         slide.restart()
     }
 
@@ -48,6 +52,7 @@ Item {
     }
     ParallelAnimation {
         id: slide
+        objectName: "screenSlide"
         property Item leaving: null
         property Item entering: null
         property real leavingTo: 0

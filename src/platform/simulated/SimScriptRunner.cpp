@@ -3,7 +3,6 @@
 #include "platform/AppleScript.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include <memory>
 #include <variant>
@@ -65,6 +64,44 @@ bool isChromium(const QString& id) {
 bool isBrowser(const QString& id) { return id == kSafariBundleId || isChromium(id); }
 
 QString escapeNewlines(QString s) { return s.replace(QLatin1Char('\n'), QStringLiteral("\\n")); }
+
+// The words of a shell command line: quotes and backslashes removed as the shell does;
+// ";", "&" and "|" outside quotes end a word.
+QStringList shellWords(const QString& line) {
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    auto finish = [&] {
+        if (inWord) words << word;
+        word.clear();
+        inWord = false;
+    };
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == QLatin1Char('\'')) {
+            inWord = true;
+            const qsizetype end = line.indexOf(QLatin1Char('\''), i + 1);
+            word += line.mid(i + 1, (end < 0 ? line.size() : end) - i - 1);
+            i = end < 0 ? line.size() : end;
+        } else if (c == QLatin1Char('"')) {
+            inWord = true;
+            for (++i; i < line.size() && line[i] != QLatin1Char('"'); ++i) {
+                if (line[i] == QLatin1Char('\\') && i + 1 < line.size()) ++i;
+                word += line[i];
+            }
+        } else if (c == QLatin1Char('\\') && i + 1 < line.size()) {
+            inWord = true;
+            word += line[++i];
+        } else if (c.isSpace() || c == QLatin1Char(';') || c == QLatin1Char('&') || c == QLatin1Char('|')) {
+            finish();
+        } else {
+            inWord = true;
+            word += c;
+        }
+    }
+    finish();
+    return words;
+}
 
 class Interpreter {
 public:
@@ -547,14 +584,13 @@ private:
         throw ScriptError{-10006, QStringLiteral("Can\u2019t set that."), {}};
     }
 
+    // The files a shell command line names by absolute path, read as the shell would find
+    // them ('\'' inside single quotes included).
     QString readScriptFiles(const QString& command) const {
-        static const QRegularExpression quoted(QStringLiteral("'([^']+)'"));
         QStringList seen;
         QString out;
-        auto it = quoted.globalMatch(command);
-        while (it.hasNext()) {
-            const QString path = it.next().captured(1);
-            if (seen.contains(path)) continue;
+        for (const QString& path : shellWords(command)) {
+            if (!path.startsWith(QLatin1Char('/')) || seen.contains(path)) continue;
             seen << path;
             QFile file(path);
             if (!file.exists()) file.setFileName(mac_.realPath(path));
