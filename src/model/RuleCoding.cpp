@@ -385,7 +385,7 @@ json::Decoded<std::vector<NimbrelRule>> decodeRules(const QByteArray& bytes, Dat
         std::vector<NimbrelRule> rules;
         rules.reserve(static_cast<size_t>(items.size()));
         for (qsizetype i = 0; i < items.size(); ++i)
-            rules.push_back(fromJson<NimbrelRule>(Reader::fromValue(items[i], form, QStringLiteral("[%1]").arg(i))));
+            rules.push_back(fromJson<NimbrelRule>(Reader::fromArrayElement(items[i], form, i)));
         return rules;
     });
 }

@@ -48,23 +48,39 @@ QString joinPath(const QString& parent, const QString& key, qsizetype index) {
 }
 } // namespace
 
-Reader::Reader(QJsonObject object, DateForm form, const QString& parentPath, QString key, qsizetype index)
-    : object_(std::move(object)), form_(form), path_(parentPath), pendingKey_(std::move(key)), pendingIndex_(index),
-      pathPending_(true) {}
+Reader::Reader(QJsonObject object, DateForm form, const Reader& parent, const QString& key, qsizetype index)
+    : object_(std::move(object)), form_(form) {
+    if (parent.pendingCount_ == kPendingSegments) parent.path();
+    path_ = parent.path_;
+    pendingCount_ = parent.pendingCount_;
+    for (int i = 0; i < pendingCount_; ++i)
+        pending_[size_t(i)] = parent.pending_[size_t(i)];
+    pending_[size_t(pendingCount_++)] = PathSegment{key, index};
+}
+
+Reader Reader::fromArrayElement(const QJsonValue& value, DateForm form, qsizetype index) {
+    if (!value.isObject())
+        throw DecodeError(QStringLiteral("%1: expected an object but found %2").arg(joinPath({}, {}, index), typeName(value)));
+    Reader reader(value.toObject(), form);
+    reader.pending_[0] = PathSegment{QString(), index};
+    reader.pendingCount_ = 1;
+    return reader;
+}
 
 const QString& Reader::path() const {
-    if (pathPending_) {
-        pathPending_ = false;
-        path_ = joinPath(path_, pendingKey_, pendingIndex_);
-        pendingKey_.clear();
+    for (int i = 0; i < pendingCount_; ++i) {
+        PathSegment& segment = pending_[size_t(i)];
+        path_ = joinPath(path_, segment.key, segment.index);
+        segment = PathSegment{};
     }
+    pendingCount_ = 0;
     return path_;
 }
 
 Reader Reader::element(const QJsonValue& value, const QString& key, qsizetype index) const {
     if (!value.isObject())
         throw DecodeError(QStringLiteral("%1: expected an object but found %2").arg(elementPath(key, index), typeName(value)));
-    return Reader(value.toObject(), form_, path(), key, index);
+    return Reader(value.toObject(), form_, *this, key, index);
 }
 
 QString Reader::memberPath(const QString& key) const { return joinPath(path(), key, -1); }
@@ -136,7 +152,7 @@ Date Reader::dateAt(const QString& key, QJsonObject::const_iterator it) const {
 
 Reader Reader::objectAt(const QString& key, QJsonObject::const_iterator it) const {
     if (!it->isObject()) fail(key, QStringLiteral("expected an object but found %1").arg(typeName(it)));
-    return Reader(it->toObject(), form_, path(), key, -1);
+    return Reader(it->toObject(), form_, *this, key, -1);
 }
 
 QString Reader::string(const QString& key) const { return stringAt(key, requiredMember(key)); }

@@ -56,6 +56,8 @@ public:
     Reader(QJsonObject object, DateForm form, QString path = {});
 
     static Reader fromValue(const QJsonValue& value, DateForm form, const QString& path);
+    // The element at `index` of a top-level array; its path is "[index]", built only on failure.
+    static Reader fromArrayElement(const QJsonValue& value, DateForm form, qsizetype index);
 
     const QJsonObject& object() const { return object_; }
     DateForm dateForm() const { return form_; }
@@ -118,9 +120,16 @@ public:
     QString elementPath(const QString& key, qsizetype index) const;
 
 private:
-    // A nested reader's path is built only when it is needed (an error, or a child of its own):
-    // until then it is the parent's path plus one key and, for list elements, an index.
-    Reader(QJsonObject object, DateForm form, const QString& parentPath, QString key, qsizetype index);
+    // A nested reader's path is built only when it is needed (an error, or an explicit
+    // path()): until then it is a built prefix plus up to kPendingSegments keys and list
+    // indexes, so that a successful decode builds no path text at all.
+    struct PathSegment {
+        QString key;        // empty for the element of a top-level array
+        qsizetype index;    // -1 for a member
+    };
+    static constexpr int kPendingSegments = 8;
+
+    Reader(QJsonObject object, DateForm form, const Reader& parent, const QString& key, qsizetype index);
     Reader element(const QJsonValue& value, const QString& key, qsizetype index) const;
     QJsonValue required(const QString& key) const;
     QJsonObject::const_iterator requiredMember(const QString& key) const;
@@ -133,9 +142,8 @@ private:
     QJsonObject object_;
     DateForm form_;
     mutable QString path_;
-    mutable QString pendingKey_;
-    mutable qsizetype pendingIndex_ = -1;
-    mutable bool pathPending_ = false;
+    mutable std::array<PathSegment, kPendingSegments> pending_{};
+    mutable int pendingCount_ = 0;
 };
 
 // Builds one object; members of optional fields that are absent are left out.

@@ -2,21 +2,42 @@
 
 #include <QHashFunctions>
 
+#include <array>
+
 namespace nimbrel {
 
 Uuid Uuid::random() { return Uuid(QUuid::createUuid()); }
 
+namespace {
+int hexValue(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+}
+} // namespace
+
+// Read in place: rule lists hold many ids, and going through QUuid's own parser costs
+// a temporary string for each.
 std::optional<Uuid> Uuid::parse(const QString& text) {
     if (text.size() != 36) return std::nullopt;
-    for (int i = 0; i < 36; ++i) {
-        const QChar c = text[i];
-        const bool hyphenPlace = (i == 8 || i == 13 || i == 18 || i == 23);
-        if (hyphenPlace ? c != QLatin1Char('-') : !std::isxdigit(static_cast<unsigned char>(c.toLatin1())) || c.unicode() > 127)
-            return std::nullopt;
+    std::array<uchar, 16> bytes{};
+    size_t nibble = 0;
+    for (qsizetype i = 0; i < 36; ++i) {
+        const char16_t c = text[i].unicode();
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            if (c != u'-') return std::nullopt;
+            continue;
+        }
+        const int v = hexValue(c);
+        if (v < 0) return std::nullopt;
+        bytes[nibble / 2] = uchar(bytes[nibble / 2] << 4 | v);
+        ++nibble;
     }
-    const QUuid value = QUuid::fromString(text);
-    if (value.isNull() && text != QLatin1String("00000000-0000-0000-0000-000000000000")) return std::nullopt;
-    return Uuid(value);
+    const auto word = [&](size_t at) { return ushort(bytes[at] << 8 | bytes[at + 1]); };
+    const uint l = uint(bytes[0]) << 24 | uint(bytes[1]) << 16 | uint(bytes[2]) << 8 | bytes[3];
+    return Uuid(QUuid(l, word(4), word(6), bytes[8], bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14],
+                      bytes[15]));
 }
 
 QString Uuid::toString() const { return value_.toString(QUuid::WithoutBraces).toUpper(); }
