@@ -23,8 +23,9 @@ std::optional<Uuid> Uuid::parse(const QString& text) {
     if (text.size() != 36) return std::nullopt;
     std::array<uchar, 16> bytes{};
     size_t nibble = 0;
+    const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
     for (qsizetype i = 0; i < 36; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = chars[i];
         if (i == 8 || i == 13 || i == 18 || i == 23) {
             if (c != u'-') return std::nullopt;
             continue;
