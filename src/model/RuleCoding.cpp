@@ -10,8 +10,6 @@ using json::Writer;
 
 namespace {
 
-const QString kPayloadKey = QStringLiteral("_0");
-
 template <typename E> QJsonArray enumSetArray(const EnumSet<E>& values) {
     QJsonArray out;
     for (E v : values)
@@ -43,9 +41,7 @@ template <typename T> std::optional<T> readOptional(const Reader& r, const QStri
 
 // {"caseName": {"_0": payload}}: exactly one member may be a case name; others are ignored.
 std::pair<QString, Reader> readCase(const Reader& r, const std::vector<QString>& caseNames) {
-    QString name = r.singleCase(caseNames).first;
-    Reader payload = r.object(name).object(kPayloadKey);
-    return {std::move(name), std::move(payload)};
+    return r.casePayload(caseNames);
 }
 
 const std::vector<QString>& actionCaseNames() {

@@ -238,13 +238,16 @@ QStringList Reader::stringList(const QString& key) const {
     return out;
 }
 
-std::pair<QString, QJsonValue> Reader::singleCase(const std::vector<QString>& caseNames) const {
+Reader::FoundCase Reader::findCase(const std::vector<QString>& caseNames) const {
     QString found;
     int count = 0;
+    // Once as many case names are found as the object has members, no other can be there.
+    const qsizetype members = object_.size();
     for (const QString& name : caseNames) {
         if (object_.contains(name)) {
             found = name;
             ++count;
+            if (count == members) break;
         }
     }
     if (count != 1) fail({}, kInvalidNumberOfKeys);
@@ -254,7 +257,24 @@ std::pair<QString, QJsonValue> Reader::singleCase(const std::vector<QString>& ca
     const QJsonObject innerObject = inner.toObject();
     const auto payload = innerObject.constFind(QStringLiteral("_0"));
     if (payload == innerObject.constEnd()) fail(found, QStringLiteral("missing member _0"));
-    return {found, *payload};
+    return FoundCase{found, innerObject, *payload};
+}
+
+std::pair<QString, QJsonValue> Reader::singleCase(const std::vector<QString>& caseNames) const {
+    FoundCase found = findCase(caseNames);
+    return {found.name, found.payload};
+}
+
+std::pair<QString, Reader> Reader::casePayload(const std::vector<QString>& caseNames) const {
+    const FoundCase found = findCase(caseNames);
+    const Reader caseReader(found.inner, form_, *this, found.name, -1);
+    const QString payloadKey = QStringLiteral("_0");
+    const QJsonValue& payload = found.payload;
+    if (payload.isUndefined()) caseReader.fail(payloadKey, QStringLiteral("missing member"));
+    if (payload.isNull()) caseReader.fail(payloadKey, QStringLiteral("expected a value but found null"));
+    if (!payload.isObject())
+        caseReader.fail(payloadKey, QStringLiteral("expected an object but found %1").arg(typeName(payload)));
+    return {found.name, Reader(payload.toObject(), form_, caseReader, payloadKey, -1)};
 }
 
 Writer& Writer::set(const QString& key, Date v) {

@@ -114,6 +114,8 @@ public:
     // For enums with payloads: finds the one member among `caseNames` and returns its
     // name with a reader of its "_0" payload object. Fails with kInvalidNumberOfKeys.
     std::pair<QString, QJsonValue> singleCase(const std::vector<QString>& caseNames) const;
+    // The same, with a reader of the "_0" payload object (whose path is "<path>.<case>._0").
+    std::pair<QString, Reader> casePayload(const std::vector<QString>& caseNames) const;
 
     [[noreturn]] void fail(const QString& key, const QString& what) const;
     QString memberPath(const QString& key) const;
@@ -138,6 +140,12 @@ private:
     qint64 integerAt(const QString& key, QJsonObject::const_iterator it) const;
     Date dateAt(const QString& key, QJsonObject::const_iterator it) const;
     Reader objectAt(const QString& key, QJsonObject::const_iterator it) const;
+    struct FoundCase {
+        QString name;
+        QJsonObject inner;
+        QJsonValue payload;
+    };
+    FoundCase findCase(const std::vector<QString>& caseNames) const;
 
     QJsonObject object_;
     DateForm form_;
