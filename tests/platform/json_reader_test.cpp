@@ -48,6 +48,54 @@ TEST(JsonReaderPaths, NestedReaderOutlivesItsParent) {
     EXPECT_EQ(optional->memberPath("x"), QStringLiteral("outer.x"));
 }
 
+TEST(JsonReaderPaths, DeepNestingAndTopLevelElementsKeepTheirWholePath) {
+    // Twelve levels of lists, deeper than the reader keeps its path unbuilt; the second
+    // element of each level leads down, the first is a valid leaf.
+    QJsonObject deep{{"n", "x"}};
+    for (int level = 12; level >= 1; --level)
+        deep = QJsonObject{{QStringLiteral("l%1").arg(level), QJsonArray{QJsonObject{{"n", 1}}, deep}}};
+    const QJsonArray top{QJsonObject{}, deep};
+
+    const std::function<qint64(const Reader&, int)> descend = [&](const Reader& r, int level) -> qint64 {
+        if (r.has("n")) return r.integer("n");
+        const auto values = r.list<qint64>(QStringLiteral("l%1").arg(level),
+                                           [&](const Reader& element) { return descend(element, level + 1); });
+        return values.front();
+    };
+    QString expected = QStringLiteral("[1]");
+    for (int level = 1; level <= 12; ++level)
+        expected += QStringLiteral(".l%1[1]").arg(level);
+    EXPECT_EQ(errorOf([&] { descend(Reader::fromArrayElement(top[1], DateForm::ISO8601, 1), 1); }),
+              expected + QStringLiteral(".n: expected an integer but found a string"));
+
+    EXPECT_EQ(Reader::fromArrayElement(top[1], DateForm::ISO8601, 1).path(), QStringLiteral("[1]"));
+    EXPECT_EQ(errorOf([&] { Reader::fromArrayElement(QJsonValue(7), DateForm::ISO8601, 4); }),
+              QStringLiteral("[4]: expected an object but found a number"));
+}
+
+TEST(JsonReaderCases, CasePayloadReadsTheOneCaseAndNamesItsPath) {
+    const std::vector<QString> cases{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+    const Reader good(QJsonObject{{"b", QJsonObject{{"_0", QJsonObject{{"n", 2}}}}}, {"other", 1}}, DateForm::ISO8601,
+                      QStringLiteral("x"));
+    const auto [name, payload] = good.casePayload(cases);
+    EXPECT_EQ(name, QStringLiteral("b"));
+    EXPECT_EQ(payload.integer("n"), 2);
+    EXPECT_EQ(payload.path(), QStringLiteral("x.b._0"));
+
+    const auto errorFor = [&](const QJsonObject& object) {
+        return errorOf([&] { Reader(object, DateForm::ISO8601, QStringLiteral("x")).casePayload(cases); });
+    };
+    EXPECT_EQ(errorFor(QJsonObject{{"a", QJsonObject{{"_0", QJsonObject{}}}}, {"c", QJsonObject{{"_0", QJsonObject{}}}}}),
+              QStringLiteral("x: ") + kInvalidNumberOfKeys);
+    EXPECT_EQ(errorFor(QJsonObject{{"other", 1}}), QStringLiteral("x: ") + kInvalidNumberOfKeys);
+    EXPECT_EQ(errorFor(QJsonObject{{"c", 3}}), QStringLiteral("x.c: expected an object but found a number"));
+    EXPECT_EQ(errorFor(QJsonObject{{"c", QJsonObject{}}}), QStringLiteral("x.c: missing member _0"));
+    EXPECT_EQ(errorFor(QJsonObject{{"c", QJsonObject{{"_0", QJsonValue()}}}}),
+              QStringLiteral("x.c._0: expected a value but found null"));
+    EXPECT_EQ(errorFor(QJsonObject{{"c", QJsonObject{{"_0", "t"}}}}),
+              QStringLiteral("x.c._0: expected an object but found a string"));
+}
+
 TEST(JsonReaderIntegers, WholeSixtyFourBitRangeAndNothingBeyond) {
     const QJsonDocument document = parse(R"({"max": 9223372036854775807, "min": -9223372036854775808,
         "over": 9223372036854775808, "huge": 1e300, "half": 2.5, "whole": 3.0})");
