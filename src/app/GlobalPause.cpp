@@ -4,11 +4,16 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace nimbrel {
 
 using namespace pausekeys;
+
+namespace {
+constexpr double kLongestExpiryWait = 60;
+}
 
 QString remainingPauseText(double remainingSeconds) {
     if (!(remainingSeconds > 0)) remainingSeconds = 0;
@@ -66,6 +71,19 @@ QString GlobalPauseController::remainingPauseText(Date now) const {
 }
 
 void GlobalPauseController::start() {
+    // A flag left set with neither an end nor "until resumed" (its keys lost or unreadable)
+    // would keep rules and sessions stopped while every screen shows "Active": end it.
+    UserDefaults& d = *platform_.defaults;
+    if (d.boolValue(kGlobalPauseActiveKey).value_or(false) && !isPausedIndefinitely() && pauseUntilTimestamp() <= 0) {
+        if (d.boolValue(kHasSavedSyncState).value_or(false)) {
+            resume();
+        } else {
+            // Nothing saved to restore: the sync setting stays as the user left it.
+            setGlobalPauseActive(false);
+            postChange();
+        }
+        return;
+    }
     expireIfDue();
     armExpiry();
 }
@@ -158,7 +176,9 @@ void GlobalPauseController::armExpiry() {
     }
     const double until = pauseUntilTimestamp();
     if (isPausedIndefinitely() || until <= 0) return;
-    const double delay = std::max(0.0, until - platform_.clock->now().unixSeconds());
+    // Timers do not run while the Mac sleeps, the wall clock does: look again at least every
+    // minute so a pause whose end passed during a sleep ends soon after waking.
+    const double delay = std::clamp(until - platform_.clock->now().unixSeconds(), 0.0, kLongestExpiryWait);
     expiry_ = platform_.scheduler->after(delay, lifetime_.guard([this] {
         expiry_.reset();
         expireIfDue();

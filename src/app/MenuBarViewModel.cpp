@@ -29,10 +29,11 @@ MenuBarViewModel::MenuBarViewModel(Platform& platform, GlobalPauseController& pa
     blacklistTokenObserver_ = platform_.defaults->observe(kBlacklistTokenKey, [this] { emit changed(); });
 }
 
-MenuBarViewModel::~MenuBarViewModel() { disappeared(); }
+MenuBarViewModel::~MenuBarViewModel() { stop(); }
 
 QString MenuBarViewModel::ignoredAppsSubtitleText() const {
-    const std::optional<QVariantList> list = platform_.defaults->arrayValue(kBlacklistKey);
+    // Read as the blacklist store reads it: a list with anything but texts is no blacklist.
+    const std::optional<QStringList> list = platform_.defaults->stringArrayValue(kBlacklistKey);
     return ignoredAppsSubtitle(list ? int(list->size()) : 0);
 }
 
@@ -45,6 +46,7 @@ QVariantList MenuBarViewModel::pauseMenuRowsList() const {
 }
 
 void MenuBarViewModel::appeared() {
+    ++shownViews_;
     now_ = platform_.clock->now();
     showingPauseMenu_ = false;
     refreshAccessibilityState();
@@ -60,6 +62,12 @@ void MenuBarViewModel::appeared() {
 }
 
 void MenuBarViewModel::disappeared() {
+    // Coming back within the slide builds the new screen before the old one is gone.
+    if (shownViews_ > 0 && --shownViews_ > 0) return;
+    stop();
+}
+
+void MenuBarViewModel::stop() {
     if (tick_) {
         tick_->cancel();
         tick_.reset();

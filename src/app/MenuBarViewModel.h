@@ -61,7 +61,8 @@ public:
 
     // The screen is shown: fresh state, the tick and the sync observation (0.35 s later).
     Q_INVOKABLE void appeared();
-    // The screen is gone: the tick and the observation stop, the indicator clears.
+    // The screen is gone: the tick and the observation stop, the indicator clears. A screen
+    // that slides out while its successor is already shown leaves them running.
     Q_INVOKABLE void disappeared();
     Q_INVOKABLE void togglePauseMenu();
     // A pause menu row: closes the menu first.
@@ -79,6 +80,7 @@ signals:
 private:
     void refreshAccessibilityState();
     void observeCloudSyncState();
+    void stop();
 
     Platform& platform_;
     GlobalPauseController& pause_;
@@ -87,6 +89,7 @@ private:
     bool trusted_ = false;
     bool syncing_ = false;
     bool showingPauseMenu_ = false;
+    int shownViews_ = 0;
     WorkHandle tick_;
     WorkHandle syncObservationStart_;
     ObserverToken syncObservation_;

@@ -174,19 +174,67 @@ TEST_F(GlobalPauseTest, RestartEndsAnExpiredPauseAtLaunchAndRearmsAPendingOne) {
     EXPECT_FALSE(flag());
 }
 
+// The wall clock as it runs on a Mac that sleeps: timers stand still, the clock moves on.
+struct SleepingClock : Clock {
+    explicit SleepingClock(const Clock& timers) : timers(timers) {}
+    Date now() const override { return timers.now().addingSeconds(slept); }
+    const Clock& timers;
+    double slept = 0;
+};
+
+TEST_F(GlobalPauseTest, PauseWhoseEndPassedDuringASleepEndsSoonAfterWaking) {
+    SleepingClock wallClock(env.scheduler);
+    env.platform.clock = &wallClock;
+    auto pause = make();
+    pause->start();
+    pause->pause(3600);
+    env.scheduler.advance(600);
+    wallClock.slept = 7200; // the lid was closed for two hours
+    EXPECT_TRUE(flag());
+    env.scheduler.advance(60);
+    EXPECT_FALSE(flag());
+    EXPECT_EQ(pause->statusTitle(wallClock.now()), "Active");
+    EXPECT_EQ(pauseNotices(), 2);
+}
+
 TEST_F(GlobalPauseTest, UnreadableStoredTimestampIsNoPause) {
     env.defaults.setString(kPauseUntilTimestamp, "tomorrow");
     env.defaults.setBool(kGlobalPauseActiveKey, true);
+    env.defaults.setBool(kSyncEnabled, false);
+    env.defaults.setBool(kSavedSyncEnabled, true);
+    env.defaults.setBool(kHasSavedSyncState, true);
     auto pause = make();
     pause->start();
     EXPECT_EQ(pause->pauseUntilTimestamp(), 0);
     EXPECT_FALSE(pause->isPaused(env.scheduler.now()));
+    // The stray flag is cleared as a resume would, with the sync setting from before.
+    EXPECT_FALSE(flag());
+    EXPECT_EQ(env.defaults.boolValue(kSyncEnabled), true);
+    EXPECT_EQ(pauseNotices(), 1);
+    env.scheduler.runUntilIdle();
+    EXPECT_EQ(activities, QStringList{"Cloud Sync Enabled"});
     env.defaults.setDouble(kPauseUntilTimestamp, std::numeric_limits<double>::infinity());
     EXPECT_EQ(pause->pauseUntilTimestamp(), 0);
     pause->pause(-5);
     pause->pause(std::nan(""));
     EXPECT_EQ(env.defaults.boolValue(kIsPausedIndefinitely).value_or(false), false);
-    EXPECT_EQ(pauseNotices(), 0);
+    EXPECT_EQ(pauseNotices(), 1);
+
+    // A running program with no pause stored is left alone at launch.
+    auto relaunched = make();
+    relaunched->start();
+    EXPECT_EQ(pauseNotices(), 1);
+
+    // A stray flag with no saved sync setting leaves the user's setting alone.
+    env.defaults.setBool(kGlobalPauseActiveKey, true);
+    env.defaults.setBool(kSyncEnabled, false);
+    env.defaults.remove(kSavedSyncEnabled);
+    env.defaults.remove(kHasSavedSyncState);
+    auto third = make();
+    third->start();
+    EXPECT_FALSE(flag());
+    EXPECT_EQ(env.defaults.boolValue(kSyncEnabled), false);
+    EXPECT_EQ(pauseNotices(), 2);
 }
 
 TEST_F(GlobalPauseTest, MenuRowsRunTheirActions) {

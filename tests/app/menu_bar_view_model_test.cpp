@@ -94,6 +94,8 @@ TEST_F(MenuBarTest, BlacklistSubtitleFollowsTheStoredList) {
     EXPECT_GE(spy.count(), 1);
     env.defaults.setString("Nimbrel.blacklistedApplications", "not a list");
     EXPECT_EQ(menu->ignoredAppsSubtitleText(), "Ignored apps");
+    env.defaults.set("Nimbrel.blacklistedApplications", QVariantList{QString("com.a"), qint64(7)});
+    EXPECT_EQ(menu->ignoredAppsSubtitleText(), "Ignored apps");
 }
 
 TEST_F(MenuBarTest, SyncIndicatorObservedOnlyAfterAQuarterAndATenth) {
@@ -155,6 +157,19 @@ TEST_F(MenuBarTest, TicksOnlyWhileShown) {
     const int afterGone = spy.count();
     env.scheduler.advance(5);
     EXPECT_EQ(spy.count(), afterGone);
+
+    // Back to the menu while the old screen still slides out: the old one goes last, and the
+    // new one keeps ticking.
+    menu->appeared();
+    menu->appeared();
+    menu->disappeared();
+    trusted = true;
+    env.scheduler.advance(1);
+    EXPECT_TRUE(menu->isAccessibilityTrusted());
+    menu->disappeared();
+    trusted = false;
+    env.scheduler.advance(2);
+    EXPECT_TRUE(menu->isAccessibilityTrusted());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "app/MenuBarViewModel.h"
+#include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenPreview.h"
+#include "app/ShellTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -125,6 +127,42 @@ TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
         settle();
         menuModel->choosePauseRow(0);
         settle();
+        EXPECT_FALSE(window.grabWindow().isNull());
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+}
+
+// The onboarding through its states, as the user sees them: asking, waiting, granted.
+TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
+    application();
+    ScreenPreview preview;
+    testing::ShellPlatform env;
+    bool trusted = false;
+    OnboardingViewModel::Hooks hooks;
+    hooks.isProcessTrusted = [&trusted] { return trusted; };
+    OnboardingViewModel model(env.platform, hooks);
+    capturedWarnings().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+    {
+        QQmlEngine engine;
+        setUpQmlEngine(engine, preview.models());
+        QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/App/OnboardingView.qml")));
+        std::unique_ptr<QObject> object(
+            component.createWithInitialProperties({{"model", QVariant::fromValue<QObject*>(&model)}}));
+        ASSERT_TRUE(object) << component.errorString().toStdString();
+        QQuickWindow window;
+        window.resize(420, 520);
+        qobject_cast<QQuickItem*>(object.get())->setParentItem(window.contentItem());
+        window.show();
+        settle();
+        model.requestAccessibility(true);
+        settle();
+        EXPECT_EQ(model.statusLine(), QString::fromUtf8("Waiting for permission\u2026"));
+        trusted = true;
+        env.scheduler.advance(0.5);
+        settle();
+        EXPECT_EQ(model.footerTitle(), "Continue to Nimbrel");
         EXPECT_FALSE(window.grabWindow().isNull());
     }
     qInstallMessageHandler(previous);

@@ -14,6 +14,7 @@ Item {
     Component.onDestruction: menu.model.disappeared()
 
     Column {
+        id: content
         anchors.fill: parent
         anchors.margins: 18
         spacing: 15
@@ -293,9 +294,14 @@ Item {
         onClicked: menu.model.togglePauseMenu()
     }
     PauseMenu {
+        id: pauseMenu
         visible: menu.model.showingPauseMenu
         anchors.horizontalCenter: parent.horizontalCenter
-        y: 8
+        // Above the pause button, its arrow at the button's top edge; kept inside the screen
+        // when the longer menu (with Resume) would not fit above.
+        y: Math.max(6, content.y + pauseButton.y - height - arrowSize)
+        backdrop: content
+        backdropOrigin: Qt.point(x - content.x, y - content.y)
         rows: menu.model.pauseMenuRows
         onChosen: index => menu.model.choosePauseRow(index)
     }

@@ -25,6 +25,10 @@ Item {
             height: 38
             opacity: onboarding.hasAppeared ? 1 : 0
             Behavior on opacity { NumberAnimation { duration: 420; easing.type: Easing.OutCubic } }
+            transform: Translate {
+                y: onboarding.hasAppeared ? 0 : -10
+                Behavior on y { NumberAnimation { duration: 420; easing.type: Easing.OutCubic } }
+            }
             HoverScale {
                 id: heartTile
                 width: 38
@@ -83,8 +87,8 @@ Item {
                 height: 112
                 scale: onboarding.hasAppeared ? 1 : 0.86
                 opacity: onboarding.hasAppeared ? 1 : 0
-                Behavior on scale { NumberAnimation { duration: 480; easing.type: Easing.OutBack } }
-                Behavior on opacity { NumberAnimation { duration: 480 } }
+                Behavior on scale { SequentialAnimation { PauseAnimation { duration: 60 } NumberAnimation { duration: 480; easing.type: Easing.OutBack } } }
+                Behavior on opacity { SequentialAnimation { PauseAnimation { duration: 60 } NumberAnimation { duration: 480 } } }
                 GlassSurface {
                     anchors.fill: parent
                     cornerRadius: 56
@@ -108,10 +112,22 @@ Item {
                 color: "white"
                 font.pixelSize: 22
                 font.weight: Font.Bold
+                opacity: onboarding.hasAppeared ? 1 : 0
+                Behavior on opacity { SequentialAnimation { PauseAnimation { duration: 120 } NumberAnimation { duration: 420; easing.type: Easing.OutCubic } } }
+                transform: Translate {
+                    y: onboarding.hasAppeared ? 0 : 8
+                    Behavior on y { SequentialAnimation { PauseAnimation { duration: 120 } NumberAnimation { duration: 420; easing.type: Easing.OutCubic } } }
+                }
             }
             HoverScale {
                 width: parent.width
                 height: instructionsRow.implicitHeight + 28
+                opacity: onboarding.hasAppeared ? 1 : 0
+                Behavior on opacity { SequentialAnimation { PauseAnimation { duration: 180 } NumberAnimation { duration: 420; easing.type: Easing.OutCubic } } }
+                transform: Translate {
+                    y: onboarding.hasAppeared ? 0 : 10
+                    Behavior on y { SequentialAnimation { PauseAnimation { duration: 180 } NumberAnimation { duration: 420; easing.type: Easing.OutCubic } } }
+                }
                 cornerRadius: 18
                 hoverScale: 1.006
                 animationDuration: 0.16
@@ -147,6 +163,12 @@ Item {
         Column {
             width: parent.width
             spacing: 10
+            opacity: onboarding.hasAppeared ? 1 : 0
+            Behavior on opacity { NumberAnimation { duration: 420; easing.type: Easing.OutCubic } }
+            transform: Translate {
+                y: onboarding.hasAppeared ? 0 : 10
+                Behavior on y { NumberAnimation { duration: 420; easing.type: Easing.OutCubic } }
+            }
             HoverScale {
                 width: parent.width
                 height: 58
@@ -200,6 +222,22 @@ Item {
                 }
             }
             GlassPillButton {
+                id: footerPill
+                // The pill changes from "Open Settings Instead" to "Continue to Nimbrel" by
+                // growing in from slightly smaller as it fades in.
+                readonly property bool granted: onboarding.model.accessibilityGranted
+                onGrantedChanged: swapIn.restart()
+                // A transform, so the hover's own scale keeps working.
+                transform: Scale {
+                    id: swapScale
+                    origin.x: footerPill.width / 2
+                    origin.y: footerPill.height / 2
+                }
+                ParallelAnimation {
+                    id: swapIn
+                    NumberAnimation { target: swapScale; properties: "xScale,yScale"; from: 0.96; to: 1; duration: 280; easing.type: Easing.OutCubic }
+                    NumberAnimation { target: footerPill; property: "opacity"; from: 0; to: 1; duration: 280 }
+                }
                 isFullWidth: true
                 height: 44
                 horizontalPadding: 16

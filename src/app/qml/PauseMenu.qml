@@ -1,23 +1,42 @@
 import QtQuick
 
-// The pause button's popover: the rows of the global pause.
+// The pause button's popover: the rows of the global pause, with its arrow on the bottom edge
+// pointing at the button.
 Item {
     id: menu
     property var rows: []
+    // What lies under the popover, blurred behind it, and where the popover sits on it.
+    property Item backdrop: null
+    property point backdropOrigin: Qt.point(0, 0)
+    readonly property real arrowSize: 8
     signal chosen(int index)
 
     width: 220
     height: column.implicitHeight + 20
 
+    // The arrow: a square turned on its corner, half of it below the edge.
+    Rectangle {
+        x: (menu.width - width) / 2
+        y: menu.height - height / 2 - 1
+        width: menu.arrowSize * Math.SQRT2
+        height: width
+        rotation: 45
+        color: Qt.rgba(0.14, 0.14, 0.17, 1)
+        border.width: 1
+        border.color: Qt.rgba(1, 1, 1, 0.14)
+    }
     LiquidGlassBackground {
         anchors.fill: parent
         cornerRadius: 20
         fallbackMaterial: "hudWindow"
+        backdrop: menu.backdrop
+        backdropOrigin: menu.backdropOrigin
     }
     Rectangle {
         anchors.fill: parent
         radius: 20
-        color: Qt.rgba(0.1, 0.1, 0.12, 0.55)
+        // Dense enough that the screen under the popover does not read through its rows.
+        color: Qt.rgba(0.1, 0.1, 0.12, 0.78)
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.14)
     }
