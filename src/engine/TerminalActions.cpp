@@ -33,22 +33,29 @@ void TerminalActions::runTerminalScript(const TerminalScriptRuleAction& action) 
         fail(error);
         return;
     }
-    const std::optional<QString> source = ts::appleScriptSource(bundleIdentifier, *path);
-    if (!source) {
-        terminalscriptfile::remove(*path);
-        fail(QStringLiteral("The script file\u2019s path cannot be passed to the terminal."));
+    // Checked before the script is announced as running.
+    if (!ts::appleScriptSource(bundleIdentifier, *path)) {
+        refuseScriptPath(*path);
         return;
     }
 
     wm_.record(NimbrelActivityType::rule, QStringLiteral("Terminal Script Running"),
                ts::runningMessage(commands.size(), action.terminalApp.displayName));
 
+    runTerminalAppleScript(bundleIdentifier, *path);
+}
+
+void TerminalActions::runTerminalAppleScript(const QString& bundleIdentifier, const QString& scriptPath) {
+    const std::optional<QString> source = ts::appleScriptSource(bundleIdentifier, scriptPath);
+    if (!source) {
+        refuseScriptPath(scriptPath);
+        return;
+    }
     // The terminal may take a while to answer: the script runs on a worker, and only the
     // outcome comes back to the main thread.
     AppleScriptRunner* runner = wm_.platform().appleScript;
     auto outcome = std::make_shared<AppleScriptCall>();
     const QString scriptSource = *source;
-    const QString scriptPath = *path;
     Scheduler* scheduler = &wm_.scheduler();
     std::weak_ptr<int> alive = wm_.lifetimeWatch();
     scheduler->runInBackground([runner, scriptSource, outcome] { *outcome = runAppleScript(runner, scriptSource); },
@@ -67,6 +74,11 @@ void TerminalActions::runTerminalScript(const TerminalScriptRuleAction& action) 
                                    scheduler->after(kScriptFileLifetime,
                                                     [scriptPath] { terminalscriptfile::remove(scriptPath); });
                                });
+}
+
+void TerminalActions::refuseScriptPath(const QString& scriptPath) {
+    terminalscriptfile::remove(scriptPath);
+    fail(QStringLiteral("The script file\u2019s path cannot be passed to the terminal."));
 }
 
 void TerminalActions::fail(const QString& message) {

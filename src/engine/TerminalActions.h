@@ -19,8 +19,15 @@ class TerminalActions {
     explicit TerminalActions(WindowManager& wm) : wm_(wm) {}
 
     void runTerminalScript(const TerminalScriptRuleAction& action);
+    // Asks the terminal to run the script file and delete it, on a worker thread; a failure
+    // comes back to the main thread, and the file goes 30 s after the terminal answered (at
+    // once when the script could not even be compiled, as nothing can run it then). The
+    // path must be one that appleScriptSource() accepts.
+    void runTerminalAppleScript(const QString& bundleIdentifier, const QString& scriptPath);
 
   private:
+    // A path no escaping keeps inside a script string: the file goes at once.
+    void refuseScriptPath(const QString& scriptPath);
     void fail(const QString& message);
 
     WindowManager& wm_;

@@ -1,5 +1,8 @@
 #include "BrowserFixture.h"
 #include "engine/BrowserScripts.h"
+#include "model/AppCapabilities.h"
+
+#include <set>
 
 using namespace nimbrel;
 using namespace nimbrel::test;
@@ -82,6 +85,27 @@ TEST_F(BrowserGroupOpenerTest, ThreeSafariWindowsOpenInOneScriptArePlacedAndBeco
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(group[i], element(safariApp(), *windowShowing(safariApp(), urls[qsizetype(i)])));
     EXPECT_EQ(activityTitles(), (QStringList{"Rule Group Triggered", "Browser Group Opened"}));
+}
+
+TEST_F(BrowserGroupOpenerTest, TheSnapshotNotesTitledWindowsOnlyAndSurvivesABrowserThatIsGone) {
+    const auto actions = std::vector<OpenBrowserWebsiteRuleAction>{chrome(urls[0]), chrome(urls[1])};
+    mac.newBrowserWindow(chromeApp(), QStringLiteral("https://kept.example/"));
+    mac.newBrowserWindow(chromeApp(), QString()); // a new-tab page: not a window of the user's yet
+    std::set<QString> expected;
+    for (const sim::Window& w : chromeApp().windows)
+        if (normalizedAppName(w.title) != QStringLiteral("newtab"))
+            expected.insert(normalizedAppName(w.title) + QLatin1Char('-'));
+    ASSERT_GE(expected.size(), 2u);
+
+    wm->browsers().opener().snapshotPreexistingBrowserWindows(actions);
+    const QSet<QString> keys = wm->browserGroupPreexistingWindowKeysByBundleIdentifier[QStringLiteral("com.google.Chrome")];
+    EXPECT_EQ(std::set<QString>(keys.begin(), keys.end()), expected);
+    EXPECT_FALSE(keys.contains(QStringLiteral("newtab-")));
+
+    // With the browser gone, the entry of the earlier group stays as it was.
+    ASSERT_TRUE(mac.terminate(chromeApp().pid));
+    wm->browsers().opener().snapshotPreexistingBrowserWindows(actions);
+    EXPECT_EQ(wm->browserGroupPreexistingWindowKeysByBundleIdentifier[QStringLiteral("com.google.Chrome")], keys);
 }
 
 TEST_F(BrowserGroupOpenerTest, OnlyTheFirstPairIsRaised) {

@@ -151,6 +151,33 @@ TEST_F(TerminalScriptActionTest, ITermGetsItsOwnScriptAndAWindowWhenItHasNone) {
     EXPECT_EQ(contents(path), QByteArray("#!/bin/bash\nuptime\n"));
 }
 
+TEST_F(TerminalScriptActionTest, ThePathHandedToTheTerminalStepIsCheckedThere) {
+    // A path that no escaping keeps inside the string: refused, and its file goes at once.
+    const QString bad = folder() + QStringLiteral("/nimbrel_x\n\" & do shell script \"id.sh");
+    ASSERT_TRUE(ensurePrivateFolder(folder()));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    wm->terminal().runTerminalAppleScript(QStringLiteral("com.apple.Terminal"), bad);
+    scheduler.advance(1);
+    EXPECT_FALSE(QFileInfo::exists(bad));
+    EXPECT_EQ(activityTitles(), QStringList{"Terminal Script Failed"});
+    EXPECT_TRUE(appleScript.sources().isEmpty());
+
+    // A plain path goes to the terminal named, and its file 30 s after the answer.
+    const QString good = folder() + QStringLiteral("/nimbrel_y.sh");
+    QFile plain(good);
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    wm->terminal().runTerminalAppleScript(QStringLiteral("com.googlecode.iterm2"), good);
+    ASSERT_EQ(appleScript.sources().size(), 1);
+    EXPECT_EQ(appleScript.sources().front(), *ts::appleScriptSource(QStringLiteral("com.googlecode.iterm2"), good));
+    scheduler.advance(29.9);
+    EXPECT_TRUE(QFileInfo::exists(good));
+    scheduler.advance(0.2);
+    EXPECT_FALSE(QFileInfo::exists(good));
+}
+
 TEST_F(TerminalScriptActionTest, OnlyBlankCommandsDoNothing) {
     wm->executeAction(NimbrelRuleAction::runTerminalScript(terminalAction({QString(), QStringLiteral(" \n ")})));
     scheduler.advance(31);
