@@ -2,7 +2,8 @@
 # Start-up, memory and idle cost of Nimbrel against a bare Qt Quick program with one window,
 # both offscreen, in the same run. For each it prints:
 #   - the time from launch until its window has been drawn first, and, for Nimbrel, until its
-#     panel has been drawn (which includes the designed 0.25 s wait before onboarding opens),
+#     panel has been drawn (which includes the designed 0.25 s wait before onboarding opens;
+#     the summary also gives that time less the 0.25 s),
 #   - its resident memory 10 s after launch,
 #   - the CPU time it used over the following 30 s of idling, as a share of one core.
 # Nimbrel runs on a fresh simulated Mac in a throw-away home, so its onboarding panel opens
@@ -74,6 +75,7 @@ read -r bare_ms _ bare_kb _ <"$work/bare.figures"
 read -r nim_first nim_ms nim_kb nim_cpu <"$work/nimbrel.figures"
 awk -v bm="$bare_ms" -v nf="$nim_first" -v nm="$nim_ms" -v bk="$bare_kb" -v nk="$nim_kb" -v nc="$nim_cpu" 'BEGIN {
   printf "start-up: window %.2fx, panel %.2fx the bare program (aim: within 1.5x; the panel waits 0.25 s by design)\n", nf / bm, nm / bm
+  printf "          panel without the designed 0.25 s wait: %d ms, %.2fx the bare program\n", nm - 250, (nm - 250) / bm
   printf "memory:   %.2fx the bare program (aim: within 1.5x)\n", nk / bk
   printf "idle CPU: %s %% of one core (aim: under 0.5 %%)\n", nc
 }'

@@ -43,22 +43,39 @@ Flickable {
                 y: -Desktop.top
                 Repeater {
                     model: Desktop.screens
-                    delegate: Rectangle {
+                    // The software renderer caches every gradient or rounded rectangle as a
+                    // picture of its full size; a screen-sized wallpaper would cost megabytes.
+                    // So the gradient is a one-point-wide strip stretched sideways (each row is
+                    // one colour, so nothing changes), and the faint disc is drawn smaller and
+                    // scaled up.
+                    delegate: Item {
+                        id: wallpaper
                         required property var modelData
                         x: modelData.x
                         y: modelData.y
                         width: modelData.width
                         height: modelData.height
-                        gradient: Gradient {
-                            GradientStop { position: 0.0; color: modelData.wallpaperTop }
-                            GradientStop { position: 1.0; color: modelData.wallpaperBottom }
+                        Rectangle {
+                            width: 1
+                            height: wallpaper.height
+                            transformOrigin: Item.TopLeft
+                            transform: Scale { xScale: wallpaper.width }
+                            gradient: Gradient {
+                                GradientStop { position: 0.0; color: wallpaper.modelData.wallpaperTop }
+                                GradientStop { position: 1.0; color: wallpaper.modelData.wallpaperBottom }
+                            }
                         }
                         Rectangle {
-                            x: parent.width * 0.55
-                            y: parent.height * 0.15
-                            width: parent.width * 0.6
-                            height: width
-                            radius: width / 2
+                            id: disc
+                            readonly property real diameter: wallpaper.width * 0.6
+                            x: wallpaper.width * 0.55
+                            y: wallpaper.height * 0.15
+                            width: 256
+                            height: 256
+                            radius: 128
+                            antialiasing: true
+                            transformOrigin: Item.TopLeft
+                            transform: Scale { xScale: disc.diameter / 256; yScale: disc.diameter / 256 }
                             color: Qt.rgba(1, 1, 1, 0.05)
                         }
                     }

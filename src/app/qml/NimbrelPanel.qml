@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import Nimbrel.Models
 
 // The floating panel: borderless and clear, hanging under the status item. Its screens lie
@@ -33,13 +32,15 @@ Item {
         height: Math.min(500, parent.height)
         anchors.horizontalCenter: parent.horizontalCenter
 
-        RectangularGlow {
+        EffectLoader {
             anchors.fill: parent
             anchors.topMargin: 6
-            glowRadius: 18
-            spread: 0.1
-            cornerRadius: panel.cardRadius + glowRadius
-            color: Qt.rgba(0, 0, 0, 0.45)
+            Component.onCompleted: setSource("SoftShadow.qml", {
+                glowRadius: 18,
+                spread: 0.1,
+                cornerRadius: Qt.binding(() => panel.cardRadius + 18),
+                color: Qt.rgba(0, 0, 0, 0.45)
+            })
         }
         LiquidGlassBackground {
             anchors.fill: parent

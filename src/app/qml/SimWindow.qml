@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 
 // One window of a running application on the simulated Mac.
 Item {
@@ -17,13 +16,15 @@ Item {
         anchors.fill: parent
         onPressed: win.activated()
     }
-    RectangularGlow {
+    EffectLoader {
         anchors.fill: parent
         anchors.topMargin: 10
-        glowRadius: win.info.focused ? 28 : 16
-        spread: 0.05
-        cornerRadius: 12 + glowRadius
-        color: Qt.rgba(0, 0, 0, win.info.focused ? 0.5 : 0.3)
+        Component.onCompleted: setSource("SoftShadow.qml", {
+            glowRadius: Qt.binding(() => win.info.focused ? 28 : 16),
+            spread: 0.05,
+            cornerRadius: Qt.binding(() => 12 + (win.info.focused ? 28 : 16)),
+            color: Qt.binding(() => Qt.rgba(0, 0, 0, win.info.focused ? 0.5 : 0.3))
+        })
     }
     Rectangle {
         id: frame

@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 
 // A behind-the-content blur. Behind the window it blurs `backdrop` (the desktop under the
 // panel) when one is given; within the window it darkens what lies behind. The material
@@ -25,34 +24,14 @@ Item {
     }
     readonly property bool blursBackdrop: blendingMode === "behindWindow" && backdrop !== null && visible
 
-    ShaderEffectSource {
-        id: behind
+    EffectLoader {
         anchors.fill: parent
-        visible: false
-        live: blur.blursBackdrop
-        sourceItem: blur.blursBackdrop ? blur.backdrop : null
-        sourceRect: blur.blursBackdrop ? Qt.rect(blur.backdropOrigin.x, blur.backdropOrigin.y, blur.width, blur.height)
-                                       : Qt.rect(0, 0, 0, 0)
-    }
-    FastBlur {
-        id: blurred
-        anchors.fill: parent
-        visible: false
-        source: behind
-        radius: 48
-        transparentBorder: false
-    }
-    Rectangle {
-        id: shape
-        anchors.fill: parent
-        radius: blur.cornerRadius
-        visible: false
-    }
-    OpacityMask {
-        anchors.fill: parent
-        visible: blur.blursBackdrop
-        source: blurred
-        maskSource: shape
+        wanted: blur.blursBackdrop
+        Component.onCompleted: setSource("BackdropBlur.qml", {
+            backdrop: Qt.binding(() => blur.backdrop),
+            sourceRect: Qt.binding(() => Qt.rect(blur.backdropOrigin.x, blur.backdropOrigin.y, blur.width, blur.height)),
+            cornerRadius: Qt.binding(() => blur.cornerRadius)
+        })
     }
     Rectangle {
         anchors.fill: parent
