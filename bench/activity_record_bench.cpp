@@ -33,7 +33,7 @@ const Date kNow{794836800.0}; // 2026-03-10 12:00 UTC
 
 // Virtual time on the main thread, but background work on a real worker thread.
 class WorkerScheduler final : public Scheduler, public Clock {
-public:
+  public:
     WorkerScheduler() : worker_([this] { run(); }) {}
     ~WorkerScheduler() override {
         drain();
@@ -68,7 +68,7 @@ public:
         time_.runUntilIdle();
     }
 
-private:
+  private:
     void run() {
         for (;;) {
             std::function<void()> job;

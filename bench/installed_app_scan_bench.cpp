@@ -13,7 +13,7 @@ void BM_InstalledAppScan_500Bundles(benchmark::State& state) {
     testing::TreeWorkspace workspace(tree.files);
     for (int i = 0; i < 500; ++i) {
         // Spread over the roots and some subfolders, each with an Info.plist and an icon.
-        QString folder = i % 5 == 0 ? QStringLiteral("/System/Applications")
+        QString folder = i % 5 == 0   ? QStringLiteral("/System/Applications")
                          : i % 5 == 1 ? QStringLiteral("/Applications/Utilities %1").arg(i % 7)
                          : i % 5 == 2 ? QStringLiteral("/Users/user/Applications")
                                       : QStringLiteral("/Applications");

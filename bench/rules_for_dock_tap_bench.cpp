@@ -32,9 +32,10 @@ struct Bench {
         Platform::install(&platform);
         std::vector<NimbrelRule> rules;
         for (int i = 0; i < kRuleCount; ++i) {
-            NimbrelRuleTrigger trigger{1 + i % 3, NimbrelRuleAppTarget{QStringLiteral("App %1").arg(i),
-                                                                       QStringLiteral("com.example.app%1").arg(i),
-                                                                       QStringLiteral("/Applications/App %1.app").arg(i)}};
+            NimbrelRuleTrigger trigger{1 + i % 3,
+                                       NimbrelRuleAppTarget{QStringLiteral("App %1").arg(i),
+                                                            QStringLiteral("com.example.app%1").arg(i),
+                                                            QStringLiteral("/Applications/App %1.app").arg(i)}};
             rules.push_back(NimbrelRule::make(QStringLiteral("Rule %1").arg(i), true, false, trigger,
                                               {NimbrelRuleAction::runSystemBehavior(SystemBehaviorRuleAction{})},
                                               scheduler.now()));
@@ -80,15 +81,17 @@ void runLookups(benchmark::State& state, const NimbrelRuleAppTarget& app, size_t
 }
 
 void BM_RulesForDockTap_NoneMatching(benchmark::State& state) {
-    runLookups(state, NimbrelRuleAppTarget{QStringLiteral("Unknown"), QStringLiteral("com.example.none"),
-                                           QStringLiteral("/Applications/Unknown.app")},
+    runLookups(state,
+               NimbrelRuleAppTarget{QStringLiteral("Unknown"), QStringLiteral("com.example.none"),
+                                    QStringLiteral("/Applications/Unknown.app")},
                0);
 }
 
 void BM_RulesForDockTap_OneMatching(benchmark::State& state) {
     // Rule 500 has a click count of 1 + 500 % 3 = 3; rule 499 has 2.
-    runLookups(state, NimbrelRuleAppTarget{QStringLiteral("App 499"), QStringLiteral("com.example.app499"),
-                                           QStringLiteral("/Applications/App 499.app")},
+    runLookups(state,
+               NimbrelRuleAppTarget{QStringLiteral("App 499"), QStringLiteral("com.example.app499"),
+                                    QStringLiteral("/Applications/App 499.app")},
                1);
 }
 

@@ -12,8 +12,8 @@ int main(int argc, char** argv) {
     // the lighter application will do.
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     const bool headless = platform.startsWith("offscreen") || platform.startsWith("minimal");
-    std::unique_ptr<QGuiApplication> app = headless ? std::make_unique<QGuiApplication>(argc, argv)
-                                                    : std::make_unique<QApplication>(argc, argv);
+    std::unique_ptr<QGuiApplication> app =
+        headless ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Nimbrel"));
     QGuiApplication::setOrganizationDomain(QStringLiteral("nimbrel.com"));
     // The desktop window is the whole simulated Mac: closing it ends the program.

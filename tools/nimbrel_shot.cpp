@@ -9,15 +9,15 @@
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QApplication>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QElapsedTimer>
 
 #include <cstdio>
 #include <memory>
@@ -27,7 +27,8 @@ using namespace nimbrel;
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: nimbrel-shot <%s|desktop|desktop-menu> <out.png>\n       nimbrel-shot --x11-root <out.png>\n",
+    std::fprintf(stderr,
+                 "usage: nimbrel-shot <%s|desktop|desktop-menu> <out.png>\n       nimbrel-shot --x11-root <out.png>\n",
                  qPrintable(ScreenPreview::screenNames().join('|')));
     return 2;
 }

@@ -20,7 +20,8 @@ QStringList wallpaperColours(const QString& url) {
         {"#232526", "#5D6D7E"}, {"#16222A", "#3A6073"}, {"#42275A", "#E7A977"},
     };
     quint32 hash = 2166136261u; // FNV-1a: the same picture keeps its colours across runs
-    for (const QChar c : url) hash = (hash ^ c.unicode()) * 16777619u;
+    for (const QChar c : url)
+        hash = (hash ^ c.unicode()) * 16777619u;
     return palettes[int(hash % quint32(palettes.size()))];
 }
 
@@ -37,7 +38,9 @@ DesktopViewModel::DesktopViewModel(sim::SimulatedMac& mac, Scheduler& scheduler,
 
 DesktopViewModel::~DesktopViewModel() = default;
 
-bool DesktopViewModel::accessibilityTrusted() const { return mac_.isTrusted(); }
+bool DesktopViewModel::accessibilityTrusted() const {
+    return mac_.isTrusted();
+}
 
 void DesktopViewModel::scheduleRefresh() {
     if (refreshPending_) return;
@@ -47,7 +50,9 @@ void DesktopViewModel::scheduleRefresh() {
     }));
 }
 
-Point DesktopViewModel::toAppKit(double x, double y) const { return mac_.toAppKit({x, y}); }
+Point DesktopViewModel::toAppKit(double x, double y) const {
+    return mac_.toAppKit({x, y});
+}
 
 void DesktopViewModel::refresh() {
     refreshPending_ = false;
@@ -116,9 +121,12 @@ void DesktopViewModel::refresh() {
             m.insert("focused", pid == frontPid && &*it == &app->windows.front());
             m.insert("url", it->isBrowserWindow() ? it->tabs[size_t(it->currentTab)].url : QString());
             QString kind = QStringLiteral("document");
-            if (app->bundleIdentifier == sim::kTerminalBundleId) kind = QStringLiteral("terminal");
-            else if (app->bundleIdentifier == sim::kSystemSettingsBundleId) kind = QStringLiteral("settings");
-            else if (it->isBrowserWindow()) kind = QStringLiteral("browser");
+            if (app->bundleIdentifier == sim::kTerminalBundleId)
+                kind = QStringLiteral("terminal");
+            else if (app->bundleIdentifier == sim::kSystemSettingsBundleId)
+                kind = QStringLiteral("settings");
+            else if (it->isBrowserWindow())
+                kind = QStringLiteral("browser");
             m.insert("kind", kind);
             windows_ << m;
         }

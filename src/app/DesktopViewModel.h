@@ -30,7 +30,7 @@ class DesktopViewModel : public QObject {
     Q_PROPERTY(double height READ height NOTIFY changed)
     Q_PROPERTY(QString frontmostAppName READ frontmostAppName NOTIFY changed)
     Q_PROPERTY(bool accessibilityTrusted READ accessibilityTrusted NOTIFY changed)
-public:
+  public:
     DesktopViewModel(sim::SimulatedMac& mac, Scheduler& scheduler, QObject* parent = nullptr);
     ~DesktopViewModel() override;
 
@@ -61,10 +61,10 @@ public:
     // Reads the Mac again now (the program also does this after each change it records).
     void refresh();
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void scheduleRefresh();
     Point toAppKit(double x, double y) const;
 

@@ -8,7 +8,8 @@ GlassStyle::GlassStyle(NotificationCenter& notifications, std::function<bool()> 
                        std::function<int()> systemMajorVersion, QObject* parent)
     : QObject(parent), settingCheck_(std::move(settingCheck)), systemMajorVersion_(std::move(systemMajorVersion)) {
     enabled_ = settingCheck_();
-    designModeObserver_ = notifications.addObserver(shell::kDesignModeDidChange, [this](const Notification&) { refresh(); });
+    designModeObserver_ =
+        notifications.addObserver(shell::kDesignModeDidChange, [this](const Notification&) { refresh(); });
 }
 
 void GlassStyle::refresh() {

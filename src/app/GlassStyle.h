@@ -21,7 +21,7 @@ class GlassStyle : public QObject {
     Q_PROPERTY(bool liquidGlassEnabled READ liquidGlassEnabled NOTIFY changed)
     Q_PROPERTY(bool drawsGlass READ drawsGlass NOTIFY changed)
     Q_PROPERTY(double surfaceOutlineOpacity READ surfaceOutlineOpacity NOTIFY changed)
-public:
+  public:
     // `settingCheck` is the liquid-glass setting check; it is read again at each design-mode notice.
     GlassStyle(NotificationCenter& notifications, std::function<bool()> settingCheck,
                std::function<int()> systemMajorVersion, QObject* parent = nullptr);
@@ -31,10 +31,10 @@ public:
     // The surface's outline: brighter with the setting on.
     double surfaceOutlineOpacity() const { return enabled_ ? 0.16 : 0.10; }
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void refresh();
 
     std::function<bool()> settingCheck_;

@@ -28,8 +28,8 @@ std::vector<PauseMenuRow> pauseMenuRows(bool paused) {
     using A = PauseMenuRow::Action;
     std::vector<PauseMenuRow> rows;
     if (paused) rows.push_back({A::resume, "play.fill", "Resume Nimbrel", 0, false});
-    const std::pair<const char*, double> durations[] = {{"5 Minutes", 300},  {"15 Minutes", 900}, {"30 Minutes", 1800},
-                                                        {"1 Hour", 3600},    {"6 Hours", 21600},   {"12 Hours", 43200},
+    const std::pair<const char*, double> durations[] = {{"5 Minutes", 300}, {"15 Minutes", 900}, {"30 Minutes", 1800},
+                                                        {"1 Hour", 3600},   {"6 Hours", 21600},  {"12 Hours", 43200},
                                                         {"24 Hours", 86400}};
     bool first = true;
     for (const auto& [text, seconds] : durations) {
@@ -119,9 +119,11 @@ void GlobalPauseController::applySyncEnabled(bool enabled) {
         if (hooks_.setSyncManagerEnabled) hooks_.setSyncManagerEnabled(enabled);
         if (!hooks_.recordInfo) return;
         if (enabled)
-            hooks_.recordInfo(QStringLiteral("Cloud Sync Enabled"), QStringLiteral("Nimbrel will sync rules, sessions and blacklist."));
+            hooks_.recordInfo(QStringLiteral("Cloud Sync Enabled"),
+                              QStringLiteral("Nimbrel will sync rules, sessions and blacklist."));
         else
-            hooks_.recordInfo(QStringLiteral("Cloud Sync Disabled"), QStringLiteral("Nimbrel will stop syncing across devices."));
+            hooks_.recordInfo(QStringLiteral("Cloud Sync Disabled"),
+                              QStringLiteral("Nimbrel will stop syncing across devices."));
     }));
 }
 
@@ -154,9 +156,15 @@ void GlobalPauseController::resume() {
 
 void GlobalPauseController::run(const PauseMenuRow& row) {
     switch (row.action) {
-    case PauseMenuRow::Action::resume: resume(); break;
-    case PauseMenuRow::Action::pauseFor: pause(row.seconds); break;
-    case PauseMenuRow::Action::pauseIndefinitely: pauseIndefinitely(); break;
+    case PauseMenuRow::Action::resume:
+        resume();
+        break;
+    case PauseMenuRow::Action::pauseFor:
+        pause(row.seconds);
+        break;
+    case PauseMenuRow::Action::pauseIndefinitely:
+        pauseIndefinitely();
+        break;
     }
 }
 

@@ -32,7 +32,7 @@ struct PauseMenuRow {
     Action action = Action::pauseFor;
     QString symbol;
     QString text;
-    double seconds = 0;           // pauseFor only
+    double seconds = 0; // pauseFor only
     bool dividerBefore = false;
     bool operator==(const PauseMenuRow&) const = default;
 };
@@ -44,7 +44,7 @@ std::vector<PauseMenuRow> pauseMenuRows(bool paused);
 // time whether or not any screen is open, and one that ended while the program was not
 // running is ended at launch.
 class GlobalPauseController {
-public:
+  public:
     struct Hooks {
         // Sets the sync manager's flag.
         std::function<void(bool enabled)> setSyncManagerEnabled;
@@ -73,7 +73,7 @@ public:
     QString statusTitle(Date now) const;
     QString remainingPauseText(Date now) const;
 
-private:
+  private:
     void beginPause();
     void endPause();
     void applySyncEnabled(bool enabled);

@@ -21,7 +21,7 @@ HoverStroke hoverStroke(QSizeF canvas, double borderWidth, double cornerRadius);
 // The same math for QML.
 class HoverGeometry : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
     Q_INVOKABLE QPointF lightCentre(double x, double y, double width, double height) const {
         return hoverLightCentre({x, y}, {width, height});

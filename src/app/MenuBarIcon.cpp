@@ -8,10 +8,16 @@ namespace nimbrel {
 
 namespace {
 
-MenuBarIconImage asset(const QString& name) { return {MenuBarIconImage::Kind::Asset, name, false, 18}; }
-MenuBarIconImage symbol(const QString& name) { return {MenuBarIconImage::Kind::Symbol, name, true, 18}; }
+MenuBarIconImage asset(const QString& name) {
+    return {MenuBarIconImage::Kind::Asset, name, false, 18};
+}
+MenuBarIconImage symbol(const QString& name) {
+    return {MenuBarIconImage::Kind::Symbol, name, true, 18};
+}
 
-bool has(const std::function<bool(const QString&)>& lookup, const QString& name) { return lookup && lookup(name); }
+bool has(const std::function<bool(const QString&)>& lookup, const QString& name) {
+    return lookup && lookup(name);
+}
 
 } // namespace
 

@@ -29,7 +29,9 @@ MenuBarViewModel::MenuBarViewModel(Platform& platform, GlobalPauseController& pa
     blacklistTokenObserver_ = platform_.defaults->observe(kBlacklistTokenKey, [this] { emit changed(); });
 }
 
-MenuBarViewModel::~MenuBarViewModel() { stop(); }
+MenuBarViewModel::~MenuBarViewModel() {
+    stop();
+}
 
 QString MenuBarViewModel::ignoredAppsSubtitleText() const {
     // Read as the blacklist store reads it: a list with anything but texts is no blacklist.

@@ -33,7 +33,7 @@ class MenuBarViewModel : public QObject {
     Q_PROPERTY(QString pauseButtonSymbol READ pauseButtonSymbol NOTIFY changed)
     Q_PROPERTY(bool showingPauseMenu READ showingPauseMenu NOTIFY changed)
     Q_PROPERTY(QVariantList pauseMenuRows READ pauseMenuRowsList NOTIFY changed)
-public:
+  public:
     struct Hooks {
         std::function<bool()> isProcessTrusted;
         // Opens System Settings' Accessibility page.
@@ -74,10 +74,10 @@ public:
 
     void tick();
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void refreshAccessibilityState();
     void observeCloudSyncState();
     void stop();

@@ -26,7 +26,9 @@ NimbrelAppDelegate::~NimbrelAppDelegate() {
     if (accessibilityPermissionTimer_) accessibilityPermissionTimer_->cancel();
 }
 
-bool NimbrelAppDelegate::isTrusted() const { return hooks_.isProcessTrusted && hooks_.isProcessTrusted(); }
+bool NimbrelAppDelegate::isTrusted() const {
+    return hooks_.isProcessTrusted && hooks_.isProcessTrusted();
+}
 
 void NimbrelAppDelegate::applicationDidFinishLaunching() {
     surface_.setDarkAppearance();
@@ -42,8 +44,7 @@ void NimbrelAppDelegate::applicationDidFinishLaunching() {
     scheduleCloudBackedStoreBootstrap();
     startAccessibilityPermissionTimer();
     if (!isTrusted()) {
-        platform_.scheduler->after(kOnboardingDelay,
-                                   lifetime_.guard([this] { showPanel(PanelMode::Onboarding); }));
+        platform_.scheduler->after(kOnboardingDelay, lifetime_.guard([this] { showPanel(PanelMode::Onboarding); }));
     }
 }
 
@@ -83,17 +84,18 @@ void NimbrelAppDelegate::observeMenuBarIconChanges() {
 }
 
 void NimbrelAppDelegate::observeQuitRequests() {
-    quitObserver_ = platform_.notifications->addObserver(
-        shell::kQuitRequested, [this, alive = lifetime_.watch()](const Notification&) {
-            if (!alive.expired()) quitApplication();
-        });
+    quitObserver_ = platform_.notifications->addObserver(shell::kQuitRequested,
+                                                         [this, alive = lifetime_.watch()](const Notification&) {
+                                                             if (!alive.expired()) quitApplication();
+                                                         });
 }
 
 void NimbrelAppDelegate::observePauseStateChanges() {
-    pauseStateObserver_ = platform_.notifications->addObserver(
-        shell::kPauseStateDidChange, [this, alive = lifetime_.watch()](const Notification&) {
-            if (!alive.expired()) applyMenuBarIcon(currentMenuBarIconName_);
-        });
+    pauseStateObserver_ = platform_.notifications->addObserver(shell::kPauseStateDidChange,
+                                                               [this, alive = lifetime_.watch()](const Notification&) {
+                                                                   if (!alive.expired())
+                                                                       applyMenuBarIcon(currentMenuBarIconName_);
+                                                               });
 }
 
 void NimbrelAppDelegate::observePanelHeightChanges() {
@@ -171,7 +173,8 @@ void NimbrelAppDelegate::checkAccessibilityPermission() {
 
 void NimbrelAppDelegate::handleAccessibilityGranted() {
     if (currentPanelMode_ != PanelMode::Onboarding) return;
-    logLine(kLog, QStringLiteral("accessibility granted notification received \u2014 switching to main menu immediately"));
+    logLine(kLog,
+            QStringLiteral("accessibility granted notification received \u2014 switching to main menu immediately"));
     showPanel(PanelMode::Menu);
 }
 

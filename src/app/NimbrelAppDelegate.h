@@ -17,7 +17,7 @@ class ShellSurface;
 // The application delegate: start-up, the status item and panel it owns, the permission
 // timer, and quitting. Free of any UI toolkit; it drives a `ShellSurface`.
 class NimbrelAppDelegate {
-public:
+  public:
     NimbrelAppDelegate(Platform& platform, ShellSurface& surface, ShellHooks hooks);
     ~NimbrelAppDelegate();
     NimbrelAppDelegate(const NimbrelAppDelegate&) = delete;
@@ -43,7 +43,7 @@ public:
     bool hasPanel() const { return hasPanel_; }
     bool isPermissionTimerRunning() const { return accessibilityPermissionTimer_ != nullptr; }
 
-private:
+  private:
     void installStatusItem();
     void observeMenuBarIconChanges();
     void observeQuitRequests();

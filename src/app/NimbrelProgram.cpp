@@ -1,8 +1,8 @@
 #include "app/NimbrelProgram.h"
 
 #include "app/PanelRootViewModel.h"
-#include "app/SharedEngineControl.h"
 #include "app/QmlSetup.h"
+#include "app/SharedEngineControl.h"
 #include "app/ShellNames.h"
 #include "app/SymbolImageProvider.h"
 #include "app/SymbolNames.h"
@@ -11,7 +11,8 @@
 #include "model/BlacklistStore.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
-#include "sync/CloudSyncManager.h"
+#include "platform/Accessibility.h"
+#include "platform/CodeSignature.h"
 #include "platform/Keychain.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -19,12 +20,11 @@
 #include "platform/SharedInstance.h"
 #include "platform/SystemInfo.h"
 #include "platform/Workspace.h"
-#include "platform/Accessibility.h"
-#include "platform/CodeSignature.h"
 #include "platform/local/DesktopUserNotifications.h"
 #include "platform/local/EventLoopScheduler.h"
 #include "platform/local/JsonFileUserDefaults.h"
 #include "platform/simulated/SimulatedPlatform.h"
+#include "sync/CloudSyncManager.h"
 
 #include <QApplication>
 #include <QDir>
@@ -67,7 +67,8 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     f.simulated = std::make_unique<sim::SimulatedPlatform>(f.scheduler, f.clock,
                                                            sim::SimulatedPlatform::defaultFolder(f.locations));
     if (!f.simulated->loadProblem().isEmpty())
-        logLine(QStringLiteral("NimbrelApp"), QStringLiteral("simulated Mac state set aside: ") + f.simulated->loadProblem());
+        logLine(QStringLiteral("NimbrelApp"),
+                QStringLiteral("simulated Mac state set aside: ") + f.simulated->loadProblem());
     // A Mac that has never run Nimbrel has not granted it the permission yet.
     if (!f.simulated->restoredFromDisk()) f.simulated->mac().setTrusted(false);
     f.userNotifications = std::make_unique<DesktopUserNotifications>(f.scheduler, f.clock);
@@ -109,11 +110,11 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     engine_ = std::make_unique<SharedEngineControl>(platform_);
 
     pause_ = std::make_unique<GlobalPauseController>(
-        platform_, GlobalPauseController::Hooks{
-                       [](bool enabled) { NimbrelCloudSyncManager::shared().setSyncEnabled(enabled); },
-                       [this](const QString& title, const QString& message) {
-                           recordNimbrelActivity(platform_, NimbrelActivityType::info, title, message);
-                       }});
+        platform_,
+        GlobalPauseController::Hooks{[](bool enabled) { NimbrelCloudSyncManager::shared().setSyncEnabled(enabled); },
+                                     [this](const QString& title, const QString& message) {
+                                         recordNimbrelActivity(platform_, NimbrelActivityType::info, title, message);
+                                     }});
 
     auto trusted = [this] { return platform_.accessibility->isProcessTrusted(); };
     auto openSettings = [this] {
@@ -132,10 +133,17 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     };
     contentHooks_.stores.screenOpened = [](NimbrelPanelScreen screen) {
         switch (screen) {
-        case NimbrelPanelScreen::Blacklist: BlacklistStore::shared(); break;
-        case NimbrelPanelScreen::Activity: NimbrelActivityStore::shared(); break;
-        case NimbrelPanelScreen::Settings: NimbrelSettingsStore::shared(); break;
-        default: break;
+        case NimbrelPanelScreen::Blacklist:
+            BlacklistStore::shared();
+            break;
+        case NimbrelPanelScreen::Activity:
+            NimbrelActivityStore::shared();
+            break;
+        case NimbrelPanelScreen::Settings:
+            NimbrelSettingsStore::shared();
+            break;
+        default:
+            break;
         }
     };
     contentHooks_.menu.isProcessTrusted = trusted;

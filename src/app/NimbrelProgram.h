@@ -3,9 +3,9 @@
 #include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/GlobalPause.h"
-#include "app/PanelContent.h"
 #include "app/HoverGeometry.h"
 #include "app/NimbrelAppDelegate.h"
+#include "app/PanelContent.h"
 #include "app/ShellController.h"
 #include "platform/Platform.h"
 
@@ -28,7 +28,7 @@ class SimulatedMac;
 // Mac, the application delegate, and the desktop window that shows them.
 class NimbrelProgram : public QObject {
     Q_OBJECT
-public:
+  public:
     NimbrelProgram();
     ~NimbrelProgram() override;
 
@@ -44,7 +44,7 @@ public:
     // Calls `ready` once, after the first frame that shows the panel (start-up measurements).
     void onFirstPanelFrame(std::function<void()> ready);
 
-private:
+  private:
     struct Facilities;
     void updateTrayIcon();
 

@@ -15,7 +15,9 @@ OnboardingViewModel::OnboardingViewModel(Platform& platform, Hooks hooks, QObjec
     granted_ = hooks_.isProcessTrusted && hooks_.isProcessTrusted();
 }
 
-OnboardingViewModel::~OnboardingViewModel() { stopPolling(); }
+OnboardingViewModel::~OnboardingViewModel() {
+    stopPolling();
+}
 
 QString OnboardingViewModel::instructions() const {
     return QStringLiteral("Toggle the switch below. macOS will prompt you to authenticate with Touch ID or your "
@@ -37,7 +39,9 @@ void OnboardingViewModel::appeared() {
     }
 }
 
-void OnboardingViewModel::disappeared() { stopPolling(); }
+void OnboardingViewModel::disappeared() {
+    stopPolling();
+}
 
 void OnboardingViewModel::requestAccessibility(bool on) {
     if (!on || granted_) return;

@@ -24,7 +24,7 @@ class OnboardingViewModel : public QObject {
     Q_PROPERTY(QString statusLine READ statusLine NOTIFY changed)
     Q_PROPERTY(QString footerTitle READ footerTitle NOTIFY changed)
     Q_PROPERTY(QString footerSymbol READ footerSymbol NOTIFY changed)
-public:
+  public:
     struct Hooks {
         std::function<bool()> isProcessTrusted;
         // The trust check that also shows the system's prompt.
@@ -59,10 +59,10 @@ public:
     Q_INVOKABLE void footerAction();
     Q_INVOKABLE void quit();
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void startPermissionPolling();
     void pollOnce();
     void stopPolling();

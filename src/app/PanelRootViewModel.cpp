@@ -34,16 +34,24 @@ PanelRootViewModel::PanelRootViewModel(NotificationCenter& notifications, Stores
 
 PanelRootViewModel::~PanelRootViewModel() = default;
 
-void PanelRootViewModel::setMenu(std::unique_ptr<QObject> menu) { menu_ = std::move(menu); }
+void PanelRootViewModel::setMenu(std::unique_ptr<QObject> menu) {
+    menu_ = std::move(menu);
+}
 
 QString PanelRootViewModel::screenName() const {
     switch (screen_) {
-    case NimbrelPanelScreen::Main: return QStringLiteral("main");
-    case NimbrelPanelScreen::Blacklist: return QStringLiteral("blacklist");
-    case NimbrelPanelScreen::Rules: return QStringLiteral("rules");
-    case NimbrelPanelScreen::Sessions: return QStringLiteral("sessions");
-    case NimbrelPanelScreen::Activity: return QStringLiteral("activity");
-    case NimbrelPanelScreen::Settings: return QStringLiteral("settings");
+    case NimbrelPanelScreen::Main:
+        return QStringLiteral("main");
+    case NimbrelPanelScreen::Blacklist:
+        return QStringLiteral("blacklist");
+    case NimbrelPanelScreen::Rules:
+        return QStringLiteral("rules");
+    case NimbrelPanelScreen::Sessions:
+        return QStringLiteral("sessions");
+    case NimbrelPanelScreen::Activity:
+        return QStringLiteral("activity");
+    case NimbrelPanelScreen::Settings:
+        return QStringLiteral("settings");
     }
     return QStringLiteral("main");
 }
@@ -53,7 +61,9 @@ void PanelRootViewModel::appeared() {
     notifications_.post(shell::kPanelHeightDidChange, {{QStringLiteral("height"), panelHeight()}});
 }
 
-void PanelRootViewModel::requestMainScreen() { notifications_.post(shell::kShowMainWindow); }
+void PanelRootViewModel::requestMainScreen() {
+    notifications_.post(shell::kShowMainWindow);
+}
 
 void PanelRootViewModel::post(const QString& name) {
     // Only the shell's own requests; anything else from a screen is a mistake, not a message.

@@ -27,7 +27,7 @@ class PanelRootViewModel : public QObject {
     Q_PROPERTY(double panelHeight READ panelHeight CONSTANT)
     // The main menu's own view model (none where no menu is wanted, as in some tests).
     Q_PROPERTY(QObject* menu READ menu CONSTANT)
-public:
+  public:
     struct Stores {
         // Obtained when the view is first set up (creating the shared stores).
         std::function<void()> obtain;
@@ -63,11 +63,11 @@ public:
     Q_INVOKABLE void post(const QString& name);
     void switchScreen(NimbrelPanelScreen screen);
 
-signals:
+  signals:
     void screenChanged();
     void subtitlesChanged();
 
-private:
+  private:
     void refreshSubtitles();
 
     NotificationCenter& notifications_;

@@ -28,7 +28,8 @@ ScreenPreview::ScreenPreview() {
         return makePanelContent(mode, platform_, *pause_, contentHooks_);
     };
     shell_ = std::make_unique<ShellController>(std::move(hooks));
-    glass_ = std::make_unique<GlassStyle>(notifications_, [] { return false; }, [] { return 14; });
+    glass_ = std::make_unique<GlassStyle>(
+        notifications_, [] { return false; }, [] { return 14; });
     hover_ = std::make_unique<HoverGeometry>();
     mac_ = std::make_unique<sim::SimulatedMac>(scheduler_, scheduler_, disk_.path());
     mac_->buildDefaultDesktop();
@@ -63,6 +64,8 @@ std::unique_ptr<QObject> ScreenPreview::makeContent(PanelMode mode) {
     return makePanelContent(mode, platform_, *pause_, contentHooks_);
 }
 
-QmlModels ScreenPreview::models() { return {shell_.get(), glass_.get(), hover_.get(), desktop_.get()}; }
+QmlModels ScreenPreview::models() {
+    return {shell_.get(), glass_.get(), hover_.get(), desktop_.get()};
+}
 
 } // namespace nimbrel

@@ -3,8 +3,8 @@
 #include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/GlobalPause.h"
-#include "app/PanelContent.h"
 #include "app/HoverGeometry.h"
+#include "app/PanelContent.h"
 #include "app/QmlSetup.h"
 #include "app/ShellController.h"
 #include "platform/NotificationCenter.h"
@@ -23,7 +23,7 @@ namespace nimbrel {
 // in-memory defaults, two enabled rules and three sessions, and a default simulated Mac
 // on a throw-away disk for the desktop.
 class ScreenPreview {
-public:
+  public:
     ScreenPreview();
     ~ScreenPreview();
 
@@ -44,7 +44,7 @@ public:
     // Where the panel's top-left lands in a picture of it.
     static constexpr double kMargin = 24;
 
-private:
+  private:
     VirtualScheduler scheduler_;
     NotificationCenter notifications_;
     InMemoryUserDefaults defaults_;

@@ -15,8 +15,12 @@ NimbrelEngine& SharedEngineControl::engine() const {
     });
 }
 
-void SharedEngineControl::startMonitoring() { engine().startMonitoring(); }
+void SharedEngineControl::startMonitoring() {
+    engine().startMonitoring();
+}
 
-bool SharedEngineControl::hasDockClickMonitor() const { return engine().dockClickMonitor() != nullptr; }
+bool SharedEngineControl::hasDockClickMonitor() const {
+    return engine().dockClickMonitor() != nullptr;
+}
 
 } // namespace nimbrel

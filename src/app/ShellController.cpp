@@ -6,7 +6,9 @@ ShellController::ShellController(Hooks hooks, QObject* parent) : QObject(parent)
 
 ShellController::~ShellController() = default;
 
-QString ShellController::panelMode() const { return mode_ ? panelModeName(*mode_) : QString(); }
+QString ShellController::panelMode() const {
+    return mode_ ? panelModeName(*mode_) : QString();
+}
 
 double ShellController::panelTop() const {
     const double primary = hooks_.primaryScreenHeight ? hooks_.primaryScreenHeight() : 0;
@@ -73,7 +75,9 @@ void ShellController::applyFrame(const ScreenRect& frame, int animationMs) {
     emit panelFrameChanged();
 }
 
-void ShellController::setPanelFrame(const ScreenRect& frame) { applyFrame(frame, 0); }
+void ShellController::setPanelFrame(const ScreenRect& frame) {
+    applyFrame(frame, 0);
+}
 
 void ShellController::animatePanelFrame(const ScreenRect& frame, double seconds) {
     applyFrame(frame, static_cast<int>(seconds * 1000));

@@ -29,7 +29,7 @@ class ShellController : public QObject, public ShellSurface {
     Q_PROPERTY(double panelWidth READ panelWidth NOTIFY panelFrameChanged)
     Q_PROPERTY(double panelHeight READ panelHeight NOTIFY panelFrameChanged)
     Q_PROPERTY(int frameAnimationMs READ frameAnimationMs NOTIFY panelFrameChanged)
-public:
+  public:
     struct Hooks {
         // The primary screen's height: what turns the Mac's y into a top-left y.
         std::function<double()> primaryScreenHeight;
@@ -84,14 +84,14 @@ public:
     // The image URL drawing a menu bar icon.
     static QString iconSource(const MenuBarIconImage& image);
 
-signals:
+  signals:
     void statusItemChanged();
     void panelChanged();
     void panelContentChanged();
     void panelFrameChanged();
     void togglePanelRequested();
 
-private:
+  private:
     void applyFrame(const ScreenRect& frame, int animationMs);
 
     Hooks hooks_;

@@ -11,7 +11,7 @@ namespace nimbrel {
 
 // The Dock tap engine as the shell uses it.
 class EngineControl {
-public:
+  public:
     virtual ~EngineControl() = default;
     virtual void startMonitoring() = 0;
     virtual bool hasDockClickMonitor() const = 0;
@@ -20,7 +20,7 @@ public:
 // The sessions store's start-up entry: creates the shared store if needed and applies the
 // global pause or the active session at once.
 class SessionsStoreHook {
-public:
+  public:
     virtual ~SessionsStoreHook() = default;
     virtual void applyGlobalPauseState() = 0;
 };

@@ -10,7 +10,7 @@ namespace nimbrel {
 // What the application delegate drives on screen: the status item in the menu bar and the
 // floating panel under it. The program's implementation draws them in Qt Quick; tests record.
 class ShellSurface {
-public:
+  public:
     virtual ~ShellSurface() = default;
 
     virtual void setDarkAppearance() = 0;

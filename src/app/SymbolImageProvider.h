@@ -8,7 +8,7 @@ namespace nimbrel {
 // the one place where the screens' symbol names become pictures. Symbols are tinted with the
 // given colour (white when none); assets keep their own colours.
 class SymbolImageProvider final : public QQuickImageProvider {
-public:
+  public:
     SymbolImageProvider();
     QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
 };

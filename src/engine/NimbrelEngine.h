@@ -19,7 +19,6 @@ namespace nimbrel {
 
 struct Platform;
 
-
 // The Dock-tap engine: owns the engine's state and the parts that watch presses, count
 // taps, decide and carry out the default behaviour. One shared instance for the process.
 class NimbrelEngine {

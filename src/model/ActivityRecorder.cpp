@@ -19,8 +19,7 @@ QVariantMap activityUserInfo(const NimbrelActivityEntry& entry) {
     };
 }
 
-void recordNimbrelActivity(Platform& platform, NimbrelActivityType type, const QString& title,
-                           const QString& message) {
+void recordNimbrelActivity(Platform& platform, NimbrelActivityType type, const QString& title, const QString& message) {
     // The activity screen's own copy action must not log itself.
     if (title == QStringLiteral("Activity Copied")) return;
 

@@ -21,7 +21,8 @@ const QString kComponent = QStringLiteral("NimbrelActivityStore");
 
 QByteArray encodeHistory(const std::vector<NimbrelActivityEntry>& entries) {
     QJsonArray array;
-    for (const auto& entry : entries) array.append(entry.toJson());
+    for (const auto& entry : entries)
+        array.append(entry.toJson());
     return json::serialize(array, true);
 }
 
@@ -86,7 +87,9 @@ std::shared_ptr<NimbrelActivityStore> NimbrelActivityStore::sharedPtr() {
     return sharedInstancePtr<NimbrelActivityStore>([] { return make(Platform::current()); });
 }
 
-NimbrelActivityStore& NimbrelActivityStore::shared() { return *sharedPtr(); }
+NimbrelActivityStore& NimbrelActivityStore::shared() {
+    return *sharedPtr();
+}
 
 NimbrelActivityStore& NimbrelActivityStore::shared(Platform& platform) {
     return *sharedInstancePtr<NimbrelActivityStore>([&platform] { return make(platform); });
@@ -214,7 +217,8 @@ std::vector<Date> NimbrelActivityStore::recentDays() const {
     const Date today = calendar_.startOfDay(platform_.clock ? platform_.clock->now() : Date{});
     std::vector<Date> days;
     days.reserve(kKeptDays);
-    for (int offset = kKeptDays - 1; offset >= 0; --offset) days.push_back(calendar_.addingDays(today, -offset));
+    for (int offset = kKeptDays - 1; offset >= 0; --offset)
+        days.push_back(calendar_.addingDays(today, -offset));
     return days;
 }
 
@@ -257,7 +261,7 @@ void NimbrelActivityStore::handleRecordedActivity(const Notification& notificati
         message.typeId() == QMetaType::QString ? message.toString() : QStringLiteral("Nimbrel recorded an activity");
     const QVariant date = info.value(QStringLiteral("date"));
     entry.date = date.userType() == qMetaTypeId<Date>() ? date.value<Date>()
-                     : (platform_.clock ? platform_.clock->now() : Date{});
+                                                        : (platform_.clock ? platform_.clock->now() : Date{});
     if (platform_.scheduler)
         platform_.scheduler->post(lifetime_.guard([this, entry] { add(entry); }));
     else
@@ -268,6 +272,8 @@ ObserverToken NimbrelActivityStore::observeEntries(std::function<void()> onChang
     return changes_.addObserver(QStringLiteral("entries"), [fn = std::move(onChange)](const Notification&) { fn(); });
 }
 
-void NimbrelActivityStore::changed() { changes_.post(QStringLiteral("entries")); }
+void NimbrelActivityStore::changed() {
+    changes_.post(QStringLiteral("entries"));
+}
 
 } // namespace nimbrel

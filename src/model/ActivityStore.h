@@ -18,7 +18,7 @@ struct Platform;
 
 // The last 30 days of activity, kept in "activity-history.json" and shown by the activity screen.
 class NimbrelActivityStore {
-public:
+  public:
     static constexpr int kKeptDays = 30;
     static constexpr double kRepeatWindow = 300;     // seconds
     static constexpr double kErrorRepeatWindow = 10; // seconds
@@ -61,7 +61,7 @@ public:
     bool flush();
     bool hasPendingSave() const { return static_cast<bool>(pendingSave_); }
 
-private:
+  private:
     struct Writer;
 
     void start();

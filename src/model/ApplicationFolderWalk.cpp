@@ -17,12 +17,12 @@ QString pathExtension(const QString& name) {
 // Folders the system shows as single files; their contents are never walked.
 bool isPackage(const QString& name) {
     static const QStringList kPackageExtensions = {
-        QStringLiteral("app"),    QStringLiteral("bundle"),      QStringLiteral("framework"),
-        QStringLiteral("plugin"), QStringLiteral("kext"),        QStringLiteral("xpc"),
-        QStringLiteral("appex"),  QStringLiteral("pkg"),         QStringLiteral("mpkg"),
+        QStringLiteral("app"),      QStringLiteral("bundle"),      QStringLiteral("framework"),
+        QStringLiteral("plugin"),   QStringLiteral("kext"),        QStringLiteral("xpc"),
+        QStringLiteral("appex"),    QStringLiteral("pkg"),         QStringLiteral("mpkg"),
         QStringLiteral("prefPane"), QStringLiteral("qlgenerator"), QStringLiteral("saver"),
-        QStringLiteral("wdgt"),   QStringLiteral("component"),   QStringLiteral("photoslibrary"),
-        QStringLiteral("rtfd"),   QStringLiteral("xcodeproj"),   QStringLiteral("playground"),
+        QStringLiteral("wdgt"),     QStringLiteral("component"),   QStringLiteral("photoslibrary"),
+        QStringLiteral("rtfd"),     QStringLiteral("xcodeproj"),   QStringLiteral("playground"),
     };
     const QString extension = pathExtension(name);
     return !extension.isEmpty() && kPackageExtensions.contains(extension, Qt::CaseInsensitive);
@@ -48,7 +48,9 @@ void walk(const FileSystem& files, const QString& folder, std::set<QString>& fou
 
 } // namespace
 
-bool hasAppExtension(const QString& name) { return pathExtension(name) == QLatin1String("app"); }
+bool hasAppExtension(const QString& name) {
+    return pathExtension(name) == QLatin1String("app");
+}
 
 QStringList scanApplicationFolder(const FileSystem& files, const QString& folder) {
     if (!files.exists(folder) || !files.isDirectory(folder)) return {};
@@ -56,7 +58,8 @@ QStringList scanApplicationFolder(const FileSystem& files, const QString& folder
     walk(files, folder, found);
     QStringList out;
     out.reserve(static_cast<qsizetype>(found.size()));
-    for (const QString& path : found) out.append(path);
+    for (const QString& path : found)
+        out.append(path);
     return out;
 }
 

@@ -18,6 +18,8 @@ template <> struct json::EnumNames<NimbrelBehaviorMode> {
 inline std::optional<NimbrelBehaviorMode> behaviorModeFromRaw(const QString& text) {
     return json::enumFromName<NimbrelBehaviorMode>(text);
 }
-inline QString rawValue(NimbrelBehaviorMode mode) { return json::enumName(mode); }
+inline QString rawValue(NimbrelBehaviorMode mode) {
+    return json::enumName(mode);
+}
 
 } // namespace nimbrel

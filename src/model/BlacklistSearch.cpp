@@ -61,7 +61,8 @@ QString upperCasedFirstCharacter(const QString& text) {
 // leading or trailing dot is part of the name, not an extension.
 QString lastComponentWithoutExtension(const QString& path) {
     QString trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith(QLatin1Char('/'))) trimmed.chop(1);
+    while (trimmed.size() > 1 && trimmed.endsWith(QLatin1Char('/')))
+        trimmed.chop(1);
     if (trimmed == QLatin1String("/")) return trimmed;
     QString component = trimmed.mid(trimmed.lastIndexOf(QLatin1Char('/')) + 1);
     const qsizetype dot = component.lastIndexOf(QLatin1Char('.'));

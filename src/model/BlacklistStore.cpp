@@ -29,13 +29,16 @@ InstalledAppsCache& installedAppsCache() {
 // Mac's disk, the same path typed on another) name the same application.
 std::set<QString> composedKeys(const std::set<QString>& keys) {
     std::set<QString> out;
-    for (const QString& key : keys) out.insert(key.normalized(QString::NormalizationForm_C));
+    for (const QString& key : keys)
+        out.insert(key.normalized(QString::NormalizationForm_C));
     return out;
 }
 
 } // namespace
 
-std::optional<std::vector<InstalledApp>> BlacklistStore::cachedInstalledApps() { return installedAppsCache().apps; }
+std::optional<std::vector<InstalledApp>> BlacklistStore::cachedInstalledApps() {
+    return installedAppsCache().apps;
+}
 
 void BlacklistStore::setCachedInstalledApps(std::vector<InstalledApp> apps) {
     installedAppsCache().apps = std::move(apps);
@@ -58,7 +61,9 @@ std::shared_ptr<BlacklistStore> BlacklistStore::sharedPtr() {
     return sharedInstancePtr<BlacklistStore>([] { return create(Platform::current(), StoreSyncLinks::shared()); });
 }
 
-BlacklistStore& BlacklistStore::shared() { return *sharedPtr(); }
+BlacklistStore& BlacklistStore::shared() {
+    return *sharedPtr();
+}
 
 void BlacklistStore::start() {
     loadKeys();
@@ -75,19 +80,22 @@ void BlacklistStore::loadKeys() {
     const std::optional<QStringList> stored = platform_.defaults->stringArrayValue(defaultsKey);
     std::set<QString> keys;
     if (stored)
-        for (const QString& key : *stored) keys.insert(key);
+        for (const QString& key : *stored)
+            keys.insert(key);
     blacklistedAppKeys_.set(std::move(keys));
 }
 
 QStringList BlacklistStore::sortedKeys(const std::set<QString>& keys) {
     std::vector<std::pair<QList<uint>, QString>> decorated;
     decorated.reserve(keys.size());
-    for (const QString& key : keys) decorated.emplace_back(key.normalized(QString::NormalizationForm_C).toUcs4(), key);
+    for (const QString& key : keys)
+        decorated.emplace_back(key.normalized(QString::NormalizationForm_C).toUcs4(), key);
     std::stable_sort(decorated.begin(), decorated.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     QStringList out;
     out.reserve(static_cast<qsizetype>(decorated.size()));
-    for (auto& [scalars, key] : decorated) out.append(key);
+    for (auto& [scalars, key] : decorated)
+        out.append(key);
     return out;
 }
 
@@ -128,11 +136,10 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
     // The global pause turns sync off for its duration, so nothing is pulled while it lasts.
     if (!links_.isSyncEnabled() || isGlobalPauseActive(*platform_.defaults)) return finish();
     std::weak_ptr<BlacklistStore> weak = weak_from_this();
-    links_.syncManager().fetchBlacklistPayload(
-        [weak, finish](std::optional<NimbrelCloudBlacklistPayload> payload) {
-            if (auto store = weak.lock(); store && payload) store->applyCloudPayload(*payload);
-            finish();
-        });
+    links_.syncManager().fetchBlacklistPayload([weak, finish](std::optional<NimbrelCloudBlacklistPayload> payload) {
+        if (auto store = weak.lock(); store && payload) store->applyCloudPayload(*payload);
+        finish();
+    });
 }
 
 void BlacklistStore::applyCloudPayload(const NimbrelCloudBlacklistPayload& payload) {
@@ -154,7 +161,8 @@ void BlacklistStore::reloadInstalledApps() {
 }
 
 void BlacklistStore::loadInstalledAppsTask() {
-    std::vector<InstalledApp> apps = InstalledAppScan(*platform_.files, *platform_.workspace).scanInstalledApplications();
+    std::vector<InstalledApp> apps =
+        InstalledAppScan(*platform_.files, *platform_.workspace).scanInstalledApplications();
     if (apps.empty())
         recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("App Scan Found Nothing"),
                               QStringLiteral("Nimbrel could not find installed applications while loading the "

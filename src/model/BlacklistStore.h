@@ -24,7 +24,7 @@ struct NimbrelCloudBlacklistPayload;
 // A change by the screen goes: set `blacklistedAppKeys`, `save()`, then `pushToCloud()`
 // unless `isApplyingCloudBlacklistPayload()`. The store never pushes on its own.
 class BlacklistStore : public std::enable_shared_from_this<BlacklistStore> {
-public:
+  public:
     static inline const QString defaultsKey = QStringLiteral("Nimbrel.blacklistedApplications");
     static inline const QString refreshTokenKey = QStringLiteral("Nimbrel.blacklistedApplications.refreshToken");
     static constexpr double kCloudSyncInterval = 60.0;
@@ -63,7 +63,7 @@ public:
     static std::optional<std::vector<InstalledApp>> cachedInstalledApps();
     static void setCachedInstalledApps(std::vector<InstalledApp> apps);
 
-private:
+  private:
     BlacklistStore(Platform& platform, StoreSyncLinks links);
     void start();
     void loadInstalledAppsTask();

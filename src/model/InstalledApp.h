@@ -31,7 +31,7 @@ struct InstalledApp {
 // How the blacklist screen draws an icon: made once with these settings; each update only
 // swaps the image; it sets no size of its own.
 class AppIconImage {
-public:
+  public:
     enum class Scaling { proportionallyUpOrDown };
 
     static constexpr Scaling kScaling = Scaling::proportionallyUpOrDown;
@@ -43,7 +43,7 @@ public:
     void update(const AppIcon& icon) { image_ = icon; }
     const AppIcon& image() const { return image_; }
 
-private:
+  private:
     AppIcon image_;
 };
 

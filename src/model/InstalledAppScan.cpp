@@ -26,7 +26,8 @@ QString nonEmptyText(const QVariant& value) {
 
 QString fileNameWithoutExtension(const QString& path) {
     QString trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith(QLatin1Char('/'))) trimmed.chop(1);
+    while (trimmed.size() > 1 && trimmed.endsWith(QLatin1Char('/')))
+        trimmed.chop(1);
     QString name = trimmed.mid(trimmed.lastIndexOf(QLatin1Char('/')) + 1);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot > 0) name.truncate(dot);
@@ -37,23 +38,40 @@ QString fileNameWithoutExtension(const QString& path) {
 
 const std::vector<QString>& InstalledAppScan::wellKnownAppBundleIdentifiers() {
     static const std::vector<QString> kIdentifiers = {
-        QStringLiteral("com.apple.finder"),        QStringLiteral("com.apple.Safari"),
-        QStringLiteral("com.apple.mail"),          QStringLiteral("com.apple.MobileSMS"),
-        QStringLiteral("com.apple.iCal"),          QStringLiteral("com.apple.AddressBook"),
-        QStringLiteral("com.apple.Notes"),         QStringLiteral("com.apple.reminders"),
-        QStringLiteral("com.apple.Maps"),          QStringLiteral("com.apple.Photos"),
-        QStringLiteral("com.apple.Music"),         QStringLiteral("com.apple.TV"),
-        QStringLiteral("com.apple.podcasts"),      QStringLiteral("com.apple.AppStore"),
-        QStringLiteral("com.apple.systempreferences"), QStringLiteral("com.apple.Terminal"),
-        QStringLiteral("com.apple.TextEdit"),      QStringLiteral("com.apple.Preview"),
-        QStringLiteral("com.apple.calculator"),    QStringLiteral("com.apple.Dictionary"),
-        QStringLiteral("com.apple.FaceTime"),      QStringLiteral("com.apple.findmy"),
-        QStringLiteral("com.apple.Freeform"),      QStringLiteral("com.apple.Home"),
-        QStringLiteral("com.apple.news"),          QStringLiteral("com.apple.stocks"),
-        QStringLiteral("com.apple.weather"),       QStringLiteral("com.apple.VoiceMemos"),
-        QStringLiteral("com.apple.ScreenContinuity"), QStringLiteral("com.apple.Automator"),
-        QStringLiteral("com.apple.ScriptEditor2"), QStringLiteral("com.apple.ActivityMonitor"),
-        QStringLiteral("com.apple.Console"),       QStringLiteral("com.apple.DiskUtility"),
+        QStringLiteral("com.apple.finder"),
+        QStringLiteral("com.apple.Safari"),
+        QStringLiteral("com.apple.mail"),
+        QStringLiteral("com.apple.MobileSMS"),
+        QStringLiteral("com.apple.iCal"),
+        QStringLiteral("com.apple.AddressBook"),
+        QStringLiteral("com.apple.Notes"),
+        QStringLiteral("com.apple.reminders"),
+        QStringLiteral("com.apple.Maps"),
+        QStringLiteral("com.apple.Photos"),
+        QStringLiteral("com.apple.Music"),
+        QStringLiteral("com.apple.TV"),
+        QStringLiteral("com.apple.podcasts"),
+        QStringLiteral("com.apple.AppStore"),
+        QStringLiteral("com.apple.systempreferences"),
+        QStringLiteral("com.apple.Terminal"),
+        QStringLiteral("com.apple.TextEdit"),
+        QStringLiteral("com.apple.Preview"),
+        QStringLiteral("com.apple.calculator"),
+        QStringLiteral("com.apple.Dictionary"),
+        QStringLiteral("com.apple.FaceTime"),
+        QStringLiteral("com.apple.findmy"),
+        QStringLiteral("com.apple.Freeform"),
+        QStringLiteral("com.apple.Home"),
+        QStringLiteral("com.apple.news"),
+        QStringLiteral("com.apple.stocks"),
+        QStringLiteral("com.apple.weather"),
+        QStringLiteral("com.apple.VoiceMemos"),
+        QStringLiteral("com.apple.ScreenContinuity"),
+        QStringLiteral("com.apple.Automator"),
+        QStringLiteral("com.apple.ScriptEditor2"),
+        QStringLiteral("com.apple.ActivityMonitor"),
+        QStringLiteral("com.apple.Console"),
+        QStringLiteral("com.apple.DiskUtility"),
         QStringLiteral("com.apple.keychainaccess"),
     };
     return kIdentifiers;
@@ -81,8 +99,9 @@ QStringList InstalledAppScan::applicationSearchRoots() const {
         QStringLiteral("/System/Volumes/Preboot/Cryptexes/App/System/Applications"),
     };
     const QString home = files_.homeDirectory();
-    if (!home.isEmpty()) roots.append((home.endsWith(QLatin1Char('/')) ? home : home + QLatin1Char('/')) +
-                                      QStringLiteral("Applications"));
+    if (!home.isEmpty())
+        roots.append((home.endsWith(QLatin1Char('/')) ? home : home + QLatin1Char('/')) +
+                     QStringLiteral("Applications"));
     QStringList unique;
     std::set<QString> seen;
     appendUnique(unique, seen, roots);
@@ -129,7 +148,8 @@ InstalledApp InstalledAppScan::makeApp(const QString& bundlePath) const {
 std::vector<InstalledApp> InstalledAppScan::scanInstalledApplications() const {
     QStringList bundles;
     std::set<QString> seen;
-    for (const QString& root : applicationSearchRoots()) appendUnique(bundles, seen, scanApplicationFolder(files_, root));
+    for (const QString& root : applicationSearchRoots())
+        appendUnique(bundles, seen, scanApplicationFolder(files_, root));
     appendUnique(bundles, seen, addWellKnownApps());
 
     // One application per id: a later bundle with the same id replaces the earlier one.
@@ -142,7 +162,8 @@ std::vector<InstalledApp> InstalledAppScan::scanInstalledApplications() const {
 
     std::vector<InstalledApp> apps;
     apps.reserve(byId.size());
-    for (auto& [id, app] : byId) apps.push_back(std::move(app));
+    for (auto& [id, app] : byId)
+        apps.push_back(std::move(app));
     std::stable_sort(apps.begin(), apps.end(), [](const InstalledApp& a, const InstalledApp& b) {
         return localizedCaseInsensitiveCompare(a.name, b.name) < 0;
     });

@@ -14,7 +14,7 @@ class Workspace;
 // Finds the applications installed on this Mac. Keeps nothing between calls: every
 // scan walks the folders again and asks the workspace for new icons.
 class InstalledAppScan {
-public:
+  public:
     static constexpr double kIconSize = 40;
 
     InstalledAppScan(const FileSystem& files, const Workspace& workspace) : files_(files), workspace_(workspace) {}
@@ -32,7 +32,7 @@ public:
     static const std::vector<QString>& wellKnownAppBundleIdentifiers();
     static const std::vector<QString>& wellKnownAppPaths();
 
-private:
+  private:
     InstalledApp makeApp(const QString& bundlePath) const;
 
     const FileSystem& files_;

@@ -12,7 +12,7 @@ namespace nimbrel {
 // A value that screens observe: observers run after every assignment that changes it,
 // on the main thread, in the order they were added. The token removes its observer.
 template <typename T> class Published {
-public:
+  public:
     using Observer = std::function<void(const T&)>;
 
     Published() = default;
@@ -36,11 +36,12 @@ public:
         state_->observers.emplace_back(id, std::move(observer));
         std::weak_ptr<State> weak = state_;
         return ObserverToken([weak, id] {
-            if (auto state = weak.lock()) std::erase_if(state->observers, [id](const auto& o) { return o.first == id; });
+            if (auto state = weak.lock())
+                std::erase_if(state->observers, [id](const auto& o) { return o.first == id; });
         });
     }
 
-private:
+  private:
     struct State {
         uint64_t nextId = 0;
         std::vector<std::pair<uint64_t, Observer>> observers;
@@ -51,7 +52,8 @@ private:
         auto keep = state_;
         const auto observers = keep->observers;
         const T current = value_;
-        for (const auto& [id, observer] : observers) observer(current);
+        for (const auto& [id, observer] : observers)
+            observer(current);
     }
 
     T value_{};

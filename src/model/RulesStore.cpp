@@ -17,7 +17,9 @@ namespace {
 
 const QString kComponent = QStringLiteral("NimbrelRulesStore");
 
-bool finite(Date d) { return std::isfinite(d.secondsSinceReferenceDate); }
+bool finite(Date d) {
+    return std::isfinite(d.secondsSinceReferenceDate);
+}
 
 bool sameBytes(const QByteArray& a, const QByteArray& b) {
     return a.size() == b.size() && (a.constData() == b.constData() || a == b);
@@ -50,11 +52,12 @@ std::shared_ptr<NimbrelRulesStore> NimbrelRulesStore::create(Platform& platform,
 }
 
 std::shared_ptr<NimbrelRulesStore> NimbrelRulesStore::sharedPtr() {
-    return sharedInstancePtr<NimbrelRulesStore>(
-        [] { return create(Platform::current(), StoreSyncLinks::shared()); });
+    return sharedInstancePtr<NimbrelRulesStore>([] { return create(Platform::current(), StoreSyncLinks::shared()); });
 }
 
-NimbrelRulesStore& NimbrelRulesStore::shared() { return *sharedPtr(); }
+NimbrelRulesStore& NimbrelRulesStore::shared() {
+    return *sharedPtr();
+}
 
 void NimbrelRulesStore::start() {
     load();
@@ -69,13 +72,17 @@ const DateFormatter& NimbrelRulesStore::pauseDateFormatter() {
     return formatter;
 }
 
-Date NimbrelRulesStore::now() const { return platform_.clock->now(); }
+Date NimbrelRulesStore::now() const {
+    return platform_.clock->now();
+}
 
 void NimbrelRulesStore::record(NimbrelActivityType type, const QString& title, const QString& message) const {
     recordNimbrelActivity(platform_, type, title, message);
 }
 
-void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) { assignRules(std::move(rules), std::nullopt); }
+void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) {
+    assignRules(std::move(rules), std::nullopt);
+}
 
 void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optional<QByteArray> storedForm) {
     normalizedTargetNames_.assign(rules.size(), std::nullopt);
@@ -176,7 +183,8 @@ void NimbrelRulesStore::deleteRule(const NimbrelRule& rule) {
     assignRules(std::move(rules), std::nullopt);
     save();
     if (!applyingCloudPayload_)
-        startRuleSyncTaskIfEnabled(rule, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRuleTombstone(r); });
+        startRuleSyncTaskIfEnabled(rule,
+                                   [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRuleTombstone(r); });
     record(NimbrelActivityType::rule, QStringLiteral("Rule Deleted"), rule.name + QStringLiteral(" was deleted."));
 }
 
@@ -200,7 +208,8 @@ void NimbrelRulesStore::pauseRule(const Uuid& id, std::optional<Date> until) {
         record(NimbrelActivityType::rule, QStringLiteral("Rule Paused"),
                QStringLiteral("%1 was paused until %2.").arg(paused.name, pauseDateFormatter().string(*until)));
     else
-        record(NimbrelActivityType::rule, QStringLiteral("Rule Resumed"), paused.name + QStringLiteral(" is active again."));
+        record(NimbrelActivityType::rule, QStringLiteral("Rule Resumed"),
+               paused.name + QStringLiteral(" is active again."));
 }
 
 } // namespace nimbrel

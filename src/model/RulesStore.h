@@ -26,7 +26,7 @@ class DateFormatter;
 // The user's rules: kept in user defaults, edited by the rules screens, asked by the engine
 // which rules a Dock tap fires, and kept in step with the user's other Macs.
 class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore> {
-public:
+  public:
     static inline const QString defaultsKey = QStringLiteral("Nimbrel.rules");
     // Stored rules that could not be read, kept here before a save replaces them: a list of
     // {"value": the stored value, "failedAt": date, "error": text}.
@@ -72,7 +72,7 @@ public:
     // Medium date, short time, in the user's locale: the end of a pause in "Rule Paused".
     static const DateFormatter& pauseDateFormatter();
 
-private:
+  private:
     NimbrelRulesStore(Platform& platform, StoreSyncLinks links);
     void start();
     void observeCloudKitAvailability();

@@ -91,7 +91,8 @@ void NimbrelRulesStore::fetchAndApply(std::function<void()> done) {
 void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRecord>& records,
                                         const std::vector<NimbrelCloudTombstone>& tombstones) {
     std::set<QString> deleted;
-    for (const NimbrelCloudTombstone& tombstone : tombstones) deleted.insert(tombstone.objectID);
+    for (const NimbrelCloudTombstone& tombstone : tombstones)
+        deleted.insert(tombstone.objectID);
 
     std::vector<NimbrelRule> merged = rules_.get();
     std::erase_if(merged, [&](const NimbrelRule& r) { return deleted.count(r.id.toString()) > 0; });

@@ -60,7 +60,8 @@ std::vector<NimbrelRule> NimbrelRulesStore::rulesForDockTap(const NimbrelRuleApp
         }
         assignRules(std::move(updated), std::nullopt);
         save();
-        for (const NimbrelRule& rule : cleared) pushPayloadUnlessApplying(rule);
+        for (const NimbrelRule& rule : cleared)
+            pushPayloadUnlessApplying(rule);
         const qsizetype n = static_cast<qsizetype>(expired.size());
         record(NimbrelActivityType::rule, QStringLiteral("Rule Pause Expired"),
                n == 1 ? QStringLiteral("1 paused rule became active again.")
@@ -69,11 +70,12 @@ std::vector<NimbrelRule> NimbrelRulesStore::rulesForDockTap(const NimbrelRuleApp
 
     if (result.empty()) return result;
     QStringList names;
-    for (const NimbrelRule& rule : result) names << rule.name;
+    for (const NimbrelRule& rule : result)
+        names << rule.name;
     record(NimbrelActivityType::rule,
            result.size() == 1 ? QStringLiteral("Rule Matched") : QStringLiteral("Rules Matched"),
-           QStringLiteral("%1 matched %2 on click %3.").arg(app.displayName, names.join(QStringLiteral(", ")),
-                                                             QString::number(clickCount)));
+           QStringLiteral("%1 matched %2 on click %3.")
+               .arg(app.displayName, names.join(QStringLiteral(", ")), QString::number(clickCount)));
     return result;
 }
 

@@ -105,7 +105,9 @@ void NimbrelSettingsStore::readStartValues() {
     systemNotificationsEnabled_.set(flag("systemNotificationsEnabled", false));
 }
 
-Date NimbrelSettingsStore::now() const { return platform_.clock ? platform_.clock->now() : Date{}; }
+Date NimbrelSettingsStore::now() const {
+    return platform_.clock ? platform_.clock->now() : Date{};
+}
 
 void NimbrelSettingsStore::persistBool(const QString& name, bool value) {
     if (platform_.defaults) platform_.defaults->setBool(key(name), value);
@@ -226,12 +228,11 @@ void NimbrelSettingsStore::pullFromCloud(std::function<void()> done) {
         if (done) done();
         return;
     }
-    sync_.fetchSettingsPayload([guard = lifetime_.watch(), this, done = std::move(done)](
-                                   std::optional<NimbrelCloudSettingsPayload> payload) {
+    sync_.fetchSettingsPayload([guard = lifetime_.watch(), this,
+                                done = std::move(done)](std::optional<NimbrelCloudSettingsPayload> payload) {
         if (!guard.expired() && payload) {
             // The pause may have begun while the fetch was under way.
-            const bool pausedNow =
-                platform_.defaults && platform_.defaults->boolValue(kGlobalPauseKey).value_or(false);
+            const bool pausedNow = platform_.defaults && platform_.defaults->boolValue(kGlobalPauseKey).value_or(false);
             if (!pausedNow) applyCloudSettingsPayload(*payload);
         }
         if (done) done();
@@ -329,6 +330,8 @@ bool NimbrelSettingsStore::isLiquidGlassActive(Platform& platform) {
     return platform.systemInfo && platform.systemInfo->operatingSystemVersion().majorVersion >= 26;
 }
 
-bool NimbrelSettingsStore::isLiquidGlassActive() { return isLiquidGlassActive(Platform::current()); }
+bool NimbrelSettingsStore::isLiquidGlassActive() {
+    return isLiquidGlassActive(Platform::current());
+}
 
 } // namespace nimbrel

@@ -23,13 +23,13 @@ class NimbrelCloudSyncManager;
 // The user's preferences, each kept in user defaults under "Nimbrel.settings.<name>", stamped
 // when changed on this Mac and pushed to the cloud as one payload after a burst of changes.
 class NimbrelSettingsStore {
-public:
+  public:
     static inline const QString kKeyPrefix = QStringLiteral("Nimbrel.settings.");
     static inline const QString kLocalUpdatedAtKey = QStringLiteral("Nimbrel.settings.localSettingsUpdatedAt");
     static inline const QString kGlobalPauseKey = QStringLiteral("Nimbrel.globalPauseActive");
     static inline const QString designModeDidChangeNotification =
         QStringLiteral("Nimbrel.designModeDidChangeNotification");
-    static constexpr double kPushDelay = 1.5;    // seconds after the last change of a burst
+    static constexpr double kPushDelay = 1.5;     // seconds after the last change of a burst
     static constexpr double kPullInterval = 60.0; // seconds
 
     NimbrelSettingsStore(Platform& platform, NimbrelUpdateManager& updates,
@@ -85,7 +85,7 @@ public:
 
     static QString key(const QString& name) { return kKeyPrefix + name; }
 
-private:
+  private:
     void readStartValues();
     void startCloudSyncTimer();
     void stamp();

@@ -15,8 +15,9 @@ bool isGlobalPauseActive(const UserDefaults& defaults) {
 
 ObserverToken pullWhenCloudKitBecomesAvailable(NotificationCenter& notifications, Scheduler& scheduler,
                                                std::function<void()> pull) {
-    return notifications.addObserver(kCloudKitBecameAvailableNotification,
-                                     [&scheduler, pull = std::move(pull)](const Notification&) { scheduler.post(pull); });
+    return notifications.addObserver(
+        kCloudKitBecameAvailableNotification,
+        [&scheduler, pull = std::move(pull)](const Notification&) { scheduler.post(pull); });
 }
 
 StoreSyncLinks StoreSyncLinks::shared() {

@@ -17,7 +17,7 @@ struct Platform;
 // into the framework and the defaults, and turns the framework's answers into a status
 // text and activity entries.
 class NimbrelUpdateManager final : public UpdaterDelegate {
-public:
+  public:
     static inline const QString automaticChecksKey = QStringLiteral("Nimbrel.settings.automaticUpdatesEnabled");
     static inline const QString kReady = QStringLiteral("Ready");
     static inline const QString kChecking = QStringLiteral("Checking");
@@ -56,7 +56,7 @@ public:
     void didAbortWithError(const UpdateError& error) override;
     void didFinishUpdateCycle(UpdateCheckKind kind, const std::optional<UpdateError>& error) override;
 
-private:
+  private:
     void later(std::function<void()> step);
     void fail(const UpdateError& error);
 

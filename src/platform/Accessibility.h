@@ -28,12 +28,14 @@ enum class AXError : int {
     apiDisabled = -25211,
     noValue = -25212,
 };
-inline int code(AXError e) { return static_cast<int>(e); }
+inline int code(AXError e) {
+    return static_cast<int>(e);
+}
 
 // A handle on a user-interface element of some application. Copyable and comparable;
 // the default value is no element. Two handles are equal when they name the same element.
 class AXElement {
-public:
+  public:
     AXElement() = default;
     explicit AXElement(std::uint64_t id) : id_(id) {}
     bool isNull() const { return id_ == 0; }
@@ -42,7 +44,7 @@ public:
     friend bool operator==(const AXElement&, const AXElement&) = default;
     friend auto operator<=>(const AXElement&, const AXElement&) = default;
 
-private:
+  private:
     std::uint64_t id_ = 0;
 };
 
@@ -54,7 +56,7 @@ struct AXUrl {
 
 // An attribute's value.
 class AXValue {
-public:
+  public:
     using Storage = std::variant<std::monostate, bool, std::int64_t, double, QString, Point, Size, Rect, AXElement,
                                  std::vector<AXElement>, AXUrl>;
 
@@ -90,7 +92,7 @@ public:
 
     friend bool operator==(const AXValue&, const AXValue&) = default;
 
-private:
+  private:
     Storage v_;
 };
 
@@ -98,7 +100,7 @@ private:
 // Main thread only. Coordinates are Accessibility coordinates (top-left of the primary
 // screen, y downwards).
 class Accessibility {
-public:
+  public:
     virtual ~Accessibility() = default;
 
     virtual AXElement systemWideElement() = 0;

@@ -33,7 +33,7 @@ struct OpenPanelRequest {
 
 // Modal alerts and open panels. Main thread only; both block until answered.
 class Alerts {
-public:
+  public:
     virtual ~Alerts() = default;
 
     // Returns kAlertFirstButtonReturn + the index of the chosen button.

@@ -16,7 +16,7 @@ inline const QString kAppleScriptErrorRange = QStringLiteral("NSAppleScriptError
 
 // Common error numbers.
 constexpr int kAppleScriptSyntaxError = -2741;
-constexpr int kAppleScriptNotAuthorized = -1743;   // Automation not allowed for that application
+constexpr int kAppleScriptNotAuthorized = -1743; // Automation not allowed for that application
 constexpr int kAppleScriptAppNotRunning = -600;
 constexpr int kAppleScriptCantGet = -1728;
 constexpr int kAppleScriptNotUnderstood = -1708;
@@ -37,7 +37,7 @@ QString describeAppleScriptError(const QVariantMap& error);
 // Compiles and runs AppleScript source texts. Callable from the main thread and from a
 // worker thread; a call returns when the script has finished.
 class AppleScriptRunner {
-public:
+  public:
     virtual ~AppleScriptRunner() = default;
 
     // Compiles only: none when the text compiles, else the error dictionary.

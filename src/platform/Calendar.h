@@ -24,7 +24,7 @@ void setCurrentTimeZone(const QTimeZone& zone);
 
 // Calendar arithmetic in one time zone (Gregorian).
 class Calendar {
-public:
+  public:
     explicit Calendar(QTimeZone zone = currentTimeZone());
     static Calendar current();
 
@@ -37,7 +37,7 @@ public:
     std::optional<Date> date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) const;
     bool isSameDay(Date a, Date b) const;
 
-private:
+  private:
     QTimeZone zone_;
 };
 
@@ -45,7 +45,7 @@ enum class DateStyle { None, Short, Medium, Long, Full };
 
 // Locale-exact date and time formatting (ICU), like the platform's date formatter.
 class DateFormatter {
-public:
+  public:
     // localeName like "en_US", "de_DE"; empty means the current locale.
     DateFormatter(DateStyle dateStyle, DateStyle timeStyle, QByteArray localeName = {},
                   QTimeZone zone = currentTimeZone());
@@ -61,7 +61,7 @@ public:
                                             const QByteArray& localeName = {},
                                             const QTimeZone& zone = currentTimeZone());
 
-private:
+  private:
     DateStyle dateStyle_;
     DateStyle timeStyle_;
     QByteArray localeName_;

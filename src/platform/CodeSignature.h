@@ -8,7 +8,7 @@ namespace nimbrel {
 
 // The program's own code signature.
 class CodeSignature {
-public:
+  public:
     virtual ~CodeSignature() = default;
     // The entitlement's value as signed (a text, a list of texts, a flag); invalid when absent.
     virtual QVariant valueForEntitlement(const QString& key) const = 0;
@@ -16,12 +16,12 @@ public:
 
 // Entitlements given as a map (this machine's build, tests).
 class FixedCodeSignature final : public CodeSignature {
-public:
+  public:
     explicit FixedCodeSignature(QVariantMap entitlements = {}) : entitlements_(std::move(entitlements)) {}
     QVariant valueForEntitlement(const QString& key) const override { return entitlements_.value(key); }
     void setEntitlements(QVariantMap e) { entitlements_ = std::move(e); }
 
-private:
+  private:
     QVariantMap entitlements_;
 };
 

@@ -27,9 +27,8 @@ QString iso8601String(Date date) {
     // (and a number that is no number at the reference date) rather than overflow.
     static const double earliest = double(QDate(2001, 1, 1).daysTo(QDate(1, 1, 1))) * kSecondsPerDay;
     static const double latest = double(QDate(2001, 1, 1).daysTo(QDate(10000, 1, 1))) * kSecondsPerDay - 1;
-    const double seconds = std::isnan(date.secondsSinceReferenceDate)
-                               ? 0.0
-                               : std::clamp(date.secondsSinceReferenceDate, earliest, latest);
+    const double seconds =
+        std::isnan(date.secondsSinceReferenceDate) ? 0.0 : std::clamp(date.secondsSinceReferenceDate, earliest, latest);
     const double whole = std::floor(seconds);
     const qint64 days = static_cast<qint64>(std::floor(whole / kSecondsPerDay));
     const qint64 secondsOfDay = static_cast<qint64>(whole - double(days) * kSecondsPerDay);

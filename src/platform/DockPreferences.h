@@ -14,7 +14,7 @@ inline const QString kDockPersistentAppsKey = QStringLiteral("persistent-apps");
 // The Dock's own preference domain. Writes are pending until synchronized; the Dock
 // reads them again only when it restarts.
 class DockPreferences {
-public:
+  public:
     virtual ~DockPreferences() = default;
 
     // The value under `key` ("persistent-apps": a list of tile dictionaries); invalid when absent.

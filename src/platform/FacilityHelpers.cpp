@@ -9,12 +9,20 @@
 namespace nimbrel {
 
 namespace {
-QString number(double v) { return QString::number(v, 'g', 12); }
+QString number(double v) {
+    return QString::number(v, 'g', 12);
+}
 } // namespace
 
-QString toText(Point p) { return QStringLiteral("{%1, %2}").arg(number(p.x), number(p.y)); }
-QString toText(Size s) { return QStringLiteral("{%1, %2}").arg(number(s.width), number(s.height)); }
-QString toText(const Rect& r) { return QStringLiteral("{%1, %2}").arg(toText(r.origin), toText(r.size)); }
+QString toText(Point p) {
+    return QStringLiteral("{%1, %2}").arg(number(p.x), number(p.y));
+}
+QString toText(Size s) {
+    return QStringLiteral("{%1, %2}").arg(number(s.width), number(s.height));
+}
+QString toText(const Rect& r) {
+    return QStringLiteral("{%1, %2}").arg(toText(r.origin), toText(r.size));
+}
 
 double Screens::primaryScreenHeight() const {
     for (const ScreenInfo& s : screens())
@@ -48,7 +56,8 @@ QString AXValue::describe() const {
         QString operator()(AXElement e) const { return QStringLiteral("<element %1>").arg(e.id()); }
         QString operator()(const std::vector<AXElement>& list) const {
             QStringList parts;
-            for (AXElement e : list) parts << QString::number(e.id());
+            for (AXElement e : list)
+                parts << QString::number(e.id());
             return QStringLiteral("<elements %1>").arg(parts.join(QLatin1Char(',')));
         }
         QString operator()(const AXUrl& u) const { return QStringLiteral("<url %1>").arg(u.text); }

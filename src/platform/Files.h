@@ -15,8 +15,8 @@ struct Locations {
     QString home;               // the user's home folder
     QString applicationSupport; // Application Support; the program's folder is <this>/Nimbrel
     QString documents;
-    QString preferences;        // where the defaults file lives
-    QString privateTemporary;   // mode 0700, owned by the user; never the shared /tmp itself
+    QString preferences;      // where the defaults file lives
+    QString privateTemporary; // mode 0700, owned by the user; never the shared /tmp itself
 
     QString nimbrelSupportFolder() const { return applicationSupport + QStringLiteral("/Nimbrel"); }
 
@@ -42,7 +42,7 @@ struct FileEntry {
 // "~/Documents"); an implementation maps them to real files. On this machine the Mac's disk is
 // a folder of the simulated Mac (or a test's tree); the program's own data use `Locations`.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     virtual QString homeDirectory() const = 0;
@@ -63,8 +63,8 @@ public:
     // Every entry below `directory`, depth first, parents before children. Descends only into
     // real folders (never through a link). `visit` returns false to stop the whole walk;
     // `descend` (when given) says whether to enter a folder.
-    void walk(const QString& directory, const std::function<bool(const FileEntry&)>& visit,
-              bool skipHidden = true, const std::function<bool(const FileEntry&)>& descend = {}) const;
+    void walk(const QString& directory, const std::function<bool(const FileEntry&)>& visit, bool skipHidden = true,
+              const std::function<bool(const FileEntry&)>& descend = {}) const;
     // The real path on this machine behind a Mac path (for the program's own use only).
     virtual QString realPath(const QString& path) const = 0;
 };
@@ -72,7 +72,7 @@ public:
 // Real files under a root folder: the Mac path "/a/b" is "<root>/a/b". An empty root is
 // this machine's own file system. The home folder is a Mac path too.
 class LocalFileSystem final : public FileSystem {
-public:
+  public:
     explicit LocalFileSystem(QString root = {}, QString home = {});
 
     QString homeDirectory() const override { return home_; }
@@ -86,7 +86,7 @@ public:
     std::vector<FileEntry> list(const QString& directory, bool skipHidden = true) const override;
     QString realPath(const QString& path) const override;
 
-private:
+  private:
     QString root_;
     QString home_;
 };

@@ -19,7 +19,7 @@ struct MouseEvent {
 // A global event monitor. It stays installed until removed: dropping the handle does
 // not remove it.
 class EventMonitor {
-public:
+  public:
     virtual ~EventMonitor() = default;
     virtual void remove() = 0;
     virtual bool isInstalled() const = 0;
@@ -30,7 +30,7 @@ constexpr int kEscapeKeyCode = 53;
 
 // The mouse and keyboard seen system-wide. Main thread only.
 class Input {
-public:
+  public:
     virtual ~Input() = default;
 
     // Watches left mouse down and up everywhere (other applications' events). Returns null

@@ -11,17 +11,26 @@ namespace nimbrel::json {
 namespace {
 QString typeName(QJsonValue::Type type) {
     switch (type) {
-    case QJsonValue::Null: return QStringLiteral("null");
-    case QJsonValue::Bool: return QStringLiteral("a boolean");
-    case QJsonValue::Double: return QStringLiteral("a number");
-    case QJsonValue::String: return QStringLiteral("a string");
-    case QJsonValue::Array: return QStringLiteral("an array");
-    case QJsonValue::Object: return QStringLiteral("an object");
-    case QJsonValue::Undefined: break;
+    case QJsonValue::Null:
+        return QStringLiteral("null");
+    case QJsonValue::Bool:
+        return QStringLiteral("a boolean");
+    case QJsonValue::Double:
+        return QStringLiteral("a number");
+    case QJsonValue::String:
+        return QStringLiteral("a string");
+    case QJsonValue::Array:
+        return QStringLiteral("an array");
+    case QJsonValue::Object:
+        return QStringLiteral("an object");
+    case QJsonValue::Undefined:
+        break;
     }
     return QStringLiteral("nothing");
 }
-QString typeName(const QJsonValue& v) { return typeName(v.type()); }
+QString typeName(const QJsonValue& v) {
+    return typeName(v.type());
+}
 
 } // namespace
 
@@ -30,7 +39,8 @@ Reader::Reader(QJsonObject object, DateForm form, QString path)
 
 Reader Reader::fromValue(const QJsonValue& value, DateForm form, const QString& path) {
     if (!value.isObject())
-        throw DecodeError(QStringLiteral("%1: expected an object but found %2").arg(path.isEmpty() ? QStringLiteral("value") : path, typeName(value)));
+        throw DecodeError(QStringLiteral("%1: expected an object but found %2")
+                              .arg(path.isEmpty() ? QStringLiteral("value") : path, typeName(value)));
     return Reader(value.toObject(), form, path);
 }
 
@@ -60,7 +70,8 @@ Reader::Reader(QJsonObject object, DateForm form, const Reader& parent, const QS
 
 Reader Reader::fromArrayElement(const QJsonValue& value, DateForm form, qsizetype index) {
     if (!value.isObject())
-        throw DecodeError(QStringLiteral("%1: expected an object but found %2").arg(joinPath({}, {}, index), typeName(value)));
+        throw DecodeError(
+            QStringLiteral("%1: expected an object but found %2").arg(joinPath({}, {}, index), typeName(value)));
     Reader reader(value.toObject(), form);
     reader.pending_[0] = PathSegment{QString(), index};
     reader.pendingCount_ = 1;
@@ -79,16 +90,22 @@ const QString& Reader::path() const {
 
 Reader Reader::element(const QJsonValue& value, const QString& key, qsizetype index) const {
     if (!value.isObject())
-        throw DecodeError(QStringLiteral("%1: expected an object but found %2").arg(elementPath(key, index), typeName(value)));
+        throw DecodeError(
+            QStringLiteral("%1: expected an object but found %2").arg(elementPath(key, index), typeName(value)));
     return Reader(value.toObject(), form_, *this, key, index);
 }
 
-QString Reader::memberPath(const QString& key) const { return joinPath(path(), key, -1); }
+QString Reader::memberPath(const QString& key) const {
+    return joinPath(path(), key, -1);
+}
 
-QString Reader::elementPath(const QString& key, qsizetype index) const { return joinPath(path(), key, index); }
+QString Reader::elementPath(const QString& key, qsizetype index) const {
+    return joinPath(path(), key, index);
+}
 
 void Reader::fail(const QString& key, const QString& what) const {
-    throw DecodeError(QStringLiteral("%1: %2").arg(key.isEmpty() ? (path().isEmpty() ? QStringLiteral("value") : path()) : memberPath(key), what));
+    throw DecodeError(QStringLiteral("%1: %2").arg(
+        key.isEmpty() ? (path().isEmpty() ? QStringLiteral("value") : path()) : memberPath(key), what));
 }
 
 // Members are read in place through the object's iterator: converting each to a
@@ -100,12 +117,18 @@ bool isPresent(const QJsonObject& object, const Member& it) {
     return it != object.constEnd() && !it->isNull() && !it->isUndefined();
 }
 
-QString typeName(const Member& it) { return typeName(it->type()); }
+QString typeName(const Member& it) {
+    return typeName(it->type());
+}
 } // namespace
 
-bool Reader::has(const QString& key) const { return isPresent(object_, object_.constFind(key)); }
+bool Reader::has(const QString& key) const {
+    return isPresent(object_, object_.constFind(key));
+}
 
-QJsonValue Reader::required(const QString& key) const { return *requiredMember(key); }
+QJsonValue Reader::required(const QString& key) const {
+    return *requiredMember(key);
+}
 
 QJsonObject::const_iterator Reader::requiredMember(const QString& key) const {
     const Member it = object_.constFind(key);
@@ -155,7 +178,9 @@ Reader Reader::objectAt(const QString& key, QJsonObject::const_iterator it) cons
     return Reader(it->toObject(), form_, *this, key, -1);
 }
 
-QString Reader::string(const QString& key) const { return stringAt(key, requiredMember(key)); }
+QString Reader::string(const QString& key) const {
+    return stringAt(key, requiredMember(key));
+}
 
 std::optional<QString> Reader::optionalString(const QString& key) const {
     const Member it = object_.constFind(key);
@@ -163,7 +188,9 @@ std::optional<QString> Reader::optionalString(const QString& key) const {
     return stringAt(key, it);
 }
 
-bool Reader::boolean(const QString& key) const { return booleanAt(key, requiredMember(key)); }
+bool Reader::boolean(const QString& key) const {
+    return booleanAt(key, requiredMember(key));
+}
 
 std::optional<bool> Reader::optionalBoolean(const QString& key) const {
     const Member it = object_.constFind(key);
@@ -171,7 +198,9 @@ std::optional<bool> Reader::optionalBoolean(const QString& key) const {
     return booleanAt(key, it);
 }
 
-qint64 Reader::integer(const QString& key) const { return integerAt(key, requiredMember(key)); }
+qint64 Reader::integer(const QString& key) const {
+    return integerAt(key, requiredMember(key));
+}
 
 std::optional<qint64> Reader::optionalInteger(const QString& key) const {
     const Member it = object_.constFind(key);
@@ -185,7 +214,9 @@ double Reader::number(const QString& key) const {
     return it->toDouble();
 }
 
-Date Reader::date(const QString& key) const { return dateAt(key, requiredMember(key)); }
+Date Reader::date(const QString& key) const {
+    return dateAt(key, requiredMember(key));
+}
 
 std::optional<Date> Reader::optionalDate(const QString& key) const {
     const Member it = object_.constFind(key);
@@ -212,7 +243,9 @@ std::optional<QByteArray> Reader::optionalData(const QString& key) const {
     return data(key);
 }
 
-Reader Reader::object(const QString& key) const { return objectAt(key, requiredMember(key)); }
+Reader Reader::object(const QString& key) const {
+    return objectAt(key, requiredMember(key));
+}
 
 std::optional<Reader> Reader::optionalObject(const QString& key) const {
     const Member it = object_.constFind(key);
@@ -232,7 +265,8 @@ QStringList Reader::stringList(const QString& key) const {
     out.reserve(items.size());
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (!items[i].isString())
-            throw DecodeError(QStringLiteral("%1: expected a string but found %2").arg(elementPath(key, i), typeName(items[i])));
+            throw DecodeError(
+                QStringLiteral("%1: expected a string but found %2").arg(elementPath(key, i), typeName(items[i])));
         out.push_back(items[i].toString());
     }
     return out;
@@ -252,8 +286,7 @@ Reader::FoundCase Reader::findCase(const std::vector<QString>& caseNames) const 
     }
     if (count != 1) fail({}, kInvalidNumberOfKeys);
     const QJsonValue inner = object_.value(found);
-    if (!inner.isObject())
-        fail(found, QStringLiteral("expected an object but found %1").arg(typeName(inner)));
+    if (!inner.isObject()) fail(found, QStringLiteral("expected an object but found %1").arg(typeName(inner)));
     const QJsonObject innerObject = inner.toObject();
     const auto payload = innerObject.constFind(QStringLiteral("_0"));
     if (payload == innerObject.constEnd()) fail(found, QStringLiteral("missing member _0"));
@@ -304,7 +337,8 @@ QJsonDocument parse(const QByteArray& bytes) {
     QJsonParseError error{};
     QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
-        throw DecodeError(QStringLiteral("the data is not valid JSON (%1 at offset %2)").arg(error.errorString()).arg(error.offset));
+        throw DecodeError(
+            QStringLiteral("the data is not valid JSON (%1 at offset %2)").arg(error.errorString()).arg(error.offset));
     if (doc.isNull()) throw DecodeError(QStringLiteral("the data is not valid JSON"));
     return doc;
 }

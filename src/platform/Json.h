@@ -28,7 +28,7 @@ enum class DateForm {
 
 // A failed read; `what()` says what and where ("rules[3].trigger: missing member clickCount").
 class DecodeError : public std::runtime_error {
-public:
+  public:
     explicit DecodeError(const QString& message) : std::runtime_error(message.toStdString()) {}
     QString message() const { return QString::fromStdString(what()); }
 };
@@ -48,11 +48,13 @@ template <typename E> std::optional<E> enumFromName(const QString& text) {
         if (text == QLatin1String(names[i])) return static_cast<E>(i);
     return std::nullopt;
 }
-template <typename E> constexpr size_t enumCount() { return EnumNames<E>::names.size(); }
+template <typename E> constexpr size_t enumCount() {
+    return EnumNames<E>::names.size();
+}
 
 // Reads members of one object; every failure throws DecodeError naming the path.
 class Reader {
-public:
+  public:
     Reader(QJsonObject object, DateForm form, QString path = {});
 
     static Reader fromValue(const QJsonValue& value, DateForm form, const QString& path);
@@ -61,7 +63,7 @@ public:
 
     const QJsonObject& object() const { return object_; }
     DateForm dateForm() const { return form_; }
-    const QString& path() const; // built on first use
+    const QString& path() const;        // built on first use
     bool has(const QString& key) const; // present and not null
 
     QString string(const QString& key) const;
@@ -121,13 +123,13 @@ public:
     QString memberPath(const QString& key) const;
     QString elementPath(const QString& key, qsizetype index) const;
 
-private:
+  private:
     // A nested reader's path is built only when it is needed (an error, or an explicit
     // path()): until then it is a built prefix plus up to kPendingSegments keys and list
     // indexes, so that a successful decode builds no path text at all.
     struct PathSegment {
-        QString key;        // empty for the element of a top-level array
-        qsizetype index;    // -1 for a member
+        QString key;     // empty for the element of a top-level array
+        qsizetype index; // -1 for a member
     };
     static constexpr int kPendingSegments = 8;
 
@@ -156,22 +158,53 @@ private:
 
 // Builds one object; members of optional fields that are absent are left out.
 class Writer {
-public:
+  public:
     explicit Writer(DateForm form) : form_(form) {}
 
-    Writer& set(const QString& key, const QString& v) { object_.insert(key, v); return *this; }
-    Writer& set(const QString& key, const char* v) { object_.insert(key, QString::fromUtf8(v)); return *this; }
-    Writer& set(const QString& key, bool v) { object_.insert(key, v); return *this; }
-    Writer& set(const QString& key, qint64 v) { object_.insert(key, v); return *this; }
-    Writer& set(const QString& key, int v) { object_.insert(key, v); return *this; }
-    Writer& set(const QString& key, double v) { object_.insert(key, v); return *this; }
-    Writer& set(const QString& key, const Uuid& v) { object_.insert(key, v.toString()); return *this; }
+    Writer& set(const QString& key, const QString& v) {
+        object_.insert(key, v);
+        return *this;
+    }
+    Writer& set(const QString& key, const char* v) {
+        object_.insert(key, QString::fromUtf8(v));
+        return *this;
+    }
+    Writer& set(const QString& key, bool v) {
+        object_.insert(key, v);
+        return *this;
+    }
+    Writer& set(const QString& key, qint64 v) {
+        object_.insert(key, v);
+        return *this;
+    }
+    Writer& set(const QString& key, int v) {
+        object_.insert(key, v);
+        return *this;
+    }
+    Writer& set(const QString& key, double v) {
+        object_.insert(key, v);
+        return *this;
+    }
+    Writer& set(const QString& key, const Uuid& v) {
+        object_.insert(key, v.toString());
+        return *this;
+    }
     Writer& set(const QString& key, Date v);
     Writer& set(const QString& key, const QByteArray& data); // base64
-    Writer& set(const QString& key, const QJsonObject& v) { object_.insert(key, v); return *this; }
-    Writer& set(const QString& key, const QJsonArray& v) { object_.insert(key, v); return *this; }
-    Writer& set(const QString& key, const QStringList& v) { object_.insert(key, QJsonArray::fromStringList(v)); return *this; }
-    template <typename E> requires std::is_enum_v<E> Writer& set(const QString& key, E v) {
+    Writer& set(const QString& key, const QJsonObject& v) {
+        object_.insert(key, v);
+        return *this;
+    }
+    Writer& set(const QString& key, const QJsonArray& v) {
+        object_.insert(key, v);
+        return *this;
+    }
+    Writer& set(const QString& key, const QStringList& v) {
+        object_.insert(key, QJsonArray::fromStringList(v));
+        return *this;
+    }
+    template <typename E>
+    requires std::is_enum_v<E> Writer& set(const QString& key, E v) {
         object_.insert(key, enumName(v));
         return *this;
     }
@@ -183,7 +216,7 @@ public:
     DateForm dateForm() const { return form_; }
     QJsonObject object() const { return object_; }
 
-private:
+  private:
     QJsonObject object_;
     DateForm form_;
 };

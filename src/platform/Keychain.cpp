@@ -3,7 +3,9 @@
 namespace nimbrel {
 
 namespace {
-bool validKey(const QString& service, const QString& account) { return !service.isEmpty() && !account.isNull(); }
+bool validKey(const QString& service, const QString& account) {
+    return !service.isEmpty() && !account.isNull();
+}
 } // namespace
 
 int InMemoryKeychain::add(const QString& service, const QString& account, const QByteArray& data) {

@@ -24,7 +24,7 @@ constexpr int errSecDecode = -26275;
 
 // Generic password items, found by service and account.
 class Keychain {
-public:
+  public:
     virtual ~Keychain() = default;
 
     virtual int add(const QString& service, const QString& account, const QByteArray& data) = 0;
@@ -35,7 +35,7 @@ public:
 
 // Items in memory only (tests, the scenario runner). A status can be forced for the next calls.
 class InMemoryKeychain : public Keychain {
-public:
+  public:
     int add(const QString& service, const QString& account, const QByteArray& data) override;
     int copyMatching(const QString& service, const QString& account, QByteArray* data) const override;
     int update(const QString& service, const QString& account, const QByteArray& data) override;
@@ -44,7 +44,7 @@ public:
     // Every call answers `status` until cleared with errSecSuccess.
     void setForcedStatus(int status) { forcedStatus_ = status; }
 
-protected:
+  protected:
     std::map<std::pair<QString, QString>, QByteArray> items_;
     int forcedStatus_ = errSecSuccess;
 };
@@ -52,10 +52,12 @@ protected:
 // Items kept in a JSON file of mode 0600, rewritten atomically on every change.
 // An unreadable file is moved aside and the keychain starts empty.
 class FileKeychain final : public InMemoryKeychain {
-public:
+  public:
     explicit FileKeychain(QString path);
     // The program's own keychain file: <preferences>/keychain.json.
-    static QString defaultPath(const Locations& locations) { return locations.preferences + QStringLiteral("/keychain.json"); }
+    static QString defaultPath(const Locations& locations) {
+        return locations.preferences + QStringLiteral("/keychain.json");
+    }
 
     int add(const QString& service, const QString& account, const QByteArray& data) override;
     int update(const QString& service, const QString& account, const QByteArray& data) override;
@@ -63,7 +65,7 @@ public:
 
     const QString& path() const { return path_; }
 
-private:
+  private:
     void load();
     bool save();
 

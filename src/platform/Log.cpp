@@ -35,7 +35,9 @@ void logRaw(const QString& line) {
     if (current) current(line);
 }
 
-void logLine(const QString& component, const QString& message) { logRaw(component + QStringLiteral(": ") + message); }
+void logLine(const QString& component, const QString& message) {
+    logRaw(component + QStringLiteral(": ") + message);
+}
 
 LogSink setLogSink(LogSink newSink) {
     std::lock_guard lock(logMutex());

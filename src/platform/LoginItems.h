@@ -8,7 +8,7 @@ enum class LoginItemStatus { notRegistered = 0, enabled = 1, requiresApproval = 
 
 // Opening the program at login.
 class LoginItems {
-public:
+  public:
     virtual ~LoginItems() = default;
     virtual LoginItemStatus status() const = 0;
     // Each returns false and fills `error` (a localized description) when refused.

@@ -36,8 +36,8 @@ void NotificationCenter::post(const QString& name, const QVariantMap& userInfo) 
         if (entry.name == name) targets.emplace_back(entry.id, entry.observer);
     auto state = state_; // keep alive if an observer destroys this center's owner
     for (auto& [id, weakObserver] : targets) {
-        const bool stillRegistered =
-            std::any_of(state->entries.begin(), state->entries.end(), [id = id](const State::Entry& e) { return e.id == id; });
+        const bool stillRegistered = std::any_of(state->entries.begin(), state->entries.end(),
+                                                 [id = id](const State::Entry& e) { return e.id == id; });
         if (!stillRegistered) continue;
         if (auto observer = weakObserver.lock()) (*observer)(notification);
     }

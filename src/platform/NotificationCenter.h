@@ -17,7 +17,7 @@ struct Notification {
 
 // Removes its observer when destroyed, so an observer never outlives its owner.
 class ObserverToken {
-public:
+  public:
     ObserverToken() = default;
     explicit ObserverToken(std::function<void()> remove) : remove_(std::move(remove)) {}
     ObserverToken(ObserverToken&& other) noexcept : remove_(std::exchange(other.remove_, {})) {}
@@ -37,14 +37,14 @@ public:
     }
     bool isActive() const { return static_cast<bool>(remove_); }
 
-private:
+  private:
     std::function<void()> remove_;
 };
 
 // In-process notifications by name. Posting and delivery happen on the main thread;
 // observers are called synchronously in the order they were added.
 class NotificationCenter {
-public:
+  public:
     using Observer = std::function<void(const Notification&)>;
 
     NotificationCenter();
@@ -57,7 +57,7 @@ public:
     void setRecording(bool on) { recording_ = on; }
     const std::vector<Notification>& posted() const { return posted_; }
 
-private:
+  private:
     struct State;
     std::shared_ptr<State> state_;
     bool recording_ = false;

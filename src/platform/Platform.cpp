@@ -21,8 +21,12 @@ Platform& Platform::current() {
     return *p;
 }
 
-bool Platform::isInstalled() { return installed() != nullptr; }
+bool Platform::isInstalled() {
+    return installed() != nullptr;
+}
 
-Platform* Platform::install(Platform* platform) { return std::exchange(installed(), platform); }
+Platform* Platform::install(Platform* platform) {
+    return std::exchange(installed(), platform);
+}
 
 } // namespace nimbrel

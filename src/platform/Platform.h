@@ -59,13 +59,13 @@ struct Platform {
 
 // Installs a platform for the current scope and restores the previous one after (tests).
 class ScopedPlatform {
-public:
+  public:
     explicit ScopedPlatform(Platform& platform) : previous_(Platform::install(&platform)) {}
     ~ScopedPlatform() { Platform::install(previous_); }
     ScopedPlatform(const ScopedPlatform&) = delete;
     ScopedPlatform& operator=(const ScopedPlatform&) = delete;
 
-private:
+  private:
     Platform* previous_;
 };
 

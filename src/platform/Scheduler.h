@@ -8,7 +8,7 @@
 namespace nimbrel {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual Date now() const = 0;
 };
@@ -16,7 +16,7 @@ public:
 // A cancellable piece of scheduled work. Cancelling is idempotent; a handle that
 // is dropped does NOT cancel its work (like a dispatched work item).
 class ScheduledWork {
-public:
+  public:
     virtual ~ScheduledWork() = default;
     virtual void cancel() = 0;
     virtual bool isCancelled() const = 0;
@@ -25,7 +25,7 @@ using WorkHandle = std::shared_ptr<ScheduledWork>;
 
 // Everything runs on the main thread through this. Delays are in seconds.
 class Scheduler {
-public:
+  public:
     virtual ~Scheduler() = default;
 
     // Runs `work` once, `delaySeconds` from now (0 = on the next turn of the loop).
@@ -44,8 +44,7 @@ public:
 
 // Delayed steps hold their owner weakly: wrap a member call so it does nothing once
 // the owner is gone. Usage: scheduler.after(0.12, weakly(self, [](Owner& o) { ... }));
-template <typename Owner, typename Fn>
-std::function<void()> weakly(const std::shared_ptr<Owner>& owner, Fn fn) {
+template <typename Owner, typename Fn> std::function<void()> weakly(const std::shared_ptr<Owner>& owner, Fn fn) {
     std::weak_ptr<Owner> weak = owner;
     return [weak, fn = std::move(fn)]() mutable {
         if (auto strong = weak.lock()) fn(*strong);
@@ -55,21 +54,20 @@ std::function<void()> weakly(const std::shared_ptr<Owner>& owner, Fn fn) {
 // A liveness token for objects not owned by shared_ptr: the object keeps a
 // `Lifetime` member; callbacks capture `lifetime.watch()` and check it first.
 class Lifetime {
-public:
+  public:
     Lifetime() : token_(std::make_shared<int>(0)) {}
     Lifetime(const Lifetime&) : token_(std::make_shared<int>(0)) {}
     Lifetime& operator=(const Lifetime&) { return *this; }
     std::weak_ptr<int> watch() const { return token_; }
 
-    template <typename Fn>
-    std::function<void()> guard(Fn fn) const {
+    template <typename Fn> std::function<void()> guard(Fn fn) const {
         std::weak_ptr<int> weak = token_;
         return [weak, fn = std::move(fn)]() mutable {
             if (!weak.expired()) fn();
         };
     }
 
-private:
+  private:
     std::shared_ptr<int> token_;
 };
 

@@ -18,7 +18,7 @@ struct ScreenInfo {
 };
 
 class Screens {
-public:
+  public:
     virtual ~Screens() = default;
 
     // Every screen, the primary (the one whose frame starts at 0,0) first.

@@ -15,17 +15,20 @@ void registerShared(std::type_index type, std::shared_ptr<void> instance);
 } // namespace detail
 
 template <typename T, typename Make> std::shared_ptr<T> sharedInstancePtr(Make make) {
-    if (void* existing = detail::findShared(typeid(T)))
-        return *static_cast<std::shared_ptr<T>*>(existing);
+    if (void* existing = detail::findShared(typeid(T))) return *static_cast<std::shared_ptr<T>*>(existing);
     std::shared_ptr<T> made = make();
     detail::registerShared(typeid(T), std::make_shared<std::shared_ptr<T>>(made));
     return made;
 }
 
-template <typename T, typename Make> T& sharedInstance(Make make) { return *sharedInstancePtr<T>(std::move(make)); }
+template <typename T, typename Make> T& sharedInstance(Make make) {
+    return *sharedInstancePtr<T>(std::move(make));
+}
 
 // Whether a shared instance of T exists, without creating it.
-template <typename T> bool hasSharedInstance() { return detail::findShared(typeid(T)) != nullptr; }
+template <typename T> bool hasSharedInstance() {
+    return detail::findShared(typeid(T)) != nullptr;
+}
 
 void resetSharedInstances();
 

@@ -25,7 +25,7 @@ enum class UpdateCheckKind { updates, updatesInBackground, updateInformation };
 // The callbacks the framework sends while it checks, always on the main thread and never
 // from inside the call that started the check. Every callback has an empty default.
 class UpdaterDelegate {
-public:
+  public:
     virtual ~UpdaterDelegate() = default;
 
     virtual void didFinishLoadingAppcast() {}
@@ -39,7 +39,7 @@ public:
 // The program's updater: created and started once, then checks on its own schedule when
 // automatic checks are on, or when asked.
 class UpdateFramework {
-public:
+  public:
     virtual ~UpdateFramework() = default;
 
     // Creates and starts the updater with `delegate` (not owned; may be null). The delegate

@@ -74,11 +74,14 @@ std::optional<QVariantMap> UserDefaults::dictionaryValue(const QString& key) con
 void UserDefaults::setStringArray(const QString& key, const QStringList& v) {
     QVariantList list;
     list.reserve(v.size());
-    for (const QString& s : v) list.push_back(s);
+    for (const QString& s : v)
+        list.push_back(s);
     set(key, list);
 }
 
-QVariant InMemoryUserDefaults::object(const QString& key) const { return values_.value(key); }
+QVariant InMemoryUserDefaults::object(const QString& key) const {
+    return values_.value(key);
+}
 
 void InMemoryUserDefaults::set(const QString& key, const QVariant& value) {
     if (!value.isValid()) {
@@ -93,12 +96,16 @@ void InMemoryUserDefaults::remove(const QString& key) {
     if (values_.remove(key) > 0) notify(key);
 }
 
-QStringList InMemoryUserDefaults::keys() const { return values_.keys(); }
+QStringList InMemoryUserDefaults::keys() const {
+    return values_.keys();
+}
 
 ObserverToken InMemoryUserDefaults::observe(const QString& key, std::function<void()> onChange) {
     return changes_.addObserver(key, [onChange = std::move(onChange)](const Notification&) { onChange(); });
 }
 
-void InMemoryUserDefaults::notify(const QString& key) { changes_.post(key); }
+void InMemoryUserDefaults::notify(const QString& key) {
+    changes_.post(key);
+}
 
 } // namespace nimbrel

@@ -21,7 +21,7 @@ namespace nimbrel {
 // Typed readers answer nullopt when the key is missing OR holds another type; callers
 // decide the default (a wrong-typed value reads as missing).
 class UserDefaults {
-public:
+  public:
     virtual ~UserDefaults() = default;
 
     virtual QVariant object(const QString& key) const = 0;
@@ -60,7 +60,7 @@ public:
 
 // Values only in memory; for tests and the scenario runner.
 class InMemoryUserDefaults : public UserDefaults {
-public:
+  public:
     QVariant object(const QString& key) const override;
     void set(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
@@ -70,11 +70,11 @@ public:
 
     void setFailSynchronize(bool fail) { failSynchronize_ = fail; }
 
-protected:
+  protected:
     void notify(const QString& key);
     QVariantMap values_;
 
-private:
+  private:
     NotificationCenter changes_;
     bool failSynchronize_ = false;
 };

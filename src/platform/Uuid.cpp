@@ -6,7 +6,9 @@
 
 namespace nimbrel {
 
-Uuid Uuid::random() { return Uuid(QUuid::createUuid()); }
+Uuid Uuid::random() {
+    return Uuid(QUuid::createUuid());
+}
 
 namespace {
 int hexValue(char16_t c) {
@@ -41,8 +43,12 @@ std::optional<Uuid> Uuid::parse(const QString& text) {
                       bytes[15]));
 }
 
-QString Uuid::toString() const { return value_.toString(QUuid::WithoutBraces).toUpper(); }
+QString Uuid::toString() const {
+    return value_.toString(QUuid::WithoutBraces).toUpper();
+}
 
-size_t qHash(const Uuid& uuid, size_t seed) noexcept { return ::qHash(uuid.qUuid(), seed); }
+size_t qHash(const Uuid& uuid, size_t seed) noexcept {
+    return ::qHash(uuid.qUuid(), seed);
+}
 
 } // namespace nimbrel

@@ -8,7 +8,7 @@ namespace nimbrel {
 
 // A UUID whose text form is the canonical 36 characters with upper-case hex digits.
 class Uuid {
-public:
+  public:
     Uuid() = default; // the nil UUID
     explicit Uuid(QUuid value) : value_(value) {}
 
@@ -23,7 +23,7 @@ public:
     friend bool operator==(const Uuid&, const Uuid&) = default;
     friend bool operator<(const Uuid& a, const Uuid& b) { return a.value_ < b.value_; }
 
-private:
+  private:
     QUuid value_;
 };
 

@@ -19,7 +19,8 @@ struct VirtualScheduler::Entry final : ScheduledWork {
 VirtualScheduler::VirtualScheduler(Date start) : now_(start) {}
 
 VirtualScheduler::~VirtualScheduler() {
-    for (auto& [key, entry] : queue_) entry->cancel();
+    for (auto& [key, entry] : queue_)
+        entry->cancel();
 }
 
 WorkHandle VirtualScheduler::after(double delaySeconds, std::function<void()> work) {
@@ -55,7 +56,8 @@ void VirtualScheduler::drainPosted() {
         std::lock_guard lock(postedMutex_);
         items.swap(posted_);
     }
-    for (auto& item : items) after(0, std::move(item));
+    for (auto& item : items)
+        after(0, std::move(item));
 }
 
 void VirtualScheduler::advance(double seconds) {
@@ -88,8 +90,8 @@ void VirtualScheduler::advanceTo(Date target) {
 }
 
 size_t VirtualScheduler::pendingCount() const {
-    return static_cast<size_t>(std::count_if(queue_.begin(), queue_.end(),
-                                             [](const auto& item) { return !item.second->cancelled; }));
+    return static_cast<size_t>(
+        std::count_if(queue_.begin(), queue_.end(), [](const auto& item) { return !item.second->cancelled; }));
 }
 
 std::optional<double> VirtualScheduler::nextDueIn() const {

@@ -12,7 +12,7 @@ namespace nimbrel {
 // Virtual time for tests and the scenario runner: nothing runs until the test
 // advances the clock; due work runs in order of due time, then of scheduling.
 class VirtualScheduler final : public Scheduler, public Clock {
-public:
+  public:
     explicit VirtualScheduler(Date start = Date{0});
     ~VirtualScheduler() override;
 
@@ -35,7 +35,7 @@ public:
     // Seconds until the next pending work, or nullopt when none.
     std::optional<double> nextDueIn() const;
 
-private:
+  private:
     struct Entry;
     void drainPosted();
 

@@ -52,7 +52,7 @@ using OpenCompletion = std::function<void(std::optional<RunningApplication>, std
 // workspace's notices. Main thread only; completions and observers are called later
 // on the main thread, never from inside the call that started them.
 class Workspace {
-public:
+  public:
     virtual ~Workspace() = default;
 
     // In launch order.
@@ -92,7 +92,8 @@ public:
     virtual bool setDesktopImageURL(const QString& url, int screenId, WorkspaceError* error = nullptr) = 0;
 
     [[nodiscard]] virtual ObserverToken observeDidLaunch(std::function<void(const RunningApplication&)> observer) = 0;
-    [[nodiscard]] virtual ObserverToken observeDidTerminate(std::function<void(const RunningApplication&)> observer) = 0;
+    [[nodiscard]] virtual ObserverToken
+    observeDidTerminate(std::function<void(const RunningApplication&)> observer) = 0;
     [[nodiscard]] virtual ObserverToken observeDidActivate(std::function<void(const RunningApplication&)> observer) = 0;
     [[nodiscard]] virtual ObserverToken observeDidWake(std::function<void()> observer) = 0;
 };

@@ -18,10 +18,14 @@ const QString kFixedContainer = kNimbrelCloudKitContainerIdentifier;
 QString unavailableMessage(NimbrelCloudKitAccountStatus::Kind kind) {
     using K = NimbrelCloudKitAccountStatus::Kind;
     switch (kind) {
-    case K::noAccount: return QStringLiteral("Sign in to Apple to sync rules, sessions and blacklist.");
-    case K::restricted: return QStringLiteral("Sync access is restricted on this Mac.");
-    case K::temporarilyUnavailable: return QStringLiteral("Sync is temporarily unavailable. Try again later.");
-    default: return QStringLiteral("Nimbrel could not determine Apple account availability.");
+    case K::noAccount:
+        return QStringLiteral("Sign in to Apple to sync rules, sessions and blacklist.");
+    case K::restricted:
+        return QStringLiteral("Sync access is restricted on this Mac.");
+    case K::temporarilyUnavailable:
+        return QStringLiteral("Sync is temporarily unavailable. Try again later.");
+    default:
+        return QStringLiteral("Nimbrel could not determine Apple account availability.");
     }
 }
 } // namespace
@@ -35,7 +39,9 @@ std::shared_ptr<NimbrelCloudKitStatusProvider> NimbrelCloudKitStatusProvider::sh
         [] { return std::make_shared<NimbrelCloudKitStatusProvider>(Platform::current()); });
 }
 
-NimbrelCloudKitStatusProvider& NimbrelCloudKitStatusProvider::shared() { return *sharedPtr(); }
+NimbrelCloudKitStatusProvider& NimbrelCloudKitStatusProvider::shared() {
+    return *sharedPtr();
+}
 
 QString NimbrelCloudKitStatusProvider::containerIdentifier(Platform&) {
     // The bundle's own setting is not available on this machine; the built-in identifier stands.
@@ -71,7 +77,9 @@ bool NimbrelCloudKitStatusProvider::hasCloudKitEntitlements(Platform& platform) 
     return hasContainerEntitlement(platform);
 }
 
-bool NimbrelCloudKitStatusProvider::hasCloudKitEntitlements() { return hasCloudKitEntitlements(Platform::current()); }
+bool NimbrelCloudKitStatusProvider::hasCloudKitEntitlements() {
+    return hasCloudKitEntitlements(Platform::current());
+}
 
 void NimbrelCloudKitStatusProvider::refresh() {
     status.set(NimbrelCloudKitAccountStatus::checking());
@@ -100,7 +108,8 @@ void NimbrelCloudKitStatusProvider::apply(const NimbrelCloudKitAccountStatus& an
     lastCheckedAt.set(platform_.clock ? platform_.clock->now() : Date{});
     status.set(answer);
     if (answer.kind == K::error) {
-        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Sync Failed"), answer.errorMessage);
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Sync Failed"),
+                              answer.errorMessage);
     } else if (answer.kind == K::available) {
         if (platform_.notifications) platform_.notifications->post(kCloudKitBecameAvailableNotification);
     } else {

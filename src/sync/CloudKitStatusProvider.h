@@ -17,14 +17,14 @@ inline const QString kCloudKitBecameAvailableNotification = QStringLiteral("Nimb
 // Where the account answer comes from. The cloud subsystem supplies the real one; the
 // completion may run later and must be delivered on the main thread.
 class CloudAccountStatusSource {
-public:
+  public:
     virtual ~CloudAccountStatusSource() = default;
     virtual void accountStatus(std::function<void(NimbrelCloudKitAccountStatus)> completion) = 0;
 };
 
 // The state of the user's cloud account, asked once per process and then only reported.
 class NimbrelCloudKitStatusProvider : public std::enable_shared_from_this<NimbrelCloudKitStatusProvider> {
-public:
+  public:
     explicit NimbrelCloudKitStatusProvider(Platform& platform, std::shared_ptr<CloudAccountStatusSource> source = {});
 
     static NimbrelCloudKitStatusProvider& shared();
@@ -43,7 +43,7 @@ public:
     static bool hasCloudKitEntitlements();
     static bool hasContainerEntitlement(Platform& platform);
 
-private:
+  private:
     void apply(const NimbrelCloudKitAccountStatus& answer);
 
     Platform& platform_;

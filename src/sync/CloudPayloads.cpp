@@ -10,7 +10,9 @@ NimbrelCloudPayloadType readType(const json::Reader& r) {
 }
 } // namespace
 
-QString rawValue(NimbrelCloudPayloadType type) { return json::enumName(type); }
+QString rawValue(NimbrelCloudPayloadType type) {
+    return json::enumName(type);
+}
 
 std::optional<NimbrelCloudPayloadType> cloudPayloadTypeFromRaw(const QString& text) {
     return json::enumFromName<NimbrelCloudPayloadType>(text);
@@ -122,9 +124,8 @@ NimbrelCloudBlacklistPayload NimbrelCloudBlacklistPayload::fromJson(const json::
 }
 
 std::optional<NimbrelCloudBlacklistPayload> NimbrelCloudBlacklistPayload::decode(const QByteArray& bytes) {
-    return json::tryDecode<NimbrelCloudBlacklistPayload>([&] {
-               return fromJson(json::Reader(decodeCloudJSON(bytes), kForm));
-           })
+    return json::tryDecode<NimbrelCloudBlacklistPayload>(
+               [&] { return fromJson(json::Reader(decodeCloudJSON(bytes), kForm)); })
         .value;
 }
 

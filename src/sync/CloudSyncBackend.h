@@ -13,7 +13,7 @@ class Scheduler;
 // The cloud traffic behind the sync manager. Completions run later on the main thread,
 // never from inside the call that started them.
 class CloudSyncBackend {
-public:
+  public:
     template <typename T> using Completion = std::function<void(T)>;
     using Done = std::function<void()>;
 
@@ -37,7 +37,7 @@ public:
 // A program without the cloud entitlements: every fetch finds nothing and every save
 // returns without a word, so the stores take their no-sync paths.
 class UnavailableCloudSyncBackend final : public CloudSyncBackend {
-public:
+  public:
     explicit UnavailableCloudSyncBackend(Scheduler* scheduler) : scheduler_(scheduler) {}
 
     void bootstrap(bool) override {}
@@ -51,7 +51,7 @@ public:
     void savePayloadRecord(const NimbrelCloudPayloadRecord&, Done done) override { later(std::move(done)); }
     void saveTombstone(const NimbrelCloudTombstone&, Done done) override { later(std::move(done)); }
 
-private:
+  private:
     void later(std::function<void()> work);
     Scheduler* scheduler_;
 };

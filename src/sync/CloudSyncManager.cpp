@@ -23,7 +23,9 @@ void NimbrelCloudSyncManager::later(Done done) {
         done();
 }
 
-void NimbrelCloudSyncManager::bootstrap() { backend_->bootstrap(syncEnabled_); }
+void NimbrelCloudSyncManager::bootstrap() {
+    backend_->bootstrap(syncEnabled_);
+}
 
 void NimbrelCloudSyncManager::fetchSettingsPayload(Completion<std::optional<NimbrelCloudSettingsPayload>> completion) {
     backend_->fetchSettingsPayload(std::move(completion));
@@ -65,7 +67,9 @@ void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombsto
     backend_->saveTombstone(tombstone, std::move(done));
 }
 
-void NimbrelCloudSyncManager::syncNow(Done done) { runSteps(0, std::move(done)); }
+void NimbrelCloudSyncManager::syncNow(Done done) {
+    runSteps(0, std::move(done));
+}
 
 void NimbrelCloudSyncManager::runSteps(size_t index, Done done) {
     if (index >= syncNowSteps_.size()) return later(std::move(done));

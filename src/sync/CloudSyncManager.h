@@ -11,7 +11,7 @@ struct Platform;
 // The stores' one way to the cloud. The traffic itself is the backend's; until the cloud
 // subsystem supplies its own, the program behaves as one without the cloud entitlements.
 class NimbrelCloudSyncManager {
-public:
+  public:
     using Done = CloudSyncBackend::Done;
     template <typename T> using Completion = CloudSyncBackend::Completion<T>;
     // One pull of the sync-now sequence; calls `done` when it has finished.
@@ -30,7 +30,8 @@ public:
     void saveSettingsPayload(const NimbrelCloudSettingsPayload& payload, Done done = {});
     void fetchBlacklistPayload(Completion<std::optional<NimbrelCloudBlacklistPayload>> completion);
     void saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, Done done = {});
-    void fetchPayloadRecords(NimbrelCloudPayloadType type, Completion<std::vector<NimbrelCloudPayloadRecord>> completion);
+    void fetchPayloadRecords(NimbrelCloudPayloadType type,
+                             Completion<std::vector<NimbrelCloudPayloadRecord>> completion);
     void fetchTombstones(NimbrelCloudPayloadType type, Completion<std::vector<NimbrelCloudTombstone>> completion);
     void savePayloadRecord(const NimbrelCloudPayloadRecord& record, Done done = {});
     void saveTombstone(const NimbrelCloudTombstone& tombstone, Done done = {});
@@ -41,7 +42,7 @@ public:
 
     CloudSyncBackend& backend() { return *backend_; }
 
-private:
+  private:
     void runSteps(size_t index, Done done);
     void later(Done done);
 

@@ -18,7 +18,9 @@ std::optional<QString> NimbrelDeviceIdentityProvider::storedDeviceID(Platform& p
     return text;
 }
 
-std::optional<QString> NimbrelDeviceIdentityProvider::storedDeviceID() { return storedDeviceID(Platform::current()); }
+std::optional<QString> NimbrelDeviceIdentityProvider::storedDeviceID() {
+    return storedDeviceID(Platform::current());
+}
 
 QString NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(Platform& platform) {
     return storedDeviceID(platform).value_or(kUnknownDeviceID);

@@ -10,7 +10,7 @@ struct Platform;
 
 // This Mac's device id as kept in the Keychain.
 class NimbrelDeviceIdentityProvider {
-public:
+  public:
     static inline const QString keychainService = QStringLiteral("com.nimbrel.device-identity");
     static inline const QString keychainAccount = QStringLiteral("primary-device-id");
 

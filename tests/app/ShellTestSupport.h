@@ -29,7 +29,7 @@ struct ShellPlatform {
 
 // Records what the delegate does to the status item and the panel.
 class RecordingSurface : public ShellSurface {
-public:
+  public:
     QStringList calls;
     std::optional<MenuBarIconImage> icon;
     bool statusGetsButton = true;

@@ -1,5 +1,5 @@
-#include "app/NimbrelAppDelegate.h"
 #include "app/GlobalPause.h"
+#include "app/NimbrelAppDelegate.h"
 #include "app/ShellNames.h"
 #include "app/ShellTestSupport.h"
 #include "platform/Log.h"
@@ -18,7 +18,7 @@ struct Trace {
 };
 
 class FakeEngine : public EngineControl {
-public:
+  public:
     explicit FakeEngine(Trace& t, bool& trusted) : trace(t), trusted(trusted) {}
     void startMonitoring() override {
         trace.events << "engine.startMonitoring";
@@ -31,14 +31,14 @@ public:
 };
 
 class FakeSessions : public SessionsStoreHook {
-public:
+  public:
     explicit FakeSessions(Trace& t) : trace(t) {}
     void applyGlobalPauseState() override { trace.events << "sessions.applyGlobalPauseState"; }
     Trace& trace;
 };
 
 class AppDelegateTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setLogToStdout(false);
         previousSink_ = setLogSink([this](const QString& line) { trace.events << line; });
@@ -97,7 +97,8 @@ TEST_F(AppDelegateTest, StartUpRunsInOrderAndWritesDarkAppearance) {
     auto d = launch();
     EXPECT_EQ(env.defaults.stringValue("AppleInterfaceStyle"), "Dark");
     EXPECT_EQ(surface.calls.mid(0, 3), (QStringList{"dark", "installStatusItem", "icon:NIMBREL_MENU_BAR"}));
-    EXPECT_EQ(trace.events, (QStringList{"NimbrelApp: did finish launching", "engine.created", "engine.startMonitoring"}));
+    EXPECT_EQ(trace.events,
+              (QStringList{"NimbrelApp: did finish launching", "engine.created", "engine.startMonitoring"}));
     EXPECT_TRUE(d->hasStatusItem());
     EXPECT_TRUE(d->isPermissionTimerRunning());
 
@@ -165,8 +166,8 @@ TEST_F(AppDelegateTest, WithoutPermissionOnboardingOpensAfterQuarterSecondThenSw
     EXPECT_TRUE(engine.monitor);
     EXPECT_EQ(surface.frame.width, 360);
     EXPECT_EQ(surface.frame.maxY(), top);
-    EXPECT_TRUE(trace.events.contains(
-        "NimbrelApp: Accessibility permission detected, switching from onboarding to main menu"));
+    EXPECT_TRUE(
+        trace.events.contains("NimbrelApp: Accessibility permission detected, switching from onboarding to main menu"));
     EXPECT_EQ(surface.calls.count("content:menu"), 1);
     // Later ticks leave the menu and the monitor alone; the timer keeps running.
     env.scheduler.advance(3);
@@ -183,8 +184,8 @@ TEST_F(AppDelegateTest, GrantedNotificationSwitchesAtOnceOnlyFromOnboarding) {
     trusted = true;
     env.notifications.post(shell::kAccessibilityWasGranted);
     EXPECT_EQ(d->currentPanelMode(), PanelMode::Menu);
-    EXPECT_TRUE(trace.events.contains(
-        QString::fromUtf8("NimbrelApp: accessibility granted notification received \u2014 switching to main menu immediately")));
+    EXPECT_TRUE(trace.events.contains(QString::fromUtf8(
+        "NimbrelApp: accessibility granted notification received \u2014 switching to main menu immediately")));
     EXPECT_FALSE(engine.monitor); // the next tick installs it
     env.scheduler.advance(0.75);
     EXPECT_TRUE(engine.monitor);

@@ -17,7 +17,7 @@ namespace {
 
 // The desktop window's model over a default simulated Mac, with the real engine listening.
 class DesktopTest : public ::testing::Test {
-protected:
+  protected:
     DesktopTest() {
         setLogToStdout(false);
         platform.scheduler = &scheduler;
@@ -47,7 +47,8 @@ protected:
     }
     const sim::App* frontApp() const { return mac.app(mac.frontmostPid()); }
     int visibleWindows(const sim::App& app) const {
-        return int(std::count_if(app.windows.begin(), app.windows.end(), [](const sim::Window& w) { return !w.minimized; }));
+        return int(
+            std::count_if(app.windows.begin(), app.windows.end(), [](const sim::Window& w) { return !w.minimized; }));
     }
 
     VirtualScheduler scheduler{Date::fromUnix(1'800'000'000)};

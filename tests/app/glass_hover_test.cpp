@@ -14,7 +14,7 @@ namespace nimbrel {
 namespace {
 
 class FixedSystem : public SystemInfo {
-public:
+  public:
     int major = 26;
     OperatingSystemVersion operatingSystemVersion() const override { return {major, 0, 0}; }
     QString modelIdentifier() const override { return "Mac14,6"; }
@@ -25,7 +25,7 @@ public:
 };
 
 class GlassDecisionTest : public ::testing::Test {
-protected:
+  protected:
     GlassDecisionTest() {
         platform.defaults = &defaults;
         platform.notifications = &notifications;

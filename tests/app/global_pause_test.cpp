@@ -26,7 +26,8 @@ TEST(PauseMenu, RowsWithResumeOnlyWhilePaused) {
     EXPECT_EQ(running.front().text, "5 Minutes");
     EXPECT_FALSE(running.front().dividerBefore);
     EXPECT_EQ(running[3], (PauseMenuRow{PauseMenuRow::Action::pauseFor, "clock", "1 Hour", 3600, false}));
-    EXPECT_EQ(running.back(), (PauseMenuRow{PauseMenuRow::Action::pauseIndefinitely, "pause.circle.fill", "Until I Resume", 0, true}));
+    EXPECT_EQ(running.back(),
+              (PauseMenuRow{PauseMenuRow::Action::pauseIndefinitely, "pause.circle.fill", "Until I Resume", 0, true}));
     const auto paused = pauseMenuRows(true);
     ASSERT_EQ(paused.size(), 9u);
     EXPECT_EQ(paused.front(), (PauseMenuRow{PauseMenuRow::Action::resume, "play.fill", "Resume Nimbrel", 0, false}));
@@ -37,7 +38,7 @@ TEST(PauseMenu, RowsWithResumeOnlyWhilePaused) {
 }
 
 class GlobalPauseTest : public ::testing::Test {
-protected:
+  protected:
     GlobalPauseTest() { env.notifications.setRecording(true); }
     std::unique_ptr<GlobalPauseController> make() {
         return std::make_unique<GlobalPauseController>(

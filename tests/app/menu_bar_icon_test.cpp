@@ -1,5 +1,5 @@
-#include "app/MenuBarIcon.h"
 #include "app/GlobalPause.h"
+#include "app/MenuBarIcon.h"
 #include "app/ShellNames.h"
 #include "platform/UserDefaults.h"
 
@@ -21,8 +21,10 @@ const MenuBarIconCatalog kFull = catalog({"moon.fill", "heart.fill", "pause.circ
                                          {"NIMBREL_MENU_BAR", "NIMBREL_MENU_BAR_ORANGE", "FocusLogo"});
 
 TEST(MenuBarIconChoice, PausedShowsOrangeAssetThenDefaultThenPauseSymbol) {
-    EXPECT_EQ(menuBarIconImage("moon.fill", true, kFull), (MenuBarIconImage{Kind::Asset, "NIMBREL_MENU_BAR_ORANGE", false, 18}));
-    EXPECT_EQ(menuBarIconImage("moon.fill", true, catalog({"moon.fill"}, {"NIMBREL_MENU_BAR"})).name, "NIMBREL_MENU_BAR");
+    EXPECT_EQ(menuBarIconImage("moon.fill", true, kFull),
+              (MenuBarIconImage{Kind::Asset, "NIMBREL_MENU_BAR_ORANGE", false, 18}));
+    EXPECT_EQ(menuBarIconImage("moon.fill", true, catalog({"moon.fill"}, {"NIMBREL_MENU_BAR"})).name,
+              "NIMBREL_MENU_BAR");
     EXPECT_EQ(menuBarIconImage("moon.fill", true, catalog({"moon.fill"}, {})),
               (MenuBarIconImage{Kind::Symbol, "pause.circle.fill", true, 18}));
 }

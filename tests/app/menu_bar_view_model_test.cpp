@@ -16,7 +16,7 @@ TEST(IgnoredApps, SubtitleCountsWithoutZero) {
 }
 
 class MenuBarTest : public ::testing::Test {
-protected:
+  protected:
     MenuBarTest() {
         env.notifications.setRecording(true);
         pause.start();

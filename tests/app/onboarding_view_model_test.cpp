@@ -8,7 +8,7 @@ namespace nimbrel {
 namespace {
 
 class OnboardingTest : public ::testing::Test {
-protected:
+  protected:
     OnboardingTest() { env.notifications.setRecording(true); }
     std::unique_ptr<OnboardingViewModel> make() {
         OnboardingViewModel::Hooks hooks;

@@ -19,14 +19,16 @@ TEST(PanelSubtitles, CountsInWords) {
 }
 
 class PanelRootTest : public ::testing::Test {
-protected:
+  protected:
     PanelRootTest() { notifications.setRecording(true); }
     std::unique_ptr<PanelRootViewModel> make() {
         PanelRootViewModel::Stores stores;
         stores.obtain = [this] { ++obtained; };
         stores.enabledRuleCount = [this] { return enabledRules; };
         stores.sessionCount = [this] { return sessions; };
-        stores.observeCounts = [this](std::function<void()> changed) { return counts.observe([changed](int) { changed(); }); };
+        stores.observeCounts = [this](std::function<void()> changed) {
+            return counts.observe([changed](int) { changed(); });
+        };
         stores.screenOpened = [this](NimbrelPanelScreen screen) { opened.push_back(screen); };
         return std::make_unique<PanelRootViewModel>(notifications, std::move(stores));
     }

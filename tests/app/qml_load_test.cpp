@@ -108,9 +108,9 @@ TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
         window.resize(420, 560);
         qobject_cast<QQuickItem*>(object.get())->setParentItem(window.contentItem());
         window.show();
-        for (const char* name : {"Nimbrel.showRules", "Nimbrel.showMainWindow", "Nimbrel.showBlacklist",
-                                 "Nimbrel.showSessions", "Nimbrel.showActivity", "Nimbrel.showSettings",
-                                 "Nimbrel.showMainWindow"}) {
+        for (const char* name :
+             {"Nimbrel.showRules", "Nimbrel.showMainWindow", "Nimbrel.showBlacklist", "Nimbrel.showSessions",
+              "Nimbrel.showActivity", "Nimbrel.showSettings", "Nimbrel.showMainWindow"}) {
             preview.notifications().post(QString::fromLatin1(name));
             settle();
         }

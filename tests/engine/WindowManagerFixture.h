@@ -34,8 +34,7 @@ class WindowManagerFixture : public ::testing::Test {
   protected:
     WindowManagerFixture()
         : simulated(scheduler, scheduler, dir.filePath(QStringLiteral("mac"))), mac(simulated.mac()),
-          ax(simulated.accessibility()), alerts(simulated.alerts()),
-          appleScript(simulated.appleScript()) {
+          ax(simulated.accessibility()), alerts(simulated.alerts()), appleScript(simulated.appleScript()) {
         simulated.fill(platform);
         platform.scheduler = &scheduler;
         platform.clock = &scheduler;

@@ -98,7 +98,8 @@ TEST_F(BrowserGroupOpenerTest, TheSnapshotNotesTitledWindowsOnlyAndSurvivesABrow
     ASSERT_GE(expected.size(), 2u);
 
     wm->browsers().opener().snapshotPreexistingBrowserWindows(actions);
-    const QSet<QString> keys = wm->browserGroupPreexistingWindowKeysByBundleIdentifier[QStringLiteral("com.google.Chrome")];
+    const QSet<QString> keys =
+        wm->browserGroupPreexistingWindowKeysByBundleIdentifier[QStringLiteral("com.google.Chrome")];
     EXPECT_EQ(std::set<QString>(keys.begin(), keys.end()), expected);
     EXPECT_FALSE(keys.contains(QStringLiteral("newtab-")));
 

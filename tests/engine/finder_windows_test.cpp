@@ -57,8 +57,8 @@ TEST_F(FinderWindowsTest, OtherFoldersAreClosedByTheirButtonOrCancelledAndTheTra
     mac.addWindow(finder(), sheet);
 
     wm->finder().closeExtraFinderWindows(wm->finder().folderKey("Documents", "~/Documents"));
-    EXPECT_EQ(countEvents(sim::EventKind::accessibilityAction, "AXPress on AXCloseButton of Finder window \"Downloads\""),
-              1);
+    EXPECT_EQ(
+        countEvents(sim::EventKind::accessibilityAction, "AXPress on AXCloseButton of Finder window \"Downloads\""), 1);
     EXPECT_EQ(countEvents(sim::EventKind::accessibilityAction, "AXCancel on Finder window \"Copy\""), 1);
     EXPECT_EQ(countEvents(sim::EventKind::accessibilityAction, "AXPress"), 1);
     EXPECT_EQ(finderWindow("Downloads"), nullptr);
@@ -91,8 +91,8 @@ TEST_F(FinderWindowsTest, ShowsAnyOfNeedsOneMatchingFolder) {
     const AXElement documents = element(finder(), *finderWindow("Documents"));
     EXPECT_FALSE(wm->finder().finderWindowShowsAnyOf(documents, {}));
     EXPECT_FALSE(wm->finder().finderWindowShowsAnyOf(documents, {{"Downloads", "~/Downloads"}}));
-    EXPECT_TRUE(wm->finder().finderWindowShowsAnyOf(
-        documents, {{"Downloads", "~/Downloads"}, {"Work", "/Users/anna/Documents"}}));
+    EXPECT_TRUE(wm->finder().finderWindowShowsAnyOf(documents,
+                                                    {{"Downloads", "~/Downloads"}, {"Work", "/Users/anna/Documents"}}));
 }
 
 TEST_F(FinderWindowsTest, DocumentPathOfAWindow) {

@@ -50,7 +50,8 @@ TEST_F(WindowCyclerTest, IdentityKeyIsDocumentElseTitleAndPosition) {
     const QString byReference = cycler.windowCycleKey(AXElement(w));
     EXPECT_TRUE(byReference.startsWith(QStringLiteral("notitle-ptr-0x")));
     // A position no whole number can hold is treated as unreadable.
-    for (const Point bad : {Point{std::nan(""), 5}, Point{5, std::numeric_limits<double>::infinity()}, Point{1e300, 0}}) {
+    for (const Point bad :
+         {Point{std::nan(""), 5}, Point{5, std::numeric_limits<double>::infinity()}, Point{1e300, 0}}) {
         desk.window(w).position = bad;
         EXPECT_EQ(cycler.windowCycleKey(AXElement(w)), byReference);
     }

@@ -3,9 +3,9 @@
 // A small Mac disk in a temporary folder with app bundles, and a workspace that answers
 // the installed-application questions from it (Info.plist values, icons, identifiers).
 
+#include "../support/StubWorkspace.h"
 #include "platform/Files.h"
 #include "platform/simulated/SimPlist.h"
-#include "../support/StubWorkspace.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +16,7 @@
 namespace nimbrel::testing {
 
 class AppTree {
-public:
+  public:
     AppTree() : files(dir.path(), QStringLiteral("/Users/user")) {}
 
     QString real(const QString& macPath) const { return files.realPath(macPath); }
@@ -51,7 +51,7 @@ public:
 };
 
 class TreeWorkspace final : public StubWorkspace {
-public:
+  public:
     explicit TreeWorkspace(const FileSystem& files) : files_(files) {}
 
     std::map<QString, QString> applicationsById; // what urlForApplication resolves
@@ -73,7 +73,7 @@ public:
         return files_.exists(icon) ? files_.realPath(icon) : QString();
     }
 
-private:
+  private:
     const FileSystem& files_;
 };
 

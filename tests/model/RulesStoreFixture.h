@@ -8,7 +8,7 @@
 namespace nimbrel::testing {
 
 class RulesStoreFixture : public StoreFixture {
-protected:
+  protected:
     std::shared_ptr<NimbrelRulesStore> makeStore() {
         auto store = NimbrelRulesStore::create(platform, links());
         scheduler.runUntilIdle();
@@ -38,7 +38,8 @@ protected:
     }
     static QStringList names(const std::vector<NimbrelRule>& rules) {
         QStringList out;
-        for (const NimbrelRule& r : rules) out << r.name;
+        for (const NimbrelRule& r : rules)
+            out << r.name;
         return out;
     }
 

@@ -7,9 +7,9 @@
 #include "model/AppTree.h"
 #include "model/StorePlatform.h"
 #include "model/StoreSyncLinks.h"
+#include "support/QtPrinters.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
-#include "support/QtPrinters.h"
 #include "sync/FakeCloudSyncBackend.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ struct RecordedActivity {
 };
 
 class StoreFixture : public ::testing::Test {
-protected:
+  protected:
     StoreFixture() {
         platform.files = &tree.files;
         platform.workspace = &workspace;
@@ -52,12 +52,14 @@ protected:
 
     std::vector<QString> titles() const {
         std::vector<QString> out;
-        for (const auto& a : activities) out.push_back(a.title);
+        for (const auto& a : activities)
+            out.push_back(a.title);
         return out;
     }
     int count(const QString& title) const {
         int n = 0;
-        for (const auto& a : activities) n += a.title == title;
+        for (const auto& a : activities)
+            n += a.title == title;
         return n;
     }
     // The last message or type recorded under `title`, or "<not recorded>".

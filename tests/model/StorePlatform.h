@@ -25,7 +25,7 @@
 namespace nimbrel::testing {
 
 class FixedSystemInfo final : public SystemInfo {
-public:
+  public:
     OperatingSystemVersion os{15, 0, 0};
     OperatingSystemVersion operatingSystemVersion() const override { return os; }
     QString modelIdentifier() const override { return QStringLiteral("Mac14,2"); }

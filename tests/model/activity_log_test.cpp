@@ -34,7 +34,7 @@ NimbrelActivityEntry entry(NimbrelActivityType type, const QString& title, Date 
 }
 
 class ActivityLogTest : public ::testing::Test {
-protected:
+  protected:
     StorePlatform env;
     std::shared_ptr<NimbrelActivityStore> makeStore() { return NimbrelActivityStore::make(env.platform); }
     QString historyPath() const {

@@ -25,8 +25,8 @@ TEST(FuzzyMatchScore, CapsPenaltiesAndNeverGoesBelowOne) {
     const QString far = QStringLiteral("a") + QString(30, QLatin1Char('x')) + QStringLiteral("b");
     // a at 0, b at 31: 200 + 90 - min(124, 60) - 2 * 30
     EXPECT_EQ(fuzzyMatchScore(QStringLiteral("ab"), far), 170);
-    const QString huge = QString(40, QLatin1Char('x')) + QStringLiteral("a") + QString(200, QLatin1Char('y')) +
-                         QStringLiteral("b");
+    const QString huge =
+        QString(40, QLatin1Char('x')) + QStringLiteral("a") + QString(200, QLatin1Char('y')) + QStringLiteral("b");
     EXPECT_EQ(fuzzyMatchScore(QStringLiteral("ab"), huge), 1);
 }
 

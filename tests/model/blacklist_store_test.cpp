@@ -6,7 +6,7 @@ namespace nimbrel {
 namespace {
 
 class BlacklistStoreTest : public testing::StoreFixture {
-protected:
+  protected:
     // A store whose installed applications come from an earlier (empty) scan.
     std::shared_ptr<BlacklistStore> makeStore() {
         if (!BlacklistStore::cachedInstalledApps()) BlacklistStore::setCachedInstalledApps({});
@@ -30,7 +30,8 @@ TEST_F(BlacklistStoreTest, SavesKeysSortedByScalarValueWithACountToken) {
     auto store = makeStore();
     store->setBlacklistedAppKeys({QStringLiteral("com.b"), QStringLiteral("/Applications/A"), QStringLiteral("com.a")});
     store->save();
-    EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("/Applications/A"), QStringLiteral("com.a"), QStringLiteral("com.b")}));
+    EXPECT_EQ(storedKeys(),
+              (QStringList{QStringLiteral("/Applications/A"), QStringLiteral("com.a"), QStringLiteral("com.b")}));
     EXPECT_EQ(defaults.stringValue(BlacklistStore::refreshTokenKey), QStringLiteral("3"));
 
     store->setBlacklistedAppKeys({});
@@ -59,13 +60,14 @@ TEST_F(BlacklistStoreTest, WarnsWhenDefaultsDoNotConfirmTheSave) {
     EXPECT_EQ(activities[0].type, QStringLiteral("error"));
     EXPECT_EQ(activities[0].title, QStringLiteral("Blacklist Save Warning"));
     EXPECT_EQ(activities[0].message, QStringLiteral("Nimbrel asked macOS to save the blacklist, but UserDefaults did "
-                                                      "not confirm synchronization."));
+                                                    "not confirm synchronization."));
     EXPECT_EQ(storedKeys(), QStringList{QStringLiteral("com.x")}); // the values stay written
 }
 
 TEST_F(BlacklistStoreTest, LoadsStoredKeysAndTreatsMalformedValuesAsEmpty) {
     defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("com.one"), QStringLiteral("com.two")});
-    EXPECT_EQ(makeStore()->blacklistedAppKeys().get(), (std::set<QString>{QStringLiteral("com.one"), QStringLiteral("com.two")}));
+    EXPECT_EQ(makeStore()->blacklistedAppKeys().get(),
+              (std::set<QString>{QStringLiteral("com.one"), QStringLiteral("com.two")}));
 
     defaults.set(BlacklistStore::defaultsKey, QVariantList{QStringLiteral("com.one"), qint64(3)});
     EXPECT_TRUE(makeStore()->blacklistedAppKeys().get().empty());
@@ -75,9 +77,13 @@ TEST_F(BlacklistStoreTest, LoadsStoredKeysAndTreatsMalformedValuesAsEmpty) {
 
 TEST_F(BlacklistStoreTest, RemoveKeysTakesBothFormsOfTheAppKeyOnly) {
     auto store = makeStore();
-    store->setBlacklistedAppKeys({QStringLiteral("com.x"), QStringLiteral("/Applications/X.app"), QStringLiteral("com.y")});
-    InstalledApp app{QStringLiteral("com.x"), QStringLiteral("X"), QStringLiteral("com.x"),
-                     QStringLiteral("/Applications/X.app"), {}};
+    store->setBlacklistedAppKeys(
+        {QStringLiteral("com.x"), QStringLiteral("/Applications/X.app"), QStringLiteral("com.y")});
+    InstalledApp app{QStringLiteral("com.x"),
+                     QStringLiteral("X"),
+                     QStringLiteral("com.x"),
+                     QStringLiteral("/Applications/X.app"),
+                     {}};
     store->removeKeys(app);
     EXPECT_EQ(store->blacklistedAppKeys().get(), std::set<QString>{QStringLiteral("com.y")});
     EXPECT_EQ(storedKeys(), QStringList{QStringLiteral("<none>")}); // the caller saves
@@ -88,7 +94,8 @@ TEST_F(BlacklistStoreTest, PullReplacesADifferentSetWhateverItsDateAndPushesNoth
     backend->blacklistPayload = payload({QStringLiteral("com.remote"), QStringLiteral("com.local")}, Date{1});
     auto store = makeStore(); // creation pulls
     EXPECT_EQ(backend->blacklistFetches, 1);
-    EXPECT_EQ(store->blacklistedAppKeys().get(), (std::set<QString>{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
+    EXPECT_EQ(store->blacklistedAppKeys().get(),
+              (std::set<QString>{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
     EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
     ASSERT_NE(last(QStringLiteral("Blacklist Synced From iCloud")), nullptr);
     EXPECT_EQ(typeOf(QStringLiteral("Blacklist Synced From iCloud")), QStringLiteral("blacklist"));

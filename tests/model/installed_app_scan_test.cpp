@@ -1,6 +1,6 @@
+#include "model/AppTree.h"
 #include "model/ApplicationFolderWalk.h"
 #include "model/InstalledAppScan.h"
-#include "model/AppTree.h"
 #include "platform/VirtualScheduler.h"
 #include "platform/simulated/SimulatedPlatform.h"
 #include "support/QtPrinters.h"
@@ -14,7 +14,7 @@ using testing::AppTree;
 using testing::TreeWorkspace;
 
 class InstalledAppScanTest : public ::testing::Test {
-protected:
+  protected:
     AppTree tree;
     TreeWorkspace workspace{tree.files};
     InstalledAppScan scan{tree.files, workspace};
@@ -48,7 +48,8 @@ TEST_F(InstalledAppScanTest, WalkSkipsHiddenEntriesUpperCaseExtensionsAndLinkedF
     // A link back to the folder itself would loop forever if links were followed.
     ASSERT_TRUE(tree.link(QStringLiteral("/Apps"), QStringLiteral("/Apps/Loop")));
 
-    EXPECT_EQ(scanApplicationFolder(tree.files, QStringLiteral("/Apps")), QStringList{QStringLiteral("/Apps/Shown.app")});
+    EXPECT_EQ(scanApplicationFolder(tree.files, QStringLiteral("/Apps")),
+              QStringList{QStringLiteral("/Apps/Shown.app")});
 }
 
 TEST_F(InstalledAppScanTest, WalkOfAMissingOrPlainFileRootYieldsNothing) {
@@ -85,7 +86,8 @@ TEST_F(InstalledAppScanTest, ScanKeysByIdentifierOrPathAndSortsByName) {
 
     const std::vector<InstalledApp> apps = scan.scanInstalledApplications();
     QStringList names;
-    for (const InstalledApp& app : apps) names << app.name;
+    for (const InstalledApp& app : apps)
+        names << app.name;
     EXPECT_EQ(names, (QStringList{QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("Broken"),
                                   QStringLiteral("gamma"), QStringLiteral("NoPlist")}));
 
@@ -111,8 +113,8 @@ TEST_F(InstalledAppScanTest, ScanKeysByIdentifierOrPathAndSortsByName) {
 
 TEST_F(InstalledAppScanTest, BundlesSharingAnIdentifierGiveOneEntryTheLastFound) {
     tree.makeApp(QStringLiteral("/Applications/Safari.app"), QStringLiteral("com.apple.Safari"), QStringLiteral("Old"));
-    tree.makeApp(QStringLiteral("/System/Cryptexes/App/System/Applications/Safari.app"), QStringLiteral("com.apple.Safari"),
-                 QStringLiteral("Safari"));
+    tree.makeApp(QStringLiteral("/System/Cryptexes/App/System/Applications/Safari.app"),
+                 QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
 
     const std::vector<InstalledApp> apps = scan.scanInstalledApplications();
     ASSERT_EQ(apps.size(), 1u);
@@ -128,10 +130,9 @@ TEST_F(InstalledAppScanTest, OverlappingRootsAndWellKnownAppsAreScannedOnce) {
     workspace.applicationsById[QStringLiteral("com.apple.Terminal")] =
         QStringLiteral("/System/Applications/Utilities/Terminal.app");
 
-    EXPECT_EQ(scan.addWellKnownApps(),
-              (QStringList{QStringLiteral("/Opt/Elsewhere/Mail.app"),
-                           QStringLiteral("/System/Applications/Utilities/Terminal.app"),
-                           QStringLiteral("/System/Library/CoreServices/Finder.app")}));
+    EXPECT_EQ(scan.addWellKnownApps(), (QStringList{QStringLiteral("/Opt/Elsewhere/Mail.app"),
+                                                    QStringLiteral("/System/Applications/Utilities/Terminal.app"),
+                                                    QStringLiteral("/System/Library/CoreServices/Finder.app")}));
 
     const std::vector<InstalledApp> apps = scan.scanInstalledApplications();
     ASSERT_EQ(apps.size(), 3u);
@@ -149,13 +150,16 @@ TEST_F(InstalledAppScanTest, SearchRootsIncludeTheUsersApplicationsFolderOnce) {
 
 TEST_F(InstalledAppScanTest, HostileInfoPlistsNeitherCrashNorNameTheApp) {
     QByteArray deep = "<plist><dict><key>CFBundleIdentifier</key>";
-    for (int i = 0; i < 200000; ++i) deep += "<array>";
-    for (int i = 0; i < 200000; ++i) deep += "</array>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<array>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "</array>";
     deep += "</dict></plist>";
     tree.makeBundle(QStringLiteral("/Applications/Deep.app"), {}, /*withPlist=*/false);
     tree.writeFile(QStringLiteral("/Applications/Deep.app/Contents/Info.plist"), deep);
     tree.makeBundle(QStringLiteral("/Applications/Garbage.app"), {}, /*withPlist=*/false);
-    tree.writeFile(QStringLiteral("/Applications/Garbage.app/Contents/Info.plist"), QByteArray("\x00\xff<plist><dict>", 16));
+    tree.writeFile(QStringLiteral("/Applications/Garbage.app/Contents/Info.plist"),
+                   QByteArray("\x00\xff<plist><dict>", 16));
     tree.makeBundle(QStringLiteral("/Applications/Odd.app"),
                     {{QStringLiteral("CFBundleIdentifier"), QVariantList{QStringLiteral("not text")}},
                      {QStringLiteral("CFBundleDisplayName"), QStringLiteral("../../etc/passwd; rm -rf ~")}});
@@ -167,7 +171,7 @@ TEST_F(InstalledAppScanTest, HostileInfoPlistsNeitherCrashNorNameTheApp) {
     EXPECT_EQ(deepApp->name, QStringLiteral("Deep"));
     EXPECT_NE(find(apps, QStringLiteral("/Applications/Garbage.app")), nullptr);
     const InstalledApp* odd = find(apps, QStringLiteral("/Applications/Odd.app"));
-    ASSERT_NE(odd, nullptr); // an identifier that is not text counts as none
+    ASSERT_NE(odd, nullptr);                                            // an identifier that is not text counts as none
     EXPECT_EQ(odd->name, QStringLiteral("../../etc/passwd; rm -rf ~")); // only ever shown, never run
 }
 
@@ -190,7 +194,9 @@ TEST(InstalledAppScanOnTheSimulatedMac, FindsTheDesktopsApplicationsThroughItsWo
     }
 }
 
-TEST_F(InstalledAppScanTest, AnEmptyDiskGivesAnEmptyList) { EXPECT_TRUE(scan.scanInstalledApplications().empty()); }
+TEST_F(InstalledAppScanTest, AnEmptyDiskGivesAnEmptyList) {
+    EXPECT_TRUE(scan.scanInstalledApplications().empty());
+}
 
 } // namespace
 } // namespace nimbrel

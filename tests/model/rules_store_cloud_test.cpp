@@ -5,7 +5,7 @@ namespace nimbrel {
 namespace {
 
 class RulesStoreCloudTest : public testing::RulesStoreFixture {
-protected:
+  protected:
     // Rules created a minute apart, oldest first.
     std::vector<NimbrelRule> threeRules() {
         std::vector<NimbrelRule> out;
@@ -27,7 +27,8 @@ TEST_F(RulesStoreCloudTest, TombstonesRemoveLocalRulesAndOutweighRecordsOfTheSam
     store->applyCloudRules({testing::RulesStoreFixture::payloadRecord(revived)}, {tombstone(rules[1].id)});
     EXPECT_EQ(names(store->rules().get()), (QStringList{QStringLiteral("three"), QStringLiteral("one")}));
     EXPECT_EQ(names(storedRules()), (QStringList{QStringLiteral("three"), QStringLiteral("one")}));
-    EXPECT_EQ(messageOf(QStringLiteral("Rules Synced From iCloud")), QStringLiteral("Rules were updated from another device."));
+    EXPECT_EQ(messageOf(QStringLiteral("Rules Synced From iCloud")),
+              QStringLiteral("Rules were updated from another device."));
     EXPECT_EQ(typeOf(QStringLiteral("Rules Synced From iCloud")), QStringLiteral("rule"));
     EXPECT_FALSE(store->isApplyingCloudRulesPayload());
 }
@@ -57,7 +58,8 @@ TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
     NimbrelRule sameTime = rules[0];
     sameTime.name = QStringLiteral("same time");
     store->applyCloudRules({payloadRecord(sameTime)}, {});
-    EXPECT_EQ(names(store->rules().get()), (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}));
+    EXPECT_EQ(names(store->rules().get()),
+              (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}));
     EXPECT_TRUE(activities.empty()); // nothing changed: no save, no record, no re-sort
 
     NimbrelRule older = rules[0];
@@ -68,7 +70,8 @@ TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
     newer.updatedAt = rules[0].updatedAt.addingSeconds(1);
     // Newest first, as the sync manager returns them; the older copy comes after and loses.
     store->applyCloudRules({payloadRecord(newer), payloadRecord(older)}, {});
-    EXPECT_EQ(names(store->rules().get()), (QStringList{QStringLiteral("three"), QStringLiteral("two"), QStringLiteral("newer")}));
+    EXPECT_EQ(names(store->rules().get()),
+              (QStringList{QStringLiteral("three"), QStringLiteral("two"), QStringLiteral("newer")}));
     EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 1);
 }
 
@@ -146,7 +149,8 @@ TEST_F(RulesStoreCloudTest, NoPullWhileSyncIsOffOrTheGlobalPauseIsOn) {
 
 TEST_F(RulesStoreCloudTest, TheSyncNowStepPullsTheRulesAndThenTheBlacklist) {
     auto store = makeStore();
-    backend->payloadRecords[NimbrelCloudPayloadType::rule] = {payloadRecord(rule(QStringLiteral("remote"), QStringLiteral("Mail")))};
+    backend->payloadRecords[NimbrelCloudPayloadType::rule] = {
+        payloadRecord(rule(QStringLiteral("remote"), QStringLiteral("Mail")))};
     bool done = false;
     syncManager.syncNow([&] { done = true; });
     scheduler.runUntilIdle();

@@ -5,7 +5,7 @@ namespace nimbrel {
 namespace {
 
 class RulesForDockTapTest : public testing::RulesStoreFixture {
-protected:
+  protected:
     std::shared_ptr<NimbrelRulesStore> storeWith(const std::vector<NimbrelRule>& rules) {
         storeRules(rules);
         auto store = makeStore();
@@ -18,7 +18,8 @@ TEST_F(RulesForDockTapTest, MatchesByBundleIdentifierPathOrFoldedName) {
     const NimbrelRule byId = rule(QStringLiteral("by id"), QStringLiteral("Other"), QStringLiteral("com.a"));
     const NimbrelRule byPath = rule(QStringLiteral("by path"), QStringLiteral("Other"), QStringLiteral("com.b"),
                                     QStringLiteral("/Applications/Tool.app"));
-    const NimbrelRule byName = rule(QStringLiteral("by name"), QStringLiteral("Café Tool.app"), QStringLiteral("com.c"));
+    const NimbrelRule byName =
+        rule(QStringLiteral("by name"), QStringLiteral("Café Tool.app"), QStringLiteral("com.c"));
     auto store = storeWith({byId, byPath, byName});
 
     EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("X"), QStringLiteral("com.a")), 1)),
@@ -31,13 +32,17 @@ TEST_F(RulesForDockTapTest, MatchesByBundleIdentifierPathOrFoldedName) {
               QStringList{QStringLiteral("by name")});
     EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Unrelated"), QStringLiteral("com.z")), 1).empty());
     // A path that differs only in case is another path.
-    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("X"), std::nullopt, QStringLiteral("/applications/tool.app")), 1)
-                    .empty());
+    EXPECT_TRUE(
+        store->rulesForDockTap(tapped(QStringLiteral("X"), std::nullopt, QStringLiteral("/applications/tool.app")), 1)
+            .empty());
 }
 
 TEST_F(RulesForDockTapTest, ARuleWithoutIdentifierOrPathMatchesAnyAppOfThatName) {
     auto store = storeWith({rule(QStringLiteral("notes"), QStringLiteral("Notes"))});
-    EXPECT_EQ(store->rulesForDockTap(tapped(QStringLiteral("notes"), QStringLiteral("com.any"), QStringLiteral("/x")), 1).size(), 1u);
+    EXPECT_EQ(
+        store->rulesForDockTap(tapped(QStringLiteral("notes"), QStringLiteral("com.any"), QStringLiteral("/x")), 1)
+            .size(),
+        1u);
 }
 
 TEST_F(RulesForDockTapTest, TwoMatchesAreReturnedInStoreOrderAndReportedTogether) {

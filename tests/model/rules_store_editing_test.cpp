@@ -72,7 +72,8 @@ TEST_F(RulesStoreEditingTest, UpdateReplacesInPlaceWithANewStampOrReportsAMissin
 
     const auto before = defaults.dataValue(NimbrelRulesStore::defaultsKey);
     store->updateRule(rule(QStringLiteral("Ghost"), QStringLiteral("X")));
-    EXPECT_EQ(messageOf(QStringLiteral("Rule Update Failed")), QStringLiteral("Nimbrel could not find the rule to update."));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Update Failed")),
+              QStringLiteral("Nimbrel could not find the rule to update."));
     EXPECT_EQ(typeOf(QStringLiteral("Rule Update Failed")), QStringLiteral("error"));
     EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey), before);
     scheduler.runUntilIdle();
@@ -108,7 +109,8 @@ TEST_F(RulesStoreEditingTest, PausingEnablesTheRuleAndResumingClearsThePause) {
     EXPECT_TRUE(paused.isEnabled);
     EXPECT_EQ(paused.pausedUntil, end);
     // Medium date and short time in the user's locale (the fixture's zone is UTC).
-    EXPECT_EQ(messageOf(QStringLiteral("Rule Paused")), QStringLiteral("Focus was paused until Mar 10, 2026, 1:00 PM."));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Paused")),
+              QStringLiteral("Focus was paused until Mar 10, 2026, 1:00 PM."));
 
     store->pauseRule(r.id, std::nullopt);
     EXPECT_EQ(store->rules().get()[0].pausedUntil, std::nullopt);
@@ -116,7 +118,8 @@ TEST_F(RulesStoreEditingTest, PausingEnablesTheRuleAndResumingClearsThePause) {
     EXPECT_EQ(storedRules()[0].pausedUntil, std::nullopt);
 
     store->pauseRule(Uuid::random(), end);
-    EXPECT_EQ(messageOf(QStringLiteral("Rule Pause Failed")), QStringLiteral("Nimbrel could not find the rule to pause."));
+    EXPECT_EQ(messageOf(QStringLiteral("Rule Pause Failed")),
+              QStringLiteral("Nimbrel could not find the rule to pause."));
     scheduler.runUntilIdle();
     EXPECT_EQ(backend->savedRecords.size(), 3u); // add, pause, resume
 }
@@ -143,7 +146,8 @@ TEST_F(RulesStoreEditingTest, UnreadableStoredRulesAreReportedOnceAndKeptAsideBe
     const Date failedAt = scheduler.now();
     auto store = makeStore();
     EXPECT_TRUE(store->rules().get().empty());
-    for (int i = 0; i < 5; ++i) store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1);
+    for (int i = 0; i < 5; ++i)
+        store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1);
     EXPECT_EQ(count(QStringLiteral("Rules Load Failed")), 1);
     EXPECT_EQ(typeOf(QStringLiteral("Rules Load Failed")), QStringLiteral("error"));
     EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey), bad); // untouched until a save
@@ -202,8 +206,10 @@ TEST_F(RulesStoreEditingTest, APushSendsTheRuleAsItWasWhenTheChangeWasMade) {
     store->updateRule(r);
     scheduler.runUntilIdle();
     ASSERT_EQ(backend->savedRecords.size(), 2u);
-    EXPECT_EQ(decodeRule(backend->savedRecords[0].payload, json::DateForm::ISO8601).value->name, QStringLiteral("First"));
-    EXPECT_EQ(decodeRule(backend->savedRecords[1].payload, json::DateForm::ISO8601).value->name, QStringLiteral("Second"));
+    EXPECT_EQ(decodeRule(backend->savedRecords[0].payload, json::DateForm::ISO8601).value->name,
+              QStringLiteral("First"));
+    EXPECT_EQ(decodeRule(backend->savedRecords[1].payload, json::DateForm::ISO8601).value->name,
+              QStringLiteral("Second"));
 }
 
 } // namespace

@@ -20,7 +20,7 @@ namespace {
 const QString kDesign = NimbrelSettingsStore::designModeDidChangeNotification;
 
 class SettingsStoreTest : public ::testing::Test {
-protected:
+  protected:
     StorePlatform env;
     std::shared_ptr<FakeCloudSyncBackend> backend = std::make_shared<FakeCloudSyncBackend>(env.scheduler);
     std::unique_ptr<NimbrelUpdateManager> updates;
@@ -245,7 +245,7 @@ TEST_F(SettingsStoreTest, OnlyTheSettingsThatDifferRunTheirSideEffects) {
 
     auto p = samePayload(kStart.addingSeconds(10));
     p.minimizeAfterCycle = false;
-    p.customAccountImageData.reset(); // removes the local picture
+    p.customAccountImageData.reset();     // removes the local picture
     p.systemNotificationsEnabled.reset(); // absent: left alone
     s.applyCloudSettingsPayload(p);
 

@@ -9,7 +9,7 @@ namespace {
 // The program's own wiring: the shared stores follow the settings store's sync switch and
 // reach the shared sync manager, whose sync-now pulls settings, rules and the blacklist.
 class StoreWiringTest : public testing::RulesStoreFixture {
-protected:
+  protected:
     StoreWiringTest() {
         sharedInstance<NimbrelCloudSyncManager>(
             [this] { return std::make_shared<NimbrelCloudSyncManager>(platform, backend); });

@@ -13,7 +13,7 @@ using Outcome = ScriptedUpdateFramework::Outcome;
 namespace {
 
 class UpdateManagerTest : public ::testing::Test {
-protected:
+  protected:
     StorePlatform env;
     const QString key = NimbrelUpdateManager::automaticChecksKey;
 
@@ -81,8 +81,8 @@ TEST_F(UpdateManagerTest, ScriptedChecksEndInTheirStatusTexts) {
     env.scheduler.runUntilIdle();
     EXPECT_EQ(manager.statusText.get(), QStringLiteral("Up to Date"));
     EXPECT_EQ(env.updater.checkCount(), 3);
-    EXPECT_EQ(recordedTitles(), (QStringList{"Update Available", "Update Check Failed", "Update Check Failed",
-                                             "No Updates Found"}));
+    EXPECT_EQ(recordedTitles(),
+              (QStringList{"Update Available", "Update Check Failed", "Update Check Failed", "No Updates Found"}));
 }
 
 TEST_F(UpdateManagerTest, AnErrorAfterAnAnswerInTheSameCycleChangesNothing) {

@@ -85,8 +85,9 @@ TEST(JsonReaderCases, CasePayloadReadsTheOneCaseAndNamesItsPath) {
     const auto errorFor = [&](const QJsonObject& object) {
         return errorOf([&] { Reader(object, DateForm::ISO8601, QStringLiteral("x")).casePayload(cases); });
     };
-    EXPECT_EQ(errorFor(QJsonObject{{"a", QJsonObject{{"_0", QJsonObject{}}}}, {"c", QJsonObject{{"_0", QJsonObject{}}}}}),
-              QStringLiteral("x: ") + kInvalidNumberOfKeys);
+    EXPECT_EQ(
+        errorFor(QJsonObject{{"a", QJsonObject{{"_0", QJsonObject{}}}}, {"c", QJsonObject{{"_0", QJsonObject{}}}}}),
+        QStringLiteral("x: ") + kInvalidNumberOfKeys);
     EXPECT_EQ(errorFor(QJsonObject{{"other", 1}}), QStringLiteral("x: ") + kInvalidNumberOfKeys);
     EXPECT_EQ(errorFor(QJsonObject{{"c", 3}}), QStringLiteral("x.c: expected an object but found a number"));
     EXPECT_EQ(errorFor(QJsonObject{{"c", QJsonObject{}}}), QStringLiteral("x.c: missing member _0"));

@@ -11,7 +11,7 @@ namespace nimbrel::sim::testing {
 
 // A fresh default Mac in a temporary folder, on virtual time.
 class SimTest : public ::testing::Test {
-protected:
+  protected:
     SimTest() : sim(scheduler, scheduler, dir.path() + QStringLiteral("/SimulatedMac")) {}
 
     SimulatedMac& mac() { return sim.mac(); }
@@ -23,9 +23,14 @@ protected:
         throw std::runtime_error("no app " + name.toStdString());
     }
     std::vector<AXElement> windowsOf(int pid) {
-        return ax().attribute(ax().applicationElement(pid), QStringLiteral("AXWindows")).toElements().value_or(std::vector<AXElement>{});
+        return ax()
+            .attribute(ax().applicationElement(pid), QStringLiteral("AXWindows"))
+            .toElements()
+            .value_or(std::vector<AXElement>{});
     }
-    QString title(const AXElement& e) { return ax().attribute(e, QStringLiteral("AXTitle")).toString().value_or(QString()); }
+    QString title(const AXElement& e) {
+        return ax().attribute(e, QStringLiteral("AXTitle")).toString().value_or(QString());
+    }
     std::optional<DockTile> tileTitled(const QString& title) {
         for (const DockTile& t : mac().dockTiles())
             if (t.title == title) return t;

@@ -25,7 +25,8 @@ TEST_F(AccessibilityApps, FrontmostHiddenAndFocusedWindowAreSettableOnTheApplica
     // Another application's window cannot be Safari's focused window.
     EXPECT_EQ(ax().setAttributeValue(safariApp, QStringLiteral("AXFocusedWindow"), windowsOf(notes.pid)[0]),
               AXError::illegalArgument);
-    EXPECT_EQ(ax().setAttributeValue(safariApp, QStringLiteral("AXFrontmost"), QStringLiteral("yes")), AXError::illegalArgument);
+    EXPECT_EQ(ax().setAttributeValue(safariApp, QStringLiteral("AXFrontmost"), QStringLiteral("yes")),
+              AXError::illegalArgument);
 }
 
 TEST_F(AccessibilityApps, AttributeNamesAndSettability) {
@@ -87,7 +88,8 @@ TEST_F(AccessibilityApps, HiddenAppsAndMinimizedWindowsAreNotHit) {
     EXPECT_NE(hit, ax().windowElement(terminal.pid, terminal.windows[0].id));
     // Asking an application for the element at a point only finds its own.
     App& notes = appNamed(QStringLiteral("Notes"));
-    EXPECT_EQ(ax().elementAtPosition(ax().applicationElement(notes.pid), float(f.midX()), float(f.midY()), &hit), AXError::noValue);
+    EXPECT_EQ(ax().elementAtPosition(ax().applicationElement(notes.pid), float(f.midX()), float(f.midY()), &hit),
+              AXError::noValue);
     EXPECT_EQ(ax().elementAtPosition(windowsOf(notes.pid)[0], 1, 1, &hit), AXError::illegalArgument);
 }
 
@@ -96,7 +98,8 @@ TEST_F(AccessibilityApps, DockElementsGoStaleWhenTheDockRestarts) {
     const AXElement tile = ax().dockItemElement(*safari);
     EXPECT_EQ(title(tile), QStringLiteral("Safari"));
     EXPECT_EQ(ax().attribute(tile, QStringLiteral("AXIsApplicationRunning")).toBool(), true);
-    EXPECT_EQ(ax().attribute(tile, QStringLiteral("AXURL")).as<AXUrl>()->text, QStringLiteral("file:///Applications/Safari.app/"));
+    EXPECT_EQ(ax().attribute(tile, QStringLiteral("AXURL")).as<AXUrl>()->text,
+              QStringLiteral("file:///Applications/Safari.app/"));
     mac().restartDock();
     AXValue v;
     EXPECT_EQ(ax().copyAttributeValue(tile, QStringLiteral("AXTitle"), &v), AXError::invalidUIElement);

@@ -20,7 +20,8 @@ TEST_F(AccessibilityWindows, MinimizeHidesTheWindowAndIsReadBack) {
     EXPECT_EQ(after.back(), front);
     EXPECT_EQ(ax().attribute(after.front(), QStringLiteral("AXFocused")).toBool(), true);
     EXPECT_EQ(ax().attribute(front, QStringLiteral("AXFocused")).toBool(), false);
-    EXPECT_EQ(ax().attribute(ax().applicationElement(safari.pid), QStringLiteral("AXFocusedWindow")).toElement(), after.front());
+    EXPECT_EQ(ax().attribute(ax().applicationElement(safari.pid), QStringLiteral("AXFocusedWindow")).toElement(),
+              after.front());
 
     EXPECT_EQ(ax().setAttributeValue(front, QStringLiteral("AXMinimized"), false), AXError::success);
     EXPECT_EQ(windowsOf(safari.pid).front(), front);
@@ -46,7 +47,8 @@ TEST_F(AccessibilityWindows, ClosedWindowAnswersInvalidElement) {
     App& finder = appNamed(QStringLiteral("Finder"));
     const auto windows = windowsOf(finder.pid);
     ASSERT_EQ(windows.size(), 2u);
-    const AXElement close = ax().attribute(windows[0], QStringLiteral("AXCloseButton")).toElement().value_or(AXElement{});
+    const AXElement close =
+        ax().attribute(windows[0], QStringLiteral("AXCloseButton")).toElement().value_or(AXElement{});
     ASSERT_FALSE(close.isNull());
     EXPECT_EQ(ax().performAction(close, QStringLiteral("AXPress")), AXError::success);
 
@@ -109,8 +111,9 @@ TEST_F(AccessibilityWindows, FinderWindowsCarryTheirFolderAsDocument) {
               QStringLiteral("file:///Users/anna/Documents/"));
     // Other apps' windows have no document.
     AXValue v;
-    EXPECT_EQ(ax().copyAttributeValue(windowsOf(appNamed(QStringLiteral("Notes")).pid)[0], QStringLiteral("AXDocument"), &v),
-              AXError::noValue);
+    EXPECT_EQ(
+        ax().copyAttributeValue(windowsOf(appNamed(QStringLiteral("Notes")).pid)[0], QStringLiteral("AXDocument"), &v),
+        AXError::noValue);
 }
 
 TEST_F(AccessibilityWindows, WithoutTrustEveryCallIsRefusedAndThePromptIsCounted) {

@@ -9,19 +9,27 @@ using AppleScriptBrowsers = SimTest;
 
 // The scripts are the program's own, so the simulated Mac is tested against what it is sent.
 using browserscripts::chromiumNewWindow;
-QString safariNewTab(const QString& url) { return browserscripts::safariNewTab(url); }
-QString safariNewWindow(const QString& url) { return browserscripts::safariNewWindow(url); }
-QString safariCleanup() { return browserscripts::safariStarterWindowCleanup(); }
+QString safariNewTab(const QString& url) {
+    return browserscripts::safariNewTab(url);
+}
+QString safariNewWindow(const QString& url) {
+    return browserscripts::safariNewWindow(url);
+}
+QString safariCleanup() {
+    return browserscripts::safariStarterWindowCleanup();
+}
 QString chromiumGroupNewTabs() {
-    return browserscripts::chromiumGroupNewTabs(
-        QStringLiteral("com.google.Chrome"),
-        {QStringLiteral("https://one.example/"), QStringLiteral("https://two.example/"), QStringLiteral("https://three.example/")});
+    return browserscripts::chromiumGroupNewTabs(QStringLiteral("com.google.Chrome"),
+                                                {QStringLiteral("https://one.example/"),
+                                                 QStringLiteral("https://two.example/"),
+                                                 QStringLiteral("https://three.example/")});
 }
 
 TEST_F(AppleScriptBrowsers, ChromiumNewWindowOpensAWindowOnTheURL) {
     App& chrome = appNamed(QStringLiteral("Google Chrome"));
     const size_t before = chrome.windows.size();
-    const auto result = sim.appleScript().execute(chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("https://example.com/a")));
+    const auto result = sim.appleScript().execute(
+        chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("https://example.com/a")));
     ASSERT_TRUE(result.succeeded()) << describeAppleScriptError(*result.error).toStdString();
     App& after = appNamed(QStringLiteral("Google Chrome"));
     ASSERT_EQ(after.windows.size(), before + 1);
@@ -63,25 +71,29 @@ TEST_F(AppleScriptBrowsers, SafariNewWindowGoesThroughSystemEvents) {
     ASSERT_EQ(safari.windows.size(), before + 1);
     EXPECT_EQ(safari.windows.front().tabs[0].url, QStringLiteral("https://a.example/"));
     const auto effects = mac().recorder().texts(EventKind::scriptEffect);
-    EXPECT_TRUE(effects.end() != std::find(effects.begin(), effects.end(),
-                                           QStringLiteral("System Events: keystroke \"n\" using command down to process \"Safari\"")));
+    EXPECT_TRUE(effects.end() !=
+                std::find(effects.begin(), effects.end(),
+                          QStringLiteral("System Events: keystroke \"n\" using command down to process \"Safari\"")));
     EXPECT_TRUE(effects.end() != std::find(effects.begin(), effects.end(), QStringLiteral("delay 0.22")));
 }
 
 TEST_F(AppleScriptBrowsers, SafariCleanupClosesOnlyBlankStarterWindows) {
     App& safari = appNamed(QStringLiteral("Safari"));
-    mac().newBrowserWindow(safari, QString());                          // Start Page
-    mac().newBrowserWindow(safari, QStringLiteral("about:blank"));      // blank
+    mac().newBrowserWindow(safari, QString());                     // Start Page
+    mac().newBrowserWindow(safari, QStringLiteral("about:blank")); // blank
     const auto result = sim.appleScript().execute(safariCleanup());
     ASSERT_TRUE(result.succeeded()) << describeAppleScriptError(*result.error).toStdString();
     QStringList titles;
-    for (const Window& w : appNamed(QStringLiteral("Safari")).windows) titles << w.title;
+    for (const Window& w : appNamed(QStringLiteral("Safari")).windows)
+        titles << w.title;
     // The two default windows stay: one shows a page, the other has two tabs.
     EXPECT_EQ(titles, (QStringList{"en.wikipedia.org", "apple.com"}));
 }
 
 TEST_F(AppleScriptBrowsers, ChromiumGroupOfNewTabsFillsTheFrontWindow) {
-    ASSERT_TRUE(sim.appleScript().execute(chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("chrome://newtab/"))).succeeded());
+    ASSERT_TRUE(sim.appleScript()
+                    .execute(chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("chrome://newtab/")))
+                    .succeeded());
     const auto result = sim.appleScript().execute(chromiumGroupNewTabs());
     ASSERT_TRUE(result.succeeded()) << describeAppleScriptError(*result.error).toStdString();
     const Window& front = appNamed(QStringLiteral("Google Chrome")).windows.front();
@@ -95,16 +107,19 @@ TEST_F(AppleScriptBrowsers, EscapedQuotesAndBackslashesReachTheURL) {
     const auto result = sim.appleScript().execute(
         chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("https://x.example/?q=\"a\\b\"")));
     ASSERT_TRUE(result.succeeded());
-    EXPECT_EQ(appNamed(QStringLiteral("Google Chrome")).windows.front().tabs[0].url, QStringLiteral("https://x.example/?q=\"a\\b\""));
+    EXPECT_EQ(appNamed(QStringLiteral("Google Chrome")).windows.front().tabs[0].url,
+              QStringLiteral("https://x.example/?q=\"a\\b\""));
 }
 
 TEST_F(AppleScriptBrowsers, NotAuthorizedAndNotRunningFaultsGiveTheirErrorDictionaries) {
     sim.appleScript().failScriptsFor(QStringLiteral("com.google.Chrome"), -1743);
     const size_t before = appNamed(QStringLiteral("Google Chrome")).windows.size();
-    auto result = sim.appleScript().execute(chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("https://a/")));
+    auto result =
+        sim.appleScript().execute(chromiumNewWindow(QStringLiteral("com.google.Chrome"), QStringLiteral("https://a/")));
     ASSERT_FALSE(result.succeeded());
     EXPECT_EQ(result.error->value(kAppleScriptErrorNumber).toInt(), -1743);
-    EXPECT_EQ(result.error->value(kAppleScriptErrorMessage).toString(), QStringLiteral("Not authorized to send Apple events to Google Chrome."));
+    EXPECT_EQ(result.error->value(kAppleScriptErrorMessage).toString(),
+              QStringLiteral("Not authorized to send Apple events to Google Chrome."));
     EXPECT_EQ(appNamed(QStringLiteral("Google Chrome")).windows.size(), before);
 
     appNamed(QStringLiteral("Safari")).scriptError = -600;
@@ -115,15 +130,23 @@ TEST_F(AppleScriptBrowsers, NotAuthorizedAndNotRunningFaultsGiveTheirErrorDictio
 }
 
 TEST_F(AppleScriptBrowsers, SyntaxErrorsAndUnknownThingsAreErrorsNotCrashes) {
-    auto compiled = sim.appleScript().compile(QStringLiteral("tell application id \"com.apple.Safari\"\n    activate\n"));
+    auto compiled =
+        sim.appleScript().compile(QStringLiteral("tell application id \"com.apple.Safari\"\n    activate\n"));
     ASSERT_TRUE(compiled.has_value());
     EXPECT_EQ(compiled->value(kAppleScriptErrorNumber).toInt(), -2741);
     EXPECT_FALSE(sim.appleScript().compile(safariCleanup()).has_value());
 
-    EXPECT_EQ(sim.appleScript().execute(QStringLiteral("tell application id \"com.example.nothing\" to activate"))
-                  .error->value(kAppleScriptErrorNumber).toInt(), -1728);
-    EXPECT_EQ(sim.appleScript().execute(QStringLiteral("set x to y & \"a\"")).error->value(kAppleScriptErrorNumber).toInt(), -2753);
-    EXPECT_FALSE(sim.appleScript().execute(QStringLiteral("tell application id \"com.apple.Safari\"\n do script \"ls\"\nend tell")).succeeded());
+    EXPECT_EQ(sim.appleScript()
+                  .execute(QStringLiteral("tell application id \"com.example.nothing\" to activate"))
+                  .error->value(kAppleScriptErrorNumber)
+                  .toInt(),
+              -1728);
+    EXPECT_EQ(
+        sim.appleScript().execute(QStringLiteral("set x to y & \"a\"")).error->value(kAppleScriptErrorNumber).toInt(),
+        -2753);
+    EXPECT_FALSE(sim.appleScript()
+                     .execute(QStringLiteral("tell application id \"com.apple.Safari\"\n do script \"ls\"\nend tell"))
+                     .succeeded());
     EXPECT_FALSE(sim.appleScript().execute(QStringLiteral("\"unterminated")).succeeded());
     EXPECT_FALSE(sim.appleScript().execute(QStringLiteral("end tell")).succeeded());
     EXPECT_TRUE(sim.appleScript().execute(QString()).succeeded());

@@ -37,13 +37,15 @@ TEST_F(AppleScriptGroups, SafariNewTabGroupAddsTabsAndShowsTheLast) {
 TEST_F(AppleScriptGroups, ChromiumNewWindowGroupLaunchesTheBrowserWhenNeeded) {
     EXPECT_EQ(mac().appWithBundleId(QStringLiteral("com.brave.Browser")), nullptr);
     // Brave is not installed on the default Mac: the script cannot reach it.
-    auto result = sim.appleScript().execute(browserscripts::chromiumGroupNewWindows(QStringLiteral("com.brave.Browser"), kTwoURLs));
+    auto result = sim.appleScript().execute(
+        browserscripts::chromiumGroupNewWindows(QStringLiteral("com.brave.Browser"), kTwoURLs));
     ASSERT_FALSE(result.succeeded());
     EXPECT_EQ(result.error->value(kAppleScriptErrorNumber).toInt(), -1728);
 
     mac().installApplication(QStringLiteral("/Applications/Brave Browser.app"), QStringLiteral("com.brave.Browser"),
                              QStringLiteral("Brave Browser"));
-    result = sim.appleScript().execute(browserscripts::chromiumGroupNewWindows(QStringLiteral("com.brave.Browser"), kTwoURLs));
+    result = sim.appleScript().execute(
+        browserscripts::chromiumGroupNewWindows(QStringLiteral("com.brave.Browser"), kTwoURLs));
     ASSERT_TRUE(result.succeeded()) << describeAppleScriptError(*result.error).toStdString();
     const App* brave = mac().appWithBundleId(QStringLiteral("com.brave.Browser"));
     ASSERT_NE(brave, nullptr);

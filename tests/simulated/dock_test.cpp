@@ -10,15 +10,17 @@ using Dock = SimTest;
 QVariantMap fileTile(const QString& path, const QString& label) {
     return {{QStringLiteral("tile-type"), QStringLiteral("file-tile")},
             {QStringLiteral("tile-data"),
-             QVariantMap{{QStringLiteral("file-data"),
-                          QVariantMap{{QStringLiteral("_CFURLString"), QUrl::fromLocalFile(path).toString() + QLatin1Char('/')},
-                                      {QStringLiteral("_CFURLStringType"), 15}}},
-                         {QStringLiteral("file-label"), label}}}};
+             QVariantMap{
+                 {QStringLiteral("file-data"),
+                  QVariantMap{{QStringLiteral("_CFURLString"), QUrl::fromLocalFile(path).toString() + QLatin1Char('/')},
+                              {QStringLiteral("_CFURLStringType"), 15}}},
+                 {QStringLiteral("file-label"), label}}}};
 }
 
 TEST_F(Dock, DefaultTilesInDockOrder) {
     QStringList titles;
-    for (const DockTile& t : mac().dockTiles()) titles << (t.kind == DockTileKind::separator ? QStringLiteral("|") : t.title);
+    for (const DockTile& t : mac().dockTiles())
+        titles << (t.kind == DockTileKind::separator ? QStringLiteral("|") : t.title);
     EXPECT_EQ(titles, (QStringList{"Finder", "Launchpad", "Safari", "Google Chrome", "Terminal", "Notes", "Mail",
                                    "System Settings", "|", "Downloads", "Trash"}));
 }
@@ -34,7 +36,8 @@ TEST_F(Dock, ElementAtAPointInTheStripIsTheTileWithTheDockAsAncestors) {
     const Point axPoint = mac().toAccessibility(appKit);
 
     AXElement hit;
-    ASSERT_EQ(ax().elementAtPosition(ax().systemWideElement(), float(axPoint.x), float(axPoint.y), &hit), AXError::success);
+    ASSERT_EQ(ax().elementAtPosition(ax().systemWideElement(), float(axPoint.x), float(axPoint.y), &hit),
+              AXError::success);
     EXPECT_EQ(ax().attribute(hit, QStringLiteral("AXRole")).toString(), QStringLiteral("AXDockItem"));
     EXPECT_EQ(ax().attribute(hit, QStringLiteral("AXSubrole")).toString(), QStringLiteral("AXApplicationDockItem"));
     EXPECT_EQ(title(hit), QStringLiteral("Safari"));
@@ -69,7 +72,8 @@ TEST_F(Dock, PointsOutsideTheDockHitWindowsOrNothing) {
     App& safari = appNamed(QStringLiteral("Safari"));
     const Rect f = safari.windows.front().frame;
     AXElement hit;
-    ASSERT_EQ(ax().elementAtPosition(ax().systemWideElement(), float(f.midX()), float(f.midY()), &hit), AXError::success);
+    ASSERT_EQ(ax().elementAtPosition(ax().systemWideElement(), float(f.midX()), float(f.midY()), &hit),
+              AXError::success);
     EXPECT_EQ(hit, ax().windowElement(safari.pid, safari.windows.front().id));
     // Its close button.
     ax().elementAtPosition(ax().systemWideElement(), float(f.minX() + 14), float(f.minY() + 13), &hit);
@@ -95,7 +99,8 @@ TEST_F(Dock, RestartReadsThePreferencesAgain) {
     EXPECT_NE(mac().dockPid(), oldDock);
 
     QStringList kept;
-    for (const DockTile& t : mac().persistentDockTiles()) kept << t.title;
+    for (const DockTile& t : mac().persistentDockTiles())
+        kept << t.title;
     EXPECT_EQ(kept, (QStringList{"Notes", "Safari"}));
     // Running apps without a kept tile still show (Terminal, Chrome, Mail are running).
     const auto terminal = tileTitled(QStringLiteral("Terminal"));
@@ -110,16 +115,17 @@ TEST_F(Dock, FailedSynchronizeKeepsTheOldTilesAfterARestart) {
     mac().setDockSynchronizeFails(true);
     sim.dockPreferences().setValue(QStringLiteral("persistent-apps"), QVariantList{});
     EXPECT_FALSE(sim.dockPreferences().synchronize());
-    sim.processes().run(QStringLiteral("/bin/launchctl"),
-                        {QStringLiteral("kickstart"), QStringLiteral("-k"), QStringLiteral("gui/501/com.apple.Dock.agent")});
+    sim.processes().run(QStringLiteral("/bin/launchctl"), {QStringLiteral("kickstart"), QStringLiteral("-k"),
+                                                           QStringLiteral("gui/501/com.apple.Dock.agent")});
     EXPECT_TRUE(tileTitled(QStringLiteral("Launchpad")).has_value());
     EXPECT_EQ(sim.dockPreferences().copyValue(QStringLiteral("persistent-apps")).toList().size(), 0);
 }
 
 TEST_F(Dock, DamagedTileEntriesAreSkipped) {
-    sim.dockPreferences().setValue(QStringLiteral("persistent-apps"),
-                                   QVariantList{QStringLiteral("not a tile"), QVariantMap{{QStringLiteral("tile-data"), 3}},
-                                                fileTile(QStringLiteral("/Applications/Safari.app"), QStringLiteral("Safari"))});
+    sim.dockPreferences().setValue(
+        QStringLiteral("persistent-apps"),
+        QVariantList{QStringLiteral("not a tile"), QVariantMap{{QStringLiteral("tile-data"), 3}},
+                     fileTile(QStringLiteral("/Applications/Safari.app"), QStringLiteral("Safari"))});
     sim.dockPreferences().synchronize();
     mac().restartDock();
     ASSERT_EQ(mac().persistentDockTiles().size(), 1u);

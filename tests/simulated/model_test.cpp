@@ -32,8 +32,10 @@ TEST_F(SimModelTest, EveryTileLiesInTheStripThatTheScreenGeometryGives) {
 
 TEST_F(SimModelTest, TilesAreLaidOutWithoutOverlap) {
     const auto tiles = mac().dockTiles();
-    for (size_t i = 1; i < tiles.size(); ++i) EXPECT_LE(tiles[i - 1].frame.maxX(), tiles[i].frame.minX());
-    EXPECT_NEAR(tiles.front().frame.minX() + (tiles.back().frame.maxX() - tiles.front().frame.minX()) / 2, 1728 / 2.0, 0.001);
+    for (size_t i = 1; i < tiles.size(); ++i)
+        EXPECT_LE(tiles[i - 1].frame.maxX(), tiles[i].frame.minX());
+    EXPECT_NEAR(tiles.front().frame.minX() + (tiles.back().frame.maxX() - tiles.front().frame.minX()) / 2, 1728 / 2.0,
+                0.001);
 }
 
 TEST_F(SimModelTest, FullScreenFillsTheScreenThatHoldsTheWindow) {
@@ -61,14 +63,16 @@ TEST_F(SimModelTest, WebLinksOpenANewWindowWhenTheBrowserHasNone) {
     EXPECT_EQ(appNamed(QStringLiteral("Safari")).windows[0].title, QStringLiteral("example.com"));
     mac().setDefaultBrowserBundleId(QStringLiteral("com.google.Chrome"));
     EXPECT_TRUE(mac().openURL(QStringLiteral("http://other.example/")));
-    EXPECT_EQ(appNamed(QStringLiteral("Google Chrome")).windows.front().tabs.back().url, QStringLiteral("http://other.example/"));
+    EXPECT_EQ(appNamed(QStringLiteral("Google Chrome")).windows.front().tabs.back().url,
+              QStringLiteral("http://other.example/"));
 }
 
 TEST_F(SimModelTest, TitlesForURLs) {
     EXPECT_EQ(SimulatedMac::titleForURL(QString(), true), QStringLiteral("Start Page"));
     EXPECT_EQ(SimulatedMac::titleForURL(QStringLiteral("favorites://"), true), QStringLiteral("Start Page"));
     EXPECT_EQ(SimulatedMac::titleForURL(QStringLiteral("chrome://newtab/"), false), QStringLiteral("New Tab"));
-    EXPECT_EQ(SimulatedMac::titleForURL(QStringLiteral("https://www.example.com/a?b"), false), QStringLiteral("example.com"));
+    EXPECT_EQ(SimulatedMac::titleForURL(QStringLiteral("https://www.example.com/a?b"), false),
+              QStringLiteral("example.com"));
     EXPECT_EQ(SimulatedMac::titleForURL(QStringLiteral("not a url"), false), QStringLiteral("not a url"));
 }
 
@@ -102,7 +106,8 @@ TEST_F(SimModelTest, TheDumpNamesScreensTilesAppsWindowsAndTabs) {
     EXPECT_EQ(lines.front(), QStringLiteral("screens:"));
     EXPECT_TRUE(lines.contains(QStringLiteral("  Trash [trash]")));
     EXPECT_TRUE(lines.contains(QStringLiteral("  Safari (com.apple.Safari) regular frontmost")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("    window \"Inbox \u2013 iCloud\" {{140, 90}, {1200, 800}} minimized")));
+    EXPECT_TRUE(
+        lines.contains(QStringLiteral("    window \"Inbox \u2013 iCloud\" {{140, 90}, {1200, 800}} minimized")));
     EXPECT_TRUE(lines.contains(QStringLiteral("      tab https://news.ycombinator.com/")));
     // The Dock itself is not listed among the apps.
     EXPECT_FALSE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("(com.apple.dock)")));

@@ -4,9 +4,9 @@
 #include "platform/simulated/SimPlist.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QFileInfo>
 
 #include <set>
 
@@ -32,7 +32,8 @@ TEST_F(SimState, StateSurvivesARestart) {
     EXPECT_FALSE(reopened.mac().isTrusted());
     EXPECT_TRUE(reopened.mac().persistentDockTiles().empty());
     // Integer preference values stay integers.
-    EXPECT_EQ(reopened.dockPreferences().persistentDomain()->value(QStringLiteral("tilesize")).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(reopened.dockPreferences().persistentDomain()->value(QStringLiteral("tilesize")).typeId(),
+              QMetaType::LongLong);
     // New windows and processes do not reuse old identities.
     App& chrome = *reopened.mac().appWithBundleId(QStringLiteral("com.google.Chrome"));
     reopened.mac().newBrowserWindow(chrome, QString());
@@ -65,7 +66,8 @@ TEST_F(SimState, DamagedStateIsSetAsideAndTheDefaultDesktopComesBack) {
 TEST_F(SimState, LoadRejectsStatesWithoutScreensAndKeepsTheCurrentOne) {
     const auto before = describeDesktop(mac());
     QString error;
-    EXPECT_FALSE(mac().loadJson(QJsonObject{{QStringLiteral("version"), 1}, {QStringLiteral("screens"), QJsonArray{}}}, &error));
+    EXPECT_FALSE(
+        mac().loadJson(QJsonObject{{QStringLiteral("version"), 1}, {QStringLiteral("screens"), QJsonArray{}}}, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(mac().loadJson(QJsonObject{{QStringLiteral("version"), 7}}, &error));
     EXPECT_EQ(describeDesktop(mac()), before);
@@ -90,18 +92,22 @@ TEST(SimPlist, RoundTripsAndRejectsBrokenInput) {
 using SimSystem = SimTest;
 
 TEST_F(SimSystem, ProcessesAnswerWithoutRunningAnything) {
-    auto dscl = sim.processes().run(QStringLiteral("/usr/bin/dscl"),
-                                    {QStringLiteral("."), QStringLiteral("-read"), QStringLiteral("/Users/anna"), QStringLiteral("RealName")});
+    auto dscl = sim.processes().run(
+        QStringLiteral("/usr/bin/dscl"),
+        {QStringLiteral("."), QStringLiteral("-read"), QStringLiteral("/Users/anna"), QStringLiteral("RealName")});
     EXPECT_EQ(dscl.terminationStatus, 0);
     EXPECT_EQ(dscl.standardOutput, QByteArray("RealName:\n Anna Lindqvist\n"));
-    auto photo = sim.processes().run(QStringLiteral("/usr/bin/dscl"),
-                                     {QStringLiteral("."), QStringLiteral("-read"), QStringLiteral("/Users/anna"), QStringLiteral("JPEGPhoto")});
+    auto photo = sim.processes().run(
+        QStringLiteral("/usr/bin/dscl"),
+        {QStringLiteral("."), QStringLiteral("-read"), QStringLiteral("/Users/anna"), QStringLiteral("JPEGPhoto")});
     EXPECT_NE(photo.terminationStatus, 0);
-    auto other = sim.processes().run(QStringLiteral("/usr/bin/dscl"),
-                                     {QStringLiteral("."), QStringLiteral("-read"), QStringLiteral("/Users/bob"), QStringLiteral("RealName")});
+    auto other = sim.processes().run(
+        QStringLiteral("/usr/bin/dscl"),
+        {QStringLiteral("."), QStringLiteral("-read"), QStringLiteral("/Users/bob"), QStringLiteral("RealName")});
     EXPECT_NE(other.terminationStatus, 0);
-    auto wrongUser = sim.processes().run(QStringLiteral("/bin/launchctl"),
-                                         {QStringLiteral("kickstart"), QStringLiteral("-k"), QStringLiteral("gui/0/com.apple.Dock.agent")});
+    auto wrongUser =
+        sim.processes().run(QStringLiteral("/bin/launchctl"), {QStringLiteral("kickstart"), QStringLiteral("-k"),
+                                                               QStringLiteral("gui/0/com.apple.Dock.agent")});
     EXPECT_EQ(wrongUser.terminationStatus, 113);
     auto rm = sim.processes().run(QStringLiteral("/bin/rm"), {QStringLiteral("-rf"), QStringLiteral("/")});
     EXPECT_FALSE(rm.launched);
@@ -138,11 +144,15 @@ TEST_F(SimSystem, MouseMonitorHearsPressesOnlyWhileTrusted) {
 }
 
 class RecordingDelegate : public UpdaterDelegate {
-public:
+  public:
     void didFinishLoadingAppcast() override { calls << QStringLiteral("loaded"); }
     void updaterDidNotFindUpdate() override { calls << QStringLiteral("none"); }
-    void didFindValidUpdate(const UpdateItem& item) override { calls << QStringLiteral("found ") + item.displayVersionString; }
-    void didAbortWithError(const UpdateError& e) override { calls << QStringLiteral("abort ") + e.localizedDescription; }
+    void didFindValidUpdate(const UpdateItem& item) override {
+        calls << QStringLiteral("found ") + item.displayVersionString;
+    }
+    void didAbortWithError(const UpdateError& e) override {
+        calls << QStringLiteral("abort ") + e.localizedDescription;
+    }
     void didFinishUpdateCycle(UpdateCheckKind, const std::optional<UpdateError>& e) override {
         calls << (e ? QStringLiteral("cycle error") : QStringLiteral("cycle"));
     }
@@ -153,7 +163,8 @@ TEST_F(SimSystem, UpdaterAnswersChecksLaterThroughItsDelegate) {
     RecordingDelegate delegate;
     sim.updater().startUpdater(&delegate);
     sim.updater().scriptNextCheck(SimUpdateFramework::Outcome::updateFound);
-    sim.updater().scriptNextCheck(SimUpdateFramework::Outcome::failureAfterNoUpdate, UpdateError{QStringLiteral("x"), 1, QStringLiteral("offline")});
+    sim.updater().scriptNextCheck(SimUpdateFramework::Outcome::failureAfterNoUpdate,
+                                  UpdateError{QStringLiteral("x"), 1, QStringLiteral("offline")});
     sim.updater().checkForUpdates();
     EXPECT_TRUE(delegate.calls.isEmpty());
     scheduler.advance(1);
@@ -161,8 +172,8 @@ TEST_F(SimSystem, UpdaterAnswersChecksLaterThroughItsDelegate) {
     scheduler.advance(1);
     sim.updater().checkForUpdates();
     scheduler.advance(1);
-    EXPECT_EQ(delegate.calls, (QStringList{"loaded", "found 2.0", "cycle", "loaded", "none", "abort offline", "cycle error",
-                                           "loaded", "none", "cycle"}));
+    EXPECT_EQ(delegate.calls, (QStringList{"loaded", "found 2.0", "cycle", "loaded", "none", "abort offline",
+                                           "cycle error", "loaded", "none", "cycle"}));
     sim.updater().setDelegate(nullptr);
     sim.updater().checkForUpdates();
     scheduler.advance(1); // no delegate, nothing called
@@ -182,7 +193,8 @@ TEST(Keychains, StatusCodesAndAPrivateFile) {
         EXPECT_EQ(keychain.update(QStringLiteral("svc"), QStringLiteral("acct"), "newer"), errSecSuccess);
         EXPECT_EQ(keychain.add(QString(), QStringLiteral("acct"), "x"), errSecParam);
     }
-    EXPECT_EQ(QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther), 0);
+    EXPECT_EQ(
+        QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther), 0);
     FileKeychain reopened(path);
     QByteArray data;
     EXPECT_EQ(reopened.copyMatching(QStringLiteral("svc"), QStringLiteral("acct"), &data), errSecSuccess);
@@ -199,7 +211,9 @@ TEST(Keychains, StatusCodesAndAPrivateFile) {
     broken.close();
     FileKeychain fresh(path);
     EXPECT_EQ(fresh.copyMatching(QStringLiteral("svc"), QStringLiteral("acct"), &data), errSecItemNotFound);
-    EXPECT_FALSE(QDir(dir.path() + QStringLiteral("/prefs")).entryList({QStringLiteral("keychain.json.unreadable-*")}).isEmpty());
+    EXPECT_FALSE(QDir(dir.path() + QStringLiteral("/prefs"))
+                     .entryList({QStringLiteral("keychain.json.unreadable-*")})
+                     .isEmpty());
 }
 
 } // namespace

@@ -63,7 +63,9 @@ TEST_F(WorkspaceRequests, MailLinksFilesAndIcons) {
 
 TEST_F(WorkspaceRequests, AlertsAndOpenPanelsAnswerAsScripted) {
     SimAlerts& alerts = sim.alerts();
-    AlertRequest request{QStringLiteral("Browser Automation Permission Needed"), QStringLiteral("..."), AlertStyle::informational,
+    AlertRequest request{QStringLiteral("Browser Automation Permission Needed"),
+                         QStringLiteral("..."),
+                         AlertStyle::informational,
                          {QStringLiteral("Open Automation Settings"), QStringLiteral("Not Now")}};
     EXPECT_EQ(alerts.runModal(request), kAlertFirstButtonReturn);
     alerts.answerNextAlert(1);

@@ -28,25 +28,31 @@ TEST_F(SimWorkspaceTest, OpeningAFolderTwiceFocusesItsWindow) {
     const size_t before = finder.windows.size();
     EXPECT_TRUE(sim.workspace().open(QStringLiteral("file:///Users/anna/Documents/Projects")));
     EXPECT_EQ(appNamed(QStringLiteral("Finder")).windows.size(), before + 1);
-    EXPECT_EQ(appNamed(QStringLiteral("Finder")).windows.front().document, QStringLiteral("file:///Users/anna/Documents/Projects/"));
+    EXPECT_EQ(appNamed(QStringLiteral("Finder")).windows.front().document,
+              QStringLiteral("file:///Users/anna/Documents/Projects/"));
     EXPECT_TRUE(sim.workspace().open(QStringLiteral("/Users/anna/Downloads")));
     EXPECT_EQ(appNamed(QStringLiteral("Finder")).windows.size(), before + 1);
     EXPECT_EQ(appNamed(QStringLiteral("Finder")).windows.front().title, QStringLiteral("Downloads"));
     EXPECT_FALSE(sim.workspace().open(QStringLiteral("/Users/anna/NoSuchFolder")));
-    EXPECT_EQ(mac().recorder().texts(EventKind::workspace).back(), QStringLiteral("open /Users/anna/NoSuchFolder -> failed"));
+    EXPECT_EQ(mac().recorder().texts(EventKind::workspace).back(),
+              QStringLiteral("open /Users/anna/NoSuchFolder -> failed"));
 }
 
 TEST_F(SimWorkspaceTest, WebAndSettingsURLsGoToTheirApplications) {
     EXPECT_TRUE(sim.workspace().open(QStringLiteral("https://example.org/page")));
-    EXPECT_EQ(appNamed(QStringLiteral("Safari")).windows.front().tabs.back().url, QStringLiteral("https://example.org/page"));
-    EXPECT_TRUE(sim.workspace().open(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility")));
+    EXPECT_EQ(appNamed(QStringLiteral("Safari")).windows.front().tabs.back().url,
+              QStringLiteral("https://example.org/page"));
+    EXPECT_TRUE(sim.workspace().open(
+        QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility")));
     App* settings = mac().appWithBundleId(QStringLiteral("com.apple.systempreferences"));
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings->windows.front().title, QStringLiteral("Accessibility"));
     EXPECT_EQ(mac().frontmostPid(), settings->pid);
-    EXPECT_TRUE(sim.workspace().open(QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation")));
+    EXPECT_TRUE(sim.workspace().open(
+        QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Automation")));
     EXPECT_EQ(mac().appWithBundleId(QStringLiteral("com.apple.systempreferences"))->windows.size(), 1u);
-    EXPECT_EQ(mac().appWithBundleId(QStringLiteral("com.apple.systempreferences"))->windows.front().title, QStringLiteral("Automation"));
+    EXPECT_EQ(mac().appWithBundleId(QStringLiteral("com.apple.systempreferences"))->windows.front().title,
+              QStringLiteral("Automation"));
     EXPECT_FALSE(sim.workspace().open(QStringLiteral("gopher://old")));
 }
 
@@ -81,7 +87,8 @@ TEST_F(SimWorkspaceTest, OpenApplicationCompletesLaterAndHonoursASlowLaunch) {
 
 TEST_F(SimWorkspaceTest, NoticesArriveAfterTheCallThatCausedThem) {
     std::vector<QString> seen;
-    auto launch = sim.workspace().observeDidLaunch([&](const RunningApplication& a) { seen.push_back(QStringLiteral("launch ") + *a.localizedName); });
+    auto launch = sim.workspace().observeDidLaunch(
+        [&](const RunningApplication& a) { seen.push_back(QStringLiteral("launch ") + *a.localizedName); });
     auto quit = sim.workspace().observeDidTerminate([&](const RunningApplication& a) {
         seen.push_back(QStringLiteral("quit %1 %2").arg(*a.localizedName).arg(a.isTerminated));
     });
@@ -111,12 +118,17 @@ TEST_F(SimWorkspaceTest, DesktopPicturesPerScreen) {
 }
 
 TEST_F(SimWorkspaceTest, InstalledBundlesAndTheirInfo) {
-    EXPECT_EQ(sim.workspace().urlForApplication(QStringLiteral("com.google.Chrome")), QStringLiteral("/Applications/Google Chrome.app"));
+    EXPECT_EQ(sim.workspace().urlForApplication(QStringLiteral("com.google.Chrome")),
+              QStringLiteral("/Applications/Google Chrome.app"));
     EXPECT_FALSE(sim.workspace().urlForApplication(QStringLiteral("com.example.none")).has_value());
-    EXPECT_EQ(sim.workspace().bundleIdentifier(QStringLiteral("/Applications/Safari.app")), QStringLiteral("com.apple.Safari"));
-    EXPECT_EQ(sim.workspace().infoPlistValue(QStringLiteral("/Applications/iTerm.app"), QStringLiteral("CFBundleName")).toString(),
+    EXPECT_EQ(sim.workspace().bundleIdentifier(QStringLiteral("/Applications/Safari.app")),
+              QStringLiteral("com.apple.Safari"));
+    EXPECT_EQ(sim.workspace()
+                  .infoPlistValue(QStringLiteral("/Applications/iTerm.app"), QStringLiteral("CFBundleName"))
+                  .toString(),
               QStringLiteral("iTerm"));
-    EXPECT_EQ(sim.workspace().displayName(QStringLiteral("/Applications/Google Chrome.app")), QStringLiteral("Google Chrome"));
+    EXPECT_EQ(sim.workspace().displayName(QStringLiteral("/Applications/Google Chrome.app")),
+              QStringLiteral("Google Chrome"));
     // A damaged Info.plist reads as nothing.
     QFile plist(mac().realPath(QStringLiteral("/Applications/Safari.app/Contents/Info.plist")));
     ASSERT_TRUE(plist.open(QIODevice::WriteOnly | QIODevice::Truncate));

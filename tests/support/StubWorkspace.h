@@ -6,7 +6,7 @@ namespace nimbrel::testing {
 
 // A workspace that knows nothing and does nothing; test doubles override what they need.
 class StubWorkspace : public Workspace {
-public:
+  public:
     std::vector<RunningApplication> runningApplications() const override { return {}; }
     std::optional<RunningApplication> frontmostApplication() const override { return std::nullopt; }
     std::optional<RunningApplication> runningApplication(int) const override { return std::nullopt; }

@@ -12,7 +12,7 @@
 namespace nimbrel::testing {
 
 class FakeCloudSyncBackend final : public CloudSyncBackend {
-public:
+  public:
     explicit FakeCloudSyncBackend(Scheduler& scheduler) : scheduler_(scheduler) {}
 
     // Scripted answers.
@@ -68,7 +68,7 @@ public:
         later(std::move(done));
     }
 
-private:
+  private:
     void later(std::function<void()> work) {
         if (work) scheduler_.post(std::move(work));
     }

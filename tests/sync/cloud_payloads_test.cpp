@@ -20,7 +20,9 @@ TEST(CloudPayloadsTest, PayloadTypesMatchTheirRawValuesExactly) {
 
 TEST(CloudPayloadsTest, BlacklistPayloadCodesCompactSortedAndStable) {
     NimbrelCloudBlacklistPayload p{{QStringLiteral("com.apple.Safari"), QStringLiteral("/Applications/My App.app")},
-                                   kWhen.addingSeconds(0.75), QStringLiteral("DEVICE"), 1};
+                                   kWhen.addingSeconds(0.75),
+                                   QStringLiteral("DEVICE"),
+                                   1};
     const QByteArray bytes = p.encoded();
     EXPECT_EQ(bytes, QByteArray(R"({"blacklistedAppKeys":["com.apple.Safari","\/Applications\/My App.app"],)"
                                 R"("schemaVersion":1,"sourceDeviceID":"DEVICE","updatedAt":"2025-03-01T08:15:00Z"})"));
@@ -66,8 +68,12 @@ TEST(CloudPayloadsTest, SettingsPayloadLeavesOutAbsentOptionals) {
 
 TEST(CloudPayloadsTest, RecordsAndTombstonesRoundTripAndRejectUnknownTypes) {
     const NimbrelCloudPayloadRecord r{QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"),
-                                      NimbrelCloudPayloadType::rule, QByteArray(R"({"a":1})"),
-                                      QStringLiteral("DEV"), kWhen, kWhen.addingSeconds(60), 1};
+                                      NimbrelCloudPayloadType::rule,
+                                      QByteArray(R"({"a":1})"),
+                                      QStringLiteral("DEV"),
+                                      kWhen,
+                                      kWhen.addingSeconds(60),
+                                      1};
     QJsonObject o = r.toJson();
     EXPECT_EQ(o.value("payloadType").toString(), QStringLiteral("rule"));
     EXPECT_EQ(NimbrelCloudPayloadRecord::fromJson(json::Reader(o, json::DateForm::ISO8601)), r);

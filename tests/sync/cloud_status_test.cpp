@@ -19,16 +19,17 @@ const QString kContainer = QStringLiteral("iCloud.com.nimbrel.app");
 
 // Answers the account check when the test says so.
 class ManualAccountSource final : public CloudAccountStatusSource {
-public:
+  public:
     void accountStatus(std::function<void(Status)> completion) override { pending.push_back(std::move(completion)); }
     void answer(const Status& status) {
-        for (auto& c : std::exchange(pending, {})) c(status);
+        for (auto& c : std::exchange(pending, {}))
+            c(status);
     }
     std::vector<std::function<void(Status)>> pending;
 };
 
 class CloudStatusTest : public ::testing::Test {
-protected:
+  protected:
     StorePlatform env;
     std::shared_ptr<ManualAccountSource> source = std::make_shared<ManualAccountSource>();
 
@@ -64,8 +65,8 @@ TEST_F(CloudStatusTest, EntitlementsMustBeListsOfTextsWithCloudKitAndTheContaine
     const QStringList containers{kContainer};
     EXPECT_TRUE(check(QStringList{"CloudKit"}, containers));
     EXPECT_TRUE(check(QStringList{"CloudKit-Anonymous"}, containers));
-    EXPECT_TRUE(check(QVariantList{QStringLiteral("CloudDocuments"), QStringLiteral("CloudKit")},
-                      QVariantList{kContainer}));
+    EXPECT_TRUE(
+        check(QVariantList{QStringLiteral("CloudDocuments"), QStringLiteral("CloudKit")}, QVariantList{kContainer}));
     EXPECT_FALSE(check(QStringLiteral("CloudKit"), containers)) << "a single text is not a list";
     EXPECT_FALSE(check(QVariantList{QStringLiteral("CloudKit"), 3}, containers));
     EXPECT_FALSE(check(QStringList{"CloudDocuments"}, containers));

@@ -12,7 +12,7 @@ using nimbrel::testing::StorePlatform;
 namespace {
 
 class SyncManagerTest : public ::testing::Test {
-protected:
+  protected:
     StorePlatform env;
 };
 

@@ -38,10 +38,13 @@ TEST(ScenarioRunner, ProgramPartsStartWithTheDefaultsFilesAndPlatformInPlace) {
         {QStringLiteral("first"),
          [&](Platform& p) {
              seen << QStringLiteral("installed=%1").arg(&Platform::current() == &p);
-             seen << QStringLiteral("mode=%1").arg(p.defaults->stringValue(QStringLiteral("Mode")).value_or(QStringLiteral("?")));
+             seen << QStringLiteral("mode=%1").arg(
+                 p.defaults->stringValue(QStringLiteral("Mode")).value_or(QStringLiteral("?")));
              seen << QStringLiteral("count=%1").arg(p.defaults->integerValue(QStringLiteral("Count")).value_or(-1));
-             seen << QStringLiteral("data=%1").arg(QString::fromLatin1(p.defaults->dataValue(QStringLiteral("Blob")).value_or("?").toHex()));
-             seen << QStringLiteral("file=%1").arg(QString::fromUtf8(p.files->readFile(QStringLiteral("/Users/anna/todo.txt")).value_or("?")));
+             seen << QStringLiteral("data=%1").arg(
+                 QString::fromLatin1(p.defaults->dataValue(QStringLiteral("Blob")).value_or("?").toHex()));
+             seen << QStringLiteral("file=%1").arg(
+                 QString::fromUtf8(p.files->readFile(QStringLiteral("/Users/anna/todo.txt")).value_or("?")));
              QFile sessions(p.locations.nimbrelSupportFolder() + QStringLiteral("/Sessions.json"));
              seen << QStringLiteral("support=%1").arg(sessions.exists());
              seen << QStringLiteral("running=%1").arg(p.workspace->runningApplications().size() > 3);
@@ -66,28 +69,30 @@ TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEven
     QTemporaryDir dir;
     ObserverToken wakeToken;
     std::vector<ProgramPart> parts{{QStringLiteral("watcher"), [&wakeToken](Platform& p) {
-        Platform* platform = &p;
-        wakeToken = p.workspace->observeDidWake([platform] {
-            logLine(QStringLiteral("NimbrelEngine"), QStringLiteral("wake from sleep"));
-            platform->notifications->post(QStringLiteral("nimbrelRecordActivity"),
-                                          {{QStringLiteral("type"), QStringLiteral("info")},
-                                           {QStringLiteral("title"), QStringLiteral("Woke")},
-                                           {QStringLiteral("message"), QStringLiteral("The Mac woke up.")}});
-            platform->notifications->post(QStringLiteral("Nimbrel.pauseStateDidChange"), {{QStringLiteral("paused"), true}});
-            platform->workspace->open(QStringLiteral("https://example.com/"));
-        });
-    }}};
+                                        Platform* platform = &p;
+                                        wakeToken = p.workspace->observeDidWake([platform] {
+                                            logLine(QStringLiteral("NimbrelEngine"), QStringLiteral("wake from sleep"));
+                                            platform->notifications->post(
+                                                QStringLiteral("nimbrelRecordActivity"),
+                                                {{QStringLiteral("type"), QStringLiteral("info")},
+                                                 {QStringLiteral("title"), QStringLiteral("Woke")},
+                                                 {QStringLiteral("message"), QStringLiteral("The Mac woke up.")}});
+                                            platform->notifications->post(QStringLiteral("Nimbrel.pauseStateDidChange"),
+                                                                          {{QStringLiteral("paused"), true}});
+                                            platform->workspace->open(QStringLiteral("https://example.com/"));
+                                        });
+                                    }}};
     ScenarioRunner runner(dir.path(), parts);
     QString error;
-    ASSERT_TRUE(runner.load(R"({"timeline": [{"at": 2, "do": "wake"}, {"do": "wait", "seconds": 1}], "settleSeconds": 0})", &error));
+    ASSERT_TRUE(runner.load(
+        R"({"timeline": [{"at": 2, "do": "wake"}, {"do": "wait", "seconds": 1}], "settleSeconds": 0})", &error));
     const QStringList lines = runner.run();
     const int wake = static_cast<int>(lines.indexOf(QStringLiteral("  2.000 system: wake from sleep")));
     ASSERT_GE(wake, 0) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(lines.mid(wake + 1, 4),
-              (QStringList{"  2.000 log: NimbrelEngine: wake from sleep",
-                           "  2.000 activity: info \"Woke\" The Mac woke up.",
-                           "  2.000 notification: Nimbrel.pauseStateDidChange {paused=true}",
-                           "  2.000 workspace: open https://example.com/ -> ok"}));
+    EXPECT_EQ(lines.mid(wake + 1, 4), (QStringList{"  2.000 log: NimbrelEngine: wake from sleep",
+                                                   "  2.000 activity: info \"Woke\" The Mac woke up.",
+                                                   "  2.000 notification: Nimbrel.pauseStateDidChange {paused=true}",
+                                                   "  2.000 workspace: open https://example.com/ -> ok"}));
     EXPECT_TRUE(lines.contains(QStringLiteral("== final state ==")));
     EXPECT_EQ(linesWith(lines, QStringLiteral("tab* https://example.com/")).size(), 1);
 }

@@ -40,12 +40,16 @@ std::uint64_t addScenarioWindow(SimulatedMac& mac, App& app, const QJsonObject& 
     window.title = w.value(QStringLiteral("title")).toString();
     window.subrole = w.value(QStringLiteral("subrole")).toString(window.subrole);
     window.frame = rectFrom(w.value(QStringLiteral("frame"))).value_or(mac.nextWindowFrame(app));
-    if (w.value(QStringLiteral("document")).isString()) window.document = w.value(QStringLiteral("document")).toString();
+    if (w.value(QStringLiteral("document")).isString())
+        window.document = w.value(QStringLiteral("document")).toString();
     for (const QJsonValue& url : w.value(QStringLiteral("tabs")).toArray())
-        window.tabs.push_back(Tab{url.toString(), SimulatedMac::titleForURL(url.toString(), app.bundleIdentifier == kSafariBundleId)});
+        window.tabs.push_back(
+            Tab{url.toString(), SimulatedMac::titleForURL(url.toString(), app.bundleIdentifier == kSafariBundleId)});
     if (!window.tabs.empty() && window.title.isEmpty()) window.title = window.tabs.front().title;
-    if (w.value(QStringLiteral("refuseWrites")).isDouble()) window.refusedWriteError = w.value(QStringLiteral("refuseWrites")).toInt();
-    for (const QJsonValue& a : w.value(QStringLiteral("unreadable")).toArray()) window.unreadableAttributes << a.toString();
+    if (w.value(QStringLiteral("refuseWrites")).isDouble())
+        window.refusedWriteError = w.value(QStringLiteral("refuseWrites")).toInt();
+    for (const QJsonValue& a : w.value(QStringLiteral("unreadable")).toArray())
+        window.unreadableAttributes << a.toString();
     const auto id = mac.addWindow(app, window).id;
     if (w.value(QStringLiteral("minimized")).toBool()) mac.setMinimized(app, id, true);
     if (w.value(QStringLiteral("fullScreen")).toBool()) mac.setFullScreen(app, id, true);
@@ -69,8 +73,8 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
                 continue;
             }
             screens.push_back(Screen{s.value(QStringLiteral("id")).toInt(static_cast<int>(screens.size()) + 1),
-                                     s.value(QStringLiteral("name")).toString(QStringLiteral("Display")), *frame, *visible,
-                                     s.value(QStringLiteral("picture")).toString()});
+                                     s.value(QStringLiteral("name")).toString(QStringLiteral("Display")), *frame,
+                                     *visible, s.value(QStringLiteral("picture")).toString()});
         }
         if (!screens.empty()) {
             mac.screens() = screens;
@@ -79,31 +83,42 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
     }
     if (d.contains(QStringLiteral("mainScreen"))) mac.setMainScreenId(d.value(QStringLiteral("mainScreen")).toInt());
     if (d.contains(QStringLiteral("dockOrientation"))) {
-        if (auto o = orientationFromName(d.value(QStringLiteral("dockOrientation")).toString())) mac.setDockOrientation(*o);
-        else problems << QStringLiteral("dockOrientation is bottom, left or right");
+        if (auto o = orientationFromName(d.value(QStringLiteral("dockOrientation")).toString()))
+            mac.setDockOrientation(*o);
+        else
+            problems << QStringLiteral("dockOrientation is bottom, left or right");
     }
     if (d.contains(QStringLiteral("dockApps"))) {
         QVariantList tiles;
-        for (const QJsonValue& v : d.value(QStringLiteral("dockApps")).toArray()) tiles << fileTile(v.toString());
+        for (const QJsonValue& v : d.value(QStringLiteral("dockApps")).toArray())
+            tiles << fileTile(v.toString());
         mac.dockPreferencesPending().insert(QStringLiteral("persistent-apps"), tiles);
         mac.synchronizeDockPreferences();
         mac.restartDock();
     }
     const QJsonObject delays = d.value(QStringLiteral("launchDelays")).toObject();
-    for (auto it = delays.begin(); it != delays.end(); ++it) mac.setLaunchDelay(it.key(), it.value().toDouble());
+    for (auto it = delays.begin(); it != delays.end(); ++it)
+        mac.setLaunchDelay(it.key(), it.value().toDouble());
     const QJsonObject faults = d.value(QStringLiteral("scriptFaults")).toObject();
-    for (auto it = faults.begin(); it != faults.end(); ++it) sim.appleScript().failScriptsFor(it.key(), it.value().toInt());
+    for (auto it = faults.begin(); it != faults.end(); ++it)
+        sim.appleScript().failScriptsFor(it.key(), it.value().toInt());
     for (const QJsonValue& v : d.value(QStringLiteral("quit")).toArray()) {
-        if (App* app = findApp(mac, v.toString())) mac.terminate(app->pid);
-        else problems << QStringLiteral("quit: no running application ") + v.toString();
+        if (App* app = findApp(mac, v.toString()))
+            mac.terminate(app->pid);
+        else
+            problems << QStringLiteral("quit: no running application ") + v.toString();
     }
     for (const QJsonValue& v : d.value(QStringLiteral("launch")).toArray()) {
-        if (auto installed = mac.installedApplication(v.toString())) mac.startApplication(*installed, true, false);
-        else problems << QStringLiteral("launch: no installed application ") + v.toString();
+        if (auto installed = mac.installedApplication(v.toString()))
+            mac.startApplication(*installed, true, false);
+        else
+            problems << QStringLiteral("launch: no installed application ") + v.toString();
     }
     for (const QJsonValue& v : d.value(QStringLiteral("clearWindows")).toArray()) {
-        if (App* app = findApp(mac, v.toString())) app->windows.clear();
-        else problems << QStringLiteral("clearWindows: no running application ") + v.toString();
+        if (App* app = findApp(mac, v.toString()))
+            app->windows.clear();
+        else
+            problems << QStringLiteral("clearWindows: no running application ") + v.toString();
     }
     // Windows are added in order, each in front of the ones before.
     for (const QJsonValue& v : d.value(QStringLiteral("windows")).toArray()) {
@@ -125,20 +140,28 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
                     w.refusedWriteError = r.value(QStringLiteral("error")).toInt(-25200);
                     done = true;
                 }
-        if (!done) problems << QStringLiteral("refuseWrites: no window \"%1\" of %2")
-                                   .arg(r.value(QStringLiteral("window")).toString(), r.value(QStringLiteral("app")).toString());
+        if (!done)
+            problems << QStringLiteral("refuseWrites: no window \"%1\" of %2")
+                            .arg(r.value(QStringLiteral("window")).toString(),
+                                 r.value(QStringLiteral("app")).toString());
     }
     for (const QJsonValue& v : d.value(QStringLiteral("activate")).toArray()) {
-        if (App* app = findApp(mac, v.toString())) mac.activate(app->pid);
-        else problems << QStringLiteral("activate: no running application ") + v.toString();
+        if (App* app = findApp(mac, v.toString()))
+            mac.activate(app->pid);
+        else
+            problems << QStringLiteral("activate: no running application ") + v.toString();
     }
-    for (const QJsonValue& v : d.value(QStringLiteral("alertAnswers")).toArray()) sim.alerts().answerNextAlert(v.toInt());
+    for (const QJsonValue& v : d.value(QStringLiteral("alertAnswers")).toArray())
+        sim.alerts().answerNextAlert(v.toInt());
     const QJsonObject entitlements = d.value(QStringLiteral("entitlements")).toObject();
     if (!entitlements.isEmpty()) sim.codeSignature().setEntitlements(entitlements.toVariantMap());
     const QJsonObject identity = d.value(QStringLiteral("identity")).toObject();
-    if (identity.contains(QStringLiteral("fullName"))) mac.identity().fullName = identity.value(QStringLiteral("fullName")).toString();
-    if (identity.contains(QStringLiteral("hostName"))) mac.identity().hostName = identity.value(QStringLiteral("hostName")).toString();
-    if (identity.contains(QStringLiteral("model"))) mac.identity().model = identity.value(QStringLiteral("model")).toString();
+    if (identity.contains(QStringLiteral("fullName")))
+        mac.identity().fullName = identity.value(QStringLiteral("fullName")).toString();
+    if (identity.contains(QStringLiteral("hostName")))
+        mac.identity().hostName = identity.value(QStringLiteral("hostName")).toString();
+    if (identity.contains(QStringLiteral("model")))
+        mac.identity().model = identity.value(QStringLiteral("model")).toString();
 
     mac.setQuiet(false);
     mac.recorder().clear();

@@ -31,14 +31,14 @@ const QString kActivityNotification = QStringLiteral("nimbrelRecordActivity");
 
 // User notifications show up in the transcript when they are delivered.
 class TranscriptUserNotifications final : public RecordingUserNotifications {
-public:
+  public:
     TranscriptUserNotifications(Scheduler& s, Clock& c, std::function<void(const NotificationRequest&)> show)
         : RecordingUserNotifications(s, c), show_(std::move(show)) {}
 
-protected:
+  protected:
     void present(const NotificationRequest& request) override { show_(request); }
 
-private:
+  private:
     std::function<void(const NotificationRequest&)> show_;
 };
 
@@ -51,7 +51,8 @@ QString octalMode(const QString& path) {
 
 QString describeMap(const QVariantMap& map) {
     QStringList parts;
-    for (auto it = map.begin(); it != map.end(); ++it) parts << it.key() + QLatin1Char('=') + it.value().toString();
+    for (auto it = map.begin(); it != map.end(); ++it)
+        parts << it.key() + QLatin1Char('=') + it.value().toString();
     return parts.isEmpty() ? QString() : QStringLiteral(" {") + parts.join(QStringLiteral(", ")) + QLatin1Char('}');
 }
 
@@ -62,12 +63,14 @@ QVariant defaultsValue(const QJsonValue& v) {
         if (o.size() == 2 && o.contains(QStringLiteral("type")) && o.contains(QStringLiteral("value")))
             if (auto typed = decodeTypedValue(o)) return *typed;
         QVariantMap map;
-        for (auto it = o.begin(); it != o.end(); ++it) map.insert(it.key(), defaultsValue(it.value()));
+        for (auto it = o.begin(); it != o.end(); ++it)
+            map.insert(it.key(), defaultsValue(it.value()));
         return map;
     }
     if (v.isArray()) {
         QVariantList list;
-        for (const QJsonValue& item : v.toArray()) list << defaultsValue(item);
+        for (const QJsonValue& item : v.toArray())
+            list << defaultsValue(item);
         return list;
     }
     if (v.isBool()) return v.toBool();
@@ -81,7 +84,7 @@ QVariant defaultsValue(const QJsonValue& v) {
 }
 
 class Transcript {
-public:
+  public:
     Transcript(const VirtualScheduler& clock, Date start, const QString& workFolder)
         : clock_(clock), start_(start), workFolder_(QDir::cleanPath(QDir(workFolder).absolutePath())) {}
     void line(const QString& kind, const QString& text) {
@@ -90,18 +93,18 @@ public:
     void raw(const QString& text) { lines_ << stable(text); }
     QStringList lines_;
 
-private:
+  private:
     // Two runs print the same transcript: the run's own folder and the random names of
     // temporary script files are written the same way every time.
-public:
+  public:
     QString stable(QString text) const {
-        static const QRegularExpression scriptName(QStringLiteral("nimbrel_[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.sh"));
+        static const QRegularExpression scriptName(
+            QStringLiteral("nimbrel_[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.sh"));
         text.replace(workFolder_, QStringLiteral("<work>"));
         return text.replace(scriptName, QStringLiteral("nimbrel_<UUID>.sh"));
     }
 
-private:
-
+  private:
     const VirtualScheduler& clock_;
     Date start_;
     QString workFolder_;
@@ -128,9 +131,11 @@ void windowStep(sim::SimulatedMac& mac, const QString& what, const QJsonObject& 
         return;
     }
     const QString title = step.value(QStringLiteral("window")).toString();
-    const auto found = std::find_if(app->windows.begin(), app->windows.end(), [&](const sim::Window& w) { return w.title == title; });
+    const auto found =
+        std::find_if(app->windows.begin(), app->windows.end(), [&](const sim::Window& w) { return w.title == title; });
     if (found == app->windows.end()) {
-        transcript.line(QStringLiteral("scenario-error"), QStringLiteral("no window \"%1\" of %2").arg(title, app->name));
+        transcript.line(QStringLiteral("scenario-error"),
+                        QStringLiteral("no window \"%1\" of %2").arg(title, app->name));
         return;
     }
     const std::uint64_t id = found->id;
@@ -171,11 +176,13 @@ bool ScenarioRunner::load(const QByteArray& json, QString* error) {
 }
 
 QStringList ScenarioRunner::run() {
-    const Date start = parseISO8601(scenario_.value(QStringLiteral("start")).toString(QStringLiteral("2026-12-07T09:00:00Z")))
-                           .value_or(Date{0});
+    const Date start =
+        parseISO8601(scenario_.value(QStringLiteral("start")).toString(QStringLiteral("2026-12-07T09:00:00Z")))
+            .value_or(Date{0});
     VirtualScheduler scheduler(start);
     Transcript transcript(scheduler, start, workFolder_);
-    transcript.raw(QStringLiteral("# scenario: ") + scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
+    transcript.raw(QStringLiteral("# scenario: ") +
+                   scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
 
     QDir().mkpath(workFolder_);
     Locations locations = Locations::underRoot(workFolder_);
@@ -201,19 +208,22 @@ QStringList ScenarioRunner::run() {
     for (const QString& problem : applyDesktop(sim, scenario_.value(QStringLiteral("desktop")).toObject()))
         transcript.line(QStringLiteral("scenario-error"), problem);
     const QJsonObject storedDefaults = scenario_.value(QStringLiteral("defaults")).toObject();
-    for (auto it = storedDefaults.begin(); it != storedDefaults.end(); ++it) defaults.set(it.key(), defaultsValue(it.value()));
+    for (auto it = storedDefaults.begin(); it != storedDefaults.end(); ++it)
+        defaults.set(it.key(), defaultsValue(it.value()));
     auto writeFiles = [&](const QJsonObject& files, const std::function<QString(const QString&)>& real) {
         for (auto it = files.begin(); it != files.end(); ++it) {
             const QString path = real(it.key());
             QDir().mkpath(QFileInfo(path).absolutePath());
             QFile file(path);
-            const QByteArray content = it.value().isString() ? it.value().toString().toUtf8()
-                                                             : QJsonDocument::fromVariant(it.value().toVariant()).toJson();
+            const QByteArray content = it.value().isString()
+                                           ? it.value().toString().toUtf8()
+                                           : QJsonDocument::fromVariant(it.value().toVariant()).toJson();
             if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
                 transcript.line(QStringLiteral("scenario-error"), QStringLiteral("cannot write ") + it.key());
         }
     };
-    writeFiles(scenario_.value(QStringLiteral("files")).toObject(), [&](const QString& p) { return sim.mac().realPath(p); });
+    writeFiles(scenario_.value(QStringLiteral("files")).toObject(),
+               [&](const QString& p) { return sim.mac().realPath(p); });
     writeFiles(scenario_.value(QStringLiteral("supportFiles")).toObject(),
                [&](const QString& p) { return locations.nimbrelSupportFolder() + QLatin1Char('/') + p; });
 
@@ -278,7 +288,8 @@ QStringList ScenarioRunner::run() {
                         *described = QStringLiteral("tile \"%1\"").arg(title);
                         return Point{t.frame.midX(), t.frame.midY()};
                     }
-                transcript.line(QStringLiteral("scenario-error"), QStringLiteral("no Dock tile titled \"%1\"").arg(title));
+                transcript.line(QStringLiteral("scenario-error"),
+                                QStringLiteral("no Dock tile titled \"%1\"").arg(title));
                 return std::nullopt;
             }
             const QJsonArray p = step.value(QStringLiteral("point")).toArray();
@@ -287,7 +298,8 @@ QStringList ScenarioRunner::run() {
                 *described = QStringLiteral("point %1").arg(toText(point));
                 return point;
             }
-            transcript.line(QStringLiteral("scenario-error"), QStringLiteral("a press needs \"tile\" or \"point\": [x, y]"));
+            transcript.line(QStringLiteral("scenario-error"),
+                            QStringLiteral("a press needs \"tile\" or \"point\": [x, y]"));
             return std::nullopt;
         };
         if (what == QLatin1String("press") || what == QLatin1String("click")) {
@@ -318,20 +330,25 @@ QStringList ScenarioRunner::run() {
         } else if (what == QLatin1String("launch")) {
             const QString id = step.value(QStringLiteral("app")).toString();
             transcript.line(QStringLiteral("step"), QStringLiteral("launch ") + id);
-            if (auto app = mac.installedApplication(id)) mac.launch(*app, true, {});
-            else transcript.line(QStringLiteral("scenario-error"), QStringLiteral("no installed application ") + id);
+            if (auto app = mac.installedApplication(id))
+                mac.launch(*app, true, {});
+            else
+                transcript.line(QStringLiteral("scenario-error"), QStringLiteral("no installed application ") + id);
         } else if (what == QLatin1String("quit")) {
             const QString name = step.value(QStringLiteral("app")).toString();
             transcript.line(QStringLiteral("step"), QStringLiteral("quit ") + name);
-            if (sim::App* app = findApp(mac, name)) mac.terminate(app->pid);
-            else transcript.line(QStringLiteral("scenario-error"), QStringLiteral("no running application ") + name);
+            if (sim::App* app = findApp(mac, name))
+                mac.terminate(app->pid);
+            else
+                transcript.line(QStringLiteral("scenario-error"), QStringLiteral("no running application ") + name);
         } else if (what == QLatin1String("openWindow") || what == QLatin1String("closeWindow") ||
                    what == QLatin1String("focusWindow") || what == QLatin1String("activate")) {
             windowStep(mac, what, step, transcript);
         } else if (what == QLatin1String("setClock")) {
             const auto when = parseISO8601(step.value(QStringLiteral("time")).toString());
             if (!when || *when < scheduler.now()) {
-                transcript.line(QStringLiteral("scenario-error"), QStringLiteral("setClock needs a later ISO 8601 time"));
+                transcript.line(QStringLiteral("scenario-error"),
+                                QStringLiteral("setClock needs a later ISO 8601 time"));
             } else {
                 transcript.line(QStringLiteral("step"), QStringLiteral("clock to ") + iso8601String(*when));
                 advance(when->secondsSince(scheduler.now()));
@@ -343,10 +360,12 @@ QStringList ScenarioRunner::run() {
             const QFileInfoList entries = folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
             if (entries.isEmpty()) transcript.raw(QStringLiteral("  (none)"));
             for (const QFileInfo& entry : entries)
-                transcript.raw(QStringLiteral("  %1 mode %2").arg(transcript.stable(entry.fileName()), octalMode(entry.filePath())));
+                transcript.raw(QStringLiteral("  %1 mode %2")
+                                   .arg(transcript.stable(entry.fileName()), octalMode(entry.filePath())));
         } else if (what == QLatin1String("dump")) {
             transcript.line(QStringLiteral("step"), QStringLiteral("dump"));
-            for (const QString& l : sim::describeDesktop(mac)) transcript.raw(QStringLiteral("  ") + l);
+            for (const QString& l : sim::describeDesktop(mac))
+                transcript.raw(QStringLiteral("  ") + l);
         } else {
             transcript.line(QStringLiteral("scenario-error"), QStringLiteral("unknown step \"%1\"").arg(what));
         }
@@ -360,7 +379,8 @@ QStringList ScenarioRunner::run() {
     activityToken.reset();
 
     transcript.raw(QStringLiteral("== final state =="));
-    for (const QString& l : sim::describeDesktop(mac)) transcript.raw(l);
+    for (const QString& l : sim::describeDesktop(mac))
+        transcript.raw(l);
     if (saveState_) {
         QString error;
         if (!sim.save(&error)) transcript.raw(QStringLiteral("could not save the simulated Mac: ") + error);

@@ -11,7 +11,7 @@ namespace nimbrel::simtool {
 // disk), applies the scenario's desktop, defaults and files, starts the program parts,
 // plays the timeline on virtual time and returns the transcript.
 class ScenarioRunner {
-public:
+  public:
     ScenarioRunner(QString workFolder, std::vector<ProgramPart> parts = programParts());
 
     // False with `error` set when the scenario is not valid JSON of the expected shape.
@@ -20,7 +20,7 @@ public:
     // Keep the simulated Mac's state in the work folder when the run ends.
     void setSaveState(bool save) { saveState_ = save; }
 
-private:
+  private:
     QString workFolder_;
     std::vector<ProgramPart> parts_;
     QJsonObject scenario_;

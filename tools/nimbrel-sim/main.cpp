@@ -15,16 +15,20 @@ int main(int argc, char** argv) {
     QString folder;
     bool keep = false;
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--folder") && i + 1 < args.size()) folder = args[++i];
-        else if (args[i] == QLatin1String("--keep")) keep = true;
+        if (args[i] == QLatin1String("--folder") && i + 1 < args.size())
+            folder = args[++i];
+        else if (args[i] == QLatin1String("--keep"))
+            keep = true;
         else if (args[i] == QLatin1String("-h") || args[i] == QLatin1String("--help")) {
-            std::fputs("usage: nimbrel-sim [--folder DIR [--keep]] scenario.json\n"
-                       "  Runs the scenario on virtual time and prints its transcript.\n"
-                       "  --folder DIR  keep the program's data and the simulated Mac in DIR (default: a temporary folder)\n"
-                       "  --keep        save the simulated Mac's state in DIR when the run ends\n",
-                       stdout);
+            std::fputs(
+                "usage: nimbrel-sim [--folder DIR [--keep]] scenario.json\n"
+                "  Runs the scenario on virtual time and prints its transcript.\n"
+                "  --folder DIR  keep the program's data and the simulated Mac in DIR (default: a temporary folder)\n"
+                "  --keep        save the simulated Mac's state in DIR when the run ends\n",
+                stdout);
             return 0;
-        } else scenarioPath = args[i];
+        } else
+            scenarioPath = args[i];
     }
     if (scenarioPath.isEmpty()) {
         std::fputs("nimbrel-sim: no scenario file given (see --help)\n", stderr);
@@ -45,6 +49,7 @@ int main(int argc, char** argv) {
     }
     runner.setSaveState(keep);
     QTextStream out(stdout);
-    for (const QString& line : runner.run()) out << line << '\n';
+    for (const QString& line : runner.run())
+        out << line << '\n';
     return 0;
 }

@@ -10,7 +10,9 @@
 
 namespace nimbrel {
 
-FileKeychain::FileKeychain(QString path) : path_(std::move(path)) { load(); }
+FileKeychain::FileKeychain(QString path) : path_(std::move(path)) {
+    load();
+}
 
 void FileKeychain::load() {
     QFile file(path_);

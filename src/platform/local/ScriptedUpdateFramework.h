@@ -12,7 +12,7 @@ namespace nimbrel {
 // a result that tests and the simulated Mac script (no update unless told otherwise).
 // Callbacks run on the main thread through the scheduler, never inside checkForUpdates().
 class ScriptedUpdateFramework final : public UpdateFramework {
-public:
+  public:
     enum class Outcome { noUpdate, updateFound, failure };
 
     struct Result {
@@ -39,7 +39,7 @@ public:
     // Every value handed to setAutomaticallyChecksForUpdates, in order.
     const std::vector<bool>& automaticCheckWrites() const { return automaticWrites_; }
 
-private:
+  private:
     Scheduler& scheduler_;
     UpdaterDelegate* delegate_ = nullptr;
     bool started_ = false;

@@ -23,11 +23,16 @@ Rect buttonFrame(const Window& w, const QString& button) {
 
 QString tileSubrole(DockTileKind kind) {
     switch (kind) {
-    case DockTileKind::application: return QStringLiteral("AXApplicationDockItem");
-    case DockTileKind::folder: return QStringLiteral("AXFolderDockItem");
-    case DockTileKind::file: return QStringLiteral("AXDocumentDockItem");
-    case DockTileKind::trash: return QStringLiteral("AXTrashDockItem");
-    case DockTileKind::separator: return QStringLiteral("AXSeparatorDockItem");
+    case DockTileKind::application:
+        return QStringLiteral("AXApplicationDockItem");
+    case DockTileKind::folder:
+        return QStringLiteral("AXFolderDockItem");
+    case DockTileKind::file:
+        return QStringLiteral("AXDocumentDockItem");
+    case DockTileKind::trash:
+        return QStringLiteral("AXTrashDockItem");
+    case DockTileKind::separator:
+        return QStringLiteral("AXSeparatorDockItem");
     }
     return {};
 }
@@ -51,8 +56,12 @@ AXElement SimAccessibility::element(const Key& key) {
     return AXElement(id);
 }
 
-AXElement SimAccessibility::systemWideElement() { return element(Key{Kind::systemWide, 0, 0, {}}); }
-AXElement SimAccessibility::applicationElement(int pid) { return element(Key{Kind::application, pid, 0, {}}); }
+AXElement SimAccessibility::systemWideElement() {
+    return element(Key{Kind::systemWide, 0, 0, {}});
+}
+AXElement SimAccessibility::applicationElement(int pid) {
+    return element(Key{Kind::application, pid, 0, {}});
+}
 AXElement SimAccessibility::windowElement(int pid, std::uint64_t windowId) {
     return element(Key{Kind::window, pid, windowId, {}});
 }
@@ -94,12 +103,18 @@ QString SimAccessibility::describe(const AXElement& element) {
     auto r = resolve(element);
     if (!r) return QStringLiteral("<gone element %1>").arg(element.id());
     switch (r->key.kind) {
-    case Kind::systemWide: return QStringLiteral("system-wide");
-    case Kind::application: return QStringLiteral("app %1").arg(r->app->name);
-    case Kind::window: return QStringLiteral("%1 window \"%2\"").arg(r->app->name, r->window->title);
-    case Kind::button: return QStringLiteral("%1 of %2 window \"%3\"").arg(r->key.part, r->app->name, r->window->title);
-    case Kind::dockList: return QStringLiteral("Dock list");
-    case Kind::dockItem: return QStringLiteral("Dock item \"%1\"").arg(r->tile->title);
+    case Kind::systemWide:
+        return QStringLiteral("system-wide");
+    case Kind::application:
+        return QStringLiteral("app %1").arg(r->app->name);
+    case Kind::window:
+        return QStringLiteral("%1 window \"%2\"").arg(r->app->name, r->window->title);
+    case Kind::button:
+        return QStringLiteral("%1 of %2 window \"%3\"").arg(r->key.part, r->app->name, r->window->title);
+    case Kind::dockList:
+        return QStringLiteral("Dock list");
+    case Kind::dockItem:
+        return QStringLiteral("Dock item \"%1\"").arg(r->tile->title);
     }
     return {};
 }
@@ -135,7 +150,8 @@ AXElement SimAccessibility::hitTest(int onlyPid, Point axPoint) {
         for (const Window& w : app->windows) {
             if (w.minimized || !w.frame.contains(axPoint)) continue;
             for (const QString& b : buttonsOf(w))
-                if (b != kFullScreen && buttonFrame(w, b).contains(axPoint)) return element(Key{Kind::button, pid, w.id, b});
+                if (b != kFullScreen && buttonFrame(w, b).contains(axPoint))
+                    return element(Key{Kind::button, pid, w.id, b});
             return windowElement(pid, w.id);
         }
     }
@@ -155,29 +171,32 @@ AXError SimAccessibility::elementAtPosition(const AXElement& root, float x, floa
 
 QStringList SimAccessibility::attributeNames(const Resolved& r) const {
     switch (r.key.kind) {
-    case Kind::systemWide: return {QStringLiteral("AXRole"), QStringLiteral("AXFocusedApplication")};
+    case Kind::systemWide:
+        return {QStringLiteral("AXRole"), QStringLiteral("AXFocusedApplication")};
     case Kind::application:
-        return {QStringLiteral("AXRole"),        QStringLiteral("AXTitle"),      QStringLiteral("AXWindows"),
+        return {QStringLiteral("AXRole"),          QStringLiteral("AXTitle"),      QStringLiteral("AXWindows"),
                 QStringLiteral("AXFocusedWindow"), QStringLiteral("AXMainWindow"), QStringLiteral("AXFrontmost"),
-                QStringLiteral("AXHidden"),      QStringLiteral("AXChildren")};
+                QStringLiteral("AXHidden"),        QStringLiteral("AXChildren")};
     case Kind::window: {
-        QStringList names{QStringLiteral("AXRole"),      QStringLiteral("AXSubrole"),   QStringLiteral("AXTitle"),
-                          QStringLiteral("AXPosition"),  QStringLiteral("AXSize"),      QStringLiteral("AXMinimized"),
-                          QStringLiteral("AXFocused"),   QStringLiteral("AXMain"),      QStringLiteral("AXFullScreen"),
-                          QStringLiteral("AXParent"),    QStringLiteral("AXChildren")};
+        QStringList names{QStringLiteral("AXRole"),     QStringLiteral("AXSubrole"), QStringLiteral("AXTitle"),
+                          QStringLiteral("AXPosition"), QStringLiteral("AXSize"),    QStringLiteral("AXMinimized"),
+                          QStringLiteral("AXFocused"),  QStringLiteral("AXMain"),    QStringLiteral("AXFullScreen"),
+                          QStringLiteral("AXParent"),   QStringLiteral("AXChildren")};
         if (r.window->document) names << QStringLiteral("AXDocument");
         names << buttonsOf(*r.window);
         return names;
     }
     case Kind::button:
-        return {QStringLiteral("AXRole"), QStringLiteral("AXSubrole"), QStringLiteral("AXParent"), QStringLiteral("AXEnabled")};
+        return {QStringLiteral("AXRole"), QStringLiteral("AXSubrole"), QStringLiteral("AXParent"),
+                QStringLiteral("AXEnabled")};
     case Kind::dockList:
         return {QStringLiteral("AXRole"), QStringLiteral("AXParent"), QStringLiteral("AXChildren"),
                 QStringLiteral("AXPosition"), QStringLiteral("AXSize")};
     case Kind::dockItem:
-        return {QStringLiteral("AXRole"),     QStringLiteral("AXSubrole"), QStringLiteral("AXTitle"),
-                QStringLiteral("AXParent"),   QStringLiteral("AXURL"),     QStringLiteral("AXPosition"),
-                QStringLiteral("AXSize"),     QStringLiteral("AXIsApplicationRunning")};
+        return {QStringLiteral("AXRole"),  QStringLiteral("AXSubrole"),
+                QStringLiteral("AXTitle"), QStringLiteral("AXParent"),
+                QStringLiteral("AXURL"),   QStringLiteral("AXPosition"),
+                QStringLiteral("AXSize"),  QStringLiteral("AXIsApplicationRunning")};
     }
     return {};
 }
@@ -223,7 +242,8 @@ AXError SimAccessibility::read(const Resolved& r, const QString& a, AXValue* v) 
                 if (is("AXWindows")) return *v = list, AXError::success;
                 list.push_back(element(Key{Kind::dockList, app.pid, 0, {}}));
             }
-            for (const Window& w : app.windows) list.push_back(windowElement(app.pid, w.id));
+            for (const Window& w : app.windows)
+                list.push_back(windowElement(app.pid, w.id));
             return *v = list, AXError::success;
         }
         if (is("AXFocusedWindow") || is("AXMainWindow")) {
@@ -249,7 +269,8 @@ AXError SimAccessibility::read(const Resolved& r, const QString& a, AXValue* v) 
         if (is("AXParent")) return *v = applicationElement(r.app->pid), AXError::success;
         if (is("AXChildren")) {
             std::vector<AXElement> list;
-            for (const QString& b : buttonsOf(w)) list.push_back(element(Key{Kind::button, r.app->pid, w.id, b}));
+            for (const QString& b : buttonsOf(w))
+                list.push_back(element(Key{Kind::button, r.app->pid, w.id, b}));
             return *v = list, AXError::success;
         }
         if (a.endsWith(QLatin1String("Button")) && a.startsWith(QLatin1String("AX"))) {
@@ -272,7 +293,8 @@ AXError SimAccessibility::read(const Resolved& r, const QString& a, AXValue* v) 
         if (is("AXSize")) return *v = frame.size, AXError::success;
         if (is("AXChildren")) {
             std::vector<AXElement> list;
-            for (const DockTile& t : mac_.dockTiles()) list.push_back(dockItemElement(t));
+            for (const DockTile& t : mac_.dockTiles())
+                list.push_back(dockItemElement(t));
             return *v = list, AXError::success;
         }
         break;
@@ -281,7 +303,8 @@ AXError SimAccessibility::read(const Resolved& r, const QString& a, AXValue* v) 
         const DockTile& t = *r.tile;
         if (is("AXRole")) return *v = QStringLiteral("AXDockItem"), AXError::success;
         if (is("AXSubrole")) return *v = tileSubrole(t.kind), AXError::success;
-        if (is("AXTitle")) return t.kind == DockTileKind::separator ? AXError::noValue : (*v = t.title, AXError::success);
+        if (is("AXTitle"))
+            return t.kind == DockTileKind::separator ? AXError::noValue : (*v = t.title, AXError::success);
         if (is("AXParent")) return *v = element(Key{Kind::dockList, r.key.pid, 0, {}}), AXError::success;
         if (is("AXURL")) {
             if (t.path.isEmpty()) return AXError::noValue;
@@ -312,8 +335,10 @@ AXError SimAccessibility::isAttributeSettable(const AXElement& element, const QS
     static const QStringList appSettable{QStringLiteral("AXFrontmost"), QStringLiteral("AXHidden"),
                                          QStringLiteral("AXFocusedWindow")};
     bool result = false;
-    if (r->key.kind == Kind::window) result = windowSettable.contains(attribute);
-    else if (r->key.kind == Kind::application) result = appSettable.contains(attribute);
+    if (r->key.kind == Kind::window)
+        result = windowSettable.contains(attribute);
+    else if (r->key.kind == Kind::application)
+        result = appSettable.contains(attribute);
     if (settable) *settable = result;
     return attributeNames(*r).contains(attribute) ? AXError::success : AXError::attributeUnsupported;
 }
@@ -326,8 +351,9 @@ AXError SimAccessibility::setAttributeValue(const AXElement& element, const QStr
         auto r = resolve(element);
         result = r ? write(*r, attribute, value) : AXError::invalidUIElement;
     }
-    mac_.recorder().record(EventKind::accessibilityWrite,
-                           QStringLiteral("set %1=%2 on %3 -> %4").arg(attribute, value.describe(), target).arg(code(result)));
+    mac_.recorder().record(
+        EventKind::accessibilityWrite,
+        QStringLiteral("set %1=%2 on %3 -> %4").arg(attribute, value.describe(), target).arg(code(result)));
     return result;
 }
 
@@ -360,8 +386,9 @@ AXError SimAccessibility::write(Resolved& r, const QString& a, const AXValue& va
     if (r.key.kind != Kind::window) return AXError::attributeUnsupported;
     Window& w = *r.window;
     App& app = *r.app;
-    static const QStringList settable{QStringLiteral("AXMinimized"), QStringLiteral("AXPosition"), QStringLiteral("AXSize"),
-                                      QStringLiteral("AXFocused"),   QStringLiteral("AXMain"),     QStringLiteral("AXFullScreen")};
+    static const QStringList settable{QStringLiteral("AXMinimized"), QStringLiteral("AXPosition"),
+                                      QStringLiteral("AXSize"),      QStringLiteral("AXFocused"),
+                                      QStringLiteral("AXMain"),      QStringLiteral("AXFullScreen")};
     if (!settable.contains(a)) return AXError::attributeUnsupported;
     if (w.refusedWriteError) return static_cast<AXError>(*w.refusedWriteError);
     if (a == QLatin1String("AXPosition")) {
@@ -432,11 +459,15 @@ AXError SimAccessibility::act(Resolved& r, const QString& action) {
         App& app = *r.app;
         Window& w = *r.window;
         const std::uint64_t id = w.id;
-        if (r.key.part == kClose) mac_.closeWindow(app, id);
-        else if (r.key.part == kMinimize) mac_.setMinimized(app, id, true);
-        else if (r.key.part == kFullScreen) mac_.setFullScreen(app, id, !w.fullScreen);
+        if (r.key.part == kClose)
+            mac_.closeWindow(app, id);
+        else if (r.key.part == kMinimize)
+            mac_.setMinimized(app, id, true);
+        else if (r.key.part == kFullScreen)
+            mac_.setFullScreen(app, id, !w.fullScreen);
         else if (r.key.part == kZoom) {
-            if (w.fullScreen) mac_.setFullScreen(app, id, false);
+            if (w.fullScreen)
+                mac_.setFullScreen(app, id, false);
             else if (w.frameBeforeZoom) {
                 w.frame = *w.frameBeforeZoom;
                 w.frameBeforeZoom.reset();

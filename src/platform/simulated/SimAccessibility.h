@@ -12,7 +12,7 @@ namespace nimbrel::sim {
 // title-bar buttons, and the Dock's list of tiles. Writes and actions take effect and
 // are recorded; reads are not. Without trust every call answers apiDisabled.
 class SimAccessibility final : public Accessibility {
-public:
+  public:
     explicit SimAccessibility(SimulatedMac& mac) : mac_(mac) {}
 
     AXElement systemWideElement() override;
@@ -33,7 +33,7 @@ public:
     // "Mail \"Inbox\"", "Dock item \"Safari\"", ... as the transcript names elements.
     QString describe(const AXElement& element);
 
-private:
+  private:
     enum class Kind { systemWide, application, window, button, dockList, dockItem };
     struct Key {
         Kind kind = Kind::systemWide;

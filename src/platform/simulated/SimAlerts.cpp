@@ -25,11 +25,12 @@ std::optional<QStringList> SimAlerts::runOpenPanel(const OpenPanelRequest& reque
         answer = panelAnswers_.front();
         panelAnswers_.pop_front();
     }
-    mac_.recorder().record(EventKind::alert, QStringLiteral("open panel files=%1 folders=%2 -> %3")
-                                                 .arg(request.canChooseFiles ? "true" : "false",
-                                                      request.canChooseDirectories ? "true" : "false",
-                                                      answer ? QLatin1Char('[') + answer->join(QStringLiteral(", ")) + QLatin1Char(']')
-                                                             : QStringLiteral("cancel")));
+    mac_.recorder().record(EventKind::alert,
+                           QStringLiteral("open panel files=%1 folders=%2 -> %3")
+                               .arg(request.canChooseFiles ? "true" : "false",
+                                    request.canChooseDirectories ? "true" : "false",
+                                    answer ? QLatin1Char('[') + answer->join(QStringLiteral(", ")) + QLatin1Char(']')
+                                           : QStringLiteral("cancel")));
     return answer;
 }
 

@@ -10,7 +10,7 @@ namespace nimbrel::sim {
 // Alerts and open panels answered by script. Without a scripted answer an alert is
 // answered with its first button and an open panel is cancelled.
 class SimAlerts final : public Alerts {
-public:
+  public:
     explicit SimAlerts(SimulatedMac& mac) : mac_(mac) {}
 
     int runModal(const AlertRequest& request) override;
@@ -24,7 +24,7 @@ public:
     const std::vector<AlertRequest>& alertsShown() const { return alerts_; }
     const std::vector<OpenPanelRequest>& panelsShown() const { return panels_; }
 
-private:
+  private:
     SimulatedMac& mac_;
     std::deque<int> alertAnswers_;
     std::deque<std::optional<QStringList>> panelAnswers_;

@@ -55,9 +55,9 @@ AppleScriptResult SimAppleScript::executeOnMainThread(const QString& source) {
         result.error = outcome.error;
         result.resultText = outcome.result;
     }
-    mac_.recorder().record(EventKind::appleScript,
-                           QStringLiteral("-> %1")
-                               .arg(result.error ? QStringLiteral("error %1: %2")
+    mac_.recorder().record(
+        EventKind::appleScript,
+        QStringLiteral("-> %1").arg(result.error ? QStringLiteral("error %1: %2")
                                                        .arg(result.error->value(kAppleScriptErrorNumber).toInt())
                                                        .arg(result.error->value(kAppleScriptErrorMessage).toString())
                                                  : QStringLiteral("ok")));

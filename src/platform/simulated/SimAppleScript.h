@@ -14,20 +14,22 @@ namespace nimbrel::sim {
 // a call from a worker thread is handed to the main thread and waited for, so the model
 // is only ever touched on the main thread.
 class SimAppleScript final : public AppleScriptRunner {
-public:
+  public:
     explicit SimAppleScript(SimulatedMac& mac);
 
     std::optional<QVariantMap> compile(const QString& source) override;
     AppleScriptResult execute(const QString& source) override;
 
     // Faults: every Apple event to this application fails with `errorNumber` (-1743, -600, ...).
-    void failScriptsFor(const QString& bundleIdentifier, int errorNumber) { runner_.setFault(bundleIdentifier, errorNumber); }
+    void failScriptsFor(const QString& bundleIdentifier, int errorNumber) {
+        runner_.setFault(bundleIdentifier, errorNumber);
+    }
     void clearFault(const QString& bundleIdentifier) { runner_.clearFault(bundleIdentifier); }
 
     // Every source run, in order.
     const QStringList& sources() const { return sources_; }
 
-private:
+  private:
     AppleScriptResult executeOnMainThread(const QString& source);
 
     SimulatedMac& mac_;

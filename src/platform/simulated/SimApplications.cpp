@@ -10,8 +10,8 @@ namespace nimbrel::sim {
 namespace {
 
 bool isChromiumFamily(const QString& id) {
-    static const QStringList ids{QStringLiteral("com.google.Chrome"),      QStringLiteral("com.google.Chrome.canary"),
-                                 QStringLiteral("com.brave.Browser"),      QStringLiteral("com.microsoft.edgemac"),
+    static const QStringList ids{QStringLiteral("com.google.Chrome"),       QStringLiteral("com.google.Chrome.canary"),
+                                 QStringLiteral("com.brave.Browser"),       QStringLiteral("com.microsoft.edgemac"),
                                  QStringLiteral("com.operasoftware.Opera"), QStringLiteral("com.operasoftware.OperaGX"),
                                  QStringLiteral("com.vivaldi.Vivaldi")};
     return ids.contains(id);
@@ -35,7 +35,8 @@ QString settingsPaneTitle(const QString& url) {
 
 QString SimulatedMac::titleForURL(const QString& url, bool safari) {
     const QString trimmed = url.trimmed();
-    if (trimmed.isEmpty() || trimmed == QLatin1String("about:blank") || trimmed.startsWith(QLatin1String("favorites:")) ||
+    if (trimmed.isEmpty() || trimmed == QLatin1String("about:blank") ||
+        trimmed.startsWith(QLatin1String("favorites:")) ||
         trimmed.startsWith(QLatin1String("x-apple-safari-startpage:")))
         return safari ? QStringLiteral("Start Page") : QStringLiteral("New Tab");
     if (trimmed.contains(QLatin1String("newtab")) || trimmed.contains(QLatin1String("new-tab")))
@@ -67,8 +68,10 @@ App& SimulatedMac::startApplication(const InstalledApp& installed, bool withWind
     recorder_.record(EventKind::system, QStringLiteral("launched %1 pid=%2").arg(added.name).arg(added.pid));
     if (withWindow && added.policy == ActivationPolicy::regular) {
         const QString id = added.bundleIdentifier;
-        if (id == kSafariBundleId) newBrowserWindow(added, QString());
-        else if (isChromiumFamily(id)) newBrowserWindow(added, QStringLiteral("chrome://newtab/"));
+        if (id == kSafariBundleId)
+            newBrowserWindow(added, QString());
+        else if (isChromiumFamily(id))
+            newBrowserWindow(added, QStringLiteral("chrome://newtab/"));
         else if (id == kFinderBundleId) {
             Window w;
             w.title = identity_.shortName;
@@ -90,8 +93,10 @@ App& SimulatedMac::startApplication(const InstalledApp& installed, bool withWind
     }
     postNotice(kNoticeDidLaunch, added.pid);
     const int pid = added.pid;
-    if (activates) activate(pid);
-    else if (added.policy == ActivationPolicy::regular) activationOrder_.push_back(pid);
+    if (activates)
+        activate(pid);
+    else if (added.policy == ActivationPolicy::regular)
+        activationOrder_.push_back(pid);
     return *app(pid);
 }
 
@@ -104,7 +109,8 @@ void SimulatedMac::launch(const InstalledApp& installed, bool activates, std::fu
         }));
         return;
     }
-    const double delay = launchDelays_.count(installed.bundleIdentifier) ? launchDelays_[installed.bundleIdentifier] : 0.0;
+    const double delay =
+        launchDelays_.count(installed.bundleIdentifier) ? launchDelays_[installed.bundleIdentifier] : 0.0;
     scheduler_.after(delay, lifetime_.guard([this, installed, activates, done] {
         App& started = startApplication(installed, true, activates);
         if (done) done(&started);
@@ -122,7 +128,8 @@ Window& SimulatedMac::newBrowserWindow(App& browser, const QString& url) {
 
 void SimulatedMac::loadURL(App& browser, Window& window, int tabIndex, const QString& url) {
     if (tabIndex < 0 || tabIndex >= static_cast<int>(window.tabs.size())) return;
-    window.tabs[static_cast<size_t>(tabIndex)] = Tab{url, titleForURL(url, browser.bundleIdentifier == kSafariBundleId)};
+    window.tabs[static_cast<size_t>(tabIndex)] =
+        Tab{url, titleForURL(url, browser.bundleIdentifier == kSafariBundleId)};
     if (tabIndex == window.currentTab) window.title = window.tabs[static_cast<size_t>(tabIndex)].title;
 }
 
@@ -198,7 +205,8 @@ bool SimulatedMac::openURL(const QString& urlOrPath) {
         Window w;
         w.title = settingsPaneTitle(text);
         w.frame = nextWindowFrame(app);
-        if (app.windows.empty()) addWindow(app, w);
+        if (app.windows.empty())
+            addWindow(app, w);
         else {
             // System Settings keeps one window and shows the requested pane in it.
             app.windows.front().title = w.title;
@@ -234,10 +242,13 @@ bool SimulatedMac::openURL(const QString& urlOrPath) {
         return true;
     }
     QString path = text;
-    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) path = QUrl(text).toLocalFile();
-    else if (text.contains(QLatin1String("://"))) return false;
+    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        path = QUrl(text).toLocalFile();
+    else if (text.contains(QLatin1String("://")))
+        return false;
     if (path.isEmpty() || !path.startsWith(QLatin1Char('/'))) return false;
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
     if (path.endsWith(QLatin1String(".app"))) {
         if (auto installed = installedApplicationAt(path)) {
             launch(*installed, true, {});

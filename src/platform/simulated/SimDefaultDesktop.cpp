@@ -34,9 +34,8 @@ const Bundle kBundles[] = {
 QVariantMap fileTile(const QString& path, const QString& label, const QString& bundleIdentifier, bool directory) {
     QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
     if (!url.endsWith(QLatin1Char('/'))) url += QLatin1Char('/');
-    QVariantMap tileData{{QStringLiteral("file-data"),
-                          QVariantMap{{QStringLiteral("_CFURLString"), url},
-                                      {QStringLiteral("_CFURLStringType"), qint64(15)}}},
+    QVariantMap tileData{{QStringLiteral("file-data"), QVariantMap{{QStringLiteral("_CFURLString"), url},
+                                                                   {QStringLiteral("_CFURLStringType"), qint64(15)}}},
                          {QStringLiteral("file-label"), label}};
     if (!bundleIdentifier.isEmpty()) tileData.insert(QStringLiteral("bundle-identifier"), bundleIdentifier);
     return {{QStringLiteral("tile-type"), directory ? QStringLiteral("directory-tile") : QStringLiteral("file-tile")},
@@ -73,9 +72,11 @@ void SimulatedMac::buildDefaultDesktop() {
     // 1080p display beside it on the right, aligned at the top.
     screens_.clear();
     Screen builtIn{1, QStringLiteral("Built-in Retina Display"), Rect(0, 0, 1728, 1117), Rect(0, 75, 1728, 1005),
-                   QUrl::fromLocalFile(QStringLiteral("/System/Library/Desktop Pictures/Hello Blue.heic")).toString(QUrl::FullyEncoded)};
+                   QUrl::fromLocalFile(QStringLiteral("/System/Library/Desktop Pictures/Hello Blue.heic"))
+                       .toString(QUrl::FullyEncoded)};
     Screen external{2, QStringLiteral("LG HDR 4K"), Rect(1728, 37, 1920, 1080), Rect(1728, 37, 1920, 1055),
-                    QUrl::fromLocalFile(QStringLiteral("/System/Library/Desktop Pictures/Hello Orange.heic")).toString(QUrl::FullyEncoded)};
+                    QUrl::fromLocalFile(QStringLiteral("/System/Library/Desktop Pictures/Hello Orange.heic"))
+                        .toString(QUrl::FullyEncoded)};
     screens_ = {builtIn, external};
     mainScreenId_ = 1;
     orientation_ = DockOrientation::bottom;
@@ -143,7 +144,8 @@ void SimulatedMac::buildDefaultDesktop() {
     wiki.frame = Rect(120, 110, 1180, 820);
     const int safariPid = safari.pid;
 
-    for (int pid : {finderPid, mailPid, chromePid, terminalPid, safariPid}) activate(pid);
+    for (int pid : {finderPid, mailPid, chromePid, terminalPid, safariPid})
+        activate(pid);
     quiet_ = false;
     recorder_.clear();
 }

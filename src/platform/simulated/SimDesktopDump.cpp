@@ -6,9 +6,12 @@ namespace {
 
 QString policyText(ActivationPolicy p) {
     switch (p) {
-    case ActivationPolicy::accessory: return QStringLiteral("accessory");
-    case ActivationPolicy::prohibited: return QStringLiteral("background");
-    case ActivationPolicy::regular: break;
+    case ActivationPolicy::accessory:
+        return QStringLiteral("accessory");
+    case ActivationPolicy::prohibited:
+        return QStringLiteral("background");
+    case ActivationPolicy::regular:
+        break;
     }
     return QStringLiteral("regular");
 }
@@ -22,7 +25,8 @@ QString windowLine(const Window& w, bool focused) {
     if (focused) parts << QStringLiteral("focused");
     if (w.document) parts << QStringLiteral("document=") + *w.document;
     if (w.refusedWriteError) parts << QStringLiteral("refuses-writes=%1").arg(*w.refusedWriteError);
-    if (!w.unreadableAttributes.isEmpty()) parts << QStringLiteral("unreadable=") + w.unreadableAttributes.join(QLatin1Char(','));
+    if (!w.unreadableAttributes.isEmpty())
+        parts << QStringLiteral("unreadable=") + w.unreadableAttributes.join(QLatin1Char(','));
     return parts.join(QLatin1Char(' '));
 }
 
@@ -36,17 +40,19 @@ QStringList describeDesktop(const SimulatedMac& mac) {
                      .arg(s.id)
                      .arg(s.name, toText(s.frame), toText(s.visibleFrame),
                           s.id == mac.mainScreenId() ? QStringLiteral(" main") : QString());
-        lines << QStringLiteral("    picture %1").arg(s.desktopImageURL.isEmpty() ? QStringLiteral("(none)") : s.desktopImageURL);
+        lines << QStringLiteral("    picture %1")
+                     .arg(s.desktopImageURL.isEmpty() ? QStringLiteral("(none)") : s.desktopImageURL);
     }
-    lines << QStringLiteral("dock: %1%2").arg(orientationName(mac.dockOrientation()),
-                                              mac.dockPid() == 0 ? QStringLiteral(" (not running)") : QString());
+    lines << QStringLiteral("dock: %1%2")
+                 .arg(orientationName(mac.dockOrientation()),
+                      mac.dockPid() == 0 ? QStringLiteral(" (not running)") : QString());
     for (const DockTile& t : mac.dockTiles()) {
         if (t.kind == DockTileKind::separator) {
             lines << QStringLiteral("  --");
             continue;
         }
-        lines << QStringLiteral("  %1 [%2%3]").arg(t.title, dockTileKindName(t.kind),
-                                                   t.persistent ? QString() : QStringLiteral(", running"));
+        lines << QStringLiteral("  %1 [%2%3]")
+                     .arg(t.title, dockTileKindName(t.kind), t.persistent ? QString() : QStringLiteral(", running"));
     }
     lines << QStringLiteral("apps:");
     for (const App& a : mac.apps()) {
@@ -59,9 +65,11 @@ QStringList describeDesktop(const SimulatedMac& mac) {
         for (const Window& w : a.windows) {
             lines << QStringLiteral("    ") + windowLine(w, focused == w.id);
             for (size_t i = 0; i < w.tabs.size(); ++i)
-                lines << QStringLiteral("      tab%1 %2").arg(static_cast<int>(i) == w.currentTab ? QStringLiteral("*") : QString(),
-                                                              w.tabs[i].url.isEmpty() ? QStringLiteral("(start page)") : w.tabs[i].url);
-            for (const QString& c : w.commands) lines << QStringLiteral("      ran: ") + c;
+                lines << QStringLiteral("      tab%1 %2")
+                             .arg(static_cast<int>(i) == w.currentTab ? QStringLiteral("*") : QString(),
+                                  w.tabs[i].url.isEmpty() ? QStringLiteral("(start page)") : w.tabs[i].url);
+            for (const QString& c : w.commands)
+                lines << QStringLiteral("      ran: ") + c;
         }
     }
     return lines;

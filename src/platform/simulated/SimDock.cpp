@@ -20,7 +20,8 @@ QString pathFromTileURL(const QString& text) {
         const QUrl url(text);
         if (url.isValid()) path = url.toLocalFile();
     }
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
     return path;
 }
 } // namespace
@@ -42,8 +43,10 @@ std::vector<DockTile> SimulatedMac::readTilesFromPreferences(const QString& key,
         if (tile.title.isEmpty()) tile.title = QFileInfo(tile.path).completeBaseName();
         if (tile.path.endsWith(QLatin1String(".app"))) {
             tile.kind = DockTileKind::application;
-            if (auto installed = installedApplicationAt(tile.path)) tile.bundleIdentifier = installed->bundleIdentifier;
-            else tile.bundleIdentifier = tileData.value(QStringLiteral("bundle-identifier")).toString();
+            if (auto installed = installedApplicationAt(tile.path))
+                tile.bundleIdentifier = installed->bundleIdentifier;
+            else
+                tile.bundleIdentifier = tileData.value(QStringLiteral("bundle-identifier")).toString();
         } else {
             tile.kind = QFileInfo(realPath(tile.path)).isDir() ? DockTileKind::folder : fallbackKind;
         }
@@ -83,9 +86,11 @@ void SimulatedMac::restartDock() {
     if (auto installed = installedApplication(kDockBundleId)) dock = *installed;
     startApplication(dock, false, false);
     QStringList titles;
-    for (const DockTile& t : persistentTiles_) titles << t.title;
-    recorder_.record(EventKind::dockPreferences,
-                     QStringLiteral("Dock restarted pid=%1 persistent-apps=[%2]").arg(dockPid_).arg(titles.join(QStringLiteral(", "))));
+    for (const DockTile& t : persistentTiles_)
+        titles << t.title;
+    recorder_.record(EventKind::dockPreferences, QStringLiteral("Dock restarted pid=%1 persistent-apps=[%2]")
+                                                     .arg(dockPid_)
+                                                     .arg(titles.join(QStringLiteral(", "))));
 }
 
 std::vector<DockTile> SimulatedMac::dockTiles() const {
@@ -117,7 +122,8 @@ std::vector<DockTile> SimulatedMac::dockTiles() const {
     DockTile separator;
     separator.kind = DockTileKind::separator;
     tiles.push_back(separator);
-    for (const DockTile& t : otherTiles_) tiles.push_back(t);
+    for (const DockTile& t : otherTiles_)
+        tiles.push_back(t);
     DockTile trash;
     trash.kind = DockTileKind::trash;
     trash.title = QStringLiteral("Trash");
@@ -133,7 +139,8 @@ void SimulatedMac::layoutDock(std::vector<DockTile>& tiles) const {
     if (!primary && !screens_.empty()) primary = &screens_.front();
     if (!primary) return;
     double length = 0;
-    for (const DockTile& t : tiles) length += t.kind == DockTileKind::separator ? kSeparatorPitch : kTilePitch;
+    for (const DockTile& t : tiles)
+        length += t.kind == DockTileKind::separator ? kSeparatorPitch : kTilePitch;
     const Rect f = primary->frame;
     const double inset = (kDockThickness - kTileSize) / 2;
     if (orientation_ == DockOrientation::bottom) {
@@ -166,7 +173,8 @@ Rect SimulatedMac::dockFrame() const {
         minY = std::min(minY, t.frame.minY());
         maxY = std::max(maxY, t.frame.maxY());
     }
-    return Rect(minX - kDockPadding, minY - kDockPadding, maxX - minX + 2 * kDockPadding, maxY - minY + 2 * kDockPadding);
+    return Rect(minX - kDockPadding, minY - kDockPadding, maxX - minX + 2 * kDockPadding,
+                maxY - minY + 2 * kDockPadding);
 }
 
 std::optional<size_t> SimulatedMac::dockTileIndexAt(Point appKit) const {
@@ -202,7 +210,8 @@ void SimulatedMac::clickDockTile(const DockTile& tile) {
     activate(pid);
     running = app(pid);
     bool anyVisible = false;
-    for (const Window& w : running->windows) anyVisible = anyVisible || !w.minimized;
+    for (const Window& w : running->windows)
+        anyVisible = anyVisible || !w.minimized;
     if (!anyVisible && !running->windows.empty()) {
         // The Dock brings back the most recently minimized window.
         setMinimized(*running, running->windows.back().id, false);

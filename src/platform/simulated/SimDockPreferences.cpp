@@ -4,21 +4,26 @@ namespace nimbrel::sim {
 
 namespace {
 QString summary(const QVariant& value) {
-    if (value.typeId() != QMetaType::QVariantList) return value.isValid() ? value.toString() : QStringLiteral("(removed)");
+    if (value.typeId() != QMetaType::QVariantList)
+        return value.isValid() ? value.toString() : QStringLiteral("(removed)");
     QStringList labels;
     for (const QVariant& tile : value.toList()) {
         const QVariantMap data = tile.toMap().value(QStringLiteral("tile-data")).toMap();
         const QString label = data.value(QStringLiteral("file-label")).toString();
-        labels << (label.isEmpty() ? data.value(QStringLiteral("file-data")).toMap().value(QStringLiteral("_CFURLString")).toString()
-                                   : label);
+        labels
+            << (label.isEmpty()
+                    ? data.value(QStringLiteral("file-data")).toMap().value(QStringLiteral("_CFURLString")).toString()
+                    : label);
     }
     return QLatin1Char('[') + labels.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 } // namespace
 
 void SimDockPreferences::setValue(const QString& key, const QVariant& value) {
-    if (value.isValid()) mac_.dockPreferencesPending().insert(key, value);
-    else mac_.dockPreferencesPending().remove(key);
+    if (value.isValid())
+        mac_.dockPreferencesPending().insert(key, value);
+    else
+        mac_.dockPreferencesPending().remove(key);
     mac_.recorder().record(EventKind::dockPreferences, QStringLiteral("set %1 = %2").arg(key, summary(value)));
 }
 

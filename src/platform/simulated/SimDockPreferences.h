@@ -7,7 +7,7 @@ namespace nimbrel::sim {
 
 // The "com.apple.dock" domain of the simulated Mac. The Dock reads what is stored when it restarts.
 class SimDockPreferences final : public DockPreferences {
-public:
+  public:
     explicit SimDockPreferences(SimulatedMac& mac) : mac_(mac) {}
 
     QVariant copyValue(const QString& key) const override { return mac_.dockPreferencesPending().value(key); }
@@ -18,7 +18,7 @@ public:
         return mac_.dockPreferencesStored();
     }
 
-private:
+  private:
     SimulatedMac& mac_;
 };
 

@@ -4,7 +4,7 @@ namespace nimbrel::sim {
 
 namespace {
 class SimMonitor final : public EventMonitor {
-public:
+  public:
     void remove() override { token.reset(); }
     bool isInstalled() const override { return token.isActive(); }
     ObserverToken token;
@@ -20,14 +20,16 @@ EventMonitorHandle SimInput::addGlobalMouseMonitor(std::function<void(const Mous
     SimulatedMac* mac = &mac_;
     monitor->token = mac_.watchMouse([mac, handler = std::move(handler)](bool down, Point location) {
         if (!mac->isTrusted()) return;
-        handler(MouseEvent{down ? MouseEventType::leftMouseDown : MouseEventType::leftMouseUp, location, mac->clock().now()});
+        handler(MouseEvent{down ? MouseEventType::leftMouseDown : MouseEventType::leftMouseUp, location,
+                           mac->clock().now()});
     });
     return monitor;
 }
 
 bool SimInput::postKeyEvent(int keyCode, bool keyDown) {
-    mac_.recorder().record(EventKind::keyEvent,
-                           QStringLiteral("key %1 %2").arg(keyCode).arg(keyDown ? QStringLiteral("down") : QStringLiteral("up")));
+    mac_.recorder().record(
+        EventKind::keyEvent,
+        QStringLiteral("key %1 %2").arg(keyCode).arg(keyDown ? QStringLiteral("down") : QStringLiteral("up")));
     return true;
 }
 

@@ -30,10 +30,10 @@ struct Window {
     bool fullScreen = false;
     Rect frameBeforeFullScreen;
     std::optional<Rect> frameBeforeZoom; // set while zoomed to fill its screen
-    std::optional<QString> document; // "AXDocument": a file URL text for Finder folder windows
-    std::vector<Tab> tabs;           // browsers only
+    std::optional<QString> document;     // "AXDocument": a file URL text for Finder folder windows
+    std::vector<Tab> tabs;               // browsers only
     int currentTab = 0;
-    QStringList commands;            // terminals: what was sent to run in this window
+    QStringList commands;                 // terminals: what was sent to run in this window
     std::optional<int> refusedWriteError; // fault: every attribute write answers this code
     QStringList unreadableAttributes;     // fault: reads of these attributes answer -25204
 

@@ -14,7 +14,9 @@ namespace nimbrel::sim {
 
 namespace {
 
-QJsonArray rectJson(const Rect& r) { return {r.minX(), r.minY(), r.width(), r.height()}; }
+QJsonArray rectJson(const Rect& r) {
+    return {r.minX(), r.minY(), r.width(), r.height()};
+}
 
 std::optional<Rect> rectFrom(const QJsonValue& v) {
     const QJsonArray a = v.toArray();
@@ -25,18 +27,16 @@ std::optional<Rect> rectFrom(const QJsonValue& v) {
 }
 
 QJsonObject windowJson(const Window& w) {
-    QJsonObject o{{QStringLiteral("id"), double(w.id)},
-                  {QStringLiteral("role"), w.role},
-                  {QStringLiteral("subrole"), w.subrole},
-                  {QStringLiteral("title"), w.title},
-                  {QStringLiteral("frame"), rectJson(w.frame)},
-                  {QStringLiteral("minimized"), w.minimized},
+    QJsonObject o{{QStringLiteral("id"), double(w.id)},         {QStringLiteral("role"), w.role},
+                  {QStringLiteral("subrole"), w.subrole},       {QStringLiteral("title"), w.title},
+                  {QStringLiteral("frame"), rectJson(w.frame)}, {QStringLiteral("minimized"), w.minimized},
                   {QStringLiteral("fullScreen"), w.fullScreen}};
     if (w.fullScreen) o.insert(QStringLiteral("frameBeforeFullScreen"), rectJson(w.frameBeforeFullScreen));
     if (w.document) o.insert(QStringLiteral("document"), *w.document);
     if (!w.tabs.empty()) {
         QJsonArray tabs;
-        for (const Tab& t : w.tabs) tabs.append(QJsonObject{{QStringLiteral("url"), t.url}, {QStringLiteral("title"), t.title}});
+        for (const Tab& t : w.tabs)
+            tabs.append(QJsonObject{{QStringLiteral("url"), t.url}, {QStringLiteral("title"), t.title}});
         o.insert(QStringLiteral("tabs"), tabs);
         o.insert(QStringLiteral("currentTab"), w.currentTab);
     }
@@ -67,10 +67,12 @@ bool windowFrom(const QJsonObject& o, Window& w, QString& error) {
                              t.toObject().value(QStringLiteral("title")).toString()});
     w.currentTab = o.value(QStringLiteral("currentTab")).toInt();
     if (w.currentTab < 0 || w.currentTab >= static_cast<int>(std::max<size_t>(w.tabs.size(), 1))) w.currentTab = 0;
-    for (const QJsonValue& c : o.value(QStringLiteral("commands")).toArray()) w.commands << c.toString();
+    for (const QJsonValue& c : o.value(QStringLiteral("commands")).toArray())
+        w.commands << c.toString();
     if (o.value(QStringLiteral("refusedWriteError")).isDouble())
         w.refusedWriteError = o.value(QStringLiteral("refusedWriteError")).toInt();
-    for (const QJsonValue& a : o.value(QStringLiteral("unreadableAttributes")).toArray()) w.unreadableAttributes << a.toString();
+    for (const QJsonValue& a : o.value(QStringLiteral("unreadableAttributes")).toArray())
+        w.unreadableAttributes << a.toString();
     return true;
 }
 
@@ -78,18 +80,21 @@ bool windowFrom(const QJsonObject& o, Window& w, QString& error) {
 QVariant restoreIntegers(const QVariant& v) {
     if (v.typeId() == QMetaType::Double) {
         const double d = v.toDouble();
-        if (std::abs(d) < 9.0e15 && d == static_cast<double>(static_cast<qint64>(d))) return QVariant(static_cast<qint64>(d));
+        if (std::abs(d) < 9.0e15 && d == static_cast<double>(static_cast<qint64>(d)))
+            return QVariant(static_cast<qint64>(d));
         return v;
     }
     if (v.typeId() == QMetaType::QVariantList) {
         QVariantList out;
-        for (const QVariant& item : v.toList()) out << restoreIntegers(item);
+        for (const QVariant& item : v.toList())
+            out << restoreIntegers(item);
         return out;
     }
     if (v.typeId() == QMetaType::QVariantMap) {
         QVariantMap out;
         const QVariantMap in = v.toMap();
-        for (auto it = in.begin(); it != in.end(); ++it) out.insert(it.key(), restoreIntegers(it.value()));
+        for (auto it = in.begin(); it != in.end(); ++it)
+            out.insert(it.key(), restoreIntegers(it.value()));
         return out;
     }
     return v;
@@ -97,9 +102,12 @@ QVariant restoreIntegers(const QVariant& v) {
 
 QString policyName(ActivationPolicy p) {
     switch (p) {
-    case ActivationPolicy::accessory: return QStringLiteral("accessory");
-    case ActivationPolicy::prohibited: return QStringLiteral("prohibited");
-    case ActivationPolicy::regular: break;
+    case ActivationPolicy::accessory:
+        return QStringLiteral("accessory");
+    case ActivationPolicy::prohibited:
+        return QStringLiteral("prohibited");
+    case ActivationPolicy::regular:
+        break;
     }
     return QStringLiteral("regular");
 }
@@ -124,7 +132,8 @@ QJsonObject SimulatedMac::toJson() const {
     for (const App& a : apps_) {
         if (a.pid == dockPid_) continue; // the Dock is started again from its preferences
         QJsonArray windows;
-        for (const Window& w : a.windows) windows.append(windowJson(w));
+        for (const Window& w : a.windows)
+            windows.append(windowJson(w));
         QJsonObject o{{QStringLiteral("pid"), a.pid},
                       {QStringLiteral("bundleIdentifier"), a.bundleIdentifier},
                       {QStringLiteral("bundlePath"), a.bundlePath},
@@ -136,9 +145,11 @@ QJsonObject SimulatedMac::toJson() const {
         apps.append(o);
     }
     QJsonArray order;
-    for (int pid : activationOrder_) order.append(pid);
+    for (int pid : activationOrder_)
+        order.append(pid);
     QJsonObject delays;
-    for (const auto& [id, seconds] : launchDelays_) delays.insert(id, seconds);
+    for (const auto& [id, seconds] : launchDelays_)
+        delays.insert(id, seconds);
     return QJsonObject{
         {QStringLiteral("version"), 1},
         {QStringLiteral("identity"),
@@ -147,8 +158,8 @@ QJsonObject SimulatedMac::toJson() const {
                      {QStringLiteral("uid"), double(identity_.uid)},
                      {QStringLiteral("hostName"), identity_.hostName},
                      {QStringLiteral("model"), identity_.model},
-                     {QStringLiteral("os"), QJsonArray{identity_.os.majorVersion, identity_.os.minorVersion,
-                                                       identity_.os.patchVersion}}}},
+                     {QStringLiteral("os"),
+                      QJsonArray{identity_.os.majorVersion, identity_.os.minorVersion, identity_.os.patchVersion}}}},
         {QStringLiteral("screens"), screens},
         {QStringLiteral("mainScreenId"), mainScreenId_},
         {QStringLiteral("dockPreferences"), QJsonObject::fromVariantMap(dockStored_)},
@@ -193,7 +204,8 @@ bool SimulatedMac::loadJson(const QJsonObject& o, QString* error) {
         app.name = a.value(QStringLiteral("name")).toString();
         app.policy = policyFrom(a.value(QStringLiteral("activationPolicy")).toString());
         app.hidden = a.value(QStringLiteral("hidden")).toBool();
-        if (a.value(QStringLiteral("scriptError")).isDouble()) app.scriptError = a.value(QStringLiteral("scriptError")).toInt();
+        if (a.value(QStringLiteral("scriptError")).isDouble())
+            app.scriptError = a.value(QStringLiteral("scriptError")).toInt();
         for (const QJsonValue& wv : a.value(QStringLiteral("windows")).toArray()) {
             Window w;
             QString why;
@@ -226,19 +238,21 @@ bool SimulatedMac::loadJson(const QJsonObject& o, QString* error) {
     apps_ = std::move(apps);
     activationOrder_.clear();
     for (const QJsonValue& v : o.value(QStringLiteral("activationOrder")).toArray())
-        if (app(v.toInt()) && app(v.toInt())->policy == ActivationPolicy::regular) activationOrder_.push_back(v.toInt());
+        if (app(v.toInt()) && app(v.toInt())->policy == ActivationPolicy::regular)
+            activationOrder_.push_back(v.toInt());
     for (const App& a : apps_)
         if (a.policy == ActivationPolicy::regular &&
             std::find(activationOrder_.begin(), activationOrder_.end(), a.pid) == activationOrder_.end())
             activationOrder_.push_back(a.pid);
     launchDelays_.clear();
     const QJsonObject delays = o.value(QStringLiteral("launchDelays")).toObject();
-    for (auto it = delays.begin(); it != delays.end(); ++it) launchDelays_[it.key()] = it.value().toDouble();
+    for (auto it = delays.begin(); it != delays.end(); ++it)
+        launchDelays_[it.key()] = it.value().toDouble();
     defaultBrowser_ = o.value(QStringLiteral("defaultBrowser")).toString(kSafariBundleId);
     trusted_ = o.value(QStringLiteral("trusted")).toBool(true);
     nextPid_ = std::max(o.value(QStringLiteral("nextPid")).toInt(400), maxPid + 1);
-    nextWindowId_ = std::max<std::uint64_t>(static_cast<std::uint64_t>(o.value(QStringLiteral("nextWindowId")).toDouble(1)),
-                                            maxWindowId + 1);
+    nextWindowId_ = std::max<std::uint64_t>(
+        static_cast<std::uint64_t>(o.value(QStringLiteral("nextWindowId")).toDouble(1)), maxWindowId + 1);
     dockStored_ = restoreIntegers(o.value(QStringLiteral("dockPreferences")).toObject().toVariantMap()).toMap();
     dockPending_ = dockStored_;
     dockPid_ = 0;

@@ -73,7 +73,8 @@ void writeValue(QXmlStreamWriter& xml, const QVariant& value) {
     case QMetaType::QVariantList:
     case QMetaType::QStringList: {
         xml.writeStartElement(QStringLiteral("array"));
-        for (const QVariant& v : value.toList()) writeValue(xml, v);
+        for (const QVariant& v : value.toList())
+            writeValue(xml, v);
         xml.writeEndElement();
         break;
     }

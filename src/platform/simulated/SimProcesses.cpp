@@ -26,7 +26,8 @@ ProcessResult SimProcesses::run(const QString& executable, const QStringList& ar
     } else if (executable == QLatin1String("/usr/bin/dscl")) {
         result = dscl(arguments);
     } else {
-        result.launchError = QStringLiteral("The file \u201c%1\u201d doesn\u2019t exist.").arg(QFileInfo(executable).fileName());
+        result.launchError =
+            QStringLiteral("The file \u201c%1\u201d doesn\u2019t exist.").arg(QFileInfo(executable).fileName());
     }
     mac_.recorder().record(EventKind::process,
                            QStringLiteral("%1 %2 -> %3")
@@ -59,7 +60,9 @@ ProcessResult SimProcesses::launchctl(const QStringList& arguments) {
             mac_.restartDock();
             return exited(0);
         }
-        return exited(113, {}, QStringLiteral("Could not find service \"%1\" in domain for port\n").arg(arguments.back()).toUtf8());
+        return exited(
+            113, {},
+            QStringLiteral("Could not find service \"%1\" in domain for port\n").arg(arguments.back()).toUtf8());
     }
     return exited(64, {}, "Unrecognized subcommand\n");
 }
@@ -68,7 +71,11 @@ ProcessResult SimProcesses::dscl(const QStringList& arguments) {
     if (arguments.size() < 3 || arguments[0] != QLatin1String(".") || arguments[1] != QLatin1String("-read"))
         return exited(64, {}, "Usage: dscl [options] [<datasource> [<command>]]\n");
     if (arguments[2] != QStringLiteral("/Users/") + mac_.identity().shortName)
-        return exited(56, {}, QStringLiteral("<main> attribute status: eDSRecordNotFound\n<dscl_cmd> DS Error: -14136 (eDSRecordNotFound)\n").toUtf8());
+        return exited(
+            56, {},
+            QStringLiteral(
+                "<main> attribute status: eDSRecordNotFound\n<dscl_cmd> DS Error: -14136 (eDSRecordNotFound)\n")
+                .toUtf8());
     const std::map<QString, QString> record{
         {QStringLiteral("RealName"), mac_.identity().fullName},
         {QStringLiteral("RecordName"), mac_.identity().shortName},

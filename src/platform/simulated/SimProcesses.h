@@ -12,15 +12,17 @@ namespace nimbrel::sim {
 // "dscl . -read /Users/<name> <attribute>" reads the user's record. Anything else
 // cannot be launched.
 class SimProcesses final : public ProcessRunner {
-public:
+  public:
     explicit SimProcesses(SimulatedMac& mac) : mac_(mac) {}
 
     ProcessResult run(const QString& executable, const QStringList& arguments) override;
 
     // Fault: the executable cannot be launched, with this description.
-    void failLaunch(const QString& executable, const QString& description) { launchFailures_[executable] = description; }
+    void failLaunch(const QString& executable, const QString& description) {
+        launchFailures_[executable] = description;
+    }
 
-private:
+  private:
     ProcessResult killall(const QStringList& arguments);
     ProcessResult launchctl(const QStringList& arguments);
     ProcessResult dscl(const QStringList& arguments);

@@ -5,9 +5,9 @@
 namespace nimbrel::sim {
 
 QString eventKindName(EventKind kind) {
-    static const std::array<const char*, 12> names{"ax-write",   "ax-action", "applescript",   "script-effect",
-                                                   "workspace",  "process",   "dock-prefs",    "desktop-picture",
-                                                   "key",        "alert",     "permission",    "system"};
+    static const std::array<const char*, 12> names{"ax-write",  "ax-action", "applescript", "script-effect",
+                                                   "workspace", "process",   "dock-prefs",  "desktop-picture",
+                                                   "key",       "alert",     "permission",  "system"};
     return QString::fromLatin1(names.at(static_cast<size_t>(kind)));
 }
 
@@ -16,7 +16,8 @@ void Recorder::record(EventKind kind, const QString& text) {
     events_.push_back(e);
     if (listener_) listener_(e);
     const auto listeners = *listeners_; // a listener may remove itself
-    for (const auto& [id, listener] : listeners) listener(e);
+    for (const auto& [id, listener] : listeners)
+        listener(e);
 }
 
 ObserverToken Recorder::addListener(std::function<void(const Event&)> listener) {

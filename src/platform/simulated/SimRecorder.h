@@ -22,8 +22,8 @@ enum class EventKind {
     desktopPicture,
     keyEvent,
     alert,
-    permission,      // trust checks with a prompt, grants and revocations
-    system,          // wake, launches completing, other notices of the Mac
+    permission, // trust checks with a prompt, grants and revocations
+    system,     // wake, launches completing, other notices of the Mac
 };
 
 QString eventKindName(EventKind kind);
@@ -31,12 +31,12 @@ QString eventKindName(EventKind kind);
 struct Event {
     double time = 0; // virtual seconds since the simulated Mac started
     EventKind kind = EventKind::system;
-    QString text;    // one line, as the transcript prints it
+    QString text; // one line, as the transcript prints it
 };
 
 // Everything sent to the simulated Mac, in order.
 class Recorder {
-public:
+  public:
     void setTimeSource(std::function<double()> now) { now_ = std::move(now); }
     void record(EventKind kind, const QString& text);
 
@@ -50,7 +50,7 @@ public:
     // Further listeners (a view of the desktop, ...), each until its token goes.
     [[nodiscard]] ObserverToken addListener(std::function<void(const Event&)> listener);
 
-private:
+  private:
     std::function<double()> now_;
     std::function<void(const Event&)> listener_;
     std::shared_ptr<std::map<int, std::function<void(const Event&)>>> listeners_ =

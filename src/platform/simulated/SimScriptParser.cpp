@@ -48,14 +48,16 @@ std::vector<Token> tokenize(const QString& line) {
         }
         if (c.isDigit()) {
             int j = i;
-            while (j < n && (line[j].isDigit() || line[j] == QLatin1Char('.'))) ++j;
+            while (j < n && (line[j].isDigit() || line[j] == QLatin1Char('.')))
+                ++j;
             out.push_back(Token{Token::number, line.mid(i, j - i)});
             i = j;
             continue;
         }
         if (c.isLetter() || c == QLatin1Char('_')) {
             int j = i;
-            while (j < n && (line[j].isLetterOrNumber() || line[j] == QLatin1Char('_'))) ++j;
+            while (j < n && (line[j].isLetterOrNumber() || line[j] == QLatin1Char('_')))
+                ++j;
             out.push_back(Token{Token::word, line.mid(i, j - i)});
             i = j;
             continue;
@@ -77,9 +79,9 @@ std::vector<Token> tokenize(const QString& line) {
 }
 
 bool isStopWord(const Token& t) {
-    static const char* words[] = {"to",   "then", "else",   "end",   "of",  "with", "and",   "or",
-                                  "is",   "contains", "as", "at",    "using", "in", "starts", "begins",
-                                  "ends", "does", "equals", "thru",  "times"};
+    static const char* words[] = {"to",     "then",   "else",     "end",  "of",     "with",  "and",
+                                  "or",     "is",     "contains", "as",   "at",     "using", "in",
+                                  "starts", "begins", "ends",     "does", "equals", "thru",  "times"};
     if (t.kind != Token::word) return false;
     for (const char* w : words)
         if (t.is(w)) return true;
@@ -93,7 +95,7 @@ ExprPtr make(Expr::Kind kind) {
 }
 
 class LineParser {
-public:
+  public:
     explicit LineParser(const std::vector<Token>& tokens) : t_(tokens) {}
 
     bool atEnd() const { return pos_ >= t_.size(); }
@@ -112,20 +114,26 @@ public:
         return true;
     }
     void expect(const char* word) {
-        if (!accept(word)) fail(QStringLiteral("Expected \u201c%1\u201d but found %2.").arg(QLatin1String(word), found()));
+        if (!accept(word))
+            fail(QStringLiteral("Expected \u201c%1\u201d but found %2.").arg(QLatin1String(word), found()));
     }
     void expectSymbol(const char* s) {
-        if (!nextIsSymbol(s)) fail(QStringLiteral("Expected \u201c%1\u201d but found %2.").arg(QLatin1String(s), found()));
+        if (!nextIsSymbol(s))
+            fail(QStringLiteral("Expected \u201c%1\u201d but found %2.").arg(QLatin1String(s), found()));
         ++pos_;
     }
     QString found() const {
         const Token* t = peek();
         if (!t) return QStringLiteral("end of line");
         switch (t->kind) {
-        case Token::string: return QStringLiteral("\u201c\"\u201d");
-        case Token::number: return QStringLiteral("number");
-        case Token::symbol: return QStringLiteral("\u201c%1\u201d").arg(t->text);
-        case Token::word: return isStopWord(*t) ? QStringLiteral("\u201c%1\u201d").arg(t->text) : QStringLiteral("identifier");
+        case Token::string:
+            return QStringLiteral("\u201c\"\u201d");
+        case Token::number:
+            return QStringLiteral("number");
+        case Token::symbol:
+            return QStringLiteral("\u201c%1\u201d").arg(t->text);
+        case Token::word:
+            return isStopWord(*t) ? QStringLiteral("\u201c%1\u201d").arg(t->text) : QStringLiteral("identifier");
         }
         return {};
     }
@@ -135,7 +143,8 @@ public:
     }
     QString restAsText() {
         QStringList parts;
-        while (!atEnd()) parts << t_[pos_++].text;
+        while (!atEnd())
+            parts << t_[pos_++].text;
         return parts.join(QLatin1Char(' '));
     }
 
@@ -173,7 +182,8 @@ public:
         ExprPtr left = concatExpr();
         QString op;
         if (accept("is")) {
-            if (accept("not")) op = accept("equal") ? (expect("to"), QStringLiteral("!=")) : QStringLiteral("!=");
+            if (accept("not"))
+                op = accept("equal") ? (expect("to"), QStringLiteral("!=")) : QStringLiteral("!=");
             else if (accept("equal")) {
                 expect("to");
                 op = QStringLiteral("==");
@@ -183,10 +193,14 @@ public:
             } else if (accept("less")) {
                 expect("than");
                 op = QStringLiteral("<");
-            } else if (accept("in")) op = QStringLiteral("in");
-            else op = QStringLiteral("==");
-        } else if (accept("equals")) op = QStringLiteral("==");
-        else if (accept("contains")) op = QStringLiteral("contains");
+            } else if (accept("in"))
+                op = QStringLiteral("in");
+            else
+                op = QStringLiteral("==");
+        } else if (accept("equals"))
+            op = QStringLiteral("==");
+        else if (accept("contains"))
+            op = QStringLiteral("contains");
         else if (nextIs("does") && nextIs("not", 1)) {
             pos_ += 2;
             if (!accept("contain")) fail(QStringLiteral("Expected \u201ccontain\u201d but found %1.").arg(found()));
@@ -198,12 +212,12 @@ public:
             expect("with");
             op = QStringLiteral("ends");
         } else if (const Token* t = peek(); t && t->kind == Token::symbol) {
-            static const QStringList ops{QStringLiteral("="), QStringLiteral("\u2260"), QStringLiteral(">"),
-                                         QStringLiteral("<"), QStringLiteral(">="),     QStringLiteral("<="),
+            static const QStringList ops{QStringLiteral("="),      QStringLiteral("\u2260"), QStringLiteral(">"),
+                                         QStringLiteral("<"),      QStringLiteral(">="),     QStringLiteral("<="),
                                          QStringLiteral("\u2264"), QStringLiteral("\u2265")};
             if (ops.contains(t->text)) {
                 ++pos_;
-                op = t->text == QLatin1String("=") ? QStringLiteral("==")
+                op = t->text == QLatin1String("=")         ? QStringLiteral("==")
                      : t->text == QStringLiteral("\u2260") ? QStringLiteral("!=")
                      : t->text == QStringLiteral("\u2264") ? QStringLiteral("<=")
                      : t->text == QStringLiteral("\u2265") ? QStringLiteral(">=")
@@ -264,7 +278,8 @@ public:
             return withOf(inner);
         }
         if (t->isSymbol("{")) return listOrRecord();
-        if (t->kind != Token::word || isStopWord(*t)) fail(QStringLiteral("Expected expression but found %1.").arg(found()));
+        if (t->kind != Token::word || isStopWord(*t))
+            fail(QStringLiteral("Expected expression but found %1.").arg(found()));
         if (accept("missing")) {
             expect("value");
             return make(Expr::missing);
@@ -291,7 +306,8 @@ public:
         if (accept("make")) {
             expect("new");
             const Token* cls = peek();
-            if (!cls || cls->kind != Token::word) fail(QStringLiteral("Expected class name but found %1.").arg(found()));
+            if (!cls || cls->kind != Token::word)
+                fail(QStringLiteral("Expected class name but found %1.").arg(found()));
             ++pos_;
             ExprPtr e = make(Expr::make);
             e->textValue = cls->text.toLower();
@@ -387,12 +403,12 @@ public:
 
     size_t pos_ = 0;
 
-private:
+  private:
     const std::vector<Token>& t_;
 };
 
 class ScriptParser {
-public:
+  public:
     explicit ScriptParser(const QString& source) {
         const QStringList rawLines = source.split(QLatin1Char('\n'));
         for (int i = 0; i < rawLines.size(); ++i) {
@@ -410,23 +426,26 @@ public:
         auto body = block();
         if (index_ < lines_.size()) {
             line_ = numbers_[index_];
-            throw ParseFailure{QStringLiteral("Expected end of script but found \u201c%1\u201d.").arg(lines_[index_].front().text)};
+            throw ParseFailure{
+                QStringLiteral("Expected end of script but found \u201c%1\u201d.").arg(lines_[index_].front().text)};
         }
         return body;
     }
 
     int line_ = 0;
 
-private:
+  private:
     bool atBlockEnd() const {
         if (index_ >= lines_.size()) return true;
         const Token& first = lines_[index_].front();
-        return first.is("end") || first.is("else") || (first.is("on") && lines_[index_].size() > 1 && lines_[index_][1].is("error"));
+        return first.is("end") || first.is("else") ||
+               (first.is("on") && lines_[index_].size() > 1 && lines_[index_][1].is("error"));
     }
 
     std::vector<Stmt> block() {
         std::vector<Stmt> out;
-        while (!atBlockEnd()) out.push_back(statementLine());
+        while (!atBlockEnd())
+            out.push_back(statementLine());
         return out;
     }
 
@@ -437,7 +456,8 @@ private:
         LineParser p(lines_[index_]);
         p.expect("end");
         if (!p.atEnd() && !p.accept(what))
-            p.fail(QStringLiteral("Expected \u201cend\u201d or \u201cend %1\u201d but found %2.").arg(QLatin1String(what), p.found()));
+            p.fail(QStringLiteral("Expected \u201cend\u201d or \u201cend %1\u201d but found %2.")
+                       .arg(QLatin1String(what), p.found()));
         p.expectEnd();
         ++index_;
     }
@@ -499,7 +519,8 @@ private:
         if (p.accept("repeat")) {
             if (p.accept("with")) {
                 const Token* v = p.peek();
-                if (!v || v->kind != Token::word) p.fail(QStringLiteral("Expected variable name but found %1.").arg(p.found()));
+                if (!v || v->kind != Token::word)
+                    p.fail(QStringLiteral("Expected variable name but found %1.").arg(p.found()));
                 ++p.pos_;
                 s.kind = Stmt::repeatWith;
                 s.name = v->text.toLower();
@@ -540,8 +561,10 @@ private:
         auto withArgument = [&](const QString& name) {
             s.name = name;
             s.target = p.expression();
-            if (p.accept("using")) s.modifiers = p.restAsText();
-            else if (p.accept("in")) s.value = p.expression();
+            if (p.accept("using"))
+                s.modifiers = p.restAsText();
+            else if (p.accept("in"))
+                s.value = p.expression();
             p.expectEnd();
             return s;
         };
@@ -583,7 +606,8 @@ private:
     }
 
     void ifTail(Stmt& s) {
-        if (index_ >= lines_.size()) throw ParseFailure{QStringLiteral("Expected \u201cend\u201d but found end of script.")};
+        if (index_ >= lines_.size())
+            throw ParseFailure{QStringLiteral("Expected \u201cend\u201d but found end of script.")};
         if (lines_[index_].front().is("else")) {
             line_ = numbers_[index_];
             LineParser e(lines_[index_]);

@@ -42,8 +42,12 @@ struct Value {
     }
 };
 
-Value textValue(const QString& s) { return Value{s}; }
-Value listValue(List l) { return Value{std::make_shared<List>(std::move(l))}; }
+Value textValue(const QString& s) {
+    return Value{s};
+}
+Value listValue(List l) {
+    return Value{std::make_shared<List>(std::move(l))};
+}
 
 struct ScriptError {
     int number = -2700;
@@ -61,9 +65,13 @@ bool isChromium(const QString& id) {
            id == QLatin1String("com.operasoftware.Opera") || id == QLatin1String("com.operasoftware.OperaGX") ||
            id == QLatin1String("com.vivaldi.Vivaldi");
 }
-bool isBrowser(const QString& id) { return id == kSafariBundleId || isChromium(id); }
+bool isBrowser(const QString& id) {
+    return id == kSafariBundleId || isChromium(id);
+}
 
-QString escapeNewlines(QString s) { return s.replace(QLatin1Char('\n'), QStringLiteral("\\n")); }
+QString escapeNewlines(QString s) {
+    return s.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+}
 
 // The words of a shell command line: quotes and backslashes removed as the shell does;
 // ";", "&" and "|" outside quotes end a word.
@@ -104,16 +112,17 @@ QStringList shellWords(const QString& line) {
 }
 
 class Interpreter {
-public:
+  public:
     Interpreter(SimulatedMac& mac, const std::map<QString, int>& faults) : mac_(mac), faults_(faults) {}
 
     Value runBlock(const std::vector<Stmt>& body) {
         Value last;
-        for (const Stmt& s : body) last = runStatement(s);
+        for (const Stmt& s : body)
+            last = runStatement(s);
         return last;
     }
 
-private:
+  private:
     void effect(const QString& text) { mac_.recorder().record(EventKind::scriptEffect, text); }
 
     // ---- applications
@@ -132,7 +141,9 @@ private:
         if (app && app->scriptError) throw failure(*app->scriptError, name);
         if (!app) {
             auto installed = mac_.installedApplication(id);
-            if (!installed) throw ScriptError{kAppleScriptCantGet, QStringLiteral("Can\u2019t get application id \"%1\".").arg(id), {}};
+            if (!installed)
+                throw ScriptError{
+                    kAppleScriptCantGet, QStringLiteral("Can\u2019t get application id \"%1\".").arg(id), {}};
             // An Apple event to an application that is not running launches it, without a window.
             app = &mac_.startApplication(*installed, false, false);
             effect(QStringLiteral("%1: launched by script").arg(app->name));
@@ -144,7 +155,8 @@ private:
         if (number == kAppleScriptNotAuthorized)
             return ScriptError{number, QStringLiteral("Not authorized to send Apple events to %1.").arg(name), name};
         if (number == kAppleScriptAppNotRunning)
-            return ScriptError{number, QStringLiteral("%1 got an error: Application isn\u2019t running.").arg(name), name};
+            return ScriptError{number, QStringLiteral("%1 got an error: Application isn\u2019t running.").arg(name),
+                               name};
         return ScriptError{number, QStringLiteral("%1 got an error: error %2.").arg(name).arg(number), name};
     }
 
@@ -152,11 +164,16 @@ private:
         App& app = runningApp(ref);
         for (Window& w : app.windows)
             if (w.id == ref.windowId) return w;
-        throw ScriptError{kAppleScriptCantGet, QStringLiteral("Can\u2019t get window id %1.").arg(ref.windowId), app.name};
+        throw ScriptError{kAppleScriptCantGet, QStringLiteral("Can\u2019t get window id %1.").arg(ref.windowId),
+                          app.name};
     }
 
-    Ref windowRef(const App& app, const Window& w) const { return Ref{Ref::window, app.bundleIdentifier, {}, w.id, -1}; }
-    Ref tabRef(const App& app, const Window& w, int index) const { return Ref{Ref::tab, app.bundleIdentifier, {}, w.id, index}; }
+    Ref windowRef(const App& app, const Window& w) const {
+        return Ref{Ref::window, app.bundleIdentifier, {}, w.id, -1};
+    }
+    Ref tabRef(const App& app, const Window& w, int index) const {
+        return Ref{Ref::tab, app.bundleIdentifier, {}, w.id, index};
+    }
 
     // The innermost tell target of a kind.
     std::optional<Ref> innermost(Ref::Kind kind) const {
@@ -170,7 +187,9 @@ private:
 
     Ref requireApp(const QString& command) const {
         auto app = innermost(Ref::application);
-        if (!app) throw ScriptError{kAppleScriptUnknownCommand, QStringLiteral("%1 is not understood here.").arg(command), {}};
+        if (!app)
+            throw ScriptError{
+                kAppleScriptUnknownCommand, QStringLiteral("%1 is not understood here.").arg(command), {}};
         return *app;
     }
 
@@ -182,11 +201,11 @@ private:
             return std::nullopt;
         }
         if (ref.kind == Ref::application) {
-            static const QStringList known{QStringLiteral("windows"),      QStringLiteral("documents"),
-                                           QStringLiteral("front window"), QStringLiteral("first window"),
-                                           QStringLiteral("last window"),  QStringLiteral("current window"),
+            static const QStringList known{QStringLiteral("windows"),        QStringLiteral("documents"),
+                                           QStringLiteral("front window"),   QStringLiteral("first window"),
+                                           QStringLiteral("last window"),    QStringLiteral("current window"),
                                            QStringLiteral("front document"), QStringLiteral("name"),
-                                           QStringLiteral("frontmost"),    QStringLiteral("version")};
+                                           QStringLiteral("frontmost"),      QStringLiteral("version")};
             if (!known.contains(name)) return std::nullopt;
             App& app = runningApp(ref);
             if (name == QLatin1String("name")) return textValue(app.name);
@@ -194,11 +213,14 @@ private:
             if (name == QLatin1String("frontmost")) return Value{mac_.frontmostPid() == app.pid};
             if (name == QLatin1String("windows") || name == QLatin1String("documents")) {
                 List list;
-                for (const Window& w : app.windows) list.push_back(Value{windowRef(app, w)});
+                for (const Window& w : app.windows)
+                    list.push_back(Value{windowRef(app, w)});
                 return listValue(list);
             }
             if (app.windows.empty())
-                throw ScriptError{-1719, QStringLiteral("%1 got an error: Can\u2019t get window 1. Invalid index.").arg(app.name), app.name};
+                throw ScriptError{
+                    -1719, QStringLiteral("%1 got an error: Can\u2019t get window 1. Invalid index.").arg(app.name),
+                    app.name};
             const Window& w = name == QLatin1String("last window") ? app.windows.back() : app.windows.front();
             return Value{windowRef(app, w)};
         }
@@ -218,7 +240,8 @@ private:
             if (!w.isBrowserWindow()) return std::nullopt;
             if (name == QLatin1String("tabs")) {
                 List list;
-                for (int i = 0; i < static_cast<int>(w.tabs.size()); ++i) list.push_back(Value{tabRef(app, w, i)});
+                for (int i = 0; i < static_cast<int>(w.tabs.size()); ++i)
+                    list.push_back(Value{tabRef(app, w, i)});
                 return listValue(list);
             }
             if (name == QLatin1String("current tab") || name == QLatin1String("active tab"))
@@ -240,7 +263,8 @@ private:
 
     Value propertyOrFail(const Value& container, const QString& name) {
         const Ref* ref = container.ref();
-        if (!ref) throw ScriptError{-1728, QStringLiteral("Can\u2019t get %1 of %2.").arg(name, describe(container)), {}};
+        if (!ref)
+            throw ScriptError{-1728, QStringLiteral("Can\u2019t get %1 of %2.").arg(name, describe(container)), {}};
         if (auto v = property(*ref, name)) return *v;
         throw ScriptError{-1728, QStringLiteral("Can\u2019t get %1 of %2.").arg(name, describe(container)), {}};
     }
@@ -259,15 +283,20 @@ private:
         if (auto b = v.boolean()) return *b ? QStringLiteral("true") : QStringLiteral("false");
         if (auto r = v.ref()) {
             switch (r->kind) {
-            case Ref::application: return QStringLiteral("application \"%1\"").arg(appName(r->bundleId));
-            case Ref::process: return QStringLiteral("process \"%1\"").arg(r->processName);
-            case Ref::window: return QStringLiteral("window id %1 of application \"%2\"").arg(r->windowId).arg(appName(r->bundleId));
-            case Ref::tab: return QStringLiteral("tab %1 of window id %2").arg(r->tabIndex + 1).arg(r->windowId);
+            case Ref::application:
+                return QStringLiteral("application \"%1\"").arg(appName(r->bundleId));
+            case Ref::process:
+                return QStringLiteral("process \"%1\"").arg(r->processName);
+            case Ref::window:
+                return QStringLiteral("window id %1 of application \"%2\"").arg(r->windowId).arg(appName(r->bundleId));
+            case Ref::tab:
+                return QStringLiteral("tab %1 of window id %2").arg(r->tabIndex + 1).arg(r->windowId);
             }
         }
         if (auto l = v.list()) {
             QStringList parts;
-            for (const Value& item : *l) parts << describe(item);
+            for (const Value& item : *l)
+                parts << describe(item);
             return QLatin1Char('{') + parts.join(QStringLiteral(", ")) + QLatin1Char('}');
         }
         return QStringLiteral("{record}");
@@ -280,7 +309,8 @@ private:
         if (v.isMissing()) return QStringLiteral("missing value");
         if (auto l = v.list()) {
             QString out;
-            for (const Value& item : *l) out += asText(item);
+            for (const Value& item : *l)
+                out += asText(item);
             return out;
         }
         throw ScriptError{-1700, QStringLiteral("Can\u2019t make %1 into type text.").arg(describe(v)), {}};
@@ -341,13 +371,20 @@ private:
 
     Value eval(const ExprPtr& e) {
         switch (e->kind) {
-        case Expr::text: return textValue(e->textValue);
-        case Expr::number: return Value{e->numberValue};
-        case Expr::boolean: return Value{e->numberValue != 0};
-        case Expr::missing: return Value{};
-        case Expr::name: return resolveName(e->textValue);
-        case Expr::element: return element(e, std::nullopt);
-        case Expr::of: return ofValue(e);
+        case Expr::text:
+            return textValue(e->textValue);
+        case Expr::number:
+            return Value{e->numberValue};
+        case Expr::boolean:
+            return Value{e->numberValue != 0};
+        case Expr::missing:
+            return Value{};
+        case Expr::name:
+            return resolveName(e->textValue);
+        case Expr::element:
+            return element(e, std::nullopt);
+        case Expr::of:
+            return ofValue(e);
         case Expr::count: {
             const Value v = eval(e->a);
             if (auto l = v.list()) return Value{double(l->size())};
@@ -356,7 +393,8 @@ private:
         }
         case Expr::quotedForm: {
             QString s = asText(eval(e->a));
-            return textValue(QLatin1Char('\'') + s.replace(QLatin1Char('\''), QStringLiteral("'\\''")) + QLatin1Char('\''));
+            return textValue(QLatin1Char('\'') + s.replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+                             QLatin1Char('\''));
         }
         case Expr::concat: {
             const Value a = eval(e->a);
@@ -364,20 +402,27 @@ private:
             if (a.list() || b.list()) {
                 List out;
                 for (const Value& v : {a, b}) {
-                    if (auto l = v.list()) out.insert(out.end(), l->begin(), l->end());
-                    else out.push_back(v);
+                    if (auto l = v.list())
+                        out.insert(out.end(), l->begin(), l->end());
+                    else
+                        out.push_back(v);
                 }
                 return listValue(out);
             }
             return textValue(asText(a) + asText(b));
         }
-        case Expr::compare: return compare(e->textValue, eval(e->a), eval(e->b));
-        case Expr::logicalAnd: return Value{truth(eval(e->a)) && truth(eval(e->b))};
-        case Expr::logicalOr: return Value{truth(eval(e->a)) || truth(eval(e->b))};
-        case Expr::logicalNot: return Value{!truth(eval(e->a))};
+        case Expr::compare:
+            return compare(e->textValue, eval(e->a), eval(e->b));
+        case Expr::logicalAnd:
+            return Value{truth(eval(e->a)) && truth(eval(e->b))};
+        case Expr::logicalOr:
+            return Value{truth(eval(e->a)) || truth(eval(e->b))};
+        case Expr::logicalNot:
+            return Value{!truth(eval(e->a))};
         case Expr::asType: {
             const Value v = eval(e->a);
-            if (e->textValue == QLatin1String("text") || e->textValue == QLatin1String("string")) return textValue(asText(v));
+            if (e->textValue == QLatin1String("text") || e->textValue == QLatin1String("string"))
+                return textValue(asText(v));
             if (e->textValue == QLatin1String("integer") || e->textValue == QLatin1String("number") ||
                 e->textValue == QLatin1String("real"))
                 return Value{asNumber(v)};
@@ -386,32 +431,38 @@ private:
         }
         case Expr::list: {
             List out;
-            for (const ExprPtr& item : e->items) out.push_back(eval(item));
+            for (const ExprPtr& item : e->items)
+                out.push_back(eval(item));
             return listValue(out);
         }
         case Expr::record: {
             auto fields = std::make_shared<Fields>();
-            for (const auto& [key, value] : e->fields) fields->emplace_back(key, eval(value));
+            for (const auto& [key, value] : e->fields)
+                fields->emplace_back(key, eval(value));
             return Value{fields};
         }
         case Expr::application: {
             const QString key = asText(eval(e->a));
             if (e->flag) {
                 if (!mac_.installedApplication(key) && !mac_.appWithBundleId(key))
-                    throw ScriptError{kAppleScriptCantGet, QStringLiteral("Can\u2019t get application id \"%1\".").arg(key), {}};
+                    throw ScriptError{
+                        kAppleScriptCantGet, QStringLiteral("Can\u2019t get application id \"%1\".").arg(key), {}};
                 return Value{Ref{Ref::application, key, {}, 0, -1}};
             }
             for (const App& a : mac_.apps())
-                if (a.name.compare(key, Qt::CaseInsensitive) == 0) return Value{Ref{Ref::application, a.bundleIdentifier, {}, 0, -1}};
+                if (a.name.compare(key, Qt::CaseInsensitive) == 0)
+                    return Value{Ref{Ref::application, a.bundleIdentifier, {}, 0, -1}};
             for (const InstalledApp& a : mac_.installedApplications())
-                if (a.name.compare(key, Qt::CaseInsensitive) == 0) return Value{Ref{Ref::application, a.bundleIdentifier, {}, 0, -1}};
+                if (a.name.compare(key, Qt::CaseInsensitive) == 0)
+                    return Value{Ref{Ref::application, a.bundleIdentifier, {}, 0, -1}};
             throw ScriptError{kAppleScriptCantGet, QStringLiteral("Can\u2019t get application \"%1\".").arg(key), {}};
         }
         case Expr::process: {
             const QString name = asText(eval(e->a));
             return Value{Ref{Ref::process, kSystemEventsBundleId, name, 0, -1}};
         }
-        case Expr::make: return makeNew(e);
+        case Expr::make:
+            return makeNew(e);
         }
         return {};
     }
@@ -420,7 +471,8 @@ private:
         const int index = static_cast<int>(asNumber(eval(e->a)));
         Ref owner;
         if (container) {
-            if (!container->ref()) throw ScriptError{-1728, QStringLiteral("Can\u2019t get %1 %2.").arg(e->textValue).arg(index), {}};
+            if (!container->ref())
+                throw ScriptError{-1728, QStringLiteral("Can\u2019t get %1 %2.").arg(e->textValue).arg(index), {}};
             owner = *container->ref();
         } else if (e->textValue == QLatin1String("tab")) {
             auto w = innermost(Ref::window);
@@ -429,11 +481,13 @@ private:
         } else {
             owner = requireApp(e->textValue);
         }
-        const QString plural = e->textValue == QLatin1String("tab") ? QStringLiteral("tabs") : QStringLiteral("windows");
+        const QString plural =
+            e->textValue == QLatin1String("tab") ? QStringLiteral("tabs") : QStringLiteral("windows");
         const Value all = propertyOrFail(Value{owner}, plural);
         const List* list = all.list();
         if (!list || index < 1 || index > static_cast<int>(list->size()))
-            throw ScriptError{-1719, QStringLiteral("Can\u2019t get %1 %2. Invalid index.").arg(e->textValue).arg(index), {}};
+            throw ScriptError{
+                -1719, QStringLiteral("Can\u2019t get %1 %2. Invalid index.").arg(e->textValue).arg(index), {}};
         return (*list)[static_cast<size_t>(index - 1)];
     }
 
@@ -475,10 +529,12 @@ private:
         if (isBrowser(app.bundleIdentifier) && (cls == QLatin1String("window") || cls == QLatin1String("document"))) {
             const bool safari = app.bundleIdentifier == kSafariBundleId;
             if (!safari && cls == QLatin1String("document"))
-                throw ScriptError{-2710, QStringLiteral("%1 got an error: Can\u2019t make class document.").arg(app.name), app.name};
+                throw ScriptError{
+                    -2710, QStringLiteral("%1 got an error: Can\u2019t make class document.").arg(app.name), app.name};
             const QString start = hasURL ? url : safari ? QString() : QStringLiteral("chrome://newtab/");
             Window& w = mac_.newBrowserWindow(app, start);
-            effect(QStringLiteral("%1: make new %2%3").arg(app.name, cls, hasURL ? QStringLiteral(" URL=") + url : QString()));
+            effect(QStringLiteral("%1: make new %2%3")
+                       .arg(app.name, cls, hasURL ? QStringLiteral(" URL=") + url : QString()));
             return Value{windowRef(app, w)};
         }
         if (isBrowser(app.bundleIdentifier) && cls == QLatin1String("tab")) {
@@ -502,7 +558,8 @@ private:
             effect(QStringLiteral("%1: make new %2").arg(app.name, cls));
             return Value{windowRef(app, added)};
         }
-        throw ScriptError{-2710, QStringLiteral("%1 got an error: Can\u2019t make class %2.").arg(app.name, cls), app.name};
+        throw ScriptError{-2710, QStringLiteral("%1 got an error: Can\u2019t make class %2.").arg(app.name, cls),
+                          app.name};
     }
 
     // ---- statements
@@ -513,28 +570,38 @@ private:
             Window& w = windowOf(ref);
             const QString url = asText(value);
             mac_.loadURL(app, w, ref.tabIndex, url);
-            effect(QStringLiteral("%1: set URL of tab %2 of window \"%3\" to %4").arg(app.name).arg(ref.tabIndex + 1).arg(w.title, url));
+            effect(QStringLiteral("%1: set URL of tab %2 of window \"%3\" to %4")
+                       .arg(app.name)
+                       .arg(ref.tabIndex + 1)
+                       .arg(w.title, url));
             return;
         }
         if (ref.kind == Ref::window) {
             App& app = runningApp(ref);
             Window& w = windowOf(ref);
-            if ((name == QLatin1String("current tab") || name == QLatin1String("active tab index")) && w.isBrowserWindow()) {
+            if ((name == QLatin1String("current tab") || name == QLatin1String("active tab index")) &&
+                w.isBrowserWindow()) {
                 int index = -1;
-                if (const Ref* tab = value.ref(); tab && tab->kind == Ref::tab && tab->windowId == w.id) index = tab->tabIndex;
-                else if (value.number()) index = static_cast<int>(*value.number()) - 1;
+                if (const Ref* tab = value.ref(); tab && tab->kind == Ref::tab && tab->windowId == w.id)
+                    index = tab->tabIndex;
+                else if (value.number())
+                    index = static_cast<int>(*value.number()) - 1;
                 if (index < 0 || index >= static_cast<int>(w.tabs.size()))
-                    throw ScriptError{-10006, QStringLiteral("Can\u2019t set %1 of window to %2.").arg(name, describe(value)), app.name};
+                    throw ScriptError{-10006,
+                                      QStringLiteral("Can\u2019t set %1 of window to %2.").arg(name, describe(value)),
+                                      app.name};
                 w.currentTab = index;
                 w.title = w.tabs[static_cast<size_t>(index)].title;
-                effect(QStringLiteral("%1: current tab of window \"%2\" = tab %3").arg(app.name, w.title).arg(index + 1));
+                effect(
+                    QStringLiteral("%1: current tab of window \"%2\" = tab %3").arg(app.name, w.title).arg(index + 1));
                 return;
             }
             if (name == QLatin1String("url") && w.isBrowserWindow()) {
                 setProperty(tabRef(app, w, w.currentTab), name, value);
                 return;
             }
-            if (name == QLatin1String("miniaturized") || name == QLatin1String("minimized") || name == QLatin1String("visible")) {
+            if (name == QLatin1String("miniaturized") || name == QLatin1String("minimized") ||
+                name == QLatin1String("visible")) {
                 const bool on = truth(value);
                 mac_.setMinimized(app, w.id, name == QLatin1String("visible") ? !on : on);
                 effect(QStringLiteral("%1: %2 of window = %3").arg(app.name, name, on ? "true" : "false"));
@@ -550,10 +617,10 @@ private:
     }
 
     bool isSettablePropertyOfTarget(const QString& name) {
-        static const QStringList settable{QStringLiteral("url"),          QStringLiteral("current tab"),
-                                          QStringLiteral("active tab index"), QStringLiteral("miniaturized"),
-                                          QStringLiteral("minimized"),    QStringLiteral("visible"),
-                                          QStringLiteral("index")};
+        static const QStringList settable{
+            QStringLiteral("url"),          QStringLiteral("current tab"), QStringLiteral("active tab index"),
+            QStringLiteral("miniaturized"), QStringLiteral("minimized"),   QStringLiteral("visible"),
+            QStringLiteral("index")};
         if (!settable.contains(name) || vars_.count(name)) return false;
         for (auto it = tellStack_.rbegin(); it != tellStack_.rend(); ++it)
             if (it->kind == Ref::window || it->kind == Ref::tab) return true;
@@ -624,7 +691,8 @@ private:
         if (c == QLatin1String("close")) {
             const Value v = eval(s.target);
             const Ref* ref = v.ref();
-            if (!ref || ref->kind != Ref::window) throw ScriptError{-1708, QStringLiteral("Can\u2019t close %1.").arg(describe(v)), {}};
+            if (!ref || ref->kind != Ref::window)
+                throw ScriptError{-1708, QStringLiteral("Can\u2019t close %1.").arg(describe(v)), {}};
             App& app = runningApp(*ref);
             const QString title = windowOf(*ref).title;
             mac_.closeWindow(app, ref->windowId);
@@ -637,19 +705,26 @@ private:
             const QString processName = process ? process->processName : QString();
             runningApp(Ref{Ref::application, kSystemEventsBundleId, {}, 0, -1});
             effect(QStringLiteral("System Events: %1 \"%2\"%3 to process \"%4\"")
-                       .arg(c, key, s.modifiers.isEmpty() ? QString() : QStringLiteral(" using ") + s.modifiers, processName));
+                       .arg(c, key, s.modifiers.isEmpty() ? QString() : QStringLiteral(" using ") + s.modifiers,
+                            processName));
             App* target = nullptr;
             for (App& a : mac_.apps())
                 if (a.name == processName) target = &a;
             if (process && !target)
-                throw ScriptError{kAppleScriptCantGet, QStringLiteral("System Events got an error: Can\u2019t get process \"%1\".").arg(processName),
-                                  QStringLiteral("System Events")};
-            if (target && c == QLatin1String("keystroke") && key.compare(QLatin1String("n"), Qt::CaseInsensitive) == 0 &&
+                throw ScriptError{
+                    kAppleScriptCantGet,
+                    QStringLiteral("System Events got an error: Can\u2019t get process \"%1\".").arg(processName),
+                    QStringLiteral("System Events")};
+            if (target && c == QLatin1String("keystroke") &&
+                key.compare(QLatin1String("n"), Qt::CaseInsensitive) == 0 &&
                 s.modifiers.contains(QLatin1String("command"))) {
                 // Command-N: a new window in the application that has the keyboard.
                 if (isBrowser(target->bundleIdentifier))
-                    mac_.newBrowserWindow(*target, target->bundleIdentifier == kSafariBundleId ? QString() : QStringLiteral("chrome://newtab/"));
-                else if (target->bundleIdentifier == kFinderBundleId) mac_.openFolderInFinder(mac_.identity().homeDirectory());
+                    mac_.newBrowserWindow(*target, target->bundleIdentifier == kSafariBundleId
+                                                       ? QString()
+                                                       : QStringLiteral("chrome://newtab/"));
+                else if (target->bundleIdentifier == kFinderBundleId)
+                    mac_.openFolderInFinder(mac_.identity().homeDirectory());
                 else {
                     Window w;
                     w.title = target->name;
@@ -662,7 +737,10 @@ private:
         if (c == QLatin1String("do script")) {
             App& app = runningApp(requireApp(c));
             if (isBrowser(app.bundleIdentifier) || app.bundleIdentifier == kFinderBundleId)
-                throw ScriptError{kAppleScriptNotUnderstood, QStringLiteral("%1 got an error: do script doesn\u2019t understand the message.").arg(app.name), app.name};
+                throw ScriptError{
+                    kAppleScriptNotUnderstood,
+                    QStringLiteral("%1 got an error: do script doesn\u2019t understand the message.").arg(app.name),
+                    app.name};
             const QString command = asText(eval(s.target));
             mac_.runInTerminal(app, command, !s.value);
             effect(QStringLiteral("%1: do script %2").arg(app.name, command));
@@ -689,7 +767,8 @@ private:
             auto w = innermost(Ref::window);
             App& app = runningApp(requireApp(c));
             effect(QStringLiteral("%1: create tab with %2%3")
-                       .arg(app.name, s.modifiers, w ? QStringLiteral(" in window \"%1\"").arg(windowOf(*w).title) : QString()));
+                       .arg(app.name, s.modifiers,
+                            w ? QStringLiteral(" in window \"%1\"").arg(windowOf(*w).title) : QString()));
             return;
         }
         if (c == QLatin1String("open location")) {
@@ -732,7 +811,8 @@ private:
                 return runBlock(s.body);
             } catch (const ScriptError& error) {
                 tellStack_.resize(depth);
-                if (!s.name.isEmpty()) vars_[s.name.section(QLatin1Char(' '), 0, 0).toLower()] = textValue(error.message);
+                if (!s.name.isEmpty())
+                    vars_[s.name.section(QLatin1Char(' '), 0, 0).toLower()] = textValue(error.message);
                 return runBlock(s.onError);
             }
         }
@@ -749,7 +829,8 @@ private:
         }
         case Stmt::repeatTimes: {
             const int times = static_cast<int>(asNumber(eval(s.target)));
-            for (int i = 0; i < times && i < 1000; ++i) runBlock(s.body);
+            for (int i = 0; i < times && i < 1000; ++i)
+                runBlock(s.body);
             return {};
         }
         case Stmt::set:
@@ -758,13 +839,15 @@ private:
         case Stmt::command:
             runCommand(s);
             return {};
-        case Stmt::expression: return eval(s.target);
-        case Stmt::returnValue: throw ReturnSignal{s.value ? eval(s.value) : Value{}};
+        case Stmt::expression:
+            return eval(s.target);
+        case Stmt::returnValue:
+            throw ReturnSignal{s.value ? eval(s.value) : Value{}};
         }
         return {};
     }
 
-public:
+  public:
     QString resultText(const Value& v) const {
         if (v.isMissing()) return {}; // a script that ends without a value has no result
         try {
@@ -782,7 +865,7 @@ public:
         }
     }
 
-private:
+  private:
     SimulatedMac& mac_;
     const std::map<QString, int>& faults_;
     std::map<QString, Value> vars_;

@@ -13,7 +13,7 @@ namespace nimbrel::sim {
 // URLs, terminals run commands (recorded, never executed), System Events types keys.
 // Every effect is recorded as a script effect.
 class ScriptRunner {
-public:
+  public:
     struct Outcome {
         std::optional<QVariantMap> error; // the error dictionary
         QString result;
@@ -27,7 +27,7 @@ public:
     void setFault(const QString& bundleIdentifier, int errorNumber) { faults_[bundleIdentifier] = errorNumber; }
     void clearFault(const QString& bundleIdentifier) { faults_.erase(bundleIdentifier); }
 
-private:
+  private:
     std::map<QString, int> faults_;
     SimulatedMac& mac_;
 };

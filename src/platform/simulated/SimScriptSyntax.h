@@ -38,12 +38,12 @@ struct Expr {
         logicalAnd,
         logicalOr,
         logicalNot,
-        asType,     // a as text
-        list,       // items
-        record,     // fields
+        asType,      // a as text
+        list,        // items
+        record,      // fields
         application, // application [id] a; flag: by id
-        process,    // process a (System Events)
-        make,       // make new text [at a] [with properties b]
+        process,     // process a (System Events)
+        make,        // make new text [at a] [with properties b]
     } kind = text;
     QString textValue;
     double numberValue = 0;
@@ -57,9 +57,9 @@ struct Expr {
 struct Stmt {
     enum Kind { tell, ifThen, tryBlock, repeatWith, repeatTimes, set, command, expression, returnValue } kind = command;
     int line = 0;
-    ExprPtr target; // tell target, repeat list, set target, command argument
-    ExprPtr value;  // set value, if condition
-    QString name;   // command name ("activate", "do script", ...), repeat variable
+    ExprPtr target;    // tell target, repeat list, set target, command argument
+    ExprPtr value;     // set value, if condition
+    QString name;      // command name ("activate", "do script", ...), repeat variable
     QString modifiers; // "using ..." of keystrokes
     std::vector<Stmt> body;
     std::vector<Stmt> elseBody;

@@ -32,7 +32,8 @@ void SimUpdateFramework::startUpdater(UpdaterDelegate* delegate) {
 
 void SimUpdateFramework::setAutomaticallyChecksForUpdates(bool on) {
     automatic_ = on;
-    mac_.recorder().record(EventKind::system, QStringLiteral("updater automatic checks = %1").arg(on ? "true" : "false"));
+    mac_.recorder().record(EventKind::system,
+                           QStringLiteral("updater automatic checks = %1").arg(on ? "true" : "false"));
 }
 
 void SimUpdateFramework::checkForUpdates() {
@@ -51,8 +52,10 @@ void SimUpdateFramework::checkForUpdates() {
         }
         d->didFinishLoadingAppcast();
         if (!delegate_) return;
-        if (outcome == Outcome::updateFound) delegate_->didFindValidUpdate(UpdateItem{QStringLiteral("2.0"), QStringLiteral("200")});
-        else delegate_->updaterDidNotFindUpdate();
+        if (outcome == Outcome::updateFound)
+            delegate_->didFindValidUpdate(UpdateItem{QStringLiteral("2.0"), QStringLiteral("200")});
+        else
+            delegate_->updaterDidNotFindUpdate();
         if (!delegate_) return;
         if (outcome == Outcome::failureAfterNoUpdate) {
             delegate_->didAbortWithError(error);

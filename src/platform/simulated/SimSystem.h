@@ -10,7 +10,7 @@
 namespace nimbrel::sim {
 
 class SimSystemInfo final : public SystemInfo {
-public:
+  public:
     explicit SimSystemInfo(SimulatedMac& mac) : mac_(mac) {}
     OperatingSystemVersion operatingSystemVersion() const override { return mac_.identity().os; }
     QString modelIdentifier() const override { return mac_.identity().model; }
@@ -19,12 +19,12 @@ public:
     QString userFullName() const override { return mac_.identity().fullName; }
     unsigned userId() const override { return mac_.identity().uid; }
 
-private:
+  private:
     SimulatedMac& mac_;
 };
 
 class SimLoginItems final : public LoginItems {
-public:
+  public:
     explicit SimLoginItems(SimulatedMac& mac) : mac_(mac) {}
     LoginItemStatus status() const override { return status_; }
     bool registerMainApp(QString* error = nullptr) override;
@@ -34,7 +34,7 @@ public:
     // What a registration leads to (enabled, or waiting for the user's approval).
     void setStatusAfterRegistering(LoginItemStatus s) { afterRegistering_ = s; }
 
-private:
+  private:
     SimulatedMac& mac_;
     LoginItemStatus status_ = LoginItemStatus::notRegistered;
     LoginItemStatus afterRegistering_ = LoginItemStatus::enabled;
@@ -44,7 +44,7 @@ private:
 // The updater: each check answers with the next scripted outcome (no update by default),
 // through the delegate, later on the main thread.
 class SimUpdateFramework final : public UpdateFramework {
-public:
+  public:
     enum class Outcome { noUpdate, updateFound, failure, failureAfterNoUpdate };
 
     explicit SimUpdateFramework(SimulatedMac& mac) : mac_(mac) {}
@@ -59,7 +59,7 @@ public:
     void scriptNextCheck(Outcome outcome, UpdateError error = {}) { outcomes_.push_back({outcome, error}); }
     int checkCount() const { return checks_; }
 
-private:
+  private:
     SimulatedMac& mac_;
     UpdaterDelegate* delegate_ = nullptr;
     bool started_ = false;

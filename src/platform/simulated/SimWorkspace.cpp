@@ -10,7 +10,8 @@ namespace nimbrel::sim {
 
 std::vector<RunningApplication> SimWorkspace::runningApplications() const {
     std::vector<RunningApplication> out;
-    for (const App& a : mac_.apps()) out.push_back(mac_.snapshot(a));
+    for (const App& a : mac_.apps())
+        out.push_back(mac_.snapshot(a));
     return out;
 }
 
@@ -27,22 +28,25 @@ std::optional<RunningApplication> SimWorkspace::runningApplication(int pid) cons
 bool SimWorkspace::activate(int pid, ActivationOptions options) {
     const App* a = mac_.app(pid);
     const bool ok = mac_.activate(pid);
-    mac_.recorder().record(EventKind::workspace, QStringLiteral("activate %1%2 -> %3")
-                                                     .arg(a ? a->name : QStringLiteral("pid %1").arg(pid),
-                                                          options.allWindows ? QStringLiteral(" (all windows)") : QString(),
-                                                          ok ? QStringLiteral("ok") : QStringLiteral("refused")));
+    mac_.recorder().record(EventKind::workspace,
+                           QStringLiteral("activate %1%2 -> %3")
+                               .arg(a ? a->name : QStringLiteral("pid %1").arg(pid),
+                                    options.allWindows ? QStringLiteral(" (all windows)") : QString(),
+                                    ok ? QStringLiteral("ok") : QStringLiteral("refused")));
     return ok;
 }
 
 bool SimWorkspace::hide(int pid) {
     const bool ok = mac_.setHidden(pid, true);
-    mac_.recorder().record(EventKind::workspace, QStringLiteral("hide pid %1 -> %2").arg(pid).arg(ok ? "ok" : "refused"));
+    mac_.recorder().record(EventKind::workspace,
+                           QStringLiteral("hide pid %1 -> %2").arg(pid).arg(ok ? "ok" : "refused"));
     return ok;
 }
 
 bool SimWorkspace::unhide(int pid) {
     const bool ok = mac_.setHidden(pid, false);
-    mac_.recorder().record(EventKind::workspace, QStringLiteral("unhide pid %1 -> %2").arg(pid).arg(ok ? "ok" : "refused"));
+    mac_.recorder().record(EventKind::workspace,
+                           QStringLiteral("unhide pid %1 -> %2").arg(pid).arg(ok ? "ok" : "refused"));
     return ok;
 }
 
@@ -76,8 +80,11 @@ void SimWorkspace::openApplication(const QString& applicationPath, const OpenCon
     SimulatedMac* mac = &mac_;
     mac_.launch(*installed, configuration.activates, [mac, completion](App* app) {
         if (!completion) return;
-        if (app) completion(mac->snapshot(*app), std::nullopt);
-        else completion(std::nullopt, WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 4, QStringLiteral("The application could not be launched.")});
+        if (app)
+            completion(mac->snapshot(*app), std::nullopt);
+        else
+            completion(std::nullopt, WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 4,
+                                                    QStringLiteral("The application could not be launched.")});
     });
 }
 
@@ -106,7 +113,8 @@ void SimWorkspace::openURLs(const QStringList& urls, const QString& applicationP
         if (app) {
             for (const QString& url : urls) {
                 // Browsers show each URL in a tab of their front window (a new window when they have none).
-                if (app->windows.empty() || app->windows.front().tabs.empty()) mac->newBrowserWindow(*app, url);
+                if (app->windows.empty() || app->windows.front().tabs.empty())
+                    mac->newBrowserWindow(*app, url);
                 else {
                     Window& front = app->windows.front();
                     front.currentTab = mac->newTab(*app, front, url);
@@ -115,8 +123,11 @@ void SimWorkspace::openURLs(const QStringList& urls, const QString& applicationP
             }
         }
         if (!completion) return;
-        if (app) completion(mac->snapshot(*app), std::nullopt);
-        else completion(std::nullopt, WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 4, QStringLiteral("The application could not be launched.")});
+        if (app)
+            completion(mac->snapshot(*app), std::nullopt);
+        else
+            completion(std::nullopt, WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 4,
+                                                    QStringLiteral("The application could not be launched.")});
         (void)bundleId;
     });
 }
@@ -141,8 +152,9 @@ QString SimWorkspace::iconPath(const QString& path) const {
             return path + QStringLiteral("/Contents/Resources/") + icon +
                    (icon.endsWith(QLatin1String(".icns")) ? QString() : QStringLiteral(".icns"));
     }
-    return QFileInfo(mac_.realPath(path)).isDir() ? QStringLiteral("/System/Library/CoreServices/CoreTypes.bundle/GenericFolderIcon.icns")
-                                                  : QStringLiteral("/System/Library/CoreServices/CoreTypes.bundle/GenericDocumentIcon.icns");
+    return QFileInfo(mac_.realPath(path)).isDir()
+               ? QStringLiteral("/System/Library/CoreServices/CoreTypes.bundle/GenericFolderIcon.icns")
+               : QStringLiteral("/System/Library/CoreServices/CoreTypes.bundle/GenericDocumentIcon.icns");
 }
 
 std::optional<QString> SimWorkspace::desktopImageURL(int screenId) const {
@@ -170,7 +182,8 @@ bool SimWorkspace::setDesktopImageURL(const QString& url, int screenId, Workspac
         return fail(QStringLiteral("The file \u201c%1\u201d couldn\u2019t be opened because there is no such file.")
                         .arg(QFileInfo(path.isEmpty() ? url : path).fileName()));
     s->desktopImageURL = url;
-    mac_.recorder().record(EventKind::desktopPicture, QStringLiteral("set screen %1 to %2 -> ok").arg(screenId).arg(url));
+    mac_.recorder().record(EventKind::desktopPicture,
+                           QStringLiteral("set screen %1 to %2 -> ok").arg(screenId).arg(url));
     return true;
 }
 
@@ -181,7 +194,8 @@ ObserverToken SimWorkspace::observeApp(const QString& notice, std::function<void
             lastKnown_[pid] = mac_.snapshot(*a);
             observer(mac_.snapshot(*a));
         } else {
-            RunningApplication gone = mac_.departed(pid).value_or(lastKnown_.count(pid) ? lastKnown_[pid] : RunningApplication{});
+            RunningApplication gone =
+                mac_.departed(pid).value_or(lastKnown_.count(pid) ? lastKnown_[pid] : RunningApplication{});
             gone.pid = pid;
             gone.isTerminated = true;
             gone.isActive = false;
@@ -200,7 +214,8 @@ ObserverToken SimWorkspace::observeDidActivate(std::function<void(const RunningA
     return observeApp(kNoticeDidActivate, std::move(observer));
 }
 ObserverToken SimWorkspace::observeDidWake(std::function<void()> observer) {
-    return mac_.notices().addObserver(kNoticeDidWake, [observer = std::move(observer)](const Notification&) { observer(); });
+    return mac_.notices().addObserver(kNoticeDidWake,
+                                      [observer = std::move(observer)](const Notification&) { observer(); });
 }
 
 } // namespace nimbrel::sim

@@ -10,7 +10,7 @@ namespace nimbrel::sim {
 // The workspace of the simulated Mac. Opens and launches are recorded and take effect
 // through the model; completions and notices arrive later through the scheduler.
 class SimWorkspace final : public Workspace {
-public:
+  public:
     explicit SimWorkspace(SimulatedMac& mac) : mac_(mac) {}
 
     std::vector<RunningApplication> runningApplications() const override;
@@ -38,9 +38,10 @@ public:
     // Faults: the next desktop-picture change of a screen fails with this description.
     void failDesktopPicture(int screenId, const QString& description) { desktopFailures_[screenId] = description; }
 
-private:
+  private:
     ObserverToken observeApp(const QString& notice, std::function<void(const RunningApplication&)> observer);
-    void complete(OpenCompletion completion, std::optional<RunningApplication> app, std::optional<WorkspaceError> error);
+    void complete(OpenCompletion completion, std::optional<RunningApplication> app,
+                  std::optional<WorkspaceError> error);
 
     SimulatedMac& mac_;
     std::map<int, QString> desktopFailures_;

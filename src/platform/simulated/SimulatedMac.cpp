@@ -24,9 +24,12 @@ std::optional<DockTileKind> dockTileKindFromName(const QString& name) {
 
 QString orientationName(DockOrientation o) {
     switch (o) {
-    case DockOrientation::left: return QStringLiteral("left");
-    case DockOrientation::right: return QStringLiteral("right");
-    case DockOrientation::bottom: break;
+    case DockOrientation::left:
+        return QStringLiteral("left");
+    case DockOrientation::right:
+        return QStringLiteral("right");
+    case DockOrientation::bottom:
+        break;
     }
     return QStringLiteral("bottom");
 }
@@ -89,7 +92,8 @@ std::vector<InstalledApp> SimulatedMac::installedApplications() const {
     std::vector<InstalledApp> out;
     for (const char* folder : folders) {
         QDir dir(realPath(QString::fromLatin1(folder)));
-        const QStringList names = dir.entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        const QStringList names =
+            dir.entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         for (const QString& name : names)
             if (auto app = installedApplicationAt(QString::fromLatin1(folder) + QLatin1Char('/') + name))
                 out.push_back(*app);
@@ -264,8 +268,10 @@ void SimulatedMac::setMinimized(App& app, std::uint64_t windowId, bool minimized
     app.windows.erase(it);
     w.minimized = minimized;
     // Minimized windows leave the stack for the Dock; a restored one comes back in front.
-    if (minimized) app.windows.push_back(std::move(w));
-    else app.windows.insert(app.windows.begin(), std::move(w));
+    if (minimized)
+        app.windows.push_back(std::move(w));
+    else
+        app.windows.insert(app.windows.begin(), std::move(w));
 }
 
 void SimulatedMac::raise(App& app, std::uint64_t windowId) {
@@ -329,13 +335,15 @@ void SimulatedMac::mouseDown(Point appKit) {
     pressTime_ = clock_.now();
     pressedTile_ = dockTileIndexAt(appKit);
     auto watchers = mouseWatchers_;
-    for (auto& [id, w] : watchers) w(true, appKit);
+    for (auto& [id, w] : watchers)
+        w(true, appKit);
 }
 
 void SimulatedMac::mouseUp() {
     buttonDown_ = false;
     auto watchers = mouseWatchers_;
-    for (auto& [id, w] : watchers) w(false, pointer_);
+    for (auto& [id, w] : watchers)
+        w(false, pointer_);
     // The Dock acts on a click at release; a press held a second or more opens the tile's
     // menu instead, which the user then dismisses.
     if (pressedTile_ && clock_.now().secondsSince(pressTime_) < 1.0) {
@@ -351,8 +359,8 @@ void SimulatedMac::mouseUp() {
 void SimulatedMac::setTrusted(bool trusted) {
     if (trusted_ == trusted) return;
     trusted_ = trusted;
-    recorder_.record(EventKind::permission, trusted ? QStringLiteral("accessibility granted")
-                                                    : QStringLiteral("accessibility revoked"));
+    recorder_.record(EventKind::permission,
+                     trusted ? QStringLiteral("accessibility granted") : QStringLiteral("accessibility revoked"));
 }
 
 void SimulatedMac::notePermissionPrompt() {

@@ -45,7 +45,7 @@ inline const QString kSystemEventsBundleId = QStringLiteral("com.apple.systemeve
 // windows, and what the user does. The facilities (SimWorkspace, SimAccessibility, ...)
 // are thin views of it. Main thread only.
 class SimulatedMac {
-public:
+  public:
     // `root` is a real folder that holds the Mac's disk ("/Applications/..." is <root>/Applications/...).
     SimulatedMac(Scheduler& scheduler, Clock& clock, QString root);
     ~SimulatedMac();
@@ -180,7 +180,7 @@ public:
     std::uint64_t takeWindowId() { return nextWindowId_++; }
     int takePid() { return nextPid_++; }
 
-private:
+  private:
     void bringToFrontOfActivation(int pid);
     void removeFromActivation(int pid);
     std::vector<DockTile> readTilesFromPreferences(const QString& key, DockTileKind fallbackKind) const;

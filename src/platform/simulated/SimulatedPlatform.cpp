@@ -7,7 +7,9 @@
 namespace nimbrel::sim {
 
 namespace {
-QString statePath(const QString& folder) { return folder + QStringLiteral("/state.json"); }
+QString statePath(const QString& folder) {
+    return folder + QStringLiteral("/state.json");
+}
 } // namespace
 
 QString SimulatedPlatform::defaultFolder(const Locations& locations) {
@@ -66,6 +68,8 @@ void SimulatedPlatform::fill(Platform& platform) {
     platform.updater = updater_.get();
 }
 
-bool SimulatedPlatform::save(QString* error) const { return mac_->saveToFile(statePath(folder_), error); }
+bool SimulatedPlatform::save(QString* error) const {
+    return mac_->saveToFile(statePath(folder_), error);
+}
 
 } // namespace nimbrel::sim

@@ -23,7 +23,7 @@ namespace nimbrel::sim {
 // (screens, apps and windows, the Dock's preferences, ...) and "disk/" (its files).
 // An existing folder is opened as it was left; a new one gets the default desktop.
 class SimulatedPlatform {
-public:
+  public:
     SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder);
     ~SimulatedPlatform();
 
@@ -57,7 +57,7 @@ public:
     SimUpdateFramework& updater() { return *updater_; }
     LocalFileSystem& files() { return *files_; }
 
-private:
+  private:
     QString folder_;
     bool restored_ = false;
     QString loadProblem_;
