@@ -45,10 +45,28 @@ NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
         });
 }
 
+namespace {
+// The shared window manager, reached when a tap first needs it: creating the engine creates no
+// other shared instance.
+class SharedWindowManager final : public RuleActionExecutor {
+  public:
+    void executeRuleActions(const std::vector<NimbrelRuleAction>& actions) override {
+        WindowManager::shared().executeRuleActions(actions);
+    }
+    bool handleBrowserRuleGroupDockTap(const RunningApplication& app) override {
+        return WindowManager::shared().handleBrowserRuleGroupDockTap(app);
+    }
+};
+} // namespace
+
 NimbrelEngine& NimbrelEngine::shared() {
-    return sharedInstance<NimbrelEngine>([] {
-        Platform& platform = Platform::current();
-        Options options{EngineServices::standard(platform), &WindowManager::shared(), kNimbrelBundleIdentifier};
+    return shared(Platform::current());
+}
+
+NimbrelEngine& NimbrelEngine::shared(Platform& platform) {
+    static SharedWindowManager windowManager;
+    return sharedInstance<NimbrelEngine>([&platform] {
+        Options options{EngineServices::standard(platform), &windowManager, kNimbrelBundleIdentifier};
         return std::make_shared<NimbrelEngine>(platform, std::move(options));
     });
 }

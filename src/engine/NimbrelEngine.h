@@ -33,6 +33,8 @@ class NimbrelEngine {
     // accessibility, input, screens must be set).
     NimbrelEngine(Platform& platform, Options options);
     static NimbrelEngine& shared();
+    // The shared engine, made over `platform` when it does not exist yet.
+    static NimbrelEngine& shared(Platform& platform);
 
     NimbrelEngine(const NimbrelEngine&) = delete;
     NimbrelEngine& operator=(const NimbrelEngine&) = delete;

@@ -1,4 +1,6 @@
 #include "SimEngineFixture.h"
+#include "engine/WindowManager.h"
+#include "platform/SharedInstance.h"
 
 #include "model/RuleCoding.h"
 #include "model/RulesStore.h"
@@ -51,6 +53,8 @@ TEST_F(SimEngineFixture, SharedEngineIsBuiltOverTheInstalledPlatformAndItsReader
     engine.reset();
     NimbrelEngine& shared = NimbrelEngine::shared();
     EXPECT_EQ(&shared, &NimbrelEngine::shared());
+    // Creating the engine creates no other shared instance; the window manager comes with the first tap.
+    EXPECT_FALSE(hasSharedInstance<WindowManager>());
     EXPECT_FALSE(shared.dockClickMonitor());
     shared.startMonitoring();
     EXPECT_TRUE(shared.dockClickMonitor());
@@ -70,4 +74,10 @@ TEST_F(SimEngineFixture, SharedEngineIsBuiltOverTheInstalledPlatformAndItsReader
     click(QStringLiteral("Finder"));
     scheduler.advance(0.2);
     EXPECT_EQ(log.startingWith(QStringLiteral("NimbrelEngine: tap Finder windows=")).size(), 1);
+    EXPECT_FALSE(hasSharedInstance<WindowManager>()); // a Finder click never asks for browser groups
+
+    scheduler.advance(1.0);
+    click(QStringLiteral("Safari"));
+    scheduler.advance(0.2);
+    EXPECT_TRUE(hasSharedInstance<WindowManager>());
 }
