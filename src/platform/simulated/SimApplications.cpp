@@ -143,44 +143,33 @@ void SimulatedMac::openFolderInFinder(const QString& path) {
     App* app = appWithBundleId(kFinderBundleId);
     if (!app && finder) app = &startApplication(*finder, false, false);
     if (!app) return;
-    const QString document = folderURL(path);
-    for (Window& w : app->windows) {
-        if (w.document == document) {
-            // Finder shows a folder once: it brings the existing window forward.
-            const auto id = w.id;
-            setMinimized(*app, id, false);
-            raise(*app, id);
-            activate(app->pid);
-            return;
-        }
-    }
-    Window w;
-    w.title = path == QLatin1String("/") ? QStringLiteral("Macintosh HD") : QFileInfo(path).fileName();
-    w.document = document;
-    w.frame = nextWindowFrame(*app);
-    addWindow(*app, w);
-    activate(app->pid);
+    const QString title = path == QLatin1String("/") ? QStringLiteral("Macintosh HD") : QFileInfo(path).fileName();
+    showFinderWindow(*app, folderURL(path), title);
 }
 
 void SimulatedMac::openTrashInFinder() {
     App* app = appWithBundleId(kFinderBundleId);
     if (!app) return;
-    const QString document = folderURL(identity_.homeDirectory() + QStringLiteral("/.Trash"));
-    for (Window& w : app->windows) {
+    showFinderWindow(*app, folderURL(identity_.homeDirectory() + QStringLiteral("/.Trash")), QStringLiteral("Trash"));
+}
+
+void SimulatedMac::showFinderWindow(App& finder, const QString& document, const QString& title) {
+    for (Window& w : finder.windows) {
         if (w.document == document) {
+            // Finder shows a folder once: it brings the existing window forward.
             const auto id = w.id;
-            setMinimized(*app, id, false);
-            raise(*app, id);
-            activate(app->pid);
+            setMinimized(finder, id, false);
+            raise(finder, id);
+            activate(finder.pid);
             return;
         }
     }
     Window w;
-    w.title = QStringLiteral("Trash");
+    w.title = title;
     w.document = document;
-    w.frame = nextWindowFrame(*app);
-    addWindow(*app, w);
-    activate(app->pid);
+    w.frame = nextWindowFrame(finder);
+    addWindow(finder, w);
+    activate(finder.pid);
 }
 
 Window& SimulatedMac::runInTerminal(App& terminal, const QString& command, bool newWindow) {

@@ -112,6 +112,8 @@ class SimulatedMac {
     void setFullScreen(App& app, std::uint64_t windowId, bool on);
     // The frame a new window of `app` gets (cascaded on the main screen), in Accessibility coordinates.
     Rect nextWindowFrame(const App& app) const;
+    // Brings Finder's window of `document` forward, or opens one.
+    void showFinderWindow(App& finder, const QString& document, const QString& title);
 
     // What the applications do.
     Window& newBrowserWindow(App& browser, const QString& url);
