@@ -8,6 +8,24 @@
 
 namespace nimbrel::sim {
 
+namespace {
+WorkspaceError applicationNotFound(const QString& applicationPath) {
+    return WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 260,
+                          QStringLiteral("The application \u201c%1\u201d could not be found.")
+                              .arg(QFileInfo(applicationPath).completeBaseName())};
+}
+
+// Answers a launch's completion with the running app, or the launch failure.
+void finishLaunch(SimulatedMac& mac, App* app, const OpenCompletion& completion) {
+    if (!completion) return;
+    if (app)
+        completion(mac.snapshot(*app), std::nullopt);
+    else
+        completion(std::nullopt, WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 4,
+                                                QStringLiteral("The application could not be launched.")});
+}
+} // namespace
+
 std::vector<RunningApplication> SimWorkspace::runningApplications() const {
     std::vector<RunningApplication> out;
     for (const App& a : mac_.apps())
@@ -71,21 +89,12 @@ void SimWorkspace::openApplication(const QString& applicationPath, const OpenCon
                                                      .arg(applicationPath, configuration.activates ? "true" : "false"));
     auto installed = mac_.installedApplicationAt(applicationPath);
     if (!installed) {
-        complete(std::move(completion), std::nullopt,
-                 WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 260,
-                                QStringLiteral("The application \u201c%1\u201d could not be found.")
-                                    .arg(QFileInfo(applicationPath).completeBaseName())});
+        complete(std::move(completion), std::nullopt, applicationNotFound(applicationPath));
         return;
     }
     SimulatedMac* mac = &mac_;
-    mac_.launch(*installed, configuration.activates, [mac, completion](App* app) {
-        if (!completion) return;
-        if (app)
-            completion(mac->snapshot(*app), std::nullopt);
-        else
-            completion(std::nullopt, WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 4,
-                                                    QStringLiteral("The application could not be launched.")});
-    });
+    mac_.launch(*installed, configuration.activates,
+                [mac, completion](App* app) { finishLaunch(*mac, app, completion); });
 }
 
 bool SimWorkspace::open(const QString& urlOrPath) {
@@ -101,15 +110,11 @@ void SimWorkspace::openURLs(const QStringList& urls, const QString& applicationP
                                                           configuration.activates ? "true" : "false"));
     auto installed = mac_.installedApplicationAt(applicationPath);
     if (!installed) {
-        complete(std::move(completion), std::nullopt,
-                 WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 260,
-                                QStringLiteral("The application \u201c%1\u201d could not be found.")
-                                    .arg(QFileInfo(applicationPath).completeBaseName())});
+        complete(std::move(completion), std::nullopt, applicationNotFound(applicationPath));
         return;
     }
     SimulatedMac* mac = &mac_;
-    const QString bundleId = installed->bundleIdentifier;
-    mac_.launch(*installed, configuration.activates, [mac, urls, bundleId, completion](App* app) {
+    mac_.launch(*installed, configuration.activates, [mac, urls, completion](App* app) {
         if (app) {
             for (const QString& url : urls) {
                 // Browsers show each URL in a tab of their front window (a new window when they have none).
@@ -122,13 +127,7 @@ void SimWorkspace::openURLs(const QStringList& urls, const QString& applicationP
                 }
             }
         }
-        if (!completion) return;
-        if (app)
-            completion(mac->snapshot(*app), std::nullopt);
-        else
-            completion(std::nullopt, WorkspaceError{QStringLiteral("NSCocoaErrorDomain"), 4,
-                                                    QStringLiteral("The application could not be launched.")});
-        (void)bundleId;
+        finishLaunch(*mac, app, completion);
     });
 }
 
