@@ -2,6 +2,7 @@
 
 #include "app/PanelRootViewModel.h"
 #include "app/QmlSetup.h"
+#include "app/ScreenModels.h"
 #include "app/SharedEngineControl.h"
 #include "app/ShellNames.h"
 #include "app/SymbolImageProvider.h"
@@ -145,6 +146,9 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
         default:
             break;
         }
+    };
+    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) {
+        return makeScreenModel(screen, platform_);
     };
     contentHooks_.menu.isProcessTrusted = trusted;
     contentHooks_.menu.openAccessibilitySettings = openSettings;

@@ -77,8 +77,12 @@ void PanelRootViewModel::switchScreen(NimbrelPanelScreen screen) {
     if (screen == NimbrelPanelScreen::Main) refreshSubtitles();
     if (screen == screen_) return;
     if (stores_.screenOpened) stores_.screenOpened(screen);
+    std::unique_ptr<QObject> previous = std::move(screenModel_);
+    if (screen != NimbrelPanelScreen::Main && stores_.makeScreenModel) screenModel_ = stores_.makeScreenModel(screen);
     screen_ = screen;
     emit screenChanged();
+    // The view leaving may still read its model while it is torn down.
+    if (previous) previous.release()->deleteLater();
 }
 
 void PanelRootViewModel::refreshSubtitles() {

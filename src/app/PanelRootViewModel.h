@@ -27,6 +27,9 @@ class PanelRootViewModel : public QObject {
     Q_PROPERTY(double panelHeight READ panelHeight CONSTANT)
     // The main menu's own view model (none where no menu is wanted, as in some tests).
     Q_PROPERTY(QObject* menu READ menu CONSTANT)
+    // The view model of the screen shown (none on the main screen), made anew each time a
+    // screen opens so that its own state starts empty.
+    Q_PROPERTY(QObject* screenModel READ screenModel NOTIFY screenChanged)
   public:
     struct Stores {
         // Obtained when the view is first set up (creating the shared stores).
@@ -38,6 +41,8 @@ class PanelRootViewModel : public QObject {
         std::function<ObserverToken(std::function<void()> changed)> observeCounts;
         // Obtains the shared store a screen shows (creating it) as that screen opens.
         std::function<void(NimbrelPanelScreen)> screenOpened;
+        // Makes the view model of a screen as it opens (none: the screen shows without one).
+        std::function<std::unique_ptr<QObject>(NimbrelPanelScreen)> makeScreenModel;
     };
 
     PanelRootViewModel(NotificationCenter& notifications, Stores stores, QObject* parent = nullptr);
@@ -46,6 +51,7 @@ class PanelRootViewModel : public QObject {
     // Takes the main menu's view model (set once, before the view is built).
     void setMenu(std::unique_ptr<QObject> menu);
     QObject* menu() const { return menu_.get(); }
+    QObject* screenModel() const { return screenModel_.get(); }
 
     NimbrelPanelScreen screen() const { return screen_; }
     int screenIndex() const { return static_cast<int>(screen_); }
@@ -78,6 +84,7 @@ class PanelRootViewModel : public QObject {
     std::vector<ObserverToken> observers_;
     ObserverToken countsObserver_;
     std::unique_ptr<QObject> menu_;
+    std::unique_ptr<QObject> screenModel_;
 };
 
 } // namespace nimbrel

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QSignalSpy>
 
 namespace nimbrel {
@@ -30,6 +32,11 @@ class PanelRootTest : public ::testing::Test {
             return counts.observe([changed](int) { changed(); });
         };
         stores.screenOpened = [this](NimbrelPanelScreen screen) { opened.push_back(screen); };
+        stores.makeScreenModel = [](NimbrelPanelScreen screen) {
+            auto model = std::make_unique<QObject>();
+            model->setObjectName(QString::number(int(screen)));
+            return model;
+        };
         return std::make_unique<PanelRootViewModel>(notifications, std::move(stores));
     }
     // Stands in for the stores' published lists: set it after changing the counts.
@@ -50,6 +57,21 @@ TEST_F(PanelRootTest, StartsAtMainAndObtainsStoresOnce) {
     EXPECT_EQ(obtained, 1);
     EXPECT_EQ(vm->rulesSubtitleText(), "1 active rule");
     EXPECT_EQ(vm->sessionsSubtitleText(), "3 sessions");
+}
+
+TEST_F(PanelRootTest, EachOpeningMakesAFreshScreenModelAndMainHasNone) {
+    auto vm = make();
+    EXPECT_EQ(vm->screenModel(), nullptr);
+    notifications.post(shell::kShowRules);
+    QPointer<QObject> rules = vm->screenModel();
+    ASSERT_TRUE(rules);
+    EXPECT_EQ(rules->objectName(), QString::number(int(NimbrelPanelScreen::Rules)));
+    notifications.post(shell::kShowMainWindow);
+    EXPECT_EQ(vm->screenModel(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(rules) << "the model of a closed screen is released";
+    notifications.post(shell::kShowRules);
+    EXPECT_NE(vm->screenModel(), nullptr);
 }
 
 TEST_F(PanelRootTest, SixNotificationsSwitchScreens) {

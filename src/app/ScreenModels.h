@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/PanelRootViewModel.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace nimbrel {
+
+struct Platform;
+
+// Makes the view model of one of the panel's screens over the shared stores, as the screen
+// opens; none for a screen that needs no model of its own.
+std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& platform);
+
+} // namespace nimbrel

@@ -1,0 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+// The screens' tests need one application object for the whole run; without a display they
+// draw offscreen (also while CTest lists the tests at build time).
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
