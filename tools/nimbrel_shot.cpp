@@ -126,8 +126,10 @@ int main(int argc, char** argv) {
     item->setParentItem(window.contentItem());
     item->setSize(window.size());
     window.show();
-    // Let transitions and images settle before the picture.
+    // Let transitions, images and the screens' own delayed steps (on the preview's virtual
+    // clock) settle before the picture.
     for (int i = 0; i < 40; ++i) {
+        preview.scheduler().advance(0.05);
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(10);
     }

@@ -1,7 +1,9 @@
 #include "app/ScreenPreview.h"
 
 #include "app/PanelRootViewModel.h"
-#include "platform/simulated/SimulatedMac.h"
+#include "app/ScreenModels.h"
+#include "platform/SharedInstance.h"
+#include "ui/screens/ScreenPreviewData.h"
 
 namespace nimbrel {
 
@@ -14,12 +16,19 @@ ScreenPreview::ScreenPreview() {
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
+    simulated_ = std::make_unique<sim::SimulatedPlatform>(scheduler_, scheduler_, disk_.path());
+    simulated_->fill(platform_);
+    previousPlatform_ = Platform::install(&platform_);
+    seedSettingsActivityBlacklistPreview(platform_, simulated_->mac());
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
     contentHooks_.stores.enabledRuleCount = [] { return 2; };
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
+    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) {
+        return makeScreenModel(screen, platform_);
+    };
 
     ShellController::Hooks hooks;
     hooks.primaryScreenHeight = [] { return kPreviewHeight; };
@@ -31,12 +40,14 @@ ScreenPreview::ScreenPreview() {
     glass_ = std::make_unique<GlassStyle>(
         notifications_, [] { return false; }, [] { return 14; });
     hover_ = std::make_unique<HoverGeometry>();
-    mac_ = std::make_unique<sim::SimulatedMac>(scheduler_, scheduler_, disk_.path());
-    mac_->buildDefaultDesktop();
-    desktop_ = std::make_unique<DesktopViewModel>(*mac_, scheduler_);
+    desktop_ = std::make_unique<DesktopViewModel>(simulated_->mac(), scheduler_);
 }
 
-ScreenPreview::~ScreenPreview() = default;
+ScreenPreview::~ScreenPreview() {
+    shell_.reset();
+    resetSharedInstances();
+    Platform::install(previousPlatform_);
+}
 
 QStringList ScreenPreview::screenNames() {
     return {"onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings"};

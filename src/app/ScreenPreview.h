@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
+#include "platform/simulated/SimulatedPlatform.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -21,7 +22,8 @@ namespace nimbrel {
 
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
 // in-memory defaults, two enabled rules and three sessions, and a default simulated Mac
-// on a throw-away disk for the desktop.
+// on a throw-away disk for the desktop and the screens' stores (installed as the current
+// platform while the preview lives).
 class ScreenPreview {
   public:
     ScreenPreview();
@@ -45,7 +47,7 @@ class ScreenPreview {
     static constexpr double kMargin = 24;
 
   private:
-    VirtualScheduler scheduler_;
+    VirtualScheduler scheduler_{Date::fromUnix(1'800'000'000)};
     NotificationCenter notifications_;
     InMemoryUserDefaults defaults_;
     Platform platform_;
@@ -55,7 +57,8 @@ class ScreenPreview {
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
     QTemporaryDir disk_;
-    std::unique_ptr<sim::SimulatedMac> mac_;
+    std::unique_ptr<sim::SimulatedPlatform> simulated_;
+    Platform* previousPlatform_ = nullptr;
     std::unique_ptr<DesktopViewModel> desktop_;
 };
 

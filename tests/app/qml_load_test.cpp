@@ -1,6 +1,7 @@
 #include "app/MenuBarViewModel.h"
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
+#include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellTestSupport.h"
 
@@ -58,9 +59,13 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     std::unique_ptr<QObject> onboarding = preview.makeContent(PanelMode::Onboarding);
     QObject* menu = qobject_cast<PanelRootViewModel*>(root.get())->menu();
     ASSERT_TRUE(menu);
-    const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
-                                             {"NimbrelMenuBarView.qml", menu},
-                                             {"OnboardingView.qml", onboarding.get()}};
+    std::unique_ptr<QObject> blacklist = makeScreenModel(NimbrelPanelScreen::Blacklist, Platform::current());
+    std::unique_ptr<QObject> activity = makeScreenModel(NimbrelPanelScreen::Activity, Platform::current());
+    std::unique_ptr<QObject> settings = makeScreenModel(NimbrelPanelScreen::Settings, Platform::current());
+    const QHash<QString, QObject*> models = {
+        {"NimbrelPanelRootView.qml", root.get()}, {"NimbrelMenuBarView.qml", menu},
+        {"OnboardingView.qml", onboarding.get()}, {"BlacklistView.qml", blacklist.get()},
+        {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());

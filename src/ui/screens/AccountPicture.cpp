@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QPainter>
+#include <QPainterPath>
 #include <QStringDecoder>
 
 namespace nimbrel {
@@ -70,6 +71,20 @@ std::optional<QByteArray> accountImageData(const QImage& image) {
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !canvas.save(&buffer, "PNG") || png.isEmpty()) return std::nullopt;
     return png;
+}
+
+QImage circularThumbnail(const QImage& image, int side) {
+    QImage out(side, side, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    if (image.isNull()) return out;
+    const QImage filled = image.scaled(side, side, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    QPainter painter(&out);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath circle;
+    circle.addEllipse(QRectF(0, 0, side, side));
+    painter.setClipPath(circle);
+    painter.drawImage(QPointF((side - filled.width()) / 2.0, (side - filled.height()) / 2.0), filled);
+    return out;
 }
 
 QString AccountPictureLookup::readDirectoryServiceAttribute(const QString& loginName, const QString& attribute) const {

@@ -35,6 +35,10 @@ class AccountPictureLookup {
 // space dropped, two to a byte; none for an empty or odd count or a pair that is not hex.
 std::optional<QByteArray> jpegPhotoBytes(const QString& attributeText);
 
+// The picture as the account button draws it: filling a circle of `side` pixels (proportions
+// kept, the overflow cut off), transparent outside it.
+QImage circularThumbnail(const QImage& image, int side);
+
 // A chosen picture as the account keeps it: stretched to 256 x 256 and encoded as PNG.
 std::optional<QByteArray> accountImageData(const QImage& image);
 

@@ -56,8 +56,11 @@ bool BlacklistViewModel::showsLoadingCard() const {
 QVariantList BlacklistViewModel::rows(const std::vector<InstalledApp>& apps, const QString& prefix) const {
     QVariantList out;
     out.reserve(qsizetype(apps.size()));
+    const bool blacklisted = prefix == QLatin1String("blacklisted-");
     for (const InstalledApp& app : apps)
-        out << QVariantMap{{"rowId", prefix + app.id},
+        out << QVariantMap{{"kind", "app"},
+                           {"isBlacklisted", blacklisted},
+                           {"rowId", prefix + app.id},
                            {"appId", app.id},
                            {"name", app.name},
                            {"folder", containingFolderName(app.url)},
@@ -68,7 +71,19 @@ QVariantList BlacklistViewModel::rows(const std::vector<InstalledApp>& apps, con
 QVariantList BlacklistViewModel::missingRows() const {
     QVariantList out;
     for (const QString& key : listing_.missingKeys)
-        out << QVariantMap{{"key", key}, {"title", fallbackAppName(key)}};
+        out << QVariantMap{{"kind", "missing"}, {"rowId", key}, {"key", key}, {"title", fallbackAppName(key)}};
+    return out;
+}
+
+QVariantList BlacklistViewModel::listRows() const {
+    auto header = [](const QString& title) { return QVariantMap{{"kind", "header"}, {"title", title}}; };
+    const QVariantMap spacer{{"kind", "spacer"}};
+    QVariantList out;
+    if (!listing_.missingKeys.isEmpty()) {
+        out << header(QStringLiteral("Not installed on this Mac")) << missingRows() << spacer;
+    }
+    if (!listing_.blacklisted.empty()) out << header(QStringLiteral("Blacklist")) << blacklistedRows() << spacer;
+    out << header(QStringLiteral("All apps")) << otherRows();
     return out;
 }
 

@@ -26,6 +26,7 @@ class BlacklistViewModel : public QObject {
     Q_PROPERTY(QVariantList missingRows READ missingRows NOTIFY changed)
     Q_PROPERTY(QVariantList blacklistedRows READ blacklistedRows NOTIFY changed)
     Q_PROPERTY(QVariantList otherRows READ otherRows NOTIFY changed)
+    Q_PROPERTY(QVariantList listRows READ listRows NOTIFY changed)
     Q_PROPERTY(bool showsEmptyState READ showsEmptyState NOTIFY changed)
     Q_PROPERTY(bool showsLoadingCard READ showsLoadingCard NOTIFY changed)
   public:
@@ -39,6 +40,8 @@ class BlacklistViewModel : public QObject {
     QVariantList missingRows() const;
     QVariantList blacklistedRows() const;
     QVariantList otherRows() const;
+    // The list top to bottom: "header", "missing", "spacer" and "app" rows.
+    QVariantList listRows() const;
     bool showsEmptyState() const { return listing_.showsEmptyState; }
     bool showsLoadingCard() const;
     const BlacklistListing& listing() const { return listing_; }
