@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
+
 namespace nimbrel {
 
 namespace {
@@ -104,14 +106,19 @@ void BlacklistViewModel::clearSearch() {
 }
 
 void BlacklistViewModel::setAll(bool on) {
-    editing_.setBlacklisted(listing_.filtered, on);
+    // Copies: each change of the store lists the screen anew.
+    const std::vector<InstalledApp> shown = listing_.filtered;
+    editing_.setBlacklisted(shown, on);
     // An empty list reads off again at once, whatever was asked.
     emit changed();
 }
 
 void BlacklistViewModel::toggleApp(const QString& id) {
-    for (const InstalledApp& app : listing_.filtered)
-        if (app.id == id) return editing_.toggle(app);
+    const auto found = std::find_if(listing_.filtered.begin(), listing_.filtered.end(),
+                                    [&id](const InstalledApp& app) { return app.id == id; });
+    if (found == listing_.filtered.end()) return;
+    const InstalledApp app = *found;
+    editing_.toggle(app);
 }
 
 void BlacklistViewModel::removeMissingKey(const QString& key) {
