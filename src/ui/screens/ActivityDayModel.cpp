@@ -59,6 +59,10 @@ QString activityDayIdentifier(QDate day) {
     return day.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
+QString activityBadgeText(int count) {
+    return count >= 1 ? QString::number(std::min(count, 9)) : QString();
+}
+
 QString shortWeekdayName(QDate day) {
     // The name depends only on the weekday and the locale: seven names, formatted once each.
     static thread_local QByteArray locale;

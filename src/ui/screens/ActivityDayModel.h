@@ -43,6 +43,8 @@ Date startOfCalendarDay(QDate day, const QTimeZone& zone);
 QString activityDayTitle(QDate day, QDate today);
 // The strip's identifier of a day: "yyyy-MM-dd".
 QString activityDayIdentifier(QDate day);
+// A strip cell's count badge: none for 0, 9 at most.
+QString activityBadgeText(int count);
 // The short weekday name ("Mon") in the current locale.
 QString shortWeekdayName(QDate day);
 

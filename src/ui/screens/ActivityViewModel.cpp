@@ -111,7 +111,7 @@ QVariantList ActivityViewModel::days() const {
                            {"weekday", shortWeekdayName(day.date)},
                            {"dayNumber", day.date.day()},
                            {"count", count},
-                           {"badge", count >= 1 ? QString::number(std::min(count, 9)) : QString()},
+                           {"badge", activityBadgeText(count)},
                            {"isSelected", day.date == model_.selected}};
     }
     return out;
