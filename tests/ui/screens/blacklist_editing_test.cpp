@@ -1,18 +1,12 @@
 #include "model/BlacklistStore.h"
 #include "model/StoreFixture.h"
 #include "ui/screens/BlacklistViewModel.h"
+#include "ui/screens/TestApps.h"
 
 namespace nimbrel {
 namespace {
 
-InstalledApp app(const char* name, const char* bundleId, const char* path) {
-    InstalledApp a;
-    a.bundleIdentifier = bundleId ? std::optional<QString>(QString::fromLatin1(bundleId)) : std::nullopt;
-    a.url = QString::fromLatin1(path);
-    a.id = a.bundleIdentifier.value_or(a.url);
-    a.name = QString::fromLatin1(name);
-    return a;
-}
+const auto app = testing::installedApp;
 
 class BlacklistEditingTest : public testing::StoreFixture {
   protected:

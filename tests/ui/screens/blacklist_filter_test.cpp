@@ -1,18 +1,12 @@
 #include "ui/screens/BlacklistFilter.h"
+#include "ui/screens/TestApps.h"
 
 #include <gtest/gtest.h>
 
 namespace nimbrel {
 namespace {
 
-InstalledApp app(const char* name, const char* bundleId, const char* path) {
-    InstalledApp a;
-    a.bundleIdentifier = bundleId ? std::optional<QString>(QString::fromUtf8(bundleId)) : std::nullopt;
-    a.url = QString::fromUtf8(path);
-    a.id = a.bundleIdentifier.value_or(a.url);
-    a.name = QString::fromUtf8(name);
-    return a;
-}
+const auto app = testing::installedApp;
 
 QStringList names(const std::vector<InstalledApp>& apps) {
     QStringList out;
