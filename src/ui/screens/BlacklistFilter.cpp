@@ -25,8 +25,16 @@ QString normalizedBlacklistSearchText(const QString& text) {
     const QString folded = foldCaseAndDiacritics(text).toLower();
     QString out;
     out.reserve(folded.size());
-    for (const char32_t c : folded.toUcs4())
-        if (isLetterOrDigit(c)) out += QString::fromUcs4(&c, 1);
+    for (qsizetype i = 0; i < folded.size();) {
+        char32_t c = folded.at(i).unicode();
+        qsizetype length = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < folded.size() && folded.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(folded.at(i), folded.at(i + 1));
+            length = 2;
+        }
+        if (isLetterOrDigit(c)) out.append(folded.constData() + i, length);
+        i += length;
+    }
     return out;
 }
 
@@ -48,34 +56,83 @@ std::optional<int> blacklistMatchScore(const InstalledApp& app, const QString& n
     return best;
 }
 
+BlacklistSearchIndex::BlacklistSearchIndex(const std::vector<InstalledApp>& apps) {
+    entries_.reserve(apps.size());
+    for (const InstalledApp& app : apps)
+        entries_.push_back({normalizedBlacklistSearchText(app.name),
+                            normalizedBlacklistSearchText(app.bundleIdentifier.value_or(QString())),
+                            normalizedBlacklistSearchText(bundleFileName(app)), 0});
+    std::vector<size_t> order(apps.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&apps](size_t a, size_t b) { return byName(apps[a], apps[b]); });
+    for (size_t i = 0; i < order.size(); ++i) {
+        const bool sameAsPrevious = i > 0 && !byName(apps[order[i - 1]], apps[order[i]]);
+        entries_[order[i]].nameRank = sameAsPrevious ? entries_[order[i - 1]].nameRank : int(i);
+    }
+}
+
+std::optional<int> BlacklistSearchIndex::score(size_t app, const QString& normalizedQuery) const {
+    const Entry& e = entries_[app];
+    std::optional<int> best;
+    for (const QString* candidate : {&e.name, &e.bundleIdentifier, &e.fileName}) {
+        const std::optional<int> score = fuzzyMatchScore(normalizedQuery, *candidate);
+        if (score && (!best || *score > *best)) best = score;
+    }
+    return best;
+}
+
 BlacklistListing listBlacklist(const BlacklistState& state, const QString& searchText) {
+    return listBlacklist(state, searchText, BlacklistSearchIndex(state.installedApps));
+}
+
+BlacklistListing listBlacklist(const BlacklistState& state, const QString& searchText,
+                               const BlacklistSearchIndex& index) {
     BlacklistListing listing;
+    const std::vector<InstalledApp>& apps = state.installedApps;
+    const auto& entries = index.entries();
     const QString query = normalizedBlacklistSearchText(searchText);
+
+    // Shown apps as positions in the store's list: all in store order for no query, else
+    // the matches by score, then by name, then in store order.
+    std::vector<size_t> shown;
     if (query.isEmpty()) {
-        listing.filtered = state.installedApps;
+        shown.resize(apps.size());
+        for (size_t i = 0; i < apps.size(); ++i)
+            shown[i] = i;
     } else {
-        std::vector<std::pair<int, const InstalledApp*>> scored;
-        for (const InstalledApp& app : state.installedApps)
-            if (const auto score = blacklistMatchScore(app, query)) scored.emplace_back(*score, &app);
-        std::stable_sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) {
+        std::vector<std::pair<int, size_t>> scored;
+        for (size_t i = 0; i < apps.size(); ++i)
+            if (const auto score = index.score(i, query)) scored.emplace_back(*score, i);
+        std::stable_sort(scored.begin(), scored.end(), [&entries](const auto& a, const auto& b) {
             if (a.first != b.first) return a.first > b.first;
-            return byName(*a.second, *b.second);
+            return entries[a.second].nameRank < entries[b.second].nameRank;
         });
-        listing.filtered.reserve(scored.size());
-        for (const auto& [score, app] : scored)
-            listing.filtered.push_back(*app);
+        for (const auto& [score, i] : scored)
+            shown.push_back(i);
     }
 
-    for (const InstalledApp& app : listing.filtered)
-        (isBlacklisted(app, state.keys) ? listing.blacklisted : listing.others).push_back(app);
-    std::stable_sort(listing.blacklisted.begin(), listing.blacklisted.end(), byName);
-    std::stable_sort(listing.others.begin(), listing.others.end(), byName);
+    std::vector<size_t> blacklisted, others;
+    for (const size_t i : shown)
+        (isBlacklisted(apps[i], state.keys) ? blacklisted : others).push_back(i);
+    // Within a section names decide; the search's order only among equal names.
+    auto byRank = [&entries](size_t a, size_t b) { return entries[a].nameRank < entries[b].nameRank; };
+    std::stable_sort(blacklisted.begin(), blacklisted.end(), byRank);
+    std::stable_sort(others.begin(), others.end(), byRank);
+    auto take = [&apps](const std::vector<size_t>& positions, std::vector<InstalledApp>& out) {
+        out.reserve(positions.size());
+        for (const size_t i : positions)
+            out.push_back(apps[i]);
+    };
+    take(shown, listing.filtered);
+    take(blacklisted, listing.blacklisted);
+    take(others, listing.others);
 
     // Until a scan has found apps, every stored key would look missing (and be one click
     // from removal), so none is listed then.
-    if (!state.isLoadingApps && !state.installedApps.empty()) {
+    if (!state.isLoadingApps && !apps.empty()) {
         std::set<QString> known;
-        for (const InstalledApp& app : state.installedApps) {
+        for (const InstalledApp& app : apps) {
             known.insert(blacklistAppKey(app));
             known.insert(app.url);
             if (app.bundleIdentifier) known.insert(*app.bundleIdentifier);

@@ -15,7 +15,7 @@ namespace {
 
 // An icon the screen can draw: an image file this machine can read; else the row draws a
 // tile of the app's initials.
-QString drawableIcon(const AppIcon& icon) {
+QString drawableIconSource(const AppIcon& icon) {
     if (icon.imagePath.isEmpty()) return {};
     QImageReader reader(icon.imagePath);
     return reader.canRead() ? QStringLiteral("file://") + QFileInfo(icon.imagePath).absoluteFilePath() : QString();
@@ -28,9 +28,81 @@ QString containingFolderName(const QString& bundlePath) {
 
 } // namespace
 
+int BlacklistRowModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+QVariant BlacklistRowModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() < 0 || index.row() >= int(rows_.size())) return {};
+    const Row& row = rows_[size_t(index.row())];
+    switch (role) {
+    case KindRole: {
+        static const char* const kinds[] = {"header", "spacer", "missing", "app"};
+        return QString::fromLatin1(kinds[int(row.kind)]);
+    }
+    case TitleRole:
+        if (row.kind == Kind::missing) return fallbackAppName(row.text);
+        return row.app ? row.app->name : row.text;
+    case KeyRole:
+        return row.text;
+    case RowIdRole:
+        if (!row.app) return row.text;
+        return (row.blacklisted ? QStringLiteral("blacklisted-") : QStringLiteral("available-")) + row.app->id;
+    case AppIdRole:
+        return row.app ? row.app->id : QString();
+    case FolderRole:
+        return row.app ? containingFolderName(row.app->url) : QString();
+    case IconRole:
+        return row.app && iconSource_ ? iconSource_(row.app->icon) : QString();
+    case BlacklistedRole:
+        return row.blacklisted;
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> BlacklistRowModel::roleNames() const {
+    return {{KindRole, "kind"},   {TitleRole, "title"},   {KeyRole, "key"},   {RowIdRole, "rowId"},
+            {AppIdRole, "appId"}, {FolderRole, "folder"}, {IconRole, "icon"}, {BlacklistedRole, "isBlacklisted"}};
+}
+
+QVariantMap BlacklistRowModel::row(int index) const {
+    QVariantMap out;
+    const auto names = roleNames();
+    for (auto it = names.begin(); it != names.end(); ++it)
+        out.insert(QString::fromLatin1(it.value()), data(this->index(index), it.key()));
+    return out;
+}
+
+void BlacklistRowModel::show(const BlacklistListing& listing) {
+    beginResetModel();
+    rows_.clear();
+    auto header = [this](const char* title) { rows_.push_back({Kind::header, QString::fromLatin1(title)}); };
+    if (!listing.missingKeys.isEmpty()) {
+        header("Not installed on this Mac");
+        for (const QString& key : listing.missingKeys)
+            rows_.push_back({Kind::missing, key});
+        rows_.push_back({Kind::spacer, {}});
+    }
+    if (!listing.blacklisted.empty()) {
+        header("Blacklist");
+        for (const InstalledApp& app : listing.blacklisted)
+            rows_.push_back({Kind::app, {}, &app, true});
+        rows_.push_back({Kind::spacer, {}});
+    }
+    header("All apps");
+    for (const InstalledApp& app : listing.others)
+        rows_.push_back({Kind::app, {}, &app, false});
+    endResetModel();
+}
+
 BlacklistViewModel::BlacklistViewModel(Platform& platform, std::shared_ptr<BlacklistStore> store, QObject* parent)
-    : QObject(parent), platform_(platform), store_(std::move(store)), editing_(platform, *store_) {
-    observers_.push_back(store_->installedApps().observe([this](const auto&) { relist(); }));
+    : QObject(parent), platform_(platform), store_(std::move(store)), editing_(platform, *store_),
+      rows_([this](const AppIcon& icon) { return drawableIcon(icon); }) {
+    observers_.push_back(store_->installedApps().observe([this](const auto&) {
+        index_.reset();
+        relist();
+    }));
     observers_.push_back(store_->blacklistedAppKeys().observe([this](const auto&) { relist(); }));
     observers_.push_back(store_->isLoadingApps().observe([this](const auto&) { relist(); }));
     relist();
@@ -39,9 +111,11 @@ BlacklistViewModel::BlacklistViewModel(Platform& platform, std::shared_ptr<Black
 BlacklistViewModel::~BlacklistViewModel() = default;
 
 void BlacklistViewModel::relist() {
+    if (!index_) index_ = std::make_unique<BlacklistSearchIndex>(store_->installedApps().get());
     listing_ = listBlacklist(
-        {store_->installedApps().get(), store_->blacklistedAppKeys().get(), store_->isLoadingApps().get()},
-        searchText_);
+        {store_->installedApps().get(), store_->blacklistedAppKeys().get(), store_->isLoadingApps().get()}, searchText_,
+        *index_);
+    rows_.show(listing_);
     emit changed();
 }
 
@@ -55,46 +129,11 @@ bool BlacklistViewModel::showsLoadingCard() const {
     return store_->isLoadingApps().get() && store_->installedApps().get().empty();
 }
 
-QVariantList BlacklistViewModel::rows(const std::vector<InstalledApp>& apps, const QString& prefix) const {
-    QVariantList out;
-    out.reserve(qsizetype(apps.size()));
-    const bool blacklisted = prefix == QLatin1String("blacklisted-");
-    for (const InstalledApp& app : apps)
-        out << QVariantMap{{"kind", "app"},
-                           {"isBlacklisted", blacklisted},
-                           {"rowId", prefix + app.id},
-                           {"appId", app.id},
-                           {"name", app.name},
-                           {"folder", containingFolderName(app.url)},
-                           {"icon", drawableIcon(app.icon)}};
-    return out;
-}
-
-QVariantList BlacklistViewModel::missingRows() const {
-    QVariantList out;
-    for (const QString& key : listing_.missingKeys)
-        out << QVariantMap{{"kind", "missing"}, {"rowId", key}, {"key", key}, {"title", fallbackAppName(key)}};
-    return out;
-}
-
-QVariantList BlacklistViewModel::listRows() const {
-    auto header = [](const QString& title) { return QVariantMap{{"kind", "header"}, {"title", title}}; };
-    const QVariantMap spacer{{"kind", "spacer"}};
-    QVariantList out;
-    if (!listing_.missingKeys.isEmpty()) {
-        out << header(QStringLiteral("Not installed on this Mac")) << missingRows() << spacer;
-    }
-    if (!listing_.blacklisted.empty()) out << header(QStringLiteral("Blacklist")) << blacklistedRows() << spacer;
-    out << header(QStringLiteral("All apps")) << otherRows();
-    return out;
-}
-
-QVariantList BlacklistViewModel::blacklistedRows() const {
-    return rows(listing_.blacklisted, QStringLiteral("blacklisted-"));
-}
-
-QVariantList BlacklistViewModel::otherRows() const {
-    return rows(listing_.others, QStringLiteral("available-"));
+QString BlacklistViewModel::drawableIcon(const AppIcon& icon) const {
+    // Icons do not change while the screen is shown; each file is looked at once.
+    auto it = iconSources_.constFind(icon.imagePath);
+    if (it == iconSources_.constEnd()) it = iconSources_.insert(icon.imagePath, drawableIconSource(icon));
+    return *it;
 }
 
 void BlacklistViewModel::appeared() {

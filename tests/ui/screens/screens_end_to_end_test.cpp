@@ -61,6 +61,7 @@ TEST(ScreensEndToEnd, BlacklistingAnAppMakesTheNextTapOnItsTileDoNothing) {
     h.click(h.item("blacklistSearch"));
     h.type(app->name);
     QQuickItem* row = h.item("available-" + bundleId);
+
     ASSERT_TRUE(row) << "the search shows the app";
     h.click(row);
     EXPECT_TRUE(h.item("blacklisted-" + bundleId)) << "the app moved to the Blacklist section";
@@ -69,6 +70,27 @@ TEST(ScreensEndToEnd, BlacklistingAnAppMakesTheNextTapOnItsTileDoNothing) {
     h.tapTile(tile);
     EXPECT_EQ(h.visibleWindows(pid), 1) << "the tap was left to the Dock";
     EXPECT_EQ(h.mac.frontmostPid(), pid);
+}
+
+// A toggle far down the list leaves the list where the user scrolled it.
+TEST(ScreensEndToEnd, TogglingAnAppKeepsTheListWhereItWas) {
+    ScreensHarness h;
+    h.open("Nimbrel.showBlacklist");
+    QQuickItem* list = h.item("blacklistList");
+    const QPointF middle = list->mapToScene(QPointF(list->width() / 2, list->height() / 2));
+    h.drag(middle + QPointF(0, 100), middle - QPointF(0, 100));
+    const double scrolled = list->property("contentY").toDouble();
+    ASSERT_GT(scrolled, 50);
+    QQuickItem* row = nullptr;
+    for (QQuickItem* item : list->property("contentItem").value<QQuickItem*>()->childItems())
+        for (QQuickItem* loaded : item->childItems())
+            if (loaded->objectName().startsWith("available-") && loaded->mapToScene(QPointF(0, 0)).y() > 250) {
+                row = loaded;
+                break;
+            }
+    ASSERT_TRUE(row);
+    h.click(row);
+    EXPECT_NEAR(list->property("contentY").toDouble(), scrolled, 1.0);
 }
 
 // What was recorded a moment ago is the newest card of today.

@@ -156,7 +156,7 @@ Item {
                 topMargin: 2
                 bottomMargin: 2
                 boundsBehavior: Flickable.StopAtBounds
-                model: screen.model.listRows
+                model: screen.model.rows
                 header: Item {
                     width: list.width
                     height: screen.model.showsLoadingCard ? 56 : 0
@@ -193,8 +193,8 @@ Item {
                     }
                 }
                 delegate: Loader {
-                    required property var modelData
-                    readonly property var row: modelData
+                    required property var model
+                    readonly property var row: model
                     width: list.width
                     sourceComponent: row.kind === "header" ? sectionHeader
                                    : row.kind === "spacer" ? spacer
