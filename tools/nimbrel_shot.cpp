@@ -5,9 +5,11 @@
 //                                        (the onboarding panel open)
 //   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
 //   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
-#include "app/NimbrelProgram.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
+#include "platform/simulated/SimulatedPlatform.h"
+#include "program/NimbrelProgram.h"
+#include "ui/screens/ScreenPreviewData.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -89,7 +91,15 @@ int main(int argc, char** argv) {
         return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
     }
 
-    ScreenPreview preview;
+    // The screens' Mac: a default simulated one on a throw-away disk, with the account's
+    // picture in its directory record.
+    QTemporaryDir disk;
+    std::unique_ptr<sim::SimulatedPlatform> mac;
+    ScreenPreview preview([&](Platform& platform) {
+        mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, disk.path());
+        mac->mac().identity().jpegPhoto = previewAccountPhoto();
+        mac->fill(platform);
+    });
     if (!preview.show(what)) return usage();
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());

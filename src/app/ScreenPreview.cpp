@@ -11,24 +11,26 @@ namespace {
 constexpr double kPreviewHeight = 500 + 2 * ScreenPreview::kMargin;
 }
 
-ScreenPreview::ScreenPreview() {
+ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
-    simulated_ = std::make_unique<sim::SimulatedPlatform>(scheduler_, scheduler_, disk_.path());
-    simulated_->fill(platform_);
-    previousPlatform_ = Platform::install(&platform_);
-    seedSettingsActivityBlacklistPreview(platform_, simulated_->mac());
+    if (fillMac) {
+        fillMac(platform_);
+        previousPlatform_ = Platform::install(&platform_);
+        installed_ = true;
+        seedSettingsActivityBlacklistPreview(platform_);
+        contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) {
+            return makeScreenModel(screen, platform_);
+        };
+    }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
     contentHooks_.stores.enabledRuleCount = [] { return 2; };
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
-    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) {
-        return makeScreenModel(screen, platform_);
-    };
 
     ShellController::Hooks hooks;
     hooks.primaryScreenHeight = [] { return kPreviewHeight; };
@@ -40,11 +42,11 @@ ScreenPreview::ScreenPreview() {
     glass_ = std::make_unique<GlassStyle>(
         notifications_, [] { return false; }, [] { return 14; });
     hover_ = std::make_unique<HoverGeometry>();
-    desktop_ = std::make_unique<DesktopViewModel>(simulated_->mac(), scheduler_);
 }
 
 ScreenPreview::~ScreenPreview() {
     shell_.reset();
+    if (!installed_) return;
     resetSharedInstances();
     Platform::install(previousPlatform_);
 }
@@ -76,7 +78,7 @@ std::unique_ptr<QObject> ScreenPreview::makeContent(PanelMode mode) {
 }
 
 QmlModels ScreenPreview::models() {
-    return {shell_.get(), glass_.get(), hover_.get(), desktop_.get()};
+    return {shell_.get(), glass_.get(), hover_.get()};
 }
 
 } // namespace nimbrel

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/GlobalPause.h"
 #include "app/HoverGeometry.h"
@@ -11,22 +10,23 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
-#include "platform/simulated/SimulatedPlatform.h"
 
 #include <QStringList>
-#include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace nimbrel {
 
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
-// in-memory defaults, two enabled rules and three sessions, and a default simulated Mac
-// on a throw-away disk for the desktop and the screens' stores (installed as the current
-// platform while the preview lives).
+// in-memory defaults, two enabled rules and three sessions.
 class ScreenPreview {
   public:
-    ScreenPreview();
+    // `fillMac` sets the Mac's facilities of the preview's platform (a simulated Mac, from a
+    // caller that may know one). With them the preview is the current platform while it lives,
+    // and the settings, activity and blacklist screens show a week of activity, a blacklist and
+    // the account; without them those screens have no view model.
+    explicit ScreenPreview(std::function<void(Platform&)> fillMac = {});
     ~ScreenPreview();
 
     // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings".
@@ -38,7 +38,6 @@ class ScreenPreview {
     ShellController& shell() { return *shell_; }
     NotificationCenter& notifications() { return notifications_; }
     UserDefaults& defaults() { return defaults_; }
-    DesktopViewModel& desktop() { return *desktop_; }
     VirtualScheduler& scheduler() { return scheduler_; }
     GlobalPauseController& pause() { return *pause_; }
     // A fresh view model of the panel's content for a mode.
@@ -56,10 +55,8 @@ class ScreenPreview {
     std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
-    QTemporaryDir disk_;
-    std::unique_ptr<sim::SimulatedPlatform> simulated_;
     Platform* previousPlatform_ = nullptr;
-    std::unique_ptr<DesktopViewModel> desktop_;
+    bool installed_ = false;
 };
 
 } // namespace nimbrel

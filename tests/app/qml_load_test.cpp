@@ -1,6 +1,8 @@
 #include "app/MenuBarViewModel.h"
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
+#include "app/PreviewMac.h"
+#include "app/QmlTestSupport.h"
 #include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellTestSupport.h"
@@ -13,21 +15,11 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QThread>
 
 #include <memory>
 
 namespace nimbrel {
 namespace {
-
-QStringList& capturedWarnings() {
-    static QStringList warnings;
-    return warnings;
-}
-
-void captureWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type != QtDebugMsg && type != QtInfoMsg) capturedWarnings() << message;
-}
 
 QGuiApplication& application() {
     static int argc = 1;
@@ -39,12 +31,8 @@ QGuiApplication& application() {
     return *app;
 }
 
-void settle() {
-    for (int i = 0; i < 10; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-}
+using testing::QmlWarnings;
+using testing::settle;
 
 // Every QML file of the module loads, shows and renders without a single warning.
 TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
@@ -52,7 +40,8 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     const QStringList files = QDir(QStringLiteral(":/Nimbrel/App")).entryList({QStringLiteral("*.qml")}, QDir::Files);
     ASSERT_GE(files.size(), 14) << "the module's QML files are not in the resources";
 
-    ScreenPreview preview;
+    testing::PreviewMac mac;
+    ScreenPreview preview(mac.fill());
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     // The files that need a view model get the one they show.
     std::unique_ptr<QObject> root = preview.makeContent(PanelMode::Menu);
@@ -69,8 +58,7 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
-        capturedWarnings().clear();
-        const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+        QmlWarnings warnings;
         {
             QQmlEngine engine;
             setUpQmlEngine(engine, preview.models());
@@ -91,18 +79,17 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
             }
             settle();
         }
-        qInstallMessageHandler(previous);
-        EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+        EXPECT_TRUE(warnings.empty()) << warnings.text();
     }
 }
 
 // Switching through every screen and back renders without warnings too.
 TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
     application();
-    ScreenPreview preview;
+    testing::PreviewMac mac;
+    ScreenPreview preview(mac.fill());
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
-    capturedWarnings().clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+    QmlWarnings warnings;
     {
         QQmlEngine engine;
         setUpQmlEngine(engine, preview.models());
@@ -134,8 +121,7 @@ TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
         settle();
         EXPECT_FALSE(window.grabWindow().isNull());
     }
-    qInstallMessageHandler(previous);
-    EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+    EXPECT_TRUE(warnings.empty()) << warnings.text();
 }
 
 // The onboarding through its states, as the user sees them: asking, waiting, granted.
@@ -147,8 +133,7 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
     OnboardingViewModel::Hooks hooks;
     hooks.isProcessTrusted = [&trusted] { return trusted; };
     OnboardingViewModel model(env.platform, hooks);
-    capturedWarnings().clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+    QmlWarnings warnings;
     {
         QQmlEngine engine;
         setUpQmlEngine(engine, preview.models());
@@ -170,15 +155,15 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
         EXPECT_EQ(model.footerTitle(), "Continue to Nimbrel");
         EXPECT_FALSE(window.grabWindow().isNull());
     }
-    qInstallMessageHandler(previous);
-    EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+    EXPECT_TRUE(warnings.empty()) << warnings.text();
 }
 
 // The main menu leaves to the leading edge and every other screen to the trailing edge,
 // also when one of those screens replaces another.
 TEST(QmlLoad, ScreensLeaveTowardsTheEdgeTheyCameFrom) {
     application();
-    ScreenPreview preview;
+    testing::PreviewMac mac;
+    ScreenPreview preview(mac.fill());
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());

@@ -6,7 +6,6 @@
 #include "platform/LoginItems.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
-#include "platform/simulated/SimulatedMac.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -14,10 +13,7 @@
 
 namespace nimbrel {
 
-namespace {
-
-// A portrait-like picture: a warm gradient with the user's initials.
-QByteArray accountPhoto() {
+QByteArray previewAccountPhoto() {
     QImage image(160, 160, QImage::Format_RGB32);
     QPainter painter(&image);
     QLinearGradient gradient(0, 0, 160, 160);
@@ -38,10 +34,7 @@ QByteArray accountPhoto() {
     return jpeg;
 }
 
-} // namespace
-
-void seedSettingsActivityBlacklistPreview(Platform& platform, sim::SimulatedMac& mac) {
-    mac.identity().jpegPhoto = accountPhoto();
+void seedSettingsActivityBlacklistPreview(Platform& platform) {
     if (platform.loginItems) platform.loginItems->registerMainApp();
 
     UserDefaults& defaults = *platform.defaults;

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/HoverGeometry.h"
 #include "app/PanelRootViewModel.h"
 #include "app/QmlSetup.h"
 #include "app/ScreenModels.h"
 #include "app/SharedEngineControl.h"
+#include "desktop/DesktopViewModel.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SharedInstance.h"
@@ -43,7 +43,7 @@ class ScreensHarness {
         PanelRootViewModel::Stores stores;
         stores.makeScreenModel = [this](NimbrelPanelScreen screen) { return makeScreenModel(screen, platform); };
         root = std::make_unique<PanelRootViewModel>(notifications, std::move(stores));
-        setUpQmlEngine(qml, {nullptr, &glass, &hover, &desktop});
+        setUpQmlEngine(qml, {nullptr, &glass, &hover});
     }
     ~ScreensHarness() {
         view.reset();

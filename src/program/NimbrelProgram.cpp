@@ -1,4 +1,4 @@
-#include "app/NimbrelProgram.h"
+#include "program/NimbrelProgram.h"
 
 #include "app/PanelRootViewModel.h"
 #include "app/QmlSetup.h"
@@ -7,6 +7,7 @@
 #include "app/ShellNames.h"
 #include "app/SymbolImageProvider.h"
 #include "app/SymbolNames.h"
+#include "desktop/DesktopQml.h"
 #include "model/ActivityRecorder.h"
 #include "model/ActivityStore.h"
 #include "model/BlacklistStore.h"
@@ -194,8 +195,9 @@ NimbrelProgram::~NimbrelProgram() {
 
 bool NimbrelProgram::start() {
     qml_ = std::make_unique<QQmlApplicationEngine>();
-    setUpQmlEngine(*qml_, {shell_.get(), glass_.get(), hover_.get(), desktop_.get()});
-    qml_->load(QUrl(QStringLiteral("qrc:/Nimbrel/App/DesktopWindow.qml")));
+    setUpQmlEngine(*qml_, {shell_.get(), glass_.get(), hover_.get()});
+    setUpDesktopQml(*qml_, desktop_.get());
+    qml_->load(QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/DesktopWindow.qml")));
     if (qml_->rootObjects().isEmpty()) return false;
 
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) && QSystemTrayIcon::isSystemTrayAvailable()) {

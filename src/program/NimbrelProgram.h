@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/GlobalPause.h"
 #include "app/HoverGeometry.h"
 #include "app/NimbrelAppDelegate.h"
 #include "app/PanelContent.h"
 #include "app/ShellController.h"
+#include "desktop/DesktopViewModel.h"
 #include "platform/Platform.h"
 
 #include <QObject>
@@ -24,8 +24,10 @@ namespace sim {
 class SimulatedMac;
 }
 
-// The running program on this machine: the platform over the event loop and the simulated
-// Mac, the application delegate, and the desktop window that shows them.
+// The running program on this machine, and the one place that knows both the shell and the
+// desktop that hosts it: the platform over the event loop and the simulated Mac, the
+// application delegate with its status item and panel, and the simulated Mac's desktop window
+// that shows them.
 class NimbrelProgram : public QObject {
     Q_OBJECT
   public:
