@@ -59,6 +59,7 @@ class NimbrelProgram : public QObject {
     std::unique_ptr<HoverGeometry> hover_;
     std::unique_ptr<DesktopViewModel> desktop_;
     std::unique_ptr<EngineControl> engine_;
+    std::unique_ptr<SessionsStoreHook> sessionsStore_;
     std::unique_ptr<GlobalPauseController> pause_;
     PanelContentHooks contentHooks_;
     std::unique_ptr<NimbrelAppDelegate> delegate_;
