@@ -11,6 +11,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
 
+#include <QSizeF>
 #include <QStringList>
 
 #include <functional>
@@ -29,10 +30,14 @@ class ScreenPreview {
     explicit ScreenPreview(std::function<void(Platform&)> fillMac = {});
     ~ScreenPreview();
 
-    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings".
+    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", and the
+    // main menu for its pause menu: "pause-menu" and "paused-menu" (see openPauseMenu).
     static QStringList screenNames();
     // Shows the panel on `screen`; false for an unknown name.
     bool show(const QString& screen);
+    // The picture's size: the panel with a margin, and room under it for a pause menu that
+    // opens below the pause button.
+    QSizeF pictureSize() const;
 
     QmlModels models();
     ShellController& shell() { return *shell_; }
@@ -55,8 +60,14 @@ class ScreenPreview {
     std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
+    QSizeF pictureSize_;
     Platform* previousPlatform_ = nullptr;
     bool installed_ = false;
 };
+
+// Opens the main menu's pause menu, after choosing "15 Minutes" in it when `paused`; false
+// when the panel shows no main menu. Call it once the menu is on screen (its appearance
+// closes the pause menu).
+bool openPauseMenu(ShellController& shell, bool paused);
 
 } // namespace nimbrel

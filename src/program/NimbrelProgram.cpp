@@ -4,6 +4,7 @@
 #include "app/QmlSetup.h"
 #include "app/ScreenModels.h"
 #include "app/SharedEngineControl.h"
+#include "app/SharedSessionsStoreHook.h"
 #include "app/ShellNames.h"
 #include "app/SymbolImageProvider.h"
 #include "app/SymbolNames.h"
@@ -116,6 +117,7 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     hover_ = std::make_unique<HoverGeometry>();
     desktop_ = std::make_unique<DesktopViewModel>(mac, f.scheduler);
     engine_ = std::make_unique<SharedEngineControl>(platform_);
+    sessionsStore_ = std::make_unique<SharedSessionsStoreHook>();
 
     pause_ = std::make_unique<GlobalPauseController>(
         platform_,
@@ -129,15 +131,24 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
         platform_.workspace->open(
             QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility"));
     };
-    contentHooks_.stores.obtain = [] { NimbrelRulesStore::shared(); };
+    contentHooks_.stores.obtain = [] {
+        NimbrelRulesStore::shared();
+        NimbrelSessionsStore::shared();
+    };
     contentHooks_.stores.enabledRuleCount = [] {
         const auto& rules = NimbrelRulesStore::shared().rules().get();
         return int(std::count_if(rules.begin(), rules.end(), [](const NimbrelRule& r) { return r.isEnabled; }));
     };
-    // The sessions store arrives with the sessions screens; until then there are none.
-    contentHooks_.stores.sessionCount = [] { return 0; };
+    contentHooks_.stores.sessionCount = [] { return int(NimbrelSessionsStore::shared().sessions().get().size()); };
     contentHooks_.stores.observeCounts = [](std::function<void()> changed) {
-        return NimbrelRulesStore::shared().rules().observe([changed](const auto&) { changed(); });
+        auto rules = std::make_shared<ObserverToken>(
+            NimbrelRulesStore::shared().rules().observe([changed](const auto&) { changed(); }));
+        auto sessions = std::make_shared<ObserverToken>(
+            NimbrelSessionsStore::shared().sessions().observe([changed](const auto&) { changed(); }));
+        return ObserverToken([rules, sessions] {
+            rules->reset();
+            sessions->reset();
+        });
     };
     contentHooks_.stores.screenOpened = [](NimbrelPanelScreen screen) {
         switch (screen) {
@@ -175,6 +186,7 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     ShellHooks hooks;
     hooks.isProcessTrusted = [this] { return platform_.accessibility->isProcessTrusted(); };
     hooks.engine = [this]() -> EngineControl& { return *engine_; };
+    hooks.sessionsStore = sessionsStore_.get();
     hooks.entitlement = [this](const QString& key) { return platform_.codeSignature->valueForEntitlement(key); };
     hooks.obtainRulesStore = [] { NimbrelRulesStore::shared(); };
     hooks.recordErrorActivity = [this](const QString& title, const QString& message) {

@@ -43,6 +43,7 @@ class NimbrelProgram : public QObject {
     // The desktop window (for pictures of it) and the simulated Mac's desktop.
     QQuickWindow* desktopWindow() const;
     DesktopViewModel& desktop() { return *desktop_; }
+    ShellController& shell() { return *shell_; }
     // Calls `ready` once, after the first frame that shows the panel (start-up measurements).
     void onFirstPanelFrame(std::function<void()> ready);
 
@@ -58,6 +59,7 @@ class NimbrelProgram : public QObject {
     std::unique_ptr<HoverGeometry> hover_;
     std::unique_ptr<DesktopViewModel> desktop_;
     std::unique_ptr<EngineControl> engine_;
+    std::unique_ptr<SessionsStoreHook> sessionsStore_;
     std::unique_ptr<GlobalPauseController> pause_;
     PanelContentHooks contentHooks_;
     std::unique_ptr<NimbrelAppDelegate> delegate_;

@@ -63,6 +63,7 @@ TEST(ScreensEndToEnd, BlacklistingAnAppMakesTheNextTapOnItsTileDoNothing) {
     QQuickItem* row = h.item("available-" + bundleId);
 
     ASSERT_TRUE(row) << "the search shows the app";
+    EXPECT_EQ(row->property("name").toString(), app->name);
     h.click(row);
     EXPECT_TRUE(h.item("blacklisted-" + bundleId)) << "the app moved to the Blacklist section";
     EXPECT_TRUE(h.defaults.stringArrayValue(BlacklistStore::defaultsKey).value_or(QStringList()).contains(bundleId));

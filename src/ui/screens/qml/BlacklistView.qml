@@ -272,7 +272,7 @@ Item {
         BlacklistAppRow {
             readonly property string appId: parent ? parent.row.appId : ""
             objectName: parent ? parent.row.rowId : ""
-            name: parent ? parent.row.name : ""
+            name: parent ? parent.row.title : ""
             folder: parent ? parent.row.folder : ""
             icon: parent ? parent.row.icon : ""
             isBlacklisted: parent ? parent.row.isBlacklisted : false
