@@ -94,6 +94,31 @@ TEST(ScreensEndToEnd, TogglingAnAppKeepsTheListWhereItWas) {
     EXPECT_NEAR(list->property("contentY").toDouble(), scrolled, 1.0);
 }
 
+// The row under the pointer shows the click hint; after the click the app's new row, made
+// under the resting pointer, shows its resting look until the pointer moves again.
+TEST(ScreensEndToEnd, AToggledRowRestsUntilThePointerMoves) {
+    ScreensHarness h;
+    h.open("Nimbrel.showBlacklist");
+    QQuickItem* row = h.item("available-com.apple.iCal");
+    ASSERT_TRUE(row);
+    const QPoint centre = row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint();
+    QTest::mouseMove(&h.window, centre);
+    h.settle();
+    EXPECT_EQ(row->property("secondLine").toString(), "Click to blacklist");
+    EXPECT_EQ(row->property("helpText").toString(), "Click to blacklist");
+
+    h.click(row);
+    QQuickItem* moved = h.item("blacklisted-com.apple.iCal");
+    ASSERT_TRUE(moved);
+    ASSERT_TRUE(QRectF(moved->mapToScene(QPointF(0, 0)), moved->size()).contains(centre))
+        << "it lies under the pointer";
+    EXPECT_EQ(moved->property("secondLine").toString(), "Blacklisted");
+    EXPECT_EQ(moved->property("helpText").toString(), "Click to remove from blacklist");
+    QTest::mouseMove(&h.window, centre + QPoint(3, 0));
+    h.settle();
+    EXPECT_EQ(moved->property("secondLine").toString(), "Click to remove from blacklist");
+}
+
 // What was recorded a moment ago is the newest card of today.
 TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
     ScreensHarness h;
