@@ -1,5 +1,7 @@
 #include "model/ActivityRecorder.h"
 #include "model/BlacklistStore.h"
+#include "platform/Calendar.h"
+#include "ui/screens/ActivityDayModel.h"
 #include "ui/screens/ScreensHarness.h"
 
 #include <gtest/gtest.h>
@@ -131,6 +133,13 @@ TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
     EXPECT_EQ(card->property("message").toString(), "Safari opened three websites.");
     EXPECT_EQ(h.item("activitySectionTitle")->property("text").toString(), "Today");
     EXPECT_FALSE(h.item("activityEmpty")->isVisible());
+
+    // Today, the rightmost cell, stands in the middle of the strip as the screen opens.
+    QQuickItem* strip = h.item("activityStrip");
+    QQuickItem* today = h.item("day-" + activityDayIdentifier(calendarDay(h.scheduler.now(), currentTimeZone())));
+    ASSERT_TRUE(strip && today);
+    EXPECT_NEAR(today->mapToScene(QPointF(today->width() / 2, 0)).x(),
+                strip->mapToScene(QPointF(strip->width() / 2, 0)).x(), 1.0);
 }
 
 } // namespace

@@ -1,12 +1,17 @@
 import QtQuick
 
 // The activity screen: the last 30 days in a strip, the chosen day's entries, and the sync
-// button. It fades in and rises 10 points as it first appears.
-Item {
+// button. It fades in and rises 10 points as it first appears; the pointer lights its edge.
+HoverScale {
     id: screen
     required property QtObject model
     width: 360
     height: 500
+    cornerRadius: 26
+    hoverScale: 1.0
+    animationDuration: 0.16
+    highlightLength: 92
+    borderWidth: 1.1
 
     opacity: screen.model.hasAnimatedIn ? 1 : 0
     transform: Translate {
@@ -23,8 +28,8 @@ Item {
         id: column
         x: 22
         y: 22
-        width: parent.width - 44
-        height: parent.height - 44
+        width: screen.width - 44
+        height: screen.height - 44
         spacing: 18
 
         Item {
