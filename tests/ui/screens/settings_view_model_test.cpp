@@ -1,6 +1,7 @@
 #include "model/SettingsStore.h"
 #include "model/StoreFixture.h"
 #include "model/UpdateManager.h"
+#include "platform/Calendar.h"
 #include "platform/LoginItems.h"
 #include "sync/CloudKitStatusProvider.h"
 #include "ui/screens/AccountPicture.h"
@@ -132,6 +133,18 @@ TEST_F(SettingsViewModelTest, ModesAndTilesWriteTheStore) {
     EXPECT_EQ(model->preferencesSummary(), QString::fromUtf8("Sync \u00B7 Cycling"));
     // Before version 26 there is no glass tile.
     EXPECT_EQ(model->preferenceTiles().size(), 4);
+}
+
+// A check stamps the store with the date and time in the user's short styles; in a locale
+// whose short form the card reads (whatever it writes between the time and PM), the line
+// shows today's date at once.
+TEST_F(SettingsViewModelTest, CheckingForUpdatesShowsTodayAtOnce) {
+    setCurrentLocaleName("en_US");
+    model->checkForUpdates();
+    EXPECT_EQ(model->lastCheckedLine(),
+              "Last checked " + DateFormatter(DateStyle::Medium, DateStyle::None).string(scheduler.now()))
+        << settings->lastUpdateCheckedText().get().toStdString();
+    setCurrentLocaleName({});
 }
 
 TEST_F(SettingsViewModelTest, AStoredPictureThatDoesNotDecodeFallsThrough) {
