@@ -1,6 +1,7 @@
 #include "model/SettingsStore.h"
 #include "model/StoreFixture.h"
 #include "model/UpdateManager.h"
+#include "platform/Alerts.h"
 #include "platform/Calendar.h"
 #include "platform/LoginItems.h"
 #include "sync/CloudKitStatusProvider.h"
@@ -34,10 +35,22 @@ struct FakeLoginItems final : LoginItems {
     }
 };
 
+// An open panel that answers with a chosen list of paths, or cancels.
+struct FakeAlerts final : Alerts {
+    std::optional<QStringList> answer;
+    std::vector<OpenPanelRequest> panels;
+    int runModal(const AlertRequest&) override { return kAlertFirstButtonReturn; }
+    std::optional<QStringList> runOpenPanel(const OpenPanelRequest& request) override {
+        panels.push_back(request);
+        return answer;
+    }
+};
+
 class SettingsViewModelTest : public testing::StoreFixture {
   protected:
     SettingsViewModelTest() {
         platform.loginItems = &loginItems;
+        platform.alerts = &alerts;
         updates = std::make_unique<NimbrelUpdateManager>(platform);
         status = std::make_shared<NimbrelCloudKitStatusProvider>(platform);
         settings = std::make_unique<NimbrelSettingsStore>(platform, *updates, status, syncManager);
@@ -48,6 +61,7 @@ class SettingsViewModelTest : public testing::StoreFixture {
     bool mirror() const { return defaults.boolValue("Nimbrel.settings.launchAtLoginEnabled").value_or(false); }
 
     FakeLoginItems loginItems;
+    FakeAlerts alerts;
     std::unique_ptr<NimbrelUpdateManager> updates;
     std::shared_ptr<NimbrelCloudKitStatusProvider> status;
     std::unique_ptr<NimbrelSettingsStore> settings;
@@ -145,6 +159,46 @@ TEST_F(SettingsViewModelTest, CheckingForUpdatesShowsTodayAtOnce) {
               "Last checked " + DateFormatter(DateStyle::Medium, DateStyle::None).string(scheduler.now()))
         << settings->lastUpdateCheckedText().get().toStdString();
     setCurrentLocaleName({});
+}
+
+// A picture chosen in the panel is kept as a 256-pixel PNG and replaces the one before; a
+// cancelled panel or a file that is no image keeps what was there, silently.
+TEST_F(SettingsViewModelTest, ChoosingAnAccountPicture) {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(512, 256, QImage::Format_RGB32).save(&buffer, "JPEG");
+    tree.writeFile("/Users/user/Pictures/me.jpg", jpeg);
+    tree.writeFile("/Users/user/Pictures/notes.png", "not an image");
+    QImage green(40, 40, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    tree.writeFile("/Users/user/Pictures/green.png", *accountImageData(green));
+    const struct {
+        std::optional<QStringList> answer;
+        bool replaced;
+    } choices[] = {
+        {std::nullopt, false},
+        {QStringList{"/Users/user/Pictures/notes.png"}, false},
+        {QStringList{"/Users/user/Pictures/me.jpg"}, true},
+        {QStringList{}, false},
+        {QStringList{"/Users/user/Pictures/green.png"}, true},
+    };
+    for (const auto& c : choices) {
+        const std::optional<QByteArray> before = settings->customAccountImageData().get();
+        alerts.answer = c.answer;
+        model->chooseAccountImage();
+        const std::optional<QByteArray> after = settings->customAccountImageData().get();
+        EXPECT_EQ(after != before, c.replaced);
+        if (c.replaced) {
+            EXPECT_EQ(QImage::fromData(*after, "PNG").size(), QSize(256, 256));
+        }
+    }
+    ASSERT_EQ(alerts.panels.size(), 5u);
+    const OpenPanelRequest& panel = alerts.panels.front();
+    EXPECT_EQ(panel.title, "Choose Account Image");
+    EXPECT_TRUE(panel.canChooseFiles && !panel.canChooseDirectories && !panel.allowsMultipleSelection);
+    EXPECT_EQ(panel.allowedContentTypes, (QStringList{"public.png", "public.jpeg", "public.heic", "public.tiff"}));
+    EXPECT_TRUE(activities.empty());
 }
 
 TEST_F(SettingsViewModelTest, AStoredPictureThatDoesNotDecodeFallsThrough) {
