@@ -142,5 +142,24 @@ TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
                 strip->mapToScene(QPointF(strip->width() / 2, 0)).x(), 1.0);
 }
 
+// The test Mac has no cloud account: a tap on the sync button says what happened (never "All
+// Synced"), ignores taps while that shows, and reads "Sync" again 2 s later.
+TEST(ScreensEndToEnd, SyncButtonShowsWhatTheSyncCameTo) {
+    ScreensHarness h;
+    h.open("Nimbrel.showActivity");
+    QQuickItem* button = h.item("activitySync");
+    QQuickItem* title = h.item("activitySyncTitle");
+    ASSERT_TRUE(button && title);
+    h.click(button);
+    const QString shown = title->property("text").toString();
+    EXPECT_FALSE(QStringList({"Sync", QString::fromUtf8("Syncing\u2026"), "All Synced"}).contains(shown))
+        << shown.toStdString();
+    h.settle(0.5);
+    h.click(button);
+    EXPECT_EQ(title->property("text").toString(), shown);
+    h.settle(0.5);
+    EXPECT_EQ(title->property("text").toString(), "Sync");
+}
+
 } // namespace
 } // namespace nimbrel

@@ -252,12 +252,17 @@ HoverScale {
         HoverScale {
             id: syncButton
             objectName: "activitySync"
-            readonly property bool succeeded: screen.model.syncSucceeded
-            readonly property string tone: screen.model.syncProblemTone
-            readonly property color toneColor: tone === "failure" ? Qt.rgba(1, 0.27, 0.23, 1)
-                                             : tone === "warning" ? Qt.rgba(1, 0.84, 0.04, 1)
-                                             : screen.green
-            readonly property bool tinted: succeeded || tone.length > 0
+            // What the sync came to, from the model at each change: the success green, yellow
+            // for a sync that could not run, red for one that failed.
+            function toneColor() {
+                const tone = screen.model.syncProblemTone
+                return tone === "failure" ? Qt.rgba(1, 0.27, 0.23, 1)
+                     : tone === "warning" ? Qt.rgba(1, 0.84, 0.04, 1)
+                     : screen.green
+            }
+            readonly property bool tinted: screen.model.syncSucceeded || screen.model.syncProblemTone.length > 0
+            // The tint keeps its colour while it fades out.
+            onTintedChanged: if (tinted) tint.tone = toneColor()
             width: parent.width
             height: 42
             cornerRadius: 21
@@ -273,15 +278,30 @@ HoverScale {
                 cornerRadius: 21
             }
             Rectangle {
+                id: tint
+                property color tone: screen.green
                 anchors.fill: parent
                 radius: 21
-                color: Qt.rgba(syncButton.toneColor.r, syncButton.toneColor.g, syncButton.toneColor.b,
-                               syncButton.tinted ? 0.22 : 0)
+                color: Qt.rgba(tone.r, tone.g, tone.b, 0.22)
                 border.width: 1
-                border.color: Qt.rgba(syncButton.toneColor.r, syncButton.toneColor.g, syncButton.toneColor.b,
-                                      syncButton.tinted ? 0.5 : 0)
-                Behavior on color { ColorAnimation { duration: 250; easing.type: Easing.OutCubic } }
-                Behavior on border.color { ColorAnimation { duration: 250; easing.type: Easing.OutCubic } }
+                border.color: Qt.rgba(tone.r, tone.g, tone.b, 0.5)
+                opacity: 0
+                states: State {
+                    name: "shown"
+                    when: syncButton.tinted
+                    PropertyChanges { target: tint; opacity: 1 }
+                }
+                // In with the result over 0.25 s; back to idle over 0.3 s.
+                transitions: [
+                    Transition {
+                        to: "shown"
+                        NumberAnimation { property: "opacity"; duration: 250; easing.type: Easing.OutCubic }
+                    },
+                    Transition {
+                        from: "shown"
+                        NumberAnimation { property: "opacity"; duration: 300; easing.type: Easing.OutCubic }
+                    }
+                ]
             }
             Row {
                 anchors.centerIn: parent
