@@ -13,12 +13,18 @@ HoverScale {
     highlightLength: 92
     borderWidth: 1.1
 
+    // The entrance is a spring of response 0.5 s and damping fraction 0.88: stiffness
+    // (2π / 0.5)² and damping 2 · 0.88 · 2π / 0.5, per 16 ms step of the spring animation.
+    readonly property real entranceSpring: Math.pow(2 * Math.PI / 0.5, 2) * 0.016
+    readonly property real entranceDamping: 2 * 0.88 * (2 * Math.PI / 0.5) * 0.016
     opacity: screen.model.hasAnimatedIn ? 1 : 0
     transform: Translate {
         y: screen.model.hasAnimatedIn ? 0 : 10
-        Behavior on y { NumberAnimation { duration: 500; easing.type: Easing.OutCubic } }
+        Behavior on y { SpringAnimation { spring: screen.entranceSpring; damping: screen.entranceDamping } }
     }
-    Behavior on opacity { NumberAnimation { duration: 500; easing.type: Easing.OutCubic } }
+    Behavior on opacity {
+        SpringAnimation { spring: screen.entranceSpring; damping: screen.entranceDamping; epsilon: 0.002 }
+    }
 
     Component.onCompleted: screen.model.appeared()
 
