@@ -1,6 +1,7 @@
 // Renders one of the panel's screens, or the desktop window, to a PNG without a display.
 //   nimbrel-shot <screen> <out.png>     screen: onboarding, main, blacklist, rules, sessions,
 //                                        activity, settings
+//   nimbrel-shot rules-all <out.png>    the rules screen drawn tall enough for all its cards
 //   nimbrel-shot desktop <out.png>      the program on a fresh simulated Mac, 1.5 s after start
 //                                        (the onboarding panel open)
 //   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
@@ -8,6 +9,7 @@
 #include "app/NimbrelProgram.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
+#include "ui/rules/RulesViewModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -72,38 +74,22 @@ int shootDesktop(bool granted, const QString& out) {
     return saved ? 0 : 1;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const bool x11Root = argc == 3 && QByteArray(argv[1]) == "--x11-root";
-    if (!x11Root && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    if (argc != 3) return usage();
-    const QString what = QString::fromLocal8Bit(argv[1]);
-    const QString out = QString::fromLocal8Bit(argv[2]);
-    if (what == QStringLiteral("desktop") || what == QStringLiteral("desktop-menu"))
-        return shootDesktop(what == QStringLiteral("desktop-menu"), out);
-
-    if (x11Root) {
-        QScreen* screen = QGuiApplication::primaryScreen();
-        return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
-    }
-
-    ScreenPreview preview;
-    if (!preview.show(what)) return usage();
+// Draws `content` (QML of one item; `root` is the picture, `wall` its backdrop) over a
+// wallpaper-like backdrop, so the glass has something to show through, and saves it.
+int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content, const QVariantMap& properties,
+                      const QString& out) {
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());
     QQuickWindow window;
     window.setColor(QColor(28, 30, 38));
-    const double side = 500 + 2 * ScreenPreview::kMargin;
-    window.resize(int(preview.shell().panelWidth() + 2 * ScreenPreview::kMargin), int(side));
-
-    // A wallpaper-like backdrop so the glass has something to show through.
+    window.resize(size);
     QQmlComponent component(&engine);
-    component.setData(R"(
+    component.setData(QStringLiteral(R"(
         import QtQuick
         import Nimbrel.App
         Item {
+            id: root
+            property QtObject model
             anchors.fill: parent
             Rectangle {
                 id: wall
@@ -114,10 +100,12 @@ int main(int argc, char** argv) {
                     GradientStop { position: 1.0; color: "#C06C84" }
                 }
             }
-            NimbrelPanel { backdrop: wall }
-        })",
+            %1
+        })")
+                          .arg(content)
+                          .toUtf8(),
                       QUrl(QStringLiteral("qrc:/nimbrel-shot.qml")));
-    std::unique_ptr<QObject> root(component.create());
+    std::unique_ptr<QObject> root(component.createWithInitialProperties(properties));
     if (!root) {
         std::fprintf(stderr, "nimbrel-shot: %s\n", qPrintable(component.errorString()));
         return 1;
@@ -128,8 +116,44 @@ int main(int argc, char** argv) {
     window.show();
     // Let transitions and images settle before the picture.
     for (int i = 0; i < 40; ++i) {
+        // Work the screens hand to the (virtual) scheduler, such as their entrance, runs too.
+        preview.scheduler().runUntilIdle();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(10);
     }
     return save(window.grabWindow(), out) ? 0 : 1;
+}
+
+// The rules screen over the preview's rules, as tall as its cards need: every card in one picture.
+int shootWholeRulesList(const QString& out) {
+    ScreenPreview preview;
+    std::unique_ptr<RulesViewModel> model = preview.rules().makeViewModel();
+    return shootOverBackdrop(preview, QSize(360 + 48, 940 + 48),
+                             QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
+                             {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool x11Root = argc == 3 && QByteArray(argv[1]) == "--x11-root";
+    if (!x11Root && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 3) return usage();
+    const QString what = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    if (what == QStringLiteral("rules-all")) return shootWholeRulesList(out);
+    if (what == QStringLiteral("desktop") || what == QStringLiteral("desktop-menu"))
+        return shootDesktop(what == QStringLiteral("desktop-menu"), out);
+
+    if (x11Root) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
+    }
+
+    ScreenPreview preview;
+    if (!preview.show(what)) return usage();
+    const double side = 500 + 2 * ScreenPreview::kMargin;
+    return shootOverBackdrop(preview, QSize(int(preview.shell().panelWidth() + 2 * ScreenPreview::kMargin), int(side)),
+                             QStringLiteral("NimbrelPanel { backdrop: wall }"), {}, out);
 }

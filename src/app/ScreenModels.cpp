@@ -1,15 +1,17 @@
 #include "app/ScreenModels.h"
 
+#include "model/RulesStore.h"
 #include "platform/Platform.h"
+#include "ui/rules/RulesViewModel.h"
 
 namespace nimbrel {
 
 std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& platform) {
-    (void)platform;
     switch (screen) {
+    case NimbrelPanelScreen::Rules:
+        return std::make_unique<RulesViewModel>(platform, NimbrelRulesStore::sharedPtr());
     case NimbrelPanelScreen::Main:
     case NimbrelPanelScreen::Blacklist:
-    case NimbrelPanelScreen::Rules:
     case NimbrelPanelScreen::Sessions:
     case NimbrelPanelScreen::Activity:
     case NimbrelPanelScreen::Settings:

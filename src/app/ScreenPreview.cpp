@@ -1,7 +1,8 @@
 #include "app/ScreenPreview.h"
 
 #include "app/PanelRootViewModel.h"
-#include "platform/simulated/SimulatedMac.h"
+#include "app/ScreenModels.h"
+#include "ui/rules/RulesViewModel.h"
 
 namespace nimbrel {
 
@@ -14,12 +15,19 @@ ScreenPreview::ScreenPreview() {
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
+    simulated_ = std::make_unique<sim::SimulatedPlatform>(scheduler_, scheduler_, disk_.path());
+    simulated_->fill(platform_);
+    rules_ = std::make_unique<RulesPreview>(platform_);
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
     contentHooks_.stores.enabledRuleCount = [] { return 2; };
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
+    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
+        if (screen == NimbrelPanelScreen::Rules) return rules_->makeViewModel();
+        return makeScreenModel(screen, platform_);
+    };
 
     ShellController::Hooks hooks;
     hooks.primaryScreenHeight = [] { return kPreviewHeight; };
@@ -31,9 +39,7 @@ ScreenPreview::ScreenPreview() {
     glass_ = std::make_unique<GlassStyle>(
         notifications_, [] { return false; }, [] { return 14; });
     hover_ = std::make_unique<HoverGeometry>();
-    mac_ = std::make_unique<sim::SimulatedMac>(scheduler_, scheduler_, disk_.path());
-    mac_->buildDefaultDesktop();
-    desktop_ = std::make_unique<DesktopViewModel>(*mac_, scheduler_);
+    desktop_ = std::make_unique<DesktopViewModel>(simulated_->mac(), scheduler_);
 }
 
 ScreenPreview::~ScreenPreview() = default;

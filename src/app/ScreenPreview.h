@@ -11,6 +11,8 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
+#include "platform/simulated/SimulatedPlatform.h"
+#include "ui/rules/RulesPreview.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -38,6 +40,7 @@ class ScreenPreview {
     UserDefaults& defaults() { return defaults_; }
     DesktopViewModel& desktop() { return *desktop_; }
     VirtualScheduler& scheduler() { return scheduler_; }
+    RulesPreview& rules() { return *rules_; }
     GlobalPauseController& pause() { return *pause_; }
     // A fresh view model of the panel's content for a mode.
     std::unique_ptr<QObject> makeContent(PanelMode mode);
@@ -55,7 +58,8 @@ class ScreenPreview {
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
     QTemporaryDir disk_;
-    std::unique_ptr<sim::SimulatedMac> mac_;
+    std::unique_ptr<sim::SimulatedPlatform> simulated_;
+    std::unique_ptr<RulesPreview> rules_;
     std::unique_ptr<DesktopViewModel> desktop_;
 };
 

@@ -3,6 +3,7 @@
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellTestSupport.h"
+#include "ui/rules/RulesViewModel.h"
 
 #include <gtest/gtest.h>
 
@@ -58,9 +59,11 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     std::unique_ptr<QObject> onboarding = preview.makeContent(PanelMode::Onboarding);
     QObject* menu = qobject_cast<PanelRootViewModel*>(root.get())->menu();
     ASSERT_TRUE(menu);
+    std::unique_ptr<QObject> rules = preview.rules().makeViewModel();
     const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
                                              {"NimbrelMenuBarView.qml", menu},
-                                             {"OnboardingView.qml", onboarding.get()}};
+                                             {"OnboardingView.qml", onboarding.get()},
+                                             {"RulesView.qml", rules.get()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
