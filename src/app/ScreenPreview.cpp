@@ -1,5 +1,6 @@
 #include "app/ScreenPreview.h"
 
+#include "app/MenuBarViewModel.h"
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenModels.h"
 #include "ui/rules/RulesViewModel.h"
@@ -7,17 +8,20 @@
 namespace nimbrel {
 
 namespace {
-constexpr double kPreviewHeight = 500 + 2 * ScreenPreview::kMargin;
-}
+// Room for the paused menu below the pause button, past the panel's bottom.
+constexpr double kRoomBelow = 380;
+} // namespace
 
-ScreenPreview::ScreenPreview() {
+ScreenPreview::ScreenPreview(PreviewMac mac)
+    : pictureSize_(panelSize(PanelMode::Menu).width + 2 * kMargin, panelSize(PanelMode::Menu).height + 2 * kMargin) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
-    simulated_ = std::make_unique<sim::SimulatedPlatform>(scheduler_, scheduler_, disk_.path());
-    simulated_->fill(platform_);
-    rules_ = std::make_unique<RulesPreview>(platform_);
+    if (mac) {
+        mac_ = mac(platform_);
+        rules_ = std::make_unique<RulesPreview>(platform_);
+    }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
     contentHooks_.stores.enabledRuleCount = [] { return 2; };
@@ -25,13 +29,16 @@ ScreenPreview::ScreenPreview() {
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
     contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
-        if (screen == NimbrelPanelScreen::Rules) return rules_->makeViewModel();
+        if (screen == NimbrelPanelScreen::Rules) return rules_ ? rules_->makeViewModel() : nullptr;
         return makeScreenModel(screen, platform_);
     };
 
     ShellController::Hooks hooks;
-    hooks.primaryScreenHeight = [] { return kPreviewHeight; };
-    hooks.visibleFrame = [] { return std::optional<ScreenRect>(); };
+    // The picture is the screen the panel hangs in.
+    hooks.primaryScreenHeight = [this] { return pictureSize_.height(); };
+    hooks.visibleFrame = [this] {
+        return std::optional(ScreenRect{0, 0, pictureSize_.width(), pictureSize_.height()});
+    };
     hooks.makePanelContent = [this](PanelMode mode) {
         return makePanelContent(mode, platform_, *pause_, contentHooks_);
     };
@@ -39,20 +46,22 @@ ScreenPreview::ScreenPreview() {
     glass_ = std::make_unique<GlassStyle>(
         notifications_, [] { return false; }, [] { return 14; });
     hover_ = std::make_unique<HoverGeometry>();
-    desktop_ = std::make_unique<DesktopViewModel>(simulated_->mac(), scheduler_);
 }
 
 ScreenPreview::~ScreenPreview() = default;
 
 QStringList ScreenPreview::screenNames() {
-    return {"onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings"};
+    return {"onboarding", "main",     "blacklist",  "rules",      "sessions",
+            "activity",   "settings", "pause-menu", "paused-menu"};
 }
 
 bool ScreenPreview::show(const QString& screen) {
     if (!screenNames().contains(screen)) return false;
     const PanelMode mode = screen == QStringLiteral("onboarding") ? PanelMode::Onboarding : PanelMode::Menu;
     const PanelSize size = panelSize(mode);
-    const ScreenRect frame{kMargin, kPreviewHeight - kMargin - size.height, size.width, size.height};
+    const double below = screen == QStringLiteral("paused-menu") ? kRoomBelow : 0;
+    pictureSize_ = QSizeF(size.width + 2 * kMargin, size.height + 2 * kMargin + below);
+    const ScreenRect frame{kMargin, pictureSize_.height() - kMargin - size.height, size.width, size.height};
     shell_->createPanel(frame);
     shell_->setPanelContent(mode);
     shell_->setPanelFrame(frame);
@@ -66,12 +75,25 @@ bool ScreenPreview::show(const QString& screen) {
     return true;
 }
 
+QSizeF ScreenPreview::pictureSize() const {
+    return pictureSize_;
+}
+
+bool openPauseMenu(ShellController& shell, bool paused) {
+    auto* root = qobject_cast<PanelRootViewModel*>(shell.panelContent());
+    auto* menu = root ? qobject_cast<MenuBarViewModel*>(root->menu()) : nullptr;
+    if (!menu) return false;
+    if (paused) menu->choosePauseRow(1); // "15 Minutes"; closes the menu
+    if (!menu->showingPauseMenu()) menu->togglePauseMenu();
+    return true;
+}
+
 std::unique_ptr<QObject> ScreenPreview::makeContent(PanelMode mode) {
     return makePanelContent(mode, platform_, *pause_, contentHooks_);
 }
 
 QmlModels ScreenPreview::models() {
-    return {shell_.get(), glass_.get(), hover_.get(), desktop_.get()};
+    return {shell_.get(), glass_.get(), hover_.get()};
 }
 
 } // namespace nimbrel
