@@ -1,12 +1,9 @@
 #pragma once
 
+#include "app/AppShell.h"
 #include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
-#include "app/GlobalPause.h"
 #include "app/HoverGeometry.h"
-#include "app/NimbrelAppDelegate.h"
-#include "app/PanelContent.h"
-#include "app/ShellController.h"
 #include "platform/Platform.h"
 
 #include <QObject>
@@ -51,14 +48,10 @@ class NimbrelProgram : public QObject {
     std::unique_ptr<Facilities> facilities_;
     Platform platform_;
     Platform* previousPlatform_ = nullptr;
-    std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
     std::unique_ptr<DesktopViewModel> desktop_;
-    std::unique_ptr<EngineControl> engine_;
-    std::unique_ptr<GlobalPauseController> pause_;
-    PanelContentHooks contentHooks_;
-    std::unique_ptr<NimbrelAppDelegate> delegate_;
+    std::unique_ptr<AppShell> app_;
     std::unique_ptr<QQmlApplicationEngine> qml_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     bool terminated_ = false;

@@ -2,7 +2,7 @@
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenPreview.h"
-#include "app/ShellTestSupport.h"
+#include "shell/ShellTestSupport.h"
 
 #include <gtest/gtest.h>
 
