@@ -59,6 +59,8 @@ struct SimProgram::Process {
     QObject views;
     QPointer<QObject> content;
     NimbrelPanelScreen shownScreen = NimbrelPanelScreen::Main;
+    // What waits for this process's end must not end the next one.
+    Lifetime lifetime;
 };
 
 SimProgram::SimProgram(Platform& machine, Events events) : machine_(machine), events_(std::move(events)) {}
@@ -93,7 +95,7 @@ bool SimProgram::launch() {
 
 void SimProgram::endSoon(int status) {
     // As `nimbrel` does: the event loop returns on its next turn, then the program cleans up.
-    machine_.scheduler->post(lifetime_.guard([this, status] { end(status, true); }));
+    machine_.scheduler->post(process_->lifetime.guard([this, status] { end(status, true); }));
 }
 
 void SimProgram::end(int status, bool cleanUp) {

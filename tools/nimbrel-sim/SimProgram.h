@@ -2,7 +2,6 @@
 
 #include "app/ProgramParts.h"
 #include "platform/Platform.h"
-#include "platform/Scheduler.h"
 
 #include <QString>
 
@@ -77,7 +76,6 @@ class SimProgram {
     Platform& machine_;
     Events events_;
     std::unique_ptr<Process> process_;
-    Lifetime lifetime_;
 };
 
 } // namespace nimbrel::simtool
