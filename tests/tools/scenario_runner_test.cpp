@@ -62,6 +62,25 @@ TEST(ScenarioRunner, TheProgramLaunchesWithTheDefaultsFilesAndPlatformInPlace) {
     EXPECT_EQ(linesWith(lines, QStringLiteral("start:")), (QStringList{"  0.000 start: engine"}));
 }
 
+TEST(ScenarioRunner, AScenarioCanLaunchTheProgramLaterWithOtherDefaults) {
+    QTemporaryDir dir;
+    QStringList modes;
+    ScenarioRunner runner(dir.path());
+    runner.setLaunchHook([&](Platform& p) {
+        modes << p.defaults->stringValue(QStringLiteral("Nimbrel.settings.behaviorMode")).value_or(QStringLiteral("?"));
+    });
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"launchProgram": false, "defaults": {"Nimbrel.settings.behaviorMode": "restore"},
+                                "timeline": [{"at": 3, "do": "setDefaults", "values": {"Nimbrel.settings.behaviorMode": "cycling"}},
+                                             {"do": "launchProgram"}], "settleSeconds": 0})",
+                            &error))
+        << error.toStdString();
+    const QStringList lines = runner.run();
+    EXPECT_EQ(modes, QStringList{"cycling"});
+    EXPECT_EQ(linesWith(lines, QStringLiteral("program:")), QStringList{"  3.000 program: launched"});
+    EXPECT_EQ(linesWith(lines, QStringLiteral("status-item:")).value(0).left(7), QStringLiteral("  3.000"));
+}
+
 TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEvents) {
     QTemporaryDir dir;
     ObserverToken wakeToken;
