@@ -5,9 +5,9 @@
 //                                        (the onboarding panel open)
 //   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
 //   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
-#include "app/NimbrelProgram.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
+#include "program/NimbrelProgram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

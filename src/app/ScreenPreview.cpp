@@ -1,7 +1,6 @@
 #include "app/ScreenPreview.h"
 
 #include "app/PanelRootViewModel.h"
-#include "platform/simulated/SimulatedMac.h"
 
 namespace nimbrel {
 
@@ -31,9 +30,6 @@ ScreenPreview::ScreenPreview() {
     glass_ = std::make_unique<GlassStyle>(
         notifications_, [] { return false; }, [] { return 14; });
     hover_ = std::make_unique<HoverGeometry>();
-    mac_ = std::make_unique<sim::SimulatedMac>(scheduler_, scheduler_, disk_.path());
-    mac_->buildDefaultDesktop();
-    desktop_ = std::make_unique<DesktopViewModel>(*mac_, scheduler_);
 }
 
 ScreenPreview::~ScreenPreview() = default;
@@ -65,7 +61,7 @@ std::unique_ptr<QObject> ScreenPreview::makeContent(PanelMode mode) {
 }
 
 QmlModels ScreenPreview::models() {
-    return {shell_.get(), glass_.get(), hover_.get(), desktop_.get()};
+    return {shell_.get(), glass_.get(), hover_.get()};
 }
 
 } // namespace nimbrel

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/GlobalPause.h"
 #include "app/HoverGeometry.h"
@@ -13,15 +12,13 @@
 #include "platform/VirtualScheduler.h"
 
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <memory>
 
 namespace nimbrel {
 
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
-// in-memory defaults, two enabled rules and three sessions, and a default simulated Mac
-// on a throw-away disk for the desktop.
+// in-memory defaults, two enabled rules and three sessions.
 class ScreenPreview {
   public:
     ScreenPreview();
@@ -36,7 +33,6 @@ class ScreenPreview {
     ShellController& shell() { return *shell_; }
     NotificationCenter& notifications() { return notifications_; }
     UserDefaults& defaults() { return defaults_; }
-    DesktopViewModel& desktop() { return *desktop_; }
     VirtualScheduler& scheduler() { return scheduler_; }
     GlobalPauseController& pause() { return *pause_; }
     // A fresh view model of the panel's content for a mode.
@@ -54,9 +50,6 @@ class ScreenPreview {
     std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
-    QTemporaryDir disk_;
-    std::unique_ptr<sim::SimulatedMac> mac_;
-    std::unique_ptr<DesktopViewModel> desktop_;
 };
 
 } // namespace nimbrel

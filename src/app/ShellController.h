@@ -12,9 +12,10 @@ namespace nimbrel {
 
 class Screens;
 
-// The status item and the panel as the views see them: the desktop window's QML draws the item
-// in its menu bar and the panel over the simulated screen under it; nimbrel-sim prints them.
-// Panel and button frames are kept in the Mac's coordinates; QML reads them flipped to top-left.
+// The status item and the panel as the views see them, for whatever hosts them: the host's
+// menu bar shows the item and reports its place, and the panel floats under it at the frame
+// given here (the simulated desktop's QML draws them; nimbrel-sim prints them). Panel and
+// button frames are kept in the Mac's coordinates; QML reads them flipped to top-left.
 class ShellController : public QObject, public ShellSurface {
     Q_OBJECT
     Q_PROPERTY(bool statusItemVisible READ statusItemVisible NOTIFY statusItemChanged)

@@ -1,8 +1,9 @@
-#include "app/NimbrelProgram.h"
+#include "program/NimbrelProgram.h"
 
 #include "app/QmlSetup.h"
 #include "app/ScreenModels.h"
 #include "app/SymbolImageProvider.h"
+#include "desktop/DesktopQml.h"
 #include "model/SettingsStore.h"
 #include "platform/Keychain.h"
 #include "platform/Log.h"
@@ -90,8 +91,9 @@ NimbrelProgram::~NimbrelProgram() {
 
 bool NimbrelProgram::start() {
     qml_ = std::make_unique<QQmlApplicationEngine>();
-    setUpQmlEngine(*qml_, {&app_->shell(), glass_.get(), hover_.get(), desktop_.get()});
-    qml_->load(QUrl(QStringLiteral("qrc:/Nimbrel/App/DesktopWindow.qml")));
+    setUpQmlEngine(*qml_, {&app_->shell(), glass_.get(), hover_.get()});
+    setUpDesktopQml(*qml_, desktop_.get());
+    qml_->load(QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/DesktopWindow.qml")));
     if (qml_->rootObjects().isEmpty()) return false;
 
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) && QSystemTrayIcon::isSystemTrayAvailable()) {

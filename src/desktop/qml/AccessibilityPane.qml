@@ -1,5 +1,6 @@
 import QtQuick
-import Nimbrel.Models
+import Nimbrel.App
+import Nimbrel.DesktopModels
 
 // System Settings › Privacy & Security › Accessibility, as far as Nimbrel needs it: the body
 // of the simulated Mac's System Settings window.

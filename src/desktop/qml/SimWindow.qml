@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.App
 
 // One window of a running application on the simulated Mac.
 Item {
@@ -19,7 +20,7 @@ Item {
     EffectLoader {
         anchors.fill: parent
         anchors.topMargin: 10
-        Component.onCompleted: setSource("SoftShadow.qml", {
+        Component.onCompleted: setSource(softShadow, {
             glowRadius: Qt.binding(() => win.info.focused ? 28 : 16),
             spread: 0.05,
             cornerRadius: Qt.binding(() => 12 + (win.info.focused ? 28 : 16)),

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.App
 import Nimbrel.Models
 
 // One screen's menu bar. The primary screen's holds the status items, Nimbrel's among them.

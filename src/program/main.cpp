@@ -1,4 +1,4 @@
-#include "app/NimbrelProgram.h"
+#include "program/NimbrelProgram.h"
 
 #include <QApplication>
 #include <QQuickWindow>

@@ -1,5 +1,6 @@
 import QtQuick
-import Nimbrel.Models
+import Nimbrel.App
+import Nimbrel.DesktopModels
 
 // The Dock: its glass shelf and tiles. Presses go to the Mac's mouse, so Nimbrel's engine
 // sees them as it would on a real desktop; holding a press is a long press there too.

@@ -1,7 +1,5 @@
 import QtQuick
 import QtQuick.Window
-import Nimbrel.App
-import Nimbrel.Models
 
 // The simulated Mac's desktop: each screen's wallpaper and menu bar, the running apps'
 // windows, the Dock, and Nimbrel's status item with its panel.

@@ -1,4 +1,4 @@
-#include "app/DesktopViewModel.h"
+#include "desktop/DesktopViewModel.h"
 
 #include "platform/Screens.h"
 #include "platform/simulated/SimulatedMac.h"

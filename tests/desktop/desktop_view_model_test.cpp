@@ -1,5 +1,5 @@
-#include "app/DesktopViewModel.h"
 #include "app/SharedEngineControl.h"
+#include "desktop/DesktopViewModel.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SharedInstance.h"

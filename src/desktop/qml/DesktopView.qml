@@ -1,5 +1,6 @@
 import QtQuick
-import Nimbrel.Models
+import Nimbrel.App
+import Nimbrel.DesktopModels
 
 // The desktop in the Mac's points, scrollable when the screens do not fit.
 Flickable {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/AppShell.h"
-#include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/HoverGeometry.h"
+#include "desktop/DesktopViewModel.h"
 #include "platform/Platform.h"
 
 #include <QObject>
@@ -21,8 +21,10 @@ namespace sim {
 class SimulatedMac;
 }
 
-// The running program on this machine: the platform over the event loop and the simulated
-// Mac, the application delegate, and the desktop window that shows them.
+// The running program on this machine, and the one place that knows both the shell and the
+// desktop that hosts it: the platform over the event loop and the simulated Mac, the
+// application delegate with its status item and panel, and the simulated Mac's desktop window
+// that shows them.
 class NimbrelProgram : public QObject {
     Q_OBJECT
   public:
