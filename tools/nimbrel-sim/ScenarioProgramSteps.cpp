@@ -33,28 +33,32 @@ bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& st
         run.advance(0);
         run.launchProgram();
     } else if (what == QLatin1String("clickStatusItem")) {
-        attempt(run, QStringLiteral("click status item"), [&] { return program.clickStatusItem(); });
+        attempt(run, QStringLiteral("click status item"), [&] { return panel::clickStatusItem(program.shell()); });
     } else if (what == QLatin1String("openScreen")) {
         const QString screen = step.value(QStringLiteral("screen")).toString();
-        attempt(run, QStringLiteral("open screen ") + screen, [&] { return program.openScreen(screen); });
+        attempt(run, QStringLiteral("open screen ") + screen,
+                [&] { return panel::openScreen(program.shell(), screen); });
     } else if (what == QLatin1String("back")) {
-        attempt(run, QStringLiteral("back"), [&] { return program.back(); });
+        attempt(run, QStringLiteral("back"), [&] { return panel::back(program.shell()); });
     } else if (what == QLatin1String("pause")) {
         const QJsonValue seconds = step.value(QStringLiteral("seconds"));
         if (seconds.toString() == QLatin1String("indefinitely")) {
-            attempt(run, QStringLiteral("pause indefinitely"), [&] { return program.pause(std::nullopt); });
+            attempt(run, QStringLiteral("pause indefinitely"),
+                    [&] { return panel::pause(program.shell(), std::nullopt); });
         } else if (seconds.isDouble()) {
             attempt(run, QStringLiteral("pause for %1 s").arg(seconds.toDouble()),
-                    [&] { return program.pause(seconds.toDouble()); });
+                    [&] { return panel::pause(program.shell(), seconds.toDouble()); });
         } else {
             run.error(QStringLiteral("pause needs \"seconds\": a number or \"indefinitely\""));
         }
     } else if (what == QLatin1String("resume")) {
-        attempt(run, QStringLiteral("resume"), [&] { return program.resume(); });
+        attempt(run, QStringLiteral("resume"), [&] { return panel::resume(program.shell()); });
     } else if (what == QLatin1String("onboardingSwitch")) {
-        attempt(run, QStringLiteral("turn the onboarding switch on"), [&] { return program.turnOnboardingSwitchOn(); });
+        attempt(run, QStringLiteral("turn the onboarding switch on"),
+                [&] { return panel::turnOnboardingSwitchOn(program.shell()); });
     } else if (what == QLatin1String("openSettingsInstead")) {
-        attempt(run, QStringLiteral("open settings instead"), [&] { return program.openSettingsInstead(); });
+        attempt(run, QStringLiteral("open settings instead"),
+                [&] { return panel::openSettingsInstead(program.shell()); });
     } else {
         return false;
     }

@@ -183,7 +183,7 @@ void ScenarioRun::endOfEvent() {
     // and the screen shows the outcome.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     flush();
-    const SimProgram::Seen seen = program_->seen();
+    const panel::Seen seen = panel::seen(program_->shell());
     if (seen.statusItem != printed_.statusItem)
         transcript_.line(QStringLiteral("status-item"),
                          seen.statusItem.isEmpty() ? QStringLiteral("removed") : seen.statusItem);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PanelUser.h"
 #include "SimProgram.h"
 #include "Transcript.h"
 
@@ -90,7 +91,7 @@ class ScenarioRun {
     std::unique_ptr<ScopedPlatform> installed_;
     std::unique_ptr<SimProgram> program_;
     size_t notificationsSeen_ = 0;
-    SimProgram::Seen printed_;
+    panel::Seen printed_;
     ObserverToken activityToken_;
     LogSink previousSink_;
 };
