@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
+#include "sessions/SessionsStore.h"
 #include "sync/CloudSyncManager.h"
 
 #include <algorithm>
@@ -30,15 +31,24 @@ std::optional<ScreenRect> toScreenRect(const std::optional<ScreenInfo>& screen) 
 
 PanelRootViewModel::Stores panelStores() {
     PanelRootViewModel::Stores stores;
-    stores.obtain = [] { NimbrelRulesStore::shared(); };
+    stores.obtain = [] {
+        NimbrelRulesStore::shared();
+        NimbrelSessionsStore::shared();
+    };
     stores.enabledRuleCount = [] {
         const auto& rules = NimbrelRulesStore::shared().rules().get();
         return int(std::count_if(rules.begin(), rules.end(), [](const NimbrelRule& r) { return r.isEnabled; }));
     };
-    // The sessions store arrives with the sessions screens; until then there are none.
-    stores.sessionCount = [] { return 0; };
+    stores.sessionCount = [] { return int(NimbrelSessionsStore::shared().sessions().get().size()); };
     stores.observeCounts = [](std::function<void()> changed) {
-        return NimbrelRulesStore::shared().rules().observe([changed](const auto&) { changed(); });
+        auto rules = std::make_shared<ObserverToken>(
+            NimbrelRulesStore::shared().rules().observe([changed](const auto&) { changed(); }));
+        auto sessions = std::make_shared<ObserverToken>(
+            NimbrelSessionsStore::shared().sessions().observe([changed](const auto&) { changed(); }));
+        return ObserverToken([rules, sessions] {
+            rules->reset();
+            sessions->reset();
+        });
     };
     stores.screenOpened = [](NimbrelPanelScreen screen) {
         switch (screen) {
@@ -109,7 +119,8 @@ AppShell::AppShell(Platform& platform, Hooks hooks) : platform_(platform), hooks
     };
     delegateHooks.iconCatalog = {[](const QString& name) { return symbolIconFile(name).has_value(); },
                                  [](const QString& name) { return assetIconFile(name).has_value(); }};
-    addProgramParts(delegateHooks, platform_, hooks_.partStarted);
+    parts_ = std::make_unique<ProgramParts>(platform_, hooks_.partStarted);
+    parts_->addTo(delegateHooks);
     delegate_ = std::make_unique<NimbrelAppDelegate>(platform_, *shell_, std::move(delegateHooks));
     QObject::connect(shell_.get(), &ShellController::togglePanelRequested, shell_.get(),
                      [this] { delegate_->togglePanel(); });

@@ -51,6 +51,7 @@ class AppShell {
     std::unique_ptr<GlobalPauseController> pause_;
     PanelContentHooks contentHooks_;
     std::unique_ptr<ShellController> shell_;
+    std::unique_ptr<ProgramParts> parts_;
     std::unique_ptr<NimbrelAppDelegate> delegate_;
 };
 

@@ -1,9 +1,9 @@
 #include "app/ProgramParts.h"
 
 #include "app/SharedEngineControl.h"
+#include "app/SharedSessionsStoreHook.h"
 #include "model/RulesStore.h"
 
-#include <memory>
 #include <utility>
 
 namespace nimbrel {
@@ -21,10 +21,28 @@ template <typename Part> auto announced(const PartStarted& started, const QStrin
 
 } // namespace
 
-void addProgramParts(ShellHooks& hooks, Platform& platform, PartStarted started) {
-    auto engine = std::make_shared<SharedEngineControl>(platform);
-    hooks.engine = announced(started, QStringLiteral("engine"), [engine]() -> EngineControl& { return *engine; });
-    hooks.obtainRulesStore = announced(started, QStringLiteral("rules store"), [] { NimbrelRulesStore::shared(); });
+// The sessions store's start-up entry, told as a part the first time it runs.
+class ProgramParts::SessionsStorePart final : public SessionsStoreHook {
+  public:
+    explicit SessionsStorePart(std::function<void()> bootstrap) : bootstrap_(std::move(bootstrap)) {}
+    void applyGlobalPauseState() override { bootstrap_(); }
+
+  private:
+    std::function<void()> bootstrap_;
+};
+
+ProgramParts::ProgramParts(Platform& platform, PartStarted started)
+    : started_(std::move(started)), engine_(std::make_unique<SharedEngineControl>(platform)) {
+    sessionsStore_ = std::make_unique<SessionsStorePart>(announced(
+        started_, QStringLiteral("sessions store"), [] { SharedSessionsStoreHook().applyGlobalPauseState(); }));
+}
+
+ProgramParts::~ProgramParts() = default;
+
+void ProgramParts::addTo(ShellHooks& hooks) {
+    hooks.engine = announced(started_, QStringLiteral("engine"), [this]() -> EngineControl& { return *engine_; });
+    hooks.sessionsStore = sessionsStore_.get();
+    hooks.obtainRulesStore = announced(started_, QStringLiteral("rules store"), [] { NimbrelRulesStore::shared(); });
 }
 
 } // namespace nimbrel

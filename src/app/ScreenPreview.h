@@ -11,8 +11,10 @@
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
 
+#include <QSizeF>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace nimbrel {
@@ -21,13 +23,21 @@ namespace nimbrel {
 // in-memory defaults, two enabled rules and three sessions.
 class ScreenPreview {
   public:
-    ScreenPreview();
+    // `fillMac` sets the Mac's facilities of the preview's platform (a simulated Mac, from a
+    // caller that may know one). With them the preview is the current platform while it lives,
+    // and the settings, activity and blacklist screens show a week of activity, a blacklist and
+    // the account; without them those screens have no view model.
+    explicit ScreenPreview(std::function<void(Platform&)> fillMac = {});
     ~ScreenPreview();
 
-    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings".
+    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", and the
+    // main menu for its pause menu: "pause-menu" and "paused-menu" (see openPauseMenu).
     static QStringList screenNames();
     // Shows the panel on `screen`; false for an unknown name.
     bool show(const QString& screen);
+    // The picture's size: the panel with a margin, and room under it for a pause menu that
+    // opens below the pause button.
+    QSizeF pictureSize() const;
 
     QmlModels models();
     ShellController& shell() { return *shell_; }
@@ -41,7 +51,7 @@ class ScreenPreview {
     static constexpr double kMargin = 24;
 
   private:
-    VirtualScheduler scheduler_;
+    VirtualScheduler scheduler_{Date::fromUnix(1'800'000'000)};
     NotificationCenter notifications_;
     InMemoryUserDefaults defaults_;
     Platform platform_;
@@ -50,6 +60,14 @@ class ScreenPreview {
     std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
+    QSizeF pictureSize_;
+    Platform* previousPlatform_ = nullptr;
+    bool installed_ = false;
 };
+
+// Opens the main menu's pause menu, after choosing "15 Minutes" in it when `paused`; false
+// when the panel shows no main menu. Call it once the menu is on screen (its appearance
+// closes the pause menu).
+bool openPauseMenu(ShellController& shell, bool paused);
 
 } // namespace nimbrel

@@ -134,6 +134,30 @@ void DesktopViewModel::refresh() {
     const sim::App* front = mac_.app(frontPid);
     frontmostAppName_ = front ? front->name : QStringLiteral("Finder");
     emit changed();
+    fitView();
+}
+
+void DesktopViewModel::setViewSize(double width, double height) {
+    viewWidth_ = width;
+    viewHeight_ = height;
+    fitView();
+}
+
+void DesktopViewModel::fitView() {
+    const DesktopViewport fitted(bounds_, viewWidth_, viewHeight_);
+    if (fitted == viewport_) return;
+    viewport_ = fitted;
+    emit viewChanged();
+}
+
+void DesktopViewModel::pressedInView(double x, double y) {
+    const Point p = viewport_.toDesktop({x, y});
+    mousePressed(p.x, p.y);
+}
+
+void DesktopViewModel::releasedInView(double x, double y) {
+    const Point p = viewport_.toDesktop({x, y});
+    mouseReleased(p.x, p.y);
 }
 
 void DesktopViewModel::mousePressed(double x, double y) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/DesktopViewport.h"
 #include "platform/Geometry.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
@@ -15,8 +16,9 @@ namespace nimbrel {
 
 // The simulated Mac's desktop as the desktop window draws it: each screen with its wallpaper,
 // the menu bar, the Dock's tiles and the running applications' windows, all in points from
-// the top-left of the primary screen. A person's presses go to the Mac's mouse, where the
-// global monitors (and so the engine) see them; the permission switch is System Settings'.
+// the top-left of the primary screen, and how all screens fit the view (`DesktopViewport`).
+// A person's presses go to the Mac's mouse, where the global monitors (and so the engine) see
+// them; the permission switch is System Settings'.
 class DesktopViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QVariantList screens READ screens NOTIFY changed)
@@ -30,6 +32,9 @@ class DesktopViewModel : public QObject {
     Q_PROPERTY(double height READ height NOTIFY changed)
     Q_PROPERTY(QString frontmostAppName READ frontmostAppName NOTIFY changed)
     Q_PROPERTY(bool accessibilityTrusted READ accessibilityTrusted NOTIFY changed)
+    Q_PROPERTY(double viewScale READ viewScale NOTIFY viewChanged)
+    Q_PROPERTY(double viewX READ viewX NOTIFY viewChanged)
+    Q_PROPERTY(double viewY READ viewY NOTIFY viewChanged)
   public:
     DesktopViewModel(sim::SimulatedMac& mac, Scheduler& scheduler, QObject* parent = nullptr);
     ~DesktopViewModel() override;
@@ -45,6 +50,17 @@ class DesktopViewModel : public QObject {
     double height() const { return bounds_.height(); }
     QString frontmostAppName() const { return frontmostAppName_; }
     bool accessibilityTrusted() const;
+    // The desktop in the view: its scale, and where its top-left corner lies.
+    double viewScale() const { return viewport_.scale(); }
+    double viewX() const { return viewport_.offset().x; }
+    double viewY() const { return viewport_.offset().y; }
+    const DesktopViewport& viewport() const { return viewport_; }
+
+    // The view's size, for fitting every screen into it.
+    Q_INVOKABLE void setViewSize(double width, double height);
+    // Mouse button at a point of the view.
+    Q_INVOKABLE void pressedInView(double x, double y);
+    Q_INVOKABLE void releasedInView(double x, double y);
 
     // Mouse button at a point (top-left coordinates of the primary screen).
     Q_INVOKABLE void mousePressed(double x, double y);
@@ -63,9 +79,11 @@ class DesktopViewModel : public QObject {
 
   signals:
     void changed();
+    void viewChanged();
 
   private:
     void scheduleRefresh();
+    void fitView();
     Point toAppKit(double x, double y) const;
 
     sim::SimulatedMac& mac_;
@@ -77,6 +95,9 @@ class DesktopViewModel : public QObject {
     QVariantMap dockArea_;
     double menuBarHeight_ = 0;
     Rect bounds_;
+    double viewWidth_ = 0;
+    double viewHeight_ = 0;
+    DesktopViewport viewport_;
     QString frontmostAppName_;
     ObserverToken recorderListener_;
     Lifetime lifetime_;

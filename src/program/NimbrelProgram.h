@@ -40,6 +40,7 @@ class NimbrelProgram : public QObject {
     // The desktop window (for pictures of it) and the simulated Mac's desktop.
     QQuickWindow* desktopWindow() const;
     DesktopViewModel& desktop() { return *desktop_; }
+    ShellController& shell() { return app_->shell(); }
     // Calls `ready` once, after the first frame that shows the panel (start-up measurements).
     void onFirstPanelFrame(std::function<void()> ready);
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QQuickWindow>
 #include <QStringList>
-#include <QThread>
 
 namespace nimbrel::testing {
 
@@ -29,11 +29,18 @@ class QmlWarnings {
     QtMessageHandler previous_;
 };
 
-// Lets posted events, bindings and frames run.
+// Runs what is due now, without waiting on the clock: posted events, deferred deletions,
+// timers of no delay, and one frame of every shown Quick window (a grab lays out, syncs and
+// renders it at once instead of waiting for the window's frame timer). Animations do not move.
 inline void settle() {
-    for (int i = 0; i < 10; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
+    for (int i = 0; i < 4; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        for (QWindow* window : QGuiApplication::topLevelWindows()) {
+            auto* quick = qobject_cast<QQuickWindow*>(window);
+            if (quick && quick->isVisible()) quick->grabWindow();
+        }
     }
 }
 

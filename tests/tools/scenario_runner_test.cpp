@@ -1,5 +1,7 @@
 #include "ScenarioRunner.h"
 
+#include "support/QtPrinters.h"
+
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
@@ -59,7 +61,8 @@ TEST(ScenarioRunner, TheProgramLaunchesWithTheDefaultsFilesAndPlatformInPlace) {
     EXPECT_EQ(seen, (QStringList{"installed=1", "mode=cycling", "count=3", "data=0001", "file=milk", "support=1",
                                  "running=1"}));
     EXPECT_EQ(lines.value(1), "  0.000 program: launched");
-    EXPECT_EQ(linesWith(lines, QStringLiteral("start:")), (QStringList{"  0.000 start: engine"}));
+    EXPECT_EQ(linesWith(lines, QStringLiteral("start:")),
+              (QStringList{"  0.000 start: engine", "  1.000 start: sessions store"}));
 }
 
 TEST(ScenarioRunner, AScenarioCanLaunchTheProgramLaterWithOtherDefaults) {

@@ -33,7 +33,8 @@ HoverScale {
         Row {
             id: row
             anchors.centerIn: parent
-            spacing: 7
+            // No gap before the title when there is no symbol.
+            spacing: pill.systemImage.length > 0 ? 9 : 0
             SymbolIcon {
                 anchors.verticalCenter: parent.verticalCenter
                 visible: pill.systemImage.length > 0

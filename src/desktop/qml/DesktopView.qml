@@ -2,26 +2,22 @@ import QtQuick
 import Nimbrel.App
 import Nimbrel.DesktopModels
 
-// The desktop in the Mac's points, scrollable when the screens do not fit.
-Flickable {
+// Every screen of the simulated Mac in its arrangement, scaled down to fit the view and
+// centred in it (the model's viewport); inside, the Mac's points.
+Item {
     id: view
-    contentWidth: desk.width * zoom
-    contentHeight: desk.height * zoom
     clip: true
-    boundsBehavior: Flickable.StopAtBounds
-    // Scrolls (wheel or drag on the wallpaper) only when the screens do not fit.
-    interactive: contentWidth > width || contentHeight > height
-    readonly property real zoom: {
-        const primary = Desktop.screens.length > 0 ? Desktop.screens[0] : null
-        if (!primary) return 1
-        return Math.min(1, width / primary.width, height / primary.height)
-    }
+    onWidthChanged: Desktop.setViewSize(width, height)
+    onHeightChanged: Desktop.setViewSize(width, height)
+    Component.onCompleted: Desktop.setViewSize(width, height)
 
     Item {
         id: desk
+        x: Desktop.viewX
+        y: Desktop.viewY
         width: Desktop.width
         height: Desktop.height
-        scale: view.zoom
+        scale: Desktop.viewScale
         transformOrigin: Item.TopLeft
 
         // Everything below is placed from the primary screen's top-left.
@@ -112,7 +108,9 @@ Flickable {
                 }
             }
 
-            SimDock {}
+            SimDock {
+                view: view
+            }
 
             NimbrelPanel {
                 backdrop: backdropLayer

@@ -6,6 +6,8 @@ import Nimbrel.DesktopModels
 // sees them as it would on a real desktop; holding a press is a long press there too.
 Item {
     id: dock
+    // The desktop view, whose points the model turns into the Mac's.
+    property Item view: null
     x: Desktop.dockArea.x
     y: Desktop.dockArea.y
     width: Desktop.dockArea.width
@@ -110,12 +112,12 @@ Item {
                 enabled: !tile.isSeparator
                 hoverEnabled: true
                 onPressed: mouse => {
-                    const p = mapToItem(dock.parent, mouse.x, mouse.y)
-                    Desktop.mousePressed(p.x, p.y)
+                    const p = mapToItem(dock.view, mouse.x, mouse.y)
+                    Desktop.pressedInView(p.x, p.y)
                 }
                 onReleased: mouse => {
-                    const p = mapToItem(dock.parent, mouse.x, mouse.y)
-                    Desktop.mouseReleased(p.x, p.y)
+                    const p = mapToItem(dock.view, mouse.x, mouse.y)
+                    Desktop.releasedInView(p.x, p.y)
                 }
             }
         }

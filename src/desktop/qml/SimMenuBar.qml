@@ -70,6 +70,7 @@ Rectangle {
                 onClicked: Shell.statusItemClicked()
             }
             function report() {
+                if (!bar.showsStatusItems) return // only the primary screen's bar holds the item
                 const p = nimbrelItem.mapToItem(bar.parent, 0, 0)
                 Shell.setStatusButtonGeometry(p.x, p.y, nimbrelItem.width, nimbrelItem.height)
             }
