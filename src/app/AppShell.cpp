@@ -126,11 +126,7 @@ AppShell::AppShell(Platform& platform, Hooks hooks) : platform_(platform), hooks
                      [this] { delegate_->togglePanel(); });
 }
 
-AppShell::~AppShell() {
-    // The delegate drives the shell and the panel's content uses the pause: it goes first.
-    delegate_.reset();
-    shell_.reset();
-}
+AppShell::~AppShell() = default;
 
 void AppShell::launch() {
     pause_->start();

@@ -48,6 +48,8 @@ class AppShell {
   private:
     Platform& platform_;
     Hooks hooks_;
+    // Destroyed last to first: the delegate before the shell and the parts it uses, the
+    // panel's content (the shell's) before the pause it reads.
     std::unique_ptr<GlobalPauseController> pause_;
     PanelContentHooks contentHooks_;
     std::unique_ptr<ShellController> shell_;
