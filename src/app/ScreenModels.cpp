@@ -2,11 +2,13 @@
 
 #include "model/ActivityStore.h"
 #include "model/BlacklistStore.h"
+#include "model/RulesStore.h"
 #include "model/SettingsStore.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudSyncManager.h"
+#include "ui/rules/RulesViewModel.h"
 #include "ui/screens/ActivityViewModel.h"
 #include "ui/screens/BlacklistViewModel.h"
 #include "ui/screens/SettingsViewModel.h"
@@ -42,6 +44,8 @@ void copyToClipboard(const QString& text) {
 
 std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& platform) {
     switch (screen) {
+    case NimbrelPanelScreen::Rules:
+        return std::make_unique<RulesViewModel>(platform, NimbrelRulesStore::sharedPtr());
     case NimbrelPanelScreen::Blacklist:
         return std::make_unique<BlacklistViewModel>(platform, BlacklistStore::sharedPtr());
     case NimbrelPanelScreen::Activity:
@@ -51,7 +55,6 @@ std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& pl
     case NimbrelPanelScreen::Settings:
         return std::make_unique<SettingsViewModel>(platform, NimbrelSettingsStore::shared());
     case NimbrelPanelScreen::Main:
-    case NimbrelPanelScreen::Rules:
     case NimbrelPanelScreen::Sessions:
         break;
     }

@@ -4,6 +4,7 @@
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenModels.h"
 #include "platform/SharedInstance.h"
+#include "ui/rules/RulesViewModel.h"
 #include "ui/screens/ScreenPreviewData.h"
 
 namespace nimbrel {
@@ -13,20 +14,17 @@ namespace {
 constexpr double kRoomBelow = 380;
 } // namespace
 
-ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
+ScreenPreview::ScreenPreview(PreviewMac mac)
     : pictureSize_(panelSize(PanelMode::Menu).width + 2 * kMargin, panelSize(PanelMode::Menu).height + 2 * kMargin) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
-    if (fillMac) {
-        fillMac(platform_);
+    if (mac) {
+        mac_ = mac(platform_);
         previousPlatform_ = Platform::install(&platform_);
-        installed_ = true;
         seedSettingsActivityBlacklistPreview(platform_);
-        contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) {
-            return makeScreenModel(screen, platform_);
-        };
+        rules_ = std::make_unique<RulesPreview>(platform_);
     }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
@@ -34,6 +32,11 @@ ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
+    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
+        if (!mac_) return nullptr;
+        if (screen == NimbrelPanelScreen::Rules) return rules_->makeViewModel();
+        return makeScreenModel(screen, platform_);
+    };
 
     ShellController::Hooks hooks;
     // The picture is the screen the panel hangs in.
@@ -52,7 +55,8 @@ ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
 
 ScreenPreview::~ScreenPreview() {
     shell_.reset();
-    if (!installed_) return;
+    rules_.reset();
+    if (!mac_) return;
     resetSharedInstances();
     Platform::install(previousPlatform_);
 }

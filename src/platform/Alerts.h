@@ -28,6 +28,7 @@ struct OpenPanelRequest {
     bool canChooseFiles = true;
     bool canChooseDirectories = false;
     bool allowsMultipleSelection = false;
+    bool canCreateDirectories = true;
     QStringList allowedContentTypes; // file extensions or type identifiers; empty = any
     QString directory;               // where the panel starts
 };
