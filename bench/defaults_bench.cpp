@@ -1,6 +1,8 @@
-// Cost of one defaults read and one write when 10,000 keys are stored (writes also with 50). Every write rewrites
-// the whole file, flushes it to disk and renames it into place, so its cost grows with the
-// number of keys and with the disk's flush time.
+// Cost of one defaults read and one change when 10,000 keys are stored (changes also with 50,
+// about what the program keeps), and of a pause click's changes, against one set of
+// in-memory defaults. A change is written by the defaults' own thread, the whole file flushed
+// and renamed into place, at most every 100 ms: what the caller waits for is the change in
+// memory, unless it asks to synchronize.
 
 #include "platform/UserDefaults.h"
 #include "platform/local/JsonFileUserDefaults.h"
