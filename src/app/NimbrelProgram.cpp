@@ -21,10 +21,7 @@
 #include "platform/SharedInstance.h"
 #include "platform/SystemInfo.h"
 #include "platform/Workspace.h"
-#include "platform/local/DesktopUserNotifications.h"
-#include "platform/local/EventLoopScheduler.h"
-#include "platform/local/JsonFileUserDefaults.h"
-#include "platform/simulated/SimulatedPlatform.h"
+#include "platform/local/TerminationSignals.h"
 #include "sync/CloudSyncManager.h"
 
 #include <QApplication>
@@ -33,22 +30,26 @@
 #include <QQuickWindow>
 #include <QSystemTrayIcon>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 namespace nimbrel {
 
-struct NimbrelProgram::Facilities {
-    Locations locations = Locations::forThisMachine();
-    EventLoopScheduler scheduler;
-    SystemClock clock;
-    NotificationCenter notifications;
-    std::unique_ptr<JsonFileUserDefaults> defaults;
-    std::unique_ptr<sim::SimulatedPlatform> simulated;
-    std::unique_ptr<DesktopUserNotifications> userNotifications;
-    std::unique_ptr<FileKeychain> keychain;
-};
-
 namespace {
+
+QString signalName(int number) {
+    switch (number) {
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QStringLiteral("signal %1").arg(number);
+    }
+}
 
 std::optional<ScreenRect> toScreenRect(const std::optional<ScreenInfo>& screen) {
     if (!screen) return std::nullopt;
@@ -58,35 +59,13 @@ std::optional<ScreenRect> toScreenRect(const std::optional<ScreenInfo>& screen) 
 
 } // namespace
 
-NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
-    Facilities& f = *facilities_;
-    const QString support = f.locations.nimbrelSupportFolder();
-    QDir().mkpath(support);
-    QDir().mkpath(f.locations.preferences);
-    f.defaults = std::make_unique<JsonFileUserDefaults>(JsonFileUserDefaults::filePath(f.locations));
-
-    f.simulated = std::make_unique<sim::SimulatedPlatform>(f.scheduler, f.clock,
-                                                           sim::SimulatedPlatform::defaultFolder(f.locations));
-    if (!f.simulated->loadProblem().isEmpty())
-        logLine(QStringLiteral("NimbrelApp"),
-                QStringLiteral("simulated Mac state set aside: ") + f.simulated->loadProblem());
-    // A Mac that has never run Nimbrel has not granted it the permission yet.
-    if (!f.simulated->restoredFromDisk()) f.simulated->mac().setTrusted(false);
-    f.userNotifications = std::make_unique<DesktopUserNotifications>(f.scheduler, f.clock);
-    // The device id must outlive a restart.
-    f.keychain = std::make_unique<FileKeychain>(support + QStringLiteral("/keychain.json"));
-
-    platform_.scheduler = &f.scheduler;
-    platform_.clock = &f.clock;
-    platform_.notifications = &f.notifications;
-    platform_.defaults = f.defaults.get();
-    platform_.locations = f.locations;
-    f.simulated->fill(platform_);
-    platform_.userNotifications = f.userNotifications.get();
-    platform_.keychain = f.keychain.get();
+NimbrelProgram::NimbrelProgram()
+    : facilities_(std::make_unique<ProgramFacilities>(Locations::forThisMachine())),
+      platform_(facilities_->platform()) {
+    ProgramFacilities& f = *facilities_;
     previousPlatform_ = Platform::install(&platform_);
 
-    sim::SimulatedMac& mac = f.simulated->mac();
+    sim::SimulatedMac& mac = f.simulated().mac();
     ShellController::Hooks shellHooks;
     shellHooks.primaryScreenHeight = [&mac] { return mac.primaryHeight(); };
     shellHooks.visibleFrame = [this] {
@@ -99,15 +78,18 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     };
     shellHooks.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
     shellHooks.exitProcess = [this](int status) {
+        // The loop did not end in time. Everything is saved first; then the process ends
+        // without running the destructors of objects still in use.
         willTerminate();
-        std::exit(status);
+        std::fflush(nullptr);
+        std::_Exit(status);
     };
     shell_ = std::make_unique<ShellController>(std::move(shellHooks));
     glass_ = std::make_unique<GlassStyle>(
-        f.notifications, [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform_); },
+        f.notifications(), [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform_); },
         [this] { return platform_.systemInfo->operatingSystemVersion().majorVersion; });
     hover_ = std::make_unique<HoverGeometry>();
-    desktop_ = std::make_unique<DesktopViewModel>(mac, f.scheduler);
+    desktop_ = std::make_unique<DesktopViewModel>(mac, f.scheduler());
     engine_ = std::make_unique<SharedEngineControl>(platform_);
 
     pause_ = std::make_unique<GlobalPauseController>(
@@ -180,6 +162,9 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
 }
 
 NimbrelProgram::~NimbrelProgram() {
+    signals_.reset();
+    // No worker may outlive what the stores and the engine hand it.
+    facilities_->scheduler().stop();
     qml_.reset();
     delegate_.reset();
     resetSharedInstances();
@@ -202,6 +187,7 @@ bool NimbrelProgram::start() {
     }
     pause_->start();
     delegate_->applicationDidFinishLaunching();
+    signals_ = std::make_unique<TerminationSignals>([this](int number) { handleSignal(number); });
     return true;
 }
 
@@ -237,10 +223,17 @@ void NimbrelProgram::updateTrayIcon() {
 void NimbrelProgram::willTerminate() {
     if (!delegate_ || terminated_) return;
     terminated_ = true;
+    signals_.reset();
     delegate_->applicationWillTerminate();
-    QString error;
-    if (!facilities_->simulated->save(&error))
-        logLine(QStringLiteral("NimbrelApp"), QStringLiteral("could not save the simulated Mac: ") + error);
+    facilities_->shutDown();
+}
+
+void NimbrelProgram::handleSignal(int number) {
+    logLine(QStringLiteral("NimbrelApp"), QStringLiteral("received %1, quitting").arg(signalName(number)));
+    // Saved before anything else, in case the quit does not get far.
+    facilities_->flush();
+    // The same quit as the panel's Quit row.
+    platform_.notifications->post(shell::kQuitRequested);
 }
 
 } // namespace nimbrel

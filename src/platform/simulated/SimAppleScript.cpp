@@ -1,7 +1,5 @@
 #include "platform/simulated/SimAppleScript.h"
 
-#include <future>
-
 namespace nimbrel::sim {
 
 namespace {
@@ -25,7 +23,7 @@ QString summary(const QString& source) {
 
 } // namespace
 
-SimAppleScript::SimAppleScript(SimulatedMac& mac) : mac_(mac), runner_(mac), mainThread_(std::this_thread::get_id()) {}
+SimAppleScript::SimAppleScript(SimulatedMac& mac) : mac_(mac), runner_(mac) {}
 
 std::optional<QVariantMap> SimAppleScript::compile(const QString& source) {
     script::SyntaxError error;
@@ -34,11 +32,14 @@ std::optional<QVariantMap> SimAppleScript::compile(const QString& source) {
 }
 
 AppleScriptResult SimAppleScript::execute(const QString& source) {
-    if (std::this_thread::get_id() == mainThread_) return executeOnMainThread(source);
-    auto promise = std::make_shared<std::promise<AppleScriptResult>>();
-    auto future = promise->get_future();
-    mac_.scheduler().postFromAnyThread([this, source, promise] { promise->set_value(executeOnMainThread(source)); });
-    return future.get();
+    AppleScriptResult result;
+    // The model lives on the main thread; a worker's script waits for it there.
+    if (mac_.scheduler().callOnMainThreadAndWait([&] { result = executeOnMainThread(source); })) return result;
+    // The program is quitting: nothing will answer, and nothing was sent.
+    result.error = QVariantMap{{kAppleScriptErrorMessage, kNotRunWhileQuittingMessage},
+                               {kAppleScriptErrorBriefMessage, kNotRunWhileQuittingMessage},
+                               {kAppleScriptErrorNumber, kAppleScriptConnectionInvalid}};
+    return result;
 }
 
 AppleScriptResult SimAppleScript::executeOnMainThread(const QString& source) {

@@ -6,13 +6,15 @@
 
 #include <QStringList>
 
-#include <thread>
-
 namespace nimbrel::sim {
+
+inline const QString kNotRunWhileQuittingMessage =
+    QStringLiteral("The script was not run because Nimbrel is quitting.");
 
 // AppleScript on the simulated Mac. Scripts are parsed and carried out against the model;
 // a call from a worker thread is handed to the main thread and waited for, so the model
-// is only ever touched on the main thread.
+// is only ever touched on the main thread. Once the main thread takes no more work, such a
+// call fails at once with error -609 and kNotRunWhileQuittingMessage.
 class SimAppleScript final : public AppleScriptRunner {
   public:
     explicit SimAppleScript(SimulatedMac& mac);
@@ -35,7 +37,6 @@ class SimAppleScript final : public AppleScriptRunner {
     SimulatedMac& mac_;
     ScriptRunner runner_;
     QStringList sources_;
-    std::thread::id mainThread_;
 };
 
 } // namespace nimbrel::sim
