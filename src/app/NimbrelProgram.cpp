@@ -64,6 +64,8 @@ NimbrelProgram::NimbrelProgram()
       platform_(facilities_->platform()) {
     ProgramFacilities& f = *facilities_;
     previousPlatform_ = Platform::install(&platform_);
+    // From the start: a signal that comes before the loop runs is taken up once it does.
+    signals_ = std::make_unique<TerminationSignals>([this](int number) { handleSignal(number); });
 
     sim::SimulatedMac& mac = f.simulated().mac();
     ShellController::Hooks shellHooks;
@@ -187,7 +189,6 @@ bool NimbrelProgram::start() {
     }
     pause_->start();
     delegate_->applicationDidFinishLaunching();
-    signals_ = std::make_unique<TerminationSignals>([this](int number) { handleSignal(number); });
     return true;
 }
 

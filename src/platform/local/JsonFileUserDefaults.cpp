@@ -32,6 +32,7 @@ QString JsonFileUserDefaults::filePath(const Locations& locations) {
 }
 
 void JsonFileUserDefaults::load() {
+    removeStaleTemporaries(path_);
     QFile file(path_);
     if (!file.exists()) return;
 

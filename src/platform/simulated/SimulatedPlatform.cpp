@@ -21,6 +21,7 @@ SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString
     QDir().mkpath(folder_ + QStringLiteral("/disk"));
     mac_ = std::make_unique<SimulatedMac>(scheduler, clock, folder_ + QStringLiteral("/disk"));
     const QString state = statePath(folder_);
+    removeStaleTemporaries(state);
     if (QFile::exists(state)) {
         QString error;
         if (mac_->loadFromFile(state, &error)) {
