@@ -1,6 +1,7 @@
 // Decoding and encoding a stored list of 1,000 varied rules (about 1 MB of JSON), against
 // a bare parse of the same bytes into a JSON document. Prints the ratio of the full
 // decode to the bare parse; the aim is a decode within 2x of the parse.
+#include "RatioReporter.h"
 #include "model/RuleCoding.h"
 
 #include <benchmark/benchmark.h>
@@ -8,8 +9,6 @@
 #include <QJsonDocument>
 
 #include <cstdio>
-#include <map>
-#include <set>
 #include <string>
 
 namespace {
@@ -134,26 +133,6 @@ NIMBREL_BOTH_FORMS(BM_BareParse);
 NIMBREL_BOTH_FORMS(BM_DecodeRules);
 NIMBREL_BOTH_FORMS(BM_EncodeRules);
 NIMBREL_BOTH_FORMS(BM_DecodeAndEncodeRules);
-
-// Keeps each run's time per iteration so that the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        // With repetitions the median counts; a single run counts as it is.
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string name = run.run_name.function_name + "/" + run.run_name.args;
-            if (run.run_type == Run::RT_Iteration && !medians.count(name)) seconds[name] = run.GetAdjustedRealTime();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                seconds[name] = run.GetAdjustedRealTime();
-                medians.insert(name);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-    std::set<std::string> medians;
-};
 
 } // namespace
 
