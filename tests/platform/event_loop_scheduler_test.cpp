@@ -175,13 +175,15 @@ TEST_F(EventLoopSchedulerTest, AWorkersWaitForTheMainThreadEndsWhenTheMainThread
         std::atomic<bool> ran{false};
         std::atomic<bool> asking{false};
         std::atomic<int> answer{-1};
-        std::thread worker([&] {
-            asking = true;
-            answer =
-                scheduler->callOnMainThreadAndWait([&] { ran = QThread::currentThread() == application().thread(); })
-                    ? 1
-                    : 0;
-        });
+        EventLoopScheduler* asked = scheduler.get(); // it waits for its workers before it goes
+        scheduler->runInBackground(
+            [&, asked] {
+                asking = true;
+                const bool done =
+                    asked->callOnMainThreadAndWait([&] { ran = QThread::currentThread() == application().thread(); });
+                answer = done ? 1 : 0;
+            },
+            {});
         switch (end) {
         case End::answered:
             EXPECT_TRUE(spinUntil([&] { return answer != -1; }));
@@ -199,7 +201,7 @@ TEST_F(EventLoopSchedulerTest, AWorkersWaitForTheMainThreadEndsWhenTheMainThread
         default:
             break;
         }
-        worker.join();                     // never hangs
+        scheduler.reset();                 // waits for the worker: never hangs
         QCoreApplication::processEvents(); // a call abandoned in the queue does not run late
         EXPECT_EQ(answer, end == End::answered ? 1 : 0);
         EXPECT_EQ(ran, end == End::answered);
