@@ -2,6 +2,9 @@
 
 #include "app/MenuBarViewModel.h"
 #include "app/PanelRootViewModel.h"
+#include "app/ScreenModels.h"
+#include "platform/SharedInstance.h"
+#include "ui/screens/ScreenPreviewData.h"
 
 namespace nimbrel {
 
@@ -10,12 +13,21 @@ namespace {
 constexpr double kRoomBelow = 380;
 } // namespace
 
-ScreenPreview::ScreenPreview()
+ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
     : pictureSize_(panelSize(PanelMode::Menu).width + 2 * kMargin, panelSize(PanelMode::Menu).height + 2 * kMargin) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
+    if (fillMac) {
+        fillMac(platform_);
+        previousPlatform_ = Platform::install(&platform_);
+        installed_ = true;
+        seedSettingsActivityBlacklistPreview(platform_);
+        contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) {
+            return makeScreenModel(screen, platform_);
+        };
+    }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
     contentHooks_.stores.enabledRuleCount = [] { return 2; };
@@ -38,7 +50,12 @@ ScreenPreview::ScreenPreview()
     hover_ = std::make_unique<HoverGeometry>();
 }
 
-ScreenPreview::~ScreenPreview() = default;
+ScreenPreview::~ScreenPreview() {
+    shell_.reset();
+    if (!installed_) return;
+    resetSharedInstances();
+    Platform::install(previousPlatform_);
+}
 
 QStringList ScreenPreview::screenNames() {
     return {"onboarding", "main",     "blacklist",  "rules",      "sessions",

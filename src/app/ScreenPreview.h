@@ -14,6 +14,7 @@
 #include <QSizeF>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace nimbrel {
@@ -22,7 +23,11 @@ namespace nimbrel {
 // in-memory defaults, two enabled rules and three sessions.
 class ScreenPreview {
   public:
-    ScreenPreview();
+    // `fillMac` sets the Mac's facilities of the preview's platform (a simulated Mac, from a
+    // caller that may know one). With them the preview is the current platform while it lives,
+    // and the settings, activity and blacklist screens show a week of activity, a blacklist and
+    // the account; without them those screens have no view model.
+    explicit ScreenPreview(std::function<void(Platform&)> fillMac = {});
     ~ScreenPreview();
 
     // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", and the
@@ -46,7 +51,7 @@ class ScreenPreview {
     static constexpr double kMargin = 24;
 
   private:
-    VirtualScheduler scheduler_;
+    VirtualScheduler scheduler_{Date::fromUnix(1'800'000'000)};
     NotificationCenter notifications_;
     InMemoryUserDefaults defaults_;
     Platform platform_;
@@ -56,6 +61,8 @@ class ScreenPreview {
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
     QSizeF pictureSize_;
+    Platform* previousPlatform_ = nullptr;
+    bool installed_ = false;
 };
 
 // Opens the main menu's pause menu, after choosing "15 Minutes" in it when `paused`; false

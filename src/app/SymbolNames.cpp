@@ -92,6 +92,18 @@ const QHash<QString, QString>& symbolFiles() {
         {QStringLiteral("arrow.up.left.and.arrow.down.right"), QStringLiteral("arrows-fullscreen")},
         {QStringLiteral("rectangle.on.rectangle"), QStringLiteral("window-stack")},
         {QStringLiteral("questionmark.circle.fill"), QStringLiteral("question-circle-fill")},
+        {QStringLiteral("rectangle.2.swap"), QStringLiteral("arrow-left-right")},
+        {QStringLiteral("arrow.down.to.line"), QStringLiteral("arrow-bar-down")},
+        {QStringLiteral("arrow.forward.circle"), QStringLiteral("arrow-right-circle")},
+        {QStringLiteral("arrow.down.to.line.compact"), QStringLiteral("box-arrow-in-down")},
+        {QStringLiteral("square.2.layers.3d"), QStringLiteral("layers")},
+        {QStringLiteral("bell.badge.fill"), QStringLiteral("bell-fill")},
+        {QStringLiteral("arrow.down.circle.fill"), QStringLiteral("arrow-down-circle-fill")},
+        {QStringLiteral("arrow.clockwise"), QStringLiteral("arrow-clockwise")},
+        {QStringLiteral("checkmark.seal.fill"), QStringLiteral("patch-check-fill")},
+        {QStringLiteral("pencil"), QStringLiteral("pencil-fill")},
+        {QStringLiteral("clock.badge.questionmark"), QStringLiteral("clock-history")},
+        {QStringLiteral("app.dashed"), QStringLiteral("app")},
     };
     return files;
 }

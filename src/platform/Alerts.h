@@ -22,6 +22,7 @@ struct AlertRequest {
 };
 
 struct OpenPanelRequest {
+    QString title;
     QString message;
     QString prompt;
     bool canChooseFiles = true;

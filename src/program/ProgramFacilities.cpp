@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "platform/SharedInstance.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace nimbrel {
@@ -37,6 +38,10 @@ ProgramFacilities::ProgramFacilities(Locations locations) : locations_(std::move
     simulated_->fill(platform_);
     platform_.userNotifications = userNotifications_.get();
     platform_.keychain = keychain_.get();
+    // Opening at login is this machine's own: an autostart entry for this executable.
+    loginItems_ = std::make_unique<AutostartLoginItems>(AutostartLoginItems::defaultFolder(),
+                                                        QCoreApplication::applicationFilePath());
+    platform_.loginItems = loginItems_.get();
 }
 
 ProgramFacilities::~ProgramFacilities() {

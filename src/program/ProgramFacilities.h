@@ -4,6 +4,7 @@
 #include "platform/Keychain.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
+#include "platform/local/AutostartLoginItems.h"
 #include "platform/local/DesktopUserNotifications.h"
 #include "platform/local/EventLoopScheduler.h"
 #include "platform/local/JsonFileUserDefaults.h"
@@ -15,7 +16,7 @@ namespace nimbrel {
 
 // What the program runs on, on this machine: the event loop's scheduler and the clock,
 // notifications, the defaults file, the simulated Mac (its state saved as it changes),
-// desktop notifications and the keychain file, gathered in one Platform. It also knows the
+// desktop notifications, the keychain file and opening at login, gathered in one Platform. It also knows the
 // order in which they end.
 class ProgramFacilities {
   public:
@@ -52,6 +53,7 @@ class ProgramFacilities {
     std::unique_ptr<sim::SimulatedPlatform> simulated_;
     std::unique_ptr<DesktopUserNotifications> userNotifications_;
     std::unique_ptr<FileKeychain> keychain_;
+    std::unique_ptr<AutostartLoginItems> loginItems_;
     Platform platform_;
     bool shutDown_ = false;
 };
