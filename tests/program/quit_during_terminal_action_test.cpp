@@ -24,26 +24,16 @@ namespace {
 class WatchedRunner final : public AppleScriptRunner {
   public:
     explicit WatchedRunner(AppleScriptRunner& inner) : inner_(inner) {}
-    // Compiling waits for the main thread too, so the worker is asking from its first call.
-    std::optional<QVariantMap> compile(const QString& source) override {
-        asking = true;
-        std::optional<QVariantMap> error = inner_.compile(source);
-        if (error) {
-            AppleScriptResult failed;
-            failed.error = error;
-            keep(failed);
-        }
-        return error;
-    }
+    std::optional<QVariantMap> compile(const QString& source) override { return inner_.compile(source); }
     AppleScriptResult execute(const QString& source) override {
+        asking = true;
         AppleScriptResult result = inner_.execute(source);
-        keep(result);
+        {
+            std::lock_guard lock(mutex_);
+            outcome = result;
+        }
         answered = true;
         return result;
-    }
-    void keep(const AppleScriptResult& result) {
-        std::lock_guard lock(mutex_);
-        outcome = result;
     }
     std::optional<AppleScriptResult> takeOutcome() {
         std::lock_guard lock(mutex_);

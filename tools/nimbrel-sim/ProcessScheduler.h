@@ -19,7 +19,6 @@ class ProcessScheduler final : public Scheduler {
     WorkHandle after(double delaySeconds, std::function<void()> work) override;
     WorkHandle every(double intervalSeconds, std::function<void()> work) override;
     void postFromAnyThread(std::function<void()> work) override;
-    // An ended process takes no more work, so a worker asking for the main thread fails.
     bool callOnMainThreadAndWait(std::function<void()> work) override;
     void runInBackground(std::function<void()> work, std::function<void()> then) override;
 
