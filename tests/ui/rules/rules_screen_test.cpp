@@ -36,7 +36,14 @@ TEST_F(RulesScreen, PausingResumingAndACustomPauseThroughTheCards) {
     EXPECT_FALSE(stored(0).pausedUntil);
 
     choosePause(0, 10); // "Custom…"
-    ASSERT_TRUE(driver->find("customPauseSheet"));
+    QQuickItem* sheet = driver->find("customPauseSheet");
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->size(), QSizeF(320, 220));
+    // Its padded content stands in the middle of the sheet, not at its top.
+    QQuickItem* content = driver->require("customPauseContent", sheet);
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->x(), 22);
+    EXPECT_DOUBLE_EQ(content->y(), (220 - content->height()) / 2);
     driver->click(QStringLiteral("customPauseMinutes"));
     driver->type("abc");
     driver->click(QStringLiteral("customPausePause"));

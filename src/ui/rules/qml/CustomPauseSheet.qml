@@ -25,9 +25,12 @@ Item {
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.12)
     }
+    // The padded content sits in the middle of the sheet's fixed frame.
     Column {
+        id: content
+        objectName: "customPauseContent"
         x: 22
-        y: 22
+        anchors.verticalCenter: parent.verticalCenter
         width: parent.width - 44
         spacing: 16
         Text {
