@@ -11,6 +11,8 @@ Item {
 
     width: 320
     height: 220
+    // As the sheet comes up, the keyboard goes to the minutes field.
+    onVisibleChanged: if (visible) minutes.focusInput()
 
     LiquidGlassBackground {
         anchors.fill: parent
