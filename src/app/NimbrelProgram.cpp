@@ -1,5 +1,7 @@
 #include "app/NimbrelProgram.h"
 
+#include "activity/ActivityRecorder.h"
+#include "activity/ActivityStore.h"
 #include "app/PanelRootViewModel.h"
 #include "app/QmlSetup.h"
 #include "app/ScreenModels.h"
@@ -7,8 +9,6 @@
 #include "app/ShellNames.h"
 #include "app/SymbolImageProvider.h"
 #include "app/SymbolNames.h"
-#include "model/ActivityRecorder.h"
-#include "model/ActivityStore.h"
 #include "model/BlacklistStore.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "model/InstalledApp.h"
-#include "model/Published.h"
 #include "model/StoreSyncLinks.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Published.h"
 #include "platform/Scheduler.h"
 
 #include <QString>

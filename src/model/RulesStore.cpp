@@ -1,6 +1,6 @@
 #include "model/RulesStore.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/RuleCoding.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"

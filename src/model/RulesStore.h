@@ -1,10 +1,10 @@
 #pragma once
 
-#include "model/ActivityEntry.h"
-#include "model/Published.h"
+#include "activity/ActivityEntry.h"
 #include "model/Rule.h"
 #include "model/StoreSyncLinks.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Published.h"
 #include "platform/Scheduler.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "model/SettingsStore.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/UpdateManager.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"

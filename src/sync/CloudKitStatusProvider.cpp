@@ -1,10 +1,10 @@
 #include "sync/CloudKitStatusProvider.h"
 
-#include "model/ActivityRecorder.h"
-#include "model/ProgramIdentity.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/CodeSignature.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
+#include "platform/ProgramIdentity.h"
 #include "platform/Scheduler.h"
 #include "platform/SharedInstance.h"
 

@@ -3,7 +3,7 @@
 // A fresh platform for the cloud-backed stores: virtual time, in-memory defaults and
 // keychain, a disk tree, a scripted cloud backend, and the activities recorded.
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/AppTree.h"
 #include "model/StorePlatform.h"
 #include "model/StoreSyncLinks.h"

@@ -1,7 +1,7 @@
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/DeviceIdentity.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/StorePlatform.h"
 #include "support/QtPrinters.h"
 
