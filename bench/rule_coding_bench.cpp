@@ -3,6 +3,8 @@
 // decode to the bare parse; the aim is a decode within 2x of the parse.
 #include "model/RuleCoding.h"
 
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QJsonDocument>
@@ -135,26 +137,6 @@ NIMBREL_BOTH_FORMS(BM_DecodeRules);
 NIMBREL_BOTH_FORMS(BM_EncodeRules);
 NIMBREL_BOTH_FORMS(BM_DecodeAndEncodeRules);
 
-// Keeps each run's time per iteration so that the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        // With repetitions the median counts; a single run counts as it is.
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string name = run.run_name.function_name + "/" + run.run_name.args;
-            if (run.run_type == Run::RT_Iteration && !medians.count(name)) seconds[name] = run.GetAdjustedRealTime();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                seconds[name] = run.GetAdjustedRealTime();
-                medians.insert(name);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-    std::set<std::string> medians;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -162,7 +144,7 @@ int main(int argc, char** argv) {
     std::printf("document sizes: %lld bytes (seconds since 2001), %lld bytes (ISO 8601), 1000 rules\n",
                 static_cast<long long>(document(DateForm::SecondsSince2001).size()),
                 static_cast<long long>(document(DateForm::ISO8601).size()));
-    RatioReporter reporter;
+    nimbrel::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (int form : {0, 1}) {
         auto timeOf = [&](std::string name) {

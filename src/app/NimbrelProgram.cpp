@@ -65,8 +65,10 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     QDir().mkpath(f.locations.preferences);
     f.defaults = std::make_unique<JsonFileUserDefaults>(JsonFileUserDefaults::filePath(f.locations));
 
+    // Two programs pointed at one cloud file (NIMBREL_CLOUD_DATABASE) are two Macs of one account.
     f.simulated = std::make_unique<sim::SimulatedPlatform>(f.scheduler, f.clock,
-                                                           sim::SimulatedPlatform::defaultFolder(f.locations));
+                                                           sim::SimulatedPlatform::defaultFolder(f.locations),
+                                                           SqliteCloudService::defaultPath(support));
     if (!f.simulated->loadProblem().isEmpty())
         logLine(QStringLiteral("NimbrelApp"),
                 QStringLiteral("simulated Mac state set aside: ") + f.simulated->loadProblem());

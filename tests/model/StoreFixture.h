@@ -46,7 +46,7 @@ class StoreFixture : public ::testing::Test {
 
     void setDeviceID(const QString& id) {
         keychain.add(NimbrelDeviceIdentityProvider::keychainService, NimbrelDeviceIdentityProvider::keychainAccount,
-                     id.toUtf8());
+                     id.toUtf8(), kKeychainAccessibleAfterFirstUnlockThisDeviceOnly);
     }
     void setGlobalPause(bool on) { defaults.setBool(QStringLiteral("Nimbrel.globalPauseActive"), on); }
 

@@ -149,7 +149,7 @@ TEST_F(SettingsStoreTest, ChangesArePersistedStampedAndPushedOnceAfterABurst) {
 
 TEST_F(SettingsStoreTest, PushCarriesTheStoredDeviceID) {
     env.keychain.add(QStringLiteral("com.nimbrel.device-identity"), QStringLiteral("primary-device-id"),
-                     QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+                     QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"), kKeychainAccessibleWhenUnlocked);
     auto& s = make();
     s.setSystemNotificationsEnabled(true);
     env.scheduler.advance(2);
@@ -279,11 +279,12 @@ TEST_F(SettingsStoreTest, EntitledStoreBootstrapsPullsEveryMinuteAndNotWhilePaus
     auto& s = make();
     EXPECT_EQ(backend->bootstraps, std::vector<bool>{true});
     EXPECT_TRUE(sync->isSyncEnabled());
-    // No account answer on this machine: the provider reports the build as not configured.
-    EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("Sync Error"));
-    EXPECT_EQ(recordedTitles(), (QStringList{"Device Sync Unavailable", "Cloud Sync Enabled"}));
+    // The account's answer comes later; the settings screen follows it.
+    EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("Checking Apple servers…"));
+    EXPECT_EQ(recordedTitles(), (QStringList{"Cloud Sync Enabled"}));
 
     env.scheduler.runUntilIdle();
+    EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("Connected to Apple"));
     EXPECT_EQ(backend->settingsFetches, 1);
     EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::cycling) << "no local stamp: the cloud wins";
 
