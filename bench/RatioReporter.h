@@ -5,10 +5,10 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
-namespace nimbrel::bench {
-
-// Keeps each run's time per iteration so that ratios can be printed at the end.
+// Keeps each run's time per iteration ("<function>/<args>", in the unit of the run) so that a
+// benchmark's main can print ratios of its runs at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -24,11 +24,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    // The time of `function` (with its arguments after a "/", or "/" alone), in the benchmark's unit.
-    double timeOf(const std::string& function, const std::string& args = {}) { return seconds[function + "/" + args]; }
-
     std::map<std::string, double> seconds;
     std::set<std::string> medians;
 };
-
-} // namespace nimbrel::bench

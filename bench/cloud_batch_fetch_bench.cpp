@@ -109,11 +109,11 @@ BENCHMARK(BM_ServiceBatchFetch)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     fixture();
-    nimbrel::bench::RatioReporter reporter;
+    RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double bare = reporter.timeOf("BM_BareRowReads");
-    const double store = reporter.timeOf("BM_StoreBatchFetch");
-    const double service = reporter.timeOf("BM_ServiceBatchFetch");
+    const double bare = reporter.seconds["BM_BareRowReads/"];
+    const double store = reporter.seconds["BM_StoreBatchFetch/"];
+    const double service = reporter.seconds["BM_ServiceBatchFetch/"];
     if (bare > 0)
         std::printf("1000 records: bare row reads %.2f ms, batch fetch %.2f ms (%.2fx), through the service %.2f ms "
                     "(%.2fx)\n",

@@ -1,17 +1,14 @@
 // Decoding and encoding a stored list of 1,000 varied rules (about 1 MB of JSON), against
 // a bare parse of the same bytes into a JSON document. Prints the ratio of the full
 // decode to the bare parse; the aim is a decode within 2x of the parse.
-#include "model/RuleCoding.h"
-
 #include "RatioReporter.h"
+#include "model/RuleCoding.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QJsonDocument>
 
 #include <cstdio>
-#include <map>
-#include <set>
 #include <string>
 
 namespace {
@@ -144,7 +141,7 @@ int main(int argc, char** argv) {
     std::printf("document sizes: %lld bytes (seconds since 2001), %lld bytes (ISO 8601), 1000 rules\n",
                 static_cast<long long>(document(DateForm::SecondsSince2001).size()),
                 static_cast<long long>(document(DateForm::ISO8601).size()));
-    nimbrel::bench::RatioReporter reporter;
+    RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (int form : {0, 1}) {
         auto timeOf = [&](std::string name) {

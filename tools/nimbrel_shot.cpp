@@ -1,13 +1,16 @@
 // Renders one of the panel's screens, or the desktop window, to a PNG without a display.
 //   nimbrel-shot <screen> <out.png>     screen: onboarding, main, blacklist, rules, sessions,
-//                                        activity, settings
+//                                        activity, settings; pause-menu and paused-menu (the
+//                                        main menu with its pause menu open, running or paused)
 //   nimbrel-shot desktop <out.png>      the program on a fresh simulated Mac, 1.5 s after start
-//                                        (the onboarding panel open)
+//                                        (the onboarding panel open), both screens at half size
 //   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
+//   nimbrel-shot desktop-paused-menu <out.png>
+//                                        the same, paused for 15 minutes, the pause menu open
 //   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
-#include "app/NimbrelProgram.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
+#include "program/NimbrelProgram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,7 +31,8 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: nimbrel-shot <%s|desktop|desktop-menu> <out.png>\n       nimbrel-shot --x11-root <out.png>\n",
+                 "usage: nimbrel-shot <%s|desktop|desktop-menu|desktop-paused-menu> <out.png>\n"
+                 "       nimbrel-shot --x11-root <out.png>\n",
                  qPrintable(ScreenPreview::screenNames().join('|')));
     return 2;
 }
@@ -51,21 +55,27 @@ void runFor(int milliseconds) {
     }
 }
 
+enum class DesktopShot { fresh, granted, pausedMenu };
+
 // The real program over a fresh simulated Mac in a throw-away home.
-int shootDesktop(bool granted, const QString& out) {
+int shootDesktop(DesktopShot shot, const QString& out) {
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
     NimbrelProgram program;
     if (!program.start()) return 1;
     runFor(1500);
-    if (granted) {
+    if (shot != DesktopShot::fresh) {
         program.desktop().setAccessibilityTrusted(true);
         runFor(1500);
     }
+    if (shot == DesktopShot::pausedMenu) {
+        if (!openPauseMenu(program.shell(), true)) return 1;
+        runFor(800);
+    }
     QQuickWindow* window = program.desktopWindow();
     if (!window) return 1;
-    window->resize(1728, 1117);
+    window->resize(int(program.desktop().width() / 2), int(program.desktop().height() / 2));
     runFor(300);
     const bool saved = save(window->grabWindow(), out);
     program.willTerminate();
@@ -81,8 +91,10 @@ int main(int argc, char** argv) {
     if (argc != 3) return usage();
     const QString what = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
-    if (what == QStringLiteral("desktop") || what == QStringLiteral("desktop-menu"))
-        return shootDesktop(what == QStringLiteral("desktop-menu"), out);
+    static const QHash<QString, DesktopShot> desktopShots = {{"desktop", DesktopShot::fresh},
+                                                             {"desktop-menu", DesktopShot::granted},
+                                                             {"desktop-paused-menu", DesktopShot::pausedMenu}};
+    if (desktopShots.contains(what)) return shootDesktop(desktopShots.value(what), out);
 
     if (x11Root) {
         QScreen* screen = QGuiApplication::primaryScreen();
@@ -95,8 +107,7 @@ int main(int argc, char** argv) {
     setUpQmlEngine(engine, preview.models());
     QQuickWindow window;
     window.setColor(QColor(28, 30, 38));
-    const double side = 500 + 2 * ScreenPreview::kMargin;
-    window.resize(int(preview.shell().panelWidth() + 2 * ScreenPreview::kMargin), int(side));
+    window.resize(preview.pictureSize().toSize());
 
     // A wallpaper-like backdrop so the glass has something to show through.
     QQmlComponent component(&engine);
@@ -126,10 +137,9 @@ int main(int argc, char** argv) {
     item->setParentItem(window.contentItem());
     item->setSize(window.size());
     window.show();
-    // Let transitions and images settle before the picture.
-    for (int i = 0; i < 40; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
+    // Let transitions (the longest takes 0.6 s) and images settle before the picture.
+    runFor(1200);
+    if (what.endsWith(QStringLiteral("-menu")) && openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu")))
+        runFor(600);
     return save(window.grabWindow(), out) ? 0 : 1;
 }

@@ -151,6 +151,10 @@ void NimbrelAppDelegate::bootstrapCloudBackedStores() {
                                    QStringLiteral("This signed build is missing the required CloudKit entitlements. "
                                                   "The app can run, but cloud sync is disabled."));
     }
+    // Scheduled sessions must not wait for the panel to be opened; only their cloud side needs
+    // the entitlements.
+    if (hooks_.sessionsStore) hooks_.sessionsStore->applyGlobalPauseState();
+    logLine(kLog, QStringLiteral("sessions store bootstrapped"));
 }
 
 void NimbrelAppDelegate::startAccessibilityPermissionTimer() {

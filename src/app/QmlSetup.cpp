@@ -32,8 +32,6 @@ void registerSingletons() {
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().glass); });
         qmlRegisterSingletonType<QObject>(uri, 1, 0, "Hover",
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().hover); });
-        qmlRegisterSingletonType<QObject>(uri, 1, 0, "Desktop",
-                                          [](QQmlEngine*, QJSEngine*) { return hand(currentModels().desktop); });
     });
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/GlobalPause.h"
 #include "app/HoverGeometry.h"
@@ -12,31 +11,33 @@
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
 
+#include <QSizeF>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <memory>
 
 namespace nimbrel {
 
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
-// in-memory defaults, two enabled rules and three sessions, and a default simulated Mac
-// on a throw-away disk for the desktop.
+// in-memory defaults, two enabled rules and three sessions.
 class ScreenPreview {
   public:
     ScreenPreview();
     ~ScreenPreview();
 
-    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings".
+    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", and the
+    // main menu for its pause menu: "pause-menu" and "paused-menu" (see openPauseMenu).
     static QStringList screenNames();
     // Shows the panel on `screen`; false for an unknown name.
     bool show(const QString& screen);
+    // The picture's size: the panel with a margin, and room under it for a pause menu that
+    // opens below the pause button.
+    QSizeF pictureSize() const;
 
     QmlModels models();
     ShellController& shell() { return *shell_; }
     NotificationCenter& notifications() { return notifications_; }
     UserDefaults& defaults() { return defaults_; }
-    DesktopViewModel& desktop() { return *desktop_; }
     VirtualScheduler& scheduler() { return scheduler_; }
     GlobalPauseController& pause() { return *pause_; }
     // A fresh view model of the panel's content for a mode.
@@ -54,9 +55,12 @@ class ScreenPreview {
     std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
-    QTemporaryDir disk_;
-    std::unique_ptr<sim::SimulatedMac> mac_;
-    std::unique_ptr<DesktopViewModel> desktop_;
+    QSizeF pictureSize_;
 };
+
+// Opens the main menu's pause menu, after choosing "15 Minutes" in it when `paused`; false
+// when the panel shows no main menu. Call it once the menu is on screen (its appearance
+// closes the pause menu).
+bool openPauseMenu(ShellController& shell, bool paused);
 
 } // namespace nimbrel

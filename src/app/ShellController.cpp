@@ -49,6 +49,13 @@ std::optional<ScreenRect> ShellController::statusButtonFrame() const {
     return ScreenRect{b.x, primary - b.y - b.height, b.width, b.height};
 }
 
+QRectF ShellController::popoverArea() const {
+    const std::optional<ScreenRect> visible = visibleFrameForStatusButton();
+    if (!visible) return QRectF(0, 0, frame_.width, frame_.height);
+    const double primary = hooks_.primaryScreenHeight ? hooks_.primaryScreenHeight() : 0;
+    return QRectF(visible->x - frame_.x, primary - visible->maxY() - panelTop(), visible->width, visible->height);
+}
+
 std::optional<ScreenRect> ShellController::visibleFrameForStatusButton() const {
     return hooks_.visibleFrame ? hooks_.visibleFrame() : std::nullopt;
 }

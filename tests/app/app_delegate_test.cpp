@@ -115,7 +115,7 @@ TEST_F(AppDelegateTest, StartUpRunsInOrderAndWritesDarkAppearance) {
     EXPECT_FALSE(d->currentPanelMode());
 }
 
-TEST_F(AppDelegateTest, MissingEntitlementsRecordCloudSyncDisabledAndCreateNoStore) {
+TEST_F(AppDelegateTest, MissingEntitlementsRecordCloudSyncDisabledAndStartOnlyTheSessionsStore) {
     entitlements = {{"com.apple.developer.icloud-services", QStringList{"CloudKit-Anonymous"}},
                     {"com.apple.developer.icloud-container-identifiers", QStringList{"iCloud.com.nimbrel.app"}}};
     auto d = launch();
@@ -126,7 +126,8 @@ TEST_F(AppDelegateTest, MissingEntitlementsRecordCloudSyncDisabledAndCreateNoSto
     EXPECT_EQ(activityMessages, QStringList{"This signed build is missing the required CloudKit entitlements. The app "
                                             "can run, but cloud sync is disabled."});
     EXPECT_FALSE(trace.events.contains("rules.obtained"));
-    EXPECT_FALSE(trace.events.contains("sessions.applyGlobalPauseState"));
+    EXPECT_EQ(trace.events.mid(trace.events.indexOf("activity.error:Cloud Sync Disabled") + 1),
+              (QStringList{"sessions.applyGlobalPauseState", "NimbrelApp: sessions store bootstrapped"}));
 }
 
 TEST_F(AppDelegateTest, EntitlementValuesAcceptTextOrListOfTextsOnly) {

@@ -1,6 +1,7 @@
 #include "app/MenuBarViewModel.h"
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
+#include "app/QmlTestSupport.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellTestSupport.h"
 
@@ -12,21 +13,11 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QThread>
 
 #include <memory>
 
 namespace nimbrel {
 namespace {
-
-QStringList& capturedWarnings() {
-    static QStringList warnings;
-    return warnings;
-}
-
-void captureWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type != QtDebugMsg && type != QtInfoMsg) capturedWarnings() << message;
-}
 
 QGuiApplication& application() {
     static int argc = 1;
@@ -38,12 +29,8 @@ QGuiApplication& application() {
     return *app;
 }
 
-void settle() {
-    for (int i = 0; i < 10; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-}
+using testing::QmlWarnings;
+using testing::settle;
 
 // Every QML file of the module loads, shows and renders without a single warning.
 TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
@@ -64,8 +51,7 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
-        capturedWarnings().clear();
-        const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+        QmlWarnings warnings;
         {
             QQmlEngine engine;
             setUpQmlEngine(engine, preview.models());
@@ -86,8 +72,7 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
             }
             settle();
         }
-        qInstallMessageHandler(previous);
-        EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+        EXPECT_TRUE(warnings.empty()) << warnings.text();
     }
 }
 
@@ -96,8 +81,7 @@ TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
     application();
     ScreenPreview preview;
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
-    capturedWarnings().clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+    QmlWarnings warnings;
     {
         QQmlEngine engine;
         setUpQmlEngine(engine, preview.models());
@@ -129,8 +113,7 @@ TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
         settle();
         EXPECT_FALSE(window.grabWindow().isNull());
     }
-    qInstallMessageHandler(previous);
-    EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+    EXPECT_TRUE(warnings.empty()) << warnings.text();
 }
 
 // The onboarding through its states, as the user sees them: asking, waiting, granted.
@@ -142,8 +125,7 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
     OnboardingViewModel::Hooks hooks;
     hooks.isProcessTrusted = [&trusted] { return trusted; };
     OnboardingViewModel model(env.platform, hooks);
-    capturedWarnings().clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+    QmlWarnings warnings;
     {
         QQmlEngine engine;
         setUpQmlEngine(engine, preview.models());
@@ -165,8 +147,7 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
         EXPECT_EQ(model.footerTitle(), "Continue to Nimbrel");
         EXPECT_FALSE(window.grabWindow().isNull());
     }
-    qInstallMessageHandler(previous);
-    EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+    EXPECT_TRUE(warnings.empty()) << warnings.text();
 }
 
 // The main menu leaves to the leading edge and every other screen to the trailing edge,

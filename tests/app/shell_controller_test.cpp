@@ -45,6 +45,18 @@ TEST(ShellControllerTest, PanelTopIsMeasuredFromTheTopOfThePrimaryScreen) {
     EXPECT_EQ(shell.frameAnimationMs(), 0);
 }
 
+TEST(ShellControllerTest, PopoversMayUseTheVisibleFrameAroundThePanelElseOnlyThePanel) {
+    ShellController shell(hooks());
+    shell.createPanel({530, 368, 360, 500});
+    // Visible frame 0..1440 x 70..876 (Mac), the panel's top-left at (530, 32) from the top.
+    EXPECT_EQ(shell.popoverArea(), QRectF(-530, 24 - 32, 1440, 806));
+    ShellController::Hooks bare = hooks();
+    bare.visibleFrame = [] { return std::optional<ScreenRect>(); };
+    ShellController noScreen(std::move(bare));
+    noScreen.createPanel({530, 368, 360, 500});
+    EXPECT_EQ(noScreen.popoverArea(), QRectF(0, 0, 360, 500));
+}
+
 TEST(ShellControllerTest, ContentIsReplacedOnlyAfterItsViewsAreToldAndClosingKeepsThePanel) {
     int argc = 1;
     char name[] = "t";

@@ -5,6 +5,8 @@ import QtQuick
 Item {
     id: root
     required property QtObject model
+    // Where the screens' popovers go (see NimbrelPanel); none when the view stands alone.
+    property Item popupLayer: null
     width: 360
     height: 500
     clip: true
@@ -85,6 +87,7 @@ Item {
         id: mainScreen
         NimbrelMenuBarView {
             model: root.model.menu
+            popupLayer: root.popupLayer
             rulesSubtitle: root.model.rulesSubtitle
             sessionsSubtitle: root.model.sessionsSubtitle
         }

@@ -52,6 +52,7 @@ struct App {
 
     // Faults.
     std::optional<int> scriptError; // every Apple event sent to it fails with this number
+    bool ignoresTerminate = false;  // a polite request to quit leaves it running
 };
 
 enum class DockTileKind { application, folder, file, trash, separator };

@@ -208,6 +208,10 @@ bool SimulatedMac::setHidden(int pid, bool hidden) {
 bool SimulatedMac::terminate(int pid) {
     auto it = std::find_if(apps_.begin(), apps_.end(), [pid](const App& a) { return a.pid == pid; });
     if (it == apps_.end() || pid == dockPid_) return false;
+    if (it->ignoresTerminate) {
+        recorder_.record(EventKind::system, QStringLiteral("%1 ignored the request to quit").arg(it->name));
+        return false;
+    }
     RunningApplication last = snapshot(*it);
     last.isTerminated = true;
     last.isActive = false;
