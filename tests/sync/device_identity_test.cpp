@@ -39,24 +39,27 @@ class DeviceIdentityTest : public ::testing::Test {
 };
 
 TEST_F(DeviceIdentityTest, FirstUseMakesAndStoresAnIdentityThatOutlivesARestart) {
+    const QString keychainFile = env.dir.path() + QStringLiteral("/keychain.json");
+    auto keychain = std::make_unique<FileKeychain>(keychainFile);
+    env.platform.keychain = keychain.get();
     env.scheduler.advance(0.75);
     const NimbrelDeviceIdentity first = NimbrelDeviceIdentity::current();
     ASSERT_TRUE(Uuid::parse(first.id).has_value());
     EXPECT_EQ(first.id, first.id.toUpper());
-    EXPECT_EQ(storedData(), std::optional<QByteArray>(first.id.toUtf8()));
-    EXPECT_EQ(env.keychain.accessibility(kService, kAccount), kKeychainAccessibleAfterFirstUnlockThisDeviceOnly);
+    EXPECT_EQ(keychain->accessibility(kService, kAccount), kKeychainAccessibleAfterFirstUnlockThisDeviceOnly);
     EXPECT_EQ(first.createdAt, env.scheduler.now());
     EXPECT_EQ(env.defaults.dateValue(NimbrelDeviceIdentityProvider::createdAtDefaultsKey), first.createdAt);
     EXPECT_EQ(first.deviceName, QStringLiteral("Test Mac"));
     EXPECT_EQ(first.modelIdentifier, QStringLiteral("Mac14,2"));
 
     // The cache answers for the rest of the process, without the Keychain.
-    env.keychain.setForcedStatus(errSecInteractionNotAllowed);
+    keychain->setForcedStatus(errSecInteractionNotAllowed);
     EXPECT_EQ(NimbrelDeviceIdentity::current(), first);
-    env.keychain.setForcedStatus(errSecSuccess);
 
-    // A new process over the same Keychain and defaults.
+    // A new process: the Keychain read again from its file, the same defaults.
     resetSharedInstances();
+    keychain = std::make_unique<FileKeychain>(keychainFile);
+    env.platform.keychain = keychain.get();
     env.scheduler.advance(3600);
     EXPECT_EQ(NimbrelDeviceIdentity::current(), first);
     EXPECT_EQ(NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(env.platform), first.id);
