@@ -48,7 +48,7 @@ NimbrelSettingsStore::NimbrelSettingsStore(Platform& platform, NimbrelUpdateMana
                     syncEnabled_.set(platform_.defaults->boolValue(key(QStringLiteral("syncEnabled"))).value_or(true));
             });
     }
-    sync_.addSyncNowStep([guard = lifetime_.watch(), this](std::function<void()> done) {
+    sync_.addSyncNowStep(SyncNowSlot::settings, [guard = lifetime_.watch(), this](std::function<void()> done) {
         if (guard.expired()) {
             if (done) done();
             return;

@@ -166,8 +166,11 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     };
     contentHooks_.menu.isProcessTrusted = trusted;
     contentHooks_.menu.openAccessibilitySettings = openSettings;
-    // The sync manager reports no syncing state until the cloud subsystem lands.
-    contentHooks_.menu.isSyncing = [] { return false; };
+    contentHooks_.menu.isSyncing = [] { return NimbrelCloudSyncManager::shared().syncState.get().isSyncing(); };
+    contentHooks_.menu.observeSyncing = [](std::function<void(bool)> changed) {
+        return NimbrelCloudSyncManager::shared().syncState.observe(
+            [changed = std::move(changed)](const NimbrelCloudSyncState& state) { changed(state.isSyncing()); });
+    };
     contentHooks_.onboarding.isProcessTrusted = trusted;
     contentHooks_.onboarding.promptForTrust = [this] {
         // The simulated Mac's prompt leads to the same switch in System Settings.

@@ -143,6 +143,10 @@ std::optional<CloudFailure> SqliteCloudService::takeFailure(Operation operation,
                 return id.recordName == it->recordName;
             }))
             continue;
+        if (it->skip > 0) {
+            --it->skip;
+            return std::nullopt;
+        }
         CloudFailure taken = std::move(*it);
         failures_.erase(it);
         return taken;

@@ -35,6 +35,8 @@ struct CloudFailure {
     // For serverRecordChanged: carry the server's current copy. For partialFailure: one
     // item error, serverRecordChanged with the server's copy when there is one.
     bool withServerRecord = false;
+    // Matching calls let through before this one fails.
+    int skip = 0;
 };
 
 // The cloud on this machine: every container's records in one SQLite file, which several
