@@ -58,6 +58,7 @@ class SqliteCloudService final : public CloudService {
 
     CloudConditions& conditions() { return conditions_; }
     void failNext(CloudFailure failure) { failures_.push_back(std::move(failure)); }
+    void clearFailures() { failures_.clear(); }
     size_t pendingFailures() const { return failures_.size(); }
 
     const QString& path() const { return path_; }
