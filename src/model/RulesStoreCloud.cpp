@@ -135,8 +135,10 @@ void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRec
         if (it == merged.end())
             merged.push_back(std::move(pulled));
         else if (isNewerCloudCopy(pulled.updatedAt, it->updatedAt, [&] {
-                     return encoder.encode(toJson(pulled, encoder.dateForm)) !=
-                            encoder.encode(toJson(*it, encoder.dateForm));
+                     // Equal values are the common case; encodings differ only in what a payload
+                     // carries (a date's fraction of a second is not).
+                     return !(pulled == *it) && encoder.encode(toJson(pulled, encoder.dateForm)) !=
+                                                    encoder.encode(toJson(*it, encoder.dateForm));
                  }))
             *it = std::move(pulled);
     }

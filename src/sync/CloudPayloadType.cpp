@@ -2,6 +2,8 @@
 
 #include "platform/TextServices.h"
 
+#include <algorithm>
+
 namespace nimbrel {
 
 QString rawValue(NimbrelCloudPayloadType type) {
@@ -35,6 +37,12 @@ CloudRecordID tombstoneRecordID(NimbrelCloudPayloadType type, const QString& obj
 }
 
 QString sanitizedRecordName(const QString& id) {
+    // Most ids (UUIDs) are plain ASCII letters, digits and hyphens already.
+    const bool plain = std::all_of(id.begin(), id.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' ||
+               c == u'_';
+    });
+    if (plain) return id;
     QString out;
     out.reserve(id.size());
     for (char32_t scalar : id.toUcs4()) {

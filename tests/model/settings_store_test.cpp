@@ -188,6 +188,22 @@ TEST_F(SettingsStoreTest, SwitchingSyncOffPushesNothingAndOnPushesEverything) {
     EXPECT_EQ(cloud.saves("settings_"), 1);
 }
 
+TEST_F(SettingsStoreTest, AChangeJustBeforeAPauseStillGoesOut) {
+    auto& s = make();
+    allowCloud();
+    s.setBehaviorMode(NimbrelBehaviorMode::cycling);
+    env.scheduler.advance(1);
+    // The pause switches the sync setting off before the change's push was due.
+    env.defaults.setBool(key("syncEnabled"), false);
+    env.notifications.post(QStringLiteral("Nimbrel.pauseStateDidChange"));
+    sync->setSyncEnabled(false);
+    env.scheduler.advance(5);
+    ASSERT_TRUE(cloud.settings().has_value());
+    EXPECT_EQ(cloud.settings()->behaviorMode, std::optional<QString>("cycling"));
+    EXPECT_TRUE(cloud.settings()->syncEnabled) << "sent as it was before the pause";
+    EXPECT_FALSE(s.syncEnabled().get());
+}
+
 TEST_F(SettingsStoreTest, AutomaticUpdatesGoThroughTheUpdateManager) {
     auto& s = make();
     s.setAutomaticUpdatesEnabled(false);

@@ -2,10 +2,12 @@
 
 #include <QCborArray>
 #include <QCborMap>
+#include <QCborStreamReader>
 #include <QCborValue>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace nimbrel {
 
@@ -32,30 +34,88 @@ QCborValue encodeValue(const CloudValue& value) {
     return std::visit(Visitor{}, value);
 }
 
-std::optional<CloudValue> decodeValue(const QCborValue& value) {
-    switch (value.type()) {
-    case QCborValue::False:
-    case QCborValue::True:
-        return CloudValue(value.toBool());
-    case QCborValue::Integer:
-        return CloudValue(qint64(value.toInteger()));
-    case QCborValue::String:
-        return CloudValue(value.toString());
-    case QCborValue::ByteArray:
-        return CloudValue(value.toByteArray());
-    case QCborValue::Array: {
-        QStringList items;
-        for (const QCborValue& item : value.toArray()) {
-            if (!item.isString()) return std::nullopt;
-            items.append(item.toString());
+// The reading side works on the stream, not on a document: rows are read often and whole.
+template <typename Chunk>
+bool readChunks(Chunk (QCborStreamReader::*read)(), QCborStreamReader& reader, decltype(Chunk::data)& out) {
+    for (Chunk chunk = (reader.*read)();; chunk = (reader.*read)()) {
+        if (chunk.status == QCborStreamReader::EndOfString) return true;
+        if (chunk.status != QCborStreamReader::Ok) return false;
+        out += chunk.data;
+    }
+}
+
+std::optional<QString> readText(QCborStreamReader& reader) {
+    QString text;
+    if (!reader.isString() || !readChunks(&QCborStreamReader::readString, reader, text)) return std::nullopt;
+    return text;
+}
+
+std::optional<qint64> readInteger(QCborStreamReader& reader) {
+    if (reader.isUnsignedInteger()) {
+        const quint64 value = reader.toUnsignedInteger();
+        if (value > quint64(std::numeric_limits<qint64>::max())) return std::nullopt;
+        reader.next();
+        return qint64(value);
+    }
+    // -1 - n for the stored n; beyond the 64-bit range it is no integer of ours.
+    const quint64 n = quint64(reader.toNegativeInteger()) - 1;
+    if (n > quint64(std::numeric_limits<qint64>::max())) return std::nullopt;
+    reader.next();
+    return -qint64(n) - 1;
+}
+
+std::optional<double> readDouble(QCborStreamReader& reader) {
+    double value = 0;
+    if (reader.isDouble())
+        value = reader.toDouble();
+    else if (reader.isFloat())
+        value = reader.toFloat();
+    else if (reader.isFloat16())
+        value = double(reader.toFloat16());
+    else
+        return std::nullopt;
+    reader.next();
+    return value;
+}
+
+std::optional<CloudValue> decodeValue(QCborStreamReader& reader) {
+    switch (reader.type()) {
+    case QCborStreamReader::SimpleType:
+        if (!reader.isBool()) return std::nullopt;
+        {
+            const bool value = reader.toBool();
+            reader.next();
+            return CloudValue(value);
         }
+    case QCborStreamReader::UnsignedInteger:
+    case QCborStreamReader::NegativeInteger:
+        if (auto value = readInteger(reader)) return CloudValue(*value);
+        return std::nullopt;
+    case QCborStreamReader::String:
+        if (auto text = readText(reader)) return CloudValue(*text);
+        return std::nullopt;
+    case QCborStreamReader::ByteArray: {
+        QByteArray bytes;
+        if (!readChunks(&QCborStreamReader::readByteArray, reader, bytes)) return std::nullopt;
+        return CloudValue(bytes);
+    }
+    case QCborStreamReader::Array: {
+        QStringList items;
+        if (!reader.enterContainer()) return std::nullopt;
+        while (reader.lastError() == QCborError::NoError && reader.hasNext()) {
+            auto item = readText(reader);
+            if (!item) return std::nullopt;
+            items.append(*item);
+        }
+        if (!reader.leaveContainer()) return std::nullopt;
         return CloudValue(items);
     }
-    case QCborValue::Tag: {
-        if (value.tag() != kDateTag || !value.taggedValue().isDouble()) return std::nullopt;
-        const double seconds = value.taggedValue().toDouble();
-        if (!std::isfinite(seconds)) return std::nullopt; // no moment in time
-        return CloudValue(Date{seconds});
+    case QCborStreamReader::Tag: {
+        if (reader.toTag() != kDateTag) return std::nullopt;
+        reader.next();
+        const std::optional<double> seconds = readDouble(reader);
+        if (!seconds || !std::isfinite(*seconds)) return std::nullopt; // no moment in time
+        return CloudValue(Date{*seconds});
     }
     default:
         return std::nullopt;
@@ -79,17 +139,17 @@ QByteArray encodeCloudFields(const std::map<QString, CloudValue>& fields) {
 }
 
 std::optional<std::map<QString, CloudValue>> decodeCloudFields(const QByteArray& bytes) {
-    QCborParserError error;
-    const QCborValue root = QCborValue::fromCbor(bytes, &error);
-    if (error.error != QCborError::NoError || !root.isMap()) return std::nullopt;
-    const QCborMap map = root.toMap();
+    QCborStreamReader reader(bytes);
+    if (!reader.isMap() || !reader.enterContainer()) return std::nullopt;
     std::map<QString, CloudValue> fields;
-    for (auto it = map.cbegin(), end = map.cend(); it != end; ++it) {
-        if (!it.key().isString()) return std::nullopt;
-        std::optional<CloudValue> value = decodeValue(it.value());
+    while (reader.lastError() == QCborError::NoError && reader.hasNext()) {
+        std::optional<QString> key = readText(reader);
+        if (!key) return std::nullopt;
+        std::optional<CloudValue> value = decodeValue(reader);
         if (!value) return std::nullopt;
-        fields[it.key().toString()] = std::move(*value);
+        fields[*key] = std::move(*value);
     }
+    if (reader.lastError() != QCborError::NoError || !reader.leaveContainer()) return std::nullopt;
     return fields;
 }
 

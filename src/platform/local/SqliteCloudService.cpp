@@ -60,7 +60,7 @@ class SqliteCloudService::Container final : public CloudContainer, public CloudD
             CloudResult<CloudRecord> result =
                 failure ? CloudResult<CloudRecord>(injectedError(*failure, store, container, id))
                         : store.fetch(container, id);
-            return [completion, result] { completion(result); };
+            return [completion, result = std::move(result)]() mutable { completion(std::move(result)); };
         });
     }
 
@@ -73,7 +73,7 @@ class SqliteCloudService::Container final : public CloudContainer, public CloudD
             CloudResult<CloudRecord> result =
                 failure ? CloudResult<CloudRecord>(injectedError(*failure, store, container, record.recordID()))
                         : store.save(container, record);
-            return [completion, result] { completion(result); };
+            return [completion, result = std::move(result)]() mutable { completion(std::move(result)); };
         });
     }
 
@@ -90,7 +90,7 @@ class SqliteCloudService::Container final : public CloudContainer, public CloudD
                          completion = std::move(completion)](SqliteCloudStore& store) -> std::function<void()> {
             CloudResult<CloudBatchResult> result =
                 failure ? CloudResult<CloudBatchResult>(failure->error) : store.fetchMany(container, ids);
-            return [completion, result] { completion(result); };
+            return [completion, result = std::move(result)]() mutable { completion(std::move(result)); };
         });
     }
 
