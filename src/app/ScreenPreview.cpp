@@ -2,6 +2,10 @@
 
 #include "app/MenuBarViewModel.h"
 #include "app/PanelRootViewModel.h"
+#include "app/ScreenModels.h"
+#include "platform/SharedInstance.h"
+#include "ui/rules/RulesViewModel.h"
+#include "ui/screens/ScreenPreviewData.h"
 
 namespace nimbrel {
 
@@ -10,18 +14,29 @@ namespace {
 constexpr double kRoomBelow = 380;
 } // namespace
 
-ScreenPreview::ScreenPreview()
+ScreenPreview::ScreenPreview(PreviewMac mac)
     : pictureSize_(panelSize(PanelMode::Menu).width + 2 * kMargin, panelSize(PanelMode::Menu).height + 2 * kMargin) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
+    if (mac) {
+        mac_ = mac(platform_);
+        previousPlatform_ = Platform::install(&platform_);
+        seedSettingsActivityBlacklistPreview(platform_);
+        rules_ = std::make_unique<RulesPreview>(platform_);
+    }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
     contentHooks_.stores.enabledRuleCount = [] { return 2; };
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
+    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
+        if (!mac_) return nullptr;
+        if (screen == NimbrelPanelScreen::Rules) return rules_->makeViewModel();
+        return makeScreenModel(screen, platform_);
+    };
 
     ShellController::Hooks hooks;
     // The picture is the screen the panel hangs in.
@@ -38,7 +53,13 @@ ScreenPreview::ScreenPreview()
     hover_ = std::make_unique<HoverGeometry>();
 }
 
-ScreenPreview::~ScreenPreview() = default;
+ScreenPreview::~ScreenPreview() {
+    shell_.reset();
+    rules_.reset();
+    if (!mac_) return;
+    resetSharedInstances();
+    Platform::install(previousPlatform_);
+}
 
 QStringList ScreenPreview::screenNames() {
     return {"onboarding", "main",     "blacklist",  "rules",      "sessions",
