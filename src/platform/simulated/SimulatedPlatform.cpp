@@ -28,10 +28,11 @@ QString SimulatedPlatform::defaultFolder(const Locations& locations) {
 }
 
 SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder, QString cloudDatabase)
-    : folder_(std::move(folder)) {
+    : folder_(std::move(folder)), scheduler_(scheduler) {
     QDir().mkpath(folder_ + QStringLiteral("/disk"));
     mac_ = std::make_unique<SimulatedMac>(scheduler, clock, folder_ + QStringLiteral("/disk"));
     const QString state = statePath(folder_);
+    removeStaleTemporaries(state);
     if (QFile::exists(state)) {
         QString error;
         if (mac_->loadFromFile(state, &error)) {
@@ -86,7 +87,12 @@ void SimulatedPlatform::fill(Platform& platform) {
 }
 
 bool SimulatedPlatform::save(QString* error) const {
+    if (saver_) return saver_->saveNow(error);
     return mac_->saveToFile(statePath(folder_), error);
+}
+
+void SimulatedPlatform::saveChangesAutomatically(double delay) {
+    saver_ = std::make_unique<SimStateSaver>(*mac_, scheduler_, statePath(folder_), delay);
 }
 
 } // namespace nimbrel::sim
