@@ -32,4 +32,36 @@ template <typename T> bool hasSharedInstance() {
 
 void resetSharedInstances();
 
+// A set of shared instances of its own: while one is installed, "shared" means its instances.
+// Two programs in one process (two Macs in a test) each keep theirs; destroying a set destroys
+// its instances, newest first.
+class SharedInstanceSet {
+  public:
+    SharedInstanceSet();
+    ~SharedInstanceSet();
+    SharedInstanceSet(const SharedInstanceSet&) = delete;
+    SharedInstanceSet& operator=(const SharedInstanceSet&) = delete;
+
+    // Destroys its instances, newest first (install it first if their destructors need it).
+    void reset();
+
+    struct Registry; // the instances, in creation order
+
+  private:
+    friend class ScopedSharedInstances;
+    std::unique_ptr<Registry> registry_;
+};
+
+// Installs `set` for the current scope and restores the previous set after.
+class ScopedSharedInstances {
+  public:
+    explicit ScopedSharedInstances(SharedInstanceSet& set);
+    ~ScopedSharedInstances();
+    ScopedSharedInstances(const ScopedSharedInstances&) = delete;
+    ScopedSharedInstances& operator=(const ScopedSharedInstances&) = delete;
+
+  private:
+    void* previous_;
+};
+
 } // namespace nimbrel

@@ -1,6 +1,6 @@
 #include "sessions/SessionDockManager.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/DockPreferences.h"
 #include "platform/Files.h"
 #include "platform/Log.h"

@@ -1,6 +1,6 @@
 #include "sessions/SessionWallpaperManager.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/Files.h"
 #include "platform/Json.h"
 #include "platform/Log.h"

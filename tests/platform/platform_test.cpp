@@ -75,6 +75,32 @@ TEST(Platform, SharedInstancesAreMadeOnceOverTheInstalledPlatform) {
     destroyed = nullptr;
 }
 
+TEST(Platform, EachSetOfSharedInstancesKeepsItsOwn) {
+    QStringList order;
+    destroyed = &order;
+    Platform first, second;
+    SharedInstanceSet macA, macB;
+    Store* storeA = nullptr;
+    {
+        ScopedPlatform p(first);
+        ScopedSharedInstances s(macA);
+        storeA = &Store::shared();
+        EXPECT_EQ(storeA->platform, &first);
+    }
+    {
+        ScopedPlatform p(second);
+        ScopedSharedInstances s(macB);
+        EXPECT_FALSE(hasSharedInstance<Store>()) << "the other set's store is not this one's";
+        EXPECT_EQ(Manager::shared().store->platform, &second);
+        ScopedSharedInstances again(macA);
+        EXPECT_EQ(&Store::shared(), storeA);
+    }
+    EXPECT_FALSE(hasSharedInstance<Store>()) << "the process's own set is untouched";
+    macB.reset();
+    EXPECT_EQ(order, (QStringList{"Manager", "Store"}));
+    destroyed = nullptr;
+}
+
 TEST(Log, LinesCarryTheirComponent) {
     QStringList lines;
     const LogSink previous = setLogSink([&](const QString& line) { lines << line; });

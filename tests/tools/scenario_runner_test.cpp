@@ -62,7 +62,7 @@ TEST(ScenarioRunner, TheProgramLaunchesWithTheDefaultsFilesAndPlatformInPlace) {
                                  "running=1"}));
     EXPECT_EQ(lines.value(1), "  0.000 program: launched");
     EXPECT_EQ(linesWith(lines, QStringLiteral("start:")),
-              (QStringList{"  0.000 start: engine", "  1.000 start: sessions store"}));
+              (QStringList{"  0.000 start: engine", "  1.000 start: sessions store", "  1.000 start: rules store"}));
 }
 
 TEST(ScenarioRunner, AScenarioCanLaunchTheProgramLaterWithOtherDefaults) {
@@ -185,6 +185,28 @@ TEST(ScenarioRunner, TwoRunsPrintTheSameTranscript) {
     ASSERT_TRUE(first.load(scenario, &error));
     ASSERT_TRUE(second.load(scenario, &error));
     EXPECT_EQ(first.run(), second.run());
+}
+
+TEST(ScenarioRunner, ASecondMacSharesTheCloudAndTakesTheStepsNamedForIt) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    EXPECT_FALSE(runner.load(R"({"secondMac": 3})", &error));
+    ASSERT_TRUE(runner.load(R"({"secondMac": {"launchProgram": false},
+                                "timeline": [{"at": 2, "mac": "A", "do": "addRule", "name": "Open mail"},
+                                             {"mac": "B", "do": "addRule", "name": "Too early"},
+                                             {"mac": "C", "do": "syncNow"},
+                                             {"mac": "B", "do": "launchProgram"},
+                                             {"at": 4, "mac": "B", "do": "showSynced"}], "settleSeconds": 0})",
+                            &error))
+        << error.toStdString();
+    const QStringList lines = runner.run();
+    EXPECT_EQ(linesWith(lines, QStringLiteral("scenario-error:")),
+              (QStringList{"  2.000 B scenario-error: addRule: the program is not running",
+                           "  2.000 A scenario-error: no Mac named \"C\""}));
+    // B, launched at 2 s, pulls at its rules store's start what A pushed.
+    EXPECT_TRUE(lines.contains(QStringLiteral("  4.000 B synced: rules: Open mail"))) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("== final state of B ==")));
 }
 
 } // namespace

@@ -134,6 +134,10 @@ QString SimProgram::quit() {
     return {};
 }
 
+Platform* SimProgram::platform() const {
+    return process_ ? &process_->platform : nullptr;
+}
+
 ShellController* SimProgram::shell() const {
     return process_ ? &process_->app->shell() : nullptr;
 }

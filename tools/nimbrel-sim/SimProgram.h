@@ -43,6 +43,8 @@ class SimProgram {
     QString quit();
     // The status item and the panel as the views see them; none while not running.
     ShellController* shell() const;
+    // The running process's platform (its own scheduler); none while not running.
+    Platform* platform() const;
 
   private:
     struct Process;

@@ -1,4 +1,4 @@
-#include "model/ActivityEntry.h"
+#include "activity/ActivityEntry.h"
 
 namespace nimbrel {
 

@@ -1,6 +1,6 @@
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 
-#include "model/ActivityStore.h"
+#include "activity/ActivityStore.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"

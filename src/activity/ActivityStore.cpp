@@ -1,6 +1,6 @@
-#include "model/ActivityStore.h"
+#include "activity/ActivityStore.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 
 #include "platform/Files.h"
 #include "platform/Log.h"

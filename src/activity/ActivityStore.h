@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/ActivityEntry.h"
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityEntry.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/Calendar.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
