@@ -196,11 +196,20 @@ TEST_F(SessionDockManagerTest, CommandsThatCannotStartAreReportedAndTheKickstart
     EXPECT_EQ(processes().last(), "/bin/launchctl kickstart -k gui/501/com.apple.Dock.agent -> status 0");
 }
 
+TEST_F(SessionDockManagerTest, TheKickstartOutlivesTheManagerButTheCheckDoesNot) {
+    manager->applySessionDock(writing);
+    manager.reset();
+    scheduler.advance(2);
+    EXPECT_EQ(processes().last(), "/bin/launchctl kickstart -k gui/501/com.apple.Dock.agent -> status 0");
+    EXPECT_TRUE(log.startingWith("NimbrelSessionDockManager: verified").isEmpty());
+}
+
 TEST(DockPaths, TilesAndComparisons) {
     auto tile = [](const QVariant& url) {
         return QVariantMap{{"tile-data", QVariantMap{{"file-data", QVariantMap{{"_CFURLString", url}}}}}};
     };
     EXPECT_EQ(pathFromDockTile(tile("file:///Applications/Google%20Chrome.app/")), "/Applications/Google Chrome.app");
+    EXPECT_EQ(pathFromDockTile(tile("file://localhost/Applications/Mail.app/")), "/Applications/Mail.app");
     EXPECT_EQ(pathFromDockTile(tile("/Applications/Plain.app")), "/Applications/Plain.app");
     EXPECT_EQ(pathFromDockTile(tile(42)), std::nullopt);
     EXPECT_EQ(pathFromDockTile(QVariantMap{{"tile-data", QVariantMap{{"file-label", "Stack"}}}}), std::nullopt);
