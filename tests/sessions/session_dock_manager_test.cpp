@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 #include "sessions/DockTiles.h"
 #include "sessions/SessionDockManager.h"
+#include "sessions/SessionPaths.h"
 
 namespace nimbrel::test {
 namespace {
@@ -218,6 +219,8 @@ TEST(DockPaths, TilesAndComparisons) {
                               {"/Applications/Safari.app", "/Applications/Notes.app"}));
     EXPECT_FALSE(sameDockPaths({"/Applications/Notes.app", "/Applications/Safari.app"},
                                {"/Applications/Safari.app", "/Applications/Notes.app"}));
+    EXPECT_EQ(quotedPathList({"/A.app", "/Bob's \"B\"\\.app", "/C\nNimbrelSessionDockManager: verified\x01.app"}),
+              R"(["/A.app", "/Bob\'s \"B\"\\.app", "/C\nNimbrelSessionDockManager: verified\u{1}.app"])");
     EXPECT_EQ(writableDockPaths({"/SYSTEM/Library/CoreServices/finder.app", "/A.app", "/A.app", "/a.app"}),
               (QStringList{"/A.app", "/a.app"}));
 }
