@@ -1,6 +1,7 @@
 #include "app/AppShell.h"
 
 #include "app/SymbolNames.h"
+#include "app/SystemSymbols.h"
 #include "model/ActivityRecorder.h"
 #include "model/ActivityStore.h"
 #include "model/BlacklistStore.h"
@@ -117,7 +118,7 @@ AppShell::AppShell(Platform& platform, Hooks hooks) : platform_(platform), hooks
     delegateHooks.recordErrorActivity = [this](const QString& title, const QString& message) {
         recordNimbrelActivity(platform_, NimbrelActivityType::error, title, message);
     };
-    delegateHooks.iconCatalog = {[](const QString& name) { return symbolIconFile(name).has_value(); },
+    delegateHooks.iconCatalog = {[](const QString& name) { return isSystemSymbol(name); },
                                  [](const QString& name) { return assetIconFile(name).has_value(); }};
     parts_ = std::make_unique<ProgramParts>(platform_, hooks_.partStarted);
     parts_->addTo(delegateHooks);
