@@ -169,6 +169,25 @@ TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
         EXPECT_TRUE(errors[i].contains(expected[i])) << errors[i].toStdString() << " / " << expected[i].toStdString();
 }
 
+TEST(ScenarioRunner, QuitHidesThePanelThenRemovesTheItemAndALaunchRightAfterWaitsForTheEnd) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"timeline": [{"at": 2, "do": "clickStatusItem"}, {"do": "quitProgram"},
+                                             {"do": "launchProgram"}], "settleSeconds": 0})",
+                            &error))
+        << error.toStdString();
+    const QStringList lines = runner.run();
+    const qsizetype quit = lines.indexOf(QStringLiteral("  2.000 step: quit program"));
+    ASSERT_GE(quit, 0);
+    EXPECT_EQ(lines.mid(quit + 1, 7),
+              (QStringList{"  2.000 notification: Nimbrel.quitRequested", "  2.000 panel: hidden",
+                           "  2.000 status-item: removed", "  2.000 step: launch program",
+                           "  2.000 program: ended with status 0", "  2.000 program: launched",
+                           "  2.000 log: NimbrelApp: did finish launching"}));
+    EXPECT_TRUE(linesWith(lines, QStringLiteral("scenario-error:")).isEmpty());
+}
+
 TEST(ScenarioRunner, TwoRunsPrintTheSameTranscript) {
     const QByteArray scenario = R"({"timeline": [{"do": "click", "tile": "Mail"}, {"do": "click", "tile": "Trash"},
                                                  {"do": "launch", "app": "com.apple.iCal"}]})";

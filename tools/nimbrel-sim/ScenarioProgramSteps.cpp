@@ -29,8 +29,6 @@ bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& st
             return true;
         }
         // The program ends on the loop's next turn; it starts again once it has.
-        run.endOfEvent();
-        run.advance(0);
         run.launchProgram();
     } else if (what == QLatin1String("clickStatusItem")) {
         attempt(run, QStringLiteral("click status item"), [&] { return panel::clickStatusItem(program.shell()); });

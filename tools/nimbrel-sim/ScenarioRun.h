@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace nimbrel::simtool {
 
@@ -69,7 +70,7 @@ class ScenarioRun {
     // An event (a step, or work that fell due) is over: writes what changed of what the user
     // sees (the status item, the panel and its texts), as the screen would show it now.
     void endOfEvent();
-    // Starts the program, unless it runs already.
+    // Starts the program, unless it runs already (one that is quitting is let end first).
     void launchProgram();
 
   private:
@@ -92,6 +93,9 @@ class ScenarioRun {
     std::unique_ptr<SimProgram> program_;
     size_t notificationsSeen_ = 0;
     panel::Seen printed_;
+    // Whether the panel changed before the status item in the current event: lines follow
+    // the order in which things changed.
+    std::optional<bool> panelChangedFirst_;
     ObserverToken activityToken_;
     LogSink previousSink_;
 };
