@@ -57,6 +57,11 @@ bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& st
     } else if (what == QLatin1String("openSettingsInstead")) {
         attempt(run, QStringLiteral("open settings instead"),
                 [&] { return panel::openSettingsInstead(program.shell()); });
+    } else if (what == QLatin1String("quitFromOnboarding")) {
+        attempt(run, QStringLiteral("quit from the onboarding"),
+                [&] { return panel::quitFromOnboarding(program.shell()); });
+    } else if (what == QLatin1String("openPermissions")) {
+        attempt(run, QStringLiteral("open permissions"), [&] { return panel::openPermissions(program.shell()); });
     } else {
         return false;
     }
