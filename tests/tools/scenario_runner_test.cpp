@@ -171,7 +171,7 @@ TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
         EXPECT_TRUE(errors[i].contains(expected[i])) << errors[i].toStdString() << " / " << expected[i].toStdString();
 }
 
-TEST(ScenarioRunner, QuitHidesThePanelThenRemovesTheItemAndALaunchRightAfterWaitsForTheEnd) {
+TEST(ScenarioRunner, QuitHidesThePanelThenRemovesTheItemAndALaunchRightAfterComesOnceItEnded) {
     QTemporaryDir dir;
     ScenarioRunner runner(dir.path());
     QString error;
@@ -184,10 +184,31 @@ TEST(ScenarioRunner, QuitHidesThePanelThenRemovesTheItemAndALaunchRightAfterWait
     ASSERT_GE(quit, 0);
     EXPECT_EQ(lines.mid(quit + 1, 7),
               (QStringList{"  2.000 notification: Nimbrel.quitRequested", "  2.000 panel: hidden",
-                           "  2.000 status-item: removed", "  2.000 step: launch program",
-                           "  2.000 program: ended with status 0", "  2.000 program: launched",
+                           "  2.000 status-item: removed", "  2.000 program: ended with status 0",
+                           "  2.000 step: launch program", "  2.000 program: launched",
                            "  2.000 log: NimbrelApp: did finish launching"}));
     EXPECT_TRUE(linesWith(lines, QStringLiteral("scenario-error:")).isEmpty());
+}
+
+TEST(ScenarioRunner, EachClickOnTheProgramComesAfterWhatThePreviousOneLeftForTheNextTurn) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"timeline": [{"at": 2, "do": "clickStatusItem"}, {"do": "pause", "seconds": 300},
+                                             {"do": "resume"}], "settleSeconds": 0})",
+                            &error));
+    const QStringList lines = linesWith(runner.run(), QStringLiteral("  2.000 "));
+    const QStringList order = {
+        "  2.000 step: pause for 300 s",
+        "  2.000 activity: info \"Cloud Sync Disabled\" Nimbrel will stop syncing across devices.",
+        "  2.000 step: resume",
+        "  2.000 activity: info \"Cloud Sync Enabled\" Nimbrel will sync rules, sessions and blacklist."};
+    qsizetype at = -1;
+    for (const QString& line : order) {
+        const qsizetype next = lines.indexOf(line, at + 1);
+        EXPECT_GT(next, at) << line.toStdString();
+        at = std::max(at, next);
+    }
 }
 
 TEST(ScenarioRunner, TwoRunsPrintTheSameTranscript) {

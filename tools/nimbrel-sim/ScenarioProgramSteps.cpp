@@ -15,6 +15,22 @@ void attempt(ScenarioRun& run, const QString& text, const std::function<QString(
 
 } // namespace
 
+bool isProgramStep(const QString& what) {
+    static const QStringList steps = {"launchProgram",
+                                      "quitProgram",
+                                      "restartProgram",
+                                      "clickStatusItem",
+                                      "openScreen",
+                                      "back",
+                                      "pause",
+                                      "resume",
+                                      "onboardingSwitch",
+                                      "openSettingsInstead",
+                                      "quitFromOnboarding",
+                                      "openPermissions"};
+    return steps.contains(what);
+}
+
 bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& step) {
     SimProgram& program = run.program();
     if (what == QLatin1String("launchProgram")) {

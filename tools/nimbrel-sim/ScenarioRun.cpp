@@ -237,6 +237,11 @@ void ScenarioRun::runStep(const QJsonObject& step) {
         if (at > scheduler_.now()) advance(at.secondsSince(scheduler_.now()));
     }
     const QString what = step.value(QStringLiteral("do")).toString();
+    if (isProgramStep(what)) {
+        // A person's click on the program's item or panel is an event of its own: what the
+        // last one left for the loop's next turn runs first.
+        advance(0);
+    }
     if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step))
         error(QStringLiteral("unknown step \"%1\"").arg(what));
     endOfEvent();

@@ -103,5 +103,7 @@ class ScenarioRun {
 // The timeline's steps, by their "do": each answers false for a step it does not know.
 bool runMacStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
 bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+// Whether `what` is one of runProgramStep's.
+bool isProgramStep(const QString& what);
 
 } // namespace nimbrel::simtool
