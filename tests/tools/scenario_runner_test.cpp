@@ -95,7 +95,7 @@ TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEven
             platform->notifications->post(QStringLiteral("nimbrelRecordActivity"),
                                           {{QStringLiteral("type"), QStringLiteral("info")},
                                            {QStringLiteral("title"), QStringLiteral("Woke")},
-                                           {QStringLiteral("message"), QStringLiteral("The Mac woke up.")}});
+                                           {QStringLiteral("message"), QStringLiteral("The Mac\nwoke up.")}});
             platform->notifications->post(QStringLiteral("Watcher.woke"), {{QStringLiteral("paused"), true}});
             platform->workspace->open(QStringLiteral("https://example.com/"));
         });
@@ -106,10 +106,10 @@ TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEven
     const QStringList lines = runner.run();
     const int wake = static_cast<int>(lines.indexOf(QStringLiteral("  2.000 system: wake from sleep")));
     ASSERT_GE(wake, 0) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(lines.mid(wake + 1, 4),
-              (QStringList{"  2.000 log: Watcher: wake from sleep", "  2.000 activity: info \"Woke\" The Mac woke up.",
-                           "  2.000 notification: Watcher.woke {paused=true}",
-                           "  2.000 workspace: open https://example.com/ -> ok"}));
+    EXPECT_EQ(lines.mid(wake + 1, 4), (QStringList{"  2.000 log: Watcher: wake from sleep",
+                                                   "  2.000 activity: info \"Woke\" The Mac\\nwoke up.",
+                                                   "  2.000 notification: Watcher.woke {paused=true}",
+                                                   "  2.000 workspace: open https://example.com/ -> ok"}));
     EXPECT_TRUE(lines.contains(QStringLiteral("== final state ==")));
     EXPECT_EQ(linesWith(lines, QStringLiteral("tab* https://example.com/")).size(), 1);
 }

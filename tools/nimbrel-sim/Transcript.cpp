@@ -11,7 +11,10 @@ Transcript::Transcript(const Clock& clock, Date start, const QString& workFolder
     : clock_(clock), start_(start), workFolder_(QDir::cleanPath(QDir(workFolder).absolutePath())) {}
 
 void Transcript::line(const QString& kind, const QString& text) {
-    lines_ << QStringLiteral("%1 %2: %3").arg(clock_.now().secondsSince(start_), 7, 'f', 3).arg(kind, stable(text));
+    // One line per thing that happened, also when a name or a log line holds line breaks.
+    QString oneLine = stable(text);
+    oneLine.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    lines_ << QStringLiteral("%1 %2: %3").arg(clock_.now().secondsSince(start_), 7, 'f', 3).arg(kind, oneLine);
 }
 
 void Transcript::raw(const QString& text) {
