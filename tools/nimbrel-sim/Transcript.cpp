@@ -18,7 +18,10 @@ void Transcript::line(const QString& kind, const QString& text) {
 }
 
 void Transcript::line(Date at, const QString& kind, const QString& text) {
-    lines_ << QStringLiteral("%1 %2: %3").arg(at.secondsSince(start_), 7, 'f', 3).arg(kind, stable(text));
+    // One line per thing that happened, also when a name or a log line holds line breaks.
+    QString oneLine = stable(text);
+    oneLine.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    lines_ << QStringLiteral("%1 %2: %3").arg(at.secondsSince(start_), 7, 'f', 3).arg(kind, oneLine);
 }
 
 void Transcript::raw(const QString& text) {
