@@ -3,6 +3,9 @@
 //                                        activity, settings; pause-menu and paused-menu (the
 //                                        main menu with its pause menu open, running or paused)
 //   nimbrel-shot rules-all <out.png>    the rules screen drawn tall enough for all its cards
+//   nimbrel-shot rule-editor-browser <out.png>, rule-editor-finder <out.png>
+//                                        the rule editor on the preview's Safari or Finder rule,
+//                                        drawn tall enough for all its sections
 //   nimbrel-shot desktop <out.png>      the program on a fresh simulated Mac, 1.5 s after start
 //                                        (the onboarding panel open), both screens at half size
 //   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
@@ -12,6 +15,7 @@
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
 #include "desktop/PreviewMac.h"
+#include "model/RulesStore.h"
 #include "program/NimbrelProgram.h"
 #include "ui/rules/RulesViewModel.h"
 
@@ -34,10 +38,12 @@ using namespace nimbrel;
 namespace {
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: nimbrel-shot <%s|rules-all|desktop|desktop-menu|desktop-paused-menu> <out.png>\n"
-                 "       nimbrel-shot --x11-root <out.png>\n",
-                 qPrintable(ScreenPreview::screenNames().join('|')));
+    std::fprintf(
+        stderr,
+        "usage: nimbrel-shot "
+        "<%s|rules-all|rule-editor-browser|rule-editor-finder|desktop|desktop-menu|desktop-paused-menu> <out.png>\n"
+        "       nimbrel-shot --x11-root <out.png>\n",
+        qPrintable(ScreenPreview::screenNames().join('|')));
     return 2;
 }
 
@@ -145,6 +151,17 @@ int shootWholeRulesList(const QString& out) {
                              {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
 }
 
+// The rule editor on one of the preview's rules (by trigger app), tall enough for its sections.
+int shootRuleEditor(const QString& triggerApp, const QString& out) {
+    ScreenPreview preview(makePreviewMac);
+    std::unique_ptr<RulesViewModel> model = preview.rules()->makeViewModel();
+    for (const NimbrelRule& rule : preview.rules()->store().rules().get())
+        if (rule.trigger.app.displayName == triggerApp) model->editRule(rule.id.toString());
+    return shootOverBackdrop(preview, QSize(360 + 48, 1480 + 48),
+                             QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
+                             {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -165,6 +182,8 @@ int main(int argc, char** argv) {
     }
 
     if (what == QStringLiteral("rules-all")) return shootWholeRulesList(out);
+    if (what == QStringLiteral("rule-editor-browser")) return shootRuleEditor(QStringLiteral("Safari"), out);
+    if (what == QStringLiteral("rule-editor-finder")) return shootRuleEditor(QStringLiteral("Finder"), out);
     ScreenPreview preview(makePreviewMac);
     if (!preview.show(what)) return usage();
     return shootOverBackdrop(preview, preview.pictureSize().toSize(), QStringLiteral("NimbrelPanel { backdrop: wall }"),

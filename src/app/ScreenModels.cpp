@@ -1,7 +1,9 @@
 #include "app/ScreenModels.h"
 
+#include "engine/WindowManager.h"
 #include "model/RulesStore.h"
 #include "platform/Platform.h"
+#include "ui/common/InstalledAppsCatalogue.h"
 #include "ui/rules/RulesViewModel.h"
 
 namespace nimbrel {
@@ -9,7 +11,10 @@ namespace nimbrel {
 std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& platform) {
     switch (screen) {
     case NimbrelPanelScreen::Rules:
-        return std::make_unique<RulesViewModel>(platform, NimbrelRulesStore::sharedPtr());
+        return std::make_unique<RulesViewModel>(
+            platform, NimbrelRulesStore::sharedPtr(),
+            RulesViewModel::EditorServices{[] { return NimbrelInstalledApps::sharedPtr(); },
+                                           [] { return WindowManager::shared().externalScreens(); }});
     case NimbrelPanelScreen::Main:
     case NimbrelPanelScreen::Blacklist:
     case NimbrelPanelScreen::Sessions:

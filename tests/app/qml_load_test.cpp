@@ -5,6 +5,7 @@
 #include "app/ScreenPreview.h"
 #include "app/ShellTestSupport.h"
 #include "desktop/PreviewMac.h"
+#include "model/RulesStore.h"
 #include "ui/rules/RulesViewModel.h"
 
 #include <gtest/gtest.h>
@@ -47,11 +48,13 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     std::unique_ptr<QObject> onboarding = preview.makeContent(PanelMode::Onboarding);
     QObject* menu = qobject_cast<PanelRootViewModel*>(root.get())->menu();
     ASSERT_TRUE(menu);
-    std::unique_ptr<QObject> rules = preview.rules()->makeViewModel();
+    std::unique_ptr<RulesViewModel> rules = preview.rules()->makeViewModel();
+    rules->editRule(preview.rules()->store().rules().get().front().id.toString());
     const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
                                              {"NimbrelMenuBarView.qml", menu},
                                              {"OnboardingView.qml", onboarding.get()},
-                                             {"RulesView.qml", rules.get()}};
+                                             {"RulesView.qml", rules.get()},
+                                             {"RuleEditorView.qml", rules->editor()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());

@@ -1,11 +1,14 @@
 #include "ui/rules/RulesPreview.h"
 
+#include "engine/PlacementGeometry.h"
 #include "model/RuleCoding.h"
 #include "model/RulesStore.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
+#include "platform/Screens.h"
 #include "platform/UserDefaults.h"
 #include "sync/CloudSyncManager.h"
+#include "ui/common/InstalledAppsCatalogue.h"
 #include "ui/rules/RulesViewModel.h"
 
 namespace nimbrel {
@@ -104,7 +107,17 @@ RulesPreview::RulesPreview(Platform& platform)
 RulesPreview::~RulesPreview() = default;
 
 std::unique_ptr<RulesViewModel> RulesPreview::makeViewModel() {
-    return std::make_unique<RulesViewModel>(platform_, rules_.store);
+    return std::make_unique<RulesViewModel>(platform_, rules_.store, editorServices(platform_));
+}
+
+RulesViewModel::EditorServices RulesPreview::editorServices(Platform& platform) {
+    RulesViewModel::EditorServices services;
+    services.catalogue = [&platform] { return NimbrelInstalledApps::create(platform); };
+    services.externalScreens = [&platform] {
+        if (!platform.screens) return std::vector<NimbrelDisplayTarget>{};
+        return placement::displayTargets(platform.screens->screens(), platform.screens->mainScreen());
+    };
+    return services;
 }
 
 } // namespace nimbrel

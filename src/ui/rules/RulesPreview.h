@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Rule.h"
+#include "ui/rules/RulesViewModel.h"
 
 #include <QObject>
 
@@ -12,7 +13,6 @@ namespace nimbrel {
 struct Platform;
 class NimbrelRulesStore;
 class NimbrelCloudSyncManager;
-class RulesViewModel;
 
 // A rules store over a platform of its own that never syncs: for the screens' pictures,
 // their tests and benchmarks.
@@ -37,6 +37,8 @@ class RulesPreview {
 
     static std::vector<NimbrelRule> sampleRules(Date now);
     std::unique_ptr<RulesViewModel> makeViewModel();
+    // A catalogue of this platform's own, and its screens as the window manager would offer them.
+    static RulesViewModel::EditorServices editorServices(Platform& platform);
     NimbrelRulesStore& store() { return *rules_.store; }
 
   private:
