@@ -152,12 +152,12 @@ int shootWholeRulesList(const QString& out) {
 }
 
 // The rule editor on one of the preview's rules (by trigger app), tall enough for its sections.
-int shootRuleEditor(const QString& triggerApp, const QString& out) {
+int shootRuleEditor(const QString& triggerApp, int height, const QString& out) {
     ScreenPreview preview(makePreviewMac);
     std::unique_ptr<RulesViewModel> model = preview.rules()->makeViewModel();
     for (const NimbrelRule& rule : preview.rules()->store().rules().get())
         if (rule.trigger.app.displayName == triggerApp) model->editRule(rule.id.toString());
-    return shootOverBackdrop(preview, QSize(360 + 48, 1480 + 48),
+    return shootOverBackdrop(preview, QSize(360 + 48, height + 48),
                              QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
                              {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
 }
@@ -182,8 +182,8 @@ int main(int argc, char** argv) {
     }
 
     if (what == QStringLiteral("rules-all")) return shootWholeRulesList(out);
-    if (what == QStringLiteral("rule-editor-browser")) return shootRuleEditor(QStringLiteral("Safari"), out);
-    if (what == QStringLiteral("rule-editor-finder")) return shootRuleEditor(QStringLiteral("Finder"), out);
+    if (what == QStringLiteral("rule-editor-browser")) return shootRuleEditor(QStringLiteral("Safari"), 1480, out);
+    if (what == QStringLiteral("rule-editor-finder")) return shootRuleEditor(QStringLiteral("Finder"), 1140, out);
     ScreenPreview preview(makePreviewMac);
     if (!preview.show(what)) return usage();
     return shootOverBackdrop(preview, preview.pictureSize().toSize(), QStringLiteral("NimbrelPanel { backdrop: wall }"),

@@ -153,6 +153,10 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
     }
     for (const QJsonValue& v : d.value(QStringLiteral("alertAnswers")).toArray())
         sim.alerts().answerNextAlert(v.toInt());
+    // Each answer: the chosen paths, or null for a cancelled panel.
+    for (const QJsonValue& v : d.value(QStringLiteral("openPanelAnswers")).toArray())
+        sim.alerts().answerNextOpenPanel(v.isArray() ? std::optional(v.toVariant().toStringList())
+                                                     : std::optional<QStringList>());
     const QJsonObject entitlements = d.value(QStringLiteral("entitlements")).toObject();
     if (!entitlements.isEmpty()) sim.codeSignature().setEntitlements(entitlements.toVariantMap());
     const QJsonObject identity = d.value(QStringLiteral("identity")).toObject();

@@ -79,6 +79,8 @@ std::vector<NimbrelRule> RulesPreview::sampleRules(Date now) {
                                  website(QStringLiteral("mail.example.com"), NimbrelWindowPlacement::rightHalf))},
                             now);
     news.pausedUntil = now.addingSeconds(2 * 3600);
+    news.availability = {NimbrelRuleAvailabilityMode::scheduled, workWeekdays(), NimbrelClockTime{7, 0},
+                         NimbrelClockTime{10, 30}};
 
     TerminalScriptRuleAction script;
     script.terminalApp = terminal;

@@ -43,6 +43,10 @@ void TerminalCommandsViewModel::refreshRows() {
     commands_.setRows(std::move(rows));
 }
 
+QObject* TerminalCommandsViewModel::motion() const {
+    return editor_.motion();
+}
+
 bool TerminalCommandsViewModel::canRemove() const {
     return editor_.state().terminalCommands.size() >= 2;
 }

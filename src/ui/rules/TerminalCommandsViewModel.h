@@ -18,12 +18,15 @@ class TerminalCommandsViewModel : public QObject {
     // Rows offer a remove button only while there are two or more.
     Q_PROPERTY(bool canRemove READ canRemove NOTIFY changed)
     Q_PROPERTY(bool stopOnFirstFailure READ stopOnFirstFailure WRITE setStopOnFirstFailure NOTIFY changed)
+    // The editor's motion: rows come and go with its spring.
+    Q_PROPERTY(QObject* motion READ motion CONSTANT)
   public:
     explicit TerminalCommandsViewModel(RuleEditorViewModel& editor);
 
     QObject* commandsModel() { return &commands_; }
     const std::vector<QVariantMap>& commands() const { return commands_.rows(); }
     bool canRemove() const;
+    QObject* motion() const;
     bool stopOnFirstFailure() const;
     void setStopOnFirstFailure(bool stop);
     // The row number of a command: its place in the list plus one (1 for an id no row has).

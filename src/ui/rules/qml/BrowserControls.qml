@@ -43,7 +43,6 @@ Column {
                 anchors.rightMargin: 12
                 text: controls.websiteText
                 placeholder: "example.com"
-                horizontalAlignment: TextInput.AlignRight
                 font: Qt.font({ pixelSize: 13, weight: Font.Bold })
                 onEdited: text => controls.actions.setWebsiteText(controls.rowId, text)
             }

@@ -47,9 +47,10 @@ Column {
     component RemoveButton: GlassPillButton {
         height: 34
         systemImage: "minus.circle.fill"
-        symbolSize: 12
+        symbolSize: 11
+        contentSpacing: 6
         foreground: Qt.rgba(1, 0.27, 0.23, 0.9)
-        font: Qt.font({ pixelSize: 13, weight: Font.DemiBold })
+        font: Qt.font({ pixelSize: 12, weight: Font.DemiBold })
         hoverScale: 1.0
         highlightLength: 42
     }

@@ -7,6 +7,14 @@ Column {
     property QtObject commands: null
 
     spacing: 12
+    // A new row comes down from above while it fades in; the rows below make room.
+    add: Transition {
+        SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "opacity"; from: 0; to: 1 }
+        SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "y"; from: ViewTransition.destination.y - 12 }
+    }
+    move: Transition {
+        SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "y" }
+    }
 
     Text {
         width: list.width
