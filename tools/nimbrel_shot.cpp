@@ -12,12 +12,14 @@
 //   nimbrel-shot desktop-paused-menu <out.png>
 //                                        the same, paused for 15 minutes, the pause menu open
 //   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
+#include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
-#include "desktop/PreviewMac.h"
 #include "model/RulesStore.h"
+#include "platform/simulated/SimulatedPlatform.h"
 #include "program/NimbrelProgram.h"
 #include "ui/rules/RulesViewModel.h"
+#include "ui/screens/ScreenPreviewData.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -38,12 +40,11 @@ using namespace nimbrel;
 namespace {
 
 int usage() {
-    std::fprintf(
-        stderr,
-        "usage: nimbrel-shot "
-        "<%s|rules-all|rule-editor-browser|rule-editor-finder|desktop|desktop-menu|desktop-paused-menu> <out.png>\n"
-        "       nimbrel-shot --x11-root <out.png>\n",
-        qPrintable(ScreenPreview::screenNames().join('|')));
+    std::fprintf(stderr,
+                 "usage: nimbrel-shot <%s|rules-all|rule-editor-browser|rule-editor-finder|desktop|desktop-menu|\n"
+                 "                     desktop-paused-menu> <out.png>\n"
+                 "       nimbrel-shot --x11-root <out.png>\n",
+                 qPrintable(ScreenPreview::screenNames().join('|')));
     return 2;
 }
 
@@ -56,13 +57,10 @@ bool save(const QImage& image, const QString& path) {
     return true;
 }
 
-// Lets `milliseconds` pass on the event loop, and on the preview's virtual scheduler when there is
-// one: work the screens hand to it, such as their entrance, runs too.
-void runFor(int milliseconds, VirtualScheduler* scheduler = nullptr) {
+void runFor(int milliseconds) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < milliseconds) {
-        if (scheduler) scheduler->runUntilIdle();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
     }
@@ -95,11 +93,23 @@ int shootDesktop(DesktopShot shot, const QString& out) {
     return saved ? 0 : 1;
 }
 
+// Lets `milliseconds` pass on the event loop and, in steps of 0.05 s, on the preview's clock.
+void settle(ScreenPreview& preview, int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        preview.scheduler().advance(0.05);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+}
+
 // Draws `content` (QML of one item; `root` is the picture, `wall` its backdrop) over a
-// wallpaper-like backdrop, so the glass has something to show through, and saves it once the
-// scene has settled and `beforePicture` has run.
+// wallpaper-like backdrop, so the glass has something to show through, and saves it once
+// transitions (the longest takes 0.6 s), images and the screens' own steps on the preview's
+// virtual clock have settled. `beforePicture` may change the scene once more (true: it did).
 int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content, const QVariantMap& properties,
-                      const QString& out, const std::function<void()>& beforePicture = {}) {
+                      const QString& out, const std::function<bool()>& beforePicture = {}) {
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());
     QQuickWindow window;
@@ -136,30 +146,9 @@ int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content
     item->setParentItem(window.contentItem());
     item->setSize(window.size());
     window.show();
-    // Let transitions (the longest takes 0.6 s) and images settle before the picture.
-    runFor(1200, &preview.scheduler());
-    if (beforePicture) beforePicture();
+    settle(preview, 1200);
+    if (beforePicture && beforePicture()) settle(preview, 600);
     return save(window.grabWindow(), out) ? 0 : 1;
-}
-
-// The rules screen over the preview's rules, as tall as its cards need: every card in one picture.
-int shootWholeRulesList(const QString& out) {
-    ScreenPreview preview(makePreviewMac);
-    std::unique_ptr<RulesViewModel> model = preview.rules()->makeViewModel();
-    return shootOverBackdrop(preview, QSize(360 + 48, 940 + 48),
-                             QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
-                             {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
-}
-
-// The rule editor on one of the preview's rules (by trigger app), tall enough for its sections.
-int shootRuleEditor(const QString& triggerApp, int height, const QString& out) {
-    ScreenPreview preview(makePreviewMac);
-    std::unique_ptr<RulesViewModel> model = preview.rules()->makeViewModel();
-    for (const NimbrelRule& rule : preview.rules()->store().rules().get())
-        if (rule.trigger.app.displayName == triggerApp) model->editRule(rule.id.toString());
-    return shootOverBackdrop(preview, QSize(360 + 48, height + 48),
-                             QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
-                             {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
 }
 
 } // namespace
@@ -181,15 +170,35 @@ int main(int argc, char** argv) {
         return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
     }
 
-    if (what == QStringLiteral("rules-all")) return shootWholeRulesList(out);
-    if (what == QStringLiteral("rule-editor-browser")) return shootRuleEditor(QStringLiteral("Safari"), 1480, out);
-    if (what == QStringLiteral("rule-editor-finder")) return shootRuleEditor(QStringLiteral("Finder"), 1140, out);
-    ScreenPreview preview(makePreviewMac);
+    // The screens' Mac: a default simulated one on a throw-away disk, with the account's
+    // picture in its directory record.
+    QTemporaryDir disk;
+    std::unique_ptr<sim::SimulatedPlatform> mac;
+    ScreenPreview preview([&](Platform& platform) {
+        mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, disk.path());
+        mac->mac().identity().jpegPhoto = previewAccountPhoto();
+        mac->fill(platform);
+    });
+    static const QHash<QString, QString> ruleEditors = {{"rule-editor-browser", "Safari"},
+                                                        {"rule-editor-finder", "Finder"}};
+    if (what == QStringLiteral("rules-all") || ruleEditors.contains(what)) {
+        // The rules screen on its own, tall enough for all its cards or all the editor's sections.
+        std::unique_ptr<QObject> model = makeScreenModel(NimbrelPanelScreen::Rules, Platform::current());
+        auto* rules = qobject_cast<RulesViewModel*>(model.get());
+        for (const NimbrelRule& rule : NimbrelRulesStore::shared().rules().get())
+            if (rule.trigger.app.displayName == ruleEditors.value(what)) rules->editRule(rule.id.toString());
+        const int height = what == QStringLiteral("rules-all")        ? 1000
+                           : what.endsWith(QStringLiteral("browser")) ? 1540
+                                                                      : 1140;
+        return shootOverBackdrop(
+            preview, QSize(360 + 48, height + 48),
+            QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
+            {{"model", QVariant::fromValue(model.get())}}, out);
+    }
     if (!preview.show(what)) return usage();
     return shootOverBackdrop(preview, preview.pictureSize().toSize(), QStringLiteral("NimbrelPanel { backdrop: wall }"),
                              {}, out, [&] {
-                                 if (what.endsWith(QStringLiteral("-menu")) &&
-                                     openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu")))
-                                     runFor(600, &preview.scheduler());
+                                 return what.endsWith(QStringLiteral("-menu")) &&
+                                        openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu"));
                              });
 }

@@ -3,7 +3,9 @@
 #include "app/MenuBarViewModel.h"
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenModels.h"
-#include "ui/rules/RulesViewModel.h"
+#include "platform/SharedInstance.h"
+#include "ui/rules/RulesPreview.h"
+#include "ui/screens/ScreenPreviewData.h"
 
 namespace nimbrel {
 
@@ -12,15 +14,21 @@ namespace {
 constexpr double kRoomBelow = 380;
 } // namespace
 
-ScreenPreview::ScreenPreview(PreviewMac mac)
+ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
     : pictureSize_(panelSize(PanelMode::Menu).width + 2 * kMargin, panelSize(PanelMode::Menu).height + 2 * kMargin) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
-    if (mac) {
-        mac_ = mac(platform_);
-        rules_ = std::make_unique<RulesPreview>(platform_);
+    if (fillMac) {
+        fillMac(platform_);
+        previousPlatform_ = Platform::install(&platform_);
+        installed_ = true;
+        seedSettingsActivityBlacklistPreview(platform_);
+        seedRulesPreview(platform_);
+        contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) {
+            return makeScreenModel(screen, platform_);
+        };
     }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
@@ -28,10 +36,6 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
-    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
-        if (screen == NimbrelPanelScreen::Rules) return rules_ ? rules_->makeViewModel() : nullptr;
-        return makeScreenModel(screen, platform_);
-    };
 
     ShellController::Hooks hooks;
     // The picture is the screen the panel hangs in.
@@ -48,7 +52,12 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
     hover_ = std::make_unique<HoverGeometry>();
 }
 
-ScreenPreview::~ScreenPreview() = default;
+ScreenPreview::~ScreenPreview() {
+    shell_.reset();
+    if (!installed_) return;
+    resetSharedInstances();
+    Platform::install(previousPlatform_);
+}
 
 QStringList ScreenPreview::screenNames() {
     return {"onboarding", "main",     "blacklist",  "rules",      "sessions",

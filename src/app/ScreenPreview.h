@@ -10,7 +10,6 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
-#include "ui/rules/RulesPreview.h"
 
 #include <QSizeF>
 #include <QStringList>
@@ -20,16 +19,15 @@
 
 namespace nimbrel {
 
-// Fills a platform's Mac facilities (workspace, files, screens, alerts, ...) over its scheduler
-// and clock; what it returns keeps them alive.
-using PreviewMac = std::function<std::shared_ptr<void>(Platform&)>;
-
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
-// in-memory defaults, two enabled rules and three sessions. Given a Mac, the rules screen shows
-// the rules of RulesPreview on it; without one it shows no model.
+// in-memory defaults, two enabled rules and three sessions.
 class ScreenPreview {
   public:
-    explicit ScreenPreview(PreviewMac mac = {});
+    // `fillMac` sets the Mac's facilities of the preview's platform (a simulated Mac, from a
+    // caller that may know one). With them the preview is the current platform while it lives,
+    // and the settings, activity and blacklist screens show a week of activity, a blacklist and
+    // the account, and the rules screen four rules; without them those screens have no view model.
+    explicit ScreenPreview(std::function<void(Platform&)> fillMac = {});
     ~ScreenPreview();
 
     // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", and the
@@ -46,8 +44,6 @@ class ScreenPreview {
     NotificationCenter& notifications() { return notifications_; }
     UserDefaults& defaults() { return defaults_; }
     VirtualScheduler& scheduler() { return scheduler_; }
-    // The rules screen's still data; none without a Mac.
-    RulesPreview* rules() { return rules_.get(); }
     GlobalPauseController& pause() { return *pause_; }
     // A fresh view model of the panel's content for a mode.
     std::unique_ptr<QObject> makeContent(PanelMode mode);
@@ -55,7 +51,7 @@ class ScreenPreview {
     static constexpr double kMargin = 24;
 
   private:
-    VirtualScheduler scheduler_;
+    VirtualScheduler scheduler_{Date::fromUnix(1'800'000'000)};
     NotificationCenter notifications_;
     InMemoryUserDefaults defaults_;
     Platform platform_;
@@ -65,8 +61,8 @@ class ScreenPreview {
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
     QSizeF pictureSize_;
-    std::shared_ptr<void> mac_;
-    std::unique_ptr<RulesPreview> rules_;
+    Platform* previousPlatform_ = nullptr;
+    bool installed_ = false;
 };
 
 // Opens the main menu's pause menu, after choosing "15 Minutes" in it when `paused`; false

@@ -1,10 +1,11 @@
 #include "app/MenuBarViewModel.h"
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
+#include "app/PreviewMac.h"
 #include "app/QmlTestSupport.h"
+#include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellTestSupport.h"
-#include "desktop/PreviewMac.h"
 #include "model/RulesStore.h"
 #include "ui/rules/RulesViewModel.h"
 
@@ -41,20 +42,26 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     const QStringList files = QDir(QStringLiteral(":/Nimbrel/App")).entryList({QStringLiteral("*.qml")}, QDir::Files);
     ASSERT_GE(files.size(), 14) << "the module's QML files are not in the resources";
 
-    ScreenPreview preview(makePreviewMac);
+    testing::PreviewMac mac;
+    ScreenPreview preview(mac.fill());
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     // The files that need a view model get the one they show.
     std::unique_ptr<QObject> root = preview.makeContent(PanelMode::Menu);
     std::unique_ptr<QObject> onboarding = preview.makeContent(PanelMode::Onboarding);
     QObject* menu = qobject_cast<PanelRootViewModel*>(root.get())->menu();
     ASSERT_TRUE(menu);
-    std::unique_ptr<RulesViewModel> rules = preview.rules()->makeViewModel();
-    rules->editRule(preview.rules()->store().rules().get().front().id.toString());
-    const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
-                                             {"NimbrelMenuBarView.qml", menu},
-                                             {"OnboardingView.qml", onboarding.get()},
-                                             {"RulesView.qml", rules.get()},
-                                             {"RuleEditorView.qml", rules->editor()}};
+    std::unique_ptr<QObject> blacklist = makeScreenModel(NimbrelPanelScreen::Blacklist, Platform::current());
+    std::unique_ptr<QObject> activity = makeScreenModel(NimbrelPanelScreen::Activity, Platform::current());
+    std::unique_ptr<QObject> settings = makeScreenModel(NimbrelPanelScreen::Settings, Platform::current());
+    std::unique_ptr<QObject> rules = makeScreenModel(NimbrelPanelScreen::Rules, Platform::current());
+    auto* rulesModel = qobject_cast<RulesViewModel*>(rules.get());
+    ASSERT_TRUE(rulesModel);
+    rulesModel->editRule(NimbrelRulesStore::shared().rules().get().front().id.toString());
+    const QHash<QString, QObject*> models = {
+        {"NimbrelPanelRootView.qml", root.get()}, {"NimbrelMenuBarView.qml", menu},
+        {"OnboardingView.qml", onboarding.get()}, {"BlacklistView.qml", blacklist.get()},
+        {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()},
+        {"RulesView.qml", rules.get()},           {"RuleEditorView.qml", rulesModel->editor()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
@@ -86,7 +93,8 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
 // Switching through every screen and back renders without warnings too.
 TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
     application();
-    ScreenPreview preview(makePreviewMac);
+    testing::PreviewMac mac;
+    ScreenPreview preview(mac.fill());
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QmlWarnings warnings;
     {
@@ -161,7 +169,8 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
 // also when one of those screens replaces another.
 TEST(QmlLoad, ScreensLeaveTowardsTheEdgeTheyCameFrom) {
     application();
-    ScreenPreview preview;
+    testing::PreviewMac mac;
+    ScreenPreview preview(mac.fill());
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());

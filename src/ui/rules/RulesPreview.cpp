@@ -54,7 +54,7 @@ OfflineRulesStore OfflineRulesStore::make(Platform& platform, const std::vector<
     return made;
 }
 
-std::vector<NimbrelRule> RulesPreview::sampleRules(Date now) {
+std::vector<NimbrelRule> previewRules(Date now) {
     const NimbrelRuleAppTarget finder{QStringLiteral("Finder"), QStringLiteral("com.apple.finder"), std::nullopt};
     const NimbrelRuleAppTarget safari{QStringLiteral("Safari"), QStringLiteral("com.apple.Safari"), std::nullopt};
     const NimbrelRuleAppTarget terminal{QStringLiteral("Terminal"), QStringLiteral("com.apple.Terminal"), std::nullopt};
@@ -103,16 +103,12 @@ std::vector<NimbrelRule> RulesPreview::sampleRules(Date now) {
     return {folders, news, deploy, review};
 }
 
-RulesPreview::RulesPreview(Platform& platform)
-    : platform_(platform), rules_(OfflineRulesStore::make(platform, sampleRules(platform.clock->now()))) {}
-
-RulesPreview::~RulesPreview() = default;
-
-std::unique_ptr<RulesViewModel> RulesPreview::makeViewModel() {
-    return std::make_unique<RulesViewModel>(platform_, rules_.store, editorServices(platform_));
+void seedRulesPreview(Platform& platform) {
+    platform.defaults->setData(NimbrelRulesStore::defaultsKey,
+                               encodeRules(previewRules(platform.clock->now()), json::DateForm::SecondsSince2001));
 }
 
-RulesViewModel::EditorServices RulesPreview::editorServices(Platform& platform) {
+RulesViewModel::EditorServices previewEditorServices(Platform& platform) {
     RulesViewModel::EditorServices services;
     services.catalogue = [&platform] { return NimbrelInstalledApps::create(platform); };
     services.externalScreens = [&platform] {

@@ -23,7 +23,7 @@ class RuleEditorScreen : public ::testing::Test {
             NimbrelEngine::Options{EngineServices::standard(env.platform), windows.get(), kNimbrelBundleIdentifier});
         engine->startMonitoring();
         model = std::make_unique<RulesViewModel>(env.platform, NimbrelRulesStore::sharedPtr(),
-                                                 RulesPreview::editorServices(env.platform));
+                                                 previewEditorServices(env.platform));
         // Tall enough for every section of the editor without scrolling.
         driver = std::make_unique<testing::QuickDriver>(
             QStringLiteral("RulesView.qml"),
