@@ -57,13 +57,30 @@ bool save(const QImage& image, const QString& path) {
     return true;
 }
 
-void runFor(int milliseconds) {
+// Lets `milliseconds` pass on the event loop, and on the preview's virtual scheduler when there is
+// one: work the screens hand to it, such as their entrance, runs too.
+void runFor(int milliseconds, VirtualScheduler* scheduler = nullptr) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < milliseconds) {
+        if (scheduler) scheduler->advance(0.05);
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
     }
+}
+
+// The screens' Mac: a default simulated one on a throw-away disk, with the account's picture in
+// its directory record.
+std::shared_ptr<void> previewMac(Platform& platform) {
+    struct Handle {
+        QTemporaryDir disk;
+        std::unique_ptr<sim::SimulatedPlatform> mac;
+    };
+    auto handle = std::make_shared<Handle>();
+    handle->mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, handle->disk.path());
+    handle->mac->mac().identity().jpegPhoto = previewAccountPhoto();
+    handle->mac->fill(platform);
+    return handle;
 }
 
 enum class DesktopShot { fresh, granted, pausedMenu };
@@ -93,23 +110,11 @@ int shootDesktop(DesktopShot shot, const QString& out) {
     return saved ? 0 : 1;
 }
 
-// Lets `milliseconds` pass on the event loop and, in steps of 0.05 s, on the preview's clock.
-void settle(ScreenPreview& preview, int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        preview.scheduler().advance(0.05);
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-}
-
 // Draws `content` (QML of one item; `root` is the picture, `wall` its backdrop) over a
-// wallpaper-like backdrop, so the glass has something to show through, and saves it once
-// transitions (the longest takes 0.6 s), images and the screens' own steps on the preview's
-// virtual clock have settled. `beforePicture` may change the scene once more (true: it did).
+// wallpaper-like backdrop, so the glass has something to show through, and saves it once the
+// scene has settled and `beforePicture` has run.
 int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content, const QVariantMap& properties,
-                      const QString& out, const std::function<bool()>& beforePicture = {}) {
+                      const QString& out, const std::function<void()>& beforePicture = {}) {
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());
     QQuickWindow window;
@@ -146,9 +151,23 @@ int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content
     item->setParentItem(window.contentItem());
     item->setSize(window.size());
     window.show();
-    settle(preview, 1200);
-    if (beforePicture && beforePicture()) settle(preview, 600);
+    // Let transitions (the longest takes 0.6 s) and images settle before the picture.
+    runFor(1200, &preview.scheduler());
+    if (beforePicture) beforePicture();
     return save(window.grabWindow(), out) ? 0 : 1;
+}
+
+// The rules screen on its own, tall enough for all its cards, or with the editor open on the
+// preview's rule for `triggerApp`, tall enough for all the editor's sections.
+int shootRulesScreen(const QString& triggerApp, int height, const QString& out) {
+    ScreenPreview preview(previewMac);
+    std::unique_ptr<QObject> model = makeScreenModel(NimbrelPanelScreen::Rules, Platform::current());
+    if (auto* rules = qobject_cast<RulesViewModel*>(model.get()); rules && !triggerApp.isEmpty())
+        for (const NimbrelRule& rule : NimbrelRulesStore::shared().rules().get())
+            if (rule.trigger.app.displayName == triggerApp) rules->editRule(rule.id.toString());
+    return shootOverBackdrop(preview, QSize(360 + 48, height + 48),
+                             QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
+                             {{"model", QVariant::fromValue(model.get())}}, out);
 }
 
 } // namespace
@@ -170,35 +189,15 @@ int main(int argc, char** argv) {
         return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
     }
 
-    // The screens' Mac: a default simulated one on a throw-away disk, with the account's
-    // picture in its directory record.
-    QTemporaryDir disk;
-    std::unique_ptr<sim::SimulatedPlatform> mac;
-    ScreenPreview preview([&](Platform& platform) {
-        mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, disk.path());
-        mac->mac().identity().jpegPhoto = previewAccountPhoto();
-        mac->fill(platform);
-    });
-    static const QHash<QString, QString> ruleEditors = {{"rule-editor-browser", "Safari"},
-                                                        {"rule-editor-finder", "Finder"}};
-    if (what == QStringLiteral("rules-all") || ruleEditors.contains(what)) {
-        // The rules screen on its own, tall enough for all its cards or all the editor's sections.
-        std::unique_ptr<QObject> model = makeScreenModel(NimbrelPanelScreen::Rules, Platform::current());
-        auto* rules = qobject_cast<RulesViewModel*>(model.get());
-        for (const NimbrelRule& rule : NimbrelRulesStore::shared().rules().get())
-            if (rule.trigger.app.displayName == ruleEditors.value(what)) rules->editRule(rule.id.toString());
-        const int height = what == QStringLiteral("rules-all")        ? 1000
-                           : what.endsWith(QStringLiteral("browser")) ? 1540
-                                                                      : 1140;
-        return shootOverBackdrop(
-            preview, QSize(360 + 48, height + 48),
-            QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
-            {{"model", QVariant::fromValue(model.get())}}, out);
-    }
+    if (what == QStringLiteral("rules-all")) return shootRulesScreen({}, 1000, out);
+    if (what == QStringLiteral("rule-editor-browser")) return shootRulesScreen(QStringLiteral("Safari"), 1540, out);
+    if (what == QStringLiteral("rule-editor-finder")) return shootRulesScreen(QStringLiteral("Finder"), 1140, out);
+    ScreenPreview preview(previewMac);
     if (!preview.show(what)) return usage();
     return shootOverBackdrop(preview, preview.pictureSize().toSize(), QStringLiteral("NimbrelPanel { backdrop: wall }"),
                              {}, out, [&] {
-                                 return what.endsWith(QStringLiteral("-menu")) &&
-                                        openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu"));
+                                 if (what.endsWith(QStringLiteral("-menu")) &&
+                                     openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu")))
+                                     runFor(600, &preview.scheduler());
                              });
 }

@@ -14,21 +14,17 @@ namespace {
 constexpr double kRoomBelow = 380;
 } // namespace
 
-ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
+ScreenPreview::ScreenPreview(PreviewMac mac)
     : pictureSize_(panelSize(PanelMode::Menu).width + 2 * kMargin, panelSize(PanelMode::Menu).height + 2 * kMargin) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
-    if (fillMac) {
-        fillMac(platform_);
+    if (mac) {
+        mac_ = mac(platform_);
         previousPlatform_ = Platform::install(&platform_);
-        installed_ = true;
         seedSettingsActivityBlacklistPreview(platform_);
         seedRulesPreview(platform_);
-        contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) {
-            return makeScreenModel(screen, platform_);
-        };
     }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
@@ -36,6 +32,10 @@ ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
+    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
+        if (!mac_) return nullptr;
+        return makeScreenModel(screen, platform_);
+    };
 
     ShellController::Hooks hooks;
     // The picture is the screen the panel hangs in.
@@ -54,7 +54,7 @@ ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
 
 ScreenPreview::~ScreenPreview() {
     shell_.reset();
-    if (!installed_) return;
+    if (!mac_) return;
     resetSharedInstances();
     Platform::install(previousPlatform_);
 }

@@ -19,15 +19,18 @@
 
 namespace nimbrel {
 
+// Fills a platform's Mac facilities (workspace, files, screens, alerts, ...) over its scheduler
+// and clock; what it returns keeps them alive.
+using PreviewMac = std::function<std::shared_ptr<void>(Platform&)>;
+
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
-// in-memory defaults, two enabled rules and three sessions.
+// in-memory defaults, two enabled rules and three sessions. Given a Mac, the preview is the
+// current platform while it lives: the rules screen shows the rules of seedRulesPreview, and the
+// settings, activity and blacklist screens a week of activity, a blacklist and the account;
+// without one those screens have no view model.
 class ScreenPreview {
   public:
-    // `fillMac` sets the Mac's facilities of the preview's platform (a simulated Mac, from a
-    // caller that may know one). With them the preview is the current platform while it lives,
-    // and the settings, activity and blacklist screens show a week of activity, a blacklist and
-    // the account, and the rules screen four rules; without them those screens have no view model.
-    explicit ScreenPreview(std::function<void(Platform&)> fillMac = {});
+    explicit ScreenPreview(PreviewMac mac = {});
     ~ScreenPreview();
 
     // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", and the
@@ -62,7 +65,7 @@ class ScreenPreview {
     std::unique_ptr<HoverGeometry> hover_;
     QSizeF pictureSize_;
     Platform* previousPlatform_ = nullptr;
-    bool installed_ = false;
+    std::shared_ptr<void> mac_;
 };
 
 // Opens the main menu's pause menu, after choosing "15 Minutes" in it when `paused`; false

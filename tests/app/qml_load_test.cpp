@@ -1,12 +1,12 @@
 #include "app/MenuBarViewModel.h"
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
-#include "app/PreviewMac.h"
 #include "app/QmlTestSupport.h"
 #include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
-#include "app/ShellTestSupport.h"
+#include "desktop/PreviewMac.h"
 #include "model/RulesStore.h"
+#include "shell/ShellTestSupport.h"
 #include "ui/rules/RulesViewModel.h"
 
 #include <gtest/gtest.h>
@@ -42,8 +42,7 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     const QStringList files = QDir(QStringLiteral(":/Nimbrel/App")).entryList({QStringLiteral("*.qml")}, QDir::Files);
     ASSERT_GE(files.size(), 14) << "the module's QML files are not in the resources";
 
-    testing::PreviewMac mac;
-    ScreenPreview preview(mac.fill());
+    ScreenPreview preview(makePreviewMac);
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     // The files that need a view model get the one they show.
     std::unique_ptr<QObject> root = preview.makeContent(PanelMode::Menu);
@@ -93,8 +92,7 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
 // Switching through every screen and back renders without warnings too.
 TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
     application();
-    testing::PreviewMac mac;
-    ScreenPreview preview(mac.fill());
+    ScreenPreview preview(makePreviewMac);
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QmlWarnings warnings;
     {
@@ -169,8 +167,7 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
 // also when one of those screens replaces another.
 TEST(QmlLoad, ScreensLeaveTowardsTheEdgeTheyCameFrom) {
     application();
-    testing::PreviewMac mac;
-    ScreenPreview preview(mac.fill());
+    ScreenPreview preview(makePreviewMac);
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());
