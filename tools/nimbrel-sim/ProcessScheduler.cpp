@@ -36,6 +36,12 @@ void ProcessScheduler::postFromAnyThread(std::function<void()> work) {
     machine_.postFromAnyThread(whileAlive(std::move(work)));
 }
 
+bool ProcessScheduler::callOnMainThreadAndWait(std::function<void()> work) {
+    // An ended process takes no more work on its main thread.
+    if (!*alive_) return false;
+    return machine_.callOnMainThreadAndWait(std::move(work));
+}
+
 void ProcessScheduler::runInBackground(std::function<void()> work, std::function<void()> then) {
     machine_.runInBackground(std::move(work), then ? whileAlive(std::move(then)) : nullptr);
 }
