@@ -244,7 +244,11 @@ std::optional<NimbrelRule> buildRule(const RuleEditorState& state, const RuleSav
     NimbrelRuleAvailability availability;
     availability.mode =
         state.scheduleEnabled ? NimbrelRuleAvailabilityMode::scheduled : NimbrelRuleAvailabilityMode::always;
-    if (edited && !state.timeWindowEdited) {
+    // A schedule switched on here has no stored window or days to keep: it takes what the
+    // fields show.
+    const bool newlyScheduled =
+        edited && state.scheduleEnabled && edited->availability.mode != NimbrelRuleAvailabilityMode::scheduled;
+    if (edited && !state.timeWindowEdited && !newlyScheduled) {
         // Untouched times stay as stored, an all-day window too.
         availability.startTime = edited->availability.startTime;
         availability.endTime = edited->availability.endTime;
@@ -256,7 +260,7 @@ std::optional<NimbrelRule> buildRule(const RuleEditorState& state, const RuleSav
         availability.startTime = read(state.scheduleStartText, state.scheduleStartPeriod, 9);
         availability.endTime = read(state.scheduleEndText, state.scheduleEndPeriod, 17);
     }
-    if (edited && !state.weekdaysEdited)
+    if (edited && !state.weekdaysEdited && !newlyScheduled)
         availability.activeDays = edited->availability.activeDays;
     else
         availability.activeDays = state.selectedWeekdays.empty() ? allWeekdays() : state.selectedWeekdays;

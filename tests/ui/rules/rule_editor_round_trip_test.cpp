@@ -163,6 +163,23 @@ TEST_F(RuleEditorRoundTrip, SavingConvertsWhatWasTyped) {
     EXPECT_EQ(back.actions[0].as<TerminalScriptRuleAction>()->commands[0].command, "");
 }
 
+TEST_F(RuleEditorRoundTrip, AScheduleSwitchedOnSavesTheWindowAndDaysTheFieldsShow) {
+    NimbrelRule stored = rule("Always", notes, {});
+    stored.availability.startTime.reset();
+    stored.availability.endTime.reset();
+    stored.availability.activeDays = {};
+    for (const bool switchOn : {false, true}) {
+        SCOPED_TRACE(switchOn);
+        open(stored);
+        if (switchOn) schedule().toggleSchedule();
+        const NimbrelRuleAvailability back = saveNow().availability;
+        EXPECT_EQ(back.mode, switchOn ? NimbrelRuleAvailabilityMode::scheduled : NimbrelRuleAvailabilityMode::always);
+        EXPECT_EQ(back.startTime, switchOn ? std::optional(NimbrelClockTime{9, 0}) : std::nullopt);
+        EXPECT_EQ(back.endTime, switchOn ? std::optional(NimbrelClockTime{17, 0}) : std::nullopt);
+        EXPECT_EQ(back.activeDays, switchOn ? allWeekdays() : NimbrelWeekdaySet{});
+    }
+}
+
 TEST_F(RuleEditorRoundTrip, AnotherTriggerAppDropsWhatItCannotDoButKeepsArrangements) {
     const ArrangeWindowsRuleAction arrange{Uuid::random(), NimbrelWindowLayout::dividedInFour, {}};
     OpenFolderRuleAction folder{Uuid(), {"Documents", "~/Documents"}, P::leftHalf, D{}};
