@@ -195,5 +195,28 @@ TEST_F(Sections, TheTriggerSectionFollowsTheChosenApp) {
     EXPECT_EQ(cancels, 1);
 }
 
+TEST_F(Sections, AppIconsComeFromTheCatalogueThenThePathWithItsTildeExpanded) {
+    open();
+    const QString home = env.platform.files->expandTilde(QStringLiteral("~"));
+    const QString safari = catalogue->apps().get().front().path; // any listed entry will do
+    const QString safariId = catalogue->apps().get().front().bundleIdentifier;
+    const struct {
+        std::optional<QString> identifier, path;
+        bool generic;
+        QString filePath;
+    } cases[] = {
+        {safariId, QStringLiteral("/Applications/Other.app"), false, safari},
+        {QStringLiteral("com.example.unlisted"), std::nullopt, true, QString()},
+        {QStringLiteral("com.example.unlisted"), QStringLiteral("~/Applications/Tool.app"), false,
+         home + QStringLiteral("/Applications/Tool.app")},
+        {std::nullopt, std::nullopt, true, QString()},
+    };
+    for (const auto& c : cases) {
+        const QVariantMap icon = editor->appIcon(c.identifier, c.path);
+        EXPECT_EQ(icon["generic"].toBool(), c.generic) << c.path.value_or("-").toStdString();
+        EXPECT_EQ(icon["filePath"].toString(), c.filePath);
+    }
+}
+
 } // namespace
 } // namespace nimbrel
