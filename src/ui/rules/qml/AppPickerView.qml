@@ -45,13 +45,14 @@ Item {
             }
         }
     }
-    EditorRowSurface {
+    // Glass only: the search field has no outline and no hover light.
+    GlassSurface {
         id: search
         anchors.top: header.bottom
         anchors.topMargin: 16
         width: parent.width
         height: 38
-        outlineOpacity: 0
+        cornerRadius: 18
         Row {
             x: 12
             anchors.verticalCenter: parent.verticalCenter
@@ -74,15 +75,14 @@ Item {
             }
         }
     }
-    EditorRowSurface {
+    GlassSurface {
         objectName: "loadingApps"
         visible: view.picker?.isLoading ?? false
         anchors.top: search.bottom
         anchors.topMargin: 18
         width: parent.width
         height: loading.implicitHeight + 48
-        radius: 20
-        outlineOpacity: 0
+        cornerRadius: 20
         Column {
             id: loading
             anchors.centerIn: parent

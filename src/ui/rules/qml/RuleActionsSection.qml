@@ -35,24 +35,21 @@ Column {
             spacing: 10
         }
     }
-    component WideButton: GlassPillButton {
+    component WideButton: EditorButton {
         width: section.width
         height: 38
-        systemImage: "plus"
-        symbolSize: 12
-        font: Qt.font({ pixelSize: 13, weight: Font.DemiBold })
-        hoverScale: 1.0
+        radius: 18
+        outlineOpacity: 0.16
         highlightLength: 48
+        systemImage: "plus"
     }
-    component RemoveButton: GlassPillButton {
+    component RemoveButton: EditorButton {
         height: 34
-        systemImage: "minus.circle.fill"
-        symbolSize: 11
-        contentSpacing: 6
-        foreground: Qt.rgba(1, 0.27, 0.23, 0.9)
-        font: Qt.font({ pixelSize: 12, weight: Font.DemiBold })
-        hoverScale: 1.0
+        radius: 17
+        outlineOpacity: 0.14
         highlightLength: 42
+        systemImage: "minus.circle.fill"
+        foreground: Qt.rgba(1, 0.27, 0.23, 0.9)
     }
 
     Text {

@@ -182,7 +182,7 @@ Item {
                             anchors.rightMargin: 12
                             anchors.verticalCenter: parent.verticalCenter
                             name: "chevron.right"
-                            pointSize: 11
+                            pointSize: 10.5
                             color: Qt.rgba(1, 1, 1, 0.52)
                         }
                         MouseArea {

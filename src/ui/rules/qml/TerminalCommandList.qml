@@ -106,16 +106,15 @@ Column {
             }
         }
     }
-    GlassPillButton {
+    EditorButton {
         objectName: "addCommandButton"
         width: list.width
         height: 38
+        radius: 18
+        outlineOpacity: 0.16
+        highlightLength: 48
         title: "Add Command"
         systemImage: "plus"
-        symbolSize: 12
-        font: Qt.font({ pixelSize: 13, weight: Font.DemiBold })
-        hoverScale: 1.0
-        highlightLength: 48
         onClicked: list.commands.addCommand()
     }
 }
