@@ -97,8 +97,9 @@ RuleEditorState loadEditorState(const std::optional<NimbrelRule>& rule) {
 
     state.name = rule->name;
     state.clickCount = rule->trigger.clickCount;
-    // A trigger without an identifier is not Finder: it stays the stored app.
-    state.bundleIdentifier = rule->trigger.app.bundleIdentifier.value_or(QString());
+    // A trigger without an identifier is not Finder: it stays the stored app. The identifier is
+    // trimmed as a save would, so the picker marks the app the button shows.
+    state.bundleIdentifier = rule->trigger.app.bundleIdentifier.value_or(QString()).trimmed();
     state.storedTrigger = rule->trigger.app;
 
     const auto* folder = firstAction<OpenFolderRuleAction>(*rule);

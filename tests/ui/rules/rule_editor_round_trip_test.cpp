@@ -123,6 +123,10 @@ TEST_F(RuleEditorRoundTrip, AMissingAppStaysItselfAndNoAppSavesNothing) {
     EXPECT_EQ(editor->selectedApp(), app("Figma", "com.figma.Desktop", "/Applications/Figma.app"));
     EXPECT_EQ(editor->actionBlockName(), "universal"); // not Finder's folders
 
+    open(rule("Web", app("Safari", " com.apple.Safari\n"), {}));
+    EXPECT_EQ(picker().rows()[0].toMap()["bundleIdentifier"], "com.apple.Safari");
+    EXPECT_EQ(picker().rows()[0].toMap()["isSelected"], true);
+
     open(rule("Legacy", {"Legacy Tool", std::nullopt, "/Applications/Legacy.app"}, {}));
     EXPECT_EQ(editor->chosenAppName(), "Legacy Tool");
     picker().removeSelectedApp(QString());
