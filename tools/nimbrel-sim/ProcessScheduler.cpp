@@ -37,8 +37,8 @@ void ProcessScheduler::postFromAnyThread(std::function<void()> work) {
 }
 
 bool ProcessScheduler::callOnMainThreadAndWait(std::function<void()> work) {
-    // An ended process takes no more work on its main thread.
-    if (!*alive_) return false;
+    // An ended process takes no more work; its worker's call fails instead of waiting.
+    if (!alive_->load()) return false;
     return machine_.callOnMainThreadAndWait(std::move(work));
 }
 
