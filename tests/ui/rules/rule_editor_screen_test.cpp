@@ -132,5 +132,31 @@ TEST_F(RuleEditorScreen, ASafariRuleMadeInTheEditorOpensItsTwoWebsitesOnADoubleC
     EXPECT_TRUE(urls.contains("https://mail.example.com")) << urls.join(", ").toStdString();
 }
 
+TEST_F(RuleEditorScreen, TerminalCommandRowsAreTypedAddedAndRemovedThroughTheList) {
+    driver->click(QStringLiteral("createRuleButton"));
+    run();
+    driver->click(QStringLiteral("triggerAppButton"));
+    run();
+    typeInto(in("appSearchField"), "terminal");
+    driver->click(QStringLiteral("appRow_com.apple.Terminal"));
+    run();
+    EXPECT_EQ(driver->find(QStringLiteral("removeCommandButton")), nullptr); // one row: none
+    typeInto(in("commandField", in("commandRow_0")), "cd ~/src");
+    driver->click(QStringLiteral("addCommandButton"));
+    run();
+    typeInto(in("commandField", in("commandRow_1")), "make");
+    driver->click(in("removeCommandButton", in("commandRow_0")));
+    env.scheduler.advance(1); // the row leaves with its spring
+    run();
+    driver->click(QStringLiteral("saveRuleButton"));
+    run();
+    const std::vector<NimbrelRule>& rules = NimbrelRulesStore::shared().rules().get();
+    ASSERT_EQ(rules.size(), 1u);
+    const auto* script = rules[0].actions.at(0).as<TerminalScriptRuleAction>();
+    ASSERT_TRUE(script);
+    ASSERT_EQ(script->commands.size(), 1u);
+    EXPECT_EQ(script->commands[0].command, "make");
+}
+
 } // namespace
 } // namespace nimbrel

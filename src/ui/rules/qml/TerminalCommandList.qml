@@ -7,14 +7,6 @@ Column {
     property QtObject commands: null
 
     spacing: 12
-    // A new row comes down from above while it fades in; the rows below make room.
-    add: Transition {
-        SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "opacity"; from: 0; to: 1 }
-        SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "y"; from: ViewTransition.destination.y - 12 }
-    }
-    move: Transition {
-        SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "y" }
-    }
 
     Text {
         width: list.width
@@ -48,14 +40,31 @@ Column {
             onToggled: on => list.commands.stopOnFirstFailure = on
         }
     }
-    Repeater {
+    // Rows come down from above while they fade in and go back up while they fade out; the
+    // rows below make room. The list is as tall as its rows: the editor's area scrolls.
+    ListView {
+        width: list.width
+        height: contentHeight
+        interactive: false
+        spacing: 12
         model: list.commands?.commands ?? null
+        add: Transition {
+            SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "opacity"; from: 0; to: 1 }
+            SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "y"; from: ViewTransition.destination.y - 12 }
+        }
+        remove: Transition {
+            SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "opacity"; to: 0 }
+            SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "y"; to: ViewTransition.item ? ViewTransition.item.y - 12 : 0 }
+        }
+        displaced: Transition {
+            SpringNumberAnimation { motion: list.commands?.motion ?? null; property: "y" }
+        }
         delegate: EditorRowSurface {
             id: commandRow
             required property var row
             required property int index
             objectName: "commandRow_" + index
-            width: list.width
+            width: ListView.view.width
             height: 38
             radius: 19
             outlineOpacity: 0
