@@ -108,6 +108,15 @@ TEST_F(RuleEditorRoundTrip, EveryKindOfStoredRuleSavesBackAsItWas) {
         EXPECT_EQ(withoutActionIds(back), withoutActionIds(stored));
         EXPECT_EQ(back.updatedAt, env.scheduler.now());
     }
+    // Actions the editor builds get new ids on every save; the rule keeps its id and creation.
+    open(browser, browser.name);
+    const NimbrelRule first = saveNow();
+    const NimbrelRule second = saveNow();
+    EXPECT_NE(first.actions[0].id(), second.actions[0].id());
+    EXPECT_NE(first.actions[1].id(), second.actions[1].id());
+    EXPECT_EQ(second.id, browser.id);
+    EXPECT_EQ(second.createdAt, browser.createdAt);
+
     // Actions the editor does not edit keep even their ids.
     open(terminal, terminal.name);
     const NimbrelRule back = saveNow();
