@@ -62,6 +62,14 @@ class RuleEditorScreen : public ::testing::Test {
             }
         ADD_FAILURE() << "no Dock tile " << title.toStdString();
     }
+    // The frame of Safari's window that shows `url`.
+    std::optional<Rect> safariWindowShowing(const QString& url) {
+        if (sim::App* safari = env.mac().appWithBundleId(QStringLiteral("com.apple.Safari")))
+            for (const sim::Window& w : safari->windows)
+                for (const sim::Tab& tab : w.tabs)
+                    if (tab.url == url) return w.frame;
+        return std::nullopt;
+    }
     QStringList safariUrls() {
         QStringList urls;
         if (sim::App* safari = env.mac().appWithBundleId(QStringLiteral("com.apple.Safari")))
@@ -130,6 +138,13 @@ TEST_F(RuleEditorScreen, ASafariRuleMadeInTheEditorOpensItsTwoWebsitesOnADoubleC
     const QStringList urls = safariUrls();
     EXPECT_TRUE(urls.contains("https://news.example.com")) << urls.join(", ").toStdString();
     EXPECT_TRUE(urls.contains("https://mail.example.com")) << urls.join(", ").toStdString();
+    // Each in its own window: the first on the left half, the second on the right half beside it.
+    const std::optional<Rect> left = safariWindowShowing("https://news.example.com");
+    const std::optional<Rect> right = safariWindowShowing("https://mail.example.com");
+    ASSERT_TRUE(left && right);
+    EXPECT_EQ(left->minX(), 0);
+    EXPECT_EQ(left->maxX(), right->minX());
+    EXPECT_EQ(left->size.width, right->size.width);
 }
 
 TEST_F(RuleEditorScreen, TerminalCommandRowsAreTypedAddedAndRemovedThroughTheList) {
