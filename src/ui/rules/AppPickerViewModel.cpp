@@ -11,7 +11,16 @@ namespace nimbrel {
 
 AppPickerViewModel::AppPickerViewModel(RuleEditorViewModel& editor) : QObject(nullptr), editor_(editor) {
     QJSEngine::setObjectOwnership(this, QJSEngine::CppOwnership);
-    connect(&editor_, &RuleEditorViewModel::changed, this, &AppPickerViewModel::changed);
+    connect(&editor_, &RuleEditorViewModel::changed, this, [this] {
+        refreshRowModel();
+        emit changed();
+    });
+    refreshRowModel();
+}
+
+void AppPickerViewModel::refreshRowModel() {
+    // A hidden picker keeps its last rows, also while it slides out.
+    if (editor_.isShowingAppPicker()) rowModel_.setRows(rowMaps());
 }
 
 QString AppPickerViewModel::searchText() const {
@@ -28,15 +37,22 @@ bool AppPickerViewModel::isLoading() const {
     return editor_.apps().empty() && editor_.isCatalogueLoading();
 }
 
-QVariantList AppPickerViewModel::rows() const {
+std::vector<QVariantMap> AppPickerViewModel::rowMaps() const {
     const QString selected = editor_.state().bundleIdentifier;
-    QVariantList out;
+    std::vector<QVariantMap> out;
     for (const NimbrelInstalledApps::InstalledApp& app : filteredApps(editor_.apps(), searchText(), selected))
-        out.append(QVariantMap{{QStringLiteral("id"), app.id},
-                               {QStringLiteral("displayName"), app.displayName},
-                               {QStringLiteral("bundleIdentifier"), app.bundleIdentifier},
-                               {QStringLiteral("path"), app.path},
-                               {QStringLiteral("isSelected"), app.bundleIdentifier == selected}});
+        out.push_back(QVariantMap{{QStringLiteral("id"), app.id},
+                                  {QStringLiteral("displayName"), app.displayName},
+                                  {QStringLiteral("bundleIdentifier"), app.bundleIdentifier},
+                                  {QStringLiteral("path"), app.path},
+                                  {QStringLiteral("isSelected"), app.bundleIdentifier == selected}});
+    return out;
+}
+
+QVariantList AppPickerViewModel::rows() const {
+    QVariantList out;
+    for (QVariantMap& row : rowMaps())
+        out.append(std::move(row));
     return out;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/common/KeyedListModel.h"
+
 #include <QObject>
 #include <QVariantList>
 #include <QVariantMap>
@@ -16,6 +18,9 @@ class AppPickerViewModel : public QObject {
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY changed)
     // {id, displayName, bundleIdentifier, path, isSelected} per listed app.
     Q_PROPERTY(QVariantList rows READ rows NOTIFY changed)
+    // The same rows keyed by the app's id, kept current while the picker is shown, so a row
+    // that stays keeps its view (and the pointer over it) as the list changes.
+    Q_PROPERTY(QObject* rowModel READ rowModel CONSTANT)
   public:
     explicit AppPickerViewModel(RuleEditorViewModel& editor);
 
@@ -24,6 +29,7 @@ class AppPickerViewModel : public QObject {
     // "Loading apps…" shows only while a scan runs; a scan that found nothing lists nothing.
     bool isLoading() const;
     QVariantList rows() const;
+    QObject* rowModel() { return &rowModel_; }
 
     // A row's look for its selection and the pointer: {"tone", "subtitle"}.
     Q_INVOKABLE QVariantMap rowLook(bool isSelected, bool isHovering, const QString& bundleIdentifier) const;
@@ -38,7 +44,11 @@ class AppPickerViewModel : public QObject {
     void changed();
 
   private:
+    std::vector<QVariantMap> rowMaps() const;
+    void refreshRowModel();
+
     RuleEditorViewModel& editor_;
+    KeyedListModel rowModel_;
 };
 
 } // namespace nimbrel

@@ -70,6 +70,18 @@ TEST_F(PickerTest, ThePickerListsTheCatalogueAndLoadsOnlyWhileItScans) {
     picker().removeSelectedApp("com.apple.finder");
     EXPECT_NE(picker().rows()[0].toMap()["bundleIdentifier"], "com.apple.finder");
 
+    // The view's keyed rows follow the search while the picker is shown, and stay as they were
+    // while it slides out.
+    auto& shown = *qobject_cast<KeyedListModel*>(picker().rowModel());
+    EXPECT_EQ(shown.count(), 0); // never shown yet
+    editor->openAppPicker();
+    EXPECT_EQ(shown.count(), int(picker().rows().size()));
+    picker().setSearchText("safari");
+    ASSERT_EQ(shown.count(), 1);
+    EXPECT_EQ(shown.rows()[0]["bundleIdentifier"], "com.apple.Safari");
+    picker().selectApp("com.apple.Safari");
+    EXPECT_EQ(shown.count(), 1);
+
     // A catalogue still scanning shows "Loading apps…"; a finished scan that found nothing does not.
     resetSharedInstances();
     QDir(env.mac().realPath("/Applications")).removeRecursively();

@@ -121,12 +121,12 @@ Item {
         spacing: 10
         clip: true
         boundsBehavior: Flickable.StopAtBounds
-        model: view.picker?.rows ?? []
+        model: view.picker?.rowModel ?? null
         delegate: AppPickerRow {
-            required property var modelData
-            objectName: "appRow_" + modelData.bundleIdentifier
+            required property var row
+            objectName: "appRow_" + row.bundleIdentifier
             width: ListView.view.width
-            app: modelData
+            app: row
             picker: view.picker
         }
     }
