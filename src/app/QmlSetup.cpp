@@ -1,6 +1,7 @@
 #include "app/QmlSetup.h"
 
 #include "app/SymbolImageProvider.h"
+#include "ui/sessions/SessionsQmlTypes.h"
 
 #include <QJSEngine>
 #include <QQmlEngine>
@@ -32,6 +33,7 @@ void registerSingletons() {
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().glass); });
         qmlRegisterSingletonType<QObject>(uri, 1, 0, "Hover",
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().hover); });
+        registerSessionsQmlTypes();
     });
 }
 
