@@ -14,7 +14,8 @@ HoverScale {
     property var action: null
     signal clicked()
 
-    readonly property color foreground: isDestructive ? Qt.rgba(1, 0.27, 0.23, 0.88) : Qt.rgba(1, 1, 1, 0.92)
+    property color foreground: isDestructive ? Qt.rgba(1, 0.27, 0.23, 0.88) : Qt.rgba(1, 1, 1, 0.92)
+    property real contentSpacing: 7
 
     implicitWidth: row.implicitWidth + horizontalPadding * 2
     implicitHeight: 36
@@ -33,7 +34,7 @@ HoverScale {
         Row {
             id: row
             anchors.centerIn: parent
-            spacing: 7
+            spacing: pill.contentSpacing
             SymbolIcon {
                 anchors.verticalCenter: parent.verticalCenter
                 visible: pill.systemImage.length > 0
