@@ -1,6 +1,7 @@
 #include "app/QmlSetup.h"
 
 #include "app/SymbolImageProvider.h"
+#include "ui/common/ScreenQmlTypes.h"
 #include "ui/sessions/SessionsQmlTypes.h"
 
 #include <QJSEngine>
@@ -33,6 +34,7 @@ void registerSingletons() {
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().glass); });
         qmlRegisterSingletonType<QObject>(uri, 1, 0, "Hover",
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().hover); });
+        registerCommonQmlTypes();
         registerSessionsQmlTypes();
     });
 }

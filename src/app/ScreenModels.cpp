@@ -1,16 +1,31 @@
 #include "app/ScreenModels.h"
 
+#include "app/SymbolNames.h"
 #include "platform/Platform.h"
+#include "sessions/SessionsStore.h"
+#include "ui/sessions/SessionsViewModel.h"
 
 namespace nimbrel {
 
+namespace {
+
+// Which names the shell has pictures for: system symbols and the program's own images.
+SessionSymbolLookup shellSymbols() {
+    return {[](const QString& name) { return symbolIconFile(name).has_value(); },
+            [](const QString& name) { return assetIconFile(name).has_value(); }};
+}
+
+} // namespace
+
 std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& platform) {
-    (void)platform;
     switch (screen) {
+    case NimbrelPanelScreen::Sessions:
+        return std::make_unique<SessionsViewModel>(
+            SessionsViewModel::Services{platform, NimbrelSessionsStore::sharedPtr(),
+                                        [] { return NimbrelInstalledApps::sharedPtr(); }, shellSymbols()});
     case NimbrelPanelScreen::Main:
     case NimbrelPanelScreen::Blacklist:
     case NimbrelPanelScreen::Rules:
-    case NimbrelPanelScreen::Sessions:
     case NimbrelPanelScreen::Activity:
     case NimbrelPanelScreen::Settings:
         break;

@@ -28,4 +28,11 @@ QColor sessionToneColor(SessionTone tone, double opacity) {
     return colour;
 }
 
+QVariantMap rowLookMap(const SessionRowLook& look) {
+    return {{QStringLiteral("subtitle"), look.subtitle},
+            {QStringLiteral("subtitleColor"), look.subtitleColor},
+            {QStringLiteral("fill"), look.fill},
+            {QStringLiteral("outline"), look.outline}};
+}
+
 } // namespace nimbrel

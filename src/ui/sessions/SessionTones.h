@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QVariantMap>
 
 namespace nimbrel {
 
@@ -17,5 +18,8 @@ struct SessionRowLook {
     QColor fill;
     QColor outline;
 };
+
+// {"subtitle", "subtitleColor", "fill", "outline"} for QML.
+QVariantMap rowLookMap(const SessionRowLook& look);
 
 } // namespace nimbrel
