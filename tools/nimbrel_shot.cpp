@@ -2,6 +2,10 @@
 //   nimbrel-shot <screen> <out.png>     screen: onboarding, main, blacklist, rules, sessions,
 //                                        activity, settings; pause-menu and paused-menu (the
 //                                        main menu with its pause menu open, running or paused)
+//   nimbrel-shot session-schedule <out.png>
+//                                        also session-wallpaper, -symbol, -blocking, -dock,
+//                                        -symbol-library, -whitelist-library: the first
+//                                        session's editor at that section
 //   nimbrel-shot desktop <out.png>      the program on a fresh simulated Mac, 1.5 s after start
 //                                        (the onboarding panel open), both screens at half size
 //   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
@@ -10,6 +14,7 @@
 //   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
+#include "desktop/PreviewMac.h"
 #include "program/NimbrelProgram.h"
 
 #include <QApplication>
@@ -71,7 +76,7 @@ int shootDesktop(DesktopShot shot, const QString& out) {
     }
     if (shot == DesktopShot::pausedMenu) {
         if (!openPauseMenu(program.shell(), true)) return 1;
-        runFor(800);
+        runFor(1200);
     }
     QQuickWindow* window = program.desktopWindow();
     if (!window) return 1;
@@ -101,7 +106,7 @@ int main(int argc, char** argv) {
         return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
     }
 
-    ScreenPreview preview;
+    ScreenPreview preview(makePreviewMac);
     if (!preview.show(what)) return usage();
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());
@@ -139,6 +144,8 @@ int main(int argc, char** argv) {
     window.show();
     // Let transitions (the longest takes 0.6 s) and images settle before the picture.
     runFor(1200);
+    for (int step = 0; preview.arrange(what, item, step); ++step)
+        runFor(1200);
     if (what.endsWith(QStringLiteral("-menu")) && openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu")))
         runFor(600);
     return save(window.grabWindow(), out) ? 0 : 1;

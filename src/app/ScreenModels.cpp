@@ -7,22 +7,17 @@
 
 namespace nimbrel {
 
-namespace {
-
-// Which names the shell has pictures for: system symbols and the program's own images.
-SessionSymbolLookup shellSymbols() {
+SessionSymbolLookup shellSymbolLookup() {
     return {[](const QString& name) { return symbolIconFile(name).has_value(); },
             [](const QString& name) { return assetIconFile(name).has_value(); }};
 }
-
-} // namespace
 
 std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& platform) {
     switch (screen) {
     case NimbrelPanelScreen::Sessions:
         return std::make_unique<SessionsViewModel>(
             SessionsViewModel::Services{platform, NimbrelSessionsStore::sharedPtr(),
-                                        [] { return NimbrelInstalledApps::sharedPtr(); }, shellSymbols()});
+                                        [] { return NimbrelInstalledApps::sharedPtr(); }, shellSymbolLookup()});
     case NimbrelPanelScreen::Main:
     case NimbrelPanelScreen::Blacklist:
     case NimbrelPanelScreen::Rules:

@@ -2,6 +2,11 @@
 
 #include "app/MenuBarViewModel.h"
 #include "app/PanelRootViewModel.h"
+#include "app/ScreenModels.h"
+#include "ui/sessions/SessionEditorViewModel.h"
+#include "ui/sessions/SessionsViewModel.h"
+
+#include <QQuickItem>
 
 namespace nimbrel {
 
@@ -10,18 +15,28 @@ namespace {
 constexpr double kRoomBelow = 380;
 } // namespace
 
-ScreenPreview::ScreenPreview()
+ScreenPreview::ScreenPreview(PreviewMac mac)
     : pictureSize_(panelSize(PanelMode::Menu).width + 2 * kMargin, panelSize(PanelMode::Menu).height + 2 * kMargin) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
+    platform_.locations = Locations::underRoot(programFolders_.path());
+    if (mac) {
+        mac_ = mac(platform_);
+        sessions_ = std::make_unique<SessionsPreview>(platform_, shellSymbolLookup());
+        scheduler_.runUntilIdle();
+    }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
     contentHooks_.stores.enabledRuleCount = [] { return 2; };
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
+    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
+        if (screen == NimbrelPanelScreen::Sessions && sessions_) return sessions_->makeViewModel();
+        return nullptr;
+    };
 
     ShellController::Hooks hooks;
     // The picture is the screen the panel hangs in.
@@ -41,8 +56,39 @@ ScreenPreview::ScreenPreview()
 ScreenPreview::~ScreenPreview() = default;
 
 QStringList ScreenPreview::screenNames() {
-    return {"onboarding", "main",     "blacklist",  "rules",      "sessions",
-            "activity",   "settings", "pause-menu", "paused-menu"};
+    return QStringList{"onboarding", "main",     "blacklist",  "rules",      "sessions",
+                       "activity",   "settings", "pause-menu", "paused-menu"} +
+           sessionEditorShots();
+}
+
+QStringList ScreenPreview::sessionEditorShots() {
+    return {"session-schedule", "session-wallpaper",      "session-symbol",           "session-blocking",
+            "session-dock",     "session-symbol-library", "session-whitelist-library"};
+}
+
+bool ScreenPreview::arrange(const QString& screen, QQuickItem* panel, int step) {
+    // What the screens post for their next turn (their entrance among them) runs first.
+    scheduler_.runUntilIdle();
+    if (step == 0) return true;
+    if (!sessionEditorShots().contains(screen)) return false;
+    auto* root = qobject_cast<PanelRootViewModel*>(shell_->panelContent());
+    auto* list = root ? qobject_cast<SessionsViewModel*>(root->screenModel()) : nullptr;
+    if (!list || list->sortedSessions().empty()) return false;
+    if (step == 1) {
+        list->editSession(list->sortedSessions().front().id.toString());
+        SessionEditorViewModel* editor = list->editorModel();
+        if (screen == QStringLiteral("session-symbol-library")) editor->symbols()->openLibrary();
+        if (screen == QStringLiteral("session-whitelist-library")) editor->blocking()->openLibrary();
+        return true;
+    }
+    if (step > 2 || screen.endsWith(QStringLiteral("-library"))) return false;
+    // Scrolls the editor's column so that the section's card stands at its top.
+    auto* scroller = panel->findChild<QQuickItem*>(QStringLiteral("editorScroll"));
+    auto* section = panel->findChild<QQuickItem*>(screen.mid(8) + QStringLiteral("Section"));
+    if (!scroller || !section) return false;
+    const double bottom = scroller->property("contentHeight").toDouble() - scroller->height();
+    scroller->setProperty("contentY", std::clamp(section->y(), 0.0, std::max(bottom, 0.0)));
+    return true;
 }
 
 bool ScreenPreview::show(const QString& screen) {
@@ -62,6 +108,7 @@ bool ScreenPreview::show(const QString& screen) {
         {"settings", "Nimbrel.showSettings"},
     };
     if (notices.contains(screen)) notifications_.post(notices.value(screen));
+    if (sessionEditorShots().contains(screen)) notifications_.post(QStringLiteral("Nimbrel.showSessions"));
     return true;
 }
 

@@ -76,11 +76,11 @@ Item {
                 y: 2
                 width: scroller.width
                 spacing: 12
-                SessionScheduleSection { section: editor.model?.schedule ?? null }
-                SessionWallpaperSection { section: editor.model?.wallpaper ?? null }
-                SessionSymbolSection { section: editor.model?.symbols ?? null }
-                SessionBlockingSection { section: editor.model?.blocking ?? null }
-                SessionDockAppsSection { section: editor.model?.dockApps ?? null }
+                SessionScheduleSection { objectName: "scheduleSection"; section: editor.model?.schedule ?? null }
+                SessionWallpaperSection { objectName: "wallpaperSection"; section: editor.model?.wallpaper ?? null }
+                SessionSymbolSection { objectName: "symbolSection"; section: editor.model?.symbols ?? null }
+                SessionBlockingSection { objectName: "blockingSection"; section: editor.model?.blocking ?? null }
+                SessionDockAppsSection { objectName: "dockSection"; section: editor.model?.dockApps ?? null }
             }
         }
 
