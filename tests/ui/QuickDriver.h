@@ -28,7 +28,7 @@ class QuickDriver {
     QuickDriver(const QString& file, const QVariantMap& properties, QSize size = {420, 560}) {
         warnings().clear();
         previousHandler_ = qInstallMessageHandler(&QuickDriver::capture);
-        setUpQmlEngine(engine_, {nullptr, &glass_, &hover_, nullptr});
+        setUpQmlEngine(engine_, {nullptr, &glass_, &hover_});
         QQmlComponent component(&engine_, QUrl(QStringLiteral("qrc:/Nimbrel/App/") + file));
         root_.reset(qobject_cast<QQuickItem*>(component.createWithInitialProperties(properties)));
         EXPECT_TRUE(root_) << component.errorString().toStdString();

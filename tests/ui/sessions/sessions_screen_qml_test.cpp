@@ -1,0 +1,139 @@
+#include "SessionsScreenFixture.h"
+
+#include "support/QtPrinters.h"
+#include "ui/QuickDriver.h"
+#include "ui/sessions/WheelMappedScrollArea.h"
+
+#include <QWheelEvent>
+
+namespace nimbrel {
+namespace {
+
+class SessionsScreenQml : public testing::SessionsScreenFixture {
+  protected:
+    void SetUp() override {
+        SessionsScreenFixture::SetUp();
+        catalogue(); // the installed apps are known before the screen opens
+        env.scheduler.runUntilIdle();
+        screen = makeScreen();
+        driver = std::make_unique<testing::QuickDriver>(
+            "SessionsView.qml", QVariantMap{{"model", QVariant::fromValue<QObject*>(screen.get())}});
+        env.scheduler.runUntilIdle();
+        driver->settle();
+    }
+    void TearDown() override {
+        driver.reset();
+        screen.reset();
+    }
+
+    // Scrolls the editor's column until the item is in view, then clicks it.
+    void clickInEditor(const QString& name) {
+        QQuickItem* item = driver->require(name);
+        QQuickItem* scroller = driver->require("editorScroll");
+        if (!item || !scroller) return;
+        auto* content = scroller->property("contentItem").value<QQuickItem*>();
+        const double y = item->mapToItem(content, QPointF(0, 0)).y();
+        const double bottom = scroller->property("contentHeight").toDouble() - scroller->height();
+        scroller->setProperty("contentY", std::clamp(y - 40, 0.0, std::max(bottom, 0.0)));
+        driver->settle();
+        driver->click(item);
+    }
+
+    std::unique_ptr<SessionsViewModel> screen;
+    std::unique_ptr<testing::QuickDriver> driver;
+};
+
+TEST_F(SessionsScreenQml, CreateEditAndDeleteASessionThroughTheScreen) {
+    EXPECT_TRUE(driver->find("emptyState"));
+    driver->click("createSessionButton");
+    ASSERT_TRUE(screen->isEditorOpen());
+    EXPECT_EQ(driver->require("sessionsList")->opacity(), 0) << "the list fades out under the editor";
+
+    driver->click("sessionNameFieldInput");
+    driver->type("Focus");
+    for (const char* app : {"pickerRow_Safari", "pickerRow_Mail", "pickerRow_Notes"})
+        clickInEditor(app);
+    clickInEditor("quickSymbol_moon.fill");
+    env.simulated.alerts().answerNextOpenPanel(QStringList{"/Users/Shared/Sea.png"});
+    clickInEditor("wallpaperButton");
+    clickInEditor("whitelistAllRowSwitch");
+    EXPECT_TRUE(driver->find("manageWhitelistButton"));
+    clickInEditor("weekday_0");
+    driver->click("saveSessionButton");
+
+    ASSERT_FALSE(screen->isEditorOpen());
+    ASSERT_EQ(store->sessions().get().size(), 1u);
+    const NimbrelSession saved = store->sessions().get().front();
+    EXPECT_EQ(saved.name, "Focus");
+    QStringList dock;
+    for (const NimbrelSessionApp& app : saved.allowedApps)
+        dock << app.displayName;
+    EXPECT_EQ(dock, QStringList({"Finder", "Launchpad", "Safari", "Mail", "Notes"}));
+    EXPECT_EQ(saved.menuBarSymbolName, "moon.fill");
+    ASSERT_EQ(saved.wallpaperSelections.size(), 1u);
+    EXPECT_EQ(saved.wallpaperSelections.front().path, "/Users/Shared/Sea.png");
+    EXPECT_FALSE(saved.whitelistAllApps);
+    EXPECT_FALSE(saved.scheduleWeekdays.contains(NimbrelSessionWeekday::sunday));
+    EXPECT_EQ(driver->require("statusText")->property("text").toString(), "Active") << "a Tuesday noon session";
+
+    // The card's strip shows the installed Dock apps at their own width.
+    auto* strip = qobject_cast<WheelMappedScrollArea*>(driver->require("appStrip"));
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(strip->documentWidth(), strip->width()) << "five icons fit";
+    const std::function<int(QQuickItem*)> icons = [&](QQuickItem* item) {
+        int n = item->objectName() == "stripApp" ? 1 : 0;
+        for (QQuickItem* child : item->childItems())
+            n += icons(child);
+        return n;
+    };
+    EXPECT_EQ(icons(strip), 5);
+
+    driver->click("editButton");
+    ASSERT_TRUE(screen->isEditorOpen());
+    EXPECT_EQ(screen->editorModel()->saveTitle(), "Save Session");
+    driver->click("editorBackButton");
+    EXPECT_FALSE(screen->isEditorOpen());
+
+    driver->click("deleteButton");
+    EXPECT_TRUE(store->sessions().get().empty());
+    EXPECT_TRUE(driver->find("emptyState"));
+}
+
+TEST_F(SessionsScreenQml, LibrariesSlideOverTheFormAndBack) {
+    driver->click("createSessionButton");
+    clickInEditor("viewAllSymbolsButton");
+    EXPECT_EQ(driver->require("editorForm")->opacity(), 0) << "the form fades out under the library";
+    driver->click("librarySymbol_flame.fill");
+    driver->click("useSelectedSymbolButton");
+    EXPECT_EQ(driver->require("editorForm")->opacity(), 1);
+    EXPECT_EQ(screen->editorModel()->state().menuBarSymbolName, "flame.fill");
+
+    clickInEditor("whitelistAllRowSwitch");
+    clickInEditor("manageWhitelistButton");
+    driver->click("whitelistSearchText");
+    driver->type("safari");
+    driver->click("whitelistRow_Safari");
+    driver->click("whitelistLibraryBackButton");
+    EXPECT_EQ(screen->editorModel()->blocking()->countText(), "1 allowed");
+    EXPECT_TRUE(driver->find("whitelistStrip"));
+}
+
+TEST_F(SessionsScreenQml, DockOrderArrowsMoveAppsAndFinderStaysFirst) {
+    driver->click("createSessionButton");
+    clickInEditor("pickerRow_Safari");
+    QQuickItem* launchpad = driver->require("dockOrderRow_Launchpad");
+    ASSERT_TRUE(launchpad);
+    clickInEditor("dockOrderRow_Finder");
+    EXPECT_EQ(env.mac().recorder().texts(sim::EventKind::alert).back(), "beep");
+    QQuickItem* down = driver->require("moveDown", launchpad);
+    driver->click(down);
+    QStringList order;
+    for (const NimbrelSessionApp& app : screen->editorModel()->state().selectedApps)
+        order << app.displayName;
+    EXPECT_EQ(order, QStringList({"Finder", "Safari", "Launchpad"}));
+    driver->click(driver->require("moveDown", driver->require("dockOrderRow_Launchpad")));
+    EXPECT_EQ(screen->editorModel()->state().selectedApps.back().displayName, "Launchpad") << "the last app stays last";
+}
+
+} // namespace
+} // namespace nimbrel
