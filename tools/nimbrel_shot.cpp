@@ -14,8 +14,9 @@
 //   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
-#include "desktop/PreviewMac.h"
+#include "platform/simulated/SimulatedPlatform.h"
 #include "program/NimbrelProgram.h"
+#include "ui/screens/ScreenPreviewData.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -106,7 +107,15 @@ int main(int argc, char** argv) {
         return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
     }
 
-    ScreenPreview preview(makePreviewMac);
+    // The screens' Mac: a default simulated one on a throw-away disk, with the account's
+    // picture in its directory record.
+    QTemporaryDir disk;
+    std::unique_ptr<sim::SimulatedPlatform> mac;
+    ScreenPreview preview([&](Platform& platform) {
+        mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, disk.path());
+        mac->mac().identity().jpegPhoto = previewAccountPhoto();
+        mac->fill(platform);
+    });
     if (!preview.show(what)) return usage();
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());
@@ -142,11 +151,21 @@ int main(int argc, char** argv) {
     item->setParentItem(window.contentItem());
     item->setSize(window.size());
     window.show();
-    // Let transitions (the longest takes 0.6 s) and images settle before the picture.
-    runFor(1200);
+    // Let transitions (the longest takes 0.6 s), images and the screens' own steps on the
+    // preview's virtual clock settle before the picture.
+    auto settle = [&preview](int milliseconds) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < milliseconds) {
+            preview.scheduler().advance(0.05);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(5);
+        }
+    };
+    settle(1200);
     for (int step = 0; preview.arrange(what, item, step); ++step)
-        runFor(1200);
+        settle(1200);
     if (what.endsWith(QStringLiteral("-menu")) && openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu")))
-        runFor(600);
+        settle(600);
     return save(window.grabWindow(), out) ? 0 : 1;
 }

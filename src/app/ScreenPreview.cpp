@@ -3,6 +3,8 @@
 #include "app/MenuBarViewModel.h"
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenModels.h"
+#include "platform/SharedInstance.h"
+#include "ui/screens/ScreenPreviewData.h"
 #include "ui/sessions/SessionEditorViewModel.h"
 #include "ui/sessions/SessionsViewModel.h"
 
@@ -15,17 +17,24 @@ namespace {
 constexpr double kRoomBelow = 380;
 } // namespace
 
-ScreenPreview::ScreenPreview(PreviewMac mac)
+ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
     : pictureSize_(panelSize(PanelMode::Menu).width + 2 * kMargin, panelSize(PanelMode::Menu).height + 2 * kMargin) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
     platform_.locations = Locations::underRoot(programFolders_.path());
-    if (mac) {
-        mac_ = mac(platform_);
+    if (fillMac) {
+        fillMac(platform_);
+        previousPlatform_ = Platform::install(&platform_);
+        installed_ = true;
+        seedSettingsActivityBlacklistPreview(platform_);
         sessions_ = std::make_unique<SessionsPreview>(platform_, shellSymbolLookup());
         scheduler_.runUntilIdle();
+        contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
+            if (screen == NimbrelPanelScreen::Sessions) return sessions_->makeViewModel();
+            return makeScreenModel(screen, platform_);
+        };
     }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
@@ -33,10 +42,6 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
-    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
-        if (screen == NimbrelPanelScreen::Sessions && sessions_) return sessions_->makeViewModel();
-        return nullptr;
-    };
 
     ShellController::Hooks hooks;
     // The picture is the screen the panel hangs in.
@@ -53,7 +58,12 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
     hover_ = std::make_unique<HoverGeometry>();
 }
 
-ScreenPreview::~ScreenPreview() = default;
+ScreenPreview::~ScreenPreview() {
+    shell_.reset();
+    if (!installed_) return;
+    resetSharedInstances();
+    Platform::install(previousPlatform_);
+}
 
 QStringList ScreenPreview::screenNames() {
     return QStringList{"onboarding", "main",     "blacklist",  "rules",      "sessions",

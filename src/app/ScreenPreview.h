@@ -24,16 +24,17 @@ class QQuickItem;
 namespace nimbrel {
 
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
-// in-memory defaults, two enabled rules and three sessions. Given a Mac, the sessions screen
-// shows the sessions of SessionsPreview on it (the program's folders in a throw-away folder);
-// without one it shows no model.
-// Fills a platform's Mac facilities (workspace, files, screens, alerts, ...) over its scheduler
-// and clock; what it returns keeps them alive.
-using PreviewMac = std::function<std::shared_ptr<void>(Platform&)>;
+// in-memory defaults, two enabled rules and three sessions, the program's folders in a
+// throw-away folder.
 
 class ScreenPreview {
   public:
-    explicit ScreenPreview(PreviewMac mac = {});
+    // `fillMac` sets the Mac's facilities of the preview's platform (a simulated Mac, from a
+    // caller that may know one). With them the preview is the current platform while it lives,
+    // the settings, activity and blacklist screens show a week of activity, a blacklist and
+    // the account, and the sessions screen the sessions of SessionsPreview; without them those
+    // screens have no view model.
+    explicit ScreenPreview(std::function<void(Platform&)> fillMac = {});
     ~ScreenPreview();
 
     // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", the
@@ -67,7 +68,7 @@ class ScreenPreview {
     static constexpr double kMargin = 24;
 
   private:
-    VirtualScheduler scheduler_;
+    VirtualScheduler scheduler_{Date::fromUnix(1'800'000'000)};
     NotificationCenter notifications_;
     InMemoryUserDefaults defaults_;
     Platform platform_;
@@ -78,7 +79,8 @@ class ScreenPreview {
     std::unique_ptr<HoverGeometry> hover_;
     QSizeF pictureSize_;
     QTemporaryDir programFolders_;
-    std::shared_ptr<void> mac_;
+    Platform* previousPlatform_ = nullptr;
+    bool installed_ = false;
     std::unique_ptr<SessionsPreview> sessions_;
 };
 

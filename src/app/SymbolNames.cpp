@@ -103,7 +103,6 @@ const QHash<QString, QString>& symbolFiles() {
         {QStringLiteral("arrow.down.right"), QStringLiteral("arrow-down-right")},
         {QStringLiteral("square.split.2x1.fill"), QStringLiteral("layout-split")},
         {QStringLiteral("pin"), QStringLiteral("pin")},
-        {QStringLiteral("pencil"), QStringLiteral("pencil")},
         {QStringLiteral("trash"), QStringLiteral("trash")},
         {QStringLiteral("plus"), QStringLiteral("plus-lg")},
         {QStringLiteral("folder"), QStringLiteral("folder")},
@@ -182,6 +181,18 @@ const QHash<QString, QString>& symbolFiles() {
         {QStringLiteral("checklist"), QStringLiteral("list-check")},
         {QStringLiteral("chevron.up"), QStringLiteral("chevron-up")},
         {QStringLiteral("square.grid.3x3"), QStringLiteral("grid-3x3")},
+        {QStringLiteral("rectangle.2.swap"), QStringLiteral("arrow-left-right")},
+        {QStringLiteral("arrow.down.to.line"), QStringLiteral("arrow-bar-down")},
+        {QStringLiteral("arrow.forward.circle"), QStringLiteral("arrow-right-circle")},
+        {QStringLiteral("arrow.down.to.line.compact"), QStringLiteral("box-arrow-in-down")},
+        {QStringLiteral("square.2.layers.3d"), QStringLiteral("layers")},
+        {QStringLiteral("bell.badge.fill"), QStringLiteral("bell-fill")},
+        {QStringLiteral("arrow.down.circle.fill"), QStringLiteral("arrow-down-circle-fill")},
+        {QStringLiteral("arrow.clockwise"), QStringLiteral("arrow-clockwise")},
+        {QStringLiteral("checkmark.seal.fill"), QStringLiteral("patch-check-fill")},
+        {QStringLiteral("pencil"), QStringLiteral("pencil-fill")},
+        {QStringLiteral("clock.badge.questionmark"), QStringLiteral("clock-history")},
+        {QStringLiteral("app.dashed"), QStringLiteral("app")},
     };
     return files;
 }

@@ -23,6 +23,7 @@
 #include "platform/SharedInstance.h"
 #include "platform/SystemInfo.h"
 #include "platform/Workspace.h"
+#include "platform/local/AutostartLoginItems.h"
 #include "platform/local/DesktopUserNotifications.h"
 #include "platform/local/EventLoopScheduler.h"
 #include "platform/local/JsonFileUserDefaults.h"
@@ -48,6 +49,7 @@ struct NimbrelProgram::Facilities {
     std::unique_ptr<sim::SimulatedPlatform> simulated;
     std::unique_ptr<DesktopUserNotifications> userNotifications;
     std::unique_ptr<FileKeychain> keychain;
+    std::unique_ptr<AutostartLoginItems> loginItems;
 };
 
 namespace {
@@ -86,6 +88,10 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
     f.simulated->fill(platform_);
     platform_.userNotifications = f.userNotifications.get();
     platform_.keychain = f.keychain.get();
+    // Opening at login is this machine's own: an autostart entry for this executable.
+    f.loginItems = std::make_unique<AutostartLoginItems>(AutostartLoginItems::defaultFolder(),
+                                                         QCoreApplication::applicationFilePath());
+    platform_.loginItems = f.loginItems.get();
     previousPlatform_ = Platform::install(&platform_);
 
     sim::SimulatedMac& mac = f.simulated->mac();

@@ -1,7 +1,9 @@
 #include "app/MenuBarViewModel.h"
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
+#include "app/PreviewMac.h"
 #include "app/QmlTestSupport.h"
+#include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellTestSupport.h"
 
@@ -38,16 +40,21 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     const QStringList files = QDir(QStringLiteral(":/Nimbrel/App")).entryList({QStringLiteral("*.qml")}, QDir::Files);
     ASSERT_GE(files.size(), 14) << "the module's QML files are not in the resources";
 
-    ScreenPreview preview;
+    testing::PreviewMac mac;
+    ScreenPreview preview(mac.fill());
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     // The files that need a view model get the one they show.
     std::unique_ptr<QObject> root = preview.makeContent(PanelMode::Menu);
     std::unique_ptr<QObject> onboarding = preview.makeContent(PanelMode::Onboarding);
     QObject* menu = qobject_cast<PanelRootViewModel*>(root.get())->menu();
     ASSERT_TRUE(menu);
-    const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
-                                             {"NimbrelMenuBarView.qml", menu},
-                                             {"OnboardingView.qml", onboarding.get()}};
+    std::unique_ptr<QObject> blacklist = makeScreenModel(NimbrelPanelScreen::Blacklist, Platform::current());
+    std::unique_ptr<QObject> activity = makeScreenModel(NimbrelPanelScreen::Activity, Platform::current());
+    std::unique_ptr<QObject> settings = makeScreenModel(NimbrelPanelScreen::Settings, Platform::current());
+    const QHash<QString, QObject*> models = {
+        {"NimbrelPanelRootView.qml", root.get()}, {"NimbrelMenuBarView.qml", menu},
+        {"OnboardingView.qml", onboarding.get()}, {"BlacklistView.qml", blacklist.get()},
+        {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
@@ -79,7 +86,8 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
 // Switching through every screen and back renders without warnings too.
 TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
     application();
-    ScreenPreview preview;
+    testing::PreviewMac mac;
+    ScreenPreview preview(mac.fill());
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QmlWarnings warnings;
     {
@@ -154,7 +162,8 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
 // also when one of those screens replaces another.
 TEST(QmlLoad, ScreensLeaveTowardsTheEdgeTheyCameFrom) {
     application();
-    ScreenPreview preview;
+    testing::PreviewMac mac;
+    ScreenPreview preview(mac.fill());
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());

@@ -15,7 +15,7 @@ HoverScale {
     signal clicked()
 
     property color foreground: isDestructive ? Qt.rgba(1, 0.27, 0.23, 0.88) : Qt.rgba(1, 1, 1, 0.92)
-    property real contentSpacing: 7
+    property real contentSpacing: 9
 
     implicitWidth: row.implicitWidth + horizontalPadding * 2
     implicitHeight: 36
@@ -34,7 +34,8 @@ HoverScale {
         Row {
             id: row
             anchors.centerIn: parent
-            spacing: pill.contentSpacing
+            // No gap before the title when there is no symbol.
+            spacing: pill.systemImage.length > 0 ? pill.contentSpacing : 0
             SymbolIcon {
                 anchors.verticalCenter: parent.verticalCenter
                 visible: pill.systemImage.length > 0

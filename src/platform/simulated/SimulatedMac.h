@@ -25,6 +25,10 @@ struct MacIdentity {
     QString hostName = QStringLiteral("Anna\u2019s MacBook Pro");
     QString model = QStringLiteral("Mac14,6");
     OperatingSystemVersion os{14, 5, 0};
+    // The directory record's account pictures: a file on the Mac's disk ("Picture") and the
+    // bytes of "JPEGPhoto" (absent when empty).
+    QString picturePath = QStringLiteral("/Library/User Pictures/Animals/Eagle.heic");
+    QByteArray jpegPhoto;
     QString homeDirectory() const { return QStringLiteral("/Users/") + shortName; }
 };
 
