@@ -2,6 +2,7 @@
 //   nimbrel-shot <screen> <out.png>     screen: onboarding, main, blacklist, rules, sessions,
 //                                        activity, settings; pause-menu and paused-menu (the
 //                                        main menu with its pause menu open, running or paused)
+//   nimbrel-shot sessions-end <out.png> the sessions list scrolled to its last card
 //   nimbrel-shot session-schedule <out.png>
 //                                        also session-wallpaper, -symbol, -blocking, -dock,
 //                                        -symbol-library, -whitelist-library: the first

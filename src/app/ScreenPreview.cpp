@@ -72,8 +72,8 @@ QStringList ScreenPreview::screenNames() {
 }
 
 QStringList ScreenPreview::sessionEditorShots() {
-    return {"session-schedule", "session-wallpaper",      "session-symbol",           "session-blocking",
-            "session-dock",     "session-symbol-library", "session-whitelist-library"};
+    return {"sessions-end",     "session-schedule", "session-wallpaper",      "session-symbol",
+            "session-blocking", "session-dock",     "session-symbol-library", "session-whitelist-library"};
 }
 
 bool ScreenPreview::arrange(const QString& screen, QQuickItem* panel, int step) {
@@ -84,6 +84,12 @@ bool ScreenPreview::arrange(const QString& screen, QQuickItem* panel, int step) 
     auto* root = qobject_cast<PanelRootViewModel*>(shell_->panelContent());
     auto* list = root ? qobject_cast<SessionsViewModel*>(root->screenModel()) : nullptr;
     if (!list || list->sortedSessions().empty()) return false;
+    if (screen == QStringLiteral("sessions-end")) {
+        // The list scrolled to its last card.
+        if (auto* cards = panel->findChild<QQuickItem*>(QStringLiteral("sessionCards")))
+            QMetaObject::invokeMethod(cards, "positionViewAtEnd");
+        return step == 1;
+    }
     if (step == 1) {
         list->editSession(list->sortedSessions().front().id.toString());
         SessionEditorViewModel* editor = list->editorModel();

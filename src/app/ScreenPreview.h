@@ -41,9 +41,10 @@ class ScreenPreview {
     // main menu for its pause menu: "pause-menu" and "paused-menu" (see openPauseMenu), and
     // the session editor's sections and libraries (see sessionEditorShots).
     static QStringList screenNames();
-    // "session-schedule", "session-wallpaper", "session-symbol", "session-blocking",
-    // "session-dock", "session-symbol-library", "session-whitelist-library": the first
-    // session's editor at that section or library.
+    // "sessions-end": the sessions list scrolled to its end; "session-schedule",
+    // "session-wallpaper", "session-symbol", "session-blocking", "session-dock",
+    // "session-symbol-library", "session-whitelist-library": the first session's editor at
+    // that section or library.
     static QStringList sessionEditorShots();
     // Takes the next step towards a picture once the panel is on screen (`panel` is its QML
     // item): opens the editor, then shows the section. False when nothing is left to do.

@@ -32,8 +32,8 @@ std::vector<NimbrelSession> SessionsPreview::sampleSessions() {
     deepWork.whitelistedApps = {app("Mail", "com.apple.mail", "/System/Applications/Mail.app")};
     deepWork.whitelistAllApps = false;
     deepWork.scheduleWeekdays = {D::monday, D::tuesday, D::wednesday, D::thursday, D::friday};
-    deepWork.scheduleStartTime = {9, 0};
-    deepWork.scheduleEndTime = {12, 30};
+    deepWork.scheduleStartTime = {8, 0};
+    deepWork.scheduleEndTime = {18, 0};
     deepWork.menuBarSymbolName = QStringLiteral("target");
     deepWork.wallpaperSelections = {
         picture(QStringLiteral("/Users/Shared/Pictures/Deep Focus.jpg"), NimbrelSessionDisplayTarget::automatic())};

@@ -15,8 +15,8 @@ class NimbrelInstalledApps;
 class NimbrelSessionsStore;
 class SessionsViewModel;
 
-// The sessions screen over still data: three sessions (one pinned, one active around midnight,
-// one disabled whose app this Mac lacks) in a store that touches neither the Dock, the
+// The sessions screen over still data: three sessions (one pinned and active on weekdays from
+// 8:00 to 18:00, one in the evening, one disabled whose app this Mac lacks) in a store that touches neither the Dock, the
 // pictures, the reminders nor the cloud, on the simulated Mac of `platform`. For the screens'
 // pictures and their tests.
 class SessionsPreview {
