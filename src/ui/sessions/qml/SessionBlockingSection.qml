@@ -145,12 +145,18 @@ SessionSectionCard {
             font.weight: Font.Medium
         }
     }
-    HorizontalWheelScrollView {
+    Flickable {
         objectName: "whitelistStrip"
         visible: !card.whitelistAll && card.stripApps.length > 0
         width: parent.width
-        stripHeight: 46
+        height: 46
+        clip: true
+        contentWidth: stripRow.width + 4
+        contentHeight: height
+        flickableDirection: Flickable.HorizontalFlick
+        boundsBehavior: Flickable.StopAtBounds
         Row {
+            id: stripRow
             x: 2
             y: 3
             spacing: 7
