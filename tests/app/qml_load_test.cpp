@@ -6,6 +6,7 @@
 #include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellTestSupport.h"
+#include "ui/sessions/SessionsViewModel.h"
 
 #include <gtest/gtest.h>
 
@@ -51,10 +52,14 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     std::unique_ptr<QObject> blacklist = makeScreenModel(NimbrelPanelScreen::Blacklist, Platform::current());
     std::unique_ptr<QObject> activity = makeScreenModel(NimbrelPanelScreen::Activity, Platform::current());
     std::unique_ptr<QObject> settings = makeScreenModel(NimbrelPanelScreen::Settings, Platform::current());
+    std::unique_ptr<SessionsViewModel> sessions = preview.sessions()->makeViewModel();
+    std::unique_ptr<SessionsViewModel> editing = preview.sessions()->makeViewModel();
+    editing->editSession(editing->sortedSessions().front().id.toString());
     const QHash<QString, QObject*> models = {
         {"NimbrelPanelRootView.qml", root.get()}, {"NimbrelMenuBarView.qml", menu},
         {"OnboardingView.qml", onboarding.get()}, {"BlacklistView.qml", blacklist.get()},
-        {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()}};
+        {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()},
+        {"SessionsView.qml", sessions.get()},     {"SessionEditorView.qml", editing->editor()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
