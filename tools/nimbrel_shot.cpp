@@ -2,7 +2,8 @@
 //   nimbrel-shot <screen> <out.png>     screen: onboarding, main, blacklist, rules, sessions,
 //                                        activity, settings; pause-menu and paused-menu (the
 //                                        main menu with its pause menu open, running or paused)
-//   nimbrel-shot sessions-end <out.png> the sessions list scrolled to its last card
+//   nimbrel-shot rules-all <out.png>    the rules screen drawn tall enough for all its cards
+//   nimbrel-shot sessions-all <out.png> the sessions screen drawn tall enough for all its cards
 //   nimbrel-shot session-schedule <out.png>
 //                                        also session-wallpaper, -symbol, -blocking, -dock,
 //                                        -symbol-library, -whitelist-library: the first
@@ -17,7 +18,9 @@
 #include "app/ShellNames.h"
 #include "platform/simulated/SimulatedPlatform.h"
 #include "program/NimbrelProgram.h"
+#include "ui/rules/RulesViewModel.h"
 #include "ui/screens/ScreenPreviewData.h"
+#include "ui/sessions/SessionsViewModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,6 +33,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 using namespace nimbrel;
@@ -38,7 +42,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: nimbrel-shot <%s|desktop|desktop-menu|desktop-paused-menu> <out.png>\n"
+                 "usage: nimbrel-shot <%s|rules-all|desktop|desktop-menu|desktop-paused-menu> <out.png>\n"
                  "       nimbrel-shot --x11-root <out.png>\n",
                  qPrintable(ScreenPreview::screenNames().join('|')));
     return 2;
@@ -53,13 +57,30 @@ bool save(const QImage& image, const QString& path) {
     return true;
 }
 
-void runFor(int milliseconds) {
+// Lets `milliseconds` pass on the event loop, and on the preview's virtual scheduler when there is
+// one: work the screens hand to it, such as their entrance, runs too.
+void runFor(int milliseconds, VirtualScheduler* scheduler = nullptr) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < milliseconds) {
+        if (scheduler) scheduler->advance(0.05);
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
     }
+}
+
+// The screens' Mac: a default simulated one on a throw-away disk, with the account's picture in
+// its directory record.
+std::shared_ptr<void> previewMac(Platform& platform) {
+    struct Handle {
+        QTemporaryDir disk;
+        std::unique_ptr<sim::SimulatedPlatform> mac;
+    };
+    auto handle = std::make_shared<Handle>();
+    handle->mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, handle->disk.path());
+    handle->mac->mac().identity().jpegPhoto = previewAccountPhoto();
+    handle->mac->fill(platform);
+    return handle;
 }
 
 enum class DesktopShot { fresh, granted, pausedMenu };
@@ -89,6 +110,72 @@ int shootDesktop(DesktopShot shot, const QString& out) {
     return saved ? 0 : 1;
 }
 
+// Draws `content` (QML of one item; `root` is the picture, `wall` its backdrop) over a
+// wallpaper-like backdrop, so the glass has something to show through, and saves it once the
+// scene has settled and `beforePicture` has run (given the picture's item).
+int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content, const QVariantMap& properties,
+                      const QString& out, const std::function<void(QQuickItem*)>& beforePicture = {}) {
+    QQmlEngine engine;
+    setUpQmlEngine(engine, preview.models());
+    QQuickWindow window;
+    window.setColor(QColor(28, 30, 38));
+    window.resize(size);
+    QQmlComponent component(&engine);
+    component.setData(QStringLiteral(R"(
+        import QtQuick
+        import Nimbrel.App
+        Item {
+            id: root
+            property QtObject model
+            anchors.fill: parent
+            Rectangle {
+                id: wall
+                anchors.fill: parent
+                gradient: Gradient {
+                    GradientStop { position: 0.0; color: "#2B3A67" }
+                    GradientStop { position: 0.5; color: "#6A4C93" }
+                    GradientStop { position: 1.0; color: "#C06C84" }
+                }
+            }
+            %1
+        })")
+                          .arg(content)
+                          .toUtf8(),
+                      QUrl(QStringLiteral("qrc:/nimbrel-shot.qml")));
+    std::unique_ptr<QObject> root(component.createWithInitialProperties(properties));
+    if (!root) {
+        std::fprintf(stderr, "nimbrel-shot: %s\n", qPrintable(component.errorString()));
+        return 1;
+    }
+    auto* item = qobject_cast<QQuickItem*>(root.get());
+    item->setParentItem(window.contentItem());
+    item->setSize(window.size());
+    window.show();
+    // Let transitions (the longest takes 0.6 s) and images settle before the picture.
+    runFor(1200, &preview.scheduler());
+    if (beforePicture) beforePicture(item);
+    return save(window.grabWindow(), out) ? 0 : 1;
+}
+
+// The rules screen over the preview's rules, as tall as its cards need: every card in one picture.
+int shootWholeRulesList(const QString& out) {
+    ScreenPreview preview(previewMac);
+    std::unique_ptr<RulesViewModel> model = preview.rules()->makeViewModel();
+    return shootOverBackdrop(preview, QSize(360 + 48, 940 + 48),
+                             QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
+                             {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
+}
+
+// The sessions screen over the preview's sessions, as tall as its cards need.
+int shootWholeSessionsList(const QString& out) {
+    ScreenPreview preview(previewMac);
+    std::unique_ptr<SessionsViewModel> model = preview.sessions()->makeViewModel();
+    return shootOverBackdrop(
+        preview, QSize(360 + 48, 900 + 48),
+        QStringLiteral("SessionsView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
+        {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -108,65 +195,16 @@ int main(int argc, char** argv) {
         return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
     }
 
-    // The screens' Mac: a default simulated one on a throw-away disk, with the account's
-    // picture in its directory record.
-    QTemporaryDir disk;
-    std::unique_ptr<sim::SimulatedPlatform> mac;
-    ScreenPreview preview([&](Platform& platform) {
-        mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, disk.path());
-        mac->mac().identity().jpegPhoto = previewAccountPhoto();
-        mac->fill(platform);
-    });
+    if (what == QStringLiteral("rules-all")) return shootWholeRulesList(out);
+    if (what == QStringLiteral("sessions-all")) return shootWholeSessionsList(out);
+    ScreenPreview preview(previewMac);
     if (!preview.show(what)) return usage();
-    QQmlEngine engine;
-    setUpQmlEngine(engine, preview.models());
-    QQuickWindow window;
-    window.setColor(QColor(28, 30, 38));
-    window.resize(preview.pictureSize().toSize());
-
-    // A wallpaper-like backdrop so the glass has something to show through.
-    QQmlComponent component(&engine);
-    component.setData(R"(
-        import QtQuick
-        import Nimbrel.App
-        Item {
-            anchors.fill: parent
-            Rectangle {
-                id: wall
-                anchors.fill: parent
-                gradient: Gradient {
-                    GradientStop { position: 0.0; color: "#2B3A67" }
-                    GradientStop { position: 0.5; color: "#6A4C93" }
-                    GradientStop { position: 1.0; color: "#C06C84" }
-                }
-            }
-            NimbrelPanel { backdrop: wall }
-        })",
-                      QUrl(QStringLiteral("qrc:/nimbrel-shot.qml")));
-    std::unique_ptr<QObject> root(component.create());
-    if (!root) {
-        std::fprintf(stderr, "nimbrel-shot: %s\n", qPrintable(component.errorString()));
-        return 1;
-    }
-    auto* item = qobject_cast<QQuickItem*>(root.get());
-    item->setParentItem(window.contentItem());
-    item->setSize(window.size());
-    window.show();
-    // Let transitions (the longest takes 0.6 s), images and the screens' own steps on the
-    // preview's virtual clock settle before the picture.
-    auto settle = [&preview](int milliseconds) {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < milliseconds) {
-            preview.scheduler().advance(0.05);
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(5);
-        }
-    };
-    settle(1200);
-    for (int step = 0; preview.arrange(what, item, step); ++step)
-        settle(1200);
-    if (what.endsWith(QStringLiteral("-menu")) && openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu")))
-        settle(600);
-    return save(window.grabWindow(), out) ? 0 : 1;
+    return shootOverBackdrop(preview, preview.pictureSize().toSize(), QStringLiteral("NimbrelPanel { backdrop: wall }"),
+                             {}, out, [&](QQuickItem* panel) {
+                                 for (int step = 0; preview.arrange(what, panel, step); ++step)
+                                     runFor(1200, &preview.scheduler());
+                                 if (what.endsWith(QStringLiteral("-menu")) &&
+                                     openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu")))
+                                     runFor(600, &preview.scheduler());
+                             });
 }

@@ -2,6 +2,7 @@
 
 #include "app/SymbolImageProvider.h"
 #include "ui/common/ScreenQmlTypes.h"
+#include "ui/rules/RulesQmlTypes.h"
 #include "ui/sessions/SessionsQmlTypes.h"
 
 #include <QJSEngine>
@@ -35,6 +36,7 @@ void registerSingletons() {
         qmlRegisterSingletonType<QObject>(uri, 1, 0, "Hover",
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().hover); });
         registerCommonQmlTypes();
+        registerRulesQmlTypes();
         registerSessionsQmlTypes();
     });
 }

@@ -3,12 +3,14 @@
 #include "app/SymbolNames.h"
 #include "model/ActivityStore.h"
 #include "model/BlacklistStore.h"
+#include "model/RulesStore.h"
 #include "model/SettingsStore.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
 #include "sessions/SessionsStore.h"
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudSyncManager.h"
+#include "ui/rules/RulesViewModel.h"
 #include "ui/screens/ActivityViewModel.h"
 #include "ui/screens/BlacklistViewModel.h"
 #include "ui/screens/SettingsViewModel.h"
@@ -54,6 +56,8 @@ std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& pl
         return std::make_unique<SessionsViewModel>(
             SessionsViewModel::Services{platform, NimbrelSessionsStore::sharedPtr(),
                                         [] { return NimbrelInstalledApps::sharedPtr(); }, shellSymbolLookup()});
+    case NimbrelPanelScreen::Rules:
+        return std::make_unique<RulesViewModel>(platform, NimbrelRulesStore::sharedPtr());
     case NimbrelPanelScreen::Blacklist:
         return std::make_unique<BlacklistViewModel>(platform, BlacklistStore::sharedPtr());
     case NimbrelPanelScreen::Activity:
@@ -63,7 +67,6 @@ std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& pl
     case NimbrelPanelScreen::Settings:
         return std::make_unique<SettingsViewModel>(platform, NimbrelSettingsStore::shared());
     case NimbrelPanelScreen::Main:
-    case NimbrelPanelScreen::Rules:
         break;
     }
     return nullptr;

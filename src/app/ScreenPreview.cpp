@@ -4,6 +4,7 @@
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenModels.h"
 #include "platform/SharedInstance.h"
+#include "ui/rules/RulesViewModel.h"
 #include "ui/screens/ScreenPreviewData.h"
 #include "ui/sessions/SessionEditorViewModel.h"
 #include "ui/sessions/SessionsViewModel.h"
@@ -17,24 +18,20 @@ namespace {
 constexpr double kRoomBelow = 380;
 } // namespace
 
-ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
+ScreenPreview::ScreenPreview(PreviewMac mac)
     : pictureSize_(panelSize(PanelMode::Menu).width + 2 * kMargin, panelSize(PanelMode::Menu).height + 2 * kMargin) {
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
     platform_.locations = Locations::underRoot(programFolders_.path());
-    if (fillMac) {
-        fillMac(platform_);
+    if (mac) {
+        mac_ = mac(platform_);
         previousPlatform_ = Platform::install(&platform_);
-        installed_ = true;
         seedSettingsActivityBlacklistPreview(platform_);
+        rules_ = std::make_unique<RulesPreview>(platform_);
         sessions_ = std::make_unique<SessionsPreview>(platform_, shellSymbolLookup());
         scheduler_.runUntilIdle();
-        contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
-            if (screen == NimbrelPanelScreen::Sessions) return sessions_->makeViewModel();
-            return makeScreenModel(screen, platform_);
-        };
     }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
@@ -42,6 +39,12 @@ ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
     contentHooks_.stores.sessionCount = [] { return 3; };
     contentHooks_.menu.isProcessTrusted = [] { return true; };
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
+    contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
+        if (!mac_) return nullptr;
+        if (screen == NimbrelPanelScreen::Rules) return rules_->makeViewModel();
+        if (screen == NimbrelPanelScreen::Sessions) return sessions_->makeViewModel();
+        return makeScreenModel(screen, platform_);
+    };
 
     ShellController::Hooks hooks;
     // The picture is the screen the panel hangs in.
@@ -60,7 +63,9 @@ ScreenPreview::ScreenPreview(std::function<void(Platform&)> fillMac)
 
 ScreenPreview::~ScreenPreview() {
     shell_.reset();
-    if (!installed_) return;
+    rules_.reset();
+    sessions_.reset();
+    if (!mac_) return;
     resetSharedInstances();
     Platform::install(previousPlatform_);
 }
@@ -72,8 +77,8 @@ QStringList ScreenPreview::screenNames() {
 }
 
 QStringList ScreenPreview::sessionEditorShots() {
-    return {"sessions-end",     "session-schedule", "session-wallpaper",      "session-symbol",
-            "session-blocking", "session-dock",     "session-symbol-library", "session-whitelist-library"};
+    return {"session-schedule", "session-wallpaper",      "session-symbol",           "session-blocking",
+            "session-dock",     "session-symbol-library", "session-whitelist-library"};
 }
 
 bool ScreenPreview::arrange(const QString& screen, QQuickItem* panel, int step) {
@@ -84,12 +89,6 @@ bool ScreenPreview::arrange(const QString& screen, QQuickItem* panel, int step) 
     auto* root = qobject_cast<PanelRootViewModel*>(shell_->panelContent());
     auto* list = root ? qobject_cast<SessionsViewModel*>(root->screenModel()) : nullptr;
     if (!list || list->sortedSessions().empty()) return false;
-    if (screen == QStringLiteral("sessions-end")) {
-        // The list scrolled to its last card.
-        if (auto* cards = panel->findChild<QQuickItem*>(QStringLiteral("sessionCards")))
-            QMetaObject::invokeMethod(cards, "positionViewAtEnd");
-        return step == 1;
-    }
     if (step == 1) {
         list->editSession(list->sortedSessions().front().id.toString());
         SessionEditorViewModel* editor = list->editorModel();

@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
+#include "ui/rules/RulesPreview.h"
 #include "ui/sessions/SessionsPreview.h"
 
 #include <QSizeF>
@@ -23,28 +24,28 @@ class QQuickItem;
 
 namespace nimbrel {
 
+// Fills a platform's Mac facilities (workspace, files, screens, alerts, ...) over its scheduler
+// and clock; what it returns keeps them alive.
+using PreviewMac = std::function<std::shared_ptr<void>(Platform&)>;
+
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
 // in-memory defaults, two enabled rules and three sessions, the program's folders in a
-// throw-away folder.
-
+// throw-away folder. Given a Mac, the preview is the current platform while it lives: the rules
+// screen shows the rules of RulesPreview, the sessions screen the sessions of SessionsPreview,
+// and the settings, activity and blacklist screens a week of activity, a blacklist and the
+// account; without one those screens have no view model.
 class ScreenPreview {
   public:
-    // `fillMac` sets the Mac's facilities of the preview's platform (a simulated Mac, from a
-    // caller that may know one). With them the preview is the current platform while it lives,
-    // the settings, activity and blacklist screens show a week of activity, a blacklist and
-    // the account, and the sessions screen the sessions of SessionsPreview; without them those
-    // screens have no view model.
-    explicit ScreenPreview(std::function<void(Platform&)> fillMac = {});
+    explicit ScreenPreview(PreviewMac mac = {});
     ~ScreenPreview();
 
     // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", the
     // main menu for its pause menu: "pause-menu" and "paused-menu" (see openPauseMenu), and
     // the session editor's sections and libraries (see sessionEditorShots).
     static QStringList screenNames();
-    // "sessions-end": the sessions list scrolled to its end; "session-schedule",
-    // "session-wallpaper", "session-symbol", "session-blocking", "session-dock",
-    // "session-symbol-library", "session-whitelist-library": the first session's editor at
-    // that section or library.
+    // "session-schedule", "session-wallpaper", "session-symbol", "session-blocking",
+    // "session-dock", "session-symbol-library", "session-whitelist-library": the first
+    // session's editor at that section or library.
     static QStringList sessionEditorShots();
     // Takes the next step towards a picture once the panel is on screen (`panel` is its QML
     // item): opens the editor, then shows the section. False when nothing is left to do.
@@ -60,6 +61,8 @@ class ScreenPreview {
     NotificationCenter& notifications() { return notifications_; }
     UserDefaults& defaults() { return defaults_; }
     VirtualScheduler& scheduler() { return scheduler_; }
+    // The rules screen's still data; none without a Mac.
+    RulesPreview* rules() { return rules_.get(); }
     // The sessions screen's still data; none without a Mac.
     SessionsPreview* sessions() { return sessions_.get(); }
     GlobalPauseController& pause() { return *pause_; }
@@ -81,7 +84,8 @@ class ScreenPreview {
     QSizeF pictureSize_;
     QTemporaryDir programFolders_;
     Platform* previousPlatform_ = nullptr;
-    bool installed_ = false;
+    std::shared_ptr<void> mac_;
+    std::unique_ptr<RulesPreview> rules_;
     std::unique_ptr<SessionsPreview> sessions_;
 };
 

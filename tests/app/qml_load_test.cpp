@@ -1,11 +1,12 @@
 #include "app/MenuBarViewModel.h"
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
-#include "app/PreviewMac.h"
 #include "app/QmlTestSupport.h"
 #include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellTestSupport.h"
+#include "desktop/PreviewMac.h"
+#include "ui/rules/RulesViewModel.h"
 #include "ui/sessions/SessionsViewModel.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +42,7 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     const QStringList files = QDir(QStringLiteral(":/Nimbrel/App")).entryList({QStringLiteral("*.qml")}, QDir::Files);
     ASSERT_GE(files.size(), 14) << "the module's QML files are not in the resources";
 
-    testing::PreviewMac mac;
-    ScreenPreview preview(mac.fill());
+    ScreenPreview preview(makePreviewMac);
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     // The files that need a view model get the one they show.
     std::unique_ptr<QObject> root = preview.makeContent(PanelMode::Menu);
@@ -52,14 +52,19 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     std::unique_ptr<QObject> blacklist = makeScreenModel(NimbrelPanelScreen::Blacklist, Platform::current());
     std::unique_ptr<QObject> activity = makeScreenModel(NimbrelPanelScreen::Activity, Platform::current());
     std::unique_ptr<QObject> settings = makeScreenModel(NimbrelPanelScreen::Settings, Platform::current());
+    std::unique_ptr<QObject> rules = preview.rules()->makeViewModel();
     std::unique_ptr<SessionsViewModel> sessions = preview.sessions()->makeViewModel();
     std::unique_ptr<SessionsViewModel> editing = preview.sessions()->makeViewModel();
     editing->editSession(editing->sortedSessions().front().id.toString());
-    const QHash<QString, QObject*> models = {
-        {"NimbrelPanelRootView.qml", root.get()}, {"NimbrelMenuBarView.qml", menu},
-        {"OnboardingView.qml", onboarding.get()}, {"BlacklistView.qml", blacklist.get()},
-        {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()},
-        {"SessionsView.qml", sessions.get()},     {"SessionEditorView.qml", editing->editor()}};
+    const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
+                                             {"NimbrelMenuBarView.qml", menu},
+                                             {"OnboardingView.qml", onboarding.get()},
+                                             {"BlacklistView.qml", blacklist.get()},
+                                             {"ActivityView.qml", activity.get()},
+                                             {"SettingsWC.qml", settings.get()},
+                                             {"RulesView.qml", rules.get()},
+                                             {"SessionsView.qml", sessions.get()},
+                                             {"SessionEditorView.qml", editing->editor()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
@@ -91,8 +96,7 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
 // Switching through every screen and back renders without warnings too.
 TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
     application();
-    testing::PreviewMac mac;
-    ScreenPreview preview(mac.fill());
+    ScreenPreview preview(makePreviewMac);
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QmlWarnings warnings;
     {
@@ -167,8 +171,7 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
 // also when one of those screens replaces another.
 TEST(QmlLoad, ScreensLeaveTowardsTheEdgeTheyCameFrom) {
     application();
-    testing::PreviewMac mac;
-    ScreenPreview preview(mac.fill());
+    ScreenPreview preview(makePreviewMac);
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());

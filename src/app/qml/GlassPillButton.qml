@@ -53,6 +53,13 @@ HoverScale {
     }
     MouseArea {
         anchors.fill: parent
+        // The hit area is the capsule: presses in the corners pass through.
+        onPressed: mouse => {
+            const r = pill.height / 2
+            const dx = Math.max(r - mouse.x, mouse.x - (pill.width - r), 0)
+            const dy = mouse.y - r
+            mouse.accepted = dx * dx + dy * dy <= r * r
+        }
         onClicked: {
             if (typeof pill.action === "function")
                 pill.action()

@@ -103,10 +103,8 @@ Item {
     }
     Component {
         id: rulesScreen
-        PlaceholderScreen {
-            title: "Rules"
-            systemImage: "square.stack.3d.up"
-            note: "Rules open websites, folders and apps when you click an app in the Dock."
+        RulesView {
+            model: root.model.screenModel
             onBack: root.model.requestMainScreen()
         }
     }

@@ -43,6 +43,8 @@ ActivityDayModel buildActivityDayModel(const std::vector<NimbrelActivityEntry>& 
                                             [](Date d, const ActivityStripDay& day) { return d < day.start; });
         ++std::prev(after)->count;
     }
+    // Of entries stamped with the same moment, the one recorded later is the newer.
+    std::reverse(model.selectedEntries.begin(), model.selectedEntries.end());
     std::stable_sort(model.selectedEntries.begin(), model.selectedEntries.end(),
                      [](const NimbrelActivityEntry& a, const NimbrelActivityEntry& b) { return a.date > b.date; });
     return model;

@@ -43,14 +43,18 @@ QString lastCheckedDisplayText(const QString& stored) {
     QStringList parts = text.split(QLatin1Char(','));
     for (QString& part : parts)
         part = part.trimmed();
-    static const QRegularExpression clockTime(QStringLiteral("\\d{1,2}:\\d{2}"));
+    // Digits and spaces of every script, as the system's own dates may write them (a narrow
+    // no-break space before PM, for one).
+    static const QRegularExpression clockTime(QStringLiteral("\\d{1,2}:\\d{2}"),
+                                              QRegularExpression::UseUnicodePropertiesOption);
     if (parts.size() >= 3 && clockTime.match(parts.last()).hasMatch()) {
         parts.removeLast();
         return parts.join(QStringLiteral(", "));
     }
 
     static const QRegularExpression trailingTime(QStringLiteral("\\s+\\d{1,2}:\\d{2}(:\\d{2})?\\s*(AM|PM)?$"),
-                                                 QRegularExpression::CaseInsensitiveOption);
+                                                 QRegularExpression::CaseInsensitiveOption |
+                                                     QRegularExpression::UseUnicodePropertiesOption);
     const QRegularExpressionMatch match = trailingTime.match(text);
     if (match.hasMatch()) return text.left(match.capturedStart()).trimmed();
     return text;

@@ -196,8 +196,9 @@ void SettingsViewModel::chooseAccountImage() {
     request.canChooseFiles = true;
     request.canChooseDirectories = false;
     request.allowsMultipleSelection = false;
-    request.allowedContentTypes = {QStringLiteral("png"), QStringLiteral("jpeg"), QStringLiteral("heic"),
-                                   QStringLiteral("tiff")};
+    // Type identifiers rather than extensions, so that JPEG covers ".jpg" as well.
+    request.allowedContentTypes = {QStringLiteral("public.png"), QStringLiteral("public.jpeg"),
+                                   QStringLiteral("public.heic"), QStringLiteral("public.tiff")};
     const std::optional<QStringList> chosen = platform_.alerts->runOpenPanel(request);
     if (!chosen || chosen->isEmpty()) return;
     const std::optional<QImage> image = decoded(platform_.files->readFile(chosen->front()));

@@ -24,6 +24,10 @@ TEST_F(ActivityViewModelTest, AnEmptyLogGetsThreeSamplesOnTodayAndTheEntranceRun
     scheduler.advance(0);
     EXPECT_TRUE(model->hasAnimatedIn());
     EXPECT_EQ(model->entryCount(), 3);
+    // Recorded in one moment: the last one recorded is the newest.
+    const auto& shown = model->dayModel().selectedEntries;
+    EXPECT_EQ((QStringList{shown[0].title, shown[1].title, shown[2].title}),
+              (QStringList{"App Blacklisted", "Rule Triggered", "Session Started"}));
     const QVariantList days = model->days();
     ASSERT_EQ(days.size(), 30);
     EXPECT_EQ(days.last().toMap().value("badge"), "3");

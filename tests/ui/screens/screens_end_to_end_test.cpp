@@ -1,5 +1,7 @@
 #include "model/ActivityRecorder.h"
 #include "model/BlacklistStore.h"
+#include "platform/Calendar.h"
+#include "ui/screens/ActivityDayModel.h"
 #include "ui/screens/ScreensHarness.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +96,31 @@ TEST(ScreensEndToEnd, TogglingAnAppKeepsTheListWhereItWas) {
     EXPECT_NEAR(list->property("contentY").toDouble(), scrolled, 1.0);
 }
 
+// The row under the pointer shows the click hint; after the click the app's new row, made
+// under the resting pointer, shows its resting look until the pointer moves again.
+TEST(ScreensEndToEnd, AToggledRowRestsUntilThePointerMoves) {
+    ScreensHarness h;
+    h.open("Nimbrel.showBlacklist");
+    QQuickItem* row = h.item("available-com.apple.iCal");
+    ASSERT_TRUE(row);
+    const QPoint centre = row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint();
+    QTest::mouseMove(&h.window, centre);
+    h.settle();
+    EXPECT_EQ(row->property("secondLine").toString(), "Click to blacklist");
+    EXPECT_EQ(row->property("helpText").toString(), "Click to blacklist");
+
+    h.click(row);
+    QQuickItem* moved = h.item("blacklisted-com.apple.iCal");
+    ASSERT_TRUE(moved);
+    ASSERT_TRUE(QRectF(moved->mapToScene(QPointF(0, 0)), moved->size()).contains(centre))
+        << "it lies under the pointer";
+    EXPECT_EQ(moved->property("secondLine").toString(), "Blacklisted");
+    EXPECT_EQ(moved->property("helpText").toString(), "Click to remove from blacklist");
+    QTest::mouseMove(&h.window, centre + QPoint(3, 0));
+    h.settle();
+    EXPECT_EQ(moved->property("secondLine").toString(), "Click to remove from blacklist");
+}
+
 // What was recorded a moment ago is the newest card of today.
 TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
     ScreensHarness h;
@@ -106,6 +133,32 @@ TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
     EXPECT_EQ(card->property("message").toString(), "Safari opened three websites.");
     EXPECT_EQ(h.item("activitySectionTitle")->property("text").toString(), "Today");
     EXPECT_FALSE(h.item("activityEmpty")->isVisible());
+
+    // Today, the rightmost cell, stands in the middle of the strip as the screen opens.
+    QQuickItem* strip = h.item("activityStrip");
+    QQuickItem* today = h.item("day-" + activityDayIdentifier(calendarDay(h.scheduler.now(), currentTimeZone())));
+    ASSERT_TRUE(strip && today);
+    EXPECT_NEAR(today->mapToScene(QPointF(today->width() / 2, 0)).x(),
+                strip->mapToScene(QPointF(strip->width() / 2, 0)).x(), 1.0);
+}
+
+// The test Mac has no cloud account: a tap on the sync button says what happened (never "All
+// Synced"), ignores taps while that shows, and reads "Sync" again 2 s later.
+TEST(ScreensEndToEnd, SyncButtonShowsWhatTheSyncCameTo) {
+    ScreensHarness h;
+    h.open("Nimbrel.showActivity");
+    QQuickItem* button = h.item("activitySync");
+    QQuickItem* title = h.item("activitySyncTitle");
+    ASSERT_TRUE(button && title);
+    h.click(button);
+    const QString shown = title->property("text").toString();
+    EXPECT_FALSE(QStringList({"Sync", QString::fromUtf8("Syncing\u2026"), "All Synced"}).contains(shown))
+        << shown.toStdString();
+    h.settle(0.5);
+    h.click(button);
+    EXPECT_EQ(title->property("text").toString(), shown);
+    h.settle(0.5);
+    EXPECT_EQ(title->property("text").toString(), "Sync");
 }
 
 } // namespace

@@ -57,6 +57,8 @@ TEST(SettingsTexts, LastCheckedDisplayText) {
         {"5.1.2026 15:04", "5.1.2026"},
         {"5 January, 15:04", "5 January,"}, // two parts: only the trailing time goes
         {"05.01.2026 3:04:59 pm", "05.01.2026"},
+        {"05.01.2026 3:04\u202FPM", "05.01.2026"},
+        {"\u0665/\u0661/\u0662\u0660\u0662\u0666 \u0661\u0665:\u0660\u0664", "\u0665/\u0661/\u0662\u0660\u0662\u0666"},
         {"Tuesday", "Tuesday"},
     };
     for (const auto& c : cases)

@@ -1,6 +1,8 @@
 #include "model/SettingsStore.h"
 #include "model/StoreFixture.h"
 #include "model/UpdateManager.h"
+#include "platform/Alerts.h"
+#include "platform/Calendar.h"
 #include "platform/LoginItems.h"
 #include "sync/CloudKitStatusProvider.h"
 #include "ui/screens/AccountPicture.h"
@@ -33,10 +35,23 @@ struct FakeLoginItems final : LoginItems {
     }
 };
 
+// An open panel that answers with a chosen list of paths, or cancels.
+struct FakeAlerts final : Alerts {
+    std::optional<QStringList> answer;
+    std::vector<OpenPanelRequest> panels;
+    int runModal(const AlertRequest&) override { return kAlertFirstButtonReturn; }
+    std::optional<QStringList> runOpenPanel(const OpenPanelRequest& request) override {
+        panels.push_back(request);
+        return answer;
+    }
+    void beep() override {}
+};
+
 class SettingsViewModelTest : public testing::StoreFixture {
   protected:
     SettingsViewModelTest() {
         platform.loginItems = &loginItems;
+        platform.alerts = &alerts;
         updates = std::make_unique<NimbrelUpdateManager>(platform);
         status = std::make_shared<NimbrelCloudKitStatusProvider>(platform);
         settings = std::make_unique<NimbrelSettingsStore>(platform, *updates, status, syncManager);
@@ -47,6 +62,7 @@ class SettingsViewModelTest : public testing::StoreFixture {
     bool mirror() const { return defaults.boolValue("Nimbrel.settings.launchAtLoginEnabled").value_or(false); }
 
     FakeLoginItems loginItems;
+    FakeAlerts alerts;
     std::unique_ptr<NimbrelUpdateManager> updates;
     std::shared_ptr<NimbrelCloudKitStatusProvider> status;
     std::unique_ptr<NimbrelSettingsStore> settings;
@@ -132,6 +148,58 @@ TEST_F(SettingsViewModelTest, ModesAndTilesWriteTheStore) {
     EXPECT_EQ(model->preferencesSummary(), QString::fromUtf8("Sync \u00B7 Cycling"));
     // Before version 26 there is no glass tile.
     EXPECT_EQ(model->preferenceTiles().size(), 4);
+}
+
+// A check stamps the store with the date and time in the user's short styles; in a locale
+// whose short form the card reads (whatever it writes between the time and PM), the line
+// shows today's date at once.
+TEST_F(SettingsViewModelTest, CheckingForUpdatesShowsTodayAtOnce) {
+    setCurrentLocaleName("en_US");
+    model->checkForUpdates();
+    EXPECT_EQ(model->lastCheckedLine(),
+              "Last checked " + DateFormatter(DateStyle::Medium, DateStyle::None).string(scheduler.now()))
+        << settings->lastUpdateCheckedText().get().toStdString();
+    setCurrentLocaleName({});
+}
+
+// A picture chosen in the panel is kept as a 256-pixel PNG and replaces the one before; a
+// cancelled panel or a file that is no image keeps what was there, silently.
+TEST_F(SettingsViewModelTest, ChoosingAnAccountPicture) {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(512, 256, QImage::Format_RGB32).save(&buffer, "JPEG");
+    tree.writeFile("/Users/user/Pictures/me.jpg", jpeg);
+    tree.writeFile("/Users/user/Pictures/notes.png", "not an image");
+    QImage green(40, 40, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    tree.writeFile("/Users/user/Pictures/green.png", *accountImageData(green));
+    const struct {
+        std::optional<QStringList> answer;
+        bool replaced;
+    } choices[] = {
+        {std::nullopt, false},
+        {QStringList{"/Users/user/Pictures/notes.png"}, false},
+        {QStringList{"/Users/user/Pictures/me.jpg"}, true},
+        {QStringList{}, false},
+        {QStringList{"/Users/user/Pictures/green.png"}, true},
+    };
+    for (const auto& c : choices) {
+        const std::optional<QByteArray> before = settings->customAccountImageData().get();
+        alerts.answer = c.answer;
+        model->chooseAccountImage();
+        const std::optional<QByteArray> after = settings->customAccountImageData().get();
+        EXPECT_EQ(after != before, c.replaced);
+        if (c.replaced) {
+            EXPECT_EQ(QImage::fromData(*after, "PNG").size(), QSize(256, 256));
+        }
+    }
+    ASSERT_EQ(alerts.panels.size(), 5u);
+    const OpenPanelRequest& panel = alerts.panels.front();
+    EXPECT_EQ(panel.title, "Choose Account Image");
+    EXPECT_TRUE(panel.canChooseFiles && !panel.canChooseDirectories && !panel.allowsMultipleSelection);
+    EXPECT_EQ(panel.allowedContentTypes, (QStringList{"public.png", "public.jpeg", "public.heic", "public.tiff"}));
+    EXPECT_TRUE(activities.empty());
 }
 
 TEST_F(SettingsViewModelTest, AStoredPictureThatDoesNotDecodeFallsThrough) {

@@ -5,6 +5,7 @@ HoverScale {
     id: button
     // A prepared circular picture; empty shows the account symbol.
     property string source: ""
+    readonly property string helpText: "Choose account image"
     signal clicked()
 
     width: 46
@@ -15,15 +16,19 @@ HoverScale {
     highlightLength: 34
     borderWidth: 1.1
     Accessible.role: Accessible.Button
-    Accessible.name: "Choose account image"
+    Accessible.name: helpText
 
-    Rectangle {
-        // The whole button's soft shadow.
+    EffectLoader {
+        // The whole button's soft shadow, 4 points down.
         anchors.fill: parent
         anchors.topMargin: 4
         anchors.bottomMargin: -4
-        radius: width / 2
-        color: Qt.rgba(0, 0, 0, 0.18)
+        Component.onCompleted: setSource(softShadow, {
+            glowRadius: 8,
+            spread: 0,
+            cornerRadius: 23 + 8,
+            color: Qt.rgba(0, 0, 0, 0.18)
+        })
     }
     Rectangle {
         anchors.fill: parent
@@ -52,25 +57,43 @@ HoverScale {
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.14)
     }
-    Rectangle {
-        // The edit badge, just past the bottom trailing corner.
-        width: 15
-        height: 15
-        radius: 7.5
+    Item {
+        // The edit badge in the bottom trailing corner, moved 2 points right and down, with
+        // its own small shadow 2 points down.
+        width: 14
+        height: 14
         x: parent.width - width + 2
         y: parent.height - height + 2
-        color: Qt.rgba(0.19, 0.82, 0.35, 0.9)
-        border.width: 1
-        border.color: Qt.rgba(0, 0, 0, 0.28)
-        SymbolIcon {
-            anchors.centerIn: parent
-            name: "pencil"
-            pointSize: 8
-            color: Qt.rgba(1, 1, 1, 0.92)
+        EffectLoader {
+            anchors.fill: parent
+            anchors.topMargin: 2
+            anchors.bottomMargin: -2
+            Component.onCompleted: setSource(softShadow, {
+                glowRadius: 4,
+                spread: 0,
+                cornerRadius: 7 + 4,
+                color: Qt.rgba(0, 0, 0, 0.28)
+            })
+        }
+        Rectangle {
+            anchors.fill: parent
+            radius: width / 2
+            color: Qt.rgba(0.19, 0.82, 0.35, 0.9)
+            SymbolIcon {
+                anchors.centerIn: parent
+                name: "pencil"
+                pointSize: 8
+                color: Qt.rgba(1, 1, 1, 0.92)
+            }
         }
     }
     MouseArea {
         anchors.fill: parent
         onClicked: button.clicked()
+    }
+    HelpTip {
+        anchors.fill: parent
+        text: button.helpText
+        hovering: button.isHovering
     }
 }

@@ -24,7 +24,8 @@ HoverScale {
     borderWidth: 1.1
     Accessible.role: Accessible.Button
     Accessible.name: title
-    Accessible.description: "Copy activity description"
+    Accessible.description: helpText
+    readonly property string helpText: "Copy activity description"
 
     GlassSurface {
         anchors.fill: parent
@@ -87,5 +88,10 @@ HoverScale {
     MouseArea {
         anchors.fill: parent
         onClicked: card.clicked()
+    }
+    HelpTip {
+        anchors.fill: parent
+        text: card.helpText
+        hovering: card.isHovering
     }
 }

@@ -1,19 +1,30 @@
 import QtQuick
 
 // The activity screen: the last 30 days in a strip, the chosen day's entries, and the sync
-// button. It fades in and rises 10 points as it first appears.
-Item {
+// button. It fades in and rises 10 points as it first appears; the pointer lights its edge.
+HoverScale {
     id: screen
     required property QtObject model
     width: 360
     height: 500
+    cornerRadius: 26
+    hoverScale: 1.0
+    animationDuration: 0.16
+    highlightLength: 92
+    borderWidth: 1.1
 
+    // The entrance is a spring of response 0.5 s and damping fraction 0.88: stiffness
+    // (2π / 0.5)² and damping 2 · 0.88 · 2π / 0.5, per 16 ms step of the spring animation.
+    readonly property real entranceSpring: Math.pow(2 * Math.PI / 0.5, 2) * 0.016
+    readonly property real entranceDamping: 2 * 0.88 * (2 * Math.PI / 0.5) * 0.016
     opacity: screen.model.hasAnimatedIn ? 1 : 0
     transform: Translate {
         y: screen.model.hasAnimatedIn ? 0 : 10
-        Behavior on y { NumberAnimation { duration: 500; easing.type: Easing.OutCubic } }
+        Behavior on y { SpringAnimation { spring: screen.entranceSpring; damping: screen.entranceDamping } }
     }
-    Behavior on opacity { NumberAnimation { duration: 500; easing.type: Easing.OutCubic } }
+    Behavior on opacity {
+        SpringAnimation { spring: screen.entranceSpring; damping: screen.entranceDamping; epsilon: 0.002 }
+    }
 
     Component.onCompleted: screen.model.appeared()
 
@@ -23,8 +34,8 @@ Item {
         id: column
         x: 22
         y: 22
-        width: parent.width - 44
-        height: parent.height - 44
+        width: screen.width - 44
+        height: screen.height - 44
         spacing: 18
 
         Item {
@@ -247,12 +258,17 @@ Item {
         HoverScale {
             id: syncButton
             objectName: "activitySync"
-            readonly property bool succeeded: screen.model.syncSucceeded
-            readonly property string tone: screen.model.syncProblemTone
-            readonly property color toneColor: tone === "failure" ? Qt.rgba(1, 0.27, 0.23, 1)
-                                             : tone === "warning" ? Qt.rgba(1, 0.84, 0.04, 1)
-                                             : screen.green
-            readonly property bool tinted: succeeded || tone.length > 0
+            // What the sync came to, from the model at each change: the success green, yellow
+            // for a sync that could not run, red for one that failed.
+            function toneColor() {
+                const tone = screen.model.syncProblemTone
+                return tone === "failure" ? Qt.rgba(1, 0.27, 0.23, 1)
+                     : tone === "warning" ? Qt.rgba(1, 0.84, 0.04, 1)
+                     : screen.green
+            }
+            readonly property bool tinted: screen.model.syncSucceeded || screen.model.syncProblemTone.length > 0
+            // The tint keeps its colour while it fades out.
+            onTintedChanged: if (tinted) tint.tone = toneColor()
             width: parent.width
             height: 42
             cornerRadius: 21
@@ -268,15 +284,30 @@ Item {
                 cornerRadius: 21
             }
             Rectangle {
+                id: tint
+                property color tone: screen.green
                 anchors.fill: parent
                 radius: 21
-                color: Qt.rgba(syncButton.toneColor.r, syncButton.toneColor.g, syncButton.toneColor.b,
-                               syncButton.tinted ? 0.22 : 0)
+                color: Qt.rgba(tone.r, tone.g, tone.b, 0.22)
                 border.width: 1
-                border.color: Qt.rgba(syncButton.toneColor.r, syncButton.toneColor.g, syncButton.toneColor.b,
-                                      syncButton.tinted ? 0.5 : 0)
-                Behavior on color { ColorAnimation { duration: 250; easing.type: Easing.OutCubic } }
-                Behavior on border.color { ColorAnimation { duration: 250; easing.type: Easing.OutCubic } }
+                border.color: Qt.rgba(tone.r, tone.g, tone.b, 0.5)
+                opacity: 0
+                states: State {
+                    name: "shown"
+                    when: syncButton.tinted
+                    PropertyChanges { target: tint; opacity: 1 }
+                }
+                // In with the result over 0.25 s; back to idle over 0.3 s.
+                transitions: [
+                    Transition {
+                        to: "shown"
+                        NumberAnimation { property: "opacity"; duration: 250; easing.type: Easing.OutCubic }
+                    },
+                    Transition {
+                        from: "shown"
+                        NumberAnimation { property: "opacity"; duration: 300; easing.type: Easing.OutCubic }
+                    }
+                ]
             }
             Row {
                 anchors.centerIn: parent

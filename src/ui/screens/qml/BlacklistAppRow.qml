@@ -10,9 +10,14 @@ HoverScale {
     property bool isBlacklisted: false
     signal toggle()
 
+    readonly property string helpText: isBlacklisted ? "Click to remove from blacklist" : "Click to blacklist"
+    // For a row made under the pointer at rest (scene coordinates; null when the pointer is
+    // elsewhere): it shows its resting look until the pointer moves.
+    function restUnder(at) { rowHover.rest(at) }
+
     readonly property color green: Qt.rgba(0.19, 0.82, 0.35, 1)
     readonly property color red: Qt.rgba(1, 0.27, 0.23, 1)
-    readonly property bool hovered: isHovering
+    readonly property bool hovered: rowHover.isHovering
     readonly property string secondLine: isBlacklisted ? (hovered ? "Click to remove from blacklist" : "Blacklisted")
                                                        : (hovered ? "Click to blacklist" : folder)
     readonly property color secondLineColour: isBlacklisted ? (hovered ? Qt.rgba(red.r, red.g, red.b, 0.85)
@@ -36,7 +41,13 @@ HoverScale {
     borderWidth: 1.1
     Accessible.role: Accessible.Button
     Accessible.name: name
-    Accessible.description: isBlacklisted ? "Click to remove from blacklist" : "Click to blacklist"
+    Accessible.description: helpText
+
+    // A toggle shows the new state's resting look until the pointer moves in again.
+    onIsBlacklistedChanged: rowHover.rest(rowHover.hovered ? rowHover.point.scenePosition : null)
+    RowHover {
+        id: rowHover
+    }
 
     GlassSurface {
         anchors.fill: parent
@@ -86,5 +97,10 @@ HoverScale {
     MouseArea {
         anchors.fill: parent
         onClicked: row.toggle()
+    }
+    HelpTip {
+        anchors.fill: parent
+        text: row.helpText
+        hovering: row.isHovering
     }
 }

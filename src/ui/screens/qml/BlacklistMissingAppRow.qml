@@ -7,6 +7,13 @@ HoverScale {
     property string title: ""
     signal remove()
 
+    readonly property string helpText: "Click to remove from blacklist"
+    readonly property bool hovered: rowHover.isHovering
+    readonly property string secondLine: hovered ? "Click to remove from blacklist" : "Not installed on this Mac"
+    // For a row made under the pointer at rest (scene coordinates; null when the pointer is
+    // elsewhere): it shows its resting look until the pointer moves.
+    function restUnder(at) { rowHover.rest(at) }
+
     readonly property color purple: Qt.rgba(0.75, 0.35, 0.95, 1)
     readonly property color red: Qt.rgba(1, 0.27, 0.23, 1)
 
@@ -18,7 +25,11 @@ HoverScale {
     borderWidth: 1.1
     Accessible.role: Accessible.Button
     Accessible.name: title
-    Accessible.description: "Click to remove from blacklist"
+    Accessible.description: helpText
+
+    RowHover {
+        id: rowHover
+    }
 
     GlassSurface {
         anchors.fill: parent
@@ -27,10 +38,10 @@ HoverScale {
     Rectangle {
         anchors.fill: parent
         radius: 22
-        color: row.isHovering ? Qt.rgba(row.red.r, row.red.g, row.red.b, 0.22)
+        color: row.hovered ? Qt.rgba(row.red.r, row.red.g, row.red.b, 0.22)
                               : Qt.rgba(row.purple.r, row.purple.g, row.purple.b, 0.22)
         border.width: 1
-        border.color: row.isHovering ? Qt.rgba(row.red.r, row.red.g, row.red.b, 0.65)
+        border.color: row.hovered ? Qt.rgba(row.red.r, row.red.g, row.red.b, 0.65)
                                      : Qt.rgba(row.purple.r, row.purple.g, row.purple.b, 0.52)
         Behavior on color { ColorAnimation { duration: 120; easing.type: Easing.OutCubic } }
         Behavior on border.color { ColorAnimation { duration: 120; easing.type: Easing.OutCubic } }
@@ -65,7 +76,7 @@ HoverScale {
         }
         Text {
             width: parent.width
-            text: row.isHovering ? "Click to remove from blacklist" : "Not installed on this Mac"
+            text: row.secondLine
             color: Qt.rgba(row.purple.r, row.purple.g, row.purple.b, 0.78)
             font.pixelSize: 10
             elide: Text.ElideRight
@@ -74,5 +85,10 @@ HoverScale {
     MouseArea {
         anchors.fill: parent
         onClicked: row.remove()
+    }
+    HelpTip {
+        anchors.fill: parent
+        text: row.helpText
+        hovering: row.isHovering
     }
 }

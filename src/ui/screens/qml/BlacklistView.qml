@@ -11,6 +11,14 @@ Item {
 
     Component.onCompleted: screen.model.appeared()
 
+    // Where the pointer rests, for the rows a click makes under it.
+    HoverHandler {
+        id: pointer
+    }
+    function pointerAtRest() {
+        return pointer.hovered ? pointer.point.scenePosition : null
+    }
+
     Column {
         id: column
         x: 18
@@ -240,14 +248,17 @@ Item {
         }
     }
 
+    // The list's rows read their values from the Loader that holds them; while the list is
+    // rebuilt a Loader may already have let go of its row.
     Component {
         id: sectionHeader
         Item {
+            readonly property var entry: parent && parent.row ? parent.row : null
             height: 18
             Text {
                 x: 4
                 y: 2
-                text: parent.parent ? parent.parent.row.title : ""
+                text: parent.entry ? parent.entry.title : ""
                 color: Qt.rgba(1, 1, 1, 0.58)
                 font.pixelSize: 11
                 font.weight: Font.DemiBold
@@ -261,22 +272,26 @@ Item {
     Component {
         id: missingRow
         BlacklistMissingAppRow {
+            readonly property var entry: parent && parent.row ? parent.row : null
             objectName: "missing-" + key
-            key: parent ? parent.row.key : ""
-            title: parent ? parent.row.title : ""
+            key: entry ? entry.key : ""
+            title: entry ? entry.title : ""
             onRemove: screen.model.removeMissingKey(key)
+            Component.onCompleted: restUnder(screen.pointerAtRest())
         }
     }
     Component {
         id: appRow
         BlacklistAppRow {
-            readonly property string appId: parent ? parent.row.appId : ""
-            objectName: parent ? parent.row.rowId : ""
-            name: parent ? parent.row.title : ""
-            folder: parent ? parent.row.folder : ""
-            icon: parent ? parent.row.icon : ""
-            isBlacklisted: parent ? parent.row.isBlacklisted : false
+            readonly property var entry: parent && parent.row ? parent.row : null
+            readonly property string appId: entry ? entry.appId : ""
+            objectName: entry ? entry.rowId : ""
+            name: entry ? entry.title : ""
+            folder: entry ? entry.folder : ""
+            icon: entry ? entry.icon : ""
+            isBlacklisted: entry ? entry.isBlacklisted : false
             onToggle: screen.model.toggleApp(appId)
+            Component.onCompleted: restUnder(screen.pointerAtRest())
         }
     }
 }
