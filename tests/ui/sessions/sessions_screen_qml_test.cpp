@@ -99,6 +99,29 @@ TEST_F(SessionsScreenQml, CreateEditAndDeleteASessionThroughTheScreen) {
     EXPECT_TRUE(driver->find("emptyState"));
 }
 
+// Names from the sessions file, the cloud or an app bundle are shown as written, never as markup.
+TEST_F(SessionsScreenQml, NamesShowAsWritten) {
+    NimbrelSession hostile = session("<b>Bold</b> & <img src=x>");
+    hostile.allowedApps = {NimbrelSessionApp::normalizing("<i>Gone</i>", QString("com.example.gone"), std::nullopt)};
+    store->addSession(hostile);
+    driver->settle();
+    const std::function<QStringList(QQuickItem*)> texts = [&](QQuickItem* item) {
+        QStringList out;
+        if (item->inherits("QQuickText") && item->isVisible())
+            out << item->property("text").toString() + "|" + QString::number(item->property("textFormat").toInt());
+        for (QQuickItem* child : item->childItems())
+            out << texts(child);
+        return out;
+    };
+    const QStringList shown = texts(driver->require("sessionCard_0"));
+    EXPECT_TRUE(shown.contains("<b>Bold</b> & <img src=x>|" + QString::number(Qt::PlainText)))
+        << shown.join("\n").toStdString();
+    EXPECT_TRUE(
+        shown.contains("Not installed on this Mac: <i>Gone</i>. Session runs normally for all installed apps.|" +
+                       QString::number(Qt::PlainText)))
+        << shown.join("\n").toStdString();
+}
+
 TEST_F(SessionsScreenQml, LibrariesSlideOverTheFormAndBack) {
     driver->click("createSessionButton");
     clickInEditor("viewAllSymbolsButton");

@@ -133,6 +133,7 @@ HoverScale {
                 y: -8
                 width: parent.width
                 text: cardView.card?.scheduleSummary ?? ""
+                textFormat: Text.PlainText
                 color: Qt.rgba(1, 1, 1, 0.42)
                 font.pixelSize: 11
                 font.weight: Font.Medium
@@ -223,6 +224,7 @@ HoverScale {
                     width: parent.width - 16
                     anchors.verticalCenter: parent.verticalCenter
                     text: cardView.card?.missingWarning ?? ""
+                    textFormat: Text.PlainText
                     color: Qt.rgba(0.75, 0.35, 0.95, 0.85)
                     font.pixelSize: 11
                     font.weight: Font.Medium

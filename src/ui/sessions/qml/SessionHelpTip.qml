@@ -40,6 +40,7 @@ Item {
             id: label
             anchors.centerIn: parent
             text: tip.text
+            textFormat: Text.PlainText
             color: Qt.rgba(1, 1, 1, 0.9)
             font.pixelSize: 11
         }
