@@ -13,10 +13,10 @@ namespace nimbrel {
 
 class Screens;
 
-// The status item and the panel as Qt Quick draws them, for whatever hosts them: the host's
+// The status item and the panel as the views see them, for whatever hosts them: the host's
 // menu bar shows the item and reports its place, and the panel floats under it at the frame
-// given here. Panel and button frames are kept in the Mac's coordinates; QML reads them
-// flipped to top-left.
+// given here (the simulated desktop's QML draws them; nimbrel-sim prints them). Panel and
+// button frames are kept in the Mac's coordinates; QML reads them flipped to top-left.
 class ShellController : public QObject, public ShellSurface {
     Q_OBJECT
     Q_PROPERTY(bool statusItemVisible READ statusItemVisible NOTIFY statusItemChanged)
@@ -51,6 +51,7 @@ class ShellController : public QObject, public ShellSurface {
     bool statusItemVisible() const { return statusItemVisible_; }
     QString statusIconSource() const { return statusIconSource_; }
     bool statusIconIsTemplate() const { return statusIconIsTemplate_; }
+    const MenuBarIconImage& statusIcon() const { return statusIcon_; }
     bool panelExists() const { return panelExists_; }
     QString panelMode() const;
     QObject* panelContent() const { return panelContent_.get(); }
@@ -90,6 +91,8 @@ class ShellController : public QObject, public ShellSurface {
 
     // The image URL drawing a menu bar icon.
     static QString iconSource(const MenuBarIconImage& image);
+    // What template symbols are tinted with: the menu bar's own text colour.
+    static inline const QString kTemplateTint = QStringLiteral("#F2F2F7");
 
   signals:
     void statusItemChanged();
@@ -104,6 +107,7 @@ class ShellController : public QObject, public ShellSurface {
     Hooks hooks_;
     bool statusItemVisible_ = false;
     QString statusIconSource_;
+    MenuBarIconImage statusIcon_;
     bool statusIconIsTemplate_ = false;
     std::optional<ScreenRect> buttonTopLeft_;
     bool panelExists_ = false;

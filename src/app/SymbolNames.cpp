@@ -204,10 +204,26 @@ std::optional<QString> symbolIconFile(const QString& symbolName) {
     return QStringLiteral(":/nimbrel/icons/") + *it + QStringLiteral(".svg");
 }
 
+namespace {
+// The program's own assets and the one colour each is drawn in (as in its SVG file).
+const QHash<QString, QString>& assetColors() {
+    static const QHash<QString, QString> colors = {
+        {QStringLiteral("NIMBREL_MENU_BAR"), QStringLiteral("#F2F2F7")},
+        {QStringLiteral("NIMBREL_MENU_BAR_ORANGE"), QStringLiteral("#FF9F0A")},
+    };
+    return colors;
+}
+} // namespace
+
 std::optional<QString> assetIconFile(const QString& assetName) {
-    if (assetName == QStringLiteral("NIMBREL_MENU_BAR") || assetName == QStringLiteral("NIMBREL_MENU_BAR_ORANGE"))
-        return QStringLiteral(":/nimbrel/icons/") + assetName + QStringLiteral(".svg");
-    return std::nullopt;
+    if (!assetColors().contains(assetName)) return std::nullopt;
+    return QStringLiteral(":/nimbrel/icons/") + assetName + QStringLiteral(".svg");
+}
+
+std::optional<QString> assetIconColor(const QString& assetName) {
+    const auto it = assetColors().constFind(assetName);
+    if (it == assetColors().constEnd()) return std::nullopt;
+    return *it;
 }
 
 } // namespace nimbrel

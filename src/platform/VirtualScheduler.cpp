@@ -89,6 +89,15 @@ void VirtualScheduler::advanceTo(Date target) {
     now_ = target;
 }
 
+void VirtualScheduler::sleep(double seconds) {
+    if (!(seconds > 0)) return;
+    decltype(queue_) later;
+    for (auto& [key, entry] : queue_)
+        later.emplace(std::make_pair(key.first + seconds, key.second), std::move(entry));
+    queue_ = std::move(later);
+    now_ = now_.addingSeconds(seconds);
+}
+
 size_t VirtualScheduler::pendingCount() const {
     return static_cast<size_t>(
         std::count_if(queue_.begin(), queue_.end(), [](const auto& item) { return !item.second->cancelled; }));

@@ -30,6 +30,9 @@ class VirtualScheduler final : public Scheduler, public Clock {
     void runUntilIdle() { advance(0); }
     // Sets the clock (forward only) running what falls due.
     void advanceTo(Date date);
+    // The machine sleeps for `seconds`: the clock moves on and nothing runs; every pending
+    // piece of work falls due that much later, since timers count only time awake.
+    void sleep(double seconds);
 
     size_t pendingCount() const;
     // Seconds until the next pending work, or nullopt when none.

@@ -1,11 +1,8 @@
 #pragma once
 
+#include "app/AppShell.h"
 #include "app/GlassStyle.h"
-#include "app/GlobalPause.h"
 #include "app/HoverGeometry.h"
-#include "app/NimbrelAppDelegate.h"
-#include "app/PanelContent.h"
-#include "app/ShellController.h"
 #include "desktop/DesktopViewModel.h"
 #include "platform/Platform.h"
 
@@ -43,7 +40,7 @@ class NimbrelProgram : public QObject {
     // The desktop window (for pictures of it) and the simulated Mac's desktop.
     QQuickWindow* desktopWindow() const;
     DesktopViewModel& desktop() { return *desktop_; }
-    ShellController& shell() { return *shell_; }
+    ShellController& shell() { return app_->shell(); }
     // Calls `ready` once, after the first frame that shows the panel (start-up measurements).
     void onFirstPanelFrame(std::function<void()> ready);
 
@@ -54,15 +51,10 @@ class NimbrelProgram : public QObject {
     std::unique_ptr<Facilities> facilities_;
     Platform platform_;
     Platform* previousPlatform_ = nullptr;
-    std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
     std::unique_ptr<DesktopViewModel> desktop_;
-    std::unique_ptr<EngineControl> engine_;
-    std::unique_ptr<SessionsStoreHook> sessionsStore_;
-    std::unique_ptr<GlobalPauseController> pause_;
-    PanelContentHooks contentHooks_;
-    std::unique_ptr<NimbrelAppDelegate> delegate_;
+    std::unique_ptr<AppShell> app_;
     std::unique_ptr<QQmlApplicationEngine> qml_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     bool terminated_ = false;

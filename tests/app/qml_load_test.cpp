@@ -4,8 +4,8 @@
 #include "app/QmlTestSupport.h"
 #include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
-#include "app/ShellTestSupport.h"
 #include "desktop/PreviewMac.h"
+#include "shell/ShellTestSupport.h"
 #include "ui/rules/RulesViewModel.h"
 #include "ui/sessions/SessionsViewModel.h"
 

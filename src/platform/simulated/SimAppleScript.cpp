@@ -13,38 +13,74 @@ QVariantMap syntaxErrorDictionary(const script::SyntaxError& error) {
             {kAppleScriptErrorRange, QStringLiteral("line %1").arg(error.line)}};
 }
 
-// "tell application id \"com.apple.Safari\"" lines, for the one-line record of a script.
+// The one-line record of a script: its "tell application id \"com.apple.Safari\"" targets and length.
 QString summary(const QString& source) {
     QStringList targets;
     for (const QString& line : source.split(QLatin1Char('\n'))) {
         const QString t = line.trimmed();
         if (t.startsWith(QLatin1String("tell application")) && !targets.contains(t.mid(5))) targets << t.mid(5);
     }
-    return targets.isEmpty() ? QStringLiteral("script") : targets.join(QStringLiteral(" + "));
+    const int lines = static_cast<int>(source.count(QLatin1Char('\n'))) + 1;
+    return QStringLiteral("%1 (%2 lines)")
+        .arg(targets.isEmpty() ? QStringLiteral("script") : targets.join(QStringLiteral(" + ")))
+        .arg(lines);
 }
 
 } // namespace
 
 SimAppleScript::SimAppleScript(SimulatedMac& mac) : mac_(mac), runner_(mac), mainThread_(std::this_thread::get_id()) {}
 
+template <typename Result> Result SimAppleScript::onMainThread(std::function<Result()> work) {
+    if (std::this_thread::get_id() == mainThread_) return work();
+    auto promise = std::make_shared<std::promise<Result>>();
+    auto future = promise->get_future();
+    mac_.scheduler().postFromAnyThread([work, promise] { promise->set_value(work()); });
+    return future.get();
+}
+
 std::optional<QVariantMap> SimAppleScript::compile(const QString& source) {
+    return onMainThread<std::optional<QVariantMap>>([this, source] { return compileOnMainThread(source); });
+}
+
+AppleScriptResult SimAppleScript::execute(const QString& source) {
+    return onMainThread<AppleScriptResult>([this, source] { return executeOnMainThread(source); });
+}
+
+void SimAppleScript::failNextCompile(const QString& bundleIdentifier, const QString& name) {
+    QStringList targets;
+    if (!bundleIdentifier.isEmpty()) targets << QStringLiteral("application id \"%1\"").arg(bundleIdentifier);
+    if (!name.isEmpty()) targets << QStringLiteral("application \"%1\"").arg(name);
+    compileFaults_.push_back(targets);
+}
+
+std::optional<QVariantMap> SimAppleScript::takeCompileFault(const QString& source) {
+    for (auto it = compileFaults_.begin(); it != compileFaults_.end(); ++it) {
+        for (const QString& target : *it) {
+            if (!source.contains(target)) continue;
+            compileFaults_.erase(it);
+            const QVariantMap error =
+                syntaxErrorDictionary({1, QStringLiteral("Expected end of line but found identifier.")});
+            mac_.recorder().record(EventKind::appleScript, summary(source));
+            mac_.recorder().record(EventKind::appleScript, QStringLiteral("-> does not compile: error %1: %2")
+                                                               .arg(kAppleScriptSyntaxError)
+                                                               .arg(error.value(kAppleScriptErrorMessage).toString()));
+            return error;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QVariantMap> SimAppleScript::compileOnMainThread(const QString& source) {
+    if (auto fault = takeCompileFault(source)) return fault;
     script::SyntaxError error;
     if (script::parseScript(source, &error)) return std::nullopt;
     return syntaxErrorDictionary(error);
 }
 
-AppleScriptResult SimAppleScript::execute(const QString& source) {
-    if (std::this_thread::get_id() == mainThread_) return executeOnMainThread(source);
-    auto promise = std::make_shared<std::promise<AppleScriptResult>>();
-    auto future = promise->get_future();
-    mac_.scheduler().postFromAnyThread([this, source, promise] { promise->set_value(executeOnMainThread(source)); });
-    return future.get();
-}
-
 AppleScriptResult SimAppleScript::executeOnMainThread(const QString& source) {
+    if (auto fault = takeCompileFault(source)) return AppleScriptResult{*fault, {}};
     sources_ << source;
-    const int lines = static_cast<int>(source.count(QLatin1Char('\n'))) + 1;
-    mac_.recorder().record(EventKind::appleScript, QStringLiteral("%1 (%2 lines)").arg(summary(source)).arg(lines));
+    mac_.recorder().record(EventKind::appleScript, summary(source));
     AppleScriptResult result;
     script::SyntaxError syntax;
     const auto parsed = script::parseScript(source, &syntax);

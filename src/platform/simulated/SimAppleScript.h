@@ -6,6 +6,9 @@
 
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 #include <thread>
 
 namespace nimbrel::sim {
@@ -25,16 +28,25 @@ class SimAppleScript final : public AppleScriptRunner {
         runner_.setFault(bundleIdentifier, errorNumber);
     }
     void clearFault(const QString& bundleIdentifier) { runner_.clearFault(bundleIdentifier); }
+    // Fault: the next script sent to this application (told by bundle identifier or by name)
+    // does not compile (-2741). Main thread only.
+    void failNextCompile(const QString& bundleIdentifier, const QString& name);
 
     // Every source run, in order.
     const QStringList& sources() const { return sources_; }
 
   private:
+    template <typename Result> Result onMainThread(std::function<Result()> work);
+    std::optional<QVariantMap> compileOnMainThread(const QString& source);
     AppleScriptResult executeOnMainThread(const QString& source);
+    // The compile fault this script meets, taken (it fails one script only).
+    std::optional<QVariantMap> takeCompileFault(const QString& source);
 
     SimulatedMac& mac_;
     ScriptRunner runner_;
     QStringList sources_;
+    // Pending compile faults: each the texts that name the application in a script.
+    std::vector<QStringList> compileFaults_;
     std::thread::id mainThread_;
 };
 

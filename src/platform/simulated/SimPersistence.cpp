@@ -142,6 +142,7 @@ QJsonObject SimulatedMac::toJson() const {
                       {QStringLiteral("hidden"), a.hidden},
                       {QStringLiteral("windows"), windows}};
         if (a.scriptError) o.insert(QStringLiteral("scriptError"), *a.scriptError);
+        if (a.noFocusedWindow) o.insert(QStringLiteral("noFocusedWindow"), true);
         apps.append(o);
     }
     QJsonArray order;
@@ -204,6 +205,7 @@ bool SimulatedMac::loadJson(const QJsonObject& o, QString* error) {
         app.name = a.value(QStringLiteral("name")).toString();
         app.policy = policyFrom(a.value(QStringLiteral("activationPolicy")).toString());
         app.hidden = a.value(QStringLiteral("hidden")).toBool();
+        app.noFocusedWindow = a.value(QStringLiteral("noFocusedWindow")).toBool();
         if (a.value(QStringLiteral("scriptError")).isDouble())
             app.scriptError = a.value(QStringLiteral("scriptError")).toInt();
         for (const QJsonValue& wv : a.value(QStringLiteral("windows")).toArray()) {

@@ -275,6 +275,7 @@ void SimulatedMac::postNotice(const QString& name, int pid) {
 
 Window& SimulatedMac::addWindow(App& app, Window window) {
     window.id = takeWindowId();
+    app.noFocusedWindow = false;
     app.windows.insert(app.windows.begin(), std::move(window));
     return app.windows.front();
 }
@@ -295,7 +296,7 @@ App* SimulatedMac::ownerOfWindow(std::uint64_t windowId) {
 }
 
 std::optional<std::uint64_t> SimulatedMac::focusedWindowId(const App& app) const {
-    if (app.hidden) return std::nullopt;
+    if (app.hidden || app.noFocusedWindow) return std::nullopt;
     for (const Window& w : app.windows)
         if (!w.minimized) return w.id;
     return std::nullopt;
@@ -314,15 +315,18 @@ void SimulatedMac::setMinimized(App& app, std::uint64_t windowId, bool minimized
     app.windows.erase(it);
     w.minimized = minimized;
     // Minimized windows leave the stack for the Dock; a restored one comes back in front.
-    if (minimized)
+    if (minimized) {
         app.windows.push_back(std::move(w));
-    else
+    } else {
+        app.noFocusedWindow = false;
         app.windows.insert(app.windows.begin(), std::move(w));
+    }
 }
 
 void SimulatedMac::raise(App& app, std::uint64_t windowId) {
     auto it = findWindow(app, windowId);
     if (it == app.windows.end() || it->minimized) return;
+    app.noFocusedWindow = false;
     Window w = *it;
     app.windows.erase(it);
     app.windows.insert(app.windows.begin(), std::move(w));

@@ -1,10 +1,8 @@
 #include "app/ShellController.h"
-#include "app/SymbolImageProvider.h"
-#include "app/SymbolNames.h"
+#include "shell/ShellTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QPointer>
 #include <QSignalSpy>
 
@@ -58,10 +56,6 @@ TEST(ShellControllerTest, PopoversMayUseTheVisibleFrameAroundThePanelElseOnlyThe
 }
 
 TEST(ShellControllerTest, ContentIsReplacedOnlyAfterItsViewsAreToldAndClosingKeepsThePanel) {
-    int argc = 1;
-    char name[] = "t";
-    char* argv[] = {name, nullptr};
-    QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
     int made = 0;
     ShellController shell(hooks(&made));
     shell.setPanelContent(PanelMode::Menu);
@@ -71,7 +65,7 @@ TEST(ShellControllerTest, ContentIsReplacedOnlyAfterItsViewsAreToldAndClosingKee
     shell.setPanelContent(PanelMode::Onboarding);
     EXPECT_EQ(made, 2);
     EXPECT_TRUE(first); // still alive while the views let go of it
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    testing::deleteReleasedObjects();
     EXPECT_FALSE(first);
 
     shell.createPanel({0, 0, 420, 500});
@@ -81,34 +75,6 @@ TEST(ShellControllerTest, ContentIsReplacedOnlyAfterItsViewsAreToldAndClosingKee
     EXPECT_TRUE(shell.panelExists());
     shell.orderPanelFront();
     EXPECT_TRUE(shell.isPanelVisible());
-    delete app;
-}
-
-TEST(SymbolImages, SymbolsAreTintedAssetsKeepTheirColoursUnknownNamesAreEmpty) {
-    const QImage red = renderSymbol("circle.fill?color=FF0000", QSize(32, 32));
-    ASSERT_FALSE(red.isNull());
-    const QColor centre = red.pixelColor(16, 16);
-    EXPECT_GT(centre.red(), 200);
-    EXPECT_LT(centre.green(), 40);
-    EXPECT_EQ(centre.alpha(), 255);
-
-    // Only a plain colour reaches the picture's source; anything else draws white.
-    const QImage hostile = renderSymbol("circle.fill?color=%22/%3E%3Cscript%3E", QSize(32, 32));
-    ASSERT_FALSE(hostile.isNull());
-    EXPECT_EQ(hostile.pixelColor(16, 16), QColor(Qt::white));
-
-    const QImage orange = renderSymbol("asset/NIMBREL_MENU_BAR_ORANGE", QSize(36, 36));
-    ASSERT_FALSE(orange.isNull());
-    bool hasOrange = false;
-    for (int y = 0; y < orange.height(); ++y)
-        for (int x = 0; x < orange.width(); ++x)
-            if (QColor c = orange.pixelColor(x, y); c.alpha() > 200 && c.red() > 200 && c.blue() < 60) hasOrange = true;
-    EXPECT_TRUE(hasOrange);
-
-    EXPECT_TRUE(renderSymbol("no.such.symbol", QSize(16, 16)).isNull());
-    EXPECT_TRUE(renderSymbol("asset/../../etc/passwd", QSize(16, 16)).isNull());
-    EXPECT_TRUE(symbolIconFile("pause.circle.fill"));
-    EXPECT_FALSE(assetIconFile("FocusLogo"));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "app/GlobalPause.h"
 #include "app/NimbrelAppDelegate.h"
 #include "app/ShellNames.h"
-#include "app/ShellTestSupport.h"
 #include "platform/Log.h"
+#include "shell/ShellTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -6,12 +6,23 @@
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <optional>
 #include <vector>
 
 namespace nimbrel::testing {
+
+// Deleting what `deleteLater` hands over needs an application object: one for the whole run.
+inline void deleteReleasedObjects() {
+    static int argc = 1;
+    static char name[] = "shell_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+    (void)app;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // A platform over virtual time and in-memory defaults.
 struct ShellPlatform {

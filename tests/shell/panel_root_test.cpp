@@ -1,10 +1,10 @@
 #include "app/PanelRootViewModel.h"
 #include "app/ShellNames.h"
 #include "model/Published.h"
+#include "shell/ShellTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QPointer>
 #include <QSignalSpy>
 
@@ -68,11 +68,11 @@ TEST_F(PanelRootTest, EachOpeningMakesAFreshScreenModelAndMainHasNone) {
     EXPECT_EQ(rules->objectName(), QString::number(int(NimbrelPanelScreen::Rules)));
     notifications.post(shell::kShowMainWindow);
     EXPECT_EQ(vm->screenModel(), nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    testing::deleteReleasedObjects();
     EXPECT_TRUE(rules) << "the screen sliding out still reads its model";
     notifications.post(shell::kShowRules);
     EXPECT_NE(vm->screenModel(), nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    testing::deleteReleasedObjects();
     EXPECT_FALSE(rules) << "the model of a closed screen is released once its screen is replaced";
 }
 

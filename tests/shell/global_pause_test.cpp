@@ -1,6 +1,6 @@
 #include "app/GlobalPause.h"
 #include "app/ShellNames.h"
-#include "app/ShellTestSupport.h"
+#include "shell/ShellTestSupport.h"
 
 #include <gtest/gtest.h>
 
