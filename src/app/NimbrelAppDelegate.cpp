@@ -240,8 +240,8 @@ void NimbrelAppDelegate::quitApplication() {
         hasStatusButton_ = false;
     }
     surface_.terminate();
-    ShellSurface* surface = &surface_;
-    platform_.scheduler->after(kExitDelay, [surface] { surface->exitProcess(0); });
+    // Guarded like every delayed step: a delegate taken down meanwhile has ended the program.
+    platform_.scheduler->after(kExitDelay, lifetime_.guard([this] { surface_.exitProcess(0); }));
 }
 
 } // namespace nimbrel

@@ -332,6 +332,19 @@ bool writeFileAtomically(const QString& realPath, const QByteArray& data, QStrin
     return true;
 }
 
+int removeStaleTemporaries(const QString& realPath) {
+    const QFileInfo target(realPath);
+    // The names writeFileAtomically gives them: ".<name>.tmp-" and six characters.
+    const QString prefix = QLatin1Char('.') + target.fileName() + QStringLiteral(".tmp-");
+    const QDir folder(target.absolutePath());
+    int removed = 0;
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!name.startsWith(prefix) || name.size() != prefix.size() + 6) continue;
+        if (::unlink(QFile::encodeName(folder.filePath(name)).constData()) == 0) ++removed;
+    }
+    return removed;
+}
+
 namespace {
 
 // Gives `realPath` a second name "<name>.<reason>-<UTC time>[-n]" that no other file has; the

@@ -105,6 +105,10 @@ AtomicWriteHook setAtomicWriteHookForTesting(AtomicWriteHook hook);
 // answer makes that write fail with it as the error, leaving the old file. Returns the previous one.
 using AtomicWriteFault = std::function<std::optional<QString>(const QString& realPath)>;
 AtomicWriteFault setAtomicWriteFaultForTesting(AtomicWriteFault fault);
+// Removes the temporary files that interrupted atomic writes of this file left beside it (a
+// crash between creating one and renaming it). Only for the file's owner, before it writes the
+// file: no write of it may be on its way. Answers how many went.
+int removeStaleTemporaries(const QString& realPath);
 // Moves an unreadable file aside under a new unique name in the same folder
 // ("<name>.<reason>-<UTC time>[-n]"), never replacing another file; returns the new path.
 std::optional<QString> moveAside(const QString& realPath, const QString& reason);

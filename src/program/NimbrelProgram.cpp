@@ -2,85 +2,66 @@
 
 #include "app/QmlSetup.h"
 #include "app/ScreenModels.h"
+#include "app/ShellNames.h"
 #include "app/SymbolImageProvider.h"
 #include "desktop/DesktopQml.h"
 #include "model/SettingsStore.h"
-#include "platform/Keychain.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SharedInstance.h"
 #include "platform/SystemInfo.h"
-#include "platform/local/AutostartLoginItems.h"
-#include "platform/local/DesktopUserNotifications.h"
-#include "platform/local/EventLoopScheduler.h"
-#include "platform/local/JsonFileUserDefaults.h"
-#include "platform/simulated/SimulatedPlatform.h"
+#include "platform/local/TerminationSignals.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QSystemTrayIcon>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 namespace nimbrel {
 
-struct NimbrelProgram::Facilities {
-    Locations locations = Locations::forThisMachine();
-    EventLoopScheduler scheduler;
-    SystemClock clock;
-    NotificationCenter notifications;
-    std::unique_ptr<JsonFileUserDefaults> defaults;
-    std::unique_ptr<sim::SimulatedPlatform> simulated;
-    std::unique_ptr<DesktopUserNotifications> userNotifications;
-    std::unique_ptr<FileKeychain> keychain;
-    std::unique_ptr<AutostartLoginItems> loginItems;
-};
+namespace {
 
-NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
-    Facilities& f = *facilities_;
-    const QString support = f.locations.nimbrelSupportFolder();
-    QDir().mkpath(support);
-    QDir().mkpath(f.locations.preferences);
-    f.defaults = std::make_unique<JsonFileUserDefaults>(JsonFileUserDefaults::filePath(f.locations));
+QString signalName(int number) {
+    switch (number) {
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QStringLiteral("signal %1").arg(number);
+    }
+}
 
-    f.simulated = std::make_unique<sim::SimulatedPlatform>(f.scheduler, f.clock,
-                                                           sim::SimulatedPlatform::defaultFolder(f.locations));
-    if (!f.simulated->loadProblem().isEmpty())
-        logLine(QStringLiteral("NimbrelApp"),
-                QStringLiteral("simulated Mac state set aside: ") + f.simulated->loadProblem());
-    // A Mac that has never run Nimbrel has not granted it the permission yet.
-    if (!f.simulated->restoredFromDisk()) f.simulated->mac().setTrusted(false);
-    f.userNotifications = std::make_unique<DesktopUserNotifications>(f.scheduler, f.clock);
-    // The device id must outlive a restart.
-    f.keychain = std::make_unique<FileKeychain>(support + QStringLiteral("/keychain.json"));
+} // namespace
 
-    platform_.scheduler = &f.scheduler;
-    platform_.clock = &f.clock;
-    platform_.notifications = &f.notifications;
-    platform_.defaults = f.defaults.get();
-    platform_.locations = f.locations;
-    f.simulated->fill(platform_);
-    platform_.userNotifications = f.userNotifications.get();
-    platform_.keychain = f.keychain.get();
-    // Opening at login is this machine's own: an autostart entry for this executable.
-    f.loginItems = std::make_unique<AutostartLoginItems>(AutostartLoginItems::defaultFolder(),
-                                                         QCoreApplication::applicationFilePath());
-    platform_.loginItems = f.loginItems.get();
+NimbrelProgram::NimbrelProgram()
+    : facilities_(std::make_unique<ProgramFacilities>(Locations::forThisMachine())),
+      platform_(facilities_->platform()) {
+    ProgramFacilities& f = *facilities_;
     previousPlatform_ = Platform::install(&platform_);
+    // From the start: a signal that comes before the loop runs is taken up once it does.
+    signals_ = std::make_unique<TerminationSignals>([this](int number) { handleSignal(number); });
 
     glass_ = std::make_unique<GlassStyle>(
-        f.notifications, [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform_); },
+        f.notifications(), [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform_); },
         [this] { return platform_.systemInfo->operatingSystemVersion().majorVersion; });
     hover_ = std::make_unique<HoverGeometry>();
-    desktop_ = std::make_unique<DesktopViewModel>(f.simulated->mac(), f.scheduler);
+    desktop_ = std::make_unique<DesktopViewModel>(f.simulated().mac(), f.scheduler());
 
     AppShell::Hooks hooks;
     hooks.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
     hooks.exitProcess = [this](int status) {
+        // The loop did not end in time. Everything is saved first; then the process ends
+        // without running the destructors of objects still in use.
         willTerminate();
-        std::exit(status);
+        std::fflush(nullptr);
+        std::_Exit(status);
     };
     // The simulated Mac's prompt leads to the same switch in System Settings.
     hooks.trustPromptShown = [this] { desktop_->openAccessibilitySettings(); };
@@ -89,6 +70,9 @@ NimbrelProgram::NimbrelProgram() : facilities_(std::make_unique<Facilities>()) {
 }
 
 NimbrelProgram::~NimbrelProgram() {
+    signals_.reset();
+    // No worker may outlive what the stores and the engine hand it.
+    facilities_->scheduler().stop();
     qml_.reset();
     app_.reset();
     resetSharedInstances();
@@ -147,9 +131,17 @@ void NimbrelProgram::willTerminate() {
     if (!app_ || terminated_) return;
     terminated_ = true;
     app_->willTerminate();
-    QString error;
-    if (!facilities_->simulated->save(&error))
-        logLine(QStringLiteral("NimbrelApp"), QStringLiteral("could not save the simulated Mac: ") + error);
+    facilities_->shutDown();
+    // Only now: a signal during the writes above waits unread instead of cutting them short.
+    signals_.reset();
+}
+
+void NimbrelProgram::handleSignal(int number) {
+    logLine(QStringLiteral("NimbrelApp"), QStringLiteral("received %1, quitting").arg(signalName(number)));
+    // Saved before anything else, in case the quit does not get far.
+    facilities_->flush();
+    // The same quit as the panel's Quit row.
+    platform_.notifications->post(shell::kQuitRequested);
 }
 
 } // namespace nimbrel

@@ -5,6 +5,7 @@
 #include "app/HoverGeometry.h"
 #include "desktop/DesktopViewModel.h"
 #include "platform/Platform.h"
+#include "program/ProgramFacilities.h"
 
 #include <QObject>
 
@@ -16,6 +17,8 @@ class QSystemTrayIcon;
 class QQuickWindow;
 
 namespace nimbrel {
+
+class TerminationSignals;
 
 namespace sim {
 class SimulatedMac;
@@ -33,8 +36,9 @@ class NimbrelProgram : public QObject {
 
     // Opens the desktop window and runs the delegate's start-up; false when QML failed.
     bool start();
-    // What termination does before the event loop returns: the delegate's clean-up and the
-    // simulated Mac's state saved for the next start.
+    // What termination does once the event loop has returned: the delegate's clean-up, the
+    // end of background work, and the preferences, the activity history and the simulated
+    // Mac's state written for the next start.
     void willTerminate();
 
     // The desktop window (for pictures of it) and the simulated Mac's desktop.
@@ -45,11 +49,12 @@ class NimbrelProgram : public QObject {
     void onFirstPanelFrame(std::function<void()> ready);
 
   private:
-    struct Facilities;
     void updateTrayIcon();
+    // SIGINT, SIGTERM and SIGHUP: everything written at once, then the panel's Quit.
+    void handleSignal(int number);
 
-    std::unique_ptr<Facilities> facilities_;
-    Platform platform_;
+    std::unique_ptr<ProgramFacilities> facilities_;
+    Platform& platform_;
     Platform* previousPlatform_ = nullptr;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
@@ -57,6 +62,7 @@ class NimbrelProgram : public QObject {
     std::unique_ptr<AppShell> app_;
     std::unique_ptr<QQmlApplicationEngine> qml_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<TerminationSignals> signals_;
     bool terminated_ = false;
 };
 

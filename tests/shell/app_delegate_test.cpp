@@ -323,6 +323,13 @@ TEST_F(AppDelegateTest, DelayedStepsDoNothingOnceDelegateIsGone) {
     EXPECT_FALSE(trace.events.contains("rules.obtained"));
     env.notifications.post(shell::kQuitRequested);
     EXPECT_FALSE(surface.calls.contains("terminate"));
+
+    // Gone between the quit and its delayed exit: the exit does not come either.
+    auto quitting = launch();
+    env.notifications.post(shell::kQuitRequested);
+    quitting.reset();
+    env.scheduler.advance(1);
+    EXPECT_FALSE(surface.exitStatus);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "app/GlobalPause.h"
+#include "app/MenuBarIcon.h"
 #include "app/ShellNames.h"
 #include "shell/ShellTestSupport.h"
 
@@ -132,6 +133,30 @@ TEST_F(GlobalPauseTest, TimedPauseEndsOnTimeWithNoScreen) {
     EXPECT_EQ(pause->pauseUntilTimestamp(), 0);
     EXPECT_EQ(pause->statusTitle(env.scheduler.now()), "Active");
     EXPECT_EQ(pauseNotices(), 2);
+}
+
+TEST_F(GlobalPauseTest, ATimedPauseReadAtItsEndIsOverForEveryReader) {
+    auto pause = make();
+    pause->pause(300);
+    const double end = pause->pauseUntilTimestamp();
+    // Read, not ticked: the flag is still set, but each reader compares the end with its own now.
+    const struct {
+        double at;
+        bool paused;
+        const char* title;
+    } reads[] = {
+        {end - 0.5, true, "Paused \u2022 1s"},
+        {end, false, "Active"},
+        {end + 0.5, false, "Active"},
+    };
+    for (const auto& r : reads) {
+        const Date at = Date::fromUnix(r.at);
+        EXPECT_EQ(pause->isPaused(at), r.paused) << r.at - end;
+        EXPECT_EQ(pause->statusTitle(at), QString::fromUtf8(r.title)) << r.at - end;
+        EXPECT_EQ(isMenuBarIconPaused(env.defaults, r.at), r.paused) << r.at - end;
+    }
+    EXPECT_EQ(pause->remainingPauseText(Date::fromUnix(end)), "0s");
+    EXPECT_TRUE(flag());
 }
 
 TEST_F(GlobalPauseTest, NewPauseReplacesTheEndAndResumeDisarmsIt) {

@@ -1,7 +1,5 @@
 #include "platform/simulated/SimAppleScript.h"
 
-#include <future>
-
 namespace nimbrel::sim {
 
 namespace {
@@ -28,22 +26,31 @@ QString summary(const QString& source) {
 
 } // namespace
 
-SimAppleScript::SimAppleScript(SimulatedMac& mac) : mac_(mac), runner_(mac), mainThread_(std::this_thread::get_id()) {}
+SimAppleScript::SimAppleScript(SimulatedMac& mac) : mac_(mac), runner_(mac) {}
 
-template <typename Result> Result SimAppleScript::onMainThread(std::function<Result()> work) {
-    if (std::this_thread::get_id() == mainThread_) return work();
-    auto promise = std::make_shared<std::promise<Result>>();
-    auto future = promise->get_future();
-    mac_.scheduler().postFromAnyThread([work, promise] { promise->set_value(work()); });
-    return future.get();
+namespace {
+
+// The program is quitting: nothing will answer, and nothing was sent.
+QVariantMap notRunWhileQuitting() {
+    return {{kAppleScriptErrorMessage, kNotRunWhileQuittingMessage},
+            {kAppleScriptErrorBriefMessage, kNotRunWhileQuittingMessage},
+            {kAppleScriptErrorNumber, kAppleScriptConnectionInvalid}};
 }
 
+} // namespace
+
+// The model lives on the main thread; a worker's script waits for it there.
 std::optional<QVariantMap> SimAppleScript::compile(const QString& source) {
-    return onMainThread<std::optional<QVariantMap>>([this, source] { return compileOnMainThread(source); });
+    std::optional<QVariantMap> result;
+    if (mac_.scheduler().callOnMainThreadAndWait([&] { result = compileOnMainThread(source); })) return result;
+    return notRunWhileQuitting();
 }
 
 AppleScriptResult SimAppleScript::execute(const QString& source) {
-    return onMainThread<AppleScriptResult>([this, source] { return executeOnMainThread(source); });
+    AppleScriptResult result;
+    if (mac_.scheduler().callOnMainThreadAndWait([&] { result = executeOnMainThread(source); })) return result;
+    result.error = notRunWhileQuitting();
+    return result;
 }
 
 void SimAppleScript::failNextCompile(const QString& bundleIdentifier, const QString& name) {

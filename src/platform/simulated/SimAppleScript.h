@@ -6,16 +6,17 @@
 
 #include <QStringList>
 
-#include <functional>
 #include <vector>
-
-#include <thread>
 
 namespace nimbrel::sim {
 
+inline const QString kNotRunWhileQuittingMessage =
+    QStringLiteral("The script was not run because Nimbrel is quitting.");
+
 // AppleScript on the simulated Mac. Scripts are parsed and carried out against the model;
 // a call from a worker thread is handed to the main thread and waited for, so the model
-// is only ever touched on the main thread.
+// is only ever touched on the main thread. Once the main thread takes no more work, such a
+// call fails at once with error -609 and kNotRunWhileQuittingMessage.
 class SimAppleScript final : public AppleScriptRunner {
   public:
     explicit SimAppleScript(SimulatedMac& mac);
@@ -36,7 +37,6 @@ class SimAppleScript final : public AppleScriptRunner {
     const QStringList& sources() const { return sources_; }
 
   private:
-    template <typename Result> Result onMainThread(std::function<Result()> work);
     std::optional<QVariantMap> compileOnMainThread(const QString& source);
     AppleScriptResult executeOnMainThread(const QString& source);
     // The compile fault this script meets, taken (it fails one script only).
@@ -47,7 +47,6 @@ class SimAppleScript final : public AppleScriptRunner {
     QStringList sources_;
     // Pending compile faults: each the texts that name the application in a script.
     std::vector<QStringList> compileFaults_;
-    std::thread::id mainThread_;
 };
 
 } // namespace nimbrel::sim

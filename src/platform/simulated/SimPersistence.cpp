@@ -1,11 +1,10 @@
 #include "platform/simulated/SimulatedMac.h"
 
-#include <QDir>
+#include "platform/Files.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -267,18 +266,7 @@ bool SimulatedMac::loadJson(const QJsonObject& o, QString* error) {
 }
 
 bool SimulatedMac::saveToFile(const QString& path, QString* error) const {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    file.write(QJsonDocument(toJson()).toJson(QJsonDocument::Indented));
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, QJsonDocument(toJson()).toJson(QJsonDocument::Indented), error);
 }
 
 bool SimulatedMac::loadFromFile(const QString& path, QString* error) {
