@@ -11,17 +11,14 @@ namespace nimbrel {
 
 namespace {
 
-// An optional sign, then ASCII digits only, within 64 bits.
+// One optional sign, then ASCII digits only, within 64 bits.
 std::optional<std::int64_t> parseDecimal(const QString& piece) {
+    const qsizetype digitsFrom = piece.startsWith(QLatin1Char('+')) || piece.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (piece.size() == digitsFrom) return std::nullopt;
+    for (qsizetype i = digitsFrom; i < piece.size(); ++i)
+        if (piece[i] < QLatin1Char('0') || piece[i] > QLatin1Char('9')) return std::nullopt;
     bool ok = false;
-    QString digits = piece;
-    if (digits.startsWith(QLatin1Char('+'))) digits.remove(0, 1);
-    const bool negative = digits.startsWith(QLatin1Char('-'));
-    if (negative) digits.remove(0, 1);
-    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(),
-                                         [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }))
-        return std::nullopt;
-    const std::int64_t value = (negative ? QStringLiteral("-") + digits : digits).toLongLong(&ok);
+    const std::int64_t value = piece.toLongLong(&ok, 10);
     return ok ? std::optional(value) : std::nullopt;
 }
 
