@@ -65,7 +65,7 @@ SessionSectionCard {
                                 text: day.modelData.letter
                                 color: Qt.rgba(1, 1, 1, day.isOn ? 0.98 : 0.58)
                                 font.pixelSize: 12
-                                font.weight: Font.Black
+                                font.weight: Font.ExtraBold
                             }
                         }
                         Text {
@@ -73,7 +73,7 @@ SessionSectionCard {
                             text: day.isOn ? "ON" : "OFF"
                             color: day.isOn ? Qt.rgba(0.19, 0.82, 0.35, 0.92) : Qt.rgba(1, 0.27, 0.23, 0.82)
                             font.pixelSize: 8
-                            font.weight: Font.Black
+                            font.weight: Font.ExtraBold
                         }
                     }
                     MouseArea {

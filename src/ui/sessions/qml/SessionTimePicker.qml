@@ -102,7 +102,7 @@ HoverScale {
                             text: periodButton.modelData
                             color: Qt.rgba(1, 1, 1, periodButton.chosen ? 0.96 : 0.48)
                             font.pixelSize: 10
-                            font.weight: Font.Black
+                            font.weight: Font.ExtraBold
                         }
                     }
                     MouseArea {
