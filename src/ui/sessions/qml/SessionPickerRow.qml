@@ -27,6 +27,11 @@ HoverScale {
     Accessible.name: app?.name ?? ""
 
     HoverHandler { id: hover }
+    // The glass lies behind the state's tint and outline.
+    GlassSurface {
+        anchors.fill: parent
+        cornerRadius: row.radius
+    }
     Rectangle {
         anchors.fill: parent
         radius: row.radius
@@ -34,10 +39,6 @@ HoverScale {
         border.width: 1
         border.color: row.look.outline ?? "transparent"
         Behavior on color { ColorAnimation { duration: 120; easing.type: Easing.OutQuad } }
-    }
-    GlassSurface {
-        anchors.fill: parent
-        cornerRadius: row.radius
     }
     MouseArea {
         anchors.fill: parent

@@ -15,16 +15,17 @@ HoverScale {
     Accessible.role: Accessible.Button
     Accessible.name: symbol?.tooltip ?? ""
 
-    Rectangle {
-        anchors.fill: parent
-        radius: 18
-        color: cell.isSelected ? Qt.rgba(0.19, 0.82, 0.35, 0.24) : Qt.rgba(1, 1, 1, 0.04)
-        border.width: 1
-        border.color: cell.isSelected ? Qt.rgba(0.19, 0.82, 0.35, 0.72) : Qt.rgba(1, 1, 1, 0.1)
-    }
     GlassSurface {
         anchors.fill: parent
         cornerRadius: 18
+        // The glass lies behind the selection's tint and outline.
+        Rectangle {
+            anchors.fill: parent
+            radius: 18
+            color: cell.isSelected ? Qt.rgba(0.19, 0.82, 0.35, 0.24) : Qt.rgba(1, 1, 1, 0.04)
+            border.width: 1
+            border.color: cell.isSelected ? Qt.rgba(0.19, 0.82, 0.35, 0.72) : Qt.rgba(1, 1, 1, 0.1)
+        }
         SessionSymbolPreview {
             anchors.centerIn: parent
             size: 42
