@@ -94,8 +94,16 @@ SessionSectionCard {
                 objectName: "dockOrderRows"
                 width: parent.width
                 spacing: 7
+                // A new app's row fades in as it comes down from above its place.
                 add: Transition {
                     NumberAnimation { property: "opacity"; from: 0; to: 1; duration: orderSpring.duration }
+                    NumberAnimation {
+                        property: "y"
+                        from: ViewTransition.destination.y - 44 // a row's height
+                        duration: orderSpring.duration
+                        easing.type: orderSpring.easingType
+                        easing.overshoot: orderSpring.overshoot
+                    }
                 }
                 move: Transition {
                     NumberAnimation {
