@@ -1,7 +1,7 @@
 #include "SessionsScreenFixture.h"
 
+#include "EditorScrolling.h"
 #include "support/QtPrinters.h"
-#include "ui/QuickDriver.h"
 #include "ui/sessions/WheelMappedScrollArea.h"
 
 #include <QWheelEvent>
@@ -26,18 +26,7 @@ class SessionsScreenQml : public testing::SessionsScreenFixture {
         screen.reset();
     }
 
-    // Scrolls the editor's column until the item is in view, then clicks it.
-    void clickInEditor(const QString& name) {
-        QQuickItem* item = driver->require(name);
-        QQuickItem* scroller = driver->require("editorScroll");
-        if (!item || !scroller) return;
-        auto* content = scroller->property("contentItem").value<QQuickItem*>();
-        const double y = item->mapToItem(content, QPointF(0, 0)).y();
-        const double bottom = scroller->property("contentHeight").toDouble() - scroller->height();
-        scroller->setProperty("contentY", std::clamp(y - 40, 0.0, std::max(bottom, 0.0)));
-        driver->settle();
-        driver->click(item);
-    }
+    void clickInEditor(const QString& name) { testing::clickInEditor(*driver, name); }
 
     std::unique_ptr<SessionsViewModel> screen;
     std::unique_ptr<testing::QuickDriver> driver;
