@@ -89,17 +89,38 @@ SessionSectionCard {
                 font.pixelSize: 12
                 font.weight: Font.Bold
             }
-            Column {
+            ListView {
                 id: orderRows
                 objectName: "dockOrderRows"
                 width: parent.width
+                height: contentHeight
+                interactive: false
                 spacing: 7
-                // A new app's row fades in as it comes down from above its place.
+                model: card.section?.orderRows ?? null
+                SpringCurve { id: orderSpring; response: 0.18; dampingFraction: 0.79 }
+                // Rows that come or go fade as they move from or to above their place; the
+                // others slide to their new places on the same spring.
                 add: Transition {
                     NumberAnimation { property: "opacity"; from: 0; to: 1; duration: orderSpring.duration }
                     NumberAnimation {
                         property: "y"
                         from: ViewTransition.destination.y - 44 // a row's height
+                        duration: orderSpring.duration
+                        easing.type: orderSpring.easingType
+                        easing.overshoot: orderSpring.overshoot
+                    }
+                }
+                remove: Transition {
+                    NumberAnimation { property: "opacity"; to: 0; duration: orderSpring.duration }
+                    NumberAnimation {
+                        property: "y"
+                        to: ViewTransition.item ? ViewTransition.item.y - 44 : 0
+                        duration: orderSpring.duration
+                    }
+                }
+                displaced: Transition {
+                    NumberAnimation {
+                        property: "y"
                         duration: orderSpring.duration
                         easing.type: orderSpring.easingType
                         easing.overshoot: orderSpring.overshoot
@@ -113,41 +134,37 @@ SessionSectionCard {
                         easing.overshoot: orderSpring.overshoot
                     }
                 }
-                SpringCurve { id: orderSpring; response: 0.18; dampingFraction: 0.79 }
-                Repeater {
-                    model: card.section?.orderRows ?? null
-                    SessionPickerRow {
-                        id: orderRow
-                        required property var row
-                        objectName: "dockOrderRow_" + row.name
-                        width: orderRows.width
-                        app: row
-                        iconSize: 28
-                        rowHeight: 44
-                        radius: 17
-                        nameSize: 12
-                        nameOpacity: 0.9
-                        subtitleSize: 10
-                        highlightLength: 40
-                        onClicked: card.section.unselectDockApp(row.key)
-                        Row {
-                            topPadding: 3
-                            bottomPadding: 3
-                            leftPadding: 2
-                            rightPadding: 2
-                            spacing: 7
-                            SessionTinyCircleButton {
-                                objectName: "moveUp"
-                                systemImage: "chevron.up"
-                                isEnabled: orderRow.row.canMoveUp
-                                onClicked: card.section.moveDockApp(orderRow.row.key, -1)
-                            }
-                            SessionTinyCircleButton {
-                                objectName: "moveDown"
-                                systemImage: "chevron.down"
-                                isEnabled: orderRow.row.canMoveDown
-                                onClicked: card.section.moveDockApp(orderRow.row.key, 1)
-                            }
+                delegate: SessionPickerRow {
+                    id: orderRow
+                    required property var row
+                    objectName: "dockOrderRow_" + row.name
+                    width: orderRows.width
+                    app: row
+                    iconSize: 28
+                    rowHeight: 44
+                    radius: 17
+                    nameSize: 12
+                    nameOpacity: 0.9
+                    subtitleSize: 10
+                    highlightLength: 40
+                    onClicked: card.section.unselectDockApp(row.key)
+                    Row {
+                        topPadding: 3
+                        bottomPadding: 3
+                        leftPadding: 2
+                        rightPadding: 2
+                        spacing: 7
+                        SessionTinyCircleButton {
+                            objectName: "moveUp"
+                            systemImage: "chevron.up"
+                            isEnabled: orderRow.row.canMoveUp
+                            onClicked: card.section.moveDockApp(orderRow.row.key, -1)
+                        }
+                        SessionTinyCircleButton {
+                            objectName: "moveDown"
+                            systemImage: "chevron.down"
+                            isEnabled: orderRow.row.canMoveDown
+                            onClicked: card.section.moveDockApp(orderRow.row.key, 1)
                         }
                     }
                 }
