@@ -130,10 +130,14 @@ void SessionBlockingSection::closeLibrary() {
                     SessionEditorContext::kEditorSpring);
 }
 
-void SessionBlockingSection::toggleWhitelisted(const QString& key) {
-    for (const NimbrelSessionApp& app : candidates()) {
-        if (app.identityKey() != key) continue;
-        context_.change([&](SessionEditorState& state) { nimbrel::toggleWhitelisted(state, app); });
+void SessionBlockingSection::toggleWhitelisted(const QString& rowKey) {
+    // Rows follow the candidates one for one; a key that two apps share is made unique per row,
+    // so the row is found by its own key and stands for the candidate at its place.
+    const QVariantList& rows = libraryRows_.rows();
+    const std::vector<NimbrelSessionApp> shown = candidates();
+    for (std::size_t i = 0; i < std::size_t(rows.size()) && i < shown.size(); ++i) {
+        if (rows[qsizetype(i)].toMap().value(QStringLiteral("key")).toString() != rowKey) continue;
+        context_.change([&](SessionEditorState& state) { nimbrel::toggleWhitelisted(state, shown[i]); });
         return;
     }
 }

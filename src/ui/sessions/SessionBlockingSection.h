@@ -53,7 +53,8 @@ class SessionBlockingSection : public QObject {
     Q_INVOKABLE void selectReminderLead(int index);
     Q_INVOKABLE void openLibrary();
     Q_INVOKABLE void closeLibrary();
-    Q_INVOKABLE void toggleWhitelisted(const QString& key);
+    // The library row with this key (its "key" in `libraryRows`) was clicked.
+    Q_INVOKABLE void toggleWhitelisted(const QString& rowKey);
 
   signals:
     void changed();

@@ -2,6 +2,8 @@
 
 #include "sessions/SessionApp.h"
 
+#include <QStringList>
+
 namespace nimbrel::testing {
 
 inline NimbrelSessionApp sessionApp(const QString& name, const QString& bundle = {}, const QString& path = {}) {

@@ -1,3 +1,4 @@
+#include "SessionAppSamples.h"
 #include "SessionsScreenFixture.h"
 
 #include "support/QtPrinters.h"
@@ -143,6 +144,23 @@ TEST_F(SessionEditorFixture, WhitelistLibraryStartsWithAnEmptySearch) {
     EXPECT_EQ(blocking->countText(), "0 allowed");
     blocking->selectReminderLead(4);
     EXPECT_EQ(blocking->remindSubtitle(), "Notifies 10 minutes before this session starts");
+}
+
+// Two installed apps may share a session app key (identifiers that differ only in case); each
+// keeps a row of its own, and a click on either row whitelists the app.
+TEST_F(SessionEditorFixture, WhitelistRowsSharingAKeyEachToggleTheirApp) {
+    env.mac().installApplication("/Applications/Tool.app", "com.example.Tool", "Tool");
+    env.mac().installApplication("/Applications/Tool Two.app", "com.example.tool", "Tool Two");
+    SessionEditorViewModel& editor = open();
+    env.scheduler.runUntilIdle();
+    auto* blocking = editor.blocking();
+    blocking->setSearchText("tool");
+    for (const char* name : {"Tool Two", "Tool"}) {
+        for (const QVariant& row : blocking->libraryRows()->rows())
+            if (row.toMap().value("name") == name) blocking->toggleWhitelisted(row.toMap().value("key").toString());
+        EXPECT_EQ(testing::appNames(state().whitelistedApps), QStringList(name)) << "clicked " << name;
+        blocking->setAllCandidates(false);
+    }
 }
 
 } // namespace
