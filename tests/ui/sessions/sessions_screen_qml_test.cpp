@@ -147,5 +147,26 @@ TEST_F(SessionsScreenQml, DockOrderArrowsMoveAppsAndFinderStaysFirst) {
     EXPECT_EQ(screen->editorModel()->state().selectedApps.back().displayName, "Launchpad") << "the last app stays last";
 }
 
+// The strip's document holds its tiles and their inset on both sides, so the last tile can be
+// scrolled fully into view.
+TEST_F(SessionsScreenQml, DockStripReachesPastItsLastTile) {
+    driver->click("createSessionButton");
+    for (const char* app : {"pickerRow_Safari", "pickerRow_Mail", "pickerRow_Notes", "pickerRow_Calendar"})
+        clickInEditor(app);
+    auto* strip = qobject_cast<WheelMappedScrollArea*>(driver->require("dockAppsStrip"));
+    ASSERT_TRUE(strip);
+    QQuickItem* last = nullptr;
+    const std::function<void(QQuickItem*)> findLast = [&](QQuickItem* item) {
+        if (item->objectName() == "dockStripTile") last = item;
+        for (QQuickItem* child : item->childItems())
+            findLast(child);
+    };
+    findLast(strip);
+    ASSERT_TRUE(last);
+    const double lastEdge = last->mapToItem(strip, QPointF(last->width(), 0)).x() + strip->contentX();
+    EXPECT_GT(lastEdge, strip->width()) << "six tiles overflow the strip";
+    EXPECT_EQ(strip->documentWidth(), lastEdge + 10);
+}
+
 } // namespace
 } // namespace nimbrel

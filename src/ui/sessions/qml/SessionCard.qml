@@ -157,8 +157,10 @@ HoverScale {
             stripHeight: 46
             helpText: "Scroll up or down to move through session apps"
             Row {
-                x: 2
-                y: 3
+                leftPadding: 2
+                rightPadding: 2
+                topPadding: 3
+                bottomPadding: 3
                 spacing: 7
                 Repeater {
                     model: cardView.stripApps

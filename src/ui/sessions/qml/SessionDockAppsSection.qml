@@ -45,13 +45,13 @@ SessionSectionCard {
             stripHeight: 74
             helpText: "Scroll up or down to move through session apps"
             Row {
-                x: 10
-                y: 10
+                padding: 10
                 spacing: 9
                 Repeater {
                     model: card.section?.tiles ?? null
                     Column {
                         required property var row
+                        objectName: "dockStripTile"
                         spacing: 6
                         SessionAppIconView {
                             anchors.horizontalCenter: parent.horizontalCenter
