@@ -3,6 +3,7 @@
 #include "activity/ActivityRecorder.h"
 #include "activity/ActivityStore.h"
 #include "app/SymbolNames.h"
+#include "app/SystemSymbols.h"
 #include "model/BlacklistStore.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
@@ -120,7 +121,7 @@ AppShell::AppShell(Platform& platform, Hooks hooks) : platform_(platform), hooks
     delegateHooks.recordErrorActivity = [this](const QString& title, const QString& message) {
         recordNimbrelActivity(platform_, NimbrelActivityType::error, title, message);
     };
-    delegateHooks.iconCatalog = {[](const QString& name) { return symbolIconFile(name).has_value(); },
+    delegateHooks.iconCatalog = {[](const QString& name) { return isSystemSymbol(name); },
                                  [](const QString& name) { return assetIconFile(name).has_value(); }};
     parts_ = std::make_unique<ProgramParts>(platform_, hooks_.partStarted);
     parts_->addTo(delegateHooks);

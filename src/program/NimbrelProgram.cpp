@@ -122,7 +122,7 @@ void NimbrelProgram::updateTrayIcon() {
     }
     const QString source = app_->shell().statusIconSource();
     const QString id = source.mid(QStringLiteral("image://symbol/").size());
-    const QImage image = renderSymbol(id, QSize(64, 64));
+    const QImage image = renderSymbolOrStandIn(id, QSize(64, 64));
     if (!image.isNull()) tray_->setIcon(QIcon(QPixmap::fromImage(image)));
     tray_->show();
 }

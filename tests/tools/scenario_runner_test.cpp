@@ -95,7 +95,7 @@ TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEven
             platform->notifications->post(QStringLiteral("nimbrelRecordActivity"),
                                           {{QStringLiteral("type"), QStringLiteral("info")},
                                            {QStringLiteral("title"), QStringLiteral("Woke")},
-                                           {QStringLiteral("message"), QStringLiteral("The Mac woke up.")}});
+                                           {QStringLiteral("message"), QStringLiteral("The Mac\nwoke up.")}});
             platform->notifications->post(QStringLiteral("Watcher.woke"), {{QStringLiteral("paused"), true}});
             platform->workspace->open(QStringLiteral("https://example.com/"));
         });
@@ -106,10 +106,10 @@ TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEven
     const QStringList lines = runner.run();
     const int wake = static_cast<int>(lines.indexOf(QStringLiteral("  2.000 system: wake from sleep")));
     ASSERT_GE(wake, 0) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(lines.mid(wake + 1, 4),
-              (QStringList{"  2.000 log: Watcher: wake from sleep", "  2.000 activity: info \"Woke\" The Mac woke up.",
-                           "  2.000 notification: Watcher.woke {paused=true}",
-                           "  2.000 workspace: open https://example.com/ -> ok"}));
+    EXPECT_EQ(lines.mid(wake + 1, 4), (QStringList{"  2.000 log: Watcher: wake from sleep",
+                                                   "  2.000 activity: info \"Woke\" The Mac\\nwoke up.",
+                                                   "  2.000 notification: Watcher.woke {paused=true}",
+                                                   "  2.000 workspace: open https://example.com/ -> ok"}));
     EXPECT_TRUE(lines.contains(QStringLiteral("== final state ==")));
     EXPECT_EQ(linesWith(lines, QStringLiteral("tab* https://example.com/")).size(), 1);
 }
@@ -118,14 +118,20 @@ TEST(ScenarioRunner, BadStepsAreReportedAndTheRunGoesOn) {
     QTemporaryDir dir;
     ScenarioRunner runner(dir.path());
     QString error;
-    ASSERT_TRUE(runner.load(R"({"desktop": {"quit": ["Nobody"], "dockOrientation": "top"},
+    ASSERT_TRUE(runner.load(R"({"timeZone": "Mars/Olympus", "desktop": {"quit": ["Nobody"], "dockOrientation": "top"},
                                 "timeline": [{"do": "fly"}, {"do": "press"}, {"do": "press", "tile": "Nope"},
                                              {"do": "launch", "app": "com.example.none"},
                                              {"do": "setClock", "time": "2001-01-01T00:00:00Z"},
-                                             {"do": "click", "tile": "Mail"}]})",
+                                             {"do": "click", "tile": "Mail"},
+                                             {"do": "saveSession", "session": {"name": "Early"}},
+                                             {"do": "wait", "seconds": 2},
+                                             {"do": "saveSession", "session": {"name": 42}}]})",
                             &error));
     const QStringList errors = linesWith(runner.run(), QStringLiteral("scenario-error:"));
-    EXPECT_EQ(errors.size(), 7) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(errors.size(), 10) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(errors.front().contains("unknown time zone Mars/Olympus"));
+    EXPECT_TRUE(errors[errors.size() - 2].contains("the sessions store is not running"));
+    EXPECT_TRUE(errors.back().contains("not a session: "));
 }
 
 TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
@@ -137,6 +143,7 @@ TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
         {R"({"do": "launchProgram"})", "the program is running already"},
         {R"({"do": "openScreen", "screen": "rules"})", "the main menu is not shown"},
         {R"({"do": "pause", "seconds": 300})", "the main menu is not shown"},
+        {R"({"do": "openPermissions"})", "the main menu is not shown"},
         {R"({"do": "clickStatusItem"})", ""},
         {R"({"do": "back"})", "no screen with a way back is shown"},
         {R"({"do": "openScreen", "screen": "trash"})", "no screen \"trash\""},
@@ -145,6 +152,7 @@ TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
         {R"({"do": "resume"})", "the pause menu has no \"Resume Nimbrel\""},
         {R"({"do": "onboardingSwitch"})", "the onboarding is not shown"},
         {R"({"do": "openSettingsInstead"})", "the onboarding is not shown"},
+        {R"({"do": "quitFromOnboarding"})", "the onboarding is not shown"},
         {R"({"do": "sleep", "seconds": 0})", "sleep needs \"seconds\" above 0"},
         {R"({"do": "setDefaults", "values": {}})", "setDefaults needs \"values\""},
         {R"({"do": "minimizeWindow", "app": "Mail", "window": "Inbox – iCloud"})", "is minimized already"},
@@ -167,6 +175,46 @@ TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
     ASSERT_EQ(errors.size(), expected.size()) << errors.join('\n').toStdString();
     for (qsizetype i = 0; i < errors.size(); ++i)
         EXPECT_TRUE(errors[i].contains(expected[i])) << errors[i].toStdString() << " / " << expected[i].toStdString();
+}
+
+TEST(ScenarioRunner, QuitHidesThePanelThenRemovesTheItemAndALaunchRightAfterComesOnceItEnded) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"timeline": [{"at": 2, "do": "clickStatusItem"}, {"do": "quitProgram"},
+                                             {"do": "launchProgram"}], "settleSeconds": 0})",
+                            &error))
+        << error.toStdString();
+    const QStringList lines = runner.run();
+    const qsizetype quit = lines.indexOf(QStringLiteral("  2.000 step: quit program"));
+    ASSERT_GE(quit, 0);
+    EXPECT_EQ(lines.mid(quit + 1, 7),
+              (QStringList{"  2.000 notification: Nimbrel.quitRequested", "  2.000 panel: hidden",
+                           "  2.000 status-item: removed", "  2.000 program: ended with status 0",
+                           "  2.000 step: launch program", "  2.000 program: launched",
+                           "  2.000 log: NimbrelApp: did finish launching"}));
+    EXPECT_TRUE(linesWith(lines, QStringLiteral("scenario-error:")).isEmpty());
+}
+
+TEST(ScenarioRunner, EachClickOnTheProgramComesAfterWhatThePreviousOneLeftForTheNextTurn) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"timeline": [{"at": 2, "do": "clickStatusItem"}, {"do": "pause", "seconds": 300},
+                                             {"do": "resume"}], "settleSeconds": 0})",
+                            &error));
+    const QStringList lines = linesWith(runner.run(), QStringLiteral("  2.000 "));
+    const QStringList order = {
+        "  2.000 step: pause for 300 s",
+        "  2.000 activity: info \"Cloud Sync Disabled\" Nimbrel will stop syncing across devices.",
+        "  2.000 step: resume",
+        "  2.000 activity: info \"Cloud Sync Enabled\" Nimbrel will sync rules, sessions and blacklist."};
+    qsizetype at = -1;
+    for (const QString& line : order) {
+        const qsizetype next = lines.indexOf(line, at + 1);
+        EXPECT_GT(next, at) << line.toStdString();
+        at = std::max(at, next);
+    }
 }
 
 TEST(ScenarioRunner, TwoRunsPrintTheSameTranscript) {

@@ -2,6 +2,9 @@
 
 #include "ScenarioDesktop.h"
 
+#include "app/ShellController.h"
+#include "platform/Calendar.h"
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/SharedInstance.h"
 #include "platform/local/TypedValueCoding.h"
@@ -91,6 +94,10 @@ ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
     if (ownTranscript_)
         transcript_->raw(QStringLiteral("# scenario: ") +
                          scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
+    // The clock's wall time, and so every schedule, reads the same on every machine.
+    const QString zone = scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC"));
+    setCurrentTimeZone(QTimeZone(zone.toUtf8()));
+    if (!QTimeZone(zone.toUtf8()).isValid()) error(QStringLiteral("unknown time zone ") + zone);
     notifications_.setRecording(true);
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
@@ -118,6 +125,8 @@ ScenarioRun::~ScenarioRun() {
     program_.reset();
     instances_.reset();
     setLogToStdout(true);
+    setCurrentTimeZone(QTimeZone());
+    setAtomicWriteFaultForTesting({});
 }
 
 void ScenarioRun::pair(ScenarioRun& peer) {
@@ -132,12 +141,25 @@ void ScenarioRun::stopWriting() {
 }
 
 void ScenarioRun::launchProgram() {
+    // A program that was asked to quit ends on the loop's next turn; a launch waits for that.
+    if (program_->isEnding()) {
+        endOfEvent();
+        advance(0);
+    }
     if (program_->isRunning()) {
         error(QStringLiteral("the program is running already"));
         return;
     }
     print(QStringLiteral("program"), QStringLiteral("launched"));
     program_->launch();
+    ShellController* shell = program_->shell();
+    auto changed = [this](bool panel) {
+        if (!panelChangedFirst_) panelChangedFirst_ = panel;
+    };
+    QObject::connect(shell, &ShellController::statusItemChanged, shell, [changed] { changed(false); });
+    QObject::connect(shell, &ShellController::panelChanged, shell, [changed] { changed(true); });
+    QObject::connect(shell, &ShellController::panelContentChanged, shell, [changed] { changed(true); });
+    QObject::connect(shell, &ShellController::panelFrameChanged, shell, [changed] { changed(true); });
 }
 
 void ScenarioRun::setUp(const QJsonObject& scenario) {
@@ -205,10 +227,16 @@ void ScenarioRun::endOfEvent() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     flush();
     const panel::Seen seen = panel::seen(program_->shell());
-    if (seen.statusItem != printed_.statusItem)
-        write(QStringLiteral("status-item"), seen.statusItem.isEmpty() ? QStringLiteral("removed") : seen.statusItem);
+    auto statusItem = [&] {
+        if (seen.statusItem != printed_.statusItem)
+            write(QStringLiteral("status-item"), seen.statusItem.isEmpty() ? QStringLiteral("removed") : seen.statusItem);
+    };
+    const bool panelFirst = panelChangedFirst_.value_or(false);
+    panelChangedFirst_.reset();
+    if (!panelFirst) statusItem();
     if (seen.panel != printed_.panel)
         write(QStringLiteral("panel"), seen.panel.isEmpty() ? QStringLiteral("hidden") : seen.panel);
+    if (panelFirst) statusItem();
     // The texts of a screen that is not shown are not seen: the last ones seen stand.
     if (!seen.panelText.isEmpty() && seen.panelText != printed_.panelText)
         write(QStringLiteral("panel-text"), seen.panelText);
@@ -266,6 +294,11 @@ void ScenarioRun::runStep(const QJsonObject& step) {
 void ScenarioRun::doStep(const QJsonObject& step) {
     Context context(*this);
     const QString what = step.value(QStringLiteral("do")).toString();
+    if (isProgramStep(what)) {
+        // A person's click on the program's item or panel is an event of its own: what the
+        // last one left for the loop's next turn runs first.
+        advance(0);
+    }
     if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step) && !runCloudStep(*this, what, step))
         error(QStringLiteral("unknown step \"%1\"").arg(what));
     endOfEvent();

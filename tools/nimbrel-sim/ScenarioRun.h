@@ -73,6 +73,7 @@ class ScenarioRun {
     sim::SimulatedMac& mac() { return sim_.mac(); }
     SimProgram& program() { return *program_; }
     UserDefaults& defaults() { return defaults_; }
+    const RecordingUserNotifications& userNotifications() const { return userNotifications_; }
     VirtualScheduler& scheduler() { return scheduler_; }
     const Locations& locations() const { return locations_; }
     Transcript& transcript() { return *transcript_; }
@@ -91,7 +92,7 @@ class ScenarioRun {
     // An event (a step, or work that fell due) is over: writes what changed of what the user
     // sees (the status item, the panel and its texts), as the screen would show it now.
     void endOfEvent();
-    // Starts the program, unless it runs already.
+    // Starts the program, unless it runs already (one that is quitting is let end first).
     void launchProgram();
 
   private:
@@ -136,6 +137,9 @@ class ScenarioRun {
     std::unique_ptr<SimProgram> program_;
     size_t notificationsSeen_ = 0;
     panel::Seen printed_;
+    // Whether the panel changed before the status item in the current event: lines follow
+    // the order in which things changed.
+    std::optional<bool> panelChangedFirst_;
     ObserverToken activityToken_;
     bool writing_ = true;
     // The Macs whose time passes together, this one among them.
@@ -146,5 +150,7 @@ class ScenarioRun {
 bool runMacStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
 bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
 bool runCloudStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+// Whether `what` is one of runProgramStep's.
+bool isProgramStep(const QString& what);
 
 } // namespace nimbrel::simtool

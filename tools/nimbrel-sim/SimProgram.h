@@ -36,6 +36,8 @@ class SimProgram {
     SimProgram& operator=(const SimProgram&) = delete;
 
     bool isRunning() const { return process_ != nullptr; }
+    // Asked to end: it ends on the loop's next turn.
+    bool isEnding() const;
     // Starts a process; false when one runs already.
     bool launch();
 

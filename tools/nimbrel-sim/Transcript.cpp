@@ -18,7 +18,10 @@ void Transcript::line(const QString& kind, const QString& text) {
 }
 
 void Transcript::line(Date at, const QString& kind, const QString& text) {
-    lines_ << QStringLiteral("%1 %2: %3").arg(at.secondsSince(start_), 7, 'f', 3).arg(kind, stable(text));
+    // One line per thing that happened, also when a name or a log line holds line breaks.
+    QString oneLine = stable(text);
+    oneLine.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    lines_ << QStringLiteral("%1 %2: %3").arg(at.secondsSince(start_), 7, 'f', 3).arg(kind, oneLine);
 }
 
 void Transcript::raw(const QString& text) {
@@ -28,7 +31,10 @@ void Transcript::raw(const QString& text) {
 QString Transcript::stable(QString text) const {
     static const QRegularExpression scriptName(
         QStringLiteral("nimbrel_[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.sh"));
+    // A file kept aside is named after the wall clock's time, not the run's.
+    static const QRegularExpression asideTime(QStringLiteral("\\.unreadable-[0-9]{8}T[0-9]{6}Z(-[0-9]+)?"));
     text.replace(workFolder_, QStringLiteral("<work>"));
+    text.replace(asideTime, QStringLiteral(".unreadable-<time>"));
     return text.replace(scriptName, QStringLiteral("nimbrel_<UUID>.sh"));
 }
 
