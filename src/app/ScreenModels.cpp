@@ -1,6 +1,7 @@
 #include "app/ScreenModels.h"
 
 #include "activity/ActivityStore.h"
+#include "engine/WindowManager.h"
 #include "model/BlacklistStore.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
@@ -9,6 +10,7 @@
 #include "sessions/SessionsStore.h"
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudSyncManager.h"
+#include "ui/common/InstalledAppsCatalogue.h"
 #include "ui/rules/RulesViewModel.h"
 #include "ui/screens/ActivityViewModel.h"
 #include "ui/screens/BlacklistViewModel.h"
@@ -62,7 +64,10 @@ void copyToClipboard(const QString& text) {
 std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& platform) {
     switch (screen) {
     case NimbrelPanelScreen::Rules:
-        return std::make_unique<RulesViewModel>(platform, NimbrelRulesStore::sharedPtr());
+        return std::make_unique<RulesViewModel>(
+            platform, NimbrelRulesStore::sharedPtr(),
+            RulesViewModel::EditorServices{[] { return NimbrelInstalledApps::sharedPtr(); },
+                                           [] { return WindowManager::shared().externalScreens(); }});
     case NimbrelPanelScreen::Blacklist:
         return std::make_unique<BlacklistViewModel>(platform, BlacklistStore::sharedPtr());
     case NimbrelPanelScreen::Activity:

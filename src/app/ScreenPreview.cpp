@@ -4,7 +4,7 @@
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenModels.h"
 #include "platform/SharedInstance.h"
-#include "ui/rules/RulesViewModel.h"
+#include "ui/rules/RulesPreview.h"
 #include "ui/screens/ScreenPreviewData.h"
 
 namespace nimbrel {
@@ -24,7 +24,7 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
         mac_ = mac(platform_);
         previousPlatform_ = Platform::install(&platform_);
         seedSettingsActivityBlacklistPreview(platform_);
-        rules_ = std::make_unique<RulesPreview>(platform_);
+        seedRulesPreview(platform_);
     }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
@@ -34,7 +34,6 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
     contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
         if (!mac_) return nullptr;
-        if (screen == NimbrelPanelScreen::Rules) return rules_->makeViewModel();
         return makeScreenModel(screen, platform_);
     };
 
@@ -55,7 +54,6 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
 
 ScreenPreview::~ScreenPreview() {
     shell_.reset();
-    rules_.reset();
     if (!mac_) return;
     resetSharedInstances();
     Platform::install(previousPlatform_);

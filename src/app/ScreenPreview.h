@@ -10,7 +10,6 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
-#include "ui/rules/RulesPreview.h"
 
 #include <QSizeF>
 #include <QStringList>
@@ -26,7 +25,7 @@ using PreviewMac = std::function<std::shared_ptr<void>(Platform&)>;
 
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
 // in-memory defaults, two enabled rules and three sessions. Given a Mac, the preview is the
-// current platform while it lives: the rules screen shows the rules of RulesPreview, and the
+// current platform while it lives: the rules screen shows the rules of seedRulesPreview, and the
 // settings, activity and blacklist screens a week of activity, a blacklist and the account;
 // without one those screens have no view model.
 class ScreenPreview {
@@ -48,8 +47,6 @@ class ScreenPreview {
     NotificationCenter& notifications() { return notifications_; }
     UserDefaults& defaults() { return defaults_; }
     VirtualScheduler& scheduler() { return scheduler_; }
-    // The rules screen's still data; none without a Mac.
-    RulesPreview* rules() { return rules_.get(); }
     GlobalPauseController& pause() { return *pause_; }
     // A fresh view model of the panel's content for a mode.
     std::unique_ptr<QObject> makeContent(PanelMode mode);
@@ -69,7 +66,6 @@ class ScreenPreview {
     QSizeF pictureSize_;
     Platform* previousPlatform_ = nullptr;
     std::shared_ptr<void> mac_;
-    std::unique_ptr<RulesPreview> rules_;
 };
 
 // Opens the main menu's pause menu, after choosing "15 Minutes" in it when `paused`; false

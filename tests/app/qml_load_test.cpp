@@ -5,6 +5,7 @@
 #include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "desktop/PreviewMac.h"
+#include "model/RulesStore.h"
 #include "shell/ShellTestSupport.h"
 #include "ui/rules/RulesViewModel.h"
 
@@ -51,12 +52,15 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     std::unique_ptr<QObject> blacklist = makeScreenModel(NimbrelPanelScreen::Blacklist, Platform::current());
     std::unique_ptr<QObject> activity = makeScreenModel(NimbrelPanelScreen::Activity, Platform::current());
     std::unique_ptr<QObject> settings = makeScreenModel(NimbrelPanelScreen::Settings, Platform::current());
-    std::unique_ptr<QObject> rules = preview.rules()->makeViewModel();
+    std::unique_ptr<QObject> rules = makeScreenModel(NimbrelPanelScreen::Rules, Platform::current());
+    auto* rulesModel = qobject_cast<RulesViewModel*>(rules.get());
+    ASSERT_TRUE(rulesModel);
+    rulesModel->editRule(NimbrelRulesStore::shared().rules().get().front().id.toString());
     const QHash<QString, QObject*> models = {
         {"NimbrelPanelRootView.qml", root.get()}, {"NimbrelMenuBarView.qml", menu},
         {"OnboardingView.qml", onboarding.get()}, {"BlacklistView.qml", blacklist.get()},
         {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()},
-        {"RulesView.qml", rules.get()}};
+        {"RulesView.qml", rules.get()},           {"RuleEditorView.qml", rulesModel->editor()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());

@@ -176,6 +176,10 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
     }
     for (const QJsonValue& v : d.value(QStringLiteral("alertAnswers")).toArray())
         sim.alerts().answerNextAlert(v.toInt());
+    // Each answer: the chosen paths, or null for a cancelled panel.
+    for (const QJsonValue& v : d.value(QStringLiteral("openPanelAnswers")).toArray())
+        sim.alerts().answerNextOpenPanel(v.isArray() ? std::optional(v.toVariant().toStringList())
+                                                     : std::optional<QStringList>());
     // The program is signed for its cloud; "entitlements" replaces them ({} removes them all).
     if (d.contains(QStringLiteral("entitlements")))
         sim.codeSignature().setEntitlements(d.value(QStringLiteral("entitlements")).toObject().toVariantMap());
