@@ -6,6 +6,11 @@
 //   nimbrel-shot rule-editor-browser <out.png>, rule-editor-finder <out.png>
 //                                        the rule editor on the preview's Safari or Finder rule,
 //                                        drawn tall enough for all its sections
+//   nimbrel-shot sessions-all <out.png> the sessions screen drawn tall enough for all its cards
+//   nimbrel-shot session-schedule <out.png>
+//                                        also session-wallpaper, -symbol, -blocking, -dock,
+//                                        -symbol-library, -whitelist-library: the first
+//                                        session's editor at that section
 //   nimbrel-shot desktop <out.png>      the program on a fresh simulated Mac, 1.5 s after start
 //                                        (the onboarding panel open), both screens at half size
 //   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
@@ -20,6 +25,7 @@
 #include "program/NimbrelProgram.h"
 #include "ui/rules/RulesViewModel.h"
 #include "ui/screens/ScreenPreviewData.h"
+#include "ui/sessions/SessionsViewModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -99,7 +105,7 @@ int shootDesktop(DesktopShot shot, const QString& out) {
     }
     if (shot == DesktopShot::pausedMenu) {
         if (!openPauseMenu(program.shell(), true)) return 1;
-        runFor(800);
+        runFor(1200);
     }
     QQuickWindow* window = program.desktopWindow();
     if (!window) return 1;
@@ -112,9 +118,9 @@ int shootDesktop(DesktopShot shot, const QString& out) {
 
 // Draws `content` (QML of one item; `root` is the picture, `wall` its backdrop) over a
 // wallpaper-like backdrop, so the glass has something to show through, and saves it once the
-// scene has settled and `beforePicture` has run.
+// scene has settled and `beforePicture` has run (given the picture's item).
 int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content, const QVariantMap& properties,
-                      const QString& out, const std::function<void()>& beforePicture = {}) {
+                      const QString& out, const std::function<void(QQuickItem*)>& beforePicture = {}) {
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());
     QQuickWindow window;
@@ -153,7 +159,7 @@ int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content
     window.show();
     // Let transitions (the longest takes 0.6 s) and images settle before the picture.
     runFor(1200, &preview.scheduler());
-    if (beforePicture) beforePicture();
+    if (beforePicture) beforePicture(item);
     return save(window.grabWindow(), out) ? 0 : 1;
 }
 
@@ -168,6 +174,16 @@ int shootRulesScreen(const QString& triggerApp, int height, const QString& out) 
     return shootOverBackdrop(preview, QSize(360 + 48, height + 48),
                              QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
                              {{"model", QVariant::fromValue(model.get())}}, out);
+}
+
+// The sessions screen over the preview's sessions, as tall as its cards need.
+int shootWholeSessionsList(const QString& out) {
+    ScreenPreview preview(previewMac);
+    std::unique_ptr<SessionsViewModel> model = preview.sessions()->makeViewModel();
+    return shootOverBackdrop(
+        preview, QSize(360 + 48, 900 + 48),
+        QStringLiteral("SessionsView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
+        {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
 }
 
 } // namespace
@@ -192,10 +208,13 @@ int main(int argc, char** argv) {
     if (what == QStringLiteral("rules-all")) return shootRulesScreen({}, 1000, out);
     if (what == QStringLiteral("rule-editor-browser")) return shootRulesScreen(QStringLiteral("Safari"), 1540, out);
     if (what == QStringLiteral("rule-editor-finder")) return shootRulesScreen(QStringLiteral("Finder"), 1140, out);
+    if (what == QStringLiteral("sessions-all")) return shootWholeSessionsList(out);
     ScreenPreview preview(previewMac);
     if (!preview.show(what)) return usage();
     return shootOverBackdrop(preview, preview.pictureSize().toSize(), QStringLiteral("NimbrelPanel { backdrop: wall }"),
-                             {}, out, [&] {
+                             {}, out, [&](QQuickItem* panel) {
+                                 for (int step = 0; preview.arrange(what, panel, step); ++step)
+                                     runFor(1200, &preview.scheduler());
                                  if (what.endsWith(QStringLiteral("-menu")) &&
                                      openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu")))
                                      runFor(600, &preview.scheduler());

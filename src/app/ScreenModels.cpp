@@ -1,6 +1,7 @@
 #include "app/ScreenModels.h"
 
 #include "activity/ActivityStore.h"
+#include "app/SymbolNames.h"
 #include "engine/WindowManager.h"
 #include "model/BlacklistStore.h"
 #include "model/RulesStore.h"
@@ -15,6 +16,7 @@
 #include "ui/screens/ActivityViewModel.h"
 #include "ui/screens/BlacklistViewModel.h"
 #include "ui/screens/SettingsViewModel.h"
+#include "ui/sessions/SessionsViewModel.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -61,8 +63,17 @@ void copyToClipboard(const QString& text) {
 
 } // namespace
 
+SessionSymbolLookup shellSymbolLookup() {
+    return {[](const QString& name) { return symbolIconFile(name).has_value(); },
+            [](const QString& name) { return assetIconFile(name).has_value(); }};
+}
+
 std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& platform) {
     switch (screen) {
+    case NimbrelPanelScreen::Sessions:
+        return std::make_unique<SessionsViewModel>(
+            SessionsViewModel::Services{platform, NimbrelSessionsStore::sharedPtr(),
+                                        [] { return NimbrelInstalledApps::sharedPtr(); }, shellSymbolLookup()});
     case NimbrelPanelScreen::Rules:
         return std::make_unique<RulesViewModel>(
             platform, NimbrelRulesStore::sharedPtr(),
@@ -77,7 +88,6 @@ std::unique_ptr<QObject> makeScreenModel(NimbrelPanelScreen screen, Platform& pl
     case NimbrelPanelScreen::Settings:
         return std::make_unique<SettingsViewModel>(platform, NimbrelSettingsStore::shared());
     case NimbrelPanelScreen::Main:
-    case NimbrelPanelScreen::Sessions:
         break;
     }
     return nullptr;

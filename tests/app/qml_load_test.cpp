@@ -8,6 +8,7 @@
 #include "model/RulesStore.h"
 #include "shell/ShellTestSupport.h"
 #include "ui/rules/RulesViewModel.h"
+#include "ui/sessions/SessionsViewModel.h"
 
 #include <gtest/gtest.h>
 
@@ -56,11 +57,19 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     auto* rulesModel = qobject_cast<RulesViewModel*>(rules.get());
     ASSERT_TRUE(rulesModel);
     rulesModel->editRule(NimbrelRulesStore::shared().rules().get().front().id.toString());
-    const QHash<QString, QObject*> models = {
-        {"NimbrelPanelRootView.qml", root.get()}, {"NimbrelMenuBarView.qml", menu},
-        {"OnboardingView.qml", onboarding.get()}, {"BlacklistView.qml", blacklist.get()},
-        {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()},
-        {"RulesView.qml", rules.get()},           {"RuleEditorView.qml", rulesModel->editor()}};
+    std::unique_ptr<SessionsViewModel> sessions = preview.sessions()->makeViewModel();
+    std::unique_ptr<SessionsViewModel> editing = preview.sessions()->makeViewModel();
+    editing->editSession(editing->sortedSessions().front().id.toString());
+    const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
+                                             {"NimbrelMenuBarView.qml", menu},
+                                             {"OnboardingView.qml", onboarding.get()},
+                                             {"BlacklistView.qml", blacklist.get()},
+                                             {"ActivityView.qml", activity.get()},
+                                             {"SettingsWC.qml", settings.get()},
+                                             {"RulesView.qml", rules.get()},
+                                             {"RuleEditorView.qml", rulesModel->editor()},
+                                             {"SessionsView.qml", sessions.get()},
+                                             {"SessionEditorView.qml", editing->editor()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());

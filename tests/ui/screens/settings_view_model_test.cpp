@@ -44,6 +44,7 @@ struct FakeAlerts final : Alerts {
         panels.push_back(request);
         return answer;
     }
+    void beep() override {}
 };
 
 class SettingsViewModelTest : public testing::StoreFixture {
