@@ -116,8 +116,7 @@ void NimbrelCloudSyncManager::fetchListed(const QString& listName, const QString
                     }
                     std::stable_sort(values.begin(), values.end(),
                                      [&date](const T& a, const T& b) { return date(a) > date(b); });
-                    self->syncState.set(NimbrelCloudSyncState::idle());
-                    self->lastSuccessfulSyncAt.set(self->now());
+                    self->succeedIdleFirst();
                     done(std::move(values));
                 });
         });

@@ -56,6 +56,11 @@ void NimbrelCloudSyncManager::succeed() {
     syncState.set(NimbrelCloudSyncState::idle());
 }
 
+void NimbrelCloudSyncManager::succeedIdleFirst() {
+    syncState.set(NimbrelCloudSyncState::idle());
+    lastSuccessfulSyncAt.set(now());
+}
+
 void NimbrelCloudSyncManager::fail(const QString& title, const CloudError& error) {
     syncState.set(NimbrelCloudSyncState::failed(error.localizedDescription));
     record(NimbrelActivityType::error, title, error.localizedDescription);

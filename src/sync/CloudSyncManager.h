@@ -128,7 +128,10 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     Date now() const;
     void later(Done work);
     void record(NimbrelActivityType type, const QString& title, const QString& message);
+    // The save shape's good end: the date first, then `idle`.
     void succeed();
+    // A fetch's or the device operations' good end: `idle` first, then the date.
+    void succeedIdleFirst();
     void fail(const QString& title, const CloudError& error);
 
     void runSave(SaveSpec spec, SaveDone done);
