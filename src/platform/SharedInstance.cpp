@@ -5,14 +5,20 @@
 namespace nimbrel {
 
 struct SharedInstanceSet::Registry {
-    std::vector<std::pair<std::type_index, std::shared_ptr<void>>> instances; // creation order
+    struct Entry {
+        std::type_index type;
+        std::shared_ptr<void> instance;
+        std::function<void()> release;
+    };
+    std::vector<Entry> instances; // creation order
 
     void reset() {
         // Destroy newest first; an instance's destructor may look up older ones.
         while (!instances.empty()) {
-            auto last = std::move(instances.back());
+            Entry last = std::move(instances.back());
             instances.pop_back();
-            last.second.reset();
+            if (last.release) last.release();
+            last.instance.reset();
         }
     }
 };
@@ -28,13 +34,13 @@ Registry*& current() {
 } // namespace
 
 void* detail::findShared(std::type_index type) {
-    for (auto& [t, instance] : current()->instances)
-        if (t == type) return instance.get();
+    for (auto& entry : current()->instances)
+        if (entry.type == type) return entry.instance.get();
     return nullptr;
 }
 
-void detail::registerShared(std::type_index type, std::shared_ptr<void> instance) {
-    current()->instances.emplace_back(type, std::move(instance));
+void detail::registerShared(std::type_index type, std::shared_ptr<void> instance, std::function<void()> release) {
+    current()->instances.push_back({type, std::move(instance), std::move(release)});
 }
 
 void resetSharedInstances() {

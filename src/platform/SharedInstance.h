@@ -11,13 +11,26 @@ namespace nimbrel {
 // instances are destroyed in the reverse order of their creation.
 namespace detail {
 void* findShared(std::type_index type);
-void registerShared(std::type_index type, std::shared_ptr<void> instance);
+void registerShared(std::type_index type, std::shared_ptr<void> instance, std::function<void()> release);
 } // namespace detail
+
+// An instance whose queued work holds the instance itself (callbacks waiting inside it) has
+// `releasePendingWork()`: its set calls it as it lets go of the instance, so that the instance
+// does not keep itself alive.
+template <typename T>
+concept HoldsPendingWork = requires(T& t) {
+    t.releasePendingWork();
+};
 
 template <typename T, typename Make> std::shared_ptr<T> sharedInstancePtr(Make make) {
     if (void* existing = detail::findShared(typeid(T))) return *static_cast<std::shared_ptr<T>*>(existing);
     std::shared_ptr<T> made = make();
-    detail::registerShared(typeid(T), std::make_shared<std::shared_ptr<T>>(made));
+    std::function<void()> release;
+    if constexpr (HoldsPendingWork<T>)
+        release = [weak = std::weak_ptr<T>(made)] {
+            if (auto instance = weak.lock()) instance->releasePendingWork();
+        };
+    detail::registerShared(typeid(T), std::make_shared<std::shared_ptr<T>>(made), std::move(release));
     return made;
 }
 

@@ -110,7 +110,7 @@ void NimbrelCloudSyncManager::registerCurrentDevice(Done done) {
                 if (error)
                     self->syncState.set(NimbrelCloudSyncState::failed(error->localizedDescription));
                 else
-                    self->succeed();
+                    self->succeedIdleFirst();
                 finish();
             });
         });
@@ -154,7 +154,7 @@ void NimbrelCloudSyncManager::fetchRegisteredDevices(Done done) {
                 std::stable_sort(devices.begin(), devices.end(),
                                  [](const auto& a, const auto& b) { return a.updatedAt > b.updatedAt; });
                 self->registeredDevices.set(std::move(devices));
-                self->succeed();
+                self->succeedIdleFirst();
                 finish();
             });
         });

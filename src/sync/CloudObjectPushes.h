@@ -31,6 +31,11 @@ class CloudObjectPushes {
     // Sends again the kept pushes whose keys begin with `prefix`.
     void retry(const QString& prefix);
     size_t keptCount() const { return failed_.size(); }
+    // Forgets every waiting and kept push.
+    void clear() {
+        slots_.clear();
+        failed_.clear();
+    }
 
   private:
     struct Slot {

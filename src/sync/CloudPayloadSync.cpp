@@ -58,30 +58,26 @@ void NimbrelCloudSyncManager::savePayloadRecord(const NimbrelCloudPayloadRecord&
     };
     // A late push (a retry, or one of another Mac's that arrives first) never replaces a newer copy.
     spec.rules = MergeRules{true, false};
-    spec.afterSave = [self = shared_from_this(), payload](ErrorDone added) {
-        self->addToSyncRegistry(payload.objectID, payloadListName(payload.payloadType), std::move(added));
+    spec.afterSave = [weak = weak_from_this(), payload](ErrorDone added) {
+        if (auto self = weak.lock())
+            self->addToSyncRegistry(payload.objectID, payloadListName(payload.payloadType), std::move(added));
     };
     spec.failureTitle = texts.syncFailed;
     spec.success = std::pair{texts.type, std::pair{texts.synced, texts.syncedMessage}};
-    pushObject(
-        pushKey(payload.payloadType, payload.objectID),
-        [self = shared_from_this(), spec](SaveDone finished) { self->runSave(spec, std::move(finished)); },
-        std::move(done));
+    pushObject(pushKey(payload.payloadType, payload.objectID), std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombstone, SaveDone done) {
     const TypeTexts texts = textsOf(tombstone.payloadType);
     SaveSpec spec;
     spec.makeRecord = [tombstone] { return CloudResult<CloudRecord>(tombstone.makeRecord()); };
-    spec.afterSave = [self = shared_from_this(), tombstone](ErrorDone added) {
-        self->addToSyncRegistry(tombstone.objectID, tombstoneListName(tombstone.payloadType), std::move(added));
+    spec.afterSave = [weak = weak_from_this(), tombstone](ErrorDone added) {
+        if (auto self = weak.lock())
+            self->addToSyncRegistry(tombstone.objectID, tombstoneListName(tombstone.payloadType), std::move(added));
     };
     spec.failureTitle = texts.deletionFailed;
     spec.success = std::pair{texts.type, std::pair{texts.deletionSynced, texts.deletionMessage}};
-    pushObject(
-        pushKey(tombstone.payloadType, tombstone.objectID),
-        [self = shared_from_this(), spec](SaveDone finished) { self->runSave(spec, std::move(finished)); },
-        std::move(done));
+    pushObject(pushKey(tombstone.payloadType, tombstone.objectID), std::move(spec), std::move(done));
 }
 
 template <typename T>
@@ -120,8 +116,7 @@ void NimbrelCloudSyncManager::fetchListed(const QString& listName, const QString
                     }
                     std::stable_sort(values.begin(), values.end(),
                                      [&date](const T& a, const T& b) { return date(a) > date(b); });
-                    self->syncState.set(NimbrelCloudSyncState::idle());
-                    self->lastSuccessfulSyncAt.set(self->now());
+                    self->succeedIdleFirst();
                     done(std::move(values));
                 });
         });

@@ -10,10 +10,7 @@ void NimbrelCloudSyncManager::saveSettingsPayload(const NimbrelCloudSettingsPayl
                   {},
                   QStringLiteral("Settings Sync Failed"),
                   std::nullopt};
-    pushObject(
-        QStringLiteral("settings"),
-        [self = shared_from_this(), spec](SaveDone finished) { self->runSave(spec, std::move(finished)); },
-        std::move(done));
+    pushObject(QStringLiteral("settings"), std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, SaveDone done) {
@@ -25,10 +22,7 @@ void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPa
                   std::pair{NimbrelActivityType::blacklist,
                             std::pair{QStringLiteral("Blacklist Synced"),
                                       QStringLiteral("Blacklisted apps were synced to iCloud.")}}};
-    pushObject(
-        QStringLiteral("blacklist"),
-        [self = shared_from_this(), spec](SaveDone finished) { self->runSave(spec, std::move(finished)); },
-        std::move(done));
+    pushObject(QStringLiteral("blacklist"), std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::fetchSingle(const QString& name, std::function<bool(const CloudRecord&)> read,

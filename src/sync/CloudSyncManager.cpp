@@ -56,6 +56,11 @@ void NimbrelCloudSyncManager::succeed() {
     syncState.set(NimbrelCloudSyncState::idle());
 }
 
+void NimbrelCloudSyncManager::succeedIdleFirst() {
+    syncState.set(NimbrelCloudSyncState::idle());
+    lastSuccessfulSyncAt.set(now());
+}
+
 void NimbrelCloudSyncManager::fail(const QString& title, const CloudError& error) {
     syncState.set(NimbrelCloudSyncState::failed(error.localizedDescription));
     record(NimbrelActivityType::error, title, error.localizedDescription);
@@ -81,6 +86,13 @@ void NimbrelCloudSyncManager::waitForAccountStatus(Completion<bool> done) {
             if (auto self = weak.lock()) self->resumeAccountWaiters();
         });
     }
+}
+
+void NimbrelCloudSyncManager::releasePendingWork() {
+    accountObserver_ = {};
+    accountWaiters_.clear();
+    pushes_.clear();
+    registryQueues_.clear();
 }
 
 void NimbrelCloudSyncManager::resumeAccountWaiters() {
@@ -193,8 +205,15 @@ void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
     });
 }
 
-void NimbrelCloudSyncManager::pushObject(const QString& key, std::function<void(SaveDone)> push, SaveDone done) {
-    pushes_.push(key, std::move(push), std::move(done));
+void NimbrelCloudSyncManager::pushObject(const QString& key, SaveSpec spec, SaveDone done) {
+    // A push kept for a retry holds the manager weakly, so that it never keeps it alive.
+    std::weak_ptr<NimbrelCloudSyncManager> weak = weak_from_this();
+    pushes_.push(
+        key,
+        [weak, spec = std::move(spec)](SaveDone finished) {
+            if (auto self = weak.lock()) self->runSave(spec, std::move(finished));
+        },
+        std::move(done));
 }
 
 void NimbrelCloudSyncManager::syncNow(Done done) {

@@ -105,6 +105,10 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void addSyncNowStep(SyncNowSlot slot, SyncStep step) { syncNowSteps_[slot] = std::move(step); }
     void syncNow(Done done = {});
 
+    // Drops the work waiting inside the manager (for the account, a push's turn, a registry's
+    // turn): each holds the manager, which would otherwise outlive its last user.
+    void releasePendingWork();
+
     static QString payloadListName(NimbrelCloudPayloadType type) { return "payloadIDs_" + rawValue(type); }
     static QString tombstoneListName(NimbrelCloudPayloadType type) { return "tombstoneIDs_" + rawValue(type); }
 
@@ -124,11 +128,14 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     Date now() const;
     void later(Done work);
     void record(NimbrelActivityType type, const QString& title, const QString& message);
+    // The save shape's good end: the date first, then `idle`.
     void succeed();
+    // A fetch's or the device operations' good end: `idle` first, then the date.
+    void succeedIdleFirst();
     void fail(const QString& title, const CloudError& error);
 
     void runSave(SaveSpec spec, SaveDone done);
-    void pushObject(const QString& key, std::function<void(SaveDone)> push, SaveDone done);
+    void pushObject(const QString& key, SaveSpec spec, SaveDone done);
     void fetchRecord(const CloudRecordID& id, CloudDatabase::RecordCompletion done);
     void saveRecord(const CloudRecord& record, CloudDatabase::RecordCompletion done);
     // The fetch shape of a single record: `read` tells whether it read as a value.

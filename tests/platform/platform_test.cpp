@@ -35,7 +35,31 @@ struct Manager {
     Store* store;
 };
 
+// Work waiting inside it holds the instance itself, as a callback queued for later would.
+struct Waiter : std::enable_shared_from_this<Waiter> {
+    ~Waiter() {
+        if (destroyed) *destroyed << "Waiter";
+    }
+    static Waiter& shared() {
+        return sharedInstance<Waiter>([] { return std::make_shared<Waiter>(); });
+    }
+    void wait() {
+        waiting.push_back([self = shared_from_this()] {});
+    }
+    void releasePendingWork() { waiting.clear(); }
+    std::vector<std::function<void()>> waiting;
+};
+
 } // namespace
+
+TEST(Platform, AnInstanceHeldByItsOwnWaitingWorkIsStillDestroyed) {
+    QStringList order;
+    destroyed = &order;
+    Waiter::shared().wait();
+    resetSharedInstances();
+    EXPECT_EQ(order, QStringList{"Waiter"});
+    destroyed = nullptr;
+}
 
 TEST(Platform, ScopedInstallationRestoresThePrevious) {
     Platform outer, inner;

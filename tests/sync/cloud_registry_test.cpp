@@ -97,6 +97,32 @@ TEST_F(CloudRegistryTest, FailuresSetTheStateAndOnlyTheListRecordsThem) {
     }
 }
 
+TEST_F(CloudRegistryTest, OperationsEndIdleAndStampTheDateInTheirOwnOrder) {
+    // Whether the date is already stamped when the state turns idle.
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+        bool stampedBeforeIdle;
+    };
+    const Case cases[] = {
+        {"registration", [&] { manager->registerCurrentDevice(); }, false},
+        {"device list", [&] { manager->fetchRegisteredDevices(); }, false},
+        {"payload save", [&] { manager->savePayloadRecord(payload("R", Date{5})); }, true},
+        {"payload fetch", [&] { manager->fetchPayloadRecords(NimbrelCloudPayloadType::rule, [](auto) {}); }, false},
+    };
+    for (const Case& c : cases) {
+        env.scheduler.advance(10);
+        std::optional<bool> stamped;
+        ObserverToken watch = manager->syncState.observe([&](const NimbrelCloudSyncState& s) {
+            if (s.kind == Kind::idle) stamped = manager->lastSuccessfulSyncAt.get() == env.scheduler.now();
+        });
+        c.run();
+        settle();
+        EXPECT_EQ(stamped, c.stampedBeforeIdle) << c.name;
+        EXPECT_EQ(manager->lastSuccessfulSyncAt.get(), env.scheduler.now()) << c.name;
+    }
+}
+
 TEST_F(CloudRegistryTest, RegistryAdditionsFromTwoMacsKeepEveryId) {
     // A second Mac on the same file, adding at the same moment.
     SqliteCloudService otherCloud(env.scheduler, env.cloud.path());

@@ -25,15 +25,16 @@ HoverScale {
     highlightLength: 54
 
     HoverHandler { id: hover }
-    Rectangle {
-        anchors.fill: parent
-        radius: 20
-        color: row.toned(0.22, 0.2, 0.035)
-        Behavior on color { ColorAnimation { duration: 120; easing.type: Easing.OutQuad } }
-    }
+    // The tone's fill lies on the glass, not under it.
     GlassSurface {
         anchors.fill: parent
         cornerRadius: 20
+        Rectangle {
+            anchors.fill: parent
+            radius: 20
+            color: row.toned(0.22, 0.2, 0.035)
+            Behavior on color { ColorAnimation { duration: 120; easing.type: Easing.OutQuad } }
+        }
     }
     Rectangle {
         anchors.fill: parent

@@ -56,7 +56,7 @@ Column {
             text: periodButton.period.toUpperCase()
             color: Qt.rgba(1, 1, 1, periodButton.selected ? 0.96 : 0.48)
             font.pixelSize: 10
-            font.weight: Font.Black
+            font.weight: Font.ExtraBold
         }
         MouseArea {
             anchors.fill: parent
@@ -170,7 +170,7 @@ Column {
                     text: section.enabledSchedule ? "ON" : "OFF"
                     color: Qt.rgba(1, 1, 1, 0.92)
                     font.pixelSize: 11
-                    font.weight: Font.Black
+                    font.weight: Font.ExtraBold
                 }
             }
             MouseArea {
@@ -204,24 +204,26 @@ Column {
                             anchors.horizontalCenter: parent.horizontalCenter
                             width: 28
                             height: 28
-                            Rectangle {
-                                anchors.fill: parent
-                                radius: 14
-                                color: Qt.rgba(day.tone.r, day.tone.g, day.tone.b, day.modelData.isSelected ? 0.24 : 0.18)
-                                border.width: 1
-                                border.color: Qt.rgba(day.tone.r, day.tone.g, day.tone.b,
-                                                      day.modelData.isSelected ? 0.72 : 0.55)
-                            }
+                            // The day's colour lies on the glass, not under it.
                             GlassSurface {
                                 anchors.fill: parent
                                 cornerRadius: 14
+                                Rectangle {
+                                    anchors.fill: parent
+                                    radius: 14
+                                    color: Qt.rgba(day.tone.r, day.tone.g, day.tone.b,
+                                                   day.modelData.isSelected ? 0.24 : 0.18)
+                                    border.width: 1
+                                    border.color: Qt.rgba(day.tone.r, day.tone.g, day.tone.b,
+                                                          day.modelData.isSelected ? 0.72 : 0.55)
+                                }
                             }
                             Text {
                                 anchors.centerIn: parent
                                 text: day.modelData.letter
                                 color: Qt.rgba(1, 1, 1, day.modelData.isSelected ? 0.98 : 0.58)
                                 font.pixelSize: 10
-                                font.weight: Font.Black
+                                font.weight: Font.ExtraBold
                             }
                         }
                         Text {
@@ -229,7 +231,7 @@ Column {
                             text: day.modelData.isSelected ? "ON" : "OFF"
                             color: Qt.rgba(day.tone.r, day.tone.g, day.tone.b, day.modelData.isSelected ? 0.92 : 0.82)
                             font.pixelSize: 7
-                            font.weight: Font.Black
+                            font.weight: Font.ExtraBold
                         }
                     }
                     MouseArea {

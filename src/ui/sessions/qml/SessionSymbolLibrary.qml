@@ -46,6 +46,7 @@ Item {
         width: parent.width
         height: 40
         glassRadius: 20
+        iconSpacing: 10
         placeholder: "Search symbols"
         text: library.section?.searchText ?? ""
         onEdited: text => { if (library.section) library.section.searchText = text }

@@ -64,6 +64,7 @@ Item {
         anchors.topMargin: 16
         width: parent.width
         glassRadius: 20
+        iconSpacing: 10
         text: library.section?.searchText ?? ""
         onEdited: text => { if (library.section) library.section.searchText = text }
     }
