@@ -1,40 +1,56 @@
 #include "ui/common/KeyedListModel.h"
 
-#include <set>
+#include <QSet>
 
 namespace nimbrel {
+
+std::vector<QString> KeyedRowsModel::uniqueKeys(const std::vector<QString>& keys) {
+    std::vector<QString> unique;
+    unique.reserve(keys.size());
+    QSet<QString> taken;
+    for (const QString& key : keys) {
+        QString own = key;
+        for (int n = 2; taken.contains(own); ++n)
+            own = key + QStringLiteral("#") + QString::number(n);
+        taken.insert(own);
+        unique.push_back(std::move(own));
+    }
+    return unique;
+}
 
 void KeyedRowsModel::applyKeys(const std::vector<QString>& before, const std::vector<QString>& after,
                                const Storage& storage, int role) {
     const int countBefore = count();
-    const std::set<QString> afterSet(after.begin(), after.end());
-    std::vector<QString> kept = before;
+    std::vector<QString> current = uniqueKeys(before);
+    const std::vector<QString> wanted = uniqueKeys(after);
+    const QSet<QString> wantedSet(wanted.begin(), wanted.end());
     // Rows that left go first, from the end so the others keep their numbers.
-    for (int row = int(kept.size()) - 1; row >= 0; --row) {
-        if (afterSet.count(kept[size_t(row)])) continue;
+    for (int row = int(current.size()) - 1; row >= 0; --row) {
+        if (wantedSet.contains(current[size_t(row)])) continue;
         beginRemoveRows({}, row, row);
         storage.erase(row);
-        kept.erase(kept.begin() + row);
+        current.erase(current.begin() + row);
         endRemoveRows();
     }
-    const std::set<QString> keptSet(kept.begin(), kept.end());
-    std::vector<QString> afterOfKept;
-    for (const QString& key : after)
-        if (keptSet.count(key)) afterOfKept.push_back(key);
-    if (kept != afterOfKept || keptSet.size() != kept.size()) {
-        beginResetModel();
-        storage.assignAll();
-        endResetModel();
-    } else {
-        for (size_t row = 0; row < after.size(); ++row) {
-            if (row < kept.size() && kept[row] == after[row]) continue;
-            beginInsertRows({}, int(row), int(row));
-            storage.insert(int(row), row);
-            kept.insert(kept.begin() + qsizetype(row), after[row]);
+    // Then each place in turn gets its row: a new one inserted, or an old one moved up from
+    // further down; rows before this place are already final.
+    for (int row = 0; row < int(wanted.size()); ++row) {
+        const auto found = std::find(current.begin() + row, current.end(), wanted[size_t(row)]);
+        if (found == current.end()) {
+            beginInsertRows({}, row, row);
+            storage.insert(row);
+            current.insert(current.begin() + row, wanted[size_t(row)]);
             endInsertRows();
+            continue;
         }
-        storage.assignAll();
-        if (!after.empty()) emit dataChanged(index(0), index(int(after.size()) - 1), {role});
+        const int from = int(found - current.begin());
+        if (from != row) {
+            beginMoveRows({}, from, from, {}, row);
+            storage.move(from, row);
+            std::rotate(current.begin() + row, found, found + 1);
+            endMoveRows();
+        }
+        if (storage.update(row)) emit dataChanged(index(row), index(row), {role});
     }
     if (count() != countBefore) emit countChanged();
 }
@@ -51,14 +67,21 @@ QHash<int, QByteArray> KeyedListModel::roleNames() const {
 void KeyedListModel::setRows(std::vector<QVariantMap> rows) {
     std::vector<QString> before, after;
     for (const QVariantMap& row : rows_)
-        before.push_back(row.value(QStringLiteral("id")).toString());
+        before.push_back(keyOf(row));
     for (const QVariantMap& row : rows)
-        after.push_back(row.value(QStringLiteral("id")).toString());
-    applyKeys(before, after,
-              {[this](int row) { rows_.erase(rows_.begin() + row); },
-               [this, &rows](int row, size_t next) { rows_.insert(rows_.begin() + row, rows[next]); },
-               [this, &rows] { rows_ = rows; }},
-              RowRole);
+        after.push_back(keyOf(row));
+    after = uniqueKeys(after);
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (keyOf(rows[i]) != after[i]) rows[i].insert(keyName_, after[i]);
+    applyKeys(before, after, vectorStorage(rows_, rows), RowRole);
+}
+
+void KeyedListModel::setRows(const QVariantList& rows) {
+    std::vector<QVariantMap> maps;
+    maps.reserve(size_t(rows.size()));
+    for (const QVariant& row : rows)
+        maps.push_back(row.toMap());
+    setRows(std::move(maps));
 }
 
 } // namespace nimbrel

@@ -17,11 +17,7 @@ void RuleCardListModel::setCards(std::vector<RuleCardContent> cards) {
         before.push_back(card.id.toString());
     for (const RuleCardContent& card : cards)
         after.push_back(card.id.toString());
-    applyKeys(before, after,
-              {[this](int row) { cards_.erase(cards_.begin() + row); },
-               [this, &cards](int row, size_t next) { cards_.insert(cards_.begin() + row, cards[next]); },
-               [this, &cards] { cards_ = std::move(cards); }},
-              CardRole);
+    applyKeys(before, after, vectorStorage(cards_, cards), CardRole);
 }
 
 } // namespace nimbrel

@@ -24,6 +24,7 @@ struct RulePillContent {
     QString state;          // the status pill's tint: stateName(); empty for other pills
     AppIconRef icon;        // the app pill's icon
     QVariantMap toVariant() const;
+    friend bool operator==(const RulePillContent&, const RulePillContent&) = default;
 };
 
 // What one rule card shows.
@@ -36,6 +37,7 @@ struct RuleCardContent {
     QString warningText; // empty while the trigger app is there
     std::vector<RulePillContent> pills;
     QVariantMap toVariant() const;
+    friend bool operator==(const RuleCardContent&, const RuleCardContent&) = default;
 };
 
 // Builds the cards of one redraw. Whether a trigger app is present, and its icon, are asked

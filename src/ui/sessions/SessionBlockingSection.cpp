@@ -133,10 +133,10 @@ void SessionBlockingSection::closeLibrary() {
 void SessionBlockingSection::toggleWhitelisted(const QString& rowKey) {
     // Rows follow the candidates one for one; a key that two apps share is made unique per row,
     // so the row is found by its own key and stands for the candidate at its place.
-    const QVariantList& rows = libraryRows_.rows();
+    const std::vector<QVariantMap>& rows = libraryRows_.rows();
     const std::vector<NimbrelSessionApp> shown = candidates();
-    for (std::size_t i = 0; i < std::size_t(rows.size()) && i < shown.size(); ++i) {
-        if (rows[qsizetype(i)].toMap().value(QStringLiteral("key")).toString() != rowKey) continue;
+    for (std::size_t i = 0; i < rows.size() && i < shown.size(); ++i) {
+        if (rows[i].value(QStringLiteral("key")).toString() != rowKey) continue;
         context_.change([&](SessionEditorState& state) { nimbrel::toggleWhitelisted(state, shown[i]); });
         return;
     }

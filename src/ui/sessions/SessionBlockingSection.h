@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/sessions/SessionRowsModel.h"
+#include "ui/common/KeyedListModel.h"
 
 #include <QObject>
 #include <QVariantList>
@@ -47,7 +47,7 @@ class SessionBlockingSection : public QObject {
     void setSearchText(const QString& text);
     bool allCandidates() const;
     void setAllCandidates(bool on);
-    SessionRowsModel* libraryRows() { return &libraryRows_; }
+    KeyedListModel* libraryRows() { return &libraryRows_; }
 
     // The index of a row of the lead-time menu.
     Q_INVOKABLE void selectReminderLead(int index);
@@ -64,7 +64,7 @@ class SessionBlockingSection : public QObject {
     void refresh();
 
     SessionEditorContext& context_;
-    SessionRowsModel libraryRows_;
+    KeyedListModel libraryRows_{QStringLiteral("key")};
 };
 
 } // namespace nimbrel

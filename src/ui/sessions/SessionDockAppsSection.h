@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/sessions/SessionRowsModel.h"
+#include "ui/common/KeyedListModel.h"
 
 #include <QObject>
 
@@ -27,11 +27,11 @@ class SessionDockAppsSection : public QObject {
     explicit SessionDockAppsSection(SessionEditorContext& context, QObject* parent = nullptr);
 
     QString countText() const;
-    SessionRowsModel* tiles() { return &tiles_; }
-    SessionRowsModel* orderRows() { return &orderRows_; }
+    KeyedListModel* tiles() { return &tiles_; }
+    KeyedListModel* orderRows() { return &orderRows_; }
     QString searchText() const;
     void setSearchText(const QString& text);
-    SessionRowsModel* pickerRows() { return &pickerRows_; }
+    KeyedListModel* pickerRows() { return &pickerRows_; }
 
     // A picker row's click, and an order row's click (Finder's only beeps).
     Q_INVOKABLE void togglePickerApp(const QString& key);
@@ -45,9 +45,9 @@ class SessionDockAppsSection : public QObject {
     void refresh();
 
     SessionEditorContext& context_;
-    SessionRowsModel tiles_;
-    SessionRowsModel orderRows_;
-    SessionRowsModel pickerRows_;
+    KeyedListModel tiles_{QStringLiteral("key")};
+    KeyedListModel orderRows_{QStringLiteral("key")};
+    KeyedListModel pickerRows_{QStringLiteral("key")};
 };
 
 } // namespace nimbrel

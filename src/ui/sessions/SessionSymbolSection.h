@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/sessions/SessionRowsModel.h"
+#include "ui/common/KeyedListModel.h"
 
 #include <QObject>
 #include <QVariantList>
@@ -29,7 +29,7 @@ class SessionSymbolSection : public QObject {
     QVariantList quickCells() const;
     QString searchText() const;
     void setSearchText(const QString& text);
-    SessionRowsModel* libraryCells() { return &libraryCells_; }
+    KeyedListModel* libraryCells() { return &libraryCells_; }
     bool hasPendingSymbol() const;
     QString pendingSymbolName() const;
     QVariantMap pendingPicture() const;
@@ -51,7 +51,7 @@ class SessionSymbolSection : public QObject {
     void refresh();
 
     SessionEditorContext& context_;
-    SessionRowsModel libraryCells_;
+    KeyedListModel libraryCells_{QStringLiteral("key")};
 };
 
 } // namespace nimbrel

@@ -2,8 +2,8 @@
 
 #include "platform/Scheduler.h"
 #include "sessions/Session.h"
+#include "ui/common/KeyedListModel.h"
 #include "ui/common/Spring.h"
-#include "ui/sessions/SessionRowsModel.h"
 #include "ui/sessions/SessionEditorContext.h"
 
 #include <QObject>
@@ -82,7 +82,7 @@ class SessionsViewModel : public QObject {
     void setEditorSession(std::optional<SessionEditorSession> session);
 
     Services services_;
-    SessionRowsModel cards_;
+    KeyedListModel cards_{QStringLiteral("key")};
     std::vector<NimbrelSession> sortedSessions_;
     Motion motion_;
     ObserverToken sessionsObserver_;

@@ -25,8 +25,8 @@ class SessionEditorFixture : public testing::SessionsScreenFixture {
     }
     QStringList rowNames(QObject* model) {
         QStringList names;
-        for (const QVariant& row : qobject_cast<SessionRowsModel*>(model)->rows())
-            names << row.toMap().value("name").toString();
+        for (const QVariantMap& row : qobject_cast<KeyedListModel*>(model)->rows())
+            names << row.value("name").toString();
         return names;
     }
 
@@ -156,8 +156,8 @@ TEST_F(SessionEditorFixture, WhitelistRowsSharingAKeyEachToggleTheirApp) {
     auto* blocking = editor.blocking();
     blocking->setSearchText("tool");
     for (const char* name : {"Tool Two", "Tool"}) {
-        for (const QVariant& row : blocking->libraryRows()->rows())
-            if (row.toMap().value("name") == name) blocking->toggleWhitelisted(row.toMap().value("key").toString());
+        for (const QVariantMap& row : blocking->libraryRows()->rows())
+            if (row.value("name") == name) blocking->toggleWhitelisted(row.value("key").toString());
         EXPECT_EQ(testing::appNames(state().whitelistedApps), QStringList(name)) << "clicked " << name;
         blocking->setAllCandidates(false);
     }

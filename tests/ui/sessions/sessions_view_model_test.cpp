@@ -22,7 +22,7 @@ TEST_F(SessionsScreenFixture, CardsListPinnedFirstThenByNameKeepingTies) {
     for (const NimbrelSession& s : {session("beta", true), session("Alpha"), session("alpha"), session("Gamma", true)})
         store->addSession(s);
     EXPECT_EQ(cardNames(*screen), QStringList({"beta", "Gamma", "Alpha", "alpha"}));
-    EXPECT_EQ(qobject_cast<SessionRowsModel*>(screen->cardsModel())->count(), 4);
+    EXPECT_EQ(qobject_cast<KeyedListModel*>(screen->cardsModel())->count(), 4);
 }
 
 TEST_F(SessionsScreenFixture, NewSessionsAreNamedByCountAndEditsByTheirName) {
@@ -71,7 +71,7 @@ TEST_F(SessionsScreenFixture, CardButtonsToggleAndDeleteThroughTheStore) {
     store->addSession(focus);
     auto screen = makeScreen();
     const QString id = screen->sortedSessions().front().id.toString();
-    const auto card = [&] { return qobject_cast<SessionRowsModel*>(screen->cardsModel())->rows().front().toMap(); };
+    const auto card = [&] { return qobject_cast<KeyedListModel*>(screen->cardsModel())->rows().front(); };
     EXPECT_EQ(card().value("statusText").toString(), "Scheduled");
     screen->toggleSessionEnabled(id);
     EXPECT_EQ(card().value("statusText").toString(), "Disabled");
@@ -94,8 +94,8 @@ TEST_F(SessionsScreenFixture, ActiveBadgeFollowsTheStoresActiveSession) {
     auto screen = makeScreen();
     const auto statuses = [&] {
         QStringList out;
-        for (const QVariant& row : qobject_cast<SessionRowsModel*>(screen->cardsModel())->rows())
-            out << row.toMap().value("statusText").toString();
+        for (const QVariantMap& row : qobject_cast<KeyedListModel*>(screen->cardsModel())->rows())
+            out << row.value("statusText").toString();
         return out;
     };
     EXPECT_EQ(statuses(), QStringList{"Scheduled"});
