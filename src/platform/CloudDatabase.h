@@ -170,6 +170,10 @@ class CloudService {
   public:
     virtual ~CloudService() = default;
     virtual std::shared_ptr<CloudContainer> container(const QString& identifier) = 0;
+    // Told on the main thread, once, when the records' storage was found damaged and set aside
+    // (also when that happened before the handler was given). Where nothing is stored locally,
+    // nothing is told.
+    virtual void setDamageHandler(std::function<void(const QString& problem)> handler) { (void)handler; }
 };
 
 } // namespace nimbrel

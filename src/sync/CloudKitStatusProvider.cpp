@@ -115,9 +115,17 @@ void NimbrelCloudKitStatusProvider::refresh() {
                               QStringLiteral("Sync is unavailable at the moment."));
         return;
     }
-    if (!container_) container_ = platform_.cloud->container(containerIdentifier(platform_));
-
     std::weak_ptr<NimbrelCloudKitStatusProvider> weak = weak_from_this();
+    if (!container_) {
+        container_ = platform_.cloud->container(containerIdentifier(platform_));
+        // A damaged records file is set aside and a fresh one used; the user learns of it here.
+        platform_.cloud->setDamageHandler([weak](const QString& problem) {
+            if (auto self = weak.lock())
+                recordNimbrelActivity(self->platform_, NimbrelActivityType::error,
+                                      QStringLiteral("Cloud Database Damaged"), problem);
+        });
+    }
+
     Scheduler* scheduler = platform_.scheduler;
     container_->accountStatus([weak, scheduler](CloudAccountState state, std::optional<CloudError> error) {
         const NimbrelCloudKitAccountStatus answer =

@@ -86,6 +86,24 @@ Date NimbrelDeviceIdentityProvider::createdAt() {
     return made;
 }
 
+QJsonObject NimbrelDeviceIdentity::toJson(json::DateForm form) const {
+    return json::Writer(form)
+        .set(QStringLiteral("id"), id)
+        .set(QStringLiteral("deviceName"), deviceName)
+        .set(QStringLiteral("modelIdentifier"), modelIdentifier)
+        .set(QStringLiteral("createdAt"), createdAt)
+        .object();
+}
+
+NimbrelDeviceIdentity NimbrelDeviceIdentity::fromJson(const json::Reader& r) {
+    NimbrelDeviceIdentity v;
+    v.id = r.string(QStringLiteral("id"));
+    v.deviceName = r.string(QStringLiteral("deviceName"));
+    v.modelIdentifier = r.string(QStringLiteral("modelIdentifier"));
+    v.createdAt = r.date(QStringLiteral("createdAt"));
+    return v;
+}
+
 NimbrelDeviceIdentity NimbrelDeviceIdentity::current(Platform& platform) {
     NimbrelDeviceIdentityProvider& provider = sharedInstance<NimbrelDeviceIdentityProvider>(
         [&platform] { return std::make_shared<NimbrelDeviceIdentityProvider>(platform); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Date.h"
+#include "platform/Json.h"
 
 #include <QString>
 
@@ -17,6 +18,10 @@ struct NimbrelDeviceIdentity {
     QString deviceName;
     QString modelIdentifier;
     Date createdAt;
+
+    // Keyed by "id", "deviceName", "modelIdentifier" and "createdAt", all four required.
+    QJsonObject toJson(json::DateForm form = json::DateForm::ISO8601) const;
+    static NimbrelDeviceIdentity fromJson(const json::Reader& reader);
 
     // This Mac's identity, made on first use and kept for the process.
     static NimbrelDeviceIdentity current(Platform& platform);

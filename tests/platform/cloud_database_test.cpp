@@ -1,5 +1,6 @@
 #include "platform/CloudDatabase.h"
 
+#include "platform/Log.h"
 #include "platform/VirtualScheduler.h"
 #include "platform/local/SqliteCloudService.h"
 #include "platform/local/SqliteCloudStore.h"
@@ -241,8 +242,16 @@ TEST_F(CloudDatabaseTest, ADamagedFileIsKeptAsideWithAClearProblem) {
     file.write(garbage.repeated(200));
     file.close();
 
+    QStringList lines;
+    const LogSink previous = setLogSink([&](const QString& line) { lines << line; });
     Mac m{damagedPath};
     EXPECT_TRUE(m.fetch("r").error().hasCode(CloudError::unknownItem)) << "a fresh database took its place";
+    QStringList told;
+    m.service.setDamageHandler([&](const QString& problem) { told << problem; });
+    EXPECT_TRUE(m.save(record("r", 2)).ok());
+    setLogSink(previous);
+    ASSERT_EQ(told.size(), 1) << "told once, also to a handler given after the damage was found";
+    EXPECT_EQ(lines, QStringList{QStringLiteral("NimbrelCloudDatabase: ") + told[0]});
     EXPECT_TRUE(m.service.setAsideProblem().contains(QStringLiteral("damaged")))
         << m.service.setAsideProblem().toStdString();
     const QStringList aside =
@@ -251,7 +260,6 @@ TEST_F(CloudDatabaseTest, ADamagedFileIsKeptAsideWithAClearProblem) {
     QFile kept(dir.path() + QStringLiteral("/damaged/") + aside[0]);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), garbage.repeated(200)) << "nothing of it was lost";
-    EXPECT_TRUE(m.save(record("r", 2)).ok());
     EXPECT_TRUE(a.service.setAsideProblem().isEmpty());
 }
 

@@ -6,6 +6,8 @@
 #include "platform/MainBundle.h"
 #include "support/QtPrinters.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace nimbrel;
@@ -175,6 +177,21 @@ TEST_F(CloudStatusTest, TheContainerIsMadeOnceAndAnAnswerForAGoneProviderDoesNot
     env.scheduler.runUntilIdle();
     EXPECT_EQ(env.postedCount(kCloudKitBecameAvailableNotification), 0u);
     EXPECT_TRUE(activities().empty());
+}
+
+TEST_F(CloudStatusTest, ADamagedRecordsFileIsRecordedAsAnError) {
+    QFile file(env.cloud.path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("no database").repeated(100));
+    file.close();
+    env.entitleCloudKit();
+    provider->refresh();
+    env.cloud.container(kContainer)->privateCloudDatabase().fetchRecord({QStringLiteral("x")}, [](auto) {});
+    env.scheduler.advance(1);
+    const auto recorded = activities();
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].userInfo.value(QStringLiteral("title")).toString(), QStringLiteral("Cloud Database Damaged"));
+    EXPECT_EQ(recorded[0].userInfo.value(QStringLiteral("message")).toString(), env.cloud.setAsideProblem());
 }
 
 } // namespace

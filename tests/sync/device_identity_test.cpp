@@ -161,4 +161,23 @@ TEST_F(DeviceIdentityTest, HostNameAndModelFallBack) {
     EXPECT_EQ(NimbrelDeviceIdentity::currentModelIdentifier(env.platform), QStringLiteral("Mac"));
 }
 
+TEST_F(DeviceIdentityTest, IdentityCodesWithItsFourKeysAllRequired) {
+    // 2025-03-01T08:15:00Z
+    const NimbrelDeviceIdentity identity{"E621E1F8-C36C-495A-93FC-0C247A3E6E5F", "Anna's Mac", "Mac14,2",
+                                         Date{762509700.0}};
+    const QByteArray expected = R"({"createdAt":"2025-03-01T08:15:00Z","deviceName":"Anna's Mac",)"
+                                R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","modelIdentifier":"Mac14,2"})";
+    EXPECT_EQ(encodeCloudJSON(identity.toJson()), expected);
+    auto decode = [](const QJsonObject& object) {
+        return json::tryDecode<NimbrelDeviceIdentity>(
+            [&] { return NimbrelDeviceIdentity::fromJson(json::Reader(object, json::DateForm::ISO8601)); });
+    };
+    EXPECT_EQ(decode(identity.toJson()).value, identity);
+    for (const char* key : {"id", "deviceName", "modelIdentifier", "createdAt"}) {
+        QJsonObject missing = identity.toJson();
+        missing.remove(QString::fromLatin1(key));
+        EXPECT_FALSE(decode(missing).value.has_value()) << key;
+    }
+}
+
 } // namespace

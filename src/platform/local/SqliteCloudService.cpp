@@ -1,11 +1,13 @@
 #include "platform/local/SqliteCloudService.h"
 
+#include "platform/Log.h"
 #include "platform/Scheduler.h"
 #include "platform/local/SqliteCloudStore.h"
 
 #include <QFile>
 
 #include <cstdlib>
+#include <utility>
 
 namespace nimbrel {
 
@@ -36,6 +38,22 @@ CloudError injectedError(const CloudFailure& failure, SqliteCloudStore& store, c
 struct SqliteCloudService::Queue {
     std::deque<Work> waiting;
     bool running = false;
+    // A damaged file set aside: printed at once, told to the handler when there is one.
+    std::function<void(const QString&)> damageHandler;
+    QString untoldDamage;
+
+    void noticeDamage(SqliteCloudStore& store) {
+        const QString problem = store.takeSetAsideNotice();
+        if (problem.isEmpty()) return;
+        logLine(QStringLiteral("NimbrelCloudDatabase"), problem);
+        untoldDamage = problem;
+        tellDamage();
+    }
+    void tellDamage() {
+        if (untoldDamage.isEmpty() || !damageHandler) return;
+        const QString problem = std::exchange(untoldDamage, QString());
+        damageHandler(problem);
+    }
 };
 
 class SqliteCloudService::Container final : public CloudContainer, public CloudDatabase {
@@ -125,6 +143,11 @@ std::shared_ptr<CloudContainer> SqliteCloudService::container(const QString& ide
     return slot;
 }
 
+void SqliteCloudService::setDamageHandler(std::function<void(const QString& problem)> handler) {
+    queue_->damageHandler = std::move(handler);
+    queue_->tellDamage();
+}
+
 QString SqliteCloudService::setAsideProblem() const {
     return store_->setAsideProblem();
 }
@@ -178,7 +201,10 @@ void SqliteCloudService::submit(Work work) {
             scheduler.runInBackground([store, work = std::move(work), answer] { *answer = work(*store); },
                                       [&scheduler, weakQueue, store, answer, latency] {
                                           // The service is gone: the program is ending, nobody waits.
-                                          if (weakQueue.expired()) return;
+                                          if (auto queue = weakQueue.lock())
+                                              queue->noticeDamage(*store);
+                                          else
+                                              return;
                                           if (*latency > 0)
                                               scheduler.after(*latency, *answer);
                                           else

@@ -55,6 +55,7 @@ class SqliteCloudService final : public CloudService {
     static QString defaultPath(const QString& dataFolder);
 
     std::shared_ptr<CloudContainer> container(const QString& identifier) override;
+    void setDamageHandler(std::function<void(const QString& problem)> handler) override;
 
     CloudConditions& conditions() { return conditions_; }
     void failNext(CloudFailure failure) { failures_.push_back(std::move(failure)); }

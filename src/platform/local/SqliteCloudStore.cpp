@@ -85,6 +85,13 @@ QString SqliteCloudStore::setAsideProblem() const {
     return setAsideProblem_;
 }
 
+QString SqliteCloudStore::takeSetAsideNotice() {
+    std::lock_guard lock(mutex_);
+    if (setAsideProblem_.isEmpty() || setAsideNoticeTaken_) return {};
+    setAsideNoticeTaken_ = true;
+    return setAsideProblem_;
+}
+
 void SqliteCloudStore::close() {
     sqlite3_finalize(select_);
     sqlite3_finalize(upsert_);
@@ -145,7 +152,7 @@ void SqliteCloudStore::setAside(const QString& problem) {
     QFile::rename(path_ + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
     QFile::remove(path_ + QStringLiteral("-shm"));
     setAsideProblem_ =
-        QStringLiteral("the cloud database file was damaged (%1) and was kept as %2").arg(problem, aside);
+        QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, aside);
 }
 
 bool SqliteCloudStore::ensureOpen(CloudError* error) {

@@ -32,6 +32,8 @@ class SqliteCloudStore {
     // Why the file found at the first opening was set aside, and where it went (empty when
     // it opened well).
     QString setAsideProblem() const;
+    // The problem above the first time it is asked for after the file was set aside, else empty.
+    QString takeSetAsideNotice();
 
   private:
     bool ensureOpen(CloudError* error);
@@ -52,6 +54,7 @@ class SqliteCloudStore {
     sqlite3_stmt* upsert_ = nullptr;
     bool opened_ = false;
     QString setAsideProblem_;
+    bool setAsideNoticeTaken_ = false;
 };
 
 } // namespace nimbrel
