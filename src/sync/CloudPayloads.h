@@ -74,8 +74,8 @@ struct NimbrelCloudSettingsPayload {
     QJsonObject toJson() const;
     static NimbrelCloudSettingsPayload fromJson(const json::Reader& reader);
 
-    // "settings_primary" with plain fields; an absent optional field is left unset, so a save
-    // merged onto the server's copy keeps the server's value.
+    // "settings_primary" with plain fields. An absent optional field is marked removed, so a
+    // save merged onto the server's copy removes it there too (a removed picture stays removed).
     CloudRecord makeRecord() const;
     // Six required fields (three flags, a date, a text, an integer); optional ones of another
     // kind read as absent.

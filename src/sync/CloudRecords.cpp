@@ -20,10 +20,12 @@ std::optional<NimbrelCloudPayloadType> readPayloadType(const CloudRecord& record
     return text ? cloudPayloadTypeFromRaw(*text) : std::nullopt;
 }
 
-// An absent optional setting stays unset, so a save merged onto the server's copy keeps
-// what the server holds (a Mac that never chose a picture does not take away another's).
-void setIfPresent(CloudRecord& record, const QString& key, const std::optional<CloudValue>& value) {
-    if (value) record.set(key, *value);
+// The optional settings fields with their kinds, in the order they are written.
+void setOrRemove(CloudRecord& record, const QString& key, const std::optional<CloudValue>& value) {
+    if (value)
+        record.set(key, *value);
+    else
+        record.remove(key);
 }
 
 template <typename T> std::optional<CloudValue> asValue(const std::optional<T>& v) {
@@ -79,10 +81,10 @@ CloudRecord NimbrelCloudSettingsPayload::makeRecord() const {
     record.set(QStringLiteral("syncEnabled"), syncEnabled);
     record.set(QStringLiteral("liquidGlassEnabled"), liquidGlassEnabled);
     record.set(QStringLiteral("automaticUpdatesEnabled"), automaticUpdatesEnabled);
-    setIfPresent(record, QStringLiteral("customAccountImageData"), asValue(customAccountImageData));
-    setIfPresent(record, QStringLiteral("behaviorMode"), asValue(behaviorMode));
-    setIfPresent(record, QStringLiteral("systemNotificationsEnabled"), asValue(systemNotificationsEnabled));
-    setIfPresent(record, QStringLiteral("minimizeAfterCycle"), asValue(minimizeAfterCycle));
+    setOrRemove(record, QStringLiteral("customAccountImageData"), asValue(customAccountImageData));
+    setOrRemove(record, QStringLiteral("behaviorMode"), asValue(behaviorMode));
+    setOrRemove(record, QStringLiteral("systemNotificationsEnabled"), asValue(systemNotificationsEnabled));
+    setOrRemove(record, QStringLiteral("minimizeAfterCycle"), asValue(minimizeAfterCycle));
     record.set(kUpdatedAt, updatedAt);
     record.set(kSourceDeviceID, sourceDeviceID);
     record.set(kSchemaVersion, schemaVersion);
