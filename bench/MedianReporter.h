@@ -17,21 +17,21 @@ class MedianReporter : public benchmark::ConsoleReporter {
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
             const std::string name = run.run_name.function_name + "/" + run.run_name.args;
-            if (run.run_type == Run::RT_Iteration && !medians_.count(name)) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if ((run.run_type == Run::RT_Iteration && !medians_.count(name)) || median) {
                 realTime[name] = run.GetAdjustedRealTime();
                 cpuTime[name] = run.GetAdjustedCPUTime();
+                byName.insert_or_assign(name, run);
             }
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                realTime[name] = run.GetAdjustedRealTime();
-                cpuTime[name] = run.GetAdjustedCPUTime();
-                medians_.insert(name);
-            }
+            if (median) medians_.insert(name);
         }
         ConsoleReporter::ReportRuns(runs);
     }
 
     // In each benchmark's own unit; zero for a benchmark that did not run.
     std::map<std::string, double> realTime, cpuTime;
+    // The runs themselves, for their counters.
+    std::map<std::string, Run> byName;
 
   private:
     std::set<std::string> medians_;
