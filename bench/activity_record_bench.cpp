@@ -54,6 +54,9 @@ class WorkerScheduler final : public Scheduler, public Clock {
     WorkHandle after(double d, std::function<void()> w) override { return time_.after(d, std::move(w)); }
     WorkHandle every(double i, std::function<void()> w) override { return time_.every(i, std::move(w)); }
     void postFromAnyThread(std::function<void()> w) override { time_.postFromAnyThread(std::move(w)); }
+    bool callOnMainThreadAndWait(std::function<void()> w) override {
+        return time_.callOnMainThreadAndWait(std::move(w));
+    }
     void runInBackground(std::function<void()> work, std::function<void()> then) override {
         {
             std::lock_guard lock(mutex_);

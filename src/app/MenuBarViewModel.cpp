@@ -1,5 +1,6 @@
 #include "app/MenuBarViewModel.h"
 
+#include "app/PopoverPlacement.h"
 #include "app/ShellNames.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
@@ -132,6 +133,15 @@ void MenuBarViewModel::postPanelNotification(const QString& name) {
     static const QStringList allowed = {shell::kShowBlacklist, shell::kShowRules,    shell::kShowSessions,
                                         shell::kShowActivity,  shell::kShowSettings, shell::kQuitRequested};
     if (allowed.contains(name)) platform_.notifications->post(name);
+}
+
+QVariantMap MenuBarViewModel::pauseMenuPlacement(const QRectF& button, const QSizeF& size, const QRectF& area) const {
+    // The arrow is 8 points high, 6 points stay free at the area's edges, and the arrow keeps
+    // clear of the menu's 20-point corners.
+    const PopoverPlacement p = placePopover(button, size, area, 8, 6, 20);
+    return {{"x", p.frame.x()},           {"y", p.frame.y()},           {"width", p.frame.width()},
+            {"height", p.frame.height()}, {"arrowOnTop", p.arrowOnTop}, {"arrowX", p.arrowX},
+            {"scrolls", p.scrolls}};
 }
 
 } // namespace nimbrel

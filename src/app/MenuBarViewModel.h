@@ -6,6 +6,8 @@
 #include "platform/Scheduler.h"
 
 #include <QObject>
+#include <QRectF>
+#include <QSizeF>
 #include <QVariantList>
 
 #include <functional>
@@ -71,6 +73,9 @@ class MenuBarViewModel : public QObject {
     Q_INVOKABLE void openPermissions();
     // Cards, the gear and Quit: one of the shell's notices.
     Q_INVOKABLE void postPanelNotification(const QString& name);
+    // Where the pause menu of `size` opens by the pause button, inside `area` (all from the same
+    // top-left): x, y, width, height, arrowOnTop, arrowX and scrolls (see placePopover).
+    Q_INVOKABLE QVariantMap pauseMenuPlacement(const QRectF& button, const QSizeF& size, const QRectF& area) const;
 
     void tick();
 

@@ -151,6 +151,10 @@ void NimbrelAppDelegate::bootstrapCloudBackedStores() {
                                    QStringLiteral("This signed build is missing the required CloudKit entitlements. "
                                                   "The app can run, but cloud sync is disabled."));
     }
+    // Scheduled sessions must not wait for the panel to be opened; only their cloud side needs
+    // the entitlements.
+    if (hooks_.sessionsStore) hooks_.sessionsStore->applyGlobalPauseState();
+    logLine(kLog, QStringLiteral("sessions store bootstrapped"));
 }
 
 void NimbrelAppDelegate::startAccessibilityPermissionTimer() {
@@ -236,8 +240,8 @@ void NimbrelAppDelegate::quitApplication() {
         hasStatusButton_ = false;
     }
     surface_.terminate();
-    ShellSurface* surface = &surface_;
-    platform_.scheduler->after(kExitDelay, [surface] { surface->exitProcess(0); });
+    // Guarded like every delayed step: a delegate taken down meanwhile has ended the program.
+    platform_.scheduler->after(kExitDelay, lifetime_.guard([this] { surface_.exitProcess(0); }));
 }
 
 } // namespace nimbrel

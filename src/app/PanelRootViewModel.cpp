@@ -77,12 +77,14 @@ void PanelRootViewModel::switchScreen(NimbrelPanelScreen screen) {
     if (screen == NimbrelPanelScreen::Main) refreshSubtitles();
     if (screen == screen_) return;
     if (stores_.screenOpened) stores_.screenOpened(screen);
-    std::unique_ptr<QObject> previous = std::move(screenModel_);
+    std::unique_ptr<QObject> older = std::move(leavingModel_);
+    leavingModel_ = std::move(screenModel_);
     if (screen != NimbrelPanelScreen::Main && stores_.makeScreenModel) screenModel_ = stores_.makeScreenModel(screen);
     screen_ = screen;
     emit screenChanged();
-    // The view leaving may still read its model while it is torn down.
-    if (previous) previous.release()->deleteLater();
+    // The view leaving reads its model until it has slid out; the one before it is destroyed by
+    // now (its removal was queued while the signal was handled), so its model can go.
+    if (older) older.release()->deleteLater();
 }
 
 void PanelRootViewModel::refreshSubtitles() {

@@ -85,6 +85,8 @@ class PanelRootViewModel : public QObject {
     ObserverToken countsObserver_;
     std::unique_ptr<QObject> menu_;
     std::unique_ptr<QObject> screenModel_;
+    // The model of the screen sliding out, kept until the next switch has replaced that screen.
+    std::unique_ptr<QObject> leavingModel_;
 };
 
 } // namespace nimbrel

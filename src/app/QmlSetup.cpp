@@ -1,6 +1,8 @@
 #include "app/QmlSetup.h"
 
 #include "app/SymbolImageProvider.h"
+#include "ui/common/ScreenQmlTypes.h"
+#include "ui/rules/RulesQmlTypes.h"
 
 #include <QJSEngine>
 #include <QQmlEngine>
@@ -32,8 +34,8 @@ void registerSingletons() {
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().glass); });
         qmlRegisterSingletonType<QObject>(uri, 1, 0, "Hover",
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().hover); });
-        qmlRegisterSingletonType<QObject>(uri, 1, 0, "Desktop",
-                                          [](QQmlEngine*, QJSEngine*) { return hand(currentModels().desktop); });
+        registerCommonQmlTypes();
+        registerRulesQmlTypes();
     });
 }
 

@@ -8,12 +8,11 @@ class QQmlEngine;
 namespace nimbrel {
 
 // The C++ objects the screens read, published to QML as singletons of "Nimbrel.Models":
-// Shell, Glass, Hover and Desktop.
+// Shell, Glass and Hover. `Shell` is also what a host of the status item and the panel reads.
 struct QmlModels {
     QPointer<QObject> shell;
     QPointer<QObject> glass;
     QPointer<QObject> hover;
-    QPointer<QObject> desktop;
 };
 
 // Registers the singletons (once per process; each engine gets the models current when it

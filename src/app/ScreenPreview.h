@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/DesktopViewModel.h"
 #include "app/GlassStyle.h"
 #include "app/GlobalPause.h"
 #include "app/HoverGeometry.h"
@@ -11,33 +10,46 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
+#include "ui/rules/RulesPreview.h"
 
+#include <QSizeF>
 #include <QStringList>
-#include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace nimbrel {
 
+// Fills a platform's Mac facilities (workspace, files, screens, alerts, ...) over its scheduler
+// and clock; what it returns keeps them alive.
+using PreviewMac = std::function<std::shared_ptr<void>(Platform&)>;
+
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
-// in-memory defaults, two enabled rules and three sessions, and a default simulated Mac
-// on a throw-away disk for the desktop.
+// in-memory defaults, two enabled rules and three sessions. Given a Mac, the preview is the
+// current platform while it lives: the rules screen shows the rules of RulesPreview, and the
+// settings, activity and blacklist screens a week of activity, a blacklist and the account;
+// without one those screens have no view model.
 class ScreenPreview {
   public:
-    ScreenPreview();
+    explicit ScreenPreview(PreviewMac mac = {});
     ~ScreenPreview();
 
-    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings".
+    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", and the
+    // main menu for its pause menu: "pause-menu" and "paused-menu" (see openPauseMenu).
     static QStringList screenNames();
     // Shows the panel on `screen`; false for an unknown name.
     bool show(const QString& screen);
+    // The picture's size: the panel with a margin, and room under it for a pause menu that
+    // opens below the pause button.
+    QSizeF pictureSize() const;
 
     QmlModels models();
     ShellController& shell() { return *shell_; }
     NotificationCenter& notifications() { return notifications_; }
     UserDefaults& defaults() { return defaults_; }
-    DesktopViewModel& desktop() { return *desktop_; }
     VirtualScheduler& scheduler() { return scheduler_; }
+    // The rules screen's still data; none without a Mac.
+    RulesPreview* rules() { return rules_.get(); }
     GlobalPauseController& pause() { return *pause_; }
     // A fresh view model of the panel's content for a mode.
     std::unique_ptr<QObject> makeContent(PanelMode mode);
@@ -45,7 +57,7 @@ class ScreenPreview {
     static constexpr double kMargin = 24;
 
   private:
-    VirtualScheduler scheduler_;
+    VirtualScheduler scheduler_{Date::fromUnix(1'800'000'000)};
     NotificationCenter notifications_;
     InMemoryUserDefaults defaults_;
     Platform platform_;
@@ -54,9 +66,15 @@ class ScreenPreview {
     std::unique_ptr<ShellController> shell_;
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
-    QTemporaryDir disk_;
-    std::unique_ptr<sim::SimulatedMac> mac_;
-    std::unique_ptr<DesktopViewModel> desktop_;
+    QSizeF pictureSize_;
+    Platform* previousPlatform_ = nullptr;
+    std::shared_ptr<void> mac_;
+    std::unique_ptr<RulesPreview> rules_;
 };
+
+// Opens the main menu's pause menu, after choosing "15 Minutes" in it when `paused`; false
+// when the panel shows no main menu. Call it once the menu is on screen (its appearance
+// closes the pause menu).
+bool openPauseMenu(ShellController& shell, bool paused);
 
 } // namespace nimbrel

@@ -18,7 +18,7 @@ double ShellController::panelTop() const {
 QString ShellController::iconSource(const MenuBarIconImage& image) {
     if (image.kind == MenuBarIconImage::Kind::Asset) return QStringLiteral("image://symbol/asset/") + image.name;
     // Template symbols are tinted like the menu bar's own text.
-    return QStringLiteral("image://symbol/") + image.name + QStringLiteral("?color=F2F2F7");
+    return QStringLiteral("image://symbol/") + image.name + QStringLiteral("?color=") + kTemplateTint.mid(1);
 }
 
 void ShellController::setStatusButtonGeometry(double left, double top, double width, double height) {
@@ -32,6 +32,7 @@ bool ShellController::installStatusItem() {
 }
 
 void ShellController::setStatusIcon(const MenuBarIconImage& image) {
+    statusIcon_ = image;
     statusIconSource_ = iconSource(image);
     statusIconIsTemplate_ = image.isTemplate;
     emit statusItemChanged();
@@ -47,6 +48,13 @@ std::optional<ScreenRect> ShellController::statusButtonFrame() const {
     const double primary = hooks_.primaryScreenHeight ? hooks_.primaryScreenHeight() : 0;
     const ScreenRect& b = *buttonTopLeft_;
     return ScreenRect{b.x, primary - b.y - b.height, b.width, b.height};
+}
+
+QRectF ShellController::popoverArea() const {
+    const std::optional<ScreenRect> visible = visibleFrameForStatusButton();
+    if (!visible) return QRectF(0, 0, frame_.width, frame_.height);
+    const double primary = hooks_.primaryScreenHeight ? hooks_.primaryScreenHeight() : 0;
+    return QRectF(visible->x - frame_.x, primary - visible->maxY() - panelTop(), visible->width, visible->height);
 }
 
 std::optional<ScreenRect> ShellController::visibleFrameForStatusButton() const {

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRectF>
 
 #include <functional>
 #include <memory>
@@ -12,9 +13,10 @@ namespace nimbrel {
 
 class Screens;
 
-// The status item and the panel as Qt Quick draws them: the desktop window's menu bar shows
-// the item, and the panel floats over the simulated screen under it. Panel and button frames
-// are kept in the Mac's coordinates; QML reads them flipped to top-left.
+// The status item and the panel as the views see them, for whatever hosts them: the host's
+// menu bar shows the item and reports its place, and the panel floats under it at the frame
+// given here (the simulated desktop's QML draws them; nimbrel-sim prints them). Panel and
+// button frames are kept in the Mac's coordinates; QML reads them flipped to top-left.
 class ShellController : public QObject, public ShellSurface {
     Q_OBJECT
     Q_PROPERTY(bool statusItemVisible READ statusItemVisible NOTIFY statusItemChanged)
@@ -29,6 +31,7 @@ class ShellController : public QObject, public ShellSurface {
     Q_PROPERTY(double panelWidth READ panelWidth NOTIFY panelFrameChanged)
     Q_PROPERTY(double panelHeight READ panelHeight NOTIFY panelFrameChanged)
     Q_PROPERTY(int frameAnimationMs READ frameAnimationMs NOTIFY panelFrameChanged)
+    Q_PROPERTY(QRectF popoverArea READ popoverArea NOTIFY panelFrameChanged)
   public:
     struct Hooks {
         // The primary screen's height: what turns the Mac's y into a top-left y.
@@ -48,6 +51,7 @@ class ShellController : public QObject, public ShellSurface {
     bool statusItemVisible() const { return statusItemVisible_; }
     QString statusIconSource() const { return statusIconSource_; }
     bool statusIconIsTemplate() const { return statusIconIsTemplate_; }
+    const MenuBarIconImage& statusIcon() const { return statusIcon_; }
     bool panelExists() const { return panelExists_; }
     QString panelMode() const;
     QObject* panelContent() const { return panelContent_.get(); }
@@ -56,6 +60,10 @@ class ShellController : public QObject, public ShellSurface {
     double panelWidth() const { return frame_.width; }
     double panelHeight() const { return frame_.height; }
     int frameAnimationMs() const { return frameAnimationMs_; }
+    // Where the panel's popovers may open, from the panel's top-left (y down): the visible frame
+    // of the status button's screen, else the panel itself. Like the Mac's, a popover may reach
+    // past the panel.
+    QRectF popoverArea() const;
 
     // The menu bar lays out the button: its frame from the primary screen's top-left.
     Q_INVOKABLE void setStatusButtonGeometry(double left, double top, double width, double height);
@@ -83,6 +91,8 @@ class ShellController : public QObject, public ShellSurface {
 
     // The image URL drawing a menu bar icon.
     static QString iconSource(const MenuBarIconImage& image);
+    // What template symbols are tinted with: the menu bar's own text colour.
+    static inline const QString kTemplateTint = QStringLiteral("#F2F2F7");
 
   signals:
     void statusItemChanged();
@@ -97,6 +107,7 @@ class ShellController : public QObject, public ShellSurface {
     Hooks hooks_;
     bool statusItemVisible_ = false;
     QString statusIconSource_;
+    MenuBarIconImage statusIcon_;
     bool statusIconIsTemplate_ = false;
     std::optional<ScreenRect> buttonTopLeft_;
     bool panelExists_ = false;

@@ -92,6 +92,36 @@ const QHash<QString, QString>& symbolFiles() {
         {QStringLiteral("arrow.up.left.and.arrow.down.right"), QStringLiteral("arrows-fullscreen")},
         {QStringLiteral("rectangle.on.rectangle"), QStringLiteral("window-stack")},
         {QStringLiteral("questionmark.circle.fill"), QStringLiteral("question-circle-fill")},
+        {QStringLiteral("rectangle.2.swap"), QStringLiteral("arrow-left-right")},
+        {QStringLiteral("arrow.down.to.line"), QStringLiteral("arrow-bar-down")},
+        {QStringLiteral("arrow.forward.circle"), QStringLiteral("arrow-right-circle")},
+        {QStringLiteral("arrow.down.to.line.compact"), QStringLiteral("box-arrow-in-down")},
+        {QStringLiteral("square.2.layers.3d"), QStringLiteral("layers")},
+        {QStringLiteral("bell.badge.fill"), QStringLiteral("bell-fill")},
+        {QStringLiteral("arrow.down.circle.fill"), QStringLiteral("arrow-down-circle-fill")},
+        {QStringLiteral("arrow.clockwise"), QStringLiteral("arrow-clockwise")},
+        {QStringLiteral("checkmark.seal.fill"), QStringLiteral("patch-check-fill")},
+        {QStringLiteral("clock.badge.questionmark"), QStringLiteral("clock-history")},
+        {QStringLiteral("app.dashed"), QStringLiteral("app")},
+        {QStringLiteral("cursorarrow.click"), QStringLiteral("cursor-fill")},
+        {QStringLiteral("globe"), QStringLiteral("globe")},
+        {QStringLiteral("rectangle.center.inset.filled"), QStringLiteral("window")},
+        {QStringLiteral("rectangle.lefthalf.inset.filled"), QStringLiteral("layout-sidebar")},
+        {QStringLiteral("rectangle.righthalf.inset.filled"), QStringLiteral("layout-sidebar-reverse")},
+        {QStringLiteral("arrow.up.left"), QStringLiteral("arrow-up-left")},
+        {QStringLiteral("arrow.up.right"), QStringLiteral("arrow-up-right")},
+        {QStringLiteral("arrow.down.left"), QStringLiteral("arrow-down-left")},
+        {QStringLiteral("arrow.down.right"), QStringLiteral("arrow-down-right")},
+        {QStringLiteral("square.split.2x1.fill"), QStringLiteral("layout-split")},
+        {QStringLiteral("pin"), QStringLiteral("pin")},
+        {QStringLiteral("pencil"), QStringLiteral("pencil")},
+        {QStringLiteral("trash"), QStringLiteral("trash")},
+        {QStringLiteral("plus"), QStringLiteral("plus-lg")},
+        {QStringLiteral("folder"), QStringLiteral("folder")},
+        {QStringLiteral("folder.badge.gearshape"), QStringLiteral("folder2-open")},
+        {QStringLiteral("ellipsis"), QStringLiteral("three-dots")},
+        {QStringLiteral("rectangle.stack"), QStringLiteral("window-stack")},
+        {QStringLiteral("app"), QStringLiteral("app")},
     };
     return files;
 }
@@ -103,10 +133,26 @@ std::optional<QString> symbolIconFile(const QString& symbolName) {
     return QStringLiteral(":/nimbrel/icons/") + *it + QStringLiteral(".svg");
 }
 
+namespace {
+// The program's own assets and the one colour each is drawn in (as in its SVG file).
+const QHash<QString, QString>& assetColors() {
+    static const QHash<QString, QString> colors = {
+        {QStringLiteral("NIMBREL_MENU_BAR"), QStringLiteral("#F2F2F7")},
+        {QStringLiteral("NIMBREL_MENU_BAR_ORANGE"), QStringLiteral("#FF9F0A")},
+    };
+    return colors;
+}
+} // namespace
+
 std::optional<QString> assetIconFile(const QString& assetName) {
-    if (assetName == QStringLiteral("NIMBREL_MENU_BAR") || assetName == QStringLiteral("NIMBREL_MENU_BAR_ORANGE"))
-        return QStringLiteral(":/nimbrel/icons/") + assetName + QStringLiteral(".svg");
-    return std::nullopt;
+    if (!assetColors().contains(assetName)) return std::nullopt;
+    return QStringLiteral(":/nimbrel/icons/") + assetName + QStringLiteral(".svg");
+}
+
+std::optional<QString> assetIconColor(const QString& assetName) {
+    const auto it = assetColors().constFind(assetName);
+    if (it == assetColors().constEnd()) return std::nullopt;
+    return *it;
 }
 
 } // namespace nimbrel

@@ -67,7 +67,13 @@ std::optional<QString> AxReaders::documentPath(Accessibility& ax, const AXElemen
     if (!text || text->isEmpty()) return std::nullopt;
     if (text->startsWith(QLatin1String("file://"))) {
         const QUrl url(*text, QUrl::StrictMode);
-        if (url.isValid()) return url.path(QUrl::FullyDecoded);
+        if (url.isValid()) {
+            // A URL's path has no trailing slash: a folder's "file:///Users/anna/Documents/" is
+            // "/Users/anna/Documents".
+            QString path = url.path(QUrl::FullyDecoded);
+            if (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
+            return path;
+        }
     }
     return text;
 }

@@ -13,6 +13,14 @@ namespace nimbrel {
 
 namespace ts = terminalscript;
 
+namespace {
+// Whether the script got as far as the terminal: it compiled, and something answered.
+bool reachedTerminal(const AppleScriptCall& call) {
+    if (!call.compiled) return false;
+    return !call.result.error || call.result.error->value(kAppleScriptErrorNumber) != kAppleScriptConnectionInvalid;
+}
+} // namespace
+
 void TerminalActions::runTerminalScript(const TerminalScriptRuleAction& action) {
     const QStringList commands = ts::keptCommands(action);
     if (commands.isEmpty()) return;
@@ -52,28 +60,33 @@ void TerminalActions::runTerminalAppleScript(const QString& bundleIdentifier, co
         return;
     }
     // The terminal may take a while to answer: the script runs on a worker, and only the
-    // outcome comes back to the main thread.
+    // outcome comes back to the main thread. The worker uses the platform's script runner,
+    // which the program keeps until its background work has ended.
     AppleScriptRunner* runner = wm_.platform().appleScript;
     auto outcome = std::make_shared<AppleScriptCall>();
     const QString scriptSource = *source;
     Scheduler* scheduler = &wm_.scheduler();
     std::weak_ptr<int> alive = wm_.lifetimeWatch();
-    scheduler->runInBackground([runner, scriptSource, outcome] { *outcome = runAppleScript(runner, scriptSource); },
-                               [this, alive, outcome, scriptPath, scheduler] {
-                                   if (!outcome->compiled) {
-                                       // Nothing can run the file now: it goes at once.
-                                       terminalscriptfile::remove(scriptPath);
-                                       if (!alive.expired()) fail(kCouldNotCompileAppleScriptMessage);
-                                       return;
-                                   }
-                                   if (outcome->result.error && !alive.expired()) {
-                                       const QVariant message = outcome->result.error->value(kAppleScriptErrorMessage);
-                                       if (message.typeId() == QMetaType::QString) fail(message.toString());
-                                   }
-                                   // The shell usually removed it already.
-                                   scheduler->after(kScriptFileLifetime,
-                                                    [scriptPath] { terminalscriptfile::remove(scriptPath); });
-                               });
+    scheduler->runInBackground(
+        [runner, scriptSource, outcome, scriptPath] {
+            *outcome = runAppleScript(runner, scriptSource);
+            // Nothing will ever run a file the terminal was not given: it goes at once, also
+            // when the program is quitting and this outcome is never seen on the main thread.
+            if (!reachedTerminal(*outcome)) terminalscriptfile::remove(scriptPath);
+        },
+        [this, alive, outcome, scriptPath, scheduler] {
+            if (!outcome->compiled) {
+                if (!alive.expired()) fail(kCouldNotCompileAppleScriptMessage);
+                return;
+            }
+            if (outcome->result.error && !alive.expired()) {
+                const QVariant message = outcome->result.error->value(kAppleScriptErrorMessage);
+                if (message.typeId() == QMetaType::QString) fail(message.toString());
+            }
+            if (!reachedTerminal(*outcome)) return;
+            // The shell usually removed it already.
+            scheduler->after(kScriptFileLifetime, [scriptPath] { terminalscriptfile::remove(scriptPath); });
+        });
 }
 
 void TerminalActions::refuseScriptPath(const QString& scriptPath) {

@@ -118,6 +118,7 @@ void NimbrelActivityStore::start() {
 }
 
 void NimbrelActivityStore::load() {
+    removeStaleTemporaries(storagePath_);
     if (!QFileInfo::exists(storagePath_)) return;
     QString error;
     QFile file(storagePath_);

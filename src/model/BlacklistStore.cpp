@@ -47,10 +47,6 @@ void BlacklistStore::setCachedInstalledApps(std::vector<InstalledApp> apps) {
 BlacklistStore::BlacklistStore(Platform& platform, StoreSyncLinks links)
     : platform_(platform), links_(std::move(links)) {}
 
-BlacklistStore::~BlacklistStore() {
-    if (cloudSyncTimer_) cloudSyncTimer_->cancel();
-}
-
 std::shared_ptr<BlacklistStore> BlacklistStore::create(Platform& platform, StoreSyncLinks links) {
     std::shared_ptr<BlacklistStore> store(new BlacklistStore(platform, std::move(links)));
     store->start();
@@ -72,8 +68,10 @@ void BlacklistStore::start() {
     else
         reloadInstalledApps();
     platform_.scheduler->post(weakly(shared_from_this(), [](BlacklistStore& store) { store.pullFromCloud(); }));
-    observeCloudKitAvailability();
-    startCloudSyncTimer();
+    // Its sync-now step is the rules store's, which makes this store when it does not exist yet.
+    cloudPulls_.start<BlacklistStore>(
+        shared_from_this(), platform_, [](BlacklistStore& store) { store.pullFromCloud(); },
+        [](BlacklistStore& store, CloudStoreLifecycle::Done done) { store.pullFromCloud(std::move(done)); });
 }
 
 void BlacklistStore::loadKeys() {
@@ -170,18 +168,6 @@ void BlacklistStore::loadInstalledAppsTask() {
     setCachedInstalledApps(apps);
     installedApps_.set(std::move(apps));
     isLoadingApps_.set(false);
-}
-
-void BlacklistStore::observeCloudKitAvailability() {
-    cloudKitObserver_ = pullWhenCloudKitBecomesAvailable(
-        *platform_.notifications, *platform_.scheduler,
-        weakly(shared_from_this(), [](BlacklistStore& store) { store.pullFromCloud(); }));
-}
-
-void BlacklistStore::startCloudSyncTimer() {
-    if (cloudSyncTimer_) cloudSyncTimer_->cancel();
-    cloudSyncTimer_ = platform_.scheduler->every(
-        kCloudSyncInterval, weakly(shared_from_this(), [](BlacklistStore& store) { store.pullFromCloud(); }));
 }
 
 } // namespace nimbrel

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "model/CloudStoreLifecycle.h"
 #include "model/InstalledApp.h"
 #include "model/Published.h"
 #include "model/StoreSyncLinks.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Scheduler.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,14 +26,12 @@ class BlacklistStore : public std::enable_shared_from_this<BlacklistStore> {
   public:
     static inline const QString defaultsKey = QStringLiteral("Nimbrel.blacklistedApplications");
     static inline const QString refreshTokenKey = QStringLiteral("Nimbrel.blacklistedApplications.refreshToken");
-    static constexpr double kCloudSyncInterval = 60.0;
 
     // Builds a store and runs its start-up: load the keys, take the cached scan or start
-    // one, pull, observe CloudKit availability and start the 60 s timer.
+    // one, pull, then start the later pulls' triggers (CloudKit availability, every 60 s).
     static std::shared_ptr<BlacklistStore> create(Platform& platform, StoreSyncLinks links);
     static BlacklistStore& shared();
     static std::shared_ptr<BlacklistStore> sharedPtr();
-    ~BlacklistStore();
 
     // Published values the blacklist screen observes.
     const Published<std::vector<InstalledApp>>& installedApps() const { return installedApps_; }
@@ -67,8 +64,6 @@ class BlacklistStore : public std::enable_shared_from_this<BlacklistStore> {
     BlacklistStore(Platform& platform, StoreSyncLinks links);
     void start();
     void loadInstalledAppsTask();
-    void observeCloudKitAvailability();
-    void startCloudSyncTimer();
 
     Platform& platform_;
     StoreSyncLinks links_;
@@ -76,8 +71,7 @@ class BlacklistStore : public std::enable_shared_from_this<BlacklistStore> {
     Published<std::set<QString>> blacklistedAppKeys_;
     Published<bool> isLoadingApps_{false};
     bool applyingCloudPayload_ = false;
-    WorkHandle cloudSyncTimer_;
-    ObserverToken cloudKitObserver_;
+    CloudStoreLifecycle cloudPulls_;
 };
 
 } // namespace nimbrel

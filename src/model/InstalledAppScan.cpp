@@ -88,8 +88,8 @@ const std::vector<QString>& InstalledAppScan::wellKnownAppPaths() {
     return kPaths;
 }
 
-QStringList InstalledAppScan::applicationSearchRoots() const {
-    QStringList roots = {
+QStringList InstalledAppScan::systemApplicationFolders() {
+    return {
         QStringLiteral("/Applications"),
         QStringLiteral("/System/Applications"),
         QStringLiteral("/System/Applications/Utilities"),
@@ -98,6 +98,10 @@ QStringList InstalledAppScan::applicationSearchRoots() const {
         QStringLiteral("/System/Cryptexes/App/System/Applications"),
         QStringLiteral("/System/Volumes/Preboot/Cryptexes/App/System/Applications"),
     };
+}
+
+QStringList InstalledAppScan::applicationSearchRoots() const {
+    QStringList roots = systemApplicationFolders();
     const QString home = files_.homeDirectory();
     if (!home.isEmpty())
         roots.append((home.endsWith(QLatin1Char('/')) ? home : home + QLatin1Char('/')) +

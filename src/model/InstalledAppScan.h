@@ -22,8 +22,10 @@ class InstalledAppScan {
     // Every installed application once per id, sorted by name (localized, case-insensitive).
     std::vector<InstalledApp> scanInstalledApplications() const;
 
-    // The folders searched, each once, in this order.
+    // The folders searched, each once, in this order: the system's application folders, then
+    // the user's own.
     QStringList applicationSearchRoots() const;
+    static QStringList systemApplicationFolders();
     // Apple's applications found by bundle identifier, then the fixed paths that exist.
     QStringList addWellKnownApps() const;
     // CFBundleDisplayName, else CFBundleName, else the file name without its extension.

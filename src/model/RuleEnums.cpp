@@ -28,6 +28,16 @@ QString shortName(NimbrelWeekday day) {
     return QString::fromLatin1(names[static_cast<size_t>(day)]);
 }
 
+QString title(NimbrelWindowPlacement placement) {
+    static constexpr std::array titles{"Front",    "Full Size", "Full Screen", "Left Half",   "Right Half",
+                                       "Top Left", "Top Right", "Bottom Left", "Bottom Right"};
+    return QString::fromLatin1(titles[static_cast<size_t>(placement)]);
+}
+
+QString title(NimbrelBrowserOpeningMode mode) {
+    return mode == NimbrelBrowserOpeningMode::newWindow ? QStringLiteral("New Window") : QStringLiteral("New Tab");
+}
+
 NimbrelWeekdaySet allWeekdays() {
     const auto days = allCases<NimbrelWeekday>();
     return NimbrelWeekdaySet(days.begin(), days.end());

@@ -54,6 +54,10 @@ using NimbrelRuleAppCapabilitySet = EnumSet<NimbrelRuleAppCapability>;
 NimbrelWeekday weekdayFromCalendarWeekday(std::int64_t calendarWeekday);
 // "Mon" ... "Sun".
 QString shortName(NimbrelWeekday day);
+// What the screens call a placement ("Front", "Full Size", ..., "Bottom Right").
+QString title(NimbrelWindowPlacement placement);
+// "New Tab", "New Window".
+QString title(NimbrelBrowserOpeningMode mode);
 NimbrelWeekdaySet allWeekdays();
 NimbrelWeekdaySet workWeekdays();    // monday to friday
 NimbrelWeekdaySet weekendWeekdays(); // saturday and sunday

@@ -42,10 +42,6 @@ std::optional<QString> NimbrelRulesStore::encodingProblem(const std::vector<Nimb
 NimbrelRulesStore::NimbrelRulesStore(Platform& platform, StoreSyncLinks links)
     : platform_(platform), links_(std::move(links)) {}
 
-NimbrelRulesStore::~NimbrelRulesStore() {
-    if (cloudSyncTimer_) cloudSyncTimer_->cancel();
-}
-
 std::shared_ptr<NimbrelRulesStore> NimbrelRulesStore::create(Platform& platform, StoreSyncLinks links) {
     std::shared_ptr<NimbrelRulesStore> store(new NimbrelRulesStore(platform, std::move(links)));
     store->start();
@@ -63,9 +59,7 @@ NimbrelRulesStore& NimbrelRulesStore::shared() {
 void NimbrelRulesStore::start() {
     load();
     startInitialCloudPull();
-    registerSyncNowSteps();
-    observeCloudKitAvailability();
-    startCloudSyncTimer();
+    startCloudPullTriggers();
 }
 
 const DateFormatter& NimbrelRulesStore::pauseDateFormatter() {

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "model/ActivityEntry.h"
+#include "model/CloudStoreLifecycle.h"
 #include "model/Published.h"
 #include "model/Rule.h"
 #include "model/StoreSyncLinks.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Scheduler.h"
 
 #include <QByteArray>
 #include <QString>
@@ -32,13 +31,11 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     // Stored rules that could not be read, kept here before a save replaces them: a list of
     // {"value": the stored value, "failedAt": date, "error": text}.
     static inline const QString unreadableRulesKey = QStringLiteral("Nimbrel.rules.unreadable");
-    static constexpr double kCloudSyncInterval = 60.0;
 
-    // Builds a store and runs its start-up: load, the initial pull, the CloudKit observer, the timer.
+    // Builds a store and runs its start-up: load, the initial pull, then the later pulls' triggers.
     static std::shared_ptr<NimbrelRulesStore> create(Platform& platform, StoreSyncLinks links);
     static NimbrelRulesStore& shared();
     static std::shared_ptr<NimbrelRulesStore> sharedPtr();
-    ~NimbrelRulesStore();
 
     const Published<std::vector<NimbrelRule>>& rules() const { return rules_; }
     // The screens' direct write of the list (not saved by itself).
@@ -76,9 +73,7 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
   private:
     NimbrelRulesStore(Platform& platform, StoreSyncLinks links);
     void start();
-    void observeCloudKitAvailability();
-    void startCloudSyncTimer();
-    void registerSyncNowSteps();
+    void startCloudPullTriggers();
     // Local changes go out, pulled ones are not sent back.
     void pushPayloadUnlessApplying(const NimbrelRule& rule);
     void fetchAndApply(std::function<void()> done);
@@ -97,8 +92,7 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     StoreSyncLinks links_;
     Published<std::vector<NimbrelRule>> rules_;
     bool applyingCloudPayload_ = false;
-    WorkHandle cloudSyncTimer_;
-    ObserverToken cloudKitObserver_;
+    CloudStoreLifecycle cloudPulls_;
 
     // The stored data that `rules_` reflects, so an unchanged store is not decoded again.
     std::optional<QByteArray> loadedForm_;

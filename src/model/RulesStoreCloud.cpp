@@ -126,30 +126,14 @@ void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRec
            QStringLiteral("Rules were updated from another device."));
 }
 
-void NimbrelRulesStore::observeCloudKitAvailability() {
-    cloudKitObserver_ = pullWhenCloudKitBecomesAvailable(
-        *platform_.notifications, *platform_.scheduler,
-        weakly(shared_from_this(), [](NimbrelRulesStore& store) { store.startInitialCloudPull(); }));
-}
-
-void NimbrelRulesStore::startCloudSyncTimer() {
-    if (cloudSyncTimer_) cloudSyncTimer_->cancel();
-    cloudSyncTimer_ = platform_.scheduler->every(
-        kCloudSyncInterval, weakly(shared_from_this(), [](NimbrelRulesStore& store) { store.pullFromCloud(); }));
-}
-
-void NimbrelRulesStore::registerSyncNowSteps() {
+void NimbrelRulesStore::startCloudPullTriggers() {
+    NimbrelCloudSyncManager& sync = links_.syncManager();
+    cloudPulls_.start<NimbrelRulesStore>(
+        shared_from_this(), platform_, [](NimbrelRulesStore& store) { store.startInitialCloudPull(); },
+        [](NimbrelRulesStore& store, CloudStoreLifecycle::Done done) { store.pullFromCloud(std::move(done)); }, &sync);
     // The activity screen's sync pulls settings, rules, then the blacklist; the settings
     // store has registered itself by now (asking for the sync flag made it), and the
     // blacklist store is made by its step when it does not exist yet.
-    NimbrelCloudSyncManager& sync = links_.syncManager();
-    std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
-    sync.addSyncNowStep([weak](std::function<void()> done) {
-        if (auto store = weak.lock())
-            store->pullFromCloud(std::move(done));
-        else if (done)
-            done();
-    });
     sync.addSyncNowStep([](std::function<void()> done) { BlacklistStore::shared().pullFromCloud(std::move(done)); });
 }
 

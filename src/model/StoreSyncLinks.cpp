@@ -2,22 +2,13 @@
 
 #include "model/RuleSchedule.h"
 #include "model/SettingsStore.h"
-#include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
-#include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudSyncManager.h"
 
 namespace nimbrel {
 
 bool isGlobalPauseActive(const UserDefaults& defaults) {
     return defaults.boolValue(kGlobalPauseActiveKey).value_or(false);
-}
-
-ObserverToken pullWhenCloudKitBecomesAvailable(NotificationCenter& notifications, Scheduler& scheduler,
-                                               std::function<void()> pull) {
-    return notifications.addObserver(
-        kCloudKitBecameAvailableNotification,
-        [&scheduler, pull = std::move(pull)](const Notification&) { scheduler.post(pull); });
 }
 
 StoreSyncLinks StoreSyncLinks::shared() {

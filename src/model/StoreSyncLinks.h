@@ -1,13 +1,10 @@
 #pragma once
 
-#include "platform/NotificationCenter.h"
-
 #include <functional>
 
 namespace nimbrel {
 
 class NimbrelCloudSyncManager;
-class Scheduler;
 class UserDefaults;
 
 // What a cloud-backed store needs of the rest of the program: the settings store's sync
@@ -20,11 +17,6 @@ struct StoreSyncLinks {
     // The settings store's `syncEnabled` and the shared sync manager.
     static StoreSyncLinks shared();
 };
-
-// Runs `pull` on the next turn after each "Nimbrel.cloudKitBecameAvailable" (the stores hand
-// in a pull that holds them weakly). The token ends the observation.
-[[nodiscard]] ObserverToken pullWhenCloudKitBecomesAvailable(NotificationCenter& notifications, Scheduler& scheduler,
-                                                             std::function<void()> pull);
 
 // "Nimbrel.globalPauseActive", read afresh; a missing or wrong-typed value is false.
 bool isGlobalPauseActive(const UserDefaults& defaults);

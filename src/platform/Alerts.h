@@ -22,11 +22,13 @@ struct AlertRequest {
 };
 
 struct OpenPanelRequest {
+    QString title;
     QString message;
     QString prompt;
     bool canChooseFiles = true;
     bool canChooseDirectories = false;
     bool allowsMultipleSelection = false;
+    bool canCreateDirectories = true;
     QStringList allowedContentTypes; // file extensions or type identifiers; empty = any
     QString directory;               // where the panel starts
 };

@@ -21,6 +21,7 @@ constexpr int kAppleScriptAppNotRunning = -600;
 constexpr int kAppleScriptCantGet = -1728;
 constexpr int kAppleScriptNotUnderstood = -1708;
 constexpr int kAppleScriptUnknownCommand = -2753;
+constexpr int kAppleScriptConnectionInvalid = -609; // nothing answered: the other side is gone
 
 // The outcome of running a script: its result as text, or an error dictionary
 // (NSAppleScriptErrorMessage text, NSAppleScriptErrorNumber integer, ...).

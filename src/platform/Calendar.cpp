@@ -212,17 +212,38 @@ bool Calendar::isSameDay(Date a, Date b) const {
 
 // --- DateFormatter
 
+struct DateFormatter::Cache {
+    QMutex mutex;
+    QByteArray locale;
+    std::unique_ptr<icu::DateFormat> format;
+    // A named zone is the same for every date; a fixed-offset one is set for each date.
+    bool zoneSet = false;
+};
+
 DateFormatter::DateFormatter(DateStyle dateStyle, DateStyle timeStyle, QByteArray localeName, QTimeZone zone)
-    : dateStyle_(dateStyle), timeStyle_(timeStyle), localeName_(std::move(localeName)), zone_(std::move(zone)) {}
+    : dateStyle_(dateStyle), timeStyle_(timeStyle), localeName_(std::move(localeName)), zone_(std::move(zone)),
+      cache_(std::make_shared<Cache>()) {}
 
 QString DateFormatter::string(Date date) const {
     if (dateStyle_ == DateStyle::None && timeStyle_ == DateStyle::None) return {};
-    std::unique_ptr<icu::DateFormat> format(
-        icu::DateFormat::createDateTimeInstance(icuStyle(dateStyle_), icuStyle(timeStyle_), icuLocale(localeName_)));
-    if (!format) return {};
-    format->adoptTimeZone(icuZone(zone_, date).release());
+    const QByteArray locale = localeName_.isEmpty() ? currentLocaleName() : localeName_;
+    QMutexLocker lock(&cache_->mutex);
+    if (!cache_->format || cache_->locale != locale) {
+        cache_->format.reset(
+            icu::DateFormat::createDateTimeInstance(icuStyle(dateStyle_), icuStyle(timeStyle_), icuLocale(locale)));
+        cache_->locale = locale;
+        cache_->zoneSet = false;
+    }
+    if (!cache_->format) return {};
+    if (!cache_->zoneSet) {
+        std::unique_ptr<icu::TimeZone> tz = icuZone(zone_, date);
+        std::unique_ptr<icu::TimeZone> named(
+            zone_.isValid() ? icu::TimeZone::createTimeZone(toIcu(QString::fromUtf8(zone_.id()))) : nullptr);
+        cache_->zoneSet = named && *named != icu::TimeZone::getUnknown();
+        cache_->format->adoptTimeZone(tz.release());
+    }
     icu::UnicodeString out;
-    format->format(toUDate(date), out);
+    cache_->format->format(toUDate(date), out);
     return plainSpaces(fromIcu(out));
 }
 

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 namespace nimbrel {
 
 struct DateComponents {
@@ -62,10 +64,15 @@ class DateFormatter {
                                             const QTimeZone& zone = currentTimeZone());
 
   private:
+    // The ICU formatter, made on first use and kept while the locale stays the same: making
+    // one costs far more than formatting with it. Copies share it.
+    struct Cache;
+
     DateStyle dateStyle_;
     DateStyle timeStyle_;
     QByteArray localeName_;
     QTimeZone zone_;
+    std::shared_ptr<Cache> cache_;
 };
 
 // The process's current locale name for formatting: the one set by setCurrentLocaleName,

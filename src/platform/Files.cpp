@@ -48,6 +48,10 @@ AtomicWriteHook& atomicWriteHook() {
     static AtomicWriteHook hook;
     return hook;
 }
+AtomicWriteFault& atomicWriteFault() {
+    static AtomicWriteFault fault;
+    return fault;
+}
 
 bool writeAll(int fd, const QByteArray& data) {
     const char* p = data.constData();
@@ -263,11 +267,23 @@ AtomicWriteHook setAtomicWriteHookForTesting(AtomicWriteHook hook) {
     return std::exchange(atomicWriteHook(), std::move(hook));
 }
 
+AtomicWriteFault setAtomicWriteFaultForTesting(AtomicWriteFault fault) {
+    QMutexLocker lock(&hookMutex());
+    return std::exchange(atomicWriteFault(), std::move(fault));
+}
+
 bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error, int permissions) {
     auto fail = [&](const QString& message) {
         if (error) *error = message;
         return false;
     };
+    AtomicWriteFault fault;
+    {
+        QMutexLocker lock(&hookMutex());
+        fault = atomicWriteFault();
+    }
+    if (fault)
+        if (auto injected = fault(realPath)) return fail(*injected);
     const QFileInfo target(realPath);
     const QString folder = target.absolutePath();
     if (target.fileName().isEmpty()) return fail(QStringLiteral("no file name in %1").arg(realPath));
@@ -316,7 +332,24 @@ bool writeFileAtomically(const QString& realPath, const QByteArray& data, QStrin
     return true;
 }
 
-std::optional<QString> moveAside(const QString& realPath, const QString& reason) {
+int removeStaleTemporaries(const QString& realPath) {
+    const QFileInfo target(realPath);
+    // The names writeFileAtomically gives them: ".<name>.tmp-" and six characters.
+    const QString prefix = QLatin1Char('.') + target.fileName() + QStringLiteral(".tmp-");
+    const QDir folder(target.absolutePath());
+    int removed = 0;
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!name.startsWith(prefix) || name.size() != prefix.size() + 6) continue;
+        if (::unlink(QFile::encodeName(folder.filePath(name)).constData()) == 0) ++removed;
+    }
+    return removed;
+}
+
+namespace {
+
+// Gives `realPath` a second name "<name>.<reason>-<UTC time>[-n]" that no other file has; the
+// original name is dropped unless `keepOriginal`.
+std::optional<QString> setAside(const QString& realPath, const QString& reason, bool keepOriginal) {
     const QFileInfo info(realPath);
     const QByteArray source = QFile::encodeName(info.absoluteFilePath());
     struct stat st {};
@@ -330,21 +363,31 @@ std::optional<QString> moveAside(const QString& realPath, const QString& reason)
         const QByteArray destination = QFile::encodeName(candidate);
         // link() never replaces an existing name, so no other file is lost.
         if (::link(source.constData(), destination.constData()) == 0) {
-            ::unlink(source.constData());
+            if (!keepOriginal) ::unlink(source.constData());
             syncFolder(info.absolutePath());
             return candidate;
         }
         if (errno == EEXIST) continue;
-        // File systems without hard links: rename when the name is free.
+        // File systems without hard links: rename (or copy) when the name is free.
         struct stat other {};
         if (::lstat(destination.constData(), &other) == 0) continue;
-        if (::rename(source.constData(), destination.constData()) == 0) {
-            syncFolder(info.absolutePath());
-            return candidate;
-        }
-        return std::nullopt;
+        const bool done = keepOriginal ? QFile::copy(info.absoluteFilePath(), candidate)
+                                       : ::rename(source.constData(), destination.constData()) == 0;
+        if (!done) return std::nullopt;
+        syncFolder(info.absolutePath());
+        return candidate;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> moveAside(const QString& realPath, const QString& reason) {
+    return setAside(realPath, reason, false);
+}
+
+std::optional<QString> copyAside(const QString& realPath, const QString& reason) {
+    return setAside(realPath, reason, true);
 }
 
 } // namespace nimbrel

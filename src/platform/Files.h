@@ -101,8 +101,19 @@ bool writeFileAtomically(const QString& realPath, const QByteArray& data, QStrin
 // just before the rename. Returns the previous hook.
 using AtomicWriteHook = std::function<void(const QString& temporaryPath)>;
 AtomicWriteHook setAtomicWriteHookForTesting(AtomicWriteHook hook);
+// For fault tests and scenarios: called with the target's path before anything is written; an
+// answer makes that write fail with it as the error, leaving the old file. Returns the previous one.
+using AtomicWriteFault = std::function<std::optional<QString>(const QString& realPath)>;
+AtomicWriteFault setAtomicWriteFaultForTesting(AtomicWriteFault fault);
+// Removes the temporary files that interrupted atomic writes of this file left beside it (a
+// crash between creating one and renaming it). Only for the file's owner, before it writes the
+// file: no write of it may be on its way. Answers how many went.
+int removeStaleTemporaries(const QString& realPath);
 // Moves an unreadable file aside under a new unique name in the same folder
 // ("<name>.<reason>-<UTC time>[-n]"), never replacing another file; returns the new path.
 std::optional<QString> moveAside(const QString& realPath, const QString& reason);
+// Keeps a copy under such a name and leaves the file where it is (a hard link where the file
+// system has them, so a later atomic replace of the file leaves the copy as it was).
+std::optional<QString> copyAside(const QString& realPath, const QString& reason);
 
 } // namespace nimbrel

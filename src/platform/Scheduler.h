@@ -32,13 +32,20 @@ class Scheduler {
     virtual WorkHandle after(double delaySeconds, std::function<void()> work) = 0;
     // Runs `work` every `intervalSeconds` until cancelled.
     virtual WorkHandle every(double intervalSeconds, std::function<void()> work) = 0;
-    // Thread-safe: hands `work` to the main thread. The only call allowed off the main thread.
+    // Thread-safe: hands `work` to the main thread. With the next call, the only ones allowed
+    // off the main thread.
     virtual void postFromAnyThread(std::function<void()> work) = 0;
+    // From a worker: runs `work` on the main thread and waits for it; on the main thread it
+    // runs at once. False, with `work` not run, once the main thread takes no more work (its
+    // loop has stopped): the caller then fails with an error of its own, and never hangs.
+    virtual bool callOnMainThreadAndWait(std::function<void()> work) = 0;
 
     WorkHandle post(std::function<void()> work) { return after(0, std::move(work)); }
 
     // Runs `work` on a worker thread and `then` with its result on the main thread.
-    // The virtual-time scheduler runs `work` inline, so tests stay deterministic.
+    // The virtual-time scheduler runs `work` inline, so tests stay deterministic. Background
+    // work may use the installed platform's facilities: the program ends it (and drops the
+    // `then`s still to come) before it takes them down.
     virtual void runInBackground(std::function<void()> work, std::function<void()> then) = 0;
 };
 

@@ -19,6 +19,7 @@ struct VirtualScheduler::Entry final : ScheduledWork {
 VirtualScheduler::VirtualScheduler(Date start) : now_(start) {}
 
 VirtualScheduler::~VirtualScheduler() {
+    crossThreadCalls_.stop();
     for (auto& [key, entry] : queue_)
         entry->cancel();
 }
@@ -42,6 +43,15 @@ WorkHandle VirtualScheduler::every(double intervalSeconds, std::function<void()>
 void VirtualScheduler::postFromAnyThread(std::function<void()> work) {
     std::lock_guard lock(postedMutex_);
     posted_.push_back(std::move(work));
+}
+
+bool VirtualScheduler::callOnMainThreadAndWait(std::function<void()> work) {
+    if (std::this_thread::get_id() == mainThread_) {
+        work();
+        return true;
+    }
+    return crossThreadCalls_.callAndWait([this](std::function<void()> call) { postFromAnyThread(std::move(call)); },
+                                         std::move(work));
 }
 
 void VirtualScheduler::runInBackground(std::function<void()> work, std::function<void()> then) {
@@ -87,6 +97,15 @@ void VirtualScheduler::advanceTo(Date target) {
         }
     }
     now_ = target;
+}
+
+void VirtualScheduler::sleep(double seconds) {
+    if (!(seconds > 0)) return;
+    decltype(queue_) later;
+    for (auto& [key, entry] : queue_)
+        later.emplace(std::make_pair(key.first + seconds, key.second), std::move(entry));
+    queue_ = std::move(later);
+    now_ = now_.addingSeconds(seconds);
 }
 
 size_t VirtualScheduler::pendingCount() const {

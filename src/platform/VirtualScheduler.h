@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/MainThreadCalls.h"
 #include "platform/Scheduler.h"
 
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace nimbrel {
 
@@ -21,6 +23,9 @@ class VirtualScheduler final : public Scheduler, public Clock {
     WorkHandle after(double delaySeconds, std::function<void()> work) override;
     WorkHandle every(double intervalSeconds, std::function<void()> work) override;
     void postFromAnyThread(std::function<void()> work) override;
+    // Background work runs on the main thread here, so its calls run at once; a call from
+    // another thread waits for the test to advance (and fails once the scheduler goes).
+    bool callOnMainThreadAndWait(std::function<void()> work) override;
     void runInBackground(std::function<void()> work, std::function<void()> then) override;
 
     // Moves time forward by `seconds`, running everything that falls due on the way,
@@ -30,6 +35,9 @@ class VirtualScheduler final : public Scheduler, public Clock {
     void runUntilIdle() { advance(0); }
     // Sets the clock (forward only) running what falls due.
     void advanceTo(Date date);
+    // The machine sleeps for `seconds`: the clock moves on and nothing runs; every pending
+    // piece of work falls due that much later, since timers count only time awake.
+    void sleep(double seconds);
 
     size_t pendingCount() const;
     // Seconds until the next pending work, or nullopt when none.
@@ -44,6 +52,8 @@ class VirtualScheduler final : public Scheduler, public Clock {
     std::multimap<std::pair<double, uint64_t>, std::shared_ptr<Entry>> queue_;
     mutable std::mutex postedMutex_;
     std::deque<std::function<void()>> posted_;
+    std::thread::id mainThread_ = std::this_thread::get_id();
+    MainThreadCalls crossThreadCalls_;
 };
 
 } // namespace nimbrel

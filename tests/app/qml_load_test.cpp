@@ -1,8 +1,12 @@
 #include "app/MenuBarViewModel.h"
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
+#include "app/QmlTestSupport.h"
+#include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
-#include "app/ShellTestSupport.h"
+#include "desktop/PreviewMac.h"
+#include "shell/ShellTestSupport.h"
+#include "ui/rules/RulesViewModel.h"
 
 #include <gtest/gtest.h>
 
@@ -12,21 +16,11 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QThread>
 
 #include <memory>
 
 namespace nimbrel {
 namespace {
-
-QStringList& capturedWarnings() {
-    static QStringList warnings;
-    return warnings;
-}
-
-void captureWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type != QtDebugMsg && type != QtInfoMsg) capturedWarnings() << message;
-}
 
 QGuiApplication& application() {
     static int argc = 1;
@@ -38,12 +32,8 @@ QGuiApplication& application() {
     return *app;
 }
 
-void settle() {
-    for (int i = 0; i < 10; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-}
+using testing::QmlWarnings;
+using testing::settle;
 
 // Every QML file of the module loads, shows and renders without a single warning.
 TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
@@ -51,21 +41,26 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     const QStringList files = QDir(QStringLiteral(":/Nimbrel/App")).entryList({QStringLiteral("*.qml")}, QDir::Files);
     ASSERT_GE(files.size(), 14) << "the module's QML files are not in the resources";
 
-    ScreenPreview preview;
+    ScreenPreview preview(makePreviewMac);
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     // The files that need a view model get the one they show.
     std::unique_ptr<QObject> root = preview.makeContent(PanelMode::Menu);
     std::unique_ptr<QObject> onboarding = preview.makeContent(PanelMode::Onboarding);
     QObject* menu = qobject_cast<PanelRootViewModel*>(root.get())->menu();
     ASSERT_TRUE(menu);
-    const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
-                                             {"NimbrelMenuBarView.qml", menu},
-                                             {"OnboardingView.qml", onboarding.get()}};
+    std::unique_ptr<QObject> blacklist = makeScreenModel(NimbrelPanelScreen::Blacklist, Platform::current());
+    std::unique_ptr<QObject> activity = makeScreenModel(NimbrelPanelScreen::Activity, Platform::current());
+    std::unique_ptr<QObject> settings = makeScreenModel(NimbrelPanelScreen::Settings, Platform::current());
+    std::unique_ptr<QObject> rules = preview.rules()->makeViewModel();
+    const QHash<QString, QObject*> models = {
+        {"NimbrelPanelRootView.qml", root.get()}, {"NimbrelMenuBarView.qml", menu},
+        {"OnboardingView.qml", onboarding.get()}, {"BlacklistView.qml", blacklist.get()},
+        {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()},
+        {"RulesView.qml", rules.get()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
-        capturedWarnings().clear();
-        const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+        QmlWarnings warnings;
         {
             QQmlEngine engine;
             setUpQmlEngine(engine, preview.models());
@@ -86,18 +81,16 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
             }
             settle();
         }
-        qInstallMessageHandler(previous);
-        EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+        EXPECT_TRUE(warnings.empty()) << warnings.text();
     }
 }
 
 // Switching through every screen and back renders without warnings too.
 TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
     application();
-    ScreenPreview preview;
+    ScreenPreview preview(makePreviewMac);
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
-    capturedWarnings().clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+    QmlWarnings warnings;
     {
         QQmlEngine engine;
         setUpQmlEngine(engine, preview.models());
@@ -129,8 +122,7 @@ TEST(QmlLoad, ScreenSwitchesRenderWithoutWarnings) {
         settle();
         EXPECT_FALSE(window.grabWindow().isNull());
     }
-    qInstallMessageHandler(previous);
-    EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+    EXPECT_TRUE(warnings.empty()) << warnings.text();
 }
 
 // The onboarding through its states, as the user sees them: asking, waiting, granted.
@@ -142,8 +134,7 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
     OnboardingViewModel::Hooks hooks;
     hooks.isProcessTrusted = [&trusted] { return trusted; };
     OnboardingViewModel model(env.platform, hooks);
-    capturedWarnings().clear();
-    const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+    QmlWarnings warnings;
     {
         QQmlEngine engine;
         setUpQmlEngine(engine, preview.models());
@@ -165,15 +156,14 @@ TEST(QmlLoad, OnboardingFromAskingToGrantedRendersWithoutWarnings) {
         EXPECT_EQ(model.footerTitle(), "Continue to Nimbrel");
         EXPECT_FALSE(window.grabWindow().isNull());
     }
-    qInstallMessageHandler(previous);
-    EXPECT_TRUE(capturedWarnings().isEmpty()) << capturedWarnings().join('\n').toStdString();
+    EXPECT_TRUE(warnings.empty()) << warnings.text();
 }
 
 // The main menu leaves to the leading edge and every other screen to the trailing edge,
 // also when one of those screens replaces another.
 TEST(QmlLoad, ScreensLeaveTowardsTheEdgeTheyCameFrom) {
     application();
-    ScreenPreview preview;
+    ScreenPreview preview(makePreviewMac);
     ASSERT_TRUE(preview.show(QStringLiteral("main")));
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());

@@ -80,6 +80,9 @@ TEST(AxReaders, DocumentPathTakesAFileUrlsPathAndKeepsOtherText) {
     EXPECT_EQ(documentOf(QStringLiteral("file:///Users/anna/My%20Notes.txt")),
               QStringLiteral("/Users/anna/My Notes.txt"));
     EXPECT_EQ(documentOf(QStringLiteral("/Users/anna/plain.txt")), QStringLiteral("/Users/anna/plain.txt"));
+    // A folder's URL path has no trailing slash; the root keeps its one.
+    EXPECT_EQ(documentOf(QStringLiteral("file:///Users/anna/Documents/")), QStringLiteral("/Users/anna/Documents"));
+    EXPECT_EQ(documentOf(QStringLiteral("file:///")), QStringLiteral("/"));
     // A "file://" text that is no URL is used as it stands.
     EXPECT_EQ(documentOf(QStringLiteral("file://[bad")), QStringLiteral("file://[bad"));
 }

@@ -32,10 +32,10 @@ TEST_F(FinderWindowsTest, DumpListsEveryWindowButExcludedSubrolesWithNilForMissi
                                "normalizedDocument=nil minimized=false trash=false"));
     // The Trash window is listed (and flagged), the floating inspector is not.
     EXPECT_TRUE(lines.contains("NimbrelWindowManager: Finder window title=Trash normalizedTitle=trash "
-                               "document=/Users/anna/.Trash/ normalizedDocument=/Users/anna/.Trash/ "
+                               "document=/Users/anna/.Trash normalizedDocument=/Users/anna/.Trash "
                                "minimized=false trash=true"));
     EXPECT_TRUE(lines.contains("NimbrelWindowManager: Finder window title=Downloads normalizedTitle=downloads "
-                               "document=/Users/anna/Downloads/ normalizedDocument=/Users/anna/Downloads/ "
+                               "document=/Users/anna/Downloads normalizedDocument=/Users/anna/Downloads "
                                "minimized=true trash=false"));
     EXPECT_FALSE(log.contains("Inspector"));
 
@@ -98,9 +98,9 @@ TEST_F(FinderWindowsTest, ShowsAnyOfNeedsOneMatchingFolder) {
 TEST_F(FinderWindowsTest, DocumentPathOfAWindow) {
     sim::Window& window = *finderWindow("Documents");
     const AXElement documents = element(finder(), window);
-    EXPECT_EQ(wm->apps().documentPath(documents), "/Users/anna/Documents/");
+    EXPECT_EQ(wm->apps().documentPath(documents), "/Users/anna/Documents");
     window.document = QStringLiteral("file:///Users/anna/My%20Files/");
-    EXPECT_EQ(wm->apps().documentPath(documents), "/Users/anna/My Files/");
+    EXPECT_EQ(wm->apps().documentPath(documents), "/Users/anna/My Files");
     window.document = QStringLiteral("/Users/anna/Plain");
     EXPECT_EQ(wm->apps().documentPath(documents), "/Users/anna/Plain");
     window.document = QString();

@@ -60,7 +60,7 @@ TEST_F(FolderActionsTest, FolderThatCannotBeOpenedIsAnErrorAndTheLastRetryDumpsF
     EXPECT_TRUE(log.contains("NimbrelWindowManager: target folder window still not found after final retry. "
                              "targetTitle=archive targetPath=/Users/anna/Archive"));
     EXPECT_TRUE(log.contains("NimbrelWindowManager: Finder window title=Documents normalizedTitle=documents "
-                             "document=/Users/anna/Documents/ normalizedDocument=/Users/anna/Documents/ "
+                             "document=/Users/anna/Documents normalizedDocument=/Users/anna/Documents "
                              "minimized=false trash=false"));
     // Nothing was closed for a folder that never showed up.
     EXPECT_EQ(finderTitles().size(), 2);

@@ -63,7 +63,10 @@ TEST(PlacementScreens, ExternalIndexIsClampedIntoTheExternalScreens) {
     EXPECT_EQ(placement::screenFor(external(std::nullopt), two, kPrimary)->id, 2);
     EXPECT_EQ(placement::screenFor({}, two, kPrimary)->id, 1);
 
-    // The main screen is whichever has focus: "external" then means the primary.
+    // The main screen is whichever has focus: main and automatic mean it, "external" then
+    // means the primary.
+    EXPECT_EQ(placement::screenFor({NimbrelDisplayTarget::Kind::main, std::nullopt}, two, kRight)->id, 2);
+    EXPECT_EQ(placement::screenFor({}, two, kRight)->id, 2);
     EXPECT_EQ(placement::screenFor(external(0), two, kRight)->id, 1);
     const std::vector<ScreenInfo> three{kPrimary, kRight, kLeft};
     EXPECT_EQ(placement::screenFor(external(1), three, kPrimary)->id, 3);

@@ -61,6 +61,24 @@ TEST_F(WindowPlacementTest, RefusedWritesAreRecordedWithTheirCode) {
     EXPECT_TRUE(log.contains(QStringLiteral("NimbrelWindowManager: failed to set window position result=-25204")));
 }
 
+TEST_F(WindowPlacementTest, MainAndAutomaticPlaceOnTheMainScreenWhenItIsNotTheFirst) {
+    mac.setMainScreenId(2); // the screen with focus is the external one
+    sim::App& notes = app(kNotes);
+    const struct {
+        std::optional<NimbrelDisplayTarget> target;
+        int screen;
+    } cases[] = {
+        {NimbrelDisplayTarget{NimbrelDisplayTarget::Kind::main, std::nullopt}, 2},
+        {NimbrelDisplayTarget{}, 2}, // automatic
+        {std::nullopt, 2},
+        {externalScreen(0), 1}, // "external" now means the primary
+    };
+    for (const auto& c : cases) {
+        wm->placement().applyPlacement(P::leftHalf, element(notes, notes.windows.front()), c.target, false);
+        EXPECT_EQ(appKitFrame(notes.windows.front()), expectedFrame(P::leftHalf, c.screen)) << c.screen;
+    }
+}
+
 TEST_F(WindowPlacementTest, LaunchedWindowInFullScreenLeavesItBeforeItIsPlaced) {
     sim::App& notes = app(kNotes);
     mac.setFullScreen(notes, notes.windows.front().id, true);

@@ -159,6 +159,55 @@ TEST_F(EventLoopSchedulerTest, PendingWorkDiesWithTheScheduler) {
     EXPECT_FALSE(ran);
 }
 
+// A worker's call to the main thread, and how each way of ending the main thread's part ends
+// its wait: the call fails, its work never runs, and the worker goes on.
+TEST_F(EventLoopSchedulerTest, AWorkersWaitForTheMainThreadEndsWhenTheMainThreadStops) {
+    enum class End { answered, stoppedWhileWaiting, stoppedBefore, loopReturnedBefore, schedulerGone };
+    for (End end :
+         {End::answered, End::stoppedWhileWaiting, End::stoppedBefore, End::loopReturnedBefore, End::schedulerGone}) {
+        SCOPED_TRACE(static_cast<int>(end));
+        auto scheduler = std::make_unique<EventLoopScheduler>();
+        if (end == End::stoppedBefore) scheduler->stop();
+        if (end == End::loopReturnedBefore) {
+            QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+            QCoreApplication::exec();
+        }
+        std::atomic<bool> ran{false};
+        std::atomic<bool> asking{false};
+        std::atomic<int> answer{-1};
+        EventLoopScheduler* asked = scheduler.get(); // it waits for its workers before it goes
+        scheduler->runInBackground(
+            [&, asked] {
+                asking = true;
+                const bool done =
+                    asked->callOnMainThreadAndWait([&] { ran = QThread::currentThread() == application().thread(); });
+                answer = done ? 1 : 0;
+            },
+            {});
+        switch (end) {
+        case End::answered:
+            EXPECT_TRUE(spinUntil([&] { return answer != -1; }));
+            break;
+        case End::stoppedWhileWaiting:
+            while (!asking)
+                std::this_thread::yield();
+            scheduler->stop(); // released whether the call is on its way or waiting
+            break;
+        case End::schedulerGone:
+            while (!asking)
+                std::this_thread::yield();
+            scheduler.reset();
+            break;
+        default:
+            break;
+        }
+        scheduler.reset();                 // waits for the worker: never hangs
+        QCoreApplication::processEvents(); // a call abandoned in the queue does not run late
+        EXPECT_EQ(answer, end == End::answered ? 1 : 0);
+        EXPECT_EQ(ran, end == End::answered);
+    }
+}
+
 TEST(SystemClock, TellsTheTimeOfDay) {
     const double before = QDateTime::currentMSecsSinceEpoch() / 1000.0;
     const Date now = SystemClock().now();

@@ -198,6 +198,14 @@ TEST_F(FilesTest, WriteInterruptedBeforeTheRenameKeepsTheOldFile) {
     const QStringList names = namesIn(dir_.path());
     EXPECT_EQ(names.size(), 2);
     EXPECT_TRUE(names.contains("state.json"));
+
+    // The file's owner clears such leftovers before it writes again, and nothing else.
+    for (const char* name :
+         {".state.json.tmp-abc123", ".state.json.tmp-abc1234", ".other.json.tmp-abc123", "state.json.tmp-abc123"})
+        writeRaw(path(name), "x");
+    EXPECT_EQ(removeStaleTemporaries(target), 2);
+    EXPECT_EQ(namesIn(dir_.path()), (QStringList{".other.json.tmp-abc123", ".state.json.tmp-abc1234", "state.json",
+                                                 "state.json.tmp-abc123"}));
 }
 
 TEST_F(FilesTest, TemporaryNamesAreUnique) {

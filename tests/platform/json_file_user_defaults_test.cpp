@@ -15,8 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <future>
 #include <limits>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,22 +142,61 @@ TEST_F(DefaultsFileTest, NotANumberSurvives) {
     EXPECT_TRUE(std::isnan(*d.doubleValue("nan")));
 }
 
-TEST_F(DefaultsFileTest, EveryChangeIsInTheFileAtOnce) {
+TEST_F(DefaultsFileTest, EveryChangeIsInTheFileAfterSynchronize) {
     JsonFileUserDefaults d(path_);
     d.setString("a", "1");
+    ASSERT_TRUE(d.synchronize());
     EXPECT_EQ(JsonFileUserDefaults(path_).stringValue("a"), QString("1"));
     d.setString("a", "2");
+    ASSERT_TRUE(d.synchronize());
     EXPECT_EQ(JsonFileUserDefaults(path_).stringValue("a"), QString("2"));
     d.remove("a");
+    ASSERT_TRUE(d.synchronize());
     EXPECT_FALSE(JsonFileUserDefaults(path_).contains("a"));
     d.setInteger("b", 1);
     d.set("b", QVariant()); // an empty value removes
+    ASSERT_TRUE(d.synchronize());
     EXPECT_FALSE(JsonFileUserDefaults(path_).contains("b"));
 
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(path_).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(folderNames(), QStringList{"defaults.json"}); // no temporaries left behind
+}
+
+TEST_F(DefaultsFileTest, ChangesDoNotWaitForTheDiskAndLandInOrder) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::mutex seenMutex;
+    std::vector<qint64> written; // the value of "n" in each file about to replace the old one
+    setAtomicWriteHookForTesting([&](const QString& temporary) {
+        released.wait(); // the disk is stuck until the test lets it go
+        QFile f(temporary);
+        if (!f.open(QIODevice::ReadOnly)) return;
+        const QJsonObject n = QJsonDocument::fromJson(f.readAll()).object()["values"].toObject()["n"].toObject();
+        std::lock_guard lock(seenMutex);
+        written.push_back(n["value"].toString().toLongLong());
+    });
+
+    constexpr qint64 kChanges = 500;
+    {
+        JsonFileUserDefaults d(path_);
+        for (qint64 n = 1; n <= kChanges; ++n)
+            d.setInteger("n", n); // returns although no write can finish
+        EXPECT_EQ(d.integerValue("n"), kChanges);
+        EXPECT_FALSE(QFileInfo::exists(path_));
+        release.set_value();
+        ASSERT_TRUE(d.synchronize());
+        EXPECT_EQ(JsonFileUserDefaults(path_).integerValue("n"), kChanges);
+
+        d.setInteger("n", kChanges + 1); // written when `d` goes
+    }
+    setAtomicWriteHookForTesting({});
+    EXPECT_EQ(JsonFileUserDefaults(path_).integerValue("n"), kChanges + 1);
+    std::lock_guard lock(seenMutex);
+    EXPECT_LE(written.size(), 4u) << "a burst is gathered into few writes";
+    EXPECT_TRUE(std::is_sorted(written.begin(), written.end())) << "an older file never replaces a newer one";
+    EXPECT_EQ(written.back(), kChanges + 1);
 }
 
 TEST_F(DefaultsFileTest, UnsupportedTypesAreRefused) {
@@ -205,6 +247,7 @@ TEST_F(DefaultsFileTest, UnreadableFileIsMovedAsideAndDefaultsStartEmpty) {
     EXPECT_NE(out.find(d.movedAsidePath().toStdString()), std::string::npos) << out;
 
     d.setBool("fresh", true);
+    ASSERT_TRUE(d.synchronize());
     EXPECT_EQ(JsonFileUserDefaults(path_).boolValue("fresh"), true);
     EXPECT_TRUE(QFileInfo::exists(d.movedAsidePath()));
 }
@@ -220,6 +263,31 @@ TEST_F(DefaultsFileTest, FilesOfAnotherShapeAreMovedAsideToo) {
     EXPECT_EQ(folderNames().size(), 4); // each kept under its own name
 }
 
+TEST_F(DefaultsFileTest, AnUnreadableFileThatCannotBeMovedAsideIsNeverWrittenOver) {
+    // No name is left for the file kept aside: the name itself is as long as a name can be.
+    const QString longPath = dir_.path() + QLatin1Char('/') + QString(255 - 5, QLatin1Char('d')) + ".json";
+    const QByteArray unreadable("{ still the user's, though unreadable");
+    {
+        QFile f(longPath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(unreadable);
+    }
+    {
+        JsonFileUserDefaults d(longPath);
+        EXPECT_TRUE(d.movedAsidePath().isEmpty());
+        d.setBool("kept in memory", true);
+        d.remove("kept in memory");
+        d.setString("kept in memory", "yes");
+        EXPECT_EQ(d.stringValue("kept in memory"), QString("yes"));
+        EXPECT_FALSE(d.synchronize());
+    } // nor when it goes
+    QFile f(longPath);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), unreadable);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // nothing beside it
+    EXPECT_TRUE(lines_.last().contains("not saving the defaults over the unreadable")) << lines_.last().toStdString();
+}
+
 TEST_F(DefaultsFileTest, OneUnreadableValueIsKeptUnchanged) {
     writeFile(R"({"format": 1, "values": {
         "good": {"type": "bool", "value": true},
@@ -232,12 +300,15 @@ TEST_F(DefaultsFileTest, OneUnreadableValueIsKeptUnchanged) {
     EXPECT_EQ(lines_.size(), 2);
 
     d.setString("other", "x");
+    ASSERT_TRUE(d.synchronize());
     EXPECT_EQ(storedValues().value("bad").toObject().value("type").toString(), "mystery");
     EXPECT_EQ(storedValues().value("badInteger").toObject().value("value").toString(), "12x");
 
     d.setInteger("bad", 3); // setting the key anew replaces it
+    ASSERT_TRUE(d.synchronize());
     EXPECT_EQ(JsonFileUserDefaults(path_).integerValue("bad"), 3);
     d.remove("badInteger");
+    ASSERT_TRUE(d.synchronize());
     EXPECT_FALSE(storedValues().contains("badInteger"));
 }
 
@@ -266,8 +337,7 @@ TEST_F(DefaultsFileTest, ObserversHearOnlyTheirKey) {
     ObserverToken a = d.observe("a", [&] { ++aChanges; });
     ObserverToken b = d.observe("b", [&] {
         ++bChanges;
-        // The observer sees the value already stored, and already written.
-        EXPECT_EQ(JsonFileUserDefaults(path_).object("b"), d.object("b"));
+        EXPECT_EQ(d.integerValue("b"), 1); // the observer sees the value already stored
     });
     d.setInteger("a", 1);
     d.setInteger("b", 1);

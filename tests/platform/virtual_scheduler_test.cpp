@@ -216,3 +216,21 @@ TEST(VirtualScheduler, DelayedStepsDoNothingOnceTheirOwnerIsGone) {
     s.advance(1);
     EXPECT_EQ(calls, 1);
 }
+
+TEST(VirtualScheduler, SleepMovesTheClockAndDelaysAllPendingWorkByAsMuch) {
+    VirtualScheduler s(Date{0});
+    QStringList ran;
+    s.after(2, [&] { ran << QStringLiteral("once at %1").arg(s.now().secondsSinceReferenceDate); });
+    auto timer = s.every(5, [&] { ran << QStringLiteral("tick at %1").arg(s.now().secondsSinceReferenceDate); });
+    s.advance(1);
+    s.sleep(100);
+    EXPECT_TRUE(ran.isEmpty()) << "nothing runs while asleep";
+    EXPECT_EQ(s.now(), Date{101});
+    EXPECT_EQ(s.nextDueIn(), 1.0);
+    s.advance(5);
+    EXPECT_EQ(ran, (QStringList{"once at 102", "tick at 105"}));
+    s.sleep(0);
+    s.sleep(-3);
+    EXPECT_EQ(s.now(), Date{106});
+    timer->cancel();
+}

@@ -29,6 +29,34 @@ TEST_F(AccessibilityApps, FrontmostHiddenAndFocusedWindowAreSettableOnTheApplica
               AXError::illegalArgument);
 }
 
+TEST_F(AccessibilityApps, AnAppCanShowWindowsWithNoneFocusedUntilOneIsRaisedRestoredOrOpened) {
+    App& finder = appNamed(QStringLiteral("Finder"));
+    const AXElement app = ax().applicationElement(finder.pid);
+    const std::vector<AXElement> windows = windowsOf(finder.pid);
+    ASSERT_GE(windows.size(), 2u);
+    const std::vector<std::function<void()>> regainFocus = {
+        [&] { ax().performAction(windows[1], QStringLiteral("AXRaise")); },
+        [&] { ax().setAttributeValue(windows[0], QStringLiteral("AXFocused"), true); },
+        [&] { mac().setMinimized(finder, finder.windows.back().id, false); },
+        [&] { mac().addWindow(finder, Window{}); },
+    };
+    for (size_t i = 0; i < regainFocus.size(); ++i) {
+        finder.noFocusedWindow = true;
+        if (i == 2) mac().setMinimized(finder, finder.windows.front().id, true);
+        AXValue v;
+        EXPECT_EQ(ax().copyAttributeValue(app, QStringLiteral("AXFocusedWindow"), &v), AXError::noValue) << i;
+        EXPECT_EQ(ax().attribute(windowsOf(finder.pid)[0], QStringLiteral("AXFocused")).toBool(), false) << i;
+        regainFocus[i]();
+        EXPECT_FALSE(finder.noFocusedWindow) << i;
+        EXPECT_EQ(ax().attribute(windowsOf(finder.pid)[0], QStringLiteral("AXFocused")).toBool(), true) << i;
+    }
+    // The state outlives a restart of the simulated Mac.
+    finder.noFocusedWindow = true;
+    SimulatedMac copy(scheduler, scheduler, dir.path() + QStringLiteral("/copy"));
+    ASSERT_TRUE(copy.loadJson(mac().toJson()));
+    EXPECT_TRUE(copy.appWithBundleId(kFinderBundleId)->noFocusedWindow);
+}
+
 TEST_F(AccessibilityApps, AttributeNamesAndSettability) {
     App& finder = appNamed(QStringLiteral("Finder"));
     const AXElement w = windowsOf(finder.pid)[0];

@@ -152,6 +152,25 @@ TEST_F(AppleScriptBrowsers, SyntaxErrorsAndUnknownThingsAreErrorsNotCrashes) {
     EXPECT_TRUE(sim.appleScript().execute(QString()).succeeded());
 }
 
+TEST_F(AppleScriptBrowsers, ACompileFaultFailsTheNextScriptToThatAppOnly) {
+    sim.appleScript().failNextCompile(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"));
+    sim.appleScript().failNextCompile(QString(), QStringLiteral("Terminal"));
+    // A script to another application is not touched; the next one to Safari, by id, fails once.
+    EXPECT_FALSE(sim.appleScript().compile(chromiumGroupNewTabs()).has_value());
+    const auto refused = sim.appleScript().compile(safariCleanup());
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(refused->value(kAppleScriptErrorNumber).toInt(), kAppleScriptSyntaxError);
+    EXPECT_FALSE(sim.appleScript().compile(safariCleanup()).has_value());
+    // Told by name, and met by execute as well as by compile.
+    const auto result = sim.appleScript().execute(QStringLiteral("tell application \"Terminal\"\n activate\nend tell"));
+    ASSERT_FALSE(result.succeeded());
+    EXPECT_EQ(result.error->value(kAppleScriptErrorNumber).toInt(), kAppleScriptSyntaxError);
+    EXPECT_TRUE(
+        sim.appleScript().execute(QStringLiteral("tell application \"Terminal\"\n activate\nend tell")).succeeded());
+    EXPECT_EQ(mac().recorder().texts(EventKind::appleScript).at(1),
+              QStringLiteral("-> does not compile: error -2741: Expected end of line but found identifier."));
+}
+
 TEST_F(AppleScriptBrowsers, ScriptsToAnAppThatIsNotRunningLaunchItWithoutWindows) {
     mac().terminate(appNamed(QStringLiteral("Google Chrome")).pid);
     const auto result = sim.appleScript().execute(chromiumGroupNewTabs());

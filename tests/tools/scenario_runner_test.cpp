@@ -1,5 +1,7 @@
 #include "ScenarioRunner.h"
 
+#include "support/QtPrinters.h"
+
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
@@ -22,36 +24,33 @@ QStringList linesWith(const QStringList& lines, const QString& part) {
 
 TEST(ScenarioRunner, RejectsScenariosOfTheWrongShape) {
     QTemporaryDir dir;
-    ScenarioRunner runner(dir.path(), {});
+    ScenarioRunner runner(dir.path());
     QString error;
     EXPECT_FALSE(runner.load("[1, 2]", &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(runner.load("{\"timeline\": {}}", &error));
     EXPECT_FALSE(runner.load("{\"start\": \"yesterday\"}", &error));
+    EXPECT_FALSE(runner.load("{\"launchProgram\": \"later\"}", &error));
     EXPECT_TRUE(runner.load("{}", &error));
 }
 
-TEST(ScenarioRunner, ProgramPartsStartWithTheDefaultsFilesAndPlatformInPlace) {
+TEST(ScenarioRunner, TheProgramLaunchesWithTheDefaultsFilesAndPlatformInPlace) {
     QTemporaryDir dir;
     QStringList seen;
-    std::vector<ProgramPart> parts{
-        {QStringLiteral("first"),
-         [&](Platform& p) {
-             seen << QStringLiteral("installed=%1").arg(&Platform::current() == &p);
-             seen << QStringLiteral("mode=%1").arg(
-                 p.defaults->stringValue(QStringLiteral("Mode")).value_or(QStringLiteral("?")));
-             seen << QStringLiteral("count=%1").arg(p.defaults->integerValue(QStringLiteral("Count")).value_or(-1));
-             seen << QStringLiteral("data=%1").arg(
-                 QString::fromLatin1(p.defaults->dataValue(QStringLiteral("Blob")).value_or("?").toHex()));
-             seen << QStringLiteral("file=%1").arg(
-                 QString::fromUtf8(p.files->readFile(QStringLiteral("/Users/anna/todo.txt")).value_or("?")));
-             QFile sessions(p.locations.nimbrelSupportFolder() + QStringLiteral("/Sessions.json"));
-             seen << QStringLiteral("support=%1").arg(sessions.exists());
-             seen << QStringLiteral("running=%1").arg(p.workspace->runningApplications().size() > 3);
-         }},
-        {QStringLiteral("second"), [&](Platform&) { seen << QStringLiteral("second"); }},
-    };
-    ScenarioRunner runner(dir.path(), parts);
+    ScenarioRunner runner(dir.path());
+    runner.setLaunchHook([&](Platform& p) {
+        seen << QStringLiteral("installed=%1").arg(&Platform::current() == &p);
+        seen << QStringLiteral("mode=%1").arg(
+            p.defaults->stringValue(QStringLiteral("Mode")).value_or(QStringLiteral("?")));
+        seen << QStringLiteral("count=%1").arg(p.defaults->integerValue(QStringLiteral("Count")).value_or(-1));
+        seen << QStringLiteral("data=%1").arg(
+            QString::fromLatin1(p.defaults->dataValue(QStringLiteral("Blob")).value_or("?").toHex()));
+        seen << QStringLiteral("file=%1").arg(
+            QString::fromUtf8(p.files->readFile(QStringLiteral("/Users/anna/todo.txt")).value_or("?")));
+        QFile sessions(p.locations.nimbrelSupportFolder() + QStringLiteral("/Sessions.json"));
+        seen << QStringLiteral("support=%1").arg(sessions.exists());
+        seen << QStringLiteral("running=%1").arg(p.workspace->runningApplications().size() > 3);
+    });
     QString error;
     ASSERT_TRUE(runner.load(R"({"defaults": {"Mode": "cycling", "Count": 3, "Blob": {"type": "data", "value": "AAE="}},
                                 "files": {"/Users/anna/todo.txt": "milk"},
@@ -60,46 +59,64 @@ TEST(ScenarioRunner, ProgramPartsStartWithTheDefaultsFilesAndPlatformInPlace) {
         << error.toStdString();
     const QStringList lines = runner.run();
     EXPECT_EQ(seen, (QStringList{"installed=1", "mode=cycling", "count=3", "data=0001", "file=milk", "support=1",
-                                 "running=1", "second"}));
+                                 "running=1"}));
+    EXPECT_EQ(lines.value(1), "  0.000 program: launched");
     EXPECT_EQ(linesWith(lines, QStringLiteral("start:")),
-              (QStringList{"  0.000 start: first", "  0.000 start: second"}));
+              (QStringList{"  0.000 start: engine", "  1.000 start: sessions store"}));
+}
+
+TEST(ScenarioRunner, AScenarioCanLaunchTheProgramLaterWithOtherDefaults) {
+    QTemporaryDir dir;
+    QStringList modes;
+    ScenarioRunner runner(dir.path());
+    runner.setLaunchHook([&](Platform& p) {
+        modes << p.defaults->stringValue(QStringLiteral("Nimbrel.settings.behaviorMode")).value_or(QStringLiteral("?"));
+    });
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"launchProgram": false, "defaults": {"Nimbrel.settings.behaviorMode": "restore"},
+                                "timeline": [{"at": 3, "do": "setDefaults", "values": {"Nimbrel.settings.behaviorMode": "cycling"}},
+                                             {"do": "launchProgram"}], "settleSeconds": 0})",
+                            &error))
+        << error.toStdString();
+    const QStringList lines = runner.run();
+    EXPECT_EQ(modes, QStringList{"cycling"});
+    EXPECT_EQ(linesWith(lines, QStringLiteral("program:")), QStringList{"  3.000 program: launched"});
+    EXPECT_EQ(linesWith(lines, QStringLiteral("status-item:")).value(0).left(7), QStringLiteral("  3.000"));
 }
 
 TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEvents) {
     QTemporaryDir dir;
     ObserverToken wakeToken;
-    std::vector<ProgramPart> parts{{QStringLiteral("watcher"), [&wakeToken](Platform& p) {
-                                        Platform* platform = &p;
-                                        wakeToken = p.workspace->observeDidWake([platform] {
-                                            logLine(QStringLiteral("NimbrelEngine"), QStringLiteral("wake from sleep"));
-                                            platform->notifications->post(
-                                                QStringLiteral("nimbrelRecordActivity"),
-                                                {{QStringLiteral("type"), QStringLiteral("info")},
-                                                 {QStringLiteral("title"), QStringLiteral("Woke")},
-                                                 {QStringLiteral("message"), QStringLiteral("The Mac woke up.")}});
-                                            platform->notifications->post(QStringLiteral("Nimbrel.pauseStateDidChange"),
-                                                                          {{QStringLiteral("paused"), true}});
-                                            platform->workspace->open(QStringLiteral("https://example.com/"));
-                                        });
-                                    }}};
-    ScenarioRunner runner(dir.path(), parts);
+    ScenarioRunner runner(dir.path());
+    runner.setLaunchHook([&wakeToken](Platform& p) {
+        Platform* platform = &p;
+        wakeToken = p.workspace->observeDidWake([platform] {
+            logLine(QStringLiteral("Watcher"), QStringLiteral("wake from sleep"));
+            platform->notifications->post(QStringLiteral("nimbrelRecordActivity"),
+                                          {{QStringLiteral("type"), QStringLiteral("info")},
+                                           {QStringLiteral("title"), QStringLiteral("Woke")},
+                                           {QStringLiteral("message"), QStringLiteral("The Mac woke up.")}});
+            platform->notifications->post(QStringLiteral("Watcher.woke"), {{QStringLiteral("paused"), true}});
+            platform->workspace->open(QStringLiteral("https://example.com/"));
+        });
+    });
     QString error;
     ASSERT_TRUE(runner.load(
         R"({"timeline": [{"at": 2, "do": "wake"}, {"do": "wait", "seconds": 1}], "settleSeconds": 0})", &error));
     const QStringList lines = runner.run();
     const int wake = static_cast<int>(lines.indexOf(QStringLiteral("  2.000 system: wake from sleep")));
     ASSERT_GE(wake, 0) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(lines.mid(wake + 1, 4), (QStringList{"  2.000 log: NimbrelEngine: wake from sleep",
-                                                   "  2.000 activity: info \"Woke\" The Mac woke up.",
-                                                   "  2.000 notification: Nimbrel.pauseStateDidChange {paused=true}",
-                                                   "  2.000 workspace: open https://example.com/ -> ok"}));
+    EXPECT_EQ(lines.mid(wake + 1, 4),
+              (QStringList{"  2.000 log: Watcher: wake from sleep", "  2.000 activity: info \"Woke\" The Mac woke up.",
+                           "  2.000 notification: Watcher.woke {paused=true}",
+                           "  2.000 workspace: open https://example.com/ -> ok"}));
     EXPECT_TRUE(lines.contains(QStringLiteral("== final state ==")));
     EXPECT_EQ(linesWith(lines, QStringLiteral("tab* https://example.com/")).size(), 1);
 }
 
 TEST(ScenarioRunner, BadStepsAreReportedAndTheRunGoesOn) {
     QTemporaryDir dir;
-    ScenarioRunner runner(dir.path(), {});
+    ScenarioRunner runner(dir.path());
     QString error;
     ASSERT_TRUE(runner.load(R"({"desktop": {"quit": ["Nobody"], "dockOrientation": "top"},
                                 "timeline": [{"do": "fly"}, {"do": "press"}, {"do": "press", "tile": "Nope"},
@@ -111,12 +128,53 @@ TEST(ScenarioRunner, BadStepsAreReportedAndTheRunGoesOn) {
     EXPECT_EQ(errors.size(), 7) << errors.join(QLatin1Char('\n')).toStdString();
 }
 
+TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    // Each step, and what the run says when the program is not where the step needs it.
+    const std::vector<std::pair<const char*, QString>> steps = {
+        {R"({"do": "launchProgram"})", "the program is running already"},
+        {R"({"do": "openScreen", "screen": "rules"})", "the main menu is not shown"},
+        {R"({"do": "pause", "seconds": 300})", "the main menu is not shown"},
+        {R"({"do": "clickStatusItem"})", ""},
+        {R"({"do": "back"})", "no screen with a way back is shown"},
+        {R"({"do": "openScreen", "screen": "trash"})", "no screen \"trash\""},
+        {R"({"do": "pause", "seconds": 42})", "the pause menu has no row of 42 seconds"},
+        {R"({"do": "pause", "seconds": "later"})", "pause needs \"seconds\""},
+        {R"({"do": "resume"})", "the pause menu has no \"Resume Nimbrel\""},
+        {R"({"do": "onboardingSwitch"})", "the onboarding is not shown"},
+        {R"({"do": "openSettingsInstead"})", "the onboarding is not shown"},
+        {R"({"do": "sleep", "seconds": 0})", "sleep needs \"seconds\" above 0"},
+        {R"({"do": "setDefaults", "values": {}})", "setDefaults needs \"values\""},
+        {R"({"do": "minimizeWindow", "app": "Mail", "window": "Inbox – iCloud"})", "is minimized already"},
+        {R"({"do": "moveWindow", "app": "Notes", "window": "Notes"})", "moveWindow needs \"to\""},
+        {R"({"do": "failScriptCompile", "app": "Nobody"})", "no application Nobody"},
+        {R"({"do": "quitProgram"})", ""},
+        {R"({"do": "wait", "seconds": 1})", ""},
+        {R"({"do": "quitProgram"})", "the program is not running"},
+        {R"({"do": "clickStatusItem"})", "Nimbrel's status item is not in the menu bar"},
+    };
+    QStringList timeline;
+    QStringList expected;
+    for (const auto& [step, problem] : steps) {
+        timeline << QString::fromUtf8(step);
+        if (!problem.isEmpty()) expected << problem;
+    }
+    ASSERT_TRUE(runner.load(("{\"timeline\": [" + timeline.join(", ") + "], \"settleSeconds\": 0}").toUtf8(), &error))
+        << error.toStdString();
+    const QStringList errors = linesWith(runner.run(), QStringLiteral("scenario-error: "));
+    ASSERT_EQ(errors.size(), expected.size()) << errors.join('\n').toStdString();
+    for (qsizetype i = 0; i < errors.size(); ++i)
+        EXPECT_TRUE(errors[i].contains(expected[i])) << errors[i].toStdString() << " / " << expected[i].toStdString();
+}
+
 TEST(ScenarioRunner, TwoRunsPrintTheSameTranscript) {
     const QByteArray scenario = R"({"timeline": [{"do": "click", "tile": "Mail"}, {"do": "click", "tile": "Trash"},
                                                  {"do": "launch", "app": "com.apple.iCal"}]})";
     QTemporaryDir a, b;
-    ScenarioRunner first(a.path(), {});
-    ScenarioRunner second(b.path(), {});
+    ScenarioRunner first(a.path());
+    ScenarioRunner second(b.path());
     QString error;
     ASSERT_TRUE(first.load(scenario, &error));
     ASSERT_TRUE(second.load(scenario, &error));

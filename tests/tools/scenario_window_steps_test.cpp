@@ -21,7 +21,7 @@ QStringList appBlock(const QStringList& lines, const QString& appLine) {
 
 TEST(ScenarioWindowSteps, OpenFocusCloseAndActivateChangeTheDesktop) {
     QTemporaryDir dir;
-    ScenarioRunner runner(dir.path(), {});
+    ScenarioRunner runner(dir.path());
     ASSERT_TRUE(runner.load(R"({
         "desktop": {"clearWindows": ["Notes"], "activate": ["Safari"]},
         "timeline": [

@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace nimbrel::simtool {
 
 using namespace sim;
@@ -144,6 +146,15 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
             problems << QStringLiteral("refuseWrites: no window \"%1\" of %2")
                             .arg(r.value(QStringLiteral("window")).toString(),
                                  r.value(QStringLiteral("app")).toString());
+    }
+    for (const QJsonValue& v : d.value(QStringLiteral("noFocusedWindow")).toArray()) {
+        App* app = findApp(mac, v.toString());
+        const bool visible =
+            app && std::any_of(app->windows.begin(), app->windows.end(), [](const Window& w) { return !w.minimized; });
+        if (visible)
+            app->noFocusedWindow = true;
+        else
+            problems << QStringLiteral("noFocusedWindow: no running application with a visible window ") + v.toString();
     }
     for (const QJsonValue& v : d.value(QStringLiteral("activate")).toArray()) {
         if (App* app = findApp(mac, v.toString()))

@@ -6,5 +6,7 @@ import QtQuick
 Loader {
     id: loader
     property bool wanted: true
+    // The shadow file, for loaders declared outside this module.
+    readonly property url softShadow: Qt.resolvedUrl("SoftShadow.qml")
     active: wanted && GraphicsInfo.api !== GraphicsInfo.Software && GraphicsInfo.api !== GraphicsInfo.Unknown
 }

@@ -14,7 +14,8 @@ HoverScale {
     property var action: null
     signal clicked()
 
-    readonly property color foreground: isDestructive ? Qt.rgba(1, 0.27, 0.23, 0.88) : Qt.rgba(1, 1, 1, 0.92)
+    property color foreground: isDestructive ? Qt.rgba(1, 0.27, 0.23, 0.88) : Qt.rgba(1, 1, 1, 0.92)
+    property real contentSpacing: 9
 
     implicitWidth: row.implicitWidth + horizontalPadding * 2
     implicitHeight: 36
@@ -33,7 +34,8 @@ HoverScale {
         Row {
             id: row
             anchors.centerIn: parent
-            spacing: 7
+            // No gap before the title when there is no symbol.
+            spacing: pill.systemImage.length > 0 ? pill.contentSpacing : 0
             SymbolIcon {
                 anchors.verticalCenter: parent.verticalCenter
                 visible: pill.systemImage.length > 0
@@ -51,6 +53,13 @@ HoverScale {
     }
     MouseArea {
         anchors.fill: parent
+        // The hit area is the capsule: presses in the corners pass through.
+        onPressed: mouse => {
+            const r = pill.height / 2
+            const dx = Math.max(r - mouse.x, mouse.x - (pill.width - r), 0)
+            const dy = mouse.y - r
+            mouse.accepted = dx * dx + dy * dy <= r * r
+        }
         onClicked: {
             if (typeof pill.action === "function")
                 pill.action()

@@ -7,6 +7,9 @@ Item {
     required property QtObject model
     property string rulesSubtitle: ""
     property string sessionsSubtitle: ""
+    // The panel's layer for popovers (see NimbrelPanel); without one the pause menu stays
+    // inside this screen.
+    property Item popupLayer: null
     width: 360
     height: 500
 
@@ -191,6 +194,7 @@ Item {
 
         HoverScale {
             id: pauseButton
+            objectName: "pauseButton"
             width: parent.width
             height: 42
             cornerRadius: 21
@@ -295,13 +299,29 @@ Item {
     }
     PauseMenu {
         id: pauseMenu
+        objectName: "pauseMenu"
+        parent: menu.popupLayer ? menu.popupLayer : menu
         visible: menu.model.showingPauseMenu
-        anchors.horizontalCenter: parent.horizontalCenter
-        // Above the pause button, its arrow at the button's top edge; kept inside the screen
-        // when the longer menu (with Resume) would not fit above.
-        y: Math.max(6, content.y + pauseButton.y - height - arrowSize)
-        backdrop: content
-        backdropOrigin: Qt.point(x - content.x, y - content.y)
+        // Above the pause button if it fits, else below it, else cut short on the roomier
+        // side; never over the button (placed by the view model).
+        readonly property var place: {
+            const open = menu.model.showingPauseMenu // placed afresh at each opening
+            const b = pauseButton.mapToItem(parent, 0, 0)
+            const area = menu.popupLayer ? menu.popupLayer.area : Qt.rect(0, 0, menu.width, menu.height)
+            return menu.model.pauseMenuPlacement(Qt.rect(b.x, b.y, pauseButton.width, pauseButton.height),
+                                                 Qt.size(width, naturalHeight), area)
+        }
+        x: place.x
+        y: place.y
+        height: place.height
+        arrowOnTop: place.arrowOnTop
+        arrowX: place.arrowX
+        backdrop: menu.popupLayer ? menu.popupLayer.backdrop : null
+        backdropOrigin: menu.popupLayer ? Qt.point(menu.popupLayer.backdropOrigin.x + x,
+                                                   menu.popupLayer.backdropOrigin.y + y)
+                                        : Qt.point(0, 0)
+        surface: menu.popupLayer ? menu.popupLayer.surface : content
+        surfaceOrigin: menu.popupLayer ? Qt.point(x, y) : Qt.point(x - content.x, y - content.y)
         rows: menu.model.pauseMenuRows
         onChosen: index => menu.model.choosePauseRow(index)
     }

@@ -28,6 +28,7 @@ Item {
 
     Item {
         id: card
+        objectName: "panelCard"
         width: 360
         height: Math.min(500, parent.height)
         anchors.horizontalCenter: parent.horizontalCenter
@@ -63,6 +64,7 @@ Item {
             sourceComponent: Component {
                 NimbrelPanelRootView {
                     model: Shell.panelContent
+                    popupLayer: popups
                 }
             }
         }
@@ -75,5 +77,24 @@ Item {
                 }
             }
         }
+    }
+
+    // The screens' popovers: above the card and not clipped by it, so that one may reach past
+    // the panel (inside `area`) as a popover window would. What lies behind a popover is the
+    // card and, around it, the backdrop.
+    Item {
+        id: popups
+        x: card.x
+        y: card.y
+        width: card.width
+        height: card.height
+        readonly property Item surface: card
+        readonly property Item backdrop: panel.backdrop
+        // This layer's top-left in the backdrop's coordinates.
+        readonly property point backdropOrigin: panel.backdrop ? Qt.point(panel.x + x - panel.backdrop.x,
+                                                                          panel.y + y - panel.backdrop.y)
+                                                               : Qt.point(0, 0)
+        readonly property rect area: Qt.rect(Shell.popoverArea.x - x, Shell.popoverArea.y - y,
+                                             Shell.popoverArea.width, Shell.popoverArea.height)
     }
 }

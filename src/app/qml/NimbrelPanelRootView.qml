@@ -5,6 +5,8 @@ import QtQuick
 Item {
     id: root
     required property QtObject model
+    // Where the screens' popovers go (see NimbrelPanel); none when the view stands alone.
+    property Item popupLayer: null
     width: 360
     height: 500
     clip: true
@@ -30,7 +32,12 @@ Item {
         // Each screen leaves towards the edge it came from, whatever replaces it.
         const leavingIsMain = root.currentName === "main"
         const towardsMain = name === "main"
-        const entering = root.screenComponent(name).createObject(screens, { x: 0, width: root.width, height: root.height })
+        const properties = { x: 0, width: root.width, height: root.height }
+        // A screen's view model is handed over once, as it opens: a screen sliding out keeps
+        // its own while the next one gets a new one.
+        if (root.model.screenModel)
+            properties.model = root.model.screenModel
+        const entering = root.screenComponent(name).createObject(screens, properties)
         root.current = entering
         root.currentName = name
         if (!animated || !leaving) {
@@ -85,25 +92,19 @@ Item {
         id: mainScreen
         NimbrelMenuBarView {
             model: root.model.menu
+            popupLayer: root.popupLayer
             rulesSubtitle: root.model.rulesSubtitle
             sessionsSubtitle: root.model.sessionsSubtitle
         }
     }
     Component {
         id: blacklistScreen
-        PlaceholderScreen {
-            title: "Blacklist"
-            systemImage: "nosign"
-            note: "Apps on the blacklist keep the Dock's own click behaviour."
-            onBack: root.model.post("Nimbrel.showMainWindow")
-        }
+        BlacklistView {}
     }
     Component {
         id: rulesScreen
-        PlaceholderScreen {
-            title: "Rules"
-            systemImage: "square.stack.3d.up"
-            note: "Rules open websites, folders and apps when you click an app in the Dock."
+        RulesView {
+            model: root.model.screenModel
             onBack: root.model.requestMainScreen()
         }
     }
@@ -118,20 +119,10 @@ Item {
     }
     Component {
         id: activityScreen
-        PlaceholderScreen {
-            title: "Activity"
-            systemImage: "waveform.path.ecg"
-            note: "What Nimbrel did in the last 30 days."
-            onBack: root.model.post("Nimbrel.showMainWindow")
-        }
+        ActivityView {}
     }
     Component {
         id: settingsScreen
-        PlaceholderScreen {
-            title: "Settings"
-            systemImage: "gearshape.fill"
-            note: "Dock behaviour, sync, updates and the look of the panel."
-            onBack: root.model.post("Nimbrel.showMainWindow")
-        }
+        SettingsWC {}
     }
 }

@@ -1,23 +1,31 @@
 import QtQuick
 
-// The pause button's popover: the rows of the global pause, with its arrow on the bottom edge
-// pointing at the button.
+// The pause button's popover: the rows of the global pause, with its arrow on the edge that
+// faces the button. Its glass blurs what lies behind it: the panel (`surface`) and, where it
+// reaches past the panel, the desktop (`backdrop`). Where blurs cannot be drawn it is dense
+// enough that nothing behind it reads through.
 Item {
     id: menu
     property var rows: []
-    // What lies under the popover, blurred behind it, and where the popover sits on it.
     property Item backdrop: null
     property point backdropOrigin: Qt.point(0, 0)
+    property Item surface: null
+    property point surfaceOrigin: Qt.point(0, 0)
+    property bool arrowOnTop: false
+    // The arrow's middle, from the left edge.
+    property real arrowX: width / 2
     readonly property real arrowSize: 8
+    readonly property real cornerRadius: 20
+    readonly property real naturalHeight: column.implicitHeight + 20
     signal chosen(int index)
 
     width: 220
-    height: column.implicitHeight + 20
+    height: naturalHeight
 
-    // The arrow: a square turned on its corner, half of it below the edge.
+    // The arrow: a square turned on its corner, half of it past the edge.
     Rectangle {
-        x: (menu.width - width) / 2
-        y: menu.height - height / 2 - 1
+        x: menu.arrowX - width / 2
+        y: menu.arrowOnTop ? -height / 2 + 1 : menu.height - height / 2 - 1
         width: menu.arrowSize * Math.SQRT2
         height: width
         rotation: 45
@@ -25,73 +33,100 @@ Item {
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.14)
     }
+    EffectLoader {
+        id: backdropBlur
+        anchors.fill: parent
+        wanted: menu.backdrop !== null && menu.visible
+        Component.onCompleted: setSource("BackdropBlur.qml", {
+            backdrop: Qt.binding(() => menu.backdrop),
+            sourceRect: Qt.binding(() => Qt.rect(menu.backdropOrigin.x, menu.backdropOrigin.y, menu.width, menu.height)),
+            cornerRadius: menu.cornerRadius
+        })
+    }
+    EffectLoader {
+        anchors.fill: parent
+        wanted: menu.surface !== null && menu.visible
+        Component.onCompleted: setSource("BackdropBlur.qml", {
+            backdrop: Qt.binding(() => menu.surface),
+            sourceRect: Qt.binding(() => Qt.rect(menu.surfaceOrigin.x, menu.surfaceOrigin.y, menu.width, menu.height)),
+            cornerRadius: menu.cornerRadius
+        })
+    }
+    // The glass's own tint over the blurred picture.
     LiquidGlassBackground {
         anchors.fill: parent
-        cornerRadius: 20
+        cornerRadius: menu.cornerRadius
         fallbackMaterial: "hudWindow"
-        backdrop: menu.backdrop
-        backdropOrigin: menu.backdropOrigin
     }
     Rectangle {
         anchors.fill: parent
-        radius: 20
-        // Dense enough that the screen under the popover does not read through its rows.
-        color: Qt.rgba(0.1, 0.1, 0.12, 0.78)
+        radius: menu.cornerRadius
+        color: Qt.rgba(0.1, 0.1, 0.12, backdropBlur.active ? 0 : 0.9)
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.14)
     }
-    Column {
-        id: column
+    // Cut shorter than its rows (no room on either side of the button), it scrolls.
+    Flickable {
         x: 10
         y: 10
         width: parent.width - 20
-        spacing: 8
-        Repeater {
-            model: menu.rows
-            delegate: Column {
-                id: entry
-                required property var modelData
-                required property int index
-                width: column.width
-                spacing: 8
-                Rectangle {
-                    visible: entry.modelData.dividerBefore
-                    width: parent.width
-                    height: 1
-                    color: Qt.rgba(1, 1, 1, 0.12)
-                }
-                HoverScale {
-                    width: parent.width
-                    height: 34
-                    cornerRadius: 17
-                    hoverScale: 1.006
-                    animationDuration: 0.16
-                    highlightLength: 50
-                    Row {
-                        x: 8
-                        anchors.verticalCenter: parent.verticalCenter
-                        spacing: 6
-                        Item {
-                            width: 18
-                            height: 18
-                            SymbolIcon {
-                                anchors.centerIn: parent
-                                name: entry.modelData.symbol
-                                pointSize: 12
-                                color: Qt.rgba(1, 1, 1, 0.82)
+        height: parent.height - 20
+        contentHeight: column.implicitHeight
+        clip: contentHeight > height
+        interactive: contentHeight > height
+        boundsBehavior: Flickable.StopAtBounds
+
+        Column {
+            id: column
+            width: parent.width
+            spacing: 8
+            Repeater {
+                model: menu.rows
+                delegate: Column {
+                    id: entry
+                    required property var modelData
+                    required property int index
+                    width: column.width
+                    spacing: 8
+                    Rectangle {
+                        visible: entry.modelData.dividerBefore
+                        width: parent.width
+                        height: 1
+                        color: Qt.rgba(1, 1, 1, 0.12)
+                    }
+                    HoverScale {
+                        width: parent.width
+                        height: 34
+                        cornerRadius: 17
+                        hoverScale: 1.006
+                        animationDuration: 0.16
+                        highlightLength: 50
+                        Row {
+                            x: 8
+                            anchors.verticalCenter: parent.verticalCenter
+                            spacing: 6
+                            Item {
+                                width: 18
+                                height: 18
+                                SymbolIcon {
+                                    anchors.centerIn: parent
+                                    name: entry.modelData.symbol
+                                    pointSize: 12
+                                    color: Qt.rgba(1, 1, 1, 0.82)
+                                }
+                            }
+                            Text {
+                                anchors.verticalCenter: parent.verticalCenter
+                                text: entry.modelData.text
+                                color: Qt.rgba(1, 1, 1, 0.9)
+                                font.pixelSize: 13
+                                font.weight: Font.DemiBold
                             }
                         }
-                        Text {
-                            anchors.verticalCenter: parent.verticalCenter
-                            text: entry.modelData.text
-                            color: Qt.rgba(1, 1, 1, 0.9)
-                            font.pixelSize: 13
-                            font.weight: Font.DemiBold
+                        MouseArea {
+                            anchors.fill: parent
+                            onClicked: menu.chosen(entry.index)
                         }
-                    }
-                    MouseArea {
-                        anchors.fill: parent
-                        onClicked: menu.chosen(entry.index)
                     }
                 }
             }

@@ -1,5 +1,8 @@
 #include "platform/local/EventLoopScheduler.h"
 
+#include "platform/MainThreadCalls.h"
+
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <QThreadPool>
@@ -10,6 +13,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <thread>
 
 namespace nimbrel {
 
@@ -21,7 +25,9 @@ Date SystemClock::now() const {
 
 struct EventLoopScheduler::Shared {
     std::mutex mutex;
-    QObject* context = nullptr; // null once the scheduler is gone
+    QObject* context = nullptr; // null once stopped
+    std::thread::id mainThread = std::this_thread::get_id();
+    MainThreadCalls calls;
 
     void post(std::function<void()> work) {
         std::lock_guard lock(mutex);
@@ -69,15 +75,24 @@ EventLoopScheduler::EventLoopScheduler()
     : shared_(std::make_shared<Shared>()), context_(std::make_unique<QObject>()),
       pool_(std::make_unique<QThreadPool>()) {
     shared_->context = context_.get();
+    // Nothing answers a worker once the loop has returned.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QObject::connect(app, &QCoreApplication::aboutToQuit, context_.get(),
+                         [shared = shared_] { shared->calls.stop(); });
 }
 
 EventLoopScheduler::~EventLoopScheduler() {
-    pool_->waitForDone();
+    stop();
+    context_.reset(); // deletes the timers and drops queued calls to it
+}
+
+void EventLoopScheduler::stop() {
+    shared_->calls.stop();
     {
         std::lock_guard lock(shared_->mutex);
         shared_->context = nullptr;
     }
-    context_.reset(); // deletes the timers and drops queued calls to it
+    pool_->waitForDone();
 }
 
 WorkHandle EventLoopScheduler::after(double delaySeconds, std::function<void()> work) {
@@ -133,6 +148,15 @@ WorkHandle EventLoopScheduler::every(double intervalSeconds, std::function<void(
 
 void EventLoopScheduler::postFromAnyThread(std::function<void()> work) {
     shared_->post(std::move(work));
+}
+
+bool EventLoopScheduler::callOnMainThreadAndWait(std::function<void()> work) {
+    if (std::this_thread::get_id() == shared_->mainThread) {
+        work();
+        return true;
+    }
+    return shared_->calls.callAndWait([shared = shared_](std::function<void()> call) { shared->post(std::move(call)); },
+                                      std::move(work));
 }
 
 void EventLoopScheduler::runInBackground(std::function<void()> work, std::function<void()> then) {

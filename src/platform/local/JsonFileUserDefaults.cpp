@@ -17,8 +17,14 @@ const QString kValuesKey = QStringLiteral("values");
 constexpr int kFormat = 1;
 } // namespace
 
-JsonFileUserDefaults::JsonFileUserDefaults(QString filePath) : path_(std::move(filePath)) {
+JsonFileUserDefaults::JsonFileUserDefaults(QString filePath)
+    : path_(std::move(filePath)), writer_(std::make_unique<CoalescedFileWriter>(path_, 0600, kWriteInterval)) {
     load();
+}
+
+JsonFileUserDefaults::~JsonFileUserDefaults() {
+    writer_->flush();
+    reportWriteFailure();
 }
 
 QString JsonFileUserDefaults::filePath(const Locations& locations) {
@@ -26,6 +32,7 @@ QString JsonFileUserDefaults::filePath(const Locations& locations) {
 }
 
 void JsonFileUserDefaults::load() {
+    removeStaleTemporaries(path_);
     QFile file(path_);
     if (!file.exists()) return;
 
@@ -74,17 +81,30 @@ void JsonFileUserDefaults::load() {
     }
 }
 
-bool JsonFileUserDefaults::write() {
+void JsonFileUserDefaults::write() {
     if (!writable_) {
-        lastWriteSucceeded_ = false;
         logLine(kComponent, QStringLiteral("not saving the defaults over the unreadable %1").arg(path_));
-        return false;
+        return;
     }
-    const QJsonObject root{{kFormatKey, kFormat}, {kValuesKey, stored_}};
-    QString error;
-    lastWriteSucceeded_ = writeFileAtomically(path_, QJsonDocument(root).toJson(QJsonDocument::Indented), &error, 0600);
-    if (!lastWriteSucceeded_) logLine(kComponent, QStringLiteral("could not save the defaults: %1").arg(error));
-    return lastWriteSucceeded_;
+    // The writer's thread takes the values as they are when it writes, so a burst of changes
+    // costs one copy and one text.
+    writer_->submit([this] {
+        QJsonObject values;
+        {
+            std::lock_guard lock(storedMutex_);
+            values = stored_;
+        }
+        const QJsonObject root{{kFormatKey, kFormat}, {kValuesKey, values}};
+        return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    });
+    reportWriteFailure();
+}
+
+// Failures happen on the writer's thread; they are told here, on the caller's.
+bool JsonFileUserDefaults::reportWriteFailure() {
+    const std::optional<QString> error = writer_->takeFailure();
+    if (error) logLine(kComponent, QStringLiteral("could not save the defaults: %1").arg(*error));
+    return error.has_value();
 }
 
 QVariant JsonFileUserDefaults::object(const QString& key) const {
@@ -104,15 +124,22 @@ void JsonFileUserDefaults::set(const QString& key, const QVariant& value) {
         return;
     }
     values_.insert(key, *stored);
-    stored_.insert(key, *json);
+    {
+        std::lock_guard lock(storedMutex_);
+        stored_.insert(key, *json);
+    }
     write();
     changes_.post(key);
 }
 
 void JsonFileUserDefaults::remove(const QString& key) {
     const bool hadValue = values_.remove(key) > 0;
-    const bool wasStored = stored_.contains(key); // also a value that could not be read
-    stored_.remove(key);
+    bool wasStored = false; // also a value that could not be read
+    {
+        std::lock_guard lock(storedMutex_);
+        wasStored = stored_.contains(key);
+        stored_.remove(key);
+    }
     if (!hadValue && !wasStored) return;
     write();
     if (hadValue) changes_.post(key);
@@ -123,8 +150,18 @@ QStringList JsonFileUserDefaults::keys() const {
 }
 
 bool JsonFileUserDefaults::synchronize() {
-    if (!lastWriteSucceeded_) write();
-    return lastWriteSucceeded_;
+    if (!writable_) {
+        write(); // says why nothing is saved
+        return false;
+    }
+    bool written = writer_->flush();
+    reportWriteFailure();
+    if (!written) {
+        write();
+        written = writer_->flush();
+        reportWriteFailure();
+    }
+    return written;
 }
 
 ObserverToken JsonFileUserDefaults::observe(const QString& key, std::function<void()> onChange) {

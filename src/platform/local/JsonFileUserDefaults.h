@@ -1,21 +1,31 @@
 #pragma once
 
+#include "platform/CoalescedFileWriter.h"
 #include "platform/Files.h"
 #include "platform/UserDefaults.h"
 
 #include <QJsonObject>
 
+#include <memory>
+#include <mutex>
+
 namespace nimbrel {
 
 // The program's defaults on this machine: one JSON file ("defaults.json" in
 // Locations::preferences), every value kept with its type (see TypedValueCoding.h).
-// Every change is written at once, atomically and flushed to disk, so a crash at any
-// moment leaves either the previous file or the new one. A file that cannot be read is
+// Reads are served from memory. Changes are written off the caller's thread, the whole file
+// atomically and flushed to disk, at most once every 100 ms and in order; `synchronize()`
+// and destruction wait for them. A crash at any moment leaves the previous file or a newer
+// one, and loses at most the changes of the last interval. A file that cannot be read is
 // moved aside (kept for the user) and the defaults start empty; a single stored value that
 // cannot be read is kept in the file as it was, unseen, until that key is set anew.
 class JsonFileUserDefaults final : public UserDefaults {
   public:
+    static constexpr std::chrono::milliseconds kWriteInterval{100};
+
     explicit JsonFileUserDefaults(QString filePath);
+    // Writes what is still waiting.
+    ~JsonFileUserDefaults() override;
     static QString filePath(const Locations& locations);
 
     QVariant object(const QString& key) const override;
@@ -23,7 +33,8 @@ class JsonFileUserDefaults final : public UserDefaults {
     void set(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
     QStringList keys() const override;
-    // Writes again if the last write failed; true when the file holds every change.
+    // Waits for the waiting changes to be written, and writes again if the last write
+    // failed; true when the file holds every change.
     bool synchronize() override;
     ObserverToken observe(const QString& key, std::function<void()> onChange) override;
 
@@ -33,15 +44,19 @@ class JsonFileUserDefaults final : public UserDefaults {
 
   private:
     void load();
-    bool write();
+    void write();
+    bool reportWriteFailure();
 
     QString path_;
     QVariantMap values_;
-    QJsonObject stored_; // the file's form of every value, and of those that could not be read
+    // The file's form of every value, and of those that could not be read. The writer's thread
+    // takes it under the mutex: a copy shares it until the next change.
+    QJsonObject stored_;
+    mutable std::mutex storedMutex_;
     NotificationCenter changes_;
-    bool lastWriteSucceeded_ = true;
     bool writable_ = true;
     QString movedAside_;
+    std::unique_ptr<CoalescedFileWriter> writer_;
 };
 
 } // namespace nimbrel

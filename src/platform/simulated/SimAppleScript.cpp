@@ -1,7 +1,5 @@
 #include "platform/simulated/SimAppleScript.h"
 
-#include <future>
-
 namespace nimbrel::sim {
 
 namespace {
@@ -13,38 +11,83 @@ QVariantMap syntaxErrorDictionary(const script::SyntaxError& error) {
             {kAppleScriptErrorRange, QStringLiteral("line %1").arg(error.line)}};
 }
 
-// "tell application id \"com.apple.Safari\"" lines, for the one-line record of a script.
+// The one-line record of a script: its "tell application id \"com.apple.Safari\"" targets and length.
 QString summary(const QString& source) {
     QStringList targets;
     for (const QString& line : source.split(QLatin1Char('\n'))) {
         const QString t = line.trimmed();
         if (t.startsWith(QLatin1String("tell application")) && !targets.contains(t.mid(5))) targets << t.mid(5);
     }
-    return targets.isEmpty() ? QStringLiteral("script") : targets.join(QStringLiteral(" + "));
+    const int lines = static_cast<int>(source.count(QLatin1Char('\n'))) + 1;
+    return QStringLiteral("%1 (%2 lines)")
+        .arg(targets.isEmpty() ? QStringLiteral("script") : targets.join(QStringLiteral(" + ")))
+        .arg(lines);
 }
 
 } // namespace
 
-SimAppleScript::SimAppleScript(SimulatedMac& mac) : mac_(mac), runner_(mac), mainThread_(std::this_thread::get_id()) {}
+SimAppleScript::SimAppleScript(SimulatedMac& mac) : mac_(mac), runner_(mac) {}
 
+namespace {
+
+// The program is quitting: nothing will answer, and nothing was sent.
+QVariantMap notRunWhileQuitting() {
+    return {{kAppleScriptErrorMessage, kNotRunWhileQuittingMessage},
+            {kAppleScriptErrorBriefMessage, kNotRunWhileQuittingMessage},
+            {kAppleScriptErrorNumber, kAppleScriptConnectionInvalid}};
+}
+
+} // namespace
+
+// The model lives on the main thread; a worker's script waits for it there.
 std::optional<QVariantMap> SimAppleScript::compile(const QString& source) {
+    std::optional<QVariantMap> result;
+    if (mac_.scheduler().callOnMainThreadAndWait([&] { result = compileOnMainThread(source); })) return result;
+    return notRunWhileQuitting();
+}
+
+AppleScriptResult SimAppleScript::execute(const QString& source) {
+    AppleScriptResult result;
+    if (mac_.scheduler().callOnMainThreadAndWait([&] { result = executeOnMainThread(source); })) return result;
+    result.error = notRunWhileQuitting();
+    return result;
+}
+
+void SimAppleScript::failNextCompile(const QString& bundleIdentifier, const QString& name) {
+    QStringList targets;
+    if (!bundleIdentifier.isEmpty()) targets << QStringLiteral("application id \"%1\"").arg(bundleIdentifier);
+    if (!name.isEmpty()) targets << QStringLiteral("application \"%1\"").arg(name);
+    compileFaults_.push_back(targets);
+}
+
+std::optional<QVariantMap> SimAppleScript::takeCompileFault(const QString& source) {
+    for (auto it = compileFaults_.begin(); it != compileFaults_.end(); ++it) {
+        for (const QString& target : *it) {
+            if (!source.contains(target)) continue;
+            compileFaults_.erase(it);
+            const QVariantMap error =
+                syntaxErrorDictionary({1, QStringLiteral("Expected end of line but found identifier.")});
+            mac_.recorder().record(EventKind::appleScript, summary(source));
+            mac_.recorder().record(EventKind::appleScript, QStringLiteral("-> does not compile: error %1: %2")
+                                                               .arg(kAppleScriptSyntaxError)
+                                                               .arg(error.value(kAppleScriptErrorMessage).toString()));
+            return error;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QVariantMap> SimAppleScript::compileOnMainThread(const QString& source) {
+    if (auto fault = takeCompileFault(source)) return fault;
     script::SyntaxError error;
     if (script::parseScript(source, &error)) return std::nullopt;
     return syntaxErrorDictionary(error);
 }
 
-AppleScriptResult SimAppleScript::execute(const QString& source) {
-    if (std::this_thread::get_id() == mainThread_) return executeOnMainThread(source);
-    auto promise = std::make_shared<std::promise<AppleScriptResult>>();
-    auto future = promise->get_future();
-    mac_.scheduler().postFromAnyThread([this, source, promise] { promise->set_value(executeOnMainThread(source)); });
-    return future.get();
-}
-
 AppleScriptResult SimAppleScript::executeOnMainThread(const QString& source) {
+    if (auto fault = takeCompileFault(source)) return AppleScriptResult{*fault, {}};
     sources_ << source;
-    const int lines = static_cast<int>(source.count(QLatin1Char('\n'))) + 1;
-    mac_.recorder().record(EventKind::appleScript, QStringLiteral("%1 (%2 lines)").arg(summary(source)).arg(lines));
+    mac_.recorder().record(EventKind::appleScript, summary(source));
     AppleScriptResult result;
     script::SyntaxError syntax;
     const auto parsed = script::parseScript(source, &syntax);

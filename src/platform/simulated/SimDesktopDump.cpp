@@ -60,6 +60,7 @@ QStringList describeDesktop(const SimulatedMac& mac) {
         QStringList flags{policyText(a.policy)};
         if (mac.frontmostPid() == a.pid) flags << QStringLiteral("frontmost");
         if (a.hidden) flags << QStringLiteral("hidden");
+        if (a.noFocusedWindow) flags << QStringLiteral("no-focused-window");
         lines << QStringLiteral("  %1 (%2) %3").arg(a.name, a.bundleIdentifier, flags.join(QLatin1Char(' ')));
         const auto focused = mac.focusedWindowId(a);
         for (const Window& w : a.windows) {

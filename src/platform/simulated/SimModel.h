@@ -49,9 +49,13 @@ struct App {
     ActivationPolicy policy = ActivationPolicy::regular;
     bool hidden = false;
     std::vector<Window> windows; // front to back; minimized windows go last
+    // Windows on screen but none focused (its key window went away) until one is raised,
+    // restored or opened.
+    bool noFocusedWindow = false;
 
     // Faults.
     std::optional<int> scriptError; // every Apple event sent to it fails with this number
+    bool ignoresTerminate = false;  // a polite request to quit leaves it running
 };
 
 enum class DockTileKind { application, folder, file, trash, separator };

@@ -1,11 +1,10 @@
 #include "platform/simulated/SimulatedMac.h"
 
-#include <QDir>
+#include "platform/Files.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -142,6 +141,7 @@ QJsonObject SimulatedMac::toJson() const {
                       {QStringLiteral("hidden"), a.hidden},
                       {QStringLiteral("windows"), windows}};
         if (a.scriptError) o.insert(QStringLiteral("scriptError"), *a.scriptError);
+        if (a.noFocusedWindow) o.insert(QStringLiteral("noFocusedWindow"), true);
         apps.append(o);
     }
     QJsonArray order;
@@ -204,6 +204,7 @@ bool SimulatedMac::loadJson(const QJsonObject& o, QString* error) {
         app.name = a.value(QStringLiteral("name")).toString();
         app.policy = policyFrom(a.value(QStringLiteral("activationPolicy")).toString());
         app.hidden = a.value(QStringLiteral("hidden")).toBool();
+        app.noFocusedWindow = a.value(QStringLiteral("noFocusedWindow")).toBool();
         if (a.value(QStringLiteral("scriptError")).isDouble())
             app.scriptError = a.value(QStringLiteral("scriptError")).toInt();
         for (const QJsonValue& wv : a.value(QStringLiteral("windows")).toArray()) {
@@ -265,18 +266,7 @@ bool SimulatedMac::loadJson(const QJsonObject& o, QString* error) {
 }
 
 bool SimulatedMac::saveToFile(const QString& path, QString* error) const {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    file.write(QJsonDocument(toJson()).toJson(QJsonDocument::Indented));
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, QJsonDocument(toJson()).toJson(QJsonDocument::Indented), error);
 }
 
 bool SimulatedMac::loadFromFile(const QString& path, QString* error) {

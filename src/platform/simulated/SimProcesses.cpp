@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include <chrono>
+#include <future>
+
 namespace nimbrel::sim {
 
 namespace {
@@ -13,9 +16,43 @@ ProcessResult exited(int status, const QByteArray& out = {}, const QByteArray& e
     r.standardError = err;
     return r;
 }
+// The record's bytes as the directory service prints them: hex in groups of four bytes,
+// eight groups a line.
+QString hexLines(const QByteArray& bytes) {
+    QString out;
+    const QByteArray hex = bytes.toHex();
+    for (qsizetype i = 0; i < hex.size(); i += 8) {
+        out += (i % 64 == 0 ? QStringLiteral("\n ") : QStringLiteral(" "));
+        out += QString::fromLatin1(hex.mid(i, 8));
+    }
+    return out.mid(1);
+}
 } // namespace
 
-ProcessResult SimProcesses::run(const QString& executable, const QStringList& arguments) {
+SimProcesses::SimProcesses(SimulatedMac& mac) : mac_(mac), mainThread_(std::this_thread::get_id()) {}
+
+ProcessResult SimProcesses::run(const QString& executable, const QStringList& arguments,
+                                StandardErrorHandling standardError) {
+    ProcessResult result;
+    if (std::this_thread::get_id() == mainThread_) {
+        result = runOnMainThread(executable, arguments);
+    } else {
+        auto promise = std::make_shared<std::promise<ProcessResult>>();
+        std::future<ProcessResult> future = promise->get_future();
+        mac_.scheduler().postFromAnyThread(
+            [this, executable, arguments, promise] { promise->set_value(runOnMainThread(executable, arguments)); });
+        // A main thread that no longer turns (the program is ending) must not hold the worker.
+        if (future.wait_for(std::chrono::seconds(10)) == std::future_status::ready) {
+            result = future.get();
+        } else {
+            result.launchError = QStringLiteral("The command did not answer.");
+        }
+    }
+    if (standardError == StandardErrorHandling::discard) result.standardError.clear();
+    return result;
+}
+
+ProcessResult SimProcesses::runOnMainThread(const QString& executable, const QStringList& arguments) {
     ProcessResult result;
     if (auto it = launchFailures_.find(executable); it != launchFailures_.end()) {
         result.launchError = it->second;
@@ -76,13 +113,14 @@ ProcessResult SimProcesses::dscl(const QStringList& arguments) {
             QStringLiteral(
                 "<main> attribute status: eDSRecordNotFound\n<dscl_cmd> DS Error: -14136 (eDSRecordNotFound)\n")
                 .toUtf8());
-    const std::map<QString, QString> record{
+    std::map<QString, QString> record{
         {QStringLiteral("RealName"), mac_.identity().fullName},
         {QStringLiteral("RecordName"), mac_.identity().shortName},
         {QStringLiteral("UniqueID"), QString::number(mac_.identity().uid)},
         {QStringLiteral("NFSHomeDirectory"), mac_.identity().homeDirectory()},
-        {QStringLiteral("Picture"), QStringLiteral("/Library/User Pictures/Animals/Eagle.heic")},
     };
+    if (!mac_.identity().picturePath.isEmpty()) record[QStringLiteral("Picture")] = mac_.identity().picturePath;
+    if (!mac_.identity().jpegPhoto.isEmpty()) record[QStringLiteral("JPEGPhoto")] = hexLines(mac_.identity().jpegPhoto);
     QString out;
     const QStringList wanted = arguments.mid(3);
     for (const auto& [key, value] : record) {

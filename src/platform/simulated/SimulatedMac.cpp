@@ -2,12 +2,15 @@
 
 #include "platform/simulated/SimPlist.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <array>
+
+#include <sys/stat.h>
 
 namespace nimbrel::sim {
 
@@ -86,17 +89,56 @@ std::optional<InstalledApp> SimulatedMac::installedApplicationAt(const QString& 
     return app;
 }
 
+namespace {
+
+const std::array<const char*, 4> kApplicationFolders{"/Applications", "/System/Applications",
+                                                     "/System/Applications/Utilities", "/System/Library/CoreServices"};
+
+struct FileStamp {
+    std::int64_t size = -1;
+    std::int64_t modified = -1;
+};
+
+FileStamp stampOf(const QString& realPath) {
+    struct stat info;
+    if (::stat(QFile::encodeName(realPath).constData(), &info) != 0) return {};
+    return {std::int64_t(info.st_size), std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+// Whether a file that looked like `stamp` last time is certainly the same now, without reading it.
+template <typename Snapshot> bool certainlyUnchanged(const Snapshot& before, const FileStamp& now) {
+    const auto settled = (QDateTime::currentMSecsSinceEpoch() - 1000) * std::int64_t(1'000'000);
+    return before.modified >= 0 && before.size == now.size && before.modified == now.modified && now.modified < settled;
+}
+
+} // namespace
+
 std::vector<InstalledApp> SimulatedMac::installedApplications() const {
-    static const std::array<const char*, 4> folders{"/Applications", "/System/Applications",
-                                                    "/System/Applications/Utilities", "/System/Library/CoreServices"};
+    std::lock_guard lock(installedMutex_);
     std::vector<InstalledApp> out;
-    for (const char* folder : folders) {
-        QDir dir(realPath(QString::fromLatin1(folder)));
-        const QStringList names =
-            dir.entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QString& name : names)
-            if (auto app = installedApplicationAt(QString::fromLatin1(folder) + QLatin1Char('/') + name))
-                out.push_back(*app);
+    for (const char* folder : kApplicationFolders) {
+        const QString real = realPath(QString::fromLatin1(folder));
+        FileSnapshot& listing = installedIndex_.folders[real];
+        const FileStamp stamp = stampOf(real);
+        if (!certainlyUnchanged(listing, stamp)) {
+            const QStringList names =
+                QDir(real).entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+            listing = {stamp.size, stamp.modified, names.join(QLatin1Char('\n')).toUtf8()};
+        }
+        if (listing.bytes.isEmpty()) continue;
+        for (const QByteArray& name : listing.bytes.split('\n')) {
+            const QString bundle = QString::fromLatin1(folder) + QLatin1Char('/') + QString::fromUtf8(name);
+            const QString plistPath = realPath(bundle) + QStringLiteral("/Contents/Info.plist");
+            auto& [snapshot, app] = installedIndex_.bundles[bundle];
+            const FileStamp plistStamp = stampOf(plistPath);
+            if (!certainlyUnchanged(snapshot, plistStamp)) {
+                QFile file(plistPath);
+                QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+                if (bytes != snapshot.bytes || snapshot.modified < 0) app = installedApplicationAt(bundle);
+                snapshot = {plistStamp.size, plistStamp.modified, std::move(bytes)};
+            }
+            if (app) out.push_back(*app);
+        }
     }
     return out;
 }
@@ -208,6 +250,10 @@ bool SimulatedMac::setHidden(int pid, bool hidden) {
 bool SimulatedMac::terminate(int pid) {
     auto it = std::find_if(apps_.begin(), apps_.end(), [pid](const App& a) { return a.pid == pid; });
     if (it == apps_.end() || pid == dockPid_) return false;
+    if (it->ignoresTerminate) {
+        recorder_.record(EventKind::system, QStringLiteral("%1 ignored the request to quit").arg(it->name));
+        return false;
+    }
     RunningApplication last = snapshot(*it);
     last.isTerminated = true;
     last.isActive = false;
@@ -229,6 +275,7 @@ void SimulatedMac::postNotice(const QString& name, int pid) {
 
 Window& SimulatedMac::addWindow(App& app, Window window) {
     window.id = takeWindowId();
+    app.noFocusedWindow = false;
     app.windows.insert(app.windows.begin(), std::move(window));
     return app.windows.front();
 }
@@ -249,7 +296,7 @@ App* SimulatedMac::ownerOfWindow(std::uint64_t windowId) {
 }
 
 std::optional<std::uint64_t> SimulatedMac::focusedWindowId(const App& app) const {
-    if (app.hidden) return std::nullopt;
+    if (app.hidden || app.noFocusedWindow) return std::nullopt;
     for (const Window& w : app.windows)
         if (!w.minimized) return w.id;
     return std::nullopt;
@@ -268,15 +315,18 @@ void SimulatedMac::setMinimized(App& app, std::uint64_t windowId, bool minimized
     app.windows.erase(it);
     w.minimized = minimized;
     // Minimized windows leave the stack for the Dock; a restored one comes back in front.
-    if (minimized)
+    if (minimized) {
         app.windows.push_back(std::move(w));
-    else
+    } else {
+        app.noFocusedWindow = false;
         app.windows.insert(app.windows.begin(), std::move(w));
+    }
 }
 
 void SimulatedMac::raise(App& app, std::uint64_t windowId) {
     auto it = findWindow(app, windowId);
     if (it == app.windows.end() || it->minimized) return;
+    app.noFocusedWindow = false;
     Window w = *it;
     app.windows.erase(it);
     app.windows.insert(app.windows.begin(), std::move(w));

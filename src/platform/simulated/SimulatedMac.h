@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct MacIdentity {
     QString hostName = QStringLiteral("Anna\u2019s MacBook Pro");
     QString model = QStringLiteral("Mac14,6");
     OperatingSystemVersion os{14, 5, 0};
+    // The directory record's account pictures: a file on the Mac's disk ("Picture") and the
+    // bytes of "JPEGPhoto" (absent when empty).
+    QString picturePath = QStringLiteral("/Library/User Pictures/Animals/Eagle.heic");
+    QByteArray jpegPhoto;
     QString homeDirectory() const { return QStringLiteral("/Users/") + shortName; }
 };
 
@@ -183,6 +188,18 @@ class SimulatedMac {
     int takePid() { return nextPid_++; }
 
   private:
+    // The installed applications as last read. A file whose size and modification time are
+    // unchanged, and whose time lies more than a second back (past the file system's clock
+    // tick), is unchanged; anything newer is read again and compared byte for byte.
+    struct FileSnapshot {
+        std::int64_t size = -1;
+        std::int64_t modified = -1; // nanoseconds since 1970
+        QByteArray bytes;
+    };
+    struct InstalledAppsIndex {
+        std::map<QString, FileSnapshot> folders; // real folder path -> its listing, as bytes
+        std::map<QString, std::pair<FileSnapshot, std::optional<InstalledApp>>> bundles; // by Mac path
+    };
     void bringToFrontOfActivation(int pid);
     void removeFromActivation(int pid);
     std::vector<DockTile> readTilesFromPreferences(const QString& key, DockTileKind fallbackKind) const;
@@ -198,6 +215,9 @@ class SimulatedMac {
     Lifetime lifetime_;
 
     std::vector<Screen> screens_;
+    // Workspace look-ups may come from a worker (the app catalogue's scan).
+    mutable std::mutex installedMutex_;
+    mutable InstalledAppsIndex installedIndex_;
     int mainScreenId_ = 1;
     std::vector<App> apps_;
     std::vector<int> activationOrder_;

@@ -16,10 +16,12 @@ QString SimulatedPlatform::defaultFolder(const Locations& locations) {
     return locations.nimbrelSupportFolder() + QStringLiteral("/SimulatedMac");
 }
 
-SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder) : folder_(std::move(folder)) {
+SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder)
+    : folder_(std::move(folder)), scheduler_(scheduler) {
     QDir().mkpath(folder_ + QStringLiteral("/disk"));
     mac_ = std::make_unique<SimulatedMac>(scheduler, clock, folder_ + QStringLiteral("/disk"));
     const QString state = statePath(folder_);
+    removeStaleTemporaries(state);
     if (QFile::exists(state)) {
         QString error;
         if (mac_->loadFromFile(state, &error)) {
@@ -69,7 +71,12 @@ void SimulatedPlatform::fill(Platform& platform) {
 }
 
 bool SimulatedPlatform::save(QString* error) const {
+    if (saver_) return saver_->saveNow(error);
     return mac_->saveToFile(statePath(folder_), error);
+}
+
+void SimulatedPlatform::saveChangesAutomatically(double delay) {
+    saver_ = std::make_unique<SimStateSaver>(*mac_, scheduler_, statePath(folder_), delay);
 }
 
 } // namespace nimbrel::sim

@@ -11,6 +11,7 @@
 #include "platform/simulated/SimInput.h"
 #include "platform/simulated/SimProcesses.h"
 #include "platform/simulated/SimScreens.h"
+#include "platform/simulated/SimStateSaver.h"
 #include "platform/simulated/SimSystem.h"
 #include "platform/simulated/SimWorkspace.h"
 #include "platform/simulated/SimulatedMac.h"
@@ -34,7 +35,11 @@ class SimulatedPlatform {
     // the Mac's disk); scheduler, clock, notifications and defaults stay the caller's.
     void fill(Platform& platform);
 
+    // Writes the state now (what waits, when saving automatically) and waits for it.
     bool save(QString* error = nullptr) const;
+    // From now on the state is also saved when the Mac changes, `delay` seconds after the
+    // first change (see SimStateSaver); the scheduler must be the one the Mac runs on.
+    void saveChangesAutomatically(double delay);
     // Whether the state was read from the folder (false: a fresh default desktop).
     bool restoredFromDisk() const { return restored_; }
     // Why a damaged state file was set aside, when it was.
@@ -76,6 +81,8 @@ class SimulatedPlatform {
     std::unique_ptr<SimLoginItems> loginItems_;
     std::unique_ptr<SimUpdateFramework> updater_;
     std::unique_ptr<LocalFileSystem> files_;
+    Scheduler& scheduler_;
+    std::unique_ptr<SimStateSaver> saver_; // goes before the Mac it reads
 };
 
 } // namespace nimbrel::sim

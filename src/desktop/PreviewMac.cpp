@@ -1,0 +1,24 @@
+#include "desktop/PreviewMac.h"
+
+#include "platform/Platform.h"
+#include "platform/simulated/SimulatedPlatform.h"
+
+#include <QTemporaryDir>
+
+namespace nimbrel {
+
+namespace {
+struct PreviewMacHandle {
+    QTemporaryDir disk;
+    std::unique_ptr<sim::SimulatedPlatform> mac;
+};
+} // namespace
+
+std::shared_ptr<void> makePreviewMac(Platform& platform) {
+    auto handle = std::make_shared<PreviewMacHandle>();
+    handle->mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, handle->disk.path());
+    handle->mac->fill(platform);
+    return handle;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,147 @@
+#include "program/NimbrelProgram.h"
+
+#include "app/QmlSetup.h"
+#include "app/ScreenModels.h"
+#include "app/ShellNames.h"
+#include "app/SymbolImageProvider.h"
+#include "desktop/DesktopQml.h"
+#include "model/SettingsStore.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/SharedInstance.h"
+#include "platform/SystemInfo.h"
+#include "platform/local/TerminationSignals.h"
+
+#include <QApplication>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+#include <QSystemTrayIcon>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace nimbrel {
+
+namespace {
+
+QString signalName(int number) {
+    switch (number) {
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QStringLiteral("signal %1").arg(number);
+    }
+}
+
+} // namespace
+
+NimbrelProgram::NimbrelProgram()
+    : facilities_(std::make_unique<ProgramFacilities>(Locations::forThisMachine())),
+      platform_(facilities_->platform()) {
+    ProgramFacilities& f = *facilities_;
+    previousPlatform_ = Platform::install(&platform_);
+    // From the start: a signal that comes before the loop runs is taken up once it does.
+    signals_ = std::make_unique<TerminationSignals>([this](int number) { handleSignal(number); });
+
+    glass_ = std::make_unique<GlassStyle>(
+        f.notifications(), [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform_); },
+        [this] { return platform_.systemInfo->operatingSystemVersion().majorVersion; });
+    hover_ = std::make_unique<HoverGeometry>();
+    desktop_ = std::make_unique<DesktopViewModel>(f.simulated().mac(), f.scheduler());
+
+    AppShell::Hooks hooks;
+    hooks.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
+    hooks.exitProcess = [this](int status) {
+        // The loop did not end in time. Everything is saved first; then the process ends
+        // without running the destructors of objects still in use.
+        willTerminate();
+        std::fflush(nullptr);
+        std::_Exit(status);
+    };
+    // The simulated Mac's prompt leads to the same switch in System Settings.
+    hooks.trustPromptShown = [this] { desktop_->openAccessibilitySettings(); };
+    hooks.makeScreenModel = [this](NimbrelPanelScreen screen) { return makeScreenModel(screen, platform_); };
+    app_ = std::make_unique<AppShell>(platform_, std::move(hooks));
+}
+
+NimbrelProgram::~NimbrelProgram() {
+    signals_.reset();
+    // No worker may outlive what the stores and the engine hand it.
+    facilities_->scheduler().stop();
+    qml_.reset();
+    app_.reset();
+    resetSharedInstances();
+    Platform::install(previousPlatform_);
+}
+
+bool NimbrelProgram::start() {
+    qml_ = std::make_unique<QQmlApplicationEngine>();
+    setUpQmlEngine(*qml_, {&app_->shell(), glass_.get(), hover_.get()});
+    setUpDesktopQml(*qml_, desktop_.get());
+    qml_->load(QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/DesktopWindow.qml")));
+    if (qml_->rootObjects().isEmpty()) return false;
+
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_ = std::make_unique<QSystemTrayIcon>();
+        tray_->setToolTip(QStringLiteral("Nimbrel"));
+        connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger) app_->delegate().togglePanel();
+        });
+        connect(&app_->shell(), &ShellController::statusItemChanged, this, &NimbrelProgram::updateTrayIcon);
+    }
+    app_->launch();
+    return true;
+}
+
+QQuickWindow* NimbrelProgram::desktopWindow() const {
+    if (!qml_ || qml_->rootObjects().isEmpty()) return nullptr;
+    return qobject_cast<QQuickWindow*>(qml_->rootObjects().constFirst());
+}
+
+void NimbrelProgram::onFirstPanelFrame(std::function<void()> ready) {
+    QQuickWindow* window = desktopWindow();
+    if (!window) return;
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(window, &QQuickWindow::frameSwapped, this, [this, connection, ready] {
+        if (!app_->shell().isPanelVisible()) return;
+        disconnect(*connection);
+        ready();
+    });
+}
+
+void NimbrelProgram::updateTrayIcon() {
+    if (!tray_) return;
+    if (!app_->shell().statusItemVisible()) {
+        tray_->hide();
+        return;
+    }
+    const QString source = app_->shell().statusIconSource();
+    const QString id = source.mid(QStringLiteral("image://symbol/").size());
+    const QImage image = renderSymbol(id, QSize(64, 64));
+    if (!image.isNull()) tray_->setIcon(QIcon(QPixmap::fromImage(image)));
+    tray_->show();
+}
+
+void NimbrelProgram::willTerminate() {
+    if (!app_ || terminated_) return;
+    terminated_ = true;
+    app_->willTerminate();
+    facilities_->shutDown();
+    // Only now: a signal during the writes above waits unread instead of cutting them short.
+    signals_.reset();
+}
+
+void NimbrelProgram::handleSignal(int number) {
+    logLine(QStringLiteral("NimbrelApp"), QStringLiteral("received %1, quitting").arg(signalName(number)));
+    // Saved before anything else, in case the quit does not get far.
+    facilities_->flush();
+    // The same quit as the panel's Quit row.
+    platform_.notifications->post(shell::kQuitRequested);
+}
+
+} // namespace nimbrel

@@ -1,0 +1,68 @@
+#include "program/ProgramFacilities.h"
+
+#include "model/ActivityStore.h"
+#include "platform/Log.h"
+#include "platform/SharedInstance.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace nimbrel {
+
+namespace {
+const QString kLog = QStringLiteral("NimbrelApp");
+}
+
+ProgramFacilities::ProgramFacilities(Locations locations) : locations_(std::move(locations)) {
+    const QString support = locations_.nimbrelSupportFolder();
+    QDir().mkpath(support);
+    QDir().mkpath(locations_.preferences);
+    defaults_ = std::make_unique<JsonFileUserDefaults>(JsonFileUserDefaults::filePath(locations_));
+
+    simulated_ =
+        std::make_unique<sim::SimulatedPlatform>(scheduler_, clock_, sim::SimulatedPlatform::defaultFolder(locations_));
+    if (!simulated_->loadProblem().isEmpty())
+        logLine(kLog, QStringLiteral("simulated Mac state set aside: ") + simulated_->loadProblem());
+    // A Mac that has never run Nimbrel has not granted it the permission yet.
+    if (!simulated_->restoredFromDisk()) simulated_->mac().setTrusted(false);
+    simulated_->saveChangesAutomatically(kMacStateSaveDelay);
+    userNotifications_ = std::make_unique<DesktopUserNotifications>(scheduler_, clock_);
+    // The device id must outlive a restart.
+    keychain_ = std::make_unique<FileKeychain>(support + QStringLiteral("/keychain.json"));
+
+    platform_.scheduler = &scheduler_;
+    platform_.clock = &clock_;
+    platform_.notifications = &notifications_;
+    platform_.defaults = defaults_.get();
+    platform_.locations = locations_;
+    simulated_->fill(platform_);
+    platform_.userNotifications = userNotifications_.get();
+    platform_.keychain = keychain_.get();
+    // Opening at login is this machine's own: an autostart entry for this executable.
+    loginItems_ = std::make_unique<AutostartLoginItems>(AutostartLoginItems::defaultFolder(),
+                                                        QCoreApplication::applicationFilePath());
+    platform_.loginItems = loginItems_.get();
+}
+
+ProgramFacilities::~ProgramFacilities() {
+    shutDown();
+}
+
+void ProgramFacilities::flush() {
+    if (hasSharedInstance<NimbrelActivityStore>()) {
+        NimbrelActivityStore& activity = NimbrelActivityStore::shared();
+        if (activity.hasPendingSave()) activity.flush(); // says itself when it cannot
+    }
+    if (!defaults_->synchronize()) logLine(kLog, QStringLiteral("could not save the preferences"));
+    QString error;
+    if (!simulated_->save(&error)) logLine(kLog, QStringLiteral("could not save the simulated Mac: ") + error);
+}
+
+void ProgramFacilities::shutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    scheduler_.stop();
+    flush();
+}
+
+} // namespace nimbrel

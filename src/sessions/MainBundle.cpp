@@ -1,0 +1,36 @@
+#include "sessions/MainBundle.h"
+
+#include "model/ProgramIdentity.h"
+#include "platform/Workspace.h"
+
+#include <QDir>
+
+#include <unistd.h>
+
+namespace nimbrel {
+
+namespace {
+QString nameOrDefault(const QVariant& value) {
+    return value.typeId() == QMetaType::QString ? value.toString() : QStringLiteral("Nimbrel");
+}
+} // namespace
+
+NimbrelMainBundle NimbrelMainBundle::current() {
+    NimbrelMainBundle bundle;
+    bundle.processIdentifier = static_cast<int>(::getpid());
+    bundle.bundleIdentifier = kNimbrelBundleIdentifier;
+    bundle.bundleName = QStringLiteral("Nimbrel");
+    bundle.bundleDisplayName = QStringLiteral("Nimbrel");
+    return bundle;
+}
+
+bool NimbrelMainBundle::isCurrentApplication(const RunningApplication& app) const {
+    if (app.pid == processIdentifier) return true;
+    if (app.bundleIdentifier && !bundleIdentifier.isEmpty() && *app.bundleIdentifier == bundleIdentifier) return true;
+    if (app.bundlePath && bundlePath && QDir::cleanPath(*app.bundlePath) == QDir::cleanPath(*bundlePath)) return true;
+    const QString name = app.localizedName.value_or(QString()).toLower();
+    return name == nameOrDefault(bundleName).toLower() || name == nameOrDefault(bundleDisplayName).toLower() ||
+           name == QLatin1String("nimbrel");
+}
+
+} // namespace nimbrel

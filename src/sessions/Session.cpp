@@ -1,0 +1,85 @@
+#include "sessions/Session.h"
+
+#include "model/DailyWindow.h"
+#include "model/ProgramIdentity.h"
+#include "model/StoreSyncLinks.h"
+#include "platform/Calendar.h"
+#include "platform/Files.h"
+#include "platform/TextServices.h"
+#include "platform/Workspace.h"
+#include "sessions/SessionPaths.h"
+
+#include <algorithm>
+
+namespace nimbrel {
+
+bool NimbrelSession::isActiveNow(const UserDefaults& defaults, Date now, const Calendar& calendar) const {
+    if (isGlobalPauseActive(defaults) || !isEnabled) return false;
+    const DateComponents today = calendar.components(now);
+    if (!scheduleWeekdays.contains(static_cast<NimbrelSessionWeekday>(std::clamp(today.weekday, 1, 7) - 1)))
+        return false;
+    if (scheduleStartTime.hour == scheduleEndTime.hour && scheduleStartTime.minute == scheduleEndTime.minute)
+        return true;
+    const std::int64_t nowMinutes =
+        minutesSinceMidnight(std::clamp(today.hour, 0, 23), std::clamp(today.minute, 0, 59));
+    return isWithinDailyWindow(nowMinutes, scheduleStartTime.minutesSinceMidnight(),
+                               scheduleEndTime.minutesSinceMidnight());
+}
+
+QSet<QString> NimbrelSession::allowedBundleIdentifiers() const {
+    QSet<QString> identifiers;
+    for (const auto* list : {&allowedApps, &whitelistedApps})
+        for (const NimbrelSessionApp& app : *list)
+            if (app.bundleIdentifier) identifiers.insert(app.bundleIdentifier->toLower());
+    return identifiers;
+}
+
+QSet<QString> NimbrelSession::allowedPaths() const {
+    QSet<QString> paths;
+    for (const auto* list : {&allowedApps, &whitelistedApps})
+        for (const NimbrelSessionApp& app : *list)
+            if (app.path) paths.insert(standardizedSessionPath(*app.path));
+    return paths;
+}
+
+bool NimbrelSession::allows(const RunningApplication& app, const UserDefaults& defaults) const {
+    if (isGlobalPauseActive(defaults)) return true;
+    if (app.bundleIdentifier == kNimbrelBundleIdentifier) return true;
+    if (whitelistAllApps) return true;
+    if (app.bundleIdentifier && allowedBundleIdentifiers().contains(app.bundleIdentifier->toLower())) return true;
+    return app.bundlePath && allowedPaths().contains(standardizedSessionPath(*app.bundlePath));
+}
+
+std::vector<NimbrelSessionApp> NimbrelSession::missingAllowedApps(const Workspace& workspace,
+                                                                  const FileSystem& files) const {
+    std::vector<NimbrelSessionApp> missing;
+    for (const NimbrelSessionApp& app : allowedApps) {
+        if (app.isSystemDockItem()) continue;
+        if (app.bundleIdentifier && workspace.urlForApplication(*app.bundleIdentifier)) continue;
+        if (app.path && files.exists(expandTildeInSessionPath(*app.path))) continue;
+        missing.push_back(app);
+    }
+    return missing;
+}
+
+std::vector<NimbrelSessionApp> NimbrelSession::installedAllowedApps(const Workspace& workspace,
+                                                                    const FileSystem& files) const {
+    QSet<QString> missingKeys;
+    for (const NimbrelSessionApp& app : missingAllowedApps(workspace, files))
+        missingKeys.insert(app.identityKey());
+    std::vector<NimbrelSessionApp> installed;
+    for (const NimbrelSessionApp& app : allowedApps)
+        if (!missingKeys.contains(app.identityKey())) installed.push_back(app);
+    return installed;
+}
+
+bool sessionPrecedes(const NimbrelSession& a, const NimbrelSession& b) {
+    if (a.isPinned != b.isPinned) return a.isPinned;
+    return localizedCaseInsensitiveCompare(a.name, b.name) < 0;
+}
+
+void sortSessions(std::vector<NimbrelSession>& sessions) {
+    std::stable_sort(sessions.begin(), sessions.end(), sessionPrecedes);
+}
+
+} // namespace nimbrel

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/Uuid.h"
+
+#include <vector>
+
+// What the sessions store hands its work to: the Dock, the desktop pictures, the reminders and
+// the cloud. Each is a small interface so that the store never changes when one of them does;
+// tests stand in for any of them.
+namespace nimbrel {
+
+struct NimbrelSession;
+
+class SessionDockControl {
+  public:
+    virtual ~SessionDockControl() = default;
+    virtual void applySessionDock(const NimbrelSession& session) = 0;
+    virtual void restoreOriginalDock() = 0;
+};
+
+class SessionWallpaperControl {
+  public:
+    virtual ~SessionWallpaperControl() = default;
+    virtual void applySessionWallpapers(const NimbrelSession& session) = 0;
+    virtual void restoreOriginalWallpapers() = 0;
+};
+
+class SessionReminderControl {
+  public:
+    virtual ~SessionReminderControl() = default;
+    // Asks for the permission to notify and replaces every pending reminder by those of `sessions`.
+    virtual void refreshReminders(const std::vector<NimbrelSession>& sessions) = 0;
+};
+
+// The store's side of cloud sync. The store calls these at creation and after each local
+// change; the cloud side applies its own gate (sync setting, global pause) and hands what it
+// merged back through `NimbrelSessionsStore::replaceSessionsFromCloud`.
+class SessionsCloudSide {
+  public:
+    virtual ~SessionsCloudSide() = default;
+    // At creation: a first pull when sync may run.
+    virtual void pullFromCloudIfEnabled() = 0;
+    // At the end of creation: pulls when CloudKit becomes available, and every 60 s.
+    virtual void observeCloudKitAvailability() = 0;
+    virtual void startCloudSyncTimer() = 0;
+    // A session the user added or changed, and the id of one the user deleted.
+    virtual void pushSessionPayload(const NimbrelSession& session) = 0;
+    virtual void pushSessionTombstone(const Uuid& id) = 0;
+};
+
+// Stand-ins that do nothing: a store without a Dock, pictures, reminders or cloud.
+class NoSessionDock final : public SessionDockControl {
+  public:
+    void applySessionDock(const NimbrelSession&) override {}
+    void restoreOriginalDock() override {}
+};
+class NoSessionWallpapers final : public SessionWallpaperControl {
+  public:
+    void applySessionWallpapers(const NimbrelSession&) override {}
+    void restoreOriginalWallpapers() override {}
+};
+class NoSessionReminders final : public SessionReminderControl {
+  public:
+    void refreshReminders(const std::vector<NimbrelSession>&) override {}
+};
+class NoSessionsCloud final : public SessionsCloudSide {
+  public:
+    void pullFromCloudIfEnabled() override {}
+    void observeCloudKitAvailability() override {}
+    void startCloudSyncTimer() override {}
+    void pushSessionPayload(const NimbrelSession&) override {}
+    void pushSessionTombstone(const Uuid&) override {}
+};
+
+} // namespace nimbrel

@@ -1,0 +1,99 @@
+// Which session is active, and applying it: the Dock, the pictures, the menu-bar symbol and
+// the activity log follow every change of the active session and the global pause.
+#include "sessions/SessionsStore.h"
+
+#include "model/ActivityRecorder.h"
+#include "model/StoreSyncLinks.h"
+#include "platform/Calendar.h"
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Platform.h"
+
+namespace nimbrel {
+
+namespace {
+const QString kSessionsLog = QStringLiteral("NimbrelSessions");
+}
+
+void NimbrelSessionsStore::evaluateActiveSession(bool force) {
+    if (isPaused()) {
+        if (activeSession_.get() || force) {
+            activeSession_.set(std::nullopt);
+            applyActiveSession();
+        }
+        return;
+    }
+    const std::optional<NimbrelSession> previous = activeSession_.get();
+    std::optional<NimbrelSession> candidate;
+    const Date moment = now();
+    const Calendar calendar = Calendar::current();
+    // The list is kept in the session order, so the first active one wins.
+    for (const NimbrelSession& session : sessions_.get())
+        if (session.isActiveNow(*platform_.defaults, moment, calendar)) {
+            candidate = session;
+            break;
+        }
+    activeSession_.set(candidate);
+    if (previous != candidate || force) applyActiveSession();
+}
+
+void NimbrelSessionsStore::postMenuBarIcon(const QString& symbolName) {
+    platform_.notifications->post(kSessionMenuBarIconNotification, {{QStringLiteral("symbolName"), symbolName}});
+}
+
+void NimbrelSessionsStore::restoreDefaults() {
+    parts_.dock->restoreOriginalDock();
+    parts_.wallpapers->restoreOriginalWallpapers();
+}
+
+void NimbrelSessionsStore::applyActiveSession() {
+    if (isPaused()) {
+        activeSession_.set(std::nullopt);
+        postMenuBarIcon(kDefaultMenuBarSymbol);
+        restoreDefaults();
+        return;
+    }
+    if (const std::optional<NimbrelSession> active = activeSession_.get()) {
+        logLine(kSessionsLog, QStringLiteral("applying active session %1 apps=%2 wallpapers=%3 menuBarIcon=%4")
+                                  .arg(active->name)
+                                  .arg(active->allowedApps.size())
+                                  .arg(active->wallpaperSelections.size())
+                                  .arg(active->menuBarSymbolName));
+        record(NimbrelActivityType::session, QStringLiteral("Session Started"),
+               QStringLiteral("%1 launched with %2 Dock apps and %3 whitelisted apps.")
+                   .arg(active->name)
+                   .arg(active->allowedApps.size())
+                   .arg(active->whitelistedApps.size()));
+        postMenuBarIcon(active->menuBarSymbolName);
+        parts_.dock->applySessionDock(*active);
+        parts_.wallpapers->applySessionWallpapers(*active);
+        return;
+    }
+    logLine(kSessionsLog, QStringLiteral("no active session, restoring default Dock and wallpapers"));
+    postMenuBarIcon(kDefaultMenuBarSymbol);
+    record(NimbrelActivityType::session, QStringLiteral("Session Ended"),
+           QStringLiteral("Default Dock, wallpapers and menu bar icon were restored."));
+    restoreDefaults();
+}
+
+void NimbrelSessionsStore::applyPauseState() {
+    if (isPaused()) {
+        activeSession_.set(std::nullopt);
+        applyActiveSession();
+        return;
+    }
+    evaluateActiveSession(true);
+    enforceActiveSessionOnRunningApps();
+}
+
+void NimbrelSessionsStore::applyGlobalPauseState() {
+    shared().applyPauseState();
+}
+
+void NimbrelSessionsStore::performInitialActivation() {
+    evaluateActiveSession(true);
+    enforceActiveSessionOnRunningApps();
+    refreshReminders();
+}
+
+} // namespace nimbrel

@@ -1,0 +1,78 @@
+// Closing the applications that the active session does not allow: those running when the
+// session is applied or re-evaluated, and those launched while it is active.
+#include "sessions/SessionsStore.h"
+
+#include "model/ActivityRecorder.h"
+#include "platform/Alerts.h"
+#include "platform/Platform.h"
+#include "platform/Scheduler.h"
+#include "platform/Workspace.h"
+
+#include <QFileInfo>
+
+namespace nimbrel {
+
+namespace {
+
+QString blockedAppName(const RunningApplication& app) {
+    if (app.localizedName && !app.localizedName->isEmpty()) return *app.localizedName;
+    if (app.bundlePath && !app.bundlePath->isEmpty()) return QFileInfo(*app.bundlePath).completeBaseName();
+    return QStringLiteral("This app");
+}
+
+} // namespace
+
+bool NimbrelSessionsStore::isCurrentApplication(const RunningApplication& app) const {
+    return parts_.mainBundle.isCurrentApplication(app);
+}
+
+void NimbrelSessionsStore::enforceActiveSessionOnRunningApps() {
+    if (isPaused() || !activeSession_.get()) return;
+    for (const RunningApplication& app : platform_.workspace->runningApplications())
+        if (!isCurrentApplication(app)) blockIfNotAllowed(app);
+}
+
+bool NimbrelSessionsStore::blockIfNotAllowed(const RunningApplication& app) {
+    if (isPaused()) return false;
+    const std::optional<NimbrelSession>& active = activeSession_.get();
+    if (!active) return false;
+    if (app.activationPolicy != ActivationPolicy::regular || isCurrentApplication(app) ||
+        active->allows(app, *platform_.defaults))
+        return false;
+    const QString name =
+        app.localizedName && !app.localizedName->isEmpty() ? *app.localizedName : QStringLiteral("Unknown App");
+    record(NimbrelActivityType::session, QStringLiteral("App Blocked by Session"),
+           QStringLiteral("%1 was blocked because it is not allowed in %2.").arg(name, active->name));
+    platform_.workspace->terminate(app.pid);
+    showBlockedAlert(app, *active);
+    return true;
+}
+
+void NimbrelSessionsStore::showBlockedAlert(const RunningApplication& app, const NimbrelSession& session) {
+    if (blockedAlertIsShowing_) return;
+    blockedAlertIsShowing_ = true;
+    AlertRequest request;
+    request.messageText = QStringLiteral("App Blocked by Session");
+    request.informativeText = QStringLiteral("%1 is not allowed while the %2 session is active. Only apps added to "
+                                             "this session can open until the session ends or is disabled.")
+                                  .arg(blockedAppName(app), session.name);
+    request.style = AlertStyle::warning;
+    request.buttons = {QStringLiteral("I Understand"), QStringLiteral("Cancel")};
+    // The alert waits for the user; the closing pass it came from must not.
+    platform_.scheduler->post([weak = weak_from_this(), request] {
+        auto store = weak.lock();
+        if (!store) return;
+        store->platform_.alerts->runModal(request);
+        store->blockedAlertIsShowing_ = false;
+    });
+}
+
+void NimbrelSessionsStore::observeApplicationLaunches() {
+    applicationObserver_ =
+        platform_.workspace->observeDidLaunch([weak = weak_from_this()](const RunningApplication& app) {
+            auto store = weak.lock();
+            if (store && !store->isCurrentApplication(app)) store->blockIfNotAllowed(app);
+        });
+}
+
+} // namespace nimbrel

@@ -1,0 +1,181 @@
+#include "sessions/SessionsStore.h"
+
+#include "model/ActivityRecorder.h"
+#include "model/StoreSyncLinks.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "platform/SharedInstance.h"
+#include "platform/Workspace.h"
+#include "sessions/SessionPaths.h"
+#include "sessions/SupportFiles.h"
+
+#include <algorithm>
+
+namespace nimbrel {
+
+namespace {
+const QString kStoreLog = QStringLiteral("NimbrelSessionsStore");
+const QString kPauseStateDidChange = QStringLiteral("Nimbrel.pauseStateDidChange");
+} // namespace
+
+NimbrelSessionsStore::Parts NimbrelSessionsStore::Parts::none() {
+    Parts parts;
+    parts.dock = std::make_unique<NoSessionDock>();
+    parts.wallpapers = std::make_unique<NoSessionWallpapers>();
+    parts.reminders = []() -> SessionReminderControl& {
+        static NoSessionReminders none;
+        return none;
+    };
+    parts.makeCloudSide = [](std::weak_ptr<NimbrelSessionsStore>) { return std::make_unique<NoSessionsCloud>(); };
+    parts.mainBundle = NimbrelMainBundle::current();
+    return parts;
+}
+
+NimbrelSessionsStore::NimbrelSessionsStore(Platform& platform, Parts parts)
+    : platform_(platform), parts_(std::move(parts)), file_(sessionsSupportFolder(platform.locations)) {}
+
+NimbrelSessionsStore::~NimbrelSessionsStore() {
+    if (activationTimer_) activationTimer_->cancel();
+}
+
+std::shared_ptr<NimbrelSessionsStore> NimbrelSessionsStore::create(Platform& platform, Parts parts) {
+    std::shared_ptr<NimbrelSessionsStore> store(new NimbrelSessionsStore(platform, std::move(parts)));
+    store->start();
+    return store;
+}
+
+std::shared_ptr<NimbrelSessionsStore> NimbrelSessionsStore::sharedPtr() {
+    return sharedInstancePtr<NimbrelSessionsStore>([] {
+        Platform& platform = Platform::current();
+        return create(platform, Parts::standard(platform));
+    });
+}
+
+NimbrelSessionsStore& NimbrelSessionsStore::shared() {
+    return *sharedPtr();
+}
+
+void NimbrelSessionsStore::start() {
+    cloud_ = parts_.makeCloudSide(weak_from_this());
+    loadSessions();
+    cloud_->pullFromCloudIfEnabled();
+    startActivationMonitoring();
+    observePauseState();
+    platform_.scheduler->post(
+        weakly(shared_from_this(), [](NimbrelSessionsStore& s) { s.performInitialActivation(); }));
+    cloud_->observeCloudKitAvailability();
+    cloud_->startCloudSyncTimer();
+}
+
+Date NimbrelSessionsStore::now() const {
+    return platform_.clock->now();
+}
+
+bool NimbrelSessionsStore::isPaused() const {
+    return isGlobalPauseActive(*platform_.defaults);
+}
+
+void NimbrelSessionsStore::record(NimbrelActivityType type, const QString& title, const QString& message) const {
+    recordNimbrelActivity(platform_, type, title, message);
+}
+
+void NimbrelSessionsStore::loadSessions() {
+    SessionsFile::Loaded loaded = file_.load(now());
+    if (loaded.problem) {
+        logLine(kStoreLog, QStringLiteral("failed to load sessions: ") + *loaded.problem);
+        record(NimbrelActivityType::error, QStringLiteral("Sessions Load Failed"), *loaded.problem);
+    }
+    sortSessions(loaded.sessions);
+    sessions_.set(std::move(loaded.sessions));
+}
+
+void NimbrelSessionsStore::saveSessions() {
+    QString error;
+    std::optional<QString> keptAside;
+    const bool saved = file_.save(sessions_.get(), &error, &keptAside);
+    if (keptAside)
+        logLine(kStoreLog, QStringLiteral("kept the unreadable sessions file as ") + lastPathComponent(*keptAside));
+    if (saved) return;
+    logLine(kStoreLog, QStringLiteral("failed to save sessions: ") + error);
+    record(NimbrelActivityType::error, QStringLiteral("Sessions Save Failed"), error);
+}
+
+void NimbrelSessionsStore::storeChangedList(std::vector<NimbrelSession> sessions) {
+    sortSessions(sessions);
+    sessions_.set(std::move(sessions));
+    saveSessions();
+}
+
+void NimbrelSessionsStore::afterChange() {
+    refreshReminders();
+    evaluateActiveSession(true);
+    enforceActiveSessionOnRunningApps();
+}
+
+void NimbrelSessionsStore::addSession(const NimbrelSession& session) {
+    NimbrelSession stamped = session;
+    stamped.updatedAt = now();
+    std::vector<NimbrelSession> list = sessions_.get();
+    list.push_back(stamped);
+    storeChangedList(std::move(list));
+    if (!applyingCloudPayload_) cloud_->pushSessionPayload(stamped);
+    afterChange();
+}
+
+void NimbrelSessionsStore::updateSession(const NimbrelSession& session) {
+    std::vector<NimbrelSession> list = sessions_.get();
+    auto it = std::find_if(list.begin(), list.end(), [&](const NimbrelSession& s) { return s.id == session.id; });
+    if (it == list.end()) return;
+    NimbrelSession stamped = session;
+    stamped.updatedAt = now();
+    *it = stamped;
+    storeChangedList(std::move(list));
+    if (!applyingCloudPayload_) cloud_->pushSessionPayload(stamped);
+    afterChange();
+}
+
+void NimbrelSessionsStore::deleteSession(const Uuid& id) {
+    std::vector<NimbrelSession> list = sessions_.get();
+    std::erase_if(list, [&](const NimbrelSession& s) { return s.id == id; });
+    storeChangedList(std::move(list));
+    if (!applyingCloudPayload_) cloud_->pushSessionTombstone(id);
+    afterChange();
+}
+
+void NimbrelSessionsStore::replaceSessionsFromCloud(std::vector<NimbrelSession> sessions) {
+    applyingCloudPayload_ = true;
+    storeChangedList(std::move(sessions));
+    applyingCloudPayload_ = false;
+    evaluateActiveSession(true);
+    enforceActiveSessionOnRunningApps();
+    // The reminders follow every change of the list, whichever Mac made it.
+    refreshReminders();
+}
+
+void NimbrelSessionsStore::refreshReminders() {
+    parts_.reminders().refreshReminders(sessions_.get());
+}
+
+void NimbrelSessionsStore::startActivationMonitoring() {
+    if (activationTimer_) activationTimer_->cancel();
+    activationTimer_ =
+        platform_.scheduler->every(kActivationInterval, weakly(shared_from_this(), [](NimbrelSessionsStore& s) {
+                                       s.evaluateActiveSession(false);
+                                       s.enforceActiveSessionOnRunningApps();
+                                   }));
+    observeApplicationLaunches();
+}
+
+void NimbrelSessionsStore::observePauseState() {
+    pauseObserver_ = platform_.notifications->addObserver(kPauseStateDidChange,
+                                                          [this, weak = weak_from_this()](const Notification&) {
+                                                              // On the next turn, once whoever paused has written every
+                                                              // key of the pause.
+                                                              platform_.scheduler->post([weak] {
+                                                                  if (auto store = weak.lock())
+                                                                      store->applyPauseState();
+                                                              });
+                                                          });
+}
+
+} // namespace nimbrel

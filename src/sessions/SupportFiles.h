@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace nimbrel {
+
+struct Locations;
+
+// The program's "Nimbrel" folder under Application Support (under the home folder when there
+// is no Application Support), created with its parents when missing; a failure is ignored.
+QString sessionsSupportFolder(const Locations& locations);
+
+// One file of that folder that the sessions subsystem keeps: read whole, replaced atomically,
+// and, when it cannot be read, kept aside under a unique name rather than written over.
+class SupportFile {
+  public:
+    explicit SupportFile(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+    bool exists() const;
+    // The bytes; none when it cannot be read (`error` says why; empty when it does not exist).
+    std::optional<QByteArray> read(QString* error = nullptr) const;
+    bool write(const QByteArray& data, QString* error = nullptr) const;
+    bool remove() const;
+    // Moves the file aside ("<name>.unreadable-<time>"); the new path, or none.
+    std::optional<QString> moveAside() const;
+    // Keeps a copy aside and leaves the file in place; the copy's path, or none.
+    std::optional<QString> copyAside() const;
+
+  private:
+    QString path_;
+};
+
+} // namespace nimbrel

@@ -1,0 +1,46 @@
+#include "ui/common/AppIcons.h"
+
+#include "model/RuleTargets.h"
+#include "platform/Files.h"
+#include "platform/Workspace.h"
+
+namespace nimbrel {
+
+namespace {
+
+// "/Applications/Safari.app" -> "Safari".
+QString bundleTitle(const QString& path) {
+    QString name = path;
+    while (name.size() > 1 && name.endsWith(QLatin1Char('/')))
+        name.chop(1);
+    name = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    if (name.endsWith(QLatin1String(".app"))) name.chop(4);
+    return name;
+}
+
+} // namespace
+
+QVariantMap AppIconRef::toVariant() const {
+    return {{QStringLiteral("generic"), generic},
+            {QStringLiteral("filePath"), filePath},
+            {QStringLiteral("iconPath"), iconPath},
+            {QStringLiteral("title"), title}};
+}
+
+AppIconRef genericAppIcon() {
+    return AppIconRef{};
+}
+
+AppIconRef fileIcon(const Workspace& workspace, const FileSystem& files, const QString& path) {
+    const QString expanded = files.expandTilde(path);
+    return AppIconRef{false, expanded, workspace.iconPath(expanded), bundleTitle(expanded)};
+}
+
+AppIconRef appTargetIcon(const Workspace& workspace, const FileSystem& files, const NimbrelRuleAppTarget& target) {
+    if (target.path && !target.path->isEmpty()) return fileIcon(workspace, files, *target.path);
+    if (target.bundleIdentifier)
+        if (auto url = workspace.urlForApplication(*target.bundleIdentifier)) return fileIcon(workspace, files, *url);
+    return genericAppIcon();
+}
+
+} // namespace nimbrel

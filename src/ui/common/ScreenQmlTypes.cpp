@@ -1,0 +1,14 @@
+#include "ui/common/ScreenQmlTypes.h"
+
+#include "ui/common/Spring.h"
+
+#include <QtQml>
+
+namespace nimbrel {
+
+void registerCommonQmlTypes() {
+    qmlRegisterType<SpringCurve>(kScreenTypesUri, 1, 0, "SpringCurve");
+    qmlRegisterUncreatableType<Motion>(kScreenTypesUri, 1, 0, "Motion", QStringLiteral("made by view models"));
+}
+
+} // namespace nimbrel

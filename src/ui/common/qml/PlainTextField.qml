@@ -1,0 +1,51 @@
+import QtQuick
+
+// A one-line text field without chrome: the text as typed and a placeholder while empty.
+// `text` follows the owner; each keystroke is reported through `edited`.
+Item {
+    id: field
+    property string text: ""
+    property string placeholder: ""
+    property font font: Qt.font({ pixelSize: 13 })
+    property color color: Qt.rgba(1, 1, 1, 0.92)
+    property color placeholderColor: Qt.rgba(1, 1, 1, 0.35)
+    property int horizontalAlignment: TextInput.AlignLeft
+    readonly property alias activeFocusOnInput: input.activeFocus
+    signal edited(string text)
+
+    implicitHeight: input.implicitHeight
+    implicitWidth: 120
+
+    function focusInput() { input.forceActiveFocus() }
+
+    TextInput {
+        id: input
+        objectName: field.objectName.length > 0 ? field.objectName + "Input" : ""
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.verticalCenter: parent.verticalCenter
+        text: field.text
+        font: field.font
+        color: field.color
+        horizontalAlignment: field.horizontalAlignment
+        clip: true
+        selectByMouse: true
+        selectionColor: Qt.rgba(0.25, 0.5, 1, 0.6)
+        onTextEdited: field.edited(text)
+    }
+    Text {
+        anchors.fill: input
+        visible: input.text.length === 0
+        text: field.placeholder
+        font: field.font
+        color: field.placeholderColor
+        horizontalAlignment: field.horizontalAlignment
+        verticalAlignment: Text.AlignVCenter
+        elide: Text.ElideRight
+    }
+    MouseArea {
+        anchors.fill: parent
+        cursorShape: Qt.IBeamCursor
+        onPressed: mouse => { input.forceActiveFocus(); mouse.accepted = false }
+    }
+}

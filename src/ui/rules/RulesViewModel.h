@@ -1,0 +1,109 @@
+#pragma once
+
+#include "model/Rule.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
+#include "ui/common/Spring.h"
+#include "ui/rules/RuleCardListModel.h"
+#include "ui/rules/RulePauseOption.h"
+
+#include <QObject>
+#include <QVariantList>
+
+#include <memory>
+#include <optional>
+
+namespace nimbrel {
+
+struct Platform;
+class NimbrelRulesStore;
+
+// One opening of the rule editor: a fresh id every time, and the rule edited (none: a new one).
+struct RuleEditorSession {
+    Uuid id = Uuid::random();
+    std::optional<NimbrelRule> rule;
+};
+
+// The rules screen: the list of cards over the shared rules store, the editor's opening and
+// closing, the pause choices and the custom pause sheet. Every change goes through the store.
+class RulesViewModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QObject* cards READ cardsModel CONSTANT)
+    Q_PROPERTY(bool isEmpty READ isEmpty NOTIFY cardsChanged)
+    Q_PROPERTY(bool hasAnimatedIn READ hasAnimatedIn NOTIFY hasAnimatedInChanged)
+    Q_PROPERTY(bool isEditorOpen READ isEditorOpen NOTIFY editorChanged)
+    Q_PROPERTY(QString editorSessionId READ editorSessionId NOTIFY editorChanged)
+    Q_PROPERTY(QObject* editor READ editor NOTIFY editorChanged)
+    Q_PROPERTY(QObject* motion READ motion CONSTANT)
+    Q_PROPERTY(bool isShowingCustomPause READ isShowingCustomPause NOTIFY customPauseChanged)
+    Q_PROPERTY(QString customPauseMinutesText READ customPauseMinutesText WRITE setCustomPauseMinutesText NOTIFY
+                   customPauseChanged)
+    // The items of an unpaused card's pause menu: {"title", "option"}; "Disable" has the option
+    // "disable" and is followed by a divider ({"divider": true}).
+    Q_PROPERTY(QVariantList pauseMenuItems READ pauseMenuItems CONSTANT)
+  public:
+    RulesViewModel(Platform& platform, std::shared_ptr<NimbrelRulesStore> store, QObject* parent = nullptr);
+    ~RulesViewModel() override;
+
+    QObject* cardsModel() { return &cards_; }
+    const std::vector<RuleCardContent>& cards() const { return cards_.cards(); }
+    bool isEmpty() const { return cards_.count() == 0; }
+    bool hasAnimatedIn() const { return hasAnimatedIn_; }
+    bool isEditorOpen() const { return editorSession_.has_value(); }
+    QString editorSessionId() const { return editorSession_ ? editorSession_->id.toString() : QString(); }
+    const std::optional<RuleEditorSession>& editorSession() const { return editorSession_; }
+    // The editor's view model while the editor is open.
+    QObject* editor() const { return nullptr; }
+    Motion* motion() { return &motion_; }
+    bool isShowingCustomPause() const { return isShowingCustomPause_; }
+    QString customPauseMinutesText() const { return customPauseMinutesText_; }
+    void setCustomPauseMinutesText(const QString& text);
+    const std::optional<NimbrelRule>& customPauseRule() const { return customPauseRule_; }
+    QVariantList pauseMenuItems() const;
+    // The name offered to a new rule.
+    QString defaultNameForNewRule() const;
+
+    // The screen was shown: redraws from the store's rules, then starts the entrance one turn later.
+    Q_INVOKABLE void appeared();
+    Q_INVOKABLE void createRule();
+    Q_INVOKABLE void editRule(const QString& ruleId);
+    Q_INVOKABLE void closeEditor();
+    Q_INVOKABLE void toggleRuleEnabled(const QString& ruleId);
+    Q_INVOKABLE void toggleRulePinned(const QString& ruleId);
+    Q_INVOKABLE void deleteRule(const QString& ruleId);
+    // `option` is a pause option's raw value, or "disable" (the menu's first item).
+    Q_INVOKABLE void pauseRule(const QString& ruleId, const QString& option);
+    Q_INVOKABLE void applyCustomPause();
+    Q_INVOKABLE void cancelCustomPause();
+
+    // The editor's save: updates the stored rule with that id or adds it, then closes the editor.
+    void saveRule(const NimbrelRule& rule);
+    void pauseRule(const NimbrelRule& rule, RulePauseOption option);
+
+  signals:
+    void cardsChanged();
+    void hasAnimatedInChanged();
+    void editorChanged();
+    void customPauseChanged();
+
+  private:
+    std::optional<NimbrelRule> storedRule(const QString& ruleId) const;
+    void refreshCards();
+    void openEditor(std::optional<NimbrelRule> rule);
+    void setEditorSession(std::optional<RuleEditorSession> session);
+    void endCustomPause();
+
+    Platform& platform_;
+    std::shared_ptr<NimbrelRulesStore> store_;
+    RuleCardListModel cards_;
+    Motion motion_;
+    ObserverToken rulesObserver_;
+    bool hasAnimatedIn_ = false;
+    std::optional<RuleEditorSession> editorSession_;
+    std::optional<NimbrelRule> customPauseRule_;
+    QString customPauseMinutesText_;
+    bool isShowingCustomPause_ = false;
+    Lifetime lifetime_;
+};
+
+} // namespace nimbrel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QQuickItem>
+
+namespace nimbrel {
+
+// The wrap layout for QML: places its children (not a Repeater, nor hidden items) at their
+// implicit size with `WrapLayout`'s rows, and takes the height those rows need at its width.
+class WrapLayoutItem : public QQuickItem {
+    Q_OBJECT
+    Q_PROPERTY(double spacing READ spacing WRITE setSpacing NOTIFY spacingChanged)
+  public:
+    explicit WrapLayoutItem(QQuickItem* parent = nullptr);
+
+    double spacing() const { return spacing_; }
+    void setSpacing(double spacing);
+    // Places the children now (otherwise done before the next frame).
+    void relayout();
+
+  signals:
+    void spacingChanged();
+
+  protected:
+    void itemChange(ItemChange change, const ItemChangeData& data) override;
+    void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
+    void updatePolish() override;
+
+  private:
+    QList<QQuickItem*> laidOutChildren() const;
+    void watch(QQuickItem* child);
+
+    double spacing_ = 0;
+};
+
+} // namespace nimbrel

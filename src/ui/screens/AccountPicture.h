@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+namespace nimbrel {
+
+class FileSystem;
+class ProcessRunner;
+
+// The login account's picture as the directory service keeps it. Each lookup waits for
+// "/usr/bin/dscl", so it runs off the main thread. Every failure ends in no picture.
+class AccountPictureLookup {
+  public:
+    static constexpr int kPictureSide = 256; // pixels of a chosen picture, square
+
+    AccountPictureLookup(ProcessRunner& processes, const FileSystem& files) : processes_(processes), files_(files) {}
+
+    // The "Picture" file when it names an image, else the "JPEGPhoto" bytes; none for a
+    // blank login name (no command runs then).
+    std::optional<QImage> systemAccountPicture(const QString& loginName) const;
+    std::optional<QImage> systemAccountJPEGPhoto(const QString& loginName) const;
+    // The command's standard output for one attribute, "" on any failure.
+    QString readDirectoryServiceAttribute(const QString& loginName, const QString& attribute) const;
+
+  private:
+    ProcessRunner& processes_;
+    const FileSystem& files_;
+};
+
+// The bytes of a "JPEGPhoto" reading: hex digits, with the attribute's label and all white
+// space dropped, two to a byte; none for an empty or odd count or a pair that is not hex.
+std::optional<QByteArray> jpegPhotoBytes(const QString& attributeText);
+
+// The picture as the account button draws it: filling a circle of `side` pixels (proportions
+// kept, the overflow cut off), transparent outside it.
+QImage circularThumbnail(const QImage& image, int side);
+
+// A chosen picture as the account keeps it: stretched to 256 x 256 and encoded as PNG.
+std::optional<QByteArray> accountImageData(const QImage& image);
+
+} // namespace nimbrel

@@ -1,0 +1,171 @@
+#include "ui/screens/BlacklistViewModel.h"
+
+#include "model/BlacklistSearch.h"
+#include "model/BlacklistStore.h"
+#include "ui/screens/ScreenNavigation.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace nimbrel {
+
+namespace {
+
+// An icon the screen can draw: an image file this machine can read; else the row draws a
+// tile of the app's initials.
+QString drawableIconSource(const AppIcon& icon) {
+    if (icon.imagePath.isEmpty()) return {};
+    QImageReader reader(icon.imagePath);
+    return reader.canRead() ? QStringLiteral("file://") + QFileInfo(icon.imagePath).absoluteFilePath() : QString();
+}
+
+// The folder that holds the bundle ("Utilities" for /Applications/Utilities/X.app).
+QString containingFolderName(const QString& bundlePath) {
+    return QFileInfo(QFileInfo(bundlePath).path()).fileName();
+}
+
+} // namespace
+
+int BlacklistRowModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+QVariant BlacklistRowModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() < 0 || index.row() >= int(rows_.size())) return {};
+    const Row& row = rows_[size_t(index.row())];
+    switch (role) {
+    case KindRole: {
+        static const char* const kinds[] = {"header", "spacer", "missing", "app"};
+        return QString::fromLatin1(kinds[int(row.kind)]);
+    }
+    case TitleRole:
+        if (row.kind == Kind::missing) return fallbackAppName(row.text);
+        return row.app ? row.app->name : row.text;
+    case KeyRole:
+        return row.text;
+    case RowIdRole:
+        if (!row.app) return row.text;
+        return (row.blacklisted ? QStringLiteral("blacklisted-") : QStringLiteral("available-")) + row.app->id;
+    case AppIdRole:
+        return row.app ? row.app->id : QString();
+    case FolderRole:
+        return row.app ? containingFolderName(row.app->url) : QString();
+    case IconRole:
+        return row.app && iconSource_ ? iconSource_(row.app->icon) : QString();
+    case BlacklistedRole:
+        return row.blacklisted;
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> BlacklistRowModel::roleNames() const {
+    return {{KindRole, "kind"},   {TitleRole, "title"},   {KeyRole, "key"},   {RowIdRole, "rowId"},
+            {AppIdRole, "appId"}, {FolderRole, "folder"}, {IconRole, "icon"}, {BlacklistedRole, "isBlacklisted"}};
+}
+
+QVariantMap BlacklistRowModel::row(int index) const {
+    QVariantMap out;
+    const auto names = roleNames();
+    for (auto it = names.begin(); it != names.end(); ++it)
+        out.insert(QString::fromLatin1(it.value()), data(this->index(index), it.key()));
+    return out;
+}
+
+void BlacklistRowModel::show(const BlacklistListing& listing) {
+    beginResetModel();
+    rows_.clear();
+    auto header = [this](const char* title) { rows_.push_back({Kind::header, QString::fromLatin1(title)}); };
+    if (!listing.missingKeys.isEmpty()) {
+        header("Not installed on this Mac");
+        for (const QString& key : listing.missingKeys)
+            rows_.push_back({Kind::missing, key});
+        rows_.push_back({Kind::spacer, {}});
+    }
+    if (!listing.blacklisted.empty()) {
+        header("Blacklist");
+        for (const InstalledApp& app : listing.blacklisted)
+            rows_.push_back({Kind::app, {}, &app, true});
+        rows_.push_back({Kind::spacer, {}});
+    }
+    header("All apps");
+    for (const InstalledApp& app : listing.others)
+        rows_.push_back({Kind::app, {}, &app, false});
+    endResetModel();
+}
+
+BlacklistViewModel::BlacklistViewModel(Platform& platform, std::shared_ptr<BlacklistStore> store, QObject* parent)
+    : QObject(parent), platform_(platform), store_(std::move(store)), editing_(platform, *store_),
+      rows_([this](const AppIcon& icon) { return drawableIcon(icon); }) {
+    observers_.push_back(store_->installedApps().observe([this](const auto&) {
+        index_.reset();
+        relist();
+    }));
+    observers_.push_back(store_->blacklistedAppKeys().observe([this](const auto&) { relist(); }));
+    observers_.push_back(store_->isLoadingApps().observe([this](const auto&) { relist(); }));
+    relist();
+}
+
+BlacklistViewModel::~BlacklistViewModel() = default;
+
+void BlacklistViewModel::relist() {
+    if (!index_) index_ = std::make_unique<BlacklistSearchIndex>(store_->installedApps().get());
+    listing_ = listBlacklist(
+        {store_->installedApps().get(), store_->blacklistedAppKeys().get(), store_->isLoadingApps().get()}, searchText_,
+        *index_);
+    rows_.show(listing_);
+    emit changed();
+}
+
+void BlacklistViewModel::setSearchText(const QString& text) {
+    if (text == searchText_) return;
+    searchText_ = text;
+    relist();
+}
+
+bool BlacklistViewModel::showsLoadingCard() const {
+    return store_->isLoadingApps().get() && store_->installedApps().get().empty();
+}
+
+QString BlacklistViewModel::drawableIcon(const AppIcon& icon) const {
+    // Icons do not change while the screen is shown; each file is looked at once.
+    auto it = iconSources_.constFind(icon.imagePath);
+    if (it == iconSources_.constEnd()) it = iconSources_.insert(icon.imagePath, drawableIconSource(icon));
+    return *it;
+}
+
+void BlacklistViewModel::appeared() {
+    store_->reloadInstalledApps();
+}
+
+void BlacklistViewModel::clearSearch() {
+    setSearchText({});
+}
+
+void BlacklistViewModel::setAll(bool on) {
+    // Copies: each change of the store lists the screen anew.
+    const std::vector<InstalledApp> shown = listing_.filtered;
+    editing_.setBlacklisted(shown, on);
+    // An empty list reads off again at once, whatever was asked.
+    emit changed();
+}
+
+void BlacklistViewModel::toggleApp(const QString& id) {
+    const auto found = std::find_if(listing_.filtered.begin(), listing_.filtered.end(),
+                                    [&id](const InstalledApp& app) { return app.id == id; });
+    if (found == listing_.filtered.end()) return;
+    const InstalledApp app = *found;
+    editing_.toggle(app);
+}
+
+void BlacklistViewModel::removeMissingKey(const QString& key) {
+    if (listing_.missingKeys.contains(key)) editing_.removeMissingKey(key);
+}
+
+void BlacklistViewModel::goBack() {
+    goBackToMainScreen(platform_);
+}
+
+} // namespace nimbrel

@@ -1,0 +1,213 @@
+#include "ui/screens/SettingsViewModel.h"
+
+#include "model/SettingsStore.h"
+#include "platform/Alerts.h"
+#include "platform/Platform.h"
+#include "platform/SystemInfo.h"
+#include "platform/UserNotifications.h"
+#include "ui/screens/AccountPicture.h"
+#include "ui/screens/LastCheckedText.h"
+#include "ui/screens/ScreenNavigation.h"
+#include "ui/screens/SettingsPresentation.h"
+
+#include <QBuffer>
+
+namespace nimbrel {
+
+namespace {
+
+QVariantMap tileMap(const QString& key, PreferenceTile tile, bool on) {
+    const TileLook look = preferenceTileLook(tile, on);
+    return {{"key", key}, {"title", look.title}, {"symbol", look.symbol}, {"isOn", on}};
+}
+
+std::optional<QImage> decoded(const std::optional<QByteArray>& bytes) {
+    QImage image;
+    if (!bytes || bytes->isEmpty() || !image.loadFromData(*bytes)) return std::nullopt;
+    return image;
+}
+
+} // namespace
+
+SettingsViewModel::SettingsViewModel(Platform& platform, NimbrelSettingsStore& settings, QObject* parent)
+    : QObject(parent), platform_(platform), settings_(settings), launchAtLogin_(platform) {
+    auto redraw = [this](const auto&) { emit changed(); };
+    observers_.push_back(settings_.syncEnabled().observe(redraw));
+    observers_.push_back(settings_.liquidGlassEnabled().observe(redraw));
+    observers_.push_back(settings_.automaticUpdatesEnabled().observe(redraw));
+    observers_.push_back(settings_.accountName().observe(redraw));
+    observers_.push_back(settings_.iCloudStatusText().observe(redraw));
+    observers_.push_back(settings_.currentVersion().observe(redraw));
+    observers_.push_back(settings_.lastUpdateCheckedText().observe(redraw));
+    observers_.push_back(settings_.customAccountImageData().observe(redraw));
+    observers_.push_back(settings_.behaviorMode().observe(redraw));
+    observers_.push_back(settings_.minimizeAfterCycle().observe(redraw));
+    observers_.push_back(settings_.systemNotificationsEnabled().observe(redraw));
+}
+
+SettingsViewModel::~SettingsViewModel() = default;
+
+QString SettingsViewModel::accountName() const {
+    return settings_.accountName().get();
+}
+
+QString SettingsViewModel::iCloudStatusText() const {
+    return settings_.iCloudStatusText().get();
+}
+
+std::optional<QImage> SettingsViewModel::accountImage() const {
+    if (auto chosen = decoded(settings_.customAccountImageData().get())) return chosen;
+    return resolvedAccountImage_;
+}
+
+QString SettingsViewModel::accountImageSource() const {
+    const std::optional<QImage> image = accountImage();
+    if (!image) return {};
+    // Drawn at twice the button's 46 points, for sharp edges on dense screens.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    circularThumbnail(*image, 92).save(&buffer, "PNG");
+    return png.isEmpty() ? QString() : QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+}
+
+QString SettingsViewModel::versionSubtitle() const {
+    return QStringLiteral("Version ") + settings_.currentVersion().get();
+}
+
+QVariantMap SettingsViewModel::automaticUpdatesTile() const {
+    return tileMap(QStringLiteral("automaticUpdates"), PreferenceTile::automaticUpdates,
+                   settings_.automaticUpdatesEnabled().get());
+}
+
+QString SettingsViewModel::lastCheckedLine() const {
+    return QStringLiteral("Last checked ") + lastCheckedDisplayText(settings_.lastUpdateCheckedText().get());
+}
+
+bool SettingsViewModel::offersLiquidGlass() const {
+    return platform_.systemInfo && systemOffersLiquidGlass(platform_.systemInfo->operatingSystemVersion().majorVersion);
+}
+
+QString SettingsViewModel::preferencesSummary() const {
+    PreferencesSummaryInput input;
+    input.launchAtLogin = launchAtLoginEnabled();
+    input.syncEnabled = settings_.syncEnabled().get();
+    input.notificationsEnabled = settings_.systemNotificationsEnabled().get();
+    input.liquidGlassEnabled = settings_.liquidGlassEnabled().get();
+    input.systemMajorVersion = platform_.systemInfo ? platform_.systemInfo->operatingSystemVersion().majorVersion : 0;
+    input.behaviorMode = settings_.behaviorMode().get();
+    return nimbrel::preferencesSummary(input);
+}
+
+QVariantList SettingsViewModel::preferenceTiles() const {
+    QVariantList tiles{
+        tileMap(QStringLiteral("launchAtLogin"), PreferenceTile::launchAtLogin, launchAtLoginEnabled()),
+        tileMap(QStringLiteral("sync"), PreferenceTile::sync, settings_.syncEnabled().get()),
+        tileMap(QStringLiteral("minimizeAfterCycle"), PreferenceTile::minimizeAfterCycle,
+                settings_.minimizeAfterCycle().get()),
+        tileMap(QStringLiteral("notifications"), PreferenceTile::notifications,
+                settings_.systemNotificationsEnabled().get()),
+    };
+    if (offersLiquidGlass())
+        tiles << tileMap(QStringLiteral("liquidGlass"), PreferenceTile::liquidGlass,
+                         settings_.liquidGlassEnabled().get());
+    return tiles;
+}
+
+QVariantList SettingsViewModel::behaviorModes() const {
+    QVariantList modes;
+    for (const BehaviorModeLook& look : behaviorModeLooks())
+        modes << QVariantMap{
+            {"title", look.title}, {"symbol", look.symbol}, {"selected", look.mode == settings_.behaviorMode().get()}};
+    return modes;
+}
+
+void SettingsViewModel::appeared() {
+    launchAtLogin_.refresh();
+    emit changed();
+    lookUpAccountPicture();
+}
+
+void SettingsViewModel::lookUpAccountPicture() {
+    if (!platform_.processes || !platform_.files || !platform_.systemInfo || !platform_.scheduler) return;
+    // The lookup waits for commands, so it runs on a worker and shares nothing with the
+    // screen but its result.
+    auto result = std::make_shared<std::optional<QImage>>();
+    ProcessRunner* processes = platform_.processes;
+    FileSystem* files = platform_.files;
+    const QString loginName = platform_.systemInfo->userName();
+    platform_.scheduler->runInBackground(
+        [result, processes, files, loginName] {
+            *result = AccountPictureLookup(*processes, *files).systemAccountPicture(loginName);
+        },
+        lifetime_.guard([this, result] {
+            resolvedAccountImage_ = *result;
+            emit changed();
+        }));
+}
+
+void SettingsViewModel::setTile(const QString& key, bool on) {
+    if (key == QLatin1String("launchAtLogin")) return setLaunchAtLogin(on);
+    if (key == QLatin1String("notifications")) return setNotificationsEnabled(on);
+    if (key == QLatin1String("sync")) return settings_.setSyncEnabled(on);
+    if (key == QLatin1String("minimizeAfterCycle")) return settings_.setMinimizeAfterCycle(on);
+    if (key == QLatin1String("liquidGlass")) return settings_.setLiquidGlassEnabled(on);
+    if (key == QLatin1String("automaticUpdates")) return settings_.setAutomaticUpdatesEnabled(on);
+}
+
+void SettingsViewModel::setLaunchAtLogin(bool on) {
+    launchAtLogin_.set(on);
+    emit changed();
+}
+
+void SettingsViewModel::setNotificationsEnabled(bool on) {
+    if (!on || !platform_.userNotifications) {
+        if (!on) settings_.setSystemNotificationsEnabled(false);
+        return;
+    }
+    // The switch stays off until the system answers; only a grant turns it on. The store
+    // outlives the screen, so an answer that comes after the screen has gone still counts.
+    NimbrelSettingsStore* settings = &settings_;
+    Scheduler* scheduler = platform_.scheduler;
+    platform_.userNotifications->requestAuthorization(
+        NotificationAlert | NotificationSound, [settings, scheduler](bool granted, std::optional<QString>) {
+            auto apply = [settings, granted] { settings->setSystemNotificationsEnabled(granted); };
+            if (scheduler)
+                scheduler->post(apply);
+            else
+                apply();
+        });
+}
+
+void SettingsViewModel::chooseBehaviorMode(int index) {
+    const auto& looks = behaviorModeLooks();
+    if (index < 0 || index >= int(looks.size())) return;
+    settings_.setBehaviorMode(looks[size_t(index)].mode);
+}
+
+void SettingsViewModel::checkForUpdates() {
+    settings_.checkForUpdatesNow();
+}
+
+void SettingsViewModel::chooseAccountImage() {
+    if (!platform_.alerts || !platform_.files) return;
+    OpenPanelRequest request;
+    request.title = QStringLiteral("Choose Account Image");
+    request.canChooseFiles = true;
+    request.canChooseDirectories = false;
+    request.allowsMultipleSelection = false;
+    // Type identifiers rather than extensions, so that JPEG covers ".jpg" as well.
+    request.allowedContentTypes = {QStringLiteral("public.png"), QStringLiteral("public.jpeg"),
+                                   QStringLiteral("public.heic"), QStringLiteral("public.tiff")};
+    const std::optional<QStringList> chosen = platform_.alerts->runOpenPanel(request);
+    if (!chosen || chosen->isEmpty()) return;
+    const std::optional<QImage> image = decoded(platform_.files->readFile(chosen->front()));
+    if (!image) return;
+    if (const std::optional<QByteArray> png = accountImageData(*image)) settings_.setCustomAccountImageData(*png);
+}
+
+void SettingsViewModel::goBack() {
+    goBackToMainScreen(platform_);
+}
+
+} // namespace nimbrel

@@ -1,0 +1,103 @@
+#include "app/QmlSetup.h"
+#include "app/QmlTestSupport.h"
+#include "app/ScreenPreview.h"
+#include "desktop/DesktopQml.h"
+#include "desktop/DesktopViewModel.h"
+#include "platform/VirtualScheduler.h"
+#include "platform/simulated/SimulatedPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace nimbrel {
+namespace {
+
+using testing::QmlWarnings;
+using testing::settle;
+
+// Every QML file of the desktop module loads and renders without a warning, over a default
+// simulated Mac, with the shell's status item and panel hosted on it.
+TEST(DesktopQml, EveryFileLoadsAndRendersWithoutWarnings) {
+    VirtualScheduler scheduler{Date::fromUnix(1'800'000'000)};
+    QTemporaryDir disk;
+    sim::SimulatedPlatform simulated{scheduler, scheduler, disk.path()};
+    DesktopViewModel desktop{simulated.mac(), scheduler};
+    ScreenPreview preview;
+    ASSERT_TRUE(preview.show(QStringLiteral("main")));
+    const QStringList files =
+        QDir(QStringLiteral(":/Nimbrel/Desktop")).entryList({QStringLiteral("*.qml")}, QDir::Files);
+    ASSERT_GE(files.size(), 6) << "the desktop's QML files are not in the resources";
+
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        preview.shell().removeStatusItem();
+        preview.shell().installStatusItem();
+        QmlWarnings warnings;
+        {
+            QQmlEngine engine;
+            setUpQmlEngine(engine, preview.models());
+            setUpDesktopQml(engine, &desktop);
+            QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/") + file));
+            std::unique_ptr<QObject> object(component.create());
+            ASSERT_TRUE(object) << component.errorString().toStdString();
+            QQuickWindow* window = qobject_cast<QQuickWindow*>(object.get());
+            QQuickWindow host;
+            if (auto* item = qobject_cast<QQuickItem*>(object.get())) {
+                host.resize(1200, 800);
+                item->setParentItem(host.contentItem());
+                if (item->width() <= 0) item->setSize(QSizeF(host.size()));
+                host.show();
+                window = &host;
+            }
+            ASSERT_TRUE(window);
+            settle();
+            EXPECT_FALSE(window->grabWindow().isNull());
+        }
+        EXPECT_TRUE(warnings.empty()) << warnings.text();
+    }
+}
+
+// The whole desktop places the shell's status item in the primary screen's menu bar, where
+// the shell reads its frame to hang the panel under it.
+TEST(DesktopQml, MenuBarTellsTheShellWhereTheStatusItemIs) {
+    VirtualScheduler scheduler{Date::fromUnix(1'800'000'000)};
+    QTemporaryDir disk;
+    sim::SimulatedPlatform simulated{scheduler, scheduler, disk.path()};
+    DesktopViewModel desktop{simulated.mac(), scheduler};
+    const sim::SimulatedMac& mac = simulated.mac();
+    ShellController shell({[&mac] { return mac.primaryHeight(); }, {}, {}, {}, {}});
+    ScreenPreview preview;
+    QmlModels models = preview.models();
+    models.shell = &shell;
+    QQmlEngine engine;
+    setUpQmlEngine(engine, models);
+    setUpDesktopQml(engine, &desktop);
+    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/DesktopWindow.qml")));
+    std::unique_ptr<QObject> window(component.create());
+    ASSERT_TRUE(window) << component.errorString().toStdString();
+    settle();
+    // As at the program's start: the window first, then the delegate installs the item.
+    shell.installStatusItem();
+    settle();
+
+    const std::optional<ScreenRect> button = shell.statusButtonFrame();
+    ASSERT_TRUE(button);
+    const Rect primary = mac.screens().front().frame;
+    const Rect visible = mac.screens().front().visibleFrame;
+    // In the Mac's coordinates: inside the menu bar strip above the visible frame, at the right.
+    EXPECT_GE(button->y, visible.maxY() - 1);
+    EXPECT_LE(button->y + button->height, primary.maxY() + 1);
+    EXPECT_GT(button->x, primary.width() / 2);
+    EXPECT_LE(button->x + button->width, primary.maxX());
+}
+
+} // namespace
+} // namespace nimbrel

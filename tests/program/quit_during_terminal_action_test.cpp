@@ -1,0 +1,186 @@
+#include "engine/WindowManager.h"
+#include "model/ActivityRecorder.h"
+#include "platform/Log.h"
+#include "platform/SharedInstance.h"
+#include "program/ProgramFacilities.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace nimbrel {
+namespace {
+
+// The Mac's script runner, watched: where the worker's script has got to, and what it got.
+class WatchedRunner final : public AppleScriptRunner {
+  public:
+    explicit WatchedRunner(AppleScriptRunner& inner) : inner_(inner) {}
+    std::optional<QVariantMap> compile(const QString& source) override { return inner_.compile(source); }
+    AppleScriptResult execute(const QString& source) override {
+        asking = true;
+        AppleScriptResult result = inner_.execute(source);
+        {
+            std::lock_guard lock(mutex_);
+            outcome = result;
+        }
+        answered = true;
+        return result;
+    }
+    std::optional<AppleScriptResult> takeOutcome() {
+        std::lock_guard lock(mutex_);
+        return outcome;
+    }
+    std::atomic<bool> asking{false};
+    std::atomic<bool> answered{false};
+
+  private:
+    AppleScriptRunner& inner_;
+    std::mutex mutex_;
+    std::optional<AppleScriptResult> outcome;
+};
+
+// Ends the test program when a quit hangs instead of letting it wait for ever.
+class Watchdog {
+  public:
+    Watchdog()
+        : thread_([this] {
+              std::unique_lock lock(mutex_);
+              if (!done_.wait_for(lock, std::chrono::seconds(30), [this] { return finished_; })) {
+                  std::fputs("quitting hung\n", stderr);
+                  std::abort();
+              }
+          }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard lock(mutex_);
+            finished_ = true;
+        }
+        done_.notify_all();
+        thread_.join();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
+// One application object for the whole test program: the event loop's scheduler needs it.
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "program_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
+
+bool spinUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+TerminalScriptRuleAction echoInTerminal() {
+    TerminalScriptRuleAction action;
+    action.terminalApp.displayName = QStringLiteral("Terminal");
+    action.terminalApp.bundleIdentifier = QStringLiteral("com.apple.Terminal");
+    action.commands.push_back(TerminalScriptCommand{Uuid::random(), QStringLiteral("echo quitting")});
+    return action;
+}
+
+// The program quits (its facilities end in the program's order) at each moment of a terminal
+// script's life: nothing crashes or hangs, a script that never reached the terminal fails with
+// a clear error and leaves no file, and the state is saved.
+TEST(QuitDuringTerminalAction, AtEveryMomentTheProgramEndsCleanly) {
+    enum class Moment {
+        atOnce,
+        whileTheWorkerWaitsForTheMainThread,
+        afterTheTerminalAnswered,
+        afterTheOutcomeCameBack
+    };
+    struct Case {
+        Moment moment;
+        bool terminalRefuses;
+    };
+    const Case cases[] = {
+        {Moment::atOnce, false},
+        {Moment::whileTheWorkerWaitsForTheMainThread, false},
+        {Moment::afterTheTerminalAnswered, false},
+        {Moment::afterTheTerminalAnswered, true},
+        {Moment::afterTheOutcomeCameBack, true},
+    };
+    ensureApplication();
+    setLogToStdout(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.moment) * 2 + c.terminalRefuses);
+        Watchdog watchdog;
+        QTemporaryDir dir;
+        const Locations locations = Locations::underRoot(dir.path());
+        auto facilities = std::make_unique<ProgramFacilities>(locations);
+        sim::SimulatedPlatform& mac = facilities->simulated();
+        WatchedRunner runner(mac.appleScript());
+        facilities->platform().appleScript = &runner;
+        ScopedPlatform installed(facilities->platform());
+        if (c.terminalRefuses) mac.appleScript().failScriptsFor(QStringLiteral("com.apple.Terminal"), -1743);
+        bool failureRecorded = false;
+        ObserverToken activities =
+            facilities->notifications().addObserver(kRecordActivityNotification, [&](const Notification& n) {
+                failureRecorded |=
+                    n.userInfo.value(QStringLiteral("title")) == QStringLiteral("Terminal Script Failed");
+            });
+        auto windows = std::make_unique<WindowManager>(facilities->platform());
+
+        windows->terminal().runTerminalScript(echoInTerminal());
+        switch (c.moment) {
+        case Moment::atOnce:
+            break;
+        case Moment::whileTheWorkerWaitsForTheMainThread:
+            while (!runner.asking)
+                std::this_thread::yield();
+            break;
+        case Moment::afterTheTerminalAnswered:
+            ASSERT_TRUE(spinUntil([&] { return runner.answered.load(); }));
+            break;
+        case Moment::afterTheOutcomeCameBack:
+            ASSERT_TRUE(spinUntil([&] { return failureRecorded; }));
+            break;
+        }
+
+        facilities->shutDown(); // as the program does once its loop has returned
+        windows.reset();
+        activities.reset();
+        resetSharedInstances();
+
+        const bool reached =
+            c.moment == Moment::afterTheTerminalAnswered || c.moment == Moment::afterTheOutcomeCameBack;
+        const std::optional<AppleScriptResult> outcome = runner.takeOutcome();
+        EXPECT_EQ(mac.appleScript().sources().size(), reached ? 1 : 0);
+        if (!reached && outcome) { // the worker got as far as asking: a clear failure
+            ASSERT_TRUE(outcome->error);
+            EXPECT_EQ(outcome->error->value(kAppleScriptErrorNumber).toInt(), kAppleScriptConnectionInvalid);
+            EXPECT_EQ(outcome->error->value(kAppleScriptErrorMessage).toString(), sim::kNotRunWhileQuittingMessage);
+        }
+        if (!reached) {
+            EXPECT_TRUE(QDir(locations.privateTemporary).entryList({QStringLiteral("*.sh")}, QDir::Files).isEmpty())
+                << "a script the terminal never got leaves no file";
+        }
+        EXPECT_TRUE(QFile::exists(sim::SimulatedPlatform::defaultFolder(locations) + QStringLiteral("/state.json")));
+        facilities.reset();
+    }
+    setLogToStdout(true);
+}
+
+} // namespace
+} // namespace nimbrel

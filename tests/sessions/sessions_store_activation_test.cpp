@@ -1,0 +1,116 @@
+#include "SessionsFixture.h"
+
+namespace nimbrel::test {
+namespace {
+
+class SessionsActivation : public SessionsFixture {
+  protected:
+    SessionsActivation() { scheduler.advanceTo(monday(16, 59)); }
+    static NimbrelSession allowing(NimbrelSession s) {
+        s.whitelistAllApps = true;
+        return s;
+    }
+};
+
+TEST_F(SessionsActivation, TheTickAppliesOnlyChangesAndEndsTheSessionWithItsWindow) {
+    storeSessions({allowing(workSession())});
+    makeStore();
+    outside.take();
+    takeActivities();
+
+    scheduler.advance(NimbrelSessionsStore::kActivationInterval); // 16:59:15, nothing changed
+    EXPECT_TRUE(outside.calls.isEmpty());
+    EXPECT_TRUE(activities.isEmpty());
+
+    scheduler.advance(3 * NimbrelSessionsStore::kActivationInterval); // 17:00:00
+    EXPECT_EQ(takeActivities(),
+              QStringList{"Session Ended: Default Dock, wallpapers and menu bar icon were restored."});
+    EXPECT_EQ(outside.take(), (QStringList{"dock restore", "wallpapers restore"}));
+    EXPECT_EQ(menuBarSymbols().last(), "NIMBREL_MENU_BAR");
+    EXPECT_FALSE(store->activeSession().get());
+}
+
+TEST_F(SessionsActivation, OfTwoActiveSessionsThePinnedOneThenTheFirstByNameWins) {
+    NimbrelSession zeta = allowing(workSession(QStringLiteral("zeta")));
+    NimbrelSession alpha = allowing(workSession(QStringLiteral("Alpha")));
+    storeSessions({zeta, alpha});
+    makeStore();
+    EXPECT_EQ(store->activeSession().get()->name, "Alpha");
+
+    zeta.isPinned = true;
+    store->updateSession(zeta);
+    EXPECT_EQ(store->activeSession().get()->name, "zeta");
+    EXPECT_EQ(store->sessions().get().front().name, "zeta");
+}
+
+TEST_F(SessionsActivation, EditsAddsAndDeletesAreSavedPushedAndAppliedInOrder) {
+    makeStore();
+    outside.take();
+    takeActivities();
+
+    NimbrelSession work = allowing(workSession());
+    store->addSession(work);
+    EXPECT_EQ(outside.take(), (QStringList{"push Work", "reminders 1", "dock apply Work", "wallpapers apply Work"}));
+    EXPECT_EQ(store->sessions().get().front().updatedAt, monday(16, 59));
+
+    // An edit of the active session is applied again.
+    work.allowedApps.pop_back();
+    scheduler.advance(5);
+    store->updateSession(work);
+    EXPECT_EQ(outside.take(), (QStringList{"push Work", "reminders 1", "dock apply Work", "wallpapers apply Work"}));
+    EXPECT_EQ(store->activeSession().get()->allowedApps.size(), 1u);
+    EXPECT_EQ(store->activeSession().get()->updatedAt, monday(16, 59).addingSeconds(5));
+    EXPECT_EQ(takeActivities().count("Session Started: Work launched with 1 Dock apps and 0 whitelisted apps."), 1);
+
+    // An unknown id changes nothing at all.
+    NimbrelSession stranger = allowing(workSession(QStringLiteral("Stranger")));
+    store->updateSession(stranger);
+    EXPECT_TRUE(outside.calls.isEmpty());
+
+    // Deleting an unknown id still saves, sends a tombstone and re-evaluates.
+    QFile::remove(store->storagePath());
+    store->deleteSession(stranger.id);
+    EXPECT_TRUE(QFile::exists(store->storagePath()));
+    EXPECT_EQ(outside.take(), (QStringList{"tombstone " + stranger.id.toString(), "reminders 1", "dock apply Work",
+                                           "wallpapers apply Work"}));
+
+    store->deleteSession(work.id);
+    EXPECT_EQ(outside.take(),
+              (QStringList{"tombstone " + work.id.toString(), "reminders 0", "dock restore", "wallpapers restore"}));
+}
+
+TEST_F(SessionsActivation, ThePauseEndsTheSessionAtOnceAndResumingBringsItBack) {
+    storeSessions({allowing(workSession())});
+    makeStore();
+    outside.take();
+    takeActivities();
+
+    setPause(true);
+    EXPECT_FALSE(store->activeSession().get());
+    EXPECT_EQ(menuBarSymbols().last(), "NIMBREL_MENU_BAR");
+    EXPECT_EQ(outside.take(), (QStringList{"dock restore", "wallpapers restore"}));
+    EXPECT_TRUE(activities.isEmpty());
+
+    scheduler.advance(NimbrelSessionsStore::kActivationInterval);
+    EXPECT_TRUE(outside.calls.isEmpty());
+
+    setPause(false);
+    EXPECT_EQ(store->activeSession().get()->name, "Work");
+    EXPECT_EQ(menuBarSymbols().last(), "briefcase.fill");
+    EXPECT_EQ(outside.take(), (QStringList{"dock apply Work", "wallpapers apply Work"}));
+}
+
+TEST_F(SessionsActivation, ACloudMergeIsStoredWithoutPushingAndRefreshesTheReminders) {
+    makeStore();
+    outside.take();
+    store->replaceSessionsFromCloud({allowing(workSession(QStringLiteral("b"))), allowing(workSession("A"))});
+    EXPECT_EQ(store->sessions().get().front().name, "A");
+    EXPECT_FALSE(store->isApplyingCloudSessionsPayload());
+    EXPECT_EQ(outside.take(), (QStringList{"dock apply A", "wallpapers apply A", "reminders 2"}));
+    QFile file(store->storagePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(decodeSessionList(file.readAll(), Date{}).value->size(), 2u);
+}
+
+} // namespace
+} // namespace nimbrel::test

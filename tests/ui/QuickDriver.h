@@ -1,0 +1,109 @@
+#pragma once
+
+#include "app/GlassStyle.h"
+#include "app/HoverGeometry.h"
+#include "app/QmlSetup.h"
+#include "platform/NotificationCenter.h"
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace nimbrel::testing {
+
+// Drives one of the module's QML files offscreen as a person would: finds items by object
+// name, clicks them through the window and types into whatever has the focus. Any QML
+// warning on the way fails the test.
+class QuickDriver {
+  public:
+    QuickDriver(const QString& file, const QVariantMap& properties, QSize size = {420, 560}) {
+        warnings().clear();
+        previousHandler_ = qInstallMessageHandler(&QuickDriver::capture);
+        setUpQmlEngine(engine_, {nullptr, &glass_, &hover_});
+        QQmlComponent component(&engine_, QUrl(QStringLiteral("qrc:/Nimbrel/App/") + file));
+        root_.reset(qobject_cast<QQuickItem*>(component.createWithInitialProperties(properties)));
+        EXPECT_TRUE(root_) << component.errorString().toStdString();
+        window_.resize(size);
+        if (root_) root_->setParentItem(window_.contentItem());
+        window_.show();
+        settle();
+    }
+    ~QuickDriver() {
+        root_.reset();
+        settle();
+        qInstallMessageHandler(previousHandler_);
+        EXPECT_TRUE(warnings().isEmpty()) << warnings().join('\n').toStdString();
+    }
+
+    QQuickWindow& window() { return window_; }
+    QQuickItem* root() { return root_.get(); }
+
+    // Lets the scene catch up: bindings, layouts, polish and a frame.
+    void settle() {
+        for (int i = 0; i < 4; ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            if (root_) QCoreApplication::sendPostedEvents();
+        }
+        window_.grabWindow();
+    }
+
+    // The first visible item named `name` under `from` (the whole window when null), depth first.
+    QQuickItem* find(const QString& name, QQuickItem* from = nullptr) {
+        QQuickItem* start = from ? from : window_.contentItem();
+        return findIn(start, name);
+    }
+    QQuickItem* require(const QString& name, QQuickItem* from = nullptr) {
+        QQuickItem* item = find(name, from);
+        EXPECT_TRUE(item) << "no visible item " << name.toStdString();
+        return item;
+    }
+    // Clicks the middle of an item (or a point inside it, in its own coordinates).
+    void click(QQuickItem* item, std::optional<QPointF> at = std::nullopt) {
+        if (!item) return;
+        const QPointF local = at.value_or(QPointF(item->width() / 2, item->height() / 2));
+        QTest::mouseClick(&window_, Qt::LeftButton, Qt::NoModifier, item->mapToScene(local).toPoint());
+        settle();
+    }
+    void click(const QString& name, QQuickItem* from = nullptr) { click(require(name, from)); }
+    void type(const QString& text) {
+        for (QChar c : text)
+            QTest::keyClick(&window_, c.toLatin1());
+        settle();
+    }
+
+  private:
+    static QStringList& warnings() {
+        static QStringList list;
+        return list;
+    }
+    static void capture(QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type != QtDebugMsg && type != QtInfoMsg && !message.startsWith(QLatin1String("QStandardPaths")))
+            warnings() << message;
+    }
+    static QQuickItem* findIn(QQuickItem* item, const QString& name) {
+        if (!item || !item->isVisible()) return nullptr;
+        if (item->objectName() == name) return item;
+        for (QQuickItem* child : item->childItems())
+            if (QQuickItem* found = findIn(child, name)) return found;
+        return nullptr;
+    }
+
+    QtMessageHandler previousHandler_ = nullptr;
+    NotificationCenter notices_;
+    GlassStyle glass_{notices_, [] { return false; }, [] { return 14; }};
+    HoverGeometry hover_;
+    QQmlEngine engine_;
+    QQuickWindow window_;
+    std::unique_ptr<QQuickItem> root_;
+};
+
+} // namespace nimbrel::testing

@@ -1,0 +1,70 @@
+#include "RulesScreenFixture.h"
+#include "ui/QuickDriver.h"
+
+namespace nimbrel {
+namespace {
+
+// The rules screen driven through its QML items, as a person would use it.
+class RulesScreen : public testing::RulesScreenFixture {
+  protected:
+    void show(const std::vector<NimbrelRule>& rules) {
+        start(rules);
+        driver = std::make_unique<testing::QuickDriver>(
+            QStringLiteral("RulesView.qml"), QVariantMap{{"model", QVariant::fromValue<QObject*>(model.get())}});
+        env.scheduler.runUntilIdle();
+        driver->settle();
+    }
+    QQuickItem* card(int row) { return driver->require(QStringLiteral("ruleCard_%1").arg(row)); }
+    // Opens the card's pause menu and picks the item with that title.
+    void choosePause(int row, int itemIndex) {
+        driver->click(QStringLiteral("stateButton"), card(row));
+        driver->click(QStringLiteral("menuItem_%1").arg(itemIndex));
+    }
+    std::unique_ptr<testing::QuickDriver> driver;
+};
+
+TEST_F(RulesScreen, PausingResumingAndACustomPauseThroughTheCards) {
+    show({rule("Morning")});
+    const Date now = env.scheduler.now();
+    ASSERT_TRUE(driver->root());
+    EXPECT_FALSE(driver->find("emptyState"));
+
+    choosePause(0, 2); // "Pause for 5 minutes", after "Disable" and the divider
+    EXPECT_EQ(stored(0).pausedUntil, now.addingSeconds(300));
+
+    driver->click(QStringLiteral("stateButton"), card(0)); // now "Resume rule"
+    EXPECT_FALSE(stored(0).pausedUntil);
+
+    choosePause(0, 10); // "Custom…"
+    ASSERT_TRUE(driver->find("customPauseSheet"));
+    driver->click(QStringLiteral("customPauseMinutes"));
+    driver->type("abc");
+    driver->click(QStringLiteral("customPausePause"));
+    EXPECT_TRUE(driver->find("customPauseSheet")) << "an invalid entry keeps the sheet";
+    EXPECT_FALSE(stored(0).pausedUntil);
+
+    driver->click(QStringLiteral("customPauseMinutes"));
+    QTest::keyClick(&driver->window(), Qt::Key_A, Qt::ControlModifier);
+    driver->type("15");
+    EXPECT_EQ(model->customPauseMinutesText(), "15");
+    driver->click(QStringLiteral("customPausePause"));
+    EXPECT_FALSE(driver->find("customPauseSheet"));
+    EXPECT_EQ(stored(0).pausedUntil, now.addingSeconds(900));
+    EXPECT_EQ(persisted().at(0).pausedUntil, now.addingSeconds(900));
+}
+
+TEST_F(RulesScreen, DisableEnablePinAndDeleteThroughTheCards) {
+    show({rule("Only")});
+    choosePause(0, 0); // "Disable"
+    EXPECT_FALSE(stored(0).isEnabled);
+    driver->click(QStringLiteral("stateButton"), card(0)); // "Enable rule"
+    EXPECT_TRUE(stored(0).isEnabled);
+    driver->click(QStringLiteral("pinButton"), card(0));
+    EXPECT_TRUE(stored(0).isPinned);
+    driver->click(QStringLiteral("deleteButton"), card(0));
+    EXPECT_TRUE(store().rules().get().empty());
+    EXPECT_TRUE(driver->find("emptyState"));
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,145 @@
+#include "RulesScreenFixture.h"
+
+namespace nimbrel {
+namespace {
+
+class RulesViewModelTest : public testing::RulesScreenFixture {};
+
+TEST_F(RulesViewModelTest, PauseChoicesReachTheStore) {
+    start({rule("A")});
+    const Date now = env.scheduler.now();
+    const struct {
+        const char* option;
+        std::optional<Date> until;
+        bool enabled;
+    } cases[] = {
+        {"fiveMinutes", now.addingSeconds(300), true},
+        {"twelveHours", now.addingSeconds(43200), true},
+        {"indefinite", Date::distantFuture(), true},
+        {"resume", std::nullopt, true},
+        {"disable", std::nullopt, false},
+        {"fiveMinutes", now.addingSeconds(300), true},
+    };
+    for (const auto& c : cases) {
+        model->pauseRule(id(0), QString::fromLatin1(c.option));
+        EXPECT_EQ(stored(0).pausedUntil, c.until) << c.option;
+        EXPECT_EQ(stored(0).isEnabled, c.enabled) << c.option;
+        EXPECT_EQ(persisted().at(0).pausedUntil, c.until) << c.option;
+    }
+    EXPECT_EQ(model->cards().at(0).stateButton, RuleStateButton::resume);
+}
+
+TEST_F(RulesViewModelTest, CustomPauseTakesWholeMinutesAndKeepsTheSheetForAnythingElse) {
+    start({rule("A")});
+    const Date now = env.scheduler.now();
+    model->pauseRule(id(0), "custom");
+    EXPECT_TRUE(model->isShowingCustomPause());
+    EXPECT_FALSE(stored(0).pausedUntil);
+    for (const char* bad : {"0", "-5", "abc", "1.5", "", "153722867280912931"}) {
+        model->setCustomPauseMinutesText(QString::fromLatin1(bad));
+        model->applyCustomPause();
+        EXPECT_TRUE(model->isShowingCustomPause()) << bad;
+        EXPECT_EQ(model->customPauseMinutesText(), QString::fromLatin1(bad));
+        EXPECT_FALSE(stored(0).pausedUntil) << bad;
+    }
+    model->setCustomPauseMinutesText(" 15 ");
+    model->applyCustomPause();
+    EXPECT_FALSE(model->isShowingCustomPause());
+    EXPECT_EQ(model->customPauseMinutesText(), "");
+    EXPECT_EQ(stored(0).pausedUntil, now.addingSeconds(900));
+
+    // Each custom choice starts empty; cancel closes and clears.
+    model->pauseRule(id(0), "custom");
+    model->setCustomPauseMinutesText("7");
+    model->cancelCustomPause();
+    EXPECT_FALSE(model->isShowingCustomPause());
+    EXPECT_FALSE(model->customPauseRule());
+    model->pauseRule(id(0), "custom");
+    EXPECT_EQ(model->customPauseMinutesText(), "");
+}
+
+TEST_F(RulesViewModelTest, AFarCustomPauseIsStoredExactly) {
+    start({rule("A")});
+    model->pauseRule(id(0), "custom");
+    model->setCustomPauseMinutesText("2000000000");
+    model->applyCustomPause();
+    const Date expected = env.scheduler.now().addingSeconds(120e9);
+    EXPECT_EQ(stored(0).pausedUntil, expected);
+    EXPECT_EQ(persisted().at(0).pausedUntil, expected);
+    // Beyond the far-future date the card reads it as an indefinite pause.
+    EXPECT_EQ(model->cards().at(0).pills.back().label, "Paused");
+}
+
+TEST_F(RulesViewModelTest, CardButtonsEditTheStoreAndTheListFollows) {
+    start({rule("b"), rule("a")});
+    EXPECT_FALSE(model->isEmpty());
+    EXPECT_EQ(model->cards().at(0).name, "a");
+
+    model->toggleRulePinned(id(0)); // "b"
+    EXPECT_TRUE(stored(0).isPinned);
+    EXPECT_EQ(model->cards().at(0).name, "b");
+    model->toggleRuleEnabled(id(1));
+    EXPECT_FALSE(stored(1).isEnabled);
+    EXPECT_EQ(model->cards().at(1).stateButton, RuleStateButton::enable);
+    EXPECT_FALSE(model->motion()->animated());
+
+    model->deleteRule(id(0));
+    ASSERT_EQ(store().rules().get().size(), 1u);
+    EXPECT_EQ(stored(0).name, "a");
+    EXPECT_EQ(model->motion()->current(), (SpringParameters{0.2, 1.0}));
+    model->deleteRule(id(0));
+    EXPECT_TRUE(model->isEmpty());
+    EXPECT_TRUE(persisted().empty());
+}
+
+TEST_F(RulesViewModelTest, EditorSessionsAreFreshAndSavingUpserts) {
+    start({rule("A"), rule("B"), rule("C")});
+    EXPECT_EQ(model->defaultNameForNewRule(), "Rule 4");
+    model->editRule(id(1));
+    const QString first = model->editorSessionId();
+    ASSERT_TRUE(model->editorSession()->rule);
+    EXPECT_EQ(model->editorSession()->rule->name, "B");
+    EXPECT_EQ(model->motion()->current(), (SpringParameters{0.46, 0.88}));
+    model->closeEditor();
+    EXPECT_FALSE(model->isEditorOpen());
+    model->editRule(id(1));
+    EXPECT_NE(model->editorSessionId(), first);
+
+    NimbrelRule edited = stored(1);
+    edited.name = "B2";
+    model->saveRule(edited);
+    EXPECT_FALSE(model->isEditorOpen());
+    EXPECT_EQ(stored(1).name, "B2");
+    EXPECT_EQ(store().rules().get().size(), 3u);
+
+    model->createRule();
+    EXPECT_FALSE(model->editorSession()->rule);
+    model->saveRule(rule("D"));
+    ASSERT_EQ(store().rules().get().size(), 4u);
+    EXPECT_EQ(stored(3).name, "D");
+}
+
+TEST_F(RulesViewModelTest, TheEntranceStartsOneTurnAfterTheScreenAppears) {
+    start({});
+    EXPECT_TRUE(model->isEmpty());
+    model->appeared();
+    EXPECT_FALSE(model->hasAnimatedIn());
+    env.scheduler.runUntilIdle();
+    EXPECT_TRUE(model->hasAnimatedIn());
+}
+
+TEST_F(RulesViewModelTest, AMissingTriggerAppIsWarnedAboutInPurple) {
+    NimbrelRule missing = rule("Design", "Figma", "com.figma.Desktop");
+    missing.isEnabled = false;
+    start({missing});
+    const RuleCardContent& card = model->cards().at(0);
+    EXPECT_TRUE(card.triggerAppMissing);
+    EXPECT_EQ(card.warningText, "Figma is not installed on this Mac. This rule cannot run until the app is installed.");
+    EXPECT_EQ(card.pills.back().label, "Unsupported");
+    EXPECT_EQ(card.pills.back().state, "unsupported");
+    EXPECT_EQ(card.stateButton, RuleStateButton::enable);
+    EXPECT_TRUE(card.pills[1].icon.generic);
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,165 @@
+#include "model/ActivityRecorder.h"
+#include "model/BlacklistStore.h"
+#include "platform/Calendar.h"
+#include "ui/screens/ActivityDayModel.h"
+#include "ui/screens/ScreensHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace nimbrel {
+namespace {
+
+using testing::ScreensHarness;
+
+// Drags a flickable's content up until `target` lies inside the window.
+void scrollInto(ScreensHarness& h, QQuickItem* flickable, QQuickItem* target) {
+    const QPointF middle = flickable->mapToScene(QPointF(flickable->width() / 2, flickable->height() / 2));
+    for (int i = 0; i < 5 && target->mapToScene(QPointF(0, target->height())).y() > h.window.height(); ++i)
+        h.drag(middle + QPointF(0, 120), middle - QPointF(0, 120));
+}
+
+// The mode chosen on the settings screen decides the next Dock tap: on the frontmost app's
+// one window, automatic minimizes it and cycling keeps it in front.
+TEST(ScreensEndToEnd, BehaviorModeChosenOnTheSettingsScreenDecidesTheNextDockTap) {
+    const struct {
+        const char* mode;
+        int visibleAfterSecondTap;
+    } cases[] = {{"Cycling", 1}, {"Automatic", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ScreensHarness h;
+        h.defaults.setString("Nimbrel.settings.behaviorMode", c.mode == QString("Cycling") ? "automatic" : "cycling");
+        h.open("Nimbrel.showSettings");
+        QQuickItem* cell = h.item(QStringLiteral("behaviorMode-") + c.mode);
+        ASSERT_TRUE(cell);
+        scrollInto(h, h.item("settingsScroll"), cell);
+        h.click(cell);
+        EXPECT_EQ(h.defaults.stringValue("Nimbrel.settings.behaviorMode"), QString(c.mode).toLower());
+
+        const sim::App* app = h.singleWindowApp();
+        ASSERT_TRUE(app);
+        const int pid = app->pid;
+        const QVariantMap tile = h.tileNamed(app->name);
+        h.tapTile(tile); // brings it forward
+        ASSERT_EQ(h.mac.frontmostPid(), pid);
+        h.tapTile(tile);
+        EXPECT_EQ(h.visibleWindows(pid), c.visibleAfterSecondTap);
+    }
+}
+
+// An app blacklisted on the screen (found by typing its name) is left to the Dock: the tap
+// that would have minimized its one window changes nothing.
+TEST(ScreensEndToEnd, BlacklistingAnAppMakesTheNextTapOnItsTileDoNothing) {
+    ScreensHarness h;
+    const sim::App* app = h.singleWindowApp();
+    ASSERT_TRUE(app);
+    const int pid = app->pid;
+    const QString bundleId = app->bundleIdentifier;
+    const QVariantMap tile = h.tileNamed(app->name);
+    h.tapTile(tile);
+    ASSERT_EQ(h.mac.frontmostPid(), pid);
+
+    h.open("Nimbrel.showBlacklist");
+    h.click(h.item("blacklistSearch"));
+    h.type(app->name);
+    QQuickItem* row = h.item("available-" + bundleId);
+
+    ASSERT_TRUE(row) << "the search shows the app";
+    EXPECT_EQ(row->property("name").toString(), app->name);
+    h.click(row);
+    EXPECT_TRUE(h.item("blacklisted-" + bundleId)) << "the app moved to the Blacklist section";
+    EXPECT_TRUE(h.defaults.stringArrayValue(BlacklistStore::defaultsKey).value_or(QStringList()).contains(bundleId));
+
+    h.tapTile(tile);
+    EXPECT_EQ(h.visibleWindows(pid), 1) << "the tap was left to the Dock";
+    EXPECT_EQ(h.mac.frontmostPid(), pid);
+}
+
+// A toggle far down the list leaves the list where the user scrolled it.
+TEST(ScreensEndToEnd, TogglingAnAppKeepsTheListWhereItWas) {
+    ScreensHarness h;
+    h.open("Nimbrel.showBlacklist");
+    QQuickItem* list = h.item("blacklistList");
+    const QPointF middle = list->mapToScene(QPointF(list->width() / 2, list->height() / 2));
+    h.drag(middle + QPointF(0, 100), middle - QPointF(0, 100));
+    const double scrolled = list->property("contentY").toDouble();
+    ASSERT_GT(scrolled, 50);
+    QQuickItem* row = nullptr;
+    for (QQuickItem* item : list->property("contentItem").value<QQuickItem*>()->childItems())
+        for (QQuickItem* loaded : item->childItems())
+            if (loaded->objectName().startsWith("available-") && loaded->mapToScene(QPointF(0, 0)).y() > 250) {
+                row = loaded;
+                break;
+            }
+    ASSERT_TRUE(row);
+    h.click(row);
+    EXPECT_NEAR(list->property("contentY").toDouble(), scrolled, 1.0);
+}
+
+// The row under the pointer shows the click hint; after the click the app's new row, made
+// under the resting pointer, shows its resting look until the pointer moves again.
+TEST(ScreensEndToEnd, AToggledRowRestsUntilThePointerMoves) {
+    ScreensHarness h;
+    h.open("Nimbrel.showBlacklist");
+    QQuickItem* row = h.item("available-com.apple.iCal");
+    ASSERT_TRUE(row);
+    const QPoint centre = row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint();
+    QTest::mouseMove(&h.window, centre);
+    h.settle();
+    EXPECT_EQ(row->property("secondLine").toString(), "Click to blacklist");
+    EXPECT_EQ(row->property("helpText").toString(), "Click to blacklist");
+
+    h.click(row);
+    QQuickItem* moved = h.item("blacklisted-com.apple.iCal");
+    ASSERT_TRUE(moved);
+    ASSERT_TRUE(QRectF(moved->mapToScene(QPointF(0, 0)), moved->size()).contains(centre))
+        << "it lies under the pointer";
+    EXPECT_EQ(moved->property("secondLine").toString(), "Blacklisted");
+    EXPECT_EQ(moved->property("helpText").toString(), "Click to remove from blacklist");
+    QTest::mouseMove(&h.window, centre + QPoint(3, 0));
+    h.settle();
+    EXPECT_EQ(moved->property("secondLine").toString(), "Click to remove from blacklist");
+}
+
+// What was recorded a moment ago is the newest card of today.
+TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
+    ScreensHarness h;
+    recordNimbrelActivity(h.platform, NimbrelActivityType::rule, "Rule Matched", "Safari opened three websites.");
+    h.settle(0.1);
+    h.open("Nimbrel.showActivity");
+    QQuickItem* card = h.item("entry-0");
+    ASSERT_TRUE(card);
+    EXPECT_EQ(card->property("title").toString(), "Rule Matched");
+    EXPECT_EQ(card->property("message").toString(), "Safari opened three websites.");
+    EXPECT_EQ(h.item("activitySectionTitle")->property("text").toString(), "Today");
+    EXPECT_FALSE(h.item("activityEmpty")->isVisible());
+
+    // Today, the rightmost cell, stands in the middle of the strip as the screen opens.
+    QQuickItem* strip = h.item("activityStrip");
+    QQuickItem* today = h.item("day-" + activityDayIdentifier(calendarDay(h.scheduler.now(), currentTimeZone())));
+    ASSERT_TRUE(strip && today);
+    EXPECT_NEAR(today->mapToScene(QPointF(today->width() / 2, 0)).x(),
+                strip->mapToScene(QPointF(strip->width() / 2, 0)).x(), 1.0);
+}
+
+// The test Mac has no cloud account: a tap on the sync button says what happened (never "All
+// Synced"), ignores taps while that shows, and reads "Sync" again 2 s later.
+TEST(ScreensEndToEnd, SyncButtonShowsWhatTheSyncCameTo) {
+    ScreensHarness h;
+    h.open("Nimbrel.showActivity");
+    QQuickItem* button = h.item("activitySync");
+    QQuickItem* title = h.item("activitySyncTitle");
+    ASSERT_TRUE(button && title);
+    h.click(button);
+    const QString shown = title->property("text").toString();
+    EXPECT_FALSE(QStringList({"Sync", QString::fromUtf8("Syncing\u2026"), "All Synced"}).contains(shown))
+        << shown.toStdString();
+    h.settle(0.5);
+    h.click(button);
+    EXPECT_EQ(title->property("text").toString(), shown);
+    h.settle(0.5);
+    EXPECT_EQ(title->property("text").toString(), "Sync");
+}
+
+} // namespace
+} // namespace nimbrel

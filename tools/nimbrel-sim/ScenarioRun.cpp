@@ -1,0 +1,243 @@
+#include "ScenarioRun.h"
+
+#include "ScenarioDesktop.h"
+
+#include "platform/Log.h"
+#include "platform/SharedInstance.h"
+#include "platform/local/TypedValueCoding.h"
+#include "platform/simulated/SimDesktopDump.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+
+namespace nimbrel::simtool {
+
+namespace {
+
+const QString kActivityNotification = QStringLiteral("nimbrelRecordActivity");
+
+QString describeMap(const QVariantMap& map) {
+    QStringList parts;
+    for (auto it = map.begin(); it != map.end(); ++it)
+        parts << it.key() + QLatin1Char('=') + it.value().toString();
+    return parts.isEmpty() ? QString() : QStringLiteral(" {") + parts.join(QStringLiteral(", ")) + QLatin1Char('}');
+}
+
+Date startOf(const QJsonObject& scenario) {
+    return parseISO8601(scenario.value(QStringLiteral("start")).toString(QStringLiteral("2026-12-07T09:00:00Z")))
+        .value_or(Date{0});
+}
+
+Locations locationsIn(const QString& workFolder) {
+    QDir().mkpath(workFolder);
+    return Locations::underRoot(workFolder);
+}
+
+} // namespace
+
+QVariant defaultsValue(const QJsonValue& v) {
+    if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        if (o.size() == 2 && o.contains(QStringLiteral("type")) && o.contains(QStringLiteral("value")))
+            if (auto typed = decodeTypedValue(o)) return *typed;
+        QVariantMap map;
+        for (auto it = o.begin(); it != o.end(); ++it)
+            map.insert(it.key(), defaultsValue(it.value()));
+        return map;
+    }
+    if (v.isArray()) {
+        QVariantList list;
+        for (const QJsonValue& item : v.toArray())
+            list << defaultsValue(item);
+        return list;
+    }
+    if (v.isBool()) return v.toBool();
+    if (v.isDouble()) {
+        const double d = v.toDouble();
+        if (d == static_cast<double>(static_cast<qint64>(d))) return QVariant(static_cast<qint64>(d));
+        return d;
+    }
+    if (v.isString()) return v.toString();
+    return {};
+}
+
+ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
+                         std::function<void(Platform&)> launching)
+    : scenario_(scenario), start_(startOf(scenario)), scheduler_(start_), transcript_(scheduler_, start_, workFolder),
+      locations_(locationsIn(workFolder)),
+      userNotifications_(scheduler_, scheduler_,
+                         [this](const NotificationRequest& r) {
+                             print(QStringLiteral("user-notification"),
+                                   QStringLiteral("%1 \u2014 %2").arg(r.title, r.body));
+                         }),
+      sim_(scheduler_, scheduler_, sim::SimulatedPlatform::defaultFolder(locations_)) {
+    transcript_.raw(QStringLiteral("# scenario: ") +
+                    scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
+    notifications_.setRecording(true);
+    platform_.scheduler = &scheduler_;
+    platform_.clock = &scheduler_;
+    platform_.notifications = &notifications_;
+    platform_.defaults = &defaults_;
+    platform_.locations = locations_;
+    platform_.userNotifications = &userNotifications_;
+    sim_.fill(platform_);
+    installed_ = std::make_unique<ScopedPlatform>(platform_);
+
+    SimProgram::Events events;
+    events.launching = std::move(launching);
+    events.partStarted = [this](const QString& name) { print(QStringLiteral("start"), name); };
+    events.ended = [this](int status) {
+        print(QStringLiteral("program"), QStringLiteral("ended with status %1").arg(status));
+    };
+    program_ = std::make_unique<SimProgram>(platform_, std::move(events));
+    setUp(scenario_);
+}
+
+ScenarioRun::~ScenarioRun() {
+    stopWriting();
+    program_.reset();
+    resetSharedInstances();
+    setLogSink(previousSink_);
+    setLogToStdout(true);
+}
+
+void ScenarioRun::stopWriting() {
+    sim_.mac().recorder().setListener({});
+    activityToken_.reset();
+    setLogSink([](const QString&) {});
+}
+
+void ScenarioRun::launchProgram() {
+    if (program_->isRunning()) {
+        error(QStringLiteral("the program is running already"));
+        return;
+    }
+    print(QStringLiteral("program"), QStringLiteral("launched"));
+    program_->launch();
+}
+
+void ScenarioRun::setUp(const QJsonObject& scenario) {
+    // The desktop, stored defaults and files, before anything of the program runs.
+    for (const QString& problem : applyDesktop(sim_, scenario.value(QStringLiteral("desktop")).toObject()))
+        error(problem);
+    const QJsonObject storedDefaults = scenario.value(QStringLiteral("defaults")).toObject();
+    for (auto it = storedDefaults.begin(); it != storedDefaults.end(); ++it)
+        defaults_.set(it.key(), defaultsValue(it.value()));
+    auto writeFiles = [&](const QJsonObject& files, const std::function<QString(const QString&)>& real) {
+        for (auto it = files.begin(); it != files.end(); ++it) {
+            const QString path = real(it.key());
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile file(path);
+            const QByteArray content = it.value().isString()
+                                           ? it.value().toString().toUtf8()
+                                           : QJsonDocument::fromVariant(it.value().toVariant()).toJson();
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
+                error(QStringLiteral("cannot write ") + it.key());
+        }
+    };
+    writeFiles(scenario.value(QStringLiteral("files")).toObject(),
+               [&](const QString& p) { return sim_.mac().realPath(p); });
+    writeFiles(scenario.value(QStringLiteral("supportFiles")).toObject(),
+               [&](const QString& p) { return locations_.nimbrelSupportFolder() + QLatin1Char('/') + p; });
+
+    // Everything from here on is written down as it happens.
+    notificationsSeen_ = notifications_.posted().size();
+    activityToken_ = notifications_.addObserver(kActivityNotification, [this](const Notification& n) {
+        print(QStringLiteral("activity"), QStringLiteral("%1 \"%2\" %3")
+                                              .arg(n.userInfo.value(QStringLiteral("type")).toString(),
+                                                   n.userInfo.value(QStringLiteral("title")).toString(),
+                                                   n.userInfo.value(QStringLiteral("message")).toString()));
+    });
+    sim_.mac().recorder().setListener([this](const sim::Event& e) { print(sim::eventKindName(e.kind), e.text); });
+    previousSink_ = setLogSink([this](const QString& line) { print(QStringLiteral("log"), line); });
+    setLogToStdout(false);
+
+    if (scenario.value(QStringLiteral("launchProgram")).toBool(true)) {
+        launchProgram();
+        endOfEvent();
+    }
+}
+
+void ScenarioRun::print(const QString& kind, const QString& text) {
+    flush();
+    transcript_.line(kind, text);
+}
+
+void ScenarioRun::flush() {
+    const auto& posted = notifications_.posted();
+    for (; notificationsSeen_ < posted.size(); ++notificationsSeen_) {
+        const Notification& n = posted[notificationsSeen_];
+        if (n.name == kActivityNotification) continue;
+        transcript_.line(QStringLiteral("notification"), n.name + describeMap(n.userInfo));
+    }
+}
+
+void ScenarioRun::endOfEvent() {
+    // What the event loop does between events: objects the views let go of are deleted,
+    // and the screen shows the outcome.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flush();
+    const panel::Seen seen = panel::seen(program_->shell());
+    if (seen.statusItem != printed_.statusItem)
+        transcript_.line(QStringLiteral("status-item"),
+                         seen.statusItem.isEmpty() ? QStringLiteral("removed") : seen.statusItem);
+    if (seen.panel != printed_.panel)
+        transcript_.line(QStringLiteral("panel"), seen.panel.isEmpty() ? QStringLiteral("hidden") : seen.panel);
+    // The texts of a screen that is not shown are not seen: the last ones seen stand.
+    if (!seen.panelText.isEmpty() && seen.panelText != printed_.panelText)
+        transcript_.line(QStringLiteral("panel-text"), seen.panelText);
+    printed_.statusItem = seen.statusItem;
+    printed_.panel = seen.panel;
+    // A program launched again shows its texts afresh.
+    if (!seen.panelText.isEmpty() || !program_->isRunning()) printed_.panelText = seen.panelText;
+}
+
+void ScenarioRun::advance(double seconds) {
+    const Date target = scheduler_.now().addingSeconds(std::max(0.0, seconds));
+    while (true) {
+        auto next = scheduler_.nextDueIn();
+        if (!next || scheduler_.now().addingSeconds(*next) > target) break;
+        scheduler_.advance(*next);
+        endOfEvent();
+    }
+    scheduler_.advanceTo(target);
+    endOfEvent();
+}
+
+void ScenarioRun::runStep(const QJsonObject& step) {
+    if (step.contains(QStringLiteral("at"))) {
+        const Date at = start_.addingSeconds(step.value(QStringLiteral("at")).toDouble());
+        if (at > scheduler_.now()) advance(at.secondsSince(scheduler_.now()));
+    }
+    const QString what = step.value(QStringLiteral("do")).toString();
+    if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step))
+        error(QStringLiteral("unknown step \"%1\"").arg(what));
+    endOfEvent();
+}
+
+QStringList ScenarioRun::play(bool saveState) {
+    for (const QJsonValue& step : scenario_.value(QStringLiteral("timeline")).toArray())
+        runStep(step.toObject());
+    advance(scenario_.value(QStringLiteral("settleSeconds")).toDouble(5));
+
+    // Nothing after the settling time is written down, also not what a running program
+    // does as the run ends.
+    stopWriting();
+    transcript_.raw(QStringLiteral("== final state =="));
+    for (const QString& l : sim::describeDesktop(sim_.mac()))
+        transcript_.raw(l);
+    program_.reset();
+    if (saveState) {
+        QString problem;
+        if (!sim_.save(&problem)) transcript_.raw(QStringLiteral("could not save the simulated Mac: ") + problem);
+    }
+    return transcript_.lines();
+}
+
+} // namespace nimbrel::simtool

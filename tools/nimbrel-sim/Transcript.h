@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/Date.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace nimbrel {
+class Clock;
+}
+
+namespace nimbrel::simtool {
+
+// The lines of a run: each prefixed by the virtual seconds since the start. Two runs print
+// the same transcript: the run's own folder and the random names of temporary script files
+// are written the same way every time.
+class Transcript {
+  public:
+    Transcript(const Clock& clock, Date start, const QString& workFolder);
+
+    void line(const QString& kind, const QString& text);
+    void raw(const QString& text);
+    QString stable(QString text) const;
+
+    const QStringList& lines() const { return lines_; }
+
+  private:
+    const Clock& clock_;
+    Date start_;
+    QString workFolder_;
+    QStringList lines_;
+};
+
+} // namespace nimbrel::simtool
