@@ -36,6 +36,12 @@ void ProcessScheduler::postFromAnyThread(std::function<void()> work) {
     machine_.postFromAnyThread(whileAlive(std::move(work)));
 }
 
+bool ProcessScheduler::callOnMainThreadAndWait(std::function<void()> work) {
+    // An ended process takes no more work; its worker's call fails instead of waiting.
+    if (!alive_->load()) return false;
+    return machine_.callOnMainThreadAndWait(std::move(work));
+}
+
 void ProcessScheduler::runInBackground(std::function<void()> work, std::function<void()> then) {
     machine_.runInBackground(std::move(work), then ? whileAlive(std::move(then)) : nullptr);
 }

@@ -19,6 +19,7 @@ class ProcessScheduler final : public Scheduler {
     WorkHandle after(double delaySeconds, std::function<void()> work) override;
     WorkHandle every(double intervalSeconds, std::function<void()> work) override;
     void postFromAnyThread(std::function<void()> work) override;
+    bool callOnMainThreadAndWait(std::function<void()> work) override;
     void runInBackground(std::function<void()> work, std::function<void()> then) override;
 
     // The process has ended: its pending work is cancelled and later posts are dropped.

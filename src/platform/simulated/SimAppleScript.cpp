@@ -1,5 +1,7 @@
 #include "platform/simulated/SimAppleScript.h"
 
+#include <algorithm>
+
 namespace nimbrel::sim {
 
 namespace {
@@ -26,7 +28,7 @@ QString summary(const QString& source) {
 
 } // namespace
 
-SimAppleScript::SimAppleScript(SimulatedMac& mac) : mac_(mac), runner_(mac) {}
+SimAppleScript::SimAppleScript(SimulatedMac& mac) : mac_(mac), runner_(mac), mainThread_(std::this_thread::get_id()) {}
 
 namespace {
 
@@ -39,13 +41,16 @@ QVariantMap notRunWhileQuitting() {
 
 } // namespace
 
-// The model lives on the main thread; a worker's script waits for it there.
+// Compiling reads only the text (and a pending fault), so a worker compiles without waiting for
+// the main thread.
 std::optional<QVariantMap> SimAppleScript::compile(const QString& source) {
-    std::optional<QVariantMap> result;
-    if (mac_.scheduler().callOnMainThreadAndWait([&] { result = compileOnMainThread(source); })) return result;
-    return notRunWhileQuitting();
+    if (auto fault = takeCompileFault(source)) return fault;
+    script::SyntaxError error;
+    if (script::parseScript(source, &error)) return std::nullopt;
+    return syntaxErrorDictionary(error);
 }
 
+// The model lives on the main thread; a worker's script waits for it there.
 AppleScriptResult SimAppleScript::execute(const QString& source) {
     AppleScriptResult result;
     if (mac_.scheduler().callOnMainThreadAndWait([&] { result = executeOnMainThread(source); })) return result;
@@ -57,31 +62,34 @@ void SimAppleScript::failNextCompile(const QString& bundleIdentifier, const QStr
     QStringList targets;
     if (!bundleIdentifier.isEmpty()) targets << QStringLiteral("application id \"%1\"").arg(bundleIdentifier);
     if (!name.isEmpty()) targets << QStringLiteral("application \"%1\"").arg(name);
+    std::lock_guard lock(compileFaultsMutex_);
     compileFaults_.push_back(targets);
 }
 
 std::optional<QVariantMap> SimAppleScript::takeCompileFault(const QString& source) {
-    for (auto it = compileFaults_.begin(); it != compileFaults_.end(); ++it) {
-        for (const QString& target : *it) {
-            if (!source.contains(target)) continue;
-            compileFaults_.erase(it);
-            const QVariantMap error =
-                syntaxErrorDictionary({1, QStringLiteral("Expected end of line but found identifier.")});
-            mac_.recorder().record(EventKind::appleScript, summary(source));
-            mac_.recorder().record(EventKind::appleScript, QStringLiteral("-> does not compile: error %1: %2")
-                                                               .arg(kAppleScriptSyntaxError)
-                                                               .arg(error.value(kAppleScriptErrorMessage).toString()));
-            return error;
-        }
+    {
+        std::lock_guard lock(compileFaultsMutex_);
+        auto fault = std::find_if(compileFaults_.begin(), compileFaults_.end(), [&](const QStringList& targets) {
+            return std::any_of(targets.begin(), targets.end(),
+                               [&](const QString& target) { return source.contains(target); });
+        });
+        if (fault == compileFaults_.end()) return std::nullopt;
+        compileFaults_.erase(fault);
     }
-    return std::nullopt;
-}
-
-std::optional<QVariantMap> SimAppleScript::compileOnMainThread(const QString& source) {
-    if (auto fault = takeCompileFault(source)) return fault;
-    script::SyntaxError error;
-    if (script::parseScript(source, &error)) return std::nullopt;
-    return syntaxErrorDictionary(error);
+    const QVariantMap error = syntaxErrorDictionary({1, QStringLiteral("Expected end of line but found identifier.")});
+    const QString outcome = QStringLiteral("-> does not compile: error %1: %2")
+                                .arg(kAppleScriptSyntaxError)
+                                .arg(error.value(kAppleScriptErrorMessage).toString());
+    auto record = [this, what = summary(source), outcome] {
+        mac_.recorder().record(EventKind::appleScript, what);
+        mac_.recorder().record(EventKind::appleScript, outcome);
+    };
+    // The recorder is the model's, on the main thread; a worker leaves the record there.
+    if (std::this_thread::get_id() == mainThread_)
+        record();
+    else
+        mac_.scheduler().postFromAnyThread(record);
+    return error;
 }
 
 AppleScriptResult SimAppleScript::executeOnMainThread(const QString& source) {

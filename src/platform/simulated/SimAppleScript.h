@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace nimbrel::sim {
@@ -37,9 +39,8 @@ class SimAppleScript final : public AppleScriptRunner {
     const QStringList& sources() const { return sources_; }
 
   private:
-    std::optional<QVariantMap> compileOnMainThread(const QString& source);
     AppleScriptResult executeOnMainThread(const QString& source);
-    // The compile fault this script meets, taken (it fails one script only).
+    // The compile fault this script meets, taken (it fails one script only); any thread.
     std::optional<QVariantMap> takeCompileFault(const QString& source);
 
     SimulatedMac& mac_;
@@ -47,6 +48,8 @@ class SimAppleScript final : public AppleScriptRunner {
     QStringList sources_;
     // Pending compile faults: each the texts that name the application in a script.
     std::vector<QStringList> compileFaults_;
+    std::mutex compileFaultsMutex_;
+    std::thread::id mainThread_;
 };
 
 } // namespace nimbrel::sim
