@@ -9,6 +9,8 @@
 #include "platform/simulated/SimulatedPlatform.h"
 #include "ui/rules/RuleCardListModel.h"
 
+#include "MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
@@ -105,9 +107,6 @@ Fixture& fixture() {
     return f;
 }
 
-double redrawSeconds = 0;
-double decodeSeconds = 0;
-
 void BM_RulesListRedraw(benchmark::State& state) {
     Fixture& f = fixture();
     RuleCardListModel model;
@@ -128,32 +127,18 @@ void BM_DecodeStoredRules(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeStoredRules)->Unit(benchmark::kMillisecond);
 
-// Reports each benchmark's time per iteration (the median with repetitions) and, at the end,
-// the redraw against the decode.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            // With repetitions, the median stands for the benchmark.
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            const double seconds = run.GetAdjustedRealTime() / 1e3; // kMillisecond
-            if (run.benchmark_name().find("Redraw") != std::string::npos) redrawSeconds = seconds;
-            if (run.benchmark_name().find("Decode") != std::string::npos) decodeSeconds = seconds;
-        }
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    nimbrel::bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (decodeSeconds > 0)
+    const double redraw = reporter.realTime["BM_RulesListRedraw/"]; // in milliseconds
+    const double decode = reporter.realTime["BM_DecodeStoredRules/"];
+    if (decode > 0)
         std::printf("rules list redraw: %.2f ms for 1,000 rules; one decode: %.2f ms; ratio %.2fx (aim: redraw "
                     "under 16 ms)\n",
-                    redrawSeconds * 1e3, decodeSeconds * 1e3, redrawSeconds / decodeSeconds);
+                    redraw, decode, redraw / decode);
     benchmark::Shutdown();
     return 0;
 }
