@@ -54,16 +54,14 @@ void NimbrelSessionsStore::applyActiveSession() {
         return;
     }
     if (const std::optional<NimbrelSession> active = activeSession_.get()) {
+        // One pass over the pattern: a name holding "%2" stays as it is.
         logLine(kSessionsLog, QStringLiteral("applying active session %1 apps=%2 wallpapers=%3 menuBarIcon=%4")
-                                  .arg(active->name)
-                                  .arg(active->allowedApps.size())
-                                  .arg(active->wallpaperSelections.size())
-                                  .arg(active->menuBarSymbolName));
+                                  .arg(active->name, QString::number(active->allowedApps.size()),
+                                       QString::number(active->wallpaperSelections.size()), active->menuBarSymbolName));
         record(NimbrelActivityType::session, QStringLiteral("Session Started"),
                QStringLiteral("%1 launched with %2 Dock apps and %3 whitelisted apps.")
-                   .arg(active->name)
-                   .arg(active->allowedApps.size())
-                   .arg(active->whitelistedApps.size()));
+                   .arg(active->name, QString::number(active->allowedApps.size()),
+                        QString::number(active->whitelistedApps.size())));
         postMenuBarIcon(active->menuBarSymbolName);
         parts_.dock->applySessionDock(*active);
         parts_.wallpapers->applySessionWallpapers(*active);

@@ -7,8 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
 #include "platform/Workspace.h"
-
-#include <QFileInfo>
+#include "sessions/SessionPaths.h"
 
 namespace nimbrel {
 
@@ -16,7 +15,12 @@ namespace {
 
 QString blockedAppName(const RunningApplication& app) {
     if (app.localizedName && !app.localizedName->isEmpty()) return *app.localizedName;
-    if (app.bundlePath && !app.bundlePath->isEmpty()) return QFileInfo(*app.bundlePath).completeBaseName();
+    if (app.bundlePath && !app.bundlePath->isEmpty()) {
+        // The bundle's file name without its extension, also when the path ends in a slash.
+        const QString file = lastPathComponent(*app.bundlePath);
+        const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+        return dot > 0 ? file.left(dot) : file;
+    }
     return QStringLiteral("This app");
 }
 

@@ -20,8 +20,8 @@ const QString kPauseStateDidChange = QStringLiteral("Nimbrel.pauseStateDidChange
 
 NimbrelSessionsStore::Parts NimbrelSessionsStore::Parts::none() {
     Parts parts;
-    parts.dock = std::make_unique<NoSessionDock>();
-    parts.wallpapers = std::make_unique<NoSessionWallpapers>();
+    parts.dock = std::make_shared<NoSessionDock>();
+    parts.wallpapers = std::make_shared<NoSessionWallpapers>();
     parts.reminders = []() -> SessionReminderControl& {
         static NoSessionReminders none;
         return none;

@@ -30,8 +30,8 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
 
     // Who does the store's work outside itself. `standard` gives the program's own.
     struct Parts {
-        std::unique_ptr<SessionDockControl> dock;
-        std::unique_ptr<SessionWallpaperControl> wallpapers;
+        std::shared_ptr<SessionDockControl> dock;
+        std::shared_ptr<SessionWallpaperControl> wallpapers;
         std::function<SessionReminderControl&()> reminders;
         std::function<std::unique_ptr<SessionsCloudSide>(std::weak_ptr<NimbrelSessionsStore>)> makeCloudSide;
         NimbrelMainBundle mainBundle;

@@ -6,6 +6,10 @@
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
 #include "platform/simulated/SimulatedPlatform.h"
+#include "sessions/Session.h"
+#include "sessions/SessionDockManager.h"
+#include "sessions/SessionWallpaperManager.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -152,6 +156,46 @@ TEST_F(DesktopTest, ClickingAWindowBringsItsAppForwardAndRefreshesOnce) {
     desktop.windowClicked(999999, 1); // no such app: nothing
     scheduler.runUntilIdle();
     EXPECT_EQ(mac.frontmostPid(), pid);
+}
+
+// What a session puts in the Dock and on the screens is drawn, and so is what comes back after it.
+TEST_F(DesktopTest, ASessionsDockAndPicturesAreDrawnAndTheOriginalsAfterIt) {
+    auto titles = [this] {
+        QStringList out;
+        for (const QVariant& t : desktop.dockTiles())
+            if (t.toMap().value("kind") == "application") out << t.toMap().value("title").toString();
+        return out;
+    };
+    auto wallpapers = [this] {
+        QStringList out;
+        for (const QVariant& s : desktop.screens())
+            out << s.toMap().value("wallpaperTop").toString() + s.toMap().value("wallpaperBottom").toString();
+        return out;
+    };
+    const QStringList originalTitles = titles();
+    const QStringList originalWallpapers = wallpapers();
+    NimbrelSession session;
+    session.allowedApps = {NimbrelSessionApp::normalizing("Notes", "com.apple.Notes", std::nullopt)};
+    session.wallpaperSelections = {{Uuid::random(), "Mountains.jpg", "~/Pictures/Wallpapers/Mountains.jpg",
+                                    NimbrelSessionDisplayTarget::automatic()}};
+    auto dock = std::make_shared<NimbrelSessionDockManager>(platform);
+    NimbrelSessionWallpaperManager pictures(platform);
+
+    dock->applySessionDock(session);
+    pictures.applySessionWallpapers(session);
+    scheduler.advance(2);
+    // The kept tiles; the running apps follow them.
+    EXPECT_EQ(titles().mid(0, 2), (QStringList{"Finder", "Notes"}));
+    EXPECT_FALSE(titles().contains("Launchpad"));
+    ASSERT_EQ(wallpapers().size(), 2);
+    EXPECT_EQ(wallpapers()[0], wallpapers()[1]);
+    EXPECT_NE(wallpapers(), originalWallpapers);
+
+    dock->restoreOriginalDock();
+    pictures.restoreOriginalWallpapers();
+    scheduler.advance(2);
+    EXPECT_EQ(titles(), originalTitles);
+    EXPECT_EQ(wallpapers(), originalWallpapers);
 }
 
 } // namespace

@@ -25,6 +25,12 @@
 
 #include <memory>
 
+namespace nimbrel {
+inline void PrintTo(const Date& date, std::ostream* os) {
+    *os << iso8601String(date).toStdString();
+}
+} // namespace nimbrel
+
 namespace nimbrel::test {
 
 // Every call the store makes outside itself, in order: "dock apply <name>", "wallpapers restore",
@@ -64,8 +70,8 @@ struct OutsideCalls {
 
     NimbrelSessionsStore::Parts parts() {
         NimbrelSessionsStore::Parts p = NimbrelSessionsStore::Parts::none();
-        p.dock = std::make_unique<Dock>(calls);
-        p.wallpapers = std::make_unique<Wallpapers>(calls);
+        p.dock = std::make_shared<Dock>(calls);
+        p.wallpapers = std::make_shared<Wallpapers>(calls);
         p.reminders = [this]() -> SessionReminderControl& { return reminders; };
         p.makeCloudSide = [this](std::weak_ptr<NimbrelSessionsStore>) { return std::make_unique<Cloud>(calls); };
         p.mainBundle.processIdentifier = -1; // no simulated app is this process

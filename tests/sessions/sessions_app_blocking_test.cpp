@@ -121,6 +121,11 @@ TEST_F(SessionsAppBlocking, AnAppWithoutANameIsUnknownInTheLogAndNamedByItsBundl
     scheduler.advance(0);
     EXPECT_TRUE(simulated.alerts().alertsShown().back().informativeText.startsWith("My.Tool is not allowed"));
 
+    nameless.bundlePath = QStringLiteral("/Applications/Tool.app/");
+    EXPECT_TRUE(store->blockIfNotAllowed(nameless));
+    scheduler.advance(0);
+    EXPECT_TRUE(simulated.alerts().alertsShown().back().informativeText.startsWith("Tool is not allowed"));
+
     nameless.bundlePath.reset();
     EXPECT_TRUE(store->blockIfNotAllowed(nameless));
     scheduler.advance(0);

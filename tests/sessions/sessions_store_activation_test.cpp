@@ -30,6 +30,15 @@ TEST_F(SessionsActivation, TheTickAppliesOnlyChangesAndEndsTheSessionWithItsWind
     EXPECT_FALSE(store->activeSession().get());
 }
 
+TEST_F(SessionsActivation, ASessionsNameIsWrittenAsItStands) {
+    storeSessions({allowing(workSession(QStringLiteral("Focus %1 %2 at 100%")))});
+    makeStore();
+    EXPECT_TRUE(log.contains("NimbrelSessions: applying active session Focus %1 %2 at 100% apps=2 wallpapers=0 "
+                             "menuBarIcon=briefcase.fill"));
+    EXPECT_EQ(takeActivities(),
+              QStringList{"Session Started: Focus %1 %2 at 100% launched with 2 Dock apps and 0 whitelisted apps."});
+}
+
 TEST_F(SessionsActivation, OfTwoActiveSessionsThePinnedOneThenTheFirstByNameWins) {
     NimbrelSession zeta = allowing(workSession(QStringLiteral("zeta")));
     NimbrelSession alpha = allowing(workSession(QStringLiteral("Alpha")));

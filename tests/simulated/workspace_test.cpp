@@ -101,6 +101,22 @@ TEST_F(SimWorkspaceTest, NoticesArriveAfterTheCallThatCausedThem) {
     EXPECT_EQ(seen, (std::vector<QString>{"launch TextEdit", "quit Notes 1", "wake"}));
 }
 
+TEST_F(SimWorkspaceTest, AgentsAndAppsThatIgnoreQuitting) {
+    mac().installApplication("/Applications/Helper.app", "com.example.helper", "Helper", ActivationPolicy::accessory);
+    mac().installApplication("/Applications/Daemon.app", "com.example.daemon", "Daemon", ActivationPolicy::prohibited);
+    for (const char* id : {"com.example.helper", "com.example.daemon"})
+        mac().startApplication(*mac().installedApplication(id), true, true);
+    EXPECT_EQ(appNamed("Helper").policy, ActivationPolicy::accessory);
+    EXPECT_EQ(appNamed("Daemon").policy, ActivationPolicy::prohibited);
+    EXPECT_TRUE(appNamed("Helper").windows.empty());
+
+    appNamed("Mail").ignoresTerminate = true;
+    EXPECT_FALSE(sim.workspace().terminate(appNamed("Mail").pid));
+    EXPECT_NO_THROW(appNamed("Mail"));
+    EXPECT_TRUE(sim.workspace().terminate(appNamed("Helper").pid));
+    EXPECT_THROW(appNamed("Helper"), std::runtime_error);
+}
+
 TEST_F(SimWorkspaceTest, DesktopPicturesPerScreen) {
     const QString lake = QUrl::fromLocalFile(QStringLiteral("/Users/anna/Pictures/Wallpapers/Lake.jpg")).toString();
     EXPECT_TRUE(sim.workspace().desktopImageURL(2)->endsWith(QStringLiteral("Hello%20Orange.heic")));

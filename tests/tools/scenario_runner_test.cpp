@@ -118,14 +118,20 @@ TEST(ScenarioRunner, BadStepsAreReportedAndTheRunGoesOn) {
     QTemporaryDir dir;
     ScenarioRunner runner(dir.path());
     QString error;
-    ASSERT_TRUE(runner.load(R"({"desktop": {"quit": ["Nobody"], "dockOrientation": "top"},
+    ASSERT_TRUE(runner.load(R"({"timeZone": "Mars/Olympus", "desktop": {"quit": ["Nobody"], "dockOrientation": "top"},
                                 "timeline": [{"do": "fly"}, {"do": "press"}, {"do": "press", "tile": "Nope"},
                                              {"do": "launch", "app": "com.example.none"},
                                              {"do": "setClock", "time": "2001-01-01T00:00:00Z"},
-                                             {"do": "click", "tile": "Mail"}]})",
+                                             {"do": "click", "tile": "Mail"},
+                                             {"do": "saveSession", "session": {"name": "Early"}},
+                                             {"do": "wait", "seconds": 2},
+                                             {"do": "saveSession", "session": {"name": 42}}]})",
                             &error));
     const QStringList errors = linesWith(runner.run(), QStringLiteral("scenario-error:"));
-    EXPECT_EQ(errors.size(), 7) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(errors.size(), 10) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(errors.front().contains("unknown time zone Mars/Olympus"));
+    EXPECT_TRUE(errors[errors.size() - 2].contains("the sessions store is not running"));
+    EXPECT_TRUE(errors.back().contains("not a session: "));
 }
 
 TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {

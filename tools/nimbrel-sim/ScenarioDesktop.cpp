@@ -110,6 +110,18 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
         else
             problems << QStringLiteral("quit: no running application ") + v.toString();
     }
+    // More applications on disk: {"path", "id", "name", "policy": "agent" or "background"}.
+    for (const QJsonValue& v : d.value(QStringLiteral("install")).toArray()) {
+        const QJsonObject app = v.toObject();
+        const QString policy = app.value(QStringLiteral("policy")).toString();
+        const ActivationPolicy activation = policy == QLatin1String("agent")        ? ActivationPolicy::accessory
+                                            : policy == QLatin1String("background") ? ActivationPolicy::prohibited
+                                                                                    : ActivationPolicy::regular;
+        if (!mac.installApplication(app.value(QStringLiteral("path")).toString(),
+                                    app.value(QStringLiteral("id")).toString(),
+                                    app.value(QStringLiteral("name")).toString(), activation))
+            problems << QStringLiteral("install: cannot install ") + app.value(QStringLiteral("path")).toString();
+    }
     for (const QJsonValue& v : d.value(QStringLiteral("launch")).toArray()) {
         if (auto installed = mac.installedApplication(v.toString()))
             mac.startApplication(*installed, true, false);

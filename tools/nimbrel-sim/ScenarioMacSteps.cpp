@@ -3,6 +3,7 @@
 #include "ScenarioDesktop.h"
 #include "ScenarioRun.h"
 
+#include "platform/Files.h"
 #include "platform/simulated/SimDesktopDump.h"
 
 #include <QDir>
@@ -170,6 +171,22 @@ bool applicationStep(ScenarioRun& run, const QString& what, const QJsonObject& s
             mac.terminate(app->pid);
         else
             run.error(QStringLiteral("no running application ") + name);
+    } else if (what == QLatin1String("failWrites")) {
+        // The disk refuses to replace the named files of the program's folder until a
+        // later failWrites names others (or none).
+        QStringList names;
+        for (const QJsonValue& v : step.value(QStringLiteral("files")).toArray())
+            names << v.toString();
+        const QString error = step.value(QStringLiteral("error")).toString(QStringLiteral("The disk is full."));
+        run.step(names.isEmpty() ? QStringLiteral("writes succeed again")
+                                 : QStringLiteral("writes of %1 fail").arg(names.join(QStringLiteral(", "))));
+        const QString folder = run.locations().nimbrelSupportFolder() + QLatin1Char('/');
+        setAtomicWriteFaultForTesting(names.isEmpty()
+                                          ? AtomicWriteFault{}
+                                          : [names, folder, error](const QString& path) -> std::optional<QString> {
+            if (path.startsWith(folder) && names.contains(path.mid(folder.size()))) return error;
+            return std::nullopt;
+        });
     } else if (what == QLatin1String("failScriptCompile")) {
         // The next script sent to the application does not compile.
         const QString name = step.value(QStringLiteral("app")).toString();
@@ -220,7 +237,7 @@ bool timeStep(ScenarioRun& run, const QString& what, const QJsonObject& step) {
     return true;
 }
 
-bool lookStep(ScenarioRun& run, const QString& what) {
+bool lookStep(ScenarioRun& run, const QString& what, const QJsonObject& step) {
     if (what == QLatin1String("temporaryFiles")) {
         // The program's private temporary folder: each file with its permissions.
         run.step(QStringLiteral("temporary files"));
@@ -230,6 +247,38 @@ bool lookStep(ScenarioRun& run, const QString& what) {
         for (const QFileInfo& entry : entries)
             run.transcript().raw(QStringLiteral("  %1 mode %2")
                                      .arg(run.transcript().stable(entry.fileName()), octalMode(entry.filePath())));
+    } else if (what == QLatin1String("supportFiles")) {
+        // The program's own folder: the sessions file, the snapshots and what was kept aside.
+        run.step(QStringLiteral("support files"));
+        // "show": name patterns of files whose text is written out too.
+        const QDir folder(run.locations().nimbrelSupportFolder());
+        QStringList shown;
+        for (const QJsonValue& v : step.value(QStringLiteral("show")).toArray())
+            shown << v.toString();
+        const QStringList names = folder.entryList(QDir::Files, QDir::Name);
+        if (names.isEmpty()) run.transcript().raw(QStringLiteral("  (none)"));
+        for (const QString& name : names) {
+            run.transcript().raw(QStringLiteral("  ") + name);
+            if (!QDir::match(shown, name)) continue;
+            QFile file(folder.filePath(name));
+            if (!file.open(QIODevice::ReadOnly)) continue;
+            for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+                if (!line.isEmpty()) run.transcript().raw(QStringLiteral("    | ") + line);
+        }
+    } else if (what == QLatin1String("pendingNotifications")) {
+        // The requests waiting in the notification center, by the time they are due.
+        run.step(QStringLiteral("pending user notifications"));
+        std::vector<NotificationRequest> pending = run.userNotifications().pendingNow();
+        std::stable_sort(
+            pending.begin(), pending.end(), [](const NotificationRequest& a, const NotificationRequest& b) {
+                return a.triggerDate < b.triggerDate || (a.triggerDate == b.triggerDate && a.identifier < b.identifier);
+            });
+        if (pending.empty()) run.transcript().raw(QStringLiteral("  (none)"));
+        for (const NotificationRequest& r : pending)
+            run.transcript().raw(QStringLiteral("  %1 at %2: %3 \u2014 %4")
+                                     .arg(r.identifier,
+                                          r.triggerDate ? iso8601String(*r.triggerDate) : QStringLiteral("once"),
+                                          r.title, r.body));
     } else if (what == QLatin1String("dump")) {
         run.step(QStringLiteral("dump"));
         for (const QString& l : sim::describeDesktop(run.mac()))
@@ -277,7 +326,7 @@ bool runMacStep(ScenarioRun& run, const QString& what, const QJsonObject& step) 
         return true;
     }
     return pointerStep(run, what, step) || windowStep(run, what, step) || applicationStep(run, what, step) ||
-           timeStep(run, what, step) || lookStep(run, what);
+           timeStep(run, what, step) || lookStep(run, what, step);
 }
 
 } // namespace nimbrel::simtool

@@ -2,6 +2,13 @@
 // what the user does with its status item, its panel and the panel's screens.
 #include "ScenarioRun.h"
 
+#include "platform/SharedInstance.h"
+#include "sessions/SessionCoding.h"
+#include "sessions/SessionsStore.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
 namespace nimbrel::simtool {
 
 namespace {
@@ -11,6 +18,23 @@ void attempt(ScenarioRun& run, const QString& text, const std::function<QString(
     run.step(text);
     const QString problem = action();
     if (!problem.isEmpty()) run.error(problem);
+}
+
+// What the sessions editor's save does: a session with a new id is added, one with a stored id replaced.
+QString saveSession(ScenarioRun& run, const QJsonObject& session) {
+    if (!run.program().isRunning() || !hasSharedInstance<NimbrelSessionsStore>())
+        return QStringLiteral("the sessions store is not running");
+    const QByteArray bytes = QJsonDocument(QJsonArray{session}).toJson(QJsonDocument::Compact);
+    const auto decoded = decodeSessionList(bytes, run.scheduler().now());
+    if (!decoded) return QStringLiteral("not a session: ") + decoded.error;
+    NimbrelSessionsStore& store = NimbrelSessionsStore::shared();
+    const NimbrelSession& saved = decoded.value->front();
+    const auto& stored = store.sessions().get();
+    if (std::any_of(stored.begin(), stored.end(), [&](const NimbrelSession& s) { return s.id == saved.id; }))
+        store.updateSession(saved);
+    else
+        store.addSession(saved);
+    return {};
 }
 
 } // namespace
@@ -53,6 +77,10 @@ bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& st
         }
     } else if (what == QLatin1String("resume")) {
         attempt(run, QStringLiteral("resume"), [&] { return panel::resume(program.shell()); });
+    } else if (what == QLatin1String("saveSession")) {
+        const QJsonObject session = step.value(QStringLiteral("session")).toObject();
+        attempt(run, QStringLiteral("save session \"%1\"").arg(session.value(QStringLiteral("name")).toString()),
+                [&] { return saveSession(run, session); });
     } else if (what == QLatin1String("onboardingSwitch")) {
         attempt(run, QStringLiteral("turn the onboarding switch on"),
                 [&] { return panel::turnOnboardingSwitchOn(program.shell()); });

@@ -2,6 +2,8 @@
 
 #include "ScenarioDesktop.h"
 
+#include "platform/Calendar.h"
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/SharedInstance.h"
 #include "platform/local/TypedValueCoding.h"
@@ -79,6 +81,10 @@ ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
       sim_(scheduler_, scheduler_, sim::SimulatedPlatform::defaultFolder(locations_)) {
     transcript_.raw(QStringLiteral("# scenario: ") +
                     scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
+    // The clock's wall time, and so every schedule, reads the same on every machine.
+    const QString zone = scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC"));
+    setCurrentTimeZone(QTimeZone(zone.toUtf8()));
+    if (!QTimeZone(zone.toUtf8()).isValid()) error(QStringLiteral("unknown time zone ") + zone);
     notifications_.setRecording(true);
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
@@ -105,6 +111,8 @@ ScenarioRun::~ScenarioRun() {
     resetSharedInstances();
     setLogSink(previousSink_);
     setLogToStdout(true);
+    setCurrentTimeZone(QTimeZone());
+    setAtomicWriteFaultForTesting({});
 }
 
 void ScenarioRun::stopWriting() {

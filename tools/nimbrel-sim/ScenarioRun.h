@@ -53,6 +53,7 @@ class ScenarioRun {
     sim::SimulatedMac& mac() { return sim_.mac(); }
     SimProgram& program() { return *program_; }
     UserDefaults& defaults() { return defaults_; }
+    const RecordingUserNotifications& userNotifications() const { return userNotifications_; }
     VirtualScheduler& scheduler() { return scheduler_; }
     const Locations& locations() const { return locations_; }
     Transcript& transcript() { return transcript_; }

@@ -57,6 +57,7 @@ App& SimulatedMac::startApplication(const InstalledApp& installed, bool withWind
     fresh.bundleIdentifier = installed.bundleIdentifier;
     fresh.bundlePath = installed.bundlePath;
     fresh.name = installed.name;
+    fresh.policy = installed.policy;
     if (installed.bundleIdentifier == kDockBundleId) {
         fresh.policy = ActivationPolicy::accessory;
         dockPid_ = fresh.pid;

@@ -83,6 +83,8 @@ struct InstalledApp {
     QString bundlePath;
     QString bundleIdentifier;
     QString name; // CFBundleDisplayName, else CFBundleName, else the file name
+    // "LSUIElement" makes an agent (accessory), "LSBackgroundOnly" a background application.
+    ActivationPolicy policy = ActivationPolicy::regular;
 };
 
 QString dockTileKindName(DockTileKind kind);

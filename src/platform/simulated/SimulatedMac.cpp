@@ -61,7 +61,8 @@ QString SimulatedMac::realPath(const QString& macPath) const {
     return root_ + QDir::cleanPath(path);
 }
 
-bool SimulatedMac::installApplication(const QString& bundlePath, const QString& bundleIdentifier, const QString& name) {
+bool SimulatedMac::installApplication(const QString& bundlePath, const QString& bundleIdentifier, const QString& name,
+                                      ActivationPolicy policy) {
     const QString contents = realPath(bundlePath) + QStringLiteral("/Contents");
     if (!QDir().mkpath(contents)) return false;
     QVariantMap info{{QStringLiteral("CFBundleIdentifier"), bundleIdentifier},
@@ -69,6 +70,8 @@ bool SimulatedMac::installApplication(const QString& bundlePath, const QString& 
                      {QStringLiteral("CFBundleDisplayName"), name},
                      {QStringLiteral("CFBundlePackageType"), QStringLiteral("APPL")},
                      {QStringLiteral("CFBundleIconFile"), QStringLiteral("AppIcon")}};
+    if (policy == ActivationPolicy::accessory) info.insert(QStringLiteral("LSUIElement"), true);
+    if (policy == ActivationPolicy::prohibited) info.insert(QStringLiteral("LSBackgroundOnly"), true);
     QFile file(contents + QStringLiteral("/Info.plist"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     return file.write(writePlist(info)) > 0;
@@ -86,6 +89,8 @@ std::optional<InstalledApp> SimulatedMac::installedApplicationAt(const QString& 
     app.name = info.value(QStringLiteral("CFBundleDisplayName")).toString();
     if (app.name.isEmpty()) app.name = info.value(QStringLiteral("CFBundleName")).toString();
     if (app.name.isEmpty()) app.name = QFileInfo(bundlePath).completeBaseName();
+    if (info.value(QStringLiteral("LSUIElement")).toBool()) app.policy = ActivationPolicy::accessory;
+    if (info.value(QStringLiteral("LSBackgroundOnly")).toBool()) app.policy = ActivationPolicy::prohibited;
     return app;
 }
 

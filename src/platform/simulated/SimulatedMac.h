@@ -68,7 +68,8 @@ class SimulatedMac {
     const QString& root() const { return root_; }
     QString realPath(const QString& macPath) const;
     // Writes <bundle>/Contents/Info.plist.
-    bool installApplication(const QString& bundlePath, const QString& bundleIdentifier, const QString& name);
+    bool installApplication(const QString& bundlePath, const QString& bundleIdentifier, const QString& name,
+                            ActivationPolicy policy = ActivationPolicy::regular);
     std::vector<InstalledApp> installedApplications() const;
     std::optional<InstalledApp> installedApplication(const QString& bundleIdentifier) const;
     std::optional<InstalledApp> installedApplicationAt(const QString& bundlePath) const;

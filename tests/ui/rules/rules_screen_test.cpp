@@ -36,9 +36,16 @@ TEST_F(RulesScreen, PausingResumingAndACustomPauseThroughTheCards) {
     EXPECT_FALSE(stored(0).pausedUntil);
 
     choosePause(0, 10); // "Custom…"
-    ASSERT_TRUE(driver->find("customPauseSheet"));
-    driver->click(QStringLiteral("customPauseMinutes"));
-    driver->type("abc");
+    QQuickItem* sheet = driver->find("customPauseSheet");
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->size(), QSizeF(320, 220));
+    // Its padded content stands in the middle of the sheet, not at its top.
+    QQuickItem* content = driver->require("customPauseContent", sheet);
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->x(), 22);
+    EXPECT_DOUBLE_EQ(content->y(), (220 - content->height()) / 2);
+    driver->type("abc"); // the minutes field has the keyboard as the sheet opens
+    EXPECT_EQ(model->customPauseMinutesText(), "abc");
     driver->click(QStringLiteral("customPausePause"));
     EXPECT_TRUE(driver->find("customPauseSheet")) << "an invalid entry keeps the sheet";
     EXPECT_FALSE(stored(0).pausedUntil);
@@ -51,6 +58,17 @@ TEST_F(RulesScreen, PausingResumingAndACustomPauseThroughTheCards) {
     EXPECT_FALSE(driver->find("customPauseSheet"));
     EXPECT_EQ(stored(0).pausedUntil, now.addingSeconds(900));
     EXPECT_EQ(persisted().at(0).pausedUntil, now.addingSeconds(900));
+
+    // Cancel closes the sheet; the next custom choice starts from an empty field.
+    driver->click(QStringLiteral("stateButton"), card(0));
+    choosePause(0, 10);
+    driver->type("7");
+    EXPECT_EQ(model->customPauseMinutesText(), "7");
+    driver->click(QStringLiteral("customPauseCancel"));
+    EXPECT_FALSE(driver->find("customPauseSheet"));
+    EXPECT_FALSE(stored(0).pausedUntil);
+    choosePause(0, 10);
+    EXPECT_EQ(driver->require("customPauseMinutesInput")->property("text").toString(), "");
 }
 
 TEST_F(RulesScreen, DisableEnablePinAndDeleteThroughTheCards) {

@@ -11,6 +11,8 @@ Item {
 
     width: 320
     height: 220
+    // As the sheet comes up, the keyboard goes to the minutes field.
+    onVisibleChanged: if (visible) minutes.focusInput()
 
     LiquidGlassBackground {
         anchors.fill: parent
@@ -25,9 +27,12 @@ Item {
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.12)
     }
+    // The padded content sits in the middle of the sheet's fixed frame.
     Column {
+        id: content
+        objectName: "customPauseContent"
         x: 22
-        y: 22
+        anchors.verticalCenter: parent.verticalCenter
         width: parent.width - 44
         spacing: 16
         Text {

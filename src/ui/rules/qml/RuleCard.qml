@@ -20,6 +20,8 @@ HoverScale {
     readonly property color purple: Qt.rgba(0.75, 0.35, 0.95, 1)
 
     implicitHeight: column.implicitHeight + 32
+    // The glass card holds its content: a pill wider than the card is cut at its edge.
+    clip: true
     cornerRadius: 24
     hoverScale: 1.006
     animationDuration: 0.16

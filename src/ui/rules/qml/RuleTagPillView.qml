@@ -57,7 +57,7 @@ Item {
                 text: "\u00d7" + (view.pill?.count ?? 1)
                 color: Qt.rgba(1, 1, 1, 0.65)
                 font.pixelSize: 10
-                font.weight: Font.Black
+                font.weight: Font.ExtraBold
             }
         }
         AppIconView {

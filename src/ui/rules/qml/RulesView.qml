@@ -179,9 +179,9 @@ Item {
                         onEditRequested: screen.model.editRule(card.id)
                         onDeleteRequested: screen.model.deleteRule(card.id)
                     }
+                    // A deleted card fades out; the cards below move up.
                     remove: Transition {
                         SpringNumberAnimation { motion: screen.model?.motion ?? null; property: "opacity"; to: 0 }
-                        SpringNumberAnimation { motion: screen.model?.motion ?? null; property: "scale"; to: 0.96 }
                     }
                     displaced: Transition {
                         SpringNumberAnimation { motion: screen.model?.motion ?? null; property: "y" }

@@ -1,0 +1,68 @@
+#include "sessions/DockTiles.h"
+
+#include "platform/Files.h"
+#include "sessions/SessionPaths.h"
+
+#include <QUrl>
+
+namespace nimbrel {
+
+namespace {
+QString labelFor(const QString& path) {
+    const QString name = lastPathComponent(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+} // namespace
+
+QVariantMap makeFileTile(const QString& path, const FileSystem& files) {
+    QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+    if (files.isDirectory(path) && !url.endsWith(QLatin1Char('/'))) url += QLatin1Char('/');
+    const QVariantMap fileData{{QStringLiteral("_CFURLString"), url}, {QStringLiteral("_CFURLStringType"), qint64(15)}};
+    const QVariantMap tileData{{QStringLiteral("file-data"), fileData},
+                               {QStringLiteral("file-label"), labelFor(path)},
+                               {QStringLiteral("file-mod-date"), qint64(0)},
+                               {QStringLiteral("file-type"), qint64(41)},
+                               {QStringLiteral("parent-mod-date"), qint64(0)}};
+    return {{QStringLiteral("tile-type"), QStringLiteral("file-tile")}, {QStringLiteral("tile-data"), tileData}};
+}
+
+std::optional<QString> pathFromDockTile(const QVariantMap& tile) {
+    const QVariant tileData = tile.value(QStringLiteral("tile-data"));
+    if (tileData.typeId() != QMetaType::QVariantMap) return std::nullopt;
+    const QVariant fileData = tileData.toMap().value(QStringLiteral("file-data"));
+    if (fileData.typeId() != QMetaType::QVariantMap) return std::nullopt;
+    const QVariant urlText = fileData.toMap().value(QStringLiteral("_CFURLString"));
+    if (urlText.typeId() != QMetaType::QString) return std::nullopt;
+    const QString text = urlText.toString();
+    if (!text.startsWith(QLatin1String("file://"))) return text;
+    const QUrl url(text);
+    if (!url.isValid()) return text;
+    QString path = url.toLocalFile();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+QStringList normalizedDockPaths(const QStringList& paths) {
+    QStringList normalized;
+    normalized.reserve(paths.size());
+    for (const QString& p : paths)
+        normalized << standardizedSessionPath(p).toLower();
+    return normalized;
+}
+
+bool sameDockPaths(const QStringList& a, const QStringList& b) {
+    return normalizedDockPaths(a) == normalizedDockPaths(b);
+}
+
+QStringList writableDockPaths(const QStringList& paths) {
+    static const QString finder =
+        standardizedSessionPath(QStringLiteral("/System/Library/CoreServices/Finder.app")).toLower();
+    QStringList written;
+    for (const QString& p : paths)
+        if (standardizedSessionPath(p).toLower() != finder && !written.contains(p)) written << p;
+    return written;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,49 @@
+#include "sessions/ReminderDates.h"
+
+namespace nimbrel {
+
+namespace {
+
+std::int64_t wallMinutes(const DateComponents& c) {
+    return std::int64_t(c.hour) * 60 + c.minute;
+}
+
+// `shifted` is where the calendar put a skipped wall-clock time (moved on by the gap); the
+// moment the gap ends is the first minute whose wall clock passed the asked time.
+Date endOfGap(const Calendar& calendar, Date shifted, std::int64_t askedMinutes) {
+    Date moment = shifted;
+    const int day = calendar.components(shifted).day;
+    for (int i = 0; i < 24 * 60; ++i) {
+        const Date earlier = moment.addingSeconds(-60);
+        const DateComponents c = calendar.components(earlier);
+        if (c.day != day || wallMinutes(c) <= askedMinutes) break;
+        moment = earlier;
+    }
+    return moment;
+}
+
+} // namespace
+
+std::optional<Date> nextDateMatching(const Calendar& calendar, Date after, int weekday, std::int64_t hour,
+                                     std::int64_t minute) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || weekday < 1 || weekday > 7) return std::nullopt;
+    const Date firstDay = calendar.startOfDay(after);
+    // Eight days cover the same weekday a week on, for a time already past today.
+    for (int offset = 0; offset <= 7; ++offset) {
+        const DateComponents day = calendar.components(calendar.addingDays(firstDay, offset));
+        if (day.weekday != weekday) continue;
+        std::optional<Date> candidate = calendar.date(day.year, day.month, day.day, int(hour), int(minute), 0);
+        if (!candidate) continue;
+        const DateComponents got = calendar.components(*candidate);
+        if (got.hour != hour || got.minute != minute) candidate = endOfGap(calendar, *candidate, hour * 60 + minute);
+        if (*candidate > after) return candidate;
+    }
+    return std::nullopt;
+}
+
+Date minuteOf(const Calendar& calendar, Date fire) {
+    const DateComponents c = calendar.components(fire);
+    return calendar.date(c.year, c.month, c.day, c.hour, c.minute, 0).value_or(fire);
+}
+
+} // namespace nimbrel

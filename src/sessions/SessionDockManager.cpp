@@ -1,0 +1,222 @@
+#include "sessions/SessionDockManager.h"
+
+#include "model/ActivityRecorder.h"
+#include "platform/DockPreferences.h"
+#include "platform/Files.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "platform/ProcessRunner.h"
+#include "platform/Scheduler.h"
+#include "platform/SystemInfo.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+#include "sessions/DockTiles.h"
+#include "sessions/Session.h"
+#include "sessions/SessionPaths.h"
+
+#include <QJsonArray>
+
+#include <unistd.h>
+
+namespace nimbrel {
+
+namespace {
+const QString kLog = QStringLiteral("NimbrelSessionDockManager");
+}
+
+NimbrelSessionDockManager::NimbrelSessionDockManager(Platform& platform)
+    : platform_(platform), snapshot_(platform, kSnapshotFileName,
+                                     {kLog, QStringLiteral("failed to load original Dock snapshot: "),
+                                      QStringLiteral("Dock Snapshot Load Failed")}) {}
+
+void NimbrelSessionDockManager::record(bool error, const QString& title, const QString& message) const {
+    recordNimbrelActivity(platform_, error ? NimbrelActivityType::error : NimbrelActivityType::session, title, message);
+}
+
+void NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) {
+    if (isApplyingDock_) return;
+    isApplyingDock_ = true;
+    const std::vector<NimbrelSessionApp> apps = deduplicatedApps(session.allowedApps);
+    bool finderSelected = false;
+    QStringList paths;
+    for (const NimbrelSessionApp& app : apps) {
+        finderSelected = finderSelected || app.identityKey() == kFinderIdentityKey;
+        if (auto path = dockPath(app)) paths << *path;
+    }
+    if (!captureOriginalSnapshot(paths)) {
+        isApplyingDock_ = false;
+        return;
+    }
+    logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
+    record(false, QStringLiteral("Dock Replaced"),
+           QStringLiteral("Session Dock was applied with %1 selected apps.").arg(apps.size()));
+    const QStringList written = writePersistentApps(paths, finderSelected);
+    platform_.scheduler->after(kVerificationDelay,
+                               weakly(shared_from_this(), [written](NimbrelSessionDockManager& manager) {
+                                   manager.verifySessionDockApply(written);
+                               }));
+    isApplyingDock_ = false;
+}
+
+std::optional<QString> NimbrelSessionDockManager::dockPath(const NimbrelSessionApp& app) const {
+    if (app.identityKey() == kFinderIdentityKey) {
+        logLine(kLog, QStringLiteral("Finder selected=true. Finder is handled by macOS built-in Dock tile, not "
+                                     "persistent-apps."));
+        return std::nullopt;
+    }
+    if (app.path) {
+        const QString expanded = platform_.files->expandTilde(*app.path);
+        if (platform_.files->exists(expanded)) return expanded;
+    }
+    if (app.bundleIdentifier)
+        if (auto located = platform_.workspace->urlForApplication(*app.bundleIdentifier);
+            located && platform_.files->exists(*located))
+            return located;
+    return std::nullopt;
+}
+
+std::optional<QStringList> NimbrelSessionDockManager::loadOriginalSnapshot(bool* blocked) {
+    QStringList paths;
+    const auto state = snapshot_.load([&paths](const QJsonDocument& document) {
+        if (!document.isArray())
+            throw json::DecodeError(
+                QStringLiteral("Expected to decode an array of paths but found an object instead."));
+        const QJsonArray items = document.array();
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            if (!items[i].isString()) throw json::DecodeError(QStringLiteral("[%1]: expected a string").arg(i));
+            paths << items[i].toString();
+        }
+    });
+    if (blocked) *blocked = state == SessionSnapshotFile::State::blocked;
+    if (state != SessionSnapshotFile::State::loaded) return std::nullopt;
+    return paths;
+}
+
+bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths) {
+    bool blocked = false;
+    if (const std::optional<QStringList> existing = loadOriginalSnapshot(&blocked)) {
+        if (!sameDockPaths(*existing, sessionPaths)) return true; // the Dock from before is kept
+        logLine(kLog, QStringLiteral("existing Dock snapshot matches session Dock; deleting unsafe snapshot"));
+        snapshot_.remove();
+    } else if (blocked) {
+        return false; // the user's Dock could not be kept safe
+    }
+    const QStringList current = currentDockPaths();
+    if (current.isEmpty()) {
+        logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock path list is empty"));
+        return true;
+    }
+    if (sameDockPaths(current, sessionPaths)) {
+        logLine(kLog,
+                QStringLiteral("skipped original Dock snapshot because current Dock already matches session Dock"));
+        return true;
+    }
+    QString error;
+    if (snapshot_.write(QJsonArray::fromStringList(current), &error)) {
+        logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(current));
+        return true;
+    }
+    logLine(kLog, QStringLiteral("failed to save original Dock snapshot: ") + error);
+    record(true, QStringLiteral("Dock Snapshot Failed"), error);
+    // Replacing the Dock now would lose the user's own; the next apply tries again.
+    return false;
+}
+
+QStringList NimbrelSessionDockManager::currentDockPaths() const {
+    const std::optional<QVariantMap> domain = platform_.dockPreferences->persistentDomain();
+    if (!domain) return {};
+    const QVariant apps = domain->value(kDockPersistentAppsKey);
+    if (apps.typeId() != QMetaType::QVariantList) return {};
+    const QVariantList tiles = apps.toList();
+    for (const QVariant& tile : tiles)
+        if (tile.typeId() != QMetaType::QVariantMap) return {};
+    QStringList paths;
+    for (const QVariant& tile : tiles)
+        if (auto path = pathFromDockTile(tile.toMap())) paths << *path;
+    return paths;
+}
+
+QStringList NimbrelSessionDockManager::writePersistentApps(const QStringList& paths, bool finderVisible) {
+    const QStringList written = writableDockPaths(paths);
+    QVariantList tiles;
+    for (const QString& path : written)
+        tiles << makeFileTile(path, *platform_.files);
+    platform_.dockPreferences->setValue(kDockPersistentAppsKey, tiles);
+    const bool synchronized = platform_.dockPreferences->synchronize();
+    platform_.defaults->synchronize();
+    logLine(kLog, QStringLiteral("wrote Dock persistent-apps count=%1 finderVisible=%2 synchronized=%3")
+                      .arg(tiles.size())
+                      .arg(finderVisible ? "true" : "false", synchronized ? "true" : "false"));
+    restartDock();
+    return written;
+}
+
+void NimbrelSessionDockManager::restartDock() {
+    const ProcessResult killed = platform_.processes->run(QStringLiteral("/usr/bin/killall"), {QStringLiteral("Dock")});
+    if (!killed.launched) {
+        logLine(kLog, QStringLiteral("failed to kill Dock: ") + killed.launchError);
+        record(true, QStringLiteral("Dock Restart Failed"), killed.launchError);
+    } else {
+        logLine(kLog, QStringLiteral("killall Dock status=%1").arg(killed.terminationStatus));
+    }
+    // Held strongly: the kickstart follows even when the store has let the manager go.
+    platform_.scheduler->after(kKickstartDelay, [self = shared_from_this()] { self->kickstartDockAgent(); });
+}
+
+void NimbrelSessionDockManager::kickstartDockAgent() {
+    const unsigned uid = platform_.systemInfo ? platform_.systemInfo->userId() : static_cast<unsigned>(::getuid());
+    const ProcessResult result = platform_.processes->run(
+        QStringLiteral("/bin/launchctl"),
+        {QStringLiteral("kickstart"), QStringLiteral("-k"), QStringLiteral("gui/%1/com.apple.Dock.agent").arg(uid)});
+    if (!result.launched) {
+        logLine(kLog, QStringLiteral("failed to kickstart Dock: ") + result.launchError);
+        record(true, QStringLiteral("Dock Kickstart Failed"), result.launchError);
+        return;
+    }
+    logLine(kLog, QStringLiteral("launchctl Dock kickstart status=%1").arg(result.terminationStatus));
+}
+
+void NimbrelSessionDockManager::verifySessionDockApply(const QStringList& expectedPaths) {
+    const QStringList current = currentDockPaths();
+    if (sameDockPaths(current, expectedPaths)) {
+        logLine(kLog, QStringLiteral("verified session Dock apply"));
+        return;
+    }
+    logLine(kLog, QStringLiteral("warning session Dock apply verification did not match expected paths current=") +
+                      quotedPathList(current));
+    record(true, QStringLiteral("Dock Apply Verification Failed"),
+           QStringLiteral("The current Dock did not match the expected session Dock."));
+}
+
+void NimbrelSessionDockManager::restoreOriginalDock() {
+    const std::optional<QStringList> snapshot = loadOriginalSnapshot();
+    if (!snapshot) return;
+    // Compared with what a write of the snapshot gives, so a snapshot holding Finder or a
+    // repeated path is put back once and not rewritten at every restore.
+    if (sameDockPaths(currentDockPaths(), writableDockPaths(*snapshot))) {
+        logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
+        snapshot_.remove();
+        return;
+    }
+    logLine(kLog, QStringLiteral("restoring original Dock paths=") + quotedPathList(*snapshot));
+    record(false, QStringLiteral("Dock Restored"),
+           QStringLiteral("Default Dock was restored with %1 apps.").arg(snapshot->size()));
+    const QStringList written = writePersistentApps(*snapshot, false);
+    platform_.scheduler->after(kVerificationDelay,
+                               weakly(shared_from_this(), [written](NimbrelSessionDockManager& manager) {
+                                   manager.verifyOriginalDockRestore(written);
+                               }));
+}
+
+void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& expectedPaths) {
+    if (sameDockPaths(currentDockPaths(), expectedPaths)) {
+        logLine(kLog, QStringLiteral("verified original Dock restore"));
+        snapshot_.remove();
+        return;
+    }
+    logLine(kLog, QStringLiteral("warning restore verification did not match expected original Dock"));
+    record(true, QStringLiteral("Dock Restore Verification Failed"),
+           QStringLiteral("The current Dock did not match the saved original Dock."));
+}
+
+} // namespace nimbrel

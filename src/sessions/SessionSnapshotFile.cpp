@@ -1,0 +1,50 @@
+#include "sessions/SessionSnapshotFile.h"
+
+#include "model/ActivityRecorder.h"
+#include "platform/Json.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "sessions/SessionPaths.h"
+
+namespace nimbrel {
+
+SessionSnapshotFile::SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting)
+    : platform_(platform), file_(sessionsSupportFolder(platform.locations) + QLatin1Char('/') + fileName),
+      reporting_(std::move(reporting)) {}
+
+SessionSnapshotFile::State SessionSnapshotFile::load(const std::function<void(const QJsonDocument&)>& decode) {
+    QString problem;
+    const std::optional<QByteArray> bytes = file_.read(&problem);
+    if (!bytes) {
+        if (problem.isEmpty()) {
+            reportedBlocked_ = false;
+            return State::absent;
+        }
+        return setAsideUnreadable(problem);
+    }
+    try {
+        decode(json::parse(*bytes));
+    } catch (const json::DecodeError& error) {
+        return setAsideUnreadable(error.message());
+    }
+    reportedBlocked_ = false;
+    return State::loaded;
+}
+
+SessionSnapshotFile::State SessionSnapshotFile::setAsideUnreadable(const QString& problem) {
+    if (reportedBlocked_) return State::blocked;
+    logLine(reporting_.component, reporting_.failedToLoad + problem);
+    recordNimbrelActivity(platform_, NimbrelActivityType::error, reporting_.loadFailedTitle, problem);
+    if (const std::optional<QString> kept = file_.moveAside()) {
+        logLine(reporting_.component, QStringLiteral("kept the unreadable snapshot as ") + lastPathComponent(*kept));
+        return State::absent;
+    }
+    reportedBlocked_ = true;
+    return State::blocked;
+}
+
+bool SessionSnapshotFile::write(const QJsonValue& value, QString* error) {
+    return file_.write(json::serialize(value, true), error);
+}
+
+} // namespace nimbrel

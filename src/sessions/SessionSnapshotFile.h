@@ -1,0 +1,49 @@
+#pragma once
+
+#include "sessions/SupportFiles.h"
+
+#include <QJsonDocument>
+#include <QString>
+
+#include <functional>
+
+namespace nimbrel {
+
+struct Platform;
+
+// A snapshot of what the user had before a session (the Dock, the desktop pictures), kept in
+// the "Nimbrel" folder until it has been put back. It is written whole and atomically, pretty
+// printed with sorted keys. A snapshot that is there but cannot be read or decoded is reported
+// once, moved aside under a new name and read as absent: it is never written over in place.
+class SessionSnapshotFile {
+  public:
+    struct Reporting {
+        QString component;    // "NimbrelSessionDockManager"
+        QString failedToLoad; // "failed to load original Dock snapshot: "
+        QString loadFailedTitle;
+    };
+
+    SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting);
+
+    enum class State {
+        absent,
+        loaded,
+        blocked, // an unreadable snapshot that could not be moved aside
+    };
+    // Reads the snapshot and hands it to `decode`, which throws json::DecodeError when its shape is wrong.
+    State load(const std::function<void(const QJsonDocument&)>& decode);
+    bool write(const QJsonValue& value, QString* error);
+    bool exists() const { return file_.exists(); }
+    void remove() const { file_.remove(); }
+    const QString& path() const { return file_.path(); }
+
+  private:
+    State setAsideUnreadable(const QString& problem);
+
+    Platform& platform_;
+    SupportFile file_;
+    Reporting reporting_;
+    bool reportedBlocked_ = false;
+};
+
+} // namespace nimbrel

@@ -1,0 +1,126 @@
+#include "sessions/SessionWallpaperManager.h"
+
+#include "model/ActivityRecorder.h"
+#include "platform/Files.h"
+#include "platform/Json.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "platform/Workspace.h"
+#include "sessions/Session.h"
+
+#include <QJsonArray>
+#include <QUrl>
+
+namespace nimbrel {
+
+namespace {
+
+const QString kLog = QStringLiteral("NimbrelSessionWallpaperManager");
+
+QString fileURL(const QString& path) {
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+}
+
+QString pathOfURL(const QString& url) {
+    const QUrl parsed(url);
+    return parsed.isLocalFile() ? parsed.toLocalFile() : parsed.path();
+}
+
+} // namespace
+
+NimbrelSessionWallpaperManager::NimbrelSessionWallpaperManager(Platform& platform)
+    : platform_(platform), snapshot_(platform, kSnapshotFileName,
+                                     {kLog, QStringLiteral("failed to load original wallpaper snapshot: "),
+                                      QStringLiteral("Wallpaper Snapshot Load Failed")}) {}
+
+bool NimbrelSessionWallpaperManager::setWallpaper(const QString& url, const ScreenInfo& screen) {
+    WorkspaceError error;
+    if (platform_.workspace->setDesktopImageURL(url, screen.id, &error)) return true;
+    logLine(kLog, QStringLiteral("failed to set wallpaper: ") + error.localizedDescription);
+    recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Wallpaper Failed"),
+                          error.localizedDescription);
+    return false;
+}
+
+void NimbrelSessionWallpaperManager::applySessionWallpapers(const NimbrelSession& session) {
+    std::vector<NimbrelSessionWallpaperSelection> valid;
+    for (const NimbrelSessionWallpaperSelection& selection : session.wallpaperSelections)
+        if (platform_.files->exists(platform_.files->expandTilde(selection.path))) valid.push_back(selection);
+    if (valid.empty()) {
+        restoreOriginalWallpapers(); // a session without usable wallpapers shows the pictures from before
+        return;
+    }
+    // The pictures change only once the ones from before are kept.
+    if (!captureOriginalSnapshot()) return;
+    recordNimbrelActivity(platform_, NimbrelActivityType::session, QStringLiteral("Wallpaper Applied"),
+                          QStringLiteral("Session wallpaper was applied to %1 display target%2.")
+                              .arg(valid.size())
+                              .arg(valid.size() == 1 ? "" : "s"));
+    const std::vector<ScreenInfo> screens = platform_.screens->screens();
+    if (screens.empty()) return;
+    for (const NimbrelSessionWallpaperSelection& selection : valid) {
+        const QString url = fileURL(platform_.files->expandTilde(selection.path));
+        if (selection.displayTarget.type == NimbrelSessionDisplayTarget::Type::automatic) {
+            for (const ScreenInfo& screen : screens)
+                setWallpaper(url, screen);
+        } else if (const qint64 i = selection.displayTarget.index; i >= 0 && i < qint64(screens.size())) {
+            setWallpaper(url, screens[size_t(i)]);
+        }
+    }
+}
+
+bool NimbrelSessionWallpaperManager::captureOriginalSnapshot() {
+    bool blocked = false;
+    if (loadOriginalSnapshot(&blocked)) return true; // the pictures from before the first session stay
+    if (blocked) return false;
+    QJsonArray entries;
+    const std::vector<ScreenInfo> screens = platform_.screens->screens();
+    for (size_t i = 0; i < screens.size(); ++i)
+        if (const std::optional<QString> url = platform_.workspace->desktopImageURL(screens[i].id))
+            entries.append(QJsonObject{{QStringLiteral("screenIndex"), qint64(i)},
+                                       {QStringLiteral("wallpaperPath"), pathOfURL(*url)}});
+    QString error;
+    if (snapshot_.write(entries, &error)) return true;
+    logLine(kLog, QStringLiteral("failed to save original wallpaper snapshot: ") + error);
+    recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Wallpaper Snapshot Failed"), error);
+    return false;
+}
+
+std::optional<std::vector<NimbrelSessionWallpaperManager::WallpaperSnapshot>>
+NimbrelSessionWallpaperManager::loadOriginalSnapshot(bool* blocked) {
+    std::vector<WallpaperSnapshot> entries;
+    const auto state = snapshot_.load([&entries](const QJsonDocument& document) {
+        if (!document.isArray())
+            throw json::DecodeError(
+                QStringLiteral("Expected to decode an array of wallpapers but found an object instead."));
+        const QJsonArray items = document.array();
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const json::Reader r = json::Reader::fromArrayElement(items[i], json::DateForm::ISO8601, i);
+            entries.push_back({r.integer(QStringLiteral("screenIndex")), r.string(QStringLiteral("wallpaperPath"))});
+        }
+    });
+    if (blocked) *blocked = state == SessionSnapshotFile::State::blocked;
+    if (state != SessionSnapshotFile::State::loaded) return std::nullopt;
+    return entries;
+}
+
+void NimbrelSessionWallpaperManager::restoreOriginalWallpapers() {
+    const auto snapshot = loadOriginalSnapshot();
+    if (!snapshot) return;
+    const std::vector<ScreenInfo> screens = platform_.screens->screens();
+    bool everyPictureSet = true;
+    for (const WallpaperSnapshot& entry : *snapshot) {
+        // A screen that is gone, or a picture that no longer exists, has nothing to put back.
+        if (entry.screenIndex < 0 || entry.screenIndex >= qint64(screens.size())) continue;
+        if (!platform_.files->exists(entry.wallpaperPath)) continue;
+        everyPictureSet =
+            setWallpaper(fileURL(entry.wallpaperPath), screens[size_t(entry.screenIndex)]) && everyPictureSet;
+    }
+    // A picture that could not be set is tried again at the next restore.
+    if (!everyPictureSet) return;
+    recordNimbrelActivity(platform_, NimbrelActivityType::session, QStringLiteral("Wallpaper Restored"),
+                          QStringLiteral("Default wallpapers were restored."));
+    snapshot_.remove();
+}
+
+} // namespace nimbrel

@@ -1,0 +1,203 @@
+#include "SessionsFixture.h"
+
+#include "platform/Files.h"
+#include "sessions/DockTiles.h"
+#include "sessions/SessionDockManager.h"
+
+namespace nimbrel::test {
+namespace {
+
+const QStringList kOriginalDock{
+    "/System/Applications/Launchpad.app",          "/Applications/Safari.app",       "/Applications/Google Chrome.app",
+    "/System/Applications/Utilities/Terminal.app", "/System/Applications/Notes.app", "/System/Applications/Mail.app",
+    "/System/Applications/System Settings.app"};
+
+NimbrelSessionApp sessionApp(const QString& name, std::optional<QString> bundle, std::optional<QString> path = {}) {
+    return {Uuid::random(), name, std::move(bundle), std::move(path)};
+}
+
+class SessionDockManagerTest : public SessionsFixture {
+  protected:
+    SessionDockManagerTest() : manager(std::make_shared<NimbrelSessionDockManager>(platform)) {}
+
+    static NimbrelSession focus(std::vector<NimbrelSessionApp> apps) {
+        NimbrelSession s;
+        s.name = QStringLiteral("Focus");
+        s.allowedApps = std::move(apps);
+        return s;
+    }
+    QStringList dockTitles() const {
+        QStringList titles;
+        for (const sim::DockTile& t : mac.dockTiles())
+            if (t.persistent && t.kind == sim::DockTileKind::application) titles << t.title;
+        return titles;
+    }
+    std::optional<QStringList> snapshot() const {
+        QFile file(manager->snapshotPath());
+        if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+        QStringList paths;
+        for (const QJsonValue& v : QJsonDocument::fromJson(file.readAll()).array())
+            paths << v.toString();
+        return paths;
+    }
+    QStringList processes() const {
+        const auto texts = mac.recorder().texts(sim::EventKind::process);
+        return QStringList(texts.begin(), texts.end());
+    }
+
+    std::shared_ptr<NimbrelSessionDockManager> manager;
+    const NimbrelSession writing = focus({sessionApp("Finder", {}), sessionApp("TextEdit", "com.apple.TextEdit"),
+                                          sessionApp("Notes", {}, "/System/Applications/Notes.app")});
+};
+
+TEST_F(SessionDockManagerTest, ApplyKeepsTheDockFromBeforeWritesTheSessionsAndChecksItLater) {
+    manager->applySessionDock(writing);
+    EXPECT_EQ(snapshot(), kOriginalDock);
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
+    EXPECT_EQ(takeActivities(), QStringList{"Dock Replaced: Session Dock was applied with 3 selected apps."});
+    EXPECT_EQ(log.lines.mid(0, 5),
+              (QStringList{"NimbrelSessionDockManager: Finder selected=true. Finder is handled by macOS built-in Dock "
+                           "tile, not persistent-apps.",
+                           "NimbrelSessionDockManager: captured original Dock snapshot paths=[\"" +
+                               kOriginalDock.join("\", \"") + "\"]",
+                           "NimbrelSessionDockManager: applying Dock paths=[\"/System/Applications/TextEdit.app\", "
+                           "\"/System/Applications/Notes.app\"]",
+                           "NimbrelSessionDockManager: wrote Dock persistent-apps count=2 finderVisible=true "
+                           "synchronized=true",
+                           "NimbrelSessionDockManager: killall Dock status=0"}));
+    EXPECT_EQ(processes(), QStringList{"/usr/bin/killall Dock -> status 0"});
+    scheduler.advance(0.34);
+    EXPECT_EQ(processes().size(), 1);
+    scheduler.advance(0.01);
+    EXPECT_EQ(processes().last(), "/bin/launchctl kickstart -k gui/501/com.apple.Dock.agent -> status 0");
+    scheduler.advance(1.14);
+    EXPECT_FALSE(log.contains("NimbrelSessionDockManager: verified session Dock apply"));
+    scheduler.advance(0.01);
+    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: verified session Dock apply"));
+}
+
+TEST_F(SessionDockManagerTest, RestorePutsTheDockBackAndDropsTheSnapshotOnceItIsSeen) {
+    manager->applySessionDock(writing);
+    scheduler.advance(2);
+    takeActivities();
+    manager->restoreOriginalDock();
+    EXPECT_EQ(takeActivities(), QStringList{"Dock Restored: Default Dock was restored with 7 apps."});
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Launchpad", "Safari", "Google Chrome", "Terminal", "Notes", "Mail",
+                                         "System Settings"}));
+    EXPECT_TRUE(snapshot().has_value());
+    scheduler.advance(1.5);
+    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: verified original Dock restore"));
+    EXPECT_FALSE(snapshot().has_value());
+
+    // Nothing to restore now: nothing is written, restarted or recorded.
+    const int restarts = processes().size();
+    manager->restoreOriginalDock();
+    EXPECT_EQ(processes().size(), restarts);
+    EXPECT_TRUE(activities.isEmpty());
+}
+
+TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndAnUnsafeOneIsTakenAgain) {
+    manager->applySessionDock(writing);
+    manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
+    EXPECT_EQ(snapshot(), kOriginalDock);
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Safari"}));
+
+    // A snapshot that holds the session's own Dock is no Dock from before.
+    writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, R"(["/Applications/Safari.app"])");
+    manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
+    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: existing Dock snapshot matches session Dock; deleting unsafe "
+                             "snapshot"));
+    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: skipped original Dock snapshot because current Dock already "
+                             "matches session Dock"));
+    EXPECT_FALSE(snapshot().has_value());
+}
+
+TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUntilTheNextApply) {
+    const AtomicWriteFault previous = setAtomicWriteFaultForTesting([](const QString& path) -> std::optional<QString> {
+        if (path.endsWith("/OriginalDockSnapshot.json")) return QStringLiteral("The disk is full.");
+        return std::nullopt;
+    });
+    manager->applySessionDock(writing);
+    setAtomicWriteFaultForTesting(previous);
+    EXPECT_EQ(takeActivities(), QStringList{"Dock Snapshot Failed: The disk is full."});
+    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: failed to save original Dock snapshot: The disk is full."));
+    EXPECT_TRUE(processes().isEmpty());
+    EXPECT_EQ(dockTitles().size(), kOriginalDock.size() + 1);
+
+    manager->applySessionDock(writing);
+    EXPECT_EQ(snapshot(), kOriginalDock);
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
+}
+
+TEST_F(SessionDockManagerTest, AnUnreadableSnapshotIsReportedMovedAsideAndNeverWrittenOver) {
+    const QByteArray damaged = R"(["/Applications/Safari.app", 42])";
+    writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, damaged);
+    manager->restoreOriginalDock();
+    ASSERT_EQ(activities.size(), 1);
+    EXPECT_TRUE(activities.front().startsWith("Dock Snapshot Load Failed: "));
+    EXPECT_TRUE(processes().isEmpty());
+
+    const QStringList aside = QDir(platform.locations.nimbrelSupportFolder())
+                                  .entryList({"OriginalDockSnapshot.json.unreadable-*"}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    QFile kept(supportPath(aside.front()));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), damaged);
+
+    // Read as absent: the next apply keeps the Dock from before as usual.
+    manager->applySessionDock(writing);
+    EXPECT_EQ(snapshot(), kOriginalDock);
+    EXPECT_EQ(activities.size(), 2);
+}
+
+TEST_F(SessionDockManagerTest, ASnapshotHoldingFinderOrARepeatedPathIsPutBackOnceAndDropped) {
+    writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName,
+                     R"(["/System/Library/CoreServices/Finder.app", "/Applications/Safari.app",
+                         "/Applications/Safari.app", "/System/Applications/Notes.app"])");
+    manager->restoreOriginalDock();
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Safari", "Notes"}));
+    scheduler.advance(1.5);
+    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: verified original Dock restore"));
+    EXPECT_FALSE(snapshot().has_value());
+}
+
+TEST_F(SessionDockManagerTest, AppsArePlacedByPathThenByBundleAndUnknownOnesAreLeftOutButCounted) {
+    manager->applySessionDock(focus({sessionApp("Old Safari", "com.apple.Safari", "/Applications/Gone.app"),
+                                     sessionApp("Ghost", "com.example.ghost", "/Applications/Ghost.app"),
+                                     sessionApp("Docs", {}, "~/Documents")}));
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Safari"}));
+    EXPECT_EQ(activities.front(), "Dock Replaced: Session Dock was applied with 3 selected apps.");
+    const QVariantList tiles = mac.dockPreferencesStored().value("persistent-apps").toList();
+    ASSERT_EQ(tiles.size(), 2);
+    const QVariantMap folder = tiles[1].toMap().value("tile-data").toMap();
+    EXPECT_EQ(folder.value("file-label"), "Documents");
+    EXPECT_EQ(folder.value("file-data").toMap().value("_CFURLString"), "file:///Users/anna/Documents/");
+}
+
+TEST_F(SessionDockManagerTest, CommandsThatCannotStartAreReportedAndTheKickstartStillFollows) {
+    simulated.processes().failLaunch("/usr/bin/killall", "The file \u201ckillall\u201d doesn\u2019t exist.");
+    manager->applySessionDock(writing);
+    EXPECT_EQ(activities.last(), "Dock Restart Failed: The file \u201ckillall\u201d doesn\u2019t exist.");
+    scheduler.advance(0.35);
+    EXPECT_EQ(processes().last(), "/bin/launchctl kickstart -k gui/501/com.apple.Dock.agent -> status 0");
+}
+
+TEST(DockPaths, TilesAndComparisons) {
+    auto tile = [](const QVariant& url) {
+        return QVariantMap{{"tile-data", QVariantMap{{"file-data", QVariantMap{{"_CFURLString", url}}}}}};
+    };
+    EXPECT_EQ(pathFromDockTile(tile("file:///Applications/Google%20Chrome.app/")), "/Applications/Google Chrome.app");
+    EXPECT_EQ(pathFromDockTile(tile("/Applications/Plain.app")), "/Applications/Plain.app");
+    EXPECT_EQ(pathFromDockTile(tile(42)), std::nullopt);
+    EXPECT_EQ(pathFromDockTile(QVariantMap{{"tile-data", QVariantMap{{"file-label", "Stack"}}}}), std::nullopt);
+
+    EXPECT_TRUE(sameDockPaths({"/Applications/./Safari.APP", "/applications/notes.app/"},
+                              {"/Applications/Safari.app", "/Applications/Notes.app"}));
+    EXPECT_FALSE(sameDockPaths({"/Applications/Notes.app", "/Applications/Safari.app"},
+                               {"/Applications/Safari.app", "/Applications/Notes.app"}));
+    EXPECT_EQ(writableDockPaths({"/SYSTEM/Library/CoreServices/finder.app", "/A.app", "/A.app", "/a.app"}),
+              (QStringList{"/A.app", "/a.app"}));
+}
+
+} // namespace
+} // namespace nimbrel::test

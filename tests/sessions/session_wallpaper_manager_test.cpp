@@ -1,0 +1,114 @@
+#include "SessionsFixture.h"
+
+#include "platform/Files.h"
+#include "sessions/SessionWallpaperManager.h"
+
+namespace nimbrel::test {
+namespace {
+
+const QString kBlue = "file:///System/Library/Desktop%20Pictures/Hello%20Blue.heic";
+const QString kOrange = "file:///System/Library/Desktop%20Pictures/Hello%20Orange.heic";
+const QString kLake = "file:///Users/anna/Pictures/Wallpapers/Lake.jpg";
+const QString kMountains = "file:///Users/anna/Pictures/Wallpapers/Mountains.jpg";
+
+class SessionWallpaperManagerTest : public SessionsFixture {
+  protected:
+    using Snapshot = NimbrelSessionWallpaperManager::WallpaperSnapshot;
+
+    static NimbrelSession withWallpapers(std::vector<std::pair<QString, NimbrelSessionDisplayTarget>> pictures) {
+        NimbrelSession s;
+        for (const auto& [path, target] : pictures)
+            s.wallpaperSelections.push_back({Uuid::random(), lastName(path), path, target});
+        return s;
+    }
+    static QString lastName(const QString& path) { return path.mid(path.lastIndexOf('/') + 1); }
+    QStringList pictures() const {
+        QStringList out;
+        for (const sim::Screen& s : mac.screens())
+            out << s.desktopImageURL;
+        return out;
+    }
+    std::optional<std::vector<Snapshot>> snapshot() { return manager.loadOriginalSnapshot(); }
+
+    NimbrelSessionWallpaperManager manager{platform};
+    const std::vector<Snapshot> original{{0, "/System/Library/Desktop Pictures/Hello Blue.heic"},
+                                         {1, "/System/Library/Desktop Pictures/Hello Orange.heic"}};
+};
+
+TEST_F(SessionWallpaperManagerTest, SelectionsApplyInOrderAndTheLastForAScreenWins) {
+    manager.applySessionWallpapers(
+        withWallpapers({{"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::automatic()},
+                        {"~/Pictures/Wallpapers/Mountains.jpg", NimbrelSessionDisplayTarget::screen(0)},
+                        {"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::screen(-1)},
+                        {"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::screen(2)}}));
+    EXPECT_EQ(pictures(), (QStringList{kMountains, kLake}));
+    EXPECT_EQ(activities, QStringList{"Wallpaper Applied: Session wallpaper was applied to 4 display targets."});
+    EXPECT_EQ(snapshot(), original);
+    QFile file(manager.snapshotPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll(); // pretty printed, keys sorted
+    EXPECT_GT(bytes.count('\n'), 4);
+    EXPECT_LT(bytes.indexOf("screenIndex"), bytes.indexOf("wallpaperPath"));
+}
+
+TEST_F(SessionWallpaperManagerTest, OneSelectionPastTheScreensIsCountedSnapshottedAndSetsNothing) {
+    mac.screens().pop_back();
+    manager.applySessionWallpapers(
+        withWallpapers({{"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::screen(1)}}));
+    EXPECT_EQ(activities, QStringList{"Wallpaper Applied: Session wallpaper was applied to 1 display target."});
+    EXPECT_EQ(pictures(), QStringList{kBlue});
+    EXPECT_EQ(snapshot(), (std::vector<Snapshot>{original[0]}));
+}
+
+TEST_F(SessionWallpaperManagerTest, SessionsFollowingEachOtherKeepTheFirstSnapshotAndRestoreAtTheEnd) {
+    manager.applySessionWallpapers(
+        withWallpapers({{"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::automatic()}}));
+    manager.applySessionWallpapers(
+        withWallpapers({{"~/Pictures/Wallpapers/Mountains.jpg", NimbrelSessionDisplayTarget::automatic()}}));
+    EXPECT_EQ(snapshot(), original);
+    EXPECT_EQ(pictures(), (QStringList{kMountains, kMountains}));
+
+    // A session whose only picture is gone shows the pictures from before.
+    manager.applySessionWallpapers(withWallpapers({{"~/Pictures/Gone.jpg", NimbrelSessionDisplayTarget::automatic()}}));
+    EXPECT_EQ(pictures(), (QStringList{kBlue, kOrange}));
+    EXPECT_EQ(activities.last(), "Wallpaper Restored: Default wallpapers were restored.");
+    EXPECT_FALSE(QFile::exists(manager.snapshotPath()));
+}
+
+TEST_F(SessionWallpaperManagerTest, RestoreSkipsGoneScreensAndPicturesAndKeepsTheSnapshotWhenASetFails) {
+    writeSupportFile(NimbrelSessionWallpaperManager::kSnapshotFileName,
+                     R"([{"screenIndex": 0, "wallpaperPath": "/Users/anna/Pictures/Wallpapers/Lake.jpg"},
+                         {"screenIndex": 1, "wallpaperPath": "/Users/anna/Pictures/Deleted.jpg"},
+                         {"screenIndex": 5, "wallpaperPath": "/Users/anna/Pictures/Wallpapers/Mountains.jpg"}])");
+    simulated.workspace().failDesktopPicture(1, "unused"); // screen id 1 is position 0
+    manager.restoreOriginalWallpapers();
+    EXPECT_EQ(activities, QStringList{"Wallpaper Failed: unused"});
+    EXPECT_TRUE(QFile::exists(manager.snapshotPath()));
+
+    manager.restoreOriginalWallpapers();
+    EXPECT_EQ(pictures(), (QStringList{kLake, kOrange}));
+    EXPECT_EQ(activities.last(), "Wallpaper Restored: Default wallpapers were restored.");
+    EXPECT_FALSE(QFile::exists(manager.snapshotPath()));
+}
+
+TEST_F(SessionWallpaperManagerTest, ASnapshotThatCannotBeWrittenChangesNoPicture) {
+    const AtomicWriteFault previous = setAtomicWriteFaultForTesting([](const QString& path) -> std::optional<QString> {
+        if (path.endsWith("/OriginalWallpaperSnapshot.json")) return QStringLiteral("The disk is full.");
+        return std::nullopt;
+    });
+    manager.applySessionWallpapers(
+        withWallpapers({{"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::automatic()}}));
+    setAtomicWriteFaultForTesting(previous);
+    EXPECT_EQ(activities, QStringList{"Wallpaper Snapshot Failed: The disk is full."});
+    EXPECT_EQ(pictures(), (QStringList{kBlue, kOrange}));
+}
+
+TEST_F(SessionWallpaperManagerTest, CaptureListsOnlyScreensWithAPictureAtTheirRealPositions) {
+    mac.screens()[0].desktopImageURL.clear();
+    manager.applySessionWallpapers(
+        withWallpapers({{"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::screen(0)}}));
+    EXPECT_EQ(snapshot(), (std::vector<Snapshot>{original[1]}));
+}
+
+} // namespace
+} // namespace nimbrel::test
