@@ -9,8 +9,8 @@
 // BM_RewriteHistory: one whole-file write of the history (encode + atomic replace), which
 // is what the worker pays per gathered write, and what a write per record would cost.
 
-#include "model/ActivityRecorder.h"
-#include "model/ActivityStore.h"
+#include "activity/ActivityRecorder.h"
+#include "activity/ActivityStore.h"
 #include "platform/Files.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"

@@ -3,18 +3,29 @@
 //                                        activity, settings; pause-menu and paused-menu (the
 //                                        main menu with its pause menu open, running or paused)
 //   nimbrel-shot rules-all <out.png>    the rules screen drawn tall enough for all its cards
+//   nimbrel-shot rule-editor-browser <out.png>, rule-editor-finder <out.png>
+//                                        the rule editor on the preview's Safari or Finder rule,
+//                                        drawn tall enough for all its sections
+//   nimbrel-shot sessions-all <out.png> the sessions screen drawn tall enough for all its cards
+//   nimbrel-shot session-schedule <out.png>
+//                                        also session-wallpaper, -symbol, -blocking, -dock,
+//                                        -symbol-library, -whitelist-library: the first
+//                                        session's editor at that section
 //   nimbrel-shot desktop <out.png>      the program on a fresh simulated Mac, 1.5 s after start
 //                                        (the onboarding panel open), both screens at half size
 //   nimbrel-shot desktop-menu <out.png> the same after the permission was granted (the menu open)
 //   nimbrel-shot desktop-paused-menu <out.png>
 //                                        the same, paused for 15 minutes, the pause menu open
 //   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
+#include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "app/ShellNames.h"
+#include "model/RulesStore.h"
 #include "platform/simulated/SimulatedPlatform.h"
 #include "program/NimbrelProgram.h"
 #include "ui/rules/RulesViewModel.h"
 #include "ui/screens/ScreenPreviewData.h"
+#include "ui/sessions/SessionsViewModel.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -36,7 +47,8 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: nimbrel-shot <%s|rules-all|desktop|desktop-menu|desktop-paused-menu> <out.png>\n"
+                 "usage: nimbrel-shot <%s|rules-all|rule-editor-browser|rule-editor-finder|desktop|desktop-menu|\n"
+                 "                     desktop-paused-menu> <out.png>\n"
                  "       nimbrel-shot --x11-root <out.png>\n",
                  qPrintable(ScreenPreview::screenNames().join('|')));
     return 2;
@@ -93,7 +105,7 @@ int shootDesktop(DesktopShot shot, const QString& out) {
     }
     if (shot == DesktopShot::pausedMenu) {
         if (!openPauseMenu(program.shell(), true)) return 1;
-        runFor(800);
+        runFor(1200);
     }
     QQuickWindow* window = program.desktopWindow();
     if (!window) return 1;
@@ -106,9 +118,9 @@ int shootDesktop(DesktopShot shot, const QString& out) {
 
 // Draws `content` (QML of one item; `root` is the picture, `wall` its backdrop) over a
 // wallpaper-like backdrop, so the glass has something to show through, and saves it once the
-// scene has settled and `beforePicture` has run.
+// scene has settled and `beforePicture` has run (given the picture's item).
 int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content, const QVariantMap& properties,
-                      const QString& out, const std::function<void()>& beforePicture = {}) {
+                      const QString& out, const std::function<void(QQuickItem*)>& beforePicture = {}) {
     QQmlEngine engine;
     setUpQmlEngine(engine, preview.models());
     QQuickWindow window;
@@ -147,17 +159,31 @@ int shootOverBackdrop(ScreenPreview& preview, QSize size, const QString& content
     window.show();
     // Let transitions (the longest takes 0.6 s) and images settle before the picture.
     runFor(1200, &preview.scheduler());
-    if (beforePicture) beforePicture();
+    if (beforePicture) beforePicture(item);
     return save(window.grabWindow(), out) ? 0 : 1;
 }
 
-// The rules screen over the preview's rules, as tall as its cards need: every card in one picture.
-int shootWholeRulesList(const QString& out) {
+// The rules screen on its own, tall enough for all its cards, or with the editor open on the
+// preview's rule for `triggerApp`, tall enough for all the editor's sections.
+int shootRulesScreen(const QString& triggerApp, int height, const QString& out) {
     ScreenPreview preview(previewMac);
-    std::unique_ptr<RulesViewModel> model = preview.rules()->makeViewModel();
-    return shootOverBackdrop(preview, QSize(360 + 48, 940 + 48),
+    std::unique_ptr<QObject> model = makeScreenModel(NimbrelPanelScreen::Rules, Platform::current());
+    if (auto* rules = qobject_cast<RulesViewModel*>(model.get()); rules && !triggerApp.isEmpty())
+        for (const NimbrelRule& rule : NimbrelRulesStore::shared().rules().get())
+            if (rule.trigger.app.displayName == triggerApp) rules->editRule(rule.id.toString());
+    return shootOverBackdrop(preview, QSize(360 + 48, height + 48),
                              QStringLiteral("RulesView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
-                             {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
+                             {{"model", QVariant::fromValue(model.get())}}, out);
+}
+
+// The sessions screen over the preview's sessions, as tall as its cards need.
+int shootWholeSessionsList(const QString& out) {
+    ScreenPreview preview(previewMac);
+    std::unique_ptr<SessionsViewModel> model = preview.sessions()->makeViewModel();
+    return shootOverBackdrop(
+        preview, QSize(360 + 48, 900 + 48),
+        QStringLiteral("SessionsView { x: 24; y: 24; height: root.height - 48; model: root.model }"),
+        {{"model", QVariant::fromValue<QObject*>(model.get())}}, out);
 }
 
 } // namespace
@@ -179,11 +205,16 @@ int main(int argc, char** argv) {
         return screen && save(screen->grabWindow(0).toImage(), out) ? 0 : 1;
     }
 
-    if (what == QStringLiteral("rules-all")) return shootWholeRulesList(out);
+    if (what == QStringLiteral("rules-all")) return shootRulesScreen({}, 1000, out);
+    if (what == QStringLiteral("rule-editor-browser")) return shootRulesScreen(QStringLiteral("Safari"), 1540, out);
+    if (what == QStringLiteral("rule-editor-finder")) return shootRulesScreen(QStringLiteral("Finder"), 1140, out);
+    if (what == QStringLiteral("sessions-all")) return shootWholeSessionsList(out);
     ScreenPreview preview(previewMac);
     if (!preview.show(what)) return usage();
     return shootOverBackdrop(preview, preview.pictureSize().toSize(), QStringLiteral("NimbrelPanel { backdrop: wall }"),
-                             {}, out, [&] {
+                             {}, out, [&](QQuickItem* panel) {
+                                 for (int step = 0; preview.arrange(what, panel, step); ++step)
+                                     runFor(1200, &preview.scheduler());
                                  if (what.endsWith(QStringLiteral("-menu")) &&
                                      openPauseMenu(preview.shell(), what == QStringLiteral("paused-menu")))
                                      runFor(600, &preview.scheduler());

@@ -1,8 +1,9 @@
 #include "app/AppShell.h"
 
+#include "activity/ActivityRecorder.h"
+#include "activity/ActivityStore.h"
 #include "app/SymbolNames.h"
-#include "model/ActivityRecorder.h"
-#include "model/ActivityStore.h"
+#include "app/SystemSymbols.h"
 #include "model/BlacklistStore.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
@@ -84,8 +85,11 @@ AppShell::AppShell(Platform& platform, Hooks hooks) : platform_(platform), hooks
     contentHooks_.stores.makeScreenModel = hooks_.makeScreenModel;
     contentHooks_.menu.isProcessTrusted = trusted;
     contentHooks_.menu.openAccessibilitySettings = openSettings;
-    // The sync manager reports no syncing state until the cloud subsystem lands.
-    contentHooks_.menu.isSyncing = [] { return false; };
+    contentHooks_.menu.isSyncing = [] { return NimbrelCloudSyncManager::shared().syncState.get().isSyncing(); };
+    contentHooks_.menu.observeSyncing = [](std::function<void(bool)> changed) {
+        return NimbrelCloudSyncManager::shared().syncState.observe(
+            [changed = std::move(changed)](const NimbrelCloudSyncState& state) { changed(state.isSyncing()); });
+    };
     contentHooks_.onboarding.isProcessTrusted = trusted;
     contentHooks_.onboarding.promptForTrust = [this] {
         if (!platform_.accessibility->isProcessTrustedWithOptions(true) && hooks_.trustPromptShown)
@@ -117,7 +121,7 @@ AppShell::AppShell(Platform& platform, Hooks hooks) : platform_(platform), hooks
     delegateHooks.recordErrorActivity = [this](const QString& title, const QString& message) {
         recordNimbrelActivity(platform_, NimbrelActivityType::error, title, message);
     };
-    delegateHooks.iconCatalog = {[](const QString& name) { return symbolIconFile(name).has_value(); },
+    delegateHooks.iconCatalog = {[](const QString& name) { return isSystemSymbol(name); },
                                  [](const QString& name) { return assetIconFile(name).has_value(); }};
     parts_ = std::make_unique<ProgramParts>(platform_, hooks_.partStarted);
     parts_->addTo(delegateHooks);

@@ -84,7 +84,7 @@ void GlobalPauseController::start() {
         }
         return;
     }
-    expireIfDue();
+    endIfExpired();
     armExpiry();
 }
 
@@ -168,7 +168,7 @@ void GlobalPauseController::run(const PauseMenuRow& row) {
     }
 }
 
-void GlobalPauseController::expireIfDue() {
+void GlobalPauseController::endIfExpired() {
     const double until = pauseUntilTimestamp();
     if (isPausedIndefinitely() || until <= 0 || until > platform_.clock->now().unixSeconds()) return;
     platform_.defaults->setBool(kIsPausedIndefinitely, false);
@@ -189,7 +189,7 @@ void GlobalPauseController::armExpiry() {
     const double delay = std::clamp(until - platform_.clock->now().unixSeconds(), 0.0, kLongestExpiryWait);
     expiry_ = platform_.scheduler->after(delay, lifetime_.guard([this] {
         expiry_.reset();
-        expireIfDue();
+        endIfExpired();
         // Woken early (the clock moved back): wait again for the end.
         if (!expiry_) armExpiry();
     }));

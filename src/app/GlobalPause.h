@@ -65,6 +65,10 @@ class GlobalPauseController {
     void resume();
     void run(const PauseMenuRow& row);
 
+    // Ends a timed pause whose end has passed. Timers do not run while the Mac sleeps, so the
+    // main menu's one-second tick asks too: the screen never shows "Active" while the flag holds.
+    void endIfExpired();
+
     bool isPausedIndefinitely() const;
     // Seconds since 1970; 0 means no timed pause.
     double pauseUntilTimestamp() const;
@@ -79,7 +83,6 @@ class GlobalPauseController {
     void applySyncEnabled(bool enabled);
     void setGlobalPauseActive(bool active);
     void armExpiry();
-    void expireIfDue();
     void postChange();
 
     Platform& platform_;

@@ -89,6 +89,7 @@ void MenuBarViewModel::stop() {
 void MenuBarViewModel::tick() {
     now_ = platform_.clock->now();
     refreshAccessibilityState();
+    pause_.endIfExpired();
     emit changed();
 }
 

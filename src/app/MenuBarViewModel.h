@@ -20,8 +20,8 @@ QString ignoredAppsSubtitle(int count);
 
 // The main menu screen: status and Accessibility pills, the sync indicator, the blacklist
 // card's subtitle, the pause button and its menu, Permissions and Quit. Its state starts
-// afresh at each appearance; its one-second tick only refreshes what it shows (the pause
-// controller ends a timed pause on its own).
+// afresh at each appearance; its one-second tick refreshes what it shows and ends a timed pause
+// whose end has passed (the pause controller also ends it on its own, with no screen open).
 class MenuBarViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString statusTitle READ statusTitle NOTIFY changed)

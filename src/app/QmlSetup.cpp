@@ -3,6 +3,7 @@
 #include "app/SymbolImageProvider.h"
 #include "ui/common/ScreenQmlTypes.h"
 #include "ui/rules/RulesQmlTypes.h"
+#include "ui/sessions/SessionsQmlTypes.h"
 
 #include <QJSEngine>
 #include <QQmlEngine>
@@ -36,6 +37,7 @@ void registerSingletons() {
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().hover); });
         registerCommonQmlTypes();
         registerRulesQmlTypes();
+        registerSessionsQmlTypes();
     });
 }
 

@@ -4,8 +4,12 @@
 #include "app/PanelRootViewModel.h"
 #include "app/ScreenModels.h"
 #include "platform/SharedInstance.h"
-#include "ui/rules/RulesViewModel.h"
+#include "ui/rules/RulesPreview.h"
 #include "ui/screens/ScreenPreviewData.h"
+#include "ui/sessions/SessionEditorViewModel.h"
+#include "ui/sessions/SessionsViewModel.h"
+
+#include <QQuickItem>
 
 namespace nimbrel {
 
@@ -20,11 +24,14 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
     platform_.clock = &scheduler_;
     platform_.notifications = &notifications_;
     platform_.defaults = &defaults_;
+    platform_.locations = Locations::underRoot(programFolders_.path());
     if (mac) {
         mac_ = mac(platform_);
         previousPlatform_ = Platform::install(&platform_);
         seedSettingsActivityBlacklistPreview(platform_);
-        rules_ = std::make_unique<RulesPreview>(platform_);
+        seedRulesPreview(platform_);
+        sessions_ = std::make_unique<SessionsPreview>(platform_, shellSymbolLookup());
+        scheduler_.runUntilIdle();
     }
 
     pause_ = std::make_unique<GlobalPauseController>(platform_, GlobalPauseController::Hooks{});
@@ -34,7 +41,7 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
     contentHooks_.onboarding.isProcessTrusted = [] { return false; };
     contentHooks_.stores.makeScreenModel = [this](NimbrelPanelScreen screen) -> std::unique_ptr<QObject> {
         if (!mac_) return nullptr;
-        if (screen == NimbrelPanelScreen::Rules) return rules_->makeViewModel();
+        if (screen == NimbrelPanelScreen::Sessions) return sessions_->makeViewModel();
         return makeScreenModel(screen, platform_);
     };
 
@@ -55,15 +62,46 @@ ScreenPreview::ScreenPreview(PreviewMac mac)
 
 ScreenPreview::~ScreenPreview() {
     shell_.reset();
-    rules_.reset();
+    sessions_.reset();
     if (!mac_) return;
     resetSharedInstances();
     Platform::install(previousPlatform_);
 }
 
 QStringList ScreenPreview::screenNames() {
-    return {"onboarding", "main",     "blacklist",  "rules",      "sessions",
-            "activity",   "settings", "pause-menu", "paused-menu"};
+    return QStringList{"onboarding", "main",     "blacklist",  "rules",      "sessions",
+                       "activity",   "settings", "pause-menu", "paused-menu"} +
+           sessionEditorShots();
+}
+
+QStringList ScreenPreview::sessionEditorShots() {
+    return {"session-schedule", "session-wallpaper",      "session-symbol",           "session-blocking",
+            "session-dock",     "session-symbol-library", "session-whitelist-library"};
+}
+
+bool ScreenPreview::arrange(const QString& screen, QQuickItem* panel, int step) {
+    // What the screens post for their next turn (their entrance among them) runs first.
+    scheduler_.runUntilIdle();
+    if (step == 0) return true;
+    if (!sessionEditorShots().contains(screen)) return false;
+    auto* root = qobject_cast<PanelRootViewModel*>(shell_->panelContent());
+    auto* list = root ? qobject_cast<SessionsViewModel*>(root->screenModel()) : nullptr;
+    if (!list || list->sortedSessions().empty()) return false;
+    if (step == 1) {
+        list->editSession(list->sortedSessions().front().id.toString());
+        SessionEditorViewModel* editor = list->editorModel();
+        if (screen == QStringLiteral("session-symbol-library")) editor->symbols()->openLibrary();
+        if (screen == QStringLiteral("session-whitelist-library")) editor->blocking()->openLibrary();
+        return true;
+    }
+    if (step > 2 || screen.endsWith(QStringLiteral("-library"))) return false;
+    // Scrolls the editor's column so that the section's card stands at its top.
+    auto* scroller = panel->findChild<QQuickItem*>(QStringLiteral("editorScroll"));
+    auto* section = panel->findChild<QQuickItem*>(screen.mid(8) + QStringLiteral("Section"));
+    if (!scroller || !section) return false;
+    const double bottom = scroller->property("contentHeight").toDouble() - scroller->height();
+    scroller->setProperty("contentY", std::clamp(section->y(), 0.0, std::max(bottom, 0.0)));
+    return true;
 }
 
 bool ScreenPreview::show(const QString& screen) {
@@ -83,6 +121,7 @@ bool ScreenPreview::show(const QString& screen) {
         {"settings", "Nimbrel.showSettings"},
     };
     if (notices.contains(screen)) notifications_.post(notices.value(screen));
+    if (sessionEditorShots().contains(screen)) notifications_.post(QStringLiteral("Nimbrel.showSessions"));
     return true;
 }
 

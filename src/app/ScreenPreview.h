@@ -10,13 +10,16 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
-#include "ui/rules/RulesPreview.h"
+#include "ui/sessions/SessionsPreview.h"
 
 #include <QSizeF>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
+
+class QQuickItem;
 
 namespace nimbrel {
 
@@ -25,18 +28,27 @@ namespace nimbrel {
 using PreviewMac = std::function<std::shared_ptr<void>(Platform&)>;
 
 // The panel's screens over still data, for pictures and the QML tests: virtual time,
-// in-memory defaults, two enabled rules and three sessions. Given a Mac, the preview is the
-// current platform while it lives: the rules screen shows the rules of RulesPreview, and the
-// settings, activity and blacklist screens a week of activity, a blacklist and the account;
-// without one those screens have no view model.
+// in-memory defaults, two enabled rules and three sessions, the program's folders in a
+// throw-away folder. Given a Mac, the preview is the current platform while it lives: the rules
+// screen shows the rules of seedRulesPreview, the sessions screen the sessions of
+// SessionsPreview, and the settings, activity and blacklist screens a week of activity, a
+// blacklist and the account; without one those screens have no view model.
 class ScreenPreview {
   public:
     explicit ScreenPreview(PreviewMac mac = {});
     ~ScreenPreview();
 
-    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", and the
-    // main menu for its pause menu: "pause-menu" and "paused-menu" (see openPauseMenu).
+    // "onboarding", "main", "blacklist", "rules", "sessions", "activity", "settings", the
+    // main menu for its pause menu: "pause-menu" and "paused-menu" (see openPauseMenu), and
+    // the session editor's sections and libraries (see sessionEditorShots).
     static QStringList screenNames();
+    // "session-schedule", "session-wallpaper", "session-symbol", "session-blocking",
+    // "session-dock", "session-symbol-library", "session-whitelist-library": the first
+    // session's editor at that section or library.
+    static QStringList sessionEditorShots();
+    // Takes the next step towards a picture once the panel is on screen (`panel` is its QML
+    // item): opens the editor, then shows the section. False when nothing is left to do.
+    bool arrange(const QString& screen, QQuickItem* panel, int step);
     // Shows the panel on `screen`; false for an unknown name.
     bool show(const QString& screen);
     // The picture's size: the panel with a margin, and room under it for a pause menu that
@@ -48,8 +60,8 @@ class ScreenPreview {
     NotificationCenter& notifications() { return notifications_; }
     UserDefaults& defaults() { return defaults_; }
     VirtualScheduler& scheduler() { return scheduler_; }
-    // The rules screen's still data; none without a Mac.
-    RulesPreview* rules() { return rules_.get(); }
+    // The sessions screen's still data; none without a Mac.
+    SessionsPreview* sessions() { return sessions_.get(); }
     GlobalPauseController& pause() { return *pause_; }
     // A fresh view model of the panel's content for a mode.
     std::unique_ptr<QObject> makeContent(PanelMode mode);
@@ -67,9 +79,10 @@ class ScreenPreview {
     std::unique_ptr<GlassStyle> glass_;
     std::unique_ptr<HoverGeometry> hover_;
     QSizeF pictureSize_;
+    QTemporaryDir programFolders_;
     Platform* previousPlatform_ = nullptr;
     std::shared_ptr<void> mac_;
-    std::unique_ptr<RulesPreview> rules_;
+    std::unique_ptr<SessionsPreview> sessions_;
 };
 
 // Opens the main menu's pause menu, after choosing "15 Minutes" in it when `paused`; false

@@ -55,9 +55,16 @@ QImage renderSymbol(const QString& id, const QSize& requestedSize) {
     return image;
 }
 
-QImage SymbolImageProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize) {
+QImage renderSymbolOrStandIn(const QString& id, const QSize& requestedSize) {
     QImage image = renderSymbol(id, requestedSize);
-    if (image.isNull()) image = renderSymbol(QStringLiteral("questionmark.circle.fill"), requestedSize);
+    if (!image.isNull()) return image;
+    const int queryAt = id.indexOf(QLatin1Char('?'));
+    const QString query = queryAt < 0 || id.startsWith(kAssetPrefix) ? QString() : id.mid(queryAt);
+    return renderSymbol(QStringLiteral("questionmark.circle.fill") + query, requestedSize);
+}
+
+QImage SymbolImageProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize) {
+    QImage image = renderSymbolOrStandIn(id, requestedSize);
     if (size) *size = image.size();
     return image;
 }

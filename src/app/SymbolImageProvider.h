@@ -15,5 +15,8 @@ class SymbolImageProvider final : public QQuickImageProvider {
 
 // Renders a symbol or asset; a null image when the name is unknown.
 QImage renderSymbol(const QString& id, const QSize& requestedSize);
+// The same, with a stand-in picture (a question mark in the same tint) for a name that has no
+// picture of its own, so what is asked for never shows as an empty square.
+QImage renderSymbolOrStandIn(const QString& id, const QSize& requestedSize);
 
 } // namespace nimbrel

@@ -1,6 +1,6 @@
 #include "engine/EngineServices.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
 #include "platform/Platform.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ProgramIdentity.h"
+#include "platform/ProgramIdentity.h"
 
 #include "engine/CyclingSettle.h"
 #include "engine/DefaultTapBehavior.h"

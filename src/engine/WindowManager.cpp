@@ -1,6 +1,6 @@
 #include "engine/WindowManager.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "activity/ActivityEntry.h"
 #include "engine/AppActions.h"
 #include "engine/AutomationAlert.h"
 #include "engine/BrowserActions.h"
@@ -10,7 +11,6 @@
 #include "engine/TerminalActions.h"
 #include "engine/WindowLayouts.h"
 #include "engine/WindowPlacement.h"
-#include "model/ActivityEntry.h"
 #include "model/RuleActions.h"
 #include "platform/Accessibility.h"
 #include "platform/Date.h"

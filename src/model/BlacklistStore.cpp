@@ -1,6 +1,6 @@
 #include "model/BlacklistStore.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/InstalledAppScan.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"

@@ -2,8 +2,8 @@
 
 #include "model/CloudStoreLifecycle.h"
 #include "model/InstalledApp.h"
-#include "model/Published.h"
 #include "model/StoreSyncLinks.h"
+#include "platform/Published.h"
 
 #include <QString>
 #include <QStringList>

@@ -11,7 +11,8 @@ CloudStoreLifecycle::~CloudStoreLifecycle() {
 }
 
 void CloudStoreLifecycle::startTriggers(Platform& platform, std::function<void()> whenAvailable,
-                                        std::function<void(Done)> pull, NimbrelCloudSyncManager* syncNow) {
+                                        std::function<void(Done)> pull, NimbrelCloudSyncManager* syncNow,
+                                        SyncNowSlot slot) {
     Scheduler& scheduler = *platform.scheduler;
     availabilityObserver_ = platform.notifications->addObserver(
         kCloudKitBecameAvailableNotification,
@@ -20,7 +21,7 @@ void CloudStoreLifecycle::startTriggers(Platform& platform, std::function<void()
     if (timer_) timer_->cancel();
     timer_ = scheduler.every(kPullInterval, [pull] { pull({}); });
 
-    if (syncNow) syncNow->addSyncNowStep(std::move(pull));
+    if (syncNow) syncNow->addSyncNowStep(slot, std::move(pull));
 }
 
 } // namespace nimbrel

@@ -2,6 +2,7 @@
 
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
+#include "sync/CloudSyncManager.h"
 
 #include <functional>
 #include <memory>
@@ -9,11 +10,10 @@
 namespace nimbrel {
 
 struct Platform;
-class NimbrelCloudSyncManager;
 
 // The pulls a cloud-backed store makes for as long as it lives, besides its first one: on the
 // next turn after each "Nimbrel.cloudKitBecameAvailable", every 60 s, and, when a sync manager is
-// given, as one step of its sync now. Every trigger reaches the store weakly: one that fires
+// given, as its step (`slot`) of sync now. Every trigger reaches the store weakly: one that fires
 // after the store is gone does nothing, and its sync-now step lets the sequence go on. The timer
 // and the observer end with this object.
 class CloudStoreLifecycle {
@@ -31,7 +31,8 @@ class CloudStoreLifecycle {
     // Starting again replaces the triggers of an earlier start.
     template <typename Store>
     void start(const std::shared_ptr<Store>& store, Platform& platform, std::function<void(Store&)> whenAvailable,
-               std::function<void(Store&, Done)> pull, NimbrelCloudSyncManager* syncNow = nullptr) {
+               std::function<void(Store&, Done)> pull, NimbrelCloudSyncManager* syncNow = nullptr,
+               SyncNowSlot slot = SyncNowSlot::rules) {
         std::weak_ptr<Store> weak = store;
         startTriggers(
             platform,
@@ -44,12 +45,12 @@ class CloudStoreLifecycle {
                 else if (done)
                     done();
             },
-            syncNow);
+            syncNow, slot);
     }
 
   private:
     void startTriggers(Platform& platform, std::function<void()> whenAvailable, std::function<void(Done)> pull,
-                       NimbrelCloudSyncManager* syncNow);
+                       NimbrelCloudSyncManager* syncNow, SyncNowSlot slot);
 
     WorkHandle timer_;
     ObserverToken availabilityObserver_;

@@ -1,7 +1,7 @@
 #include "model/RulesStore.h"
 #include "model/RuleTriggerIndex.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/RuleCoding.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"
@@ -177,9 +177,12 @@ void NimbrelRulesStore::deleteRule(const NimbrelRule& rule) {
     std::erase_if(rules, [&](const NimbrelRule& r) { return r.id == rule.id; });
     assignRules(std::move(rules), std::nullopt);
     save();
-    if (!applyingCloudPayload_)
+    if (!applyingCloudPayload_) {
+        // Remembered until its tombstone is in the cloud, so no pull brings the rule back.
+        pendingDeletions().add(rule.id.toString(), now());
         startRuleSyncTaskIfEnabled(rule,
                                    [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRuleTombstone(r); });
+    }
     record(NimbrelActivityType::rule, QStringLiteral("Rule Deleted"), rule.name + QStringLiteral(" was deleted."));
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "model/ActivityEntry.h"
+#include "activity/ActivityEntry.h"
 #include "model/CloudStoreLifecycle.h"
-#include "model/Published.h"
 #include "model/Rule.h"
 #include "model/StoreSyncLinks.h"
+#include "platform/Published.h"
+#include "sync/CloudPendingDeletions.h"
 
 #include <QByteArray>
 #include <QString>
@@ -31,6 +32,8 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     // Stored rules that could not be read, kept here before a save replaces them: a list of
     // {"value": the stored value, "failedAt": date, "error": text}.
     static inline const QString unreadableRulesKey = QStringLiteral("Nimbrel.rules.unreadable");
+    // Rules deleted here whose tombstones have not reached the cloud yet: {id: deletion date}.
+    static inline const QString pendingDeletionsKey = QStringLiteral("Nimbrel.rules.pendingDeletions");
 
     // Builds a store and runs its start-up: load, the initial pull, then the later pulls' triggers.
     static std::shared_ptr<NimbrelRulesStore> create(Platform& platform, StoreSyncLinks links);
@@ -66,6 +69,8 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     void startRuleSyncTaskIfEnabled(const NimbrelRule& rule, SyncOperation operation);
     void pushRulePayload(const NimbrelRule& rule);
     void pushRuleTombstone(const NimbrelRule& rule);
+    // The tombstone of a deletion made here; once saved the deletion is no longer pending.
+    void pushRuleTombstone(const QString& objectID, Date deletedAt);
 
     // Medium date, short time, in the user's locale: the end of a pause in "Rule Paused".
     static const DateFormatter& pauseDateFormatter();
@@ -78,6 +83,8 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     void pushPayloadUnlessApplying(const NimbrelRule& rule);
     void fetchAndApply(std::function<void()> done);
     bool isSyncAllowed() const;
+    CloudPendingDeletions pendingDeletions() const;
+    void pushPendingDeletions();
     static std::optional<QString> encodingProblem(const std::vector<NimbrelRule>& rules);
     Date now() const;
     void record(NimbrelActivityType type, const QString& title, const QString& message) const;

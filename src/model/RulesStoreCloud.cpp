@@ -4,6 +4,7 @@
 #include "model/RuleCoding.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
+#include "sync/CloudCopyOrder.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
@@ -48,13 +49,30 @@ void NimbrelRulesStore::pushRulePayload(const NimbrelRule& rule) {
 }
 
 void NimbrelRulesStore::pushRuleTombstone(const NimbrelRule& rule) {
+    pushRuleTombstone(rule.id.toString(), now());
+}
+
+void NimbrelRulesStore::pushRuleTombstone(const QString& objectID, Date deletedAt) {
     NimbrelCloudTombstone tombstone;
-    tombstone.objectID = rule.id.toString();
+    tombstone.objectID = objectID;
     tombstone.payloadType = NimbrelCloudPayloadType::rule;
     tombstone.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
-    tombstone.deletedAt = now();
+    tombstone.deletedAt = deletedAt;
     tombstone.schemaVersion = 1;
-    links_.syncManager().saveTombstone(tombstone);
+    std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
+    links_.syncManager().saveTombstone(tombstone, [weak, objectID](SaveOutcome outcome) {
+        if (auto store = weak.lock(); store && outcome == SaveOutcome::saved)
+            store->pendingDeletions().remove(objectID);
+    });
+}
+
+CloudPendingDeletions NimbrelRulesStore::pendingDeletions() const {
+    return CloudPendingDeletions(*platform_.defaults, pendingDeletionsKey);
+}
+
+void NimbrelRulesStore::pushPendingDeletions() {
+    for (const auto& [id, deletedAt] : pendingDeletions().entries())
+        pushRuleTombstone(id, deletedAt);
 }
 
 void NimbrelRulesStore::pullFromCloud(std::function<void()> done) {
@@ -71,6 +89,8 @@ void NimbrelRulesStore::startInitialCloudPull() {
 }
 
 void NimbrelRulesStore::fetchAndApply(std::function<void()> done) {
+    // Deletions that could not be sent before go out first.
+    pushPendingDeletions();
     std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
     auto finish = [scheduler = platform_.scheduler, done = std::move(done)] {
         if (done) scheduler->post(done);
@@ -93,10 +113,14 @@ void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRec
     std::set<QString> deleted;
     for (const NimbrelCloudTombstone& tombstone : tombstones)
         deleted.insert(tombstone.objectID);
+    // Rules deleted here whose tombstones are still on their way stay deleted.
+    for (const auto& [id, when] : pendingDeletions().entries())
+        deleted.insert(id);
 
     std::vector<NimbrelRule> merged = rules_.get();
     std::erase_if(merged, [&](const NimbrelRule& r) { return deleted.count(r.id.toString()) > 0; });
 
+    const CloudJSONEncoder encoder = NimbrelCloudPayloadRecord::makeJSONEncoder();
     for (const NimbrelCloudPayloadRecord& record : records) {
         if (deleted.count(record.objectID)) continue;
         json::Decoded<NimbrelRule> decoded = decodeRule(record.payload, json::DateForm::ISO8601);
@@ -110,7 +134,12 @@ void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRec
         auto it = std::find_if(merged.begin(), merged.end(), [&](const NimbrelRule& r) { return r.id == pulled.id; });
         if (it == merged.end())
             merged.push_back(std::move(pulled));
-        else if (pulled.updatedAt > it->updatedAt)
+        else if (isNewerCloudCopy(pulled.updatedAt, it->updatedAt, [&] {
+                     // Equal values are the common case; encodings differ only in what a payload
+                     // carries (a date's fraction of a second is not).
+                     return !(pulled == *it) && encoder.encode(toJson(pulled, encoder.dateForm)) !=
+                                                    encoder.encode(toJson(*it, encoder.dateForm));
+                 }))
             *it = std::move(pulled);
     }
 
@@ -130,11 +159,11 @@ void NimbrelRulesStore::startCloudPullTriggers() {
     NimbrelCloudSyncManager& sync = links_.syncManager();
     cloudPulls_.start<NimbrelRulesStore>(
         shared_from_this(), platform_, [](NimbrelRulesStore& store) { store.startInitialCloudPull(); },
-        [](NimbrelRulesStore& store, CloudStoreLifecycle::Done done) { store.pullFromCloud(std::move(done)); }, &sync);
-    // The activity screen's sync pulls settings, rules, then the blacklist; the settings
-    // store has registered itself by now (asking for the sync flag made it), and the
-    // blacklist store is made by its step when it does not exist yet.
-    sync.addSyncNowStep([](std::function<void()> done) { BlacklistStore::shared().pullFromCloud(std::move(done)); });
+        [](NimbrelRulesStore& store, CloudStoreLifecycle::Done done) { store.pullFromCloud(std::move(done)); }, &sync,
+        SyncNowSlot::rules);
+    // The blacklist store is made by its step of sync now when it does not exist yet.
+    sync.addSyncNowStep(SyncNowSlot::blacklist,
+                        [](std::function<void()> done) { BlacklistStore::shared().pullFromCloud(std::move(done)); });
 }
 
 } // namespace nimbrel

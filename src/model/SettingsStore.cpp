@@ -1,6 +1,6 @@
 #include "model/SettingsStore.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/UpdateManager.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"
@@ -44,11 +44,19 @@ NimbrelSettingsStore::NimbrelSettingsStore(Platform& platform, NimbrelUpdateMana
     if (platform_.notifications) {
         pauseObserver_ = platform_.notifications->addObserver(
             QStringLiteral("Nimbrel.pauseStateDidChange"), [this](const Notification&) {
-                if (platform_.defaults)
-                    syncEnabled_.set(platform_.defaults->boolValue(key(QStringLiteral("syncEnabled"))).value_or(true));
+                if (!platform_.defaults) return;
+                const bool on = platform_.defaults->boolValue(key(QStringLiteral("syncEnabled"))).value_or(true);
+                // A change made before the pause began still goes out: its push is sent now
+                // rather than found switched off when its wait ends.
+                if (!on && pendingPush_) {
+                    pendingPush_->cancel();
+                    pendingPush_.reset();
+                    sync_.saveSettingsPayload(currentPayload());
+                }
+                syncEnabled_.set(on);
             });
     }
-    sync_.addSyncNowStep([guard = lifetime_.watch(), this](std::function<void()> done) {
+    sync_.addSyncNowStep(SyncNowSlot::settings, [guard = lifetime_.watch(), this](std::function<void()> done) {
         if (guard.expired()) {
             if (done) done();
             return;

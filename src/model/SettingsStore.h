@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/BehaviorMode.h"
-#include "model/Published.h"
 #include "platform/Date.h"
+#include "platform/Published.h"
 #include "platform/Scheduler.h"
 #include "sync/CloudKitAccountStatus.h"
 #include "sync/CloudPayloads.h"

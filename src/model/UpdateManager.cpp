@@ -1,6 +1,6 @@
 #include "model/UpdateManager.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/Platform.h"
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/Published.h"
 #include "platform/Date.h"
+#include "platform/Published.h"
 #include "platform/Scheduler.h"
 #include "platform/UpdateFramework.h"
 

@@ -33,7 +33,8 @@ struct OpenPanelRequest {
     QString directory;               // where the panel starts
 };
 
-// Modal alerts and open panels. Main thread only; both block until answered.
+// Modal alerts, open panels and the system beep. Main thread only; alerts and panels block
+// until answered.
 class Alerts {
   public:
     virtual ~Alerts() = default;
@@ -42,6 +43,8 @@ class Alerts {
     virtual int runModal(const AlertRequest& request) = 0;
     // The chosen paths, or none when cancelled.
     virtual std::optional<QStringList> runOpenPanel(const OpenPanelRequest& request) = 0;
+    // The short alert sound that answers a request the program refuses.
+    virtual void beep() = 0;
 };
 
 } // namespace nimbrel

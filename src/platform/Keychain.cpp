@@ -8,10 +8,11 @@ bool validKey(const QString& service, const QString& account) {
 }
 } // namespace
 
-int InMemoryKeychain::add(const QString& service, const QString& account, const QByteArray& data) {
+int InMemoryKeychain::add(const QString& service, const QString& account, const QByteArray& data,
+                          const QString& accessibility) {
     if (forcedStatus_ != errSecSuccess) return forcedStatus_;
     if (!validKey(service, account)) return errSecParam;
-    auto [it, inserted] = items_.emplace(std::make_pair(service, account), data);
+    auto [it, inserted] = items_.emplace(std::make_pair(service, account), Item{data, accessibility});
     return inserted ? errSecSuccess : errSecDuplicateItem;
 }
 
@@ -20,17 +21,24 @@ int InMemoryKeychain::copyMatching(const QString& service, const QString& accoun
     if (!validKey(service, account)) return errSecParam;
     auto it = items_.find({service, account});
     if (it == items_.end()) return errSecItemNotFound;
-    if (data) *data = it->second;
+    if (data) *data = it->second.data;
     return errSecSuccess;
 }
 
-int InMemoryKeychain::update(const QString& service, const QString& account, const QByteArray& data) {
+int InMemoryKeychain::update(const QString& service, const QString& account, const QByteArray& data,
+                             const QString& accessibility) {
     if (forcedStatus_ != errSecSuccess) return forcedStatus_;
     if (!validKey(service, account)) return errSecParam;
     auto it = items_.find({service, account});
     if (it == items_.end()) return errSecItemNotFound;
-    it->second = data;
+    it->second = Item{data, accessibility};
     return errSecSuccess;
+}
+
+std::optional<QString> InMemoryKeychain::accessibility(const QString& service, const QString& account) const {
+    auto it = items_.find({service, account});
+    if (it == items_.end()) return std::nullopt;
+    return it->second.accessibility;
 }
 
 int InMemoryKeychain::remove(const QString& service, const QString& account) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace nimbrel {
@@ -22,30 +23,45 @@ constexpr int errSecItemNotFound = -25300;
 constexpr int errSecInteractionNotAllowed = -25308;
 constexpr int errSecDecode = -26275;
 
-// Generic password items, found by service and account.
+// When an item may be read; items made without one are readable whenever the keychain is unlocked.
+inline const QString kKeychainAccessibleWhenUnlocked = QStringLiteral("whenUnlocked");
+inline const QString kKeychainAccessibleAfterFirstUnlockThisDeviceOnly =
+    QStringLiteral("afterFirstUnlockThisDeviceOnly");
+
+// Generic password items, found by service and account, each with its data and accessibility.
 class Keychain {
   public:
     virtual ~Keychain() = default;
 
-    virtual int add(const QString& service, const QString& account, const QByteArray& data) = 0;
+    virtual int add(const QString& service, const QString& account, const QByteArray& data,
+                    const QString& accessibility) = 0;
     virtual int copyMatching(const QString& service, const QString& account, QByteArray* data) const = 0;
-    virtual int update(const QString& service, const QString& account, const QByteArray& data) = 0;
+    virtual int update(const QString& service, const QString& account, const QByteArray& data,
+                       const QString& accessibility) = 0;
     virtual int remove(const QString& service, const QString& account) = 0;
 };
 
 // Items in memory only (tests, the scenario runner). A status can be forced for the next calls.
 class InMemoryKeychain : public Keychain {
   public:
-    int add(const QString& service, const QString& account, const QByteArray& data) override;
+    int add(const QString& service, const QString& account, const QByteArray& data,
+            const QString& accessibility) override;
     int copyMatching(const QString& service, const QString& account, QByteArray* data) const override;
-    int update(const QString& service, const QString& account, const QByteArray& data) override;
+    int update(const QString& service, const QString& account, const QByteArray& data,
+               const QString& accessibility) override;
     int remove(const QString& service, const QString& account) override;
 
     // Every call answers `status` until cleared with errSecSuccess.
     void setForcedStatus(int status) { forcedStatus_ = status; }
+    // The item's accessibility, when there is the item.
+    std::optional<QString> accessibility(const QString& service, const QString& account) const;
 
   protected:
-    std::map<std::pair<QString, QString>, QByteArray> items_;
+    struct Item {
+        QByteArray data;
+        QString accessibility;
+    };
+    std::map<std::pair<QString, QString>, Item> items_;
     int forcedStatus_ = errSecSuccess;
 };
 
@@ -59,8 +75,10 @@ class FileKeychain final : public InMemoryKeychain {
         return locations.preferences + QStringLiteral("/keychain.json");
     }
 
-    int add(const QString& service, const QString& account, const QByteArray& data) override;
-    int update(const QString& service, const QString& account, const QByteArray& data) override;
+    int add(const QString& service, const QString& account, const QByteArray& data,
+            const QString& accessibility) override;
+    int update(const QString& service, const QString& account, const QByteArray& data,
+               const QString& accessibility) override;
     int remove(const QString& service, const QString& account) override;
 
     const QString& path() const { return path_; }

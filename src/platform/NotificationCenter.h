@@ -56,6 +56,7 @@ class NotificationCenter {
     // Every notification posted, for tests and the scenario transcript (off by default).
     void setRecording(bool on) { recording_ = on; }
     const std::vector<Notification>& posted() const { return posted_; }
+    void clearPosted() { posted_.clear(); }
 
   private:
     struct State;

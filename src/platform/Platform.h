@@ -23,7 +23,8 @@ class CodeSignature;
 class SystemInfo;
 class LoginItems;
 class UpdateFramework;
-class CloudContainer;
+class CloudService;
+class MainBundle;
 
 // The facilities of the machine, installed once at start-up and handed to constructors.
 // Tests build their own over fresh backends. Facilities a piece of code does not use may
@@ -49,7 +50,8 @@ struct Platform {
     SystemInfo* systemInfo = nullptr;
     LoginItems* loginItems = nullptr;
     UpdateFramework* updater = nullptr;
-    CloudContainer* cloud = nullptr;
+    CloudService* cloud = nullptr;
+    MainBundle* mainBundle = nullptr;
 
     static Platform& current();
     static bool isInstalled();

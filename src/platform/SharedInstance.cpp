@@ -4,34 +4,66 @@
 
 namespace nimbrel {
 
-namespace {
-struct Registry {
-    std::vector<std::pair<std::type_index, std::shared_ptr<void>>> instances; // creation order
+struct SharedInstanceSet::Registry {
+    struct Entry {
+        std::type_index type;
+        std::shared_ptr<void> instance;
+        std::function<void()> release;
+    };
+    std::vector<Entry> instances; // creation order
+
+    void reset() {
+        // Destroy newest first; an instance's destructor may look up older ones.
+        while (!instances.empty()) {
+            Entry last = std::move(instances.back());
+            instances.pop_back();
+            if (last.release) last.release();
+            last.instance.reset();
+        }
+    }
 };
-Registry& registry() {
-    static Registry r;
-    return r;
+
+namespace {
+using Registry = SharedInstanceSet::Registry;
+
+Registry*& current() {
+    static Registry process;
+    static Registry* installed = &process;
+    return installed;
 }
 } // namespace
 
 void* detail::findShared(std::type_index type) {
-    for (auto& [t, instance] : registry().instances)
-        if (t == type) return instance.get();
+    for (auto& entry : current()->instances)
+        if (entry.type == type) return entry.instance.get();
     return nullptr;
 }
 
-void detail::registerShared(std::type_index type, std::shared_ptr<void> instance) {
-    registry().instances.emplace_back(type, std::move(instance));
+void detail::registerShared(std::type_index type, std::shared_ptr<void> instance, std::function<void()> release) {
+    current()->instances.push_back({type, std::move(instance), std::move(release)});
 }
 
 void resetSharedInstances() {
-    auto& list = registry().instances;
-    // Destroy newest first; an instance's destructor may look up older ones.
-    while (!list.empty()) {
-        auto last = std::move(list.back());
-        list.pop_back();
-        last.second.reset();
-    }
+    current()->reset();
+}
+
+SharedInstanceSet::SharedInstanceSet() : registry_(std::make_unique<Registry>()) {}
+
+SharedInstanceSet::~SharedInstanceSet() {
+    ScopedSharedInstances installed(*this);
+    registry_->reset();
+}
+
+void SharedInstanceSet::reset() {
+    registry_->reset();
+}
+
+ScopedSharedInstances::ScopedSharedInstances(SharedInstanceSet& set) : previous_(current()) {
+    current() = set.registry_.get();
+}
+
+ScopedSharedInstances::~ScopedSharedInstances() {
+    current() = static_cast<Registry*>(previous_);
 }
 
 } // namespace nimbrel

@@ -32,28 +32,39 @@ QString lowerCased(const QString& text) {
     return fromIcu(u);
 }
 
-// Collators are costly to open; one per locale, shared under a lock (sorting calls this a lot).
-int compareSecondary(const QString& a, const QString& b) {
+// Collators are costly to open: one per locale at secondary strength (accents count, case
+// does not), used under this lock (sorting calls them a lot). None when ICU cannot open one.
+QMutex& collatorMutex() {
     static QMutex mutex;
+    return mutex;
+}
+
+icu::Collator* secondaryCollator(const QByteArray& locale) {
     static std::map<QByteArray, std::unique_ptr<icu::Collator>> collators;
-    const QByteArray locale = currentLocaleName();
-    QMutexLocker lock(&mutex);
     auto& collator = collators[locale];
     if (!collator) {
         UErrorCode status = U_ZERO_ERROR;
         collator.reset(icu::Collator::createInstance(icu::Locale(locale.constData()), status));
         if (U_FAILURE(status) || !collator) {
             collator.reset();
-            lock.unlock();
-            const int plain = QString::compare(a, b, Qt::CaseInsensitive);
-            return plain < 0 ? -1 : plain > 0 ? 1 : 0;
+            return nullptr;
         }
-        // Secondary strength: accents count, case does not.
         collator->setStrength(icu::Collator::SECONDARY);
     }
+    return collator.get();
+}
+
+int compareSecondary(const QString& a, const QString& b) {
+    const QByteArray locale = currentLocaleName();
+    QMutexLocker lock(&collatorMutex());
+    icu::Collator* collator = secondaryCollator(locale);
     UErrorCode status = U_ZERO_ERROR;
-    const UCollationResult result = collator->compare(toIcu(a), toIcu(b), status);
-    if (U_FAILURE(status)) return QString::compare(a, b, Qt::CaseInsensitive) < 0 ? -1 : 1;
+    const UCollationResult result = collator ? collator->compare(toIcu(a), toIcu(b), status) : UCOL_EQUAL;
+    if (!collator || U_FAILURE(status)) {
+        lock.unlock();
+        const int plain = QString::compare(a, b, Qt::CaseInsensitive);
+        return plain < 0 ? -1 : plain > 0 ? 1 : 0;
+    }
     return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
 }
 
@@ -108,6 +119,25 @@ bool isAlphanumeric(char32_t codePoint) {
 
 int localizedCaseInsensitiveCompare(const QString& a, const QString& b) {
     return compareSecondary(a, b);
+}
+
+QByteArray localizedCaseInsensitiveSortKey(const QString& text) {
+    const QByteArray locale = currentLocaleName();
+    QMutexLocker lock(&collatorMutex());
+    if (icu::Collator* collator = secondaryCollator(locale)) {
+        const icu::UnicodeString source = toIcu(text);
+        QByteArray key(64, Qt::Uninitialized);
+        int32_t length = collator->getSortKey(source, reinterpret_cast<uint8_t*>(key.data()), int32_t(key.size()));
+        if (length > key.size()) {
+            key.resize(length);
+            length = collator->getSortKey(source, reinterpret_cast<uint8_t*>(key.data()), int32_t(key.size()));
+        }
+        if (length > 0) {
+            key.resize(length - 1); // without the terminating zero
+            return key;
+        }
+    }
+    return text.toCaseFolded().toUtf8();
 }
 
 bool localizedCaseInsensitiveContains(const QString& haystack, const QString& needle) {

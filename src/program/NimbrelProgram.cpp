@@ -119,7 +119,7 @@ void NimbrelProgram::updateTrayIcon() {
     }
     const QString source = app_->shell().statusIconSource();
     const QString id = source.mid(QStringLiteral("image://symbol/").size());
-    tray_->setIcon(renderSymbol(id, QSize(64, 64)));
+    tray_->setIcon(renderSymbolOrStandIn(id, QSize(64, 64)));
     tray_->setVisible(true);
 }
 

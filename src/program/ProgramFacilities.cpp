@@ -1,6 +1,6 @@
 #include "program/ProgramFacilities.h"
 
-#include "model/ActivityStore.h"
+#include "activity/ActivityStore.h"
 #include "platform/Log.h"
 #include "platform/SharedInstance.h"
 
@@ -19,8 +19,10 @@ ProgramFacilities::ProgramFacilities(Locations locations) : locations_(std::move
     QDir().mkpath(locations_.preferences);
     defaults_ = std::make_unique<JsonFileUserDefaults>(JsonFileUserDefaults::filePath(locations_));
 
-    simulated_ =
-        std::make_unique<sim::SimulatedPlatform>(scheduler_, clock_, sim::SimulatedPlatform::defaultFolder(locations_));
+    // Two programs pointed at one cloud file (NIMBREL_CLOUD_DATABASE) are two Macs of one account.
+    simulated_ = std::make_unique<sim::SimulatedPlatform>(scheduler_, clock_,
+                                                          sim::SimulatedPlatform::defaultFolder(locations_),
+                                                          SqliteCloudService::defaultPath(support));
     if (!simulated_->loadProblem().isEmpty())
         logLine(kLog, QStringLiteral("simulated Mac state set aside: ") + simulated_->loadProblem());
     // A Mac that has never run Nimbrel has not granted it the permission yet.

@@ -38,7 +38,8 @@ std::optional<QString> pathFromDockTile(const QVariantMap& tile) {
     if (!text.startsWith(QLatin1String("file://"))) return text;
     const QUrl url(text);
     if (!url.isValid()) return text;
-    QString path = url.toLocalFile();
+    // The URL's path alone: a host ("file://localhost/...") is no part of the file's path.
+    QString path = url.path(QUrl::FullyDecoded);
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     return path;

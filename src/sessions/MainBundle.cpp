@@ -1,6 +1,6 @@
 #include "sessions/MainBundle.h"
 
-#include "model/ProgramIdentity.h"
+#include "platform/ProgramIdentity.h"
 #include "platform/Workspace.h"
 
 #include <QDir>

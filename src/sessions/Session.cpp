@@ -1,10 +1,10 @@
 #include "sessions/Session.h"
 
 #include "model/DailyWindow.h"
-#include "model/ProgramIdentity.h"
 #include "model/StoreSyncLinks.h"
 #include "platform/Calendar.h"
 #include "platform/Files.h"
+#include "platform/ProgramIdentity.h"
 #include "platform/TextServices.h"
 #include "platform/Workspace.h"
 #include "sessions/SessionPaths.h"

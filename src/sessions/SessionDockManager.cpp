@@ -1,6 +1,6 @@
 #include "sessions/SessionDockManager.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/DockPreferences.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
@@ -191,9 +191,7 @@ void NimbrelSessionDockManager::verifySessionDockApply(const QStringList& expect
 void NimbrelSessionDockManager::restoreOriginalDock() {
     const std::optional<QStringList> snapshot = loadOriginalSnapshot();
     if (!snapshot) return;
-    // Compared with what a write of the snapshot gives, so a snapshot holding Finder or a
-    // repeated path is put back once and not rewritten at every restore.
-    if (sameDockPaths(currentDockPaths(), writableDockPaths(*snapshot))) {
+    if (sameDockPaths(currentDockPaths(), *snapshot)) {
         logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
         snapshot_.remove();
         return;
@@ -208,6 +206,8 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
                                }));
 }
 
+// Checked against what the write put in the Dock, so a snapshot holding Finder or a repeated
+// path is put back once and then dropped, not kept and rewritten at every restore.
 void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& expectedPaths) {
     if (sameDockPaths(currentDockPaths(), expectedPaths)) {
         logLine(kLog, QStringLiteral("verified original Dock restore"));

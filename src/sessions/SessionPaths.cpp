@@ -28,10 +28,48 @@ QString lastPathComponent(const QString& path) {
     return trimmed.mid(trimmed.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+namespace {
+// Escaped as a string literal, so a path cannot end its quotes or start a log line of its own.
+QString escapedPath(const QString& path) {
+    QString out;
+    for (const QChar c : path) {
+        switch (c.unicode()) {
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '"':
+            out += QStringLiteral("\\\"");
+            break;
+        case '\'':
+            out += QStringLiteral("\\'");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        case '\0':
+            out += QStringLiteral("\\0");
+            break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+                out += QStringLiteral("\\u{%1}").arg(c.unicode(), 0, 16);
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+} // namespace
+
 QString quotedPathList(const QStringList& paths) {
     QStringList quoted;
     for (const QString& p : paths)
-        quoted << QLatin1Char('"') + p + QLatin1Char('"');
+        quoted << QLatin1Char('"') + escapedPath(p) + QLatin1Char('"');
     return QLatin1Char('[') + quoted.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 

@@ -41,6 +41,8 @@ QString NimbrelSessionReminderScheduler::reminderBody(const NimbrelSession& sess
 
 void NimbrelSessionReminderScheduler::refreshReminders(const std::vector<NimbrelSession>& sessions) {
     const std::uint64_t generation = ++generation_;
+    // A platform without a notification centre has nowhere to put reminders.
+    if (!platform_.userNotifications) return;
     platform_.userNotifications->requestAuthorization(
         NotificationAlert | NotificationSound,
         [weak = weak_from_this(), sessions, generation](bool granted, std::optional<QString>) {

@@ -1,6 +1,6 @@
 #include "sessions/SessionSnapshotFile.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/Json.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"

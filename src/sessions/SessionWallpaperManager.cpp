@@ -1,6 +1,6 @@
 #include "sessions/SessionWallpaperManager.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/Files.h"
 #include "platform/Json.h"
 #include "platform/Log.h"
@@ -112,7 +112,9 @@ void NimbrelSessionWallpaperManager::restoreOriginalWallpapers() {
     for (const WallpaperSnapshot& entry : *snapshot) {
         // A screen that is gone, or a picture that no longer exists, has nothing to put back.
         if (entry.screenIndex < 0 || entry.screenIndex >= qint64(screens.size())) continue;
-        if (!platform_.files->exists(entry.wallpaperPath)) continue;
+        // The path is used as stored: a "~" in it names no home folder, so no file.
+        if (!entry.wallpaperPath.startsWith(QLatin1Char('/')) || !platform_.files->exists(entry.wallpaperPath))
+            continue;
         everyPictureSet =
             setWallpaper(fileURL(entry.wallpaperPath), screens[size_t(entry.screenIndex)]) && everyPictureSet;
     }

@@ -2,7 +2,7 @@
 // the activity log follow every change of the active session and the global pause.
 #include "sessions/SessionsStore.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/StoreSyncLinks.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"

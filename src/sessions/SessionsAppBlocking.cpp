@@ -2,7 +2,7 @@
 // session is applied or re-evaluated, and those launched while it is active.
 #include "sessions/SessionsStore.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/Alerts.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"

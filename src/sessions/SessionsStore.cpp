@@ -1,6 +1,6 @@
 #include "sessions/SessionsStore.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/StoreSyncLinks.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/ActivityEntry.h"
-#include "model/Published.h"
+#include "activity/ActivityEntry.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Published.h"
 #include "platform/Scheduler.h"
 #include "sessions/MainBundle.h"
 #include "sessions/Session.h"

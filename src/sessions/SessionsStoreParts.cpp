@@ -3,6 +3,8 @@
 #include "sessions/SessionWallpaperManager.h"
 #include "sessions/SessionsStore.h"
 
+#include "sessions/SessionsCloudSync.h"
+
 namespace nimbrel {
 
 NimbrelSessionsStore::Parts NimbrelSessionsStore::Parts::standard(Platform& platform) {
@@ -10,6 +12,9 @@ NimbrelSessionsStore::Parts NimbrelSessionsStore::Parts::standard(Platform& plat
     parts.dock = std::make_shared<NimbrelSessionDockManager>(platform);
     parts.wallpapers = std::make_shared<NimbrelSessionWallpaperManager>(platform);
     parts.reminders = []() -> SessionReminderControl& { return NimbrelSessionReminderScheduler::shared(); };
+    parts.makeCloudSide = [&platform](std::weak_ptr<NimbrelSessionsStore> store) {
+        return std::make_unique<SessionsCloudSync>(platform, std::move(store), StoreSyncLinks::shared());
+    };
     return parts;
 }
 

@@ -1,8 +1,9 @@
 #include "sync/CloudKitStatusProvider.h"
 
-#include "model/ActivityRecorder.h"
-#include "model/ProgramIdentity.h"
+#include "activity/ActivityRecorder.h"
+#include "platform/CloudDatabase.h"
 #include "platform/CodeSignature.h"
+#include "platform/MainBundle.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
@@ -13,7 +14,6 @@ namespace nimbrel {
 namespace {
 const QString kServicesEntitlement = QStringLiteral("com.apple.developer.icloud-services");
 const QString kContainersEntitlement = QStringLiteral("com.apple.developer.icloud-container-identifiers");
-const QString kFixedContainer = kNimbrelCloudKitContainerIdentifier;
 
 QString unavailableMessage(NimbrelCloudKitAccountStatus::Kind kind) {
     using K = NimbrelCloudKitAccountStatus::Kind;
@@ -28,27 +28,23 @@ QString unavailableMessage(NimbrelCloudKitAccountStatus::Kind kind) {
         return QStringLiteral("Nimbrel could not determine Apple account availability.");
     }
 }
-} // namespace
 
-NimbrelCloudKitStatusProvider::NimbrelCloudKitStatusProvider(Platform& platform,
-                                                             std::shared_ptr<CloudAccountStatusSource> source)
-    : platform_(platform), source_(std::move(source)) {}
-
-std::shared_ptr<NimbrelCloudKitStatusProvider> NimbrelCloudKitStatusProvider::sharedPtr() {
-    return sharedInstancePtr<NimbrelCloudKitStatusProvider>(
-        [] { return std::make_shared<NimbrelCloudKitStatusProvider>(Platform::current()); });
+NimbrelCloudKitAccountStatus statusOf(CloudAccountState state) {
+    switch (state) {
+    case CloudAccountState::available:
+        return NimbrelCloudKitAccountStatus::available();
+    case CloudAccountState::restricted:
+        return NimbrelCloudKitAccountStatus::restricted();
+    case CloudAccountState::noAccount:
+        return NimbrelCloudKitAccountStatus::noAccount();
+    case CloudAccountState::temporarilyUnavailable:
+        return NimbrelCloudKitAccountStatus::temporarilyUnavailable();
+    case CloudAccountState::couldNotDetermine:
+        break;
+    }
+    return NimbrelCloudKitAccountStatus::couldNotDetermine();
 }
 
-NimbrelCloudKitStatusProvider& NimbrelCloudKitStatusProvider::shared() {
-    return *sharedPtr();
-}
-
-QString NimbrelCloudKitStatusProvider::containerIdentifier(Platform&) {
-    // The bundle's own setting is not available on this machine; the built-in identifier stands.
-    return kFixedContainer;
-}
-
-namespace {
 // The entitlement as a list of texts; nullopt when absent or of any other kind.
 std::optional<QStringList> textListEntitlement(Platform& platform, const QString& key) {
     if (!platform.codeSignature) return std::nullopt;
@@ -63,6 +59,30 @@ std::optional<QStringList> textListEntitlement(Platform& platform, const QString
     return out;
 }
 } // namespace
+
+std::shared_ptr<NimbrelCloudKitStatusProvider> NimbrelCloudKitStatusProvider::sharedPtr() {
+    return sharedInstancePtr<NimbrelCloudKitStatusProvider>(
+        [] { return std::make_shared<NimbrelCloudKitStatusProvider>(Platform::current()); });
+}
+
+NimbrelCloudKitStatusProvider& NimbrelCloudKitStatusProvider::shared() {
+    return *sharedPtr();
+}
+
+QString NimbrelCloudKitStatusProvider::containerIdentifier(Platform& platform) {
+    if (platform.mainBundle) {
+        const QVariant value = platform.mainBundle->infoValue(kContainerInfoKey);
+        // Blank text does not count; text that counts is returned as stored, spaces included.
+        if (value.typeId() == QMetaType::QString && !value.toString().trimmed().isEmpty()) return value.toString();
+        const std::optional<QString> bundle = platform.mainBundle->bundleIdentifier();
+        if (bundle && !bundle->trimmed().isEmpty()) return QStringLiteral("iCloud.") + *bundle;
+    }
+    return kFixedContainerIdentifier;
+}
+
+QString NimbrelCloudKitStatusProvider::containerIdentifier() {
+    return containerIdentifier(Platform::current());
+}
 
 bool NimbrelCloudKitStatusProvider::hasContainerEntitlement(Platform& platform) {
     const auto containers = textListEntitlement(platform, kContainersEntitlement);
@@ -81,35 +101,44 @@ bool NimbrelCloudKitStatusProvider::hasCloudKitEntitlements() {
     return hasCloudKitEntitlements(Platform::current());
 }
 
+Date NimbrelCloudKitStatusProvider::now() const {
+    return platform_.clock ? platform_.clock->now() : Date{};
+}
+
 void NimbrelCloudKitStatusProvider::refresh() {
     status.set(NimbrelCloudKitAccountStatus::checking());
-    if (!hasCloudKitEntitlements(platform_) || !source_) {
+    // A platform without a cloud is a build that is not configured for it either.
+    if (!hasCloudKitEntitlements(platform_) || !platform_.cloud) {
         status.set(NimbrelCloudKitAccountStatus::error(QStringLiteral("Sync is not configured for this build.")));
-        lastCheckedAt.set(platform_.clock ? platform_.clock->now() : Date{});
+        lastCheckedAt.set(now());
         recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Device Sync Unavailable"),
                               QStringLiteral("Sync is unavailable at the moment."));
         return;
     }
+    if (!container_) container_ = platform_.cloud->container(containerIdentifier(platform_));
+
     std::weak_ptr<NimbrelCloudKitStatusProvider> weak = weak_from_this();
     Scheduler* scheduler = platform_.scheduler;
-    source_->accountStatus([weak, scheduler](NimbrelCloudKitAccountStatus answer) {
-        auto deliver = [weak, answer] {
-            if (auto self = weak.lock()) self->apply(answer);
+    container_->accountStatus([weak, scheduler](CloudAccountState state, std::optional<CloudError> error) {
+        const NimbrelCloudKitAccountStatus answer =
+            error ? NimbrelCloudKitAccountStatus::error(error->localizedDescription) : statusOf(state);
+        const QString message = error ? error->localizedDescription : QString();
+        auto task = [weak, answer, message] {
+            if (auto self = weak.lock()) self->apply(answer, message);
         };
         if (scheduler)
-            scheduler->postFromAnyThread(deliver);
+            scheduler->postFromAnyThread(task);
         else
-            deliver();
+            task();
     });
 }
 
-void NimbrelCloudKitStatusProvider::apply(const NimbrelCloudKitAccountStatus& answer) {
+void NimbrelCloudKitStatusProvider::apply(const NimbrelCloudKitAccountStatus& answer, const QString& message) {
     using K = NimbrelCloudKitAccountStatus::Kind;
-    lastCheckedAt.set(platform_.clock ? platform_.clock->now() : Date{});
+    lastCheckedAt.set(now());
     status.set(answer);
     if (answer.kind == K::error) {
-        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Sync Failed"),
-                              answer.errorMessage);
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Sync Failed"), message);
     } else if (answer.kind == K::available) {
         if (platform_.notifications) platform_.notifications->post(kCloudKitBecameAvailableNotification);
     } else {

@@ -1,53 +1,58 @@
 #pragma once
 
-#include "model/Published.h"
 #include "platform/Date.h"
+#include "platform/ProgramIdentity.h"
+#include "platform/Published.h"
 #include "sync/CloudKitAccountStatus.h"
 
-#include <functional>
 #include <memory>
 #include <optional>
 
 namespace nimbrel {
 
 struct Platform;
+class CloudContainer;
 
 inline const QString kCloudKitBecameAvailableNotification = QStringLiteral("Nimbrel.cloudKitBecameAvailable");
 
-// Where the account answer comes from. The cloud subsystem supplies the real one; the
-// completion may run later and must be delivered on the main thread.
-class CloudAccountStatusSource {
-  public:
-    virtual ~CloudAccountStatusSource() = default;
-    virtual void accountStatus(std::function<void(NimbrelCloudKitAccountStatus)> completion) = 0;
-};
-
-// The state of the user's cloud account, asked once per process and then only reported.
+// The state of the user's cloud account for the program's container, asked once per process
+// and then only reported. Bound to the main thread.
 class NimbrelCloudKitStatusProvider : public std::enable_shared_from_this<NimbrelCloudKitStatusProvider> {
   public:
-    explicit NimbrelCloudKitStatusProvider(Platform& platform, std::shared_ptr<CloudAccountStatusSource> source = {});
+    // The container a signed program without its own setting uses.
+    static inline const QString kFixedContainerIdentifier = kNimbrelCloudKitContainerIdentifier;
+    static inline const QString kContainerInfoKey = QStringLiteral("NimbrelCloudKitContainerIdentifier");
+
+    explicit NimbrelCloudKitStatusProvider(Platform& platform) : platform_(platform) {}
 
     static NimbrelCloudKitStatusProvider& shared();
     static std::shared_ptr<NimbrelCloudKitStatusProvider> sharedPtr();
 
     Published<NimbrelCloudKitAccountStatus> status{NimbrelCloudKitAccountStatus::checking()};
     Published<std::optional<Date>> lastCheckedAt;
+    // Made by the first refresh that passes the entitlement test, then reused.
+    const std::shared_ptr<CloudContainer>& container() const { return container_; }
 
-    // Asks for the account status; the answer arrives later through `status`. Posts
-    // "Nimbrel.cloudKitBecameAvailable" when the account is available.
+    // Asks for the account status; the answer arrives later through `status`. Without the
+    // entitlements it ends at once in an error status, so nothing waits for an answer.
     void refresh();
 
+    // The bundle's "NimbrelCloudKitContainerIdentifier" when it is non-blank text, else
+    // "iCloud." + the bundle identifier, else the fixed identifier. Computed at every call.
     static QString containerIdentifier(Platform& platform);
-    // The signature carries "com.apple.developer.icloud-services" with CloudKit and the container.
+    static QString containerIdentifier();
+    // The signature carries "com.apple.developer.icloud-services" (a list of texts with
+    // "CloudKit" or "CloudKit-Anonymous") and the container.
     static bool hasCloudKitEntitlements(Platform& platform);
     static bool hasCloudKitEntitlements();
     static bool hasContainerEntitlement(Platform& platform);
 
   private:
-    void apply(const NimbrelCloudKitAccountStatus& answer);
+    void apply(const NimbrelCloudKitAccountStatus& answer, const QString& message);
+    Date now() const;
 
     Platform& platform_;
-    std::shared_ptr<CloudAccountStatusSource> source_;
+    std::shared_ptr<CloudContainer> container_;
 };
 
 } // namespace nimbrel

@@ -1,5 +1,7 @@
 #include "sync/CloudPayloads.h"
 
+#include <cmath>
+
 namespace nimbrel {
 
 namespace {
@@ -9,27 +11,6 @@ NimbrelCloudPayloadType readType(const json::Reader& r) {
     return r.enumValue<NimbrelCloudPayloadType>(QStringLiteral("payloadType"));
 }
 } // namespace
-
-QString rawValue(NimbrelCloudPayloadType type) {
-    return json::enumName(type);
-}
-
-std::optional<NimbrelCloudPayloadType> cloudPayloadTypeFromRaw(const QString& text) {
-    return json::enumFromName<NimbrelCloudPayloadType>(text);
-}
-
-QByteArray encodeCloudJSON(const QJsonObject& object) {
-    QByteArray bytes = json::serialize(object, false);
-    // A "/" can only stand inside a string in JSON text, so escaping every one is safe.
-    bytes.replace("/", "\\/");
-    return bytes;
-}
-
-QJsonObject decodeCloudJSON(const QByteArray& bytes) {
-    const QJsonDocument doc = json::parse(bytes);
-    if (!doc.isObject()) throw json::DecodeError(QStringLiteral("expected an object"));
-    return doc.object();
-}
 
 QJsonObject NimbrelCloudPayloadRecord::toJson() const {
     return json::Writer(kForm)
@@ -123,10 +104,43 @@ NimbrelCloudBlacklistPayload NimbrelCloudBlacklistPayload::fromJson(const json::
     return v;
 }
 
+CloudResult<QByteArray> NimbrelCloudBlacklistPayload::encoded() const {
+    if (!std::isfinite(updatedAt.secondsSinceReferenceDate)) {
+        CloudError error =
+            CloudError::make(0, QStringLiteral("The blacklist could not be encoded: its date is not a valid time."));
+        error.domain = kCloudPayloadErrorDomain;
+        return error;
+    }
+    return encodeCloudJSON(toJson());
+}
+
 std::optional<NimbrelCloudBlacklistPayload> NimbrelCloudBlacklistPayload::decode(const QByteArray& bytes) {
-    return json::tryDecode<NimbrelCloudBlacklistPayload>(
-               [&] { return fromJson(json::Reader(decodeCloudJSON(bytes), kForm)); })
+    return json::tryDecode<NimbrelCloudBlacklistPayload>([&] { return fromJson(CloudJSONDecoder().reader(bytes)); })
         .value;
+}
+
+QJsonObject NimbrelCloudDeviceRecord::toJson() const {
+    return json::Writer(kForm)
+        .set(QStringLiteral("deviceID"), deviceID)
+        .set(QStringLiteral("deviceName"), deviceName)
+        .set(QStringLiteral("modelIdentifier"), modelIdentifier)
+        .set(QStringLiteral("status"), status)
+        .set(QStringLiteral("createdAt"), createdAt)
+        .set(QStringLiteral("updatedAt"), updatedAt)
+        .set(QStringLiteral("schemaVersion"), schemaVersion)
+        .object();
+}
+
+NimbrelCloudDeviceRecord NimbrelCloudDeviceRecord::fromJson(const json::Reader& r) {
+    NimbrelCloudDeviceRecord v;
+    v.deviceID = r.string(QStringLiteral("deviceID"));
+    v.deviceName = r.string(QStringLiteral("deviceName"));
+    v.modelIdentifier = r.string(QStringLiteral("modelIdentifier"));
+    v.status = r.string(QStringLiteral("status"));
+    v.createdAt = r.date(QStringLiteral("createdAt"));
+    v.updatedAt = r.date(QStringLiteral("updatedAt"));
+    v.schemaVersion = r.integer(QStringLiteral("schemaVersion"));
+    return v;
 }
 
 } // namespace nimbrel

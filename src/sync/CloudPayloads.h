@@ -1,47 +1,30 @@
 #pragma once
 
+#include "platform/CloudDatabase.h"
 #include "platform/Date.h"
 #include "platform/Json.h"
+#include "sync/CloudJSON.h"
+#include "sync/CloudPayloadType.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <optional>
 
 namespace nimbrel {
 
-// The kind of object a payload record or tombstone carries.
-enum class NimbrelCloudPayloadType { rule, session, blacklist, settings };
-
-template <> struct json::EnumNames<NimbrelCloudPayloadType> {
-    static constexpr std::array names{"rule", "session", "blacklist", "settings"};
-};
-
-QString rawValue(NimbrelCloudPayloadType type);
-// Exact, case-sensitive match of the four raw values.
-std::optional<NimbrelCloudPayloadType> cloudPayloadTypeFromRaw(const QString& text);
+// The values that the stores hand to the sync manager and get back, and the records they
+// become. Each has keyed JSON coding whose keys are its field names; each record reader
+// yields nothing for a record that lacks a required field or holds another kind.
 
 inline const QString kUnknownDeviceID = QStringLiteral("unknown-device");
-
-// The cloud JSON coding: ISO 8601 dates to the second, sorted keys, compact output,
-// "/" escaped and bytes as Base64, so the same value always gives the same bytes.
-QByteArray encodeCloudJSON(const QJsonObject& object);
-QJsonObject decodeCloudJSON(const QByteArray& bytes); // throws json::DecodeError
-
-// The coder a store uses for the object it sends as a payload: objects are written in
-// `dateForm` and turned into bytes by encodeCloudJSON.
-struct CloudJSONEncoder {
-    json::DateForm dateForm = json::DateForm::ISO8601;
-    QByteArray encode(const QJsonObject& object) const { return encodeCloudJSON(object); }
-};
 
 // One rule or session as it travels.
 struct NimbrelCloudPayloadRecord {
     QString objectID;
     NimbrelCloudPayloadType payloadType = NimbrelCloudPayloadType::rule;
-    QByteArray payload; // the JSON of the one object, coded by encodeCloudJSON
+    QByteArray payload; // the JSON of the one object, written by the cloud JSON encoder
     QString sourceDeviceID;
     Date createdAt;
     Date updatedAt;
@@ -49,8 +32,11 @@ struct NimbrelCloudPayloadRecord {
 
     QJsonObject toJson() const;
     static NimbrelCloudPayloadRecord fromJson(const json::Reader& reader);
-    // ISO 8601 dates and sorted keys: how a store codes the object it puts in `payload`.
     static CloudJSONEncoder makeJSONEncoder() { return {}; }
+
+    // The seven fields, on a record made with the type's record type and payloadRecordID().
+    void writeTo(CloudRecord& record) const;
+    static std::optional<NimbrelCloudPayloadRecord> fromRecord(const CloudRecord& record);
 
     friend bool operator==(const NimbrelCloudPayloadRecord&, const NimbrelCloudPayloadRecord&) = default;
 };
@@ -66,10 +52,13 @@ struct NimbrelCloudTombstone {
     QJsonObject toJson() const;
     static NimbrelCloudTombstone fromJson(const json::Reader& reader);
 
+    CloudRecord makeRecord() const;
+    static std::optional<NimbrelCloudTombstone> fromRecord(const CloudRecord& record);
+
     friend bool operator==(const NimbrelCloudTombstone&, const NimbrelCloudTombstone&) = default;
 };
 
-// The synchronised settings; the four optional fields are left out of the JSON when absent.
+// The synchronised settings; the four optional fields are left out when absent.
 struct NimbrelCloudSettingsPayload {
     bool syncEnabled = true;
     bool liquidGlassEnabled = true;
@@ -85,10 +74,17 @@ struct NimbrelCloudSettingsPayload {
     QJsonObject toJson() const;
     static NimbrelCloudSettingsPayload fromJson(const json::Reader& reader);
 
+    // "settings_primary" with plain fields. An absent optional field is marked removed, so a
+    // save merged onto the server's copy removes it there too (a removed picture stays removed).
+    CloudRecord makeRecord() const;
+    // Six required fields (three flags, a date, a text, an integer); optional ones of another
+    // kind read as absent.
+    static std::optional<NimbrelCloudSettingsPayload> fromRecord(const CloudRecord& record);
+
     friend bool operator==(const NimbrelCloudSettingsPayload&, const NimbrelCloudSettingsPayload&) = default;
 };
 
-// The whole blacklist; all four keys are required when read.
+// The whole blacklist; the only value whose JSON is stored (the blacklist record's "payload").
 struct NimbrelCloudBlacklistPayload {
     QStringList blacklistedAppKeys;
     Date updatedAt;
@@ -97,11 +93,39 @@ struct NimbrelCloudBlacklistPayload {
 
     QJsonObject toJson() const;
     static NimbrelCloudBlacklistPayload fromJson(const json::Reader& reader);
-    // The bytes of the blacklist record's "payload" field, and back (nullopt when they do not decode).
-    QByteArray encoded() const { return encodeCloudJSON(toJson()); }
+    // Its JSON under the cloud encoder; an error for a date that has no ISO 8601 form.
+    CloudResult<QByteArray> encoded() const;
+    // nullopt when the bytes do not decode (all four keys required).
     static std::optional<NimbrelCloudBlacklistPayload> decode(const QByteArray& bytes);
+
+    // "blacklist_primary" carrying the JSON; an error when it cannot be encoded.
+    CloudResult<CloudRecord> makeRecord() const;
+    static std::optional<NimbrelCloudBlacklistPayload> fromRecord(const CloudRecord& record);
 
     friend bool operator==(const NimbrelCloudBlacklistPayload&, const NimbrelCloudBlacklistPayload&) = default;
 };
+
+// One Mac as the device registry lists it.
+struct NimbrelCloudDeviceRecord {
+    QString deviceID;
+    QString deviceName;
+    QString modelIdentifier;
+    QString status;
+    Date createdAt;
+    Date updatedAt;
+    qint64 schemaVersion = 1;
+
+    QJsonObject toJson() const;
+    static NimbrelCloudDeviceRecord fromJson(const json::Reader& reader);
+
+    static CloudRecordID recordID(const QString& deviceID);
+    void writeTo(CloudRecord& record) const;
+    static std::optional<NimbrelCloudDeviceRecord> fromRecord(const CloudRecord& record);
+
+    friend bool operator==(const NimbrelCloudDeviceRecord&, const NimbrelCloudDeviceRecord&) = default;
+};
+
+// The domain of errors that come from building a record rather than from the cloud.
+inline const QString kCloudPayloadErrorDomain = QStringLiteral("NimbrelCloudPayload");
 
 } // namespace nimbrel

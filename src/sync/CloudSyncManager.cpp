@@ -1,81 +1,238 @@
 #include "sync/CloudSyncManager.h"
 
+#include "activity/ActivityRecorder.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
 #include "platform/SharedInstance.h"
+#include "sync/CloudKitStatusProvider.h"
 
 namespace nimbrel {
 
-NimbrelCloudSyncManager::NimbrelCloudSyncManager(Platform& platform, std::shared_ptr<CloudSyncBackend> backend)
-    : platform_(platform),
-      backend_(backend ? std::move(backend) : std::make_shared<UnavailableCloudSyncBackend>(platform.scheduler)) {}
+NimbrelCloudSyncManager::NimbrelCloudSyncManager(Platform& platform,
+                                                 std::shared_ptr<NimbrelCloudKitStatusProvider> status)
+    : platform_(platform), status_(std::move(status)) {}
 
-NimbrelCloudSyncManager& NimbrelCloudSyncManager::shared() {
-    return sharedInstance<NimbrelCloudSyncManager>(
+std::shared_ptr<NimbrelCloudSyncManager> NimbrelCloudSyncManager::sharedPtr() {
+    return sharedInstancePtr<NimbrelCloudSyncManager>(
         [] { return std::make_shared<NimbrelCloudSyncManager>(Platform::current()); });
 }
 
-void NimbrelCloudSyncManager::later(Done done) {
-    if (!done) return;
+NimbrelCloudSyncManager& NimbrelCloudSyncManager::shared() {
+    return *sharedPtr();
+}
+
+NimbrelCloudKitStatusProvider& NimbrelCloudSyncManager::statusProvider() {
+    if (!status_) status_ = NimbrelCloudKitStatusProvider::sharedPtr();
+    return *status_;
+}
+
+CloudDatabase* NimbrelCloudSyncManager::database() {
+    // The container is made on first use, and only for a program entitled to it.
+    if (!container_) {
+        if (!platform_.cloud || !NimbrelCloudKitStatusProvider::hasCloudKitEntitlements(platform_)) return nullptr;
+        container_ = platform_.cloud->container(NimbrelCloudKitStatusProvider::containerIdentifier(platform_));
+    }
+    return &container_->privateCloudDatabase();
+}
+
+Date NimbrelCloudSyncManager::now() const {
+    return platform_.clock ? platform_.clock->now() : Date{};
+}
+
+void NimbrelCloudSyncManager::later(Done work) {
+    if (!work) return;
     if (platform_.scheduler)
-        platform_.scheduler->post(std::move(done));
+        platform_.scheduler->post(std::move(work));
     else
-        done();
+        work();
+}
+
+void NimbrelCloudSyncManager::record(NimbrelActivityType type, const QString& title, const QString& message) {
+    recordNimbrelActivity(platform_, type, title, message);
+}
+
+void NimbrelCloudSyncManager::succeed() {
+    lastSuccessfulSyncAt.set(now());
+    syncState.set(NimbrelCloudSyncState::idle());
+}
+
+void NimbrelCloudSyncManager::fail(const QString& title, const CloudError& error) {
+    syncState.set(NimbrelCloudSyncState::failed(error.localizedDescription));
+    record(NimbrelActivityType::error, title, error.localizedDescription);
+}
+
+void NimbrelCloudSyncManager::waitForAccountStatus(Completion<bool> done) {
+    NimbrelCloudKitStatusProvider& provider = statusProvider();
+    // Without the entitlements nobody asks for the account, so the check is made here; it
+    // ends at once in its error status.
+    if (provider.status.get().kind == NimbrelCloudKitAccountStatus::Kind::checking &&
+        !NimbrelCloudKitStatusProvider::hasCloudKitEntitlements(platform_))
+        provider.refresh();
+    const NimbrelCloudKitAccountStatus status = provider.status.get();
+    if (status.kind != NimbrelCloudKitAccountStatus::Kind::checking) {
+        const bool available = status.kind == NimbrelCloudKitAccountStatus::Kind::available;
+        later([done = std::move(done), available] { done(available); });
+        return;
+    }
+    accountWaiters_.push_back(std::move(done));
+    if (accountWaiters_.size() == 1) {
+        std::weak_ptr<NimbrelCloudSyncManager> weak = weak_from_this();
+        accountObserver_ = provider.status.observe([weak](const NimbrelCloudKitAccountStatus&) {
+            if (auto self = weak.lock()) self->resumeAccountWaiters();
+        });
+    }
+}
+
+void NimbrelCloudSyncManager::releasePendingWork() {
+    accountObserver_ = {};
+    accountWaiters_.clear();
+    pushes_.clear();
+    registryQueues_.clear();
+}
+
+void NimbrelCloudSyncManager::resumeAccountWaiters() {
+    const NimbrelCloudKitAccountStatus status = statusProvider().status.get();
+    if (status.kind == NimbrelCloudKitAccountStatus::Kind::checking) return;
+    const bool available = status.kind == NimbrelCloudKitAccountStatus::Kind::available;
+    accountObserver_ = {};
+    for (auto& waiter : std::exchange(accountWaiters_, {}))
+        later([waiter = std::move(waiter), available] { waiter(available); });
 }
 
 void NimbrelCloudSyncManager::bootstrap() {
-    backend_->bootstrap(syncEnabled_);
+    if (!syncEnabled_) {
+        syncState.set(NimbrelCloudSyncState::disabled());
+        return;
+    }
+    if (!NimbrelCloudKitStatusProvider::hasCloudKitEntitlements(platform_)) {
+        syncState.set(NimbrelCloudSyncState::offline());
+        return;
+    }
+    later([self = shared_from_this()] { self->registerCurrentDeviceAndRefreshDevices(); });
 }
 
-void NimbrelCloudSyncManager::fetchSettingsPayload(Completion<std::optional<NimbrelCloudSettingsPayload>> completion) {
-    backend_->fetchSettingsPayload(std::move(completion));
+void NimbrelCloudSyncManager::fetchRecord(const CloudRecordID& id, CloudDatabase::RecordCompletion done) {
+    if (CloudDatabase* db = database()) return db->fetchRecord(id, std::move(done));
+    later([done = std::move(done)] {
+        done(CloudError::make(CloudError::notAuthenticated, QStringLiteral("Sync is not configured for this build.")));
+    });
 }
 
-void NimbrelCloudSyncManager::saveSettingsPayload(const NimbrelCloudSettingsPayload& payload, Done done) {
-    // Sync switched off: no cloud call at all.
-    if (!syncEnabled_) return later(std::move(done));
-    backend_->saveSettingsPayload(payload, std::move(done));
+void NimbrelCloudSyncManager::saveRecord(const CloudRecord& record, CloudDatabase::RecordCompletion done) {
+    if (CloudDatabase* db = database()) return db->saveRecord(record, std::move(done));
+    later([done = std::move(done)] {
+        done(CloudError::make(CloudError::notAuthenticated, QStringLiteral("Sync is not configured for this build.")));
+    });
 }
 
-void NimbrelCloudSyncManager::fetchBlacklistPayload(
-    Completion<std::optional<NimbrelCloudBlacklistPayload>> completion) {
-    backend_->fetchBlacklistPayload(std::move(completion));
+void NimbrelCloudSyncManager::fetchRecordsInChunks(std::vector<CloudRecordID> ids,
+                                                   Completion<CloudResult<CloudBatchResult>> done) {
+    CloudDatabase* db = database();
+    if (!db) {
+        later([done = std::move(done)] {
+            done(CloudError::make(CloudError::notAuthenticated,
+                                  QStringLiteral("Sync is not configured for this build.")));
+        });
+        return;
+    }
+    // One chunk after another; a chunk that fails fails the whole fetch.
+    struct ChunkedFetch : std::enable_shared_from_this<ChunkedFetch> {
+        CloudDatabase* db;
+        std::vector<CloudRecordID> ids;
+        Completion<CloudResult<CloudBatchResult>> done;
+        size_t next = 0;
+        CloudBatchResult results;
+
+        void step() {
+            if (next >= ids.size()) return done(std::move(results));
+            const size_t end = std::min(ids.size(), next + kBatchChunk);
+            std::vector<CloudRecordID> chunk(ids.begin() + qsizetype(next), ids.begin() + qsizetype(end));
+            next = end;
+            db->fetchRecords(chunk, [self = shared_from_this()](CloudResult<CloudBatchResult> result) {
+                if (!result.ok()) return self->done(result.error());
+                for (auto& entry : result.value())
+                    self->results.push_back(std::move(entry));
+                self->step();
+            });
+        }
+    };
+    auto fetch = std::make_shared<ChunkedFetch>();
+    fetch->db = db;
+    fetch->ids = std::move(ids);
+    fetch->done = std::move(done);
+    fetch->step();
 }
 
-void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, Done done) {
-    if (!syncEnabled_) return later(std::move(done));
-    backend_->saveBlacklistPayload(payload, std::move(done));
+void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
+    if (!syncEnabled_)
+        return later([done] {
+            if (done) done(SaveOutcome::skippedSyncOff);
+        });
+    waitForAccountStatus([self = shared_from_this(), spec = std::move(spec), done](bool available) {
+        if (!available) {
+            if (done) done(SaveOutcome::skippedAccount);
+            return;
+        }
+        self->syncState.set(NimbrelCloudSyncState::syncing());
+        auto failed = [self, title = spec.failureTitle, done](const CloudError& error) {
+            self->fail(title, error);
+            if (done) done(SaveOutcome::failed);
+        };
+        CloudResult<CloudRecord> made = spec.makeRecord();
+        if (!made.ok()) return failed(made.error());
+        self->saveRecordMergingServerCopy(
+            made.value(),
+            [self, spec, done, failed](CloudResult<CloudRecord> saved) {
+                if (!saved.ok()) return failed(saved.error());
+                auto finish = [self, spec, done, failed](std::optional<CloudError> error) {
+                    if (error) return failed(*error);
+                    self->succeed();
+                    if (spec.success)
+                        self->record(spec.success->first, spec.success->second.first, spec.success->second.second);
+                    if (done) done(SaveOutcome::saved);
+                };
+                if (spec.afterSave)
+                    spec.afterSave(finish);
+                else
+                    finish(std::nullopt);
+            },
+            spec.rules);
+    });
 }
 
-void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,
-                                                  Completion<std::vector<NimbrelCloudPayloadRecord>> completion) {
-    backend_->fetchPayloadRecords(type, std::move(completion));
-}
-
-void NimbrelCloudSyncManager::fetchTombstones(NimbrelCloudPayloadType type,
-                                              Completion<std::vector<NimbrelCloudTombstone>> completion) {
-    backend_->fetchTombstones(type, std::move(completion));
-}
-
-void NimbrelCloudSyncManager::savePayloadRecord(const NimbrelCloudPayloadRecord& record, Done done) {
-    if (!syncEnabled_) return later(std::move(done));
-    backend_->savePayloadRecord(record, std::move(done));
-}
-
-void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombstone, Done done) {
-    if (!syncEnabled_) return later(std::move(done));
-    backend_->saveTombstone(tombstone, std::move(done));
+void NimbrelCloudSyncManager::pushObject(const QString& key, SaveSpec spec, SaveDone done) {
+    // A push kept for a retry holds the manager weakly, so that it never keeps it alive.
+    std::weak_ptr<NimbrelCloudSyncManager> weak = weak_from_this();
+    pushes_.push(
+        key,
+        [weak, spec = std::move(spec)](SaveDone finished) {
+            if (auto self = weak.lock()) self->runSave(spec, std::move(finished));
+        },
+        std::move(done));
 }
 
 void NimbrelCloudSyncManager::syncNow(Done done) {
-    runSteps(0, std::move(done));
+    if (!syncEnabled_) return later(std::move(done));
+    waitForAccountStatus([self = shared_from_this(), done = std::move(done)](bool available) {
+        if (!available) {
+            if (done) done();
+            return;
+        }
+        self->runSyncNowSteps(self->syncNowSteps_.cbegin(), done);
+    });
 }
 
-void NimbrelCloudSyncManager::runSteps(size_t index, Done done) {
-    if (index >= syncNowSteps_.size()) return later(std::move(done));
-    // Steps are copied out so a step registered during the run waits for the next one.
-    SyncStep step = syncNowSteps_[index];
-    step([this, index, done = std::move(done)]() mutable { runSteps(index + 1, std::move(done)); });
+void NimbrelCloudSyncManager::runSyncNowSteps(std::map<SyncNowSlot, SyncStep>::const_iterator from, Done done) {
+    if (from == syncNowSteps_.cend()) {
+        if (done) done();
+        return;
+    }
+    // The step is copied, so a store that registers again meanwhile changes only later runs.
+    const SyncNowSlot slot = from->first;
+    SyncStep step = from->second;
+    step([self = shared_from_this(), slot, done = std::move(done)]() mutable {
+        self->runSyncNowSteps(self->syncNowSteps_.upper_bound(slot), std::move(done));
+    });
 }
 
 } // namespace nimbrel

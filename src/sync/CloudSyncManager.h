@@ -1,55 +1,165 @@
 #pragma once
 
-#include "sync/CloudSyncBackend.h"
+#include "activity/ActivityEntry.h"
+#include "platform/CloudDatabase.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Published.h"
+#include "sync/CloudObjectPushes.h"
+#include "sync/CloudPayloads.h"
+#include "sync/CloudSyncState.h"
+#include "sync/SerialQueue.h"
 
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace nimbrel {
 
 struct Platform;
+class NimbrelCloudKitStatusProvider;
 
-// The stores' one way to the cloud. The traffic itself is the backend's; until the cloud
-// subsystem supplies its own, the program behaves as one without the cloud entitlements.
-class NimbrelCloudSyncManager {
+// How a save lands on the server's copy.
+struct CloudMergeRules {
+    // A server copy whose "updatedAt" is later than the record's is kept as it is, so a
+    // late or repeated push never brings back an older copy.
+    bool keepNewerServerCopy = false;
+    // Lists of texts become the server's list followed by the record's ids it lacks, so
+    // two additions to one registry never drop each other's ids.
+    bool uniteTextLists = false;
+};
+
+// The order in which sync now runs the stores' pulls.
+enum class SyncNowSlot { settings, sessions, rules, blacklist };
+
+// All cloud traffic of the program and the sync state the menu shows. Every operation first
+// waits for the account, then reports through `syncState`, `lastSuccessfulSyncAt` and the
+// activity log; none fails towards its caller. Bound to the main thread; completions come
+// later, never from inside the call.
+class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloudSyncManager> {
   public:
-    using Done = CloudSyncBackend::Done;
-    template <typename T> using Completion = CloudSyncBackend::Completion<T>;
-    // One pull of the sync-now sequence; calls `done` when it has finished.
+    using Done = std::function<void()>;
+    template <typename T> using Completion = std::function<void(T)>;
+    using SaveDone = std::function<void(SaveOutcome)>;
+    using ErrorDone = std::function<void(std::optional<CloudError>)>;
+    // One pull of sync now; calls `done` when it has finished.
     using SyncStep = std::function<void(Done done)>;
 
-    explicit NimbrelCloudSyncManager(Platform& platform, std::shared_ptr<CloudSyncBackend> backend = {});
+    using MergeRules = CloudMergeRules;
+
+    // Fetches of many records go in chunks of this many ids.
+    static constexpr size_t kBatchChunk = 200;
+
+    explicit NimbrelCloudSyncManager(Platform& platform, std::shared_ptr<NimbrelCloudKitStatusProvider> status = {});
 
     static NimbrelCloudSyncManager& shared();
+    static std::shared_ptr<NimbrelCloudSyncManager> sharedPtr();
+
+    Published<NimbrelCloudSyncState> syncState{NimbrelCloudSyncState::idle()};
+    Published<std::optional<Date>> lastSuccessfulSyncAt;
+    Published<std::vector<NimbrelCloudDeviceRecord>> registeredDevices;
 
     bool isSyncEnabled() const { return syncEnabled_; }
     void setSyncEnabled(bool on) { syncEnabled_ = on; }
 
+    // First cloud work, once, by the settings store: registers this Mac and reads the device list.
     void bootstrap();
+    // True once the account is available; waits while it is being checked. A build without
+    // the entitlements has its status settled at once, so nothing waits for ever.
+    void waitForAccountStatus(Completion<bool> done);
+    // Writes `record` onto the server's copy: at most two fetches and three saves.
+    void saveRecordMergingServerCopy(const CloudRecord& record, Completion<CloudResult<CloudRecord>> done,
+                                     MergeRules rules = {});
+    // The server's copy carried by the first conflicting item of a partial failure.
+    static std::optional<CloudRecord> serverRecord(const CloudError& error);
 
-    void fetchSettingsPayload(Completion<std::optional<NimbrelCloudSettingsPayload>> completion);
-    void saveSettingsPayload(const NimbrelCloudSettingsPayload& payload, Done done = {});
-    void fetchBlacklistPayload(Completion<std::optional<NimbrelCloudBlacklistPayload>> completion);
-    void saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, Done done = {});
-    void fetchPayloadRecords(NimbrelCloudPayloadType type,
-                             Completion<std::vector<NimbrelCloudPayloadRecord>> completion);
-    void fetchTombstones(NimbrelCloudPayloadType type, Completion<std::vector<NimbrelCloudTombstone>> completion);
-    void savePayloadRecord(const NimbrelCloudPayloadRecord& record, Done done = {});
-    void saveTombstone(const NimbrelCloudTombstone& tombstone, Done done = {});
+    // The settings and blacklist records.
+    void saveSettingsPayload(const NimbrelCloudSettingsPayload& payload, SaveDone done = {});
+    void fetchSettingsPayload(Completion<std::optional<NimbrelCloudSettingsPayload>> done);
+    void saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, SaveDone done = {});
+    void fetchBlacklistPayload(Completion<std::optional<NimbrelCloudBlacklistPayload>> done);
 
-    // The activity screen's sync: runs the registered pulls one after another, then `done`.
-    void addSyncNowStep(SyncStep step) { syncNowSteps_.push_back(std::move(step)); }
+    // This Mac in the device registry, and the list of the user's Macs.
+    void registerCurrentDeviceAndRefreshDevices(Done done = {});
+    void registerCurrentDevice(Done done = {});
+    void addDeviceToRegistry(const QString& deviceID, ErrorDone done);
+    void deviceRegistryIDs(Completion<CloudResult<QStringList>> done);
+    void fetchRegisteredDevices(Done done = {});
+
+    // Payload records and tombstones of rules and sessions, entered in the sync registry.
+    // Pushes of one object go one after another, the latest replacing any still waiting;
+    // one that failed is sent again at the next fetch of its type unless a newer one replaced it.
+    void savePayloadRecord(const NimbrelCloudPayloadRecord& record, SaveDone done = {});
+    void saveTombstone(const NimbrelCloudTombstone& tombstone, SaveDone done = {});
+    void addToSyncRegistry(const QString& objectID, const QString& listName, ErrorDone done);
+
+    // Every payload record (newest updatedAt first) and tombstone (newest deletedAt first) of a
+    // type; an empty list on any failure.
+    void fetchPayloadRecords(NimbrelCloudPayloadType type, Completion<std::vector<NimbrelCloudPayloadRecord>> done);
+    void fetchTombstones(NimbrelCloudPayloadType type, Completion<std::vector<NimbrelCloudTombstone>> done);
+    void syncRegistryIDs(const QString& listName, Completion<CloudResult<QStringList>> done);
+
+    // The activity screen's sync: the stores' pulls in slot order (one step per slot, the
+    // latest registered), each awaited, then `done`. Pushes nothing and sets no state itself.
+    void addSyncNowStep(SyncNowSlot slot, SyncStep step) { syncNowSteps_[slot] = std::move(step); }
     void syncNow(Done done = {});
 
-    CloudSyncBackend& backend() { return *backend_; }
+    // Drops the work waiting inside the manager (for the account, a push's turn, a registry's
+    // turn): each holds the manager, which would otherwise outlive its last user.
+    void releasePendingWork();
+
+    static QString payloadListName(NimbrelCloudPayloadType type) { return "payloadIDs_" + rawValue(type); }
+    static QString tombstoneListName(NimbrelCloudPayloadType type) { return "tombstoneIDs_" + rawValue(type); }
 
   private:
-    void runSteps(size_t index, Done done);
-    void later(Done done);
+    // What one save of the save shape writes, and how it reports.
+    struct SaveSpec {
+        std::function<CloudResult<CloudRecord>()> makeRecord;
+        MergeRules rules;
+        // Runs after the record was saved (a registry addition); its error fails the save.
+        std::function<void(ErrorDone)> afterSave;
+        QString failureTitle;
+        std::optional<std::pair<NimbrelActivityType, std::pair<QString, QString>>> success;
+    };
+
+    CloudDatabase* database();
+    NimbrelCloudKitStatusProvider& statusProvider();
+    Date now() const;
+    void later(Done work);
+    void record(NimbrelActivityType type, const QString& title, const QString& message);
+    void succeed();
+    void fail(const QString& title, const CloudError& error);
+
+    void runSave(SaveSpec spec, SaveDone done);
+    void pushObject(const QString& key, SaveSpec spec, SaveDone done);
+    void fetchRecord(const CloudRecordID& id, CloudDatabase::RecordCompletion done);
+    void saveRecord(const CloudRecord& record, CloudDatabase::RecordCompletion done);
+    // The fetch shape of a single record: `read` tells whether it read as a value.
+    void fetchSingle(const QString& name, std::function<bool(const CloudRecord&)> read, Done done);
+    void fetchRecordsInChunks(std::vector<CloudRecordID> ids, Completion<CloudResult<CloudBatchResult>> done);
+    void addToRegistry(const QString& registryName, const QString& id, const QString& listName, ErrorDone done);
+    void readRegistryList(const QString& registryName, const QString& listName, bool withThisMac,
+                          Completion<CloudResult<QStringList>> done);
+    // The ids of `listName` fetched in chunks, read, newest first.
+    template <typename T>
+    void fetchListed(const QString& listName, const QString& failureTitle,
+                     std::function<CloudRecordID(const QString&)> recordID,
+                     std::function<std::optional<T>(const CloudRecord&)> read, std::function<Date(const T&)> date,
+                     Completion<std::vector<T>> done);
+    void runSyncNowSteps(std::map<SyncNowSlot, SyncStep>::const_iterator from, Done done);
+    void resumeAccountWaiters();
 
     Platform& platform_;
-    std::shared_ptr<CloudSyncBackend> backend_;
+    std::shared_ptr<NimbrelCloudKitStatusProvider> status_;
+    std::shared_ptr<CloudContainer> container_;
     bool syncEnabled_ = true;
-    std::vector<SyncStep> syncNowSteps_;
+    std::map<SyncNowSlot, SyncStep> syncNowSteps_;
+    std::vector<Completion<bool>> accountWaiters_;
+    ObserverToken accountObserver_;
+    CloudObjectPushes pushes_;
+    // Additions to one registry record, one after another in this process.
+    std::map<QString, SerialQueue> registryQueues_;
 };
 
 } // namespace nimbrel

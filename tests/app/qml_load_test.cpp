@@ -5,8 +5,10 @@
 #include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "desktop/PreviewMac.h"
+#include "model/RulesStore.h"
 #include "shell/ShellTestSupport.h"
 #include "ui/rules/RulesViewModel.h"
+#include "ui/sessions/SessionsViewModel.h"
 
 #include <gtest/gtest.h>
 
@@ -51,12 +53,23 @@ TEST(QmlLoad, EveryFileLoadsAndRendersWithoutWarnings) {
     std::unique_ptr<QObject> blacklist = makeScreenModel(NimbrelPanelScreen::Blacklist, Platform::current());
     std::unique_ptr<QObject> activity = makeScreenModel(NimbrelPanelScreen::Activity, Platform::current());
     std::unique_ptr<QObject> settings = makeScreenModel(NimbrelPanelScreen::Settings, Platform::current());
-    std::unique_ptr<QObject> rules = preview.rules()->makeViewModel();
-    const QHash<QString, QObject*> models = {
-        {"NimbrelPanelRootView.qml", root.get()}, {"NimbrelMenuBarView.qml", menu},
-        {"OnboardingView.qml", onboarding.get()}, {"BlacklistView.qml", blacklist.get()},
-        {"ActivityView.qml", activity.get()},     {"SettingsWC.qml", settings.get()},
-        {"RulesView.qml", rules.get()}};
+    std::unique_ptr<QObject> rules = makeScreenModel(NimbrelPanelScreen::Rules, Platform::current());
+    auto* rulesModel = qobject_cast<RulesViewModel*>(rules.get());
+    ASSERT_TRUE(rulesModel);
+    rulesModel->editRule(NimbrelRulesStore::shared().rules().get().front().id.toString());
+    std::unique_ptr<SessionsViewModel> sessions = preview.sessions()->makeViewModel();
+    std::unique_ptr<SessionsViewModel> editing = preview.sessions()->makeViewModel();
+    editing->editSession(editing->sortedSessions().front().id.toString());
+    const QHash<QString, QObject*> models = {{"NimbrelPanelRootView.qml", root.get()},
+                                             {"NimbrelMenuBarView.qml", menu},
+                                             {"OnboardingView.qml", onboarding.get()},
+                                             {"BlacklistView.qml", blacklist.get()},
+                                             {"ActivityView.qml", activity.get()},
+                                             {"SettingsWC.qml", settings.get()},
+                                             {"RulesView.qml", rules.get()},
+                                             {"RuleEditorView.qml", rulesModel->editor()},
+                                             {"SessionsView.qml", sessions.get()},
+                                             {"SessionEditorView.qml", editing->editor()}};
 
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());

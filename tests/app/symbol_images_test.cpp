@@ -37,6 +37,19 @@ TEST(SymbolImages, SymbolsAreTintedAssetsKeepTheirColoursUnknownNamesAreEmpty) {
     EXPECT_FALSE(assetIconFile("FocusLogo"));
 }
 
+TEST(SymbolImages, ANameWithoutAPictureIsDrawnWithAStandInOfTheSameTint) {
+    for (const QString& id : {QStringLiteral("no.such.symbol?color=FF0000"), QStringLiteral("asset/FocusLogo")}) {
+        ASSERT_TRUE(renderSymbol(id, QSize(32, 32)).isNull());
+        const QImage image = renderSymbolOrStandIn(id, QSize(32, 32));
+        ASSERT_FALSE(image.isNull()) << id.toStdString();
+        bool red = false;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (QColor c = image.pixelColor(x, y); c.alpha() > 200 && c.red() > 200 && c.green() < 40) red = true;
+        EXPECT_EQ(red, id.contains("color=FF0000")) << id.toStdString();
+    }
+}
+
 TEST(SymbolImages, EachAssetsColourIsTheOneItsPictureIsDrawnIn) {
     for (const QString& asset : {QStringLiteral("NIMBREL_MENU_BAR"), QStringLiteral("NIMBREL_MENU_BAR_ORANGE")}) {
         const std::optional<QString> file = assetIconFile(asset);

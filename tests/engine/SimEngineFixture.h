@@ -1,8 +1,8 @@
 #pragma once
 
 #include "LogCapture.h"
+#include "activity/ActivityRecorder.h"
 #include "engine/NimbrelEngine.h"
-#include "model/ActivityRecorder.h"
 #include "platform/Files.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "LogCapture.h"
+#include "activity/ActivityRecorder.h"
 #include "engine/PlacementGeometry.h"
 #include "engine/WindowManager.h"
-#include "model/ActivityRecorder.h"
 #include "platform/Files.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"

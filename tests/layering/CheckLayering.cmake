@@ -4,18 +4,20 @@
 # its files must neither import nor load by resource path. The shell (app, ui) knows nothing of
 # the simulated desktop that hosts it, nor of the program that picks that desktop; the desktop
 # knows the shell only through QML (its Shell model and panel), never its C++; lower layers
-# know none of them. The screens (ui) never include the shell's C++: the shell composes them.
+# know none of them. The cloud layer knows no store: it sits below the model, above the
+# activity log that every subsystem reports through. The screens (ui) never include the shell's C++: the shell composes them.
 cmake_minimum_required(VERSION 3.25)
 
 set(rules
     "app      | desktop/ program/ platform/simulated/                         | Nimbrel.Desktop"
     "ui       | app/ desktop/ program/ platform/simulated/                    | Nimbrel.Desktop"
     "desktop  | program/ app/ ui/                                             |"
-    "platform | model/ engine/ sessions/ sync/ app/ ui/ desktop/ program/      |"
+    "platform | activity/ model/ engine/ sessions/ sync/ app/ ui/ desktop/ program/ |"
+    "activity | model/ engine/ sessions/ sync/ app/ ui/ desktop/ program/           |"
     "model    | engine/ sessions/ app/ ui/ desktop/ program/                  |"
     "engine   | sessions/ app/ ui/ desktop/ program/                          |"
     "sessions | engine/ app/ ui/ desktop/ program/                            |"
-    "sync     | engine/ sessions/ app/ ui/ desktop/ program/                  |")
+    "sync     | model/ engine/ sessions/ app/ ui/ desktop/ program/           |")
 
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 if(NOT IS_DIRECTORY "${SOURCE_DIR}")

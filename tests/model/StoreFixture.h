@@ -1,16 +1,17 @@
 #pragma once
 
 // A fresh platform for the cloud-backed stores: virtual time, in-memory defaults and
-// keychain, a disk tree, a scripted cloud backend, and the activities recorded.
+// keychain, a disk tree, a signed-in cloud in a temporary file, and the activities recorded.
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/AppTree.h"
 #include "model/StorePlatform.h"
 #include "model/StoreSyncLinks.h"
 #include "support/QtPrinters.h"
+#include "sync/CloudKitStatusProvider.h"
+#include "sync/CloudProbe.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
-#include "sync/FakeCloudSyncBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,8 @@ struct RecordedActivity {
 class StoreFixture : public ::testing::Test {
   protected:
     StoreFixture() {
+        env.entitleCloudKit();
+        status->status.set(NimbrelCloudKitAccountStatus::available());
         platform.files = &tree.files;
         platform.workspace = &workspace;
         activityToken = notifications.addObserver(kRecordActivityNotification, [this](const Notification& n) {
@@ -40,13 +43,13 @@ class StoreFixture : public ::testing::Test {
     StoreSyncLinks links() {
         StoreSyncLinks l;
         l.isSyncEnabled = [this] { return syncEnabled; };
-        l.syncManager = [this]() -> NimbrelCloudSyncManager& { return syncManager; };
+        l.syncManager = [this]() -> NimbrelCloudSyncManager& { return *syncManager; };
         return l;
     }
 
     void setDeviceID(const QString& id) {
         keychain.add(NimbrelDeviceIdentityProvider::keychainService, NimbrelDeviceIdentityProvider::keychainAccount,
-                     id.toUtf8());
+                     id.toUtf8(), kKeychainAccessibleAfterFirstUnlockThisDeviceOnly);
     }
     void setGlobalPause(bool on) { defaults.setBool(QStringLiteral("Nimbrel.globalPauseActive"), on); }
 
@@ -85,8 +88,9 @@ class StoreFixture : public ::testing::Test {
     Platform& platform = env.platform;
     AppTree tree;
     TreeWorkspace workspace{tree.files};
-    std::shared_ptr<FakeCloudSyncBackend> backend = std::make_shared<FakeCloudSyncBackend>(scheduler);
-    NimbrelCloudSyncManager syncManager{platform, backend};
+    std::shared_ptr<NimbrelCloudKitStatusProvider> status = std::make_shared<NimbrelCloudKitStatusProvider>(platform);
+    std::shared_ptr<NimbrelCloudSyncManager> syncManager = std::make_shared<NimbrelCloudSyncManager>(platform, status);
+    CloudProbe cloud{env.cloud};
     bool syncEnabled = true;
     std::vector<RecordedActivity> activities;
     ObserverToken activityToken;

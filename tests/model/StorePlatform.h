@@ -4,9 +4,11 @@
 // temporary folder, and recording stand-ins for notifications, updates, keychain and signature.
 
 #include "platform/Calendar.h"
+#include "platform/CloudDatabase.h"
 #include "platform/CodeSignature.h"
 #include "platform/Files.h"
 #include "platform/Keychain.h"
+#include "platform/MainBundle.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
 #include "platform/RecordingUserNotifications.h"
@@ -16,6 +18,7 @@
 #include "platform/UserNotifications.h"
 #include "platform/VirtualScheduler.h"
 #include "platform/local/ScriptedUpdateFramework.h"
+#include "platform/local/SqliteCloudService.h"
 
 #include <QTemporaryDir>
 
@@ -48,6 +51,9 @@ struct StorePlatform {
     FixedCodeSignature codeSignature;
     InMemoryKeychain keychain;
     FixedSystemInfo systemInfo;
+    FixedMainBundle mainBundle{QStringLiteral("com.nimbrel.app")};
+    // The cloud: a database file in the temporary folder, made at its first use.
+    SqliteCloudService cloud{scheduler, dir.path() + QStringLiteral("/CloudDatabase.sqlite")};
     Platform platform;
     std::unique_ptr<ScopedPlatform> installed;
 
@@ -63,6 +69,8 @@ struct StorePlatform {
         platform.codeSignature = &codeSignature;
         platform.keychain = &keychain;
         platform.systemInfo = &systemInfo;
+        platform.mainBundle = &mainBundle;
+        platform.cloud = &cloud;
         notifications.setRecording(true);
         installed = std::make_unique<ScopedPlatform>(platform);
     }

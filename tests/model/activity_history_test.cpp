@@ -1,4 +1,4 @@
-#include "model/ActivityHistory.h"
+#include "activity/ActivityHistory.h"
 
 #include <gtest/gtest.h>
 

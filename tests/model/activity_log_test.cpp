@@ -1,5 +1,5 @@
-#include "model/ActivityRecorder.h"
-#include "model/ActivityStore.h"
+#include "activity/ActivityRecorder.h"
+#include "activity/ActivityStore.h"
 
 #include "model/StorePlatform.h"
 #include "support/QtPrinters.h"

@@ -91,9 +91,9 @@ TEST_F(BlacklistStoreTest, RemoveKeysTakesBothFormsOfTheAppKeyOnly) {
 
 TEST_F(BlacklistStoreTest, PullReplacesADifferentSetWhateverItsDateAndPushesNothingBack) {
     defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("com.local")});
-    backend->blacklistPayload = payload({QStringLiteral("com.remote"), QStringLiteral("com.local")}, Date{1});
+    cloud.putBlacklist(payload({QStringLiteral("com.remote"), QStringLiteral("com.local")}, Date{1}));
     auto store = makeStore(); // creation pulls
-    EXPECT_EQ(backend->blacklistFetches, 1);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 1);
     EXPECT_EQ(store->blacklistedAppKeys().get(),
               (std::set<QString>{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
     EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
@@ -103,14 +103,14 @@ TEST_F(BlacklistStoreTest, PullReplacesADifferentSetWhateverItsDateAndPushesNoth
               QStringLiteral("Blacklisted apps were updated from another device."));
     EXPECT_FALSE(store->isApplyingCloudBlacklistPayload());
     scheduler.advance(1);
-    EXPECT_TRUE(backend->savedBlacklists.empty());
+    EXPECT_EQ(cloud.saves("blacklist_"), 0);
 }
 
 TEST_F(BlacklistStoreTest, PullOfTheSameKeysInAnotherOrderChangesNothing) {
     defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("b"), QStringLiteral("a")});
-    backend->blacklistPayload = payload({QStringLiteral("a"), QStringLiteral("b")});
+    cloud.putBlacklist(payload({QStringLiteral("a"), QStringLiteral("b")}));
     auto store = makeStore();
-    EXPECT_EQ(backend->blacklistFetches, 1);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 1);
     EXPECT_TRUE(activities.empty());
     EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("b"), QStringLiteral("a")})); // not rewritten
 }
@@ -119,14 +119,14 @@ TEST_F(BlacklistStoreTest, PullOfTheSameKeysComposedOtherwiseChangesNothing) {
     const QString composed = QStringLiteral("/Applications/Caf\u00E9.app");
     const QString decomposed = QStringLiteral("/Applications/Cafe\u0301.app");
     defaults.setStringArray(BlacklistStore::defaultsKey, {composed, QStringLiteral("com.a")});
-    backend->blacklistPayload = payload({QStringLiteral("com.a"), decomposed});
+    cloud.putBlacklist(payload({QStringLiteral("com.a"), decomposed}));
     auto store = makeStore();
-    EXPECT_EQ(backend->blacklistFetches, 1);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 1);
     EXPECT_TRUE(activities.empty());
     EXPECT_EQ(store->blacklistedAppKeys().get(), (std::set<QString>{composed, QStringLiteral("com.a")}));
 
     // A real difference beside the composed one still replaces the set.
-    backend->blacklistPayload = payload({QStringLiteral("com.b"), decomposed});
+    cloud.putBlacklist(payload({QStringLiteral("com.b"), decomposed}));
     store->pullFromCloud();
     scheduler.runUntilIdle();
     EXPECT_EQ(store->blacklistedAppKeys().get(), (std::set<QString>{decomposed, QStringLiteral("com.b")}));
@@ -135,33 +135,33 @@ TEST_F(BlacklistStoreTest, PullOfTheSameKeysComposedOtherwiseChangesNothing) {
 
 TEST_F(BlacklistStoreTest, PullsOnCloudKitAvailabilityAndEveryMinuteButNotWhileOffOrPaused) {
     auto store = makeStore();
-    EXPECT_EQ(backend->blacklistFetches, 1);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 1);
     notifications.post(kCloudKitBecameAvailableNotification);
     scheduler.runUntilIdle();
-    EXPECT_EQ(backend->blacklistFetches, 2);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 2);
     scheduler.advance(60);
-    EXPECT_EQ(backend->blacklistFetches, 3);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 3);
 
     syncEnabled = false;
     scheduler.advance(60);
     notifications.post(kCloudKitBecameAvailableNotification);
     scheduler.runUntilIdle();
-    EXPECT_EQ(backend->blacklistFetches, 3);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 3);
 
     syncEnabled = true;
     setGlobalPause(true);
     scheduler.advance(60);
-    EXPECT_EQ(backend->blacklistFetches, 3);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 3);
     setGlobalPause(false);
     scheduler.advance(60);
-    EXPECT_EQ(backend->blacklistFetches, 4);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 4);
 
     // Once the store is gone its timer and observer do nothing.
     store.reset();
     scheduler.advance(120);
     notifications.post(kCloudKitBecameAvailableNotification);
     scheduler.runUntilIdle();
-    EXPECT_EQ(backend->blacklistFetches, 4);
+    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 4);
 }
 
 TEST_F(BlacklistStoreTest, PushSendsTheSortedSetWithThisMacsIdOnlyWhileSyncIsOn) {
@@ -171,14 +171,15 @@ TEST_F(BlacklistStoreTest, PushSendsTheSortedSetWithThisMacsIdOnlyWhileSyncIsOn)
     syncEnabled = false;
     store->pushToCloud();
     scheduler.runUntilIdle();
-    EXPECT_TRUE(backend->savedBlacklists.empty());
+    EXPECT_EQ(cloud.saves("blacklist_"), 0);
 
     syncEnabled = true;
     scheduler.advance(5);
     store->pushToCloud();
     scheduler.runUntilIdle();
-    ASSERT_EQ(backend->savedBlacklists.size(), 1u);
-    const NimbrelCloudBlacklistPayload& sent = backend->savedBlacklists[0];
+    EXPECT_EQ(cloud.saves("blacklist_"), 1);
+    ASSERT_TRUE(cloud.blacklist().has_value());
+    const NimbrelCloudBlacklistPayload sent = *cloud.blacklist();
     EXPECT_EQ(sent.blacklistedAppKeys, (QStringList{QStringLiteral("com.a"), QStringLiteral("com.z")}));
     EXPECT_EQ(sent.sourceDeviceID, QStringLiteral("MAC-1"));
     EXPECT_EQ(sent.updatedAt, scheduler.now());
@@ -189,8 +190,8 @@ TEST_F(BlacklistStoreTest, PushWithoutADeviceIdSaysUnknownDevice) {
     auto store = makeStore();
     store->pushToCloud();
     scheduler.runUntilIdle();
-    ASSERT_EQ(backend->savedBlacklists.size(), 1u);
-    EXPECT_EQ(backend->savedBlacklists[0].sourceDeviceID, QStringLiteral("unknown-device"));
+    ASSERT_TRUE(cloud.blacklist().has_value());
+    EXPECT_EQ(cloud.blacklist()->sourceDeviceID, QStringLiteral("unknown-device"));
 }
 
 TEST_F(BlacklistStoreTest, ScansOnceAndLaterStoresTakeTheCachedResult) {

@@ -1,5 +1,9 @@
+#include "model/BlacklistStore.h"
 #include "model/RulesStoreFixture.h"
+#include "platform/SharedInstance.h"
+
 #include "sync/CloudKitStatusProvider.h"
+#include <cmath>
 
 namespace nimbrel {
 namespace {
@@ -57,10 +61,17 @@ TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
 
     NimbrelRule sameTime = rules[0];
     sameTime.name = QStringLiteral("same time");
-    store->applyCloudRules({payloadRecord(sameTime)}, {});
+    store->applyCloudRules({payloadRecord(rules[0])}, {});
     EXPECT_EQ(names(store->rules().get()),
               (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}));
     EXPECT_TRUE(activities.empty()); // nothing changed: no save, no record, no re-sort
+
+    // Within the same second the cloud's copy wins when it differs: both Macs end with it.
+    sameTime.updatedAt = Date{std::floor(rules[0].updatedAt.secondsSinceReferenceDate) + 0.25};
+    store->applyCloudRules({payloadRecord(sameTime)}, {});
+    EXPECT_EQ(names(store->rules().get()),
+              (QStringList{QStringLiteral("three"), QStringLiteral("two"), QStringLiteral("same time")}));
+    EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 1);
 
     NimbrelRule older = rules[0];
     older.name = QStringLiteral("older");
@@ -72,7 +83,7 @@ TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
     store->applyCloudRules({payloadRecord(newer), payloadRecord(older)}, {});
     EXPECT_EQ(names(store->rules().get()),
               (QStringList{QStringLiteral("three"), QStringLiteral("two"), QStringLiteral("newer")}));
-    EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 1);
+    EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 2);
 }
 
 TEST_F(RulesStoreCloudTest, NewRulesAreAddedAndTheListSortsNewestCreatedFirstStably) {
@@ -106,26 +117,25 @@ TEST_F(RulesStoreCloudTest, PulledChangesAreNotPushedBack) {
     auto store = makeStore();
     store->applyCloudRules({payloadRecord(rule(QStringLiteral("remote"), QStringLiteral("Mail")))}, {});
     scheduler.advance(5);
-    EXPECT_TRUE(backend->savedRecords.empty());
-    EXPECT_TRUE(backend->savedTombstones.empty());
+    EXPECT_EQ(cloud.saves(""), 0);
 }
 
 TEST_F(RulesStoreCloudTest, PullsOnCreationOnCloudKitAvailabilityAndEveryMinute) {
     const NimbrelRule remote = rule(QStringLiteral("remote"), QStringLiteral("Mail"));
-    backend->payloadRecords[NimbrelCloudPayloadType::rule] = {payloadRecord(remote)};
+    cloud.putPayload(payloadRecord(remote));
     auto store = makeStore();
-    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 1);
-    EXPECT_EQ(static_cast<int>(backend->tombstoneFetches.size()), 1);
+    // Each pull reads the registry twice: for the payload records, then for the tombstones.
+    EXPECT_EQ(cloud.calls("fetch sync_registry"), 2);
     EXPECT_EQ(names(store->rules().get()), QStringList{QStringLiteral("remote")});
 
     notifications.post(kCloudKitBecameAvailableNotification);
     scheduler.runUntilIdle();
-    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 2);
+    EXPECT_EQ(cloud.calls("fetch sync_registry"), 4);
     scheduler.advance(60);
-    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 3);
+    EXPECT_EQ(cloud.calls("fetch sync_registry"), 6);
     EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 1); // later pulls changed nothing
 
-    backend->tombstones[NimbrelCloudPayloadType::rule] = {tombstone(remote.id)};
+    cloud.putTombstone(tombstone(remote.id));
     scheduler.advance(60);
     EXPECT_TRUE(store->rules().get().empty());
 }
@@ -143,20 +153,19 @@ TEST_F(RulesStoreCloudTest, NoPullWhileSyncIsOffOrTheGlobalPauseIsOn) {
     store->pullFromCloud([&] { done = true; });
     scheduler.runUntilIdle();
     EXPECT_TRUE(done);
-    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 0);
-    EXPECT_EQ(static_cast<int>(backend->tombstoneFetches.size()), 0);
+    EXPECT_EQ(cloud.calls("fetch sync_registry"), 0);
 }
 
 TEST_F(RulesStoreCloudTest, TheSyncNowStepPullsTheRulesAndThenTheBlacklist) {
     auto store = makeStore();
-    backend->payloadRecords[NimbrelCloudPayloadType::rule] = {
-        payloadRecord(rule(QStringLiteral("remote"), QStringLiteral("Mail")))};
+    cloud.putPayload(payloadRecord(rule(QStringLiteral("remote"), QStringLiteral("Mail"))));
     bool done = false;
-    syncManager.syncNow([&] { done = true; });
+    syncManager->syncNow([&] { done = true; });
     scheduler.runUntilIdle();
     EXPECT_TRUE(done);
     EXPECT_EQ(names(store->rules().get()), QStringList{QStringLiteral("remote")});
-    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 2);
+    ASSERT_TRUE(hasSharedInstance<BlacklistStore>()) << "its step made the blacklist store";
+    EXPECT_GE(cloud.calls("fetch blacklist_primary"), 1);
 }
 
 TEST_F(RulesStoreCloudTest, AReleasedStoreNoLongerPulls) {
@@ -165,7 +174,7 @@ TEST_F(RulesStoreCloudTest, AReleasedStoreNoLongerPulls) {
     scheduler.advance(180);
     notifications.post(kCloudKitBecameAvailableNotification);
     scheduler.runUntilIdle();
-    EXPECT_EQ(static_cast<int>(backend->payloadRecordFetches.size()), 1);
+    EXPECT_EQ(cloud.calls("fetch sync_registry"), 2);
 }
 
 } // namespace

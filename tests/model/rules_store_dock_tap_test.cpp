@@ -142,7 +142,6 @@ TEST_F(RulesForDockTapTest, APauseEndingExactlyNowHasRunOutAndTheRuleFires) {
     NimbrelRule r = rule(QStringLiteral("r"), QStringLiteral("Mail"));
     r.pausedUntil = scheduler.now();
     auto store = storeWith({r});
-    backend->savedRecords.clear();
     const std::vector<NimbrelRule> fired = store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1);
     ASSERT_EQ(fired.size(), 1u);
     EXPECT_EQ(fired[0].pausedUntil, r.pausedUntil); // returned as it was read
@@ -152,8 +151,9 @@ TEST_F(RulesForDockTapTest, APauseEndingExactlyNowHasRunOutAndTheRuleFires) {
     ASSERT_NE(last(QStringLiteral("Rule Pause Expired")), nullptr);
     EXPECT_EQ(messageOf(QStringLiteral("Rule Pause Expired")), QStringLiteral("1 paused rule became active again."));
     scheduler.runUntilIdle();
-    ASSERT_EQ(backend->savedRecords.size(), 1u);
-    EXPECT_EQ(decodeRule(backend->savedRecords[0].payload, json::DateForm::ISO8601).value->pausedUntil, std::nullopt);
+    const auto sent = cloud.payloads(NimbrelCloudPayloadType::rule);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(decodeRule(sent[0].payload, json::DateForm::ISO8601).value->pausedUntil, std::nullopt);
 }
 
 TEST_F(RulesForDockTapTest, RunOutPausesOfOtherAppsAreClearedTooAndFuturePausesSkip) {
@@ -176,7 +176,7 @@ TEST_F(RulesForDockTapTest, RunOutPausesOfOtherAppsAreClearedTooAndFuturePausesS
     EXPECT_EQ(stored[3].pausedUntil, otherCount.pausedUntil); // needs a double click to clear
     EXPECT_EQ(count(QStringLiteral("Rule Matched")), 0);
     scheduler.runUntilIdle();
-    EXPECT_EQ(backend->savedRecords.size(), 2u);
+    EXPECT_EQ(cloud.payloads(NimbrelCloudPayloadType::rule).size(), 2u);
 }
 
 TEST_F(RulesForDockTapTest, AChangeToTheStoredRulesIsSeenByTheNextTap) {

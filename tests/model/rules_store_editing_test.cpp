@@ -35,8 +35,8 @@ TEST_F(RulesStoreEditingTest, AddStoresDatesAsSecondsSince2001AndPushesThePayloa
     EXPECT_EQ(messageOf(QStringLiteral("Rule Created")), QStringLiteral("Open mail was added."));
 
     scheduler.runUntilIdle();
-    ASSERT_EQ(backend->savedRecords.size(), 1u);
-    const NimbrelCloudPayloadRecord& sent = backend->savedRecords[0];
+    ASSERT_EQ(cloud.payloads(NimbrelCloudPayloadType::rule).size(), 1u);
+    const NimbrelCloudPayloadRecord sent = cloud.payloads(NimbrelCloudPayloadType::rule)[0];
     EXPECT_EQ(sent.objectID, r.id.toString());
     EXPECT_EQ(sent.objectID, sent.objectID.toUpper());
     EXPECT_EQ(sent.payloadType, NimbrelCloudPayloadType::rule);
@@ -57,7 +57,7 @@ TEST_F(RulesStoreEditingTest, UpdateReplacesInPlaceWithANewStampOrReportsAMissin
     store->addRule(a);
     store->addRule(b);
     scheduler.advance(30);
-    backend->savedRecords.clear();
+    const int savesBefore = cloud.saves("rule_");
 
     NimbrelRule renamed = a;
     renamed.name = QStringLiteral("A2");
@@ -67,8 +67,8 @@ TEST_F(RulesStoreEditingTest, UpdateReplacesInPlaceWithANewStampOrReportsAMissin
     EXPECT_EQ(names(storedRules()), (QStringList{QStringLiteral("A2"), QStringLiteral("B")}));
     EXPECT_EQ(messageOf(QStringLiteral("Rule Updated")), QStringLiteral("A2 was updated."));
     scheduler.runUntilIdle();
-    ASSERT_EQ(backend->savedRecords.size(), 1u);
-    EXPECT_EQ(backend->savedRecords[0].updatedAt, scheduler.now());
+    EXPECT_EQ(cloud.saves("rule_"), savesBefore + 1);
+    EXPECT_EQ(cloud.payloads(NimbrelCloudPayloadType::rule)[0].updatedAt, scheduler.now());
 
     const auto before = defaults.dataValue(NimbrelRulesStore::defaultsKey);
     store->updateRule(rule(QStringLiteral("Ghost"), QStringLiteral("X")));
@@ -77,7 +77,7 @@ TEST_F(RulesStoreEditingTest, UpdateReplacesInPlaceWithANewStampOrReportsAMissin
     EXPECT_EQ(typeOf(QStringLiteral("Rule Update Failed")), QStringLiteral("error"));
     EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey), before);
     scheduler.runUntilIdle();
-    EXPECT_EQ(backend->savedRecords.size(), 1u);
+    EXPECT_EQ(cloud.saves("rule_"), savesBefore + 1);
 }
 
 TEST_F(RulesStoreEditingTest, DeletingARuleThatIsGoneStillSavesSendsATombstoneAndReports) {
@@ -91,10 +91,11 @@ TEST_F(RulesStoreEditingTest, DeletingARuleThatIsGoneStillSavesSendsATombstoneAn
     EXPECT_EQ(names(storedRules()), QStringList{QStringLiteral("Kept")});
     EXPECT_EQ(messageOf(QStringLiteral("Rule Deleted")), QStringLiteral("Gone was deleted."));
     scheduler.runUntilIdle();
-    ASSERT_EQ(backend->savedTombstones.size(), 1u);
-    EXPECT_EQ(backend->savedTombstones[0].objectID, gone.id.toString());
-    EXPECT_EQ(backend->savedTombstones[0].deletedAt, scheduler.now());
-    EXPECT_EQ(backend->savedTombstones[0].payloadType, NimbrelCloudPayloadType::rule);
+    const auto tombstones = cloud.tombstones(NimbrelCloudPayloadType::rule);
+    ASSERT_EQ(tombstones.size(), 1u);
+    EXPECT_EQ(tombstones[0].objectID, gone.id.toString());
+    EXPECT_EQ(tombstones[0].deletedAt, scheduler.now());
+    EXPECT_EQ(tombstones[0].payloadType, NimbrelCloudPayloadType::rule);
 }
 
 TEST_F(RulesStoreEditingTest, PausingEnablesTheRuleAndResumingClearsThePause) {
@@ -121,7 +122,12 @@ TEST_F(RulesStoreEditingTest, PausingEnablesTheRuleAndResumingClearsThePause) {
     EXPECT_EQ(messageOf(QStringLiteral("Rule Pause Failed")),
               QStringLiteral("Nimbrel could not find the rule to pause."));
     scheduler.runUntilIdle();
-    EXPECT_EQ(backend->savedRecords.size(), 3u); // add, pause, resume
+    // Add, pause and resume in one turn: the first push goes, the resume replaces the pause
+    // that waited behind it.
+    EXPECT_EQ(cloud.saves("rule_"), 2);
+    EXPECT_EQ(
+        cloud.payloads(NimbrelCloudPayloadType::rule)[0].payload,
+        NimbrelCloudPayloadRecord::makeJSONEncoder().encode(toJson(store->rules().get()[0], json::DateForm::ISO8601)));
 }
 
 TEST_F(RulesStoreEditingTest, ADateThatCannotBeWrittenLeavesTheStoredRulesAlone) {
@@ -137,7 +143,7 @@ TEST_F(RulesStoreEditingTest, ADateThatCannotBeWrittenLeavesTheStoredRulesAlone)
     EXPECT_EQ(typeOf(QStringLiteral("Rules Save Failed")), QStringLiteral("error"));
     scheduler.runUntilIdle();
     EXPECT_NE(last(QStringLiteral("Rule Sync Encoding Failed")), nullptr);
-    EXPECT_EQ(backend->savedRecords.size(), 1u); // only the first rule went out
+    EXPECT_EQ(cloud.saves("rule_"), 1); // only the first rule went out
 }
 
 TEST_F(RulesStoreEditingTest, UnreadableStoredRulesAreReportedOnceAndKeptAsideBeforeTheFirstSave) {
@@ -183,33 +189,40 @@ TEST_F(RulesStoreEditingTest, AStoredValueOfTheWrongTypeIsReportedAndKeptToo) {
     EXPECT_EQ(kept[0].toMap().value(QStringLiteral("value")), QVariant(QStringLiteral("[]")));
 }
 
-TEST_F(RulesStoreEditingTest, EditsWhileSyncIsOffOrPausedAreNeverSent) {
+TEST_F(RulesStoreEditingTest, EditsWhileSyncIsOffAreNeverSentButDeletionsAre) {
     auto store = makeStore();
     syncEnabled = false;
     NimbrelRule r = rule(QStringLiteral("Quiet"), QStringLiteral("Mail"));
     store->addRule(r);
     store->pauseRule(r.id, std::nullopt);
+    NimbrelRule other = rule(QStringLiteral("Other"), QStringLiteral("Notes"));
+    store->deleteRule(other);
     syncEnabled = true;
     setGlobalPause(true);
     store->deleteRule(r);
-    setGlobalPause(false);
     scheduler.advance(120);
-    EXPECT_TRUE(backend->savedRecords.empty());
-    EXPECT_TRUE(backend->savedTombstones.empty());
+    EXPECT_EQ(cloud.saves(""), 0) << "nothing goes out while paused";
+    setGlobalPause(false);
+    scheduler.advance(60); // the next pull sends the deletions that waited
+    EXPECT_TRUE(cloud.payloads(NimbrelCloudPayloadType::rule).empty());
+    std::set<QString> deleted;
+    for (const auto& t : cloud.tombstones(NimbrelCloudPayloadType::rule))
+        deleted.insert(t.objectID);
+    EXPECT_EQ(deleted, (std::set<QString>{r.id.toString(), other.id.toString()}));
+    EXPECT_TRUE(defaults.stringArrayValue(NimbrelRulesStore::pendingDeletionsKey).value_or(QStringList()).isEmpty());
 }
 
-TEST_F(RulesStoreEditingTest, APushSendsTheRuleAsItWasWhenTheChangeWasMade) {
+TEST_F(RulesStoreEditingTest, TwoQuickEditsReachTheCloudInTheirOrder) {
     auto store = makeStore();
     NimbrelRule r = rule(QStringLiteral("First"), QStringLiteral("Mail"));
     store->addRule(r);
     r.name = QStringLiteral("Second");
     store->updateRule(r);
     scheduler.runUntilIdle();
-    ASSERT_EQ(backend->savedRecords.size(), 2u);
-    EXPECT_EQ(decodeRule(backend->savedRecords[0].payload, json::DateForm::ISO8601).value->name,
-              QStringLiteral("First"));
-    EXPECT_EQ(decodeRule(backend->savedRecords[1].payload, json::DateForm::ISO8601).value->name,
-              QStringLiteral("Second"));
+    EXPECT_EQ(cloud.saves("rule_"), 2);
+    const auto sent = cloud.payloads(NimbrelCloudPayloadType::rule);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(decodeRule(sent[0].payload, json::DateForm::ISO8601).value->name, QStringLiteral("Second"));
 }
 
 } // namespace

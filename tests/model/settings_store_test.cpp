@@ -1,17 +1,16 @@
 #include "model/SettingsStore.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/StorePlatform.h"
 #include "model/UpdateManager.h"
 #include "support/QtPrinters.h"
 #include "sync/CloudKitStatusProvider.h"
+#include "sync/CloudProbe.h"
 #include "sync/CloudSyncManager.h"
-#include "sync/FakeCloudSyncBackend.h"
 
 #include <gtest/gtest.h>
 
 using namespace nimbrel;
-using nimbrel::testing::FakeCloudSyncBackend;
 using nimbrel::testing::kStart;
 using nimbrel::testing::StorePlatform;
 
@@ -22,16 +21,16 @@ const QString kDesign = NimbrelSettingsStore::designModeDidChangeNotification;
 class SettingsStoreTest : public ::testing::Test {
   protected:
     StorePlatform env;
-    std::shared_ptr<FakeCloudSyncBackend> backend = std::make_shared<FakeCloudSyncBackend>(env.scheduler);
+    nimbrel::testing::CloudProbe cloud{env.cloud};
     std::unique_ptr<NimbrelUpdateManager> updates;
     std::shared_ptr<NimbrelCloudKitStatusProvider> status;
-    std::unique_ptr<NimbrelCloudSyncManager> sync;
+    std::shared_ptr<NimbrelCloudSyncManager> sync;
     std::unique_ptr<NimbrelSettingsStore> store;
 
     NimbrelSettingsStore& make() {
         updates = std::make_unique<NimbrelUpdateManager>(env.platform);
         status = std::make_shared<NimbrelCloudKitStatusProvider>(env.platform);
-        sync = std::make_unique<NimbrelCloudSyncManager>(env.platform, backend);
+        sync = std::make_shared<NimbrelCloudSyncManager>(env.platform, status);
         store = std::make_unique<NimbrelSettingsStore>(env.platform, *updates, status, *sync);
         return *store;
     }
@@ -41,6 +40,12 @@ class SettingsStoreTest : public ::testing::Test {
         for (const auto& n : env.notifications.posted())
             if (n.name == kRecordActivityNotification) titles << n.userInfo.value("title").toString();
         return titles;
+    }
+    // The program gains its entitlements and a signed-in account after the store was made, so
+    // that its pushes reach the cloud.
+    void allowCloud() {
+        env.entitleCloudKit();
+        status->status.set(NimbrelCloudKitAccountStatus::available());
     }
     std::optional<Date> stamp() const { return env.defaults.dateValue(NimbrelSettingsStore::kLocalUpdatedAtKey); }
     QString key(const char* name) const { return NimbrelSettingsStore::key(QLatin1String(name)); }
@@ -69,8 +74,8 @@ TEST_F(SettingsStoreTest, FreshDefaultsAndNoCloudWorkWithoutEntitlements) {
     EXPECT_EQ(s.currentVersion().get().isEmpty(), false);
 
     env.scheduler.advance(130);
-    EXPECT_EQ(backend->settingsFetches, 0) << "no pull and no timer without the entitlements";
-    EXPECT_TRUE(backend->bootstraps.empty());
+    EXPECT_EQ(cloud.calls("fetch settings_primary"), 0) << "no pull and no timer without the entitlements";
+    EXPECT_TRUE(env.cloud.calls().empty()) << "and no registration";
     EXPECT_TRUE(recordedTitles().isEmpty());
     EXPECT_FALSE(stamp().has_value()) << "reading start values is not a change";
 }
@@ -117,6 +122,7 @@ TEST_F(SettingsStoreTest, GlassLookNeedsTheSettingAndANewEnoughSystem) {
 
 TEST_F(SettingsStoreTest, ChangesArePersistedStampedAndPushedOnceAfterABurst) {
     auto& s = make();
+    allowCloud();
     s.setBehaviorMode(NimbrelBehaviorMode::restore);
     env.scheduler.advance(0.5);
     s.setMinimizeAfterCycle(false);
@@ -126,11 +132,12 @@ TEST_F(SettingsStoreTest, ChangesArePersistedStampedAndPushedOnceAfterABurst) {
     EXPECT_EQ(env.postedCount(kDesign), 1u);
 
     env.scheduler.advance(1.4);
-    EXPECT_TRUE(backend->savedSettings.empty());
+    EXPECT_EQ(cloud.saves("settings_"), 0);
     s.setCustomAccountImageData(QByteArray("png"));
     env.scheduler.advance(1.5);
-    ASSERT_EQ(backend->savedSettings.size(), 1u);
-    const auto& pushed = backend->savedSettings[0];
+    EXPECT_EQ(cloud.saves("settings_"), 1);
+    ASSERT_TRUE(cloud.settings().has_value());
+    const auto pushed = *cloud.settings();
     EXPECT_EQ(pushed.behaviorMode, std::optional<QString>("restore"));
     EXPECT_EQ(pushed.minimizeAfterCycle, std::optional<bool>(false));
     EXPECT_FALSE(pushed.liquidGlassEnabled);
@@ -149,34 +156,52 @@ TEST_F(SettingsStoreTest, ChangesArePersistedStampedAndPushedOnceAfterABurst) {
 
 TEST_F(SettingsStoreTest, PushCarriesTheStoredDeviceID) {
     env.keychain.add(QStringLiteral("com.nimbrel.device-identity"), QStringLiteral("primary-device-id"),
-                     QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+                     QByteArray("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"), kKeychainAccessibleWhenUnlocked);
     auto& s = make();
+    allowCloud();
     s.setSystemNotificationsEnabled(true);
     env.scheduler.advance(2);
-    ASSERT_EQ(backend->savedSettings.size(), 1u);
-    EXPECT_EQ(backend->savedSettings[0].sourceDeviceID, QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
+    ASSERT_TRUE(cloud.settings().has_value());
+    EXPECT_EQ(cloud.settings()->sourceDeviceID, QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"));
 }
 
 TEST_F(SettingsStoreTest, SwitchingSyncOffPushesNothingAndOnPushesEverything) {
     auto& s = make();
+    allowCloud();
     s.setSyncEnabled(false);
     EXPECT_FALSE(sync->isSyncEnabled());
     s.setBehaviorMode(NimbrelBehaviorMode::cycling);
     env.scheduler.advance(5);
-    EXPECT_TRUE(backend->savedSettings.empty());
+    EXPECT_EQ(cloud.saves("settings_"), 0);
 
     s.setSyncEnabled(true);
     EXPECT_TRUE(sync->isSyncEnabled());
     env.scheduler.advance(1.5);
-    ASSERT_EQ(backend->savedSettings.size(), 1u);
-    EXPECT_EQ(backend->savedSettings[0].behaviorMode, std::optional<QString>("cycling"));
+    ASSERT_EQ(cloud.saves("settings_"), 1);
+    EXPECT_EQ(cloud.settings()->behaviorMode, std::optional<QString>("cycling"));
     EXPECT_EQ(recordedTitles(), (QStringList{"Cloud Sync Disabled", "Cloud Sync Enabled"}));
 
     // A push already waiting when sync goes off reaches the sync manager, which sends nothing.
     s.setMinimizeAfterCycle(false);
     s.setSyncEnabled(false);
     env.scheduler.advance(2);
-    EXPECT_EQ(backend->savedSettings.size(), 1u);
+    EXPECT_EQ(cloud.saves("settings_"), 1);
+}
+
+TEST_F(SettingsStoreTest, AChangeJustBeforeAPauseStillGoesOut) {
+    auto& s = make();
+    allowCloud();
+    s.setBehaviorMode(NimbrelBehaviorMode::cycling);
+    env.scheduler.advance(1);
+    // The pause switches the sync setting off before the change's push was due.
+    env.defaults.setBool(key("syncEnabled"), false);
+    env.notifications.post(QStringLiteral("Nimbrel.pauseStateDidChange"));
+    sync->setSyncEnabled(false);
+    env.scheduler.advance(5);
+    ASSERT_TRUE(cloud.settings().has_value());
+    EXPECT_EQ(cloud.settings()->behaviorMode, std::optional<QString>("cycling"));
+    EXPECT_TRUE(cloud.settings()->syncEnabled) << "sent as it was before the pause";
+    EXPECT_FALSE(s.syncEnabled().get());
 }
 
 TEST_F(SettingsStoreTest, AutomaticUpdatesGoThroughTheUpdateManager) {
@@ -190,9 +215,10 @@ TEST_F(SettingsStoreTest, AutomaticUpdatesGoThroughTheUpdateManager) {
 
 TEST_F(SettingsStoreTest, PayloadsEarlierThanTheStampLoseEqualAndLaterWin) {
     auto& s = make();
+    allowCloud();
     s.setBehaviorMode(NimbrelBehaviorMode::restore); // stamped kStart
     env.scheduler.advance(2);
-    backend->savedSettings.clear();
+    const int savesBefore = cloud.saves("settings_");
 
     auto older = samePayload(kStart.addingSeconds(-1));
     older.behaviorMode = QStringLiteral("disabled");
@@ -213,7 +239,7 @@ TEST_F(SettingsStoreTest, PayloadsEarlierThanTheStampLoseEqualAndLaterWin) {
     EXPECT_EQ(recordedTitles(), (QStringList{"Settings Synced From iCloud", "Settings Synced From iCloud"}));
 
     env.scheduler.advance(5);
-    EXPECT_TRUE(backend->savedSettings.empty()) << "an applied payload is not pushed back";
+    EXPECT_EQ(cloud.saves("settings_"), savesBefore) << "an applied payload is not pushed back";
 
     // A later local change is stamped now and wins over that payload.
     env.scheduler.advance(100);
@@ -274,28 +300,30 @@ TEST_F(SettingsStoreTest, EntitledStoreBootstrapsPullsEveryMinuteAndNotWhilePaus
     auto remote = NimbrelCloudSettingsPayload{};
     remote.updatedAt = kStart.addingSeconds(-10);
     remote.behaviorMode = QStringLiteral("cycling");
-    backend->settingsPayload = remote;
+    cloud.putSettings(remote);
 
     auto& s = make();
-    EXPECT_EQ(backend->bootstraps, std::vector<bool>{true});
     EXPECT_TRUE(sync->isSyncEnabled());
-    // No account answer on this machine: the provider reports the build as not configured.
-    EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("Sync Error"));
-    EXPECT_EQ(recordedTitles(), (QStringList{"Device Sync Unavailable", "Cloud Sync Enabled"}));
+    // The account's answer comes later; the settings screen follows it.
+    EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("Checking Apple servers…"));
+    EXPECT_EQ(recordedTitles(), (QStringList{"Cloud Sync Enabled"}));
 
     env.scheduler.runUntilIdle();
-    EXPECT_EQ(backend->settingsFetches, 1);
+    EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("Connected to Apple"));
+    EXPECT_EQ(cloud.listed("deviceIDs", "device_registry").size(), 1) << "the bootstrap registered this Mac";
+    EXPECT_EQ(cloud.calls("fetch settings_primary"), 1);
     EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::cycling) << "no local stamp: the cloud wins";
 
     env.scheduler.advance(60);
-    EXPECT_EQ(backend->settingsFetches, 2);
+    EXPECT_EQ(cloud.calls("fetch settings_primary"), 2);
     EXPECT_EQ(recordedTitles().count("Settings Synced From iCloud"), 1) << "an unchanged cloud copy is quiet";
 
     env.defaults.setBool(NimbrelSettingsStore::kGlobalPauseKey, true);
-    backend->settingsPayload->behaviorMode = QStringLiteral("disabled");
-    backend->settingsPayload->updatedAt = kStart.addingSeconds(500);
+    remote.behaviorMode = QStringLiteral("disabled");
+    remote.updatedAt = kStart.addingSeconds(500);
+    cloud.putSettings(remote);
     env.scheduler.advance(60);
-    EXPECT_EQ(backend->settingsFetches, 2);
+    EXPECT_EQ(cloud.calls("fetch settings_primary"), 2);
     EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::cycling);
 
     // The activity screen's sync runs the settings pull.

@@ -1,6 +1,6 @@
 #include "model/UpdateManager.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/StorePlatform.h"
 #include "support/QtPrinters.h"
 

@@ -35,7 +35,31 @@ struct Manager {
     Store* store;
 };
 
+// Work waiting inside it holds the instance itself, as a callback queued for later would.
+struct Waiter : std::enable_shared_from_this<Waiter> {
+    ~Waiter() {
+        if (destroyed) *destroyed << "Waiter";
+    }
+    static Waiter& shared() {
+        return sharedInstance<Waiter>([] { return std::make_shared<Waiter>(); });
+    }
+    void wait() {
+        waiting.push_back([self = shared_from_this()] {});
+    }
+    void releasePendingWork() { waiting.clear(); }
+    std::vector<std::function<void()>> waiting;
+};
+
 } // namespace
+
+TEST(Platform, AnInstanceHeldByItsOwnWaitingWorkIsStillDestroyed) {
+    QStringList order;
+    destroyed = &order;
+    Waiter::shared().wait();
+    resetSharedInstances();
+    EXPECT_EQ(order, QStringList{"Waiter"});
+    destroyed = nullptr;
+}
 
 TEST(Platform, ScopedInstallationRestoresThePrevious) {
     Platform outer, inner;
@@ -72,6 +96,32 @@ TEST(Platform, SharedInstancesAreMadeOnceOverTheInstalledPlatform) {
     EXPECT_FALSE(hasSharedInstance<Manager>());
     EXPECT_NE(&Store::shared(), nullptr); // made anew
     resetSharedInstances();
+    destroyed = nullptr;
+}
+
+TEST(Platform, EachSetOfSharedInstancesKeepsItsOwn) {
+    QStringList order;
+    destroyed = &order;
+    Platform first, second;
+    SharedInstanceSet macA, macB;
+    Store* storeA = nullptr;
+    {
+        ScopedPlatform p(first);
+        ScopedSharedInstances s(macA);
+        storeA = &Store::shared();
+        EXPECT_EQ(storeA->platform, &first);
+    }
+    {
+        ScopedPlatform p(second);
+        ScopedSharedInstances s(macB);
+        EXPECT_FALSE(hasSharedInstance<Store>()) << "the other set's store is not this one's";
+        EXPECT_EQ(Manager::shared().store->platform, &second);
+        ScopedSharedInstances again(macA);
+        EXPECT_EQ(&Store::shared(), storeA);
+    }
+    EXPECT_FALSE(hasSharedInstance<Store>()) << "the process's own set is untouched";
+    macB.reset();
+    EXPECT_EQ(order, (QStringList{"Manager", "Store"}));
     destroyed = nullptr;
 }
 

@@ -1,5 +1,5 @@
 #include "engine/WindowManager.h"
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/Log.h"
 #include "platform/SharedInstance.h"
 #include "program/ProgramFacilities.h"

@@ -3,8 +3,8 @@
 // The sessions store over the simulated Mac's default desktop, in virtual time, with the
 // Dock, pictures, reminders and cloud stood in for by recorders of what they were asked.
 
+#include "activity/ActivityRecorder.h"
 #include "engine/LogCapture.h"
-#include "model/ActivityRecorder.h"
 #include "platform/Calendar.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"

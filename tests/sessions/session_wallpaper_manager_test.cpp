@@ -79,7 +79,8 @@ TEST_F(SessionWallpaperManagerTest, RestoreSkipsGoneScreensAndPicturesAndKeepsTh
     writeSupportFile(NimbrelSessionWallpaperManager::kSnapshotFileName,
                      R"([{"screenIndex": 0, "wallpaperPath": "/Users/anna/Pictures/Wallpapers/Lake.jpg"},
                          {"screenIndex": 1, "wallpaperPath": "/Users/anna/Pictures/Deleted.jpg"},
-                         {"screenIndex": 5, "wallpaperPath": "/Users/anna/Pictures/Wallpapers/Mountains.jpg"}])");
+                         {"screenIndex": 5, "wallpaperPath": "/Users/anna/Pictures/Wallpapers/Mountains.jpg"},
+                         {"screenIndex": 1, "wallpaperPath": "~/Pictures/Wallpapers/Mountains.jpg"}])");
     simulated.workspace().failDesktopPicture(1, "unused"); // screen id 1 is position 0
     manager.restoreOriginalWallpapers();
     EXPECT_EQ(activities, QStringList{"Wallpaper Failed: unused"});

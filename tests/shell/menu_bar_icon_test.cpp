@@ -1,6 +1,8 @@
 #include "app/GlobalPause.h"
 #include "app/MenuBarIcon.h"
 #include "app/ShellNames.h"
+#include "app/SymbolNames.h"
+#include "app/SystemSymbols.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +51,28 @@ TEST(MenuBarIconChoice, MissingDefaultAssetFallsBackToHeart) {
     EXPECT_EQ(menuBarIconImage("", false, noAssets), heart);
     EXPECT_EQ(menuBarIconImage("no.such.symbol", false, noAssets), heart);
     EXPECT_EQ(menuBarIconImage("moon.fill", false, catalog({"moon.fill"}, {})).name, "moon.fill");
+}
+
+TEST(MenuBarIconChoice, TheSystemsSymbolsShowWhetherOrNotTheyHaveAPictureOfTheirOwn) {
+    const MenuBarIconCatalog system{isSystemSymbol, [](const QString& n) { return assetIconFile(n).has_value(); }};
+    const struct {
+        const char* name;
+        const char* shown;
+        Kind kind;
+    } cases[] = {
+        {"brain.head.profile", "brain.head.profile", Kind::Symbol},
+        {"apple.logo", "apple.logo", Kind::Symbol},
+        {"book.fill", "book.fill", Kind::Symbol},
+        {"nosign", "nosign", Kind::Symbol},
+        {"no.such.symbol", "NIMBREL_MENU_BAR", Kind::Asset},
+        {"Brain.Head.Profile", "NIMBREL_MENU_BAR", Kind::Asset},
+        {"brain.head.profile apple.logo", "NIMBREL_MENU_BAR", Kind::Asset},
+    };
+    for (const auto& c : cases) {
+        const MenuBarIconImage image = menuBarIconImage(c.name, false, system);
+        EXPECT_EQ(image.name, c.shown) << c.name;
+        EXPECT_EQ(image.kind, c.kind) << c.name;
+    }
 }
 
 TEST(MenuBarIconPause, IndefiniteOrFutureTimestampPauses) {

@@ -172,5 +172,22 @@ TEST_F(MenuBarTest, TicksOnlyWhileShown) {
     EXPECT_TRUE(menu->isAccessibilityTrusted());
 }
 
+TEST_F(MenuBarTest, TheTickEndsAPauseWhoseEndPassedDuringASleep) {
+    auto menu = make();
+    menu->appeared();
+    pause.pause(300);
+    env.scheduler.advance(28);
+    env.scheduler.sleep(600); // nothing runs; the controller's own timer falls due later
+    const size_t before = env.notifications.posted().size();
+    env.scheduler.advance(1);
+    EXPECT_FALSE(env.defaults.boolValue(kGlobalPauseActiveKey).value_or(true));
+    EXPECT_EQ(pause.pauseUntilTimestamp(), 0);
+    EXPECT_EQ(menu->statusTitle(), "Active");
+    ASSERT_EQ(env.notifications.posted().size(), before + 1);
+    EXPECT_EQ(env.notifications.posted().back().name, shell::kPauseStateDidChange);
+    env.scheduler.advance(120); // and it ends once
+    EXPECT_EQ(env.notifications.posted().size(), before + 1);
+}
+
 } // namespace
 } // namespace nimbrel

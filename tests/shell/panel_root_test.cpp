@@ -1,6 +1,6 @@
 #include "app/PanelRootViewModel.h"
 #include "app/ShellNames.h"
-#include "model/Published.h"
+#include "platform/Published.h"
 #include "shell/ShellTestSupport.h"
 
 #include <gtest/gtest.h>

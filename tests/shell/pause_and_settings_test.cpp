@@ -3,8 +3,8 @@
 #include "model/StorePlatform.h"
 #include "model/UpdateManager.h"
 #include "sync/CloudKitStatusProvider.h"
+#include "sync/CloudProbe.h"
 #include "sync/CloudSyncManager.h"
-#include "sync/FakeCloudSyncBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,11 @@ namespace {
 // following it neither stamps nor pushes the settings.
 TEST(PauseAndSettings, SettingsStoreFollowsThePausesSyncSettingQuietly) {
     testing::StorePlatform env;
-    auto backend = std::make_shared<testing::FakeCloudSyncBackend>(env.scheduler);
+    env.entitleCloudKit();
     NimbrelUpdateManager updates(env.platform);
     auto status = std::make_shared<NimbrelCloudKitStatusProvider>(env.platform);
-    NimbrelCloudSyncManager sync(env.platform, backend);
+    auto syncManager = std::make_shared<NimbrelCloudSyncManager>(env.platform, status);
+    NimbrelCloudSyncManager& sync = *syncManager;
     NimbrelSettingsStore store(env.platform, updates, status, sync);
     GlobalPauseController pause(env.platform, {[&sync](bool on) { sync.setSyncEnabled(on); }, {}});
     ASSERT_TRUE(store.syncEnabled().get());
@@ -35,7 +36,7 @@ TEST(PauseAndSettings, SettingsStoreFollowsThePausesSyncSettingQuietly) {
 
     env.scheduler.advance(5);
     EXPECT_EQ(env.defaults.dateValue(NimbrelSettingsStore::kLocalUpdatedAtKey), stampBefore);
-    EXPECT_TRUE(backend->savedSettings.empty());
+    EXPECT_EQ(nimbrel::testing::CloudProbe(env.cloud).saves("settings_"), 0);
 }
 
 } // namespace

@@ -187,11 +187,14 @@ TEST(Keychains, StatusCodesAndAPrivateFile) {
         FileKeychain keychain(path);
         QByteArray data;
         EXPECT_EQ(keychain.copyMatching(QStringLiteral("svc"), QStringLiteral("acct"), &data), errSecItemNotFound);
-        EXPECT_EQ(keychain.update(QStringLiteral("svc"), QStringLiteral("acct"), "x"), errSecItemNotFound);
-        EXPECT_EQ(keychain.add(QStringLiteral("svc"), QStringLiteral("acct"), "secret"), errSecSuccess);
-        EXPECT_EQ(keychain.add(QStringLiteral("svc"), QStringLiteral("acct"), "again"), errSecDuplicateItem);
-        EXPECT_EQ(keychain.update(QStringLiteral("svc"), QStringLiteral("acct"), "newer"), errSecSuccess);
-        EXPECT_EQ(keychain.add(QString(), QStringLiteral("acct"), "x"), errSecParam);
+        const QString lock = kKeychainAccessibleAfterFirstUnlockThisDeviceOnly;
+        EXPECT_EQ(keychain.update(QStringLiteral("svc"), QStringLiteral("acct"), "x", lock), errSecItemNotFound);
+        EXPECT_EQ(
+            keychain.add(QStringLiteral("svc"), QStringLiteral("acct"), "secret", kKeychainAccessibleWhenUnlocked),
+            errSecSuccess);
+        EXPECT_EQ(keychain.add(QStringLiteral("svc"), QStringLiteral("acct"), "again", lock), errSecDuplicateItem);
+        EXPECT_EQ(keychain.update(QStringLiteral("svc"), QStringLiteral("acct"), "newer", lock), errSecSuccess);
+        EXPECT_EQ(keychain.add(QString(), QStringLiteral("acct"), "x", lock), errSecParam);
     }
     EXPECT_EQ(
         QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther), 0);
@@ -199,6 +202,9 @@ TEST(Keychains, StatusCodesAndAPrivateFile) {
     QByteArray data;
     EXPECT_EQ(reopened.copyMatching(QStringLiteral("svc"), QStringLiteral("acct"), &data), errSecSuccess);
     EXPECT_EQ(data, QByteArray("newer"));
+    EXPECT_EQ(reopened.accessibility(QStringLiteral("svc"), QStringLiteral("acct")),
+              kKeychainAccessibleAfterFirstUnlockThisDeviceOnly)
+        << "the accessibility of the update is kept across a reopening";
     EXPECT_EQ(reopened.remove(QStringLiteral("svc"), QStringLiteral("acct")), errSecSuccess);
     EXPECT_EQ(reopened.remove(QStringLiteral("svc"), QStringLiteral("acct")), errSecItemNotFound);
     reopened.setForcedStatus(errSecInteractionNotAllowed);

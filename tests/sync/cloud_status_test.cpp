@@ -1,8 +1,9 @@
 #include "sync/CloudKitStatusProvider.h"
-#include "sync/DeviceIdentity.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/StorePlatform.h"
+#include "platform/CloudDatabase.h"
+#include "platform/MainBundle.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,11 @@ const QString kServices = QStringLiteral("com.apple.developer.icloud-services");
 const QString kContainers = QStringLiteral("com.apple.developer.icloud-container-identifiers");
 const QString kContainer = QStringLiteral("iCloud.com.nimbrel.app");
 
-// Answers the account check when the test says so.
-class ManualAccountSource final : public CloudAccountStatusSource {
-  public:
-    void accountStatus(std::function<void(Status)> completion) override { pending.push_back(std::move(completion)); }
-    void answer(const Status& status) {
-        for (auto& c : std::exchange(pending, {}))
-            c(status);
-    }
-    std::vector<std::function<void(Status)>> pending;
-};
-
 class CloudStatusTest : public ::testing::Test {
   protected:
     StorePlatform env;
-    std::shared_ptr<ManualAccountSource> source = std::make_shared<ManualAccountSource>();
+    std::shared_ptr<NimbrelCloudKitStatusProvider> provider =
+        std::make_shared<NimbrelCloudKitStatusProvider>(env.platform);
 
     std::vector<Notification> activities() const {
         std::vector<Notification> out;
@@ -77,83 +68,113 @@ TEST_F(CloudStatusTest, EntitlementsMustBeListsOfTextsWithCloudKitAndTheContaine
     EXPECT_FALSE(NimbrelCloudKitStatusProvider::hasCloudKitEntitlements(env.platform));
 }
 
-TEST_F(CloudStatusTest, RefreshWithoutEntitlementsReportsAnUnconfiguredBuild) {
-    auto provider = std::make_shared<NimbrelCloudKitStatusProvider>(env.platform, source);
+TEST_F(CloudStatusTest, ContainerIdentifierComesFromTheBundle) {
+    struct Case {
+        QVariant infoValue;
+        std::optional<QString> bundleID;
+        QString expected;
+    };
+    const Case cases[] = {
+        {QStringLiteral("iCloud.com.example.sync"), QStringLiteral("com.nimbrel.app"), "iCloud.com.example.sync"},
+        {QStringLiteral("  iCloud.x  "), QStringLiteral("com.nimbrel.app"), "  iCloud.x  "}, // kept as stored
+        {QStringLiteral(" \n\t"), QStringLiteral("com.nimbrel.app"), "iCloud.com.nimbrel.app"},
+        {QVariant(42), QStringLiteral("org.example.app"), "iCloud.org.example.app"}, // not text: no value
+        {QVariantList{QStringLiteral("iCloud.a")}, QStringLiteral("org.example.app"), "iCloud.org.example.app"},
+        {QVariant(), QStringLiteral("  "), kContainer},
+        {QVariant(), std::nullopt, kContainer},
+    };
+    for (const Case& c : cases) {
+        FixedMainBundle bundle(c.bundleID);
+        if (c.infoValue.isValid()) bundle.setInfoValue(NimbrelCloudKitStatusProvider::kContainerInfoKey, c.infoValue);
+        env.platform.mainBundle = &bundle;
+        EXPECT_EQ(NimbrelCloudKitStatusProvider::containerIdentifier(env.platform), c.expected)
+            << c.expected.toStdString();
+    }
+    env.platform.mainBundle = nullptr;
+    EXPECT_EQ(NimbrelCloudKitStatusProvider::containerIdentifier(env.platform), kContainer);
+
+    // A container setting with spaces is looked up as written, so the usual entitlement misses it.
+    env.platform.mainBundle = &env.mainBundle;
+    env.mainBundle.setInfoValue(NimbrelCloudKitStatusProvider::kContainerInfoKey,
+                                QStringLiteral(" iCloud.com.nimbrel.app"));
+    env.entitleCloudKit();
+    EXPECT_FALSE(NimbrelCloudKitStatusProvider::hasCloudKitEntitlements(env.platform));
+}
+
+TEST_F(CloudStatusTest, RefreshWithoutEntitlementsEndsInAnErrorAndMakesNoContainer) {
     provider->refresh();
     EXPECT_EQ(provider->status.get(), Status::error(QStringLiteral("Sync is not configured for this build.")));
+    EXPECT_EQ(provider->status.get().title(), QStringLiteral("Sync Error"));
     EXPECT_EQ(provider->lastCheckedAt.get(), std::optional<Date>(env.scheduler.now()));
-    EXPECT_TRUE(source->pending.empty());
+    EXPECT_EQ(provider->container(), nullptr);
     ASSERT_EQ(activities().size(), 1u);
     EXPECT_EQ(activities()[0].userInfo.value("title").toString(), QStringLiteral("Device Sync Unavailable"));
+    EXPECT_EQ(activities()[0].userInfo.value("message").toString(),
+              QStringLiteral("Sync is unavailable at the moment."));
     EXPECT_EQ(activities()[0].userInfo.value("type").toString(), QStringLiteral("error"));
 }
 
-TEST_F(CloudStatusTest, AnswersArriveLaterAndAnnounceAnAvailableAccount) {
+TEST_F(CloudStatusTest, EachAccountAnswerBecomesItsStatusActivityAndNotification) {
     env.entitleCloudKit();
-    auto provider = std::make_shared<NimbrelCloudKitStatusProvider>(env.platform, source);
-    std::vector<Status> seen;
-    auto token = provider->status.observe([&](const Status& s) { seen.push_back(s); });
-
-    provider->refresh();
-    source->answer(Status::available());
-    EXPECT_EQ(provider->status.get(), Status::checking()) << "applied on the main thread, later";
-    env.scheduler.runUntilIdle();
-    EXPECT_EQ(provider->status.get(), Status::available());
-    EXPECT_EQ(env.postedCount(kCloudKitBecameAvailableNotification), 1u);
-    EXPECT_TRUE(activities().empty());
-    EXPECT_EQ(seen, std::vector<Status>{Status::available()});
+    struct Case {
+        CloudAccountState state;
+        std::optional<CloudError> error;
+        Status status;
+        QString title; // of the activity; empty: none
+        QString message;
+    };
+    const CloudError lost = CloudError::make(CloudError::networkFailure, QStringLiteral("The connection was lost."));
+    const Case cases[] = {
+        {CloudAccountState::available, std::nullopt, Status::available(), {}, {}},
+        {CloudAccountState::noAccount, std::nullopt, Status::noAccount(), "Sync Unavailable",
+         "Sign in to Apple to sync rules, sessions and blacklist."},
+        {CloudAccountState::restricted, std::nullopt, Status::restricted(), "Sync Unavailable",
+         "Sync access is restricted on this Mac."},
+        {CloudAccountState::couldNotDetermine, std::nullopt, Status::couldNotDetermine(), "Sync Unavailable",
+         "Nimbrel could not determine Apple account availability."},
+        {CloudAccountState::temporarilyUnavailable, std::nullopt, Status::temporarilyUnavailable(), "Sync Unavailable",
+         "Sync is temporarily unavailable. Try again later."},
+        {CloudAccountState::available, lost, Status::error(lost.localizedDescription), "Sync Failed",
+         lost.localizedDescription},
+    };
+    for (const Case& c : cases) {
+        env.notifications.clearPosted();
+        auto p = std::make_shared<NimbrelCloudKitStatusProvider>(env.platform);
+        env.cloud.conditions().account = c.state;
+        env.cloud.conditions().accountCheckError = c.error;
+        p->refresh();
+        EXPECT_EQ(p->status.get(), Status::checking()) << "the answer comes later";
+        env.scheduler.runUntilIdle();
+        EXPECT_EQ(p->status.get(), c.status) << c.message.toStdString();
+        EXPECT_EQ(p->lastCheckedAt.get(), std::optional<Date>(env.scheduler.now()));
+        EXPECT_EQ(env.postedCount(kCloudKitBecameAvailableNotification), c.status == Status::available() ? 1u : 0u);
+        const auto recorded = activities();
+        ASSERT_EQ(recorded.size(), c.title.isEmpty() ? 0u : 1u);
+        if (!c.title.isEmpty()) {
+            EXPECT_EQ(recorded[0].userInfo.value("title").toString(), c.title);
+            EXPECT_EQ(recorded[0].userInfo.value("message").toString(), c.message);
+            EXPECT_EQ(recorded[0].userInfo.value("type").toString(), c.error ? "error" : "info");
+        }
+    }
 }
 
-TEST_F(CloudStatusTest, UnavailableAndFailedAnswersAreRecorded) {
+TEST_F(CloudStatusTest, TheContainerIsMadeOnceAndAnAnswerForAGoneProviderDoesNothing) {
     env.entitleCloudKit();
-    auto provider = std::make_shared<NimbrelCloudKitStatusProvider>(env.platform, source);
     provider->refresh();
-    source->answer(Status::couldNotDetermine());
-    env.scheduler.runUntilIdle();
+    const auto container = provider->container();
+    ASSERT_NE(container, nullptr);
+    EXPECT_EQ(container->identifier(), kContainer);
     provider->refresh();
-    source->answer(Status::error(QStringLiteral("The network connection was lost.")));
+    EXPECT_EQ(provider->container(), container);
     env.scheduler.runUntilIdle();
 
-    const auto recorded = activities();
-    ASSERT_EQ(recorded.size(), 2u);
-    EXPECT_EQ(recorded[0].userInfo.value("title").toString(), QStringLiteral("Sync Unavailable"));
-    EXPECT_EQ(recorded[0].userInfo.value("type").toString(), QStringLiteral("info"));
-    EXPECT_EQ(recorded[0].userInfo.value("message").toString(),
-              QStringLiteral("Nimbrel could not determine Apple account availability."));
-    EXPECT_EQ(recorded[1].userInfo.value("title").toString(), QStringLiteral("Sync Failed"));
-    EXPECT_EQ(recorded[1].userInfo.value("message").toString(), QStringLiteral("The network connection was lost."));
+    env.notifications.clearPosted();
+    auto gone = std::make_shared<NimbrelCloudKitStatusProvider>(env.platform);
+    gone->refresh();
+    gone.reset();
+    env.scheduler.runUntilIdle();
     EXPECT_EQ(env.postedCount(kCloudKitBecameAvailableNotification), 0u);
-}
-
-TEST_F(CloudStatusTest, AnAnswerForAProviderThatIsGoneDoesNothing) {
-    env.entitleCloudKit();
-    auto provider = std::make_shared<NimbrelCloudKitStatusProvider>(env.platform, source);
-    provider->refresh();
-    provider.reset();
-    source->answer(Status::available());
-    env.scheduler.runUntilIdle();
-    EXPECT_EQ(env.postedCount(kCloudKitBecameAvailableNotification), 0u);
     EXPECT_TRUE(activities().empty());
-}
-
-TEST_F(CloudStatusTest, StoredDeviceIDIsReadFromTheKeychainOnly) {
-    const QString service = NimbrelDeviceIdentityProvider::keychainService;
-    const QString account = NimbrelDeviceIdentityProvider::keychainAccount;
-    EXPECT_FALSE(NimbrelDeviceIdentityProvider::storedDeviceID().has_value());
-    EXPECT_EQ(NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(env.platform), QStringLiteral("unknown-device"));
-
-    env.keychain.add(service, account, QByteArray());
-    EXPECT_FALSE(NimbrelDeviceIdentityProvider::storedDeviceID().has_value()) << "empty";
-    env.keychain.update(service, account, QByteArray("\xff\xfe", 2));
-    EXPECT_FALSE(NimbrelDeviceIdentityProvider::storedDeviceID().has_value()) << "not UTF-8";
-    env.keychain.update(service, account, QByteArray("ABC-Ü"));
-    EXPECT_EQ(NimbrelDeviceIdentityProvider::storedDeviceID(), std::optional<QString>(QStringLiteral("ABC-Ü")));
-
-    env.keychain.setForcedStatus(errSecInteractionNotAllowed); // locked
-    EXPECT_FALSE(NimbrelDeviceIdentityProvider::storedDeviceID().has_value());
-    env.keychain.setForcedStatus(errSecSuccess);
-    env.platform.keychain = nullptr;
-    EXPECT_FALSE(NimbrelDeviceIdentityProvider::storedDeviceID().has_value());
 }
 
 } // namespace

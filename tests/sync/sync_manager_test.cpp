@@ -1,90 +1,209 @@
-#include "sync/CloudSyncManager.h"
+#include "sync/SyncFixture.h"
 
-#include "model/StorePlatform.h"
-#include "sync/FakeCloudSyncBackend.h"
-
-#include <gtest/gtest.h>
-
-using namespace nimbrel;
-using nimbrel::testing::FakeCloudSyncBackend;
-using nimbrel::testing::StorePlatform;
-
+namespace nimbrel {
 namespace {
 
-class SyncManagerTest : public ::testing::Test {
+using Status = NimbrelCloudKitAccountStatus;
+using Op = CloudFailure::Operation;
+
+class SyncManagerTest : public testing::SyncFixture {
   protected:
-    StorePlatform env;
+    CloudRecord note(const QString& name, const QString& text) {
+        CloudRecord r(QStringLiteral("Note"), {name});
+        r.set(QStringLiteral("text"), text);
+        return r;
+    }
+    CloudResult<CloudRecord> merge(const CloudRecord& r, CloudMergeRules rules = {}) {
+        return await<CloudResult<CloudRecord>>(
+            [&](auto done) { manager->saveRecordMergingServerCopy(r, std::move(done), rules); });
+    }
+    int fetches() const {
+        return int(std::count_if(env.cloud.calls().begin(), env.cloud.calls().end(),
+                                 [](const QString& c) { return c.startsWith("fetch "); }));
+    }
 };
 
-TEST_F(SyncManagerTest, WithoutTheCloudFetchesFindNothingLaterAndSavesReturn) {
-    NimbrelCloudSyncManager manager(env.platform);
-    int answers = 0;
-    manager.fetchSettingsPayload([&](std::optional<NimbrelCloudSettingsPayload> p) {
-        EXPECT_FALSE(p.has_value());
-        ++answers;
-    });
-    manager.fetchBlacklistPayload([&](std::optional<NimbrelCloudBlacklistPayload> p) {
-        EXPECT_FALSE(p.has_value());
-        ++answers;
-    });
-    manager.fetchPayloadRecords(NimbrelCloudPayloadType::rule, [&](std::vector<NimbrelCloudPayloadRecord> r) {
-        EXPECT_TRUE(r.empty());
-        ++answers;
-    });
-    manager.fetchTombstones(NimbrelCloudPayloadType::rule, [&](std::vector<NimbrelCloudTombstone> t) {
-        EXPECT_TRUE(t.empty());
-        ++answers;
-    });
-    manager.savePayloadRecord({}, [&] { ++answers; });
-    EXPECT_EQ(answers, 0) << "completions never run inside the call";
-    env.scheduler.runUntilIdle();
-    EXPECT_EQ(answers, 5);
+TEST_F(SyncManagerTest, SavesAndFetchesWaitForTheAccountAndPassTheirGates) {
+    struct Case {
+        Status status;
+        Kind fetchState; // after a settings fetch
+        bool saved;
+    };
+    const Case cases[] = {
+        {Status::available(), Kind::idle, true},
+        {Status::noAccount(), Kind::offline, false},
+        {Status::restricted(), Kind::offline, false},
+        {Status::couldNotDetermine(), Kind::offline, false},
+        {Status::temporarilyUnavailable(), Kind::offline, false},
+        {Status::error("broken"), Kind::offline, false},
+    };
+    for (const Case& c : cases) {
+        status->status.set(c.status);
+        manager->syncState.set(NimbrelCloudSyncState::disabled());
+        const SaveOutcome outcome =
+            await<SaveOutcome>([&](auto done) { manager->saveSettingsPayload({}, std::move(done)); });
+        EXPECT_EQ(outcome == SaveOutcome::saved, c.saved) << c.status.title().toStdString();
+        EXPECT_EQ(state(), c.saved ? Kind::idle : Kind::disabled) << "a save stopped at its gate changes nothing";
+        await<std::optional<NimbrelCloudSettingsPayload>>([&](auto done) { manager->fetchSettingsPayload(done); });
+        EXPECT_EQ(state(), c.fetchState);
+    }
+
+    // While the account is being checked everything waits; the answer releases them.
+    status->status.set(Status::checking());
+    std::optional<SaveOutcome> saved;
+    bool fetched = false;
+    manager->saveSettingsPayload({}, [&](SaveOutcome o) { saved = o; });
+    manager->fetchPayloadRecords(NimbrelCloudPayloadType::rule, [&](auto) { fetched = true; });
+    env.scheduler.advance(3600);
+    EXPECT_FALSE(saved.has_value());
+    EXPECT_FALSE(fetched);
+    status->status.set(Status::noAccount());
+    settle();
+    EXPECT_EQ(saved, SaveOutcome::skippedAccount);
+    EXPECT_TRUE(fetched);
+    EXPECT_EQ(state(), Kind::offline);
 }
 
-TEST_F(SyncManagerTest, SavesMakeNoCloudCallWhileSyncIsOff) {
-    auto backend = std::make_shared<FakeCloudSyncBackend>(env.scheduler);
-    NimbrelCloudSyncManager manager(env.platform, backend);
-    manager.setSyncEnabled(false);
-    bool done = false;
-    manager.saveSettingsPayload({}, [&] { done = true; });
-    manager.saveBlacklistPayload({});
-    manager.savePayloadRecord({});
-    manager.saveTombstone({});
-    env.scheduler.runUntilIdle();
-    EXPECT_TRUE(done);
-    EXPECT_TRUE(backend->savedSettings.empty());
-    EXPECT_TRUE(backend->savedBlacklists.empty());
-    EXPECT_TRUE(backend->savedRecords.empty());
-    EXPECT_TRUE(backend->savedTombstones.empty());
-
-    manager.setSyncEnabled(true);
-    manager.saveTombstone({QStringLiteral("X"), NimbrelCloudPayloadType::rule, QStringLiteral("D"), Date{5}, 1});
-    manager.bootstrap();
-    ASSERT_EQ(backend->savedTombstones.size(), 1u);
-    EXPECT_EQ(backend->savedTombstones[0].objectID, QStringLiteral("X"));
-    EXPECT_EQ(backend->bootstraps, std::vector<bool>{true});
+TEST_F(SyncManagerTest, WithoutTheEntitlementsNothingWaitsForTheAccount) {
+    env.codeSignature.setEntitlements({});
+    status->status.set(Status::checking());
+    EXPECT_FALSE(await<bool>([&](auto done) { manager->waitForAccountStatus(done); }));
+    EXPECT_EQ(status->status.get(), Status::error("Sync is not configured for this build."));
+    EXPECT_EQ(status->container(), nullptr);
+    manager->bootstrap();
+    EXPECT_EQ(state(), Kind::offline);
+    EXPECT_TRUE(env.cloud.calls().empty());
 }
 
-TEST_F(SyncManagerTest, SyncNowRunsItsPullsInOrderThenFinishes) {
-    NimbrelCloudSyncManager manager(env.platform);
-    QStringList order;
-    manager.addSyncNowStep([&](std::function<void()> done) {
-        order << "settings";
-        env.scheduler.after(1, done); // a pull that takes a while
-    });
-    manager.addSyncNowStep([&](std::function<void()> done) {
-        order << "rules";
+TEST_F(SyncManagerTest, WithSyncOffSavesAndSyncNowDoNothing) {
+    manager->setSyncEnabled(false);
+    bool stepRan = false;
+    manager->addSyncNowStep(SyncNowSlot::rules, [&](auto done) {
+        stepRan = true;
         done();
     });
+    EXPECT_EQ(await<SaveOutcome>([&](auto done) { manager->savePayloadRecord(payload("A", Date{1}), done); }),
+              SaveOutcome::skippedSyncOff);
     bool finished = false;
-    manager.syncNow([&] {
-        order << "done";
-        finished = true;
-    });
-    EXPECT_EQ(order, QStringList{"settings"});
+    manager->syncNow([&] { finished = true; });
+    manager->bootstrap();
+    settle();
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(stepRan);
+    EXPECT_EQ(state(), Kind::disabled);
+    EXPECT_TRUE(env.cloud.calls().empty());
+}
+
+TEST_F(SyncManagerTest, SyncNowRunsTheStoresPullsInSlotOrder) {
+    QStringList order;
+    for (SyncNowSlot slot : {SyncNowSlot::blacklist, SyncNowSlot::settings, SyncNowSlot::rules, SyncNowSlot::sessions})
+        manager->addSyncNowStep(slot, [&, slot](auto done) {
+            order << QString::number(int(slot));
+            env.scheduler.after(1, done); // a pull that takes a while
+        });
+    bool finished = false;
+    manager->syncNow([&] { finished = true; });
+    env.scheduler.advance(3.5);
+    EXPECT_FALSE(finished);
     env.scheduler.advance(1);
     EXPECT_TRUE(finished);
-    EXPECT_EQ(order, (QStringList{"settings", "rules", "done"}));
+    EXPECT_EQ(order, (QStringList{"0", "1", "2", "3"}));
+}
+
+TEST_F(SyncManagerTest, AMergedSaveKeepsTheServersOtherFieldsAndRemovesWhatTheRecordRemoved) {
+    CloudRecord server = note("n", "old");
+    server.set(QStringLiteral("createdAt"), Date{5});
+    server.set(QStringLiteral("picture"), QByteArray("png"));
+    cloud.put(server);
+    CloudRecord ours = note("n", "new");
+    ours.remove(QStringLiteral("picture"));
+    auto saved = merge(ours);
+    ASSERT_TRUE(saved.ok());
+    const CloudRecord now = *cloud.record("n");
+    EXPECT_EQ(now.text("text"), QStringLiteral("new"));
+    EXPECT_EQ(now.date("createdAt"), Date{5});
+    EXPECT_FALSE(now.bytes("picture").has_value());
+}
+
+TEST_F(SyncManagerTest, AMergedSaveRecoversFromConflictsAtMostTwoFetchesAndThreeSaves) {
+    struct Case {
+        const char* name;
+        std::vector<CloudFailure> failures; // injected into the calls of the merge, in turn
+        bool saved;
+        int fetches, saves;
+    };
+    const CloudError conflict = CloudError::make(CloudError::serverRecordChanged, {});
+    const CloudError partial = CloudError::make(CloudError::partialFailure, {});
+    const CloudError network = CloudError::make(CloudError::networkFailure, {});
+    const CloudError gone = CloudError::make(CloudError::unknownItem, {});
+    const Case cases[] = {
+        {"plain", {}, true, 1, 1},
+        {"another Mac saved after our fetch", {{Op::save, "n", conflict, true}}, true, 1, 2},
+        {"a second conflict fails", {{Op::save, "n", conflict, true}, {Op::save, "n", conflict, true}}, false, 1, 2},
+        {"conflict without the server's copy", {{Op::save, "n", conflict, false}}, false, 1, 1},
+        {"partial failure carrying the server's copy", {{Op::save, "n", partial, true}}, true, 1, 2},
+        {"partial failure without one", {{Op::save, "n", partial, false}}, false, 1, 1},
+        // The record saved as it is meets the copy the injected failure left: merged onto it.
+        {"the copy vanished", {{Op::save, "n", gone, false}}, true, 1, 3},
+        {"vanished, then no copy comes back",
+         {{Op::save, "n", gone, false}, {Op::save, "n", gone, false}, {Op::fetch, "n", network, false, 1}},
+         false,
+         2,
+         2},
+        {"the longest way",
+         {{Op::save, "n", gone, false}, {Op::save, "n", gone, false}, {Op::save, "n", conflict, true}},
+         false,
+         2,
+         3},
+        {"fetch fails otherwise", {{Op::fetch, "n", network, false}}, false, 1, 0},
+    };
+    for (const Case& c : cases) {
+        cloud.put(note("n", "server"));
+        for (const CloudFailure& f : c.failures)
+            env.cloud.failNext(f);
+        const int fetchesBefore = fetches();
+        const int savesBefore = cloud.saves("n");
+        auto result = merge(note("n", "ours"));
+        EXPECT_EQ(result.ok(), c.saved) << c.name;
+        EXPECT_EQ(fetches() - fetchesBefore, c.fetches) << c.name;
+        EXPECT_EQ(cloud.saves("n") - savesBefore, c.saves) << c.name;
+        EXPECT_EQ(cloud.record("n")->text("text"), c.saved ? "ours" : "server") << c.name;
+        EXPECT_EQ(env.cloud.pendingFailures(), 0u) << c.name;
+    }
+    ASSERT_TRUE(merge(note("fresh", "first")).ok());
+    EXPECT_EQ(cloud.record("fresh")->text("text"), QStringLiteral("first")) << "a new record is saved itself";
+}
+
+TEST_F(SyncManagerTest, MergeRulesKeepANewerServerCopyAndUniteLists) {
+    CloudRecord server = note("n", "newer");
+    server.set(QStringLiteral("updatedAt"), Date{200});
+    server.set(QStringLiteral("ids"), QStringList{"a", "b"});
+    cloud.put(server);
+
+    CloudRecord late = note("n", "older");
+    late.set(QStringLiteral("updatedAt"), Date{100});
+    ASSERT_TRUE(merge(late, {true, false}).ok());
+    EXPECT_EQ(cloud.record("n")->text("text"), QStringLiteral("newer")) << "a late copy leaves the newer one";
+
+    CloudRecord more = note("n", "newer");
+    more.set(QStringLiteral("updatedAt"), Date{200});
+    more.set(QStringLiteral("ids"), QStringList{"c", "a"});
+    ASSERT_TRUE(merge(more, {true, true}).ok());
+    EXPECT_EQ(cloud.record("n")->textList("ids"), (QStringList{"a", "b", "c"}));
+}
+
+TEST_F(SyncManagerTest, ServerRecordOfAPartialFailureIsTheFirstConflictCarryingOne) {
+    CloudError error = CloudError::make(CloudError::partialFailure, {});
+    EXPECT_FALSE(NimbrelCloudSyncManager::serverRecord(error).has_value());
+    CloudError bare = CloudError::make(CloudError::serverRecordChanged, {});
+    CloudError other = CloudError::make(CloudError::networkFailure, {});
+    other.serverRecord = std::make_shared<CloudRecord>(note("x", "other"));
+    CloudError carrying = bare;
+    carrying.serverRecord = std::make_shared<CloudRecord>(note("y", "server"));
+    error.partialErrorsByItemID = {bare, other, carrying};
+    ASSERT_TRUE(NimbrelCloudSyncManager::serverRecord(error).has_value());
+    EXPECT_EQ(NimbrelCloudSyncManager::serverRecord(error)->text("text"), QStringLiteral("server"));
 }
 
 } // namespace
+} // namespace nimbrel

@@ -62,7 +62,7 @@ TEST(ScenarioRunner, TheProgramLaunchesWithTheDefaultsFilesAndPlatformInPlace) {
                                  "running=1"}));
     EXPECT_EQ(lines.value(1), "  0.000 program: launched");
     EXPECT_EQ(linesWith(lines, QStringLiteral("start:")),
-              (QStringList{"  0.000 start: engine", "  1.000 start: sessions store"}));
+              (QStringList{"  0.000 start: engine", "  1.000 start: sessions store", "  1.000 start: rules store"}));
 }
 
 TEST(ScenarioRunner, AScenarioCanLaunchTheProgramLaterWithOtherDefaults) {
@@ -95,7 +95,7 @@ TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEven
             platform->notifications->post(QStringLiteral("nimbrelRecordActivity"),
                                           {{QStringLiteral("type"), QStringLiteral("info")},
                                            {QStringLiteral("title"), QStringLiteral("Woke")},
-                                           {QStringLiteral("message"), QStringLiteral("The Mac woke up.")}});
+                                           {QStringLiteral("message"), QStringLiteral("The Mac\nwoke up.")}});
             platform->notifications->post(QStringLiteral("Watcher.woke"), {{QStringLiteral("paused"), true}});
             platform->workspace->open(QStringLiteral("https://example.com/"));
         });
@@ -106,10 +106,10 @@ TEST(ScenarioRunner, TheTranscriptHoldsLogLinesActivitiesNotificationsAndMacEven
     const QStringList lines = runner.run();
     const int wake = static_cast<int>(lines.indexOf(QStringLiteral("  2.000 system: wake from sleep")));
     ASSERT_GE(wake, 0) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(lines.mid(wake + 1, 4),
-              (QStringList{"  2.000 log: Watcher: wake from sleep", "  2.000 activity: info \"Woke\" The Mac woke up.",
-                           "  2.000 notification: Watcher.woke {paused=true}",
-                           "  2.000 workspace: open https://example.com/ -> ok"}));
+    EXPECT_EQ(lines.mid(wake + 1, 4), (QStringList{"  2.000 log: Watcher: wake from sleep",
+                                                   "  2.000 activity: info \"Woke\" The Mac\\nwoke up.",
+                                                   "  2.000 notification: Watcher.woke {paused=true}",
+                                                   "  2.000 workspace: open https://example.com/ -> ok"}));
     EXPECT_TRUE(lines.contains(QStringLiteral("== final state ==")));
     EXPECT_EQ(linesWith(lines, QStringLiteral("tab* https://example.com/")).size(), 1);
 }
@@ -143,6 +143,7 @@ TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
         {R"({"do": "launchProgram"})", "the program is running already"},
         {R"({"do": "openScreen", "screen": "rules"})", "the main menu is not shown"},
         {R"({"do": "pause", "seconds": 300})", "the main menu is not shown"},
+        {R"({"do": "openPermissions"})", "the main menu is not shown"},
         {R"({"do": "clickStatusItem"})", ""},
         {R"({"do": "back"})", "no screen with a way back is shown"},
         {R"({"do": "openScreen", "screen": "trash"})", "no screen \"trash\""},
@@ -151,6 +152,7 @@ TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
         {R"({"do": "resume"})", "the pause menu has no \"Resume Nimbrel\""},
         {R"({"do": "onboardingSwitch"})", "the onboarding is not shown"},
         {R"({"do": "openSettingsInstead"})", "the onboarding is not shown"},
+        {R"({"do": "quitFromOnboarding"})", "the onboarding is not shown"},
         {R"({"do": "sleep", "seconds": 0})", "sleep needs \"seconds\" above 0"},
         {R"({"do": "setDefaults", "values": {}})", "setDefaults needs \"values\""},
         {R"({"do": "minimizeWindow", "app": "Mail", "window": "Inbox – iCloud"})", "is minimized already"},
@@ -175,6 +177,46 @@ TEST(ScenarioRunner, ProgramStepsThatCannotBeDoneNowAreReported) {
         EXPECT_TRUE(errors[i].contains(expected[i])) << errors[i].toStdString() << " / " << expected[i].toStdString();
 }
 
+TEST(ScenarioRunner, QuitHidesThePanelThenRemovesTheItemAndALaunchRightAfterComesOnceItEnded) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"timeline": [{"at": 2, "do": "clickStatusItem"}, {"do": "quitProgram"},
+                                             {"do": "launchProgram"}], "settleSeconds": 0})",
+                            &error))
+        << error.toStdString();
+    const QStringList lines = runner.run();
+    const qsizetype quit = lines.indexOf(QStringLiteral("  2.000 step: quit program"));
+    ASSERT_GE(quit, 0);
+    EXPECT_EQ(lines.mid(quit + 1, 7),
+              (QStringList{"  2.000 notification: Nimbrel.quitRequested", "  2.000 panel: hidden",
+                           "  2.000 status-item: removed", "  2.000 program: ended with status 0",
+                           "  2.000 step: launch program", "  2.000 program: launched",
+                           "  2.000 log: NimbrelApp: did finish launching"}));
+    EXPECT_TRUE(linesWith(lines, QStringLiteral("scenario-error:")).isEmpty());
+}
+
+TEST(ScenarioRunner, EachClickOnTheProgramComesAfterWhatThePreviousOneLeftForTheNextTurn) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"timeline": [{"at": 2, "do": "clickStatusItem"}, {"do": "pause", "seconds": 300},
+                                             {"do": "resume"}], "settleSeconds": 0})",
+                            &error));
+    const QStringList lines = linesWith(runner.run(), QStringLiteral("  2.000 "));
+    const QStringList order = {
+        "  2.000 step: pause for 300 s",
+        "  2.000 activity: info \"Cloud Sync Disabled\" Nimbrel will stop syncing across devices.",
+        "  2.000 step: resume",
+        "  2.000 activity: info \"Cloud Sync Enabled\" Nimbrel will sync rules, sessions and blacklist."};
+    qsizetype at = -1;
+    for (const QString& line : order) {
+        const qsizetype next = lines.indexOf(line, at + 1);
+        EXPECT_GT(next, at) << line.toStdString();
+        at = std::max(at, next);
+    }
+}
+
 TEST(ScenarioRunner, TwoRunsPrintTheSameTranscript) {
     const QByteArray scenario = R"({"timeline": [{"do": "click", "tile": "Mail"}, {"do": "click", "tile": "Trash"},
                                                  {"do": "launch", "app": "com.apple.iCal"}]})";
@@ -185,6 +227,28 @@ TEST(ScenarioRunner, TwoRunsPrintTheSameTranscript) {
     ASSERT_TRUE(first.load(scenario, &error));
     ASSERT_TRUE(second.load(scenario, &error));
     EXPECT_EQ(first.run(), second.run());
+}
+
+TEST(ScenarioRunner, ASecondMacSharesTheCloudAndTakesTheStepsNamedForIt) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    EXPECT_FALSE(runner.load(R"({"secondMac": 3})", &error));
+    ASSERT_TRUE(runner.load(R"({"secondMac": {"launchProgram": false},
+                                "timeline": [{"at": 2, "mac": "A", "do": "addRule", "name": "Open mail"},
+                                             {"mac": "B", "do": "addRule", "name": "Too early"},
+                                             {"mac": "C", "do": "syncNow"},
+                                             {"mac": "B", "do": "launchProgram"},
+                                             {"at": 4, "mac": "B", "do": "showSynced"}], "settleSeconds": 0})",
+                            &error))
+        << error.toStdString();
+    const QStringList lines = runner.run();
+    EXPECT_EQ(linesWith(lines, QStringLiteral("scenario-error:")),
+              (QStringList{"  2.000 B scenario-error: addRule: the program is not running",
+                           "  2.000 A scenario-error: no Mac named \"C\""}));
+    // B, launched at 2 s, pulls at its rules store's start what A pushed.
+    EXPECT_TRUE(lines.contains(QStringLiteral("  4.000 B synced: rules: Open mail"))) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("== final state of B ==")));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "ChurnedFiles.h"
 
-#include "model/ActivityStore.h"
+#include "activity/ActivityStore.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/VirtualScheduler.h"

@@ -131,6 +131,20 @@ QString openSettingsInstead(ShellController* shell) {
     return {};
 }
 
+QString quitFromOnboarding(ShellController* shell) {
+    OnboardingViewModel* onboarding = shownOnboarding(shell);
+    if (!onboarding) return QStringLiteral("the onboarding is not shown");
+    onboarding->quit();
+    return {};
+}
+
+QString openPermissions(ShellController* shell) {
+    MenuBarViewModel* menu = shownMenu(shell);
+    if (!menu) return QStringLiteral("the main menu is not shown");
+    menu->openPermissions();
+    return {};
+}
+
 // ---- what the user sees
 
 Seen seen(const ShellController* program) {

@@ -23,6 +23,10 @@ QString pause(ShellController* shell, std::optional<double> seconds);
 QString resume(ShellController* shell);
 QString turnOnboardingSwitchOn(ShellController* shell);
 QString openSettingsInstead(ShellController* shell);
+// The onboarding's quit button (it ends the program at once, not through the quit notice).
+QString quitFromOnboarding(ShellController* shell);
+// The main menu's Permissions button.
+QString openPermissions(ShellController* shell);
 
 // What the user sees now; an empty text where nothing is shown.
 struct Seen {

@@ -176,8 +176,14 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
     }
     for (const QJsonValue& v : d.value(QStringLiteral("alertAnswers")).toArray())
         sim.alerts().answerNextAlert(v.toInt());
-    const QJsonObject entitlements = d.value(QStringLiteral("entitlements")).toObject();
-    if (!entitlements.isEmpty()) sim.codeSignature().setEntitlements(entitlements.toVariantMap());
+    // Each answer: the chosen paths, or null for a cancelled panel.
+    for (const QJsonValue& v : d.value(QStringLiteral("openPanelAnswers")).toArray())
+        sim.alerts().answerNextOpenPanel(v.isArray() ? std::optional(v.toVariant().toStringList())
+                                                     : std::optional<QStringList>());
+    // The program is signed for its cloud; "entitlements" replaces them ({} removes them all).
+    if (d.contains(QStringLiteral("entitlements")))
+        sim.codeSignature().setEntitlements(d.value(QStringLiteral("entitlements")).toObject().toVariantMap());
+    problems << applyCloudConditions(sim.cloud().conditions(), d.value(QStringLiteral("cloud")).toObject());
     const QJsonObject identity = d.value(QStringLiteral("identity")).toObject();
     if (identity.contains(QStringLiteral("fullName")))
         mac.identity().fullName = identity.value(QStringLiteral("fullName")).toString();
@@ -188,6 +194,32 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
 
     mac.setQuiet(false);
     mac.recorder().clear();
+    return problems;
+}
+
+QStringList applyCloudConditions(CloudConditions& conditions, const QJsonObject& cloud) {
+    QStringList problems;
+    static const std::map<QString, CloudAccountState> accounts{
+        {QStringLiteral("available"), CloudAccountState::available},
+        {QStringLiteral("noAccount"), CloudAccountState::noAccount},
+        {QStringLiteral("restricted"), CloudAccountState::restricted},
+        {QStringLiteral("couldNotDetermine"), CloudAccountState::couldNotDetermine},
+        {QStringLiteral("temporarilyUnavailable"), CloudAccountState::temporarilyUnavailable},
+    };
+    if (cloud.contains(QStringLiteral("account"))) {
+        auto it = accounts.find(cloud.value(QStringLiteral("account")).toString());
+        if (it == accounts.end())
+            problems << QStringLiteral("cloud: unknown account state ") +
+                            cloud.value(QStringLiteral("account")).toString();
+        else
+            conditions.account = it->second;
+    }
+    if (cloud.contains(QStringLiteral("accountError")))
+        conditions.accountCheckError =
+            CloudError::make(CloudError::networkFailure, cloud.value(QStringLiteral("accountError")).toString());
+    if (cloud.contains(QStringLiteral("offline"))) conditions.offline = cloud.value(QStringLiteral("offline")).toBool();
+    if (cloud.contains(QStringLiteral("latency")))
+        conditions.latency = cloud.value(QStringLiteral("latency")).toDouble();
     return problems;
 }
 

@@ -39,6 +39,22 @@ QString saveSession(ScenarioRun& run, const QJsonObject& session) {
 
 } // namespace
 
+bool isProgramStep(const QString& what) {
+    static const QStringList steps = {"launchProgram",
+                                      "quitProgram",
+                                      "restartProgram",
+                                      "clickStatusItem",
+                                      "openScreen",
+                                      "back",
+                                      "pause",
+                                      "resume",
+                                      "onboardingSwitch",
+                                      "openSettingsInstead",
+                                      "quitFromOnboarding",
+                                      "openPermissions"};
+    return steps.contains(what);
+}
+
 bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& step) {
     SimProgram& program = run.program();
     if (what == QLatin1String("launchProgram")) {
@@ -53,8 +69,6 @@ bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& st
             return true;
         }
         // The program ends on the loop's next turn; it starts again once it has.
-        run.endOfEvent();
-        run.advance(0);
         run.launchProgram();
     } else if (what == QLatin1String("clickStatusItem")) {
         attempt(run, QStringLiteral("click status item"), [&] { return panel::clickStatusItem(program.shell()); });
@@ -87,6 +101,11 @@ bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& st
     } else if (what == QLatin1String("openSettingsInstead")) {
         attempt(run, QStringLiteral("open settings instead"),
                 [&] { return panel::openSettingsInstead(program.shell()); });
+    } else if (what == QLatin1String("quitFromOnboarding")) {
+        attempt(run, QStringLiteral("quit from the onboarding"),
+                [&] { return panel::quitFromOnboarding(program.shell()); });
+    } else if (what == QLatin1String("openPermissions")) {
+        attempt(run, QStringLiteral("open permissions"), [&] { return panel::openPermissions(program.shell()); });
     } else {
         return false;
     }

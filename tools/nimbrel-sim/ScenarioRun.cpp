@@ -2,6 +2,7 @@
 
 #include "ScenarioDesktop.h"
 
+#include "app/ShellController.h"
 #include "platform/Calendar.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
@@ -31,17 +32,17 @@ QString describeMap(const QVariantMap& map) {
     return parts.isEmpty() ? QString() : QStringLiteral(" {") + parts.join(QStringLiteral(", ")) + QLatin1Char('}');
 }
 
-Date startOf(const QJsonObject& scenario) {
-    return parseISO8601(scenario.value(QStringLiteral("start")).toString(QStringLiteral("2026-12-07T09:00:00Z")))
-        .value_or(Date{0});
-}
-
 Locations locationsIn(const QString& workFolder) {
     QDir().mkpath(workFolder);
     return Locations::underRoot(workFolder);
 }
 
 } // namespace
+
+Date scenarioStart(const QJsonObject& scenario) {
+    return parseISO8601(scenario.value(QStringLiteral("start")).toString(QStringLiteral("2026-12-07T09:00:00Z")))
+        .value_or(Date{0});
+}
 
 QVariant defaultsValue(const QJsonValue& v) {
     if (v.isObject()) {
@@ -69,18 +70,30 @@ QVariant defaultsValue(const QJsonValue& v) {
     return {};
 }
 
+ScenarioRun::Context::Context(ScenarioRun& run)
+    : platform_(run.program_ && run.program_->platform() ? *run.program_->platform() : run.platform_),
+      instances_(run.instances_),
+      previousSink_(setLogSink([&run](const QString& line) { run.print(QStringLiteral("log"), line); })) {}
+
+ScenarioRun::Context::~Context() {
+    setLogSink(previousSink_);
+}
+
 ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
-                         std::function<void(Platform&)> launching)
-    : scenario_(scenario), start_(startOf(scenario)), scheduler_(start_), transcript_(scheduler_, start_, workFolder),
-      locations_(locationsIn(workFolder)),
+                         std::function<void(Platform&)> launching, ScenarioMacRole role)
+    : scenario_(scenario), name_(role.name), prefix_(role.name.isEmpty() ? QString() : role.name + QLatin1Char(' ')),
+      start_(scenarioStart(scenario)), scheduler_(start_),
+      ownTranscript_(role.transcript ? nullptr : std::make_unique<Transcript>(scheduler_, start_, workFolder)),
+      transcript_(role.transcript ? role.transcript : ownTranscript_.get()), locations_(locationsIn(workFolder)),
       userNotifications_(scheduler_, scheduler_,
                          [this](const NotificationRequest& r) {
                              print(QStringLiteral("user-notification"),
                                    QStringLiteral("%1 \u2014 %2").arg(r.title, r.body));
                          }),
-      sim_(scheduler_, scheduler_, sim::SimulatedPlatform::defaultFolder(locations_)) {
-    transcript_.raw(QStringLiteral("# scenario: ") +
-                    scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
+      sim_(scheduler_, scheduler_, sim::SimulatedPlatform::defaultFolder(locations_), role.cloudFile) {
+    if (ownTranscript_)
+        transcript_->raw(QStringLiteral("# scenario: ") +
+                         scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
     // The clock's wall time, and so every schedule, reads the same on every machine.
     const QString zone = scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC"));
     setCurrentTimeZone(QTimeZone(zone.toUtf8()));
@@ -93,7 +106,6 @@ ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
     platform_.locations = locations_;
     platform_.userNotifications = &userNotifications_;
     sim_.fill(platform_);
-    installed_ = std::make_unique<ScopedPlatform>(platform_);
 
     SimProgram::Events events;
     events.launching = std::move(launching);
@@ -102,32 +114,52 @@ ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
         print(QStringLiteral("program"), QStringLiteral("ended with status %1").arg(status));
     };
     program_ = std::make_unique<SimProgram>(platform_, std::move(events));
+    setLogToStdout(false);
+    Context context(*this);
     setUp(scenario_);
 }
 
 ScenarioRun::~ScenarioRun() {
+    Context context(*this);
     stopWriting();
     program_.reset();
-    resetSharedInstances();
-    setLogSink(previousSink_);
+    instances_.reset();
     setLogToStdout(true);
     setCurrentTimeZone(QTimeZone());
     setAtomicWriteFaultForTesting({});
 }
 
+void ScenarioRun::pair(ScenarioRun& peer) {
+    together_ = {this, &peer};
+    peer.together_ = together_;
+}
+
 void ScenarioRun::stopWriting() {
     sim_.mac().recorder().setListener({});
     activityToken_.reset();
-    setLogSink([](const QString&) {});
+    writing_ = false;
 }
 
 void ScenarioRun::launchProgram() {
+    // A program that was asked to quit ends on the loop's next turn; a launch waits for that.
+    if (program_->isEnding()) {
+        endOfEvent();
+        advance(0);
+    }
     if (program_->isRunning()) {
         error(QStringLiteral("the program is running already"));
         return;
     }
     print(QStringLiteral("program"), QStringLiteral("launched"));
     program_->launch();
+    ShellController* shell = program_->shell();
+    auto changed = [this](bool panel) {
+        if (!panelChangedFirst_) panelChangedFirst_ = panel;
+    };
+    QObject::connect(shell, &ShellController::statusItemChanged, shell, [changed] { changed(false); });
+    QObject::connect(shell, &ShellController::panelChanged, shell, [changed] { changed(true); });
+    QObject::connect(shell, &ShellController::panelContentChanged, shell, [changed] { changed(true); });
+    QObject::connect(shell, &ShellController::panelFrameChanged, shell, [changed] { changed(true); });
 }
 
 void ScenarioRun::setUp(const QJsonObject& scenario) {
@@ -163,8 +195,6 @@ void ScenarioRun::setUp(const QJsonObject& scenario) {
                                                    n.userInfo.value(QStringLiteral("message")).toString()));
     });
     sim_.mac().recorder().setListener([this](const sim::Event& e) { print(sim::eventKindName(e.kind), e.text); });
-    previousSink_ = setLogSink([this](const QString& line) { print(QStringLiteral("log"), line); });
-    setLogToStdout(false);
 
     if (scenario.value(QStringLiteral("launchProgram")).toBool(true)) {
         launchProgram();
@@ -173,8 +203,13 @@ void ScenarioRun::setUp(const QJsonObject& scenario) {
 }
 
 void ScenarioRun::print(const QString& kind, const QString& text) {
+    if (!writing_) return;
     flush();
-    transcript_.line(kind, text);
+    write(kind, text);
+}
+
+void ScenarioRun::write(const QString& kind, const QString& text) {
+    transcript_->line(scheduler_.now(), prefix_ + kind, text);
 }
 
 void ScenarioRun::flush() {
@@ -182,7 +217,7 @@ void ScenarioRun::flush() {
     for (; notificationsSeen_ < posted.size(); ++notificationsSeen_) {
         const Notification& n = posted[notificationsSeen_];
         if (n.name == kActivityNotification) continue;
-        transcript_.line(QStringLiteral("notification"), n.name + describeMap(n.userInfo));
+        write(QStringLiteral("notification"), n.name + describeMap(n.userInfo));
     }
 }
 
@@ -192,30 +227,55 @@ void ScenarioRun::endOfEvent() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     flush();
     const panel::Seen seen = panel::seen(program_->shell());
-    if (seen.statusItem != printed_.statusItem)
-        transcript_.line(QStringLiteral("status-item"),
-                         seen.statusItem.isEmpty() ? QStringLiteral("removed") : seen.statusItem);
+    auto statusItem = [&] {
+        if (seen.statusItem != printed_.statusItem)
+            write(QStringLiteral("status-item"), seen.statusItem.isEmpty() ? QStringLiteral("removed") : seen.statusItem);
+    };
+    const bool panelFirst = panelChangedFirst_.value_or(false);
+    panelChangedFirst_.reset();
+    if (!panelFirst) statusItem();
     if (seen.panel != printed_.panel)
-        transcript_.line(QStringLiteral("panel"), seen.panel.isEmpty() ? QStringLiteral("hidden") : seen.panel);
+        write(QStringLiteral("panel"), seen.panel.isEmpty() ? QStringLiteral("hidden") : seen.panel);
+    if (panelFirst) statusItem();
     // The texts of a screen that is not shown are not seen: the last ones seen stand.
     if (!seen.panelText.isEmpty() && seen.panelText != printed_.panelText)
-        transcript_.line(QStringLiteral("panel-text"), seen.panelText);
+        write(QStringLiteral("panel-text"), seen.panelText);
     printed_.statusItem = seen.statusItem;
     printed_.panel = seen.panel;
     // A program launched again shows its texts afresh.
     if (!seen.panelText.isEmpty() || !program_->isRunning()) printed_.panelText = seen.panelText;
 }
 
+std::optional<Date> ScenarioRun::nextDue() const {
+    const auto in = scheduler_.nextDueIn();
+    if (!in) return std::nullopt;
+    return scheduler_.now().addingSeconds(*in);
+}
+
+void ScenarioRun::runUntil(Date at) {
+    Context context(*this);
+    scheduler_.advanceTo(at);
+    endOfEvent();
+}
+
 void ScenarioRun::advance(double seconds) {
     const Date target = scheduler_.now().addingSeconds(std::max(0.0, seconds));
     while (true) {
-        auto next = scheduler_.nextDueIn();
-        if (!next || scheduler_.now().addingSeconds(*next) > target) break;
-        scheduler_.advance(*next);
-        endOfEvent();
+        // The Mac whose work falls due first goes; the first Mac first at the same moment.
+        ScenarioRun* next = nullptr;
+        Date at;
+        for (ScenarioRun* run : together_) {
+            const std::optional<Date> due = run->nextDue();
+            if (due && *due <= target && (!next || *due < at)) {
+                next = run;
+                at = *due;
+            }
+        }
+        if (!next) break;
+        next->runUntil(at);
     }
-    scheduler_.advanceTo(target);
-    endOfEvent();
+    for (ScenarioRun* run : together_)
+        run->runUntil(target);
 }
 
 void ScenarioRun::runStep(const QJsonObject& step) {
@@ -223,10 +283,34 @@ void ScenarioRun::runStep(const QJsonObject& step) {
         const Date at = start_.addingSeconds(step.value(QStringLiteral("at")).toDouble());
         if (at > scheduler_.now()) advance(at.secondsSince(scheduler_.now()));
     }
+    if (!step.contains(QStringLiteral("mac"))) return doStep(step);
+    const QString mac = step.value(QStringLiteral("mac")).toString();
+    for (ScenarioRun* run : together_)
+        if (!run->name_.isEmpty() && run->name_ == mac) return run->doStep(step);
+    Context context(*this);
+    error(QStringLiteral("no Mac named \"%1\"").arg(mac));
+}
+
+void ScenarioRun::doStep(const QJsonObject& step) {
+    Context context(*this);
     const QString what = step.value(QStringLiteral("do")).toString();
-    if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step))
+    if (isProgramStep(what)) {
+        // A person's click on the program's item or panel is an event of its own: what the
+        // last one left for the loop's next turn runs first.
+        advance(0);
+    }
+    if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step) && !runCloudStep(*this, what, step))
         error(QStringLiteral("unknown step \"%1\"").arg(what));
     endOfEvent();
+}
+
+void ScenarioRun::finish(bool saveState) {
+    Context context(*this);
+    program_.reset();
+    if (saveState) {
+        QString problem;
+        if (!sim_.save(&problem)) transcript_->raw(QStringLiteral("could not save the simulated Mac: ") + problem);
+    }
 }
 
 QStringList ScenarioRun::play(bool saveState) {
@@ -236,16 +320,24 @@ QStringList ScenarioRun::play(bool saveState) {
 
     // Nothing after the settling time is written down, also not what a running program
     // does as the run ends.
-    stopWriting();
-    transcript_.raw(QStringLiteral("== final state =="));
-    for (const QString& l : sim::describeDesktop(sim_.mac()))
-        transcript_.raw(l);
-    program_.reset();
-    if (saveState) {
-        QString problem;
-        if (!sim_.save(&problem)) transcript_.raw(QStringLiteral("could not save the simulated Mac: ") + problem);
+    for (ScenarioRun* run : together_)
+        run->stopWriting();
+    if (together_.size() == 1) {
+        transcript_->raw(QStringLiteral("== final state =="));
+        for (const QString& l : sim::describeDesktop(sim_.mac()))
+            transcript_->raw(l);
+    } else {
+        // Two Macs end with what each holds of what syncs.
+        for (ScenarioRun* run : together_) {
+            transcript_->raw(QStringLiteral("== final state of ") + run->name_ + QStringLiteral(" =="));
+            Context context(*run);
+            for (const QString& l : run->syncedState())
+                transcript_->raw(QStringLiteral("  ") + l);
+        }
     }
-    return transcript_.lines();
+    for (ScenarioRun* run : together_)
+        run->finish(saveState);
+    return transcript_->lines();
 }
 
 } // namespace nimbrel::simtool

@@ -7,6 +7,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RecordingUserNotifications.h"
+#include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
 #include "platform/simulated/SimulatedPlatform.h"
@@ -16,8 +17,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace nimbrel::simtool {
+
+// The scenario's "start", 2026-12-07T09:00:00Z when it has none.
+Date scenarioStart(const QJsonObject& scenario);
 
 // Plain JSON becomes the closest typed value; {"type": ..., "value": ...} is taken as typed.
 QVariant defaultsValue(const QJsonValue& value);
@@ -35,19 +41,33 @@ class TranscriptUserNotifications final : public RecordingUserNotifications {
     std::function<void(const NotificationRequest&)> show_;
 };
 
+// Which Mac of a pair a run is; the defaults make a run of its own.
+struct ScenarioMacRole {
+    QString name;                     // "A", "B"; empty for a run alone
+    QString cloudFile;                // the shared cloud; empty for the Mac's own
+    Transcript* transcript = nullptr; // the pair's transcript; none for a transcript of its own
+};
+
 // One run of a scenario: virtual time, the simulated Mac in the work folder with the
 // scenario's desktop, defaults and files, the program on it, and the transcript of what
-// happens. The timeline's steps act on it (ScenarioMacSteps.cpp, ScenarioProgramSteps.cpp).
+// happens. The timeline's steps act on it (ScenarioMacSteps.cpp, ScenarioProgramSteps.cpp,
+// ScenarioCloudSteps.cpp). Two runs paired are two Macs of one account: one cloud file, one
+// transcript whose lines carry the Mac's name, time passing for both in step.
 class ScenarioRun {
   public:
     // `launching` runs as each launch of the program begins, with its platform installed.
-    ScenarioRun(const QJsonObject& scenario, const QString& workFolder, std::function<void(Platform&)> launching);
+    ScenarioRun(const QJsonObject& scenario, const QString& workFolder, std::function<void(Platform&)> launching,
+                ScenarioMacRole role = {});
     ~ScenarioRun();
     ScenarioRun(const ScenarioRun&) = delete;
     ScenarioRun& operator=(const ScenarioRun&) = delete;
 
     // Plays the timeline, lets the settling time pass and writes the final state.
     QStringList play(bool saveState);
+
+    // Lets `peer` live in step with this run; steps with "mac": its name act on it.
+    void pair(ScenarioRun& peer);
+    const QString& name() const { return name_; }
 
     sim::SimulatedPlatform& sim() { return sim_; }
     sim::SimulatedMac& mac() { return sim_.mac(); }
@@ -56,7 +76,9 @@ class ScenarioRun {
     const RecordingUserNotifications& userNotifications() const { return userNotifications_; }
     VirtualScheduler& scheduler() { return scheduler_; }
     const Locations& locations() const { return locations_; }
-    Transcript& transcript() { return transcript_; }
+    Transcript& transcript() { return *transcript_; }
+    // What syncs between Macs, as the running program holds it: one line per kind.
+    QStringList syncedState();
 
     // Writes a line after whatever happened before it.
     void print(const QString& kind, const QString& text);
@@ -70,35 +92,65 @@ class ScenarioRun {
     // An event (a step, or work that fell due) is over: writes what changed of what the user
     // sees (the status item, the panel and its texts), as the screen would show it now.
     void endOfEvent();
-    // Starts the program, unless it runs already.
+    // Starts the program, unless it runs already (one that is quitting is let end first).
     void launchProgram();
 
   private:
+    // This Mac's platform (its running program's, if any), shared instances and log, for
+    // the work done in its name.
+    class Context {
+      public:
+        explicit Context(ScenarioRun& run);
+        ~Context();
+
+      private:
+        ScopedPlatform platform_;
+        ScopedSharedInstances instances_;
+        LogSink previousSink_;
+    };
+
     void setUp(const QJsonObject& scenario);
     void runStep(const QJsonObject& step);
+    void doStep(const QJsonObject& step);
+    std::optional<Date> nextDue() const;
+    // Runs this Mac's work due until `at`, as one event.
+    void runUntil(Date at);
+    void write(const QString& kind, const QString& text);
     // Stops writing down what happens (the log, activities, the Mac's events).
     void stopWriting();
+    void finish(bool saveState);
 
     QJsonObject scenario_;
+    QString name_;
+    QString prefix_;
     Date start_;
     VirtualScheduler scheduler_;
-    Transcript transcript_;
+    std::unique_ptr<Transcript> ownTranscript_;
+    Transcript* transcript_;
     Locations locations_;
     NotificationCenter notifications_;
     InMemoryUserDefaults defaults_;
     TranscriptUserNotifications userNotifications_;
     sim::SimulatedPlatform sim_;
     Platform platform_;
-    std::unique_ptr<ScopedPlatform> installed_;
+    SharedInstanceSet instances_;
     std::unique_ptr<SimProgram> program_;
     size_t notificationsSeen_ = 0;
     panel::Seen printed_;
+    // Whether the panel changed before the status item in the current event: lines follow
+    // the order in which things changed.
+    std::optional<bool> panelChangedFirst_;
     ObserverToken activityToken_;
-    LogSink previousSink_;
+    bool writing_ = true;
+    // The Macs whose time passes together, this one among them.
+    std::vector<ScenarioRun*> together_{this};
 };
 
 // The timeline's steps, by their "do": each answers false for a step it does not know.
 bool runMacStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
 bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+bool runCloudStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+// Whether `what` is one of runProgramStep's.
+bool isProgramStep(const QString& what);
 
 } // namespace nimbrel::simtool

@@ -28,13 +28,33 @@ bool ScenarioRunner::load(const QByteArray& json, QString* error) {
         if (error) *error = QStringLiteral("\"launchProgram\" must be true or false");
         return false;
     }
+    if (o.contains(QStringLiteral("secondMac")) && !o.value(QStringLiteral("secondMac")).isObject()) {
+        if (error) *error = QStringLiteral("\"secondMac\" must be an object like a scenario without a timeline");
+        return false;
+    }
     scenario_ = o;
     return true;
 }
 
 QStringList ScenarioRunner::run() {
-    ScenarioRun run(scenario_, workFolder_, launchHook_);
-    return run.play(saveState_);
+    if (!scenario_.contains(QStringLiteral("secondMac"))) {
+        ScenarioRun run(scenario_, workFolder_, launchHook_);
+        return run.play(saveState_);
+    }
+    // Two Macs of one account: the scenario is the first, "secondMac" the second (its own
+    // desktop, defaults, files and launch), one cloud file and one timeline for both.
+    const QString cloudFile = workFolder_ + QStringLiteral("/SharedCloud.sqlite");
+    Transcript transcript(scenarioStart(scenario_), workFolder_);
+    transcript.raw(QStringLiteral("# scenario: ") +
+                   scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
+    QJsonObject second = scenario_.value(QStringLiteral("secondMac")).toObject();
+    second.insert(QStringLiteral("start"), scenario_.value(QStringLiteral("start")));
+    ScenarioRun a(scenario_, workFolder_ + QStringLiteral("/A"), launchHook_,
+                  {QStringLiteral("A"), cloudFile, &transcript});
+    ScenarioRun b(second, workFolder_ + QStringLiteral("/B"), launchHook_,
+                  {QStringLiteral("B"), cloudFile, &transcript});
+    a.pair(b);
+    return a.play(saveState_);
 }
 
 } // namespace nimbrel::simtool

@@ -39,6 +39,7 @@ struct SimProgram::Process {
     QObject views;
     QPointer<QObject> content;
     NimbrelPanelScreen shownScreen = NimbrelPanelScreen::Main;
+    bool ending = false;
     // What waits for this process's end must not end the next one.
     Lifetime lifetime;
 };
@@ -47,6 +48,10 @@ SimProgram::SimProgram(Platform& machine, Events events) : machine_(machine), ev
 
 SimProgram::~SimProgram() {
     end(0, false);
+}
+
+bool SimProgram::isEnding() const {
+    return process_ && process_->ending;
 }
 
 bool SimProgram::launch() {
@@ -75,6 +80,7 @@ bool SimProgram::launch() {
 
 void SimProgram::endSoon(int status) {
     // As `nimbrel` does: the event loop returns on its next turn, then the program cleans up.
+    process_->ending = true;
     machine_.scheduler->post(process_->lifetime.guard([this, status] { end(status, true); }));
 }
 
@@ -132,6 +138,10 @@ QString SimProgram::quit() {
     // What the main menu's Quit row posts.
     process_->platform.notifications->post(shell::kQuitRequested);
     return {};
+}
+
+Platform* SimProgram::platform() const {
+    return process_ ? &process_->platform : nullptr;
 }
 
 ShellController* SimProgram::shell() const {

@@ -36,6 +36,8 @@ class SimProgram {
     SimProgram& operator=(const SimProgram&) = delete;
 
     bool isRunning() const { return process_ != nullptr; }
+    // Asked to end: it ends on the loop's next turn.
+    bool isEnding() const;
     // Starts a process; false when one runs already.
     bool launch();
 
@@ -43,6 +45,8 @@ class SimProgram {
     QString quit();
     // The status item and the panel as the views see them; none while not running.
     ShellController* shell() const;
+    // The running process's platform (its own scheduler); none while not running.
+    Platform* platform() const;
 
   private:
     struct Process;

@@ -8,10 +8,20 @@
 namespace nimbrel::simtool {
 
 Transcript::Transcript(const Clock& clock, Date start, const QString& workFolder)
-    : clock_(clock), start_(start), workFolder_(QDir::cleanPath(QDir(workFolder).absolutePath())) {}
+    : clock_(&clock), start_(start), workFolder_(QDir::cleanPath(QDir(workFolder).absolutePath())) {}
+
+Transcript::Transcript(Date start, const QString& workFolder)
+    : start_(start), workFolder_(QDir::cleanPath(QDir(workFolder).absolutePath())) {}
 
 void Transcript::line(const QString& kind, const QString& text) {
-    lines_ << QStringLiteral("%1 %2: %3").arg(clock_.now().secondsSince(start_), 7, 'f', 3).arg(kind, stable(text));
+    line(clock_ ? clock_->now() : start_, kind, text);
+}
+
+void Transcript::line(Date at, const QString& kind, const QString& text) {
+    // One line per thing that happened, also when a name or a log line holds line breaks.
+    QString oneLine = stable(text);
+    oneLine.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    lines_ << QStringLiteral("%1 %2: %3").arg(at.secondsSince(start_), 7, 'f', 3).arg(kind, oneLine);
 }
 
 void Transcript::raw(const QString& text) {

@@ -17,15 +17,19 @@ namespace nimbrel::simtool {
 class Transcript {
   public:
     Transcript(const Clock& clock, Date start, const QString& workFolder);
+    // A transcript whose every line is given its time.
+    Transcript(Date start, const QString& workFolder);
 
     void line(const QString& kind, const QString& text);
+    // A line of something that happened at `at` (a Mac whose clock is not the transcript's).
+    void line(Date at, const QString& kind, const QString& text);
     void raw(const QString& text);
     QString stable(QString text) const;
 
     const QStringList& lines() const { return lines_; }
 
   private:
-    const Clock& clock_;
+    const Clock* clock_ = nullptr;
     Date start_;
     QString workFolder_;
     QStringList lines_;

@@ -110,10 +110,8 @@ Item {
     }
     Component {
         id: sessionsScreen
-        PlaceholderScreen {
-            title: "Sessions"
-            systemImage: "dock.rectangle"
-            note: "Sessions switch your Dock and wallpaper on a schedule."
+        SessionsView {
+            model: root.model.screenModel
             onBack: root.model.requestMainScreen()
         }
     }

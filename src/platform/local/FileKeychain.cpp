@@ -21,7 +21,7 @@ void FileKeychain::load() {
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
     file.close();
     bool good = doc.isArray();
-    std::map<std::pair<QString, QString>, QByteArray> items;
+    std::map<std::pair<QString, QString>, Item> items;
     for (const QJsonValue& v : doc.array()) {
         const QJsonObject o = v.toObject();
         if (!o.value(QStringLiteral("service")).isString() || !o.value(QStringLiteral("account")).isString() ||
@@ -29,8 +29,11 @@ void FileKeychain::load() {
             good = false;
             break;
         }
+        // Files written before items had an accessibility read as readable when unlocked.
+        const QString accessibility =
+            o.value(QStringLiteral("accessibility")).toString(kKeychainAccessibleWhenUnlocked);
         items[{o.value(QStringLiteral("service")).toString(), o.value(QStringLiteral("account")).toString()}] =
-            QByteArray::fromBase64(o.value(QStringLiteral("data")).toString().toLatin1());
+            Item{QByteArray::fromBase64(o.value(QStringLiteral("data")).toString().toLatin1()), accessibility};
     }
     if (!good) {
         // Keep the damaged file for inspection instead of overwriting it later.
@@ -43,10 +46,11 @@ void FileKeychain::load() {
 
 bool FileKeychain::save() {
     QJsonArray array;
-    for (const auto& [key, data] : items_) {
+    for (const auto& [key, item] : items_) {
         array.append(QJsonObject{{QStringLiteral("service"), key.first},
                                  {QStringLiteral("account"), key.second},
-                                 {QStringLiteral("data"), QString::fromLatin1(data.toBase64())}});
+                                 {QStringLiteral("data"), QString::fromLatin1(item.data.toBase64())},
+                                 {QStringLiteral("accessibility"), item.accessibility}});
     }
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QSaveFile file(path_);
@@ -57,8 +61,9 @@ bool FileKeychain::save() {
     return QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-int FileKeychain::add(const QString& service, const QString& account, const QByteArray& data) {
-    int status = InMemoryKeychain::add(service, account, data);
+int FileKeychain::add(const QString& service, const QString& account, const QByteArray& data,
+                      const QString& accessibility) {
+    int status = InMemoryKeychain::add(service, account, data, accessibility);
     if (status == errSecSuccess && !save()) {
         items_.erase({service, account});
         return errSecIO;
@@ -66,23 +71,24 @@ int FileKeychain::add(const QString& service, const QString& account, const QByt
     return status;
 }
 
-int FileKeychain::update(const QString& service, const QString& account, const QByteArray& data) {
-    QByteArray previous;
-    const bool had = InMemoryKeychain::copyMatching(service, account, &previous) == errSecSuccess;
-    int status = InMemoryKeychain::update(service, account, data);
+int FileKeychain::update(const QString& service, const QString& account, const QByteArray& data,
+                         const QString& accessibility) {
+    auto it = items_.find({service, account});
+    const std::optional<Item> previous = it == items_.end() ? std::nullopt : std::optional(it->second);
+    int status = InMemoryKeychain::update(service, account, data, accessibility);
     if (status == errSecSuccess && !save()) {
-        if (had) items_[{service, account}] = previous;
+        if (previous) items_[{service, account}] = *previous;
         return errSecIO;
     }
     return status;
 }
 
 int FileKeychain::remove(const QString& service, const QString& account) {
-    QByteArray previous;
-    InMemoryKeychain::copyMatching(service, account, &previous);
+    auto it = items_.find({service, account});
+    const std::optional<Item> previous = it == items_.end() ? std::nullopt : std::optional(it->second);
     int status = InMemoryKeychain::remove(service, account);
     if (status == errSecSuccess && !save()) {
-        items_[{service, account}] = previous;
+        if (previous) items_[{service, account}] = *previous;
         return errSecIO;
     }
     return status;

@@ -34,4 +34,8 @@ std::optional<QStringList> SimAlerts::runOpenPanel(const OpenPanelRequest& reque
     return answer;
 }
 
+void SimAlerts::beep() {
+    mac_.recorder().record(EventKind::alert, QStringLiteral("beep"));
+}
+
 } // namespace nimbrel::sim

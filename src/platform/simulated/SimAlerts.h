@@ -15,6 +15,7 @@ class SimAlerts final : public Alerts {
 
     int runModal(const AlertRequest& request) override;
     std::optional<QStringList> runOpenPanel(const OpenPanelRequest& request) override;
+    void beep() override;
 
     // The next alert answers with this button (0 = first).
     void answerNextAlert(int buttonIndex) { alertAnswers_.push_back(buttonIndex); }

@@ -1,5 +1,7 @@
 #include "platform/simulated/SimulatedPlatform.h"
 
+#include "platform/ProgramIdentity.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,13 +12,22 @@ namespace {
 QString statePath(const QString& folder) {
     return folder + QStringLiteral("/state.json");
 }
+
+// The entitlements of a program signed for its cloud container.
+QVariantMap cloudEntitlements() {
+    return {
+        {QStringLiteral("com.apple.developer.icloud-services"), QStringList{QStringLiteral("CloudKit")}},
+        {QStringLiteral("com.apple.developer.icloud-container-identifiers"),
+         QStringList{kNimbrelCloudKitContainerIdentifier}},
+    };
+}
 } // namespace
 
 QString SimulatedPlatform::defaultFolder(const Locations& locations) {
     return locations.nimbrelSupportFolder() + QStringLiteral("/SimulatedMac");
 }
 
-SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder)
+SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder, QString cloudDatabase)
     : folder_(std::move(folder)), scheduler_(scheduler) {
     QDir().mkpath(folder_ + QStringLiteral("/disk"));
     mac_ = std::make_unique<SimulatedMac>(scheduler, clock, folder_ + QStringLiteral("/disk"));
@@ -44,7 +55,10 @@ SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString
     processes_ = std::make_unique<SimProcesses>(*mac_);
     dockPreferences_ = std::make_unique<SimDockPreferences>(*mac_);
     keychain_ = std::make_unique<InMemoryKeychain>();
-    codeSignature_ = std::make_unique<FixedCodeSignature>();
+    codeSignature_ = std::make_unique<FixedCodeSignature>(cloudEntitlements());
+    mainBundle_ = std::make_unique<FixedMainBundle>(kNimbrelBundleIdentifier);
+    if (cloudDatabase.isEmpty()) cloudDatabase = folder_ + QStringLiteral("/CloudDatabase.sqlite");
+    cloud_ = std::make_unique<SqliteCloudService>(scheduler, cloudDatabase);
     systemInfo_ = std::make_unique<SimSystemInfo>(*mac_);
     loginItems_ = std::make_unique<SimLoginItems>(*mac_);
     updater_ = std::make_unique<SimUpdateFramework>(*mac_);
@@ -65,6 +79,8 @@ void SimulatedPlatform::fill(Platform& platform) {
     platform.dockPreferences = dockPreferences_.get();
     platform.keychain = keychain_.get();
     platform.codeSignature = codeSignature_.get();
+    platform.mainBundle = mainBundle_.get();
+    platform.cloud = cloud_.get();
     platform.systemInfo = systemInfo_.get();
     platform.loginItems = loginItems_.get();
     platform.updater = updater_.get();

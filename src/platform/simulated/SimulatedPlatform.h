@@ -3,7 +3,9 @@
 #include "platform/CodeSignature.h"
 #include "platform/Files.h"
 #include "platform/Keychain.h"
+#include "platform/MainBundle.h"
 #include "platform/Platform.h"
+#include "platform/local/SqliteCloudService.h"
 #include "platform/simulated/SimAccessibility.h"
 #include "platform/simulated/SimAlerts.h"
 #include "platform/simulated/SimAppleScript.h"
@@ -23,9 +25,12 @@ namespace nimbrel::sim {
 // One simulated Mac with all its facilities. The Mac lives in a folder: "state.json"
 // (screens, apps and windows, the Dock's preferences, ...) and "disk/" (its files).
 // An existing folder is opened as it was left; a new one gets the default desktop.
+// The program is installed and signed for the cloud, and the Mac's account is signed in;
+// its cloud is the database file at `cloudDatabase` ("CloudDatabase.sqlite" in the folder
+// when none is given), which other Macs may share.
 class SimulatedPlatform {
   public:
-    SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder);
+    SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString folder, QString cloudDatabase = {});
     ~SimulatedPlatform();
 
     // <the program's data folder>/SimulatedMac
@@ -57,6 +62,9 @@ class SimulatedPlatform {
     SimDockPreferences& dockPreferences() { return *dockPreferences_; }
     InMemoryKeychain& keychain() { return *keychain_; }
     FixedCodeSignature& codeSignature() { return *codeSignature_; }
+    FixedMainBundle& mainBundle() { return *mainBundle_; }
+    // The account, the network and injected failures are set through its conditions.
+    SqliteCloudService& cloud() { return *cloud_; }
     SimSystemInfo& systemInfo() { return *systemInfo_; }
     SimLoginItems& loginItems() { return *loginItems_; }
     SimUpdateFramework& updater() { return *updater_; }
@@ -77,6 +85,8 @@ class SimulatedPlatform {
     std::unique_ptr<SimDockPreferences> dockPreferences_;
     std::unique_ptr<InMemoryKeychain> keychain_;
     std::unique_ptr<FixedCodeSignature> codeSignature_;
+    std::unique_ptr<FixedMainBundle> mainBundle_;
+    std::unique_ptr<SqliteCloudService> cloud_;
     std::unique_ptr<SimSystemInfo> systemInfo_;
     std::unique_ptr<SimLoginItems> loginItems_;
     std::unique_ptr<SimUpdateFramework> updater_;

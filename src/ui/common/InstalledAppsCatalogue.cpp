@@ -125,9 +125,7 @@ std::vector<NimbrelInstalledApps::InstalledApp> NimbrelInstalledApps::scanInstal
 }
 
 void NimbrelInstalledApps::sortedByName(std::vector<InstalledApp>& apps) {
-    std::stable_sort(apps.begin(), apps.end(), [](const InstalledApp& a, const InstalledApp& b) {
-        return localizedCaseInsensitiveCompare(a.displayName, b.displayName) < 0;
-    });
+    stableSortByKey(apps, [](const InstalledApp& app) { return localizedCaseInsensitiveSortKey(app.displayName); });
 }
 
 } // namespace nimbrel

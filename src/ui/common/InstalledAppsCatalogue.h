@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Published.h"
+#include "platform/Published.h"
 
 #include <QString>
 #include <QStringList>

@@ -10,9 +10,9 @@ namespace nimbrel {
 
 std::vector<NimbrelRule> sortedRules(const std::vector<NimbrelRule>& rules) {
     std::vector<NimbrelRule> out = rules;
-    std::stable_sort(out.begin(), out.end(), [](const NimbrelRule& a, const NimbrelRule& b) {
-        if (a.isPinned != b.isPinned) return a.isPinned;
-        return localizedCaseInsensitiveCompare(a.name, b.name) < 0;
+    // Pinned rules first: their keys start lower.
+    stableSortByKey(out, [](const NimbrelRule& rule) {
+        return QByteArray(1, rule.isPinned ? '\x00' : '\x01') + localizedCaseInsensitiveSortKey(rule.name);
     });
     return out;
 }

@@ -1,11 +1,14 @@
 #include "ui/rules/RulesPreview.h"
 
+#include "engine/PlacementGeometry.h"
 #include "model/RuleCoding.h"
 #include "model/RulesStore.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
+#include "platform/Screens.h"
 #include "platform/UserDefaults.h"
 #include "sync/CloudSyncManager.h"
+#include "ui/common/InstalledAppsCatalogue.h"
 #include "ui/rules/RulesViewModel.h"
 
 namespace nimbrel {
@@ -51,7 +54,7 @@ OfflineRulesStore OfflineRulesStore::make(Platform& platform, const std::vector<
     return made;
 }
 
-std::vector<NimbrelRule> RulesPreview::sampleRules(Date now) {
+std::vector<NimbrelRule> previewRules(Date now) {
     const NimbrelRuleAppTarget finder{QStringLiteral("Finder"), QStringLiteral("com.apple.finder"), std::nullopt};
     const NimbrelRuleAppTarget safari{QStringLiteral("Safari"), QStringLiteral("com.apple.Safari"), std::nullopt};
     const NimbrelRuleAppTarget terminal{QStringLiteral("Terminal"), QStringLiteral("com.apple.Terminal"), std::nullopt};
@@ -76,6 +79,8 @@ std::vector<NimbrelRule> RulesPreview::sampleRules(Date now) {
                                  website(QStringLiteral("mail.example.com"), NimbrelWindowPlacement::rightHalf))},
                             now);
     news.pausedUntil = now.addingSeconds(2 * 3600);
+    news.availability = {NimbrelRuleAvailabilityMode::scheduled, workWeekdays(), NimbrelClockTime{7, 0},
+                         NimbrelClockTime{10, 30}};
 
     TerminalScriptRuleAction script;
     script.terminalApp = terminal;
@@ -98,13 +103,19 @@ std::vector<NimbrelRule> RulesPreview::sampleRules(Date now) {
     return {folders, news, deploy, review};
 }
 
-RulesPreview::RulesPreview(Platform& platform)
-    : platform_(platform), rules_(OfflineRulesStore::make(platform, sampleRules(platform.clock->now()))) {}
+void seedRulesPreview(Platform& platform) {
+    platform.defaults->setData(NimbrelRulesStore::defaultsKey,
+                               encodeRules(previewRules(platform.clock->now()), json::DateForm::SecondsSince2001));
+}
 
-RulesPreview::~RulesPreview() = default;
-
-std::unique_ptr<RulesViewModel> RulesPreview::makeViewModel() {
-    return std::make_unique<RulesViewModel>(platform_, rules_.store);
+RulesViewModel::EditorServices previewEditorServices(Platform& platform) {
+    RulesViewModel::EditorServices services;
+    services.catalogue = [&platform] { return NimbrelInstalledApps::create(platform); };
+    services.externalScreens = [&platform] {
+        if (!platform.screens) return std::vector<NimbrelDisplayTarget>{};
+        return placement::displayTargets(platform.screens->screens(), platform.screens->mainScreen());
+    };
+    return services;
 }
 
 } // namespace nimbrel

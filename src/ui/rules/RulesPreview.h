@@ -1,8 +1,7 @@
 #pragma once
 
 #include "model/Rule.h"
-
-#include <QObject>
+#include "ui/rules/RulesViewModel.h"
 
 #include <memory>
 #include <vector>
@@ -12,10 +11,9 @@ namespace nimbrel {
 struct Platform;
 class NimbrelRulesStore;
 class NimbrelCloudSyncManager;
-class RulesViewModel;
 
-// A rules store over a platform of its own that never syncs: for the screens' pictures,
-// their tests and benchmarks.
+// A rules store over a platform of its own that never syncs: for the screens' tests and
+// benchmarks.
 struct OfflineRulesStore {
     std::unique_ptr<NimbrelCloudSyncManager> sync;
     std::shared_ptr<NimbrelRulesStore> store;
@@ -28,20 +26,13 @@ struct OfflineRulesStore {
     ~OfflineRulesStore();
 };
 
-// The rules screen over still data: four varied rules (pinned, paused, scheduled, and one
-// whose app is not installed) on the simulated Mac of `platform`.
-class RulesPreview {
-  public:
-    explicit RulesPreview(Platform& platform);
-    ~RulesPreview();
-
-    static std::vector<NimbrelRule> sampleRules(Date now);
-    std::unique_ptr<RulesViewModel> makeViewModel();
-    NimbrelRulesStore& store() { return *rules_.store; }
-
-  private:
-    Platform& platform_;
-    OfflineRulesStore rules_;
-};
+// Still rules for pictures of the rules screens: a pinned Finder rule, a paused and scheduled
+// Safari rule, a scheduled Terminal rule and one whose app is not installed.
+std::vector<NimbrelRule> previewRules(Date now);
+// Stores them as the platform's rules (before its rules store first reads them).
+void seedRulesPreview(Platform& platform);
+// The editor's services over a platform of its own: a catalogue made for it and its screens as
+// the window manager would offer them.
+RulesViewModel::EditorServices previewEditorServices(Platform& platform);
 
 } // namespace nimbrel

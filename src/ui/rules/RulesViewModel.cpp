@@ -3,6 +3,9 @@
 #include "model/RulesStore.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
+#include "ui/rules/RuleEditorViewModel.h"
+
+#include <QJSEngine>
 
 namespace nimbrel {
 
@@ -15,8 +18,9 @@ constexpr double kDeleteDamping = 1.0;
 const QString kDisableItem = QStringLiteral("disable");
 } // namespace
 
-RulesViewModel::RulesViewModel(Platform& platform, std::shared_ptr<NimbrelRulesStore> store, QObject* parent)
-    : QObject(parent), platform_(platform), store_(std::move(store)) {
+RulesViewModel::RulesViewModel(Platform& platform, std::shared_ptr<NimbrelRulesStore> store,
+                               EditorServices editorServices, QObject* parent)
+    : QObject(parent), platform_(platform), store_(std::move(store)), editorServices_(std::move(editorServices)) {
     rulesObserver_ = store_->rules().observe([this](const std::vector<NimbrelRule>&) { refreshCards(); });
     refreshCards();
 }
@@ -63,8 +67,28 @@ void RulesViewModel::appeared() {
     }));
 }
 
+QObject* RulesViewModel::editor() const {
+    return editor_.get();
+}
+
 void RulesViewModel::setEditorSession(std::optional<RuleEditorSession> session) {
     editorSession_ = std::move(session);
+    if (editor_) {
+        if (closedEditor_) closedEditor_.release()->deleteLater();
+        closedEditor_ = std::move(editor_);
+    }
+    if (editorSession_) {
+        const std::optional<NimbrelRule>& rule = editorSession_->rule;
+        RuleEditorViewModel::Services services;
+        services.externalScreens = editorServices_.externalScreens;
+        services.onCancel = [this] { closeEditor(); };
+        services.onSave = [this](const NimbrelRule& finished) { saveRule(finished); };
+        editor_ = std::make_unique<RuleEditorViewModel>(
+            platform_, rule, rule ? rule->name : defaultNameForNewRule(),
+            editorServices_.catalogue ? editorServices_.catalogue() : NimbrelInstalledApps::create(platform_),
+            std::move(services));
+        QJSEngine::setObjectOwnership(editor_.get(), QJSEngine::CppOwnership);
+    }
     emit editorChanged();
 }
 

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -17,6 +18,8 @@ namespace nimbrel {
 
 struct Platform;
 class NimbrelRulesStore;
+class NimbrelInstalledApps;
+class RuleEditorViewModel;
 
 // One opening of the rule editor: a fresh id every time, and the rule edited (none: a new one).
 struct RuleEditorSession {
@@ -42,7 +45,15 @@ class RulesViewModel : public QObject {
     // "disable" and is followed by a divider ({"divider": true}).
     Q_PROPERTY(QVariantList pauseMenuItems READ pauseMenuItems CONSTANT)
   public:
-    RulesViewModel(Platform& platform, std::shared_ptr<NimbrelRulesStore> store, QObject* parent = nullptr);
+    // What the editor needs beyond the platform: the installed-app catalogue (asked for as the
+    // editor first opens) and the displays a rule may choose.
+    struct EditorServices {
+        std::function<std::shared_ptr<NimbrelInstalledApps>()> catalogue;
+        std::function<std::vector<NimbrelDisplayTarget>()> externalScreens;
+    };
+
+    RulesViewModel(Platform& platform, std::shared_ptr<NimbrelRulesStore> store, EditorServices editorServices,
+                   QObject* parent = nullptr);
     ~RulesViewModel() override;
 
     QObject* cardsModel() { return &cards_; }
@@ -53,7 +64,8 @@ class RulesViewModel : public QObject {
     QString editorSessionId() const { return editorSession_ ? editorSession_->id.toString() : QString(); }
     const std::optional<RuleEditorSession>& editorSession() const { return editorSession_; }
     // The editor's view model while the editor is open.
-    QObject* editor() const { return nullptr; }
+    QObject* editor() const;
+    RuleEditorViewModel* editorModel() const { return editor_.get(); }
     Motion* motion() { return &motion_; }
     bool isShowingCustomPause() const { return isShowingCustomPause_; }
     QString customPauseMinutesText() const { return customPauseMinutesText_; }
@@ -95,6 +107,10 @@ class RulesViewModel : public QObject {
 
     Platform& platform_;
     std::shared_ptr<NimbrelRulesStore> store_;
+    EditorServices editorServices_;
+    std::unique_ptr<RuleEditorViewModel> editor_;
+    // The editor last closed: its view may still read it while it slides out.
+    std::unique_ptr<RuleEditorViewModel> closedEditor_;
     RuleCardListModel cards_;
     Motion motion_;
     ObserverToken rulesObserver_;

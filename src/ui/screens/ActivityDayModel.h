@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ActivityEntry.h"
+#include "activity/ActivityEntry.h"
 
 #include <QDate>
 #include <QTimeZone>

@@ -1,6 +1,6 @@
 #include "ui/screens/ActivityViewModel.h"
 
-#include "model/ActivityStore.h"
+#include "activity/ActivityStore.h"
 #include "platform/Calendar.h"
 #include "platform/Platform.h"
 #include "ui/screens/ScreenNavigation.h"

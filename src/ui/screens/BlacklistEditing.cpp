@@ -1,6 +1,6 @@
 #include "ui/screens/BlacklistEditing.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "model/BlacklistStore.h"
 #include "ui/screens/BlacklistFilter.h"
 

@@ -1,6 +1,6 @@
 #include "ui/screens/LaunchAtLogin.h"
 
-#include "model/ActivityRecorder.h"
+#include "activity/ActivityRecorder.h"
 #include "platform/LoginItems.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"

@@ -1,6 +1,6 @@
 #include "ui/screens/ScreenPreviewData.h"
 
-#include "model/ActivityStore.h"
+#include "activity/ActivityStore.h"
 #include "model/BlacklistStore.h"
 #include "platform/Calendar.h"
 #include "platform/LoginItems.h"

@@ -21,7 +21,7 @@ class RulesScreenFixture : public ::testing::Test {
     }
     void start(const std::vector<NimbrelRule>& rules) {
         offline = OfflineRulesStore::make(env.platform, rules);
-        model = std::make_unique<RulesViewModel>(env.platform, offline.store);
+        model = std::make_unique<RulesViewModel>(env.platform, offline.store, previewEditorServices(env.platform));
     }
     NimbrelRulesStore& store() { return *offline.store; }
     const NimbrelRule& stored(size_t i) { return store().rules().get().at(i); }

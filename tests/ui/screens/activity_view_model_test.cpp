@@ -1,4 +1,4 @@
-#include "model/ActivityStore.h"
+#include "activity/ActivityStore.h"
 #include "model/StoreFixture.h"
 #include "ui/screens/ActivityViewModel.h"
 

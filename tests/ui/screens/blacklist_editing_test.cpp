@@ -18,6 +18,8 @@ class BlacklistEditingTest : public testing::StoreFixture {
     }
     void start(QStringList stored = {}) {
         defaults.setStringArray(BlacklistStore::defaultsKey, stored);
+        // The cloud holds what this Mac stored, so the store's first pull changes nothing.
+        cloud.putBlacklist({stored, scheduler.now(), QStringLiteral("MAC"), 1});
         store = BlacklistStore::create(platform, links());
         model = std::make_unique<BlacklistViewModel>(platform, store);
         scheduler.runUntilIdle();
@@ -28,7 +30,7 @@ class BlacklistEditingTest : public testing::StoreFixture {
     }
     size_t pushes() {
         scheduler.runUntilIdle();
-        return backend->savedBlacklists.size();
+        return size_t(cloud.saves("blacklist_"));
     }
 
     std::shared_ptr<BlacklistStore> store;
@@ -90,7 +92,8 @@ TEST_F(BlacklistEditingTest, AllSwitchCountsOnlyTheAppsItChangesAndSaysSo) {
         if (c.title) {
             EXPECT_EQ(messageOf(c.title), c.message);
         } else {
-            EXPECT_TRUE(activities.empty());
+            // The push's own "Blacklist Synced" is the sync manager's; the screen says nothing.
+            EXPECT_EQ(int(activities.size()), count(QStringLiteral("Blacklist Synced")));
         }
     }
 }

@@ -44,6 +44,7 @@ struct FakeAlerts final : Alerts {
         panels.push_back(request);
         return answer;
     }
+    void beep() override {}
 };
 
 class SettingsViewModelTest : public testing::StoreFixture {
@@ -53,7 +54,7 @@ class SettingsViewModelTest : public testing::StoreFixture {
         platform.alerts = &alerts;
         updates = std::make_unique<NimbrelUpdateManager>(platform);
         status = std::make_shared<NimbrelCloudKitStatusProvider>(platform);
-        settings = std::make_unique<NimbrelSettingsStore>(platform, *updates, status, syncManager);
+        settings = std::make_unique<NimbrelSettingsStore>(platform, *updates, status, *syncManager);
         model = std::make_unique<SettingsViewModel>(platform, *settings);
         scheduler.runUntilIdle();
         activities.clear();

@@ -32,6 +32,9 @@ Item {
         selectByMouse: true
         selectionColor: Qt.rgba(0.25, 0.5, 1, 0.6)
         onTextEdited: field.edited(text)
+        // Away from the keyboard a long text shows its beginning.
+        onTextChanged: if (!activeFocus) cursorPosition = 0
+        onActiveFocusChanged: if (!activeFocus) cursorPosition = 0
     }
     Text {
         anchors.fill: input

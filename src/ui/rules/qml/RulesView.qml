@@ -208,6 +208,42 @@ Item {
         }
     }
 
+    Item {
+        id: editorLayer
+        objectName: "editorLayer"
+        // The editor last opened: kept while it slides out.
+        property QtObject editor: null
+        anchors.fill: parent
+        visible: opacity > 0
+        opacity: screen.editorOpen ? 1 : 0
+        transform: Translate {
+            x: screen.editorOpen ? 0 : screen.width
+            Behavior on x { SpringNumberAnimation { motion: screen.model?.motion ?? null } }
+        }
+        Behavior on opacity { SpringNumberAnimation { motion: screen.model?.motion ?? null } }
+        function showEditor() {
+            if (!screen.model?.editor || screen.model.editor === editorLayer.editor)
+                return
+            // Every opening is a fresh editor view.
+            editorLoader.active = false
+            editorLayer.editor = screen.model.editor
+            editorLoader.active = true
+        }
+        Component.onCompleted: showEditor()
+        Connections {
+            target: screen.model
+            function onEditorChanged() { editorLayer.showEditor() }
+        }
+        Loader {
+            id: editorLoader
+            anchors.fill: parent
+            active: false
+            sourceComponent: RuleEditorView {
+                model: editorLayer.editor
+            }
+        }
+    }
+
     Rectangle {
         id: sheetScrim
         visible: screen.model?.isShowingCustomPause ?? false

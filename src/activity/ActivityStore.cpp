@@ -1,0 +1,277 @@
+#include "activity/ActivityStore.h"
+
+#include "activity/ActivityRecorder.h"
+
+#include "platform/Files.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "platform/SharedInstance.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+namespace nimbrel {
+
+namespace {
+const QString kComponent = QStringLiteral("NimbrelActivityStore");
+
+QByteArray encodeHistory(const ActivityHistory::Snapshot& entries) {
+    QJsonArray array;
+    entries.forEach([&array](const NimbrelActivityEntry& entry) { array.append(entry.toJson()); });
+    return json::serialize(array, true);
+}
+
+std::vector<NimbrelActivityEntry> decodeHistory(const QByteArray& bytes) {
+    const QJsonDocument doc = json::parse(bytes);
+    if (!doc.isArray()) throw json::DecodeError(QStringLiteral("expected an array of entries"));
+    const QJsonArray array = doc.array();
+    std::vector<NimbrelActivityEntry> out;
+    out.reserve(static_cast<size_t>(array.size()));
+    for (qsizetype i = 0; i < array.size(); ++i)
+        out.push_back(NimbrelActivityEntry::fromJson(
+            json::Reader::fromValue(array[i], json::DateForm::ISO8601, QStringLiteral("[%1]").arg(i))));
+    return out;
+}
+} // namespace
+
+// Writes of the history, possibly from a worker: each write carries a sequence number and
+// an older write never lands after a newer one.
+struct NimbrelActivityStore::Writer {
+    QString path;
+    bool writable = true; // false when an unreadable history could not be kept aside
+    std::mutex mutex;
+    uint64_t nextSequence = 0; // main thread only
+    uint64_t lastWritten = 0;
+
+    bool write(uint64_t sequence, const ActivityHistory::Snapshot& entries, QString* error) {
+        std::lock_guard lock(mutex);
+        if (sequence <= lastWritten) return true;
+        const QByteArray data = encodeHistory(entries);
+        if (!writeFileAtomically(path, data, error)) return false;
+        lastWritten = sequence;
+        return true;
+    }
+};
+
+NimbrelActivityStore::NimbrelActivityStore(Platform& platform, Calendar calendar)
+    : platform_(platform), calendar_(std::move(calendar)), writer_(std::make_shared<Writer>()) {
+    const QString folder = resolveFolder(platform_);
+    if (folder.isEmpty()) {
+        // No folder of the program's own at all: keep the log in memory only.
+        writer_->writable = false;
+        logLine(kComponent, QStringLiteral("no folder for the activity history; it is kept in memory only"));
+    } else {
+        storagePath_ = folder + QLatin1Char('/') + kFileName;
+        writer_->path = storagePath_;
+        load();
+    }
+    prune();
+}
+
+NimbrelActivityStore::~NimbrelActivityStore() {
+    if (pendingSave_) flush();
+}
+
+std::shared_ptr<NimbrelActivityStore> NimbrelActivityStore::make(Platform& platform, Calendar calendar) {
+    auto store = std::make_shared<NimbrelActivityStore>(platform, std::move(calendar));
+    store->start();
+    return store;
+}
+
+std::shared_ptr<NimbrelActivityStore> NimbrelActivityStore::sharedPtr() {
+    return sharedInstancePtr<NimbrelActivityStore>([] { return make(Platform::current()); });
+}
+
+NimbrelActivityStore& NimbrelActivityStore::shared() {
+    return *sharedPtr();
+}
+
+NimbrelActivityStore& NimbrelActivityStore::shared(Platform& platform) {
+    return *sharedInstancePtr<NimbrelActivityStore>([&platform] { return make(platform); });
+}
+
+QString NimbrelActivityStore::resolveFolder(Platform& platform) {
+    const Locations& places = platform.locations;
+    if (!places.applicationSupport.isEmpty()) {
+        const QString folder = places.nimbrelSupportFolder();
+        QDir().mkpath(folder); // a failure shows later as a save message
+        return folder;
+    }
+    if (!places.documents.isEmpty()) {
+        const QString folder = places.documents + QStringLiteral("/Nimbrel");
+        QDir().mkpath(folder);
+        return folder;
+    }
+    // Never the shared temporary folder: others could read or replace the history there.
+    if (places.privateTemporary.isEmpty()) return {};
+    return ensurePrivateFolder(places.privateTemporary + QStringLiteral("/Nimbrel")).value_or(QString());
+}
+
+void NimbrelActivityStore::start() {
+    if (!platform_.notifications) return;
+    recordObserver_ = platform_.notifications->addObserver(
+        kRecordActivityNotification, [this](const Notification& n) { handleRecordedActivity(n); });
+}
+
+void NimbrelActivityStore::load() {
+    removeStaleTemporaries(storagePath_);
+    if (!QFileInfo::exists(storagePath_)) return;
+    QString error;
+    QFile file(storagePath_);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        auto decoded = json::tryDecode<std::vector<NimbrelActivityEntry>>([&] { return decodeHistory(bytes); });
+        if (decoded) {
+            history_.assign(std::move(*decoded.value));
+            return;
+        }
+        error = decoded.error;
+    } else {
+        error = file.errorString();
+    }
+    logLine(kComponent, QStringLiteral("failed to load activity history: ") + error);
+
+    // Keep the unreadable history aside before anything is written over it.
+    QString message;
+    if (auto kept = moveAside(storagePath_, QStringLiteral("unreadable"))) {
+        message = QStringLiteral("The activity history could not be read (%1). It was kept as %2.")
+                      .arg(error, QFileInfo(*kept).fileName());
+    } else {
+        writer_->writable = false;
+        message = QStringLiteral("The activity history could not be read (%1) and is left untouched; "
+                                 "new activity is not saved.")
+                      .arg(error);
+    }
+    history_.append(NimbrelActivityEntry{Uuid::random(), NimbrelActivityType::error,
+                                         QStringLiteral("Activity History Unreadable"), message,
+                                         platform_.clock ? platform_.clock->now() : Date{}});
+    scheduleSave();
+}
+
+bool NimbrelActivityStore::prune() {
+    const Date now = platform_.clock ? platform_.clock->now() : Date{};
+    const Date cutoff = calendar_.addingDays(calendar_.startOfDay(now), -kKeptDays);
+    if (!std::isfinite(cutoff.secondsSinceReferenceDate)) return false;
+    return history_.eraseBefore(cutoff);
+}
+
+bool NimbrelActivityStore::isDuplicate(const NimbrelActivityEntry& entry) const {
+    const double window = entry.type == NimbrelActivityType::error ? kErrorRepeatWindow : kRepeatWindow;
+    return history_.hasRepeatOf(entry, window);
+}
+
+void NimbrelActivityStore::add(const NimbrelActivityEntry& entry) {
+    if (history_.containsId(entry.id)) return;
+    if (isDuplicate(entry)) return;
+    history_.append(entry);
+    prune();
+    changed();
+    scheduleSave();
+}
+
+void NimbrelActivityStore::scheduleSave() {
+    if (pendingSave_ || !writer_->writable) return;
+    if (!platform_.scheduler) {
+        flush();
+        return;
+    }
+    pendingSave_ = platform_.scheduler->after(kSaveDelay, lifetime_.guard([this] { saveInBackground(); }));
+}
+
+void NimbrelActivityStore::saveInBackground() {
+    pendingSave_.reset();
+    const uint64_t sequence = ++writer_->nextSequence;
+    // The worker gets the history as it is now without a copy of it; later changes go elsewhere.
+    auto snapshot = std::make_shared<const ActivityHistory::Snapshot>(history_.snapshot());
+    auto error = std::make_shared<QString>();
+    auto ok = std::make_shared<bool>(true);
+    auto writer = writer_;
+    platform_.scheduler->runInBackground(
+        [writer, sequence, snapshot, error, ok] { *ok = writer->write(sequence, *snapshot, error.get()); },
+        [error, ok] {
+            if (!*ok) logLine(kComponent, QStringLiteral("failed to save activity history: ") + *error);
+        });
+}
+
+bool NimbrelActivityStore::flush() {
+    if (pendingSave_) {
+        pendingSave_->cancel();
+        pendingSave_.reset();
+    }
+    if (!writer_->writable) return false;
+    QString error;
+    if (!writer_->write(++writer_->nextSequence, history_.snapshot(), &error)) {
+        logLine(kComponent, QStringLiteral("failed to save activity history: ") + error);
+        return false;
+    }
+    return true;
+}
+
+std::vector<Date> NimbrelActivityStore::recentDays() const {
+    const Date today = calendar_.startOfDay(platform_.clock ? platform_.clock->now() : Date{});
+    std::vector<Date> days;
+    days.reserve(kKeptDays);
+    for (int offset = kKeptDays - 1; offset >= 0; --offset)
+        days.push_back(calendar_.addingDays(today, -offset));
+    return days;
+}
+
+std::vector<NimbrelActivityEntry> NimbrelActivityStore::entries(Date day) const {
+    std::vector<NimbrelActivityEntry> out;
+    for (const auto& e : history_.entries())
+        if (calendar_.isSameDay(e.date, day)) out.push_back(e);
+    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.date > b.date; });
+    return out;
+}
+
+void NimbrelActivityStore::insertSampleEntriesIfEmpty() {
+    if (!history_.entries().empty()) return;
+    const Date now = platform_.clock ? platform_.clock->now() : Date{};
+    add({Uuid::random(), NimbrelActivityType::session, QStringLiteral("Session Started"),
+         QStringLiteral("Scheduled Session automatically launched successfully"), now});
+    add({Uuid::random(), NimbrelActivityType::rule, QStringLiteral("Rule Triggered"),
+         QStringLiteral("A Nimbrel rule was triggered successfully"), now});
+    add({Uuid::random(), NimbrelActivityType::blacklist, QStringLiteral("App Blacklisted"),
+         QStringLiteral("ChatGPT was added to the blacklist"), now});
+}
+
+void NimbrelActivityStore::handleRecordedActivity(const Notification& notification) {
+    const QVariantMap& info = notification.userInfo;
+    NimbrelActivityEntry entry;
+    entry.id = Uuid::random();
+    const QVariant id = info.value(QStringLiteral("id"));
+    if (id.typeId() == QMetaType::QUuid && !id.toUuid().isNull())
+        entry.id = Uuid(id.toUuid());
+    else if (id.typeId() == QMetaType::QString)
+        entry.id = Uuid::parse(id.toString()).value_or(entry.id);
+    entry.type = NimbrelActivityType::info;
+    const QVariant type = info.value(QStringLiteral("type"));
+    if (type.typeId() == QMetaType::QString)
+        entry.type = json::enumFromName<NimbrelActivityType>(type.toString()).value_or(NimbrelActivityType::info);
+    const QVariant title = info.value(QStringLiteral("title"));
+    entry.title = title.typeId() == QMetaType::QString ? title.toString() : QStringLiteral("Activity");
+    const QVariant message = info.value(QStringLiteral("message"));
+    entry.message =
+        message.typeId() == QMetaType::QString ? message.toString() : QStringLiteral("Nimbrel recorded an activity");
+    const QVariant date = info.value(QStringLiteral("date"));
+    entry.date = date.userType() == qMetaTypeId<Date>() ? date.value<Date>()
+                                                        : (platform_.clock ? platform_.clock->now() : Date{});
+    if (platform_.scheduler)
+        platform_.scheduler->post(lifetime_.guard([this, entry] { add(entry); }));
+    else
+        add(entry);
+}
+
+ObserverToken NimbrelActivityStore::observeEntries(std::function<void()> onChange) {
+    return changes_.addObserver(QStringLiteral("entries"), [fn = std::move(onChange)](const Notification&) { fn(); });
+}
+
+void NimbrelActivityStore::changed() {
+    changes_.post(QStringLiteral("entries"));
+}
+
+} // namespace nimbrel

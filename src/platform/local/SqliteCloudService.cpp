@@ -1,0 +1,193 @@
+#include "platform/local/SqliteCloudService.h"
+
+#include "platform/Scheduler.h"
+#include "platform/local/SqliteCloudStore.h"
+
+#include <QFile>
+
+#include <cstdlib>
+
+namespace nimbrel {
+
+namespace {
+
+using Operation = CloudFailure::Operation;
+
+// The error of an injected failure; the server's copy is read on the worker.
+CloudError injectedError(const CloudFailure& failure, SqliteCloudStore& store, const QString& container,
+                         const CloudRecordID& id) {
+    CloudError error = failure.error;
+    if (!failure.withServerRecord) return error;
+    CloudResult<CloudRecord> server = store.fetch(container, id);
+    if (error.hasCode(CloudError::serverRecordChanged)) {
+        if (server.ok()) error.serverRecord = std::make_shared<const CloudRecord>(server.value());
+    } else if (error.hasCode(CloudError::partialFailure)) {
+        CloudError item = CloudError::make(CloudError::serverRecordChanged, {});
+        item.itemID = id;
+        if (server.ok()) item.serverRecord = std::make_shared<const CloudRecord>(server.value());
+        error.partialErrorsByItemID.push_back(item);
+    }
+    return error;
+}
+
+} // namespace
+
+// Calls run one after another; `running` is true while one is on the worker.
+struct SqliteCloudService::Queue {
+    std::deque<Work> waiting;
+    bool running = false;
+};
+
+class SqliteCloudService::Container final : public CloudContainer, public CloudDatabase {
+  public:
+    Container(SqliteCloudService& service, QString identifier)
+        : service_(service), identifier_(std::move(identifier)) {}
+
+    const QString& identifier() const override { return identifier_; }
+    CloudDatabase& privateCloudDatabase() override { return *this; }
+
+    void accountStatus(AccountCompletion completion) override {
+        const CloudConditions c = service_.conditions_;
+        service_.answerLater([completion = std::move(completion), c] { completion(c.account, c.accountCheckError); });
+    }
+
+    void fetchRecord(const CloudRecordID& id, RecordCompletion completion) override {
+        service_.calls_.push_back(QStringLiteral("fetch ") + id.recordName);
+        if (rejectEarly(completion)) return;
+        auto failure = service_.takeFailure(Operation::fetch, {id});
+        service_.submit([container = identifier_, id, failure,
+                         completion = std::move(completion)](SqliteCloudStore& store) -> std::function<void()> {
+            CloudResult<CloudRecord> result =
+                failure ? CloudResult<CloudRecord>(injectedError(*failure, store, container, id))
+                        : store.fetch(container, id);
+            return [completion, result = std::move(result)]() mutable { completion(std::move(result)); };
+        });
+    }
+
+    void saveRecord(const CloudRecord& record, RecordCompletion completion) override {
+        service_.calls_.push_back(QStringLiteral("save ") + record.recordID().recordName);
+        if (rejectEarly(completion)) return;
+        auto failure = service_.takeFailure(Operation::save, {record.recordID()});
+        service_.submit([container = identifier_, record, failure,
+                         completion = std::move(completion)](SqliteCloudStore& store) -> std::function<void()> {
+            CloudResult<CloudRecord> result =
+                failure ? CloudResult<CloudRecord>(injectedError(*failure, store, container, record.recordID()))
+                        : store.save(container, record);
+            return [completion, result = std::move(result)]() mutable { completion(std::move(result)); };
+        });
+    }
+
+    void fetchRecords(const std::vector<CloudRecordID>& ids, BatchCompletion completion) override {
+        service_.calls_.push_back(QStringLiteral("batch %1").arg(ids.size()));
+        if (auto error = service_.conditionError())
+            return service_.answerLater([completion = std::move(completion), e = *error] { completion(e); });
+        if (ids.size() > service_.conditions_.batchLimit) {
+            const CloudError tooMany = CloudError::make(CloudError::limitExceeded, {});
+            return service_.answerLater([completion = std::move(completion), tooMany] { completion(tooMany); });
+        }
+        auto failure = service_.takeFailure(Operation::batchFetch, ids);
+        service_.submit([container = identifier_, ids, failure,
+                         completion = std::move(completion)](SqliteCloudStore& store) -> std::function<void()> {
+            CloudResult<CloudBatchResult> result =
+                failure ? CloudResult<CloudBatchResult>(failure->error) : store.fetchMany(container, ids);
+            return [completion, result = std::move(result)]() mutable { completion(std::move(result)); };
+        });
+    }
+
+  private:
+    // Signed out or offline: the call fails without reaching the database.
+    bool rejectEarly(RecordCompletion& completion) {
+        auto error = service_.conditionError();
+        if (!error) return false;
+        service_.answerLater([completion = std::move(completion), e = *error] { completion(e); });
+        return true;
+    }
+
+    SqliteCloudService& service_;
+    QString identifier_;
+};
+
+SqliteCloudService::SqliteCloudService(Scheduler& scheduler, QString path)
+    : scheduler_(scheduler), path_(std::move(path)), store_(std::make_shared<SqliteCloudStore>(path_)),
+      queue_(std::make_shared<Queue>()) {}
+
+SqliteCloudService::~SqliteCloudService() = default;
+
+QString SqliteCloudService::defaultPath(const QString& dataFolder) {
+    const QByteArray shared = qgetenv(kDatabaseEnvironmentVariable);
+    if (!shared.isEmpty()) return QFile::decodeName(shared);
+    return dataFolder + QStringLiteral("/CloudDatabase.sqlite");
+}
+
+std::shared_ptr<CloudContainer> SqliteCloudService::container(const QString& identifier) {
+    auto& slot = containers_[identifier];
+    if (!slot) slot = std::make_shared<Container>(*this, identifier);
+    return slot;
+}
+
+QString SqliteCloudService::setAsideProblem() const {
+    return store_->setAsideProblem();
+}
+
+std::optional<CloudError> SqliteCloudService::conditionError() const {
+    if (conditions_.offline) return CloudError::make(CloudError::networkUnavailable, {});
+    if (conditions_.account != CloudAccountState::available) return CloudError::make(CloudError::notAuthenticated, {});
+    return std::nullopt;
+}
+
+std::optional<CloudFailure> SqliteCloudService::takeFailure(Operation operation,
+                                                            const std::vector<CloudRecordID>& ids) {
+    for (auto it = failures_.begin(); it != failures_.end(); ++it) {
+        if (it->operation != Operation::any && it->operation != operation) continue;
+        if (!it->recordName.isEmpty() && std::none_of(ids.begin(), ids.end(), [&](const CloudRecordID& id) {
+                return id.recordName == it->recordName;
+            }))
+            continue;
+        if (it->skip > 0) {
+            --it->skip;
+            return std::nullopt;
+        }
+        CloudFailure taken = std::move(*it);
+        failures_.erase(it);
+        return taken;
+    }
+    return std::nullopt;
+}
+
+void SqliteCloudService::answerLater(std::function<void()> answer) {
+    scheduler_.after(conditions_.latency, std::move(answer));
+}
+
+void SqliteCloudService::submit(Work work) {
+    queue_->waiting.push_back(std::move(work));
+    if (queue_->running) return;
+
+    // Starts the first waiting call; its answer on the main thread starts the next.
+    struct Runner {
+        static void next(Scheduler& scheduler, std::weak_ptr<Queue> weakQueue, std::shared_ptr<SqliteCloudStore> store,
+                         const double* latency) {
+            auto queue = weakQueue.lock();
+            if (!queue || queue->waiting.empty()) {
+                if (queue) queue->running = false;
+                return;
+            }
+            queue->running = true;
+            Work work = std::move(queue->waiting.front());
+            queue->waiting.pop_front();
+            auto answer = std::make_shared<std::function<void()>>();
+            scheduler.runInBackground([store, work = std::move(work), answer] { *answer = work(*store); },
+                                      [&scheduler, weakQueue, store, answer, latency] {
+                                          // The service is gone: the program is ending, nobody waits.
+                                          if (weakQueue.expired()) return;
+                                          if (*latency > 0)
+                                              scheduler.after(*latency, *answer);
+                                          else
+                                              (*answer)();
+                                          next(scheduler, weakQueue, store, latency);
+                                      });
+        }
+    };
+    Runner::next(scheduler_, queue_, store_, &conditions_.latency);
+}
+
+} // namespace nimbrel

@@ -1,0 +1,294 @@
+#include "platform/local/SqliteCloudStore.h"
+
+#include "platform/local/CloudFieldCoding.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <set>
+
+namespace nimbrel {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+const char* const kSchema = "CREATE TABLE IF NOT EXISTS records("
+                            " container TEXT NOT NULL,"
+                            " name TEXT NOT NULL,"
+                            " type TEXT NOT NULL,"
+                            " tag INTEGER NOT NULL,"
+                            " fields BLOB NOT NULL,"
+                            " PRIMARY KEY(container, name)) WITHOUT ROWID";
+
+QString lastError(sqlite3* db) {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+bool exec(sqlite3* db, const char* sql) {
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void bindText(sqlite3_stmt* statement, int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+QString columnText(sqlite3_stmt* statement, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+}
+
+// Ends a transaction on every path; rolls back unless committed.
+class Transaction {
+  public:
+    Transaction(sqlite3* db, const char* begin) : db_(db), open_(exec(db, begin)) {}
+    ~Transaction() {
+        if (open_) exec(db_, "ROLLBACK");
+    }
+    bool isOpen() const { return open_; }
+    bool commit() {
+        open_ = false;
+        if (exec(db_, "COMMIT")) return true;
+        exec(db_, "ROLLBACK");
+        return false;
+    }
+
+  private:
+    sqlite3* db_;
+    bool open_;
+};
+
+// Resets a statement on every path.
+struct StatementUse {
+    sqlite3_stmt* statement;
+    ~StatementUse() {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+};
+
+} // namespace
+
+SqliteCloudStore::SqliteCloudStore(QString path) : path_(std::move(path)) {}
+
+SqliteCloudStore::~SqliteCloudStore() {
+    close();
+}
+
+QString SqliteCloudStore::setAsideProblem() const {
+    std::lock_guard lock(mutex_);
+    return setAsideProblem_;
+}
+
+void SqliteCloudStore::close() {
+    sqlite3_finalize(select_);
+    sqlite3_finalize(upsert_);
+    select_ = upsert_ = nullptr;
+    if (db_) sqlite3_close(db_);
+    db_ = nullptr;
+}
+
+bool SqliteCloudStore::openFile(QString* problem) {
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    const QByteArray file = QFile::encodeName(path_);
+    if (sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK) {
+        *problem = lastError(db_);
+        close();
+        return false;
+    }
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    // Reading the header finds a file that is not a database at all.
+    sqlite3_stmt* check = nullptr;
+    QString verdict;
+    if (sqlite3_prepare_v2(db_, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK) {
+        if (sqlite3_step(check) == SQLITE_ROW) verdict = columnText(check, 0);
+    }
+    if (verdict.isEmpty()) verdict = lastError(db_);
+    sqlite3_finalize(check);
+    if (verdict != QStringLiteral("ok")) {
+        *problem = verdict;
+        close();
+        return false;
+    }
+    if (!exec(db_, "PRAGMA journal_mode=WAL") || !exec(db_, "PRAGMA synchronous=NORMAL") || !exec(db_, kSchema)) {
+        *problem = lastError(db_);
+        close();
+        return false;
+    }
+    return prepareStatements(problem);
+}
+
+bool SqliteCloudStore::prepareStatements(QString* problem) {
+    const char* select = "SELECT type, tag, fields FROM records WHERE container = ?1 AND name = ?2";
+    const char* upsert = "INSERT INTO records(container, name, type, tag, fields) VALUES(?1, ?2, ?3, ?4, ?5)"
+                         " ON CONFLICT(container, name) DO UPDATE SET type = ?3, tag = ?4, fields = ?5";
+    if (sqlite3_prepare_v2(db_, select, -1, &select_, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db_, upsert, -1, &upsert_, nullptr) != SQLITE_OK) {
+        *problem = lastError(db_);
+        close();
+        return false;
+    }
+    return true;
+}
+
+void SqliteCloudStore::setAside(const QString& problem) {
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString aside = path_ + QStringLiteral(".damaged-") + stamp;
+    // The log and shared-memory files belong to the damaged file; they go with it.
+    QFile::rename(path_, aside);
+    QFile::rename(path_ + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+    QFile::remove(path_ + QStringLiteral("-shm"));
+    setAsideProblem_ =
+        QStringLiteral("the cloud database file was damaged (%1) and was kept as %2").arg(problem, aside);
+}
+
+bool SqliteCloudStore::ensureOpen(CloudError* error) {
+    if (db_) return true;
+    QString problem;
+    if (openFile(&problem)) {
+        opened_ = true;
+        return true;
+    }
+    // Only a file that exists and cannot be read as a database is set aside, and only at the
+    // first opening; later failures are reported and leave the file alone.
+    if (!opened_ && QFile::exists(path_)) {
+        opened_ = true;
+        setAside(problem);
+        QString second;
+        if (openFile(&second)) return true;
+        problem = second;
+    }
+    *error = CloudError::make(CloudError::internalError,
+                              QStringLiteral("The cloud database could not be opened: %1").arg(problem));
+    return false;
+}
+
+CloudError SqliteCloudStore::failure(const QString& what) const {
+    const int code = db_ ? sqlite3_errcode(db_) : SQLITE_ERROR;
+    if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
+        return CloudError::make(CloudError::internalError,
+                                QStringLiteral("The cloud database file is damaged: %1").arg(lastError(db_)));
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        return CloudError::make(CloudError::serviceUnavailable,
+                                QStringLiteral("The cloud database is busy: %1").arg(lastError(db_)));
+    return CloudError::make(CloudError::internalError, QStringLiteral("%1: %2").arg(what, lastError(db_)));
+}
+
+CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, const CloudRecordID& id, RowState* state) {
+    *state = RowState::good;
+    StatementUse use{select_};
+    bindText(select_, 1, container);
+    bindText(select_, 2, id.recordName);
+    const int step = sqlite3_step(select_);
+    if (step == SQLITE_DONE) return CloudError::make(CloudError::unknownItem, {});
+    if (step != SQLITE_ROW) {
+        *state = RowState::databaseFailed;
+        return failure(QStringLiteral("The cloud database could not be read"));
+    }
+    CloudRecord record(columnText(select_, 0), id);
+    record.setRecordChangeTag(QString::number(sqlite3_column_int64(select_, 1)));
+    const QByteArray blob(static_cast<const char*>(sqlite3_column_blob(select_, 2)), sqlite3_column_bytes(select_, 2));
+    if (auto fields = decodeCloudFields(blob)) {
+        for (auto& [key, value] : *fields)
+            record.set(key, std::move(value));
+        record.clearRemovedKeys();
+    } else {
+        *state = RowState::damaged; // type and tag are known; the fields are lost
+    }
+    return record;
+}
+
+CloudError SqliteCloudStore::damagedRecord(const CloudRecordID& id) {
+    return CloudError::make(CloudError::internalError,
+                            QStringLiteral("The cloud database holds a damaged record \"%1\".").arg(id.recordName));
+}
+
+CloudResult<CloudRecord> SqliteCloudStore::fetch(const QString& container, const CloudRecordID& id) {
+    std::lock_guard lock(mutex_);
+    CloudError error;
+    if (!ensureOpen(&error)) return error;
+    RowState state;
+    CloudResult<CloudRecord> result = readRow(container, id, &state);
+    if (state == RowState::damaged) return damagedRecord(id);
+    return result;
+}
+
+CloudResult<CloudRecord> SqliteCloudStore::save(const QString& container, const CloudRecord& record) {
+    if (!hasOnlyFiniteDates(record.fields()))
+        return CloudError::make(CloudError::serverRejectedRequest,
+                                QStringLiteral("The record \"%1\" holds a date that is no moment in time.")
+                                    .arg(record.recordID().recordName));
+    std::lock_guard lock(mutex_);
+    CloudError error;
+    if (!ensureOpen(&error)) return error;
+    // Taking the write lock first makes the comparison and the write one step for every process.
+    Transaction transaction(db_, "BEGIN IMMEDIATE");
+    if (!transaction.isOpen()) return failure(QStringLiteral("The cloud database could not be written"));
+
+    RowState state;
+    CloudResult<CloudRecord> current = readRow(container, record.recordID(), &state);
+    qint64 nextTag = 1;
+    if (current.ok()) {
+        // A damaged row is offered as an empty copy, so a merged save can repair it.
+        if (record.recordChangeTag() != current.value().recordChangeTag()) {
+            CloudError conflict = CloudError::make(CloudError::serverRecordChanged, {});
+            conflict.serverRecord = std::make_shared<const CloudRecord>(current.value());
+            return conflict;
+        }
+        nextTag = current.value().recordChangeTag().toLongLong() + 1;
+    } else if (state == RowState::databaseFailed) {
+        return current.error();
+    } else if (!record.recordChangeTag().isEmpty()) {
+        // A copy of a record that the server no longer has.
+        return CloudError::make(CloudError::unknownItem, {});
+    }
+
+    StatementUse use{upsert_};
+    const QByteArray fields = encodeCloudFields(record.fields());
+    bindText(upsert_, 1, container);
+    bindText(upsert_, 2, record.recordID().recordName);
+    bindText(upsert_, 3, record.recordType());
+    sqlite3_bind_int64(upsert_, 4, nextTag);
+    sqlite3_bind_blob(upsert_, 5, fields.constData(), int(fields.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(upsert_) != SQLITE_DONE || !transaction.commit())
+        return failure(QStringLiteral("The cloud database could not be written"));
+
+    CloudRecord saved = record;
+    saved.clearRemovedKeys();
+    saved.setRecordChangeTag(QString::number(nextTag));
+    return saved;
+}
+
+CloudResult<CloudBatchResult> SqliteCloudStore::fetchMany(const QString& container,
+                                                          const std::vector<CloudRecordID>& ids) {
+    std::lock_guard lock(mutex_);
+    CloudError error;
+    if (!ensureOpen(&error)) return error;
+    // One read transaction: every record as of the same moment.
+    Transaction transaction(db_, "BEGIN");
+    if (!transaction.isOpen()) return failure(QStringLiteral("The cloud database could not be read"));
+    CloudBatchResult results;
+    results.reserve(ids.size());
+    std::set<QString> seen;
+    for (const CloudRecordID& id : ids) {
+        if (!seen.insert(id.recordName).second) continue;
+        RowState state;
+        CloudResult<CloudRecord> one = readRow(container, id, &state);
+        // A database failure fails the whole call; a missing or damaged record is that item's.
+        if (state == RowState::databaseFailed) return one.error();
+        if (state == RowState::damaged)
+            results.emplace_back(id, damagedRecord(id));
+        else
+            results.emplace_back(id, std::move(one));
+    }
+    transaction.commit();
+    return results;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/CloudDatabase.h"
+
+#include <QString>
+
+#include <mutex>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace nimbrel {
+
+// The records of every container in one SQLite file (write-ahead log, so several processes
+// can share it). A save compares the change tag and writes the record in one immediate
+// transaction, so of two processes saving the same copy only the first succeeds.
+// Calls are blocking and serialised; they are meant for a worker thread.
+class SqliteCloudStore {
+  public:
+    explicit SqliteCloudStore(QString path);
+    ~SqliteCloudStore();
+    SqliteCloudStore(const SqliteCloudStore&) = delete;
+    SqliteCloudStore& operator=(const SqliteCloudStore&) = delete;
+
+    static constexpr int kFormatVersion = 1;
+
+    CloudResult<CloudRecord> fetch(const QString& container, const CloudRecordID& id);
+    CloudResult<CloudRecord> save(const QString& container, const CloudRecord& record);
+    CloudResult<CloudBatchResult> fetchMany(const QString& container, const std::vector<CloudRecordID>& ids);
+
+    const QString& path() const { return path_; }
+    // Why the file found at the first opening was set aside, and where it went (empty when
+    // it opened well).
+    QString setAsideProblem() const;
+
+  private:
+    bool ensureOpen(CloudError* error);
+    bool openFile(QString* problem);
+    bool prepareStatements(QString* problem);
+    void close();
+    void setAside(const QString& problem);
+    enum class RowState { good, damaged, databaseFailed };
+    // A damaged row comes back with its type and tag and no fields.
+    CloudResult<CloudRecord> readRow(const QString& container, const CloudRecordID& id, RowState* state);
+    static CloudError damagedRecord(const CloudRecordID& id);
+    CloudError failure(const QString& what) const;
+
+    QString path_;
+    mutable std::mutex mutex_;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+    sqlite3_stmt* upsert_ = nullptr;
+    bool opened_ = false;
+    QString setAsideProblem_;
+};
+
+} // namespace nimbrel

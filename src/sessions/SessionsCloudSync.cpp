@@ -1,0 +1,206 @@
+#include "sessions/SessionsCloudSync.h"
+
+#include "activity/ActivityRecorder.h"
+#include "platform/Platform.h"
+#include "platform/Scheduler.h"
+#include "sessions/SessionCoding.h"
+#include "sessions/SessionsStore.h"
+#include "sync/CloudCopyOrder.h"
+#include "sync/CloudPayloads.h"
+#include "sync/CloudPendingDeletions.h"
+#include "sync/CloudSyncManager.h"
+#include "sync/DeviceIdentity.h"
+
+#include <QJsonArray>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace nimbrel {
+
+namespace {
+
+// A session's content for telling two copies apart: its JSON without the ids of its apps,
+// which are made anew at every decoding and name nothing across saves.
+QByteArray contentOf(const NimbrelSession& session) {
+    QJsonObject object = encodeSession(session);
+    for (const QString& key : {QStringLiteral("allowedApps"), QStringLiteral("whitelistedApps")}) {
+        QJsonArray apps = object.value(key).toArray();
+        for (auto app = apps.begin(); app != apps.end(); ++app) {
+            QJsonObject o = app->toObject();
+            o.remove(QStringLiteral("id"));
+            *app = o;
+        }
+        object.insert(key, apps);
+    }
+    return encodeCloudJSON(object);
+}
+
+} // namespace
+
+// What the triggers reach, weakly: the work of the cloud side.
+struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
+    Platform& platform;
+    std::weak_ptr<NimbrelSessionsStore> store;
+    StoreSyncLinks links;
+
+    Core(Platform& p, std::weak_ptr<NimbrelSessionsStore> s, StoreSyncLinks l)
+        : platform(p), store(std::move(s)), links(std::move(l)) {}
+
+    bool gateIsOpen() const { return links.isSyncEnabled() && !isGlobalPauseActive(*platform.defaults); }
+    CloudPendingDeletions pendingDeletions() const { return {*platform.defaults, pendingDeletionsKey}; }
+    Date now() const { return platform.clock->now(); }
+    void later(std::function<void()> work) { platform.scheduler->post(std::move(work)); }
+
+    void pushPayload(const NimbrelSession& session) {
+        const auto finite = [](Date d) { return std::isfinite(d.secondsSinceReferenceDate); };
+        if (!finite(session.createdAt) || !finite(session.updatedAt)) {
+            recordNimbrelActivity(
+                platform, NimbrelActivityType::error, QStringLiteral("Session Sync Encoding Failed"),
+                QStringLiteral("The session \"%1\" holds a date that cannot be written.").arg(session.name));
+            return;
+        }
+        NimbrelCloudPayloadRecord record;
+        record.objectID = session.id.toString();
+        record.payloadType = NimbrelCloudPayloadType::session;
+        record.payload = NimbrelCloudPayloadRecord::makeJSONEncoder().encode(encodeSession(session));
+        record.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform);
+        record.createdAt = session.createdAt;
+        record.updatedAt = session.updatedAt;
+        record.schemaVersion = 1;
+        links.syncManager().savePayloadRecord(record);
+    }
+
+    void pushTombstone(const QString& objectID, Date deletedAt) {
+        NimbrelCloudTombstone tombstone{objectID, NimbrelCloudPayloadType::session,
+                                        NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform), deletedAt, 1};
+        std::weak_ptr<Core> weak = weak_from_this();
+        links.syncManager().saveTombstone(tombstone, [weak, objectID](SaveOutcome outcome) {
+            if (auto core = weak.lock(); core && outcome == SaveOutcome::saved)
+                core->pendingDeletions().remove(objectID);
+        });
+    }
+
+    // Steps 2 and 3 of the pull: fetch both lists, then merge; deletions that waited go first.
+    void fetchAndApply(std::function<void()> done) {
+        for (const auto& [id, deletedAt] : pendingDeletions().entries())
+            pushTombstone(id, deletedAt);
+        auto self = shared_from_this();
+        NimbrelCloudSyncManager& sync = links.syncManager();
+        sync.fetchPayloadRecords(
+            NimbrelCloudPayloadType::session, [self, done](std::vector<NimbrelCloudPayloadRecord> records) {
+                self->links.syncManager().fetchTombstones(
+                    NimbrelCloudPayloadType::session,
+                    [self, done, records = std::move(records)](std::vector<NimbrelCloudTombstone> tombstones) {
+                        self->apply(records, tombstones);
+                        if (done) done();
+                    });
+            });
+    }
+
+    void pull(std::function<void()> done) {
+        if (!gateIsOpen())
+            return later([done] {
+                if (done) done();
+            });
+        fetchAndApply(std::move(done));
+    }
+
+    void pullIfEnabled() {
+        if (!gateIsOpen()) return;
+        later([self = shared_from_this()] { self->fetchAndApply({}); });
+    }
+
+    void apply(const std::vector<NimbrelCloudPayloadRecord>& records,
+               const std::vector<NimbrelCloudTombstone>& tombstones);
+};
+
+SessionsCloudSync::SessionsCloudSync(Platform& platform, std::weak_ptr<NimbrelSessionsStore> store,
+                                     StoreSyncLinks links)
+    : core_(std::make_shared<Core>(platform, std::move(store), std::move(links))) {}
+
+SessionsCloudSync::~SessionsCloudSync() = default;
+
+void SessionsCloudSync::pullFromCloudIfEnabled() {
+    core_->pullIfEnabled();
+}
+
+void SessionsCloudSync::pullFromCloud(std::function<void()> done) {
+    core_->pull(std::move(done));
+}
+
+void SessionsCloudSync::observeCloudKitAvailability() {
+    // The availability observer, the 60 s timer and the sync-now step come as one.
+    pulls_.start<Core>(
+        core_, core_->platform, [](Core& core) { core.pullIfEnabled(); },
+        [](Core& core, CloudStoreLifecycle::Done done) { core.pull(std::move(done)); }, &core_->links.syncManager(),
+        SyncNowSlot::sessions);
+}
+
+void SessionsCloudSync::startCloudSyncTimer() {
+    // Started with the availability observer.
+}
+
+void SessionsCloudSync::pushSessionPayload(const NimbrelSession& session) {
+    if (!core_->gateIsOpen()) return; // not sent, now or later
+    core_->later([weak = std::weak_ptr<Core>(core_), session] {
+        if (auto core = weak.lock()) core->pushPayload(session);
+    });
+}
+
+void SessionsCloudSync::pushSessionTombstone(const Uuid& id) {
+    const QString objectID = id.toString();
+    const Date deletedAt = core_->now();
+    core_->pendingDeletions().add(objectID, deletedAt);
+    if (!core_->gateIsOpen()) return; // goes out with the next pull that passes the gate
+    core_->later([weak = std::weak_ptr<Core>(core_), objectID, deletedAt] {
+        if (auto core = weak.lock()) core->pushTombstone(objectID, deletedAt);
+    });
+}
+
+void SessionsCloudSync::applyCloudSessionsPayload(const std::vector<NimbrelCloudPayloadRecord>& records,
+                                                  const std::vector<NimbrelCloudTombstone>& tombstones) {
+    core_->apply(records, tombstones);
+}
+
+void SessionsCloudSync::Core::apply(const std::vector<NimbrelCloudPayloadRecord>& records,
+                                    const std::vector<NimbrelCloudTombstone>& tombstones) {
+    auto held = store.lock();
+    if (!held) return;
+    std::set<QString> deleted;
+    for (const NimbrelCloudTombstone& tombstone : tombstones)
+        deleted.insert(tombstone.objectID);
+    for (const auto& [id, when] : pendingDeletions().entries())
+        deleted.insert(id);
+
+    std::vector<NimbrelSession> copy = held->sessions().get();
+    std::erase_if(copy, [&](const NimbrelSession& s) { return deleted.count(s.id.toString()) > 0; });
+
+    for (const NimbrelCloudPayloadRecord& record : records) {
+        if (deleted.count(record.objectID)) continue;
+        json::Decoded<NimbrelSession> decoded = decodeSessionData(record.payload, now());
+        if (!decoded) {
+            recordNimbrelActivity(platform, NimbrelActivityType::error, QStringLiteral("Session Decode Failed"),
+                                  decoded.error);
+            continue;
+        }
+        NimbrelSession& pulled = *decoded.value;
+        // The record names the session; a payload without an id would otherwise come back under
+        // a new random id at every pull.
+        if (auto id = Uuid::parse(record.objectID)) pulled.id = *id;
+        if (deleted.count(pulled.id.toString())) continue;
+        auto it = std::find_if(copy.begin(), copy.end(), [&](const NimbrelSession& s) { return s.id == pulled.id; });
+        if (it == copy.end())
+            copy.push_back(std::move(pulled));
+        else if (isNewerCloudCopy(pulled.updatedAt, it->updatedAt, [&] { return contentOf(pulled) != contentOf(*it); }))
+            *it = std::move(pulled);
+    }
+
+    if (copy == held->sessions().get()) return;
+    held->replaceSessionsFromCloud(std::move(copy));
+    recordNimbrelActivity(platform, NimbrelActivityType::session, QStringLiteral("Sessions Synced From iCloud"),
+                          QStringLiteral("Sessions were updated from another device."));
+}
+
+} // namespace nimbrel

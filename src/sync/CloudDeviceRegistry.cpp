@@ -1,0 +1,164 @@
+#include "sync/CloudSyncManager.h"
+
+#include "sync/CloudKitStatusProvider.h"
+#include "sync/DeviceIdentity.h"
+
+#include <algorithm>
+
+// This Mac's device record, the index records ("device_registry", "sync_registry") that list
+// ids without queries, and the device list read back from them.
+
+namespace nimbrel {
+
+void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const QString& id, const QString& listName,
+                                            ErrorDone done) {
+    // One addition at a time per registry record in this process; the merged save unites
+    // the list with the server's, so another Mac's addition is kept too.
+    registryQueues_[registryName].enqueue([self = shared_from_this(), registryName, id, listName,
+                                           done = std::move(done)](SerialQueue::Done next) {
+        auto finish = [done, next](std::optional<CloudError> error) {
+            done(std::move(error));
+            next();
+        };
+        self->fetchRecord({registryName}, [self, registryName, id, listName, finish](CloudResult<CloudRecord> fetched) {
+            CloudRecord registry;
+            if (fetched.ok()) {
+                registry = fetched.value();
+            } else if (fetched.error().hasCode(CloudError::unknownItem)) {
+                registry = CloudRecord(cloudnames::registryType, {registryName});
+                registry.set(QStringLiteral("createdAt"), self->now());
+                registry.set(QStringLiteral("schemaVersion"), qint64(1));
+            } else {
+                return finish(fetched.error());
+            }
+            QStringList ids = registry.textList(listName).value_or(QStringList());
+            if (!ids.contains(id)) ids.append(id);
+            registry.set(listName, ids);
+            registry.set(QStringLiteral("updatedAt"), self->now());
+            registry.set(QStringLiteral("sourceDeviceID"), NimbrelDeviceIdentity::current(self->platform_).id);
+            self->saveRecordMergingServerCopy(
+                registry,
+                [finish](CloudResult<CloudRecord> saved) {
+                    finish(saved.ok() ? std::nullopt : std::optional<CloudError>(saved.error()));
+                },
+                MergeRules{false, true});
+        });
+    });
+}
+
+void NimbrelCloudSyncManager::readRegistryList(const QString& registryName, const QString& listName, bool withThisMac,
+                                               Completion<CloudResult<QStringList>> done) {
+    fetchRecord({registryName}, [self = shared_from_this(), listName, withThisMac,
+                                 done = std::move(done)](CloudResult<CloudRecord> fetched) {
+        QStringList ids;
+        if (fetched.ok())
+            ids = fetched.value().textList(listName).value_or(QStringList());
+        else if (!fetched.error().hasCode(CloudError::unknownItem))
+            return done(fetched.error());
+        if (withThisMac) {
+            const QString mine = NimbrelDeviceIdentity::current(self->platform_).id;
+            if (!ids.contains(mine)) ids.append(mine);
+        }
+        done(ids);
+    });
+}
+
+void NimbrelCloudSyncManager::addDeviceToRegistry(const QString& deviceID, ErrorDone done) {
+    addToRegistry(cloudnames::deviceRegistry, deviceID, QStringLiteral("deviceIDs"), std::move(done));
+}
+
+void NimbrelCloudSyncManager::deviceRegistryIDs(Completion<CloudResult<QStringList>> done) {
+    readRegistryList(cloudnames::deviceRegistry, QStringLiteral("deviceIDs"), true, std::move(done));
+}
+
+void NimbrelCloudSyncManager::registerCurrentDeviceAndRefreshDevices(Done done) {
+    // A failed registration does not stop the list refresh.
+    registerCurrentDevice([self = shared_from_this(), done = std::move(done)] { self->fetchRegisteredDevices(done); });
+}
+
+void NimbrelCloudSyncManager::registerCurrentDevice(Done done) {
+    if (!NimbrelCloudKitStatusProvider::hasCloudKitEntitlements(platform_)) {
+        syncState.set(NimbrelCloudSyncState::offline());
+        return later(std::move(done));
+    }
+    waitForAccountStatus([self = shared_from_this(), done = std::move(done)](bool available) {
+        auto finish = [done] {
+            if (done) done();
+        };
+        if (!available) {
+            self->syncState.set(NimbrelCloudSyncState::offline());
+            return finish();
+        }
+        self->syncState.set(NimbrelCloudSyncState::syncing());
+        const NimbrelDeviceIdentity identity = NimbrelDeviceIdentity::current(self->platform_);
+        const NimbrelCloudDeviceRecord device{identity.id,
+                                              identity.deviceName,
+                                              identity.modelIdentifier,
+                                              QStringLiteral("active"),
+                                              identity.createdAt,
+                                              self->now(),
+                                              1};
+        CloudRecord record(cloudnames::deviceType, NimbrelCloudDeviceRecord::recordID(identity.id));
+        device.writeTo(record);
+        // A failed registration only sets the state; nothing is recorded.
+        self->saveRecordMergingServerCopy(record, [self, identity, finish](CloudResult<CloudRecord> saved) {
+            if (!saved.ok()) {
+                self->syncState.set(NimbrelCloudSyncState::failed(saved.error().localizedDescription));
+                return finish();
+            }
+            self->addDeviceToRegistry(identity.id, [self, finish](std::optional<CloudError> error) {
+                if (error)
+                    self->syncState.set(NimbrelCloudSyncState::failed(error->localizedDescription));
+                else
+                    self->succeed();
+                finish();
+            });
+        });
+    });
+}
+
+void NimbrelCloudSyncManager::fetchRegisteredDevices(Done done) {
+    auto finish = [done] {
+        if (done) done();
+    };
+    if (!NimbrelCloudKitStatusProvider::hasCloudKitEntitlements(platform_)) {
+        syncState.set(NimbrelCloudSyncState::offline());
+        return later(finish);
+    }
+    waitForAccountStatus([self = shared_from_this(), finish](bool available) {
+        if (!available) {
+            self->syncState.set(NimbrelCloudSyncState::offline());
+            return finish();
+        }
+        self->syncState.set(NimbrelCloudSyncState::syncing());
+        const QString title = QStringLiteral("Device Fetch Failed");
+        self->deviceRegistryIDs([self, finish, title](CloudResult<QStringList> ids) {
+            if (!ids.ok()) {
+                self->fail(title, ids.error());
+                return finish();
+            }
+            std::vector<CloudRecordID> recordIDs;
+            for (const QString& id : ids.value())
+                recordIDs.push_back(NimbrelCloudDeviceRecord::recordID(id));
+            self->fetchRecordsInChunks(recordIDs, [self, finish, title](CloudResult<CloudBatchResult> batch) {
+                if (!batch.ok()) {
+                    self->fail(title, batch.error());
+                    return finish();
+                }
+                std::vector<NimbrelCloudDeviceRecord> devices;
+                for (const auto& [id, result] : batch.value()) {
+                    if (!result.ok()) continue; // a registered Mac without a readable device record
+                    if (auto device = NimbrelCloudDeviceRecord::fromRecord(result.value()))
+                        devices.push_back(std::move(*device));
+                }
+                std::stable_sort(devices.begin(), devices.end(),
+                                 [](const auto& a, const auto& b) { return a.updatedAt > b.updatedAt; });
+                self->registeredDevices.set(std::move(devices));
+                self->succeed();
+                finish();
+            });
+        });
+    });
+}
+
+} // namespace nimbrel

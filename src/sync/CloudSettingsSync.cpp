@@ -1,0 +1,68 @@
+#include "sync/CloudSyncManager.h"
+
+// The settings and the blacklist: one record each, overwritten by every Mac.
+
+namespace nimbrel {
+
+void NimbrelCloudSyncManager::saveSettingsPayload(const NimbrelCloudSettingsPayload& payload, SaveDone done) {
+    SaveSpec spec{[payload] { return CloudResult<CloudRecord>(payload.makeRecord()); },
+                  MergeRules{true, false},
+                  {},
+                  QStringLiteral("Settings Sync Failed"),
+                  std::nullopt};
+    pushObject(QStringLiteral("settings"), std::move(spec), std::move(done));
+}
+
+void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, SaveDone done) {
+    // A payload that cannot be encoded fails the save rather than leaving the server's older list.
+    SaveSpec spec{[payload] { return payload.makeRecord(); },
+                  MergeRules{true, false},
+                  {},
+                  QStringLiteral("Blacklist Sync Failed"),
+                  std::pair{NimbrelActivityType::blacklist,
+                            std::pair{QStringLiteral("Blacklist Synced"),
+                                      QStringLiteral("Blacklisted apps were synced to iCloud.")}}};
+    pushObject(QStringLiteral("blacklist"), std::move(spec), std::move(done));
+}
+
+void NimbrelCloudSyncManager::fetchSingle(const QString& name, std::function<bool(const CloudRecord&)> read,
+                                          Done done) {
+    waitForAccountStatus([self = shared_from_this(), name, read = std::move(read), done = std::move(done)](bool ok) {
+        if (!ok) {
+            self->syncState.set(NimbrelCloudSyncState::offline());
+            return done();
+        }
+        self->syncState.set(NimbrelCloudSyncState::syncing());
+        self->fetchRecord({name}, [self, read, done](CloudResult<CloudRecord> fetched) {
+            // A missing record, a failed fetch and a record that does not read all end idle.
+            const bool found = fetched.ok() && read(fetched.value());
+            self->syncState.set(NimbrelCloudSyncState::idle());
+            if (found) self->lastSuccessfulSyncAt.set(self->now());
+            done();
+        });
+    });
+}
+
+void NimbrelCloudSyncManager::fetchSettingsPayload(Completion<std::optional<NimbrelCloudSettingsPayload>> done) {
+    pushes_.retry(QStringLiteral("settings"));
+    auto payload = std::make_shared<std::optional<NimbrelCloudSettingsPayload>>();
+    fetchSingle(
+        cloudnames::settingsRecord,
+        [payload](const CloudRecord& record) {
+            return (*payload = NimbrelCloudSettingsPayload::fromRecord(record)).has_value();
+        },
+        [payload, done = std::move(done)] { done(*payload); });
+}
+
+void NimbrelCloudSyncManager::fetchBlacklistPayload(Completion<std::optional<NimbrelCloudBlacklistPayload>> done) {
+    pushes_.retry(QStringLiteral("blacklist"));
+    auto payload = std::make_shared<std::optional<NimbrelCloudBlacklistPayload>>();
+    fetchSingle(
+        cloudnames::blacklistRecord,
+        [payload](const CloudRecord& record) {
+            return (*payload = NimbrelCloudBlacklistPayload::fromRecord(record)).has_value();
+        },
+        [payload, done = std::move(done)] { done(*payload); });
+}
+
+} // namespace nimbrel

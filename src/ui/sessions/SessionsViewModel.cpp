@@ -1,0 +1,136 @@
+#include "ui/sessions/SessionsViewModel.h"
+
+#include "platform/Platform.h"
+#include "sessions/SessionsStore.h"
+#include "ui/sessions/SessionCardRows.h"
+#include "ui/sessions/SessionEditorViewModel.h"
+
+namespace nimbrel {
+
+namespace {
+constexpr double kDeleteResponse = 0.2;
+constexpr double kDeleteDamping = 1.0;
+} // namespace
+
+SessionsViewModel::SessionsViewModel(Services services, QObject* parent)
+    : QObject(parent), services_(std::move(services)) {
+    sessionsObserver_ = services_.store->sessions().observe([this](const auto&) { refreshCards(); });
+    activeObserver_ = services_.store->activeSession().observe([this](const auto&) { refreshCards(); });
+    refreshCards();
+}
+
+SessionsViewModel::~SessionsViewModel() = default;
+
+void SessionsViewModel::refreshCards() {
+    sortedSessions_ = services_.store->sessions().get();
+    sortSessions(sortedSessions_);
+    const std::optional<NimbrelSession>& active = services_.store->activeSession().get();
+    const SessionAppsOnThisMac mac{*services_.platform.workspace, *services_.platform.files};
+    const SessionClockTimeText timeText = localizedShortTimeText();
+    QVariantList rows;
+    for (const NimbrelSession& session : sortedSessions_)
+        rows.append(sessionCardRow(session, active && active->id == session.id, mac, timeText));
+    cards_.setRows(rows);
+    emit cardsChanged();
+}
+
+QObject* SessionsViewModel::editor() const {
+    return editor_.get();
+}
+
+QString SessionsViewModel::editorDefaultName() const {
+    if (editorSession_ && editorSession_->session) return editorSession_->session->name;
+    return QStringLiteral("Session ") + QString::number(services_.store->sessions().get().size() + 1);
+}
+
+std::optional<NimbrelSession> SessionsViewModel::cardSession(const QString& sessionId) const {
+    const std::optional<Uuid> id = Uuid::parse(sessionId);
+    if (!id) return std::nullopt;
+    for (const NimbrelSession& session : sortedSessions_)
+        if (session.id == *id) return session;
+    return std::nullopt;
+}
+
+void SessionsViewModel::appeared() {
+    refreshCards();
+    if (hasAnimatedIn_) return;
+    // One turn later, so that the first frame is drawn hidden and the entrance runs.
+    services_.platform.scheduler->post(lifetime_.guard([this] {
+        if (hasAnimatedIn_) return;
+        hasAnimatedIn_ = true;
+        emit hasAnimatedInChanged();
+    }));
+}
+
+void SessionsViewModel::setEditorSession(std::optional<SessionEditorSession> session) {
+    // The editor being closed may be the caller (its save or back button), and it stays on
+    // screen while it slides out: it is kept until the next opening.
+    if (editor_) closingEditor_ = std::move(editor_);
+    editorSession_ = std::move(session);
+    if (editorSession_) {
+        SessionEditorViewModel::Ends ends;
+        ends.onCancel = [this] { closeEditor(); };
+        ends.onSave = [this](const NimbrelSession& saved) { saveSession(saved); };
+        editor_ = std::make_unique<SessionEditorViewModel>(
+            editorSession_->session, editorDefaultName(),
+            SessionEditorContext::Services{services_.platform, services_.catalogue, services_.symbols},
+            std::move(ends));
+    }
+    emit editorChanged();
+}
+
+void SessionsViewModel::createSession() {
+    motion_.withSpringAnimation(SessionEditorContext::kEditorSpring.response,
+                                SessionEditorContext::kEditorSpring.dampingFraction,
+                                [this] { setEditorSession(SessionEditorSession{}); });
+}
+
+void SessionsViewModel::editSession(const QString& sessionId) {
+    auto session = cardSession(sessionId);
+    if (!session) return;
+    motion_.withSpringAnimation(SessionEditorContext::kEditorSpring.response,
+                                SessionEditorContext::kEditorSpring.dampingFraction, [&] {
+                                    setEditorSession(SessionEditorSession{Uuid::random(), std::move(session)});
+                                });
+}
+
+void SessionsViewModel::closeEditor() {
+    motion_.withSpringAnimation(SessionEditorContext::kEditorSpring.response,
+                                SessionEditorContext::kEditorSpring.dampingFraction,
+                                [this] { setEditorSession(std::nullopt); });
+}
+
+void SessionsViewModel::saveSession(const NimbrelSession& session) {
+    const std::vector<NimbrelSession>& stored = services_.store->sessions().get();
+    const bool known =
+        std::any_of(stored.begin(), stored.end(), [&](const NimbrelSession& s) { return s.id == session.id; });
+    motion_.withoutAnimation([&] {
+        if (known)
+            services_.store->updateSession(session);
+        else
+            services_.store->addSession(session);
+    });
+    closeEditor();
+}
+
+void SessionsViewModel::toggleSessionEnabled(const QString& sessionId) {
+    auto session = cardSession(sessionId);
+    if (!session) return;
+    session->isEnabled = !session->isEnabled;
+    motion_.withoutAnimation([&] { services_.store->updateSession(*session); });
+}
+
+void SessionsViewModel::toggleSessionPinned(const QString& sessionId) {
+    auto session = cardSession(sessionId);
+    if (!session) return;
+    session->isPinned = !session->isPinned;
+    motion_.withoutAnimation([&] { services_.store->updateSession(*session); });
+}
+
+void SessionsViewModel::deleteSession(const QString& sessionId) {
+    const std::optional<Uuid> id = Uuid::parse(sessionId);
+    if (!id) return;
+    motion_.withSpringAnimation(kDeleteResponse, kDeleteDamping, [&] { services_.store->deleteSession(*id); });
+}
+
+} // namespace nimbrel

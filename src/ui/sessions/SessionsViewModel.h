@@ -1,0 +1,97 @@
+#pragma once
+
+#include "platform/Scheduler.h"
+#include "sessions/Session.h"
+#include "ui/common/Spring.h"
+#include "ui/sessions/SessionRowsModel.h"
+#include "ui/sessions/SessionEditorContext.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+namespace nimbrel {
+
+class NimbrelSessionsStore;
+class SessionEditorViewModel;
+
+// One opening of the session editor: a fresh id every time, and the session edited (none: a
+// new one).
+struct SessionEditorSession {
+    Uuid id = Uuid::random();
+    std::optional<NimbrelSession> session;
+};
+
+// The sessions screen: the cards over the shared sessions store (pinned first, the active
+// one marked), the empty state, and the editor that slides in over the list. Every change
+// goes through the store's add, update and delete.
+class SessionsViewModel : public QObject {
+    Q_OBJECT
+    // One row per session (see SessionCardRows): {"key" (the id), "name", "status", ...}.
+    Q_PROPERTY(QObject* cards READ cardsModel CONSTANT)
+    Q_PROPERTY(bool isEmpty READ isEmpty NOTIFY cardsChanged)
+    Q_PROPERTY(bool hasAnimatedIn READ hasAnimatedIn NOTIFY hasAnimatedInChanged)
+    Q_PROPERTY(bool isEditorOpen READ isEditorOpen NOTIFY editorChanged)
+    Q_PROPERTY(QString editorSessionId READ editorSessionId NOTIFY editorChanged)
+    Q_PROPERTY(QObject* editor READ editor NOTIFY editorChanged)
+    Q_PROPERTY(QObject* motion READ motion CONSTANT)
+  public:
+    struct Services {
+        Platform& platform;
+        std::shared_ptr<NimbrelSessionsStore> store;
+        std::function<std::shared_ptr<NimbrelInstalledApps>()> catalogue;
+        SessionSymbolLookup symbols;
+    };
+
+    explicit SessionsViewModel(Services services, QObject* parent = nullptr);
+    ~SessionsViewModel() override;
+
+    QObject* cardsModel() { return &cards_; }
+    bool isEmpty() const { return sortedSessions_.empty(); }
+    bool hasAnimatedIn() const { return hasAnimatedIn_; }
+    bool isEditorOpen() const { return editorSession_.has_value(); }
+    QString editorSessionId() const { return editorSession_ ? editorSession_->id.toString() : QString(); }
+    QObject* editor() const;
+    SessionEditorViewModel* editorModel() const { return editor_.get(); }
+    Motion* motion() { return &motion_; }
+    const std::vector<NimbrelSession>& sortedSessions() const { return sortedSessions_; }
+    // "Session N" for a new session (N = the number of sessions + 1), else the edited name.
+    QString editorDefaultName() const;
+
+    // The screen was shown: redraws from the store, then starts the entrance one turn later.
+    Q_INVOKABLE void appeared();
+    Q_INVOKABLE void createSession();
+    Q_INVOKABLE void editSession(const QString& sessionId);
+    Q_INVOKABLE void closeEditor();
+    Q_INVOKABLE void toggleSessionEnabled(const QString& sessionId);
+    Q_INVOKABLE void toggleSessionPinned(const QString& sessionId);
+    Q_INVOKABLE void deleteSession(const QString& sessionId);
+
+    // The editor's save: updates the stored session with that id, or adds it; then closes.
+    void saveSession(const NimbrelSession& session);
+
+  signals:
+    void cardsChanged();
+    void hasAnimatedInChanged();
+    void editorChanged();
+
+  private:
+    std::optional<NimbrelSession> cardSession(const QString& sessionId) const;
+    void refreshCards();
+    void setEditorSession(std::optional<SessionEditorSession> session);
+
+    Services services_;
+    SessionRowsModel cards_;
+    std::vector<NimbrelSession> sortedSessions_;
+    Motion motion_;
+    ObserverToken sessionsObserver_;
+    ObserverToken activeObserver_;
+    bool hasAnimatedIn_ = false;
+    std::optional<SessionEditorSession> editorSession_;
+    std::unique_ptr<SessionEditorViewModel> editor_;
+    std::unique_ptr<SessionEditorViewModel> closingEditor_;
+    Lifetime lifetime_;
+};
+
+} // namespace nimbrel

@@ -1,0 +1,258 @@
+#include "platform/CloudDatabase.h"
+
+#include "platform/VirtualScheduler.h"
+#include "platform/local/SqliteCloudService.h"
+#include "platform/local/SqliteCloudStore.h"
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace nimbrel;
+
+namespace {
+
+const QString kContainer = QStringLiteral("iCloud.com.nimbrel.app");
+
+CloudRecord record(const QString& name, qint64 counter = 0) {
+    CloudRecord r(QStringLiteral("NimbrelTest"), {name});
+    r.set(QStringLiteral("counter"), counter);
+    return r;
+}
+
+// One "Mac": a service over the shared file, answering on its own virtual time.
+struct Mac {
+    VirtualScheduler scheduler;
+    SqliteCloudService service;
+    CloudDatabase& db;
+
+    explicit Mac(const QString& path)
+        : service(scheduler, path), db(service.container(kContainer)->privateCloudDatabase()) {}
+
+    CloudResult<CloudRecord> fetch(const QString& name) {
+        std::optional<CloudResult<CloudRecord>> out;
+        db.fetchRecord({name}, [&](CloudResult<CloudRecord> r) { out = std::move(r); });
+        EXPECT_FALSE(out.has_value()) << "answers never come inside the call";
+        scheduler.advance(service.conditions().latency);
+        return *out;
+    }
+    CloudResult<CloudRecord> save(const CloudRecord& r) {
+        std::optional<CloudResult<CloudRecord>> out;
+        db.saveRecord(r, [&](CloudResult<CloudRecord> result) { out = std::move(result); });
+        scheduler.advance(service.conditions().latency);
+        return *out;
+    }
+    CloudResult<CloudBatchResult> batch(const std::vector<CloudRecordID>& ids) {
+        std::optional<CloudResult<CloudBatchResult>> out;
+        db.fetchRecords(ids, [&](CloudResult<CloudBatchResult> r) { out = std::move(r); });
+        scheduler.advance(service.conditions().latency);
+        return *out;
+    }
+};
+
+class CloudDatabaseTest : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    QString path = dir.path() + QStringLiteral("/cloud/CloudDatabase.sqlite");
+    Mac a{path};
+};
+
+TEST_F(CloudDatabaseTest, EveryKindOfFieldReadsBackAsWritten) {
+    CloudRecord r(QStringLiteral("NimbrelKinds"), {QStringLiteral("kinds")});
+    r.set("flag", true);
+    r.set("integer", qint64(-9007199254740993));
+    r.set("text", QString::fromUtf8("Zürich \u2028 \"q\""));
+    r.set("date", Date{762509700.125});
+    r.set("bytes", QByteArray("\x00\x01\xff", 3));
+    r.set("list", QStringList{"a", "", "ü"});
+    r.set("emptyList", QStringList{});
+    auto saved = a.save(r);
+    ASSERT_TRUE(saved.ok()) << saved.error().localizedDescription.toStdString();
+    EXPECT_EQ(saved.value().recordChangeTag(), QStringLiteral("1"));
+    auto fetched = a.fetch("kinds");
+    ASSERT_TRUE(fetched.ok());
+    EXPECT_EQ(fetched.value().recordType(), QStringLiteral("NimbrelKinds"));
+    EXPECT_TRUE(fetched.value().fields() == r.fields());
+    EXPECT_EQ(fetched.value().allKeys(),
+              (QStringList{"bytes", "date", "emptyList", "flag", "integer", "list", "text"}));
+    EXPECT_EQ(fetched.value().flag("integer"), std::nullopt) << "no kind reads as another";
+    EXPECT_EQ(fetched.value().integer("flag"), std::nullopt);
+
+    // A date that is no moment in time would not read back as written: it is refused.
+    CloudRecord bad = a.fetch("kinds").value();
+    bad.set("date", Date{std::numeric_limits<double>::quiet_NaN()});
+    EXPECT_TRUE(a.save(bad).error().hasCode(CloudError::serverRejectedRequest));
+}
+
+TEST_F(CloudDatabaseTest, SavesCompareTheChangeTag) {
+    EXPECT_TRUE(a.fetch("missing").error().hasCode(CloudError::unknownItem));
+
+    const CloudRecord first = a.save(record("r", 1)).value();
+    CloudRecord stale = first;
+    CloudRecord fresh = first;
+    fresh.set("counter", qint64(2));
+    ASSERT_TRUE(a.save(fresh).ok());
+
+    stale.set("counter", qint64(3));
+    struct Case {
+        const char* name;
+        CloudRecord attempt;
+        int code;
+        std::optional<qint64> serverCounter; // the copy carried by the error
+    };
+    CloudRecord unknownTag = record("gone", 1);
+    unknownTag.setRecordChangeTag(QStringLiteral("4"));
+    const Case cases[] = {
+        {"stale copy", stale, CloudError::serverRecordChanged, 2},
+        {"new record under a used name", record("r", 9), CloudError::serverRecordChanged, 2},
+        {"copy of a record the server does not have", unknownTag, CloudError::unknownItem, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        auto result = a.save(c.attempt);
+        ASSERT_FALSE(result.ok()) << c.name;
+        EXPECT_TRUE(result.error().hasCode(c.code)) << c.name;
+        if (c.serverCounter) {
+            ASSERT_NE(result.error().serverRecord, nullptr) << c.name;
+            EXPECT_EQ(result.error().serverRecord->integer("counter"), c.serverCounter) << c.name;
+            EXPECT_EQ(result.error().serverRecord->recordChangeTag(), QStringLiteral("2")) << c.name;
+        }
+    }
+    EXPECT_EQ(a.fetch("r").value().integer("counter"), 2) << "failed saves change nothing";
+}
+
+TEST_F(CloudDatabaseTest, TwoConnectionsOnOneFileSeeEachOthersSaves) {
+    Mac b{path};
+    const CloudRecord fromA = a.save(record("shared", 1)).value();
+    CloudRecord onB = b.fetch("shared").value();
+    EXPECT_EQ(onB.integer("counter"), 1);
+    onB.set("counter", qint64(2));
+    ASSERT_TRUE(b.save(onB).ok());
+
+    CloudRecord staleOnA = fromA;
+    staleOnA.set("counter", qint64(5));
+    auto conflict = a.save(staleOnA);
+    ASSERT_TRUE(conflict.error().hasCode(CloudError::serverRecordChanged));
+    EXPECT_EQ(conflict.error().serverRecord->integer("counter"), 2) << "the other connection's save";
+}
+
+// Two processes add to one counter, each retrying on a conflict with the server's copy:
+// no increment is lost only if compare and replace are one step across processes.
+TEST_F(CloudDatabaseTest, TwoProcessesOnOneFileLoseNoSave) {
+    constexpr int kIncrements = 150;
+    ASSERT_TRUE(a.save(record("counter", 0)).ok());
+    auto incrementMany = [&](SqliteCloudStore& store) {
+        int conflicts = 0;
+        for (int i = 0; i < kIncrements; ++i) {
+            CloudRecord copy = store.fetch(kContainer, {"counter"}).value();
+            for (;;) {
+                copy.set("counter", *copy.integer("counter") + 1);
+                auto saved = store.save(kContainer, copy);
+                if (saved.ok()) break;
+                if (!saved.error().hasCode(CloudError::serverRecordChanged)) return -1;
+                ++conflicts;
+                copy = *saved.error().serverRecord;
+            }
+        }
+        return conflicts;
+    };
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SqliteCloudStore store(path);
+        _exit(incrementMany(store) < 0 ? 1 : 0);
+    }
+    SqliteCloudStore store(path);
+    const int conflicts = incrementMany(store);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_GE(conflicts, 0);
+    EXPECT_EQ(a.fetch("counter").value().integer("counter"), 2 * kIncrements);
+}
+
+TEST_F(CloudDatabaseTest, BatchFetchAnswersPerRecord) {
+    a.save(record("one", 1));
+    a.save(record("two", 2));
+    auto batch = a.batch({{"two"}, {"missing"}, {"one"}, {"two"}});
+    ASSERT_TRUE(batch.ok());
+    ASSERT_EQ(batch.value().size(), 3u) << "each id once, in the order asked";
+    EXPECT_EQ(batch.value()[0].first.recordName, QStringLiteral("two"));
+    EXPECT_EQ(batch.value()[0].second.value().integer("counter"), 2);
+    EXPECT_TRUE(batch.value()[1].second.error().hasCode(CloudError::unknownItem));
+    EXPECT_EQ(batch.value()[2].second.value().integer("counter"), 1);
+
+    std::vector<CloudRecordID> tooMany(a.service.conditions().batchLimit + 1, CloudRecordID{"one"});
+    EXPECT_TRUE(a.batch(tooMany).error().hasCode(CloudError::limitExceeded));
+    EXPECT_TRUE(a.batch({}).value().empty());
+}
+
+TEST_F(CloudDatabaseTest, ConditionsAndInjectedFailures) {
+    const CloudRecord saved = a.save(record("r", 1)).value();
+    using Op = CloudFailure::Operation;
+
+    a.service.conditions().offline = true;
+    EXPECT_TRUE(a.fetch("r").error().hasCode(CloudError::networkUnavailable));
+    EXPECT_TRUE(a.batch({{"r"}}).error().hasCode(CloudError::networkUnavailable));
+    a.service.conditions().offline = false;
+    a.service.conditions().account = CloudAccountState::noAccount;
+    EXPECT_TRUE(a.save(saved).error().hasCode(CloudError::notAuthenticated));
+    a.service.conditions().account = CloudAccountState::available;
+
+    a.service.failNext({Op::save, "other", CloudError::make(CloudError::networkFailure, {}), false});
+    a.service.failNext({Op::fetch, {}, CloudError::make(CloudError::serviceUnavailable, "down"), false});
+    a.service.failNext({Op::save, "r", CloudError::make(CloudError::partialFailure, {}), true});
+    auto fetched = a.fetch("r");
+    EXPECT_TRUE(fetched.error().hasCode(CloudError::serviceUnavailable));
+    EXPECT_EQ(fetched.error().localizedDescription, QStringLiteral("down"));
+    auto partial = a.save(saved);
+    ASSERT_TRUE(partial.error().hasCode(CloudError::partialFailure));
+    ASSERT_EQ(partial.error().partialErrorsByItemID.size(), 1u);
+    const CloudError& item = partial.error().partialErrorsByItemID[0];
+    EXPECT_EQ(item.itemID.recordName, QStringLiteral("r"));
+    EXPECT_TRUE(item.hasCode(CloudError::serverRecordChanged));
+    EXPECT_EQ(item.serverRecord->integer("counter"), 1);
+    EXPECT_EQ(a.service.pendingFailures(), 1u) << "a failure for another record waits for it";
+
+    // Latency: nothing arrives before it has passed.
+    a.service.conditions().latency = 2.0;
+    std::optional<CloudResult<CloudRecord>> late;
+    a.db.fetchRecord({"r"}, [&](CloudResult<CloudRecord> r) { late = std::move(r); });
+    a.scheduler.advance(1.9);
+    EXPECT_FALSE(late.has_value());
+    a.scheduler.advance(0.1);
+    ASSERT_TRUE(late.has_value());
+    EXPECT_TRUE(late->ok());
+}
+
+TEST_F(CloudDatabaseTest, ADamagedFileIsKeptAsideWithAClearProblem) {
+    a.save(record("r", 1));
+    QDir().mkpath(dir.path() + QStringLiteral("/damaged"));
+    const QString damagedPath = dir.path() + QStringLiteral("/damaged/CloudDatabase.sqlite");
+    QFile file(damagedPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray garbage("this is no database, but it is somebody's data\n");
+    file.write(garbage.repeated(200));
+    file.close();
+
+    Mac m{damagedPath};
+    EXPECT_TRUE(m.fetch("r").error().hasCode(CloudError::unknownItem)) << "a fresh database took its place";
+    EXPECT_TRUE(m.service.setAsideProblem().contains(QStringLiteral("damaged")))
+        << m.service.setAsideProblem().toStdString();
+    const QStringList aside =
+        QDir(dir.path() + QStringLiteral("/damaged")).entryList({QStringLiteral("CloudDatabase.sqlite.damaged-*")});
+    ASSERT_EQ(aside.size(), 1);
+    QFile kept(dir.path() + QStringLiteral("/damaged/") + aside[0]);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), garbage.repeated(200)) << "nothing of it was lost";
+    EXPECT_TRUE(m.save(record("r", 2)).ok());
+    EXPECT_TRUE(a.service.setAsideProblem().isEmpty());
+}
+
+} // namespace

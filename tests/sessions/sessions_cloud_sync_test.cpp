@@ -1,0 +1,195 @@
+#include "sessions/SessionsCloudSync.h"
+
+#include "sessions/SessionsFixture.h"
+#include "sync/CloudKitStatusProvider.h"
+#include "sync/CloudProbe.h"
+#include "sync/CloudSyncManager.h"
+
+namespace nimbrel::test {
+namespace {
+
+using Type = NimbrelCloudPayloadType;
+
+class SessionsCloudSyncTest : public SessionsFixture {
+  protected:
+    SessionsCloudSyncTest() { status->status.set(NimbrelCloudKitAccountStatus::available()); }
+
+    NimbrelSessionsStore& makeSyncingStore() {
+        NimbrelSessionsStore::Parts parts = outside.parts();
+        parts.makeCloudSide = [this](std::weak_ptr<NimbrelSessionsStore> s) {
+            auto side = std::make_unique<SessionsCloudSync>(platform, std::move(s), links());
+            cloudSide = side.get();
+            return side;
+        };
+        store = NimbrelSessionsStore::create(platform, std::move(parts));
+        scheduler.advance(0);
+        return *store;
+    }
+    StoreSyncLinks links() {
+        StoreSyncLinks l;
+        l.isSyncEnabled = [this] { return syncEnabled; };
+        l.syncManager = [this]() -> NimbrelCloudSyncManager& { return *manager; };
+        return l;
+    }
+    NimbrelCloudPayloadRecord record(const NimbrelSession& s) {
+        return {s.id.toString(),
+                Type::session,
+                NimbrelCloudPayloadRecord::makeJSONEncoder().encode(encodeSession(s)),
+                "OTHER",
+                s.createdAt,
+                s.updatedAt,
+                1};
+    }
+    static NimbrelCloudTombstone tombstone(const Uuid& id) {
+        return {id.toString(), Type::session, "OTHER", Date{}, 1};
+    }
+    QStringList names() const {
+        QStringList out;
+        for (const auto& s : store->sessions().get())
+            out << s.name;
+        return out;
+    }
+
+    bool syncEnabled = true;
+    std::shared_ptr<NimbrelCloudKitStatusProvider> status = std::make_shared<NimbrelCloudKitStatusProvider>(platform);
+    std::shared_ptr<NimbrelCloudSyncManager> manager = std::make_shared<NimbrelCloudSyncManager>(platform, status);
+    testing::CloudProbe cloud{simulated.cloud()};
+    SessionsCloudSync* cloudSide = nullptr;
+};
+
+TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
+    NimbrelSession a = workSession("A");
+    NimbrelSession b = workSession("B");
+    b.scheduleWeekdays.clear(); // never active
+    storeSessions({a, b});
+    makeSyncingStore();
+    takeActivities();
+    a = store->sessions().get()[0]; // as the store read them back
+    b = store->sessions().get()[1];
+
+    struct Case {
+        const char* name;
+        std::function<std::pair<std::vector<NimbrelCloudPayloadRecord>, std::vector<NimbrelCloudTombstone>>()> pull;
+        QStringList expected;
+        bool synced;
+    };
+    const Case cases[] = {
+        {"the same sessions",
+         [&] {
+             return std::pair{std::vector{record(a), record(b)}, std::vector<NimbrelCloudTombstone>{}};
+         },
+         {"A", "B"},
+         false},
+        {"an older copy",
+         [&] {
+             NimbrelSession old = a;
+             old.name = "A old";
+             old.updatedAt = a.updatedAt.addingSeconds(-5);
+             return std::pair{std::vector{record(old)}, std::vector<NimbrelCloudTombstone>{}};
+         },
+         {"A", "B"},
+         false},
+        {"a newer copy",
+         [&] {
+             NimbrelSession renamed = a;
+             renamed.name = "C";
+             renamed.updatedAt = a.updatedAt.addingSeconds(5);
+             a = renamed;
+             return std::pair{std::vector{record(renamed)}, std::vector<NimbrelCloudTombstone>{}};
+         },
+         {"B", "C"},
+         true},
+        {"a new pinned session goes to the top",
+         [&] {
+             NimbrelSession pinned = workSession("Z pinned");
+             pinned.isPinned = true;
+             pinned.scheduleWeekdays.clear();
+             return std::pair{std::vector{record(pinned)}, std::vector<NimbrelCloudTombstone>{}};
+         },
+         {"Z pinned", "B", "C"},
+         true},
+        {"a tombstone wins over its own record",
+         [&] {
+             NimbrelSession revived = b;
+             revived.updatedAt = b.updatedAt.addingSeconds(100);
+             return std::pair{std::vector{record(revived)}, std::vector{tombstone(b.id)}};
+         },
+         {"Z pinned", "C"},
+         true},
+    };
+    for (const Case& c : cases) {
+        auto [records, tombstones] = c.pull();
+        cloudSide->applyCloudSessionsPayload(records, tombstones);
+        EXPECT_EQ(names(), c.expected) << c.name;
+        EXPECT_EQ(takeActivities().contains("Sessions Synced From iCloud: Sessions were updated from another device."),
+                  c.synced)
+            << c.name;
+        EXPECT_FALSE(store->isApplyingCloudSessionsPayload());
+    }
+}
+
+TEST_F(SessionsCloudSyncTest, APulledSessionTakesItsIdFromItsRecordAndBadPayloadsAreReported) {
+    makeSyncingStore();
+    const Uuid id = Uuid::random();
+    NimbrelCloudPayloadRecord noId{
+        id.toString(), Type::session, R"({"name":"Remote","scheduleWeekdays":[]})", "OTHER", Date{0}, Date{1}, 1};
+    NimbrelCloudPayloadRecord broken{
+        Uuid::random().toString(), Type::session, R"({"name":5})", "OTHER", Date{}, Date{}, 1};
+    for (int pull = 0; pull < 3; ++pull)
+        cloudSide->applyCloudSessionsPayload({noId, broken}, {});
+    ASSERT_EQ(store->sessions().get().size(), 1u) << "not added again at every pull";
+    EXPECT_EQ(store->sessions().get()[0].id, id);
+    EXPECT_EQ(takeActivities().filter("Session Decode Failed").size(), 3);
+}
+
+TEST_F(SessionsCloudSyncTest, ChangesGoOutThroughTheGateAndDeletionsWaitForIt) {
+    makeSyncingStore();
+    syncEnabled = false;
+    NimbrelSession quiet = workSession("Quiet");
+    quiet.scheduleWeekdays.clear();
+    store->addSession(quiet);
+    scheduler.advance(5);
+    EXPECT_EQ(cloud.saves(""), 0) << "a change made while sync is off is not sent";
+    syncEnabled = true;
+    scheduler.advance(60);
+    EXPECT_TRUE(cloud.payloads(Type::session).empty()) << "nor later";
+
+    NimbrelSession sent = workSession("Sent");
+    sent.scheduleWeekdays.clear();
+    store->addSession(sent);
+    scheduler.advance(0);
+    ASSERT_EQ(cloud.payloads(Type::session).size(), 1u);
+    EXPECT_EQ(decodeSessionData(cloud.payloads(Type::session)[0].payload, Date{}).value->name, "Sent");
+    EXPECT_EQ(cloud.payloads(Type::session)[0].objectID, sent.id.toString());
+
+    // Deleted while paused: the session stays gone locally, and its tombstone goes at the next pull.
+    setPause(true);
+    store->deleteSession(sent.id);
+    store->deleteSession(Uuid::random()); // not in the list: a tombstone all the same
+    scheduler.advance(120);
+    EXPECT_TRUE(cloud.tombstones(Type::session).empty());
+    EXPECT_EQ(names(), QStringList{"Quiet"});
+    setPause(false);
+    scheduler.advance(60);
+    EXPECT_EQ(cloud.tombstones(Type::session).size(), 2u);
+    EXPECT_EQ(names(), QStringList{"Quiet"}) << "the pull did not bring it back";
+    EXPECT_TRUE(defaults.dictionaryValue(SessionsCloudSync::pendingDeletionsKey).value_or(QVariantMap()).isEmpty());
+}
+
+TEST_F(SessionsCloudSyncTest, AMergeThatActivatesASessionAppliesItAtOnce) {
+    makeSyncingStore();
+    takeActivities();
+    cloud.putPayload(record(workSession("Remote work")));
+    bool done = false;
+    manager->syncNow([&] { done = true; });
+    scheduler.advance(0);
+    EXPECT_TRUE(done);
+    ASSERT_TRUE(store->activeSession().get().has_value());
+    EXPECT_EQ(store->activeSession().get()->name, QStringLiteral("Remote work"));
+    const QStringList recorded = takeActivities();
+    EXPECT_TRUE(recorded.contains("Sessions Synced From iCloud: Sessions were updated from another device."))
+        << recorded.join("\n").toStdString();
+}
+
+} // namespace
+} // namespace nimbrel::test

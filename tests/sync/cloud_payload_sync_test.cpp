@@ -1,0 +1,195 @@
+#include "sync/SyncFixture.h"
+
+namespace nimbrel {
+namespace {
+
+using Op = CloudFailure::Operation;
+using Type = NimbrelCloudPayloadType;
+
+class CloudPayloadSyncTest : public testing::SyncFixture {
+  protected:
+    std::vector<NimbrelCloudPayloadRecord> pulled(Type type = Type::rule) {
+        return await<std::vector<NimbrelCloudPayloadRecord>>(
+            [&](auto done) { manager->fetchPayloadRecords(type, std::move(done)); });
+    }
+    std::vector<NimbrelCloudTombstone> pulledTombstones(Type type = Type::rule) {
+        return await<std::vector<NimbrelCloudTombstone>>(
+            [&](auto done) { manager->fetchTombstones(type, std::move(done)); });
+    }
+    SaveOutcome push(const NimbrelCloudPayloadRecord& p) {
+        return await<SaveOutcome>([&](auto done) { manager->savePayloadRecord(p, std::move(done)); });
+    }
+};
+
+TEST_F(CloudPayloadSyncTest, PushesWriteTheRecordListItOnceAndReportByType) {
+    EXPECT_EQ(push(payload("R1", Date{10})), SaveOutcome::saved);
+    EXPECT_EQ(push(payload("R1", Date{20})), SaveOutcome::saved);
+    await<SaveOutcome>(
+        [&](auto done) { manager->saveTombstone(tombstone("S1", Date{30}, Type::session), std::move(done)); });
+    const CloudRecord registry = *cloud.record("sync_registry");
+    EXPECT_EQ(registry.textList("payloadIDs_rule"), QStringList{"R1"});
+    EXPECT_EQ(registry.textList("tombstoneIDs_session"), QStringList{"S1"});
+    EXPECT_EQ(registry.integer("schemaVersion"), 1);
+    EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{20});
+    EXPECT_EQ(cloud.record("deleted_session_S1")->recordType(), QStringLiteral("NimbrelTombstone"));
+    EXPECT_EQ(activities,
+              (QStringList{"Rule Synced: A rule was saved to iCloud and is available on all your devices.",
+                           "Rule Synced: A rule was saved to iCloud and is available on all your devices.",
+                           "Session Deletion Synced: A deleted session was removed from iCloud across all your "
+                           "devices."}));
+    EXPECT_EQ(state(), Kind::idle);
+}
+
+TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndSentAgainAtTheNextPullOfItsType) {
+    const CloudError lost = CloudError::make(CloudError::networkFailure, QStringLiteral("lost"));
+    struct Case {
+        QString id;
+        CloudFailure failure;
+        bool recordWritten; // before the retry
+    };
+    const Case cases[] = {
+        {"R1", {Op::save, "rule_R1", lost}, false},
+        {"R2", {Op::save, "sync_registry", lost}, true}, // written, but not listed for other Macs yet
+    };
+    for (const Case& c : cases) {
+        env.cloud.failNext(c.failure);
+        activities.clear();
+        EXPECT_EQ(push(payload(c.id, Date{10})), SaveOutcome::failed);
+        EXPECT_EQ(activities, QStringList{"Rule Sync Failed: lost"});
+        EXPECT_EQ(manager->syncState.get(), NimbrelCloudSyncState::failed("lost"));
+        EXPECT_EQ(cloud.record("rule_" + c.id).has_value(), c.recordWritten);
+        EXPECT_FALSE(cloud.listed("payloadIDs_rule").contains(c.id));
+
+        pulledTombstones(); // a pull of another kind sends nothing
+        EXPECT_FALSE(cloud.listed("payloadIDs_rule").contains(c.id));
+        pulled(); // the retry goes out with the pull of its type
+        EXPECT_TRUE(cloud.listed("payloadIDs_rule").contains(c.id)) << c.id.toStdString();
+        const int saves = cloud.saves("rule_" + c.id);
+        pulled();
+        EXPECT_EQ(cloud.saves("rule_" + c.id), saves) << "sent again once";
+    }
+}
+
+TEST_F(CloudPayloadSyncTest, PushesOfOneObjectGoInOrderAndANewerOneReplacesAWaitingOrFailedOne) {
+    env.cloud.conditions().latency = 0.5;
+    std::vector<SaveOutcome> outcomes;
+    auto record = [&](SaveOutcome o) { outcomes.push_back(o); };
+    manager->savePayloadRecord(payload("R1", Date{10}), record);
+    manager->savePayloadRecord(payload("R1", Date{11}), record); // waits, then is replaced
+    manager->savePayloadRecord(payload("R1", Date{12}), record);
+    manager->saveTombstone(tombstone("R2", Date{12}), record); // another object: its own line
+    env.scheduler.advance(30);
+    EXPECT_EQ(outcomes.size(), 4u);
+    EXPECT_EQ(cloud.saves("rule_R1"), 2);
+    EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{12});
+
+    // A failed push replaced by a newer edit is not sent again.
+    env.cloud.conditions().latency = 0;
+    env.cloud.failNext({Op::save, "rule_R1", CloudError::make(CloudError::networkFailure, {})});
+    EXPECT_EQ(push(payload("R1", Date{20})), SaveOutcome::failed);
+    status->status.set(NimbrelCloudKitAccountStatus::noAccount());
+    EXPECT_EQ(push(payload("R1", Date{21})), SaveOutcome::skippedAccount);
+    status->status.set(NimbrelCloudKitAccountStatus::available());
+    pulled();
+    EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{21}) << "the newer edit went at the next pull";
+}
+
+TEST_F(CloudPayloadSyncTest, ALatePushNeverReplacesANewerCopy) {
+    cloud.putPayload(payload("R1", Date{100}));
+    EXPECT_EQ(push(payload("R1", Date{50})), SaveOutcome::saved);
+    EXPECT_EQ(cloud.payloads(Type::rule)[0].updatedAt, Date{100});
+    EXPECT_EQ(push(payload("R1", Date{100.5})), SaveOutcome::saved);
+    EXPECT_EQ(cloud.payloads(Type::rule)[0].updatedAt, Date{100.5});
+}
+
+TEST_F(CloudPayloadSyncTest, FetchesAreNewestFirstSkipWhatDoesNotReadAndGoInChunks) {
+    EXPECT_TRUE(pulled().empty());
+    EXPECT_EQ(state(), Kind::idle);
+    EXPECT_FALSE(manager->lastSuccessfulSyncAt.get().has_value()) << "no ids: not a successful sync";
+
+    for (int i = 0; i < 450; ++i)
+        cloud.putPayload(payload(QStringLiteral("R%1").arg(i), Date{double(i % 7)}));
+    cloud.list(cloudnames::syncRegistry, "payloadIDs_rule", "MISSING");
+    CloudRecord broken = *cloud.record("rule_R5");
+    broken.remove("schemaVersion");
+    cloud.put(broken);
+    const int batchesBefore = int(env.cloud.calls().size());
+    const auto got = pulled();
+    EXPECT_EQ(got.size(), 449u);
+    EXPECT_TRUE(
+        std::is_sorted(got.begin(), got.end(), [](const auto& a, const auto& b) { return a.updatedAt > b.updatedAt; }));
+    const std::vector<QString> calls(env.cloud.calls().begin() + batchesBefore, env.cloud.calls().end());
+    EXPECT_EQ(calls, (std::vector<QString>{"fetch sync_registry", "batch 200", "batch 200", "batch 51"}));
+    EXPECT_EQ(manager->lastSuccessfulSyncAt.get(), env.scheduler.now());
+    EXPECT_TRUE(activities.isEmpty());
+}
+
+TEST_F(CloudPayloadSyncTest, AFailedRegistryReadOrChunkEmptiesTheWholeFetch) {
+    for (int i = 0; i < 250; ++i)
+        cloud.putPayload(payload(QStringLiteral("R%1").arg(i), Date{1}));
+    cloud.putTombstone(tombstone("R1", Date{2}));
+    const CloudError lost = CloudError::make(CloudError::networkFailure, QStringLiteral("lost"));
+    struct Case {
+        CloudFailure failure;
+        bool tombstones;
+        QString title;
+    };
+    const Case cases[] = {
+        {{Op::fetch, "sync_registry", lost}, false, "Payload Fetch Failed: lost"},
+        {{Op::batchFetch, {}, lost, false, 1}, false, "Payload Fetch Failed: lost"}, // the second chunk
+        {{Op::fetch, "sync_registry", lost}, true, "Delete Fetch Failed: lost"},
+    };
+    for (const Case& c : cases) {
+        activities.clear();
+        env.cloud.failNext(c.failure);
+        const size_t count = c.tombstones ? pulledTombstones().size() : pulled().size();
+        EXPECT_EQ(count, 0u) << c.title.toStdString();
+        EXPECT_EQ(activities, QStringList{c.title});
+        EXPECT_EQ(manager->syncState.get(), NimbrelCloudSyncState::failed("lost"));
+    }
+    EXPECT_EQ(pulled().size(), 250u);
+}
+
+TEST_F(CloudPayloadSyncTest, SettingsAndBlacklistRecords) {
+    NimbrelCloudSettingsPayload settings;
+    settings.updatedAt = Date{10};
+    settings.sourceDeviceID = "DEV";
+    settings.customAccountImageData = QByteArray("png");
+    EXPECT_EQ(await<SaveOutcome>([&](auto done) { manager->saveSettingsPayload(settings, done); }), SaveOutcome::saved);
+    settings.customAccountImageData.reset();
+    settings.updatedAt = Date{11};
+    await<SaveOutcome>([&](auto done) { manager->saveSettingsPayload(settings, done); });
+    EXPECT_FALSE(cloud.record("settings_primary")->bytes("customAccountImageData").has_value())
+        << "a removed picture stays removed";
+    EXPECT_TRUE(activities.isEmpty()) << "a settings save records nothing";
+    EXPECT_EQ(await<std::optional<NimbrelCloudSettingsPayload>>([&](auto d) { manager->fetchSettingsPayload(d); }),
+              settings);
+
+    // A record lacking a required field reads as none and ends idle.
+    CloudRecord partial = *cloud.record("settings_primary");
+    partial.remove("sourceDeviceID");
+    cloud.put(partial);
+    manager->syncState.set(NimbrelCloudSyncState::syncing());
+    EXPECT_FALSE(await<std::optional<NimbrelCloudSettingsPayload>>([&](auto d) { manager->fetchSettingsPayload(d); }));
+    EXPECT_EQ(state(), Kind::idle);
+
+    NimbrelCloudBlacklistPayload blacklist{{"com.a"}, Date{5}, "DEV", 1};
+    await<SaveOutcome>([&](auto done) { manager->saveBlacklistPayload(blacklist, done); });
+    EXPECT_EQ(activities.last(), QStringLiteral("Blacklist Synced: Blacklisted apps were synced to iCloud."));
+    EXPECT_EQ(await<std::optional<NimbrelCloudBlacklistPayload>>([&](auto d) { manager->fetchBlacklistPayload(d); }),
+              blacklist);
+    blacklist.updatedAt = Date{std::numeric_limits<double>::quiet_NaN()};
+    EXPECT_EQ(await<SaveOutcome>([&](auto done) { manager->saveBlacklistPayload(blacklist, done); }),
+              SaveOutcome::failed);
+    EXPECT_TRUE(activities.last().startsWith(QStringLiteral("Blacklist Sync Failed: ")));
+    CloudRecord otherDates = *cloud.record("blacklist_primary");
+    otherDates.set("payload", QByteArray(R"({"blacklistedAppKeys":[],"schemaVersion":1,"sourceDeviceID":"D",)"
+                                         R"("updatedAt":"2025-03-01 08:15:00"})"));
+    cloud.put(otherDates);
+    EXPECT_FALSE(
+        await<std::optional<NimbrelCloudBlacklistPayload>>([&](auto d) { manager->fetchBlacklistPayload(d); }));
+    EXPECT_EQ(state(), Kind::idle);
+}
+
+} // namespace
+} // namespace nimbrel

@@ -1,0 +1,128 @@
+#include "sync/SyncFixture.h"
+
+#include "platform/SharedInstance.h"
+#include "sync/DeviceIdentity.h"
+
+namespace nimbrel {
+namespace {
+
+using Op = CloudFailure::Operation;
+
+class CloudRegistryTest : public testing::SyncFixture {
+  protected:
+    QString thisMac() { return NimbrelDeviceIdentity::current(env.platform).id; }
+    void putDevice(const QString& id, Date updatedAt) {
+        CloudRecord r(cloudnames::deviceType, NimbrelCloudDeviceRecord::recordID(id));
+        NimbrelCloudDeviceRecord{id, "Mac " + id, "Mac14,2", "active", Date{0}, updatedAt, 1}.writeTo(r);
+        cloud.put(r);
+        cloud.list(cloudnames::deviceRegistry, "deviceIDs", id);
+    }
+};
+
+TEST_F(CloudRegistryTest, TheFirstMacRegistersAndAgainKeepsTheRegistrysBirth) {
+    manager->bootstrap();
+    settle();
+    const CloudRecord registry = *cloud.record("device_registry");
+    EXPECT_EQ(registry.recordType(), QStringLiteral("NimbrelDeviceRegistry"));
+    EXPECT_EQ(registry.textList("deviceIDs"), QStringList{thisMac()});
+    EXPECT_EQ(registry.date("createdAt"), env.scheduler.now());
+    EXPECT_EQ(registry.integer("schemaVersion"), 1);
+    EXPECT_EQ(registry.text("sourceDeviceID"), thisMac());
+    const CloudRecord device = *cloud.record("device_" + thisMac());
+    EXPECT_EQ(device.text("status"), QStringLiteral("active"));
+    EXPECT_EQ(device.text("deviceName"), QStringLiteral("Test Mac"));
+    ASSERT_EQ(manager->registeredDevices.get().size(), 1u);
+    EXPECT_EQ(manager->registeredDevices.get()[0].deviceID, thisMac());
+    EXPECT_EQ(state(), Kind::idle);
+    EXPECT_EQ(manager->lastSuccessfulSyncAt.get(), env.scheduler.now());
+    EXPECT_TRUE(activities.isEmpty());
+
+    env.scheduler.advance(100);
+    manager->registerCurrentDevice();
+    settle();
+    const CloudRecord again = *cloud.record("device_registry");
+    EXPECT_EQ(again.textList("deviceIDs"), QStringList{thisMac()});
+    EXPECT_EQ(again.date("createdAt"), registry.date("createdAt"));
+    EXPECT_EQ(again.date("updatedAt"), env.scheduler.now());
+}
+
+TEST_F(CloudRegistryTest, TheDeviceListIsNewestFirstAndSkipsMacsWithoutAReadableRecord) {
+    putDevice("OLD", Date{100});
+    putDevice("NEW", Date{300});
+    cloud.list(cloudnames::deviceRegistry, "deviceIDs", "GHOST"); // registered, no device record
+    putDevice("BROKEN", Date{200});
+    CloudRecord broken = *cloud.record("device_BROKEN");
+    broken.remove("status");
+    cloud.put(broken);
+    manager->fetchRegisteredDevices();
+    settle();
+    QStringList ids;
+    for (const auto& d : manager->registeredDevices.get())
+        ids << d.deviceID;
+    EXPECT_EQ(ids, (QStringList{"NEW", "OLD"})) << "this Mac is listed but has no record yet";
+}
+
+TEST_F(CloudRegistryTest, DeviceIdsAreStoredRawAndNamedSanitized) {
+    const QString id = QStringLiteral("weird id/1");
+    env.keychain.add(NimbrelDeviceIdentityProvider::keychainService, NimbrelDeviceIdentityProvider::keychainAccount,
+                     id.toUtf8(), kKeychainAccessibleAfterFirstUnlockThisDeviceOnly);
+    manager->bootstrap();
+    settle();
+    EXPECT_EQ(cloud.listed("deviceIDs", "device_registry"), QStringList{id});
+    ASSERT_TRUE(cloud.record("device_weird_id_1").has_value());
+    EXPECT_EQ(cloud.record("device_weird_id_1")->text("deviceID"), id);
+}
+
+TEST_F(CloudRegistryTest, FailuresSetTheStateAndOnlyTheListRecordsThem) {
+    struct Case {
+        CloudFailure failure;
+        Kind state;
+        QStringList recorded;
+    };
+    const CloudError network = CloudError::make(CloudError::networkFailure, QStringLiteral("lost"));
+    const Case cases[] = {
+        {{Op::save, "device_registry", network}, Kind::idle, {}}, // the list refresh after it still ends well
+        // The registration reads the registry twice (its addition and the merged save), the list once.
+        {{Op::fetch, "device_registry", network, false, 2}, Kind::failed, {"Device Fetch Failed: lost"}},
+        {{Op::batchFetch, {}, network}, Kind::failed, {"Device Fetch Failed: lost"}},
+    };
+    for (const Case& c : cases) {
+        activities.clear();
+        env.cloud.failNext(c.failure);
+        manager->registerCurrentDeviceAndRefreshDevices();
+        settle();
+        EXPECT_EQ(state(), c.state) << c.failure.recordName.toStdString();
+        EXPECT_EQ(activities, c.recorded);
+        EXPECT_EQ(env.cloud.pendingFailures(), 0u);
+    }
+}
+
+TEST_F(CloudRegistryTest, RegistryAdditionsFromTwoMacsKeepEveryId) {
+    // A second Mac on the same file, adding at the same moment.
+    SqliteCloudService otherCloud(env.scheduler, env.cloud.path());
+    Platform other = env.platform;
+    other.cloud = &otherCloud;
+    auto otherManager = std::make_shared<NimbrelCloudSyncManager>(other, status);
+    for (int i = 0; i < 5; ++i) {
+        manager->addToSyncRegistry(QStringLiteral("A%1").arg(i), "payloadIDs_rule", [](auto) {});
+        otherManager->addToSyncRegistry(QStringLiteral("B%1").arg(i), "payloadIDs_rule", [](auto) {});
+    }
+    settle();
+    QStringList ids = cloud.listed("payloadIDs_rule");
+    EXPECT_EQ(ids.size(), 10) << ids.join(",").toStdString();
+    EXPECT_EQ(ids.removeDuplicates(), 0);
+}
+
+TEST_F(CloudRegistryTest, AListOfAnotherKindIsReplacedByTheNewId) {
+    CloudRecord registry(cloudnames::registryType, {cloudnames::syncRegistry});
+    registry.set("payloadIDs_rule", QStringLiteral("not a list"));
+    registry.set("tombstoneIDs_rule", QStringList{"T"});
+    cloud.put(registry);
+    await<std::optional<CloudError>>([&](auto done) { manager->addToSyncRegistry("X", "payloadIDs_rule", done); });
+    EXPECT_EQ(cloud.listed("payloadIDs_rule"), QStringList{"X"});
+    EXPECT_EQ(cloud.listed("tombstoneIDs_rule"), QStringList{"T"}) << "other lists are left alone";
+    EXPECT_FALSE(cloud.record("sync_registry")->date("createdAt").has_value()) << "only a new registry gets one";
+}
+
+} // namespace
+} // namespace nimbrel

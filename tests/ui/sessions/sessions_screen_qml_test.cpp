@@ -1,0 +1,172 @@
+#include "SessionsScreenFixture.h"
+
+#include "EditorScrolling.h"
+#include "support/QtPrinters.h"
+#include "ui/sessions/WheelMappedScrollArea.h"
+
+#include <QWheelEvent>
+
+namespace nimbrel {
+namespace {
+
+class SessionsScreenQml : public testing::SessionsScreenFixture {
+  protected:
+    void SetUp() override {
+        SessionsScreenFixture::SetUp();
+        catalogue(); // the installed apps are known before the screen opens
+        env.scheduler.runUntilIdle();
+        screen = makeScreen();
+        driver = std::make_unique<testing::QuickDriver>(
+            "SessionsView.qml", QVariantMap{{"model", QVariant::fromValue<QObject*>(screen.get())}});
+        env.scheduler.runUntilIdle();
+        driver->settle();
+    }
+    void TearDown() override {
+        driver.reset();
+        screen.reset();
+    }
+
+    void clickInEditor(const QString& name) { testing::clickInEditor(*driver, name); }
+
+    std::unique_ptr<SessionsViewModel> screen;
+    std::unique_ptr<testing::QuickDriver> driver;
+};
+
+TEST_F(SessionsScreenQml, CreateEditAndDeleteASessionThroughTheScreen) {
+    EXPECT_TRUE(driver->find("emptyState"));
+    driver->click("createSessionButton");
+    ASSERT_TRUE(screen->isEditorOpen());
+    EXPECT_EQ(driver->require("sessionsList")->opacity(), 0) << "the list fades out under the editor";
+
+    driver->click("sessionNameFieldInput");
+    driver->type("Focus");
+    for (const char* app : {"pickerRow_Safari", "pickerRow_Mail", "pickerRow_Notes"})
+        clickInEditor(app);
+    clickInEditor("quickSymbol_moon.fill");
+    env.simulated.alerts().answerNextOpenPanel(QStringList{"/Users/Shared/Sea.png"});
+    clickInEditor("wallpaperButton");
+    clickInEditor("whitelistAllRowSwitch");
+    EXPECT_TRUE(driver->find("manageWhitelistButton"));
+    clickInEditor("weekday_0");
+    driver->click("saveSessionButton");
+
+    ASSERT_FALSE(screen->isEditorOpen());
+    ASSERT_EQ(store->sessions().get().size(), 1u);
+    const NimbrelSession saved = store->sessions().get().front();
+    EXPECT_EQ(saved.name, "Focus");
+    QStringList dock;
+    for (const NimbrelSessionApp& app : saved.allowedApps)
+        dock << app.displayName;
+    EXPECT_EQ(dock, QStringList({"Finder", "Launchpad", "Safari", "Mail", "Notes"}));
+    EXPECT_EQ(saved.menuBarSymbolName, "moon.fill");
+    ASSERT_EQ(saved.wallpaperSelections.size(), 1u);
+    EXPECT_EQ(saved.wallpaperSelections.front().path, "/Users/Shared/Sea.png");
+    EXPECT_FALSE(saved.whitelistAllApps);
+    EXPECT_FALSE(saved.scheduleWeekdays.contains(NimbrelSessionWeekday::sunday));
+    EXPECT_EQ(driver->require("statusText")->property("text").toString(), "Active") << "a Tuesday noon session";
+
+    // The card's strip shows the installed Dock apps at their own width.
+    auto* strip = qobject_cast<WheelMappedScrollArea*>(driver->require("appStrip"));
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(strip->documentWidth(), strip->width()) << "five icons fit";
+    const std::function<int(QQuickItem*)> icons = [&](QQuickItem* item) {
+        int n = item->objectName() == "stripApp" ? 1 : 0;
+        for (QQuickItem* child : item->childItems())
+            n += icons(child);
+        return n;
+    };
+    EXPECT_EQ(icons(strip), 5);
+
+    driver->click("editButton");
+    ASSERT_TRUE(screen->isEditorOpen());
+    EXPECT_EQ(screen->editorModel()->saveTitle(), "Save Session");
+    driver->click("editorBackButton");
+    EXPECT_FALSE(screen->isEditorOpen());
+
+    driver->click("deleteButton");
+    EXPECT_TRUE(store->sessions().get().empty());
+    EXPECT_TRUE(driver->find("emptyState"));
+}
+
+// Names from the sessions file, the cloud or an app bundle are shown as written, never as markup.
+TEST_F(SessionsScreenQml, NamesShowAsWritten) {
+    NimbrelSession hostile = session("<b>Bold</b> & <img src=x>");
+    hostile.allowedApps = {NimbrelSessionApp::normalizing("<i>Gone</i>", QString("com.example.gone"), std::nullopt)};
+    store->addSession(hostile);
+    driver->settle();
+    const std::function<QStringList(QQuickItem*)> texts = [&](QQuickItem* item) {
+        QStringList out;
+        if (item->inherits("QQuickText") && item->isVisible())
+            out << item->property("text").toString() + "|" + QString::number(item->property("textFormat").toInt());
+        for (QQuickItem* child : item->childItems())
+            out << texts(child);
+        return out;
+    };
+    const QStringList shown = texts(driver->require("sessionCard_0"));
+    EXPECT_TRUE(shown.contains("<b>Bold</b> & <img src=x>|" + QString::number(Qt::PlainText)))
+        << shown.join("\n").toStdString();
+    EXPECT_TRUE(
+        shown.contains("Not installed on this Mac: <i>Gone</i>. Session runs normally for all installed apps.|" +
+                       QString::number(Qt::PlainText)))
+        << shown.join("\n").toStdString();
+}
+
+TEST_F(SessionsScreenQml, LibrariesSlideOverTheFormAndBack) {
+    driver->click("createSessionButton");
+    clickInEditor("viewAllSymbolsButton");
+    EXPECT_EQ(driver->require("editorForm")->opacity(), 0) << "the form fades out under the library";
+    driver->click("librarySymbol_flame.fill");
+    driver->click("useSelectedSymbolButton");
+    EXPECT_EQ(driver->require("editorForm")->opacity(), 1);
+    EXPECT_EQ(screen->editorModel()->state().menuBarSymbolName, "flame.fill");
+
+    clickInEditor("whitelistAllRowSwitch");
+    clickInEditor("manageWhitelistButton");
+    driver->click("whitelistSearchText");
+    driver->type("safari");
+    driver->click("whitelistRow_Safari");
+    driver->click("whitelistLibraryBackButton");
+    EXPECT_EQ(screen->editorModel()->blocking()->countText(), "1 allowed");
+    EXPECT_TRUE(driver->find("whitelistStrip"));
+}
+
+TEST_F(SessionsScreenQml, DockOrderArrowsMoveAppsAndFinderStaysFirst) {
+    driver->click("createSessionButton");
+    clickInEditor("pickerRow_Safari");
+    QQuickItem* launchpad = driver->require("dockOrderRow_Launchpad");
+    ASSERT_TRUE(launchpad);
+    clickInEditor("dockOrderRow_Finder");
+    EXPECT_EQ(env.mac().recorder().texts(sim::EventKind::alert).back(), "beep");
+    QQuickItem* down = driver->require("moveDown", launchpad);
+    driver->click(down);
+    QStringList order;
+    for (const NimbrelSessionApp& app : screen->editorModel()->state().selectedApps)
+        order << app.displayName;
+    EXPECT_EQ(order, QStringList({"Finder", "Safari", "Launchpad"}));
+    driver->click(driver->require("moveDown", driver->require("dockOrderRow_Launchpad")));
+    EXPECT_EQ(screen->editorModel()->state().selectedApps.back().displayName, "Launchpad") << "the last app stays last";
+}
+
+// The strip's document holds its tiles and their inset on both sides, so the last tile can be
+// scrolled fully into view.
+TEST_F(SessionsScreenQml, DockStripReachesPastItsLastTile) {
+    driver->click("createSessionButton");
+    for (const char* app : {"pickerRow_Safari", "pickerRow_Mail", "pickerRow_Notes", "pickerRow_Calendar"})
+        clickInEditor(app);
+    auto* strip = qobject_cast<WheelMappedScrollArea*>(driver->require("dockAppsStrip"));
+    ASSERT_TRUE(strip);
+    QQuickItem* last = nullptr;
+    const std::function<void(QQuickItem*)> findLast = [&](QQuickItem* item) {
+        if (item->objectName() == "dockStripTile") last = item;
+        for (QQuickItem* child : item->childItems())
+            findLast(child);
+    };
+    findLast(strip);
+    ASSERT_TRUE(last);
+    const double lastEdge = last->mapToItem(strip, QPointF(last->width(), 0)).x() + strip->contentX();
+    EXPECT_GT(lastEdge, strip->width()) << "six tiles overflow the strip";
+    EXPECT_EQ(strip->documentWidth(), lastEdge + 10);
+}
+
+} // namespace
+} // namespace nimbrel

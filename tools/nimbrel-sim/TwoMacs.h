@@ -1,0 +1,99 @@
+#pragma once
+
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Platform.h"
+#include "platform/RecordingUserNotifications.h"
+#include "platform/SharedInstance.h"
+#include "platform/UserDefaults.h"
+#include "platform/VirtualScheduler.h"
+#include "platform/simulated/SimulatedPlatform.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace nimbrel::simtool {
+
+// Two Macs of one account, each running a whole Nimbrel core over its own simulated Mac: its
+// own defaults, data folder, keychain, shared instances and virtual clock, and one cloud
+// database file between them. Time passes for both in step: work runs in order of its due
+// time across the two Macs, each in its own context (its platform and shared instances
+// installed, its log lines and activities collected under its name).
+class TwoMacs {
+  public:
+    class Mac {
+      public:
+        Mac(QString name, const QString& folder, const QString& cloudFile, Date start);
+        ~Mac();
+
+        const QString& name() const { return name_; }
+        Platform& platform() { return platform_; }
+        VirtualScheduler& scheduler() { return scheduler_; }
+        InMemoryUserDefaults& defaults() { return defaults_; }
+        NotificationCenter& notifications() { return notifications_; }
+        sim::SimulatedPlatform& simulated() { return *simulated_; }
+        SqliteCloudService& cloud() { return simulated_->cloud(); }
+        // "type: title: message" of every activity recorded on this Mac, in order.
+        const QStringList& activities() const { return activities_; }
+        QStringList takeActivities() { return std::exchange(activities_, {}); }
+
+        // Runs `work` in this Mac's context and returns what it returns.
+        template <typename F> decltype(auto) run(F&& work) {
+            Context context(*this);
+            return work();
+        }
+
+      private:
+        friend class TwoMacs;
+        struct Context {
+            explicit Context(Mac& mac);
+            ~Context();
+            ScopedPlatform platform;
+            ScopedSharedInstances instances;
+            LogSink previousSink;
+        };
+
+        QString name_;
+        QString folder_;
+        VirtualScheduler scheduler_;
+        NotificationCenter notifications_;
+        InMemoryUserDefaults defaults_;
+        RecordingUserNotifications userNotifications_{scheduler_, scheduler_};
+        std::unique_ptr<sim::SimulatedPlatform> simulated_;
+        Platform platform_;
+        SharedInstanceSet instances_;
+        QStringList activities_;
+        QStringList* lines_ = nullptr;
+        ObserverToken activityToken_;
+    };
+
+    // The Macs live in `folder` ("A", "B"); their cloud is `cloudFile` ("cloud.sqlite" in the
+    // folder when none is given). Both clocks start at `start`.
+    TwoMacs(const QString& folder, Date start, QString cloudFile = {});
+    ~TwoMacs();
+
+    Mac& a() { return *a_; }
+    Mac& b() { return *b_; }
+
+    // Starts Nimbrel on a Mac as its start-up does, minus the display: the Dock tap engine,
+    // and 1.0 s later the sessions store and the rules store (and with them the settings
+    // store, its account check and its cloud bootstrap).
+    void launch(Mac& mac);
+    // Lets `seconds` pass on both Macs.
+    void advance(double seconds);
+    Date now() const { return a_->scheduler_.now(); }
+
+    // Every log line of both Macs, "A: <line>", in the order they were printed.
+    const QStringList& lines() const { return lines_; }
+
+  private:
+    void runDue(Mac& mac, Date until);
+
+    QStringList lines_;
+    std::unique_ptr<Mac> a_;
+    std::unique_ptr<Mac> b_;
+};
+
+} // namespace nimbrel::simtool
