@@ -1,5 +1,6 @@
-// The yardstick for bench/startup_measure.sh: a bare Qt Quick program with one window.
-// Prints "bare: window ready" after its first frame, then idles.
+// The yardstick for bench/side_by_side.py and bench/startup_measure.sh: a bare Qt Quick
+// program with one window. Prints "bare: window ready" after its first frame, then idles;
+// with NIMBREL_QUIT_WHEN_READY set it quits there instead, so that whole start-ups can be timed.
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
@@ -17,13 +18,14 @@ int main(int argc, char** argv) {
         })");
     if (engine.rootObjects().isEmpty()) return 1;
     auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().constFirst());
-    QObject::connect(window, &QQuickWindow::frameSwapped, window, [window] {
+    const bool quitWhenReady = qEnvironmentVariableIsSet("NIMBREL_QUIT_WHEN_READY");
+    QObject::connect(window, &QQuickWindow::frameSwapped, window, [quitWhenReady] {
         static bool reported = false;
         if (reported) return;
         reported = true;
         std::fputs("bare: window ready\n", stdout);
         std::fflush(stdout);
-        Q_UNUSED(window);
+        if (quitWhenReady) QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     return QGuiApplication::exec();
 }

@@ -2,7 +2,7 @@
 // applications, and of the launch observer's check of one launched application, each against
 // the time of reading the stored sessions once ("Sessions.json" read and decoded). Prints both
 // and their ratios.
-#include "RatioReporter.h"
+#include "MedianReporter.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
@@ -121,11 +121,11 @@ BENCHMARK(BM_LaunchCheck)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    nimbrel::bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double read = reporter.seconds["BM_ReadStoredSessions/"];
-    const double tick = reporter.seconds["BM_EvaluationTick/"];
-    const double launch = reporter.seconds["BM_LaunchCheck/"];
+    const double read = reporter.realTime["BM_ReadStoredSessions/"];
+    const double tick = reporter.realTime["BM_EvaluationTick/"];
+    const double launch = reporter.realTime["BM_LaunchCheck/"];
     if (read > 0)
         std::printf("%d sessions, %d running apps: reading the stored sessions %.1f us; evaluation tick %.1f us "
                     "(%.3fx the read); launch check %.2f us (%.4fx the read)\n",

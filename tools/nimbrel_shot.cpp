@@ -27,8 +27,8 @@
 #include "ui/screens/ScreenPreviewData.h"
 #include "ui/sessions/SessionsViewModel.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -191,7 +191,7 @@ int shootWholeSessionsList(const QString& out) {
 int main(int argc, char** argv) {
     const bool x11Root = argc == 3 && QByteArray(argv[1]) == "--x11-root";
     if (!x11Root && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     if (argc != 3) return usage();
     const QString what = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);

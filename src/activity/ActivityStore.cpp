@@ -19,10 +19,9 @@ namespace nimbrel {
 namespace {
 const QString kComponent = QStringLiteral("NimbrelActivityStore");
 
-QByteArray encodeHistory(const std::vector<NimbrelActivityEntry>& entries) {
+QByteArray encodeHistory(const ActivityHistory::Snapshot& entries) {
     QJsonArray array;
-    for (const auto& entry : entries)
-        array.append(entry.toJson());
+    entries.forEach([&array](const NimbrelActivityEntry& entry) { array.append(entry.toJson()); });
     return json::serialize(array, true);
 }
 
@@ -48,7 +47,7 @@ struct NimbrelActivityStore::Writer {
     uint64_t nextSequence = 0; // main thread only
     uint64_t lastWritten = 0;
 
-    bool write(uint64_t sequence, const std::vector<NimbrelActivityEntry>& entries, QString* error) {
+    bool write(uint64_t sequence, const ActivityHistory::Snapshot& entries, QString* error) {
         std::lock_guard lock(mutex);
         if (sequence <= lastWritten) return true;
         const QByteArray data = encodeHistory(entries);
@@ -127,7 +126,7 @@ void NimbrelActivityStore::load() {
         const QByteArray bytes = file.readAll();
         auto decoded = json::tryDecode<std::vector<NimbrelActivityEntry>>([&] { return decodeHistory(bytes); });
         if (decoded) {
-            entries_ = std::move(*decoded.value);
+            history_.assign(std::move(*decoded.value));
             return;
         }
         error = decoded.error;
@@ -147,9 +146,9 @@ void NimbrelActivityStore::load() {
                                  "new activity is not saved.")
                       .arg(error);
     }
-    entries_.push_back(NimbrelActivityEntry{Uuid::random(), NimbrelActivityType::error,
-                                            QStringLiteral("Activity History Unreadable"), message,
-                                            platform_.clock ? platform_.clock->now() : Date{}});
+    history_.append(NimbrelActivityEntry{Uuid::random(), NimbrelActivityType::error,
+                                         QStringLiteral("Activity History Unreadable"), message,
+                                         platform_.clock ? platform_.clock->now() : Date{}});
     scheduleSave();
 }
 
@@ -157,21 +156,18 @@ bool NimbrelActivityStore::prune() {
     const Date now = platform_.clock ? platform_.clock->now() : Date{};
     const Date cutoff = calendar_.addingDays(calendar_.startOfDay(now), -kKeptDays);
     if (!std::isfinite(cutoff.secondsSinceReferenceDate)) return false;
-    return std::erase_if(entries_, [cutoff](const NimbrelActivityEntry& e) { return e.date < cutoff; }) > 0;
+    return history_.eraseBefore(cutoff);
 }
 
 bool NimbrelActivityStore::isDuplicate(const NimbrelActivityEntry& entry) const {
     const double window = entry.type == NimbrelActivityType::error ? kErrorRepeatWindow : kRepeatWindow;
-    return std::any_of(entries_.begin(), entries_.end(), [&](const NimbrelActivityEntry& e) {
-        return e.type == entry.type && e.title == entry.title && e.message == entry.message &&
-               std::abs(e.date.secondsSince(entry.date)) <= window;
-    });
+    return history_.hasRepeatOf(entry, window);
 }
 
 void NimbrelActivityStore::add(const NimbrelActivityEntry& entry) {
-    if (std::any_of(entries_.begin(), entries_.end(), [&](const auto& e) { return e.id == entry.id; })) return;
+    if (history_.containsId(entry.id)) return;
     if (isDuplicate(entry)) return;
-    entries_.push_back(entry);
+    history_.append(entry);
     prune();
     changed();
     scheduleSave();
@@ -189,7 +185,8 @@ void NimbrelActivityStore::scheduleSave() {
 void NimbrelActivityStore::saveInBackground() {
     pendingSave_.reset();
     const uint64_t sequence = ++writer_->nextSequence;
-    auto snapshot = std::make_shared<std::vector<NimbrelActivityEntry>>(entries_);
+    // The worker gets the history as it is now without a copy of it; later changes go elsewhere.
+    auto snapshot = std::make_shared<const ActivityHistory::Snapshot>(history_.snapshot());
     auto error = std::make_shared<QString>();
     auto ok = std::make_shared<bool>(true);
     auto writer = writer_;
@@ -207,7 +204,7 @@ bool NimbrelActivityStore::flush() {
     }
     if (!writer_->writable) return false;
     QString error;
-    if (!writer_->write(++writer_->nextSequence, entries_, &error)) {
+    if (!writer_->write(++writer_->nextSequence, history_.snapshot(), &error)) {
         logLine(kComponent, QStringLiteral("failed to save activity history: ") + error);
         return false;
     }
@@ -225,14 +222,14 @@ std::vector<Date> NimbrelActivityStore::recentDays() const {
 
 std::vector<NimbrelActivityEntry> NimbrelActivityStore::entries(Date day) const {
     std::vector<NimbrelActivityEntry> out;
-    for (const auto& e : entries_)
+    for (const auto& e : history_.entries())
         if (calendar_.isSameDay(e.date, day)) out.push_back(e);
     std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.date > b.date; });
     return out;
 }
 
 void NimbrelActivityStore::insertSampleEntriesIfEmpty() {
-    if (!entries_.empty()) return;
+    if (!history_.entries().empty()) return;
     const Date now = platform_.clock ? platform_.clock->now() : Date{};
     add({Uuid::random(), NimbrelActivityType::session, QStringLiteral("Session Started"),
          QStringLiteral("Scheduled Session automatically launched successfully"), now});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "activity/ActivityEntry.h"
+#include "activity/ActivityHistory.h"
 #include "activity/ActivityRecorder.h"
 #include "platform/Calendar.h"
 #include "platform/NotificationCenter.h"
@@ -41,7 +42,7 @@ class NimbrelActivityStore {
     static std::shared_ptr<NimbrelActivityStore> make(Platform& platform, Calendar calendar = Calendar::current());
 
     // Oldest first, in the order of adding.
-    const std::vector<NimbrelActivityEntry>& entries() const { return entries_; }
+    const std::vector<NimbrelActivityEntry>& entries() const { return history_.entries(); }
     [[nodiscard]] ObserverToken observeEntries(std::function<void()> onChange);
 
     const Calendar& calendar() const { return calendar_; }
@@ -76,7 +77,7 @@ class NimbrelActivityStore {
     Platform& platform_;
     Calendar calendar_;
     QString storagePath_;
-    std::vector<NimbrelActivityEntry> entries_;
+    ActivityHistory history_;
     std::shared_ptr<Writer> writer_;
     WorkHandle pendingSave_;
     ObserverToken recordObserver_;

@@ -51,7 +51,7 @@ void DefaultTapBehavior::handle(const Tap& tap) {
         if (windows.size() == 1)
             handleSingleWindowTap(windows.front(), tap.app, tap.appKey, context);
         else if (cycle_)
-            cycle_(windows, focused, tap.app, tap.appKey);
+            cycle_(windows, minimized, focused, tap.app, tap.appKey);
         scheduleTrashCleanup(tap);
         return;
     }

@@ -21,8 +21,10 @@ class DefaultTapBehavior {
         bool isFinder = false;
         bool isTrashTarget = false;
     };
-    using CycleStep = std::function<void(const std::vector<AXElement>& windows, std::optional<AXElement> focused,
-                                         const RunningApplication& app, const QString& appKey)>;
+    // `minimized` are those of `windows` that were minimized when the tap read them.
+    using CycleStep =
+        std::function<void(const std::vector<AXElement>& windows, const std::vector<AXElement>& minimized,
+                           std::optional<AXElement> focused, const RunningApplication& app, const QString& appKey)>;
     using TrashCleanup = std::function<void(const RunningApplication& app, const DockTapContext& context)>;
 
     DefaultTapBehavior(EngineState& state, Accessibility& ax, Workspace& workspace, const EngineServices& services)

@@ -30,8 +30,9 @@ NimbrelEngine::NimbrelEngine(Platform& platform, Options options)
         decision_.handleDockTap(app, context, clickCount);
     });
     defaultBehavior_.setCycleStep(
-        [this](const std::vector<AXElement>& windows, std::optional<AXElement> focused, const RunningApplication& app,
-               const QString& appKey) { cycler_.cycleWindows(windows, focused, app, appKey); });
+        [this](const std::vector<AXElement>& windows, const std::vector<AXElement>& minimized,
+               std::optional<AXElement> focused, const RunningApplication& app,
+               const QString& appKey) { cycler_.cycleWindows(windows, minimized, focused, app, appKey); });
     cycler_.setAfterCycle([this](const RunningApplication& app, const QString& appKey, const AXElement& window) {
         settle_.scheduleCyclingSettle(app, appKey, window);
     });

@@ -4,9 +4,6 @@
 #include "engine/DockTitles.h"
 #include "model/AppCapabilities.h"
 #include "platform/Log.h"
-#include "platform/UserDefaults.h"
-
-#include <QSet>
 
 namespace nimbrel {
 
@@ -60,14 +57,6 @@ void TapDecision::handleDockTap(const RunningApplication& app, const DockTapCont
     if (applyMatchingRule(app, displayName, clickCount, windows, context)) return;
 
     defaultBehavior_.handle({app, *key, context, std::move(windows), isFinder, isTrashTarget});
-}
-
-bool TapDecision::isBlacklisted(const RunningApplication& app) const {
-    const QStringList list = f_.defaults.stringArrayValue(EngineState::blacklistDefaultsKey).value_or(QStringList());
-    if (list.isEmpty()) return false;
-    const QSet<QString> set(list.begin(), list.end());
-    if (app.bundleIdentifier && set.contains(*app.bundleIdentifier)) return true;
-    return app.bundlePath && set.contains(*app.bundlePath);
 }
 
 bool TapDecision::applyMatchingRule(const RunningApplication& app, const QString& displayName, int clickCount,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/BlacklistedApps.h"
 #include "engine/DefaultTapBehavior.h"
 #include "engine/EngineServices.h"
 #include "engine/EngineState.h"
@@ -27,13 +28,13 @@ class TapDecision {
     TapDecision(EngineState& state, Facilities facilities, const EngineServices& services,
                 FinderRuleGroup& finderGroups, DefaultTapBehavior& defaultBehavior)
         : state_(state), f_(facilities), services_(services), finderGroups_(finderGroups),
-          defaultBehavior_(defaultBehavior) {}
+          defaultBehavior_(defaultBehavior), blacklist_(facilities.defaults) {}
 
     // The window manager's side of the hand-off; none leaves rules and browser groups untaken.
     void setExecutor(RuleActionExecutor* executor) { executor_ = executor; }
 
     void handleDockTap(const RunningApplication& app, const DockTapContext& context, int clickCount);
-    bool isBlacklisted(const RunningApplication& app) const;
+    bool isBlacklisted(const RunningApplication& app) { return blacklist_.contains(app); }
     bool applyMatchingRule(const RunningApplication& app, const QString& displayName, int clickCount,
                            const std::vector<AXElement>& windows, const DockTapContext& context);
 
@@ -44,6 +45,7 @@ class TapDecision {
     FinderRuleGroup& finderGroups_;
     DefaultTapBehavior& defaultBehavior_;
     RuleActionExecutor* executor_ = nullptr;
+    BlacklistedApps blacklist_;
 };
 
 } // namespace nimbrel

@@ -5,6 +5,8 @@
 #include "model/AppCapabilities.h"
 #include "platform/Files.h"
 
+#include <QStringBuilder>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -31,13 +33,13 @@ QString WindowCycler::windowCycleKey(const AXElement& window) const {
     const auto wholeNumber = [](double v) { return std::isfinite(v) && std::fabs(v) < 9.0e18; };
     QString suffix;
     if (const auto p = AxReaders::position(ax_, window); p && wholeNumber(p->x) && wholeNumber(p->y))
-        suffix = QStringLiteral("-") + QString::number(qint64(std::trunc(p->x))) + QStringLiteral("-") +
-                 QString::number(qint64(std::trunc(p->y)));
+        suffix = u'-' % QString::number(qint64(std::trunc(p->x))) % u'-' % QString::number(qint64(std::trunc(p->y)));
     else
-        suffix = QStringLiteral("-ptr-0x") + QString::number(window.id(), 16);
+        suffix = u"-ptr-0x" % QString::number(window.id(), 16);
     const QString title =
         normalizedAppName(AxReaders::stringAttribute(ax_, QStringLiteral("AXTitle"), window).value_or(QString()));
-    return title.isEmpty() ? QStringLiteral("notitle") + suffix : QStringLiteral("title-") + title + suffix;
+    if (title.isEmpty()) return u"notitle" % suffix;
+    return u"title-" % title % suffix;
 }
 
 std::vector<AXElement> WindowCycler::stableCycleOrder(const std::vector<AXElement>& windows, const QString& appKey) {
@@ -49,16 +51,16 @@ std::vector<AXElement> WindowCycler::stableCycleOrder(const std::vector<AXElemen
         currentKeys.append(key);
     }
     QStringList order;
+    order.reserve(currentKeys.size());
     for (const QString& key : state_.stableWindowCycleOrderByAppKey[appKey])
         if (currentKeys.contains(key) && !order.contains(key)) order.append(key);
     for (const QString& key : currentKeys)
         if (!order.contains(key)) order.append(key);
-    state_.stableWindowCycleOrderByAppKey[appKey] = order;
-
     std::vector<AXElement> ordered;
     ordered.reserve(order.size());
     for (const QString& key : order)
         ordered.push_back(byKey[key]);
+    state_.stableWindowCycleOrderByAppKey[appKey] = std::move(order);
     return ordered;
 }
 
@@ -107,6 +109,15 @@ std::optional<AXElement> WindowCycler::lastRestoredIn(const QString& appKey, con
 
 void WindowCycler::cycleWindows(const std::vector<AXElement>& windows, std::optional<AXElement> focused,
                                 const RunningApplication& app, const QString& appKey) {
+    std::vector<AXElement> minimized;
+    for (const AXElement& w : windows)
+        if (AxReaders::isMinimized(ax_, w)) minimized.push_back(w);
+    cycleWindows(windows, minimized, focused, app, appKey);
+}
+
+void WindowCycler::cycleWindows(const std::vector<AXElement>& windows, const std::vector<AXElement>& minimized,
+                                std::optional<AXElement> focused, const RunningApplication& app,
+                                const QString& appKey) {
     const std::vector<AXElement> ordered = stableCycleOrder(windows, appKey);
 
     if (services_.behaviorMode() == NimbrelBehaviorMode::cycling) {
@@ -122,7 +133,7 @@ void WindowCycler::cycleWindows(const std::vector<AXElement>& windows, std::opti
 
     std::vector<AXElement> visibleOrdered;
     for (const AXElement& w : ordered)
-        if (!AxReaders::isMinimized(ax_, w)) visibleOrdered.push_back(w);
+        if (!indexOf(minimized, w)) visibleOrdered.push_back(w);
 
     // The engine itself just focused this app: start from the window the user now sees.
     // Otherwise the last restored window stays the anchor, so that a Finder window the

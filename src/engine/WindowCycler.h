@@ -29,6 +29,9 @@ class WindowCycler {
 
     void cycleWindows(const std::vector<AXElement>& windows, std::optional<AXElement> focused,
                       const RunningApplication& app, const QString& appKey);
+    // With the minimized ones among `windows` already read by the caller.
+    void cycleWindows(const std::vector<AXElement>& windows, const std::vector<AXElement>& minimized,
+                      std::optional<AXElement> focused, const RunningApplication& app, const QString& appKey);
 
     QString windowCycleKey(const AXElement& window) const;
     std::vector<AXElement> stableCycleOrder(const std::vector<AXElement>& windows, const QString& appKey);

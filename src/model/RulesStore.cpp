@@ -1,4 +1,5 @@
 #include "model/RulesStore.h"
+#include "model/RuleTriggerIndex.h"
 
 #include "activity/ActivityRecorder.h"
 #include "model/RuleCoding.h"
@@ -79,7 +80,7 @@ void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) {
 }
 
 void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optional<QByteArray> storedForm) {
-    normalizedTargetNames_.assign(rules.size(), std::nullopt);
+    triggerIndex_.reset();
     rules_.set(std::move(rules));
     loadedForm_ = std::move(storedForm);
 }

@@ -22,6 +22,7 @@ struct Platform;
 struct NimbrelCloudPayloadRecord;
 struct NimbrelCloudTombstone;
 class DateFormatter;
+class RuleTriggerIndex;
 
 // The user's rules: kept in user defaults, edited by the rules screens, asked by the engine
 // which rules a Dock tap fires, and kept in step with the user's other Macs.
@@ -92,7 +93,7 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     void assignRules(std::vector<NimbrelRule> rules, std::optional<QByteArray> storedForm);
     void noteUnreadableStoredRules(const QVariant& value, const QString& error);
     void setAsideUnreadableStoredRules();
-    bool targetMatches(size_t index, const NimbrelRuleAppTarget& tapped, std::optional<QString>& tappedName);
+    bool targetMatches(size_t index, const NimbrelRuleAppTarget& tapped, const QString& tappedName);
 
     Platform& platform_;
     StoreSyncLinks links_;
@@ -102,8 +103,8 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
 
     // The stored data that `rules_` reflects, so an unchanged store is not decoded again.
     std::optional<QByteArray> loadedForm_;
-    // Normalized display names of the rules' trigger apps, filled as taps need them.
-    std::vector<std::optional<QString>> normalizedTargetNames_;
+    // Which rules a tap can concern; made by the first tap after the list changes.
+    std::unique_ptr<RuleTriggerIndex> triggerIndex_;
     // The last stored value that could not be read: reported once, kept aside by the next save.
     std::optional<QVariant> unreadableValue_;
     QString unreadableError_;

@@ -1,6 +1,7 @@
 #include "model/RulesStore.h"
 
 #include "model/AppCapabilities.h"
+#include "model/RuleTriggerIndex.h"
 #include "platform/Calendar.h"
 #include "platform/Platform.h"
 
@@ -8,17 +9,12 @@
 
 namespace nimbrel {
 
-bool NimbrelRulesStore::targetMatches(size_t index, const NimbrelRuleAppTarget& tapped,
-                                      std::optional<QString>& tappedName) {
+bool NimbrelRulesStore::targetMatches(size_t index, const NimbrelRuleAppTarget& tapped, const QString& tappedName) {
     const NimbrelRuleAppTarget& target = rules_.get()[index].trigger.app;
     if (target.bundleIdentifier && tapped.bundleIdentifier && *target.bundleIdentifier == *tapped.bundleIdentifier)
         return true;
     if (target.path && tapped.path && *target.path == *tapped.path) return true;
-    // Folding names is the costly part of a lookup: each rule's is kept with the list.
-    std::optional<QString>& targetName = normalizedTargetNames_[index];
-    if (!targetName) targetName = normalizedAppName(target.displayName);
-    if (!tappedName) tappedName = normalizedAppName(tapped.displayName);
-    return *targetName == *tappedName;
+    return triggerIndex_->foldedName(index) == tappedName;
 }
 
 std::vector<NimbrelRule> NimbrelRulesStore::rulesForDockTap(const NimbrelRuleAppTarget& app, std::int64_t clickCount) {
@@ -27,12 +23,15 @@ std::vector<NimbrelRule> NimbrelRulesStore::rulesForDockTap(const NimbrelRuleApp
 
     const Date moment = now();
     const Calendar calendar = Calendar::current();
-    std::optional<QString> tappedName;
+    const QString tappedName = normalizedAppName(app.displayName);
     std::vector<NimbrelRule> result;
     std::vector<Uuid> expired;
 
     const std::vector<NimbrelRule>& rules = rules_.get();
-    for (size_t i = 0; i < rules.size(); ++i) {
+    // Folding every rule's app name is the costly part of a lookup: done once per list.
+    if (!triggerIndex_) triggerIndex_ = std::make_unique<RuleTriggerIndex>(rules);
+    // The rules left out can neither match nor have a pause to clear.
+    for (const size_t i : triggerIndex_->candidates(app, tappedName, clickCount)) {
         const NimbrelRule& rule = rules[i];
         if (!rule.isEnabled || rule.trigger.clickCount != clickCount) continue;
         // A pause that ends exactly now has run out.

@@ -13,6 +13,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace nimbrel {
 
@@ -67,16 +68,42 @@ int compareSecondary(const QString& a, const QString& b) {
     return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
 }
 
+// Whether lower-casing the ASCII letter "I" depends on the locale: Turkish and Azeri make it
+// a dotless i (Lithuanian only differs before combining marks, which ASCII text has none of).
+bool dotlessILocale() {
+    const QByteArray name = currentLocaleName();
+    qsizetype end = 0;
+    while (end < name.size() && name[end] != '_' && name[end] != '-' && name[end] != '.' && name[end] != '@')
+        ++end;
+    const QByteArray language = name.left(end).toLower();
+    return language == "tr" || language == "tur" || language == "az" || language == "aze";
+}
+
+// ASCII text has no marks and is its own normal form, so folding it is lower-casing; only
+// "I" can lower-case differently by locale. None when the text needs the full folding.
+std::optional<QString> foldedAscii(const QString& text) {
+    bool hasCapitalI = false;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) return std::nullopt;
+        hasCapitalI = hasCapitalI || c == QLatin1Char('I');
+    }
+    if (hasCapitalI && dotlessILocale()) return std::nullopt;
+    QString folded = text;
+    for (QChar& c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + ('a' - 'A'));
+    return folded;
+}
+
 } // namespace
 
 QString foldCaseAndDiacritics(const QString& text) {
+    if (auto folded = foldedAscii(text)) return *std::move(folded);
     const QString decomposed = text.normalized(QString::NormalizationForm_D);
     QString kept;
     kept.reserve(decomposed.size());
-    for (const char32_t c : decomposed.toUcs4()) {
-        if (isMark(c)) continue;
-        kept.append(QString::fromUcs4(&c, 1));
-    }
+    forEachCodePoint(decomposed, [&kept](char32_t c, QStringView units) {
+        if (!isMark(c)) kept.append(units);
+    });
     return lowerCased(kept).normalized(QString::NormalizationForm_C);
 }
 

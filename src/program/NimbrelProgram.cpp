@@ -11,11 +11,11 @@
 #include "platform/SharedInstance.h"
 #include "platform/SystemInfo.h"
 #include "platform/local/TerminationSignals.h"
+#include "program/TrayIcon.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
-#include <QSystemTrayIcon>
 
 #include <csignal>
 #include <cstdio>
@@ -40,8 +40,8 @@ QString signalName(int number) {
 
 } // namespace
 
-NimbrelProgram::NimbrelProgram()
-    : facilities_(std::make_unique<ProgramFacilities>(Locations::forThisMachine())),
+NimbrelProgram::NimbrelProgram(Host host)
+    : host_(host), facilities_(std::make_unique<ProgramFacilities>(Locations::forThisMachine())),
       platform_(facilities_->platform()) {
     ProgramFacilities& f = *facilities_;
     previousPlatform_ = Platform::install(&platform_);
@@ -52,7 +52,7 @@ NimbrelProgram::NimbrelProgram()
         f.notifications(), [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform_); },
         [this] { return platform_.systemInfo->operatingSystemVersion().majorVersion; });
     hover_ = std::make_unique<HoverGeometry>();
-    desktop_ = std::make_unique<DesktopViewModel>(f.simulated().mac(), f.scheduler());
+    if (host_ == Host::desktop) desktop_ = std::make_unique<DesktopViewModel>(f.simulated().mac(), f.scheduler());
 
     AppShell::Hooks hooks;
     hooks.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
@@ -64,7 +64,9 @@ NimbrelProgram::NimbrelProgram()
         std::_Exit(status);
     };
     // The simulated Mac's prompt leads to the same switch in System Settings.
-    hooks.trustPromptShown = [this] { desktop_->openAccessibilitySettings(); };
+    hooks.trustPromptShown = [this] {
+        if (desktop_) desktop_->openAccessibilitySettings();
+    };
     hooks.makeScreenModel = [this](NimbrelPanelScreen screen) { return makeScreenModel(screen, platform_); };
     app_ = std::make_unique<AppShell>(platform_, std::move(hooks));
 }
@@ -83,17 +85,12 @@ bool NimbrelProgram::start() {
     qml_ = std::make_unique<QQmlApplicationEngine>();
     setUpQmlEngine(*qml_, {&app_->shell(), glass_.get(), hover_.get()});
     setUpDesktopQml(*qml_, desktop_.get());
-    qml_->load(QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/DesktopWindow.qml")));
+    qml_->load(QUrl(host_ == Host::desktop ? QStringLiteral("qrc:/Nimbrel/Desktop/DesktopWindow.qml")
+                                           : QStringLiteral("qrc:/Nimbrel/Desktop/PanelWindow.qml")));
     if (qml_->rootObjects().isEmpty()) return false;
 
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray_ = std::make_unique<QSystemTrayIcon>();
-        tray_->setToolTip(QStringLiteral("Nimbrel"));
-        connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger) app_->delegate().togglePanel();
-        });
-        connect(&app_->shell(), &ShellController::statusItemChanged, this, &NimbrelProgram::updateTrayIcon);
-    }
+    tray_ = makeTrayIcon(QStringLiteral("Nimbrel"), [this] { app_->delegate().togglePanel(); });
+    if (tray_) connect(&app_->shell(), &ShellController::statusItemChanged, this, &NimbrelProgram::updateTrayIcon);
     app_->launch();
     return true;
 }
@@ -117,14 +114,13 @@ void NimbrelProgram::onFirstPanelFrame(std::function<void()> ready) {
 void NimbrelProgram::updateTrayIcon() {
     if (!tray_) return;
     if (!app_->shell().statusItemVisible()) {
-        tray_->hide();
+        tray_->setVisible(false);
         return;
     }
     const QString source = app_->shell().statusIconSource();
     const QString id = source.mid(QStringLiteral("image://symbol/").size());
-    const QImage image = renderSymbolOrStandIn(id, QSize(64, 64));
-    if (!image.isNull()) tray_->setIcon(QIcon(QPixmap::fromImage(image)));
-    tray_->show();
+    tray_->setIcon(renderSymbolOrStandIn(id, QSize(64, 64)));
+    tray_->setVisible(true);
 }
 
 void NimbrelProgram::willTerminate() {
@@ -140,7 +136,10 @@ void NimbrelProgram::handleSignal(int number) {
     logLine(QStringLiteral("NimbrelApp"), QStringLiteral("received %1, quitting").arg(signalName(number)));
     // Saved before anything else, in case the quit does not get far.
     facilities_->flush();
-    // The same quit as the panel's Quit row.
+    quit();
+}
+
+void NimbrelProgram::quit() {
     platform_.notifications->post(shell::kQuitRequested);
 }
 

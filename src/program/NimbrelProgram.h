@@ -13,12 +13,12 @@
 #include <memory>
 
 class QQmlApplicationEngine;
-class QSystemTrayIcon;
 class QQuickWindow;
 
 namespace nimbrel {
 
 class TerminationSignals;
+class TrayIcon;
 
 namespace sim {
 class SimulatedMac;
@@ -31,28 +31,36 @@ class SimulatedMac;
 class NimbrelProgram : public QObject {
     Q_OBJECT
   public:
-    NimbrelProgram();
+    // What shows the shell: the simulated Mac's whole desktop, or only the panel in a window of
+    // its own (start-up and memory measurements of the program without the desktop's scene).
+    enum class Host { desktop, panelOnly };
+
+    explicit NimbrelProgram(Host host = Host::desktop);
     ~NimbrelProgram() override;
 
-    // Opens the desktop window and runs the delegate's start-up; false when QML failed.
+    // Opens the host's window and runs the delegate's start-up; false when QML failed.
     bool start();
     // What termination does once the event loop has returned: the delegate's clean-up, the
     // end of background work, and the preferences, the activity history and the simulated
     // Mac's state written for the next start.
     void willTerminate();
 
-    // The desktop window (for pictures of it) and the simulated Mac's desktop.
+    // The host's window (for pictures of it) and the simulated Mac's desktop (none when only
+    // the panel is shown).
     QQuickWindow* desktopWindow() const;
     DesktopViewModel& desktop() { return *desktop_; }
     ShellController& shell() { return app_->shell(); }
     // Calls `ready` once, after the first frame that shows the panel (start-up measurements).
     void onFirstPanelFrame(std::function<void()> ready);
+    // The same quit as the panel's Quit row.
+    void quit();
 
   private:
     void updateTrayIcon();
     // SIGINT, SIGTERM and SIGHUP: everything written at once, then the panel's Quit.
     void handleSignal(int number);
 
+    Host host_;
     std::unique_ptr<ProgramFacilities> facilities_;
     Platform& platform_;
     Platform* previousPlatform_ = nullptr;
@@ -61,7 +69,7 @@ class NimbrelProgram : public QObject {
     std::unique_ptr<DesktopViewModel> desktop_;
     std::unique_ptr<AppShell> app_;
     std::unique_ptr<QQmlApplicationEngine> qml_;
-    std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<TerminationSignals> signals_;
     bool terminated_ = false;
 };

@@ -1,6 +1,7 @@
 #include "program/NimbrelProgram.h"
+#include "program/TrayIcon.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QQuickWindow>
 
 #include <cstdio>
@@ -9,19 +10,22 @@
 
 int main(int argc, char** argv) {
     // The tray icon needs the widgets' application; without a screen there is no tray, and
-    // the lighter application will do.
+    // the lighter application will do (Qt Widgets is then never loaded).
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     const bool headless = platform.startsWith("offscreen") || platform.startsWith("minimal");
-    std::unique_ptr<QGuiApplication> app =
-        headless ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
+    const std::unique_ptr<QGuiApplication> app = nimbrel::makeApplication(argc, argv, !headless);
     QGuiApplication::setApplicationName(QStringLiteral("Nimbrel"));
     QGuiApplication::setOrganizationDomain(QStringLiteral("nimbrel.com"));
     // The desktop window is the whole simulated Mac: closing it ends the program.
     QGuiApplication::setQuitOnLastWindowClosed(true);
 
-    nimbrel::NimbrelProgram program;
+    // For the start-up and memory measurements (bench/side_by_side.py):
+    //   NIMBREL_PANEL_ONLY         the panel in a window of its own, without the desktop's scene
+    //   NIMBREL_REPORT_PANEL_READY a line when the window, then the panel, is first drawn
+    //   NIMBREL_QUIT_WHEN_READY    quit as the panel's Quit does once the panel is first drawn
+    using Host = nimbrel::NimbrelProgram::Host;
+    nimbrel::NimbrelProgram program(qEnvironmentVariableIsSet("NIMBREL_PANEL_ONLY") ? Host::panelOnly : Host::desktop);
     if (!program.start()) return 1;
-    // For bench/startup_measure.sh: one line once the panel has been drawn.
     if (qEnvironmentVariableIsSet("NIMBREL_REPORT_PANEL_READY")) {
         if (QQuickWindow* window = program.desktopWindow()) {
             QObject::connect(window, &QQuickWindow::frameSwapped, window, [] {
@@ -36,6 +40,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         });
     }
+    if (qEnvironmentVariableIsSet("NIMBREL_QUIT_WHEN_READY")) program.onFirstPanelFrame([&program] { program.quit(); });
     const int status = QGuiApplication::exec();
     program.willTerminate();
     return status;

@@ -5,6 +5,7 @@
 #include "desktop/DesktopViewModel.h"
 #include "platform/VirtualScheduler.h"
 #include "platform/simulated/SimulatedPlatform.h"
+#include "ui/screens/ScreensHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,34 @@ TEST(DesktopQml, MenuBarTellsTheShellWhereTheStatusItemIs) {
     EXPECT_LE(button->y + button->height, primary.maxY() + 1);
     EXPECT_GT(button->x, primary.width() / 2);
     EXPECT_LE(button->x + button->width, primary.maxX());
+}
+
+// Without the desktop, the panel's own window shows the whole card at its margin, wherever the
+// panel's frame lies on the Mac.
+TEST(DesktopQml, PanelWindowShowsTheWholePanelAtItsMargin) {
+    for (const ScreenRect& frame : {ScreenRect{24, 24, 360, 500}, ScreenRect{1300, 400, 360, 460}}) {
+        SCOPED_TRACE(frame.x);
+        ScreenPreview preview;
+        ASSERT_TRUE(preview.show(QStringLiteral("main")));
+        preview.shell().setPanelFrame(frame);
+        QmlWarnings warnings;
+        QQmlEngine engine;
+        setUpQmlEngine(engine, preview.models());
+        setUpDesktopQml(engine, nullptr);
+        QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/PanelWindow.qml")));
+        std::unique_ptr<QObject> object(component.create());
+        auto* window = qobject_cast<QQuickWindow*>(object.get());
+        ASSERT_TRUE(window) << component.errorString().toStdString();
+        settle();
+
+        QQuickItem* card = testing::ScreensHarness::find(window->contentItem(), QStringLiteral("panelCard"));
+        ASSERT_TRUE(card);
+        const QRectF onWindow = card->mapRectToScene(QRectF(0, 0, card->width(), card->height()));
+        EXPECT_DOUBLE_EQ(onWindow.top(), 24);
+        EXPECT_DOUBLE_EQ(onWindow.left(), 24);
+        EXPECT_LE(onWindow.bottom(), window->height() - 24);
+        EXPECT_TRUE(warnings.empty()) << warnings.text();
+    }
 }
 
 } // namespace

@@ -47,6 +47,31 @@ TEST_F(TapDecisionTest, BlacklistedByIdentifierOrPathGetsNothingButKeepsTheLongP
     EXPECT_TRUE(longPress);
 }
 
+TEST_F(TapDecisionTest, EveryChangeOfTheStoredBlacklistCountsFromTheNextTap) {
+    const struct {
+        std::optional<QStringList> stored; // none removes the key
+        bool tapped;
+    } steps[] = {
+        {QStringList{QStringLiteral("com.apple.Safari")}, false},
+        {QStringList{QStringLiteral("com.other")}, true},
+        {QStringList{QStringLiteral("/Applications/Safari.app")}, false},
+        {std::nullopt, true},
+        {QStringList{QStringLiteral("com.apple.Safari")}, false},
+        {QStringList{}, true},
+    };
+    for (const auto& step : steps) {
+        if (step.stored)
+            blacklist(*step.stored);
+        else
+            defaults.remove(EngineState::blacklistDefaultsKey);
+        log.clear();
+        tap(QStringLiteral("Safari"));
+        scheduler.advance(1);
+        EXPECT_EQ(tapLines().size(), step.tapped ? 1 : 0)
+            << step.stored.value_or(QStringList{"(none)"}).join(",").toStdString();
+    }
+}
+
 TEST_F(TapDecisionTest, WrongTypedBlacklistReadsAsEmpty) {
     defaults.set(EngineState::blacklistDefaultsKey,
                  QVariantList{QVariant(qint64(3)), QVariant(QStringLiteral("com.apple.Safari"))});

@@ -1,3 +1,4 @@
+#include "model/AppCapabilities.h"
 #include "model/RulesStoreFixture.h"
 #include "platform/Calendar.h"
 
@@ -35,6 +36,42 @@ TEST_F(RulesForDockTapTest, MatchesByBundleIdentifierPathOrFoldedName) {
     EXPECT_TRUE(
         store->rulesForDockTap(tapped(QStringLiteral("X"), std::nullopt, QStringLiteral("/applications/tool.app")), 1)
             .empty());
+}
+
+TEST_F(RulesForDockTapTest, AmongManyRulesEveryTapFindsExactlyTheRulesOfItsApp) {
+    // Every mix of identifier, path, name, click count and enabled state, in one list.
+    const std::optional<QString> ids[] = {std::nullopt, QStringLiteral("com.a"), QStringLiteral("com.b")};
+    const std::optional<QString> paths[] = {std::nullopt, QStringLiteral("/A.app"), QStringLiteral("/B.app")};
+    const QString appNames[] = {QStringLiteral("Alpha"), QStringLiteral("ALPHA.app"), QStringLiteral("Beta"),
+                                QString()};
+    std::vector<NimbrelRule> rules;
+    for (const auto& id : ids)
+        for (const auto& path : paths)
+            for (const QString& appName : appNames)
+                for (const std::int64_t clicks : {1, 2})
+                    for (const bool enabled : {true, false}) {
+                        rules.push_back(rule(QString::number(rules.size()), appName, id, path, clicks));
+                        rules.back().isEnabled = enabled;
+                    }
+    auto store = storeWith(rules);
+    for (const auto& id : ids)
+        for (const auto& path : {std::optional<QString>(), std::optional(QStringLiteral("/A.app"))})
+            for (const QString& appName :
+                 {QStringLiteral("alpha"), QStringLiteral("Beta"), QString(), QStringLiteral("Gamma")})
+                for (const std::int64_t clicks : {1, 2, 3}) {
+                    const NimbrelRuleAppTarget app = tapped(appName, id, path);
+                    QStringList expected;
+                    for (const NimbrelRule& r : rules) {
+                        const NimbrelRuleAppTarget& t = r.trigger.app;
+                        const bool sameApp = (t.bundleIdentifier && id && t.bundleIdentifier == id) ||
+                                             (t.path && path && t.path == path) ||
+                                             normalizedAppName(t.displayName) == normalizedAppName(appName);
+                        if (r.isEnabled && r.trigger.clickCount == clicks && sameApp) expected << r.name;
+                    }
+                    EXPECT_EQ(names(store->rulesForDockTap(app, clicks)), expected)
+                        << id.value_or("-").toStdString() << " " << path.value_or("-").toStdString() << " "
+                        << appName.toStdString() << " " << clicks;
+                }
 }
 
 TEST_F(RulesForDockTapTest, ARuleWithoutIdentifierOrPathMatchesAnyAppOfThatName) {

@@ -27,13 +27,46 @@ TEST(TextServices, FoldsCaseAndDiacritics) {
     EXPECT_EQ(foldCaseAndDiacritics(QString()), QString());
     // Text outside the Basic Multilingual Plane survives.
     EXPECT_EQ(foldCaseAndDiacritics(QString::fromUtf8("A😀")), QString::fromUtf8("a😀"));
+    // A lone surrogate reads as the replacement character.
+    EXPECT_EQ(foldCaseAndDiacritics(QStringLiteral("É") + QChar(0xD800)), QStringLiteral("e\uFFFD"));
 }
 
 TEST(TextServices, FoldingUsesTheCurrentLocale) {
-    LocaleScope locale("tr_TR");
-    EXPECT_EQ(foldCaseAndDiacritics(QStringLiteral("I")), QString::fromUtf8("ı"));
-    setCurrentLocaleName("en_US");
-    EXPECT_EQ(foldCaseAndDiacritics(QStringLiteral("I")), QStringLiteral("i"));
+    // Plain ASCII text takes a shorter way than other text; both must agree with the locale.
+    const struct {
+        const char* locale;
+        const char* text;
+        const char* folded;
+    } cases[] = {
+        {"tr_TR", "I", "ı"},
+        {"tr_TR", "Mail Inbox", "mail ınbox"},
+        {"tr", "ILIK", "ılık"},
+        {"az_AZ", "Id", "ıd"},
+        {"tr_TR", "Iş", "ıs"},
+        {"en_US", "I", "i"},
+        {"en_US", "Mail Inbox", "mail inbox"},
+        {"lt_LT", "IJ Ij", "ij ij"},
+        {"de_DE", "ÄRGER Is", "arger is"},
+    };
+    for (const auto& c : cases) {
+        LocaleScope locale(c.locale);
+        EXPECT_EQ(foldCaseAndDiacritics(QString::fromUtf8(c.text)), QString::fromUtf8(c.folded))
+            << c.locale << " " << c.text;
+    }
+}
+
+TEST(TextServices, AsciiFoldsAsInLongerText) {
+    // A non-ASCII letter after an ASCII one sends the text the long way; the ASCII part must
+    // fold the same either way.
+    for (const char* name : {"en_US", "tr_TR", "lt_LT"}) {
+        LocaleScope locale(name);
+        for (char16_t c = 0; c < 0x80; ++c) {
+            const QString ascii(QChar{c});
+            EXPECT_EQ(foldCaseAndDiacritics(ascii + QStringLiteral("é")),
+                      foldCaseAndDiacritics(ascii) + QLatin1Char('e'))
+                << name << " " << int(c);
+        }
+    }
 }
 
 TEST(TextServices, LetterOrDigitByUnicodeCategory) {

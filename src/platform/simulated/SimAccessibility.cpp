@@ -47,6 +47,19 @@ QString SimAccessibility::tileIdentity(const DockTile& tile) {
     return dockTileKindName(tile.kind) + QLatin1Char('|') + tile.path + QLatin1Char('|') + tile.title;
 }
 
+// tileIdentity(tile) == identity, without building the text (every Dock item lookup asks).
+bool SimAccessibility::hasTileIdentity(const DockTile& tile, QStringView identity) {
+    const QString kind = dockTileKindName(tile.kind);
+    if (identity.size() != kind.size() + tile.path.size() + tile.title.size() + 2) return false;
+    qsizetype at = 0;
+    const auto next = [&](QStringView part) {
+        const bool same = identity.mid(at, part.size()) == part;
+        at += part.size();
+        return same;
+    };
+    return next(kind) && next(u"|") && next(tile.path) && next(u"|") && next(tile.title);
+}
+
 AXElement SimAccessibility::element(const Key& key) {
     auto it = ids_.find(key);
     if (it != ids_.end()) return AXElement(it->second);
@@ -89,7 +102,7 @@ std::optional<SimAccessibility::Resolved> SimAccessibility::resolve(const AXElem
     case Kind::dockItem:
         if (r.key.pid != mac_.dockPid()) return std::nullopt;
         for (const DockTile& t : mac_.dockTiles())
-            if (tileIdentity(t) == r.key.part) {
+            if (hasTileIdentity(t, r.key.part)) {
                 r.tile = t;
                 return r;
             }

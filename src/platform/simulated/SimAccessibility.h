@@ -53,6 +53,7 @@ class SimAccessibility final : public Accessibility {
     AXElement element(const Key& key);
     std::optional<Resolved> resolve(const AXElement& element);
     static QString tileIdentity(const DockTile& tile);
+    static bool hasTileIdentity(const DockTile& tile, QStringView identity);
     QStringList attributeNames(const Resolved& r) const;
     AXError read(const Resolved& r, const QString& attribute, AXValue* value);
     AXError write(Resolved& r, const QString& attribute, const AXValue& value);

@@ -1,0 +1,235 @@
+#!/usr/bin/env python3
+"""Side-by-side measurements in alternating rounds, so that the machine's changing load falls on
+every contender alike. The load average is printed before and after; every figure is a median.
+
+    bench/side_by_side.py bench OLD_BUILD NEW_BUILD PROGRAM [--rounds N] [-- benchmark arguments]
+        One benchmark program under bench/ (for example bench_tap_path) from two builds.
+
+    bench/side_by_side.py startup NEW_BUILD [--old OLD_BUILD] [--rounds N]
+        Start-up and resident memory of nimbrel against the bare Qt Quick program (bare_quick,
+        from NEW_BUILD), with the simulated Mac's desktop window and with only the panel in a
+        window of its own; the desktop's share is the difference of the two. Each nimbrel starts
+        on a copy of a home it has started and quit in once (the simulated Mac's first boot, which
+        builds its disk, is timed apart), without the permission, so its onboarding panel opens
+        0.25 s after start by design; that wait is left out of the panel's figure. Memory is read
+        10 s after launch."""
+
+import argparse
+import csv
+import io
+import os
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def load():
+    with open("/proc/loadavg") as f:
+        return " ".join(f.read().split()[:3])
+
+
+def median(values):
+    return statistics.median(values) if values else float("nan")
+
+
+# --- benchmark programs -------------------------------------------------------------------
+
+def run_benchmark(program, extra):
+    # The table goes to a file: programs with their own console report ignore --benchmark_format.
+    with tempfile.NamedTemporaryFile("r", suffix=".csv") as table:
+        done = subprocess.run([program, f"--benchmark_out={table.name}", "--benchmark_out_format=csv", *extra],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        if done.returncode != 0:
+            sys.exit(f"{program} failed:\n{done.stderr}")
+        text = table.read()
+    return list(csv.DictReader(io.StringIO(text[text.index("name,"):])))
+
+
+def compare_benchmarks(args):
+    builds = {"old": os.path.join(args.old_build, "bench", args.program),
+              "new": os.path.join(args.new_build, "bench", args.program)}
+    print(f"{args.program}: {args.rounds} rounds, load average before: {load()}", flush=True)
+    values = {}  # (benchmark, column, build) -> [values]
+    order = []
+    for r in range(args.rounds):
+        for which in (["old", "new"] if r % 2 == 0 else ["new", "old"]):
+            for row in run_benchmark(builds[which], args.extra):
+                if row.get("error_occurred") == "true":
+                    sys.exit(f"{which}: {row['name']}: {row.get('error_message')}")
+                name = row["name"]
+                if name not in order:
+                    order.append(name)
+                for column, text in row.items():
+                    if column in ("name", "iterations", "time_unit", "label", "error_occurred", "error_message"):
+                        continue
+                    try:
+                        values.setdefault((name, column, which), []).append(float(text))
+                    except (TypeError, ValueError):
+                        pass
+        print(f"  round {r + 1} done, load {load()}", flush=True)
+    print(f"load average after: {load()}")
+    for name in order:
+        print(name)
+        for column in sorted({c for (n, c, _) in values if n == name}):
+            old, new = values.get((name, column, "old")), values.get((name, column, "new"))
+            if not old or not new:
+                continue
+            o, n = median(old), median(new)
+            ratio = f"{n / o:6.2f}x" if o else "      "
+            print(f"  {column:24s} old {o:12.3f}   new {n:12.3f}   new/old {ratio}")
+
+
+# --- start-up and memory ------------------------------------------------------------------
+
+DESIGNED_PANEL_WAIT_MS = 250
+
+
+class Contender:
+    def __init__(self, label, program, env, window_line, panel_line=None, first_boot=False):
+        self.label, self.program, self.env = label, program, env
+        self.window_line, self.panel_line = window_line, panel_line
+        # A fresh home for every start (the simulated Mac boots for the first time), or a copy
+        # of the one prepare() made.
+        self.first_boot, self.home = first_boot, None
+        self.window_ms, self.panel_ms, self.exit_ms, self.rss_mib = [], [], [], []
+        # Builds from before NIMBREL_QUIT_WHEN_READY are stopped once ready instead.
+        with open(program, "rb") as f:
+            self.quits_by_itself = b"NIMBREL_QUIT_WHEN_READY" in f.read()
+
+    def launch(self, work, extra_env):
+        home = tempfile.mkdtemp(dir=work)
+        if self.home:
+            shutil.copytree(self.home, home, dirs_exist_ok=True)
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_DATA_HOME=f"{home}/data",
+                   XDG_CONFIG_HOME=f"{home}/config", NIMBREL_REPORT_PANEL_READY="1", **self.env, **extra_env)
+        process = subprocess.Popen([self.program], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                   text=True)
+        return process, home
+
+    def start_until_ready(self, work):
+        """Starts once; returns the milliseconds to each line, to the end, and the home used."""
+        start = time.perf_counter()
+        process, home = self.launch(work, {"NIMBREL_QUIT_WHEN_READY": "1"})
+        last = self.panel_line or self.window_line
+        seen = {}
+        for line in process.stdout:
+            ms = (time.perf_counter() - start) * 1e3
+            for wanted in (self.window_line, self.panel_line):
+                if wanted and wanted in line:
+                    seen.setdefault(wanted, ms)
+            if last in line and not self.quits_by_itself:
+                process.send_signal(signal.SIGTERM)
+        if process.wait() != 0 and self.quits_by_itself:
+            sys.exit(f"{self.label} exited with {process.returncode}")
+        if last not in seen:
+            sys.exit(f"{self.label} never reported {last!r}")
+        return seen, (time.perf_counter() - start) * 1e3, home
+
+    def prepare(self, work):
+        if not self.first_boot:
+            self.home = self.start_until_ready(work)[2]
+
+    def time_start_up(self, work):
+        seen, exit_ms, _ = self.start_until_ready(work)
+        self.window_ms.append(seen[self.window_line])
+        if self.panel_line:
+            self.panel_ms.append(seen[self.panel_line] - DESIGNED_PANEL_WAIT_MS)
+        self.exit_ms.append(exit_ms)
+
+
+def resident_mib(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024
+    return float("nan")
+
+
+def measure_memory(contenders, work):
+    # All at once: resident memory 10 s after launch hardly depends on the others running.
+    processes = [(c, c.launch(work, {})[0]) for c in contenders if not c.first_boot]
+    time.sleep(10)
+    for c, p in processes:
+        if p.poll() is not None:
+            sys.exit(f"{c.label} ended before its memory was read")
+        c.rss_mib.append(resident_mib(p.pid))
+    for _, p in processes:
+        p.send_signal(signal.SIGTERM)
+    for _, p in processes:
+        p.communicate(timeout=30)
+
+
+def compare_start_up(args):
+    bare = os.path.join(args.new_build, "bench", "bare_quick")
+    contenders = [Contender("bare", bare, {}, "bare: window ready")]
+    for tag, build in (("old", args.old), ("new", args.new_build)):
+        if not build:
+            continue
+        program = os.path.join(build, "nimbrel")
+        contenders.append(Contender(f"{tag} desktop", program, {}, "nimbrel: window ready", "nimbrel: panel ready"))
+        panel_only = Contender(f"{tag} panel", program, {"NIMBREL_PANEL_ONLY": "1"}, "nimbrel: window ready",
+                               "nimbrel: panel ready")
+        if panel_only.quits_by_itself:  # the same build has the panel-only window
+            contenders.append(panel_only)
+    contenders.append(Contender("new first boot", os.path.join(args.new_build, "nimbrel"), {},
+                                "nimbrel: window ready", "nimbrel: panel ready", first_boot=True))
+    print(f"start-up and memory: {args.rounds} rounds, load average before: {load()}", flush=True)
+    with tempfile.TemporaryDirectory() as work:
+        for c in contenders:
+            c.prepare(work)
+        for r in range(args.rounds):
+            order = contenders if r % 2 == 0 else contenders[::-1]
+            for c in order:
+                c.time_start_up(work)
+            measure_memory(order, work)
+            print(f"  round {r + 1} done, load {load()}", flush=True)
+    print(f"load average after: {load()}")
+
+    base = contenders[0]
+    bare_ms, bare_exit, bare_rss = median(base.window_ms), median(base.exit_ms), median(base.rss_mib)
+    print(f"{'':14s} {'first frame':>17s} {'panel drawn*':>17s} {'whole process':>17s} {'memory at 10 s':>20s}")
+    for c in contenders:
+        w, p, e, m = median(c.window_ms), median(c.panel_ms), median(c.exit_ms), median(c.rss_mib)
+        panel = f"{p:6.0f} ms {p / bare_ms:5.2f}x" if c.panel_ms else f"{'':17s}"
+        whole = f"{e:6.0f} ms {e / bare_exit:5.2f}x" if c.quits_by_itself else f"{'':17s}"
+        memory = f"{m:7.1f} MiB {m / bare_rss:5.2f}x" if c.rss_mib else ""
+        print(f"{c.label:14s} {w:6.0f} ms {w / bare_ms:5.2f}x {panel} {whole} {memory}")
+    print(f"* less the designed {DESIGNED_PANEL_WAIT_MS} ms wait before onboarding opens; ratios against the bare "
+          "program's first frame. First boot: the simulated Mac builds its disk (a fresh home).")
+    for tag in ("old", "new"):
+        desk = next((c for c in contenders if c.label == f"{tag} desktop"), None)
+        panel = next((c for c in contenders if c.label == f"{tag} panel"), None)
+        if desk and panel:
+            print(f"{tag}: the simulated desktop's share: {median(desk.panel_ms) - median(panel.panel_ms):+.0f} ms to "
+                  f"the panel, {median(desk.rss_mib) - median(panel.rss_mib):+.1f} MiB")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    commands = parser.add_subparsers(dest="command", required=True)
+    bench = commands.add_parser("bench")
+    bench.add_argument("old_build")
+    bench.add_argument("new_build")
+    bench.add_argument("program")
+    bench.add_argument("--rounds", type=int, default=5)
+    startup = commands.add_parser("startup")
+    startup.add_argument("new_build")
+    startup.add_argument("--old")
+    startup.add_argument("--rounds", type=int, default=5)
+
+    argv = sys.argv[1:]
+    extra = argv[argv.index("--") + 1:] if "--" in argv else []
+    args = parser.parse_args(argv[:argv.index("--")] if "--" in argv else argv)
+    args.extra = extra
+    if args.command == "bench":
+        compare_benchmarks(args)
+    else:
+        compare_start_up(args)
+
+
+if __name__ == "__main__":
+    main()
