@@ -6,12 +6,12 @@
 #include "platform/local/SqliteCloudService.h"
 #include "platform/local/SqliteCloudStore.h"
 
+#include "BareRowReads.h"
 #include "RatioReporter.h"
 
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 
@@ -53,29 +53,10 @@ Fixture& fixture() {
 }
 
 void BM_BareRowReads(benchmark::State& state) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(fixture().path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db, "SELECT type, tag, fields FROM records WHERE container = ?1 AND name = ?2", -1, &select,
-                       nullptr);
-    const QByteArray container = kContainer.toUtf8();
     std::vector<QByteArray> names;
     for (const CloudRecordID& id : fixture().ids)
         names.push_back(id.recordName.toUtf8());
-    for (auto _ : state) {
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        size_t bytes = 0;
-        for (const QByteArray& name : names) {
-            sqlite3_bind_text(select, 1, container.constData(), int(container.size()), SQLITE_STATIC);
-            sqlite3_bind_text(select, 2, name.constData(), int(name.size()), SQLITE_STATIC);
-            if (sqlite3_step(select) == SQLITE_ROW) bytes += size_t(sqlite3_column_bytes(select, 2));
-            sqlite3_reset(select);
-        }
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        benchmark::DoNotOptimize(bytes);
-    }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
+    readRowsBare(state, fixture().path, kContainer, names);
 }
 
 void BM_StoreBatchFetch(benchmark::State& state) {

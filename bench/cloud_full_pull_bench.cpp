@@ -17,13 +17,13 @@
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudSyncManager.h"
 
+#include "BareRowReads.h"
 #include "RatioReporter.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 
@@ -109,26 +109,7 @@ Fixture& fixture() {
 }
 
 void BM_BareRowReads(benchmark::State& state) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(fixture().cloud->path()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db, "SELECT type, tag, fields FROM records WHERE container = ?1 AND name = ?2", -1, &select,
-                       nullptr);
-    const QByteArray container = kContainer.toUtf8();
-    for (auto _ : state) {
-        size_t bytes = 0;
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        for (const QByteArray& name : fixture().rowNames) {
-            sqlite3_bind_text(select, 1, container.constData(), int(container.size()), SQLITE_STATIC);
-            sqlite3_bind_text(select, 2, name.constData(), int(name.size()), SQLITE_STATIC);
-            if (sqlite3_step(select) == SQLITE_ROW) bytes += size_t(sqlite3_column_bytes(select, 2));
-            sqlite3_reset(select);
-        }
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        benchmark::DoNotOptimize(bytes);
-    }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
+    readRowsBare(state, fixture().cloud->path(), kContainer, fixture().rowNames);
 }
 
 void BM_ManagerFetch(benchmark::State& state) {
