@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sessions/SessionMenuBarSymbols.h"
 #include "ui/sessions/SessionEditorState.h"
 
 #include <QString>
@@ -13,8 +14,6 @@ namespace nimbrel {
 
 // Ten names, the program's own icon first.
 const QStringList& sessionQuickMenuBarSymbols();
-// The library's 122 system symbol names, in the order shown.
-const QStringList& sessionMenuBarSymbolCatalogue();
 
 // The catalogue names matching the search text: as a substring, with dots read as spaces,
 // or word by word (words split at spaces only).
