@@ -58,24 +58,21 @@ Item {
             border.width: 1
             border.color: Qt.rgba(1, 1, 1, 0.12)
         }
+        // By file rather than by type, so that each is compiled when first shown, not at start.
         Loader {
             anchors.fill: parent
             active: Shell.panelMode === "menu" && Shell.panelContent !== null
-            sourceComponent: Component {
-                NimbrelPanelRootView {
-                    model: Shell.panelContent
-                    popupLayer: popups
-                }
-            }
+            Component.onCompleted: setSource("NimbrelPanelRootView.qml", {
+                model: Qt.binding(() => Shell.panelContent),
+                popupLayer: popups
+            })
         }
         Loader {
             anchors.fill: parent
             active: panel.onboarding && Shell.panelContent !== null
-            sourceComponent: Component {
-                OnboardingView {
-                    model: Shell.panelContent
-                }
-            }
+            Component.onCompleted: setSource("OnboardingView.qml", {
+                model: Qt.binding(() => Shell.panelContent)
+            })
         }
     }
 

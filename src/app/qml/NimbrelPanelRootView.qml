@@ -11,15 +11,41 @@ Item {
     height: 500
     clip: true
 
+    // Each screen is compiled the first time it opens, so that start-up pays for the main
+    // menu alone.
+    readonly property var screenFiles: ({
+        blacklist: "BlacklistView.qml",
+        rules: "RulesView.qml",
+        sessions: "SessionsView.qml",
+        activity: "ActivityView.qml",
+        settings: "SettingsWC.qml",
+        main: "NimbrelMenuBarView.qml"
+    })
+    property var compiled: ({})
+
     function screenComponent(name) {
-        switch (name) {
-        case "blacklist": return blacklistScreen
-        case "rules": return rulesScreen
-        case "sessions": return sessionsScreen
-        case "activity": return activityScreen
-        case "settings": return settingsScreen
-        default: return mainScreen
+        const key = root.screenFiles[name] ? name : "main"
+        if (!root.compiled[key]) {
+            const component = Qt.createComponent(root.screenFiles[key])
+            if (component.status === Component.Error)
+                console.warn(component.errorString())
+            root.compiled[key] = component
         }
+        return root.compiled[key]
+    }
+
+    function screenProperties(name) {
+        if (name === "main") {
+            return {
+                model: root.model.menu,
+                popupLayer: root.popupLayer,
+                rulesSubtitle: Qt.binding(() => root.model.rulesSubtitle),
+                sessionsSubtitle: Qt.binding(() => root.model.sessionsSubtitle)
+            }
+        }
+        // A screen's view model is handed over once, as it opens: a screen sliding out keeps
+        // its own while the next one gets a new one.
+        return root.model.screenModel ? { model: root.model.screenModel } : {}
     }
 
     // Two slots: the screen shown, and the one leaving while the next slides in.
@@ -32,12 +58,13 @@ Item {
         // Each screen leaves towards the edge it came from, whatever replaces it.
         const leavingIsMain = root.currentName === "main"
         const towardsMain = name === "main"
-        const properties = { x: 0, width: root.width, height: root.height }
-        // A screen's view model is handed over once, as it opens: a screen sliding out keeps
-        // its own while the next one gets a new one.
-        if (root.model.screenModel)
-            properties.model = root.model.screenModel
+        const properties = root.screenProperties(name)
+        properties.x = 0
+        properties.width = root.width
+        properties.height = root.height
         const entering = root.screenComponent(name).createObject(screens, properties)
+        if (entering.back)
+            entering.back.connect(root.model.requestMainScreen)
         root.current = entering
         root.currentName = name
         if (!animated || !leaving) {
@@ -86,41 +113,5 @@ Item {
                 slide.complete()
             root.show(root.model.screenName, true)
         }
-    }
-
-    Component {
-        id: mainScreen
-        NimbrelMenuBarView {
-            model: root.model.menu
-            popupLayer: root.popupLayer
-            rulesSubtitle: root.model.rulesSubtitle
-            sessionsSubtitle: root.model.sessionsSubtitle
-        }
-    }
-    Component {
-        id: blacklistScreen
-        BlacklistView {}
-    }
-    Component {
-        id: rulesScreen
-        RulesView {
-            model: root.model.screenModel
-            onBack: root.model.requestMainScreen()
-        }
-    }
-    Component {
-        id: sessionsScreen
-        SessionsView {
-            model: root.model.screenModel
-            onBack: root.model.requestMainScreen()
-        }
-    }
-    Component {
-        id: activityScreen
-        ActivityView {}
-    }
-    Component {
-        id: settingsScreen
-        SettingsWC {}
     }
 }
