@@ -76,6 +76,25 @@ Item {
         }
     }
 
+    // Once the first frame is out, the idle moments before the panel first opens compile its
+    // two first screens and read the font list, so that the first opening waits for neither.
+    property var prepared: null
+    Timer {
+        id: prepare
+        interval: 0
+        onTriggered: panel.prepared = {
+            fonts: Qt.fontFamilies().length,
+            onboarding: Qt.createComponent("OnboardingView.qml"),
+            menu: Qt.createComponent("NimbrelPanelRootView.qml"),
+            mainMenu: Qt.createComponent("NimbrelMenuBarView.qml")
+        }
+    }
+    Connections {
+        target: panel.Window.window
+        enabled: panel.prepared === null && !prepare.running
+        function onFrameSwapped() { prepare.start() }
+    }
+
     // The screens' popovers: above the card and not clipped by it, so that one may reach past
     // the panel (inside `area`) as a popover window would. What lies behind a popover is the
     // card and, around it, the backdrop.
