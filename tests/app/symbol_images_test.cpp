@@ -22,6 +22,12 @@ TEST(SymbolImages, SymbolsAreTintedAssetsKeepTheirColoursUnknownNamesAreEmpty) {
     const QImage hostile = renderSymbol("circle.fill?color=%22/%3E%3Cscript%3E", QSize(32, 32));
     ASSERT_FALSE(hostile.isNull());
     EXPECT_EQ(hostile.pixelColor(16, 16), QColor(Qt::white));
+    const struct { const char* colour; QColor drawn; } colours[] = {
+        {"%2300ff00", QColor(0, 255, 0)}, {"00FF00", QColor(0, 255, 0)}, {"00FF0", Qt::white},
+        {"00FF00F", Qt::white},           {"00FG00", Qt::white},         {"%D9%A1%D9%A2%D9%A3%D9%A4%D9%A5%D9%A6", Qt::white}};
+    for (const auto& c : colours)
+        EXPECT_EQ(renderSymbol(QStringLiteral("circle.fill?color=") + c.colour, QSize(32, 32)).pixelColor(16, 16), c.drawn)
+            << c.colour;
 
     const QImage orange = renderSymbol("asset/NIMBREL_MENU_BAR_ORANGE", QSize(36, 36));
     ASSERT_FALSE(orange.isNull());

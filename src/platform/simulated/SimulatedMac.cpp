@@ -126,8 +126,9 @@ std::vector<InstalledApp> SimulatedMac::installedApplications() const {
         FileSnapshot& listing = installedIndex_.folders[real];
         const FileStamp stamp = stampOf(real);
         if (!certainlyUnchanged(listing, stamp)) {
-            const QStringList names =
-                QDir(real).entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+            // Filtered by hand: a name filter would start the regular-expression engine.
+            QStringList names = QDir(real).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+            names.removeIf([](const QString& name) { return !name.endsWith(QLatin1String(".app")); });
             listing = {stamp.size, stamp.modified, names.join(QLatin1Char('\n')).toUtf8()};
         }
         if (listing.bytes.isEmpty()) continue;
