@@ -154,7 +154,12 @@ void NimbrelActivityStore::load() {
 
 bool NimbrelActivityStore::prune() {
     const Date now = platform_.clock ? platform_.clock->now() : Date{};
-    const Date cutoff = calendar_.addingDays(calendar_.startOfDay(now), -kKeptDays);
+    const double at = now.secondsSinceReferenceDate;
+    if (!pruneDay_ || !(at >= pruneDay_->start.secondsSinceReferenceDate && at < pruneDay_->end.secondsSinceReferenceDate)) {
+        const Date start = calendar_.startOfDay(now);
+        pruneDay_ = PruneDay{start, calendar_.addingDays(start, 1), calendar_.addingDays(start, -kKeptDays)};
+    }
+    const Date cutoff = pruneDay_->cutoff;
     if (!std::isfinite(cutoff.secondsSinceReferenceDate)) return false;
     return history_.eraseBefore(cutoff);
 }

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace nimbrel {
@@ -76,6 +77,12 @@ class NimbrelActivityStore {
 
     Platform& platform_;
     Calendar calendar_;
+    // The day the last prune fell on and the cutoff worked out for it: working out the days
+    // costs more than the rest of a record, and a record a day needs it at most once.
+    struct PruneDay {
+        Date start, end, cutoff;
+    };
+    std::optional<PruneDay> pruneDay_;
     QString storagePath_;
     ActivityHistory history_;
     std::shared_ptr<Writer> writer_;

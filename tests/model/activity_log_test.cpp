@@ -171,6 +171,20 @@ TEST_F(ActivityLogTest, PruneKeepsThirtyCalendarDaysInTheStoresZone) {
     EXPECT_EQ(store->entries()[0].title, QStringLiteral("on time"));
 }
 
+TEST_F(ActivityLogTest, TheCutoffMovesWithTheClockAcrossMidnight) {
+    const Date cutoff = Calendar(QTimeZone("UTC")).date(2026, 2, 8).value();
+    auto store = makeStore();
+    store->add(entry(NimbrelActivityType::info, "at cutoff", cutoff));
+    store->add(entry(NimbrelActivityType::info, "a day later", cutoff.addingSeconds(86400)));
+    ASSERT_EQ(store->entries().size(), 2u);
+    // Into the next day: the day before the new cutoff goes at the next record.
+    env.scheduler.advance(86400);
+    store->add(entry(NimbrelActivityType::info, "now", env.scheduler.now()));
+    const auto entries = store->entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(std::none_of(entries.begin(), entries.end(), [](const auto& e) { return e.title == "at cutoff"; }));
+}
+
 TEST_F(ActivityLogTest, HistoryIsSavedPrettyAndSortedAfterAShortDelayAndReloaded) {
     auto store = makeStore();
     const auto first = entry(NimbrelActivityType::blacklist, "App Blacklisted", kStart, "Mail/Calendar");
