@@ -58,13 +58,7 @@ std::optional<NimbrelRule> RulesViewModel::storedRule(const QString& ruleId) con
 void RulesViewModel::appeared() {
     // Redraw from the rules as they are now, as the screen comes in.
     refreshCards();
-    if (hasAnimatedIn_) return;
-    // One turn later, so that the first frame is drawn hidden and the entrance runs.
-    platform_.scheduler->post(lifetime_.guard([this] {
-        if (hasAnimatedIn_) return;
-        hasAnimatedIn_ = true;
-        emit hasAnimatedInChanged();
-    }));
+    entrance_.begin(platform_.scheduler, [this] { emit hasAnimatedInChanged(); });
 }
 
 QObject* RulesViewModel::editor() const {

@@ -3,6 +3,7 @@
 #include "model/Rule.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
+#include "ui/common/ScreenEntrance.h"
 #include "ui/common/Spring.h"
 #include "ui/rules/RuleCardListModel.h"
 #include "ui/rules/RulePauseOption.h"
@@ -59,7 +60,7 @@ class RulesViewModel : public QObject {
     QObject* cardsModel() { return &cards_; }
     const std::vector<RuleCardContent>& cards() const { return cards_.cards(); }
     bool isEmpty() const { return cards_.count() == 0; }
-    bool hasAnimatedIn() const { return hasAnimatedIn_; }
+    bool hasAnimatedIn() const { return entrance_.hasAnimatedIn(); }
     bool isEditorOpen() const { return editorSession_.has_value(); }
     QString editorSessionId() const { return editorSession_ ? editorSession_->id.toString() : QString(); }
     const std::optional<RuleEditorSession>& editorSession() const { return editorSession_; }
@@ -114,12 +115,11 @@ class RulesViewModel : public QObject {
     RuleCardListModel cards_;
     Motion motion_;
     ObserverToken rulesObserver_;
-    bool hasAnimatedIn_ = false;
     std::optional<RuleEditorSession> editorSession_;
     std::optional<NimbrelRule> customPauseRule_;
     QString customPauseMinutesText_;
     bool isShowingCustomPause_ = false;
-    Lifetime lifetime_;
+    ScreenEntrance entrance_;
 };
 
 } // namespace nimbrel

@@ -138,11 +138,7 @@ void ActivityViewModel::appeared() {
     selectedDay_ = calendarDay(now(), currentTimeZone());
     store_.insertSampleEntriesIfEmpty();
     refresh();
-    if (!hasAnimatedIn_ && platform_.scheduler)
-        platform_.scheduler->post(lifetime_.guard([this] {
-            hasAnimatedIn_ = true;
-            emit changed();
-        }));
+    entrance_.begin(platform_.scheduler, [this] { emit changed(); });
 }
 
 void ActivityViewModel::selectDay(int index) {

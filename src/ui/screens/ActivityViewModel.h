@@ -2,6 +2,7 @@
 
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
+#include "ui/common/ScreenEntrance.h"
 #include "ui/screens/ActivityDayModel.h"
 #include "ui/screens/SyncButton.h"
 
@@ -70,7 +71,7 @@ class ActivityViewModel : public QObject {
     ActivityViewModel(Platform& platform, NimbrelActivityStore& store, Hooks hooks, QObject* parent = nullptr);
     ~ActivityViewModel() override;
 
-    bool hasAnimatedIn() const { return hasAnimatedIn_; }
+    bool hasAnimatedIn() const { return entrance_.hasAnimatedIn(); }
     QVariantList days() const;
     int selectedIndex() const { return model_.selectedIndex(); }
     QString selectedIdentifier() const { return activityDayIdentifier(model_.selected); }
@@ -110,12 +111,11 @@ class ActivityViewModel : public QObject {
     NimbrelActivityStore& store_;
     Hooks hooks_;
     QDate selectedDay_;
-    bool hasAnimatedIn_ = false;
     ActivityDayModel model_;
     ActivityEntryListModel entries_;
     SyncButton syncButton_;
     ObserverToken entriesObserver_;
-    Lifetime lifetime_;
+    ScreenEntrance entrance_;
 };
 
 } // namespace nimbrel

@@ -53,13 +53,7 @@ std::optional<NimbrelSession> SessionsViewModel::cardSession(const QString& sess
 
 void SessionsViewModel::appeared() {
     refreshCards();
-    if (hasAnimatedIn_) return;
-    // One turn later, so that the first frame is drawn hidden and the entrance runs.
-    services_.platform.scheduler->post(lifetime_.guard([this] {
-        if (hasAnimatedIn_) return;
-        hasAnimatedIn_ = true;
-        emit hasAnimatedInChanged();
-    }));
+    entrance_.begin(services_.platform.scheduler, [this] { emit hasAnimatedInChanged(); });
 }
 
 void SessionsViewModel::setEditorSession(std::optional<SessionEditorSession> session) {

@@ -3,6 +3,7 @@
 #include "platform/Scheduler.h"
 #include "sessions/Session.h"
 #include "ui/common/KeyedListModel.h"
+#include "ui/common/ScreenEntrance.h"
 #include "ui/common/Spring.h"
 #include "ui/sessions/SessionEditorContext.h"
 
@@ -49,7 +50,7 @@ class SessionsViewModel : public QObject {
 
     QObject* cardsModel() { return &cards_; }
     bool isEmpty() const { return sortedSessions_.empty(); }
-    bool hasAnimatedIn() const { return hasAnimatedIn_; }
+    bool hasAnimatedIn() const { return entrance_.hasAnimatedIn(); }
     bool isEditorOpen() const { return editorSession_.has_value(); }
     QString editorSessionId() const { return editorSession_ ? editorSession_->id.toString() : QString(); }
     QObject* editor() const;
@@ -87,11 +88,10 @@ class SessionsViewModel : public QObject {
     Motion motion_;
     ObserverToken sessionsObserver_;
     ObserverToken activeObserver_;
-    bool hasAnimatedIn_ = false;
     std::optional<SessionEditorSession> editorSession_;
     std::unique_ptr<SessionEditorViewModel> editor_;
     std::unique_ptr<SessionEditorViewModel> closingEditor_;
-    Lifetime lifetime_;
+    ScreenEntrance entrance_;
 };
 
 } // namespace nimbrel
