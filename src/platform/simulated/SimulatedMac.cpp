@@ -77,10 +77,11 @@ bool SimulatedMac::installApplication(const QString& bundlePath, const QString& 
     return file.write(writePlist(info)) > 0;
 }
 
-std::optional<InstalledApp> SimulatedMac::installedApplicationAt(const QString& bundlePath) const {
-    QFile file(realPath(bundlePath) + QStringLiteral("/Contents/Info.plist"));
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const auto plist = readPlist(file.readAll());
+namespace {
+
+// The app a bundle's Info.plist describes.
+std::optional<InstalledApp> installedApplicationFrom(const QString& bundlePath, const QByteArray& infoPlist) {
+    const auto plist = readPlist(infoPlist);
     if (!plist || plist->typeId() != QMetaType::QVariantMap) return std::nullopt;
     const QVariantMap info = plist->toMap();
     InstalledApp app;
@@ -92,6 +93,14 @@ std::optional<InstalledApp> SimulatedMac::installedApplicationAt(const QString& 
     if (info.value(QStringLiteral("LSUIElement")).toBool()) app.policy = ActivationPolicy::accessory;
     if (info.value(QStringLiteral("LSBackgroundOnly")).toBool()) app.policy = ActivationPolicy::prohibited;
     return app;
+}
+
+} // namespace
+
+std::optional<InstalledApp> SimulatedMac::installedApplicationAt(const QString& bundlePath) const {
+    QFile file(realPath(bundlePath) + QStringLiteral("/Contents/Info.plist"));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return installedApplicationFrom(bundlePath, file.readAll());
 }
 
 namespace {
@@ -140,7 +149,8 @@ std::vector<InstalledApp> SimulatedMac::installedApplications() const {
             if (!certainlyUnchanged(snapshot, plistStamp)) {
                 QFile file(plistPath);
                 QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-                if (bytes != snapshot.bytes || snapshot.modified < 0) app = installedApplicationAt(bundle);
+                if (bytes != snapshot.bytes || snapshot.modified < 0)
+                    app = file.isOpen() ? installedApplicationFrom(bundle, bytes) : std::nullopt;
                 snapshot = {plistStamp.size, plistStamp.modified, std::move(bytes)};
             }
             if (app) out.push_back(*app);
