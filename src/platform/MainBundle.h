@@ -24,7 +24,6 @@ class FixedMainBundle final : public MainBundle {
         : identifier_(std::move(identifier)), info_(std::move(info)) {}
     std::optional<QString> bundleIdentifier() const override { return identifier_; }
     QVariant infoValue(const QString& key) const override { return info_.value(key); }
-    void setBundleIdentifier(std::optional<QString> identifier) { identifier_ = std::move(identifier); }
     void setInfoValue(const QString& key, const QVariant& value) { info_.insert(key, value); }
 
   private:

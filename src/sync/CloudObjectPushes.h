@@ -30,7 +30,6 @@ class CloudObjectPushes {
     void push(const QString& key, Push push, Done done);
     // Sends again the kept pushes whose keys begin with `prefix`.
     void retry(const QString& prefix);
-    size_t keptCount() const { return failed_.size(); }
     // Forgets every waiting and kept push.
     void clear() {
         slots_.clear();

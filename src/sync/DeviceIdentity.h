@@ -60,8 +60,6 @@ class NimbrelDeviceIdentityProvider {
     Date createdAt();
     void saveDeviceID(const QString& id);
 
-    const std::optional<NimbrelDeviceIdentity>& cachedIdentity() const { return cachedIdentity_; }
-
   private:
     friend struct NimbrelDeviceIdentity;
     Platform& platform_;
