@@ -33,15 +33,16 @@ bool NimbrelSessionsStore::isCurrentApplication(const RunningApplication& app) c
 void NimbrelSessionsStore::enforceActiveSessionOnRunningApps() {
     if (isPaused() || !activeSession_.get()) return;
     for (const RunningApplication& app : platform_.workspace->runningApplications())
-        if (!isCurrentApplication(app)) blockIfNotAllowed(app);
+        blockIfNotAllowed(app); // which spares the program itself
 }
 
 bool NimbrelSessionsStore::blockIfNotAllowed(const RunningApplication& app) {
     if (isPaused()) return false;
     const std::optional<NimbrelSession>& active = activeSession_.get();
     if (!active) return false;
+    if (!activeAllowedApps_) activeAllowedApps_.emplace(*active);
     if (app.activationPolicy != ActivationPolicy::regular || isCurrentApplication(app) ||
-        active->allows(app, *platform_.defaults))
+        activeAllowedApps_->allows(app, *platform_.defaults))
         return false;
     const QString name =
         app.localizedName && !app.localizedName->isEmpty() ? *app.localizedName : QStringLiteral("Unknown App");
