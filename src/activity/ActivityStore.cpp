@@ -1,5 +1,6 @@
 #include "activity/ActivityStore.h"
 
+#include "activity/ActivityHistoryText.h"
 #include "activity/ActivityRecorder.h"
 
 #include "platform/Calendar.h"
@@ -19,12 +20,6 @@ namespace nimbrel {
 
 namespace {
 const QString kComponent = QStringLiteral("NimbrelActivityStore");
-
-QByteArray encodeHistory(const ActivityHistory::Snapshot& entries) {
-    QJsonArray array;
-    entries.forEach([&array](const NimbrelActivityEntry& entry) { array.append(entry.toJson()); });
-    return json::serialize(array, true);
-}
 
 std::vector<NimbrelActivityEntry> decodeHistory(const QByteArray& bytes) {
     const QJsonDocument doc = json::parse(bytes);
