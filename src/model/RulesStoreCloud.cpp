@@ -95,17 +95,12 @@ void NimbrelRulesStore::fetchAndApply(std::function<void()> done) {
     auto finish = [scheduler = platform_.scheduler, done = std::move(done)] {
         if (done) scheduler->post(done);
     };
-    links_.syncManager().fetchPayloadRecords(
-        NimbrelCloudPayloadType::rule, [weak, finish](std::vector<NimbrelCloudPayloadRecord> records) {
-            auto store = weak.lock();
-            if (!store) return finish();
-            store->links_.syncManager().fetchTombstones(
-                NimbrelCloudPayloadType::rule,
-                [weak, finish, records = std::move(records)](std::vector<NimbrelCloudTombstone> tombstones) {
-                    if (auto store = weak.lock()) store->applyCloudRules(records, tombstones);
-                    finish();
-                });
-        });
+    // A pull whose fetches did not both succeed leaves the rules as they are.
+    auto apply = [weak, finish](std::optional<CloudPull> pulled) {
+        if (auto store = weak.lock(); store && pulled) store->applyCloudRules(pulled->records, pulled->tombstones);
+        finish();
+    };
+    links_.syncManager().fetchPayloadsAndTombstones(NimbrelCloudPayloadType::rule, std::move(apply));
 }
 
 void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRecord>& records,

@@ -86,16 +86,11 @@ struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
     void fetchAndApply(std::function<void()> done) {
         for (const auto& [id, deletedAt] : pendingDeletions().entries())
             pushTombstone(id, deletedAt);
-        auto self = shared_from_this();
-        NimbrelCloudSyncManager& sync = links.syncManager();
-        sync.fetchPayloadRecords(
-            NimbrelCloudPayloadType::session, [self, done](std::vector<NimbrelCloudPayloadRecord> records) {
-                self->links.syncManager().fetchTombstones(
-                    NimbrelCloudPayloadType::session,
-                    [self, done, records = std::move(records)](std::vector<NimbrelCloudTombstone> tombstones) {
-                        self->apply(records, tombstones);
-                        if (done) done();
-                    });
+        // A pull whose fetches did not both succeed leaves the list as it is.
+        links.syncManager().fetchPayloadsAndTombstones(
+            NimbrelCloudPayloadType::session, [self = shared_from_this(), done](std::optional<CloudPull> pulled) {
+                if (pulled) self->apply(pulled->records, pulled->tombstones);
+                if (done) done();
             });
     }
 

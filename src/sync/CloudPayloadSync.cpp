@@ -84,24 +84,24 @@ template <typename T>
 void NimbrelCloudSyncManager::fetchListed(const QString& listName, const QString& failureTitle,
                                           std::function<CloudRecordID(const QString&)> recordID,
                                           std::function<std::optional<T>(const CloudRecord&)> read,
-                                          std::function<Date(const T&)> date, Completion<std::vector<T>> done) {
+                                          std::function<Date(const T&)> date, Completion<FetchedList<T>> done) {
     waitForAccountStatus([self = shared_from_this(), listName, failureTitle, recordID, read, date,
                           done = std::move(done)](bool available) {
         if (!available) {
             self->syncState.set(NimbrelCloudSyncState::offline());
-            return done({});
+            return done(std::nullopt);
         }
         self->syncState.set(NimbrelCloudSyncState::syncing());
         auto failed = [self, failureTitle, done](const CloudError& error) {
             self->record(NimbrelActivityType::error, failureTitle, error.localizedDescription);
             self->syncState.set(NimbrelCloudSyncState::failed(error.localizedDescription));
-            done({});
+            done(std::nullopt);
         };
         self->syncRegistryIDs(listName, [self, recordID, read, date, done, failed](CloudResult<QStringList> ids) {
             if (!ids.ok()) return failed(ids.error());
             if (ids.value().isEmpty()) {
                 self->syncState.set(NimbrelCloudSyncState::idle());
-                return done({});
+                return done(std::vector<T>{});
             }
             std::vector<CloudRecordID> recordIDs;
             for (const QString& id : ids.value())
@@ -124,7 +124,7 @@ void NimbrelCloudSyncManager::fetchListed(const QString& listName, const QString
 }
 
 void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,
-                                                  Completion<std::vector<NimbrelCloudPayloadRecord>> done) {
+                                                  Completion<FetchedList<NimbrelCloudPayloadRecord>> done) {
     // Each pull of a type first sends again what failed to reach the cloud.
     pushes_.retry(rawValue(type) + QLatin1Char(':'));
     fetchListed<NimbrelCloudPayloadRecord>(
@@ -134,11 +134,24 @@ void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,
 }
 
 void NimbrelCloudSyncManager::fetchTombstones(NimbrelCloudPayloadType type,
-                                              Completion<std::vector<NimbrelCloudTombstone>> done) {
+                                              Completion<FetchedList<NimbrelCloudTombstone>> done) {
     fetchListed<NimbrelCloudTombstone>(
         tombstoneListName(type), QStringLiteral("Delete Fetch Failed"),
         [type](const QString& id) { return tombstoneRecordID(type, id); }, &NimbrelCloudTombstone::fromRecord,
         [](const NimbrelCloudTombstone& t) { return t.deletedAt; }, std::move(done));
+}
+
+void NimbrelCloudSyncManager::fetchPayloadsAndTombstones(NimbrelCloudPayloadType type,
+                                                         Completion<std::optional<CloudPull>> done) {
+    // The tombstones are fetched even after a failed payload fetch, so each failure is reported.
+    fetchPayloadRecords(type, [self = shared_from_this(), type,
+                               done = std::move(done)](FetchedList<NimbrelCloudPayloadRecord> records) {
+        self->fetchTombstones(type,
+                              [records = std::move(records), done](FetchedList<NimbrelCloudTombstone> tombstones) {
+                                  if (!records || !tombstones) return done(std::nullopt);
+                                  done(CloudPull{std::move(*records), std::move(*tombstones)});
+                              });
+    });
 }
 
 } // namespace nimbrel

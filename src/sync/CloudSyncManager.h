@@ -30,6 +30,13 @@ struct CloudMergeRules {
     bool uniteTextLists = false;
 };
 
+// What a pull fetched of one payload type: every payload record (newest updatedAt first) and
+// every tombstone (newest deletedAt first).
+struct CloudPull {
+    std::vector<NimbrelCloudPayloadRecord> records;
+    std::vector<NimbrelCloudTombstone> tombstones;
+};
+
 // The order in which sync now runs the stores' pulls.
 enum class SyncNowSlot { settings, sessions, rules, blacklist };
 
@@ -94,10 +101,15 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void saveTombstone(const NimbrelCloudTombstone& tombstone, SaveDone done = {});
     void addToSyncRegistry(const QString& objectID, const QString& listName, ErrorDone done);
 
-    // Every payload record (newest updatedAt first) and tombstone (newest deletedAt first) of a
-    // type; an empty list on any failure.
-    void fetchPayloadRecords(NimbrelCloudPayloadType type, Completion<std::vector<NimbrelCloudPayloadRecord>> done);
-    void fetchTombstones(NimbrelCloudPayloadType type, Completion<std::vector<NimbrelCloudTombstone>> done);
+    // A fetched list, or nullopt when the fetch failed (the account, the registry or a batch):
+    // a failure is never taken for an empty cloud.
+    template <typename T> using FetchedList = std::optional<std::vector<T>>;
+    // Every payload record (newest updatedAt first) and tombstone (newest deletedAt first) of a type.
+    void fetchPayloadRecords(NimbrelCloudPayloadType type, Completion<FetchedList<NimbrelCloudPayloadRecord>> done);
+    void fetchTombstones(NimbrelCloudPayloadType type, Completion<FetchedList<NimbrelCloudTombstone>> done);
+    // A store's pull: both fetches, one after the other; nullopt unless both succeeded, since
+    // records merged without their tombstones would bring deleted objects back.
+    void fetchPayloadsAndTombstones(NimbrelCloudPayloadType type, Completion<std::optional<CloudPull>> done);
     void syncRegistryIDs(const QString& listName, Completion<CloudResult<QStringList>> done);
 
     // The activity screen's sync: the stores' pulls in slot order (one step per slot, the
@@ -149,7 +161,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void fetchListed(const QString& listName, const QString& failureTitle,
                      std::function<CloudRecordID(const QString&)> recordID,
                      std::function<std::optional<T>(const CloudRecord&)> read, std::function<Date(const T&)> date,
-                     Completion<std::vector<T>> done);
+                     Completion<FetchedList<T>> done);
     void runSyncNowSteps(std::map<SyncNowSlot, SyncStep>::const_iterator from, Done done);
     void resumeAccountWaiters();
 

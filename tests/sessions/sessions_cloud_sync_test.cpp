@@ -176,6 +176,38 @@ TEST_F(SessionsCloudSyncTest, ChangesGoOutThroughTheGateAndDeletionsWaitForIt) {
     EXPECT_TRUE(defaults.dictionaryValue(SessionsCloudSync::pendingDeletionsKey).value_or(QVariantMap()).isEmpty());
 }
 
+TEST_F(SessionsCloudSyncTest, APullWhoseFetchFailedBringsNoDeletedSessionBack) {
+    // A session deleted on another Mac: its record stays in the cloud beside its tombstone.
+    const NimbrelSession deleted = workSession("Deleted"); // active now, were it ever merged
+    cloud.putPayload(record(deleted));
+    cloud.putTombstone(tombstone(deleted.id));
+    makeSyncingStore();
+    ASSERT_TRUE(store->sessions().get().empty());
+    auto file = [this] {
+        QFile f(supportPath("Sessions.json"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray before = file();
+    takeActivities();
+    outside.take();
+
+    using Op = CloudFailure::Operation;
+    const CloudError lost = CloudError::make(CloudError::networkFailure, QStringLiteral("lost"));
+    const std::pair<const char*, CloudFailure> failures[] = {
+        {"the tombstones' registry read", {Op::fetch, "sync_registry", lost, false, 1}},
+        {"the tombstones' batch", {Op::batchFetch, {}, lost, false, 1}},
+    };
+    for (const auto& [name, failure] : failures) {
+        simulated.cloud().failNext(failure);
+        scheduler.advance(60);
+        EXPECT_TRUE(store->sessions().get().empty()) << name;
+        EXPECT_FALSE(store->activeSession().get().has_value()) << name;
+        EXPECT_EQ(takeActivities(), QStringList{"Delete Fetch Failed: lost"}) << name;
+    }
+    EXPECT_TRUE(outside.take().filter("dock").isEmpty()) << "nothing was applied";
+    EXPECT_EQ(file(), before);
+}
+
 TEST_F(SessionsCloudSyncTest, AMergeThatActivatesASessionAppliesItAtOnce) {
     makeSyncingStore();
     takeActivities();
