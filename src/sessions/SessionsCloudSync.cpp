@@ -21,11 +21,13 @@ namespace nimbrel {
 
 namespace {
 
-// A session's content for telling two copies apart: its JSON without the ids of its apps,
-// which are made anew at every decoding and name nothing across saves.
+// A session's content for telling two copies apart: its JSON without the ids of its apps and
+// pictures, which a payload in an older form gets anew at every decoding and which name
+// nothing across saves.
 QByteArray contentOf(const NimbrelSession& session) {
     QJsonObject object = encodeSession(session);
-    for (const QString& key : {QStringLiteral("allowedApps"), QStringLiteral("whitelistedApps")}) {
+    for (const QString& key :
+         {QStringLiteral("allowedApps"), QStringLiteral("whitelistedApps"), QStringLiteral("wallpaperSelections")}) {
         QJsonArray apps = object.value(key).toArray();
         for (auto app = apps.begin(); app != apps.end(); ++app) {
             QJsonObject o = app->toObject();
@@ -174,7 +176,9 @@ void SessionsCloudSync::Core::apply(const std::vector<NimbrelCloudPayloadRecord>
 
     for (const NimbrelCloudPayloadRecord& record : records) {
         if (deleted.count(record.objectID)) continue;
-        json::Decoded<NimbrelSession> decoded = decodeSessionData(record.payload, now());
+        // A payload without its dates takes its record's, which stay the same from pull to pull,
+        // so an unchanged cloud copy never looks newer than the one held here.
+        json::Decoded<NimbrelSession> decoded = decodeSessionData(record.payload, record.updatedAt);
         if (!decoded) {
             recordNimbrelActivity(platform, NimbrelActivityType::error, QStringLiteral("Session Decode Failed"),
                                   decoded.error);

@@ -142,6 +142,26 @@ TEST_F(SessionsCloudSyncTest, APulledSessionTakesItsIdFromItsRecordAndBadPayload
     EXPECT_EQ(takeActivities().filter("Session Decode Failed").size(), 3);
 }
 
+TEST_F(SessionsCloudSyncTest, AnUnchangedPayloadInAnOlderFormChangesNothingAtLaterPulls) {
+    // Written by hand or by another version: no dates, one picture in the old form.
+    const Uuid id = Uuid::random();
+    const NimbrelCloudPayloadRecord old{id.toString(),
+                                        Type::session,
+                                        R"({"name":"Old form","scheduleWeekdays":[],"usesCustomWallpaper":true,)"
+                                        R"("wallpaperPath":"/Users/anna/Pictures/Lake.heic"})",
+                                        "OTHER",
+                                        Date{100},
+                                        Date{200},
+                                        1};
+    cloud.putPayload(old);
+    makeSyncingStore();
+    for (int pull = 0; pull < 5; ++pull)
+        scheduler.advance(60);
+    ASSERT_EQ(names(), QStringList{"Old form"});
+    EXPECT_EQ(store->sessions().get()[0].updatedAt, Date{200}) << "the record's date, not the time of a pull";
+    EXPECT_EQ(takeActivities().filter("Sessions Synced From iCloud").size(), 1);
+}
+
 TEST_F(SessionsCloudSyncTest, ChangesGoOutThroughTheGateAndDeletionsWaitForIt) {
     makeSyncingStore();
     syncEnabled = false;
