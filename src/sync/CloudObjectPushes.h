@@ -12,9 +12,10 @@ namespace nimbrel {
 // How a push to the cloud ended.
 enum class SaveOutcome {
     saved,
-    skippedSyncOff, // sync switched off (or paused): not sent, and not sent later
-    skippedAccount, // the account was not available
-    failed,         // the cloud answered with an error
+    keptNewerServerCopy, // the cloud held a newer copy, which was kept: nothing was written
+    skippedSyncOff,      // sync switched off (or paused): not sent, and not sent later
+    skippedAccount,      // the account was not available
+    failed,              // the cloud answered with an error
 };
 
 // The pushes of each object (a rule, a session, the settings, the blacklist), by key. One

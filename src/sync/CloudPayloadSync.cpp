@@ -13,24 +13,30 @@ struct TypeTexts {
     NimbrelActivityType type;
     QString synced, syncedMessage, syncFailed;
     QString deletionSynced, deletionMessage, deletionFailed;
+    QString kept, keptMessage;
 };
 
 TypeTexts textsOf(NimbrelCloudPayloadType type) {
     if (type == NimbrelCloudPayloadType::session)
-        return {NimbrelActivityType::session,
-                QStringLiteral("Session Synced"),
-                QStringLiteral("A session was saved to iCloud and is available on all your devices."),
-                QStringLiteral("Session Sync Failed"),
-                QStringLiteral("Session Deletion Synced"),
-                QStringLiteral("A deleted session was removed from iCloud across all your devices."),
-                QStringLiteral("Session Deletion Sync Failed")};
+        return {
+            NimbrelActivityType::session,
+            QStringLiteral("Session Synced"),
+            QStringLiteral("A session was saved to iCloud and is available on all your devices."),
+            QStringLiteral("Session Sync Failed"),
+            QStringLiteral("Session Deletion Synced"),
+            QStringLiteral("A deleted session was removed from iCloud across all your devices."),
+            QStringLiteral("Session Deletion Sync Failed"),
+            QStringLiteral("Session Sync Skipped"),
+            QStringLiteral("iCloud holds a newer copy of this session from another device, so that copy was kept.")};
     return {NimbrelActivityType::rule,
             QStringLiteral("Rule Synced"),
             QStringLiteral("A rule was saved to iCloud and is available on all your devices."),
             QStringLiteral("Rule Sync Failed"),
             QStringLiteral("Rule Deletion Synced"),
             QStringLiteral("A deleted rule was removed from iCloud across all your devices."),
-            QStringLiteral("Rule Deletion Sync Failed")};
+            QStringLiteral("Rule Deletion Sync Failed"),
+            QStringLiteral("Rule Sync Skipped"),
+            QStringLiteral("iCloud holds a newer copy of this rule from another device, so that copy was kept.")};
 }
 
 // One object's pushes share a key, so a tombstone waits for its payload record.
@@ -64,6 +70,7 @@ void NimbrelCloudSyncManager::savePayloadRecord(const NimbrelCloudPayloadRecord&
     };
     spec.failureTitle = texts.syncFailed;
     spec.success = std::pair{texts.type, std::pair{texts.synced, texts.syncedMessage}};
+    spec.kept = std::pair{texts.kept, texts.keptMessage};
     pushObject(pushKey(payload.payloadType, payload.objectID), std::move(spec), std::move(done));
 }
 

@@ -9,19 +9,23 @@ void NimbrelCloudSyncManager::saveSettingsPayload(const NimbrelCloudSettingsPayl
                   MergeRules{true, false},
                   {},
                   QStringLiteral("Settings Sync Failed"),
-                  std::nullopt};
+                  std::nullopt,
+                  std::pair{QStringLiteral("Settings Sync Skipped"),
+                            QStringLiteral("iCloud holds newer settings from another device, so they were kept.")}};
     pushObject(QStringLiteral("settings"), std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, SaveDone done) {
     // A payload that cannot be encoded fails the save rather than leaving the server's older list.
-    SaveSpec spec{[payload] { return payload.makeRecord(); },
-                  MergeRules{true, false},
-                  {},
-                  QStringLiteral("Blacklist Sync Failed"),
-                  std::pair{NimbrelActivityType::blacklist,
-                            std::pair{QStringLiteral("Blacklist Synced"),
-                                      QStringLiteral("Blacklisted apps were synced to iCloud.")}}};
+    SaveSpec spec{
+        [payload] { return payload.makeRecord(); },
+        MergeRules{true, false},
+        {},
+        QStringLiteral("Blacklist Sync Failed"),
+        std::pair{NimbrelActivityType::blacklist, std::pair{QStringLiteral("Blacklist Synced"),
+                                                            QStringLiteral("Blacklisted apps were synced to iCloud.")}},
+        std::pair{QStringLiteral("Blacklist Sync Skipped"),
+                  QStringLiteral("iCloud holds a newer blacklist from another device, so it was kept.")}};
     pushObject(QStringLiteral("blacklist"), std::move(spec), std::move(done));
 }
 

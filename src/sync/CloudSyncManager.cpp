@@ -185,23 +185,29 @@ void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
         };
         CloudResult<CloudRecord> made = spec.makeRecord();
         if (!made.ok()) return failed(made.error());
-        self->saveRecordMergingServerCopy(
-            made.value(),
-            [self, spec, done, failed](CloudResult<CloudRecord> saved) {
-                if (!saved.ok()) return failed(saved.error());
-                auto finish = [self, spec, done, failed](std::optional<CloudError> error) {
-                    if (error) return failed(*error);
-                    self->succeed();
-                    if (spec.success)
-                        self->record(spec.success->first, spec.success->second.first, spec.success->second.second);
-                    if (done) done(SaveOutcome::saved);
-                };
-                if (spec.afterSave)
-                    spec.afterSave(finish);
-                else
-                    finish(std::nullopt);
-            },
-            spec.rules);
+        self->mergeSave(made.value(), spec.rules, [self, spec, done, failed](CloudMergedSave saved) {
+            if (!saved.result.ok()) return failed(saved.result.error());
+            auto finish = [self, spec, done, failed,
+                           kept = saved.keptNewerServerCopy](std::optional<CloudError> error) {
+                if (error) return failed(*error);
+                if (kept) {
+                    // Nothing was written: not a successful sync, and not reported as one.
+                    self->syncState.set(NimbrelCloudSyncState::idle());
+                    if (spec.kept) self->record(NimbrelActivityType::info, spec.kept->first, spec.kept->second);
+                    if (done) done(SaveOutcome::keptNewerServerCopy);
+                    return;
+                }
+                self->succeed();
+                if (spec.success)
+                    self->record(spec.success->first, spec.success->second.first, spec.success->second.second);
+                if (done) done(SaveOutcome::saved);
+            };
+            // A kept copy is listed all the same, in case the Mac that saved it could not list it.
+            if (spec.afterSave)
+                spec.afterSave(finish);
+            else
+                finish(std::nullopt);
+        });
     });
 }
 

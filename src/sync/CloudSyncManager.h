@@ -37,6 +37,13 @@ struct CloudPull {
     std::vector<NimbrelCloudTombstone> tombstones;
 };
 
+// How a merged save ended: the record as saved (or the error), and whether the server's newer
+// copy was kept instead, so that nothing was written.
+struct CloudMergedSave {
+    CloudResult<CloudRecord> result;
+    bool keptNewerServerCopy = false;
+};
+
 // The order in which sync now runs the stores' pulls.
 enum class SyncNowSlot { settings, sessions, rules, blacklist };
 
@@ -133,6 +140,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
         std::function<void(ErrorDone)> afterSave;
         QString failureTitle;
         std::optional<std::pair<NimbrelActivityType, std::pair<QString, QString>>> success;
+        // Title and message of the info recorded when the cloud's newer copy was kept instead.
+        std::optional<std::pair<QString, QString>> kept;
     };
 
     CloudDatabase* database();
@@ -147,6 +156,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void fail(const QString& title, const CloudError& error);
 
     void runSave(SaveSpec spec, SaveDone done);
+    void mergeSave(const CloudRecord& record, MergeRules rules, Completion<CloudMergedSave> done);
     void pushObject(const QString& key, SaveSpec spec, SaveDone done);
     void fetchRecord(const CloudRecordID& id, CloudDatabase::RecordCompletion done);
     void saveRecord(const CloudRecord& record, CloudDatabase::RecordCompletion done);

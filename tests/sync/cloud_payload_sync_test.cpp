@@ -95,10 +95,39 @@ TEST_F(CloudPayloadSyncTest, PushesOfOneObjectGoInOrderAndANewerOneReplacesAWait
     EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{21}) << "the newer edit went at the next pull";
 }
 
-TEST_F(CloudPayloadSyncTest, ALatePushNeverReplacesANewerCopy) {
+TEST_F(CloudPayloadSyncTest, ALatePushNeverReplacesANewerCopyAndSaysSo) {
     cloud.putPayload(payload("R1", Date{100}));
-    EXPECT_EQ(push(payload("R1", Date{50})), SaveOutcome::saved);
+    NimbrelCloudSettingsPayload settings;
+    settings.updatedAt = Date{100};
+    cloud.putSettings(settings);
+    cloud.putBlacklist({{"com.a"}, Date{100}, "DEV", 1});
+    struct Case {
+        const char* name;
+        std::function<void(NimbrelCloudSyncManager::SaveDone)> push;
+        QString activity;
+    };
+    settings.updatedAt = Date{50};
+    const Case cases[] = {
+        {"rule", [&](NimbrelCloudSyncManager::SaveDone d) { manager->savePayloadRecord(payload("R1", Date{50}), d); },
+         "Rule Sync Skipped: iCloud holds a newer copy of this rule from another device, so that copy was kept."},
+        {"settings", [&](NimbrelCloudSyncManager::SaveDone d) { manager->saveSettingsPayload(settings, d); },
+         "Settings Sync Skipped: iCloud holds newer settings from another device, so they were kept."},
+        {"blacklist",
+         [&](NimbrelCloudSyncManager::SaveDone d) {
+             manager->saveBlacklistPayload({{"com.b"}, Date{50}, "DEV", 1}, d);
+         },
+         "Blacklist Sync Skipped: iCloud holds a newer blacklist from another device, so it was kept."},
+    };
+    for (const Case& c : cases) {
+        activities.clear();
+        EXPECT_EQ(await<SaveOutcome>(c.push), SaveOutcome::keptNewerServerCopy) << c.name;
+        EXPECT_EQ(activities, QStringList{c.activity});
+        EXPECT_EQ(state(), Kind::idle) << c.name;
+        EXPECT_FALSE(manager->lastSuccessfulSyncAt.get().has_value()) << c.name << ": nothing was synced";
+    }
     EXPECT_EQ(cloud.payloads(Type::rule)[0].updatedAt, Date{100});
+    EXPECT_EQ(cloud.settings()->updatedAt, Date{100});
+    EXPECT_EQ(cloud.blacklist()->blacklistedAppKeys, QStringList{"com.a"});
     EXPECT_EQ(push(payload("R1", Date{100.5})), SaveOutcome::saved);
     EXPECT_EQ(cloud.payloads(Type::rule)[0].updatedAt, Date{100.5});
 }
