@@ -110,9 +110,13 @@ void BlacklistStore::save() {
 
 void BlacklistStore::pushToCloud() {
     if (!links_.isSyncEnabled()) return;
+    pushKeys(platform_.clock->now());
+}
+
+void BlacklistStore::pushKeys(Date changedAt) {
     NimbrelCloudBlacklistPayload payload;
     payload.blacklistedAppKeys = sortedKeys(blacklistedAppKeys_.get());
-    payload.updatedAt = platform_.clock->now();
+    payload.updatedAt = changedAt;
     payload.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
     payload.schemaVersion = 1;
     auto syncManager = links_.syncManager;
@@ -133,6 +137,10 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
     };
     // The global pause turns sync off for its duration, so nothing is pulled while it lasts.
     if (!links_.isSyncEnabled() || isGlobalPauseActive(*platform_.defaults)) return finish();
+    // A change that did not reach the cloud goes out again, dated when it was made, so that a
+    // newer list from another Mac still wins over it.
+    links_.syncManager().retryPendingPush(NimbrelCloudSyncManager::blacklistPushKey,
+                                          [this](Date changedAt) { pushKeys(changedAt); });
     std::weak_ptr<BlacklistStore> weak = weak_from_this();
     links_.syncManager().fetchBlacklistPayload([weak, finish](std::optional<NimbrelCloudBlacklistPayload> payload) {
         if (auto store = weak.lock(); store && payload) store->applyCloudPayload(*payload);
@@ -141,6 +149,9 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
 }
 
 void BlacklistStore::applyCloudPayload(const NimbrelCloudBlacklistPayload& payload) {
+    // A change made here after this copy, and not in the cloud yet, is kept.
+    const std::optional<Date> unsent = links_.syncManager().pendingPush(NimbrelCloudSyncManager::blacklistPushKey);
+    if (unsent && *unsent > payload.updatedAt) return;
     std::set<QString> pulled(payload.blacklistedAppKeys.begin(), payload.blacklistedAppKeys.end());
     if (composedKeys(pulled) == composedKeys(blacklistedAppKeys_.get())) return;
     applyingCloudPayload_ = true;

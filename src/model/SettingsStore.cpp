@@ -236,6 +236,11 @@ void NimbrelSettingsStore::pullFromCloud(std::function<void()> done) {
         if (done) done();
         return;
     }
+    // A change that did not reach the cloud goes out again, with the settings as they are now;
+    // one still waiting for its burst to end goes by itself.
+    if (!pendingPush_)
+        sync_.retryPendingPush(NimbrelCloudSyncManager::settingsPushKey,
+                               [this](Date) { sync_.saveSettingsPayload(currentPayload()); });
     sync_.fetchSettingsPayload([guard = lifetime_.watch(), this,
                                 done = std::move(done)](std::optional<NimbrelCloudSettingsPayload> payload) {
         if (!guard.expired() && payload) {

@@ -84,10 +84,21 @@ struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
         });
     }
 
-    // Steps 2 and 3 of the pull: fetch both lists, then merge; deletions that waited go first.
+    // Steps 2 and 3 of the pull: fetch both lists, then merge; deletions and changes that did
+    // not reach the cloud before go first, as they are now.
     void fetchAndApply(std::function<void()> done) {
         for (const auto& [id, deletedAt] : pendingDeletions().entries())
             pushTombstone(id, deletedAt);
+        links.syncManager().retryPendingPushes(NimbrelCloudPayloadType::session, [this](const QString& id) {
+            auto held = store.lock();
+            if (!held) return true; // the store is going: nothing is known of its sessions
+            const auto& sessions = held->sessions().get();
+            auto it = std::find_if(sessions.begin(), sessions.end(),
+                                   [&](const NimbrelSession& s) { return s.id.toString() == id; });
+            if (it == sessions.end()) return false;
+            pushPayload(*it);
+            return true;
+        });
         // A pull whose fetches did not both succeed leaves the list as it is.
         links.syncManager().fetchPayloadsAndTombstones(
             NimbrelCloudPayloadType::session, [self = shared_from_this(), done](std::optional<CloudPull> pulled) {

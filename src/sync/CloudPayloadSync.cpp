@@ -39,11 +39,6 @@ TypeTexts textsOf(NimbrelCloudPayloadType type) {
             QStringLiteral("iCloud holds a newer copy of this rule from another device, so that copy was kept.")};
 }
 
-// One object's pushes share a key, so a tombstone waits for its payload record.
-QString pushKey(NimbrelCloudPayloadType type, const QString& objectID) {
-    return rawValue(type) + QLatin1Char(':') + objectID;
-}
-
 } // namespace
 
 void NimbrelCloudSyncManager::addToSyncRegistry(const QString& objectID, const QString& listName, ErrorDone done) {
@@ -71,7 +66,7 @@ void NimbrelCloudSyncManager::savePayloadRecord(const NimbrelCloudPayloadRecord&
     spec.failureTitle = texts.syncFailed;
     spec.success = std::pair{texts.type, std::pair{texts.synced, texts.syncedMessage}};
     spec.kept = std::pair{texts.kept, texts.keptMessage};
-    pushObject(pushKey(payload.payloadType, payload.objectID), std::move(spec), std::move(done));
+    pushObject(pushKey(payload.payloadType, payload.objectID), payload.updatedAt, std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombstone, SaveDone done) {
@@ -84,7 +79,9 @@ void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombsto
     };
     spec.failureTitle = texts.deletionFailed;
     spec.success = std::pair{texts.type, std::pair{texts.deletionSynced, texts.deletionMessage}};
-    pushObject(pushKey(tombstone.payloadType, tombstone.objectID), std::move(spec), std::move(done));
+    // One object's pushes share a key, so a tombstone waits for its payload record. A failed
+    // tombstone waits as a pending deletion of its store, not here.
+    pushObject(pushKey(tombstone.payloadType, tombstone.objectID), std::nullopt, std::move(spec), std::move(done));
 }
 
 template <typename T>
@@ -132,8 +129,6 @@ void NimbrelCloudSyncManager::fetchListed(const QString& listName, const QString
 
 void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,
                                                   Completion<FetchedList<NimbrelCloudPayloadRecord>> done) {
-    // Each pull of a type first sends again what failed to reach the cloud.
-    pushes_.retry(rawValue(type) + QLatin1Char(':'));
     fetchListed<NimbrelCloudPayloadRecord>(
         payloadListName(type), QStringLiteral("Payload Fetch Failed"),
         [type](const QString& id) { return payloadRecordID(type, id); }, &NimbrelCloudPayloadRecord::fromRecord,

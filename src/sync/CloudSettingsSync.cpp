@@ -12,7 +12,7 @@ void NimbrelCloudSyncManager::saveSettingsPayload(const NimbrelCloudSettingsPayl
                   std::nullopt,
                   std::pair{QStringLiteral("Settings Sync Skipped"),
                             QStringLiteral("iCloud holds newer settings from another device, so they were kept.")}};
-    pushObject(QStringLiteral("settings"), std::move(spec), std::move(done));
+    pushObject(settingsPushKey, payload.updatedAt, std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, SaveDone done) {
@@ -26,7 +26,7 @@ void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPa
                                                             QStringLiteral("Blacklisted apps were synced to iCloud.")}},
         std::pair{QStringLiteral("Blacklist Sync Skipped"),
                   QStringLiteral("iCloud holds a newer blacklist from another device, so it was kept.")}};
-    pushObject(QStringLiteral("blacklist"), std::move(spec), std::move(done));
+    pushObject(blacklistPushKey, payload.updatedAt, std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::fetchSingle(const QString& name, std::function<bool(const CloudRecord&)> read,
@@ -48,7 +48,6 @@ void NimbrelCloudSyncManager::fetchSingle(const QString& name, std::function<boo
 }
 
 void NimbrelCloudSyncManager::fetchSettingsPayload(Completion<std::optional<NimbrelCloudSettingsPayload>> done) {
-    pushes_.retry(QStringLiteral("settings"));
     auto payload = std::make_shared<std::optional<NimbrelCloudSettingsPayload>>();
     fetchSingle(
         cloudnames::settingsRecord,
@@ -59,7 +58,6 @@ void NimbrelCloudSyncManager::fetchSettingsPayload(Completion<std::optional<Nimb
 }
 
 void NimbrelCloudSyncManager::fetchBlacklistPayload(Completion<std::optional<NimbrelCloudBlacklistPayload>> done) {
-    pushes_.retry(QStringLiteral("blacklist"));
     auto payload = std::make_shared<std::optional<NimbrelCloudBlacklistPayload>>();
     fetchSingle(
         cloudnames::blacklistRecord,

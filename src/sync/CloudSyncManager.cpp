@@ -211,15 +211,54 @@ void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
     });
 }
 
-void NimbrelCloudSyncManager::pushObject(const QString& key, SaveSpec spec, SaveDone done) {
-    // A push kept for a retry holds the manager weakly, so that it never keeps it alive.
+void NimbrelCloudSyncManager::pushObject(const QString& key, std::optional<Date> changedAt, SaveSpec spec,
+                                         SaveDone done) {
+    if (auto pending = pendingPushes(); pending && changedAt) pending->add(key, *changedAt);
+    // A waiting push holds the manager weakly, so that it never keeps it alive.
     std::weak_ptr<NimbrelCloudSyncManager> weak = weak_from_this();
+    auto noted = [weak, key, changedAt, done = std::move(done)](SaveOutcome outcome) {
+        // A failure leaves the change waiting; so does a newer change marked meanwhile.
+        const bool ended = outcome != SaveOutcome::failed && outcome != SaveOutcome::skippedAccount;
+        if (auto self = weak.lock(); self && ended && (!changedAt || self->pendingPush(key) == changedAt))
+            if (auto pending = self->pendingPushes()) pending->remove(key);
+        if (done) done(outcome);
+    };
     pushes_.push(
         key,
         [weak, spec = std::move(spec)](SaveDone finished) {
             if (auto self = weak.lock()) self->runSave(spec, std::move(finished));
         },
-        std::move(done));
+        std::move(noted));
+}
+
+std::optional<CloudPendingChanges> NimbrelCloudSyncManager::pendingPushes() const {
+    if (!platform_.defaults) return std::nullopt;
+    return CloudPendingChanges(*platform_.defaults, pendingPushesKey);
+}
+
+QString NimbrelCloudSyncManager::pushKey(NimbrelCloudPayloadType type, const QString& objectID) {
+    return rawValue(type) + QLatin1Char(':') + objectID;
+}
+
+std::optional<Date> NimbrelCloudSyncManager::pendingPush(const QString& key) const {
+    const auto pending = pendingPushes();
+    const std::map<QString, Date> entries = pending ? pending->entries() : std::map<QString, Date>();
+    auto it = entries.find(key);
+    return it == entries.end() ? std::nullopt : std::optional<Date>(it->second);
+}
+
+void NimbrelCloudSyncManager::retryPendingPush(const QString& key, const std::function<void(Date changedAt)>& push) {
+    if (pushes_.isBusy(key)) return;
+    if (auto changedAt = pendingPush(key)) push(*changedAt);
+}
+
+void NimbrelCloudSyncManager::retryPendingPushes(NimbrelCloudPayloadType type,
+                                                 const std::function<bool(const QString& objectID)>& push) {
+    auto pending = pendingPushes();
+    if (!pending) return;
+    const QString prefix = pushKey(type, {});
+    for (const auto& [key, changedAt] : pending->entries())
+        if (key.startsWith(prefix) && !pushes_.isBusy(key) && !push(key.mid(prefix.size()))) pending->remove(key);
 }
 
 void NimbrelCloudSyncManager::syncNow(Done done) {

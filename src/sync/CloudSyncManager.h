@@ -6,6 +6,7 @@
 #include "platform/Published.h"
 #include "sync/CloudObjectPushes.h"
 #include "sync/CloudPayloads.h"
+#include "sync/CloudPendingDeletions.h"
 #include "sync/CloudSyncState.h"
 #include "sync/SerialQueue.h"
 
@@ -102,8 +103,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void fetchRegisteredDevices(Done done = {});
 
     // Payload records and tombstones of rules and sessions, entered in the sync registry.
-    // Pushes of one object go one after another, the latest replacing any still waiting;
-    // one that failed is sent again at the next fetch of its type unless a newer one replaced it.
+    // Pushes of one object go one after another, the latest replacing any still waiting.
     void savePayloadRecord(const NimbrelCloudPayloadRecord& record, SaveDone done = {});
     void saveTombstone(const NimbrelCloudTombstone& tombstone, SaveDone done = {});
     void addToSyncRegistry(const QString& objectID, const QString& listName, ErrorDone done);
@@ -123,6 +123,22 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // latest registered), each awaited, then `done`. Pushes nothing and sets no state itself.
     void addSyncNowStep(SyncNowSlot slot, SyncStep step) { syncNowSteps_[slot] = std::move(step); }
     void syncNow(Done done = {});
+
+    // The objects whose latest push has not reached the cloud (under way, failed, or waiting for
+    // the account), kept in the defaults under pendingPushesKey as {push key: date of the change}
+    // until that push succeeds or finds a newer copy there. The stores send their current value
+    // again when sync can run (at each pull), also after a restart.
+    static inline const QString pendingPushesKey = QStringLiteral("Nimbrel.cloud.pendingPushes");
+    static inline const QString settingsPushKey = QStringLiteral("settings");
+    static inline const QString blacklistPushKey = QStringLiteral("blacklist");
+    static QString pushKey(NimbrelCloudPayloadType type, const QString& objectID);
+    // The date of the change not yet in the cloud under `key`, if there is one.
+    std::optional<Date> pendingPush(const QString& key) const;
+    // Calls `push` with the date of the change under `key` when it waits and no push of it is under way.
+    void retryPendingPush(const QString& key, const std::function<void(Date changedAt)>& push);
+    // Asks `push` to send again each object of `type` that waits and is not under way; an
+    // object it no longer has (false) stops waiting.
+    void retryPendingPushes(NimbrelCloudPayloadType type, const std::function<bool(const QString& objectID)>& push);
 
     // Drops the work waiting inside the manager (for the account, a push's turn, a registry's
     // turn): each holds the manager, which would otherwise outlive its last user.
@@ -157,7 +173,10 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
 
     void runSave(SaveSpec spec, SaveDone done);
     void mergeSave(const CloudRecord& record, MergeRules rules, Completion<CloudMergedSave> done);
-    void pushObject(const QString& key, SaveSpec spec, SaveDone done);
+    // With `changedAt`, the object waits under `key` with that date until this push or a later
+    // one succeeds; without (a tombstone), its success ends the wait.
+    void pushObject(const QString& key, std::optional<Date> changedAt, SaveSpec spec, SaveDone done);
+    std::optional<CloudPendingChanges> pendingPushes() const;
     void fetchRecord(const CloudRecordID& id, CloudDatabase::RecordCompletion done);
     void saveRecord(const CloudRecord& record, CloudDatabase::RecordCompletion done);
     // The fetch shape of a single record: `read` tells whether it read as a value.

@@ -41,7 +41,7 @@ TEST_F(CloudPayloadSyncTest, PushesWriteTheRecordListItOnceAndReportByType) {
     EXPECT_EQ(state(), Kind::idle);
 }
 
-TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndSentAgainAtTheNextPullOfItsType) {
+TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndWaitsUntilAPushOfItsObjectSucceeds) {
     const CloudError lost = CloudError::make(CloudError::networkFailure, QStringLiteral("lost"));
     struct Case {
         QString id;
@@ -52,6 +52,14 @@ TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndSentAgainAtTheNextPullOfIts
         {"R1", {Op::save, "rule_R1", lost}, false},
         {"R2", {Op::save, "sync_registry", lost}, true}, // written, but not listed for other Macs yet
     };
+    auto waiting = [&](Type type) {
+        QStringList ids;
+        manager->retryPendingPushes(type, [&](const QString& id) {
+            ids << id;
+            return true;
+        });
+        return ids;
+    };
     for (const Case& c : cases) {
         env.cloud.failNext(c.failure);
         activities.clear();
@@ -61,14 +69,21 @@ TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndSentAgainAtTheNextPullOfIts
         EXPECT_EQ(cloud.record("rule_" + c.id).has_value(), c.recordWritten);
         EXPECT_FALSE(cloud.listed("payloadIDs_rule").contains(c.id));
 
-        pulledTombstones(); // a pull of another kind sends nothing
-        EXPECT_FALSE(cloud.listed("payloadIDs_rule").contains(c.id));
-        pulled(); // the retry goes out with the pull of its type
+        // Kept in the defaults, so a restart does not forget it.
+        EXPECT_EQ(manager->pendingPush("rule:" + c.id), Date{10});
+        EXPECT_TRUE(env.defaults.dictionaryValue(NimbrelCloudSyncManager::pendingPushesKey)->contains("rule:" + c.id));
+        EXPECT_EQ(waiting(Type::session), QStringList{}) << "another kind's retry does not send it";
+        EXPECT_EQ(waiting(Type::rule), QStringList{c.id});
+        EXPECT_EQ(push(payload(c.id, Date{10})), SaveOutcome::saved);
         EXPECT_TRUE(cloud.listed("payloadIDs_rule").contains(c.id)) << c.id.toStdString();
-        const int saves = cloud.saves("rule_" + c.id);
-        pulled();
-        EXPECT_EQ(cloud.saves("rule_" + c.id), saves) << "sent again once";
+        EXPECT_EQ(waiting(Type::rule), QStringList{}) << "it no longer waits";
     }
+    // An object its store no longer has stops waiting.
+    env.cloud.failNext({Op::save, "rule_R3", lost});
+    push(payload("R3", Date{10}));
+    manager->retryPendingPushes(Type::rule, [](const QString&) { return false; });
+    EXPECT_FALSE(manager->pendingPush("rule:R3").has_value());
+    EXPECT_FALSE(env.defaults.dictionaryValue(NimbrelCloudSyncManager::pendingPushesKey).has_value());
 }
 
 TEST_F(CloudPayloadSyncTest, PushesOfOneObjectGoInOrderAndANewerOneReplacesAWaitingOrFailedOne) {
@@ -84,15 +99,22 @@ TEST_F(CloudPayloadSyncTest, PushesOfOneObjectGoInOrderAndANewerOneReplacesAWait
     EXPECT_EQ(cloud.saves("rule_R1"), 2);
     EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{12});
 
-    // A failed push replaced by a newer edit is not sent again.
+    // A failed push replaced by a newer edit: the newer one waits, and a push under way is not
+    // offered for a retry.
     env.cloud.conditions().latency = 0;
     env.cloud.failNext({Op::save, "rule_R1", CloudError::make(CloudError::networkFailure, {})});
     EXPECT_EQ(push(payload("R1", Date{20})), SaveOutcome::failed);
     status->status.set(NimbrelCloudKitAccountStatus::noAccount());
     EXPECT_EQ(push(payload("R1", Date{21})), SaveOutcome::skippedAccount);
+    EXPECT_EQ(manager->pendingPush("rule:R1"), Date{21});
     status->status.set(NimbrelCloudKitAccountStatus::available());
-    pulled();
-    EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{21}) << "the newer edit went at the next pull";
+    int offered = 0;
+    manager->savePayloadRecord(payload("R1", Date{21}));
+    manager->retryPendingPushes(Type::rule, [&](const QString&) { return ++offered > 0; });
+    EXPECT_EQ(offered, 0);
+    settle();
+    EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{21});
+    EXPECT_FALSE(manager->pendingPush("rule:R1").has_value());
 }
 
 TEST_F(CloudPayloadSyncTest, ALatePushNeverReplacesANewerCopyAndSaysSo) {

@@ -226,7 +226,7 @@ class ConvergenceRun {
         note(mac, on ? "pause" : "resume");
         mac.run([&] {
             // The manager's flag follows one turn after the notice, as the pause sets it.
-            mac.scheduler().post([sync] { NimbrelCloudSyncManager::shared().setSyncEnabled(sync); });
+            mac.platform().scheduler->post([sync] { NimbrelCloudSyncManager::shared().setSyncEnabled(sync); });
             mac.notifications().post(QStringLiteral("Nimbrel.pauseStateDidChange"));
         });
     }
