@@ -24,7 +24,9 @@ void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const Q
             CloudRecord registry;
             if (fetched.ok()) {
                 registry = fetched.value();
-            } else if (fetched.error().hasCode(CloudError::unknownItem)) {
+            } else if (fetched.error().hasCode(CloudError::unknownItem) || fetched.error().unreadableRecord) {
+                // A registry that cannot be read is made anew, as a missing one is, so that it is
+                // repaired rather than failing every addition.
                 registry = CloudRecord(cloudnames::registryType, {registryName});
                 registry.set(QStringLiteral("createdAt"), self->now());
                 registry.set(QStringLiteral("schemaVersion"), qint64(1));

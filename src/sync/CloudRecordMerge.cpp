@@ -46,8 +46,9 @@ struct Merge {
     Rules rules;
     std::function<void(CloudMergedSave)> done;
     bool keptServerCopy = false;
+    bool replacingUnreadable = false;
 
-    void end(CloudResult<CloudRecord> result) { done({std::move(result), keptServerCopy}); }
+    void end(CloudResult<CloudRecord> result) { done({std::move(result), keptServerCopy, replacingUnreadable}); }
 };
 
 } // namespace
@@ -64,7 +65,13 @@ void NimbrelCloudSyncManager::saveRecordMergingServerCopy(const CloudRecord& rec
 }
 
 void NimbrelCloudSyncManager::mergeSave(const CloudRecord& record, MergeRules rules, Completion<CloudMergedSave> done) {
-    auto merge = std::make_shared<Merge>(Merge{record, rules, std::move(done)});
+    auto reported = [weak = weak_from_this(), name = record.recordID().recordName,
+                     done = std::move(done)](CloudMergedSave saved) {
+        if (auto self = weak.lock(); self && saved.replacedUnreadableRecord && saved.result.ok())
+            self->noteReplacedRecord(name);
+        done(std::move(saved));
+    };
+    auto merge = std::make_shared<Merge>(Merge{record, rules, std::move(reported)});
     auto self = shared_from_this();
     // The server's newer copy ends the merge as it is.
     auto keep = [merge](const CloudRecord& server) {
@@ -95,6 +102,11 @@ void NimbrelCloudSyncManager::mergeSave(const CloudRecord& record, MergeRules ru
     // Step 3: what a failure of the first fetch or of the first merged save leads to.
     auto recover = [merge, saveItself, saveOnto](const CloudError& error) {
         if (!error.isCloudError()) return merge->end(error);
+        // A record that is there but cannot be read is written anew, as a missing one is.
+        if (error.unreadableRecord) {
+            merge->replacingUnreadable = true;
+            return saveItself();
+        }
         switch (error.code) {
         case CloudError::unknownItem:
             return saveItself();

@@ -66,6 +66,13 @@ void NimbrelCloudSyncManager::fail(const QString& title, const CloudError& error
     record(NimbrelActivityType::error, title, error.localizedDescription);
 }
 
+void NimbrelCloudSyncManager::noteReplacedRecord(const QString& recordName) {
+    if (!replacedRecords_.insert(recordName).second) return;
+    record(NimbrelActivityType::info, QStringLiteral("Cloud Record Replaced"),
+           QStringLiteral("The damaged cloud record \"%1\" could not be read and was replaced by this Mac's copy.")
+               .arg(recordName));
+}
+
 void NimbrelCloudSyncManager::waitForAccountStatus(Completion<bool> done) {
     NimbrelCloudKitStatusProvider& provider = statusProvider();
     // Without the entitlements nobody asks for the account, so the check is made here; it

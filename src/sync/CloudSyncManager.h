@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace nimbrel {
@@ -43,6 +44,8 @@ struct CloudPull {
 struct CloudMergedSave {
     CloudResult<CloudRecord> result;
     bool keptNewerServerCopy = false;
+    // The server's copy could not be read, so the record was written whole in its place.
+    bool replacedUnreadableRecord = false;
 };
 
 // The order in which sync now runs the stores' pulls.
@@ -170,6 +173,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // A fetch's or the device operations' good end: `idle` first, then the date.
     void succeedIdleFirst();
     void fail(const QString& title, const CloudError& error);
+    // Tells the user, once per record, that a damaged record was written anew.
+    void noteReplacedRecord(const QString& recordName);
 
     void runSave(SaveSpec spec, SaveDone done);
     void mergeSave(const CloudRecord& record, MergeRules rules, Completion<CloudMergedSave> done);
@@ -204,6 +209,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     CloudObjectPushes pushes_;
     // Additions to one registry record, one after another in this process.
     std::map<QString, SerialQueue> registryQueues_;
+    std::set<QString> replacedRecords_;
 };
 
 } // namespace nimbrel

@@ -212,8 +212,11 @@ CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, con
 }
 
 CloudError SqliteCloudStore::damagedRecord(const CloudRecordID& id) {
-    return CloudError::make(CloudError::internalError,
-                            QStringLiteral("The cloud database holds a damaged record \"%1\".").arg(id.recordName));
+    CloudError error =
+        CloudError::make(CloudError::internalError,
+                         QStringLiteral("The cloud database holds a damaged record \"%1\".").arg(id.recordName));
+    error.unreadableRecord = true;
+    return error;
 }
 
 CloudResult<CloudRecord> SqliteCloudStore::fetch(const QString& container, const CloudRecordID& id) {
