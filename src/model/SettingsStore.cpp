@@ -1,6 +1,7 @@
 #include "model/SettingsStore.h"
 
 #include "activity/ActivityRecorder.h"
+#include "model/AccountPictureFromCloud.h"
 #include "model/UpdateManager.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"
@@ -14,6 +15,7 @@
 #include "sync/DeviceIdentity.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 
 namespace nimbrel {
 
@@ -264,20 +266,20 @@ void NimbrelSettingsStore::applyCloudSettingsPayload(const NimbrelCloudSettingsP
     const bool syncDiffers = payload.syncEnabled != syncEnabled_.get();
     const bool glassDiffers = payload.liquidGlassEnabled != liquidGlassEnabled_.get();
     const bool updatesDiffers = payload.automaticUpdatesEnabled != automaticUpdatesEnabled_.get();
-    const bool imageDiffers = payload.customAccountImageData != customAccountImageData_.get();
+    const bool imageDiffers = cloudPictureDiffers(payload.customAccountImageData);
     const bool modeDiffers = mode && *mode != behaviorMode_.get();
     const bool minimizeDiffers = payload.minimizeAfterCycle && *payload.minimizeAfterCycle != minimizeAfterCycle_.get();
     const bool notificationsDiffers =
         payload.systemNotificationsEnabled && *payload.systemNotificationsEnabled != systemNotificationsEnabled_.get();
-    if (!(syncDiffers || glassDiffers || updatesDiffers || imageDiffers || modeDiffers || minimizeDiffers ||
-          notificationsDiffers))
-        return;
+    const bool othersDiffer =
+        syncDiffers || glassDiffers || updatesDiffers || modeDiffers || minimizeDiffers || notificationsDiffers;
+    if (imageDiffers) takeCloudPicture(payload.customAccountImageData, payload.updatedAt, !othersDiffer);
+    if (!othersDiffer) return;
 
     applyingPayload_ = true;
     if (syncDiffers) applySyncEnabled(payload.syncEnabled);
     if (glassDiffers) applyLiquidGlass(payload.liquidGlassEnabled);
     if (updatesDiffers) applyAutomaticUpdates(payload.automaticUpdatesEnabled);
-    if (imageDiffers) writeAccountImage(payload.customAccountImageData);
     if (modeDiffers) {
         behaviorMode_.set(*mode);
         if (platform_.defaults) platform_.defaults->setString(key(QStringLiteral("behaviorMode")), rawValue(*mode));
@@ -295,6 +297,50 @@ void NimbrelSettingsStore::applyCloudSettingsPayload(const NimbrelCloudSettingsP
 
     recordNimbrelActivity(platform_, NimbrelActivityType::info, QStringLiteral("Settings Synced From iCloud"),
                           QStringLiteral("Nimbrel settings were updated from another device."));
+}
+
+bool NimbrelSettingsStore::cloudPictureDiffers(const std::optional<QByteArray>& cloud) const {
+    if (cloud == customAccountImageData_.get()) return false;
+    return !cloud || QCryptographicHash::hash(*cloud, QCryptographicHash::Sha256) != cloudPictureTaken_;
+}
+
+void NimbrelSettingsStore::takeCloudPicture(const std::optional<QByteArray>& cloud, Date stamp, bool tell) {
+    auto keep = [this, stamp, tell](const std::optional<QByteArray>& picture) {
+        if (picture == customAccountImageData_.get()) return;
+        applyingPayload_ = true;
+        writeAccountImage(picture);
+        if (tell && platform_.defaults) platform_.defaults->setDate(kLocalUpdatedAtKey, stamp);
+        applyingPayload_ = false;
+        if (tell)
+            recordNimbrelActivity(platform_, NimbrelActivityType::info, QStringLiteral("Settings Synced From iCloud"),
+                                  QStringLiteral("Nimbrel settings were updated from another device."));
+    };
+    auto refuse = [this] {
+        logLine(kComponent,
+                QStringLiteral("the account picture from iCloud is not an image; the picture here is kept"));
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Account Picture Refused"),
+                              QStringLiteral("The account picture from iCloud is not an image, so the picture on this "
+                                             "Mac was kept."));
+    };
+    if (!cloud) return keep(std::nullopt);
+    cloudPictureTaken_ = QCryptographicHash::hash(*cloud, QCryptographicHash::Sha256);
+    const AccountPictureScaler scaler = accountPictureScaler();
+    if (!scaler || !platform_.scheduler) return isPngWithin(*cloud, kAccountPictureSide) ? keep(cloud) : refuse();
+    // Decoding and scaling a large picture takes long: a worker does it, once per picture.
+    auto scaled = std::make_shared<std::optional<QByteArray>>();
+    platform_.scheduler->runInBackground([scaler, bytes = *cloud, scaled] { *scaled = scaler(bytes); },
+                                         lifetime_.guard([this, scaled, stamp, keep, refuse] {
+                                             const Date localStamp =
+                                                 (platform_.defaults ? platform_.defaults->dateValue(kLocalUpdatedAtKey)
+                                                                     : std::nullopt)
+                                                     .value_or(Date::distantPast());
+                                             if (localStamp > stamp)
+                                                 return; // changed here meanwhile: the newer choice stays
+                                             if (*scaled)
+                                                 keep(*scaled);
+                                             else
+                                                 refuse();
+                                         }));
 }
 
 void NimbrelSettingsStore::startCloudSyncTimer() {

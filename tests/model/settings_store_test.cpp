@@ -1,5 +1,7 @@
 #include "model/SettingsStore.h"
 
+#include "model/AccountPictureFromCloud.h"
+
 #include "activity/ActivityRecorder.h"
 #include "model/StorePlatform.h"
 #include "model/UpdateManager.h"
@@ -7,6 +9,8 @@
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudProbe.h"
 #include "sync/CloudSyncManager.h"
+
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -293,6 +297,56 @@ TEST_F(SettingsStoreTest, OnlyTheSettingsThatDifferRunTheirSideEffects) {
     EXPECT_EQ(recordedTitles(),
               (QStringList{"Settings Synced From iCloud", "Cloud Sync Disabled", "Settings Synced From iCloud"}));
     EXPECT_FALSE(s.isApplyingCloudSettingsPayload());
+}
+
+TEST_F(SettingsStoreTest, ACloudPictureIsKeptAtMostAsTheScreensPictureAndTakenInOnce) {
+    // The start of a PNG: its signature and the header chunk with its width and height.
+    auto png = [](quint32 side) {
+        QByteArray bytes("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+        for (quint32 value : {side, side})
+            for (int shift : {24, 16, 8, 0})
+                bytes.append(char((value >> shift) & 0xff));
+        return bytes + QByteArray("pixels");
+    };
+    int scaled = 0;
+    const AccountPictureScaler scaler = [&scaled](const QByteArray& bytes) -> std::optional<QByteArray> {
+        ++scaled;
+        if (!bytes.startsWith("\x89PNG")) return std::nullopt;
+        return isPngWithin(bytes, kAccountPictureSide) ? bytes : QByteArray("scaled");
+    };
+    const QByteArray held("held");
+    struct Case {
+        const char* name;
+        bool withScaler;
+        QByteArray cloud;
+        QByteArray kept;
+        int scaled;
+        const char* recorded;
+    };
+    const Case cases[] = {
+        {"a small PNG", false, png(256), png(256), 0, "Settings Synced From iCloud"},
+        {"a large PNG without a scaler", false, png(4000), held, 0, "Account Picture Refused"},
+        {"a large PNG", true, png(4000), "scaled", 1, "Settings Synced From iCloud"},
+        {"no image", true, "<html>", held, 1, "Account Picture Refused"},
+    };
+    for (const Case& c : cases) {
+        auto& s = make();
+        s.setCustomAccountImageData(held);
+        setAccountPictureScaler(c.withScaler ? scaler : AccountPictureScaler());
+        scaled = 0;
+        const qsizetype before = recordedTitles().size();
+        for (int pull = 0; pull < 3; ++pull) {
+            auto p = samePayload(env.scheduler.now().addingSeconds(10));
+            p.customAccountImageData = c.cloud;
+            s.applyCloudSettingsPayload(p);
+            env.scheduler.advance(60);
+        }
+        EXPECT_EQ(s.customAccountImageData().get(), c.kept) << c.name;
+        EXPECT_EQ(scaled, c.scaled) << c.name << ": scaled once, not at every pull";
+        const QStringList recorded = recordedTitles().mid(before);
+        EXPECT_EQ(recorded.filter(QRegularExpression("From iCloud|Refused")), QStringList{c.recorded}) << c.name;
+    }
+    setAccountPictureScaler({});
 }
 
 TEST_F(SettingsStoreTest, EntitledStoreBootstrapsPullsEveryMinuteAndNotWhilePaused) {
