@@ -115,6 +115,10 @@ void NimbrelSettingsStore::readStartValues() {
     systemNotificationsEnabled_.set(flag("systemNotificationsEnabled", false));
 }
 
+std::optional<Date> NimbrelSettingsStore::localStamp() const {
+    return platform_.defaults ? platform_.defaults->dateValue(kLocalUpdatedAtKey) : std::nullopt;
+}
+
 Date NimbrelSettingsStore::now() const {
     return platform_.clock ? platform_.clock->now() : Date{};
 }
@@ -215,8 +219,7 @@ NimbrelCloudSettingsPayload NimbrelSettingsStore::currentPayload() const {
     p.behaviorMode = rawValue(behaviorMode_.get());
     p.minimizeAfterCycle = minimizeAfterCycle_.get();
     p.systemNotificationsEnabled = systemNotificationsEnabled_.get();
-    std::optional<Date> stamped = platform_.defaults ? platform_.defaults->dateValue(kLocalUpdatedAtKey) : std::nullopt;
-    p.updatedAt = stamped.value_or(now());
+    p.updatedAt = localStamp().value_or(now());
     p.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
     p.schemaVersion = 1;
     return p;
@@ -225,6 +228,8 @@ NimbrelCloudSettingsPayload NimbrelSettingsStore::currentPayload() const {
 void NimbrelSettingsStore::scheduleSettingsSync() {
     // A push already waiting is left to run: it reads the values when it fires.
     if (!syncEnabled_.get() || !platform_.scheduler) return;
+    // The change waits for the cloud from now on, so a quit before the burst ends does not lose it.
+    sync_.markPendingPush(NimbrelCloudSyncManager::settingsPushKey, localStamp().value_or(now()));
     if (pendingPush_) pendingPush_->cancel();
     pendingPush_ = platform_.scheduler->after(kPushDelay, lifetime_.guard([this] {
         pendingPush_.reset();
@@ -255,9 +260,7 @@ void NimbrelSettingsStore::pullFromCloud(std::function<void()> done) {
 }
 
 void NimbrelSettingsStore::applyCloudSettingsPayload(const NimbrelCloudSettingsPayload& payload) {
-    const Date localStamp = (platform_.defaults ? platform_.defaults->dateValue(kLocalUpdatedAtKey) : std::nullopt)
-                                .value_or(Date::distantPast());
-    if (payload.updatedAt < localStamp) return; // the local settings are newer
+    if (payload.updatedAt < localStamp().value_or(Date::distantPast())) return; // the local settings are newer
 
     // Only what actually differs is applied, so a payload equal to the local values (every
     // periodic pull of an unchanged cloud copy) changes nothing and reports nothing.
@@ -330,12 +333,8 @@ void NimbrelSettingsStore::takeCloudPicture(const std::optional<QByteArray>& clo
     auto scaled = std::make_shared<std::optional<QByteArray>>();
     platform_.scheduler->runInBackground([scaler, bytes = *cloud, scaled] { *scaled = scaler(bytes); },
                                          lifetime_.guard([this, scaled, stamp, keep, refuse] {
-                                             const Date localStamp =
-                                                 (platform_.defaults ? platform_.defaults->dateValue(kLocalUpdatedAtKey)
-                                                                     : std::nullopt)
-                                                     .value_or(Date::distantPast());
-                                             if (localStamp > stamp)
-                                                 return; // changed here meanwhile: the newer choice stays
+                                             // Changed here meanwhile: the newer choice stays.
+                                             if (localStamp().value_or(Date::distantPast()) > stamp) return;
                                              if (*scaled)
                                                  keep(*scaled);
                                              else

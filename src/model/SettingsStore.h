@@ -101,6 +101,8 @@ class NimbrelSettingsStore {
     void takeCloudPicture(const std::optional<QByteArray>& cloud, Date stamp, bool tell);
     void afterChange();
     Date now() const;
+    // When the settings were last changed here (or taken from the cloud).
+    std::optional<Date> localStamp() const;
 
     Platform& platform_;
     NimbrelUpdateManager& updates_;

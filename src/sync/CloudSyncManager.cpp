@@ -220,7 +220,7 @@ void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
 
 void NimbrelCloudSyncManager::pushObject(const QString& key, std::optional<Date> changedAt, SaveSpec spec,
                                          SaveDone done) {
-    if (auto pending = pendingPushes(); pending && changedAt) pending->add(key, *changedAt);
+    if (changedAt) markPendingPush(key, *changedAt);
     // A waiting push holds the manager weakly, so that it never keeps it alive.
     std::weak_ptr<NimbrelCloudSyncManager> weak = weak_from_this();
     auto noted = [weak, key, changedAt, done = std::move(done)](SaveOutcome outcome) {
@@ -245,6 +245,10 @@ std::optional<CloudPendingChanges> NimbrelCloudSyncManager::pendingPushes() cons
 
 QString NimbrelCloudSyncManager::pushKey(NimbrelCloudPayloadType type, const QString& objectID) {
     return rawValue(type) + QLatin1Char(':') + objectID;
+}
+
+void NimbrelCloudSyncManager::markPendingPush(const QString& key, Date changedAt) {
+    if (auto pending = pendingPushes()) pending->add(key, changedAt);
 }
 
 std::optional<Date> NimbrelCloudSyncManager::pendingPush(const QString& key) const {

@@ -137,6 +137,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     static QString pushKey(NimbrelCloudPayloadType type, const QString& objectID);
     // The date of the change not yet in the cloud under `key`, if there is one.
     std::optional<Date> pendingPush(const QString& key) const;
+    // A change whose push is still to come (a burst not over yet) waits from now on.
+    void markPendingPush(const QString& key, Date changedAt);
     // Calls `push` with the date of the change under `key` when it waits and no push of it is under way.
     void retryPendingPush(const QString& key, const std::function<void(Date changedAt)>& push);
     // Asks `push` to send again each object of `type` that waits and is not under way; an

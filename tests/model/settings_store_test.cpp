@@ -137,9 +137,11 @@ TEST_F(SettingsStoreTest, ChangesArePersistedStampedAndPushedOnceAfterABurst) {
 
     env.scheduler.advance(1.4);
     EXPECT_EQ(cloud.saves("settings_"), 0);
+    EXPECT_EQ(sync->pendingPush("settings"), lastChange) << "a quit before the push would not lose the change";
     s.setCustomAccountImageData(QByteArray("png"));
     env.scheduler.advance(1.5);
     EXPECT_EQ(cloud.saves("settings_"), 1);
+    EXPECT_FALSE(sync->pendingPush("settings").has_value());
     ASSERT_TRUE(cloud.settings().has_value());
     const auto pushed = *cloud.settings();
     EXPECT_EQ(pushed.behaviorMode, std::optional<QString>("restore"));
