@@ -251,5 +251,25 @@ TEST(ScenarioRunner, ASecondMacSharesTheCloudAndTakesTheStepsNamedForIt) {
     EXPECT_TRUE(lines.contains(QStringLiteral("== final state of B ==")));
 }
 
+TEST(ScenarioRunner, IdsDrawnAtRandomPrintNumberedAndTheScenariosOwnAsTheyAre) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"keychain": {"items": [{"service": "s", "account": "given",
+                                   "data": "6a2f41a0-7b8c-4d2e-9f10-112233445566"}]},
+                                "timeline": [{"at": 2, "do": "addRule", "name": "One"}, {"do": "addRule", "name": "Two"},
+                                             {"do": "traceCloud"}, {"do": "deleteRule", "name": "One"},
+                                             {"do": "keychainItems"}], "settleSeconds": 1})",
+                            &error))
+        << error.toStdString();
+    const QStringList lines = runner.run();
+    // The device id made at 1 s comes first; the rule deleted is the first of the two added.
+    EXPECT_TRUE(lines.contains(QStringLiteral("  com.nimbrel.device-identity / primary-device-id: \"<id-1>\" "
+                                              "(afterFirstUnlockThisDeviceOnly)")));
+    EXPECT_FALSE(linesWith(lines, QStringLiteral("cloud: save deleted_rule_<id-2> (NimbrelTombstone, new)")).isEmpty())
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("  s / given: \"6a2f41a0-7b8c-4d2e-9f10-112233445566\" (whenUnlocked)")));
+}
+
 } // namespace
 } // namespace nimbrel::simtool

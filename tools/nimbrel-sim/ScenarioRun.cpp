@@ -91,9 +91,11 @@ ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
                                    QStringLiteral("%1 \u2014 %2").arg(r.title, r.body));
                          }),
       sim_(scheduler_, scheduler_, sim::SimulatedPlatform::defaultFolder(locations_), role.cloudFile) {
-    if (ownTranscript_)
+    if (ownTranscript_) {
         transcript_->raw(QStringLiteral("# scenario: ") +
                          scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
+        transcript_->keepIdsOf(QJsonDocument(scenario_).toJson(QJsonDocument::Compact));
+    }
     // The clock's wall time, and so every schedule, reads the same on every machine.
     const QString zone = scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC"));
     setCurrentTimeZone(QTimeZone(zone.toUtf8()));
@@ -124,6 +126,7 @@ ScenarioRun::~ScenarioRun() {
     stopWriting();
     program_.reset();
     instances_.reset();
+    sim_.cloud().setTrace({});
     setLogToStdout(true);
     setCurrentTimeZone(QTimeZone());
     setAtomicWriteFaultForTesting({});
@@ -134,7 +137,15 @@ void ScenarioRun::pair(ScenarioRun& peer) {
     peer.together_ = together_;
 }
 
+void ScenarioRun::traceCloud(bool on) {
+    if (on)
+        sim_.cloud().setTrace([this](const QString& line) { print(QStringLiteral("cloud"), line); });
+    else
+        sim_.cloud().setTrace({});
+}
+
 void ScenarioRun::stopWriting() {
+    sim_.cloud().setTrace({});
     sim_.mac().recorder().setListener({});
     activityToken_.reset();
     writing_ = false;
@@ -195,6 +206,9 @@ void ScenarioRun::setUp(const QJsonObject& scenario) {
                                                    n.userInfo.value(QStringLiteral("message")).toString()));
     });
     sim_.mac().recorder().setListener([this](const sim::Event& e) { print(sim::eventKindName(e.kind), e.text); });
+    for (const QString& problem : applyKeychain(sim_.keychain(), scenario.value(QStringLiteral("keychain")).toObject()))
+        error(problem);
+    if (scenario.value(QStringLiteral("traceCloud")).toBool()) traceCloud(true);
 
     if (scenario.value(QStringLiteral("launchProgram")).toBool(true)) {
         launchProgram();
@@ -299,7 +313,8 @@ void ScenarioRun::doStep(const QJsonObject& step) {
         // last one left for the loop's next turn runs first.
         advance(0);
     }
-    if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step) && !runCloudStep(*this, what, step))
+    if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step) && !runCloudStep(*this, what, step) &&
+        !runCloudDatabaseStep(*this, what, step) && !runKeychainStep(*this, what, step))
         error(QStringLiteral("unknown step \"%1\"").arg(what));
     endOfEvent();
 }

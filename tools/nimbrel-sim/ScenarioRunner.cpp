@@ -47,6 +47,7 @@ QStringList ScenarioRunner::run() {
     Transcript transcript(scenarioStart(scenario_), workFolder_);
     transcript.raw(QStringLiteral("# scenario: ") +
                    scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
+    transcript.keepIdsOf(QJsonDocument(scenario_).toJson(QJsonDocument::Compact));
     QJsonObject second = scenario_.value(QStringLiteral("secondMac")).toObject();
     second.insert(QStringLiteral("start"), scenario_.value(QStringLiteral("start")));
     ScenarioRun a(scenario_, workFolder_ + QStringLiteral("/A"), launchHook_,
