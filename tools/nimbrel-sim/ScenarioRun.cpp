@@ -73,16 +73,21 @@ QVariant defaultsValue(const QJsonValue& v) {
 ScenarioRun::Context::Context(ScenarioRun& run)
     : platform_(run.program_ && run.program_->platform() ? *run.program_->platform() : run.platform_),
       instances_(run.instances_),
-      previousSink_(setLogSink([&run](const QString& line) { run.print(QStringLiteral("log"), line); })) {}
+      previousSink_(setLogSink([&run](const QString& line) { run.print(QStringLiteral("log"), line); })),
+      previousZone_(currentTimeZone()) {
+    setCurrentTimeZone(run.zone_);
+}
 
 ScenarioRun::Context::~Context() {
+    setCurrentTimeZone(previousZone_);
     setLogSink(previousSink_);
 }
 
 ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
                          std::function<void(Platform&)> launching, ScenarioMacRole role)
     : scenario_(scenario), name_(role.name), prefix_(role.name.isEmpty() ? QString() : role.name + QLatin1Char(' ')),
-      start_(scenarioStart(scenario)), scheduler_(start_),
+      start_(scenarioStart(scenario)),
+      zone_(scenario.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC")).toUtf8()), scheduler_(start_),
       ownTranscript_(role.transcript ? nullptr : std::make_unique<Transcript>(scheduler_, start_, workFolder)),
       transcript_(role.transcript ? role.transcript : ownTranscript_.get()), locations_(locationsIn(workFolder)),
       userNotifications_(scheduler_, scheduler_,
@@ -96,10 +101,11 @@ ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
                          scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
         transcript_->keepIdsOf(QJsonDocument(scenario_).toJson(QJsonDocument::Compact));
     }
-    // The clock's wall time, and so every schedule, reads the same on every machine.
-    const QString zone = scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC"));
-    setCurrentTimeZone(QTimeZone(zone.toUtf8()));
-    if (!QTimeZone(zone.toUtf8()).isValid()) error(QStringLiteral("unknown time zone ") + zone);
+    // The clock's wall time, and so every schedule, reads the same on every machine. Each Mac
+    // has its own zone, current while its work runs (Context).
+    if (!zone_.isValid())
+        error(QStringLiteral("unknown time zone ") +
+              scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC")));
     notifications_.setRecording(true);
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
@@ -128,7 +134,6 @@ ScenarioRun::~ScenarioRun() {
     instances_.reset();
     sim_.cloud().setTrace({});
     setLogToStdout(true);
-    setCurrentTimeZone(QTimeZone());
     setAtomicWriteFaultForTesting({});
 }
 

@@ -14,6 +14,7 @@
 
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QTimeZone>
 
 #include <functional>
 #include <memory>
@@ -110,6 +111,7 @@ class ScenarioRun {
         ScopedPlatform platform_;
         ScopedSharedInstances instances_;
         LogSink previousSink_;
+        QTimeZone previousZone_;
     };
 
     void setUp(const QJsonObject& scenario);
@@ -127,6 +129,8 @@ class ScenarioRun {
     QString name_;
     QString prefix_;
     Date start_;
+    // The zone of this Mac's wall clock, current while its work runs.
+    QTimeZone zone_;
     VirtualScheduler scheduler_;
     std::unique_ptr<Transcript> ownTranscript_;
     Transcript* transcript_;

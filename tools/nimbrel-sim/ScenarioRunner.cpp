@@ -50,6 +50,9 @@ QStringList ScenarioRunner::run() {
     transcript.keepIdsOf(QJsonDocument(scenario_).toJson(QJsonDocument::Compact));
     QJsonObject second = scenario_.value(QStringLiteral("secondMac")).toObject();
     second.insert(QStringLiteral("start"), scenario_.value(QStringLiteral("start")));
+    // Without a zone of its own the second Mac is in the scenario's.
+    if (!second.contains(QStringLiteral("timeZone")) && scenario_.contains(QStringLiteral("timeZone")))
+        second.insert(QStringLiteral("timeZone"), scenario_.value(QStringLiteral("timeZone")));
     ScenarioRun a(scenario_, workFolder_ + QStringLiteral("/A"), launchHook_,
                   {QStringLiteral("A"), cloudFile, &transcript});
     ScenarioRun b(second, workFolder_ + QStringLiteral("/B"), launchHook_,
