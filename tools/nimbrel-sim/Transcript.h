@@ -2,6 +2,8 @@
 
 #include "platform/Date.h"
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +27,9 @@ class Transcript {
     void line(Date at, const QString& kind, const QString& text);
     void raw(const QString& text);
     QString stable(QString text) const;
+    // The ids the scenario itself names print as they are; every other UUID (one the program
+    // drew at random) prints as <id-N>, numbered in order of first appearance.
+    void keepIdsOf(const QByteArray& scenarioText);
 
     const QStringList& lines() const { return lines_; }
 
@@ -33,6 +38,9 @@ class Transcript {
     Date start_;
     QString workFolder_;
     QStringList lines_;
+    QSet<QString> keptIds_;
+    bool numberIds_ = false;
+    mutable QHash<QString, QString> numberedIds_;
 };
 
 } // namespace nimbrel::simtool
