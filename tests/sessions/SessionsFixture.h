@@ -74,7 +74,6 @@ struct OutsideCalls {
         p.wallpapers = std::make_shared<Wallpapers>(calls);
         p.reminders = [this]() -> SessionReminderControl& { return reminders; };
         p.makeCloudSide = [this](std::weak_ptr<NimbrelSessionsStore>) { return std::make_unique<Cloud>(calls); };
-        p.mainBundle.processIdentifier = -1; // no simulated app is this process
         return p;
     }
     QStringList take() { return std::exchange(calls, {}); }

@@ -35,6 +35,9 @@ QString Transcript::stable(QString text) const {
     static const QRegularExpression asideTime(QStringLiteral("\\.unreadable-[0-9]{8}T[0-9]{6}Z(-[0-9]+)?"));
     text.replace(workFolder_, QStringLiteral("<work>"));
     text.replace(asideTime, QStringLiteral(".unreadable-<time>"));
+    if (realPid_)
+        text.replace(QRegularExpression(QStringLiteral("\\bpid([= ])%1\\b").arg(*realPid_)),
+                     QStringLiteral("pid\\1<real>"));
     return text.replace(scriptName, QStringLiteral("nimbrel_<UUID>.sh"));
 }
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace nimbrel {
 class Clock;
 }
@@ -25,6 +27,8 @@ class Transcript {
     void line(Date at, const QString& kind, const QString& text);
     void raw(const QString& text);
     QString stable(QString text) const;
+    // This process's id, given to a simulated app: written "pid=<real>" so that runs compare.
+    void setRealPid(int pid) { realPid_ = pid; }
 
     const QStringList& lines() const { return lines_; }
 
@@ -33,6 +37,7 @@ class Transcript {
     Date start_;
     QString workFolder_;
     QStringList lines_;
+    std::optional<int> realPid_;
 };
 
 } // namespace nimbrel::simtool
