@@ -18,6 +18,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 namespace nimbrel {
 
 namespace {
@@ -33,8 +35,8 @@ void NimbrelSessionDockManager::record(bool error, const QString& title, const Q
     recordNimbrelActivity(platform_, error ? NimbrelActivityType::error : NimbrelActivityType::session, title, message);
 }
 
-void NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) {
-    if (isApplyingDock_) return;
+bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) {
+    if (isApplyingDock_) return true;
     isApplyingDock_ = true;
     const std::vector<NimbrelSessionApp> apps = deduplicatedApps(session.allowedApps);
     bool finderSelected = false;
@@ -45,7 +47,7 @@ void NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) 
     }
     if (!captureOriginalSnapshot(paths)) {
         isApplyingDock_ = false;
-        return;
+        return false;
     }
     logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
     record(false, QStringLiteral("Dock Replaced"),
@@ -56,6 +58,7 @@ void NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) 
                                    manager.verifySessionDockApply(written);
                                }));
     isApplyingDock_ = false;
+    return true;
 }
 
 std::optional<QString> NimbrelSessionDockManager::dockPath(const NimbrelSessionApp& app) const {
@@ -114,10 +117,11 @@ bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessi
     QString error;
     if (snapshot_.write(QJsonArray::fromStringList(current), &error)) {
         logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(current));
+        snapshotFailureRecorded_ = false;
         return true;
     }
     logLine(kLog, QStringLiteral("failed to save original Dock snapshot: ") + error);
-    record(true, QStringLiteral("Dock Snapshot Failed"), error);
+    if (!std::exchange(snapshotFailureRecorded_, true)) record(true, QStringLiteral("Dock Snapshot Failed"), error);
     // Replacing the Dock now would lose the user's own; the next apply tries again.
     return false;
 }

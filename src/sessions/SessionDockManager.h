@@ -26,7 +26,7 @@ class NimbrelSessionDockManager final : public SessionDockControl,
 
     explicit NimbrelSessionDockManager(Platform& platform);
 
-    void applySessionDock(const NimbrelSession& session) override;
+    bool applySessionDock(const NimbrelSession& session) override;
     void restoreOriginalDock() override;
 
     std::optional<QString> dockPath(const NimbrelSessionApp& app) const;
@@ -48,6 +48,8 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     Platform& platform_;
     SessionSnapshotFile snapshot_;
     bool isApplyingDock_ = false;
+    // A snapshot that cannot be written is tried at every apply; the error is recorded once.
+    bool snapshotFailureRecorded_ = false;
 };
 
 } // namespace nimbrel

@@ -125,14 +125,16 @@ TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUnt
         if (path.endsWith("/OriginalDockSnapshot.json")) return QStringLiteral("The disk is full.");
         return std::nullopt;
     });
-    manager->applySessionDock(writing);
+    EXPECT_FALSE(manager->applySessionDock(writing));
+    EXPECT_FALSE(manager->applySessionDock(writing)); // tried again: reported once
     setAtomicWriteFaultForTesting(previous);
     EXPECT_EQ(takeActivities(), QStringList{"Dock Snapshot Failed: The disk is full."});
-    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: failed to save original Dock snapshot: The disk is full."));
+    EXPECT_EQ(log.lines.count("NimbrelSessionDockManager: failed to save original Dock snapshot: The disk is full."),
+              2);
     EXPECT_TRUE(processes().isEmpty());
     EXPECT_EQ(dockTitles().size(), kOriginalDock.size() + 1);
 
-    manager->applySessionDock(writing);
+    EXPECT_TRUE(manager->applySessionDock(writing));
     EXPECT_EQ(snapshot(), kOriginalDock);
     EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
 }
