@@ -104,20 +104,110 @@ TEST_F(SessionDockManagerTest, RestorePutsTheDockBackAndDropsTheSnapshotOnceItIs
     EXPECT_TRUE(activities.isEmpty());
 }
 
-TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndAnUnsafeOneIsTakenAgain) {
+TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndASnapshotOfADockItWroteIsDropped) {
     manager->applySessionDock(writing);
     manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
     EXPECT_EQ(snapshot(), kOriginalDock);
     EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Safari"}));
+    EXPECT_EQ(defaults.stringArrayValue(NimbrelSessionDockManager::kWrittenSessionDockKey),
+              QStringList{"/Applications/Safari.app"});
 
-    // A snapshot that holds the session's own Dock is no Dock from before.
+    // A snapshot that holds the Dock the manager wrote is no Dock from before, and the Dock
+    // showing is not the user's either.
     writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, R"(["/Applications/Safari.app"])");
-    manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
+    manager->applySessionDock(focus({sessionApp("Notes", "com.apple.Notes")}));
     EXPECT_TRUE(log.contains("NimbrelSessionDockManager: existing Dock snapshot matches session Dock; deleting unsafe "
                              "snapshot"));
-    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: skipped original Dock snapshot because current Dock already "
-                             "matches session Dock"));
+    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: skipped original Dock snapshot because current Dock is a "
+                             "session Dock"));
     EXPECT_FALSE(snapshot().has_value());
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Notes"}));
+}
+
+// What the user had comes back at the end, whatever Docks the sessions before it showed:
+// each case is the Docks applied in turn (none: a restart of the program), then a restore.
+TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackAtTheEnd) {
+    const QStringList notes{"/System/Applications/Notes.app"};
+    const QStringList safariAndNotes{"/Applications/Safari.app", "/System/Applications/Notes.app"};
+    const struct {
+        const char* name;
+        QStringList usersDock;
+        std::vector<std::optional<QStringList>> applied;
+    } cases[] = {
+        {"a session, then one whose Dock is the user's", kOriginalDock, {notes, kOriginalDock}},
+        {"the user's Dock, then another session", safariAndNotes, {safariAndNotes, notes}},
+        {"a restart mid-session into one whose Dock is the user's",
+         kOriginalDock,
+         {notes, std::nullopt, kOriginalDock}},
+        {"a restart mid-session into another", kOriginalDock, {notes, std::nullopt, safariAndNotes}},
+        {"an empty Dock", {}, {notes}},
+        {"an empty Dock, then a session of Finder alone", {}, {notes, QStringList{}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(manager->snapshotPath());
+        defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
+        setDock(c.usersDock);
+        for (const std::optional<QStringList>& paths : c.applied) {
+            if (!paths) {
+                manager = std::make_shared<NimbrelSessionDockManager>(platform);
+                continue;
+            }
+            std::vector<NimbrelSessionApp> apps{sessionApp("Finder", {})};
+            for (const QString& path : *paths)
+                apps.push_back(sessionApp(lastPathComponent(path), {}, path));
+            manager->applySessionDock(focus(apps));
+            scheduler.advance(2);
+        }
+        manager->restoreOriginalDock();
+        scheduler.advance(2);
+        EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), c.usersDock))
+            << manager->currentDockPaths().join(", ").toStdString();
+        EXPECT_FALSE(snapshot().has_value());
+        EXPECT_FALSE(defaults.contains(NimbrelSessionDockManager::kWrittenSessionDockKey));
+    }
+}
+
+// After a crash during a session: the snapshot is the user's Dock and the session's Dock shows.
+TEST_F(SessionDockManagerTest, ALeftOverSnapshotEqualToTheNextSessionsDockIsKeptUntilItIsBack) {
+    for (const bool remembered : {true, false}) { // false: the Dock written was never remembered
+        SCOPED_TRACE(remembered);
+        writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName,
+                         QJsonDocument(QJsonArray::fromStringList(kOriginalDock)).toJson());
+        setDock({"/System/Applications/Notes.app"});
+        if (remembered)
+            defaults.setStringArray(NimbrelSessionDockManager::kWrittenSessionDockKey,
+                                    {"/System/Applications/Notes.app"});
+        manager = std::make_shared<NimbrelSessionDockManager>(platform);
+        std::vector<NimbrelSessionApp> usersApps;
+        for (const QString& path : kOriginalDock)
+            usersApps.push_back(sessionApp(lastPathComponent(path), {}, path));
+        manager->applySessionDock(focus(usersApps));
+        EXPECT_EQ(snapshot(), kOriginalDock);
+        EXPECT_FALSE(defaults.contains(NimbrelSessionDockManager::kWrittenSessionDockKey));
+
+        manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
+        EXPECT_EQ(snapshot(), kOriginalDock);
+        manager->restoreOriginalDock();
+        scheduler.advance(2);
+        EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), kOriginalDock));
+        EXPECT_FALSE(snapshot().has_value());
+    }
+}
+
+// The Dock a session showed is remembered across a restart: with no snapshot left (here set
+// aside as damaged) it is not kept as the user's, so it is not "restored" after the next session.
+TEST_F(SessionDockManagerTest, ADockItWroteIsNeverKeptAsTheUsersAlsoAfterARestart) {
+    manager->applySessionDock(writing);
+    writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, "damaged");
+    manager = std::make_shared<NimbrelSessionDockManager>(platform);
+    manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
+    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: skipped original Dock snapshot because current Dock is a "
+                             "session Dock"));
+    EXPECT_FALSE(snapshot().has_value());
+    takeActivities();
+    manager->restoreOriginalDock();
+    EXPECT_TRUE(activities.isEmpty());
 }
 
 TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUntilTheNextApply) {

@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 #include "sessions/SessionDockManager.h"
+#include "sessions/SessionPaths.h"
 #include "sessions/SessionWallpaperManager.h"
 
 namespace nimbrel::test {
@@ -70,6 +71,22 @@ TEST_F(SessionEndToEnd, ARestartDuringASessionKeepsTheSnapshotsAndRestoresAfterI
     scheduler.advanceTo(monday(17, 0).addingSeconds(5));
     EXPECT_EQ(dockTitles(), originalDock);
     EXPECT_EQ(pictures(), (QStringList{"Hello%20Blue.heic", "Hello%20Orange.heic"}));
+    EXPECT_FALSE(snapshotsExist());
+}
+
+TEST_F(SessionEndToEnd, EditingTheRunningSessionToTheUsersDockBringsTheUsersDockBackAtItsEnd) {
+    start();
+    session.allowedApps.clear();
+    for (const QString path :
+         {"/System/Applications/Launchpad.app", "/Applications/Safari.app", "/Applications/Google Chrome.app",
+          "/System/Applications/Utilities/Terminal.app", "/System/Applications/Notes.app",
+          "/System/Applications/Mail.app", "/System/Applications/System Settings.app"})
+        session.allowedApps.push_back({Uuid::random(), lastPathComponent(path), std::nullopt, path});
+    store->updateSession(session);
+    EXPECT_EQ(dockTitles(), originalDock);
+
+    scheduler.advanceTo(monday(17, 0).addingSeconds(5));
+    EXPECT_EQ(dockTitles(), originalDock);
     EXPECT_FALSE(snapshotsExist());
 }
 
