@@ -109,8 +109,6 @@ TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndASnapshotOf
     manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
     EXPECT_EQ(snapshot(), kOriginalDock);
     EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Safari"}));
-    EXPECT_EQ(defaults.stringArrayValue(NimbrelSessionDockManager::kWrittenSessionDockKey),
-              QStringList{"/Applications/Safari.app"});
 
     // A snapshot that holds the Dock the manager wrote is no Dock from before, and the Dock
     // showing is not the user's either.
@@ -124,90 +122,52 @@ TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndASnapshotOf
     EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Notes"}));
 }
 
-// What the user had comes back at the end, whatever Docks the sessions before it showed:
-// each case is the Docks applied in turn (none: a restart of the program), then a restore.
+// What the user had comes back at the end whatever the sessions before showed. Each case is
+// steps (a session's Dock paths, "restart", "forget": an older version never remembered the Dock
+// it wrote, "damage": the snapshot is set aside), then a restore and the Dock expected after it.
 TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackAtTheEnd) {
-    const QStringList notes{"/System/Applications/Notes.app"};
+    const QStringList notes{"/System/Applications/Notes.app"}, restart{"restart"}, forget{"forget"}, damage{"damage"};
     const QStringList safariAndNotes{"/Applications/Safari.app", "/System/Applications/Notes.app"};
     const struct {
         const char* name;
         QStringList usersDock;
-        std::vector<std::optional<QStringList>> applied;
+        std::vector<QStringList> steps;
+        QStringList dockAtTheEnd;
     } cases[] = {
-        {"a session, then one whose Dock is the user's", kOriginalDock, {notes, kOriginalDock}},
-        {"the user's Dock, then another session", safariAndNotes, {safariAndNotes, notes}},
-        {"a restart mid-session into one whose Dock is the user's",
+        // Sessions A (Notes), then B; "the user's": a session whose Dock is the user's.
+        {"A, then the user's (or A edited to it)", kOriginalDock, {notes, kOriginalDock}, kOriginalDock},
+        {"the user's, then A", safariAndNotes, {safariAndNotes, notes}, safariAndNotes},
+        {"a crash in A, a start into the user's", kOriginalDock, {notes, restart, kOriginalDock}, kOriginalDock},
+        {"the same, left by an older version", kOriginalDock, {notes, restart, forget, kOriginalDock}, kOriginalDock},
+        {"a crash in A, a start into B", kOriginalDock, {notes, restart, safariAndNotes}, kOriginalDock},
+        {"an empty Dock", {}, {notes}, {}},
+        {"an empty Dock, then Finder alone", {}, {notes, {}}, {}},
+        {"no snapshot left: A is not the user's",
          kOriginalDock,
-         {notes, std::nullopt, kOriginalDock}},
-        {"a restart mid-session into another", kOriginalDock, {notes, std::nullopt, safariAndNotes}},
-        {"an empty Dock", {}, {notes}},
-        {"an empty Dock, then a session of Finder alone", {}, {notes, QStringList{}}},
+         {notes, damage, restart, safariAndNotes},
+         safariAndNotes},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        QFile::remove(manager->snapshotPath());
         defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
         setDock(c.usersDock);
-        for (const std::optional<QStringList>& paths : c.applied) {
-            if (!paths) {
-                manager = std::make_shared<NimbrelSessionDockManager>(platform);
-                continue;
-            }
+        for (const QStringList& step : c.steps) {
+            if (step == restart) manager = std::make_shared<NimbrelSessionDockManager>(platform);
+            if (step == forget) defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
+            if (step == damage) writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, "damaged");
+            if (step == restart || step == forget || step == damage) continue;
             std::vector<NimbrelSessionApp> apps{sessionApp("Finder", {})};
-            for (const QString& path : *paths)
+            for (const QString& path : step)
                 apps.push_back(sessionApp(lastPathComponent(path), {}, path));
             manager->applySessionDock(focus(apps));
             scheduler.advance(2);
         }
         manager->restoreOriginalDock();
         scheduler.advance(2);
-        EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), c.usersDock))
+        EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), c.dockAtTheEnd))
             << manager->currentDockPaths().join(", ").toStdString();
         EXPECT_FALSE(snapshot().has_value());
-        EXPECT_FALSE(defaults.contains(NimbrelSessionDockManager::kWrittenSessionDockKey));
     }
-}
-
-// After a crash during a session: the snapshot is the user's Dock and the session's Dock shows.
-TEST_F(SessionDockManagerTest, ALeftOverSnapshotEqualToTheNextSessionsDockIsKeptUntilItIsBack) {
-    for (const bool remembered : {true, false}) { // false: the Dock written was never remembered
-        SCOPED_TRACE(remembered);
-        writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName,
-                         QJsonDocument(QJsonArray::fromStringList(kOriginalDock)).toJson());
-        setDock({"/System/Applications/Notes.app"});
-        if (remembered)
-            defaults.setStringArray(NimbrelSessionDockManager::kWrittenSessionDockKey,
-                                    {"/System/Applications/Notes.app"});
-        manager = std::make_shared<NimbrelSessionDockManager>(platform);
-        std::vector<NimbrelSessionApp> usersApps;
-        for (const QString& path : kOriginalDock)
-            usersApps.push_back(sessionApp(lastPathComponent(path), {}, path));
-        manager->applySessionDock(focus(usersApps));
-        EXPECT_EQ(snapshot(), kOriginalDock);
-        EXPECT_FALSE(defaults.contains(NimbrelSessionDockManager::kWrittenSessionDockKey));
-
-        manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
-        EXPECT_EQ(snapshot(), kOriginalDock);
-        manager->restoreOriginalDock();
-        scheduler.advance(2);
-        EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), kOriginalDock));
-        EXPECT_FALSE(snapshot().has_value());
-    }
-}
-
-// The Dock a session showed is remembered across a restart: with no snapshot left (here set
-// aside as damaged) it is not kept as the user's, so it is not "restored" after the next session.
-TEST_F(SessionDockManagerTest, ADockItWroteIsNeverKeptAsTheUsersAlsoAfterARestart) {
-    manager->applySessionDock(writing);
-    writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, "damaged");
-    manager = std::make_shared<NimbrelSessionDockManager>(platform);
-    manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
-    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: skipped original Dock snapshot because current Dock is a "
-                             "session Dock"));
-    EXPECT_FALSE(snapshot().has_value());
-    takeActivities();
-    manager->restoreOriginalDock();
-    EXPECT_TRUE(activities.isEmpty());
 }
 
 TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUntilTheNextApply) {

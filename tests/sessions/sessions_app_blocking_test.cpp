@@ -134,8 +134,7 @@ TEST_F(SessionsAppBlocking, AnAppWithoutANameIsUnknownInTheLogAndNamedByItsBundl
     EXPECT_TRUE(simulated.alerts().alertsShown().back().informativeText.startsWith("This app is not allowed"));
 }
 
-// Which app is the program is the workspace's word: the simulated Mac's apps are never this
-// process, whatever their number, and only an app of the program's bundle is spared.
+// Which app is the program is the workspace's word: the simulated Mac's apps are never this process.
 TEST_F(SessionsAppBlocking, AnAppWithThisProcesssIdIsBlockedLikeAnyOther) {
     storeSessions({workSession()});
     makeStore();
@@ -144,34 +143,6 @@ TEST_F(SessionsAppBlocking, AnAppWithThisProcesssIdIsBlockedLikeAnyOther) {
     mac.launch(*mac.installedApplication("com.apple.TextEdit"), true, {});
     scheduler.advance(0.5);
     EXPECT_EQ(blocked(), QStringList{"TextEdit was blocked because it is not allowed in Work."});
-
-    RunningApplication sameProcess;
-    sameProcess.pid = int(::getpid());
-    sameProcess.localizedName = QStringLiteral("Tool");
-    EXPECT_TRUE(store->blockIfNotAllowed(sameProcess));
-}
-
-TEST(NimbrelMainBundle, TheProgramIsTheWorkspacesWordOrItsBundleLocationOrName) {
-    NimbrelMainBundle bundle = NimbrelMainBundle::current();
-    bundle.bundlePath = QStringLiteral("/Applications/Nimbrel.app");
-    const auto app = [](int pid, std::optional<QString> id, std::optional<QString> path, std::optional<QString> name) {
-        return RunningApplication{pid, std::move(id), std::move(path), std::move(name)};
-    };
-    const struct {
-        RunningApplication app;
-        std::optional<int> currentPid;
-        bool isProgram;
-    } cases[] = {
-        {app(7, "com.example.tool", "/Applications/Tool.app", "Tool"), 7, true},
-        {app(7, "com.example.tool", "/Applications/Tool.app", "Tool"), 8, false},
-        {app(7, "com.example.tool", "/Applications/Tool.app", "Tool"), std::nullopt, false},
-        {app(7, "com.nimbrel.app", {}, {}), std::nullopt, true},
-        {app(7, {}, "/Applications/./Nimbrel.app/", {}), std::nullopt, true},
-        {app(7, {}, {}, "NIMBREL"), std::nullopt, true},
-        {app(int(::getpid()), {}, {}, "Tool"), std::nullopt, false},
-    };
-    for (size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(bundle.isCurrentApplication(cases[i].app, cases[i].currentPid), cases[i].isProgram) << i;
 }
 
 } // namespace

@@ -70,20 +70,6 @@ TEST_F(SessionsStoreStart, AnUndecodableFileLoadsAsNothingAndIsKeptAsideBeforeTh
               1);
 }
 
-TEST_F(SessionsStoreStart, ADateWithAnOffsetIsReadAsTheMomentItNamesAndEverySessionLoads) {
-    NimbrelSession offset = workSession(QStringLiteral("Offset"));
-    offset.createdAt = *parseISO8601("2026-03-04T09:00:00Z");
-    QByteArray stored = encodeSessionList({offset, workSession(QStringLiteral("Plain"))});
-    stored.replace("\"createdAt\": \"2026-03-04T09:00:00Z\"", "\"createdAt\": \"2026-03-04T10:00:00+01:00\"");
-    ASSERT_TRUE(stored.contains("+01:00"));
-    writeSupportFile(QStringLiteral("Sessions.json"), stored);
-
-    makeStore();
-    ASSERT_EQ(store->sessions().get().size(), 2u);
-    EXPECT_EQ(store->sessions().get().front().createdAt, offset.createdAt);
-    EXPECT_TRUE(log.startingWith("NimbrelSessionsStore: failed to load sessions: ").isEmpty());
-}
-
 TEST_F(SessionsStoreStart, AFailedSaveIsReportedAndMemoryKeepsTheChange) {
     makeStore();
     takeActivities();

