@@ -50,6 +50,9 @@ QString Transcript::stable(QString text) const {
     text.replace(workFolder_, QStringLiteral("<work>"));
     text.replace(asideTime, QStringLiteral(".unreadable-<time>"));
     text.replace(scriptName, QStringLiteral("nimbrel_<UUID>.sh"));
+    if (realPid_)
+        text.replace(QRegularExpression(QStringLiteral("\\bpid([= ])%1\\b").arg(*realPid_)),
+                     QStringLiteral("pid\\1<real>"));
     if (!numberIds_) return text;
     QString out;
     qsizetype from = 0;

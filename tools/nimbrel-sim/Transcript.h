@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace nimbrel {
 class Clock;
 }
@@ -30,6 +32,8 @@ class Transcript {
     // The ids the scenario itself names print as they are; every other UUID (one the program
     // drew at random) prints as <id-N>, numbered in order of first appearance.
     void keepIdsOf(const QByteArray& scenarioText);
+    // This process's id, given to a simulated app: written "pid=<real>" so that runs compare.
+    void setRealPid(int pid) { realPid_ = pid; }
 
     const QStringList& lines() const { return lines_; }
 
@@ -41,6 +45,7 @@ class Transcript {
     QSet<QString> keptIds_;
     bool numberIds_ = false;
     mutable QHash<QString, QString> numberedIds_;
+    std::optional<int> realPid_;
 };
 
 } // namespace nimbrel::simtool
