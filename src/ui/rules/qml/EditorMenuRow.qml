@@ -68,6 +68,7 @@ EditorRowSurface {
     }
     ChoiceMenu {
         id: menu
+        objectName: "choiceMenu"
         items: row.items
         onChosen: index => row.chosen(index)
     }
