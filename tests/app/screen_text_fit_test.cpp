@@ -356,11 +356,8 @@ const std::vector<ScreenState>& states() {
         {"settings", "SettingsWC.qml", 1000, [](Samples& s) { return screenModel(s, NimbrelPanelScreen::Settings); }},
         {"activity", "ActivityView.qml", 500, [](Samples& s) { return screenModel(s, NimbrelPanelScreen::Activity); }},
         {"activity, another day", "ActivityView.qml", 500,
-         [](Samples& s) {
-             QObject* model = screenModel(s, NimbrelPanelScreen::Activity);
-             qobject_cast<ActivityViewModel*>(model)->selectDay(27);
-             return model;
-         }},
+         [](Samples& s) { return screenModel(s, NimbrelPanelScreen::Activity); },
+         [](Driver&, QObject* m) { qobject_cast<ActivityViewModel*>(m)->selectDay(27); }},
         {"blacklist", "BlacklistView.qml", 800,
          [](Samples& s) { return screenModel(s, NimbrelPanelScreen::Blacklist); }},
     };
