@@ -20,26 +20,17 @@ Item {
     function titleOf(item) { return typeof item === "string" ? item : (item?.title ?? "") }
     function isDivider(item) { return typeof item === "object" && item !== null && item.divider === true }
 
-    function layerFor(anchorItem) {
-        let top = anchorItem
-        for (let up = anchorItem; up; up = up.parent) {
-            if (up.popupLayer)
-                return up.popupLayer
-            if (up.parent && up.parent !== Window.contentItem)
-                top = up.parent
-        }
-        return top
-    }
+    PopoverHost { id: popovers }
 
     function open(anchorItem) {
         if (!anchorItem)
             return
-        menu.host = menu.layerFor(anchorItem)
+        menu.host = popovers.layerFor(anchorItem)
         const root = menu.host
         parent = root
         width = root.width
         height = root.height
-        const area = root.area ?? Qt.rect(0, 0, root.width, root.height)
+        const area = popovers.areaOf(root)
         const below = anchorItem.mapToItem(root, 0, anchorItem.height + 6)
         const w = Math.max(menu.minimumWidth, anchorItem.width)
         panel.width = Math.min(w, area.width - 16)
@@ -52,7 +43,7 @@ Item {
 
     // A click anywhere else closes it: over the panel and, past it, over the popover area.
     MouseArea {
-        readonly property rect area: menu.host?.area ?? Qt.rect(0, 0, menu.width, menu.height)
+        readonly property rect area: popovers.areaOf(menu.host)
         x: area.x
         y: area.y
         width: area.width
