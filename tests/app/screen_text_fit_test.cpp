@@ -187,7 +187,8 @@ OpenFolderRuleAction folder(const QString& name, const QString& path, NimbrelWin
 }
 
 // The long sample rules: a browser rule with a long name and address, a Finder rule with a
-// custom folder, a terminal rule and one whose app this Mac lacks, paused.
+// custom folder, a terminal rule, one whose app this Mac lacks, paused, and one whose app has no
+// identifier.
 std::vector<NimbrelRule> sampleRules(Date now) {
     using Mode = NimbrelBrowserOpeningMode;
     auto make = [now](const QString& name, NimbrelRuleAppTarget target, std::vector<NimbrelRuleAction> actions) {
@@ -209,7 +210,8 @@ std::vector<NimbrelRule> sampleRules(Date now) {
     NimbrelRule deploy = make("Deploy Site", script.terminalApp, {NimbrelRuleAction::runTerminalScript(script)});
     NimbrelRule review = make("Design Review", {"Figma", "com.figma.Desktop", "/Applications/Figma.app"}, {});
     review.pausedUntil = now.addingSeconds(3600);
-    NimbrelRule unchosen = make("Rule Without an App", {"", "", std::nullopt}, {});
+    NimbrelRule unchosen =
+        make("Rule Without an App", {"Legacy Tool", std::nullopt, "/Applications/Legacy Tool.app"}, {});
     return {reading, folders, deploy, review, unchosen};
 }
 
