@@ -1,5 +1,5 @@
-// A screen's whole scrolling content in one picture: the screen's view on its own, 360 points
-// wide, grown until nothing in it scrolls.
+// A screen's whole scrolling content in one picture: the screen's view on the panel's card, 360
+// points wide, grown until nothing in it scrolls.
 #include "ShotSupport.h"
 #include "Shots.h"
 
@@ -39,7 +39,13 @@ int shootWhole(const WholeScreen& whole, const QString& out) {
         sessions->editSession(sessions->sortedSessions().front().id.toString());
     return shootOverBackdrop(
         preview, QSize(360 + 48, 500 + 48),
-        QStringLiteral("%1 { x: 24; y: 24; height: root.height - 48; model: root.model }").arg(whole.view),
+        // On the panel's card, as in the panel, only taller.
+        QStringLiteral("LiquidGlassBackground { x: 24; y: 24; width: 360; height: root.height - 48;"
+                       " cornerRadius: 26; backdrop: wall; backdropOrigin: Qt.point(24, 24) }"
+                       "Rectangle { x: 24; y: 24; width: 360; height: root.height - 48; radius: 26;"
+                       " color: \"transparent\"; border.width: 1; border.color: Qt.rgba(1, 1, 1, 0.12) }"
+                       "%1 { x: 24; y: 24; height: root.height - 48; model: root.model }")
+            .arg(whole.view),
         {{"model", QVariant::fromValue(model.get())}}, out,
         [&](QQuickItem* root) { growUntilNothingScrolls(*root->window(), root, &preview.scheduler()); });
 }
