@@ -55,7 +55,12 @@ NimbrelProgram::NimbrelProgram(Host host)
         f.notifications(), [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform_); },
         [this] { return platform_.systemInfo->operatingSystemVersion().majorVersion; });
     hover_ = std::make_unique<HoverGeometry>();
-    if (host_ == Host::desktop) desktop_ = std::make_unique<DesktopViewModel>(f.simulated().mac(), f.scheduler());
+    if (host_ == Host::desktop) {
+        desktop_ = std::make_unique<DesktopViewModel>(f.simulated().mac(), f.scheduler());
+        // An open panel is answered by a person at the desktop window, as on a Mac.
+        f.simulated().alerts().setOpenPanelPresenter(
+            [panel = &desktop_->openPanel()](const OpenPanelRequest& request) { return panel->run(request); });
+    }
 
     AppShell::Hooks hooks;
     hooks.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
@@ -75,6 +80,7 @@ NimbrelProgram::NimbrelProgram(Host host)
 }
 
 NimbrelProgram::~NimbrelProgram() {
+    facilities_->simulated().alerts().setOpenPanelPresenter({});
     signals_.reset();
     // No worker may outlive what the stores and the engine hand it.
     facilities_->scheduler().stop();

@@ -2,6 +2,8 @@
 
 #include "platform/Alerts.h"
 
+#include <unistd.h>
+
 namespace nimbrel::test {
 namespace {
 
@@ -130,6 +132,17 @@ TEST_F(SessionsAppBlocking, AnAppWithoutANameIsUnknownInTheLogAndNamedByItsBundl
     EXPECT_TRUE(store->blockIfNotAllowed(nameless));
     scheduler.advance(0);
     EXPECT_TRUE(simulated.alerts().alertsShown().back().informativeText.startsWith("This app is not allowed"));
+}
+
+// Which app is the program is the workspace's word: the simulated Mac's apps are never this process.
+TEST_F(SessionsAppBlocking, AnAppWithThisProcesssIdIsBlockedLikeAnyOther) {
+    storeSessions({workSession()});
+    makeStore();
+    takeActivities();
+    mac.setLaunchPid("com.apple.TextEdit", int(::getpid()));
+    mac.launch(*mac.installedApplication("com.apple.TextEdit"), true, {});
+    scheduler.advance(0.5);
+    EXPECT_EQ(blocked(), QStringList{"TextEdit was blocked because it is not allowed in Work."});
 }
 
 } // namespace

@@ -144,7 +144,10 @@ bool runCloudStep(ScenarioRun& run, const QString& what, const QJsonObject& step
             [&run] { run.print(QStringLiteral("sync"), QStringLiteral("sync now ended")); });
     } else {
         run.step(QStringLiteral("show synced"));
-        for (const QString& line : run.syncedState())
+        QStringList lines = run.syncedState();
+        // "devices": also the device list and what the cloud holds of the devices.
+        if (step.value(QStringLiteral("devices")).toBool()) lines << deviceLines(run, run.start());
+        for (const QString& line : lines)
             run.print(QStringLiteral("synced"), line);
     }
     return true;

@@ -73,16 +73,21 @@ QVariant defaultsValue(const QJsonValue& v) {
 ScenarioRun::Context::Context(ScenarioRun& run)
     : platform_(run.program_ && run.program_->platform() ? *run.program_->platform() : run.platform_),
       instances_(run.instances_),
-      previousSink_(setLogSink([&run](const QString& line) { run.print(QStringLiteral("log"), line); })) {}
+      previousSink_(setLogSink([&run](const QString& line) { run.print(QStringLiteral("log"), line); })),
+      previousZone_(currentTimeZone()) {
+    setCurrentTimeZone(run.zone_);
+}
 
 ScenarioRun::Context::~Context() {
+    setCurrentTimeZone(previousZone_);
     setLogSink(previousSink_);
 }
 
 ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
                          std::function<void(Platform&)> launching, ScenarioMacRole role)
     : scenario_(scenario), name_(role.name), prefix_(role.name.isEmpty() ? QString() : role.name + QLatin1Char(' ')),
-      start_(scenarioStart(scenario)), scheduler_(start_),
+      start_(scenarioStart(scenario)),
+      zone_(scenario.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC")).toUtf8()), scheduler_(start_),
       ownTranscript_(role.transcript ? nullptr : std::make_unique<Transcript>(scheduler_, start_, workFolder)),
       transcript_(role.transcript ? role.transcript : ownTranscript_.get()), locations_(locationsIn(workFolder)),
       userNotifications_(scheduler_, scheduler_,
@@ -91,13 +96,16 @@ ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
                                    QStringLiteral("%1 \u2014 %2").arg(r.title, r.body));
                          }),
       sim_(scheduler_, scheduler_, sim::SimulatedPlatform::defaultFolder(locations_), role.cloudFile) {
-    if (ownTranscript_)
+    if (ownTranscript_) {
         transcript_->raw(QStringLiteral("# scenario: ") +
                          scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
-    // The clock's wall time, and so every schedule, reads the same on every machine.
-    const QString zone = scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC"));
-    setCurrentTimeZone(QTimeZone(zone.toUtf8()));
-    if (!QTimeZone(zone.toUtf8()).isValid()) error(QStringLiteral("unknown time zone ") + zone);
+        transcript_->keepIdsOf(QJsonDocument(scenario_).toJson(QJsonDocument::Compact));
+    }
+    // The clock's wall time, and so every schedule, reads the same on every machine. Each Mac
+    // has its own zone, current while its work runs (Context).
+    if (!zone_.isValid())
+        error(QStringLiteral("unknown time zone ") +
+              scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC")));
     notifications_.setRecording(true);
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
@@ -124,8 +132,8 @@ ScenarioRun::~ScenarioRun() {
     stopWriting();
     program_.reset();
     instances_.reset();
+    sim_.cloud().setTrace({});
     setLogToStdout(true);
-    setCurrentTimeZone(QTimeZone());
     setAtomicWriteFaultForTesting({});
 }
 
@@ -134,7 +142,15 @@ void ScenarioRun::pair(ScenarioRun& peer) {
     peer.together_ = together_;
 }
 
+void ScenarioRun::traceCloud(bool on) {
+    if (on)
+        sim_.cloud().setTrace([this](const QString& line) { print(QStringLiteral("cloud"), line); });
+    else
+        sim_.cloud().setTrace({});
+}
+
 void ScenarioRun::stopWriting() {
+    sim_.cloud().setTrace({});
     sim_.mac().recorder().setListener({});
     activityToken_.reset();
     writing_ = false;
@@ -195,6 +211,9 @@ void ScenarioRun::setUp(const QJsonObject& scenario) {
                                                    n.userInfo.value(QStringLiteral("message")).toString()));
     });
     sim_.mac().recorder().setListener([this](const sim::Event& e) { print(sim::eventKindName(e.kind), e.text); });
+    for (const QString& problem : applyKeychain(sim_.keychain(), scenario.value(QStringLiteral("keychain")).toObject()))
+        error(problem);
+    if (scenario.value(QStringLiteral("traceCloud")).toBool()) traceCloud(true);
 
     if (scenario.value(QStringLiteral("launchProgram")).toBool(true)) {
         launchProgram();
@@ -299,7 +318,8 @@ void ScenarioRun::doStep(const QJsonObject& step) {
         // last one left for the loop's next turn runs first.
         advance(0);
     }
-    if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step) && !runCloudStep(*this, what, step))
+    if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step) && !runCloudStep(*this, what, step) &&
+        !runCloudDatabaseStep(*this, what, step) && !runKeychainStep(*this, what, step))
         error(QStringLiteral("unknown step \"%1\"").arg(what));
     endOfEvent();
 }

@@ -14,6 +14,7 @@
 
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QTimeZone>
 
 #include <functional>
 #include <memory>
@@ -68,6 +69,7 @@ class ScenarioRun {
     // Lets `peer` live in step with this run; steps with "mac": its name act on it.
     void pair(ScenarioRun& peer);
     const QString& name() const { return name_; }
+    Date start() const { return start_; }
 
     sim::SimulatedPlatform& sim() { return sim_; }
     sim::SimulatedMac& mac() { return sim_.mac(); }
@@ -94,6 +96,8 @@ class ScenarioRun {
     void endOfEvent();
     // Starts the program, unless it runs already (one that is quitting is let end first).
     void launchProgram();
+    // Writes each call that reaches the cloud database, and its answer, as a `cloud` line.
+    void traceCloud(bool on);
 
   private:
     // This Mac's platform (its running program's, if any), shared instances and log, for
@@ -107,6 +111,7 @@ class ScenarioRun {
         ScopedPlatform platform_;
         ScopedSharedInstances instances_;
         LogSink previousSink_;
+        QTimeZone previousZone_;
     };
 
     void setUp(const QJsonObject& scenario);
@@ -124,6 +129,8 @@ class ScenarioRun {
     QString name_;
     QString prefix_;
     Date start_;
+    // The zone of this Mac's wall clock, current while its work runs.
+    QTimeZone zone_;
     VirtualScheduler scheduler_;
     std::unique_ptr<Transcript> ownTranscript_;
     Transcript* transcript_;
@@ -150,6 +157,13 @@ class ScenarioRun {
 bool runMacStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
 bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
 bool runCloudStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+bool runCloudDatabaseStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+bool runKeychainStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+// Stores a "keychain" object's "items" and sets its "reads" status; returns the problems
+// found and, in `done`, what was done.
+QStringList applyKeychain(InMemoryKeychain& keychain, const QJsonObject& members, QStringList* done = nullptr);
+// The devices this Mac's program lists, the cloud's device registry and its device records.
+QStringList deviceLines(ScenarioRun& run, Date start);
 // Whether `what` is one of runProgramStep's.
 bool isProgramStep(const QString& what);
 

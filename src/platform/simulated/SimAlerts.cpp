@@ -24,6 +24,8 @@ std::optional<QStringList> SimAlerts::runOpenPanel(const OpenPanelRequest& reque
     if (!panelAnswers_.empty()) {
         answer = panelAnswers_.front();
         panelAnswers_.pop_front();
+    } else if (presenter_) {
+        answer = presenter_(request);
     }
     mac_.recorder().record(EventKind::alert,
                            QStringLiteral("open panel files=%1 folders=%2 -> %3")

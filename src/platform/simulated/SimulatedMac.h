@@ -103,6 +103,8 @@ class SimulatedMac {
     // Starts an application as the workspace does: after its launch delay (0 = next turn).
     void launch(const InstalledApp& installed, bool activates, std::function<void(App*)> done);
     void setLaunchDelay(const QString& bundleIdentifier, double seconds) { launchDelays_[bundleIdentifier] = seconds; }
+    // The next start of that application gets this process id, unless a running app has it.
+    void setLaunchPid(const QString& bundleIdentifier, int pid) { launchPids_[bundleIdentifier] = pid; }
     bool activate(int pid);
     bool setHidden(int pid, bool hidden);
     bool terminate(int pid);
@@ -186,7 +188,11 @@ class SimulatedMac {
     bool loadFromFile(const QString& path, QString* error = nullptr);
 
     std::uint64_t takeWindowId() { return nextWindowId_++; }
-    int takePid() { return nextPid_++; }
+    int takePid() {
+        while (app(nextPid_)) // one given to an app by setLaunchPid
+            ++nextPid_;
+        return nextPid_++;
+    }
 
   private:
     // The installed applications as last read. A file whose size and modification time are
@@ -224,6 +230,7 @@ class SimulatedMac {
     std::vector<int> activationOrder_;
     std::map<int, RunningApplication> departed_;
     std::map<QString, double> launchDelays_;
+    std::map<QString, int> launchPids_;
     QString defaultBrowser_ = kSafariBundleId;
 
     DockOrientation orientation_ = DockOrientation::bottom;
