@@ -110,17 +110,19 @@ void BlacklistStore::save() {
 
 void BlacklistStore::pushToCloud() {
     if (!links_.isSyncEnabled()) return;
-    pushKeys(platform_.clock->now());
+    auto syncManager = links_.syncManager;
+    platform_.scheduler->post([syncManager, payload = payloadOfKeys(platform_.clock->now())] {
+        syncManager().saveBlacklistPayload(payload);
+    });
 }
 
-void BlacklistStore::pushKeys(Date changedAt) {
+NimbrelCloudBlacklistPayload BlacklistStore::payloadOfKeys(Date changedAt) const {
     NimbrelCloudBlacklistPayload payload;
     payload.blacklistedAppKeys = sortedKeys(blacklistedAppKeys_.get());
     payload.updatedAt = changedAt;
     payload.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
     payload.schemaVersion = 1;
-    auto syncManager = links_.syncManager;
-    platform_.scheduler->post([syncManager, payload] { syncManager().saveBlacklistPayload(payload); });
+    return payload;
 }
 
 void BlacklistStore::removeKeys(const InstalledApp& app) {
@@ -139,8 +141,9 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
     if (!links_.isSyncEnabled() || isGlobalPauseActive(*platform_.defaults)) return finish();
     // A change that did not reach the cloud goes out again, dated when it was made, so that a
     // newer list from another Mac still wins over it.
-    links_.syncManager().retryPendingPush(NimbrelCloudSyncManager::blacklistPushKey,
-                                          [this](Date changedAt) { pushKeys(changedAt); });
+    links_.syncManager().retryPendingPush(NimbrelCloudSyncManager::blacklistPushKey, [this](Date changedAt) {
+        links_.syncManager().saveBlacklistPayload(payloadOfKeys(changedAt));
+    });
     std::weak_ptr<BlacklistStore> weak = weak_from_this();
     links_.syncManager().fetchBlacklistPayload([weak, finish](std::optional<NimbrelCloudBlacklistPayload> payload) {
         if (auto store = weak.lock(); store && payload) store->applyCloudPayload(*payload);

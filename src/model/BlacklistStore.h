@@ -66,7 +66,7 @@ class BlacklistStore : public std::enable_shared_from_this<BlacklistStore> {
     void start();
     void loadInstalledAppsTask();
     // The keys as they are now, as a change made at `changedAt`.
-    void pushKeys(Date changedAt);
+    NimbrelCloudBlacklistPayload payloadOfKeys(Date changedAt) const;
 
     Platform& platform_;
     StoreSyncLinks links_;
