@@ -4,6 +4,7 @@
 #include "platform/simulated/SimulatedMac.h"
 
 #include <deque>
+#include <functional>
 
 namespace nimbrel::sim {
 
@@ -21,12 +22,17 @@ class SimAlerts final : public Alerts {
     void answerNextAlert(int buttonIndex) { alertAnswers_.push_back(buttonIndex); }
     // The next open panel returns these paths, or cancels when none.
     void answerNextOpenPanel(std::optional<QStringList> paths) { panelAnswers_.push_back(std::move(paths)); }
+    // An alert without a scripted answer stays open while `loop` runs (the rest of the world
+    // going on meanwhile, as in a modal session) and answers with the button index it returns.
+    using ModalLoop = std::function<int(const AlertRequest& request)>;
+    void setModalLoop(ModalLoop loop) { modalLoop_ = std::move(loop); }
 
     const std::vector<AlertRequest>& alertsShown() const { return alerts_; }
     const std::vector<OpenPanelRequest>& panelsShown() const { return panels_; }
 
   private:
     SimulatedMac& mac_;
+    ModalLoop modalLoop_;
     std::deque<int> alertAnswers_;
     std::deque<std::optional<QStringList>> panelAnswers_;
     std::vector<AlertRequest> alerts_;
