@@ -14,6 +14,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <future>
+#include <latch>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -178,6 +181,40 @@ TEST_F(CloudDatabaseTest, TwoProcessesOnOneFileLoseNoSave) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_GE(conflicts, 0);
     EXPECT_EQ(a.fetch("counter").value().integer("counter"), 2 * kIncrements);
+}
+
+// Two stores on one new file saving at once from two threads, as two Macs in one process do:
+// each waits while the other holds the file (from the first opening on) instead of failing.
+TEST_F(CloudDatabaseTest, TwoStoresSavingAtOnceFromTwoThreadsLoseNoSave) {
+    constexpr int kSaves = 200;
+    const QString fresh = dir.path() + QStringLiteral("/threads/CloudDatabase.sqlite");
+    SqliteCloudStore first(fresh);
+    SqliteCloudStore second(fresh);
+    std::latch start(2);
+    auto saveMany = [&](SqliteCloudStore& store, const QString& prefix) {
+        start.arrive_and_wait();
+        QStringList failures;
+        for (int i = 0; i < kSaves; ++i) {
+            auto saved = store.save(kContainer, record(prefix + QString::number(i), i));
+            if (!saved.ok()) failures << saved.error().localizedDescription;
+        }
+        return failures;
+    };
+    auto onOtherThread = std::async(std::launch::async, saveMany, std::ref(second), QStringLiteral("b"));
+    QStringList failures = saveMany(first, QStringLiteral("a"));
+    failures += onOtherThread.get();
+    EXPECT_TRUE(failures.isEmpty()) << failures.size() << " failed, first: " << failures.value(0).toStdString();
+
+    std::vector<CloudRecordID> ids;
+    for (int i = 0; i < kSaves; ++i)
+        for (const char* prefix : {"a", "b"})
+            ids.push_back({prefix + QString::number(i)});
+    const auto stored = first.fetchMany(kContainer, ids);
+    ASSERT_TRUE(stored.ok());
+    int found = 0;
+    for (const auto& [id, result] : stored.value())
+        found += result.ok();
+    EXPECT_EQ(found, 2 * kSaves);
 }
 
 TEST_F(CloudDatabaseTest, BatchFetchAnswersPerRecord) {

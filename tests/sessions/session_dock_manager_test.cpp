@@ -210,6 +210,31 @@ TEST_F(SessionDockManagerTest, AnUnreadableSnapshotIsReportedMovedAsideAndNeverW
     EXPECT_EQ(activities.size(), 2);
 }
 
+TEST_F(SessionDockManagerTest, AnUnreadableSnapshotThatCannotBeMovedAsideIsLeftAsItIsAndSoIsTheDock) {
+    const QByteArray damaged = R"(["/Applications/Safari.app", 42])";
+    writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, damaged);
+    const MoveAsideFault previous =
+        setMoveAsideFaultForTesting([](const QString& path) { return path.endsWith("/OriginalDockSnapshot.json"); });
+    manager->applySessionDock(writing);
+    manager->applySessionDock(writing);
+    manager->restoreOriginalDock();
+    setMoveAsideFaultForTesting(previous);
+
+    QFile file(manager->snapshotPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), damaged);
+    ASSERT_EQ(activities.size(), 1) << "reported once while it stays where it is";
+    EXPECT_TRUE(activities.front().startsWith("Dock Snapshot Load Failed: "));
+    EXPECT_TRUE(processes().isEmpty());
+    EXPECT_EQ(dockTitles().size(), kOriginalDock.size() + 1) << "the Dock from before is not replaced";
+
+    // Once it can be moved aside (here after a restart), the Dock from before is kept as usual.
+    manager = std::make_shared<NimbrelSessionDockManager>(platform);
+    manager->applySessionDock(writing);
+    EXPECT_EQ(snapshot(), kOriginalDock);
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
+}
+
 TEST_F(SessionDockManagerTest, ASnapshotHoldingFinderOrARepeatedPathIsPutBackOnceAndDropped) {
     const QByteArray held = R"(["/System/Library/CoreServices/Finder.app", "/Applications/Safari.app",
                                 "/Applications/Safari.app", "/System/Applications/Notes.app"])";

@@ -28,12 +28,17 @@ class SimAlerts final : public Alerts {
     void answerNextOpenPanel(std::optional<QStringList> paths) { panelAnswers_.push_back(std::move(paths)); }
     // Who answers the open panels no script answers; none cancels them.
     void setOpenPanelPresenter(OpenPanelPresenter presenter) { presenter_ = std::move(presenter); }
+    // An alert without a scripted answer stays open while `loop` runs (the rest of the world
+    // going on meanwhile, as in a modal session) and answers with the button index it returns.
+    using ModalLoop = std::function<int(const AlertRequest& request)>;
+    void setModalLoop(ModalLoop loop) { modalLoop_ = std::move(loop); }
 
     const std::vector<AlertRequest>& alertsShown() const { return alerts_; }
     const std::vector<OpenPanelRequest>& panelsShown() const { return panels_; }
 
   private:
     SimulatedMac& mac_;
+    ModalLoop modalLoop_;
     std::deque<int> alertAnswers_;
     std::deque<std::optional<QStringList>> panelAnswers_;
     OpenPanelPresenter presenter_;
