@@ -302,14 +302,9 @@ TEST_F(SettingsStoreTest, OnlyTheSettingsThatDifferRunTheirSideEffects) {
 }
 
 TEST_F(SettingsStoreTest, ACloudPictureIsKeptAtMostAsTheScreensPictureAndTakenInOnce) {
-    // The start of a PNG: its signature and the header chunk with its width and height.
-    auto png = [](quint32 side) {
-        QByteArray bytes("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
-        for (quint32 value : {side, side})
-            for (int shift : {24, 16, 8, 0})
-                bytes.append(char((value >> shift) & 0xff));
-        return bytes + QByteArray("pixels");
-    };
+    // The start of a PNG: its signature and header chunk, 256 and 4000 pixels square.
+    const QByteArray small = QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000001000000010008");
+    const QByteArray large = QByteArray::fromHex("89504e470d0a1a0a0000000d4948445200000fa000000fa008");
     int scaled = 0;
     const AccountPictureScaler scaler = [&scaled](const QByteArray& bytes) -> std::optional<QByteArray> {
         ++scaled;
@@ -326,9 +321,9 @@ TEST_F(SettingsStoreTest, ACloudPictureIsKeptAtMostAsTheScreensPictureAndTakenIn
         const char* recorded;
     };
     const Case cases[] = {
-        {"a small PNG", false, png(256), png(256), 0, "Settings Synced From iCloud"},
-        {"a large PNG without a scaler", false, png(4000), held, 0, "Account Picture Refused"},
-        {"a large PNG", true, png(4000), "scaled", 1, "Settings Synced From iCloud"},
+        {"a small PNG", false, small, small, 0, "Settings Synced From iCloud"},
+        {"a large PNG without a scaler", false, large, held, 0, "Account Picture Refused"},
+        {"a large PNG", true, large, "scaled", 1, "Settings Synced From iCloud"},
         {"no image", true, "<html>", held, 1, "Account Picture Refused"},
     };
     for (const Case& c : cases) {
