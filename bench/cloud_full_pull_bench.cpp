@@ -116,8 +116,8 @@ void BM_ManagerFetch(benchmark::State& state) {
     Fixture& f = fixture();
     for (auto _ : state) {
         size_t records = 0, tombstones = 0;
-        f.manager->fetchPayloadRecords(NimbrelCloudPayloadType::rule, [&](auto list) { records = list.size(); });
-        f.manager->fetchTombstones(NimbrelCloudPayloadType::rule, [&](auto list) { tombstones = list.size(); });
+        f.manager->fetchPayloadRecords(NimbrelCloudPayloadType::rule, [&](auto list) { records = list ? list->size() : 0; });
+        f.manager->fetchTombstones(NimbrelCloudPayloadType::rule, [&](auto list) { tombstones = list ? list->size() : 0; });
         f.scheduler.runUntilIdle();
         if (records != size_t(kObjects) || tombstones != size_t(kObjects)) state.SkipWithError("pull incomplete");
     }

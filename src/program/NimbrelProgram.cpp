@@ -12,6 +12,7 @@
 #include "platform/SystemInfo.h"
 #include "platform/local/TerminationSignals.h"
 #include "program/TrayIcon.h"
+#include "ui/screens/AccountPicture.h"
 
 #include <QCoreApplication>
 #include <QQmlApplicationEngine>
@@ -45,6 +46,8 @@ NimbrelProgram::NimbrelProgram(Host host)
       platform_(facilities_->platform()) {
     ProgramFacilities& f = *facilities_;
     previousPlatform_ = Platform::install(&platform_);
+    // Pictures from the cloud are decoded with the screens' image library.
+    installAccountPictureScaler();
     // From the start: a signal that comes before the loop runs is taken up once it does.
     signals_ = std::make_unique<TerminationSignals>([this](int number) { handleSignal(number); });
 

@@ -22,6 +22,7 @@ using Operation = CloudFailure::Operation;
 struct SqliteCloudService::Queue {
     std::deque<Work> waiting;
     bool running = false;
+    bool shutDown = false;
     // A damaged file set aside: printed at once, told to the handler when there is one.
     std::function<void(const QString&)> damageHandler;
     QString untoldDamage;
@@ -186,7 +187,16 @@ void SqliteCloudService::answerLater(std::function<void()> answer) {
     scheduler_.after(conditions_.latency, std::move(answer));
 }
 
+void SqliteCloudService::shutDown() {
+    store_->stopWaiting();
+    queue_->shutDown = true;
+    if (const size_t dropped = std::exchange(queue_->waiting, {}).size())
+        logLine(QStringLiteral("NimbrelCloudDatabase"),
+                QStringLiteral("%1 cloud calls still waiting were dropped at quit").arg(dropped));
+}
+
 void SqliteCloudService::submit(Work work) {
+    if (queue_->shutDown) return;
     queue_->waiting.push_back(std::move(work));
     if (queue_->running) return;
 

@@ -45,6 +45,11 @@ class SqliteCloudService final : public CloudService {
     std::shared_ptr<CloudContainer> container(const QString& identifier) override;
     void setDamageHandler(std::function<void(const QString& problem)> handler) override;
 
+    // The program is quitting: the calls still waiting are dropped, with a line in the log, later
+    // ones are not made, and the one under way stops waiting for another process's lock, so
+    // that quitting waits a moment at most.
+    void shutDown();
+
     CloudConditions& conditions() { return conditions_; }
     void failNext(CloudFailure failure) { failures_.add(std::move(failure)); }
     void clearFailures() { failures_.clear(); }
