@@ -125,8 +125,11 @@ struct Fixture {
 
     bool managerFetch() {
         size_t records = 0, tombstones = 0;
-        manager->fetchPayloadRecords(NimbrelCloudPayloadType::rule, [&](auto list) { records = list.size(); });
-        manager->fetchTombstones(NimbrelCloudPayloadType::rule, [&](auto list) { tombstones = list.size(); });
+        // A failed fetch answers with no list.
+        manager->fetchPayloadRecords(NimbrelCloudPayloadType::rule,
+                                     [&](auto list) { records = list ? list->size() : 0; });
+        manager->fetchTombstones(NimbrelCloudPayloadType::rule,
+                                 [&](auto list) { tombstones = list ? list->size() : 0; });
         scheduler.runUntilIdle();
         return records == rules.size() && tombstones == rules.size();
     }

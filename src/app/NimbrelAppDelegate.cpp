@@ -152,9 +152,8 @@ void NimbrelAppDelegate::bootstrapCloudBackedStores() {
                                                   "The app can run, but cloud sync is disabled."));
     }
     // Scheduled sessions must not wait for the panel to be opened; only their cloud side needs
-    // the entitlements.
+    // the entitlements. The store starts quietly: the "skipped" line is all start-up says here.
     if (hooks_.sessionsStore) hooks_.sessionsStore->applyGlobalPauseState();
-    logLine(kLog, QStringLiteral("sessions store bootstrapped"));
 }
 
 void NimbrelAppDelegate::startAccessibilityPermissionTimer() {

@@ -1,5 +1,6 @@
 #include "app/QmlSetup.h"
 
+#include "app/InterfaceFont.h"
 #include "app/SymbolImageProvider.h"
 #include "ui/common/ScreenQmlTypes.h"
 #include "ui/rules/RulesQmlTypes.h"
@@ -46,6 +47,7 @@ void registerSingletons() {
 void setUpQmlEngine(QQmlEngine& engine, const QmlModels& models) {
     currentModels() = models;
     registerSingletons();
+    useInterfaceFont();
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
     engine.addImportPath(QStringLiteral("qrc:/"));
 }

@@ -42,7 +42,7 @@ const QHash<QString, QString>& symbolFiles() {
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral("check-circle-fill")},
         {QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("exclamation-triangle-fill")},
         {QStringLiteral("info.circle.fill"), QStringLiteral("info-circle-fill")},
-        {QStringLiteral("power.circle.fill"), QStringLiteral("power")},
+        {QStringLiteral("power.circle.fill"), QStringLiteral("power-circle-fill")},
         {QStringLiteral("power.circle"), QStringLiteral("power")},
         {QStringLiteral("power"), QStringLiteral("power")},
         {QStringLiteral("gearshape.fill"), QStringLiteral("gear-fill")},

@@ -28,7 +28,8 @@ QStringList wallpaperColours(const QString& url) {
 } // namespace
 
 DesktopViewModel::DesktopViewModel(sim::SimulatedMac& mac, Scheduler& scheduler, QObject* parent)
-    : QObject(parent), mac_(mac), scheduler_(scheduler) {
+    : QObject(parent), mac_(mac), scheduler_(scheduler), disk_(mac.root(), mac.identity().homeDirectory()),
+      openPanel_(std::make_unique<DesktopOpenPanel>(disk_)) {
     // Whatever happens on the Mac is recorded; redraw once after each burst of it.
     recorderListener_ = mac_.recorder().addListener([this, alive = lifetime_.watch()](const sim::Event&) {
         if (!alive.expired()) scheduleRefresh();

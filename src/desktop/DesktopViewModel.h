@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/DesktopOpenPanel.h"
 #include "desktop/DesktopViewport.h"
 #include "platform/Geometry.h"
 #include "platform/NotificationCenter.h"
@@ -7,6 +8,8 @@
 
 #include <QObject>
 #include <QVariantList>
+
+#include <memory>
 
 namespace nimbrel::sim {
 class SimulatedMac;
@@ -18,7 +21,7 @@ namespace nimbrel {
 // the menu bar, the Dock's tiles and the running applications' windows, all in points from
 // the top-left of the primary screen, and how all screens fit the view (`DesktopViewport`).
 // A person's presses go to the Mac's mouse, where the global monitors (and so the engine) see
-// them; the permission switch is System Settings'.
+// them; the permission switch is System Settings'. The Mac's open panel is drawn over it.
 class DesktopViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QVariantList screens READ screens NOTIFY changed)
@@ -35,6 +38,7 @@ class DesktopViewModel : public QObject {
     Q_PROPERTY(double viewScale READ viewScale NOTIFY viewChanged)
     Q_PROPERTY(double viewX READ viewX NOTIFY viewChanged)
     Q_PROPERTY(double viewY READ viewY NOTIFY viewChanged)
+    Q_PROPERTY(QObject* openPanel READ openPanelObject CONSTANT)
   public:
     DesktopViewModel(sim::SimulatedMac& mac, Scheduler& scheduler, QObject* parent = nullptr);
     ~DesktopViewModel() override;
@@ -55,6 +59,9 @@ class DesktopViewModel : public QObject {
     double viewX() const { return viewport_.offset().x; }
     double viewY() const { return viewport_.offset().y; }
     const DesktopViewport& viewport() const { return viewport_; }
+    // The open panel over the Mac's disk; the program has the Mac's alerts present theirs here.
+    DesktopOpenPanel& openPanel() { return *openPanel_; }
+    QObject* openPanelObject() { return openPanel_.get(); }
 
     // The view's size, for fitting every screen into it.
     Q_INVOKABLE void setViewSize(double width, double height);
@@ -88,6 +95,8 @@ class DesktopViewModel : public QObject {
 
     sim::SimulatedMac& mac_;
     Scheduler& scheduler_;
+    LocalFileSystem disk_;
+    std::unique_ptr<DesktopOpenPanel> openPanel_;
     bool refreshPending_ = false;
     QVariantList screens_;
     QVariantList dockTiles_;

@@ -110,13 +110,19 @@ void BlacklistStore::save() {
 
 void BlacklistStore::pushToCloud() {
     if (!links_.isSyncEnabled()) return;
+    auto syncManager = links_.syncManager;
+    platform_.scheduler->post([syncManager, payload = payloadOfKeys(platform_.clock->now())] {
+        syncManager().saveBlacklistPayload(payload);
+    });
+}
+
+NimbrelCloudBlacklistPayload BlacklistStore::payloadOfKeys(Date changedAt) const {
     NimbrelCloudBlacklistPayload payload;
     payload.blacklistedAppKeys = sortedKeys(blacklistedAppKeys_.get());
-    payload.updatedAt = platform_.clock->now();
+    payload.updatedAt = changedAt;
     payload.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
     payload.schemaVersion = 1;
-    auto syncManager = links_.syncManager;
-    platform_.scheduler->post([syncManager, payload] { syncManager().saveBlacklistPayload(payload); });
+    return payload;
 }
 
 void BlacklistStore::removeKeys(const InstalledApp& app) {
@@ -133,6 +139,11 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
     };
     // The global pause turns sync off for its duration, so nothing is pulled while it lasts.
     if (!links_.isSyncEnabled() || isGlobalPauseActive(*platform_.defaults)) return finish();
+    // A change that did not reach the cloud goes out again, dated when it was made, so that a
+    // newer list from another Mac still wins over it.
+    links_.syncManager().retryPendingPush(NimbrelCloudSyncManager::blacklistPushKey, [this](Date changedAt) {
+        links_.syncManager().saveBlacklistPayload(payloadOfKeys(changedAt));
+    });
     std::weak_ptr<BlacklistStore> weak = weak_from_this();
     links_.syncManager().fetchBlacklistPayload([weak, finish](std::optional<NimbrelCloudBlacklistPayload> payload) {
         if (auto store = weak.lock(); store && payload) store->applyCloudPayload(*payload);
@@ -141,6 +152,9 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
 }
 
 void BlacklistStore::applyCloudPayload(const NimbrelCloudBlacklistPayload& payload) {
+    // A change made here after this copy, and not in the cloud yet, is kept.
+    const std::optional<Date> unsent = links_.syncManager().pendingPush(NimbrelCloudSyncManager::blacklistPushKey);
+    if (unsent && *unsent > payload.updatedAt) return;
     std::set<QString> pulled(payload.blacklistedAppKeys.begin(), payload.blacklistedAppKeys.end());
     if (composedKeys(pulled) == composedKeys(blacklistedAppKeys_.get())) return;
     applyingCloudPayload_ = true;

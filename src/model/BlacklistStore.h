@@ -3,6 +3,7 @@
 #include "model/CloudStoreLifecycle.h"
 #include "model/InstalledApp.h"
 #include "model/StoreSyncLinks.h"
+#include "platform/Date.h"
 #include "platform/Published.h"
 
 #include <QString>
@@ -64,6 +65,8 @@ class BlacklistStore : public std::enable_shared_from_this<BlacklistStore> {
     BlacklistStore(Platform& platform, StoreSyncLinks links);
     void start();
     void loadInstalledAppsTask();
+    // The keys as they are now, as a change made at `changedAt`.
+    NimbrelCloudBlacklistPayload payloadOfKeys(Date changedAt) const;
 
     Platform& platform_;
     StoreSyncLinks links_;

@@ -89,23 +89,25 @@ void NimbrelRulesStore::startInitialCloudPull() {
 }
 
 void NimbrelRulesStore::fetchAndApply(std::function<void()> done) {
-    // Deletions that could not be sent before go out first.
+    // Deletions and changes that did not reach the cloud before go out first, as they are now.
     pushPendingDeletions();
+    links_.syncManager().retryPendingPushes(NimbrelCloudPayloadType::rule, [this](const QString& id) {
+        const auto& rules = rules_.get();
+        auto it = std::find_if(rules.begin(), rules.end(), [&](const NimbrelRule& r) { return r.id.toString() == id; });
+        if (it == rules.end()) return false;
+        pushRulePayload(*it);
+        return true;
+    });
     std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
     auto finish = [scheduler = platform_.scheduler, done = std::move(done)] {
         if (done) scheduler->post(done);
     };
-    links_.syncManager().fetchPayloadRecords(
-        NimbrelCloudPayloadType::rule, [weak, finish](std::vector<NimbrelCloudPayloadRecord> records) {
-            auto store = weak.lock();
-            if (!store) return finish();
-            store->links_.syncManager().fetchTombstones(
-                NimbrelCloudPayloadType::rule,
-                [weak, finish, records = std::move(records)](std::vector<NimbrelCloudTombstone> tombstones) {
-                    if (auto store = weak.lock()) store->applyCloudRules(records, tombstones);
-                    finish();
-                });
-        });
+    // A pull whose fetches did not both succeed leaves the rules as they are.
+    auto apply = [weak, finish](std::optional<CloudPull> pulled) {
+        if (auto store = weak.lock(); store && pulled) store->applyCloudRules(pulled->records, pulled->tombstones);
+        finish();
+    };
+    links_.syncManager().fetchPayloadsAndTombstones(NimbrelCloudPayloadType::rule, std::move(apply));
 }
 
 void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRecord>& records,
@@ -161,9 +163,12 @@ void NimbrelRulesStore::startCloudPullTriggers() {
         shared_from_this(), platform_, [](NimbrelRulesStore& store) { store.startInitialCloudPull(); },
         [](NimbrelRulesStore& store, CloudStoreLifecycle::Done done) { store.pullFromCloud(std::move(done)); }, &sync,
         SyncNowSlot::rules);
-    // The blacklist store is made by its step of sync now when it does not exist yet.
+    // The blacklist store is made by its step of sync now when it does not exist yet, and at once
+    // when a change of the blacklist has not reached the cloud: its pulls send it again.
     sync.addSyncNowStep(SyncNowSlot::blacklist,
                         [](std::function<void()> done) { BlacklistStore::shared().pullFromCloud(std::move(done)); });
+    if (sync.pendingPush(NimbrelCloudSyncManager::blacklistPushKey))
+        platform_.scheduler->post([] { BlacklistStore::shared(); });
 }
 
 } // namespace nimbrel

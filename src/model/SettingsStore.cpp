@@ -1,6 +1,7 @@
 #include "model/SettingsStore.h"
 
 #include "activity/ActivityRecorder.h"
+#include "model/AccountPictureFromCloud.h"
 #include "model/UpdateManager.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"
@@ -14,6 +15,7 @@
 #include "sync/DeviceIdentity.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 
 namespace nimbrel {
 
@@ -111,6 +113,10 @@ void NimbrelSettingsStore::readStartValues() {
     behaviorMode_.set(d ? currentBehaviorMode(*d) : NimbrelBehaviorMode::automatic);
     minimizeAfterCycle_.set(flag("minimizeAfterCycle", true));
     systemNotificationsEnabled_.set(flag("systemNotificationsEnabled", false));
+}
+
+std::optional<Date> NimbrelSettingsStore::localStamp() const {
+    return platform_.defaults ? platform_.defaults->dateValue(kLocalUpdatedAtKey) : std::nullopt;
 }
 
 Date NimbrelSettingsStore::now() const {
@@ -213,8 +219,7 @@ NimbrelCloudSettingsPayload NimbrelSettingsStore::currentPayload() const {
     p.behaviorMode = rawValue(behaviorMode_.get());
     p.minimizeAfterCycle = minimizeAfterCycle_.get();
     p.systemNotificationsEnabled = systemNotificationsEnabled_.get();
-    std::optional<Date> stamped = platform_.defaults ? platform_.defaults->dateValue(kLocalUpdatedAtKey) : std::nullopt;
-    p.updatedAt = stamped.value_or(now());
+    p.updatedAt = localStamp().value_or(now());
     p.sourceDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
     p.schemaVersion = 1;
     return p;
@@ -223,6 +228,8 @@ NimbrelCloudSettingsPayload NimbrelSettingsStore::currentPayload() const {
 void NimbrelSettingsStore::scheduleSettingsSync() {
     // A push already waiting is left to run: it reads the values when it fires.
     if (!syncEnabled_.get() || !platform_.scheduler) return;
+    // The change waits for the cloud from now on, so a quit before the burst ends does not lose it.
+    sync_.markPendingPush(NimbrelCloudSyncManager::settingsPushKey, localStamp().value_or(now()));
     if (pendingPush_) pendingPush_->cancel();
     pendingPush_ = platform_.scheduler->after(kPushDelay, lifetime_.guard([this] {
         pendingPush_.reset();
@@ -236,6 +243,11 @@ void NimbrelSettingsStore::pullFromCloud(std::function<void()> done) {
         if (done) done();
         return;
     }
+    // A change that did not reach the cloud goes out again, with the settings as they are now;
+    // one still waiting for its burst to end goes by itself.
+    if (!pendingPush_)
+        sync_.retryPendingPush(NimbrelCloudSyncManager::settingsPushKey,
+                               [this](Date) { sync_.saveSettingsPayload(currentPayload()); });
     sync_.fetchSettingsPayload([guard = lifetime_.watch(), this,
                                 done = std::move(done)](std::optional<NimbrelCloudSettingsPayload> payload) {
         if (!guard.expired() && payload) {
@@ -248,9 +260,7 @@ void NimbrelSettingsStore::pullFromCloud(std::function<void()> done) {
 }
 
 void NimbrelSettingsStore::applyCloudSettingsPayload(const NimbrelCloudSettingsPayload& payload) {
-    const Date localStamp = (platform_.defaults ? platform_.defaults->dateValue(kLocalUpdatedAtKey) : std::nullopt)
-                                .value_or(Date::distantPast());
-    if (payload.updatedAt < localStamp) return; // the local settings are newer
+    if (payload.updatedAt < localStamp().value_or(Date::distantPast())) return; // the local settings are newer
 
     // Only what actually differs is applied, so a payload equal to the local values (every
     // periodic pull of an unchanged cloud copy) changes nothing and reports nothing.
@@ -259,20 +269,20 @@ void NimbrelSettingsStore::applyCloudSettingsPayload(const NimbrelCloudSettingsP
     const bool syncDiffers = payload.syncEnabled != syncEnabled_.get();
     const bool glassDiffers = payload.liquidGlassEnabled != liquidGlassEnabled_.get();
     const bool updatesDiffers = payload.automaticUpdatesEnabled != automaticUpdatesEnabled_.get();
-    const bool imageDiffers = payload.customAccountImageData != customAccountImageData_.get();
+    const bool imageDiffers = cloudPictureDiffers(payload.customAccountImageData);
     const bool modeDiffers = mode && *mode != behaviorMode_.get();
     const bool minimizeDiffers = payload.minimizeAfterCycle && *payload.minimizeAfterCycle != minimizeAfterCycle_.get();
     const bool notificationsDiffers =
         payload.systemNotificationsEnabled && *payload.systemNotificationsEnabled != systemNotificationsEnabled_.get();
-    if (!(syncDiffers || glassDiffers || updatesDiffers || imageDiffers || modeDiffers || minimizeDiffers ||
-          notificationsDiffers))
-        return;
+    const bool othersDiffer =
+        syncDiffers || glassDiffers || updatesDiffers || modeDiffers || minimizeDiffers || notificationsDiffers;
+    if (imageDiffers) takeCloudPicture(payload.customAccountImageData, payload.updatedAt, !othersDiffer);
+    if (!othersDiffer) return;
 
     applyingPayload_ = true;
     if (syncDiffers) applySyncEnabled(payload.syncEnabled);
     if (glassDiffers) applyLiquidGlass(payload.liquidGlassEnabled);
     if (updatesDiffers) applyAutomaticUpdates(payload.automaticUpdatesEnabled);
-    if (imageDiffers) writeAccountImage(payload.customAccountImageData);
     if (modeDiffers) {
         behaviorMode_.set(*mode);
         if (platform_.defaults) platform_.defaults->setString(key(QStringLiteral("behaviorMode")), rawValue(*mode));
@@ -290,6 +300,46 @@ void NimbrelSettingsStore::applyCloudSettingsPayload(const NimbrelCloudSettingsP
 
     recordNimbrelActivity(platform_, NimbrelActivityType::info, QStringLiteral("Settings Synced From iCloud"),
                           QStringLiteral("Nimbrel settings were updated from another device."));
+}
+
+bool NimbrelSettingsStore::cloudPictureDiffers(const std::optional<QByteArray>& cloud) const {
+    if (cloud == customAccountImageData_.get()) return false;
+    return !cloud || QCryptographicHash::hash(*cloud, QCryptographicHash::Sha256) != cloudPictureTaken_;
+}
+
+void NimbrelSettingsStore::takeCloudPicture(const std::optional<QByteArray>& cloud, Date stamp, bool tell) {
+    auto keep = [this, stamp, tell](const std::optional<QByteArray>& picture) {
+        if (picture == customAccountImageData_.get()) return;
+        applyingPayload_ = true;
+        writeAccountImage(picture);
+        if (tell && platform_.defaults) platform_.defaults->setDate(kLocalUpdatedAtKey, stamp);
+        applyingPayload_ = false;
+        if (tell)
+            recordNimbrelActivity(platform_, NimbrelActivityType::info, QStringLiteral("Settings Synced From iCloud"),
+                                  QStringLiteral("Nimbrel settings were updated from another device."));
+    };
+    auto refuse = [this] {
+        logLine(kComponent,
+                QStringLiteral("the account picture from iCloud is not an image; the picture here is kept"));
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Account Picture Refused"),
+                              QStringLiteral("The account picture from iCloud is not an image, so the picture on this "
+                                             "Mac was kept."));
+    };
+    if (!cloud) return keep(std::nullopt);
+    cloudPictureTaken_ = QCryptographicHash::hash(*cloud, QCryptographicHash::Sha256);
+    const AccountPictureScaler scaler = accountPictureScaler();
+    if (!scaler || !platform_.scheduler) return isPngWithin(*cloud, kAccountPictureSide) ? keep(cloud) : refuse();
+    // Decoding and scaling a large picture takes long: a worker does it, once per picture.
+    auto scaled = std::make_shared<std::optional<QByteArray>>();
+    platform_.scheduler->runInBackground([scaler, bytes = *cloud, scaled] { *scaled = scaler(bytes); },
+                                         lifetime_.guard([this, scaled, stamp, keep, refuse] {
+                                             // Changed here meanwhile: the newer choice stays.
+                                             if (localStamp().value_or(Date::distantPast()) > stamp) return;
+                                             if (*scaled)
+                                                 keep(*scaled);
+                                             else
+                                                 refuse();
+                                         }));
 }
 
 void NimbrelSettingsStore::startCloudSyncTimer() {

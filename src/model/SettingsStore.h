@@ -94,8 +94,15 @@ class NimbrelSettingsStore {
     void applyLiquidGlass(bool on);
     void applyAutomaticUpdates(bool on);
     void writeAccountImage(const std::optional<QByteArray>& data);
+    // Whether the cloud's picture is news here: not the one held, nor one already taken in.
+    bool cloudPictureDiffers(const std::optional<QByteArray>& cloud) const;
+    // Keeps the cloud's picture as at most the screen's PNG (scaled off the main thread) or
+    // refuses what is no image; `tell` records the sync when the picture is all that changed.
+    void takeCloudPicture(const std::optional<QByteArray>& cloud, Date stamp, bool tell);
     void afterChange();
     Date now() const;
+    // When the settings were last changed here (or taken from the cloud).
+    std::optional<Date> localStamp() const;
 
     Platform& platform_;
     NimbrelUpdateManager& updates_;
@@ -117,6 +124,9 @@ class NimbrelSettingsStore {
     Published<bool> systemNotificationsEnabled_{false};
 
     bool applyingPayload_ = false;
+    // A digest of the last picture taken in from the cloud, so an unchanged one is not scaled
+    // (or refused) again at every pull.
+    QByteArray cloudPictureTaken_;
     bool initializing_ = true;
     WorkHandle pendingPush_;
     WorkHandle cloudSyncTimer_;

@@ -106,6 +106,8 @@ struct CloudError {
     // its record in `itemID`.
     std::vector<CloudError> partialErrorsByItemID;
     CloudRecordID itemID;
+    // The record is there but its fields cannot be read (a damaged row): a save may write it anew.
+    bool unreadableRecord = false;
 
     bool isCloudError() const { return domain == kCloudErrorDomain; }
     bool hasCode(int c) const { return isCloudError() && code == c; }

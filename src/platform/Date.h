@@ -28,7 +28,9 @@ struct Date {
 
 // ISO 8601 in UTC to the second with the suffix "Z": "2026-12-07T08:00:00Z".
 QString iso8601String(Date date);
-// Accepts only the form above (whole seconds, "Z"); anything else is nullopt.
+// Reads internet date-time text: the form above, also with a UTC offset ("+01:00", read as the
+// moment it names), a fraction of a second (dropped) or lower-case "t" and "z"; anything else
+// (no seconds, no zone, "+0100", a leap second) is nullopt.
 std::optional<Date> parseISO8601(const QString& text);
 
 } // namespace nimbrel

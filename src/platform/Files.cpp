@@ -52,6 +52,10 @@ AtomicWriteFault& atomicWriteFault() {
     static AtomicWriteFault fault;
     return fault;
 }
+MoveAsideFault& moveAsideFault() {
+    static MoveAsideFault fault;
+    return fault;
+}
 
 bool writeAll(int fd, const QByteArray& data) {
     const char* p = data.constData();
@@ -382,7 +386,18 @@ std::optional<QString> setAside(const QString& realPath, const QString& reason, 
 
 } // namespace
 
+MoveAsideFault setMoveAsideFaultForTesting(MoveAsideFault fault) {
+    QMutexLocker lock(&hookMutex());
+    return std::exchange(moveAsideFault(), std::move(fault));
+}
+
 std::optional<QString> moveAside(const QString& realPath, const QString& reason) {
+    MoveAsideFault fault;
+    {
+        QMutexLocker lock(&hookMutex());
+        fault = moveAsideFault();
+    }
+    if (fault && fault(realPath)) return std::nullopt;
     return setAside(realPath, reason, false);
 }
 

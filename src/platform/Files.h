@@ -112,6 +112,10 @@ int removeStaleTemporaries(const QString& realPath);
 // Moves an unreadable file aside under a new unique name in the same folder
 // ("<name>.<reason>-<UTC time>[-n]"), never replacing another file; returns the new path.
 std::optional<QString> moveAside(const QString& realPath, const QString& reason);
+// For fault tests: called with the file's path before it is moved aside; true makes that move
+// fail, leaving the file where it is. Returns the previous one.
+using MoveAsideFault = std::function<bool(const QString& realPath)>;
+MoveAsideFault setMoveAsideFaultForTesting(MoveAsideFault fault);
 // Keeps a copy under such a name and leaves the file where it is (a hard link where the file
 // system has them, so a later atomic replace of the file leaves the copy as it was).
 std::optional<QString> copyAside(const QString& realPath, const QString& reason);

@@ -18,6 +18,7 @@ int InMemoryKeychain::add(const QString& service, const QString& account, const 
 
 int InMemoryKeychain::copyMatching(const QString& service, const QString& account, QByteArray* data) const {
     if (forcedStatus_ != errSecSuccess) return forcedStatus_;
+    if (readStatus_ != errSecSuccess) return readStatus_;
     if (!validKey(service, account)) return errSecParam;
     auto it = items_.find({service, account});
     if (it == items_.end()) return errSecItemNotFound;
@@ -39,6 +40,13 @@ std::optional<QString> InMemoryKeychain::accessibility(const QString& service, c
     auto it = items_.find({service, account});
     if (it == items_.end()) return std::nullopt;
     return it->second.accessibility;
+}
+
+std::vector<InMemoryKeychain::ListedItem> InMemoryKeychain::items() const {
+    std::vector<ListedItem> listed;
+    for (const auto& [key, item] : items_)
+        listed.push_back({key.first, key.second, item.data, item.accessibility});
+    return listed;
 }
 
 int InMemoryKeychain::remove(const QString& service, const QString& account) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace nimbrel {
 
@@ -53,8 +54,19 @@ class InMemoryKeychain : public Keychain {
 
     // Every call answers `status` until cleared with errSecSuccess.
     void setForcedStatus(int status) { forcedStatus_ = status; }
+    // Reads only answer `status` (a locked keychain) until cleared with errSecSuccess.
+    void setReadStatus(int status) { readStatus_ = status; }
     // The item's accessibility, when there is the item.
     std::optional<QString> accessibility(const QString& service, const QString& account) const;
+
+    struct ListedItem {
+        QString service;
+        QString account;
+        QByteArray data;
+        QString accessibility;
+    };
+    // Every item, by service and account.
+    std::vector<ListedItem> items() const;
 
   protected:
     struct Item {
@@ -63,6 +75,7 @@ class InMemoryKeychain : public Keychain {
     };
     std::map<std::pair<QString, QString>, Item> items_;
     int forcedStatus_ = errSecSuccess;
+    int readStatus_ = errSecSuccess;
 };
 
 // Items kept in a JSON file of mode 0600, rewritten atomically on every change.

@@ -15,7 +15,26 @@ RecordingUserNotifications::~RecordingUserNotifications() {
 void RecordingUserNotifications::requestAuthorization(unsigned options, AuthorizationCompletion completion) {
     authorizationRequests_.push_back(options);
     if (!completion) return;
-    scheduler_.post([completion = std::move(completion), granted = granted_] { completion(granted, std::nullopt); });
+    if (authorization_ == Authorization::notDetermined) {
+        waitingForPrompt_.push_back(std::move(completion));
+        return;
+    }
+    answer([completion = std::move(completion), granted = authorization_ == Authorization::granted] {
+        completion(granted, std::nullopt);
+    });
+}
+
+void RecordingUserNotifications::answerPrompt(bool allow) {
+    authorization_ = allow ? Authorization::granted : Authorization::denied;
+    for (AuthorizationCompletion& completion : std::exchange(waitingForPrompt_, {}))
+        answer([completion = std::move(completion), allow] { completion(allow, std::nullopt); });
+}
+
+void RecordingUserNotifications::answer(std::function<void()> completion) {
+    if (completionDelay_ > 0)
+        scheduler_.after(completionDelay_, std::move(completion));
+    else
+        scheduler_.post(std::move(completion));
 }
 
 void RecordingUserNotifications::add(const NotificationRequest& request, AddCompletion completion) {
@@ -36,7 +55,7 @@ void RecordingUserNotifications::add(const NotificationRequest& request, AddComp
         entry.delivery = scheduler_.after(delay, lifetime_.guard([this, id = request.identifier] { deliver(id); }));
         pending_.emplace(request.identifier, std::move(entry));
     }
-    if (completion) scheduler_.post([completion = std::move(completion), error] { completion(error); });
+    if (completion) answer([completion = std::move(completion), error] { completion(error); });
 }
 
 std::vector<NotificationRequest> RecordingUserNotifications::pendingNow() const {
@@ -52,7 +71,7 @@ std::vector<NotificationRequest> RecordingUserNotifications::pendingNow() const 
 
 void RecordingUserNotifications::pendingRequests(PendingCompletion completion) {
     if (!completion) return;
-    scheduler_.post(lifetime_.guard([this, completion = std::move(completion)] { completion(pendingNow()); }));
+    answer(lifetime_.guard([this, completion = std::move(completion)] { completion(pendingNow()); }));
 }
 
 void RecordingUserNotifications::removePendingRequests(const QStringList& identifiers) {

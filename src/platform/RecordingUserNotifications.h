@@ -20,10 +20,22 @@ class RecordingUserNotifications : public UserNotifications {
     void pendingRequests(PendingCompletion completion) override;
     void removePendingRequests(const QStringList& identifiers) override;
 
-    // What the user answers when asked (granted by default).
-    void setAuthorizationGranted(bool granted) { granted_ = granted; }
+    // The user's answer as the system keeps it: granted (the default) or denied answer every
+    // request at once; not determined shows a prompt, and requests wait until it is answered.
+    enum class Authorization { granted, denied, notDetermined };
+    void setAuthorization(Authorization authorization) { authorization_ = authorization; }
+    void setAuthorizationGranted(bool granted) {
+        setAuthorization(granted ? Authorization::granted : Authorization::denied);
+    }
+    Authorization authorization() const { return authorization_; }
+    // The user answers the prompt: the waiting requests get the answer, later ones too.
+    void answerPrompt(bool allow);
+    size_t requestsWaitingForPrompt() const { return waitingForPrompt_.size(); }
     // Makes every later add fail with this description (empty: adds succeed again).
     void setAddError(const QString& description) { addError_ = description; }
+    const QString& addError() const { return addError_; }
+    // Every completion comes this many seconds later (0: on the next turn).
+    void setCompletionDelay(double seconds) { completionDelay_ = seconds; }
 
     // Everything as it happened, for assertions.
     const std::vector<unsigned>& authorizationRequests() const { return authorizationRequests_; }
@@ -44,11 +56,15 @@ class RecordingUserNotifications : public UserNotifications {
         WorkHandle delivery;
     };
     void deliver(const QString& identifier);
+    // Runs a completion later: on the next turn, or after the completion delay.
+    void answer(std::function<void()> completion);
 
     Scheduler& scheduler_;
     Clock& clock_;
     Lifetime lifetime_;
-    bool granted_ = true;
+    Authorization authorization_ = Authorization::granted;
+    std::vector<AuthorizationCompletion> waitingForPrompt_;
+    double completionDelay_ = 0;
     QString addError_;
     uint64_t nextOrder_ = 0;
     std::map<QString, Pending> pending_;

@@ -96,7 +96,8 @@ void VirtualScheduler::advanceTo(Date target) {
             if (work) work();
         }
     }
-    now_ = target;
+    // Work that ran a loop of its own (a modal alert) may have moved the clock past the target.
+    if (now_ < target) now_ = target;
 }
 
 void VirtualScheduler::sleep(double seconds) {

@@ -60,6 +60,10 @@ class Workspace {
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
     // None when no process has that id (or it has ended).
     virtual std::optional<RunningApplication> runningApplication(int pid) const = 0;
+    // Which of the running applications is this program, by its process id: none when the
+    // program is not among them (the simulated Mac's applications never include this machine's
+    // process).
+    virtual std::optional<int> currentApplicationPid() const = 0;
 
     // Each returns whether the request was accepted.
     virtual bool activate(int pid, ActivationOptions options = {}) = 0;

@@ -12,6 +12,7 @@
 #include "platform/SystemInfo.h"
 #include "platform/local/TerminationSignals.h"
 #include "program/TrayIcon.h"
+#include "ui/screens/AccountPicture.h"
 
 #include <QCoreApplication>
 #include <QQmlApplicationEngine>
@@ -45,6 +46,8 @@ NimbrelProgram::NimbrelProgram(Host host)
       platform_(facilities_->platform()) {
     ProgramFacilities& f = *facilities_;
     previousPlatform_ = Platform::install(&platform_);
+    // Pictures from the cloud are decoded with the screens' image library.
+    installAccountPictureScaler();
     // From the start: a signal that comes before the loop runs is taken up once it does.
     signals_ = std::make_unique<TerminationSignals>([this](int number) { handleSignal(number); });
 
@@ -52,7 +55,12 @@ NimbrelProgram::NimbrelProgram(Host host)
         f.notifications(), [this] { return NimbrelSettingsStore::isLiquidGlassActive(platform_); },
         [this] { return platform_.systemInfo->operatingSystemVersion().majorVersion; });
     hover_ = std::make_unique<HoverGeometry>();
-    if (host_ == Host::desktop) desktop_ = std::make_unique<DesktopViewModel>(f.simulated().mac(), f.scheduler());
+    if (host_ == Host::desktop) {
+        desktop_ = std::make_unique<DesktopViewModel>(f.simulated().mac(), f.scheduler());
+        // An open panel is answered by a person at the desktop window, as on a Mac.
+        f.simulated().alerts().setOpenPanelPresenter(
+            [panel = &desktop_->openPanel()](const OpenPanelRequest& request) { return panel->run(request); });
+    }
 
     AppShell::Hooks hooks;
     hooks.terminate = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
@@ -72,6 +80,7 @@ NimbrelProgram::NimbrelProgram(Host host)
 }
 
 NimbrelProgram::~NimbrelProgram() {
+    facilities_->simulated().alerts().setOpenPanelPresenter({});
     signals_.reset();
     // No worker may outlive what the stores and the engine hand it.
     facilities_->scheduler().stop();

@@ -63,6 +63,8 @@ void ProgramFacilities::flush() {
 void ProgramFacilities::shutDown() {
     if (shutDown_) return;
     shutDown_ = true;
+    // Cloud work left at quit is dropped, so the wait below is never for another process's lock.
+    simulated_->cloud().shutDown();
     scheduler_.stop();
     flush();
 }

@@ -5,8 +5,6 @@
 
 #include <QDir>
 
-#include <unistd.h>
-
 namespace nimbrel {
 
 namespace {
@@ -17,15 +15,15 @@ QString nameOrDefault(const QVariant& value) {
 
 NimbrelMainBundle NimbrelMainBundle::current() {
     NimbrelMainBundle bundle;
-    bundle.processIdentifier = static_cast<int>(::getpid());
     bundle.bundleIdentifier = kNimbrelBundleIdentifier;
     bundle.bundleName = QStringLiteral("Nimbrel");
     bundle.bundleDisplayName = QStringLiteral("Nimbrel");
     return bundle;
 }
 
-bool NimbrelMainBundle::isCurrentApplication(const RunningApplication& app) const {
-    if (app.pid == processIdentifier) return true;
+bool NimbrelMainBundle::isCurrentApplication(const RunningApplication& app,
+                                             std::optional<int> currentApplicationPid) const {
+    if (currentApplicationPid && app.pid == *currentApplicationPid) return true;
     if (app.bundleIdentifier && !bundleIdentifier.isEmpty() && *app.bundleIdentifier == bundleIdentifier) return true;
     if (app.bundlePath && bundlePath && QDir::cleanPath(*app.bundlePath) == QDir::cleanPath(*bundlePath)) return true;
     const QString name = app.localizedName.value_or(QString()).toLower();

@@ -9,10 +9,11 @@ namespace nimbrel {
 
 struct RunningApplication;
 
-// What the program knows of itself as a running application: its process, bundle identifier,
-// bundle location (none on this machine) and the names of its Info.plist.
+// What the program knows of itself as a running application: its bundle identifier, bundle
+// location (none on this machine) and the names of its Info.plist. Which process is the program
+// is the workspace's word, not this process's id: the workspace's applications may be another
+// machine's (the simulated Mac numbers its own).
 struct NimbrelMainBundle {
-    int processIdentifier = 0;
     QString bundleIdentifier;
     std::optional<QString> bundlePath;
     QVariant bundleName;        // "CFBundleName"; "Nimbrel" unless it is text
@@ -20,8 +21,9 @@ struct NimbrelMainBundle {
 
     // This process as the program.
     static NimbrelMainBundle current();
-    // Whether `app` is this program: by process, bundle identifier, bundle location or name.
-    bool isCurrentApplication(const RunningApplication& app) const;
+    // Whether `app` is this program: the process the workspace names as the program
+    // (`currentApplicationPid`), or by bundle identifier, bundle location or name.
+    bool isCurrentApplication(const RunningApplication& app, std::optional<int> currentApplicationPid) const;
 };
 
 } // namespace nimbrel

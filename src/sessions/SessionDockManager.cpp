@@ -18,6 +18,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 namespace nimbrel {
 
 namespace {
@@ -33,8 +35,8 @@ void NimbrelSessionDockManager::record(bool error, const QString& title, const Q
     recordNimbrelActivity(platform_, error ? NimbrelActivityType::error : NimbrelActivityType::session, title, message);
 }
 
-void NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) {
-    if (isApplyingDock_) return;
+bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) {
+    if (isApplyingDock_) return true;
     isApplyingDock_ = true;
     const std::vector<NimbrelSessionApp> apps = deduplicatedApps(session.allowedApps);
     bool finderSelected = false;
@@ -43,19 +45,25 @@ void NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) 
         finderSelected = finderSelected || app.identityKey() == kFinderIdentityKey;
         if (auto path = dockPath(app)) paths << *path;
     }
-    if (!captureOriginalSnapshot(paths)) {
+    const UsersDock users = captureOriginalSnapshot(paths);
+    if (!users.keptSafe) {
         isApplyingDock_ = false;
-        return;
+        return false;
     }
     logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
     record(false, QStringLiteral("Dock Replaced"),
            QStringLiteral("Session Dock was applied with %1 selected apps.").arg(apps.size()));
+    // Remembered before the Dock shows it. A session Dock equal to the user's own is the user's.
+    const QStringList toWrite = writableDockPaths(paths);
+    rememberWrittenSessionDock(users.paths && sameDockPaths(*users.paths, toWrite) ? std::nullopt
+                                                                                   : std::optional(toWrite));
     const QStringList written = writePersistentApps(paths, finderSelected);
     platform_.scheduler->after(kVerificationDelay,
                                weakly(shared_from_this(), [written](NimbrelSessionDockManager& manager) {
                                    manager.verifySessionDockApply(written);
                                }));
     isApplyingDock_ = false;
+    return true;
 }
 
 std::optional<QString> NimbrelSessionDockManager::dockPath(const NimbrelSessionApp& app) const {
@@ -92,44 +100,69 @@ std::optional<QStringList> NimbrelSessionDockManager::loadOriginalSnapshot(bool*
     return paths;
 }
 
-bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths) {
+std::optional<QStringList> NimbrelSessionDockManager::writtenSessionDock() const {
+    return platform_.defaults->stringArrayValue(kWrittenSessionDockKey);
+}
+
+void NimbrelSessionDockManager::rememberWrittenSessionDock(const std::optional<QStringList>& paths) {
+    if (paths)
+        platform_.defaults->setStringArray(kWrittenSessionDockKey, *paths);
+    else if (platform_.defaults->contains(kWrittenSessionDockKey))
+        platform_.defaults->remove(kWrittenSessionDockKey);
+}
+
+NimbrelSessionDockManager::UsersDock
+NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths) {
+    const std::optional<QStringList> written = writtenSessionDock();
     bool blocked = false;
     if (const std::optional<QStringList> existing = loadOriginalSnapshot(&blocked)) {
-        if (!sameDockPaths(*existing, sessionPaths)) return true; // the Dock from before is kept
+        // The only copy of the user's Dock stays until it is back in the Dock, whatever session
+        // follows; only a snapshot of a Dock this manager wrote is no Dock from before.
+        if (!written || !sameDockPaths(*existing, *written)) return {true, existing};
         logLine(kLog, QStringLiteral("existing Dock snapshot matches session Dock; deleting unsafe snapshot"));
         snapshot_.remove();
     } else if (blocked) {
-        return false; // the user's Dock could not be kept safe
+        return {false, std::nullopt}; // the user's Dock could not be kept safe
     }
-    const QStringList current = currentDockPaths();
-    if (current.isEmpty()) {
-        logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock path list is empty"));
-        return true;
+    const std::optional<QStringList> current = readDockPaths();
+    if (!current) {
+        logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock cannot be read"));
+        return {true, std::nullopt};
     }
-    if (sameDockPaths(current, sessionPaths)) {
+    if (written && sameDockPaths(*current, *written)) {
+        logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock is a session Dock"));
+        return {true, std::nullopt};
+    }
+    if (sameDockPaths(*current, sessionPaths)) {
         logLine(kLog,
                 QStringLiteral("skipped original Dock snapshot because current Dock already matches session Dock"));
-        return true;
+        return {true, current};
     }
+    // An empty Dock is the user's too, and comes back empty.
     QString error;
-    if (snapshot_.write(QJsonArray::fromStringList(current), &error)) {
-        logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(current));
-        return true;
+    if (snapshot_.write(QJsonArray::fromStringList(*current), &error)) {
+        logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(*current));
+        snapshotFailureRecorded_ = false;
+        return {true, current};
     }
     logLine(kLog, QStringLiteral("failed to save original Dock snapshot: ") + error);
-    record(true, QStringLiteral("Dock Snapshot Failed"), error);
+    if (!std::exchange(snapshotFailureRecorded_, true)) record(true, QStringLiteral("Dock Snapshot Failed"), error);
     // Replacing the Dock now would lose the user's own; the next apply tries again.
-    return false;
+    return {false, std::nullopt};
 }
 
 QStringList NimbrelSessionDockManager::currentDockPaths() const {
+    return readDockPaths().value_or(QStringList());
+}
+
+std::optional<QStringList> NimbrelSessionDockManager::readDockPaths() const {
     const std::optional<QVariantMap> domain = platform_.dockPreferences->persistentDomain();
-    if (!domain) return {};
+    if (!domain || !domain->contains(kDockPersistentAppsKey)) return QStringList();
     const QVariant apps = domain->value(kDockPersistentAppsKey);
-    if (apps.typeId() != QMetaType::QVariantList) return {};
+    if (apps.typeId() != QMetaType::QVariantList) return std::nullopt;
     const QVariantList tiles = apps.toList();
     for (const QVariant& tile : tiles)
-        if (tile.typeId() != QMetaType::QVariantMap) return {};
+        if (tile.typeId() != QMetaType::QVariantMap) return std::nullopt;
     QStringList paths;
     for (const QVariant& tile : tiles)
         if (auto path = pathFromDockTile(tile.toMap())) paths << *path;
@@ -191,6 +224,8 @@ void NimbrelSessionDockManager::verifySessionDockApply(const QStringList& expect
 void NimbrelSessionDockManager::restoreOriginalDock() {
     const std::optional<QStringList> snapshot = loadOriginalSnapshot();
     if (!snapshot) return;
+    // From here on the Dock is the user's again.
+    rememberWrittenSessionDock(std::nullopt);
     if (sameDockPaths(currentDockPaths(), *snapshot)) {
         logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
         snapshot_.remove();

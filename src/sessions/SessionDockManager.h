@@ -16,17 +16,22 @@ struct NimbrelSessionApp;
 // Puts a session's Dock apps in the Dock and, when no session is active, the Dock from
 // before: the Dock's "persistent-apps" preference is written and the Dock restarted. The Dock
 // from before the first session stays in "OriginalDockSnapshot.json" until a restore of it has
-// been seen in the Dock.
+// been seen in the Dock. The user's own Dock is never lost: a session Dock this manager wrote is
+// remembered (in the preferences, so across a crash or a restart) until the user's is back, and
+// is never taken for the user's; the snapshot is only dropped once the Dock shows it again.
 class NimbrelSessionDockManager final : public SessionDockControl,
                                         public std::enable_shared_from_this<NimbrelSessionDockManager> {
   public:
     static inline const QString kSnapshotFileName = QStringLiteral("OriginalDockSnapshot.json");
+    // The paths of the session Dock written in place of the user's, kept until a restore puts the
+    // user's back; absent while the Dock is the user's own.
+    static inline const QString kWrittenSessionDockKey = QStringLiteral("Nimbrel.sessions.writtenSessionDock");
     static constexpr double kKickstartDelay = 0.35;
     static constexpr double kVerificationDelay = 1.5;
 
     explicit NimbrelSessionDockManager(Platform& platform);
 
-    void applySessionDock(const NimbrelSession& session) override;
+    bool applySessionDock(const NimbrelSession& session) override;
     void restoreOriginalDock() override;
 
     std::optional<QString> dockPath(const NimbrelSessionApp& app) const;
@@ -34,9 +39,17 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     const QString& snapshotPath() const { return snapshot_.path(); }
 
   private:
-    // Whether the Dock may be replaced: false when a snapshot was needed and could not be kept.
-    bool captureOriginalSnapshot(const QStringList& sessionPaths);
+    // What an apply knows of the user's own Dock once it has made sure it is kept.
+    struct UsersDock {
+        bool keptSafe = true;             // false: a snapshot was needed and could not be kept
+        std::optional<QStringList> paths; // the user's Dock (its snapshot, or the Dock showing); none: unknown
+    };
+    UsersDock captureOriginalSnapshot(const QStringList& sessionPaths);
     std::optional<QStringList> loadOriginalSnapshot(bool* blocked = nullptr);
+    // The Dock's paths; none when "persistent-apps" is there but is no list of tiles.
+    std::optional<QStringList> readDockPaths() const;
+    std::optional<QStringList> writtenSessionDock() const;
+    void rememberWrittenSessionDock(const std::optional<QStringList>& paths);
     // Writes the tiles, restarts the Dock and returns the paths actually written.
     QStringList writePersistentApps(const QStringList& paths, bool finderVisible);
     void restartDock();
@@ -48,6 +61,8 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     Platform& platform_;
     SessionSnapshotFile snapshot_;
     bool isApplyingDock_ = false;
+    // A snapshot that cannot be written is tried at every apply; the error is recorded once.
+    bool snapshotFailureRecorded_ = false;
 };
 
 } // namespace nimbrel

@@ -14,14 +14,17 @@ struct NimbrelSession;
 class SessionDockControl {
   public:
     virtual ~SessionDockControl() = default;
-    virtual void applySessionDock(const NimbrelSession& session) = 0;
+    // False when the Dock was left as it is because the user's own could not be kept safe
+    // (its snapshot could not be written): the store tries again at its next tick.
+    virtual bool applySessionDock(const NimbrelSession& session) = 0;
     virtual void restoreOriginalDock() = 0;
 };
 
 class SessionWallpaperControl {
   public:
     virtual ~SessionWallpaperControl() = default;
-    virtual void applySessionWallpapers(const NimbrelSession& session) = 0;
+    // False when the pictures were left as they are, as for the Dock.
+    virtual bool applySessionWallpapers(const NimbrelSession& session) = 0;
     virtual void restoreOriginalWallpapers() = 0;
 };
 
@@ -51,12 +54,12 @@ class SessionsCloudSide {
 // Stand-ins that do nothing: a store without a Dock, pictures, reminders or cloud.
 class NoSessionDock final : public SessionDockControl {
   public:
-    void applySessionDock(const NimbrelSession&) override {}
+    bool applySessionDock(const NimbrelSession&) override { return true; }
     void restoreOriginalDock() override {}
 };
 class NoSessionWallpapers final : public SessionWallpaperControl {
   public:
-    void applySessionWallpapers(const NimbrelSession&) override {}
+    bool applySessionWallpapers(const NimbrelSession&) override { return true; }
     void restoreOriginalWallpapers() override {}
 };
 class NoSessionReminders final : public SessionReminderControl {

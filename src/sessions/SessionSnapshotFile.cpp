@@ -32,11 +32,15 @@ SessionSnapshotFile::State SessionSnapshotFile::load(const std::function<void(co
 }
 
 SessionSnapshotFile::State SessionSnapshotFile::setAsideUnreadable(const QString& problem) {
-    if (reportedBlocked_) return State::blocked;
-    logLine(reporting_.component, reporting_.failedToLoad + problem);
-    recordNimbrelActivity(platform_, NimbrelActivityType::error, reporting_.loadFailedTitle, problem);
+    // Reported once while it stays; the move is tried at every load, so the snapshot stops
+    // blocking sessions as soon as whatever held it in place has gone.
+    if (!reportedBlocked_) {
+        logLine(reporting_.component, reporting_.failedToLoad + problem);
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, reporting_.loadFailedTitle, problem);
+    }
     if (const std::optional<QString> kept = file_.moveAside()) {
         logLine(reporting_.component, QStringLiteral("kept the unreadable snapshot as ") + lastPathComponent(*kept));
+        reportedBlocked_ = false;
         return State::absent;
     }
     reportedBlocked_ = true;

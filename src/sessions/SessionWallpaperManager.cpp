@@ -11,6 +11,8 @@
 #include <QJsonArray>
 #include <QUrl>
 
+#include <utility>
+
 namespace nimbrel {
 
 namespace {
@@ -42,22 +44,22 @@ bool NimbrelSessionWallpaperManager::setWallpaper(const QString& url, const Scre
     return false;
 }
 
-void NimbrelSessionWallpaperManager::applySessionWallpapers(const NimbrelSession& session) {
+bool NimbrelSessionWallpaperManager::applySessionWallpapers(const NimbrelSession& session) {
     std::vector<NimbrelSessionWallpaperSelection> valid;
     for (const NimbrelSessionWallpaperSelection& selection : session.wallpaperSelections)
         if (platform_.files->exists(platform_.files->expandTilde(selection.path))) valid.push_back(selection);
     if (valid.empty()) {
         restoreOriginalWallpapers(); // a session without usable wallpapers shows the pictures from before
-        return;
+        return true;
     }
     // The pictures change only once the ones from before are kept.
-    if (!captureOriginalSnapshot()) return;
+    if (!captureOriginalSnapshot()) return false;
     recordNimbrelActivity(platform_, NimbrelActivityType::session, QStringLiteral("Wallpaper Applied"),
                           QStringLiteral("Session wallpaper was applied to %1 display target%2.")
                               .arg(valid.size())
                               .arg(valid.size() == 1 ? "" : "s"));
     const std::vector<ScreenInfo> screens = platform_.screens->screens();
-    if (screens.empty()) return;
+    if (screens.empty()) return true;
     for (const NimbrelSessionWallpaperSelection& selection : valid) {
         const QString url = fileURL(platform_.files->expandTilde(selection.path));
         if (selection.displayTarget.type == NimbrelSessionDisplayTarget::Type::automatic) {
@@ -67,6 +69,7 @@ void NimbrelSessionWallpaperManager::applySessionWallpapers(const NimbrelSession
             setWallpaper(url, screens[size_t(i)]);
         }
     }
+    return true;
 }
 
 bool NimbrelSessionWallpaperManager::captureOriginalSnapshot() {
@@ -80,9 +83,14 @@ bool NimbrelSessionWallpaperManager::captureOriginalSnapshot() {
             entries.append(QJsonObject{{QStringLiteral("screenIndex"), qint64(i)},
                                        {QStringLiteral("wallpaperPath"), pathOfURL(*url)}});
     QString error;
-    if (snapshot_.write(entries, &error)) return true;
+    if (snapshot_.write(entries, &error)) {
+        snapshotFailureRecorded_ = false;
+        return true;
+    }
     logLine(kLog, QStringLiteral("failed to save original wallpaper snapshot: ") + error);
-    recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Wallpaper Snapshot Failed"), error);
+    if (!std::exchange(snapshotFailureRecorded_, true))
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Wallpaper Snapshot Failed"),
+                              error);
     return false;
 }
 

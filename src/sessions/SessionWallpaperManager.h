@@ -26,7 +26,7 @@ class NimbrelSessionWallpaperManager final : public SessionWallpaperControl {
 
     explicit NimbrelSessionWallpaperManager(Platform& platform);
 
-    void applySessionWallpapers(const NimbrelSession& session) override;
+    bool applySessionWallpapers(const NimbrelSession& session) override;
     void restoreOriginalWallpapers() override;
 
     std::optional<std::vector<WallpaperSnapshot>> loadOriginalSnapshot(bool* blocked = nullptr);
@@ -39,6 +39,8 @@ class NimbrelSessionWallpaperManager final : public SessionWallpaperControl {
 
     Platform& platform_;
     SessionSnapshotFile snapshot_;
+    // A snapshot that cannot be written is tried at every apply; the error is recorded once.
+    bool snapshotFailureRecorded_ = false;
 };
 
 } // namespace nimbrel

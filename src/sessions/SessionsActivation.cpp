@@ -34,7 +34,17 @@ void NimbrelSessionsStore::evaluateActiveSession(bool force) {
             break;
         }
     activeSession_.set(candidate);
-    if (previous != candidate || force) applyActiveSession();
+    if (previous != candidate || force)
+        applyActiveSession();
+    else if (candidate)
+        retryLeftAlone(*candidate);
+}
+
+void NimbrelSessionsStore::retryLeftAlone(const NimbrelSession& active) {
+    // Left alone because what the user had could not be kept safe: tried again at each tick,
+    // so the session does not run without its Dock until something else applies it.
+    if (dockLeftAlone_) dockLeftAlone_ = !parts_.dock->applySessionDock(active);
+    if (wallpapersLeftAlone_) wallpapersLeftAlone_ = !parts_.wallpapers->applySessionWallpapers(active);
 }
 
 void NimbrelSessionsStore::postMenuBarIcon(const QString& symbolName) {
@@ -42,6 +52,8 @@ void NimbrelSessionsStore::postMenuBarIcon(const QString& symbolName) {
 }
 
 void NimbrelSessionsStore::restoreDefaults() {
+    dockLeftAlone_ = false;
+    wallpapersLeftAlone_ = false;
     parts_.dock->restoreOriginalDock();
     parts_.wallpapers->restoreOriginalWallpapers();
 }
@@ -63,8 +75,8 @@ void NimbrelSessionsStore::applyActiveSession() {
                    .arg(active->name, QString::number(active->allowedApps.size()),
                         QString::number(active->whitelistedApps.size())));
         postMenuBarIcon(active->menuBarSymbolName);
-        parts_.dock->applySessionDock(*active);
-        parts_.wallpapers->applySessionWallpapers(*active);
+        dockLeftAlone_ = !parts_.dock->applySessionDock(*active);
+        wallpapersLeftAlone_ = !parts_.wallpapers->applySessionWallpapers(*active);
         return;
     }
     logLine(kSessionsLog, QStringLiteral("no active session, restoring default Dock and wallpapers"));

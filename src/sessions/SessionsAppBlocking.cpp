@@ -27,7 +27,7 @@ QString blockedAppName(const RunningApplication& app) {
 } // namespace
 
 bool NimbrelSessionsStore::isCurrentApplication(const RunningApplication& app) const {
-    return parts_.mainBundle.isCurrentApplication(app);
+    return parts_.mainBundle.isCurrentApplication(app, platform_.workspace->currentApplicationPid());
 }
 
 void NimbrelSessionsStore::enforceActiveSessionOnRunningApps() {

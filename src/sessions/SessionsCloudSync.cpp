@@ -21,11 +21,13 @@ namespace nimbrel {
 
 namespace {
 
-// A session's content for telling two copies apart: its JSON without the ids of its apps,
-// which are made anew at every decoding and name nothing across saves.
+// A session's content for telling two copies apart: its JSON without the ids of its apps and
+// pictures, which a payload in an older form gets anew at every decoding and which name
+// nothing across saves.
 QByteArray contentOf(const NimbrelSession& session) {
     QJsonObject object = encodeSession(session);
-    for (const QString& key : {QStringLiteral("allowedApps"), QStringLiteral("whitelistedApps")}) {
+    for (const QString& key :
+         {QStringLiteral("allowedApps"), QStringLiteral("whitelistedApps"), QStringLiteral("wallpaperSelections")}) {
         QJsonArray apps = object.value(key).toArray();
         for (auto app = apps.begin(); app != apps.end(); ++app) {
             QJsonObject o = app->toObject();
@@ -82,20 +84,26 @@ struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
         });
     }
 
-    // Steps 2 and 3 of the pull: fetch both lists, then merge; deletions that waited go first.
+    // Steps 2 and 3 of the pull: fetch both lists, then merge; deletions and changes that did
+    // not reach the cloud before go first, as they are now.
     void fetchAndApply(std::function<void()> done) {
         for (const auto& [id, deletedAt] : pendingDeletions().entries())
             pushTombstone(id, deletedAt);
-        auto self = shared_from_this();
-        NimbrelCloudSyncManager& sync = links.syncManager();
-        sync.fetchPayloadRecords(
-            NimbrelCloudPayloadType::session, [self, done](std::vector<NimbrelCloudPayloadRecord> records) {
-                self->links.syncManager().fetchTombstones(
-                    NimbrelCloudPayloadType::session,
-                    [self, done, records = std::move(records)](std::vector<NimbrelCloudTombstone> tombstones) {
-                        self->apply(records, tombstones);
-                        if (done) done();
-                    });
+        links.syncManager().retryPendingPushes(NimbrelCloudPayloadType::session, [this](const QString& id) {
+            auto held = store.lock();
+            if (!held) return true; // the store is going: nothing is known of its sessions
+            const auto& sessions = held->sessions().get();
+            auto it = std::find_if(sessions.begin(), sessions.end(),
+                                   [&](const NimbrelSession& s) { return s.id.toString() == id; });
+            if (it == sessions.end()) return false;
+            pushPayload(*it);
+            return true;
+        });
+        // A pull whose fetches did not both succeed leaves the list as it is.
+        links.syncManager().fetchPayloadsAndTombstones(
+            NimbrelCloudPayloadType::session, [self = shared_from_this(), done](std::optional<CloudPull> pulled) {
+                if (pulled) self->apply(pulled->records, pulled->tombstones);
+                if (done) done();
             });
     }
 
@@ -179,7 +187,9 @@ void SessionsCloudSync::Core::apply(const std::vector<NimbrelCloudPayloadRecord>
 
     for (const NimbrelCloudPayloadRecord& record : records) {
         if (deleted.count(record.objectID)) continue;
-        json::Decoded<NimbrelSession> decoded = decodeSessionData(record.payload, now());
+        // A payload without its dates takes its record's, which stay the same from pull to pull,
+        // so an unchanged cloud copy never looks newer than the one held here.
+        json::Decoded<NimbrelSession> decoded = decodeSessionData(record.payload, record.updatedAt);
         if (!decoded) {
             recordNimbrelActivity(platform, NimbrelActivityType::error, QStringLiteral("Session Decode Failed"),
                                   decoded.error);

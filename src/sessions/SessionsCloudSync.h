@@ -14,7 +14,6 @@ struct NimbrelSession;
 struct NimbrelCloudPayloadRecord;
 struct NimbrelCloudTombstone;
 class NimbrelSessionsStore;
-class CloudPendingDeletions;
 
 // The sessions store's side of cloud sync: every added or changed session goes out as a payload
 // record, every deleted one as a tombstone, and the store pulls all session records and

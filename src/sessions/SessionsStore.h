@@ -87,6 +87,7 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     void showBlockedAlert(const RunningApplication& app, const NimbrelSession& session);
     void postMenuBarIcon(const QString& symbolName);
     void restoreDefaults();
+    void retryLeftAlone(const NimbrelSession& active);
     void storeChangedList(std::vector<NimbrelSession> sessions);
     void afterChange();
     bool isPaused() const;
@@ -107,6 +108,9 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     ObserverToken pauseObserver_;
     bool blockedAlertIsShowing_ = false;
     bool applyingCloudPayload_ = false;
+    // The active session's Dock or pictures were left as they were (their snapshot could not be written).
+    bool dockLeftAlone_ = false;
+    bool wallpapersLeftAlone_ = false;
 };
 
 } // namespace nimbrel

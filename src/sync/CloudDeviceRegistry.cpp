@@ -24,7 +24,9 @@ void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const Q
             CloudRecord registry;
             if (fetched.ok()) {
                 registry = fetched.value();
-            } else if (fetched.error().hasCode(CloudError::unknownItem)) {
+            } else if (fetched.error().hasCode(CloudError::unknownItem) || fetched.error().unreadableRecord) {
+                // A registry that cannot be read is made anew, as a missing one is, so that it is
+                // repaired rather than failing every addition.
                 registry = CloudRecord(cloudnames::registryType, {registryName});
                 registry.set(QStringLiteral("createdAt"), self->now());
                 registry.set(QStringLiteral("schemaVersion"), qint64(1));
@@ -35,7 +37,10 @@ void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const Q
             if (!ids.contains(id)) ids.append(id);
             registry.set(listName, ids);
             registry.set(QStringLiteral("updatedAt"), self->now());
-            registry.set(QStringLiteral("sourceDeviceID"), NimbrelDeviceIdentity::current(self->platform_).id);
+            // An id this process alone knows is not written to the cloud.
+            registry.set(QStringLiteral("sourceDeviceID"), NimbrelDeviceIdentity::currentIsStored(self->platform_)
+                                                               ? NimbrelDeviceIdentity::current(self->platform_).id
+                                                               : kUnknownDeviceID);
             self->saveRecordMergingServerCopy(
                 registry,
                 [finish](CloudResult<CloudRecord> saved) {
@@ -87,6 +92,11 @@ void NimbrelCloudSyncManager::registerCurrentDevice(Done done) {
         };
         if (!available) {
             self->syncState.set(NimbrelCloudSyncState::offline());
+            return finish();
+        }
+        // An id this process alone knows would register another device at every launch.
+        if (!NimbrelDeviceIdentity::currentIsStored(self->platform_)) {
+            self->statusProvider().noteDeviceRegistrationWaitsForKeychain();
             return finish();
         }
         self->syncState.set(NimbrelCloudSyncState::syncing());

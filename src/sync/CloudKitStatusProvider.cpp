@@ -141,6 +141,13 @@ void NimbrelCloudKitStatusProvider::refresh() {
     });
 }
 
+void NimbrelCloudKitStatusProvider::noteDeviceRegistrationWaitsForKeychain() {
+    if (deviceRegistrationWaitsForKeychain.get()) return;
+    deviceRegistrationWaitsForKeychain.set(true);
+    recordNimbrelActivity(platform_, NimbrelActivityType::info, QStringLiteral("Device Registration Waiting"),
+                          QStringLiteral("This Mac will be registered for sync once its Keychain can be read."));
+}
+
 void NimbrelCloudKitStatusProvider::apply(const NimbrelCloudKitAccountStatus& answer, const QString& message) {
     using K = NimbrelCloudKitAccountStatus::Kind;
     lastCheckedAt.set(now());

@@ -30,12 +30,17 @@ class NimbrelCloudKitStatusProvider : public std::enable_shared_from_this<Nimbre
 
     Published<NimbrelCloudKitAccountStatus> status{NimbrelCloudKitAccountStatus::checking()};
     Published<std::optional<Date>> lastCheckedAt;
+    // True once this Mac's registration found its device id kept nowhere but in this process:
+    // it waits for a launch that can read the id from the Keychain.
+    Published<bool> deviceRegistrationWaitsForKeychain{false};
     // Made by the first refresh that passes the entitlement test, then reused.
     const std::shared_ptr<CloudContainer>& container() const { return container_; }
 
     // Asks for the account status; the answer arrives later through `status`. Without the
     // entitlements it ends at once in an error status, so nothing waits for an answer.
     void refresh();
+    // Sets deviceRegistrationWaitsForKeychain and tells the user, once.
+    void noteDeviceRegistrationWaitsForKeychain();
 
     // The bundle's "NimbrelCloudKitContainerIdentifier" when it is non-blank text, else
     // "iCloud." + the bundle identifier, else the fixed identifier. Computed at every call.

@@ -3,7 +3,6 @@
 namespace nimbrel {
 
 void CloudObjectPushes::push(const QString& key, Push push, Done done) {
-    failed_.erase(key); // a newer push replaces one that failed
     Slot& slot = slots_[key];
     if (slot.running) {
         slot.waiting = std::move(push);
@@ -17,11 +16,8 @@ void CloudObjectPushes::push(const QString& key, Push push, Done done) {
 
 void CloudObjectPushes::run(const QString& key, Push push, std::vector<Done> dones) {
     slots_[key].running = true;
-    Push kept = push;
-    push([this, key, kept = std::move(kept), dones = std::move(dones)](SaveOutcome outcome) {
+    push([this, key, dones = std::move(dones)](SaveOutcome outcome) {
         Slot& slot = slots_[key];
-        if ((outcome == SaveOutcome::failed || outcome == SaveOutcome::skippedAccount) && !slot.waiting)
-            failed_[key] = kept;
         for (const Done& done : dones)
             done(outcome);
         if (slot.waiting) {
@@ -32,20 +28,6 @@ void CloudObjectPushes::run(const QString& key, Push push, std::vector<Done> don
             slots_.erase(key);
         }
     });
-}
-
-void CloudObjectPushes::retry(const QString& prefix) {
-    std::vector<std::pair<QString, Push>> due;
-    for (auto it = failed_.begin(); it != failed_.end();) {
-        if (it->first.startsWith(prefix)) {
-            due.emplace_back(it->first, std::move(it->second));
-            it = failed_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    for (auto& [key, push] : due)
-        this->push(key, std::move(push), {});
 }
 
 } // namespace nimbrel

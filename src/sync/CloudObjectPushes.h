@@ -12,29 +12,25 @@ namespace nimbrel {
 // How a push to the cloud ended.
 enum class SaveOutcome {
     saved,
-    skippedSyncOff, // sync switched off (or paused): not sent, and not sent later
-    skippedAccount, // the account was not available
-    failed,         // the cloud answered with an error
+    keptNewerServerCopy, // the cloud held a newer copy, which was kept: nothing was written
+    skippedSyncOff,      // sync switched off (or paused): not sent, and not sent later
+    skippedAccount,      // the account was not available
+    failed,              // the cloud answered with an error
 };
 
 // The pushes of each object (a rule, a session, the settings, the blacklist), by key. One
 // object's pushes run one after another, so two quick edits cannot reach the cloud in reverse
 // order; a push that arrives while another runs waits, replacing any push that waits already.
-// A push that failed for want of the account or with an error is kept until a newer push of
-// the object replaces it or `retry` sends it again.
 class CloudObjectPushes {
   public:
     using Done = std::function<void(SaveOutcome)>;
     using Push = std::function<void(Done)>;
 
     void push(const QString& key, Push push, Done done);
-    // Sends again the kept pushes whose keys begin with `prefix`.
-    void retry(const QString& prefix);
-    // Forgets every waiting and kept push.
-    void clear() {
-        slots_.clear();
-        failed_.clear();
-    }
+    // Whether a push of `key` runs or waits.
+    bool isBusy(const QString& key) const { return slots_.count(key) > 0; }
+    // Forgets every waiting push.
+    void clear() { slots_.clear(); }
 
   private:
     struct Slot {
@@ -45,7 +41,6 @@ class CloudObjectPushes {
     void run(const QString& key, Push push, std::vector<Done> dones);
 
     std::map<QString, Slot> slots_;
-    std::map<QString, Push> failed_;
 };
 
 } // namespace nimbrel

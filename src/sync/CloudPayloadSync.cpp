@@ -13,29 +13,30 @@ struct TypeTexts {
     NimbrelActivityType type;
     QString synced, syncedMessage, syncFailed;
     QString deletionSynced, deletionMessage, deletionFailed;
+    QString kept, keptMessage;
 };
 
 TypeTexts textsOf(NimbrelCloudPayloadType type) {
     if (type == NimbrelCloudPayloadType::session)
-        return {NimbrelActivityType::session,
-                QStringLiteral("Session Synced"),
-                QStringLiteral("A session was saved to iCloud and is available on all your devices."),
-                QStringLiteral("Session Sync Failed"),
-                QStringLiteral("Session Deletion Synced"),
-                QStringLiteral("A deleted session was removed from iCloud across all your devices."),
-                QStringLiteral("Session Deletion Sync Failed")};
+        return {
+            NimbrelActivityType::session,
+            QStringLiteral("Session Synced"),
+            QStringLiteral("A session was saved to iCloud and is available on all your devices."),
+            QStringLiteral("Session Sync Failed"),
+            QStringLiteral("Session Deletion Synced"),
+            QStringLiteral("A deleted session was removed from iCloud across all your devices."),
+            QStringLiteral("Session Deletion Sync Failed"),
+            QStringLiteral("Session Sync Skipped"),
+            QStringLiteral("iCloud holds a newer copy of this session from another device, so that copy was kept.")};
     return {NimbrelActivityType::rule,
             QStringLiteral("Rule Synced"),
             QStringLiteral("A rule was saved to iCloud and is available on all your devices."),
             QStringLiteral("Rule Sync Failed"),
             QStringLiteral("Rule Deletion Synced"),
             QStringLiteral("A deleted rule was removed from iCloud across all your devices."),
-            QStringLiteral("Rule Deletion Sync Failed")};
-}
-
-// One object's pushes share a key, so a tombstone waits for its payload record.
-QString pushKey(NimbrelCloudPayloadType type, const QString& objectID) {
-    return rawValue(type) + QLatin1Char(':') + objectID;
+            QStringLiteral("Rule Deletion Sync Failed"),
+            QStringLiteral("Rule Sync Skipped"),
+            QStringLiteral("iCloud holds a newer copy of this rule from another device, so that copy was kept.")};
 }
 
 } // namespace
@@ -64,7 +65,8 @@ void NimbrelCloudSyncManager::savePayloadRecord(const NimbrelCloudPayloadRecord&
     };
     spec.failureTitle = texts.syncFailed;
     spec.success = std::pair{texts.type, std::pair{texts.synced, texts.syncedMessage}};
-    pushObject(pushKey(payload.payloadType, payload.objectID), std::move(spec), std::move(done));
+    spec.kept = std::pair{texts.kept, texts.keptMessage};
+    pushObject(pushKey(payload.payloadType, payload.objectID), payload.updatedAt, std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombstone, SaveDone done) {
@@ -77,31 +79,33 @@ void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombsto
     };
     spec.failureTitle = texts.deletionFailed;
     spec.success = std::pair{texts.type, std::pair{texts.deletionSynced, texts.deletionMessage}};
-    pushObject(pushKey(tombstone.payloadType, tombstone.objectID), std::move(spec), std::move(done));
+    // One object's pushes share a key, so a tombstone waits for its payload record. A failed
+    // tombstone waits as a pending deletion of its store, not here.
+    pushObject(pushKey(tombstone.payloadType, tombstone.objectID), std::nullopt, std::move(spec), std::move(done));
 }
 
 template <typename T>
 void NimbrelCloudSyncManager::fetchListed(const QString& listName, const QString& failureTitle,
                                           std::function<CloudRecordID(const QString&)> recordID,
                                           std::function<std::optional<T>(const CloudRecord&)> read,
-                                          std::function<Date(const T&)> date, Completion<std::vector<T>> done) {
+                                          std::function<Date(const T&)> date, Completion<FetchedList<T>> done) {
     waitForAccountStatus([self = shared_from_this(), listName, failureTitle, recordID, read, date,
                           done = std::move(done)](bool available) {
         if (!available) {
             self->syncState.set(NimbrelCloudSyncState::offline());
-            return done({});
+            return done(std::nullopt);
         }
         self->syncState.set(NimbrelCloudSyncState::syncing());
         auto failed = [self, failureTitle, done](const CloudError& error) {
             self->record(NimbrelActivityType::error, failureTitle, error.localizedDescription);
             self->syncState.set(NimbrelCloudSyncState::failed(error.localizedDescription));
-            done({});
+            done(std::nullopt);
         };
         self->syncRegistryIDs(listName, [self, recordID, read, date, done, failed](CloudResult<QStringList> ids) {
             if (!ids.ok()) return failed(ids.error());
             if (ids.value().isEmpty()) {
                 self->syncState.set(NimbrelCloudSyncState::idle());
-                return done({});
+                return done(std::vector<T>{});
             }
             std::vector<CloudRecordID> recordIDs;
             for (const QString& id : ids.value())
@@ -124,9 +128,7 @@ void NimbrelCloudSyncManager::fetchListed(const QString& listName, const QString
 }
 
 void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,
-                                                  Completion<std::vector<NimbrelCloudPayloadRecord>> done) {
-    // Each pull of a type first sends again what failed to reach the cloud.
-    pushes_.retry(rawValue(type) + QLatin1Char(':'));
+                                                  Completion<FetchedList<NimbrelCloudPayloadRecord>> done) {
     fetchListed<NimbrelCloudPayloadRecord>(
         payloadListName(type), QStringLiteral("Payload Fetch Failed"),
         [type](const QString& id) { return payloadRecordID(type, id); }, &NimbrelCloudPayloadRecord::fromRecord,
@@ -134,11 +136,24 @@ void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,
 }
 
 void NimbrelCloudSyncManager::fetchTombstones(NimbrelCloudPayloadType type,
-                                              Completion<std::vector<NimbrelCloudTombstone>> done) {
+                                              Completion<FetchedList<NimbrelCloudTombstone>> done) {
     fetchListed<NimbrelCloudTombstone>(
         tombstoneListName(type), QStringLiteral("Delete Fetch Failed"),
         [type](const QString& id) { return tombstoneRecordID(type, id); }, &NimbrelCloudTombstone::fromRecord,
         [](const NimbrelCloudTombstone& t) { return t.deletedAt; }, std::move(done));
+}
+
+void NimbrelCloudSyncManager::fetchPayloadsAndTombstones(NimbrelCloudPayloadType type,
+                                                         Completion<std::optional<CloudPull>> done) {
+    // The tombstones are fetched even after a failed payload fetch, so each failure is reported.
+    fetchPayloadRecords(type, [self = shared_from_this(), type,
+                               done = std::move(done)](FetchedList<NimbrelCloudPayloadRecord> records) {
+        self->fetchTombstones(type,
+                              [records = std::move(records), done](FetchedList<NimbrelCloudTombstone> tombstones) {
+                                  if (!records || !tombstones) return done(std::nullopt);
+                                  done(CloudPull{std::move(*records), std::move(*tombstones)});
+                              });
+    });
 }
 
 } // namespace nimbrel

@@ -1,107 +1,43 @@
 #include "sync/CloudPayloads.h"
 
+#include "sync/CloudPayloadFields.h"
+
 #include <cmath>
 
 namespace nimbrel {
 
-namespace {
-constexpr auto kForm = json::DateForm::ISO8601;
-
-NimbrelCloudPayloadType readType(const json::Reader& r) {
-    return r.enumValue<NimbrelCloudPayloadType>(QStringLiteral("payloadType"));
-}
-} // namespace
+using namespace cloudfields;
 
 QJsonObject NimbrelCloudPayloadRecord::toJson() const {
-    return json::Writer(kForm)
-        .set(QStringLiteral("objectID"), objectID)
-        .set(QStringLiteral("payloadType"), payloadType)
-        .set(QStringLiteral("payload"), payload)
-        .set(QStringLiteral("sourceDeviceID"), sourceDeviceID)
-        .set(QStringLiteral("createdAt"), createdAt)
-        .set(QStringLiteral("updatedAt"), updatedAt)
-        .set(QStringLiteral("schemaVersion"), schemaVersion)
-        .object();
+    return cloudfields::toJson(*this, payloadRecordFields());
 }
 
 NimbrelCloudPayloadRecord NimbrelCloudPayloadRecord::fromJson(const json::Reader& r) {
-    NimbrelCloudPayloadRecord v;
-    v.objectID = r.string(QStringLiteral("objectID"));
-    v.payloadType = readType(r);
-    v.payload = r.data(QStringLiteral("payload"));
-    v.sourceDeviceID = r.string(QStringLiteral("sourceDeviceID"));
-    v.createdAt = r.date(QStringLiteral("createdAt"));
-    v.updatedAt = r.date(QStringLiteral("updatedAt"));
-    v.schemaVersion = r.integer(QStringLiteral("schemaVersion"));
-    return v;
+    return cloudfields::fromJson(r, payloadRecordFields());
 }
 
 QJsonObject NimbrelCloudTombstone::toJson() const {
-    return json::Writer(kForm)
-        .set(QStringLiteral("objectID"), objectID)
-        .set(QStringLiteral("payloadType"), payloadType)
-        .set(QStringLiteral("sourceDeviceID"), sourceDeviceID)
-        .set(QStringLiteral("deletedAt"), deletedAt)
-        .set(QStringLiteral("schemaVersion"), schemaVersion)
-        .object();
+    return cloudfields::toJson(*this, tombstoneFields());
 }
 
 NimbrelCloudTombstone NimbrelCloudTombstone::fromJson(const json::Reader& r) {
-    NimbrelCloudTombstone v;
-    v.objectID = r.string(QStringLiteral("objectID"));
-    v.payloadType = readType(r);
-    v.sourceDeviceID = r.string(QStringLiteral("sourceDeviceID"));
-    v.deletedAt = r.date(QStringLiteral("deletedAt"));
-    v.schemaVersion = r.integer(QStringLiteral("schemaVersion"));
-    return v;
+    return cloudfields::fromJson(r, tombstoneFields());
 }
 
 QJsonObject NimbrelCloudSettingsPayload::toJson() const {
-    json::Writer w(kForm);
-    w.set(QStringLiteral("syncEnabled"), syncEnabled)
-        .set(QStringLiteral("liquidGlassEnabled"), liquidGlassEnabled)
-        .set(QStringLiteral("automaticUpdatesEnabled"), automaticUpdatesEnabled)
-        .setOptional(QStringLiteral("customAccountImageData"), customAccountImageData)
-        .setOptional(QStringLiteral("behaviorMode"), behaviorMode)
-        .setOptional(QStringLiteral("minimizeAfterCycle"), minimizeAfterCycle)
-        .setOptional(QStringLiteral("systemNotificationsEnabled"), systemNotificationsEnabled)
-        .set(QStringLiteral("updatedAt"), updatedAt)
-        .set(QStringLiteral("sourceDeviceID"), sourceDeviceID)
-        .set(QStringLiteral("schemaVersion"), schemaVersion);
-    return w.object();
+    return cloudfields::toJson(*this, settingsFields());
 }
 
 NimbrelCloudSettingsPayload NimbrelCloudSettingsPayload::fromJson(const json::Reader& r) {
-    NimbrelCloudSettingsPayload v;
-    v.syncEnabled = r.boolean(QStringLiteral("syncEnabled"));
-    v.liquidGlassEnabled = r.boolean(QStringLiteral("liquidGlassEnabled"));
-    v.automaticUpdatesEnabled = r.boolean(QStringLiteral("automaticUpdatesEnabled"));
-    v.customAccountImageData = r.optionalData(QStringLiteral("customAccountImageData"));
-    v.behaviorMode = r.optionalString(QStringLiteral("behaviorMode"));
-    v.minimizeAfterCycle = r.optionalBoolean(QStringLiteral("minimizeAfterCycle"));
-    v.systemNotificationsEnabled = r.optionalBoolean(QStringLiteral("systemNotificationsEnabled"));
-    v.updatedAt = r.date(QStringLiteral("updatedAt"));
-    v.sourceDeviceID = r.string(QStringLiteral("sourceDeviceID"));
-    v.schemaVersion = r.integer(QStringLiteral("schemaVersion"));
-    return v;
+    return cloudfields::fromJson(r, settingsFields());
 }
 
 QJsonObject NimbrelCloudBlacklistPayload::toJson() const {
-    return json::Writer(kForm)
-        .set(QStringLiteral("blacklistedAppKeys"), blacklistedAppKeys)
-        .set(QStringLiteral("updatedAt"), updatedAt)
-        .set(QStringLiteral("sourceDeviceID"), sourceDeviceID)
-        .set(QStringLiteral("schemaVersion"), schemaVersion)
-        .object();
+    return cloudfields::toJson(*this, blacklistFields());
 }
 
 NimbrelCloudBlacklistPayload NimbrelCloudBlacklistPayload::fromJson(const json::Reader& r) {
-    NimbrelCloudBlacklistPayload v;
-    v.blacklistedAppKeys = r.stringList(QStringLiteral("blacklistedAppKeys"));
-    v.updatedAt = r.date(QStringLiteral("updatedAt"));
-    v.sourceDeviceID = r.string(QStringLiteral("sourceDeviceID"));
-    v.schemaVersion = r.integer(QStringLiteral("schemaVersion"));
-    return v;
+    return cloudfields::fromJson(r, blacklistFields());
 }
 
 CloudResult<QByteArray> NimbrelCloudBlacklistPayload::encoded() const {
@@ -120,27 +56,11 @@ std::optional<NimbrelCloudBlacklistPayload> NimbrelCloudBlacklistPayload::decode
 }
 
 QJsonObject NimbrelCloudDeviceRecord::toJson() const {
-    return json::Writer(kForm)
-        .set(QStringLiteral("deviceID"), deviceID)
-        .set(QStringLiteral("deviceName"), deviceName)
-        .set(QStringLiteral("modelIdentifier"), modelIdentifier)
-        .set(QStringLiteral("status"), status)
-        .set(QStringLiteral("createdAt"), createdAt)
-        .set(QStringLiteral("updatedAt"), updatedAt)
-        .set(QStringLiteral("schemaVersion"), schemaVersion)
-        .object();
+    return cloudfields::toJson(*this, deviceFields());
 }
 
 NimbrelCloudDeviceRecord NimbrelCloudDeviceRecord::fromJson(const json::Reader& r) {
-    NimbrelCloudDeviceRecord v;
-    v.deviceID = r.string(QStringLiteral("deviceID"));
-    v.deviceName = r.string(QStringLiteral("deviceName"));
-    v.modelIdentifier = r.string(QStringLiteral("modelIdentifier"));
-    v.status = r.string(QStringLiteral("status"));
-    v.createdAt = r.date(QStringLiteral("createdAt"));
-    v.updatedAt = r.date(QStringLiteral("updatedAt"));
-    v.schemaVersion = r.integer(QStringLiteral("schemaVersion"));
-    return v;
+    return cloudfields::fromJson(r, deviceFields());
 }
 
 } // namespace nimbrel

@@ -4,7 +4,7 @@
 
 namespace nimbrel {
 
-std::map<QString, Date> CloudPendingDeletions::entries() const {
+std::map<QString, Date> CloudPendingChanges::entries() const {
     std::map<QString, Date> out;
     const QVariantMap stored = defaults_.dictionaryValue(key_).value_or(QVariantMap());
     for (auto it = stored.cbegin(); it != stored.cend(); ++it)
@@ -12,17 +12,17 @@ std::map<QString, Date> CloudPendingDeletions::entries() const {
     return out;
 }
 
-bool CloudPendingDeletions::contains(const QString& id) const {
+bool CloudPendingChanges::contains(const QString& id) const {
     return entries().count(id) > 0;
 }
 
-void CloudPendingDeletions::add(const QString& id, Date deletedAt) {
+void CloudPendingChanges::add(const QString& id, Date changedAt) {
     QVariantMap stored = defaults_.dictionaryValue(key_).value_or(QVariantMap());
-    stored.insert(id, QVariant::fromValue(deletedAt));
+    stored.insert(id, QVariant::fromValue(changedAt));
     defaults_.set(key_, stored);
 }
 
-void CloudPendingDeletions::remove(const QString& id) {
+void CloudPendingChanges::remove(const QString& id) {
     QVariantMap stored = defaults_.dictionaryValue(key_).value_or(QVariantMap());
     if (!stored.remove(id)) return;
     if (stored.isEmpty())

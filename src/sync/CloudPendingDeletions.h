@@ -10,14 +10,14 @@ namespace nimbrel {
 
 class UserDefaults;
 
-// The objects of one store deleted here whose tombstones have not reached the cloud yet, kept
-// in user defaults as {id: date of the deletion}. A pull does not bring them back, and their
-// tombstones go out when sync can run again.
-class CloudPendingDeletions {
+// Changes made here that have not reached the cloud yet, kept in user defaults as {key: date
+// of the change}, so that they go out when sync can run again, after a restart too: a store's
+// deletions whose tombstones wait, the sync manager's objects whose latest push failed.
+class CloudPendingChanges {
   public:
-    CloudPendingDeletions(UserDefaults& defaults, QString key) : defaults_(defaults), key_(std::move(key)) {}
+    CloudPendingChanges(UserDefaults& defaults, QString key) : defaults_(defaults), key_(std::move(key)) {}
 
-    void add(const QString& id, Date deletedAt);
+    void add(const QString& id, Date changedAt);
     void remove(const QString& id);
     bool contains(const QString& id) const;
     // Entries whose value is no date are dropped when read.
@@ -27,5 +27,9 @@ class CloudPendingDeletions {
     UserDefaults& defaults_;
     QString key_;
 };
+
+// The objects of one store deleted here whose tombstones have not reached the cloud yet. A pull
+// does not bring them back, and their tombstones go out when sync can run again.
+using CloudPendingDeletions = CloudPendingChanges;
 
 } // namespace nimbrel

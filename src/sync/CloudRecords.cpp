@@ -1,116 +1,39 @@
 #include "sync/CloudPayloads.h"
 
+#include "sync/CloudPayloadFields.h"
+
 // How each value becomes its record and is read back.
 
 namespace nimbrel {
 
-namespace {
-
-const QString kObjectID = QStringLiteral("objectID");
-const QString kPayloadType = QStringLiteral("payloadType");
-const QString kPayload = QStringLiteral("payload");
-const QString kSourceDeviceID = QStringLiteral("sourceDeviceID");
-const QString kCreatedAt = QStringLiteral("createdAt");
-const QString kUpdatedAt = QStringLiteral("updatedAt");
-const QString kDeletedAt = QStringLiteral("deletedAt");
-const QString kSchemaVersion = QStringLiteral("schemaVersion");
-
-std::optional<NimbrelCloudPayloadType> readPayloadType(const CloudRecord& record) {
-    const auto text = record.text(kPayloadType);
-    return text ? cloudPayloadTypeFromRaw(*text) : std::nullopt;
-}
-
-// The optional settings fields with their kinds, in the order they are written.
-void setOrRemove(CloudRecord& record, const QString& key, const std::optional<CloudValue>& value) {
-    if (value)
-        record.set(key, *value);
-    else
-        record.remove(key);
-}
-
-template <typename T> std::optional<CloudValue> asValue(const std::optional<T>& v) {
-    return v ? std::optional<CloudValue>(*v) : std::nullopt;
-}
-
-} // namespace
+using namespace cloudfields;
 
 void NimbrelCloudPayloadRecord::writeTo(CloudRecord& record) const {
-    record.set(kObjectID, objectID);
-    record.set(kPayloadType, rawValue(payloadType));
-    record.set(kPayload, payload);
-    record.set(kSourceDeviceID, sourceDeviceID);
-    record.set(kCreatedAt, createdAt);
-    record.set(kUpdatedAt, updatedAt);
-    record.set(kSchemaVersion, schemaVersion);
+    cloudfields::writeTo(record, *this, payloadRecordFields());
 }
 
 std::optional<NimbrelCloudPayloadRecord> NimbrelCloudPayloadRecord::fromRecord(const CloudRecord& record) {
-    auto objectID = record.text(kObjectID);
-    auto type = readPayloadType(record);
-    auto payload = record.bytes(kPayload);
-    auto source = record.text(kSourceDeviceID);
-    auto created = record.date(kCreatedAt);
-    auto updated = record.date(kUpdatedAt);
-    auto version = record.integer(kSchemaVersion);
-    if (!objectID || !type || !payload || !source || !created || !updated || !version) return std::nullopt;
-    return NimbrelCloudPayloadRecord{*objectID, *type, *payload, *source, *created, *updated, *version};
+    return cloudfields::fromRecord(record, payloadRecordFields());
 }
 
 CloudRecord NimbrelCloudTombstone::makeRecord() const {
     CloudRecord record(cloudnames::tombstoneType, tombstoneRecordID(payloadType, objectID));
-    record.set(kObjectID, objectID);
-    record.set(kPayloadType, rawValue(payloadType));
-    record.set(kSourceDeviceID, sourceDeviceID);
-    record.set(kDeletedAt, deletedAt);
-    record.set(kSchemaVersion, schemaVersion);
+    cloudfields::writeTo(record, *this, tombstoneFields());
     return record;
 }
 
 std::optional<NimbrelCloudTombstone> NimbrelCloudTombstone::fromRecord(const CloudRecord& record) {
-    auto objectID = record.text(kObjectID);
-    auto type = readPayloadType(record);
-    auto source = record.text(kSourceDeviceID);
-    auto deleted = record.date(kDeletedAt);
-    auto version = record.integer(kSchemaVersion);
-    if (!objectID || !type || !source || !deleted || !version) return std::nullopt;
-    return NimbrelCloudTombstone{*objectID, *type, *source, *deleted, *version};
+    return cloudfields::fromRecord(record, tombstoneFields());
 }
 
 CloudRecord NimbrelCloudSettingsPayload::makeRecord() const {
     CloudRecord record(cloudnames::settingsType, {cloudnames::settingsRecord});
-    record.set(QStringLiteral("syncEnabled"), syncEnabled);
-    record.set(QStringLiteral("liquidGlassEnabled"), liquidGlassEnabled);
-    record.set(QStringLiteral("automaticUpdatesEnabled"), automaticUpdatesEnabled);
-    setOrRemove(record, QStringLiteral("customAccountImageData"), asValue(customAccountImageData));
-    setOrRemove(record, QStringLiteral("behaviorMode"), asValue(behaviorMode));
-    setOrRemove(record, QStringLiteral("systemNotificationsEnabled"), asValue(systemNotificationsEnabled));
-    setOrRemove(record, QStringLiteral("minimizeAfterCycle"), asValue(minimizeAfterCycle));
-    record.set(kUpdatedAt, updatedAt);
-    record.set(kSourceDeviceID, sourceDeviceID);
-    record.set(kSchemaVersion, schemaVersion);
+    cloudfields::writeTo(record, *this, settingsFields());
     return record;
 }
 
 std::optional<NimbrelCloudSettingsPayload> NimbrelCloudSettingsPayload::fromRecord(const CloudRecord& record) {
-    auto sync = record.flag(QStringLiteral("syncEnabled"));
-    auto glass = record.flag(QStringLiteral("liquidGlassEnabled"));
-    auto updates = record.flag(QStringLiteral("automaticUpdatesEnabled"));
-    auto updated = record.date(kUpdatedAt);
-    auto source = record.text(kSourceDeviceID);
-    auto version = record.integer(kSchemaVersion);
-    if (!sync || !glass || !updates || !updated || !source || !version) return std::nullopt;
-    NimbrelCloudSettingsPayload p;
-    p.syncEnabled = *sync;
-    p.liquidGlassEnabled = *glass;
-    p.automaticUpdatesEnabled = *updates;
-    p.customAccountImageData = record.bytes(QStringLiteral("customAccountImageData"));
-    p.behaviorMode = record.text(QStringLiteral("behaviorMode"));
-    p.minimizeAfterCycle = record.flag(QStringLiteral("minimizeAfterCycle"));
-    p.systemNotificationsEnabled = record.flag(QStringLiteral("systemNotificationsEnabled"));
-    p.updatedAt = *updated;
-    p.sourceDeviceID = *source;
-    p.schemaVersion = *version;
-    return p;
+    return cloudfields::fromRecord(record, settingsFields());
 }
 
 CloudResult<CloudRecord> NimbrelCloudBlacklistPayload::makeRecord() const {
@@ -119,9 +42,7 @@ CloudResult<CloudRecord> NimbrelCloudBlacklistPayload::makeRecord() const {
     CloudRecord record(cloudnames::blacklistType, {cloudnames::blacklistRecord});
     record.set(kPayload, json.value());
     record.set(kPayloadType, rawValue(NimbrelCloudPayloadType::blacklist));
-    record.set(kUpdatedAt, updatedAt);
-    record.set(kSourceDeviceID, sourceDeviceID);
-    record.set(kSchemaVersion, schemaVersion);
+    cloudfields::writeTo(record, *this, blacklistFields());
     return record;
 }
 
@@ -135,25 +56,11 @@ CloudRecordID NimbrelCloudDeviceRecord::recordID(const QString& deviceID) {
 }
 
 void NimbrelCloudDeviceRecord::writeTo(CloudRecord& record) const {
-    record.set(QStringLiteral("deviceID"), deviceID);
-    record.set(QStringLiteral("deviceName"), deviceName);
-    record.set(QStringLiteral("modelIdentifier"), modelIdentifier);
-    record.set(QStringLiteral("status"), status);
-    record.set(kCreatedAt, createdAt);
-    record.set(kUpdatedAt, updatedAt);
-    record.set(kSchemaVersion, schemaVersion);
+    cloudfields::writeTo(record, *this, deviceFields());
 }
 
 std::optional<NimbrelCloudDeviceRecord> NimbrelCloudDeviceRecord::fromRecord(const CloudRecord& record) {
-    auto id = record.text(QStringLiteral("deviceID"));
-    auto name = record.text(QStringLiteral("deviceName"));
-    auto model = record.text(QStringLiteral("modelIdentifier"));
-    auto status = record.text(QStringLiteral("status"));
-    auto created = record.date(kCreatedAt);
-    auto updated = record.date(kUpdatedAt);
-    auto version = record.integer(kSchemaVersion);
-    if (!id || !name || !model || !status || !created || !updated || !version) return std::nullopt;
-    return NimbrelCloudDeviceRecord{*id, *name, *model, *status, *created, *updated, *version};
+    return cloudfields::fromRecord(record, deviceFields());
 }
 
 } // namespace nimbrel

@@ -9,20 +9,24 @@ void NimbrelCloudSyncManager::saveSettingsPayload(const NimbrelCloudSettingsPayl
                   MergeRules{true, false},
                   {},
                   QStringLiteral("Settings Sync Failed"),
-                  std::nullopt};
-    pushObject(QStringLiteral("settings"), std::move(spec), std::move(done));
+                  std::nullopt,
+                  std::pair{QStringLiteral("Settings Sync Skipped"),
+                            QStringLiteral("iCloud holds newer settings from another device, so they were kept.")}};
+    pushObject(settingsPushKey, payload.updatedAt, std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPayload& payload, SaveDone done) {
     // A payload that cannot be encoded fails the save rather than leaving the server's older list.
-    SaveSpec spec{[payload] { return payload.makeRecord(); },
-                  MergeRules{true, false},
-                  {},
-                  QStringLiteral("Blacklist Sync Failed"),
-                  std::pair{NimbrelActivityType::blacklist,
-                            std::pair{QStringLiteral("Blacklist Synced"),
-                                      QStringLiteral("Blacklisted apps were synced to iCloud.")}}};
-    pushObject(QStringLiteral("blacklist"), std::move(spec), std::move(done));
+    SaveSpec spec{
+        [payload] { return payload.makeRecord(); },
+        MergeRules{true, false},
+        {},
+        QStringLiteral("Blacklist Sync Failed"),
+        std::pair{NimbrelActivityType::blacklist, std::pair{QStringLiteral("Blacklist Synced"),
+                                                            QStringLiteral("Blacklisted apps were synced to iCloud.")}},
+        std::pair{QStringLiteral("Blacklist Sync Skipped"),
+                  QStringLiteral("iCloud holds a newer blacklist from another device, so it was kept.")}};
+    pushObject(blacklistPushKey, payload.updatedAt, std::move(spec), std::move(done));
 }
 
 void NimbrelCloudSyncManager::fetchSingle(const QString& name, std::function<bool(const CloudRecord&)> read,
@@ -44,7 +48,6 @@ void NimbrelCloudSyncManager::fetchSingle(const QString& name, std::function<boo
 }
 
 void NimbrelCloudSyncManager::fetchSettingsPayload(Completion<std::optional<NimbrelCloudSettingsPayload>> done) {
-    pushes_.retry(QStringLiteral("settings"));
     auto payload = std::make_shared<std::optional<NimbrelCloudSettingsPayload>>();
     fetchSingle(
         cloudnames::settingsRecord,
@@ -55,7 +58,6 @@ void NimbrelCloudSyncManager::fetchSettingsPayload(Completion<std::optional<Nimb
 }
 
 void NimbrelCloudSyncManager::fetchBlacklistPayload(Completion<std::optional<NimbrelCloudBlacklistPayload>> done) {
-    pushes_.retry(QStringLiteral("blacklist"));
     auto payload = std::make_shared<std::optional<NimbrelCloudBlacklistPayload>>();
     fetchSingle(
         cloudnames::blacklistRecord,

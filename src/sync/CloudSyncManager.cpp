@@ -66,6 +66,13 @@ void NimbrelCloudSyncManager::fail(const QString& title, const CloudError& error
     record(NimbrelActivityType::error, title, error.localizedDescription);
 }
 
+void NimbrelCloudSyncManager::noteReplacedRecord(const QString& recordName) {
+    if (!replacedRecords_.insert(recordName).second) return;
+    record(NimbrelActivityType::info, QStringLiteral("Cloud Record Replaced"),
+           QStringLiteral("The damaged cloud record \"%1\" could not be read and was replaced by this Mac's copy.")
+               .arg(recordName));
+}
+
 void NimbrelCloudSyncManager::waitForAccountStatus(Completion<bool> done) {
     NimbrelCloudKitStatusProvider& provider = statusProvider();
     // Without the entitlements nobody asks for the account, so the check is made here; it
@@ -185,35 +192,84 @@ void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
         };
         CloudResult<CloudRecord> made = spec.makeRecord();
         if (!made.ok()) return failed(made.error());
-        self->saveRecordMergingServerCopy(
-            made.value(),
-            [self, spec, done, failed](CloudResult<CloudRecord> saved) {
-                if (!saved.ok()) return failed(saved.error());
-                auto finish = [self, spec, done, failed](std::optional<CloudError> error) {
-                    if (error) return failed(*error);
-                    self->succeed();
-                    if (spec.success)
-                        self->record(spec.success->first, spec.success->second.first, spec.success->second.second);
-                    if (done) done(SaveOutcome::saved);
-                };
-                if (spec.afterSave)
-                    spec.afterSave(finish);
-                else
-                    finish(std::nullopt);
-            },
-            spec.rules);
+        self->mergeSave(made.value(), spec.rules, [self, spec, done, failed](CloudMergedSave saved) {
+            if (!saved.result.ok()) return failed(saved.result.error());
+            auto finish = [self, spec, done, failed,
+                           kept = saved.keptNewerServerCopy](std::optional<CloudError> error) {
+                if (error) return failed(*error);
+                if (kept) {
+                    // Nothing was written: not a successful sync, and not reported as one.
+                    self->syncState.set(NimbrelCloudSyncState::idle());
+                    if (spec.kept) self->record(NimbrelActivityType::info, spec.kept->first, spec.kept->second);
+                    if (done) done(SaveOutcome::keptNewerServerCopy);
+                    return;
+                }
+                self->succeed();
+                if (spec.success)
+                    self->record(spec.success->first, spec.success->second.first, spec.success->second.second);
+                if (done) done(SaveOutcome::saved);
+            };
+            // A kept copy is listed all the same, in case the Mac that saved it could not list it.
+            if (spec.afterSave)
+                spec.afterSave(finish);
+            else
+                finish(std::nullopt);
+        });
     });
 }
 
-void NimbrelCloudSyncManager::pushObject(const QString& key, SaveSpec spec, SaveDone done) {
-    // A push kept for a retry holds the manager weakly, so that it never keeps it alive.
+void NimbrelCloudSyncManager::pushObject(const QString& key, std::optional<Date> changedAt, SaveSpec spec,
+                                         SaveDone done) {
+    if (changedAt) markPendingPush(key, *changedAt);
+    // A waiting push holds the manager weakly, so that it never keeps it alive.
     std::weak_ptr<NimbrelCloudSyncManager> weak = weak_from_this();
+    auto noted = [weak, key, changedAt, done = std::move(done)](SaveOutcome outcome) {
+        // A failure leaves the change waiting; so does a newer change marked meanwhile.
+        const bool ended = outcome != SaveOutcome::failed && outcome != SaveOutcome::skippedAccount;
+        if (auto self = weak.lock(); self && ended && (!changedAt || self->pendingPush(key) == changedAt))
+            if (auto pending = self->pendingPushes()) pending->remove(key);
+        if (done) done(outcome);
+    };
     pushes_.push(
         key,
         [weak, spec = std::move(spec)](SaveDone finished) {
             if (auto self = weak.lock()) self->runSave(spec, std::move(finished));
         },
-        std::move(done));
+        std::move(noted));
+}
+
+std::optional<CloudPendingChanges> NimbrelCloudSyncManager::pendingPushes() const {
+    if (!platform_.defaults) return std::nullopt;
+    return CloudPendingChanges(*platform_.defaults, pendingPushesKey);
+}
+
+QString NimbrelCloudSyncManager::pushKey(NimbrelCloudPayloadType type, const QString& objectID) {
+    return rawValue(type) + QLatin1Char(':') + objectID;
+}
+
+void NimbrelCloudSyncManager::markPendingPush(const QString& key, Date changedAt) {
+    if (auto pending = pendingPushes()) pending->add(key, changedAt);
+}
+
+std::optional<Date> NimbrelCloudSyncManager::pendingPush(const QString& key) const {
+    const auto pending = pendingPushes();
+    const std::map<QString, Date> entries = pending ? pending->entries() : std::map<QString, Date>();
+    auto it = entries.find(key);
+    return it == entries.end() ? std::nullopt : std::optional<Date>(it->second);
+}
+
+void NimbrelCloudSyncManager::retryPendingPush(const QString& key, const std::function<void(Date changedAt)>& push) {
+    if (pushes_.isBusy(key)) return;
+    if (auto changedAt = pendingPush(key)) push(*changedAt);
+}
+
+void NimbrelCloudSyncManager::retryPendingPushes(NimbrelCloudPayloadType type,
+                                                 const std::function<bool(const QString& objectID)>& push) {
+    auto pending = pendingPushes();
+    if (!pending) return;
+    const QString prefix = pushKey(type, {});
+    for (const auto& [key, changedAt] : pending->entries())
+        if (key.startsWith(prefix) && !pushes_.isBusy(key) && !push(key.mid(prefix.size()))) pending->remove(key);
 }
 
 void NimbrelCloudSyncManager::syncNow(Done done) {

@@ -6,6 +6,7 @@
 #include "platform/Published.h"
 #include "sync/CloudObjectPushes.h"
 #include "sync/CloudPayloads.h"
+#include "sync/CloudPendingDeletions.h"
 #include "sync/CloudSyncState.h"
 #include "sync/SerialQueue.h"
 
@@ -13,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace nimbrel {
@@ -28,6 +30,22 @@ struct CloudMergeRules {
     // Lists of texts become the server's list followed by the record's ids it lacks, so
     // two additions to one registry never drop each other's ids.
     bool uniteTextLists = false;
+};
+
+// What a pull fetched of one payload type: every payload record (newest updatedAt first) and
+// every tombstone (newest deletedAt first).
+struct CloudPull {
+    std::vector<NimbrelCloudPayloadRecord> records;
+    std::vector<NimbrelCloudTombstone> tombstones;
+};
+
+// How a merged save ended: the record as saved (or the error), and whether the server's newer
+// copy was kept instead, so that nothing was written.
+struct CloudMergedSave {
+    CloudResult<CloudRecord> result;
+    bool keptNewerServerCopy = false;
+    // The server's copy could not be read, so the record was written whole in its place.
+    bool replacedUnreadableRecord = false;
 };
 
 // The order in which sync now runs the stores' pulls.
@@ -88,22 +106,44 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void fetchRegisteredDevices(Done done = {});
 
     // Payload records and tombstones of rules and sessions, entered in the sync registry.
-    // Pushes of one object go one after another, the latest replacing any still waiting;
-    // one that failed is sent again at the next fetch of its type unless a newer one replaced it.
+    // Pushes of one object go one after another, the latest replacing any still waiting.
     void savePayloadRecord(const NimbrelCloudPayloadRecord& record, SaveDone done = {});
     void saveTombstone(const NimbrelCloudTombstone& tombstone, SaveDone done = {});
     void addToSyncRegistry(const QString& objectID, const QString& listName, ErrorDone done);
 
-    // Every payload record (newest updatedAt first) and tombstone (newest deletedAt first) of a
-    // type; an empty list on any failure.
-    void fetchPayloadRecords(NimbrelCloudPayloadType type, Completion<std::vector<NimbrelCloudPayloadRecord>> done);
-    void fetchTombstones(NimbrelCloudPayloadType type, Completion<std::vector<NimbrelCloudTombstone>> done);
+    // A fetched list, or nullopt when the fetch failed (the account, the registry or a batch):
+    // a failure is never taken for an empty cloud.
+    template <typename T> using FetchedList = std::optional<std::vector<T>>;
+    // Every payload record (newest updatedAt first) and tombstone (newest deletedAt first) of a type.
+    void fetchPayloadRecords(NimbrelCloudPayloadType type, Completion<FetchedList<NimbrelCloudPayloadRecord>> done);
+    void fetchTombstones(NimbrelCloudPayloadType type, Completion<FetchedList<NimbrelCloudTombstone>> done);
+    // A store's pull: both fetches, one after the other; nullopt unless both succeeded, since
+    // records merged without their tombstones would bring deleted objects back.
+    void fetchPayloadsAndTombstones(NimbrelCloudPayloadType type, Completion<std::optional<CloudPull>> done);
     void syncRegistryIDs(const QString& listName, Completion<CloudResult<QStringList>> done);
 
     // The activity screen's sync: the stores' pulls in slot order (one step per slot, the
     // latest registered), each awaited, then `done`. Pushes nothing and sets no state itself.
     void addSyncNowStep(SyncNowSlot slot, SyncStep step) { syncNowSteps_[slot] = std::move(step); }
     void syncNow(Done done = {});
+
+    // The objects whose latest push has not reached the cloud (under way, failed, or waiting for
+    // the account), kept in the defaults under pendingPushesKey as {push key: date of the change}
+    // until that push succeeds or finds a newer copy there. The stores send their current value
+    // again when sync can run (at each pull), also after a restart.
+    static inline const QString pendingPushesKey = QStringLiteral("Nimbrel.cloud.pendingPushes");
+    static inline const QString settingsPushKey = QStringLiteral("settings");
+    static inline const QString blacklistPushKey = QStringLiteral("blacklist");
+    static QString pushKey(NimbrelCloudPayloadType type, const QString& objectID);
+    // The date of the change not yet in the cloud under `key`, if there is one.
+    std::optional<Date> pendingPush(const QString& key) const;
+    // A change whose push is still to come (a burst not over yet) waits from now on.
+    void markPendingPush(const QString& key, Date changedAt);
+    // Calls `push` with the date of the change under `key` when it waits and no push of it is under way.
+    void retryPendingPush(const QString& key, const std::function<void(Date changedAt)>& push);
+    // Asks `push` to send again each object of `type` that waits and is not under way; an
+    // object it no longer has (false) stops waiting.
+    void retryPendingPushes(NimbrelCloudPayloadType type, const std::function<bool(const QString& objectID)>& push);
 
     // Drops the work waiting inside the manager (for the account, a push's turn, a registry's
     // turn): each holds the manager, which would otherwise outlive its last user.
@@ -121,6 +161,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
         std::function<void(ErrorDone)> afterSave;
         QString failureTitle;
         std::optional<std::pair<NimbrelActivityType, std::pair<QString, QString>>> success;
+        // Title and message of the info recorded when the cloud's newer copy was kept instead.
+        std::optional<std::pair<QString, QString>> kept;
     };
 
     CloudDatabase* database();
@@ -133,9 +175,15 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // A fetch's or the device operations' good end: `idle` first, then the date.
     void succeedIdleFirst();
     void fail(const QString& title, const CloudError& error);
+    // Tells the user, once per record, that a damaged record was written anew.
+    void noteReplacedRecord(const QString& recordName);
 
     void runSave(SaveSpec spec, SaveDone done);
-    void pushObject(const QString& key, SaveSpec spec, SaveDone done);
+    void mergeSave(const CloudRecord& record, MergeRules rules, Completion<CloudMergedSave> done);
+    // With `changedAt`, the object waits under `key` with that date until this push or a later
+    // one succeeds; without (a tombstone), its success ends the wait.
+    void pushObject(const QString& key, std::optional<Date> changedAt, SaveSpec spec, SaveDone done);
+    std::optional<CloudPendingChanges> pendingPushes() const;
     void fetchRecord(const CloudRecordID& id, CloudDatabase::RecordCompletion done);
     void saveRecord(const CloudRecord& record, CloudDatabase::RecordCompletion done);
     // The fetch shape of a single record: `read` tells whether it read as a value.
@@ -149,7 +197,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void fetchListed(const QString& listName, const QString& failureTitle,
                      std::function<CloudRecordID(const QString&)> recordID,
                      std::function<std::optional<T>(const CloudRecord&)> read, std::function<Date(const T&)> date,
-                     Completion<std::vector<T>> done);
+                     Completion<FetchedList<T>> done);
     void runSyncNowSteps(std::map<SyncNowSlot, SyncStep>::const_iterator from, Done done);
     void resumeAccountWaiters();
 
@@ -163,6 +211,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     CloudObjectPushes pushes_;
     // Additions to one registry record, one after another in this process.
     std::map<QString, SerialQueue> registryQueues_;
+    std::set<QString> replacedRecords_;
 };
 
 } // namespace nimbrel

@@ -56,25 +56,29 @@ QString NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(Platform& platfor
 
 QString NimbrelDeviceIdentityProvider::loadOrCreateDeviceID() {
     int status = 0;
-    if (auto stored = readStoredID(platform_, &status)) return *stored;
+    if (auto stored = readStoredID(platform_, &status)) {
+        idIsStored_ = true;
+        return *stored;
+    }
     const QString made = Uuid::random().toString();
     // Only a missing item (or one without a usable id) is replaced; any other failure
     // leaves the Keychain alone.
-    if (status == errSecSuccess || status == errSecItemNotFound) saveDeviceID(made);
+    idIsStored_ = (status == errSecSuccess || status == errSecItemNotFound) && saveDeviceID(made);
     return made;
 }
 
-void NimbrelDeviceIdentityProvider::saveDeviceID(const QString& id) {
-    if (!platform_.keychain) return;
+bool NimbrelDeviceIdentityProvider::saveDeviceID(const QString& id) {
+    if (!platform_.keychain) return false;
     const QByteArray data = id.toUtf8();
     if (platform_.keychain->update(keychainService, keychainAccount, data,
                                    kKeychainAccessibleAfterFirstUnlockThisDeviceOnly) == errSecSuccess)
-        return;
+        return true;
     const int status = platform_.keychain->add(keychainService, keychainAccount, data,
                                                kKeychainAccessibleAfterFirstUnlockThisDeviceOnly);
-    if (status != errSecSuccess)
-        logLine(QStringLiteral("NimbrelDeviceIdentityProvider"),
-                QStringLiteral("failed to save device ID to Keychain status=") + QString::number(status));
+    if (status == errSecSuccess) return true;
+    logLine(QStringLiteral("NimbrelDeviceIdentityProvider"),
+            QStringLiteral("failed to save device ID to Keychain status=") + QString::number(status));
+    return false;
 }
 
 Date NimbrelDeviceIdentityProvider::createdAt() {
@@ -104,9 +108,20 @@ NimbrelDeviceIdentity NimbrelDeviceIdentity::fromJson(const json::Reader& r) {
     return v;
 }
 
-NimbrelDeviceIdentity NimbrelDeviceIdentity::current(Platform& platform) {
-    NimbrelDeviceIdentityProvider& provider = sharedInstance<NimbrelDeviceIdentityProvider>(
+namespace {
+NimbrelDeviceIdentityProvider& providerFor(Platform& platform) {
+    return sharedInstance<NimbrelDeviceIdentityProvider>(
         [&platform] { return std::make_shared<NimbrelDeviceIdentityProvider>(platform); });
+}
+} // namespace
+
+bool NimbrelDeviceIdentity::currentIsStored(Platform& platform) {
+    current(platform);
+    return providerFor(platform).idIsStored_;
+}
+
+NimbrelDeviceIdentity NimbrelDeviceIdentity::current(Platform& platform) {
+    NimbrelDeviceIdentityProvider& provider = providerFor(platform);
     if (provider.cachedIdentity_) return *provider.cachedIdentity_;
     NimbrelDeviceIdentity identity;
     identity.id = provider.loadOrCreateDeviceID();

@@ -26,6 +26,10 @@ struct NimbrelDeviceIdentity {
     // This Mac's identity, made on first use and kept for the process.
     static NimbrelDeviceIdentity current(Platform& platform);
     static NimbrelDeviceIdentity current();
+    // Whether the current identity's id is kept in the Keychain. One that is not (the Keychain
+    // could not be read, or not written) lives for this process only and is never written to
+    // the cloud, where it would stand for another device at every launch.
+    static bool currentIsStored(Platform& platform);
 
     // The host's name trimmed, else "This Mac".
     static QString currentDeviceName(Platform& platform);
@@ -58,12 +62,15 @@ class NimbrelDeviceIdentityProvider {
     QString loadOrCreateDeviceID();
     // The stored creation date; the current date (then stored) when there is none.
     Date createdAt();
-    void saveDeviceID(const QString& id);
+    // False when the Keychain took neither the update nor the new item.
+    bool saveDeviceID(const QString& id);
 
   private:
     friend struct NimbrelDeviceIdentity;
     Platform& platform_;
     std::optional<NimbrelDeviceIdentity> cachedIdentity_;
+    // Whether the id the last load or create gave is the Keychain's.
+    bool idIsStored_ = false;
 };
 
 } // namespace nimbrel

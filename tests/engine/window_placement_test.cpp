@@ -186,6 +186,7 @@ class RefusingLaunches final : public Workspace {
     std::optional<RunningApplication> runningApplication(int pid) const override {
         return inner_.runningApplication(pid);
     }
+    std::optional<int> currentApplicationPid() const override { return inner_.currentApplicationPid(); }
     bool activate(int pid, ActivationOptions options) override { return inner_.activate(pid, options); }
     bool hide(int pid) override { return inner_.hide(pid); }
     bool unhide(int pid) override { return inner_.unhide(pid); }

@@ -53,6 +53,24 @@ TEST_F(RulesStoreCloudTest, ARecordFiledUnderAnotherIdCannotReviveADeletedRule) 
     EXPECT_EQ(names(store->rules().get()), QStringList{QStringLiteral("three")});
 }
 
+TEST_F(RulesStoreCloudTest, APullWhoseFetchFailedLeavesTheRulesAsTheyAre) {
+    // Another Mac's rule and its deletion, both in the cloud before this Mac's first pull.
+    const NimbrelRule deleted = rule(QStringLiteral("deleted"), QStringLiteral("Mail"));
+    cloud.putPayload(payloadRecord(deleted));
+    cloud.putTombstone(tombstone(deleted.id));
+    auto store = makeStore();
+    using Op = CloudFailure::Operation;
+    const CloudError lost = CloudError::make(CloudError::networkFailure, QStringLiteral("lost"));
+    for (const CloudFailure& tombstonesFail :
+         {CloudFailure{Op::fetch, "sync_registry", lost, false, 1}, CloudFailure{Op::batchFetch, {}, lost, false, 1}}) {
+        env.cloud.failNext(tombstonesFail);
+        scheduler.advance(60);
+        EXPECT_TRUE(store->rules().get().empty());
+    }
+    EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 0);
+    EXPECT_EQ(count(QStringLiteral("Delete Fetch Failed")), 2);
+}
+
 TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
     auto rules = threeRules();
     storeRules(rules);

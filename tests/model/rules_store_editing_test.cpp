@@ -6,11 +6,24 @@
 
 #include <cmath>
 #include <limits>
+#include <set>
 
 namespace nimbrel {
 namespace {
 
-class RulesStoreEditingTest : public testing::RulesStoreFixture {};
+class RulesStoreEditingTest : public testing::RulesStoreFixture {
+  protected:
+    // The stored {id: date of the deletion} of rules whose tombstones have not reached the cloud.
+    QVariantMap storedPendingDeletions() const {
+        return defaults.dictionaryValue(NimbrelRulesStore::pendingDeletionsKey).value_or(QVariantMap());
+    }
+    std::set<QString> tombstonedIDs() {
+        std::set<QString> ids;
+        for (const auto& t : cloud.tombstones(NimbrelCloudPayloadType::rule))
+            ids.insert(t.objectID);
+        return ids;
+    }
+};
 
 TEST_F(RulesStoreEditingTest, NoStoredRulesMeansAnEmptyListAndNoActivity) {
     auto store = makeStore();
@@ -205,11 +218,34 @@ TEST_F(RulesStoreEditingTest, EditsWhileSyncIsOffAreNeverSentButDeletionsAre) {
     setGlobalPause(false);
     scheduler.advance(60); // the next pull sends the deletions that waited
     EXPECT_TRUE(cloud.payloads(NimbrelCloudPayloadType::rule).empty());
-    std::set<QString> deleted;
-    for (const auto& t : cloud.tombstones(NimbrelCloudPayloadType::rule))
-        deleted.insert(t.objectID);
-    EXPECT_EQ(deleted, (std::set<QString>{r.id.toString(), other.id.toString()}));
-    EXPECT_TRUE(defaults.stringArrayValue(NimbrelRulesStore::pendingDeletionsKey).value_or(QStringList()).isEmpty());
+    EXPECT_EQ(tombstonedIDs(), (std::set<QString>{r.id.toString(), other.id.toString()}));
+    EXPECT_TRUE(storedPendingDeletions().isEmpty());
+}
+
+TEST_F(RulesStoreEditingTest, ADeletionWhileTheAccountIsUnavailableStaysStoredUntilItsTombstoneIsSaved) {
+    auto store = makeStore();
+    NimbrelRule r = rule(QStringLiteral("Gone"), QStringLiteral("Mail"));
+    store->addRule(r);
+    scheduler.runUntilIdle();
+    ASSERT_EQ(cloud.payloads(NimbrelCloudPayloadType::rule).size(), 1u);
+
+    status->status.set(NimbrelCloudKitAccountStatus::noAccount());
+    store->deleteRule(r);
+    scheduler.advance(120); // the deletion and two pulls try to send the tombstone
+    EXPECT_TRUE(tombstonedIDs().empty());
+    EXPECT_EQ(storedPendingDeletions().keys(), QStringList{r.id.toString()});
+
+    // A restart keeps it too; once the account is back, the tombstone goes out and only then
+    // is the deletion forgotten.
+    store.reset();
+    store = makeStore();
+    EXPECT_EQ(storedPendingDeletions().keys(), QStringList{r.id.toString()});
+    status->status.set(NimbrelCloudKitAccountStatus::available());
+    notifications.post(kCloudKitBecameAvailableNotification);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(tombstonedIDs(), std::set<QString>{r.id.toString()});
+    EXPECT_TRUE(storedPendingDeletions().isEmpty());
+    EXPECT_TRUE(store->rules().get().empty());
 }
 
 TEST_F(RulesStoreEditingTest, TwoQuickEditsReachTheCloudInTheirOrder) {

@@ -1,5 +1,7 @@
 #include "model/SettingsStore.h"
 
+#include "model/AccountPictureFromCloud.h"
+
 #include "activity/ActivityRecorder.h"
 #include "model/StorePlatform.h"
 #include "model/UpdateManager.h"
@@ -7,6 +9,8 @@
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudProbe.h"
 #include "sync/CloudSyncManager.h"
+
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -133,9 +137,11 @@ TEST_F(SettingsStoreTest, ChangesArePersistedStampedAndPushedOnceAfterABurst) {
 
     env.scheduler.advance(1.4);
     EXPECT_EQ(cloud.saves("settings_"), 0);
+    EXPECT_EQ(sync->pendingPush("settings"), lastChange) << "a quit before the push would not lose the change";
     s.setCustomAccountImageData(QByteArray("png"));
     env.scheduler.advance(1.5);
     EXPECT_EQ(cloud.saves("settings_"), 1);
+    EXPECT_FALSE(sync->pendingPush("settings").has_value());
     ASSERT_TRUE(cloud.settings().has_value());
     const auto pushed = *cloud.settings();
     EXPECT_EQ(pushed.behaviorMode, std::optional<QString>("restore"));
@@ -293,6 +299,51 @@ TEST_F(SettingsStoreTest, OnlyTheSettingsThatDifferRunTheirSideEffects) {
     EXPECT_EQ(recordedTitles(),
               (QStringList{"Settings Synced From iCloud", "Cloud Sync Disabled", "Settings Synced From iCloud"}));
     EXPECT_FALSE(s.isApplyingCloudSettingsPayload());
+}
+
+TEST_F(SettingsStoreTest, ACloudPictureIsKeptAtMostAsTheScreensPictureAndTakenInOnce) {
+    // The start of a PNG: its signature and header chunk, 256 and 4000 pixels square.
+    const QByteArray small = QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000001000000010008");
+    const QByteArray large = QByteArray::fromHex("89504e470d0a1a0a0000000d4948445200000fa000000fa008");
+    int scaled = 0;
+    const AccountPictureScaler scaler = [&scaled](const QByteArray& bytes) -> std::optional<QByteArray> {
+        ++scaled;
+        if (!bytes.startsWith("\x89PNG")) return std::nullopt;
+        return isPngWithin(bytes, kAccountPictureSide) ? bytes : QByteArray("scaled");
+    };
+    const QByteArray held("held");
+    struct Case {
+        const char* name;
+        bool withScaler;
+        QByteArray cloud;
+        QByteArray kept;
+        int scaled;
+        const char* recorded;
+    };
+    const Case cases[] = {
+        {"a small PNG", false, small, small, 0, "Settings Synced From iCloud"},
+        {"a large PNG without a scaler", false, large, held, 0, "Account Picture Refused"},
+        {"a large PNG", true, large, "scaled", 1, "Settings Synced From iCloud"},
+        {"no image", true, "<html>", held, 1, "Account Picture Refused"},
+    };
+    for (const Case& c : cases) {
+        auto& s = make();
+        s.setCustomAccountImageData(held);
+        setAccountPictureScaler(c.withScaler ? scaler : AccountPictureScaler());
+        scaled = 0;
+        const qsizetype before = recordedTitles().size();
+        for (int pull = 0; pull < 3; ++pull) {
+            auto p = samePayload(env.scheduler.now().addingSeconds(10));
+            p.customAccountImageData = c.cloud;
+            s.applyCloudSettingsPayload(p);
+            env.scheduler.advance(60);
+        }
+        EXPECT_EQ(s.customAccountImageData().get(), c.kept) << c.name;
+        EXPECT_EQ(scaled, c.scaled) << c.name << ": scaled once, not at every pull";
+        const QStringList recorded = recordedTitles().mid(before);
+        EXPECT_EQ(recorded.filter(QRegularExpression("From iCloud|Refused")), QStringList{c.recorded}) << c.name;
+    }
+    setAccountPictureScaler({});
 }
 
 TEST_F(SettingsStoreTest, EntitledStoreBootstrapsPullsEveryMinuteAndNotWhilePaused) {

@@ -7,10 +7,15 @@
 #include "support/QtPrinters.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <future>
+#include <latch>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -178,6 +183,40 @@ TEST_F(CloudDatabaseTest, TwoProcessesOnOneFileLoseNoSave) {
     EXPECT_EQ(a.fetch("counter").value().integer("counter"), 2 * kIncrements);
 }
 
+// Two stores on one new file saving at once from two threads, as two Macs in one process do:
+// each waits while the other holds the file (from the first opening on) instead of failing.
+TEST_F(CloudDatabaseTest, TwoStoresSavingAtOnceFromTwoThreadsLoseNoSave) {
+    constexpr int kSaves = 200;
+    const QString fresh = dir.path() + QStringLiteral("/threads/CloudDatabase.sqlite");
+    SqliteCloudStore first(fresh);
+    SqliteCloudStore second(fresh);
+    std::latch start(2);
+    auto saveMany = [&](SqliteCloudStore& store, const QString& prefix) {
+        start.arrive_and_wait();
+        QStringList failures;
+        for (int i = 0; i < kSaves; ++i) {
+            auto saved = store.save(kContainer, record(prefix + QString::number(i), i));
+            if (!saved.ok()) failures << saved.error().localizedDescription;
+        }
+        return failures;
+    };
+    auto onOtherThread = std::async(std::launch::async, saveMany, std::ref(second), QStringLiteral("b"));
+    QStringList failures = saveMany(first, QStringLiteral("a"));
+    failures += onOtherThread.get();
+    EXPECT_TRUE(failures.isEmpty()) << failures.size() << " failed, first: " << failures.value(0).toStdString();
+
+    std::vector<CloudRecordID> ids;
+    for (int i = 0; i < kSaves; ++i)
+        for (const char* prefix : {"a", "b"})
+            ids.push_back({prefix + QString::number(i)});
+    const auto stored = first.fetchMany(kContainer, ids);
+    ASSERT_TRUE(stored.ok());
+    int found = 0;
+    for (const auto& [id, result] : stored.value())
+        found += result.ok();
+    EXPECT_EQ(found, 2 * kSaves);
+}
+
 TEST_F(CloudDatabaseTest, BatchFetchAnswersPerRecord) {
     a.save(record("one", 1));
     a.save(record("two", 2));
@@ -261,6 +300,64 @@ TEST_F(CloudDatabaseTest, ADamagedFileIsKeptAsideWithAClearProblem) {
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), garbage.repeated(200)) << "nothing of it was lost";
     EXPECT_TRUE(a.service.setAsideProblem().isEmpty());
+}
+
+// Another process's connection to a database file, running SQL on it.
+struct OtherProcess {
+    sqlite3* db = nullptr;
+    explicit OtherProcess(const QString& path) { EXPECT_EQ(sqlite3_open(QFile::encodeName(path), &db), SQLITE_OK); }
+    ~OtherProcess() { sqlite3_close(db); }
+    bool run(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+};
+
+TEST_F(CloudDatabaseTest, AFileLockedAtItsFirstOpeningIsLeftAloneAndOpenedOnceFree) {
+    QDir().mkpath(dir.path() + QStringLiteral("/locked"));
+    const QString path = dir.path() + QStringLiteral("/locked/CloudDatabase.sqlite");
+    auto other = std::make_unique<OtherProcess>(path);
+    ASSERT_TRUE(other->run("CREATE TABLE mine(x); INSERT INTO mine VALUES(1); BEGIN EXCLUSIVE; "
+                           "INSERT INTO mine VALUES(2);"));
+    SqliteCloudStore store(path, 0); // gives up on a lock at once
+    const CloudResult<CloudRecord> busy = store.fetch(kContainer, {"r"});
+    ASSERT_FALSE(busy.ok());
+    EXPECT_TRUE(busy.error().hasCode(CloudError::serviceUnavailable))
+        << busy.error().localizedDescription.toStdString();
+    EXPECT_TRUE(store.setAsideProblem().isEmpty());
+    EXPECT_EQ(QDir(dir.path() + QStringLiteral("/locked")).entryList({QStringLiteral("*.damaged-*")}), QStringList());
+
+    ASSERT_TRUE(other->run("COMMIT"));
+    other.reset();
+    EXPECT_TRUE(store.fetch(kContainer, {"r"}).error().hasCode(CloudError::unknownItem)) << "opened at the next call";
+    EXPECT_TRUE(store.save(kContainer, record("r", 1)).ok());
+    OtherProcess again(path);
+    EXPECT_TRUE(again.run("SELECT x FROM mine")) << "the file is the one that was there";
+}
+
+TEST_F(CloudDatabaseTest, QuittingDropsTheWaitingCallsAndWaitsForNoLock) {
+    a.save(record("r", 1));
+    int answered = 0;
+    for (int i = 0; i < 3; ++i) // the first goes to the worker, two wait their turn
+        a.db.fetchRecord({"r"}, [&](CloudResult<CloudRecord>) { ++answered; });
+    QStringList lines;
+    const LogSink previous = setLogSink([&](const QString& line) { lines << line; });
+    a.service.shutDown();
+    a.db.fetchRecord({"r"}, [&](CloudResult<CloudRecord>) { ++answered; });
+    setLogSink(previous);
+    a.scheduler.advance(1);
+    EXPECT_EQ(answered, 1);
+    EXPECT_EQ(lines, QStringList{"NimbrelCloudDatabase: 2 cloud calls still waiting were dropped at quit"});
+
+    // Another process holds the write lock; a store told to stop waiting gives up at once
+    // instead of after its ten seconds.
+    OtherProcess writer(a.service.path());
+    ASSERT_TRUE(writer.run("BEGIN IMMEDIATE"));
+    SqliteCloudStore store(a.service.path());
+    store.stopWaiting();
+    QElapsedTimer took;
+    took.start();
+    const CloudResult<CloudRecord> saved = store.save(kContainer, record("s", 1));
+    EXPECT_LT(took.elapsed(), 5000);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_TRUE(saved.error().hasCode(CloudError::serviceUnavailable));
 }
 
 } // namespace

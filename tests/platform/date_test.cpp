@@ -41,15 +41,25 @@ TEST(Date, Iso8601RoundTrips) {
     EXPECT_EQ(parseISO8601("2024-02-29T23:59:59Z"), Date::fromUnix(1709251199));
 }
 
+TEST(Date, Iso8601ReadsOffsetsAsTheMomentTheyNameAndDropsFractions) {
+    const Date nine = *parseISO8601("2026-03-04T09:00:00Z");
+    for (const char* text : {"2026-03-04T10:00:00+01:00", "2026-03-04T04:30:00-04:30", "2026-03-04T09:00:00-00:00",
+                             "2026-03-05T08:59:00+23:59", "2026-03-03T23:00:00-10:00", "2026-03-04t09:00:00z",
+                             "2026-03-04T09:00:00.999Z", "2026-03-04T10:00:00.5+01:00"})
+        EXPECT_EQ(parseISO8601(text), nine) << text;
+    EXPECT_EQ(iso8601String(*parseISO8601("2026-03-04T10:00:00.9+01:00")), "2026-03-04T09:00:00Z");
+}
+
 TEST(Date, Iso8601RejectsOtherForms) {
     for (const char* text : {
              "",
              "2026-12-07",
              "2026-12-07T08:00Z",         // no seconds
              "2026-12-07T08:00:00",       // no zone
-             "2026-12-07T08:00:00+00:00", // an offset instead of Z
-             "2026-12-07T08:00:00.000Z",  // fractional seconds
-             "2026-12-07t08:00:00z",      // lower case
+             "2026-12-07T08:00:00+0100",  // an offset without its colon
+             "2026-12-07T08:00:00+24:00", // an offset past a day
+             "2026-12-07T08:00:00.Z",     // a point without digits
+             "2026-12-07T08:00:00.5",     // a fraction without a zone
              "2026-12-07 08:00:00Z",      // space
              " 2026-12-07T08:00:00Z",     // leading space
              "2026-12-07T08:00:00Z ",     // trailing space

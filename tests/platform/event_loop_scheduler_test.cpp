@@ -12,6 +12,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <latch>
+#include <mutex>
 #include <thread>
 
 using namespace nimbrel;
@@ -153,10 +156,40 @@ TEST_F(EventLoopSchedulerTest, PendingWorkDiesWithTheScheduler) {
         scheduler.after(0.001, [&] { ran = true; });
         scheduler.every(0.001, [&] { ran = true; });
     }
-    QCoreApplication::processEvents();
-    QThread::msleep(5); // real time for the (gone) timers to have been due
-    QCoreApplication::processEvents();
+    // Work due after theirs has run, so the gone timers would have been due.
+    EventLoopScheduler later;
+    bool markerRan = false;
+    later.after(0.01, [&] { markerRan = true; });
+    ASSERT_TRUE(spinUntil([&] { return markerRan; }));
     EXPECT_FALSE(ran);
+}
+
+// stop() returns only once the background work that runs has ended. The work waits for the
+// stop to return (for at most a tenth of a second): if it ends first, stop() waited for it.
+TEST_F(EventLoopSchedulerTest, StopReturnsOnlyAfterTheRunningBackgroundWorkHasEnded) {
+    EventLoopScheduler scheduler;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool stopReturned = false;
+    std::latch started(1);
+    std::atomic<bool> endedBeforeStopReturned{false};
+    scheduler.runInBackground(
+        [&] {
+            started.count_down();
+            std::unique_lock lock(mutex);
+            const bool sawStopReturn =
+                changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return stopReturned; });
+            endedBeforeStopReturned = !sawStopReturn;
+        },
+        {});
+    started.wait();
+    scheduler.stop();
+    {
+        std::lock_guard lock(mutex);
+        stopReturned = true;
+    }
+    changed.notify_all();
+    EXPECT_TRUE(endedBeforeStopReturned);
 }
 
 // A worker's call to the main thread, and how each way of ending the main thread's part ends

@@ -142,3 +142,37 @@ TEST(DesktopUserNotifications, TextsCannotChangeTheCall) {
     EXPECT_EQ(args[11], "\"\\\" , 1) ; rm -rf ~\"");
     EXPECT_EQ(args[12], "\"body\"");
 }
+
+TEST_F(UserNotificationsTest, ANotDeterminedPermissionWaitsForThePromptsAnswer) {
+    using Authorization = RecordingUserNotifications::Authorization;
+    std::vector<bool> answers;
+    auto ask = [&] {
+        center.requestAuthorization(NotificationAlert, [&](bool g, std::optional<QString>) { answers.push_back(g); });
+    };
+    center.setAuthorization(Authorization::notDetermined);
+    ask();
+    ask();
+    scheduler.advance(60);
+    EXPECT_TRUE(answers.empty()) << "the prompt is open";
+    EXPECT_EQ(center.requestsWaitingForPrompt(), 2u);
+    center.answerPrompt(false);
+    EXPECT_TRUE(answers.empty()) << "answers come later, never from inside the call";
+    scheduler.runUntilIdle();
+    EXPECT_EQ(answers, (std::vector<bool>{false, false}));
+    ask();
+    scheduler.runUntilIdle();
+    EXPECT_EQ(answers.back(), false) << "the answer stands for later requests";
+    EXPECT_EQ(center.authorization(), Authorization::denied);
+}
+
+TEST_F(UserNotificationsTest, CompletionsCanComeLate) {
+    center.setCompletionDelay(0.5);
+    std::vector<QString> seen;
+    center.requestAuthorization(NotificationAlert, [&](bool, std::optional<QString>) { seen.push_back("auth"); });
+    center.add(request("a"), [&](std::optional<QString>) { seen.push_back("add"); });
+    center.pendingRequests([&](std::vector<NotificationRequest>) { seen.push_back("pending"); });
+    scheduler.advance(0.4);
+    EXPECT_TRUE(seen.empty());
+    scheduler.advance(0.1);
+    EXPECT_EQ(seen, (std::vector<QString>{"auth", "add", "pending"}));
+}

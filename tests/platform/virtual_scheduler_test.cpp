@@ -158,6 +158,19 @@ TEST(VirtualScheduler, AdvanceToNeverGoesBack) {
     EXPECT_EQ(s.now(), Date{60});
 }
 
+TEST(VirtualScheduler, WorkThatAdvancesTheClockItselfIsNotUndone) {
+    // A modal loop inside work moves time on; the advance around it must not take it back.
+    VirtualScheduler s(Date{0});
+    std::vector<double> ran;
+    s.after(1, [&] {
+        s.after(5, [&] { ran.push_back(s.now().secondsSinceReferenceDate); });
+        s.advance(10);
+    });
+    s.advance(2);
+    EXPECT_EQ(ran, std::vector<double>{6});
+    EXPECT_EQ(s.now(), Date{11});
+}
+
 TEST(VirtualScheduler, PostsFromOtherThreadsRunOnTheNextAdvance) {
     VirtualScheduler s;
     int count = 0;

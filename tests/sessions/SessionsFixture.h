@@ -41,13 +41,19 @@ struct OutsideCalls {
     struct Dock final : SessionDockControl {
         QStringList& calls;
         explicit Dock(QStringList& c) : calls(c) {}
-        void applySessionDock(const NimbrelSession& s) override { calls << "dock apply " + s.name; }
+        bool applySessionDock(const NimbrelSession& s) override {
+            calls << "dock apply " + s.name;
+            return true;
+        }
         void restoreOriginalDock() override { calls << "dock restore"; }
     };
     struct Wallpapers final : SessionWallpaperControl {
         QStringList& calls;
         explicit Wallpapers(QStringList& c) : calls(c) {}
-        void applySessionWallpapers(const NimbrelSession& s) override { calls << "wallpapers apply " + s.name; }
+        bool applySessionWallpapers(const NimbrelSession& s) override {
+            calls << "wallpapers apply " + s.name;
+            return true;
+        }
         void restoreOriginalWallpapers() override { calls << "wallpapers restore"; }
     };
     struct Reminders final : SessionReminderControl {
@@ -74,7 +80,6 @@ struct OutsideCalls {
         p.wallpapers = std::make_shared<Wallpapers>(calls);
         p.reminders = [this]() -> SessionReminderControl& { return reminders; };
         p.makeCloudSide = [this](std::weak_ptr<NimbrelSessionsStore>) { return std::make_unique<Cloud>(calls); };
-        p.mainBundle.processIdentifier = -1; // no simulated app is this process
         return p;
     }
     QStringList take() { return std::exchange(calls, {}); }

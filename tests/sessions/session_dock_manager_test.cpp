@@ -104,20 +104,70 @@ TEST_F(SessionDockManagerTest, RestorePutsTheDockBackAndDropsTheSnapshotOnceItIs
     EXPECT_TRUE(activities.isEmpty());
 }
 
-TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndAnUnsafeOneIsTakenAgain) {
+TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndASnapshotOfADockItWroteIsDropped) {
     manager->applySessionDock(writing);
     manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
     EXPECT_EQ(snapshot(), kOriginalDock);
     EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Safari"}));
 
-    // A snapshot that holds the session's own Dock is no Dock from before.
+    // A snapshot that holds the Dock the manager wrote is no Dock from before, and the Dock
+    // showing is not the user's either.
     writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, R"(["/Applications/Safari.app"])");
-    manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
+    manager->applySessionDock(focus({sessionApp("Notes", "com.apple.Notes")}));
     EXPECT_TRUE(log.contains("NimbrelSessionDockManager: existing Dock snapshot matches session Dock; deleting unsafe "
                              "snapshot"));
-    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: skipped original Dock snapshot because current Dock already "
-                             "matches session Dock"));
+    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: skipped original Dock snapshot because current Dock is a "
+                             "session Dock"));
     EXPECT_FALSE(snapshot().has_value());
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Notes"}));
+}
+
+// What the user had comes back at the end whatever the sessions before showed. Each case is
+// steps (a session's Dock paths, "restart", "forget": an older version never remembered the Dock
+// it wrote, "damage": the snapshot is set aside), then a restore and the Dock expected after it.
+TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackAtTheEnd) {
+    const QStringList notes{"/System/Applications/Notes.app"}, restart{"restart"}, forget{"forget"}, damage{"damage"};
+    const QStringList safariAndNotes{"/Applications/Safari.app", "/System/Applications/Notes.app"};
+    const struct {
+        const char* name;
+        QStringList usersDock;
+        std::vector<QStringList> steps;
+        QStringList dockAtTheEnd;
+    } cases[] = {
+        // Sessions A (Notes), then B; "the user's": a session whose Dock is the user's.
+        {"A, then the user's (or A edited to it)", kOriginalDock, {notes, kOriginalDock}, kOriginalDock},
+        {"the user's, then A", safariAndNotes, {safariAndNotes, notes}, safariAndNotes},
+        {"a crash in A, a start into the user's", kOriginalDock, {notes, restart, kOriginalDock}, kOriginalDock},
+        {"the same, left by an older version", kOriginalDock, {notes, restart, forget, kOriginalDock}, kOriginalDock},
+        {"a crash in A, a start into B", kOriginalDock, {notes, restart, safariAndNotes}, kOriginalDock},
+        {"an empty Dock", {}, {notes}, {}},
+        {"an empty Dock, then Finder alone", {}, {notes, {}}, {}},
+        {"no snapshot left: A is not the user's",
+         kOriginalDock,
+         {notes, damage, restart, safariAndNotes},
+         safariAndNotes},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
+        setDock(c.usersDock);
+        for (const QStringList& step : c.steps) {
+            if (step == restart) manager = std::make_shared<NimbrelSessionDockManager>(platform);
+            if (step == forget) defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
+            if (step == damage) writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, "damaged");
+            if (step == restart || step == forget || step == damage) continue;
+            std::vector<NimbrelSessionApp> apps{sessionApp("Finder", {})};
+            for (const QString& path : step)
+                apps.push_back(sessionApp(lastPathComponent(path), {}, path));
+            manager->applySessionDock(focus(apps));
+            scheduler.advance(2);
+        }
+        manager->restoreOriginalDock();
+        scheduler.advance(2);
+        EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), c.dockAtTheEnd))
+            << manager->currentDockPaths().join(", ").toStdString();
+        EXPECT_FALSE(snapshot().has_value());
+    }
 }
 
 TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUntilTheNextApply) {
@@ -125,14 +175,16 @@ TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUnt
         if (path.endsWith("/OriginalDockSnapshot.json")) return QStringLiteral("The disk is full.");
         return std::nullopt;
     });
-    manager->applySessionDock(writing);
+    EXPECT_FALSE(manager->applySessionDock(writing));
+    EXPECT_FALSE(manager->applySessionDock(writing)); // tried again: reported once
     setAtomicWriteFaultForTesting(previous);
     EXPECT_EQ(takeActivities(), QStringList{"Dock Snapshot Failed: The disk is full."});
-    EXPECT_TRUE(log.contains("NimbrelSessionDockManager: failed to save original Dock snapshot: The disk is full."));
+    EXPECT_EQ(log.lines.count("NimbrelSessionDockManager: failed to save original Dock snapshot: The disk is full."),
+              2);
     EXPECT_TRUE(processes().isEmpty());
     EXPECT_EQ(dockTitles().size(), kOriginalDock.size() + 1);
 
-    manager->applySessionDock(writing);
+    EXPECT_TRUE(manager->applySessionDock(writing));
     EXPECT_EQ(snapshot(), kOriginalDock);
     EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
 }
@@ -156,6 +208,30 @@ TEST_F(SessionDockManagerTest, AnUnreadableSnapshotIsReportedMovedAsideAndNeverW
     manager->applySessionDock(writing);
     EXPECT_EQ(snapshot(), kOriginalDock);
     EXPECT_EQ(activities.size(), 2);
+}
+
+TEST_F(SessionDockManagerTest, AnUnreadableSnapshotThatCannotBeMovedAsideIsLeftAsItIsAndSoIsTheDock) {
+    const QByteArray damaged = R"(["/Applications/Safari.app", 42])";
+    writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, damaged);
+    const MoveAsideFault previous =
+        setMoveAsideFaultForTesting([](const QString& path) { return path.endsWith("/OriginalDockSnapshot.json"); });
+    manager->applySessionDock(writing);
+    manager->applySessionDock(writing);
+    manager->restoreOriginalDock();
+    setMoveAsideFaultForTesting(previous);
+
+    QFile file(manager->snapshotPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), damaged);
+    ASSERT_EQ(activities.size(), 1) << "reported once while it stays where it is";
+    EXPECT_TRUE(activities.front().startsWith("Dock Snapshot Load Failed: "));
+    EXPECT_TRUE(processes().isEmpty());
+    EXPECT_EQ(dockTitles().size(), kOriginalDock.size() + 1) << "the Dock from before is not replaced";
+
+    // Once it can be moved aside, the next apply of the same run keeps the Dock from before as usual.
+    manager->applySessionDock(writing);
+    EXPECT_EQ(snapshot(), kOriginalDock);
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
 }
 
 TEST_F(SessionDockManagerTest, ASnapshotHoldingFinderOrARepeatedPathIsPutBackOnceAndDropped) {

@@ -1,5 +1,6 @@
 #include "SessionsFixture.h"
 
+#include "platform/Files.h"
 #include "sessions/SessionDockManager.h"
 #include "sessions/SessionWallpaperManager.h"
 
@@ -70,6 +71,24 @@ TEST_F(SessionEndToEnd, ARestartDuringASessionKeepsTheSnapshotsAndRestoresAfterI
     EXPECT_EQ(dockTitles(), originalDock);
     EXPECT_EQ(pictures(), (QStringList{"Hello%20Blue.heic", "Hello%20Orange.heic"}));
     EXPECT_FALSE(snapshotsExist());
+}
+
+TEST_F(SessionEndToEnd, SnapshotsThatCouldNotBeWrittenAreTriedAgainAtTheNextTick) {
+    const AtomicWriteFault previous = setAtomicWriteFaultForTesting([](const QString& path) -> std::optional<QString> {
+        if (path.contains("Snapshot.json")) return QStringLiteral("The disk is full.");
+        return std::nullopt;
+    });
+    start();
+    scheduler.advance(NimbrelSessionsStore::kActivationInterval);
+    EXPECT_EQ(dockTitles(), originalDock); // left alone, the user's Dock and pictures being kept nowhere
+    EXPECT_EQ(pictures(), (QStringList{"Hello%20Blue.heic", "Hello%20Orange.heic"}));
+    EXPECT_EQ(activities.filter("Snapshot Failed").size(), 2); // each reported once, not at every try
+    setAtomicWriteFaultForTesting(previous);
+
+    scheduler.advance(NimbrelSessionsStore::kActivationInterval);
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit"}));
+    EXPECT_EQ(pictures(), (QStringList{"Lake.jpg", "Lake.jpg"}));
+    EXPECT_EQ(activities.filter("Session Started").size(), 1);
 }
 
 } // namespace

@@ -109,6 +109,19 @@ TEST_F(SessionRemindersTest, TheTriggerDropsTheSecondsAndASessionStartingNowSkip
     EXPECT_EQ(pending().size(), 7u);
 }
 
+TEST_F(SessionRemindersTest, ASessionThatStartedEarlierTodayIsRemindedEachOfTheNextEightWeeks) {
+    // 08:00 on Fridays, rescheduled at 08:59 that Friday: each week's next start is seven days on.
+    work.scheduleWeekdays = {W::friday};
+    work.scheduleStartTime = {8, 0};
+    reminders->rescheduleReminders(true, {work});
+    scheduler.advance(0);
+    ASSERT_EQ(pending().size(), 8u);
+    for (int week = 0; week < 8; ++week) {
+        ASSERT_EQ(pending().count(id(6, week)), 1u) << week;
+        EXPECT_EQ(pending().at(id(6, week)).triggerDate, utc(4, 3, 5, 58).addingSeconds(7 * 86400.0 * week)) << week;
+    }
+}
+
 TEST_F(SessionRemindersTest, ReschedulingReplacesOnlyOurOwnAndNeedsThePermission) {
     userNotifications.add({"Nimbrel.Activity.1", "Activity", "", false, utc(5, 1, 0, 0), {}});
     reminders->refreshReminders({work});

@@ -2,6 +2,8 @@
 
 #include "platform/Alerts.h"
 
+#include <unistd.h>
+
 namespace nimbrel::test {
 namespace {
 
@@ -156,6 +158,17 @@ TEST_F(SessionsAppBlocking, AnEditOfTheActiveSessionCountsAtTheNextCheck) {
         store->updateSession(edited);
         EXPECT_EQ(store->blockIfNotAllowed(tool), edit.blocked) << edit.whitelist.size();
     }
+}
+
+// Which app is the program is the workspace's word: the simulated Mac's apps are never this process.
+TEST_F(SessionsAppBlocking, AnAppWithThisProcesssIdIsBlockedLikeAnyOther) {
+    storeSessions({workSession()});
+    makeStore();
+    takeActivities();
+    mac.setLaunchPid("com.apple.TextEdit", int(::getpid()));
+    mac.launch(*mac.installedApplication("com.apple.TextEdit"), true, {});
+    scheduler.advance(0.5);
+    EXPECT_EQ(blocked(), QStringList{"TextEdit was blocked because it is not allowed in Work."});
 }
 
 } // namespace

@@ -142,6 +142,26 @@ TEST_F(SessionsCloudSyncTest, APulledSessionTakesItsIdFromItsRecordAndBadPayload
     EXPECT_EQ(takeActivities().filter("Session Decode Failed").size(), 3);
 }
 
+TEST_F(SessionsCloudSyncTest, AnUnchangedPayloadInAnOlderFormChangesNothingAtLaterPulls) {
+    // Written by hand or by another version: no dates, one picture in the old form.
+    const Uuid id = Uuid::random();
+    const NimbrelCloudPayloadRecord old{id.toString(),
+                                        Type::session,
+                                        R"({"name":"Old form","scheduleWeekdays":[],"usesCustomWallpaper":true,)"
+                                        R"("wallpaperPath":"/Users/anna/Pictures/Lake.heic"})",
+                                        "OTHER",
+                                        Date{100},
+                                        Date{200},
+                                        1};
+    cloud.putPayload(old);
+    makeSyncingStore();
+    for (int pull = 0; pull < 5; ++pull)
+        scheduler.advance(60);
+    ASSERT_EQ(names(), QStringList{"Old form"});
+    EXPECT_EQ(store->sessions().get()[0].updatedAt, Date{200}) << "the record's date, not the time of a pull";
+    EXPECT_EQ(takeActivities().filter("Sessions Synced From iCloud").size(), 1);
+}
+
 TEST_F(SessionsCloudSyncTest, ChangesGoOutThroughTheGateAndDeletionsWaitForIt) {
     makeSyncingStore();
     syncEnabled = false;
@@ -174,6 +194,32 @@ TEST_F(SessionsCloudSyncTest, ChangesGoOutThroughTheGateAndDeletionsWaitForIt) {
     EXPECT_EQ(cloud.tombstones(Type::session).size(), 2u);
     EXPECT_EQ(names(), QStringList{"Quiet"}) << "the pull did not bring it back";
     EXPECT_TRUE(defaults.dictionaryValue(SessionsCloudSync::pendingDeletionsKey).value_or(QVariantMap()).isEmpty());
+}
+
+TEST_F(SessionsCloudSyncTest, APullWhoseFetchFailedBringsNoDeletedSessionBack) {
+    // A session deleted on another Mac: its record stays in the cloud beside its tombstone.
+    const NimbrelSession deleted = workSession("Deleted"); // active now, were it ever merged
+    cloud.putPayload(record(deleted));
+    cloud.putTombstone(tombstone(deleted.id));
+    makeSyncingStore();
+    ASSERT_TRUE(store->sessions().get().empty());
+    takeActivities();
+    outside.take();
+
+    using Op = CloudFailure::Operation;
+    const CloudError lost = CloudError::make(CloudError::networkFailure, QStringLiteral("lost"));
+    const std::pair<const char*, CloudFailure> failures[] = {
+        {"the tombstones' registry read", {Op::fetch, "sync_registry", lost, false, 1}},
+        {"the tombstones' batch", {Op::batchFetch, {}, lost, false, 1}},
+    };
+    for (const auto& [name, failure] : failures) {
+        simulated.cloud().failNext(failure);
+        scheduler.advance(60);
+        EXPECT_TRUE(store->sessions().get().empty()) << name;
+        EXPECT_FALSE(store->activeSession().get().has_value()) << name;
+        EXPECT_EQ(takeActivities(), QStringList{"Delete Fetch Failed: lost"}) << name;
+    }
+    EXPECT_TRUE(outside.take().filter("dock").isEmpty()) << "nothing was applied";
 }
 
 TEST_F(SessionsCloudSyncTest, AMergeThatActivatesASessionAppliesItAtOnce) {

@@ -127,7 +127,7 @@ TEST_F(AppDelegateTest, MissingEntitlementsRecordCloudSyncDisabledAndStartOnlyTh
                                             "can run, but cloud sync is disabled."});
     EXPECT_FALSE(trace.events.contains("rules.obtained"));
     EXPECT_EQ(trace.events.mid(trace.events.indexOf("activity.error:Cloud Sync Disabled") + 1),
-              (QStringList{"sessions.applyGlobalPauseState", "NimbrelApp: sessions store bootstrapped"}));
+              QStringList{"sessions.applyGlobalPauseState"});
 }
 
 TEST_F(AppDelegateTest, EntitlementValuesAcceptTextOrListOfTextsOnly) {

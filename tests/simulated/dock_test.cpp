@@ -184,5 +184,60 @@ TEST_F(Dock, LeftAndRightDocksLayOutVertically) {
     EXPECT_GT(mac().dockTiles().front().frame.minX(), 1600);
 }
 
+TEST_F(Dock, RewritesItsPreferencesAsItStartsAndTakesChangesByHand) {
+    SimDockPreferences& prefs = sim.dockPreferences();
+    auto storedTitles = [&] {
+        QStringList titles;
+        for (const QVariant& tile : prefs.persistentDomain()->value(QStringLiteral("persistent-apps")).toList())
+            titles << tile.toMap()
+                          .value(QStringLiteral("tile-data"))
+                          .toMap()
+                          .value(QStringLiteral("file-label"))
+                          .toString();
+        return titles;
+    };
+    prefs.setValue(QStringLiteral("persistent-apps"),
+                   QVariantList{fileTile(QStringLiteral("/System/Applications/Notes.app"), QStringLiteral("Notes"))});
+    prefs.synchronize();
+    // In its own form: what it read, numbered, so never byte for byte what was written.
+    mac().setDockRewritesPreferences(true);
+    mac().restartDock();
+    const QVariantMap rewritten = prefs.copyValue(QStringLiteral("persistent-apps")).toList().value(0).toMap();
+    EXPECT_TRUE(rewritten.contains(QStringLiteral("GUID")));
+    EXPECT_EQ(storedTitles(), QStringList{"Notes"});
+    // Or other applications, which it then shows.
+    mac().setDockRewritesPreferences(true, {QStringLiteral("/Applications/Safari.app")});
+    mac().restartDock();
+    EXPECT_EQ(storedTitles(), QStringList{"Safari"});
+    EXPECT_FALSE(tileTitled(QStringLiteral("Notes")).value_or(DockTile{}).persistent);
+    mac().setDockRewritesPreferences(false);
+
+    // By hand: at once, without a restart, and kept by the next one.
+    const int dock = mac().dockPid();
+    mac().userChangesDock({QStringLiteral("/System/Applications/TextEdit.app")}, {QStringLiteral("Safari")});
+    EXPECT_EQ(mac().dockPid(), dock);
+    EXPECT_EQ(storedTitles(), QStringList{"TextEdit"});
+    mac().restartDock();
+    ASSERT_EQ(mac().persistentDockTiles().size(), 1u);
+    EXPECT_EQ(mac().persistentDockTiles()[0].bundleIdentifier, QStringLiteral("com.apple.TextEdit"));
+}
+
+TEST_F(Dock, CommandsThatFailLeaveTheDockAsItIs) {
+    const int dock = mac().dockPid();
+    const QString killall = QStringLiteral("/usr/bin/killall");
+    sim.processes().exitWith(killall, 1, "No matching processes\n");
+    const ProcessResult failed = sim.processes().run(killall, {QStringLiteral("Dock")});
+    EXPECT_TRUE(failed.launched);
+    EXPECT_EQ(failed.terminationStatus, 1);
+    EXPECT_EQ(failed.standardError, QByteArray("No matching processes\n"));
+    EXPECT_EQ(mac().dockPid(), dock);
+    sim.processes().failLaunch(killall, QStringLiteral("Operation not permitted"));
+    EXPECT_EQ(sim.processes().run(killall, {QStringLiteral("Dock")}).launchError,
+              QStringLiteral("Operation not permitted"));
+    sim.processes().clearFaults(killall);
+    EXPECT_EQ(sim.processes().run(killall, {QStringLiteral("Dock")}).terminationStatus, 0);
+    EXPECT_NE(mac().dockPid(), dock);
+}
+
 } // namespace
 } // namespace nimbrel::sim::testing

@@ -209,6 +209,20 @@ TEST(Keychains, StatusCodesAndAPrivateFile) {
     EXPECT_EQ(reopened.remove(QStringLiteral("svc"), QStringLiteral("acct")), errSecItemNotFound);
     reopened.setForcedStatus(errSecInteractionNotAllowed);
     EXPECT_EQ(reopened.copyMatching(QStringLiteral("svc"), QStringLiteral("acct"), &data), errSecInteractionNotAllowed);
+    reopened.setForcedStatus(errSecSuccess);
+
+    // A locked keychain refuses reads only; the items list as stored.
+    reopened.setReadStatus(errSecInteractionNotAllowed);
+    const QString lock = kKeychainAccessibleAfterFirstUnlockThisDeviceOnly;
+    EXPECT_EQ(reopened.add(QStringLiteral("svc"), QStringLiteral("b"), "2", lock), errSecSuccess);
+    EXPECT_EQ(reopened.add(QStringLiteral("svc"), QStringLiteral("a"), "1", QString()), errSecSuccess);
+    EXPECT_EQ(reopened.copyMatching(QStringLiteral("svc"), QStringLiteral("a"), &data), errSecInteractionNotAllowed);
+    const auto items = reopened.items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].account + items[0].data + items[1].account + items[1].data, QStringLiteral("a1b2"));
+    EXPECT_EQ(items[1].accessibility, lock);
+    reopened.setReadStatus(errSecSuccess);
+    EXPECT_EQ(reopened.copyMatching(QStringLiteral("svc"), QStringLiteral("a"), &data), errSecSuccess);
 
     // A damaged file is set aside, never overwritten unread.
     QFile broken(path);

@@ -51,6 +51,7 @@ TEST_F(SimStateAutosave, ABurstOfChangesIsSavedOnceAfterTheDelayAndWhatWaitsWhen
         running.mac().setTrusted(true);
         running.mac().setTrusted(false);
         scheduler.advance(0.19);
+        running.waitForAutomaticSaves();
         EXPECT_TRUE(writes.waitFor(0).empty()); // nothing is handed over before the delay
         scheduler.advance(0.01);
         std::vector<QJsonObject> states = writes.waitFor(1);

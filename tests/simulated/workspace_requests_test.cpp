@@ -74,6 +74,25 @@ TEST_F(WorkspaceRequests, AlertsAndOpenPanelsAnswerAsScripted) {
     EXPECT_EQ(alerts.runModal(request), kAlertFirstButtonReturn);
     ASSERT_EQ(alerts.alertsShown().size(), 3u);
     EXPECT_EQ(alerts.alertsShown()[1].buttons[1], QStringLiteral("Not Now"));
+    // An alert that stays open: the world goes on in the loop until it answers; a scripted
+    // answer still comes first.
+    int looped = 0;
+    alerts.setModalLoop([&](const AlertRequest& open) {
+        ++looped;
+        scheduler.advance(30);
+        return int(open.buttons.size()) - 1;
+    });
+    const Date before = scheduler.now();
+    EXPECT_EQ(alerts.runModal(request), kAlertSecondButtonReturn);
+    EXPECT_EQ(scheduler.now(), before.addingSeconds(30));
+    alerts.answerNextAlert(0);
+    EXPECT_EQ(alerts.runModal(request), kAlertFirstButtonReturn);
+    EXPECT_EQ(looped, 1);
+    const std::vector<QString> lines = mac().recorder().texts(EventKind::alert);
+    EXPECT_EQ(lines[lines.size() - 3],
+              QStringLiteral("alert \"Browser Automation Permission Needed\" open: ... buttons=[Open Automation "
+                             "Settings, Not Now]"));
+    alerts.setModalLoop({});
 
     OpenPanelRequest panel;
     panel.canChooseDirectories = true;

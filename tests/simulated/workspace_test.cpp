@@ -23,6 +23,17 @@ TEST_F(SimWorkspaceTest, RunningApplicationsAndTheFrontmostOne) {
     EXPECT_FALSE(sim.workspace().runningApplication(99999).has_value());
 }
 
+// Only an app of the program's bundle is the program; a pid given to a launch is handed out once.
+TEST_F(SimWorkspaceTest, TheProgramIsTheAppOfItsBundleAndAGivenPidIsNeverHandedOutTwice) {
+    EXPECT_FALSE(sim.workspace().currentApplicationPid().has_value());
+    const int next = mac().takePid() + 1;
+    mac().installApplication("/Applications/Nimbrel.app", "com.nimbrel.app", "Nimbrel");
+    mac().setLaunchPid("com.nimbrel.app", next);
+    mac().startApplication(*mac().installedApplication("com.nimbrel.app"), false, false);
+    EXPECT_EQ(sim.workspace().currentApplicationPid(), next);
+    EXPECT_EQ(mac().takePid(), next + 1);
+}
+
 TEST_F(SimWorkspaceTest, OpeningAFolderTwiceFocusesItsWindow) {
     App& finder = appNamed(QStringLiteral("Finder"));
     const size_t before = finder.windows.size();

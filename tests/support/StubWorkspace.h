@@ -10,6 +10,7 @@ class StubWorkspace : public Workspace {
     std::vector<RunningApplication> runningApplications() const override { return {}; }
     std::optional<RunningApplication> frontmostApplication() const override { return std::nullopt; }
     std::optional<RunningApplication> runningApplication(int) const override { return std::nullopt; }
+    std::optional<int> currentApplicationPid() const override { return std::nullopt; }
     bool activate(int, ActivationOptions) override { return false; }
     bool hide(int) override { return false; }
     bool unhide(int) override { return false; }

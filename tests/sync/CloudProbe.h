@@ -8,7 +8,10 @@
 #include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace nimbrel::testing {
 
@@ -50,6 +53,15 @@ class CloudProbe {
         list(cloudnames::syncRegistry, NimbrelCloudSyncManager::tombstoneListName(t.payloadType), t.objectID);
     }
     void putSettings(const NimbrelCloudSettingsPayload& p) { put(p.makeRecord()); }
+    // Leaves the record's row with fields that cannot be read, as a damaged file would.
+    void damage(const QString& name) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(service_.path()).constData(), &db), SQLITE_OK);
+        const QByteArray sql = "UPDATE records SET fields = x'ff00ff' WHERE name = '" + name.toUtf8() + "'";
+        EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_changes(db), 1) << name.toStdString();
+        sqlite3_close(db);
+    }
     void putBlacklist(const NimbrelCloudBlacklistPayload& p) { put(p.makeRecord().value()); }
 
     // What the cloud holds now.

@@ -8,12 +8,13 @@ using Type = NimbrelCloudPayloadType;
 
 class CloudPayloadSyncTest : public testing::SyncFixture {
   protected:
-    std::vector<NimbrelCloudPayloadRecord> pulled(Type type = Type::rule) {
-        return await<std::vector<NimbrelCloudPayloadRecord>>(
+    // Nothing (nullopt) when the fetch failed.
+    std::optional<std::vector<NimbrelCloudPayloadRecord>> pulled(Type type = Type::rule) {
+        return await<std::optional<std::vector<NimbrelCloudPayloadRecord>>>(
             [&](auto done) { manager->fetchPayloadRecords(type, std::move(done)); });
     }
-    std::vector<NimbrelCloudTombstone> pulledTombstones(Type type = Type::rule) {
-        return await<std::vector<NimbrelCloudTombstone>>(
+    std::optional<std::vector<NimbrelCloudTombstone>> pulledTombstones(Type type = Type::rule) {
+        return await<std::optional<std::vector<NimbrelCloudTombstone>>>(
             [&](auto done) { manager->fetchTombstones(type, std::move(done)); });
     }
     SaveOutcome push(const NimbrelCloudPayloadRecord& p) {
@@ -40,7 +41,7 @@ TEST_F(CloudPayloadSyncTest, PushesWriteTheRecordListItOnceAndReportByType) {
     EXPECT_EQ(state(), Kind::idle);
 }
 
-TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndSentAgainAtTheNextPullOfItsType) {
+TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndWaitsUntilAPushOfItsObjectSucceeds) {
     const CloudError lost = CloudError::make(CloudError::networkFailure, QStringLiteral("lost"));
     struct Case {
         QString id;
@@ -51,6 +52,14 @@ TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndSentAgainAtTheNextPullOfIts
         {"R1", {Op::save, "rule_R1", lost}, false},
         {"R2", {Op::save, "sync_registry", lost}, true}, // written, but not listed for other Macs yet
     };
+    auto waiting = [&](Type type) {
+        QStringList ids;
+        manager->retryPendingPushes(type, [&](const QString& id) {
+            ids << id;
+            return true;
+        });
+        return ids;
+    };
     for (const Case& c : cases) {
         env.cloud.failNext(c.failure);
         activities.clear();
@@ -60,14 +69,20 @@ TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndSentAgainAtTheNextPullOfIts
         EXPECT_EQ(cloud.record("rule_" + c.id).has_value(), c.recordWritten);
         EXPECT_FALSE(cloud.listed("payloadIDs_rule").contains(c.id));
 
-        pulledTombstones(); // a pull of another kind sends nothing
-        EXPECT_FALSE(cloud.listed("payloadIDs_rule").contains(c.id));
-        pulled(); // the retry goes out with the pull of its type
+        // Kept in the defaults, so a restart does not forget it.
+        EXPECT_TRUE(env.defaults.dictionaryValue(NimbrelCloudSyncManager::pendingPushesKey)->contains("rule:" + c.id));
+        EXPECT_EQ(waiting(Type::session), QStringList{}) << "another kind's retry does not send it";
+        EXPECT_EQ(waiting(Type::rule), QStringList{c.id});
+        EXPECT_EQ(push(payload(c.id, Date{10})), SaveOutcome::saved);
         EXPECT_TRUE(cloud.listed("payloadIDs_rule").contains(c.id)) << c.id.toStdString();
-        const int saves = cloud.saves("rule_" + c.id);
-        pulled();
-        EXPECT_EQ(cloud.saves("rule_" + c.id), saves) << "sent again once";
+        EXPECT_EQ(waiting(Type::rule), QStringList{}) << "it no longer waits";
     }
+    // An object its store no longer has stops waiting.
+    env.cloud.failNext({Op::save, "rule_R3", lost});
+    push(payload("R3", Date{10}));
+    manager->retryPendingPushes(Type::rule, [](const QString&) { return false; });
+    EXPECT_FALSE(manager->pendingPush("rule:R3").has_value());
+    EXPECT_FALSE(env.defaults.dictionaryValue(NimbrelCloudSyncManager::pendingPushesKey).has_value());
 }
 
 TEST_F(CloudPayloadSyncTest, PushesOfOneObjectGoInOrderAndANewerOneReplacesAWaitingOrFailedOne) {
@@ -83,27 +98,51 @@ TEST_F(CloudPayloadSyncTest, PushesOfOneObjectGoInOrderAndANewerOneReplacesAWait
     EXPECT_EQ(cloud.saves("rule_R1"), 2);
     EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{12});
 
-    // A failed push replaced by a newer edit is not sent again.
+    // A failed push replaced by a newer edit: the newer one waits, and a push under way is not
+    // offered for a retry.
     env.cloud.conditions().latency = 0;
     env.cloud.failNext({Op::save, "rule_R1", CloudError::make(CloudError::networkFailure, {})});
     EXPECT_EQ(push(payload("R1", Date{20})), SaveOutcome::failed);
     status->status.set(NimbrelCloudKitAccountStatus::noAccount());
     EXPECT_EQ(push(payload("R1", Date{21})), SaveOutcome::skippedAccount);
+    EXPECT_EQ(manager->pendingPush("rule:R1"), Date{21});
     status->status.set(NimbrelCloudKitAccountStatus::available());
-    pulled();
-    EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{21}) << "the newer edit went at the next pull";
+    int offered = 0;
+    manager->savePayloadRecord(payload("R1", Date{21}));
+    manager->retryPendingPushes(Type::rule, [&](const QString&) { return ++offered > 0; });
+    EXPECT_EQ(offered, 0);
+    settle();
+    EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{21});
+    EXPECT_FALSE(manager->pendingPush("rule:R1").has_value());
 }
 
-TEST_F(CloudPayloadSyncTest, ALatePushNeverReplacesANewerCopy) {
+TEST_F(CloudPayloadSyncTest, ALatePushNeverReplacesANewerCopyAndSaysSo) {
     cloud.putPayload(payload("R1", Date{100}));
-    EXPECT_EQ(push(payload("R1", Date{50})), SaveOutcome::saved);
+    cloud.putBlacklist({{"com.a"}, Date{100}, "DEV", 1});
+    using Done = NimbrelCloudSyncManager::SaveDone;
+    const std::pair<std::function<void(Done)>, QString> cases[] = {
+        {[&](Done d) { manager->savePayloadRecord(payload("R1", Date{50}), d); },
+         "Rule Sync Skipped: iCloud holds a newer copy of this rule from another device, so that copy was kept."},
+        {[&](Done d) {
+             manager->saveBlacklistPayload({{"com.b"}, Date{50}, "DEV", 1}, d);
+         },
+         "Blacklist Sync Skipped: iCloud holds a newer blacklist from another device, so it was kept."},
+    };
+    for (const auto& [save, activity] : cases) {
+        activities.clear();
+        EXPECT_EQ(await<SaveOutcome>(save), SaveOutcome::keptNewerServerCopy);
+        EXPECT_EQ(activities, QStringList{activity});
+        EXPECT_EQ(state(), Kind::idle);
+        EXPECT_FALSE(manager->lastSuccessfulSyncAt.get().has_value()) << "nothing was synced";
+    }
     EXPECT_EQ(cloud.payloads(Type::rule)[0].updatedAt, Date{100});
+    EXPECT_EQ(cloud.blacklist()->blacklistedAppKeys, QStringList{"com.a"});
     EXPECT_EQ(push(payload("R1", Date{100.5})), SaveOutcome::saved);
     EXPECT_EQ(cloud.payloads(Type::rule)[0].updatedAt, Date{100.5});
 }
 
 TEST_F(CloudPayloadSyncTest, FetchesAreNewestFirstSkipWhatDoesNotReadAndGoInChunks) {
-    EXPECT_TRUE(pulled().empty());
+    EXPECT_EQ(pulled(), std::vector<NimbrelCloudPayloadRecord>{}) << "no ids: an empty cloud, not a failure";
     EXPECT_EQ(state(), Kind::idle);
     EXPECT_FALSE(manager->lastSuccessfulSyncAt.get().has_value()) << "no ids: not a successful sync";
 
@@ -114,7 +153,7 @@ TEST_F(CloudPayloadSyncTest, FetchesAreNewestFirstSkipWhatDoesNotReadAndGoInChun
     broken.remove("schemaVersion");
     cloud.put(broken);
     const int batchesBefore = int(env.cloud.calls().size());
-    const auto got = pulled();
+    const auto got = *pulled();
     EXPECT_EQ(got.size(), 449u);
     EXPECT_TRUE(
         std::is_sorted(got.begin(), got.end(), [](const auto& a, const auto& b) { return a.updatedAt > b.updatedAt; }));
@@ -124,7 +163,7 @@ TEST_F(CloudPayloadSyncTest, FetchesAreNewestFirstSkipWhatDoesNotReadAndGoInChun
     EXPECT_TRUE(activities.isEmpty());
 }
 
-TEST_F(CloudPayloadSyncTest, AFailedRegistryReadOrChunkEmptiesTheWholeFetch) {
+TEST_F(CloudPayloadSyncTest, AFailedRegistryReadOrChunkFailsTheWholeFetch) {
     for (int i = 0; i < 250; ++i)
         cloud.putPayload(payload(QStringLiteral("R%1").arg(i), Date{1}));
     cloud.putTombstone(tombstone("R1", Date{2}));
@@ -142,12 +181,12 @@ TEST_F(CloudPayloadSyncTest, AFailedRegistryReadOrChunkEmptiesTheWholeFetch) {
     for (const Case& c : cases) {
         activities.clear();
         env.cloud.failNext(c.failure);
-        const size_t count = c.tombstones ? pulledTombstones().size() : pulled().size();
-        EXPECT_EQ(count, 0u) << c.title.toStdString();
+        const bool fetched = c.tombstones ? pulledTombstones().has_value() : pulled().has_value();
+        EXPECT_FALSE(fetched) << c.title.toStdString() << ": a failure, not an empty list";
         EXPECT_EQ(activities, QStringList{c.title});
         EXPECT_EQ(manager->syncState.get(), NimbrelCloudSyncState::failed("lost"));
     }
-    EXPECT_EQ(pulled().size(), 250u);
+    EXPECT_EQ(pulled()->size(), 250u);
 }
 
 TEST_F(CloudPayloadSyncTest, SettingsAndBlacklistRecords) {

@@ -73,6 +73,47 @@ TEST_F(CloudRegistryTest, DeviceIdsAreStoredRawAndNamedSanitized) {
     EXPECT_EQ(cloud.record("device_weird_id_1")->text("deviceID"), id);
 }
 
+TEST_F(CloudRegistryTest, AnIdThisProcessAloneKnowsIsNeverWrittenToTheCloud) {
+    // A keychain whose item is missing and whose writes fail.
+    class UnwritableKeychain final : public InMemoryKeychain {
+      public:
+        int add(const QString&, const QString&, const QByteArray&, const QString&) override { return errSecIO; }
+        int update(const QString&, const QString&, const QByteArray&, const QString&) override { return errSecIO; }
+    } unwritable;
+    const QString service = NimbrelDeviceIdentityProvider::keychainService;
+    const QString account = NimbrelDeviceIdentityProvider::keychainAccount;
+    env.keychain.add(service, account, "KEPT", kKeychainAccessibleAfterFirstUnlockThisDeviceOnly);
+    const std::pair<const char*, std::function<void()>> keychains[] = {
+        {"locked", [&] { env.keychain.setForcedStatus(errSecInteractionNotAllowed); }},
+        {"unwritable", [&] { env.platform.keychain = &unwritable; }},
+    };
+    for (const auto& [name, breakKeychain] : keychains) {
+        resetSharedInstances(); // a new launch
+        breakKeychain();
+        activities.clear();
+        for (int launch = 0; launch < 2; ++launch)
+            manager->registerCurrentDevice();
+        manager->addToSyncRegistry("R1", "payloadIDs_rule", [](auto) {});
+        settle();
+        EXPECT_FALSE(cloud.record("device_registry").has_value()) << name;
+        EXPECT_FALSE(cloud.record("device_" + NimbrelDeviceIdentity::current(env.platform).id).has_value()) << name;
+        EXPECT_EQ(cloud.record("sync_registry")->text("sourceDeviceID"), QStringLiteral("unknown-device")) << name;
+        EXPECT_TRUE(status->deviceRegistrationWaitsForKeychain.get()) << name;
+        EXPECT_EQ(activities, QStringList{"Device Registration Waiting: This Mac will be registered for sync once its "
+                                          "Keychain can be read."})
+            << name;
+        status->deviceRegistrationWaitsForKeychain.set(false);
+        env.keychain.setForcedStatus(errSecSuccess);
+        env.platform.keychain = &env.keychain;
+    }
+    // A later launch reads the stored id and registers it, once.
+    resetSharedInstances();
+    manager->registerCurrentDevice();
+    settle();
+    EXPECT_EQ(cloud.listed("deviceIDs", "device_registry"), QStringList{"KEPT"});
+    EXPECT_TRUE(cloud.record("device_KEPT").has_value());
+}
+
 TEST_F(CloudRegistryTest, FailuresSetTheStateAndOnlyTheListRecordsThem) {
     struct Case {
         CloudFailure failure;

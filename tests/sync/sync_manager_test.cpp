@@ -110,6 +110,40 @@ TEST_F(SyncManagerTest, SyncNowRunsTheStoresPullsInSlotOrder) {
     EXPECT_EQ(order, (QStringList{"0", "1", "2", "3"}));
 }
 
+TEST_F(SyncManagerTest, ASaveWritesAnUnreadableRecordAnewAndSaysSoOnce) {
+    NimbrelCloudSettingsPayload settings;
+    settings.updatedAt = Date{10};
+    settings.sourceDeviceID = "DEV";
+    cloud.putSettings(settings);
+    cloud.putPayload(payload("R0", Date{1}));
+    const QString replaced = "Cloud Record Replaced: The damaged cloud record \"%1\" could not be read and was "
+                             "replaced by this Mac's copy.";
+    struct Case {
+        QString record;
+        std::function<SaveOutcome()> save;
+    };
+    const Case cases[] = {
+        {"settings_primary",
+         [&] { return await<SaveOutcome>([&](auto done) { manager->saveSettingsPayload(settings, done); }); }},
+        {"sync_registry",
+         [&] {
+             return await<SaveOutcome>([&](auto done) { manager->savePayloadRecord(payload("R1", Date{2}), done); });
+         }},
+    };
+    for (const Case& c : cases) {
+        for (int time = 0; time < 2; ++time) {
+            cloud.damage(c.record);
+            activities.clear();
+            EXPECT_EQ(c.save(), SaveOutcome::saved) << c.record.toStdString();
+            EXPECT_EQ(activities.filter("Cloud Record Replaced"),
+                      time == 0 ? QStringList{replaced.arg(c.record)} : QStringList())
+                << c.record.toStdString();
+        }
+    }
+    EXPECT_EQ(cloud.settings(), settings);
+    EXPECT_EQ(cloud.listed("payloadIDs_rule"), QStringList{"R1"}) << "the registry written anew, as a missing one";
+}
+
 TEST_F(SyncManagerTest, AMergedSaveKeepsTheServersOtherFieldsAndRemovesWhatTheRecordRemoved) {
     CloudRecord server = note("n", "old");
     server.set(QStringLiteral("createdAt"), Date{5});

@@ -1,15 +1,17 @@
-// Random edits, deletions, pauses, sync switches, offline spells, failed saves and pulls on two
-// Macs over virtual time, then sync on everywhere and a few pull rounds. In every run both Macs
-// must hold the same copy of every rule, session and setting whose latest edit was made while
-// sync could run, that copy must be the latest edit, no deleted object may come back, and both
-// must hold the cloud's blacklist. NIMBREL_CONVERGENCE_RUNS sets the number of runs (300 by
-// default; scripts/convergence runs more), NIMBREL_CONVERGENCE_SEED replays one run.
+// Random edits, deletions, pauses, sync switches, offline spells, failed saves and fetches,
+// restarts of the program and pulls on two Macs over virtual time, then sync on everywhere and
+// a few pull rounds. After every step no deleted object may be back on a Mac that no longer held
+// it; at the end both Macs must hold the same copy of every rule, session and setting whose
+// latest edit was made while sync could run, that copy must be the latest edit, and both must
+// hold the cloud's blacklist. NIMBREL_CONVERGENCE_RUNS sets the number of runs (300 by default;
+// scripts/convergence runs more), NIMBREL_CONVERGENCE_SEED replays one run.
 #include "TwoMacs.h"
 
 #include "model/BlacklistStore.h"
 #include "model/RuleCoding.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
+#include "platform/SharedInstance.h"
 #include "platform/local/SqliteCloudStore.h"
 #include "sessions/SessionCoding.h"
 #include "sessions/SessionsStore.h"
@@ -53,16 +55,15 @@ class ConvergenceRun {
         setCurrentTimeZone(QTimeZone("UTC"));
         for (TwoMacs::Mac* mac : {&macs_.a(), &macs_.b()}) {
             macs_.launch(*mac);
-            mac->run([] {
-                BlacklistStore::setCachedInstalledApps({});
-                BlacklistStore::shared();
-            });
+            openBlacklist(*mac);
         }
         macs_.advance(2);
-        for (int i = 0; i < steps; ++i)
+        for (int i = 0; i < steps; ++i) {
             step();
+            checkNoDeletedObjectIsBack();
+        }
         finish();
-        QStringList problems = check();
+        QStringList problems = deletedAndBack_ + check();
         setCurrentTimeZone(QTimeZone());
         if (!problems.isEmpty()) problems << QStringLiteral("what happened:") << trace_;
         if (!problems.isEmpty() && qEnvironmentVariableIsSet("NIMBREL_CONVERGENCE_LOG")) problems << macs_.lines();
@@ -86,9 +87,17 @@ class ConvergenceRun {
         return NimbrelCloudPayloadRecord::makeJSONEncoder().encode(encodeSession(s));
     }
 
+    // The blacklist screen opened: its store pulls from then on.
+    static void openBlacklist(TwoMacs::Mac& mac) {
+        mac.run([] {
+            BlacklistStore::setCachedInstalledApps({});
+            BlacklistStore::shared();
+        });
+    }
+
     void step() {
         TwoMacs::Mac& mac = anyMac();
-        switch (pick(13)) {
+        switch (pick(15)) {
         case 0:
         case 1:
             addRule(mac);
@@ -123,11 +132,34 @@ class ConvergenceRun {
             mac.cloud().failNext({CloudFailure::Operation::save, {}, CloudError::make(CloudError::networkFailure, {})});
             note(mac, "the next save fails");
             break;
+        case 12:
+            failAFetch(mac);
+            break;
+        case 13:
+            macs_.restart(mac);
+            openBlacklist(mac);
+            note(mac, "restart");
+            break;
         default:
             break;
         }
         // Some moments pass, now and then long enough for the timers' pulls.
         macs_.advance(pick(4) == 0 ? 30 + pick(50) : 0.2 + pick(30) / 10.0);
+    }
+
+    // One of the next fetches fails: a registry read (of the payloads' or the tombstones' list,
+    // or of a push's addition) or a batch of records.
+    void failAFetch(TwoMacs::Mac& mac) {
+        using Op = CloudFailure::Operation;
+        const CloudError lost = CloudError::make(CloudError::networkFailure, {});
+        const int skip = pick(3);
+        if (pick(2)) {
+            mac.cloud().failNext({Op::fetch, QStringLiteral("sync_registry"), lost, false, skip});
+            note(mac, QStringLiteral("registry read %1 from now fails").arg(skip + 1));
+        } else {
+            mac.cloud().failNext({Op::batchFetch, {}, lost, false, skip});
+            note(mac, QStringLiteral("batch %1 from now fails").arg(skip + 1));
+        }
     }
 
     void addRule(TwoMacs::Mac& mac) {
@@ -226,7 +258,7 @@ class ConvergenceRun {
         note(mac, on ? "pause" : "resume");
         mac.run([&] {
             // The manager's flag follows one turn after the notice, as the pause sets it.
-            mac.scheduler().post([sync] { NimbrelCloudSyncManager::shared().setSyncEnabled(sync); });
+            mac.platform().scheduler->post([sync] { NimbrelCloudSyncManager::shared().setSyncEnabled(sync); });
             mac.notifications().post(QStringLiteral("Nimbrel.pauseStateDidChange"));
         });
     }
@@ -242,8 +274,10 @@ class ConvergenceRun {
             mac->cloud().clearFailures(); // the network is well again
             macs_.advance(1);             // two Macs never change their settings at the very same instant
         }
-        for (int round = 0; round < 4; ++round)
+        for (int round = 0; round < 4; ++round) {
             macs_.advance(61);
+            checkNoDeletedObjectIsBack();
+        }
     }
     void togglePauseOrSyncOn(TwoMacs::Mac& mac) {
         mac.run([] { NimbrelSettingsStore::shared().setSyncEnabled(true); });
@@ -260,6 +294,46 @@ class ConvergenceRun {
                 out["session:" + s.id.toString()] = sessionContent(s);
             return out;
         });
+    }
+
+    // What a Mac holds now, by kind ("rule", "session"), of the stores that run: a Mac just
+    // restarted has not made them yet.
+    std::map<QString, std::set<QString>> heldNow(TwoMacs::Mac& mac) {
+        return mac.run([] {
+            std::map<QString, std::set<QString>> out;
+            if (hasSharedInstance<NimbrelRulesStore>()) {
+                std::set<QString>& rules = out["rule"];
+                for (const NimbrelRule& r : NimbrelRulesStore::shared().rules().get())
+                    rules.insert("rule:" + r.id.toString());
+            }
+            if (hasSharedInstance<NimbrelSessionsStore>()) {
+                std::set<QString>& sessions = out["session"];
+                for (const NimbrelSession& s : NimbrelSessionsStore::shared().sessions().get())
+                    sessions.insert("session:" + s.id.toString());
+            }
+            return out;
+        });
+    }
+
+    // A deleted object that a Mac held and then no longer held never shows on it again.
+    void checkNoDeletedObjectIsBack() {
+        for (TwoMacs::Mac* mac : {&macs_.a(), &macs_.b()}) {
+            const auto held = heldNow(*mac);
+            for (const QString& id : oracle_.deleted) {
+                auto kind = held.find(id.section(QLatin1Char(':'), 0, 0));
+                if (kind == held.end()) continue;
+                const QString key = mac->name() + QLatin1Char(' ') + id;
+                if (!kind->second.count(id)) {
+                    if (seen_.count(key)) gone_.insert(key);
+                    continue;
+                }
+                seen_.insert(key);
+                if (gone_.count(key) && reported_.insert(key).second)
+                    deletedAndBack_ << QStringLiteral("deleted %1 is back on %2 at %3")
+                                           .arg(id, mac->name())
+                                           .arg(macs_.now().secondsSince(kStart), 0, 'f', 1);
+            }
+        }
     }
 
     QStringList check() {
@@ -317,6 +391,12 @@ class ConvergenceRun {
     Oracle oracle_;
     int counter_ = 0;
     std::map<QString, bool> savedSync_;
+    // "<Mac> <id>" of deleted objects a Mac held at a step, of those it no longer held at a
+    // later one, and of those found back.
+    std::set<QString> seen_;
+    std::set<QString> gone_;
+    std::set<QString> reported_;
+    QStringList deletedAndBack_;
 };
 
 int environmentNumber(const char* name, int fallback) {

@@ -251,5 +251,50 @@ TEST(ScenarioRunner, ASecondMacSharesTheCloudAndTakesTheStepsNamedForIt) {
     EXPECT_TRUE(lines.contains(QStringLiteral("== final state of B ==")));
 }
 
+TEST(ScenarioRunner, EachMacKeepsItsOwnTimeZone) {
+    // 00:30 UTC is 09:30 in Tokyo: a session from 9:00 to 17:00 runs on a Mac in Tokyo only.
+    const QString session = R"("supportFiles": {"Sessions.json": [{"id": "6A2F41A0-7B8C-4D2E-9F10-112233445566",
+        "name": "Reading", "scheduleStartTime": {"hour": 9, "minute": 0}, "scheduleEndTime": {"hour": 17, "minute": 0}}]})";
+    struct Case {
+        const char* secondZone;
+        bool startedOnB;
+    };
+    for (const Case& c : {Case{R"(, "timeZone": "UTC")", false}, Case{"", true}}) {
+        QTemporaryDir dir;
+        ScenarioRunner runner(dir.path());
+        QString error;
+        const QString scenario = QStringLiteral(R"({"start": "2026-12-07T00:30:00Z", "timeZone": "Asia/Tokyo", %1,
+                                                   "secondMac": {%1%2}, "settleSeconds": 2})")
+                                     .arg(session, QString::fromLatin1(c.secondZone));
+        ASSERT_TRUE(runner.load(scenario.toUtf8(), &error)) << error.toStdString();
+        const QStringList lines = runner.run();
+        EXPECT_FALSE(linesWith(lines, QStringLiteral("A activity: session \"Session Started\" Reading")).isEmpty())
+            << c.secondZone;
+        EXPECT_EQ(linesWith(lines, QStringLiteral("B activity: session \"Session Started\" Reading")).isEmpty(),
+                  !c.startedOnB)
+            << c.secondZone;
+    }
+}
+
+TEST(ScenarioRunner, IdsDrawnAtRandomPrintNumberedAndTheScenariosOwnAsTheyAre) {
+    QTemporaryDir dir;
+    ScenarioRunner runner(dir.path());
+    QString error;
+    ASSERT_TRUE(runner.load(R"({"keychain": {"items": [{"service": "s", "account": "given",
+                                   "data": "6a2f41a0-7b8c-4d2e-9f10-112233445566"}]},
+                                "timeline": [{"at": 2, "do": "addRule", "name": "One"}, {"do": "addRule", "name": "Two"},
+                                             {"do": "traceCloud"}, {"do": "deleteRule", "name": "One"},
+                                             {"do": "keychainItems"}], "settleSeconds": 1})",
+                            &error))
+        << error.toStdString();
+    const QStringList lines = runner.run();
+    // The device id made at 1 s comes first; the rule deleted is the first of the two added.
+    EXPECT_TRUE(lines.contains(QStringLiteral("  com.nimbrel.device-identity / primary-device-id: \"<id-1>\" "
+                                              "(afterFirstUnlockThisDeviceOnly)")));
+    EXPECT_FALSE(linesWith(lines, QStringLiteral("cloud: save deleted_rule_<id-2> (NimbrelTombstone, new)")).isEmpty())
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("  s / given: \"6a2f41a0-7b8c-4d2e-9f10-112233445566\" (whenUnlocked)")));
+}
+
 } // namespace
 } // namespace nimbrel::simtool

@@ -5,6 +5,7 @@
 #include "model/SettingsStore.h"
 #include "sessions/SessionsStore.h"
 #include "support/QtPrinters.h"
+#include "sync/CloudSyncManager.h"
 
 #include <QTemporaryDir>
 
@@ -131,6 +132,78 @@ TEST_F(TwoMacsTest, ADeletionMadeOfflineIsNotUndoneAndReachesTheOtherMac) {
     EXPECT_EQ(ruleNames(macs.a()), QStringList{"Kept"}) << "the pull did not undo the deletion";
     EXPECT_EQ(ruleNames(macs.b()), QStringList{"Kept"});
     EXPECT_TRUE(titles(macs.a()).contains("rule: Rule Deletion Synced"));
+}
+
+// One edit of each kind that syncs: the rule and session given new names, the blacklist one
+// key, the Dock tap behaviour.
+void editEverything(TwoMacs::Mac& mac, const QString& tag, NimbrelBehaviorMode mode) {
+    mac.run([&] {
+        NimbrelRule r = NimbrelRulesStore::shared().rules().get().at(0);
+        r.name = tag + " rule";
+        NimbrelRulesStore::shared().updateRule(r);
+        NimbrelSession s = NimbrelSessionsStore::shared().sessions().get().at(0);
+        s.name = tag + " session";
+        NimbrelSessionsStore::shared().updateSession(s);
+        BlacklistStore& blacklist = BlacklistStore::shared();
+        blacklist.setBlacklistedAppKeys({"com.example." + tag});
+        blacklist.save();
+        blacklist.pushToCloud();
+        NimbrelSettingsStore::shared().setBehaviorMode(mode);
+    });
+}
+
+QString everything(TwoMacs::Mac& mac) {
+    return mac.run([] {
+        const std::set<QString> keys = BlacklistStore::shared().blacklistedAppKeys().get();
+        return QStringList{NimbrelRulesStore::shared().rules().get().at(0).name,
+                           NimbrelSessionsStore::shared().sessions().get().at(0).name,
+                           QStringList(keys.begin(), keys.end()).join(","),
+                           rawValue(NimbrelSettingsStore::currentBehaviorMode())}
+            .join(" | ");
+    });
+}
+
+TEST_F(TwoMacsTest, OfflineEditsSurviveARestartAndTheLaterEditStillWins) {
+    NimbrelSession session;
+    session.name = QStringLiteral("Deep work");
+    session.scheduleWeekdays.clear();
+    macs.a().run([&] {
+        NimbrelRulesStore::shared().addRule(rule(QStringLiteral("Open mail"), macs.now()));
+        NimbrelSessionsStore::shared().addSession(session);
+    });
+    editEverything(macs.a(), "A0", NimbrelBehaviorMode::automatic); // the cloud holds each kind
+    macs.advance(61);
+
+    struct Round {
+        QString tagA;
+        NimbrelBehaviorMode modeA;
+        std::optional<std::pair<QString, NimbrelBehaviorMode>> laterOnB;
+        QString expected;
+    };
+    const Round rounds[] = {
+        {"A1", NimbrelBehaviorMode::cycling, std::nullopt, "A1 rule | A1 session | com.example.A1 | cycling"},
+        {"A2", NimbrelBehaviorMode::restore, std::pair{QStringLiteral("B2"), NimbrelBehaviorMode::disabled},
+         "B2 rule | B2 session | com.example.B2 | disabled"},
+    };
+    for (const Round& round : rounds) {
+        macs.a().cloud().conditions().offline = true;
+        editEverything(macs.a(), round.tagA, round.modeA);
+        macs.advance(5);
+        if (round.laterOnB) editEverything(macs.b(), round.laterOnB->first, round.laterOnB->second);
+        macs.advance(5);
+        macs.restart(macs.a()); // what failed is not in memory any more
+        macs.advance(5);
+        macs.a().takeActivities();
+        macs.a().cloud().conditions().offline = false;
+        macs.advance(125);
+        EXPECT_EQ(everything(macs.a()), round.expected);
+        EXPECT_EQ(everything(macs.b()), round.expected);
+        // The cloud's older copies never replaced A's unsent edits, not even for a moment.
+        if (!round.laterOnB) {
+            EXPECT_EQ(titles(macs.a()).filter("From iCloud").join(", "), QString());
+        }
+        EXPECT_FALSE(macs.a().defaults().dictionaryValue(NimbrelCloudSyncManager::pendingPushesKey).has_value());
+    }
 }
 
 } // namespace

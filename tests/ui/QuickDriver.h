@@ -38,6 +38,7 @@ class QuickDriver {
         settle();
     }
     ~QuickDriver() {
+        added_.clear();
         root_.reset();
         settle();
         qInstallMessageHandler(previousHandler_);
@@ -46,6 +47,19 @@ class QuickDriver {
 
     QQuickWindow& window() { return window_; }
     QQuickItem* root() { return root_.get(); }
+
+    // Adds another QML file (of any module, by URL) to the window, over what is there.
+    QQuickItem* add(const QUrl& file, const QVariantMap& properties) {
+        QQmlComponent component(&engine_, file);
+        auto* item = qobject_cast<QQuickItem*>(component.createWithInitialProperties(properties));
+        EXPECT_TRUE(item) << component.errorString().toStdString();
+        if (!item) return nullptr;
+        added_.emplace_back(item);
+        item->setParentItem(window_.contentItem());
+        item->setSize(window_.size());
+        settle();
+        return item;
+    }
 
     // Lets the scene catch up: bindings, layouts, polish and a frame.
     void settle() {
@@ -74,6 +88,12 @@ class QuickDriver {
         settle();
     }
     void click(const QString& name, QQuickItem* from = nullptr) { click(require(name, from)); }
+    void doubleClick(QQuickItem* item) {
+        if (!item) return;
+        const QPoint at = item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+        QTest::mouseDClick(&window_, Qt::LeftButton, Qt::NoModifier, at);
+        settle();
+    }
     void type(const QString& text) {
         for (QChar c : text)
             QTest::keyClick(&window_, c.toLatin1());
@@ -104,6 +124,7 @@ class QuickDriver {
     QQmlEngine engine_;
     QQuickWindow window_;
     std::unique_ptr<QQuickItem> root_;
+    std::vector<std::unique_ptr<QQuickItem>> added_;
 };
 
 } // namespace nimbrel::testing

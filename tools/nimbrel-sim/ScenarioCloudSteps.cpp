@@ -35,14 +35,6 @@ QString describe(const NimbrelCloudSyncState& state) {
     return {};
 }
 
-// A rule of the rules screen's simplest kind: a tap on the app's Dock tile does what the
-// Dock tap behaviour does.
-NimbrelRule ruleFor(const QString& name, const QString& app, Date now) {
-    NimbrelRuleTrigger trigger{1, NimbrelRuleAppTarget{app, std::nullopt, std::nullopt}};
-    return NimbrelRule::make(name, true, false, trigger,
-                             {NimbrelRuleAction::runSystemBehavior(SystemBehaviorRuleAction{})}, now);
-}
-
 } // namespace
 
 QStringList ScenarioRun::syncedState() {
@@ -71,10 +63,8 @@ QStringList ScenarioRun::syncedState() {
 }
 
 bool runCloudStep(ScenarioRun& run, const QString& what, const QJsonObject& step) {
-    static const QStringList kSteps{"addRule",      "deleteRule", "addSession", "deleteSession", "blacklist",
-                                    "behaviorMode", "syncNow",    "cloud",      "showSynced"};
+    static const QStringList kSteps{"blacklist", "behaviorMode", "syncNow", "cloud", "showSynced"};
     if (!kSteps.contains(what)) return false;
-    const QString name = step.value(QStringLiteral("name")).toString();
     if (what == QLatin1String("cloud")) {
         QJsonObject conditions = step;
         for (const char* key : {"do", "mac", "at"})
@@ -89,37 +79,7 @@ bool runCloudStep(ScenarioRun& run, const QString& what, const QJsonObject& step
         run.error(QStringLiteral("%1: the program is not running").arg(what));
         return true;
     }
-    const Date now = run.scheduler().now();
-    if (what == QLatin1String("addRule")) {
-        const QString app = step.value(QStringLiteral("app")).toString(QStringLiteral("Mail"));
-        run.step(QStringLiteral("add rule \"%1\" for a tap on %2").arg(name, app));
-        NimbrelRulesStore::shared().addRule(ruleFor(name, app, now));
-    } else if (what == QLatin1String("deleteRule")) {
-        run.step(QStringLiteral("delete rule \"%1\"").arg(name));
-        NimbrelRulesStore& store = NimbrelRulesStore::shared();
-        const std::vector<NimbrelRule> rules = store.rules().get();
-        auto it = std::find_if(rules.begin(), rules.end(), [&](const NimbrelRule& r) { return r.name == name; });
-        if (it == rules.end())
-            run.error(QStringLiteral("no rule named \"%1\"").arg(name));
-        else
-            store.deleteRule(*it);
-    } else if (what == QLatin1String("addSession")) {
-        run.step(QStringLiteral("add session \"%1\"").arg(name));
-        NimbrelSession session;
-        session.name = name;
-        session.scheduleWeekdays.clear(); // kept, never active
-        NimbrelSessionsStore::shared().addSession(session);
-    } else if (what == QLatin1String("deleteSession")) {
-        run.step(QStringLiteral("delete session \"%1\"").arg(name));
-        NimbrelSessionsStore& store = NimbrelSessionsStore::shared();
-        const std::vector<NimbrelSession> sessions = store.sessions().get();
-        auto it =
-            std::find_if(sessions.begin(), sessions.end(), [&](const NimbrelSession& s) { return s.name == name; });
-        if (it == sessions.end())
-            run.error(QStringLiteral("no session named \"%1\"").arg(name));
-        else
-            store.deleteSession(it->id);
-    } else if (what == QLatin1String("blacklist")) {
+    if (what == QLatin1String("blacklist")) {
         std::set<QString> keys;
         for (const QJsonValue& key : step.value(QStringLiteral("apps")).toArray())
             keys.insert(key.toString());
@@ -144,7 +104,10 @@ bool runCloudStep(ScenarioRun& run, const QString& what, const QJsonObject& step
             [&run] { run.print(QStringLiteral("sync"), QStringLiteral("sync now ended")); });
     } else {
         run.step(QStringLiteral("show synced"));
-        for (const QString& line : run.syncedState())
+        QStringList lines = run.syncedState();
+        // "devices": also the device list and what the cloud holds of the devices.
+        if (step.value(QStringLiteral("devices")).toBool()) lines << deviceLines(run, run.start());
+        for (const QString& line : lines)
             run.print(QStringLiteral("synced"), line);
     }
     return true;

@@ -1,7 +1,6 @@
 #include "ScenarioDesktop.h"
 
 #include <QJsonArray>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -18,15 +17,9 @@ std::optional<Rect> rectFrom(const QJsonValue& v) {
 }
 
 QVariantMap fileTile(const QString& path) {
-    QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
-    if (!url.endsWith(QLatin1Char('/'))) url += QLatin1Char('/');
     QString label = path.section(QLatin1Char('/'), -1);
     if (label.endsWith(QLatin1String(".app"))) label.chop(4);
-    return {{QStringLiteral("tile-type"), QStringLiteral("file-tile")},
-            {QStringLiteral("tile-data"),
-             QVariantMap{{QStringLiteral("file-data"), QVariantMap{{QStringLiteral("_CFURLString"), url},
-                                                                   {QStringLiteral("_CFURLStringType"), qint64(15)}}},
-                         {QStringLiteral("file-label"), label}}}};
+    return SimulatedMac::dockTileEntry(path, label, {}, false);
 }
 
 } // namespace
@@ -167,6 +160,12 @@ QStringList applyDesktop(SimulatedPlatform& sim, const QJsonObject& d) {
             app->noFocusedWindow = true;
         else
             problems << QStringLiteral("noFocusedWindow: no running application with a visible window ") + v.toString();
+    }
+    for (const QJsonValue& v : d.value(QStringLiteral("ignoresQuit")).toArray()) {
+        if (App* app = findApp(mac, v.toString()))
+            app->ignoresTerminate = true;
+        else
+            problems << QStringLiteral("ignoresQuit: no running application ") + v.toString();
     }
     for (const QJsonValue& v : d.value(QStringLiteral("activate")).toArray()) {
         if (App* app = findApp(mac, v.toString()))

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -159,11 +160,22 @@ bool applicationStep(ScenarioRun& run, const QString& what, const QJsonObject& s
     sim::SimulatedMac& mac = run.mac();
     if (what == QLatin1String("launch")) {
         const QString id = step.value(QStringLiteral("app")).toString();
-        run.step(QStringLiteral("launch ") + id);
-        if (auto app = mac.installedApplication(id))
+        // "pid": the process id it gets, a number or "real": this process's own, the program's.
+        const QJsonValue pidValue = step.value(QStringLiteral("pid"));
+        std::optional<int> pid;
+        if (pidValue.toString() == QLatin1String("real")) {
+            pid = int(::getpid());
+            run.transcript().setRealPid(*pid);
+        } else if (pidValue.isDouble()) {
+            pid = pidValue.toInt();
+        }
+        run.step(QStringLiteral("launch ") + id + (pid ? QStringLiteral(" with pid %1").arg(*pid) : QString()));
+        if (auto app = mac.installedApplication(id)) {
+            if (pid) mac.setLaunchPid(app->bundleIdentifier, *pid);
             mac.launch(*app, true, {});
-        else
+        } else {
             run.error(QStringLiteral("no installed application ") + id);
+        }
     } else if (what == QLatin1String("quit")) {
         const QString name = step.value(QStringLiteral("app")).toString();
         run.step(QStringLiteral("quit ") + name);

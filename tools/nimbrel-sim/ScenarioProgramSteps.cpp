@@ -2,13 +2,6 @@
 // what the user does with its status item, its panel and the panel's screens.
 #include "ScenarioRun.h"
 
-#include "platform/SharedInstance.h"
-#include "sessions/SessionCoding.h"
-#include "sessions/SessionsStore.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-
 namespace nimbrel::simtool {
 
 namespace {
@@ -20,24 +13,14 @@ void attempt(ScenarioRun& run, const QString& text, const std::function<QString(
     if (!problem.isEmpty()) run.error(problem);
 }
 
-// What the sessions editor's save does: a session with a new id is added, one with a stored id replaced.
-QString saveSession(ScenarioRun& run, const QJsonObject& session) {
-    if (!run.program().isRunning() || !hasSharedInstance<NimbrelSessionsStore>())
-        return QStringLiteral("the sessions store is not running");
-    const QByteArray bytes = QJsonDocument(QJsonArray{session}).toJson(QJsonDocument::Compact);
-    const auto decoded = decodeSessionList(bytes, run.scheduler().now());
-    if (!decoded) return QStringLiteral("not a session: ") + decoded.error;
-    NimbrelSessionsStore& store = NimbrelSessionsStore::shared();
-    const NimbrelSession& saved = decoded.value->front();
-    const auto& stored = store.sessions().get();
-    if (std::any_of(stored.begin(), stored.end(), [&](const NimbrelSession& s) { return s.id == saved.id; }))
-        store.updateSession(saved);
-    else
-        store.addSession(saved);
-    return {};
-}
-
 } // namespace
+
+bool usesTheProgram(const QString& what) {
+    static const QStringList screens = {"killProgram",   "addRule",    "updateRule", "renameRule",   "deleteRule",
+                                        "pauseRule",     "resumeRule", "addSession", "saveSession",  "updateSession",
+                                        "deleteSession", "setting",    "blacklist",  "behaviorMode", "syncNow"};
+    return isProgramStep(what) || screens.contains(what);
+}
 
 bool isProgramStep(const QString& what) {
     static const QStringList steps = {"launchProgram",
@@ -60,6 +43,9 @@ bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& st
     if (what == QLatin1String("launchProgram")) {
         run.step(QStringLiteral("launch program"));
         run.launchProgram();
+    } else if (what == QLatin1String("killProgram")) {
+        run.step(QStringLiteral("kill program"));
+        if (!run.killProgram()) run.error(QStringLiteral("the program is not running"));
     } else if (what == QLatin1String("quitProgram")) {
         attempt(run, QStringLiteral("quit program"), [&] { return program.quit(); });
     } else if (what == QLatin1String("restartProgram")) {
@@ -91,10 +77,6 @@ bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& st
         }
     } else if (what == QLatin1String("resume")) {
         attempt(run, QStringLiteral("resume"), [&] { return panel::resume(program.shell()); });
-    } else if (what == QLatin1String("saveSession")) {
-        const QJsonObject session = step.value(QStringLiteral("session")).toObject();
-        attempt(run, QStringLiteral("save session \"%1\"").arg(session.value(QStringLiteral("name")).toString()),
-                [&] { return saveSession(run, session); });
     } else if (what == QLatin1String("onboardingSwitch")) {
         attempt(run, QStringLiteral("turn the onboarding switch on"),
                 [&] { return panel::turnOnboardingSwitchOn(program.shell()); });

@@ -73,31 +73,40 @@ QVariant defaultsValue(const QJsonValue& v) {
 ScenarioRun::Context::Context(ScenarioRun& run)
     : platform_(run.program_ && run.program_->platform() ? *run.program_->platform() : run.platform_),
       instances_(run.instances_),
-      previousSink_(setLogSink([&run](const QString& line) { run.print(QStringLiteral("log"), line); })) {}
+      previousSink_(setLogSink([&run](const QString& line) { run.print(QStringLiteral("log"), line); })),
+      previousZone_(currentTimeZone()) {
+    setCurrentTimeZone(run.zone_);
+}
 
 ScenarioRun::Context::~Context() {
+    setCurrentTimeZone(previousZone_);
     setLogSink(previousSink_);
 }
 
 ScenarioRun::ScenarioRun(const QJsonObject& scenario, const QString& workFolder,
                          std::function<void(Platform&)> launching, ScenarioMacRole role)
     : scenario_(scenario), name_(role.name), prefix_(role.name.isEmpty() ? QString() : role.name + QLatin1Char(' ')),
-      start_(scenarioStart(scenario)), scheduler_(start_),
+      start_(scenarioStart(scenario)),
+      zone_(scenario.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC")).toUtf8()), scheduler_(start_),
       ownTranscript_(role.transcript ? nullptr : std::make_unique<Transcript>(scheduler_, start_, workFolder)),
       transcript_(role.transcript ? role.transcript : ownTranscript_.get()), locations_(locationsIn(workFolder)),
-      userNotifications_(scheduler_, scheduler_,
-                         [this](const NotificationRequest& r) {
-                             print(QStringLiteral("user-notification"),
-                                   QStringLiteral("%1 \u2014 %2").arg(r.title, r.body));
-                         }),
+      userNotifications_(
+          scheduler_, scheduler_,
+          [this](const NotificationRequest& r) {
+              print(QStringLiteral("user-notification"), QStringLiteral("%1 \u2014 %2").arg(r.title, r.body));
+          },
+          [this](const QString& text) { print(QStringLiteral("notification-center"), text); }),
       sim_(scheduler_, scheduler_, sim::SimulatedPlatform::defaultFolder(locations_), role.cloudFile) {
-    if (ownTranscript_)
+    if (ownTranscript_) {
         transcript_->raw(QStringLiteral("# scenario: ") +
                          scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
-    // The clock's wall time, and so every schedule, reads the same on every machine.
-    const QString zone = scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC"));
-    setCurrentTimeZone(QTimeZone(zone.toUtf8()));
-    if (!QTimeZone(zone.toUtf8()).isValid()) error(QStringLiteral("unknown time zone ") + zone);
+        transcript_->keepIdsOf(QJsonDocument(scenario_).toJson(QJsonDocument::Compact));
+    }
+    // The clock's wall time, and so every schedule, reads the same on every machine. Each Mac
+    // has its own zone, current while its work runs (Context).
+    if (!zone_.isValid())
+        error(QStringLiteral("unknown time zone ") +
+              scenario_.value(QStringLiteral("timeZone")).toString(QStringLiteral("UTC")));
     notifications_.setRecording(true);
     platform_.scheduler = &scheduler_;
     platform_.clock = &scheduler_;
@@ -124,17 +133,69 @@ ScenarioRun::~ScenarioRun() {
     stopWriting();
     program_.reset();
     instances_.reset();
+    sim_.cloud().setTrace({});
     setLogToStdout(true);
-    setCurrentTimeZone(QTimeZone());
     setAtomicWriteFaultForTesting({});
 }
 
 void ScenarioRun::pair(ScenarioRun& peer) {
     together_ = {this, &peer};
     peer.together_ = together_;
+    peer.leader_ = this;
+}
+
+bool ScenarioRun::playNextStep() {
+    const QJsonArray timeline = scenario_.value(QStringLiteral("timeline")).toArray();
+    if (nextStep_ >= size_t(timeline.size())) return false;
+    runStep(timeline.at(qsizetype(nextStep_++)).toObject());
+    return true;
+}
+
+int ScenarioRun::keepAlertOpen(const AlertRequest& request) {
+    openAlerts_.push_back({request, std::nullopt});
+    // The step that was waiting for its time when the alert opened comes first, at its time.
+    if (std::optional<QJsonObject> waiting = std::exchange(leader_->waitingStep_, std::nullopt))
+        leader_->runStep(*waiting);
+    while (!openAlerts_.back().answer && leader_->playNextStep()) {
+    }
+    const std::optional<int> answer = openAlerts_.back().answer;
+    openAlerts_.pop_back();
+    if (answer) return *answer;
+    Context context(*this);
+    error(QStringLiteral("the alert \"%1\" was still open when the timeline ended: its first button answers")
+              .arg(request.messageText));
+    return 0;
+}
+
+bool ScenarioRun::answerAlert(int buttonIndex) {
+    if (openAlerts_.empty() || openAlerts_.back().answer) return false;
+    openAlerts_.back().answer = buttonIndex;
+    return true;
+}
+
+const AlertRequest* ScenarioRun::openAlert() const {
+    return openAlerts_.empty() || openAlerts_.back().answer ? nullptr : &openAlerts_.back().request;
+}
+
+bool ScenarioRun::killProgram() {
+    if (!program_->isRunning()) return false;
+    print(QStringLiteral("program"), QStringLiteral("killed"));
+    // A killed process says nothing more: what its objects print as they go is not written.
+    writing_ = false;
+    program_->kill();
+    writing_ = true;
+    return true;
+}
+
+void ScenarioRun::traceCloud(bool on) {
+    if (on)
+        sim_.cloud().setTrace([this](const QString& line) { print(QStringLiteral("cloud"), line); });
+    else
+        sim_.cloud().setTrace({});
 }
 
 void ScenarioRun::stopWriting() {
+    sim_.cloud().setTrace({});
     sim_.mac().recorder().setListener({});
     activityToken_.reset();
     writing_ = false;
@@ -195,6 +256,15 @@ void ScenarioRun::setUp(const QJsonObject& scenario) {
                                                    n.userInfo.value(QStringLiteral("message")).toString()));
     });
     sim_.mac().recorder().setListener([this](const sim::Event& e) { print(sim::eventKindName(e.kind), e.text); });
+    for (const QString& problem : applyKeychain(sim_.keychain(), scenario.value(QStringLiteral("keychain")).toObject()))
+        error(problem);
+    if (scenario.value(QStringLiteral("traceCloud")).toBool()) traceCloud(true);
+    for (const QString& problem :
+         applyNotificationCenter(*this, scenario.value(QStringLiteral("notificationCenter")).toObject()))
+        error(problem);
+    // "alertsStayOpen": an alert without a scripted answer waits for an answerAlert step.
+    if (scenario.value(QStringLiteral("alertsStayOpen")).toBool())
+        sim_.alerts().setModalLoop([this](const AlertRequest& request) { return keepAlertOpen(request); });
 
     if (scenario.value(QStringLiteral("launchProgram")).toBool(true)) {
         launchProgram();
@@ -281,7 +351,11 @@ void ScenarioRun::advance(double seconds) {
 void ScenarioRun::runStep(const QJsonObject& step) {
     if (step.contains(QStringLiteral("at"))) {
         const Date at = start_.addingSeconds(step.value(QStringLiteral("at")).toDouble());
+        waitingStep_ = step;
         if (at > scheduler_.now()) advance(at.secondsSince(scheduler_.now()));
+        // An alert that opened meanwhile took the step over (keepAlertOpen) and did it.
+        if (!waitingStep_) return;
+        waitingStep_.reset();
     }
     if (!step.contains(QStringLiteral("mac"))) return doStep(step);
     const QString mac = step.value(QStringLiteral("mac")).toString();
@@ -294,12 +368,20 @@ void ScenarioRun::runStep(const QJsonObject& step) {
 void ScenarioRun::doStep(const QJsonObject& step) {
     Context context(*this);
     const QString what = step.value(QStringLiteral("do")).toString();
+    // While one of its alerts is open, the program's own screens and menus take no clicks.
+    if (const AlertRequest* alert = openAlert(); alert && usesTheProgram(what)) {
+        error(QStringLiteral("%1: the alert \"%2\" is open").arg(what, alert->messageText));
+        return endOfEvent();
+    }
     if (isProgramStep(what)) {
         // A person's click on the program's item or panel is an event of its own: what the
         // last one left for the loop's next turn runs first.
         advance(0);
     }
-    if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step) && !runCloudStep(*this, what, step))
+    if (!runMacStep(*this, what, step) && !runProgramStep(*this, what, step) && !runCloudStep(*this, what, step) &&
+        !runEditStep(*this, what, step) && !runSettingsStep(*this, what, step) &&
+        !runNotificationStep(*this, what, step) && !runMacFaultStep(*this, what, step) &&
+        !runCloudDatabaseStep(*this, what, step) && !runKeychainStep(*this, what, step))
         error(QStringLiteral("unknown step \"%1\"").arg(what));
     endOfEvent();
 }
@@ -314,8 +396,8 @@ void ScenarioRun::finish(bool saveState) {
 }
 
 QStringList ScenarioRun::play(bool saveState) {
-    for (const QJsonValue& step : scenario_.value(QStringLiteral("timeline")).toArray())
-        runStep(step.toObject());
+    while (playNextStep()) {
+    }
     advance(scenario_.value(QStringLiteral("settleSeconds")).toDouble(5));
 
     // Nothing after the settling time is written down, also not what a running program

@@ -4,6 +4,7 @@
 #include "SimProgram.h"
 #include "Transcript.h"
 
+#include "platform/Alerts.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RecordingUserNotifications.h"
@@ -14,6 +15,7 @@
 
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QTimeZone>
 
 #include <functional>
 #include <memory>
@@ -28,17 +30,24 @@ Date scenarioStart(const QJsonObject& scenario);
 // Plain JSON becomes the closest typed value; {"type": ..., "value": ...} is taken as typed.
 QVariant defaultsValue(const QJsonValue& value);
 
-// User notifications show up in the transcript when they are delivered.
+// User notifications show up in the transcript when they are delivered, and requests for the
+// permission to show them when the scenario asks.
 class TranscriptUserNotifications final : public RecordingUserNotifications {
   public:
-    TranscriptUserNotifications(Scheduler& s, Clock& c, std::function<void(const NotificationRequest&)> show)
-        : RecordingUserNotifications(s, c), show_(std::move(show)) {}
+    TranscriptUserNotifications(Scheduler& s, Clock& c, std::function<void(const NotificationRequest&)> show,
+                                std::function<void(const QString&)> tell)
+        : RecordingUserNotifications(s, c), show_(std::move(show)), tell_(std::move(tell)) {}
+
+    void requestAuthorization(unsigned options, AuthorizationCompletion completion) override;
+    void setShowRequests(bool show) { showRequests_ = show; }
 
   protected:
     void present(const NotificationRequest& request) override { show_(request); }
 
   private:
     std::function<void(const NotificationRequest&)> show_;
+    std::function<void(const QString&)> tell_;
+    bool showRequests_ = false;
 };
 
 // Which Mac of a pair a run is; the defaults make a run of its own.
@@ -68,12 +77,13 @@ class ScenarioRun {
     // Lets `peer` live in step with this run; steps with "mac": its name act on it.
     void pair(ScenarioRun& peer);
     const QString& name() const { return name_; }
+    Date start() const { return start_; }
 
     sim::SimulatedPlatform& sim() { return sim_; }
     sim::SimulatedMac& mac() { return sim_.mac(); }
     SimProgram& program() { return *program_; }
     UserDefaults& defaults() { return defaults_; }
-    const RecordingUserNotifications& userNotifications() const { return userNotifications_; }
+    TranscriptUserNotifications& userNotifications() { return userNotifications_; }
     VirtualScheduler& scheduler() { return scheduler_; }
     const Locations& locations() const { return locations_; }
     Transcript& transcript() { return *transcript_; }
@@ -94,6 +104,15 @@ class ScenarioRun {
     void endOfEvent();
     // Starts the program, unless it runs already (one that is quitting is let end first).
     void launchProgram();
+    // Ends the program as SIGKILL would (without its quit sequence); false when it is not running.
+    bool killProgram();
+    // Writes each call that reaches the cloud database, and its answer, as a `cloud` line.
+    void traceCloud(bool on);
+    // Answers the front alert that stays open on this Mac with the button of this index;
+    // false when none is open.
+    bool answerAlert(int buttonIndex);
+    // The open alert's request, when one stays open on this Mac.
+    const AlertRequest* openAlert() const;
 
   private:
     // This Mac's platform (its running program's, if any), shared instances and log, for
@@ -107,9 +126,14 @@ class ScenarioRun {
         ScopedPlatform platform_;
         ScopedSharedInstances instances_;
         LogSink previousSink_;
+        QTimeZone previousZone_;
     };
 
     void setUp(const QJsonObject& scenario);
+    // Runs the timeline's next step; false when there is none left.
+    bool playNextStep();
+    // An alert that stays open: the timeline goes on until a step answers it.
+    int keepAlertOpen(const AlertRequest& request);
     void runStep(const QJsonObject& step);
     void doStep(const QJsonObject& step);
     std::optional<Date> nextDue() const;
@@ -124,6 +148,8 @@ class ScenarioRun {
     QString name_;
     QString prefix_;
     Date start_;
+    // The zone of this Mac's wall clock, current while its work runs.
+    QTimeZone zone_;
     VirtualScheduler scheduler_;
     std::unique_ptr<Transcript> ownTranscript_;
     Transcript* transcript_;
@@ -144,13 +170,40 @@ class ScenarioRun {
     bool writing_ = true;
     // The Macs whose time passes together, this one among them.
     std::vector<ScenarioRun*> together_{this};
+    // The run that plays the timeline (the first Mac), and how far it got.
+    ScenarioRun* leader_ = this;
+    size_t nextStep_ = 0;
+    // The step waiting for its "at" while time passes.
+    std::optional<QJsonObject> waitingStep_;
+    // Alerts open on this Mac, the front one last, each with its answer once given.
+    struct OpenAlert {
+        AlertRequest request;
+        std::optional<int> answer;
+    };
+    std::vector<OpenAlert> openAlerts_;
 };
 
 // The timeline's steps, by their "do": each answers false for a step it does not know.
 bool runMacStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
 bool runProgramStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
 bool runCloudStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+bool runNotificationStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+// Sets the notification center as a "notificationCenter" object asks; returns the problems
+// found and, in `done`, what was done.
+QStringList applyNotificationCenter(ScenarioRun& run, const QJsonObject& members, QStringList* done = nullptr);
+bool runMacFaultStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+bool runSettingsStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+bool runEditStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+bool runCloudDatabaseStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+bool runKeychainStep(ScenarioRun& run, const QString& what, const QJsonObject& step);
+// Stores a "keychain" object's "items" and sets its "reads" status; returns the problems
+// found and, in `done`, what was done.
+QStringList applyKeychain(InMemoryKeychain& keychain, const QJsonObject& members, QStringList* done = nullptr);
+// The devices this Mac's program lists, the cloud's device registry and its device records.
+QStringList deviceLines(ScenarioRun& run, Date start);
 // Whether `what` is one of runProgramStep's.
 bool isProgramStep(const QString& what);
+// Whether `what` is done through the program's own item, panel and screens (or ends it).
+bool usesTheProgram(const QString& what);
 
 } // namespace nimbrel::simtool

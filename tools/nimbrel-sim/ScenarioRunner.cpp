@@ -47,8 +47,12 @@ QStringList ScenarioRunner::run() {
     Transcript transcript(scenarioStart(scenario_), workFolder_);
     transcript.raw(QStringLiteral("# scenario: ") +
                    scenario_.value(QStringLiteral("description")).toString(QStringLiteral("(untitled)")));
+    transcript.keepIdsOf(QJsonDocument(scenario_).toJson(QJsonDocument::Compact));
     QJsonObject second = scenario_.value(QStringLiteral("secondMac")).toObject();
     second.insert(QStringLiteral("start"), scenario_.value(QStringLiteral("start")));
+    // Without a zone of its own the second Mac is in the scenario's.
+    if (!second.contains(QStringLiteral("timeZone")) && scenario_.contains(QStringLiteral("timeZone")))
+        second.insert(QStringLiteral("timeZone"), scenario_.value(QStringLiteral("timeZone")));
     ScenarioRun a(scenario_, workFolder_ + QStringLiteral("/A"), launchHook_,
                   {QStringLiteral("A"), cloudFile, &transcript});
     ScenarioRun b(second, workFolder_ + QStringLiteral("/B"), launchHook_,

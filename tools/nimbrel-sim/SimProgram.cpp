@@ -6,6 +6,7 @@
 #include "app/OnboardingViewModel.h"
 #include "app/PanelRootViewModel.h"
 #include "app/ShellNames.h"
+#include "platform/Files.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Screens.h"
 #include "platform/SharedInstance.h"
@@ -138,6 +139,16 @@ QString SimProgram::quit() {
     // What the main menu's Quit row posts.
     process_->platform.notifications->post(shell::kQuitRequested);
     return {};
+}
+
+bool SimProgram::kill() {
+    if (!process_) return false;
+    // What its objects write as they go would not be written by a killed process.
+    const AtomicWriteFault previous =
+        setAtomicWriteFaultForTesting([](const QString&) { return QStringLiteral("The process was killed."); });
+    end(0, false);
+    setAtomicWriteFaultForTesting(previous);
+    return true;
 }
 
 Platform* SimProgram::platform() const {

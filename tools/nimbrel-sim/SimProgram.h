@@ -43,6 +43,9 @@ class SimProgram {
 
     // What the main menu's Quit posts; an empty text, or why it cannot be done now.
     QString quit();
+    // Ends the process at once, as SIGKILL would: no quit sequence, and nothing it still meant
+    // to write reaches the disk. False when it is not running.
+    bool kill();
     // The status item and the panel as the views see them; none while not running.
     ShellController* shell() const;
     // The running process's platform (its own scheduler); none while not running.

@@ -28,6 +28,20 @@ void Transcript::raw(const QString& text) {
     lines_ << stable(text);
 }
 
+namespace {
+const QRegularExpression& uuidPattern() {
+    static const QRegularExpression uuid(
+        QStringLiteral("[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}"));
+    return uuid;
+}
+} // namespace
+
+void Transcript::keepIdsOf(const QByteArray& scenarioText) {
+    numberIds_ = true;
+    for (const QRegularExpressionMatch& m : uuidPattern().globalMatch(QString::fromUtf8(scenarioText)))
+        keptIds_.insert(m.captured().toUpper());
+}
+
 QString Transcript::stable(QString text) const {
     static const QRegularExpression scriptName(
         QStringLiteral("nimbrel_[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.sh"));
@@ -35,7 +49,27 @@ QString Transcript::stable(QString text) const {
     static const QRegularExpression asideTime(QStringLiteral("\\.unreadable-[0-9]{8}T[0-9]{6}Z(-[0-9]+)?"));
     text.replace(workFolder_, QStringLiteral("<work>"));
     text.replace(asideTime, QStringLiteral(".unreadable-<time>"));
-    return text.replace(scriptName, QStringLiteral("nimbrel_<UUID>.sh"));
+    text.replace(scriptName, QStringLiteral("nimbrel_<UUID>.sh"));
+    if (realPid_)
+        text.replace(QRegularExpression(QStringLiteral("\\bpid([= ])%1\\b").arg(*realPid_)),
+                     QStringLiteral("pid\\1<real>"));
+    if (!numberIds_) return text;
+    QString out;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch& m : uuidPattern().globalMatch(text)) {
+        const QString id = m.captured().toUpper();
+        out += QStringView(text).mid(from, m.capturedStart() - from);
+        if (keptIds_.contains(id)) {
+            out += m.captured();
+        } else {
+            QString& number = numberedIds_[id];
+            if (number.isEmpty()) number = QStringLiteral("<id-%1>").arg(numberedIds_.size());
+            out += number;
+        }
+        from = m.capturedEnd();
+    }
+    out += QStringView(text).mid(from);
+    return out;
 }
 
 } // namespace nimbrel::simtool

@@ -2,8 +2,12 @@
 
 #include "platform/Date.h"
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace nimbrel {
 class Clock;
@@ -25,6 +29,11 @@ class Transcript {
     void line(Date at, const QString& kind, const QString& text);
     void raw(const QString& text);
     QString stable(QString text) const;
+    // The ids the scenario itself names print as they are; every other UUID (one the program
+    // drew at random) prints as <id-N>, numbered in order of first appearance.
+    void keepIdsOf(const QByteArray& scenarioText);
+    // This process's id, given to a simulated app: written "pid=<real>" so that runs compare.
+    void setRealPid(int pid) { realPid_ = pid; }
 
     const QStringList& lines() const { return lines_; }
 
@@ -33,6 +42,10 @@ class Transcript {
     Date start_;
     QString workFolder_;
     QStringList lines_;
+    QSet<QString> keptIds_;
+    bool numberIds_ = false;
+    mutable QHash<QString, QString> numberedIds_;
+    std::optional<int> realPid_;
 };
 
 } // namespace nimbrel::simtool

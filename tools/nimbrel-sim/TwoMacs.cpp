@@ -10,7 +10,7 @@
 namespace nimbrel::simtool {
 
 TwoMacs::Mac::Context::Context(Mac& mac)
-    : platform(mac.platform_), instances(mac.instances_), previousSink(setLogSink([&mac](const QString& line) {
+    : platform(mac.process_->platform), instances(mac.instances_), previousSink(setLogSink([&mac](const QString& line) {
           if (mac.lines_) mac.lines_->append(mac.name_ + QStringLiteral(": ") + line);
       })) {}
 
@@ -24,13 +24,14 @@ TwoMacs::Mac::Mac(QString name, const QString& folder, const QString& cloudFile,
     simulated_ =
         std::make_unique<sim::SimulatedPlatform>(scheduler_, scheduler_, folder_ + QStringLiteral("/mac"), cloudFile);
     simulated_->mac().identity().hostName = QStringLiteral("Mac ") + name_;
-    platform_.scheduler = &scheduler_;
-    platform_.clock = &scheduler_;
-    platform_.notifications = &notifications_;
-    platform_.defaults = &defaults_;
-    platform_.locations = Locations::underRoot(folder_ + QStringLiteral("/program"));
-    platform_.userNotifications = &userNotifications_;
-    simulated_->fill(platform_);
+    base_.scheduler = &scheduler_;
+    base_.clock = &scheduler_;
+    base_.notifications = &notifications_;
+    base_.defaults = &defaults_;
+    base_.locations = Locations::underRoot(folder_ + QStringLiteral("/program"));
+    base_.userNotifications = &userNotifications_;
+    simulated_->fill(base_);
+    process_ = std::make_unique<Process>(scheduler_, base_);
     activityToken_ = notifications_.addObserver(kRecordActivityNotification, [this](const Notification& n) {
         activities_ << n.userInfo.value(QStringLiteral("type")).toString() + QStringLiteral(": ") +
                            n.userInfo.value(QStringLiteral("title")).toString() + QStringLiteral(": ") +
@@ -38,10 +39,23 @@ TwoMacs::Mac::Mac(QString name, const QString& folder, const QString& cloudFile,
     });
 }
 
+TwoMacs::Mac::Process::Process(VirtualScheduler& machine, const Platform& base) : scheduler(machine), platform(base) {
+    platform.scheduler = &scheduler;
+}
+
 TwoMacs::Mac::~Mac() {
     // The program's instances go first, in this Mac's context, while its platform still stands.
     Context context(*this);
     instances_.reset();
+}
+
+void TwoMacs::Mac::endProcess() {
+    {
+        Context context(*this);
+        instances_.reset();
+    }
+    process_->scheduler.end();
+    ended_.push_back(std::exchange(process_, std::make_unique<Process>(scheduler_, base_)));
 }
 
 TwoMacs::TwoMacs(const QString& folder, Date start, QString cloudFile) {
@@ -67,6 +81,11 @@ void TwoMacs::launch(Mac& mac) {
             NimbrelRulesStore::shared();
         });
     });
+}
+
+void TwoMacs::restart(Mac& mac) {
+    mac.endProcess();
+    launch(mac);
 }
 
 void TwoMacs::runDue(Mac& mac, Date until) {

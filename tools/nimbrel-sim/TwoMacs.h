@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProcessScheduler.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
@@ -13,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace nimbrel::simtool {
 
@@ -29,7 +31,9 @@ class TwoMacs {
         ~Mac();
 
         const QString& name() const { return name_; }
-        Platform& platform() { return platform_; }
+        // The running program's platform: its scheduler is the program's own, ending with it.
+        Platform& platform() { return process_->platform; }
+        // The Mac's scheduler and clock, which outlive the program.
         VirtualScheduler& scheduler() { return scheduler_; }
         InMemoryUserDefaults& defaults() { return defaults_; }
         NotificationCenter& notifications() { return notifications_; }
@@ -47,6 +51,16 @@ class TwoMacs {
 
       private:
         friend class TwoMacs;
+        // One run of the program: nothing it scheduled runs after it ended.
+        struct Process {
+            Process(VirtualScheduler& machine, const Platform& base);
+            ProcessScheduler scheduler;
+            Platform platform;
+        };
+        // The program's shared instances go and its pending work with them; the platform it
+        // held stays, for the answers still on their way to what it left behind.
+        void endProcess();
+
         struct Context {
             explicit Context(Mac& mac);
             ~Context();
@@ -62,7 +76,9 @@ class TwoMacs {
         InMemoryUserDefaults defaults_;
         RecordingUserNotifications userNotifications_{scheduler_, scheduler_};
         std::unique_ptr<sim::SimulatedPlatform> simulated_;
-        Platform platform_;
+        Platform base_;
+        std::unique_ptr<Process> process_;
+        std::vector<std::unique_ptr<Process>> ended_;
         SharedInstanceSet instances_;
         QStringList activities_;
         QStringList* lines_ = nullptr;
@@ -81,6 +97,9 @@ class TwoMacs {
     // and 1.0 s later the sessions store and the rules store (and with them the settings
     // store, its account check and its cloud bootstrap).
     void launch(Mac& mac);
+    // Quits the program on a Mac at once, as a crash or a forced quit ends it, and launches it
+    // again over the same defaults, files, keychain and cloud.
+    void restart(Mac& mac);
     // Lets `seconds` pass on both Macs.
     void advance(double seconds);
     Date now() const { return a_->scheduler_.now(); }

@@ -88,7 +88,7 @@ Item {
                     text: "\u2022"
                     color: Qt.rgba(1, 1, 1, 0.45)
                     font.pixelSize: 11
-                    font.weight: Font.Black
+                    font.weight: Font.ExtraBold
                 }
                 SymbolIcon {
                     visible: menu.model.isCloudSyncing

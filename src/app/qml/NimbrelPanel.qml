@@ -100,6 +100,7 @@ Item {
     // card and, around it, the backdrop.
     Item {
         id: popups
+        objectName: "popoverLayer"
         x: card.x
         y: card.y
         width: card.width

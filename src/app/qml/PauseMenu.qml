@@ -1,9 +1,7 @@
 import QtQuick
 
 // The pause button's popover: the rows of the global pause, with its arrow on the edge that
-// faces the button. Its glass blurs what lies behind it: the panel (`surface`) and, where it
-// reaches past the panel, the desktop (`backdrop`). Where blurs cannot be drawn it is dense
-// enough that nothing behind it reads through.
+// faces the button, on the popovers' glass (PopoverGlass).
 Item {
     id: menu
     property var rows: []
@@ -33,37 +31,13 @@ Item {
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.14)
     }
-    EffectLoader {
-        id: backdropBlur
-        anchors.fill: parent
-        wanted: menu.backdrop !== null && menu.visible
-        Component.onCompleted: setSource("BackdropBlur.qml", {
-            backdrop: Qt.binding(() => menu.backdrop),
-            sourceRect: Qt.binding(() => Qt.rect(menu.backdropOrigin.x, menu.backdropOrigin.y, menu.width, menu.height)),
-            cornerRadius: menu.cornerRadius
-        })
-    }
-    EffectLoader {
-        anchors.fill: parent
-        wanted: menu.surface !== null && menu.visible
-        Component.onCompleted: setSource("BackdropBlur.qml", {
-            backdrop: Qt.binding(() => menu.surface),
-            sourceRect: Qt.binding(() => Qt.rect(menu.surfaceOrigin.x, menu.surfaceOrigin.y, menu.width, menu.height)),
-            cornerRadius: menu.cornerRadius
-        })
-    }
-    // The glass's own tint over the blurred picture.
-    LiquidGlassBackground {
+    PopoverGlass {
         anchors.fill: parent
         cornerRadius: menu.cornerRadius
-        fallbackMaterial: "hudWindow"
-    }
-    Rectangle {
-        anchors.fill: parent
-        radius: menu.cornerRadius
-        color: Qt.rgba(0.1, 0.1, 0.12, backdropBlur.active ? 0 : 0.9)
-        border.width: 1
-        border.color: Qt.rgba(1, 1, 1, 0.14)
+        backdrop: menu.backdrop
+        backdropOrigin: menu.backdropOrigin
+        surface: menu.surface
+        surfaceOrigin: menu.surfaceOrigin
     }
     // Cut shorter than its rows (no room on either side of the button), it scrolls.
     Flickable {

@@ -115,6 +115,18 @@ Item {
             NimbrelPanel {
                 backdrop: backdropLayer
             }
+
+            // The Mac's open panel, over every screen and centred on the primary one.
+            OpenPanelSheet {
+                readonly property var primary: Desktop.screens.find(s => s.isPrimary) ?? { x: 0, width: Desktop.width }
+                x: Desktop.left
+                y: Desktop.top
+                width: Desktop.width
+                height: Desktop.height
+                panelCenterX: primary.x - Desktop.left + primary.width / 2
+                panelTop: -Desktop.top + 160
+                model: Desktop.openPanel
+            }
         }
     }
 }

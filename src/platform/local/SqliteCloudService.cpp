@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/Scheduler.h"
+#include "platform/local/CloudCallTrace.h"
 #include "platform/local/SqliteCloudStore.h"
 
 #include <QFile>
@@ -15,29 +16,13 @@ namespace {
 
 using Operation = CloudFailure::Operation;
 
-// The error of an injected failure; the server's copy is read on the worker.
-CloudError injectedError(const CloudFailure& failure, SqliteCloudStore& store, const QString& container,
-                         const CloudRecordID& id) {
-    CloudError error = failure.error;
-    if (!failure.withServerRecord) return error;
-    CloudResult<CloudRecord> server = store.fetch(container, id);
-    if (error.hasCode(CloudError::serverRecordChanged)) {
-        if (server.ok()) error.serverRecord = std::make_shared<const CloudRecord>(server.value());
-    } else if (error.hasCode(CloudError::partialFailure)) {
-        CloudError item = CloudError::make(CloudError::serverRecordChanged, {});
-        item.itemID = id;
-        if (server.ok()) item.serverRecord = std::make_shared<const CloudRecord>(server.value());
-        error.partialErrorsByItemID.push_back(item);
-    }
-    return error;
-}
-
 } // namespace
 
 // Calls run one after another; `running` is true while one is on the worker.
 struct SqliteCloudService::Queue {
     std::deque<Work> waiting;
     bool running = false;
+    bool shutDown = false;
     // A damaged file set aside: printed at once, told to the handler when there is one.
     std::function<void(const QString&)> damageHandler;
     QString untoldDamage;
@@ -71,12 +56,14 @@ class SqliteCloudService::Container final : public CloudContainer, public CloudD
 
     void fetchRecord(const CloudRecordID& id, RecordCompletion completion) override {
         service_.calls_.push_back(QStringLiteral("fetch ") + id.recordName);
+        completion = service_.traced(QStringLiteral("fetch ") + id.recordName, std::move(completion));
         if (rejectEarly(completion)) return;
-        auto failure = service_.takeFailure(Operation::fetch, {id});
-        service_.submit([container = identifier_, id, failure,
+        auto failure = service_.takeFailure(Operation::fetch, identifier_, {id});
+        const QString type = failure ? service_.typeOf(identifier_, id, failure->recordType) : QString();
+        service_.submit([container = identifier_, id, failure, type,
                          completion = std::move(completion)](SqliteCloudStore& store) -> std::function<void()> {
             CloudResult<CloudRecord> result =
-                failure ? CloudResult<CloudRecord>(injectedError(*failure, store, container, id))
+                failure ? CloudResult<CloudRecord>(injectedCloudError(*failure, store, container, id, type))
                         : store.fetch(container, id);
             return [completion, result = std::move(result)]() mutable { completion(std::move(result)); };
         });
@@ -84,12 +71,14 @@ class SqliteCloudService::Container final : public CloudContainer, public CloudD
 
     void saveRecord(const CloudRecord& record, RecordCompletion completion) override {
         service_.calls_.push_back(QStringLiteral("save ") + record.recordID().recordName);
+        completion = service_.traced(describeCloudSave(record), std::move(completion));
         if (rejectEarly(completion)) return;
-        auto failure = service_.takeFailure(Operation::save, {record.recordID()});
+        auto failure = service_.takeFailure(Operation::save, identifier_, {record.recordID()}, record.recordType());
         service_.submit([container = identifier_, record, failure,
                          completion = std::move(completion)](SqliteCloudStore& store) -> std::function<void()> {
             CloudResult<CloudRecord> result =
-                failure ? CloudResult<CloudRecord>(injectedError(*failure, store, container, record.recordID()))
+                failure ? CloudResult<CloudRecord>(
+                              injectedCloudError(*failure, store, container, record.recordID(), record.recordType()))
                         : store.save(container, record);
             return [completion, result = std::move(result)]() mutable { completion(std::move(result)); };
         });
@@ -97,17 +86,18 @@ class SqliteCloudService::Container final : public CloudContainer, public CloudD
 
     void fetchRecords(const std::vector<CloudRecordID>& ids, BatchCompletion completion) override {
         service_.calls_.push_back(QStringLiteral("batch %1").arg(ids.size()));
+        completion = service_.traced(describeCloudBatch(ids), std::move(completion));
         if (auto error = service_.conditionError())
             return service_.answerLater([completion = std::move(completion), e = *error] { completion(e); });
         if (ids.size() > service_.conditions_.batchLimit) {
             const CloudError tooMany = CloudError::make(CloudError::limitExceeded, {});
             return service_.answerLater([completion = std::move(completion), tooMany] { completion(tooMany); });
         }
-        auto failure = service_.takeFailure(Operation::batchFetch, ids);
+        auto failure = service_.takeFailure(Operation::batchFetch, identifier_, ids);
         service_.submit([container = identifier_, ids, failure,
                          completion = std::move(completion)](SqliteCloudStore& store) -> std::function<void()> {
             CloudResult<CloudBatchResult> result =
-                failure ? CloudResult<CloudBatchResult>(failure->error) : store.fetchMany(container, ids);
+                failure ? injectedCloudBatch(*failure, store, container, ids) : store.fetchMany(container, ids);
             return [completion, result = std::move(result)]() mutable { completion(std::move(result)); };
         });
     }
@@ -158,30 +148,55 @@ std::optional<CloudError> SqliteCloudService::conditionError() const {
     return std::nullopt;
 }
 
-std::optional<CloudFailure> SqliteCloudService::takeFailure(Operation operation,
-                                                            const std::vector<CloudRecordID>& ids) {
-    for (auto it = failures_.begin(); it != failures_.end(); ++it) {
-        if (it->operation != Operation::any && it->operation != operation) continue;
-        if (!it->recordName.isEmpty() && std::none_of(ids.begin(), ids.end(), [&](const CloudRecordID& id) {
-                return id.recordName == it->recordName;
-            }))
-            continue;
-        if (it->skip > 0) {
-            --it->skip;
-            return std::nullopt;
-        }
-        CloudFailure taken = std::move(*it);
-        failures_.erase(it);
-        return taken;
-    }
-    return std::nullopt;
+std::optional<CloudFailure> SqliteCloudService::takeFailure(Operation operation, const QString& container,
+                                                            const std::vector<CloudRecordID>& ids,
+                                                            const QString& savedType) {
+    if (failures_.size() == 0) return std::nullopt;
+    return failures_.take(operation, ids, [&](const CloudRecordID& id) {
+        return savedType.isEmpty() ? typeOf(container, id, {}) : savedType;
+    });
+}
+
+QString SqliteCloudService::typeOf(const QString& container, const CloudRecordID& id, const QString& fallback) {
+    CloudResult<CloudRecord> stored = store_->fetch(container, id);
+    return stored.ok() ? stored.value().recordType() : fallback;
+}
+
+template <typename Result>
+std::function<void(Result)> SqliteCloudService::traced(const QString& call, std::function<void(Result)> completion) {
+    if (!*trace_) return completion;
+    (*trace_)(call);
+    // The answer goes to the trace as it stands when the answer arrives.
+    return [trace = std::weak_ptr(trace_), call, completion = std::move(completion)](Result result) {
+        if (auto t = trace.lock(); t && *t)
+            (*t)(call.section(QLatin1Char(' '), 0, 1) + QStringLiteral(" -> ") + describeCloudAnswer(result));
+        completion(std::move(result));
+    };
+}
+
+CloudResult<CloudRecord> SqliteCloudService::readDirectly(const QString& container, const CloudRecordID& id) {
+    return store_->fetch(container, id);
+}
+
+CloudResult<CloudRecord> SqliteCloudService::writeDirectly(const QString& container, const CloudRecord& record,
+                                                           bool keepOtherFields) {
+    return overwriteCloudRecord(*store_, container, record, keepOtherFields);
 }
 
 void SqliteCloudService::answerLater(std::function<void()> answer) {
     scheduler_.after(conditions_.latency, std::move(answer));
 }
 
+void SqliteCloudService::shutDown() {
+    store_->stopWaiting();
+    queue_->shutDown = true;
+    if (const size_t dropped = std::exchange(queue_->waiting, {}).size())
+        logLine(QStringLiteral("NimbrelCloudDatabase"),
+                QStringLiteral("%1 cloud calls still waiting were dropped at quit").arg(dropped));
+}
+
 void SqliteCloudService::submit(Work work) {
+    if (queue_->shutDown) return;
     queue_->waiting.push_back(std::move(work));
     if (queue_->running) return;
 

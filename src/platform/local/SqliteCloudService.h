@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CloudDatabase.h"
+#include "platform/local/CloudFaults.h"
 
 #include <QString>
 
@@ -26,19 +27,6 @@ struct CloudConditions {
     size_t batchLimit = 400;
 };
 
-// A failure injected into the next database call that matches it.
-struct CloudFailure {
-    enum class Operation { any, fetch, save, batchFetch };
-    Operation operation = Operation::any;
-    QString recordName; // empty: any record
-    CloudError error;
-    // For serverRecordChanged: carry the server's current copy. For partialFailure: one
-    // item error, serverRecordChanged with the server's copy when there is one.
-    bool withServerRecord = false;
-    // Matching calls let through before this one fails.
-    int skip = 0;
-};
-
 // The cloud on this machine: every container's records in one SQLite file, which several
 // instances (two "Macs") may share. Database work runs on a worker, one call after another
 // in the order made, so it never blocks the main thread; answers come back on the main
@@ -57,10 +45,24 @@ class SqliteCloudService final : public CloudService {
     std::shared_ptr<CloudContainer> container(const QString& identifier) override;
     void setDamageHandler(std::function<void(const QString& problem)> handler) override;
 
+    // The program is quitting: the calls still waiting are dropped, with a line in the log, later
+    // ones are not made, and the one under way stops waiting for another process's lock, so
+    // that quitting waits a moment at most.
+    void shutDown();
+
     CloudConditions& conditions() { return conditions_; }
-    void failNext(CloudFailure failure) { failures_.push_back(std::move(failure)); }
+    void failNext(CloudFailure failure) { failures_.add(std::move(failure)); }
     void clearFailures() { failures_.clear(); }
     size_t pendingFailures() const { return failures_.size(); }
+    // Each call that reaches the database, and later its answer, as a line of text (none: no trace).
+    void setTrace(std::function<void(const QString& line)> trace) { *trace_ = std::move(trace); }
+
+    // Read and write the file at once, on the calling thread, past the conditions and failures:
+    // what another Mac on the same account holds and writes (the simulator's views and steps).
+    CloudResult<CloudRecord> readDirectly(const QString& container, const CloudRecordID& id);
+    // Writes over the stored copy whatever its tag; with `keepOtherFields` the stored fields
+    // the record does not name stay.
+    CloudResult<CloudRecord> writeDirectly(const QString& container, const CloudRecord& record, bool keepOtherFields);
 
     const QString& path() const { return path_; }
     // Why a damaged file was set aside at the first opening (empty when it was not).
@@ -76,7 +78,13 @@ class SqliteCloudService final : public CloudService {
     using Work = std::function<std::function<void()>(SqliteCloudStore&)>;
     // Runs `work` on the worker after the calls before it; what it returns runs on the main thread.
     void submit(Work work);
-    std::optional<CloudFailure> takeFailure(CloudFailure::Operation operation, const std::vector<CloudRecordID>& ids);
+    std::optional<CloudFailure> takeFailure(CloudFailure::Operation operation, const QString& container,
+                                            const std::vector<CloudRecordID>& ids, const QString& savedType = {});
+    // The type stored under `id`, else `fallback`.
+    QString typeOf(const QString& container, const CloudRecordID& id, const QString& fallback);
+    // `completion`, writing the call and its answer to the trace when there is one.
+    template <typename Result>
+    std::function<void(Result)> traced(const QString& call, std::function<void(Result)> completion);
     std::optional<CloudError> conditionError() const;
     void answerLater(std::function<void()> answer);
 
@@ -86,7 +94,9 @@ class SqliteCloudService final : public CloudService {
     std::shared_ptr<Queue> queue_;
     std::map<QString, std::shared_ptr<Container>> containers_;
     CloudConditions conditions_;
-    std::deque<CloudFailure> failures_;
+    CloudFaults failures_;
+    std::shared_ptr<std::function<void(const QString&)>> trace_ =
+        std::make_shared<std::function<void(const QString&)>>();
     std::vector<QString> calls_;
 };
 

@@ -15,7 +15,8 @@ namespace nimbrel {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
+// Between two looks at a lock held by another process.
+constexpr int kLockPollMs = 10;
 
 const char* const kSchema = "CREATE TABLE IF NOT EXISTS records("
                             " container TEXT NOT NULL,"
@@ -74,7 +75,8 @@ struct StatementUse {
 
 } // namespace
 
-SqliteCloudStore::SqliteCloudStore(QString path) : path_(std::move(path)) {}
+SqliteCloudStore::SqliteCloudStore(QString path, int busyTimeoutMs)
+    : path_(std::move(path)), busyTimeoutMs_(busyTimeoutMs) {}
 
 SqliteCloudStore::~SqliteCloudStore() {
     close();
@@ -100,48 +102,55 @@ void SqliteCloudStore::close() {
     db_ = nullptr;
 }
 
-bool SqliteCloudStore::openFile(QString* problem) {
+int SqliteCloudStore::waitForLock(void* store, int attempts) {
+    const auto* self = static_cast<const SqliteCloudStore*>(store);
+    if (self->stopWaiting_ || attempts * kLockPollMs >= self->busyTimeoutMs_) return 0;
+    sqlite3_sleep(kLockPollMs);
+    return 1;
+}
+
+int SqliteCloudStore::openFile(QString* problem) {
     QDir().mkpath(QFileInfo(path_).absolutePath());
     const QByteArray file = QFile::encodeName(path_);
-    if (sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK) {
-        *problem = lastError(db_);
+    auto failed = [this, problem](int code, const QString& text) {
+        *problem = text;
         close();
-        return false;
-    }
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        return code & 0xff;
+    };
+    if (const int code = sqlite3_open_v2(file.constData(), &db_,
+                                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+        code != SQLITE_OK)
+        return failed(code, lastError(db_));
+    sqlite3_busy_handler(db_, &SqliteCloudStore::waitForLock, this);
     // Reading the header finds a file that is not a database at all.
     sqlite3_stmt* check = nullptr;
     QString verdict;
-    if (sqlite3_prepare_v2(db_, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK) {
-        if (sqlite3_step(check) == SQLITE_ROW) verdict = columnText(check, 0);
+    int code = sqlite3_prepare_v2(db_, "PRAGMA quick_check", -1, &check, nullptr);
+    if (code == SQLITE_OK) {
+        code = sqlite3_step(check);
+        if (code == SQLITE_ROW) verdict = columnText(check, 0);
     }
-    if (verdict.isEmpty()) verdict = lastError(db_);
+    const QString error = lastError(db_);
     sqlite3_finalize(check);
-    if (verdict != QStringLiteral("ok")) {
-        *problem = verdict;
-        close();
-        return false;
-    }
-    if (!exec(db_, "PRAGMA journal_mode=WAL") || !exec(db_, "PRAGMA synchronous=NORMAL") || !exec(db_, kSchema)) {
-        *problem = lastError(db_);
-        close();
-        return false;
-    }
+    if (code != SQLITE_ROW) return failed(code, error);
+    if (verdict != QStringLiteral("ok")) return failed(SQLITE_CORRUPT, verdict);
+    if (!exec(db_, "PRAGMA journal_mode=WAL") || !exec(db_, "PRAGMA synchronous=NORMAL") || !exec(db_, kSchema))
+        return failed(sqlite3_errcode(db_), lastError(db_));
     return prepareStatements(problem);
 }
 
-bool SqliteCloudStore::prepareStatements(QString* problem) {
+int SqliteCloudStore::prepareStatements(QString* problem) {
     const char* select = "SELECT type, tag, fields FROM records WHERE container = ?1 AND name = ?2";
     const char* upsert = "INSERT INTO records(container, name, type, tag, fields) VALUES(?1, ?2, ?3, ?4, ?5)"
                          " ON CONFLICT(container, name) DO UPDATE SET type = ?3, tag = ?4, fields = ?5";
     if (sqlite3_prepare_v2(db_, select, -1, &select_, nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(db_, upsert, -1, &upsert_, nullptr) != SQLITE_OK) {
+        const int code = sqlite3_errcode(db_) & 0xff;
         *problem = lastError(db_);
         close();
-        return false;
+        return code;
     }
-    return true;
+    return SQLITE_OK;
 }
 
 void SqliteCloudStore::setAside(const QString& problem) {
@@ -158,20 +167,22 @@ void SqliteCloudStore::setAside(const QString& problem) {
 bool SqliteCloudStore::ensureOpen(CloudError* error) {
     if (db_) return true;
     QString problem;
-    if (openFile(&problem)) {
+    int code = openFile(&problem);
+    if (code == SQLITE_OK) {
         opened_ = true;
         return true;
     }
-    // Only a file that exists and cannot be read as a database is set aside, and only at the
-    // first opening; later failures are reported and leave the file alone.
-    if (!opened_ && QFile::exists(path_)) {
+    // Only a file that the engine finds is no database, or damaged, is set aside, and only
+    // before it has once opened well. Any other failure (a lock another process holds, an I/O
+    // error) is reported and leaves the file alone; the next call tries again.
+    if (!opened_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT) && QFile::exists(path_)) {
         opened_ = true;
         setAside(problem);
-        QString second;
-        if (openFile(&second)) return true;
-        problem = second;
+        code = openFile(&problem);
+        if (code == SQLITE_OK) return true;
     }
-    *error = CloudError::make(CloudError::internalError,
+    const bool busy = code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    *error = CloudError::make(busy ? CloudError::serviceUnavailable : CloudError::internalError,
                               QStringLiteral("The cloud database could not be opened: %1").arg(problem));
     return false;
 }
@@ -212,8 +223,11 @@ CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, con
 }
 
 CloudError SqliteCloudStore::damagedRecord(const CloudRecordID& id) {
-    return CloudError::make(CloudError::internalError,
-                            QStringLiteral("The cloud database holds a damaged record \"%1\".").arg(id.recordName));
+    CloudError error =
+        CloudError::make(CloudError::internalError,
+                         QStringLiteral("The cloud database holds a damaged record \"%1\".").arg(id.recordName));
+    error.unreadableRecord = true;
+    return error;
 }
 
 CloudResult<CloudRecord> SqliteCloudStore::fetch(const QString& container, const CloudRecordID& id) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <mutex>
 
 struct sqlite3;
@@ -17,7 +18,10 @@ namespace nimbrel {
 // Calls are blocking and serialised; they are meant for a worker thread.
 class SqliteCloudStore {
   public:
-    explicit SqliteCloudStore(QString path);
+    // How long a call waits for another process's lock before it fails as busy.
+    static constexpr int kBusyTimeoutMs = 10000;
+
+    explicit SqliteCloudStore(QString path, int busyTimeoutMs = kBusyTimeoutMs);
     ~SqliteCloudStore();
     SqliteCloudStore(const SqliteCloudStore&) = delete;
     SqliteCloudStore& operator=(const SqliteCloudStore&) = delete;
@@ -34,11 +38,16 @@ class SqliteCloudStore {
     QString setAsideProblem() const;
     // The problem above the first time it is asked for after the file was set aside, else empty.
     QString takeSetAsideNotice();
+    // From now on no call waits for another process's lock (the program is quitting); one that
+    // waits gives up within a moment. Callable from any thread.
+    void stopWaiting() { stopWaiting_ = true; }
 
   private:
     bool ensureOpen(CloudError* error);
-    bool openFile(QString* problem);
-    bool prepareStatements(QString* problem);
+    // SQLITE_OK, or the primary code of what failed (what the integrity check finds is SQLITE_CORRUPT).
+    int openFile(QString* problem);
+    int prepareStatements(QString* problem);
+    static int waitForLock(void* store, int attempts);
     void close();
     void setAside(const QString& problem);
     enum class RowState { good, damaged, databaseFailed };
@@ -48,6 +57,8 @@ class SqliteCloudStore {
     CloudError failure(const QString& what) const;
 
     QString path_;
+    int busyTimeoutMs_;
+    std::atomic<bool> stopWaiting_ = false;
     mutable std::mutex mutex_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* select_ = nullptr;

@@ -9,6 +9,11 @@ int SimAlerts::runModal(const AlertRequest& request) {
     if (!alertAnswers_.empty()) {
         index = alertAnswers_.front();
         alertAnswers_.pop_front();
+    } else if (modalLoop_) {
+        mac_.recorder().record(EventKind::alert, QStringLiteral("alert \"%1\" open: %2 buttons=[%3]")
+                                                     .arg(request.messageText, request.informativeText,
+                                                          buttons.join(QStringLiteral(", "))));
+        index = modalLoop_(request);
     }
     if (index < 0 || index >= buttons.size()) index = 0;
     mac_.recorder().record(EventKind::alert, QStringLiteral("alert \"%1\" buttons=[%2] -> %3 (%4)")
@@ -24,6 +29,8 @@ std::optional<QStringList> SimAlerts::runOpenPanel(const OpenPanelRequest& reque
     if (!panelAnswers_.empty()) {
         answer = panelAnswers_.front();
         panelAnswers_.pop_front();
+    } else if (presenter_) {
+        answer = presenter_(request);
     }
     mac_.recorder().record(EventKind::alert,
                            QStringLiteral("open panel files=%1 folders=%2 -> %3")

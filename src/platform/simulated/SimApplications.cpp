@@ -53,7 +53,8 @@ App& SimulatedMac::startApplication(const InstalledApp& installed, bool withWind
         return *existing;
     }
     App fresh;
-    fresh.pid = takePid();
+    const auto given = launchPids_.extract(installed.bundleIdentifier);
+    fresh.pid = given && !app(given.mapped()) ? given.mapped() : takePid();
     fresh.bundleIdentifier = installed.bundleIdentifier;
     fresh.bundlePath = installed.bundlePath;
     fresh.name = installed.name;

@@ -31,17 +31,6 @@ const Bundle kBundles[] = {
     {"/Applications/iTerm.app", "com.googlecode.iterm2", "iTerm"},
 };
 
-QVariantMap fileTile(const QString& path, const QString& label, const QString& bundleIdentifier, bool directory) {
-    QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
-    if (!url.endsWith(QLatin1Char('/'))) url += QLatin1Char('/');
-    QVariantMap tileData{{QStringLiteral("file-data"), QVariantMap{{QStringLiteral("_CFURLString"), url},
-                                                                   {QStringLiteral("_CFURLStringType"), qint64(15)}}},
-                         {QStringLiteral("file-label"), label}};
-    if (!bundleIdentifier.isEmpty()) tileData.insert(QStringLiteral("bundle-identifier"), bundleIdentifier);
-    return {{QStringLiteral("tile-type"), directory ? QStringLiteral("directory-tile") : QStringLiteral("file-tile")},
-            {QStringLiteral("tile-data"), tileData}};
-}
-
 void touch(const QString& realPath) {
     QDir().mkpath(QFileInfo(realPath).absolutePath());
     QFile file(realPath);
@@ -91,12 +80,13 @@ void SimulatedMac::buildDefaultDesktop() {
              {"/System/Applications/Mail.app", "Mail"},
              {"/System/Applications/System Settings.app", "System Settings"}}) {
         const auto installed = installedApplicationAt(QString::fromUtf8(path));
-        persistentApps << fileTile(QString::fromUtf8(path), QString::fromUtf8(label),
-                                   installed ? installed->bundleIdentifier : QString(), false);
+        persistentApps << SimulatedMac::dockTileEntry(QString::fromUtf8(path), QString::fromUtf8(label),
+                                                      installed ? installed->bundleIdentifier : QString(), false);
     }
     dockStored_ = {{QStringLiteral("persistent-apps"), persistentApps},
                    {QStringLiteral("persistent-others"),
-                    QVariantList{fileTile(home + QStringLiteral("/Downloads"), QStringLiteral("Downloads"), {}, true)}},
+                    QVariantList{SimulatedMac::dockTileEntry(home + QStringLiteral("/Downloads"),
+                                                             QStringLiteral("Downloads"), {}, true)}},
                    {QStringLiteral("orientation"), QStringLiteral("bottom")},
                    {QStringLiteral("tilesize"), qint64(56)}};
     dockPending_ = dockStored_;

@@ -55,6 +55,56 @@ std::vector<DockTile> SimulatedMac::readTilesFromPreferences(const QString& key,
     return tiles;
 }
 
+QVariantMap SimulatedMac::dockTileEntry(const QString& path, const QString& label, const QString& bundleIdentifier,
+                                        bool directory) {
+    QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+    if (!url.endsWith(QLatin1Char('/'))) url += QLatin1Char('/');
+    QVariantMap tileData{{QStringLiteral("file-data"), QVariantMap{{QStringLiteral("_CFURLString"), url},
+                                                                   {QStringLiteral("_CFURLStringType"), qint64(15)}}},
+                         {QStringLiteral("file-label"), label}};
+    if (!bundleIdentifier.isEmpty()) tileData.insert(QStringLiteral("bundle-identifier"), bundleIdentifier);
+    return {{QStringLiteral("tile-type"), directory ? QStringLiteral("directory-tile") : QStringLiteral("file-tile")},
+            {QStringLiteral("tile-data"), tileData}};
+}
+
+void SimulatedMac::setDockRewritesPreferences(bool on, QStringList apps) {
+    dockRewrite_ = on ? std::optional(std::move(apps)) : std::nullopt;
+}
+
+void SimulatedMac::writeDockTiles(const std::vector<DockTile>& tiles, const QString& why) {
+    QVariantList entries;
+    QStringList titles;
+    for (const DockTile& t : tiles) {
+        QVariantMap entry = dockTileEntry(t.path, t.title, t.bundleIdentifier, false);
+        // The Dock numbers its tiles; what it writes is never byte for byte what it was given.
+        entry.insert(QStringLiteral("GUID"), qint64(1000 + entries.size()));
+        entries << entry;
+        titles << t.title;
+    }
+    dockPending_.insert(QStringLiteral("persistent-apps"), entries);
+    dockStored_.insert(QStringLiteral("persistent-apps"), entries);
+    recorder_.record(EventKind::dockPreferences,
+                     QStringLiteral("%1: persistent-apps = [%2]").arg(why, titles.join(QStringLiteral(", "))));
+}
+
+DockTile SimulatedMac::applicationTile(const QString& path) const {
+    DockTile tile;
+    tile.path = path;
+    tile.title = QFileInfo(path).completeBaseName();
+    if (auto installed = installedApplicationAt(path)) {
+        tile.title = installed->name;
+        tile.bundleIdentifier = installed->bundleIdentifier;
+    }
+    return tile;
+}
+
+void SimulatedMac::userChangesDock(const QStringList& addPaths, const QStringList& removeTitles) {
+    std::erase_if(persistentTiles_, [&](const DockTile& t) { return removeTitles.contains(t.title); });
+    for (const QString& path : addPaths)
+        persistentTiles_.push_back(applicationTile(path));
+    writeDockTiles(persistentTiles_, QStringLiteral("the user changed the Dock"));
+}
+
 void SimulatedMac::setDockOrientation(DockOrientation o) {
     orientation_ = o;
     dockPending_.insert(QStringLiteral("orientation"), orientationName(o));
@@ -80,6 +130,11 @@ void SimulatedMac::restartDock() {
         postNotice(kNoticeDidTerminate, old);
     }
     persistentTiles_ = readTilesFromPreferences(QStringLiteral("persistent-apps"), DockTileKind::file);
+    if (dockRewrite_ && !dockRewrite_->isEmpty()) {
+        persistentTiles_.clear();
+        for (const QString& path : *dockRewrite_)
+            persistentTiles_.push_back(applicationTile(path));
+    }
     otherTiles_ = readTilesFromPreferences(QStringLiteral("persistent-others"), DockTileKind::file);
     if (auto o = orientationFromName(dockStored_.value(QStringLiteral("orientation")).toString())) orientation_ = *o;
     InstalledApp dock{QStringLiteral("/System/Library/CoreServices/Dock.app"), kDockBundleId, QStringLiteral("Dock")};
@@ -91,6 +146,7 @@ void SimulatedMac::restartDock() {
     recorder_.record(EventKind::dockPreferences, QStringLiteral("Dock restarted pid=%1 persistent-apps=[%2]")
                                                      .arg(dockPid_)
                                                      .arg(titles.join(QStringLiteral(", "))));
+    if (dockRewrite_) writeDockTiles(persistentTiles_, QStringLiteral("the Dock rewrote its preferences"));
 }
 
 std::vector<DockTile> SimulatedMac::dockTiles() const {

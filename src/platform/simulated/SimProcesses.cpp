@@ -56,6 +56,8 @@ ProcessResult SimProcesses::runOnMainThread(const QString& executable, const QSt
     ProcessResult result;
     if (auto it = launchFailures_.find(executable); it != launchFailures_.end()) {
         result.launchError = it->second;
+    } else if (auto exit = exitFailures_.find(executable); exit != exitFailures_.end()) {
+        result = exited(exit->second.first, {}, exit->second.second);
     } else if (executable == QLatin1String("/usr/bin/killall")) {
         result = killall(arguments);
     } else if (executable == QLatin1String("/bin/launchctl")) {

@@ -25,6 +25,15 @@ class SimProcesses final : public ProcessRunner {
     void failLaunch(const QString& executable, const QString& description) {
         launchFailures_[executable] = description;
     }
+    // Fault: the executable runs and exits with `status` and this standard error, doing nothing.
+    void exitWith(const QString& executable, int status, const QByteArray& standardError) {
+        exitFailures_[executable] = {status, standardError};
+    }
+    // The executable works again.
+    void clearFaults(const QString& executable) {
+        launchFailures_.erase(executable);
+        exitFailures_.erase(executable);
+    }
 
   private:
     ProcessResult runOnMainThread(const QString& executable, const QStringList& arguments);
@@ -34,6 +43,7 @@ class SimProcesses final : public ProcessRunner {
 
     SimulatedMac& mac_;
     std::map<QString, QString> launchFailures_;
+    std::map<QString, std::pair<int, QByteArray>> exitFailures_;
     std::thread::id mainThread_;
 };
 

@@ -24,6 +24,8 @@ class SimStateSaver {
 
     // Writes the state now and waits for it; false with `error` when it could not be written.
     bool saveNow(QString* error = nullptr);
+    // Waits until what was handed to the writer so far is written, handing over nothing new.
+    void waitForWrites() { writer_.flush(); }
 
   private:
     void changed();

@@ -1,5 +1,6 @@
 #include "platform/simulated/SimWorkspace.h"
 
+#include "platform/ProgramIdentity.h"
 #include "platform/simulated/SimPlist.h"
 
 #include <QFile>
@@ -40,6 +41,12 @@ std::optional<RunningApplication> SimWorkspace::frontmostApplication() const {
 
 std::optional<RunningApplication> SimWorkspace::runningApplication(int pid) const {
     if (const App* a = mac_.app(pid)) return mac_.snapshot(*a);
+    return std::nullopt;
+}
+
+std::optional<int> SimWorkspace::currentApplicationPid() const {
+    for (const App& a : mac_.apps())
+        if (a.bundleIdentifier == kNimbrelBundleIdentifier) return a.pid;
     return std::nullopt;
 }
 

@@ -16,6 +16,8 @@ class SimWorkspace final : public Workspace {
     std::vector<RunningApplication> runningApplications() const override;
     std::optional<RunningApplication> frontmostApplication() const override;
     std::optional<RunningApplication> runningApplication(int pid) const override;
+    // The simulated app that stands for the program (one with its bundle identifier), if it runs.
+    std::optional<int> currentApplicationPid() const override;
     bool activate(int pid, ActivationOptions options = {}) override;
     bool hide(int pid) override;
     bool unhide(int pid) override;

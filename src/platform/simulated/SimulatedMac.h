@@ -103,6 +103,8 @@ class SimulatedMac {
     // Starts an application as the workspace does: after its launch delay (0 = next turn).
     void launch(const InstalledApp& installed, bool activates, std::function<void(App*)> done);
     void setLaunchDelay(const QString& bundleIdentifier, double seconds) { launchDelays_[bundleIdentifier] = seconds; }
+    // The next start of that application gets this process id, unless a running app has it.
+    void setLaunchPid(const QString& bundleIdentifier, int pid) { launchPids_[bundleIdentifier] = pid; }
     bool activate(int pid);
     bool setHidden(int pid, bool hidden);
     bool terminate(int pid);
@@ -152,6 +154,16 @@ class SimulatedMac {
     bool synchronizeDockPreferences();
     // Kills the Dock; it comes back at once and reads "persistent-apps" and "persistent-others" again.
     void restartDock();
+    // Fault: from now on each time the Dock starts it writes "persistent-apps" back in its own
+    // form: these applications (bundle paths), or when none are given the tiles it read. Off:
+    // it leaves its preferences as they are.
+    void setDockRewritesPreferences(bool on, QStringList apps = {});
+    // The user drags applications into the Dock (bundle paths, at its end) and out of it (by
+    // title): the tiles change at once and the Dock writes its preferences.
+    void userChangesDock(const QStringList& addPaths, const QStringList& removeTitles);
+    // One entry of "persistent-apps" or "persistent-others", as the Dock keeps it.
+    static QVariantMap dockTileEntry(const QString& path, const QString& label, const QString& bundleIdentifier,
+                                     bool directory);
     const std::vector<DockTile>& persistentDockTiles() const { return persistentTiles_; }
 
     // The pointer, the mouse button and the monitors watching them.
@@ -186,7 +198,11 @@ class SimulatedMac {
     bool loadFromFile(const QString& path, QString* error = nullptr);
 
     std::uint64_t takeWindowId() { return nextWindowId_++; }
-    int takePid() { return nextPid_++; }
+    int takePid() {
+        while (app(nextPid_)) // one given to an app by setLaunchPid
+            ++nextPid_;
+        return nextPid_++;
+    }
 
   private:
     // The installed applications as last read. A file whose size and modification time are
@@ -224,6 +240,7 @@ class SimulatedMac {
     std::vector<int> activationOrder_;
     std::map<int, RunningApplication> departed_;
     std::map<QString, double> launchDelays_;
+    std::map<QString, int> launchPids_;
     QString defaultBrowser_ = kSafariBundleId;
 
     DockOrientation orientation_ = DockOrientation::bottom;
@@ -231,6 +248,11 @@ class SimulatedMac {
     QVariantMap dockPending_;
     QVariantMap dockStored_;
     bool dockSynchronizeFails_ = false;
+    std::optional<QStringList> dockRewrite_; // the applications it writes back; empty: the tiles it read
+    // Writes `tiles` as "persistent-apps" in the Dock's own form, pending and stored.
+    void writeDockTiles(const std::vector<DockTile>& tiles, const QString& why);
+    // The tile of an application's bundle, named as installed.
+    DockTile applicationTile(const QString& path) const;
     std::vector<DockTile> persistentTiles_;
     std::vector<DockTile> otherTiles_;
 

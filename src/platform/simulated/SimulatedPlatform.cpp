@@ -95,4 +95,8 @@ void SimulatedPlatform::saveChangesAutomatically(double delay) {
     saver_ = std::make_unique<SimStateSaver>(*mac_, scheduler_, statePath(folder_), delay);
 }
 
+void SimulatedPlatform::waitForAutomaticSaves() {
+    if (saver_) saver_->waitForWrites();
+}
+
 } // namespace nimbrel::sim

@@ -45,6 +45,9 @@ class SimulatedPlatform {
     // From now on the state is also saved when the Mac changes, `delay` seconds after the
     // first change (see SimStateSaver); the scheduler must be the one the Mac runs on.
     void saveChangesAutomatically(double delay);
+    // For tests: waits until the automatic saves handed over so far are written (none is
+    // started by it), so a save that came too early is on disk.
+    void waitForAutomaticSaves();
     // Whether the state was read from the folder (false: a fresh default desktop).
     bool restoredFromDisk() const { return restored_; }
     // Why a damaged state file was set aside, when it was.

@@ -20,11 +20,35 @@ QString bundleTitle(const QString& path) {
 
 } // namespace
 
+QString appInitials(const QString& title) {
+    const QStringList words = title.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty()) return QString();
+    if (words.size() > 1) return (words[0].left(1) + words[1].left(1)).toUpper();
+    return words[0].left(1).toUpper() + words[0].mid(1, 1);
+}
+
+QColor appTint(const QString& title) {
+    int h = 0;
+    for (QChar c : title)
+        h = (h * 131 + c.unicode() * 17) % 997;
+    return QColor::fromHslF(float(h % 360) / 360.0f, 0.55f, 0.5f);
+}
+
+QVariantMap appTileIcon(const QString& title, const QString& imageSource) {
+    return {{QStringLiteral("generic"), false},
+            {QStringLiteral("title"), title},
+            {QStringLiteral("initials"), appInitials(title)},
+            {QStringLiteral("tint"), appTint(title)},
+            {QStringLiteral("source"), imageSource}};
+}
+
 QVariantMap AppIconRef::toVariant() const {
     return {{QStringLiteral("generic"), generic},
             {QStringLiteral("filePath"), filePath},
             {QStringLiteral("iconPath"), iconPath},
-            {QStringLiteral("title"), title}};
+            {QStringLiteral("title"), title},
+            {QStringLiteral("initials"), appInitials(title)},
+            {QStringLiteral("tint"), appTint(title)}};
 }
 
 AppIconRef genericAppIcon() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QVariantMap>
 
@@ -19,10 +20,19 @@ struct AppIconRef {
     QString iconPath; // the workspace's image of it; may be empty
     QString title;
 
-    // {"generic", "filePath", "iconPath", "title"} for QML.
+    // {"generic", "filePath", "iconPath", "title", "initials", "tint"} for QML.
     QVariantMap toVariant() const;
     friend bool operator==(const AppIconRef&, const AppIconRef&) = default;
 };
+
+// What an app's tile shows where no picture of its icon can be drawn, the same on every screen:
+// the initials of its name (two words: their first letters; one word: its first two letters,
+// the first in capitals) on one colour per name.
+QString appInitials(const QString& title);
+QColor appTint(const QString& title);
+// An installed app's icon for the app icon view: its tile, and `imageSource` (a URL) when its
+// picture can be drawn. {"generic": false, "title", "initials", "tint", "source"}.
+QVariantMap appTileIcon(const QString& title, const QString& imageSource);
 
 // The generic application icon.
 AppIconRef genericAppIcon();

@@ -20,7 +20,8 @@ const QString kDisableItem = QStringLiteral("disable");
 
 RulesViewModel::RulesViewModel(Platform& platform, std::shared_ptr<NimbrelRulesStore> store,
                                EditorServices editorServices, QObject* parent)
-    : QObject(parent), platform_(platform), store_(std::move(store)), editorServices_(std::move(editorServices)) {
+    : CardListViewModel(parent), platform_(platform), store_(std::move(store)),
+      editorServices_(std::move(editorServices)) {
     rulesObserver_ = store_->rules().observe([this](const std::vector<NimbrelRule>&) { refreshCards(); });
     refreshCards();
 }
@@ -58,7 +59,7 @@ std::optional<NimbrelRule> RulesViewModel::storedRule(const QString& ruleId) con
 void RulesViewModel::appeared() {
     // Redraw from the rules as they are now, as the screen comes in.
     refreshCards();
-    entrance_.begin(platform_.scheduler, [this] { emit hasAnimatedInChanged(); });
+    beginEntrance(platform_.scheduler);
 }
 
 QObject* RulesViewModel::editor() const {

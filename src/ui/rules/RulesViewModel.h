@@ -3,8 +3,7 @@
 #include "model/Rule.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
-#include "ui/common/ScreenEntrance.h"
-#include "ui/common/Spring.h"
+#include "ui/common/CardListViewModel.h"
 #include "ui/rules/RuleCardListModel.h"
 #include "ui/rules/RulePauseOption.h"
 
@@ -30,15 +29,8 @@ struct RuleEditorSession {
 
 // The rules screen: the list of cards over the shared rules store, the editor's opening and
 // closing, the pause choices and the custom pause sheet. Every change goes through the store.
-class RulesViewModel : public QObject {
+class RulesViewModel : public CardListViewModel {
     Q_OBJECT
-    Q_PROPERTY(QObject* cards READ cardsModel CONSTANT)
-    Q_PROPERTY(bool isEmpty READ isEmpty NOTIFY cardsChanged)
-    Q_PROPERTY(bool hasAnimatedIn READ hasAnimatedIn NOTIFY hasAnimatedInChanged)
-    Q_PROPERTY(bool isEditorOpen READ isEditorOpen NOTIFY editorChanged)
-    Q_PROPERTY(QString editorSessionId READ editorSessionId NOTIFY editorChanged)
-    Q_PROPERTY(QObject* editor READ editor NOTIFY editorChanged)
-    Q_PROPERTY(QObject* motion READ motion CONSTANT)
     Q_PROPERTY(bool isShowingCustomPause READ isShowingCustomPause NOTIFY customPauseChanged)
     Q_PROPERTY(QString customPauseMinutesText READ customPauseMinutesText WRITE setCustomPauseMinutesText NOTIFY
                    customPauseChanged)
@@ -57,17 +49,15 @@ class RulesViewModel : public QObject {
                    QObject* parent = nullptr);
     ~RulesViewModel() override;
 
-    QObject* cardsModel() { return &cards_; }
+    QObject* cardsModel() override { return &cards_; }
     const std::vector<RuleCardContent>& cards() const { return cards_.cards(); }
-    bool isEmpty() const { return cards_.count() == 0; }
-    bool hasAnimatedIn() const { return entrance_.hasAnimatedIn(); }
-    bool isEditorOpen() const { return editorSession_.has_value(); }
-    QString editorSessionId() const { return editorSession_ ? editorSession_->id.toString() : QString(); }
+    bool isEmpty() const override { return cards_.count() == 0; }
+    bool isEditorOpen() const override { return editorSession_.has_value(); }
+    QString editorSessionId() const override { return editorSession_ ? editorSession_->id.toString() : QString(); }
     const std::optional<RuleEditorSession>& editorSession() const { return editorSession_; }
-    // The editor's view model while the editor is open.
-    QObject* editor() const;
+    QObject* editor() const override;
     RuleEditorViewModel* editorModel() const { return editor_.get(); }
-    Motion* motion() { return &motion_; }
+    Motion* motion() override { return &motion_; }
     bool isShowingCustomPause() const { return isShowingCustomPause_; }
     QString customPauseMinutesText() const { return customPauseMinutesText_; }
     void setCustomPauseMinutesText(const QString& text);
@@ -94,9 +84,6 @@ class RulesViewModel : public QObject {
     void pauseRule(const NimbrelRule& rule, RulePauseOption option);
 
   signals:
-    void cardsChanged();
-    void hasAnimatedInChanged();
-    void editorChanged();
     void customPauseChanged();
 
   private:
@@ -119,7 +106,6 @@ class RulesViewModel : public QObject {
     std::optional<NimbrelRule> customPauseRule_;
     QString customPauseMinutesText_;
     bool isShowingCustomPause_ = false;
-    ScreenEntrance entrance_;
 };
 
 } // namespace nimbrel

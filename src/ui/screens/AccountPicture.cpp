@@ -4,6 +4,7 @@
 #include "platform/ProcessRunner.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStringDecoder>
@@ -71,6 +72,23 @@ std::optional<QByteArray> accountImageData(const QImage& image) {
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !canvas.save(&buffer, "PNG") || png.isEmpty()) return std::nullopt;
     return png;
+}
+
+std::optional<QByteArray> keptAccountPicture(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader(&buffer);
+    if (!reader.canRead()) return std::nullopt;
+    const int side = AccountPictureLookup::kPictureSide;
+    if (!isPngWithin(bytes, side)) reader.setScaledSize(QSize(side, side));
+    const QImage image = reader.read();
+    if (image.isNull()) return std::nullopt;
+    if (isPngWithin(bytes, side)) return bytes;
+    return accountImageData(image);
+}
+
+void installAccountPictureScaler() {
+    setAccountPictureScaler(&keptAccountPicture);
 }
 
 QImage circularThumbnail(const QImage& image, int side) {

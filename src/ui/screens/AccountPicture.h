@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/AccountPictureFromCloud.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -15,7 +17,7 @@ class ProcessRunner;
 // "/usr/bin/dscl", so it runs off the main thread. Every failure ends in no picture.
 class AccountPictureLookup {
   public:
-    static constexpr int kPictureSide = 256; // pixels of a chosen picture, square
+    static constexpr int kPictureSide = kAccountPictureSide; // pixels of a chosen picture, square
 
     AccountPictureLookup(ProcessRunner& processes, const FileSystem& files) : processes_(processes), files_(files) {}
 
@@ -41,5 +43,12 @@ QImage circularThumbnail(const QImage& image, int side);
 
 // A chosen picture as the account keeps it: stretched to 256 x 256 and encoded as PNG.
 std::optional<QByteArray> accountImageData(const QImage& image);
+
+// A picture from the cloud as the account keeps it: the bytes themselves when they are a PNG
+// that decodes and is no larger than 256 x 256, else the picture as accountImageData() makes
+// it (decoded straight to that size); none for bytes that are no image. Any thread.
+std::optional<QByteArray> keptAccountPicture(const QByteArray& bytes);
+// Makes the settings store keep cloud pictures through keptAccountPicture().
+void installAccountPictureScaler();
 
 } // namespace nimbrel

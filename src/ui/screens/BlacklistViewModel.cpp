@@ -2,6 +2,7 @@
 
 #include "model/BlacklistSearch.h"
 #include "model/BlacklistStore.h"
+#include "ui/common/AppIcons.h"
 #include "ui/screens/ScreenNavigation.h"
 
 #include <QFileInfo>
@@ -53,7 +54,8 @@ QVariant BlacklistRowModel::data(const QModelIndex& index, int role) const {
     case FolderRole:
         return row.app ? containingFolderName(row.app->url) : QString();
     case IconRole:
-        return row.app && iconSource_ ? iconSource_(row.app->icon) : QString();
+        if (!row.app) return QVariantMap{};
+        return appTileIcon(row.app->name, iconSource_ ? iconSource_(row.app->icon) : QString());
     case BlacklistedRole:
         return row.blacklisted;
     default:

@@ -39,10 +39,14 @@ SettingsViewModel::SettingsViewModel(Platform& platform, NimbrelSettingsStore& s
     observers_.push_back(settings_.iCloudStatusText().observe(redraw));
     observers_.push_back(settings_.currentVersion().observe(redraw));
     observers_.push_back(settings_.lastUpdateCheckedText().observe(redraw));
-    observers_.push_back(settings_.customAccountImageData().observe(redraw));
+    observers_.push_back(settings_.customAccountImageData().observe([this](const auto&) {
+        updateAccountImage(true);
+        emit changed();
+    }));
     observers_.push_back(settings_.behaviorMode().observe(redraw));
     observers_.push_back(settings_.minimizeAfterCycle().observe(redraw));
     observers_.push_back(settings_.systemNotificationsEnabled().observe(redraw));
+    updateAccountImage(true);
 }
 
 SettingsViewModel::~SettingsViewModel() = default;
@@ -56,19 +60,25 @@ QString SettingsViewModel::iCloudStatusText() const {
 }
 
 std::optional<QImage> SettingsViewModel::accountImage() const {
-    if (auto chosen = decoded(settings_.customAccountImageData().get())) return chosen;
-    return resolvedAccountImage_;
+    return chosenAccountImage_ ? chosenAccountImage_ : resolvedAccountImage_;
 }
 
 QString SettingsViewModel::accountImageSource() const {
+    return accountImageSource_;
+}
+
+void SettingsViewModel::updateAccountImage(bool chosenChanged) {
+    if (chosenChanged) chosenAccountImage_ = decoded(settings_.customAccountImageData().get());
     const std::optional<QImage> image = accountImage();
-    if (!image) return {};
+    accountImageSource_.clear();
+    if (!image) return;
     // Drawn at twice the button's 46 points, for sharp edges on dense screens.
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     circularThumbnail(*image, 92).save(&buffer, "PNG");
-    return png.isEmpty() ? QString() : QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+    if (!png.isEmpty())
+        accountImageSource_ = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
 }
 
 QString SettingsViewModel::versionSubtitle() const {
@@ -142,6 +152,7 @@ void SettingsViewModel::lookUpAccountPicture() {
         },
         lifetime_.guard([this, result] {
             resolvedAccountImage_ = *result;
+            updateAccountImage(false);
             emit changed();
         }));
 }

@@ -71,11 +71,16 @@ class SettingsViewModel : public QObject {
 
   private:
     void lookUpAccountPicture();
+    // Draws the button's thumbnail, decoding the chosen picture first when it changed: once per
+    // change of either picture, never at a redraw.
+    void updateAccountImage(bool chosenChanged);
 
     Platform& platform_;
     NimbrelSettingsStore& settings_;
     LaunchAtLogin launchAtLogin_;
     std::optional<QImage> resolvedAccountImage_;
+    std::optional<QImage> chosenAccountImage_;
+    QString accountImageSource_;
     std::vector<ObserverToken> observers_;
     Lifetime lifetime_;
 };

@@ -13,7 +13,7 @@ constexpr double kDeleteDamping = 1.0;
 } // namespace
 
 SessionsViewModel::SessionsViewModel(Services services, QObject* parent)
-    : QObject(parent), services_(std::move(services)) {
+    : CardListViewModel(parent), services_(std::move(services)) {
     sessionsObserver_ = services_.store->sessions().observe([this](const auto&) { refreshCards(); });
     activeObserver_ = services_.store->activeSession().observe([this](const auto&) { refreshCards(); });
     refreshCards();
@@ -53,7 +53,7 @@ std::optional<NimbrelSession> SessionsViewModel::cardSession(const QString& sess
 
 void SessionsViewModel::appeared() {
     refreshCards();
-    entrance_.begin(services_.platform.scheduler, [this] { emit hasAnimatedInChanged(); });
+    beginEntrance(services_.platform.scheduler);
 }
 
 void SessionsViewModel::setEditorSession(std::optional<SessionEditorSession> session) {

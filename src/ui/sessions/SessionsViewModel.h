@@ -2,9 +2,8 @@
 
 #include "platform/Scheduler.h"
 #include "sessions/Session.h"
+#include "ui/common/CardListViewModel.h"
 #include "ui/common/KeyedListModel.h"
-#include "ui/common/ScreenEntrance.h"
-#include "ui/common/Spring.h"
 #include "ui/sessions/SessionEditorContext.h"
 
 #include <QObject>
@@ -27,16 +26,10 @@ struct SessionEditorSession {
 // The sessions screen: the cards over the shared sessions store (pinned first, the active
 // one marked), the empty state, and the editor that slides in over the list. Every change
 // goes through the store's add, update and delete.
-class SessionsViewModel : public QObject {
+// The cards model has one row per session (see SessionCardRows): {"key" (the id), "name",
+// "status", ...}.
+class SessionsViewModel : public CardListViewModel {
     Q_OBJECT
-    // One row per session (see SessionCardRows): {"key" (the id), "name", "status", ...}.
-    Q_PROPERTY(QObject* cards READ cardsModel CONSTANT)
-    Q_PROPERTY(bool isEmpty READ isEmpty NOTIFY cardsChanged)
-    Q_PROPERTY(bool hasAnimatedIn READ hasAnimatedIn NOTIFY hasAnimatedInChanged)
-    Q_PROPERTY(bool isEditorOpen READ isEditorOpen NOTIFY editorChanged)
-    Q_PROPERTY(QString editorSessionId READ editorSessionId NOTIFY editorChanged)
-    Q_PROPERTY(QObject* editor READ editor NOTIFY editorChanged)
-    Q_PROPERTY(QObject* motion READ motion CONSTANT)
   public:
     struct Services {
         Platform& platform;
@@ -48,14 +41,13 @@ class SessionsViewModel : public QObject {
     explicit SessionsViewModel(Services services, QObject* parent = nullptr);
     ~SessionsViewModel() override;
 
-    QObject* cardsModel() { return &cards_; }
-    bool isEmpty() const { return sortedSessions_.empty(); }
-    bool hasAnimatedIn() const { return entrance_.hasAnimatedIn(); }
-    bool isEditorOpen() const { return editorSession_.has_value(); }
-    QString editorSessionId() const { return editorSession_ ? editorSession_->id.toString() : QString(); }
-    QObject* editor() const;
+    QObject* cardsModel() override { return &cards_; }
+    bool isEmpty() const override { return sortedSessions_.empty(); }
+    bool isEditorOpen() const override { return editorSession_.has_value(); }
+    QString editorSessionId() const override { return editorSession_ ? editorSession_->id.toString() : QString(); }
+    QObject* editor() const override;
     SessionEditorViewModel* editorModel() const { return editor_.get(); }
-    Motion* motion() { return &motion_; }
+    Motion* motion() override { return &motion_; }
     const std::vector<NimbrelSession>& sortedSessions() const { return sortedSessions_; }
     // "Session N" for a new session (N = the number of sessions + 1), else the edited name.
     QString editorDefaultName() const;
@@ -72,11 +64,6 @@ class SessionsViewModel : public QObject {
     // The editor's save: updates the stored session with that id, or adds it; then closes.
     void saveSession(const NimbrelSession& session);
 
-  signals:
-    void cardsChanged();
-    void hasAnimatedInChanged();
-    void editorChanged();
-
   private:
     std::optional<NimbrelSession> cardSession(const QString& sessionId) const;
     void refreshCards();
@@ -91,7 +78,6 @@ class SessionsViewModel : public QObject {
     std::optional<SessionEditorSession> editorSession_;
     std::unique_ptr<SessionEditorViewModel> editor_;
     std::unique_ptr<SessionEditorViewModel> closingEditor_;
-    ScreenEntrance entrance_;
 };
 
 } // namespace nimbrel

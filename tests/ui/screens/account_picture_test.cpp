@@ -60,6 +60,31 @@ TEST(AccountPicture, ChosenPictureIsStretchedToA256PixelPng) {
     EXPECT_FALSE(accountImageData(QImage()));
 }
 
+// A picture from the cloud is kept as at most the 256-pixel PNG a chosen one becomes.
+TEST(AccountPicture, ACloudPictureIsKeptSmallOrRefused) {
+    const QByteArray small = encoded(filled(40, 30, Qt::green), "PNG");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::optional<QSize> kept; // none: refused
+        bool unchanged;
+    } cases[] = {
+        {"a small PNG", small, QSize(40, 30), true},
+        {"a large PNG", encoded(filled(1200, 900, Qt::red), "PNG"), QSize(256, 256), false},
+        {"a JPEG", encoded(filled(100, 100, Qt::blue), "JPEG"), QSize(256, 256), false},
+        {"a PNG cut short", small.left(small.size() / 2), std::nullopt, false},
+        {"no image", QByteArray("<html>not a picture</html>"), std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        const std::optional<QByteArray> kept = keptAccountPicture(c.bytes);
+        ASSERT_EQ(kept.has_value(), c.kept.has_value()) << c.name;
+        if (!kept) continue;
+        EXPECT_TRUE(kept->startsWith("\x89PNG")) << c.name;
+        EXPECT_EQ(QImage::fromData(*kept).size(), *c.kept) << c.name;
+        EXPECT_EQ(*kept == c.bytes, c.unchanged) << c.name;
+    }
+}
+
 class AccountPictureLookupTest : public ::testing::Test {
   protected:
     void writeOnDisk(const QString& macPath, const QByteArray& bytes) {

@@ -35,6 +35,31 @@ TEST(ActivityDayModel, ThirtyDaysEndingTodayWithCountsAndTheSelectedDayNewestFir
     EXPECT_EQ(model.selectedEntries[1].title, "older");
 }
 
+// A day ends exactly where the next begins, at its midnight, also on a day of 23 hours.
+TEST(ActivityDayModel, ADayEndsExactlyAtTheNextMidnight) {
+    const QTimeZone zone("Europe/Berlin");
+    const Calendar berlin(zone);
+    auto local = [&](int day, int hour, int minute, int second) {
+        return *berlin.date(2027, 3, day, hour, minute, second);
+    };
+    const std::vector<NimbrelActivityEntry> entries{
+        entry("27th, last second", local(27, 23, 59, 59)), entry("28th, midnight", local(28, 0, 0, 0)),
+        entry("28th, last second", local(28, 23, 59, 59)), entry("29th, midnight", local(29, 0, 0, 0))};
+    const std::pair<QDate, QStringList> cases[] = {
+        {QDate(2027, 3, 27), {"27th, last second"}},
+        {QDate(2027, 3, 28), {"28th, last second", "28th, midnight"}},
+    };
+    for (const auto& [selected, titles] : cases) {
+        const ActivityDayModel model = buildActivityDayModel(entries, utc(2027, 3, 28, 12), selected, zone);
+        QStringList shown;
+        for (const NimbrelActivityEntry& e : model.selectedEntries)
+            shown << e.title;
+        EXPECT_EQ(shown, titles);
+        EXPECT_EQ(model.days[28].count, 1);
+        EXPECT_EQ(model.days[29].count, 2) << "the next day's midnight is not today's";
+    }
+}
+
 // The selected cell and its list name the same calendar day whatever zone was current when
 // the day was chosen.
 TEST(ActivityDayModel, AfterATimeZoneChangeTheSelectedCellAndTheListAgree) {

@@ -211,6 +211,15 @@ TEST_F(SettingsViewModelTest, AStoredPictureThatDoesNotDecodeFallsThrough) {
     settings->setCustomAccountImageData(accountImageData(red));
     ASSERT_TRUE(model->accountImage());
     EXPECT_TRUE(model->accountImageSource().startsWith("data:image/png;base64,"));
+
+    // Drawn once per change of the picture: neither a redraw nor another preference draws it anew.
+    const QString drawn = model->accountImageSource();
+    settings->setMinimizeAfterCycle(false);
+    EXPECT_TRUE(model->accountImageSource().isSharedWith(drawn));
+    QImage blue(10, 10, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    settings->setCustomAccountImageData(accountImageData(blue));
+    EXPECT_NE(model->accountImageSource(), drawn);
 }
 
 } // namespace

@@ -146,6 +146,25 @@ TEST_F(SessionEditorFixture, WhitelistLibraryStartsWithAnEmptySearch) {
     EXPECT_EQ(blocking->remindSubtitle(), "Notifies 10 minutes before this session starts");
 }
 
+TEST_F(SessionEditorFixture, AChosenReminderLeadTimeIsSaved) {
+    NimbrelSession stored = session("Focus");
+    stored.remindBeforeSessionSeconds = 120;
+    struct Case {
+        std::optional<NimbrelSession> edited; // none: a new session
+        int choice;                           // the row of the lead-time menu
+        std::int64_t savedSeconds;
+    };
+    for (const Case& c : {Case{stored, 4, 600}, Case{std::nullopt, 0, 30}}) {
+        for (const NimbrelSession& s : store->sessions().get())
+            store->deleteSession(s.id);
+        SessionEditorViewModel& editor = open(c.edited);
+        editor.blocking()->selectReminderLead(c.choice);
+        editor.save();
+        ASSERT_EQ(store->sessions().get().size(), 1u);
+        EXPECT_EQ(store->sessions().get()[0].remindBeforeSessionSeconds, c.savedSeconds);
+    }
+}
+
 // Two installed apps may share a session app key (identifiers that differ only in case); each
 // keeps a row of its own, and a click on either row whitelists the app.
 TEST_F(SessionEditorFixture, WhitelistRowsSharingAKeyEachToggleTheirApp) {

@@ -1,7 +1,8 @@
 import QtQuick
 
-// An application's icon as a rounded tile: the app's colour and initials, or the system's
-// generic application icon. `icon` is the view model's {generic, filePath, iconPath, title}.
+// An application's icon as a rounded tile, the same on every screen: the app's picture where
+// one can be drawn, else its initials on its own colour, or the system's generic application
+// icon. `icon` is the view model's {generic, title, initials, tint, source}.
 Item {
     id: view
     property var icon: ({})
@@ -10,39 +11,30 @@ Item {
     property bool outlined: false
 
     readonly property bool generic: icon?.generic ?? true
-    readonly property string title: icon?.title ?? ""
-
-    function tint(text) {
-        let h = 0
-        for (let i = 0; i < text.length; ++i)
-            h = (h * 131 + text.charCodeAt(i) * 17) % 997
-        return Qt.hsla((h % 360) / 360, 0.55, 0.5, 1)
-    }
-    function initials(text) {
-        const words = text.split(" ").filter(w => w.length > 0)
-        return words.length > 1 ? words[0][0] + words[1][0] : text.slice(0, 2)
-    }
+    readonly property string source: icon?.source ?? ""
 
     width: size
     height: size
 
     Rectangle {
+        visible: view.source.length === 0
         anchors.fill: parent
         radius: view.cornerRadius
         gradient: Gradient {
             GradientStop {
                 position: 0.0
-                color: view.generic ? Qt.rgba(0.62, 0.64, 0.70, 1) : Qt.lighter(view.tint(view.title), 1.25)
+                color: view.generic ? Qt.rgba(0.62, 0.64, 0.70, 1) : Qt.lighter(view.icon.tint, 1.25)
             }
             GradientStop {
                 position: 1.0
-                color: view.generic ? Qt.rgba(0.42, 0.44, 0.50, 1) : view.tint(view.title)
+                color: view.generic ? Qt.rgba(0.42, 0.44, 0.50, 1) : view.icon.tint
             }
         }
         Text {
             visible: !view.generic
             anchors.centerIn: parent
-            text: view.initials(view.title)
+            text: view.icon?.initials ?? ""
+            textFormat: Text.PlainText
             color: "white"
             font.pixelSize: Math.max(6, view.size * 0.38)
             font.weight: Font.Bold
@@ -54,6 +46,14 @@ Item {
             pointSize: view.size * 0.56
             color: Qt.rgba(1, 1, 1, 0.9)
         }
+    }
+    Image {
+        visible: view.source.length > 0
+        anchors.fill: parent
+        source: view.source
+        fillMode: Image.PreserveAspectFit
+        sourceSize: Qt.size(width * 2, height * 2)
+        smooth: true
     }
     Rectangle {
         visible: view.outlined

@@ -1,13 +1,17 @@
 import QtQuick
 
-// A pop-up menu of plain text items, opened under (or over) the control that asks for it and
-// drawn above everything else in the window. Items are texts, or {"title"} maps; a
-// {"divider": true} item draws a line. A click outside closes it.
+// A pop-up menu of plain text items, opened under (or over) the control that asks for it. It
+// lies in the panel's layer for popovers, so it scales with the panel, may reach past it and
+// blurs what is behind it as the pause menu does; a screen shown on its own keeps it inside the
+// screen. Items are texts, or {"title"} maps; a {"divider": true} item draws a line. A click
+// outside closes it.
 Item {
     id: menu
     property var items: []
     property real minimumWidth: 160
     readonly property bool isOpen: visible
+    // Where it lies: the panel's popover layer (see NimbrelPanel), else the screen's root.
+    property Item host: null
     signal chosen(int index)
 
     visible: false
@@ -16,35 +20,50 @@ Item {
     function titleOf(item) { return typeof item === "string" ? item : (item?.title ?? "") }
     function isDivider(item) { return typeof item === "object" && item !== null && item.divider === true }
 
+    PopoverHost { id: popovers }
+
     function open(anchorItem) {
-        const root = Window.contentItem
-        if (!root || !anchorItem)
+        if (!anchorItem)
             return
+        menu.host = popovers.layerFor(anchorItem)
+        const root = menu.host
         parent = root
         width = root.width
         height = root.height
+        const area = popovers.areaOf(root)
         const below = anchorItem.mapToItem(root, 0, anchorItem.height + 6)
         const w = Math.max(menu.minimumWidth, anchorItem.width)
-        panel.width = Math.min(w, root.width - 16)
-        panel.x = Math.max(8, Math.min(below.x + anchorItem.width - panel.width, root.width - panel.width - 8))
-        const fitsBelow = below.y + panel.height <= root.height - 8
-        panel.y = fitsBelow ? below.y : Math.max(8, below.y - anchorItem.height - 12 - panel.height)
+        panel.width = Math.min(w, area.width - 16)
+        panel.x = Math.max(area.x + 8, Math.min(below.x + anchorItem.width - panel.width, area.x + area.width - panel.width - 8))
+        const fitsBelow = below.y + panel.height <= area.y + area.height - 8
+        panel.y = fitsBelow ? below.y : Math.max(area.y + 8, below.y - anchorItem.height - 12 - panel.height)
         visible = true
     }
     function close() { visible = false }
 
+    // A click anywhere else closes it: over the panel and, past it, over the popover area.
     MouseArea {
-        anchors.fill: parent
+        readonly property rect area: popovers.areaOf(menu.host)
+        x: area.x
+        y: area.y
+        width: area.width
+        height: area.height
         acceptedButtons: Qt.AllButtons
         onPressed: menu.close()
     }
-    Rectangle {
+    Item {
         id: panel
         height: column.implicitHeight + 12
-        radius: 12
-        color: Qt.rgba(0.13, 0.13, 0.16, 0.97)
-        border.width: 1
-        border.color: Qt.rgba(1, 1, 1, 0.14)
+        PopoverGlass {
+            anchors.fill: parent
+            cornerRadius: 12
+            surface: menu.host?.surface ?? null
+            surfaceOrigin: Qt.point(menu.x + panel.x, menu.y + panel.y)
+            backdrop: menu.host?.backdrop ?? null
+            backdropOrigin: menu.host?.backdropOrigin ? Qt.point(menu.host.backdropOrigin.x + menu.x + panel.x,
+                                                                 menu.host.backdropOrigin.y + menu.y + panel.y)
+                                                       : Qt.point(0, 0)
+        }
         MouseArea { anchors.fill: parent }
         Column {
             id: column

@@ -1,7 +1,8 @@
 import QtQuick
 
 // A one-line text field without chrome: the text as typed and a placeholder while empty.
-// `text` follows the owner; each keystroke is reported through `edited`.
+// `text` follows the owner; each keystroke is reported through `edited`. Away from the keyboard
+// a text longer than the field ends in an ellipsis instead of being cut mid-letter.
 Item {
     id: field
     property string text: ""
@@ -29,12 +30,25 @@ Item {
         color: field.color
         horizontalAlignment: field.horizontalAlignment
         clip: true
+        opacity: shortened.visible ? 0 : 1
         selectByMouse: true
         selectionColor: Qt.rgba(0.25, 0.5, 1, 0.6)
         onTextEdited: field.edited(text)
         // Away from the keyboard a long text shows its beginning.
         onTextChanged: if (!activeFocus) cursorPosition = 0
         onActiveFocusChanged: if (!activeFocus) cursorPosition = 0
+    }
+    Text {
+        id: shortened
+        anchors.fill: input
+        visible: !input.activeFocus && input.text.length > 0 && input.contentWidth > input.width
+        text: input.text
+        textFormat: Text.PlainText
+        font: field.font
+        color: field.color
+        horizontalAlignment: field.horizontalAlignment
+        verticalAlignment: Text.AlignVCenter
+        elide: Text.ElideRight
     }
     Text {
         anchors.fill: input

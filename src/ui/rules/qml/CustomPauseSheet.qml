@@ -1,10 +1,12 @@
 import QtQuick
 
 // The sheet that asks for a custom pause in minutes. It validates nothing: Pause and Cancel
-// report to the screen, which decides whether the sheet closes.
+// report to the screen, which decides whether the sheet closes. Its glass hides the list
+// behind it (`behind`, blurred where blurs can be drawn).
 Item {
     id: sheet
     property string minutesText: ""
+    property Item behind: null
     signal minutesEdited(string text)
     signal cancelRequested()
     signal saveRequested()
@@ -14,18 +16,11 @@ Item {
     // As the sheet comes up, the keyboard goes to the minutes field.
     onVisibleChanged: if (visible) minutes.focusInput()
 
-    LiquidGlassBackground {
+    PopoverGlass {
         anchors.fill: parent
         cornerRadius: 24
-        fallbackMaterial: "hudWindow"
-    }
-    Rectangle {
-        // Dense enough that the list under the sheet does not read through it.
-        anchors.fill: parent
-        radius: 24
-        color: Qt.rgba(0.1, 0.1, 0.12, 0.82)
-        border.width: 1
-        border.color: Qt.rgba(1, 1, 1, 0.12)
+        surface: sheet.behind
+        surfaceOrigin: sheet.behind ? sheet.mapToItem(sheet.behind, 0, 0) : Qt.point(0, 0)
     }
     // The padded content sits in the middle of the sheet's fixed frame.
     Column {

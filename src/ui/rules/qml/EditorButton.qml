@@ -21,12 +21,17 @@ EditorRowSurface {
             pointSize: 12.5
             color: button.foreground
         }
+        // Kept clear of the rounded ends: a title too long for the button shrinks a little.
         Text {
             anchors.verticalCenter: parent.verticalCenter
+            width: Math.min(implicitWidth, button.width - button.radius - 12.5 - 6)
             text: button.title
             color: button.foreground
             font.pixelSize: 13
             font.weight: Font.DemiBold
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: 10
+            elide: Text.ElideRight
         }
     }
     MouseArea {

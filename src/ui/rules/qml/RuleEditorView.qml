@@ -167,12 +167,17 @@ Item {
                                 font.weight: Font.Bold
                                 elide: Text.ElideRight
                             }
+                            // The identifier, or the hint to choose an app: on one line, a
+                            // little smaller where it is long, rather than cut.
                             Text {
+                                objectName: "chosenAppSubtitle"
                                 width: parent.width
                                 text: editorView.model?.chosenAppSubtitle ?? ""
                                 color: Qt.rgba(1, 1, 1, 0.48)
                                 font.pixelSize: 11
                                 font.weight: Font.Medium
+                                fontSizeMode: Text.HorizontalFit
+                                minimumPixelSize: 9
                                 elide: Text.ElideRight
                             }
                         }

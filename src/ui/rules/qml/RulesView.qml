@@ -29,12 +29,7 @@ Item {
         animationDuration: 0.16
         highlightLength: 92
 
-        LiquidGlassBackground {
-            anchors.fill: parent
-            cornerRadius: 26
-            fallbackMaterial: "hudWindow"
-        }
-
+        // The panel's card is the screen's glass; a second one here would darken it.
         Item {
             id: listColumn
             objectName: "rulesList"
@@ -254,6 +249,7 @@ Item {
         CustomPauseSheet {
             objectName: "customPauseSheet"
             anchors.centerIn: parent
+            behind: listColumn
             minutesText: screen.model?.customPauseMinutesText ?? ""
             onMinutesEdited: text => screen.model.customPauseMinutesText = text
             onCancelRequested: screen.model.cancelCustomPause()

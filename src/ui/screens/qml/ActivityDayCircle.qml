@@ -44,7 +44,7 @@ HoverScale {
                 text: cell.weekday
                 color: Qt.rgba(1, 1, 1, cell.isSelected ? 0.96 : 0.58)
                 font.pixelSize: 8
-                font.weight: Font.Black
+                font.weight: Font.ExtraBold
                 fontSizeMode: Text.HorizontalFit
                 minimumPixelSize: 6
             }
@@ -53,7 +53,7 @@ HoverScale {
                 text: cell.dayNumber
                 color: Qt.rgba(1, 1, 1, cell.isSelected ? 0.98 : 0.78)
                 font.pixelSize: 18
-                font.weight: Font.Black
+                font.weight: Font.ExtraBold
             }
         }
     }
@@ -72,7 +72,7 @@ HoverScale {
             text: cell.badge
             color: Qt.rgba(1, 1, 1, 0.95)
             font.pixelSize: 8
-            font.weight: Font.Black
+            font.weight: Font.ExtraBold
         }
     }
     MouseArea {

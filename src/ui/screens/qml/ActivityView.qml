@@ -41,7 +41,7 @@ HoverScale {
         Item {
             id: header
             width: parent.width
-            height: 42
+            height: Math.max(42, titles.implicitHeight)
             GlassCircleButton {
                 id: backButton
                 objectName: "activityBack"
@@ -53,9 +53,13 @@ HoverScale {
                 symbolWeight: Font.Bold
                 onClicked: screen.model.goBack()
             }
+            // Beside the "Today" button while it shows: the subtitle wraps rather than run under it.
             Column {
+                id: titles
                 anchors.left: backButton.right
                 anchors.leftMargin: 12
+                anchors.right: todayButton.shown ? todayButton.left : parent.right
+                anchors.rightMargin: todayButton.shown ? 12 : 0
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 2
                 Text {
@@ -65,9 +69,11 @@ HoverScale {
                     font.weight: Font.DemiBold
                 }
                 Text {
+                    width: parent.width
                     text: "History for sessions, rules and app events"
                     color: Qt.rgba(1, 1, 1, 0.66)
                     font.pixelSize: 11
+                    wrapMode: Text.WordWrap
                 }
             }
             HoverScale {

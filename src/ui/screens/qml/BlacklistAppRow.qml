@@ -6,7 +6,7 @@ HoverScale {
     id: row
     property string name: ""
     property string folder: ""
-    property string icon: ""
+    property var icon: ({})
     property bool isBlacklisted: false
     signal toggle()
 
@@ -62,14 +62,13 @@ HoverScale {
         Behavior on color { ColorAnimation { duration: 120; easing.type: Easing.OutCubic } }
         Behavior on border.color { ColorAnimation { duration: 120; easing.type: Easing.OutCubic } }
     }
-    AppIconImage {
+    AppIconView {
         id: appIcon
         x: 12
         anchors.verticalCenter: parent.verticalCenter
-        width: 28
-        height: 28
-        source: row.icon
-        name: row.name
+        size: 28
+        cornerRadius: 6
+        icon: row.icon
     }
     Column {
         anchors.left: appIcon.right

@@ -288,7 +288,7 @@ Item {
             objectName: entry ? entry.rowId : ""
             name: entry ? entry.title : ""
             folder: entry ? entry.folder : ""
-            icon: entry ? entry.icon : ""
+            icon: entry ? entry.icon : ({})
             isBlacklisted: entry ? entry.isBlacklisted : false
             onToggle: screen.model.toggleApp(appId)
             Component.onCompleted: restUnder(screen.pointerAtRest())

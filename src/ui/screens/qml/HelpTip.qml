@@ -1,8 +1,8 @@
 import QtQuick
 
 // A control's help text: a small label under the control once the pointer has rested on it
-// for a moment, gone as soon as the pointer leaves. It is drawn in the window's top layer, so
-// no scrolling list clips it.
+// for a moment, gone as soon as the pointer leaves. It is drawn in the panel's layer for
+// popovers (PopoverHost), so no scrolling list clips it and it scales with the panel.
 Item {
     id: tip
     property string text: ""
@@ -10,9 +10,11 @@ Item {
     property bool hovering: false
     property bool shown: false
 
-    readonly property Item topLayer: Window.contentItem
+    property Item topLayer: null
 
+    PopoverHost { id: popovers }
     onHoveringChanged: if (!hovering) shown = false
+    onShownChanged: if (shown) topLayer = popovers.layerFor(tip)
     Timer {
         interval: 1000
         running: tip.hovering && !tip.shown && tip.text.length > 0
@@ -30,17 +32,18 @@ Item {
         color: Qt.rgba(0.16, 0.16, 0.18, 0.97)
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.16)
+        readonly property rect area: popovers.areaOf(tip.topLayer)
         x: {
             if (!visible || !tip.parent) return 0
             const below = tip.parent.mapToItem(tip.topLayer, tip.parent.width / 2, 0)
-            return Math.max(4, Math.min(below.x - width / 2, tip.topLayer.width - width - 4))
+            return Math.max(area.x + 4, Math.min(below.x - width / 2, area.x + area.width - width - 4))
         }
         y: {
             if (!visible || !tip.parent) return 0
             const bottom = tip.parent.mapToItem(tip.topLayer, 0, tip.parent.height).y + 6
             // Above the control when there is no room below it.
-            return bottom + height <= tip.topLayer.height ? bottom
-                                                       : tip.parent.mapToItem(tip.topLayer, 0, 0).y - height - 6
+            return bottom + height <= area.y + area.height ? bottom
+                                                           : tip.parent.mapToItem(tip.topLayer, 0, 0).y - height - 6
         }
         Text {
             id: caption

@@ -58,6 +58,7 @@ SessionSectionCard {
                             size: 34
                             icon: row.icon
                         }
+                        // A name a little too long for the tile shrinks; a much longer one is cut.
                         Text {
                             width: 52
                             horizontalAlignment: Text.AlignHCenter
@@ -66,6 +67,8 @@ SessionSectionCard {
                             color: Qt.rgba(1, 1, 1, 0.72)
                             font.pixelSize: 10
                             font.weight: Font.DemiBold
+                            fontSizeMode: Text.HorizontalFit
+                            minimumPixelSize: 8
                             elide: Text.ElideRight
                         }
                     }

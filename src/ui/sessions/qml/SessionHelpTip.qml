@@ -7,18 +7,18 @@ Item {
     anchors.fill: parent
 
     HoverHandler { id: hover }
+    PopoverHost { id: popovers }
     Timer {
         id: delay
         interval: 700
         running: hover.hovered && tip.text.length > 0
         onTriggered: {
-            const root = tip.Window.contentItem
-            if (!root)
-                return
+            const root = popovers.layerFor(tip)
+            const area = popovers.areaOf(root)
             const at = tip.mapToItem(root, hover.point.position.x, tip.height + 6)
             bubble.parent = root
-            bubble.x = Math.max(4, Math.min(at.x - bubble.width / 2, root.width - bubble.width - 4))
-            bubble.y = Math.min(at.y, root.height - bubble.height - 4)
+            bubble.x = Math.max(area.x + 4, Math.min(at.x - bubble.width / 2, area.x + area.width - bubble.width - 4))
+            bubble.y = Math.min(at.y, area.y + area.height - bubble.height - 4)
             bubble.visible = true
         }
     }

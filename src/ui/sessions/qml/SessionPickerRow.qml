@@ -67,6 +67,8 @@ HoverScale {
                 font.weight: Font.DemiBold
                 elide: Text.ElideRight
             }
+            // What a click does: on one line, a little smaller where the row is narrow, rather
+            // than cut.
             Text {
                 objectName: "rowSubtitle"
                 width: parent.width
@@ -75,6 +77,8 @@ HoverScale {
                 color: row.look.subtitleColor ?? "white"
                 font.pixelSize: row.subtitleSize
                 font.weight: Font.Medium
+                fontSizeMode: Text.HorizontalFit
+                minimumPixelSize: Math.floor(row.subtitleSize * 0.8)
                 elide: Text.ElideRight
             }
         }

@@ -28,12 +28,7 @@ Item {
         animationDuration: 0.16
         highlightLength: 92
 
-        LiquidGlassBackground {
-            anchors.fill: parent
-            cornerRadius: 26
-            fallbackMaterial: "hudWindow"
-        }
-
+        // The panel's card is the screen's glass; a second one here would darken it.
         Item {
             id: listPane
             objectName: "sessionsList"

@@ -1,7 +1,8 @@
-#include "engine/WindowManager.h"
 #include "activity/ActivityRecorder.h"
+#include "engine/WindowManager.h"
 #include "platform/Log.h"
 #include "platform/SharedInstance.h"
+#include "platform/local/JsonFileUserDefaults.h"
 #include "program/ProgramFacilities.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <latch>
 #include <mutex>
 #include <thread>
 
@@ -180,6 +182,30 @@ TEST(QuitDuringTerminalAction, AtEveryMomentTheProgramEndsCleanly) {
         facilities.reset();
     }
     setLogToStdout(true);
+}
+
+// A preference set a moment before the end is in the file when shutDown() returns. The file's
+// own writer is made to fail until it has tried once, so only the end's flush can write it.
+TEST(QuitTest, APreferenceSetJustBeforeShutDownIsOnDiskAfterIt) {
+    ensureApplication();
+    QTemporaryDir dir;
+    const Locations locations = Locations::underRoot(dir.path());
+    const QString path = JsonFileUserDefaults::filePath(locations);
+    std::once_flag once;
+    std::latch tried(1);
+    ProgramFacilities facilities(locations);
+    const AtomicWriteFault previous = setAtomicWriteFaultForTesting([&](const QString& target) {
+        if (target != path) return std::optional<QString>();
+        std::call_once(once, [&] { tried.count_down(); });
+        return std::optional<QString>(QStringLiteral("The disk is full."));
+    });
+    facilities.platform().defaults->setString(QStringLiteral("Nimbrel.lastWords"), QStringLiteral("goodbye"));
+    tried.wait();
+    setAtomicWriteFaultForTesting(previous);
+
+    facilities.shutDown();
+    EXPECT_EQ(JsonFileUserDefaults(path).stringValue(QStringLiteral("Nimbrel.lastWords")).value_or("<not in the file>"),
+              QStringLiteral("goodbye"));
 }
 
 } // namespace
