@@ -28,8 +28,4 @@ class CloudPendingChanges {
     QString key_;
 };
 
-// The objects of one store deleted here whose tombstones have not reached the cloud yet. A pull
-// does not bring them back, and their tombstones go out when sync can run again.
-using CloudPendingDeletions = CloudPendingChanges;
-
 } // namespace nimbrel

@@ -1,4 +1,4 @@
-#include "sync/CloudPendingDeletions.h"
+#include "sync/CloudPendingChanges.h"
 
 #include "platform/UserDefaults.h"
 
