@@ -15,8 +15,13 @@ struct PreviewMacHandle {
 } // namespace
 
 std::shared_ptr<void> makePreviewMac(Platform& platform) {
+    return makePreviewMacWithAccountPhoto(platform, {});
+}
+
+std::shared_ptr<void> makePreviewMacWithAccountPhoto(Platform& platform, const QByteArray& accountPhoto) {
     auto handle = std::make_shared<PreviewMacHandle>();
     handle->mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, handle->disk.path());
+    if (!accountPhoto.isEmpty()) handle->mac->mac().identity().jpegPhoto = accountPhoto;
     handle->mac->fill(platform);
     return handle;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <memory>
 
 namespace nimbrel {
@@ -10,5 +12,7 @@ struct Platform;
 // pictures and tests of the screens (a ScreenPreview's Mac). Fills the platform's Mac
 // facilities; the handle keeps the Mac and its disk.
 std::shared_ptr<void> makePreviewMac(Platform& platform);
+// The same Mac with `accountPhoto` (JPEG) as the picture of the user's directory record.
+std::shared_ptr<void> makePreviewMacWithAccountPhoto(Platform& platform, const QByteArray& accountPhoto);
 
 } // namespace nimbrel

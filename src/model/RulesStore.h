@@ -5,7 +5,7 @@
 #include "model/Rule.h"
 #include "model/StoreSyncLinks.h"
 #include "platform/Published.h"
-#include "sync/CloudPendingDeletions.h"
+#include "sync/CloudPendingChanges.h"
 
 #include <QString>
 #include <QVariant>
@@ -82,7 +82,7 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     void pushPayloadUnlessApplying(const NimbrelRule& rule);
     void fetchAndApply(std::function<void()> done);
     bool isSyncAllowed() const;
-    CloudPendingDeletions pendingDeletions() const;
+    CloudPendingChanges pendingDeletions() const;
     void pushPendingDeletions();
     static std::optional<QString> encodingProblem(const std::vector<NimbrelRule>& rules);
     Date now() const;

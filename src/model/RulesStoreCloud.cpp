@@ -66,8 +66,8 @@ void NimbrelRulesStore::pushRuleTombstone(const QString& objectID, Date deletedA
     });
 }
 
-CloudPendingDeletions NimbrelRulesStore::pendingDeletions() const {
-    return CloudPendingDeletions(*platform_.defaults, pendingDeletionsKey);
+CloudPendingChanges NimbrelRulesStore::pendingDeletions() const {
+    return CloudPendingChanges(*platform_.defaults, pendingDeletionsKey);
 }
 
 void NimbrelRulesStore::pushPendingDeletions() {

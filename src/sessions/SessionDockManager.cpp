@@ -18,8 +18,6 @@
 
 #include <unistd.h>
 
-#include <utility>
-
 namespace nimbrel {
 
 namespace {
@@ -27,9 +25,11 @@ const QString kLog = QStringLiteral("NimbrelSessionDockManager");
 }
 
 NimbrelSessionDockManager::NimbrelSessionDockManager(Platform& platform)
-    : platform_(platform), snapshot_(platform, kSnapshotFileName,
-                                     {kLog, QStringLiteral("failed to load original Dock snapshot: "),
-                                      QStringLiteral("Dock Snapshot Load Failed")}) {}
+    : platform_(platform),
+      snapshot_(platform, kSnapshotFileName,
+                {kLog, QStringLiteral("failed to load original Dock snapshot: "),
+                 QStringLiteral("Dock Snapshot Load Failed"), QStringLiteral("failed to save original Dock snapshot: "),
+                 QStringLiteral("Dock Snapshot Failed")}) {}
 
 void NimbrelSessionDockManager::record(bool error, const QString& title, const QString& message) const {
     recordNimbrelActivity(platform_, error ? NimbrelActivityType::error : NimbrelActivityType::session, title, message);
@@ -139,14 +139,10 @@ NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPat
         return {true, current};
     }
     // An empty Dock is the user's too, and comes back empty.
-    QString error;
-    if (snapshot_.write(QJsonArray::fromStringList(*current), &error)) {
+    if (snapshot_.write(QJsonArray::fromStringList(*current))) {
         logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(*current));
-        snapshotFailureRecorded_ = false;
         return {true, current};
     }
-    logLine(kLog, QStringLiteral("failed to save original Dock snapshot: ") + error);
-    if (!std::exchange(snapshotFailureRecorded_, true)) record(true, QStringLiteral("Dock Snapshot Failed"), error);
     // Replacing the Dock now would lose the user's own; the next apply tries again.
     return {false, std::nullopt};
 }

@@ -61,8 +61,6 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     Platform& platform_;
     SessionSnapshotFile snapshot_;
     bool isApplyingDock_ = false;
-    // A snapshot that cannot be written is tried at every apply; the error is recorded once.
-    bool snapshotFailureRecorded_ = false;
 };
 
 } // namespace nimbrel

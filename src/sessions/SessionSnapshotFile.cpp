@@ -6,6 +6,8 @@
 #include "platform/Platform.h"
 #include "sessions/SessionPaths.h"
 
+#include <utility>
+
 namespace nimbrel {
 
 SessionSnapshotFile::SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting)
@@ -47,8 +49,17 @@ SessionSnapshotFile::State SessionSnapshotFile::setAsideUnreadable(const QString
     return State::blocked;
 }
 
-bool SessionSnapshotFile::write(const QJsonValue& value, QString* error) {
-    return file_.write(json::serialize(value, true), error);
+bool SessionSnapshotFile::write(const QJsonValue& value) {
+    QString error;
+    if (file_.write(json::serialize(value, true), &error)) {
+        reportedWriteFailure_ = false;
+        return true;
+    }
+    // Tried again at every apply: the log has each failure, the activity list one.
+    logLine(reporting_.component, reporting_.failedToSave + error);
+    if (!std::exchange(reportedWriteFailure_, true))
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, reporting_.saveFailedTitle, error);
+    return false;
 }
 
 } // namespace nimbrel

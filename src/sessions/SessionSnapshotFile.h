@@ -14,13 +14,16 @@ struct Platform;
 // A snapshot of what the user had before a session (the Dock, the desktop pictures), kept in
 // the "Nimbrel" folder until it has been put back. It is written whole and atomically, pretty
 // printed with sorted keys. A snapshot that is there but cannot be read or decoded is reported
-// once, moved aside under a new name and read as absent: it is never written over in place.
+// once, moved aside under a new name and read as absent: it is never written over in place. A
+// write that fails is logged each time and recorded once, until a write succeeds again.
 class SessionSnapshotFile {
   public:
     struct Reporting {
         QString component;    // "NimbrelSessionDockManager"
         QString failedToLoad; // "failed to load original Dock snapshot: "
         QString loadFailedTitle;
+        QString failedToSave; // "failed to save original Dock snapshot: "
+        QString saveFailedTitle;
     };
 
     SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting);
@@ -32,7 +35,7 @@ class SessionSnapshotFile {
     };
     // Reads the snapshot and hands it to `decode`, which throws json::DecodeError when its shape is wrong.
     State load(const std::function<void(const QJsonDocument&)>& decode);
-    bool write(const QJsonValue& value, QString* error);
+    bool write(const QJsonValue& value);
     bool exists() const { return file_.exists(); }
     void remove() const { file_.remove(); }
     const QString& path() const { return file_.path(); }
@@ -44,6 +47,7 @@ class SessionSnapshotFile {
     SupportFile file_;
     Reporting reporting_;
     bool reportedBlocked_ = false;
+    bool reportedWriteFailure_ = false;
 };
 
 } // namespace nimbrel

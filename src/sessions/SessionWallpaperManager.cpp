@@ -11,8 +11,6 @@
 #include <QJsonArray>
 #include <QUrl>
 
-#include <utility>
-
 namespace nimbrel {
 
 namespace {
@@ -33,7 +31,9 @@ QString pathOfURL(const QString& url) {
 NimbrelSessionWallpaperManager::NimbrelSessionWallpaperManager(Platform& platform)
     : platform_(platform), snapshot_(platform, kSnapshotFileName,
                                      {kLog, QStringLiteral("failed to load original wallpaper snapshot: "),
-                                      QStringLiteral("Wallpaper Snapshot Load Failed")}) {}
+                                      QStringLiteral("Wallpaper Snapshot Load Failed"),
+                                      QStringLiteral("failed to save original wallpaper snapshot: "),
+                                      QStringLiteral("Wallpaper Snapshot Failed")}) {}
 
 bool NimbrelSessionWallpaperManager::setWallpaper(const QString& url, const ScreenInfo& screen) {
     WorkspaceError error;
@@ -82,16 +82,7 @@ bool NimbrelSessionWallpaperManager::captureOriginalSnapshot() {
         if (const std::optional<QString> url = platform_.workspace->desktopImageURL(screens[i].id))
             entries.append(QJsonObject{{QStringLiteral("screenIndex"), qint64(i)},
                                        {QStringLiteral("wallpaperPath"), pathOfURL(*url)}});
-    QString error;
-    if (snapshot_.write(entries, &error)) {
-        snapshotFailureRecorded_ = false;
-        return true;
-    }
-    logLine(kLog, QStringLiteral("failed to save original wallpaper snapshot: ") + error);
-    if (!std::exchange(snapshotFailureRecorded_, true))
-        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Wallpaper Snapshot Failed"),
-                              error);
-    return false;
+    return snapshot_.write(entries);
 }
 
 std::optional<std::vector<NimbrelSessionWallpaperManager::WallpaperSnapshot>>

@@ -39,8 +39,6 @@ class NimbrelSessionWallpaperManager final : public SessionWallpaperControl {
 
     Platform& platform_;
     SessionSnapshotFile snapshot_;
-    // A snapshot that cannot be written is tried at every apply; the error is recorded once.
-    bool snapshotFailureRecorded_ = false;
 };
 
 } // namespace nimbrel

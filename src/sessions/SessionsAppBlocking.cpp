@@ -32,8 +32,9 @@ bool NimbrelSessionsStore::isCurrentApplication(const RunningApplication& app) c
 
 void NimbrelSessionsStore::enforceActiveSessionOnRunningApps() {
     if (isPaused() || !activeSession_.get()) return;
+    // blockIfNotAllowed spares the program itself.
     for (const RunningApplication& app : platform_.workspace->runningApplications())
-        blockIfNotAllowed(app); // which spares the program itself
+        blockIfNotAllowed(app);
 }
 
 bool NimbrelSessionsStore::blockIfNotAllowed(const RunningApplication& app) {
@@ -76,7 +77,7 @@ void NimbrelSessionsStore::observeApplicationLaunches() {
     applicationObserver_ =
         platform_.workspace->observeDidLaunch([weak = weak_from_this()](const RunningApplication& app) {
             auto store = weak.lock();
-            if (store && !store->isCurrentApplication(app)) store->blockIfNotAllowed(app);
+            if (store) store->blockIfNotAllowed(app);
         });
 }
 

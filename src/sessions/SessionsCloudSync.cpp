@@ -7,7 +7,7 @@
 #include "sessions/SessionsStore.h"
 #include "sync/CloudCopyOrder.h"
 #include "sync/CloudPayloads.h"
-#include "sync/CloudPendingDeletions.h"
+#include "sync/CloudPendingChanges.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
 
@@ -51,7 +51,7 @@ struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
         : platform(p), store(std::move(s)), links(std::move(l)) {}
 
     bool gateIsOpen() const { return links.isSyncEnabled() && !isGlobalPauseActive(*platform.defaults); }
-    CloudPendingDeletions pendingDeletions() const { return {*platform.defaults, pendingDeletionsKey}; }
+    CloudPendingChanges pendingDeletions() const { return {*platform.defaults, pendingDeletionsKey}; }
     Date now() const { return platform.clock->now(); }
     void later(std::function<void()> work) { platform.scheduler->post(std::move(work)); }
 

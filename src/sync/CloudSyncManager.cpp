@@ -253,9 +253,7 @@ void NimbrelCloudSyncManager::markPendingPush(const QString& key, Date changedAt
 
 std::optional<Date> NimbrelCloudSyncManager::pendingPush(const QString& key) const {
     const auto pending = pendingPushes();
-    const std::map<QString, Date> entries = pending ? pending->entries() : std::map<QString, Date>();
-    auto it = entries.find(key);
-    return it == entries.end() ? std::nullopt : std::optional<Date>(it->second);
+    return pending ? pending->dateOf(key) : std::nullopt;
 }
 
 void NimbrelCloudSyncManager::retryPendingPush(const QString& key, const std::function<void(Date changedAt)>& push) {

@@ -6,7 +6,7 @@
 #include "platform/Published.h"
 #include "sync/CloudObjectPushes.h"
 #include "sync/CloudPayloads.h"
-#include "sync/CloudPendingDeletions.h"
+#include "sync/CloudPendingChanges.h"
 #include "sync/CloudSyncState.h"
 #include "sync/SerialQueue.h"
 

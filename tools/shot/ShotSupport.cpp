@@ -2,8 +2,8 @@
 
 #include "app/QmlSetup.h"
 #include "app/ScreenPreview.h"
+#include "desktop/PreviewMac.h"
 #include "platform/VirtualScheduler.h"
-#include "platform/simulated/SimulatedPlatform.h"
 #include "ui/screens/ScreenPreviewData.h"
 
 #include <QElapsedTimer>
@@ -12,7 +12,6 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -43,15 +42,7 @@ bool savePicture(const QImage& image, const QString& path, const QRect& crop) {
 }
 
 std::shared_ptr<void> previewMac(Platform& platform) {
-    struct Handle {
-        QTemporaryDir disk;
-        std::unique_ptr<sim::SimulatedPlatform> mac;
-    };
-    auto handle = std::make_shared<Handle>();
-    handle->mac = std::make_unique<sim::SimulatedPlatform>(*platform.scheduler, *platform.clock, handle->disk.path());
-    handle->mac->mac().identity().jpegPhoto = previewAccountPhoto();
-    handle->mac->fill(platform);
-    return handle;
+    return makePreviewMacWithAccountPhoto(platform, previewAccountPhoto());
 }
 
 QQuickItem* findItem(QQuickItem* from, const QString& name) {

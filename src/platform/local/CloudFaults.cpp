@@ -88,8 +88,9 @@ CloudResult<CloudBatchResult> injectedCloudBatch(const CloudFailure& failure, Sq
     CloudResult<CloudBatchResult> result = store.fetchMany(container, ids);
     if (!result.ok()) return result;
     for (auto& [id, one] : result.value()) {
+        const QString& recordName = id.recordName; // clang cannot capture a structured binding
         const auto item = std::find_if(failure.items.begin(), failure.items.end(), [&](const CloudError& e) {
-            return cloudNameMatches(e.itemID.recordName, id.recordName);
+            return cloudNameMatches(e.itemID.recordName, recordName);
         });
         if (item == failure.items.end()) continue;
         CloudError named = *item;

@@ -1,4 +1,4 @@
-#include "sync/CloudPendingDeletions.h"
+#include "sync/CloudPendingChanges.h"
 
 #include "platform/UserDefaults.h"
 
@@ -12,8 +12,10 @@ std::map<QString, Date> CloudPendingChanges::entries() const {
     return out;
 }
 
-bool CloudPendingChanges::contains(const QString& id) const {
-    return entries().count(id) > 0;
+std::optional<Date> CloudPendingChanges::dateOf(const QString& id) const {
+    const QVariant stored = defaults_.dictionaryValue(key_).value_or(QVariantMap()).value(id);
+    if (stored.typeId() != QMetaType::fromType<Date>().id()) return std::nullopt;
+    return stored.value<Date>();
 }
 
 void CloudPendingChanges::add(const QString& id, Date changedAt) {

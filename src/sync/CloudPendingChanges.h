@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <map>
+#include <optional>
 
 namespace nimbrel {
 
@@ -19,7 +20,8 @@ class CloudPendingChanges {
 
     void add(const QString& id, Date changedAt);
     void remove(const QString& id);
-    bool contains(const QString& id) const;
+    // The date of the change waiting under `id`, if there is one.
+    std::optional<Date> dateOf(const QString& id) const;
     // Entries whose value is no date are dropped when read.
     std::map<QString, Date> entries() const;
 
@@ -27,9 +29,5 @@ class CloudPendingChanges {
     UserDefaults& defaults_;
     QString key_;
 };
-
-// The objects of one store deleted here whose tombstones have not reached the cloud yet. A pull
-// does not bring them back, and their tombstones go out when sync can run again.
-using CloudPendingDeletions = CloudPendingChanges;
 
 } // namespace nimbrel
