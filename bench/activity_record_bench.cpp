@@ -1,12 +1,13 @@
-// Recording one activity into a history of 10,000 entries (30 days of heavy use).
+// Recording one activity into a history of 1,000, 10,000 and 100,000 entries (up to 30 days of
+// very heavy use).
 //
-// BM_RecordActivity/<spacing ms>: the main thread's cost of one record through the one record
-// call: the entry reaching the store and, when its save falls due, the hand-off of the history
-// to the worker thread that writes it, as in the program. At 250 ms apart every record gets a
-// save of its own; at 10 ms the saves of 25 records are gathered into one. Before each record
-// the worker has finished, as it has in use (a write takes far less than the spacing). Prints
-// the median and the worst record.
-// BM_RewriteHistory: one whole-file write of the history (encode + atomic replace), which
+// BM_RecordActivity/spacing_ms:<ms>/entries:<n>: the main thread's cost of one record through
+// the one record call: the entry reaching the store and, when its save falls due, the hand-off
+// of the history to the worker thread that writes it, as in the program. At 250 ms apart every
+// record gets a save of its own; at 10 ms the saves of 25 records are gathered into one. Before
+// each record the worker has finished, as it has in use. Prints the median, the 99th percentile
+// and the worst record, elapsed and in the main thread's processor time.
+// BM_RewriteHistory/<n>: one whole-file write of the history (encode + atomic replace), which
 // is what the worker pays per gathered write, and what a write per record would cost.
 
 #include "activity/ActivityRecorder.h"
@@ -17,24 +18,28 @@
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
+#include "platform/local/JsonFileUserDefaults.h"
 
 #include <QTemporaryDir>
 
+#include "MedianReporter.h"
+#include "ProcessorTime.h"
+
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <ctime>
+#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <thread>
 
 using namespace nimbrel;
+using nimbrel::bench::percentile;
+using nimbrel::bench::threadCpuSeconds;
 
 namespace {
 
-constexpr int kHistorySize = 10000;
 const Date kNow{794836800.0}; // 2026-03-10 12:00 UTC
 
 // Virtual time on the main thread, but background work on a real worker thread.
@@ -106,20 +111,15 @@ class WorkerScheduler final : public Scheduler, public Clock {
     std::thread worker_;
 };
 
-double threadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
 struct Bench {
     QTemporaryDir dir;
     WorkerScheduler scheduler;
     NotificationCenter notifications;
-    InMemoryUserDefaults defaults;
+    JsonFileUserDefaults defaults{dir.filePath(QStringLiteral("defaults.json"))};
     Platform platform;
+    const int historySize;
 
-    Bench() {
+    explicit Bench(int historySize) : historySize(historySize) {
         platform.scheduler = &scheduler;
         platform.clock = &scheduler;
         platform.notifications = &notifications;
@@ -127,11 +127,11 @@ struct Bench {
         platform.locations = Locations::underRoot(dir.path());
         Platform::install(&platform);
         auto& store = NimbrelActivityStore::shared();
-        // 10,000 distinct entries spread over the last 29 days.
-        for (int i = 0; i < kHistorySize; ++i)
+        // Distinct entries spread over the last 29 days.
+        for (int i = 0; i < historySize; ++i)
             store.add({Uuid::random(), static_cast<NimbrelActivityType>(i % 6), QStringLiteral("Rule Matched"),
                        QStringLiteral("Rule %1 opened its websites in Safari").arg(i),
-                       kNow.addingSeconds(-29.0 * 86400 * (kHistorySize - i) / kHistorySize)});
+                       kNow.addingSeconds(-29.0 * 86400 * (historySize - i) / historySize)});
         store.flush();
     }
     ~Bench() {
@@ -142,7 +142,7 @@ struct Bench {
 };
 
 void BM_RecordActivity(benchmark::State& state) {
-    Bench bench;
+    Bench bench(int(state.range(1)));
     const double spacing = double(state.range(0)) / 1000;
     // Elapsed time, and the main thread's own processor time, which leaves out the waits for a
     // core on a busy machine.
@@ -167,29 +167,50 @@ void BM_RecordActivity(benchmark::State& state) {
     bench.scheduler.drain();
     const auto& store = NimbrelActivityStore::shared();
     state.counters["entries"] = static_cast<double>(store.entries().size());
-    if (static_cast<int>(store.entries().size()) != kHistorySize + n) state.SkipWithError("an entry was lost");
+    if (static_cast<int>(store.entries().size()) != bench.historySize + n) state.SkipWithError("an entry was lost");
     NimbrelActivityStore reloaded(bench.platform);
     if (reloaded.entries().size() != store.entries().size()) state.SkipWithError("an entry was not written");
-    std::sort(micros.begin(), micros.end());
-    std::sort(cpuMicros.begin(), cpuMicros.end());
-    state.counters["median_us"] = micros[micros.size() / 2];
-    state.counters["worst_us"] = micros.back();
-    state.counters["cpu_median_us"] = cpuMicros[cpuMicros.size() / 2];
-    state.counters["cpu_p99_us"] = cpuMicros[cpuMicros.size() * 99 / 100];
-    state.counters["cpu_worst_us"] = cpuMicros.back();
+    state.counters["median_us"] = percentile(micros, 0.5);
+    state.counters["p99_us"] = percentile(micros, 0.99);
+    state.counters["worst_us"] = percentile(micros, 1);
+    state.counters["cpu_median_us"] = percentile(cpuMicros, 0.5);
+    state.counters["cpu_p99_us"] = percentile(cpuMicros, 0.99);
+    state.counters["cpu_worst_us"] = percentile(cpuMicros, 1);
 }
-BENCHMARK(BM_RecordActivity)->Arg(250)->Arg(10)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(400);
+BENCHMARK(BM_RecordActivity)
+    ->ArgNames({"spacing_ms", "entries"})
+    ->Args({250, 1000})
+    ->Args({250, 10000})
+    ->Args({250, 100000})
+    ->Args({10, 10000})
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(400);
 
 void BM_RewriteHistory(benchmark::State& state) {
-    Bench bench;
+    Bench bench(int(state.range(0)));
     auto& store = NimbrelActivityStore::shared();
     for (auto _ : state) {
         if (!store.flush()) state.SkipWithError("write failed");
     }
     state.counters["entries"] = static_cast<double>(store.entries().size());
 }
-BENCHMARK(BM_RewriteHistory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RewriteHistory)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    nimbrel::bench::MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const auto& [name, run] : reporter.byName) {
+        if (name.rfind("BM_RecordActivity/", 0) != 0) continue;
+        const auto counter = [&run = run](const char* key) { return double(run.counters.at(key)); };
+        std::printf("%s: median %.1f us, 99th percentile %.1f us, worst %.1f us; processor time: median %.1f us, "
+                    "99th percentile %.1f us, worst %.1f us (aim: median < 100 us, p99 < 200 us)\n",
+                    name.c_str() + 18, counter("median_us"), counter("p99_us"), counter("worst_us"),
+                    counter("cpu_median_us"), counter("cpu_p99_us"), counter("cpu_worst_us"));
+    }
+    benchmark::Shutdown();
+    return 0;
+}

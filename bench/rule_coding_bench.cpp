@@ -6,14 +6,13 @@
 #include "model/RuleCoding.h"
 
 #include "MedianReporter.h"
+#include "ProcessorTime.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QJsonDocument>
 
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,8 @@ namespace {
 
 using namespace nimbrel;
 using json::DateForm;
+using nimbrel::bench::percentile;
+using nimbrel::bench::threadCpuSeconds;
 
 NimbrelRuleAppTarget app(int i) {
     static const char* const names[] = {"Safari", "Mail", "Visual Studio Code", "Terminal", "Notes", "Finder"};
@@ -140,17 +141,6 @@ NIMBREL_BOTH_FORMS(BM_DecodeRules);
 NIMBREL_BOTH_FORMS(BM_EncodeRules);
 NIMBREL_BOTH_FORMS(BM_DecodeAndEncodeRules);
 
-double threadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 // Processor time of the calling thread, so that waits for a core count in neither.
 void BM_DecodeParseRatio(benchmark::State& state) {
     const QByteArray& bytes = document(formOf(state));
@@ -175,12 +165,11 @@ void BM_DecodeParseRatio(benchmark::State& state) {
         decode.push_back(decodeTime * 1e3);
         ratio.push_back(decodeTime / parseTime);
     }
-    state.counters["parse_ms"] = median(parse);
-    state.counters["decode_ms"] = median(decode);
-    state.counters["ratio"] = median(ratio);
-    std::sort(ratio.begin(), ratio.end());
-    state.counters["ratio_p10"] = ratio[ratio.size() / 10];
-    state.counters["ratio_p90"] = ratio[ratio.size() * 9 / 10];
+    state.counters["parse_ms"] = percentile(parse, 0.5);
+    state.counters["decode_ms"] = percentile(decode, 0.5);
+    state.counters["ratio"] = percentile(ratio, 0.5);
+    state.counters["ratio_p10"] = percentile(ratio, 0.1);
+    state.counters["ratio_p90"] = percentile(ratio, 0.9);
 }
 NIMBREL_BOTH_FORMS(BM_DecodeParseRatio)->MinTime(2);
 

@@ -1,5 +1,6 @@
 // Cost of one Dock-tap rule lookup with 1,000 stored rules: the lookup reads the stored
-// rules on every call, so an unchanged store must not be decoded again.
+// rules on every call, so an unchanged store must not be decoded again. The rules live in the
+// program's file-backed defaults, and one has been edited and saved, as in a program in use.
 
 #include "model/RuleCoding.h"
 #include "model/RulesStore.h"
@@ -9,6 +10,7 @@
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
+#include "platform/local/JsonFileUserDefaults.h"
 #include "sync/CloudSyncManager.h"
 
 #include <QTemporaryDir>
@@ -45,6 +47,7 @@ struct Bench {
         links.isSyncEnabled = [] { return false; };
         links.syncManager = [this]() -> NimbrelCloudSyncManager& { return sync; };
         store = NimbrelRulesStore::create(platform, links);
+        store->updateRule(rules.front());
         scheduler.runUntilIdle();
     }
     ~Bench() {
@@ -56,7 +59,7 @@ struct Bench {
     QTemporaryDir dir;
     VirtualScheduler scheduler{Date{800000000}};
     NotificationCenter notifications;
-    InMemoryUserDefaults defaults;
+    JsonFileUserDefaults defaults{dir.filePath(QStringLiteral("defaults.json"))};
     InMemoryKeychain keychain;
     Platform platform;
     NimbrelCloudSyncManager sync{platform};

@@ -1,28 +1,46 @@
 #include "activity/ActivityHistory.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 
 namespace nimbrel {
 
 size_t ActivityHistory::Snapshot::size() const {
-    size_t n = 0;
-    for (const auto& block : blocks_)
-        n += block->size();
+    size_t n = openCount_;
+    if (sealed_)
+        for (const auto& block : *sealed_)
+            n += block->size();
     return n;
+}
+
+ActivityHistory::Kind::Kind(const NimbrelActivityEntry& entry)
+    : hash(qHash(entry.title) ^ (qHash(entry.message) * 31) ^ size_t(entry.type)), type(entry.type), title(entry.title),
+      message(entry.message) {}
+
+bool ActivityHistory::IdOrder::operator()(const Uuid& a, const Uuid& b) const {
+    const QUuid& x = a.qUuid();
+    const QUuid& y = b.qUuid();
+    if (x.data1 != y.data1) return x.data1 < y.data1;
+    if (x.data2 != y.data2) return x.data2 < y.data2;
+    if (x.data3 != y.data3) return x.data3 < y.data3;
+    return std::memcmp(x.data4, y.data4, sizeof x.data4) < 0;
 }
 
 void ActivityHistory::index(const NimbrelActivityEntry& entry) {
     ++idCounts_[entry.id];
     // A date that is not finite is never within a window of another, so it is left out.
     if (std::isfinite(entry.date.secondsSinceReferenceDate))
-        datesByKind_[{entry.type, entry.title, entry.message}].insert(entry.date.secondsSinceReferenceDate);
+        datesByKind_[Kind(entry)].insert(entry.date.secondsSinceReferenceDate);
 }
 
 void ActivityHistory::unindex(const NimbrelActivityEntry& entry) {
     if (const auto it = idCounts_.find(entry.id); it != idCounts_.end() && --it->second == 0) idCounts_.erase(it);
     if (!std::isfinite(entry.date.secondsSinceReferenceDate)) return;
-    const auto kind = datesByKind_.find({entry.type, entry.title, entry.message});
+    const auto kind = datesByKind_.find(Kind(entry));
     if (kind == datesByKind_.end()) return;
     if (const auto date = kind->second.find(entry.date.secondsSinceReferenceDate); date != kind->second.end())
         kind->second.erase(date);
@@ -32,7 +50,7 @@ void ActivityHistory::unindex(const NimbrelActivityEntry& entry) {
 bool ActivityHistory::hasRepeatOf(const NimbrelActivityEntry& entry, double window) const {
     const double at = entry.date.secondsSinceReferenceDate;
     if (!std::isfinite(at)) return false;
-    const auto kind = datesByKind_.find({entry.type, entry.title, entry.message});
+    const auto kind = datesByKind_.find(Kind(entry));
     if (kind == datesByKind_.end()) return false;
     // A second of slack around the window, so that rounding of its ends never hides a date
     // that the exact test below accepts.
@@ -44,43 +62,54 @@ bool ActivityHistory::hasRepeatOf(const NimbrelActivityEntry& entry, double wind
 
 void ActivityHistory::assign(Entries entries) {
     entries_ = std::move(entries);
-    blocks_.clear();
+    sealed_ = std::make_shared<BlockList>();
+    sealedEarliest_.clear();
+    open_.reset();
     idCounts_.clear();
     datesByKind_.clear();
     for (const NimbrelActivityEntry& entry : entries_) {
         index(entry);
-        if (blocks_.empty() || blocks_.back().entries->size() >= kBlockSize) startBlock();
-        Block& last = blocks_.back();
-        last.entries->push_back(entry);
-        last.earliest = std::min(last.earliest, entry.date);
+        addToBlocks(entry);
     }
-}
-
-void ActivityHistory::startBlock() {
-    auto entries = std::make_shared<Entries>();
-    entries->reserve(kBlockSize);
-    blocks_.push_back({std::move(entries), Date::distantFuture(), false});
 }
 
 void ActivityHistory::append(const NimbrelActivityEntry& entry) {
     entries_.push_back(entry);
     index(entry);
-    if (blocks_.empty() || blocks_.back().entries->size() >= kBlockSize) {
-        startBlock();
-    } else if (blocks_.back().shared) {
-        // A snapshot holds this block: continue in a copy of it.
-        auto copy = std::make_shared<Entries>();
-        copy->reserve(kBlockSize);
-        copy->assign(blocks_.back().entries->begin(), blocks_.back().entries->end());
-        blocks_.back() = {std::move(copy), blocks_.back().earliest, false};
+    addToBlocks(entry);
+}
+
+void ActivityHistory::addToBlocks(const NimbrelActivityEntry& entry) {
+    if (!open_ || open_->size() >= kBlockSize) {
+        sealOpenBlock();
+        open_ = std::make_shared<Entries>();
+        open_->reserve(kBlockSize);
+        openEarliest_ = Date::distantFuture();
     }
-    Block& last = blocks_.back();
-    last.entries->push_back(entry);
-    last.earliest = std::min(last.earliest, entry.date);
+    open_->push_back(entry); // within the reserved room: the entries before it stay where they are
+    openEarliest_ = std::min(openEarliest_, entry.date);
+}
+
+ActivityHistory::BlockList& ActivityHistory::sealedForChange() {
+    if (sealed_.use_count() > 1) {
+        sealed_ = std::make_shared<BlockList>(*sealed_); // a snapshot reads the list: change a copy
+    } else {
+        // The last snapshot has let go of the list; what it read comes before what changes now.
+        std::atomic_thread_fence(std::memory_order_acquire);
+    }
+    return *sealed_;
+}
+
+void ActivityHistory::sealOpenBlock() {
+    if (!open_) return;
+    sealedForChange().push_back(std::move(open_));
+    sealedEarliest_.push_back(openEarliest_);
+    open_.reset();
 }
 
 bool ActivityHistory::eraseBefore(Date cutoff) {
-    if (std::none_of(blocks_.begin(), blocks_.end(), [cutoff](const Block& b) { return b.earliest < cutoff; }))
+    const auto holdsOld = [cutoff](Date earliest) { return earliest < cutoff; };
+    if (std::none_of(sealedEarliest_.begin(), sealedEarliest_.end(), holdsOld) && !(open_ && holdsOld(openEarliest_)))
         return false;
     const auto old = [cutoff](const NimbrelActivityEntry& e) { return e.date < cutoff; };
     std::erase_if(entries_, [&](const NimbrelActivityEntry& e) {
@@ -88,34 +117,45 @@ bool ActivityHistory::eraseBefore(Date cutoff) {
         unindex(e);
         return true;
     });
-    // Blocks with old entries are replaced by filtered copies, never changed in place.
-    std::vector<Block> kept;
-    kept.reserve(blocks_.size());
-    for (Block& block : blocks_) {
-        if (!(block.earliest < cutoff)) {
-            kept.push_back(std::move(block));
-            continue;
+    // Blocks with old entries are replaced by filtered copies, never changed in place; the
+    // block being filled is sealed with the others.
+    auto kept = std::make_shared<BlockList>();
+    std::vector<Date> keptEarliest;
+    kept->reserve(sealed_->size() + 1);
+    keptEarliest.reserve(sealed_->size() + 1);
+    const auto keep = [&](const std::shared_ptr<const Entries>& block, Date earliest) {
+        if (!holdsOld(earliest)) {
+            kept->push_back(block);
+            keptEarliest.push_back(earliest);
+            return;
         }
         auto filtered = std::make_shared<Entries>();
-        filtered->reserve(kBlockSize);
-        Date earliest = Date::distantFuture();
-        for (const NimbrelActivityEntry& e : *block.entries) {
+        Date filteredEarliest = Date::distantFuture();
+        for (const NimbrelActivityEntry& e : *block) {
             if (old(e)) continue;
             filtered->push_back(e);
-            earliest = std::min(earliest, e.date);
+            filteredEarliest = std::min(filteredEarliest, e.date);
         }
-        if (!filtered->empty()) kept.push_back({std::move(filtered), earliest, false});
-    }
-    blocks_ = std::move(kept);
+        if (filtered->empty()) return;
+        kept->push_back(std::move(filtered));
+        keptEarliest.push_back(filteredEarliest);
+    };
+    for (size_t i = 0; i < sealed_->size(); ++i)
+        keep((*sealed_)[i], sealedEarliest_[i]);
+    if (open_) keep(open_, openEarliest_);
+    sealed_ = std::move(kept);
+    sealedEarliest_ = std::move(keptEarliest);
+    open_.reset();
     return true;
 }
 
-ActivityHistory::Snapshot ActivityHistory::snapshot() {
+ActivityHistory::Snapshot ActivityHistory::snapshot() const {
     Snapshot snapshot;
-    snapshot.blocks_.reserve(blocks_.size());
-    for (Block& block : blocks_) {
-        snapshot.blocks_.push_back(block.entries);
-        block.shared = true;
+    snapshot.sealed_ = sealed_;
+    if (open_) {
+        snapshot.open_ = open_;
+        snapshot.openEntries_ = open_->data();
+        snapshot.openCount_ = open_->size();
     }
     return snapshot;
 }

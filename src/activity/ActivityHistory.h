@@ -12,25 +12,35 @@ namespace nimbrel {
 
 // The activity entries in the order of adding, and the same entries held a second time in
 // blocks that are never changed once another thread may read them, so that a snapshot for a
-// background write costs a few pointers instead of a copy of the history. The ids and the
-// dates of each kind of entry are indexed, so that adding one never walks the history.
+// background write costs a few pointers instead of a copy of the history, whatever its size.
+// The ids and the dates of each kind of entry are indexed, so that adding one never walks the
+// history.
 class ActivityHistory {
   public:
     using Entries = std::vector<NimbrelActivityEntry>;
+    using BlockList = std::vector<std::shared_ptr<const Entries>>;
 
     // The entries when it was taken, whatever happens to the history afterwards.
     class Snapshot {
       public:
         size_t size() const;
         template <typename Visit> void forEach(Visit&& visit) const {
-            for (const auto& block : blocks_)
-                for (const NimbrelActivityEntry& entry : *block)
-                    visit(entry);
+            if (sealed_)
+                for (const auto& block : *sealed_)
+                    for (const NimbrelActivityEntry& entry : *block)
+                        visit(entry);
+            for (size_t i = 0; i < openCount_; ++i)
+                visit(openEntries_[i]);
         }
 
       private:
         friend class ActivityHistory;
-        std::vector<std::shared_ptr<const Entries>> blocks_;
+        std::shared_ptr<const BlockList> sealed_;
+        // The first entries of the block still being filled: later ones go past them, and the
+        // block never moves.
+        std::shared_ptr<const Entries> open_;
+        const NimbrelActivityEntry* openEntries_ = nullptr;
+        size_t openCount_ = 0;
     };
 
     const Entries& entries() const { return entries_; }
@@ -38,36 +48,47 @@ class ActivityHistory {
     void append(const NimbrelActivityEntry& entry);
     // Removes the entries dated before `cutoff`; whether any went.
     bool eraseBefore(Date cutoff);
-    Snapshot snapshot();
+    Snapshot snapshot() const;
 
     bool containsId(const Uuid& id) const { return idCounts_.count(id) > 0; }
     // Whether an entry of the same type, title and message is dated within `window` seconds.
     bool hasRepeatOf(const NimbrelActivityEntry& entry, double window) const;
 
-    // Entries per block: bounds what one append after a snapshot copies.
+    // Entries per block: sealing one while a snapshot still holds the list of blocks copies the list.
     static constexpr size_t kBlockSize = 256;
 
   private:
-    struct Block {
-        std::shared_ptr<Entries> entries;
-        Date earliest;       // of its entries, so that a prune skips blocks with nothing to drop
-        bool shared = false; // in a snapshot: never changed again
-    };
+    // Ordered by a hash of its texts first: a look-up then reads the texts of the entry it finds
+    // only, not of every entry it passes, which other threads may just have touched.
     struct Kind {
+        explicit Kind(const NimbrelActivityEntry& entry);
+        size_t hash;
         NimbrelActivityType type;
         QString title, message;
         bool operator<(const Kind& o) const {
-            return std::tie(type, title, message) < std::tie(o.type, o.title, o.message);
+            return std::tie(hash, type, title, message) < std::tie(o.hash, o.type, o.title, o.message);
         }
     };
-    void startBlock();
+    // By the id's bytes, without QUuid's own order, which asks each id for its variant.
+    struct IdOrder {
+        bool operator()(const Uuid& a, const Uuid& b) const;
+    };
+    void addToBlocks(const NimbrelActivityEntry& entry);
+    void sealOpenBlock();
+    BlockList& sealedForChange();
     void index(const NimbrelActivityEntry& entry);
     void unindex(const NimbrelActivityEntry& entry);
 
     Entries entries_;
-    std::vector<Block> blocks_;
+    // Blocks never changed again (full, or made by a prune), shared with snapshots as one list,
+    // and the earliest date of each, so that a prune skips blocks with nothing to drop.
+    std::shared_ptr<BlockList> sealed_ = std::make_shared<BlockList>();
+    std::vector<Date> sealedEarliest_;
+    // The block being filled: its room is reserved, so appending never moves what a snapshot reads.
+    std::shared_ptr<Entries> open_;
+    Date openEarliest_ = Date::distantFuture();
     // Trees rather than hash tables: no add ever waits for a whole table to be rebuilt.
-    std::map<Uuid, int> idCounts_;
+    std::map<Uuid, int, IdOrder> idCounts_;
     std::map<Kind, std::multiset<double>> datesByKind_; // finite dates only
 };
 

@@ -1,7 +1,9 @@
 #include "activity/ActivityStore.h"
 
+#include "activity/ActivityHistoryText.h"
 #include "activity/ActivityRecorder.h"
 
+#include "platform/Calendar.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -18,12 +20,6 @@ namespace nimbrel {
 
 namespace {
 const QString kComponent = QStringLiteral("NimbrelActivityStore");
-
-QByteArray encodeHistory(const ActivityHistory::Snapshot& entries) {
-    QJsonArray array;
-    entries.forEach([&array](const NimbrelActivityEntry& entry) { array.append(entry.toJson()); });
-    return json::serialize(array, true);
-}
 
 std::vector<NimbrelActivityEntry> decodeHistory(const QByteArray& bytes) {
     const QJsonDocument doc = json::parse(bytes);
@@ -57,8 +53,8 @@ struct NimbrelActivityStore::Writer {
     }
 };
 
-NimbrelActivityStore::NimbrelActivityStore(Platform& platform, Calendar calendar)
-    : platform_(platform), calendar_(std::move(calendar)), writer_(std::make_shared<Writer>()) {
+NimbrelActivityStore::NimbrelActivityStore(Platform& platform)
+    : platform_(platform), writer_(std::make_shared<Writer>()) {
     const QString folder = resolveFolder(platform_);
     if (folder.isEmpty()) {
         // No folder of the program's own at all: keep the log in memory only.
@@ -76,8 +72,8 @@ NimbrelActivityStore::~NimbrelActivityStore() {
     if (pendingSave_) flush();
 }
 
-std::shared_ptr<NimbrelActivityStore> NimbrelActivityStore::make(Platform& platform, Calendar calendar) {
-    auto store = std::make_shared<NimbrelActivityStore>(platform, std::move(calendar));
+std::shared_ptr<NimbrelActivityStore> NimbrelActivityStore::make(Platform& platform) {
+    auto store = std::make_shared<NimbrelActivityStore>(platform);
     store->start();
     return store;
 }
@@ -155,9 +151,13 @@ void NimbrelActivityStore::load() {
 bool NimbrelActivityStore::prune() {
     const Date now = platform_.clock ? platform_.clock->now() : Date{};
     const double at = now.secondsSinceReferenceDate;
-    if (!pruneDay_ || !(at >= pruneDay_->start.secondsSinceReferenceDate && at < pruneDay_->end.secondsSinceReferenceDate)) {
-        const Date start = calendar_.startOfDay(now);
-        pruneDay_ = PruneDay{start, calendar_.addingDays(start, 1), calendar_.addingDays(start, -kKeptDays)};
+    QTimeZone zone = currentTimeZone();
+    if (!pruneDay_ || pruneDay_->zone != zone ||
+        !(at >= pruneDay_->start.secondsSinceReferenceDate && at < pruneDay_->end.secondsSinceReferenceDate)) {
+        const Calendar calendar(zone);
+        const Date start = calendar.startOfDay(now);
+        pruneDay_ =
+            PruneDay{std::move(zone), start, calendar.addingDays(start, 1), calendar.addingDays(start, -kKeptDays)};
     }
     const Date cutoff = pruneDay_->cutoff;
     if (!std::isfinite(cutoff.secondsSinceReferenceDate)) return false;
@@ -217,18 +217,20 @@ bool NimbrelActivityStore::flush() {
 }
 
 std::vector<Date> NimbrelActivityStore::recentDays() const {
-    const Date today = calendar_.startOfDay(platform_.clock ? platform_.clock->now() : Date{});
+    const Calendar calendar = Calendar::current();
+    const Date today = calendar.startOfDay(platform_.clock ? platform_.clock->now() : Date{});
     std::vector<Date> days;
     days.reserve(kKeptDays);
     for (int offset = kKeptDays - 1; offset >= 0; --offset)
-        days.push_back(calendar_.addingDays(today, -offset));
+        days.push_back(calendar.addingDays(today, -offset));
     return days;
 }
 
 std::vector<NimbrelActivityEntry> NimbrelActivityStore::entries(Date day) const {
+    const Calendar calendar = Calendar::current();
     std::vector<NimbrelActivityEntry> out;
     for (const auto& e : history_.entries())
-        if (calendar_.isSameDay(e.date, day)) out.push_back(e);
+        if (calendar.isSameDay(e.date, day)) out.push_back(e);
     std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.date > b.date; });
     return out;
 }

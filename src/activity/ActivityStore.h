@@ -3,11 +3,11 @@
 #include "activity/ActivityEntry.h"
 #include "activity/ActivityHistory.h"
 #include "activity/ActivityRecorder.h"
-#include "platform/Calendar.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 
 #include <QString>
+#include <QTimeZone>
 
 #include <functional>
 #include <memory>
@@ -29,7 +29,8 @@ class NimbrelActivityStore {
     static inline const QString kFileName = QStringLiteral("activity-history.json");
 
     // Loads and prunes the history. Call start() (shared() does) to observe recorded activities.
-    NimbrelActivityStore(Platform& platform, Calendar calendar = Calendar::current());
+    // Days are calendar days in the time zone current at each calculation.
+    explicit NimbrelActivityStore(Platform& platform);
     // Writes what is still waiting, so nothing recorded is lost at exit.
     ~NimbrelActivityStore();
     NimbrelActivityStore(const NimbrelActivityStore&) = delete;
@@ -40,13 +41,12 @@ class NimbrelActivityStore {
     // The shared store, made over `platform` when there is none yet.
     static NimbrelActivityStore& shared(Platform& platform);
     // Made over `platform` and observing "nimbrelRecordActivity" (tests use it directly).
-    static std::shared_ptr<NimbrelActivityStore> make(Platform& platform, Calendar calendar = Calendar::current());
+    static std::shared_ptr<NimbrelActivityStore> make(Platform& platform);
 
     // Oldest first, in the order of adding.
     const std::vector<NimbrelActivityEntry>& entries() const { return history_.entries(); }
     [[nodiscard]] ObserverToken observeEntries(std::function<void()> onChange);
 
-    const Calendar& calendar() const { return calendar_; }
     // The history file's real path.
     const QString& storagePath() const { return storagePath_; }
 
@@ -76,10 +76,11 @@ class NimbrelActivityStore {
     void changed();
 
     Platform& platform_;
-    Calendar calendar_;
-    // The day the last prune fell on and the cutoff worked out for it: working out the days
-    // costs more than the rest of a record, and a record a day needs it at most once.
+    // The day the last prune fell on, in the zone it was worked out in, and the cutoff for it:
+    // working out the days costs more than the rest of a record, and a record a day needs it at
+    // most once (again when the zone changes).
     struct PruneDay {
+        QTimeZone zone;
         Date start, end, cutoff;
     };
     std::optional<PruneDay> pruneDay_;

@@ -22,10 +22,6 @@ bool finite(Date d) {
     return std::isfinite(d.secondsSinceReferenceDate);
 }
 
-bool sameBytes(const QByteArray& a, const QByteArray& b) {
-    return a.size() == b.size() && (a.constData() == b.constData() || a == b);
-}
-
 } // namespace
 
 // JSON has no form for a date that is not a finite number; writing one would store data
@@ -79,34 +75,35 @@ void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) {
     assignRules(std::move(rules), std::nullopt);
 }
 
-void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optional<QByteArray> storedForm) {
+void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optional<quint64> storedGeneration) {
     triggerIndex_.reset();
     rules_.set(std::move(rules));
-    loadedForm_ = std::move(storedForm);
+    loadedGeneration_ = storedGeneration;
 }
 
 void NimbrelRulesStore::load() {
+    const quint64 generation = platform_.defaults->generation(defaultsKey);
+    if (loadedGeneration_ == generation) return; // the list already reflects the stored value
+
     const QVariant stored = platform_.defaults->object(defaultsKey);
     if (!stored.isValid()) {
-        assignRules({}, std::nullopt);
+        assignRules({}, generation);
         return;
     }
     if (stored.typeId() != QMetaType::QByteArray) {
         noteUnreadableStoredRules(stored, QStringLiteral("The data couldn’t be read because it isn’t in the correct "
                                                          "format. (The stored rules are not a data value.)"));
-        assignRules({}, std::nullopt);
+        assignRules({}, generation);
         return;
     }
-    const QByteArray data = stored.toByteArray();
-    if (loadedForm_ && sameBytes(data, *loadedForm_)) return; // the list already reflects these bytes
-
-    json::Decoded<std::vector<NimbrelRule>> decoded = decodeRules(data, json::DateForm::SecondsSince2001);
+    json::Decoded<std::vector<NimbrelRule>> decoded =
+        decodeRules(stored.toByteArray(), json::DateForm::SecondsSince2001);
     if (!decoded) {
         noteUnreadableStoredRules(stored, decoded.error);
-        assignRules({}, data);
+        assignRules({}, generation);
         return;
     }
-    assignRules(std::move(*decoded.value), data);
+    assignRules(std::move(*decoded.value), generation);
 }
 
 void NimbrelRulesStore::noteUnreadableStoredRules(const QVariant& value, const QString& error) {
@@ -143,7 +140,7 @@ void NimbrelRulesStore::save() {
     setAsideUnreadableStoredRules();
     const QByteArray data = encodeRules(rules_.get(), json::DateForm::SecondsSince2001);
     platform_.defaults->setData(defaultsKey, data);
-    loadedForm_ = data;
+    loadedGeneration_ = platform_.defaults->generation(defaultsKey);
 }
 
 void NimbrelRulesStore::addRule(const NimbrelRule& rule) {

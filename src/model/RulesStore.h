@@ -7,7 +7,6 @@
 #include "platform/Published.h"
 #include "sync/CloudPendingChanges.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
@@ -89,8 +88,9 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     Date now() const;
     void record(NimbrelActivityType type, const QString& title, const QString& message) const;
 
-    // Sets the list; `storedForm` is the stored data it was read from or saved as, if any.
-    void assignRules(std::vector<NimbrelRule> rules, std::optional<QByteArray> storedForm);
+    // Sets the list; `storedGeneration` is the defaults' generation of the stored value it was
+    // read from or saved as, if any.
+    void assignRules(std::vector<NimbrelRule> rules, std::optional<quint64> storedGeneration);
     void noteUnreadableStoredRules(const QVariant& value, const QString& error);
     void setAsideUnreadableStoredRules();
     bool targetMatches(size_t index, const NimbrelRuleAppTarget& tapped, const QString& tappedName);
@@ -101,8 +101,9 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     bool applyingCloudPayload_ = false;
     CloudStoreLifecycle cloudPulls_;
 
-    // The stored data that `rules_` reflects, so an unchanged store is not decoded again.
-    std::optional<QByteArray> loadedForm_;
+    // The generation of the stored value that `rules_` reflects: a tap reads the stored rules
+    // first, and an unchanged value must cost it neither a decode nor a comparison.
+    std::optional<quint64> loadedGeneration_;
     // Which rules a tap can concern; made by the first tap after the list changes.
     std::unique_ptr<RuleTriggerIndex> triggerIndex_;
     // The last stored value that could not be read: reported once, kept aside by the next save.

@@ -1,14 +1,31 @@
 #include "platform/UserDefaults.h"
 
+#include <atomic>
+
 namespace nimbrel {
 
 namespace {
+quint64 nextGeneration() {
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
+
 bool isInteger(const QVariant& v) {
     const int type = v.typeId();
     return type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::UInt ||
            type == QMetaType::ULongLong || type == QMetaType::Long;
 }
 } // namespace
+
+UserDefaults::UserDefaults() : initialGeneration_(nextGeneration()) {}
+
+quint64 UserDefaults::generation(const QString& key) const {
+    return generations_.value(key, initialGeneration_);
+}
+
+void UserDefaults::noteChanged(const QString& key) {
+    generations_.insert(key, nextGeneration());
+}
 
 std::optional<bool> UserDefaults::boolValue(const QString& key) const {
     const QVariant v = object(key);
@@ -105,6 +122,7 @@ ObserverToken InMemoryUserDefaults::observe(const QString& key, std::function<vo
 }
 
 void InMemoryUserDefaults::notify(const QString& key) {
+    noteChanged(key);
     changes_.post(key);
 }
 

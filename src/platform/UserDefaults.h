@@ -7,6 +7,7 @@
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
+#include <QHash>
 #include <QVariant>
 
 #include <optional>
@@ -37,6 +38,11 @@ class UserDefaults {
 
     bool contains(const QString& key) const { return object(key).isValid(); }
 
+    // A number that is new after every set or removal of `key` and differs between two defaults
+    // objects (numbers are never reused in the process), so a reader that remembers it knows
+    // whether the value changed without comparing values.
+    quint64 generation(const QString& key) const;
+
     std::optional<bool> boolValue(const QString& key) const;
     std::optional<qint64> integerValue(const QString& key) const;
     // Integers read as doubles too (a number is a number).
@@ -56,6 +62,16 @@ class UserDefaults {
     void setData(const QString& key, const QByteArray& v) { set(key, QVariant(v)); }
     void setDate(const QString& key, Date v) { set(key, QVariant::fromValue(v)); }
     void setStringArray(const QString& key, const QStringList& v);
+
+  protected:
+    UserDefaults();
+    // Implementations call it for every set or removal of `key`, before its observers run.
+    void noteChanged(const QString& key);
+
+  private:
+    // The generation of keys never changed in this object: the object's own.
+    quint64 initialGeneration_;
+    QHash<QString, quint64> generations_;
 };
 
 // Values only in memory; for tests and the scenario runner.

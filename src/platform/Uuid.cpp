@@ -43,8 +43,23 @@ std::optional<Uuid> Uuid::parse(const QString& text) {
                       bytes[15]));
 }
 
+// Written in place, upper-case: ids are turned into text for every record and tombstone a pull
+// compares, and QUuid's text then an upper-cased copy cost two strings each.
 QString Uuid::toString() const {
-    return value_.toString(QUuid::WithoutBraces).toUpper();
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    const QUuid& u = value_;
+    const std::array<uchar, 16> bytes{uchar(u.data1 >> 24), uchar(u.data1 >> 16), uchar(u.data1 >> 8), uchar(u.data1),
+                                      uchar(u.data2 >> 8),  uchar(u.data2),       uchar(u.data3 >> 8), uchar(u.data3),
+                                      u.data4[0],           u.data4[1],           u.data4[2],          u.data4[3],
+                                      u.data4[4],           u.data4[5],           u.data4[6],          u.data4[7]};
+    QString text(36, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) *out++ = u'-';
+        *out++ = kDigits[bytes[i] >> 4];
+        *out++ = kDigits[bytes[i] & 0xF];
+    }
+    return text;
 }
 
 size_t qHash(const Uuid& uuid, size_t seed) noexcept {

@@ -26,9 +26,10 @@ bool NimbrelMainBundle::isCurrentApplication(const RunningApplication& app,
     if (currentApplicationPid && app.pid == *currentApplicationPid) return true;
     if (app.bundleIdentifier && !bundleIdentifier.isEmpty() && *app.bundleIdentifier == bundleIdentifier) return true;
     if (app.bundlePath && bundlePath && QDir::cleanPath(*app.bundlePath) == QDir::cleanPath(*bundlePath)) return true;
-    const QString name = app.localizedName.value_or(QString()).toLower();
-    return name == nameOrDefault(bundleName).toLower() || name == nameOrDefault(bundleDisplayName).toLower() ||
-           name == QLatin1String("nimbrel");
+    // Compared ignoring case rather than lower-cased: the tick asks for every running app.
+    const QString name = app.localizedName.value_or(QString());
+    const auto named = [&name](QStringView other) { return name.compare(other, Qt::CaseInsensitive) == 0; };
+    return named(nameOrDefault(bundleName)) || named(nameOrDefault(bundleDisplayName)) || named(u"nimbrel");
 }
 
 } // namespace nimbrel

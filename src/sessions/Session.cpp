@@ -4,9 +4,9 @@
 #include "model/StoreSyncLinks.h"
 #include "platform/Calendar.h"
 #include "platform/Files.h"
-#include "platform/ProgramIdentity.h"
 #include "platform/TextServices.h"
 #include "platform/Workspace.h"
+#include "sessions/SessionAllowedApps.h"
 #include "sessions/SessionPaths.h"
 
 #include <algorithm>
@@ -26,28 +26,8 @@ bool NimbrelSession::isActiveNow(const UserDefaults& defaults, Date now, const C
                                scheduleEndTime.minutesSinceMidnight());
 }
 
-QSet<QString> NimbrelSession::allowedBundleIdentifiers() const {
-    QSet<QString> identifiers;
-    for (const auto* list : {&allowedApps, &whitelistedApps})
-        for (const NimbrelSessionApp& app : *list)
-            if (app.bundleIdentifier) identifiers.insert(app.bundleIdentifier->toLower());
-    return identifiers;
-}
-
-QSet<QString> NimbrelSession::allowedPaths() const {
-    QSet<QString> paths;
-    for (const auto* list : {&allowedApps, &whitelistedApps})
-        for (const NimbrelSessionApp& app : *list)
-            if (app.path) paths.insert(standardizedSessionPath(*app.path));
-    return paths;
-}
-
 bool NimbrelSession::allows(const RunningApplication& app, const UserDefaults& defaults) const {
-    if (isGlobalPauseActive(defaults)) return true;
-    if (app.bundleIdentifier == kNimbrelBundleIdentifier) return true;
-    if (whitelistAllApps) return true;
-    if (app.bundleIdentifier && allowedBundleIdentifiers().contains(app.bundleIdentifier->toLower())) return true;
-    return app.bundlePath && allowedPaths().contains(standardizedSessionPath(*app.bundlePath));
+    return SessionAllowedApps(*this).allows(app, defaults);
 }
 
 std::vector<NimbrelSessionApp> NimbrelSession::missingAllowedApps(const Workspace& workspace,

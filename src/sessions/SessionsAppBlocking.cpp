@@ -41,8 +41,9 @@ bool NimbrelSessionsStore::blockIfNotAllowed(const RunningApplication& app) {
     if (isPaused()) return false;
     const std::optional<NimbrelSession>& active = activeSession_.get();
     if (!active) return false;
+    if (!activeAllowedApps_) activeAllowedApps_.emplace(*active);
     if (app.activationPolicy != ActivationPolicy::regular || isCurrentApplication(app) ||
-        active->allows(app, *platform_.defaults))
+        activeAllowedApps_->allows(app, *platform_.defaults))
         return false;
     const QString name =
         app.localizedName && !app.localizedName->isEmpty() ? *app.localizedName : QStringLiteral("Unknown App");

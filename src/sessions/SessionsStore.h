@@ -6,6 +6,7 @@
 #include "platform/Scheduler.h"
 #include "sessions/MainBundle.h"
 #include "sessions/Session.h"
+#include "sessions/SessionAllowedApps.h"
 #include "sessions/SessionServices.h"
 #include "sessions/SessionsFile.h"
 
@@ -99,6 +100,9 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     SessionsFile file_;
     Published<std::vector<NimbrelSession>> sessions_;
     Published<std::optional<NimbrelSession>> activeSession_;
+    // The active session's allowed apps, gathered at the first check after it changes.
+    std::optional<SessionAllowedApps> activeAllowedApps_;
+    ObserverToken activeSessionObserver_;
     WorkHandle activationTimer_;
     ObserverToken applicationObserver_;
     ObserverToken pauseObserver_;

@@ -1,4 +1,7 @@
 #include "activity/ActivityHistory.h"
+#include "activity/ActivityHistoryText.h"
+
+#include <QJsonArray>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +46,31 @@ TEST(ActivityHistory, SnapshotsKeepWhatTheyHeldThroughLaterAppendsAndPrunes) {
     for (const auto& [snapshot, held] : taken)
         EXPECT_EQ(contents(snapshot), held);
     EXPECT_EQ(contents(history.snapshot()), expected);
+}
+
+TEST(ActivityHistory, TheFilesTextIsWhatTheJsonDocumentWrites) {
+    const QString texts[] = {
+        "",
+        "plain words",
+        "quote \" backslash \\ slash /",
+        "\b\f\n\r\t",
+        QString(QChar(0x01)) + QChar(0x1f) + QChar(0x7f),
+        "été, €, ✓, \u2028",
+        QString::fromUtf16(u"emoji \U0001F600 pair"),
+        QString(QChar(0xD83D)) + "lone high, at the end: " + QChar(0xD83D),
+        QString(QChar(0xDE00)) + "lone low",
+    };
+    ActivityHistory history;
+    EXPECT_EQ(encodeHistory(history.snapshot()), json::serialize(QJsonArray{}, true));
+    QJsonArray expected;
+    for (const QString& text : texts) {
+        for (const Date date : {Date{794836800.5}, Date{std::nan("")}, Date::distantFuture()}) {
+            const NimbrelActivityEntry e{Uuid::random(), NimbrelActivityType::blacklist, text, "m " + text, date};
+            history.append(e);
+            expected.append(e.toJson());
+        }
+        EXPECT_EQ(encodeHistory(history.snapshot()), json::serialize(expected, true)) << text.toStdString();
+    }
 }
 
 TEST(ActivityHistory, AssignReplacesEverythingAndSnapshotsMatch) {

@@ -299,6 +299,46 @@ TEST_F(ActivityLogTest, DaysAndEntriesOfADay) {
     EXPECT_TRUE(store->entries(days.front()).empty());
 }
 
+TEST_F(ActivityLogTest, DaysFollowTheZoneCurrentAtEachCalculation) {
+    // Each store starts in UTC (today 2026-03-10) with two entries, then the zone changes.
+    const Date atCutoff = Calendar(QTimeZone("UTC")).date(2026, 2, 8).value();
+    const Date late = Calendar(QTimeZone("UTC")).date(2026, 3, 9, 20).value(); // 05:00 on the 10th in Tokyo
+    const struct {
+        const char* zone;
+        bool lateIsToday, cutoffEntryKept;
+    } cases[] = {
+        {"UTC", false, true},
+        {"Asia/Tokyo", true, true},
+        // The cutoff is 2026-02-08 00:00 PST, 08:00 UTC.
+        {"America/Los_Angeles", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zone);
+        setCurrentTimeZone(QTimeZone("UTC"));
+        QFile::remove(historyPath()); // the previous case's
+        auto store = makeStore();
+        store->add(entry(NimbrelActivityType::info, "at cutoff", atCutoff));
+        store->add(entry(NimbrelActivityType::info, "late", late));
+        ASSERT_EQ(store->entries().size(), 2u);
+
+        setCurrentTimeZone(QTimeZone(c.zone));
+        const Calendar zone(QTimeZone(c.zone));
+        const auto days = store->recentDays();
+        ASSERT_EQ(days.size(), 30u);
+        EXPECT_EQ(days.back(), zone.startOfDay(kStart));
+        EXPECT_EQ(days.front(), zone.addingDays(zone.startOfDay(kStart), -29));
+        const auto today = store->entries(days.back());
+        EXPECT_EQ(std::any_of(today.begin(), today.end(), [](const auto& e) { return e.title == "late"; }),
+                  c.lateIsToday);
+
+        // The next record prunes with the new zone's cutoff, although the day was worked out before.
+        store->add(entry(NimbrelActivityType::info, "now", kStart));
+        const auto& all = store->entries();
+        EXPECT_EQ(std::any_of(all.begin(), all.end(), [](const auto& e) { return e.title == "at cutoff"; }),
+                  c.cutoffEntryKept);
+    }
+}
+
 TEST_F(ActivityLogTest, SampleEntriesOnlyIntoAnEmptyLog) {
     auto store = makeStore();
     store->insertSampleEntriesIfEmpty();

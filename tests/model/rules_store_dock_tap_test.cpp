@@ -1,6 +1,7 @@
 #include "model/AppCapabilities.h"
 #include "model/RulesStoreFixture.h"
 #include "platform/Calendar.h"
+#include "platform/local/JsonFileUserDefaults.h"
 
 namespace nimbrel {
 namespace {
@@ -199,6 +200,28 @@ TEST_F(RulesForDockTapTest, AChangeToTheStoredRulesIsSeenByTheNextTap) {
     // So is a removal.
     defaults.remove(NimbrelRulesStore::defaultsKey);
     EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Notes")), 1).empty());
+}
+
+TEST_F(RulesForDockTapTest, OnTheProgramsDefaultsEveryChangeAfterASaveIsSeenByTheNextTap) {
+    // The file-backed defaults keep a copy of what is saved, never the saver's own bytes.
+    JsonFileUserDefaults file(JsonFileUserDefaults::filePath(platform.locations));
+    platform.defaults = &file;
+    const auto storeIn = [&](const std::vector<NimbrelRule>& rules) {
+        file.setData(NimbrelRulesStore::defaultsKey, encodeRules(rules, json::DateForm::SecondsSince2001));
+    };
+    storeIn({rule(QStringLiteral("old"), QStringLiteral("Mail"))});
+    auto store = makeStore();
+    NimbrelRule edited = store->rules().get()[0];
+    edited.name = QStringLiteral("new");
+    store->updateRule(edited);
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1)), QStringList{QStringLiteral("new")});
+
+    storeIn({rule(QStringLiteral("now"), QStringLiteral("Mail"))}); // as long as the saved one
+    EXPECT_EQ(names(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1)), QStringList{QStringLiteral("now")});
+    file.remove(NimbrelRulesStore::defaultsKey);
+    EXPECT_TRUE(store->rulesForDockTap(tapped(QStringLiteral("Mail")), 1).empty());
+    store.reset();
+    platform.defaults = &defaults;
 }
 
 TEST_F(RulesForDockTapTest, ScreensWritingTheListDirectlyAreOverruledByTheStoredRulesOnTheNextTap) {

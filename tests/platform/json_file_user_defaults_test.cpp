@@ -17,9 +17,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <future>
 #include <limits>
 #include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -348,6 +350,35 @@ TEST_F(DefaultsFileTest, ObserversHearOnlyTheirKey) {
     a.reset();
     d.setInteger("a", 2);
     EXPECT_EQ(aChanges, 2);
+}
+
+TEST_F(DefaultsFileTest, EveryChangeOfAKeyGivesItANewGenerationAndOnlyIt) {
+    JsonFileUserDefaults file(path_);
+    InMemoryUserDefaults memory;
+    for (UserDefaults* d : {static_cast<UserDefaults*>(&file), static_cast<UserDefaults*>(&memory)}) {
+        const quint64 untouched = d->generation("other");
+        std::set<quint64> seen{untouched};
+        const std::function<void()> changes[] = {
+            [&] { d->setData("k", "a"); },
+            [&] { d->setData("k", "a"); }, // the same value again
+            [&] { d->remove("k"); },
+            [&] { d->setString("k", "b"); },
+        };
+        for (const auto& change : changes) {
+            change();
+            EXPECT_TRUE(seen.insert(d->generation("k")).second) << seen.size();
+        }
+        EXPECT_EQ(d->generation("other"), untouched);
+    }
+    const quint64 before = file.generation("k");
+    file.set("k", QVariant(QPoint(1, 2))); // refused
+    EXPECT_EQ(file.generation("k"), before);
+    // Other defaults, also the same file read again, never share a generation with these.
+    ASSERT_TRUE(file.synchronize());
+    JsonFileUserDefaults reread(path_);
+    EXPECT_EQ(reread.stringValue("k"), QString("b"));
+    EXPECT_NE(reread.generation("k"), file.generation("k"));
+    EXPECT_NE(reread.generation("other"), memory.generation("other"));
 }
 
 TEST(TypedValueCoding, RejectsWhatItDidNotWrite) {

@@ -1,3 +1,5 @@
+#include "platform/Workspace.h"
+#include "sessions/MainBundle.h"
 #include "sessions/SessionApp.h"
 #include "support/QtPrinters.h"
 
@@ -62,6 +64,32 @@ TEST(SessionApp, NormalisingTrimsDropsEmptiesAndMakesOneFinder) {
     EXPECT_EQ(kept[0].bundleIdentifier, QStringLiteral("com.apple.finder"));
     EXPECT_EQ(kept[0].path, std::nullopt);
     EXPECT_EQ(kept[1].displayName, "Safari");
+}
+
+} // namespace
+} // namespace nimbrel
+
+namespace nimbrel {
+namespace {
+
+TEST(MainBundle, TheProgramIsKnownByItsProcessIdentifierLocationOrAnyOfItsNames) {
+    NimbrelMainBundle bundle = NimbrelMainBundle::current();
+    bundle.bundlePath = QStringLiteral("/Applications/Nimbrel.app");
+    bundle.bundleDisplayName = QStringLiteral("Nimbrel Focus");
+    const struct {
+        RunningApplication app;
+        bool isProgram;
+    } cases[] = {
+        {RunningApplication{402, {}, {}, "Mail"}, true}, // the workspace's word
+        {RunningApplication{7, bundle.bundleIdentifier, {}, "Mail"}, true},
+        {RunningApplication{7, {}, "/Applications/./Nimbrel.app/", "Mail"}, true},
+        {RunningApplication{7, {}, {}, "NIMBREL"}, true},
+        {RunningApplication{7, {}, {}, "nimbrel focus"}, true},
+        {RunningApplication{7, "com.other", "/Applications/Mail.app", "Mail"}, false},
+        {RunningApplication{7, {}, {}, "Nimbrel Helper"}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(bundle.isCurrentApplication(c.app, 402), c.isProgram) << c.app.localizedName->toStdString();
 }
 
 } // namespace

@@ -134,6 +134,32 @@ TEST_F(SessionsAppBlocking, AnAppWithoutANameIsUnknownInTheLogAndNamedByItsBundl
     EXPECT_TRUE(simulated.alerts().alertsShown().back().informativeText.startsWith("This app is not allowed"));
 }
 
+TEST_F(SessionsAppBlocking, AnEditOfTheActiveSessionCountsAtTheNextCheck) {
+    storeSessions({workSession()});
+    makeStore();
+    RunningApplication tool;
+    tool.pid = 4242;
+    tool.localizedName = QStringLiteral("Tool");
+    tool.bundleIdentifier = QStringLiteral("com.example.tool");
+    tool.bundlePath = QStringLiteral("/Applications/Tool.app");
+    EXPECT_TRUE(store->blockIfNotAllowed(tool));
+
+    // Whitelisted by identifier, then by path, then taken off again.
+    const std::optional<QString> none;
+    const NimbrelSessionApp byIdentifier{Uuid::random(), "Tool", QStringLiteral("COM.example.Tool"), none};
+    const NimbrelSessionApp byPath{Uuid::random(), "Tool", none, QStringLiteral("/Applications/Tool.app/")};
+    const struct {
+        std::vector<NimbrelSessionApp> whitelist;
+        bool blocked;
+    } edits[] = {{{byIdentifier}, false}, {{}, true}, {{byPath}, false}, {{}, true}};
+    for (const auto& edit : edits) {
+        NimbrelSession edited = store->activeSession().get().value();
+        edited.whitelistedApps = edit.whitelist;
+        store->updateSession(edited);
+        EXPECT_EQ(store->blockIfNotAllowed(tool), edit.blocked) << edit.whitelist.size();
+    }
+}
+
 // Which app is the program is the workspace's word: the simulated Mac's apps are never this process.
 TEST_F(SessionsAppBlocking, AnAppWithThisProcesssIdIsBlockedLikeAnyOther) {
     storeSessions({workSession()});

@@ -129,6 +129,7 @@ void JsonFileUserDefaults::set(const QString& key, const QVariant& value) {
         stored_.insert(key, *json);
     }
     write();
+    noteChanged(key);
     changes_.post(key);
 }
 
@@ -142,6 +143,7 @@ void JsonFileUserDefaults::remove(const QString& key) {
     }
     if (!hadValue && !wasStored) return;
     write();
+    noteChanged(key);
     if (hadValue) changes_.post(key);
 }
 
