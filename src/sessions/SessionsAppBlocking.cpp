@@ -42,8 +42,9 @@ bool NimbrelSessionsStore::blockIfNotAllowed(const RunningApplication& app) {
     const std::optional<NimbrelSession>& active = activeSession_.get();
     if (!active) return false;
     if (!activeAllowedApps_) activeAllowedApps_.emplace(*active);
-    if (app.activationPolicy != ActivationPolicy::regular || isCurrentApplication(app) ||
-        activeAllowedApps_->allows(app, *platform_.defaults))
+    // Whether the app is the program is asked last: the workspace looks through its apps for it.
+    if (app.activationPolicy != ActivationPolicy::regular || activeAllowedApps_->allows(app, *platform_.defaults) ||
+        isCurrentApplication(app))
         return false;
     const QString name =
         app.localizedName && !app.localizedName->isEmpty() ? *app.localizedName : QStringLiteral("Unknown App");

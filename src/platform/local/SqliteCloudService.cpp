@@ -56,7 +56,7 @@ class SqliteCloudService::Container final : public CloudContainer, public CloudD
 
     void fetchRecord(const CloudRecordID& id, RecordCompletion completion) override {
         service_.calls_.push_back(QStringLiteral("fetch ") + id.recordName);
-        completion = service_.traced(QStringLiteral("fetch ") + id.recordName, std::move(completion));
+        completion = service_.traced([&id] { return QStringLiteral("fetch ") + id.recordName; }, std::move(completion));
         if (rejectEarly(completion)) return;
         auto failure = service_.takeFailure(Operation::fetch, identifier_, {id});
         const QString type = failure ? service_.typeOf(identifier_, id, failure->recordType) : QString();
@@ -71,7 +71,7 @@ class SqliteCloudService::Container final : public CloudContainer, public CloudD
 
     void saveRecord(const CloudRecord& record, RecordCompletion completion) override {
         service_.calls_.push_back(QStringLiteral("save ") + record.recordID().recordName);
-        completion = service_.traced(describeCloudSave(record), std::move(completion));
+        completion = service_.traced([&record] { return describeCloudSave(record); }, std::move(completion));
         if (rejectEarly(completion)) return;
         auto failure = service_.takeFailure(Operation::save, identifier_, {record.recordID()}, record.recordType());
         service_.submit([container = identifier_, record, failure,
@@ -86,7 +86,7 @@ class SqliteCloudService::Container final : public CloudContainer, public CloudD
 
     void fetchRecords(const std::vector<CloudRecordID>& ids, BatchCompletion completion) override {
         service_.calls_.push_back(QStringLiteral("batch %1").arg(ids.size()));
-        completion = service_.traced(describeCloudBatch(ids), std::move(completion));
+        completion = service_.traced([&ids] { return describeCloudBatch(ids); }, std::move(completion));
         if (auto error = service_.conditionError())
             return service_.answerLater([completion = std::move(completion), e = *error] { completion(e); });
         if (ids.size() > service_.conditions_.batchLimit) {
@@ -163,8 +163,10 @@ QString SqliteCloudService::typeOf(const QString& container, const CloudRecordID
 }
 
 template <typename Result>
-std::function<void(Result)> SqliteCloudService::traced(const QString& call, std::function<void(Result)> completion) {
+std::function<void(Result)> SqliteCloudService::traced(const std::function<QString()>& describe,
+                                                       std::function<void(Result)> completion) {
     if (!*trace_) return completion;
+    const QString call = describe();
     (*trace_)(call);
     // The answer goes to the trace as it stands when the answer arrives.
     return [trace = std::weak_ptr(trace_), call, completion = std::move(completion)](Result result) {

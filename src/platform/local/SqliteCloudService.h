@@ -82,9 +82,11 @@ class SqliteCloudService final : public CloudService {
                                             const std::vector<CloudRecordID>& ids, const QString& savedType = {});
     // The type stored under `id`, else `fallback`.
     QString typeOf(const QString& container, const CloudRecordID& id, const QString& fallback);
-    // `completion`, writing the call and its answer to the trace when there is one.
+    // `completion`, writing the call (`describe()`, asked only while tracing: a batch names every
+    // record) and its answer to the trace when there is one.
     template <typename Result>
-    std::function<void(Result)> traced(const QString& call, std::function<void(Result)> completion);
+    std::function<void(Result)> traced(const std::function<QString()>& describe,
+                                       std::function<void(Result)> completion);
     std::optional<CloudError> conditionError() const;
     void answerLater(std::function<void()> answer);
 
