@@ -78,16 +78,38 @@ Item {
 
     // Once the first frame is out, the idle moments before the panel first opens compile its
     // two first screens and read the font list, so that the first opening waits for neither.
+    // The onboarding is also laid out once off screen and thrown away: its faces, sizes and
+    // symbols are then loaded when it opens (at start when the permission is missing).
     property var prepared: null
     Timer {
         id: prepare
         interval: 0
-        onTriggered: panel.prepared = {
-            fonts: Qt.fontFamilies().length,
-            onboarding: Qt.createComponent("OnboardingView.qml"),
-            menu: Qt.createComponent("NimbrelPanelRootView.qml"),
-            mainMenu: Qt.createComponent("NimbrelMenuBarView.qml")
+        onTriggered: {
+            const onboarding = Qt.createComponent("OnboardingView.qml")
+            const rehearsal = onboarding.createObject(null, { model: rehearsalModel })
+            if (rehearsal) rehearsal.destroy()
+            panel.prepared = {
+                fonts: Qt.fontFamilies().length,
+                onboarding: onboarding,
+                menu: Qt.createComponent("NimbrelPanelRootView.qml"),
+                mainMenu: Qt.createComponent("NimbrelMenuBarView.qml")
+            }
         }
+    }
+    // What the onboarding shows, in words of about its length; nothing is asked of the system.
+    QtObject {
+        id: rehearsalModel
+        readonly property string title: "Setting up"
+        readonly property string instructions: "A sentence or two of instructions, over two lines."
+        readonly property string systemImage: "accessibility"
+        readonly property bool accessibilityGranted: false
+        readonly property bool isPollingForPermission: false
+        readonly property bool switchEnabled: true
+        readonly property string statusLine: "Not yet enabled"
+        readonly property string footerTitle: "Settings"
+        readonly property string footerSymbol: "gear"
+        function appeared() {}
+        function disappeared() {}
     }
     Connections {
         target: panel.Window.window
