@@ -26,6 +26,22 @@ bool NimbrelSession::isActiveNow(const UserDefaults& defaults, Date now, const C
                                scheduleEndTime.minutesSinceMidnight());
 }
 
+QSet<QString> NimbrelSession::allowedBundleIdentifiers() const {
+    QSet<QString> identifiers;
+    for (const auto* list : {&allowedApps, &whitelistedApps})
+        for (const NimbrelSessionApp& app : *list)
+            if (app.bundleIdentifier) identifiers.insert(app.bundleIdentifier->toLower());
+    return identifiers;
+}
+
+QSet<QString> NimbrelSession::allowedPaths() const {
+    QSet<QString> paths;
+    for (const auto* list : {&allowedApps, &whitelistedApps})
+        for (const NimbrelSessionApp& app : *list)
+            if (app.path) paths.insert(standardizedSessionPath(*app.path));
+    return paths;
+}
+
 bool NimbrelSession::allows(const RunningApplication& app, const UserDefaults& defaults) const {
     return SessionAllowedApps(*this).allows(app, defaults);
 }

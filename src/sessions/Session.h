@@ -45,6 +45,9 @@ struct NimbrelSession {
     bool isActiveNow(const UserDefaults& defaults, Date now, const Calendar& calendar) const;
     // Whether `app` may keep running while this session is active (SessionAllowedApps for many apps).
     bool allows(const RunningApplication& app, const UserDefaults& defaults) const;
+    // Lower-cased bundle identifiers, and standardized paths (case kept), of the Dock and whitelisted apps.
+    QSet<QString> allowedBundleIdentifiers() const;
+    QSet<QString> allowedPaths() const;
     // The Dock apps this Mac does not have, and the others, each in list order.
     std::vector<NimbrelSessionApp> missingAllowedApps(const Workspace& workspace, const FileSystem& files) const;
     std::vector<NimbrelSessionApp> installedAllowedApps(const Workspace& workspace, const FileSystem& files) const;

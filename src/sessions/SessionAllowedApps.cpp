@@ -10,11 +10,8 @@ namespace nimbrel {
 
 SessionAllowedApps::SessionAllowedApps(const NimbrelSession& session) : allowsEveryApp_(session.whitelistAllApps) {
     if (allowsEveryApp_) return;
-    for (const auto* list : {&session.allowedApps, &session.whitelistedApps})
-        for (const NimbrelSessionApp& app : *list) {
-            if (app.bundleIdentifier) bundleIdentifiers_.insert(app.bundleIdentifier->toLower());
-            if (app.path) paths_.insert(standardizedSessionPath(*app.path));
-        }
+    bundleIdentifiers_ = session.allowedBundleIdentifiers();
+    paths_ = session.allowedPaths();
 }
 
 bool SessionAllowedApps::allows(const RunningApplication& app, const UserDefaults& defaults) const {

@@ -9,9 +9,9 @@ struct NimbrelSession;
 struct RunningApplication;
 class UserDefaults;
 
-// The apps a session lets run, ready for many look-ups: the lower-cased bundle identifiers and
-// the standardized paths (case kept) of its Dock and whitelisted apps. The store keeps one for
-// the active session, so checking the running apps does not gather them again for each app.
+// The apps a session lets run, ready for many look-ups: its allowed bundle identifiers and paths
+// gathered once. The store keeps one for the active session, so checking the running apps does
+// not gather them again for each app.
 class SessionAllowedApps {
   public:
     explicit SessionAllowedApps(const NimbrelSession& session);
