@@ -48,6 +48,11 @@ class CloudRecord {
     std::optional<CloudValue> value(const QString& key) const;
     const std::map<QString, CloudValue>& fields() const { return fields_; }
     void set(const QString& key, CloudValue value);
+    // Every field at once, in place of those held; none counts as removed.
+    void setFields(std::map<QString, CloudValue> fields) {
+        fields_ = std::move(fields);
+        removed_.clear();
+    }
     // Leaves the field absent; a save merged onto another copy removes it there too.
     void remove(const QString& key);
     // Fields removed since the record was made or fetched.

@@ -28,12 +28,26 @@ QString recordTypeOf(NimbrelCloudPayloadType type) {
     return {};
 }
 
+namespace {
+
+// A pull names every listed record: one text made at once, the prefix written in place.
+CloudRecordID namedRecord(QLatin1StringView deleted, NimbrelCloudPayloadType type, const QString& objectID) {
+    const QLatin1StringView raw(json::EnumNames<NimbrelCloudPayloadType>::names[static_cast<size_t>(type)]);
+    const QString id = sanitizedRecordName(objectID);
+    QString name;
+    name.reserve(deleted.size() + raw.size() + 1 + id.size());
+    name.append(deleted).append(raw).append(QLatin1Char('_')).append(id);
+    return {name};
+}
+
+} // namespace
+
 CloudRecordID payloadRecordID(NimbrelCloudPayloadType type, const QString& objectID) {
-    return {rawValue(type) + QLatin1Char('_') + sanitizedRecordName(objectID)};
+    return namedRecord({}, type, objectID);
 }
 
 CloudRecordID tombstoneRecordID(NimbrelCloudPayloadType type, const QString& objectID) {
-    return {QStringLiteral("deleted_") + rawValue(type) + QLatin1Char('_') + sanitizedRecordName(objectID)};
+    return namedRecord(QLatin1StringView("deleted_"), type, objectID);
 }
 
 QString sanitizedRecordName(const QString& id) {
