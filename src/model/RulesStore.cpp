@@ -72,6 +72,8 @@ void NimbrelRulesStore::record(NimbrelActivityType type, const QString& title, c
 }
 
 void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) {
+    // Rules written whole need not be dated: the next pull compares every record with them.
+    mergedRecords_.clear();
     assignRules(std::move(rules), std::nullopt);
 }
 
@@ -84,6 +86,7 @@ void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optiona
 void NimbrelRulesStore::load() {
     const quint64 generation = platform_.defaults->generation(defaultsKey);
     if (loadedGeneration_ == generation) return; // the list already reflects the stored value
+    mergedRecords_.clear();
 
     const QVariant stored = platform_.defaults->object(defaultsKey);
     if (!stored.isValid()) {

@@ -3,6 +3,8 @@
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/DeviceIdentity.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 // This Mac's device record, the index records ("device_registry", "sync_registry") that list
@@ -24,12 +26,14 @@ void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const Q
             CloudRecord registry;
             if (fetched.ok()) {
                 registry = fetched.value();
-            } else if (fetched.error().hasCode(CloudError::unknownItem) || fetched.error().unreadableRecord) {
-                // A registry that cannot be read is made anew, as a missing one is, so that it is
-                // repaired rather than failing every addition.
+            } else if (fetched.error().hasCode(CloudError::unknownItem)) {
                 registry = CloudRecord(cloudnames::registryType, {registryName});
                 registry.set(QStringLiteral("createdAt"), self->now());
                 registry.set(QStringLiteral("schemaVersion"), qint64(1));
+            } else if (fetched.error().unreadableRecord) {
+                // Repaired rather than failing every addition, and with all this Mac knows of, so
+                // that no object drops out of sight of the other Macs.
+                registry = self->rebuiltRegistry(registryName);
             } else {
                 return finish(fetched.error());
             }
@@ -43,8 +47,10 @@ void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const Q
                                                                : kUnknownDeviceID);
             self->saveRecordMergingServerCopy(
                 registry,
-                [finish](CloudResult<CloudRecord> saved) {
-                    finish(saved.ok() ? std::nullopt : std::optional<CloudError>(saved.error()));
+                [self, registryName, finish](CloudResult<CloudRecord> saved) {
+                    if (!saved.ok()) return finish(saved.error());
+                    self->knownRegistries_[registryName] = saved.value();
+                    finish(std::nullopt);
                 },
                 MergeRules{false, true});
         });
@@ -56,16 +62,44 @@ void NimbrelCloudSyncManager::readRegistryList(const QString& registryName, cons
     fetchRecord({registryName}, [self = shared_from_this(), listName, withThisMac,
                                  done = std::move(done)](CloudResult<CloudRecord> fetched) {
         QStringList ids;
-        if (fetched.ok())
+        if (fetched.ok()) {
             ids = fetched.value().textList(listName).value_or(QStringList());
-        else if (!fetched.error().hasCode(CloudError::unknownItem))
+            self->knownRegistries_[fetched.value().recordID().recordName] = fetched.value();
+        } else if (!fetched.error().hasCode(CloudError::unknownItem)) {
             return done(fetched.error());
+        }
         if (withThisMac) {
             const QString mine = NimbrelDeviceIdentity::current(self->platform_).id;
             if (!ids.contains(mine)) ids.append(mine);
         }
         done(ids);
     });
+}
+
+CloudRecord NimbrelCloudSyncManager::rebuiltRegistry(const QString& registryName) {
+    CloudRecord registry(cloudnames::registryType, {registryName});
+    if (auto known = knownRegistries_.find(registryName); known != knownRegistries_.end())
+        for (const auto& [key, value] : known->second.fields())
+            registry.set(key, value);
+    if (!registry.date(QStringLiteral("createdAt"))) registry.set(QStringLiteral("createdAt"), now());
+    if (!registry.integer(QStringLiteral("schemaVersion"))) registry.set(QStringLiteral("schemaVersion"), qint64(1));
+    if (registryName != cloudnames::syncRegistry) return registry;
+    auto unite = [&registry](const QString& listName, const QStringList& ids) {
+        QStringList list = registry.textList(listName).value_or(QStringList());
+        QSet<QString> listed(list.begin(), list.end());
+        for (const QString& id : ids)
+            if (!listed.contains(id)) {
+                listed.insert(id);
+                list.append(id);
+            }
+        registry.set(listName, list);
+    };
+    for (const auto& [type, held] : heldIDs_) {
+        const CloudHeldIDs ids = held();
+        unite(payloadListName(type), ids.objects);
+        unite(tombstoneListName(type), ids.deletions);
+    }
+    return registry;
 }
 
 void NimbrelCloudSyncManager::addDeviceToRegistry(const QString& deviceID, ErrorDone done) {

@@ -180,6 +180,33 @@ TEST_F(CloudRegistryTest, RegistryAdditionsFromTwoMacsKeepEveryId) {
     EXPECT_EQ(ids.removeDuplicates(), 0);
 }
 
+TEST_F(CloudRegistryTest, ASyncRegistryThatCannotBeReadIsWrittenAnewWithAllThisMacKnowsOf) {
+    // Listed by another Mac, and read by this one at its last pull.
+    cloud.putPayload(payload("OTHER", Date{1}));
+    cloud.putTombstone(tombstone("GONE", Date{1}));
+    await<std::optional<std::vector<NimbrelCloudPayloadRecord>>>(
+        [&](auto done) { manager->fetchPayloadRecords(NimbrelCloudPayloadType::rule, std::move(done)); });
+    // What the stores hold: their objects, and deletions whose tombstones are not out yet.
+    manager->setHeldIDs(NimbrelCloudPayloadType::rule, [] { return CloudHeldIDs{{"R1", "R2"}, {"PENDING"}}; });
+    manager->setHeldIDs(NimbrelCloudPayloadType::session, [] { return CloudHeldIDs{{"S1"}, {}}; });
+    cloud.damage("sync_registry");
+
+    await<SaveOutcome>([&](auto done) { manager->savePayloadRecord(payload("R3", Date{2}), std::move(done)); });
+    EXPECT_EQ(cloud.listed("payloadIDs_rule"), (QStringList{"OTHER", "R1", "R2", "R3"}));
+    EXPECT_EQ(cloud.listed("tombstoneIDs_rule"), (QStringList{"GONE", "PENDING"}));
+    EXPECT_EQ(cloud.listed("payloadIDs_session"), QStringList{"S1"});
+
+    // Another Mac's later additions merge into it as into any registry.
+    SqliteCloudService otherCloud(env.scheduler, env.cloud.path());
+    Platform other = env.platform;
+    other.cloud = &otherCloud;
+    auto otherManager = std::make_shared<NimbrelCloudSyncManager>(other, status);
+    await<std::optional<CloudError>>(
+        [&](auto done) { otherManager->addToSyncRegistry("B1", "payloadIDs_session", std::move(done)); });
+    EXPECT_EQ(cloud.listed("payloadIDs_session"), (QStringList{"S1", "B1"}));
+    EXPECT_EQ(cloud.listed("payloadIDs_rule").size(), 4);
+}
+
 TEST_F(CloudRegistryTest, AListOfAnotherKindIsReplacedByTheNewId) {
     CloudRecord registry(cloudnames::registryType, {cloudnames::syncRegistry});
     registry.set("payloadIDs_rule", QStringLiteral("not a list"));
