@@ -1,5 +1,6 @@
 #include "sync/CloudSyncManager.h"
 
+#include "platform/Platform.h"
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/DeviceIdentity.h"
 
@@ -99,7 +100,15 @@ CloudRecord NimbrelCloudSyncManager::rebuiltRegistry(const QString& registryName
         unite(payloadListName(type), ids.objects);
         unite(tombstoneListName(type), ids.deletions);
     }
+    for (NimbrelCloudPayloadType type : {NimbrelCloudPayloadType::rule, NimbrelCloudPayloadType::session})
+        if (const QStringList known = knownDeletions().ids(type); !known.isEmpty())
+            unite(tombstoneListName(type), known);
     return registry;
+}
+
+CloudKnownDeletions& NimbrelCloudSyncManager::knownDeletions() {
+    if (!knownDeletions_) knownDeletions_.emplace(platform_.defaults);
+    return *knownDeletions_;
 }
 
 void NimbrelCloudSyncManager::addDeviceToRegistry(const QString& deviceID, ErrorDone done) {

@@ -89,8 +89,10 @@ void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombsto
     SaveSpec spec;
     spec.makeRecord = [tombstone] { return CloudResult<CloudRecord>(tombstone.makeRecord()); };
     spec.afterSave = [weak = weak_from_this(), tombstone](ErrorDone added) {
-        if (auto self = weak.lock())
-            self->addToSyncRegistry(tombstone.objectID, tombstoneListName(tombstone.payloadType), std::move(added));
+        auto self = weak.lock();
+        if (!self) return;
+        self->knownDeletions().add(tombstone.payloadType, {tombstone.objectID});
+        self->addToSyncRegistry(tombstone.objectID, tombstoneListName(tombstone.payloadType), std::move(added));
     };
     spec.failureTitle = texts.deletionFailed;
     spec.success = std::pair{texts.type, std::pair{texts.deletionSynced, texts.deletionMessage}};
@@ -168,7 +170,11 @@ void NimbrelCloudSyncManager::fetchTombstonesListed(NimbrelCloudPayloadType type
         {tombstoneListName(type), QStringLiteral("Delete Fetch Failed"),
          [type](const QString& id) { return tombstoneRecordID(type, id); }, &NimbrelCloudTombstone::fromRecord,
          [](const NimbrelCloudTombstone& t) { return t.deletedAt; }, true},
-        std::move(done));
+        [self = shared_from_this(), type,
+         done = std::move(done)](std::optional<Listed<NimbrelCloudTombstone>> listed) {
+            if (listed) self->knownDeletions().add(type, listed->ids);
+            done(std::move(listed));
+        });
 }
 
 void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,

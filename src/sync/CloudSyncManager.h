@@ -4,6 +4,7 @@
 #include "platform/CloudDatabase.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Published.h"
+#include "sync/CloudKnownDeletions.h"
 #include "sync/CloudObjectPushes.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudPendingChanges.h"
@@ -143,7 +144,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void fetchPayloadsAndTombstones(NimbrelCloudPayloadType type, Completion<std::optional<CloudPull>> done);
     void syncRegistryIDs(const QString& listName, Completion<CloudResult<QStringList>> done);
     // What the store of `type` holds, asked when the sync registry cannot be read and is written
-    // anew, so that the new one still lists everything this Mac knows of (the latest given).
+    // anew, so that the new one still lists everything this Mac knows of (the latest given), with
+    // the deletions known here.
     void setHeldIDs(NimbrelCloudPayloadType type, std::function<CloudHeldIDs()> held) {
         heldIDs_[type] = std::move(held);
     }
@@ -243,6 +245,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // The registry `registryName` written anew after its record could not be read: every list as
     // last read or written here, and for the sync registry what the stores hold.
     CloudRecord rebuiltRegistry(const QString& registryName);
+    CloudKnownDeletions& knownDeletions();
     void runSyncNowSteps(std::map<SyncNowSlot, SyncStep>::const_iterator from, Done done);
     void resumeAccountWaiters();
 
@@ -257,8 +260,9 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // Additions to one registry record, one after another in this process.
     std::map<QString, SerialQueue> registryQueues_;
     std::set<QString> replacedRecords_;
-    // The registry records as last read or written here, by name.
+    // The registry records as last read or written here, by name, and every deletion known here.
     std::map<QString, CloudRecord> knownRegistries_;
+    std::optional<CloudKnownDeletions> knownDeletions_;
     std::map<NimbrelCloudPayloadType, std::function<CloudHeldIDs()>> heldIDs_;
 };
 

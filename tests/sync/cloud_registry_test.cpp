@@ -184,17 +184,29 @@ TEST_F(CloudRegistryTest, ASyncRegistryThatCannotBeReadIsWrittenAnewWithAllThisM
     // Listed by another Mac, and read by this one at its last pull.
     cloud.putPayload(payload("OTHER", Date{1}));
     cloud.putTombstone(tombstone("GONE", Date{1}));
-    await<std::optional<std::vector<NimbrelCloudPayloadRecord>>>(
-        [&](auto done) { manager->fetchPayloadRecords(NimbrelCloudPayloadType::rule, std::move(done)); });
+    await<std::optional<std::vector<NimbrelCloudTombstone>>>(
+        [&](auto done) { manager->fetchTombstones(NimbrelCloudPayloadType::rule, std::move(done)); });
     // What the stores hold: their objects, and deletions whose tombstones are not out yet.
-    manager->setHeldIDs(NimbrelCloudPayloadType::rule, [] { return CloudHeldIDs{{"R1", "R2"}, {"PENDING"}}; });
-    manager->setHeldIDs(NimbrelCloudPayloadType::session, [] { return CloudHeldIDs{{"S1"}, {}}; });
-    cloud.damage("sync_registry");
-
-    await<SaveOutcome>([&](auto done) { manager->savePayloadRecord(payload("R3", Date{2}), std::move(done)); });
+    auto holdings = [](NimbrelCloudSyncManager& m) {
+        m.setHeldIDs(NimbrelCloudPayloadType::rule, [] { return CloudHeldIDs{{"R1", "R2"}, {"PENDING"}}; });
+        m.setHeldIDs(NimbrelCloudPayloadType::session, [] { return CloudHeldIDs{{"S1"}, {}}; });
+    };
+    holdings(*manager);
+    auto push = [&](NimbrelCloudSyncManager& m, const QString& id) {
+        cloud.damage("sync_registry");
+        return await<SaveOutcome>([&](auto done) { m.savePayloadRecord(payload(id, Date{2}), std::move(done)); });
+    };
+    EXPECT_EQ(push(*manager, "R3"), SaveOutcome::saved);
     EXPECT_EQ(cloud.listed("payloadIDs_rule"), (QStringList{"OTHER", "R1", "R2", "R3"}));
     EXPECT_EQ(cloud.listed("tombstoneIDs_rule"), (QStringList{"GONE", "PENDING"}));
     EXPECT_EQ(cloud.listed("payloadIDs_session"), QStringList{"S1"});
+
+    // After a restart, with no registry read yet, the deletions known here are still listed.
+    auto restarted = std::make_shared<NimbrelCloudSyncManager>(env.platform, status);
+    holdings(*restarted);
+    EXPECT_EQ(push(*restarted, "R4"), SaveOutcome::saved);
+    EXPECT_EQ(cloud.listed("payloadIDs_rule"), (QStringList{"R1", "R2", "R4"}));
+    EXPECT_EQ(cloud.listed("tombstoneIDs_rule"), (QStringList{"PENDING", "GONE"}));
 
     // Another Mac's later additions merge into it as into any registry.
     SqliteCloudService otherCloud(env.scheduler, env.cloud.path());
@@ -204,7 +216,7 @@ TEST_F(CloudRegistryTest, ASyncRegistryThatCannotBeReadIsWrittenAnewWithAllThisM
     await<std::optional<CloudError>>(
         [&](auto done) { otherManager->addToSyncRegistry("B1", "payloadIDs_session", std::move(done)); });
     EXPECT_EQ(cloud.listed("payloadIDs_session"), (QStringList{"S1", "B1"}));
-    EXPECT_EQ(cloud.listed("payloadIDs_rule").size(), 4);
+    EXPECT_EQ(cloud.listed("payloadIDs_rule").size(), 3);
 }
 
 TEST_F(CloudRegistryTest, AListOfAnotherKindIsReplacedByTheNewId) {
