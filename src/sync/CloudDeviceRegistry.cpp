@@ -13,17 +13,18 @@
 
 namespace nimbrel {
 
-void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const QString& id, const QString& listName,
-                                            ErrorDone done) {
+void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const QStringList& added,
+                                            const QString& listName, ErrorDone done) {
     // One addition at a time per registry record in this process; the merged save unites
     // the list with the server's, so another Mac's addition is kept too.
-    registryQueues_[registryName].enqueue([self = shared_from_this(), registryName, id, listName,
+    registryQueues_[registryName].enqueue([self = shared_from_this(), registryName, added, listName,
                                            done = std::move(done)](SerialQueue::Done next) {
         auto finish = [done, next](std::optional<CloudError> error) {
             done(std::move(error));
             next();
         };
-        self->fetchRecord({registryName}, [self, registryName, id, listName, finish](CloudResult<CloudRecord> fetched) {
+        self->fetchRecord({registryName}, [self, registryName, added, listName,
+                                           finish](CloudResult<CloudRecord> fetched) {
             CloudRecord registry;
             if (fetched.ok()) {
                 registry = fetched.value();
@@ -39,7 +40,8 @@ void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const Q
                 return finish(fetched.error());
             }
             QStringList ids = registry.textList(listName).value_or(QStringList());
-            if (!ids.contains(id)) ids.append(id);
+            for (const QString& id : added)
+                if (!ids.contains(id)) ids.append(id);
             registry.set(listName, ids);
             registry.set(QStringLiteral("updatedAt"), self->now());
             // An id this process alone knows is not written to the cloud.
@@ -48,9 +50,11 @@ void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const Q
                                                                : kUnknownDeviceID);
             self->saveRecordMergingServerCopy(
                 registry,
-                [self, registryName, finish](CloudResult<CloudRecord> saved) {
+                [self, registryName, added, listName, finish](CloudResult<CloudRecord> saved) {
                     if (!saved.ok()) return finish(saved.error());
                     self->knownRegistries_[registryName] = saved.value();
+                    if (registryName == cloudnames::syncRegistry)
+                        self->knownListings().add(listName, saved.value().textList(listName).value_or(added));
                     finish(std::nullopt);
                 },
                 MergeRules{false, true});
@@ -64,8 +68,16 @@ void NimbrelCloudSyncManager::readRegistryList(const QString& registryName, cons
                                  done = std::move(done)](CloudResult<CloudRecord> fetched) {
         QStringList ids;
         if (fetched.ok()) {
+            const QString& registryName = fetched.value().recordID().recordName;
             ids = fetched.value().textList(listName).value_or(QStringList());
-            self->knownRegistries_[fetched.value().recordID().recordName] = fetched.value();
+            self->knownRegistries_[registryName] = fetched.value();
+            // A registry written anew elsewhere may lack ids listed before: they count as listed (a
+            // deletion among them still holds) and are listed again.
+            if (registryName == cloudnames::syncRegistry)
+                if (const QStringList missing = self->knownListings().read(listName, ids); !missing.isEmpty()) {
+                    ids += missing;
+                    self->addToRegistry(registryName, missing, listName, [](std::optional<CloudError>) {});
+                }
         } else if (!fetched.error().hasCode(CloudError::unknownItem)) {
             return done(fetched.error());
         }
@@ -101,18 +113,18 @@ CloudRecord NimbrelCloudSyncManager::rebuiltRegistry(const QString& registryName
         unite(tombstoneListName(type), ids.deletions);
     }
     for (NimbrelCloudPayloadType type : {NimbrelCloudPayloadType::rule, NimbrelCloudPayloadType::session})
-        if (const QStringList known = knownDeletions().ids(type); !known.isEmpty())
-            unite(tombstoneListName(type), known);
+        for (const QString& listName : {payloadListName(type), tombstoneListName(type)})
+            if (const QStringList known = knownListings().ids(listName); !known.isEmpty()) unite(listName, known);
     return registry;
 }
 
-CloudKnownDeletions& NimbrelCloudSyncManager::knownDeletions() {
-    if (!knownDeletions_) knownDeletions_.emplace(platform_.defaults);
-    return *knownDeletions_;
+CloudKnownListings& NimbrelCloudSyncManager::knownListings() {
+    if (!knownListings_) knownListings_.emplace(platform_.defaults);
+    return *knownListings_;
 }
 
 void NimbrelCloudSyncManager::addDeviceToRegistry(const QString& deviceID, ErrorDone done) {
-    addToRegistry(cloudnames::deviceRegistry, deviceID, QStringLiteral("deviceIDs"), std::move(done));
+    addToRegistry(cloudnames::deviceRegistry, {deviceID}, QStringLiteral("deviceIDs"), std::move(done));
 }
 
 void NimbrelCloudSyncManager::deviceRegistryIDs(Completion<CloudResult<QStringList>> done) {

@@ -57,7 +57,7 @@ template <typename T> void sortNewestFirst(std::vector<T>& values, const std::fu
 } // namespace
 
 void NimbrelCloudSyncManager::addToSyncRegistry(const QString& objectID, const QString& listName, ErrorDone done) {
-    addToRegistry(cloudnames::syncRegistry, objectID, listName, std::move(done));
+    addToRegistry(cloudnames::syncRegistry, {objectID}, listName, std::move(done));
 }
 
 void NimbrelCloudSyncManager::syncRegistryIDs(const QString& listName, Completion<CloudResult<QStringList>> done) {
@@ -89,10 +89,8 @@ void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombsto
     SaveSpec spec;
     spec.makeRecord = [tombstone] { return CloudResult<CloudRecord>(tombstone.makeRecord()); };
     spec.afterSave = [weak = weak_from_this(), tombstone](ErrorDone added) {
-        auto self = weak.lock();
-        if (!self) return;
-        self->knownDeletions().add(tombstone.payloadType, {tombstone.objectID});
-        self->addToSyncRegistry(tombstone.objectID, tombstoneListName(tombstone.payloadType), std::move(added));
+        if (auto self = weak.lock())
+            self->addToSyncRegistry(tombstone.objectID, tombstoneListName(tombstone.payloadType), std::move(added));
     };
     spec.failureTitle = texts.deletionFailed;
     spec.success = std::pair{texts.type, std::pair{texts.deletionSynced, texts.deletionMessage}};
@@ -170,11 +168,7 @@ void NimbrelCloudSyncManager::fetchTombstonesListed(NimbrelCloudPayloadType type
         {tombstoneListName(type), QStringLiteral("Delete Fetch Failed"),
          [type](const QString& id) { return tombstoneRecordID(type, id); }, &NimbrelCloudTombstone::fromRecord,
          [](const NimbrelCloudTombstone& t) { return t.deletedAt; }, true},
-        [self = shared_from_this(), type,
-         done = std::move(done)](std::optional<Listed<NimbrelCloudTombstone>> listed) {
-            if (listed) self->knownDeletions().add(type, listed->ids);
-            done(std::move(listed));
-        });
+        std::move(done));
 }
 
 void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,

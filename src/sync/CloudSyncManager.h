@@ -4,7 +4,7 @@
 #include "platform/CloudDatabase.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Published.h"
-#include "sync/CloudKnownDeletions.h"
+#include "sync/CloudKnownListings.h"
 #include "sync/CloudObjectPushes.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudPendingChanges.h"
@@ -145,7 +145,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void syncRegistryIDs(const QString& listName, Completion<CloudResult<QStringList>> done);
     // What the store of `type` holds, asked when the sync registry cannot be read and is written
     // anew, so that the new one still lists everything this Mac knows of (the latest given), with
-    // the deletions known here.
+    // every id known to have been listed.
     void setHeldIDs(NimbrelCloudPayloadType type, std::function<CloudHeldIDs()> held) {
         heldIDs_[type] = std::move(held);
     }
@@ -217,7 +217,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // The fetch shape of a single record: `read` tells whether it read as a value.
     void fetchSingle(const QString& name, std::function<bool(const CloudRecord&)> read, Done done);
     void fetchRecordsInChunks(std::vector<CloudRecordID> ids, Completion<CloudResult<CloudBatchResult>> done);
-    void addToRegistry(const QString& registryName, const QString& id, const QString& listName, ErrorDone done);
+    void addToRegistry(const QString& registryName, const QStringList& ids, const QString& listName, ErrorDone done);
     void readRegistryList(const QString& registryName, const QString& listName, bool withThisMac,
                           Completion<CloudResult<QStringList>> done);
     // What a fetch of one registry list read: the values newest first, the ids listed, and the
@@ -245,7 +245,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // The registry `registryName` written anew after its record could not be read: every list as
     // last read or written here, and for the sync registry what the stores hold.
     CloudRecord rebuiltRegistry(const QString& registryName);
-    CloudKnownDeletions& knownDeletions();
+    CloudKnownListings& knownListings();
     void runSyncNowSteps(std::map<SyncNowSlot, SyncStep>::const_iterator from, Done done);
     void resumeAccountWaiters();
 
@@ -260,9 +260,10 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // Additions to one registry record, one after another in this process.
     std::map<QString, SerialQueue> registryQueues_;
     std::set<QString> replacedRecords_;
-    // The registry records as last read or written here, by name, and every deletion known here.
+    // The registry records as last read or written here, by name, and every id of the sync
+    // registry's lists known here.
     std::map<QString, CloudRecord> knownRegistries_;
-    std::optional<CloudKnownDeletions> knownDeletions_;
+    std::optional<CloudKnownListings> knownListings_;
     std::map<NimbrelCloudPayloadType, std::function<CloudHeldIDs()>> heldIDs_;
 };
 
