@@ -5,8 +5,17 @@
 
 namespace nimbrel {
 
-QSet<QString> deletedObjectIDs(const CloudPull& pull, const std::map<QString, Date>& pendingDeletions) {
-    QSet<QString> deleted(pull.deletedIDs.begin(), pull.deletedIDs.end());
+void CloudDeletedIDs::insert(const QString& id) {
+    if (auto uuid = Uuid::parse(id))
+        uuids_.insert(*uuid);
+    else
+        others_.insert(id);
+}
+
+CloudDeletedIDs deletedObjectIDs(const CloudPull& pull, const std::map<QString, Date>& pendingDeletions) {
+    CloudDeletedIDs deleted;
+    for (const QString& id : pull.deletedIDs)
+        deleted.insert(id);
     for (const NimbrelCloudTombstone& tombstone : pull.tombstones)
         deleted.insert(tombstone.objectID);
     for (const auto& [id, when] : pendingDeletions)

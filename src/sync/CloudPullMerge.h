@@ -17,7 +17,6 @@
 #include <iterator>
 #include <map>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace nimbrel {
@@ -38,14 +37,29 @@ class CloudMergeMemory {
     };
 
     void clear() { merged_.clear(); }
-    const Merged* find(const QString& objectID) const {
+    const Merged* find(const Uuid& objectID) const {
         auto it = merged_.constFind(objectID);
         return it == merged_.cend() ? nullptr : &*it;
     }
-    void remember(const QString& objectID, Merged merged) { merged_.insert(objectID, std::move(merged)); }
+    void remember(const Uuid& objectID, Merged merged) { merged_.insert(objectID, std::move(merged)); }
 
   private:
-    QHash<QString, Merged> merged_;
+    QHash<Uuid, Merged> merged_;
+};
+
+// The ids a pull finds deleted: as UUIDs where they read as one (as every object's id does, in
+// either case), else as they are written.
+class CloudDeletedIDs {
+  public:
+    void insert(const QString& id);
+    bool contains(const Uuid& id) const { return uuids_.contains(id); }
+    bool contains(const QString& id, const std::optional<Uuid>& asUuid) const {
+        return asUuid ? uuids_.contains(*asUuid) : others_.contains(id);
+    }
+
+  private:
+    QSet<Uuid> uuids_;
+    QSet<QString> others_;
 };
 
 // How a store reports what a pull could not read: each payload record that does not decode or
@@ -71,18 +85,18 @@ template <typename T> struct CloudMergeCoding : CloudMergeReporting {
 
 // The ids the pull finds deleted: its tombstones, every id the registry lists among the deletions
 // (a tombstone that could not be read included), and the deletions made here still on their way.
-QSet<QString> deletedObjectIDs(const CloudPull& pull, const std::map<QString, Date>& pendingDeletions);
+CloudDeletedIDs deletedObjectIDs(const CloudPull& pull, const std::map<QString, Date>& pendingDeletions);
 
 // `held` merged with the pull's records (newest first), or nullopt when nothing changes. `T` has
 // `id` (Uuid) and `updatedAt`.
 template <typename T>
 std::optional<std::vector<T>> mergeCloudPull(const std::vector<T>& held, const CloudPull& pull,
-                                              const QSet<QString>& deleted, CloudMergeMemory& memory,
+                                              const CloudDeletedIDs& deleted, CloudMergeMemory& memory,
                                               const CloudMergeCoding<T>& coding) {
     coding.unreadable(pull);
     // The held list is copied only once something changes.
     std::optional<std::vector<T>> draft;
-    auto isDeleted = [&deleted](const T& object) { return deleted.contains(object.id.toString()); };
+    auto isDeleted = [&deleted](const T& object) { return deleted.contains(object.id); };
     if (std::any_of(held.begin(), held.end(), isDeleted)) {
         draft.emplace();
         draft->reserve(held.size());
@@ -94,17 +108,18 @@ std::optional<std::vector<T>> mergeCloudPull(const std::vector<T>& held, const C
         return *draft;
     };
 
-    std::unordered_map<Uuid, size_t> position;
-    position.reserve(list().size() + pull.records.size());
+    QHash<Uuid, size_t> position;
+    position.reserve(qsizetype(list().size() + pull.records.size()));
     for (size_t i = 0; i < list().size(); ++i)
-        position.emplace(list()[i].id, i);
+        position.insert(list()[i].id, i);
 
     for (const NimbrelCloudPayloadRecord& record : pull.records) {
-        if (deleted.contains(record.objectID)) continue;
-        if (const auto* merged = memory.find(record.objectID);
+        const std::optional<Uuid> objectID = Uuid::parse(record.objectID);
+        if (deleted.contains(record.objectID, objectID)) continue;
+        if (const auto* merged = objectID ? memory.find(*objectID) : nullptr;
             merged && !record.recordChangeTag.isEmpty() && merged->changeTag == record.recordChangeTag) {
-            auto at = position.find(merged->id);
-            if (at != position.end() && list()[at->second].updatedAt == merged->heldUpdatedAt) continue;
+            auto at = position.constFind(merged->id);
+            if (at != position.cend() && list()[*at].updatedAt == merged->heldUpdatedAt) continue;
         }
         json::Decoded<T> decoded = coding.decode(record);
         if (!decoded) {
@@ -113,19 +128,18 @@ std::optional<std::vector<T>> mergeCloudPull(const std::vector<T>& held, const C
         }
         T& pulled = *decoded.value;
         // A record filed under another id must not bring back an object deleted in this pull.
-        if (deleted.contains(pulled.id.toString())) continue;
+        if (deleted.contains(pulled.id)) continue;
         const Uuid id = pulled.id;
-        auto at = position.find(id);
-        if (at == position.end()) {
-            position.emplace(id, list().size());
+        auto at = position.constFind(id);
+        if (at == position.cend()) {
+            at = position.insert(id, list().size());
             edit().push_back(std::move(pulled));
-            at = position.find(id);
-        } else if (isNewerCloudCopy(pulled.updatedAt, list()[at->second].updatedAt,
-                                    [&] { return coding.differs(pulled, list()[at->second]); })) {
-            edit()[at->second] = std::move(pulled);
+        } else if (isNewerCloudCopy(pulled.updatedAt, list()[*at].updatedAt,
+                                    [&] { return coding.differs(pulled, list()[*at]); })) {
+            edit()[*at] = std::move(pulled);
         }
-        if (!record.recordChangeTag.isEmpty())
-            memory.remember(record.objectID, {record.recordChangeTag, id, list()[at->second].updatedAt});
+        if (objectID && !record.recordChangeTag.isEmpty())
+            memory.remember(*objectID, {record.recordChangeTag, id, list()[*at].updatedAt});
     }
     return draft;
 }
