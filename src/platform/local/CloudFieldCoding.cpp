@@ -37,21 +37,14 @@ QCborValue encodeValue(const CloudValue& value) {
     return std::visit(Visitor{}, value);
 }
 
-// The reading side works on the stream, not on a document: rows are read often and whole. A
-// string's chunks are copied as they are stored (UTF-8 for a text) into `out`, whose buffer is
-// reused from string to string.
-bool readStringBytes(QCborStreamReader& reader, QByteArray& out) {
-    out.resize(0);
-    for (;;) {
-        const qsizetype size = std::max<qsizetype>(reader.currentStringChunkSize(), 0);
-        const qsizetype at = out.size();
-        out.resize(at + size);
-        const QCborStreamReader::StringResult<qsizetype> chunk = reader.readStringChunk(out.data() + at, size);
-        if (chunk.status == QCborStreamReader::EndOfString) {
-            out.resize(at);
-            return true;
-        }
-        if (chunk.status != QCborStreamReader::Ok || chunk.data != size) return false;
+// The stream reader's side, for any form the written-form reader below does not take: chunk by
+// chunk, each as long as the data holds.
+template <typename Chunk>
+bool readChunks(Chunk (QCborStreamReader::*read)(), QCborStreamReader& reader, decltype(Chunk::data)& out) {
+    for (Chunk chunk = (reader.*read)();; chunk = (reader.*read)()) {
+        if (chunk.status == QCborStreamReader::EndOfString) return true;
+        if (chunk.status != QCborStreamReader::Ok) return false;
+        out += chunk.data;
     }
 }
 
@@ -84,9 +77,10 @@ FieldName& fieldName(QByteArrayView utf8) {
     return names.back();
 }
 
-std::optional<QString> readText(QCborStreamReader& reader, QByteArray& buffer) {
-    if (!reader.isString() || !readStringBytes(reader, buffer) || !buffer.isValidUtf8()) return std::nullopt;
-    return QString::fromUtf8(buffer);
+std::optional<QString> readText(QCborStreamReader& reader) {
+    QString text;
+    if (!reader.isString() || !readChunks(&QCborStreamReader::readString, reader, text)) return std::nullopt;
+    return text;
 }
 
 std::optional<qint64> readInteger(QCborStreamReader& reader) {
@@ -117,7 +111,7 @@ std::optional<double> readDouble(QCborStreamReader& reader) {
     return value;
 }
 
-std::optional<CloudValue> decodeValue(QCborStreamReader& reader, QByteArray& buffer) {
+std::optional<CloudValue> decodeValue(QCborStreamReader& reader) {
     switch (reader.type()) {
     case QCborStreamReader::SimpleType:
         if (!reader.isBool()) return std::nullopt;
@@ -131,18 +125,18 @@ std::optional<CloudValue> decodeValue(QCborStreamReader& reader, QByteArray& buf
         if (auto value = readInteger(reader)) return CloudValue(*value);
         return std::nullopt;
     case QCborStreamReader::String:
-        if (auto text = readText(reader, buffer)) return CloudValue(*text);
+        if (auto text = readText(reader)) return CloudValue(*text);
         return std::nullopt;
     case QCborStreamReader::ByteArray: {
         QByteArray bytes;
-        if (!readStringBytes(reader, bytes)) return std::nullopt;
+        if (!readChunks(&QCborStreamReader::readByteArray, reader, bytes)) return std::nullopt;
         return CloudValue(bytes);
     }
     case QCborStreamReader::Array: {
         QStringList items;
         if (!reader.enterContainer()) return std::nullopt;
         while (reader.lastError() == QCborError::NoError && reader.hasNext()) {
-            auto item = readText(reader, buffer);
+            auto item = readText(reader);
             if (!item) return std::nullopt;
             items.append(*item);
         }
@@ -169,10 +163,10 @@ class WrittenFormReader {
     explicit WrittenFormReader(const QByteArray& bytes)
         : at_(reinterpret_cast<const uchar*>(bytes.constData())), end_(at_ + bytes.size()) {}
 
-    std::optional<std::map<QString, CloudValue>> fields() {
+    std::optional<CloudFields> fields() {
         Head map;
         if (!head(map) || map.major != 5) return std::nullopt;
-        std::map<QString, CloudValue> out;
+        CloudFields out;
         for (quint64 i = 0; i < map.argument; ++i) {
             QByteArrayView key;
             if (!text(key)) return std::nullopt;
@@ -180,12 +174,7 @@ class WrittenFormReader {
             const QString name = field.name;
             std::optional<CloudValue> v = value(field);
             if (!v) return std::nullopt;
-            // Written in key order, so each name goes at the end; a name out of order (or twice,
-            // the later one counting) takes the longer way.
-            if (out.empty() || out.rbegin()->first < name)
-                out.emplace_hint(out.end(), name, std::move(*v));
-            else
-                out[name] = std::move(*v);
+            out.set(name, std::move(*v)); // a name given twice: the later one counts
         }
         if (at_ != end_) return std::nullopt;
         return out;
@@ -273,32 +262,31 @@ class WrittenFormReader {
 
 } // namespace
 
-bool hasOnlyFiniteDates(const std::map<QString, CloudValue>& fields) {
+bool hasOnlyFiniteDates(const CloudFields& fields) {
     return std::all_of(fields.begin(), fields.end(), [](const auto& field) {
         const Date* date = std::get_if<Date>(&field.second);
         return !date || std::isfinite(date->secondsSinceReferenceDate);
     });
 }
 
-QByteArray encodeCloudFields(const std::map<QString, CloudValue>& fields) {
+QByteArray encodeCloudFields(const CloudFields& fields) {
     QCborMap map;
     for (const auto& [key, value] : fields)
         map.insert(key, encodeValue(value));
     return map.toCborValue().toCbor();
 }
 
-std::optional<std::map<QString, CloudValue>> decodeCloudFields(const QByteArray& bytes) {
+std::optional<CloudFields> decodeCloudFields(const QByteArray& bytes) {
     if (auto fields = WrittenFormReader(bytes).fields()) return fields;
     QCborStreamReader reader(bytes);
     if (!reader.isMap() || !reader.enterContainer()) return std::nullopt;
-    std::map<QString, CloudValue> fields;
-    QByteArray buffer;
+    CloudFields fields;
     while (reader.lastError() == QCborError::NoError && reader.hasNext()) {
-        if (!reader.isString() || !readStringBytes(reader, buffer) || !buffer.isValidUtf8()) return std::nullopt;
-        const QString key = fieldName(buffer).name;
-        std::optional<CloudValue> value = decodeValue(reader, buffer);
+        std::optional<QString> key = readText(reader);
+        if (!key) return std::nullopt;
+        std::optional<CloudValue> value = decodeValue(reader);
         if (!value) return std::nullopt;
-        fields[key] = std::move(*value);
+        fields.set(*key, std::move(*value));
     }
     if (reader.lastError() != QCborError::NoError || !reader.leaveContainer()) return std::nullopt;
     return fields;
