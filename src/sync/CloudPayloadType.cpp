@@ -3,6 +3,7 @@
 #include "platform/TextServices.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace nimbrel {
 
@@ -30,24 +31,27 @@ QString recordTypeOf(NimbrelCloudPayloadType type) {
 
 namespace {
 
-// A pull names every listed record: one text made at once, the prefix written in place.
-CloudRecordID namedRecord(QLatin1StringView deleted, NimbrelCloudPayloadType type, const QString& objectID) {
-    const QLatin1StringView raw(json::EnumNames<NimbrelCloudPayloadType>::names[static_cast<size_t>(type)]);
+// A pull names every listed record: one text made at once, written in place.
+CloudRecordID namedRecord(std::string_view deleted, NimbrelCloudPayloadType type, const QString& objectID) {
+    const std::string_view raw(json::EnumNames<NimbrelCloudPayloadType>::names[static_cast<size_t>(type)]);
     const QString id = sanitizedRecordName(objectID);
-    QString name;
-    name.reserve(deleted.size() + raw.size() + 1 + id.size());
-    name.append(deleted).append(raw).append(QLatin1Char('_')).append(id);
+    QString name(qsizetype(deleted.size() + raw.size() + 1) + id.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(name.data());
+    out = std::copy(deleted.begin(), deleted.end(), out);
+    out = std::copy(raw.begin(), raw.end(), out);
+    *out++ = u'_';
+    std::copy_n(reinterpret_cast<const char16_t*>(id.constData()), id.size(), out);
     return {name};
 }
 
 } // namespace
 
 CloudRecordID payloadRecordID(NimbrelCloudPayloadType type, const QString& objectID) {
-    return namedRecord({}, type, objectID);
+    return namedRecord("", type, objectID);
 }
 
 CloudRecordID tombstoneRecordID(NimbrelCloudPayloadType type, const QString& objectID) {
-    return namedRecord(QLatin1StringView("deleted_"), type, objectID);
+    return namedRecord("deleted_", type, objectID);
 }
 
 QString sanitizedRecordName(const QString& id) {
