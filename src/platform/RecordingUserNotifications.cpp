@@ -96,7 +96,8 @@ std::vector<NotificationRequest> RecordingUserNotifications::pendingNow() const 
     std::vector<const Pending*> ordered;
     for (const auto& [identifier, pending] : pending_)
         ordered.push_back(&pending);
-    std::sort(ordered.begin(), ordered.end(), [](const Pending* a, const Pending* b) { return a->due.second < b->due.second; });
+    std::sort(ordered.begin(), ordered.end(),
+              [](const Pending* a, const Pending* b) { return a->due.second < b->due.second; });
     std::vector<NotificationRequest> out;
     for (const Pending* p : ordered)
         out.push_back(p->request);

@@ -203,8 +203,8 @@ TEST_F(UserNotificationsTest, ManyPendingRequestsWaitOnOneTimerAndComeInDateOrde
     scheduler.runUntilIdle();
     EXPECT_EQ(center.delivered().size(), 5u);
     scheduler.advance(1);
-    EXPECT_EQ(identifiers(center.delivered()).mid(5), (QStringList{"4", "5", "6", "7", "8", "9", "10", "11", "12",
-                                                                  "13", "14"}));
+    EXPECT_EQ(identifiers(center.delivered()).mid(5),
+              (QStringList{"4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
 
     QStringList all;
     for (int i = 0; i <= 1000; ++i)
