@@ -159,8 +159,11 @@ void NimbrelSessionWallpaperManager::restoreOriginalWallpapers() {
     if (!everyPictureSet) return;
     recordNimbrelActivity(platform_, NimbrelActivityType::session, QStringLiteral("Wallpaper Restored"),
                           QStringLiteral("Default wallpapers were restored."));
-    snapshot_.remove();
+    // Forgotten on disk before the snapshot goes: a crash in between must not leave the
+    // pictures from before taken for a session's.
     forgetSessionPictures();
+    platform_.defaults->synchronize();
+    snapshot_.remove();
 }
 
 } // namespace nimbrel
