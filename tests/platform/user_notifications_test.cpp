@@ -198,19 +198,11 @@ TEST_F(UserNotificationsTest, ManyPendingRequestsWaitOnOneTimerAndComeInDateOrde
     scheduler.runUntilIdle();
     EXPECT_EQ(center.delivered().back().identifier, "late");
 
-    // A sleep delays the wait, and what fell due meanwhile comes at the wake, in date order.
+    // A sleep delays the wait (timers count time awake); what fell due meanwhile then comes in date order.
     scheduler.sleep(10);
     scheduler.runUntilIdle();
     EXPECT_EQ(center.delivered().size(), 5u);
     scheduler.advance(1);
     EXPECT_EQ(identifiers(center.delivered()).mid(5),
               (QStringList{"4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
-
-    QStringList all;
-    for (int i = 0; i <= 1000; ++i)
-        all << QString::number(i);
-    center.removePendingRequests(all);
-    EXPECT_TRUE(center.pendingNow().empty());
-    scheduler.advance(2000);
-    EXPECT_EQ(center.delivered().size(), 16u);
 }
