@@ -51,6 +51,16 @@ void NimbrelSessionsStore::postMenuBarIcon(const QString& symbolName) {
     platform_.notifications->post(kSessionMenuBarIconNotification, {{QStringLiteral("symbolName"), symbolName}});
 }
 
+QString NimbrelSessionsStore::lostCopiesText() const {
+    const bool dock = parts_.dock->usersCopyIsLost();
+    const bool pictures = parts_.wallpapers->usersCopyIsLost();
+    if (dock && pictures)
+        return QStringLiteral("the Dock and wallpapers could not be restored because their saved copies are missing.");
+    if (dock) return QStringLiteral("the Dock could not be restored because its saved copy is missing.");
+    if (pictures) return QStringLiteral("the wallpapers could not be restored because their saved copy is missing.");
+    return {};
+}
+
 void NimbrelSessionsStore::restoreDefaults() {
     dockLeftAlone_ = false;
     wallpapersLeftAlone_ = false;
@@ -62,6 +72,10 @@ void NimbrelSessionsStore::applyActiveSession() {
     if (isPaused()) {
         activeSession_.set(std::nullopt);
         postMenuBarIcon(kDefaultMenuBarSymbol);
+        // Silent as a rule; but a Dock or pictures that stay the session's are the user's to know of.
+        if (const QString lost = lostCopiesText(); !lost.isEmpty())
+            record(NimbrelActivityType::error, QStringLiteral("Session Paused"),
+                   QStringLiteral("Nimbrel was paused, but ") + lost);
         restoreDefaults();
         return;
     }
@@ -81,8 +95,13 @@ void NimbrelSessionsStore::applyActiveSession() {
     }
     logLine(kSessionsLog, QStringLiteral("no active session, restoring default Dock and wallpapers"));
     postMenuBarIcon(kDefaultMenuBarSymbol);
-    record(NimbrelActivityType::session, QStringLiteral("Session Ended"),
-           QStringLiteral("Default Dock, wallpapers and menu bar icon were restored."));
+    // "Restored" is said only when what the user had can come back.
+    if (const QString lost = lostCopiesText(); !lost.isEmpty())
+        record(NimbrelActivityType::error, QStringLiteral("Session Ended"),
+               QStringLiteral("The session ended, but ") + lost);
+    else
+        record(NimbrelActivityType::session, QStringLiteral("Session Ended"),
+               QStringLiteral("Default Dock, wallpapers and menu bar icon were restored."));
     restoreDefaults();
 }
 

@@ -25,8 +25,8 @@ class SupportFile {
     std::optional<QByteArray> read(QString* error = nullptr) const;
     bool write(const QByteArray& data, QString* error = nullptr) const;
     bool remove() const;
-    // Moves the file aside ("<name>.unreadable-<time>"); the new path, or none.
-    std::optional<QString> moveAside() const;
+    // Moves the file aside ("<name>.<reason>-<time>", "unreadable" by default); the new path, or none.
+    std::optional<QString> moveAside(const QString& reason = {}) const;
     // Keeps a copy aside and leaves the file in place; the copy's path, or none.
     std::optional<QString> copyAside() const;
 
