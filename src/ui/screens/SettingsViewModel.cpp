@@ -212,7 +212,8 @@ void SettingsViewModel::chooseAccountImage() {
                                    QStringLiteral("public.heic"), QStringLiteral("public.tiff")};
     const std::optional<QStringList> chosen = platform_.alerts->runOpenPanel(request);
     if (!chosen || chosen->isEmpty()) return;
-    const std::optional<QImage> image = decoded(platform_.files->readFile(chosen->front()));
+    const std::optional<QImage> image =
+        decoded(platform_.files->readFile(chosen->front(), AccountPictureLookup::kMaxPictureFileBytes));
     if (!image) return;
     if (const std::optional<QByteArray> png = accountImageData(*image)) settings_.setCustomAccountImageData(*png);
 }
