@@ -330,9 +330,12 @@ TEST_F(CloudDatabaseTest, FieldsLargerThanAnyRecordReadAsADamagedRow) {
         EXPECT_EQ(sqlite3_step(update), SQLITE_DONE);
         sqlite3_finalize(update);
     }
-    EXPECT_TRUE(a.fetch("huge").error().unreadableRecord);
+    const CloudResult<CloudRecord> huge = a.fetch("huge");
+    ASSERT_FALSE(huge.ok());
+    EXPECT_TRUE(huge.error().unreadableRecord);
     const CloudResult<CloudBatchResult> batch = a.batch({{"huge"}, {"small"}});
     ASSERT_TRUE(batch.ok());
+    ASSERT_FALSE(batch.value()[0].second.ok());
     EXPECT_TRUE(batch.value()[0].second.error().unreadableRecord);
     EXPECT_EQ(batch.value()[1].second.value().integer("counter"), 2);
     CloudRecord anew = record("huge", 3);

@@ -4,6 +4,7 @@
 #include "platform/local/JsonFileUserDefaults.h"
 #include "program/ProgramFacilities.h"
 #include "program/ProgramTestSupport.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>

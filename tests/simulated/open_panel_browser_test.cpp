@@ -1,5 +1,7 @@
 #include "platform/simulated/OpenPanelBrowser.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>

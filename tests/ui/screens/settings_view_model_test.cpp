@@ -149,7 +149,7 @@ TEST_F(SettingsViewModelTest, ModesAndTilesWriteTheStore) {
     for (const bool on : {false, true}) {
         model->setTile("sync", on);
         const QVariantMap tile = model->preferenceTiles()[1].toMap();
-        EXPECT_EQ(tile.value("key").toString() + (tile.value("isOn").toBool() ? " on" : " off"),
+        EXPECT_EQ((tile.value("key").toString() + (tile.value("isOn").toBool() ? " on" : " off")).toStdString(),
                   on ? "sync on" : "sync off");
     }
     // Before version 26 there is no glass tile.
