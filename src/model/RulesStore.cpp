@@ -109,7 +109,7 @@ void NimbrelRulesStore::load() {
 void NimbrelRulesStore::noteUnreadableStoredRules(const QVariant& value, const QString& error) {
     // One report per distinct failure: every tap loads again, and the same bad data must not
     // flood the activity log.
-    if (unreadableValue_ && *unreadableValue_ == value) return;
+    if (unreadableValue_ && sameStoredValue(*unreadableValue_, value)) return;
     unreadableValue_ = value;
     unreadableError_ = error;
     unreadableSince_ = now();
@@ -120,10 +120,11 @@ void NimbrelRulesStore::noteUnreadableStoredRules(const QVariant& value, const Q
 void NimbrelRulesStore::setAsideUnreadableStoredRules() {
     if (!unreadableValue_) return;
     UserDefaults& defaults = *platform_.defaults;
-    if (defaults.object(defaultsKey) != *unreadableValue_) return;
+    // Compared so that every value, a NaN too, is the same as itself.
+    if (!sameStoredValue(defaults.object(defaultsKey), *unreadableValue_)) return;
     QVariantList kept = defaults.arrayValue(unreadableRulesKey).value_or(QVariantList{});
     for (const QVariant& entry : kept)
-        if (entry.toMap().value(QStringLiteral("value")) == *unreadableValue_) return;
+        if (sameStoredValue(entry.toMap().value(QStringLiteral("value")), *unreadableValue_)) return;
     kept.append(QVariantMap{{QStringLiteral("value"), *unreadableValue_},
                             {QStringLiteral("failedAt"), QVariant::fromValue(unreadableSince_)},
                             {QStringLiteral("error"), unreadableError_}});

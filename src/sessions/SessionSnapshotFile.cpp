@@ -11,7 +11,8 @@
 namespace nimbrel {
 
 SessionSnapshotFile::SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting)
-    : platform_(platform), file_(sessionsSupportFolder(platform.locations) + QLatin1Char('/') + fileName),
+    : platform_(platform),
+      file_(sessionsSupportFolder(platform.locations) + QLatin1Char('/') + fileName, kMaxFileBytes),
       reporting_(std::move(reporting)) {}
 
 SessionSnapshotFile::State SessionSnapshotFile::load(const std::function<void(const QJsonDocument&)>& decode) {

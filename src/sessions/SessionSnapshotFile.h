@@ -27,6 +27,9 @@ class SessionSnapshotFile {
         QString saveFailedTitle;
     };
 
+    // A Dock's applications or a picture per screen; a larger file is taken as damaged.
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
     SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting);
 
     enum class State {

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/VirtualScheduler.h"
+#include "platform/local/CloudFieldCoding.h"
 #include "platform/local/SqliteCloudService.h"
 #include "platform/local/SqliteCloudStore.h"
 #include "support/QtPrinters.h"
@@ -309,6 +310,39 @@ struct OtherProcess {
     ~OtherProcess() { sqlite3_close(db); }
     bool run(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 };
+
+// Another program's row larger than any record: its fields are never read into memory, the row
+// reads as damaged (alone in a batch), and a save writes the record anew over it.
+TEST_F(CloudDatabaseTest, FieldsLargerThanAnyRecordReadAsADamagedRow) {
+    ASSERT_TRUE(a.save(record("huge", 1)).ok());
+    ASSERT_TRUE(a.save(record("small", 2)).ok());
+    {
+        // Well-formed fields, only too many of them.
+        CloudRecord big = record("huge", 1);
+        big.set(QStringLiteral("blob"), QByteArray(SqliteCloudStore::kMaxFieldsBytes, 'x'));
+        const QByteArray fields = encodeCloudFields(big.fields());
+        OtherProcess other(path);
+        sqlite3_stmt* update = nullptr;
+        ASSERT_EQ(
+            sqlite3_prepare_v2(other.db, "UPDATE records SET fields = ?1 WHERE name = 'huge'", -1, &update, nullptr),
+            SQLITE_OK);
+        sqlite3_bind_blob(update, 1, fields.constData(), int(fields.size()), SQLITE_STATIC);
+        EXPECT_EQ(sqlite3_step(update), SQLITE_DONE);
+        sqlite3_finalize(update);
+    }
+    const CloudResult<CloudRecord> huge = a.fetch("huge");
+    ASSERT_FALSE(huge.ok());
+    EXPECT_TRUE(huge.error().unreadableRecord);
+    const CloudResult<CloudBatchResult> batch = a.batch({{"huge"}, {"small"}});
+    ASSERT_TRUE(batch.ok());
+    ASSERT_FALSE(batch.value()[0].second.ok());
+    EXPECT_TRUE(batch.value()[0].second.error().unreadableRecord);
+    EXPECT_EQ(batch.value()[1].second.value().integer("counter"), 2);
+    CloudRecord anew = record("huge", 3);
+    anew.setRecordChangeTag(QStringLiteral("1"));
+    EXPECT_TRUE(a.save(anew).ok());
+    EXPECT_EQ(a.fetch("huge").value().integer("counter"), 3);
+}
 
 TEST_F(CloudDatabaseTest, AFileLockedAtItsFirstOpeningIsLeftAloneAndOpenedOnceFree) {
     QDir().mkpath(dir.path() + QStringLiteral("/locked"));

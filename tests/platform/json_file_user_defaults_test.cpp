@@ -262,7 +262,10 @@ TEST_F(DefaultsFileTest, FilesOfAnotherShapeAreMovedAsideToo) {
         EXPECT_FALSE(d.movedAsidePath().isEmpty()) << bytes.toStdString();
         EXPECT_FALSE(QFileInfo::exists(path_));
     }
-    EXPECT_EQ(folderNames().size(), 4); // each kept under its own name
+    // Nor is an endless file read whole.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path_));
+    EXPECT_TRUE(JsonFileUserDefaults(path_).setAsideProblem().contains(QStringLiteral("larger than")));
+    EXPECT_EQ(folderNames().size(), 5); // each kept under its own name
 }
 
 TEST_F(DefaultsFileTest, AnUnreadableFileThatCannotBeMovedAsideIsNeverWrittenOver) {

@@ -3,7 +3,6 @@
 #include "platform/Log.h"
 #include "platform/local/TypedValueCoding.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -33,17 +32,16 @@ QString JsonFileUserDefaults::filePath(const Locations& locations) {
 
 void JsonFileUserDefaults::load() {
     removeStaleTemporaries(path_);
-    QFile file(path_);
-    if (!file.exists()) return;
+    const BoundedRead read = readFileWithin(path_, kMaxFileBytes);
+    if (read.status == BoundedRead::Status::missing) return;
 
     QString problem;
     QJsonObject root;
-    if (!file.open(QIODevice::ReadOnly)) {
-        problem = file.errorString();
+    if (read.status != BoundedRead::Status::read) {
+        problem = read.error;
     } else {
         QJsonParseError parseError{};
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
-        file.close();
+        const QJsonDocument document = QJsonDocument::fromJson(read.bytes, &parseError);
         if (parseError.error != QJsonParseError::NoError)
             problem = QStringLiteral("%1 at offset %2").arg(parseError.errorString()).arg(parseError.offset);
         else if (!document.isObject())
@@ -64,6 +62,12 @@ void JsonFileUserDefaults::load() {
                                 .arg(path_, problem,
                                      aside ? QStringLiteral("kept it as %1").arg(*aside)
                                            : QStringLiteral("it could not be moved aside either")));
+        setAsideProblem_ =
+            aside ? QStringLiteral("The preferences file could not be read (%1). It was kept as %2.")
+                        .arg(problem, QFileInfo(*aside).fileName())
+                  : QStringLiteral("The preferences file could not be read (%1) and could not be moved aside; it is "
+                                   "left untouched and changes are not saved.")
+                        .arg(problem);
         return;
     }
 

@@ -22,6 +22,8 @@ namespace nimbrel {
 class JsonFileUserDefaults final : public UserDefaults {
   public:
     static constexpr std::chrono::milliseconds kWriteInterval{100};
+    // Room for tens of thousands of rules; a larger file is taken as damaged.
+    static constexpr qint64 kMaxFileBytes = 64 * kMebibyte;
 
     explicit JsonFileUserDefaults(QString filePath);
     // Writes what is still waiting.
@@ -41,6 +43,8 @@ class JsonFileUserDefaults final : public UserDefaults {
     const QString& path() const { return path_; }
     // Where an unreadable file was moved at start (empty when none was).
     const QString& movedAsidePath() const { return movedAside_; }
+    // What was wrong with the file found at start, and where it went (empty when nothing was).
+    const QString& setAsideProblem() const { return setAsideProblem_; }
 
   private:
     void load();
@@ -56,6 +60,7 @@ class JsonFileUserDefaults final : public UserDefaults {
     NotificationCenter changes_;
     bool writable_ = true;
     QString movedAside_;
+    QString setAsideProblem_;
     std::unique_ptr<CoalescedFileWriter> writer_;
 };
 

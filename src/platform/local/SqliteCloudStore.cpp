@@ -122,6 +122,8 @@ int SqliteCloudStore::openFile(QString* problem) {
         code != SQLITE_OK)
         return failed(code, lastError(db_));
     sqlite3_busy_handler(db_, &SqliteCloudStore::waitForLock, this);
+    // Whatever another program wrote into the file, no text or blob is read beyond this.
+    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, kMaxFieldsBytes);
     // Reading the header finds a file that is not a database at all.
     sqlite3_stmt* check = nullptr;
     QString verdict;
@@ -140,7 +142,9 @@ int SqliteCloudStore::openFile(QString* problem) {
 }
 
 int SqliteCloudStore::prepareStatements(QString* problem) {
-    const char* select = "SELECT type, tag, fields FROM records WHERE container = ?1 AND name = ?2";
+    // Fields above the bound come back as NULL without being read: their row is damaged.
+    const char* select = "SELECT type, tag, CASE WHEN length(fields) <= ?3 THEN fields END FROM records"
+                         " WHERE container = ?1 AND name = ?2";
     const char* upsert = "INSERT INTO records(container, name, type, tag, fields) VALUES(?1, ?2, ?3, ?4, ?5)"
                          " ON CONFLICT(container, name) DO UPDATE SET type = ?3, tag = ?4, fields = ?5";
     if (sqlite3_prepare_v2(db_, select, -1, &select_, nullptr) != SQLITE_OK ||
@@ -203,6 +207,7 @@ CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, con
     StatementUse use{select_};
     bindText(select_, 1, container);
     bindText(select_, 2, id.recordName);
+    sqlite3_bind_int(select_, 3, kMaxFieldsBytes);
     const int step = sqlite3_step(select_);
     if (step == SQLITE_DONE) return CloudError::make(CloudError::unknownItem, {});
     if (step != SQLITE_ROW) {
@@ -211,8 +216,9 @@ CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, con
     }
     CloudRecord record(columnText(select_, 0), id);
     record.setRecordChangeTag(QString::number(sqlite3_column_int64(select_, 1)));
+    const bool withinBound = sqlite3_column_type(select_, 2) != SQLITE_NULL;
     const QByteArray blob(static_cast<const char*>(sqlite3_column_blob(select_, 2)), sqlite3_column_bytes(select_, 2));
-    if (auto fields = decodeCloudFields(blob)) {
+    if (auto fields = withinBound ? decodeCloudFields(blob) : std::nullopt) {
         for (auto& [key, value] : *fields)
             record.set(key, std::move(value));
         record.clearRemovedKeys();
@@ -245,6 +251,11 @@ CloudResult<CloudRecord> SqliteCloudStore::save(const QString& container, const 
         return CloudError::make(CloudError::serverRejectedRequest,
                                 QStringLiteral("The record \"%1\" holds a date that is no moment in time.")
                                     .arg(record.recordID().recordName));
+    const QByteArray fields = encodeCloudFields(record.fields());
+    if (fields.size() > kMaxFieldsBytes)
+        return CloudError::make(
+            CloudError::limitExceeded,
+            QStringLiteral("The record \"%1\" is too large to be saved.").arg(record.recordID().recordName));
     std::lock_guard lock(mutex_);
     CloudError error;
     if (!ensureOpen(&error)) return error;
@@ -271,7 +282,6 @@ CloudResult<CloudRecord> SqliteCloudStore::save(const QString& container, const 
     }
 
     StatementUse use{upsert_};
-    const QByteArray fields = encodeCloudFields(record.fields());
     bindText(upsert_, 1, container);
     bindText(upsert_, 2, record.recordID().recordName);
     bindText(upsert_, 3, record.recordType());
