@@ -1,5 +1,6 @@
 #include "platform/CloudDatabase.h"
 
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/VirtualScheduler.h"
 #include "platform/local/CloudFieldCoding.h"
@@ -301,6 +302,44 @@ TEST_F(CloudDatabaseTest, ADamagedFileIsKeptAsideWithAClearProblem) {
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), garbage.repeated(200)) << "nothing of it was lost";
     EXPECT_TRUE(a.service.setAsideProblem().isEmpty());
+}
+
+// A second damaged file never replaces the first one kept, and a file that cannot be moved stays
+// whole: no fresh database is made over it, and the calls fail instead.
+TEST_F(CloudDatabaseTest, ADamagedFileIsNeverLostWhenItsNameIsTakenOrItCannotMove) {
+    const QByteArray garbage = QByteArray("no database, somebody's data\n").repeated(200);
+    for (const bool moveFails : {false, true}) {
+        SCOPED_TRACE(moveFails ? "the move fails" : "moved twice in one second");
+        QTemporaryDir folder;
+        const QString damagedPath = folder.filePath(QStringLiteral("CloudDatabase.sqlite"));
+        const MoveAsideFault previous = setMoveAsideFaultForTesting([&](const QString&) { return moveFails; });
+        setLogToStdout(false);
+        for (int round = 0; round < 2; ++round) {
+            QFile file(damagedPath);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(garbage + QByteArray::number(round));
+            file.close();
+            {
+                Mac m{damagedPath};
+                EXPECT_EQ(m.save(record("r", round)).ok(), !moveFails);
+                if (moveFails) {
+                    EXPECT_TRUE(m.service.setAsideProblem().contains(QStringLiteral("could not be moved")))
+                        << m.service.setAsideProblem().toStdString();
+                }
+            }
+            if (moveFails) {
+                QFile left(damagedPath);
+                ASSERT_TRUE(left.open(QIODevice::ReadOnly));
+                EXPECT_EQ(left.readAll(), garbage + QByteArray::number(round));
+                break;
+            }
+            for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(damagedPath + QLatin1String(suffix));
+        }
+        setLogToStdout(true);
+        setMoveAsideFaultForTesting(previous);
+        const QStringList aside = QDir(folder.path()).entryList({QStringLiteral("CloudDatabase.sqlite.damaged-*")});
+        EXPECT_EQ(aside.size(), moveFails ? 0 : 2) << aside.join(' ').toStdString();
+    }
 }
 
 // Another process's connection to a database file, running SQL on it.

@@ -1,5 +1,6 @@
 #include "platform/local/SqliteCloudStore.h"
 
+#include "platform/Files.h"
 #include "platform/local/CloudFieldCoding.h"
 
 #include <QDateTime>
@@ -157,15 +158,25 @@ int SqliteCloudStore::prepareStatements(QString* problem) {
     return SQLITE_OK;
 }
 
-void SqliteCloudStore::setAside(const QString& problem) {
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString aside = path_ + QStringLiteral(".damaged-") + stamp;
-    // The log and shared-memory files belong to the damaged file; they go with it.
-    QFile::rename(path_, aside);
-    QFile::rename(path_ + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+bool SqliteCloudStore::setAside(const QString& problem) {
+    // A free name, never another kept file's: a second damaged file within the same second
+    // must not replace the first.
+    const std::optional<QString> aside = moveAside(path_, QStringLiteral("damaged"));
+    const QString wal = path_ + QStringLiteral("-wal");
+    // The log belongs to the damaged file and goes with it: left behind, a fresh database in its
+    // place would take the damaged file's pages from it.
+    const bool walMoved = aside && (!QFile::exists(wal) || QFile::rename(wal, *aside + QStringLiteral("-wal")));
+    if (aside && !walMoved) QFile::rename(*aside, path_);
+    if (!walMoved) {
+        setAsideProblem_ = QStringLiteral("The cloud database file was damaged (%1) and could not be moved aside; "
+                                          "it was left as it is.")
+                               .arg(problem);
+        return false;
+    }
     QFile::remove(path_ + QStringLiteral("-shm"));
     setAsideProblem_ =
-        QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, aside);
+        QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, *aside);
+    return true;
 }
 
 bool SqliteCloudStore::ensureOpen(CloudError* error) {
@@ -181,9 +192,10 @@ bool SqliteCloudStore::ensureOpen(CloudError* error) {
     // error) is reported and leaves the file alone; the next call tries again.
     if (!opened_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT) && QFile::exists(path_)) {
         opened_ = true;
-        setAside(problem);
-        code = openFile(&problem);
-        if (code == SQLITE_OK) return true;
+        if (setAside(problem)) {
+            code = openFile(&problem);
+            if (code == SQLITE_OK) return true;
+        }
     }
     const bool busy = code == SQLITE_BUSY || code == SQLITE_LOCKED;
     *error = CloudError::make(busy ? CloudError::serviceUnavailable : CloudError::internalError,

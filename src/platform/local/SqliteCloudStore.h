@@ -53,7 +53,8 @@ class SqliteCloudStore {
     int prepareStatements(QString* problem);
     static int waitForLock(void* store, int attempts);
     void close();
-    void setAside(const QString& problem);
+    // Moves the damaged file and its log aside; false when they stay where they are.
+    bool setAside(const QString& problem);
     enum class RowState { good, damaged, databaseFailed };
     // A damaged row comes back with its type and tag and no fields.
     CloudResult<CloudRecord> readRow(const QString& container, const CloudRecordID& id, RowState* state);
