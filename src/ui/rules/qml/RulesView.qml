@@ -162,8 +162,10 @@ Item {
                     boundsBehavior: Flickable.StopAtBounds
                     model: screen.model?.cards ?? null
                     delegate: RuleCard {
+                        id: ruleCard
                         card: model.card
                         objectName: "ruleCard_" + index
+                        transform: CardSlide { card: ruleCard; motion: screen.model?.cardsMotion ?? null }
                         width: ListView.view.width
                         height: implicitHeight
                         pauseMenuItems: screen.model?.pauseMenuItems ?? []
@@ -174,12 +176,9 @@ Item {
                         onEditRequested: screen.model.editRule(card.id)
                         onDeleteRequested: screen.model.deleteRule(card.id)
                     }
-                    // A deleted card fades out; the cards below move up.
+                    // A deleted card fades out; the cards below slide up (CardSlide).
                     remove: Transition {
-                        SpringNumberAnimation { motion: screen.model?.motion ?? null; property: "opacity"; to: 0 }
-                    }
-                    displaced: Transition {
-                        SpringNumberAnimation { motion: screen.model?.motion ?? null; property: "y" }
+                        SpringNumberAnimation { motion: screen.model?.cardsMotion ?? null; property: "opacity"; to: 0 }
                     }
                 }
             }
