@@ -102,5 +102,20 @@ TEST_F(SessionsListSpacing, CardsStandApartAfterASaveAnEditADeleteAndACloudMerge
     EXPECT_EQ(frames().size(), 2u);
 }
 
+// Cards made as the list scrolls, after a delete, are drawn where the list puts them.
+TEST_F(SessionsListSpacing, CardsScrolledIntoViewAfterADeleteDoNotSlide) {
+    for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H"}) {
+        NimbrelSession s = session(QString::fromLatin1(name));
+        s.allowedApps = {NimbrelSessionApp::normalizing("Gone", QString("com.example.gone"), std::nullopt)};
+        store->addSession(s);
+    }
+    run();
+    change(buttonOf("A", "deleteButton"));
+    clock.finish(*driver);
+    QMetaObject::invokeMethod(driver->require("sessionCards"), "positionViewAtEnd");
+    driver->settle();
+    testing::expectSpacing(frames(), 12);
+}
+
 } // namespace
 } // namespace nimbrel

@@ -165,7 +165,7 @@ Item {
                         id: ruleCard
                         card: model.card
                         objectName: "ruleCard_" + index
-                        transform: CardSlide { card: ruleCard; motion: screen.model?.cardsMotion ?? null }
+                        transform: CardSlide { card: ruleCard; moves: cardMoves }
                         width: ListView.view.width
                         height: implicitHeight
                         pauseMenuItems: screen.model?.pauseMenuItems ?? []
@@ -175,6 +175,10 @@ Item {
                         onPinRequested: screen.model.toggleRulePinned(card.id)
                         onEditRequested: screen.model.editRule(card.id)
                         onDeleteRequested: screen.model.deleteRule(card.id)
+                    }
+                    CardMoves {
+                        id: cardMoves
+                        model: screen.model
                     }
                     // A deleted card fades out; the cards below slide up (CardSlide).
                     remove: Transition {

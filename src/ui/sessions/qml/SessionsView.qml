@@ -159,12 +159,16 @@ Item {
                         required property int index
                         card: row
                         objectName: "sessionCard_" + index
-                        transform: CardSlide { card: sessionCard; motion: screen.model?.cardsMotion ?? null }
+                        transform: CardSlide { card: sessionCard; moves: cardMoves }
                         width: ListView.view.width
                         onToggleRequested: screen.model.toggleSessionEnabled(row.key)
                         onPinRequested: screen.model.toggleSessionPinned(row.key)
                         onEditRequested: screen.model.editSession(row.key)
                         onDeleteRequested: screen.model.deleteSession(row.key)
+                    }
+                    CardMoves {
+                        id: cardMoves
+                        model: screen.model
                     }
                     // A deleted card fades out; the cards below slide up (CardSlide).
                     remove: Transition {
