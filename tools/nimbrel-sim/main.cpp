@@ -1,5 +1,6 @@
 // nimbrel-sim: plays a scenario against the simulated Mac and prints its transcript.
 #include "ScenarioRunner.h"
+#include "platform/BuildVersion.h"
 #include "platform/Files.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    nimbrel::applyBuildVersion(); // its panel's settings screen shows it
     const QStringList args = app.arguments().mid(1);
     QString scenarioPath;
     QString folder;
