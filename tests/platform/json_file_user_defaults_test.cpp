@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <future>
@@ -199,6 +200,53 @@ TEST_F(DefaultsFileTest, ChangesDoNotWaitForTheDiskAndLandInOrder) {
     EXPECT_LE(written.size(), 4u) << "a burst is gathered into few writes";
     EXPECT_TRUE(std::is_sorted(written.begin(), written.end())) << "an older file never replaces a newer one";
     EXPECT_EQ(written.back(), kChanges + 1);
+}
+
+// A start-up that writes back what it read must not rewrite a file of megabytes.
+TEST_F(DefaultsFileTest, AValueSetAgainAsItWasIsNotWrittenAgain) {
+    std::atomic<int> writes = 0;
+    setAtomicWriteHookForTesting([&](const QString&) { ++writes; });
+    const QByteArray data("\x00rules\xff", 7);
+    const std::vector<std::pair<const char*, std::function<void(UserDefaults&)>>> sets = {
+        {"bool", [](UserDefaults& d) { d.setBool("bool", true); }},
+        {"string", [](UserDefaults& d) { d.setString("string", "Dark"); }},
+        {"data", [&](UserDefaults& d) { d.setData("data", data); }},
+        {"date", [](UserDefaults& d) { d.setDate("date", Date{5}); }},
+        {"array",
+         [](UserDefaults& d) {
+             d.setStringArray("array", {"com.a", "com.b"});
+         }},
+        {"dictionary",
+         [](UserDefaults& d) {
+             d.set("dictionary", QVariantMap{{"k", qint64(1)}});
+         }},
+    };
+    {
+        JsonFileUserDefaults d(path_);
+        for (const auto& [what, set] : sets)
+            set(d);
+        ASSERT_TRUE(d.synchronize());
+    }
+    const QByteArray written = fileBytes();
+    EXPECT_TRUE(written.contains(R"("value": ")" + data.toBase64() + '"')) << "data is stored as base64";
+    JsonFileUserDefaults d(path_);
+    writes = 0;
+    for (const auto& [what, set] : sets) {
+        const quint64 generation = d.generation(what);
+        set(d);
+        ASSERT_TRUE(d.synchronize());
+        EXPECT_EQ(writes, 0) << what;
+        EXPECT_NE(d.generation(what), generation) << what << ": still a change for the readers";
+    }
+    EXPECT_EQ(fileBytes(), written);
+
+    d.setData("data", "other"); // now a change
+    ASSERT_TRUE(d.synchronize());
+    EXPECT_EQ(writes, 1);
+    d.setString("data", "other"); // and another type of value under the same key
+    ASSERT_TRUE(d.synchronize());
+    EXPECT_EQ(writes, 2);
+    EXPECT_EQ(JsonFileUserDefaults(path_).stringValue("data"), QString("other"));
 }
 
 TEST_F(DefaultsFileTest, UnsupportedTypesAreRefused) {

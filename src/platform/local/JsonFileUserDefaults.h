@@ -45,13 +45,19 @@ class JsonFileUserDefaults final : public UserDefaults {
   private:
     void load();
     void write();
+    // Writes unless the file already holds every value as it is now.
+    void writeIfChanged(bool changed);
     bool reportWriteFailure();
+    QByteArray render() const;
 
     QString path_;
     QVariantMap values_;
-    // The file's form of every value, and of those that could not be read. The writer's thread
-    // takes it under the mutex: a copy shares it until the next change.
+    // The file's form of every value other than data, and of those that could not be read; data
+    // values are kept as their bytes, which `values_` shares, and turned into their file form
+    // (base64) by the writer's thread. The writer's thread takes both under the mutex: a copy
+    // shares them until the next change. A key is in one of the two at most.
     QJsonObject stored_;
+    QHash<QString, QByteArray> storedData_;
     mutable std::mutex storedMutex_;
     NotificationCenter changes_;
     bool writable_ = true;
