@@ -342,17 +342,27 @@ TEST_F(DefaultsFileTest, OneUnreadableValueIsKeptUnchanged) {
     writeFile(R"({"format": 1, "values": {
         "good": {"type": "bool", "value": true},
         "bad": {"type": "mystery", "value": 1},
-        "badInteger": {"type": "integer", "value": "12x"}}})");
+        "badInteger": {"type": "integer", "value": "12x"},
+        "badData": {"type": "data", "value": "not base64!"},
+        "goodData": {"type": "data", "value": "AAE="}}})");
     JsonFileUserDefaults d(path_);
     EXPECT_TRUE(d.movedAsidePath().isEmpty());
     EXPECT_EQ(d.boolValue("good"), true);
-    EXPECT_EQ(d.keys(), QStringList{"good"});
-    EXPECT_EQ(lines_.size(), 2);
+    d.setString("other", "x"); // written while the data values are not decoded yet
+    ASSERT_TRUE(d.synchronize());
+    EXPECT_EQ(storedValues().value("goodData").toObject().value("value").toString(), "AAE=");
+    // Data is decoded when first read: a value that cannot be read is told then.
+    EXPECT_EQ(d.keys(), (QStringList{"good", "goodData", "other"}));
+    EXPECT_EQ(d.dataValue("goodData"), QByteArray("\x00\x01", 2));
+    EXPECT_FALSE(d.contains("badData"));
+    EXPECT_EQ(lines_.size(), 3) << lines_.join('\n').toStdString();
 
-    d.setString("other", "x");
+    d.setString("other", "y");
     ASSERT_TRUE(d.synchronize());
     EXPECT_EQ(storedValues().value("bad").toObject().value("type").toString(), "mystery");
     EXPECT_EQ(storedValues().value("badInteger").toObject().value("value").toString(), "12x");
+    EXPECT_EQ(storedValues().value("badData").toObject().value("value").toString(), "not base64!");
+    EXPECT_EQ(storedValues().value("goodData").toObject().value("value").toString(), "AAE=");
 
     d.setInteger("bad", 3); // setting the key anew replaces it
     ASSERT_TRUE(d.synchronize());

@@ -69,6 +69,11 @@ void JsonFileUserDefaults::load() {
 
     const QJsonObject stored = root.value(kValuesKey).toObject();
     for (auto it = stored.begin(); it != stored.end(); ++it) {
+        if (it.value().toObject().value(QLatin1String("type")) == QLatin1String("data")) {
+            stored_.insert(it.key(), it.value());
+            pendingData_.insert(it.key());
+            continue;
+        }
         QString error;
         if (auto value = decodeTypedValue(it.value(), &error)) {
             values_.insert(it.key(), *value);
@@ -83,6 +88,20 @@ void JsonFileUserDefaults::load() {
                 kComponent,
                 QStringLiteral("could not read the value of \"%1\" (%2); keeping it unchanged").arg(it.key(), error));
         }
+    }
+}
+
+void JsonFileUserDefaults::decodePendingData(const QString& key) const {
+    if (!pendingData_.remove(key)) return;
+    std::lock_guard lock(storedMutex_);
+    QString error;
+    if (auto value = decodeTypedValue(stored_.value(key), &error)) {
+        values_.insert(key, *value);
+        storedData_.insert(key, value->toByteArray());
+        stored_.remove(key);
+    } else {
+        logLine(kComponent,
+                QStringLiteral("could not read the value of \"%1\" (%2); keeping it unchanged").arg(key, error));
     }
 }
 
@@ -126,6 +145,7 @@ bool JsonFileUserDefaults::reportWriteFailure() {
 }
 
 QVariant JsonFileUserDefaults::object(const QString& key) const {
+    decodePendingData(key);
     return values_.value(key);
 }
 
@@ -134,6 +154,7 @@ void JsonFileUserDefaults::set(const QString& key, const QVariant& value) {
         remove(key);
         return;
     }
+    decodePendingData(key); // to tell whether the value changes
     bool changed = true;
     if (value.typeId() == QMetaType::QByteArray) {
         // Data needs no widening, and its text form waits for the writer's thread.
@@ -168,6 +189,7 @@ void JsonFileUserDefaults::set(const QString& key, const QVariant& value) {
 }
 
 void JsonFileUserDefaults::remove(const QString& key) {
+    decodePendingData(key);
     const bool hadValue = values_.remove(key) > 0;
     bool wasStored = false; // also a value that could not be read
     {
@@ -183,6 +205,8 @@ void JsonFileUserDefaults::remove(const QString& key) {
 }
 
 QStringList JsonFileUserDefaults::keys() const {
+    for (const QString& key : QSet<QString>(pendingData_)) // only readable values are listed
+        decodePendingData(key);
     return values_.keys();
 }
 
