@@ -2,7 +2,8 @@
 // running applications, with the active session first in the session order, last, or none active
 // (the tick then looks at every session), and of the launch observer's check of one launched
 // application, each against the time of reading 100 stored sessions once ("Sessions.json" read
-// and decoded). Prints both and their ratios. The defaults are the program's file-backed ones.
+// and decoded). Prints both and their ratios. Also one session edited and saved with 100 and
+// 1,000 sessions. The defaults are the program's file-backed ones.
 #include "MedianReporter.h"
 #include "platform/Calendar.h"
 #include "platform/Log.h"
@@ -126,7 +127,19 @@ void BM_LaunchCheck(benchmark::State& state) {
         if (bench.store->blockIfNotAllowed(bench.launched)) state.SkipWithError("an allowed app was closed");
 }
 
+// One session edited and saved (stamped, sorted, the whole file written, re-evaluated).
+void BM_SessionSave(benchmark::State& state) {
+    Bench bench(int(state.range(0)));
+    NimbrelSession edited = bench.store->sessions().get()[bench.store->sessions().get().size() / 2];
+    int saves = 0;
+    for (auto _ : state) {
+        edited.menuBarSymbolName = QStringLiteral("symbol %1").arg(++saves);
+        bench.store->updateSession(edited);
+    }
+}
+
 BENCHMARK(BM_ReadStoredSessions)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SessionSave)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluationTick)
     ->ArgsProduct({{10, kSessionCount, 1000}, {int(Active::first), int(Active::last), int(Active::none)}})
     ->ArgNames({"sessions", "active"})
@@ -147,6 +160,11 @@ int main(int argc, char** argv) {
         std::printf("%d sessions, %d running apps (processor time): reading the stored sessions %.1f us; launch check "
                     "%.2f us (%.4fx the read)\n",
                     nimbrel::kSessionCount, nimbrel::kRunningApps, read, launch, launch / read);
+        for (const int sessions : {100, 1000})
+            if (const double save = reporter.cpuTime["BM_SessionSave/" + std::to_string(sessions)]; save > 0)
+                std::printf("a session edited and saved with %d sessions: %.1f ms of processor time, %.1f ms elapsed "
+                            "(the file is written and flushed on the main thread)\n",
+                            sessions, save, reporter.realTime["BM_SessionSave/" + std::to_string(sessions)]);
         const char* const where[] = {"first", "last", "none"};
         for (const int sessions : {10, nimbrel::kSessionCount, 1000})
             for (int active = 0; active < 3; ++active) {
