@@ -25,11 +25,12 @@ void NimbrelSessionsStore::evaluateActiveSession(bool force) {
     }
     const std::optional<NimbrelSession> previous = activeSession_.get();
     std::optional<NimbrelSession> candidate;
-    const Date moment = now();
-    const Calendar calendar = Calendar::current();
+    // The moment is split into its calendar parts once: with many sessions that was most of
+    // the tick. The pause was checked above.
+    const DateComponents today = Calendar::current().components(now());
     // The list is kept in the session order, so the first active one wins.
     for (const NimbrelSession& session : sessions_.get())
-        if (session.isActiveNow(*platform_.defaults, moment, calendar)) {
+        if (session.isScheduledAt(today)) {
             candidate = session;
             break;
         }
