@@ -49,6 +49,7 @@ class CloudFields {
     size_t size() const { return fields_.size(); }
     bool empty() const { return fields_.empty(); }
     const_iterator find(const QString& key) const;
+    void reserve(size_t count) { fields_.reserve(count); }
     // Adds the field, or replaces the value of the one of that name.
     void set(const QString& key, CloudValue value);
     bool erase(const QString& key);

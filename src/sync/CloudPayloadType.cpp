@@ -3,6 +3,7 @@
 #include "platform/TextServices.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace nimbrel {
@@ -56,10 +57,20 @@ CloudRecordID tombstoneRecordID(NimbrelCloudPayloadType type, const QString& obj
 
 QString sanitizedRecordName(const QString& id) {
     // Most ids (UUIDs) are plain ASCII letters, digits and hyphens already.
-    const bool plain = std::all_of(id.begin(), id.end(), [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' ||
-               c == u'_';
-    });
+    static constexpr std::array<bool, 128> kPlain = [] {
+        std::array<bool, 128> plain{};
+        for (char c = 'a'; c <= 'z'; ++c)
+            plain[size_t(c)] = true;
+        for (char c = 'A'; c <= 'Z'; ++c)
+            plain[size_t(c)] = true;
+        for (char c = '0'; c <= '9'; ++c)
+            plain[size_t(c)] = true;
+        plain['-'] = plain['_'] = true;
+        return plain;
+    }();
+    const char16_t* chars = reinterpret_cast<const char16_t*>(id.constData());
+    const bool plain =
+        std::all_of(chars, chars + id.size(), [](char16_t c) { return c < kPlain.size() && kPlain[c]; });
     if (plain) return id;
     QString out;
     out.reserve(id.size());

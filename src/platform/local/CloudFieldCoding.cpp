@@ -167,6 +167,8 @@ class WrittenFormReader {
         Head map;
         if (!head(map) || map.major != 5) return std::nullopt;
         CloudFields out;
+        // Each field takes two bytes at least.
+        out.reserve(size_t(std::min<quint64>(map.argument, quint64(end_ - at_) / 2)));
         for (quint64 i = 0; i < map.argument; ++i) {
             QByteArrayView key;
             if (!text(key)) return std::nullopt;
