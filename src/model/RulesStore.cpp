@@ -75,6 +75,8 @@ void NimbrelRulesStore::record(NimbrelActivityType type, const QString& title, c
 }
 
 void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) {
+    // Rules written whole need not be dated: the next pull compares every record with them.
+    mergedRecords_.clear();
     assignRules(std::move(rules), std::nullopt);
 }
 
@@ -102,6 +104,7 @@ void NimbrelRulesStore::editRules(std::vector<NimbrelRule> rules, const std::vec
 void NimbrelRulesStore::load() {
     const quint64 generation = platform_.defaults->generation(defaultsKey);
     if (loadedGeneration_ == generation) return; // the list already reflects the stored value
+    mergedRecords_.clear();
 
     const QVariant stored = platform_.defaults->object(defaultsKey);
     if (!stored.isValid()) {

@@ -7,6 +7,7 @@
 #include "model/StoreSyncLinks.h"
 #include "platform/Published.h"
 #include "sync/CloudPendingChanges.h"
+#include "sync/CloudPullMerge.h"
 
 #include <QString>
 #include <QVariant>
@@ -63,6 +64,9 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     void pullFromCloud(std::function<void()> done = {});
     void applyCloudRules(const std::vector<NimbrelCloudPayloadRecord>& records,
                          const std::vector<NimbrelCloudTombstone>& tombstones);
+    // The merge of a whole pull: its records and tombstones, the ids the registry lists among the
+    // deletions, and the records it could not read.
+    void applyCloudPull(const CloudPull& pull);
     void startInitialCloudPull();
 
     using SyncOperation = std::function<void(NimbrelRulesStore&, const NimbrelRule&)>;
@@ -106,6 +110,8 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     Published<std::vector<NimbrelRule>> rules_;
     bool applyingCloudPayload_ = false;
     CloudStoreLifecycle cloudPulls_;
+    // The cloud records merged so far, so that a pull does not decode an unchanged one again.
+    CloudMergeMemory mergedRecords_;
 
     // The generation of the stored value that `rules_` reflects: a tap reads the stored rules
     // first, and an unchanged value must cost it neither a decode nor a comparison.

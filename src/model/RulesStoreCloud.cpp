@@ -4,13 +4,11 @@
 #include "model/RuleCoding.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
-#include "sync/CloudCopyOrder.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
 
 #include <algorithm>
-#include <set>
 
 namespace nimbrel {
 
@@ -104,7 +102,7 @@ void NimbrelRulesStore::fetchAndApply(std::function<void()> done) {
     };
     // A pull whose fetches did not both succeed leaves the rules as they are.
     auto apply = [weak, finish](std::optional<CloudPull> pulled) {
-        if (auto store = weak.lock(); store && pulled) store->applyCloudRules(pulled->records, pulled->tombstones);
+        if (auto store = weak.lock(); store && pulled) store->applyCloudPull(*pulled);
         finish();
     };
     links_.syncManager().fetchPayloadsAndTombstones(NimbrelCloudPayloadType::rule, std::move(apply));
@@ -112,45 +110,33 @@ void NimbrelRulesStore::fetchAndApply(std::function<void()> done) {
 
 void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRecord>& records,
                                         const std::vector<NimbrelCloudTombstone>& tombstones) {
-    std::set<QString> deleted;
-    for (const NimbrelCloudTombstone& tombstone : tombstones)
-        deleted.insert(tombstone.objectID);
-    // Rules deleted here whose tombstones are still on their way stay deleted.
-    for (const auto& [id, when] : pendingDeletions().entries())
-        deleted.insert(id);
+    applyCloudPull(CloudPull{records, tombstones, {}, {}, {}});
+}
 
-    std::vector<NimbrelRule> merged = rules_.get();
-    std::erase_if(merged, [&](const NimbrelRule& r) { return deleted.count(r.id.toString()) > 0; });
-
+void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {
     const CloudJSONEncoder encoder = NimbrelCloudPayloadRecord::makeJSONEncoder();
-    for (const NimbrelCloudPayloadRecord& record : records) {
-        if (deleted.count(record.objectID)) continue;
-        json::Decoded<NimbrelRule> decoded = decodeRule(record.payload, json::DateForm::ISO8601);
-        if (!decoded) {
-            this->record(NimbrelActivityType::error, QStringLiteral("Rule Decode Failed"), decoded.error);
-            continue;
-        }
-        NimbrelRule& pulled = *decoded.value;
-        // A record filed under another id must not bring back a rule deleted in this pull.
-        if (deleted.count(pulled.id.toString())) continue;
-        auto it = std::find_if(merged.begin(), merged.end(), [&](const NimbrelRule& r) { return r.id == pulled.id; });
-        if (it == merged.end())
-            merged.push_back(std::move(pulled));
-        else if (isNewerCloudCopy(pulled.updatedAt, it->updatedAt, [&] {
-                     // Equal values are the common case; encodings differ only in what a payload
-                     // carries (a date's fraction of a second is not).
-                     return !(pulled == *it) && encoder.encode(toJson(pulled, encoder.dateForm)) !=
-                                                    encoder.encode(toJson(*it, encoder.dateForm));
-                 }))
-            *it = std::move(pulled);
-    }
-
-    if (merged == rules_.get()) return;
+    CloudMergeCoding<NimbrelRule> coding;
+    coding.platform = &platform_;
+    coding.decodeFailedTitle = QStringLiteral("Rule Decode Failed");
+    coding.component = QStringLiteral("NimbrelRulesStore");
+    coding.decode = [](const NimbrelCloudPayloadRecord& record) {
+        return decodeRule(record.payload, json::DateForm::ISO8601);
+    };
+    // Equal values are the common case; encodings differ only in what a payload carries (a date's
+    // fraction of a second is not).
+    coding.differs = [&encoder](const NimbrelRule& pulled, const NimbrelRule& held) {
+        return !(pulled == held) &&
+               encoder.encode(toJson(pulled, encoder.dateForm)) != encoder.encode(toJson(held, encoder.dateForm));
+    };
+    // Rules deleted here whose tombstones are still on their way stay deleted.
+    std::optional<std::vector<NimbrelRule>> merged = mergeCloudPull(
+        rules_.get(), pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords_, coding);
+    if (!merged) return;
 
     applyingCloudPayload_ = true;
-    std::stable_sort(merged.begin(), merged.end(),
+    std::stable_sort(merged->begin(), merged->end(),
                      [](const NimbrelRule& a, const NimbrelRule& b) { return a.createdAt > b.createdAt; });
-    assignRules(std::move(merged), std::nullopt);
+    assignRules(std::move(*merged), std::nullopt);
     save();
     applyingCloudPayload_ = false;
     record(NimbrelActivityType::rule, QStringLiteral("Rules Synced From iCloud"),
@@ -159,6 +145,16 @@ void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRec
 
 void NimbrelRulesStore::startCloudPullTriggers() {
     NimbrelCloudSyncManager& sync = links_.syncManager();
+    sync.setHeldIDs(NimbrelCloudPayloadType::rule, [weak = weak_from_this()] {
+        CloudHeldIDs held;
+        if (auto store = weak.lock()) {
+            for (const NimbrelRule& rule : store->rules_.get())
+                held.objects << rule.id.toString();
+            for (const auto& [id, deletedAt] : store->pendingDeletions().entries())
+                held.deletions << id;
+        }
+        return held;
+    });
     cloudPulls_.start<NimbrelRulesStore>(
         shared_from_this(), platform_, [](NimbrelRulesStore& store) { store.startInitialCloudPull(); },
         [](NimbrelRulesStore& store, CloudStoreLifecycle::Done done) { store.pullFromCloud(std::move(done)); }, &sync,

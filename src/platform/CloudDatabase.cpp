@@ -1,5 +1,7 @@
 #include "platform/CloudDatabase.h"
 
+#include <algorithm>
+
 namespace nimbrel {
 
 CloudValueKind kindOf(const CloudValue& value) {
@@ -20,8 +22,49 @@ std::optional<CloudValue> CloudRecord::value(const QString& key) const {
     return it->second;
 }
 
+namespace {
+
+bool byName(const CloudFields::value_type& field, const QString& key) {
+    return field.first < key;
+}
+
+} // namespace
+
+CloudFields::CloudFields(std::initializer_list<value_type> fields) {
+    for (const value_type& field : fields)
+        set(field.first, field.second);
+}
+
+CloudFields::const_iterator CloudFields::find(const QString& key) const {
+    // A few names: a look at each is quicker than halving.
+    if (fields_.size() <= 16)
+        return std::find_if(fields_.begin(), fields_.end(), [&key](const value_type& f) { return f.first == key; });
+    auto at = std::lower_bound(fields_.begin(), fields_.end(), key, byName);
+    return at != fields_.end() && at->first == key ? at : fields_.end();
+}
+
+void CloudFields::set(const QString& key, CloudValue value) {
+    // Readers go through the names in order: most fields go at the end.
+    if (fields_.empty() || fields_.back().first < key) {
+        fields_.emplace_back(key, std::move(value));
+        return;
+    }
+    auto at = std::lower_bound(fields_.begin(), fields_.end(), key, byName);
+    if (at != fields_.end() && at->first == key)
+        at->second = std::move(value);
+    else
+        fields_.emplace(at, key, std::move(value));
+}
+
+bool CloudFields::erase(const QString& key) {
+    auto at = std::lower_bound(fields_.begin(), fields_.end(), key, byName);
+    if (at == fields_.end() || at->first != key) return false;
+    fields_.erase(at);
+    return true;
+}
+
 void CloudRecord::set(const QString& key, CloudValue value) {
-    fields_[key] = std::move(value);
+    fields_.set(key, std::move(value));
     removed_.erase(key);
 }
 

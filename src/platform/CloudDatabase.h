@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -32,6 +33,33 @@ using CloudValue = std::variant<bool, qint64, QString, Date, QByteArray, QString
 enum class CloudValueKind { flag, integer, text, date, bytes, textList };
 CloudValueKind kindOf(const CloudValue& value);
 
+// A record's fields by name, in the order of the names. A record has few, so they are kept side by
+// side rather than in a tree: a pull reads thousands of records, each field found by name.
+class CloudFields {
+  public:
+    using value_type = std::pair<QString, CloudValue>;
+    using const_iterator = std::vector<value_type>::const_iterator;
+
+    CloudFields() = default;
+    // A later field of the same name replaces an earlier one.
+    CloudFields(std::initializer_list<value_type> fields);
+
+    const_iterator begin() const { return fields_.begin(); }
+    const_iterator end() const { return fields_.end(); }
+    size_t size() const { return fields_.size(); }
+    bool empty() const { return fields_.empty(); }
+    const_iterator find(const QString& key) const;
+    void reserve(size_t count) { fields_.reserve(count); }
+    // Adds the field, or replaces the value of the one of that name.
+    void set(const QString& key, CloudValue value);
+    bool erase(const QString& key);
+
+    friend bool operator==(const CloudFields&, const CloudFields&) = default;
+
+  private:
+    std::vector<value_type> fields_;
+};
+
 // One record: type, id, typed fields and the server's change tag (empty until saved once).
 class CloudRecord {
   public:
@@ -46,8 +74,13 @@ class CloudRecord {
     // The names of the fields that hold a value, sorted.
     QStringList allKeys() const;
     std::optional<CloudValue> value(const QString& key) const;
-    const std::map<QString, CloudValue>& fields() const { return fields_; }
+    const CloudFields& fields() const { return fields_; }
     void set(const QString& key, CloudValue value);
+    // Every field at once, in place of those held; none counts as removed.
+    void setFields(CloudFields fields) {
+        fields_ = std::move(fields);
+        removed_.clear();
+    }
     // Leaves the field absent; a save merged onto another copy removes it there too.
     void remove(const QString& key);
     // Fields removed since the record was made or fetched.
@@ -75,7 +108,7 @@ class CloudRecord {
     QString type_;
     CloudRecordID id_;
     QString changeTag_;
-    std::map<QString, CloudValue> fields_;
+    CloudFields fields_;
     std::set<QString> removed_;
 };
 

@@ -11,31 +11,42 @@ Uuid Uuid::random() {
 }
 
 namespace {
-int hexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
-}
+
+// The value of each ASCII hex digit, -1 for any other character below 128.
+constexpr std::array<signed char, 128> kHexValue = [] {
+    std::array<signed char, 128> table{};
+    table.fill(-1);
+    for (int c = '0'; c <= '9'; ++c)
+        table[size_t(c)] = static_cast<signed char>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c)
+        table[size_t(c)] = static_cast<signed char>(c - 'a' + 10);
+    for (int c = 'A'; c <= 'F'; ++c)
+        table[size_t(c)] = static_cast<signed char>(c - 'A' + 10);
+    return table;
+}();
+
+// Where each of the 32 digits stands in the 36-character form.
+constexpr std::array<unsigned char, 32> kDigitAt = {0,  1,  2,  3,  4,  5,  6,  7,  9,  10, 11,
+                                                    12, 14, 15, 16, 17, 19, 20, 21, 22, 24, 25,
+                                                    26, 27, 28, 29, 30, 31, 32, 33, 34, 35};
+
 } // namespace
 
-// Read in place: rule lists hold many ids, and going through QUuid's own parser costs
-// a temporary string for each.
+// Read in place, a byte at a time: rule lists hold many ids, a pull compares thousands, and
+// going through QUuid's own parser costs a temporary string for each.
 std::optional<Uuid> Uuid::parse(const QString& text) {
     if (text.size() != 36) return std::nullopt;
-    std::array<uchar, 16> bytes{};
-    size_t nibble = 0;
     const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
-    for (qsizetype i = 0; i < 36; ++i) {
-        const char16_t c = chars[i];
-        if (i == 8 || i == 13 || i == 18 || i == 23) {
-            if (c != u'-') return std::nullopt;
-            continue;
-        }
-        const int v = hexValue(c);
-        if (v < 0) return std::nullopt;
-        bytes[nibble / 2] = uchar(bytes[nibble / 2] << 4 | v);
-        ++nibble;
+    if (chars[8] != u'-' || chars[13] != u'-' || chars[18] != u'-' || chars[23] != u'-') return std::nullopt;
+    std::array<uchar, 16> bytes{};
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char16_t high = chars[kDigitAt[2 * i]];
+        const char16_t low = chars[kDigitAt[2 * i + 1]];
+        if (high >= 128 || low >= 128) return std::nullopt;
+        const int h = kHexValue[high];
+        const int l = kHexValue[low];
+        if (h < 0 || l < 0) return std::nullopt;
+        bytes[i] = uchar(h << 4 | l);
     }
     const auto word = [&](size_t at) { return ushort(bytes[at] << 8 | bytes[at + 1]); };
     const uint l = uint(bytes[0]) << 24 | uint(bytes[1]) << 16 | uint(bytes[2]) << 8 | bytes[3];

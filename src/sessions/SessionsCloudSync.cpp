@@ -5,7 +5,7 @@
 #include "platform/Scheduler.h"
 #include "sessions/SessionCoding.h"
 #include "sessions/SessionsStore.h"
-#include "sync/CloudCopyOrder.h"
+#include "sync/CloudPullMerge.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudPendingChanges.h"
 #include "sync/CloudSyncManager.h"
@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
 
 namespace nimbrel {
 
@@ -102,7 +101,7 @@ struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
         // A pull whose fetches did not both succeed leaves the list as it is.
         links.syncManager().fetchPayloadsAndTombstones(
             NimbrelCloudPayloadType::session, [self = shared_from_this(), done](std::optional<CloudPull> pulled) {
-                if (pulled) self->apply(pulled->records, pulled->tombstones);
+                if (pulled) self->apply(*pulled);
                 if (done) done();
             });
     }
@@ -120,8 +119,21 @@ struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
         later([self = shared_from_this()] { self->fetchAndApply({}); });
     }
 
-    void apply(const std::vector<NimbrelCloudPayloadRecord>& records,
-               const std::vector<NimbrelCloudTombstone>& tombstones);
+    void apply(const CloudPull& pull);
+
+    // What a sync registry written anew must list of the sessions.
+    CloudHeldIDs heldIDs() const {
+        CloudHeldIDs held;
+        if (auto s = store.lock())
+            for (const NimbrelSession& session : s->sessions().get())
+                held.objects << session.id.toString();
+        for (const auto& [id, deletedAt] : pendingDeletions().entries())
+            held.deletions << id;
+        return held;
+    }
+
+    // The cloud records merged so far, so that a pull does not decode an unchanged one again.
+    CloudMergeMemory mergedRecords;
 };
 
 SessionsCloudSync::SessionsCloudSync(Platform& platform, std::weak_ptr<NimbrelSessionsStore> store,
@@ -140,6 +152,11 @@ void SessionsCloudSync::pullFromCloud(std::function<void()> done) {
 
 void SessionsCloudSync::observeCloudKitAvailability() {
     // The availability observer, the 60 s timer and the sync-now step come as one.
+    core_->links.syncManager().setHeldIDs(NimbrelCloudPayloadType::session,
+                                          [weak = std::weak_ptr<Core>(core_)] {
+                                              auto core = weak.lock();
+                                              return core ? core->heldIDs() : CloudHeldIDs{};
+                                          });
     pulls_.start<Core>(
         core_, core_->platform, [](Core& core) { core.pullIfEnabled(); },
         [](Core& core, CloudStoreLifecycle::Done done) { core.pull(std::move(done)); }, &core_->links.syncManager(),
@@ -169,46 +186,33 @@ void SessionsCloudSync::pushSessionTombstone(const Uuid& id) {
 
 void SessionsCloudSync::applyCloudSessionsPayload(const std::vector<NimbrelCloudPayloadRecord>& records,
                                                   const std::vector<NimbrelCloudTombstone>& tombstones) {
-    core_->apply(records, tombstones);
+    core_->apply(CloudPull{records, tombstones, {}, {}, {}});
 }
 
-void SessionsCloudSync::Core::apply(const std::vector<NimbrelCloudPayloadRecord>& records,
-                                    const std::vector<NimbrelCloudTombstone>& tombstones) {
+void SessionsCloudSync::Core::apply(const CloudPull& pull) {
     auto held = store.lock();
     if (!held) return;
-    std::set<QString> deleted;
-    for (const NimbrelCloudTombstone& tombstone : tombstones)
-        deleted.insert(tombstone.objectID);
-    for (const auto& [id, when] : pendingDeletions().entries())
-        deleted.insert(id);
-
-    std::vector<NimbrelSession> copy = held->sessions().get();
-    std::erase_if(copy, [&](const NimbrelSession& s) { return deleted.count(s.id.toString()) > 0; });
-
-    for (const NimbrelCloudPayloadRecord& record : records) {
-        if (deleted.count(record.objectID)) continue;
+    CloudMergeCoding<NimbrelSession> coding;
+    coding.platform = &platform;
+    coding.decodeFailedTitle = QStringLiteral("Session Decode Failed");
+    coding.component = QStringLiteral("NimbrelSessionsStore");
+    coding.decode = [](const NimbrelCloudPayloadRecord& record) {
         // A payload without its dates takes its record's, which stay the same from pull to pull,
         // so an unchanged cloud copy never looks newer than the one held here.
         json::Decoded<NimbrelSession> decoded = decodeSessionData(record.payload, record.updatedAt);
-        if (!decoded) {
-            recordNimbrelActivity(platform, NimbrelActivityType::error, QStringLiteral("Session Decode Failed"),
-                                  decoded.error);
-            continue;
-        }
-        NimbrelSession& pulled = *decoded.value;
         // The record names the session; a payload without an id would otherwise come back under
         // a new random id at every pull.
-        if (auto id = Uuid::parse(record.objectID)) pulled.id = *id;
-        if (deleted.count(pulled.id.toString())) continue;
-        auto it = std::find_if(copy.begin(), copy.end(), [&](const NimbrelSession& s) { return s.id == pulled.id; });
-        if (it == copy.end())
-            copy.push_back(std::move(pulled));
-        else if (isNewerCloudCopy(pulled.updatedAt, it->updatedAt, [&] { return contentOf(pulled) != contentOf(*it); }))
-            *it = std::move(pulled);
-    }
-
-    if (copy == held->sessions().get()) return;
-    held->replaceSessionsFromCloud(std::move(copy));
+        if (decoded)
+            if (auto id = Uuid::parse(record.objectID)) decoded.value->id = *id;
+        return decoded;
+    };
+    coding.differs = [](const NimbrelSession& pulled, const NimbrelSession& kept) {
+        return contentOf(pulled) != contentOf(kept);
+    };
+    std::optional<std::vector<NimbrelSession>> merged = mergeCloudPull(
+        held->sessions().get(), pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords, coding);
+    if (!merged) return;
+    held->replaceSessionsFromCloud(std::move(*merged));
     recordNimbrelActivity(platform, NimbrelActivityType::session, QStringLiteral("Sessions Synced From iCloud"),
                           QStringLiteral("Sessions were updated from another device."));
 }

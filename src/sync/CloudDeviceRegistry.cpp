@@ -1,7 +1,10 @@
 #include "sync/CloudSyncManager.h"
 
+#include "platform/Platform.h"
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/DeviceIdentity.h"
+
+#include <QSet>
 
 #include <algorithm>
 
@@ -10,31 +13,35 @@
 
 namespace nimbrel {
 
-void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const QString& id, const QString& listName,
-                                            ErrorDone done) {
+void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const QStringList& added,
+                                            const QString& listName, ErrorDone done) {
     // One addition at a time per registry record in this process; the merged save unites
     // the list with the server's, so another Mac's addition is kept too.
-    registryQueues_[registryName].enqueue([self = shared_from_this(), registryName, id, listName,
+    registryQueues_[registryName].enqueue([self = shared_from_this(), registryName, added, listName,
                                            done = std::move(done)](SerialQueue::Done next) {
         auto finish = [done, next](std::optional<CloudError> error) {
             done(std::move(error));
             next();
         };
-        self->fetchRecord({registryName}, [self, registryName, id, listName, finish](CloudResult<CloudRecord> fetched) {
+        self->fetchRecord({registryName}, [self, registryName, added, listName,
+                                           finish](CloudResult<CloudRecord> fetched) {
             CloudRecord registry;
             if (fetched.ok()) {
                 registry = fetched.value();
-            } else if (fetched.error().hasCode(CloudError::unknownItem) || fetched.error().unreadableRecord) {
-                // A registry that cannot be read is made anew, as a missing one is, so that it is
-                // repaired rather than failing every addition.
+            } else if (fetched.error().hasCode(CloudError::unknownItem)) {
                 registry = CloudRecord(cloudnames::registryType, {registryName});
                 registry.set(QStringLiteral("createdAt"), self->now());
                 registry.set(QStringLiteral("schemaVersion"), qint64(1));
+            } else if (fetched.error().unreadableRecord) {
+                // Repaired rather than failing every addition, and with all this Mac knows of, so
+                // that no object drops out of sight of the other Macs.
+                registry = self->rebuiltRegistry(registryName);
             } else {
                 return finish(fetched.error());
             }
             QStringList ids = registry.textList(listName).value_or(QStringList());
-            if (!ids.contains(id)) ids.append(id);
+            for (const QString& id : added)
+                if (!ids.contains(id)) ids.append(id);
             registry.set(listName, ids);
             registry.set(QStringLiteral("updatedAt"), self->now());
             // An id this process alone knows is not written to the cloud.
@@ -43,8 +50,12 @@ void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const Q
                                                                : kUnknownDeviceID);
             self->saveRecordMergingServerCopy(
                 registry,
-                [finish](CloudResult<CloudRecord> saved) {
-                    finish(saved.ok() ? std::nullopt : std::optional<CloudError>(saved.error()));
+                [self, registryName, added, listName, finish](CloudResult<CloudRecord> saved) {
+                    if (!saved.ok()) return finish(saved.error());
+                    self->knownRegistries_[registryName] = saved.value();
+                    if (registryName == cloudnames::syncRegistry)
+                        self->knownListings().add(listName, saved.value().textList(listName).value_or(added));
+                    finish(std::nullopt);
                 },
                 MergeRules{false, true});
         });
@@ -56,10 +67,20 @@ void NimbrelCloudSyncManager::readRegistryList(const QString& registryName, cons
     fetchRecord({registryName}, [self = shared_from_this(), listName, withThisMac,
                                  done = std::move(done)](CloudResult<CloudRecord> fetched) {
         QStringList ids;
-        if (fetched.ok())
+        if (fetched.ok()) {
+            const QString& registryName = fetched.value().recordID().recordName;
             ids = fetched.value().textList(listName).value_or(QStringList());
-        else if (!fetched.error().hasCode(CloudError::unknownItem))
+            self->knownRegistries_[registryName] = fetched.value();
+            // A registry written anew elsewhere may lack ids listed before: they count as listed (a
+            // deletion among them still holds) and are listed again.
+            if (registryName == cloudnames::syncRegistry)
+                if (const QStringList missing = self->knownListings().read(listName, ids); !missing.isEmpty()) {
+                    ids += missing;
+                    self->addToRegistry(registryName, missing, listName, [](std::optional<CloudError>) {});
+                }
+        } else if (!fetched.error().hasCode(CloudError::unknownItem)) {
             return done(fetched.error());
+        }
         if (withThisMac) {
             const QString mine = NimbrelDeviceIdentity::current(self->platform_).id;
             if (!ids.contains(mine)) ids.append(mine);
@@ -68,8 +89,42 @@ void NimbrelCloudSyncManager::readRegistryList(const QString& registryName, cons
     });
 }
 
+CloudRecord NimbrelCloudSyncManager::rebuiltRegistry(const QString& registryName) {
+    CloudRecord registry(cloudnames::registryType, {registryName});
+    if (auto known = knownRegistries_.find(registryName); known != knownRegistries_.end())
+        for (const auto& [key, value] : known->second.fields())
+            registry.set(key, value);
+    if (!registry.date(QStringLiteral("createdAt"))) registry.set(QStringLiteral("createdAt"), now());
+    if (!registry.integer(QStringLiteral("schemaVersion"))) registry.set(QStringLiteral("schemaVersion"), qint64(1));
+    if (registryName != cloudnames::syncRegistry) return registry;
+    auto unite = [&registry](const QString& listName, const QStringList& ids) {
+        QStringList list = registry.textList(listName).value_or(QStringList());
+        QSet<QString> listed(list.begin(), list.end());
+        for (const QString& id : ids)
+            if (!listed.contains(id)) {
+                listed.insert(id);
+                list.append(id);
+            }
+        registry.set(listName, list);
+    };
+    for (const auto& [type, held] : heldIDs_) {
+        const CloudHeldIDs ids = held();
+        unite(payloadListName(type), ids.objects);
+        unite(tombstoneListName(type), ids.deletions);
+    }
+    for (NimbrelCloudPayloadType type : {NimbrelCloudPayloadType::rule, NimbrelCloudPayloadType::session})
+        for (const QString& listName : {payloadListName(type), tombstoneListName(type)})
+            if (const QStringList known = knownListings().ids(listName); !known.isEmpty()) unite(listName, known);
+    return registry;
+}
+
+CloudKnownListings& NimbrelCloudSyncManager::knownListings() {
+    if (!knownListings_) knownListings_.emplace(platform_.defaults);
+    return *knownListings_;
+}
+
 void NimbrelCloudSyncManager::addDeviceToRegistry(const QString& deviceID, ErrorDone done) {
-    addToRegistry(cloudnames::deviceRegistry, deviceID, QStringLiteral("deviceIDs"), std::move(done));
+    addToRegistry(cloudnames::deviceRegistry, {deviceID}, QStringLiteral("deviceIDs"), std::move(done));
 }
 
 void NimbrelCloudSyncManager::deviceRegistryIDs(Completion<CloudResult<QStringList>> done) {

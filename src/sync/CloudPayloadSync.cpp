@@ -1,6 +1,7 @@
 #include "sync/CloudSyncManager.h"
 
 #include <algorithm>
+#include <set>
 
 // Rules and sessions: payload records and tombstones pushed and listed in the sync registry,
 // and pulled back by the ids it lists.
@@ -39,10 +40,24 @@ TypeTexts textsOf(NimbrelCloudPayloadType type) {
             QStringLiteral("iCloud holds a newer copy of this rule from another device, so that copy was kept.")};
 }
 
+// Stable, by their dates, newest first: the dates are sorted, and each value moved once.
+template <typename T> void sortNewestFirst(std::vector<T>& values, const std::function<Date(const T&)>& date) {
+    std::vector<std::pair<Date, size_t>> order;
+    order.reserve(values.size());
+    for (size_t i = 0; i < values.size(); ++i)
+        order.emplace_back(date(values[i]), i);
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<T> sorted;
+    sorted.reserve(values.size());
+    for (const auto& [when, at] : order)
+        sorted.push_back(std::move(values[at]));
+    values = std::move(sorted);
+}
+
 } // namespace
 
 void NimbrelCloudSyncManager::addToSyncRegistry(const QString& objectID, const QString& listName, ErrorDone done) {
-    addToRegistry(cloudnames::syncRegistry, objectID, listName, std::move(done));
+    addToRegistry(cloudnames::syncRegistry, {objectID}, listName, std::move(done));
 }
 
 void NimbrelCloudSyncManager::syncRegistryIDs(const QString& listName, Completion<CloudResult<QStringList>> done) {
@@ -85,74 +100,102 @@ void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombsto
 }
 
 template <typename T>
-void NimbrelCloudSyncManager::fetchListed(const QString& listName, const QString& failureTitle,
-                                          std::function<CloudRecordID(const QString&)> recordID,
-                                          std::function<std::optional<T>(const CloudRecord&)> read,
-                                          std::function<Date(const T&)> date, Completion<FetchedList<T>> done) {
-    waitForAccountStatus([self = shared_from_this(), listName, failureTitle, recordID, read, date,
-                          done = std::move(done)](bool available) {
+void NimbrelCloudSyncManager::fetchListed(ListedFetch<T> fetch, Completion<std::optional<Listed<T>>> done) {
+    waitForAccountStatus([self = shared_from_this(), fetch = std::move(fetch), done = std::move(done)](bool available) {
         if (!available) {
             self->syncState.set(NimbrelCloudSyncState::offline());
             return done(std::nullopt);
         }
         self->syncState.set(NimbrelCloudSyncState::syncing());
-        auto failed = [self, failureTitle, done](const CloudError& error) {
-            self->record(NimbrelActivityType::error, failureTitle, error.localizedDescription);
+        auto failed = [self, title = fetch.failureTitle, done](const CloudError& error) {
+            self->record(NimbrelActivityType::error, title, error.localizedDescription);
             self->syncState.set(NimbrelCloudSyncState::failed(error.localizedDescription));
             done(std::nullopt);
         };
-        self->syncRegistryIDs(listName, [self, recordID, read, date, done, failed](CloudResult<QStringList> ids) {
+        self->syncRegistryIDs(fetch.listName, [self, fetch, done, failed](CloudResult<QStringList> ids) {
             if (!ids.ok()) return failed(ids.error());
             if (ids.value().isEmpty()) {
                 self->syncState.set(NimbrelCloudSyncState::idle());
-                return done(std::vector<T>{});
+                return done(Listed<T>{});
             }
             std::vector<CloudRecordID> recordIDs;
+            recordIDs.reserve(size_t(ids.value().size()));
             for (const QString& id : ids.value())
-                recordIDs.push_back(recordID(id));
-            self->fetchRecordsInChunks(
-                recordIDs, [self, read, date, done, failed](CloudResult<CloudBatchResult> batch) {
-                    if (!batch.ok()) return failed(batch.error());
-                    std::vector<T> values;
-                    for (const auto& [id, result] : batch.value()) {
-                        if (!result.ok()) continue; // listed but missing
-                        if (auto value = read(result.value())) values.push_back(std::move(*value));
+                recordIDs.push_back(fetch.recordID(id));
+            self->fetchRecordsInChunks(recordIDs, [self, fetch, listed = ids.value(), done,
+                                                   failed](CloudResult<CloudBatchResult> batch) {
+                if (!batch.ok()) return failed(batch.error());
+                Listed<T> out;
+                out.ids = listed;
+                out.values.reserve(batch.value().size());
+                std::set<QString> reported; // a name listed twice is reported once
+                auto unreadable = [&](const CloudRecordID& id, const QString& problem) {
+                    if (reported.insert(id.recordName).second) out.unreadable.push_back({id.recordName, problem});
+                };
+                for (const auto& [id, result] : batch.value()) {
+                    if (!result.ok()) {
+                        const CloudError& error = result.error();
+                        if (error.hasCode(CloudError::unknownItem)) continue; // listed but never written
+                        if (fetch.itemErrorsFail && !error.unreadableRecord) return failed(error);
+                        unreadable(id, error.localizedDescription);
+                    } else if (auto value = fetch.read(result.value())) {
+                        out.values.push_back(std::move(*value));
+                    } else {
+                        unreadable(id, QStringLiteral("A field is missing or of another kind."));
                     }
-                    std::stable_sort(values.begin(), values.end(),
-                                     [&date](const T& a, const T& b) { return date(a) > date(b); });
-                    self->succeedIdleFirst();
-                    done(std::move(values));
-                });
+                }
+                sortNewestFirst(out.values, fetch.date);
+                self->succeedIdleFirst();
+                done(std::move(out));
+            });
         });
     });
 }
 
+void NimbrelCloudSyncManager::fetchPayloadsListed(NimbrelCloudPayloadType type,
+                                                  Completion<std::optional<Listed<NimbrelCloudPayloadRecord>>> done) {
+    fetchListed<NimbrelCloudPayloadRecord>(
+        {payloadListName(type), QStringLiteral("Payload Fetch Failed"),
+         [type](const QString& id) { return payloadRecordID(type, id); }, &NimbrelCloudPayloadRecord::fromRecord,
+         [](const NimbrelCloudPayloadRecord& r) { return r.updatedAt; }},
+        std::move(done));
+}
+
+void NimbrelCloudSyncManager::fetchTombstonesListed(NimbrelCloudPayloadType type,
+                                                    Completion<std::optional<Listed<NimbrelCloudTombstone>>> done) {
+    // A tombstone left out for a passing error would let its object come back in this pull.
+    fetchListed<NimbrelCloudTombstone>(
+        {tombstoneListName(type), QStringLiteral("Delete Fetch Failed"),
+         [type](const QString& id) { return tombstoneRecordID(type, id); }, &NimbrelCloudTombstone::fromRecord,
+         [](const NimbrelCloudTombstone& t) { return t.deletedAt; }, true},
+        std::move(done));
+}
+
 void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,
                                                   Completion<FetchedList<NimbrelCloudPayloadRecord>> done) {
-    fetchListed<NimbrelCloudPayloadRecord>(
-        payloadListName(type), QStringLiteral("Payload Fetch Failed"),
-        [type](const QString& id) { return payloadRecordID(type, id); }, &NimbrelCloudPayloadRecord::fromRecord,
-        [](const NimbrelCloudPayloadRecord& r) { return r.updatedAt; }, std::move(done));
+    fetchPayloadsListed(type, [done = std::move(done)](std::optional<Listed<NimbrelCloudPayloadRecord>> listed) {
+        done(listed ? FetchedList<NimbrelCloudPayloadRecord>(std::move(listed->values)) : std::nullopt);
+    });
 }
 
 void NimbrelCloudSyncManager::fetchTombstones(NimbrelCloudPayloadType type,
                                               Completion<FetchedList<NimbrelCloudTombstone>> done) {
-    fetchListed<NimbrelCloudTombstone>(
-        tombstoneListName(type), QStringLiteral("Delete Fetch Failed"),
-        [type](const QString& id) { return tombstoneRecordID(type, id); }, &NimbrelCloudTombstone::fromRecord,
-        [](const NimbrelCloudTombstone& t) { return t.deletedAt; }, std::move(done));
+    fetchTombstonesListed(type, [done = std::move(done)](std::optional<Listed<NimbrelCloudTombstone>> listed) {
+        done(listed ? FetchedList<NimbrelCloudTombstone>(std::move(listed->values)) : std::nullopt);
+    });
 }
 
 void NimbrelCloudSyncManager::fetchPayloadsAndTombstones(NimbrelCloudPayloadType type,
                                                          Completion<std::optional<CloudPull>> done) {
     // The tombstones are fetched even after a failed payload fetch, so each failure is reported.
-    fetchPayloadRecords(type, [self = shared_from_this(), type,
-                               done = std::move(done)](FetchedList<NimbrelCloudPayloadRecord> records) {
-        self->fetchTombstones(type,
-                              [records = std::move(records), done](FetchedList<NimbrelCloudTombstone> tombstones) {
-                                  if (!records || !tombstones) return done(std::nullopt);
-                                  done(CloudPull{std::move(*records), std::move(*tombstones)});
-                              });
+    fetchPayloadsListed(type, [self = shared_from_this(), type, done = std::move(done)](
+                                  std::optional<Listed<NimbrelCloudPayloadRecord>> records) mutable {
+        self->fetchTombstonesListed(type, [records = std::move(records), done = std::move(done)](
+                                              std::optional<Listed<NimbrelCloudTombstone>> tombstones) {
+            if (!records || !tombstones) return done(std::nullopt);
+            done(CloudPull{std::move(records->values), std::move(tombstones->values), std::move(tombstones->ids),
+                           std::move(records->unreadable), std::move(tombstones->unreadable)});
+        });
     });
 }
 

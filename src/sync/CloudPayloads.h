@@ -29,6 +29,9 @@ struct NimbrelCloudPayloadRecord {
     Date createdAt;
     Date updatedAt;
     qint64 schemaVersion = 1;
+    // Not one of the fields: the server's change tag of the record it was read from (empty for
+    // one made here), by which a pull knows a record it has merged before.
+    QString recordChangeTag = {};
 
     QJsonObject toJson() const;
     static NimbrelCloudPayloadRecord fromJson(const json::Reader& reader);

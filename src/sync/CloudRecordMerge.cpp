@@ -1,5 +1,7 @@
 #include "sync/CloudSyncManager.h"
 
+#include <QSet>
+
 // The save through which every record is written: fetch the server's copy, copy the new
 // record's fields onto it and save that; on a conflict, once more onto the copy the server
 // sends back. At most two fetches and three saves, never a loop.
@@ -10,10 +12,15 @@ namespace {
 
 using Rules = NimbrelCloudSyncManager::MergeRules;
 
+// A set, not a search of the list per id: registries list thousands of ids.
 QStringList united(const QStringList& server, const QStringList& ours) {
     QStringList out = server;
+    QSet<QString> listed(server.begin(), server.end());
     for (const QString& id : ours)
-        if (!out.contains(id)) out.append(id);
+        if (!listed.contains(id)) {
+            listed.insert(id);
+            out.append(id);
+        }
     return out;
 }
 

@@ -13,7 +13,9 @@ void NimbrelCloudPayloadRecord::writeTo(CloudRecord& record) const {
 }
 
 std::optional<NimbrelCloudPayloadRecord> NimbrelCloudPayloadRecord::fromRecord(const CloudRecord& record) {
-    return cloudfields::fromRecord(record, payloadRecordFields());
+    auto read = cloudfields::fromRecord(record, payloadRecordFields());
+    if (read) read->recordChangeTag = record.recordChangeTag();
+    return read;
 }
 
 CloudRecord NimbrelCloudTombstone::makeRecord() const {

@@ -4,6 +4,7 @@
 #include "platform/CloudDatabase.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Published.h"
+#include "sync/CloudKnownListings.h"
 #include "sync/CloudObjectPushes.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudPendingChanges.h"
@@ -32,11 +33,31 @@ struct CloudMergeRules {
     bool uniteTextLists = false;
 };
 
+// A listed record that a fetch could not read: its name, and why.
+struct CloudUnreadableRecord {
+    QString recordName;
+    QString problem;
+
+    friend bool operator==(const CloudUnreadableRecord&, const CloudUnreadableRecord&) = default;
+};
+
 // What a pull fetched of one payload type: every payload record (newest updatedAt first) and
 // every tombstone (newest deletedAt first).
 struct CloudPull {
     std::vector<NimbrelCloudPayloadRecord> records;
     std::vector<NimbrelCloudTombstone> tombstones;
+    // Every id the registry lists among the deletions, whether or not its tombstone could be read.
+    QStringList deletedIDs;
+    // Listed payload records and tombstones that are there but could not be read.
+    std::vector<CloudUnreadableRecord> unreadableRecords;
+    std::vector<CloudUnreadableRecord> unreadableTombstones;
+};
+
+// What a store holds of one payload type, for a sync registry written anew: the ids of its
+// objects and of the deletions it made that may not have reached the cloud yet.
+struct CloudHeldIDs {
+    QStringList objects;
+    QStringList deletions;
 };
 
 // How a merged save ended: the record as saved (or the error), and whether the server's newer
@@ -119,8 +140,15 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void fetchTombstones(NimbrelCloudPayloadType type, Completion<FetchedList<NimbrelCloudTombstone>> done);
     // A store's pull: both fetches, one after the other; nullopt unless both succeeded, since
     // records merged without their tombstones would bring deleted objects back.
+    // A tombstone answered with an error of its own (other than a missing record) fails the pull.
     void fetchPayloadsAndTombstones(NimbrelCloudPayloadType type, Completion<std::optional<CloudPull>> done);
     void syncRegistryIDs(const QString& listName, Completion<CloudResult<QStringList>> done);
+    // What the store of `type` holds, asked when the sync registry cannot be read and is written
+    // anew, so that the new one still lists everything this Mac knows of (the latest given), with
+    // every id known to have been listed.
+    void setHeldIDs(NimbrelCloudPayloadType type, std::function<CloudHeldIDs()> held) {
+        heldIDs_[type] = std::move(held);
+    }
 
     // The activity screen's sync: the stores' pulls in slot order (one step per slot, the
     // latest registered), each awaited, then `done`. Pushes nothing and sets no state itself.
@@ -189,15 +217,35 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // The fetch shape of a single record: `read` tells whether it read as a value.
     void fetchSingle(const QString& name, std::function<bool(const CloudRecord&)> read, Done done);
     void fetchRecordsInChunks(std::vector<CloudRecordID> ids, Completion<CloudResult<CloudBatchResult>> done);
-    void addToRegistry(const QString& registryName, const QString& id, const QString& listName, ErrorDone done);
+    void addToRegistry(const QString& registryName, const QStringList& ids, const QString& listName, ErrorDone done);
     void readRegistryList(const QString& registryName, const QString& listName, bool withThisMac,
                           Completion<CloudResult<QStringList>> done);
-    // The ids of `listName` fetched in chunks, read, newest first.
-    template <typename T>
-    void fetchListed(const QString& listName, const QString& failureTitle,
-                     std::function<CloudRecordID(const QString&)> recordID,
-                     std::function<std::optional<T>(const CloudRecord&)> read, std::function<Date(const T&)> date,
-                     Completion<FetchedList<T>> done);
+    // What a fetch of one registry list read: the values newest first, the ids listed, and the
+    // listed records that are there but could not be read.
+    template <typename T> struct Listed {
+        std::vector<T> values;
+        QStringList ids;
+        std::vector<CloudUnreadableRecord> unreadable;
+    };
+    template <typename T> struct ListedFetch {
+        QString listName;
+        QString failureTitle;
+        std::function<CloudRecordID(const QString&)> recordID;
+        std::function<std::optional<T>(const CloudRecord&)> read;
+        std::function<Date(const T&)> date;
+        // A record answered with an error of its own, other than missing or damaged, fails the fetch.
+        bool itemErrorsFail = false;
+    };
+    // The ids of the list fetched in chunks, read, newest first; nullopt when the fetch failed.
+    template <typename T> void fetchListed(ListedFetch<T> fetch, Completion<std::optional<Listed<T>>> done);
+    void fetchPayloadsListed(NimbrelCloudPayloadType type,
+                             Completion<std::optional<Listed<NimbrelCloudPayloadRecord>>> done);
+    void fetchTombstonesListed(NimbrelCloudPayloadType type,
+                               Completion<std::optional<Listed<NimbrelCloudTombstone>>> done);
+    // The registry `registryName` written anew after its record could not be read: every list as
+    // last read or written here, and for the sync registry what the stores hold.
+    CloudRecord rebuiltRegistry(const QString& registryName);
+    CloudKnownListings& knownListings();
     void runSyncNowSteps(std::map<SyncNowSlot, SyncStep>::const_iterator from, Done done);
     void resumeAccountWaiters();
 
@@ -212,6 +260,11 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // Additions to one registry record, one after another in this process.
     std::map<QString, SerialQueue> registryQueues_;
     std::set<QString> replacedRecords_;
+    // The registry records as last read or written here, by name, and every id of the sync
+    // registry's lists known here.
+    std::map<QString, CloudRecord> knownRegistries_;
+    std::optional<CloudKnownListings> knownListings_;
+    std::map<NimbrelCloudPayloadType, std::function<CloudHeldIDs()>> heldIDs_;
 };
 
 } // namespace nimbrel

@@ -2,7 +2,10 @@
 #include "model/RulesStoreFixture.h"
 #include "platform/SharedInstance.h"
 
+#include "platform/Log.h"
 #include "sync/CloudKitStatusProvider.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace nimbrel {
@@ -69,6 +72,108 @@ TEST_F(RulesStoreCloudTest, APullWhoseFetchFailedLeavesTheRulesAsTheyAre) {
     }
     EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 0);
     EXPECT_EQ(count(QStringLiteral("Delete Fetch Failed")), 2);
+}
+
+TEST_F(RulesStoreCloudTest, ADeletedRuleStaysDeletedWhateverBecomesOfItsTombstone) {
+    using Op = CloudFailure::Operation;
+    struct Case {
+        const char* name;
+        std::function<void(const QString& tombstoneName)> spoil;
+        bool pullFails;
+    };
+    const Case cases[] = {
+        {"answered with an error of its own",
+         [&](const QString& name) {
+             CloudError item = CloudError::make(CloudError::serverRejectedRequest, {});
+             item.itemID = {name};
+             env.cloud.failNext({Op::batchFetch, "deleted_rule_*", CloudError::make(CloudError::partialFailure, {}),
+                                 false, 0, {}, 1, {}, {item}});
+         },
+         true},
+        {"damaged", [&](const QString& name) { cloud.damage(name); }, false},
+        {"missing a field",
+         [&](const QString& name) {
+             CloudRecord r = *cloud.record(name);
+             r.remove("deletedAt");
+             cloud.put(r);
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        defaults.remove(NimbrelRulesStore::defaultsKey);
+        // Deleted on another Mac; a new rule of that Mac's comes with it.
+        const NimbrelRule deleted = rule(QStringLiteral("deleted"), QStringLiteral("Mail"));
+        const NimbrelRule added = rule(QStringLiteral("added"), QStringLiteral("Notes"));
+        cloud.putPayload(payloadRecord(deleted));
+        cloud.putTombstone(tombstone(deleted.id));
+        cloud.putPayload(payloadRecord(added));
+        c.spoil(tombstoneRecordID(NimbrelCloudPayloadType::rule, deleted.id.toString()).recordName);
+        activities.clear();
+        auto store = makeStore();
+        auto holds = [&](const NimbrelRule& r) {
+            const auto& rules = store->rules().get();
+            return std::any_of(rules.begin(), rules.end(), [&](const NimbrelRule& x) { return x.id == r.id; });
+        };
+        EXPECT_FALSE(holds(deleted)) << c.name;
+        EXPECT_EQ(holds(added), !c.pullFails) << c.name;
+        EXPECT_EQ(count("Rules Synced From iCloud"), c.pullFails ? 0 : 1) << c.name;
+        EXPECT_EQ(messageOf("Delete Fetch Failed"),
+                  c.pullFails ? QStringLiteral("The server rejected the request.") : QStringLiteral("<not recorded>"))
+            << c.name;
+        scheduler.advance(60); // the next pull reads everything
+        EXPECT_FALSE(holds(deleted)) << c.name;
+        EXPECT_TRUE(holds(added)) << c.name;
+    }
+}
+
+TEST_F(RulesStoreCloudTest, AnUnreadableRuleRecordIsReportedAtEveryPullAndTheOthersArrive) {
+    std::vector<QString> lines;
+    const LogSink previous = setLogSink([&](const QString& line) { lines.push_back(line); });
+    const NimbrelRule good = rule(QStringLiteral("good"), QStringLiteral("Mail"));
+    const NimbrelRule damaged = rule(QStringLiteral("damaged"), QStringLiteral("Notes"));
+    cloud.putPayload(payloadRecord(good));
+    cloud.putPayload(payloadRecord(damaged));
+    const QString name = payloadRecordID(NimbrelCloudPayloadType::rule, damaged.id.toString()).recordName;
+    cloud.damage(name);
+    auto store = makeStore();
+    scheduler.advance(60);
+    setLogSink(previous);
+    EXPECT_EQ(names(store->rules().get()), QStringList{"good"});
+    EXPECT_EQ(count("Rule Decode Failed"), 2) << "once at each of the two pulls";
+    EXPECT_EQ(typeOf("Rule Decode Failed"), QStringLiteral("error"));
+    EXPECT_EQ(messageOf("Rule Decode Failed"),
+              QStringLiteral("The record \"%1\" could not be read: The cloud database holds a damaged record \"%1\".")
+                  .arg(name));
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [&](const QString& l) {
+                                return l.startsWith("NimbrelRulesStore: could not read the cloud record " + name);
+                            }),
+              2);
+    // Not a failed fetch: the other records were read.
+    EXPECT_EQ(syncManager->syncState.get(), NimbrelCloudSyncState::idle());
+    EXPECT_EQ(syncManager->lastSuccessfulSyncAt.get(), scheduler.now());
+}
+
+TEST_F(RulesStoreCloudTest, APullDecodesOnlyTheRecordsThatChangedSinceTheyWereMerged) {
+    NimbrelRule remote = rule(QStringLiteral("remote"), QStringLiteral("Mail"));
+    cloud.putPayload(payloadRecord(remote));
+    auto store = makeStore();
+    // Other content, dated later than any edit here, under the same change tag: a pull that
+    // decoded the record would take it.
+    NimbrelRule renamed = remote;
+    renamed.name = QStringLiteral("renamed under the same tag");
+    renamed.updatedAt = scheduler.now().addingSeconds(3600);
+    cloud.rewriteKeepingTag(payloadRecordID(NimbrelCloudPayloadType::rule, remote.id.toString()).recordName,
+                            payloadRecord(renamed));
+    scheduler.advance(60);
+    EXPECT_EQ(names(store->rules().get()), QStringList{"remote"});
+
+    // Once the rule is changed here, its record is decoded and compared again.
+    NimbrelRule edited = store->rules().get()[0];
+    edited.name = QStringLiteral("edited here");
+    store->updateRule(edited);
+    scheduler.advance(60);
+    EXPECT_EQ(names(store->rules().get()), QStringList{"renamed under the same tag"});
 }
 
 TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {

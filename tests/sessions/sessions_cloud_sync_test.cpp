@@ -208,18 +208,59 @@ TEST_F(SessionsCloudSyncTest, APullWhoseFetchFailedBringsNoDeletedSessionBack) {
 
     using Op = CloudFailure::Operation;
     const CloudError lost = CloudError::make(CloudError::networkFailure, QStringLiteral("lost"));
-    const std::pair<const char*, CloudFailure> failures[] = {
-        {"the tombstones' registry read", {Op::fetch, "sync_registry", lost, false, 1}},
-        {"the tombstones' batch", {Op::batchFetch, {}, lost, false, 1}},
+    const QString tombstoneName = tombstoneRecordID(Type::session, deleted.id.toString()).recordName;
+    CloudError rejected = CloudError::make(CloudError::serverRejectedRequest, QStringLiteral("rejected"));
+    rejected.itemID = {tombstoneName};
+    const std::tuple<const char*, std::function<void()>, QStringList> failures[] = {
+        {"the tombstones' registry read",
+         [&] { simulated.cloud().failNext({Op::fetch, "sync_registry", lost, false, 1}); },
+         {"Delete Fetch Failed: lost"}},
+        {"the tombstones' batch",
+         [&] { simulated.cloud().failNext({Op::batchFetch, {}, lost, false, 1}); },
+         {"Delete Fetch Failed: lost"}},
+        {"the tombstone answered with an error of its own",
+         [&] {
+             simulated.cloud().failNext({Op::batchFetch, "deleted_session_*",
+                                         CloudError::make(CloudError::partialFailure, {}), false, 0, {}, 1, {},
+                                         {rejected}});
+         },
+         {"Delete Fetch Failed: rejected"}},
+        // The registry lists the deletion all the same; nothing fails.
+        {"the tombstone damaged", [&] { cloud.damage(tombstoneName); }, {}},
     };
-    for (const auto& [name, failure] : failures) {
-        simulated.cloud().failNext(failure);
+    for (const auto& [name, spoil, recorded] : failures) {
+        spoil();
         scheduler.advance(60);
         EXPECT_TRUE(store->sessions().get().empty()) << name;
         EXPECT_FALSE(store->activeSession().get().has_value()) << name;
-        EXPECT_EQ(takeActivities(), QStringList{"Delete Fetch Failed: lost"}) << name;
+        EXPECT_EQ(takeActivities(), recorded) << name;
     }
     EXPECT_TRUE(outside.take().filter("dock").isEmpty()) << "nothing was applied";
+}
+
+TEST_F(SessionsCloudSyncTest, AnUnreadableSessionRecordIsReportedAndAnUnchangedOneIsNotDecodedAgain) {
+    NimbrelSession kept = workSession("Kept");
+    kept.scheduleWeekdays.clear();
+    NimbrelSession damaged = workSession("Damaged");
+    cloud.putPayload(record(kept));
+    cloud.putPayload(record(damaged));
+    const QString damagedName = payloadRecordID(Type::session, damaged.id.toString()).recordName;
+    cloud.damage(damagedName);
+    makeSyncingStore();
+    EXPECT_EQ(names(), QStringList{"Kept"});
+    EXPECT_EQ(takeActivities().filter("Session Decode Failed"),
+              QStringList{"Session Decode Failed: The record \"" + damagedName +
+                          "\" could not be read: The cloud database holds a damaged record \"" + damagedName +
+                          "\"."});
+
+    // Other content under the same change tag is not decoded: the record did not change.
+    NimbrelSession renamed = kept;
+    renamed.name = "Renamed under the same tag";
+    renamed.updatedAt = scheduler.now().addingSeconds(3600);
+    cloud.rewriteKeepingTag(payloadRecordID(Type::session, kept.id.toString()).recordName, record(renamed));
+    scheduler.advance(60);
+    EXPECT_EQ(names(), QStringList{"Kept"});
+    EXPECT_EQ(takeActivities().filter("Session Decode Failed").size(), 1) << "reported at every pull";
 }
 
 TEST_F(SessionsCloudSyncTest, AMergeThatActivatesASessionAppliesItAtOnce) {

@@ -3,10 +3,12 @@
 // Direct reads and writes of a cloud database file for tests: what another Mac put there, and
 // what this one saved, without going through the sync manager.
 
+#include "platform/local/CloudFieldCoding.h"
 #include "platform/local/SqliteCloudService.h"
 #include "platform/local/SqliteCloudStore.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
+
 
 #include <QFile>
 
@@ -54,12 +56,24 @@ class CloudProbe {
     }
     void putSettings(const NimbrelCloudSettingsPayload& p) { put(p.makeRecord()); }
     // Leaves the record's row with fields that cannot be read, as a damaged file would.
-    void damage(const QString& name) {
+    void damage(const QString& name) { EXPECT_TRUE(service_.damageDirectly(kContainer, {name})) << name.toStdString(); }
+    // Writes the payload's fields over the row of `name` and keeps the row's change tag, as no save
+    // would: a reader that trusts the tag does not see the change.
+    void rewriteKeepingTag(const QString& name, const NimbrelCloudPayloadRecord& p) {
+        CloudRecord r(recordTypeOf(p.payloadType), {name});
+        p.writeTo(r);
+        const QByteArray fields = encodeCloudFields(r.fields());
+        const QByteArray utf8 = name.toUtf8();
         sqlite3* db = nullptr;
+        sqlite3_stmt* update = nullptr;
         ASSERT_EQ(sqlite3_open(QFile::encodeName(service_.path()).constData(), &db), SQLITE_OK);
-        const QByteArray sql = "UPDATE records SET fields = x'ff00ff' WHERE name = '" + name.toUtf8() + "'";
-        EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_prepare_v2(db, "UPDATE records SET fields = ?1 WHERE name = ?2", -1, &update, nullptr),
+                  SQLITE_OK);
+        sqlite3_bind_blob(update, 1, fields.constData(), int(fields.size()), SQLITE_STATIC);
+        sqlite3_bind_text(update, 2, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
+        EXPECT_EQ(sqlite3_step(update), SQLITE_DONE);
         EXPECT_EQ(sqlite3_changes(db), 1) << name.toStdString();
+        sqlite3_finalize(update);
         sqlite3_close(db);
     }
     void putBlacklist(const NimbrelCloudBlacklistPayload& p) { put(p.makeRecord().value()); }

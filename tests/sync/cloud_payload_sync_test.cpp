@@ -189,6 +189,91 @@ TEST_F(CloudPayloadSyncTest, AFailedRegistryReadOrChunkFailsTheWholeFetch) {
     EXPECT_EQ(pulled()->size(), 250u);
 }
 
+TEST_F(CloudPayloadSyncTest, ATombstoneThatCouldNotBeFetchedFailsThePullUnlessItIsMissingOrDamaged) {
+    cloud.putPayload(payload("R1", Date{1}));
+    cloud.putTombstone(tombstone("R2", Date{2}));
+    cloud.putTombstone(tombstone("R3", Date{3}));
+    cloud.list(cloudnames::syncRegistry, "tombstoneIDs_rule", "R4"); // listed, never written
+    auto items = [](int code) {
+        CloudError item = CloudError::make(code, {});
+        item.itemID = {"deleted_rule_R2"};
+        return CloudFailure{Op::batchFetch, "deleted_rule_*", CloudError::make(CloudError::partialFailure, {}), false,
+                            0, {}, 1, {}, {item}};
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        bool fails;
+        std::vector<CloudUnreadableRecord> unreadable;
+    };
+    const Case cases[] = {
+        {"rejected", [&] { env.cloud.failNext(items(CloudError::serverRejectedRequest)); }, true, {}},
+        {"connection lost", [&] { env.cloud.failNext(items(CloudError::networkFailure)); }, true, {}},
+        {"not found", [&] { env.cloud.failNext(items(CloudError::unknownItem)); }, false, {}},
+        {"damaged",
+         [&] { cloud.damage("deleted_rule_R2"); },
+         false,
+         {{"deleted_rule_R2", "The cloud database holds a damaged record \"deleted_rule_R2\"."}}},
+    };
+    for (const Case& c : cases) {
+        c.spoil();
+        activities.clear();
+        const auto pull = await<std::optional<CloudPull>>(
+            [&](auto done) { manager->fetchPayloadsAndTombstones(Type::rule, std::move(done)); });
+        ASSERT_EQ(pull.has_value(), !c.fails) << c.name;
+        if (c.fails) {
+            EXPECT_EQ(activities.size(), 1) << c.name;
+            EXPECT_TRUE(activities.value(0).startsWith("Delete Fetch Failed: ")) << c.name;
+            EXPECT_EQ(state(), Kind::failed) << c.name;
+            continue;
+        }
+        EXPECT_EQ(pull->deletedIDs, (QStringList{"R2", "R3", "R4"})) << c.name << ": every listed deletion";
+        EXPECT_EQ(pull->unreadableTombstones, c.unreadable) << c.name;
+        EXPECT_EQ(pull->records.size(), 1u) << c.name;
+        EXPECT_TRUE(activities.isEmpty()) << c.name;
+        EXPECT_EQ(state(), Kind::idle) << c.name;
+    }
+}
+
+TEST_F(CloudPayloadSyncTest, APayloadRecordThatCannotBeReadIsNamedAndTheOthersComeBack) {
+    for (const char* id : {"R1", "R2", "R3", "R4"})
+        cloud.putPayload(payload(id, Date{1}));
+    cloud.damage("rule_R2");
+    CloudRecord partial = *cloud.record("rule_R3");
+    partial.remove("objectID");
+    cloud.put(partial);
+    CloudError rejected = CloudError::make(CloudError::serverRejectedRequest, {});
+    rejected.itemID = {"rule_R4"};
+    env.cloud.failNext({Op::batchFetch, "rule_*", CloudError::make(CloudError::partialFailure, {}), false, 0, {}, 1,
+                        {}, {rejected}});
+    const auto pull = await<std::optional<CloudPull>>(
+        [&](auto done) { manager->fetchPayloadsAndTombstones(Type::rule, std::move(done)); });
+    ASSERT_TRUE(pull.has_value());
+    ASSERT_EQ(pull->records.size(), 1u);
+    EXPECT_EQ(pull->records[0].objectID, QStringLiteral("R1"));
+    EXPECT_EQ(pull->unreadableRecords,
+              (std::vector<CloudUnreadableRecord>{
+                  {"rule_R2", "The cloud database holds a damaged record \"rule_R2\"."},
+                  {"rule_R3", "A field is missing or of another kind."},
+                  {"rule_R4", "The server rejected the request."}}));
+    // The stores report them; the fetch itself read the batch.
+    EXPECT_TRUE(activities.isEmpty());
+    EXPECT_EQ(state(), Kind::idle);
+    EXPECT_EQ(manager->lastSuccessfulSyncAt.get(), env.scheduler.now());
+}
+
+TEST_F(CloudPayloadSyncTest, AnEditMadeWhileTheLastUploadOfItsObjectRunsStillWaitsWhenThatUploadEnds) {
+    env.cloud.conditions().latency = 0.5;
+    manager->savePayloadRecord(payload("R1", Date{10}));
+    env.scheduler.advance(0.1); // its upload under way
+    // The edit's own upload fails (the first one's save is let through).
+    env.cloud.failNext({Op::save, "rule_R1", CloudError::make(CloudError::networkFailure, {}), false, 1});
+    manager->savePayloadRecord(payload("R1", Date{11}));
+    env.scheduler.advance(30);
+    EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{10});
+    EXPECT_EQ(manager->pendingPush("rule:R1"), Date{11}) << "the edit must still go out";
+}
+
 TEST_F(CloudPayloadSyncTest, SettingsAndBlacklistRecords) {
     NimbrelCloudSettingsPayload settings;
     settings.updatedAt = Date{10};

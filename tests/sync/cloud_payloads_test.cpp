@@ -101,7 +101,7 @@ TEST(CloudPayloadsTest, JSONDatesDropFractionsAndReadersWantEveryKey) {
 }
 
 // A record's fields as the test writes them down.
-using Fields = std::map<QString, CloudValue>;
+using Fields = CloudFields;
 
 TEST(CloudRecordsTest, EveryRecordHasItsNameTypeAndExactFields) {
     CloudRecord payload(recordTypeOf(kRule.payloadType), payloadRecordID(kRule.payloadType, kRule.objectID));

@@ -180,6 +180,74 @@ TEST_F(CloudRegistryTest, RegistryAdditionsFromTwoMacsKeepEveryId) {
     EXPECT_EQ(ids.removeDuplicates(), 0);
 }
 
+TEST_F(CloudRegistryTest, ASyncRegistryThatCannotBeReadIsWrittenAnewWithAllThisMacKnowsOf) {
+    // Listed by another Mac, and read by this one at its last pull.
+    cloud.putPayload(payload("OTHER", Date{1}));
+    cloud.putTombstone(tombstone("GONE", Date{1}));
+    await<std::optional<std::vector<NimbrelCloudTombstone>>>(
+        [&](auto done) { manager->fetchTombstones(NimbrelCloudPayloadType::rule, std::move(done)); });
+    // What the stores hold: their objects, and deletions whose tombstones are not out yet.
+    auto holdings = [](NimbrelCloudSyncManager& m) {
+        m.setHeldIDs(NimbrelCloudPayloadType::rule, [] { return CloudHeldIDs{{"R1", "R2"}, {"PENDING"}}; });
+        m.setHeldIDs(NimbrelCloudPayloadType::session, [] { return CloudHeldIDs{{"S1"}, {}}; });
+    };
+    holdings(*manager);
+    auto push = [&](NimbrelCloudSyncManager& m, const QString& id) {
+        cloud.damage("sync_registry");
+        return await<SaveOutcome>([&](auto done) { m.savePayloadRecord(payload(id, Date{2}), std::move(done)); });
+    };
+    EXPECT_EQ(push(*manager, "R3"), SaveOutcome::saved);
+    EXPECT_EQ(cloud.listed("payloadIDs_rule"), (QStringList{"OTHER", "R1", "R2", "R3"}));
+    EXPECT_EQ(cloud.listed("tombstoneIDs_rule"), (QStringList{"GONE", "PENDING"}));
+    EXPECT_EQ(cloud.listed("payloadIDs_session"), QStringList{"S1"});
+
+    // After a restart, with no registry read yet, every id known to have been listed still is.
+    auto restarted = std::make_shared<NimbrelCloudSyncManager>(env.platform, status);
+    holdings(*restarted);
+    EXPECT_EQ(push(*restarted, "R4"), SaveOutcome::saved);
+    EXPECT_EQ(cloud.listed("payloadIDs_rule"), (QStringList{"R1", "R2", "OTHER", "R3", "R4"}));
+    EXPECT_EQ(cloud.listed("tombstoneIDs_rule"), (QStringList{"PENDING", "GONE"}));
+
+    // Another Mac's later additions merge into it as into any registry.
+    SqliteCloudService otherCloud(env.scheduler, env.cloud.path());
+    Platform other = env.platform;
+    other.cloud = &otherCloud;
+    auto otherManager = std::make_shared<NimbrelCloudSyncManager>(other, status);
+    await<std::optional<CloudError>>(
+        [&](auto done) { otherManager->addToSyncRegistry("B1", "payloadIDs_session", std::move(done)); });
+    EXPECT_EQ(cloud.listed("payloadIDs_session"), (QStringList{"S1", "B1"}));
+    EXPECT_EQ(cloud.listed("payloadIDs_rule").size(), 5);
+}
+
+TEST_F(CloudRegistryTest, ARegistryWrittenAnewElsewhereWithoutIdsListedBeforeGetsThemBack) {
+    cloud.putPayload(payload("KEPT", Date{1}));
+    cloud.putPayload(payload("DELETED", Date{1}));
+    cloud.putTombstone(tombstone("DELETED", Date{2}));
+    auto pull = [&] {
+        return await<std::optional<CloudPull>>([&](auto done) {
+            manager->fetchPayloadsAndTombstones(NimbrelCloudPayloadType::rule, std::move(done));
+        });
+    };
+    ASSERT_TRUE(pull().has_value());
+    // Another Mac, which knew neither, writes the registry anew after it was damaged.
+    CloudRecord rebuilt(cloudnames::registryType, {cloudnames::syncRegistry});
+    rebuilt.set("payloadIDs_rule", QStringList{"DELETED", "NEW"});
+    cloud.put(rebuilt);
+    cloud.putPayload(payload("NEW", Date{3}));
+
+    const auto after = pull();
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->deletedIDs, QStringList{"DELETED"}) << "the deletion holds in this very pull";
+    EXPECT_EQ(after->records.size(), 3u);
+    settle();
+    EXPECT_EQ(cloud.listed("payloadIDs_rule"), (QStringList{"DELETED", "NEW", "KEPT"}));
+    EXPECT_EQ(cloud.listed("tombstoneIDs_rule"), QStringList{"DELETED"});
+    const int saves = cloud.saves("sync_registry");
+    ASSERT_TRUE(pull().has_value());
+    settle();
+    EXPECT_EQ(cloud.saves("sync_registry"), saves) << "a registry that lists all is not written again";
+}
+
 TEST_F(CloudRegistryTest, AListOfAnotherKindIsReplacedByTheNewId) {
     CloudRecord registry(cloudnames::registryType, {cloudnames::syncRegistry});
     registry.set("payloadIDs_rule", QStringLiteral("not a list"));

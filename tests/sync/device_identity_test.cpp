@@ -69,34 +69,42 @@ TEST_F(DeviceIdentityTest, UnusableItemsAreReplacedButAnUnreadableKeychainIsLeft
     struct Case {
         const char* name;
         std::optional<QByteArray> item; // nullopt: no item
-        int readStatus;                 // forced on every call
+        int readStatus;                 // answered by every read
+        bool writesWork;                // or every call answers readStatus
         bool saved;                     // a new id goes to the Keychain
     };
     const Case cases[] = {
-        {"missing item", std::nullopt, errSecSuccess, true},
-        {"empty item", QByteArray(), errSecSuccess, true},
-        {"item not UTF-8", QByteArray("\xff\xfe\xfd", 3), errSecSuccess, true},
-        {"locked keychain", QByteArray("KEPT"), errSecInteractionNotAllowed, false},
-        {"access denied", QByteArray("KEPT"), errSecAuthFailed, false},
+        {"missing item", std::nullopt, errSecSuccess, true, true},
+        {"empty item", QByteArray(), errSecSuccess, true, true},
+        {"item not UTF-8", QByteArray("\xff\xfe\xfd", 3), errSecSuccess, true, true},
+        {"locked keychain", QByteArray("KEPT"), errSecInteractionNotAllowed, false, false},
+        {"access denied", QByteArray("KEPT"), errSecAuthFailed, false, false},
+        // A read that fails while writes work must not overwrite the stored id either.
+        {"locked for reads only", QByteArray("KEPT"), errSecInteractionNotAllowed, true, false},
+        {"reads denied only", QByteArray("KEPT"), errSecAuthFailed, true, false},
+    };
+    auto blockReads = [&](int status, bool writesWork) {
+        env.keychain.setForcedStatus(writesWork ? errSecSuccess : status);
+        env.keychain.setReadStatus(writesWork ? status : errSecSuccess);
     };
     for (const Case& c : cases) {
         resetSharedInstances();
-        env.keychain.setForcedStatus(errSecSuccess);
+        blockReads(errSecSuccess, true);
         env.keychain.remove(kService, kAccount);
         if (c.item) env.keychain.add(kService, kAccount, *c.item, kKeychainAccessibleWhenUnlocked);
-        env.keychain.setForcedStatus(c.readStatus);
+        blockReads(c.readStatus, c.writesWork);
 
         const NimbrelDeviceIdentity identity = NimbrelDeviceIdentity::current();
         EXPECT_TRUE(Uuid::parse(identity.id).has_value()) << c.name;
         EXPECT_EQ(NimbrelDeviceIdentity::current().id, identity.id) << c.name << ": one id for the process";
 
-        env.keychain.setForcedStatus(errSecSuccess);
+        blockReads(errSecSuccess, true);
         if (c.saved) {
             EXPECT_EQ(storedData(), std::optional<QByteArray>(identity.id.toUtf8())) << c.name;
             EXPECT_EQ(NimbrelDeviceIdentityProvider::storedDeviceID(), identity.id) << c.name;
         } else {
             EXPECT_EQ(storedData(), c.item) << c.name << ": no phantom device is stored";
-            env.keychain.setForcedStatus(c.readStatus);
+            blockReads(c.readStatus, c.writesWork);
             EXPECT_EQ(NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(env.platform), kUnknownDeviceID) << c.name;
         }
     }

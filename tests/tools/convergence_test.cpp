@@ -1,9 +1,10 @@
 // Random edits, deletions, pauses, sync switches, offline spells, failed saves and fetches,
-// restarts of the program and pulls on two Macs over virtual time, then sync on everywhere and
-// a few pull rounds. After every step no deleted object may be back on a Mac that no longer held
-// it; at the end both Macs must hold the same copy of every rule, session and setting whose
-// latest edit was made while sync could run, that copy must be the latest edit, and both must
-// hold the cloud's blacklist. NIMBREL_CONVERGENCE_RUNS sets the number of runs (300 by default;
+// records a batch answers with errors of their own, damaged rows, restarts of the program and
+// pulls on two Macs over virtual time, then sync on everywhere and a few pull rounds. After every
+// step no deleted object may be back on a Mac that no longer held it; at the end both Macs must
+// hold the same copy of every rule, session and setting whose latest edit was made while sync
+// could run (and whose record was not damaged after it), that copy must be the latest edit, and
+// both must hold the cloud's blacklist. NIMBREL_CONVERGENCE_RUNS sets the number of runs (300 by default;
 // scripts/convergence runs more), NIMBREL_CONVERGENCE_SEED replays one run.
 #include "TwoMacs.h"
 
@@ -34,6 +35,7 @@ namespace {
 constexpr Date kStart{794836800.0}; // 2026-03-10 12:00:00 UTC
 const QString kPauseKey = QStringLiteral("Nimbrel.globalPauseActive");
 const QString kSyncKey = QStringLiteral("Nimbrel.settings.syncEnabled");
+const QString kContainer = QStringLiteral("iCloud.com.nimbrel.app");
 
 // What the run did, as far as the outcome depends on it.
 struct Oracle {
@@ -43,6 +45,9 @@ struct Oracle {
     };
     std::map<QString, Edit> latest; // "rule:<id>", "session:<id>"
     std::set<QString> deleted;
+    // Objects whose record was damaged after their latest edit: no Mac sends them again.
+    std::set<QString> damaged;
+    bool registryDamaged = false;
     std::optional<std::pair<NimbrelBehaviorMode, bool>> settings; // the latest settings event
 };
 
@@ -97,7 +102,7 @@ class ConvergenceRun {
 
     void step() {
         TwoMacs::Mac& mac = anyMac();
-        switch (pick(15)) {
+        switch (pick(17)) {
         case 0:
         case 1:
             addRule(mac);
@@ -140,6 +145,12 @@ class ConvergenceRun {
             openBlacklist(mac);
             note(mac, "restart");
             break;
+        case 14:
+            failRecordsOfABatch(mac);
+            break;
+        case 15:
+            damageARow(mac);
+            break;
         default:
             break;
         }
@@ -162,6 +173,44 @@ class ConvergenceRun {
         }
     }
 
+    // The records of one kind in one of the next batches are answered with an error of their own.
+    void failRecordsOfABatch(TwoMacs::Mac& mac) {
+        const QString kinds[] = {"rule_*", "session_*", "deleted_rule_*", "deleted_session_*"};
+        const QString& kind = kinds[pick(4)];
+        CloudError rejected = CloudError::make(CloudError::serverRejectedRequest, {});
+        rejected.itemID = {kind};
+        const int skip = pick(3);
+        mac.cloud().failNext({CloudFailure::Operation::batchFetch, kind, CloudError::make(CloudError::partialFailure, {}),
+                              false, skip, {}, 1, {}, {rejected}});
+        note(mac, QStringLiteral("batch of %1 %2 from now answers each with an error").arg(kind).arg(skip + 1));
+    }
+
+    // A row of the cloud's file is damaged: the sync registry, an object's record or a tombstone.
+    void damageARow(TwoMacs::Mac& mac) {
+        QString name = cloudnames::syncRegistry;
+        QString object;
+        if (const int what = pick(3); what == 1) {
+            std::vector<QString> held;
+            for (const auto& [kind, ids] : heldNow(mac))
+                held.insert(held.end(), ids.begin(), ids.end());
+            if (held.empty()) return;
+            object = held[size_t(pick(int(held.size())))];
+        } else if (what == 2) {
+            if (oracle_.deleted.empty()) return;
+            object = *std::next(oracle_.deleted.begin(), pick(int(oracle_.deleted.size())));
+        }
+        if (!object.isEmpty()) {
+            const auto type = object.startsWith("rule:") ? NimbrelCloudPayloadType::rule : NimbrelCloudPayloadType::session;
+            const QString id = object.section(QLatin1Char(':'), 1);
+            name = oracle_.deleted.count(object) ? tombstoneRecordID(type, id).recordName
+                                                 : payloadRecordID(type, id).recordName;
+        }
+        if (!mac.cloud().damageDirectly(kContainer, {name})) return; // not in the cloud (yet)
+        if (name == cloudnames::syncRegistry) oracle_.registryDamaged = true;
+        if (!object.isEmpty() && !oracle_.deleted.count(object)) oracle_.damaged.insert(object);
+        note(mac, "damaged " + name);
+    }
+
     void addRule(TwoMacs::Mac& mac) {
         NimbrelRuleTrigger trigger{1, NimbrelRuleAppTarget{QStringLiteral("Mail"), std::nullopt, std::nullopt}};
         const NimbrelRule r =
@@ -170,6 +219,7 @@ class ConvergenceRun {
         mac.run([&] { NimbrelRulesStore::shared().addRule(r); });
         note(mac, "add " + r.name + " " + r.id.toString().left(4));
         oracle_.latest["rule:" + r.id.toString()] = {ruleContent(r), gateOpen(mac)};
+        oracle_.damaged.erase("rule:" + r.id.toString());
     }
     void editRule(TwoMacs::Mac& mac) {
         auto rules = mac.run([] { return NimbrelRulesStore::shared().rules().get(); });
@@ -184,6 +234,7 @@ class ConvergenceRun {
         });
         note(mac, "edit rule " + r.id.toString().left(4) + " as " + r.name);
         oracle_.latest["rule:" + r.id.toString()] = {ruleContent(stored), gateOpen(mac)};
+        oracle_.damaged.erase("rule:" + r.id.toString());
     }
     void deleteRule(TwoMacs::Mac& mac) {
         auto rules = mac.run([] { return NimbrelRulesStore::shared().rules().get(); });
@@ -209,6 +260,7 @@ class ConvergenceRun {
         });
         note(mac, (edit ? "edit " : "add ") + s.id.toString().left(4) + " as " + s.name);
         oracle_.latest["session:" + s.id.toString()] = {sessionContent(stored), gateOpen(mac)};
+        oracle_.damaged.erase("session:" + s.id.toString());
     }
     void deleteSession(TwoMacs::Mac& mac) {
         auto sessions = mac.run([] { return NimbrelSessionsStore::shared().sessions().get(); });
@@ -274,6 +326,8 @@ class ConvergenceRun {
             mac->cloud().clearFailures(); // the network is well again
             macs_.advance(1);             // two Macs never change their settings at the very same instant
         }
+        // A damaged registry is written anew at the next push: the user changes something once more.
+        if (oracle_.registryDamaged) addRule(macs_.a());
         for (int round = 0; round < 4; ++round) {
             macs_.advance(61);
             checkNoDeletedObjectIsBack();
@@ -344,7 +398,7 @@ class ConvergenceRun {
             if (onA.count(id) || onB.count(id))
                 problems << QStringLiteral("deleted but back on %1: %2").arg(onA.count(id) ? "A" : "B", id);
         for (const auto& [id, edit] : oracle_.latest) {
-            if (oracle_.deleted.count(id) || !edit.syncable) continue;
+            if (oracle_.deleted.count(id) || oracle_.damaged.count(id) || !edit.syncable) continue;
             auto a = onA.find(id);
             auto b = onB.find(id);
             if (a == onA.end() || b == onB.end()) {
@@ -363,13 +417,13 @@ class ConvergenceRun {
             }
         }
         SqliteCloudStore cloud(macs_.a().cloud().path());
-        if (auto r = cloud.fetch(QStringLiteral("iCloud.com.nimbrel.app"), {QStringLiteral("settings_primary")});
+        if (auto r = cloud.fetch(kContainer, {QStringLiteral("settings_primary")});
             r.ok())
             if (!problems.isEmpty())
                 problems << QStringLiteral("the cloud's settings: %1 of %2")
                                 .arg(r.value().text("behaviorMode").value_or("none"))
                                 .arg(r.value().date("updatedAt")->secondsSince(kStart));
-        auto record = cloud.fetch(QStringLiteral("iCloud.com.nimbrel.app"), {QStringLiteral("blacklist_primary")});
+        auto record = cloud.fetch(kContainer, {QStringLiteral("blacklist_primary")});
         if (record.ok()) {
             const auto payload = NimbrelCloudBlacklistPayload::fromRecord(record.value());
             const QStringList keys = payload ? payload->blacklistedAppKeys : QStringList();

@@ -1,5 +1,6 @@
 // The timeline's steps on the cloud database itself: a trace of the calls that reach it,
-// faults of single calls, records another Mac writes; and the device registry as it stands.
+// faults of single calls, records another Mac writes or a damaged disk spoils; and the device
+// registry as it stands.
 #include "ScenarioRun.h"
 
 #include "platform/Platform.h"
@@ -178,6 +179,18 @@ void writeRecord(ScenarioRun& run, const QJsonObject& step) {
     if (!written.ok()) run.error(QStringLiteral("the cloud did not take it: ") + written.error().localizedDescription);
 }
 
+// A row of the file left with fields that cannot be read, as a damaged disk would leave it.
+void damageRecord(ScenarioRun& run, const QJsonObject& step) {
+    const QString name = step.value(QStringLiteral("name")).toString();
+    if (name.isEmpty()) {
+        run.error(QStringLiteral("cloudDamage needs \"name\""));
+        return;
+    }
+    run.step(QStringLiteral("the cloud's copy of %1 is damaged").arg(name));
+    if (!run.sim().cloud().damageDirectly(programContainer(), {name}))
+        run.error(QStringLiteral("the cloud holds no record ") + name);
+}
+
 // A field as a person reads it; payload bytes that hold JSON show the JSON.
 QString describeValue(const CloudValue& value) {
     struct Visitor {
@@ -245,6 +258,8 @@ bool runCloudDatabaseStep(ScenarioRun& run, const QString& what, const QJsonObje
         injectFault(run, step);
     } else if (what == QLatin1String("cloudWrite")) {
         writeRecord(run, step);
+    } else if (what == QLatin1String("cloudDamage")) {
+        damageRecord(run, step);
     } else if (what == QLatin1String("showCloud")) {
         showRecords(run, step);
     } else if (what == QLatin1String("traceCloud")) {

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 
-#include <map>
 #include <optional>
 
 namespace nimbrel {
@@ -12,10 +11,10 @@ namespace nimbrel {
 // The stored form of a record's fields: one CBOR map from field name to value. Flags,
 // integers, texts, bytes and lists of texts are CBOR's own kinds; a date is its seconds since
 // 2001 as a double under a tag of its own, so no kind reads back as another.
-QByteArray encodeCloudFields(const std::map<QString, CloudValue>& fields);
+QByteArray encodeCloudFields(const CloudFields& fields);
 // Whether every date is a moment in time (not infinite, not NaN); only such fields are stored.
-bool hasOnlyFiniteDates(const std::map<QString, CloudValue>& fields);
+bool hasOnlyFiniteDates(const CloudFields& fields);
 // nullopt for bytes that are not such a map (a damaged row).
-std::optional<std::map<QString, CloudValue>> decodeCloudFields(const QByteArray& bytes);
+std::optional<CloudFields> decodeCloudFields(const QByteArray& bytes);
 
 } // namespace nimbrel

@@ -185,6 +185,10 @@ CloudResult<CloudRecord> SqliteCloudService::writeDirectly(const QString& contai
     return overwriteCloudRecord(*store_, container, record, keepOtherFields);
 }
 
+bool SqliteCloudService::damageDirectly(const QString& container, const CloudRecordID& id) {
+    return store_->damageFields(container, id);
+}
+
 void SqliteCloudService::answerLater(std::function<void()> answer) {
     scheduler_.after(conditions_.latency, std::move(answer));
 }

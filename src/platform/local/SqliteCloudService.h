@@ -63,6 +63,8 @@ class SqliteCloudService final : public CloudService {
     // Writes over the stored copy whatever its tag; with `keepOtherFields` the stored fields
     // the record does not name stay.
     CloudResult<CloudRecord> writeDirectly(const QString& container, const CloudRecord& record, bool keepOtherFields);
+    // Leaves the record's row unreadable, as a damaged file would; false when there is no such row.
+    bool damageDirectly(const QString& container, const CloudRecordID& id);
 
     const QString& path() const { return path_; }
     // Why a damaged file was set aside at the first opening (empty when it was not).

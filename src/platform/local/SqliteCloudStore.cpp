@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <sqlite3.h>
 
-#include <set>
+#include <algorithm>
+
 
 namespace nimbrel {
 
@@ -43,6 +45,31 @@ void bindText(sqlite3_stmt* statement, int index, const QString& text) {
 QString columnText(sqlite3_stmt* statement, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
     return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+}
+
+// `text` as UTF-8 in `buffer`, whose storage is reused for the plain ASCII of record names.
+const QByteArray& utf8Into(const QString& text, QByteArray& buffer) {
+    const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
+    if (!std::all_of(chars, chars + text.size(), [](char16_t c) { return c < 0x80; })) {
+        buffer = text.toUtf8();
+        return buffer;
+    }
+    buffer.resize(text.size());
+    std::transform(chars, chars + text.size(), buffer.data(), [](char16_t c) { return char(c); });
+    return buffer;
+}
+
+// A record type read from a row: the few types come back as the same shared texts, not as a new
+// text for every row.
+QString columnRecordType(sqlite3_stmt* statement, int column) {
+    const QByteArrayView utf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                              sqlite3_column_bytes(statement, column));
+    thread_local std::vector<std::pair<QByteArray, QString>> types;
+    for (const auto& [bytes, type] : types)
+        if (bytes == utf8) return type;
+    if (types.size() >= 16) types.erase(types.begin());
+    types.emplace_back(utf8.toByteArray(), QString::fromUtf8(utf8));
+    return types.back().second;
 }
 
 // Ends a transaction on every path; rolls back unless committed.
@@ -216,9 +243,16 @@ CloudError SqliteCloudStore::failure(const QString& what) const {
 
 CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, const CloudRecordID& id, RowState* state) {
     *state = RowState::good;
+    // Bound in place, a pull reads thousands of rows: the texts outlive the statement's use, and
+    // the container's stays from call to call.
+    if (container != boundContainer_) {
+        boundContainer_ = container;
+        boundContainerUtf8_ = container.toUtf8();
+    }
+    const QByteArray& nameUtf8 = utf8Into(id.recordName, nameBuffer_);
     StatementUse use{select_};
-    bindText(select_, 1, container);
-    bindText(select_, 2, id.recordName);
+    sqlite3_bind_text(select_, 1, boundContainerUtf8_.constData(), int(boundContainerUtf8_.size()), SQLITE_STATIC);
+    sqlite3_bind_text(select_, 2, nameUtf8.constData(), int(nameUtf8.size()), SQLITE_STATIC);
     sqlite3_bind_int(select_, 3, kMaxFieldsBytes);
     const int step = sqlite3_step(select_);
     if (step == SQLITE_DONE) return CloudError::make(CloudError::unknownItem, {});
@@ -226,14 +260,14 @@ CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, con
         *state = RowState::databaseFailed;
         return failure(QStringLiteral("The cloud database could not be read"));
     }
-    CloudRecord record(columnText(select_, 0), id);
+    CloudRecord record(columnRecordType(select_, 0), id);
     record.setRecordChangeTag(QString::number(sqlite3_column_int64(select_, 1)));
     const bool withinBound = sqlite3_column_type(select_, 2) != SQLITE_NULL;
-    const QByteArray blob(static_cast<const char*>(sqlite3_column_blob(select_, 2)), sqlite3_column_bytes(select_, 2));
+    // Read in place: the decoded fields copy what they keep before the statement moves on.
+    const QByteArray blob = QByteArray::fromRawData(static_cast<const char*>(sqlite3_column_blob(select_, 2)),
+                                                    sqlite3_column_bytes(select_, 2));
     if (auto fields = withinBound ? decodeCloudFields(blob) : std::nullopt) {
-        for (auto& [key, value] : *fields)
-            record.set(key, std::move(value));
-        record.clearRemovedKeys();
+        record.setFields(std::move(*fields));
     } else {
         *state = RowState::damaged; // type and tag are known; the fields are lost
     }
@@ -318,9 +352,11 @@ CloudResult<CloudBatchResult> SqliteCloudStore::fetchMany(const QString& contain
     if (!transaction.isOpen()) return failure(QStringLiteral("The cloud database could not be read"));
     CloudBatchResult results;
     results.reserve(ids.size());
-    std::set<QString> seen;
+    QSet<QString> seen;
+    seen.reserve(qsizetype(ids.size()));
     for (const CloudRecordID& id : ids) {
-        if (!seen.insert(id.recordName).second) continue;
+        if (seen.contains(id.recordName)) continue;
+        seen.insert(id.recordName);
         RowState state;
         CloudResult<CloudRecord> one = readRow(container, id, &state);
         // A database failure fails the whole call; a missing or damaged record is that item's.
@@ -332,6 +368,21 @@ CloudResult<CloudBatchResult> SqliteCloudStore::fetchMany(const QString& contain
     }
     transaction.commit();
     return results;
+}
+
+bool SqliteCloudStore::damageFields(const QString& container, const CloudRecordID& id) {
+    std::lock_guard lock(mutex_);
+    CloudError error;
+    if (!ensureOpen(&error)) return false;
+    sqlite3_stmt* update = nullptr;
+    if (sqlite3_prepare_v2(db_, "UPDATE records SET fields = x'ff00ff' WHERE container = ?1 AND name = ?2", -1,
+                           &update, nullptr) != SQLITE_OK)
+        return false;
+    bindText(update, 1, container);
+    bindText(update, 2, id.recordName);
+    const bool updated = sqlite3_step(update) == SQLITE_DONE && sqlite3_changes(db_) == 1;
+    sqlite3_finalize(update);
+    return updated;
 }
 
 } // namespace nimbrel

@@ -2,6 +2,7 @@
 
 #include "platform/CloudDatabase.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -35,6 +36,9 @@ class SqliteCloudStore {
     CloudResult<CloudRecord> fetch(const QString& container, const CloudRecordID& id);
     CloudResult<CloudRecord> save(const QString& container, const CloudRecord& record);
     CloudResult<CloudBatchResult> fetchMany(const QString& container, const std::vector<CloudRecordID>& ids);
+    // Leaves the stored row of `id` with fields that cannot be read, as a damaged file would (its
+    // type and tag stay); false when there is no such row or the file could not be written.
+    bool damageFields(const QString& container, const CloudRecordID& id);
 
     const QString& path() const { return path_; }
     // Why the file found at the first opening was set aside, and where it went (empty when
@@ -70,6 +74,10 @@ class SqliteCloudStore {
     sqlite3_stmt* upsert_ = nullptr;
     bool opened_ = false;
     QString setAsideProblem_;
+    // What the row reads bind, kept between calls.
+    QString boundContainer_;
+    QByteArray boundContainerUtf8_;
+    QByteArray nameBuffer_;
     bool setAsideNoticeTaken_ = false;
 };
 

@@ -1,0 +1,147 @@
+#pragma once
+
+// The merge of what a store's pull fetched into the list it holds, shared by the rules and the
+// sessions stores: deleted objects go and never come back, a copy from the cloud replaces the one
+// held only when it is newer, and a record merged before and not changed since is not decoded again.
+
+#include "platform/Json.h"
+#include "platform/Uuid.h"
+#include "sync/CloudCopyOrder.h"
+#include "sync/CloudSyncManager.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace nimbrel {
+
+struct Platform;
+
+// The records a store merged at its pulls, by object id: the server's change tag of each and the
+// date of the copy held after its merge. A record seen again under the same tag while that copy is
+// still held needs no decoding: its merge would change nothing. Every change a user makes dates
+// its object, so a copy changed here no longer matches; a list replaced by other means must clear
+// the memory.
+class CloudMergeMemory {
+  public:
+    struct Merged {
+        QString changeTag;
+        Uuid id;
+        Date heldUpdatedAt;
+    };
+
+    void clear() { merged_.clear(); }
+    const Merged* find(const Uuid& objectID) const {
+        auto it = merged_.constFind(objectID);
+        return it == merged_.cend() ? nullptr : &*it;
+    }
+    void remember(const Uuid& objectID, Merged merged) { merged_.insert(objectID, std::move(merged)); }
+
+  private:
+    QHash<Uuid, Merged> merged_;
+};
+
+// The ids a pull finds deleted: as UUIDs where they read as one (as every object's id does, in
+// either case), else as they are written.
+class CloudDeletedIDs {
+  public:
+    void insert(const QString& id);
+    bool contains(const Uuid& id) const { return uuids_.contains(id); }
+    bool contains(const QString& id, const std::optional<Uuid>& asUuid) const {
+        return asUuid ? uuids_.contains(*asUuid) : others_.contains(id);
+    }
+
+  private:
+    QSet<Uuid> uuids_;
+    QSet<QString> others_;
+};
+
+// How a store reports what a pull could not read: each payload record that does not decode or
+// could not be read is recorded under `decodeFailedTitle`, and printed with its name under
+// `component`; a tombstone that could not be read is printed only, since the registry keeps its
+// object deleted.
+struct CloudMergeReporting {
+    Platform* platform = nullptr;
+    QString decodeFailedTitle;
+    QString component;
+
+    void unreadable(const CloudPull& pull) const;
+    void undecodable(const NimbrelCloudPayloadRecord& record, const QString& error) const;
+};
+
+// How a store reads its objects out of payload records.
+template <typename T> struct CloudMergeCoding : CloudMergeReporting {
+    // The object a record carries, or the decoder's message.
+    std::function<json::Decoded<T>(const NimbrelCloudPayloadRecord&)> decode;
+    // Whether two copies dated the same second differ in what they carry.
+    std::function<bool(const T& pulled, const T& held)> differs;
+};
+
+// The ids the pull finds deleted: its tombstones, every id the registry lists among the deletions
+// (a tombstone that could not be read included), and the deletions made here still on their way.
+CloudDeletedIDs deletedObjectIDs(const CloudPull& pull, const std::map<QString, Date>& pendingDeletions);
+
+// `held` merged with the pull's records (newest first), or nullopt when nothing changes. `T` has
+// `id` (Uuid) and `updatedAt`.
+template <typename T>
+std::optional<std::vector<T>> mergeCloudPull(const std::vector<T>& held, const CloudPull& pull,
+                                              const CloudDeletedIDs& deleted, CloudMergeMemory& memory,
+                                              const CloudMergeCoding<T>& coding) {
+    coding.unreadable(pull);
+    // The held list is copied only once something changes.
+    std::optional<std::vector<T>> draft;
+    auto isDeleted = [&deleted](const T& object) { return deleted.contains(object.id); };
+    if (std::any_of(held.begin(), held.end(), isDeleted)) {
+        draft.emplace();
+        draft->reserve(held.size());
+        std::copy_if(held.begin(), held.end(), std::back_inserter(*draft), std::not_fn(isDeleted));
+    }
+    auto list = [&]() -> const std::vector<T>& { return draft ? *draft : held; };
+    auto edit = [&]() -> std::vector<T>& {
+        if (!draft) draft = held;
+        return *draft;
+    };
+
+    QHash<Uuid, size_t> position;
+    position.reserve(qsizetype(list().size() + pull.records.size()));
+    for (size_t i = 0; i < list().size(); ++i)
+        position.insert(list()[i].id, i);
+
+    for (const NimbrelCloudPayloadRecord& record : pull.records) {
+        const std::optional<Uuid> objectID = Uuid::parse(record.objectID);
+        if (deleted.contains(record.objectID, objectID)) continue;
+        if (const auto* merged = objectID ? memory.find(*objectID) : nullptr;
+            merged && !record.recordChangeTag.isEmpty() && merged->changeTag == record.recordChangeTag) {
+            auto at = position.constFind(merged->id);
+            if (at != position.cend() && list()[*at].updatedAt == merged->heldUpdatedAt) continue;
+        }
+        json::Decoded<T> decoded = coding.decode(record);
+        if (!decoded) {
+            coding.undecodable(record, decoded.error);
+            continue;
+        }
+        T& pulled = *decoded.value;
+        // A record filed under another id must not bring back an object deleted in this pull.
+        if (deleted.contains(pulled.id)) continue;
+        const Uuid id = pulled.id;
+        auto at = position.constFind(id);
+        if (at == position.cend()) {
+            at = position.insert(id, list().size());
+            edit().push_back(std::move(pulled));
+        } else if (isNewerCloudCopy(pulled.updatedAt, list()[*at].updatedAt,
+                                    [&] { return coding.differs(pulled, list()[*at]); })) {
+            edit()[*at] = std::move(pulled);
+        }
+        if (objectID && !record.recordChangeTag.isEmpty())
+            memory.remember(*objectID, {record.recordChangeTag, id, list()[*at].updatedAt});
+    }
+    return draft;
+}
+
+} // namespace nimbrel
