@@ -31,9 +31,14 @@ void CloudMergeReporting::unreadable(const CloudPull& pull) const {
             *platform, NimbrelActivityType::error, decodeFailedTitle,
             QStringLiteral("The record \"%1\" could not be read: %2").arg(record.recordName, record.problem));
     }
-    for (const CloudUnreadableRecord& record : pull.unreadableTombstones)
+    // Its object stays deleted, since the registry lists it; the user still learns of the damage.
+    for (const CloudUnreadableRecord& record : pull.unreadableTombstones) {
         logLine(component, QStringLiteral("could not read the cloud record %1 (its object stays deleted): %2")
                                .arg(record.recordName, record.problem));
+        recordNimbrelActivity(*platform, NimbrelActivityType::error, decodeFailedTitle,
+                              QStringLiteral("The record \"%1\" could not be read: %2 What it deleted stays deleted.")
+                                  .arg(record.recordName, record.problem));
+    }
 }
 
 void CloudMergeReporting::undecodable(const NimbrelCloudPayloadRecord& record, const QString& error) const {

@@ -120,6 +120,14 @@ TEST_F(RulesStoreCloudTest, ADeletedRuleStaysDeletedWhateverBecomesOfItsTombston
         EXPECT_EQ(messageOf("Delete Fetch Failed"),
                   c.pullFails ? QStringLiteral("The server rejected the request.") : QStringLiteral("<not recorded>"))
             << c.name;
+        // A tombstone that cannot be read is reported, though its rule stays deleted.
+        const QString tombstoneName = tombstoneRecordID(NimbrelCloudPayloadType::rule, deleted.id.toString()).recordName;
+        EXPECT_EQ(std::count_if(activities.begin(), activities.end(),
+                                [&](const auto& a) {
+                                    return a.title == "Rule Decode Failed" && a.message.contains(tombstoneName);
+                                }),
+                  c.pullFails ? 0 : 1)
+            << c.name;
         scheduler.advance(60); // the next pull reads everything
         EXPECT_FALSE(holds(deleted)) << c.name;
         EXPECT_TRUE(holds(added)) << c.name;

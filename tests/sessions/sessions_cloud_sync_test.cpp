@@ -225,8 +225,12 @@ TEST_F(SessionsCloudSyncTest, APullWhoseFetchFailedBringsNoDeletedSessionBack) {
                                          {rejected}});
          },
          {"Delete Fetch Failed: rejected"}},
-        // The registry lists the deletion all the same; nothing fails.
-        {"the tombstone damaged", [&] { cloud.damage(tombstoneName); }, {}},
+        // The registry lists the deletion all the same; nothing fails, but the damage is told.
+        {"the tombstone damaged",
+         [&] { cloud.damage(tombstoneName); },
+         {QStringLiteral("Session Decode Failed: The record \"%1\" could not be read: The cloud database holds a "
+                         "damaged record \"%1\". What it deleted stays deleted.")
+              .arg(tombstoneName)}},
     };
     for (const auto& [name, spoil, recorded] : failures) {
         spoil();
