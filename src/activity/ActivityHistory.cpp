@@ -62,14 +62,39 @@ bool ActivityHistory::hasRepeatOf(const NimbrelActivityEntry& entry, double wind
 
 void ActivityHistory::assign(Entries entries) {
     entries_ = std::move(entries);
+    ++lineage_;
     sealed_ = std::make_shared<BlockList>();
     sealedEarliest_.clear();
     open_.reset();
     idCounts_.clear();
     datesByKind_.clear();
-    for (const NimbrelActivityEntry& entry : entries_) {
-        index(entry);
+    indexAll();
+    for (const NimbrelActivityEntry& entry : entries_)
         addToBlocks(entry);
+}
+
+void ActivityHistory::indexAll() {
+    // In order of the indexes' keys, so that each insertion goes beside the one before instead
+    // of walking down a tree whose nodes are all over memory.
+    std::vector<const NimbrelActivityEntry*> sorted;
+    sorted.reserve(entries_.size());
+    for (const NimbrelActivityEntry& entry : entries_)
+        sorted.push_back(&entry);
+    std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return IdOrder{}(a->id, b->id); });
+    for (const NimbrelActivityEntry* entry : sorted)
+        ++idCounts_.try_emplace(idCounts_.end(), entry->id, 0)->second;
+
+    std::vector<std::pair<Kind, double>> kinds;
+    kinds.reserve(entries_.size());
+    for (const NimbrelActivityEntry& entry : entries_)
+        if (std::isfinite(entry.date.secondsSinceReferenceDate))
+            kinds.emplace_back(Kind(entry), entry.date.secondsSinceReferenceDate);
+    std::sort(kinds.begin(), kinds.end());
+    auto kind = datesByKind_.end();
+    for (auto& [key, date] : kinds) {
+        if (kind == datesByKind_.end() || kind->first < key)
+            kind = datesByKind_.emplace_hint(datesByKind_.end(), std::move(key), std::multiset<double>{});
+        kind->second.insert(kind->second.end(), date);
     }
 }
 
@@ -117,6 +142,7 @@ bool ActivityHistory::eraseBefore(Date cutoff) {
         unindex(e);
         return true;
     });
+    ++lineage_;
     // Blocks with old entries are replaced by filtered copies, never changed in place; the
     // block being filled is sealed with the others.
     auto kept = std::make_shared<BlockList>();
@@ -151,6 +177,7 @@ bool ActivityHistory::eraseBefore(Date cutoff) {
 
 ActivityHistory::Snapshot ActivityHistory::snapshot() const {
     Snapshot snapshot;
+    snapshot.lineage_ = lineage_;
     snapshot.sealed_ = sealed_;
     if (open_) {
         snapshot.open_ = open_;
