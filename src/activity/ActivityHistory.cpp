@@ -47,17 +47,44 @@ void ActivityHistory::unindex(const NimbrelActivityEntry& entry) {
     if (kind->second.empty()) datesByKind_.erase(kind);
 }
 
-bool ActivityHistory::hasRepeatOf(const NimbrelActivityEntry& entry, double window) const {
+namespace {
+// Whether one of `dates` lies within `window` seconds of the entry's date.
+bool holdsDateNear(const std::multiset<double>& dates, const NimbrelActivityEntry& entry, double window) {
     const double at = entry.date.secondsSinceReferenceDate;
-    if (!std::isfinite(at)) return false;
-    const auto kind = datesByKind_.find(Kind(entry));
-    if (kind == datesByKind_.end()) return false;
     // A second of slack around the window, so that rounding of its ends never hides a date
     // that the exact test below accepts.
-    const std::multiset<double>& dates = kind->second;
     for (auto it = dates.lower_bound(at - window - 1); it != dates.end() && *it <= at + window + 1; ++it)
         if (std::abs(Date{*it}.secondsSince(entry.date)) <= window) return true;
     return false;
+}
+} // namespace
+
+bool ActivityHistory::hasRepeatOf(const NimbrelActivityEntry& entry, double window) const {
+    if (!std::isfinite(entry.date.secondsSinceReferenceDate)) return false;
+    const auto kind = datesByKind_.find(Kind(entry));
+    return kind != datesByKind_.end() && holdsDateNear(kind->second, entry, window);
+}
+
+bool ActivityHistory::appendUnlessKnown(const NimbrelActivityEntry& entry, double window) {
+    // One walk down each index finds both whether the entry is known and where it goes.
+    const auto id = idCounts_.lower_bound(entry.id);
+    if (id != idCounts_.end() && !IdOrder{}(entry.id, id->first)) return false;
+    const bool dated = std::isfinite(entry.date.secondsSinceReferenceDate);
+    auto kind = datesByKind_.end();
+    if (dated) {
+        Kind key(entry);
+        kind = datesByKind_.lower_bound(key);
+        if (kind != datesByKind_.end() && !(key < kind->first)) {
+            if (holdsDateNear(kind->second, entry, window)) return false;
+        } else {
+            kind = datesByKind_.emplace_hint(kind, std::move(key), std::multiset<double>{});
+        }
+    }
+    entries_.push_back(entry);
+    idCounts_.emplace_hint(id, entry.id, 1);
+    if (dated) kind->second.insert(entry.date.secondsSinceReferenceDate);
+    addToBlocks(entry);
+    return true;
 }
 
 void ActivityHistory::assign(Entries entries) {

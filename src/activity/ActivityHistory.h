@@ -75,6 +75,9 @@ class ActivityHistory {
     bool containsId(const Uuid& id) const { return idCounts_.count(id) > 0; }
     // Whether an entry of the same type, title and message is dated within `window` seconds.
     bool hasRepeatOf(const NimbrelActivityEntry& entry, double window) const;
+    // Appends the entry unless its id is held or it repeats one within `window` seconds (as
+    // hasRepeatOf); whether it was appended.
+    bool appendUnlessKnown(const NimbrelActivityEntry& entry, double window);
 
     // Entries per block: sealing one while a snapshot still holds the list of blocks copies the list.
     static constexpr size_t kBlockSize = 256;

@@ -158,15 +158,19 @@ bool NimbrelActivityStore::prune() {
     return history_.eraseBefore(cutoff);
 }
 
+namespace {
+double repeatWindow(const NimbrelActivityEntry& entry) {
+    return entry.type == NimbrelActivityType::error ? NimbrelActivityStore::kErrorRepeatWindow
+                                                    : NimbrelActivityStore::kRepeatWindow;
+}
+} // namespace
+
 bool NimbrelActivityStore::isDuplicate(const NimbrelActivityEntry& entry) const {
-    const double window = entry.type == NimbrelActivityType::error ? kErrorRepeatWindow : kRepeatWindow;
-    return history_.hasRepeatOf(entry, window);
+    return history_.hasRepeatOf(entry, repeatWindow(entry));
 }
 
 void NimbrelActivityStore::add(const NimbrelActivityEntry& entry) {
-    if (history_.containsId(entry.id)) return;
-    if (isDuplicate(entry)) return;
-    history_.append(entry);
+    if (!history_.appendUnlessKnown(entry, repeatWindow(entry))) return;
     prune();
     changed();
     scheduleSave();
