@@ -37,8 +37,8 @@ json::Decoded<std::vector<NimbrelActivityEntry>> readAsOneDocument(const QByteAr
         if (!doc.isArray()) throw json::DecodeError(QStringLiteral("expected an array of entries"));
         std::vector<NimbrelActivityEntry> out;
         for (qsizetype i = 0; i < doc.array().size(); ++i)
-            out.push_back(NimbrelActivityEntry::fromJson(json::Reader::fromValue(
-                doc.array()[i], json::DateForm::ISO8601, QStringLiteral("[%1]").arg(i))));
+            out.push_back(NimbrelActivityEntry::fromJson(
+                json::Reader::fromValue(doc.array()[i], json::DateForm::ISO8601, QStringLiteral("[%1]").arg(i))));
         return out;
     });
 }
@@ -81,10 +81,7 @@ TEST_F(ActivityHistoryFileTest, TheFileIsReplacedWhenItCannotBeAddedTo) {
     } cases[] = {
         {"entries went", [](auto& t) { t.history.eraseBefore(Date{794836800.5}); }},
         {"someone else wrote it", [](auto& t) { overwrite(t.path, encodeHistory(t.history.snapshot()) + " "); }},
-        {"someone else replaced it",
-         [](auto& t) {
-             ASSERT_TRUE(writeFileAtomically(t.path, contents(t.path)));
-         }},
+        {"someone else replaced it", [](auto& t) { ASSERT_TRUE(writeFileAtomically(t.path, contents(t.path))); }},
         {"it is gone", [](auto& t) { QFile::remove(t.path); }},
         {"its closing bracket straddles a disk sector",
          [](auto& t) {
@@ -150,14 +147,15 @@ TEST(ActivityHistoryReading, EntriesAreReadAsTheWholeDocumentReadsThem) {
         " [ " + plain + " , " + plain + " ] ",
         "[" + entry(id + ", " + rest + ", " + date + ", \"extra\": [1, {\"a\": \"}\"}]") + "]",
         "[" + entry(rest + ", " + id + ", \"date\": \"2026-03-10T13:00:00+01:00\"") + "]",
-        "[" + entry(date + ", " + id + ", \"message\": \"\\\"\\u00e9\\n\", \"title\": \"été ✓\", \"type\": \"error\"") + "]",
+        "[" + entry(date + ", " + id + ", \"message\": \"\\\"\\u00e9\\n\", \"title\": \"été ✓\", \"type\": \"error\"") +
+            "]",
         "[" + entry(date + ", " + id + ", " + rest + ", \"title\": \"second title\"") + "]",
-        "[" + entry(date + ", " + rest) + "]",                                   // no id
-        "[" + entry(date + ", \"id\": 7, " + rest) + "]",                        // not a string
-        "[" + entry(date + ", \"id\": \"E621\", " + rest) + "]",                 // not an id
-        "[" + entry("\"date\": \"10 March\", " + id + ", " + rest) + "]",        // not a date
+        "[" + entry(date + ", " + rest) + "]",                            // no id
+        "[" + entry(date + ", \"id\": 7, " + rest) + "]",                 // not a string
+        "[" + entry(date + ", \"id\": \"E621\", " + rest) + "]",          // not an id
+        "[" + entry("\"date\": \"10 March\", " + id + ", " + rest) + "]", // not a date
         "[" + entry(date + ", " + id + ", \"message\": \"m\", \"title\": \"t\", \"type\": \"bogus\"") + "]",
-        "[" + entry(date + ", " + rest) + ", " + plain + ", {\"date\": tru}]",   // refused, then not JSON
+        "[" + entry(date + ", " + rest) + ", " + plain + ", {\"date\": tru}]", // refused, then not JSON
         "[" + plain + ", 5]",
         "[" + plain + ",]",
         "[" + plain + "] x",

@@ -75,9 +75,9 @@ std::vector<NimbrelRule> rules(int count, Date now) {
         std::vector<NimbrelRuleAction> actions;
         for (int k = 0; k < 1 + i % 4; ++k)
             actions.push_back(ruleAction(i, k));
-        NimbrelRule rule = NimbrelRule::make(QStringLiteral("Morning set-up %1").arg(i), i % 5 != 0, i % 11 == 0,
-                                             {1 + i % 3, ruleApp(i)}, std::move(actions),
-                                             now.addingSeconds(-60.0 * (count - i)));
+        NimbrelRule rule =
+            NimbrelRule::make(QStringLiteral("Morning set-up %1").arg(i), i % 5 != 0, i % 11 == 0,
+                              {1 + i % 3, ruleApp(i)}, std::move(actions), now.addingSeconds(-60.0 * (count - i)));
         if (i % 3 == 0) {
             rule.availability = {NimbrelRuleAvailabilityMode::scheduled,
                                  {NimbrelWeekday::monday, NimbrelWeekday::wednesday, NimbrelWeekday::friday},
@@ -126,9 +126,9 @@ std::vector<NimbrelSession> sessions(int count, Date now) {
 }
 
 std::vector<NimbrelActivityEntry> activity(int count, Date now) {
-    static const std::array<QString, 6> kTitles{
-        QStringLiteral("Session Started"), QStringLiteral("Rule Triggered"), QStringLiteral("App Blacklisted"),
-        QStringLiteral("App Whitelisted"), QStringLiteral("Rule Failed"),    QStringLiteral("Sync Completed")};
+    static const std::array<QString, 6> kTitles{QStringLiteral("Session Started"), QStringLiteral("Rule Triggered"),
+                                                QStringLiteral("App Blacklisted"), QStringLiteral("App Whitelisted"),
+                                                QStringLiteral("Rule Failed"),     QStringLiteral("Sync Completed")};
     std::vector<NimbrelActivityEntry> out;
     out.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {

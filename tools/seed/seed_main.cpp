@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     }
     const Locations places = Locations::underRoot(options.value(QStringLiteral("home")));
     const Date now = Date::fromUnix(double(QDateTime::currentMSecsSinceEpoch()) / 1000);
-    const bool ok = seedDefaults(places, options, now) && seedSessions(places, options, now) &&
-                    seedActivity(places, options, now);
+    const bool ok =
+        seedDefaults(places, options, now) && seedSessions(places, options, now) && seedActivity(places, options, now);
     return ok ? 0 : 1;
 }
