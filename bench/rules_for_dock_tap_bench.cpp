@@ -1,6 +1,7 @@
 // Cost of one Dock-tap rule lookup with 1,000 stored rules: the lookup reads the stored
 // rules on every call, so an unchanged store must not be decoded again. The rules live in the
 // program's file-backed defaults, and one has been edited and saved, as in a program in use.
+// Also the first lookup after a save by the store, and after another writer changed the stored rules.
 
 #include "model/RuleCoding.h"
 #include "model/RulesStore.h"
@@ -119,10 +120,27 @@ void BM_RulesForDockTap_AfterEachChange(benchmark::State& state) {
     }
 }
 
+// The first lookup after each save of an edited rule: the lookup follows the edit.
+void BM_RulesForDockTap_AfterEachSave(benchmark::State& state) {
+    Bench bench;
+    NimbrelRule edited = bench.store->rules().get()[kRuleCount / 2];
+    int saves = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        edited.name = QStringLiteral("Edited %1").arg(++saves);
+        bench.store->updateRule(edited);
+        bench.scheduler.runUntilIdle();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(bench.store->rulesForDockTap(
+            NimbrelRuleAppTarget{QStringLiteral("Unknown"), QStringLiteral("com.example.none"), std::nullopt}, 2));
+    }
+}
+
 BENCHMARK(BM_RulesForDockTap_NoneMatching)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RulesForDockTap_OneMatching)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RulesForDockTap_NameOnlyMatching)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RulesForDockTap_AfterEachChange)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RulesForDockTap_AfterEachSave)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace nimbrel

@@ -8,7 +8,8 @@ every contender alike. The load average is printed before and after; every figur
     bench/side_by_side.py startup NEW_BUILD [--old OLD_BUILD] [--rounds N]
         Start-up and resident memory of nimbrel against the bare Qt Quick program (bare_quick,
         from NEW_BUILD) and the same showing a line of text (bare_quick --text, fonts loaded),
-        with the simulated Mac's desktop window and with only the panel in a window of its own;
+        with the simulated Mac's desktop window and with only the panel in a window of its own, and
+        the processor time each has used when its window (for nimbrel: its panel) is drawn;
         the desktop's share is the difference of the two. Each nimbrel starts
         on a copy of a home it has started and quit in once (the simulated Mac's first boot, which
         builds its disk, is timed apart), without the permission, so its onboarding panel opens
@@ -102,6 +103,7 @@ class Contender:
         # of the one prepare() made.
         self.first_boot, self.home = first_boot, None
         self.window_ms, self.panel_ms, self.exit_ms, self.rss_mib = [], [], [], []
+        self.cpu_ms = []  # processor time of all its threads when its last line came
         # Builds from before NIMBREL_QUIT_WHEN_READY are stopped once ready instead.
         with open(program, "rb") as f:
             self.quits_by_itself = b"NIMBREL_QUIT_WHEN_READY" in f.read()
@@ -127,6 +129,8 @@ class Contender:
         seen = {}
         for line in process.stdout:
             ms = (time.perf_counter() - start) * 1e3
+            if last in line and "cpu" not in seen:
+                seen["cpu"] = processor_ms(process.pid)
             for wanted in (self.window_line, self.panel_line):
                 if wanted and wanted in line:
                     seen.setdefault(wanted, ms)
@@ -148,6 +152,22 @@ class Contender:
         if self.panel_line:
             self.panel_ms.append(seen[self.panel_line] - DESIGNED_PANEL_WAIT_MS)
         self.exit_ms.append(exit_ms)
+        self.cpu_ms.append(seen["cpu"])
+
+
+def processor_ms(pid):
+    """The processor time of the process so far: the run time of each of its threads (nanoseconds,
+    /proc/PID/task/*/schedstat), else user and system time (clock ticks, /proc/PID/stat)."""
+    try:
+        total = 0
+        for task in os.listdir(f"/proc/{pid}/task"):
+            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+                total += int(f.read().split()[0])
+        return total / 1e6
+    except (OSError, ValueError, IndexError):
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) * 1e3 / os.sysconf("SC_CLK_TCK")
 
 
 def resident_mib(pid):
@@ -206,15 +226,18 @@ def compare_start_up(args):
         return f"{value:6.{digits}f} {'/'.join(f'{value / of(b):4.2f}x' for b in bares)}"
 
     print("figures (ms or MiB), then their ratios to the bare window / the bare window with text")
-    print(f"{'':16s} {'first frame':>17s} {'panel drawn*':>17s} {'whole process':>17s} {'memory at 10 s':>19s}")
+    print(f"{'':16s} {'first frame':>17s} {'panel drawn*':>17s} {'processor**':>17s} {'whole process':>17s} "
+          f"{'memory at 10 s':>19s}")
     for c in contenders:
         window = against_bares(median(c.window_ms), lambda b: median(b.window_ms))
         panel = against_bares(median(c.panel_ms), lambda b: median(b.window_ms)) if c.panel_ms else ""
+        cpu = against_bares(median(c.cpu_ms), lambda b: median(b.cpu_ms))
         whole = against_bares(median(c.exit_ms), lambda b: median(b.exit_ms)) if c.quits_by_itself else ""
         memory = against_bares(median(c.rss_mib), lambda b: median(b.rss_mib), 1) if c.rss_mib else ""
-        print(f"{c.label:16s} {window:>17s} {panel:>17s} {whole:>17s} {memory:>19s}")
+        print(f"{c.label:16s} {window:>17s} {panel:>17s} {cpu:>17s} {whole:>17s} {memory:>19s}")
     print(f"* less the designed {DESIGNED_PANEL_WAIT_MS} ms wait before onboarding opens; ratios against the bare "
           "programs' first frames. First boot: the simulated Mac builds its disk (a fresh home).")
+    print("** processor time of all threads from launch until the window (nimbrel: the panel) is drawn.")
     for tag in ("old", "new"):
         desk = next((c for c in contenders if c.label == f"{tag} desktop"), None)
         panel = next((c for c in contenders if c.label == f"{tag} panel"), None)

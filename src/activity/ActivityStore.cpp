@@ -104,12 +104,11 @@ void NimbrelActivityStore::start() {
 
 void NimbrelActivityStore::load() {
     removeStaleTemporaries(storagePath_);
-    if (!QFileInfo::exists(storagePath_)) return;
-    QString error;
-    QFile file(storagePath_);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        auto decoded = json::tryDecode<DecodedHistory>([&] { return decodeHistory(bytes); });
+    const BoundedRead read = readFileWithin(storagePath_, kMaxHistoryFileBytes);
+    if (read.status == BoundedRead::Status::missing) return;
+    QString error = read.error;
+    if (read.status == BoundedRead::Status::read) {
+        auto decoded = json::tryDecode<DecodedHistory>([&] { return decodeHistory(read.bytes); });
         if (decoded) {
             history_.assign(std::move(decoded.value->entries));
             if (decoded.value->unfinishedAddition)
@@ -120,8 +119,6 @@ void NimbrelActivityStore::load() {
             return;
         }
         error = decoded.error;
-    } else {
-        error = file.errorString();
     }
     logLine(kComponent, QStringLiteral("failed to load activity history: ") + error);
 

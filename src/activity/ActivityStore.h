@@ -27,6 +27,8 @@ class NimbrelActivityStore {
     // Writes of a burst of entries are gathered into one, this long after the first.
     static constexpr double kSaveDelay = 0.25;
     static inline const QString kFileName = QStringLiteral("activity-history.json");
+    // Hundreds of thousands of entries; a larger file is taken as damaged and kept aside.
+    static constexpr qint64 kMaxHistoryFileBytes = 128 * 1024 * 1024;
 
     // Loads and prunes the history. Call start() (shared() does) to observe recorded activities.
     // Days are calendar days in the time zone current at each calculation.

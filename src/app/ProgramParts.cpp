@@ -3,6 +3,7 @@
 #include "app/SharedEngineControl.h"
 #include "app/SharedSessionsStoreHook.h"
 #include "model/RulesStore.h"
+#include "platform/FreedMemory.h"
 
 #include <utility>
 
@@ -42,7 +43,12 @@ ProgramParts::~ProgramParts() = default;
 void ProgramParts::addTo(ShellHooks& hooks) {
     hooks.engine = announced(started_, QStringLiteral("engine"), [this]() -> EngineControl& { return *engine_; });
     hooks.sessionsStore = sessionsStore_.get();
-    hooks.obtainRulesStore = announced(started_, QStringLiteral("rules store"), [] { NimbrelRulesStore::shared(); });
+    hooks.obtainRulesStore = announced(started_, QStringLiteral("rules store"), [] {
+        NimbrelRulesStore::shared();
+        // The rules are the last store read at start-up: what their and the defaults' decoding
+        // used is given back at once.
+        returnFreedMemoryToSystem();
+    });
 }
 
 } // namespace nimbrel

@@ -2,6 +2,7 @@
 
 #include "app/InterfaceFont.h"
 #include "app/SymbolImageProvider.h"
+#include "ui/common/AppIconPictures.h"
 #include "ui/common/ScreenQmlTypes.h"
 #include "ui/rules/RulesQmlTypes.h"
 #include "ui/sessions/SessionsQmlTypes.h"
@@ -49,6 +50,7 @@ void setUpQmlEngine(QQmlEngine& engine, const QmlModels& models) {
     registerSingletons();
     useInterfaceFont();
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
+    engine.addImageProvider(QStringLiteral("appicon"), new AppIconPictures);
     engine.addImportPath(QStringLiteral("qrc:/"));
 }
 

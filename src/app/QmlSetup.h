@@ -16,8 +16,8 @@ struct QmlModels {
 };
 
 // Registers the singletons (once per process; each engine gets the models current when it
-// first asks), the symbol image provider, and the import path of the Nimbrel.App module, and
-// makes the interface font the application's (InterfaceFont.h).
+// first asks), the symbol and app icon image providers, and the import path of the
+// Nimbrel.App module, and makes the interface font the application's (InterfaceFont.h).
 void setUpQmlEngine(QQmlEngine& engine, const QmlModels& models);
 
 } // namespace nimbrel

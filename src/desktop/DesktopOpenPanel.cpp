@@ -61,7 +61,7 @@ bool DesktopOpenPanel::canGoUp() const {
 QVariantList DesktopOpenPanel::places() const {
     QVariantList places;
     if (!browser_) return places;
-    for (const OpenPanelPlace& place : browser_->places())
+    for (const sim::OpenPanelPlace& place : browser_->places())
         places.append(QVariantMap{{QStringLiteral("name"), place.name},
                                   {QStringLiteral("path"), place.path},
                                   {QStringLiteral("symbol"), place.symbol},
@@ -72,7 +72,7 @@ QVariantList DesktopOpenPanel::places() const {
 QVariantList DesktopOpenPanel::items() const {
     QVariantList items;
     if (!browser_) return items;
-    for (const OpenPanelItem& item : browser_->items())
+    for (const sim::OpenPanelItem& item : browser_->items())
         items.append(QVariantMap{{QStringLiteral("name"), item.name},
                                  {QStringLiteral("path"), item.path},
                                  {QStringLiteral("isFolder"), item.isFolder},
@@ -94,7 +94,7 @@ void DesktopOpenPanel::select(const QString& path) {
 
 void DesktopOpenPanel::open(const QString& path) {
     if (!browser_ || !browser_->select(path)) return;
-    const OpenPanelItem item = *browser_->selection();
+    const sim::OpenPanelItem item = *browser_->selection();
     if (item.isFolder)
         browser_->goTo(item.path);
     else if (item.choosable)
@@ -112,7 +112,7 @@ void DesktopOpenPanel::goUp() {
 
 void DesktopOpenPanel::confirm() {
     if (!browser_) return;
-    const OpenPanelBrowser::Confirmation c = browser_->confirm();
+    const sim::OpenPanelBrowser::Confirmation c = browser_->confirm();
     if (c.answer) return finish(c.answer);
     if (c.enter) goTo(*c.enter);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop/OpenPanelBrowser.h"
+#include "platform/simulated/OpenPanelBrowser.h"
 
 #include <QObject>
 #include <QVariantList>
@@ -65,7 +65,7 @@ class DesktopOpenPanel : public QObject {
     void finish(std::optional<QStringList> answer);
 
     const FileSystem& disk_;
-    std::optional<OpenPanelBrowser> browser_;
+    std::optional<sim::OpenPanelBrowser> browser_;
     std::optional<QStringList> answer_;
 };
 

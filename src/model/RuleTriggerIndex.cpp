@@ -6,18 +6,98 @@
 
 namespace nimbrel {
 
+namespace {
+
+// What the index files a rule under; a change elsewhere in a rule leaves the index as it is.
+bool filedAlike(const NimbrelRule& a, const NimbrelRule& b) {
+    return a.isEnabled == b.isEnabled && a.trigger == b.trigger &&
+           a.pausedUntil.has_value() == b.pausedUntil.has_value();
+}
+
+void removePosition(std::vector<size_t>& positions, size_t position) {
+    const auto it = std::find(positions.begin(), positions.end(), position);
+    if (it != positions.end()) positions.erase(it);
+}
+
+void removeFrom(QHash<QString, std::vector<size_t>>& map, const QString& key, size_t position) {
+    const auto it = map.find(key);
+    if (it == map.end()) return;
+    removePosition(*it, position);
+    if (it->empty()) map.erase(it);
+}
+
+void shiftDown(std::vector<size_t>& positions, size_t after) {
+    for (size_t& p : positions)
+        if (p > after) --p;
+}
+
+} // namespace
+
 RuleTriggerIndex::RuleTriggerIndex(const std::vector<NimbrelRule>& rules) {
     names_.reserve(rules.size());
     for (size_t i = 0; i < rules.size(); ++i) {
-        const NimbrelRule& rule = rules[i];
-        const NimbrelRuleAppTarget& app = rule.trigger.app;
-        names_.push_back(normalizedAppName(app.displayName));
-        if (!rule.isEnabled) continue;
-        ClickCountRules& bucket = byClickCount_[rule.trigger.clickCount];
-        if (app.bundleIdentifier) bucket.byBundleIdentifier[*app.bundleIdentifier].push_back(i);
-        if (app.path) bucket.byPath[*app.path].push_back(i);
-        bucket.byName[names_.back()].push_back(i);
-        if (rule.pausedUntil) bucket.paused.push_back(i);
+        names_.push_back(normalizedAppName(rules[i].trigger.app.displayName));
+        file(i, rules[i]);
+    }
+}
+
+void RuleTriggerIndex::file(size_t position, const NimbrelRule& rule) {
+    if (!rule.isEnabled) return;
+    const NimbrelRuleAppTarget& app = rule.trigger.app;
+    ClickCountRules& bucket = byClickCount_[rule.trigger.clickCount];
+    if (app.bundleIdentifier) bucket.byBundleIdentifier[*app.bundleIdentifier].push_back(position);
+    if (app.path) bucket.byPath[*app.path].push_back(position);
+    bucket.byName[names_[position]].push_back(position);
+    if (rule.pausedUntil) bucket.paused.push_back(position);
+}
+
+void RuleTriggerIndex::unfile(size_t position, const NimbrelRule& rule) {
+    if (!rule.isEnabled) return;
+    const auto found = byClickCount_.find(rule.trigger.clickCount);
+    if (found == byClickCount_.end()) return;
+    ClickCountRules& bucket = found->second;
+    const NimbrelRuleAppTarget& app = rule.trigger.app;
+    if (app.bundleIdentifier) removeFrom(bucket.byBundleIdentifier, *app.bundleIdentifier, position);
+    if (app.path) removeFrom(bucket.byPath, *app.path, position);
+    removeFrom(bucket.byName, names_[position], position);
+    if (rule.pausedUntil) removePosition(bucket.paused, position);
+}
+
+void RuleTriggerIndex::apply(const RuleListEdit& edit) {
+    switch (edit.kind) {
+    case RuleListEdit::Kind::replace:
+        replace(edit.position, *edit.before, *edit.after);
+        break;
+    case RuleListEdit::Kind::append:
+        append(*edit.after);
+        break;
+    case RuleListEdit::Kind::erase:
+        erase(edit.position, *edit.before);
+        break;
+    }
+}
+
+void RuleTriggerIndex::replace(size_t position, const NimbrelRule& before, const NimbrelRule& after) {
+    if (filedAlike(before, after)) return;
+    unfile(position, before);
+    if (after.trigger.app.displayName != before.trigger.app.displayName)
+        names_[position] = normalizedAppName(after.trigger.app.displayName);
+    file(position, after);
+}
+
+void RuleTriggerIndex::append(const NimbrelRule& rule) {
+    names_.push_back(normalizedAppName(rule.trigger.app.displayName));
+    file(names_.size() - 1, rule);
+}
+
+void RuleTriggerIndex::erase(size_t position, const NimbrelRule& rule) {
+    unfile(position, rule);
+    names_.erase(names_.begin() + std::ptrdiff_t(position));
+    for (auto& [clickCount, bucket] : byClickCount_) {
+        for (auto* map : {&bucket.byBundleIdentifier, &bucket.byPath, &bucket.byName})
+            for (auto& positions : *map)
+                shiftDown(positions, position);
+        shiftDown(bucket.paused, position);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Rule.h"
+#include "model/RuleListEdit.h"
 
 #include <QHash>
 #include <QString>
@@ -14,12 +15,16 @@ namespace nimbrel {
 // The rules a Dock tap can concern, found without looking at every stored rule: enabled
 // rules of the tap's click count whose trigger app has the tapped app's bundle identifier,
 // path or folded name, and those with a pause (a pause that ran out is cleared whatever
-// app was tapped). Built for one list of rules; rebuilt when the list changes.
+// app was tapped). Built for one list of rules and kept up to date through the changes
+// below, so an edit does not cost the next tap a fold of every rule's app name.
 class RuleTriggerIndex {
   public:
     explicit RuleTriggerIndex(const std::vector<NimbrelRule>& rules);
 
-    // Ascending positions in the list the index was built from.
+    // Follows one edit of the list it stands for.
+    void apply(const RuleListEdit& edit);
+
+    // Ascending positions in the list the index stands for.
     std::vector<size_t> candidates(const NimbrelRuleAppTarget& tapped, const QString& tappedName,
                                    std::int64_t clickCount) const;
     // The folded display name of the trigger app at `position` (normalizedAppName).
@@ -31,6 +36,16 @@ class RuleTriggerIndex {
         QHash<QString, Positions> byBundleIdentifier, byPath, byName;
         Positions paused;
     };
+
+    // The rule at `position` became `after`.
+    void replace(size_t position, const NimbrelRule& before, const NimbrelRule& after);
+    // `rule` was added at the end of the list.
+    void append(const NimbrelRule& rule);
+    // `rule`, at `position`, was removed; the rules after it moved up one place.
+    void erase(size_t position, const NimbrelRule& rule);
+    // Files or unfiles the rule at `position` (its folded name already in `names_`).
+    void file(size_t position, const NimbrelRule& rule);
+    void unfile(size_t position, const NimbrelRule& rule);
 
     std::vector<QString> names_; // folded trigger app names, by position
     std::map<std::int64_t, ClickCountRules> byClickCount_;

@@ -1,4 +1,5 @@
 #include "model/RulesStore.h"
+#include "model/RuleListBytes.h"
 #include "model/RuleTriggerIndex.h"
 
 #include "activity/ActivityRecorder.h"
@@ -37,6 +38,8 @@ std::optional<QString> NimbrelRulesStore::encodingProblem(const std::vector<Nimb
 
 NimbrelRulesStore::NimbrelRulesStore(Platform& platform, StoreSyncLinks links)
     : platform_(platform), links_(std::move(links)) {}
+
+NimbrelRulesStore::~NimbrelRulesStore() = default;
 
 std::shared_ptr<NimbrelRulesStore> NimbrelRulesStore::create(Platform& platform, StoreSyncLinks links) {
     std::shared_ptr<NimbrelRulesStore> store(new NimbrelRulesStore(platform, std::move(links)));
@@ -77,8 +80,23 @@ void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) {
 
 void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optional<quint64> storedGeneration) {
     triggerIndex_.reset();
+    storedText_.reset();
     rules_.set(std::move(rules));
     loadedGeneration_ = storedGeneration;
+}
+
+void NimbrelRulesStore::editRules(std::vector<NimbrelRule> rules, const std::vector<RuleListEdit>& edits) {
+    // Taken out while the list changes: an observer that taps then makes its own from the new list.
+    std::unique_ptr<RuleTriggerIndex> index = std::move(triggerIndex_);
+    std::unique_ptr<RuleListBytes> text = std::move(storedText_);
+    for (const RuleListEdit& edit : edits) {
+        if (index) index->apply(edit);
+        if (text) text->apply(edit);
+    }
+    rules_.set(std::move(rules));
+    loadedGeneration_.reset();
+    triggerIndex_ = std::move(index);
+    storedText_ = std::move(text);
 }
 
 void NimbrelRulesStore::load() {
@@ -103,13 +121,16 @@ void NimbrelRulesStore::load() {
         assignRules({}, generation);
         return;
     }
+    const size_t count = decoded.value->size();
     assignRules(std::move(*decoded.value), generation);
+    if (auto text = RuleListBytes::fromStored(stored.toByteArray(), count, json::DateForm::SecondsSince2001))
+        storedText_ = std::make_unique<RuleListBytes>(std::move(*text));
 }
 
 void NimbrelRulesStore::noteUnreadableStoredRules(const QVariant& value, const QString& error) {
     // One report per distinct failure: every tap loads again, and the same bad data must not
     // flood the activity log.
-    if (unreadableValue_ && *unreadableValue_ == value) return;
+    if (unreadableValue_ && sameStoredValue(*unreadableValue_, value)) return;
     unreadableValue_ = value;
     unreadableError_ = error;
     unreadableSince_ = now();
@@ -120,10 +141,11 @@ void NimbrelRulesStore::noteUnreadableStoredRules(const QVariant& value, const Q
 void NimbrelRulesStore::setAsideUnreadableStoredRules() {
     if (!unreadableValue_) return;
     UserDefaults& defaults = *platform_.defaults;
-    if (defaults.object(defaultsKey) != *unreadableValue_) return;
+    // Compared so that every value, a NaN too, is the same as itself.
+    if (!sameStoredValue(defaults.object(defaultsKey), *unreadableValue_)) return;
     QVariantList kept = defaults.arrayValue(unreadableRulesKey).value_or(QVariantList{});
     for (const QVariant& entry : kept)
-        if (entry.toMap().value(QStringLiteral("value")) == *unreadableValue_) return;
+        if (sameStoredValue(entry.toMap().value(QStringLiteral("value")), *unreadableValue_)) return;
     kept.append(QVariantMap{{QStringLiteral("value"), *unreadableValue_},
                             {QStringLiteral("failedAt"), QVariant::fromValue(unreadableSince_)},
                             {QStringLiteral("error"), unreadableError_}});
@@ -138,15 +160,15 @@ void NimbrelRulesStore::save() {
         return;
     }
     setAsideUnreadableStoredRules();
-    const QByteArray data = encodeRules(rules_.get(), json::DateForm::SecondsSince2001);
-    platform_.defaults->setData(defaultsKey, data);
+    if (!storedText_) storedText_ = std::make_unique<RuleListBytes>(rules_.get(), json::DateForm::SecondsSince2001);
+    platform_.defaults->setData(defaultsKey, storedText_->bytes());
     loadedGeneration_ = platform_.defaults->generation(defaultsKey);
 }
 
 void NimbrelRulesStore::addRule(const NimbrelRule& rule) {
     std::vector<NimbrelRule> rules = rules_.get();
     rules.push_back(rule);
-    assignRules(std::move(rules), std::nullopt);
+    editRules(std::move(rules), {RuleListEdit::append(rules_.get().size(), rule)});
     save();
     pushPayloadUnlessApplying(rule);
     record(NimbrelActivityType::rule, QStringLiteral("Rule Created"), rule.name + QStringLiteral(" was added."));
@@ -163,7 +185,8 @@ void NimbrelRulesStore::updateRule(const NimbrelRule& rule) {
     NimbrelRule updated = rule;
     updated.updatedAt = now();
     *it = updated;
-    assignRules(std::move(rules), std::nullopt);
+    const size_t position = size_t(it - rules.begin());
+    editRules(std::move(rules), {RuleListEdit::replace(position, rules_.get()[position], updated)});
     save();
     pushPayloadUnlessApplying(updated);
     record(NimbrelActivityType::rule, QStringLiteral("Rule Updated"), updated.name + QStringLiteral(" was updated."));
@@ -172,7 +195,11 @@ void NimbrelRulesStore::updateRule(const NimbrelRule& rule) {
 void NimbrelRulesStore::deleteRule(const NimbrelRule& rule) {
     std::vector<NimbrelRule> rules = rules_.get();
     std::erase_if(rules, [&](const NimbrelRule& r) { return r.id == rule.id; });
-    assignRules(std::move(rules), std::nullopt);
+    std::vector<RuleListEdit> removals;
+    const std::vector<NimbrelRule>& before = rules_.get();
+    for (size_t i = before.size(); i-- > 0;) // from the end, so the positions of the others hold
+        if (before[i].id == rule.id) removals.push_back(RuleListEdit::erase(i, before[i]));
+    editRules(std::move(rules), removals);
     save();
     if (!applyingCloudPayload_) {
         // Remembered until its tombstone is in the cloud, so no pull brings the rule back.
@@ -196,7 +223,8 @@ void NimbrelRulesStore::pauseRule(const Uuid& id, std::optional<Date> until) {
     paused.isEnabled = true;
     paused.updatedAt = now();
     *it = paused;
-    assignRules(std::move(rules), std::nullopt);
+    const size_t position = size_t(it - rules.begin());
+    editRules(std::move(rules), {RuleListEdit::replace(position, rules_.get()[position], paused)});
     save();
     pushPayloadUnlessApplying(paused);
     if (until)

@@ -3,6 +3,7 @@
 #include "activity/ActivityEntry.h"
 #include "model/CloudStoreLifecycle.h"
 #include "model/Rule.h"
+#include "model/RuleListEdit.h"
 #include "model/StoreSyncLinks.h"
 #include "platform/Published.h"
 #include "sync/CloudPendingChanges.h"
@@ -21,6 +22,7 @@ struct Platform;
 struct NimbrelCloudPayloadRecord;
 struct NimbrelCloudTombstone;
 class DateFormatter;
+class RuleListBytes;
 class RuleTriggerIndex;
 
 // The user's rules: kept in user defaults, edited by the rules screens, asked by the engine
@@ -38,6 +40,7 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     static std::shared_ptr<NimbrelRulesStore> create(Platform& platform, StoreSyncLinks links);
     static NimbrelRulesStore& shared();
     static std::shared_ptr<NimbrelRulesStore> sharedPtr();
+    ~NimbrelRulesStore();
 
     const Published<std::vector<NimbrelRule>>& rules() const { return rules_; }
     // The screens' direct write of the list (not saved by itself).
@@ -89,8 +92,11 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     void record(NimbrelActivityType type, const QString& title, const QString& message) const;
 
     // Sets the list; `storedGeneration` is the defaults' generation of the stored value it was
-    // read from or saved as, if any.
+    // read from or saved as, if any. What is kept alongside the list is made anew when needed.
     void assignRules(std::vector<NimbrelRule> rules, std::optional<quint64> storedGeneration);
+    // Sets the list that `edits` (in order, on the list as it is now) made: the tap lookup and
+    // the stored text follow them.
+    void editRules(std::vector<NimbrelRule> rules, const std::vector<RuleListEdit>& edits);
     void noteUnreadableStoredRules(const QVariant& value, const QString& error);
     void setAsideUnreadableStoredRules();
     bool targetMatches(size_t index, const NimbrelRuleAppTarget& tapped, const QString& tappedName);
@@ -104,8 +110,11 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     // The generation of the stored value that `rules_` reflects: a tap reads the stored rules
     // first, and an unchanged value must cost it neither a decode nor a comparison.
     std::optional<quint64> loadedGeneration_;
-    // Which rules a tap can concern; made by the first tap after the list changes.
+    // Which rules a tap can concern; made by the first tap, then kept up to date by the edits.
     std::unique_ptr<RuleTriggerIndex> triggerIndex_;
+    // The list's stored form, when this store wrote it: a save after an edit then encodes only
+    // the edited rules. Made by the first save after the list was read or replaced.
+    std::unique_ptr<RuleListBytes> storedText_;
     // The last stored value that could not be read: reported once, kept aside by the next save.
     std::optional<QVariant> unreadableValue_;
     QString unreadableError_;

@@ -50,14 +50,19 @@ std::vector<NimbrelRule> NimbrelRulesStore::rulesForDockTap(const NimbrelRuleApp
     if (!expired.empty()) {
         std::vector<NimbrelRule> updated = rules;
         std::vector<NimbrelRule> cleared;
+        std::vector<size_t> positions;
         for (const Uuid& id : expired) {
             auto it = std::find_if(updated.begin(), updated.end(), [&](const NimbrelRule& r) { return r.id == id; });
             if (it == updated.end()) continue;
             it->pausedUntil.reset();
             it->updatedAt = moment;
             cleared.push_back(*it);
+            positions.push_back(size_t(it - updated.begin()));
         }
-        assignRules(std::move(updated), std::nullopt);
+        std::vector<RuleListEdit> edits;
+        for (size_t i = 0; i < positions.size(); ++i)
+            edits.push_back(RuleListEdit::replace(positions[i], rules[positions[i]], cleared[i]));
+        editRules(std::move(updated), edits);
         save();
         for (const NimbrelRule& rule : cleared)
             pushPayloadUnlessApplying(rule);

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 namespace nimbrel {
 
@@ -31,6 +32,16 @@ QByteArray& localeOverride() {
 QTimeZone& zoneOverride() {
     static QTimeZone zone;
     return zone;
+}
+// The system's zone as last asked, and when (by the monotonic clock, or a test's).
+struct SystemZoneCheck {
+    QTimeZone zone;
+    std::chrono::steady_clock::time_point askedAt;
+    MonotonicNow now;
+};
+SystemZoneCheck& systemZoneCheck() {
+    static SystemZoneCheck check;
+    return check;
 }
 
 // Milliseconds since 1970, kept within years 1 to 9999 (a stored date can be any number).
@@ -143,14 +154,20 @@ QTimeZone currentTimeZone() {
     // Asking the system looks at three files' status (about 4.5 us), and taps, records and ticks
     // ask at every calculation: the answer is kept for a second, so a change of the system's zone
     // shows within one.
-    static QTimeZone system;
-    static std::chrono::steady_clock::time_point askedAt;
-    const auto now = std::chrono::steady_clock::now();
-    if (!system.isValid() || now - askedAt >= std::chrono::seconds(1)) {
-        system = QTimeZone::systemTimeZone();
-        askedAt = now;
+    SystemZoneCheck& check = systemZoneCheck();
+    const auto now = check.now ? check.now() : std::chrono::steady_clock::now();
+    if (!check.zone.isValid() || now - check.askedAt >= std::chrono::seconds(1)) {
+        check.zone = QTimeZone::systemTimeZone();
+        check.askedAt = now;
     }
-    return system;
+    return check.zone;
+}
+
+MonotonicNow setZoneCheckClockForTesting(MonotonicNow now) {
+    QMutexLocker lock(&settingsMutex());
+    SystemZoneCheck& check = systemZoneCheck();
+    check.zone = QTimeZone();
+    return std::exchange(check.now, std::move(now));
 }
 
 void setCurrentTimeZone(const QTimeZone& zone) {

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
 namespace nimbrel {
@@ -23,6 +25,10 @@ struct DateComponents {
 QTimeZone currentTimeZone();
 // Overrides the current zone (tests); an invalid zone goes back to the system's.
 void setCurrentTimeZone(const QTimeZone& zone);
+// For tests: the monotonic time by which the system's zone is asked again (once a second at
+// most); none for the steady clock. The zone is asked afresh next time. Returns the previous one.
+using MonotonicNow = std::function<std::chrono::steady_clock::time_point()>;
+MonotonicNow setZoneCheckClockForTesting(MonotonicNow now);
 
 // Calendar arithmetic in one time zone (Gregorian).
 class Calendar {

@@ -40,6 +40,11 @@ std::optional<QString> CoalescedFileWriter::takeFailure() {
     return std::exchange(unreportedFailure_, std::nullopt);
 }
 
+bool CoalescedFileWriter::lastWriteFailed() {
+    std::lock_guard lock(mutex_);
+    return !lastSucceeded_;
+}
+
 void CoalescedFileWriter::run() {
     std::unique_lock lock(mutex_);
     for (;;) {

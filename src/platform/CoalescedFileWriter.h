@@ -35,6 +35,8 @@ class CoalescedFileWriter {
     bool flush();
     // The error of a failed write not yet taken, for the caller to report on its own thread.
     std::optional<QString> takeFailure();
+    // Whether the newest write that ended failed (a content still waiting may yet succeed).
+    bool lastWriteFailed();
 
   private:
     void run();

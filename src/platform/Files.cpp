@@ -8,6 +8,7 @@
 #include <QMutexLocker>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -27,6 +28,11 @@ QString absoluteEnvironmentPath(const char* variable) {
 
 QString systemError(const QString& what, int error) {
     return QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+QString sizeText(qint64 bytes) {
+    if (bytes >= kMebibyte && bytes % kMebibyte == 0) return QStringLiteral("%1 MB").arg(bytes / kMebibyte);
+    return QStringLiteral("%1 bytes").arg(bytes);
 }
 
 // Folders every user shares: a private folder must be below them, never one of them.
@@ -224,12 +230,12 @@ bool LocalFileSystem::isSymlink(const QString& path) const {
     return QFileInfo(realPath(path)).isSymbolicLink();
 }
 
-std::optional<QByteArray> LocalFileSystem::readFile(const QString& path) const {
+std::optional<QByteArray> LocalFileSystem::readFile(const QString& path, qint64 maxBytes) const {
     const QString real = realPath(path);
     if (!QFileInfo(real).isFile()) return std::nullopt;
-    QFile file(real);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    return file.readAll();
+    BoundedRead read = readFileWithin(real, maxBytes);
+    if (read.status != BoundedRead::Status::read) return std::nullopt;
+    return std::move(read.bytes);
 }
 
 bool LocalFileSystem::writeFileAtomically(const QString& path, const QByteArray& data, QString* error) {
@@ -262,6 +268,60 @@ std::vector<FileEntry> LocalFileSystem::list(const QString& directory, bool skip
         out.push_back(std::move(entry));
     }
     return out;
+}
+
+// --- bounded reads
+
+BoundedRead readFileWithin(const QString& realPath, qint64 maxBytes) {
+    BoundedRead result;
+    auto failed = [&result](const QString& error) {
+        result.status = BoundedRead::Status::failed;
+        result.error = error;
+        return result;
+    };
+    auto tooLarge = [&result, maxBytes] {
+        result.status = BoundedRead::Status::tooLarge;
+        result.bytes.clear();
+        result.error = QStringLiteral("the file is larger than %1").arg(sizeText(maxBytes));
+        return result;
+    };
+    // Not blocking: opening a pipe with no writer, or reading one with nothing in it, must not wait.
+    const int fd = ::open(QFile::encodeName(realPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return result; // nothing there (or no folder above it)
+        return failed(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return failed(QString::fromLocal8Bit(std::strerror(errno)));
+    if (S_ISDIR(st.st_mode)) return failed(QString::fromLocal8Bit(std::strerror(EISDIR)));
+    if (S_ISREG(st.st_mode) && st.st_size > maxBytes) return tooLarge();
+
+    // One byte more than the bound tells a file that is larger from one that just fits.
+    const qint64 limit = maxBytes + 1;
+    constexpr qint64 kChunk = 64 * 1024;
+    QByteArray bytes;
+    qint64 filled = 0;
+    if (S_ISREG(st.st_mode)) bytes.reserve(qsizetype(std::min<qint64>(st.st_size, maxBytes) + 1));
+    while (filled < limit) {
+        const qint64 room = std::min(kChunk, limit - filled);
+        bytes.resize(qsizetype(filled + room));
+        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(room));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return failed(QString::fromLocal8Bit(std::strerror(errno)));
+        }
+        if (n == 0) break;
+        filled += n;
+    }
+    if (filled > maxBytes) return tooLarge();
+    bytes.truncate(qsizetype(filled));
+    result.status = BoundedRead::Status::read;
+    result.bytes = std::move(bytes);
+    return result;
 }
 
 // --- atomic writes

@@ -52,7 +52,9 @@ class FileSystem {
     virtual bool exists(const QString& path) const = 0;
     virtual bool isDirectory(const QString& path) const = 0;
     virtual bool isSymlink(const QString& path) const = 0;
-    virtual std::optional<QByteArray> readFile(const QString& path) const = 0;
+    // The whole file when it holds at most `maxBytes`; none when it is missing, no file, unreadable
+    // or larger.
+    virtual std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes) const = 0;
     // Whole-file atomic write with a unique temporary name beside the target.
     virtual bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr) = 0;
     virtual bool createDirectory(const QString& path) = 0;
@@ -79,7 +81,7 @@ class LocalFileSystem final : public FileSystem {
     bool exists(const QString& path) const override;
     bool isDirectory(const QString& path) const override;
     bool isSymlink(const QString& path) const override;
-    std::optional<QByteArray> readFile(const QString& path) const override;
+    std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes) const override;
     bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr) override;
     bool createDirectory(const QString& path) override;
     bool removeFile(const QString& path) override;
@@ -90,6 +92,24 @@ class LocalFileSystem final : public FileSystem {
     QString root_;
     QString home_;
 };
+
+// A whole file read with a bound: a file the user or another program can change may be huge,
+// endless (a link to /dev/zero) or a pipe, and is never trusted to fit in memory.
+struct BoundedRead {
+    enum class Status {
+        read,
+        missing,  // nothing at the path
+        tooLarge, // more than the bound: only the bound and one byte were read
+        failed,   // a folder, no permission, a pipe with nothing waiting, an input error
+    };
+    Status status = Status::missing;
+    QByteArray bytes; // when read
+    QString error;    // why, when tooLarge or failed
+};
+// Reads the real path's whole content when it holds at most `maxBytes`, whatever its size says
+// (a device or a growing file may say anything). Never waits for a pipe.
+BoundedRead readFileWithin(const QString& realPath, qint64 maxBytes);
+constexpr qint64 kMebibyte = 1024 * 1024;
 
 // Atomic whole-file write on a real path: a uniquely named temporary file in the same
 // folder, flushed to disk, then renamed over the target. A crash before the rename keeps the

@@ -78,10 +78,16 @@ class InMemoryKeychain : public Keychain {
     int readStatus_ = errSecSuccess;
 };
 
-// Items kept in a JSON file of mode 0600, rewritten atomically on every change.
-// An unreadable file is moved aside and the keychain starts empty.
+// Items kept in a JSON file of mode 0600, rewritten atomically on every change. A file that
+// cannot be read (damaged, unreadable, larger than any keychain) is moved aside under a free
+// name and the keychain starts empty; when it cannot be moved, it is kept as it is and every
+// change is refused (errSecIO) rather than written over it. Either way it is logged at once and
+// kept in `setAsideProblem()` for the program to record.
 class FileKeychain final : public InMemoryKeychain {
   public:
+    // Far more than a keychain of a few items ever holds.
+    static constexpr qint64 kMaxFileBytes = 4 * kMebibyte;
+
     explicit FileKeychain(QString path);
     // The program's own keychain file: <preferences>/keychain.json.
     static QString defaultPath(const Locations& locations) {
@@ -95,12 +101,19 @@ class FileKeychain final : public InMemoryKeychain {
     int remove(const QString& service, const QString& account) override;
 
     const QString& path() const { return path_; }
+    // What was wrong with the file found at start, and where it went (empty when nothing was).
+    const QString& setAsideProblem() const { return setAsideProblem_; }
 
   private:
     void load();
+    void setAside(const QString& problem);
     bool save();
+    // Keeps the change when the file took it, else puts `previous` back: the change's status.
+    int saved(int status, const std::pair<QString, QString>& key, const std::optional<Item>& previous);
 
     QString path_;
+    QString setAsideProblem_;
+    bool writable_ = true;
 };
 
 } // namespace nimbrel

@@ -1,15 +1,15 @@
 #include "platform/RecordingUserNotifications.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace nimbrel {
 
-RecordingUserNotifications::RecordingUserNotifications(Scheduler& scheduler, Clock& clock)
-    : scheduler_(scheduler), clock_(clock) {}
+RecordingUserNotifications::RecordingUserNotifications(Scheduler& scheduler, Clock& clock, bool keepsHistory)
+    : scheduler_(scheduler), clock_(clock), keepsHistory_(keepsHistory) {}
 
 RecordingUserNotifications::~RecordingUserNotifications() {
-    for (auto& [identifier, pending] : pending_)
-        if (pending.delivery) pending.delivery->cancel();
+    if (nextDelivery_) nextDelivery_->cancel();
 }
 
 void RecordingUserNotifications::requestAuthorization(unsigned options, AuthorizationCompletion completion) {
@@ -38,31 +38,66 @@ void RecordingUserNotifications::answer(std::function<void()> completion) {
 }
 
 void RecordingUserNotifications::add(const NotificationRequest& request, AddCompletion completion) {
-    added_.push_back(request);
+    if (keepsHistory_) added_.push_back(request);
     std::optional<QString> error;
     if (!addError_.isEmpty()) {
         error = addError_;
     } else if (request.identifier.isEmpty()) {
         error = QStringLiteral("a notification request needs an identifier");
     } else {
-        auto existing = pending_.find(request.identifier);
-        if (existing != pending_.end()) {
-            if (existing->second.delivery) existing->second.delivery->cancel();
-            pending_.erase(existing);
-        }
-        const double delay = request.triggerDate ? std::max(0.0, request.triggerDate->secondsSince(clock_.now())) : 0.0;
-        Pending entry{nextOrder_++, request, {}};
-        entry.delivery = scheduler_.after(delay, lifetime_.guard([this, id = request.identifier] { deliver(id); }));
-        pending_.emplace(request.identifier, std::move(entry));
+        if (auto existing = pending_.find(request.identifier); existing != pending_.end()) erasePending(existing);
+        const double now = clock_.now().secondsSinceReferenceDate;
+        const double date = request.triggerDate ? request.triggerDate->secondsSinceReferenceDate : now;
+        // A date that is no number is due now; so is one already past.
+        const DueKey due{std::isnan(date) ? now : date, nextOrder_++};
+        byDue_.emplace(due, request.identifier);
+        pending_.emplace(request.identifier, Pending{request, due});
+        scheduleNextDelivery();
     }
     if (completion) answer([completion = std::move(completion), error] { completion(error); });
+}
+
+void RecordingUserNotifications::erasePending(std::map<QString, Pending>::iterator it) {
+    // The wait for it, if it was the earliest, is left: it finds nothing due and waits again.
+    byDue_.erase(it->second.due);
+    pending_.erase(it);
+}
+
+void RecordingUserNotifications::scheduleNextDelivery() {
+    if (byDue_.empty()) return;
+    const double earliest = byDue_.begin()->first.first;
+    if (nextDelivery_ && nextDeliveryAt_ <= earliest) return;
+    if (nextDelivery_) nextDelivery_->cancel();
+    nextDeliveryAt_ = earliest;
+    const double delay = std::max(0.0, earliest - clock_.now().secondsSinceReferenceDate);
+    nextDelivery_ = scheduler_.after(delay, lifetime_.guard([this] {
+        nextDelivery_.reset();
+        deliverDue();
+    }));
+}
+
+void RecordingUserNotifications::deliverDue() {
+    // Everything due by now, in order of date and then of adding; a presentation may add or
+    // remove requests, so the earliest is looked up afresh each time. Timers wake to the
+    // millisecond, so what falls due within one counts as due.
+    constexpr double kTimerResolution = 0.001;
+    while (!byDue_.empty() &&
+           byDue_.begin()->first.first <= clock_.now().secondsSinceReferenceDate + kTimerResolution) {
+        auto it = pending_.find(byDue_.begin()->second);
+        NotificationRequest request = std::move(it->second.request);
+        erasePending(it);
+        if (keepsHistory_) delivered_.push_back(request);
+        present(request);
+    }
+    scheduleNextDelivery();
 }
 
 std::vector<NotificationRequest> RecordingUserNotifications::pendingNow() const {
     std::vector<const Pending*> ordered;
     for (const auto& [identifier, pending] : pending_)
         ordered.push_back(&pending);
-    std::sort(ordered.begin(), ordered.end(), [](const Pending* a, const Pending* b) { return a->order < b->order; });
+    std::sort(ordered.begin(), ordered.end(),
+              [](const Pending* a, const Pending* b) { return a->due.second < b->due.second; });
     std::vector<NotificationRequest> out;
     for (const Pending* p : ordered)
         out.push_back(p->request);
@@ -78,19 +113,9 @@ void RecordingUserNotifications::removePendingRequests(const QStringList& identi
     for (const QString& identifier : identifiers) {
         auto it = pending_.find(identifier);
         if (it == pending_.end()) continue;
-        if (it->second.delivery) it->second.delivery->cancel();
-        pending_.erase(it);
-        removed_ << identifier;
+        erasePending(it);
+        if (keepsHistory_) removed_ << identifier;
     }
-}
-
-void RecordingUserNotifications::deliver(const QString& identifier) {
-    auto it = pending_.find(identifier);
-    if (it == pending_.end()) return;
-    NotificationRequest request = std::move(it->second.request);
-    pending_.erase(it);
-    delivered_.push_back(request);
-    present(request);
 }
 
 } // namespace nimbrel

@@ -4,15 +4,21 @@
 #include "platform/UserNotifications.h"
 
 #include <map>
+#include <optional>
+#include <utility>
 
 namespace nimbrel {
 
 // User notifications kept in memory: what was asked, added, removed and delivered, for
-// tests and the simulated Mac. Pending requests are delivered by the scheduler when their
-// trigger date comes; subclasses show delivered ones somewhere (`present`).
+// tests and the simulated Mac. Pending requests are delivered when the clock reaches their
+// trigger date; subclasses show delivered ones somewhere (`present`). However many wait (a
+// thousand sessions leave tens of thousands), one piece of scheduled work waits for the
+// earliest, so starting, idling and quitting cost the same as with a few.
 class RecordingUserNotifications : public UserNotifications {
   public:
-    RecordingUserNotifications(Scheduler& scheduler, Clock& clock);
+    // `keepsHistory`: whether what was added, removed and delivered is kept for assertions;
+    // a long-running program keeps only what is pending.
+    RecordingUserNotifications(Scheduler& scheduler, Clock& clock, bool keepsHistory = true);
     ~RecordingUserNotifications() override;
 
     void requestAuthorization(unsigned options, AuthorizationCompletion completion) override;
@@ -50,12 +56,16 @@ class RecordingUserNotifications : public UserNotifications {
     virtual void present(const NotificationRequest&) {}
 
   private:
+    // When a request falls due: its date (seconds), then the order of adding.
+    using DueKey = std::pair<double, uint64_t>;
     struct Pending {
-        uint64_t order;
         NotificationRequest request;
-        WorkHandle delivery;
+        DueKey due;
     };
-    void deliver(const QString& identifier);
+    void erasePending(std::map<QString, Pending>::iterator it);
+    // Waits for the earliest request, unless that wait is already scheduled.
+    void scheduleNextDelivery();
+    void deliverDue();
     // Runs a completion later: on the next turn, or after the completion delay.
     void answer(std::function<void()> completion);
 
@@ -66,8 +76,12 @@ class RecordingUserNotifications : public UserNotifications {
     std::vector<AuthorizationCompletion> waitingForPrompt_;
     double completionDelay_ = 0;
     QString addError_;
+    bool keepsHistory_;
     uint64_t nextOrder_ = 0;
     std::map<QString, Pending> pending_;
+    std::map<DueKey, QString> byDue_;
+    WorkHandle nextDelivery_;
+    double nextDeliveryAt_ = 0; // the date `nextDelivery_` waits for
     std::vector<unsigned> authorizationRequests_;
     std::vector<NotificationRequest> added_;
     std::vector<NotificationRequest> delivered_;

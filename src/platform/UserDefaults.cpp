@@ -1,6 +1,8 @@
 #include "platform/UserDefaults.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 
 namespace nimbrel {
 
@@ -16,6 +18,30 @@ bool isInteger(const QVariant& v) {
            type == QMetaType::ULongLong || type == QMetaType::Long;
 }
 } // namespace
+
+bool sameStoredValue(const QVariant& a, const QVariant& b) {
+    const auto sameNumber = [](double x, double y) { return x == y || (std::isnan(x) && std::isnan(y)); };
+    if (a.typeId() != b.typeId()) return a == b;
+    switch (a.typeId()) {
+    case QMetaType::Double:
+        return sameNumber(a.toDouble(), b.toDouble());
+    case QMetaType::QVariantList: {
+        const QVariantList x = a.toList(), y = b.toList();
+        return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), sameStoredValue);
+    }
+    case QMetaType::QVariantMap: {
+        const QVariantMap x = a.toMap(), y = b.toMap();
+        if (x.keys() != y.keys()) return false;
+        for (auto it = x.begin(); it != x.end(); ++it)
+            if (!sameStoredValue(it.value(), y.value(it.key()))) return false;
+        return true;
+    }
+    default:
+        if (a.typeId() == qMetaTypeId<Date>())
+            return sameNumber(a.value<Date>().secondsSinceReferenceDate, b.value<Date>().secondsSinceReferenceDate);
+        return a == b;
+    }
+}
 
 UserDefaults::UserDefaults() : initialGeneration_(nextGeneration()) {}
 

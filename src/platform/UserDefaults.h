@@ -4,10 +4,10 @@
 #include "platform/NotificationCenter.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
-#include <QHash>
 #include <QVariant>
 
 #include <optional>
@@ -73,6 +73,11 @@ class UserDefaults {
     quint64 initialGeneration_;
     QHash<QString, quint64> generations_;
 };
+
+// Whether two stored values are the same value, for every value: a number that is not a number
+// (a NaN double or date, also inside a list or a dictionary) is the same as itself here, though
+// never under ==.
+bool sameStoredValue(const QVariant& a, const QVariant& b);
 
 // Values only in memory; for tests and the scenario runner.
 class InMemoryUserDefaults : public UserDefaults {

@@ -1,5 +1,6 @@
 #include "program/ProgramFacilities.h"
 
+#include "activity/ActivityRecorder.h"
 #include "activity/ActivityStore.h"
 #include "platform/Log.h"
 #include "platform/SharedInstance.h"
@@ -20,11 +21,11 @@ ProgramFacilities::ProgramFacilities(Locations locations) : locations_(std::move
     defaults_ = std::make_unique<JsonFileUserDefaults>(JsonFileUserDefaults::filePath(locations_));
 
     // Two programs pointed at one cloud file (NIMBREL_CLOUD_DATABASE) are two Macs of one account.
-    simulated_ = std::make_unique<sim::SimulatedPlatform>(scheduler_, clock_,
-                                                          sim::SimulatedPlatform::defaultFolder(locations_),
-                                                          SqliteCloudService::defaultPath(support));
+    simulated_ =
+        std::make_unique<sim::SimulatedPlatform>(scheduler_, clock_, sim::SimulatedPlatform::defaultFolder(locations_),
+                                                 SqliteCloudService::defaultPath(support));
     if (!simulated_->loadProblem().isEmpty())
-        logLine(kLog, QStringLiteral("simulated Mac state set aside: ") + simulated_->loadProblem());
+        logLine(kLog, QStringLiteral("simulated Mac state unreadable: ") + simulated_->loadProblem());
     // A Mac that has never run Nimbrel has not granted it the permission yet.
     if (!simulated_->restoredFromDisk()) simulated_->mac().setTrusted(false);
     simulated_->saveChangesAutomatically(kMacStateSaveDelay);
@@ -44,6 +45,15 @@ ProgramFacilities::ProgramFacilities(Locations locations) : locations_(std::move
     loginItems_ = std::make_unique<AutostartLoginItems>(AutostartLoginItems::defaultFolder(),
                                                         QCoreApplication::applicationFilePath());
     platform_.loginItems = loginItems_.get();
+
+    // The program's own files found damaged at start were logged as they were set aside; the
+    // user learns of them in the activity list, as of every other damaged file.
+    recordSetAside(QStringLiteral("Preferences Unreadable"), defaults_->setAsideProblem());
+    recordSetAside(QStringLiteral("Keychain Unreadable"), keychain_->setAsideProblem());
+}
+
+void ProgramFacilities::recordSetAside(const QString& title, const QString& problem) {
+    if (!problem.isEmpty()) recordNimbrelActivity(platform_, NimbrelActivityType::error, title, problem);
 }
 
 ProgramFacilities::~ProgramFacilities() {

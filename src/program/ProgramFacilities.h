@@ -45,6 +45,8 @@ class ProgramFacilities {
     void shutDown();
 
   private:
+    void recordSetAside(const QString& title, const QString& problem);
+
     Locations locations_;
     EventLoopScheduler scheduler_; // first made, last gone
     SystemClock clock_;

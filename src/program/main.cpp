@@ -1,3 +1,4 @@
+#include "platform/BuildVersion.h"
 #include "program/NimbrelProgram.h"
 #include "program/TrayIcon.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<QGuiApplication> app = nimbrel::makeApplication(argc, argv, !headless);
     QGuiApplication::setApplicationName(QStringLiteral("Nimbrel"));
     QGuiApplication::setOrganizationDomain(QStringLiteral("nimbrel.com"));
+    nimbrel::applyBuildVersion();
     // The desktop window is the whole simulated Mac: closing it ends the program.
     QGuiApplication::setQuitOnLastWindowClosed(true);
 

@@ -14,8 +14,12 @@
 namespace nimbrel {
 
 bool NimbrelSession::isActiveNow(const UserDefaults& defaults, Date now, const Calendar& calendar) const {
-    if (isGlobalPauseActive(defaults) || !isEnabled) return false;
-    const DateComponents today = calendar.components(now);
+    if (isGlobalPauseActive(defaults)) return false;
+    return isScheduledAt(calendar.components(now));
+}
+
+bool NimbrelSession::isScheduledAt(const DateComponents& today) const {
+    if (!isEnabled) return false;
     if (!scheduleWeekdays.contains(static_cast<NimbrelSessionWeekday>(std::clamp(today.weekday, 1, 7) - 1)))
         return false;
     if (scheduleStartTime.hour == scheduleEndTime.hour && scheduleStartTime.minute == scheduleEndTime.minute)

@@ -13,6 +13,7 @@
 namespace nimbrel {
 
 class Calendar;
+struct DateComponents;
 class FileSystem;
 class UserDefaults;
 class Workspace;
@@ -43,6 +44,9 @@ struct NimbrelSession {
 
     // Whether the schedule holds at `now` (today's weekday, the daily window) and no global pause is on.
     bool isActiveNow(const UserDefaults& defaults, Date now, const Calendar& calendar) const;
+    // The same for a moment already split into its calendar parts, without the pause: for
+    // looking at many sessions at one moment.
+    bool isScheduledAt(const DateComponents& today) const;
     // Whether `app` may keep running while this session is active (SessionAllowedApps for many apps).
     bool allows(const RunningApplication& app, const UserDefaults& defaults) const;
     // Lower-cased bundle identifiers, and standardized paths (case kept), of the Dock and whitelisted apps.

@@ -38,6 +38,8 @@ void NimbrelSessionDockManager::record(bool error, const QString& title, const Q
 bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) {
     if (isApplyingDock_) return true;
     isApplyingDock_ = true;
+    // The Dock becomes a session's again: what a restore's check would find is no longer its doing.
+    if (restoreCheck_) restoreCheck_->cancel();
     const std::vector<NimbrelSessionApp> apps = deduplicatedApps(session.allowedApps);
     bool finderSelected = false;
     QStringList paths;
@@ -111,16 +113,50 @@ void NimbrelSessionDockManager::rememberWrittenSessionDock(const std::optional<Q
         platform_.defaults->remove(kWrittenSessionDockKey);
 }
 
+bool NimbrelSessionDockManager::changedSinceUnrestored(const QStringList& current,
+                                                       const std::optional<QStringList>& sessionDock) const {
+    const std::optional<QStringList> unrestored = platform_.defaults->stringArrayValue(kUnrestoredDockKey);
+    if (!unrestored) return false; // never written back: the user has not seen it yet
+    return !sameDockPaths(current, sessionDock ? *sessionDock : *unrestored);
+}
+
+void NimbrelSessionDockManager::forgetUnrestoredDock() {
+    if (platform_.defaults->contains(kUnrestoredDockKey)) platform_.defaults->remove(kUnrestoredDockKey);
+}
+
+void NimbrelSessionDockManager::dropSnapshot() {
+    snapshot_.remove();
+    forgetUnrestoredDock();
+}
+
+bool NimbrelSessionDockManager::restoreCheckPending() const {
+    return restoreCheck_ && !restoreCheck_->isCancelled();
+}
+
+bool NimbrelSessionDockManager::usersCopyIsLost() {
+    const std::optional<QStringList> written = writtenSessionDock();
+    if (!written || !sameDockPaths(currentDockPaths(), *written)) return false;
+    return !loadOriginalSnapshot();
+}
+
 NimbrelSessionDockManager::UsersDock
 NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths) {
     const std::optional<QStringList> written = writtenSessionDock();
     bool blocked = false;
     if (const std::optional<QStringList> existing = loadOriginalSnapshot(&blocked)) {
         // The only copy of the user's Dock stays until it is back in the Dock, whatever session
-        // follows; only a snapshot of a Dock this manager wrote is no Dock from before.
-        if (!written || !sameDockPaths(*existing, *written)) return {true, existing};
-        logLine(kLog, QStringLiteral("existing Dock snapshot matches session Dock; deleting unsafe snapshot"));
-        snapshot_.remove();
+        // follows; only a snapshot of a Dock this manager wrote is no Dock from before, and one
+        // already written back is the user's no more once they have changed the Dock since.
+        if (written && sameDockPaths(*existing, *written)) {
+            logLine(kLog, QStringLiteral("existing Dock snapshot matches session Dock; deleting unsafe snapshot"));
+            dropSnapshot();
+        } else if (changedSinceUnrestored(currentDockPaths(), written)) {
+            logLine(kLog, QStringLiteral("Dock was changed since the original Dock was written back; dropping its "
+                                         "snapshot"));
+            dropSnapshot();
+        } else {
+            return {true, existing};
+        }
     } else if (blocked) {
         return {false, std::nullopt}; // the user's Dock could not be kept safe
     }
@@ -140,6 +176,7 @@ NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPat
     }
     // An empty Dock is the user's too, and comes back empty.
     if (snapshot_.write(QJsonArray::fromStringList(*current))) {
+        forgetUnrestoredDock();
         logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(*current));
         return {true, current};
     }
@@ -218,36 +255,89 @@ void NimbrelSessionDockManager::verifySessionDockApply(const QStringList& expect
 }
 
 void NimbrelSessionDockManager::restoreOriginalDock() {
-    const std::optional<QStringList> snapshot = loadOriginalSnapshot();
-    if (!snapshot) return;
-    // From here on the Dock is the user's again.
-    rememberWrittenSessionDock(std::nullopt);
-    if (sameDockPaths(currentDockPaths(), *snapshot)) {
+    bool blocked = false;
+    const std::optional<QStringList> snapshot = loadOriginalSnapshot(&blocked);
+    std::optional<QStringList> sessionDock = writtenSessionDock();
+    // A restore again before the last one's check: that check's knowledge carries over.
+    if (restoreCheckPending()) {
+        if (!sessionDock) sessionDock = restoredOver_;
+        restoreCheck_->cancel();
+    }
+    // From here on the Dock is the user's again; a snapshot that is unreadable and stuck in
+    // place keeps the session Dock known, so that it is never captured as theirs.
+    if (!blocked) rememberWrittenSessionDock(std::nullopt);
+    const QStringList current = currentDockPaths();
+    if (!snapshot) {
+        if (sessionDock && sameDockPaths(current, *sessionDock))
+            logLine(kLog, QStringLiteral("cannot restore original Dock because its snapshot is missing"));
+        return;
+    }
+    if (sameDockPaths(current, *snapshot)) {
         logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
-        snapshot_.remove();
+        dropSnapshot();
+        return;
+    }
+    if (changedSinceUnrestored(current, sessionDock)) {
+        logLine(kLog, QStringLiteral("Dock was changed since the original Dock was written back; keeping it and "
+                                     "dropping the snapshot"));
+        dropSnapshot();
         return;
     }
     logLine(kLog, QStringLiteral("restoring original Dock paths=") + quotedPathList(*snapshot));
     record(false, QStringLiteral("Dock Restored"),
            QStringLiteral("Default Dock was restored with %1 apps.").arg(snapshot->size()));
     const QStringList written = writePersistentApps(*snapshot, false);
-    platform_.scheduler->after(kVerificationDelay,
-                               weakly(shared_from_this(), [written](NimbrelSessionDockManager& manager) {
-                                   manager.verifyOriginalDockRestore(written);
-                               }));
+    restoredOver_ = sessionDock;
+    restoreCheck_ = platform_.scheduler->after(
+        kVerificationDelay, weakly(shared_from_this(), [written, sessionDock](NimbrelSessionDockManager& manager) {
+            manager.verifyOriginalDockRestore(written, sessionDock);
+        }));
 }
 
 // Checked against what the write put in the Dock, so a snapshot holding Finder or a repeated
 // path is put back once and then dropped, not kept and rewritten at every restore.
-void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& expectedPaths) {
-    if (sameDockPaths(currentDockPaths(), expectedPaths)) {
+void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& expectedPaths,
+                                                          const std::optional<QStringList>& sessionDock) {
+    const QStringList current = currentDockPaths();
+    if (sameDockPaths(current, expectedPaths)) {
         logLine(kLog, QStringLiteral("verified original Dock restore"));
-        snapshot_.remove();
+        dropSnapshot();
         return;
     }
     logLine(kLog, QStringLiteral("warning restore verification did not match expected original Dock"));
     record(true, QStringLiteral("Dock Restore Verification Failed"),
            QStringLiteral("The current Dock did not match the saved original Dock."));
+    if (sessionDock && !sameDockPaths(current, *sessionDock)) {
+        // Neither what was written back nor the session's: the user changed the Dock after the
+        // restore took, and what it shows now is theirs, to be captured at the next session.
+        logLine(kLog, QStringLiteral("Dock was changed after the restore; keeping it and dropping the snapshot"));
+        dropSnapshot();
+        return;
+    }
+    if (!snapshot_.exists()) return; // someone else took it away meanwhile: nothing waits
+    // The restore did not take: the snapshot waits for another try, unless the last try ended
+    // the same way, when trying again would only restart the Dock once more.
+    const std::optional<QStringList> unrestored = platform_.defaults->stringArrayValue(kUnrestoredDockKey);
+    if (unrestored && sameDockPaths(current, *unrestored)) {
+        keepUnrestoredSnapshotAside();
+        return;
+    }
+    platform_.defaults->setStringArray(kUnrestoredDockKey, current);
+    if (sessionDock && !writtenSessionDock()) rememberWrittenSessionDock(sessionDock);
+}
+
+void NimbrelSessionDockManager::keepUnrestoredSnapshotAside() {
+    const std::optional<QString> kept = snapshot_.keepAside(kUnrestoredAsideReason);
+    if (!kept) return; // still where it was: tried again at the next restore
+    forgetUnrestoredDock();
+    rememberWrittenSessionDock(std::nullopt);
+    logLine(kLog, QStringLiteral("restore verification failed the same way again; stopped restoring the original "
+                                 "Dock and kept its snapshot as ") +
+                      *kept);
+    record(true, QStringLiteral("Dock Restore Stopped"),
+           QStringLiteral("The saved original Dock did not come back after two tries, so Nimbrel stopped writing "
+                          "it back. It is kept as \u201c%1\u201d in the Nimbrel folder.")
+               .arg(*kept));
 }
 
 } // namespace nimbrel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Scheduler.h"
 #include "sessions/SessionServices.h"
 #include "sessions/SessionSnapshotFile.h"
 
@@ -18,7 +19,9 @@ struct NimbrelSessionApp;
 // from before the first session stays in "OriginalDockSnapshot.json" until a restore of it has
 // been seen in the Dock. The user's own Dock is never lost: a session Dock this manager wrote is
 // remembered (in the preferences, so across a crash or a restart) until the user's is back, and
-// is never taken for the user's; the snapshot is only dropped once the Dock shows it again.
+// is never taken for the user's; the snapshot is only dropped once it has been written back and
+// the Dock shows it, or shows what the user made of it since. A snapshot whose restore never
+// takes is not written back for ever: after two checks that found the same Dock it is set aside.
 class NimbrelSessionDockManager final : public SessionDockControl,
                                         public std::enable_shared_from_this<NimbrelSessionDockManager> {
   public:
@@ -26,6 +29,11 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     // The paths of the session Dock written in place of the user's, kept until a restore puts the
     // user's back; absent while the Dock is the user's own.
     static inline const QString kWrittenSessionDockKey = QStringLiteral("Nimbrel.sessions.writtenSessionDock");
+    // The Dock that the check after a restore found in place of the snapshot it wrote back;
+    // present only while that snapshot waits for another try.
+    static inline const QString kUnrestoredDockKey = QStringLiteral("Nimbrel.sessions.unrestoredDock");
+    // The name a snapshot that could not be put back is kept under ("<file>.unrestored-<time>").
+    static inline const QString kUnrestoredAsideReason = QStringLiteral("unrestored");
     static constexpr double kKickstartDelay = 0.35;
     static constexpr double kVerificationDelay = 1.5;
 
@@ -33,6 +41,7 @@ class NimbrelSessionDockManager final : public SessionDockControl,
 
     bool applySessionDock(const NimbrelSession& session) override;
     void restoreOriginalDock() override;
+    bool usersCopyIsLost() override;
 
     std::optional<QString> dockPath(const NimbrelSessionApp& app) const;
     QStringList currentDockPaths() const;
@@ -50,17 +59,28 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     std::optional<QStringList> readDockPaths() const;
     std::optional<QStringList> writtenSessionDock() const;
     void rememberWrittenSessionDock(const std::optional<QStringList>& paths);
+    // Whether a snapshot already written back once has since been left for a Dock of the
+    // user's: the Dock no longer shows `sessionDock` (or, unknown, what the failed check found).
+    bool changedSinceUnrestored(const QStringList& current, const std::optional<QStringList>& sessionDock) const;
+    void forgetUnrestoredDock();
+    void dropSnapshot();
+    void keepUnrestoredSnapshotAside();
+    bool restoreCheckPending() const;
     // Writes the tiles, restarts the Dock and returns the paths actually written.
     QStringList writePersistentApps(const QStringList& paths, bool finderVisible);
     void restartDock();
     void kickstartDockAgent();
     void verifySessionDockApply(const QStringList& expectedPaths);
-    void verifyOriginalDockRestore(const QStringList& expectedPaths);
+    // `sessionDock`: the session Dock the restore wrote over, when known.
+    void verifyOriginalDockRestore(const QStringList& expectedPaths, const std::optional<QStringList>& sessionDock);
     void record(bool error, const QString& title, const QString& message) const;
 
     Platform& platform_;
     SessionSnapshotFile snapshot_;
     bool isApplyingDock_ = false;
+    // The check after the last restore's write, and the session Dock that restore wrote over.
+    WorkHandle restoreCheck_;
+    std::optional<QStringList> restoredOver_;
 };
 
 } // namespace nimbrel

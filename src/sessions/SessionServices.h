@@ -18,6 +18,10 @@ class SessionDockControl {
     // (its snapshot could not be written): the store tries again at its next tick.
     virtual bool applySessionDock(const NimbrelSession& session) = 0;
     virtual void restoreOriginalDock() = 0;
+    // True when a session's Dock is showing and the saved copy of the user's is gone (removed
+    // or unreadable), so that a restore now cannot put it back. Reads the copy: one that is
+    // unreadable is reported here.
+    virtual bool usersCopyIsLost() { return false; }
 };
 
 class SessionWallpaperControl {
@@ -26,6 +30,8 @@ class SessionWallpaperControl {
     // False when the pictures were left as they are, as for the Dock.
     virtual bool applySessionWallpapers(const NimbrelSession& session) = 0;
     virtual void restoreOriginalWallpapers() = 0;
+    // As for the Dock: a session's pictures are showing and the saved copy of the user's is gone.
+    virtual bool usersCopyIsLost() { return false; }
 };
 
 class SessionReminderControl {

@@ -11,7 +11,8 @@
 namespace nimbrel {
 
 SessionSnapshotFile::SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting)
-    : platform_(platform), file_(sessionsSupportFolder(platform.locations) + QLatin1Char('/') + fileName),
+    : platform_(platform),
+      file_(sessionsSupportFolder(platform.locations) + QLatin1Char('/') + fileName, kMaxFileBytes),
       reporting_(std::move(reporting)) {}
 
 SessionSnapshotFile::State SessionSnapshotFile::load(const std::function<void(const QJsonDocument&)>& decode) {
@@ -47,6 +48,12 @@ SessionSnapshotFile::State SessionSnapshotFile::setAsideUnreadable(const QString
     }
     reportedBlocked_ = true;
     return State::blocked;
+}
+
+std::optional<QString> SessionSnapshotFile::keepAside(const QString& reason) const {
+    const std::optional<QString> kept = file_.moveAside(reason);
+    if (!kept) return std::nullopt;
+    return lastPathComponent(*kept);
 }
 
 bool SessionSnapshotFile::write(const QJsonValue& value) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace nimbrel {
 
@@ -26,6 +27,9 @@ class SessionSnapshotFile {
         QString saveFailedTitle;
     };
 
+    // A Dock's applications or a picture per screen; a larger file is taken as damaged.
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
     SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting);
 
     enum class State {
@@ -38,6 +42,8 @@ class SessionSnapshotFile {
     bool write(const QJsonValue& value);
     bool exists() const { return file_.exists(); }
     void remove() const { file_.remove(); }
+    // Keeps the snapshot for the user under a new name ("<name>.<reason>-<time>"); the name, or none.
+    std::optional<QString> keepAside(const QString& reason) const;
     const QString& path() const { return file_.path(); }
 
   private:

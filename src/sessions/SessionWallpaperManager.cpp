@@ -5,6 +5,7 @@
 #include "platform/Json.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "sessions/Session.h"
 
@@ -54,28 +55,57 @@ bool NimbrelSessionWallpaperManager::applySessionWallpapers(const NimbrelSession
     }
     // The pictures change only once the ones from before are kept.
     if (!captureOriginalSnapshot()) return false;
+    const std::vector<ScreenInfo> screens = platform_.screens->screens();
+    qsizetype applied = 0;
+    for (const NimbrelSessionWallpaperSelection& selection : valid)
+        if (setSelection(selection, screens)) ++applied;
+    // Only targets that got a picture count: one for a screen that is not there sets nothing.
+    if (applied == 0) return true;
+    platform_.defaults->setBool(kSessionPicturesShownKey, true);
     recordNimbrelActivity(platform_, NimbrelActivityType::session, QStringLiteral("Wallpaper Applied"),
                           QStringLiteral("Session wallpaper was applied to %1 display target%2.")
-                              .arg(valid.size())
-                              .arg(valid.size() == 1 ? "" : "s"));
-    const std::vector<ScreenInfo> screens = platform_.screens->screens();
-    if (screens.empty()) return true;
-    for (const NimbrelSessionWallpaperSelection& selection : valid) {
-        const QString url = fileURL(platform_.files->expandTilde(selection.path));
-        if (selection.displayTarget.type == NimbrelSessionDisplayTarget::Type::automatic) {
-            for (const ScreenInfo& screen : screens)
-                setWallpaper(url, screen);
-        } else if (const qint64 i = selection.displayTarget.index; i >= 0 && i < qint64(screens.size())) {
-            setWallpaper(url, screens[size_t(i)]);
-        }
-    }
+                              .arg(applied)
+                              .arg(applied == 1 ? "" : "s"));
     return true;
+}
+
+bool NimbrelSessionWallpaperManager::setSelection(const NimbrelSessionWallpaperSelection& selection,
+                                                  const std::vector<ScreenInfo>& screens) {
+    const QString url = fileURL(platform_.files->expandTilde(selection.path));
+    if (selection.displayTarget.type == NimbrelSessionDisplayTarget::Type::automatic) {
+        bool any = false;
+        for (const ScreenInfo& screen : screens)
+            any = setWallpaper(url, screen) || any;
+        return any;
+    }
+    // Compared as it is stored: any 64-bit index, negative or huge, is tested without arithmetic.
+    const qint64 i = selection.displayTarget.index;
+    if (i < 0 || i >= qint64(screens.size())) return false;
+    return setWallpaper(url, screens[size_t(i)]);
+}
+
+bool NimbrelSessionWallpaperManager::sessionPicturesShown() const {
+    return platform_.defaults->boolValue(kSessionPicturesShownKey).value_or(false);
+}
+
+void NimbrelSessionWallpaperManager::forgetSessionPictures() {
+    if (platform_.defaults->contains(kSessionPicturesShownKey)) platform_.defaults->remove(kSessionPicturesShownKey);
+}
+
+bool NimbrelSessionWallpaperManager::usersCopyIsLost() {
+    return sessionPicturesShown() && !loadOriginalSnapshot();
 }
 
 bool NimbrelSessionWallpaperManager::captureOriginalSnapshot() {
     bool blocked = false;
     if (loadOriginalSnapshot(&blocked)) return true; // the pictures from before the first session stay
     if (blocked) return false;
+    // Pictures a session set are no pictures from before: with their snapshot gone, none is kept.
+    if (sessionPicturesShown()) {
+        logLine(kLog, QStringLiteral("skipped original wallpaper snapshot because the pictures showing are a "
+                                     "session's"));
+        return true;
+    }
     QJsonArray entries;
     const std::vector<ScreenInfo> screens = platform_.screens->screens();
     for (size_t i = 0; i < screens.size(); ++i)
@@ -104,8 +134,16 @@ NimbrelSessionWallpaperManager::loadOriginalSnapshot(bool* blocked) {
 }
 
 void NimbrelSessionWallpaperManager::restoreOriginalWallpapers() {
-    const auto snapshot = loadOriginalSnapshot();
-    if (!snapshot) return;
+    bool blocked = false;
+    const auto snapshot = loadOriginalSnapshot(&blocked);
+    if (!snapshot) {
+        // Nothing to put back: from here on the pictures showing are the user's.
+        if (!blocked && sessionPicturesShown()) {
+            logLine(kLog, QStringLiteral("cannot restore original wallpapers because their snapshot is missing"));
+            forgetSessionPictures();
+        }
+        return;
+    }
     const std::vector<ScreenInfo> screens = platform_.screens->screens();
     bool everyPictureSet = true;
     for (const WallpaperSnapshot& entry : *snapshot) {
@@ -121,6 +159,10 @@ void NimbrelSessionWallpaperManager::restoreOriginalWallpapers() {
     if (!everyPictureSet) return;
     recordNimbrelActivity(platform_, NimbrelActivityType::session, QStringLiteral("Wallpaper Restored"),
                           QStringLiteral("Default wallpapers were restored."));
+    // Forgotten on disk before the snapshot goes: a crash in between must not leave the
+    // pictures from before taken for a session's.
+    forgetSessionPictures();
+    platform_.defaults->synchronize();
     snapshot_.remove();
 }
 

@@ -10,12 +10,17 @@
 namespace nimbrel {
 
 struct Platform;
+struct NimbrelSessionWallpaperSelection;
 
 // Sets a session's wallpapers as the desktop pictures and, when no session is active, puts
-// back the pictures from before, kept per screen in "OriginalWallpaperSnapshot.json".
+// back the pictures from before, kept per screen in "OriginalWallpaperSnapshot.json". Whether a
+// session's pictures are showing is remembered (in the preferences, so across a restart), so
+// that they are never kept as the pictures from before and a lost snapshot is noticed.
 class NimbrelSessionWallpaperManager final : public SessionWallpaperControl {
   public:
     static inline const QString kSnapshotFileName = QStringLiteral("OriginalWallpaperSnapshot.json");
+    // True from the first picture set for a session until the pictures from before are back.
+    static inline const QString kSessionPicturesShownKey = QStringLiteral("Nimbrel.sessions.sessionPicturesShown");
 
     // One screen's picture from before: its position in the screen list and the picture's path.
     struct WallpaperSnapshot {
@@ -28,6 +33,7 @@ class NimbrelSessionWallpaperManager final : public SessionWallpaperControl {
 
     bool applySessionWallpapers(const NimbrelSession& session) override;
     void restoreOriginalWallpapers() override;
+    bool usersCopyIsLost() override;
 
     std::optional<std::vector<WallpaperSnapshot>> loadOriginalSnapshot(bool* blocked = nullptr);
     const QString& snapshotPath() const { return snapshot_.path(); }
@@ -36,6 +42,10 @@ class NimbrelSessionWallpaperManager final : public SessionWallpaperControl {
     // Whether the pictures may be changed: false when a snapshot was needed and could not be kept.
     bool captureOriginalSnapshot();
     bool setWallpaper(const QString& fileURL, const ScreenInfo& screen);
+    // Sets one selection's picture on the screens it targets; whether any was set.
+    bool setSelection(const NimbrelSessionWallpaperSelection& selection, const std::vector<ScreenInfo>& screens);
+    bool sessionPicturesShown() const;
+    void forgetSessionPictures();
 
     Platform& platform_;
     SessionSnapshotFile snapshot_;

@@ -25,11 +25,12 @@ void NimbrelSessionsStore::evaluateActiveSession(bool force) {
     }
     const std::optional<NimbrelSession> previous = activeSession_.get();
     std::optional<NimbrelSession> candidate;
-    const Date moment = now();
-    const Calendar calendar = Calendar::current();
+    // The moment is split into its calendar parts once: with many sessions that was most of
+    // the tick. The pause was checked above.
+    const DateComponents today = Calendar::current().components(now());
     // The list is kept in the session order, so the first active one wins.
     for (const NimbrelSession& session : sessions_.get())
-        if (session.isActiveNow(*platform_.defaults, moment, calendar)) {
+        if (session.isScheduledAt(today)) {
             candidate = session;
             break;
         }
@@ -51,6 +52,16 @@ void NimbrelSessionsStore::postMenuBarIcon(const QString& symbolName) {
     platform_.notifications->post(kSessionMenuBarIconNotification, {{QStringLiteral("symbolName"), symbolName}});
 }
 
+QString NimbrelSessionsStore::lostCopiesText() const {
+    const bool dock = parts_.dock->usersCopyIsLost();
+    const bool pictures = parts_.wallpapers->usersCopyIsLost();
+    if (dock && pictures)
+        return QStringLiteral("the Dock and wallpapers could not be restored because their saved copies are missing.");
+    if (dock) return QStringLiteral("the Dock could not be restored because its saved copy is missing.");
+    if (pictures) return QStringLiteral("the wallpapers could not be restored because their saved copy is missing.");
+    return {};
+}
+
 void NimbrelSessionsStore::restoreDefaults() {
     dockLeftAlone_ = false;
     wallpapersLeftAlone_ = false;
@@ -62,6 +73,10 @@ void NimbrelSessionsStore::applyActiveSession() {
     if (isPaused()) {
         activeSession_.set(std::nullopt);
         postMenuBarIcon(kDefaultMenuBarSymbol);
+        // Silent as a rule; but a Dock or pictures that stay the session's are the user's to know of.
+        if (const QString lost = lostCopiesText(); !lost.isEmpty())
+            record(NimbrelActivityType::error, QStringLiteral("Session Paused"),
+                   QStringLiteral("Nimbrel was paused, but ") + lost);
         restoreDefaults();
         return;
     }
@@ -81,8 +96,13 @@ void NimbrelSessionsStore::applyActiveSession() {
     }
     logLine(kSessionsLog, QStringLiteral("no active session, restoring default Dock and wallpapers"));
     postMenuBarIcon(kDefaultMenuBarSymbol);
-    record(NimbrelActivityType::session, QStringLiteral("Session Ended"),
-           QStringLiteral("Default Dock, wallpapers and menu bar icon were restored."));
+    // "Restored" is said only when what the user had can come back.
+    if (const QString lost = lostCopiesText(); !lost.isEmpty())
+        record(NimbrelActivityType::error, QStringLiteral("Session Ended"),
+               QStringLiteral("The session ended, but ") + lost);
+    else
+        record(NimbrelActivityType::session, QStringLiteral("Session Ended"),
+               QStringLiteral("Default Dock, wallpapers and menu bar icon were restored."));
     restoreDefaults();
 }
 

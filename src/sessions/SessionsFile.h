@@ -15,8 +15,10 @@ namespace nimbrel {
 class SessionsFile {
   public:
     static inline const QString kFileName = QStringLiteral("Sessions.json");
+    // Thousands of sessions with their apps; a larger file is taken as damaged.
+    static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 
-    explicit SessionsFile(const QString& folder) : file_(folder + QLatin1Char('/') + kFileName) {}
+    explicit SessionsFile(const QString& folder) : file_(folder + QLatin1Char('/') + kFileName, kMaxFileBytes) {}
 
     const QString& path() const { return file_.path(); }
 

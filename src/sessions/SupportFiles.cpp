@@ -24,18 +24,24 @@ bool SupportFile::exists() const {
 }
 
 std::optional<QByteArray> SupportFile::read(QString* error) const {
-    QFile file(path_);
-    if (!file.exists()) {
-        if (error) error->clear();
+    if (error) error->clear();
+    BoundedRead read = readFileWithin(path_, maxBytes_);
+    switch (read.status) {
+    case BoundedRead::Status::read:
+        return std::move(read.bytes);
+    case BoundedRead::Status::missing:
         return std::nullopt;
-    }
-    if (!QFileInfo(path_).isFile() || !file.open(QIODevice::ReadOnly)) {
+    case BoundedRead::Status::tooLarge:
         if (error)
-            *error =
-                QStringLiteral("The file \u201c%1\u201d couldn\u2019t be opened.").arg(QFileInfo(path_).fileName());
+            *error = QStringLiteral("The file \u201c%1\u201d is too large to be read (%2).")
+                         .arg(QFileInfo(path_).fileName(), read.error);
         return std::nullopt;
+    case BoundedRead::Status::failed:
+        break;
     }
-    return file.readAll();
+    if (error)
+        *error = QStringLiteral("The file \u201c%1\u201d couldn\u2019t be opened.").arg(QFileInfo(path_).fileName());
+    return std::nullopt;
 }
 
 bool SupportFile::write(const QByteArray& data, QString* error) const {
@@ -46,8 +52,8 @@ bool SupportFile::remove() const {
     return QFile::remove(path_);
 }
 
-std::optional<QString> SupportFile::moveAside() const {
-    return nimbrel::moveAside(path_, kAsideReason);
+std::optional<QString> SupportFile::moveAside(const QString& reason) const {
+    return nimbrel::moveAside(path_, reason.isEmpty() ? kAsideReason : reason);
 }
 
 std::optional<QString> SupportFile::copyAside() const {

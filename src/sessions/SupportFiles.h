@@ -13,25 +13,28 @@ struct Locations;
 // is no Application Support), created with its parents when missing; a failure is ignored.
 QString sessionsSupportFolder(const Locations& locations);
 
-// One file of that folder that the sessions subsystem keeps: read whole, replaced atomically,
-// and, when it cannot be read, kept aside under a unique name rather than written over.
+// One file of that folder that the sessions subsystem keeps: read whole (when it holds no more
+// than its kind ever does), replaced atomically, and, when it cannot be read, kept aside under
+// a unique name rather than written over.
 class SupportFile {
   public:
-    explicit SupportFile(QString path) : path_(std::move(path)) {}
+    SupportFile(QString path, qint64 maxBytes) : path_(std::move(path)), maxBytes_(maxBytes) {}
 
     const QString& path() const { return path_; }
     bool exists() const;
-    // The bytes; none when it cannot be read (`error` says why; empty when it does not exist).
+    // The bytes; none when it cannot be read or is larger than its bound (`error` says why;
+    // empty when it does not exist).
     std::optional<QByteArray> read(QString* error = nullptr) const;
     bool write(const QByteArray& data, QString* error = nullptr) const;
     bool remove() const;
-    // Moves the file aside ("<name>.unreadable-<time>"); the new path, or none.
-    std::optional<QString> moveAside() const;
+    // Moves the file aside ("<name>.<reason>-<time>", "unreadable" by default); the new path, or none.
+    std::optional<QString> moveAside(const QString& reason = {}) const;
     // Keeps a copy aside and leaves the file in place; the copy's path, or none.
     std::optional<QString> copyAside() const;
 
   private:
     QString path_;
+    qint64 maxBytes_;
 };
 
 } // namespace nimbrel

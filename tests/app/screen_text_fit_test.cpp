@@ -8,6 +8,7 @@
 #include "model/RuleActions.h"
 #include "model/RulesStore.h"
 #include "sessions/SessionsStore.h"
+#include "ui/AnimationClock.h"
 #include "ui/QuickDriver.h"
 #include "ui/rules/RuleEditorViewModel.h"
 #include "ui/rules/RulesPreview.h"
@@ -245,24 +246,7 @@ struct Samples {
 
 using Driver = testing::QuickDriver;
 
-// Moves every animation to its end without waiting on the clock.
-class AnimationClock : public QAnimationDriver {
-  public:
-    AnimationClock() { install(); }
-    ~AnimationClock() override { uninstall(); }
-    void finish(Driver& driver) {
-        for (int i = 0; i < 75; ++i) {
-            elapsed_ += 20;
-            advance();
-            QCoreApplication::processEvents();
-        }
-        driver.settle();
-    }
-    qint64 elapsed() const override { return elapsed_; }
-
-  private:
-    qint64 elapsed_ = 0;
-};
+using AnimationClock = testing::AnimationClock;
 
 // One state of one screen: its file, its height (tall enough to lay out all of a scrolling
 // editor), its model and what the user did to get there.

@@ -63,7 +63,8 @@ class TreeWorkspace final : public StubWorkspace {
         return it->second;
     }
     QVariant infoPlistValue(const QString& bundlePath, const QString& key) const override {
-        const auto bytes = files_.readFile(bundlePath + QStringLiteral("/Contents/Info.plist"));
+        const auto bytes =
+            files_.readFile(bundlePath + QStringLiteral("/Contents/Info.plist"), sim::kMaxInfoPlistBytes);
         const auto info = bytes ? sim::readPlist(*bytes) : std::nullopt;
         return info ? info->toMap().value(key) : QVariant();
     }

@@ -48,6 +48,20 @@ TEST(ActivityHistory, SnapshotsKeepWhatTheyHeldThroughLaterAppendsAndPrunes) {
     EXPECT_EQ(contents(history.snapshot()), expected);
 }
 
+// The open block filled to the last entry and taken by a snapshot: the next entry starts a new
+// block, and never moves the entries the snapshot reads.
+TEST(ActivityHistory, ASnapshotOfAFullBlockOutlivesTheNextAppend) {
+    ActivityHistory history;
+    ActivityHistory::Entries expected;
+    for (size_t i = 0; i < ActivityHistory::kBlockSize; ++i) {
+        expected.push_back(entryAt(double(i)));
+        history.append(expected.back());
+    }
+    const ActivityHistory::Snapshot full = history.snapshot();
+    history.append(entryAt(-1));
+    EXPECT_EQ(contents(full), expected);
+}
+
 TEST(ActivityHistory, TheFilesTextIsWhatTheJsonDocumentWrites) {
     const QString texts[] = {
         "",

@@ -277,6 +277,25 @@ TEST_F(ActivityLogTest, UnreadableHistoryIsKeptAsideAndReportedOnce) {
     EXPECT_EQ(makeStore()->entries().size(), 2u);
 }
 
+// A history larger than any 30 days hold, or an endless one, is kept aside without being read.
+TEST_F(ActivityLogTest, AHistoryTooLargeToBeOneIsKeptAsideUnread) {
+    for (const bool endless : {false, true}) {
+        SCOPED_TRACE(endless ? "a link to an endless device" : "a sparse file just past the bound");
+        QFile::remove(historyPath());
+        if (endless) {
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), historyPath()));
+        } else {
+            writeFile(historyPath(), {});
+            ASSERT_TRUE(QFile::resize(historyPath(), NimbrelActivityStore::kMaxHistoryFileBytes + 1));
+        }
+        auto store = makeStore();
+        ASSERT_EQ(store->entries().size(), 1u);
+        EXPECT_EQ(store->entries()[0].title, QStringLiteral("Activity History Unreadable"));
+        EXPECT_TRUE(store->entries()[0].message.contains(QStringLiteral("larger than")))
+            << store->entries()[0].message.toStdString();
+    }
+}
+
 TEST_F(ActivityLogTest, NonArrayHistoryIsUnreadableToo) {
     writeFile(historyPath(), "{\"date\": 1}");
     auto store = makeStore();

@@ -224,6 +224,73 @@ TEST_F(RulesForDockTapTest, OnTheProgramsDefaultsEveryChangeAfterASaveIsSeenByTh
     platform.defaults = &defaults;
 }
 
+// The store keeps its lookup up to date through its own edits instead of making it anew: after
+// every kind of edit each tap must find what a store that has just read the saved list finds.
+TEST_F(RulesForDockTapTest, AfterEveryEditATapFindsWhatAFreshlyLoadedStoreFinds) {
+    const Date later = scheduler.now().addingSeconds(3600);
+    std::vector<NimbrelRule> rules = {
+        rule(QStringLiteral("a"), QStringLiteral("Mail"), QStringLiteral("com.mail")),
+        rule(QStringLiteral("b"), QStringLiteral("Notes"), std::nullopt, QStringLiteral("/N.app")),
+        rule(QStringLiteral("c"), QStringLiteral("Mail"), QStringLiteral("com.mail"), std::nullopt, 2),
+        rule(QStringLiteral("d"), QStringLiteral("Safari")),
+        rule(QStringLiteral("e"), QStringLiteral("Mail")),
+    };
+    auto store = storeWith(rules);
+    const std::vector<std::pair<NimbrelRuleAppTarget, std::int64_t>> taps = {
+        {tapped(QStringLiteral("Mail"), QStringLiteral("com.mail")), 1},
+        {tapped(QStringLiteral("Mail"), QStringLiteral("com.mail")), 2},
+        {tapped(QStringLiteral("X"), std::nullopt, QStringLiteral("/N.app")), 1},
+        {tapped(QStringLiteral("notes")), 1},
+        {tapped(QStringLiteral("Safari")), 1},
+        {tapped(QStringLiteral("Terminal"), QStringLiteral("com.term")), 1},
+    };
+    const auto lookups = [&](NimbrelRulesStore& s) {
+        std::vector<QStringList> found;
+        for (const auto& [app, clicks] : taps)
+            found.push_back(names(s.rulesForDockTap(app, clicks)));
+        return found;
+    };
+    const auto at = [&](const QString& name) {
+        for (const NimbrelRule& r : store->rules().get())
+            if (r.name == name) return r;
+        ADD_FAILURE() << name.toStdString();
+        return NimbrelRule{};
+    };
+    const auto edited = [&](const QString& name, const std::function<void(NimbrelRule&)>& change) {
+        NimbrelRule r = at(name);
+        change(r);
+        store->updateRule(r);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> edits = {
+        {"new bundle identifier",
+         [&] { edited("a", [](NimbrelRule& r) { r.trigger.app.bundleIdentifier = "com.term"; }); }},
+        {"renamed app", [&] { edited("b", [](NimbrelRule& r) { r.trigger.app.displayName = "Safari"; }); }},
+        {"other click count", [&] { edited("c", [](NimbrelRule& r) { r.trigger.clickCount = 1; }); }},
+        {"disabled", [&] { edited("d", [](NimbrelRule& r) { r.isEnabled = false; }); }},
+        {"enabled again", [&] { edited("d", [](NimbrelRule& r) { r.isEnabled = true; }); }},
+        {"only its name", [&] { edited("e", [](NimbrelRule& r) { r.name = "e2"; }); }},
+        {"added",
+         [&] { store->addRule(rule(QStringLiteral("f"), QStringLiteral("Notes"), QStringLiteral("com.term"))); }},
+        {"deleted from the middle", [&] { store->deleteRule(at(QStringLiteral("c"))); }},
+        {"paused", [&] { store->pauseRule(at(QStringLiteral("e2")).id, later); }},
+        {"pause ran out", [&] { scheduler.advance(3600); }},
+        {"resumed", [&] { store->pauseRule(at(QStringLiteral("f")).id, std::nullopt); }},
+        {"first deleted", [&] { store->deleteRule(at(QStringLiteral("a"))); }},
+    };
+    lookups(*store); // the lookup is made before the edits
+    for (const auto& [what, edit] : edits) {
+        edit();
+        const std::vector<QStringList> seen = lookups(*store);
+        auto fresh = NimbrelRulesStore::create(platform, links());
+        EXPECT_EQ(seen, lookups(*fresh)) << what;
+        EXPECT_EQ(store->rules().get(), fresh->rules().get()) << what;
+        // Only the edited rules are encoded again, yet the stored text is the whole list's.
+        EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey),
+                  encodeRules(store->rules().get(), json::DateForm::SecondsSince2001))
+            << what;
+    }
+}
+
 TEST_F(RulesForDockTapTest, ScreensWritingTheListDirectlyAreOverruledByTheStoredRulesOnTheNextTap) {
     auto store = storeWith({rule(QStringLiteral("stored"), QStringLiteral("Mail"))});
     store->setRules({});

@@ -192,14 +192,24 @@ TEST_F(RulesStoreEditingTest, UnreadableStoredRulesAreReportedOnceAndKeptAsideBe
     EXPECT_EQ(defaults.arrayValue(NimbrelRulesStore::unreadableRulesKey)->size(), 2);
 }
 
+// Whatever the value, a NaN (never equal to itself) too.
 TEST_F(RulesStoreEditingTest, AStoredValueOfTheWrongTypeIsReportedAndKeptToo) {
-    defaults.setString(NimbrelRulesStore::defaultsKey, QStringLiteral("[]"));
-    auto store = makeStore();
-    EXPECT_EQ(count(QStringLiteral("Rules Load Failed")), 1);
-    store->addRule(rule(QStringLiteral("New"), QStringLiteral("Mail")));
-    const QVariantList kept = defaults.arrayValue(NimbrelRulesStore::unreadableRulesKey).value_or(QVariantList{});
-    ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(kept[0].toMap().value(QStringLiteral("value")), QVariant(QStringLiteral("[]")));
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const QVariant values[] = {QStringLiteral("[]"), nan, std::numeric_limits<double>::infinity(),
+                               QVariantList{QStringLiteral("x"), nan}, QVariant::fromValue(Date{nan})};
+    for (const QVariant& value : values) {
+        SCOPED_TRACE(value.toString().toStdString());
+        defaults.remove(NimbrelRulesStore::unreadableRulesKey);
+        defaults.set(NimbrelRulesStore::defaultsKey, value);
+        activities.clear();
+        auto store = makeStore();
+        EXPECT_EQ(count(QStringLiteral("Rules Load Failed")), 1);
+        store->addRule(rule(QStringLiteral("New"), QStringLiteral("Mail")));
+        store->addRule(rule(QStringLiteral("Newer"), QStringLiteral("Mail")));
+        const QVariantList kept = defaults.arrayValue(NimbrelRulesStore::unreadableRulesKey).value_or(QVariantList{});
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_TRUE(sameStoredValue(kept[0].toMap().value(QStringLiteral("value")), value));
+    }
 }
 
 TEST_F(RulesStoreEditingTest, EditsWhileSyncIsOffAreNeverSentButDeletionsAre) {

@@ -10,6 +10,7 @@
 #include "sync/CloudProbe.h"
 #include "sync/CloudSyncManager.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -75,13 +76,24 @@ TEST_F(SettingsStoreTest, FreshDefaultsAndNoCloudWorkWithoutEntitlements) {
     EXPECT_EQ(s.lastUpdateInstalledText().get(), QStringLiteral("Unknown"));
     EXPECT_EQ(s.accountName().get(), QStringLiteral("Anna Example"));
     EXPECT_EQ(s.iCloudStatusText().get(), QStringLiteral("Checking Apple servers…"));
-    EXPECT_EQ(s.currentVersion().get().isEmpty(), false);
 
     env.scheduler.advance(130);
     EXPECT_EQ(cloud.calls("fetch settings_primary"), 0) << "no pull and no timer without the entitlements";
     EXPECT_TRUE(env.cloud.calls().empty()) << "and no registration";
     EXPECT_TRUE(recordedTitles().isEmpty());
     EXPECT_FALSE(stamp().has_value()) << "reading start values is not a change";
+}
+
+// The version shown is the application's (the build's, set at start-up), else "1.0".
+TEST_F(SettingsStoreTest, TheVersionIsTheApplicationsOrOnePointZero) {
+    make();
+    const QString before = QCoreApplication::applicationVersion();
+    for (const char* version : {"2.5.1", ""}) {
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(version));
+        const NimbrelSettingsStore fresh(env.platform, *updates, status, *sync);
+        EXPECT_EQ(fresh.currentVersion().get(), *version ? QString::fromLatin1(version) : QStringLiteral("1.0"));
+    }
+    QCoreApplication::setApplicationVersion(before);
 }
 
 TEST_F(SettingsStoreTest, WrongTypedValuesReadAsDefaultsEverywhere) {

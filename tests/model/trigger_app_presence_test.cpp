@@ -32,7 +32,7 @@ class ListedFiles final : public FileSystem {
     bool exists(const QString& path) const override { return paths.contains(path); }
     bool isDirectory(const QString& path) const override { return paths.contains(path); }
     bool isSymlink(const QString&) const override { return false; }
-    std::optional<QByteArray> readFile(const QString&) const override { return std::nullopt; }
+    std::optional<QByteArray> readFile(const QString&, qint64) const override { return std::nullopt; }
     bool writeFileAtomically(const QString&, const QByteArray&, QString*) override { return false; }
     bool createDirectory(const QString&) override { return false; }
     bool removeFile(const QString&) override { return false; }

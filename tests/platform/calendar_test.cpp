@@ -125,6 +125,25 @@ TEST(Calendar, CurrentZoneCanBeSetAndReset) {
     EXPECT_EQ(currentTimeZone(), QTimeZone::systemTimeZone());
 }
 
+// A traveller's system changes its zone while the program runs (here through the process's
+// TZ, which the system's zone is read from before /etc/localtime): the new zone is the current
+// one within a second.
+TEST(Calendar, TheSystemsZoneIsFollowedWhenItChanges) {
+    const QByteArray savedTz = qgetenv("TZ");
+    auto now = std::chrono::steady_clock::now();
+    const MonotonicNow previous = setZoneCheckClockForTesting([&now] { return now; });
+    qputenv("TZ", "Asia/Tokyo");
+    EXPECT_EQ(currentTimeZone().id(), QByteArray("Asia/Tokyo"));
+    qputenv("TZ", "America/New_York");
+    now += std::chrono::seconds(1);
+    EXPECT_EQ(currentTimeZone().id(), QByteArray("America/New_York"));
+    if (savedTz.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", savedTz);
+    setZoneCheckClockForTesting(previous);
+}
+
 TEST(DateFormatter, StylesOfALocale) {
     const QTimeZone utc = QTimeZone::utc();
     EXPECT_EQ(DateFormatter(DateStyle::Short, DateStyle::Short, "en_US", utc).string(kJan5), "1/5/26, 3:04 PM");

@@ -1,7 +1,9 @@
 #include "platform/CloudDatabase.h"
 
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/VirtualScheduler.h"
+#include "platform/local/CloudFieldCoding.h"
 #include "platform/local/SqliteCloudService.h"
 #include "platform/local/SqliteCloudStore.h"
 #include "support/QtPrinters.h"
@@ -302,6 +304,44 @@ TEST_F(CloudDatabaseTest, ADamagedFileIsKeptAsideWithAClearProblem) {
     EXPECT_TRUE(a.service.setAsideProblem().isEmpty());
 }
 
+// A second damaged file never replaces the first one kept, and a file that cannot be moved stays
+// whole: no fresh database is made over it, and the calls fail instead.
+TEST_F(CloudDatabaseTest, ADamagedFileIsNeverLostWhenItsNameIsTakenOrItCannotMove) {
+    const QByteArray garbage = QByteArray("no database, somebody's data\n").repeated(200);
+    for (const bool moveFails : {false, true}) {
+        SCOPED_TRACE(moveFails ? "the move fails" : "moved twice in one second");
+        QTemporaryDir folder;
+        const QString damagedPath = folder.filePath(QStringLiteral("CloudDatabase.sqlite"));
+        const MoveAsideFault previous = setMoveAsideFaultForTesting([&](const QString&) { return moveFails; });
+        setLogToStdout(false);
+        for (int round = 0; round < 2; ++round) {
+            QFile file(damagedPath);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(garbage + QByteArray::number(round));
+            file.close();
+            {
+                Mac m{damagedPath};
+                EXPECT_EQ(m.save(record("r", round)).ok(), !moveFails);
+                if (moveFails) {
+                    EXPECT_TRUE(m.service.setAsideProblem().contains(QStringLiteral("could not be moved")))
+                        << m.service.setAsideProblem().toStdString();
+                }
+            }
+            if (moveFails) {
+                QFile left(damagedPath);
+                ASSERT_TRUE(left.open(QIODevice::ReadOnly));
+                EXPECT_EQ(left.readAll(), garbage + QByteArray::number(round));
+                break;
+            }
+            for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(damagedPath + QLatin1String(suffix));
+        }
+        setLogToStdout(true);
+        setMoveAsideFaultForTesting(previous);
+        const QStringList aside = QDir(folder.path()).entryList({QStringLiteral("CloudDatabase.sqlite.damaged-*")});
+        EXPECT_EQ(aside.size(), moveFails ? 0 : 2) << aside.join(' ').toStdString();
+    }
+}
+
 // Another process's connection to a database file, running SQL on it.
 struct OtherProcess {
     sqlite3* db = nullptr;
@@ -309,6 +349,39 @@ struct OtherProcess {
     ~OtherProcess() { sqlite3_close(db); }
     bool run(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 };
+
+// Another program's row larger than any record: its fields are never read into memory, the row
+// reads as damaged (alone in a batch), and a save writes the record anew over it.
+TEST_F(CloudDatabaseTest, FieldsLargerThanAnyRecordReadAsADamagedRow) {
+    ASSERT_TRUE(a.save(record("huge", 1)).ok());
+    ASSERT_TRUE(a.save(record("small", 2)).ok());
+    {
+        // Well-formed fields, only too many of them.
+        CloudRecord big = record("huge", 1);
+        big.set(QStringLiteral("blob"), QByteArray(SqliteCloudStore::kMaxFieldsBytes, 'x'));
+        const QByteArray fields = encodeCloudFields(big.fields());
+        OtherProcess other(path);
+        sqlite3_stmt* update = nullptr;
+        ASSERT_EQ(
+            sqlite3_prepare_v2(other.db, "UPDATE records SET fields = ?1 WHERE name = 'huge'", -1, &update, nullptr),
+            SQLITE_OK);
+        sqlite3_bind_blob(update, 1, fields.constData(), int(fields.size()), SQLITE_STATIC);
+        EXPECT_EQ(sqlite3_step(update), SQLITE_DONE);
+        sqlite3_finalize(update);
+    }
+    const CloudResult<CloudRecord> huge = a.fetch("huge");
+    ASSERT_FALSE(huge.ok());
+    EXPECT_TRUE(huge.error().unreadableRecord);
+    const CloudResult<CloudBatchResult> batch = a.batch({{"huge"}, {"small"}});
+    ASSERT_TRUE(batch.ok());
+    ASSERT_FALSE(batch.value()[0].second.ok());
+    EXPECT_TRUE(batch.value()[0].second.error().unreadableRecord);
+    EXPECT_EQ(batch.value()[1].second.value().integer("counter"), 2);
+    CloudRecord anew = record("huge", 3);
+    anew.setRecordChangeTag(QStringLiteral("1"));
+    EXPECT_TRUE(a.save(anew).ok());
+    EXPECT_EQ(a.fetch("huge").value().integer("counter"), 3);
+}
 
 TEST_F(CloudDatabaseTest, AFileLockedAtItsFirstOpeningIsLeftAloneAndOpenedOnceFree) {
     QDir().mkpath(dir.path() + QStringLiteral("/locked"));

@@ -244,6 +244,36 @@ TEST_F(FilesTest, MoveAsideKeepsEveryCopy) {
     EXPECT_EQ(QFileInfo(*third).path(), dir_.path());
 }
 
+// Whatever is at the path, at most the bound and one byte are read, and nothing waits.
+TEST_F(FilesTest, BoundedReadsStopAtTheBound) {
+    using S = BoundedRead::Status;
+    writeRaw(path("fits"), "12345678");
+    writeRaw(path("over"), "123456789");
+    {
+        QFile sparse(path("huge")); // a gigabyte that takes no room on the disk
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(sparse.resize(1024 * kMebibyte));
+    }
+    ASSERT_TRUE(QFile::link("/dev/zero", path("endless")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    QDir().mkpath(path("folder"));
+    const struct {
+        const char* name;
+        S status;
+        QByteArray bytes;
+    } cases[] = {
+        {"fits", S::read, "12345678"}, {"over", S::tooLarge, {}}, {"huge", S::tooLarge, {}},
+        {"endless", S::tooLarge, {}},  {"pipe", S::read, {}},     {"folder", S::failed, {}},
+        {"missing", S::missing, {}},
+    };
+    for (const auto& c : cases) {
+        const BoundedRead read = readFileWithin(path(QString::fromLatin1(c.name)), 8);
+        EXPECT_EQ(read.status, c.status) << c.name;
+        EXPECT_EQ(read.bytes, c.bytes) << c.name;
+        EXPECT_EQ(read.error.isEmpty(), c.status == S::read || c.status == S::missing) << c.name;
+    }
+}
+
 TEST_F(FilesTest, LocalFileSystemMapsMacPathsUnderItsRoot) {
     LocalFileSystem fs(dir_.path(), "/Users/tester");
     EXPECT_EQ(fs.realPath("/Applications/Safari.app"), path("Applications/Safari.app"));
@@ -261,12 +291,13 @@ TEST_F(FilesTest, LocalFileSystemMapsMacPathsUnderItsRoot) {
     ASSERT_TRUE(fs.createDirectory("~/Documents"));
     ASSERT_TRUE(fs.writeFileAtomically("~/Documents/note.txt", "hello"));
     EXPECT_EQ(readRaw(path("Users/tester/Documents/note.txt")), "hello");
-    EXPECT_EQ(fs.readFile("~/Documents/note.txt"), QByteArray("hello"));
+    EXPECT_EQ(fs.readFile("~/Documents/note.txt", 5), QByteArray("hello"));
     EXPECT_TRUE(fs.exists("/Users/tester/Documents/note.txt"));
     EXPECT_TRUE(fs.isDirectory("~/Documents"));
     EXPECT_FALSE(fs.isDirectory("~/Documents/note.txt"));
-    EXPECT_FALSE(fs.readFile("~/Documents").has_value()); // a folder is not a file
-    EXPECT_FALSE(fs.readFile("~/missing").has_value());
+    EXPECT_FALSE(fs.readFile("~/Documents/note.txt", 4).has_value()); // larger than asked for
+    EXPECT_FALSE(fs.readFile("~/Documents", kMebibyte).has_value());  // a folder is not a file
+    EXPECT_FALSE(fs.readFile("~/missing", kMebibyte).has_value());
     EXPECT_TRUE(fs.removeFile("~/Documents/note.txt"));
     EXPECT_FALSE(fs.exists("~/Documents/note.txt"));
     EXPECT_FALSE(fs.removeFile("~/Documents/note.txt"));

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <future>
@@ -201,6 +202,53 @@ TEST_F(DefaultsFileTest, ChangesDoNotWaitForTheDiskAndLandInOrder) {
     EXPECT_EQ(written.back(), kChanges + 1);
 }
 
+// A start-up that writes back what it read must not rewrite a file of megabytes.
+TEST_F(DefaultsFileTest, AValueSetAgainAsItWasIsNotWrittenAgain) {
+    std::atomic<int> writes = 0;
+    setAtomicWriteHookForTesting([&](const QString&) { ++writes; });
+    const QByteArray data("\x00rules\xff", 7);
+    const std::vector<std::pair<const char*, std::function<void(UserDefaults&)>>> sets = {
+        {"bool", [](UserDefaults& d) { d.setBool("bool", true); }},
+        {"string", [](UserDefaults& d) { d.setString("string", "Dark"); }},
+        {"data", [&](UserDefaults& d) { d.setData("data", data); }},
+        {"date", [](UserDefaults& d) { d.setDate("date", Date{5}); }},
+        {"array",
+         [](UserDefaults& d) {
+             d.setStringArray("array", {"com.a", "com.b"});
+         }},
+        {"dictionary",
+         [](UserDefaults& d) {
+             d.set("dictionary", QVariantMap{{"k", qint64(1)}});
+         }},
+    };
+    {
+        JsonFileUserDefaults d(path_);
+        for (const auto& [what, set] : sets)
+            set(d);
+        ASSERT_TRUE(d.synchronize());
+    }
+    const QByteArray written = fileBytes();
+    EXPECT_TRUE(written.contains(R"("value": ")" + data.toBase64() + '"')) << "data is stored as base64";
+    JsonFileUserDefaults d(path_);
+    writes = 0;
+    for (const auto& [what, set] : sets) {
+        const quint64 generation = d.generation(what);
+        set(d);
+        ASSERT_TRUE(d.synchronize());
+        EXPECT_EQ(writes, 0) << what;
+        EXPECT_NE(d.generation(what), generation) << what << ": still a change for the readers";
+    }
+    EXPECT_EQ(fileBytes(), written);
+
+    d.setData("data", "other"); // now a change
+    ASSERT_TRUE(d.synchronize());
+    EXPECT_EQ(writes, 1);
+    d.setString("data", "other"); // and another type of value under the same key
+    ASSERT_TRUE(d.synchronize());
+    EXPECT_EQ(writes, 2);
+    EXPECT_EQ(JsonFileUserDefaults(path_).stringValue("data"), QString("other"));
+}
+
 TEST_F(DefaultsFileTest, UnsupportedTypesAreRefused) {
     JsonFileUserDefaults d(path_);
     d.setInteger("k", 1);
@@ -262,7 +310,10 @@ TEST_F(DefaultsFileTest, FilesOfAnotherShapeAreMovedAsideToo) {
         EXPECT_FALSE(d.movedAsidePath().isEmpty()) << bytes.toStdString();
         EXPECT_FALSE(QFileInfo::exists(path_));
     }
-    EXPECT_EQ(folderNames().size(), 4); // each kept under its own name
+    // Nor is an endless file read whole.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path_));
+    EXPECT_TRUE(JsonFileUserDefaults(path_).setAsideProblem().contains(QStringLiteral("larger than")));
+    EXPECT_EQ(folderNames().size(), 5); // each kept under its own name
 }
 
 TEST_F(DefaultsFileTest, AnUnreadableFileThatCannotBeMovedAsideIsNeverWrittenOver) {
@@ -294,17 +345,27 @@ TEST_F(DefaultsFileTest, OneUnreadableValueIsKeptUnchanged) {
     writeFile(R"({"format": 1, "values": {
         "good": {"type": "bool", "value": true},
         "bad": {"type": "mystery", "value": 1},
-        "badInteger": {"type": "integer", "value": "12x"}}})");
+        "badInteger": {"type": "integer", "value": "12x"},
+        "badData": {"type": "data", "value": "not base64!"},
+        "goodData": {"type": "data", "value": "AAE="}}})");
     JsonFileUserDefaults d(path_);
     EXPECT_TRUE(d.movedAsidePath().isEmpty());
     EXPECT_EQ(d.boolValue("good"), true);
-    EXPECT_EQ(d.keys(), QStringList{"good"});
-    EXPECT_EQ(lines_.size(), 2);
+    d.setString("other", "x"); // written while the data values are not decoded yet
+    ASSERT_TRUE(d.synchronize());
+    EXPECT_EQ(storedValues().value("goodData").toObject().value("value").toString(), "AAE=");
+    // Data is decoded when first read: a value that cannot be read is told then.
+    EXPECT_EQ(d.keys(), (QStringList{"good", "goodData", "other"}));
+    EXPECT_EQ(d.dataValue("goodData"), QByteArray("\x00\x01", 2));
+    EXPECT_FALSE(d.contains("badData"));
+    EXPECT_EQ(lines_.size(), 3) << lines_.join('\n').toStdString();
 
-    d.setString("other", "x");
+    d.setString("other", "y");
     ASSERT_TRUE(d.synchronize());
     EXPECT_EQ(storedValues().value("bad").toObject().value("type").toString(), "mystery");
     EXPECT_EQ(storedValues().value("badInteger").toObject().value("value").toString(), "12x");
+    EXPECT_EQ(storedValues().value("badData").toObject().value("value").toString(), "not base64!");
+    EXPECT_EQ(storedValues().value("goodData").toObject().value("value").toString(), "AAE=");
 
     d.setInteger("bad", 3); // setting the key anew replaces it
     ASSERT_TRUE(d.synchronize());

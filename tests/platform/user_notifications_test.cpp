@@ -176,3 +176,33 @@ TEST_F(UserNotificationsTest, CompletionsCanComeLate) {
     scheduler.advance(0.1);
     EXPECT_EQ(seen, (std::vector<QString>{"auth", "add", "pending"}));
 }
+
+// However many requests wait, the center waits on one piece of scheduled work: the earliest.
+TEST_F(UserNotificationsTest, ManyPendingRequestsWaitOnOneTimerAndComeInDateOrder) {
+    for (int i = 1000; i > 0; --i)
+        center.add(request(QString::number(i), Date{1000.0 + i}));
+    center.add(request("same time as 3", Date{1003}));
+    scheduler.runUntilIdle();
+    EXPECT_EQ(scheduler.pendingCount(), 1u);
+    EXPECT_EQ(scheduler.nextDueIn(), 1.0);
+
+    // Taking away the earliest and replacing one by an earlier date.
+    center.removePendingRequests({"1"});
+    center.add(request("500", Date{1001.5}));
+    scheduler.advance(3);
+    EXPECT_EQ(identifiers(center.delivered()), (QStringList{"500", "2", "3", "same time as 3"}));
+    EXPECT_EQ(scheduler.pendingCount(), 1u);
+
+    // A date already past is delivered on the next turn, ahead of the waiting ones.
+    center.add(request("late", Date{900}));
+    scheduler.runUntilIdle();
+    EXPECT_EQ(center.delivered().back().identifier, "late");
+
+    // A sleep delays the wait (timers count time awake); what fell due meanwhile then comes in date order.
+    scheduler.sleep(10);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(center.delivered().size(), 5u);
+    scheduler.advance(1);
+    EXPECT_EQ(identifiers(center.delivered()).mid(5),
+              (QStringList{"4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
+}

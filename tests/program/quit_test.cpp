@@ -4,6 +4,7 @@
 #include "platform/SharedInstance.h"
 #include "platform/local/JsonFileUserDefaults.h"
 #include "program/ProgramFacilities.h"
+#include "program/ProgramTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -76,23 +77,6 @@ class Watchdog {
     bool finished_ = false;
     std::thread thread_;
 };
-
-// One application object for the whole test program: the event loop's scheduler needs it.
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "program_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-}
-
-bool spinUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 TerminalScriptRuleAction echoInTerminal() {
     TerminalScriptRuleAction action;

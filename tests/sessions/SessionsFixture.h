@@ -35,26 +35,33 @@ namespace nimbrel::test {
 
 // Every call the store makes outside itself, in order: "dock apply <name>", "wallpapers restore",
 // "reminders 2", "push <name>", "tombstone <id>".
+// `dockCopyLost` and `picturesCopyLost` stand for a saved copy of the user's that has gone.
 struct OutsideCalls {
     QStringList calls;
+    bool dockCopyLost = false;
+    bool picturesCopyLost = false;
 
     struct Dock final : SessionDockControl {
         QStringList& calls;
-        explicit Dock(QStringList& c) : calls(c) {}
+        const bool& lost;
+        Dock(QStringList& c, const bool& l) : calls(c), lost(l) {}
         bool applySessionDock(const NimbrelSession& s) override {
             calls << "dock apply " + s.name;
             return true;
         }
         void restoreOriginalDock() override { calls << "dock restore"; }
+        bool usersCopyIsLost() override { return lost; }
     };
     struct Wallpapers final : SessionWallpaperControl {
         QStringList& calls;
-        explicit Wallpapers(QStringList& c) : calls(c) {}
+        const bool& lost;
+        Wallpapers(QStringList& c, const bool& l) : calls(c), lost(l) {}
         bool applySessionWallpapers(const NimbrelSession& s) override {
             calls << "wallpapers apply " + s.name;
             return true;
         }
         void restoreOriginalWallpapers() override { calls << "wallpapers restore"; }
+        bool usersCopyIsLost() override { return lost; }
     };
     struct Reminders final : SessionReminderControl {
         QStringList& calls;
@@ -76,8 +83,8 @@ struct OutsideCalls {
 
     NimbrelSessionsStore::Parts parts() {
         NimbrelSessionsStore::Parts p = NimbrelSessionsStore::Parts::none();
-        p.dock = std::make_shared<Dock>(calls);
-        p.wallpapers = std::make_shared<Wallpapers>(calls);
+        p.dock = std::make_shared<Dock>(calls, dockCopyLost);
+        p.wallpapers = std::make_shared<Wallpapers>(calls, picturesCopyLost);
         p.reminders = [this]() -> SessionReminderControl& { return reminders; };
         p.makeCloudSide = [this](std::weak_ptr<NimbrelSessionsStore>) { return std::make_unique<Cloud>(calls); };
         return p;

@@ -33,13 +33,24 @@ class SessionDockManagerTest : public SessionsFixture {
             if (t.persistent && t.kind == sim::DockTileKind::application) titles << t.title;
         return titles;
     }
+    static QStringList pathsIn(const QByteArray& json) {
+        QStringList paths;
+        for (const QJsonValue& v : QJsonDocument::fromJson(json).array())
+            paths << v.toString();
+        return paths;
+    }
     std::optional<QStringList> snapshot() const {
         QFile file(manager->snapshotPath());
         if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-        QStringList paths;
-        for (const QJsonValue& v : QJsonDocument::fromJson(file.readAll()).array())
-            paths << v.toString();
-        return paths;
+        return pathsIn(file.readAll());
+    }
+    // The one snapshot kept aside as `reason` ("unreadable", "unrestored"); none unless exactly one.
+    std::optional<QByteArray> keptAside(const QString& reason) const {
+        const QStringList aside = QDir(platform.locations.nimbrelSupportFolder())
+                                      .entryList({"OriginalDockSnapshot.json." + reason + "-*"}, QDir::Files);
+        QFile kept(aside.size() == 1 ? supportPath(aside.front()) : QString());
+        if (!kept.open(QIODevice::ReadOnly)) return std::nullopt;
+        return kept.readAll();
     }
     void setDock(const QStringList& paths) {
         QVariantList tiles;
@@ -124,9 +135,11 @@ TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndASnapshotOf
 
 // What the user had comes back at the end whatever the sessions before showed. Each case is
 // steps (a session's Dock paths, "restart", "forget": an older version never remembered the Dock
-// it wrote, "damage": the snapshot is set aside), then a restore and the Dock expected after it.
+// it wrote, "damage": the snapshot is set aside, "end": a restore, "user" and paths: the user's
+// own Dock becomes those), then a restore and the Dock expected after it.
 TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackAtTheEnd) {
-    const QStringList notes{"/System/Applications/Notes.app"}, restart{"restart"}, forget{"forget"}, damage{"damage"};
+    const QStringList notes{"/System/Applications/Notes.app"}, restart{"restart"}, forget{"forget"}, damage{"damage"},
+        end{"end"};
     const QStringList safariAndNotes{"/Applications/Safari.app", "/System/Applications/Notes.app"};
     const struct {
         const char* name;
@@ -146,16 +159,32 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
          kOriginalDock,
          {notes, damage, restart, safariAndNotes},
          safariAndNotes},
+        // Once A has ended, A's Dock is no session's any more: made the user's, it is theirs.
+        {"A ended, the user's made A's, then B",
+         kOriginalDock,
+         {notes, end, QStringList{"user"} + notes, safariAndNotes},
+         notes},
+        {"the same across a restart",
+         kOriginalDock,
+         {notes, end, restart, QStringList{"user"} + notes, safariAndNotes},
+         notes},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
+        defaults.remove(NimbrelSessionDockManager::kUnrestoredDockKey);
         setDock(c.usersDock);
         for (const QStringList& step : c.steps) {
             if (step == restart) manager = std::make_shared<NimbrelSessionDockManager>(platform);
             if (step == forget) defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
             if (step == damage) writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, "damaged");
-            if (step == restart || step == forget || step == damage) continue;
+            if (step == end) manager->restoreOriginalDock();
+            const bool usersOwn = !step.isEmpty() && step.front() == "user";
+            if (usersOwn) setDock(step.mid(1));
+            if (step == restart || step == forget || step == damage || step == end || usersOwn) {
+                scheduler.advance(2);
+                continue;
+            }
             std::vector<NimbrelSessionApp> apps{sessionApp("Finder", {})};
             for (const QString& path : step)
                 apps.push_back(sessionApp(lastPathComponent(path), {}, path));
@@ -167,6 +196,123 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
         EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), c.dockAtTheEnd))
             << manager->currentDockPaths().join(", ").toStdString();
         EXPECT_FALSE(snapshot().has_value());
+    }
+}
+
+// The user changes the Dock after a restore: 1 s later, before its check, or after a check that
+// found the restore had not taken (the Dock showed the session's again). What they made is theirs: a
+// restore leaves it, and the next session keeps it as the Dock from before and puts it back.
+TEST_F(SessionDockManagerTest, ADockTheUserChangedAfterARestoreIsTheirsAndComesBackLater) {
+    const struct {
+        const char* name;
+        bool restoreTakes;
+        bool thenASession; // else a restore, as at the next launch
+    } cases[] = {
+        {"changed 1 s after the restore, then a session", true, true},
+        {"changed 1 s after the restore, then a launch", true, false},
+        {"changed after a restore that did not take, then a session", false, true},
+        {"changed after a restore that did not take, then a launch", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
+        defaults.remove(NimbrelSessionDockManager::kUnrestoredDockKey);
+        setDock(kOriginalDock);
+        manager->applySessionDock(writing);
+        scheduler.advance(2);
+        if (!c.restoreTakes)
+            mac.setDockRewritesPreferences(true,
+                                           {"/System/Applications/TextEdit.app", "/System/Applications/Notes.app"});
+        manager->restoreOriginalDock();
+        scheduler.advance(c.restoreTakes ? 1 : 2);
+        mac.setDockRewritesPreferences(false);
+        EXPECT_EQ(snapshot(), kOriginalDock);
+        mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
+        const QStringList usersDock = manager->currentDockPaths();
+        scheduler.advance(1);
+        // A check that finds it changes its mind: the restore took. One that ran before waits.
+        EXPECT_EQ(snapshot().has_value(), !c.restoreTakes);
+        if (c.thenASession) {
+            manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
+            EXPECT_EQ(snapshot(), usersDock);
+            scheduler.advance(2);
+        }
+        manager->restoreOriginalDock();
+        scheduler.advance(2);
+        EXPECT_EQ(manager->currentDockPaths(), usersDock);
+        EXPECT_FALSE(snapshot().has_value());
+    }
+}
+
+// A snapshot that never comes back (the Dock shows the session's apps whenever it starts) is
+// written back at two launches; when the second check finds the same Dock again, it is kept
+// aside for the user, said once, and never written back again.
+TEST_F(SessionDockManagerTest, ASnapshotThatNeverComesBackIsKeptAsideAfterTheSameFailureTwice) {
+    const QStringList sessionDock{"/System/Applications/TextEdit.app", "/System/Applications/Notes.app"};
+    manager->applySessionDock(writing);
+    scheduler.advance(2);
+    mac.setDockRewritesPreferences(true, sessionDock);
+    takeActivities();
+    const qsizetype restartsBefore = processes().count("/usr/bin/killall Dock -> status 0");
+    for (int launch = 0; launch < 3; ++launch) {
+        manager = std::make_shared<NimbrelSessionDockManager>(platform);
+        manager->restoreOriginalDock();
+        scheduler.advance(2);
+    }
+    EXPECT_EQ(processes().count("/usr/bin/killall Dock -> status 0") - restartsBefore, 2);
+    const QString failed = "Dock Restore Verification Failed: The current Dock did not match the saved original Dock.";
+    ASSERT_EQ(activities.size(), 5);
+    EXPECT_EQ(activities.mid(0, 4), (QStringList{"Dock Restored: Default Dock was restored with 7 apps.", failed,
+                                                 "Dock Restored: Default Dock was restored with 7 apps.", failed}));
+    EXPECT_TRUE(activities[4].startsWith("Dock Restore Stopped: ")) << activities[4].toStdString();
+    EXPECT_FALSE(snapshot().has_value());
+    const std::optional<QByteArray> kept = keptAside("unrestored");
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(pathsIn(*kept), kOriginalDock);
+
+    // What the Dock shows from now on is the user's: the next session keeps it.
+    mac.setDockRewritesPreferences(false);
+    manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
+    EXPECT_TRUE(sameDockPaths(*snapshot(), sessionDock));
+}
+
+// At a session's end the saved copy of the user's Dock may be gone (removed or damaged by someone
+// else): that is noticed while the session's Dock shows, the restore says it cannot restore, and
+// from then on the Dock showing is the user's.
+TEST_F(SessionDockManagerTest, ALostCopyOfTheUsersDockIsNoticedWhileTheSessionsDockShows) {
+    const struct {
+        const char* name;
+        QByteArray snapshotBecomes; // empty: removed; "keep": left as it is
+        bool userChangesDock;
+        bool lost;
+    } cases[] = {
+        {"removed", "", false, true},
+        {"damaged", "[42]", false, true},
+        {"removed, the user's Dock showing", "", true, false},
+        {"kept", "keep", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
+        setDock(kOriginalDock);
+        EXPECT_FALSE(manager->usersCopyIsLost()) << "no session Dock showing";
+        manager->applySessionDock(writing);
+        scheduler.advance(2);
+        if (c.snapshotBecomes.isEmpty()) QFile::remove(manager->snapshotPath());
+        if (!c.snapshotBecomes.isEmpty() && c.snapshotBecomes != "keep")
+            writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, c.snapshotBecomes);
+        if (c.userChangesDock) mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
+        log.lines.clear();
+        EXPECT_EQ(manager->usersCopyIsLost(), c.lost);
+        manager->restoreOriginalDock();
+        scheduler.advance(2);
+        EXPECT_EQ(
+            log.contains("NimbrelSessionDockManager: cannot restore original Dock because its snapshot is missing"),
+            c.lost);
+        EXPECT_FALSE(manager->usersCopyIsLost());
+        if (c.lost) {
+            EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
+        }
     }
 }
 
@@ -197,12 +343,7 @@ TEST_F(SessionDockManagerTest, AnUnreadableSnapshotIsReportedMovedAsideAndNeverW
     EXPECT_TRUE(activities.front().startsWith("Dock Snapshot Load Failed: "));
     EXPECT_TRUE(processes().isEmpty());
 
-    const QStringList aside = QDir(platform.locations.nimbrelSupportFolder())
-                                  .entryList({"OriginalDockSnapshot.json.unreadable-*"}, QDir::Files);
-    ASSERT_EQ(aside.size(), 1);
-    QFile kept(supportPath(aside.front()));
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), damaged);
+    EXPECT_EQ(keptAside("unreadable"), damaged);
 
     // Read as absent: the next apply keeps the Dock from before as usual.
     manager->applySessionDock(writing);

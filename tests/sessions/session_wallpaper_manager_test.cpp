@@ -3,6 +3,8 @@
 #include "platform/Files.h"
 #include "sessions/SessionWallpaperManager.h"
 
+#include <limits>
+
 namespace nimbrel::test {
 namespace {
 
@@ -42,7 +44,7 @@ TEST_F(SessionWallpaperManagerTest, SelectionsApplyInOrderAndTheLastForAScreenWi
                         {"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::screen(-1)},
                         {"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::screen(2)}}));
     EXPECT_EQ(pictures(), (QStringList{kMountains, kLake}));
-    EXPECT_EQ(activities, QStringList{"Wallpaper Applied: Session wallpaper was applied to 4 display targets."});
+    EXPECT_EQ(activities, QStringList{"Wallpaper Applied: Session wallpaper was applied to 2 display targets."});
     EXPECT_EQ(snapshot(), original);
     QFile file(manager.snapshotPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -51,13 +53,74 @@ TEST_F(SessionWallpaperManagerTest, SelectionsApplyInOrderAndTheLastForAScreenWi
     EXPECT_LT(bytes.indexOf("screenIndex"), bytes.indexOf("wallpaperPath"));
 }
 
-TEST_F(SessionWallpaperManagerTest, OneSelectionPastTheScreensIsCountedSnapshottedAndSetsNothing) {
+// "Wallpaper Applied" counts only the targets that got a picture: one for a screen that is not
+// there (any 64-bit index) sets nothing and is not counted, nor is one whose only screen fails.
+TEST_F(SessionWallpaperManagerTest, OnlyTargetsThatGotAPictureAreCountedAsApplied) {
     mac.screens().pop_back();
+    const QString lake = "~/Pictures/Wallpapers/Lake.jpg";
+    const struct {
+        const char* name;
+        std::vector<std::pair<QString, NimbrelSessionDisplayTarget>> pictures;
+        bool screenFails;
+        QStringList activities;
+        QString picture;
+    } cases[] = {
+        {"past the last screen, or any 64-bit index",
+         {{lake, NimbrelSessionDisplayTarget::screen(1)},
+          {lake, NimbrelSessionDisplayTarget::screen(std::numeric_limits<qint64>::max())},
+          {lake, NimbrelSessionDisplayTarget::screen(std::numeric_limits<qint64>::min())}},
+         false,
+         {},
+         kBlue},
+        {"the screen fails",
+         {{lake, NimbrelSessionDisplayTarget::screen(0)}},
+         true,
+         {"Wallpaper Failed: asleep"},
+         kBlue},
+        {"one of two set",
+         {{lake, NimbrelSessionDisplayTarget::screen(3)}, {lake, NimbrelSessionDisplayTarget::automatic()}},
+         false,
+         {"Wallpaper Applied: Session wallpaper was applied to 1 display target."},
+         kLake},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        mac.screens()[0].desktopImageURL = kBlue;
+        QFile::remove(manager.snapshotPath());
+        if (c.screenFails) simulated.workspace().failDesktopPicture(1, "asleep");
+        manager.applySessionWallpapers(withWallpapers(c.pictures));
+        EXPECT_EQ(takeActivities(), c.activities);
+        EXPECT_EQ(pictures(), QStringList{c.picture});
+        EXPECT_EQ(snapshot(), (std::vector<Snapshot>{original[0]}));
+    }
+}
+
+// The saved pictures from before may be gone at a session's end (removed by someone else): that
+// is noticed, the restore says it cannot restore, and pictures a session set are never kept
+// as the pictures from before when the session is applied again.
+TEST_F(SessionWallpaperManagerTest, ALostCopyOfThePicturesFromBeforeIsNoticedAndNeverReplacedByTheSessions) {
+    const NimbrelSession lake =
+        withWallpapers({{"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::automatic()}});
+    EXPECT_FALSE(manager.usersCopyIsLost());
+    manager.applySessionWallpapers(lake);
+    EXPECT_FALSE(manager.usersCopyIsLost());
+    QFile::remove(manager.snapshotPath());
+    EXPECT_TRUE(manager.usersCopyIsLost());
+    manager.applySessionWallpapers(lake); // applied again, as after a restart: nothing kept
+    EXPECT_TRUE(manager.usersCopyIsLost());
+
+    takeActivities();
+    manager.restoreOriginalWallpapers();
+    EXPECT_TRUE(activities.isEmpty());
+    EXPECT_TRUE(log.contains("NimbrelSessionWallpaperManager: cannot restore original wallpapers because their "
+                             "snapshot is missing"));
+    EXPECT_EQ(pictures(), (QStringList{kLake, kLake}));
+    EXPECT_FALSE(manager.usersCopyIsLost());
+    // From here on the pictures showing are the user's, kept by the next session.
     manager.applySessionWallpapers(
-        withWallpapers({{"~/Pictures/Wallpapers/Lake.jpg", NimbrelSessionDisplayTarget::screen(1)}}));
-    EXPECT_EQ(activities, QStringList{"Wallpaper Applied: Session wallpaper was applied to 1 display target."});
-    EXPECT_EQ(pictures(), QStringList{kBlue});
-    EXPECT_EQ(snapshot(), (std::vector<Snapshot>{original[0]}));
+        withWallpapers({{"~/Pictures/Wallpapers/Mountains.jpg", NimbrelSessionDisplayTarget::automatic()}}));
+    EXPECT_EQ(snapshot(), (std::vector<Snapshot>{{0, "/Users/anna/Pictures/Wallpapers/Lake.jpg"},
+                                                 {1, "/Users/anna/Pictures/Wallpapers/Lake.jpg"}}));
 }
 
 TEST_F(SessionWallpaperManagerTest, SessionsFollowingEachOtherKeepTheFirstSnapshotAndRestoreAtTheEnd) {

@@ -30,6 +30,50 @@ TEST_F(SessionsActivation, TheTickAppliesOnlyChangesAndEndsTheSessionWithItsWind
     EXPECT_FALSE(store->activeSession().get());
 }
 
+// The end of a session (or a pause) says the Dock and pictures came back only when they can:
+// a saved copy that has gone is an error the user reads, naming what stays the session's.
+TEST_F(SessionsActivation, AnEndWhoseSavedCopiesAreGoneSaysSoInsteadOfRestored) {
+    const struct {
+        bool dock, pictures, pause;
+        QString activity;
+    } cases[] = {
+        {false, false, false, "Session Ended: Default Dock, wallpapers and menu bar icon were restored."},
+        {true, false, false,
+         "Session Ended: The session ended, but the Dock could not be restored because its saved copy is missing."},
+        {false, true, false,
+         "Session Ended: The session ended, but the wallpapers could not be restored because their saved copy is "
+         "missing."},
+        {true, true, false,
+         "Session Ended: The session ended, but the Dock and wallpapers could not be restored because their saved "
+         "copies are missing."},
+        {true, false, true,
+         "Session Paused: Nimbrel was paused, but the Dock could not be restored because its saved copy is missing."},
+    };
+    NimbrelSession work = allowing(workSession());
+    storeSessions({work});
+    makeStore();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.activity.toStdString());
+        store->updateSession(work);
+        takeActivities();
+        outside.take();
+        outside.dockCopyLost = c.dock;
+        outside.picturesCopyLost = c.pictures;
+        const NimbrelSessionWeekdays days = work.scheduleWeekdays;
+        if (c.pause) {
+            setPause(true);
+        } else {
+            work.scheduleWeekdays = {};
+            store->updateSession(work);
+            work.scheduleWeekdays = days;
+        }
+        EXPECT_EQ(takeActivities(), QStringList{c.activity});
+        EXPECT_TRUE(outside.take().contains("dock restore"));
+        outside.dockCopyLost = outside.picturesCopyLost = false;
+        if (c.pause) setPause(false);
+    }
+}
+
 TEST_F(SessionsActivation, ASessionsNameIsWrittenAsItStands) {
     storeSessions({allowing(workSession(QStringLiteral("Focus %1 %2 at 100%")))});
     makeStore();

@@ -1,6 +1,7 @@
 #include "SessionsFixture.h"
 
 #include "platform/Files.h"
+#include "sessions/SessionsFile.h"
 
 namespace nimbrel::test {
 namespace {
@@ -68,6 +69,23 @@ TEST_F(SessionsStoreStart, AnUndecodableFileLoadsAsNothingAndIsKeptAsideBeforeTh
                   .entryList({QStringLiteral("Sessions.json.unreadable-*")}, QDir::Files)
                   .size(),
               1);
+}
+
+// A file larger than any list of sessions is not read, and is kept as it is until a save.
+TEST_F(SessionsStoreStart, AFileTooLargeToHoldSessionsIsReportedUnread) {
+    writeSupportFile(QStringLiteral("Sessions.json"), {});
+    ASSERT_TRUE(QFile::resize(supportPath(QStringLiteral("Sessions.json")), SessionsFile::kMaxFileBytes + 1));
+    makeStore();
+    EXPECT_TRUE(store->sessions().get().empty());
+    ASSERT_FALSE(activities.empty());
+    EXPECT_TRUE(activities.front().startsWith("Sessions Load Failed: ") &&
+                activities.front().contains("is too large to be read"))
+        << activities.front().toStdString();
+    store->addSession(workSession(QStringLiteral("New")));
+    const QStringList kept = QDir(platform.locations.nimbrelSupportFolder())
+                                 .entryList({QStringLiteral("Sessions.json.unreadable-*")}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(QFileInfo(supportPath(kept.front())).size(), SessionsFile::kMaxFileBytes + 1);
 }
 
 TEST_F(SessionsStoreStart, AFailedSaveIsReportedAndMemoryKeepsTheChange) {

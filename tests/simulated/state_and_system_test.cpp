@@ -61,6 +61,17 @@ TEST_F(SimState, DamagedStateIsSetAsideAndTheDefaultDesktopComesBack) {
     const QStringList aside = QDir(sim.folder()).entryList({QStringLiteral("state.json.damaged-*")});
     EXPECT_EQ(aside.size(), 1);
     EXPECT_EQ(reopened.mac().screens().size(), 2u);
+
+    // One that cannot be moved away stays as it is, and is never saved over.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{ damaged");
+    file.close();
+    const MoveAsideFault previous = setMoveAsideFaultForTesting([](const QString&) { return true; });
+    SimulatedPlatform blocked(scheduler, scheduler, sim.folder());
+    setMoveAsideFaultForTesting(previous);
+    EXPECT_FALSE(blocked.save());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("{ damaged"));
 }
 
 TEST_F(SimState, LoadRejectsStatesWithoutScreensAndKeepsTheCurrentOne) {

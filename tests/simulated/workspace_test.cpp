@@ -163,6 +163,16 @@ TEST_F(SimWorkspaceTest, InstalledBundlesAndTheirInfo) {
     plist.close();
     EXPECT_FALSE(sim.workspace().bundleIdentifier(QStringLiteral("/Applications/Safari.app")).has_value());
     EXPECT_FALSE(sim.workspace().urlForApplication(QStringLiteral("com.apple.Safari")).has_value());
+    // Nor is an endless or a huge one read whole: a link to a device, a file of a gigabyte.
+    const QString chrome = mac().realPath(QStringLiteral("/Applications/Google Chrome.app/Contents/Info.plist"));
+    ASSERT_TRUE(QFile::remove(chrome));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), chrome));
+    ASSERT_TRUE(
+        QFile::resize(mac().realPath(QStringLiteral("/Applications/iTerm.app/Contents/Info.plist")), 1024 * kMebibyte));
+    EXPECT_FALSE(sim.workspace().urlForApplication(QStringLiteral("com.google.Chrome")).has_value());
+    EXPECT_FALSE(sim.workspace().bundleIdentifier(QStringLiteral("/Applications/Google Chrome.app")).has_value());
+    EXPECT_FALSE(mac().installedApplicationAt(QStringLiteral("/Applications/iTerm.app")).has_value());
+    EXPECT_TRUE(sim.workspace().urlForApplication(QStringLiteral("com.apple.finder")).has_value()) << "the others stay";
 }
 
 TEST_F(SimWorkspaceTest, ScreensAndCoordinateConversion) {

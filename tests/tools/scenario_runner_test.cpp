@@ -46,7 +46,7 @@ TEST(ScenarioRunner, TheProgramLaunchesWithTheDefaultsFilesAndPlatformInPlace) {
         seen << QStringLiteral("data=%1").arg(
             QString::fromLatin1(p.defaults->dataValue(QStringLiteral("Blob")).value_or("?").toHex()));
         seen << QStringLiteral("file=%1").arg(
-            QString::fromUtf8(p.files->readFile(QStringLiteral("/Users/anna/todo.txt")).value_or("?")));
+            QString::fromUtf8(p.files->readFile(QStringLiteral("/Users/anna/todo.txt"), kMebibyte).value_or("?")));
         QFile sessions(p.locations.nimbrelSupportFolder() + QStringLiteral("/Sessions.json"));
         seen << QStringLiteral("support=%1").arg(sessions.exists());
         seen << QStringLiteral("running=%1").arg(p.workspace->runningApplications().size() > 3);

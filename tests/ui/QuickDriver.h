@@ -100,7 +100,24 @@ class QuickDriver {
         settle();
     }
 
+    // What else the screen needs to catch up after each step of the input below (due work,
+    // animations); a redraw when empty.
+    std::function<void()> afterInput;
+    void typeInto(QQuickItem* field, const QString& text) {
+        click(field);
+        type(text);
+        caughtUp();
+    }
+    // Picks item number `item` of a menu row's menu (the editors' labelled rows).
+    void choose(QQuickItem* row, int item) {
+        click(require(QStringLiteral("menuValue"), row));
+        caughtUp();
+        click(QStringLiteral("menuItem_%1").arg(item));
+        caughtUp();
+    }
+
   private:
+    void caughtUp() { afterInput ? afterInput() : settle(); }
     static QStringList& warnings() {
         static QStringList list;
         return list;

@@ -272,9 +272,9 @@ bool lookStep(ScenarioRun& run, const QString& what, const QJsonObject& step) {
         for (const QString& name : names) {
             run.transcript().raw(QStringLiteral("  ") + name);
             if (!QDir::match(shown, name)) continue;
-            QFile file(folder.filePath(name));
-            if (!file.open(QIODevice::ReadOnly)) continue;
-            for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+            const BoundedRead read = readFileWithin(folder.filePath(name), 16 * kMebibyte);
+            if (read.status != BoundedRead::Status::read) continue;
+            for (const QString& line : QString::fromUtf8(read.bytes).split(QLatin1Char('\n')))
                 if (!line.isEmpty()) run.transcript().raw(QStringLiteral("    | ") + line);
         }
     } else if (what == QLatin1String("pendingNotifications")) {

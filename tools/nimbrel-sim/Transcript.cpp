@@ -46,9 +46,10 @@ QString Transcript::stable(QString text) const {
     static const QRegularExpression scriptName(
         QStringLiteral("nimbrel_[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.sh"));
     // A file kept aside is named after the wall clock's time, not the run's.
-    static const QRegularExpression asideTime(QStringLiteral("\\.unreadable-[0-9]{8}T[0-9]{6}Z(-[0-9]+)?"));
+    static const QRegularExpression asideTime(
+        QStringLiteral("\\.(unreadable|unrestored)-[0-9]{8}T[0-9]{6}Z(-[0-9]+)?"));
     text.replace(workFolder_, QStringLiteral("<work>"));
-    text.replace(asideTime, QStringLiteral(".unreadable-<time>"));
+    text.replace(asideTime, QStringLiteral(".\\1-<time>"));
     text.replace(scriptName, QStringLiteral("nimbrel_<UUID>.sh"));
     if (realPid_)
         text.replace(QRegularExpression(QStringLiteral("\\bpid([= ])%1\\b").arg(*realPid_)),

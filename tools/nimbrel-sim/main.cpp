@@ -1,5 +1,7 @@
 // nimbrel-sim: plays a scenario against the simulated Mac and prints its transcript.
 #include "ScenarioRunner.h"
+#include "platform/BuildVersion.h"
+#include "platform/Files.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,6 +12,7 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    nimbrel::applyBuildVersion(); // its panel's settings screen shows it
     const QStringList args = app.arguments().mid(1);
     QString scenarioPath;
     QString folder;
@@ -34,16 +37,19 @@ int main(int argc, char** argv) {
         std::fputs("nimbrel-sim: no scenario file given (see --help)\n", stderr);
         return 2;
     }
-    QFile file(scenarioPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "nimbrel-sim: cannot read %s\n", qPrintable(scenarioPath));
+    // A scenario is text written by hand or by a test; a larger file is refused, not read whole.
+    constexpr qint64 kMaxScenarioBytes = 64 * nimbrel::kMebibyte;
+    const nimbrel::BoundedRead scenario = nimbrel::readFileWithin(scenarioPath, kMaxScenarioBytes);
+    if (scenario.status != nimbrel::BoundedRead::Status::read) {
+        std::fprintf(stderr, "nimbrel-sim: cannot read %s%s%s\n", qPrintable(scenarioPath),
+                     scenario.error.isEmpty() ? "" : ": ", qPrintable(scenario.error));
         return 2;
     }
     QTemporaryDir temporary;
     if (folder.isEmpty()) folder = temporary.path();
     nimbrel::simtool::ScenarioRunner runner(folder);
     QString error;
-    if (!runner.load(file.readAll(), &error)) {
+    if (!runner.load(scenario.bytes, &error)) {
         std::fprintf(stderr, "nimbrel-sim: %s: %s\n", qPrintable(scenarioPath), qPrintable(error));
         return 2;
     }

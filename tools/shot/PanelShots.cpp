@@ -9,6 +9,8 @@
 #include "model/RulesStore.h"
 #include "platform/Calendar.h"
 #include "sessions/SessionsStore.h"
+#include "ui/rules/AppPickerViewModel.h"
+#include "ui/rules/RuleActionsViewModel.h"
 #include "ui/rules/RuleEditorViewModel.h"
 #include "ui/rules/RulePauseOption.h"
 #include "ui/rules/RulesViewModel.h"
@@ -83,6 +85,42 @@ Step customPause(const QString& appName) {
         const std::optional<NimbrelRule> rule = previewRuleFor(appName);
         if (!rules || !rule) return false;
         rules->pauseRule(rule->id.toString(), rulePause::rawValue(RulePauseOption::custom));
+        return true;
+    };
+}
+
+// A new rule made in the editor: its name, then the app picker opened.
+Step startNewRule(const QString& name) {
+    return [name](PanelScene& scene) {
+        auto* rules = scene.model<RulesViewModel>();
+        if (!rules) return false;
+        rules->createRule();
+        if (!rules->editorModel()) return false;
+        rules->editorModel()->setName(name);
+        rules->editorModel()->openAppPicker();
+        return true;
+    };
+}
+
+// Safari picked, two websites opened in new windows on the screen's halves, and "Save Rule".
+Step saveSafariRule() {
+    return [](PanelScene& scene) {
+        auto* rules = scene.model<RulesViewModel>();
+        RuleEditorViewModel* editor = rules ? rules->editorModel() : nullptr;
+        auto* picker = editor ? qobject_cast<AppPickerViewModel*>(editor->picker()) : nullptr;
+        auto* actions = editor ? qobject_cast<RuleActionsViewModel*>(editor->actions()) : nullptr;
+        if (!picker || !actions) return false;
+        picker->selectApp(QStringLiteral("com.apple.Safari"));
+        actions->setWebsiteText({}, QStringLiteral("reader.example.com"));
+        actions->addBrowserChildAction();
+        if (actions->websiteRows().empty()) return false;
+        const QString child = actions->websiteRows().front().value(QStringLiteral("id")).toString();
+        actions->setWebsiteText(child, QStringLiteral("notes.example.com"));
+        for (const QString& row : {QString(), child})
+            actions->chooseOpeningMode(row, 1); // "New Window"
+        actions->choosePlacement({}, 3);        // "Left Half"
+        actions->choosePlacement(child, 4);     // "Right Half"
+        editor->save();
         return true;
     };
 }
@@ -229,6 +267,13 @@ std::vector<Shot> panelShots() {
                               {"rules", {click({"ruleCard_0", "stateButton"})}}));
     shots.push_back(panelShot("custom-pause", "the rules screen with the custom pause sheet of the Finder rule",
                               {"rules", {customPause("Finder")}}));
+    shots.push_back(panelShot("rules-after-save",
+                              "the rules screen right after a save: a new Safari rule, whose sentence wraps, sorts "
+                              "just below the pinned rule and the cards after it make room",
+                              {"rules", {startNewRule("Afternoon Reading"), saveSafariRule()}}));
+    shots.push_back(panelShot("rules-after-save-scrolled", "the same, scrolled to the new rule and the card after it",
+                              {"rules",
+                               {startNewRule("Afternoon Reading"), saveSafariRule(), scrollTo("ruleCards", "ruleCard_1")}}));
     shots.push_back(
         panelShot("rules-empty", "the rules screen without rules", {"rules", {}, "en_US", removeRulesAndSessions}));
     shots.push_back(panelShot("sessions-empty", "the sessions screen without sessions",

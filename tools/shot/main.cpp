@@ -4,6 +4,7 @@
 //   nimbrel-shot --list                 every state, a tab, and what it shows
 //   nimbrel-shot --x11-root <out.png>   the whole X display (under Xvfb)
 #include "Shots.h"
+#include "platform/BuildVersion.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     const bool x11Root = argc == 3 && QByteArray(argv[1]) == "--x11-root";
     if (!x11Root && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    applyBuildVersion(); // the settings pictures show it
     if (argc == 2 && QByteArray(argv[1]) == "--list") {
         for (const Shot& shot : allShots())
             std::printf("%s\t%s\n", qPrintable(shot.name), qPrintable(shot.shows));

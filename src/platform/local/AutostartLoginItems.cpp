@@ -102,10 +102,12 @@ QString AutostartLoginItems::execProgram(const QString& execValue) {
 }
 
 LoginItemStatus AutostartLoginItems::status() const {
-    QFile file(entryPath());
-    if (!file.exists()) return LoginItemStatus::notRegistered;
-    if (!file.open(QIODevice::ReadOnly)) return LoginItemStatus::notFound;
-    const auto entry = readEntry(file.readAll());
+    // An entry is a few lines; anything larger is not the one this program writes.
+    constexpr qint64 kMaxEntryBytes = 64 * 1024;
+    const BoundedRead read = readFileWithin(entryPath(), kMaxEntryBytes);
+    if (read.status == BoundedRead::Status::missing) return LoginItemStatus::notRegistered;
+    if (read.status != BoundedRead::Status::read) return LoginItemStatus::notFound;
+    const auto entry = readEntry(read.bytes);
     if (!entry || execProgram(entry->value(QStringLiteral("Exec"))) != executable_) return LoginItemStatus::notFound;
     const bool hidden = entry->value(QStringLiteral("Hidden")).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
     const bool switchedOff = entry->value(QStringLiteral("X-GNOME-Autostart-enabled"))

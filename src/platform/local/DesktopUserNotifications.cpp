@@ -6,7 +6,7 @@
 namespace nimbrel {
 
 DesktopUserNotifications::DesktopUserNotifications(Scheduler& scheduler, Clock& clock)
-    : RecordingUserNotifications(scheduler, clock) {
+    : RecordingUserNotifications(scheduler, clock, false) {
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         gdbus_ = QStandardPaths::findExecutable(QStringLiteral("gdbus"));
 }

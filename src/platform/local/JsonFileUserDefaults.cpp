@@ -3,7 +3,6 @@
 #include "platform/Log.h"
 #include "platform/local/TypedValueCoding.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -33,17 +32,16 @@ QString JsonFileUserDefaults::filePath(const Locations& locations) {
 
 void JsonFileUserDefaults::load() {
     removeStaleTemporaries(path_);
-    QFile file(path_);
-    if (!file.exists()) return;
+    const BoundedRead read = readFileWithin(path_, kMaxFileBytes);
+    if (read.status == BoundedRead::Status::missing) return;
 
     QString problem;
     QJsonObject root;
-    if (!file.open(QIODevice::ReadOnly)) {
-        problem = file.errorString();
+    if (read.status != BoundedRead::Status::read) {
+        problem = read.error;
     } else {
         QJsonParseError parseError{};
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
-        file.close();
+        const QJsonDocument document = QJsonDocument::fromJson(read.bytes, &parseError);
         if (parseError.error != QJsonParseError::NoError)
             problem = QStringLiteral("%1 at offset %2").arg(parseError.errorString()).arg(parseError.offset);
         else if (!document.isObject())
@@ -64,20 +62,50 @@ void JsonFileUserDefaults::load() {
                                 .arg(path_, problem,
                                      aside ? QStringLiteral("kept it as %1").arg(*aside)
                                            : QStringLiteral("it could not be moved aside either")));
+        setAsideProblem_ =
+            aside ? QStringLiteral("The preferences file could not be read (%1). It was kept as %2.")
+                        .arg(problem, QFileInfo(*aside).fileName())
+                  : QStringLiteral("The preferences file could not be read (%1) and could not be moved aside; it is "
+                                   "left untouched and changes are not saved.")
+                        .arg(problem);
         return;
     }
 
     const QJsonObject stored = root.value(kValuesKey).toObject();
     for (auto it = stored.begin(); it != stored.end(); ++it) {
+        if (it.value().toObject().value(QLatin1String("type")) == QLatin1String("data")) {
+            stored_.insert(it.key(), it.value());
+            pendingData_.insert(it.key());
+            continue;
+        }
         QString error;
-        stored_.insert(it.key(), it.value());
         if (auto value = decodeTypedValue(it.value(), &error)) {
             values_.insert(it.key(), *value);
+            // Data is kept once, as its bytes; its text form is made again when the file is written.
+            if (value->typeId() == QMetaType::QByteArray)
+                storedData_.insert(it.key(), value->toByteArray());
+            else
+                stored_.insert(it.key(), it.value());
         } else {
+            stored_.insert(it.key(), it.value());
             logLine(
                 kComponent,
                 QStringLiteral("could not read the value of \"%1\" (%2); keeping it unchanged").arg(it.key(), error));
         }
+    }
+}
+
+void JsonFileUserDefaults::decodePendingData(const QString& key) const {
+    if (!pendingData_.remove(key)) return;
+    std::lock_guard lock(storedMutex_);
+    QString error;
+    if (auto value = decodeTypedValue(stored_.value(key), &error)) {
+        values_.insert(key, *value);
+        storedData_.insert(key, value->toByteArray());
+        stored_.remove(key);
+    } else {
+        logLine(kComponent,
+                QStringLiteral("could not read the value of \"%1\" (%2); keeping it unchanged").arg(key, error));
     }
 }
 
@@ -88,16 +116,29 @@ void JsonFileUserDefaults::write() {
     }
     // The writer's thread takes the values as they are when it writes, so a burst of changes
     // costs one copy and one text.
-    writer_->submit([this] {
-        QJsonObject values;
-        {
-            std::lock_guard lock(storedMutex_);
-            values = stored_;
-        }
-        const QJsonObject root{{kFormatKey, kFormat}, {kValuesKey, values}};
-        return QJsonDocument(root).toJson(QJsonDocument::Indented);
-    });
+    writer_->submit([this] { return render(); });
     reportWriteFailure();
+}
+
+// On the writer's thread.
+QByteArray JsonFileUserDefaults::render() const {
+    QJsonObject values;
+    QHash<QString, QByteArray> data;
+    {
+        std::lock_guard lock(storedMutex_);
+        values = stored_;
+        data = storedData_;
+    }
+    for (auto it = data.cbegin(); it != data.cend(); ++it)
+        values.insert(it.key(), *encodeTypedValue(QVariant(it.value())));
+    const QJsonObject root{{kFormatKey, kFormat}, {kValuesKey, values}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+// A value set again as it was changes nothing on disk: with large stored values (the rules) a
+// start-up that writes back what it read would rewrite megabytes for nothing.
+void JsonFileUserDefaults::writeIfChanged(bool changed) {
+    if (changed || writer_->lastWriteFailed()) write();
 }
 
 // Failures happen on the writer's thread; they are told here, on the caller's.
@@ -108,6 +149,7 @@ bool JsonFileUserDefaults::reportWriteFailure() {
 }
 
 QVariant JsonFileUserDefaults::object(const QString& key) const {
+    decodePendingData(key);
     return values_.value(key);
 }
 
@@ -116,30 +158,49 @@ void JsonFileUserDefaults::set(const QString& key, const QVariant& value) {
         remove(key);
         return;
     }
-    QString error;
-    const auto json = encodeTypedValue(value, &error);
-    const auto stored = json ? decodeTypedValue(*json, &error) : std::nullopt; // the widened type
-    if (!stored) {
-        logLine(kComponent, QStringLiteral("not saving \"%1\": %2").arg(key, error));
-        return;
+    decodePendingData(key); // to tell whether the value changes
+    bool changed = true;
+    if (value.typeId() == QMetaType::QByteArray) {
+        // Data needs no widening, and its text form waits for the writer's thread.
+        const QByteArray bytes = value.toByteArray();
+        {
+            std::lock_guard lock(storedMutex_);
+            const auto old = storedData_.constFind(key);
+            changed = old == storedData_.constEnd() || *old != bytes;
+            storedData_.insert(key, bytes);
+            stored_.remove(key);
+        }
+        values_.insert(key, value);
+    } else {
+        QString error;
+        const auto json = encodeTypedValue(value, &error);
+        const auto widened = json ? decodeTypedValue(*json, &error) : std::nullopt;
+        if (!widened) {
+            logLine(kComponent, QStringLiteral("not saving \"%1\": %2").arg(key, error));
+            return;
+        }
+        {
+            std::lock_guard lock(storedMutex_);
+            const bool wasData = storedData_.remove(key);
+            changed = wasData || stored_.value(key) != *json;
+            stored_.insert(key, *json);
+        }
+        values_.insert(key, *widened);
     }
-    values_.insert(key, *stored);
-    {
-        std::lock_guard lock(storedMutex_);
-        stored_.insert(key, *json);
-    }
-    write();
+    writeIfChanged(changed);
     noteChanged(key);
     changes_.post(key);
 }
 
 void JsonFileUserDefaults::remove(const QString& key) {
+    decodePendingData(key);
     const bool hadValue = values_.remove(key) > 0;
     bool wasStored = false; // also a value that could not be read
     {
         std::lock_guard lock(storedMutex_);
-        wasStored = stored_.contains(key);
+        wasStored = stored_.contains(key) || storedData_.contains(key);
         stored_.remove(key);
+        storedData_.remove(key);
     }
     if (!hadValue && !wasStored) return;
     write();
@@ -148,6 +209,8 @@ void JsonFileUserDefaults::remove(const QString& key) {
 }
 
 QStringList JsonFileUserDefaults::keys() const {
+    for (const QString& key : QSet<QString>(pendingData_)) // only readable values are listed
+        decodePendingData(key);
     return values_.keys();
 }
 

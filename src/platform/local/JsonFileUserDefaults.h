@@ -5,6 +5,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QJsonObject>
+#include <QSet>
 
 #include <memory>
 #include <mutex>
@@ -22,6 +23,8 @@ namespace nimbrel {
 class JsonFileUserDefaults final : public UserDefaults {
   public:
     static constexpr std::chrono::milliseconds kWriteInterval{100};
+    // Room for tens of thousands of rules; a larger file is taken as damaged.
+    static constexpr qint64 kMaxFileBytes = 64 * kMebibyte;
 
     explicit JsonFileUserDefaults(QString filePath);
     // Writes what is still waiting.
@@ -41,21 +44,38 @@ class JsonFileUserDefaults final : public UserDefaults {
     const QString& path() const { return path_; }
     // Where an unreadable file was moved at start (empty when none was).
     const QString& movedAsidePath() const { return movedAside_; }
+    // What was wrong with the file found at start, and where it went (empty when nothing was).
+    const QString& setAsideProblem() const { return setAsideProblem_; }
 
   private:
     void load();
+    // Decodes a data value read from the file at its first use (see pendingData_).
+    void decodePendingData(const QString& key) const;
     void write();
+    // Writes unless the file already holds every value as it is now.
+    void writeIfChanged(bool changed);
     bool reportWriteFailure();
+    QByteArray render() const;
 
     QString path_;
-    QVariantMap values_;
-    // The file's form of every value, and of those that could not be read. The writer's thread
-    // takes it under the mutex: a copy shares it until the next change.
-    QJsonObject stored_;
+    // The values, the file's forms and the data not yet decoded are completed by the first read
+    // of a data value, which is why they may change in a const reader.
+    mutable QVariantMap values_;
+    // The file's form of every value other than data, and of those that could not be read; data
+    // values are kept as their bytes, which `values_` shares, and turned into their file form
+    // (base64) by the writer's thread. The writer's thread takes both under the mutex: a copy
+    // shares them until the next change. A key is in one of the two at most.
+    mutable QJsonObject stored_;
+    mutable QHash<QString, QByteArray> storedData_;
+    // Data values read from the file and not yet decoded, their file form in `stored_`: the stored
+    // rules are megabytes of base64, and decoding them at launch would hold up the first window
+    // for what is read a second later.
+    mutable QSet<QString> pendingData_;
     mutable std::mutex storedMutex_;
     NotificationCenter changes_;
     bool writable_ = true;
     QString movedAside_;
+    QString setAsideProblem_;
     std::unique_ptr<CoalescedFileWriter> writer_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/local/SqliteCloudStore.h"
 
+#include "platform/Files.h"
 #include "platform/local/CloudFieldCoding.h"
 
 #include <QDateTime>
@@ -122,6 +123,8 @@ int SqliteCloudStore::openFile(QString* problem) {
         code != SQLITE_OK)
         return failed(code, lastError(db_));
     sqlite3_busy_handler(db_, &SqliteCloudStore::waitForLock, this);
+    // Whatever another program wrote into the file, no text or blob is read beyond this.
+    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, kMaxFieldsBytes);
     // Reading the header finds a file that is not a database at all.
     sqlite3_stmt* check = nullptr;
     QString verdict;
@@ -140,7 +143,9 @@ int SqliteCloudStore::openFile(QString* problem) {
 }
 
 int SqliteCloudStore::prepareStatements(QString* problem) {
-    const char* select = "SELECT type, tag, fields FROM records WHERE container = ?1 AND name = ?2";
+    // Fields above the bound come back as NULL without being read: their row is damaged.
+    const char* select = "SELECT type, tag, CASE WHEN length(fields) <= ?3 THEN fields END FROM records"
+                         " WHERE container = ?1 AND name = ?2";
     const char* upsert = "INSERT INTO records(container, name, type, tag, fields) VALUES(?1, ?2, ?3, ?4, ?5)"
                          " ON CONFLICT(container, name) DO UPDATE SET type = ?3, tag = ?4, fields = ?5";
     if (sqlite3_prepare_v2(db_, select, -1, &select_, nullptr) != SQLITE_OK ||
@@ -153,15 +158,25 @@ int SqliteCloudStore::prepareStatements(QString* problem) {
     return SQLITE_OK;
 }
 
-void SqliteCloudStore::setAside(const QString& problem) {
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString aside = path_ + QStringLiteral(".damaged-") + stamp;
-    // The log and shared-memory files belong to the damaged file; they go with it.
-    QFile::rename(path_, aside);
-    QFile::rename(path_ + QStringLiteral("-wal"), aside + QStringLiteral("-wal"));
+bool SqliteCloudStore::setAside(const QString& problem) {
+    // A free name, never another kept file's: a second damaged file within the same second
+    // must not replace the first.
+    const std::optional<QString> aside = moveAside(path_, QStringLiteral("damaged"));
+    const QString wal = path_ + QStringLiteral("-wal");
+    // The log belongs to the damaged file and goes with it: left behind, a fresh database in its
+    // place would take the damaged file's pages from it.
+    const bool walMoved = aside && (!QFile::exists(wal) || QFile::rename(wal, *aside + QStringLiteral("-wal")));
+    if (aside && !walMoved) QFile::rename(*aside, path_);
+    if (!walMoved) {
+        setAsideProblem_ = QStringLiteral("The cloud database file was damaged (%1) and could not be moved aside; "
+                                          "it was left as it is.")
+                               .arg(problem);
+        return false;
+    }
     QFile::remove(path_ + QStringLiteral("-shm"));
     setAsideProblem_ =
-        QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, aside);
+        QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, *aside);
+    return true;
 }
 
 bool SqliteCloudStore::ensureOpen(CloudError* error) {
@@ -177,9 +192,10 @@ bool SqliteCloudStore::ensureOpen(CloudError* error) {
     // error) is reported and leaves the file alone; the next call tries again.
     if (!opened_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT) && QFile::exists(path_)) {
         opened_ = true;
-        setAside(problem);
-        code = openFile(&problem);
-        if (code == SQLITE_OK) return true;
+        if (setAside(problem)) {
+            code = openFile(&problem);
+            if (code == SQLITE_OK) return true;
+        }
     }
     const bool busy = code == SQLITE_BUSY || code == SQLITE_LOCKED;
     *error = CloudError::make(busy ? CloudError::serviceUnavailable : CloudError::internalError,
@@ -203,6 +219,7 @@ CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, con
     StatementUse use{select_};
     bindText(select_, 1, container);
     bindText(select_, 2, id.recordName);
+    sqlite3_bind_int(select_, 3, kMaxFieldsBytes);
     const int step = sqlite3_step(select_);
     if (step == SQLITE_DONE) return CloudError::make(CloudError::unknownItem, {});
     if (step != SQLITE_ROW) {
@@ -211,8 +228,9 @@ CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, con
     }
     CloudRecord record(columnText(select_, 0), id);
     record.setRecordChangeTag(QString::number(sqlite3_column_int64(select_, 1)));
+    const bool withinBound = sqlite3_column_type(select_, 2) != SQLITE_NULL;
     const QByteArray blob(static_cast<const char*>(sqlite3_column_blob(select_, 2)), sqlite3_column_bytes(select_, 2));
-    if (auto fields = decodeCloudFields(blob)) {
+    if (auto fields = withinBound ? decodeCloudFields(blob) : std::nullopt) {
         for (auto& [key, value] : *fields)
             record.set(key, std::move(value));
         record.clearRemovedKeys();
@@ -245,6 +263,11 @@ CloudResult<CloudRecord> SqliteCloudStore::save(const QString& container, const 
         return CloudError::make(CloudError::serverRejectedRequest,
                                 QStringLiteral("The record \"%1\" holds a date that is no moment in time.")
                                     .arg(record.recordID().recordName));
+    const QByteArray fields = encodeCloudFields(record.fields());
+    if (fields.size() > kMaxFieldsBytes)
+        return CloudError::make(
+            CloudError::limitExceeded,
+            QStringLiteral("The record \"%1\" is too large to be saved.").arg(record.recordID().recordName));
     std::lock_guard lock(mutex_);
     CloudError error;
     if (!ensureOpen(&error)) return error;
@@ -271,7 +294,6 @@ CloudResult<CloudRecord> SqliteCloudStore::save(const QString& container, const 
     }
 
     StatementUse use{upsert_};
-    const QByteArray fields = encodeCloudFields(record.fields());
     bindText(upsert_, 1, container);
     bindText(upsert_, 2, record.recordID().recordName);
     bindText(upsert_, 3, record.recordType());

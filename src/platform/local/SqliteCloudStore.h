@@ -27,6 +27,10 @@ class SqliteCloudStore {
     SqliteCloudStore& operator=(const SqliteCloudStore&) = delete;
 
     static constexpr int kFormatVersion = 1;
+    // A record's fields as stored: far beyond what a record of this program holds (the cloud's
+    // own records stop at a megabyte). Larger fields are not read (the row reads as damaged)
+    // nor written, and no value of the file is read into memory beyond it.
+    static constexpr int kMaxFieldsBytes = 16 * 1024 * 1024;
 
     CloudResult<CloudRecord> fetch(const QString& container, const CloudRecordID& id);
     CloudResult<CloudRecord> save(const QString& container, const CloudRecord& record);
@@ -49,7 +53,8 @@ class SqliteCloudStore {
     int prepareStatements(QString* problem);
     static int waitForLock(void* store, int attempts);
     void close();
-    void setAside(const QString& problem);
+    // Moves the damaged file and its log aside; false when they stay where they are.
+    bool setAside(const QString& problem);
     enum class RowState { good, damaged, databaseFailed };
     // A damaged row comes back with its type and tag and no fields.
     CloudResult<CloudRecord> readRow(const QString& container, const CloudRecordID& id, RowState* state);

@@ -270,13 +270,15 @@ bool SimulatedMac::saveToFile(const QString& path, QString* error) const {
 }
 
 bool SimulatedMac::loadFromFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
+    // A desktop of many apps and windows is a few megabytes; a larger file is no state of ours.
+    constexpr qint64 kMaxStateBytes = 64 * kMebibyte;
+    const BoundedRead read = readFileWithin(path, kMaxStateBytes);
+    if (read.status != BoundedRead::Status::read) {
+        if (error) *error = read.status == BoundedRead::Status::missing ? QStringLiteral("no state file") : read.error;
         return false;
     }
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(read.bytes, &parseError);
     if (!doc.isObject()) {
         if (error) *error = parseError.errorString();
         return false;

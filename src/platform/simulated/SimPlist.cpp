@@ -126,4 +126,10 @@ QByteArray writePlist(const QVariant& value) {
     return out;
 }
 
+std::optional<QByteArray> readInfoPlistFile(const QString& realPath) {
+    BoundedRead read = readFileWithin(realPath, kMaxInfoPlistBytes);
+    if (read.status != BoundedRead::Status::read) return std::nullopt;
+    return std::move(read.bytes);
+}
+
 } // namespace nimbrel::sim

@@ -1,6 +1,7 @@
 #include "platform/simulated/SimScriptRunner.h"
 
 #include "platform/AppleScript.h"
+#include "platform/Files.h"
 
 #include <QFile>
 
@@ -659,10 +660,15 @@ class Interpreter {
         for (const QString& path : shellWords(command)) {
             if (!path.startsWith(QLatin1Char('/')) || seen.contains(path)) continue;
             seen << path;
-            QFile file(path);
-            if (!file.exists()) file.setFileName(mac_.realPath(path));
-            if (!file.open(QIODevice::ReadOnly)) continue;
-            out += QStringLiteral("script file %1: %2").arg(path, escapeNewlines(QString::fromUtf8(file.readAll())));
+            // A script is a few lines; a device or a huge file named on the line is not read whole.
+            constexpr qint64 kMaxScriptBytes = kMebibyte;
+            BoundedRead read = readFileWithin(path, kMaxScriptBytes);
+            if (read.status == BoundedRead::Status::missing)
+                read = readFileWithin(mac_.realPath(path), kMaxScriptBytes);
+            if (read.status == BoundedRead::Status::tooLarge)
+                out += QStringLiteral("script file %1: (too large to read)").arg(path);
+            if (read.status != BoundedRead::Status::read) continue;
+            out += QStringLiteral("script file %1: %2").arg(path, escapeNewlines(QString::fromUtf8(read.bytes)));
         }
         return out;
     }

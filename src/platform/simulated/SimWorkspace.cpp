@@ -144,9 +144,9 @@ std::optional<QString> SimWorkspace::urlForApplication(const QString& bundleIden
 }
 
 QVariant SimWorkspace::infoPlistValue(const QString& bundlePath, const QString& key) const {
-    QFile file(mac_.realPath(bundlePath) + QStringLiteral("/Contents/Info.plist"));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const auto plist = readPlist(file.readAll());
+    const auto bytes = readInfoPlistFile(mac_.realPath(bundlePath) + QStringLiteral("/Contents/Info.plist"));
+    if (!bytes) return {};
+    const auto plist = readPlist(*bytes);
     if (!plist || plist->typeId() != QMetaType::QVariantMap) return {};
     return plist->toMap().value(key);
 }

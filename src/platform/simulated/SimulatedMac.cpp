@@ -98,9 +98,9 @@ std::optional<InstalledApp> installedApplicationFrom(const QString& bundlePath, 
 } // namespace
 
 std::optional<InstalledApp> SimulatedMac::installedApplicationAt(const QString& bundlePath) const {
-    QFile file(realPath(bundlePath) + QStringLiteral("/Contents/Info.plist"));
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    return installedApplicationFrom(bundlePath, file.readAll());
+    const auto bytes = readInfoPlistFile(realPath(bundlePath) + QStringLiteral("/Contents/Info.plist"));
+    if (!bytes) return std::nullopt;
+    return installedApplicationFrom(bundlePath, *bytes);
 }
 
 namespace {
@@ -147,10 +147,10 @@ std::vector<InstalledApp> SimulatedMac::installedApplications() const {
             auto& [snapshot, app] = installedIndex_.bundles[bundle];
             const FileStamp plistStamp = stampOf(plistPath);
             if (!certainlyUnchanged(snapshot, plistStamp)) {
-                QFile file(plistPath);
-                QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+                const std::optional<QByteArray> read = readInfoPlistFile(plistPath);
+                QByteArray bytes = read.value_or(QByteArray());
                 if (bytes != snapshot.bytes || snapshot.modified < 0)
-                    app = file.isOpen() ? installedApplicationFrom(bundle, bytes) : std::nullopt;
+                    app = read ? installedApplicationFrom(bundle, bytes) : std::nullopt;
                 snapshot = {plistStamp.size, plistStamp.modified, std::move(bytes)};
             }
             if (app) out.push_back(*app);

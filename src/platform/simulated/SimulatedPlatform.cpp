@@ -2,9 +2,9 @@
 
 #include "platform/ProgramIdentity.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace nimbrel::sim {
 
@@ -38,10 +38,12 @@ SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString
         if (mac_->loadFromFile(state, &error)) {
             restored_ = true;
         } else {
-            // Keep the damaged state for a look later, and start from the default desktop.
-            loadProblem_ = error;
-            QFile::rename(state, state + QStringLiteral(".damaged-") +
-                                     QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+            // Keep the damaged state for a look later, under a name no other file has, and start
+            // from the default desktop; a state that cannot be moved away is never written over.
+            const std::optional<QString> kept = moveAside(state, QStringLiteral("damaged"));
+            stateWritable_ = kept.has_value();
+            loadProblem_ = kept ? QStringLiteral("%1; kept as %2").arg(error, QFileInfo(*kept).fileName())
+                                : QStringLiteral("%1; it could not be moved aside and is not written over").arg(error);
         }
     }
     if (!restored_) mac_->buildDefaultDesktop();
@@ -87,11 +89,16 @@ void SimulatedPlatform::fill(Platform& platform) {
 }
 
 bool SimulatedPlatform::save(QString* error) const {
+    if (!stateWritable_) {
+        if (error) *error = QStringLiteral("the damaged state file is in the way and is not written over");
+        return false;
+    }
     if (saver_) return saver_->saveNow(error);
     return mac_->saveToFile(statePath(folder_), error);
 }
 
 void SimulatedPlatform::saveChangesAutomatically(double delay) {
+    if (!stateWritable_) return;
     saver_ = std::make_unique<SimStateSaver>(*mac_, scheduler_, statePath(folder_), delay);
 }
 

@@ -50,7 +50,8 @@ class SimulatedPlatform {
     void waitForAutomaticSaves();
     // Whether the state was read from the folder (false: a fresh default desktop).
     bool restoredFromDisk() const { return restored_; }
-    // Why a damaged state file was set aside, when it was.
+    // Why a damaged state file was set aside, and where it went, when it was (when it could not
+    // be moved, it stays and the state is never saved over it).
     const QString& loadProblem() const { return loadProblem_; }
 
     const QString& folder() const { return folder_; }
@@ -76,6 +77,7 @@ class SimulatedPlatform {
   private:
     QString folder_;
     bool restored_ = false;
+    bool stateWritable_ = true;
     QString loadProblem_;
     std::unique_ptr<SimulatedMac> mac_;
     std::unique_ptr<SimWorkspace> workspace_;

@@ -24,6 +24,7 @@ class CardListViewModel : public QObject {
     Q_PROPERTY(QString editorSessionId READ editorSessionId NOTIFY editorChanged)
     Q_PROPERTY(QObject* editor READ editor NOTIFY editorChanged)
     Q_PROPERTY(QObject* motion READ motion CONSTANT)
+    Q_PROPERTY(QObject* cardsMotion READ cardsMotion CONSTANT)
   public:
     virtual QObject* cardsModel() = 0;
     virtual bool isEmpty() const = 0;
@@ -34,6 +35,10 @@ class CardListViewModel : public QObject {
     // The editor's view model while the editor is open.
     virtual QObject* editor() const = 0;
     virtual Motion* motion() = 0;
+    // The motion of the cards' last change: the spring of the action that made it (a delete),
+    // none for one that lands at once (a save, a pin, a cloud merge). It is not the editor's:
+    // a save closes the editor with a spring after the list has changed.
+    Motion* cardsMotion() { return &cardsMotion_; }
 
   signals:
     void cardsChanged();
@@ -44,9 +49,12 @@ class CardListViewModel : public QObject {
     using QObject::QObject;
     // The screen appeared: the entrance comes one turn later, once.
     void beginEntrance(Scheduler* scheduler);
+    // The cards are about to change.
+    void cardsChanging() { cardsMotion_.followAction(*motion()); }
 
   private:
     ScreenEntrance entrance_;
+    Motion cardsMotion_;
 };
 
 } // namespace nimbrel

@@ -97,12 +97,23 @@ int SpringCurve::duration() const {
 
 void Motion::withSpringAnimation(double response, double dampingFraction, const std::function<void()>& action) {
     set(SpringParameters{response, dampingFraction});
-    if (action) action();
+    run(action);
 }
 
 void Motion::withoutAnimation(const std::function<void()>& action) {
     set(std::nullopt);
-    if (action) action();
+    run(action);
+}
+
+void Motion::run(const std::function<void()>& action) {
+    if (!action) return;
+    ++runningActions_;
+    action();
+    --runningActions_;
+}
+
+void Motion::followAction(const Motion& change) {
+    set(change.runningActions_ > 0 ? change.current_ : std::nullopt);
 }
 
 int Motion::duration() const {

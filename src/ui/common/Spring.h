@@ -76,6 +76,9 @@ class Motion : public QObject {
     void withSpringAnimation(double response, double dampingFraction, const std::function<void()>& action);
     // Runs `action` as one change that lands at once.
     void withoutAnimation(const std::function<void()>& action);
+    // Takes the motion of the action that `change` is running now, or none when it runs none:
+    // what changes outside the view model's actions (a cloud merge, a tick) lands at once.
+    void followAction(const Motion& change);
 
     const std::optional<SpringParameters>& current() const { return current_; }
     bool animated() const { return current_.has_value() && springAnimationsEnabled(); }
@@ -90,7 +93,9 @@ class Motion : public QObject {
 
   private:
     void set(std::optional<SpringParameters> spring);
+    void run(const std::function<void()>& action);
     std::optional<SpringParameters> current_;
+    int runningActions_ = 0;
 };
 
 } // namespace nimbrel

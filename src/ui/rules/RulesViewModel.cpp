@@ -29,6 +29,7 @@ RulesViewModel::RulesViewModel(Platform& platform, std::shared_ptr<NimbrelRulesS
 RulesViewModel::~RulesViewModel() = default;
 
 void RulesViewModel::refreshCards() {
+    cardsChanging();
     RuleCardBuilder builder(*platform_.workspace, *platform_.files, platform_.clock->now());
     cards_.setCards(builder.cards(store_->rules().get()));
     emit cardsChanged();

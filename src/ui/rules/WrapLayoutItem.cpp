@@ -12,7 +12,7 @@ void WrapLayoutItem::setSpacing(double spacing) {
     if (spacing == spacing_) return;
     spacing_ = spacing;
     emit spacingChanged();
-    polish();
+    relayout();
 }
 
 QList<QQuickItem*> WrapLayoutItem::laidOutChildren() const {
@@ -23,25 +23,25 @@ QList<QQuickItem*> WrapLayoutItem::laidOutChildren() const {
 }
 
 void WrapLayoutItem::watch(QQuickItem* child) {
-    connect(child, &QQuickItem::implicitWidthChanged, this, &QQuickItem::polish, Qt::UniqueConnection);
-    connect(child, &QQuickItem::implicitHeightChanged, this, &QQuickItem::polish, Qt::UniqueConnection);
+    connect(child, &QQuickItem::implicitWidthChanged, this, &WrapLayoutItem::relayout, Qt::UniqueConnection);
+    connect(child, &QQuickItem::implicitHeightChanged, this, &WrapLayoutItem::relayout, Qt::UniqueConnection);
     connect(child, &QQuickItem::visibleChanged, this, &QQuickItem::polish, Qt::UniqueConnection);
 }
 
 void WrapLayoutItem::itemChange(ItemChange change, const ItemChangeData& data) {
     if (change == ItemChildAddedChange) {
         watch(data.item);
-        polish();
+        relayout();
     } else if (change == ItemChildRemovedChange) {
         disconnect(data.item, nullptr, this, nullptr);
-        polish();
+        relayout();
     }
     QQuickItem::itemChange(change, data);
 }
 
 void WrapLayoutItem::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) {
     QQuickItem::geometryChange(newGeometry, oldGeometry);
-    if (newGeometry.width() != oldGeometry.width()) polish();
+    if (newGeometry.width() != oldGeometry.width()) relayout();
 }
 
 void WrapLayoutItem::updatePolish() {

@@ -129,7 +129,7 @@ std::optional<QImage> AccountPictureLookup::systemAccountPicture(const QString& 
     path.remove(QStringLiteral("Picture:"));
     path = path.trimmed();
     if (!path.isEmpty() && files_.exists(path)) {
-        if (const auto bytes = files_.readFile(path))
+        if (const auto bytes = files_.readFile(path, kMaxPictureFileBytes))
             if (auto image = decodedImage(*bytes)) return image;
     }
     return systemAccountJPEGPhoto(loginName);

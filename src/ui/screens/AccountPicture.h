@@ -18,6 +18,8 @@ class ProcessRunner;
 class AccountPictureLookup {
   public:
     static constexpr int kPictureSide = kAccountPictureSide; // pixels of a chosen picture, square
+    // A photo straight from a camera fits; a larger file is not read as a picture.
+    static constexpr qint64 kMaxPictureFileBytes = 64 * 1024 * 1024;
 
     AccountPictureLookup(ProcessRunner& processes, const FileSystem& files) : processes_(processes), files_(files) {}
 

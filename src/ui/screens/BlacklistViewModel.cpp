@@ -14,10 +14,14 @@ namespace nimbrel {
 
 namespace {
 
-// An icon the screen can draw: an image file this machine can read; else the row draws a
-// tile of the app's initials.
+// An icon the screen can draw: an image file this machine can read, of a size an icon has
+// (the image is read whole when drawn, so a device or a huge file is never offered); else the
+// row draws a tile of the app's initials.
 QString drawableIconSource(const AppIcon& icon) {
+    constexpr qint64 kMaxIconFileBytes = 16 * 1024 * 1024;
     if (icon.imagePath.isEmpty()) return {};
+    const QFileInfo file(icon.imagePath);
+    if (!file.isFile() || file.size() > kMaxIconFileBytes) return {};
     QImageReader reader(icon.imagePath);
     return reader.canRead() ? QStringLiteral("file://") + QFileInfo(icon.imagePath).absoluteFilePath() : QString();
 }

@@ -40,7 +40,7 @@ TileLook preferenceTileLook(PreferenceTile tile, bool on) {
     return {};
 }
 
-QString preferencesSummary(const PreferencesSummaryInput& input) {
+QString preferencesSummary(const PreferenceValues& input) {
     QStringList parts;
     if (input.launchAtLogin) parts << QStringLiteral("Startup");
     if (input.syncEnabled) parts << QStringLiteral("Sync");
@@ -50,6 +50,18 @@ QString preferencesSummary(const PreferencesSummaryInput& input) {
         parts << QStringLiteral("Appearance");
     parts << behaviorModeTitle(input.behaviorMode);
     return parts.join(QString::fromUtf8(" \u00B7 "));
+}
+
+std::vector<PreferenceTileState> preferenceTileStates(const PreferenceValues& values) {
+    std::vector<PreferenceTileState> tiles{
+        {QStringLiteral("launchAtLogin"), PreferenceTile::launchAtLogin, values.launchAtLogin},
+        {QStringLiteral("sync"), PreferenceTile::sync, values.syncEnabled},
+        {QStringLiteral("minimizeAfterCycle"), PreferenceTile::minimizeAfterCycle, values.minimizeAfterCycle},
+        {QStringLiteral("notifications"), PreferenceTile::notifications, values.notificationsEnabled},
+    };
+    if (systemOffersLiquidGlass(values.systemMajorVersion))
+        tiles.push_back({QStringLiteral("liquidGlass"), PreferenceTile::liquidGlass, values.liquidGlassEnabled});
+    return tiles;
 }
 
 } // namespace nimbrel

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 namespace nimbrel {
 
@@ -31,15 +32,26 @@ inline bool systemOffersLiquidGlass(int systemMajorVersion) {
     return systemMajorVersion >= 26;
 }
 
-struct PreferencesSummaryInput {
+// What the settings screen shows: its summary and its tiles read the same values.
+struct PreferenceValues {
     bool launchAtLogin = false;
     bool syncEnabled = false;
     bool notificationsEnabled = false;
     bool liquidGlassEnabled = false;
     int systemMajorVersion = 0;
     NimbrelBehaviorMode behaviorMode = NimbrelBehaviorMode::automatic;
+    bool minimizeAfterCycle = false;
 };
 // The "App Preferences" subtitle: what is on, then the mode, joined with " · ".
-QString preferencesSummary(const PreferencesSummaryInput& input);
+QString preferencesSummary(const PreferenceValues& values);
+
+// One switch tile as shown: the key it is set by, and whether it is on.
+struct PreferenceTileState {
+    QString key; // "launchAtLogin", "sync", "minimizeAfterCycle", "notifications", "liquidGlass"
+    PreferenceTile tile;
+    bool on;
+};
+// The switch tiles in their order; the glass tile only where the system offers the look.
+std::vector<PreferenceTileState> preferenceTileStates(const PreferenceValues& values);
 
 } // namespace nimbrel

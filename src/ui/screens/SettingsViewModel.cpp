@@ -98,29 +98,26 @@ bool SettingsViewModel::offersLiquidGlass() const {
     return platform_.systemInfo && systemOffersLiquidGlass(platform_.systemInfo->operatingSystemVersion().majorVersion);
 }
 
+PreferenceValues SettingsViewModel::preferenceValues() const {
+    PreferenceValues values;
+    values.launchAtLogin = launchAtLoginEnabled();
+    values.syncEnabled = settings_.syncEnabled().get();
+    values.notificationsEnabled = settings_.systemNotificationsEnabled().get();
+    values.liquidGlassEnabled = settings_.liquidGlassEnabled().get();
+    values.systemMajorVersion = platform_.systemInfo ? platform_.systemInfo->operatingSystemVersion().majorVersion : 0;
+    values.behaviorMode = settings_.behaviorMode().get();
+    values.minimizeAfterCycle = settings_.minimizeAfterCycle().get();
+    return values;
+}
+
 QString SettingsViewModel::preferencesSummary() const {
-    PreferencesSummaryInput input;
-    input.launchAtLogin = launchAtLoginEnabled();
-    input.syncEnabled = settings_.syncEnabled().get();
-    input.notificationsEnabled = settings_.systemNotificationsEnabled().get();
-    input.liquidGlassEnabled = settings_.liquidGlassEnabled().get();
-    input.systemMajorVersion = platform_.systemInfo ? platform_.systemInfo->operatingSystemVersion().majorVersion : 0;
-    input.behaviorMode = settings_.behaviorMode().get();
-    return nimbrel::preferencesSummary(input);
+    return nimbrel::preferencesSummary(preferenceValues());
 }
 
 QVariantList SettingsViewModel::preferenceTiles() const {
-    QVariantList tiles{
-        tileMap(QStringLiteral("launchAtLogin"), PreferenceTile::launchAtLogin, launchAtLoginEnabled()),
-        tileMap(QStringLiteral("sync"), PreferenceTile::sync, settings_.syncEnabled().get()),
-        tileMap(QStringLiteral("minimizeAfterCycle"), PreferenceTile::minimizeAfterCycle,
-                settings_.minimizeAfterCycle().get()),
-        tileMap(QStringLiteral("notifications"), PreferenceTile::notifications,
-                settings_.systemNotificationsEnabled().get()),
-    };
-    if (offersLiquidGlass())
-        tiles << tileMap(QStringLiteral("liquidGlass"), PreferenceTile::liquidGlass,
-                         settings_.liquidGlassEnabled().get());
+    QVariantList tiles;
+    for (const PreferenceTileState& tile : preferenceTileStates(preferenceValues()))
+        tiles << tileMap(tile.key, tile.tile, tile.on);
     return tiles;
 }
 
@@ -212,7 +209,8 @@ void SettingsViewModel::chooseAccountImage() {
                                    QStringLiteral("public.heic"), QStringLiteral("public.tiff")};
     const std::optional<QStringList> chosen = platform_.alerts->runOpenPanel(request);
     if (!chosen || chosen->isEmpty()) return;
-    const std::optional<QImage> image = decoded(platform_.files->readFile(chosen->front()));
+    const std::optional<QImage> image =
+        decoded(platform_.files->readFile(chosen->front(), AccountPictureLookup::kMaxPictureFileBytes));
     if (!image) return;
     if (const std::optional<QByteArray> png = accountImageData(*image)) settings_.setCustomAccountImageData(*png);
 }

@@ -3,6 +3,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 #include "ui/screens/LaunchAtLogin.h"
+#include "ui/screens/SettingsPresentation.h"
 
 #include <QImage>
 #include <QObject>
@@ -70,6 +71,7 @@ class SettingsViewModel : public QObject {
     void changed();
 
   private:
+    PreferenceValues preferenceValues() const;
     void lookUpAccountPicture();
     // Draws the button's thumbnail, decoding the chosen picture first when it changed: once per
     // change of either picture, never at a redraw.

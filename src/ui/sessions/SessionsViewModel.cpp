@@ -22,6 +22,7 @@ SessionsViewModel::SessionsViewModel(Services services, QObject* parent)
 SessionsViewModel::~SessionsViewModel() = default;
 
 void SessionsViewModel::refreshCards() {
+    cardsChanging();
     sortedSessions_ = services_.store->sessions().get();
     sortSessions(sortedSessions_);
     const std::optional<NimbrelSession>& active = services_.store->activeSession().get();

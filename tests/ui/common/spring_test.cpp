@@ -51,5 +51,19 @@ TEST(Spring, MotionRemembersTheSpringOfTheLastChange) {
     setSpringAnimationsEnabled(true);
 }
 
+// A list's change moves with the action that made it: a delete's spring, a save's "at once"
+// even when the editor then closes with a spring, and at once when no action made it.
+TEST(Spring, AChangeFollowsTheActionRunningAsItHappens) {
+    Motion screen;
+    Motion list;
+    screen.withSpringAnimation(0.2, 1.0, [&] { list.followAction(screen); });
+    EXPECT_EQ(list.current(), (SpringParameters{0.2, 1.0}));
+    screen.withoutAnimation([&] { list.followAction(screen); });
+    screen.withSpringAnimation(0.46, 0.88, {});
+    EXPECT_FALSE(list.current());
+    list.followAction(screen); // a cloud merge, after the editor's spring
+    EXPECT_FALSE(list.current());
+}
+
 } // namespace
 } // namespace nimbrel

@@ -28,6 +28,7 @@ class RuleEditorScreen : public ::testing::Test {
         driver = std::make_unique<testing::QuickDriver>(
             QStringLiteral("RulesView.qml"),
             QVariantMap{{"model", QVariant::fromValue<QObject*>(model.get())}, {"height", 1900}}, QSize(420, 1960));
+        driver->afterInput = [this] { run(); };
         run();
     }
     ~RuleEditorScreen() override {
@@ -42,16 +43,8 @@ class RuleEditorScreen : public ::testing::Test {
         driver->settle();
     }
     QQuickItem* in(const QString& name, QQuickItem* from = nullptr) { return driver->require(name, from); }
-    void choose(QQuickItem* row, int item) {
-        driver->click(in("menuValue", row));
-        driver->click(QStringLiteral("menuItem_%1").arg(item));
-        run();
-    }
-    void typeInto(QQuickItem* field, const QString& text) {
-        driver->click(field);
-        driver->type(text);
-        run();
-    }
+    void choose(QQuickItem* row, int item) { driver->choose(row, item); }
+    void typeInto(QQuickItem* field, const QString& text) { driver->typeInto(field, text); }
     void clickDockTile(const QString& title) {
         for (const sim::DockTile& tile : env.mac().dockTiles())
             if (tile.title == title) {

@@ -146,6 +146,12 @@ TEST_F(SettingsViewModelTest, ModesAndTilesWriteTheStore) {
     model->setTile("minimizeAfterCycle", false);
     EXPECT_EQ(defaults.boolValue("Nimbrel.settings.minimizeAfterCycle"), false);
     EXPECT_EQ(model->preferencesSummary(), QString::fromUtf8("Sync \u00B7 Cycling"));
+    for (const bool on : {false, true}) {
+        model->setTile("sync", on);
+        const QVariantMap tile = model->preferenceTiles()[1].toMap();
+        EXPECT_EQ((tile.value("key").toString() + (tile.value("isOn").toBool() ? " on" : " off")).toStdString(),
+                  on ? "sync on" : "sync off");
+    }
     // Before version 26 there is no glass tile.
     EXPECT_EQ(model->preferenceTiles().size(), 4);
 }

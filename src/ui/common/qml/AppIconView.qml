@@ -48,9 +48,13 @@ Item {
         }
     }
     Image {
+        objectName: "appIconPicture"
         visible: view.source.length > 0
         anchors.fill: parent
-        source: view.source
+        // Cut round as it is decoded (AppIconPictures), the tile's corners clear.
+        source: view.source.length > 0
+                ? "image://appicon/" + (view.cornerRadius / view.size) + "/" + encodeURIComponent(view.source)
+                : ""
         fillMode: Image.PreserveAspectFit
         sourceSize: Qt.size(width * 2, height * 2)
         smooth: true

@@ -19,7 +19,9 @@ HoverScale {
     readonly property bool missing: card?.triggerAppMissing ?? false
     readonly property color purple: Qt.rgba(0.75, 0.35, 0.95, 1)
 
-    implicitHeight: column.implicitHeight + 32
+    // Bindings, not a Column: a Column measures before the next frame, and the list must read
+    // a new card's final height when it places it.
+    implicitHeight: content.implicitHeight + 32
     // The glass card holds its content: a pill wider than the card is cut at its edge.
     clip: true
     cornerRadius: 24
@@ -32,14 +34,15 @@ HoverScale {
         anchors.fill: parent
         cornerRadius: 24
     }
-    Column {
-        id: column
+    Item {
+        id: content
         x: 16
         y: 16
         width: view.width - 32
-        spacing: 14
+        implicitHeight: warningBox.visible ? warningBox.y + warningBox.height : sentence.y + sentence.height
 
         Item {
+            id: titleRow
             width: parent.width
             height: 28
             Text {
@@ -108,6 +111,8 @@ HoverScale {
             }
         }
         WrapLayout {
+            id: sentence
+            y: titleRow.height + 14
             width: parent.width
             height: implicitHeight
             spacing: 6
@@ -121,28 +126,32 @@ HoverScale {
             }
         }
         Rectangle {
+            id: warningBox
             visible: view.missing
+            y: sentence.y + sentence.height + 14
             width: parent.width
-            height: warning.implicitHeight + 14
+            height: warningText.implicitHeight + 14
             radius: 10
             color: Qt.rgba(view.purple.r, view.purple.g, view.purple.b, 0.14)
             border.width: 1
             border.color: Qt.rgba(view.purple.r, view.purple.g, view.purple.b, 0.3)
-            Row {
-                id: warning
+            Item {
                 x: 10
                 y: 7
                 width: parent.width - 20
-                spacing: 6
+                height: warningText.implicitHeight
                 SymbolIcon {
+                    id: warningSymbol
                     anchors.verticalCenter: parent.verticalCenter
                     name: "exclamationmark.triangle.fill"
                     pointSize: 10
                     color: Qt.rgba(view.purple.r, view.purple.g, view.purple.b, 0.9)
                 }
                 Text {
+                    id: warningText
                     objectName: "missingAppWarning"
                     anchors.verticalCenter: parent.verticalCenter
+                    x: warningSymbol.width + 6
                     width: parent.width - 16
                     text: view.card?.warningText ?? ""
                     color: Qt.rgba(view.purple.r, view.purple.g, view.purple.b, 0.85)

@@ -162,8 +162,10 @@ Item {
                     boundsBehavior: Flickable.StopAtBounds
                     model: screen.model?.cards ?? null
                     delegate: RuleCard {
+                        id: ruleCard
                         card: model.card
                         objectName: "ruleCard_" + index
+                        transform: CardSlide { card: ruleCard; moves: cardMoves }
                         width: ListView.view.width
                         height: implicitHeight
                         pauseMenuItems: screen.model?.pauseMenuItems ?? []
@@ -174,12 +176,13 @@ Item {
                         onEditRequested: screen.model.editRule(card.id)
                         onDeleteRequested: screen.model.deleteRule(card.id)
                     }
-                    // A deleted card fades out; the cards below move up.
-                    remove: Transition {
-                        SpringNumberAnimation { motion: screen.model?.motion ?? null; property: "opacity"; to: 0 }
+                    CardMoves {
+                        id: cardMoves
+                        model: screen.model
                     }
-                    displaced: Transition {
-                        SpringNumberAnimation { motion: screen.model?.motion ?? null; property: "y" }
+                    // A deleted card fades out; the cards below slide up (CardSlide).
+                    remove: Transition {
+                        SpringNumberAnimation { motion: screen.model?.cardsMotion ?? null; property: "opacity"; to: 0 }
                     }
                 }
             }

@@ -154,21 +154,25 @@ Item {
                     boundsBehavior: Flickable.StopAtBounds
                     model: screen.model?.cards ?? null
                     delegate: SessionCard {
+                        id: sessionCard
                         required property var row
                         required property int index
                         card: row
                         objectName: "sessionCard_" + index
+                        transform: CardSlide { card: sessionCard; moves: cardMoves }
                         width: ListView.view.width
                         onToggleRequested: screen.model.toggleSessionEnabled(row.key)
                         onPinRequested: screen.model.toggleSessionPinned(row.key)
                         onEditRequested: screen.model.editSession(row.key)
                         onDeleteRequested: screen.model.deleteSession(row.key)
                     }
-                    remove: Transition {
-                        SpringNumberAnimation { motion: screen.model?.motion ?? null; property: "opacity"; to: 0 }
+                    CardMoves {
+                        id: cardMoves
+                        model: screen.model
                     }
-                    displaced: Transition {
-                        SpringNumberAnimation { motion: screen.model?.motion ?? null; property: "y" }
+                    // A deleted card fades out; the cards below slide up (CardSlide).
+                    remove: Transition {
+                        SpringNumberAnimation { motion: screen.model?.cardsMotion ?? null; property: "opacity"; to: 0 }
                     }
                 }
             }

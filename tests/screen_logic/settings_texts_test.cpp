@@ -10,7 +10,7 @@ namespace {
 TEST(SettingsTexts, PreferencesSummaryListsWhatIsOnThenTheMode) {
     using M = NimbrelBehaviorMode;
     const struct {
-        PreferencesSummaryInput input;
+        PreferenceValues input;
         const char* expected;
     } cases[] = {
         {{true, true, false, true, 15, M::cycling}, "Startup \u00B7 Sync \u00B7 Cycling"},
@@ -21,6 +21,34 @@ TEST(SettingsTexts, PreferencesSummaryListsWhatIsOnThenTheMode) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(preferencesSummary(c.input), QString::fromUtf8(c.expected));
+}
+
+// Each tile shows its own value, and only that one.
+TEST(SettingsTexts, EachTileShowsItsOwnValue) {
+    const struct {
+        const char* key;
+        PreferenceTile tile;
+        bool PreferenceValues::*value;
+    } tiles[] = {
+        {"launchAtLogin", PreferenceTile::launchAtLogin, &PreferenceValues::launchAtLogin},
+        {"sync", PreferenceTile::sync, &PreferenceValues::syncEnabled},
+        {"minimizeAfterCycle", PreferenceTile::minimizeAfterCycle, &PreferenceValues::minimizeAfterCycle},
+        {"notifications", PreferenceTile::notifications, &PreferenceValues::notificationsEnabled},
+        {"liquidGlass", PreferenceTile::liquidGlass, &PreferenceValues::liquidGlassEnabled},
+    };
+    for (const auto& on : tiles) {
+        PreferenceValues values;
+        values.systemMajorVersion = 26;
+        values.*on.value = true;
+        const std::vector<PreferenceTileState> shown = preferenceTileStates(values);
+        ASSERT_EQ(shown.size(), std::size(tiles));
+        for (size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_EQ(shown[i].key, tiles[i].key);
+            EXPECT_EQ(shown[i].tile, tiles[i].tile);
+            EXPECT_EQ(shown[i].on, &tiles[i] == &on) << tiles[i].key << " with " << on.key << " on";
+        }
+    }
+    EXPECT_EQ(preferenceTileStates(PreferenceValues{}).size(), 4u) << "no glass tile before version 26";
 }
 
 TEST(SettingsTexts, TileTitlesAndSymbolsFollowTheirValue) {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-namespace nimbrel {
+namespace nimbrel::sim {
 
 // One row of an open panel's folder listing.
 struct OpenPanelItem {
@@ -73,4 +73,4 @@ class OpenPanelBrowser {
     std::optional<OpenPanelItem> selection_;
 };
 
-} // namespace nimbrel
+} // namespace nimbrel::sim

@@ -1,10 +1,10 @@
-#include "desktop/OpenPanelBrowser.h"
+#include "platform/simulated/OpenPanelBrowser.h"
 
 #include <QHash>
 
 #include <algorithm>
 
-namespace nimbrel {
+namespace nimbrel::sim {
 
 namespace {
 
@@ -123,4 +123,4 @@ bool OpenPanelBrowser::hasAllowedType(const QString& fileName, const QStringList
     });
 }
 
-} // namespace nimbrel
+} // namespace nimbrel::sim

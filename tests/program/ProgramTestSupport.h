@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <chrono>
+#include <functional>
+
+namespace nimbrel {
+
+// One application object for the whole test program: the event loop's scheduler needs it.
+inline void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "program_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
+
+// Runs the event loop until `done`, five seconds at most; whether it came.
+inline bool spinUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,50 @@
+#include "activity/ActivityStore.h"
+#include "platform/Log.h"
+#include "platform/SharedInstance.h"
+#include "platform/local/JsonFileUserDefaults.h"
+#include "program/ProgramFacilities.h"
+#include "program/ProgramTestSupport.h"
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace nimbrel {
+namespace {
+
+// The program's own files found damaged at start are set aside, and the user reads of each in
+// the activity list.
+TEST(DamagedFilesAtStart, EachIsRecordedAsAnError) {
+    ensureApplication();
+    setLogToStdout(false);
+    QTemporaryDir dir;
+    const Locations locations = Locations::underRoot(dir.path());
+    for (const QString& path : {JsonFileUserDefaults::filePath(locations),
+                                locations.nimbrelSupportFolder() + QStringLiteral("/keychain.json")}) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{ damaged");
+    }
+    {
+        ProgramFacilities facilities(locations);
+        auto recorded = [&] {
+            QStringList titles;
+            if (hasSharedInstance<NimbrelActivityStore>())
+                for (const NimbrelActivityEntry& entry : NimbrelActivityStore::shared(facilities.platform()).entries())
+                    titles << json::enumName(entry.type) + QLatin1Char(' ') + entry.title;
+            return titles;
+        };
+        EXPECT_TRUE(spinUntil([&] { return recorded().size() == 2; }));
+        EXPECT_EQ(recorded(), (QStringList{"error Preferences Unreadable", "error Keychain Unreadable"}));
+        facilities.shutDown();
+        resetSharedInstances();
+    }
+    setLogToStdout(true);
+}
+
+} // namespace
+} // namespace nimbrel
