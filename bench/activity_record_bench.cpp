@@ -8,8 +8,12 @@
 // each record the worker has finished, as it has in use. Prints the median, the 99th percentile
 // and the worst record, elapsed and in the main thread's processor time.
 // BM_RewriteHistory/<n>: one whole-file write of the history (encode + atomic replace), which
-// is what the worker pays per gathered write, and what a write per record would cost.
+// the worker pays after a prune (once a day) or when it cannot add to the file in place.
+// BM_AddToHistoryFile/<n>: what the worker pays per gathered write: the new entries added in
+// place.
+// BM_LoadHistory/<n>: the store made over the file: read, decoded, indexed.
 
+#include "activity/ActivityHistoryFile.h"
 #include "activity/ActivityRecorder.h"
 #include "activity/ActivityStore.h"
 #include "platform/Files.h"
@@ -187,15 +191,53 @@ BENCHMARK(BM_RecordActivity)
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(400);
 
+// The store's history again, for writing it apart from the store.
+ActivityHistory copyOfHistory() {
+    ActivityHistory history;
+    history.assign(NimbrelActivityStore::shared().entries());
+    return history;
+}
+
 void BM_RewriteHistory(benchmark::State& state) {
     Bench bench(int(state.range(0)));
-    auto& store = NimbrelActivityStore::shared();
+    const ActivityHistory history = copyOfHistory();
+    const QString path = bench.dir.filePath(QStringLiteral("rewritten.json"));
     for (auto _ : state) {
-        if (!store.flush()) state.SkipWithError("write failed");
+        ActivityHistoryFile file(path); // knows nothing of the file: replaces it whole
+        if (!file.write(history.snapshot(), nullptr)) state.SkipWithError("write failed");
     }
-    state.counters["entries"] = static_cast<double>(store.entries().size());
+    state.counters["entries"] = static_cast<double>(history.entries().size());
 }
 BENCHMARK(BM_RewriteHistory)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// One entry added to the file of a history of <n> entries, as the worker adds a record's.
+void BM_AddToHistoryFile(benchmark::State& state) {
+    Bench bench(int(state.range(0)));
+    ActivityHistory history = copyOfHistory();
+    ActivityHistoryFile file(bench.dir.filePath(QStringLiteral("added.json")));
+    file.write(history.snapshot(), nullptr);
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        history.append({Uuid::random(), NimbrelActivityType::rule, QStringLiteral("Rule Matched"),
+                        QStringLiteral("Record %1").arg(n++), kNow});
+        state.ResumeTiming();
+        if (!file.write(history.snapshot(), nullptr)) state.SkipWithError("write failed");
+    }
+    if (file.lastChange() != ActivityHistoryFile::Change::added) state.SkipWithError("the file was replaced");
+}
+BENCHMARK(BM_AddToHistoryFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// The store made over a history file of <n> entries, as the program's first record makes it:
+// reading, decoding, indexing.
+void BM_LoadHistory(benchmark::State& state) {
+    Bench bench(int(state.range(0)));
+    for (auto _ : state) {
+        NimbrelActivityStore loaded(bench.platform);
+        if (int(loaded.entries().size()) != bench.historySize) state.SkipWithError("the history did not load");
+    }
+}
+BENCHMARK(BM_LoadHistory)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

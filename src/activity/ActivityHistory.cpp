@@ -47,29 +47,81 @@ void ActivityHistory::unindex(const NimbrelActivityEntry& entry) {
     if (kind->second.empty()) datesByKind_.erase(kind);
 }
 
-bool ActivityHistory::hasRepeatOf(const NimbrelActivityEntry& entry, double window) const {
+namespace {
+// Whether one of `dates` lies within `window` seconds of the entry's date.
+bool holdsDateNear(const std::multiset<double>& dates, const NimbrelActivityEntry& entry, double window) {
     const double at = entry.date.secondsSinceReferenceDate;
-    if (!std::isfinite(at)) return false;
-    const auto kind = datesByKind_.find(Kind(entry));
-    if (kind == datesByKind_.end()) return false;
     // A second of slack around the window, so that rounding of its ends never hides a date
     // that the exact test below accepts.
-    const std::multiset<double>& dates = kind->second;
     for (auto it = dates.lower_bound(at - window - 1); it != dates.end() && *it <= at + window + 1; ++it)
         if (std::abs(Date{*it}.secondsSince(entry.date)) <= window) return true;
     return false;
 }
+} // namespace
+
+bool ActivityHistory::hasRepeatOf(const NimbrelActivityEntry& entry, double window) const {
+    if (!std::isfinite(entry.date.secondsSinceReferenceDate)) return false;
+    const auto kind = datesByKind_.find(Kind(entry));
+    return kind != datesByKind_.end() && holdsDateNear(kind->second, entry, window);
+}
+
+bool ActivityHistory::appendUnlessKnown(const NimbrelActivityEntry& entry, double window) {
+    // One walk down each index finds both whether the entry is known and where it goes.
+    const auto id = idCounts_.lower_bound(entry.id);
+    if (id != idCounts_.end() && !IdOrder{}(entry.id, id->first)) return false;
+    const bool dated = std::isfinite(entry.date.secondsSinceReferenceDate);
+    auto kind = datesByKind_.end();
+    if (dated) {
+        Kind key(entry);
+        kind = datesByKind_.lower_bound(key);
+        if (kind != datesByKind_.end() && !(key < kind->first)) {
+            if (holdsDateNear(kind->second, entry, window)) return false;
+        } else {
+            kind = datesByKind_.emplace_hint(kind, std::move(key), std::multiset<double>{});
+        }
+    }
+    entries_.push_back(entry);
+    idCounts_.emplace_hint(id, entry.id, 1);
+    if (dated) kind->second.insert(entry.date.secondsSinceReferenceDate);
+    addToBlocks(entry);
+    return true;
+}
 
 void ActivityHistory::assign(Entries entries) {
     entries_ = std::move(entries);
+    ++lineage_;
     sealed_ = std::make_shared<BlockList>();
     sealedEarliest_.clear();
     open_.reset();
     idCounts_.clear();
     datesByKind_.clear();
-    for (const NimbrelActivityEntry& entry : entries_) {
-        index(entry);
+    indexAll();
+    for (const NimbrelActivityEntry& entry : entries_)
         addToBlocks(entry);
+}
+
+void ActivityHistory::indexAll() {
+    // In order of the indexes' keys, so that each insertion goes beside the one before instead
+    // of walking down a tree whose nodes are all over memory.
+    std::vector<const NimbrelActivityEntry*> sorted;
+    sorted.reserve(entries_.size());
+    for (const NimbrelActivityEntry& entry : entries_)
+        sorted.push_back(&entry);
+    std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return IdOrder{}(a->id, b->id); });
+    for (const NimbrelActivityEntry* entry : sorted)
+        ++idCounts_.try_emplace(idCounts_.end(), entry->id, 0)->second;
+
+    std::vector<std::pair<Kind, double>> kinds;
+    kinds.reserve(entries_.size());
+    for (const NimbrelActivityEntry& entry : entries_)
+        if (std::isfinite(entry.date.secondsSinceReferenceDate))
+            kinds.emplace_back(Kind(entry), entry.date.secondsSinceReferenceDate);
+    std::sort(kinds.begin(), kinds.end());
+    auto kind = datesByKind_.end();
+    for (auto& [key, date] : kinds) {
+        if (kind == datesByKind_.end() || kind->first < key)
+            kind = datesByKind_.emplace_hint(datesByKind_.end(), std::move(key), std::multiset<double>{});
+        kind->second.insert(kind->second.end(), date);
     }
 }
 
@@ -117,6 +169,7 @@ bool ActivityHistory::eraseBefore(Date cutoff) {
         unindex(e);
         return true;
     });
+    ++lineage_;
     // Blocks with old entries are replaced by filtered copies, never changed in place; the
     // block being filled is sealed with the others.
     auto kept = std::make_shared<BlockList>();
@@ -151,6 +204,7 @@ bool ActivityHistory::eraseBefore(Date cutoff) {
 
 ActivityHistory::Snapshot ActivityHistory::snapshot() const {
     Snapshot snapshot;
+    snapshot.lineage_ = lineage_;
     snapshot.sealed_ = sealed_;
     if (open_) {
         snapshot.open_ = open_;

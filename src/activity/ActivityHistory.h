@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace nimbrel {
@@ -24,17 +25,28 @@ class ActivityHistory {
     class Snapshot {
       public:
         size_t size() const;
-        template <typename Visit> void forEach(Visit&& visit) const {
+        template <typename Visit> void forEach(Visit&& visit) const { forEachFrom(0, visit); }
+        // The entries from the `first` one (counting from 0) on.
+        template <typename Visit> void forEachFrom(size_t first, Visit&& visit) const {
+            size_t skip = first;
             if (sealed_)
-                for (const auto& block : *sealed_)
-                    for (const NimbrelActivityEntry& entry : *block)
-                        visit(entry);
-            for (size_t i = 0; i < openCount_; ++i)
+                for (const auto& block : *sealed_) {
+                    if (skip >= block->size()) {
+                        skip -= block->size();
+                        continue;
+                    }
+                    for (size_t i = std::exchange(skip, 0); i < block->size(); ++i)
+                        visit((*block)[i]);
+                }
+            for (size_t i = skip; i < openCount_; ++i)
                 visit(openEntries_[i]);
         }
+        // The history's lineage when it was taken (see lineage()).
+        uint64_t lineage() const { return lineage_; }
 
       private:
         friend class ActivityHistory;
+        uint64_t lineage_ = 0;
         std::shared_ptr<const BlockList> sealed_;
         // The first entries of the block still being filled: later ones go past them, and the
         // block never moves.
@@ -43,16 +55,29 @@ class ActivityHistory {
         size_t openCount_ = 0;
     };
 
+    ActivityHistory() = default;
+    // A copy would share the block being filled, and fill it for both.
+    ActivityHistory(const ActivityHistory&) = delete;
+    ActivityHistory& operator=(const ActivityHistory&) = delete;
+    ActivityHistory(ActivityHistory&&) = default;
+    ActivityHistory& operator=(ActivityHistory&&) = default;
+
     const Entries& entries() const { return entries_; }
     void assign(Entries entries);
     void append(const NimbrelActivityEntry& entry);
     // Removes the entries dated before `cutoff`; whether any went.
     bool eraseBefore(Date cutoff);
     Snapshot snapshot() const;
+    // Changes whenever entries go or are replaced, never when one is appended: of two snapshots
+    // of one lineage, the earlier holds the first entries of the later, in the same order.
+    uint64_t lineage() const { return lineage_; }
 
     bool containsId(const Uuid& id) const { return idCounts_.count(id) > 0; }
     // Whether an entry of the same type, title and message is dated within `window` seconds.
     bool hasRepeatOf(const NimbrelActivityEntry& entry, double window) const;
+    // Appends the entry unless its id is held or it repeats one within `window` seconds (as
+    // hasRepeatOf); whether it was appended.
+    bool appendUnlessKnown(const NimbrelActivityEntry& entry, double window);
 
     // Entries per block: sealing one while a snapshot still holds the list of blocks copies the list.
     static constexpr size_t kBlockSize = 256;
@@ -77,9 +102,11 @@ class ActivityHistory {
     void sealOpenBlock();
     BlockList& sealedForChange();
     void index(const NimbrelActivityEntry& entry);
+    void indexAll();
     void unindex(const NimbrelActivityEntry& entry);
 
     Entries entries_;
+    uint64_t lineage_ = 0;
     // Blocks never changed again (full, or made by a prune), shared with snapshots as one list,
     // and the earliest date of each, so that a prune skips blocks with nothing to drop.
     std::shared_ptr<BlockList> sealed_ = std::make_shared<BlockList>();

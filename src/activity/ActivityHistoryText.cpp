@@ -2,6 +2,8 @@
 
 #include "platform/Json.h"
 
+#include <algorithm>
+
 namespace nimbrel {
 
 namespace {
@@ -82,24 +84,42 @@ void appendMember(QByteArray& out, const char* key, const QString& value, bool l
     out += last ? "\n" : ",\n";
 }
 
+void appendEntry(QByteArray& out, const NimbrelActivityEntry& entry) {
+    out += "    {\n";
+    appendMember(out, "date", iso8601String(entry.date), false);
+    appendMember(out, "id", entry.id.toString(), false);
+    appendMember(out, "message", entry.message, false);
+    appendMember(out, "title", entry.title, false);
+    appendMember(out, "type", json::enumName(entry.type), true);
+    out += "    }";
+}
+
+constexpr qsizetype kBytesPerEntry = 240; // about; the room reserved for the text
+
 } // namespace
 
 QByteArray encodeHistory(const ActivityHistory::Snapshot& entries) {
     QByteArray out;
-    out.reserve(qsizetype(entries.size()) * 240 + 8);
+    out.reserve(qsizetype(entries.size()) * kBytesPerEntry + 8);
     out += "[\n";
     bool first = true;
     entries.forEach([&](const NimbrelActivityEntry& entry) {
-        out += first ? "    {\n" : ",\n    {\n";
+        if (!first) out += ",\n";
         first = false;
-        appendMember(out, "date", iso8601String(entry.date), false);
-        appendMember(out, "id", entry.id.toString(), false);
-        appendMember(out, "message", entry.message, false);
-        appendMember(out, "title", entry.title, false);
-        appendMember(out, "type", json::enumName(entry.type), true);
-        out += "    }";
+        appendEntry(out, entry);
     });
     out += first ? "]\n" : "\n]\n";
+    return out;
+}
+
+QByteArray encodeHistoryTail(const ActivityHistory::Snapshot& entries, size_t first) {
+    QByteArray out;
+    out.reserve(qsizetype(entries.size() - std::min(first, entries.size())) * kBytesPerEntry + 8);
+    entries.forEachFrom(first, [&](const NimbrelActivityEntry& entry) {
+        out += ",\n";
+        appendEntry(out, entry);
+    });
+    out += "\n]\n";
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "activity/ActivityStore.h"
 
-#include "activity/ActivityHistoryText.h"
+#include "activity/ActivityHistoryFile.h"
+#include "activity/ActivityHistoryReading.h"
 #include "activity/ActivityRecorder.h"
 
 #include "platform/Calendar.h"
@@ -20,24 +21,14 @@ namespace nimbrel {
 
 namespace {
 const QString kComponent = QStringLiteral("NimbrelActivityStore");
-
-std::vector<NimbrelActivityEntry> decodeHistory(const QByteArray& bytes) {
-    const QJsonDocument doc = json::parse(bytes);
-    if (!doc.isArray()) throw json::DecodeError(QStringLiteral("expected an array of entries"));
-    const QJsonArray array = doc.array();
-    std::vector<NimbrelActivityEntry> out;
-    out.reserve(static_cast<size_t>(array.size()));
-    for (qsizetype i = 0; i < array.size(); ++i)
-        out.push_back(NimbrelActivityEntry::fromJson(
-            json::Reader::fromValue(array[i], json::DateForm::ISO8601, QStringLiteral("[%1]").arg(i))));
-    return out;
-}
 } // namespace
 
 // Writes of the history, possibly from a worker: each write carries a sequence number and
 // an older write never lands after a newer one.
 struct NimbrelActivityStore::Writer {
-    QString path;
+    explicit Writer(QString path) : file(std::move(path)) {}
+
+    ActivityHistoryFile file;
     bool writable = true; // false when an unreadable history could not be kept aside
     std::mutex mutex;
     uint64_t nextSequence = 0; // main thread only
@@ -46,23 +37,21 @@ struct NimbrelActivityStore::Writer {
     bool write(uint64_t sequence, const ActivityHistory::Snapshot& entries, QString* error) {
         std::lock_guard lock(mutex);
         if (sequence <= lastWritten) return true;
-        const QByteArray data = encodeHistory(entries);
-        if (!writeFileAtomically(path, data, error)) return false;
+        if (!file.write(entries, error)) return false;
         lastWritten = sequence;
         return true;
     }
 };
 
-NimbrelActivityStore::NimbrelActivityStore(Platform& platform)
-    : platform_(platform), writer_(std::make_shared<Writer>()) {
+NimbrelActivityStore::NimbrelActivityStore(Platform& platform) : platform_(platform) {
     const QString folder = resolveFolder(platform_);
+    if (!folder.isEmpty()) storagePath_ = folder + QLatin1Char('/') + kFileName;
+    writer_ = std::make_shared<Writer>(storagePath_);
     if (folder.isEmpty()) {
         // No folder of the program's own at all: keep the log in memory only.
         writer_->writable = false;
         logLine(kComponent, QStringLiteral("no folder for the activity history; it is kept in memory only"));
     } else {
-        storagePath_ = folder + QLatin1Char('/') + kFileName;
-        writer_->path = storagePath_;
         load();
     }
     prune();
@@ -119,9 +108,14 @@ void NimbrelActivityStore::load() {
     if (read.status == BoundedRead::Status::missing) return;
     QString error = read.error;
     if (read.status == BoundedRead::Status::read) {
-        auto decoded = json::tryDecode<std::vector<NimbrelActivityEntry>>([&] { return decodeHistory(read.bytes); });
+        auto decoded = json::tryDecode<DecodedHistory>([&] { return decodeHistory(read.bytes); });
         if (decoded) {
-            history_.assign(std::move(*decoded.value));
+            history_.assign(std::move(decoded.value->entries));
+            if (decoded.value->unfinishedAddition)
+                logLine(kComponent, QStringLiteral("the activity history ends with entries whose writing was cut "
+                                                   "short; they are left out"));
+            else if (decoded.value->endsAsWritten)
+                writer_->file.adopt(history_.lineage(), history_.entries().size());
             return;
         }
         error = decoded.error;
@@ -161,15 +155,19 @@ bool NimbrelActivityStore::prune() {
     return history_.eraseBefore(cutoff);
 }
 
+namespace {
+double repeatWindow(const NimbrelActivityEntry& entry) {
+    return entry.type == NimbrelActivityType::error ? NimbrelActivityStore::kErrorRepeatWindow
+                                                    : NimbrelActivityStore::kRepeatWindow;
+}
+} // namespace
+
 bool NimbrelActivityStore::isDuplicate(const NimbrelActivityEntry& entry) const {
-    const double window = entry.type == NimbrelActivityType::error ? kErrorRepeatWindow : kRepeatWindow;
-    return history_.hasRepeatOf(entry, window);
+    return history_.hasRepeatOf(entry, repeatWindow(entry));
 }
 
 void NimbrelActivityStore::add(const NimbrelActivityEntry& entry) {
-    if (history_.containsId(entry.id)) return;
-    if (isDuplicate(entry)) return;
-    history_.append(entry);
+    if (!history_.appendUnlessKnown(entry, repeatWindow(entry))) return;
     prune();
     changed();
     scheduleSave();

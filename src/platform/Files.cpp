@@ -336,18 +336,21 @@ AtomicWriteFault setAtomicWriteFaultForTesting(AtomicWriteFault fault) {
     return std::exchange(atomicWriteFault(), std::move(fault));
 }
 
-bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error, int permissions) {
-    auto fail = [&](const QString& message) {
-        if (error) *error = message;
-        return false;
-    };
+std::optional<QString> injectedWriteFault(const QString& realPath) {
     AtomicWriteFault fault;
     {
         QMutexLocker lock(&hookMutex());
         fault = atomicWriteFault();
     }
-    if (fault)
-        if (auto injected = fault(realPath)) return fail(*injected);
+    return fault ? fault(realPath) : std::nullopt;
+}
+
+bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error, int permissions) {
+    auto fail = [&](const QString& message) {
+        if (error) *error = message;
+        return false;
+    };
+    if (auto injected = injectedWriteFault(realPath)) return fail(*injected);
     const QFileInfo target(realPath);
     const QString folder = target.absolutePath();
     if (target.fileName().isEmpty()) return fail(QStringLiteral("no file name in %1").arg(realPath));

@@ -125,6 +125,8 @@ AtomicWriteHook setAtomicWriteHookForTesting(AtomicWriteHook hook);
 // answer makes that write fail with it as the error, leaving the old file. Returns the previous one.
 using AtomicWriteFault = std::function<std::optional<QString>(const QString& realPath)>;
 AtomicWriteFault setAtomicWriteFaultForTesting(AtomicWriteFault fault);
+// That fault's answer for a file, for writers that change a file in place: they fail alike.
+std::optional<QString> injectedWriteFault(const QString& realPath);
 // Removes the temporary files that interrupted atomic writes of this file left beside it (a
 // crash between creating one and renaming it). Only for the file's owner, before it writes the
 // file: no write of it may be on its way. Answers how many went.

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <tuple>
+
 using namespace nimbrel;
 using nimbrel::testing::kStart;
 using nimbrel::testing::StorePlatform;
@@ -209,6 +213,32 @@ TEST_F(ActivityLogTest, HistoryIsSavedPrettyAndSortedAfterAShortDelayAndReloaded
     ASSERT_EQ(again->entries().size(), 2u);
     EXPECT_EQ(again->entries()[0], first);
     EXPECT_EQ(again->entries()[1].title, QStringLiteral("Second"));
+}
+
+TEST_F(ActivityLogTest, AStartWritesNothingAndLaterEntriesAreAddedToTheFileInPlace) {
+    auto store = makeStore();
+    for (int i = 0; i < 300; ++i)
+        store->add(entry(NimbrelActivityType::rule, "Rule Triggered", kStart, QString::number(i)));
+    store.reset();
+    const auto identity = [this] {
+        struct stat st {};
+        EXPECT_EQ(::stat(QFile::encodeName(historyPath()).constData(), &st), 0);
+        return std::tuple(st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    };
+    const auto written = identity();
+
+    store = makeStore();
+    env.scheduler.advance(60);
+    store.reset();
+    EXPECT_EQ(identity(), written) << "loading changed the file";
+
+    store = makeStore();
+    store->add(entry(NimbrelActivityType::info, "One more", kStart.addingSeconds(1)));
+    env.scheduler.advance(NimbrelActivityStore::kSaveDelay);
+    EXPECT_EQ(std::get<0>(identity()), std::get<0>(written)) << "the file was replaced to add an entry";
+    const std::vector<NimbrelActivityEntry> all = store->entries();
+    store.reset();
+    EXPECT_EQ(makeStore()->entries(), all);
 }
 
 TEST_F(ActivityLogTest, NothingWaitingIsLostWhenTheStoreGoesAway) {

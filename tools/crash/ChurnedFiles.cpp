@@ -80,6 +80,8 @@ ChurnedFile activityHistory() {
             if (round % 5 != 0) return;
             store->add(NimbrelActivityEntry{Uuid::random(), NimbrelActivityType::info, QStringLiteral("Crash Test"),
                                             QStringLiteral("round %1").arg(round), platform.clock->now()});
+            // Every other entry written at once, so that kills also land while one is added in place.
+            if (round % 10 == 0) store->flush();
         };
     };
     f.check = [](const Locations& places) {

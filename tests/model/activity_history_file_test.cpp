@@ -1,0 +1,184 @@
+#include "activity/ActivityHistoryFile.h"
+#include "activity/ActivityHistoryReading.h"
+#include "activity/ActivityHistoryText.h"
+#include "platform/Files.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace nimbrel;
+using Change = ActivityHistoryFile::Change;
+
+namespace {
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void overwrite(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+NimbrelActivityEntry entryWith(const QString& message, double seconds = 794836800) {
+    return {Uuid::random(), NimbrelActivityType::rule, QStringLiteral("Rule Triggered"), message, Date{seconds}};
+}
+
+// The entries as reading the text as one JSON document gives them, or its error.
+json::Decoded<std::vector<NimbrelActivityEntry>> readAsOneDocument(const QByteArray& text) {
+    return json::tryDecode<std::vector<NimbrelActivityEntry>>([&] {
+        const QJsonDocument doc = json::parse(text);
+        if (!doc.isArray()) throw json::DecodeError(QStringLiteral("expected an array of entries"));
+        std::vector<NimbrelActivityEntry> out;
+        for (qsizetype i = 0; i < doc.array().size(); ++i)
+            out.push_back(NimbrelActivityEntry::fromJson(
+                json::Reader::fromValue(doc.array()[i], json::DateForm::ISO8601, QStringLiteral("[%1]").arg(i))));
+        return out;
+    });
+}
+
+class ActivityHistoryFileTest : public ::testing::Test {
+  public:
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("activity-history.json"));
+    ActivityHistory history;
+    ActivityHistoryFile file{path};
+
+    Change write() {
+        QString error;
+        EXPECT_TRUE(file.write(history.snapshot(), &error)) << error.toStdString();
+        EXPECT_EQ(contents(path), encodeHistory(history.snapshot()));
+        return file.lastChange();
+    }
+};
+
+TEST_F(ActivityHistoryFileTest, NewEntriesAreAddedInPlaceAndTheFileIsAsAWholeWriteMakesIt) {
+    EXPECT_EQ(write(), Change::replaced) << "the first write";
+    EXPECT_EQ(write(), Change::replaced) << "an empty history's text has no entry to add after";
+    // Across blocks of the history, one and several entries at a time.
+    for (int round = 0; round < 24; ++round) {
+        for (int i = 0; i <= round % 3; ++i)
+            history.append(entryWith(QStringLiteral("round %1 \"quoted\", été").arg(round)));
+        // A closing bracket that straddles a disk sector is never changed in place (below).
+        const qint64 size = contents(path).size();
+        EXPECT_EQ(write(), round == 0 || size % 512 == 1 || size % 512 == 2 ? Change::replaced : Change::added)
+            << round << " at size " << size;
+    }
+    EXPECT_EQ(write(), Change::none);
+    EXPECT_EQ(decodeHistory(contents(path)).entries, history.entries());
+}
+
+TEST_F(ActivityHistoryFileTest, TheFileIsReplacedWhenItCannotBeAddedTo) {
+    const struct {
+        const char* what;
+        std::function<void(ActivityHistoryFileTest&)> before;
+    } cases[] = {
+        {"entries went", [](auto& t) { t.history.eraseBefore(Date{794836800.5}); }},
+        {"someone else wrote it", [](auto& t) { overwrite(t.path, encodeHistory(t.history.snapshot()) + " "); }},
+        {"someone else replaced it", [](auto& t) { ASSERT_TRUE(writeFileAtomically(t.path, contents(t.path))); }},
+        {"it is gone", [](auto& t) { QFile::remove(t.path); }},
+        {"its closing bracket straddles a disk sector",
+         [](auto& t) {
+             // An entry whose message makes the file one byte longer than a whole number of sectors.
+             ActivityHistory padded;
+             padded.assign(t.history.entries());
+             padded.append(entryWith({}));
+             const qsizetype size = encodeHistory(padded.snapshot()).size();
+             t.history.append(entryWith(QString((1 - size % 512 + 512) % 512, QLatin1Char('x'))));
+             EXPECT_EQ(t.write(), Change::added);
+             EXPECT_EQ(contents(t.path).size() % 512, 1);
+         }},
+        {"the last write failed",
+         [](auto& t) {
+             setAtomicWriteFaultForTesting([](const QString&) { return QStringLiteral("The disk is full."); });
+             t.history.append(entryWith(QStringLiteral("refused")));
+             QString error;
+             EXPECT_FALSE(t.file.write(t.history.snapshot(), &error));
+             EXPECT_EQ(error, QStringLiteral("The disk is full."));
+             setAtomicWriteFaultForTesting({});
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        history.append(entryWith(QStringLiteral("old"), 794836800));
+        history.append(entryWith(QStringLiteral("new"), 794836801));
+        write();
+        c.before(*this);
+        history.append(entryWith(QStringLiteral("after")));
+        EXPECT_EQ(write(), Change::replaced);
+    }
+}
+
+TEST_F(ActivityHistoryFileTest, EveryMomentOfAnAdditionReadsAsTheHistoryBeforeOrAfter) {
+    for (int i = 0; i < 3; ++i)
+        history.append(entryWith(QStringLiteral("kept %1").arg(i)));
+    write();
+    const ActivityHistory::Entries before = history.entries();
+    const QByteArray old = contents(path);
+    history.append(entryWith(QStringLiteral("added")));
+    const QByteArray tail = encodeHistoryTail(history.snapshot(), before.size());
+    // First the new bytes go past the end, a few at a time as a cut-short write leaves them.
+    for (qsizetype written = 0; written <= tail.size() - 3; ++written) {
+        const DecodedHistory read = decodeHistory(old + tail.mid(3, written));
+        EXPECT_EQ(read.entries, before) << written;
+        EXPECT_EQ(read.endsAsWritten, written == 0) << written;
+    }
+    // Then one write turns the closing bracket into the separator.
+    const DecodedHistory after = decodeHistory(old.chopped(3) + tail);
+    EXPECT_EQ(after.entries, history.entries());
+    EXPECT_TRUE(after.endsAsWritten);
+    EXPECT_FALSE(after.unfinishedAddition);
+}
+
+TEST(ActivityHistoryReading, EntriesAreReadAsTheWholeDocumentReadsThem) {
+    const QByteArray id = "\"id\": \"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\"";
+    const QByteArray date = "\"date\": \"2026-03-10T12:00:00Z\"";
+    const QByteArray rest = "\"message\": \"m\", \"title\": \"t\", \"type\": \"info\"";
+    const auto entry = [&](const QByteArray& members) { return "{" + members + "}"; };
+    const QByteArray plain = entry(date + ", " + id + ", " + rest);
+    const QByteArray texts[] = {
+        "[]",
+        " [ " + plain + " , " + plain + " ] ",
+        "[" + entry(id + ", " + rest + ", " + date + ", \"extra\": [1, {\"a\": \"}\"}]") + "]",
+        "[" + entry(rest + ", " + id + ", \"date\": \"2026-03-10T13:00:00+01:00\"") + "]",
+        "[" + entry(date + ", " + id + ", \"message\": \"\\\"\\u00e9\\n\", \"title\": \"été ✓\", \"type\": \"error\"") +
+            "]",
+        "[" + entry(date + ", " + id + ", " + rest + ", \"title\": \"second title\"") + "]",
+        "[" + entry(date + ", " + rest) + "]",                            // no id
+        "[" + entry(date + ", \"id\": 7, " + rest) + "]",                 // not a string
+        "[" + entry(date + ", \"id\": \"E621\", " + rest) + "]",          // not an id
+        "[" + entry("\"date\": \"10 March\", " + id + ", " + rest) + "]", // not a date
+        "[" + entry(date + ", " + id + ", \"message\": \"m\", \"title\": \"t\", \"type\": \"bogus\"") + "]",
+        "[" + entry(date + ", " + rest) + ", " + plain + ", {\"date\": tru}]", // refused, then not JSON
+        "[" + plain + ", 5]",
+        "[" + plain + ",]",
+        "[" + plain + "] x",
+        "[" + plain,
+        "{\"date\": 1}",
+        "",
+        "[" + plain + "\n]\n" + "  {\"date\"", // an addition cut short
+    };
+    for (const QByteArray& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        const auto read = json::tryDecode<DecodedHistory>([&] { return decodeHistory(text); });
+        if (text.endsWith("{\"date\"")) {
+            ASSERT_TRUE(read);
+            EXPECT_TRUE(read.value->unfinishedAddition);
+            EXPECT_EQ(read.value->entries, readAsOneDocument(text.left(text.indexOf("]\n") + 2)).value);
+            continue;
+        }
+        const auto expected = readAsOneDocument(text);
+        EXPECT_EQ(read.error, expected.error);
+        if (expected) {
+            EXPECT_EQ(read.value->entries, *expected.value);
+        }
+    }
+}
+
+} // namespace
