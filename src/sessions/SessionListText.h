@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Uuid.h"
+#include "sessions/Session.h"
+
+#include <QByteArray>
+
+#include <unordered_map>
+#include <vector>
+
+namespace nimbrel {
+
+// The text of "Sessions.json" for a list of sessions, byte for byte what encodeSessionList writes
+// but for the ids of the apps (which every encoding makes anew). The text of each session is kept
+// with the session it was made from, so the next list encodes only the sessions that changed and
+// copies the others: an edit of one of a thousand sessions costs one session's encoding.
+class SessionListText {
+  public:
+    QByteArray render(const std::vector<NimbrelSession>& sessions);
+
+  private:
+    struct Part {
+        NimbrelSession session;
+        QByteArray text; // the session's object as it stands in the indented array
+    };
+    // The kept part of `session`, or one made now; moved into `used`.
+    const QByteArray& partFor(const NimbrelSession& session, std::unordered_map<Uuid, std::vector<Part>>& used);
+
+    // By id; a list may hold two sessions of one id.
+    std::unordered_map<Uuid, std::vector<Part>> parts_;
+};
+
+} // namespace nimbrel
