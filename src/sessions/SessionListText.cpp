@@ -25,33 +25,16 @@ QByteArray asArrayMember(const NimbrelSession& session) {
 
 } // namespace
 
-const QByteArray& SessionListText::partFor(const NimbrelSession& session,
-                                           std::unordered_map<Uuid, std::vector<Part>>& used) {
-    std::vector<Part>& usedForId = used[session.id];
-    if (auto kept = parts_.find(session.id); kept != parts_.end()) {
-        std::vector<Part>& candidates = kept->second;
-        for (auto it = candidates.begin(); it != candidates.end(); ++it)
-            if (it->session == session) {
-                usedForId.push_back(std::move(*it));
-                candidates.erase(it);
-                return usedForId.back().text;
-            }
-    }
-    // Two equal sessions of one id share nothing kept: each of them is made (rarely, if ever).
-    usedForId.push_back({session, asArrayMember(session)});
-    return usedForId.back().text;
-}
-
 QByteArray SessionListText::render(const std::vector<NimbrelSession>& sessions) {
-    std::unordered_map<Uuid, std::vector<Part>> used;
-    used.reserve(sessions.size());
     std::vector<QByteArray> texts; // shared with the kept parts, not copied
     texts.reserve(sessions.size());
     qsizetype size = 4;
     for (const NimbrelSession& session : sessions) {
-        texts.push_back(partFor(session, used));
+        texts.push_back(parts_.of(session, 0, [&] { return asArrayMember(session); }));
         size += texts.back().size() + 2;
     }
+    // What the list no longer holds is let go.
+    parts_.endPass();
     QByteArray out;
     out.reserve(size);
     out += "[\n";
@@ -60,8 +43,6 @@ QByteArray SessionListText::render(const std::vector<NimbrelSession>& sessions) 
         out += texts[i];
     }
     out += texts.empty() ? "]\n" : "\n]\n";
-    // What the list no longer holds is let go.
-    parts_ = std::move(used);
     return out;
 }
 

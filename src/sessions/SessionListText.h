@@ -1,11 +1,10 @@
 #pragma once
 
-#include "platform/Uuid.h"
+#include "sessions/KeptPerSession.h"
 #include "sessions/Session.h"
 
 #include <QByteArray>
 
-#include <unordered_map>
 #include <vector>
 
 namespace nimbrel {
@@ -19,15 +18,8 @@ class SessionListText {
     QByteArray render(const std::vector<NimbrelSession>& sessions);
 
   private:
-    struct Part {
-        NimbrelSession session;
-        QByteArray text; // the session's object as it stands in the indented array
-    };
-    // The kept part of `session`, or one made now; moved into `used`.
-    const QByteArray& partFor(const NimbrelSession& session, std::unordered_map<Uuid, std::vector<Part>>& used);
-
-    // By id; a list may hold two sessions of one id.
-    std::unordered_map<Uuid, std::vector<Part>> parts_;
+    // Each session's object as it stands in the indented array.
+    KeptPerSession<QByteArray> parts_;
 };
 
 } // namespace nimbrel
