@@ -5,8 +5,6 @@
 #include "ui/sessions/SessionCardRows.h"
 #include "ui/sessions/SessionEditorViewModel.h"
 
-#include <algorithm>
-
 namespace nimbrel {
 
 namespace {
@@ -29,8 +27,7 @@ SessionsViewModel::~SessionsViewModel() = default;
 void SessionsViewModel::refreshCards() {
     cardsChanging();
     sortedSessions_ = services_.store->sessions().get();
-    // The store keeps its list in this order already.
-    if (!std::is_sorted(sortedSessions_.begin(), sortedSessions_.end(), sessionPrecedes)) sortSessions(sortedSessions_);
+    sortSessions(sortedSessions_);
     const std::optional<NimbrelSession>& active = services_.store->activeSession().get();
     const SessionAppsOnThisMac mac{*services_.platform.workspace, *services_.platform.files};
     const SessionClockTimeText timeText = localizedShortTimeText();
