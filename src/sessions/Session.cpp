@@ -64,8 +64,13 @@ std::vector<NimbrelSessionApp> NimbrelSession::missingAllowedApps(const Workspac
 
 std::vector<NimbrelSessionApp> NimbrelSession::installedAllowedApps(const Workspace& workspace,
                                                                     const FileSystem& files) const {
+    return installedAllowedApps(missingAllowedApps(workspace, files));
+}
+
+std::vector<NimbrelSessionApp>
+NimbrelSession::installedAllowedApps(const std::vector<NimbrelSessionApp>& missing) const {
     QSet<QString> missingKeys;
-    for (const NimbrelSessionApp& app : missingAllowedApps(workspace, files))
+    for (const NimbrelSessionApp& app : missing)
         missingKeys.insert(app.identityKey());
     std::vector<NimbrelSessionApp> installed;
     for (const NimbrelSessionApp& app : allowedApps)
