@@ -53,20 +53,5 @@ TEST(SessionListText, EveryListIsWhatEncodingTheWholeListWrites) {
     }
 }
 
-TEST(SessionListText, OnlyTheSessionsThatChangedAreEncodedAgain) {
-    std::vector<NimbrelSession> list = {session("Work"), session("Evening")};
-    SessionListText text;
-    const QByteArray first = text.render(list);
-    list[1].name = QStringLiteral("Night");
-    const QByteArray second = text.render(list);
-    // The apps of the session left as it was keep the ids they were written with; encoding
-    // the session again would have given them new ones.
-    const qsizetype workEnds = first.indexOf("\n    },\n");
-    ASSERT_GT(workEnds, 0);
-    EXPECT_EQ(second.left(workEnds), first.left(workEnds));
-    EXPECT_NE(second.mid(workEnds), first.mid(workEnds));
-    EXPECT_TRUE(second.contains("\"name\": \"Night\""));
-}
-
 } // namespace
 } // namespace nimbrel::test
