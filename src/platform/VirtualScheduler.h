@@ -56,4 +56,32 @@ class VirtualScheduler final : public Scheduler, public Clock {
     MainThreadCalls crossThreadCalls_;
 };
 
+// Virtual time whose background work goes where its owner says instead of running at once: to
+// a real thread (benchmarks, which count the main thread's time apart) or held until a test
+// runs it (in the order the test chooses).
+class VirtualTimeWithBackground final : public Scheduler {
+  public:
+    using Background = std::function<void(std::function<void()> work, std::function<void()> then)>;
+    VirtualTimeWithBackground(VirtualScheduler& time, Background background)
+        : time_(time), background_(std::move(background)) {}
+
+    WorkHandle after(double delaySeconds, std::function<void()> work) override {
+        return time_.after(delaySeconds, std::move(work));
+    }
+    WorkHandle every(double intervalSeconds, std::function<void()> work) override {
+        return time_.every(intervalSeconds, std::move(work));
+    }
+    void postFromAnyThread(std::function<void()> work) override { time_.postFromAnyThread(std::move(work)); }
+    bool callOnMainThreadAndWait(std::function<void()> work) override {
+        return time_.callOnMainThreadAndWait(std::move(work));
+    }
+    void runInBackground(std::function<void()> work, std::function<void()> then) override {
+        background_(std::move(work), std::move(then));
+    }
+
+  private:
+    VirtualScheduler& time_;
+    Background background_;
+};
+
 } // namespace nimbrel

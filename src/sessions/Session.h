@@ -55,6 +55,8 @@ struct NimbrelSession {
     // The Dock apps this Mac does not have, and the others, each in list order.
     std::vector<NimbrelSessionApp> missingAllowedApps(const Workspace& workspace, const FileSystem& files) const;
     std::vector<NimbrelSessionApp> installedAllowedApps(const Workspace& workspace, const FileSystem& files) const;
+    // The same, given what missingAllowedApps gave: the Mac is not asked again.
+    std::vector<NimbrelSessionApp> installedAllowedApps(const std::vector<NimbrelSessionApp>& missing) const;
 
     friend bool operator==(const NimbrelSession&, const NimbrelSession&) = default;
 };

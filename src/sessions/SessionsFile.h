@@ -4,21 +4,31 @@
 #include "sessions/Session.h"
 #include "sessions/SupportFiles.h"
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace nimbrel {
 
+class Scheduler;
+
 // "Sessions.json": the sessions in the store's order, pretty printed with sorted keys and
 // replaced atomically. A file that is there but cannot be read or decoded loads as no
 // sessions, and is kept aside under a new name before the first save replaces it.
+//
+// A save hands the list to a worker, which makes the text (encoding only the sessions that
+// changed since its last write) and writes it, so the caller never waits for the disk. Writes
+// land in the order of the saves: one worker at a time writes, always the newest list handed
+// over, until none is left; a burst of saves may thus be written once, as its last.
 class SessionsFile {
   public:
     static inline const QString kFileName = QStringLiteral("Sessions.json");
     // Thousands of sessions with their apps; a larger file is taken as damaged.
     static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 
-    explicit SessionsFile(const QString& folder) : file_(folder + QLatin1Char('/') + kFileName, kMaxFileBytes) {}
+    explicit SessionsFile(const QString& folder);
+    ~SessionsFile();
 
     const QString& path() const { return file_.path(); }
 
@@ -28,12 +38,21 @@ class SessionsFile {
         std::optional<QString> problem;
     };
     Loaded load(Date now);
-    // Writes the list; a file that could not be read is first copied aside (`keptAside` names the copy).
-    bool save(const std::vector<NimbrelSession>& sessions, QString* error, std::optional<QString>* keptAside);
+
+    // Hands the list to a worker of `scheduler` to be written. False, with `error`, when the file
+    // that could not be read could not be kept aside either: nothing is written then. A file that
+    // could not be read is first copied aside (`keptAside` names the copy). A failed write is
+    // told to `failed` on the caller's thread, later.
+    bool save(Scheduler& scheduler, std::vector<NimbrelSession> sessions, QString* error,
+              std::optional<QString>* keptAside, std::function<void(const QString& error)> failed);
 
   private:
+    struct Writer;
+
     SupportFile file_;
     bool keepBeforeSaving_ = false;
+    // Shared with the workers, which may outlive the file's owner.
+    std::shared_ptr<Writer> writer_;
 };
 
 } // namespace nimbrel

@@ -90,13 +90,21 @@ void NimbrelSessionsStore::loadSessions() {
     sessions_.set(std::move(loaded.sessions));
 }
 
+// The file is written by a worker: with a thousand sessions, a write and its flush to disk would
+// hold up the screens. A failed write is told when the worker is done.
 void NimbrelSessionsStore::saveSessions() {
     QString error;
     std::optional<QString> keptAside;
-    const bool saved = file_.save(sessions_.get(), &error, &keptAside);
+    const bool handedOver = file_.save(*platform_.scheduler, sessions_.get(), &error, &keptAside,
+                                       [weak = weak_from_this()](const QString& failure) {
+                                           if (auto store = weak.lock()) store->reportSaveFailure(failure);
+                                       });
     if (keptAside)
         logLine(kStoreLog, QStringLiteral("kept the unreadable sessions file as ") + lastPathComponent(*keptAside));
-    if (saved) return;
+    if (!handedOver) reportSaveFailure(error);
+}
+
+void NimbrelSessionsStore::reportSaveFailure(const QString& error) const {
     logLine(kStoreLog, QStringLiteral("failed to save sessions: ") + error);
     record(NimbrelActivityType::error, QStringLiteral("Sessions Save Failed"), error);
 }

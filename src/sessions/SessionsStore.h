@@ -92,6 +92,7 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     QString lostCopiesText() const;
     void retryLeftAlone(const NimbrelSession& active);
     void storeChangedList(std::vector<NimbrelSession> sessions);
+    void reportSaveFailure(const QString& error) const;
     void afterChange();
     bool isPaused() const;
     Date now() const;

@@ -6,6 +6,8 @@
 #include "platform/VirtualScheduler.h"
 #include "platform/local/JsonFileUserDefaults.h"
 #include "platform/simulated/SimulatedPlatform.h"
+#include "sessions/SessionsFile.h"
+#include "sessions/SupportFiles.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -135,10 +137,46 @@ ChurnedFile simulatedMacState() {
     return f;
 }
 
+// The sessions as the store saves them: handed to a worker that writes the newest list.
+ChurnedFile sessionsFile() {
+    ChurnedFile f;
+    f.name = QStringLiteral("sessions");
+    f.start = [](ChurnContext& c) -> std::function<void(qint64)> {
+        auto file = std::make_shared<SessionsFile>(sessionsSupportFolder(c.platform.locations));
+        c.keep.push_back(file);
+        auto sessions = std::make_shared<std::vector<NimbrelSession>>(50);
+        for (NimbrelSession& session : *sessions)
+            session.allowedApps = {
+                {Uuid::random(), QStringLiteral("Safari"), QStringLiteral("com.apple.Safari"), {}},
+                {Uuid::random(), QStringLiteral("Notes"), {}, QStringLiteral("/Applications/Notes.app")}};
+        return [file, sessions, &scheduler = *c.platform.scheduler](qint64 round) {
+            if (round % 5 != 0) return;
+            NimbrelSession& edited = (*sessions)[size_t(round / 5) % sessions->size()];
+            edited.name = QStringLiteral("round %1").arg(round);
+            QString error;
+            std::optional<QString> keptAside;
+            file->save(scheduler, *sessions, &error, &keptAside, {});
+        };
+    };
+    f.check = [](const Locations& places) {
+        FileCheck result;
+        SessionsFile file(sessionsSupportFolder(places));
+        result.present = QFileInfo::exists(file.path());
+        const SessionsFile::Loaded loaded = file.load(Date{});
+        result.damage = loaded.problem;
+        static const QRegularExpression roundText(QStringLiteral("^round (\\d+)$"));
+        for (const NimbrelSession& session : loaded.sessions)
+            if (const auto match = roundText.match(session.name); match.hasMatch())
+                result.counter = std::max(result.counter, match.captured(1).toLongLong());
+        return result;
+    };
+    return f;
+}
+
 } // namespace
 
 const std::vector<ChurnedFile>& churnedFiles() {
-    static const std::vector<ChurnedFile> files{preferences(), activityHistory(), simulatedMacState()};
+    static const std::vector<ChurnedFile> files{preferences(), activityHistory(), simulatedMacState(), sessionsFile()};
     return files;
 }
 

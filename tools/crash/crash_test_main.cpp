@@ -4,7 +4,7 @@
 // whole, holding its old content or a newer one. With --program, the real program is then
 // started on each folder and must start and quit cleanly.
 //
-//   nimbrel-crash-test --churn PATH [--runs 240] [--jobs 3] [--files defaults,activity,mac]
+//   nimbrel-crash-test --churn PATH [--runs 240] [--jobs 3] [--files defaults,activity,mac,sessions]
 //                      [--max-delay-ms 300] [--mac-save-delay 0.02] [--seed N]
 //                      [--program PATH] [--folder DIR]
 
@@ -250,7 +250,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("jobs"), QStringLiteral("Folders killed side by side."), QStringLiteral("n"),
          QStringLiteral("3")},
         {QStringLiteral("files"), QStringLiteral("Which files."), QStringLiteral("names"),
-         QStringLiteral("defaults,activity,mac")},
+         QStringLiteral("defaults,activity,mac,sessions")},
         {QStringLiteral("max-delay-ms"), QStringLiteral("Longest wait before a kill."), QStringLiteral("ms"),
          QStringLiteral("300")},
         {QStringLiteral("mac-save-delay"), QStringLiteral("The simulated Mac's save delay."), QStringLiteral("s"),

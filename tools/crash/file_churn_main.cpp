@@ -2,7 +2,7 @@
 // program's own writers, until it is killed. The crash-consistency driver kills it at random
 // moments and checks what it left.
 //
-//   nimbrel-file-churn --folder DIR [--files defaults,activity,mac] [--first-round N]
+//   nimbrel-file-churn --folder DIR [--files defaults,activity,mac,sessions] [--first-round N]
 //                      [--mac-save-delay SECONDS]
 //
 // The files are those of the program run with XDG_DATA_HOME=DIR/data and
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     options.addOptions(
         {{QStringLiteral("folder"), QStringLiteral("The run's folder."), QStringLiteral("dir")},
          {QStringLiteral("files"), QStringLiteral("Which files to write."), QStringLiteral("names"),
-          QStringLiteral("defaults,activity,mac")},
+          QStringLiteral("defaults,activity,mac,sessions")},
          {QStringLiteral("first-round"), QStringLiteral("The first round's number."), QStringLiteral("n"),
           QStringLiteral("1")},
          {QStringLiteral("mac-save-delay"), QStringLiteral("Seconds from a change of the simulated Mac to its save."),

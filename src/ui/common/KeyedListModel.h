@@ -43,9 +43,11 @@ class KeyedRowsModel : public QAbstractListModel {
             [&rows, &next](int row) { rows.insert(rows.begin() + row, std::move(next[size_t(row)])); },
             [&rows](int from, int to) { std::rotate(rows.begin() + to, rows.begin() + from, rows.begin() + from + 1); },
             [&rows, &next](int row) {
-                if (rows[size_t(row)] == next[size_t(row)]) return false;
+                const bool changed = !(rows[size_t(row)] == next[size_t(row)]);
+                // An equal row is taken too: a caller that hands the same (shared) rows again
+                // is then compared at once, not field by field.
                 rows[size_t(row)] = std::move(next[size_t(row)]);
-                return true;
+                return changed;
             }};
     }
 

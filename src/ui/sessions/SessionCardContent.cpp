@@ -18,7 +18,7 @@ SessionCardContent sessionCardContent(const NimbrelSession& session, bool isActi
     card.scheduleSummary = sessionScheduleSummary(session, timeText);
 
     card.missingApps = session.missingAllowedApps(mac.workspace, mac.files);
-    const std::vector<NimbrelSessionApp> installed = session.installedAllowedApps(mac.workspace, mac.files);
+    const std::vector<NimbrelSessionApp> installed = session.installedAllowedApps(card.missingApps);
     if (installed.empty()) {
         card.placeholderText = session.allowedApps.empty() ? QStringLiteral("No apps selected yet")
                                                            : QStringLiteral("No apps installed on this Mac");

@@ -21,6 +21,9 @@ SessionsViewModel::SessionsViewModel(Services services, QObject* parent)
 
 SessionsViewModel::~SessionsViewModel() = default;
 
+// A card is made anew when its session or its being active changed, and every card when the
+// clock's style changed or the screen is shown again: with a thousand sessions, looking up each
+// one's apps on the Mac again at every change would take a second.
 void SessionsViewModel::refreshCards() {
     cardsChanging();
     sortedSessions_ = services_.store->sessions().get();
@@ -28,10 +31,19 @@ void SessionsViewModel::refreshCards() {
     const std::optional<NimbrelSession>& active = services_.store->activeSession().get();
     const SessionAppsOnThisMac mac{*services_.platform.workspace, *services_.platform.files};
     const SessionClockTimeText timeText = localizedShortTimeText();
-    QVariantList rows;
-    for (const NimbrelSession& session : sortedSessions_)
-        rows.append(sessionCardRow(session, active && active->id == session.id, mac, timeText));
-    cards_.setRows(rows);
+    if (const QString style = timeText({13, 5}); style != cardTimeStyle_) {
+        cardRows_.clear();
+        cardTimeStyle_ = style;
+    }
+    std::vector<QVariantMap> rows;
+    rows.reserve(sortedSessions_.size());
+    for (const NimbrelSession& session : sortedSessions_) {
+        const bool isActive = active && active->id == session.id;
+        rows.push_back(
+            cardRows_.of(session, isActive, [&] { return sessionCardRow(session, isActive, mac, timeText); }));
+    }
+    cardRows_.endPass();
+    cards_.setRows(std::move(rows));
     emit cardsChanged();
 }
 
@@ -53,6 +65,8 @@ std::optional<NimbrelSession> SessionsViewModel::cardSession(const QString& sess
 }
 
 void SessionsViewModel::appeared() {
+    // What the Mac has may have changed while the screen was away.
+    cardRows_.clear();
     refreshCards();
     beginEntrance(services_.platform.scheduler);
 }

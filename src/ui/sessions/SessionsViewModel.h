@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Scheduler.h"
+#include "sessions/KeptPerSession.h"
 #include "sessions/Session.h"
 #include "ui/common/CardListViewModel.h"
 #include "ui/common/KeyedListModel.h"
@@ -72,6 +73,10 @@ class SessionsViewModel : public CardListViewModel {
     Services services_;
     KeyedListModel cards_{QStringLiteral("key")};
     std::vector<NimbrelSession> sortedSessions_;
+    // Each session's card row, kept until its session or its being active changes.
+    KeptPerSession<QVariantMap> cardRows_;
+    // How the clock writes 13:05 when the kept rows were made.
+    QString cardTimeStyle_;
     Motion motion_;
     ObserverToken sessionsObserver_;
     ObserverToken activeObserver_;

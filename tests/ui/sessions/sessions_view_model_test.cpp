@@ -115,5 +115,38 @@ TEST_F(SessionsScreenFixture, EntranceStartsOneTurnAfterAppearing) {
     EXPECT_TRUE(screen->hasAnimatedIn());
 }
 
+// An edit makes anew only the card of the session it changed; showing the screen makes them all.
+TEST_F(SessionsScreenFixture, AnEditRemakesOnlyItsOwnCardAndShowingTheScreenRemakesThemAll) {
+    NimbrelSession a = session("A"), b = session("B");
+    const NimbrelSessionApp tool{Uuid::random(), "Tool", QStringLiteral("com.example.tool"), std::nullopt};
+    a.allowedApps = b.allowedApps = {tool};
+    store->addSession(a);
+    store->addSession(b);
+    auto screen = makeScreen();
+    const auto missing = [&] {
+        QStringList names;
+        for (const QVariantMap& row : qobject_cast<KeyedListModel*>(screen->cardsModel())->rows())
+            if (row.value("hasMissingApps").toBool()) names << row.value("name").toString();
+        return names;
+    };
+    EXPECT_EQ(missing(), QStringList({"A", "B"}));
+
+    ASSERT_TRUE(env.mac().installApplication(QStringLiteral("/Applications/Tool.app"),
+                                             QStringLiteral("com.example.tool"), QStringLiteral("Tool")));
+    a.isPinned = true;
+    store->updateSession(a);
+    EXPECT_EQ(missing(), QStringList({"B"}));
+    screen->appeared();
+    EXPECT_EQ(missing(), QStringList());
+
+    // A clock written otherwise now is written so on every card at the next change.
+    setCurrentLocaleName("de_DE");
+    a.isPinned = false;
+    store->updateSession(a);
+    for (const QVariantMap& row : qobject_cast<KeyedListModel*>(screen->cardsModel())->rows())
+        EXPECT_TRUE(row.value("scheduleSummary").toString().endsWith("09:00 \u2013 17:00"))
+            << row.value("name").toString().toStdString();
+}
+
 } // namespace
 } // namespace nimbrel
