@@ -13,7 +13,9 @@
 #include "model/BlacklistStore.h"
 #include "model/RuleCoding.h"
 #include "model/RulesStore.h"
+#include "platform/Files.h"
 #include "platform/local/JsonFileUserDefaults.h"
+#include "sessions/SessionCoding.h"
 #include "sessions/SessionsFile.h"
 
 #include <QCommandLineParser>
@@ -49,10 +51,11 @@ bool seedDefaults(const Locations& places, const QCommandLineParser& options, Da
 bool seedSessions(const Locations& places, const QCommandLineParser& options, Date now) {
     if (!options.isSet(QStringLiteral("sessions"))) return true;
     QDir().mkpath(places.nimbrelSupportFolder());
-    SessionsFile file(places.nimbrelSupportFolder());
+    const QString path = places.nimbrelSupportFolder() + QLatin1Char('/') + SessionsFile::kFileName;
     QString error;
-    std::optional<QString> keptAside;
-    return file.save(seed::sessions(options.value(QStringLiteral("sessions")).toInt(), now), &error, &keptAside) ||
+    return writeFileAtomically(
+               path, encodeSessionList(seed::sessions(options.value(QStringLiteral("sessions")).toInt(), now)),
+               &error) ||
            fail(error);
 }
 
