@@ -137,6 +137,18 @@ int SqliteCloudStore::waitForLock(void* store, int attempts) {
     return 1;
 }
 
+// The engine answers "busy" at once, without asking the busy handler, where waiting could
+// deadlock: the switch to write-ahead logging while another connection opens the same new file
+// is one such place. Both only ever hold the lock briefly, so the open waits here as it would
+// for any lock.
+bool SqliteCloudStore::execWaitingForLock(const char* sql) {
+    for (int attempts = 0;; ++attempts) {
+        const int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+        if (code == SQLITE_OK) return true;
+        if ((code & 0xff) != SQLITE_BUSY || !waitForLock(this, attempts)) return false;
+    }
+}
+
 int SqliteCloudStore::openFile(QString* problem) {
     QDir().mkpath(QFileInfo(path_).absolutePath());
     const QByteArray file = QFile::encodeName(path_);
@@ -164,7 +176,8 @@ int SqliteCloudStore::openFile(QString* problem) {
     sqlite3_finalize(check);
     if (code != SQLITE_ROW) return failed(code, error);
     if (verdict != QStringLiteral("ok")) return failed(SQLITE_CORRUPT, verdict);
-    if (!exec(db_, "PRAGMA journal_mode=WAL") || !exec(db_, "PRAGMA synchronous=NORMAL") || !exec(db_, kSchema))
+    if (!execWaitingForLock("PRAGMA journal_mode=WAL") || !exec(db_, "PRAGMA synchronous=NORMAL") ||
+        !execWaitingForLock(kSchema))
         return failed(sqlite3_errcode(db_), lastError(db_));
     return prepareStatements(problem);
 }

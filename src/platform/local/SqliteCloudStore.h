@@ -54,6 +54,7 @@ class SqliteCloudStore {
     bool ensureOpen(CloudError* error);
     // SQLITE_OK, or the primary code of what failed (what the integrity check finds is SQLITE_CORRUPT).
     int openFile(QString* problem);
+    bool execWaitingForLock(const char* sql);
     int prepareStatements(QString* problem);
     static int waitForLock(void* store, int attempts);
     void close();
