@@ -1,5 +1,7 @@
 #include "sync/CloudSyncManager.h"
 
+#include "platform/Log.h"
+
 // The settings and the blacklist: one record each, overwritten by every Mac.
 
 namespace nimbrel {
@@ -37,9 +39,15 @@ void NimbrelCloudSyncManager::fetchSingle(const QString& name, std::function<boo
             return done();
         }
         self->syncState.set(NimbrelCloudSyncState::syncing());
-        self->fetchRecord({name}, [self, read, done](CloudResult<CloudRecord> fetched) {
-            // A missing record, a failed fetch and a record that does not read all end idle.
+        self->fetchRecord({name}, [self, name, read, done](CloudResult<CloudRecord> fetched) {
+            // A missing record, a failed fetch and a record that does not read all end idle; one
+            // that is there but cannot be read is named in the log, and rewritten by the next save.
             const bool found = fetched.ok() && read(fetched.value());
+            if (fetched.ok() ? !found : fetched.error().unreadableRecord)
+                logLine(QStringLiteral("NimbrelCloudSyncManager"),
+                        QStringLiteral("could not read the cloud record %1: %2")
+                            .arg(name, fetched.ok() ? QStringLiteral("A field is missing or of another kind.")
+                                                    : fetched.error().localizedDescription));
             self->syncState.set(NimbrelCloudSyncState::idle());
             if (found) self->lastSuccessfulSyncAt.set(self->now());
             done();

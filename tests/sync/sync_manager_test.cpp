@@ -1,3 +1,4 @@
+#include "platform/Log.h"
 #include "sync/SyncFixture.h"
 
 namespace nimbrel {
@@ -133,6 +134,16 @@ TEST_F(SyncManagerTest, ASaveWritesAnUnreadableRecordAnewAndSaysSoOnce) {
     for (const Case& c : cases) {
         for (int time = 0; time < 2; ++time) {
             cloud.damage(c.record);
+            if (c.record == "settings_primary") {
+                // Read as no record, as the fetch's callers expect, but named in the log.
+                QStringList lines;
+                const LogSink previous = setLogSink([&](const QString& line) { lines << line; });
+                EXPECT_FALSE(await<std::optional<NimbrelCloudSettingsPayload>>(
+                    [&](auto done) { manager->fetchSettingsPayload(done); }));
+                setLogSink(previous);
+                EXPECT_EQ(lines.filter("could not read the cloud record settings_primary").size(), 1)
+                    << lines.join('\n').toStdString();
+            }
             activities.clear();
             EXPECT_EQ(c.save(), SaveOutcome::saved) << c.record.toStdString();
             EXPECT_EQ(activities.filter("Cloud Record Replaced"),
