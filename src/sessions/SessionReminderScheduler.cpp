@@ -178,6 +178,10 @@ Date NimbrelSessionReminderScheduler::scheduleReminders(const SessionReminderFie
     const Calendar calendar = Calendar::current();
     const std::int64_t lead = session.leadSeconds;
     Date validUntil = kNever;
+    // Made once and shared by the session's requests: with many sessions they are most of what
+    // the pending requests hold.
+    const QString title = session.name + QStringLiteral(" starts soon");
+    const QString body = reminderBody(session, lead);
     for (NimbrelSessionWeekday day : session.weekdays) {
         std::optional<Date> firstStart;
         for (int week = 0; week < kWeeks; ++week) {
@@ -198,8 +202,8 @@ Date NimbrelSessionReminderScheduler::scheduleReminders(const SessionReminderFie
             if (!(fire > platform_.clock->now())) continue;
             NotificationRequest request;
             request.identifier = reminderIdentifier(session.id, weekdayNumber(day), week);
-            request.title = session.name + QStringLiteral(" starts soon");
-            request.body = reminderBody(session, lead);
+            request.title = title;
+            request.body = body;
             request.sound = true;
             request.triggerDate = minuteOf(calendar, fire);
             // Once it falls due it is no longer pending, though it would still be made until `fire`.
