@@ -10,7 +10,10 @@
 #include "sessions/Session.h"
 
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace nimbrel {
 
@@ -96,9 +99,45 @@ bool NimbrelSessionWallpaperManager::usersCopyIsLost() {
     return sessionPicturesShown() && !loadOriginalSnapshot();
 }
 
+std::optional<QString> NimbrelSessionWallpaperManager::picturePath(const ScreenInfo& screen) const {
+    if (const std::optional<QString> url = platform_.workspace->desktopImageURL(screen.id)) return pathOfURL(*url);
+    return std::nullopt;
+}
+
+bool NimbrelSessionWallpaperManager::writeSnapshot(const std::vector<WallpaperSnapshot>& entries) {
+    QJsonArray array;
+    for (const WallpaperSnapshot& entry : entries) {
+        QJsonObject item{{QStringLiteral("screenIndex"), entry.screenIndex},
+                         {QStringLiteral("wallpaperPath"), entry.wallpaperPath}};
+        if (entry.shownWhenRestoreFailed)
+            item.insert(QStringLiteral("shownWhenRestoreFailed"), *entry.shownWhenRestoreFailed);
+        array.append(item);
+    }
+    return snapshot_.write(array);
+}
+
 bool NimbrelSessionWallpaperManager::captureOriginalSnapshot() {
     bool blocked = false;
-    if (loadOriginalSnapshot(&blocked)) return true; // the pictures from before the first session stay
+    const std::vector<ScreenInfo> screens = platform_.screens->screens();
+    if (const auto kept = loadOriginalSnapshot(&blocked)) {
+        // The pictures from before the first session stay. What a restore could not finish
+        // holds only its own screens: the others, and any the user changed since, show the
+        // user's pictures, which are the ones to come back after this session.
+        const auto leftOver = [](const WallpaperSnapshot& entry) { return entry.shownWhenRestoreFailed.has_value(); };
+        if (std::none_of(kept->begin(), kept->end(), leftOver)) return true;
+        std::vector<WallpaperSnapshot> entries;
+        for (size_t i = 0; i < screens.size(); ++i) {
+            const std::optional<QString> showing = picturePath(screens[i]);
+            const auto entry = std::find_if(kept->rbegin(), kept->rend(), [i](const WallpaperSnapshot& e) {
+                return e.screenIndex == qint64(i);
+            });
+            if (entry != kept->rend() && showing.value_or(QString()) == entry->shownWhenRestoreFailed)
+                entries.push_back({qint64(i), entry->wallpaperPath, std::nullopt});
+            else if (showing)
+                entries.push_back({qint64(i), *showing, std::nullopt});
+        }
+        return writeSnapshot(entries);
+    }
     if (blocked) return false;
     // Pictures a session set are no pictures from before: with their snapshot gone, none is kept.
     if (sessionPicturesShown()) {
@@ -106,13 +145,11 @@ bool NimbrelSessionWallpaperManager::captureOriginalSnapshot() {
                                      "session's"));
         return true;
     }
-    QJsonArray entries;
-    const std::vector<ScreenInfo> screens = platform_.screens->screens();
+    std::vector<WallpaperSnapshot> entries;
     for (size_t i = 0; i < screens.size(); ++i)
-        if (const std::optional<QString> url = platform_.workspace->desktopImageURL(screens[i].id))
-            entries.append(QJsonObject{{QStringLiteral("screenIndex"), qint64(i)},
-                                       {QStringLiteral("wallpaperPath"), pathOfURL(*url)}});
-    return snapshot_.write(entries);
+        if (const std::optional<QString> showing = picturePath(screens[i]))
+            entries.push_back({qint64(i), *showing, std::nullopt});
+    return writeSnapshot(entries);
 }
 
 std::optional<std::vector<NimbrelSessionWallpaperManager::WallpaperSnapshot>>
@@ -125,7 +162,8 @@ NimbrelSessionWallpaperManager::loadOriginalSnapshot(bool* blocked) {
         const QJsonArray items = document.array();
         for (qsizetype i = 0; i < items.size(); ++i) {
             const json::Reader r = json::Reader::fromArrayElement(items[i], json::DateForm::ISO8601, i);
-            entries.push_back({r.integer(QStringLiteral("screenIndex")), r.string(QStringLiteral("wallpaperPath"))});
+            entries.push_back({r.integer(QStringLiteral("screenIndex")), r.string(QStringLiteral("wallpaperPath")),
+                               r.optionalString(QStringLiteral("shownWhenRestoreFailed"))});
         }
     });
     if (blocked) *blocked = state == SessionSnapshotFile::State::blocked;
@@ -144,26 +182,49 @@ void NimbrelSessionWallpaperManager::restoreOriginalWallpapers() {
         }
         return;
     }
-    const std::vector<ScreenInfo> screens = platform_.screens->screens();
-    bool everyPictureSet = true;
-    for (const WallpaperSnapshot& entry : *snapshot) {
-        // A screen that is gone, or a picture that no longer exists, has nothing to put back.
-        if (entry.screenIndex < 0 || entry.screenIndex >= qint64(screens.size())) continue;
-        // The path is used as stored: a "~" in it names no home folder, so no file.
-        if (!entry.wallpaperPath.startsWith(QLatin1Char('/')) || !platform_.files->exists(entry.wallpaperPath))
-            continue;
-        everyPictureSet =
-            setWallpaper(fileURL(entry.wallpaperPath), screens[size_t(entry.screenIndex)]) && everyPictureSet;
+    bool anyUsers = false;
+    bool anySet = false;
+    const std::vector<WallpaperSnapshot> left = leftAfterRestore(*snapshot, &anyUsers, &anySet);
+    // A picture that could not be set is tried again at the next restore; only its screen is.
+    if (!left.empty()) {
+        if (left != *snapshot) writeSnapshot(left);
+        return;
     }
-    // A picture that could not be set is tried again at the next restore.
-    if (!everyPictureSet) return;
-    recordNimbrelActivity(platform_, NimbrelActivityType::session, QStringLiteral("Wallpaper Restored"),
-                          QStringLiteral("Default wallpapers were restored."));
+    if (anySet || !anyUsers)
+        recordNimbrelActivity(platform_, NimbrelActivityType::session, QStringLiteral("Wallpaper Restored"),
+                              QStringLiteral("Default wallpapers were restored."));
     // Forgotten on disk before the snapshot goes: a crash in between must not leave the
     // pictures from before taken for a session's.
     forgetSessionPictures();
     platform_.defaults->synchronize();
     snapshot_.remove();
+}
+
+std::vector<NimbrelSessionWallpaperManager::WallpaperSnapshot>
+NimbrelSessionWallpaperManager::leftAfterRestore(const std::vector<WallpaperSnapshot>& snapshot, bool* anyUsers,
+                                                 bool* anySet) {
+    const std::vector<ScreenInfo> screens = platform_.screens->screens();
+    std::vector<WallpaperSnapshot> left;
+    for (const WallpaperSnapshot& entry : snapshot) {
+        // A screen that is gone, or a picture that no longer exists, has nothing to put back.
+        if (entry.screenIndex < 0 || entry.screenIndex >= qint64(screens.size())) continue;
+        // The path is used as stored: a "~" in it names no home folder, so no file.
+        if (!entry.wallpaperPath.startsWith(QLatin1Char('/')) || !platform_.files->exists(entry.wallpaperPath))
+            continue;
+        const ScreenInfo& screen = screens[size_t(entry.screenIndex)];
+        if (entry.shownWhenRestoreFailed && picturePath(screen).value_or(QString()) != *entry.shownWhenRestoreFailed) {
+            logLine(kLog, QStringLiteral("wallpaper of screen %1 was changed since its restore failed; keeping it")
+                              .arg(entry.screenIndex));
+            *anyUsers = true;
+            continue;
+        }
+        if (setWallpaper(fileURL(entry.wallpaperPath), screen)) {
+            *anySet = true;
+            continue;
+        }
+        left.push_back({entry.screenIndex, entry.wallpaperPath, picturePath(screen).value_or(QString())});
+    }
+    return left;
 }
 
 } // namespace nimbrel

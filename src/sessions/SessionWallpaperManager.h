@@ -23,9 +23,12 @@ class NimbrelSessionWallpaperManager final : public SessionWallpaperControl {
     static inline const QString kSessionPicturesShownKey = QStringLiteral("Nimbrel.sessions.sessionPicturesShown");
 
     // One screen's picture from before: its position in the screen list and the picture's path.
+    // After a restore that could not set it, also the picture the screen showed then: a screen
+    // that shows another one later was changed by the user, whose picture is never replaced.
     struct WallpaperSnapshot {
         qint64 screenIndex = 0;
         QString wallpaperPath;
+        std::optional<QString> shownWhenRestoreFailed = std::nullopt;
         friend bool operator==(const WallpaperSnapshot&, const WallpaperSnapshot&) = default;
     };
 
@@ -41,6 +44,12 @@ class NimbrelSessionWallpaperManager final : public SessionWallpaperControl {
   private:
     // Whether the pictures may be changed: false when a snapshot was needed and could not be kept.
     bool captureOriginalSnapshot();
+    // The screens a restore could not set, kept with what they showed; the rest are back.
+    // `anyUsers`: a screen was left as the user changed it; `anySet`: a picture was put back.
+    std::vector<WallpaperSnapshot> leftAfterRestore(const std::vector<WallpaperSnapshot>& snapshot, bool* anyUsers,
+                                                    bool* anySet);
+    bool writeSnapshot(const std::vector<WallpaperSnapshot>& entries);
+    std::optional<QString> picturePath(const ScreenInfo& screen) const;
     bool setWallpaper(const QString& fileURL, const ScreenInfo& screen);
     // Sets one selection's picture on the screens it targets; whether any was set.
     bool setSelection(const NimbrelSessionWallpaperSelection& selection, const std::vector<ScreenInfo>& screens);

@@ -155,6 +155,43 @@ TEST_F(SessionWallpaperManagerTest, RestoreSkipsGoneScreensAndPicturesAndKeepsTh
     EXPECT_FALSE(QFile::exists(manager.snapshotPath()));
 }
 
+// Screen 0 (id 1) cannot take its picture back at the session's end; then the user picks their
+// own picture on one screen, and the pictures are restored again (at a launch or a save) or a
+// session comes and goes. What the user picked is never replaced by the pictures from before.
+TEST_F(SessionWallpaperManagerTest, APictureTheUserPicksAfterARestoreFailedIsNeverReplaced) {
+    struct Case {
+        const char* name;
+        int usersScreen;
+        bool sessionBetween;
+        QStringList pictures;
+        const char* lastActivity;
+    };
+    const QList<Case> cases = {
+        {"restored screen, restored again", 1, false, {kBlue, kLake}, "Wallpaper Restored: Default wallpapers were restored."},
+        {"failed screen, restored again", 0, false, {kLake, kOrange}, "Wallpaper Failed: busy"},
+        {"restored screen, a session between", 1, true, {kBlue, kLake}, "Wallpaper Restored: Default wallpapers were restored."},
+        {"failed screen, a session between", 0, true, {kLake, kOrange}, "Wallpaper Restored: Default wallpapers were restored."},
+    };
+    const NimbrelSession mountains =
+        withWallpapers({{"~/Pictures/Wallpapers/Mountains.jpg", NimbrelSessionDisplayTarget::automatic()}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (sim::Screen& screen : mac.screens())
+            screen.desktopImageURL = screen.id == 1 ? kBlue : kOrange;
+        manager.applySessionWallpapers(mountains);
+        simulated.workspace().failDesktopPicture(1, "busy");
+        manager.restoreOriginalWallpapers();
+        ASSERT_EQ(pictures(), (QStringList{kMountains, kOrange}));
+
+        mac.screens()[size_t(c.usersScreen)].desktopImageURL = kLake;
+        if (c.sessionBetween) manager.applySessionWallpapers(mountains);
+        manager.restoreOriginalWallpapers();
+        EXPECT_EQ(pictures(), c.pictures);
+        EXPECT_EQ(activities.last(), c.lastActivity);
+        EXPECT_FALSE(QFile::exists(manager.snapshotPath()));
+    }
+}
+
 TEST_F(SessionWallpaperManagerTest, ASnapshotThatCannotBeWrittenChangesNoPicture) {
     const AtomicWriteFault previous = setAtomicWriteFaultForTesting([](const QString& path) -> std::optional<QString> {
         if (path.endsWith("/OriginalWallpaperSnapshot.json")) return QStringLiteral("The disk is full.");
