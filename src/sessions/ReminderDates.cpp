@@ -22,21 +22,44 @@ Date endOfGap(const Calendar& calendar, Date shifted, std::int64_t askedMinutes)
     return moment;
 }
 
+// The first moment after `after` at hour:minute on `day`, or none.
+std::optional<Date> matchOnDay(const Calendar& calendar, const DateComponents& day, Date after, std::int64_t hour,
+                               std::int64_t minute) {
+    std::optional<Date> candidate = calendar.date(day.year, day.month, day.day, int(hour), int(minute), 0);
+    if (!candidate) return std::nullopt;
+    const DateComponents got = calendar.components(*candidate);
+    if (got.hour != hour || got.minute != minute) candidate = endOfGap(calendar, *candidate, hour * 60 + minute);
+    if (*candidate > after) return candidate;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<Date> nextDateMatching(const Calendar& calendar, Date after, int weekday, std::int64_t hour,
                                      std::int64_t minute) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || weekday < 1 || weekday > 7) return std::nullopt;
     const Date firstDay = calendar.startOfDay(after);
-    // Eight days cover the same weekday a week on, for a time already past today.
+    // The days that can match are found from the first day's weekday, each asked of the calendar
+    // once: a zone's conversions are most of what thousands of reminders cost. Eight days cover
+    // the same weekday a week on, for a time already past today.
+    const int ahead = (weekday - calendar.components(firstDay).weekday + 7) % 7;
+    for (int offset = ahead; offset <= 7; offset += 7) {
+        const DateComponents day = calendar.components(calendar.addingDays(firstDay, offset));
+        // A day the zone left out of its calendar: every day is asked, as the calendar has them.
+        if (day.weekday != weekday) return nextDateMatchingDayByDay(calendar, after, weekday, hour, minute);
+        if (const std::optional<Date> match = matchOnDay(calendar, day, after, hour, minute)) return match;
+    }
+    return std::nullopt;
+}
+
+std::optional<Date> nextDateMatchingDayByDay(const Calendar& calendar, Date after, int weekday, std::int64_t hour,
+                                             std::int64_t minute) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || weekday < 1 || weekday > 7) return std::nullopt;
+    const Date firstDay = calendar.startOfDay(after);
     for (int offset = 0; offset <= 7; ++offset) {
         const DateComponents day = calendar.components(calendar.addingDays(firstDay, offset));
         if (day.weekday != weekday) continue;
-        std::optional<Date> candidate = calendar.date(day.year, day.month, day.day, int(hour), int(minute), 0);
-        if (!candidate) continue;
-        const DateComponents got = calendar.components(*candidate);
-        if (got.hour != hour || got.minute != minute) candidate = endOfGap(calendar, *candidate, hour * 60 + minute);
-        if (*candidate > after) return candidate;
+        if (const std::optional<Date> match = matchOnDay(calendar, day, after, hour, minute)) return match;
     }
     return std::nullopt;
 }

@@ -14,6 +14,11 @@ namespace nimbrel {
 std::optional<Date> nextDateMatching(const Calendar& calendar, Date after, int weekday, std::int64_t hour,
                                      std::int64_t minute);
 
+// The same, asking the calendar about each of the next eight days in turn: what
+// `nextDateMatching` falls back to where a zone's calendar leaves out a day.
+std::optional<Date> nextDateMatchingDayByDay(const Calendar& calendar, Date after, int weekday, std::int64_t hour,
+                                             std::int64_t minute);
+
 // The one-shot trigger for `fire`: its day, hour and minute in `calendar`'s zone, second 0.
 Date minuteOf(const Calendar& calendar, Date fire);
 

@@ -9,6 +9,7 @@
 #include "sessions/ReminderDates.h"
 #include "sessions/Session.h"
 
+#include <array>
 #include <limits>
 
 namespace nimbrel {
@@ -182,13 +183,15 @@ Date NimbrelSessionReminderScheduler::scheduleReminders(const SessionReminderFie
     // the pending requests hold.
     const QString title = session.name + QStringLiteral(" starts soon");
     const QString body = reminderBody(session, lead);
+    // Weeks are counted in calendar days, so a daylight-saving change moves no reminder.
+    std::array<Date, kWeeks> weekStarts;
+    for (int week = 0; week < kWeeks; ++week)
+        weekStarts[size_t(week)] = calendar.addingDays(platform_.clock->now(), 7 * week).addingSeconds(-1);
     for (NimbrelSessionWeekday day : session.weekdays) {
         std::optional<Date> firstStart;
         for (int week = 0; week < kWeeks; ++week) {
-            // Weeks are counted in calendar days, so a daylight-saving change moves no reminder.
-            const Date reference = calendar.addingDays(platform_.clock->now(), 7 * week).addingSeconds(-1);
-            const std::optional<Date> start =
-                nextDateMatching(calendar, reference, weekdayNumber(day), session.start.hour, session.start.minute);
+            const std::optional<Date> start = nextDateMatching(calendar, weekStarts[size_t(week)], weekdayNumber(day),
+                                                               session.start.hour, session.start.minute);
             if (!start) continue;
             // Each week's start moves on a week once the first week's has passed, as long as each
             // is the first's seven days on; around a daylight-saving change one may not be, and
