@@ -1,5 +1,6 @@
 #include "ui/common/AppIconPictures.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QUrl>
@@ -9,6 +10,9 @@
 namespace nimbrel {
 
 namespace {
+
+// An app's icon is small: a larger file, a device or a folder is never read.
+constexpr qint64 kMaxIconFileBytes = 16 * 1024 * 1024;
 
 QString localFile(const QString& source) {
     const QUrl url(source);
@@ -28,7 +32,10 @@ QImage roundedAppIconPicture(const QString& id, QSize* originalSize, const QSize
     if (slash < 0) return {};
     bool numeric = false;
     const double radiusFraction = std::clamp(id.left(slash).toDouble(&numeric), 0.0, 0.5);
-    QImageReader reader(localFile(QUrl::fromPercentEncoding(id.mid(slash + 1).toUtf8())));
+    const QString path = localFile(QUrl::fromPercentEncoding(id.mid(slash + 1).toUtf8()));
+    const QFileInfo file(path);
+    if (!file.isFile() || file.size() > kMaxIconFileBytes) return {};
+    QImageReader reader(path);
     const QSize natural = reader.size();
     if (originalSize) *originalSize = natural;
     if (requestedSize.isValid() && natural.isValid())

@@ -16,7 +16,7 @@ class AppIconPictures final : public QQuickImageProvider {
 };
 
 // The picture of `id` (as above) scaled to fit `requestedSize` (when valid), its corners
-// rounded; a null image when the file cannot be read.
+// rounded; a null image when the file cannot be read or is larger than an icon can be.
 QImage roundedAppIconPicture(const QString& id, QSize* originalSize, const QSize& requestedSize);
 
 } // namespace nimbrel

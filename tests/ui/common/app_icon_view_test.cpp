@@ -1,4 +1,5 @@
 #include "ui/QuickDriver.h"
+#include "ui/common/AppIconPictures.h"
 #include "ui/common/AppIcons.h"
 
 #include <QImage>
@@ -37,6 +38,32 @@ TEST(AppIconView, ThePictureIsClippedToTheRoundedTile) {
         EXPECT_TRUE(isRed(c.size / 2, c.size / 2));
         EXPECT_TRUE(isRed(c.size / 2, 0)) << "the picture fills the tile to its edges";
         EXPECT_TRUE(isRed(0, c.size / 2));
+    }
+}
+
+// Only a file of an icon's size is read: a picture with 17 MB after it, a device or a folder
+// gives no picture (the tile then shows the app's initials), never a read without end.
+TEST(AppIconView, OnlyAFileOfAnIconsSizeIsRead) {
+    QTemporaryDir dir;
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    const QString small = dir.filePath(QStringLiteral("small.png"));
+    const QString padded = dir.filePath(QStringLiteral("padded.png"));
+    ASSERT_TRUE(red.save(small) && red.save(padded));
+    QFile grow(padded);
+    ASSERT_TRUE(grow.open(QIODevice::Append) && grow.write(QByteArray(17 * 1024 * 1024, 'x')) > 0);
+    grow.close();
+    const QString endless = dir.filePath(QStringLiteral("endless.png"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), endless));
+
+    const struct {
+        QString file;
+        bool read;
+    } cases[] = {{small, true}, {padded, false}, {endless, false}, {dir.path(), false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const QString id = QStringLiteral("0.2/") + QString::fromUtf8(QUrl::toPercentEncoding(QUrl::fromLocalFile(c.file).toString()));
+        EXPECT_EQ(!roundedAppIconPicture(id, nullptr, QSize(16, 16)).isNull(), c.read);
     }
 }
 
