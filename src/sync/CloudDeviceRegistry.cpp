@@ -4,8 +4,6 @@
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/DeviceIdentity.h"
 
-#include <QSet>
-
 #include <algorithm>
 
 // This Mac's device record, the index records ("device_registry", "sync_registry") that list
@@ -39,10 +37,7 @@ void NimbrelCloudSyncManager::addToRegistry(const QString& registryName, const Q
             } else {
                 return finish(fetched.error());
             }
-            QStringList ids = registry.textList(listName).value_or(QStringList());
-            for (const QString& id : added)
-                if (!ids.contains(id)) ids.append(id);
-            registry.set(listName, ids);
+            registry.set(listName, unitedIDs(registry.textList(listName).value_or(QStringList()), added));
             registry.set(QStringLiteral("updatedAt"), self->now());
             // An id this process alone knows is not written to the cloud.
             registry.set(QStringLiteral("sourceDeviceID"), NimbrelDeviceIdentity::currentIsStored(self->platform_)
@@ -98,14 +93,7 @@ CloudRecord NimbrelCloudSyncManager::rebuiltRegistry(const QString& registryName
     if (!registry.integer(QStringLiteral("schemaVersion"))) registry.set(QStringLiteral("schemaVersion"), qint64(1));
     if (registryName != cloudnames::syncRegistry) return registry;
     auto unite = [&registry](const QString& listName, const QStringList& ids) {
-        QStringList list = registry.textList(listName).value_or(QStringList());
-        QSet<QString> listed(list.begin(), list.end());
-        for (const QString& id : ids)
-            if (!listed.contains(id)) {
-                listed.insert(id);
-                list.append(id);
-            }
-        registry.set(listName, list);
+        registry.set(listName, unitedIDs(registry.textList(listName).value_or(QStringList()), ids));
     };
     for (const auto& [type, held] : heldIDs_) {
         const CloudHeldIDs ids = held();

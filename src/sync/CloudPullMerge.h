@@ -63,9 +63,8 @@ class CloudDeletedIDs {
 };
 
 // How a store reports what a pull could not read: each payload record that does not decode or
-// could not be read is recorded under `decodeFailedTitle`, and printed with its name under
-// `component`; a tombstone that could not be read is printed only, since the registry keeps its
-// object deleted.
+// could not be read, and each tombstone that could not be read (whose object the registry keeps
+// deleted), is recorded under `decodeFailedTitle` and printed with its name under `component`.
 struct CloudMergeReporting {
     Platform* platform = nullptr;
     QString decodeFailedTitle;

@@ -12,18 +12,6 @@ namespace {
 
 using Rules = NimbrelCloudSyncManager::MergeRules;
 
-// A set, not a search of the list per id: registries list thousands of ids.
-QStringList united(const QStringList& server, const QStringList& ours) {
-    QStringList out = server;
-    QSet<QString> listed(server.begin(), server.end());
-    for (const QString& id : ours)
-        if (!listed.contains(id)) {
-            listed.insert(id);
-            out.append(id);
-        }
-    return out;
-}
-
 // The server's copy is kept as it is when it is newer than the record.
 bool serverIsNewer(const CloudRecord& server, const CloudRecord& record, const Rules& rules) {
     if (!rules.keepNewerServerCopy) return false;
@@ -38,7 +26,7 @@ CloudRecord merged(CloudRecord server, const CloudRecord& record, const Rules& r
         const QStringList* ours = std::get_if<QStringList>(&value);
         const auto theirs = server.textList(key);
         if (rules.uniteTextLists && ours && theirs)
-            server.set(key, united(*theirs, *ours));
+            server.set(key, unitedIDs(*theirs, *ours));
         else
             server.set(key, value);
     }
@@ -59,6 +47,18 @@ struct Merge {
 };
 
 } // namespace
+
+// A set, not a search of the list per id: registries list thousands of ids.
+QStringList unitedIDs(const QStringList& first, const QStringList& more) {
+    QStringList out = first;
+    QSet<QString> listed(first.begin(), first.end());
+    for (const QString& id : more)
+        if (!listed.contains(id)) {
+            listed.insert(id);
+            out.append(id);
+        }
+    return out;
+}
 
 std::optional<CloudRecord> NimbrelCloudSyncManager::serverRecord(const CloudError& error) {
     for (const CloudError& item : error.partialErrorsByItemID)

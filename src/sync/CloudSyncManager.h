@@ -33,6 +33,9 @@ struct CloudMergeRules {
     bool uniteTextLists = false;
 };
 
+// `first` followed by the ids of `more` it lacks, each once: how two lists of a registry become one.
+QStringList unitedIDs(const QStringList& first, const QStringList& more);
+
 // A listed record that a fetch could not read: its name, and why.
 struct CloudUnreadableRecord {
     QString recordName;

@@ -73,21 +73,16 @@ void JsonFileUserDefaults::load() {
 
     const QJsonObject stored = root.value(kValuesKey).toObject();
     for (auto it = stored.begin(); it != stored.end(); ++it) {
+        stored_.insert(it.key(), it.value());
+        // Data is decoded when first read, then kept once, as its bytes.
         if (it.value().toObject().value(QLatin1String("type")) == QLatin1String("data")) {
-            stored_.insert(it.key(), it.value());
             pendingData_.insert(it.key());
             continue;
         }
         QString error;
         if (auto value = decodeTypedValue(it.value(), &error)) {
             values_.insert(it.key(), *value);
-            // Data is kept once, as its bytes; its text form is made again when the file is written.
-            if (value->typeId() == QMetaType::QByteArray)
-                storedData_.insert(it.key(), value->toByteArray());
-            else
-                stored_.insert(it.key(), it.value());
         } else {
-            stored_.insert(it.key(), it.value());
             logLine(
                 kComponent,
                 QStringLiteral("could not read the value of \"%1\" (%2); keeping it unchanged").arg(it.key(), error));
