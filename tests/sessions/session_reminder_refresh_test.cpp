@@ -206,22 +206,14 @@ TEST_F(SessionReminderRefreshOverTime, AWeekWhoseStartTheClockSkipsIsMadeAnewAtE
 // Refreshed on Wednesday, then the clock is set back to Monday (or three weeks and Monday): the
 // next refresh leaves pending what making them all at that moment would, Tuesday's included.
 TEST_F(SessionReminderRefreshOverTime, ARefreshAfterTheClockWasSetBackRemakesThemAll) {
-    struct Ahead final : Clock {
-        Ahead(const Clock& real, double seconds) : real(real), seconds(seconds) {}
-        const Clock& real;
-        double seconds;
-        Date now() const override { return real.now().addingSeconds(seconds); }
-    };
     const std::vector<NimbrelSession> daily = {reminding("Daily", allSessionWeekdays(), 9, 0, 60)};
     for (const int daysBack : {2, 23}) {
         SCOPED_TRACE(daysBack);
-        Ahead clock(scheduler, daysBack * 86400.0);
-        Platform wednesday = platform;
-        wednesday.clock = &clock;
-        auto reminders = std::make_shared<NimbrelSessionReminderScheduler>(wednesday);
+        clock.offset = daysBack * 86400.0;
+        auto reminders = std::make_shared<NimbrelSessionReminderScheduler>(platform);
         reminders->rescheduleReminders(true, daily);
         scheduler.advance(0);
-        clock.seconds = 0;
+        clock.offset = 0;
         reminders->rescheduleReminders(true, daily);
         scheduler.advance(0);
         EXPECT_EQ(pending(), madeAnew(daily));
