@@ -9,13 +9,14 @@ namespace nimbrel {
 
 // The first moment strictly after `after` that falls on `weekday` (1 = Sunday ... 7 = Saturday)
 // at hour:minute:00 in `calendar`'s zone. A time that a daylight-saving change skips is the
-// first moment after the skipped hour; a time that occurs twice is its first occurrence.
+// first moment after the skipped hour; a time that occurs twice is its first occurrence; a
+// day the zone left out of its calendar gives the next day it has, at that time.
 // None for a time no day has (an hour past 23, say).
 std::optional<Date> nextDateMatching(const Calendar& calendar, Date after, int weekday, std::int64_t hour,
                                      std::int64_t minute);
 
-// The same, asking the calendar about each of the next eight days in turn: what
-// `nextDateMatching` falls back to where a zone's calendar leaves out a day.
+// The same, found by looking at each of the next eight dates in turn: what the weekday
+// arithmetic of `nextDateMatching` must agree with.
 std::optional<Date> nextDateMatchingDayByDay(const Calendar& calendar, Date after, int weekday, std::int64_t hour,
                                              std::int64_t minute);
 

@@ -21,15 +21,37 @@
 namespace nimbrel {
 
 namespace {
+
 const QString kLog = QStringLiteral("NimbrelSessionDockManager");
+
+SessionSnapshotFile::Reporting dockSnapshotReporting() {
+    return {kLog, QStringLiteral("failed to load original Dock snapshot: "),
+            QStringLiteral("Dock Snapshot Load Failed"), QStringLiteral("failed to save original Dock snapshot: "),
+            QStringLiteral("Dock Snapshot Failed")};
 }
 
+// A Dock snapshot: a JSON array of paths.
+std::optional<QStringList> loadDockPaths(SessionSnapshotFile& file, bool* blocked) {
+    QStringList paths;
+    const auto state = file.load([&paths](const QJsonDocument& document) {
+        if (!document.isArray())
+            throw json::DecodeError(
+                QStringLiteral("Expected to decode an array of paths but found an object instead."));
+        const QJsonArray items = document.array();
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            if (!items[i].isString()) throw json::DecodeError(QStringLiteral("[%1]: expected a string").arg(i));
+            paths << items[i].toString();
+        }
+    });
+    if (blocked) *blocked = state == SessionSnapshotFile::State::blocked;
+    if (state != SessionSnapshotFile::State::loaded) return std::nullopt;
+    return paths;
+}
+
+} // namespace
+
 NimbrelSessionDockManager::NimbrelSessionDockManager(Platform& platform)
-    : platform_(platform),
-      snapshot_(platform, kSnapshotFileName,
-                {kLog, QStringLiteral("failed to load original Dock snapshot: "),
-                 QStringLiteral("Dock Snapshot Load Failed"), QStringLiteral("failed to save original Dock snapshot: "),
-                 QStringLiteral("Dock Snapshot Failed")}) {}
+    : platform_(platform), snapshot_(platform, kSnapshotFileName, dockSnapshotReporting()) {}
 
 void NimbrelSessionDockManager::record(bool error, const QString& title, const QString& message) const {
     recordNimbrelActivity(platform_, error ? NimbrelActivityType::error : NimbrelActivityType::session, title, message);
@@ -86,20 +108,40 @@ std::optional<QString> NimbrelSessionDockManager::dockPath(const NimbrelSessionA
 }
 
 std::optional<QStringList> NimbrelSessionDockManager::loadOriginalSnapshot(bool* blocked) {
-    QStringList paths;
-    const auto state = snapshot_.load([&paths](const QJsonDocument& document) {
-        if (!document.isArray())
-            throw json::DecodeError(
-                QStringLiteral("Expected to decode an array of paths but found an object instead."));
-        const QJsonArray items = document.array();
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            if (!items[i].isString()) throw json::DecodeError(QStringLiteral("[%1]: expected a string").arg(i));
-            paths << items[i].toString();
-        }
-    });
-    if (blocked) *blocked = state == SessionSnapshotFile::State::blocked;
-    if (state != SessionSnapshotFile::State::loaded) return std::nullopt;
+    return loadDockPaths(snapshot_, blocked);
+}
+
+std::optional<QStringList> NimbrelSessionDockManager::bringBackStoppedSnapshot() {
+    const std::optional<QString> aside = platform_.defaults->stringValue(kStoppedSnapshotKey);
+    if (!aside || !stillStopped(currentDockPaths())) return std::nullopt;
+    std::optional<QStringList> paths;
+    // Only a name this manager gives: a stored value never leads to a file elsewhere.
+    if (aside->startsWith(kSnapshotFileName + QLatin1Char('.') + kUnrestoredAsideReason + QLatin1Char('-')) &&
+        !aside->contains(QLatin1Char('/'))) {
+        SessionSnapshotFile kept(platform_, *aside, dockSnapshotReporting());
+        paths = loadDockPaths(kept, nullptr);
+    }
+    if (!paths) {
+        // The Dock showing stays a session's all the same: it is never kept as the user's.
+        logLine(kLog, QStringLiteral("cannot bring back the original Dock snapshot kept as ") + *aside);
+        platform_.defaults->remove(kStoppedSnapshotKey);
+        return std::nullopt;
+    }
+    if (!snapshot_.write(QJsonArray::fromStringList(*paths))) return std::nullopt; // tried again at the next apply
+    logLine(kLog, QStringLiteral("Dock still shows the session Dock written over the original; brought back the "
+                                 "snapshot kept as ") +
+                      *aside);
     return paths;
+}
+
+bool NimbrelSessionDockManager::stillStopped(const QStringList& current) {
+    if (!platform_.defaults->contains(kStoppedSnapshotKey)) return false;
+    const std::optional<QStringList> written = writtenSessionDock();
+    if (written && sameDockPaths(current, *written)) return true;
+    logLine(kLog, QStringLiteral("Dock was changed since restoring the original Dock stopped; keeping it"));
+    platform_.defaults->remove(kStoppedSnapshotKey);
+    rememberWrittenSessionDock(std::nullopt);
+    return false;
 }
 
 std::optional<QStringList> NimbrelSessionDockManager::writtenSessionDock() const {
@@ -127,6 +169,7 @@ void NimbrelSessionDockManager::forgetUnrestoredDock() {
 void NimbrelSessionDockManager::dropSnapshot() {
     snapshot_.remove();
     forgetUnrestoredDock();
+    if (platform_.defaults->contains(kStoppedSnapshotKey)) platform_.defaults->remove(kStoppedSnapshotKey);
 }
 
 bool NimbrelSessionDockManager::restoreCheckPending() const {
@@ -136,14 +179,18 @@ bool NimbrelSessionDockManager::restoreCheckPending() const {
 bool NimbrelSessionDockManager::usersCopyIsLost() {
     const std::optional<QStringList> written = writtenSessionDock();
     if (!written || !sameDockPaths(currentDockPaths(), *written)) return false;
+    // Kept aside when its restore stopped: the next session brings it back.
+    if (platform_.defaults->contains(kStoppedSnapshotKey)) return false;
     return !loadOriginalSnapshot();
 }
 
 NimbrelSessionDockManager::UsersDock
 NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths) {
-    const std::optional<QStringList> written = writtenSessionDock();
     bool blocked = false;
-    if (const std::optional<QStringList> existing = loadOriginalSnapshot(&blocked)) {
+    std::optional<QStringList> existing = loadOriginalSnapshot(&blocked);
+    if (!existing && !blocked) existing = bringBackStoppedSnapshot();
+    const std::optional<QStringList> written = writtenSessionDock();
+    if (existing) {
         // The only copy of the user's Dock stays until it is back in the Dock, whatever session
         // follows; only a snapshot of a Dock this manager wrote is no Dock from before, and one
         // already written back is the user's no more once they have changed the Dock since.
@@ -257,6 +304,9 @@ void NimbrelSessionDockManager::verifySessionDockApply(const QStringList& expect
 void NimbrelSessionDockManager::restoreOriginalDock() {
     bool blocked = false;
     const std::optional<QStringList> snapshot = loadOriginalSnapshot(&blocked);
+    const QStringList current = currentDockPaths();
+    // Nothing is written back while stopped: the next session keeps the user's Dock and ends with it.
+    if (!snapshot && !blocked && stillStopped(current)) return;
     std::optional<QStringList> sessionDock = writtenSessionDock();
     // A restore again before the last one's check: that check's knowledge carries over.
     if (restoreCheckPending()) {
@@ -266,7 +316,6 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
     // From here on the Dock is the user's again; a snapshot that is unreadable and stuck in
     // place keeps the session Dock known, so that it is never captured as theirs.
     if (!blocked) rememberWrittenSessionDock(std::nullopt);
-    const QStringList current = currentDockPaths();
     if (!snapshot) {
         if (sessionDock && sameDockPaths(current, *sessionDock))
             logLine(kLog, QStringLiteral("cannot restore original Dock because its snapshot is missing"));
@@ -319,18 +368,22 @@ void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& exp
     // the same way, when trying again would only restart the Dock once more.
     const std::optional<QStringList> unrestored = platform_.defaults->stringArrayValue(kUnrestoredDockKey);
     if (unrestored && sameDockPaths(current, *unrestored)) {
-        keepUnrestoredSnapshotAside();
+        keepUnrestoredSnapshotAside(current);
         return;
     }
     platform_.defaults->setStringArray(kUnrestoredDockKey, current);
     if (sessionDock && !writtenSessionDock()) rememberWrittenSessionDock(sessionDock);
 }
 
-void NimbrelSessionDockManager::keepUnrestoredSnapshotAside() {
+void NimbrelSessionDockManager::keepUnrestoredSnapshotAside(const QStringList& current) {
     const std::optional<QString> kept = snapshot_.keepAside(kUnrestoredAsideReason);
     if (!kept) return; // still where it was: tried again at the next restore
     forgetUnrestoredDock();
-    rememberWrittenSessionDock(std::nullopt);
+    // What the Dock shows is still what was written over the user's, never their Dock; on disk
+    // at once, so that a crash before the next write does not forget it.
+    rememberWrittenSessionDock(current);
+    platform_.defaults->setString(kStoppedSnapshotKey, *kept);
+    platform_.defaults->synchronize();
     logLine(kLog, QStringLiteral("restore verification failed the same way again; stopped restoring the original "
                                  "Dock and kept its snapshot as ") +
                       *kept);

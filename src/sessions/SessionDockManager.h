@@ -21,7 +21,9 @@ struct NimbrelSessionApp;
 // remembered (in the preferences, so across a crash or a restart) until the user's is back, and
 // is never taken for the user's; the snapshot is only dropped once it has been written back and
 // the Dock shows it, or shows what the user made of it since. A snapshot whose restore never
-// takes is not written back for ever: after two checks that found the same Dock it is set aside.
+// takes is not written back for ever: after two checks that found the same Dock it is set aside,
+// and while the Dock still shows what was written, the next session keeps that copy as the Dock
+// from before, so that its end brings the user's Dock back.
 class NimbrelSessionDockManager final : public SessionDockControl,
                                         public std::enable_shared_from_this<NimbrelSessionDockManager> {
   public:
@@ -34,6 +36,9 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     static inline const QString kUnrestoredDockKey = QStringLiteral("Nimbrel.sessions.unrestoredDock");
     // The name a snapshot that could not be put back is kept under ("<file>.unrestored-<time>").
     static inline const QString kUnrestoredAsideReason = QStringLiteral("unrestored");
+    // That name, once its restore has stopped; present while the Dock still shows the session
+    // Dock written over the user's, until a restore is seen or the user changes the Dock.
+    static inline const QString kStoppedSnapshotKey = QStringLiteral("Nimbrel.sessions.stoppedDockSnapshot");
     static constexpr double kKickstartDelay = 0.35;
     static constexpr double kVerificationDelay = 1.5;
 
@@ -55,6 +60,12 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     };
     UsersDock captureOriginalSnapshot(const QStringList& sessionPaths);
     std::optional<QStringList> loadOriginalSnapshot(bool* blocked = nullptr);
+    // The snapshot kept aside when its restore stopped, written back in place as the user's Dock
+    // while the Dock still shows what was written over it; none otherwise.
+    std::optional<QStringList> bringBackStoppedSnapshot();
+    // Whether the restore stays stopped: its snapshot is kept aside and the Dock still shows the
+    // session Dock written over the user's. Once the user has changed the Dock, it is theirs.
+    bool stillStopped(const QStringList& current);
     // The Dock's paths; none when "persistent-apps" is there but is no list of tiles.
     std::optional<QStringList> readDockPaths() const;
     std::optional<QStringList> writtenSessionDock() const;
@@ -64,7 +75,7 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     bool changedSinceUnrestored(const QStringList& current, const std::optional<QStringList>& sessionDock) const;
     void forgetUnrestoredDock();
     void dropSnapshot();
-    void keepUnrestoredSnapshotAside();
+    void keepUnrestoredSnapshotAside(const QStringList& current);
     bool restoreCheckPending() const;
     // Writes the tiles, restarts the Dock and returns the paths actually written.
     QStringList writePersistentApps(const QStringList& paths, bool finderVisible);

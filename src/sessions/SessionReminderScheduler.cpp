@@ -105,8 +105,11 @@ void NimbrelSessionReminderScheduler::rescheduleReminders(bool granted, const st
 
 void NimbrelSessionReminderScheduler::reschedule(bool granted, FieldList sessions, std::uint64_t generation) {
     if (generation != generation_ || !granted) return;
-    // What was made is known only in the zone it was made in.
-    if (made_ && madeInZone_ == currentTimeZone()) {
+    const Date now = platform_.clock->now();
+    const bool clockSetBack = refreshedAt_ && now < *refreshedAt_;
+    refreshedAt_ = now;
+    // What was made is known only in the zone it was made in, and from the moment it was made on.
+    if (made_ && madeInZone_ == currentTimeZone() && !clockSetBack) {
         replaceChanged(*sessions);
         return;
     }

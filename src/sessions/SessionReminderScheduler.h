@@ -44,7 +44,9 @@ struct SessionReminderFields {
 // reminders of the sessions whose reminders would come out otherwise now: a session added,
 // deleted or changed in what its reminders show, or whose reminders have moved on with the
 // clock since they were made (one of them fell due, or its week's start passed), or one whose
-// request the platform refused. The pending set is the same as if all were remade.
+// request the platform refused. The pending set is the same as if all were remade. A refresh at
+// a moment earlier than the one before (the clock was set back) replaces them all again: what
+// was made starts at the moment it was made, so the days in between would have none.
 class NimbrelSessionReminderScheduler final : public SessionReminderControl,
                                               public std::enable_shared_from_this<NimbrelSessionReminderScheduler> {
   public:
@@ -88,6 +90,8 @@ class NimbrelSessionReminderScheduler final : public SessionReminderControl,
     // What is pending, by session id; none until a refresh has replaced everything.
     std::optional<std::unordered_map<Uuid, Made>> made_;
     QTimeZone madeInZone_;
+    // The moment of the last refresh that was granted.
+    std::optional<Date> refreshedAt_;
 };
 
 } // namespace nimbrel

@@ -171,8 +171,17 @@ void NimbrelSessionsStore::startActivationMonitoring() {
         platform_.scheduler->every(kActivationInterval, weakly(shared_from_this(), [](NimbrelSessionsStore& s) {
                                        s.evaluateActiveSession(false);
                                        s.enforceActiveSessionOnRunningApps();
+                                       s.noticeClockSetBack();
                                    }));
     observeApplicationLaunches();
+}
+
+void NimbrelSessionsStore::noticeClockSetBack() {
+    // The platform tells of no change of the clock: a tick earlier than the one before is one, and
+    // the reminders made before it would leave the days in between silent.
+    const Date tick = now();
+    if (lastTick_ && tick < *lastTick_) refreshReminders();
+    lastTick_ = tick;
 }
 
 void NimbrelSessionsStore::observePauseState() {

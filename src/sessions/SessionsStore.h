@@ -82,6 +82,8 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     NimbrelSessionsStore(Platform& platform, Parts parts);
     void start();
     void startActivationMonitoring();
+    // At each tick: the reminders are made again once the clock has been set back.
+    void noticeClockSetBack();
     void observeApplicationLaunches();
     void observePauseState();
     void showBlockedAlert(const RunningApplication& app, const NimbrelSession& session);
@@ -108,6 +110,7 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     std::optional<SessionAllowedApps> activeAllowedApps_;
     ObserverToken activeSessionObserver_;
     WorkHandle activationTimer_;
+    std::optional<Date> lastTick_;
     ObserverToken applicationObserver_;
     ObserverToken pauseObserver_;
     bool blockedAlertIsShowing_ = false;

@@ -92,6 +92,14 @@ struct OutsideCalls {
     QStringList take() { return std::exchange(calls, {}); }
 };
 
+// The scheduler's clock moved by `offset` seconds, as a user sets the Mac's clock.
+struct OffsetClock final : Clock {
+    explicit OffsetClock(const Clock& real) : real(real) {}
+    const Clock& real;
+    double offset = 0;
+    Date now() const override { return real.now().addingSeconds(offset); }
+};
+
 class SessionsFixture : public ::testing::Test {
   protected:
     // Monday 2026-03-09 10:00 in Berlin.
@@ -104,7 +112,7 @@ class SessionsFixture : public ::testing::Test {
           mac(simulated.mac()) {
         setCurrentTimeZone(QTimeZone("Europe/Berlin"));
         platform.scheduler = &scheduler;
-        platform.clock = &scheduler;
+        platform.clock = &clock;
         platform.notifications = &notifications;
         platform.defaults = &defaults;
         platform.locations = Locations::underRoot(dir.filePath(QStringLiteral("program")));
@@ -170,6 +178,7 @@ class SessionsFixture : public ::testing::Test {
     QTemporaryDir dir;
     LogCapture log;
     VirtualScheduler scheduler;
+    OffsetClock clock{scheduler};
     NotificationCenter notifications;
     InMemoryUserDefaults defaults;
     RecordingUserNotifications userNotifications{scheduler, scheduler};

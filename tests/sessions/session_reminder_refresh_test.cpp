@@ -203,5 +203,19 @@ TEST_F(SessionReminderRefreshOverTime, AWeekWhoseStartTheClockSkipsIsMadeAnewAtE
     EXPECT_EQ(pending(), madeAnew(night));
 }
 
+// Refreshed on a Wednesday, then the clock is set back three weeks and two days, to a Monday:
+// the next refresh leaves pending what making them all then would, from Tuesday on.
+TEST_F(SessionReminderRefreshOverTime, ARefreshAfterTheClockWasSetBackRemakesThemAll) {
+    const std::vector<NimbrelSession> daily = {reminding("Daily", allSessionWeekdays(), 9, 0, 60)};
+    clock.offset = 23 * 86400.0;
+    auto reminders = std::make_shared<NimbrelSessionReminderScheduler>(platform);
+    reminders->rescheduleReminders(true, daily);
+    scheduler.advance(0);
+    clock.offset = 0;
+    reminders->rescheduleReminders(true, daily);
+    scheduler.advance(0);
+    EXPECT_EQ(pending(), madeAnew(daily));
+}
+
 } // namespace
 } // namespace nimbrel::test

@@ -28,6 +28,10 @@ TEST_F(SessionsActivation, TheTickAppliesOnlyChangesAndEndsTheSessionWithItsWind
     EXPECT_EQ(outside.take(), (QStringList{"dock restore", "wallpapers restore"}));
     EXPECT_EQ(menuBarSymbols().last(), "NIMBREL_MENU_BAR");
     EXPECT_FALSE(store->activeSession().get());
+
+    clock.offset = -86400; // set back to Sunday: the reminders made on Monday start too late
+    scheduler.advance(NimbrelSessionsStore::kActivationInterval);
+    EXPECT_EQ(outside.take(), QStringList{"reminders 1"});
 }
 
 // The end of a session (or a pause) says the Dock and pictures came back only when they can:
