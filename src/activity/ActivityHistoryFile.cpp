@@ -1,6 +1,7 @@
 #include "activity/ActivityHistoryFile.h"
 
 #include "activity/ActivityHistoryText.h"
+#include "platform/FileLock.h"
 #include "platform/Files.h"
 
 namespace nimbrel {
@@ -43,6 +44,8 @@ bool ActivityHistoryFile::write(const ActivityHistory::Snapshot& entries, QStrin
 
 bool ActivityHistoryFile::replace(const ActivityHistory::Snapshot& entries, QString* error) {
     written_.reset();
+    // Another process adding to the file in place finds the lock taken, or the file replaced.
+    const FileLock lock(path_);
     if (!writeFileAtomically(path_, encodeHistory(entries), error)) return false;
     lastChange_ = Change::replaced;
     if (const auto stamp = fileStamp(path_); stamp && entries.size() > 0)
