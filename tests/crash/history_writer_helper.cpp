@@ -7,7 +7,6 @@
 // until the next line comes: meanwhile the other process writes.
 #include "activity/ActivityHistoryFile.h"
 #include "activity/ActivityHistoryReading.h"
-#include "activity/ActivityStore.h"
 #include "platform/Files.h"
 #include "platform/InPlaceAppend.h"
 
@@ -39,7 +38,7 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(std::cin, line);) {
         QString answer = QStringLiteral("done");
         if (line == "load") {
-            const BoundedRead read = readFileWithin(path, NimbrelActivityStore::kMaxHistoryFileBytes);
+            const BoundedRead read = readFileWithin(path, ActivityHistoryFile::kMaxBytes);
             const auto decoded = json::tryDecode<DecodedHistory>([&] { return decodeHistory(read.bytes); });
             if (!decoded) {
                 answer = QStringLiteral("failed: ") + decoded.error;

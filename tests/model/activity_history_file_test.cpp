@@ -116,6 +116,34 @@ TEST_F(ActivityHistoryFileTest, TheFileIsReplacedWhenItCannotBeAddedTo) {
     }
 }
 
+// A history is written only as large as its reader takes back: at the bound it is written, one
+// byte past it the file keeps what it held, whether it would be replaced or added to in place.
+TEST_F(ActivityHistoryFileTest, AHistoryIsWrittenUpToTheBoundItsReaderTakes) {
+    for (const bool inPlace : {false, true}) {
+        for (const qint64 past : {0, 1}) {
+            SCOPED_TRACE(::testing::Message() << (inPlace ? "added in place, " : "replaced, ") << past << " past");
+            ActivityHistory grown;
+            grown.append(entryWith(QStringLiteral("first")));
+            const QByteArray before = encodeHistory(grown.snapshot());
+            overwrite(path, before);
+            grown.append(entryWith(QStringLiteral("second")));
+            const qint64 size = encodeHistory(grown.snapshot()).size();
+            ActivityHistoryFile bounded(path, size - past);
+            if (inPlace) bounded.adopt(grown.lineage(), 1);
+            QString error;
+            EXPECT_EQ(bounded.write(grown.snapshot(), &error), past == 0) << error.toStdString();
+            EXPECT_EQ(bounded.lastWriteTooLarge(), past == 1);
+            if (past == 0) {
+                EXPECT_EQ(bounded.lastChange(), inPlace ? Change::added : Change::replaced);
+                EXPECT_EQ(readFileWithin(path, bounded.maxBytes()).bytes, encodeHistory(grown.snapshot()));
+            } else {
+                EXPECT_EQ(contents(path), before);
+                EXPECT_TRUE(error.contains(QStringLiteral("more than the %1").arg(size - 1))) << error.toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(ActivityHistoryFileTest, EveryMomentOfAnAdditionReadsAsTheHistoryBeforeOrAfter) {
     for (int i = 0; i < 3; ++i)
         history.append(entryWith(QStringLiteral("kept %1").arg(i)));
