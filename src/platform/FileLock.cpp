@@ -10,11 +10,12 @@
 
 namespace nimbrel {
 
-FileLock::FileLock(const QString& realPath) : path_(realPath) {
-    fd_ = ::open(QFile::encodeName(realPath).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+FileLock::FileLock(const QString& realPath, Open open) : path_(realPath) {
+    fd_ = ::open(QFile::encodeName(realPath).constData(),
+                 O_RDWR | O_CLOEXEC | O_NOFOLLOW | (open == Open::creating ? O_CREAT : 0), 0600);
     if (fd_ < 0) return;
     // Never waits: a writer that holds the lock is changing the file, so whatever this one
-    // would check would no longer hold.
+    // would check would no longer hold; a program that holds it is running.
     int locked;
     do {
         locked = ::flock(fd_, LOCK_EX | LOCK_NB);
