@@ -1,7 +1,7 @@
 #include "activity/ActivityHistoryFile.h"
 
 #include "activity/ActivityHistoryText.h"
-#include "platform/Files.h"
+#include "platform/FileLock.h"
 
 namespace nimbrel {
 
@@ -17,14 +17,17 @@ void ActivityHistoryFile::adopt(uint64_t lineage, size_t count) {
 }
 
 bool ActivityHistoryFile::write(const ActivityHistory::Snapshot& entries, QString* error) {
+    tooLarge_ = false;
     if (!written_ || written_->lineage != entries.lineage() || written_->count > entries.size())
         return replace(entries, error);
     if (written_->count == entries.size()) {
         lastChange_ = Change::none;
         return true;
     }
-    const InPlaceAppend added =
-        appendBeforeEnd(path_, written_->stamp, kClosing, encodeHistoryTail(entries, written_->count));
+    const QByteArray tail = encodeHistoryTail(entries, written_->count);
+    // The file, once added to, holds exactly the text of the whole history.
+    if (refusedAsTooLarge(written_->stamp.size - kClosing.size() + tail.size(), error)) return false;
+    const InPlaceAppend added = appendBeforeEnd(path_, written_->stamp, kClosing, tail);
     switch (added.result) {
     case InPlaceAppend::Result::appended:
         written_->count = entries.size();
@@ -42,12 +45,27 @@ bool ActivityHistoryFile::write(const ActivityHistory::Snapshot& entries, QStrin
 }
 
 bool ActivityHistoryFile::replace(const ActivityHistory::Snapshot& entries, QString* error) {
+    const QByteArray text = encodeHistory(entries);
+    if (refusedAsTooLarge(text.size(), error)) return false;
     written_.reset();
-    if (!writeFileAtomically(path_, encodeHistory(entries), error)) return false;
+    // Another process adding to the file in place finds the lock taken, or the file replaced.
+    const FileLock lock(path_);
+    if (!writeFileAtomically(path_, text, error)) return false;
     lastChange_ = Change::replaced;
     if (const auto stamp = fileStamp(path_); stamp && entries.size() > 0)
         written_ = Written{entries.lineage(), entries.size(), *stamp};
     return true;
+}
+
+bool ActivityHistoryFile::refusedAsTooLarge(qint64 size, QString* error) {
+    tooLarge_ = size > maxBytes_;
+    if (tooLarge_ && error)
+        *error = QStringLiteral("the history would take %1 bytes, more than the %2 it is read back from; %3 keeps "
+                                "what it held")
+                     .arg(size)
+                     .arg(maxBytes_)
+                     .arg(path_);
+    return tooLarge_;
 }
 
 } // namespace nimbrel

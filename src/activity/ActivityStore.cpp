@@ -26,7 +26,7 @@ const QString kComponent = QStringLiteral("NimbrelActivityStore");
 // Writes of the history, possibly from a worker: each write carries a sequence number and
 // an older write never lands after a newer one.
 struct NimbrelActivityStore::Writer {
-    explicit Writer(QString path) : file(std::move(path)) {}
+    Writer(QString path, qint64 maxBytes) : file(std::move(path), maxBytes) {}
 
     ActivityHistoryFile file;
     bool writable = true; // false when an unreadable history could not be kept aside
@@ -34,19 +34,22 @@ struct NimbrelActivityStore::Writer {
     uint64_t nextSequence = 0; // main thread only
     uint64_t lastWritten = 0;
 
-    bool write(uint64_t sequence, const ActivityHistory::Snapshot& entries, QString* error) {
+    bool write(uint64_t sequence, const ActivityHistory::Snapshot& entries, QString* error, bool* tooLarge) {
         std::lock_guard lock(mutex);
         if (sequence <= lastWritten) return true;
-        if (!file.write(entries, error)) return false;
+        if (!file.write(entries, error)) {
+            *tooLarge = file.lastWriteTooLarge();
+            return false;
+        }
         lastWritten = sequence;
         return true;
     }
 };
 
-NimbrelActivityStore::NimbrelActivityStore(Platform& platform) : platform_(platform) {
+NimbrelActivityStore::NimbrelActivityStore(Platform& platform, qint64 maxFileBytes) : platform_(platform) {
     const QString folder = resolveFolder(platform_);
     if (!folder.isEmpty()) storagePath_ = folder + QLatin1Char('/') + kFileName;
-    writer_ = std::make_shared<Writer>(storagePath_);
+    writer_ = std::make_shared<Writer>(storagePath_, maxFileBytes);
     if (folder.isEmpty()) {
         // No folder of the program's own at all: keep the log in memory only.
         writer_->writable = false;
@@ -61,8 +64,8 @@ NimbrelActivityStore::~NimbrelActivityStore() {
     if (pendingSave_) flush();
 }
 
-std::shared_ptr<NimbrelActivityStore> NimbrelActivityStore::make(Platform& platform) {
-    auto store = std::make_shared<NimbrelActivityStore>(platform);
+std::shared_ptr<NimbrelActivityStore> NimbrelActivityStore::make(Platform& platform, qint64 maxFileBytes) {
+    auto store = std::make_shared<NimbrelActivityStore>(platform, maxFileBytes);
     store->start();
     return store;
 }
@@ -104,7 +107,7 @@ void NimbrelActivityStore::start() {
 
 void NimbrelActivityStore::load() {
     removeStaleTemporaries(storagePath_);
-    const BoundedRead read = readFileWithin(storagePath_, kMaxHistoryFileBytes);
+    const BoundedRead read = readFileWithin(storagePath_, writer_->file.maxBytes());
     if (read.status == BoundedRead::Status::missing) return;
     QString error = read.error;
     if (read.status == BoundedRead::Status::read) {
@@ -187,14 +190,38 @@ void NimbrelActivityStore::saveInBackground() {
     const uint64_t sequence = ++writer_->nextSequence;
     // The worker gets the history as it is now without a copy of it; later changes go elsewhere.
     auto snapshot = std::make_shared<const ActivityHistory::Snapshot>(history_.snapshot());
-    auto error = std::make_shared<QString>();
-    auto ok = std::make_shared<bool>(true);
+    struct Outcome {
+        bool ok = true;
+        bool tooLarge = false;
+        QString error;
+    };
+    auto outcome = std::make_shared<Outcome>();
     auto writer = writer_;
     platform_.scheduler->runInBackground(
-        [writer, sequence, snapshot, error, ok] { *ok = writer->write(sequence, *snapshot, error.get()); },
-        [error, ok] {
-            if (!*ok) logLine(kComponent, QStringLiteral("failed to save activity history: ") + *error);
+        [writer, sequence, snapshot, outcome] {
+            outcome->ok = writer->write(sequence, *snapshot, &outcome->error, &outcome->tooLarge);
+        },
+        [this, guard = lifetime_.watch(), outcome] {
+            if (outcome->ok) return;
+            if (guard.expired())
+                logLine(kComponent, QStringLiteral("failed to save activity history: ") + outcome->error);
+            else
+                saveFailed(outcome->error, outcome->tooLarge);
         });
+}
+
+void NimbrelActivityStore::saveFailed(const QString& error, bool tooLarge) {
+    logLine(kComponent, QStringLiteral("failed to save activity history: ") + error);
+    if (!tooLarge) return;
+    // Kept in memory, like the entries that could not be saved, and never saved by itself: a
+    // save now would be refused the same way, and report it again. A later save takes it.
+    const NimbrelActivityEntry entry{
+        Uuid::random(), NimbrelActivityType::error, QStringLiteral("Activity History Not Saved"),
+        QStringLiteral("The activity history has grown larger than the %1 bytes Nimbrel can read back, so it was "
+                       "not saved. Its file keeps the earlier entries; the newer ones stay while Nimbrel runs.")
+            .arg(writer_->file.maxBytes()),
+        platform_.clock ? platform_.clock->now() : Date{}};
+    if (history_.appendUnlessKnown(entry, kErrorRepeatWindow)) changed();
 }
 
 bool NimbrelActivityStore::flush() {
@@ -204,8 +231,9 @@ bool NimbrelActivityStore::flush() {
     }
     if (!writer_->writable) return false;
     QString error;
-    if (!writer_->write(++writer_->nextSequence, history_.snapshot(), &error)) {
-        logLine(kComponent, QStringLiteral("failed to save activity history: ") + error);
+    bool tooLarge = false;
+    if (!writer_->write(++writer_->nextSequence, history_.snapshot(), &error, &tooLarge)) {
+        saveFailed(error, tooLarge);
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "activity/ActivityEntry.h"
 #include "activity/ActivityHistory.h"
+#include "activity/ActivityHistoryFile.h"
 #include "activity/ActivityRecorder.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
@@ -27,12 +28,12 @@ class NimbrelActivityStore {
     // Writes of a burst of entries are gathered into one, this long after the first.
     static constexpr double kSaveDelay = 0.25;
     static inline const QString kFileName = QStringLiteral("activity-history.json");
-    // Hundreds of thousands of entries; a larger file is taken as damaged and kept aside.
-    static constexpr qint64 kMaxHistoryFileBytes = 128 * 1024 * 1024;
 
     // Loads and prunes the history. Call start() (shared() does) to observe recorded activities.
-    // Days are calendar days in the time zone current at each calculation.
-    explicit NimbrelActivityStore(Platform& platform);
+    // Days are calendar days in the time zone current at each calculation. The history file is
+    // read and written up to `maxFileBytes` (ActivityHistoryFile::kMaxBytes; tests take less):
+    // a larger file is taken as damaged and kept aside, and a larger history is not saved.
+    explicit NimbrelActivityStore(Platform& platform, qint64 maxFileBytes = ActivityHistoryFile::kMaxBytes);
     // Writes what is still waiting, so nothing recorded is lost at exit.
     ~NimbrelActivityStore();
     NimbrelActivityStore(const NimbrelActivityStore&) = delete;
@@ -43,7 +44,8 @@ class NimbrelActivityStore {
     // The shared store, made over `platform` when there is none yet.
     static NimbrelActivityStore& shared(Platform& platform);
     // Made over `platform` and observing "nimbrelRecordActivity" (tests use it directly).
-    static std::shared_ptr<NimbrelActivityStore> make(Platform& platform);
+    static std::shared_ptr<NimbrelActivityStore> make(Platform& platform,
+                                                      qint64 maxFileBytes = ActivityHistoryFile::kMaxBytes);
 
     // Oldest first, in the order of adding.
     const std::vector<NimbrelActivityEntry>& entries() const { return history_.entries(); }
@@ -74,6 +76,8 @@ class NimbrelActivityStore {
     bool prune();
     void scheduleSave();
     void saveInBackground();
+    // After a save failed: a history too large to be read back is one the user must learn of.
+    void saveFailed(const QString& error, bool tooLarge);
     void handleRecordedActivity(const Notification& notification);
     void changed();
 

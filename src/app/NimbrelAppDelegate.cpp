@@ -187,6 +187,15 @@ void NimbrelAppDelegate::togglePanel() {
         surface_.orderPanelOut();
         return;
     }
+    showPanelForUser();
+}
+
+void NimbrelAppDelegate::handleReopen() {
+    logLine(kLog, QStringLiteral("launched again while running: opening the panel"));
+    showPanelForUser();
+}
+
+void NimbrelAppDelegate::showPanelForUser() {
     checkAccessibilityPermission();
     showPanel(isTrusted() ? PanelMode::Menu : PanelMode::Onboarding);
 }

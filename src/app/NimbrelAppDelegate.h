@@ -29,6 +29,8 @@ class NimbrelAppDelegate {
 
     // The status button's action.
     void togglePanel();
+    // A launch of the program while it runs (the Mac's reopen): the panel shows, in front.
+    void handleReopen();
     void showPanel(PanelMode mode);
     void applyMenuBarIcon(const QString& name);
     void animatePanelHeight(double height);
@@ -57,6 +59,8 @@ class NimbrelAppDelegate {
     void handlePanelHeightChange(const Notification& notification);
     void quitApplication();
     bool isTrusted() const;
+    // The panel as the status button opens it: the menu, or the onboarding without the permission.
+    void showPanelForUser();
 
     Platform& platform_;
     ShellSurface& surface_;

@@ -1,5 +1,6 @@
 #include "platform/InPlaceAppend.h"
 
+#include "platform/FileLock.h"
 #include "platform/Files.h"
 
 #include <QFile>
@@ -7,14 +8,28 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace nimbrel {
 
 namespace {
 
 constexpr qint64 kSectorSize = 512;
+
+std::mutex gHookMutex;
+InPlaceAppendHook gHook;
+
+void callHook(const QString& realPath) {
+    InPlaceAppendHook hook;
+    {
+        std::lock_guard lock(gHookMutex);
+        hook = gHook;
+    }
+    if (hook) hook(realPath);
+}
 
 FileStamp stampOf(const struct stat& st) {
     return {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), qint64(st.st_size),
@@ -36,6 +51,11 @@ bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset) {
 }
 
 } // namespace
+
+InPlaceAppendHook setInPlaceAppendHookForTesting(InPlaceAppendHook hook) {
+    std::lock_guard lock(gHookMutex);
+    return std::exchange(gHook, std::move(hook));
+}
 
 std::optional<FileStamp> fileStamp(const QString& realPath) {
     struct stat st {};
@@ -61,17 +81,15 @@ InPlaceAppend appendBeforeEnd(const QString& realPath, const FileStamp& expected
         endAt / kSectorSize != (expected.size - 1) / kSectorSize)
         return out;
 
-    const int fd = ::open(QFile::encodeName(realPath).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return out;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const FileLock lock(realPath);
+    if (!lock.stillAtPath()) return out;
+    const int fd = lock.descriptor();
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || stampOf(st) != expected) return out;
     QByteArray last(end.size(), Qt::Uninitialized);
     if (::pread(fd, last.data(), size_t(last.size()), off_t(endAt)) != last.size() || last != end) return out;
 
+    callHook(realPath);
     if (!writeAllAt(fd, text.constData() + end.size(), text.size() - end.size(), expected.size))
         return failed(QStringLiteral("cannot add to"));
     if (::fdatasync(fd) != 0) return failed(QStringLiteral("cannot flush"));

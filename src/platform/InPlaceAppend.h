@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace nimbrel {
@@ -27,6 +28,9 @@ std::optional<FileStamp> fileStamp(const QString& realPath);
 // which its reader must ignore; a crash at any moment leaves the old contents or the new ones.
 // The file must still be as `expected` says and end with `end`, and `end` must lie within one
 // 512-byte sector; otherwise nothing is written (`refused`: the caller rewrites the file).
+// Another process may write the same file: the checks and the writes are made under the file's
+// FileLock, and a file whose lock another writer holds is refused too, so no two writers
+// ever add at the same place.
 struct InPlaceAppend {
     enum class Result { appended, refused, failed } result = Result::refused;
     FileStamp stamp; // the file's, once appended
@@ -34,5 +38,9 @@ struct InPlaceAppend {
 };
 InPlaceAppend appendBeforeEnd(const QString& realPath, const FileStamp& expected, const QByteArray& end,
                               const QByteArray& text);
+// For tests of two writers: called with the file's path once an addition has passed its checks,
+// just before its first write. Returns the previous one.
+using InPlaceAppendHook = std::function<void(const QString& realPath)>;
+InPlaceAppendHook setInPlaceAppendHookForTesting(InPlaceAppendHook hook);
 
 } // namespace nimbrel

@@ -41,8 +41,8 @@ QString signalName(int number) {
 
 } // namespace
 
-NimbrelProgram::NimbrelProgram(Host host)
-    : host_(host), facilities_(std::make_unique<ProgramFacilities>(Locations::forThisMachine())),
+NimbrelProgram::NimbrelProgram(Host host, Locations locations)
+    : host_(host), facilities_(std::make_unique<ProgramFacilities>(std::move(locations))),
       platform_(facilities_->platform()) {
     ProgramFacilities& f = *facilities_;
     previousPlatform_ = Platform::install(&platform_);
@@ -150,6 +150,10 @@ void NimbrelProgram::handleSignal(int number) {
 
 void NimbrelProgram::quit() {
     platform_.notifications->post(shell::kQuitRequested);
+}
+
+void NimbrelProgram::reopen() {
+    app_->delegate().handleReopen();
 }
 
 } // namespace nimbrel

@@ -35,7 +35,8 @@ class NimbrelProgram : public QObject {
     // its own (start-up and memory measurements of the program without the desktop's scene).
     enum class Host { desktop, panelOnly };
 
-    explicit NimbrelProgram(Host host = Host::desktop);
+    // Over the program's folders on this machine (which a running program's guard holds).
+    explicit NimbrelProgram(Host host = Host::desktop, Locations locations = Locations::forThisMachine());
     ~NimbrelProgram() override;
 
     // Opens the host's window and runs the delegate's start-up; false when QML failed.
@@ -54,6 +55,8 @@ class NimbrelProgram : public QObject {
     void onFirstPanelFrame(std::function<void()> ready);
     // The same quit as the panel's Quit row.
     void quit();
+    // What a launch of the program while it runs does: its panel opens.
+    void reopen();
 
   private:
     void updateTrayIcon();

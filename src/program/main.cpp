@@ -1,4 +1,6 @@
 #include "platform/BuildVersion.h"
+#include "platform/Log.h"
+#include "platform/local/FolderInstanceGuard.h"
 #include "program/NimbrelProgram.h"
 #include "program/TrayIcon.h"
 
@@ -10,6 +12,21 @@
 #include <utility>
 
 int main(int argc, char** argv) {
+    // One program for one user's data, as the Mac's launch services keep it: before anything is
+    // written, a start on the folders of a running program asks that one to open its panel and
+    // ends. That launch succeeded (Nimbrel runs, in front), so it ends with status 0, as a
+    // launch of a running application does on a Mac.
+    const nimbrel::Locations locations = nimbrel::Locations::forThisMachine();
+    nimbrel::FolderInstanceGuard guard(locations);
+    if (!guard.claim()) {
+        const bool asked = guard.askRunningToComeForward();
+        nimbrel::logLine(QStringLiteral("NimbrelApp"),
+                         QStringLiteral("Nimbrel is already running for these folders (%1)%2; this start ends")
+                             .arg(guard.folders().join(QStringLiteral(", ")),
+                                  asked ? QStringLiteral(" and was asked to open its panel") : QString()));
+        return 0;
+    }
+
     // The tray icon needs the widgets' application; without a screen there is no tray, and
     // the lighter application will do (Qt Widgets is then never loaded).
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
@@ -26,7 +43,12 @@ int main(int argc, char** argv) {
     //   NIMBREL_REPORT_PANEL_READY a line when the window, then the panel, is first drawn
     //   NIMBREL_QUIT_WHEN_READY    quit as the panel's Quit does once the panel is first drawn
     using Host = nimbrel::NimbrelProgram::Host;
-    nimbrel::NimbrelProgram program(qEnvironmentVariableIsSet("NIMBREL_PANEL_ONLY") ? Host::panelOnly : Host::desktop);
+    nimbrel::NimbrelProgram program(qEnvironmentVariableIsSet("NIMBREL_PANEL_ONLY") ? Host::panelOnly : Host::desktop,
+                                    locations);
+    // Heard from the loop on, so never before the start below has run.
+    if (!guard.answerRequests([&program] { program.reopen(); }))
+        nimbrel::logLine(QStringLiteral("NimbrelApp"), QStringLiteral("later starts cannot ask this one to open its "
+                                                                      "panel; they only end"));
     if (!program.start()) return 1;
     if (qEnvironmentVariableIsSet("NIMBREL_REPORT_PANEL_READY")) {
         if (QQuickWindow* window = program.desktopWindow()) {

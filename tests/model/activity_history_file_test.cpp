@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,34 @@ TEST_F(ActivityHistoryFileTest, TheFileIsReplacedWhenItCannotBeAddedTo) {
     }
 }
 
+// A history is written only as large as its reader takes back: at the bound it is written, one
+// byte past it the file keeps what it held, whether it would be replaced or added to in place.
+TEST_F(ActivityHistoryFileTest, AHistoryIsWrittenUpToTheBoundItsReaderTakes) {
+    for (const bool inPlace : {false, true}) {
+        for (const qint64 past : {0, 1}) {
+            SCOPED_TRACE(::testing::Message() << (inPlace ? "added in place, " : "replaced, ") << past << " past");
+            ActivityHistory grown;
+            grown.append(entryWith(QStringLiteral("first")));
+            const QByteArray before = encodeHistory(grown.snapshot());
+            overwrite(path, before);
+            grown.append(entryWith(QStringLiteral("second")));
+            const qint64 size = encodeHistory(grown.snapshot()).size();
+            ActivityHistoryFile bounded(path, size - past);
+            if (inPlace) bounded.adopt(grown.lineage(), 1);
+            QString error;
+            EXPECT_EQ(bounded.write(grown.snapshot(), &error), past == 0) << error.toStdString();
+            EXPECT_EQ(bounded.lastWriteTooLarge(), past == 1);
+            if (past == 0) {
+                EXPECT_EQ(bounded.lastChange(), inPlace ? Change::added : Change::replaced);
+                EXPECT_EQ(readFileWithin(path, bounded.maxBytes()).bytes, encodeHistory(grown.snapshot()));
+            } else {
+                EXPECT_EQ(contents(path), before);
+                EXPECT_TRUE(error.contains(QStringLiteral("more than the %1").arg(size - 1))) << error.toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(ActivityHistoryFileTest, EveryMomentOfAnAdditionReadsAsTheHistoryBeforeOrAfter) {
     for (int i = 0; i < 3; ++i)
         history.append(entryWith(QStringLiteral("kept %1").arg(i)));
@@ -135,6 +164,51 @@ TEST_F(ActivityHistoryFileTest, EveryMomentOfAnAdditionReadsAsTheHistoryBeforeOr
     EXPECT_TRUE(after.endsAsWritten);
     EXPECT_FALSE(after.unfinishedAddition);
 }
+
+#ifdef NIMBREL_HISTORY_WRITER
+// Two programs on one data folder add an entry at the same moment, round after round: one has
+// checked the file's end and is about to add in place when the other writes. The file always
+// reads whole, as one of them wrote it: what was there, and that one's new entry.
+TEST_F(ActivityHistoryFileTest, TwoProcessesAddingAtOnceLeaveAWholeHistory) {
+    history.append(entryWith(QStringLiteral("before")));
+    write();
+    // Messages of different lengths: one writer's addition never hides the other's exactly.
+    QProcess writers[2];
+    for (const int i : {0, 1}) {
+        writers[i].start(QStringLiteral(NIMBREL_HISTORY_WRITER), {path, i ? QStringLiteral("second writer") : "w"});
+        ASSERT_TRUE(writers[i].waitForStarted());
+    }
+    const auto ask = [](QProcess& writer, const QByteArray& command) {
+        writer.write(command + '\n');
+        while (!writer.canReadLine())
+            if (!writer.waitForReadyRead(5000)) return QByteArray("no answer");
+        return writer.readLine().trimmed();
+    };
+    ActivityHistory::Entries before = history.entries();
+    for (int round = 0; round < 40 && !HasFailure(); ++round) {
+        SCOPED_TRACE(round);
+        QProcess& held = writers[round % 2];
+        QProcess& other = writers[1 - round % 2];
+        for (QProcess& w : writers)
+            ASSERT_EQ(ask(w, "load"), "done");
+        const QByteArray first = ask(held, "hold-add");
+        ASSERT_EQ(ask(other, "add"), "done");
+        if (first == "checked")
+            ASSERT_EQ(ask(held, "go"), "done");
+        else
+            ASSERT_EQ(first, "done") << "the closing bracket straddled a sector: the file was replaced";
+        const auto read = json::tryDecode<DecodedHistory>([&] { return decodeHistory(contents(path)); });
+        ASSERT_TRUE(read) << read.error.toStdString();
+        ASSERT_EQ(read.value->entries.size(), before.size() + 1);
+        EXPECT_TRUE(std::equal(before.begin(), before.end(), read.value->entries.begin()));
+        before = read.value->entries;
+    }
+    for (QProcess& w : writers) {
+        w.closeWriteChannel();
+        EXPECT_TRUE(w.waitForFinished(5000));
+    }
+}
+#endif
 
 TEST(ActivityHistoryReading, EntriesAreReadAsTheWholeDocumentReadsThem) {
     const QByteArray id = "\"id\": \"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\"";

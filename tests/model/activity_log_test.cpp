@@ -286,7 +286,7 @@ TEST_F(ActivityLogTest, AHistoryTooLargeToBeOneIsKeptAsideUnread) {
             ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), historyPath()));
         } else {
             writeFile(historyPath(), {});
-            ASSERT_TRUE(QFile::resize(historyPath(), NimbrelActivityStore::kMaxHistoryFileBytes + 1));
+            ASSERT_TRUE(QFile::resize(historyPath(), ActivityHistoryFile::kMaxBytes + 1));
         }
         auto store = makeStore();
         ASSERT_EQ(store->entries().size(), 1u);
@@ -294,6 +294,29 @@ TEST_F(ActivityLogTest, AHistoryTooLargeToBeOneIsKeptAsideUnread) {
         EXPECT_TRUE(store->entries()[0].message.contains(QStringLiteral("larger than")))
             << store->entries()[0].message.toStdString();
     }
+}
+
+// A history its reader would refuse is not saved: the file keeps what it held, the entries stay
+// for a later save, and the user learns of it, without the news itself going round as saves.
+TEST_F(ActivityLogTest, AHistoryPastItsBoundIsNotSavedAndSaysSo) {
+    auto store = makeStore();
+    store->add(entry(NimbrelActivityType::info, "First", kStart));
+    env.scheduler.advance(NimbrelActivityStore::kSaveDelay);
+    const QByteArray saved = readFile(historyPath());
+    store.reset();
+
+    store = NimbrelActivityStore::make(env.platform, saved.size()); // read at its bound
+    ASSERT_EQ(store->entries().size(), 1u);
+    store->add(entry(NimbrelActivityType::info, "Second", kStart.addingSeconds(1)));
+    env.scheduler.advance(NimbrelActivityStore::kSaveDelay);
+    EXPECT_EQ(readFile(historyPath()), saved);
+    ASSERT_EQ(store->entries().size(), 3u);
+    EXPECT_EQ(store->entries()[1].title, QStringLiteral("Second"));
+    EXPECT_EQ(store->entries()[2].type, NimbrelActivityType::error);
+    EXPECT_EQ(store->entries()[2].title, QStringLiteral("Activity History Not Saved"));
+    EXPECT_FALSE(store->hasPendingSave());
+    env.scheduler.advance(60);
+    EXPECT_EQ(store->entries().size(), 3u);
 }
 
 TEST_F(ActivityLogTest, NonArrayHistoryIsUnreadableToo) {

@@ -1,0 +1,126 @@
+#include "program/ProgramTestSupport.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+
+#ifdef NIMBREL_PROGRAM
+namespace nimbrel {
+namespace {
+
+const QByteArray kLaunched = "NimbrelApp: did finish launching";
+
+// The program, headless, on the folders "config+data" under `root` (as the README starts two Macs).
+struct Start {
+    Start(const QString& root, const QString& folders) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("NIMBREL_CLOUD_DATABASE"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("HOME"), root + QStringLiteral("/home"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/run"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root + '/' + folders.section('+', 0, 0));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), root + '/' + folders.section('+', 1, 1));
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(NIMBREL_PROGRAM));
+    }
+    ~Start() {
+        process.kill();
+        process.waitForFinished();
+    }
+    // Waits for `text` in its output, a minute at most.
+    bool printed(const QByteArray& text) {
+        while (!output.contains(text) && process.waitForReadyRead(60000))
+            output += process.readAll();
+        return output.contains(text);
+    }
+    // SIGTERM, as the system ends it; its exit status.
+    int end() {
+        process.terminate();
+        return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    void signal(int number) { ::kill(pid_t(process.processId()), number); }
+    // SIGSTOP, and every thread of it stopped.
+    bool stop() {
+        signal(SIGSTOP);
+        const QString tasks = QStringLiteral("/proc/%1/task/").arg(process.processId());
+        return spinUntil([&] {
+            for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                QFile stat(tasks + task + QStringLiteral("/stat"));
+                const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : "(gone) T";
+                if (line.mid(line.lastIndexOf(')') + 2, 1) != "T") return false;
+            }
+            return true;
+        });
+    }
+
+    QProcess process;
+    QByteArray output;
+};
+
+// Every folder and file under `root`, with the bytes of each file.
+std::map<QString, QByteArray> everythingUnder(const QString& root) {
+    std::map<QString, QByteArray> out;
+    for (QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        QFile file(it.next());
+        out[file.fileName()] = file.open(QIODevice::ReadOnly) ? file.readAll() : "<not a file>";
+    }
+    return out;
+}
+
+// A start that shares either folder with a running program ends at once, writing nothing, and
+// one that shares its data folder asks the running one to open its panel; a Mac with folders of
+// its own runs (here one folder holds both its preferences and its data); a killed program does
+// not keep the next start on its folders from running.
+TEST(SingleInstance, AStartOnTheFoldersOfARunningOneEndsWritingNothing) {
+    ensureApplication();
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    ASSERT_TRUE(QDir().mkpath(root + QStringLiteral("/run")));
+    QFile::setPermissions(root + QStringLiteral("/run"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    auto first = std::make_unique<Start>(root, QStringLiteral("config-a+data-a"));
+    ASSERT_TRUE(first->printed(kLaunched)) << first->output.toStdString();
+    const struct {
+        const char* folders;
+        bool asksForThePanel;
+    } cases[] = {{"config-a+data-a", true}, {"config-a+data-b", false}, {"config-b+data-a", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folders);
+        ASSERT_TRUE(first->stop()); // whatever changes now is the second start's doing
+        first->output.clear();
+        const auto before = everythingUnder(root);
+        Start second(root, QString::fromLatin1(c.folders));
+        ASSERT_TRUE(second.process.waitForFinished(60000));
+        second.output += second.process.readAll();
+        EXPECT_EQ(second.process.exitCode(), 0);
+        EXPECT_TRUE(second.output.contains("NimbrelApp: Nimbrel is already running for these folders"))
+            << second.output.toStdString();
+        EXPECT_EQ(second.output.contains("asked to open its panel"), c.asksForThePanel);
+        EXPECT_TRUE(everythingUnder(root) == before) << "the second start wrote to the folders";
+        first->signal(SIGCONT);
+        if (c.asksForThePanel) {
+            EXPECT_TRUE(first->printed("NimbrelApp: launched again while running: opening the panel"));
+        }
+    }
+    Start otherMac(root, QStringLiteral("home-b+home-b"));
+    EXPECT_TRUE(otherMac.printed(kLaunched)) << otherMac.output.toStdString();
+    EXPECT_EQ(otherMac.end(), 0);
+
+    first->signal(SIGKILL);
+    first.reset();
+    Start next(root, QStringLiteral("config-a+data-a"));
+    EXPECT_TRUE(next.printed(kLaunched)) << next.output.toStdString();
+    EXPECT_EQ(next.end(), 0);
+}
+
+} // namespace
+} // namespace nimbrel
+#endif
