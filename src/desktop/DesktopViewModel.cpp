@@ -2,6 +2,7 @@
 
 #include "platform/Screens.h"
 #include "platform/simulated/SimulatedMac.h"
+#include "ui/common/AppIcons.h"
 
 #include <algorithm>
 
@@ -97,6 +98,8 @@ void DesktopViewModel::refresh() {
             if (!tile.bundleIdentifier.isEmpty() && app.bundleIdentifier == tile.bundleIdentifier) running = &app;
         }
         m.insert("running", running != nullptr);
+        const bool application = tile.kind == sim::DockTileKind::application;
+        m.insert("icon", appTileIcon(tile.title, application ? iconSource(tile.path) : QString()));
         dockTiles_ << m;
     }
     dockArea_ = rectMap(flip(mac_.dockFrame()));
@@ -197,6 +200,14 @@ void DesktopViewModel::closeWindow(int pid, double windowId) {
 void DesktopViewModel::setAccessibilityTrusted(bool trusted) {
     mac_.setTrusted(trusted);
     scheduleRefresh();
+}
+
+QString DesktopViewModel::iconSource(const QString& bundlePath) {
+    // An app's picture does not change while the desktop is shown: each is looked for once.
+    auto it = iconSources_.constFind(bundlePath);
+    if (it == iconSources_.constEnd())
+        it = iconSources_.insert(bundlePath, drawableIconSource(disk_, mac_.iconPath(bundlePath)));
+    return *it;
 }
 
 } // namespace nimbrel

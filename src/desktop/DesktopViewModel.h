@@ -92,6 +92,8 @@ class DesktopViewModel : public QObject {
     void scheduleRefresh();
     void fitView();
     Point toAppKit(double x, double y) const;
+    // The URL of the picture of the app at `bundlePath`, or empty: its tile then shows initials.
+    QString iconSource(const QString& bundlePath);
 
     sim::SimulatedMac& mac_;
     Scheduler& scheduler_;
@@ -100,6 +102,7 @@ class DesktopViewModel : public QObject {
     bool refreshPending_ = false;
     QVariantList screens_;
     QVariantList dockTiles_;
+    QHash<QString, QString> iconSources_; // by bundle path: the picture's URL, or empty
     QVariantList windows_;
     QVariantMap dockArea_;
     double menuBarHeight_ = 0;

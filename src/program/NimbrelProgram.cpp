@@ -6,6 +6,7 @@
 #include "app/SymbolImageProvider.h"
 #include "desktop/DesktopQml.h"
 #include "model/SettingsStore.h"
+#include "platform/BuildVersion.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SharedInstance.h"
@@ -41,8 +42,21 @@ QString signalName(int number) {
 
 } // namespace
 
+namespace {
+
+// The name, domain and version the application object reports, set before anything of the
+// program is made: the settings screen shows the version as the program's own.
+NimbrelProgram::Host identifiedApplication(NimbrelProgram::Host host) {
+    QCoreApplication::setApplicationName(QStringLiteral("Nimbrel"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("nimbrel.com"));
+    applyBuildVersion();
+    return host;
+}
+
+} // namespace
+
 NimbrelProgram::NimbrelProgram(Host host, Locations locations)
-    : host_(host), facilities_(std::make_unique<ProgramFacilities>(std::move(locations))),
+    : host_(identifiedApplication(host)), facilities_(std::make_unique<ProgramFacilities>(std::move(locations))),
       platform_(facilities_->platform()) {
     ProgramFacilities& f = *facilities_;
     previousPlatform_ = Platform::install(&platform_);

@@ -1,4 +1,3 @@
-#include "platform/BuildVersion.h"
 #include "platform/Log.h"
 #include "platform/local/FolderInstanceGuard.h"
 #include "program/NimbrelProgram.h"
@@ -32,9 +31,6 @@ int main(int argc, char** argv) {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     const bool headless = platform.startsWith("offscreen") || platform.startsWith("minimal");
     const std::unique_ptr<QGuiApplication> app = nimbrel::makeApplication(argc, argv, !headless);
-    QGuiApplication::setApplicationName(QStringLiteral("Nimbrel"));
-    QGuiApplication::setOrganizationDomain(QStringLiteral("nimbrel.com"));
-    nimbrel::applyBuildVersion();
     // The desktop window is the whole simulated Mac: closing it ends the program.
     QGuiApplication::setQuitOnLastWindowClosed(true);
 

@@ -15,6 +15,7 @@
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUrl>
 
 namespace nimbrel {
 namespace {
@@ -80,6 +81,10 @@ TEST_F(DesktopTest, ShowsScreensDockAndVisibleWindowsFromTopLeft) {
     const QVariantMap dock = desktop.dockArea();
     EXPECT_NEAR(dock.value("y").toDouble() + dock.value("height").toDouble(), s.frame.height(), 1.0);
     ASSERT_EQ(desktop.dockTiles().size(), int(mac.dockTiles().size()));
+    // An app's tile shows the app's picture, a file within the Mac's folders.
+    const QVariantMap finder = desktop.dockTiles().first().toMap().value("icon").toMap();
+    EXPECT_EQ(finder.value("title"), "Finder");
+    EXPECT_TRUE(finder.value("source").toString().startsWith(QUrl::fromLocalFile(mac.root()).toString()));
 
     int expected = 0;
     for (const sim::App& app : mac.apps())

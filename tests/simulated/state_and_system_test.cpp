@@ -24,10 +24,19 @@ TEST_F(SimState, StateSurvivesARestart) {
     mac().setLaunchDelay(QStringLiteral("com.apple.Safari"), 4);
     mac().setTrusted(false);
     const QStringList before = describeDesktop(mac());
+    // As a state saved before the Mac had app pictures: Safari's is missing; Mail's was placed.
+    const QString safariPicture = mac().realPath(mac().iconPath(QStringLiteral("/Applications/Safari.app")));
+    const QString mailPicture = mac().realPath(mac().iconPath(QStringLiteral("/System/Applications/Mail.app")));
+    QFile placed(mailPicture);
+    ASSERT_TRUE(QFile::remove(safariPicture) && placed.open(QIODevice::WriteOnly) && placed.write("placed") == 6);
+    placed.close();
     ASSERT_TRUE(sim.save());
 
     SimulatedPlatform reopened(scheduler, scheduler, sim.folder());
     EXPECT_TRUE(reopened.restoredFromDisk());
+    EXPECT_TRUE(QFileInfo(safariPicture).isFile());
+    ASSERT_TRUE(placed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(placed.readAll(), "placed");
     EXPECT_EQ(describeDesktop(reopened.mac()), before);
     EXPECT_FALSE(reopened.mac().isTrusted());
     EXPECT_TRUE(reopened.mac().persistentDockTiles().empty());

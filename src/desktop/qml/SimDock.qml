@@ -22,17 +22,6 @@ Item {
         border.color: Qt.rgba(1, 1, 1, 0.18)
     }
 
-    function tileColour(title) {
-        let h = 0
-        for (let i = 0; i < title.length; ++i)
-            h = (h * 131 + title.charCodeAt(i) * 17) % 997
-        return Qt.hsla((h % 360) / 360, 0.55, 0.5, 1)
-    }
-    function initials(title) {
-        const words = title.split(" ").filter(w => w.length > 0)
-        return words.length > 1 ? words[0][0] + words[1][0] : title.slice(0, 2)
-    }
-
     Repeater {
         model: Desktop.dockTiles
         delegate: Item {
@@ -51,32 +40,35 @@ Item {
                 height: parent.height * 0.6
                 color: Qt.rgba(1, 1, 1, 0.3)
             }
-            Rectangle {
+            Item {
                 id: icon
                 visible: !tile.isSeparator
                 anchors.centerIn: parent
                 width: Math.min(parent.width, parent.height) * 0.84
                 height: width
-                radius: width * 0.23
                 scale: press.pressed ? 0.88 : 1
-                gradient: Gradient {
-                    GradientStop { position: 0.0; color: Qt.lighter(dock.tileColour(tile.modelData.title), 1.25) }
-                    GradientStop { position: 1.0; color: dock.tileColour(tile.modelData.title) }
-                }
-                Text {
+                // An application's picture, or its initials, as every screen draws an app.
+                AppIconView {
                     visible: tile.modelData.kind === "application"
-                    anchors.centerIn: parent
-                    text: dock.initials(tile.modelData.title)
-                    color: "white"
-                    font.pixelSize: parent.width * 0.36
-                    font.weight: Font.Bold
+                    anchors.fill: parent
+                    size: parent.width
+                    cornerRadius: parent.width * 0.23
+                    icon: tile.modelData.icon ?? ({})
                 }
-                SymbolIcon {
+                Rectangle {
                     visible: tile.modelData.kind !== "application"
-                    anchors.centerIn: parent
-                    name: tile.modelData.kind === "trash" ? "trash.fill" : "folder.fill"
-                    pointSize: parent.width * 0.5
-                    color: "white"
+                    anchors.fill: parent
+                    radius: width * 0.23
+                    gradient: Gradient {
+                        GradientStop { position: 0.0; color: Qt.lighter(tile.modelData.icon.tint, 1.25) }
+                        GradientStop { position: 1.0; color: tile.modelData.icon.tint }
+                    }
+                    SymbolIcon {
+                        anchors.centerIn: parent
+                        name: tile.modelData.kind === "trash" ? "trash.fill" : "folder.fill"
+                        pointSize: parent.width * 0.5
+                        color: "white"
+                    }
                 }
             }
             Rectangle {

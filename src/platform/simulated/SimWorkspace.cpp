@@ -152,15 +152,7 @@ QVariant SimWorkspace::infoPlistValue(const QString& bundlePath, const QString& 
 }
 
 QString SimWorkspace::iconPath(const QString& path) const {
-    if (path.endsWith(QLatin1String(".app"))) {
-        const QString icon = infoPlistValue(path, QStringLiteral("CFBundleIconFile")).toString();
-        if (!icon.isEmpty())
-            return path + QStringLiteral("/Contents/Resources/") + icon +
-                   (icon.endsWith(QLatin1String(".icns")) ? QString() : QStringLiteral(".icns"));
-    }
-    return QFileInfo(mac_.realPath(path)).isDir()
-               ? QStringLiteral("/System/Library/CoreServices/CoreTypes.bundle/GenericFolderIcon.icns")
-               : QStringLiteral("/System/Library/CoreServices/CoreTypes.bundle/GenericDocumentIcon.icns");
+    return mac_.iconPath(path);
 }
 
 std::optional<QString> SimWorkspace::desktopImageURL(int screenId) const {

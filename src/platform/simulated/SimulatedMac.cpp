@@ -1,5 +1,6 @@
 #include "platform/simulated/SimulatedMac.h"
 
+#include "platform/simulated/SimAppPictures.h"
 #include "platform/simulated/SimPlist.h"
 
 #include <QDateTime>
@@ -73,8 +74,10 @@ bool SimulatedMac::installApplication(const QString& bundlePath, const QString& 
     if (policy == ActivationPolicy::accessory) info.insert(QStringLiteral("LSUIElement"), true);
     if (policy == ActivationPolicy::prohibited) info.insert(QStringLiteral("LSBackgroundOnly"), true);
     QFile file(contents + QStringLiteral("/Info.plist"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return file.write(writePlist(info)) > 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(writePlist(info)) <= 0) return false;
+    file.close();
+    writeAppPicture(realPath(bundlePath), bundleIdentifier);
+    return true;
 }
 
 namespace {

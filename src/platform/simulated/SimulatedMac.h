@@ -67,12 +67,19 @@ class SimulatedMac {
     // The disk.
     const QString& root() const { return root_; }
     QString realPath(const QString& macPath) const;
-    // Writes <bundle>/Contents/Info.plist.
+    // Writes <bundle>/Contents/Info.plist, and the app's picture where the Mac has one of its
+    // own for that bundle identifier.
     bool installApplication(const QString& bundlePath, const QString& bundleIdentifier, const QString& name,
                             ActivationPolicy policy = ActivationPolicy::regular);
     std::vector<InstalledApp> installedApplications() const;
     std::optional<InstalledApp> installedApplication(const QString& bundleIdentifier) const;
     std::optional<InstalledApp> installedApplicationAt(const QString& bundlePath) const;
+    // The Mac path of the icon image of the file at `path`: an app bundle's own picture (its
+    // Info.plist's icon file), else the generic folder or document icon.
+    QString iconPath(const QString& path) const;
+    // Gives each installed app that the Mac has a picture of, and that has no icon file (a
+    // state saved before the Mac had pictures), its picture.
+    void addMissingAppPictures();
 
     // Screens.
     std::vector<Screen>& screens() { return screens_; }

@@ -37,6 +37,7 @@ SimulatedPlatform::SimulatedPlatform(Scheduler& scheduler, Clock& clock, QString
         QString error;
         if (mac_->loadFromFile(state, &error)) {
             restored_ = true;
+            mac_->addMissingAppPictures();
         } else {
             // Keep the damaged state for a look later, under a name no other file has, and start
             // from the default desktop; a state that cannot be moved away is never written over.

@@ -1,5 +1,7 @@
 #include "ui/common/AppIconPictures.h"
 
+#include "ui/common/AppIcons.h"
+
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -10,9 +12,6 @@
 namespace nimbrel {
 
 namespace {
-
-// An app's icon is small: a larger file, a device or a folder is never read.
-constexpr qint64 kMaxIconFileBytes = 16 * 1024 * 1024;
 
 QString localFile(const QString& source) {
     const QUrl url(source);
@@ -34,7 +33,7 @@ QImage roundedAppIconPicture(const QString& id, QSize* originalSize, const QSize
     const double radiusFraction = std::clamp(id.left(slash).toDouble(&numeric), 0.0, 0.5);
     const QString path = localFile(QUrl::fromPercentEncoding(id.mid(slash + 1).toUtf8()));
     const QFileInfo file(path);
-    if (!file.isFile() || file.size() > kMaxIconFileBytes) return {};
+    if (!file.isFile() || file.size() > kMaxAppIconFileBytes) return {};
     QImageReader reader(path);
     const QSize natural = reader.size();
     if (originalSize) *originalSize = natural;

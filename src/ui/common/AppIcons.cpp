@@ -4,6 +4,9 @@
 #include "platform/Files.h"
 #include "platform/Workspace.h"
 
+#include <QFileInfo>
+#include <QUrl>
+
 namespace nimbrel {
 
 namespace {
@@ -48,7 +51,18 @@ QVariantMap AppIconRef::toVariant() const {
             {QStringLiteral("iconPath"), iconPath},
             {QStringLiteral("title"), title},
             {QStringLiteral("initials"), appInitials(title)},
-            {QStringLiteral("tint"), appTint(title)}};
+            {QStringLiteral("tint"), appTint(title)},
+            {QStringLiteral("source"), source}};
+}
+
+QString drawableIconFile(const QString& realPath) {
+    const QFileInfo file(realPath);
+    if (!file.isFile() || file.size() > kMaxAppIconFileBytes) return {};
+    return QUrl::fromLocalFile(file.absoluteFilePath()).toString();
+}
+
+QString drawableIconSource(const FileSystem& files, const QString& iconPath) {
+    return iconPath.isEmpty() ? QString() : drawableIconFile(files.realPath(iconPath));
 }
 
 AppIconRef genericAppIcon() {
@@ -57,7 +71,8 @@ AppIconRef genericAppIcon() {
 
 AppIconRef fileIcon(const Workspace& workspace, const FileSystem& files, const QString& path) {
     const QString expanded = files.expandTilde(path);
-    return AppIconRef{false, expanded, workspace.iconPath(expanded), bundleTitle(expanded)};
+    const QString iconPath = workspace.iconPath(expanded);
+    return AppIconRef{false, expanded, iconPath, bundleTitle(expanded), drawableIconSource(files, iconPath)};
 }
 
 AppIconRef appTargetIcon(const Workspace& workspace, const FileSystem& files, const NimbrelRuleAppTarget& target) {

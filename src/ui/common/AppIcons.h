@@ -19,8 +19,9 @@ struct AppIconRef {
     QString filePath; // the file whose icon it is (tilde expanded)
     QString iconPath; // the workspace's image of it; may be empty
     QString title;
+    QString source; // a URL of that image on this machine, when it can be drawn
 
-    // {"generic", "filePath", "iconPath", "title", "initials", "tint"} for QML.
+    // {"generic", "filePath", "iconPath", "title", "initials", "tint", "source"} for QML.
     QVariantMap toVariant() const;
     friend bool operator==(const AppIconRef&, const AppIconRef&) = default;
 };
@@ -33,6 +34,15 @@ QColor appTint(const QString& title);
 // An installed app's icon for the app icon view: its tile, and `imageSource` (a URL) when its
 // picture can be drawn. {"generic": false, "title", "initials", "tint", "source"}.
 QVariantMap appTileIcon(const QString& title, const QString& imageSource);
+
+// An app's icon is small: a larger file, a device or a folder is never read.
+inline constexpr qint64 kMaxAppIconFileBytes = 16 * 1024 * 1024;
+// A URL of the icon image at `realPath` (a file of this machine) for the picture views; empty
+// when there is no file of an icon's size there.
+QString drawableIconFile(const QString& realPath);
+// The same of the Mac's icon image at `iconPath`, found through `files` as every other file of
+// the Mac.
+QString drawableIconSource(const FileSystem& files, const QString& iconPath);
 
 // The generic application icon.
 AppIconRef genericAppIcon();

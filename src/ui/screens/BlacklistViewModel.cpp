@@ -2,29 +2,17 @@
 
 #include "model/BlacklistSearch.h"
 #include "model/BlacklistStore.h"
+#include "platform/Platform.h"
 #include "ui/common/AppIcons.h"
 #include "ui/screens/ScreenNavigation.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <algorithm>
 
 namespace nimbrel {
 
 namespace {
-
-// An icon the screen can draw: an image file this machine can read, of a size an icon has
-// (the image is read whole when drawn, so a device or a huge file is never offered); else the
-// row draws a tile of the app's initials.
-QString drawableIconSource(const AppIcon& icon) {
-    constexpr qint64 kMaxIconFileBytes = 16 * 1024 * 1024;
-    if (icon.imagePath.isEmpty()) return {};
-    const QFileInfo file(icon.imagePath);
-    if (!file.isFile() || file.size() > kMaxIconFileBytes) return {};
-    QImageReader reader(icon.imagePath);
-    return reader.canRead() ? QStringLiteral("file://") + QFileInfo(icon.imagePath).absoluteFilePath() : QString();
-}
 
 // The folder that holds the bundle ("Utilities" for /Applications/Utilities/X.app).
 QString containingFolderName(const QString& bundlePath) {
@@ -138,7 +126,8 @@ bool BlacklistViewModel::showsLoadingCard() const {
 QString BlacklistViewModel::drawableIcon(const AppIcon& icon) const {
     // Icons do not change while the screen is shown; each file is looked at once.
     auto it = iconSources_.constFind(icon.imagePath);
-    if (it == iconSources_.constEnd()) it = iconSources_.insert(icon.imagePath, drawableIconSource(icon));
+    if (it == iconSources_.constEnd())
+        it = iconSources_.insert(icon.imagePath, drawableIconSource(*platform_.files, icon.imagePath));
     return *it;
 }
 

@@ -1,6 +1,9 @@
 #include "ui/UiTestPlatform.h"
 #include "ui/common/AppIcons.h"
 
+#include <QFile>
+#include <QUrl>
+
 #include <gtest/gtest.h>
 
 namespace nimbrel {
@@ -23,6 +26,12 @@ TEST(AppIcons, AnAppHasOneTileWhereverItIsShown) {
     EXPECT_EQ(listed.value("initials"), found.value("initials"));
     EXPECT_EQ(listed.value("tint"), found.value("tint"));
     EXPECT_NE(appTint(QStringLiteral("Safari")), appTint(QStringLiteral("Mail"))) << "apps differ by colour";
+
+    // The picture is the Mac's own file, found within the Mac's folders; without one, initials.
+    const QString picture = env.platform.files->realPath(found.value("iconPath").toString());
+    EXPECT_EQ(found.value("source"), QUrl::fromLocalFile(picture).toString());
+    ASSERT_TRUE(QFile::remove(picture));
+    EXPECT_EQ(fileIcon(*env.platform.workspace, *env.platform.files, "/Applications/Safari.app").source, QString());
 }
 
 } // namespace

@@ -1,7 +1,15 @@
-#include "platform/BuildVersion.h"
-#include "ui/screens/ScreensHarness.h"
+#include "app/PanelRootViewModel.h"
+#include "program/NimbrelProgram.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 namespace nimbrel {
 namespace {
@@ -14,20 +22,45 @@ QStringList shownTexts(QQuickItem* item) {
     return texts;
 }
 
-// After the programs' start-up step, the settings screen shows the version of the build: the
+void runFor(std::chrono::milliseconds span) {
+    const auto end = std::chrono::steady_clock::now() + span;
+    while (std::chrono::steady_clock::now() < end)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// The program's own start-up makes the settings screen show the version of the build: the
 // project's version in CMakeLists.txt, handed to this test by the build as well.
-TEST(SettingsVersion, TheSettingsScreenShowsTheBuildsVersion) {
-    const QString before = QCoreApplication::applicationVersion();
-    QCoreApplication::setApplicationVersion({});
-    applyBuildVersion();
-    EXPECT_EQ(buildVersion(), QStringLiteral(NIMBREL_PROJECT_VERSION));
-    {
-        testing::ScreensHarness h;
-        h.open("Nimbrel.showSettings");
-        EXPECT_TRUE(shownTexts(h.window.contentItem()).contains(QStringLiteral("Version " NIMBREL_PROJECT_VERSION)))
-            << shownTexts(h.window.contentItem()).join(" | ").toStdString();
+TEST(SettingsVersion, TheProgramsStartMakesTheSettingsScreenShowTheBuildsVersion) {
+    QTemporaryDir home;
+    const QByteArray folders[][2] = {
+        {"HOME", "/home"}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_DATA_HOME", "/data"}, {"XDG_RUNTIME_DIR", "/runtime"}};
+    QList<QPair<QByteArray, QByteArray>> before;
+    for (const auto& [name, folder] : folders) {
+        before.append({name, qgetenv(name)});
+        QDir().mkpath(home.path() + QString::fromLatin1(folder));
+        qputenv(name, (home.path() + QString::fromLatin1(folder)).toLocal8Bit());
     }
-    QCoreApplication::setApplicationVersion(before);
+    const QString versionBefore = QCoreApplication::applicationVersion();
+    QCoreApplication::setApplicationVersion({});
+    {
+        NimbrelProgram program;
+        ASSERT_TRUE(program.start());
+        // The panel shows its screens once the permission is granted.
+        runFor(std::chrono::milliseconds(300));
+        program.desktop().setAccessibilityTrusted(true);
+        runFor(std::chrono::milliseconds(1000));
+        auto* root = qobject_cast<PanelRootViewModel*>(program.shell().panelContent());
+        ASSERT_NE(root, nullptr);
+        root->post(QStringLiteral("Nimbrel.showSettings"));
+        runFor(std::chrono::milliseconds(900));
+        const QStringList texts = shownTexts(program.desktopWindow()->contentItem());
+        EXPECT_TRUE(texts.contains(QStringLiteral("Version " NIMBREL_PROJECT_VERSION)))
+            << texts.join(" | ").toStdString();
+        program.willTerminate();
+    }
+    QCoreApplication::setApplicationVersion(versionBefore);
+    for (const auto& [name, value] : before)
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
 }
 
 } // namespace

@@ -12,12 +12,14 @@ Item {
 
     readonly property bool generic: icon?.generic ?? true
     readonly property string source: icon?.source ?? ""
+    // A file that cannot be drawn after all shows the tile as if there were none.
+    readonly property bool pictureShown: source.length > 0 && picture.status !== Image.Error
 
     width: size
     height: size
 
     Rectangle {
-        visible: view.source.length === 0
+        visible: !view.pictureShown
         anchors.fill: parent
         radius: view.cornerRadius
         gradient: Gradient {
@@ -48,8 +50,9 @@ Item {
         }
     }
     Image {
+        id: picture
         objectName: "appIconPicture"
-        visible: view.source.length > 0
+        visible: view.pictureShown
         anchors.fill: parent
         // Cut round as it is decoded (AppIconPictures), the tile's corners clear.
         source: view.source.length > 0

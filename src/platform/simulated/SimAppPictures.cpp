@@ -1,0 +1,58 @@
+#include "platform/simulated/SimAppPictures.h"
+
+#include "platform/simulated/SimPlist.h"
+#include "platform/simulated/SimulatedMac.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+// The pictures of the Mac's own apps, drawn by make-app-pictures.py beside them and kept in the
+// program as resources: one per bundle identifier.
+namespace nimbrel::sim {
+
+namespace {
+
+const QString kPictures = QStringLiteral(":/simulated/app-pictures/");
+
+QString iconFileName(const QVariantMap& info) {
+    const QString icon = info.value(QStringLiteral("CFBundleIconFile")).toString();
+    if (icon.isEmpty()) return {};
+    return icon.endsWith(QLatin1String(".icns")) ? icon : icon + QStringLiteral(".icns");
+}
+
+QVariantMap infoPlist(const QString& realBundlePath) {
+    const auto bytes = readInfoPlistFile(realBundlePath + QStringLiteral("/Contents/Info.plist"));
+    if (!bytes) return {};
+    const auto plist = readPlist(*bytes);
+    return plist && plist->typeId() == QMetaType::QVariantMap ? plist->toMap() : QVariantMap();
+}
+
+} // namespace
+
+void writeAppPicture(const QString& realBundlePath, const QString& bundleIdentifier) {
+    const QString name = iconFileName(infoPlist(realBundlePath));
+    QFile picture(kPictures + bundleIdentifier + QStringLiteral(".svg"));
+    if (name.isEmpty() || !picture.exists()) return;
+    const QString target = realBundlePath + QStringLiteral("/Contents/Resources/") + name;
+    if (QFileInfo::exists(target) || !QDir().mkpath(QFileInfo(target).path())) return;
+    QFile out(target);
+    if (picture.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly)) out.write(picture.readAll());
+}
+
+QString SimulatedMac::iconPath(const QString& path) const {
+    if (path.endsWith(QLatin1String(".app"))) {
+        const QString name = iconFileName(infoPlist(realPath(path)));
+        if (!name.isEmpty()) return path + QStringLiteral("/Contents/Resources/") + name;
+    }
+    return QFileInfo(realPath(path)).isDir()
+               ? QStringLiteral("/System/Library/CoreServices/CoreTypes.bundle/GenericFolderIcon.icns")
+               : QStringLiteral("/System/Library/CoreServices/CoreTypes.bundle/GenericDocumentIcon.icns");
+}
+
+void SimulatedMac::addMissingAppPictures() {
+    for (const InstalledApp& app : installedApplications())
+        writeAppPicture(realPath(app.bundlePath), app.bundleIdentifier);
+}
+
+} // namespace nimbrel::sim
