@@ -2,7 +2,6 @@
 
 #include "platform/Screens.h"
 #include "platform/simulated/SimulatedMac.h"
-#include "ui/common/AppIcons.h"
 
 #include <algorithm>
 
@@ -98,8 +97,7 @@ void DesktopViewModel::refresh() {
             if (!tile.bundleIdentifier.isEmpty() && app.bundleIdentifier == tile.bundleIdentifier) running = &app;
         }
         m.insert("running", running != nullptr);
-        const bool application = tile.kind == sim::DockTileKind::application;
-        m.insert("icon", appTileIcon(tile.title, application ? iconSource(tile.path) : QString()));
+        if (tile.kind == sim::DockTileKind::application) m.insert("iconSource", iconSource(tile.path));
         dockTiles_ << m;
     }
     dockArea_ = rectMap(flip(mac_.dockFrame()));
@@ -206,7 +204,7 @@ QString DesktopViewModel::iconSource(const QString& bundlePath) {
     // An app's picture does not change while the desktop is shown: each is looked for once.
     auto it = iconSources_.constFind(bundlePath);
     if (it == iconSources_.constEnd())
-        it = iconSources_.insert(bundlePath, drawableIconSource(disk_, mac_.iconPath(bundlePath)));
+        it = iconSources_.insert(bundlePath, iconFileURL(mac_.realPath(mac_.iconPath(bundlePath))));
     return *it;
 }
 

@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include <algorithm>
 #include <cerrno>
@@ -271,6 +272,12 @@ std::vector<FileEntry> LocalFileSystem::list(const QString& directory, bool skip
 }
 
 // --- bounded reads
+
+QString iconFileURL(const QString& realPath) {
+    const QFileInfo file(realPath);
+    if (!file.isFile() || file.size() > kMaxIconFileBytes) return {};
+    return QUrl::fromLocalFile(file.absoluteFilePath()).toString();
+}
 
 BoundedRead readFileWithin(const QString& realPath, qint64 maxBytes) {
     BoundedRead result;

@@ -111,6 +111,11 @@ struct BoundedRead {
 BoundedRead readFileWithin(const QString& realPath, qint64 maxBytes);
 constexpr qint64 kMebibyte = 1024 * 1024;
 
+// An icon's picture is small: a larger file, a device or a folder is never read as one.
+inline constexpr qint64 kMaxIconFileBytes = 16 * kMebibyte;
+// A file: URL of the picture at the real path when a file of an icon's size is there, else empty.
+QString iconFileURL(const QString& realPath);
+
 // Atomic whole-file write on a real path: a uniquely named temporary file in the same
 // folder, flushed to disk, then renamed over the target. A crash before the rename keeps the
 // old file. Missing parent folders are created. `permissions` (e.g. 0600) sets the new file's

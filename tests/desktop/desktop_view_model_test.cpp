@@ -82,9 +82,9 @@ TEST_F(DesktopTest, ShowsScreensDockAndVisibleWindowsFromTopLeft) {
     EXPECT_NEAR(dock.value("y").toDouble() + dock.value("height").toDouble(), s.frame.height(), 1.0);
     ASSERT_EQ(desktop.dockTiles().size(), int(mac.dockTiles().size()));
     // An app's tile shows the app's picture, a file within the Mac's folders.
-    const QVariantMap finder = desktop.dockTiles().first().toMap().value("icon").toMap();
+    const QVariantMap finder = desktop.dockTiles().first().toMap();
     EXPECT_EQ(finder.value("title"), "Finder");
-    EXPECT_TRUE(finder.value("source").toString().startsWith(QUrl::fromLocalFile(mac.root()).toString()));
+    EXPECT_TRUE(finder.value("iconSource").toString().startsWith(QUrl::fromLocalFile(mac.root()).toString()));
 
     int expected = 0;
     for (const sim::App& app : mac.apps())

@@ -22,6 +22,17 @@ Item {
         border.color: Qt.rgba(1, 1, 1, 0.18)
     }
 
+    function tileColour(title) {
+        let h = 0
+        for (let i = 0; i < title.length; ++i)
+            h = (h * 131 + title.charCodeAt(i) * 17) % 997
+        return Qt.hsla((h % 360) / 360, 0.55, 0.5, 1)
+    }
+    function initials(title) {
+        const words = title.split(" ").filter(w => w.length > 0)
+        return words.length > 1 ? words[0][0] + words[1][0] : title.slice(0, 2)
+    }
+
     Repeater {
         model: Desktop.dockTiles
         delegate: Item {
@@ -53,15 +64,21 @@ Item {
                     anchors.fill: parent
                     size: parent.width
                     cornerRadius: parent.width * 0.23
-                    icon: tile.modelData.icon ?? ({})
+                    icon: ({
+                        generic: false,
+                        title: tile.modelData.title,
+                        initials: dock.initials(tile.modelData.title),
+                        tint: dock.tileColour(tile.modelData.title),
+                        source: tile.modelData.iconSource ?? ""
+                    })
                 }
                 Rectangle {
                     visible: tile.modelData.kind !== "application"
                     anchors.fill: parent
                     radius: width * 0.23
                     gradient: Gradient {
-                        GradientStop { position: 0.0; color: Qt.lighter(tile.modelData.icon.tint, 1.25) }
-                        GradientStop { position: 1.0; color: tile.modelData.icon.tint }
+                        GradientStop { position: 0.0; color: Qt.lighter(dock.tileColour(tile.modelData.title), 1.25) }
+                        GradientStop { position: 1.0; color: dock.tileColour(tile.modelData.title) }
                     }
                     SymbolIcon {
                         anchors.centerIn: parent

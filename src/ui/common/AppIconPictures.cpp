@@ -1,6 +1,6 @@
 #include "ui/common/AppIconPictures.h"
 
-#include "ui/common/AppIcons.h"
+#include "platform/Files.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -33,7 +33,7 @@ QImage roundedAppIconPicture(const QString& id, QSize* originalSize, const QSize
     const double radiusFraction = std::clamp(id.left(slash).toDouble(&numeric), 0.0, 0.5);
     const QString path = localFile(QUrl::fromPercentEncoding(id.mid(slash + 1).toUtf8()));
     const QFileInfo file(path);
-    if (!file.isFile() || file.size() > kMaxAppIconFileBytes) return {};
+    if (!file.isFile() || file.size() > kMaxIconFileBytes) return {};
     QImageReader reader(path);
     const QSize natural = reader.size();
     if (originalSize) *originalSize = natural;

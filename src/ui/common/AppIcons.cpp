@@ -4,9 +4,6 @@
 #include "platform/Files.h"
 #include "platform/Workspace.h"
 
-#include <QFileInfo>
-#include <QUrl>
-
 namespace nimbrel {
 
 namespace {
@@ -55,14 +52,8 @@ QVariantMap AppIconRef::toVariant() const {
             {QStringLiteral("source"), source}};
 }
 
-QString drawableIconFile(const QString& realPath) {
-    const QFileInfo file(realPath);
-    if (!file.isFile() || file.size() > kMaxAppIconFileBytes) return {};
-    return QUrl::fromLocalFile(file.absoluteFilePath()).toString();
-}
-
 QString drawableIconSource(const FileSystem& files, const QString& iconPath) {
-    return iconPath.isEmpty() ? QString() : drawableIconFile(files.realPath(iconPath));
+    return iconPath.isEmpty() ? QString() : iconFileURL(files.realPath(iconPath));
 }
 
 AppIconRef genericAppIcon() {

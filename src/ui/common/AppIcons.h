@@ -35,13 +35,8 @@ QColor appTint(const QString& title);
 // picture can be drawn. {"generic": false, "title", "initials", "tint", "source"}.
 QVariantMap appTileIcon(const QString& title, const QString& imageSource);
 
-// An app's icon is small: a larger file, a device or a folder is never read.
-inline constexpr qint64 kMaxAppIconFileBytes = 16 * 1024 * 1024;
-// A URL of the icon image at `realPath` (a file of this machine) for the picture views; empty
-// when there is no file of an icon's size there.
-QString drawableIconFile(const QString& realPath);
-// The same of the Mac's icon image at `iconPath`, found through `files` as every other file of
-// the Mac.
+// A URL of the Mac's icon image at `iconPath` for the picture views, found through `files` as
+// every other file of the Mac; empty when there is no file of an icon's size there.
 QString drawableIconSource(const FileSystem& files, const QString& iconPath);
 
 // The generic application icon.
