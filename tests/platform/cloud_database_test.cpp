@@ -18,6 +18,7 @@
 
 #include <future>
 #include <latch>
+#include <thread>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -206,6 +207,15 @@ TEST_F(CloudDatabaseTest, TwoStoresSavingAtOnceFromTwoThreadsLoseNoSave) {
     const QString fresh = dir.path() + QStringLiteral("/threads/CloudDatabase.sqlite");
     SqliteCloudStore first(fresh);
     SqliteCloudStore second(fresh);
+    // A third holds the new file's write lock as they open it, so that both find it taken when
+    // they switch the file to write-ahead logging, until it is given back.
+    QDir().mkpath(dir.path() + QStringLiteral("/threads"));
+    OtherProcess holder(fresh);
+    ASSERT_TRUE(holder.run("BEGIN IMMEDIATE"));
+    auto released = std::async(std::launch::async, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return holder.run("COMMIT");
+    });
     std::latch start(2);
     auto saveMany = [&](SqliteCloudStore& store, const QString& prefix) {
         start.arrive_and_wait();
@@ -219,6 +229,7 @@ TEST_F(CloudDatabaseTest, TwoStoresSavingAtOnceFromTwoThreadsLoseNoSave) {
     auto onOtherThread = std::async(std::launch::async, saveMany, std::ref(second), QStringLiteral("b"));
     QStringList failures = saveMany(first, QStringLiteral("a"));
     failures += onOtherThread.get();
+    EXPECT_TRUE(released.get());
     EXPECT_TRUE(failures.isEmpty()) << failures.size() << " failed, first: " << failures.value(0).toStdString();
 
     std::vector<CloudRecordID> ids;
