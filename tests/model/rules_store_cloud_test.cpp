@@ -182,6 +182,13 @@ TEST_F(RulesStoreCloudTest, APullDecodesOnlyTheRecordsThatChangedSinceTheyWereMe
     store->updateRule(edited);
     scheduler.advance(60);
     EXPECT_EQ(names(store->rules().get()), QStringList{"renamed under the same tag"});
+
+    // Another Mac's change comes under a new tag, while the copy held is the one merged last.
+    renamed.name = QStringLiteral("changed elsewhere");
+    renamed.updatedAt = renamed.updatedAt.addingSeconds(60);
+    cloud.putPayload(payloadRecord(renamed));
+    scheduler.advance(60);
+    EXPECT_EQ(names(store->rules().get()), QStringList{"changed elsewhere"});
 }
 
 TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {

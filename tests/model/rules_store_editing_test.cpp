@@ -251,11 +251,16 @@ TEST_F(RulesStoreEditingTest, ADeletionWhileTheAccountIsUnavailableStaysStoredUn
     store = makeStore();
     EXPECT_EQ(storedPendingDeletions().keys(), QStringList{r.id.toString()});
     status->status.set(NimbrelCloudKitAccountStatus::available());
+    // A sync registry written anew meanwhile lists the deletion, so that no new Mac shows the rule.
+    cloud.damage("sync_registry");
+    store->addRule(rule(QStringLiteral("Other"), QStringLiteral("Notes")));
+    scheduler.runUntilIdle();
+    EXPECT_EQ(cloud.listed("tombstoneIDs_rule"), QStringList{r.id.toString()});
     notifications.post(kCloudKitBecameAvailableNotification);
     scheduler.runUntilIdle();
     EXPECT_EQ(tombstonedIDs(), std::set<QString>{r.id.toString()});
     EXPECT_TRUE(storedPendingDeletions().isEmpty());
-    EXPECT_TRUE(store->rules().get().empty());
+    EXPECT_EQ(names(store->rules().get()), QStringList{"Other"});
 }
 
 TEST_F(RulesStoreEditingTest, TwoQuickEditsReachTheCloudInTheirOrder) {

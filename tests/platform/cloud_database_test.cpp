@@ -18,6 +18,7 @@
 
 #include <future>
 #include <latch>
+#include <thread>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,6 +62,20 @@ struct Mac {
         db.fetchRecords(ids, [&](CloudResult<CloudBatchResult> r) { out = std::move(r); });
         scheduler.advance(service.conditions().latency);
         return *out;
+    }
+};
+
+// Another process's connection to a database file, running SQL on it.
+struct OtherProcess {
+    sqlite3* db = nullptr;
+    explicit OtherProcess(const QString& path) { EXPECT_EQ(sqlite3_open(QFile::encodeName(path), &db), SQLITE_OK); }
+    ~OtherProcess() { sqlite3_close(db); }
+    bool run(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+    qint64 value(const char* sql) {
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+        const qint64 v = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
+        return sqlite3_finalize(s), v;
     }
 };
 
@@ -192,6 +207,15 @@ TEST_F(CloudDatabaseTest, TwoStoresSavingAtOnceFromTwoThreadsLoseNoSave) {
     const QString fresh = dir.path() + QStringLiteral("/threads/CloudDatabase.sqlite");
     SqliteCloudStore first(fresh);
     SqliteCloudStore second(fresh);
+    // A third holds the new file's write lock as they open it, so that both find it taken when
+    // they switch the file to write-ahead logging, until it is given back.
+    QDir().mkpath(dir.path() + QStringLiteral("/threads"));
+    OtherProcess holder(fresh);
+    ASSERT_TRUE(holder.run("BEGIN IMMEDIATE"));
+    auto released = std::async(std::launch::async, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return holder.run("COMMIT");
+    });
     std::latch start(2);
     auto saveMany = [&](SqliteCloudStore& store, const QString& prefix) {
         start.arrive_and_wait();
@@ -205,6 +229,7 @@ TEST_F(CloudDatabaseTest, TwoStoresSavingAtOnceFromTwoThreadsLoseNoSave) {
     auto onOtherThread = std::async(std::launch::async, saveMany, std::ref(second), QStringLiteral("b"));
     QStringList failures = saveMany(first, QStringLiteral("a"));
     failures += onOtherThread.get();
+    EXPECT_TRUE(released.get());
     EXPECT_TRUE(failures.isEmpty()) << failures.size() << " failed, first: " << failures.value(0).toStdString();
 
     std::vector<CloudRecordID> ids;
@@ -342,13 +367,23 @@ TEST_F(CloudDatabaseTest, ADamagedFileIsNeverLostWhenItsNameIsTakenOrItCannotMov
     }
 }
 
-// Another process's connection to a database file, running SQL on it.
-struct OtherProcess {
-    sqlite3* db = nullptr;
-    explicit OtherProcess(const QString& path) { EXPECT_EQ(sqlite3_open(QFile::encodeName(path), &db), SQLITE_OK); }
-    ~OtherProcess() { sqlite3_close(db); }
-    bool run(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
-};
+// Another Mac, forked before this process opened the file, finds it damaged where no call reads
+// (the page it is told of, a table's of its own) and sets it aside while this process has it
+// open, then saves to the new file. It ends with 0, or the step that failed.
+int setAsideByAnotherMac(const QString& file, int told) {
+    qint64 page = 0;
+    QFile spoiled(file);
+    if (::read(told, &page, sizeof page) != sizeof page || !spoiled.open(QIODevice::ReadWrite) ||
+        !spoiled.seek((page - 1) * 4096) || spoiled.write("XXXX") != 4)
+        return 1;
+    spoiled.close();
+    SqliteCloudStore b(file);
+    if (!b.fetch(kContainer, {"before"}).error().hasCode(CloudError::unknownItem)) return 2;
+    // The kept copy holds what was only in its log.
+    const QString kept = b.setAsideProblem().section(QStringLiteral(" was kept as "), 1).chopped(1);
+    if (OtherProcess(kept).value("SELECT count(*) FROM records WHERE name = 'before'") != 1) return 3;
+    return b.save(kContainer, record("fromB", 1)).ok() ? 0 : 4;
+}
 
 // Another program's row larger than any record: its fields are never read into memory, the row
 // reads as damaged (alone in a batch), and a save writes the record anew over it.
@@ -403,6 +438,37 @@ TEST_F(CloudDatabaseTest, AFileLockedAtItsFirstOpeningIsLeftAloneAndOpenedOnceFr
     EXPECT_TRUE(store.save(kContainer, record("r", 1)).ok());
     OtherProcess again(path);
     EXPECT_TRUE(again.run("SELECT x FROM mine")) << "the file is the one that was there";
+}
+
+// A file set aside by another process is never written on again: each call opens the file at the
+// path when it is another, and a save whose file went aside while it wrote is written again.
+TEST_F(CloudDatabaseTest, AFileSetAsideByAnotherProcessIsNeverWrittenOnAgain) {
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(setAsideByAnotherMac(path, go[0]));
+    ASSERT_TRUE(a.save(record("first", 1)).ok());
+    OtherProcess other(path);
+    ASSERT_TRUE(other.run("CREATE TABLE unread(x); PRAGMA wal_checkpoint(TRUNCATE)"));
+    const qint64 page = other.value("SELECT rootpage FROM sqlite_master WHERE name = 'unread'");
+    ASSERT_TRUE(a.save(record("before", 1)).ok()); // only in the log
+    ASSERT_EQ(::write(go[1], &page, sizeof page), qint64(sizeof page));
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0) << "the other Mac failed at step " << WEXITSTATUS(status);
+    EXPECT_TRUE(a.fetch("fromB").ok()) << "the other Mac's save, in the new file";
+
+    // Moved aside while a save writes, with no new file yet: the save is written to a new one.
+    SqliteCloudStore store(path);
+    bool moved = false;
+    store.setAfterWriteForTesting([&] {
+        if (!std::exchange(moved, true))
+            for (const char* suffix : {"", "-wal"})
+                QFile::rename(path + suffix, path + ".gone" + suffix);
+    });
+    ASSERT_TRUE(store.save(kContainer, record("racing", 1)).ok());
+    EXPECT_TRUE(a.fetch("racing").ok());
 }
 
 TEST_F(CloudDatabaseTest, QuittingDropsTheWaitingCallsAndWaitsForNoLock) {

@@ -194,6 +194,16 @@ TEST_F(SessionsCloudSyncTest, ChangesGoOutThroughTheGateAndDeletionsWaitForIt) {
     EXPECT_EQ(cloud.tombstones(Type::session).size(), 2u);
     EXPECT_EQ(names(), QStringList{"Quiet"}) << "the pull did not bring it back";
     EXPECT_TRUE(defaults.dictionaryValue(SessionsCloudSync::pendingDeletionsKey).value_or(QVariantMap()).isEmpty());
+
+    // A session sent while the sync registry could not be written is listed when it is written anew.
+    simulated.cloud().failNext(
+        {CloudFailure::Operation::save, "sync_registry", CloudError::make(CloudError::networkFailure, {})});
+    store->updateSession(quiet);
+    scheduler.advance(0);
+    cloud.damage("sync_registry");
+    store->deleteSession(Uuid::random());
+    scheduler.advance(0);
+    EXPECT_TRUE(cloud.listed("payloadIDs_session").contains(quiet.id.toString()));
 }
 
 TEST_F(SessionsCloudSyncTest, APullWhoseFetchFailedBringsNoDeletedSessionBack) {
@@ -265,6 +275,10 @@ TEST_F(SessionsCloudSyncTest, AnUnreadableSessionRecordIsReportedAndAnUnchangedO
     scheduler.advance(60);
     EXPECT_EQ(names(), QStringList{"Kept"});
     EXPECT_EQ(takeActivities().filter("Session Decode Failed").size(), 1) << "reported at every pull";
+    // Changed under a new tag, as another Mac's save leaves it.
+    cloud.putPayload(record(renamed));
+    scheduler.advance(60);
+    EXPECT_EQ(names(), QStringList{"Renamed under the same tag"});
 }
 
 TEST_F(SessionsCloudSyncTest, AMergeThatActivatesASessionAppliesItAtOnce) {

@@ -232,7 +232,7 @@ TEST_F(SyncManagerTest, MergeRulesKeepANewerServerCopyAndUniteLists) {
 
     CloudRecord more = note("n", "newer");
     more.set(QStringLiteral("updatedAt"), Date{200});
-    more.set(QStringLiteral("ids"), QStringList{"c", "a"});
+    more.set(QStringLiteral("ids"), QStringList{"c", "a", "c"});
     ASSERT_TRUE(merge(more, {true, true}).ok());
     EXPECT_EQ(cloud.record("n")->textList("ids"), (QStringList{"a", "b", "c"}));
 }

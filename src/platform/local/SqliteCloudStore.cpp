@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
 
 namespace nimbrel {
 
@@ -20,6 +21,8 @@ namespace {
 
 // Between two looks at a lock held by another process.
 constexpr int kLockPollMs = 10;
+// Writes of one save, each made again because its file was replaced meanwhile, before the save fails.
+constexpr int kWritesWhileReplaced = 3;
 
 const char* const kSchema = "CREATE TABLE IF NOT EXISTS records("
                             " container TEXT NOT NULL,"
@@ -104,10 +107,16 @@ struct StatementUse {
 } // namespace
 
 SqliteCloudStore::SqliteCloudStore(QString path, int busyTimeoutMs)
-    : path_(std::move(path)), busyTimeoutMs_(busyTimeoutMs) {}
+    : path_(std::move(path)), encodedPath_(QFile::encodeName(path_)), busyTimeoutMs_(busyTimeoutMs) {}
 
 SqliteCloudStore::~SqliteCloudStore() {
     close();
+}
+
+std::optional<SqliteCloudStore::FileIdentity> SqliteCloudStore::identityAtPath() const {
+    struct stat st {};
+    if (::stat(encodedPath_.constData(), &st) != 0) return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino};
 }
 
 QString SqliteCloudStore::setAsideProblem() const {
@@ -122,12 +131,15 @@ QString SqliteCloudStore::takeSetAsideNotice() {
     return setAsideProblem_;
 }
 
+// The engine itself leaves the log and the shared memory of a file that was moved alone (closing
+// may otherwise copy the log into the file and delete both by their names, now another file's).
 void SqliteCloudStore::close() {
     sqlite3_finalize(select_);
     sqlite3_finalize(upsert_);
     select_ = upsert_ = nullptr;
     if (db_) sqlite3_close(db_);
     db_ = nullptr;
+    openIdentity_.reset();
 }
 
 int SqliteCloudStore::waitForLock(void* store, int attempts) {
@@ -151,13 +163,14 @@ bool SqliteCloudStore::execWaitingForLock(const char* sql) {
 
 int SqliteCloudStore::openFile(QString* problem) {
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    const QByteArray file = QFile::encodeName(path_);
+    // The file found at the path before the opening and after it: the same both times is the one opened.
+    const std::optional<FileIdentity> before = identityAtPath();
     auto failed = [this, problem](int code, const QString& text) {
         *problem = text;
         close();
         return code & 0xff;
     };
-    if (const int code = sqlite3_open_v2(file.constData(), &db_,
+    if (const int code = sqlite3_open_v2(encodedPath_.constData(), &db_,
                                          SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
         code != SQLITE_OK)
         return failed(code, lastError(db_));
@@ -179,6 +192,9 @@ int SqliteCloudStore::openFile(QString* problem) {
     if (!execWaitingForLock("PRAGMA journal_mode=WAL") || !exec(db_, "PRAGMA synchronous=NORMAL") ||
         !execWaitingForLock(kSchema))
         return failed(sqlite3_errcode(db_), lastError(db_));
+    openIdentity_ = identityAtPath();
+    if (before && openIdentity_ != before)
+        return failed(SQLITE_BUSY, QStringLiteral("the file was replaced while it was being opened"));
     return prepareStatements(problem);
 }
 
@@ -199,6 +215,7 @@ int SqliteCloudStore::prepareStatements(QString* problem) {
 }
 
 bool SqliteCloudStore::setAside(const QString& problem) {
+    setAsideNoticeTaken_ = false; // each file set aside is told of
     // A free name, never another kept file's: a second damaged file within the same second
     // must not replace the first.
     const std::optional<QString> aside = moveAside(path_, QStringLiteral("damaged"));
@@ -220,7 +237,13 @@ bool SqliteCloudStore::setAside(const QString& problem) {
 }
 
 bool SqliteCloudStore::ensureOpen(CloudError* error) {
-    if (db_) return true;
+    if (db_) {
+        if (isStillAtPath()) return true;
+        // Set aside by another process (or gone): the file at the path now is the cloud, opened
+        // (or made) as at a start, and a damaged one is set aside in turn.
+        close();
+        opened_ = false;
+    }
     QString problem;
     int code = openFile(&problem);
     if (code == SQLITE_OK) {
@@ -316,8 +339,22 @@ CloudResult<CloudRecord> SqliteCloudStore::save(const QString& container, const 
             CloudError::limitExceeded,
             QStringLiteral("The record \"%1\" is too large to be saved.").arg(record.recordID().recordName));
     std::lock_guard lock(mutex_);
-    CloudError error;
-    if (!ensureOpen(&error)) return error;
+    // The caller hears only of a write to the file at the path: one that went to a file set aside
+    // meanwhile is made again in the file there now.
+    for (int writes = 1;; ++writes) {
+        CloudError error;
+        if (!ensureOpen(&error)) return error;
+        CloudResult<CloudRecord> saved = saveInOpenFile(container, record, fields);
+        if (afterWriteForTesting_) afterWriteForTesting_();
+        if (isStillAtPath()) return saved;
+        if (writes == kWritesWhileReplaced)
+            return CloudError::make(CloudError::serviceUnavailable,
+                                    QStringLiteral("The cloud database file was replaced while it was being written."));
+    }
+}
+
+CloudResult<CloudRecord> SqliteCloudStore::saveInOpenFile(const QString& container, const CloudRecord& record,
+                                                          const QByteArray& fields) {
     // Taking the write lock first makes the comparison and the write one step for every process.
     Transaction transaction(db_, "BEGIN IMMEDIATE");
     if (!transaction.isOpen()) return failure(QStringLiteral("The cloud database could not be written"));

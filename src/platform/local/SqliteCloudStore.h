@@ -6,7 +6,11 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
+#include <optional>
+
+#include <sys/types.h>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -16,7 +20,10 @@ namespace nimbrel {
 // The records of every container in one SQLite file (write-ahead log, so several processes
 // can share it). A save compares the change tag and writes the record in one immediate
 // transaction, so of two processes saving the same copy only the first succeeds.
-// Calls are blocking and serialised; they are meant for a worker thread.
+// Calls are blocking and serialised; they are meant for a worker thread. Each call first looks
+// whether the file at the path is still the one open (another process may have set it aside as
+// damaged) and opens the one there when not; a save whose file was replaced while it wrote is
+// written again to the new one.
 class SqliteCloudStore {
   public:
     // How long a call waits for another process's lock before it fails as busy.
@@ -49,8 +56,19 @@ class SqliteCloudStore {
     // From now on no call waits for another process's lock (the program is quitting); one that
     // waits gives up within a moment. Callable from any thread.
     void stopWaiting() { stopWaiting_ = true; }
+    // For tests: runs after each write, before the store looks whether the file is still at its path.
+    void setAfterWriteForTesting(std::function<void()> hook) { afterWriteForTesting_ = std::move(hook); }
 
   private:
+    // A file as the system knows it, whatever its name.
+    struct FileIdentity {
+        dev_t device;
+        ino_t inode;
+        friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+    };
+    std::optional<FileIdentity> identityAtPath() const;
+    bool isStillAtPath() const { return openIdentity_ && identityAtPath() == openIdentity_; }
+    // Opens the file at the path unless the one open is still there.
     bool ensureOpen(CloudError* error);
     // SQLITE_OK, or the primary code of what failed (what the integrity check finds is SQLITE_CORRUPT).
     int openFile(QString* problem);
@@ -58,6 +76,8 @@ class SqliteCloudStore {
     int prepareStatements(QString* problem);
     static int waitForLock(void* store, int attempts);
     void close();
+    CloudResult<CloudRecord> saveInOpenFile(const QString& container, const CloudRecord& record,
+                                            const QByteArray& fields);
     // Moves the damaged file and its log aside; false when they stay where they are.
     bool setAside(const QString& problem);
     enum class RowState { good, damaged, databaseFailed };
@@ -67,10 +87,12 @@ class SqliteCloudStore {
     CloudError failure(const QString& what) const;
 
     QString path_;
+    QByteArray encodedPath_;
     int busyTimeoutMs_;
     std::atomic<bool> stopWaiting_ = false;
     mutable std::mutex mutex_;
     sqlite3* db_ = nullptr;
+    std::optional<FileIdentity> openIdentity_;
     sqlite3_stmt* select_ = nullptr;
     sqlite3_stmt* upsert_ = nullptr;
     bool opened_ = false;
@@ -80,6 +102,7 @@ class SqliteCloudStore {
     QByteArray boundContainerUtf8_;
     QByteArray nameBuffer_;
     bool setAsideNoticeTaken_ = false;
+    std::function<void()> afterWriteForTesting_;
 };
 
 } // namespace nimbrel
