@@ -307,7 +307,7 @@ int main(int argc, char** argv) {
         for (const QString& folder : folders)
             startProgram(program, folder, tally);
 
-    std::printf("crash-consistency: %d kills, %d of them in the middle of a write; %lld damaged or older files "
+    std::printf("crash-consistency: %d kills, which cut %d writes short; %lld damaged or older files "
                 "or failed starts%s\n",
                 tally.kills, tally.interruptedWrites, static_cast<long long>(tally.problems.size()),
                 program.isEmpty() ? "" : "; the program was started on every folder");
