@@ -4,8 +4,9 @@
 
 namespace nimbrel {
 
-CoalescedFileWriter::CoalescedFileWriter(QString path, int permissions, std::chrono::milliseconds minimumInterval)
-    : path_(std::move(path)), permissions_(permissions), minimumInterval_(minimumInterval) {}
+CoalescedFileWriter::CoalescedFileWriter(QString path, int permissions, std::chrono::milliseconds minimumInterval,
+                                         qint64 maxBytes)
+    : path_(std::move(path)), permissions_(permissions), minimumInterval_(minimumInterval), maxBytes_(maxBytes) {}
 
 CoalescedFileWriter::~CoalescedFileWriter() {
     {
@@ -35,9 +36,14 @@ bool CoalescedFileWriter::flush() {
     return lastSucceeded_;
 }
 
-std::optional<QString> CoalescedFileWriter::takeFailure() {
+std::optional<CoalescedFileWriter::Failure> CoalescedFileWriter::takeFailure() {
     std::lock_guard lock(mutex_);
     return std::exchange(unreportedFailure_, std::nullopt);
+}
+
+void CoalescedFileWriter::setFailureNotice(std::function<void()> notice) {
+    std::lock_guard lock(mutex_);
+    failureNotice_ = std::move(notice);
 }
 
 bool CoalescedFileWriter::lastWriteFailed() {
@@ -59,15 +65,25 @@ void CoalescedFileWriter::run() {
         const std::uint64_t sequence = submitted_;
         lock.unlock();
         QString error;
-        const bool ok = writeFileAtomically(path_, render(), &error, permissions_);
+        const bool ok = writeFileWithin(path_, render(), maxBytes_, &error, permissions_);
         lock.lock();
 
         lastWrite_ = std::chrono::steady_clock::now();
         finished_ = sequence;
+        if (!ok) {
+            // A failure not taken yet that began a run of them still does.
+            const bool first = lastSucceeded_ || (unreportedFailure_ && unreportedFailure_->firstSinceSuccess);
+            unreportedFailure_ = Failure{error, first};
+        }
         lastSucceeded_ = ok;
-        if (!ok) unreportedFailure_ = error;
         if (finished_ == submitted_) hurry_ = false;
         written_.notify_all();
+        if (!ok && failureNotice_) {
+            const std::function<void()> notice = failureNotice_;
+            lock.unlock();
+            notice();
+            lock.lock();
+        }
     }
 }
 

@@ -17,13 +17,14 @@ namespace nimbrel {
 // waiting to be written, and a thread of its own writes the newest content atomically
 // (writeFileAtomically), at most once per `minimumInterval` and never an older content after a
 // newer one. The first change after a quiet spell is written at once. A crash loses at most the
-// changes of the last interval and leaves the old file or a new one, whole.
+// changes of the last interval and leaves the old file or a new one, whole. A content larger than
+// the file's reader takes is refused like a failed write (writeFileWithin).
 class CoalescedFileWriter {
   public:
     // Makes the file's bytes; runs on the writer's thread, so it must own what it reads.
     using Render = std::function<QByteArray()>;
 
-    CoalescedFileWriter(QString path, int permissions, std::chrono::milliseconds minimumInterval);
+    CoalescedFileWriter(QString path, int permissions, std::chrono::milliseconds minimumInterval, qint64 maxBytes);
     // Writes what is still waiting, then stops.
     ~CoalescedFileWriter();
     CoalescedFileWriter(const CoalescedFileWriter&) = delete;
@@ -33,8 +34,14 @@ class CoalescedFileWriter {
     // Waits until everything submitted so far has been written, without waiting out the
     // interval; true when the newest content is on disk (also when nothing was ever submitted).
     bool flush();
-    // The error of a failed write not yet taken, for the caller to report on its own thread.
-    std::optional<QString> takeFailure();
+    struct Failure {
+        QString error;
+        bool firstSinceSuccess = true; // no write succeeded between it and the failure told before
+    };
+    // The newest failed write not yet taken, for the caller to report on its own thread.
+    std::optional<Failure> takeFailure();
+    // Called on the writer's thread after each failed write, for the caller to take it on its own.
+    void setFailureNotice(std::function<void()> notice);
     // Whether the newest write that ended failed (a content still waiting may yet succeed).
     bool lastWriteFailed();
 
@@ -44,6 +51,7 @@ class CoalescedFileWriter {
     const QString path_;
     const int permissions_;
     const std::chrono::milliseconds minimumInterval_;
+    const qint64 maxBytes_;
 
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -52,7 +60,8 @@ class CoalescedFileWriter {
     std::uint64_t submitted_ = 0;
     std::uint64_t finished_ = 0;
     bool lastSucceeded_ = true;
-    std::optional<QString> unreportedFailure_;
+    std::optional<Failure> unreportedFailure_;
+    std::function<void()> failureNotice_;
     bool hurry_ = false;
     bool stopping_ = false;
     std::chrono::steady_clock::time_point lastWrite_{};

@@ -324,6 +324,7 @@ BoundedRead readFileWithin(const QString& realPath, qint64 maxBytes) {
         if (n == 0) break;
         filled += n;
     }
+    if (filled == 0 && S_ISFIFO(st.st_mode)) return failed(QStringLiteral("a pipe with no writer"));
     if (filled > maxBytes) return tooLarge();
     bytes.truncate(qsizetype(filled));
     result.status = BoundedRead::Status::read;
@@ -404,6 +405,17 @@ bool writeFileAtomically(const QString& realPath, const QByteArray& data, QStrin
     }
     syncFolder(folder);
     return true;
+}
+
+bool writeFileWithin(const QString& realPath, const QByteArray& data, qint64 maxBytes, QString* error,
+                     int permissions) {
+    if (data.size() > maxBytes) {
+        if (error)
+            *error = QStringLiteral("%1 would hold %2, more than the %3 that can be read back; it was not written")
+                         .arg(QFileInfo(realPath).fileName(), sizeText(data.size()), sizeText(maxBytes));
+        return false;
+    }
+    return writeFileAtomically(realPath, data, error, permissions);
 }
 
 int removeStaleTemporaries(const QString& realPath) {

@@ -100,14 +100,16 @@ struct BoundedRead {
         read,
         missing,  // nothing at the path
         tooLarge, // more than the bound: only the bound and one byte were read
-        failed,   // a folder, no permission, a pipe with nothing waiting, an input error
+        failed,   // a folder, no permission, a pipe with no writer or nothing waiting, an input error
     };
     Status status = Status::missing;
     QByteArray bytes; // when read
     QString error;    // why, when tooLarge or failed
 };
 // Reads the real path's whole content when it holds at most `maxBytes`, whatever its size says
-// (a device or a growing file may say anything). Never waits for a pipe.
+// (a device or a growing file may say anything). Never waits for a pipe. A pipe that ends before
+// its first byte has no writer: it is not an empty file, which a store would take as its own
+// and write over.
 BoundedRead readFileWithin(const QString& realPath, qint64 maxBytes);
 constexpr qint64 kMebibyte = 1024 * 1024;
 
@@ -122,6 +124,11 @@ QString iconFileURL(const QString& realPath);
 // mode; by default an existing file keeps its mode and a new one gets 0644.
 bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error = nullptr,
                          int permissions = -1);
+// writeFileAtomically for a file that is read with readFileWithin(`maxBytes`): a content larger
+// than that is refused with an error saying so, and the old file stays as it was, since what is
+// written must be read back.
+bool writeFileWithin(const QString& realPath, const QByteArray& data, qint64 maxBytes, QString* error = nullptr,
+                     int permissions = -1);
 // For crash tests: called with the temporary file's path after it is written and flushed,
 // just before the rename. Returns the previous hook.
 using AtomicWriteHook = std::function<void(const QString& temporaryPath)>;

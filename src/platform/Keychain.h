@@ -85,7 +85,7 @@ class InMemoryKeychain : public Keychain {
 // kept in `setAsideProblem()` for the program to record.
 class FileKeychain final : public InMemoryKeychain {
   public:
-    // Far more than a keychain of a few items ever holds.
+    // Far more than a keychain of a few items ever holds; a change that would pass it is refused.
     static constexpr qint64 kMaxFileBytes = 4 * kMebibyte;
 
     explicit FileKeychain(QString path);

@@ -50,6 +50,15 @@ ProgramFacilities::ProgramFacilities(Locations locations) : locations_(std::move
     // user learns of them in the activity list, as of every other damaged file.
     recordSetAside(QStringLiteral("Preferences Unreadable"), defaults_->setAsideProblem());
     recordSetAside(QStringLiteral("Keychain Unreadable"), keychain_->setAsideProblem());
+    // The defaults are written by a thread of their own; the user learns of a failed write when
+    // it happens, not at the next change.
+    defaults_->reportWriteFailuresOn(scheduler_, [this](const QString& error) {
+        recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Preferences Save Failed"),
+                              QStringLiteral("The preferences could not be saved (%1). The file keeps what it held "
+                                             "before; the changes stay in effect and are saved again with the next "
+                                             "change.")
+                                  .arg(error));
+    });
 }
 
 void ProgramFacilities::recordSetAside(const QString& title, const QString& problem) {
@@ -61,11 +70,12 @@ ProgramFacilities::~ProgramFacilities() {
 }
 
 void ProgramFacilities::flush() {
+    // First the preferences: a failure to save them is recorded in the activity history.
+    if (!defaults_->synchronize()) logLine(kLog, QStringLiteral("could not save the preferences"));
     if (hasSharedInstance<NimbrelActivityStore>()) {
         NimbrelActivityStore& activity = NimbrelActivityStore::shared();
         if (activity.hasPendingSave()) activity.flush(); // says itself when it cannot
     }
-    if (!defaults_->synchronize()) logLine(kLog, QStringLiteral("could not save the preferences"));
     QString error;
     if (!simulated_->save(&error)) logLine(kLog, QStringLiteral("could not save the simulated Mac: ") + error);
 }

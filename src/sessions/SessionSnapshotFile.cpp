@@ -13,7 +13,9 @@ namespace nimbrel {
 SessionSnapshotFile::SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting)
     : platform_(platform),
       file_(sessionsSupportFolder(platform.locations) + QLatin1Char('/') + fileName, kMaxFileBytes),
-      reporting_(std::move(reporting)) {}
+      reporting_(std::move(reporting)) {
+    file_.removeStaleTemporaries(); // its writes are the main thread's, and none has begun
+}
 
 SessionSnapshotFile::State SessionSnapshotFile::load(const std::function<void(const QJsonDocument&)>& decode) {
     QString problem;

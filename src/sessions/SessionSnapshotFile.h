@@ -16,7 +16,9 @@ struct Platform;
 // the "Nimbrel" folder until it has been put back. It is written whole and atomically, pretty
 // printed with sorted keys. A snapshot that is there but cannot be read or decoded is reported
 // once, moved aside under a new name and read as absent: it is never written over in place. A
-// write that fails is logged each time and recorded once, until a write succeeds again.
+// write that fails, or that would be larger than the file is read with, is logged each time and
+// recorded once, until a write succeeds again. What writes cut short by a crash left beside the
+// file goes when it is opened.
 class SessionSnapshotFile {
   public:
     struct Reporting {
@@ -27,7 +29,7 @@ class SessionSnapshotFile {
         QString saveFailedTitle;
     };
 
-    // A Dock's applications or a picture per screen; a larger file is taken as damaged.
+    // A Dock's applications or a picture per screen; a larger file is taken as damaged, and not written.
     static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 
     SessionSnapshotFile(Platform& platform, const QString& fileName, Reporting reporting);

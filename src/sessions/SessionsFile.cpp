@@ -49,8 +49,10 @@ struct SessionsFile::Writer {
     SessionListText text; // used by the one worker writing
 };
 
-SessionsFile::SessionsFile(const QString& folder)
-    : file_(folder + QLatin1Char('/') + kFileName, kMaxFileBytes), writer_(std::make_shared<Writer>(file_)) {}
+SessionsFile::SessionsFile(const QString& folder, qint64 maxBytes)
+    : file_(folder + QLatin1Char('/') + kFileName, maxBytes), writer_(std::make_shared<Writer>(file_)) {
+    file_.removeStaleTemporaries(); // no worker of this file has started yet
+}
 
 SessionsFile::~SessionsFile() = default;
 

@@ -15,7 +15,9 @@ class Scheduler;
 
 // "Sessions.json": the sessions in the store's order, pretty printed with sorted keys and
 // replaced atomically. A file that is there but cannot be read or decoded loads as no
-// sessions, and is kept aside under a new name before the first save replaces it.
+// sessions, and is kept aside under a new name before the first save replaces it. A list whose
+// text is larger than the file is read with is not written: the save fails, and the file keeps
+// the last list that fitted. What writes cut short by a crash left beside it goes when it opens.
 //
 // A save hands the list to a worker, which makes the text (encoding only the sessions that
 // changed since its last write) and writes it, so the caller never waits for the disk. Writes
@@ -24,10 +26,11 @@ class Scheduler;
 class SessionsFile {
   public:
     static inline const QString kFileName = QStringLiteral("Sessions.json");
-    // Thousands of sessions with their apps; a larger file is taken as damaged.
+    // Thousands of sessions with their apps; a larger file is taken as damaged, and not written.
     static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 
-    explicit SessionsFile(const QString& folder);
+    // `maxBytes` is for tests: the program reads and writes within kMaxFileBytes.
+    explicit SessionsFile(const QString& folder, qint64 maxBytes = kMaxFileBytes);
     ~SessionsFile();
 
     const QString& path() const { return file_.path(); }

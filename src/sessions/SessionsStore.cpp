@@ -32,7 +32,8 @@ NimbrelSessionsStore::Parts NimbrelSessionsStore::Parts::none() {
 }
 
 NimbrelSessionsStore::NimbrelSessionsStore(Platform& platform, Parts parts)
-    : platform_(platform), parts_(std::move(parts)), file_(sessionsSupportFolder(platform.locations)),
+    : platform_(platform), parts_(std::move(parts)),
+      file_(sessionsSupportFolder(platform.locations), parts_.sessionsFileBytes),
       activeSessionObserver_(activeSession_.observe([this](const auto&) { activeAllowedApps_.reset(); })) {}
 
 NimbrelSessionsStore::~NimbrelSessionsStore() {

@@ -36,6 +36,7 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
         std::function<SessionReminderControl&()> reminders;
         std::function<std::unique_ptr<SessionsCloudSide>(std::weak_ptr<NimbrelSessionsStore>)> makeCloudSide;
         NimbrelMainBundle mainBundle;
+        qint64 sessionsFileBytes = SessionsFile::kMaxFileBytes; // smaller in tests of the bound
 
         static Parts standard(Platform& platform);
         // Nothing outside the store: no Dock, pictures, reminders or cloud.

@@ -45,7 +45,11 @@ std::optional<QByteArray> SupportFile::read(QString* error) const {
 }
 
 bool SupportFile::write(const QByteArray& data, QString* error) const {
-    return writeFileAtomically(path_, data, error);
+    return writeFileWithin(path_, data, maxBytes_, error);
+}
+
+void SupportFile::removeStaleTemporaries() const {
+    nimbrel::removeStaleTemporaries(path_);
 }
 
 bool SupportFile::remove() const {

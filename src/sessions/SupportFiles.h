@@ -14,8 +14,8 @@ struct Locations;
 QString sessionsSupportFolder(const Locations& locations);
 
 // One file of that folder that the sessions subsystem keeps: read whole (when it holds no more
-// than its kind ever does), replaced atomically, and, when it cannot be read, kept aside under
-// a unique name rather than written over.
+// than its kind ever does), replaced atomically (never by more than it reads), and, when it
+// cannot be read, kept aside under a unique name rather than written over.
 class SupportFile {
   public:
     SupportFile(QString path, qint64 maxBytes) : path_(std::move(path)), maxBytes_(maxBytes) {}
@@ -25,7 +25,10 @@ class SupportFile {
     // The bytes; none when it cannot be read or is larger than its bound (`error` says why;
     // empty when it does not exist).
     std::optional<QByteArray> read(QString* error = nullptr) const;
+    // Fails, leaving the file as it was, when `data` is larger than the file is read with.
     bool write(const QByteArray& data, QString* error = nullptr) const;
+    // Removes what writes cut short by a crash left beside the file; only while none of its own is on the way.
+    void removeStaleTemporaries() const;
     bool remove() const;
     // Moves the file aside ("<name>.<reason>-<time>", "unreadable" by default); the new path, or none.
     std::optional<QString> moveAside(const QString& reason = {}) const;

@@ -263,7 +263,7 @@ TEST_F(FilesTest, BoundedReadsStopAtTheBound) {
         QByteArray bytes;
     } cases[] = {
         {"fits", S::read, "12345678"}, {"over", S::tooLarge, {}}, {"huge", S::tooLarge, {}},
-        {"endless", S::tooLarge, {}},  {"pipe", S::read, {}},     {"folder", S::failed, {}},
+        {"endless", S::tooLarge, {}},  {"pipe", S::failed, {}},   {"folder", S::failed, {}},
         {"missing", S::missing, {}},
     };
     for (const auto& c : cases) {
@@ -272,6 +272,12 @@ TEST_F(FilesTest, BoundedReadsStopAtTheBound) {
         EXPECT_EQ(read.bytes, c.bytes) << c.name;
         EXPECT_EQ(read.error.isEmpty(), c.status == S::read || c.status == S::missing) << c.name;
     }
+    // What is written within the bound reads back; a byte more is refused and the file stays.
+    EXPECT_TRUE(writeFileWithin(path("fits"), "87654321", 8));
+    QString error;
+    EXPECT_FALSE(writeFileWithin(path("fits"), "987654321", 8, &error));
+    EXPECT_EQ(readFileWithin(path("fits"), 8).bytes, "87654321");
+    EXPECT_EQ(error, "fits would hold 9 bytes, more than the 8 bytes that can be read back; it was not written");
 }
 
 TEST_F(FilesTest, LocalFileSystemMapsMacPathsUnderItsRoot) {

@@ -1,4 +1,5 @@
 #include "platform/Log.h"
+#include "platform/VirtualScheduler.h"
 #include "platform/local/JsonFileUserDefaults.h"
 #include "platform/local/TypedValueCoding.h"
 
@@ -392,6 +393,45 @@ TEST_F(DefaultsFileTest, SynchronizeTellsWhetherTheLastWriteSucceeded) {
     ASSERT_TRUE(QFile::remove(folder));
     EXPECT_TRUE(d.synchronize()); // writes again
     EXPECT_EQ(JsonFileUserDefaults(path_).boolValue("flag"), true);
+
+    // Set again as it is after a failed write, a value is written, without a synchronize.
+    setAtomicWriteFaultForTesting([](const QString&) { return QStringLiteral("The disk is full."); });
+    d.setBool("flag", false);
+    EXPECT_FALSE(d.synchronize());
+    setAtomicWriteFaultForTesting({});
+    std::promise<void> written;
+    setAtomicWriteHookForTesting([&](const QString&) { written.set_value(); });
+    d.setBool("flag", false);
+    EXPECT_EQ(written.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+}
+
+// The file is never larger than its reader takes: a write that would be is refused, the file
+// keeps what it held, and the values stay in memory until a change makes the file fit.
+TEST_F(DefaultsFileTest, AFileIsWrittenUpToTheBoundItIsReadWith) {
+    constexpr qint64 kBound = 4096;
+    VirtualScheduler mainThread;
+    QStringList told;
+    JsonFileUserDefaults d(path_, kBound);
+    d.reportWriteFailuresOn(mainThread, [&](const QString& error) { told << error; });
+    d.setString("pad", "");
+    ASSERT_TRUE(d.synchronize());
+    const QString fits(kBound - QFileInfo(path_).size(), 'x');
+    d.setString("pad", fits);
+    ASSERT_TRUE(d.synchronize());
+    EXPECT_EQ(JsonFileUserDefaults(path_, kBound).stringValue("pad"), fits);
+    const QByteArray atTheBound = fileBytes();
+    ASSERT_EQ(atTheBound.size(), kBound);
+
+    d.setString("pad", fits + 'x');
+    EXPECT_FALSE(d.synchronize());
+    d.setBool("other", true);
+    EXPECT_FALSE(d.synchronize());
+    EXPECT_EQ(fileBytes(), atTheBound);
+    EXPECT_EQ(told, QStringList{"defaults.json would hold 4097 bytes, more than the 4096 bytes that can be read back; "
+                                "it was not written"}); // once for the run of failures
+    d.setString("pad", "");
+    ASSERT_TRUE(d.synchronize());
+    EXPECT_EQ(JsonFileUserDefaults(path_, kBound).boolValue("other"), true);
 }
 
 TEST_F(DefaultsFileTest, ObserversHearOnlyTheirKey) {

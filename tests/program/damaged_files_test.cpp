@@ -40,6 +40,13 @@ TEST(DamagedFilesAtStart, EachIsRecordedAsAnError) {
         };
         EXPECT_TRUE(spinUntil([&] { return recorded().size() == 2; }));
         EXPECT_EQ(recorded(), (QStringList{"error Preferences Unreadable", "error Keychain Unreadable"}));
+
+        // A preferences write that fails later, on the writer's thread, is recorded as it happens.
+        setAtomicWriteFaultForTesting([](const QString&) { return QStringLiteral("The disk is full."); });
+        facilities.platform().defaults->setBool(QStringLiteral("Nimbrel.globalPauseActive"), true);
+        EXPECT_TRUE(spinUntil([&] { return recorded().size() == 3; }));
+        setAtomicWriteFaultForTesting({});
+        EXPECT_EQ(recorded().value(2), "error Preferences Save Failed");
         facilities.shutDown();
         resetSharedInstances();
     }

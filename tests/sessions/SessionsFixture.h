@@ -146,7 +146,9 @@ class SessionsFixture : public ::testing::Test {
     }
     // Builds the store and lets its queued first pass run.
     NimbrelSessionsStore& makeStore() {
-        store = NimbrelSessionsStore::create(platform, outside.parts());
+        NimbrelSessionsStore::Parts parts = outside.parts();
+        parts.sessionsFileBytes = sessionsFileBytes;
+        store = NimbrelSessionsStore::create(platform, std::move(parts));
         scheduler.advance(0);
         return *store;
     }
@@ -189,6 +191,7 @@ class SessionsFixture : public ::testing::Test {
     ObserverToken activityToken;
     QStringList activities;
     OutsideCalls outside;
+    qint64 sessionsFileBytes = SessionsFile::kMaxFileBytes;
     std::shared_ptr<NimbrelSessionsStore> store;
 };
 

@@ -70,6 +70,10 @@ class SessionDockManagerTest : public SessionsFixture {
 };
 
 TEST_F(SessionDockManagerTest, ApplyKeepsTheDockFromBeforeWritesTheSessionsAndChecksItLater) {
+    const QString cutShort = ".OriginalDockSnapshot.json.tmp-Ab12Cd"; // by a kill, at an earlier start
+    writeSupportFile(cutShort, "[\"/Appl");
+    manager = std::make_shared<NimbrelSessionDockManager>(platform);
+    EXPECT_FALSE(QFile::exists(supportPath(cutShort)));
     manager->applySessionDock(writing);
     EXPECT_EQ(snapshot(), kOriginalDock);
     EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));

@@ -42,8 +42,10 @@ TEST_F(SessionsStoreStart, AnUndecodableFileLoadsAsNothingAndIsKeptAsideBeforeTh
     QByteArray stored = encodeSessionList({good, workSession()});
     stored.replace("\"isPinned\": false", "\"isPinned\": \"no\""); // one wrongly typed field
     writeSupportFile(QStringLiteral("Sessions.json"), stored);
+    writeSupportFile(QStringLiteral(".Sessions.json.tmp-Ab12Cd"), "[{\"id\""); // a write a kill cut short
 
     makeStore();
+    EXPECT_FALSE(QFile::exists(supportPath(QStringLiteral(".Sessions.json.tmp-Ab12Cd"))));
     EXPECT_TRUE(store->sessions().get().empty());
     ASSERT_EQ(log.startingWith("NimbrelSessionsStore: failed to load sessions: ").size(), 1);
     EXPECT_TRUE(activities.front().startsWith("Sessions Load Failed: "));
@@ -89,13 +91,15 @@ TEST_F(SessionsStoreStart, AFileTooLargeToHoldSessionsIsReportedUnread) {
 }
 
 TEST_F(SessionsStoreStart, AFailedSaveIsReportedAndMemoryKeepsTheChange) {
+    NimbrelSession work = workSession();
+    sessionsFileBytes = encodeSessionList({work}).size(); // the file this list makes is read, and no larger one
     makeStore();
     takeActivities();
     const AtomicWriteFault previous = setAtomicWriteFaultForTesting([](const QString& path) -> std::optional<QString> {
         if (path.endsWith("/Sessions.json")) return QStringLiteral("The disk is full.");
         return std::nullopt;
     });
-    store->addSession(workSession());
+    store->addSession(work);
     setAtomicWriteFaultForTesting(previous);
     // The write is a worker's; its failure is told when the worker is done.
     scheduler.advance(0);
@@ -107,6 +111,21 @@ TEST_F(SessionsStoreStart, AFailedSaveIsReportedAndMemoryKeepsTheChange) {
     // Reminders and the evaluation still follow the change.
     EXPECT_TRUE(outside.calls.contains("reminders 1"));
     EXPECT_TRUE(store->activeSession().get().has_value());
+
+    // Written at the bound; a byte more is refused, and the file stays as it was.
+    store->updateSession(work);
+    const QByteArray atTheBound = readFileWithin(store->storagePath(), kMebibyte).bytes;
+    ASSERT_EQ(atTheBound.size(), sessionsFileBytes);
+    work.name += QLatin1Char('s');
+    store->updateSession(work);
+    scheduler.advance(0);
+    EXPECT_EQ(readFileWithin(store->storagePath(), kMebibyte).bytes, atTheBound);
+    EXPECT_EQ(store->sessions().get().front().name, "Works");
+    EXPECT_TRUE(activities.last().startsWith(
+        QStringLiteral("Sessions Save Failed: Sessions.json would hold %1 bytes").arg(sessionsFileBytes + 1)));
+    store.reset();
+    makeStore();
+    EXPECT_EQ(store->sessions().get().at(0).name, "Work");
 }
 
 } // namespace

@@ -24,6 +24,7 @@
 #include <mutex>
 #include <poll.h>
 #include <random>
+#include <set>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -128,7 +129,7 @@ std::optional<int> waitForEnd(pid_t pid, std::chrono::milliseconds timeout) {
 struct Tally {
     std::mutex mutex;
     int kills = 0;
-    int interruptedWrites = 0; // kills that left a write's temporary file behind
+    int interruptedWrites = 0; // temporary files of writes a kill cut short, each counted once
     QStringList problems;
 
     void problem(const QString& text) {
@@ -138,14 +139,12 @@ struct Tally {
     }
 };
 
-int leftoverTemporaries(const QString& folder) {
-    int count = 0;
+std::set<QString> temporariesIn(const QString& folder) {
+    std::set<QString> found;
     QDirIterator it(folder, {QStringLiteral(".*.tmp-*")}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        ++count;
-    }
-    return count;
+    while (it.hasNext())
+        found.insert(it.next());
+    return found;
 }
 
 // Readers print through the one log sink: one folder is checked at a time.
@@ -157,6 +156,7 @@ void killRepeatedly(const QString& churn, const QString& folder, const QStringLi
     std::mt19937 random(seed);
     const Locations places = Locations::underRoot(folder);
     std::map<QString, qint64> last; // each file's round after the previous kill
+    std::set<QString> notRemoved;   // temporaries the readers left after the previous kill
     for (int run = 0; run < runs; ++run) {
         qint64 first = 1;
         for (const auto& [name, round] : last)
@@ -198,7 +198,8 @@ void killRepeatedly(const QString& churn, const QString& folder, const QStringLi
             std::lock_guard lock(tally.mutex);
             ++tally.kills;
             // Counted before the readers below clear them, as the program does when it starts.
-            tally.interruptedWrites += leftoverTemporaries(folder);
+            for (const QString& temporary : temporariesIn(folder))
+                tally.interruptedWrites += notRemoved.count(temporary) == 0 ? 1 : 0;
         }
         std::lock_guard lock(checking);
         for (const QString& name : files) {
@@ -215,6 +216,12 @@ void killRepeatedly(const QString& churn, const QString& folder, const QStringLi
                                   .arg(check.counter));
             last[name] = std::max(last[name], check.counter);
         }
+        // Each reader clears what the kill left beside its file: a temporary that stays, stays for ever.
+        const std::set<QString> left = temporariesIn(folder);
+        for (const QString& temporary : left)
+            if (notRemoved.count(temporary) == 0)
+                tally.problem(QStringLiteral("%1 run %2: no reader removed %3").arg(folder).arg(run).arg(temporary));
+        notRemoved = left;
     }
 }
 
@@ -300,7 +307,7 @@ int main(int argc, char** argv) {
         for (const QString& folder : folders)
             startProgram(program, folder, tally);
 
-    std::printf("crash-consistency: %d kills, %d of them in the middle of a write; %lld damaged or older files "
+    std::printf("crash-consistency: %d kills, which cut %d writes short; %lld damaged or older files "
                 "or failed starts%s\n",
                 tally.kills, tally.interruptedWrites, static_cast<long long>(tally.problems.size()),
                 program.isEmpty() ? "" : "; the program was started on every folder");

@@ -69,7 +69,8 @@ bool FileKeychain::save() {
                                  {QStringLiteral("accessibility"), item.accessibility}});
     }
     QString error;
-    if (writeFileAtomically(path_, QJsonDocument(array).toJson(QJsonDocument::Compact), &error, 0600)) return true;
+    if (writeFileWithin(path_, QJsonDocument(array).toJson(QJsonDocument::Compact), kMaxFileBytes, &error, 0600))
+        return true;
     logLine(kComponent, QStringLiteral("could not save the keychain: ") + error);
     return false;
 }

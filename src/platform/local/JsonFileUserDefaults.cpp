@@ -16,14 +16,23 @@ const QString kValuesKey = QStringLiteral("values");
 constexpr int kFormat = 1;
 } // namespace
 
-JsonFileUserDefaults::JsonFileUserDefaults(QString filePath)
-    : path_(std::move(filePath)), writer_(std::make_unique<CoalescedFileWriter>(path_, 0600, kWriteInterval)) {
+JsonFileUserDefaults::JsonFileUserDefaults(QString filePath, qint64 maxFileBytes)
+    : path_(std::move(filePath)), maxFileBytes_(maxFileBytes),
+      writer_(std::make_unique<CoalescedFileWriter>(path_, 0600, kWriteInterval, maxFileBytes)) {
     load();
 }
 
 JsonFileUserDefaults::~JsonFileUserDefaults() {
+    failed_ = nullptr; // whoever listens may be gone already: the last failure is only logged
     writer_->flush();
     reportWriteFailure();
+}
+
+void JsonFileUserDefaults::reportWriteFailuresOn(Scheduler& scheduler,
+                                                 std::function<void(const QString& error)> failed) {
+    failed_ = std::move(failed);
+    writer_->setFailureNotice(
+        [this, &scheduler] { scheduler.postFromAnyThread(lifetime_.guard([this] { reportWriteFailure(); })); });
 }
 
 QString JsonFileUserDefaults::filePath(const Locations& locations) {
@@ -32,7 +41,7 @@ QString JsonFileUserDefaults::filePath(const Locations& locations) {
 
 void JsonFileUserDefaults::load() {
     removeStaleTemporaries(path_);
-    const BoundedRead read = readFileWithin(path_, kMaxFileBytes);
+    const BoundedRead read = readFileWithin(path_, maxFileBytes_);
     if (read.status == BoundedRead::Status::missing) return;
 
     QString problem;
@@ -138,9 +147,12 @@ void JsonFileUserDefaults::writeIfChanged(bool changed) {
 
 // Failures happen on the writer's thread; they are told here, on the caller's.
 bool JsonFileUserDefaults::reportWriteFailure() {
-    const std::optional<QString> error = writer_->takeFailure();
-    if (error) logLine(kComponent, QStringLiteral("could not save the defaults: %1").arg(*error));
-    return error.has_value();
+    const std::optional<CoalescedFileWriter::Failure> failure = writer_->takeFailure();
+    if (!failure) return false;
+    logLine(kComponent, QStringLiteral("could not save the defaults: %1").arg(failure->error));
+    // Every change retries the whole file: one report for a run of failures, not one per change.
+    if (failure->firstSinceSuccess && failed_) failed_(failure->error);
+    return true;
 }
 
 QVariant JsonFileUserDefaults::object(const QString& key) const {

@@ -2,6 +2,7 @@
 
 #include "platform/CoalescedFileWriter.h"
 #include "platform/Files.h"
+#include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
 
 #include <QJsonObject>
@@ -19,14 +20,17 @@ namespace nimbrel {
 // and destruction wait for them. A crash at any moment leaves the previous file or a newer
 // one, and loses at most the changes of the last interval. A file that cannot be read is
 // moved aside (kept for the user) and the defaults start empty; a single stored value that
-// cannot be read is kept in the file as it was, unseen, until that key is set anew.
+// cannot be read is kept in the file as it was, unseen, until that key is set anew. A file larger
+// than the reader takes is never written: the write fails, the file keeps what it held, and the
+// values stay in memory for the next change, which writes them all when they fit.
 class JsonFileUserDefaults final : public UserDefaults {
   public:
     static constexpr std::chrono::milliseconds kWriteInterval{100};
-    // Room for tens of thousands of rules; a larger file is taken as damaged.
+    // Room for tens of thousands of rules; a larger file is taken as damaged, and not written.
     static constexpr qint64 kMaxFileBytes = 64 * kMebibyte;
 
-    explicit JsonFileUserDefaults(QString filePath);
+    // `maxFileBytes` is for tests: the program reads and writes within kMaxFileBytes.
+    explicit JsonFileUserDefaults(QString filePath, qint64 maxFileBytes = kMaxFileBytes);
     // Writes what is still waiting.
     ~JsonFileUserDefaults() override;
     static QString filePath(const Locations& locations);
@@ -40,6 +44,10 @@ class JsonFileUserDefaults final : public UserDefaults {
     // failed; true when the file holds every change.
     bool synchronize() override;
     ObserverToken observe(const QString& key, std::function<void()> onChange) override;
+    // Failed writes are logged on the thread of `scheduler` as they happen (not only at the next
+    // change), and the first of a run of them, until a write succeeds, is also told to `failed`
+    // there. Without it they are logged at the next change or synchronize.
+    void reportWriteFailuresOn(Scheduler& scheduler, std::function<void(const QString& error)> failed);
 
     const QString& path() const { return path_; }
     // Where an unreadable file was moved at start (empty when none was).
@@ -58,6 +66,7 @@ class JsonFileUserDefaults final : public UserDefaults {
     QByteArray render() const;
 
     QString path_;
+    const qint64 maxFileBytes_;
     // The values, the file's forms and the data not yet decoded are completed by the first read
     // of a data value, which is why they may change in a const reader.
     mutable QVariantMap values_;
@@ -76,6 +85,8 @@ class JsonFileUserDefaults final : public UserDefaults {
     bool writable_ = true;
     QString movedAside_;
     QString setAsideProblem_;
+    std::function<void(const QString& error)> failed_;
+    Lifetime lifetime_; // for the failures the writer posts
     std::unique_ptr<CoalescedFileWriter> writer_;
 };
 

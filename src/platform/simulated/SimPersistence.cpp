@@ -266,13 +266,11 @@ bool SimulatedMac::loadJson(const QJsonObject& o, QString* error) {
 }
 
 bool SimulatedMac::saveToFile(const QString& path, QString* error) const {
-    return writeFileAtomically(path, QJsonDocument(toJson()).toJson(QJsonDocument::Indented), error);
+    return writeFileWithin(path, QJsonDocument(toJson()).toJson(QJsonDocument::Indented), kMaxStateFileBytes, error);
 }
 
 bool SimulatedMac::loadFromFile(const QString& path, QString* error) {
-    // A desktop of many apps and windows is a few megabytes; a larger file is no state of ours.
-    constexpr qint64 kMaxStateBytes = 64 * kMebibyte;
-    const BoundedRead read = readFileWithin(path, kMaxStateBytes);
+    const BoundedRead read = readFileWithin(path, kMaxStateFileBytes);
     if (read.status != BoundedRead::Status::read) {
         if (error) *error = read.status == BoundedRead::Status::missing ? QStringLiteral("no state file") : read.error;
         return false;

@@ -7,7 +7,8 @@
 namespace nimbrel::sim {
 
 SimStateSaver::SimStateSaver(SimulatedMac& mac, Scheduler& scheduler, QString path, double delay)
-    : mac_(mac), scheduler_(scheduler), delay_(delay), writer_(std::move(path), -1, std::chrono::milliseconds(0)) {
+    : mac_(mac), scheduler_(scheduler), delay_(delay),
+      writer_(std::move(path), -1, std::chrono::milliseconds(0), SimulatedMac::kMaxStateFileBytes) {
     // Every change the Mac makes is recorded: the desktop's view follows the same events.
     listener_ = mac_.recorder().addListener([this, alive = lifetime_.watch()](const Event&) {
         if (!alive.expired()) changed();
@@ -46,8 +47,8 @@ bool SimStateSaver::saveNow(QString* error) {
     if (writer_.flush()) return true;
     // Not written: the next save tries again, whatever changed.
     lastSubmitted_ = QJsonObject();
-    const std::optional<QString> failure = writer_.takeFailure();
-    if (error) *error = failure.value_or(QStringLiteral("the state could not be written"));
+    const std::optional<CoalescedFileWriter::Failure> failure = writer_.takeFailure();
+    if (error) *error = failure ? failure->error : QStringLiteral("the state could not be written");
     return false;
 }
 

@@ -201,6 +201,9 @@ class SimulatedMac {
     QJsonObject toJson() const;
     // Replaces the state with a saved one; false (state unchanged) when it cannot be read.
     bool loadJson(const QJsonObject& object, QString* error = nullptr);
+    // A desktop of many apps and windows is a few megabytes; a larger file is no state of ours, and
+    // none is written.
+    static constexpr qint64 kMaxStateFileBytes = 64 * 1024 * 1024;
     bool saveToFile(const QString& path, QString* error = nullptr) const;
     bool loadFromFile(const QString& path, QString* error = nullptr);
 
