@@ -171,6 +171,8 @@ class SimulatedMac {
     void movePointer(Point appKit) { pointer_ = appKit; }
     bool isButtonDown() const { return buttonDown_; }
     void mouseDown(Point appKit);
+    // A release on the tile that was pressed is the Dock's click, which it does on a later turn
+    // of the loop.
     void mouseUp();
     using MouseWatcher = std::function<void(bool down, Point location)>;
     [[nodiscard]] ObserverToken watchMouse(MouseWatcher watcher);
