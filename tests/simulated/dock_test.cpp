@@ -149,10 +149,12 @@ TEST_F(Dock, ClickingATileActivatesAndRestoresAMinimizedWindow) {
 TEST_F(Dock, AHeldPressOpensTheMenuInsteadOfClicking) {
     const auto mail = tileTitled(QStringLiteral("Mail"));
     mac().mouseDown(centre(mail->frame));
-    scheduler.advance(1.2);
+    scheduler.advance(kDockTileHoldSeconds);
     mac().mouseUp();
     scheduler.runUntilIdle();
     EXPECT_NE(mac().frontmostPid(), appNamed(QStringLiteral("Mail")).pid);
+    EXPECT_EQ(mac().recorder().texts(EventKind::system).back(),
+              QStringLiteral("Dock press held on Mail (application): menu, no click"));
 }
 
 TEST_F(Dock, ClickingTheTrashOpensAFinderTrashWindow) {
