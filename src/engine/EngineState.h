@@ -2,6 +2,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Date.h"
+#include "platform/Input.h"
 #include "platform/Scheduler.h"
 #include "platform/Uuid.h"
 #include "platform/Workspace.h"
@@ -53,7 +54,8 @@ enum class SingleWindowNextAction { restore = 0, minimize = 1 };
 // the app key; the default behaviour keeps the Trash tile apart under "<finder key>#Trash".
 struct EngineState {
     static inline const QString blacklistDefaultsKey = QStringLiteral("Nimbrel.blacklistedApplications");
-    static constexpr double longDockClickDuration = 0.4;
+    // The Dock's own hold time, so that a long press is never also a click to the Dock.
+    static constexpr double longDockClickDuration = kDockTileHoldSeconds;
 
     std::map<QString, AXElement> lastRestoredWindowByApp;
     std::map<QString, int> nextWindowIndexByApp;

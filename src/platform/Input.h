@@ -28,6 +28,10 @@ using EventMonitorHandle = std::shared_ptr<EventMonitor>;
 
 constexpr int kEscapeKeyCode = 53;
 
+// A press held this long on a Dock tile shows the tile's menu: the Dock takes its release for
+// no click, and the program takes the press for a long press.
+constexpr double kDockTileHoldSeconds = 0.4;
+
 // The mouse and keyboard seen system-wide. Main thread only.
 class Input {
   public:

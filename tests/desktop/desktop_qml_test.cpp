@@ -128,5 +128,48 @@ TEST(DesktopQml, PanelWindowShowsTheWholePanelAtItsMargin) {
     }
 }
 
+// A person at the desktop window, with the engine watching the Mac's mouse: a press held
+// 0.6 s on the frontmost app's tile minimizes its windows and is no click to the Dock; a
+// press and release in the same instant (as `xdotool click` sends them) on a minimized app
+// that is not frontmost bring it back.
+TEST(DesktopQml, DockTilePressesThroughTheWindowAgreeWithTheDock) {
+    testing::ScreensHarness h;
+    ShellController shell({[&h] { return h.mac.primaryHeight(); }, {}, {}, {}, {}});
+    QQmlEngine engine;
+    setUpQmlEngine(engine, {&shell, &h.glass, &h.hover});
+    setUpDesktopQml(engine, &h.desktop);
+    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/DesktopView.qml")));
+    std::unique_ptr<QQuickItem> view(qobject_cast<QQuickItem*>(component.create()));
+    ASSERT_TRUE(view) << component.errorString().toStdString();
+    h.window.resize(1200, 800);
+    view->setParentItem(h.window.contentItem());
+    view->setSize(QSizeF(h.window.size()));
+    h.window.show();
+    h.settle();
+
+    struct Case {
+        QString tile;
+        QString bundleId;
+        double holdSeconds;
+        int visibleAfter;
+    };
+    for (const Case& c : {Case{"Safari", sim::kSafariBundleId, 0.6, 0}, Case{"Mail", "com.apple.mail", 0, 1}}) {
+        SCOPED_TRACE(c.tile.toStdString());
+        const QVariantMap tile = h.tileNamed(c.tile);
+        const Point centre = h.desktop.viewport().toView({tile["x"].toDouble() + tile["width"].toDouble() / 2,
+                                                          tile["y"].toDouble() + tile["height"].toDouble() / 2});
+        const QPoint at(qRound(centre.x), qRound(centre.y));
+        if (c.holdSeconds > 0) {
+            QTest::mousePress(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+            h.settle(c.holdSeconds);
+            QTest::mouseRelease(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+        } else {
+            QTest::mouseClick(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+        }
+        h.settle(1.5);
+        EXPECT_EQ(h.visibleWindows(h.mac.appWithBundleId(c.bundleId)->pid), c.visibleAfter);
+    }
+}
+
 } // namespace
 } // namespace nimbrel

@@ -140,6 +140,8 @@ TEST_F(Dock, ClickingATileActivatesAndRestoresAMinimizedWindow) {
     mac().mouseDown(centre(mail->frame));
     scheduler.advance(0.2);
     mac().mouseUp();
+    EXPECT_TRUE(app.windows.front().minimized) << "the Dock acts after the monitors' turn, not within the release";
+    scheduler.runUntilIdle();
     EXPECT_EQ(mac().frontmostPid(), app.pid);
     EXPECT_FALSE(appNamed(QStringLiteral("Mail")).windows.front().minimized);
 }
@@ -147,15 +149,19 @@ TEST_F(Dock, ClickingATileActivatesAndRestoresAMinimizedWindow) {
 TEST_F(Dock, AHeldPressOpensTheMenuInsteadOfClicking) {
     const auto mail = tileTitled(QStringLiteral("Mail"));
     mac().mouseDown(centre(mail->frame));
-    scheduler.advance(1.2);
+    scheduler.advance(kDockTileHoldSeconds);
     mac().mouseUp();
+    scheduler.runUntilIdle();
     EXPECT_NE(mac().frontmostPid(), appNamed(QStringLiteral("Mail")).pid);
+    EXPECT_EQ(mac().recorder().texts(EventKind::system).back(),
+              QStringLiteral("Dock press held on Mail (application): menu, no click"));
 }
 
 TEST_F(Dock, ClickingTheTrashOpensAFinderTrashWindow) {
     const auto trash = tileTitled(QStringLiteral("Trash"));
     mac().mouseDown(centre(trash->frame));
     mac().mouseUp();
+    scheduler.runUntilIdle();
     App& finder = appNamed(QStringLiteral("Finder"));
     EXPECT_EQ(finder.windows.front().title, QStringLiteral("Trash"));
     EXPECT_EQ(mac().frontmostPid(), finder.pid);

@@ -24,6 +24,11 @@ QString pathFromTileURL(const QString& text) {
         path.chop(1);
     return path;
 }
+
+QString recordedName(const DockTile& tile) {
+    return QStringLiteral("%1 (%2)").arg(tile.title.isEmpty() ? QStringLiteral("separator") : tile.title,
+                                         dockTileKindName(tile.kind));
+}
 } // namespace
 
 std::vector<DockTile> SimulatedMac::readTilesFromPreferences(const QString& key, DockTileKind fallbackKind) const {
@@ -240,10 +245,16 @@ std::optional<size_t> SimulatedMac::dockTileIndexAt(Point appKit) const {
     return std::nullopt;
 }
 
+void SimulatedMac::releaseOnDockTile(const DockTile& tile, bool held) {
+    if (held)
+        recorder_.record(EventKind::system,
+                         QStringLiteral("Dock press held on %1: menu, no click").arg(recordedName(tile)));
+    else
+        clickDockTile(tile);
+}
+
 void SimulatedMac::clickDockTile(const DockTile& tile) {
-    recorder_.record(EventKind::system, QStringLiteral("Dock click on %1 (%2)")
-                                            .arg(tile.title.isEmpty() ? QStringLiteral("separator") : tile.title,
-                                                 dockTileKindName(tile.kind)));
+    recorder_.record(EventKind::system, QStringLiteral("Dock click on ") + recordedName(tile));
     switch (tile.kind) {
     case DockTileKind::trash:
         openTrashInFinder();

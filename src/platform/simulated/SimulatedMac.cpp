@@ -1,5 +1,6 @@
 #include "platform/simulated/SimulatedMac.h"
 
+#include "platform/Input.h"
 #include "platform/simulated/SimAppPictures.h"
 #include "platform/simulated/SimPlist.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -413,14 +415,16 @@ void SimulatedMac::mouseUp() {
     auto watchers = mouseWatchers_;
     for (auto& [id, w] : watchers)
         w(false, pointer_);
-    // The Dock acts on a click at release; a press held a second or more opens the tile's
-    // menu instead, which the user then dismisses.
-    if (pressedTile_ && clock_.now().secondsSince(pressTime_) < 1.0) {
-        const auto tiles = dockTiles();
-        if (*pressedTile_ < tiles.size() && tiles[*pressedTile_].frame.contains(pointer_))
-            clickDockTile(tiles[*pressedTile_]);
-    }
-    pressedTile_.reset();
+    const std::optional<size_t> pressed = std::exchange(pressedTile_, std::nullopt);
+    if (!pressed) return;
+    const auto tiles = dockTiles();
+    if (*pressed >= tiles.size() || !tiles[*pressed].frame.contains(pointer_)) return;
+    // A press held long enough showed the tile's menu: its release is no click.
+    const bool held = clock_.now().secondsSince(pressTime_) >= kDockTileHoldSeconds;
+    // The Dock is a process of its own: it acts on a later turn, after what the monitors were
+    // handed of this press, so a program reads the windows as they were before the click, as
+    // on a Mac, also when the press and release come in the same instant.
+    scheduler_.post(lifetime_.guard([this, tile = tiles[*pressed], held] { releaseOnDockTile(tile, held); }));
 }
 
 // ---- permission and wake

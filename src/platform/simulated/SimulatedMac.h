@@ -178,6 +178,8 @@ class SimulatedMac {
     void movePointer(Point appKit) { pointer_ = appKit; }
     bool isButtonDown() const { return buttonDown_; }
     void mouseDown(Point appKit);
+    // A release on the tile that was pressed is the Dock's click, which it does on a later turn
+    // of the loop; a press held `kDockTileHoldSeconds` showed the tile's menu and is no click.
     void mouseUp();
     using MouseWatcher = std::function<void(bool down, Point location)>;
     [[nodiscard]] ObserverToken watchMouse(MouseWatcher watcher);
@@ -231,6 +233,7 @@ class SimulatedMac {
     void removeFromActivation(int pid);
     std::vector<DockTile> readTilesFromPreferences(const QString& key, DockTileKind fallbackKind) const;
     void layoutDock(std::vector<DockTile>& tiles) const;
+    void releaseOnDockTile(const DockTile& tile, bool held);
 
     Scheduler& scheduler_;
     Clock& clock_;
