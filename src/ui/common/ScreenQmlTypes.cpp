@@ -1,5 +1,6 @@
 #include "ui/common/ScreenQmlTypes.h"
 
+#include "ui/common/DirectWheelScroll.h"
 #include "ui/common/Spring.h"
 
 #include <QtQml>
@@ -9,6 +10,8 @@ namespace nimbrel {
 void registerCommonQmlTypes() {
     qmlRegisterType<SpringCurve>(kScreenTypesUri, 1, 0, "SpringCurve");
     qmlRegisterUncreatableType<Motion>(kScreenTypesUri, 1, 0, "Motion", QStringLiteral("made by view models"));
+    qmlRegisterUncreatableType<DirectWheelScroll>(kScreenTypesUri, 1, 0, "DirectWheelScroll",
+                                                  QStringLiteral("attached to a list"));
 }
 
 } // namespace nimbrel

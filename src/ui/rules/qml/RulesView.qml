@@ -153,6 +153,7 @@ Item {
                 ListView {
                     id: list
                     objectName: "ruleCards"
+                    DirectWheelScroll.enabled: true
                     visible: !emptyState.visible
                     anchors.fill: parent
                     topMargin: 2

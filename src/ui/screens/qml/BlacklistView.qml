@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The blacklist screen: the apps the Dock tap behaviour leaves to the Dock. A search narrows
 // both sections, "All" switches every app shown, and stored keys of apps no longer installed
@@ -158,6 +159,7 @@ Item {
             ListView {
                 id: list
                 objectName: "blacklistList"
+                DirectWheelScroll.enabled: true
                 anchors.fill: parent
                 clip: true
                 spacing: 10
