@@ -216,5 +216,38 @@ TEST_F(SessionsScreenQml, AClickRightAfterTheWheelReachesWhatItBroughtIntoView) 
     }
 }
 
+// A field the person can no longer see gives up the keyboard: what is typed next reaches
+// neither the field nor what it edits.
+TEST_F(SessionsScreenQml, AFieldOutOfSightLosesTheKeyboard) {
+    testing::AnimationClock clock;
+    driver->click("createSessionButton");
+    const struct {
+        const char* field;
+        std::function<void()> show, hide;
+    } cases[] = {
+        {"endTimePickerFieldInput", [] {}, [&] { driver->wheel(driver->require("editorScroll"), 6); }},
+        {"whitelistSearchTextInput",
+         [&] {
+             clickInEditor("whitelistAllRowSwitch");
+             clickInEditor("manageWhitelistButton");
+         },
+         [&] { driver->click("whitelistLibraryBackButton"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        c.show();
+        QQuickItem* field = driver->require(c.field);
+        driver->click(field);
+        ASSERT_TRUE(field && field->hasActiveFocus());
+        const QString text = field->property("text").toString();
+        c.hide();
+        clock.finish(*driver); // whatever the hiding set moving comes to rest
+        driver->type("50");
+        EXPECT_FALSE(field->hasActiveFocus());
+        EXPECT_EQ(field->property("text").toString(), text);
+    }
+    EXPECT_EQ(screen->editorModel()->state().endMinute, 0) << "the session still ends on the hour";
+}
+
 } // namespace
 } // namespace nimbrel

@@ -267,6 +267,8 @@ Item {
     AppPickerView {
         objectName: "appPicker"
         visible: opacity > 0
+        // On its way out it takes no input and its search field gives up the keyboard.
+        enabled: editorView.pickerShown
         anchors.fill: parent
         anchors.margins: 22
         editor: editorView.model

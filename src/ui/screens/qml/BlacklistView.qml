@@ -104,6 +104,7 @@ Item {
             TextInput {
                 id: search
                 objectName: "blacklistSearch"
+                FocusWhileShown.enabled: true
                 anchors.left: magnifier.right
                 anchors.leftMargin: 9
                 anchors.right: clear.visible ? clear.left : parent.right
