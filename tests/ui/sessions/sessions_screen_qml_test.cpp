@@ -3,6 +3,7 @@
 #include "EditorScrolling.h"
 #include "support/QtPrinters.h"
 #include "ui/AnimationClock.h"
+#include "ui/CardSpacing.h"
 #include "ui/sessions/WheelMappedScrollArea.h"
 
 #include <QWheelEvent>
@@ -247,6 +248,28 @@ TEST_F(SessionsScreenQml, AFieldOutOfSightLosesTheKeyboard) {
         EXPECT_EQ(field->property("text").toString(), text);
     }
     EXPECT_EQ(screen->editorModel()->state().endMinute, 0) << "the session still ends on the hour";
+}
+
+// A card saved or pinned to the far end of a list scrolled to the other is shown there, whole.
+TEST_F(SessionsScreenQml, ACardMovedOutOfViewIsShown) {
+    addSessions(8);
+    const auto rename = [&](const QString& name) {
+        return [this, name](QQuickItem* card) {
+            driver->click(driver->require("editButton", card));
+            driver->click("sessionNameFieldInput");
+            QTest::keyClick(&driver->window(), Qt::Key_A, Qt::ControlModifier);
+            driver->type(name);
+            driver->click("saveSessionButton");
+            env.scheduler.runUntilIdle();
+        };
+    };
+    const testing::CardMove cases[] = {
+        {"renamed to sort first", true, rename("Alpha"), "Alpha"},
+        {"renamed to sort last", false, rename("Zulu"), "Zulu"},
+        {"pinned", true, [&](QQuickItem* card) { driver->click(driver->require("pinButton", card)); }, "Zulu"},
+    };
+    for (const testing::CardMove& c : cases)
+        testing::expectMovedCardShown(*driver, driver->require("sessionCards"), "sessionCard_", c);
 }
 
 } // namespace

@@ -172,6 +172,10 @@ Item {
                         id: cardMoves
                         model: screen.model
                     }
+                    CardInView {
+                        view: list
+                        model: screen.model
+                    }
                     // A deleted card fades out; the cards below slide up (CardSlide).
                     remove: Transition {
                         SpringNumberAnimation { motion: screen.model?.cardsMotion ?? null; property: "opacity"; to: 0 }
