@@ -48,8 +48,7 @@ inline std::vector<CardFrame> cardFrames(QQuickItem* list, const QString& prefix
 // No card covers a part of another that the list shows.
 inline void expectNoOverlap(const std::vector<CardFrame>& frames, int frame) {
     for (size_t i = 1; i < frames.size(); ++i)
-        EXPECT_GE(std::max(frames[i].top, frames[i].shownTop),
-                  std::min(frames[i - 1].bottom, frames[i].shownBottom))
+        EXPECT_GE(std::max(frames[i].top, frames[i].shownTop), std::min(frames[i - 1].bottom, frames[i].shownBottom))
             << "frame " << frame << ": " << frames[i].name.toStdString() << " overlaps "
             << frames[i - 1].name.toStdString();
 }
@@ -70,6 +69,30 @@ inline void expectCardsApart(AnimationClock& clock, QuickDriver& driver,
     }
     clock.finish(driver);
     expectSpacing(frames(), spacing);
+}
+
+// A card moved by a save or a pin, from the far end of its list (delegates named `prefix` and
+// their row) to the other: scrolled to the card's end of the list, `move` acts on the card, and
+// the card, named `name`, must then lie wholly in view at its new end.
+struct CardMove {
+    const char* how;
+    bool toTheTop;
+    std::function<void(QQuickItem* card)> move;
+    const char* name;
+};
+inline void expectMovedCardShown(QuickDriver& driver, QQuickItem* list, const QString& prefix, const CardMove& c) {
+    SCOPED_TRACE(c.how);
+    const int last = list->property("count").toInt() - 1;
+    const auto card = [&](int row) { return driver.find(prefix + QString::number(row)); };
+    QMetaObject::invokeMethod(list, c.toTheTop ? "positionViewAtEnd" : "positionViewAtBeginning");
+    driver.settle();
+    ASSERT_FALSE(QuickDriver::shows(list, card(c.toTheTop ? 0 : last))) << "its new place is out of view";
+    c.move(card(c.toTheTop ? last : 0));
+    driver.settle();
+    QQuickItem* moved = card(c.toTheTop ? 0 : last);
+    EXPECT_TRUE(QuickDriver::shows(list, moved));
+    EXPECT_EQ(moved ? moved->property("card").toMap().value(QStringLiteral("name")).toString() : QString(),
+              QString::fromUtf8(c.name));
 }
 
 } // namespace nimbrel::testing

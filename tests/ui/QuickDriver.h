@@ -14,7 +14,9 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
+#include <QWheelEvent>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -93,6 +95,23 @@ class QuickDriver {
         const QPoint at = item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
         QTest::mouseDClick(&window_, Qt::LeftButton, Qt::NoModifier, at);
         settle();
+    }
+    // Turns the mouse wheel over `item` (at a point of its own, else its middle) by `notches`
+    // (positive: towards the end), one event a notch, as the window gets them; nothing is let
+    // run in between or after.
+    void wheel(QQuickItem* item, int notches, std::optional<QPointF> point = std::nullopt) {
+        if (!item) return;
+        const QPointF at = item->mapToScene(point.value_or(QPointF(item->width() / 2, item->height() / 2)));
+        for (int i = 0; i < std::abs(notches); ++i) {
+            QWheelEvent event(at, at, QPoint(), QPoint(0, notches > 0 ? -120 : 120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(&window_, &event);
+        }
+    }
+    // Whether `item` lies wholly inside what `view` shows.
+    static bool shows(QQuickItem* view, QQuickItem* item) {
+        return view && item && item->isVisible() &&
+               view->mapRectToScene(view->boundingRect()).contains(item->mapRectToScene(item->boundingRect()));
     }
     void type(const QString& text) {
         for (QChar c : text)

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The pause button's popover: the rows of the global pause, with its arrow on the edge that
 // faces the button, on the popovers' glass (PopoverGlass).
@@ -41,6 +42,7 @@ Item {
     }
     // Cut shorter than its rows (no room on either side of the button), it scrolls.
     Flickable {
+        DirectWheelScroll.enabled: true
         x: 10
         y: 10
         width: parent.width - 20

@@ -44,6 +44,8 @@ class CardListViewModel : public QObject {
     void cardsChanged();
     void hasAnimatedInChanged();
     void editorChanged();
+    // The card in `row` was just saved or moved by the person: the list brings it into view.
+    void cardToShow(int row);
 
   protected:
     using QObject::QObject;

@@ -1,5 +1,7 @@
 #include "ui/common/ScreenQmlTypes.h"
 
+#include "ui/common/DirectWheelScroll.h"
+#include "ui/common/FocusWhileShown.h"
 #include "ui/common/Spring.h"
 
 #include <QtQml>
@@ -9,6 +11,10 @@ namespace nimbrel {
 void registerCommonQmlTypes() {
     qmlRegisterType<SpringCurve>(kScreenTypesUri, 1, 0, "SpringCurve");
     qmlRegisterUncreatableType<Motion>(kScreenTypesUri, 1, 0, "Motion", QStringLiteral("made by view models"));
+    qmlRegisterUncreatableType<DirectWheelScroll>(kScreenTypesUri, 1, 0, "DirectWheelScroll",
+                                                  QStringLiteral("attached to a list"));
+    qmlRegisterUncreatableType<FocusWhileShown>(kScreenTypesUri, 1, 0, "FocusWhileShown",
+                                                QStringLiteral("attached to a text field"));
 }
 
 } // namespace nimbrel

@@ -7,6 +7,8 @@
 
 #include <QJSEngine>
 
+#include <algorithm>
+
 namespace nimbrel {
 
 namespace {
@@ -33,6 +35,12 @@ void RulesViewModel::refreshCards() {
     RuleCardBuilder builder(*platform_.workspace, *platform_.files, platform_.clock->now());
     cards_.setCards(builder.cards(store_->rules().get()));
     emit cardsChanged();
+}
+
+void RulesViewModel::showCardOf(const Uuid& id) {
+    const std::vector<RuleCardContent>& shown = cards_.cards();
+    const auto card = std::find_if(shown.begin(), shown.end(), [&](const RuleCardContent& c) { return c.id == id; });
+    if (card != shown.end()) emit cardToShow(int(card - shown.begin()));
 }
 
 QString RulesViewModel::defaultNameForNewRule() const {
@@ -113,6 +121,7 @@ void RulesViewModel::saveRule(const NimbrelRule& rule) {
         else
             store_->addRule(rule);
     });
+    showCardOf(rule.id);
     closeEditor();
 }
 
@@ -128,6 +137,7 @@ void RulesViewModel::toggleRulePinned(const QString& ruleId) {
     if (!rule) return;
     rule->isPinned = !rule->isPinned;
     motion_.withoutAnimation([&] { store_->updateRule(*rule); });
+    showCardOf(rule->id);
 }
 
 void RulesViewModel::deleteRule(const QString& ruleId) {

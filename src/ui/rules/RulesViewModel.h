@@ -89,6 +89,8 @@ class RulesViewModel : public CardListViewModel {
   private:
     std::optional<NimbrelRule> storedRule(const QString& ruleId) const;
     void refreshCards();
+    // Brings the card of the rule with `id` into view (after the person saved or moved it).
+    void showCardOf(const Uuid& id);
     void openEditor(std::optional<NimbrelRule> rule);
     void setEditorSession(std::optional<RuleEditorSession> session);
     void endCustomPause();

@@ -5,6 +5,8 @@
 #include "ui/sessions/SessionCardRows.h"
 #include "ui/sessions/SessionEditorViewModel.h"
 
+#include <algorithm>
+
 namespace nimbrel {
 
 namespace {
@@ -45,6 +47,12 @@ void SessionsViewModel::refreshCards() {
     cardRows_.endPass();
     cards_.setRows(std::move(rows));
     emit cardsChanged();
+}
+
+void SessionsViewModel::showCardOf(const Uuid& id) {
+    const auto card = std::find_if(sortedSessions_.begin(), sortedSessions_.end(),
+                                   [&](const NimbrelSession& s) { return s.id == id; });
+    if (card != sortedSessions_.end()) emit cardToShow(int(card - sortedSessions_.begin()));
 }
 
 QObject* SessionsViewModel::editor() const {
@@ -119,6 +127,7 @@ void SessionsViewModel::saveSession(const NimbrelSession& session) {
         else
             services_.store->addSession(session);
     });
+    showCardOf(session.id);
     closeEditor();
 }
 
@@ -134,6 +143,7 @@ void SessionsViewModel::toggleSessionPinned(const QString& sessionId) {
     if (!session) return;
     session->isPinned = !session->isPinned;
     motion_.withoutAnimation([&] { services_.store->updateSession(*session); });
+    showCardOf(session->id);
 }
 
 void SessionsViewModel::deleteSession(const QString& sessionId) {

@@ -68,6 +68,8 @@ class SessionsViewModel : public CardListViewModel {
   private:
     std::optional<NimbrelSession> cardSession(const QString& sessionId) const;
     void refreshCards();
+    // Brings the card of the session with `id` into view (after the person saved or moved it).
+    void showCardOf(const Uuid& id);
     void setEditorSession(std::optional<SessionEditorSession> session);
 
     Services services_;

@@ -1,5 +1,7 @@
 #include "RulesScreenFixture.h"
 
+#include <QSignalSpy>
+
 namespace nimbrel {
 namespace {
 
@@ -105,12 +107,16 @@ TEST_F(RulesViewModelTest, EditorSessionsAreFreshAndSavingUpserts) {
     model->editRule(id(1));
     EXPECT_NE(model->editorSessionId(), first);
 
+    QSignalSpy shown(model.get(), &CardListViewModel::cardToShow);
     NimbrelRule edited = stored(1);
-    edited.name = "B2";
+    edited.name = "0B";
     model->saveRule(edited);
     EXPECT_FALSE(model->isEditorOpen());
-    EXPECT_EQ(stored(1).name, "B2");
+    EXPECT_EQ(stored(1).name, "0B");
     EXPECT_EQ(store().rules().get().size(), 3u);
+    EXPECT_EQ(shown.value(0), QVariantList{0}) << "the list shows the saved card where it now sorts";
+    model->toggleRulePinned(id(2));
+    EXPECT_EQ(shown.value(1), QVariantList{0}) << "and a pinned one";
 
     model->createRule();
     EXPECT_FALSE(model->editorSession()->rule);

@@ -2,6 +2,8 @@
 
 #include "EditorScrolling.h"
 #include "support/QtPrinters.h"
+#include "ui/AnimationClock.h"
+#include "ui/CardSpacing.h"
 #include "ui/sessions/WheelMappedScrollArea.h"
 
 #include <QWheelEvent>
@@ -27,6 +29,25 @@ class SessionsScreenQml : public testing::SessionsScreenFixture {
     }
 
     void clickInEditor(const QString& name) { testing::clickInEditor(*driver, name); }
+    void addSessions(int count) {
+        for (int i = 1; i <= count; ++i)
+            store->addSession(session(QStringLiteral("Session %1").arg(i)));
+        env.scheduler.runUntilIdle();
+        driver->settle();
+    }
+    // Turns the wheel over `list` a notch at a time, letting nothing run in between, until the
+    // item that `find` gives lies wholly in view (at most 40 notches); returns it then.
+    QQuickItem* wheelUntilShown(QQuickItem* list, const std::function<QQuickItem*()>& find) {
+        for (int notch = 0; notch < 40; ++notch) {
+            QQuickItem* item = find();
+            if (testing::QuickDriver::shows(list, item)) return item;
+            const bool above = item && item->mapToItem(list, QPointF(0, 0)).y() < 0;
+            driver->wheel(list, above ? -1 : 1, QPointF(4, list->height() / 2)); // beside any sideways strip
+        }
+        ADD_FAILURE() << "the wheel did not bring the item into view";
+        return nullptr;
+    }
+    QQuickItem* card(int row) { return driver->find(QStringLiteral("sessionCard_%1").arg(row)); }
 
     std::unique_ptr<SessionsViewModel> screen;
     std::unique_ptr<testing::QuickDriver> driver;
@@ -166,6 +187,89 @@ TEST_F(SessionsScreenQml, DockStripReachesPastItsLastTile) {
     const double lastEdge = last->mapToItem(strip, QPointF(last->width(), 0)).x() + strip->contentX();
     EXPECT_GT(lastEdge, strip->width()) << "six tiles overflow the strip";
     EXPECT_EQ(strip->documentWidth(), lastEdge + 10);
+}
+
+// The wheel moves a list at once: a click right after it brought an item into view reaches
+// that item, with no flick still moving the list under the pointer.
+TEST_F(SessionsScreenQml, AClickRightAfterTheWheelReachesWhatItBroughtIntoView) {
+    addSessions(8);
+    testing::AnimationClock clock; // no animation moves unless the test steps it
+    const auto state = [&] { return screen->editorModel()->state(); };
+    const struct {
+        const char* list;
+        std::function<QQuickItem*()> item;
+        std::function<bool()> tookEffect;
+    } cases[] = {
+        {"sessionCards", [&] { return card(7) ? driver->find("toggleButton", card(7)) : nullptr; },
+         [&] { return !store->sessions().get().back().isEnabled; }},
+        {"editorScroll", [&] { return driver->find("whitelistAllRowSwitch"); },
+         [&] { return !state().whitelistAllApps; }},
+        {"editorScroll", [&] { return driver->find("pickerRow_Safari"); },
+         [&] { return state().selectedApps.back().displayName == "Safari"; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        if (c.list == QString("editorScroll") && !screen->isEditorOpen()) driver->click("createSessionButton");
+        QQuickItem* item = wheelUntilShown(driver->require(c.list), c.item);
+        ASSERT_TRUE(item);
+        driver->click(item);
+        EXPECT_TRUE(c.tookEffect());
+    }
+}
+
+// A field the person can no longer see gives up the keyboard: what is typed next reaches
+// neither the field nor what it edits.
+TEST_F(SessionsScreenQml, AFieldOutOfSightLosesTheKeyboard) {
+    testing::AnimationClock clock;
+    driver->click("createSessionButton");
+    const struct {
+        const char* field;
+        std::function<void()> show, hide;
+    } cases[] = {
+        {"endTimePickerFieldInput", [] {}, [&] { driver->wheel(driver->require("editorScroll"), 6); }},
+        {"whitelistSearchTextInput",
+         [&] {
+             clickInEditor("whitelistAllRowSwitch");
+             clickInEditor("manageWhitelistButton");
+         },
+         [&] { driver->click("whitelistLibraryBackButton"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        c.show();
+        QQuickItem* field = driver->require(c.field);
+        driver->click(field);
+        ASSERT_TRUE(field && field->hasActiveFocus());
+        const QString text = field->property("text").toString();
+        c.hide();
+        clock.finish(*driver); // whatever the hiding set moving comes to rest
+        driver->type("50");
+        EXPECT_FALSE(field->hasActiveFocus());
+        EXPECT_EQ(field->property("text").toString(), text);
+    }
+    EXPECT_EQ(screen->editorModel()->state().endMinute, 0) << "the session still ends on the hour";
+}
+
+// A card saved or pinned to the far end of a list scrolled to the other is shown there, whole.
+TEST_F(SessionsScreenQml, ACardMovedOutOfViewIsShown) {
+    addSessions(8);
+    const auto rename = [&](const QString& name) {
+        return [this, name](QQuickItem* card) {
+            driver->click(driver->require("editButton", card));
+            driver->click("sessionNameFieldInput");
+            QTest::keyClick(&driver->window(), Qt::Key_A, Qt::ControlModifier);
+            driver->type(name);
+            driver->click("saveSessionButton");
+            env.scheduler.runUntilIdle();
+        };
+    };
+    const testing::CardMove cases[] = {
+        {"renamed to sort first", true, rename("Alpha"), "Alpha"},
+        {"renamed to sort last", false, rename("Zulu"), "Zulu"},
+        {"pinned", true, [&](QQuickItem* card) { driver->click(driver->require("pinButton", card)); }, "Zulu"},
+    };
+    for (const testing::CardMove& c : cases)
+        testing::expectMovedCardShown(*driver, driver->require("sessionCards"), "sessionCard_", c);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // A one-line text field without chrome: the text as typed and a placeholder while empty.
 // `text` follows the owner; each keystroke is reported through `edited`. Away from the keyboard
@@ -21,6 +22,7 @@ Item {
 
     TextInput {
         id: input
+        FocusWhileShown.enabled: true
         objectName: field.objectName.length > 0 ? field.objectName + "Input" : ""
         anchors.left: parent.left
         anchors.right: parent.right

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The editor's app picker: a back button, the search field and the installed apps, or a
 // loading note while the catalogue's scan runs.
@@ -111,6 +112,7 @@ Item {
     ListView {
         id: list
         objectName: "appList"
+        DirectWheelScroll.enabled: true
         visible: !(view.picker?.isLoading ?? false)
         anchors.top: search.bottom
         anchors.topMargin: 16

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The rule editor: its header with the rule's name, the trigger, actions and schedule cards in
 // a scrolling area, and the "Save Rule" button; the app picker slides in over it.
@@ -100,6 +101,7 @@ Item {
         Flickable {
             id: sections
             objectName: "editorSections"
+            DirectWheelScroll.enabled: true
             anchors.top: header.bottom
             anchors.topMargin: 16
             anchors.bottom: save.top
@@ -265,6 +267,8 @@ Item {
     AppPickerView {
         objectName: "appPicker"
         visible: opacity > 0
+        // On its way out it takes no input and its search field gives up the keyboard.
+        enabled: editorView.pickerShown
         anchors.fill: parent
         anchors.margins: 22
         editor: editorView.model

@@ -153,6 +153,7 @@ Item {
                 ListView {
                     id: list
                     objectName: "ruleCards"
+                    DirectWheelScroll.enabled: true
                     visible: !emptyState.visible
                     anchors.fill: parent
                     topMargin: 2
@@ -178,6 +179,10 @@ Item {
                     }
                     CardMoves {
                         id: cardMoves
+                        model: screen.model
+                    }
+                    CardInView {
+                        view: list
                         model: screen.model
                     }
                     // A deleted card fades out; the cards below slide up (CardSlide).

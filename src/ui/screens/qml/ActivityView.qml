@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The activity screen: the last 30 days in a strip, the chosen day's entries, and the sync
 // button. It fades in and rises 10 points as it first appears; the pointer lights its edge.
@@ -118,6 +119,7 @@ HoverScale {
         ListView {
             id: strip
             objectName: "activityStrip"
+            DirectWheelScroll.enabled: true
             width: parent.width
             height: 66
             orientation: ListView.Horizontal
@@ -238,6 +240,7 @@ HoverScale {
             ListView {
                 id: entryList
                 objectName: "activityEntries"
+                DirectWheelScroll.enabled: true
                 anchors.fill: parent
                 visible: screen.model.entryCount > 0
                 clip: true

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The blacklist screen: the apps the Dock tap behaviour leaves to the Dock. A search narrows
 // both sections, "All" switches every app shown, and stored keys of apps no longer installed
@@ -103,6 +104,7 @@ Item {
             TextInput {
                 id: search
                 objectName: "blacklistSearch"
+                FocusWhileShown.enabled: true
                 anchors.left: magnifier.right
                 anchors.leftMargin: 9
                 anchors.right: clear.visible ? clear.left : parent.right
@@ -158,6 +160,7 @@ Item {
             ListView {
                 id: list
                 objectName: "blacklistList"
+                DirectWheelScroll.enabled: true
                 anchors.fill: parent
                 clip: true
                 spacing: 10

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The settings screen: the account, software updates and app preferences cards in one
 // scrolling column under the title row.
@@ -66,6 +67,7 @@ Item {
     Flickable {
         id: scroller
         objectName: "settingsScroll"
+        DirectWheelScroll.enabled: true
         anchors.top: header.bottom
         anchors.topMargin: 14
         anchors.left: parent.left

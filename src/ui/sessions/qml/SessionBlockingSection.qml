@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The app blocking card: the whitelist, the reminder and its lead time, the whitelisted apps
 // and the way into the whitelist library.
@@ -147,6 +148,7 @@ SessionSectionCard {
     }
     Flickable {
         objectName: "whitelistStrip"
+        DirectWheelScroll.enabled: true
         visible: !card.whitelistAll && card.stripApps.length > 0
         width: parent.width
         height: 46

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The session editor: the name, the five section cards in a scrolling column and the save
 // button; the symbol and whitelist libraries slide over it from the trailing edge.
@@ -62,6 +63,7 @@ Item {
         Flickable {
             id: scroller
             objectName: "editorScroll"
+            DirectWheelScroll.enabled: true
             anchors.top: header.bottom
             anchors.topMargin: 18
             anchors.bottom: saveButton.top

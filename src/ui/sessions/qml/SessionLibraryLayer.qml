@@ -10,6 +10,8 @@ Item {
 
     anchors.fill: parent
     visible: shown || opacity > 0
+    // On its way out it takes no input and its fields give up the keyboard.
+    enabled: shown
     opacity: shown ? 1 : 0
     Behavior on opacity { SpringNumberAnimation { motion: layer.motion } }
     transform: Translate {

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The symbol library over the editor: a searchable grid of symbols; a marked symbol is used
 // only with "Use Selected Symbol".
@@ -53,6 +54,7 @@ Item {
     }
     Flickable {
         id: scroller
+        DirectWheelScroll.enabled: true
         anchors.top: search.bottom
         anchors.topMargin: 16
         anchors.bottom: useButton.visible ? useButton.top : parent.bottom

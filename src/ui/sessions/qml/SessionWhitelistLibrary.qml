@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The whitelist library over the editor: the installed apps, whitelisted ones first, with a
 // search and a switch for all the apps shown.
@@ -71,6 +72,7 @@ Item {
     ListView {
         id: rows
         objectName: "whitelistRows"
+        DirectWheelScroll.enabled: true
         anchors.top: search.bottom
         anchors.topMargin: 16
         anchors.bottom: parent.bottom

@@ -1,4 +1,5 @@
 import QtQuick
+import Nimbrel.Screens
 
 // The sessions screen: header, the session cards (or the empty state) and the create button;
 // the session editor slides in over it from the trailing edge.
@@ -145,6 +146,7 @@ Item {
                 ListView {
                     id: list
                     objectName: "sessionCards"
+                    DirectWheelScroll.enabled: true
                     visible: !emptyState.visible
                     anchors.fill: parent
                     topMargin: 2
@@ -168,6 +170,10 @@ Item {
                     }
                     CardMoves {
                         id: cardMoves
+                        model: screen.model
+                    }
+                    CardInView {
+                        view: list
                         model: screen.model
                     }
                     // A deleted card fades out; the cards below slide up (CardSlide).
