@@ -1,6 +1,5 @@
 #include "ui/sessions/WheelMappedScrollArea.h"
 
-#include "ui/common/WheelDistance.h"
 #include "ui/sessions/WheelMapping.h"
 
 #include <QWheelEvent>
@@ -31,8 +30,9 @@ void WheelMappedScrollArea::wheelEvent(QWheelEvent* event) {
         event->ignore();
         return;
     }
-    // A notch moves the strip as far as it moves a list (DirectWheelScroll).
-    const QPointF delta = wheelScrollDistance(event->pixelDelta(), event->angleDelta());
+    // Trackpads give points; a mouse wheel gives eighths of a degree, 15 points a notch.
+    const QPointF delta =
+        event->pixelDelta().isNull() ? QPointF(event->angleDelta()) / 8.0 : QPointF(event->pixelDelta());
     const WheelScroll scroll = wheelMappedScroll(delta.x(), delta.y(), contentX_, documentWidth_, width());
     if (!scroll.handled) {
         event->ignore();

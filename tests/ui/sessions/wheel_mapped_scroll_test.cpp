@@ -45,7 +45,7 @@ TEST(WheelMappedScrollArea, TakesMovingWheelsEvenAtTheEnds) {
     EXPECT_EQ(strip.contentX(), 0);
     strip.setDocumentWidth(400);
     EXPECT_TRUE(wheel(QPoint(0, -120)));
-    EXPECT_EQ(strip.contentX(), 60) << "a notch: three lines of 20 points, as in a list";
+    EXPECT_EQ(strip.contentX(), 15);
     EXPECT_FALSE(wheel(QPoint(0, 0)));
     strip.setDocumentWidth(105);
     EXPECT_EQ(strip.contentX(), 5) << "a narrower document keeps the offset inside it";
