@@ -281,6 +281,14 @@ TEST_F(RulesForDockTapTest, AfterEveryEditATapFindsWhatAFreshlyLoadedStoreFinds)
              EXPECT_EQ(at(QStringLiteral("e2")).pausedUntil, std::nullopt);
          }},
         {"resumed", [&] { store->pauseRule(at(QStringLiteral("f")).id, std::nullopt); }},
+        {"merged from the cloud: one changed, one added first, one deleted",
+         [&] {
+             NimbrelRule changed = at(QStringLiteral("b"));
+             changed.trigger.app.displayName = QStringLiteral("Terminal");
+             changed.updatedAt = changed.updatedAt.addingSeconds(60);
+             store->applyCloudRules({payloadRecord(changed), payloadRecord(rule(QStringLiteral("g"), "Safari"))},
+                                    {tombstone(at(QStringLiteral("d")).id)});
+         }},
         {"first deleted", [&] { store->deleteRule(at(QStringLiteral("a"))); }},
     };
     lookups(*store); // the lookup is made before the edits
