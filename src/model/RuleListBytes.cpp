@@ -108,39 +108,51 @@ qsizetype RuleListBytes::end(size_t position) const {
     return position + 1 < starts_.size() ? starts_[position + 1] - 1 : bytes_.size() - 1;
 }
 
-void RuleListBytes::splice(qsizetype from, qsizetype to, const QByteArray& with) {
-    QByteArray spliced;
-    spliced.reserve(bytes_.size() - (to - from) + with.size());
-    spliced.append(QByteArrayView(bytes_).first(from)).append(with).append(QByteArrayView(bytes_).sliced(to));
-    bytes_ = std::move(spliced);
-    const qsizetype moved = with.size() - (to - from);
-    for (qsizetype& start : starts_)
-        if (start > from) start += moved;
+void RuleListBytes::apply(const RuleListEdit& edit) {
+    apply(std::vector<RuleListEdit>{edit});
 }
 
-void RuleListBytes::apply(const RuleListEdit& edit) {
-    const size_t p = edit.position;
-    switch (edit.kind) {
-    case RuleListEdit::Kind::replace:
-        splice(starts_[p], end(p), encodeRule(*edit.after, form_));
-        break;
-    case RuleListEdit::Kind::append: {
-        const qsizetype closing = bytes_.size() - 1;
-        const QByteArray rule = encodeRule(*edit.after, form_);
-        splice(closing, closing, starts_.empty() ? rule : ',' + rule);
-        starts_.push_back(bytes_.size() - 1 - rule.size());
-        break;
+void RuleListBytes::apply(const std::vector<RuleListEdit>& edits) {
+    if (edits.empty()) return;
+    // Each rule's bytes as they will be written: a slice of the kept bytes, or its new encoding.
+    // The text is put together once, however many edits there are.
+    struct Piece {
+        qsizetype from = 0, size = 0;
+        QByteArray encoded;
+    };
+    std::vector<Piece> pieces;
+    pieces.reserve(starts_.size() + edits.size());
+    for (size_t i = 0; i < starts_.size(); ++i)
+        pieces.push_back({starts_[i], end(i) - starts_[i], {}});
+    for (const RuleListEdit& edit : edits) {
+        const auto at = pieces.begin() + std::ptrdiff_t(edit.position);
+        switch (edit.kind) {
+        case RuleListEdit::Kind::replace:
+            *at = {0, 0, encodeRule(*edit.after, form_)};
+            break;
+        case RuleListEdit::Kind::insert:
+            pieces.insert(at, {0, 0, encodeRule(*edit.after, form_)});
+            break;
+        case RuleListEdit::Kind::erase:
+            pieces.erase(at);
+            break;
+        }
     }
-    case RuleListEdit::Kind::erase:
-        if (starts_.size() == 1)
-            splice(1, bytes_.size() - 1, {});
-        else if (p + 1 < starts_.size())
-            splice(starts_[p], starts_[p + 1], {}); // the object and the comma after it
-        else
-            splice(starts_[p] - 1, end(p), {}); // the comma before the last object, and it
-        starts_.erase(starts_.begin() + std::ptrdiff_t(p));
-        break;
+    qsizetype size = 1 + qsizetype(pieces.size());
+    for (const Piece& piece : pieces)
+        size += piece.encoded.isNull() ? piece.size : piece.encoded.size();
+    QByteArray text;
+    text.reserve(size);
+    text += '[';
+    starts_.clear();
+    for (const Piece& piece : pieces) {
+        if (!starts_.empty()) text += ',';
+        starts_.push_back(text.size());
+        text.append(piece.encoded.isNull() ? QByteArrayView(bytes_).sliced(piece.from, piece.size)
+                                           : QByteArrayView(piece.encoded));
     }
+    text += ']';
+    bytes_ = std::move(text);
 }
 
 } // namespace nimbrel

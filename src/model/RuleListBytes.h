@@ -23,14 +23,14 @@ class RuleListBytes {
     static std::optional<RuleListBytes> fromStored(const QByteArray& bytes, size_t count, json::DateForm form);
 
     void apply(const RuleListEdit& edit);
+    // Edits in sequence, the text put together once.
+    void apply(const std::vector<RuleListEdit>& edits);
     const QByteArray& bytes() const { return bytes_; }
 
   private:
     explicit RuleListBytes(json::DateForm form) : form_(form) {}
     // Where the object of the rule at `position` ends (its comma or the closing bracket).
     qsizetype end(size_t position) const;
-    // Replaces bytes [from, to) with `with`; the starts after `from` move along.
-    void splice(qsizetype from, qsizetype to, const QByteArray& with);
 
     json::DateForm form_;
     QByteArray bytes_;

@@ -3,28 +3,48 @@
 #include "model/Rule.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace nimbrel {
 
 // One edit of the rules store's list, for what the store keeps alongside the list (the tap
-// lookup, the stored text) to follow it instead of being made anew. `before` points into the
-// list as it was, `after` at the new value; both are valid only while the edit is applied.
+// lookup, the stored text) to follow it instead of being made anew. Edits come in sequence:
+// each one's position is in the list as the edits before it left it. `before` points at the
+// rule the edit replaces or removes, `after` at the rule it puts in; both are valid only while
+// the edit is applied.
 struct RuleListEdit {
-    enum class Kind { replace, append, erase };
+    enum class Kind { replace, insert, erase };
     Kind kind;
-    size_t position;                     // in the list as it was; append: its size
+    size_t position;                     // insert: where the rule goes (the size: at the end)
     const NimbrelRule* before = nullptr; // replace, erase
-    const NimbrelRule* after = nullptr;  // replace, append
+    const NimbrelRule* after = nullptr;  // replace, insert
 
     static RuleListEdit replace(size_t position, const NimbrelRule& before, const NimbrelRule& after) {
         return {Kind::replace, position, &before, &after};
     }
-    static RuleListEdit append(size_t position, const NimbrelRule& rule) {
-        return {Kind::append, position, nullptr, &rule};
+    static RuleListEdit insert(size_t position, const NimbrelRule& rule) {
+        return {Kind::insert, position, nullptr, &rule};
     }
+    static RuleListEdit append(size_t size, const NimbrelRule& rule) { return insert(size, rule); }
     static RuleListEdit erase(size_t position, const NimbrelRule& rule) {
         return {Kind::erase, position, &rule, nullptr};
     }
+};
+
+// What the last change of the store's list did, for those who keep something made of each rule
+// (the rules screen's cards): its edits in sequence, by the ids of the rules they put in or took
+// out, or none when the list was replaced whole. `number` counts the changes, so that one who
+// missed a change knows it.
+struct RuleListChange {
+    struct Step {
+        RuleListEdit::Kind kind;
+        size_t position;
+        Uuid id; // of the rule put in (replace, insert) or taken out (erase)
+    };
+    std::uint64_t number = 0;
+    std::optional<std::vector<Step>> steps;
 };
 
 } // namespace nimbrel

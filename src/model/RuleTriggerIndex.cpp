@@ -26,9 +26,10 @@ void removeFrom(QHash<QString, std::vector<size_t>>& map, const QString& key, si
     if (it->empty()) map.erase(it);
 }
 
-void shiftDown(std::vector<size_t>& positions, size_t after) {
+// Positions from `from` on move by `by` (one place up or down).
+void shift(std::vector<size_t>& positions, size_t from, std::ptrdiff_t by) {
     for (size_t& p : positions)
-        if (p > after) --p;
+        if (p >= from) p = size_t(std::ptrdiff_t(p) + by);
 }
 
 } // namespace
@@ -68,8 +69,8 @@ void RuleTriggerIndex::apply(const RuleListEdit& edit) {
     case RuleListEdit::Kind::replace:
         replace(edit.position, *edit.before, *edit.after);
         break;
-    case RuleListEdit::Kind::append:
-        append(*edit.after);
+    case RuleListEdit::Kind::insert:
+        insert(edit.position, *edit.after);
         break;
     case RuleListEdit::Kind::erase:
         erase(edit.position, *edit.before);
@@ -85,19 +86,24 @@ void RuleTriggerIndex::replace(size_t position, const NimbrelRule& before, const
     file(position, after);
 }
 
-void RuleTriggerIndex::append(const NimbrelRule& rule) {
-    names_.push_back(normalizedAppName(rule.trigger.app.displayName));
-    file(names_.size() - 1, rule);
+void RuleTriggerIndex::insert(size_t position, const NimbrelRule& rule) {
+    if (position < names_.size()) shiftPositions(position, 1);
+    names_.insert(names_.begin() + std::ptrdiff_t(position), normalizedAppName(rule.trigger.app.displayName));
+    file(position, rule);
 }
 
 void RuleTriggerIndex::erase(size_t position, const NimbrelRule& rule) {
     unfile(position, rule);
     names_.erase(names_.begin() + std::ptrdiff_t(position));
+    shiftPositions(position + 1, -1);
+}
+
+void RuleTriggerIndex::shiftPositions(size_t from, std::ptrdiff_t by) {
     for (auto& [clickCount, bucket] : byClickCount_) {
         for (auto* map : {&bucket.byBundleIdentifier, &bucket.byPath, &bucket.byName})
             for (auto& positions : *map)
-                shiftDown(positions, position);
-        shiftDown(bucket.paused, position);
+                shift(positions, from, by);
+        shift(bucket.paused, from, by);
     }
 }
 

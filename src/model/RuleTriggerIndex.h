@@ -39,10 +39,11 @@ class RuleTriggerIndex {
 
     // The rule at `position` became `after`.
     void replace(size_t position, const NimbrelRule& before, const NimbrelRule& after);
-    // `rule` was added at the end of the list.
-    void append(const NimbrelRule& rule);
+    // `rule` was put in at `position`; the rules from there on moved down one place.
+    void insert(size_t position, const NimbrelRule& rule);
     // `rule`, at `position`, was removed; the rules after it moved up one place.
     void erase(size_t position, const NimbrelRule& rule);
+    void shiftPositions(size_t from, std::ptrdiff_t by);
     // Files or unfiles the rule at `position` (its folded name already in `names_`).
     void file(size_t position, const NimbrelRule& rule);
     void unfile(size_t position, const NimbrelRule& rule);

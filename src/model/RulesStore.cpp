@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 namespace nimbrel {
 
@@ -83,22 +85,62 @@ void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) {
 void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optional<quint64> storedGeneration) {
     triggerIndex_.reset();
     storedText_.reset();
-    rules_.set(std::move(rules));
+    const RuleListChange previous = std::exchange(lastChange_, {lastChange_.number + 1, std::nullopt});
+    if (!rules_.set(std::move(rules))) lastChange_ = previous;
     loadedGeneration_ = storedGeneration;
 }
 
-void NimbrelRulesStore::editRules(std::vector<NimbrelRule> rules, const std::vector<RuleListEdit>& edits) {
-    // Taken out while the list changes: an observer that taps then makes its own from the new list.
-    std::unique_ptr<RuleTriggerIndex> index = std::move(triggerIndex_);
-    std::unique_ptr<RuleListBytes> text = std::move(storedText_);
-    for (const RuleListEdit& edit : edits) {
-        if (index) index->apply(edit);
-        if (text) text->apply(edit);
+void NimbrelRulesStore::editRules(std::vector<RuleListEdit> edits) {
+    if (edits.empty()) return;
+    const std::vector<NimbrelRule>& list = rules_.get();
+    // The list as each edit finds it: the rules held and those put in by the edits before.
+    std::vector<const NimbrelRule*> current;
+    current.reserve(list.size() + edits.size());
+    for (const NimbrelRule& rule : list)
+        current.push_back(&rule);
+    RuleListChange change{lastChange_.number + 1, std::vector<RuleListChange::Step>{}};
+    bool onlyReplaced = true;
+    for (RuleListEdit& edit : edits) {
+        const auto at = current.begin() + std::ptrdiff_t(edit.position);
+        if (edit.kind != RuleListEdit::Kind::insert) edit.before = *at;
+        if (triggerIndex_) triggerIndex_->apply(edit);
+        change.steps->push_back({edit.kind, edit.position, (edit.after ? edit.after : edit.before)->id});
+        if (edit.kind == RuleListEdit::Kind::replace) {
+            *at = edit.after;
+            continue;
+        }
+        onlyReplaced = false;
+        if (edit.kind == RuleListEdit::Kind::insert)
+            current.insert(at, edit.after);
+        else
+            current.erase(at);
     }
-    rules_.set(std::move(rules));
+    if (storedText_) storedText_->apply(edits);
+    lastChange_ = std::move(change);
+    rules_.modify([&](std::vector<NimbrelRule>& rules) {
+        if (onlyReplaced) {
+            for (const RuleListEdit& edit : edits)
+                rules[edit.position] = *edit.after;
+            return;
+        }
+        // `rules` holds what `list` held: the rules that stay are moved, not copied.
+        const auto heldAt = [&](const NimbrelRule* rule) -> std::optional<size_t> {
+            const std::less<const NimbrelRule*> before;
+            if (before(rule, list.data()) || !before(rule, list.data() + list.size())) return std::nullopt;
+            return size_t(rule - list.data());
+        };
+        std::vector<unsigned> uses(list.size(), 0);
+        for (const NimbrelRule* rule : current)
+            if (auto held = heldAt(rule)) ++uses[*held];
+        std::vector<NimbrelRule> next;
+        next.reserve(current.size());
+        for (const NimbrelRule* rule : current) {
+            const std::optional<size_t> held = heldAt(rule);
+            next.push_back(held && uses[*held] == 1 ? std::move(rules[*held]) : *rule);
+        }
+        rules = std::move(next);
+    });
     loadedGeneration_.reset();
-    triggerIndex_ = std::move(index);
-    storedText_ = std::move(text);
 }
 
 void NimbrelRulesStore::load() {
@@ -169,40 +211,40 @@ void NimbrelRulesStore::save() {
 }
 
 void NimbrelRulesStore::addRule(const NimbrelRule& rule) {
-    std::vector<NimbrelRule> rules = rules_.get();
-    rules.push_back(rule);
-    editRules(std::move(rules), {RuleListEdit::append(rules_.get().size(), rule)});
+    editRules({RuleListEdit::append(rules_.get().size(), rule)});
     save();
     pushPayloadUnlessApplying(rule);
     record(NimbrelActivityType::rule, QStringLiteral("Rule Created"), rule.name + QStringLiteral(" was added."));
 }
 
+std::optional<size_t> NimbrelRulesStore::positionOf(const Uuid& id) const {
+    const std::vector<NimbrelRule>& rules = rules_.get();
+    auto it = std::find_if(rules.begin(), rules.end(), [&](const NimbrelRule& r) { return r.id == id; });
+    if (it == rules.end()) return std::nullopt;
+    return size_t(it - rules.begin());
+}
+
 void NimbrelRulesStore::updateRule(const NimbrelRule& rule) {
-    std::vector<NimbrelRule> rules = rules_.get();
-    auto it = std::find_if(rules.begin(), rules.end(), [&](const NimbrelRule& r) { return r.id == rule.id; });
-    if (it == rules.end()) {
+    const std::optional<size_t> position = positionOf(rule.id);
+    if (!position) {
         record(NimbrelActivityType::error, QStringLiteral("Rule Update Failed"),
                QStringLiteral("Nimbrel could not find the rule to update."));
         return;
     }
     NimbrelRule updated = rule;
     updated.updatedAt = now();
-    *it = updated;
-    const size_t position = size_t(it - rules.begin());
-    editRules(std::move(rules), {RuleListEdit::replace(position, rules_.get()[position], updated)});
+    editRules({RuleListEdit::replace(*position, rules_.get()[*position], updated)});
     save();
     pushPayloadUnlessApplying(updated);
     record(NimbrelActivityType::rule, QStringLiteral("Rule Updated"), updated.name + QStringLiteral(" was updated."));
 }
 
 void NimbrelRulesStore::deleteRule(const NimbrelRule& rule) {
-    std::vector<NimbrelRule> rules = rules_.get();
-    std::erase_if(rules, [&](const NimbrelRule& r) { return r.id == rule.id; });
     std::vector<RuleListEdit> removals;
     const std::vector<NimbrelRule>& before = rules_.get();
     for (size_t i = before.size(); i-- > 0;) // from the end, so the positions of the others hold
         if (before[i].id == rule.id) removals.push_back(RuleListEdit::erase(i, before[i]));
-    editRules(std::move(rules), removals);
+    if (!removals.empty()) editRules(std::move(removals));
     save();
     if (!applyingCloudPayload_) {
         // Remembered until its tombstone is in the cloud, so no pull brings the rule back.
@@ -214,20 +256,17 @@ void NimbrelRulesStore::deleteRule(const NimbrelRule& rule) {
 }
 
 void NimbrelRulesStore::pauseRule(const Uuid& id, std::optional<Date> until) {
-    std::vector<NimbrelRule> rules = rules_.get();
-    auto it = std::find_if(rules.begin(), rules.end(), [&](const NimbrelRule& r) { return r.id == id; });
-    if (it == rules.end()) {
+    const std::optional<size_t> position = positionOf(id);
+    if (!position) {
         record(NimbrelActivityType::error, QStringLiteral("Rule Pause Failed"),
                QStringLiteral("Nimbrel could not find the rule to pause."));
         return;
     }
-    NimbrelRule paused = *it;
+    NimbrelRule paused = rules_.get()[*position];
     paused.pausedUntil = until;
     paused.isEnabled = true;
     paused.updatedAt = now();
-    *it = paused;
-    const size_t position = size_t(it - rules.begin());
-    editRules(std::move(rules), {RuleListEdit::replace(position, rules_.get()[position], paused)});
+    editRules({RuleListEdit::replace(*position, rules_.get()[*position], paused)});
     save();
     pushPayloadUnlessApplying(paused);
     if (until)

@@ -44,6 +44,8 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     ~NimbrelRulesStore();
 
     const Published<std::vector<NimbrelRule>>& rules() const { return rules_; }
+    // What the last change of `rules` did; read by its observers as they are called.
+    const RuleListChange& lastRulesChange() const { return lastChange_; }
     // The screens' direct write of the list (not saved by itself).
     void setRules(std::vector<NimbrelRule> rules);
     bool isApplyingCloudRulesPayload() const { return applyingCloudPayload_; }
@@ -98,9 +100,10 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     // Sets the list; `storedGeneration` is the defaults' generation of the stored value it was
     // read from or saved as, if any. What is kept alongside the list is made anew when needed.
     void assignRules(std::vector<NimbrelRule> rules, std::optional<quint64> storedGeneration);
-    // Sets the list that `edits` (in order, on the list as it is now) made: the tap lookup and
-    // the stored text follow them.
-    void editRules(std::vector<NimbrelRule> rules, const std::vector<RuleListEdit>& edits);
+    // Edits the list in place by `edits` (in sequence; their `before` is found here): the tap
+    // lookup and the stored text follow them, and the list is neither copied nor compared.
+    void editRules(std::vector<RuleListEdit> edits);
+    std::optional<size_t> positionOf(const Uuid& id) const;
     void noteUnreadableStoredRules(const QVariant& value, const QString& error);
     void setAsideUnreadableStoredRules();
     bool targetMatches(size_t index, const NimbrelRuleAppTarget& tapped, const QString& tappedName);
@@ -108,6 +111,7 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     Platform& platform_;
     StoreSyncLinks links_;
     Published<std::vector<NimbrelRule>> rules_;
+    RuleListChange lastChange_;
     bool applyingCloudPayload_ = false;
     CloudStoreLifecycle cloudPulls_;
     // The cloud records merged so far, so that a pull does not decode an unchanged one again.

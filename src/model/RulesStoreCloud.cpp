@@ -2,6 +2,7 @@
 
 #include "model/BlacklistStore.h"
 #include "model/RuleCoding.h"
+#include "model/RuleMergeEdits.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "sync/CloudPayloads.h"
@@ -129,14 +130,21 @@ void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {
                encoder.encode(toJson(pulled, encoder.dateForm)) != encoder.encode(toJson(held, encoder.dateForm));
     };
     // Rules deleted here whose tombstones are still on their way stay deleted.
-    std::optional<std::vector<NimbrelRule>> merged = mergeCloudPull(
+    CloudMergeChanges<NimbrelRule> changes = mergeCloudChanges(
         rules_.get(), pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords_, coding);
-    if (!merged) return;
+    if (changes.empty()) return;
 
     applyingCloudPayload_ = true;
-    std::stable_sort(merged->begin(), merged->end(),
-                     [](const NimbrelRule& a, const NimbrelRule& b) { return a.createdAt > b.createdAt; });
-    assignRules(std::move(*merged), std::nullopt);
+    // As a save does: only the changed rules are encoded again, and the tap lookup and the
+    // screens follow them.
+    if (std::optional<std::vector<RuleListEdit>> edits = sortedMergeEdits(rules_.get(), changes)) {
+        editRules(std::move(*edits));
+    } else {
+        std::vector<NimbrelRule> merged = std::move(changes).appliedTo(rules_.get());
+        std::stable_sort(merged.begin(), merged.end(),
+                         [](const NimbrelRule& a, const NimbrelRule& b) { return a.createdAt > b.createdAt; });
+        assignRules(std::move(merged), std::nullopt);
+    }
     save();
     applyingCloudPayload_ = false;
     record(NimbrelActivityType::rule, QStringLiteral("Rules Synced From iCloud"),

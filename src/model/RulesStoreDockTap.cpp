@@ -25,7 +25,7 @@ std::vector<NimbrelRule> NimbrelRulesStore::rulesForDockTap(const NimbrelRuleApp
     const Calendar calendar = Calendar::current();
     const QString tappedName = normalizedAppName(app.displayName);
     std::vector<NimbrelRule> result;
-    std::vector<Uuid> expired;
+    std::vector<size_t> expired;
 
     const std::vector<NimbrelRule>& rules = rules_.get();
     // Folding every rule's app name is the costly part of a lookup: done once per list.
@@ -43,26 +43,21 @@ std::vector<NimbrelRule> NimbrelRulesStore::rulesForDockTap(const NimbrelRuleApp
         if (!appMatches && !pauseRanOut) continue;
         // The global pause was checked above, so the schedule alone decides.
         if (!rule.availability.isOpen(moment, calendar)) continue;
-        if (pauseRanOut) expired.push_back(rule.id);
+        if (pauseRanOut) expired.push_back(i);
         if (appMatches) result.push_back(rule);
     }
 
     if (!expired.empty()) {
-        std::vector<NimbrelRule> updated = rules;
         std::vector<NimbrelRule> cleared;
-        std::vector<size_t> positions;
-        for (const Uuid& id : expired) {
-            auto it = std::find_if(updated.begin(), updated.end(), [&](const NimbrelRule& r) { return r.id == id; });
-            if (it == updated.end()) continue;
-            it->pausedUntil.reset();
-            it->updatedAt = moment;
-            cleared.push_back(*it);
-            positions.push_back(size_t(it - updated.begin()));
-        }
+        cleared.reserve(expired.size()); // the edits point at them
         std::vector<RuleListEdit> edits;
-        for (size_t i = 0; i < positions.size(); ++i)
-            edits.push_back(RuleListEdit::replace(positions[i], rules[positions[i]], cleared[i]));
-        editRules(std::move(updated), edits);
+        for (const size_t i : expired) {
+            cleared.push_back(rules[i]);
+            cleared.back().pausedUntil.reset();
+            cleared.back().updatedAt = moment;
+            edits.push_back(RuleListEdit::replace(i, rules[i], cleared.back()));
+        }
+        editRules(std::move(edits));
         save();
         for (const NimbrelRule& rule : cleared)
             pushPayloadUnlessApplying(rule);

@@ -16,19 +16,29 @@ template <typename T> class Published {
     using Observer = std::function<void(const T&)>;
 
     Published() = default;
-    explicit Published(T value) : value_(std::move(value)) {}
+    explicit Published(T value) : value_(std::make_shared<T>(std::move(value))) {}
     Published(const Published&) = delete;
     Published& operator=(const Published&) = delete;
 
-    const T& get() const { return value_; }
-    operator const T&() const { return value_; }
+    const T& get() const { return *value_; }
+    operator const T&() const { return *value_; }
 
     // Returns whether the value changed (observers ran).
     bool set(T value) {
-        if (value == value_) return false;
-        value_ = std::move(value);
+        if (value == *value_) return false;
+        if (value_.use_count() > 1)
+            value_ = std::make_shared<T>(std::move(value));
+        else
+            *value_ = std::move(value);
         notify();
         return true;
+    }
+
+    // Changes the value where it is and runs the observers, for a caller that knows it changes
+    // it: a large value is then neither compared nor copied.
+    template <typename Change> void modify(Change change) {
+        change(own());
+        notify();
     }
 
     [[nodiscard]] ObserverToken observe(Observer observer) const {
@@ -47,16 +57,23 @@ template <typename T> class Published {
         std::vector<std::pair<uint64_t, Observer>> observers;
     };
 
-    void notify() {
-        // A copy, so an observer may add or remove observers while being called.
-        auto keep = state_;
-        const auto observers = keep->observers;
-        const T current = value_;
-        for (const auto& [id, observer] : observers)
-            observer(current);
+    // The value to write: a fresh one while observers are still being handed the one before.
+    T& own() {
+        if (value_.use_count() > 1) value_ = std::make_shared<T>(*value_);
+        return *value_;
     }
 
-    T value_{};
+    void notify() {
+        // The observers are copied, so one may add or remove observers while being called; the
+        // value is held, not copied, so one that changes it leaves the others this change's value.
+        auto keep = state_;
+        const auto observers = keep->observers;
+        const std::shared_ptr<const T> current = value_;
+        for (const auto& [id, observer] : observers)
+            observer(*current);
+    }
+
+    std::shared_ptr<T> value_ = std::make_shared<T>();
     std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 

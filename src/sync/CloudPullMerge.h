@@ -86,31 +86,55 @@ template <typename T> struct CloudMergeCoding : CloudMergeReporting {
 // (a tombstone that could not be read included), and the deletions made here still on their way.
 CloudDeletedIDs deletedObjectIDs(const CloudPull& pull, const std::map<QString, Date>& pendingDeletions);
 
-// `held` merged with the pull's records (newest first), or nullopt when nothing changes. `T` has
-// `id` (Uuid) and `updatedAt`.
-template <typename T>
-std::optional<std::vector<T>> mergeCloudPull(const std::vector<T>& held, const CloudPull& pull,
-                                              const CloudDeletedIDs& deleted, CloudMergeMemory& memory,
-                                              const CloudMergeCoding<T>& coding) {
-    coding.unreadable(pull);
-    // The held list is copied only once something changes.
-    std::optional<std::vector<T>> draft;
-    auto isDeleted = [&deleted](const T& object) { return deleted.contains(object.id); };
-    if (std::any_of(held.begin(), held.end(), isDeleted)) {
-        draft.emplace();
-        draft->reserve(held.size());
-        std::copy_if(held.begin(), held.end(), std::back_inserter(*draft), std::not_fn(isDeleted));
-    }
-    auto list = [&]() -> const std::vector<T>& { return draft ? *draft : held; };
-    auto edit = [&]() -> std::vector<T>& {
-        if (!draft) draft = held;
-        return *draft;
-    };
+// What a pull changes in a held list: the held objects it deletes, the newer copies of held
+// objects, and the objects it adds. The held list is not copied; a change of one object costs
+// about one object.
+template <typename T> struct CloudMergeChanges {
+    std::vector<size_t> deleted;  // positions in the held list, ascending
+    std::map<size_t, T> replaced; // position in the held list (never a deleted one) -> newer copy
+    std::vector<T> added;         // in the order the pull brought them
 
+    bool empty() const { return deleted.empty() && replaced.empty() && added.empty(); }
+    // The merged list: the held objects that stay, in their order, each replaced by its newer
+    // copy, then the added ones.
+    std::vector<T> appliedTo(const std::vector<T>& held) && {
+        std::vector<T> list;
+        list.reserve(held.size() - deleted.size() + added.size());
+        auto gone = deleted.begin();
+        for (size_t i = 0; i < held.size(); ++i) {
+            if (gone != deleted.end() && *gone == i) {
+                ++gone;
+                continue;
+            }
+            auto newer = replaced.find(i);
+            list.push_back(newer == replaced.end() ? held[i] : std::move(newer->second));
+        }
+        std::move(added.begin(), added.end(), std::back_inserter(list));
+        return list;
+    }
+};
+
+// What the pull's records (newest first) change in `held`. `T` has `id` (Uuid) and `updatedAt`.
+template <typename T>
+CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPull& pull,
+                                       const CloudDeletedIDs& deleted, CloudMergeMemory& memory,
+                                       const CloudMergeCoding<T>& coding) {
+    coding.unreadable(pull);
+    CloudMergeChanges<T> changes;
+    // Where each object stands: below held.size() a held position, else one of the added.
     QHash<Uuid, size_t> position;
-    position.reserve(qsizetype(list().size() + pull.records.size()));
-    for (size_t i = 0; i < list().size(); ++i)
-        position.insert(list()[i].id, i);
+    position.reserve(qsizetype(held.size() + pull.records.size()));
+    for (size_t i = 0; i < held.size(); ++i) {
+        if (deleted.contains(held[i].id))
+            changes.deleted.push_back(i);
+        else
+            position.insert(held[i].id, i);
+    }
+    auto current = [&](size_t at) -> const T& {
+        if (at >= held.size()) return changes.added[at - held.size()];
+        auto newer = changes.replaced.find(at);
+        return newer == changes.replaced.end() ? held[at] : newer->second;
+    };
 
     for (const NimbrelCloudPayloadRecord& record : pull.records) {
         const std::optional<Uuid> objectID = Uuid::parse(record.objectID);
@@ -118,7 +142,7 @@ std::optional<std::vector<T>> mergeCloudPull(const std::vector<T>& held, const C
         if (const auto* merged = objectID ? memory.find(*objectID) : nullptr;
             merged && !record.recordChangeTag.isEmpty() && merged->changeTag == record.recordChangeTag) {
             auto at = position.constFind(merged->id);
-            if (at != position.cend() && list()[*at].updatedAt == merged->heldUpdatedAt) continue;
+            if (at != position.cend() && current(*at).updatedAt == merged->heldUpdatedAt) continue;
         }
         json::Decoded<T> decoded = coding.decode(record);
         if (!decoded) {
@@ -128,19 +152,31 @@ std::optional<std::vector<T>> mergeCloudPull(const std::vector<T>& held, const C
         T& pulled = *decoded.value;
         // A record filed under another id must not bring back an object deleted in this pull.
         if (deleted.contains(pulled.id)) continue;
-        const Uuid id = pulled.id;
-        auto at = position.constFind(id);
+        auto at = position.constFind(pulled.id);
         if (at == position.cend()) {
-            at = position.insert(id, list().size());
-            edit().push_back(std::move(pulled));
-        } else if (isNewerCloudCopy(pulled.updatedAt, list()[*at].updatedAt,
-                                    [&] { return coding.differs(pulled, list()[*at]); })) {
-            edit()[*at] = std::move(pulled);
+            at = position.insert(pulled.id, held.size() + changes.added.size());
+            changes.added.push_back(std::move(pulled));
+        } else if (isNewerCloudCopy(pulled.updatedAt, current(*at).updatedAt,
+                                    [&] { return coding.differs(pulled, current(*at)); })) {
+            if (*at >= held.size())
+                changes.added[*at - held.size()] = std::move(pulled);
+            else
+                changes.replaced.insert_or_assign(*at, std::move(pulled));
         }
         if (objectID && !record.recordChangeTag.isEmpty())
-            memory.remember(*objectID, {record.recordChangeTag, id, list()[*at].updatedAt});
+            memory.remember(*objectID, {record.recordChangeTag, at.key(), current(*at).updatedAt});
     }
-    return draft;
+    return changes;
+}
+
+// `held` merged with the pull's records (newest first), or nullopt when nothing changes.
+template <typename T>
+std::optional<std::vector<T>> mergeCloudPull(const std::vector<T>& held, const CloudPull& pull,
+                                             const CloudDeletedIDs& deleted, CloudMergeMemory& memory,
+                                             const CloudMergeCoding<T>& coding) {
+    CloudMergeChanges<T> changes = mergeCloudChanges(held, pull, deleted, memory, coding);
+    if (changes.empty()) return std::nullopt;
+    return std::move(changes).appliedTo(held);
 }
 
 } // namespace nimbrel

@@ -273,8 +273,22 @@ TEST_F(RulesForDockTapTest, AfterEveryEditATapFindsWhatAFreshlyLoadedStoreFinds)
          [&] { store->addRule(rule(QStringLiteral("f"), QStringLiteral("Notes"), QStringLiteral("com.term"))); }},
         {"deleted from the middle", [&] { store->deleteRule(at(QStringLiteral("c"))); }},
         {"paused", [&] { store->pauseRule(at(QStringLiteral("e2")).id, later); }},
-        {"pause ran out", [&] { scheduler.advance(3600); }},
+        {"pause ran out",
+         [&] {
+             scheduler.advance(3600);
+             // A tap on any app of its click count clears it.
+             store->rulesForDockTap(tapped(QStringLiteral("Terminal"), QStringLiteral("com.term")), 1);
+             EXPECT_EQ(at(QStringLiteral("e2")).pausedUntil, std::nullopt);
+         }},
         {"resumed", [&] { store->pauseRule(at(QStringLiteral("f")).id, std::nullopt); }},
+        {"merged from the cloud: one changed, one added first, one deleted",
+         [&] {
+             NimbrelRule changed = at(QStringLiteral("b"));
+             changed.trigger.app.displayName = QStringLiteral("Terminal");
+             changed.updatedAt = changed.updatedAt.addingSeconds(60);
+             store->applyCloudRules({payloadRecord(changed), payloadRecord(rule(QStringLiteral("g"), "Safari"))},
+                                    {tombstone(at(QStringLiteral("d")).id)});
+         }},
         {"first deleted", [&] { store->deleteRule(at(QStringLiteral("a"))); }},
     };
     lookups(*store); // the lookup is made before the edits

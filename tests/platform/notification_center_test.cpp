@@ -1,4 +1,5 @@
 #include "platform/NotificationCenter.h"
+#include "platform/Published.h"
 
 #include "support/QtPrinters.h"
 
@@ -70,4 +71,18 @@ TEST(NotificationCenter, RecordsWhatWasPostedWhenAsked) {
     ASSERT_EQ(center.posted().size(), 1u);
     EXPECT_EQ(center.posted()[0].name, "nimbrelRecordActivity");
     EXPECT_EQ(center.posted()[0].userInfo.value("title").toString(), "Rule Ran");
+}
+
+// An observer that changes a published value leaves the observers after it the value of the
+// change they are told of, and the value it set stands.
+TEST(Published, AnObserverChangingTheValueLeavesTheOthersTheValueOfTheirChange) {
+    Published<std::vector<int>> list(std::vector<int>{1});
+    std::vector<std::vector<int>> seen;
+    ObserverToken first = list.observe([&](const std::vector<int>& v) {
+        if (v.size() == 2) list.modify([](std::vector<int>& l) { l.push_back(3); });
+    });
+    ObserverToken second = list.observe([&](const std::vector<int>& v) { seen.push_back(v); });
+    list.modify([](std::vector<int>& l) { l.push_back(2); });
+    EXPECT_EQ(seen, (std::vector<std::vector<int>>{{1, 2, 3}, {1, 2}}));
+    EXPECT_EQ(list.get(), (std::vector<int>{1, 2, 3}));
 }

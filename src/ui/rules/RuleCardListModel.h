@@ -21,6 +21,14 @@ class RuleCardListModel : public KeyedRowsModel {
     const std::vector<RuleCardContent>& cards() const { return cards_; }
     void setCards(std::vector<RuleCardContent> cards);
 
+    // One row at a time, for a change that touched a few cards of a long list.
+    int rowOf(const Uuid& id) const;
+    void insertCard(int row, RuleCardContent card);
+    void removeCard(int row);
+    // Moves the row at `from` so that it ends at `to`.
+    void moveCard(int from, int to);
+    void replaceCard(int row, RuleCardContent card);
+
   private:
     // Turned into QML values only when the view asks, for the rows it shows.
     std::vector<RuleCardContent> cards_;

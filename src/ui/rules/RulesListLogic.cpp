@@ -8,12 +8,14 @@
 
 namespace nimbrel {
 
+QByteArray ruleSortKey(const NimbrelRule& rule) {
+    // Pinned rules first: their keys start lower.
+    return QByteArray(1, rule.isPinned ? '\x00' : '\x01') + localizedCaseInsensitiveSortKey(rule.name);
+}
+
 std::vector<NimbrelRule> sortedRules(const std::vector<NimbrelRule>& rules) {
     std::vector<NimbrelRule> out = rules;
-    // Pinned rules first: their keys start lower.
-    stableSortByKey(out, [](const NimbrelRule& rule) {
-        return QByteArray(1, rule.isPinned ? '\x00' : '\x01') + localizedCaseInsensitiveSortKey(rule.name);
-    });
+    stableSortByKey(out, ruleSortKey);
     return out;
 }
 

@@ -12,6 +12,8 @@ namespace nimbrel {
 // The list order: pinned rules first, then by name (localized, case-insensitive); rules that
 // compare the same keep the store's order. The store's own order is never changed.
 std::vector<NimbrelRule> sortedRules(const std::vector<NimbrelRule>& rules);
+// The bytes that order a rule's card: rules with equal keys keep the store's order.
+QByteArray ruleSortKey(const NimbrelRule& rule);
 
 // "Rule " and the number the next rule would have: "Rule 4" with three stored.
 QString defaultRuleName(size_t storedRuleCount);

@@ -32,8 +32,8 @@ RulesViewModel::~RulesViewModel() = default;
 
 void RulesViewModel::refreshCards() {
     cardsChanging();
-    RuleCardBuilder builder(*platform_.workspace, *platform_.files, platform_.clock->now());
-    cards_.setCards(builder.cards(store_->rules().get()));
+    keptCards_.follow(store_->rules().get(), store_->lastRulesChange(), *platform_.workspace, *platform_.files,
+                      platform_.clock->now());
     emit cardsChanged();
 }
 
@@ -66,7 +66,9 @@ std::optional<NimbrelRule> RulesViewModel::storedRule(const QString& ruleId) con
 }
 
 void RulesViewModel::appeared() {
-    // Redraw from the rules as they are now, as the screen comes in.
+    // Redraw from the rules as they are now, as the screen comes in: what the Mac has may have
+    // changed while it was away.
+    keptCards_.forget();
     refreshCards();
     beginEntrance(platform_.scheduler);
 }

@@ -4,6 +4,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 #include "ui/common/CardListViewModel.h"
+#include "ui/rules/KeptRuleCards.h"
 #include "ui/rules/RuleCardListModel.h"
 #include "ui/rules/RulePauseOption.h"
 
@@ -51,6 +52,8 @@ class RulesViewModel : public CardListViewModel {
 
     QObject* cardsModel() override { return &cards_; }
     const std::vector<RuleCardContent>& cards() const { return cards_.cards(); }
+    // How many cards the screen has made, all told.
+    std::uint64_t cardsMade() const { return keptCards_.cardsMade(); }
     bool isEmpty() const override { return cards_.count() == 0; }
     bool isEditorOpen() const override { return editorSession_.has_value(); }
     QString editorSessionId() const override { return editorSession_ ? editorSession_->id.toString() : QString(); }
@@ -102,6 +105,7 @@ class RulesViewModel : public CardListViewModel {
     // The editor last closed: its view may still read it while it slides out.
     std::unique_ptr<RuleEditorViewModel> closedEditor_;
     RuleCardListModel cards_;
+    KeptRuleCards keptCards_{cards_};
     Motion motion_;
     ObserverToken rulesObserver_;
     std::optional<RuleEditorSession> editorSession_;

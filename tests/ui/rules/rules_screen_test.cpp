@@ -72,7 +72,10 @@ TEST_F(RulesScreen, PausingResumingAndACustomPauseThroughTheCards) {
 }
 
 TEST_F(RulesScreen, DisableEnablePinAndDeleteThroughTheCards) {
-    show({rule("Only")});
+    show({rule("Only", "Figma", "com.figma.Desktop")}); // not installed: the card warns
+    QQuickItem* warning = driver->require(QStringLiteral("missingAppWarning"), card(0));
+    EXPECT_LE(warning->mapRectToItem(card(0), warning->boundingRect()).bottom(), card(0)->height() - 16)
+        << "the warning stands inside the card";
     choosePause(0, 0); // "Disable"
     EXPECT_FALSE(stored(0).isEnabled);
     driver->click(QStringLiteral("stateButton"), card(0)); // "Enable rule"

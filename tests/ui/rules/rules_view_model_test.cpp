@@ -1,4 +1,7 @@
 #include "RulesScreenFixture.h"
+#include "sync/CloudPayloads.h"
+
+#include <random>
 
 #include <QSignalSpy>
 
@@ -145,6 +148,124 @@ TEST_F(RulesViewModelTest, AMissingTriggerAppIsWarnedAboutInPurple) {
     EXPECT_EQ(card.pills.back().state, "unsupported");
     EXPECT_EQ(card.stateButton, RuleStateButton::enable);
     EXPECT_TRUE(card.pills[1].icon.generic);
+}
+
+// A change of the rules makes anew only the cards of the rules it touched (and of pauses that ran
+// out meanwhile), yet the screen shows what a fresh redraw of every card shows, in its order.
+TEST_F(RulesViewModelTest, AChangeRemakesOnlyTheCardsItTouchedAndTheyShowWhatAFreshRedrawShows) {
+    std::vector<NimbrelRule> rules;
+    for (const char* name : {"delta", "Alpha", "charlie", "bravo", "alpha", "echo"})
+        rules.push_back(rule(name));
+    start(rules);
+    const auto fresh = [&] {
+        return RuleCardBuilder(*env.platform.workspace, *env.platform.files, env.scheduler.now())
+            .cards(store().rules().get());
+    };
+    const auto idOf = [&](const QString& name) {
+        for (const NimbrelRule& r : store().rules().get())
+            if (r.name == name) return r.id.toString();
+        return QString();
+    };
+    const auto renamed = [&](const QString& id, const QString& to) {
+        NimbrelRule r = *std::find_if(store().rules().get().begin(), store().rules().get().end(),
+                                      [&](const NimbrelRule& held) { return held.id.toString() == id; });
+        r.name = to;
+        return r;
+    };
+    // Another Mac's changes as a pull brings them.
+    const auto merge = [&](std::vector<NimbrelRule> pulled, const QString& deleted) {
+        std::vector<NimbrelCloudPayloadRecord> records(pulled.size());
+        for (size_t i = 0; i < pulled.size(); ++i) {
+            pulled[i].updatedAt = env.scheduler.now().addingSeconds(1);
+            records[i].objectID = pulled[i].id.toString();
+            records[i].payload = encodeCloudJSON(toJson(pulled[i], json::DateForm::ISO8601));
+            records[i].updatedAt = pulled[i].updatedAt;
+        }
+        NimbrelCloudTombstone tombstone;
+        tombstone.objectID = deleted;
+        store().applyCloudRules(records, {tombstone});
+    };
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::uint64_t cardsMade;
+    } steps[] = {
+        {"renamed to sort last", [&] { model->saveRule(renamed(idOf("Alpha"), "zulu")); }, 1},
+        {"pinned", [&] { model->toggleRulePinned(idOf("echo")); }, 1},
+        {"paused", [&] { model->pauseRule(idOf("bravo"), "fiveMinutes"); }, 1},
+        {"deleted", [&] { model->deleteRule(idOf("charlie")); }, 0},
+        {"added, named as another", [&] { model->saveRule(rule("ALPHA")); }, 1},
+        {"the pause ran out, another rule disabled",
+         [&] {
+             env.scheduler.advance(301);
+             model->toggleRuleEnabled(idOf("delta"));
+         },
+         2},
+        {"merged: one added first, one changed, one deleted",
+         [&] {
+             merge({rule("Alpha"), renamed(idOf("echo"), "Alpha")}, idOf("zulu"));
+         },
+         2},
+    };
+    for (const auto& step : steps) {
+        const std::uint64_t before = model->cardsMade();
+        step.change();
+        EXPECT_EQ(model->cardsMade() - before, step.cardsMade) << step.what;
+        EXPECT_EQ(model->cards(), fresh()) << step.what;
+    }
+
+    std::mt19937 random(11);
+    const auto any = [&] { return store().rules().get().at(random() % store().rules().get().size()).id.toString(); };
+    const QString names[] = {"alpha", "Bravo", "bravo", "Charlie", "delta"};
+    const auto nameList = [](const std::vector<NimbrelRule>& list) {
+        QStringList out;
+        for (const NimbrelRule& r : list)
+            out << r.name;
+        return out;
+    };
+    for (int i = 0; i < 300; ++i) {
+        env.scheduler.advance(double(random() % 200));
+        switch (store().rules().get().empty() ? 0 : random() % 7) {
+        case 0: {
+            NimbrelRule r = rule(names[random() % 5]);
+            r.createdAt = r.createdAt.addingSeconds(-double(random() % 5000));
+            model->saveRule(r);
+            break;
+        }
+        case 1:
+            model->saveRule(renamed(any(), names[random() % 5]));
+            break;
+        case 2:
+            model->toggleRulePinned(any());
+            break;
+        case 3:
+            model->pauseRule(any(), random() % 2 ? "fiveMinutes" : "disable");
+            break;
+        case 4:
+            model->deleteRule(any());
+            break;
+        case 5: {
+            NimbrelRule added = rule(names[random() % 5]);
+            added.createdAt = added.createdAt.addingSeconds(-double(random() % 5000));
+            const NimbrelRule changed = renamed(any(), names[random() % 5]);
+            const QString gone = any();
+            // What merging the whole list and sorting it newest made first leaves.
+            std::vector<NimbrelRule> expected;
+            for (const NimbrelRule& r : store().rules().get())
+                if (r.id.toString() != gone) expected.push_back(r.id == changed.id ? changed : r);
+            expected.push_back(added);
+            std::stable_sort(expected.begin(), expected.end(),
+                             [](const NimbrelRule& a, const NimbrelRule& b) { return a.createdAt > b.createdAt; });
+            merge({added, changed}, gone);
+            ASSERT_EQ(nameList(store().rules().get()), nameList(expected)) << "operation " << i;
+            break;
+        }
+        default:
+            model->pauseRule(any(), "resume");
+        }
+        ASSERT_EQ(model->cards(), fresh()) << "operation " << i;
+        ASSERT_EQ(persisted(), store().rules().get()) << "operation " << i;
+    }
 }
 
 } // namespace

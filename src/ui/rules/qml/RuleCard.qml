@@ -39,7 +39,9 @@ HoverScale {
         x: 16
         y: 16
         width: view.width - 32
-        implicitHeight: warningBox.visible ? warningBox.y + warningBox.height : sentence.y + sentence.height
+        // By the card's own flag: the box's visibility also follows the card's, and reading it
+        // here loops back through the list placing the card.
+        implicitHeight: view.missing ? warningBox.y + warningBox.height : sentence.y + sentence.height
 
         Item {
             id: titleRow

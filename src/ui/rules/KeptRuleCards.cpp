@@ -1,0 +1,191 @@
+#include "ui/rules/KeptRuleCards.h"
+
+#include "platform/Calendar.h"
+#include "ui/rules/RuleCardListModel.h"
+#include "ui/rules/RulesListLogic.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace nimbrel {
+
+namespace {
+
+// What a card's texts and the list order depend on besides the rule and the moment.
+QByteArray currentStyle() {
+    return currentLocaleName() + '|' + Calendar::current().timeZone().id();
+}
+
+} // namespace
+
+void KeptRuleCards::follow(const std::vector<NimbrelRule>& rules, const RuleListChange& change,
+                           const Workspace& workspace, const FileSystem& files, Date now) {
+    RuleCardBuilder builder(workspace, files, now);
+    const QByteArray style = currentStyle();
+    const bool inStep = shown_ && style == style_ && size_t(storePosition_.size()) == storeOrder_.size();
+    bool followed = false;
+    if (inStep && *shown_ == change.number)
+        followed = followSteps(rules, {}, builder, now); // only pauses that ran out
+    else if (inStep && *shown_ + 1 == change.number && change.steps)
+        followed = followSteps(rules, *change.steps, builder, now);
+    if (!followed) remakeAll(rules, builder, now);
+    shown_ = change.number;
+    style_ = style;
+}
+
+KeptRuleCards::Entry KeptRuleCards::entryFor(const NimbrelRule& rule, Date now) {
+    std::optional<Date> pauseEnd;
+    // An enabled rule's card reads otherwise once its pause has run out.
+    if (rule.isEnabled && rule.pausedUntil && *rule.pausedUntil > now) {
+        pauseEnd = *rule.pausedUntil;
+        pauseEnds_.insert({*pauseEnd, rule.id});
+    }
+    return {rule.id, ruleSortKey(rule), pauseEnd};
+}
+
+void KeptRuleCards::remakeAll(const std::vector<NimbrelRule>& rules, RuleCardBuilder& builder, Date now) {
+    storeOrder_.clear();
+    storePosition_.clear();
+    pauseEnds_.clear();
+    storeOrder_.reserve(rules.size());
+    storePosition_.reserve(qsizetype(rules.size()));
+    std::vector<Entry> entries;
+    entries.reserve(rules.size());
+    for (size_t i = 0; i < rules.size(); ++i) {
+        storeOrder_.push_back(rules[i].id);
+        storePosition_.insert(rules[i].id, i);
+        entries.push_back(entryFor(rules[i], now));
+    }
+    std::vector<size_t> order(rules.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return entries[a].sortKey < entries[b].sortKey; });
+    order_.clear();
+    order_.reserve(rules.size());
+    std::vector<RuleCardContent> cards;
+    cards.reserve(rules.size());
+    for (size_t i : order) {
+        order_.push_back(std::move(entries[i]));
+        cards.push_back(builder.card(rules[i]));
+    }
+    made_ += rules.size();
+    model_.setCards(std::move(cards));
+}
+
+bool KeptRuleCards::replay(const std::vector<RuleListChange::Step>& steps, QSet<Uuid>& putIn, QSet<Uuid>& takenOut) {
+    size_t firstShifted = std::numeric_limits<size_t>::max();
+    for (const RuleListChange::Step& step : steps) {
+        const auto at = storeOrder_.begin() + std::ptrdiff_t(step.position);
+        switch (step.kind) {
+        case RuleListEdit::Kind::replace:
+            if (step.position >= storeOrder_.size()) return false;
+            if (*at != step.id) takenOut.insert(*at);
+            *at = step.id;
+            putIn.insert(step.id);
+            break;
+        case RuleListEdit::Kind::insert:
+            if (step.position > storeOrder_.size()) return false;
+            storeOrder_.insert(at, step.id);
+            putIn.insert(step.id);
+            firstShifted = std::min(firstShifted, step.position);
+            break;
+        case RuleListEdit::Kind::erase:
+            if (step.position >= storeOrder_.size() || *at != step.id) return false;
+            storeOrder_.erase(at);
+            takenOut.insert(step.id);
+            firstShifted = std::min(firstShifted, step.position);
+            break;
+        }
+    }
+    for (const Uuid& id : takenOut)
+        storePosition_.remove(id);
+    for (size_t i = firstShifted; i < storeOrder_.size(); ++i)
+        storePosition_.insert(storeOrder_[i], i);
+    for (auto id = putIn.begin(); id != putIn.end();) {
+        if (storePosition_.contains(*id)) {
+            ++id;
+            continue;
+        }
+        const auto found = std::find(storeOrder_.begin(), storeOrder_.end(), *id);
+        if (found != storeOrder_.end()) {
+            storePosition_.insert(*id, size_t(found - storeOrder_.begin()));
+            ++id;
+        } else { // put in and taken out again
+            takenOut.insert(*id);
+            id = putIn.erase(id);
+        }
+    }
+    // A list that holds one id twice is made anew at every change.
+    return size_t(storePosition_.size()) == storeOrder_.size();
+}
+
+size_t KeptRuleCards::placeFor(const QByteArray& key, size_t storePosition) const {
+    const auto at = std::lower_bound(order_.begin(), order_.end(), std::pair(&key, storePosition),
+                                     [this](const Entry& entry, const auto& wanted) {
+                                         if (entry.sortKey != *wanted.first) return entry.sortKey < *wanted.first;
+                                         return storePosition_.value(entry.id) < wanted.second;
+                                     });
+    return size_t(at - order_.begin());
+}
+
+bool KeptRuleCards::followSteps(const std::vector<NimbrelRule>& rules, const std::vector<RuleListChange::Step>& steps,
+                                RuleCardBuilder& builder, Date now) {
+    QSet<Uuid> remade, takenOut;
+    if (!replay(steps, remade, takenOut) || storeOrder_.size() != rules.size()) return false;
+    // Cards whose pause has run out read otherwise now.
+    while (!pauseEnds_.empty() && pauseEnds_.begin()->first <= now) {
+        remade.insert(pauseEnds_.begin()->second);
+        pauseEnds_.erase(pauseEnds_.begin());
+    }
+    QSet<Uuid> gone;
+    for (const Uuid& id : takenOut)
+        if (!storePosition_.contains(id)) gone.insert(id);
+    for (const Uuid& id : gone)
+        remade.remove(id);
+    if (remade.isEmpty() && gone.isEmpty()) return true;
+
+    std::erase_if(order_, [&](const Entry& entry) {
+        if (!remade.contains(entry.id) && !gone.contains(entry.id)) return false;
+        if (entry.pauseEnd) pauseEnds_.erase({*entry.pauseEnd, entry.id});
+        return true;
+    });
+    for (const Uuid& id : gone)
+        if (const int row = model_.rowOf(id); row >= 0) model_.removeCard(row);
+
+    QHash<Uuid, RuleCardContent> cards;
+    cards.reserve(remade.size());
+    for (const Uuid& id : remade) {
+        const size_t position = storePosition_.value(id);
+        const NimbrelRule& rule = rules[position];
+        if (rule.id != id) return false;
+        Entry entry = entryFor(rule, now);
+        const size_t place = placeFor(entry.sortKey, position);
+        order_.insert(order_.begin() + std::ptrdiff_t(place), std::move(entry));
+        cards.insert(id, builder.card(rule));
+        ++made_;
+    }
+    placeRows(std::move(cards));
+    return order_.size() == rules.size() && model_.count() == int(rules.size());
+}
+
+void KeptRuleCards::placeRows(QHash<Uuid, RuleCardContent> cards) {
+    // In list order, each right after the card before it (which is in its final place already, or
+    // was not moved at all): the cards that were not made anew keep their order.
+    for (size_t i = 0; i < order_.size() && !cards.isEmpty(); ++i) {
+        const auto card = cards.find(order_[i].id);
+        if (card == cards.end()) continue;
+        const int from = model_.rowOf(order_[i].id);
+        int to = i == 0 ? 0 : model_.rowOf(order_[i - 1].id) + 1;
+        if (from >= 0 && from < to) --to;
+        if (from < 0) {
+            model_.insertCard(to, std::move(*card));
+        } else {
+            model_.moveCard(from, to);
+            model_.replaceCard(to, std::move(*card));
+        }
+        cards.erase(card);
+    }
+}
+
+} // namespace nimbrel
