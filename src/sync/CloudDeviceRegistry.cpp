@@ -1,6 +1,7 @@
 #include "sync/CloudSyncManager.h"
 
 #include "platform/Platform.h"
+#include "platform/Scheduler.h"
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/DeviceIdentity.h"
 
@@ -63,9 +64,14 @@ void NimbrelCloudSyncManager::readRegistryList(const QString& registryName, cons
                                  done = std::move(done)](CloudResult<CloudRecord> fetched) {
         QStringList ids;
         if (fetched.ok()) {
-            const QString& registryName = fetched.value().recordID().recordName;
-            ids = fetched.value().textList(listName).value_or(QStringList());
-            self->knownRegistries_[registryName] = fetched.value();
+            const QString registryName = fetched.value().recordID().recordName;
+            CloudRecord& known = self->knownRegistries_[registryName];
+            // Under the change tag last read the lists are the same: the copy at hand stays, so the
+            // ids it lists are the ones already known here, and a worker frees the new copy.
+            const QString& tag = fetched.value().recordChangeTag();
+            if (tag.isEmpty() || tag != known.recordChangeTag()) std::swap(known, fetched.value());
+            releaseInBackground(self->platform_.scheduler, std::move(fetched));
+            ids = known.textList(listName).value_or(QStringList());
             // A registry written anew elsewhere may lack ids listed before: they count as listed (a
             // deletion among them still holds) and are listed again.
             if (registryName == cloudnames::syncRegistry)
