@@ -193,14 +193,15 @@ void NimbrelCloudSyncManager::fetchListed(ListedFetch<T> fetch, Completion<std::
         };
         self->syncRegistryIDs(fetching->fetch.listName, [self, fetching, failed](CloudResult<QStringList> ids) {
             if (!ids.ok()) return failed(ids.error());
+            const qsizetype known = self->knownListings().ids(fetching->fetch.listName).size();
             if (ids.value().isEmpty()) {
                 self->syncState.set(NimbrelCloudSyncState::idle());
-                return fetching->done(Listed<T>{});
+                return fetching->done(Listed<T>{{}, {}, {}, known});
             }
             std::vector<CloudRecordID> recordIDs =
                 self->listedRecordIDs(fetching->fetch.listName, ids.value(), fetching->fetch.recordID);
-            self->fetchRecordsInChunks(std::move(recordIDs), [self, fetching, failed, listed = ids.value()](
-                                                                 CloudResult<CloudBatchResult> batch) {
+            self->fetchRecordsInChunks(std::move(recordIDs), [self, fetching, failed, listed = ids.value(),
+                                                              known](CloudResult<CloudBatchResult> batch) {
                 if (!batch.ok()) return failed(batch.error());
                 // Reading thousands of records, sorting them and freeing what they were read from
                 // is a worker's part; the worker holds nothing of the main thread's.
@@ -210,10 +211,10 @@ void NimbrelCloudSyncManager::fetchListed(ListedFetch<T> fetch, Completion<std::
                              itemErrorsFail = fetching->fetch.itemErrorsFail] {
                     *read = readBatch(std::move(*batch), reader, date, itemErrorsFail);
                 };
-                self->inBackground(std::move(work), [self, fetching, failed, listed, read] {
+                self->inBackground(std::move(work), [self, fetching, failed, listed, known, read] {
                     if (read->failure) return failed(*read->failure);
                     self->succeedIdleFirst();
-                    fetching->done(Listed<T>{std::move(read->values), listed, std::move(read->unreadable)});
+                    fetching->done(Listed<T>{std::move(read->values), listed, std::move(read->unreadable), known});
                 });
             });
         });
@@ -259,7 +260,7 @@ void NimbrelCloudSyncManager::fetchPayloadsAndTombstones(NimbrelCloudPayloadType
     fetchPayloadsListed(
         type, [self = shared_from_this(), type, done = std::move(done), mergedBefore = std::move(mergedBefore)](
                   std::optional<Listed<NimbrelCloudPayloadRecord>> records) mutable {
-            self->fetchTombstonesListed(type, [self, records = std::move(records), done = std::move(done),
+            self->fetchTombstonesListed(type, [self, type, records = std::move(records), done = std::move(done),
                                                mergedBefore = std::move(mergedBefore)](
                                                   std::optional<Listed<NimbrelCloudTombstone>> tombstones) mutable {
                 Scheduler* scheduler = self->platform_.scheduler;
@@ -273,7 +274,11 @@ void NimbrelCloudSyncManager::fetchPayloadsAndTombstones(NimbrelCloudPayloadType
                                                                                  std::move(records->unreadable),
                                                                                  std::move(tombstones->unreadable),
                                                                                  {}});
-                auto lend = [scheduler, pull, done = std::move(done)] {
+                // A store forgets a deletion it made once its tombstone is listed, which may be after
+                // this pull read the list: what this Mac has known to be listed since comes with it.
+                auto lend = [self, scheduler, pull, listName = tombstoneListName(type), known = tombstones->known,
+                             done = std::move(done)] {
+                    (*pull)->deletedIDs += self->knownListings().ids(listName).mid(known);
                     done(*pull);
                     releaseInBackground(scheduler, std::move(*pull));
                 };

@@ -147,6 +147,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // A store's pull: both fetches, one after the other; nullopt unless both succeeded, since
     // records merged without their tombstones would bring deleted objects back.
     // A tombstone answered with an error of its own (other than a missing record) fails the pull.
+    // Every id this Mac knew to be listed among the deletions by the time the pull is lent comes
+    // with it, also one listed after the pull read that list.
     // The pull is lent to `done` and freed by a worker afterwards. With the store's memory of
     // merges, a worker reads each record's key against it (`CloudPull::recordKeys`).
     using PullDone = std::function<void(const std::optional<CloudPull>&)>;
@@ -238,6 +240,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
         std::vector<T> values;
         QStringList ids;
         std::vector<CloudUnreadableRecord> unreadable;
+        // How many ids of the list this Mac knew of once it was read (`knownListings`).
+        qsizetype known = 0;
     };
     template <typename T> struct ListedFetch {
         QString listName;

@@ -298,6 +298,32 @@ TEST_F(CloudPayloadSyncTest, WorkersReadAPullCheckItAgainstTheMergesAndFreeIt) {
     EXPECT_EQ(background.held.size(), ran + 1) << "the pull, once lent, is freed by a worker";
 }
 
+TEST_F(CloudPayloadSyncTest, ADeletionListedHereWhileAPullRunsComesWithThatPull) {
+    cloud.putPayload(payload("R1", Date{10}));
+    cloud.putTombstone(tombstone("R2", Date{5}));
+    test::HeldBackground background(env.scheduler);
+    env.platform.scheduler = &background.scheduler;
+    const auto restore = qScopeGuard([&] { env.platform.scheduler = &env.scheduler; });
+    size_t ran = 0;
+    auto runHeld = [&] {
+        for (const size_t held = background.held.size(); ran < held; ++ran)
+            background.held[ran]();
+        settle();
+    };
+    std::optional<std::optional<CloudPull>> lent;
+    manager->fetchPayloadsAndTombstones(Type::rule, [&](const std::optional<CloudPull>& pull) { lent = pull; });
+    settle();
+    runHeld(); // the payloads are read; the tombstones' list is read and their batch waits
+    ASSERT_FALSE(lent.has_value());
+    std::optional<SaveOutcome> deleted;
+    manager->saveTombstone(tombstone("R1", Date{20}), [&](SaveOutcome outcome) { deleted = outcome; });
+    settle();
+    ASSERT_EQ(deleted, SaveOutcome::saved) << "the store now forgets the deletion it waited to push";
+    runHeld();
+    ASSERT_TRUE(lent && *lent);
+    EXPECT_TRUE((*lent)->deletedIDs.contains("R1")) << "listed after the pull read the list, and before it merges";
+}
+
 TEST_F(CloudPayloadSyncTest, AnEditMadeWhileTheLastUploadOfItsObjectRunsStillWaitsWhenThatUploadEnds) {
     env.cloud.conditions().latency = 0.5;
     manager->savePayloadRecord(payload("R1", Date{10}));
