@@ -27,7 +27,12 @@ class CloudMergeMemory {
   public:
     using Merged = CloudMergedRecord;
 
-    void clear() { merged_.clear(); }
+    void clear() {
+        merged_.clear();
+        ++generation_;
+    }
+    // Counts the clears: what was read of a copy taken in another generation no longer holds.
+    quint64 generation() const { return generation_; }
     const Merged* find(const Uuid& objectID) const {
         auto it = merged_.constFind(objectID);
         return it == merged_.cend() ? nullptr : &*it;
@@ -36,6 +41,7 @@ class CloudMergeMemory {
 
   private:
     QHash<Uuid, Merged> merged_;
+    quint64 generation_ = 0;
 };
 
 // A pulled payload record as a worker read it for the merge: its object id as a UUID (none when

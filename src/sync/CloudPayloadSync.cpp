@@ -284,7 +284,10 @@ void NimbrelCloudSyncManager::fetchPayloadsAndTombstones(NimbrelCloudPayloadType
                 };
                 if (!mergedBefore) return lend();
                 self->inBackground(
-                    [pull, memory = std::move(*mergedBefore)] { (*pull)->recordKeys = recordKeys(**pull, memory); },
+                    [pull, memory = std::move(*mergedBefore)] {
+                        (*pull)->recordKeys = recordKeys(**pull, memory);
+                        (*pull)->recordKeysGeneration = memory.generation();
+                    },
                     std::move(lend));
             });
         });

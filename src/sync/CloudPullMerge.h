@@ -112,14 +112,16 @@ CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPu
         return newer == changes.replaced.end() ? held[at] : newer->second;
     };
 
-    // The keys a worker read: an entry of the memory it read holds, whatever merged since.
+    // The keys a worker read: an entry of the memory it read holds, whatever merged since, unless
+    // the memory was cleared since (the list was replaced by other means).
     const bool keyed = pull.recordKeys.size() == pull.records.size();
+    const bool entriesHold = keyed && pull.recordKeysGeneration == memory.generation();
     for (size_t r = 0; r < pull.records.size(); ++r) {
         const NimbrelCloudPayloadRecord& record = pull.records[r];
         const std::optional<Uuid> objectID = keyed ? pull.recordKeys[r].objectID : Uuid::parse(record.objectID);
         if (deleted.contains(record.objectID, objectID)) continue;
         const CloudMergedRecord* merged =
-            keyed && pull.recordKeys[r].mergedBefore ? &*pull.recordKeys[r].mergedBefore : nullptr;
+            entriesHold && pull.recordKeys[r].mergedBefore ? &*pull.recordKeys[r].mergedBefore : nullptr;
         if (!merged && objectID) merged = memory.find(*objectID);
         if (merged && !record.recordChangeTag.isEmpty() && merged->changeTag == record.recordChangeTag) {
             auto at = position.constFind(merged->id);

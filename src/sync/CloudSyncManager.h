@@ -55,8 +55,10 @@ struct CloudPull {
     // Listed payload records and tombstones that are there but could not be read.
     std::vector<CloudUnreadableRecord> unreadableRecords;
     std::vector<CloudUnreadableRecord> unreadableTombstones;
-    // One for each record, in their order, when the fetch was given the store's memory of merges.
+    // One for each record, in their order, when the fetch was given the store's memory of merges,
+    // and the generation of the copy of the memory they were read against.
     std::vector<CloudPulledRecordKey> recordKeys;
+    quint64 recordKeysGeneration = 0;
 };
 
 // What a store holds of one payload type, for a sync registry written anew: the ids of its
