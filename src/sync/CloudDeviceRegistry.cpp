@@ -66,10 +66,12 @@ void NimbrelCloudSyncManager::readRegistryList(const QString& registryName, cons
         if (fetched.ok()) {
             const QString registryName = fetched.value().recordID().recordName;
             CloudRecord& known = self->knownRegistries_[registryName];
-            // Under the change tag last read the lists are the same: the copy at hand stays, so the
-            // ids it lists are the ones already known here, and a worker frees the new copy.
+            // The same record as last read leaves the copy at hand, so the ids it lists are the ones
+            // already known here, and a worker frees the new copy. The tag alone does not tell: a
+            // cloud file made anew counts its tags from the start again.
             const QString& tag = fetched.value().recordChangeTag();
-            if (tag.isEmpty() || tag != known.recordChangeTag()) std::swap(known, fetched.value());
+            if (tag.isEmpty() || tag != known.recordChangeTag() || fetched.value().fields() != known.fields())
+                std::swap(known, fetched.value());
             releaseInBackground(self->platform_.scheduler, std::move(fetched));
             ids = known.textList(listName).value_or(QStringList());
             // A registry written anew elsewhere may lack ids listed before: they count as listed (a

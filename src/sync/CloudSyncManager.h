@@ -255,7 +255,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
         bool itemErrorsFail = false;
     };
     // The record ids of the names in a list of the sync registry, made anew only when the list is
-    // not the one read last time (a registry whose change tag was seen gives that same list).
+    // not the one read last time (a registry read again unchanged gives that same list).
     std::vector<CloudRecordID> listedRecordIDs(const QString& listName, const QStringList& ids,
                                                const std::function<CloudRecordID(const QString&)>& recordID);
     // The ids of the list fetched in chunks, read, newest first; nullopt when the fetch failed.

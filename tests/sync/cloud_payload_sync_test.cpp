@@ -324,6 +324,19 @@ TEST_F(CloudPayloadSyncTest, ADeletionListedHereWhileAPullRunsComesWithThatPull)
     EXPECT_TRUE((*lent)->deletedIDs.contains("R1")) << "listed after the pull read the list, and before it merges";
 }
 
+TEST_F(CloudPayloadSyncTest, ARegistryWithOtherListsUnderTheTagReadBeforeGivesItsOwnLists) {
+    cloud.putPayload(payload("R1", Date{10}));
+    ASSERT_EQ(pulled()->size(), 1u);
+    // A cloud file made anew counts its tags from the start again.
+    CloudRecord added(recordTypeOf(Type::rule), payloadRecordID(Type::rule, "R2"));
+    payload("R2", Date{20}).writeTo(added);
+    cloud.put(added);
+    CloudRecord registry = *cloud.record(cloudnames::syncRegistry);
+    registry.set(NimbrelCloudSyncManager::payloadListName(Type::rule), QStringList{"R1", "R2"});
+    cloud.rewriteKeepingTag(registry);
+    EXPECT_EQ(pulled()->size(), 2u);
+}
+
 TEST_F(CloudPayloadSyncTest, AnEditMadeWhileTheLastUploadOfItsObjectRunsStillWaitsWhenThatUploadEnds) {
     env.cloud.conditions().latency = 0.5;
     manager->savePayloadRecord(payload("R1", Date{10}));
