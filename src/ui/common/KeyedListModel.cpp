@@ -19,7 +19,7 @@ std::vector<QString> KeyedRowsModel::uniqueKeys(const std::vector<QString>& keys
 }
 
 void KeyedRowsModel::applyKeys(const std::vector<QString>& before, const std::vector<QString>& after,
-                               const Storage& storage, int role) {
+                               const Storage& storage, const QList<int>& roles) {
     const int countBefore = count();
     std::vector<QString> current = uniqueKeys(before);
     const std::vector<QString> wanted = uniqueKeys(after);
@@ -50,7 +50,7 @@ void KeyedRowsModel::applyKeys(const std::vector<QString>& before, const std::ve
             std::rotate(current.begin() + row, found, found + 1);
             endMoveRows();
         }
-        if (storage.update(row)) emit dataChanged(index(row), index(row), {role});
+        if (storage.update(row)) emit dataChanged(index(row), index(row), roles);
     }
     if (count() != countBefore) emit countChanged();
 }
@@ -73,7 +73,7 @@ void KeyedListModel::setRows(std::vector<QVariantMap> rows) {
     after = uniqueKeys(after);
     for (size_t i = 0; i < rows.size(); ++i)
         if (keyOf(rows[i]) != after[i]) rows[i].insert(keyName_, after[i]);
-    applyKeys(before, after, vectorStorage(rows_, rows), RowRole);
+    applyKeys(before, after, vectorStorage(rows_, rows), {RowRole});
 }
 
 void KeyedListModel::setRows(const QVariantList& rows) {

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
+
 namespace nimbrel {
 namespace {
 
@@ -85,16 +88,24 @@ TEST(ScreensEndToEnd, TogglingAnAppKeepsTheListWhereItWas) {
     h.drag(middle + QPointF(0, 100), middle - QPointF(0, 100));
     const double scrolled = list->property("contentY").toDouble();
     ASSERT_GT(scrolled, 50);
-    QQuickItem* row = nullptr;
+    // The app rows wholly in sight, top to bottom: the last is clicked, the first is watched.
+    const QRectF shown = list->mapRectToScene(list->boundingRect());
+    std::map<double, QQuickItem*> rows;
     for (QQuickItem* item : list->property("contentItem").value<QQuickItem*>()->childItems())
         for (QQuickItem* loaded : item->childItems())
-            if (loaded->objectName().startsWith("available-") && loaded->mapToScene(QPointF(0, 0)).y() > 250) {
-                row = loaded;
-                break;
-            }
-    ASSERT_TRUE(row);
+            if (loaded->objectName().startsWith("available-") && loaded->isVisible() &&
+                shown.contains(loaded->mapRectToScene(loaded->boundingRect())))
+                rows[loaded->mapToScene(QPointF(0, 0)).y()] = loaded;
+    ASSERT_GE(rows.size(), 2u);
+    QQuickItem* row = rows.rbegin()->second;
+    const QString watched = rows.begin()->second->objectName();
+    const double watchedY = rows.begin()->first;
+    const QString appId = row->objectName().mid(int(strlen("available-")));
     h.click(row);
+    ASSERT_TRUE(h.defaults.stringArrayValue(BlacklistStore::defaultsKey).value_or(QStringList()).contains(appId));
     EXPECT_NEAR(list->property("contentY").toDouble(), scrolled, 1.0);
+    ASSERT_TRUE(h.item(watched));
+    EXPECT_NEAR(h.item(watched)->mapToScene(QPointF(0, 0)).y(), watchedY, 1.0) << "the rows around it stay in place";
 }
 
 // The row under the pointer shows the click hint; after the click the app's new row, made
