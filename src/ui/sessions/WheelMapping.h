@@ -3,8 +3,7 @@
 namespace nimbrel {
 
 // A wheel or swipe turned into a sideways scroll: a vertical wheel scrolls the strip (down
-// moves the content left), a mostly horizontal swipe moves it by its own amount, the way it
-// goes (a wheel to the left brings the start into view, as in any sideways list).
+// moves the content left), a mostly horizontal swipe scrolls by its own amount.
 struct WheelScroll {
     bool handled = false; // false: no movement in the event; hand it on unchanged
     double offset = 0;    // the new offset, within 0 ... document width - visible width
