@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QSet>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -53,8 +54,8 @@ class KeyedRowsModel : public QAbstractListModel {
     }
 
     // A key that repeats is told apart by its occurrence ("k", "k#2", ...), so every row has a
-    // key of its own.
-    static std::vector<QString> uniqueKeys(const std::vector<QString>& keys);
+    // key of its own. `all`, when given, gets the keys returned.
+    static std::vector<QString> uniqueKeys(const std::vector<QString>& keys, QSet<QString>* all = nullptr);
 };
 
 // Keyed rows of QML values: each row a map keyed by its `keyName` entry, reached as the role

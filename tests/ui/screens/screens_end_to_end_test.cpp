@@ -133,9 +133,20 @@ TEST(ScreensEndToEnd, AToggledRowRestsUntilThePointerMoves) {
     EXPECT_EQ(moved->property("secondLine").toString(), "Click to remove from blacklist");
 }
 
-// What was recorded a moment ago is the newest card of today.
+// The title of the entry card of a list that lies under a point of the window.
+QString entryTitleAt(QQuickItem* list, QPointF point) {
+    for (QQuickItem* card : list->property("contentItem").value<QQuickItem*>()->childItems())
+        if (card->objectName().startsWith("entry-") && card->mapRectToScene(card->boundingRect()).contains(point))
+            return card->property("title").toString();
+    return {};
+}
+
+// What was recorded a moment ago is the newest card of today. A new entry leaves the list
+// where it was scrolled, and comes into view when the list showed its start.
 TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
     ScreensHarness h;
+    for (int i = 1; i <= 12; ++i)
+        recordNimbrelActivity(h.platform, NimbrelActivityType::info, QString("Earlier %1").arg(i), "Done.");
     recordNimbrelActivity(h.platform, NimbrelActivityType::rule, "Rule Matched", "Safari opened three websites.");
     h.settle(0.1);
     h.open("Nimbrel.showActivity");
@@ -152,6 +163,24 @@ TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
     ASSERT_TRUE(strip && today);
     EXPECT_NEAR(today->mapToScene(QPointF(today->width() / 2, 0)).x(),
                 strip->mapToScene(QPointF(strip->width() / 2, 0)).x(), 1.0);
+
+    QQuickItem* list = h.item("activityEntries");
+    h.wheel(list, 2);
+    const double scrolled = list->property("contentY").toDouble();
+    const QPointF pointer = list->mapToScene(QPointF(list->width() / 2, list->height() / 2));
+    const QString read = entryTitleAt(list, pointer);
+    ASSERT_TRUE(scrolled > 50 && !read.isEmpty());
+    recordNimbrelActivity(h.platform, NimbrelActivityType::session, "Session Started", "Focus began.");
+    h.settle(0.1);
+    ASSERT_EQ(list->property("count").toInt(), 14);
+    EXPECT_NEAR(list->property("contentY").toDouble(), scrolled, 1.0);
+    EXPECT_EQ(entryTitleAt(list, pointer), read) << "the card read stays under the pointer";
+
+    h.wheel(list, -20);
+    ASSERT_TRUE(list->property("atYBeginning").toBool());
+    recordNimbrelActivity(h.platform, NimbrelActivityType::blacklist, "App Blacklisted", "Notes was added.");
+    h.settle(0.1);
+    EXPECT_EQ(entryTitleAt(list, list->mapToScene(QPointF(list->width() / 2, 10))), "App Blacklisted");
 }
 
 // The sync button over the real sync manager and the Mac's cloud: "Syncing…" while sync now
