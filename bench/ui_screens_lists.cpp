@@ -2,6 +2,8 @@
 //
 // BM_ActivityDayModel: the 30-day strip with its counts and the selected day's entries from a
 // history of 10,000 entries (30 days of heavy use), in a zone with daylight saving.
+// BM_ActivityEntryArrives: a new entry reaching the list of a day of 1,000 entries that the
+// screen shows.
 // BM_BlacklistKeystroke: one keystroke in the blacklist search over 500 installed apps: the
 // search text set, the listing derived and the nine rows a full list shows made.
 
@@ -13,6 +15,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
 #include "ui/screens/ActivityDayModel.h"
+#include "ui/screens/ActivityViewModel.h"
 #include "ui/screens/BlacklistViewModel.h"
 
 #include <benchmark/benchmark.h>
@@ -36,6 +39,25 @@ void BM_ActivityDayModel(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ActivityDayModel)->Unit(benchmark::kMillisecond);
+
+void BM_ActivityEntryArrives(benchmark::State& state) {
+    std::vector<NimbrelActivityEntry> day;
+    for (int i = 0; i < 1000; ++i)
+        day.push_back({Uuid::random(), NimbrelActivityType(i % 6), QStringLiteral("Rule Matched"),
+                       QStringLiteral("Safari opened three websites."), kNow.addingSeconds(-i * 40.0)});
+    ActivityEntryListModel list;
+    list.setEntries(calendarDay(kNow, QTimeZone::utc()), day);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<NimbrelActivityEntry> next = list.entries();
+        next.insert(next.begin(), {Uuid::random(), NimbrelActivityType::rule, QStringLiteral("Rule Matched"),
+                                   QStringLiteral("Safari opened three websites."), kNow});
+        next.pop_back();
+        state.ResumeTiming();
+        list.setEntries(calendarDay(kNow, QTimeZone::utc()), std::move(next));
+    }
+}
+BENCHMARK(BM_ActivityEntryArrives)->Unit(benchmark::kMicrosecond);
 
 void BM_BlacklistKeystroke(benchmark::State& state) {
     VirtualScheduler scheduler{kNow};

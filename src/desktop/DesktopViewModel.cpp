@@ -195,6 +195,15 @@ void DesktopViewModel::closeWindow(int pid, double windowId) {
     scheduleRefresh();
 }
 
+void DesktopViewModel::minimizeWindow(int pid, double windowId) {
+    sim::App* app = mac_.app(pid);
+    const sim::Window* window = mac_.window(pid, static_cast<std::uint64_t>(windowId));
+    // As on a Mac, a window in full screen has no yellow button to press.
+    if (!app || !window || window->fullScreen) return;
+    mac_.setMinimized(*app, static_cast<std::uint64_t>(windowId), true);
+    scheduleRefresh();
+}
+
 void DesktopViewModel::setAccessibilityTrusted(bool trusted) {
     mac_.setTrusted(trusted);
     scheduleRefresh();

@@ -80,6 +80,8 @@ class DesktopViewModel : public QObject {
     Q_INVOKABLE void openAccessibilitySettings();
     // Closes a window (its red button).
     Q_INVOKABLE void closeWindow(int pid, double windowId);
+    // Minimizes a window into the Dock (its yellow button).
+    Q_INVOKABLE void minimizeWindow(int pid, double windowId);
 
     // Reads the Mac again now (the program also does this after each change it records).
     void refresh();

@@ -16,6 +16,7 @@
 #include <QQuickWindow>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace nimbrel {
@@ -132,7 +133,7 @@ TEST(DesktopQml, PanelWindowShowsTheWholePanelAtItsMargin) {
 // 0.6 s on the frontmost app's tile minimizes its windows and is no click to the Dock; a
 // press and release in the same instant (as `xdotool click` sends them) on a minimized app
 // that is not frontmost bring it back.
-TEST(DesktopQml, DockTilePressesThroughTheWindowAgreeWithTheDock) {
+TEST(DesktopQml, PressesThroughTheWindowReachTheDockAndTheWindowsButtons) {
     testing::ScreensHarness h;
     ShellController shell({[&h] { return h.mac.primaryHeight(); }, {}, {}, {}, {}});
     QQmlEngine engine;
@@ -169,6 +170,27 @@ TEST(DesktopQml, DockTilePressesThroughTheWindowAgreeWithTheDock) {
         h.settle(1.5);
         EXPECT_EQ(h.visibleWindows(h.mac.appWithBundleId(c.bundleId)->pid), c.visibleAfter);
     }
+
+    // The front window's yellow button minimizes it, as a person minimizes one before a Dock click.
+    QList<QQuickItem*> buttons;
+    const std::function<void(QQuickItem*)> collect = [&](QQuickItem* item) {
+        if (item->objectName() == "minimizeButton") buttons << item;
+        for (QQuickItem* child : item->childItems())
+            collect(child);
+    };
+    collect(view.get());
+    ASSERT_FALSE(buttons.isEmpty());
+    QQuickItem* window = buttons.last();
+    while (window && !window->property("info").isValid())
+        window = window->parentItem();
+    ASSERT_TRUE(window);
+    const QVariantMap info = window->property("info").toMap();
+    const int pid = info["pid"].toInt();
+    const int before = h.visibleWindows(pid);
+    QTest::mouseClick(&h.window, Qt::LeftButton, Qt::NoModifier, buttons.last()->mapToScene(QPointF(6, 6)).toPoint());
+    h.settle();
+    EXPECT_TRUE(h.mac.window(pid, info["windowId"].toULongLong())->minimized);
+    EXPECT_EQ(h.visibleWindows(pid), before - 1);
 }
 
 } // namespace

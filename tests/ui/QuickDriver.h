@@ -22,6 +22,16 @@
 
 namespace nimbrel::testing {
 
+// Turns the mouse wheel at a point of the window by `notches` (positive: towards the end), one
+// event a notch, as the window gets them; nothing is let run in between or after.
+inline void turnWheel(QQuickWindow& window, QPointF at, int notches) {
+    for (int i = 0; i < std::abs(notches); ++i) {
+        QWheelEvent event(at, at, QPoint(), QPoint(0, notches > 0 ? -120 : 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&window, &event);
+    }
+}
+
 // Drives one of the module's QML files offscreen as a person would: finds items by object
 // name, clicks them through the window and types into whatever has the focus. Any QML
 // warning on the way fails the test.
@@ -96,17 +106,10 @@ class QuickDriver {
         QTest::mouseDClick(&window_, Qt::LeftButton, Qt::NoModifier, at);
         settle();
     }
-    // Turns the mouse wheel over `item` (at a point of its own, else its middle) by `notches`
-    // (positive: towards the end), one event a notch, as the window gets them; nothing is let
-    // run in between or after.
+    // Turns the mouse wheel over `item` (at a point of its own, else its middle) by `notches`.
     void wheel(QQuickItem* item, int notches, std::optional<QPointF> point = std::nullopt) {
         if (!item) return;
-        const QPointF at = item->mapToScene(point.value_or(QPointF(item->width() / 2, item->height() / 2)));
-        for (int i = 0; i < std::abs(notches); ++i) {
-            QWheelEvent event(at, at, QPoint(), QPoint(0, notches > 0 ? -120 : 120), Qt::NoButton, Qt::NoModifier,
-                              Qt::NoScrollPhase, false);
-            QCoreApplication::sendEvent(&window_, &event);
-        }
+        turnWheel(window_, item->mapToScene(point.value_or(QPointF(item->width() / 2, item->height() / 2))), notches);
     }
     // Whether `item` lies wholly inside what `view` shows.
     static bool shows(QQuickItem* view, QQuickItem* item) {

@@ -89,6 +89,7 @@ Item {
                         info: modelData
                         onActivated: Desktop.windowClicked(modelData.pid, modelData.windowId)
                         onClosed: Desktop.closeWindow(modelData.pid, modelData.windowId)
+                        onMinimized: Desktop.minimizeWindow(modelData.pid, modelData.windowId)
                     }
                 }
             }

@@ -7,6 +7,7 @@ Item {
     property var info: ({ x: 0, y: 0, width: 480, height: 320, title: "", url: "", kind: "document", focused: false })
     signal activated()
     signal closed()
+    signal minimized()
 
     x: info.x
     y: info.y
@@ -58,14 +59,15 @@ Item {
                     delegate: Rectangle {
                         required property string modelData
                         required property int index
+                        objectName: ["closeButton", "minimizeButton", "zoomButton"][index]
                         width: 12
                         height: 12
                         radius: 6
                         color: win.info.focused ? modelData : "#B8B8BE"
                         MouseArea {
                             anchors.fill: parent
-                            enabled: parent.index === 0
-                            onClicked: win.closed()
+                            enabled: parent.index < 2
+                            onClicked: parent.index === 0 ? win.closed() : win.minimized()
                         }
                     }
                 }

@@ -1,13 +1,13 @@
 #include "ui/common/KeyedListModel.h"
 
-#include <QSet>
-
 namespace nimbrel {
 
-std::vector<QString> KeyedRowsModel::uniqueKeys(const std::vector<QString>& keys) {
+std::vector<QString> KeyedRowsModel::uniqueKeys(const std::vector<QString>& keys, QSet<QString>* all) {
     std::vector<QString> unique;
     unique.reserve(keys.size());
-    QSet<QString> taken;
+    QSet<QString> local;
+    QSet<QString>& taken = all ? *all : local;
+    taken.reserve(qsizetype(keys.size()));
     for (const QString& key : keys) {
         QString own = key;
         for (int n = 2; taken.contains(own); ++n)
@@ -19,11 +19,11 @@ std::vector<QString> KeyedRowsModel::uniqueKeys(const std::vector<QString>& keys
 }
 
 void KeyedRowsModel::applyKeys(const std::vector<QString>& before, const std::vector<QString>& after,
-                               const Storage& storage, int role) {
+                               const Storage& storage, const QList<int>& roles) {
     const int countBefore = count();
     std::vector<QString> current = uniqueKeys(before);
-    const std::vector<QString> wanted = uniqueKeys(after);
-    const QSet<QString> wantedSet(wanted.begin(), wanted.end());
+    QSet<QString> wantedSet;
+    const std::vector<QString> wanted = uniqueKeys(after, &wantedSet);
     // Rows that left go first, from the end so the others keep their numbers.
     for (int row = int(current.size()) - 1; row >= 0; --row) {
         if (wantedSet.contains(current[size_t(row)])) continue;
@@ -50,7 +50,7 @@ void KeyedRowsModel::applyKeys(const std::vector<QString>& before, const std::ve
             std::rotate(current.begin() + row, found, found + 1);
             endMoveRows();
         }
-        if (storage.update(row)) emit dataChanged(index(row), index(row), {role});
+        if (storage.update(row)) emit dataChanged(index(row), index(row), roles);
     }
     if (count() != countBefore) emit countChanged();
 }
@@ -73,7 +73,7 @@ void KeyedListModel::setRows(std::vector<QVariantMap> rows) {
     after = uniqueKeys(after);
     for (size_t i = 0; i < rows.size(); ++i)
         if (keyOf(rows[i]) != after[i]) rows[i].insert(keyName_, after[i]);
-    applyKeys(before, after, vectorStorage(rows_, rows), RowRole);
+    applyKeys(before, after, vectorStorage(rows_, rows), {RowRole});
 }
 
 void KeyedListModel::setRows(const QVariantList& rows) {

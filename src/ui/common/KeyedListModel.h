@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QSet>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -27,7 +28,8 @@ class KeyedRowsModel : public QAbstractListModel {
 
   protected:
     // How a subclass changes its rows in between the notifications. The new list is taken in
-    // order, so its row `row` is the one that goes to `row`; a move brings a later row up.
+    // order, so its row `row` is the one that goes to `row`; a move brings a later row up. A
+    // changed row is reported for `roles` (none: for all of them).
     struct Storage {
         std::function<void(int row)> erase;
         std::function<void(int row)> insert;
@@ -35,7 +37,7 @@ class KeyedRowsModel : public QAbstractListModel {
         std::function<bool(int row)> update; // false when the row was already equal
     };
     void applyKeys(const std::vector<QString>& before, const std::vector<QString>& after, const Storage& storage,
-                   int role);
+                   const QList<int>& roles);
     // The storage of rows kept in a vector, taking `next`'s rows as they are needed.
     template <class Row> static Storage vectorStorage(std::vector<Row>& rows, std::vector<Row>& next) {
         return {
@@ -52,8 +54,8 @@ class KeyedRowsModel : public QAbstractListModel {
     }
 
     // A key that repeats is told apart by its occurrence ("k", "k#2", ...), so every row has a
-    // key of its own.
-    static std::vector<QString> uniqueKeys(const std::vector<QString>& keys);
+    // key of its own. `all`, when given, gets the keys returned.
+    static std::vector<QString> uniqueKeys(const std::vector<QString>& keys, QSet<QString>* all = nullptr);
 };
 
 // Keyed rows of QML values: each row a map keyed by its `keyName` entry, reached as the role

@@ -19,7 +19,7 @@ void RuleCardListModel::setCards(std::vector<RuleCardContent> cards) {
         before.push_back(card.id.toString());
     for (const RuleCardContent& card : cards)
         after.push_back(card.id.toString());
-    applyKeys(before, after, vectorStorage(cards_, cards), CardRole);
+    applyKeys(before, after, vectorStorage(cards_, cards), {CardRole});
 }
 
 int RuleCardListModel::rowOf(const Uuid& id) const {

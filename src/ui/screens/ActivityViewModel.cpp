@@ -45,10 +45,6 @@ QString activityEntryDescription(const NimbrelActivityEntry& entry) {
     return entry.title + QLatin1Char('\n') + entry.message;
 }
 
-int ActivityEntryListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(entries_.size());
-}
-
 QVariant ActivityEntryListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() < 0 || index.row() >= int(entries_.size())) return {};
     const NimbrelActivityEntry& entry = entries_[size_t(index.row())];
@@ -76,11 +72,23 @@ QHash<int, QByteArray> ActivityEntryListModel::roleNames() const {
             {SymbolRole, "symbol"}, {TintRole, "tint"},       {TypeRole, "kind"}};
 }
 
-void ActivityEntryListModel::setEntries(std::vector<NimbrelActivityEntry> entries) {
-    if (entries == entries_) return;
-    beginResetModel();
-    entries_ = std::move(entries);
-    endResetModel();
+void ActivityEntryListModel::setEntries(QDate day, std::vector<NimbrelActivityEntry> entries) {
+    if (day == day_ && entries == entries_) return;
+    std::vector<QString> keys;
+    keys.reserve(entries.size());
+    for (const NimbrelActivityEntry& entry : entries)
+        keys.push_back(entry.id.toString());
+    if (day == day_) {
+        applyKeys(keys_, keys, vectorStorage(entries_, entries), {});
+    } else {
+        const int countBefore = count();
+        beginResetModel();
+        day_ = day;
+        entries_ = std::move(entries);
+        endResetModel();
+        if (count() != countBefore) emit countChanged();
+    }
+    keys_ = std::move(keys);
 }
 
 ActivityViewModel::ActivityViewModel(Platform& platform, NimbrelActivityStore& store, Hooks hooks, QObject* parent)
@@ -99,7 +107,7 @@ Date ActivityViewModel::now() const {
 
 void ActivityViewModel::refresh() {
     model_ = buildActivityDayModel(store_.entries(), now(), selectedDay_, currentTimeZone());
-    entries_.setEntries(model_.selectedEntries);
+    entries_.setEntries(model_.selected, model_.selectedEntries);
     emit changed();
 }
 

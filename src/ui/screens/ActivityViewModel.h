@@ -2,11 +2,11 @@
 
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
+#include "ui/common/KeyedListModel.h"
 #include "ui/common/ScreenEntrance.h"
 #include "ui/screens/ActivityDayModel.h"
 #include "ui/screens/SyncButton.h"
 
-#include <QAbstractListModel>
 #include <QObject>
 #include <QVariantList>
 
@@ -19,21 +19,25 @@ struct Platform;
 class NimbrelActivityStore;
 
 // The entries of the selected day, newest first; each card's time is written only when the
-// list asks for it.
-class ActivityEntryListModel : public QAbstractListModel {
+// list asks for it. The entries of the day shown so far are matched by id, so one that arrives
+// or leaves leaves the list where the person scrolled it; another day's entries replace them
+// all, and its list starts at its top.
+class ActivityEntryListModel : public KeyedRowsModel {
     Q_OBJECT
   public:
     enum Role { TitleRole = Qt::UserRole + 1, MessageRole, TimeRole, SymbolRole, TintRole, TypeRole };
-    using QAbstractListModel::QAbstractListModel;
-    int rowCount(const QModelIndex& parent = {}) const override;
+    using KeyedRowsModel::KeyedRowsModel;
+    int count() const override { return int(entries_.size()); }
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    void setEntries(std::vector<NimbrelActivityEntry> entries);
+    void setEntries(QDate day, std::vector<NimbrelActivityEntry> entries);
     const std::vector<NimbrelActivityEntry>& entries() const { return entries_; }
 
   private:
+    QDate day_;
     std::vector<NimbrelActivityEntry> entries_;
+    std::vector<QString> keys_; // the entries' ids, as the next change is matched by them
 };
 
 // The symbol and the colour name of an entry's type.

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace nimbrel {
 
@@ -21,8 +22,18 @@ QString containingFolderName(const QString& bundlePath) {
 
 } // namespace
 
-int BlacklistRowModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
+QString BlacklistRowModel::keyOf(const Row& row) {
+    switch (row.kind) {
+    case Kind::header:
+        return QStringLiteral("header-") + row.text;
+    case Kind::spacer:
+        return QStringLiteral("spacer");
+    case Kind::missing:
+        return QStringLiteral("missing-") + row.text;
+    case Kind::app:
+        return (row.blacklisted ? QStringLiteral("blacklisted-") : QStringLiteral("available-")) + row.app->id;
+    }
+    return {};
 }
 
 QVariant BlacklistRowModel::data(const QModelIndex& index, int role) const {
@@ -39,8 +50,7 @@ QVariant BlacklistRowModel::data(const QModelIndex& index, int role) const {
     case KeyRole:
         return row.text;
     case RowIdRole:
-        if (!row.app) return row.text;
-        return (row.blacklisted ? QStringLiteral("blacklisted-") : QStringLiteral("available-")) + row.app->id;
+        return row.app ? keyOf(row) : row.text;
     case AppIdRole:
         return row.app ? row.app->id : QString();
     case FolderRole:
@@ -69,25 +79,29 @@ QVariantMap BlacklistRowModel::row(int index) const {
 }
 
 void BlacklistRowModel::show(const BlacklistListing& listing) {
-    beginResetModel();
-    rows_.clear();
-    auto header = [this](const char* title) { rows_.push_back({Kind::header, QString::fromLatin1(title)}); };
+    std::vector<Row> next;
+    auto header = [&next](const char* title) { next.push_back({Kind::header, QString::fromLatin1(title)}); };
     if (!listing.missingKeys.isEmpty()) {
         header("Not installed on this Mac");
         for (const QString& key : listing.missingKeys)
-            rows_.push_back({Kind::missing, key});
-        rows_.push_back({Kind::spacer, {}});
+            next.push_back({Kind::missing, key});
+        next.push_back({Kind::spacer, {}});
     }
     if (!listing.blacklisted.empty()) {
         header("Blacklist");
         for (const InstalledApp& app : listing.blacklisted)
-            rows_.push_back({Kind::app, {}, &app, true});
-        rows_.push_back({Kind::spacer, {}});
+            next.push_back({Kind::app, {}, &app, true});
+        next.push_back({Kind::spacer, {}});
     }
     header("All apps");
     for (const InstalledApp& app : listing.others)
-        rows_.push_back({Kind::app, {}, &app, false});
-    endResetModel();
+        next.push_back({Kind::app, {}, &app, false});
+    std::vector<QString> before, after;
+    for (const Row& row : rows_)
+        before.push_back(keyOf(row));
+    for (const Row& row : next)
+        after.push_back(keyOf(row));
+    applyKeys(before, after, vectorStorage(rows_, next), {});
 }
 
 BlacklistViewModel::BlacklistViewModel(Platform& platform, std::shared_ptr<BlacklistStore> store, QObject* parent)
@@ -106,9 +120,11 @@ BlacklistViewModel::~BlacklistViewModel() = default;
 
 void BlacklistViewModel::relist() {
     if (!index_) index_ = std::make_unique<BlacklistSearchIndex>(store_->installedApps().get());
-    listing_ = listBlacklist(
-        {store_->installedApps().get(), store_->blacklistedAppKeys().get(), store_->isLoadingApps().get()}, searchText_,
-        *index_);
+    // The rows point into the listing shown so far until the new one has been matched to them.
+    const BlacklistListing previous =
+        std::exchange(listing_, listBlacklist({store_->installedApps().get(), store_->blacklistedAppKeys().get(),
+                                               store_->isLoadingApps().get()},
+                                              searchText_, *index_));
     rows_.show(listing_);
     emit changed();
 }

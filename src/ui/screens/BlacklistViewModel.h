@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/NotificationCenter.h"
+#include "ui/common/KeyedListModel.h"
 #include "ui/screens/BlacklistEditing.h"
 #include "ui/screens/BlacklistFilter.h"
 
@@ -19,8 +20,10 @@ struct Platform;
 class BlacklistStore;
 
 // The blacklist's list top to bottom: section headers, the missing keys, spacers and the app
-// rows of both sections. A row's values are made only when the list shows it.
-class BlacklistRowModel : public QAbstractListModel {
+// rows of both sections. A row's values are made only when the list shows it. Rows are matched
+// by key from one listing to the next, so a toggled app moves between the sections while the
+// rows around it, and the list's scrolling, stay where they were.
+class BlacklistRowModel : public KeyedRowsModel {
     Q_OBJECT
   public:
     enum Role {
@@ -34,12 +37,12 @@ class BlacklistRowModel : public QAbstractListModel {
         BlacklistedRole
     };
     explicit BlacklistRowModel(std::function<QString(const AppIcon&)> iconSource, QObject* parent = nullptr)
-        : QAbstractListModel(parent), iconSource_(std::move(iconSource)) {}
-    int rowCount(const QModelIndex& parent = {}) const override;
+        : KeyedRowsModel(parent), iconSource_(std::move(iconSource)) {}
+    int count() const override { return int(rows_.size()); }
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    // Takes the rows of a listing (which must outlive them until the next call).
+    // Takes the rows of a listing (which must outlive them until the next call ends).
     void show(const BlacklistListing& listing);
     // One row's values by role name, for tests.
     QVariantMap row(int index) const;
@@ -51,7 +54,13 @@ class BlacklistRowModel : public QAbstractListModel {
         QString text; // a header's title or a missing key
         const InstalledApp* app = nullptr;
         bool blacklisted = false;
+
+        friend bool operator==(const Row& a, const Row& b) {
+            return a.kind == b.kind && a.text == b.text && a.blacklisted == b.blacklisted &&
+                   (a.app == b.app || (a.app && b.app && *a.app == *b.app));
+        }
     };
+    static QString keyOf(const Row& row);
     std::function<QString(const AppIcon&)> iconSource_;
     std::vector<Row> rows_;
 };

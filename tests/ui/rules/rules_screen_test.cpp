@@ -87,5 +87,22 @@ TEST_F(RulesScreen, DisableEnablePinAndDeleteThroughTheCards) {
     EXPECT_TRUE(driver->find("emptyState"));
 }
 
+// An open menu keeps the list still, as a menu on a Mac does: a wheel over it or beside it
+// never moves the card it was opened for away from under it.
+TEST_F(RulesScreen, AWheelWhileAPauseMenuIsOpenLeavesTheListStill) {
+    show({rule("A"), rule("B"), rule("C"), rule("D"), rule("E"), rule("F")});
+    QQuickItem* list = driver->require("ruleCards");
+    driver->wheel(list, 1);
+    const double scrolled = list->property("contentY").toDouble();
+    ASSERT_GT(scrolled, 0);
+    driver->click(QStringLiteral("stateButton"), card(2));
+    QQuickItem* menuItem = driver->require("menuItem_2");
+    driver->wheel(menuItem, 3);
+    driver->wheel(list, -3, QPointF(list->width() - 4, 4));
+    EXPECT_EQ(list->property("contentY").toDouble(), scrolled);
+    driver->click(menuItem); // "Pause for 5 minutes"
+    EXPECT_EQ(stored(2).pausedUntil, env.scheduler.now().addingSeconds(300));
+}
+
 } // namespace
 } // namespace nimbrel

@@ -13,6 +13,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/VirtualScheduler.h"
 #include "platform/simulated/SimulatedPlatform.h"
+#include "ui/QuickDriver.h"
 
 #include <QCoreApplication>
 #include <QQmlComponent>
@@ -66,13 +67,15 @@ class ScreensHarness {
         }
         settle();
     }
-    // Lets the event loop and a little virtual time run: posted steps, bindings, layout.
+    // Lets the event loop and a little virtual time run: posted steps, bindings, and a frame,
+    // which lays out the lists.
     void settle(double seconds = 0.6) {
         for (double t = 0; t < seconds; t += 0.05) {
             scheduler.advance(0.05);
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         }
         QCoreApplication::processEvents();
+        if (view) window.grabWindow();
     }
     // An item of the view by its object name, searched along the visual tree (list delegates
     // belong to their views, not to the screen's objects).
@@ -95,6 +98,11 @@ class ScreensHarness {
         for (int step = 1; step <= 10; ++step)
             QTest::mouseMove(&window, (from + (to - from) * step / 10.0).toPoint(), 5);
         QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, to.toPoint(), 400);
+        settle();
+    }
+    // The mouse wheel turned over the middle of an item by `notches` (positive: towards the end).
+    void wheel(QQuickItem* target, int notches) {
+        turnWheel(window, target->mapToScene(QPointF(target->width() / 2, target->height() / 2)), notches);
         settle();
     }
     void type(const QString& text) {

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
+
 namespace nimbrel {
 namespace {
 
@@ -85,16 +88,24 @@ TEST(ScreensEndToEnd, TogglingAnAppKeepsTheListWhereItWas) {
     h.drag(middle + QPointF(0, 100), middle - QPointF(0, 100));
     const double scrolled = list->property("contentY").toDouble();
     ASSERT_GT(scrolled, 50);
-    QQuickItem* row = nullptr;
+    // The app rows wholly in sight, top to bottom: the last is clicked, the first is watched.
+    const QRectF shown = list->mapRectToScene(list->boundingRect());
+    std::map<double, QQuickItem*> rows;
     for (QQuickItem* item : list->property("contentItem").value<QQuickItem*>()->childItems())
         for (QQuickItem* loaded : item->childItems())
-            if (loaded->objectName().startsWith("available-") && loaded->mapToScene(QPointF(0, 0)).y() > 250) {
-                row = loaded;
-                break;
-            }
-    ASSERT_TRUE(row);
+            if (loaded->objectName().startsWith("available-") && loaded->isVisible() &&
+                shown.contains(loaded->mapRectToScene(loaded->boundingRect())))
+                rows[loaded->mapToScene(QPointF(0, 0)).y()] = loaded;
+    ASSERT_GE(rows.size(), 2u);
+    QQuickItem* row = rows.rbegin()->second;
+    const QString watched = rows.begin()->second->objectName();
+    const double watchedY = rows.begin()->first;
+    const QString appId = row->objectName().mid(int(strlen("available-")));
     h.click(row);
+    ASSERT_TRUE(h.defaults.stringArrayValue(BlacklistStore::defaultsKey).value_or(QStringList()).contains(appId));
     EXPECT_NEAR(list->property("contentY").toDouble(), scrolled, 1.0);
+    ASSERT_TRUE(h.item(watched));
+    EXPECT_NEAR(h.item(watched)->mapToScene(QPointF(0, 0)).y(), watchedY, 1.0) << "the rows around it stay in place";
 }
 
 // The row under the pointer shows the click hint; after the click the app's new row, made
@@ -122,9 +133,20 @@ TEST(ScreensEndToEnd, AToggledRowRestsUntilThePointerMoves) {
     EXPECT_EQ(moved->property("secondLine").toString(), "Click to remove from blacklist");
 }
 
-// What was recorded a moment ago is the newest card of today.
+// The title of the entry card of a list that lies under a point of the window.
+QString entryTitleAt(QQuickItem* list, QPointF point) {
+    for (QQuickItem* card : list->property("contentItem").value<QQuickItem*>()->childItems())
+        if (card->objectName().startsWith("entry-") && card->mapRectToScene(card->boundingRect()).contains(point))
+            return card->property("title").toString();
+    return {};
+}
+
+// What was recorded a moment ago is the newest card of today. A new entry leaves the list
+// where it was scrolled, and comes into view when the list showed its start.
 TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
     ScreensHarness h;
+    for (int i = 1; i <= 12; ++i)
+        recordNimbrelActivity(h.platform, NimbrelActivityType::info, QString("Earlier %1").arg(i), "Done.");
     recordNimbrelActivity(h.platform, NimbrelActivityType::rule, "Rule Matched", "Safari opened three websites.");
     h.settle(0.1);
     h.open("Nimbrel.showActivity");
@@ -141,6 +163,24 @@ TEST(ScreensEndToEnd, ActivityScreenShowsAnEntryRecordedAMomentBefore) {
     ASSERT_TRUE(strip && today);
     EXPECT_NEAR(today->mapToScene(QPointF(today->width() / 2, 0)).x(),
                 strip->mapToScene(QPointF(strip->width() / 2, 0)).x(), 1.0);
+
+    QQuickItem* list = h.item("activityEntries");
+    h.wheel(list, 2);
+    const double scrolled = list->property("contentY").toDouble();
+    const QPointF pointer = list->mapToScene(QPointF(list->width() / 2, list->height() / 2));
+    const QString read = entryTitleAt(list, pointer);
+    ASSERT_TRUE(scrolled > 50 && !read.isEmpty());
+    recordNimbrelActivity(h.platform, NimbrelActivityType::session, "Session Started", "Focus began.");
+    h.settle(0.1);
+    ASSERT_EQ(list->property("count").toInt(), 14);
+    EXPECT_NEAR(list->property("contentY").toDouble(), scrolled, 1.0);
+    EXPECT_EQ(entryTitleAt(list, pointer), read) << "the card read stays under the pointer";
+
+    h.wheel(list, -20);
+    ASSERT_TRUE(list->property("atYBeginning").toBool());
+    recordNimbrelActivity(h.platform, NimbrelActivityType::blacklist, "App Blacklisted", "Notes was added.");
+    h.settle(0.1);
+    EXPECT_EQ(entryTitleAt(list, list->mapToScene(QPointF(list->width() / 2, 10))), "App Blacklisted");
 }
 
 // The sync button over the real sync manager and the Mac's cloud: "Syncing…" while sync now

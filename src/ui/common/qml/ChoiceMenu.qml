@@ -4,7 +4,8 @@ import QtQuick
 // lies in the panel's layer for popovers, so it scales with the panel, may reach past it and
 // blurs what is behind it as the pause menu does; a screen shown on its own keeps it inside the
 // screen. Items are texts, or {"title"} maps; a {"divider": true} item draws a line. A click
-// outside closes it.
+// outside closes it; while it is open the wheel moves nothing, so the control it was opened for
+// stays beside it.
 Item {
     id: menu
     property var items: []
@@ -50,6 +51,7 @@ Item {
         height: area.height
         acceptedButtons: Qt.AllButtons
         onPressed: menu.close()
+        onWheel: wheel => wheel.accepted = true
     }
     Item {
         id: panel

@@ -203,6 +203,16 @@ Item {
                         }
                     }
                 }
+                // Rows that come in above all the others (a new section) come into sight when the
+                // list showed its start, as the app just blacklisted then does; elsewhere the list
+                // keeps the rows it shows where they are. The list takes the rows in first.
+                Connections {
+                    target: list.model
+                    function onRowsAboutToBeInserted(parent, first) {
+                        if (first === 0 && list.atYBeginning)
+                            Qt.callLater(list.positionViewAtBeginning)
+                    }
+                }
                 delegate: Loader {
                     required property var model
                     readonly property var row: model
