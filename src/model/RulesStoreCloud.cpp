@@ -102,16 +102,18 @@ void NimbrelRulesStore::fetchAndApply(std::function<void()> done) {
         if (done) scheduler->post(done);
     };
     // A pull whose fetches did not both succeed leaves the rules as they are.
-    auto apply = [weak, finish](std::optional<CloudPull> pulled) {
+    auto apply = [weak, finish](const std::optional<CloudPull>& pulled) {
         if (auto store = weak.lock(); store && pulled) store->applyCloudPull(*pulled);
         finish();
     };
-    links_.syncManager().fetchPayloadsAndTombstones(NimbrelCloudPayloadType::rule, std::move(apply));
+    // A worker checks the records against what earlier pulls merged, so the main thread does not
+    // read every unchanged one.
+    links_.syncManager().fetchPayloadsAndTombstones(NimbrelCloudPayloadType::rule, std::move(apply), mergedRecords_);
 }
 
 void NimbrelRulesStore::applyCloudRules(const std::vector<NimbrelCloudPayloadRecord>& records,
                                         const std::vector<NimbrelCloudTombstone>& tombstones) {
-    applyCloudPull(CloudPull{records, tombstones, {}, {}, {}});
+    applyCloudPull(CloudPull{records, tombstones, {}, {}, {}, {}});
 }
 
 void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {

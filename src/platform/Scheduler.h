@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <type_traits>
 
 namespace nimbrel {
 
@@ -56,6 +58,16 @@ template <typename Owner, typename Fn> std::function<void()> weakly(const std::s
     return [weak, fn = std::move(fn)]() mutable {
         if (auto strong = weak.lock()) fn(*strong);
     };
+}
+
+// Hands `value` to a worker to be freed there: thousands of small blocks (a pull's records) take
+// the main thread milliseconds to give back. What it shares with the main thread must be shared
+// thread-safely, as Qt's implicitly shared values are. Without a scheduler it is freed here.
+template <typename T> void releaseInBackground(Scheduler* scheduler, T&& value) {
+    static_assert(!std::is_lvalue_reference_v<T>, "the value is given up: pass it with std::move");
+    auto held = std::make_shared<std::optional<std::decay_t<T>>>(std::move(value));
+    if (!scheduler) return;
+    scheduler->runInBackground([held] { held->reset(); }, {});
 }
 
 // A liveness token for objects not owned by shared_ptr: the object keeps a

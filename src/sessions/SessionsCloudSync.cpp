@@ -100,10 +100,12 @@ struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
         });
         // A pull whose fetches did not both succeed leaves the list as it is.
         links.syncManager().fetchPayloadsAndTombstones(
-            NimbrelCloudPayloadType::session, [self = shared_from_this(), done](std::optional<CloudPull> pulled) {
+            NimbrelCloudPayloadType::session,
+            [self = shared_from_this(), done](const std::optional<CloudPull>& pulled) {
                 if (pulled) self->apply(*pulled);
                 if (done) done();
-            });
+            },
+            mergedRecords);
     }
 
     void pull(std::function<void()> done) {
@@ -186,7 +188,7 @@ void SessionsCloudSync::pushSessionTombstone(const Uuid& id) {
 
 void SessionsCloudSync::applyCloudSessionsPayload(const std::vector<NimbrelCloudPayloadRecord>& records,
                                                   const std::vector<NimbrelCloudTombstone>& tombstones) {
-    core_->apply(CloudPull{records, tombstones, {}, {}, {}});
+    core_->apply(CloudPull{records, tombstones, {}, {}, {}, {}});
 }
 
 void SessionsCloudSync::Core::apply(const CloudPull& pull) {

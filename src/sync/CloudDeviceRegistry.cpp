@@ -1,6 +1,7 @@
 #include "sync/CloudSyncManager.h"
 
 #include "platform/Platform.h"
+#include "platform/Scheduler.h"
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/DeviceIdentity.h"
 
@@ -63,9 +64,16 @@ void NimbrelCloudSyncManager::readRegistryList(const QString& registryName, cons
                                  done = std::move(done)](CloudResult<CloudRecord> fetched) {
         QStringList ids;
         if (fetched.ok()) {
-            const QString& registryName = fetched.value().recordID().recordName;
-            ids = fetched.value().textList(listName).value_or(QStringList());
-            self->knownRegistries_[registryName] = fetched.value();
+            const QString registryName = fetched.value().recordID().recordName;
+            CloudRecord& known = self->knownRegistries_[registryName];
+            // The same record as last read leaves the copy at hand, so the ids it lists are the ones
+            // already known here, and a worker frees the new copy. The tag alone does not tell: a
+            // cloud file made anew counts its tags from the start again.
+            const QString& tag = fetched.value().recordChangeTag();
+            if (tag.isEmpty() || tag != known.recordChangeTag() || fetched.value().fields() != known.fields())
+                std::swap(known, fetched.value());
+            releaseInBackground(self->platform_.scheduler, std::move(fetched));
+            ids = known.textList(listName).value_or(QStringList());
             // A registry written anew elsewhere may lack ids listed before: they count as listed (a
             // deletion among them still holds) and are listed again.
             if (registryName == cloudnames::syncRegistry)

@@ -1,5 +1,8 @@
 #include "sync/CloudSyncManager.h"
 
+#include "platform/Platform.h"
+#include "platform/Scheduler.h"
+
 #include <algorithm>
 #include <set>
 
@@ -99,54 +102,120 @@ void NimbrelCloudSyncManager::saveTombstone(const NimbrelCloudTombstone& tombsto
     pushObject(pushKey(tombstone.payloadType, tombstone.objectID), std::nullopt, std::move(spec), std::move(done));
 }
 
+namespace {
+
+// What a worker makes of a batch: the records read, newest first, and those that could not be read;
+// or the error of a record that fails the whole fetch.
+template <typename T> struct ReadBatch {
+    std::optional<CloudError> failure;
+    std::vector<T> values;
+    std::vector<CloudUnreadableRecord> unreadable;
+};
+
+template <typename T>
+ReadBatch<T> readBatch(CloudBatchResult batch, const std::function<std::optional<T>(const CloudRecord&)>& read,
+                       const std::function<Date(const T&)>& date, bool itemErrorsFail) {
+    ReadBatch<T> out;
+    out.values.reserve(batch.size());
+    std::set<QString> reported; // a name listed twice is reported once
+    auto unreadable = [&](const CloudRecordID& id, const QString& problem) {
+        if (reported.insert(id.recordName).second) out.unreadable.push_back({id.recordName, problem});
+    };
+    for (const auto& [id, result] : batch) {
+        if (!result.ok()) {
+            const CloudError& error = result.error();
+            if (error.hasCode(CloudError::unknownItem)) continue; // listed but never written
+            if (itemErrorsFail && !error.unreadableRecord) {
+                out.failure = error;
+                return out;
+            }
+            unreadable(id, error.localizedDescription);
+        } else if (auto value = read(result.value())) {
+            out.values.push_back(std::move(*value));
+        } else {
+            unreadable(id, QStringLiteral("A field is missing or of another kind."));
+        }
+    }
+    sortNewestFirst(out.values, date);
+    return out;
+}
+
+// Each record's object id read as a UUID, and the memory's entry for it under the record's tag.
+std::vector<CloudPulledRecordKey> recordKeys(const CloudPull& pull, const CloudMergeMemory& memory) {
+    std::vector<CloudPulledRecordKey> keys;
+    keys.reserve(pull.records.size());
+    for (const NimbrelCloudPayloadRecord& record : pull.records) {
+        CloudPulledRecordKey& key = keys.emplace_back();
+        key.objectID = Uuid::parse(record.objectID);
+        const CloudMergedRecord* merged = key.objectID ? memory.find(*key.objectID) : nullptr;
+        if (merged && !record.recordChangeTag.isEmpty() && merged->changeTag == record.recordChangeTag)
+            key.mergedBefore = *merged;
+    }
+    return keys;
+}
+
+} // namespace
+
+std::vector<CloudRecordID>
+NimbrelCloudSyncManager::listedRecordIDs(const QString& listName, const QStringList& ids,
+                                         const std::function<CloudRecordID(const QString&)>& recordID) {
+    ListedRecordIDs& made = listedRecordIDs_[listName];
+    // The same list as last time (shared, so unchanged) has the same names.
+    if (made.ids.constData() != ids.constData() || made.ids.size() != ids.size()) {
+        made.ids = ids;
+        made.recordIDs.clear();
+        made.recordIDs.reserve(size_t(ids.size()));
+        for (const QString& id : ids)
+            made.recordIDs.push_back(recordID(id));
+    }
+    return made.recordIDs;
+}
+
 template <typename T>
 void NimbrelCloudSyncManager::fetchListed(ListedFetch<T> fetch, Completion<std::optional<Listed<T>>> done) {
-    waitForAccountStatus([self = shared_from_this(), fetch = std::move(fetch), done = std::move(done)](bool available) {
+    // The steps share one state rather than copies of `done`, which may hold what an earlier
+    // fetch brought (the payload records, while the tombstones are fetched).
+    struct Fetching {
+        ListedFetch<T> fetch;
+        Completion<std::optional<Listed<T>>> done;
+    };
+    auto fetching = std::make_shared<Fetching>(Fetching{std::move(fetch), std::move(done)});
+    waitForAccountStatus([self = shared_from_this(), fetching](bool available) {
         if (!available) {
             self->syncState.set(NimbrelCloudSyncState::offline());
-            return done(std::nullopt);
+            return fetching->done(std::nullopt);
         }
         self->syncState.set(NimbrelCloudSyncState::syncing());
-        auto failed = [self, title = fetch.failureTitle, done](const CloudError& error) {
-            self->record(NimbrelActivityType::error, title, error.localizedDescription);
+        auto failed = [self, fetching](const CloudError& error) {
+            self->record(NimbrelActivityType::error, fetching->fetch.failureTitle, error.localizedDescription);
             self->syncState.set(NimbrelCloudSyncState::failed(error.localizedDescription));
-            done(std::nullopt);
+            fetching->done(std::nullopt);
         };
-        self->syncRegistryIDs(fetch.listName, [self, fetch, done, failed](CloudResult<QStringList> ids) {
+        self->syncRegistryIDs(fetching->fetch.listName, [self, fetching, failed](CloudResult<QStringList> ids) {
             if (!ids.ok()) return failed(ids.error());
+            const qsizetype known = self->knownListings().ids(fetching->fetch.listName).size();
             if (ids.value().isEmpty()) {
                 self->syncState.set(NimbrelCloudSyncState::idle());
-                return done(Listed<T>{});
+                return fetching->done(Listed<T>{{}, {}, {}, known});
             }
-            std::vector<CloudRecordID> recordIDs;
-            recordIDs.reserve(size_t(ids.value().size()));
-            for (const QString& id : ids.value())
-                recordIDs.push_back(fetch.recordID(id));
-            self->fetchRecordsInChunks(recordIDs, [self, fetch, listed = ids.value(), done,
-                                                   failed](CloudResult<CloudBatchResult> batch) {
+            std::vector<CloudRecordID> recordIDs =
+                self->listedRecordIDs(fetching->fetch.listName, ids.value(), fetching->fetch.recordID);
+            self->fetchRecordsInChunks(std::move(recordIDs), [self, fetching, failed, listed = ids.value(),
+                                                              known](CloudResult<CloudBatchResult> batch) {
                 if (!batch.ok()) return failed(batch.error());
-                Listed<T> out;
-                out.ids = listed;
-                out.values.reserve(batch.value().size());
-                std::set<QString> reported; // a name listed twice is reported once
-                auto unreadable = [&](const CloudRecordID& id, const QString& problem) {
-                    if (reported.insert(id.recordName).second) out.unreadable.push_back({id.recordName, problem});
+                // Reading thousands of records, sorting them and freeing what they were read from
+                // is a worker's part; the worker holds nothing of the main thread's.
+                auto read = std::make_shared<ReadBatch<T>>();
+                auto work = [read, batch = std::make_shared<CloudBatchResult>(std::move(batch.value())),
+                             reader = fetching->fetch.read, date = fetching->fetch.date,
+                             itemErrorsFail = fetching->fetch.itemErrorsFail] {
+                    *read = readBatch(std::move(*batch), reader, date, itemErrorsFail);
                 };
-                for (const auto& [id, result] : batch.value()) {
-                    if (!result.ok()) {
-                        const CloudError& error = result.error();
-                        if (error.hasCode(CloudError::unknownItem)) continue; // listed but never written
-                        if (fetch.itemErrorsFail && !error.unreadableRecord) return failed(error);
-                        unreadable(id, error.localizedDescription);
-                    } else if (auto value = fetch.read(result.value())) {
-                        out.values.push_back(std::move(*value));
-                    } else {
-                        unreadable(id, QStringLiteral("A field is missing or of another kind."));
-                    }
-                }
-                sortNewestFirst(out.values, fetch.date);
-                self->succeedIdleFirst();
-                done(std::move(out));
+                self->inBackground(std::move(work), [self, fetching, failed, listed, known, read] {
+                    if (read->failure) return failed(*read->failure);
+                    self->succeedIdleFirst();
+                    fetching->done(Listed<T>{std::move(read->values), listed, std::move(read->unreadable), known});
+                });
             });
         });
     });
@@ -185,18 +254,43 @@ void NimbrelCloudSyncManager::fetchTombstones(NimbrelCloudPayloadType type,
     });
 }
 
-void NimbrelCloudSyncManager::fetchPayloadsAndTombstones(NimbrelCloudPayloadType type,
-                                                         Completion<std::optional<CloudPull>> done) {
+void NimbrelCloudSyncManager::fetchPayloadsAndTombstones(NimbrelCloudPayloadType type, PullDone done,
+                                                         std::optional<CloudMergeMemory> mergedBefore) {
     // The tombstones are fetched even after a failed payload fetch, so each failure is reported.
-    fetchPayloadsListed(type, [self = shared_from_this(), type, done = std::move(done)](
-                                  std::optional<Listed<NimbrelCloudPayloadRecord>> records) mutable {
-        self->fetchTombstonesListed(type, [records = std::move(records), done = std::move(done)](
-                                              std::optional<Listed<NimbrelCloudTombstone>> tombstones) {
-            if (!records || !tombstones) return done(std::nullopt);
-            done(CloudPull{std::move(records->values), std::move(tombstones->values), std::move(tombstones->ids),
-                           std::move(records->unreadable), std::move(tombstones->unreadable)});
+    fetchPayloadsListed(
+        type, [self = shared_from_this(), type, done = std::move(done), mergedBefore = std::move(mergedBefore)](
+                  std::optional<Listed<NimbrelCloudPayloadRecord>> records) mutable {
+            self->fetchTombstonesListed(type, [self, type, records = std::move(records), done = std::move(done),
+                                               mergedBefore = std::move(mergedBefore)](
+                                                  std::optional<Listed<NimbrelCloudTombstone>> tombstones) mutable {
+                Scheduler* scheduler = self->platform_.scheduler;
+                if (!records || !tombstones) {
+                    done(std::nullopt);
+                    return releaseInBackground(scheduler, std::move(records));
+                }
+                auto pull = std::make_shared<std::optional<CloudPull>>(CloudPull{std::move(records->values),
+                                                                                 std::move(tombstones->values),
+                                                                                 std::move(tombstones->ids),
+                                                                                 std::move(records->unreadable),
+                                                                                 std::move(tombstones->unreadable),
+                                                                                 {}});
+                // A store forgets a deletion it made once its tombstone is listed, which may be after
+                // this pull read the list: what this Mac has known to be listed since comes with it.
+                auto lend = [self, scheduler, pull, listName = tombstoneListName(type), known = tombstones->known,
+                             done = std::move(done)] {
+                    (*pull)->deletedIDs += self->knownListings().ids(listName).mid(known);
+                    done(*pull);
+                    releaseInBackground(scheduler, std::move(*pull));
+                };
+                if (!mergedBefore) return lend();
+                self->inBackground(
+                    [pull, memory = std::move(*mergedBefore)] {
+                        (*pull)->recordKeys = recordKeys(**pull, memory);
+                        (*pull)->recordKeysGeneration = memory.generation();
+                    },
+                    std::move(lend));
+            });
         });
-    });
 }
 
 } // namespace nimbrel

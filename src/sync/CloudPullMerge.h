@@ -23,30 +23,6 @@ namespace nimbrel {
 
 struct Platform;
 
-// The records a store merged at its pulls, by object id: the server's change tag of each and the
-// date of the copy held after its merge. A record seen again under the same tag while that copy is
-// still held needs no decoding: its merge would change nothing. Every change a user makes dates
-// its object, so a copy changed here no longer matches; a list replaced by other means must clear
-// the memory.
-class CloudMergeMemory {
-  public:
-    struct Merged {
-        QString changeTag;
-        Uuid id;
-        Date heldUpdatedAt;
-    };
-
-    void clear() { merged_.clear(); }
-    const Merged* find(const Uuid& objectID) const {
-        auto it = merged_.constFind(objectID);
-        return it == merged_.cend() ? nullptr : &*it;
-    }
-    void remember(const Uuid& objectID, Merged merged) { merged_.insert(objectID, std::move(merged)); }
-
-  private:
-    QHash<Uuid, Merged> merged_;
-};
-
 // The ids a pull finds deleted: as UUIDs where they read as one (as every object's id does, in
 // either case), else as they are written.
 class CloudDeletedIDs {
@@ -136,11 +112,18 @@ CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPu
         return newer == changes.replaced.end() ? held[at] : newer->second;
     };
 
-    for (const NimbrelCloudPayloadRecord& record : pull.records) {
-        const std::optional<Uuid> objectID = Uuid::parse(record.objectID);
+    // The keys a worker read: an entry of the memory it read holds, whatever merged since, unless
+    // the memory was cleared since (the list was replaced by other means).
+    const bool keyed = pull.recordKeys.size() == pull.records.size();
+    const bool entriesHold = keyed && pull.recordKeysGeneration == memory.generation();
+    for (size_t r = 0; r < pull.records.size(); ++r) {
+        const NimbrelCloudPayloadRecord& record = pull.records[r];
+        const std::optional<Uuid> objectID = keyed ? pull.recordKeys[r].objectID : Uuid::parse(record.objectID);
         if (deleted.contains(record.objectID, objectID)) continue;
-        if (const auto* merged = objectID ? memory.find(*objectID) : nullptr;
-            merged && !record.recordChangeTag.isEmpty() && merged->changeTag == record.recordChangeTag) {
+        const CloudMergedRecord* merged =
+            entriesHold && pull.recordKeys[r].mergedBefore ? &*pull.recordKeys[r].mergedBefore : nullptr;
+        if (!merged && objectID) merged = memory.find(*objectID);
+        if (merged && !record.recordChangeTag.isEmpty() && merged->changeTag == record.recordChangeTag) {
             auto at = position.constFind(merged->id);
             if (at != position.cend() && current(*at).updatedAt == merged->heldUpdatedAt) continue;
         }

@@ -47,6 +47,12 @@ void NimbrelCloudSyncManager::later(Done work) {
         work();
 }
 
+void NimbrelCloudSyncManager::inBackground(Done work, Done then) {
+    if (platform_.scheduler) return platform_.scheduler->runInBackground(std::move(work), std::move(then));
+    work();
+    then();
+}
+
 void NimbrelCloudSyncManager::record(NimbrelActivityType type, const QString& title, const QString& message) {
     recordNimbrelActivity(platform_, type, title, message);
 }

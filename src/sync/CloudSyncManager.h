@@ -5,6 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Published.h"
 #include "sync/CloudKnownListings.h"
+#include "sync/CloudMergeMemory.h"
 #include "sync/CloudObjectPushes.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudPendingChanges.h"
@@ -54,6 +55,10 @@ struct CloudPull {
     // Listed payload records and tombstones that are there but could not be read.
     std::vector<CloudUnreadableRecord> unreadableRecords;
     std::vector<CloudUnreadableRecord> unreadableTombstones;
+    // One for each record, in their order, when the fetch was given the store's memory of merges,
+    // and the generation of the copy of the memory they were read against.
+    std::vector<CloudPulledRecordKey> recordKeys;
+    quint64 recordKeysGeneration = 0;
 };
 
 // What a store holds of one payload type, for a sync registry written anew: the ids of its
@@ -144,7 +149,13 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // A store's pull: both fetches, one after the other; nullopt unless both succeeded, since
     // records merged without their tombstones would bring deleted objects back.
     // A tombstone answered with an error of its own (other than a missing record) fails the pull.
-    void fetchPayloadsAndTombstones(NimbrelCloudPayloadType type, Completion<std::optional<CloudPull>> done);
+    // Every id this Mac knew to be listed among the deletions by the time the pull is lent comes
+    // with it, also one listed after the pull read that list.
+    // The pull is lent to `done` and freed by a worker afterwards. With the store's memory of
+    // merges, a worker reads each record's key against it (`CloudPull::recordKeys`).
+    using PullDone = std::function<void(const std::optional<CloudPull>&)>;
+    void fetchPayloadsAndTombstones(NimbrelCloudPayloadType type, PullDone done,
+                                    std::optional<CloudMergeMemory> mergedBefore = std::nullopt);
     void syncRegistryIDs(const QString& listName, Completion<CloudResult<QStringList>> done);
     // What the store of `type` holds, asked when the sync registry cannot be read and is written
     // anew, so that the new one still lists everything this Mac knows of (the latest given), with
@@ -200,6 +211,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     NimbrelCloudKitStatusProvider& statusProvider();
     Date now() const;
     void later(Done work);
+    // Runs `work` on a worker, then `then` on the main thread (both at once without a scheduler).
+    void inBackground(Done work, Done then);
     void record(NimbrelActivityType type, const QString& title, const QString& message);
     // The save shape's good end: the date first, then `idle`.
     void succeed();
@@ -229,6 +242,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
         std::vector<T> values;
         QStringList ids;
         std::vector<CloudUnreadableRecord> unreadable;
+        // How many ids of the list this Mac knew of once it was read (`knownListings`).
+        qsizetype known = 0;
     };
     template <typename T> struct ListedFetch {
         QString listName;
@@ -239,6 +254,10 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
         // A record answered with an error of its own, other than missing or damaged, fails the fetch.
         bool itemErrorsFail = false;
     };
+    // The record ids of the names in a list of the sync registry, made anew only when the list is
+    // not the one read last time (a registry read again unchanged gives that same list).
+    std::vector<CloudRecordID> listedRecordIDs(const QString& listName, const QStringList& ids,
+                                               const std::function<CloudRecordID(const QString&)>& recordID);
     // The ids of the list fetched in chunks, read, newest first; nullopt when the fetch failed.
     template <typename T> void fetchListed(ListedFetch<T> fetch, Completion<std::optional<Listed<T>>> done);
     void fetchPayloadsListed(NimbrelCloudPayloadType type,
@@ -267,6 +286,11 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // registry's lists known here.
     std::map<QString, CloudRecord> knownRegistries_;
     std::optional<CloudKnownListings> knownListings_;
+    struct ListedRecordIDs {
+        QStringList ids;
+        std::vector<CloudRecordID> recordIDs;
+    };
+    std::map<QString, ListedRecordIDs> listedRecordIDs_;
     std::map<NimbrelCloudPayloadType, std::function<CloudHeldIDs()>> heldIDs_;
 };
 

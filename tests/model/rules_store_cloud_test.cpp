@@ -22,6 +22,16 @@ class RulesStoreCloudTest : public testing::RulesStoreFixture {
         }
         return out;
     }
+    // Writes other content over the rule's record, dated later than any edit here, under the same
+    // change tag: a pull that decoded the record would take it.
+    NimbrelRule renamedUnderTheSameTag(const NimbrelRule& remote) {
+        NimbrelRule renamed = remote;
+        renamed.name = QStringLiteral("renamed under the same tag");
+        renamed.updatedAt = scheduler.now().addingSeconds(3600);
+        cloud.rewriteKeepingTag(payloadRecordID(NimbrelCloudPayloadType::rule, remote.id.toString()).recordName,
+                                payloadRecord(renamed));
+        return renamed;
+    }
 };
 
 TEST_F(RulesStoreCloudTest, TombstonesRemoveLocalRulesAndOutweighRecordsOfTheSamePull) {
@@ -166,13 +176,7 @@ TEST_F(RulesStoreCloudTest, APullDecodesOnlyTheRecordsThatChangedSinceTheyWereMe
     NimbrelRule remote = rule(QStringLiteral("remote"), QStringLiteral("Mail"));
     cloud.putPayload(payloadRecord(remote));
     auto store = makeStore();
-    // Other content, dated later than any edit here, under the same change tag: a pull that
-    // decoded the record would take it.
-    NimbrelRule renamed = remote;
-    renamed.name = QStringLiteral("renamed under the same tag");
-    renamed.updatedAt = scheduler.now().addingSeconds(3600);
-    cloud.rewriteKeepingTag(payloadRecordID(NimbrelCloudPayloadType::rule, remote.id.toString()).recordName,
-                            payloadRecord(renamed));
+    NimbrelRule renamed = renamedUnderTheSameTag(remote);
     scheduler.advance(60);
     EXPECT_EQ(names(store->rules().get()), QStringList{"remote"});
 
@@ -189,6 +193,18 @@ TEST_F(RulesStoreCloudTest, APullDecodesOnlyTheRecordsThatChangedSinceTheyWereMe
     cloud.putPayload(payloadRecord(renamed));
     scheduler.advance(60);
     EXPECT_EQ(names(store->rules().get()), QStringList{"changed elsewhere"});
+}
+
+TEST_F(RulesStoreCloudTest, APullRunningWhenTheRulesAreWrittenWholeComparesEveryRecord) {
+    NimbrelRule remote = rule(QStringLiteral("remote"), QStringLiteral("Mail"));
+    cloud.putPayload(payloadRecord(remote));
+    auto store = makeStore();
+    renamedUnderTheSameTag(remote);
+    store->pullFromCloud();
+    // Written whole while the pull fetches: what the store remembered of its merges no longer holds.
+    store->setRules(store->rules().get());
+    scheduler.runUntilIdle();
+    EXPECT_EQ(names(store->rules().get()), QStringList{"renamed under the same tag"});
 }
 
 TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {

@@ -62,8 +62,11 @@ class CloudProbe {
     void rewriteKeepingTag(const QString& name, const NimbrelCloudPayloadRecord& p) {
         CloudRecord r(recordTypeOf(p.payloadType), {name});
         p.writeTo(r);
+        rewriteKeepingTag(r);
+    }
+    void rewriteKeepingTag(const CloudRecord& r) {
         const QByteArray fields = encodeCloudFields(r.fields());
-        const QByteArray utf8 = name.toUtf8();
+        const QByteArray utf8 = r.recordID().recordName.toUtf8();
         sqlite3* db = nullptr;
         sqlite3_stmt* update = nullptr;
         ASSERT_EQ(sqlite3_open(QFile::encodeName(service_.path()).constData(), &db), SQLITE_OK);
@@ -72,7 +75,7 @@ class CloudProbe {
         sqlite3_bind_blob(update, 1, fields.constData(), int(fields.size()), SQLITE_STATIC);
         sqlite3_bind_text(update, 2, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
         EXPECT_EQ(sqlite3_step(update), SQLITE_DONE);
-        EXPECT_EQ(sqlite3_changes(db), 1) << name.toStdString();
+        EXPECT_EQ(sqlite3_changes(db), 1) << utf8.toStdString();
         sqlite3_finalize(update);
         sqlite3_close(db);
     }

@@ -1,4 +1,7 @@
+#include "support/HeldBackground.h"
 #include "sync/SyncFixture.h"
+
+#include <QScopeGuard>
 
 namespace nimbrel {
 namespace {
@@ -260,6 +263,78 @@ TEST_F(CloudPayloadSyncTest, APayloadRecordThatCannotBeReadIsNamedAndTheOthersCo
     EXPECT_TRUE(activities.isEmpty());
     EXPECT_EQ(state(), Kind::idle);
     EXPECT_EQ(manager->lastSuccessfulSyncAt.get(), env.scheduler.now());
+}
+
+TEST_F(CloudPayloadSyncTest, WorkersReadAPullCheckItAgainstTheMergesAndFreeIt) {
+    const QString merged = "11111111-1111-1111-1111-111111111111", changed = "22222222-2222-2222-2222-222222222222";
+    cloud.putPayload(payload(merged, Date{10}));
+    cloud.putPayload(payload(changed, Date{20}));
+    CloudMergeMemory memory;
+    memory.remember(*Uuid::parse(merged),
+                    {cloud.record("rule_" + merged)->recordChangeTag(), *Uuid::parse(merged), Date{10}});
+    memory.remember(*Uuid::parse(changed), {"an older tag", *Uuid::parse(changed), Date{15}});
+    test::HeldBackground background(env.scheduler);
+    env.platform.scheduler = &background.scheduler;
+    const auto restore = qScopeGuard([&] { env.platform.scheduler = &env.scheduler; });
+    std::optional<std::optional<CloudPull>> lent;
+    manager->fetchPayloadsAndTombstones(
+        Type::rule, [&](const std::optional<CloudPull>& pull) { lent = pull; }, memory);
+    settle();
+    EXPECT_FALSE(lent.has_value()) << "the main thread only takes the answers: workers read the batch and the keys";
+    size_t ran = 0;
+    for (; !lent && ran < background.held.size(); ++ran) {
+        background.held[ran]();
+        settle();
+    }
+    ASSERT_TRUE(lent && *lent);
+    const CloudPull& pull = **lent;
+    ASSERT_EQ(pull.records.size(), 2u);
+    EXPECT_EQ(pull.records[0].objectID, changed) << "newest first";
+    ASSERT_EQ(pull.recordKeys.size(), 2u);
+    EXPECT_EQ(pull.recordKeys[0].objectID, Uuid::parse(changed));
+    EXPECT_FALSE(pull.recordKeys[0].mergedBefore.has_value()) << "merged under another tag";
+    ASSERT_TRUE(pull.recordKeys[1].mergedBefore.has_value());
+    EXPECT_EQ(pull.recordKeys[1].mergedBefore->heldUpdatedAt, Date{10});
+    EXPECT_EQ(background.held.size(), ran + 1) << "the pull, once lent, is freed by a worker";
+}
+
+TEST_F(CloudPayloadSyncTest, ADeletionListedHereWhileAPullRunsComesWithThatPull) {
+    cloud.putPayload(payload("R1", Date{10}));
+    cloud.putTombstone(tombstone("R2", Date{5}));
+    test::HeldBackground background(env.scheduler);
+    env.platform.scheduler = &background.scheduler;
+    const auto restore = qScopeGuard([&] { env.platform.scheduler = &env.scheduler; });
+    size_t ran = 0;
+    auto runHeld = [&] {
+        for (const size_t held = background.held.size(); ran < held; ++ran)
+            background.held[ran]();
+        settle();
+    };
+    std::optional<std::optional<CloudPull>> lent;
+    manager->fetchPayloadsAndTombstones(Type::rule, [&](const std::optional<CloudPull>& pull) { lent = pull; });
+    settle();
+    runHeld(); // the payloads are read; the tombstones' list is read and their batch waits
+    ASSERT_FALSE(lent.has_value());
+    std::optional<SaveOutcome> deleted;
+    manager->saveTombstone(tombstone("R1", Date{20}), [&](SaveOutcome outcome) { deleted = outcome; });
+    settle();
+    ASSERT_EQ(deleted, SaveOutcome::saved) << "the store now forgets the deletion it waited to push";
+    runHeld();
+    ASSERT_TRUE(lent && *lent);
+    EXPECT_TRUE((*lent)->deletedIDs.contains("R1")) << "listed after the pull read the list, and before it merges";
+}
+
+TEST_F(CloudPayloadSyncTest, ARegistryWithOtherListsUnderTheTagReadBeforeGivesItsOwnLists) {
+    cloud.putPayload(payload("R1", Date{10}));
+    ASSERT_EQ(pulled()->size(), 1u);
+    // A cloud file made anew counts its tags from the start again.
+    CloudRecord added(recordTypeOf(Type::rule), payloadRecordID(Type::rule, "R2"));
+    payload("R2", Date{20}).writeTo(added);
+    cloud.put(added);
+    CloudRecord registry = *cloud.record(cloudnames::syncRegistry);
+    registry.set(NimbrelCloudSyncManager::payloadListName(Type::rule), QStringList{"R1", "R2"});
+    cloud.rewriteKeepingTag(registry);
+    EXPECT_EQ(pulled()->size(), 2u);
 }
 
 TEST_F(CloudPayloadSyncTest, AnEditMadeWhileTheLastUploadOfItsObjectRunsStillWaitsWhenThatUploadEnds) {
