@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,7 +14,10 @@ namespace nimbrel {
 FileLock::FileLock(const QString& realPath, Open open) : path_(realPath) {
     fd_ = ::open(QFile::encodeName(realPath).constData(),
                  O_RDWR | O_CLOEXEC | O_NOFOLLOW | (open == Open::creating ? O_CREAT : 0), 0600);
-    if (fd_ < 0) return;
+    if (fd_ < 0) {
+        failure_ = QString::fromLocal8Bit(std::strerror(errno));
+        return;
+    }
     // Never waits: a writer that holds the lock is changing the file, so whatever this one
     // would check would no longer hold; a program that holds it is running.
     int locked;
@@ -21,6 +25,8 @@ FileLock::FileLock(const QString& realPath, Open open) : path_(realPath) {
         locked = ::flock(fd_, LOCK_EX | LOCK_NB);
     } while (locked != 0 && errno == EINTR);
     held_ = locked == 0;
+    busy_ = !held_ && errno == EWOULDBLOCK;
+    if (!held_ && !busy_) failure_ = QString::fromLocal8Bit(std::strerror(errno));
 }
 
 FileLock::~FileLock() {

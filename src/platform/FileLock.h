@@ -18,7 +18,10 @@ class FileLock {
 
     bool held() const { return held_; }
     // The file is there and another holder (another process, or another open of it) has its lock.
-    bool heldElsewhere() const { return fd_ >= 0 && !held_; }
+    bool heldElsewhere() const { return busy_; }
+    // Why the lock was not taken when no other holder has it (the file missing or not to be
+    // opened, a file system that takes no locks); empty when held or held elsewhere.
+    const QString& failure() const { return failure_; }
     // The locked file, open for reading and writing (-1 when not held).
     int descriptor() const { return held_ ? fd_ : -1; }
     // Whether the path still names the locked file (it was not replaced since it was opened).
@@ -28,6 +31,8 @@ class FileLock {
     QString path_;
     int fd_ = -1;
     bool held_ = false;
+    bool busy_ = false;
+    QString failure_;
 };
 
 } // namespace nimbrel

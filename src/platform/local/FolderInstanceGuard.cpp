@@ -1,5 +1,7 @@
 #include "platform/local/FolderInstanceGuard.h"
 
+#include "platform/Log.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -17,14 +19,25 @@ bool FolderInstanceGuard::claim() {
     for (const QString& folder : folders_) {
         QDir().mkpath(folder);
         // One lock for one folder named twice (the preferences kept among the data).
-        const QString path = QFileInfo(folder).canonicalFilePath() + QLatin1Char('/') + kLockFileName;
-        if (taken.contains(path)) continue;
+        const QString real = QFileInfo(folder).canonicalFilePath();
+        const QString path = real + QLatin1Char('/') + kLockFileName;
+        if (!real.isEmpty() && taken.contains(path)) continue;
         taken.push_back(path);
-        held_.push_back(std::make_unique<FileLock>(path, FileLock::Open::creating));
-        if (!held_.back()->held()) {
+        auto lock = real.isEmpty() ? nullptr : std::make_unique<FileLock>(path, FileLock::Open::creating);
+        if (lock && lock->heldElsewhere()) {
             held_.clear(); // another start came in between
             return false;
         }
+        // A lock that cannot be made (a folder that cannot be made or written, a file system
+        // without locks) says nothing of another start: refusing would keep Nimbrel from ever
+        // starting, so this start runs, unguarded there.
+        if (!lock || !lock->held()) {
+            logLine(QStringLiteral("NimbrelApp"),
+                    QStringLiteral("Cannot lock %1 (%2); a second start on it is not refused")
+                        .arg(folder, lock ? lock->failure() : QStringLiteral("the folder cannot be made")));
+            continue;
+        }
+        held_.push_back(std::move(lock));
     }
     return true;
 }
