@@ -21,17 +21,10 @@ QString iconFileName(const QVariantMap& info) {
     return icon.endsWith(QLatin1String(".icns")) ? icon : icon + QStringLiteral(".icns");
 }
 
-QVariantMap infoPlist(const QString& realBundlePath) {
-    const auto bytes = readInfoPlistFile(realBundlePath + QStringLiteral("/Contents/Info.plist"));
-    if (!bytes) return {};
-    const auto plist = readPlist(*bytes);
-    return plist && plist->typeId() == QMetaType::QVariantMap ? plist->toMap() : QVariantMap();
-}
-
 } // namespace
 
 void writeAppPicture(const QString& realBundlePath, const QString& bundleIdentifier) {
-    const QString name = iconFileName(infoPlist(realBundlePath));
+    const QString name = iconFileName(readBundleInfo(realBundlePath));
     QFile picture(kPictures + bundleIdentifier + QStringLiteral(".svg"));
     if (name.isEmpty() || !picture.exists()) return;
     const QString target = realBundlePath + QStringLiteral("/Contents/Resources/") + name;
@@ -42,7 +35,7 @@ void writeAppPicture(const QString& realBundlePath, const QString& bundleIdentif
 
 QString SimulatedMac::iconPath(const QString& path) const {
     if (path.endsWith(QLatin1String(".app"))) {
-        const QString name = iconFileName(infoPlist(realPath(path)));
+        const QString name = iconFileName(readBundleInfo(realPath(path)));
         if (!name.isEmpty()) return path + QStringLiteral("/Contents/Resources/") + name;
     }
     return QFileInfo(realPath(path)).isDir()

@@ -132,4 +132,11 @@ std::optional<QByteArray> readInfoPlistFile(const QString& realPath) {
     return std::move(read.bytes);
 }
 
+QVariantMap readBundleInfo(const QString& realBundlePath) {
+    const auto bytes = readInfoPlistFile(realBundlePath + QStringLiteral("/Contents/Info.plist"));
+    if (!bytes) return {};
+    const auto plist = readPlist(*bytes);
+    return plist && plist->typeId() == QMetaType::QVariantMap ? plist->toMap() : QVariantMap();
+}
+
 } // namespace nimbrel::sim

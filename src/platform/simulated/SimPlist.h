@@ -19,5 +19,7 @@ QByteArray writePlist(const QVariant& value);
 constexpr qint64 kMaxInfoPlistBytes = 2 * kMebibyte;
 // The bytes of the Info.plist at a real path; none when it is missing, unreadable or too large.
 std::optional<QByteArray> readInfoPlistFile(const QString& realPath);
+// The keys of the Info.plist of the bundle at a real path; empty when it cannot be read.
+QVariantMap readBundleInfo(const QString& realBundlePath);
 
 } // namespace nimbrel::sim

@@ -144,11 +144,7 @@ std::optional<QString> SimWorkspace::urlForApplication(const QString& bundleIden
 }
 
 QVariant SimWorkspace::infoPlistValue(const QString& bundlePath, const QString& key) const {
-    const auto bytes = readInfoPlistFile(mac_.realPath(bundlePath) + QStringLiteral("/Contents/Info.plist"));
-    if (!bytes) return {};
-    const auto plist = readPlist(*bytes);
-    if (!plist || plist->typeId() != QMetaType::QVariantMap) return {};
-    return plist->toMap().value(key);
+    return readBundleInfo(mac_.realPath(bundlePath)).value(key);
 }
 
 QString SimWorkspace::iconPath(const QString& path) const {
