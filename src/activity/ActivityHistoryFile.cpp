@@ -1,7 +1,6 @@
 #include "activity/ActivityHistoryFile.h"
 
 #include "activity/ActivityHistoryText.h"
-#include "platform/FileLock.h"
 
 namespace nimbrel {
 
@@ -48,12 +47,10 @@ bool ActivityHistoryFile::replace(const ActivityHistory::Snapshot& entries, QStr
     const QByteArray text = encodeHistory(entries);
     if (refusedAsTooLarge(text.size(), error)) return false;
     written_.reset();
-    // Another process adding to the file in place finds the lock taken, or the file replaced.
-    const FileLock lock(path_);
-    if (!writeFileAtomically(path_, text, error)) return false;
+    const std::optional<FileStamp> stamp = replaceWhole(path_, text, error);
+    if (!stamp) return false;
     lastChange_ = Change::replaced;
-    if (const auto stamp = fileStamp(path_); stamp && entries.size() > 0)
-        written_ = Written{entries.lineage(), entries.size(), *stamp};
+    if (entries.size() > 0) written_ = Written{entries.lineage(), entries.size(), *stamp};
     return true;
 }
 

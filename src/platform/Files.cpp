@@ -353,7 +353,29 @@ std::optional<QString> injectedWriteFault(const QString& realPath) {
     return fault ? fault(realPath) : std::nullopt;
 }
 
-bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error, int permissions) {
+namespace {
+
+FileStamp stampOf(const struct stat& st) {
+    return {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+} // namespace
+
+std::optional<FileStamp> fileStamp(const QString& realPath) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(realPath).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return stampOf(st);
+}
+
+std::optional<FileStamp> openFileStamp(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return stampOf(st);
+}
+
+bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error, int permissions,
+                         FileStamp* written) {
     auto fail = [&](const QString& message) {
         if (error) *error = message;
         return false;
@@ -385,6 +407,9 @@ bool writeFileAtomically(const QString& realPath, const QByteArray& data, QStrin
     if (::fchmod(fd, mode) != 0) return discard(QStringLiteral("cannot set the mode of the temporary file"));
     if (!writeAll(fd, data)) return discard(QStringLiteral("cannot write %1").arg(realPath));
     if (::fsync(fd) != 0) return discard(QStringLiteral("cannot flush %1").arg(realPath));
+    // Nothing writes to it any more, so the rename leaves it as stamped now.
+    const std::optional<FileStamp> stamp = openFileStamp(fd);
+    if (written && !stamp) return discard(QStringLiteral("cannot read the state of %1").arg(realPath));
     if (::close(fd) != 0) {
         const int saved = errno;
         ::unlink(temporary.constData());
@@ -404,6 +429,7 @@ bool writeFileAtomically(const QString& realPath, const QByteArray& data, QStrin
         return fail(systemError(QStringLiteral("cannot replace %1").arg(realPath), saved));
     }
     syncFolder(folder);
+    if (written) *written = *stamp;
     return true;
 }
 

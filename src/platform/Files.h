@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -118,12 +119,26 @@ inline constexpr qint64 kMaxIconFileBytes = 16 * kMebibyte;
 // A file: URL of the picture at the real path when a file of an icon's size is there, else empty.
 QString iconFileURL(const QString& realPath);
 
+// One state of a file: any write to it, or its replacement, changes the stamp.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNanoseconds = 0;
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+// The stamp of the regular file at the path, or of an open one.
+std::optional<FileStamp> fileStamp(const QString& realPath);
+std::optional<FileStamp> openFileStamp(int fd);
+
 // Atomic whole-file write on a real path: a uniquely named temporary file in the same
 // folder, flushed to disk, then renamed over the target. A crash before the rename keeps the
 // old file. Missing parent folders are created. `permissions` (e.g. 0600) sets the new file's
-// mode; by default an existing file keeps its mode and a new one gets 0644.
+// mode; by default an existing file keeps its mode and a new one gets 0644. `written` takes the
+// stamp of the file this write put in place, whatever is at the path by the time it returns.
 bool writeFileAtomically(const QString& realPath, const QByteArray& data, QString* error = nullptr,
-                         int permissions = -1);
+                         int permissions = -1, FileStamp* written = nullptr);
 // writeFileAtomically for a file that is read with readFileWithin(`maxBytes`): a content larger
 // than that is refused with an error saying so, and the old file stays as it was, since what is
 // written must be read back.

@@ -20,20 +20,15 @@ namespace {
 constexpr qint64 kSectorSize = 512;
 
 std::mutex gHookMutex;
-InPlaceAppendHook gHook;
+FileChangeHook gHook;
 
-void callHook(const QString& realPath) {
-    InPlaceAppendHook hook;
+void reached(const QString& realPath, FileChangeStage stage) {
+    FileChangeHook hook;
     {
         std::lock_guard lock(gHookMutex);
         hook = gHook;
     }
-    if (hook) hook(realPath);
-}
-
-FileStamp stampOf(const struct stat& st) {
-    return {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), qint64(st.st_size),
-            qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+    if (hook) hook(realPath, stage);
 }
 
 bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset) {
@@ -52,15 +47,9 @@ bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset) {
 
 } // namespace
 
-InPlaceAppendHook setInPlaceAppendHookForTesting(InPlaceAppendHook hook) {
+FileChangeHook setFileChangeHookForTesting(FileChangeHook hook) {
     std::lock_guard lock(gHookMutex);
     return std::exchange(gHook, std::move(hook));
-}
-
-std::optional<FileStamp> fileStamp(const QString& realPath) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(realPath).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    return stampOf(st);
 }
 
 InPlaceAppend appendBeforeEnd(const QString& realPath, const FileStamp& expected, const QByteArray& end,
@@ -81,24 +70,39 @@ InPlaceAppend appendBeforeEnd(const QString& realPath, const FileStamp& expected
         endAt / kSectorSize != (expected.size - 1) / kSectorSize)
         return out;
 
+    reached(realPath, FileChangeStage::beforeLock);
     const FileLock lock(realPath);
     if (!lock.stillAtPath()) return out;
     const int fd = lock.descriptor();
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || stampOf(st) != expected) return out;
+    if (openFileStamp(fd) != expected) return out;
     QByteArray last(end.size(), Qt::Uninitialized);
     if (::pread(fd, last.data(), size_t(last.size()), off_t(endAt)) != last.size() || last != end) return out;
 
-    callHook(realPath);
+    reached(realPath, FileChangeStage::checked);
     if (!writeAllAt(fd, text.constData() + end.size(), text.size() - end.size(), expected.size))
         return failed(QStringLiteral("cannot add to"));
     if (::fdatasync(fd) != 0) return failed(QStringLiteral("cannot flush"));
+    reached(realPath, FileChangeStage::betweenWrites);
     // The one write that makes the new bytes part of the contents.
     if (!writeAllAt(fd, text.constData(), end.size(), endAt)) return failed(QStringLiteral("cannot add to"));
-    if (::fdatasync(fd) != 0 || ::fstat(fd, &st) != 0) return failed(QStringLiteral("cannot flush"));
+    if (::fdatasync(fd) != 0) return failed(QStringLiteral("cannot flush"));
+    const std::optional<FileStamp> stamp = openFileStamp(fd);
+    if (!stamp) return failed(QStringLiteral("cannot read the state of"));
+    // A whole rewrite by another writer does not wait for the lock: one that replaced the file
+    // meanwhile took these bytes with the file it set aside.
+    if (!lock.stillAtPath()) return out;
     out.result = InPlaceAppend::Result::appended;
-    out.stamp = stampOf(st);
+    out.stamp = *stamp;
     return out;
+}
+
+std::optional<FileStamp> replaceWhole(const QString& realPath, const QByteArray& text, QString* error) {
+    // An addition that takes the lock after this one finds the file replaced.
+    const FileLock lock(realPath);
+    FileStamp written;
+    if (!writeFileAtomically(realPath, text, error, -1, &written)) return std::nullopt;
+    reached(realPath, FileChangeStage::replaced);
+    return written;
 }
 
 } // namespace nimbrel

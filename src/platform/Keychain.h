@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <utility>
@@ -82,7 +83,9 @@ class InMemoryKeychain : public Keychain {
 // cannot be read (damaged, unreadable, larger than any keychain) is moved aside under a free
 // name and the keychain starts empty; when it cannot be moved, it is kept as it is and every
 // change is refused (errSecIO) rather than written over it. Either way it is logged at once and
-// kept in `setAsideProblem()` for the program to record.
+// kept in `setAsideProblem()` for the program to record. A change the file cannot take (larger
+// than its reader takes back, or not written) is refused with errSecIO and the file keeps what
+// it held; each such refusal is logged and told to whoever asked to hear of them.
 class FileKeychain final : public InMemoryKeychain {
   public:
     // Far more than a keychain of a few items ever holds; a change that would pass it is refused.
@@ -101,6 +104,8 @@ class FileKeychain final : public InMemoryKeychain {
     int remove(const QString& service, const QString& account) override;
 
     const QString& path() const { return path_; }
+    // `failed` hears why each refused change was not saved, on the thread that made the change.
+    void reportWriteFailuresTo(std::function<void(const QString& error)> failed) { failed_ = std::move(failed); }
     // What was wrong with the file found at start, and where it went (empty when nothing was).
     const QString& setAsideProblem() const { return setAsideProblem_; }
 
@@ -108,12 +113,14 @@ class FileKeychain final : public InMemoryKeychain {
     void load();
     void setAside(const QString& problem);
     bool save();
+    bool saveFailed(const QString& error);
     // Keeps the change when the file took it, else puts `previous` back: the change's status.
     int saved(int status, const std::pair<QString, QString>& key, const std::optional<Item>& previous);
 
     QString path_;
     QString setAsideProblem_;
     bool writable_ = true;
+    std::function<void(const QString& error)> failed_;
 };
 
 } // namespace nimbrel

@@ -50,6 +50,13 @@ ProgramFacilities::ProgramFacilities(Locations locations) : locations_(std::move
     // user learns of them in the activity list, as of every other damaged file.
     recordSetAside(QStringLiteral("Preferences Unreadable"), defaults_->setAsideProblem());
     recordSetAside(QStringLiteral("Keychain Unreadable"), keychain_->setAsideProblem());
+    // A keychain change the file did not take (the device id's, say) is refused to its caller;
+    // the user reads why in the activity list, as of the other stores' refused saves.
+    keychain_->reportWriteFailuresTo([this](const QString& error) {
+        scheduler_.postFromAnyThread([this, error] {
+            recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Keychain Save Failed"), error);
+        });
+    });
     // The defaults are written by a thread of their own; the user learns of a failed write when
     // it happens, not at the next change.
     defaults_->reportWriteFailuresOn(scheduler_, [this](const QString& error) {

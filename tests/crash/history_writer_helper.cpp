@@ -1,10 +1,12 @@
 // One of two processes that write one activity history at once, as two programs on one data
 // folder would: history_writer_helper <history file> <name>. For each line on standard input,
-// "load" reads the file as the program does at its start and "add" adds one entry of its own
-// (its message as long as its name makes it) and writes the history through the program's own
-// writer; each answers with a line once done ("failed: ..." when the write failed). "hold-add"
-// adds too, but stops once an addition in place has passed its checks, answering "checked",
-// until the next line comes: meanwhile the other process writes.
+// "load" reads the file as the program does at its start, "add" adds one entry of its own (its
+// message as long as its name makes it) and writes the history through the program's own
+// writer, and "forget" makes that writer's next write a whole rewrite, as after a failed one;
+// each answers with a line once done ("failed: ..." when the write failed). "hold-add <stage>"
+// adds too, but stops when its write reaches the stage ("before-lock", "checked",
+// "between-writes", "replaced"), answering "held", until the next line comes: meanwhile the
+// other process writes.
 #include "activity/ActivityHistoryFile.h"
 #include "activity/ActivityHistoryReading.h"
 #include "platform/Files.h"
@@ -12,8 +14,9 @@
 
 #include <cstdio>
 #include <iostream>
+#include <map>
+#include <optional>
 #include <string>
-#include <utility>
 
 using namespace nimbrel;
 
@@ -27,14 +30,19 @@ int main(int argc, char** argv) {
     ActivityHistory history;
     ActivityHistoryFile file(path);
     int added = 0;
-    bool hold = false;
-    setInPlaceAppendHookForTesting([&hold](const QString&) {
-        if (!std::exchange(hold, false)) return;
-        std::puts("checked");
+    std::optional<FileChangeStage> holdAt;
+    setFileChangeHookForTesting([&holdAt](const QString&, FileChangeStage stage) {
+        if (holdAt != stage) return;
+        holdAt.reset();
+        std::puts("held");
         std::fflush(stdout);
         std::string next;
         std::getline(std::cin, next);
     });
+    const std::map<std::string, FileChangeStage> stages{{"before-lock", FileChangeStage::beforeLock},
+                                                        {"checked", FileChangeStage::checked},
+                                                        {"between-writes", FileChangeStage::betweenWrites},
+                                                        {"replaced", FileChangeStage::replaced}};
     for (std::string line; std::getline(std::cin, line);) {
         QString answer = QStringLiteral("done");
         if (line == "load") {
@@ -46,12 +54,15 @@ int main(int argc, char** argv) {
                 history.assign(decoded.value->entries);
                 if (decoded.value->endsAsWritten) file.adopt(history.lineage(), history.entries().size());
             }
-        } else if (line == "add" || line == "hold-add") {
-            hold = line == "hold-add";
+        } else if (line == "forget") {
+            file.adopt(history.lineage(), 0);
+        } else if (line == "add" || line.starts_with("hold-add ")) {
+            if (line != "add") holdAt = stages.at(line.substr(line.find(' ') + 1));
             history.append({Uuid::random(), NimbrelActivityType::info, QStringLiteral("Added"),
                             QStringLiteral("%1 %2").arg(name).arg(++added), Date{794836800.0 + added}});
             QString error;
             if (!file.write(history.snapshot(), &error)) answer = QStringLiteral("failed: ") + error;
+            holdAt.reset(); // a stage this write never reached holds no later one
         }
         std::printf("%s\n", qPrintable(answer));
         std::fflush(stdout);

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QHash>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -24,6 +26,10 @@ namespace {
 
 using testing::QmlWarnings;
 using testing::settle;
+
+// The desktop window's size on the virtual display of `scripts/run` (2560 x 784), where it
+// lies at the top-left corner: every screen at the scale that fits.
+const QSize kVirtualDisplayWindow(2560, 783);
 
 // Every QML file of the desktop module loads and renders without a warning, over a default
 // simulated Mac, with the shell's status item and panel hosted on it.
@@ -129,23 +135,37 @@ TEST(DesktopQml, PanelWindowShowsTheWholePanelAtItsMargin) {
     }
 }
 
+// The desktop's view filling the harness's window of `size`, with the shell's status item.
+struct DesktopViewOn {
+    DesktopViewOn(testing::ScreensHarness& h, QSize size)
+        : shell({[&h] { return h.mac.primaryHeight(); }, {}, {}, {}, {}}) {
+        setUpQmlEngine(engine, {&shell, &h.glass, &h.hover});
+        setUpDesktopQml(engine, &h.desktop);
+        QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/DesktopView.qml")));
+        view.reset(qobject_cast<QQuickItem*>(component.create()));
+        error = component.errorString();
+        if (!view) return;
+        h.window.resize(size);
+        view->setParentItem(h.window.contentItem());
+        view->setSize(QSizeF(h.window.size()));
+        h.window.show();
+    }
+
+    ShellController shell;
+    QQmlEngine engine;
+    std::unique_ptr<QQuickItem> view;
+    QString error;
+};
+
 // A person at the desktop window, with the engine watching the Mac's mouse: a press held
 // 0.6 s on the frontmost app's tile minimizes its windows and is no click to the Dock; a
 // press and release in the same instant (as `xdotool click` sends them) on a minimized app
 // that is not frontmost bring it back.
 TEST(DesktopQml, PressesThroughTheWindowReachTheDockAndTheWindowsButtons) {
     testing::ScreensHarness h;
-    ShellController shell({[&h] { return h.mac.primaryHeight(); }, {}, {}, {}, {}});
-    QQmlEngine engine;
-    setUpQmlEngine(engine, {&shell, &h.glass, &h.hover});
-    setUpDesktopQml(engine, &h.desktop);
-    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/DesktopView.qml")));
-    std::unique_ptr<QQuickItem> view(qobject_cast<QQuickItem*>(component.create()));
-    ASSERT_TRUE(view) << component.errorString().toStdString();
-    h.window.resize(1200, 800);
-    view->setParentItem(h.window.contentItem());
-    view->setSize(QSizeF(h.window.size()));
-    h.window.show();
+    DesktopViewOn desktop(h, QSize(1200, 800));
+    ASSERT_TRUE(desktop.view) << desktop.error.toStdString();
+    QQuickItem* view = desktop.view.get();
     h.settle();
 
     struct Case {
@@ -178,7 +198,7 @@ TEST(DesktopQml, PressesThroughTheWindowReachTheDockAndTheWindowsButtons) {
         for (QQuickItem* child : item->childItems())
             collect(child);
     };
-    collect(view.get());
+    collect(view);
     ASSERT_FALSE(buttons.isEmpty());
     QQuickItem* window = buttons.last();
     while (window && !window->property("info").isValid())
@@ -191,6 +211,88 @@ TEST(DesktopQml, PressesThroughTheWindowReachTheDockAndTheWindowsButtons) {
     h.settle();
     EXPECT_TRUE(h.mac.window(pid, info["windowId"].toULongLong())->minimized);
     EXPECT_EQ(h.visibleWindows(pid), before - 1);
+}
+
+// What the README has a person type with xdotool: the steps of its line that presses at `point`
+// ("411 758") and holds the button down, up to the line's description.
+struct XdotoolStep {
+    QString command;
+    QStringList arguments;
+};
+QList<XdotoolStep> readmeXdotoolLine(const QString& point) {
+    QFile readme(QStringLiteral(NIMBREL_README));
+    if (!readme.open(QIODevice::ReadOnly)) return {};
+    const QString prefix = QStringLiteral("xdotool mousemove ") + point + QLatin1Char(' ');
+    for (const QString& line : QString::fromUtf8(readme.readAll()).split(QLatin1Char('\n'))) {
+        const QString command = line.trimmed().section(QStringLiteral("  "), 0, 0);
+        if (!command.startsWith(prefix) || !command.contains(QStringLiteral("mousedown"))) continue;
+        static const QHash<QString, int> argumentCounts{
+            {"mousemove", 2}, {"click", 1}, {"mousedown", 1}, {"mouseup", 1}, {"sleep", 1}};
+        QStringList words = command.split(QLatin1Char(' '), Qt::SkipEmptyParts).mid(1);
+        QList<XdotoolStep> steps;
+        while (!words.isEmpty()) {
+            const QString name = words.takeFirst();
+            const int count = argumentCounts.value(name, -1);
+            if (count < 0 || words.size() < count) return {};
+            steps.append({name, words.mid(0, count)});
+            words = words.mid(count);
+        }
+        return steps;
+    }
+    return {};
+}
+
+// The README's long press, typed as it says at the virtual display `scripts/run` makes, with
+// the engine watching the Mac's mouse in virtual time. From a fresh start, System Settings in front, its line leaves
+// both of Finder's windows minimized; the same line's press held alone only brings Finder forward.
+TEST(DesktopQml, TheReadmesLongPressWorksAsWrittenFromAFreshStart) {
+    const QList<XdotoolStep> line = readmeXdotoolLine(QStringLiteral("411 758"));
+    ASSERT_FALSE(line.isEmpty()) << "no xdotool line holding the Finder tile in " NIMBREL_README;
+    QList<XdotoolStep> pressAlone = line;
+    while (!pressAlone.isEmpty() && pressAlone.first().command != "mousedown")
+        pressAlone.removeFirst();
+    pressAlone.prepend(line.first()); // where the pointer is
+
+    const struct {
+        const char* name;
+        QList<XdotoolStep> steps;
+        int finderWindowsMinimized;
+    } cases[] = {{"the README's line", line, 2}, {"its press held alone", pressAlone, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::ScreensHarness h;
+        DesktopViewOn desktop(h, kVirtualDisplayWindow);
+        ASSERT_TRUE(desktop.view) << desktop.error.toStdString();
+        // As the program's first start leaves the Mac once the permission is granted in System
+        // Settings, which it opened.
+        h.desktop.openAccessibilitySettings();
+        h.settle(1);
+        const sim::App* finder = h.mac.appWithBundleId(QStringLiteral("com.apple.finder"));
+        ASSERT_TRUE(finder);
+        ASSERT_EQ(h.mac.app(h.mac.frontmostPid())->name, QStringLiteral("System Settings"));
+        ASSERT_EQ(h.visibleWindows(finder->pid), 2);
+
+        QPoint at;
+        for (const XdotoolStep& step : c.steps) {
+            if (step.command == "mousemove") {
+                at = QPoint(step.arguments[0].toInt(), step.arguments[1].toInt());
+                QTest::mouseMove(&h.window, at);
+            } else if (step.command == "click") {
+                // Press and release in the same instant, as xdotool sends them.
+                QTest::mousePress(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+                QTest::mouseRelease(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+            } else if (step.command == "mousedown") {
+                QTest::mousePress(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+            } else if (step.command == "mouseup") {
+                QTest::mouseRelease(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+            } else {
+                h.settle(step.arguments[0].toDouble());
+            }
+        }
+        h.settle(1.5);
+        EXPECT_EQ(h.mac.frontmostPid(), finder->pid);
+        EXPECT_EQ(2 - h.visibleWindows(finder->pid), c.finderWindowsMinimized);
+    }
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace nimbrel;
 using Change = ActivityHistoryFile::Change;
 
@@ -166,16 +168,31 @@ TEST_F(ActivityHistoryFileTest, EveryMomentOfAnAdditionReadsAsTheHistoryBeforeOr
 }
 
 #ifdef NIMBREL_HISTORY_WRITER
-// Two programs on one data folder add an entry at the same moment, round after round: one has
-// checked the file's end and is about to add in place when the other writes. The file always
-// reads whole, as one of them wrote it: what was there, and that one's new entry.
+// Two programs on one data folder add an entry at the same moment: one is held at a stage of
+// its write while the other adds, then goes on. Whatever the stage, the file reads whole and
+// holds every entry it held before and the new entry of the write that took effect last; and
+// the held writer, adding again, knows what the file holds, so the file is then its history.
 TEST_F(ActivityHistoryFileTest, TwoProcessesAddingAtOnceLeaveAWholeHistory) {
+    const struct {
+        const char* stage;
+        bool heldRewrites; // the held writer replaces the file whole instead of adding in place
+        bool heldLast;     // whose new entry the file keeps: the held writer's, else the other's
+    } cases[] = {
+        // The other adds in place first; the held one then finds the file changed and rewrites it.
+        {"before-lock", false, true},
+        // The other finds the lock taken and rewrites the file; the held one's bytes go to the
+        // file set aside, so it rewrites the file in turn.
+        {"checked", false, true},
+        {"between-writes", false, true},
+        // The held one's file is in place when the other, finding the file changed, rewrites it.
+        {"replaced", true, false},
+    };
     history.append(entryWith(QStringLiteral("before")));
-    write();
-    // Messages of different lengths: one writer's addition never hides the other's exactly.
+    // Names of different lengths: one writer's addition never hides the other's exactly.
+    const QString names[] = {QStringLiteral("w"), QStringLiteral("second writer")};
     QProcess writers[2];
     for (const int i : {0, 1}) {
-        writers[i].start(QStringLiteral(NIMBREL_HISTORY_WRITER), {path, i ? QStringLiteral("second writer") : "w"});
+        writers[i].start(QStringLiteral(NIMBREL_HISTORY_WRITER), {path, names[i]});
         ASSERT_TRUE(writers[i].waitForStarted());
     }
     const auto ask = [](QProcess& writer, const QByteArray& command) {
@@ -184,24 +201,61 @@ TEST_F(ActivityHistoryFileTest, TwoProcessesAddingAtOnceLeaveAWholeHistory) {
             if (!writer.waitForReadyRead(5000)) return QByteArray("no answer");
         return writer.readLine().trimmed();
     };
-    ActivityHistory::Entries before = history.entries();
-    for (int round = 0; round < 40 && !HasFailure(); ++round) {
-        SCOPED_TRACE(round);
-        QProcess& held = writers[round % 2];
-        QProcess& other = writers[1 - round % 2];
-        for (QProcess& w : writers)
-            ASSERT_EQ(ask(w, "load"), "done");
-        const QByteArray first = ask(held, "hold-add");
-        ASSERT_EQ(ask(other, "add"), "done");
-        if (first == "checked")
-            ASSERT_EQ(ask(held, "go"), "done");
-        else
-            ASSERT_EQ(first, "done") << "the closing bracket straddled a sector: the file was replaced";
+    const auto readHistory = [&] {
         const auto read = json::tryDecode<DecodedHistory>([&] { return decodeHistory(contents(path)); });
-        ASSERT_TRUE(read) << read.error.toStdString();
-        ASSERT_EQ(read.value->entries.size(), before.size() + 1);
-        EXPECT_TRUE(std::equal(before.begin(), before.end(), read.value->entries.begin()));
-        before = read.value->entries;
+        EXPECT_TRUE(read) << read.error.toStdString();
+        return read ? read.value->entries : ActivityHistory::Entries{};
+    };
+    // Whether `entries` are `before` and then `added` entries of the writer named `name`.
+    const auto holds = [](const ActivityHistory::Entries& entries, const ActivityHistory::Entries& before,
+                          const QString& name, size_t added) {
+        if (entries.size() != before.size() + added || !std::equal(before.begin(), before.end(), entries.begin()))
+            return false;
+        return std::all_of(entries.begin() + qsizetype(before.size()), entries.end(),
+                           [&](const NimbrelActivityEntry& e) { return e.message.startsWith(name + ' '); });
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stage);
+        overwrite(path, encodeHistory(history.snapshot())); // each stage from a whole history
+        ActivityHistory::Entries before = history.entries();
+        int heldRounds = 0;
+        bool whole = true;
+        // Each writer is held in turn; an addition whose closing bracket would straddle a disk
+        // sector is a rewrite, which never reaches the stages of an addition in place.
+        for (int round = 0; round < 6 && heldRounds < 2 && whole; ++round) {
+            SCOPED_TRACE(round);
+            const int h = round % 2;
+            QProcess& held = writers[h];
+            QProcess& other = writers[1 - h];
+            for (QProcess& w : writers)
+                ASSERT_EQ(ask(w, "load"), "done");
+            if (c.heldRewrites) {
+                ASSERT_EQ(ask(held, "forget"), "done");
+            }
+            const QByteArray first = ask(held, QByteArray("hold-add ") + c.stage);
+            ASSERT_EQ(ask(other, "add"), "done");
+            if (first == "held") {
+                ++heldRounds;
+                ASSERT_EQ(ask(held, "go"), "done");
+            } else {
+                ASSERT_EQ(first, "done");
+            }
+            const ActivityHistory::Entries afterRound = readHistory();
+            // A writer that was not held was done before the other began.
+            const QString& last = first == "held" && c.heldLast ? names[h] : names[1 - h];
+            whole = holds(afterRound, before, last, 1);
+            EXPECT_TRUE(whole) << contents(path).toStdString();
+            if (!whole) break;
+
+            ASSERT_EQ(ask(held, "add"), "done");
+            const ActivityHistory::Entries again = readHistory();
+            whole = holds(again, before, names[h], 2);
+            EXPECT_TRUE(whole) << contents(path).toStdString();
+            before = again;
+        }
+        if (whole) {
+            EXPECT_EQ(heldRounds, 2);
+        }
     }
     for (QProcess& w : writers) {
         w.closeWriteChannel();

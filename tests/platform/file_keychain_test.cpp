@@ -97,4 +97,64 @@ TEST(FileKeychain, ADamagedFileIsNeverWrittenOver) {
     }
 }
 
+// A change that would take the file past what its reader takes back is refused as a failed
+// write: the file keeps what it held, a keychain opened on it again reads every earlier item,
+// and whoever listens hears why. A change within the bound is saved.
+TEST(FileKeychain, AChangeThatWouldPassTheReadBoundIsRefused) {
+    const QByteArray large(3 * kMebibyte + kMebibyte / 2, 'x'); // its text in the file passes 4 MiB
+    const QByteArray fits(2 * kMebibyte, 'y');
+    const struct {
+        const char* name;
+        bool update; // of the earlier item, else an item of its own
+        QByteArray data;
+        int status;
+    } cases[] = {
+        {"a new item past the bound", false, large, errSecIO},
+        {"an earlier item grown past the bound", true, large, errSecIO},
+        {"a new item within the bound", false, fits, errSecSuccess},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("keychain.json"));
+        QByteArray before;
+        {
+            FileKeychain earlier(path);
+            ASSERT_EQ(earlier.add(kService, kAccount, "device id", kKeychainAccessibleWhenUnlocked), errSecSuccess);
+            ASSERT_EQ(earlier.add(kService, QStringLiteral("other"), "other", kKeychainAccessibleWhenUnlocked),
+                      errSecSuccess);
+            before = readRaw(path);
+        }
+        FileKeychain keychain(path);
+        QStringList failures;
+        keychain.reportWriteFailuresTo([&](const QString& error) { failures << error; });
+        setLogToStdout(false);
+        const QString account = c.update ? kAccount : QStringLiteral("large");
+        const int status = c.update ? keychain.update(kService, account, c.data, kKeychainAccessibleWhenUnlocked)
+                                    : keychain.add(kService, account, c.data, kKeychainAccessibleWhenUnlocked);
+        setLogToStdout(true);
+        EXPECT_EQ(status, c.status);
+
+        FileKeychain reopened(path);
+        EXPECT_TRUE(reopened.setAsideProblem().isEmpty()) << reopened.setAsideProblem().toStdString();
+        for (const FileKeychain* k : {&keychain, &reopened}) {
+            QByteArray data;
+            EXPECT_EQ(k->copyMatching(kService, QStringLiteral("other"), &data), errSecSuccess);
+            EXPECT_EQ(data, "other");
+            EXPECT_EQ(k->copyMatching(kService, account, &data),
+                      c.status == errSecSuccess || c.update ? errSecSuccess : errSecItemNotFound);
+            if (c.status == errSecSuccess || c.update) {
+                EXPECT_EQ(data, c.status == errSecSuccess ? c.data : QByteArray("device id"));
+            }
+        }
+        if (c.status == errSecSuccess) {
+            EXPECT_TRUE(failures.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(readRaw(path), before);
+        ASSERT_EQ(failures.size(), 1);
+        EXPECT_TRUE(failures.first().contains(QStringLiteral("more than the 4 MB"))) << failures.first().toStdString();
+    }
+}
+
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace nimbrel;
 
 TEST(NotificationCenter, DeliversByNameInOrderWithUserInfo) {
@@ -73,16 +75,37 @@ TEST(NotificationCenter, RecordsWhatWasPostedWhenAsked) {
     EXPECT_EQ(center.posted()[0].userInfo.value("title").toString(), "Rule Ran");
 }
 
-// An observer that changes a published value leaves the observers after it the value of the
-// change they are told of, and the value it set stands.
+// An observer that changes a published value, by assigning a new one or changing it where it
+// is, leaves every observer the value of the change it is told of: the one that changed it still
+// reads the value it was handed, the ones after it are told of the new value and then of the
+// one before, and the value it set stands.
 TEST(Published, AnObserverChangingTheValueLeavesTheOthersTheValueOfTheirChange) {
-    Published<std::vector<int>> list(std::vector<int>{1});
-    std::vector<std::vector<int>> seen;
-    ObserverToken first = list.observe([&](const std::vector<int>& v) {
-        if (v.size() == 2) list.modify([](std::vector<int>& l) { l.push_back(3); });
-    });
-    ObserverToken second = list.observe([&](const std::vector<int>& v) { seen.push_back(v); });
-    list.modify([](std::vector<int>& l) { l.push_back(2); });
-    EXPECT_EQ(seen, (std::vector<std::vector<int>>{{1, 2, 3}, {1, 2}}));
-    EXPECT_EQ(list.get(), (std::vector<int>{1, 2, 3}));
+    using List = std::vector<int>;
+    enum class How { inPlace, assigned };
+    const auto change = [](Published<List>& list, How how, const List& to) {
+        if (how == How::assigned)
+            list.set(to);
+        else
+            list.modify([&](List& value) { value = to; });
+    };
+    const struct {
+        const char* name;
+        How how;
+        List after; // set by the first observer when told of {1, 2}
+    } cases[] = {{"changed where it is", How::inPlace, {1, 2, 3}}, {"assigned", How::assigned, {1}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Published<List> list(List{1});
+        std::vector<List> changerSaw;
+        std::vector<List> laterSaw;
+        ObserverToken changer = list.observe([&](const List& v) {
+            if (v == List{1, 2}) change(list, c.how, c.after);
+            changerSaw.push_back(v); // after its own change: still the value it was handed
+        });
+        ObserverToken later = list.observe([&](const List& v) { laterSaw.push_back(v); });
+        change(list, c.how, {1, 2});
+        EXPECT_EQ(changerSaw, (std::vector<List>{c.after, {1, 2}}));
+        EXPECT_EQ(laterSaw, (std::vector<List>{c.after, {1, 2}}));
+        EXPECT_EQ(list.get(), c.after);
+    }
 }

@@ -47,6 +47,18 @@ TEST(DamagedFilesAtStart, EachIsRecordedAsAnError) {
         EXPECT_TRUE(spinUntil([&] { return recorded().size() == 3; }));
         setAtomicWriteFaultForTesting({});
         EXPECT_EQ(recorded().value(2), "error Preferences Save Failed");
+
+        // So is a keychain change the file cannot take back, with the reason as its message.
+        Keychain& keychain = *facilities.platform().keychain;
+        EXPECT_EQ(keychain.add(QStringLiteral("svc"), QStringLiteral("acct"), QByteArray(4 * kMebibyte, 'x'),
+                               kKeychainAccessibleWhenUnlocked),
+                  errSecIO);
+        EXPECT_TRUE(spinUntil([&] { return recorded().size() == 4; }));
+        EXPECT_EQ(recorded().value(3), "error Keychain Save Failed");
+        const auto entries = NimbrelActivityStore::shared(facilities.platform()).entries();
+        ASSERT_EQ(entries.size(), 4u);
+        EXPECT_TRUE(entries[3].message.contains(QStringLiteral("that can be read back")))
+            << entries[3].message.toStdString();
         facilities.shutDown();
         resetSharedInstances();
     }

@@ -57,10 +57,8 @@ void FileKeychain::setAside(const QString& problem) {
 }
 
 bool FileKeychain::save() {
-    if (!writable_) {
-        logLine(kComponent, QStringLiteral("not saving over the unreadable %1").arg(path_));
-        return false;
-    }
+    if (!writable_)
+        return saveFailed(QStringLiteral("the unreadable %1 is left as it is and no item is saved over it").arg(path_));
     QJsonArray array;
     for (const auto& [key, item] : items_) {
         array.append(QJsonObject{{QStringLiteral("service"), key.first},
@@ -71,7 +69,12 @@ bool FileKeychain::save() {
     QString error;
     if (writeFileWithin(path_, QJsonDocument(array).toJson(QJsonDocument::Compact), kMaxFileBytes, &error, 0600))
         return true;
+    return saveFailed(error);
+}
+
+bool FileKeychain::saveFailed(const QString& error) {
     logLine(kComponent, QStringLiteral("could not save the keychain: ") + error);
+    if (failed_) failed_(error);
     return false;
 }
 
