@@ -15,6 +15,7 @@
 #include "sessions/SessionPaths.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
 
 #include <unistd.h>
 
@@ -48,6 +49,19 @@ std::optional<QStringList> loadDockPaths(SessionSnapshotFile& file, bool* blocke
     return paths;
 }
 
+// Whether the Dock as read (none: unreadable) shows something else than `dock`. A Dock that
+// cannot be read is never taken for a change.
+bool showsOtherThan(const std::optional<QStringList>& current, const QStringList& dock) {
+    return current && !sameDockPaths(*current, dock);
+}
+
+// Only the names earlier versions kept a snapshot aside under: a stored value never leads elsewhere.
+bool isStoppedSnapshotName(const QString& name) {
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QStringLiteral(R"(OriginalDockSnapshot\.json\.unrestored-[0-9]{8}T[0-9]{6}Z(-[0-9]+)?)")));
+    return pattern.match(name).hasMatch();
+}
+
 } // namespace
 
 NimbrelSessionDockManager::NimbrelSessionDockManager(Platform& platform)
@@ -74,6 +88,8 @@ bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) 
         isApplyingDock_ = false;
         return false;
     }
+    // The Dock becomes a session's: a restore waiting since the last one is no longer left for the user.
+    forgetUnrestoredDock();
     logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
     record(false, QStringLiteral("Dock Replaced"),
            QStringLiteral("Session Dock was applied with %1 selected apps.").arg(apps.size()));
@@ -108,40 +124,40 @@ std::optional<QString> NimbrelSessionDockManager::dockPath(const NimbrelSessionA
 }
 
 std::optional<QStringList> NimbrelSessionDockManager::loadOriginalSnapshot(bool* blocked) {
-    return loadDockPaths(snapshot_, blocked);
-}
-
-std::optional<QStringList> NimbrelSessionDockManager::bringBackStoppedSnapshot() {
-    const std::optional<QString> aside = platform_.defaults->stringValue(kStoppedSnapshotKey);
-    if (!aside || !stillStopped(currentDockPaths())) return std::nullopt;
-    std::optional<QStringList> paths;
-    // Only a name this manager gives: a stored value never leads to a file elsewhere.
-    if (aside->startsWith(kSnapshotFileName + QLatin1Char('.') + kUnrestoredAsideReason + QLatin1Char('-')) &&
-        !aside->contains(QLatin1Char('/'))) {
-        SessionSnapshotFile kept(platform_, *aside, dockSnapshotReporting());
-        paths = loadDockPaths(kept, nullptr);
-    }
-    if (!paths) {
-        // The Dock showing stays a session's all the same: it is never kept as the user's.
-        logLine(kLog, QStringLiteral("cannot bring back the original Dock snapshot kept as ") + *aside);
-        platform_.defaults->remove(kStoppedSnapshotKey);
-        return std::nullopt;
-    }
-    if (!snapshot_.write(QJsonArray::fromStringList(*paths))) return std::nullopt; // tried again at the next apply
-    logLine(kLog, QStringLiteral("Dock still shows the session Dock written over the original; brought back the "
-                                 "snapshot kept as ") +
-                      *aside);
+    bool stuck = false;
+    const std::optional<QStringList> paths = loadDockPaths(snapshot_, &stuck);
+    if (blocked) *blocked = stuck;
+    if (stuck || !platform_.defaults->contains(kStoppedSnapshotKey)) return paths;
+    if (!paths) return takeBackStoppedSnapshot();
+    platform_.defaults->remove(kStoppedSnapshotKey); // the snapshot in place is the later one
     return paths;
 }
 
-bool NimbrelSessionDockManager::stillStopped(const QStringList& current) {
-    if (!platform_.defaults->contains(kStoppedSnapshotKey)) return false;
-    const std::optional<QStringList> written = writtenSessionDock();
-    if (written && sameDockPaths(current, *written)) return true;
-    logLine(kLog, QStringLiteral("Dock was changed since restoring the original Dock stopped; keeping it"));
+std::optional<QStringList> NimbrelSessionDockManager::takeBackStoppedSnapshot() {
+    const std::optional<QString> name = platform_.defaults->stringValue(kStoppedSnapshotKey);
+    std::optional<QStringList> paths;
+    bool reported = false;
+    if (name && isStoppedSnapshotName(*name)) {
+        SessionSnapshotFile kept(platform_, *name, dockSnapshotReporting());
+        reported = kept.exists(); // one that cannot be read is reported as it is read
+        paths = loadDockPaths(kept, nullptr);
+    }
+    if (!paths) {
+        logLine(kLog, QStringLiteral("no original Dock snapshot is kept aside under the stored name; ignoring it"));
+        if (!reported)
+            record(true, QStringLiteral("Dock Snapshot Load Failed"),
+                   QStringLiteral("The original Dock that an earlier version of Nimbrel kept aside could not be "
+                                  "found, so it cannot be put back."));
+        platform_.defaults->remove(kStoppedSnapshotKey);
+        return std::nullopt;
+    }
+    if (!snapshot_.write(QJsonArray::fromStringList(*paths))) return std::nullopt; // taken back at the next load
     platform_.defaults->remove(kStoppedSnapshotKey);
-    rememberWrittenSessionDock(std::nullopt);
-    return false;
+    // The Dock showing then was the session's: a change of it since is the user's.
+    if (const std::optional<QStringList> written = writtenSessionDock())
+        platform_.defaults->setStringArray(kUnrestoredDockKey, *written);
+    logLine(kLog, QStringLiteral("took back the original Dock snapshot kept as ") + *name);
+    return paths;
 }
 
 std::optional<QStringList> NimbrelSessionDockManager::writtenSessionDock() const {
@@ -155,11 +171,9 @@ void NimbrelSessionDockManager::rememberWrittenSessionDock(const std::optional<Q
         platform_.defaults->remove(kWrittenSessionDockKey);
 }
 
-bool NimbrelSessionDockManager::changedSinceUnrestored(const QStringList& current,
-                                                       const std::optional<QStringList>& sessionDock) const {
+bool NimbrelSessionDockManager::changedSinceUnrestored(const std::optional<QStringList>& current) const {
     const std::optional<QStringList> unrestored = platform_.defaults->stringArrayValue(kUnrestoredDockKey);
-    if (!unrestored) return false; // never written back: the user has not seen it yet
-    return !sameDockPaths(current, sessionDock ? *sessionDock : *unrestored);
+    return unrestored && showsOtherThan(current, *unrestored);
 }
 
 void NimbrelSessionDockManager::forgetUnrestoredDock() {
@@ -169,7 +183,6 @@ void NimbrelSessionDockManager::forgetUnrestoredDock() {
 void NimbrelSessionDockManager::dropSnapshot() {
     snapshot_.remove();
     forgetUnrestoredDock();
-    if (platform_.defaults->contains(kStoppedSnapshotKey)) platform_.defaults->remove(kStoppedSnapshotKey);
 }
 
 bool NimbrelSessionDockManager::restoreCheckPending() const {
@@ -178,18 +191,16 @@ bool NimbrelSessionDockManager::restoreCheckPending() const {
 
 bool NimbrelSessionDockManager::usersCopyIsLost() {
     const std::optional<QStringList> written = writtenSessionDock();
-    if (!written || !sameDockPaths(currentDockPaths(), *written)) return false;
-    // Kept aside when its restore stopped: the next session brings it back.
-    if (platform_.defaults->contains(kStoppedSnapshotKey)) return false;
+    if (!written || showsOtherThan(readDockPaths(), *written)) return false;
     return !loadOriginalSnapshot();
 }
 
 NimbrelSessionDockManager::UsersDock
 NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths) {
     bool blocked = false;
-    std::optional<QStringList> existing = loadOriginalSnapshot(&blocked);
-    if (!existing && !blocked) existing = bringBackStoppedSnapshot();
+    const std::optional<QStringList> existing = loadOriginalSnapshot(&blocked);
     const std::optional<QStringList> written = writtenSessionDock();
+    const std::optional<QStringList> current = readDockPaths();
     if (existing) {
         // The only copy of the user's Dock stays until it is back in the Dock, whatever session
         // follows; only a snapshot of a Dock this manager wrote is no Dock from before, and one
@@ -197,7 +208,7 @@ NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPat
         if (written && sameDockPaths(*existing, *written)) {
             logLine(kLog, QStringLiteral("existing Dock snapshot matches session Dock; deleting unsafe snapshot"));
             dropSnapshot();
-        } else if (changedSinceUnrestored(currentDockPaths(), written)) {
+        } else if (changedSinceUnrestored(current)) {
             logLine(kLog, QStringLiteral("Dock was changed since the original Dock was written back; dropping its "
                                          "snapshot"));
             dropSnapshot();
@@ -207,7 +218,6 @@ NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPat
     } else if (blocked) {
         return {false, std::nullopt}; // the user's Dock could not be kept safe
     }
-    const std::optional<QStringList> current = readDockPaths();
     if (!current) {
         logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock cannot be read"));
         return {true, std::nullopt};
@@ -223,7 +233,6 @@ NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPat
     }
     // An empty Dock is the user's too, and comes back empty.
     if (snapshot_.write(QJsonArray::fromStringList(*current))) {
-        forgetUnrestoredDock();
         logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(*current));
         return {true, current};
     }
@@ -304,9 +313,7 @@ void NimbrelSessionDockManager::verifySessionDockApply(const QStringList& expect
 void NimbrelSessionDockManager::restoreOriginalDock() {
     bool blocked = false;
     const std::optional<QStringList> snapshot = loadOriginalSnapshot(&blocked);
-    const QStringList current = currentDockPaths();
-    // Nothing is written back while stopped: the next session keeps the user's Dock and ends with it.
-    if (!snapshot && !blocked && stillStopped(current)) return;
+    const std::optional<QStringList> current = readDockPaths();
     std::optional<QStringList> sessionDock = writtenSessionDock();
     // A restore again before the last one's check: that check's knowledge carries over.
     if (restoreCheckPending()) {
@@ -317,16 +324,16 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
     // place keeps the session Dock known, so that it is never captured as theirs.
     if (!blocked) rememberWrittenSessionDock(std::nullopt);
     if (!snapshot) {
-        if (sessionDock && sameDockPaths(current, *sessionDock))
+        if (sessionDock && !showsOtherThan(current, *sessionDock))
             logLine(kLog, QStringLiteral("cannot restore original Dock because its snapshot is missing"));
         return;
     }
-    if (sameDockPaths(current, *snapshot)) {
+    if (current && sameDockPaths(*current, *snapshot)) {
         logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
         dropSnapshot();
         return;
     }
-    if (changedSinceUnrestored(current, sessionDock)) {
+    if (changedSinceUnrestored(current)) {
         logLine(kLog, QStringLiteral("Dock was changed since the original Dock was written back; keeping it and "
                                      "dropping the snapshot"));
         dropSnapshot();
@@ -347,8 +354,8 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
 // path is put back once and then dropped, not kept and rewritten at every restore.
 void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& expectedPaths,
                                                           const std::optional<QStringList>& sessionDock) {
-    const QStringList current = currentDockPaths();
-    if (sameDockPaths(current, expectedPaths)) {
+    const std::optional<QStringList> current = readDockPaths();
+    if (current && sameDockPaths(*current, expectedPaths)) {
         logLine(kLog, QStringLiteral("verified original Dock restore"));
         dropSnapshot();
         return;
@@ -356,7 +363,7 @@ void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& exp
     logLine(kLog, QStringLiteral("warning restore verification did not match expected original Dock"));
     record(true, QStringLiteral("Dock Restore Verification Failed"),
            QStringLiteral("The current Dock did not match the saved original Dock."));
-    if (sessionDock && !sameDockPaths(current, *sessionDock)) {
+    if (sessionDock && showsOtherThan(current, *sessionDock)) {
         // Neither what was written back nor the session's: the user changed the Dock after the
         // restore took, and what it shows now is theirs, to be captured at the next session.
         logLine(kLog, QStringLiteral("Dock was changed after the restore; keeping it and dropping the snapshot"));
@@ -364,33 +371,11 @@ void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& exp
         return;
     }
     if (!snapshot_.exists()) return; // someone else took it away meanwhile: nothing waits
-    // The restore did not take: the snapshot waits for another try, unless the last try ended
-    // the same way, when trying again would only restart the Dock once more.
-    const std::optional<QStringList> unrestored = platform_.defaults->stringArrayValue(kUnrestoredDockKey);
-    if (unrestored && sameDockPaths(current, *unrestored)) {
-        keepUnrestoredSnapshotAside(current);
-        return;
-    }
-    platform_.defaults->setStringArray(kUnrestoredDockKey, current);
+    // The restore did not take: the snapshot waits for the next restore, and until then the Dock
+    // showing is still the session's, never the user's.
     if (sessionDock && !writtenSessionDock()) rememberWrittenSessionDock(sessionDock);
-}
-
-void NimbrelSessionDockManager::keepUnrestoredSnapshotAside(const QStringList& current) {
-    const std::optional<QString> kept = snapshot_.keepAside(kUnrestoredAsideReason);
-    if (!kept) return; // still where it was: tried again at the next restore
-    forgetUnrestoredDock();
-    // What the Dock shows is still what was written over the user's, never their Dock; on disk
-    // at once, so that a crash before the next write does not forget it.
-    rememberWrittenSessionDock(current);
-    platform_.defaults->setString(kStoppedSnapshotKey, *kept);
-    platform_.defaults->synchronize();
-    logLine(kLog, QStringLiteral("restore verification failed the same way again; stopped restoring the original "
-                                 "Dock and kept its snapshot as ") +
-                      *kept);
-    record(true, QStringLiteral("Dock Restore Stopped"),
-           QStringLiteral("The saved original Dock did not come back after two tries, so Nimbrel stopped writing "
-                          "it back. It is kept as \u201c%1\u201d in the Nimbrel folder.")
-               .arg(*kept));
+    if (const std::optional<QStringList> left = current ? current : sessionDock)
+        platform_.defaults->setStringArray(kUnrestoredDockKey, *left);
 }
 
 } // namespace nimbrel

@@ -17,13 +17,12 @@ struct NimbrelSessionApp;
 // Puts a session's Dock apps in the Dock and, when no session is active, the Dock from
 // before: the Dock's "persistent-apps" preference is written and the Dock restarted. The Dock
 // from before the first session stays in "OriginalDockSnapshot.json" until a restore of it has
-// been seen in the Dock. The user's own Dock is never lost: a session Dock this manager wrote is
-// remembered (in the preferences, so across a crash or a restart) until the user's is back, and
-// is never taken for the user's; the snapshot is only dropped once it has been written back and
-// the Dock shows it, or shows what the user made of it since. A snapshot whose restore never
-// takes is not written back for ever: after two checks that found the same Dock it is set aside,
-// and while the Dock still shows what was written, the next session keeps that copy as the Dock
-// from before, so that its end brings the user's Dock back.
+// been seen in the Dock; a restore the Dock did not take is tried again by the next one (at a
+// launch or a session's end). The user's own Dock is never lost: a session Dock this manager
+// wrote is remembered (in the preferences, so across a crash or a restart) until the user's is
+// back, and is never taken for the user's; the snapshot is only dropped once it has been written
+// back and the Dock shows it, or shows what the user made of it since. A Dock that cannot be read
+// is never taken for a change of the user's.
 class NimbrelSessionDockManager final : public SessionDockControl,
                                         public std::enable_shared_from_this<NimbrelSessionDockManager> {
   public:
@@ -32,12 +31,11 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     // user's back; absent while the Dock is the user's own.
     static inline const QString kWrittenSessionDockKey = QStringLiteral("Nimbrel.sessions.writtenSessionDock");
     // The Dock that the check after a restore found in place of the snapshot it wrote back;
-    // present only while that snapshot waits for another try.
+    // present only while that snapshot waits for the next restore, so that a change the user
+    // makes meanwhile is theirs.
     static inline const QString kUnrestoredDockKey = QStringLiteral("Nimbrel.sessions.unrestoredDock");
-    // The name a snapshot that could not be put back is kept under ("<file>.unrestored-<time>").
-    static inline const QString kUnrestoredAsideReason = QStringLiteral("unrestored");
-    // That name, once its restore has stopped; present while the Dock still shows the session
-    // Dock written over the user's, until a restore is seen or the user changes the Dock.
+    // Left by earlier versions, which stopped writing back a snapshot after two failed checks and
+    // kept it aside: the name it was kept as. Only read: it is taken back as the snapshot.
     static inline const QString kStoppedSnapshotKey = QStringLiteral("Nimbrel.sessions.stoppedDockSnapshot");
     static constexpr double kKickstartDelay = 0.35;
     static constexpr double kVerificationDelay = 1.5;
@@ -59,23 +57,18 @@ class NimbrelSessionDockManager final : public SessionDockControl,
         std::optional<QStringList> paths; // the user's Dock (its snapshot, or the Dock showing); none: unknown
     };
     UsersDock captureOriginalSnapshot(const QStringList& sessionPaths);
+    // The snapshot, or when there is none the one an earlier version kept aside, taken back in
+    // its place; `blocked`: an unreadable snapshot that could not be moved aside.
     std::optional<QStringList> loadOriginalSnapshot(bool* blocked = nullptr);
-    // The snapshot kept aside when its restore stopped, written back in place as the user's Dock
-    // while the Dock still shows what was written over it; none otherwise.
-    std::optional<QStringList> bringBackStoppedSnapshot();
-    // Whether the restore stays stopped: its snapshot is kept aside and the Dock still shows the
-    // session Dock written over the user's. Once the user has changed the Dock, it is theirs.
-    bool stillStopped(const QStringList& current);
+    std::optional<QStringList> takeBackStoppedSnapshot();
     // The Dock's paths; none when "persistent-apps" is there but is no list of tiles.
     std::optional<QStringList> readDockPaths() const;
     std::optional<QStringList> writtenSessionDock() const;
     void rememberWrittenSessionDock(const std::optional<QStringList>& paths);
-    // Whether a snapshot already written back once has since been left for a Dock of the
-    // user's: the Dock no longer shows `sessionDock` (or, unknown, what the failed check found).
-    bool changedSinceUnrestored(const QStringList& current, const std::optional<QStringList>& sessionDock) const;
+    // Whether the user has changed the Dock since a restore that did not take.
+    bool changedSinceUnrestored(const std::optional<QStringList>& current) const;
     void forgetUnrestoredDock();
     void dropSnapshot();
-    void keepUnrestoredSnapshotAside(const QStringList& current);
     bool restoreCheckPending() const;
     // Writes the tiles, restarts the Dock and returns the paths actually written.
     QStringList writePersistentApps(const QStringList& paths, bool finderVisible);

@@ -52,12 +52,6 @@ SessionSnapshotFile::State SessionSnapshotFile::setAsideUnreadable(const QString
     return State::blocked;
 }
 
-std::optional<QString> SessionSnapshotFile::keepAside(const QString& reason) const {
-    const std::optional<QString> kept = file_.moveAside(reason);
-    if (!kept) return std::nullopt;
-    return lastPathComponent(*kept);
-}
-
 bool SessionSnapshotFile::write(const QJsonValue& value) {
     QString error;
     if (file_.write(json::serialize(value, true), &error)) {

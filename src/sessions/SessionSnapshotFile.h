@@ -44,8 +44,6 @@ class SessionSnapshotFile {
     bool write(const QJsonValue& value);
     bool exists() const { return file_.exists(); }
     void remove() const { file_.remove(); }
-    // Keeps the snapshot for the user under a new name ("<name>.<reason>-<time>"); the name, or none.
-    std::optional<QString> keepAside(const QString& reason) const;
     const QString& path() const { return file_.path(); }
 
   private:

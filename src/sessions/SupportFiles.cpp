@@ -56,8 +56,8 @@ bool SupportFile::remove() const {
     return QFile::remove(path_);
 }
 
-std::optional<QString> SupportFile::moveAside(const QString& reason) const {
-    return nimbrel::moveAside(path_, reason.isEmpty() ? kAsideReason : reason);
+std::optional<QString> SupportFile::moveAside() const {
+    return nimbrel::moveAside(path_, kAsideReason);
 }
 
 std::optional<QString> SupportFile::copyAside() const {

@@ -30,8 +30,8 @@ class SupportFile {
     // Removes what writes cut short by a crash left beside the file; only while none of its own is on the way.
     void removeStaleTemporaries() const;
     bool remove() const;
-    // Moves the file aside ("<name>.<reason>-<time>", "unreadable" by default); the new path, or none.
-    std::optional<QString> moveAside(const QString& reason = {}) const;
+    // Moves the file aside ("<name>.unreadable-<time>"); the new path, or none.
+    std::optional<QString> moveAside() const;
     // Keeps a copy aside and leaves the file in place; the copy's path, or none.
     std::optional<QString> copyAside() const;
 

@@ -44,7 +44,7 @@ class SessionDockManagerTest : public SessionsFixture {
         if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
         return pathsIn(file.readAll());
     }
-    // The one snapshot kept aside as `reason` ("unreadable", "unrestored"); none unless exactly one.
+    // The one snapshot kept aside as `reason` ("unreadable"); none unless exactly one.
     std::optional<QByteArray> keptAside(const QString& reason) const {
         const QStringList aside = QDir(platform.locations.nimbrelSupportFolder())
                                       .entryList({"OriginalDockSnapshot.json." + reason + "-*"}, QDir::Files);
@@ -58,6 +58,11 @@ class SessionDockManagerTest : public SessionsFixture {
             tiles << makeFileTile(path, *platform.files);
         mac.dockPreferencesStored().insert("persistent-apps", tiles);
         mac.restartDock();
+    }
+    // The Dock as read holds `paths`, compared as the manager compares Docks.
+    void expectDock(const QStringList& paths) const {
+        EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), paths))
+            << manager->currentDockPaths().join(", ").toStdString();
     }
     QStringList processes() const {
         const auto texts = mac.recorder().texts(sim::EventKind::process);
@@ -140,7 +145,7 @@ TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndASnapshotOf
 // What the user had comes back at the end whatever the sessions before showed. Each case is
 // steps (a session's Dock paths, "restart", "forget": an older version never remembered the Dock
 // it wrote, "damage": the snapshot is set aside, "end": a restore, "stuck": two restores at two
-// launches that the Dock does not take, so restoring stops, "user" and paths: the user's own
+// launches that the Dock does not take, "user" and paths: the user's own
 // Dock becomes those), then a restore and the Dock expected after it.
 TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackAtTheEnd) {
     const QStringList notes{"/System/Applications/Notes.app"}, restart{"restart"}, forget{"forget"}, damage{"damage"},
@@ -173,12 +178,12 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
          kOriginalDock,
          {notes, end, restart, QStringList{"user"} + notes, safariAndNotes},
          notes},
-        // Restoring stopped while A's Dock shows: still A's, until the user makes it theirs.
-        {"A's restore stopped, a restart, then B",
+        // Restores that did not take while A's Dock shows: still A's, until the user makes it theirs.
+        {"A's restore failed twice, a restart, then B",
          kOriginalDock,
          {notes, stuck, restart, safariAndNotes},
          kOriginalDock},
-        {"A's restore stopped, the user's made Safari, then B",
+        {"A's restore failed twice, the user's made Safari, then B",
          kOriginalDock,
          {notes, stuck, QStringList{"user", "/Applications/Safari.app"}, restart, safariAndNotes},
          {"/Applications/Safari.app"}},
@@ -217,8 +222,7 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
         }
         manager->restoreOriginalDock();
         scheduler.advance(2);
-        EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), c.dockAtTheEnd))
-            << manager->currentDockPaths().join(", ").toStdString();
+        expectDock(c.dockAtTheEnd);
         EXPECT_FALSE(snapshot().has_value());
     }
 }
@@ -268,37 +272,130 @@ TEST_F(SessionDockManagerTest, ADockTheUserChangedAfterARestoreIsTheirsAndComesB
     }
 }
 
-// A snapshot that never comes back (the Dock shows the session's apps whenever it starts) is
-// written back at two launches; when the second check finds the same Dock again, it is kept
-// aside for the user, said once, and not written back at the next launch.
-TEST_F(SessionDockManagerTest, ASnapshotThatNeverComesBackIsKeptAsideAfterTheSameFailureTwice) {
+// A restore that the Dock did not take leaves the snapshot for the next restore, whatever comes
+// between; a snapshot an older version set aside when it stopped restoring is taken back, and a
+// damaged note of it is ignored. Each case: what follows session A's Dock written over the user's;
+// then a restore at a new launch, then session B and its end. The user's Dock shows after both.
+TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
     const QStringList sessionDock{"/System/Applications/TextEdit.app", "/System/Applications/Notes.app"};
-    manager->applySessionDock(writing);
-    scheduler.advance(2);
-    mac.setDockRewritesPreferences(true, sessionDock);
-    takeActivities();
-    const qsizetype restartsBefore = processes().count("/usr/bin/killall Dock -> status 0");
-    for (int launch = 0; launch < 3; ++launch) {
-        manager = std::make_shared<NimbrelSessionDockManager>(platform);
+    const QStringList safari{"/Applications/Safari.app"};
+    const QString keptName = "OriginalDockSnapshot.json.unrestored-20261207T090100Z";
+    const NimbrelSession b = focus({sessionApp("Safari", "com.apple.Safari")});
+    const auto launch = [&] { manager = std::make_shared<NimbrelSessionDockManager>(platform); };
+    const auto restoreAtALaunch = [&] {
+        launch();
         manager->restoreOriginalDock();
         scheduler.advance(2);
+    };
+    // Whenever the Dock starts it shows A's apps.
+    const auto failingRestore = [&] {
+        mac.setDockRewritesPreferences(true, sessionDock);
+        restoreAtALaunch();
+        mac.setDockRewritesPreferences(false);
+        EXPECT_EQ(activities.last(),
+                  "Dock Restore Verification Failed: The current Dock did not match the saved original Dock.");
+        EXPECT_EQ(snapshot(), kOriginalDock) << "kept for the next try";
+    };
+    // Its "persistent-apps" is no list, and writes do not reach it, until it shows `paths`.
+    const auto unreadableUntil = [&](const QStringList& paths, const std::function<void()>& meanwhile) {
+        mac.dockPreferencesStored().insert("persistent-apps", 42);
+        mac.setDockSynchronizeFails(true);
+        meanwhile();
+        mac.setDockSynchronizeFails(false);
+        EXPECT_EQ(snapshot(), kOriginalDock) << "nothing dropped";
+        setDock(paths);
+    };
+    // As an older version left A's Dock after two failed checks: the snapshot set aside under `name`.
+    const auto setAside = [&](const QVariant& name) {
+        QFile::rename(manager->snapshotPath(), supportPath(keptName));
+        defaults.set(NimbrelSessionDockManager::kStoppedSnapshotKey, name);
+    };
+    const struct {
+        const char* name;
+        std::function<void()> between;
+        QStringList usersDock;
+        bool lost; // a session's end would say that the user's Dock cannot come back
+    } cases[] = {
+        {"a fault that clears before a relaunch",
+         [&] {
+             failingRestore();
+             failingRestore();
+         },
+         kOriginalDock, false},
+        {"an unreadable Dock at a launch",
+         [&] {
+             failingRestore();
+             unreadableUntil(sessionDock, restoreAtALaunch);
+         },
+         kOriginalDock, false},
+        {"an unreadable Dock as B starts",
+         [&] {
+             failingRestore();
+             unreadableUntil(safari, [&] {
+                 launch();
+                 manager->applySessionDock(b);
+                 scheduler.advance(2);
+             });
+         },
+         kOriginalDock, false},
+        {"B's Dock changed by the user",
+         [&] {
+             failingRestore();
+             launch();
+             manager->applySessionDock(b);
+             scheduler.advance(2);
+             mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
+         },
+         kOriginalDock, false},
+        {"set aside by an older version", [&] { setAside(keptName); }, kOriginalDock, false},
+        {"set aside, then written back by a session",
+         [&] {
+             setAside(keptName);
+             QFile::copy(supportPath(keptName), manager->snapshotPath());
+         },
+         kOriginalDock, false},
+        {"set aside, then the user's Dock made",
+         [&] {
+             setAside(keptName);
+             mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
+         },
+         sessionDock + QStringList{"/System/Applications/Calendar.app"}, false},
+        {"its name stored as a number", [&] { setAside(qint64(42)); }, sessionDock, true},
+        {"a name not the manager's", [&] { setAside(QString("Dock.json")); }, sessionDock, true},
+        {"a path to it", [&] { setAside("../Nimbrel/" + keptName); }, sessionDock, true},
+        {"its file gone",
+         [&] {
+             setAside(keptName);
+             QFile::remove(supportPath(keptName));
+         },
+         sessionDock, true},
+    };
+    writeSupportFile("Dock.json", R"(["/System/Applications/Calendar.app"])");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& key : defaults.keys())
+            if (key.startsWith("Nimbrel.sessions.")) defaults.remove(key);
+        QFile::remove(supportPath(keptName));
+        setDock(kOriginalDock);
+        takeActivities();
+        launch();
+        manager->applySessionDock(writing);
+        scheduler.advance(2);
+        c.between();
+        launch();
+        EXPECT_EQ(manager->usersCopyIsLost(), c.lost);
+        manager->restoreOriginalDock();
+        scheduler.advance(2);
+        expectDock(c.usersDock);
+        EXPECT_FALSE(defaults.contains(NimbrelSessionDockManager::kStoppedSnapshotKey));
+        manager->applySessionDock(b);
+        scheduler.advance(2);
+        manager->restoreOriginalDock();
+        scheduler.advance(2);
+        expectDock(c.usersDock);
+        EXPECT_FALSE(snapshot().has_value());
+        EXPECT_EQ(activities.filter("Dock Snapshot Load Failed: ").size(), c.lost ? 1 : 0);
     }
-    EXPECT_EQ(processes().count("/usr/bin/killall Dock -> status 0") - restartsBefore, 2);
-    const QString failed = "Dock Restore Verification Failed: The current Dock did not match the saved original Dock.";
-    ASSERT_EQ(activities.size(), 5);
-    EXPECT_EQ(activities.mid(0, 4), (QStringList{"Dock Restored: Default Dock was restored with 7 apps.", failed,
-                                                 "Dock Restored: Default Dock was restored with 7 apps.", failed}));
-    EXPECT_TRUE(activities[4].startsWith("Dock Restore Stopped: ")) << activities[4].toStdString();
-    EXPECT_FALSE(snapshot().has_value());
-    const std::optional<QByteArray> kept = keptAside("unrestored");
-    ASSERT_TRUE(kept.has_value());
-    EXPECT_EQ(pathsIn(*kept), kOriginalDock);
-
-    // The Dock still shows the session's: the next session keeps the user's Dock kept aside.
-    mac.setDockRewritesPreferences(false);
-    EXPECT_FALSE(manager->usersCopyIsLost()) << "kept aside, not lost";
-    manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")}));
-    EXPECT_EQ(snapshot(), kOriginalDock);
 }
 
 // At a session's end the saved copy of the user's Dock may be gone (removed or damaged by someone
