@@ -170,6 +170,12 @@ MonotonicNow setZoneCheckClockForTesting(MonotonicNow now) {
     return std::exchange(check.now, std::move(now));
 }
 
+bool sameLocalTimes(const QTimeZone& a, const QTimeZone& b, Date at) {
+    if (a.id() != b.id()) return false;
+    const QDateTime moment = QDateTime::fromMSecsSinceEpoch(toMSecs(at), QTimeZone::utc());
+    return a.offsetFromUtc(moment) == b.offsetFromUtc(moment);
+}
+
 void setCurrentTimeZone(const QTimeZone& zone) {
     QMutexLocker lock(&settingsMutex());
     zoneOverride() = zone;

@@ -29,6 +29,14 @@ void setCurrentTimeZone(const QTimeZone& zone);
 // most); none for the steady clock. The zone is asked afresh next time. Returns the previous one.
 using MonotonicNow = std::function<std::chrono::steady_clock::time_point()>;
 MonotonicNow setZoneCheckClockForTesting(MonotonicNow now);
+// Whether `a` and `b` give every moment the same local time: the same id and offset at `at`.
+// Nothing else can tell two zones apart here: the system's zone is known by its id (the TZ
+// value, a rule string being its own id, or where /etc/localtime points) and Qt keeps the rules
+// it read for an id; only a fixed-offset zone made in the process can carry another's id.
+bool sameLocalTimes(const QTimeZone& a, const QTimeZone& b, Date at);
+// Posted when the zone gives other local times than before (by the sessions store's tick, which
+// watches the clock); screens that show local times redraw. No user info.
+inline const QString kTimeZoneDidChangeNotification = QStringLiteral("Nimbrel.timeZoneDidChange");
 
 // Calendar arithmetic in one time zone (Gregorian).
 class Calendar {

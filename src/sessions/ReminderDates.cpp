@@ -28,16 +28,29 @@ Date endOfGap(const Calendar& calendar, Date shifted, std::int64_t askedMinutes)
     return moment;
 }
 
-// The first moment after `after` at hour:minute on `day`, or none. A day the zone left out of its
-// calendar is a gap of a whole day: its time falls on the next day the zone has.
-std::optional<Date> matchOnDay(const Calendar& calendar, QDate day, Date after, std::int64_t hour,
-                               std::int64_t minute) {
+// What `day` gives at hour:minute: the first such moment after `after`, or none.
+struct DayMatch {
+    std::optional<Date> moment;
+    bool dayLeftOut = false; // the zone left the day out of its calendar
+};
+
+// Whether any moment falls on `day` in the calendar's zone.
+bool hasDay(const Calendar& calendar, QDate day) {
+    const std::optional<Date> midnight = calendar.date(day.year(), day.month(), day.day());
+    if (!midnight) return false;
+    const DateComponents c = calendar.components(*midnight);
+    return QDate(c.year, c.month, c.day) == day;
+}
+
+DayMatch matchOnDay(const Calendar& calendar, QDate day, Date after, std::int64_t hour, std::int64_t minute) {
     std::optional<Date> candidate = calendar.date(day.year(), day.month(), day.day(), int(hour), int(minute), 0);
-    if (!candidate) return std::nullopt;
+    if (!candidate) return {};
     const DateComponents got = calendar.components(*candidate);
+    // Only a time that came out elsewhere can be on a day that does not exist.
+    if (QDate(got.year, got.month, got.day) != day && !hasDay(calendar, day)) return {std::nullopt, true};
     if (got.hour != hour || got.minute != minute) candidate = endOfGap(calendar, *candidate, hour * 60 + minute);
-    if (*candidate > after) return candidate;
-    return std::nullopt;
+    if (*candidate > after) return {candidate};
+    return {};
 }
 
 } // namespace
@@ -51,9 +64,10 @@ std::optional<Date> nextDateMatching(const Calendar& calendar, Date after, int w
     // Eight days cover the same weekday a week on, for a time already past today.
     const int ahead = (weekday - first.weekday + 7) % 7;
     const QDate firstDay(first.year, first.month, first.day);
-    for (int offset = ahead; offset <= 7; offset += 7)
-        if (const std::optional<Date> match = matchOnDay(calendar, firstDay.addDays(offset), after, hour, minute))
-            return match;
+    for (int offset = ahead; offset <= 7; offset += 7) {
+        const DayMatch match = matchOnDay(calendar, firstDay.addDays(offset), after, hour, minute);
+        if (match.moment || match.dayLeftOut) return match.moment;
+    }
     return std::nullopt;
 }
 
@@ -65,7 +79,8 @@ std::optional<Date> nextDateMatchingDayByDay(const Calendar& calendar, Date afte
     for (int offset = 0; offset <= 7; ++offset) {
         const QDate day = firstDay.addDays(offset);
         if (day.dayOfWeek() % 7 + 1 != weekday) continue; // Monday is 1 to the date, 2 to the calendar
-        if (const std::optional<Date> match = matchOnDay(calendar, day, after, hour, minute)) return match;
+        const DayMatch match = matchOnDay(calendar, day, after, hour, minute);
+        if (match.moment || match.dayLeftOut) return match.moment;
     }
     return std::nullopt;
 }

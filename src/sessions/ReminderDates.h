@@ -9,9 +9,9 @@ namespace nimbrel {
 
 // The first moment strictly after `after` that falls on `weekday` (1 = Sunday ... 7 = Saturday)
 // at hour:minute:00 in `calendar`'s zone. A time that a daylight-saving change skips is the
-// first moment after the skipped hour; a time that occurs twice is its first occurrence; a
-// day the zone left out of its calendar gives the next day it has, at that time.
-// None for a time no day has (an hour past 23, say).
+// first moment after the skipped hour; a time that occurs twice is its first occurrence. None
+// when the day that would match is one the zone left out of its calendar (that week has no such
+// moment), and for a time no day has (an hour past 23, say).
 std::optional<Date> nextDateMatching(const Calendar& calendar, Date after, int weekday, std::int64_t hour,
                                      std::int64_t minute);
 

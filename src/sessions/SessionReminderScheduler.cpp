@@ -109,7 +109,7 @@ void NimbrelSessionReminderScheduler::reschedule(bool granted, FieldList session
     const bool clockSetBack = refreshedAt_ && now < *refreshedAt_;
     refreshedAt_ = now;
     // What was made is known only in the zone it was made in, and from the moment it was made on.
-    if (made_ && madeInZone_ == currentTimeZone() && !clockSetBack) {
+    if (made_ && sameLocalTimes(madeInZone_, currentTimeZone(), now) && !clockSetBack) {
         replaceChanged(*sessions);
         return;
     }

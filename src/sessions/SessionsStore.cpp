@@ -2,6 +2,7 @@
 
 #include "activity/ActivityRecorder.h"
 #include "model/StoreSyncLinks.h"
+#include "platform/Calendar.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/SharedInstance.h"
@@ -58,6 +59,7 @@ NimbrelSessionsStore& NimbrelSessionsStore::shared() {
 }
 
 void NimbrelSessionsStore::start() {
+    lastClock_ = readClock();
     cloud_ = parts_.makeCloudSide(weak_from_this());
     loadSessions();
     cloud_->pullFromCloudIfEnabled();
@@ -163,7 +165,18 @@ void NimbrelSessionsStore::replaceSessionsFromCloud(std::vector<NimbrelSession> 
 }
 
 void NimbrelSessionsStore::refreshReminders() {
+    noteClock(readClock());
     parts_.reminders().refreshReminders(sessions_.get());
+}
+
+NimbrelSessionsStore::ClockReading NimbrelSessionsStore::readClock() const {
+    return {now(), currentTimeZone()};
+}
+
+void NimbrelSessionsStore::noteClock(ClockReading reading) {
+    const bool zoneChanged = !sameLocalTimes(lastClock_.zone, reading.zone, reading.moment);
+    lastClock_ = std::move(reading);
+    if (zoneChanged) platform_.notifications->post(kTimeZoneDidChangeNotification);
 }
 
 void NimbrelSessionsStore::startActivationMonitoring() {
@@ -172,17 +185,21 @@ void NimbrelSessionsStore::startActivationMonitoring() {
         platform_.scheduler->every(kActivationInterval, weakly(shared_from_this(), [](NimbrelSessionsStore& s) {
                                        s.evaluateActiveSession(false);
                                        s.enforceActiveSessionOnRunningApps();
-                                       s.noticeClockSetBack();
+                                       s.noticeClockChange();
                                    }));
     observeApplicationLaunches();
 }
 
-void NimbrelSessionsStore::noticeClockSetBack() {
-    // The platform tells of no change of the clock: a tick earlier than the one before is one, and
-    // the reminders made before it would leave the days in between silent.
-    const Date tick = now();
-    if (lastTick_ && tick < *lastTick_) refreshReminders();
-    lastTick_ = tick;
+void NimbrelSessionsStore::noticeClockChange() {
+    // The platform tells of no change of the clock or the zone. A tick earlier than the last
+    // reading is a clock set back: the reminders made before it would leave the days in between
+    // silent. A zone that gives other local times moves every session's start. Either remakes
+    // them all, once.
+    ClockReading reading = readClock();
+    if (reading.moment < lastClock_.moment || !sameLocalTimes(lastClock_.zone, reading.zone, reading.moment))
+        refreshReminders();
+    else
+        lastClock_ = std::move(reading);
 }
 
 void NimbrelSessionsStore::observePauseState() {

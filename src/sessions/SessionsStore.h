@@ -83,8 +83,17 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     NimbrelSessionsStore(Platform& platform, Parts parts);
     void start();
     void startActivationMonitoring();
-    // At each tick: the reminders are made again once the clock has been set back.
-    void noticeClockSetBack();
+    // The clock and the zone as the store last looked, at a tick or a reminder refresh.
+    struct ClockReading {
+        Date moment;
+        QTimeZone zone;
+    };
+    ClockReading readClock() const;
+    // Keeps the reading; a zone that gives other local times than the last is told to the screens.
+    void noteClock(ClockReading reading);
+    // At each tick: the reminders are made again once the clock has been set back or the zone
+    // gives other local times since the last reading.
+    void noticeClockChange();
     void observeApplicationLaunches();
     void observePauseState();
     void showBlockedAlert(const RunningApplication& app, const NimbrelSession& session);
@@ -111,7 +120,7 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     std::optional<SessionAllowedApps> activeAllowedApps_;
     ObserverToken activeSessionObserver_;
     WorkHandle activationTimer_;
-    std::optional<Date> lastTick_;
+    ClockReading lastClock_;
     ObserverToken applicationObserver_;
     ObserverToken pauseObserver_;
     bool blockedAlertIsShowing_ = false;

@@ -9,7 +9,7 @@ namespace {
 
 // The next matching moment found from the first day's weekday is the one found by looking at
 // every date, around daylight-saving changes (one at midnight, one of half an hour) and a day a
-// zone left out of its calendar, whose time falls on the next day the zone has.
+// zone left out of its calendar, which matches nothing: that week has no such moment.
 TEST(ReminderDates, TheWeekdayFoundAtOnceIsTheOneEveryDayWouldGive) {
     struct Around {
         const char* zone;
@@ -24,6 +24,7 @@ TEST(ReminderDates, TheWeekdayFoundAtOnceIsTheOneEveryDayWouldGive) {
         {"Pacific/Apia", 2011, 12, 26},      // Friday 30 December never happened there
     };
     const std::pair<int, int> times[] = {{0, 0}, {0, 30}, {2, 30}, {9, 0}, {23, 59}};
+    int notFound = 0;
     for (const Around& around : cases) {
         SCOPED_TRACE(around.zone);
         const Calendar calendar{QTimeZone(around.zone)};
@@ -34,14 +35,20 @@ TEST(ReminderDates, TheWeekdayFoundAtOnceIsTheOneEveryDayWouldGive) {
             for (int weekday = 1; weekday <= 7; ++weekday)
                 for (const auto& [hour, minute] : times) {
                     const std::optional<Date> atOnce = nextDateMatching(calendar, after, weekday, hour, minute);
-                    ASSERT_TRUE(atOnce.has_value());
+                    if (!atOnce) {
+                        EXPECT_STREQ(around.zone, "Pacific/Apia");
+                        ++notFound;
+                    }
                     ASSERT_EQ(atOnce, nextDateMatchingDayByDay(calendar, after, weekday, hour, minute))
                         << "after " << after.secondsSinceReferenceDate << " weekday " << weekday << " at " << hour
                         << ":" << minute;
                 }
     }
+    // Only where the next Friday is the day Apia left out.
+    EXPECT_GT(notFound, 0);
     const Calendar apia{QTimeZone("Pacific/Apia")};
-    EXPECT_EQ(nextDateMatching(apia, *apia.date(2011, 12, 29, 10), 6, 9, 0), apia.date(2011, 12, 31, 9));
+    EXPECT_EQ(nextDateMatching(apia, *apia.date(2011, 12, 29, 10), 6, 9, 0), std::nullopt);
+    EXPECT_EQ(nextDateMatching(apia, *apia.date(2011, 12, 31, 10), 6, 9, 0), apia.date(2012, 1, 6, 9));
 }
 
 } // namespace

@@ -95,7 +95,22 @@ TEST_F(SessionReminderRefresh, EveryChangeLeavesPendingWhatMakingThemAllAnewWoul
         std::function<void()> run;
         // Sessions whose reminders this step must neither remove nor add.
         QStringList untouched;
+        // How often the reminders were refreshed (each refresh asks for the permission once).
+        size_t refreshes = 1;
+        // False where the pending reminders are rightly not what making them anew would give.
+        bool asAnew = true;
     };
+    const auto tick = [&] { scheduler.advance(NimbrelSessionsStore::kActivationInterval); };
+    // Office's reminder for next Monday, fifteen minutes before it starts at 08:30.
+    const auto mondayReminder = [&] {
+        const QString identifier =
+            NimbrelSessionReminderScheduler::identifierPrefix + named("Office").id.toString() + QStringLiteral(".2.0");
+        return pending().count(identifier) ? pending().at(identifier).triggerDate.value_or(Date{}) : Date{};
+    };
+    const auto utc = [](int day, int hour, int minute) {
+        return *Calendar(QTimeZone("UTC")).date(2026, 3, day, hour, minute);
+    };
+    const QStringList everyone = {"Office", "Night", "From elsewhere", "Hush"};
     const Step steps[] = {
         {"add",
          [&] {
@@ -167,11 +182,56 @@ TEST_F(SessionReminderRefresh, EveryChangeLeavesPendingWhatMakingThemAllAnewWoul
              userNotifications.setAddError({});
              edit("Hush", [](NimbrelSession& s) { s.name = "Quiet"; });
          },
-         {}},
+         {},
+         2},
         {"in another time zone",
          [&] {
              setCurrentTimeZone(QTimeZone("America/New_York"));
              edit("Quiet", [](NimbrelSession& s) { s.name = "Hush"; });
+             EXPECT_EQ(mondayReminder(), utc(30, 12, 15)); // 08:15 in New York
+         },
+         {}},
+        // The store's tick remakes them all when the zone gives other local times, once.
+        {"a tick in which nothing changed", tick, everyone, 0},
+        {"back in Berlin, a tick later",
+         [&] {
+             setCurrentTimeZone(QTimeZone("Europe/Berlin"));
+             tick();
+             EXPECT_EQ(mondayReminder(), utc(30, 6, 15));
+         },
+         {}},
+        {"to New York again, a tick later",
+         [&] {
+             setCurrentTimeZone(QTimeZone("America/New_York"));
+             tick();
+             EXPECT_EQ(mondayReminder(), utc(30, 12, 15));
+         },
+         {}},
+        {"the same zone name with another offset",
+         [&] {
+             setCurrentTimeZone(QTimeZone("Nimbrel/Here", 3600, "Here", "HRE"));
+             tick();
+             setCurrentTimeZone(QTimeZone("Nimbrel/Here", -3 * 3600, "Here", "HRE"));
+             tick();
+         },
+         {},
+         2},
+        {"the zone changes while notifications are denied",
+         [&] {
+             userNotifications.setAuthorizationGranted(false);
+             setCurrentTimeZone(QTimeZone("Europe/Berlin"));
+             tick();
+             userNotifications.setAuthorizationGranted(true);
+         },
+         everyone, 1, false},
+        {"allowed again, the next edit remakes them all",
+         [&] { edit("Office", [](NimbrelSession& s) { s.isPinned = true; }); },
+         {}},
+        {"the zone changes and the clock is set back, in one tick",
+         [&] {
+             setCurrentTimeZone(QTimeZone("America/New_York"));
+             clock.offset = -3600;
+             tick();
          },
          {}},
     };
@@ -179,9 +239,14 @@ TEST_F(SessionReminderRefresh, EveryChangeLeavesPendingWhatMakingThemAllAnewWoul
     for (const Step& step : steps) {
         const qsizetype removed = userNotifications.removedIdentifiers().size();
         const size_t added = userNotifications.added().size();
+        const size_t asked = userNotifications.authorizationRequests().size();
         step.run();
-        EXPECT_EQ(pending(), madeAnew(store->sessions().get())) << step.what;
+        if (step.asAnew)
+            EXPECT_EQ(pending(), madeAnew(store->sessions().get())) << step.what;
+        else
+            EXPECT_NE(pending(), madeAnew(store->sessions().get())) << step.what;
         EXPECT_EQ(touched(step.untouched, removed, added), QStringList()) << step.what;
+        EXPECT_EQ(userNotifications.authorizationRequests().size() - asked, step.refreshes) << step.what;
     }
     // Office on five days, Night and From elsewhere on one, eight weeks each.
     EXPECT_EQ(userNotifications.pendingNow().size(), 56u);

@@ -110,15 +110,45 @@ TEST_F(SessionRemindersTest, TheTriggerDropsTheSecondsAndASessionStartingNowSkip
 }
 
 TEST_F(SessionRemindersTest, ASessionThatStartedEarlierTodayIsRemindedEachOfTheNextEightWeeks) {
-    // 08:00 on Fridays, rescheduled at 08:59 that Friday: each week's next start is seven days on.
+    // 08:00 on Fridays, rescheduled at 08:59 on a Friday: each week's next start is seven days on.
+    // In Apia, Friday 30 December 2011 never happened: that week has no reminder (none on the
+    // Saturday, when the session does not start), the weeks around it have theirs.
+    const struct {
+        const char* zone;
+        QDate friday;
+        const char* triggers[8]; // by week; none where the week has no reminder
+    } cases[] = {
+        {"Europe/Berlin",
+         {2026, 3, 27},
+         {"2026-04-03T05:58:00Z", "2026-04-10T05:58:00Z", "2026-04-17T05:58:00Z", "2026-04-24T05:58:00Z",
+          "2026-05-01T05:58:00Z", "2026-05-08T05:58:00Z", "2026-05-15T05:58:00Z", "2026-05-22T05:58:00Z"}},
+        {"Pacific/Apia", // 08:00 at UTC-10, then at UTC+14
+         {2011, 12, 16},
+         {"2011-12-23T17:58:00Z", nullptr, "2012-01-05T17:58:00Z", "2012-01-12T17:58:00Z", "2012-01-19T17:58:00Z",
+          "2012-01-26T17:58:00Z", "2012-02-02T17:58:00Z", "2012-02-09T17:58:00Z"}},
+    };
     work.scheduleWeekdays = {W::friday};
     work.scheduleStartTime = {8, 0};
-    reminders->rescheduleReminders(true, {work});
-    scheduler.advance(0);
-    ASSERT_EQ(pending().size(), 8u);
-    for (int week = 0; week < 8; ++week) {
-        ASSERT_EQ(pending().count(id(6, week)), 1u) << week;
-        EXPECT_EQ(pending().at(id(6, week)).triggerDate, utc(4, 3, 5, 58).addingSeconds(7 * 86400.0 * week)) << week;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zone);
+        setCurrentTimeZone(QTimeZone(c.zone));
+        // The Mac's clock set to the row's Friday; the centre delivers by that clock too.
+        clock.offset = Calendar::current()
+                           .date(c.friday.year(), c.friday.month(), c.friday.day(), 8, 59)
+                           ->secondsSince(scheduler.now());
+        RecordingUserNotifications center(scheduler, clock);
+        platform.userNotifications = &center;
+        const auto rowReminders = std::make_shared<Scheduler>(platform);
+        rowReminders->rescheduleReminders(true, {work});
+        scheduler.advance(0);
+        std::map<QString, QString> expected;
+        for (int week = 0; week < 8; ++week)
+            if (c.triggers[week]) expected[id(6, week)] = c.triggers[week];
+        std::map<QString, QString> made;
+        for (const NotificationRequest& request : center.pendingNow())
+            made[request.identifier] = iso8601String(request.triggerDate.value_or(Date{}));
+        EXPECT_EQ(made, expected);
+        platform.userNotifications = &userNotifications;
     }
 }
 

@@ -10,20 +10,14 @@
 
 namespace nimbrel {
 
-namespace {
-
-// What a card's texts and the list order depend on besides the rule and the moment.
-QByteArray currentStyle() {
-    return currentLocaleName() + '|' + Calendar::current().timeZone().id();
-}
-
-} // namespace
-
 void KeptRuleCards::follow(const std::vector<NimbrelRule>& rules, const RuleListChange& change,
                            const Workspace& workspace, const FileSystem& files, Date now) {
     RuleCardBuilder builder(workspace, files, now);
-    const QByteArray style = currentStyle();
-    const bool inStep = shown_ && style == style_ && size_t(storePosition_.size()) == storeOrder_.size();
+    // What a card's texts and the list order depend on besides the rule and the moment.
+    const QByteArray locale = currentLocaleName();
+    const QTimeZone zone = currentTimeZone();
+    const bool sameStyle = locale == locale_ && sameLocalTimes(zone, zone_, now);
+    const bool inStep = shown_ && sameStyle && size_t(storePosition_.size()) == storeOrder_.size();
     bool followed = false;
     if (inStep && *shown_ == change.number)
         followed = followSteps(rules, {}, builder, now); // only pauses that ran out
@@ -31,7 +25,8 @@ void KeptRuleCards::follow(const std::vector<NimbrelRule>& rules, const RuleList
         followed = followSteps(rules, *change.steps, builder, now);
     if (!followed) remakeAll(rules, builder, now);
     shown_ = change.number;
-    style_ = style;
+    locale_ = locale;
+    zone_ = zone;
 }
 
 KeptRuleCards::Entry KeptRuleCards::entryFor(const NimbrelRule& rule, Date now) {

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QSet>
+#include <QTimeZone>
 
 #include <cstdint>
 #include <optional>
@@ -59,12 +60,14 @@ class KeptRuleCards {
 
     RuleCardListModel& model_;
     std::optional<std::uint64_t> shown_; // the change the cards show
-    QByteArray style_;                   // the locale and zone they were made in
     std::vector<Entry> order_;           // the rows, in order
     std::vector<Uuid> storeOrder_;       // the store's list, by id
     QHash<Uuid, size_t> storePosition_;
     std::set<std::pair<Date, Uuid>> pauseEnds_;
     std::uint64_t made_ = 0;
+    // The locale and zone the cards were made in.
+    QByteArray locale_;
+    QTimeZone zone_;
 };
 
 } // namespace nimbrel

@@ -1,6 +1,7 @@
 #include "ui/rules/RulesViewModel.h"
 
 #include "model/RulesStore.h"
+#include "platform/Calendar.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
 #include "ui/rules/RuleEditorViewModel.h"
@@ -25,6 +26,9 @@ RulesViewModel::RulesViewModel(Platform& platform, std::shared_ptr<NimbrelRulesS
     : CardListViewModel(parent), platform_(platform), store_(std::move(store)),
       editorServices_(std::move(editorServices)) {
     rulesObserver_ = store_->rules().observe([this](const std::vector<NimbrelRule>&) { refreshCards(); });
+    // A pause's end is shown in local time: the open screen follows a change of zone at once.
+    zoneObserver_ = platform_.notifications->addObserver(kTimeZoneDidChangeNotification,
+                                                         [this](const Notification&) { refreshCards(); });
     refreshCards();
 }
 

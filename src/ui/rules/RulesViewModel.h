@@ -108,6 +108,7 @@ class RulesViewModel : public CardListViewModel {
     KeptRuleCards keptCards_{cards_};
     Motion motion_;
     ObserverToken rulesObserver_;
+    ObserverToken zoneObserver_;
     std::optional<RuleEditorSession> editorSession_;
     std::optional<NimbrelRule> customPauseRule_;
     QString customPauseMinutesText_;

@@ -1,4 +1,5 @@
 #include "RulesScreenFixture.h"
+#include "sessions/SessionsStore.h"
 #include "sync/CloudPayloads.h"
 
 #include <random>
@@ -32,6 +33,25 @@ TEST_F(RulesViewModelTest, PauseChoicesReachTheStore) {
         EXPECT_EQ(persisted().at(0).pausedUntil, c.until) << c.option;
     }
     EXPECT_EQ(model->cards().at(0).stateButton, RuleStateButton::resume);
+
+    // The screen stays open while the Mac moves to Tokyo: the sessions store's next tick finds the
+    // new zone, and the card shows the pause's end in it.
+    const auto statusText = [&] {
+        for (const RulePillContent& pill : model->cards().at(0).pills)
+            if (!pill.state.isEmpty()) return pill.label;
+        return QString();
+    };
+    EXPECT_EQ(statusText(), "Paused until 12:05 PM");
+    const auto sessions = NimbrelSessionsStore::create(env.platform, NimbrelSessionsStore::Parts::none());
+    setCurrentTimeZone(QTimeZone("Asia/Tokyo"));
+    env.scheduler.advance(NimbrelSessionsStore::kActivationInterval);
+    EXPECT_EQ(statusText(), "Paused until 9:05 PM");
+    // A zone of one name whose offset changed.
+    setCurrentTimeZone(QTimeZone("Nimbrel/Here", 3600, "Here", "HRE"));
+    env.scheduler.advance(NimbrelSessionsStore::kActivationInterval);
+    setCurrentTimeZone(QTimeZone("Nimbrel/Here", -3 * 3600, "Here", "HRE"));
+    env.scheduler.advance(NimbrelSessionsStore::kActivationInterval);
+    EXPECT_EQ(statusText(), "Paused until 9:05 AM");
 }
 
 TEST_F(RulesViewModelTest, CustomPauseTakesWholeMinutesAndKeepsTheSheetForAnythingElse) {

@@ -86,8 +86,10 @@ TEST_F(SessionsScreenFixture, CardButtonsToggleAndDeleteThroughTheStore) {
 }
 
 TEST_F(SessionsScreenFixture, ActiveBadgeFollowsTheStoresActiveSession) {
-    NimbrelSession always = session("Always");
-    always.scheduleStartTime = always.scheduleEndTime = {0, 0};
+    NimbrelSession daytime = session("Daytime"); // noon in UTC, nine in the evening in Tokyo
+    daytime.scheduleWeekdays = allSessionWeekdays();
+    daytime.scheduleStartTime = {9, 0};
+    daytime.scheduleEndTime = {17, 0};
     NimbrelSession never = session("Never");
     never.scheduleWeekdays = {};
     store->addSession(never);
@@ -99,7 +101,14 @@ TEST_F(SessionsScreenFixture, ActiveBadgeFollowsTheStoresActiveSession) {
         return out;
     };
     EXPECT_EQ(statuses(), QStringList{"Scheduled"});
-    store->addSession(always);
+    store->addSession(daytime);
+    EXPECT_EQ(statuses(), QStringList({"Active", "Scheduled"}));
+    // The open screen follows a change of zone at the store's next tick.
+    setCurrentTimeZone(QTimeZone("Asia/Tokyo"));
+    env.scheduler.advance(NimbrelSessionsStore::kActivationInterval);
+    EXPECT_EQ(statuses(), QStringList({"Scheduled", "Scheduled"}));
+    setCurrentTimeZone(QTimeZone("UTC"));
+    env.scheduler.advance(NimbrelSessionsStore::kActivationInterval);
     EXPECT_EQ(statuses(), QStringList({"Active", "Scheduled"}));
     env.defaults.set("Nimbrel.globalPauseActive", true);
     env.notifications.post("Nimbrel.pauseStateDidChange");
