@@ -29,8 +29,8 @@ CloudFileLock::~CloudFileLock() {
 
 bool CloudFileLock::openFile(QString* error) {
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    // Read-only is enough for a lock, and opens a file made by another user's umask too.
-    fd_ = ::open(encodedPath_.constData(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    // Open for writing: where flock is made of byte-range locks (NFS), an exclusive one needs it.
+    fd_ = ::open(encodedPath_.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd_ >= 0) return true;
     *error = QStringLiteral("its lock file %1 could not be made (%2)").arg(path_, systemError(errno));
     return false;
@@ -38,9 +38,9 @@ bool CloudFileLock::openFile(QString* error) {
 
 bool CloudFileLock::stillAtPath() const {
     struct stat atPath {
-    }, open{};
-    return ::stat(encodedPath_.constData(), &atPath) == 0 && ::fstat(fd_, &open) == 0 && atPath.st_dev == open.st_dev &&
-           atPath.st_ino == open.st_ino;
+    }, locked{};
+    return ::stat(encodedPath_.constData(), &atPath) == 0 && ::fstat(fd_, &locked) == 0 &&
+           atPath.st_dev == locked.st_dev && atPath.st_ino == locked.st_ino;
 }
 
 void CloudFileLock::closeFile() {
