@@ -217,6 +217,8 @@ TEST_F(CloudDatabaseTest, TwoStoresSavingAtOnceFromTwoThreadsLoseNoSave) {
     ASSERT_TRUE(holder.run("BEGIN IMMEDIATE"));
     auto released = std::async(std::launch::async, [&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // A commit waits for the stores' reads to end; failed, it would hold the lock for good.
+        sqlite3_busy_timeout(holder.db, 10000);
         return holder.run("COMMIT");
     });
     std::latch start(2);
