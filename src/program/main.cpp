@@ -19,10 +19,12 @@ int main(int argc, char** argv) {
     nimbrel::FolderInstanceGuard guard(locations);
     if (!guard.claim()) {
         const bool asked = guard.askRunningToComeForward();
+        // A running program that is stopped or busy does not take the request in time: said so.
         nimbrel::logLine(QStringLiteral("NimbrelApp"),
                          QStringLiteral("Nimbrel is already running for these folders (%1)%2; this start ends")
                              .arg(guard.folders().join(QStringLiteral(", ")),
-                                  asked ? QStringLiteral(" and was asked to open its panel") : QString()));
+                                  asked ? QStringLiteral(" and was asked to open its panel")
+                                        : QStringLiteral(", but the request to open its panel did not reach it")));
         return 0;
     }
 

@@ -11,11 +11,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <deque>
+#include <functional>
 #include <future>
 #include <latch>
 #include <thread>
@@ -214,6 +217,8 @@ TEST_F(CloudDatabaseTest, TwoStoresSavingAtOnceFromTwoThreadsLoseNoSave) {
     ASSERT_TRUE(holder.run("BEGIN IMMEDIATE"));
     auto released = std::async(std::launch::async, [&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // A commit waits for the stores' reads to end; failed, it would hold the lock for good.
+        sqlite3_busy_timeout(holder.db, 10000);
         return holder.run("COMMIT");
     });
     std::latch start(2);
@@ -330,53 +335,80 @@ TEST_F(CloudDatabaseTest, ADamagedFileIsKeptAsideWithAClearProblem) {
 }
 
 // A second damaged file never replaces the first one kept, and a file that cannot be moved stays
-// whole: no fresh database is made over it, and the calls fail instead.
+// whole: no fresh database is made over it, and the calls fail instead, each trying again, until
+// it can be moved.
 TEST_F(CloudDatabaseTest, ADamagedFileIsNeverLostWhenItsNameIsTakenOrItCannotMove) {
     const QByteArray garbage = QByteArray("no database, somebody's data\n").repeated(200);
     for (const bool moveFails : {false, true}) {
         SCOPED_TRACE(moveFails ? "the move fails" : "moved twice in one second");
         QTemporaryDir folder;
         const QString damagedPath = folder.filePath(QStringLiteral("CloudDatabase.sqlite"));
-        const MoveAsideFault previous = setMoveAsideFaultForTesting([&](const QString&) { return moveFails; });
+        bool cannotMove = moveFails;
+        // Put back on every way out of the round: a later test's moves must not read `cannotMove`.
+        struct Restore {
+            MoveAsideFault previous;
+            ~Restore() {
+                setLogToStdout(true);
+                setMoveAsideFaultForTesting(previous);
+            }
+        } restore{setMoveAsideFaultForTesting([&](const QString&) { return cannotMove; })};
         setLogToStdout(false);
         for (int round = 0; round < 2; ++round) {
             QFile file(damagedPath);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(garbage + QByteArray::number(round));
             file.close();
-            {
-                Mac m{damagedPath};
-                EXPECT_EQ(m.save(record("r", round)).ok(), !moveFails);
-                if (moveFails) {
-                    EXPECT_TRUE(m.service.setAsideProblem().contains(QStringLiteral("could not be moved")))
-                        << m.service.setAsideProblem().toStdString();
-                }
+            Mac m{damagedPath};
+            QStringList told;
+            m.service.setDamageHandler([&](const QString& problem) { told << problem; });
+            EXPECT_EQ(m.save(record("r", round)).ok(), !moveFails);
+            if (!moveFails) {
+                for (const char* suffix : {"", "-wal", "-shm"})
+                    QFile::remove(damagedPath + QLatin1String(suffix));
+                continue;
             }
-            if (moveFails) {
-                QFile left(damagedPath);
-                ASSERT_TRUE(left.open(QIODevice::ReadOnly));
-                EXPECT_EQ(left.readAll(), garbage + QByteArray::number(round));
-                break;
-            }
-            for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(damagedPath + QLatin1String(suffix));
+            EXPECT_FALSE(m.save(record("r", round)).ok());
+            QFile left(damagedPath);
+            ASSERT_TRUE(left.open(QIODevice::ReadOnly));
+            EXPECT_EQ(left.readAll(), garbage + QByteArray::number(round));
+            ASSERT_EQ(told.size(), 1) << "told once while it stays";
+            EXPECT_TRUE(told[0].contains(QStringLiteral("could not be moved"))) << told[0].toStdString();
+
+            cannotMove = false; // its folder can be written again
+            EXPECT_TRUE(m.save(record("r", round)).ok()) << "tried again at the next call";
+            ASSERT_EQ(told.size(), 2);
+            EXPECT_TRUE(told[1].contains(QStringLiteral("was kept as"))) << told[1].toStdString();
+            break;
         }
-        setLogToStdout(true);
-        setMoveAsideFaultForTesting(previous);
         const QStringList aside = QDir(folder.path()).entryList({QStringLiteral("CloudDatabase.sqlite.damaged-*")});
-        EXPECT_EQ(aside.size(), moveFails ? 0 : 2) << aside.join(' ').toStdString();
+        EXPECT_EQ(aside.size(), moveFails ? 1 : 2) << aside.join(' ').toStdString();
+        QFile kept(folder.filePath(aside.value(0)));
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), garbage + '0');
     }
 }
 
+// A page of the file that no call reads (a table's of its own), with everything in the file
+// itself, not in its log.
+qint64 unreadPage(const QString& file) {
+    OtherProcess other(file);
+    if (!other.run("CREATE TABLE unread(x); PRAGMA wal_checkpoint(TRUNCATE)")) return -1;
+    return other.value("SELECT rootpage FROM sqlite_master WHERE name = 'unread'");
+}
+
+// Damages the file there, as a disk may: opened anew it is damaged, open its calls go on.
+bool spoilPage(const QString& file, qint64 page) {
+    QFile spoiled(file);
+    return page > 0 && spoiled.open(QIODevice::ReadWrite) && spoiled.seek((page - 1) * 4096) &&
+           spoiled.write("XXXX") == 4;
+}
+
 // Another Mac, forked before this process opened the file, finds it damaged where no call reads
-// (the page it is told of, a table's of its own) and sets it aside while this process has it
-// open, then saves to the new file. It ends with 0, or the step that failed.
+// (the page it is told of) and sets it aside while this process has it open, then saves to the
+// new file. It ends with 0, or the step that failed.
 int setAsideByAnotherMac(const QString& file, int told) {
     qint64 page = 0;
-    QFile spoiled(file);
-    if (::read(told, &page, sizeof page) != sizeof page || !spoiled.open(QIODevice::ReadWrite) ||
-        !spoiled.seek((page - 1) * 4096) || spoiled.write("XXXX") != 4)
-        return 1;
-    spoiled.close();
+    if (::read(told, &page, sizeof page) != sizeof page || !spoilPage(file, page)) return 1;
     SqliteCloudStore b(file);
     if (!b.fetch(kContainer, {"before"}).error().hasCode(CloudError::unknownItem)) return 2;
     // The kept copy holds what was only in its log.
@@ -418,26 +450,51 @@ TEST_F(CloudDatabaseTest, FieldsLargerThanAnyRecordReadAsADamagedRow) {
     EXPECT_EQ(a.fetch("huge").value().integer("counter"), 3);
 }
 
+// What keeps a call from opening the file fails it with an error that says so, leaves the file
+// as it is, and the next call opens it once that is gone: another process's lock on the file,
+// or a lock beside it that cannot be made.
 TEST_F(CloudDatabaseTest, AFileLockedAtItsFirstOpeningIsLeftAloneAndOpenedOnceFree) {
     QDir().mkpath(dir.path() + QStringLiteral("/locked"));
     const QString path = dir.path() + QStringLiteral("/locked/CloudDatabase.sqlite");
-    auto other = std::make_unique<OtherProcess>(path);
-    ASSERT_TRUE(other->run("CREATE TABLE mine(x); INSERT INTO mine VALUES(1); BEGIN EXCLUSIVE; "
-                           "INSERT INTO mine VALUES(2);"));
-    SqliteCloudStore store(path, 0); // gives up on a lock at once
-    const CloudResult<CloudRecord> busy = store.fetch(kContainer, {"r"});
-    ASSERT_FALSE(busy.ok());
-    EXPECT_TRUE(busy.error().hasCode(CloudError::serviceUnavailable))
-        << busy.error().localizedDescription.toStdString();
-    EXPECT_TRUE(store.setAsideProblem().isEmpty());
-    EXPECT_EQ(QDir(dir.path() + QStringLiteral("/locked")).entryList({QStringLiteral("*.damaged-*")}), QStringList());
+    const QString lockPath = path + QStringLiteral("-lock");
+    std::unique_ptr<OtherProcess> other;
+    const struct {
+        const char* what;
+        std::function<void()> block, unblock;
+        int code;
+        const char* saying;
+    } rows[] = {
+        {"another process holds the file's lock",
+         [&] { ASSERT_TRUE(other->run("BEGIN EXCLUSIVE; INSERT INTO mine VALUES(2);")); },
+         [&] { ASSERT_TRUE(other->run("COMMIT")); }, CloudError::serviceUnavailable, "locked"},
+        {"a folder takes the name of the lock beside it", [&] { ASSERT_TRUE(QDir().mkpath(lockPath)); },
+         [&] { ASSERT_TRUE(QDir().rmdir(lockPath)); }, CloudError::internalError, "lock file"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const char* suffix : {"", "-wal", "-shm", "-lock"})
+            QFile::remove(path + QLatin1String(suffix));
+        other = std::make_unique<OtherProcess>(path);
+        ASSERT_TRUE(other->run("CREATE TABLE mine(x); INSERT INTO mine VALUES(1);"));
+        row.block();
+        SqliteCloudStore store(path, 0); // gives up on a lock at once
+        const CloudResult<CloudRecord> blocked = store.fetch(kContainer, {"r"});
+        ASSERT_FALSE(blocked.ok());
+        EXPECT_TRUE(blocked.error().hasCode(row.code)) << blocked.error().localizedDescription.toStdString();
+        EXPECT_TRUE(blocked.error().localizedDescription.contains(QLatin1String(row.saying)))
+            << blocked.error().localizedDescription.toStdString();
+        EXPECT_TRUE(store.setAsideProblem().isEmpty());
+        EXPECT_EQ(QDir(dir.path() + QStringLiteral("/locked")).entryList({QStringLiteral("*.damaged-*")}),
+                  QStringList());
 
-    ASSERT_TRUE(other->run("COMMIT"));
-    other.reset();
-    EXPECT_TRUE(store.fetch(kContainer, {"r"}).error().hasCode(CloudError::unknownItem)) << "opened at the next call";
-    EXPECT_TRUE(store.save(kContainer, record("r", 1)).ok());
-    OtherProcess again(path);
-    EXPECT_TRUE(again.run("SELECT x FROM mine")) << "the file is the one that was there";
+        row.unblock();
+        other.reset();
+        EXPECT_TRUE(store.fetch(kContainer, {"r"}).error().hasCode(CloudError::unknownItem))
+            << "opened at the next call";
+        EXPECT_TRUE(store.save(kContainer, record("r", 1)).ok());
+        OtherProcess again(path);
+        EXPECT_TRUE(again.run("SELECT x FROM mine")) << "the file is the one that was there";
+    }
 }
 
 // A file set aside by another process is never written on again: each call opens the file at the
@@ -449,9 +506,8 @@ TEST_F(CloudDatabaseTest, AFileSetAsideByAnotherProcessIsNeverWrittenOnAgain) {
     ASSERT_GE(child, 0);
     if (child == 0) _exit(setAsideByAnotherMac(path, go[0]));
     ASSERT_TRUE(a.save(record("first", 1)).ok());
-    OtherProcess other(path);
-    ASSERT_TRUE(other.run("CREATE TABLE unread(x); PRAGMA wal_checkpoint(TRUNCATE)"));
-    const qint64 page = other.value("SELECT rootpage FROM sqlite_master WHERE name = 'unread'");
+    const qint64 page = unreadPage(path);
+    ASSERT_GT(page, 0);
     ASSERT_TRUE(a.save(record("before", 1)).ok()); // only in the log
     ASSERT_EQ(::write(go[1], &page, sizeof page), qint64(sizeof page));
     int status = -1;
@@ -462,14 +518,138 @@ TEST_F(CloudDatabaseTest, AFileSetAsideByAnotherProcessIsNeverWrittenOnAgain) {
     // Moved aside while a save writes, with no new file yet: the save is written to a new one.
     SqliteCloudStore store(path);
     bool moved = false;
-    store.setAfterWriteForTesting([&] {
-        if (!std::exchange(moved, true))
+    store.setStepHookForTesting([&](SqliteCloudStore::Step step) {
+        if (step == SqliteCloudStore::Step::written && !std::exchange(moved, true))
             for (const char* suffix : {"", "-wal"})
                 QFile::rename(path + suffix, path + ".gone" + suffix);
     });
     ASSERT_TRUE(store.save(kContainer, record("racing", 1)).ok());
     EXPECT_TRUE(a.fetch("racing").ok());
 }
+
+#ifdef NIMBREL_CLOUD_STORE_HELPER
+// Another program on the cloud file, in a process of its own (cloud_store_helper), told what to do
+// line by line; it keeps the names of the saves it was told were made.
+struct StoreProcess {
+    explicit StoreProcess(const QString& file) {
+        process.start(QStringLiteral(NIMBREL_CLOUD_STORE_HELPER), {file});
+        EXPECT_TRUE(process.waitForStarted());
+    }
+    ~StoreProcess() {
+        process.closeWriteChannel();
+        if (!process.waitForFinished(15000)) process.kill();
+        process.waitForFinished();
+    }
+    void tell(const QByteArray& command) {
+        asked.push_back(command);
+        process.write(command + '\n');
+    }
+    // Lets a call held at a step go on.
+    void release() { process.write("go\n"); }
+    // The next line it answers, waiting `ms` at most for it (empty when none came).
+    QByteArray answer(int ms = 15000) {
+        while (!process.canReadLine())
+            if (!process.waitForReadyRead(ms)) return {};
+        const QByteArray line = process.readLine().trimmed();
+        if (line == "held" || asked.empty()) return line;
+        const QByteArray command = asked.front();
+        asked.pop_front();
+        if (command.startsWith("save ") && line == "done") acknowledged << QString::fromUtf8(command.mid(5));
+        return line;
+    }
+    QByteArray ask(const QByteArray& command) {
+        tell(command);
+        return answer();
+    }
+
+    QProcess process;
+    std::deque<QByteArray> asked;
+    QStringList acknowledged;
+};
+
+// Two programs on one cloud file, one stopped in the middle of a step while the other saves and
+// reads (or the file is moved): every save that either was told was made is in the file at the
+// path, for both and for a program that opens it afterwards.
+TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIsAtThePath) {
+    const struct {
+        const char* what;
+        const char* step;
+        const char* heldCall;
+        bool damaged; // where no call reads: the held program sets the file aside as it opens it
+        std::function<void(const QString& file, StoreProcess& other)> meanwhile;
+    } rows[] = {
+        {"setting a damaged file aside, while the other saves and reads", "setting-aside", "fetch before", true,
+         [](const QString& file, StoreProcess& other) {
+             for (const char* command : {"save during-1", "fetch before", "save during-2"})
+                 other.tell(command);
+             // A moment for the other to act in the middle of the move; it waits for the move's end.
+             other.answer(1000);
+             // A call that waits for no lock gives up at once, and says why.
+             SqliteCloudStore impatient(file, 0);
+             const CloudResult<CloudRecord> busy = impatient.fetch(kContainer, {"before"});
+             ASSERT_FALSE(busy.ok());
+             EXPECT_TRUE(busy.error().hasCode(CloudError::serviceUnavailable));
+             EXPECT_TRUE(busy.error().localizedDescription.contains(QStringLiteral("setting the damaged file aside")))
+                 << busy.error().localizedDescription.toStdString();
+         }},
+        {"opening, while a program that takes no lock moves the file aside and the other makes a new one", "opened",
+         "save racing", false,
+         [](const QString& file, StoreProcess& other) {
+             for (const char* suffix : {"", "-wal"})
+                 ASSERT_TRUE(QFile::rename(file + suffix, file + QStringLiteral(".moved") + suffix));
+             QFile::remove(file + QStringLiteral("-shm"));
+             EXPECT_EQ(other.ask("save in-the-new-file"), "done");
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("CloudDatabase.sqlite"));
+        StoreProcess held(file);
+        StoreProcess other(file);
+        ASSERT_EQ(other.ask("save before"), "done");
+        if (row.damaged) {
+            ASSERT_TRUE(spoilPage(file, unreadPage(file)));
+            ASSERT_EQ(other.ask("save while-damaged"), "done") << "open, it works on";
+        }
+        other.acknowledged.clear(); // what is in the file from before the step is not counted
+
+        ASSERT_EQ(held.ask(QByteArray("hold ") + row.step), "done");
+        held.tell(row.heldCall);
+        ASSERT_EQ(held.answer(), "held");
+        row.meanwhile(file, other);
+        held.release();
+        const QByteArray heldAnswer = held.answer();
+        EXPECT_FALSE(heldAnswer.isEmpty());
+        if (row.damaged) {
+            EXPECT_EQ(heldAnswer, "missing") << "it works in the new file";
+        }
+        while (!other.asked.empty())
+            ASSERT_FALSE(other.answer().isEmpty()) << "the other program answers no more";
+        // Both work on in the file at the path.
+        EXPECT_EQ(held.ask("save after-1"), "done");
+        EXPECT_EQ(other.ask("save after-2"), "done");
+        if (row.damaged) {
+            EXPECT_TRUE(other.acknowledged.contains(QStringLiteral("during-1")) &&
+                        other.acknowledged.contains(QStringLiteral("during-2")))
+                << other.acknowledged.join(' ').toStdString();
+            const QStringList kept =
+                QDir(folder.path()).entryList({QStringLiteral("CloudDatabase.sqlite.damaged-*[0-9Z]")});
+            ASSERT_EQ(kept.size(), 1);
+            EXPECT_EQ(OtherProcess(folder.filePath(kept[0])).value("SELECT count(*) FROM records"), 2)
+                << "the file set aside holds what was saved before";
+        }
+
+        SqliteCloudStore fresh(file);
+        for (const QString& name : held.acknowledged + other.acknowledged) {
+            SCOPED_TRACE(name.toStdString());
+            EXPECT_EQ(held.ask("fetch " + name.toUtf8()), "found");
+            EXPECT_EQ(other.ask("fetch " + name.toUtf8()), "found");
+            EXPECT_TRUE(fresh.fetch(kContainer, {name}).ok());
+        }
+    }
+}
+#endif
 
 TEST_F(CloudDatabaseTest, QuittingDropsTheWaitingCallsAndWaitsForNoLock) {
     a.save(record("r", 1));

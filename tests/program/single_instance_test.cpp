@@ -76,9 +76,10 @@ std::map<QString, QByteArray> everythingUnder(const QString& root) {
 }
 
 // A start that shares either folder with a running program ends at once, writing nothing, and
-// one that shares its data folder asks the running one to open its panel; a Mac with folders of
+// one that shares its data folder asks the running one to open its panel, or says that the
+// request did not reach it when the running one takes no more (stopped); a Mac with folders of
 // its own runs (here one folder holds both its preferences and its data); a killed program does
-// not keep the next start on its folders from running.
+// not keep the next start on its folders from running, nor later starts from reaching that one.
 TEST(SingleInstance, AStartOnTheFoldersOfARunningOneEndsWritingNothing) {
     ensureApplication();
     QTemporaryDir dir;
@@ -104,11 +105,34 @@ TEST(SingleInstance, AStartOnTheFoldersOfARunningOneEndsWritingNothing) {
         EXPECT_TRUE(second.output.contains("NimbrelApp: Nimbrel is already running for these folders"))
             << second.output.toStdString();
         EXPECT_EQ(second.output.contains("asked to open its panel"), c.asksForThePanel);
+        EXPECT_EQ(second.output.contains("the request to open its panel did not reach it"), !c.asksForThePanel);
         EXPECT_TRUE(everythingUnder(root) == before) << "the second start wrote to the folders";
         first->signal(SIGCONT);
         if (c.asksForThePanel) {
             EXPECT_TRUE(first->printed("NimbrelApp: launched again while running: opening the panel"));
         }
+    }
+    // Stopped, the running one takes no request: once its queue is full, later starts wait a
+    // moment for room and end, saying so, instead of waiting for it.
+    {
+        ASSERT_TRUE(first->stop());
+        const auto before = everythingUnder(root);
+        QByteArray lastOutput;
+        for (int start = 0; start < 12; ++start) {
+            SCOPED_TRACE(start);
+            Start later(root, QStringLiteral("config-a+data-a"));
+            ASSERT_TRUE(later.process.waitForFinished(15000)) << "it waits for the stopped one";
+            EXPECT_EQ(later.process.exitCode(), 0);
+            lastOutput = later.output + later.process.readAll();
+            EXPECT_TRUE(lastOutput.contains("NimbrelApp: Nimbrel is already running for these folders"));
+            if (start == 0) {
+                EXPECT_TRUE(lastOutput.contains("and was asked to open its panel")) << "a queued request";
+            }
+        }
+        EXPECT_TRUE(lastOutput.contains(", but the request to open its panel did not reach it; this start ends"))
+            << lastOutput.toStdString();
+        EXPECT_TRUE(everythingUnder(root) == before) << "the later starts wrote to the folders";
+        first->signal(SIGCONT);
     }
     Start otherMac(root, QStringLiteral("home-b+home-b"));
     EXPECT_TRUE(otherMac.printed(kLaunched)) << otherMac.output.toStdString();
@@ -118,6 +142,11 @@ TEST(SingleInstance, AStartOnTheFoldersOfARunningOneEndsWritingNothing) {
     first.reset();
     Start next(root, QStringLiteral("config-a+data-a"));
     EXPECT_TRUE(next.printed(kLaunched)) << next.output.toStdString();
+    // It listens where the killed one left its socket.
+    Start later(root, QStringLiteral("config-a+data-a"));
+    ASSERT_TRUE(later.process.waitForFinished(15000));
+    EXPECT_TRUE(later.process.readAll().contains("and was asked to open its panel"));
+    EXPECT_TRUE(next.printed("NimbrelApp: launched again while running: opening the panel"));
     EXPECT_EQ(next.end(), 0);
 }
 

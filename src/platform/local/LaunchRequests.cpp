@@ -8,6 +8,7 @@
 #include <optional>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -45,6 +46,9 @@ bool LaunchRequests::send(const QString& path) {
     if (!address) return false;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
+    // A connection to a full queue waits for room as long as a send would, so this bounds it.
+    const timeval wait{kWaitForRoomMs / 1000, (kWaitForRoomMs % 1000) * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
     int connected;
     do {
         connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address);

@@ -17,7 +17,10 @@ class LaunchRequests final {
     // running program may call this) and calls `request` on the main thread for each launch
     // that connects. None when it cannot listen (a path too long for a socket, say).
     static std::unique_ptr<LaunchRequests> listen(const QString& path, std::function<void()> request);
-    // Connects to the program listening at `path`; whether one was.
+    // How long a launch waits for room in the running program's queue of requests: one that is
+    // stopped, or whose main thread is busy, takes none from it, and past a few the queue is full.
+    static constexpr int kWaitForRoomMs = 1000;
+    // Connects to the program listening at `path`; whether the request reached its queue.
     static bool send(const QString& path);
 
     ~LaunchRequests();

@@ -4,9 +4,7 @@
 #include "platform/local/CloudFieldCoding.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSet>
 
 #include <sqlite3.h>
@@ -106,8 +104,30 @@ struct StatementUse {
 
 } // namespace
 
+// Why the lock's scope is enough: the file at the path is only ever opened, made, looked at or
+// worked in by a call holding the lock shared, and moved aside only under it held exclusively. So
+// no call finds the path between the file's move and its log's (where a new file would take the
+// damaged one's log and shared memory), and none commits into a file while it moves: a call ends
+// before the move begins, its write in the file set aside and found there, or starts after it,
+// finds another file at the path and works in that one. Closing needs no lock: the engine checks
+// the log into the file and deletes it and the shared memory only while the file is still at its
+// path, so they are that file's own, and a move under way finds them gone.
+struct SqliteCloudStore::CallHold {
+    explicit CallHold(SqliteCloudStore& store) : store(store) {
+        opened = store.lockFile(CloudFileLock::Mode::shared, &error) && store.ensureOpen(&error);
+    }
+    ~CallHold() { store.fileLock_.release(); }
+    CallHold(const CallHold&) = delete;
+    CallHold& operator=(const CallHold&) = delete;
+
+    SqliteCloudStore& store;
+    CloudError error;
+    bool opened = false;
+};
+
 SqliteCloudStore::SqliteCloudStore(QString path, int busyTimeoutMs)
-    : path_(std::move(path)), encodedPath_(QFile::encodeName(path_)), busyTimeoutMs_(busyTimeoutMs) {}
+    : path_(std::move(path)), encodedPath_(QFile::encodeName(path_)), busyTimeoutMs_(busyTimeoutMs),
+      fileLock_(path_ + QStringLiteral("-lock")) {}
 
 SqliteCloudStore::~SqliteCloudStore() {
     close();
@@ -161,12 +181,26 @@ bool SqliteCloudStore::execWaitingForLock(const char* sql) {
     }
 }
 
-int SqliteCloudStore::openFile(QString* problem) {
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+bool SqliteCloudStore::lockFile(CloudFileLock::Mode mode, CloudError* error) {
+    QString why;
+    const CloudFileLock::Outcome outcome = fileLock_.take(
+        mode, [this](int attempts) { return waitForLock(this, attempts) != 0; }, &why);
+    if (outcome == CloudFileLock::Outcome::taken) return true;
+    *error = outcome == CloudFileLock::Outcome::busy
+                 ? CloudError::make(CloudError::serviceUnavailable,
+                                    QStringLiteral("The cloud database is busy: %1").arg(why))
+                 : CloudError::make(CloudError::internalError,
+                                    QStringLiteral("The cloud database could not be opened: %1").arg(why));
+    return false;
+}
+
+int SqliteCloudStore::openFile(QString* problem, std::optional<FileIdentity>* found) {
     // The file found at the path before the opening and after it: the same both times is the one opened.
     const std::optional<FileIdentity> before = identityAtPath();
-    auto failed = [this, problem](int code, const QString& text) {
+    found->reset();
+    auto failed = [this, problem, found, &before](int code, const QString& text) {
         *problem = text;
+        if (db_ && identityAtPath() == before) *found = before;
         close();
         return code & 0xff;
     };
@@ -192,6 +226,7 @@ int SqliteCloudStore::openFile(QString* problem) {
     if (!execWaitingForLock("PRAGMA journal_mode=WAL") || !exec(db_, "PRAGMA synchronous=NORMAL") ||
         !execWaitingForLock(kSchema))
         return failed(sqlite3_errcode(db_), lastError(db_));
+    reachedStep(Step::opened);
     openIdentity_ = identityAtPath();
     if (before && openIdentity_ != before)
         return failed(SQLITE_BUSY, QStringLiteral("the file was replaced while it was being opened"));
@@ -214,26 +249,48 @@ int SqliteCloudStore::prepareStatements(QString* problem) {
     return SQLITE_OK;
 }
 
+bool SqliteCloudStore::setAsideAlone(const FileIdentity& damaged, const QString& problem, CloudError* error) {
+    // Held shared, the lock is let go first anyway to be taken exclusively.
+    fileLock_.release();
+    if (!lockFile(CloudFileLock::Mode::exclusive, error)) return false;
+    // Another process may have set it aside between the two locks: the file there now is opened.
+    const bool moved = identityAtPath() != damaged || setAside(problem);
+    fileLock_.release();
+    if (!lockFile(CloudFileLock::Mode::shared, error)) return false;
+    if (!moved)
+        *error = CloudError::make(CloudError::internalError,
+                                  QStringLiteral("The cloud database could not be opened: %1").arg(problem));
+    return moved;
+}
+
 bool SqliteCloudStore::setAside(const QString& problem) {
-    setAsideNoticeTaken_ = false; // each file set aside is told of
     // A free name, never another kept file's: a second damaged file within the same second
     // must not replace the first.
     const std::optional<QString> aside = moveAside(path_, QStringLiteral("damaged"));
+    if (aside) reachedStep(Step::settingAside);
     const QString wal = path_ + QStringLiteral("-wal");
     // The log belongs to the damaged file and goes with it: left behind, a fresh database in its
-    // place would take the damaged file's pages from it.
-    const bool walMoved = aside && (!QFile::exists(wal) || QFile::rename(wal, *aside + QStringLiteral("-wal")));
-    if (aside && !walMoved) QFile::rename(*aside, path_);
-    if (!walMoved) {
-        setAsideProblem_ = QStringLiteral("The cloud database file was damaged (%1) and could not be moved aside; "
-                                          "it was left as it is.")
-                               .arg(problem);
-        return false;
+    // place would take the damaged file's pages from it. (One that is gone went into its file.)
+    const bool walMoved =
+        aside && (!QFile::exists(wal) || QFile::rename(wal, *aside + QStringLiteral("-wal")) || !QFile::exists(wal));
+    const bool movedBack = aside && !walMoved && QFile::rename(*aside, path_);
+    QString text;
+    if (walMoved) {
+        QFile::remove(path_ + QStringLiteral("-shm"));
+        text = QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, *aside);
+    } else if (aside && !movedBack) {
+        text = QStringLiteral("The cloud database file was damaged (%1) and was moved to %2, but its log could not "
+                              "follow it.")
+                   .arg(problem, *aside);
+    } else {
+        text = QStringLiteral("The cloud database file was damaged (%1) and could not be moved aside; it was left as "
+                              "it is.")
+                   .arg(problem);
     }
-    QFile::remove(path_ + QStringLiteral("-shm"));
-    setAsideProblem_ =
-        QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, *aside);
-    return true;
+    // Each file set aside is told of; a file that stays where it is, once for as long as it stays.
+    if (walMoved || text != setAsideProblem_) setAsideNoticeTaken_ = false;
+    setAsideProblem_ = text;
+    return walMoved;
 }
 
 bool SqliteCloudStore::ensureOpen(CloudError* error) {
@@ -242,24 +299,19 @@ bool SqliteCloudStore::ensureOpen(CloudError* error) {
         // Set aside by another process (or gone): the file at the path now is the cloud, opened
         // (or made) as at a start, and a damaged one is set aside in turn.
         close();
-        opened_ = false;
     }
     QString problem;
-    int code = openFile(&problem);
-    if (code == SQLITE_OK) {
-        opened_ = true;
-        return true;
+    std::optional<FileIdentity> found;
+    int code = openFile(&problem, &found);
+    // Only a file that the engine finds is no database, or damaged, as it opens it is set aside
+    // (one that goes bad while open fails its calls); one that cannot be moved is tried again at
+    // the next call. Any other failure (a lock another process holds, an I/O error) is reported
+    // and leaves the file alone; the next call tries again.
+    if ((code == SQLITE_NOTADB || code == SQLITE_CORRUPT) && found) {
+        if (!setAsideAlone(*found, problem, error)) return false;
+        code = openFile(&problem, &found);
     }
-    // Only a file that the engine finds is no database, or damaged, is set aside, and only
-    // before it has once opened well. Any other failure (a lock another process holds, an I/O
-    // error) is reported and leaves the file alone; the next call tries again.
-    if (!opened_ && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT) && QFile::exists(path_)) {
-        opened_ = true;
-        if (setAside(problem)) {
-            code = openFile(&problem);
-            if (code == SQLITE_OK) return true;
-        }
-    }
+    if (code == SQLITE_OK) return true;
     const bool busy = code == SQLITE_BUSY || code == SQLITE_LOCKED;
     *error = CloudError::make(busy ? CloudError::serviceUnavailable : CloudError::internalError,
                               QStringLiteral("The cloud database could not be opened: %1").arg(problem));
@@ -320,8 +372,8 @@ CloudError SqliteCloudStore::damagedRecord(const CloudRecordID& id) {
 
 CloudResult<CloudRecord> SqliteCloudStore::fetch(const QString& container, const CloudRecordID& id) {
     std::lock_guard lock(mutex_);
-    CloudError error;
-    if (!ensureOpen(&error)) return error;
+    const CallHold hold(*this);
+    if (!hold.opened) return hold.error;
     RowState state;
     CloudResult<CloudRecord> result = readRow(container, id, &state);
     if (state == RowState::damaged) return damagedRecord(id);
@@ -339,17 +391,18 @@ CloudResult<CloudRecord> SqliteCloudStore::save(const QString& container, const 
             CloudError::limitExceeded,
             QStringLiteral("The record \"%1\" is too large to be saved.").arg(record.recordID().recordName));
     std::lock_guard lock(mutex_);
-    // The caller hears only of a write to the file at the path: one that went to a file set aside
-    // meanwhile is made again in the file there now.
+    CallHold hold(*this);
+    // The caller hears only of a write to the file at the path: one that went to a file moved
+    // meanwhile (by a program that takes no lock) is made again in the file there now.
     for (int writes = 1;; ++writes) {
-        CloudError error;
-        if (!ensureOpen(&error)) return error;
+        if (!hold.opened) return hold.error;
         CloudResult<CloudRecord> saved = saveInOpenFile(container, record, fields);
-        if (afterWriteForTesting_) afterWriteForTesting_();
+        reachedStep(Step::written);
         if (isStillAtPath()) return saved;
         if (writes == kWritesWhileReplaced)
             return CloudError::make(CloudError::serviceUnavailable,
                                     QStringLiteral("The cloud database file was replaced while it was being written."));
+        hold.opened = ensureOpen(&hold.error);
     }
 }
 
@@ -395,8 +448,8 @@ CloudResult<CloudRecord> SqliteCloudStore::saveInOpenFile(const QString& contain
 CloudResult<CloudBatchResult> SqliteCloudStore::fetchMany(const QString& container,
                                                           const std::vector<CloudRecordID>& ids) {
     std::lock_guard lock(mutex_);
-    CloudError error;
-    if (!ensureOpen(&error)) return error;
+    const CallHold hold(*this);
+    if (!hold.opened) return hold.error;
     // One read transaction: every record as of the same moment.
     Transaction transaction(db_, "BEGIN");
     if (!transaction.isOpen()) return failure(QStringLiteral("The cloud database could not be read"));
@@ -422,8 +475,8 @@ CloudResult<CloudBatchResult> SqliteCloudStore::fetchMany(const QString& contain
 
 bool SqliteCloudStore::damageFields(const QString& container, const CloudRecordID& id) {
     std::lock_guard lock(mutex_);
-    CloudError error;
-    if (!ensureOpen(&error)) return false;
+    const CallHold hold(*this);
+    if (!hold.opened) return false;
     sqlite3_stmt* update = nullptr;
     if (sqlite3_prepare_v2(db_, "UPDATE records SET fields = x'ff00ff' WHERE container = ?1 AND name = ?2", -1,
                            &update, nullptr) != SQLITE_OK)

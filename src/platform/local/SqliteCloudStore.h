@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CloudDatabase.h"
+#include "platform/local/CloudFileLock.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,7 +24,8 @@ namespace nimbrel {
 // Calls are blocking and serialised; they are meant for a worker thread. Each call first looks
 // whether the file at the path is still the one open (another process may have set it aside as
 // damaged) and opens the one there when not; a save whose file was replaced while it wrote is
-// written again to the new one.
+// written again to the new one. A damaged file is set aside by one process at a time, and by
+// none while another opens the file or works in it (see CloudFileLock).
 class SqliteCloudStore {
   public:
     // How long a call waits for another process's lock before it fails as busy.
@@ -48,16 +50,21 @@ class SqliteCloudStore {
     bool damageFields(const QString& container, const CloudRecordID& id);
 
     const QString& path() const { return path_; }
-    // Why the file found at the first opening was set aside, and where it went (empty when
-    // it opened well).
+    // Why the last damaged file found was set aside, and where it went, or why it stayed (empty
+    // when none was found).
     QString setAsideProblem() const;
-    // The problem above the first time it is asked for after the file was set aside, else empty.
+    // The problem above the first time it is asked for after it changed, else empty.
     QString takeSetAsideNotice();
     // From now on no call waits for another process's lock (the program is quitting); one that
     // waits gives up within a moment. Callable from any thread.
     void stopWaiting() { stopWaiting_ = true; }
-    // For tests: runs after each write, before the store looks whether the file is still at its path.
-    void setAfterWriteForTesting(std::function<void()> hook) { afterWriteForTesting_ = std::move(hook); }
+    // For tests: runs at each of these steps, in the middle of the call that makes it.
+    enum class Step {
+        written,      // a save's write, before the store looks whether the file is still at its path
+        settingAside, // a damaged file moved to its new name, before its log follows it
+        opened,       // a file opened, before the store looks whether it is the one at the path
+    };
+    void setStepHookForTesting(std::function<void(Step)> hook) { stepHookForTesting_ = std::move(hook); }
 
   private:
     // A file as the system knows it, whatever its name.
@@ -68,18 +75,28 @@ class SqliteCloudStore {
     };
     std::optional<FileIdentity> identityAtPath() const;
     bool isStillAtPath() const { return openIdentity_ && identityAtPath() == openIdentity_; }
-    // Opens the file at the path unless the one open is still there.
+    struct CallHold;
+    // Takes the lock beside the file; a lock that cannot be made or is not given in time fails the call.
+    bool lockFile(CloudFileLock::Mode mode, CloudError* error);
+    // Opens the file at the path unless the one open is still there; with the lock held shared.
     bool ensureOpen(CloudError* error);
-    // SQLITE_OK, or the primary code of what failed (what the integrity check finds is SQLITE_CORRUPT).
-    int openFile(QString* problem);
+    // SQLITE_OK, or the primary code of what failed (what the integrity check finds is SQLITE_CORRUPT);
+    // `found` is the file that failed, when one was opened.
+    int openFile(QString* problem, std::optional<FileIdentity>* found);
     bool execWaitingForLock(const char* sql);
     int prepareStatements(QString* problem);
     static int waitForLock(void* store, int attempts);
     void close();
     CloudResult<CloudRecord> saveInOpenFile(const QString& container, const CloudRecord& record,
                                             const QByteArray& fields);
+    // Sets the `damaged` file aside holding the lock exclusively, unless another process did so
+    // first; false (with the lock held shared again, as before) when it stays where it is.
+    bool setAsideAlone(const FileIdentity& damaged, const QString& problem, CloudError* error);
     // Moves the damaged file and its log aside; false when they stay where they are.
     bool setAside(const QString& problem);
+    void reachedStep(Step step) {
+        if (stepHookForTesting_) stepHookForTesting_(step);
+    }
     enum class RowState { good, damaged, databaseFailed };
     // A damaged row comes back with its type and tag and no fields.
     CloudResult<CloudRecord> readRow(const QString& container, const CloudRecordID& id, RowState* state);
@@ -95,14 +112,14 @@ class SqliteCloudStore {
     std::optional<FileIdentity> openIdentity_;
     sqlite3_stmt* select_ = nullptr;
     sqlite3_stmt* upsert_ = nullptr;
-    bool opened_ = false;
+    CloudFileLock fileLock_;
     QString setAsideProblem_;
     // What the row reads bind, kept between calls.
     QString boundContainer_;
     QByteArray boundContainerUtf8_;
     QByteArray nameBuffer_;
     bool setAsideNoticeTaken_ = false;
-    std::function<void()> afterWriteForTesting_;
+    std::function<void(Step)> stepHookForTesting_;
 };
 
 } // namespace nimbrel
