@@ -85,7 +85,7 @@ void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) {
 void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optional<quint64> storedGeneration) {
     triggerIndex_.reset();
     storedText_.reset();
-    const RuleListChange previous = std::exchange(lastChange_, {lastChange_.number + 1, std::nullopt});
+    const RuleListChange previous = std::exchange(lastChange_, {lastChange_.number + 1, std::nullopt, std::nullopt});
     if (!rules_.set(std::move(rules))) lastChange_ = previous;
     loadedGeneration_ = storedGeneration;
 }
@@ -98,13 +98,20 @@ void NimbrelRulesStore::editRules(std::vector<RuleListEdit> edits) {
     current.reserve(list.size() + edits.size());
     for (const NimbrelRule& rule : list)
         current.push_back(&rule);
-    RuleListChange change{lastChange_.number + 1, std::vector<RuleListChange::Step>{}};
+    // Where a rule stands in `list`, when it is one of its rules.
+    const auto heldAt = [&](const NimbrelRule* rule) -> std::optional<size_t> {
+        const std::less<const NimbrelRule*> before;
+        if (before(rule, list.data()) || !before(rule, list.data() + list.size())) return std::nullopt;
+        return size_t(rule - list.data());
+    };
+    RuleListChange change{lastChange_.number + 1, std::vector<RuleListChange::Step>{}, std::nullopt};
     bool onlyReplaced = true;
     for (RuleListEdit& edit : edits) {
         const auto at = current.begin() + std::ptrdiff_t(edit.position);
         if (edit.kind != RuleListEdit::Kind::insert) edit.before = *at;
         if (triggerIndex_) triggerIndex_->apply(edit);
-        change.steps->push_back({edit.kind, edit.position, (edit.after ? edit.after : edit.before)->id});
+        const bool moved = edit.kind == RuleListEdit::Kind::insert && heldAt(edit.after);
+        change.steps->push_back({edit.kind, edit.position, (edit.after ? edit.after : edit.before)->id, moved});
         if (edit.kind == RuleListEdit::Kind::replace) {
             *at = edit.after;
             continue;
@@ -124,11 +131,6 @@ void NimbrelRulesStore::editRules(std::vector<RuleListEdit> edits) {
             return;
         }
         // `rules` holds what `list` held: the rules that stay are moved, not copied.
-        const auto heldAt = [&](const NimbrelRule* rule) -> std::optional<size_t> {
-            const std::less<const NimbrelRule*> before;
-            if (before(rule, list.data()) || !before(rule, list.data() + list.size())) return std::nullopt;
-            return size_t(rule - list.data());
-        };
         std::vector<unsigned> uses(list.size(), 0);
         for (const NimbrelRule* rule : current)
             if (auto held = heldAt(rule)) ++uses[*held];
@@ -138,6 +140,24 @@ void NimbrelRulesStore::editRules(std::vector<RuleListEdit> edits) {
             const std::optional<size_t> held = heldAt(rule);
             next.push_back(held && uses[*held] == 1 ? std::move(rules[*held]) : *rule);
         }
+        rules = std::move(next);
+    });
+    loadedGeneration_.reset();
+}
+
+void NimbrelRulesStore::arrangeRules(const RuleListArrangement& arrangement) {
+    // The tap lookup and the stored text follow while the places still point at the held rules.
+    if (triggerIndex_) triggerIndex_->arrange(arrangement);
+    if (storedText_) storedText_->arrange(arrangement);
+    std::vector<Uuid> arrangedAnew;
+    for (const RuleListArrangement::Place& place : arrangement.places)
+        if (place.held == RuleListArrangement::notHeld) arrangedAnew.push_back(place.rule->id);
+    lastChange_ = {lastChange_.number + 1, std::nullopt, std::move(arrangedAnew)};
+    rules_.modify([&](std::vector<NimbrelRule>& rules) {
+        std::vector<NimbrelRule> next;
+        next.reserve(arrangement.places.size());
+        for (const RuleListArrangement::Place& place : arrangement.places)
+            next.push_back(place.held != RuleListArrangement::notHeld ? std::move(rules[place.held]) : *place.rule);
         rules = std::move(next);
     });
     loadedGeneration_.reset();
