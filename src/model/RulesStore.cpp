@@ -25,6 +25,45 @@ bool finite(Date d) {
     return std::isfinite(d.secondsSinceReferenceDate);
 }
 
+// Arranges `rules` by `arrangement` where they are: each held rule is moved once, along the cycles
+// of the places it takes, and no list is allocated beside it. The places of the rules no longer
+// held, and those past the list's end, stand for the new rules' until these are copied in.
+void arrangeInPlace(std::vector<NimbrelRule>& rules, const RuleListArrangement& arrangement) {
+    const std::vector<RuleListArrangement::Place>& places = arrangement.places;
+    const size_t size = std::max(rules.size(), places.size());
+    std::vector<size_t> from(size, RuleListArrangement::notHeld); // the place each place takes its rule from
+    std::vector<bool> taken(size, false);
+    for (size_t to = 0; to < places.size(); ++to) {
+        if (places[to].held == RuleListArrangement::notHeld) continue;
+        from[to] = places[to].held;
+        taken[places[to].held] = true;
+    }
+    size_t spare = 0;
+    for (size_t to = 0; to < size; ++to) {
+        if (from[to] != RuleListArrangement::notHeld) continue;
+        while (taken[spare])
+            ++spare;
+        from[to] = spare;
+        taken[spare] = true;
+    }
+    rules.resize(size);
+    std::vector<bool> done(size, false);
+    for (size_t start = 0; start < size; ++start) {
+        if (done[start] || from[start] == start) continue;
+        NimbrelRule first = std::move(rules[start]);
+        size_t to = start;
+        for (; from[to] != start; to = from[to]) {
+            rules[to] = std::move(rules[from[to]]);
+            done[to] = true;
+        }
+        rules[to] = std::move(first);
+        done[to] = true;
+    }
+    rules.resize(places.size());
+    for (size_t to = 0; to < places.size(); ++to)
+        if (places[to].held == RuleListArrangement::notHeld) rules[to] = *places[to].rule;
+}
+
 } // namespace
 
 // JSON has no form for a date that is not a finite number; writing one would store data
@@ -153,13 +192,7 @@ void NimbrelRulesStore::arrangeRules(const RuleListArrangement& arrangement) {
     for (const RuleListArrangement::Place& place : arrangement.places)
         if (place.held == RuleListArrangement::notHeld) arrangedAnew.push_back(place.rule->id);
     lastChange_ = {lastChange_.number + 1, std::nullopt, std::move(arrangedAnew)};
-    rules_.modify([&](std::vector<NimbrelRule>& rules) {
-        std::vector<NimbrelRule> next;
-        next.reserve(arrangement.places.size());
-        for (const RuleListArrangement::Place& place : arrangement.places)
-            next.push_back(place.held != RuleListArrangement::notHeld ? std::move(rules[place.held]) : *place.rule);
-        rules = std::move(next);
-    });
+    rules_.modify([&](std::vector<NimbrelRule>& rules) { arrangeInPlace(rules, arrangement); });
     loadedGeneration_.reset();
 }
 

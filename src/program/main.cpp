@@ -1,4 +1,7 @@
+#include "app/ShellNames.h"
 #include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Platform.h"
 #include "platform/local/FolderInstanceGuard.h"
 #include "program/NimbrelProgram.h"
 #include "program/TrayIcon.h"
@@ -38,6 +41,8 @@ int main(int argc, char** argv) {
     //   NIMBREL_PANEL_ONLY         the panel in a window of its own, without the desktop's scene
     //   NIMBREL_REPORT_PANEL_READY a line when the window, then the panel, is first drawn
     //   NIMBREL_QUIT_WHEN_READY    quit as the panel's Quit does once the panel is first drawn
+    // and for the pull measurements (bench/rule_pull_measure.py):
+    //   NIMBREL_SHOW_RULES         the rules screen in the panel once the panel is first drawn
     using Host = nimbrel::NimbrelProgram::Host;
     nimbrel::NimbrelProgram program(qEnvironmentVariableIsSet("NIMBREL_PANEL_ONLY") ? Host::panelOnly : Host::desktop,
                                     locations);
@@ -61,6 +66,8 @@ int main(int argc, char** argv) {
         });
     }
     if (qEnvironmentVariableIsSet("NIMBREL_QUIT_WHEN_READY")) program.onFirstPanelFrame([&program] { program.quit(); });
+    if (qEnvironmentVariableIsSet("NIMBREL_SHOW_RULES"))
+        program.onFirstPanelFrame([] { nimbrel::Platform::current().notifications->post(nimbrel::shell::kShowRules); });
     const int status = QGuiApplication::exec();
     program.willTerminate();
     return status;

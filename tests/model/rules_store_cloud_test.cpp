@@ -272,25 +272,30 @@ TEST_F(RulesStoreCloudTest, APullEndsAsTheMergedListSortedAndEncodedWholeInWhate
                          [](const NimbrelRule& a, const NimbrelRule& b) { return a.createdAt > b.createdAt; });
         return list;
     };
+    // Three rules are added and three changed; `deleted` are deleted, fewer or more than added.
     const struct {
         const char* what;
         std::function<std::vector<NimbrelRule>()> held;
+        std::vector<size_t> deleted;
     } orders[] = {
-        {"oldest first", [&] { return made; }},
-        {"newest first", [&] { return newestFirst(made); }},
+        {"oldest first", [&] { return made; }, {8, 50}},
+        {"oldest first, more deleted than added", [&] { return made; }, {8, 50, 0, 59, 21}},
+        {"newest first", [&] { return newestFirst(made); }, {8, 50}},
         {"newest first, a few out of place",
          [&] {
              auto list = newestFirst(made);
              std::swap(list[3], list[40]);
              std::rotate(list.begin() + 10, list.begin() + 11, list.begin() + 30);
              return list;
-         }},
+         },
+         {8, 50, 11, 12}},
         {"shuffled",
          [&] {
              auto list = made;
              std::shuffle(list.begin(), list.end(), std::mt19937(7));
              return list;
-         }},
+         },
+         {8}},
     };
     for (const auto& order : orders) {
         SCOPED_TRACE(order.what);
@@ -320,7 +325,12 @@ TEST_F(RulesStoreCloudTest, APullEndsAsTheMergedListSortedAndEncodedWholeInWhate
             fresh.createdAt = Date{createdAt};
             added.push_back(pulled(fresh));
         }
-        const std::set<Uuid> deleted = {made[8].id, made[50].id};
+        std::set<Uuid> deleted;
+        std::vector<NimbrelCloudTombstone> tombstones;
+        for (size_t i : order.deleted) {
+            deleted.insert(made[i].id);
+            tombstones.push_back(tombstone(made[i].id));
+        }
 
         // The whole list merged, then sorted newest made first.
         std::vector<NimbrelRule> expected;
@@ -329,7 +339,7 @@ TEST_F(RulesStoreCloudTest, APullEndsAsTheMergedListSortedAndEncodedWholeInWhate
         expected.insert(expected.end(), added.begin(), added.end());
         expected = newestFirst(expected);
 
-        store->applyCloudRules(records, {tombstone(made[8].id), tombstone(made[50].id)});
+        store->applyCloudRules(records, tombstones);
         ASSERT_EQ(names(store->rules().get()), names(expected));
         EXPECT_EQ(store->rules().get(), expected);
         EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey),

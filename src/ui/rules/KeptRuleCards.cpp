@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
+#include <utility>
 
 namespace nimbrel {
 
@@ -140,16 +141,21 @@ bool KeptRuleCards::followSteps(const std::vector<NimbrelRule>& rules, const std
 
 bool KeptRuleCards::followArrangement(const std::vector<NimbrelRule>& rules, const std::vector<Uuid>& arrangedAnew,
                                       RuleCardBuilder& builder, Date now) {
-    QSet<Uuid> takenOut;
-    for (const Uuid& id : storeOrder_)
-        takenOut.insert(id);
-    storeOrder_.clear();
-    storePosition_.clear();
+    // The positions are written over those of the same ids (no table made anew), and the ids no
+    // longer in the list taken out.
+    const std::vector<Uuid> before = std::exchange(storeOrder_, {});
     storeOrder_.reserve(rules.size());
-    storePosition_.reserve(qsizetype(rules.size()));
     for (size_t i = 0; i < rules.size(); ++i) {
         storeOrder_.push_back(rules[i].id);
         storePosition_.insert(rules[i].id, i);
+    }
+    QSet<Uuid> takenOut;
+    for (const Uuid& id : before) {
+        const auto at = storePosition_.constFind(id);
+        if (at == storePosition_.constEnd() || *at >= rules.size() || storeOrder_[*at] != id) {
+            takenOut.insert(id);
+            storePosition_.remove(id);
+        }
     }
     // A list that holds one id twice is made anew at every change.
     if (size_t(storePosition_.size()) != storeOrder_.size()) return false;
