@@ -15,8 +15,8 @@ opens), the two builds at the same time, so that the machine's load falls on bot
 The program pulls its rules every 60 s. Each minute, 8 s before the pull is due, the main thread's
 processor time is read (/proc/PID/task/PID/schedstat: the main thread's id is the process's),
 then nimbrel-other-mac renames one rule in the cloud (every third minute: nothing), and the time
-is read again 3 s after the pull's "Rules Synced From iCloud" reaches the activity history (or 11 s
-on, when nothing changed), so that each figure holds the pull, the screen's frames after it, and
+is read again 3 s after the pull's save reaches the defaults file (or 11 s on, when nothing
+changed), so that each figure holds the pull, the screen's frames after it, and
 the 11 s of an idle program around them (the figure of "nothing" is that part, with the minute's
 pulls of the other stores). The first minute's pull is the one that sorts the list held oldest
 first newest first; the later ones pull one changed rule into the sorted list. Every figure is
@@ -35,7 +35,6 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from side_by_side import load, median  # noqa: E402
 
-SYNCED = b"Rules Synced From iCloud"
 LEAD_S = 8.0   # the window opens this long before the pull is due
 AFTER_S = 3.0  # and closes this long after the pull's entry is written
 FIRST_PULL_S = 61.0  # the rules store is made about 1 s after launch, and pulls 60 s later
@@ -46,14 +45,11 @@ def environment(home, extra=None):
                 XDG_CONFIG_HOME=f"{home}/config", NIMBREL_CLOUD_DATABASE=f"{home}/cloud.sqlite", **(extra or {}))
 
 
-def activity_file(home):
-    return f"{home}/data/Nimbrel/activity-history.json"
-
-
-def synced_count(home):
+def saved_rules_mark(home):
+    """When the defaults file was last written: a pull that changes the rules saves them (the
+    activity entry of a pull is not written again within 300 s)."""
     try:
-        with open(activity_file(home), "rb") as f:
-            return f.read().count(SYNCED)
+        return os.stat(f"{home}/config/Nimbrel/defaults.json").st_mtime_ns
     except FileNotFoundError:
         return 0
 
@@ -65,7 +61,7 @@ def main_thread_ms(pid):
 
 def make_home(build, work, rules):
     program, seeder, other = (os.path.join(build, *p) for p in
-                              (("src", "program", "nimbrel"), ("tools", "nimbrel-seed-stores"),
+                              (("nimbrel",), ("tools", "nimbrel-seed-stores"),
                                ("tools", "nimbrel-other-mac")))
     home = tempfile.mkdtemp(dir=work)
     subprocess.run([program], env=environment(home, {"NIMBREL_QUIT_WHEN_READY": "1"}), stdout=subprocess.DEVNULL,
@@ -83,7 +79,7 @@ def make_home(build, work, rules):
 class Contender:
     def __init__(self, label, build, other, home, screen):
         self.label, self.other, self.screen = label, other, screen
-        self.program = os.path.join(build, "src", "program", "nimbrel")
+        self.program = os.path.join(build, "nimbrel")
         self.home = home
         self.figures = {"reorder": [], "one": [], "nothing": []}
 
@@ -103,15 +99,15 @@ class Contender:
             for minute in range(minutes):
                 kind = "reorder" if minute == 0 else ("nothing" if minute % 3 == 0 else "one")
                 time.sleep(max(0.0, due - LEAD_S - time.monotonic()))
-                seen = synced_count(home)
+                seen = saved_rules_mark(home)
                 before = main_thread_ms(process.pid)
                 if kind != "nothing":
                     self.change(home, start_number * 100 + minute)
                     deadline = time.monotonic() + 70
-                    while synced_count(home) == seen and time.monotonic() < deadline:
+                    while saved_rules_mark(home) == seen and time.monotonic() < deadline:
                         time.sleep(0.05)
-                    if synced_count(home) == seen:
-                        sys.exit(f"{self.label}: no pull arrived in minute {minute}")
+                    if saved_rules_mark(home) == seen:
+                        raise RuntimeError(f"{self.label}: no pull arrived in minute {minute}")
                     pulled = time.monotonic()
                     time.sleep(AFTER_S)
                     due = pulled + 60
@@ -149,12 +145,22 @@ def main():
         builds.append(("after", args.new))
         contenders = [Contender(label, build, other, make_home(build, work, args.rules), not args.no_screen)
                       for label, build in builds]
+        failures = []
+
+        def run(contender, start):
+            try:
+                contender.start(work, args.minutes, start)
+            except Exception as failure:  # noqa: BLE001 - told after the other build's start ends
+                failures.append(failure)
+
         for start in range(args.starts):
-            threads = [threading.Thread(target=c.start, args=(work, args.minutes, start)) for c in contenders]
+            threads = [threading.Thread(target=run, args=(c, start)) for c in contenders]
             for t in threads:
                 t.start()
             for t in threads:
                 t.join()
+            if failures:
+                sys.exit(f"rule_pull_measure: {failures[0]}")
         print(f"load {load()}; main-thread processor time of an 11 s window around the pull, "
               f"{args.rules} rules, {'no screen' if args.no_screen else 'rules screen drawn'}:")
         for c in contenders:

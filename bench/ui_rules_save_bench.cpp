@@ -339,7 +339,8 @@ int main(int argc, char** argv) {
                             "%.2f%s)",
                             held, changed, screen ? "rules screen open" : "no screen", double(c.at("pull_median_ms")),
                             double(c.at("pull_p90_ms")), changed == 1 ? "; aim < 30 ms" : "");
-                if (c.count("tap_median_ms")) std::printf("; the first tap after it %.2f ms", double(c.at("tap_median_ms")));
+                if (c.count("tap_median_ms"))
+                    std::printf("; the first tap after it %.2f ms", double(c.at("tap_median_ms")));
                 std::printf("\n");
             }
         }
