@@ -14,7 +14,8 @@ and the panel opened on the rules screen (NIMBREL_SHOW_RULES; --no-screen leaves
 
 The program pulls its rules every 60 s. Each minute, 8 s before the pull is due, the main thread's
 processor time is read (/proc/PID/task/PID/schedstat: the main thread's id is the process's),
-then nimbrel-other-mac renames one rule in the cloud (every third minute: nothing), and the time
+then nimbrel-other-mac renames one rule in the cloud, the one whose card the screen shows first
+(every third minute: nothing), and the time
 is read again 3 s after the pull's save reaches the defaults file (or 11 s on, when nothing
 changed), so that each figure holds the pull, the screen's frames after it, and
 the 11 s of an idle program around them (the figure of "nothing" is that part, with the minute's
@@ -23,6 +24,7 @@ first newest first; the later ones pull one changed rule into the sorted list. E
 printed, then the median and the 90th percentile of each kind, with the load average."""
 
 import argparse
+import base64
 import json
 import os
 import shutil
@@ -85,16 +87,26 @@ def make_home(build, work, rules):
     return home
 
 
+def first_card(home):
+    """The id of the rule whose card the rules screen shows first (pinned first, then by name): the
+    one the other Mac renames, so that the changed card is one that is drawn."""
+    with open(f"{home}/config/Nimbrel/defaults.json") as f:
+        stored = json.load(f)["values"]["Nimbrel.rules"]["value"]
+    rules = json.loads(base64.b64decode(stored))
+    return min(rules, key=lambda r: (not r["isPinned"], r["name"].casefold()))["id"]
+
+
 class Contender:
     def __init__(self, label, build, other, home, screen):
         self.label, self.other, self.screen = label, other, screen
         self.program = os.path.join(build, "nimbrel")
         self.home = home
+        self.first_card = first_card(home)
         self.figures = {"reorder": [], "one": [], "nothing": []}
 
     def change(self, home, round_number):
         subprocess.run([self.other, f"--home={home}", f"--cloud={home}/cloud.sqlite", "change", "--count=1",
-                        f"--round={round_number}"], check=True)
+                        f"--round={round_number}", f"--first={self.first_card}"], check=True)
 
     def start(self, work, minutes, start_number):
         home = tempfile.mkdtemp(dir=work)

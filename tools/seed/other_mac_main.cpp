@@ -4,9 +4,9 @@
 //   nimbrel-other-mac --home DIR --cloud FILE push
 //       pushes every rule stored in the home as this other Mac's records and lists them in the
 //       sync registry, as if it had made them and synced
-//   nimbrel-other-mac --home DIR --cloud FILE change --count N --round R
+//   nimbrel-other-mac --home DIR --cloud FILE change --count N --round R [--first ID]
 //       renames N of those rules in the cloud with a later change date (spread over the list, others
-//       at each round), as an edit on this other Mac does
+//       at each round; the rule ID first), as an edit on this other Mac does
 //
 // The home is that of the program run with XDG_CONFIG_HOME=DIR/config; its stored rules name the
 // rules, the cloud's copies are the ones changed.
@@ -25,6 +25,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace nimbrel;
@@ -60,8 +61,15 @@ int push(SqliteCloudStore& cloud, const std::vector<NimbrelRule>& rules) {
     return cloud.save(kContainer, registry).ok() ? 0 : fail(QStringLiteral("could not save the sync registry"));
 }
 
-int change(SqliteCloudStore& cloud, const std::vector<NimbrelRule>& rules, int count, int round) {
+int change(SqliteCloudStore& cloud, const std::vector<NimbrelRule>& rules, int count, int round,
+           const std::optional<Uuid>& first) {
     const Date now = Date::fromUnix(double(QDateTime::currentSecsSinceEpoch()));
+    const int stamp = round;
+    if (first) { // that rule first, then the others
+        const auto at = std::find_if(rules.begin(), rules.end(), [&](const NimbrelRule& r) { return r.id == *first; });
+        if (at == rules.end()) return fail(QStringLiteral("the home has no rule ") + first->toString());
+        round = int(at - rules.begin());
+    }
     for (int k = 0; k < count && !rules.empty(); ++k) {
         const NimbrelRule& named = rules[size_t(k * 97 + round) % rules.size()];
         CloudResult<CloudRecord> record =
@@ -72,7 +80,7 @@ int change(SqliteCloudStore& cloud, const std::vector<NimbrelRule>& rules, int c
             payload ? decodeRule(payload->payload, json::DateForm::ISO8601) : json::Decoded<NimbrelRule>{};
         if (!held) return fail(QStringLiteral("the cloud has no readable record of rule ") + named.id.toString());
         NimbrelRule edited = *held.value;
-        edited.name = QStringLiteral("%1 (round %2)").arg(named.name).arg(round);
+        edited.name = named.name.section(QStringLiteral(" (round "), 0, 0) + QStringLiteral(" (round %1)").arg(stamp);
         edited.updatedAt = now;
         if (!seed::saveAsOtherMac(cloud, edited)) return fail(QStringLiteral("could not save a rule's record"));
     }
@@ -87,7 +95,8 @@ int main(int argc, char** argv) {
     options.addOptions({{QStringLiteral("home"), QStringLiteral("The program's home."), QStringLiteral("dir")},
                         {QStringLiteral("cloud"), QStringLiteral("The cloud file."), QStringLiteral("file")},
                         {QStringLiteral("count"), QStringLiteral("How many rules to change."), QStringLiteral("n")},
-                        {QStringLiteral("round"), QStringLiteral("Which rules to change."), QStringLiteral("n")}});
+                        {QStringLiteral("round"), QStringLiteral("Which rules to change."), QStringLiteral("n")},
+                        {QStringLiteral("first"), QStringLiteral("The rule to change first."), QStringLiteral("id")}});
     options.addPositionalArgument(QStringLiteral("command"), QStringLiteral("push or change"));
     options.process(app);
     const QStringList command = options.positionalArguments();
@@ -99,6 +108,8 @@ int main(int argc, char** argv) {
     if (command[0] == QLatin1String("push")) return push(cloud, *rules);
     if (command[0] == QLatin1String("change"))
         return change(cloud, *rules, options.value(QStringLiteral("count")).toInt(),
-                      options.value(QStringLiteral("round")).toInt());
+                      options.value(QStringLiteral("round")).toInt(),
+                      options.isSet(QStringLiteral("first")) ? Uuid::parse(options.value(QStringLiteral("first")))
+                                                             : std::nullopt);
     return fail(QStringLiteral("unknown command ") + command[0]);
 }
