@@ -136,7 +136,9 @@ bool KeptRuleCards::followSteps(const std::vector<NimbrelRule>& rules, const std
                                 RuleCardBuilder& builder, Date now) {
     QSet<Uuid> remade, takenOut;
     if (!replay(steps, remade, takenOut) || storeOrder_.size() != rules.size()) return false;
-    return place(rules, std::move(remade), takenOut, builder, now);
+    // Only a move can change the order of the rules that stay.
+    const bool moved = std::any_of(steps.begin(), steps.end(), [](const auto& step) { return step.moved; });
+    return place(rules, std::move(remade), takenOut, moved, builder, now);
 }
 
 bool KeptRuleCards::followArrangement(const std::vector<NimbrelRule>& rules, const std::vector<Uuid>& arrangedAnew,
@@ -162,11 +164,11 @@ bool KeptRuleCards::followArrangement(const std::vector<NimbrelRule>& rules, con
     QSet<Uuid> remade;
     for (const Uuid& id : arrangedAnew)
         remade.insert(id);
-    return place(rules, std::move(remade), takenOut, builder, now);
+    return place(rules, std::move(remade), takenOut, true, builder, now);
 }
 
 bool KeptRuleCards::place(const std::vector<NimbrelRule>& rules, QSet<Uuid> remade, const QSet<Uuid>& takenOut,
-                          RuleCardBuilder& builder, Date now) {
+                          bool reordered, RuleCardBuilder& builder, Date now) {
     // Cards whose pause has run out read otherwise now.
     while (!pauseEnds_.empty() && pauseEnds_.begin()->first <= now) {
         remade.insert(pauseEnds_.begin()->second);
@@ -189,7 +191,7 @@ bool KeptRuleCards::place(const std::vector<NimbrelRule>& rules, QSet<Uuid> rema
         if (const int row = model_.rowOf(id); row >= 0) model_.removeCard(row);
 
     QSet<Uuid> moved;
-    for (Entry& entry : takeOutOfOrderTies()) {
+    for (Entry& entry : reordered ? takeOutOfOrderTies() : std::vector<Entry>{}) {
         const size_t place = placeFor(entry.sortKey, storePosition_.value(entry.id));
         moved.insert(entry.id);
         order_.insert(order_.begin() + std::ptrdiff_t(place), std::move(entry));

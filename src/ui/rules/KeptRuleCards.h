@@ -56,9 +56,9 @@ class KeptRuleCards {
     bool followArrangement(const std::vector<NimbrelRule>& rules, const std::vector<Uuid>& arrangedAnew,
                            RuleCardBuilder& builder, Date now);
     // Brings the cards to the store's order as replayed or arranged: `remade` made anew, those of
-    // `takenOut` no longer in the list gone, and the others moved only where their place among
-    // cards of equal sort key changed.
-    bool place(const std::vector<NimbrelRule>& rules, QSet<Uuid> remade, const QSet<Uuid>& takenOut,
+    // `takenOut` no longer in the list gone, and, when the change `reordered` the rules that stay,
+    // the others moved only where their place among cards of equal sort key changed.
+    bool place(const std::vector<NimbrelRule>& rules, QSet<Uuid> remade, const QSet<Uuid>& takenOut, bool reordered,
                RuleCardBuilder& builder, Date now);
     // Takes out of `order_` each run of one sort key whose store positions are out of order now.
     std::vector<Entry> takeOutOfOrderTies();
