@@ -2,6 +2,9 @@
 
 #include "model/RuleCoding.h"
 
+#include <atomic>
+#include <utility>
+
 namespace nimbrel {
 
 // A compact JSON array is its members' compact forms between brackets, joined by commas.
@@ -114,16 +117,10 @@ void RuleListBytes::apply(const RuleListEdit& edit) {
 
 void RuleListBytes::apply(const std::vector<RuleListEdit>& edits) {
     if (edits.empty()) return;
-    // Each rule's bytes as they will be written: a slice of the kept bytes, or its new encoding.
-    // The text is put together once, however many edits there are.
-    struct Piece {
-        qsizetype from = 0, size = 0;
-        QByteArray encoded;
-    };
     std::vector<Piece> pieces;
     pieces.reserve(starts_.size() + edits.size());
     for (size_t i = 0; i < starts_.size(); ++i)
-        pieces.push_back({starts_[i], end(i) - starts_[i], {}});
+        pieces.push_back(keptPiece(i));
     for (const RuleListEdit& edit : edits) {
         const auto at = pieces.begin() + std::ptrdiff_t(edit.position);
         switch (edit.kind) {
@@ -138,13 +135,33 @@ void RuleListBytes::apply(const std::vector<RuleListEdit>& edits) {
             break;
         }
     }
+    assemble(pieces);
+}
+
+void RuleListBytes::arrange(const RuleListArrangement& arrangement) {
+    std::vector<Piece> pieces;
+    pieces.reserve(arrangement.places.size());
+    for (const RuleListArrangement::Place& place : arrangement.places)
+        pieces.push_back(place.held != RuleListArrangement::notHeld ? keptPiece(place.held)
+                                                                    : Piece{0, 0, encodeRule(*place.rule, form_)});
+    assemble(pieces);
+}
+
+void RuleListBytes::assemble(const std::vector<Piece>& pieces) {
     qsizetype size = 1 + qsizetype(pieces.size());
     for (const Piece& piece : pieces)
         size += piece.encoded.isNull() ? piece.size : piece.encoded.size();
-    QByteArray text;
+    // The spare's memory when only this holds it: the defaults (and their writer's thread) have
+    // let go of the stored value it was. The fence orders that thread's last reads of it before
+    // the writes here.
+    const bool reusable = spare_.isDetached() && spare_.capacity() >= size;
+    std::atomic_thread_fence(std::memory_order_acquire);
+    QByteArray text = reusable ? std::move(spare_) : QByteArray();
+    text.resize(0); // keeps the memory, where clear() would free it
     text.reserve(size);
     text += '[';
     starts_.clear();
+    starts_.reserve(pieces.size());
     for (const Piece& piece : pieces) {
         if (!starts_.empty()) text += ',';
         starts_.push_back(text.size());
@@ -152,7 +169,7 @@ void RuleListBytes::apply(const std::vector<RuleListEdit>& edits) {
                                            : QByteArrayView(piece.encoded));
     }
     text += ']';
-    bytes_ = std::move(text);
+    spare_ = std::exchange(bytes_, std::move(text));
 }
 
 } // namespace nimbrel

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -33,18 +34,35 @@ struct RuleListEdit {
     }
 };
 
+// The store's list made anew from its own rules and a few others, for a change that moves so
+// many rules that edits one by one cost more: each place names the rule it holds and, for a rule
+// the list held as it is, where the list held it. The rules are valid only while it is applied.
+struct RuleListArrangement {
+    static constexpr size_t notHeld = std::numeric_limits<size_t>::max();
+    struct Place {
+        const NimbrelRule* rule;
+        size_t held = notHeld; // its position in the list before; notHeld for a new or changed rule
+    };
+    std::vector<Place> places;
+};
+
 // What the last change of the store's list did, for those who keep something made of each rule
 // (the rules screen's cards): its edits in sequence, by the ids of the rules they put in or took
-// out, or none when the list was replaced whole. `number` counts the changes, so that one who
-// missed a change knows it.
+// out, or none when the list was arranged anew or replaced whole. `number` counts the changes, so
+// that one who missed a change knows it.
 struct RuleListChange {
     struct Step {
         RuleListEdit::Kind kind;
         size_t position;
         Uuid id; // of the rule put in (replace, insert) or taken out (erase)
+        // An insert of a rule the list held as it is, which this change took out before: a move.
+        bool moved = false;
     };
     std::uint64_t number = 0;
     std::optional<std::vector<Step>> steps;
+    // For a list arranged anew: the ids of its new and changed rules; every other rule is the one
+    // held before, perhaps at another place. None with steps, or when the list was replaced whole.
+    std::optional<std::vector<Uuid>> arrangedAnew;
 };
 
 } // namespace nimbrel

@@ -8,8 +8,9 @@ namespace nimbrel {
 
 namespace {
 
-// Each put in costs a pass over the list's positions; past this many, making it anew is cheaper.
-constexpr size_t kMostInsertions = 256;
+// Each put in costs a pass over the list's positions (in the list, its stored text and the tap
+// lookup); past this many, arranging the list anew in one pass costs less, whatever its length.
+constexpr size_t kMostInsertions = 32;
 constexpr size_t kAdded = std::numeric_limits<size_t>::max();
 
 struct Merged {
@@ -38,8 +39,7 @@ std::vector<bool> longestIncreasing(const std::vector<size_t>& sequence) {
 
 } // namespace
 
-std::optional<std::vector<RuleListEdit>> sortedMergeEdits(const std::vector<NimbrelRule>& held,
-                                                          const CloudMergeChanges<NimbrelRule>& changes) {
+SortedMerge sortedMerge(const std::vector<NimbrelRule>& held, const CloudMergeChanges<NimbrelRule>& changes) {
     std::vector<Merged> merged;
     merged.reserve(held.size() + changes.added.size());
     auto gone = changes.deleted.begin();
@@ -69,7 +69,15 @@ std::optional<std::vector<RuleListEdit>> sortedMergeEdits(const std::vector<Nimb
     std::vector<bool> stays(merged.size(), false);
     for (size_t k = 0; k < heldInOrder.size(); ++k)
         stays[heldInOrder[k]] = inRun[k];
-    if (size_t(std::count(stays.begin(), stays.end(), false)) > kMostInsertions) return std::nullopt;
+    if (size_t(std::count(stays.begin(), stays.end(), false)) > kMostInsertions) {
+        RuleListArrangement arrangement;
+        arrangement.places.reserve(order.size());
+        for (size_t m : order) {
+            const bool unchanged = merged[m].held != kAdded && merged[m].rule == &held[merged[m].held];
+            arrangement.places.push_back({merged[m].rule, unchanged ? merged[m].held : RuleListArrangement::notHeld});
+        }
+        return arrangement;
+    }
 
     std::vector<RuleListEdit> edits;
     std::vector<size_t> erased = changes.deleted;

@@ -4,17 +4,20 @@
 #include "model/RuleListEdit.h"
 #include "sync/CloudPullMerge.h"
 
-#include <optional>
+#include <variant>
 #include <vector>
 
 namespace nimbrel {
 
-// The edits that make `held` the list a pull's `changes` make of it, sorted newest `createdAt`
-// first (a stable sort: rules made at the same moment keep their order): the changed rules
-// replaced where they stand, the deleted ones taken out, the added ones put in at their places,
-// and the fewest others moved. None when so many rules would be put in that making the list
-// anew costs less. The edits point into `held` and `changes`.
-std::optional<std::vector<RuleListEdit>> sortedMergeEdits(const std::vector<NimbrelRule>& held,
-                                                          const CloudMergeChanges<NimbrelRule>& changes);
+using SortedMerge = std::variant<std::vector<RuleListEdit>, RuleListArrangement>;
+
+// What makes `held` the list a pull's `changes` make of it, sorted newest `createdAt` first (a
+// stable sort: rules made at the same moment keep their order). Edits: the changed rules replaced
+// where they stand, the deleted ones taken out, the added ones put in at their places, and the
+// fewest others moved. When so many rules would be put in that edits cost more (a list kept in
+// the order it was made, oldest first, is out of this order nearly whole), the list's
+// arrangement anew, which names each held rule that stays as it is by its position. Either
+// points into `held` and `changes`.
+SortedMerge sortedMerge(const std::vector<NimbrelRule>& held, const CloudMergeChanges<NimbrelRule>& changes);
 
 } // namespace nimbrel

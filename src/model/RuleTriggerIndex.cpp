@@ -78,6 +78,19 @@ void RuleTriggerIndex::apply(const RuleListEdit& edit) {
     }
 }
 
+void RuleTriggerIndex::arrange(const RuleListArrangement& arrangement) {
+    std::vector<QString> names;
+    names.reserve(arrangement.places.size());
+    for (const RuleListArrangement::Place& place : arrangement.places)
+        names.push_back(place.held != RuleListArrangement::notHeld
+                            ? std::move(names_[place.held])
+                            : normalizedAppName(place.rule->trigger.app.displayName));
+    names_ = std::move(names);
+    byClickCount_.clear();
+    for (size_t i = 0; i < arrangement.places.size(); ++i)
+        file(i, *arrangement.places[i].rule);
+}
+
 void RuleTriggerIndex::replace(size_t position, const NimbrelRule& before, const NimbrelRule& after) {
     if (filedAlike(before, after)) return;
     unfile(position, before);

@@ -23,6 +23,8 @@ class RuleTriggerIndex {
 
     // Follows one edit of the list it stands for.
     void apply(const RuleListEdit& edit);
+    // Follows the list arranged anew: the held rules keep their folded names.
+    void arrange(const RuleListArrangement& arrangement);
 
     // Ascending positions in the list the index stands for.
     std::vector<size_t> candidates(const NimbrelRuleAppTarget& tapped, const QString& tappedName,

@@ -25,6 +25,45 @@ bool finite(Date d) {
     return std::isfinite(d.secondsSinceReferenceDate);
 }
 
+// Arranges `rules` by `arrangement` where they are: each held rule is moved once, along the cycles
+// of the places it takes, and no list is allocated beside it. The places of the rules no longer
+// held, and those past the list's end, stand for the new rules' until these are copied in.
+void arrangeInPlace(std::vector<NimbrelRule>& rules, const RuleListArrangement& arrangement) {
+    const std::vector<RuleListArrangement::Place>& places = arrangement.places;
+    const size_t size = std::max(rules.size(), places.size());
+    std::vector<size_t> from(size, RuleListArrangement::notHeld); // the place each place takes its rule from
+    std::vector<bool> taken(size, false);
+    for (size_t to = 0; to < places.size(); ++to) {
+        if (places[to].held == RuleListArrangement::notHeld) continue;
+        from[to] = places[to].held;
+        taken[places[to].held] = true;
+    }
+    size_t spare = 0;
+    for (size_t to = 0; to < size; ++to) {
+        if (from[to] != RuleListArrangement::notHeld) continue;
+        while (taken[spare])
+            ++spare;
+        from[to] = spare;
+        taken[spare] = true;
+    }
+    rules.resize(size);
+    std::vector<bool> done(size, false);
+    for (size_t start = 0; start < size; ++start) {
+        if (done[start] || from[start] == start) continue;
+        NimbrelRule first = std::move(rules[start]);
+        size_t to = start;
+        for (; from[to] != start; to = from[to]) {
+            rules[to] = std::move(rules[from[to]]);
+            done[to] = true;
+        }
+        rules[to] = std::move(first);
+        done[to] = true;
+    }
+    rules.resize(places.size());
+    for (size_t to = 0; to < places.size(); ++to)
+        if (places[to].held == RuleListArrangement::notHeld) rules[to] = *places[to].rule;
+}
+
 } // namespace
 
 // JSON has no form for a date that is not a finite number; writing one would store data
@@ -85,7 +124,7 @@ void NimbrelRulesStore::setRules(std::vector<NimbrelRule> rules) {
 void NimbrelRulesStore::assignRules(std::vector<NimbrelRule> rules, std::optional<quint64> storedGeneration) {
     triggerIndex_.reset();
     storedText_.reset();
-    const RuleListChange previous = std::exchange(lastChange_, {lastChange_.number + 1, std::nullopt});
+    const RuleListChange previous = std::exchange(lastChange_, {lastChange_.number + 1, std::nullopt, std::nullopt});
     if (!rules_.set(std::move(rules))) lastChange_ = previous;
     loadedGeneration_ = storedGeneration;
 }
@@ -98,13 +137,20 @@ void NimbrelRulesStore::editRules(std::vector<RuleListEdit> edits) {
     current.reserve(list.size() + edits.size());
     for (const NimbrelRule& rule : list)
         current.push_back(&rule);
-    RuleListChange change{lastChange_.number + 1, std::vector<RuleListChange::Step>{}};
+    // Where a rule stands in `list`, when it is one of its rules.
+    const auto heldAt = [&](const NimbrelRule* rule) -> std::optional<size_t> {
+        const std::less<const NimbrelRule*> before;
+        if (before(rule, list.data()) || !before(rule, list.data() + list.size())) return std::nullopt;
+        return size_t(rule - list.data());
+    };
+    RuleListChange change{lastChange_.number + 1, std::vector<RuleListChange::Step>{}, std::nullopt};
     bool onlyReplaced = true;
     for (RuleListEdit& edit : edits) {
         const auto at = current.begin() + std::ptrdiff_t(edit.position);
         if (edit.kind != RuleListEdit::Kind::insert) edit.before = *at;
         if (triggerIndex_) triggerIndex_->apply(edit);
-        change.steps->push_back({edit.kind, edit.position, (edit.after ? edit.after : edit.before)->id});
+        const bool moved = edit.kind == RuleListEdit::Kind::insert && heldAt(edit.after);
+        change.steps->push_back({edit.kind, edit.position, (edit.after ? edit.after : edit.before)->id, moved});
         if (edit.kind == RuleListEdit::Kind::replace) {
             *at = edit.after;
             continue;
@@ -124,11 +170,6 @@ void NimbrelRulesStore::editRules(std::vector<RuleListEdit> edits) {
             return;
         }
         // `rules` holds what `list` held: the rules that stay are moved, not copied.
-        const auto heldAt = [&](const NimbrelRule* rule) -> std::optional<size_t> {
-            const std::less<const NimbrelRule*> before;
-            if (before(rule, list.data()) || !before(rule, list.data() + list.size())) return std::nullopt;
-            return size_t(rule - list.data());
-        };
         std::vector<unsigned> uses(list.size(), 0);
         for (const NimbrelRule* rule : current)
             if (auto held = heldAt(rule)) ++uses[*held];
@@ -140,6 +181,18 @@ void NimbrelRulesStore::editRules(std::vector<RuleListEdit> edits) {
         }
         rules = std::move(next);
     });
+    loadedGeneration_.reset();
+}
+
+void NimbrelRulesStore::arrangeRules(const RuleListArrangement& arrangement) {
+    // The tap lookup and the stored text follow while the places still point at the held rules.
+    if (triggerIndex_) triggerIndex_->arrange(arrangement);
+    if (storedText_) storedText_->arrange(arrangement);
+    std::vector<Uuid> arrangedAnew;
+    for (const RuleListArrangement::Place& place : arrangement.places)
+        if (place.held == RuleListArrangement::notHeld) arrangedAnew.push_back(place.rule->id);
+    lastChange_ = {lastChange_.number + 1, std::nullopt, std::move(arrangedAnew)};
+    rules_.modify([&](std::vector<NimbrelRule>& rules) { arrangeInPlace(rules, arrangement); });
     loadedGeneration_.reset();
 }
 

@@ -103,6 +103,9 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     // Edits the list in place by `edits` (in sequence; their `before` is found here): the tap
     // lookup and the stored text follow them, and the list is neither copied nor compared.
     void editRules(std::vector<RuleListEdit> edits);
+    // Makes the list anew by `arrangement`: the rules held as they are are moved, not copied,
+    // and keep their stored text and their place in the tap lookup.
+    void arrangeRules(const RuleListArrangement& arrangement);
     std::optional<size_t> positionOf(const Uuid& id) const;
     void noteUnreadableStoredRules(const QVariant& value, const QString& error);
     void setAsideUnreadableStoredRules();

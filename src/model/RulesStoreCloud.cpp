@@ -138,15 +138,13 @@ void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {
 
     applyingCloudPayload_ = true;
     // As a save does: only the changed rules are encoded again, and the tap lookup and the
-    // screens follow them.
-    if (std::optional<std::vector<RuleListEdit>> edits = sortedMergeEdits(rules_.get(), changes)) {
+    // screens follow them, also when nearly every rule moves (a list kept in the order its rules
+    // were made, which the first pull that changes anything sorts newest first).
+    SortedMerge merge = sortedMerge(rules_.get(), changes);
+    if (auto* edits = std::get_if<std::vector<RuleListEdit>>(&merge))
         editRules(std::move(*edits));
-    } else {
-        std::vector<NimbrelRule> merged = std::move(changes).appliedTo(rules_.get());
-        std::stable_sort(merged.begin(), merged.end(),
-                         [](const NimbrelRule& a, const NimbrelRule& b) { return a.createdAt > b.createdAt; });
-        assignRules(std::move(merged), std::nullopt);
-    }
+    else
+        arrangeRules(std::get<RuleListArrangement>(merge));
     save();
     applyingCloudPayload_ = false;
     record(NimbrelActivityType::rule, QStringLiteral("Rules Synced From iCloud"),

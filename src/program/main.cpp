@@ -1,10 +1,14 @@
+#include "app/ShellNames.h"
 #include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Platform.h"
 #include "platform/local/FolderInstanceGuard.h"
 #include "program/NimbrelProgram.h"
 #include "program/TrayIcon.h"
 
 #include <QGuiApplication>
 #include <QQuickWindow>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -40,6 +44,8 @@ int main(int argc, char** argv) {
     //   NIMBREL_PANEL_ONLY         the panel in a window of its own, without the desktop's scene
     //   NIMBREL_REPORT_PANEL_READY a line when the window, then the panel, is first drawn
     //   NIMBREL_QUIT_WHEN_READY    quit as the panel's Quit does once the panel is first drawn
+    // and for the pull measurements (bench/rule_pull_measure.py):
+    //   NIMBREL_SHOW_RULES         the panel opened at start and the rules screen in it
     using Host = nimbrel::NimbrelProgram::Host;
     nimbrel::NimbrelProgram program(qEnvironmentVariableIsSet("NIMBREL_PANEL_ONLY") ? Host::panelOnly : Host::desktop,
                                     locations);
@@ -63,6 +69,10 @@ int main(int argc, char** argv) {
         });
     }
     if (qEnvironmentVariableIsSet("NIMBREL_QUIT_WHEN_READY")) program.onFirstPanelFrame([&program] { program.quit(); });
+    if (qEnvironmentVariableIsSet("NIMBREL_SHOW_RULES")) {
+        program.onFirstPanelFrame([] { nimbrel::Platform::current().notifications->post(nimbrel::shell::kShowRules); });
+        QTimer::singleShot(0, &program, [&program] { program.reopen(); }); // the panel, as a click opens it
+    }
     const int status = QGuiApplication::exec();
     program.willTerminate();
     return status;

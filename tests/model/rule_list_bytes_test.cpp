@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <variant>
 
 namespace nimbrel {
 namespace {
@@ -41,6 +42,19 @@ struct Edited {
         bytes.apply(RuleListEdit::erase(at, rules[at]));
         rules.erase(rules.begin() + std::ptrdiff_t(at));
     }
+    // Each place a held rule, by its position, or a new one.
+    void arrange(const std::vector<std::variant<size_t, NimbrelRule>>& places) {
+        RuleListArrangement arrangement;
+        std::vector<NimbrelRule> next;
+        for (const auto& place : places) {
+            const size_t* held = std::get_if<size_t>(&place);
+            next.push_back(held ? rules[*held] : std::get<NimbrelRule>(place));
+            arrangement.places.push_back(held ? RuleListArrangement::Place{&rules[*held], *held}
+                                              : RuleListArrangement::Place{&std::get<NimbrelRule>(place)});
+        }
+        bytes.arrange(arrangement);
+        rules = std::move(next);
+    }
 };
 
 TEST(RuleListBytes, EveryEditLeavesWhatEncodingTheWholeListWrites) {
@@ -51,6 +65,14 @@ TEST(RuleListBytes, EveryEditLeavesWhatEncodingTheWholeListWrites) {
         {"replace the middle with a longer one", [](Edited& e) { e.replace(1, sample("a much longer name")); }},
         {"replace the first with a shorter one", [](Edited& e) { e.replace(0, sample("x")); }},
         {"replace the last", [](Edited& e) { e.replace(2, sample("z")); }},
+        {"arranged anew, reversed",
+         [](Edited& e) {
+             e.arrange({size_t(2), size_t(1), size_t(0)});
+         }},
+        {"arranged anew, one new, one left out",
+         [](Edited& e) {
+             e.arrange({size_t(2), sample("m"), size_t(0)});
+         }},
         {"erase the middle", [](Edited& e) { e.erase(1); }},
         {"erase the last", [](Edited& e) { e.erase(1); }},
         {"append after erasing", [](Edited& e) { e.append(sample("d")); }},
@@ -64,6 +86,27 @@ TEST(RuleListBytes, EveryEditLeavesWhatEncodingTheWholeListWrites) {
         edit(made);
         EXPECT_EQ(made.bytes.bytes(), encodeRules(made.rules, kForm)) << what;
     }
+}
+
+// A text is put together in the memory of the text before the last once nothing else holds it,
+// and never in memory that something still holds (the stored value the defaults keep).
+TEST(RuleListBytes, ATextReusesTheMemoryOfTheOneBeforeTheLastOnlyWhenNothingHoldsIt) {
+    const std::vector<NimbrelRule> rules = {sample("a"), sample("b"), sample("c")};
+    Edited edited{rules, RuleListBytes(rules, kForm)};
+    const char* first = edited.bytes.bytes().constData();
+    const qsizetype firstCapacity = edited.bytes.bytes().capacity();
+    edited.replace(1, sample("B"));
+    // Takes the first text's memory, were it freed, so that no later text lands there by chance.
+    QByteArray blocker;
+    blocker.reserve(firstCapacity);
+    const QByteArray stored = edited.bytes.bytes();
+    const std::vector<NimbrelRule> storedRules = edited.rules;
+    edited.replace(0, sample("A"));
+    EXPECT_EQ(edited.bytes.bytes().constData(), first);
+    edited.replace(2, sample("C"));
+    EXPECT_NE(edited.bytes.bytes().constData(), stored.constData());
+    EXPECT_EQ(stored, encodeRules(storedRules, kForm));
+    EXPECT_EQ(edited.bytes.bytes(), encodeRules(edited.rules, kForm));
 }
 
 TEST(RuleListBytes, StoredBytesAreKeptAsReadAndEditedInPlace) {

@@ -7,6 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
 
 namespace nimbrel {
 namespace {
@@ -250,6 +254,101 @@ TEST_F(RulesStoreCloudTest, NewRulesAreAddedAndTheListSortsNewestCreatedFirstSta
     store->applyCloudRules({payloadRecord(remote)}, {});
     EXPECT_EQ(names(store->rules().get()), (QStringList{QStringLiteral("remote"), QStringLiteral("two"),
                                                         QStringLiteral("one"), QStringLiteral("three")}));
+}
+
+// Whatever order the list was held in (a Mac keeps its own rules in the order they were made), a
+// pull leaves the list, its stored text and the tap lookup as sorting the merged list whole and
+// encoding it anew would, whether it edits the list or arranges it anew.
+TEST_F(RulesStoreCloudTest, APullEndsAsTheMergedListSortedAndEncodedWholeInWhateverOrderItWasHeld) {
+    const QString apps[] = {QStringLiteral("Mail"), QStringLiteral("Notes"), QStringLiteral("Safari")};
+    // Whole seconds, as a payload carries them; every fifth rule made at the same moment as the one before.
+    std::vector<NimbrelRule> made;
+    for (int i = 0; i < 60; ++i) {
+        made.push_back(rule(QStringLiteral("rule %1").arg(i), apps[i % 3]));
+        made.back().createdAt = Date{1000.0 + i - (i % 5 == 4)};
+    }
+    const auto newestFirst = [](std::vector<NimbrelRule> list) {
+        std::stable_sort(list.begin(), list.end(),
+                         [](const NimbrelRule& a, const NimbrelRule& b) { return a.createdAt > b.createdAt; });
+        return list;
+    };
+    // Three rules are added and three changed; `deleted` are deleted, fewer or more than added.
+    const struct {
+        const char* what;
+        std::function<std::vector<NimbrelRule>()> held;
+        std::vector<size_t> deleted;
+    } orders[] = {
+        {"oldest first", [&] { return made; }, {8, 50}},
+        {"oldest first, more deleted than added", [&] { return made; }, {8, 50, 0, 59, 21}},
+        {"newest first", [&] { return newestFirst(made); }, {8, 50}},
+        {"newest first, a few out of place",
+         [&] {
+             auto list = newestFirst(made);
+             std::swap(list[3], list[40]);
+             std::rotate(list.begin() + 10, list.begin() + 11, list.begin() + 30);
+             return list;
+         },
+         {8, 50, 11, 12}},
+        {"shuffled",
+         [&] {
+             auto list = made;
+             std::shuffle(list.begin(), list.end(), std::mt19937(7));
+             return list;
+         },
+         {8}},
+    };
+    for (const auto& order : orders) {
+        SCOPED_TRACE(order.what);
+        const std::vector<NimbrelRule> held = order.held();
+        storeRules(held);
+        auto store = makeStore();
+        const NimbrelRuleAppTarget mail = tapped(QStringLiteral("Mail"));
+        store->rulesForDockTap(mail, 1); // the tap lookup is made, so that the pull must bring it along
+
+        std::vector<NimbrelCloudPayloadRecord> records;
+        const auto pulled = [&](NimbrelRule changed) {
+            changed.updatedAt = Date{std::floor(scheduler.now().secondsSinceReferenceDate) + 60};
+            records.push_back(payloadRecord(changed));
+            return changed;
+        };
+        std::map<Uuid, NimbrelRule> replaced;
+        for (int i : {5, 17, 33}) {
+            NimbrelRule changed = made[size_t(i)];
+            changed.name += QStringLiteral(" changed");
+            if (i == 17) changed.trigger.app = tapped(QStringLiteral("Mail")); // filed anew in the lookup
+            if (i == 33) changed.createdAt = Date{1010.0}; // moved by the sort, beside one made then
+            replaced.emplace(changed.id, pulled(changed));
+        }
+        std::vector<NimbrelRule> added;
+        for (double createdAt : {1030.0, 999.0, 1100.0}) {
+            NimbrelRule fresh = rule(QStringLiteral("added at %1").arg(createdAt), QStringLiteral("Mail"));
+            fresh.createdAt = Date{createdAt};
+            added.push_back(pulled(fresh));
+        }
+        std::set<Uuid> deleted;
+        std::vector<NimbrelCloudTombstone> tombstones;
+        for (size_t i : order.deleted) {
+            deleted.insert(made[i].id);
+            tombstones.push_back(tombstone(made[i].id));
+        }
+
+        // The whole list merged, then sorted newest made first.
+        std::vector<NimbrelRule> expected;
+        for (const NimbrelRule& r : held)
+            if (!deleted.count(r.id)) expected.push_back(replaced.count(r.id) ? replaced.at(r.id) : r);
+        expected.insert(expected.end(), added.begin(), added.end());
+        expected = newestFirst(expected);
+
+        store->applyCloudRules(records, tombstones);
+        ASSERT_EQ(names(store->rules().get()), names(expected));
+        EXPECT_EQ(store->rules().get(), expected);
+        EXPECT_EQ(defaults.dataValue(NimbrelRulesStore::defaultsKey),
+                  encodeRules(expected, json::DateForm::SecondsSince2001));
+        std::vector<NimbrelRule> onMail;
+        std::copy_if(expected.begin(), expected.end(), std::back_inserter(onMail),
+                     [](const NimbrelRule& r) { return r.trigger.app.displayName == QLatin1String("Mail"); });
+        EXPECT_EQ(names(store->rulesForDockTap(mail, 1)), names(onMail));
+    }
 }
 
 TEST_F(RulesStoreCloudTest, AnUndecodablePayloadIsReportedAndTheOthersStillApply) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
+#include <utility>
 
 namespace nimbrel {
 
@@ -23,6 +24,8 @@ void KeptRuleCards::follow(const std::vector<NimbrelRule>& rules, const RuleList
         followed = followSteps(rules, {}, builder, now); // only pauses that ran out
     else if (inStep && *shown_ + 1 == change.number && change.steps)
         followed = followSteps(rules, *change.steps, builder, now);
+    else if (inStep && *shown_ + 1 == change.number && change.arrangedAnew)
+        followed = followArrangement(rules, *change.arrangedAnew, builder, now);
     if (!followed) remakeAll(rules, builder, now);
     shown_ = change.number;
     locale_ = locale;
@@ -82,7 +85,7 @@ bool KeptRuleCards::replay(const std::vector<RuleListChange::Step>& steps, QSet<
         case RuleListEdit::Kind::insert:
             if (step.position > storeOrder_.size()) return false;
             storeOrder_.insert(at, step.id);
-            putIn.insert(step.id);
+            if (!step.moved) putIn.insert(step.id); // a moved card is placed again only if it must
             firstShifted = std::min(firstShifted, step.position);
             break;
         case RuleListEdit::Kind::erase:
@@ -128,6 +131,39 @@ bool KeptRuleCards::followSteps(const std::vector<NimbrelRule>& rules, const std
                                 RuleCardBuilder& builder, Date now) {
     QSet<Uuid> remade, takenOut;
     if (!replay(steps, remade, takenOut) || storeOrder_.size() != rules.size()) return false;
+    // Only a move can change the order of the rules that stay.
+    const bool moved = std::any_of(steps.begin(), steps.end(), [](const auto& step) { return step.moved; });
+    return place(rules, std::move(remade), takenOut, moved, builder, now);
+}
+
+bool KeptRuleCards::followArrangement(const std::vector<NimbrelRule>& rules, const std::vector<Uuid>& arrangedAnew,
+                                      RuleCardBuilder& builder, Date now) {
+    // The positions are written over those of the same ids (no table made anew), and the ids no
+    // longer in the list taken out.
+    const std::vector<Uuid> before = std::exchange(storeOrder_, {});
+    storeOrder_.reserve(rules.size());
+    for (size_t i = 0; i < rules.size(); ++i) {
+        storeOrder_.push_back(rules[i].id);
+        storePosition_.insert(rules[i].id, i);
+    }
+    QSet<Uuid> takenOut;
+    for (const Uuid& id : before) {
+        const auto at = storePosition_.constFind(id);
+        if (at == storePosition_.constEnd() || *at >= rules.size() || storeOrder_[*at] != id) {
+            takenOut.insert(id);
+            storePosition_.remove(id);
+        }
+    }
+    // A list that holds one id twice is made anew at every change.
+    if (size_t(storePosition_.size()) != storeOrder_.size()) return false;
+    QSet<Uuid> remade;
+    for (const Uuid& id : arrangedAnew)
+        remade.insert(id);
+    return place(rules, std::move(remade), takenOut, true, builder, now);
+}
+
+bool KeptRuleCards::place(const std::vector<NimbrelRule>& rules, QSet<Uuid> remade, const QSet<Uuid>& takenOut,
+                          bool reordered, RuleCardBuilder& builder, Date now) {
     // Cards whose pause has run out read otherwise now.
     while (!pauseEnds_.empty() && pauseEnds_.begin()->first <= now) {
         remade.insert(pauseEnds_.begin()->second);
@@ -138,47 +174,79 @@ bool KeptRuleCards::followSteps(const std::vector<NimbrelRule>& rules, const std
         if (!storePosition_.contains(id)) gone.insert(id);
     for (const Uuid& id : gone)
         remade.remove(id);
-    if (remade.isEmpty() && gone.isEmpty()) return true;
 
-    std::erase_if(order_, [&](const Entry& entry) {
-        if (!remade.contains(entry.id) && !gone.contains(entry.id)) return false;
-        if (entry.pauseEnd) pauseEnds_.erase({*entry.pauseEnd, entry.id});
-        return true;
-    });
+    if (!remade.isEmpty() || !gone.isEmpty()) {
+        std::erase_if(order_, [&](const Entry& entry) {
+            if (!remade.contains(entry.id) && !gone.contains(entry.id)) return false;
+            if (entry.pauseEnd) pauseEnds_.erase({*entry.pauseEnd, entry.id});
+            return true;
+        });
+    }
     for (const Uuid& id : gone)
         if (const int row = model_.rowOf(id); row >= 0) model_.removeCard(row);
 
+    QSet<Uuid> moved;
+    for (Entry& entry : reordered ? takeOutOfOrderTies() : std::vector<Entry>{}) {
+        const size_t place = placeFor(entry.sortKey, storePosition_.value(entry.id));
+        moved.insert(entry.id);
+        order_.insert(order_.begin() + std::ptrdiff_t(place), std::move(entry));
+    }
     QHash<Uuid, RuleCardContent> cards;
     cards.reserve(remade.size());
     for (const Uuid& id : remade) {
-        const size_t position = storePosition_.value(id);
+        const size_t position = storePosition_.value(id, rules.size());
+        if (position >= rules.size() || rules[position].id != id) return false;
         const NimbrelRule& rule = rules[position];
-        if (rule.id != id) return false;
         Entry entry = entryFor(rule, now);
         const size_t place = placeFor(entry.sortKey, position);
         order_.insert(order_.begin() + std::ptrdiff_t(place), std::move(entry));
         cards.insert(id, builder.card(rule));
         ++made_;
     }
-    placeRows(std::move(cards));
+    placeRows(std::move(cards), std::move(moved));
     return order_.size() == rules.size() && model_.count() == int(rules.size());
 }
 
-void KeptRuleCards::placeRows(QHash<Uuid, RuleCardContent> cards) {
+std::vector<KeptRuleCards::Entry> KeptRuleCards::takeOutOfOrderTies() {
+    const auto outOfOrder = [this](size_t i) {
+        return order_[i].sortKey == order_[i + 1].sortKey &&
+               storePosition_.value(order_[i].id) > storePosition_.value(order_[i + 1].id);
+    };
+    size_t first = 0;
+    while (first + 1 < order_.size() && !outOfOrder(first))
+        ++first;
+    if (first + 1 >= order_.size()) return {};
+    // Each run of one sort key that is out of order leaves whole; the others stay in order.
+    std::vector<Entry> taken, kept;
+    kept.reserve(order_.size());
+    for (size_t start = 0; start < order_.size();) {
+        size_t end = start + 1;
+        bool inOrder = true;
+        for (; end < order_.size() && order_[end].sortKey == order_[start].sortKey; ++end)
+            inOrder = inOrder && !outOfOrder(end - 1);
+        for (size_t i = start; i < end; ++i)
+            (inOrder ? kept : taken).push_back(std::move(order_[i]));
+        start = end;
+    }
+    order_ = std::move(kept);
+    return taken;
+}
+
+void KeptRuleCards::placeRows(QHash<Uuid, RuleCardContent> cards, QSet<Uuid> moved) {
     // In list order, each right after the card before it (which is in its final place already, or
-    // was not moved at all): the cards that were not made anew keep their order.
-    for (size_t i = 0; i < order_.size() && !cards.isEmpty(); ++i) {
+    // was not moved at all): the cards that were not placed again keep their order.
+    for (size_t i = 0; i < order_.size() && !(cards.isEmpty() && moved.isEmpty()); ++i) {
         const auto card = cards.find(order_[i].id);
-        if (card == cards.end()) continue;
+        if (card == cards.end() && !moved.remove(order_[i].id)) continue;
         const int from = model_.rowOf(order_[i].id);
         int to = i == 0 ? 0 : model_.rowOf(order_[i - 1].id) + 1;
         if (from >= 0 && from < to) --to;
-        if (from < 0) {
+        if (from >= 0) model_.moveCard(from, to);
+        if (card == cards.end()) continue; // moved as it is
+        if (from < 0)
             model_.insertCard(to, std::move(*card));
-        } else {
-            model_.moveCard(from, to);
+        else
             model_.replaceCard(to, std::move(*card));
-        }
         cards.erase(card);
     }
 }

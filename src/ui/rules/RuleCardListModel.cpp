@@ -5,12 +5,15 @@
 namespace nimbrel {
 
 QVariant RuleCardListModel::data(const QModelIndex& index, int role) const {
-    if (role != CardRole || !index.isValid() || index.row() >= int(cards_.size())) return {};
-    return cards_[size_t(index.row())].toVariant();
+    if (!index.isValid() || index.row() >= int(cards_.size())) return {};
+    const RuleCardContent& card = cards_[size_t(index.row())];
+    if (role == CardRole) return card.toVariant();
+    if (role == PillsRole) return card.pillsVariant();
+    return {};
 }
 
 QHash<int, QByteArray> RuleCardListModel::roleNames() const {
-    return {{CardRole, "card"}};
+    return {{CardRole, "card"}, {PillsRole, "pills"}};
 }
 
 void RuleCardListModel::setCards(std::vector<RuleCardContent> cards) {
@@ -19,7 +22,7 @@ void RuleCardListModel::setCards(std::vector<RuleCardContent> cards) {
         before.push_back(card.id.toString());
     for (const RuleCardContent& card : cards)
         after.push_back(card.id.toString());
-    applyKeys(before, after, vectorStorage(cards_, cards), {CardRole});
+    applyKeys(before, after, vectorStorage(cards_, cards), {CardRole, PillsRole});
 }
 
 int RuleCardListModel::rowOf(const Uuid& id) const {
@@ -56,8 +59,17 @@ void RuleCardListModel::moveCard(int from, int to) {
 void RuleCardListModel::replaceCard(int row, RuleCardContent card) {
     RuleCardContent& held = cards_[size_t(row)];
     if (held == card) return;
+    QList<int> roles;
+    if (held.pills == card.pills) {
+        roles << CardRole;
+    } else {
+        roles << PillsRole;
+        RuleCardContent rest = card;
+        rest.pills = held.pills;
+        if (!(held == rest)) roles << CardRole;
+    }
     held = std::move(card);
-    emit dataChanged(index(row), index(row), {CardRole});
+    emit dataChanged(index(row), index(row), roles);
 }
 
 } // namespace nimbrel

@@ -11,7 +11,7 @@ namespace nimbrel {
 class RuleCardListModel : public KeyedRowsModel {
     Q_OBJECT
   public:
-    enum Role { CardRole = Qt::UserRole + 1 };
+    enum Role { CardRole = Qt::UserRole + 1, PillsRole };
     using KeyedRowsModel::KeyedRowsModel;
 
     int count() const override { return int(cards_.size()); }
@@ -27,6 +27,7 @@ class RuleCardListModel : public KeyedRowsModel {
     void removeCard(int row);
     // Moves the row at `from` so that it ends at `to`.
     void moveCard(int from, int to);
+    // Tells the view only of the roles that changed: a card whose pills stay keeps their items.
     void replaceCard(int row, RuleCardContent card);
 
   private:

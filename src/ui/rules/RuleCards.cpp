@@ -26,17 +26,20 @@ QString stateButtonName(RuleStateButton button) {
 }
 
 QVariantMap RuleCardContent::toVariant() const {
-    QVariantList pillList;
-    pillList.reserve(qsizetype(pills.size()));
-    for (const RulePillContent& pill : pills)
-        pillList.append(pill.toVariant());
     return {{QStringLiteral("id"), id.toString()},
             {QStringLiteral("name"), name},
             {QStringLiteral("isPinned"), isPinned},
             {QStringLiteral("stateButton"), stateButtonName(stateButton)},
             {QStringLiteral("triggerAppMissing"), triggerAppMissing},
-            {QStringLiteral("warningText"), warningText},
-            {QStringLiteral("pills"), pillList}};
+            {QStringLiteral("warningText"), warningText}};
+}
+
+QVariantList RuleCardContent::pillsVariant() const {
+    QVariantList list;
+    list.reserve(qsizetype(pills.size()));
+    for (const RulePillContent& pill : pills)
+        list.append(pill.toVariant());
+    return list;
 }
 
 bool RuleCardBuilder::isAvailable(const NimbrelRule& rule) {

@@ -6,6 +6,7 @@
 #include "ui/rules/RulesListLogic.h"
 
 #include <QHash>
+#include <QVariantList>
 #include <QVariantMap>
 
 #include <vector>
@@ -36,7 +37,10 @@ struct RuleCardContent {
     bool triggerAppMissing = false;
     QString warningText; // empty while the trigger app is there
     std::vector<RulePillContent> pills;
+    // The card without its pills, which reach the view apart: a card whose pills stay keeps
+    // their items when its other texts change.
     QVariantMap toVariant() const;
+    QVariantList pillsVariant() const;
     friend bool operator==(const RuleCardContent&, const RuleCardContent&) = default;
 };
 

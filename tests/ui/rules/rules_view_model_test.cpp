@@ -2,6 +2,7 @@
 #include "sessions/SessionsStore.h"
 #include "sync/CloudPayloads.h"
 
+#include <cmath>
 #include <random>
 
 #include <QSignalSpy>
@@ -285,6 +286,48 @@ TEST_F(RulesViewModelTest, AChangeRemakesOnlyTheCardsItTouchedAndTheyShowWhatAFr
         }
         ASSERT_EQ(model->cards(), fresh()) << "operation " << i;
         ASSERT_EQ(persisted(), store().rules().get()) << "operation " << i;
+    }
+}
+
+// A pull that sorts a list held in the order its rules were made moves nearly every rule: the
+// cards of the rules it did not change are moved, also among cards of one name, not made anew, and
+// a card whose pills stay is told to the view without them.
+TEST_F(RulesViewModelTest, APullThatMovesEveryRuleMakesOnlyTheCardsOfTheRulesItChanged) {
+    for (const int count : {10, 60}) { // the list edited, and arranged anew
+        SCOPED_TRACE(count);
+        std::vector<NimbrelRule> rules; // oldest first, names repeating
+        for (int i = 0; i < count; ++i) {
+            rules.push_back(rule(QStringLiteral("rule %1").arg(i % 4)));
+            rules.back().createdAt = Date{1000.0 + i};
+        }
+        start(rules);
+        QAbstractItemModel& list = *qobject_cast<QAbstractItemModel*>(model->cardsModel());
+        QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
+
+        NimbrelRule renamed = rules[2];
+        renamed.name = QStringLiteral("renamed");
+        NimbrelRule added = rule(QStringLiteral("rule 1"));
+        added.createdAt = Date{1000.0 + count / 2};
+        std::vector<NimbrelCloudPayloadRecord> records;
+        for (NimbrelRule* pulled : {&renamed, &added}) {
+            pulled->updatedAt = Date{std::floor(env.scheduler.now().secondsSinceReferenceDate) + 60};
+            NimbrelCloudPayloadRecord record;
+            record.objectID = pulled->id.toString();
+            record.payload = encodeCloudJSON(toJson(*pulled, json::DateForm::ISO8601));
+            record.updatedAt = pulled->updatedAt;
+            records.push_back(record);
+        }
+        const std::uint64_t before = model->cardsMade();
+        store().applyCloudRules(records, {});
+
+        ASSERT_EQ(store().rules().get().front().id, rules.back().id) << "the list is sorted newest made first";
+        EXPECT_EQ(model->cardsMade() - before, 2u);
+        EXPECT_EQ(model->cards(), RuleCardBuilder(*env.platform.workspace, *env.platform.files, env.scheduler.now())
+                                      .cards(store().rules().get()));
+        EXPECT_EQ(inserted.count(), 1);
+        ASSERT_EQ(changed.count(), 1);
+        EXPECT_EQ(changed.at(0).at(2).value<QList<int>>(), QList<int>{RuleCardListModel::CardRole});
     }
 }
 

@@ -5,8 +5,10 @@ import Nimbrel.Screens
 // trigger app is missing, a purple warning and veil. Every button only reports; the screen acts.
 HoverScale {
     id: view
-    // {id, name, isPinned, stateButton, triggerAppMissing, warningText, pills} from the view model.
+    // {id, name, isPinned, stateButton, triggerAppMissing, warningText} from the view model.
     property var card: ({})
+    // The sentence's pills, apart from the card: its items stay while the pills do.
+    property var pills: []
     property var pauseMenuItems: []
     signal toggleRequested()
     signal resumeRequested()
@@ -119,7 +121,7 @@ HoverScale {
             height: implicitHeight
             spacing: 6
             Repeater {
-                model: view.card?.pills ?? []
+                model: view.pills
                 delegate: RuleTagPillView {
                     required property var modelData
                     pill: modelData

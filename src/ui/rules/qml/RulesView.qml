@@ -165,6 +165,7 @@ Item {
                     delegate: RuleCard {
                         id: ruleCard
                         card: model.card
+                        pills: model.pills
                         objectName: "ruleCard_" + index
                         transform: CardSlide { card: ruleCard; moves: cardMoves }
                         width: ListView.view.width
