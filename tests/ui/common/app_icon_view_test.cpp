@@ -47,6 +47,28 @@ TEST(AppIconView, ThePictureIsClippedToTheRoundedTile) {
         EXPECT_TRUE(isRed(c.size / 2, 0)) << "the picture fills the tile to its edges";
         EXPECT_TRUE(isRed(0, c.size / 2));
     }
+
+    // A file that turns out to be no picture at all shows the app's initials on its colour,
+    // never an empty tile.
+    const QString broken = dir.filePath(QStringLiteral("AppIcon.icns"));
+    QFile text(broken);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("not a picture\n") > 0);
+    text.close();
+    testing::QuickDriver driver(
+        QStringLiteral("AppIconView.qml"),
+        {{"icon", appTileIcon(QStringLiteral("Red App"), QUrl::fromLocalFile(broken).toString())}, {"size", 36}},
+        QSize(60, 60));
+    driver.window().setColor(Qt::white);
+    const QColor tint = appTint(QStringLiteral("Red App"));
+    const QColor shown = driver.window().grabWindow().pixelColor(18, 34);
+    EXPECT_LT(std::abs(shown.red() - tint.red()) + std::abs(shown.green() - tint.green()) +
+                  std::abs(shown.blue() - tint.blue()),
+              40)
+        << shown.name().toStdString() << " where the tile's colour " << tint.name().toStdString() << " belongs";
+    const QStringList warnings = driver.takeWarnings();
+    EXPECT_FALSE(warnings.isEmpty());
+    for (const QString& warning : warnings)
+        EXPECT_TRUE(warning.contains("Failed to get image from provider")) << warning.toStdString();
 }
 
 // Only a file of an icon's size is read: a picture with 17 MB after it, a device or a folder
