@@ -5,7 +5,7 @@ every contender alike. The load average is printed before and after; every figur
     bench/side_by_side.py bench OLD_BUILD NEW_BUILD PROGRAM [--rounds N] [-- benchmark arguments]
         One benchmark program under bench/ (for example bench_tap_path) from two builds.
 
-    bench/side_by_side.py startup NEW_BUILD [--old OLD_BUILD] [--rounds N]
+    bench/side_by_side.py startup NEW_BUILD [--old OLD_BUILD] [--rounds N] [--apps N]
         Start-up and resident memory of nimbrel against the bare Qt Quick program (bare_quick,
         from NEW_BUILD) and the same showing a line of text (bare_quick --text, fonts loaded),
         with the simulated Mac's desktop window and with only the panel in a window of its own, and
@@ -14,7 +14,8 @@ every contender alike. The load average is printed before and after; every figur
         on a copy of a home it has started and quit in once (the simulated Mac's first boot, which
         builds its disk, is timed apart), without the permission, so its onboarding panel opens
         0.25 s after start by design; that wait is left out of the panel's figure. Memory is read
-        10 s after launch."""
+        10 s after launch. With --apps, the simulated Mac of every home so prepared has that many
+        more applications installed (first boots keep the default desktop)."""
 
 import argparse
 import json
@@ -142,12 +143,14 @@ class Contender:
             sys.exit(f"{self.label} never reported {last!r}")
         return seen, (time.perf_counter() - start) * 1e3, home
 
-    def prepare(self, work):
+    def prepare(self, work, apps=0):
         if not self.first_boot:
             self.home = self.start_until_ready(work)[2]
+            install_apps(self.home, apps)
 
     def time_start_up(self, work):
-        seen, exit_ms, _ = self.start_until_ready(work)
+        seen, exit_ms, home = self.start_until_ready(work)
+        shutil.rmtree(home)  # a home of thousands of apps is not kept for the rest of the run
         self.window_ms.append(seen[self.window_line])
         if self.panel_line:
             self.panel_ms.append(seen[self.panel_line] - DESIGNED_PANEL_WAIT_MS)
@@ -170,6 +173,31 @@ def processor_ms(pid):
         return (int(fields[11]) + int(fields[12])) * 1e3 / os.sysconf("SC_CLK_TCK")
 
 
+INFO_PLIST = """<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+<key>CFBundleIdentifier</key><string>com.example.bench{n}</string>
+<key>CFBundleName</key><string>Bench App {n}</string>
+<key>CFBundlePackageType</key><string>APPL</string>
+<key>CFBundleIconFile</key><string>AppIcon</string>
+</dict></plist>
+"""
+
+
+def install_apps(home, count):
+    """Installs `count` applications on the simulated Mac of `home`, as bundles in its /Applications."""
+    if not count:
+        return
+    disks = [os.path.join(folder, "disk") for folder, subfolders, _ in os.walk(home)
+             if os.path.basename(folder) == "SimulatedMac" and "disk" in subfolders]
+    if len(disks) != 1:
+        sys.exit(f"no simulated Mac found in {home}")
+    for n in range(count):
+        contents = os.path.join(disks[0], "Applications", f"Bench App {n}.app", "Contents")
+        os.makedirs(contents)
+        with open(os.path.join(contents, "Info.plist"), "w") as f:
+            f.write(INFO_PLIST.format(n=n))
+
+
 def resident_mib(pid):
     with open(f"/proc/{pid}/status") as f:
         for line in f:
@@ -180,7 +208,8 @@ def resident_mib(pid):
 
 def measure_memory(contenders, work):
     # All at once: resident memory 10 s after launch hardly depends on the others running.
-    processes = [(c, c.launch(c.make_home(work), {})) for c in contenders if not c.first_boot]
+    homes = [(c, c.make_home(work)) for c in contenders if not c.first_boot]
+    processes = [(c, c.launch(home, {})) for c, home in homes]
     time.sleep(10)
     for c, p in processes:
         if p.poll() is not None:
@@ -190,6 +219,8 @@ def measure_memory(contenders, work):
         p.send_signal(signal.SIGTERM)
     for _, p in processes:
         p.communicate(timeout=30)
+    for _, home in homes:
+        shutil.rmtree(home)
 
 
 def compare_start_up(args):
@@ -207,10 +238,11 @@ def compare_start_up(args):
             contenders.append(panel_only)
     contenders.append(Contender("new first boot", os.path.join(args.new_build, "nimbrel"), {},
                                 "nimbrel: window ready", "nimbrel: panel ready", first_boot=True))
-    print(f"start-up and memory: {args.rounds} rounds, load average before: {load()}", flush=True)
+    print(f"start-up and memory: {args.rounds} rounds, {args.apps} more installed apps, load average before: "
+          f"{load()}", flush=True)
     with tempfile.TemporaryDirectory() as work:
         for c in contenders:
-            c.prepare(work)
+            c.prepare(work, args.apps if c.label.startswith(("old", "new")) else 0)
         for r in range(args.rounds):
             order = contenders if r % 2 == 0 else contenders[::-1]
             for c in order:
@@ -258,6 +290,7 @@ def main():
     startup.add_argument("new_build")
     startup.add_argument("--old")
     startup.add_argument("--rounds", type=int, default=5)
+    startup.add_argument("--apps", type=int, default=0)
 
     argv = sys.argv[1:]
     extra = argv[argv.index("--") + 1:] if "--" in argv else []

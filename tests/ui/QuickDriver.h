@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace nimbrel::testing {
 
@@ -58,6 +59,8 @@ class QuickDriver {
     }
 
     QQuickWindow& window() { return window_; }
+    // Hands over the warnings so far to a test that expects them: they no longer fail it at the end.
+    QStringList takeWarnings() { return std::exchange(warnings(), {}); }
     QQuickItem* root() { return root_.get(); }
 
     // Adds another QML file (of any module, by URL) to the window, over what is there.

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 // The pictures of the Mac's own apps, drawn by make-app-pictures.py beside them and kept in the
 // program as resources: one per bundle identifier.
@@ -14,6 +15,17 @@ namespace nimbrel::sim {
 namespace {
 
 const QString kPictures = QStringLiteral(":/simulated/app-pictures/");
+
+// The bundle identifiers that have a picture here: a dozen, read from the resources once.
+const QSet<QString>& picturedApps() {
+    static const QSet<QString> identifiers = [] {
+        QSet<QString> out;
+        for (const QString& file : QDir(kPictures).entryList(QDir::Files))
+            if (file.endsWith(QLatin1String(".svg"))) out.insert(file.chopped(4));
+        return out;
+    }();
+    return identifiers;
+}
 
 QString iconFileName(const QVariantMap& info) {
     const QString icon = info.value(QStringLiteral("CFBundleIconFile")).toString();
@@ -24,11 +36,13 @@ QString iconFileName(const QVariantMap& info) {
 } // namespace
 
 void writeAppPicture(const QString& realBundlePath, const QString& bundleIdentifier) {
+    // Asked first, before the bundle is read: on a Mac with thousands of apps, a dozen have one.
+    if (!picturedApps().contains(bundleIdentifier)) return;
     const QString name = iconFileName(readBundleInfo(realBundlePath));
-    QFile picture(kPictures + bundleIdentifier + QStringLiteral(".svg"));
-    if (name.isEmpty() || !picture.exists()) return;
+    if (name.isEmpty()) return;
     const QString target = realBundlePath + QStringLiteral("/Contents/Resources/") + name;
     if (QFileInfo::exists(target) || !QDir().mkpath(QFileInfo(target).path())) return;
+    QFile picture(kPictures + bundleIdentifier + QStringLiteral(".svg"));
     QFile out(target);
     if (picture.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly)) out.write(picture.readAll());
 }

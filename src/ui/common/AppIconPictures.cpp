@@ -1,7 +1,9 @@
 #include "ui/common/AppIconPictures.h"
 
 #include "platform/Files.h"
+#include "ui/common/PictureFormat.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -32,9 +34,15 @@ QImage roundedAppIconPicture(const QString& id, QSize* originalSize, const QSize
     bool numeric = false;
     const double radiusFraction = std::clamp(id.left(slash).toDouble(&numeric), 0.0, 0.5);
     const QString path = localFile(QUrl::fromPercentEncoding(id.mid(slash + 1).toUtf8()));
-    const QFileInfo file(path);
-    if (!file.isFile() || file.size() > kMaxIconFileBytes) return {};
-    QImageReader reader(path);
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxIconFileBytes) return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    // Read as what it is, once; only a file of no format known here is left to the reader to
+    // make out.
+    const QByteArray format = pictureFormat(file.peek(kPictureHeadBytes));
+    QImageReader reader(&file, format);
+    reader.setAutoDetectImageFormat(format.isEmpty());
     const QSize natural = reader.size();
     if (originalSize) *originalSize = natural;
     if (requestedSize.isValid() && natural.isValid())

@@ -5,10 +5,10 @@
 namespace nimbrel {
 
 // A sideways strip that an ordinary vertical mouse wheel scrolls, as do horizontal swipes.
-// Its document (a child placed at x = -contentX) is `documentWidth` wide. Every wheel event
-// that moves at all is taken here, also at either end, so a wheel over the strip never
-// scrolls a list around it; an event without movement, or a strip without a document, is
-// handed on.
+// Its document (a child placed at x = -contentX) is `documentWidth` wide. A wheel event is
+// taken only when it moves the strip: one over a strip whose content fits, or one that pushes
+// it past an end, goes on to the list around it, so the list never stops moving under the
+// pointer while the strip has nothing to show.
 class WheelMappedScrollArea : public QQuickItem {
     Q_OBJECT
     Q_PROPERTY(double contentX READ contentX WRITE setContentX NOTIFY contentXChanged)

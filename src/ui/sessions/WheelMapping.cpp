@@ -12,7 +12,7 @@ WheelScroll wheelMappedScroll(double deltaX, double deltaY, double offset, doubl
     double next = offset + delta;
     if (next <= 0) next = 0;
     if (next > largest) next = largest;
-    return {true, next};
+    return {next != offset, next};
 }
 
 } // namespace nimbrel

@@ -1,6 +1,7 @@
 #include "SessionsScreenFixture.h"
 
 #include "EditorScrolling.h"
+#include "SessionAppSamples.h"
 #include "support/QtPrinters.h"
 #include "ui/AnimationClock.h"
 #include "ui/CardSpacing.h"
@@ -214,6 +215,65 @@ TEST_F(SessionsScreenQml, AClickRightAfterTheWheelReachesWhatItBroughtIntoView) 
         ASSERT_TRUE(item);
         driver->click(item);
         EXPECT_TRUE(c.tookEffect());
+    }
+}
+
+// A wheel over a strip of apps moves the strip while it can move that way; over a strip whose
+// apps fit, or one at the end the wheel pushes it to, the list around it moves instead. The
+// editor's whitelist strip moves only sideways, so an upright wheel over it moves the editor.
+TEST_F(SessionsScreenQml, AWheelOverAStripMovesTheListWhereTheStripCannotMove) {
+    NimbrelSession every = session("Every App", true);
+    for (const auto& app : catalogue()->apps().get())
+        every.allowedApps.push_back(NimbrelSessionApp::normalizing(app.displayName, app.bundleIdentifier, app.path));
+    store->addSession(every);
+    for (int i = 1; i <= 6; ++i) {
+        NimbrelSession few = session(QStringLiteral("Session %1").arg(i));
+        few.allowedApps = {testing::safari(), testing::mail()};
+        few.whitelistAllApps = false;
+        few.whitelistedApps = {testing::safari()};
+        store->addSession(few);
+    }
+    env.scheduler.runUntilIdle();
+    driver->settle();
+    const struct {
+        const char* scene;
+        std::function<QQuickItem*()> strip; // brings it into view
+        const char* list;
+        bool stripMoves;
+    } cases[] = {
+        {"a card's strip of two apps", [&] { return driver->find("appStrip", card(1)); }, "sessionCards", false},
+        {"a card's strip of every app", [&] { return driver->find("appStrip", card(0)); }, "sessionCards", true},
+        {"the editor's whitelist strip",
+         [&] {
+             driver->click(driver->require("editButton", card(1)));
+             return testing::scrollInEditor(*driver, "whitelistStrip");
+         },
+         "editorScroll", false},
+    };
+    const auto offset = [](QQuickItem* item, const char* axis) { return item->property(axis).toDouble(); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scene);
+        driver->require("sessionCards")->setProperty("contentY", -2.0); // the top of the list
+        QQuickItem* strip = c.strip();
+        QQuickItem* list = driver->require(c.list);
+        ASSERT_TRUE(strip && list);
+        const double top = offset(list, "contentY");
+        int steps = 0;
+        for (double before = -1; steps < 40 && offset(strip, "contentX") != before; ++steps) {
+            before = offset(strip, "contentX");
+            driver->wheel(strip, 1);
+            if (offset(strip, "contentX") != before) {
+                EXPECT_EQ(offset(list, "contentY"), top) << "the strip took it";
+            }
+        }
+        EXPECT_EQ(steps > 1, c.stripMoves) << steps;
+        EXPECT_GT(offset(list, "contentY"), top) << "the step the strip could not take moved the list";
+        if (!c.stripMoves) continue;
+        EXPECT_EQ(offset(strip, "contentX"), offset(strip, "documentWidth") - strip->width()) << "at its end";
+        const double listAfter = offset(list, "contentY");
+        driver->wheel(strip, -1);
+        EXPECT_LT(offset(strip, "contentX"), offset(strip, "documentWidth") - strip->width()) << "back the other way";
+        EXPECT_EQ(offset(list, "contentY"), listAfter);
     }
 }
 

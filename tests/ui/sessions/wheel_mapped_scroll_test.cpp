@@ -15,9 +15,10 @@ TEST(WheelMapping, VerticalWheelsScrollSidewaysWithinTheDocument) {
         bool handled;
         double next;
     } cases[] = {
-        {0, -10, 20, 300, 100, true, 30},   {0, 10, 20, 300, 100, true, 10}, {6, 2, 20, 300, 100, true, 26},
-        {2, 6, 20, 300, 100, true, 14},     {5, -5, 20, 300, 100, true, 25}, {0, 10, 5, 300, 100, true, 0},
-        {0, -50, 180, 300, 100, true, 200}, {0, -10, 0, 80, 100, true, 0},   {0, 0, 20, 300, 100, false, 20},
+        {0, -10, 20, 300, 100, true, 30},    {0, 10, 20, 300, 100, true, 10}, {6, 2, 20, 300, 100, true, 26},
+        {2, 6, 20, 300, 100, true, 14},      {5, -5, 20, 300, 100, true, 25}, {0, 10, 5, 300, 100, true, 0},
+        {0, -50, 180, 300, 100, true, 200},  {0, -10, 0, 80, 100, false, 0},  {0, 0, 20, 300, 100, false, 20},
+        {0, -10, 200, 300, 100, false, 200}, {0, 10, 0, 300, 100, false, 0}, // pushed past an end: handed on
     };
     for (const auto& c : cases) {
         const WheelScroll scroll = wheelMappedScroll(c.dx, c.dy, c.offset, c.document, c.visible);
@@ -26,9 +27,8 @@ TEST(WheelMapping, VerticalWheelsScrollSidewaysWithinTheDocument) {
     }
 }
 
-// Wheels that move are taken by the strip, so a list around it never scrolls; still wheels
-// go on to the list.
-TEST(WheelMappedScrollArea, TakesMovingWheelsEvenAtTheEnds) {
+// Only a wheel that moves the strip is taken by it; any other goes on to the list around it.
+TEST(WheelMappedScrollArea, TakesOnlyWheelsThatMoveIt) {
     QQuickItem list;
     WheelMappedScrollArea strip(&list);
     QQuickItem document(&strip);
@@ -41,9 +41,10 @@ TEST(WheelMappedScrollArea, TakesMovingWheelsEvenAtTheEnds) {
         QCoreApplication::sendEvent(&strip, &event);
         return event.isAccepted();
     };
-    EXPECT_TRUE(wheel(QPoint(0, -120))) << "narrow content: nothing moves, yet the wheel is taken";
+    EXPECT_FALSE(wheel(QPoint(0, -120))) << "narrow content: nothing moves, the list gets the wheel";
     EXPECT_EQ(strip.contentX(), 0);
     strip.setDocumentWidth(400);
+    EXPECT_FALSE(wheel(QPoint(0, 120))) << "at the start, pushed towards it";
     EXPECT_TRUE(wheel(QPoint(0, -120)));
     EXPECT_EQ(strip.contentX(), 15);
     EXPECT_FALSE(wheel(QPoint(0, 0)));
