@@ -333,9 +333,9 @@ TEST(VirtualScheduler, DestructionWaitsForTheWorkersAndDropsTheirResults) {
     std::atomic<bool> finished{false};
     bool delivered = false;
     bool answered = true;
+    Gate started; // outlives the workers, which open it
     {
         VirtualScheduler s(Date{0}, BackgroundWork::onThreads);
-        Gate started;
         s.runInBackground(
             [&] {
                 started.open();
