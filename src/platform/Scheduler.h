@@ -45,9 +45,10 @@ class Scheduler {
     WorkHandle post(std::function<void()> work) { return after(0, std::move(work)); }
 
     // Runs `work` on a worker thread and `then` with its result on the main thread.
-    // The virtual-time scheduler runs `work` inline, so tests stay deterministic. Background
-    // work may use the installed platform's facilities: the program ends it (and drops the
-    // `then`s still to come) before it takes them down.
+    // The virtual-time scheduler runs `work` inline, so tests stay deterministic, or on worker
+    // threads where a test asks for the program's concurrency. Background work may use the
+    // installed platform's facilities: the program ends it (and drops the `then`s still to
+    // come) before it takes them down.
     virtual void runInBackground(std::function<void()> work, std::function<void()> then) = 0;
 };
 

@@ -1,6 +1,10 @@
 #include "platform/VirtualScheduler.h"
 
+#include "platform/WorkerThreads.h"
+
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 namespace nimbrel {
 
@@ -16,10 +20,28 @@ struct VirtualScheduler::Entry final : ScheduledWork {
     bool isCancelled() const override { return cancelled; }
 };
 
-VirtualScheduler::VirtualScheduler(Date start) : now_(start) {}
+BackgroundWork backgroundWorkFromEnvironment() {
+    const char* value = std::getenv("NIMBREL_BACKGROUND_THREADS");
+    return value && std::strcmp(value, "1") == 0 ? BackgroundWork::onThreads : BackgroundWork::atOnce;
+}
+
+namespace {
+
+// As many workers as a small machine's thread pool has, and at least two, so that two pieces
+// of background work can run side by side.
+size_t workerCount() {
+    return std::clamp<size_t>(std::thread::hardware_concurrency(), 2, 4);
+}
+
+} // namespace
+
+VirtualScheduler::VirtualScheduler(Date start, BackgroundWork background) : now_(start), background_(background) {
+    if (background_ == BackgroundWork::onThreads) workers_ = std::make_unique<WorkerThreads>(workerCount());
+}
 
 VirtualScheduler::~VirtualScheduler() {
-    crossThreadCalls_.stop();
+    crossThreadCalls_.stop(); // a worker waiting for the main thread gives up
+    workers_.reset();         // runs the work handed over and waits for it
     for (auto& [key, entry] : queue_)
         entry->cancel();
 }
@@ -41,8 +63,11 @@ WorkHandle VirtualScheduler::every(double intervalSeconds, std::function<void()>
 }
 
 void VirtualScheduler::postFromAnyThread(std::function<void()> work) {
-    std::lock_guard lock(postedMutex_);
-    posted_.push_back(std::move(work));
+    {
+        std::lock_guard lock(postedMutex_);
+        posted_.push_back(std::move(work));
+    }
+    postedOrDone_.notify_all();
 }
 
 bool VirtualScheduler::callOnMainThreadAndWait(std::function<void()> work) {
@@ -55,9 +80,27 @@ bool VirtualScheduler::callOnMainThreadAndWait(std::function<void()> work) {
 }
 
 void VirtualScheduler::runInBackground(std::function<void()> work, std::function<void()> then) {
-    // Deterministic: the "background" part runs at once, the result arrives on the next turn.
-    work();
-    if (then) after(0, std::move(then));
+    if (!workers_) {
+        // Deterministic: the "background" part runs at once, the result arrives on the next turn.
+        work();
+        if (then) after(0, std::move(then));
+        return;
+    }
+    {
+        std::lock_guard lock(postedMutex_);
+        ++running_;
+    }
+    workers_->start([this, work = std::move(work), then = std::move(then)]() mutable {
+        if (work) work();
+        work = nullptr; // its captures go on the worker, as they would in the program
+        {
+            // The result is posted as the work ends, so an advance sees the one or the other.
+            std::lock_guard lock(postedMutex_);
+            if (then) posted_.push_back(std::move(then));
+            --running_;
+        }
+        postedOrDone_.notify_all();
+    });
 }
 
 void VirtualScheduler::drainPosted() {
@@ -70,6 +113,19 @@ void VirtualScheduler::drainPosted() {
         after(0, std::move(item));
 }
 
+bool VirtualScheduler::dueNow() const {
+    return !queue_.empty() && queue_.begin()->first.first <= now_.secondsSinceReferenceDate;
+}
+
+// Waits until a worker posts something or every worker is done; false when none was running and
+// nothing was posted, so there was nothing to wait for.
+bool VirtualScheduler::waitForBackground() {
+    std::unique_lock lock(postedMutex_);
+    if (running_ == 0 && posted_.empty()) return false;
+    postedOrDone_.wait(lock, [this] { return running_ == 0 || !posted_.empty(); });
+    return true;
+}
+
 void VirtualScheduler::advance(double seconds) {
     advanceTo(now_.addingSeconds(std::max(0.0, seconds)));
 }
@@ -78,6 +134,8 @@ void VirtualScheduler::advanceTo(Date target) {
     if (target < now_) target = now_;
     for (;;) {
         drainPosted();
+        // Time moves on only once the workers are done and what they handed back has run.
+        if (!dueNow() && waitForBackground()) continue;
         if (queue_.empty()) break;
         auto first = queue_.begin();
         const double due = first->first.first;
@@ -110,11 +168,20 @@ void VirtualScheduler::sleep(double seconds) {
 }
 
 size_t VirtualScheduler::pendingCount() const {
-    return static_cast<size_t>(
-        std::count_if(queue_.begin(), queue_.end(), [](const auto& item) { return !item.second->cancelled; }));
+    size_t running = 0;
+    {
+        std::lock_guard lock(postedMutex_);
+        running = running_;
+    }
+    return running + static_cast<size_t>(std::count_if(queue_.begin(), queue_.end(),
+                                                       [](const auto& item) { return !item.second->cancelled; }));
 }
 
 std::optional<double> VirtualScheduler::nextDueIn() const {
+    {
+        std::lock_guard lock(postedMutex_);
+        if (running_ > 0 || !posted_.empty()) return 0.0;
+    }
     for (const auto& [key, entry] : queue_)
         if (!entry->cancelled) return key.first - now_.secondsSinceReferenceDate;
     return std::nullopt;

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
 #include <thread>
 
 using namespace nimbrel;
@@ -185,15 +190,190 @@ TEST(VirtualScheduler, PostsFromOtherThreadsRunOnTheNextAdvance) {
 }
 
 TEST(VirtualScheduler, BackgroundResultArrivesOnALaterTurn) {
-    VirtualScheduler s;
+    VirtualScheduler s(Date{0}, BackgroundWork::atOnce);
     int result = 0;
     bool delivered = false;
-    s.runInBackground([&] { result = 7; }, [&] { delivered = true; });
+    std::thread::id ranOn;
+    s.runInBackground(
+        [&] {
+            result = 7;
+            ranOn = std::this_thread::get_id();
+        },
+        [&] { delivered = true; });
     EXPECT_EQ(result, 7);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
     EXPECT_FALSE(delivered);
     s.runUntilIdle();
     EXPECT_TRUE(delivered);
 }
+
+namespace {
+
+// Opened once; a bounded wait for it, so that a fault fails the test instead of hanging it.
+class Gate {
+  public:
+    void open() {
+        {
+            std::lock_guard lock(mutex_);
+            open_ = true;
+        }
+        changed_.notify_all();
+    }
+    bool waitOpen() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(5), [this] { return open_; });
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = false;
+};
+
+struct ThreadedCase {
+    const char* name;
+    std::function<void(VirtualScheduler&)> check;
+};
+
+const ThreadedCase kThreadedCases[] = {
+    {"work runs on another thread and its result on the main thread, at the next advance",
+     [](VirtualScheduler& s) {
+         const auto main = std::this_thread::get_id();
+         Gate done;
+         std::thread::id workOn, thenOn;
+         s.runInBackground(
+             [&] {
+                 workOn = std::this_thread::get_id();
+                 done.open();
+             },
+             [&] { thenOn = std::this_thread::get_id(); });
+         ASSERT_TRUE(done.waitOpen());
+         EXPECT_NE(workOn, main);
+         EXPECT_EQ(thenOn, std::thread::id()) << "the result waits for the test to advance";
+         EXPECT_EQ(s.nextDueIn(), 0.0);
+         s.runUntilIdle();
+         EXPECT_EQ(thenOn, main);
+     }},
+    {"a running worker counts as pending and due now",
+     [](VirtualScheduler& s) {
+         Gate release;
+         s.runInBackground([&] { release.waitOpen(); }, {});
+         EXPECT_EQ(s.pendingCount(), 1u);
+         EXPECT_EQ(s.nextDueIn(), 0.0);
+         release.open();
+         s.runUntilIdle();
+         EXPECT_EQ(s.pendingCount(), 0u);
+         EXPECT_EQ(s.nextDueIn(), std::nullopt);
+     }},
+    {"time waits for a worker's result, and work due now runs while the worker works",
+     [](VirtualScheduler& s) {
+         QStringList ran;
+         Gate release;
+         s.runInBackground([&] { release.waitOpen(); },
+                           [&] { ran << QStringLiteral("result at %1").arg(s.now().secondsSinceReferenceDate); });
+         s.post([&] {
+             ran << QStringLiteral("post");
+             release.open();
+         });
+         s.after(1, [&] { ran << QStringLiteral("timer at %1").arg(s.now().secondsSinceReferenceDate); });
+         s.advance(2);
+         EXPECT_EQ(ran, (QStringList{"post", "result at 0", "timer at 1"}));
+     }},
+    {"work that a result starts is waited for too",
+     [](VirtualScheduler& s) {
+         QStringList ran;
+         s.runInBackground({}, [&] {
+             ran << QStringLiteral("first");
+             s.runInBackground({}, [&] { ran << QStringLiteral("second"); });
+         });
+         s.after(1, [&] { ran << QStringLiteral("timer"); });
+         s.advance(1);
+         EXPECT_EQ(ran, (QStringList{"first", "second", "timer"}));
+     }},
+    {"two workers run side by side",
+     [](VirtualScheduler& s) {
+         Gate first, second;
+         std::atomic<bool> bothRan{true};
+         s.runInBackground(
+             [&] {
+                 first.open();
+                 if (!second.waitOpen()) bothRan = false;
+             },
+             {});
+         s.runInBackground(
+             [&] {
+                 second.open();
+                 if (!first.waitOpen()) bothRan = false;
+             },
+             {});
+         s.runUntilIdle();
+         EXPECT_TRUE(bothRan);
+     }},
+    {"a worker's call to the main thread is served while an advance waits for it",
+     [](VirtualScheduler& s) {
+         std::thread::id calledOn;
+         bool answered = false;
+         s.runInBackground(
+             [&] { answered = s.callOnMainThreadAndWait([&] { calledOn = std::this_thread::get_id(); }); }, {});
+         s.runUntilIdle();
+         EXPECT_TRUE(answered);
+         EXPECT_EQ(calledOn, std::this_thread::get_id());
+     }},
+};
+
+TEST(VirtualScheduler, BackgroundWorkOnThreads) {
+    for (const ThreadedCase& c : kThreadedCases) {
+        SCOPED_TRACE(c.name);
+        VirtualScheduler s(Date{0}, BackgroundWork::onThreads);
+        c.check(s);
+    }
+}
+
+TEST(VirtualScheduler, DestructionWaitsForTheWorkersAndDropsTheirResults) {
+    std::atomic<bool> finished{false};
+    bool delivered = false;
+    bool answered = true;
+    Gate started; // outlives the workers, which open it
+    {
+        VirtualScheduler s(Date{0}, BackgroundWork::onThreads);
+        s.runInBackground(
+            [&] {
+                started.open();
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                finished = true;
+            },
+            [&] { delivered = true; });
+        // A worker still waiting for the main thread is let go, its call failed.
+        s.runInBackground([&] { answered = s.callOnMainThreadAndWait([] {}); }, {});
+        ASSERT_TRUE(started.waitOpen());
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(delivered);
+    EXPECT_FALSE(answered);
+}
+
+TEST(VirtualScheduler, TheEnvironmentChoosesTheBackgroundOfTheSchedulersMadeWithoutOne) {
+    const char* saved = std::getenv("NIMBREL_BACKGROUND_THREADS");
+    const std::string previous = saved ? saved : "";
+    const struct {
+        const char* value;
+        BackgroundWork expected;
+    } rows[] = {{"1", BackgroundWork::onThreads}, {"0", BackgroundWork::atOnce}, {nullptr, BackgroundWork::atOnce}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value ? row.value : "unset");
+        if (row.value)
+            setenv("NIMBREL_BACKGROUND_THREADS", row.value, 1);
+        else
+            unsetenv("NIMBREL_BACKGROUND_THREADS");
+        EXPECT_EQ(VirtualScheduler().backgroundWork(), row.expected);
+    }
+    if (saved)
+        setenv("NIMBREL_BACKGROUND_THREADS", previous.c_str(), 1);
+    else
+        unsetenv("NIMBREL_BACKGROUND_THREADS");
+}
+
+} // namespace
 
 namespace {
 struct Owner {

@@ -127,6 +127,7 @@ TEST_F(SessionsActivation, EditsAddsAndDeletesAreSavedPushedAndAppliedInOrder) {
     // Deleting an unknown id still saves, sends a tombstone and re-evaluates.
     QFile::remove(store->storagePath());
     store->deleteSession(stranger.id);
+    scheduler.runUntilIdle(); // a worker writes the file
     EXPECT_TRUE(QFile::exists(store->storagePath()));
     EXPECT_EQ(outside.take(), (QStringList{"tombstone " + stranger.id.toString(), "reminders 1", "dock apply Work",
                                            "wallpapers apply Work"}));
@@ -164,6 +165,7 @@ TEST_F(SessionsActivation, ACloudMergeIsStoredWithoutPushingAndRefreshesTheRemin
     EXPECT_EQ(store->sessions().get().front().name, "A");
     EXPECT_FALSE(store->isApplyingCloudSessionsPayload());
     EXPECT_EQ(outside.take(), (QStringList{"dock apply A", "wallpapers apply A", "reminders 2"}));
+    scheduler.runUntilIdle(); // a worker writes the file
     QFile file(store->storagePath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(decodeSessionList(file.readAll(), Date{}).value->size(), 2u);

@@ -51,11 +51,13 @@ TEST_F(SessionsStoreSave, AnEditWritesTheOtherSessionsAsTheyWereAndTheWholeFileA
     NimbrelSession evening = named("Evening");
     evening.menuBarSymbolName = QStringLiteral("moon");
     store->updateSession(evening);
+    scheduler.runUntilIdle(); // a worker writes the file
     const QByteArray first = stored();
 
     NimbrelSession work = named("Work");
     work.isPinned = true; // and it moves to the top
     store->updateSession(work);
+    scheduler.runUntilIdle();
     const QByteArray second = stored();
 
     // Evening was not encoded again: its apps keep the ids they were written with.

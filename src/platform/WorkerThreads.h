@@ -1,0 +1,36 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace nimbrel {
+
+// A fixed number of threads that run the tasks handed to them, several at once, in the order
+// they came. The threads start with the first task. Destruction runs the tasks still waiting and
+// then joins the threads.
+class WorkerThreads {
+  public:
+    explicit WorkerThreads(size_t count);
+    ~WorkerThreads();
+    WorkerThreads(const WorkerThreads&) = delete;
+    WorkerThreads& operator=(const WorkerThreads&) = delete;
+
+    void start(std::function<void()> task);
+
+  private:
+    void serve();
+
+    const size_t count_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::function<void()>> tasks_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+} // namespace nimbrel
