@@ -11,7 +11,7 @@
 
 namespace nimbrel {
 
-FileLock::FileLock(const QString& realPath, Open open) : path_(realPath) {
+FileLock::FileLock(const QString& realPath, Open open, Mode mode) : path_(realPath) {
     fd_ = ::open(QFile::encodeName(realPath).constData(),
                  O_RDWR | O_CLOEXEC | O_NOFOLLOW | (open == Open::creating ? O_CREAT : 0), 0600);
     if (fd_ < 0) {
@@ -22,7 +22,7 @@ FileLock::FileLock(const QString& realPath, Open open) : path_(realPath) {
     // would check would no longer hold; a program that holds it is running.
     int locked;
     do {
-        locked = ::flock(fd_, LOCK_EX | LOCK_NB);
+        locked = ::flock(fd_, (mode == Mode::shared ? LOCK_SH : LOCK_EX) | LOCK_NB);
     } while (locked != 0 && errno == EINTR);
     held_ = locked == 0;
     busy_ = !held_ && errno == EWOULDBLOCK;

@@ -7,11 +7,13 @@ namespace nimbrel {
 // An advisory lock (flock) on the file at a real path, held while this lives, if it could be
 // taken at once: writers of one file, in this process or others, take it across their check of
 // the file and their change of it, and a running program holds one for the folders it owns.
-// The system lets it go when the process ends, however it ends.
+// The system lets it go when the process ends, however it ends. Held shared, it keeps out only
+// an exclusive holder.
 class FileLock {
   public:
     enum class Open { existing, creating };
-    explicit FileLock(const QString& realPath, Open open = Open::existing);
+    enum class Mode { exclusive, shared };
+    explicit FileLock(const QString& realPath, Open open = Open::existing, Mode mode = Mode::exclusive);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;

@@ -12,7 +12,8 @@ namespace nimbrel {
 
 // A fixed number of threads that run the tasks handed to them, several at once, in the order
 // they came. The threads start with the first task. Destruction runs the tasks still waiting and
-// then joins the threads.
+// then joins the threads. Not Qt's pool, which the program's scheduler uses: its hand-over goes
+// through Qt's own locks, which ThreadSanitizer does not see in Qt's uninstrumented library.
 class WorkerThreads {
   public:
     explicit WorkerThreads(size_t count);
