@@ -119,7 +119,25 @@ void SimulatedMac::setDockOrientation(DockOrientation o) {
 bool SimulatedMac::synchronizeDockPreferences() {
     if (dockSynchronizeFails_) return false;
     dockStored_ = dockPending_;
+    dockPreferencesBroken_ = dockPreferencesBroken_ &&
+                             dockStored_.value(QStringLiteral("persistent-apps")).typeId() != QMetaType::QVariantList;
     return true;
+}
+
+void SimulatedMac::breakDockPreferences(bool domainGone) {
+    dockPreferencesBroken_ = true;
+    if (domainGone) {
+        dockStored_.clear();
+        dockPending_.clear();
+        return;
+    }
+    dockStored_.insert(QStringLiteral("persistent-apps"), 42);
+    dockPending_.insert(QStringLiteral("persistent-apps"), 42);
+}
+
+void SimulatedMac::repairDockPreferences() {
+    dockPreferencesBroken_ = false;
+    writeDockTiles(persistentTiles_, QStringLiteral("the Dock's preferences can be read again"));
 }
 
 void SimulatedMac::restartDock() {
@@ -134,7 +152,8 @@ void SimulatedMac::restartDock() {
         dockPid_ = 0;
         postNotice(kNoticeDidTerminate, old);
     }
-    persistentTiles_ = readTilesFromPreferences(QStringLiteral("persistent-apps"), DockTileKind::file);
+    if (!dockPreferencesBroken_)
+        persistentTiles_ = readTilesFromPreferences(QStringLiteral("persistent-apps"), DockTileKind::file);
     if (dockRewrite_ && !dockRewrite_->isEmpty()) {
         persistentTiles_.clear();
         for (const QString& path : *dockRewrite_)

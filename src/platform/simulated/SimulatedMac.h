@@ -165,6 +165,11 @@ class SimulatedMac {
     // form: these applications (bundle paths), or when none are given the tiles it read. Off:
     // it leaves its preferences as they are.
     void setDockRewritesPreferences(bool on, QStringList apps = {});
+    // Fault: the Dock's preferences cannot be read: "persistent-apps" holds no list, or (`domainGone`)
+    // the whole domain is gone. The Dock goes on showing its tiles. A write that reaches the
+    // preferences ends it, and so does `repairDockPreferences`: the Dock writes its tiles back.
+    void breakDockPreferences(bool domainGone);
+    void repairDockPreferences();
     // The user drags applications into the Dock (bundle paths, at its end) and out of it (by
     // title): the tiles change at once and the Dock writes its preferences.
     void userChangesDock(const QStringList& addPaths, const QStringList& removeTitles);
@@ -262,6 +267,7 @@ class SimulatedMac {
     QVariantMap dockStored_;
     bool dockSynchronizeFails_ = false;
     std::optional<QStringList> dockRewrite_; // the applications it writes back; empty: the tiles it read
+    bool dockPreferencesBroken_ = false;
     // Writes `tiles` as "persistent-apps" in the Dock's own form, pending and stored.
     void writeDockTiles(const std::vector<DockTile>& tiles, const QString& why);
     // The tile of an application's bundle, named as installed.
