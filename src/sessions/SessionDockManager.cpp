@@ -10,6 +10,7 @@
 #include "platform/SystemInfo.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
+#include "sessions/DockSnapshotState.h"
 #include "sessions/DockTiles.h"
 #include "sessions/Session.h"
 #include "sessions/SessionPaths.h"
@@ -49,12 +50,6 @@ std::optional<QStringList> loadDockPaths(SessionSnapshotFile& file, bool* blocke
     return paths;
 }
 
-// Whether the Dock as read (none: unreadable) shows something else than `dock`. A Dock that
-// cannot be read is never taken for a change.
-bool showsOtherThan(const std::optional<QStringList>& current, const QStringList& dock) {
-    return current && !sameDockPaths(*current, dock);
-}
-
 // Only the names earlier versions kept a snapshot aside under: a stored value never leads elsewhere.
 bool isStoppedSnapshotName(const QString& name) {
     static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
@@ -71,11 +66,33 @@ void NimbrelSessionDockManager::record(bool error, const QString& title, const Q
     recordNimbrelActivity(platform_, error ? NimbrelActivityType::error : NimbrelActivityType::session, title, message);
 }
 
+NimbrelSessionDockManager::Sight NimbrelSessionDockManager::look(const std::optional<QStringList>& current,
+                                                                 const QStringList& snapshot,
+                                                                 const DockSnapshotState& kept) {
+    if (!current) return Sight::unknown;
+    // A snapshot holding Finder or a path twice shows as what a write of it gives.
+    if (sameDockPaths(*current, snapshot) || sameDockPaths(*current, writableDockPaths(snapshot)))
+        return Sight::snapshot;
+    return kept.isNimbrels(*current) ? Sight::nimbrels : Sight::users;
+}
+
+// The file before the state beside it: a state left alone by a kill between the two only names
+// Docks of Nimbrel's, which is safe.
+void NimbrelSessionDockManager::dropSnapshot() {
+    snapshot_.remove();
+    DockSnapshotState().save(*platform_.defaults);
+}
+
+void NimbrelSessionDockManager::keepUsersArrangement() {
+    logLine(kLog, QStringLiteral("Dock was changed after the original Dock was written back; keeping it and dropping "
+                                 "the snapshot"));
+    record(false, QStringLiteral("Dock Kept"),
+           QStringLiteral("The Dock was changed after the default Dock was restored, so it was kept as it is."));
+    dropSnapshot();
+}
+
 bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) {
     if (isApplyingDock_) return true;
-    isApplyingDock_ = true;
-    // The Dock becomes a session's again: what a restore's check would find is no longer its doing.
-    if (restoreCheck_) restoreCheck_->cancel();
     const std::vector<NimbrelSessionApp> apps = deduplicatedApps(session.allowedApps);
     bool finderSelected = false;
     QStringList paths;
@@ -83,26 +100,69 @@ bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) 
         finderSelected = finderSelected || app.identityKey() == kFinderIdentityKey;
         if (auto path = dockPath(app)) paths << *path;
     }
-    const UsersDock users = captureOriginalSnapshot(paths);
-    if (!users.keptSafe) {
+    const QStringList toWrite = writableDockPaths(paths);
+    if (pending_ && !pending_->restore && pending_->written == toWrite) return true;
+    isApplyingDock_ = true;
+    std::optional<QStringList> snapshot;
+    DockSnapshotState kept = DockSnapshotState::load(*platform_.defaults);
+    if (!captureOriginalSnapshot(paths, snapshot, kept)) {
         isApplyingDock_ = false;
         return false;
     }
-    // The Dock becomes a session's: a restore waiting since the last one is no longer left for the user.
-    forgetUnrestoredDock();
     logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
     record(false, QStringLiteral("Dock Replaced"),
            QStringLiteral("Session Dock was applied with %1 selected apps.").arg(apps.size()));
-    // Remembered before the Dock shows it. A session Dock equal to the user's own is the user's.
-    const QStringList toWrite = writableDockPaths(paths);
-    rememberWrittenSessionDock(users.paths && sameDockPaths(*users.paths, toWrite) ? std::nullopt
-                                                                                   : std::optional(toWrite));
-    const QStringList written = writePersistentApps(paths, finderSelected);
-    platform_.scheduler->after(kVerificationDelay,
-                               weakly(shared_from_this(), [written](NimbrelSessionDockManager& manager) {
-                                   manager.verifySessionDockApply(written);
-                               }));
+    // Kept before the Dock shows it. A session Dock equal to the user's own is the user's.
+    if (snapshot ? !sameDockPaths(*snapshot, toWrite) : !kept.nimbrelDocks.empty()) kept.add(toWrite);
+    kept.restoreWritten = false;
+    kept.save(*platform_.defaults);
+    checkLater(false, writePersistentApps(paths, finderSelected));
     isApplyingDock_ = false;
+    return true;
+}
+
+bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths,
+                                                        std::optional<QStringList>& snapshot, DockSnapshotState& kept) {
+    bool blocked = false;
+    snapshot = loadOriginalSnapshot(&blocked);
+    if (blocked) return false; // the user's Dock could not be kept safe
+    const std::optional<QStringList> current = readDockPaths();
+    if (snapshot && kept.isNimbrels(*snapshot)) {
+        // Nimbrel's own Dock is no Dock from before; the Docks it wrote stay known.
+        logLine(kLog, QStringLiteral("existing Dock snapshot matches session Dock; deleting unsafe snapshot"));
+        snapshot_.remove();
+        snapshot.reset();
+    } else if (snapshot && kept.restoreWritten) {
+        const Sight sight = look(current, *snapshot, kept);
+        if (sight == Sight::unknown) {
+            logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
+            return false;
+        }
+        if (sight != Sight::users) return true; // the snapshot stays the user's Dock
+        keepUsersArrangement();
+        snapshot.reset();
+        kept = {};
+    }
+    if (snapshot) return true;
+    if (!current) {
+        logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock cannot be read"));
+        return false;
+    }
+    if (kept.isNimbrels(*current)) {
+        logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock is a session Dock"));
+        return true;
+    }
+    kept = {};
+    if (sameDockPaths(*current, sessionPaths)) {
+        logLine(kLog,
+                QStringLiteral("skipped original Dock snapshot because current Dock already matches session Dock"));
+        return true;
+    }
+    // An empty Dock is the user's too, and comes back empty. A snapshot that cannot be written
+    // leaves the Dock as it is: replacing it would lose the user's; the next apply tries again.
+    if (!snapshot_.write(QJsonArray::fromStringList(*current))) return false;
+    logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(*current));
+    snapshot = current;
     return true;
 }
 
@@ -135,12 +195,13 @@ std::optional<QStringList> NimbrelSessionDockManager::loadOriginalSnapshot(bool*
 
 std::optional<QStringList> NimbrelSessionDockManager::takeBackStoppedSnapshot() {
     const std::optional<QString> name = platform_.defaults->stringValue(kStoppedSnapshotKey);
+    std::optional<SessionSnapshotFile> kept;
     std::optional<QStringList> paths;
     bool reported = false;
     if (name && isStoppedSnapshotName(*name)) {
-        SessionSnapshotFile kept(platform_, *name, dockSnapshotReporting());
-        reported = kept.exists(); // one that cannot be read is reported as it is read
-        paths = loadDockPaths(kept, nullptr);
+        kept.emplace(platform_, *name, dockSnapshotReporting());
+        reported = kept->exists(); // one that cannot be read is reported as it is read
+        paths = loadDockPaths(*kept, nullptr);
     }
     if (!paths) {
         logLine(kLog, QStringLiteral("no original Dock snapshot is kept aside under the stored name; ignoring it"));
@@ -152,92 +213,21 @@ std::optional<QStringList> NimbrelSessionDockManager::takeBackStoppedSnapshot() 
         return std::nullopt;
     }
     if (!snapshot_.write(QJsonArray::fromStringList(*paths))) return std::nullopt; // taken back at the next load
+    // It had been written back and not taken: the Dock showing is Nimbrel's, a change of it the user's.
+    DockSnapshotState state = DockSnapshotState::load(*platform_.defaults);
+    state.restoreWritten = true;
+    state.save(*platform_.defaults);
     platform_.defaults->remove(kStoppedSnapshotKey);
-    // The Dock showing then was the session's: a change of it since is the user's.
-    if (const std::optional<QStringList> written = writtenSessionDock())
-        platform_.defaults->setStringArray(kUnrestoredDockKey, *written);
+    kept->remove();
     logLine(kLog, QStringLiteral("took back the original Dock snapshot kept as ") + *name);
     return paths;
 }
 
-std::optional<QStringList> NimbrelSessionDockManager::writtenSessionDock() const {
-    return platform_.defaults->stringArrayValue(kWrittenSessionDockKey);
-}
-
-void NimbrelSessionDockManager::rememberWrittenSessionDock(const std::optional<QStringList>& paths) {
-    if (paths)
-        platform_.defaults->setStringArray(kWrittenSessionDockKey, *paths);
-    else if (platform_.defaults->contains(kWrittenSessionDockKey))
-        platform_.defaults->remove(kWrittenSessionDockKey);
-}
-
-bool NimbrelSessionDockManager::changedSinceUnrestored(const std::optional<QStringList>& current) const {
-    const std::optional<QStringList> unrestored = platform_.defaults->stringArrayValue(kUnrestoredDockKey);
-    return unrestored && showsOtherThan(current, *unrestored);
-}
-
-void NimbrelSessionDockManager::forgetUnrestoredDock() {
-    if (platform_.defaults->contains(kUnrestoredDockKey)) platform_.defaults->remove(kUnrestoredDockKey);
-}
-
-void NimbrelSessionDockManager::dropSnapshot() {
-    snapshot_.remove();
-    forgetUnrestoredDock();
-}
-
-bool NimbrelSessionDockManager::restoreCheckPending() const {
-    return restoreCheck_ && !restoreCheck_->isCancelled();
-}
-
 bool NimbrelSessionDockManager::usersCopyIsLost() {
-    const std::optional<QStringList> written = writtenSessionDock();
-    if (!written || showsOtherThan(readDockPaths(), *written)) return false;
+    const DockSnapshotState kept = DockSnapshotState::load(*platform_.defaults);
+    if (kept.nimbrelDocks.empty()) return false;
+    if (const std::optional<QStringList> current = readDockPaths(); current && !kept.isNimbrels(*current)) return false;
     return !loadOriginalSnapshot();
-}
-
-NimbrelSessionDockManager::UsersDock
-NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths) {
-    bool blocked = false;
-    const std::optional<QStringList> existing = loadOriginalSnapshot(&blocked);
-    const std::optional<QStringList> written = writtenSessionDock();
-    const std::optional<QStringList> current = readDockPaths();
-    if (existing) {
-        // The only copy of the user's Dock stays until it is back in the Dock, whatever session
-        // follows; only a snapshot of a Dock this manager wrote is no Dock from before, and one
-        // already written back is the user's no more once they have changed the Dock since.
-        if (written && sameDockPaths(*existing, *written)) {
-            logLine(kLog, QStringLiteral("existing Dock snapshot matches session Dock; deleting unsafe snapshot"));
-            dropSnapshot();
-        } else if (changedSinceUnrestored(current)) {
-            logLine(kLog, QStringLiteral("Dock was changed since the original Dock was written back; dropping its "
-                                         "snapshot"));
-            dropSnapshot();
-        } else {
-            return {true, existing};
-        }
-    } else if (blocked) {
-        return {false, std::nullopt}; // the user's Dock could not be kept safe
-    }
-    if (!current) {
-        logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock cannot be read"));
-        return {true, std::nullopt};
-    }
-    if (written && sameDockPaths(*current, *written)) {
-        logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock is a session Dock"));
-        return {true, std::nullopt};
-    }
-    if (sameDockPaths(*current, sessionPaths)) {
-        logLine(kLog,
-                QStringLiteral("skipped original Dock snapshot because current Dock already matches session Dock"));
-        return {true, current};
-    }
-    // An empty Dock is the user's too, and comes back empty.
-    if (snapshot_.write(QJsonArray::fromStringList(*current))) {
-        logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(*current));
-        return {true, current};
-    }
-    // Replacing the Dock now would lose the user's own; the next apply tries again.
-    return {false, std::nullopt};
 }
 
 QStringList NimbrelSessionDockManager::currentDockPaths() const {
@@ -245,8 +235,10 @@ QStringList NimbrelSessionDockManager::currentDockPaths() const {
 }
 
 std::optional<QStringList> NimbrelSessionDockManager::readDockPaths() const {
+    // A domain that reads as none is a Dock that cannot be read, not an empty one.
     const std::optional<QVariantMap> domain = platform_.dockPreferences->persistentDomain();
-    if (!domain || !domain->contains(kDockPersistentAppsKey)) return QStringList();
+    if (!domain) return std::nullopt;
+    if (!domain->contains(kDockPersistentAppsKey)) return QStringList();
     const QVariant apps = domain->value(kDockPersistentAppsKey);
     if (apps.typeId() != QMetaType::QVariantList) return std::nullopt;
     const QVariantList tiles = apps.toList();
@@ -310,50 +302,56 @@ void NimbrelSessionDockManager::verifySessionDockApply(const QStringList& expect
            QStringLiteral("The current Dock did not match the expected session Dock."));
 }
 
+void NimbrelSessionDockManager::checkLater(bool restore, const QStringList& written) {
+    if (pending_) pending_->work->cancel(); // a later write: what the earlier one's check would see is not its own
+    const WorkHandle work = platform_.scheduler->after(
+        kVerificationDelay, weakly(shared_from_this(), [restore, written](NimbrelSessionDockManager& manager) {
+            manager.pending_.reset();
+            if (restore)
+                manager.verifyOriginalDockRestore(written);
+            else
+                manager.verifySessionDockApply(written);
+        }));
+    pending_ = PendingCheck{restore, written, work};
+}
+
 void NimbrelSessionDockManager::restoreOriginalDock() {
+    if (pending_ && pending_->restore) return; // its check judges the restore already written
     bool blocked = false;
     const std::optional<QStringList> snapshot = loadOriginalSnapshot(&blocked);
+    DockSnapshotState kept = DockSnapshotState::load(*platform_.defaults);
     const std::optional<QStringList> current = readDockPaths();
-    std::optional<QStringList> sessionDock = writtenSessionDock();
-    // A restore again before the last one's check: that check's knowledge carries over.
-    if (restoreCheckPending()) {
-        if (!sessionDock) sessionDock = restoredOver_;
-        restoreCheck_->cancel();
-    }
-    // From here on the Dock is the user's again; a snapshot that is unreadable and stuck in
-    // place keeps the session Dock known, so that it is never captured as theirs.
-    if (!blocked) rememberWrittenSessionDock(std::nullopt);
     if (!snapshot) {
-        if (sessionDock && !showsOtherThan(current, *sessionDock))
+        if (blocked) return; // the Docks of Nimbrel's stay known while the snapshot is stuck
+        if (!kept.nimbrelDocks.empty() && (!current || kept.isNimbrels(*current)))
             logLine(kLog, QStringLiteral("cannot restore original Dock because its snapshot is missing"));
+        DockSnapshotState().save(*platform_.defaults); // from here on the Dock showing is the user's
         return;
     }
-    if (current && sameDockPaths(*current, *snapshot)) {
+    const Sight sight = look(current, *snapshot, kept);
+    // Before a restore has been written, a snapshot holding Finder or a path twice is written once.
+    if (sight == Sight::snapshot && (kept.restoreWritten || sameDockPaths(*current, *snapshot))) {
         logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
         dropSnapshot();
         return;
     }
-    if (changedSinceUnrestored(current)) {
-        logLine(kLog, QStringLiteral("Dock was changed since the original Dock was written back; keeping it and "
-                                     "dropping the snapshot"));
-        dropSnapshot();
+    if (kept.restoreWritten && sight == Sight::unknown) {
+        logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
         return;
     }
+    if (kept.restoreWritten && sight == Sight::users) return keepUsersArrangement();
     logLine(kLog, QStringLiteral("restoring original Dock paths=") + quotedPathList(*snapshot));
     record(false, QStringLiteral("Dock Restored"),
            QStringLiteral("Default Dock was restored with %1 apps.").arg(snapshot->size()));
-    const QStringList written = writePersistentApps(*snapshot, false);
-    restoredOver_ = sessionDock;
-    restoreCheck_ = platform_.scheduler->after(
-        kVerificationDelay, weakly(shared_from_this(), [written, sessionDock](NimbrelSessionDockManager& manager) {
-            manager.verifyOriginalDockRestore(written, sessionDock);
-        }));
+    if (current) kept.add(*current);
+    kept.restoreWritten = true;
+    kept.save(*platform_.defaults);
+    checkLater(true, writePersistentApps(*snapshot, false));
 }
 
 // Checked against what the write put in the Dock, so a snapshot holding Finder or a repeated
 // path is put back once and then dropped, not kept and rewritten at every restore.
-void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& expectedPaths,
-                                                          const std::optional<QStringList>& sessionDock) {
+void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& expectedPaths) {
     const std::optional<QStringList> current = readDockPaths();
     if (current && sameDockPaths(*current, expectedPaths)) {
         logLine(kLog, QStringLiteral("verified original Dock restore"));
@@ -363,19 +361,10 @@ void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& exp
     logLine(kLog, QStringLiteral("warning restore verification did not match expected original Dock"));
     record(true, QStringLiteral("Dock Restore Verification Failed"),
            QStringLiteral("The current Dock did not match the saved original Dock."));
-    if (sessionDock && showsOtherThan(current, *sessionDock)) {
-        // Neither what was written back nor the session's: the user changed the Dock after the
-        // restore took, and what it shows now is theirs, to be captured at the next session.
-        logLine(kLog, QStringLiteral("Dock was changed after the restore; keeping it and dropping the snapshot"));
-        dropSnapshot();
-        return;
-    }
-    if (!snapshot_.exists()) return; // someone else took it away meanwhile: nothing waits
-    // The restore did not take: the snapshot waits for the next restore, and until then the Dock
-    // showing is still the session's, never the user's.
-    if (sessionDock && !writtenSessionDock()) rememberWrittenSessionDock(sessionDock);
-    if (const std::optional<QStringList> left = current ? current : sessionDock)
-        platform_.defaults->setStringArray(kUnrestoredDockKey, *left);
+    // Else the snapshot waits for the next restore.
+    if (snapshot_.exists() &&
+        look(current, expectedPaths, DockSnapshotState::load(*platform_.defaults)) == Sight::users)
+        keepUsersArrangement();
 }
 
 } // namespace nimbrel

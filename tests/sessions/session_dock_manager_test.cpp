@@ -190,8 +190,7 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
-        defaults.remove(NimbrelSessionDockManager::kUnrestoredDockKey);
+        defaults.remove(DockSnapshotState::kKey);
         defaults.remove(NimbrelSessionDockManager::kStoppedSnapshotKey);
         setDock(c.usersDock);
         for (const QStringList& step : c.steps) {
@@ -205,7 +204,7 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
                 }
                 mac.setDockRewritesPreferences(false);
             }
-            if (step == forget) defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
+            if (step == forget) defaults.remove(DockSnapshotState::kKey);
             if (step == damage) writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, "damaged");
             if (step == end) manager->restoreOriginalDock();
             const bool usersOwn = !step.isEmpty() && step.front() == "user";
@@ -243,8 +242,7 @@ TEST_F(SessionDockManagerTest, ADockTheUserChangedAfterARestoreIsTheirsAndComesB
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
-        defaults.remove(NimbrelSessionDockManager::kUnrestoredDockKey);
+        defaults.remove(DockSnapshotState::kKey);
         setDock(kOriginalDock);
         manager->applySessionDock(writing);
         scheduler.advance(2);
@@ -278,7 +276,6 @@ TEST_F(SessionDockManagerTest, ADockTheUserChangedAfterARestoreIsTheirsAndComesB
 // then a restore at a new launch, then session B and its end. The user's Dock shows after both.
 TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
     const QStringList sessionDock{"/System/Applications/TextEdit.app", "/System/Applications/Notes.app"};
-    const QStringList safari{"/Applications/Safari.app"};
     const QString keptName = "OriginalDockSnapshot.json.unrestored-20261207T090100Z";
     const NimbrelSession b = focus({sessionApp("Safari", "com.apple.Safari")});
     const auto launch = [&] { manager = std::make_shared<NimbrelSessionDockManager>(platform); };
@@ -310,11 +307,19 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
         QFile::rename(manager->snapshotPath(), supportPath(keptName));
         defaults.set(NimbrelSessionDockManager::kStoppedSnapshotKey, name);
     };
+    // As the previous version kept a failed restore: the Dock it wrote, and the Dock its check found.
+    const auto keptByThePreviousVersion = [&] {
+        failingRestore();
+        defaults.remove(DockSnapshotState::kKey);
+        defaults.setStringArray(DockSnapshotState::kWrittenSessionDockKey, sessionDock);
+        defaults.setStringArray(DockSnapshotState::kUnrestoredDockKey, sessionDock);
+    };
     const struct {
         const char* name;
         std::function<void()> between;
         QStringList usersDock;
-        bool lost; // a session's end would say that the user's Dock cannot come back
+        bool lost;               // a session's end would say that the user's Dock cannot come back
+        bool asideStays = false; // a snapshot set aside is left where it is: it was not taken back
     } cases[] = {
         {"a fault that clears before a relaunch",
          [&] {
@@ -331,11 +336,13 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
         {"an unreadable Dock as B starts",
          [&] {
              failingRestore();
-             unreadableUntil(safari, [&] {
+             // B waits: the Dock showing may be an arrangement of the user's, never to be written over.
+             unreadableUntil(sessionDock, [&] {
                  launch();
-                 manager->applySessionDock(b);
-                 scheduler.advance(2);
+                 EXPECT_FALSE(manager->applySessionDock(b));
              });
+             EXPECT_TRUE(manager->applySessionDock(b));
+             scheduler.advance(2);
          },
          kOriginalDock, false},
         {"B's Dock changed by the user",
@@ -347,22 +354,29 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
              mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
          },
          kOriginalDock, false},
+        {"kept by the previous version", keptByThePreviousVersion, kOriginalDock, false},
+        {"kept by the previous version, then the user's Dock made",
+         [&] {
+             keptByThePreviousVersion();
+             mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
+         },
+         sessionDock + QStringList{"/System/Applications/Calendar.app"}, false},
         {"set aside by an older version", [&] { setAside(keptName); }, kOriginalDock, false},
         {"set aside, then written back by a session",
          [&] {
              setAside(keptName);
              QFile::copy(supportPath(keptName), manager->snapshotPath());
          },
-         kOriginalDock, false},
+         kOriginalDock, false, true},
         {"set aside, then the user's Dock made",
          [&] {
              setAside(keptName);
              mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
          },
          sessionDock + QStringList{"/System/Applications/Calendar.app"}, false},
-        {"its name stored as a number", [&] { setAside(qint64(42)); }, sessionDock, true},
-        {"a name not the manager's", [&] { setAside(QString("Dock.json")); }, sessionDock, true},
-        {"a path to it", [&] { setAside("../Nimbrel/" + keptName); }, sessionDock, true},
+        {"its name stored as a number", [&] { setAside(qint64(42)); }, sessionDock, true, true},
+        {"a name not the manager's", [&] { setAside(QString("Dock.json")); }, sessionDock, true, true},
+        {"a path to it", [&] { setAside("../Nimbrel/" + keptName); }, sessionDock, true, true},
         {"its file gone",
          [&] {
              setAside(keptName);
@@ -388,6 +402,8 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
         scheduler.advance(2);
         expectDock(c.usersDock);
         EXPECT_FALSE(defaults.contains(NimbrelSessionDockManager::kStoppedSnapshotKey));
+        EXPECT_EQ(QFile::exists(supportPath(keptName)), c.asideStays);
+        EXPECT_FALSE(defaults.contains(DockSnapshotState::kUnrestoredDockKey));
         manager->applySessionDock(b);
         scheduler.advance(2);
         manager->restoreOriginalDock();
@@ -415,7 +431,7 @@ TEST_F(SessionDockManagerTest, ALostCopyOfTheUsersDockIsNoticedWhileTheSessionsD
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        defaults.remove(NimbrelSessionDockManager::kWrittenSessionDockKey);
+        defaults.remove(DockSnapshotState::kKey);
         setDock(kOriginalDock);
         EXPECT_FALSE(manager->usersCopyIsLost()) << "no session Dock showing";
         manager->applySessionDock(writing);
