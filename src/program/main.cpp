@@ -23,11 +23,14 @@ int main(int argc, char** argv) {
     nimbrel::FolderInstanceGuard guard(locations);
     if (!guard.claim()) {
         const bool asked = guard.askRunningToComeForward();
-        // A running program that is stopped or busy does not take the request in time: said so.
+        // The request is queued on the running program's socket, which holds it even while that
+        // program is stopped or busy: it opens its panel only once it takes the request. Past a
+        // few queued requests the queue is full, and the request does not reach it: said so.
         nimbrel::logLine(QStringLiteral("NimbrelApp"),
                          QStringLiteral("Nimbrel is already running for these folders (%1)%2; this start ends")
                              .arg(guard.folders().join(QStringLiteral(", ")),
-                                  asked ? QStringLiteral(" and was asked to open its panel")
+                                  asked ? QStringLiteral(" and was asked to open its panel (the request waits until "
+                                                         "it takes it)")
                                         : QStringLiteral(", but the request to open its panel did not reach it")));
         return 0;
     }

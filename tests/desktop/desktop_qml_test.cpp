@@ -1,10 +1,15 @@
+#include "app/AppShell.h"
 #include "app/QmlSetup.h"
 #include "app/QmlTestSupport.h"
+#include "app/ScreenModels.h"
 #include "app/ScreenPreview.h"
 #include "desktop/DesktopQml.h"
 #include "desktop/DesktopViewModel.h"
+#include "platform/Log.h"
+#include "platform/RecordingUserNotifications.h"
 #include "platform/VirtualScheduler.h"
 #include "platform/simulated/SimulatedPlatform.h"
+#include "ui/UiTestPlatform.h"
 #include "ui/screens/ScreensHarness.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +23,10 @@
 #include <QQuickWindow>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <ostream>
 
 namespace nimbrel {
 namespace {
@@ -213,85 +220,195 @@ TEST(DesktopQml, PressesThroughTheWindowReachTheDockAndTheWindowsButtons) {
     EXPECT_EQ(h.visibleWindows(pid), before - 1);
 }
 
-// What the README has a person type with xdotool: the steps of its line that presses at `point`
-// ("411 758") and holds the button down, up to the line's description.
+// What the README has a person type with xdotool: each of its lines (up to the line's
+// description) as steps, in the README's order.
 struct XdotoolStep {
     QString command;
     QStringList arguments;
 };
-QList<XdotoolStep> readmeXdotoolLine(const QString& point) {
+using XdotoolLine = QList<XdotoolStep>;
+QList<XdotoolLine> readmeXdotoolLines() {
     QFile readme(QStringLiteral(NIMBREL_README));
     if (!readme.open(QIODevice::ReadOnly)) return {};
-    const QString prefix = QStringLiteral("xdotool mousemove ") + point + QLatin1Char(' ');
-    for (const QString& line : QString::fromUtf8(readme.readAll()).split(QLatin1Char('\n'))) {
-        const QString command = line.trimmed().section(QStringLiteral("  "), 0, 0);
-        if (!command.startsWith(prefix) || !command.contains(QStringLiteral("mousedown"))) continue;
-        static const QHash<QString, int> argumentCounts{
-            {"mousemove", 2}, {"click", 1}, {"mousedown", 1}, {"mouseup", 1}, {"sleep", 1}};
+    static const QHash<QString, int> argumentCounts{
+        {"mousemove", 2}, {"click", 1}, {"mousedown", 1}, {"mouseup", 1}, {"sleep", 1}};
+    QList<XdotoolLine> lines;
+    for (const QString& text : QString::fromUtf8(readme.readAll()).split(QLatin1Char('\n'))) {
+        const QString command = text.trimmed().section(QStringLiteral("  "), 0, 0);
+        if (!command.startsWith(QStringLiteral("xdotool "))) continue;
         QStringList words = command.split(QLatin1Char(' '), Qt::SkipEmptyParts).mid(1);
-        QList<XdotoolStep> steps;
+        XdotoolLine steps;
         while (!words.isEmpty()) {
             const QString name = words.takeFirst();
             const int count = argumentCounts.value(name, -1);
-            if (count < 0 || words.size() < count) return {};
+            if (count < 0 || words.size() < count) return {}; // a step this test cannot type
             steps.append({name, words.mid(0, count)});
             words = words.mid(count);
         }
-        return steps;
+        lines.append(steps);
     }
-    return {};
+    return lines;
 }
 
-// The README's long press, typed as it says at the virtual display `scripts/run` makes, with
-// the engine watching the Mac's mouse in virtual time. From a fresh start, System Settings in front, its line leaves
-// both of Finder's windows minimized; the same line's press held alone only brings Finder forward.
-TEST(DesktopQml, TheReadmesLongPressWorksAsWrittenFromAFreshStart) {
-    const QList<XdotoolStep> line = readmeXdotoolLine(QStringLiteral("411 758"));
-    ASSERT_FALSE(line.isEmpty()) << "no xdotool line holding the Finder tile in " NIMBREL_README;
-    QList<XdotoolStep> pressAlone = line;
-    while (!pressAlone.isEmpty() && pressAlone.first().command != "mousedown")
-        pressAlone.removeFirst();
-    pressAlone.prepend(line.first()); // where the pointer is
+// The program as its first start leaves it, in virtual time: a simulated Mac that has never run
+// Nimbrel (so without the permission), the shell launched with its delegate and parts, and the
+// desktop's view in a window the size of the one `scripts/run` opens on its virtual display.
+struct FreshStart {
+    FreshStart() {
+        setLogToStdout(false);
+        env.platform.userNotifications = &userNotifications; // the sessions store's reminders
+        env.mac().setTrusted(false);
+        AppShell::Hooks hooks;
+        hooks.terminate = [] {};
+        hooks.exitProcess = [](int) {};
+        hooks.trustPromptShown = [this] { desktop.openAccessibilitySettings(); };
+        hooks.makeScreenModel = [this](NimbrelPanelScreen screen) { return makeScreenModel(screen, env.platform); };
+        app = std::make_unique<AppShell>(env.platform, std::move(hooks));
+        setUpQmlEngine(qml, {&app->shell(), &glass, &hover});
+        setUpDesktopQml(qml, &desktop);
+        QQmlComponent component(&qml, QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/DesktopView.qml")));
+        view.reset(qobject_cast<QQuickItem*>(component.create()));
+        error = component.errorString();
+        if (!view) return;
+        window.resize(kVirtualDisplayWindow);
+        view->setParentItem(window.contentItem());
+        view->setSize(QSizeF(window.size()));
+        window.show();
+        settle(0.1);
+        app->launch(); // as the program does, once its window is up
+        settle(1.5);
+    }
+    ~FreshStart() {
+        // The items the view's QML deleted later go while the engine stands, or their animations
+        // would run on without it.
+        view.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        setLogToStdout(true);
+    }
 
-    const struct {
-        const char* name;
-        QList<XdotoolStep> steps;
-        int finderWindowsMinimized;
-    } cases[] = {{"the README's line", line, 2}, {"its press held alone", pressAlone, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        testing::ScreensHarness h;
-        DesktopViewOn desktop(h, kVirtualDisplayWindow);
-        ASSERT_TRUE(desktop.view) << desktop.error.toStdString();
-        // As the program's first start leaves the Mac once the permission is granted in System
-        // Settings, which it opened.
-        h.desktop.openAccessibilitySettings();
-        h.settle(1);
-        const sim::App* finder = h.mac.appWithBundleId(QStringLiteral("com.apple.finder"));
-        ASSERT_TRUE(finder);
-        ASSERT_EQ(h.mac.app(h.mac.frontmostPid())->name, QStringLiteral("System Settings"));
-        ASSERT_EQ(h.visibleWindows(finder->pid), 2);
-
+    void settle(double seconds) {
+        for (double t = 0; t < seconds; t += 0.05) {
+            env.scheduler.advance(0.05);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        QCoreApplication::processEvents();
+        window.grabWindow();
+    }
+    // The line's steps as xdotool sends them, then a moment for what they set off.
+    void type(const XdotoolLine& line) {
         QPoint at;
-        for (const XdotoolStep& step : c.steps) {
+        for (const XdotoolStep& step : line) {
             if (step.command == "mousemove") {
                 at = QPoint(step.arguments[0].toInt(), step.arguments[1].toInt());
-                QTest::mouseMove(&h.window, at);
+                QTest::mouseMove(&window, at);
             } else if (step.command == "click") {
                 // Press and release in the same instant, as xdotool sends them.
-                QTest::mousePress(&h.window, Qt::LeftButton, Qt::NoModifier, at);
-                QTest::mouseRelease(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+                QTest::mousePress(&window, Qt::LeftButton, Qt::NoModifier, at);
+                QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, at);
             } else if (step.command == "mousedown") {
-                QTest::mousePress(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+                QTest::mousePress(&window, Qt::LeftButton, Qt::NoModifier, at);
             } else if (step.command == "mouseup") {
-                QTest::mouseRelease(&h.window, Qt::LeftButton, Qt::NoModifier, at);
+                QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, at);
             } else {
-                h.settle(step.arguments[0].toDouble());
+                settle(step.arguments[0].toDouble());
             }
         }
-        h.settle(1.5);
-        EXPECT_EQ(h.mac.frontmostPid(), finder->pid);
-        EXPECT_EQ(2 - h.visibleWindows(finder->pid), c.finderWindowsMinimized);
+        settle(1.5);
+    }
+
+    // What a person sees of the Mac and of Nimbrel.
+    struct Seen {
+        QString frontmost;
+        bool permission = false;
+        QString panel; // its mode, or "closed"
+        int finderWindowsShown = 0;
+        bool operator==(const Seen&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Seen& s) {
+            return out << s.frontmost.toStdString() << " in front, permission " << s.permission << ", panel "
+                       << s.panel.toStdString() << ", " << s.finderWindowsShown << " Finder windows shown";
+        }
+    };
+    Seen seen() {
+        sim::SimulatedMac& mac = env.mac();
+        const sim::App* front = mac.app(mac.frontmostPid());
+        const sim::App* finder = mac.appWithBundleId(QStringLiteral("com.apple.finder"));
+        return {front ? front->name : QString(), mac.isTrusted(),
+                app->shell().isPanelVisible() ? app->shell().panelMode() : QStringLiteral("closed"),
+                finder ? int(std::count_if(finder->windows.begin(), finder->windows.end(),
+                                           [](const sim::Window& w) { return !w.minimized; }))
+                       : -1};
+    }
+
+    testing::UiTestPlatform env;
+    RecordingUserNotifications userNotifications{env.scheduler, env.scheduler};
+    DesktopViewModel desktop{env.mac(), env.scheduler};
+    GlassStyle glass{env.notifications, [] { return false; }, [] { return 14; }};
+    HoverGeometry hover;
+    QQuickWindow window;
+    std::unique_ptr<AppShell> app;
+    QQmlEngine qml;
+    std::unique_ptr<QQuickItem> view;
+    QString error;
+};
+
+// The README's lines, typed as it says at the virtual display `scripts/run` makes, from a fresh
+// start, with the engine watching the Mac's mouse in virtual time. One after the other, each
+// does what its description says: the first two grant the permission, after which the long
+// press minimizes both of Finder's windows. Before the grant the Dock alone answers (no long
+// press); straight after it, with System Settings in front, the long-press line's click is what
+// brings Finder forward, since the same line's press held alone only does that.
+TEST(DesktopQml, TheReadmesLinesWorkAsWrittenFromAFreshStart) {
+    const QList<XdotoolLine> lines = readmeXdotoolLines();
+    using Seen = FreshStart::Seen;
+    const Seen fresh{"Safari", false, "onboarding", 2};
+    const Seen afterEach[] = {
+        {"System Settings", false, "onboarding", 2}, // the gear item
+        {"System Settings", true, "menu", 2},        // its switch
+        {"System Settings", true, "closed", 2},      // the status item
+        {"Finder", true, "closed", 2},               // the Finder tile
+        {"Finder", true, "closed", 0},               // a click on Finder, then a long press
+        {"Notes", true, "closed", 0},                // the window on the external display
+    };
+    ASSERT_EQ(lines.size(), qsizetype(std::size(afterEach))) << "the README's xdotool lines changed";
+    const XdotoolLine gear = lines[0], toggle = lines[1];
+    XdotoolLine longPress;
+    for (const XdotoolLine& line : lines)
+        if (std::any_of(line.begin(), line.end(), [](const XdotoolStep& s) { return s.command == "mousedown"; }))
+            longPress = line;
+    ASSERT_FALSE(longPress.isEmpty()) << "no line with a long press in " NIMBREL_README;
+    XdotoolLine pressAlone = longPress;
+    while (!pressAlone.isEmpty() && pressAlone.first().command != "mousedown")
+        pressAlone.removeFirst();
+    pressAlone.prepend(longPress.first()); // where the pointer is
+
+    {
+        SCOPED_TRACE("every line in the README's order");
+        FreshStart program;
+        ASSERT_TRUE(program.view) << program.error.toStdString();
+        EXPECT_EQ(program.seen(), fresh);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            SCOPED_TRACE(i + 1);
+            program.type(lines[i]);
+            EXPECT_EQ(program.seen(), afterEach[i]);
+        }
+    }
+    const struct {
+        const char* name;
+        QList<XdotoolLine> typed;
+        Seen after;
+    } cases[] = {
+        {"the long press before the grant", {longPress}, {"Finder", false, "onboarding", 2}},
+        {"the long press straight after it", {gear, toggle, longPress}, {"Finder", true, "menu", 0}},
+        {"its press held alone after it", {gear, toggle, pressAlone}, {"Finder", true, "menu", 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FreshStart program;
+        ASSERT_TRUE(program.view) << program.error.toStdString();
+        for (const XdotoolLine& line : c.typed)
+            program.type(line);
+        EXPECT_EQ(program.seen(), c.after);
     }
 }
 

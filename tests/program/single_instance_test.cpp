@@ -15,11 +15,14 @@ namespace {
 
 const QByteArray kLaunched = "NimbrelApp: did finish launching";
 
-// The program, headless, on the folders "config+data" under `root` (as the README starts two Macs).
+// The program (or `program`), headless, on the folders "config+data" under `root` (as the README
+// starts two Macs), on a machine without a display.
 struct Start {
-    Start(const QString& root, const QString& folders) {
+    Start(const QString& root, const QString& folders, const QString& program = QStringLiteral(NIMBREL_PROGRAM)) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("NIMBREL_CLOUD_DATABASE"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("HOME"), root + QStringLiteral("/home"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/run"));
@@ -27,7 +30,7 @@ struct Start {
         environment.insert(QStringLiteral("XDG_DATA_HOME"), root + '/' + folders.section('+', 1, 1));
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(NIMBREL_PROGRAM));
+        process.start(program);
     }
     ~Start() {
         process.kill();
@@ -76,10 +79,12 @@ std::map<QString, QByteArray> everythingUnder(const QString& root) {
 }
 
 // A start that shares either folder with a running program ends at once, writing nothing, and
-// one that shares its data folder asks the running one to open its panel, or says that the
-// request did not reach it when the running one takes no more (stopped); a Mac with folders of
-// its own runs (here one folder holds both its preferences and its data); a killed program does
-// not keep the next start on its folders from running, nor later starts from reaching that one.
+// one that shares its data folder asks the running one to open its panel (the request waits while
+// that one is stopped), or says that the request did not reach it when the running one takes no
+// more (its queue full); `scripts/run` again finds the running one before it builds or sets up a
+// display; a Mac with folders of its own runs (here one folder holds both its preferences and its
+// data); a killed program does not keep the next start on its folders from running, nor later
+// starts from reaching that one.
 TEST(SingleInstance, AStartOnTheFoldersOfARunningOneEndsWritingNothing) {
     ensureApplication();
     QTemporaryDir dir;
@@ -104,13 +109,41 @@ TEST(SingleInstance, AStartOnTheFoldersOfARunningOneEndsWritingNothing) {
         EXPECT_EQ(second.process.exitCode(), 0);
         EXPECT_TRUE(second.output.contains("NimbrelApp: Nimbrel is already running for these folders"))
             << second.output.toStdString();
-        EXPECT_EQ(second.output.contains("asked to open its panel"), c.asksForThePanel);
+        EXPECT_EQ(second.output.contains("asked to open its panel (the request waits until it takes it)"),
+                  c.asksForThePanel);
         EXPECT_EQ(second.output.contains("the request to open its panel did not reach it"), !c.asksForThePanel);
         EXPECT_TRUE(everythingUnder(root) == before) << "the second start wrote to the folders";
         first->signal(SIGCONT);
         if (c.asksForThePanel) {
             EXPECT_TRUE(first->printed("NimbrelApp: launched again while running: opening the panel"));
         }
+    }
+    {
+        // `scripts/run` in a checkout of its own whose build holds this program and whose set-up
+        // only says that it was reached: nothing is built, nor any display set up.
+        const QString checkout = root + QStringLiteral("/checkout");
+        ASSERT_TRUE(QDir().mkpath(checkout + QStringLiteral("/scripts")) &&
+                    QDir().mkpath(checkout + QStringLiteral("/build")));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(NIMBREL_RUN_SCRIPT), checkout + QStringLiteral("/scripts/run")));
+        ASSERT_TRUE(QFile::link(QStringLiteral(NIMBREL_PROGRAM), checkout + QStringLiteral("/build/nimbrel")));
+        QFile setup(checkout + QStringLiteral("/scripts/setup"));
+        ASSERT_TRUE(setup.open(QIODevice::WriteOnly) && setup.write("#!/bin/sh\necho 'set-up reached'\nexit 1\n") > 0);
+        setup.close();
+        setup.setPermissions(setup.permissions() | QFileDevice::ExeOwner);
+
+        ASSERT_TRUE(first->stop());
+        first->output.clear();
+        const auto before = everythingUnder(root);
+        Start again(root, QStringLiteral("config-a+data-a"), checkout + QStringLiteral("/scripts/run"));
+        ASSERT_TRUE(again.process.waitForFinished(15000));
+        again.output += again.process.readAll();
+        EXPECT_EQ(again.process.exitCode(), 0) << again.output.toStdString();
+        EXPECT_TRUE(again.output.contains("Nimbrel is already running for these folders") &&
+                    again.output.contains("asked to open its panel (the request waits until it takes it)"))
+            << again.output.toStdString();
+        EXPECT_TRUE(everythingUnder(root) == before) << "scripts/run wrote to the folders";
+        first->signal(SIGCONT);
+        EXPECT_TRUE(first->printed("NimbrelApp: launched again while running: opening the panel"));
     }
     // Stopped, the running one takes no request: once its queue is full, later starts wait a
     // moment for room and end, saying so, instead of waiting for it.
