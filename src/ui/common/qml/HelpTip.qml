@@ -1,30 +1,34 @@
 import QtQuick
+import Nimbrel.Screens
 
-// A control's help text: a small label under the control once the pointer has rested on it
-// for a moment, gone as soon as the pointer leaves. It is drawn in the panel's layer for
-// popovers (PopoverHost), so no scrolling list clips it and it scales with the panel.
+// A control's help text: a small label beside the control (its parent, which the tip covers)
+// once the pointer has rested on it for a moment. It goes when the pointer leaves the control
+// or the control moves or goes out of sight (HelpTipTracker). It is drawn in the panel's layer
+// for popovers (PopoverHost), so no scrolling list clips it and it scales with the panel.
 Item {
     id: tip
     property string text: ""
-    // Whether the pointer is over the control (the tip's parent).
-    property bool hovering: false
-    property bool shown: false
+    anchors.fill: parent
+    Accessible.description: tip.text
 
-    property Item topLayer: null
-
+    HoverHandler { id: hover }
     PopoverHost { id: popovers }
-    onHoveringChanged: if (!hovering) shown = false
-    onShownChanged: if (shown) topLayer = popovers.layerFor(tip)
-    Timer {
-        interval: 1000
-        running: tip.hovering && !tip.shown && tip.text.length > 0
-        onTriggered: tip.shown = true
+    HelpTipTracker {
+        id: tracker
+        item: tip
+        layer: popovers.layerFor(tip)
+        hovering: hover.hovered
+        enabled: tip.text.length > 0
+        tipSize: Qt.size(label.width, label.height)
     }
 
     Rectangle {
         id: label
-        parent: tip.topLayer
-        visible: tip.shown && tip.topLayer !== null
+        objectName: "helpTip"
+        parent: tracker.layer
+        visible: tracker.shown
+        x: tracker.position.x
+        y: tracker.position.y
         z: 1000
         width: caption.implicitWidth + 14
         height: caption.implicitHeight + 8
@@ -32,23 +36,11 @@ Item {
         color: Qt.rgba(0.16, 0.16, 0.18, 0.97)
         border.width: 1
         border.color: Qt.rgba(1, 1, 1, 0.16)
-        readonly property rect area: popovers.areaOf(tip.topLayer)
-        x: {
-            if (!visible || !tip.parent) return 0
-            const below = tip.parent.mapToItem(tip.topLayer, tip.parent.width / 2, 0)
-            return Math.max(area.x + 4, Math.min(below.x - width / 2, area.x + area.width - width - 4))
-        }
-        y: {
-            if (!visible || !tip.parent) return 0
-            const bottom = tip.parent.mapToItem(tip.topLayer, 0, tip.parent.height).y + 6
-            // Above the control when there is no room below it.
-            return bottom + height <= area.y + area.height ? bottom
-                                                           : tip.parent.mapToItem(tip.topLayer, 0, 0).y - height - 6
-        }
         Text {
             id: caption
             anchors.centerIn: parent
             text: tip.text
+            textFormat: Text.PlainText
             color: Qt.rgba(1, 1, 1, 0.92)
             font.pixelSize: 11
         }
