@@ -1,25 +1,10 @@
 #include "ui/common/FocusWhileShown.h"
 
+#include "ui/common/ShownPart.h"
+
 #include <QQuickItem>
-#include <QQuickWindow>
 
 namespace nimbrel {
-
-namespace {
-
-// Whether any part of `item` can be seen in its window.
-bool isShown(const QQuickItem& item) {
-    const QQuickWindow* window = item.window();
-    if (!window || !item.isVisible()) return false;
-    QRectF shown = item.mapRectToScene(item.boundingRect()) & QRectF(QPointF(0, 0), window->size());
-    for (const QQuickItem* around = &item; around; around = around->parentItem()) {
-        if (around->opacity() <= 0) return false;
-        if (around != &item && around->clip()) shown &= around->mapRectToScene(around->boundingRect());
-    }
-    return !shown.isEmpty();
-}
-
-} // namespace
 
 FocusWhileShown::FocusWhileShown(QObject* field) : QObject(field), field_(qobject_cast<QQuickItem*>(field)) {
     if (field_) connect(field_, &QQuickItem::activeFocusChanged, this, &FocusWhileShown::follow);
@@ -59,7 +44,7 @@ void FocusWhileShown::checkSoon() {
 
 void FocusWhileShown::check() {
     checkPending_ = false;
-    if (field_ && enabled_ && field_->hasActiveFocus() && !isShown(*field_)) field_->setFocus(false);
+    if (field_ && enabled_ && field_->hasActiveFocus() && shownPart(*field_).isEmpty()) field_->setFocus(false);
 }
 
 } // namespace nimbrel

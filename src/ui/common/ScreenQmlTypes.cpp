@@ -2,6 +2,7 @@
 
 #include "ui/common/DirectWheelScroll.h"
 #include "ui/common/FocusWhileShown.h"
+#include "ui/common/HelpTipTracker.h"
 #include "ui/common/Spring.h"
 
 #include <QtQml>
@@ -15,6 +16,7 @@ void registerCommonQmlTypes() {
                                                   QStringLiteral("attached to a list"));
     qmlRegisterUncreatableType<FocusWhileShown>(kScreenTypesUri, 1, 0, "FocusWhileShown",
                                                 QStringLiteral("attached to a text field"));
+    qmlRegisterType<HelpTipTracker>(kScreenTypesUri, 1, 0, "HelpTipTracker");
 }
 
 } // namespace nimbrel

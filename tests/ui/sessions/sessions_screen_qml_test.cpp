@@ -277,6 +277,89 @@ TEST_F(SessionsScreenQml, AWheelOverAStripMovesTheListWhereTheStripCannotMove) {
     }
 }
 
+// A help tip shows beside its item, inside the screen, once the pointer has rested on the item.
+// It goes when a wheel moves the item from under the resting pointer, or the pointer leaves the
+// screen or the window, and does not come back while the pointer rests.
+TEST_F(SessionsScreenQml, AHelpTipGoesWhenItsItemMovesOrThePointerLeaves) {
+    for (int i = 1; i <= 6; ++i) {
+        NimbrelSession few = session(QStringLiteral("Session %1").arg(i));
+        few.allowedApps = {testing::safari(), testing::mail()};
+        store->addSession(few);
+    }
+    env.scheduler.runUntilIdle();
+    driver->settle();
+    testing::AnimationClock clock;
+    const auto rest = [&] { // longer than a tip waits, on the scheduler's clock and the animations'
+        env.scheduler.advance(1.5);
+        clock.step(*driver, 1500);
+    };
+    QQuickWindow& window = driver->window();
+    const auto wheel = [&](QPointF at) { testing::turnWheel(window, at, 3); };
+    // A trackpad swipe of a few points: the item moves but stays under the pointer.
+    const auto nudge = [&](QPointF at) {
+        QWheelEvent swipe(at, at, QPoint(0, -4), QPoint(0, -4), Qt::NoButton, Qt::NoModifier, Qt::ScrollUpdate, false);
+        QCoreApplication::sendEvent(&window, &swipe);
+    };
+    // Qt looks again at what lies under the resting pointer, as it does on some frames.
+    const auto wheelAndLookAgain = [&](QPointF at) {
+        wheel(at);
+        QMouseEvent still(QEvent::MouseMove, at, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &still);
+    };
+    const auto stripOfCard = [&] { return driver->find("appStrip", card(0)); };
+    const QString stripHelp = "Scroll up or down to move through session apps";
+    const struct {
+        const char* scene;
+        std::function<QQuickItem*()> item;
+        QString text;
+        std::function<void(QPointF)> away; // given where the pointer rests
+    } cases[] = {
+        {"the list wheeled under a card's strip", stripOfCard, stripHelp, wheel},
+        {"the list wheeled, Qt looking again", stripOfCard, stripHelp, wheelAndLookAgain},
+        {"the list nudged under a card's strip", stripOfCard, stripHelp, nudge},
+        {"the pointer off the screen", stripOfCard, stripHelp, // the screen is 360 x 500
+         [&](QPointF) { QTest::mouseMove(&window, QPoint(400, 540)); }},
+        {"the pointer out of the window", stripOfCard, stripHelp,
+         [&](QPointF) {
+             QEvent leave(QEvent::Leave);
+             QCoreApplication::sendEvent(&window, &leave);
+         }},
+        {"the editor wheeled under a symbol",
+         [&] {
+             if (!screen->isEditorOpen()) driver->click("createSessionButton");
+             return testing::scrollInEditor(*driver, "quickSymbol_moon.fill");
+         },
+         "moon.fill", wheel},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scene);
+        driver->require("sessionCards")->setProperty("contentY", -2.0);
+        QQuickItem* item = c.item();
+        ASSERT_TRUE(item);
+        const QPointF at = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+        QTest::mouseMove(&window, at.toPoint());
+        driver->settle();
+        EXPECT_FALSE(driver->find("helpTip")) << "not at once";
+        rest();
+        QQuickItem* tip = driver->find("helpTip");
+        ASSERT_TRUE(tip);
+        EXPECT_EQ(tip->childItems().value(0)->property("text").toString(), c.text);
+        const QRectF shown = tip->mapRectToScene(tip->boundingRect());
+        const QRectF beside = item->mapRectToScene(item->boundingRect());
+        EXPECT_TRUE(driver->root()->mapRectToScene(driver->root()->boundingRect()).contains(shown));
+        EXPECT_TRUE(shown.left() < beside.right() && beside.left() < shown.right());
+        EXPECT_TRUE(std::abs(shown.top() - beside.bottom() - 6) < 1 || std::abs(beside.top() - shown.bottom() - 6) < 1)
+            << "drawn at " << shown.y() << ", the item at " << beside.y();
+
+        c.away(at);
+        driver->settle();
+        EXPECT_FALSE(driver->find("helpTip"));
+        rest();
+        EXPECT_FALSE(driver->find("helpTip")) << "back under a resting pointer";
+        QTest::mouseMove(&window, QPoint(1, 1));
+    }
+}
+
 // A field the person can no longer see gives up the keyboard: what is typed next reaches
 // neither the field nor what it edits.
 TEST_F(SessionsScreenQml, AFieldOutOfSightLosesTheKeyboard) {

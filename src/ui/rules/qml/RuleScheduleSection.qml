@@ -238,14 +238,7 @@ Column {
                         anchors.fill: parent
                         onClicked: section.schedule.toggleWeekday(day.index)
                     }
-                    HoverHandler {
-                        id: dayHover
-                    }
-                    HelpTip {
-                        anchors.fill: parent
-                        text: day.modelData.help
-                        hovering: dayHover.hovered
-                    }
+                    HelpTip { text: day.modelData.help }
                 }
             }
         }

@@ -91,9 +91,5 @@ HoverScale {
         anchors.fill: parent
         onClicked: button.clicked()
     }
-    HelpTip {
-        anchors.fill: parent
-        text: button.helpText
-        hovering: button.isHovering
-    }
+    HelpTip { text: button.helpText }
 }

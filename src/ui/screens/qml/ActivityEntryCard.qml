@@ -89,9 +89,5 @@ HoverScale {
         anchors.fill: parent
         onClicked: card.clicked()
     }
-    HelpTip {
-        anchors.fill: parent
-        text: card.helpText
-        hovering: card.isHovering
-    }
+    HelpTip { text: card.helpText }
 }

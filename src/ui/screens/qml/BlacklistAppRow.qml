@@ -97,9 +97,5 @@ HoverScale {
         anchors.fill: parent
         onClicked: row.toggle()
     }
-    HelpTip {
-        anchors.fill: parent
-        text: row.helpText
-        hovering: row.isHovering
-    }
+    HelpTip { text: row.helpText }
 }

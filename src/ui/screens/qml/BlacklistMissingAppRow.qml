@@ -86,9 +86,5 @@ HoverScale {
         anchors.fill: parent
         onClicked: row.remove()
     }
-    HelpTip {
-        anchors.fill: parent
-        text: row.helpText
-        hovering: row.isHovering
-    }
+    HelpTip { text: row.helpText }
 }

@@ -20,5 +20,5 @@ WheelMappedScrollArea {
         width: strip.documentWidth
         height: strip.stripHeight
     }
-    SessionHelpTip { text: strip.helpText }
+    HelpTip { text: strip.helpText }
 }

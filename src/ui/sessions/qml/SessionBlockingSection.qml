@@ -181,7 +181,7 @@ SessionSectionCard {
                             icon: modelData.icon
                         }
                     }
-                    SessionHelpTip { text: modelData.name }
+                    HelpTip { text: modelData.name }
                 }
             }
             HoverScale {

@@ -36,5 +36,5 @@ HoverScale {
         anchors.fill: parent
         onClicked: cell.clicked()
     }
-    SessionHelpTip { text: cell.symbol?.tooltip ?? "" }
+    HelpTip { text: cell.symbol?.tooltip ?? "" }
 }

@@ -1,0 +1,47 @@
+#include "ui/common/PointerWatch.h"
+
+#include <QEvent>
+#include <QQuickWindow>
+#include <QSinglePointEvent>
+
+namespace nimbrel {
+
+PointerWatch* PointerWatch::of(QQuickWindow& window) {
+    if (auto* watch = window.findChild<PointerWatch*>(QString(), Qt::FindDirectChildrenOnly)) return watch;
+    return new PointerWatch(window);
+}
+
+PointerWatch::PointerWatch(QQuickWindow& window) : QObject(&window) {
+    window.installEventFilter(this);
+    connect(&window, &QQuickWindow::afterAnimating, this, [this] { justMoved_ = false; });
+}
+
+bool PointerWatch::eventFilter(QObject*, QEvent* event) {
+    std::optional<QPointF> now = position_;
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        now = static_cast<QSinglePointEvent*>(event)->scenePosition();
+        break;
+    case QEvent::Leave:
+    case QEvent::Hide:
+        now.reset();
+        break;
+    default:
+        return false;
+    }
+    if (now == position_) {
+        if (event->type() == QEvent::Wheel) justMoved_ = false;
+        return false;
+    }
+    position_ = now;
+    justMoved_ = true;
+    emit moved();
+    return false;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QPointF>
+
+#include <optional>
+
+class QQuickWindow;
+
+namespace nimbrel {
+
+// Where the pointer is over a window, in its scene coordinates, as the window's own events tell.
+// For items that must know it also when no hover event reaches them: Qt sends none when content
+// moves under a resting pointer. One per window, made by the first item that asks.
+class PointerWatch : public QObject {
+    Q_OBJECT
+  public:
+    static PointerWatch* of(QQuickWindow& window);
+
+    // None while the pointer is outside the window (or before it was first seen).
+    std::optional<QPointF> position() const { return position_; }
+    // Whether the pointer moved since the scene was last drawn and no wheel came since: what
+    // comes under a pointer at rest (scrolled there, shown or made there) came by no move of it.
+    bool justMoved() const { return justMoved_; }
+
+  signals:
+    void moved();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    explicit PointerWatch(QQuickWindow& window);
+
+    std::optional<QPointF> position_;
+    bool justMoved_ = false;
+};
+
+} // namespace nimbrel
