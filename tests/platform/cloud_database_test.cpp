@@ -303,6 +303,39 @@ TEST_F(CloudDatabaseTest, ConditionsAndInjectedFailures) {
     EXPECT_TRUE(late->ok());
 }
 
+// The engine's writes fail with `error` while this lives, as on a full disk.
+struct FailingWrites {
+    explicit FailingWrites(int error) {
+        failWith = error;
+        replace(&write, &pwrite);
+    }
+    ~FailingWrites() { replace(nullptr, nullptr); }
+    static void replace(ssize_t (*plain)(int, const void*, size_t), ssize_t (*at)(int, const void*, size_t, off_t)) {
+        sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+        vfs->xSetSystemCall(vfs, "write", reinterpret_cast<sqlite3_syscall_ptr>(plain));
+        for (const char* call : {"pwrite", "pwrite64"})
+            vfs->xSetSystemCall(vfs, call, reinterpret_cast<sqlite3_syscall_ptr>(at));
+    }
+    static ssize_t write(int, const void*, size_t) { return errno = failWith, -1; }
+    static ssize_t pwrite(int, const void*, size_t, off_t) { return errno = failWith, -1; }
+    static inline int failWith = 0;
+};
+
+// A save the disk refuses says why, and changes nothing.
+TEST_F(CloudDatabaseTest, ASaveTheDiskRefusesSaysWhy) {
+    ASSERT_TRUE(a.save(record("kept", 1)).ok());
+    for (const auto& [error, saying] : {std::pair{ENOSPC, "database or disk is full"}, {EIO, "disk I/O error"}}) {
+        FailingWrites disk(error);
+        const CloudResult<CloudRecord> refused = a.save(record("refused", 2));
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error().localizedDescription.toStdString(),
+                  std::string("The cloud database could not be written: ") + saying);
+    }
+    EXPECT_TRUE(a.fetch("refused").error().hasCode(CloudError::unknownItem));
+    EXPECT_EQ(a.fetch("kept").value().integer("counter"), 1);
+    EXPECT_TRUE(a.save(record("refused", 3)).ok());
+}
+
 TEST_F(CloudDatabaseTest, ADamagedFileIsKeptAsideWithAClearProblem) {
     a.save(record("r", 1));
     QDir().mkpath(dir.path() + QStringLiteral("/damaged"));

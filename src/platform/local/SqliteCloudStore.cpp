@@ -34,6 +34,12 @@ QString lastError(sqlite3* db) {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
 }
 
+// What the engine said of a step that failed.
+struct EngineError {
+    int code = SQLITE_OK;
+    QString text;
+};
+
 bool exec(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
@@ -81,10 +87,13 @@ class Transaction {
         if (open_) exec(db_, "ROLLBACK");
     }
     bool isOpen() const { return open_; }
-    bool commit() {
+    // False with the COMMIT's error in `failed`: the engine may have rolled back already (a full
+    // disk), and a ROLLBACK's own error must not take its place.
+    bool commit(EngineError* failed) {
         open_ = false;
         if (exec(db_, "COMMIT")) return true;
-        exec(db_, "ROLLBACK");
+        *failed = {sqlite3_errcode(db_), lastError(db_)};
+        if (!sqlite3_get_autocommit(db_)) exec(db_, "ROLLBACK");
         return false;
     }
 
@@ -319,14 +328,17 @@ bool SqliteCloudStore::ensureOpen(CloudError* error) {
 }
 
 CloudError SqliteCloudStore::failure(const QString& what) const {
-    const int code = db_ ? sqlite3_errcode(db_) : SQLITE_ERROR;
+    return failure(what, db_ ? sqlite3_errcode(db_) : SQLITE_ERROR, lastError(db_));
+}
+
+CloudError SqliteCloudStore::failure(const QString& what, int code, const QString& text) {
     if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
         return CloudError::make(CloudError::internalError,
-                                QStringLiteral("The cloud database file is damaged: %1").arg(lastError(db_)));
+                                QStringLiteral("The cloud database file is damaged: %1").arg(text));
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         return CloudError::make(CloudError::serviceUnavailable,
-                                QStringLiteral("The cloud database is busy: %1").arg(lastError(db_)));
-    return CloudError::make(CloudError::internalError, QStringLiteral("%1: %2").arg(what, lastError(db_)));
+                                QStringLiteral("The cloud database is busy: %1").arg(text));
+    return CloudError::make(CloudError::internalError, QStringLiteral("%1: %2").arg(what, text));
 }
 
 CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, const CloudRecordID& id, RowState* state) {
@@ -436,8 +448,10 @@ CloudResult<CloudRecord> SqliteCloudStore::saveInOpenFile(const QString& contain
     bindText(upsert_, 3, record.recordType());
     sqlite3_bind_int64(upsert_, 4, nextTag);
     sqlite3_bind_blob(upsert_, 5, fields.constData(), int(fields.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(upsert_) != SQLITE_DONE || !transaction.commit())
-        return failure(QStringLiteral("The cloud database could not be written"));
+    const QString writeFailed = QStringLiteral("The cloud database could not be written");
+    if (sqlite3_step(upsert_) != SQLITE_DONE) return failure(writeFailed);
+    if (EngineError commitFailed; !transaction.commit(&commitFailed))
+        return failure(writeFailed, commitFailed.code, commitFailed.text);
 
     CloudRecord saved = record;
     saved.clearRemovedKeys();
@@ -469,7 +483,8 @@ CloudResult<CloudBatchResult> SqliteCloudStore::fetchMany(const QString& contain
         else
             results.emplace_back(id, std::move(one));
     }
-    transaction.commit();
+    EngineError ignored; // nothing was written
+    transaction.commit(&ignored);
     return results;
 }
 
@@ -478,8 +493,8 @@ bool SqliteCloudStore::damageFields(const QString& container, const CloudRecordI
     const CallHold hold(*this);
     if (!hold.opened) return false;
     sqlite3_stmt* update = nullptr;
-    if (sqlite3_prepare_v2(db_, "UPDATE records SET fields = x'ff00ff' WHERE container = ?1 AND name = ?2", -1,
-                           &update, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db_, "UPDATE records SET fields = x'ff00ff' WHERE container = ?1 AND name = ?2", -1, &update,
+                           nullptr) != SQLITE_OK)
         return false;
     bindText(update, 1, container);
     bindText(update, 2, id.recordName);

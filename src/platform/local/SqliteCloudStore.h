@@ -101,7 +101,9 @@ class SqliteCloudStore {
     // A damaged row comes back with its type and tag and no fields.
     CloudResult<CloudRecord> readRow(const QString& container, const CloudRecordID& id, RowState* state);
     static CloudError damagedRecord(const CloudRecordID& id);
+    // The error of the engine's last step that failed, or the one given.
     CloudError failure(const QString& what) const;
+    static CloudError failure(const QString& what, int code, const QString& text);
 
     QString path_;
     QByteArray encodedPath_;
