@@ -594,27 +594,36 @@ struct StoreProcess {
         tell(command);
         return answer();
     }
+    // Kills it (SIGKILL) and starts it again, as the program after a crash.
+    void killAndStartAgain() {
+        process.kill();
+        process.waitForFinished();
+        asked.clear();
+        process.start();
+        EXPECT_TRUE(process.waitForStarted());
+    }
 
     QProcess process;
     std::deque<QByteArray> asked;
     QStringList acknowledged;
 };
 
-// Two programs on one cloud file, one stopped in the middle of a step while the other saves and
-// reads (or the file is moved): every save that either was told was made is in the file at the
-// path, for both and for a program that opens it afterwards.
+// Two programs on one cloud file, one stopped in the middle of a step (or killed there) while the
+// other saves and reads (or the file is moved): every save that either was told was made is in
+// the file at the path, for both and for a program that opens it afterwards, or in the one file
+// set aside when it went to the damaged file before.
 TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIsAtThePath) {
     const struct {
         const char* what;
         const char* step;
         const char* heldCall;
-        const char* heldAnswer;
-        bool damaged; // where no call reads: the held program sets the file aside as it opens it
-        std::function<void(const QString& file, StoreProcess& other)> meanwhile;
+        const char* heldAnswer; // none when it is killed there
+        bool damaged;           // where no call reads: the held program sets the file aside as it opens it
+        std::function<void(const QString& file, StoreProcess& held, StoreProcess& other)> meanwhile;
     } rows[] = {
         {"setting a damaged file aside, while the other saves and reads", "setting-aside", "fetch before",
          "missing" /* it works in the new file */, true,
-         [](const QString& file, StoreProcess& other) {
+         [](const QString& file, StoreProcess&, StoreProcess& other) {
              for (const char* command : {"save during-1", "fetch before", "save during-2"})
                  other.tell(command);
              // A moment for the other to act in the middle of the move; it waits for the move's end.
@@ -635,11 +644,17 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
         {"opening, while a program that takes no lock moves the file aside and the other makes a new one", "opened",
          "save racing",
          "failed: The cloud database could not be opened: the file was replaced while it was being opened", false,
-         [](const QString& file, StoreProcess& other) {
+         [](const QString& file, StoreProcess&, StoreProcess& other) {
              for (const char* suffix : {"", "-wal"})
                  ASSERT_TRUE(QFile::rename(file + suffix, file + QStringLiteral(".moved") + suffix));
              QFile::remove(file + QStringLiteral("-shm"));
              EXPECT_EQ(other.ask("save in-the-new-file"), "done");
+         }},
+        {"killed while it sets a damaged file aside, and started again", "setting-aside", "fetch before", nullptr, true,
+         [](const QString&, StoreProcess& held, StoreProcess& other) {
+             held.killAndStartAgain();
+             for (const char* command : {"save during-1", "fetch before", "save during-2"})
+                 other.tell(command);
          }},
     };
     for (const auto& row : rows) {
@@ -658,9 +673,11 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
         ASSERT_EQ(held.ask(QByteArray("hold ") + row.step), "done");
         held.tell(row.heldCall);
         ASSERT_EQ(held.answer(), "held");
-        row.meanwhile(file, other);
-        held.release();
-        EXPECT_EQ(held.answer(), row.heldAnswer);
+        row.meanwhile(file, held, other);
+        if (row.heldAnswer) {
+            held.release();
+            EXPECT_EQ(held.answer(), row.heldAnswer);
+        }
         while (!other.asked.empty())
             ASSERT_FALSE(other.answer().isEmpty()) << "the other program answers no more";
         // Both work on in the file at the path.

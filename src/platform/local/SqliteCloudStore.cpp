@@ -10,8 +10,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace nimbrel {
 
@@ -115,8 +117,8 @@ struct StatementUse {
 
 // Why the lock's scope is enough: the file at the path is only ever opened, made, looked at or
 // worked in by a call holding the lock shared, and moved aside only under it held exclusively. So
-// no call finds the path between the file's move and its log's (where a new file would take the
-// damaged one's log and shared memory), and none commits into a file while it moves: a call ends
+// no call finds the path in the middle of a set-aside (where a new file would take the damaged
+// one's shared memory), and none commits into a file while it moves: a call ends
 // before the move begins, its write in the file set aside and found there, or starts after it,
 // finds another file at the path and works in that one. Closing needs no lock: the engine checks
 // the log into the file and deletes it and the shared memory only while the file is still at its
@@ -273,33 +275,31 @@ bool SqliteCloudStore::setAsideAlone(const FileIdentity& damaged, const QString&
 }
 
 bool SqliteCloudStore::setAside(const QString& problem) {
-    // A free name, never another kept file's: a second damaged file within the same second
-    // must not replace the first.
-    const std::optional<QString> aside = moveAside(path_, QStringLiteral("damaged"));
-    if (aside) reachedStep(Step::settingAside);
-    const QString wal = path_ + QStringLiteral("-wal");
-    // The log belongs to the damaged file and goes with it: left behind, a fresh database in its
-    // place would take the damaged file's pages from it. (One that is gone went into its file.)
-    const bool walMoved =
-        aside && (!QFile::exists(wal) || QFile::rename(wal, *aside + QStringLiteral("-wal")) || !QFile::exists(wal));
-    const bool movedBack = aside && !walMoved && QFile::rename(*aside, path_);
-    QString text;
-    if (walMoved) {
-        QFile::remove(path_ + QStringLiteral("-shm"));
-        text = QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, *aside);
-    } else if (aside && !movedBack) {
-        text = QStringLiteral("The cloud database file was damaged (%1) and was moved to %2, but its log could not "
-                              "follow it.")
-                   .arg(problem, *aside);
-    } else {
-        text = QStringLiteral("The cloud database file was damaged (%1) and could not be moved aside; it was left as "
-                              "it is.")
-                   .arg(problem);
+    // Whole at every step, also where the process dies: the file and its log get their kept names
+    // first (the log's first), then the path's names go. The shared memory's goes first, so that no
+    // file made at the path takes the damaged one's; the file's next, so that no call opens it there
+    // without its log; the log's last: alone at the path it is only a second name of the kept log,
+    // which the engine deletes as it makes a new file there.
+    const std::optional<QString> aside =
+        keepAsideWith(path_, {QStringLiteral("-wal")}, QStringLiteral("damaged")); // a free name, never another's
+    if (aside) ::unlink(QFile::encodeName(path_ + QStringLiteral("-shm")).constData());
+    const bool moved = aside && (::unlink(encodedPath_.constData()) == 0 || errno == ENOENT);
+    if (moved) {
+        reachedStep(Step::settingAside);
+        ::unlink(QFile::encodeName(path_ + QStringLiteral("-wal")).constData());
+    } else if (aside) {
+        QFile::remove(*aside);
+        QFile::remove(*aside + QStringLiteral("-wal"));
     }
+    const QString text =
+        moved ? QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, *aside)
+              : QStringLiteral("The cloud database file was damaged (%1) and could not be moved aside; it was left "
+                               "as it is.")
+                    .arg(problem);
     // Each file set aside is told of; a file that stays where it is, once for as long as it stays.
-    if (walMoved || text != setAsideProblem_) setAsideNoticeTaken_ = false;
+    if (moved || text != setAsideProblem_) setAsideNoticeTaken_ = false;
     setAsideProblem_ = text;
-    return walMoved;
+    return moved;
 }
 
 bool SqliteCloudStore::ensureOpen(CloudError* error) {
