@@ -609,7 +609,7 @@ struct StoreProcess {
 };
 
 // Two programs on one cloud file, one stopped in the middle of a step (or killed there) while the
-// other saves and reads (or the file is moved): every save that either was told was made is in
+// other saves and reads or opens the file again (or the file is moved): every save that either was told was made is in
 // the file at the path, for both and for a program that opens it afterwards, or in the one file
 // set aside when it went to the damaged file before.
 TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIsAtThePath) {
@@ -655,6 +655,13 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
              held.killAndStartAgain();
              for (const char* command : {"save during-1", "fetch before", "save during-2"})
                  other.tell(command);
+         }},
+        {"finding a damaged file, while the other opens it again and sets it aside first", "damage-found",
+         "fetch before", "missing", true,
+         [](const QString&, StoreProcess&, StoreProcess& other) {
+             ASSERT_EQ(other.ask("close"), "done");
+             for (const char* command : {"save during-1", "save during-2"})
+                 EXPECT_EQ(other.ask(command), "done");
          }},
     };
     for (const auto& row : rows) {

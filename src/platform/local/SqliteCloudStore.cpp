@@ -263,6 +263,7 @@ int SqliteCloudStore::prepareStatements(QString* problem) {
 bool SqliteCloudStore::setAsideAlone(const FileIdentity& damaged, const QString& problem, CloudError* error) {
     // Held shared, the lock is let go first anyway to be taken exclusively.
     fileLock_.release();
+    reachedStep(Step::damageFound);
     if (!lockFile(CloudFileLock::Mode::exclusive, error)) return false;
     // Another process may have set it aside between the two locks: the file there now is opened.
     const bool moved = identityAtPath() != damaged || setAside(problem);

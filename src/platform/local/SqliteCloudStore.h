@@ -62,6 +62,7 @@ class SqliteCloudStore {
     enum class Step {
         written,      // a save's write, before the store looks whether the file is still at its path
         settingAside, // a damaged file and its log kept aside, the file's name at the path gone, the log's not yet
+        damageFound,  // a damaged file found as it opened, the lock let go before it is taken to set the file aside
         opened,       // a file opened, before the store looks whether it is the one at the path
     };
     void setStepHookForTesting(std::function<void(Step)> hook) { stepHookForTesting_ = std::move(hook); }
