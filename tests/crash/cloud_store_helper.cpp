@@ -2,15 +2,23 @@
 // cloud_store_helper <cloud file>. For each line on standard input: "save NAME" saves a new
 // record of that name ("done", or "failed: ..."), "fetch NAME" reads it ("found", "missing" or
 // "failed: ..."), "close" closes the store as the program does when it quits (the next call opens
-// it again, as a new start), and "hold STEP" ("setting-aside", "damage-found" or "opened") makes
-// the next call that reaches that step answer "held" there and go on only when the next line comes.
+// it again, as a new start), and "hold STEP" ("setting-aside", "damage-found", "opened" or
+// "closing") makes the next call that reaches that step answer "held" there and go on only when
+// the next line comes. "closing" is inside the engine's close, just after it looked whether the
+// file is still at its path.
 #include "platform/local/SqliteCloudStore.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
 
 #include <cstdio>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <utility>
+
+#include <sys/stat.h>
 
 using namespace nimbrel;
 
@@ -23,6 +31,25 @@ void holdHere() {
     std::fflush(stdout);
     std::string next;
     std::getline(std::cin, next);
+}
+
+// The engine, closing a file, looks whether it is still at its path with a stat of the path.
+QByteArray heldStat;
+sqlite3_syscall_ptr engineStat = nullptr;
+int statThenHold(const char* path, struct stat* st) {
+    const int result = reinterpret_cast<int (*)(const char*, struct stat*)>(engineStat)(path, st);
+    if (!heldStat.isEmpty() && heldStat == path) {
+        heldStat.clear();
+        holdHere();
+    }
+    return result;
+}
+
+bool holdClosing(const QString& file) {
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    if (!engineStat) engineStat = vfs->xGetSystemCall(vfs, "stat");
+    heldStat = QFile::encodeName(file);
+    return engineStat && vfs->xSetSystemCall(vfs, "stat", reinterpret_cast<sqlite3_syscall_ptr>(&statThenHold)) == 0;
 }
 
 QString answerTo(SqliteCloudStore& store, const QString& command, const QString& name) {
@@ -62,7 +89,7 @@ int main(int argc, char** argv) {
                 hold = SqliteCloudStore::Step::damageFound;
             else if (argument == QLatin1String("opened"))
                 hold = SqliteCloudStore::Step::opened;
-            else
+            else if (argument != QLatin1String("closing") || !holdClosing(file))
                 answer = QStringLiteral("failed: unknown step");
         } else if (command == QLatin1String("close")) {
             store.reset();

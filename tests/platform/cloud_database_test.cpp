@@ -609,9 +609,9 @@ struct StoreProcess {
 };
 
 // Two programs on one cloud file, one stopped in the middle of a step (or killed there) while the
-// other saves and reads or opens the file again (or the file is moved): every save that either was told was made is in
-// the file at the path, for both and for a program that opens it afterwards, or in the one file
-// set aside when it went to the damaged file before.
+// other saves and reads, closes or opens the file again (or the file is moved): every save that
+// either was told was made is in the file at the path, for both and for a program that opens it
+// afterwards, or in the one file set aside when it went to the damaged file before.
 TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIsAtThePath) {
     const struct {
         const char* what;
@@ -654,6 +654,21 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
          [](const QString&, StoreProcess& held, StoreProcess& other) {
              held.killAndStartAgain();
              for (const char* command : {"save during-1", "fetch before", "save during-2"})
+                 other.tell(command);
+         }},
+        {"finding a damaged file, while the other, which has it open, closes", "damage-found", "fetch before", nullptr,
+         true,
+         [](const QString&, StoreProcess& held, StoreProcess& other) {
+             ASSERT_EQ(other.ask("hold closing"), "done");
+             other.tell("close");
+             ASSERT_EQ(other.answer(), "held");
+             held.release();
+             const QByteArray early = held.answer(500); // a moment to set the file aside
+             EXPECT_TRUE(early.isEmpty()) << "the set-aside waits for the close to end";
+             other.release();
+             EXPECT_EQ(other.answer(), "done");
+             EXPECT_EQ(early.isEmpty() ? held.answer() : early, "missing");
+             for (const char* command : {"save during-1", "save during-2"})
                  other.tell(command);
          }},
         {"finding a damaged file, while the other opens it again and sets it aside first", "damage-found",

@@ -118,11 +118,9 @@ struct StatementUse {
 // Why the lock's scope is enough: the file at the path is only ever opened, made, looked at or
 // worked in by a call holding the lock shared, and moved aside only under it held exclusively. So
 // no call finds the path in the middle of a set-aside (where a new file would take the damaged
-// one's shared memory), and none commits into a file while it moves: a call ends
-// before the move begins, its write in the file set aside and found there, or starts after it,
-// finds another file at the path and works in that one. Closing needs no lock: the engine checks
-// the log into the file and deletes it and the shared memory only while the file is still at its
-// path, so they are that file's own, and a move under way finds them gone.
+// one's shared memory), and none commits into a file while it moves: a call ends before the move
+// begins, its write in the file set aside and found there, or starts after it, finds another file
+// at the path and works in that one. The last close holds it too (see the destructor).
 struct SqliteCloudStore::CallHold {
     explicit CallHold(SqliteCloudStore& store) : store(store) {
         opened = store.lockFile(CloudFileLock::Mode::shared, &error) && store.ensureOpen(&error);
@@ -140,8 +138,17 @@ SqliteCloudStore::SqliteCloudStore(QString path, int busyTimeoutMs)
     : path_(std::move(path)), encodedPath_(QFile::encodeName(path_)), busyTimeoutMs_(busyTimeoutMs),
       fileLock_(path_ + QStringLiteral("-lock")) {}
 
+// The engine, closing the last connection to the file, copies the log into it and deletes the
+// log and the shared memory by their names at the path: the lock held shared keeps the file there
+// meanwhile, so the names stay its own. When another process holds the lock (it sets the file
+// aside), the engine is told to leave them instead; the next call's opening reads the log.
 SqliteCloudStore::~SqliteCloudStore() {
+    QString why;
+    const auto atOnce = [](int) { return false; };
+    if (db_ && fileLock_.take(CloudFileLock::Mode::shared, atOnce, &why) != CloudFileLock::Outcome::taken)
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     close();
+    fileLock_.release();
 }
 
 std::optional<SqliteCloudStore::FileIdentity> SqliteCloudStore::identityAtPath() const {
