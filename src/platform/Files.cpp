@@ -459,37 +459,73 @@ int removeStaleTemporaries(const QString& realPath) {
 
 namespace {
 
-// Gives `realPath` a second name "<name>.<reason>-<UTC time>[-n]" that no other file has; the
-// original name is dropped unless `keepOriginal`.
-std::optional<QString> setAside(const QString& realPath, const QString& reason, bool keepOriginal) {
+// Gives `realPath`, and each of its companions "<realPath><suffix>" that exists, a second name
+// "<name>.<reason>-<UTC time>[-n]" (with the suffix) that no other file has, the companions first;
+// the original names are dropped unless `keepOriginal`.
+std::optional<QString> setAside(const QString& realPath, const QStringList& companions, const QString& reason,
+                                bool keepOriginal) {
     const QFileInfo info(realPath);
-    const QByteArray source = QFile::encodeName(info.absoluteFilePath());
-    struct stat st {};
-    if (::lstat(source.constData(), &st) != 0) return std::nullopt;
+    const QString source = info.absoluteFilePath();
+    auto exists = [](const QString& path) {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    };
+    if (!exists(source)) return std::nullopt;
+    QStringList suffixes;
+    for (const QString& suffix : companions)
+        if (exists(source + suffix)) suffixes << suffix;
+    suffixes << QString(); // the file's own name last
 
     const QString base = info.absolutePath() + QLatin1Char('/') + info.fileName() + QLatin1Char('.') +
                          safeReason(reason) + QLatin1Char('-') +
                          QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     for (int n = 0; n < 10000; ++n) {
         const QString candidate = n == 0 ? base : base + QStringLiteral("-%1").arg(n);
-        const QByteArray destination = QFile::encodeName(candidate);
+        if (std::any_of(suffixes.begin(), suffixes.end(), [&](const QString& s) { return exists(candidate + s); }))
+            continue;
         // link() never replaces an existing name, so no other file is lost.
-        if (::link(source.constData(), destination.constData()) == 0) {
-            if (!keepOriginal) ::unlink(source.constData());
+        qsizetype linked = 0;
+        while (linked < suffixes.size() && ::link(QFile::encodeName(source + suffixes[linked]).constData(),
+                                                  QFile::encodeName(candidate + suffixes[linked]).constData()) == 0)
+            ++linked;
+        const int error = errno;
+        if (linked == suffixes.size()) {
+            if (!keepOriginal)
+                for (const QString& suffix : suffixes)
+                    ::unlink(QFile::encodeName(source + suffix).constData());
             syncFolder(info.absolutePath());
             return candidate;
         }
-        if (errno == EEXIST) continue;
-        // File systems without hard links: rename (or copy) when the name is free.
-        struct stat other {};
-        if (::lstat(destination.constData(), &other) == 0) continue;
-        const bool done = keepOriginal ? QFile::copy(info.absoluteFilePath(), candidate)
-                                       : ::rename(source.constData(), destination.constData()) == 0;
-        if (!done) return std::nullopt;
-        syncFolder(info.absolutePath());
-        return candidate;
+        for (qsizetype i = 0; i < linked; ++i)
+            ::unlink(QFile::encodeName(candidate + suffixes[i]).constData());
+        if (error == EEXIST) continue; // a name taken meanwhile
+        // File systems without hard links: renamed (or copied), and put back when one fails.
+        auto move = [](const QString& from, const QString& to) {
+            return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+        };
+        qsizetype done = 0;
+        while (done < suffixes.size() &&
+               (keepOriginal ? QFile::copy(source + suffixes[done], candidate + suffixes[done])
+                             : move(source + suffixes[done], candidate + suffixes[done])))
+            ++done;
+        if (done == suffixes.size()) {
+            syncFolder(info.absolutePath());
+            return candidate;
+        }
+        for (qsizetype i = 0; i < done; ++i)
+            keepOriginal ? QFile::remove(candidate + suffixes[i]) : move(candidate + suffixes[i], source + suffixes[i]);
+        return std::nullopt;
     }
     return std::nullopt;
+}
+
+bool moveAsideFails(const QString& realPath) {
+    MoveAsideFault fault;
+    {
+        QMutexLocker lock(&hookMutex());
+        fault = moveAsideFault();
+    }
+    return fault && fault(realPath);
 }
 
 } // namespace
@@ -500,17 +536,18 @@ MoveAsideFault setMoveAsideFaultForTesting(MoveAsideFault fault) {
 }
 
 std::optional<QString> moveAside(const QString& realPath, const QString& reason) {
-    MoveAsideFault fault;
-    {
-        QMutexLocker lock(&hookMutex());
-        fault = moveAsideFault();
-    }
-    if (fault && fault(realPath)) return std::nullopt;
-    return setAside(realPath, reason, false);
+    if (moveAsideFails(realPath)) return std::nullopt;
+    return setAside(realPath, {}, reason, false);
 }
 
 std::optional<QString> copyAside(const QString& realPath, const QString& reason) {
-    return setAside(realPath, reason, true);
+    return setAside(realPath, {}, reason, true);
+}
+
+std::optional<QString> keepAsideWith(const QString& realPath, const QStringList& companionSuffixes,
+                                     const QString& reason) {
+    if (moveAsideFails(realPath)) return std::nullopt;
+    return setAside(realPath, companionSuffixes, reason, true);
 }
 
 } // namespace nimbrel

@@ -168,5 +168,10 @@ MoveAsideFault setMoveAsideFaultForTesting(MoveAsideFault fault);
 // Keeps a copy under such a name and leaves the file where it is (a hard link where the file
 // system has them, so a later atomic replace of the file leaves the copy as it was).
 std::optional<QString> copyAside(const QString& realPath, const QString& reason);
+// Keeps a file and its companions ("<realPath><suffix>" for each suffix that exists) as copyAside
+// does, under one new name, each companion's with its suffix. The companions get theirs first: the
+// file's new name never stands without them, even after a crash. The fault above fails it too.
+std::optional<QString> keepAsideWith(const QString& realPath, const QStringList& companionSuffixes,
+                                     const QString& reason);
 
 } // namespace nimbrel

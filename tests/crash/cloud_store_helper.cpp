@@ -1,9 +1,16 @@
 // A program on one cloud file in a process of its own, as another Nimbrel would be:
 // cloud_store_helper <cloud file>. For each line on standard input: "save NAME" saves a new
 // record of that name ("done", or "failed: ..."), "fetch NAME" reads it ("found", "missing" or
-// "failed: ..."), and "hold STEP" ("setting-aside" or "opened") makes the next call that reaches
-// that step in the store answer "held" there and go on only when the next line comes.
+// "failed: ..."), "close" closes the store as the program does when it quits (the next call opens
+// it again, as a new start), and "hold STEP" ("setting-aside", "damage-found", "opened" or
+// "closing") makes the next call that reaches that step answer "held" there and go on only when
+// the next line comes. "closing" is inside the engine's close, just after it looked whether the
+// file is still at its path.
 #include "platform/local/SqliteCloudStore.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
 
 #include <cstdio>
 #include <iostream>
@@ -11,11 +18,39 @@
 #include <string>
 #include <utility>
 
+#include <sys/stat.h>
+
 using namespace nimbrel;
 
 namespace {
 
 const QString kContainer = QStringLiteral("iCloud.com.nimbrel.app");
+
+void holdHere() {
+    std::puts("held");
+    std::fflush(stdout);
+    std::string next;
+    std::getline(std::cin, next);
+}
+
+// The engine, closing a file, looks whether it is still at its path with a stat of the path.
+QByteArray heldStat;
+sqlite3_syscall_ptr engineStat = nullptr;
+int statThenHold(const char* path, struct stat* st) {
+    const int result = reinterpret_cast<int (*)(const char*, struct stat*)>(engineStat)(path, st);
+    if (!heldStat.isEmpty() && heldStat == path) {
+        heldStat.clear();
+        holdHere();
+    }
+    return result;
+}
+
+bool holdClosing(const QString& file) {
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    if (!engineStat) engineStat = vfs->xGetSystemCall(vfs, "stat");
+    heldStat = QFile::encodeName(file);
+    return engineStat && vfs->xSetSystemCall(vfs, "stat", reinterpret_cast<sqlite3_syscall_ptr>(&statThenHold)) == 0;
+}
 
 QString answerTo(SqliteCloudStore& store, const QString& command, const QString& name) {
     if (command == QLatin1String("save")) {
@@ -40,16 +75,9 @@ int main(int argc, char** argv) {
         std::fputs("usage: cloud_store_helper <cloud file>\n", stderr);
         return 2;
     }
-    SqliteCloudStore store(QString::fromLocal8Bit(argv[1]));
+    const QString file = QString::fromLocal8Bit(argv[1]);
+    std::optional<SqliteCloudStore> store;
     std::optional<SqliteCloudStore::Step> hold;
-    store.setStepHookForTesting([&hold](SqliteCloudStore::Step step) {
-        if (hold != step) return;
-        hold.reset();
-        std::puts("held");
-        std::fflush(stdout);
-        std::string next;
-        std::getline(std::cin, next);
-    });
     for (std::string line; std::getline(std::cin, line);) {
         const QString command = QString::fromStdString(line).section(QLatin1Char(' '), 0, 0);
         const QString argument = QString::fromStdString(line).section(QLatin1Char(' '), 1);
@@ -57,12 +85,24 @@ int main(int argc, char** argv) {
         if (command == QLatin1String("hold")) {
             if (argument == QLatin1String("setting-aside"))
                 hold = SqliteCloudStore::Step::settingAside;
+            else if (argument == QLatin1String("damage-found"))
+                hold = SqliteCloudStore::Step::damageFound;
             else if (argument == QLatin1String("opened"))
                 hold = SqliteCloudStore::Step::opened;
-            else
+            else if (argument != QLatin1String("closing") || !holdClosing(file))
                 answer = QStringLiteral("failed: unknown step");
+        } else if (command == QLatin1String("close")) {
+            store.reset();
         } else {
-            answer = answerTo(store, command, argument);
+            if (!store) {
+                store.emplace(file);
+                store->setStepHookForTesting([&hold](SqliteCloudStore::Step step) {
+                    if (hold != step) return;
+                    hold.reset();
+                    holdHere();
+                });
+            }
+            answer = answerTo(*store, command, argument);
         }
         std::printf("%s\n", qPrintable(answer));
         std::fflush(stdout);

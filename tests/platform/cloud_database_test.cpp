@@ -303,6 +303,39 @@ TEST_F(CloudDatabaseTest, ConditionsAndInjectedFailures) {
     EXPECT_TRUE(late->ok());
 }
 
+// The engine's writes fail with `error` while this lives, as on a full disk.
+struct FailingWrites {
+    explicit FailingWrites(int error) {
+        failWith = error;
+        replace(&write, &pwrite);
+    }
+    ~FailingWrites() { replace(nullptr, nullptr); }
+    static void replace(ssize_t (*plain)(int, const void*, size_t), ssize_t (*at)(int, const void*, size_t, off_t)) {
+        sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+        vfs->xSetSystemCall(vfs, "write", reinterpret_cast<sqlite3_syscall_ptr>(plain));
+        for (const char* call : {"pwrite", "pwrite64"})
+            vfs->xSetSystemCall(vfs, call, reinterpret_cast<sqlite3_syscall_ptr>(at));
+    }
+    static ssize_t write(int, const void*, size_t) { return errno = failWith, -1; }
+    static ssize_t pwrite(int, const void*, size_t, off_t) { return errno = failWith, -1; }
+    static inline int failWith = 0;
+};
+
+// A save the disk refuses says why, and changes nothing.
+TEST_F(CloudDatabaseTest, ASaveTheDiskRefusesSaysWhy) {
+    ASSERT_TRUE(a.save(record("kept", 1)).ok());
+    for (const auto& [error, saying] : {std::pair{ENOSPC, "database or disk is full"}, {EIO, "disk I/O error"}}) {
+        FailingWrites disk(error);
+        const CloudResult<CloudRecord> refused = a.save(record("refused", 2));
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error().localizedDescription.toStdString(),
+                  std::string("The cloud database could not be written: ") + saying);
+    }
+    EXPECT_TRUE(a.fetch("refused").error().hasCode(CloudError::unknownItem));
+    EXPECT_EQ(a.fetch("kept").value().integer("counter"), 1);
+    EXPECT_TRUE(a.save(record("refused", 3)).ok());
+}
+
 TEST_F(CloudDatabaseTest, ADamagedFileIsKeptAsideWithAClearProblem) {
     a.save(record("r", 1));
     QDir().mkpath(dir.path() + QStringLiteral("/damaged"));
@@ -561,44 +594,89 @@ struct StoreProcess {
         tell(command);
         return answer();
     }
+    // Kills it (SIGKILL) and starts it again, as the program after a crash.
+    void killAndStartAgain() {
+        process.kill();
+        process.waitForFinished();
+        asked.clear();
+        process.start();
+        EXPECT_TRUE(process.waitForStarted());
+    }
 
     QProcess process;
     std::deque<QByteArray> asked;
     QStringList acknowledged;
 };
 
-// Two programs on one cloud file, one stopped in the middle of a step while the other saves and
-// reads (or the file is moved): every save that either was told was made is in the file at the
-// path, for both and for a program that opens it afterwards.
+// Two programs on one cloud file, one stopped in the middle of a step (or killed there) while the
+// other saves and reads, closes or opens the file again (or the file is moved): every save that
+// either was told was made is in the file at the path, for both and for a program that opens it
+// afterwards, or in the one file set aside when it went to the damaged file before.
 TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIsAtThePath) {
     const struct {
         const char* what;
         const char* step;
         const char* heldCall;
-        bool damaged; // where no call reads: the held program sets the file aside as it opens it
-        std::function<void(const QString& file, StoreProcess& other)> meanwhile;
+        const char* heldAnswer; // none when it is killed there
+        bool damaged;           // where no call reads: the held program sets the file aside as it opens it
+        std::function<void(const QString& file, StoreProcess& held, StoreProcess& other)> meanwhile;
     } rows[] = {
-        {"setting a damaged file aside, while the other saves and reads", "setting-aside", "fetch before", true,
-         [](const QString& file, StoreProcess& other) {
+        {"setting a damaged file aside, while the other saves and reads", "setting-aside", "fetch before",
+         "missing" /* it works in the new file */, true,
+         [](const QString& file, StoreProcess&, StoreProcess& other) {
              for (const char* command : {"save during-1", "fetch before", "save during-2"})
                  other.tell(command);
              // A moment for the other to act in the middle of the move; it waits for the move's end.
              other.answer(1000);
-             // A call that waits for no lock gives up at once, and says why.
-             SqliteCloudStore impatient(file, 0);
-             const CloudResult<CloudRecord> busy = impatient.fetch(kContainer, {"before"});
+             // A call waiting for the lock gives up when its time is over, and says why.
+             SqliteCloudStore impatient(file, 100);
+             auto waiting = std::async(std::launch::async, [&] { return impatient.fetch(kContainer, {"before"}); });
+             if (waiting.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+                 ADD_FAILURE() << "a call waiting for the lock never gave up";
+                 impatient.stopWaiting();
+             }
+             const CloudResult<CloudRecord> busy = waiting.get();
              ASSERT_FALSE(busy.ok());
              EXPECT_TRUE(busy.error().hasCode(CloudError::serviceUnavailable));
              EXPECT_TRUE(busy.error().localizedDescription.contains(QStringLiteral("setting the damaged file aside")))
                  << busy.error().localizedDescription.toStdString();
          }},
         {"opening, while a program that takes no lock moves the file aside and the other makes a new one", "opened",
-         "save racing", false,
-         [](const QString& file, StoreProcess& other) {
+         "save racing",
+         "failed: The cloud database could not be opened: the file was replaced while it was being opened", false,
+         [](const QString& file, StoreProcess&, StoreProcess& other) {
              for (const char* suffix : {"", "-wal"})
                  ASSERT_TRUE(QFile::rename(file + suffix, file + QStringLiteral(".moved") + suffix));
              QFile::remove(file + QStringLiteral("-shm"));
              EXPECT_EQ(other.ask("save in-the-new-file"), "done");
+         }},
+        {"killed while it sets a damaged file aside, and started again", "setting-aside", "fetch before", nullptr, true,
+         [](const QString&, StoreProcess& held, StoreProcess& other) {
+             held.killAndStartAgain();
+             for (const char* command : {"save during-1", "fetch before", "save during-2"})
+                 other.tell(command);
+         }},
+        {"finding a damaged file, while the other, which has it open, closes", "damage-found", "fetch before", nullptr,
+         true,
+         [](const QString&, StoreProcess& held, StoreProcess& other) {
+             ASSERT_EQ(other.ask("hold closing"), "done");
+             other.tell("close");
+             ASSERT_EQ(other.answer(), "held");
+             held.release();
+             const QByteArray early = held.answer(500); // a moment to set the file aside
+             EXPECT_TRUE(early.isEmpty()) << "the set-aside waits for the close to end";
+             other.release();
+             EXPECT_EQ(other.answer(), "done");
+             EXPECT_EQ(early.isEmpty() ? held.answer() : early, "missing");
+             for (const char* command : {"save during-1", "save during-2"})
+                 other.tell(command);
+         }},
+        {"finding a damaged file, while the other opens it again and sets it aside first", "damage-found",
+         "fetch before", "missing", true,
+         [](const QString&, StoreProcess&, StoreProcess& other) {
+             ASSERT_EQ(other.ask("close"), "done");
+             for (const char* command : {"save during-1", "save during-2"})
+                 EXPECT_EQ(other.ask(command), "done");
          }},
     };
     for (const auto& row : rows) {
@@ -617,12 +695,10 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
         ASSERT_EQ(held.ask(QByteArray("hold ") + row.step), "done");
         held.tell(row.heldCall);
         ASSERT_EQ(held.answer(), "held");
-        row.meanwhile(file, other);
-        held.release();
-        const QByteArray heldAnswer = held.answer();
-        EXPECT_FALSE(heldAnswer.isEmpty());
-        if (row.damaged) {
-            EXPECT_EQ(heldAnswer, "missing") << "it works in the new file";
+        row.meanwhile(file, held, other);
+        if (row.heldAnswer) {
+            held.release();
+            EXPECT_EQ(held.answer(), row.heldAnswer);
         }
         while (!other.asked.empty())
             ASSERT_FALSE(other.answer().isEmpty()) << "the other program answers no more";

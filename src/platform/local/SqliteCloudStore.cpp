@@ -10,8 +10,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace nimbrel {
 
@@ -33,6 +35,12 @@ const char* const kSchema = "CREATE TABLE IF NOT EXISTS records("
 QString lastError(sqlite3* db) {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
 }
+
+// What the engine said of a step that failed.
+struct EngineError {
+    int code = SQLITE_OK;
+    QString text;
+};
 
 bool exec(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -81,10 +89,13 @@ class Transaction {
         if (open_) exec(db_, "ROLLBACK");
     }
     bool isOpen() const { return open_; }
-    bool commit() {
+    // False with the COMMIT's error in `failed`: the engine may have rolled back already (a full
+    // disk), and a ROLLBACK's own error must not take its place.
+    bool commit(EngineError* failed) {
         open_ = false;
         if (exec(db_, "COMMIT")) return true;
-        exec(db_, "ROLLBACK");
+        *failed = {sqlite3_errcode(db_), lastError(db_)};
+        if (!sqlite3_get_autocommit(db_)) exec(db_, "ROLLBACK");
         return false;
     }
 
@@ -106,12 +117,10 @@ struct StatementUse {
 
 // Why the lock's scope is enough: the file at the path is only ever opened, made, looked at or
 // worked in by a call holding the lock shared, and moved aside only under it held exclusively. So
-// no call finds the path between the file's move and its log's (where a new file would take the
-// damaged one's log and shared memory), and none commits into a file while it moves: a call ends
-// before the move begins, its write in the file set aside and found there, or starts after it,
-// finds another file at the path and works in that one. Closing needs no lock: the engine checks
-// the log into the file and deletes it and the shared memory only while the file is still at its
-// path, so they are that file's own, and a move under way finds them gone.
+// no call finds the path in the middle of a set-aside (where a new file would take the damaged
+// one's shared memory), and none commits into a file while it moves: a call ends before the move
+// begins, its write in the file set aside and found there, or starts after it, finds another file
+// at the path and works in that one. The last close holds it too (see the destructor).
 struct SqliteCloudStore::CallHold {
     explicit CallHold(SqliteCloudStore& store) : store(store) {
         opened = store.lockFile(CloudFileLock::Mode::shared, &error) && store.ensureOpen(&error);
@@ -129,8 +138,17 @@ SqliteCloudStore::SqliteCloudStore(QString path, int busyTimeoutMs)
     : path_(std::move(path)), encodedPath_(QFile::encodeName(path_)), busyTimeoutMs_(busyTimeoutMs),
       fileLock_(path_ + QStringLiteral("-lock")) {}
 
+// The engine, closing the last connection to the file, copies the log into it and deletes the
+// log and the shared memory by their names at the path: the lock held shared keeps the file there
+// meanwhile, so the names stay its own. When another process holds the lock (it sets the file
+// aside), the engine is told to leave them instead; the next call's opening reads the log.
 SqliteCloudStore::~SqliteCloudStore() {
+    QString why;
+    const auto atOnce = [](int) { return false; };
+    if (db_ && fileLock_.take(CloudFileLock::Mode::shared, atOnce, &why) != CloudFileLock::Outcome::taken)
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     close();
+    fileLock_.release();
 }
 
 std::optional<SqliteCloudStore::FileIdentity> SqliteCloudStore::identityAtPath() const {
@@ -252,6 +270,7 @@ int SqliteCloudStore::prepareStatements(QString* problem) {
 bool SqliteCloudStore::setAsideAlone(const FileIdentity& damaged, const QString& problem, CloudError* error) {
     // Held shared, the lock is let go first anyway to be taken exclusively.
     fileLock_.release();
+    reachedStep(Step::damageFound);
     if (!lockFile(CloudFileLock::Mode::exclusive, error)) return false;
     // Another process may have set it aside between the two locks: the file there now is opened.
     const bool moved = identityAtPath() != damaged || setAside(problem);
@@ -264,33 +283,31 @@ bool SqliteCloudStore::setAsideAlone(const FileIdentity& damaged, const QString&
 }
 
 bool SqliteCloudStore::setAside(const QString& problem) {
-    // A free name, never another kept file's: a second damaged file within the same second
-    // must not replace the first.
-    const std::optional<QString> aside = moveAside(path_, QStringLiteral("damaged"));
-    if (aside) reachedStep(Step::settingAside);
-    const QString wal = path_ + QStringLiteral("-wal");
-    // The log belongs to the damaged file and goes with it: left behind, a fresh database in its
-    // place would take the damaged file's pages from it. (One that is gone went into its file.)
-    const bool walMoved =
-        aside && (!QFile::exists(wal) || QFile::rename(wal, *aside + QStringLiteral("-wal")) || !QFile::exists(wal));
-    const bool movedBack = aside && !walMoved && QFile::rename(*aside, path_);
-    QString text;
-    if (walMoved) {
-        QFile::remove(path_ + QStringLiteral("-shm"));
-        text = QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, *aside);
-    } else if (aside && !movedBack) {
-        text = QStringLiteral("The cloud database file was damaged (%1) and was moved to %2, but its log could not "
-                              "follow it.")
-                   .arg(problem, *aside);
-    } else {
-        text = QStringLiteral("The cloud database file was damaged (%1) and could not be moved aside; it was left as "
-                              "it is.")
-                   .arg(problem);
+    // Whole at every step, also where the process dies: the file and its log get their kept names
+    // first (the log's first), then the path's names go. The shared memory's goes first, so that no
+    // file made at the path takes the damaged one's; the file's next, so that no call opens it there
+    // without its log; the log's last: alone at the path it is only a second name of the kept log,
+    // which the engine deletes as it makes a new file there.
+    const std::optional<QString> aside =
+        keepAsideWith(path_, {QStringLiteral("-wal")}, QStringLiteral("damaged")); // a free name, never another's
+    if (aside) ::unlink(QFile::encodeName(path_ + QStringLiteral("-shm")).constData());
+    const bool moved = aside && (::unlink(encodedPath_.constData()) == 0 || errno == ENOENT);
+    if (moved) {
+        reachedStep(Step::settingAside);
+        ::unlink(QFile::encodeName(path_ + QStringLiteral("-wal")).constData());
+    } else if (aside) {
+        QFile::remove(*aside);
+        QFile::remove(*aside + QStringLiteral("-wal"));
     }
+    const QString text =
+        moved ? QStringLiteral("The cloud database file was damaged (%1) and was kept as %2.").arg(problem, *aside)
+              : QStringLiteral("The cloud database file was damaged (%1) and could not be moved aside; it was left "
+                               "as it is.")
+                    .arg(problem);
     // Each file set aside is told of; a file that stays where it is, once for as long as it stays.
-    if (walMoved || text != setAsideProblem_) setAsideNoticeTaken_ = false;
+    if (moved || text != setAsideProblem_) setAsideNoticeTaken_ = false;
     setAsideProblem_ = text;
-    return walMoved;
+    return moved;
 }
 
 bool SqliteCloudStore::ensureOpen(CloudError* error) {
@@ -319,14 +336,17 @@ bool SqliteCloudStore::ensureOpen(CloudError* error) {
 }
 
 CloudError SqliteCloudStore::failure(const QString& what) const {
-    const int code = db_ ? sqlite3_errcode(db_) : SQLITE_ERROR;
+    return failure(what, db_ ? sqlite3_errcode(db_) : SQLITE_ERROR, lastError(db_));
+}
+
+CloudError SqliteCloudStore::failure(const QString& what, int code, const QString& text) {
     if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
         return CloudError::make(CloudError::internalError,
-                                QStringLiteral("The cloud database file is damaged: %1").arg(lastError(db_)));
+                                QStringLiteral("The cloud database file is damaged: %1").arg(text));
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         return CloudError::make(CloudError::serviceUnavailable,
-                                QStringLiteral("The cloud database is busy: %1").arg(lastError(db_)));
-    return CloudError::make(CloudError::internalError, QStringLiteral("%1: %2").arg(what, lastError(db_)));
+                                QStringLiteral("The cloud database is busy: %1").arg(text));
+    return CloudError::make(CloudError::internalError, QStringLiteral("%1: %2").arg(what, text));
 }
 
 CloudResult<CloudRecord> SqliteCloudStore::readRow(const QString& container, const CloudRecordID& id, RowState* state) {
@@ -436,8 +456,10 @@ CloudResult<CloudRecord> SqliteCloudStore::saveInOpenFile(const QString& contain
     bindText(upsert_, 3, record.recordType());
     sqlite3_bind_int64(upsert_, 4, nextTag);
     sqlite3_bind_blob(upsert_, 5, fields.constData(), int(fields.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(upsert_) != SQLITE_DONE || !transaction.commit())
-        return failure(QStringLiteral("The cloud database could not be written"));
+    const QString writeFailed = QStringLiteral("The cloud database could not be written");
+    if (sqlite3_step(upsert_) != SQLITE_DONE) return failure(writeFailed);
+    if (EngineError commitFailed; !transaction.commit(&commitFailed))
+        return failure(writeFailed, commitFailed.code, commitFailed.text);
 
     CloudRecord saved = record;
     saved.clearRemovedKeys();
@@ -469,7 +491,8 @@ CloudResult<CloudBatchResult> SqliteCloudStore::fetchMany(const QString& contain
         else
             results.emplace_back(id, std::move(one));
     }
-    transaction.commit();
+    EngineError ignored; // nothing was written
+    transaction.commit(&ignored);
     return results;
 }
 
@@ -478,8 +501,8 @@ bool SqliteCloudStore::damageFields(const QString& container, const CloudRecordI
     const CallHold hold(*this);
     if (!hold.opened) return false;
     sqlite3_stmt* update = nullptr;
-    if (sqlite3_prepare_v2(db_, "UPDATE records SET fields = x'ff00ff' WHERE container = ?1 AND name = ?2", -1,
-                           &update, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db_, "UPDATE records SET fields = x'ff00ff' WHERE container = ?1 AND name = ?2", -1, &update,
+                           nullptr) != SQLITE_OK)
         return false;
     bindText(update, 1, container);
     bindText(update, 2, id.recordName);

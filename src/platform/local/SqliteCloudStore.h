@@ -61,7 +61,8 @@ class SqliteCloudStore {
     // For tests: runs at each of these steps, in the middle of the call that makes it.
     enum class Step {
         written,      // a save's write, before the store looks whether the file is still at its path
-        settingAside, // a damaged file moved to its new name, before its log follows it
+        settingAside, // a damaged file and its log kept aside, the file's name at the path gone, the log's not yet
+        damageFound,  // a damaged file found as it opened, the lock let go before it is taken to set the file aside
         opened,       // a file opened, before the store looks whether it is the one at the path
     };
     void setStepHookForTesting(std::function<void(Step)> hook) { stepHookForTesting_ = std::move(hook); }
@@ -92,7 +93,7 @@ class SqliteCloudStore {
     // Sets the `damaged` file aside holding the lock exclusively, unless another process did so
     // first; false (with the lock held shared again, as before) when it stays where it is.
     bool setAsideAlone(const FileIdentity& damaged, const QString& problem, CloudError* error);
-    // Moves the damaged file and its log aside; false when they stay where they are.
+    // Moves the damaged file and its log aside, together; false when they stay where they are.
     bool setAside(const QString& problem);
     void reachedStep(Step step) {
         if (stepHookForTesting_) stepHookForTesting_(step);
@@ -101,7 +102,9 @@ class SqliteCloudStore {
     // A damaged row comes back with its type and tag and no fields.
     CloudResult<CloudRecord> readRow(const QString& container, const CloudRecordID& id, RowState* state);
     static CloudError damagedRecord(const CloudRecordID& id);
+    // The error of the engine's last step that failed, or the one given.
     CloudError failure(const QString& what) const;
+    static CloudError failure(const QString& what, int code, const QString& text);
 
     QString path_;
     QByteArray encodedPath_;
