@@ -8,6 +8,7 @@
 #include "platform/Published.h"
 #include "sync/CloudPendingChanges.h"
 #include "sync/CloudPullMerge.h"
+#include "sync/CloudUnsentChanges.h"
 
 #include <QString>
 #include <QVariant>
@@ -36,6 +37,9 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     static inline const QString unreadableRulesKey = QStringLiteral("Nimbrel.rules.unreadable");
     // Rules deleted here whose tombstones have not reached the cloud yet: {id: deletion date}.
     static inline const QString pendingDeletionsKey = QStringLiteral("Nimbrel.rules.pendingDeletions");
+    // Rules changed while sync was off or paused, never sent: {id: date of the change}. The
+    // cloud's copy of the same second does not replace them.
+    static inline const QString unsentChangesKey = QStringLiteral("Nimbrel.rules.unsentChanges");
 
     // Builds a store and runs its start-up: load, the initial pull, then the later pulls' triggers.
     static std::shared_ptr<NimbrelRulesStore> create(Platform& platform, StoreSyncLinks links);
@@ -92,6 +96,7 @@ class NimbrelRulesStore : public std::enable_shared_from_this<NimbrelRulesStore>
     void fetchAndApply(std::function<void()> done);
     bool isSyncAllowed() const;
     CloudPendingChanges pendingDeletions() const;
+    CloudUnsentChanges unsentChanges() const;
     void pushPendingDeletions();
     static std::optional<QString> encodingProblem(const std::vector<NimbrelRule>& rules);
     Date now() const;

@@ -27,6 +27,8 @@ void NimbrelRulesStore::startRuleSyncTaskIfEnabled(const NimbrelRule& rule, Sync
 
 void NimbrelRulesStore::pushPayloadUnlessApplying(const NimbrelRule& rule) {
     if (applyingCloudPayload_) return;
+    if (!isSyncAllowed()) return unsentChanges().madeWhileOff(rule.id.toString(), rule.updatedAt);
+    unsentChanges().forget(rule.id.toString());
     startRuleSyncTaskIfEnabled(rule, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRulePayload(r); });
 }
 
@@ -67,6 +69,10 @@ void NimbrelRulesStore::pushRuleTombstone(const QString& objectID, Date deletedA
 
 CloudPendingChanges NimbrelRulesStore::pendingDeletions() const {
     return CloudPendingChanges(*platform_.defaults, pendingDeletionsKey);
+}
+
+CloudUnsentChanges NimbrelRulesStore::unsentChanges() const {
+    return {*platform_.defaults, unsentChangesKey, links_.syncManager(), NimbrelCloudPayloadType::rule};
 }
 
 void NimbrelRulesStore::pushPendingDeletions() {
@@ -130,6 +136,9 @@ void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {
     coding.differs = [&encoder](const NimbrelRule& pulled, const NimbrelRule& held) {
         return !(pulled == held) &&
                encoder.encode(toJson(pulled, encoder.dateForm)) != encoder.encode(toJson(held, encoder.dateForm));
+    };
+    coding.heldIsUnsent = [unsent = unsentChanges()](const NimbrelRule& held) {
+        return unsent.holds(held.id.toString(), held.updatedAt);
     };
     // Rules deleted here whose tombstones are still on their way stay deleted.
     CloudMergeChanges<NimbrelRule> changes = mergeCloudChanges(

@@ -227,7 +227,11 @@ NimbrelCloudSettingsPayload NimbrelSettingsStore::currentPayload() const {
 
 void NimbrelSettingsStore::scheduleSettingsSync() {
     // A push already waiting is left to run: it reads the values when it fires.
-    if (!syncEnabled_.get() || !platform_.scheduler) return;
+    if (!syncEnabled_.get()) {
+        if (platform_.defaults) platform_.defaults->setDate(kUnsentUpdatedAtKey, localStamp().value_or(now()));
+        return;
+    }
+    if (!platform_.scheduler) return;
     // The change waits for the cloud from now on, so a quit before the burst ends does not lose it.
     sync_.markPendingPush(NimbrelCloudSyncManager::settingsPushKey, localStamp().value_or(now()));
     if (pendingPush_) pendingPush_->cancel();
@@ -260,7 +264,10 @@ void NimbrelSettingsStore::pullFromCloud(std::function<void()> done) {
 }
 
 void NimbrelSettingsStore::applyCloudSettingsPayload(const NimbrelCloudSettingsPayload& payload) {
-    if (payload.updatedAt < localStamp().value_or(Date::distantPast())) return; // the local settings are newer
+    const std::optional<Date> local = localStamp();
+    if (payload.updatedAt < local.value_or(Date::distantPast())) return; // the local settings are newer
+    // A payload of the very moment of a change not sent is from before it.
+    if (local && payload.updatedAt == *local && platform_.defaults->dateValue(kUnsentUpdatedAtKey) == local) return;
 
     // Only what actually differs is applied, so a payload equal to the local values (every
     // periodic pull of an unchanged cloud copy) changes nothing and reports nothing.

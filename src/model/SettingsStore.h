@@ -26,6 +26,8 @@ class NimbrelSettingsStore {
   public:
     static inline const QString kKeyPrefix = QStringLiteral("Nimbrel.settings.");
     static inline const QString kLocalUpdatedAtKey = QStringLiteral("Nimbrel.settings.localSettingsUpdatedAt");
+    // The stamp of the last change made while sync was off or paused, which is not sent then.
+    static inline const QString kUnsentUpdatedAtKey = QStringLiteral("Nimbrel.settings.unsentSettingsUpdatedAt");
     static inline const QString kGlobalPauseKey = QStringLiteral("Nimbrel.globalPauseActive");
     static inline const QString designModeDidChangeNotification =
         QStringLiteral("Nimbrel.designModeDidChangeNotification");

@@ -9,6 +9,7 @@
 #include "sync/CloudPayloads.h"
 #include "sync/CloudPendingChanges.h"
 #include "sync/CloudSyncManager.h"
+#include "sync/CloudUnsentChanges.h"
 #include "sync/DeviceIdentity.h"
 
 #include <QJsonArray>
@@ -51,6 +52,9 @@ struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
 
     bool gateIsOpen() const { return links.isSyncEnabled() && !isGlobalPauseActive(*platform.defaults); }
     CloudPendingChanges pendingDeletions() const { return {*platform.defaults, pendingDeletionsKey}; }
+    CloudUnsentChanges unsentChanges() const {
+        return {*platform.defaults, unsentChangesKey, links.syncManager(), NimbrelCloudPayloadType::session};
+    }
     Date now() const { return platform.clock->now(); }
     void later(std::function<void()> work) { platform.scheduler->post(std::move(work)); }
 
@@ -170,7 +174,9 @@ void SessionsCloudSync::startCloudSyncTimer() {
 }
 
 void SessionsCloudSync::pushSessionPayload(const NimbrelSession& session) {
-    if (!core_->gateIsOpen()) return; // not sent, now or later
+    // Not sent, now or later, and kept over the cloud's copy of the same second.
+    if (!core_->gateIsOpen()) return core_->unsentChanges().madeWhileOff(session.id.toString(), session.updatedAt);
+    core_->unsentChanges().forget(session.id.toString());
     core_->later([weak = std::weak_ptr<Core>(core_), session] {
         if (auto core = weak.lock()) core->pushPayload(session);
     });
@@ -180,6 +186,7 @@ void SessionsCloudSync::pushSessionTombstone(const Uuid& id) {
     const QString objectID = id.toString();
     const Date deletedAt = core_->now();
     core_->pendingDeletions().add(objectID, deletedAt);
+    core_->unsentChanges().forget(objectID);
     if (!core_->gateIsOpen()) return; // goes out with the next pull that passes the gate
     core_->later([weak = std::weak_ptr<Core>(core_), objectID, deletedAt] {
         if (auto core = weak.lock()) core->pushTombstone(objectID, deletedAt);
@@ -210,6 +217,9 @@ void SessionsCloudSync::Core::apply(const CloudPull& pull) {
     };
     coding.differs = [](const NimbrelSession& pulled, const NimbrelSession& kept) {
         return contentOf(pulled) != contentOf(kept);
+    };
+    coding.heldIsUnsent = [unsent = unsentChanges()](const NimbrelSession& kept) {
+        return unsent.holds(kept.id.toString(), kept.updatedAt);
     };
     std::optional<std::vector<NimbrelSession>> merged = mergeCloudPull(
         held->sessions().get(), pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords, coding);

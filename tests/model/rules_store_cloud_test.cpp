@@ -242,6 +242,18 @@ TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
     EXPECT_EQ(names(store->rules().get()),
               (QStringList{QStringLiteral("three"), QStringLiteral("two"), QStringLiteral("newer")}));
     EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 2);
+
+    // A change the global pause held back is not in the cloud: its copy of that second is older.
+    setGlobalPause(true);
+    NimbrelRule heldBack = rules[1];
+    heldBack.name = QStringLiteral("edited while paused");
+    store->updateRule(heldBack);
+    setGlobalPause(false);
+    NimbrelRule cloudCopy = rules[1];
+    cloudCopy.updatedAt = scheduler.now();
+    store->applyCloudRules({payloadRecord(cloudCopy)}, {});
+    EXPECT_EQ(names(store->rules().get()),
+              (QStringList{QStringLiteral("three"), QStringLiteral("edited while paused"), QStringLiteral("newer")}));
 }
 
 TEST_F(RulesStoreCloudTest, NewRulesAreAddedAndTheListSortsNewestCreatedFirstStably) {

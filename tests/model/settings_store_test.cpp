@@ -220,6 +220,13 @@ TEST_F(SettingsStoreTest, AChangeJustBeforeAPauseStillGoesOut) {
     EXPECT_EQ(cloud.settings()->behaviorMode, std::optional<QString>("cycling"));
     EXPECT_TRUE(cloud.settings()->syncEnabled) << "sent as it was before the pause";
     EXPECT_FALSE(s.syncEnabled().get());
+
+    // A change the pause holds back is newer than the cloud's settings of the same moment.
+    s.setBehaviorMode(NimbrelBehaviorMode::restore);
+    auto sameMoment = samePayload(*stamp());
+    sameMoment.behaviorMode = QStringLiteral("cycling");
+    s.applyCloudSettingsPayload(sameMoment);
+    EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::restore);
 }
 
 TEST_F(SettingsStoreTest, AutomaticUpdatesGoThroughTheUpdateManager) {

@@ -67,6 +67,18 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
     a = store->sessions().get()[0]; // as the store read them back
     b = store->sessions().get()[1];
 
+    auto renameB = [&](const char* name) {
+        NimbrelSession renamed = b;
+        renamed.name = name;
+        store->updateSession(renamed);
+    };
+    // B as it was before it was renamed, dated the second of the copy held now.
+    auto cloudCopyOfB = [&] {
+        NimbrelSession copy = b;
+        copy.updatedAt = store->sessions().get()[1].updatedAt;
+        return std::pair{std::vector{record(copy)}, std::vector<NimbrelCloudTombstone>{}};
+    };
+
     struct Case {
         const char* name;
         std::function<std::pair<std::vector<NimbrelCloudPayloadRecord>, std::vector<NimbrelCloudTombstone>>()> pull;
@@ -108,6 +120,29 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
          },
          {"Z pinned", "B", "C"},
          true},
+        // The cloud lacks these changes, so its copy of their second is from before them.
+        {"a copy of the same second over a change made while paused, after a restart",
+         [&] {
+             scheduler.advance(0.4); // the sessions file keeps the date to the second
+             setPause(true);
+             renameB("B paused");
+             setPause(false);
+             store.reset();
+             makeSyncingStore();
+             return cloudCopyOfB();
+         },
+         {"Z pinned", "B paused", "C"},
+         false},
+        {"a copy of the same second over a change whose push failed",
+         [&] {
+             simulated.cloud().failNext(
+                 {CloudFailure::Operation::save, {}, CloudError::make(CloudError::networkFailure, {})});
+             renameB("B unsent");
+             scheduler.advance(0);
+             return cloudCopyOfB();
+         },
+         {"Z pinned", "B unsent", "C"},
+         false},
         {"a tombstone wins over its own record",
          [&] {
              NimbrelSession revived = b;

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/Date.h"
+#include "sync/CloudPayloadType.h"
+#include "sync/CloudPendingChanges.h"
+
+#include <QString>
+
+namespace nimbrel {
+
+class NimbrelCloudSyncManager;
+class UserDefaults;
+
+// The changes of a store's objects that the cloud has not received: those made while sync was
+// off or paused, which are never sent later, kept under the store's key as {object id: date of
+// the change}; and those whose push has not gone through (the sync manager's pending pushes).
+// A copy held with such a change is newer than the cloud's copy of the same second, which a pull
+// must therefore not take over it, across restarts too.
+class CloudUnsentChanges {
+  public:
+    CloudUnsentChanges(UserDefaults& defaults, const QString& key, const NimbrelCloudSyncManager& sync,
+                       NimbrelCloudPayloadType type)
+        : madeWhileOff_(defaults, key), sync_(sync), type_(type) {}
+
+    // A change made while sync could not run, dated as the object's `updatedAt`.
+    void madeWhileOff(const QString& objectID, Date changedAt) { madeWhileOff_.add(objectID, changedAt); }
+    // The object's latest change goes out, or the object is gone.
+    void forget(const QString& objectID) { madeWhileOff_.remove(objectID); }
+    // Whether the held copy of `objectID` dated `updatedAt` carries a change the cloud lacks.
+    bool holds(const QString& objectID, Date updatedAt) const;
+
+  private:
+    CloudPendingChanges madeWhileOff_;
+    const NimbrelCloudSyncManager& sync_;
+    NimbrelCloudPayloadType type_;
+};
+
+} // namespace nimbrel
