@@ -1,6 +1,6 @@
 #include "desktop/DesktopOpenPanel.h"
 
-#include <QEventLoop>
+#include "desktop/ModalSession.h"
 
 #include <utility>
 
@@ -14,20 +14,20 @@ std::optional<QStringList> DesktopOpenPanel::run(const OpenPanelRequest& request
     if (browser_) return std::nullopt;
     browser_.emplace(disk_, request);
     answer_.reset();
+    ModalSession session;
+    session_ = &session;
     emit changed();
-    QEventLoop loop;
-    connect(this, &DesktopOpenPanel::finished, &loop, &QEventLoop::quit);
-    if (browser_) loop.exec(QEventLoop::DialogExec);
-    // The loop also ends when the program quits; the panel then closes as cancelled.
-    if (browser_) finish(std::nullopt);
+    // When the program quits the panel closes as cancelled.
+    if (!session.run()) finish(std::nullopt);
+    session_ = nullptr;
     return std::exchange(answer_, std::nullopt);
 }
 
 void DesktopOpenPanel::finish(std::optional<QStringList> answer) {
     answer_ = std::move(answer);
     browser_.reset();
+    if (session_) session_->end();
     emit changed();
-    emit finished();
 }
 
 QString DesktopOpenPanel::title() const {

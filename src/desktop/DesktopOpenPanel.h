@@ -9,6 +9,8 @@
 
 namespace nimbrel {
 
+class ModalSession;
+
 // The simulated Mac's open panel as the desktop window draws it (OpenPanelSheet.qml): its
 // title, the sidebar's places, the folder shown with its rows, and the Cancel and prompt
 // buttons. `run` is what the Mac's alerts call: it shows the panel and blocks, as a modal
@@ -58,8 +60,6 @@ class DesktopOpenPanel : public QObject {
 
   signals:
     void changed();
-    // The panel has answered (before `run` returns).
-    void finished();
 
   private:
     void finish(std::optional<QStringList> answer);
@@ -67,6 +67,7 @@ class DesktopOpenPanel : public QObject {
     const FileSystem& disk_;
     std::optional<sim::OpenPanelBrowser> browser_;
     std::optional<QStringList> answer_;
+    ModalSession* session_ = nullptr; // while `run` waits
 };
 
 } // namespace nimbrel

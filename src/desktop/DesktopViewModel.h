@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/DesktopAlert.h"
 #include "desktop/DesktopOpenPanel.h"
 #include "desktop/DesktopViewport.h"
 #include "platform/Geometry.h"
@@ -21,7 +22,8 @@ namespace nimbrel {
 // the menu bar, the Dock's tiles and the running applications' windows, all in points from
 // the top-left of the primary screen, and how all screens fit the view (`DesktopViewport`).
 // A person's presses go to the Mac's mouse, where the global monitors (and so the engine) see
-// them; the permission switch is System Settings'. The Mac's open panel is drawn over it.
+// them; the permission switch is System Settings'. The Mac's open panel and alerts are drawn
+// over it.
 class DesktopViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QVariantList screens READ screens NOTIFY changed)
@@ -39,6 +41,7 @@ class DesktopViewModel : public QObject {
     Q_PROPERTY(double viewX READ viewX NOTIFY viewChanged)
     Q_PROPERTY(double viewY READ viewY NOTIFY viewChanged)
     Q_PROPERTY(QObject* openPanel READ openPanelObject CONSTANT)
+    Q_PROPERTY(QObject* alert READ alertObject CONSTANT)
   public:
     DesktopViewModel(sim::SimulatedMac& mac, Scheduler& scheduler, QObject* parent = nullptr);
     ~DesktopViewModel() override;
@@ -62,6 +65,9 @@ class DesktopViewModel : public QObject {
     // The open panel over the Mac's disk; the program has the Mac's alerts present theirs here.
     DesktopOpenPanel& openPanel() { return *openPanel_; }
     QObject* openPanelObject() { return openPanel_.get(); }
+    // The Mac's modal alerts; the program has those no script answers presented here.
+    DesktopAlert& alert() { return alert_; }
+    QObject* alertObject() { return &alert_; }
 
     // The view's size, for fitting every screen into it.
     Q_INVOKABLE void setViewSize(double width, double height);
@@ -101,6 +107,7 @@ class DesktopViewModel : public QObject {
     Scheduler& scheduler_;
     LocalFileSystem disk_;
     std::unique_ptr<DesktopOpenPanel> openPanel_;
+    DesktopAlert alert_;
     bool refreshPending_ = false;
     QVariantList screens_;
     QVariantList dockTiles_;

@@ -71,9 +71,11 @@ NimbrelProgram::NimbrelProgram(Host host, Locations locations)
     hover_ = std::make_unique<HoverGeometry>();
     if (host_ == Host::desktop) {
         desktop_ = std::make_unique<DesktopViewModel>(f.simulated().mac(), f.scheduler());
-        // An open panel is answered by a person at the desktop window, as on a Mac.
+        // An open panel or an alert is answered by a person at the desktop window, as on a Mac.
         f.simulated().alerts().setOpenPanelPresenter(
             [panel = &desktop_->openPanel()](const OpenPanelRequest& request) { return panel->run(request); });
+        f.simulated().alerts().setModalLoop(
+            [alert = &desktop_->alert()](const AlertRequest& request) { return alert->run(request); });
     }
 
     AppShell::Hooks hooks;
@@ -95,6 +97,7 @@ NimbrelProgram::NimbrelProgram(Host host, Locations locations)
 
 NimbrelProgram::~NimbrelProgram() {
     facilities_->simulated().alerts().setOpenPanelPresenter({});
+    facilities_->simulated().alerts().setModalLoop({});
     signals_.reset();
     // No worker may outlive what the stores and the engine hand it.
     facilities_->scheduler().stop();

@@ -117,16 +117,29 @@ Item {
                 backdrop: backdropLayer
             }
 
-            // The Mac's open panel, over every screen and centred on the primary one.
-            OpenPanelSheet {
+            // The Mac's open panel and alerts, over every screen and centred on the primary one;
+            // an alert raised while the panel is up comes over it.
+            Item {
+                id: modal
                 readonly property var primary: Desktop.screens.find(s => s.isPrimary) ?? { x: 0, width: Desktop.width }
+                readonly property real centerX: primary.x - Desktop.left + primary.width / 2
                 x: Desktop.left
                 y: Desktop.top
                 width: Desktop.width
                 height: Desktop.height
-                panelCenterX: primary.x - Desktop.left + primary.width / 2
-                panelTop: -Desktop.top + 160
-                model: Desktop.openPanel
+
+                OpenPanelSheet {
+                    anchors.fill: parent
+                    panelCenterX: modal.centerX
+                    panelTop: -Desktop.top + 160
+                    model: Desktop.openPanel
+                }
+                AlertSheet {
+                    anchors.fill: parent
+                    alertCenterX: modal.centerX
+                    alertTop: -Desktop.top + 220
+                    model: Desktop.alert
+                }
             }
         }
     }

@@ -8,9 +8,10 @@
 
 namespace nimbrel::sim {
 
-// Alerts and open panels answered by script. Without a scripted answer an alert is
-// answered with its first button, and an open panel goes to its presenter (in the running
-// program, a person at the desktop window), or is cancelled when there is none.
+// Alerts and open panels answered by script. Without a scripted answer an alert stays open
+// in its modal loop and an open panel goes to its presenter (in the running program, both to a
+// person at the desktop window); with neither, the alert is answered with its first button
+// and the panel is cancelled.
 class SimAlerts final : public Alerts {
   public:
     // Shows an open panel and waits for its answer: the chosen paths, or none when cancelled.

@@ -1,11 +1,11 @@
 #include "app/PanelRootViewModel.h"
 #include "program/NimbrelProgram.h"
+#include "ui/TemporaryHome.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -31,15 +31,7 @@ void runFor(std::chrono::milliseconds span) {
 // The program's own start-up makes the settings screen show the version of the build: the
 // project's version in CMakeLists.txt, handed to this test by the build as well.
 TEST(SettingsVersion, TheProgramsStartMakesTheSettingsScreenShowTheBuildsVersion) {
-    QTemporaryDir home;
-    const QByteArray folders[][2] = {
-        {"HOME", "/home"}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_DATA_HOME", "/data"}, {"XDG_RUNTIME_DIR", "/runtime"}};
-    QList<QPair<QByteArray, QByteArray>> before;
-    for (const auto& [name, folder] : folders) {
-        before.append({name, qgetenv(name)});
-        QDir().mkpath(home.path() + QString::fromLatin1(folder));
-        qputenv(name, (home.path() + QString::fromLatin1(folder)).toLocal8Bit());
-    }
+    testing::TemporaryHome home;
     const QString versionBefore = QCoreApplication::applicationVersion();
     QCoreApplication::setApplicationVersion({});
     {
@@ -59,8 +51,6 @@ TEST(SettingsVersion, TheProgramsStartMakesTheSettingsScreenShowTheBuildsVersion
         program.willTerminate();
     }
     QCoreApplication::setApplicationVersion(versionBefore);
-    for (const auto& [name, value] : before)
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
 }
 
 } // namespace
