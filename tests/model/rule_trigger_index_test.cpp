@@ -28,9 +28,7 @@ TEST(RuleTriggerIndex, ArrangedAnewItFindsWhatAnIndexOfTheNewListFinds) {
         std::vector<Place> places;
     } cases[] = {
         {"the last ones left out", {size_t(0), size_t(1), size_t(2), size_t(3)}},
-        {"shorter, the last ones first", {size_t(8), size_t(6), &added, size_t(0)}},
-        {"reversed, one added",
-         {&added, size_t(8), size_t(7), size_t(6), size_t(5), size_t(4), size_t(3), size_t(2), size_t(1), size_t(0)}},
+        {"shorter, the last ones first, one added", {size_t(8), size_t(6), &added, size_t(0)}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
