@@ -11,6 +11,8 @@ made, and nimbrel-other-mac (NEW_BUILD) pushes them all as another Mac's records
 of the home's own (NIMBREL_CLOUD_DATABASE); one start then runs past the first pull (nothing
 changes) and quits. Every start runs on a copy of that home, offscreen, with the desktop window
 and the panel opened on the rules screen (NIMBREL_SHOW_RULES; --no-screen leaves the panel closed), the two builds at the same time, so that the machine's load falls on both alike.
+A build older than that switch cannot open the screen: its panel stays closed, and the output says
+so at the start and beside each of its figures.
 
 The program pulls its rules every 60 s. Each minute, 8 s before the pull is due, the main thread's
 processor time is read (/proc/PID/task/PID/schedstat: the main thread's id is the process's),
@@ -26,6 +28,7 @@ printed, then the median and the 90th percentile of each kind, with the load ave
 import argparse
 import base64
 import json
+import mmap
 import os
 import shutil
 import signal
@@ -62,10 +65,17 @@ def main_thread_ms(pid):
         return int(f.read().split()[0]) / 1e6
 
 
-def make_home(build, work, rules):
-    program, seeder, other = (os.path.join(build, *p) for p in
-                              (("nimbrel",), ("tools", "nimbrel-seed-stores"),
-                               ("tools", "nimbrel-other-mac")))
+def draws_rules_screen(build):
+    """Whether the build's program opens the rules screen when NIMBREL_SHOW_RULES is set: one made
+    before the switch never reads the variable, so its name is nowhere in the program."""
+    with open(os.path.join(build, "nimbrel"), "rb") as f, mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) as program:
+        return program.find(b"NIMBREL_SHOW_RULES") >= 0
+
+
+def make_home(build, tools, work, rules):
+    """A home for BUILD's program, filled by the tools of the build TOOLS (the new one)."""
+    program = os.path.join(build, "nimbrel")
+    seeder, other = (os.path.join(tools, "tools", name) for name in ("nimbrel-seed-stores", "nimbrel-other-mac"))
     home = tempfile.mkdtemp(dir=work)
     subprocess.run([program], env=environment(home, {"NIMBREL_QUIT_WHEN_READY": "1"}), stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=120, check=True)
@@ -98,7 +108,15 @@ def first_card(home):
 
 class Contender:
     def __init__(self, label, build, other, home, screen):
-        self.label, self.other, self.screen = label, other, screen
+        self.label, self.other = label, other
+        self.screen = screen and draws_rules_screen(build)
+        if self.screen:
+            self.drawn = "rules screen drawn"
+        elif screen:
+            self.drawn = ("rules screen NOT drawn: this build cannot open it (it has no NIMBREL_SHOW_RULES), "
+                          "so it is measured with the panel closed")
+        else:
+            self.drawn = "no screen (--no-screen)"
         self.program = os.path.join(build, "nimbrel")
         self.home = home
         self.first_card = first_card(home)
@@ -138,7 +156,7 @@ class Contender:
                 spent = main_thread_ms(process.pid) - before
                 self.figures[kind].append(spent)
                 print(f"  {self.label}, start {start_number + 1}, minute {minute + 1}, {kind}: {spent:.1f} ms "
-                      f"(load {load()})", flush=True)
+                      f"(load {load()}){'' if self.screen else ', no screen'}", flush=True)
         finally:
             process.send_signal(signal.SIGTERM)
             process.wait(timeout=60)
@@ -164,8 +182,10 @@ def main():
         print(f"load {load()}: making the homes", flush=True)
         builds = [("before", args.old)] if args.old else []
         builds.append(("after", args.new))
-        contenders = [Contender(label, build, other, make_home(build, work, args.rules), not args.no_screen)
+        contenders = [Contender(label, build, other, make_home(build, args.new, work, args.rules), not args.no_screen)
                       for label, build in builds]
+        for c in contenders:
+            print(f"{c.label}: {c.drawn}", flush=True)
         failures = []
 
         def run(contender, start):
@@ -182,9 +202,9 @@ def main():
                 t.join()
             if failures:
                 sys.exit(f"rule_pull_measure: {failures[0]}")
-        print(f"load {load()}; main-thread processor time of an 11 s window around the pull, "
-              f"{args.rules} rules, {'no screen' if args.no_screen else 'rules screen drawn'}:")
+        print(f"load {load()}; main-thread processor time of an 11 s window around the pull, {args.rules} rules:")
         for c in contenders:
+            print(f"  {c.label:6} {c.drawn}")
             for kind, label in (("reorder", "the first pull with a change, into the list held oldest first"),
                                 ("one", "one changed rule, into the sorted list"),
                                 ("nothing", "nothing changed")):

@@ -15,24 +15,21 @@ bool isValidTime(int weekday, std::int64_t hour, std::int64_t minute) {
 }
 
 // `shifted` is where the calendar put a skipped wall-clock time (moved on by the gap); the
-// moment the gap ends is the first minute whose wall clock passed the asked time.
-Date endOfGap(const Calendar& calendar, Date shifted, std::int64_t askedMinutes) {
+// moment the gap ends is the first minute whose wall clock passed the asked day and time. That
+// minute is on the next day when the gap ends at midnight.
+Date endOfGap(const Calendar& calendar, Date shifted, QDate askedDay, std::int64_t askedMinutes) {
+    const auto passed = [&](const DateComponents& c) {
+        const QDate day(c.year, c.month, c.day);
+        return day > askedDay || (day == askedDay && wallMinutes(c) > askedMinutes);
+    };
     Date moment = shifted;
-    const int day = calendar.components(shifted).day;
     for (int i = 0; i < 24 * 60; ++i) {
         const Date earlier = moment.addingSeconds(-60);
-        const DateComponents c = calendar.components(earlier);
-        if (c.day != day || wallMinutes(c) <= askedMinutes) break;
+        if (!passed(calendar.components(earlier))) break;
         moment = earlier;
     }
     return moment;
 }
-
-// What `day` gives at hour:minute: the first such moment after `after`, or none.
-struct DayMatch {
-    std::optional<Date> moment;
-    bool dayLeftOut = false; // the zone left the day out of its calendar
-};
 
 // Whether any moment falls on `day` in the calendar's zone.
 bool hasDay(const Calendar& calendar, QDate day) {
@@ -42,15 +39,19 @@ bool hasDay(const Calendar& calendar, QDate day) {
     return QDate(c.year, c.month, c.day) == day;
 }
 
-DayMatch matchOnDay(const Calendar& calendar, QDate day, Date after, std::int64_t hour, std::int64_t minute) {
+// What `day` gives at hour:minute: the first such moment after `after`, or none. A day the zone
+// left out of its calendar gives none, and so does its week: the first day searched is the one
+// `after` falls on, which the zone has, and the same weekday a week on is past the eight days.
+std::optional<Date> matchOnDay(const Calendar& calendar, QDate day, Date after, std::int64_t hour,
+                               std::int64_t minute) {
     std::optional<Date> candidate = calendar.date(day.year(), day.month(), day.day(), int(hour), int(minute), 0);
-    if (!candidate) return {};
+    if (!candidate) return std::nullopt;
     const DateComponents got = calendar.components(*candidate);
     // Only a time that came out elsewhere can be on a day that does not exist.
-    if (QDate(got.year, got.month, got.day) != day && !hasDay(calendar, day)) return {std::nullopt, true};
-    if (got.hour != hour || got.minute != minute) candidate = endOfGap(calendar, *candidate, hour * 60 + minute);
-    if (*candidate > after) return {candidate};
-    return {};
+    if (QDate(got.year, got.month, got.day) != day && !hasDay(calendar, day)) return std::nullopt;
+    if (got.hour != hour || got.minute != minute) candidate = endOfGap(calendar, *candidate, day, hour * 60 + minute);
+    if (*candidate > after) return candidate;
+    return std::nullopt;
 }
 
 } // namespace
@@ -65,8 +66,8 @@ std::optional<Date> nextDateMatching(const Calendar& calendar, Date after, int w
     const int ahead = (weekday - first.weekday + 7) % 7;
     const QDate firstDay(first.year, first.month, first.day);
     for (int offset = ahead; offset <= 7; offset += 7) {
-        const DayMatch match = matchOnDay(calendar, firstDay.addDays(offset), after, hour, minute);
-        if (match.moment || match.dayLeftOut) return match.moment;
+        if (const std::optional<Date> moment = matchOnDay(calendar, firstDay.addDays(offset), after, hour, minute))
+            return moment;
     }
     return std::nullopt;
 }
@@ -79,8 +80,7 @@ std::optional<Date> nextDateMatchingDayByDay(const Calendar& calendar, Date afte
     for (int offset = 0; offset <= 7; ++offset) {
         const QDate day = firstDay.addDays(offset);
         if (day.dayOfWeek() % 7 + 1 != weekday) continue; // Monday is 1 to the date, 2 to the calendar
-        const DayMatch match = matchOnDay(calendar, day, after, hour, minute);
-        if (match.moment || match.dayLeftOut) return match.moment;
+        if (const std::optional<Date> moment = matchOnDay(calendar, day, after, hour, minute)) return moment;
     }
     return std::nullopt;
 }

@@ -167,6 +167,26 @@ TEST_F(ActivityHistoryFileTest, EveryMomentOfAnAdditionReadsAsTheHistoryBeforeOr
     EXPECT_FALSE(after.unfinishedAddition);
 }
 
+// A whole rewrite holds the file's lock until its new file is in place: an addition in place
+// meanwhile is refused (its writer then rewrites the file in turn), never reported saved in the
+// file about to be replaced.
+TEST_F(ActivityHistoryFileTest, AnAdditionWhileTheFileIsBeingReplacedIsRefused) {
+    history.append(entryWith(QStringLiteral("kept")));
+    write();
+    const FileStamp stamp = *fileStamp(path);
+    const size_t count = history.entries().size();
+    history.append(entryWith(QStringLiteral("added meanwhile")));
+    const QByteArray tail = encodeHistoryTail(history.snapshot(), count);
+    std::optional<InPlaceAppend> meanwhile;
+    setAtomicWriteHookForTesting([&](const QString&) { meanwhile = appendBeforeEnd(path, stamp, "\n]\n", tail); });
+    QString error;
+    const bool replaced = replaceWhole(path, "[\n]\n", &error).has_value();
+    setAtomicWriteHookForTesting({});
+    ASSERT_TRUE(replaced) << error.toStdString();
+    ASSERT_TRUE(meanwhile);
+    EXPECT_EQ(meanwhile->result, InPlaceAppend::Result::refused);
+}
+
 #ifdef NIMBREL_HISTORY_WRITER
 // Two programs on one data folder add an entry at the same moment: one is held at a stage of
 // its write while the other adds, then goes on. Whatever the stage, the file reads whole and

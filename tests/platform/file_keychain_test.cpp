@@ -70,6 +70,8 @@ TEST(FileKeychain, ADamagedFileIsNeverWrittenOver) {
         const LogSink previousSink = setLogSink([&](const QString& line) { lines << line; });
         setLogToStdout(false);
         FileKeychain keychain(path);
+        QStringList refusals;
+        keychain.reportWriteFailuresTo([&](const QString& error) { refusals << error; });
         const int added = keychain.add(kService, kAccount, "secret", kKeychainAccessibleWhenUnlocked);
         setLogToStdout(true);
         setLogSink(previousSink);
@@ -79,6 +81,8 @@ TEST(FileKeychain, ADamagedFileIsNeverWrittenOver) {
         EXPECT_TRUE(lines.first().startsWith(QStringLiteral("NimbrelKeychain: The keychain file could not be read")))
             << lines.first().toStdString();
         EXPECT_EQ(keychain.setAsideProblem(), lines.first().section(QStringLiteral(": "), 1));
+        // A change refused over the file left in place is told, as every refused change is.
+        EXPECT_EQ(refusals.size(), c.moveFails ? 1 : 0);
         if (c.moveFails) {
             EXPECT_EQ(added, errSecIO);
             EXPECT_EQ(readRaw(path), damaged);

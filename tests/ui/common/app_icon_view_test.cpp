@@ -119,6 +119,7 @@ TEST(AppIconView, APictureIsReadAsWhatItHolds) {
         {encoded("ICO"), "ico", true},
         {svg, "svg", true},
         {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- drawn by hand -->\n" + svg, "svg", true},
+        {encoded("PPM"), "", true}, // no format named here: the reader makes it out
         {"GIF89a\x10\x00\x10\x00", "gif", false},
         {"icns\x00\x00\x10\x00", "icns", false},
         {"<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>", "", false},

@@ -44,9 +44,13 @@ TEST_F(RulesViewModelTest, PauseChoicesReachTheStore) {
     };
     EXPECT_EQ(statusText(), "Paused until 12:05 PM");
     const auto sessions = NimbrelSessionsStore::create(env.platform, NimbrelSessionsStore::Parts::none());
+    QSignalSpy changed(qobject_cast<QAbstractItemModel*>(model->cardsModel()), &QAbstractItemModel::dataChanged);
     setCurrentTimeZone(QTimeZone("Asia/Tokyo"));
     env.scheduler.advance(NimbrelSessionsStore::kActivationInterval);
     EXPECT_EQ(statusText(), "Paused until 9:05 PM");
+    // The card is made anew in the new zone, and the view hears that its pills changed too.
+    ASSERT_FALSE(changed.isEmpty());
+    EXPECT_TRUE(changed.last().at(2).value<QList<int>>().contains(RuleCardListModel::PillsRole));
     // A zone of one name whose offset changed.
     setCurrentTimeZone(QTimeZone("Nimbrel/Here", 3600, "Here", "HRE"));
     env.scheduler.advance(NimbrelSessionsStore::kActivationInterval);
