@@ -9,8 +9,6 @@ set(NIMBREL_PCH_CORE
     <algorithm> <array> <cmath> <cstdint> <functional> <map> <memory> <optional> <set> <string> <utility> <vector>)
 set(NIMBREL_PCH_TEST ${NIMBREL_PCH_CORE} <QTemporaryDir> <gtest/gtest.h>)
 set(NIMBREL_PCH_UI ${NIMBREL_PCH_CORE} <QObject> <QQmlEngine> <QQuickItem> <QQuickWindow>)
-# The screens' tests parse Qt Quick's headers as well as GoogleTest's.
-set(NIMBREL_PCH_UI_TEST ${NIMBREL_PCH_TEST} <QObject> <QQmlComponent> <QQmlEngine> <QQuickItem> <QQuickWindow>)
 
 if(NIMBREL_PRECOMPILED_HEADERS AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
   # ccache caches sources compiled against a precompiled header only with these allowances.
@@ -19,8 +17,8 @@ if(NIMBREL_PRECOMPILED_HEADERS AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
   add_compile_options(-fpch-preprocess)
 endif()
 
-# nimbrel_precompile_headers(<target> CORE|TEST|UI|UI_TEST): the first target of a kind builds
-# the headers; later targets of that kind, compiled with the same options, reuse them.
+# nimbrel_precompile_headers(<target> CORE|TEST|UI): the first target of a kind builds the
+# headers; later targets of that kind, compiled with the same options, reuse them.
 function(nimbrel_precompile_headers target kind)
   if(NOT NIMBREL_PRECOMPILED_HEADERS)
     return()
