@@ -140,6 +140,7 @@ void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {
     coding.heldIsUnsent = [unsent = unsentChanges()](const NimbrelRule& held) {
         return unsent.holds(held.id.toString(), held.updatedAt);
     };
+    coding.ownDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
     // Rules deleted here whose tombstones are still on their way stay deleted.
     CloudMergeChanges<NimbrelRule> changes = mergeCloudChanges(
         rules_.get(), pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords_, coding);

@@ -221,6 +221,7 @@ void SessionsCloudSync::Core::apply(const CloudPull& pull) {
     coding.heldIsUnsent = [unsent = unsentChanges()](const NimbrelSession& kept) {
         return unsent.holds(kept.id.toString(), kept.updatedAt);
     };
+    coding.ownDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform);
     std::optional<std::vector<NimbrelSession>> merged = mergeCloudPull(
         held->sessions().get(), pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords, coding);
     if (!merged) return;

@@ -56,9 +56,12 @@ template <typename T> struct CloudMergeCoding : CloudMergeReporting {
     std::function<json::Decoded<T>(const NimbrelCloudPayloadRecord&)> decode;
     // Whether two copies dated the same second differ in what they carry.
     std::function<bool(const T& pulled, const T& held)> differs;
-    // Whether a held copy carries a change the cloud lacks: the cloud's copy of the same second
-    // is then from before it. None: the cloud holds every copy held here.
+    // Whether a held copy carries a change the cloud lacks. None: the cloud holds every copy held here.
     std::function<bool(const T& held)> heldIsUnsent;
+    // The id this Mac's copies carry. Its own copy in the cloud of the same second as a held
+    // unsent change is from before that change and does not replace it; another Mac's copy of
+    // that second may be from after it, and wins as every differing copy of the same second does.
+    QString ownDeviceID;
 };
 
 // The ids the pull finds deleted: its tombstones, every id the registry lists among the deletions
@@ -114,8 +117,11 @@ CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPu
         auto newer = changes.replaced.find(at);
         return newer == changes.replaced.end() ? held[at] : newer->second;
     };
-    auto heldIsUnsent = [&](size_t at) {
-        return coding.heldIsUnsent && at < held.size() && !changes.replaced.count(at) && coding.heldIsUnsent(held[at]);
+    const bool knowsOwnCopies = coding.heldIsUnsent && !coding.ownDeviceID.isEmpty() &&
+                                coding.ownDeviceID != kUnknownDeviceID;
+    auto heldIsNewer = [&](size_t at, const NimbrelCloudPayloadRecord& pulled) {
+        return knowsOwnCopies && pulled.sourceDeviceID == coding.ownDeviceID && at < held.size() &&
+               !changes.replaced.count(at) && coding.heldIsUnsent(held[at]);
     };
 
     // The keys a worker read: an entry of the memory it read holds, whatever merged since, unless
@@ -146,7 +152,7 @@ CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPu
             at = position.insert(pulled.id, held.size() + changes.added.size());
             changes.added.push_back(std::move(pulled));
         } else if (isNewerCloudCopy(pulled.updatedAt, current(*at).updatedAt,
-                                    [&] { return coding.differs(pulled, current(*at)) && !heldIsUnsent(*at); })) {
+                                    [&] { return coding.differs(pulled, current(*at)) && !heldIsNewer(*at, record); })) {
             if (*at >= held.size())
                 changes.added[*at - held.size()] = std::move(pulled);
             else

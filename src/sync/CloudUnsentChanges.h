@@ -14,8 +14,8 @@ class UserDefaults;
 // The changes of a store's objects that the cloud has not received: those made while sync was
 // off or paused, which are never sent later, kept under the store's key as {object id: date of
 // the change}; and those whose push has not gone through (the sync manager's pending pushes).
-// A copy held with such a change is newer than the cloud's copy of the same second, which a pull
-// must therefore not take over it, across restarts too.
+// A copy held with such a change is newer than this Mac's own copy in the cloud of the same
+// second, which a pull must therefore not take over it, across restarts too.
 class CloudUnsentChanges {
   public:
     CloudUnsentChanges(UserDefaults& defaults, const QString& key, const NimbrelCloudSyncManager& sync,

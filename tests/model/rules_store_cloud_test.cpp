@@ -4,6 +4,7 @@
 
 #include "platform/Log.h"
 #include "sync/CloudKitStatusProvider.h"
+#include "sync/DeviceIdentity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -243,7 +244,8 @@ TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
               (QStringList{QStringLiteral("three"), QStringLiteral("two"), QStringLiteral("newer")}));
     EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), 2);
 
-    // A change the global pause held back is not in the cloud: its copy of that second is older.
+    // A change the global pause held back is not in the cloud: this Mac's own copy of that second
+    // is older. Another Mac's copy of that second may be later: it wins, and both Macs agree.
     setGlobalPause(true);
     NimbrelRule heldBack = rules[1];
     heldBack.name = QStringLiteral("edited while paused");
@@ -251,9 +253,14 @@ TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
     setGlobalPause(false);
     NimbrelRule cloudCopy = rules[1];
     cloudCopy.updatedAt = scheduler.now();
-    store->applyCloudRules({payloadRecord(cloudCopy)}, {});
+    NimbrelCloudPayloadRecord ownCopy = payloadRecord(cloudCopy);
+    ownCopy.sourceDeviceID = NimbrelDeviceIdentityProvider(platform).loadOrCreateDeviceID();
+    store->applyCloudRules({ownCopy}, {});
     EXPECT_EQ(names(store->rules().get()),
               (QStringList{QStringLiteral("three"), QStringLiteral("edited while paused"), QStringLiteral("newer")}));
+    store->applyCloudRules({payloadRecord(cloudCopy)}, {});
+    EXPECT_EQ(names(store->rules().get()),
+              (QStringList{QStringLiteral("three"), QStringLiteral("two"), QStringLiteral("newer")}));
 }
 
 TEST_F(RulesStoreCloudTest, NewRulesAreAddedAndTheListSortsNewestCreatedFirstStably) {

@@ -4,6 +4,7 @@
 #include "sync/CloudKitStatusProvider.h"
 #include "sync/CloudProbe.h"
 #include "sync/CloudSyncManager.h"
+#include "sync/DeviceIdentity.h"
 
 namespace nimbrel::test {
 namespace {
@@ -72,11 +73,15 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
         renamed.name = name;
         store->updateSession(renamed);
     };
-    // B as it was before it was renamed, dated the second of the copy held now.
-    auto cloudCopyOfB = [&] {
+    // B as it was before it was renamed, dated the second of the copy held now, as this Mac sent it
+    // or as another did.
+    const QString ownID = NimbrelDeviceIdentityProvider(platform).loadOrCreateDeviceID();
+    auto cloudCopyOfB = [&](bool own = true) {
         NimbrelSession copy = b;
         copy.updatedAt = store->sessions().get()[1].updatedAt;
-        return std::pair{std::vector{record(copy)}, std::vector<NimbrelCloudTombstone>{}};
+        NimbrelCloudPayloadRecord copyRecord = record(copy);
+        if (own) copyRecord.sourceDeviceID = ownID;
+        return std::pair{std::vector{copyRecord}, std::vector<NimbrelCloudTombstone>{}};
     };
 
     struct Case {
@@ -120,7 +125,7 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
          },
          {"Z pinned", "B", "C"},
          true},
-        // The cloud lacks these changes, so its copy of their second is from before them.
+        // The cloud lacks these changes, so this Mac's own copy of their second is from before them.
         {"a copy of the same second over a change made while paused, after a restart",
          [&] {
              scheduler.advance(0.4); // the sessions file keeps the date to the second
@@ -143,6 +148,16 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
          },
          {"Z pinned", "B unsent", "C"},
          false},
+        // Another Mac's copy of that second may be later: it wins, and both Macs agree.
+        {"another Mac's copy of the same second over a change made while paused",
+         [&] {
+             setPause(true);
+             renameB("B paused again");
+             setPause(false);
+             return cloudCopyOfB(false);
+         },
+         {"Z pinned", "B", "C"},
+         true},
         {"a tombstone wins over its own record",
          [&] {
              NimbrelSession revived = b;
