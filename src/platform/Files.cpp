@@ -63,6 +63,27 @@ MoveAsideFault& moveAsideFault() {
     static MoveAsideFault fault;
     return fault;
 }
+NameStepFault& nameStepFault() {
+    static NameStepFault fault;
+    return fault;
+}
+
+// True, with the fault's answer in errno, when a test makes this step fail.
+bool injectedNameFault(NameStep step, const QString& name) {
+    NameStepFault fault;
+    {
+        QMutexLocker lock(&hookMutex());
+        fault = nameStepFault();
+    }
+    const int error = fault ? fault(step, name) : 0;
+    if (error != 0) errno = error;
+    return error != 0;
+}
+
+bool nameExists(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
 
 bool writeAll(int fd, const QByteArray& data) {
     const char* p = data.constData();
@@ -466,14 +487,10 @@ std::optional<QString> setAside(const QString& realPath, const QStringList& comp
                                 bool keepOriginal) {
     const QFileInfo info(realPath);
     const QString source = info.absoluteFilePath();
-    auto exists = [](const QString& path) {
-        struct stat st {};
-        return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-    };
-    if (!exists(source)) return std::nullopt;
+    if (!nameExists(source)) return std::nullopt;
     QStringList suffixes;
     for (const QString& suffix : companions)
-        if (exists(source + suffix)) suffixes << suffix;
+        if (nameExists(source + suffix)) suffixes << suffix;
     suffixes << QString(); // the file's own name last
 
     const QString base = info.absolutePath() + QLatin1Char('/') + info.fileName() + QLatin1Char('.') +
@@ -481,12 +498,13 @@ std::optional<QString> setAside(const QString& realPath, const QStringList& comp
                          QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     for (int n = 0; n < 10000; ++n) {
         const QString candidate = n == 0 ? base : base + QStringLiteral("-%1").arg(n);
-        if (std::any_of(suffixes.begin(), suffixes.end(), [&](const QString& s) { return exists(candidate + s); }))
+        if (std::any_of(suffixes.begin(), suffixes.end(), [&](const QString& s) { return nameExists(candidate + s); }))
             continue;
         // link() never replaces an existing name, so no other file is lost.
         qsizetype linked = 0;
-        while (linked < suffixes.size() && ::link(QFile::encodeName(source + suffixes[linked]).constData(),
-                                                  QFile::encodeName(candidate + suffixes[linked]).constData()) == 0)
+        while (linked < suffixes.size() && !injectedNameFault(NameStep::link, candidate + suffixes[linked]) &&
+               ::link(QFile::encodeName(source + suffixes[linked]).constData(),
+                      QFile::encodeName(candidate + suffixes[linked]).constData()) == 0)
             ++linked;
         const int error = errno;
         if (linked == suffixes.size()) {
@@ -505,7 +523,8 @@ std::optional<QString> setAside(const QString& realPath, const QStringList& comp
         };
         qsizetype done = 0;
         while (done < suffixes.size() &&
-               (keepOriginal ? QFile::copy(source + suffixes[done], candidate + suffixes[done])
+               (keepOriginal ? !injectedNameFault(NameStep::copy, candidate + suffixes[done]) &&
+                                   QFile::copy(source + suffixes[done], candidate + suffixes[done])
                              : move(source + suffixes[done], candidate + suffixes[done])))
             ++done;
         if (done == suffixes.size()) {
@@ -517,6 +536,18 @@ std::optional<QString> setAside(const QString& realPath, const QStringList& comp
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+// Companions' kept names without their file's, which a keep-aside killed between the names left.
+void dropHalfSets(const QString& realPath, const QString& reason, const QStringList& suffixes) {
+    const QFileInfo info(realPath);
+    const QString prefix = info.fileName() + QLatin1Char('.') + safeReason(reason) + QLatin1Char('-');
+    const QDir folder(info.absolutePath());
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        for (const QString& suffix : suffixes)
+            if (name.startsWith(prefix) && name.endsWith(suffix) &&
+                !nameExists(folder.filePath(name.chopped(suffix.size()))))
+                dropName(folder.filePath(name));
 }
 
 bool moveAsideFails(const QString& realPath) {
@@ -547,7 +578,19 @@ std::optional<QString> copyAside(const QString& realPath, const QString& reason)
 std::optional<QString> keepAsideWith(const QString& realPath, const QStringList& companionSuffixes,
                                      const QString& reason) {
     if (moveAsideFails(realPath)) return std::nullopt;
-    return setAside(realPath, companionSuffixes, reason, true);
+    std::optional<QString> kept = setAside(realPath, companionSuffixes, reason, true);
+    if (kept) dropHalfSets(realPath, reason, companionSuffixes);
+    return kept;
+}
+
+bool dropName(const QString& path) {
+    if (injectedNameFault(NameStep::drop, path)) return false;
+    return ::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT;
+}
+
+NameStepFault setNameStepFaultForTesting(NameStepFault fault) {
+    QMutexLocker lock(&hookMutex());
+    return std::exchange(nameStepFault(), std::move(fault));
 }
 
 } // namespace nimbrel

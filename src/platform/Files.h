@@ -170,8 +170,17 @@ MoveAsideFault setMoveAsideFaultForTesting(MoveAsideFault fault);
 std::optional<QString> copyAside(const QString& realPath, const QString& reason);
 // Keeps a file and its companions ("<realPath><suffix>" for each suffix that exists) as copyAside
 // does, under one new name, each companion's with its suffix. The companions get theirs first: the
-// file's new name never stands without them, even after a crash. The fault above fails it too.
+// file's new name never stands without them, even after a crash; a companion's kept name that a
+// crash left without its file's is dropped once the file is kept whole. The fault above fails it too.
 std::optional<QString> keepAsideWith(const QString& realPath, const QStringList& companionSuffixes,
                                      const QString& reason);
+// Drops a name (unlink); true when it is gone, false with errno set when it stays.
+bool dropName(const QString& path);
+// For fault and kill tests: called before each name a keep-aside gives (by a link, or by a copy
+// where links fail) and before each name dropName drops, with that name; an errno answer makes
+// that step fail with it. Returns the previous one.
+enum class NameStep { link, copy, drop };
+using NameStepFault = std::function<int(NameStep step, const QString& name)>;
+NameStepFault setNameStepFaultForTesting(NameStepFault fault);
 
 } // namespace nimbrel

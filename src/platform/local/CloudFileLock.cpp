@@ -9,6 +9,7 @@ CloudFileLock::Outcome CloudFileLock::take(Mode mode, const std::function<bool(i
     QDir().mkpath(QFileInfo(path_).absolutePath());
     for (int attempts = 0;;) {
         lock_.emplace(path_, FileLock::Open::creating, mode);
+        if (lock_->held() && taken_) taken_();
         // A lock on a file no longer at the path keeps nobody out: the one there now is taken.
         if (lock_->held() && lock_->stillAtPath()) return Outcome::taken;
         const bool failed = !lock_->held() && !lock_->heldElsewhere();

@@ -18,7 +18,9 @@ class CloudFileLock {
     using Mode = FileLock::Mode;
     enum class Outcome { taken, busy, failed };
 
-    explicit CloudFileLock(QString path) : path_(std::move(path)) {}
+    // `taken` runs, for tests, each time the lock file is locked, before it is looked for at the path.
+    explicit CloudFileLock(QString path, std::function<void()> taken = {})
+        : path_(std::move(path)), taken_(std::move(taken)) {}
 
     // Takes the lock in `mode`, making the file (and its folder) when missing. While another holder has it
     // the other way, `keepWaiting(attempts)` says whether to try again (it also does the
@@ -31,6 +33,7 @@ class CloudFileLock {
 
   private:
     QString path_;
+    std::function<void()> taken_;
     std::optional<FileLock> lock_;
 };
 

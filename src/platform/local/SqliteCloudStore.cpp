@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -136,7 +137,7 @@ struct SqliteCloudStore::CallHold {
 
 SqliteCloudStore::SqliteCloudStore(QString path, int busyTimeoutMs)
     : path_(std::move(path)), encodedPath_(QFile::encodeName(path_)), busyTimeoutMs_(busyTimeoutMs),
-      fileLock_(path_ + QStringLiteral("-lock")) {}
+      fileLock_(path_ + QStringLiteral("-lock"), [this] { reachedStep(Step::lockTaken); }) {}
 
 // The engine, closing the last connection to the file, copies the log into it and deletes the
 // log and the shared memory by their names at the path: the lock held shared keeps the file there
@@ -284,17 +285,18 @@ bool SqliteCloudStore::setAsideAlone(const FileIdentity& damaged, const QString&
 
 bool SqliteCloudStore::setAside(const QString& problem) {
     // Whole at every step, also where the process dies: the file and its log get their kept names
-    // first (the log's first), then the path's names go. The shared memory's goes first, so that no
-    // file made at the path takes the damaged one's; the file's next, so that no call opens it there
-    // without its log; the log's last: alone at the path it is only a second name of the kept log,
-    // which the engine deletes as it makes a new file there.
+    // first (the log's first), then the path's names go: the shared memory's, the file's (so that no
+    // call opens it there without its log), the log's. What is left at the path without the file (the
+    // process died before the last, or a name would not go) is another file's: the log a second name
+    // of the kept one, which the engine, when it is empty, would take for the new file's own and
+    // write into. It goes before a file is made there (dropStrays).
     const std::optional<QString> aside =
         keepAsideWith(path_, {QStringLiteral("-wal")}, QStringLiteral("damaged")); // a free name, never another's
-    if (aside) ::unlink(QFile::encodeName(path_ + QStringLiteral("-shm")).constData());
-    const bool moved = aside && (::unlink(encodedPath_.constData()) == 0 || errno == ENOENT);
+    if (aside) dropName(path_ + QStringLiteral("-shm"));
+    const bool moved = aside && dropName(path_);
     if (moved) {
         reachedStep(Step::settingAside);
-        ::unlink(QFile::encodeName(path_ + QStringLiteral("-wal")).constData());
+        dropName(path_ + QStringLiteral("-wal"));
     } else if (aside) {
         QFile::remove(*aside);
         QFile::remove(*aside + QStringLiteral("-wal"));
@@ -310,6 +312,33 @@ bool SqliteCloudStore::setAside(const QString& problem) {
     return moved;
 }
 
+bool SqliteCloudStore::dropStrays(CloudError* error) {
+    const QString names[] = {path_ + QStringLiteral("-wal"), path_ + QStringLiteral("-shm")};
+    const auto strayAtPath = [&] {
+        struct stat st {};
+        return !identityAtPath() && std::any_of(std::begin(names), std::end(names), [&](const QString& name) {
+            return ::lstat(QFile::encodeName(name).constData(), &st) == 0;
+        });
+    };
+    if (!strayAtPath()) return true;
+    // Held exclusively, so that no other call makes the file meanwhile.
+    fileLock_.release();
+    if (!lockFile(CloudFileLock::Mode::exclusive, error)) return false;
+    QString stays;
+    for (const QString& name : names)
+        if (!identityAtPath() && !dropName(name) && stays.isEmpty())
+            stays = QStringLiteral("%1 (%2)").arg(name, QString::fromLocal8Bit(std::strerror(errno)));
+    fileLock_.release();
+    if (!lockFile(CloudFileLock::Mode::shared, error)) return false;
+    if (stays.isEmpty()) return true;
+    *error = CloudError::make(
+        CloudError::internalError,
+        QStringLiteral("The cloud database could not be opened: a log or shared memory without its file lies at "
+                       "its path and could not be removed: %1")
+            .arg(stays));
+    return false;
+}
+
 bool SqliteCloudStore::ensureOpen(CloudError* error) {
     if (db_) {
         if (isStillAtPath()) return true;
@@ -317,6 +346,7 @@ bool SqliteCloudStore::ensureOpen(CloudError* error) {
         // (or made) as at a start, and a damaged one is set aside in turn.
         close();
     }
+    if (!dropStrays(error)) return false;
     QString problem;
     std::optional<FileIdentity> found;
     int code = openFile(&problem, &found);
@@ -325,7 +355,7 @@ bool SqliteCloudStore::ensureOpen(CloudError* error) {
     // the next call. Any other failure (a lock another process holds, an I/O error) is reported
     // and leaves the file alone; the next call tries again.
     if ((code == SQLITE_NOTADB || code == SQLITE_CORRUPT) && found) {
-        if (!setAsideAlone(*found, problem, error)) return false;
+        if (!setAsideAlone(*found, problem, error) || !dropStrays(error)) return false;
         code = openFile(&problem, &found);
     }
     if (code == SQLITE_OK) return true;

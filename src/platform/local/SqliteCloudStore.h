@@ -64,6 +64,7 @@ class SqliteCloudStore {
         settingAside, // a damaged file and its log kept aside, the file's name at the path gone, the log's not yet
         damageFound,  // a damaged file found as it opened, the lock let go before it is taken to set the file aside
         opened,       // a file opened, before the store looks whether it is the one at the path
+        lockTaken,    // the lock beside the file taken, before it is looked for at its path
     };
     void setStepHookForTesting(std::function<void(Step)> hook) { stepHookForTesting_ = std::move(hook); }
 
@@ -81,6 +82,9 @@ class SqliteCloudStore {
     bool lockFile(CloudFileLock::Mode mode, CloudError* error);
     // Opens the file at the path unless the one open is still there; with the lock held shared.
     bool ensureOpen(CloudError* error);
+    // Drops a log or shared memory lying at the path without a file there, which a new file would
+    // take for its own; false when one stays. With the lock held shared, as after.
+    bool dropStrays(CloudError* error);
     // SQLITE_OK, or the primary code of what failed (what the integrity check finds is SQLITE_CORRUPT);
     // `found` is the file that failed, when one was opened.
     int openFile(QString* problem, std::optional<FileIdentity>* found);
