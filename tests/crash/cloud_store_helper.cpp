@@ -5,13 +5,17 @@
 // it again, as a new start), and "hold STEP" ("setting-aside", "damage-found", "opened" or
 // "closing") makes the next call that reaches that step answer "held" there and go on only when
 // the next line comes. "closing" is inside the engine's close, just after it looked whether the
-// file is still at its path.
+// file is still at its path. The set-aside's names can be held too ("keep-log" and "keep-file",
+// the kept names; "drop-memory", "drop-file" and "drop-log", the path's names), or made to fail
+// once ("fail NAME"); "no-links" makes it copy where it would link.
+#include "platform/Files.h"
 #include "platform/local/SqliteCloudStore.h"
 
 #include <sqlite3.h>
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -52,6 +56,15 @@ bool holdClosing(const QString& file) {
     return engineStat && vfs->xSetSystemCall(vfs, "stat", reinterpret_cast<sqlite3_syscall_ptr>(&statThenHold)) == 0;
 }
 
+// Which of the set-aside's names a step of it gives or drops.
+QString nameStep(NameStep step, const QString& name, const QString& file) {
+    if (step != NameStep::drop)
+        return name.endsWith(QLatin1String("-wal")) ? QStringLiteral("keep-log") : QStringLiteral("keep-file");
+    if (name == file) return QStringLiteral("drop-file");
+    if (name == file + QLatin1String("-shm")) return QStringLiteral("drop-memory");
+    return name == file + QLatin1String("-wal") ? QStringLiteral("drop-log") : QString();
+}
+
 QString answerTo(SqliteCloudStore& store, const QString& command, const QString& name) {
     if (command == QLatin1String("save")) {
         CloudRecord record(QStringLiteral("NimbrelTest"), {name});
@@ -78,6 +91,19 @@ int main(int argc, char** argv) {
     const QString file = QString::fromLocal8Bit(argv[1]);
     std::optional<SqliteCloudStore> store;
     std::optional<SqliteCloudStore::Step> hold;
+    QString heldName, failingName;
+    bool noLinks = false;
+    setNameStepFaultForTesting([&](NameStep step, const QString& name) {
+        const QString which = nameStep(step, name, file);
+        if (!which.isEmpty() && which == heldName) {
+            heldName.clear();
+            holdHere();
+        }
+        if (step == NameStep::link && noLinks) return EXDEV;
+        if (which.isEmpty() || which != failingName) return 0;
+        failingName.clear();
+        return EIO;
+    });
     for (std::string line; std::getline(std::cin, line);) {
         const QString command = QString::fromStdString(line).section(QLatin1Char(' '), 0, 0);
         const QString argument = QString::fromStdString(line).section(QLatin1Char(' '), 1);
@@ -89,8 +115,14 @@ int main(int argc, char** argv) {
                 hold = SqliteCloudStore::Step::damageFound;
             else if (argument == QLatin1String("opened"))
                 hold = SqliteCloudStore::Step::opened;
+            else if (argument.startsWith(QLatin1String("keep-")) || argument.startsWith(QLatin1String("drop-")))
+                heldName = argument;
             else if (argument != QLatin1String("closing") || !holdClosing(file))
                 answer = QStringLiteral("failed: unknown step");
+        } else if (command == QLatin1String("fail")) {
+            failingName = argument;
+        } else if (command == QLatin1String("no-links")) {
+            noLinks = true;
         } else if (command == QLatin1String("close")) {
             store.reset();
         } else {
@@ -104,7 +136,7 @@ int main(int argc, char** argv) {
             }
             answer = answerTo(*store, command, argument);
         }
-        std::printf("%s\n", qPrintable(answer));
+        std::printf("%s\n", qPrintable(answer.simplified())); // one line, whatever the engine says
         std::fflush(stdout);
     }
     return 0;

@@ -1,5 +1,6 @@
 #include "platform/CloudDatabase.h"
 
+#include "platform/FileLock.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/VirtualScheduler.h"
@@ -21,8 +22,11 @@
 #include <functional>
 #include <future>
 #include <latch>
+#include <list>
+#include <map>
 #include <thread>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -484,24 +488,42 @@ TEST_F(CloudDatabaseTest, FieldsLargerThanAnyRecordReadAsADamagedRow) {
 }
 
 // What keeps a call from opening the file fails it with an error that says so, leaves the file
-// as it is, and the next call opens it once that is gone: another process's lock on the file,
-// or a lock beside it that cannot be made.
+// as it is, and the next call opens it once that is gone: another process's lock on the file, a
+// lock beside it that cannot be made (at once, blaming no other process), or one whose file is
+// replaced as the call takes it while another holds the new one (it is never held beside that one).
 TEST_F(CloudDatabaseTest, AFileLockedAtItsFirstOpeningIsLeftAloneAndOpenedOnceFree) {
     QDir().mkpath(dir.path() + QStringLiteral("/locked"));
     const QString path = dir.path() + QStringLiteral("/locked/CloudDatabase.sqlite");
     const QString lockPath = path + QStringLiteral("-lock");
     std::unique_ptr<OtherProcess> other;
+    SqliteCloudStore* store = nullptr;
+    std::optional<FileLock> holder;
     const struct {
         const char* what;
         std::function<void()> block, unblock;
+        int waitMs; // for another process's lock
         int code;
         const char* saying;
     } rows[] = {
         {"another process holds the file's lock",
          [&] { ASSERT_TRUE(other->run("BEGIN EXCLUSIVE; INSERT INTO mine VALUES(2);")); },
-         [&] { ASSERT_TRUE(other->run("COMMIT")); }, CloudError::serviceUnavailable, "locked"},
+         [&] { ASSERT_TRUE(other->run("COMMIT")); }, 0, CloudError::serviceUnavailable, "locked"},
         {"a folder takes the name of the lock beside it", [&] { ASSERT_TRUE(QDir().mkpath(lockPath)); },
-         [&] { ASSERT_TRUE(QDir().rmdir(lockPath)); }, CloudError::internalError, "lock file"},
+         [&] { ASSERT_TRUE(QDir().rmdir(lockPath)); }, SqliteCloudStore::kBusyTimeoutMs, CloudError::internalError,
+         "lock file"},
+        {"a link takes the name of the lock beside it", [&] { ASSERT_TRUE(QFile::link(path, lockPath)); },
+         [&] { ASSERT_TRUE(QFile::remove(lockPath)); }, SqliteCloudStore::kBusyTimeoutMs, CloudError::internalError,
+         "(Too many levels of symbolic links)"},
+        {"the lock's file replaced as it is taken, another holding the new one",
+         [&] {
+             store->setStepHookForTesting([&, replaced = false](SqliteCloudStore::Step step) mutable {
+                 if (step != SqliteCloudStore::Step::lockTaken || std::exchange(replaced, true)) return;
+                 ASSERT_TRUE(QFile(path + ".new").open(QIODevice::WriteOnly));
+                 ASSERT_EQ(::rename(QFile::encodeName(path + ".new"), QFile::encodeName(lockPath)), 0);
+                 ASSERT_TRUE(holder.emplace(lockPath, FileLock::Open::existing).held());
+             });
+         },
+         [&] { holder.reset(); }, 100, CloudError::serviceUnavailable, "another process"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -509,24 +531,50 @@ TEST_F(CloudDatabaseTest, AFileLockedAtItsFirstOpeningIsLeftAloneAndOpenedOnceFr
             QFile::remove(path + QLatin1String(suffix));
         other = std::make_unique<OtherProcess>(path);
         ASSERT_TRUE(other->run("CREATE TABLE mine(x); INSERT INTO mine VALUES(1);"));
+        SqliteCloudStore opening(path, row.waitMs);
+        store = &opening;
         row.block();
-        SqliteCloudStore store(path, 0); // gives up on a lock at once
-        const CloudResult<CloudRecord> blocked = store.fetch(kContainer, {"r"});
+        QElapsedTimer took;
+        took.start();
+        const CloudResult<CloudRecord> blocked = opening.fetch(kContainer, {"r"});
+        EXPECT_LT(took.elapsed(), 2000);
         ASSERT_FALSE(blocked.ok());
         EXPECT_TRUE(blocked.error().hasCode(row.code)) << blocked.error().localizedDescription.toStdString();
         EXPECT_TRUE(blocked.error().localizedDescription.contains(QLatin1String(row.saying)))
             << blocked.error().localizedDescription.toStdString();
-        EXPECT_TRUE(store.setAsideProblem().isEmpty());
+        EXPECT_TRUE(opening.setAsideProblem().isEmpty());
         EXPECT_EQ(QDir(dir.path() + QStringLiteral("/locked")).entryList({QStringLiteral("*.damaged-*")}),
                   QStringList());
 
         row.unblock();
         other.reset();
-        EXPECT_TRUE(store.fetch(kContainer, {"r"}).error().hasCode(CloudError::unknownItem))
+        EXPECT_TRUE(opening.fetch(kContainer, {"r"}).error().hasCode(CloudError::unknownItem))
             << "opened at the next call";
-        EXPECT_TRUE(store.save(kContainer, record("r", 1)).ok());
+        EXPECT_TRUE(opening.save(kContainer, record("r", 1)).ok());
         OtherProcess again(path);
         EXPECT_TRUE(again.run("SELECT x FROM mine")) << "the file is the one that was there";
+    }
+}
+
+// A store's last close copies the log into the file and drops the log and the shared memory,
+// unless another holds the lock (setting a file aside): then it leaves them to the next opening.
+TEST_F(CloudDatabaseTest, ACloseLeavesTheLogToTheNextOpeningWhileAnotherHoldsTheLock) {
+    for (const bool heldElsewhere : {false, true}) {
+        SCOPED_TRACE(heldElsewhere ? "another holds the lock" : "the lock is free");
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("CloudDatabase.sqlite"));
+        std::optional<FileLock> other;
+        {
+            SqliteCloudStore store(file);
+            ASSERT_TRUE(store.save(kContainer, record("r", 1)).ok());
+            if (heldElsewhere) {
+                ASSERT_TRUE(other.emplace(file + QStringLiteral("-lock")).held());
+            }
+        }
+        for (const char* suffix : {"-wal", "-shm"})
+            EXPECT_EQ(QFile::exists(file + QLatin1String(suffix)), heldElsewhere) << suffix;
+        other.reset();
+        EXPECT_TRUE(SqliteCloudStore(file).fetch(kContainer, {"r"}).ok());
     }
 }
 
@@ -724,6 +772,120 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
             EXPECT_TRUE(fresh.fetch(kContainer, {name}).ok());
         }
     }
+}
+
+ino_t inodeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The kept files of a folder, and the kept logs by their file's name.
+std::pair<QStringList, QStringList> keptNames(const QString& folder) {
+    QStringList logs = QDir(folder).entryList({QStringLiteral("CloudDatabase.sqlite.damaged-*-wal")}, QDir::Files);
+    for (QString& log : logs)
+        log.chop(4);
+    logs.sort();
+    return {QDir(folder).entryList({QStringLiteral("CloudDatabase.sqlite.damaged-*[0-9Z]")}, QDir::Files), logs};
+}
+
+// A log or shared memory in the folder that is also another file's (`owners` says whose each was
+// before), or empty.
+QString sharedCompanion(const QString& folder, std::map<ino_t, ino_t> owners) {
+    for (const QString& name :
+         QDir(folder).entryList({QStringLiteral("*-wal"), QStringLiteral("*-shm")}, QDir::Files)) {
+        const ino_t file = inodeOf(QDir(folder).filePath(name.chopped(4)));
+        const auto [owner, first] = owners.emplace(inodeOf(QDir(folder).filePath(name)), file);
+        if (file && !first && owner->second != file) return name;
+    }
+    return {};
+}
+
+// The record names a file holds, read as any program would; none when it cannot be read.
+std::optional<QStringList> recordNames(const QString& file) {
+    OtherProcess reader(file);
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(reader.db, "SELECT group_concat(name, ' ') FROM records", -1, &select, nullptr);
+    std::optional<QStringList> names;
+    if (sqlite3_step(select) == SQLITE_ROW)
+        names = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)))
+                    .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    sqlite3_finalize(select);
+    return names;
+}
+
+// A program sets a damaged file aside while another has it open (its log empty, or not) and is
+// killed before one of the set-aside's names, or that name fails, by links or by copies. Whatever
+// happens: the file is kept whole (each kept file with its log, no kept log alone) or stays whole
+// where it was, no log or shared memory serves two files, the kept files read, and every save either
+// program was told was made is in the file at the path or in a kept one.
+TEST_F(CloudDatabaseTest, ASetAsideKilledOrFailingAtAnyNameLosesNoSaveAndSharesNoLog) {
+    struct Step {
+        const char* name;
+        bool keptDespiteFailure[2]; // by copies, by links
+    };
+    const auto row = [](const Step& step, bool killed, bool emptyLog, bool links) {
+        SCOPED_TRACE(QStringLiteral("%1 at %2, the log %3, by %4")
+                         .arg(killed ? "killed" : "failing", step.name, emptyLog ? "empty" : "not empty",
+                              links ? "links" : "copies")
+                         .toStdString());
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("CloudDatabase.sqlite"));
+        StoreProcess held(file);
+        StoreProcess other(file);
+        ASSERT_EQ(other.ask("save before"), "done");
+        ASSERT_TRUE(spoilPage(file, unreadPage(file))); // which empties the log
+        if (!emptyLog) {
+            ASSERT_EQ(other.ask("save while-damaged"), "done");
+        }
+        const ino_t damaged = inodeOf(file);
+        const std::map<ino_t, ino_t> owners{{inodeOf(file + "-wal"), damaged}, {inodeOf(file + "-shm"), damaged}};
+        std::list<QFile> pinned; // held open, so that no new file takes their numbers
+        for (const QString& name : {file, file + "-wal", file + "-shm"})
+            pinned.emplace_back(name).open(QIODevice::ReadOnly);
+        if (!links) {
+            ASSERT_EQ(held.ask("no-links"), "done");
+        }
+        ASSERT_EQ(held.ask((killed ? "hold " : "fail ") + QByteArray(step.name)), "done");
+        held.tell("fetch before");
+        if (killed) {
+            ASSERT_EQ(held.answer(), "held");
+            held.killAndStartAgain();
+        } else {
+            const bool kept = step.keptDespiteFailure[links];
+            EXPECT_EQ(held.answer().startsWith("failed"), !kept);
+            const auto [files, logs] = keptNames(folder.path());
+            EXPECT_EQ(files.size(), kept ? 1 : 0) << "no second copy beside the file";
+            EXPECT_EQ(logs, files) << "no half set of kept names";
+            EXPECT_EQ(inodeOf(file) == damaged, !kept);
+        }
+        for (const char* command : {"save during-1", "fetch before", "save during-2"})
+            other.ask(command);
+        EXPECT_EQ(held.ask("save after-1"), "done");
+        EXPECT_EQ(other.ask("save after-2"), "done");
+
+        EXPECT_EQ(sharedCompanion(folder.path(), owners), QString());
+        const auto [files, logs] = keptNames(folder.path());
+        EXPECT_FALSE(files.isEmpty());
+        EXPECT_EQ(logs, files) << "each kept file with its log, no kept log alone";
+        QStringList stored = recordNames(file).value_or(QStringList());
+        for (const QString& kept : files) {
+            const std::optional<QStringList> inKept = recordNames(folder.filePath(kept));
+            EXPECT_TRUE(inKept) << "the kept file reads";
+            stored += inKept.value_or(QStringList());
+        }
+        for (const QString& saved : held.acknowledged + other.acknowledged)
+            EXPECT_TRUE(stored.contains(saved)) << saved.toStdString() << " is in no file";
+    };
+    const Step steps[] = {{"keep-log", {false, true}},
+                          {"keep-file", {false, true}},
+                          {"drop-memory", {true, true}},
+                          {"drop-file", {false, false}},
+                          {"drop-log", {true, true}}};
+    for (const Step& step : steps)
+        for (const bool killed : {true, false})
+            for (const bool emptyLog : {true, false})
+                for (const bool links : {true, false})
+                    row(step, killed, emptyLog, links);
 }
 #endif
 
