@@ -578,6 +578,52 @@ TEST_F(CloudDatabaseTest, ACloseLeavesTheLogToTheNextOpeningWhileAnotherHoldsThe
     }
 }
 
+ino_t inodeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A log lying at the path without a file is another file's: it goes before a file is made there,
+// but only while no other call holds the lock (that one may be making the file), and a call that
+// cannot remove it fails saying so. Until then it stays, and no file is made.
+TEST_F(CloudDatabaseTest, ALogWithoutItsFileGoesBeforeAFileIsMadeThere) {
+    const QString file = dir.filePath(QStringLiteral("stray/CloudDatabase.sqlite"));
+    std::optional<FileLock> call;
+    const struct {
+        const char* what;
+        std::function<void()> block, unblock;
+        int code;
+        const char* saying;
+    } rows[] = {
+        {"another call holds the lock",
+         [&] { call.emplace(file + QStringLiteral("-lock"), FileLock::Open::creating, FileLock::Mode::shared); },
+         [&] { call.reset(); }, CloudError::serviceUnavailable, "another process"},
+        {"its name cannot be removed",
+         [] {
+             setNameStepFaultForTesting([](NameStep step, const QString&) { return step == NameStep::drop ? EIO : 0; });
+         },
+         [] { setNameStepFaultForTesting({}); }, CloudError::internalError, "could not be removed"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+        QFile strayLog(file + QStringLiteral("-wal")); // empty, which SQLite would take; held open, its number kept
+        ASSERT_TRUE(strayLog.open(QIODevice::WriteOnly));
+        const ino_t stray = inodeOf(strayLog.fileName());
+        SqliteCloudStore store(file, 100);
+        row.block();
+        const CloudResult<CloudRecord> blocked = store.fetch(kContainer, {"r"});
+        row.unblock();
+        EXPECT_TRUE(blocked.error().hasCode(row.code)) << blocked.error().localizedDescription.toStdString();
+        EXPECT_TRUE(blocked.error().localizedDescription.contains(QLatin1String(row.saying)))
+            << blocked.error().localizedDescription.toStdString();
+        EXPECT_FALSE(QFile::exists(file));
+        EXPECT_TRUE(store.save(kContainer, record("r", 1)).ok());
+        EXPECT_NE(inodeOf(file + QStringLiteral("-wal")), stray);
+        QDir(QFileInfo(file).path()).removeRecursively();
+    }
+}
+
 // A file set aside by another process is never written on again: each call opens the file at the
 // path when it is another, and a save whose file went aside while it wrote is written again.
 TEST_F(CloudDatabaseTest, AFileSetAsideByAnotherProcessIsNeverWrittenOnAgain) {
@@ -772,11 +818,6 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
             EXPECT_TRUE(fresh.fetch(kContainer, {name}).ok());
         }
     }
-}
-
-ino_t inodeOf(const QString& path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
 // The kept files of a folder, and the kept logs by their file's name.
