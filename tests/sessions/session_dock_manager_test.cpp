@@ -362,6 +362,15 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
          },
          kOriginalDock, false},
         {"kept by the previous version", keptByThePreviousVersion, kOriginalDock, false},
+        {"kept in the preferences by the previous build",
+         [&] {
+             failingRestore();
+             QFile state(supportPath(DockSnapshotStateFile::kFileName));
+             ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+             defaults.set(DockSnapshotState::kKey, QJsonDocument::fromJson(state.readAll()).object().toVariantMap());
+             forgetState();
+         },
+         kOriginalDock, false},
         {"kept by the previous version, then the user's Dock made",
          [&] {
              keptByThePreviousVersion();
@@ -412,6 +421,7 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
         EXPECT_FALSE(defaults.contains(NimbrelSessionDockManager::kStoppedSnapshotKey));
         EXPECT_EQ(QFile::exists(supportPath(keptName)), c.asideStays);
         EXPECT_FALSE(defaults.contains(DockSnapshotState::kUnrestoredDockKey));
+        EXPECT_FALSE(defaults.contains(DockSnapshotState::kKey));
         manager->applySessionDock(b);
         scheduler.advance(2);
         manager->restoreOriginalDock();
@@ -462,7 +472,7 @@ TEST_F(SessionDockManagerTest, ALostCopyOfTheUsersDockIsNoticedWhileTheSessionsD
     }
 }
 
-TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUntilTheNextApply) {
+TEST_F(SessionDockManagerTest, ASnapshotOrStateThatCannotBeWrittenLeavesTheDockAloneUntilTheNextTry) {
     const AtomicWriteFault previous = setAtomicWriteFaultForTesting([](const QString& path) -> std::optional<QString> {
         if (path.endsWith("/OriginalDockSnapshot.json")) return QStringLiteral("The disk is full.");
         return std::nullopt;
@@ -479,6 +489,22 @@ TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUnt
     EXPECT_TRUE(manager->applySessionDock(writing));
     EXPECT_EQ(snapshot(), kOriginalDock);
     EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
+
+    // Nor is a Dock written that the state on disk does not name: a restore waits for the next one.
+    scheduler.advance(2);
+    const qsizetype restarts = processes().size();
+    setAtomicWriteFaultForTesting([](const QString& path) -> std::optional<QString> {
+        if (path.endsWith("/" + DockSnapshotStateFile::kFileName)) return QStringLiteral("The disk is full.");
+        return std::nullopt;
+    });
+    EXPECT_FALSE(manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")})));
+    EXPECT_EQ(manager->prepareRestore(), SessionDockControl::Restore::leftAlone);
+    manager->restoreOriginalDock();
+    setAtomicWriteFaultForTesting(previous);
+    EXPECT_EQ(processes().size(), restarts);
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
+    manager->restoreOriginalDock();
+    EXPECT_EQ(dockTitles().size(), kOriginalDock.size() + 1);
 }
 
 TEST_F(SessionDockManagerTest, AnUnreadableSnapshotIsReportedMovedAsideAndNeverWrittenOver) {
