@@ -24,8 +24,9 @@ struct NimbrelSessionApp;
 // since it was taken (each session Dock it wrote, but one equal to the snapshot; the Dock showing
 // when a restore wrote the snapshot over it), and whether a restore of the snapshot has been
 // written since the last session Dock. The state is on disk before the Dock shows what it names
-// (when it cannot be written, the Dock is left as it is), and goes only with the snapshot: a
-// snapshot that cannot be deleted stays marked as written back.
+// (when it cannot be written, the Dock is left as it is: a start waits for the next, a restore
+// for the next restore), and goes only with the snapshot: one that cannot be deleted stays marked
+// as written back.
 // - The first restore after a session Dock writes the snapshot back whatever the Dock shows:
 //   what the user did to the Dock during a session goes with the session. A session whose Dock
 //   is the user's own takes no snapshot, so what the user arranges during it stays.
@@ -34,13 +35,17 @@ struct NimbrelSessionApp;
 //   those Docks of Nimbrel's (the restore did not take: the next restore writes it again); or
 //   another Dock, the user's own arrangement made since (kept, and the snapshot dropped). An
 //   arrangement of the user's equal to a Dock Nimbrel wrote is taken for Nimbrel's.
-// - A snapshot without a readable state (an earlier build kept none) is taken as written back,
-//   the sessions' Docks standing for Nimbrel's. Another Dock may then be the user's arrangement or
-//   a Dock of Nimbrel's that no session has now: it is kept, and the snapshot set aside as a file.
+// - A snapshot whose state is lost (missing, as an earlier build left it; unreadable; left by a
+//   kill while the Dock was being written; or after a restore wrote over a Dock that could not be
+//   read) is taken as written back, with the Docks it names (the sessions' Docks where it cannot
+//   be read) standing for Nimbrel's. Another Dock cannot be told from an arrangement of the
+//   user's: it is kept, and the snapshot set aside as a file, never deleted.
 // - A Dock that cannot be read decides nothing: it is never captured, never taken for the user's
 //   and never written over while a restore waits. A later look decides.
 // - A write is judged by its own check, never by reading it back at once: the same apply, or a
 //   restore, asked again while its write awaits that check adds nothing.
+// "Restored" is said of a session's end only when the restore writes the user's Dock back or
+// finds it showing.
 class NimbrelSessionDockManager final : public SessionDockControl,
                                         public std::enable_shared_from_this<NimbrelSessionDockManager> {
   public:
