@@ -1,5 +1,6 @@
 #include "sessions/DockTiles.h"
 
+#include "platform/DockPreferences.h"
 #include "platform/Files.h"
 #include "sessions/SessionPaths.h"
 
@@ -43,6 +44,20 @@ std::optional<QString> pathFromDockTile(const QVariantMap& tile) {
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     return path;
+}
+
+std::optional<QStringList> persistentAppPaths(const std::optional<QVariantMap>& domain) {
+    if (!domain) return std::nullopt;
+    if (!domain->contains(kDockPersistentAppsKey)) return QStringList();
+    const QVariant apps = domain->value(kDockPersistentAppsKey);
+    if (apps.typeId() != QMetaType::QVariantList) return std::nullopt;
+    const QVariantList tiles = apps.toList();
+    for (const QVariant& tile : tiles)
+        if (tile.typeId() != QMetaType::QVariantMap) return std::nullopt;
+    QStringList paths;
+    for (const QVariant& tile : tiles)
+        if (auto path = pathFromDockTile(tile.toMap())) paths << *path;
+    return paths;
 }
 
 QStringList normalizedDockPaths(const QStringList& paths) {

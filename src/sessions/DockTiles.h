@@ -17,6 +17,10 @@ QVariantMap makeFileTile(const QString& path, const FileSystem& files);
 // The path a tile stands for: its "_CFURLString", decoded when it is a "file://" URL; none when
 // the tile has no such text.
 std::optional<QString> pathFromDockTile(const QVariantMap& tile);
+// The paths of the tiles of a "com.apple.dock" domain's "persistent-apps" (none there: an empty
+// Dock); none when there is no domain (a Dock that cannot be read, not an empty one) or its
+// "persistent-apps" is no list of tiles.
+std::optional<QStringList> persistentAppPaths(const std::optional<QVariantMap>& domain);
 // Each path tilde-expanded, standardized and lower-cased: how Dock paths are compared.
 QStringList normalizedDockPaths(const QStringList& paths);
 bool sameDockPaths(const QStringList& a, const QStringList& b);

@@ -10,13 +10,10 @@
 #include "platform/SystemInfo.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
-#include "sessions/DockSnapshotState.h"
 #include "sessions/DockTiles.h"
 #include "sessions/Session.h"
 #include "sessions/SessionPaths.h"
-
-#include <QJsonArray>
-#include <QRegularExpression>
+#include "sessions/SessionsFile.h"
 
 #include <unistd.h>
 
@@ -26,41 +23,10 @@ namespace {
 
 const QString kLog = QStringLiteral("NimbrelSessionDockManager");
 
-SessionSnapshotFile::Reporting dockSnapshotReporting() {
-    return {kLog, QStringLiteral("failed to load original Dock snapshot: "),
-            QStringLiteral("Dock Snapshot Load Failed"), QStringLiteral("failed to save original Dock snapshot: "),
-            QStringLiteral("Dock Snapshot Failed")};
-}
-
-// A Dock snapshot: a JSON array of paths.
-std::optional<QStringList> loadDockPaths(SessionSnapshotFile& file, bool* blocked) {
-    QStringList paths;
-    const auto state = file.load([&paths](const QJsonDocument& document) {
-        if (!document.isArray())
-            throw json::DecodeError(
-                QStringLiteral("Expected to decode an array of paths but found an object instead."));
-        const QJsonArray items = document.array();
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            if (!items[i].isString()) throw json::DecodeError(QStringLiteral("[%1]: expected a string").arg(i));
-            paths << items[i].toString();
-        }
-    });
-    if (blocked) *blocked = state == SessionSnapshotFile::State::blocked;
-    if (state != SessionSnapshotFile::State::loaded) return std::nullopt;
-    return paths;
-}
-
-// Only the names earlier versions kept a snapshot aside under: a stored value never leads elsewhere.
-bool isStoppedSnapshotName(const QString& name) {
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
-        QStringLiteral(R"(OriginalDockSnapshot\.json\.unrestored-[0-9]{8}T[0-9]{6}Z(-[0-9]+)?)")));
-    return pattern.match(name).hasMatch();
-}
-
 } // namespace
 
 NimbrelSessionDockManager::NimbrelSessionDockManager(Platform& platform)
-    : platform_(platform), snapshot_(platform, kSnapshotFileName, dockSnapshotReporting()) {}
+    : platform_(platform), state_(platform), snapshot_(platform, state_) {}
 
 void NimbrelSessionDockManager::record(bool error, const QString& title, const QString& message) const {
     recordNimbrelActivity(platform_, error ? NimbrelActivityType::error : NimbrelActivityType::session, title, message);
@@ -76,23 +42,59 @@ NimbrelSessionDockManager::Sight NimbrelSessionDockManager::look(const std::opti
     return kept.isNimbrels(*current) ? Sight::nimbrels : Sight::users;
 }
 
-// The file before the state beside it: a state left alone by a kill between the two only names
-// Docks of Nimbrel's, which is safe.
-void NimbrelSessionDockManager::dropSnapshot() {
-    snapshot_.remove();
-    DockSnapshotState().save(*platform_.defaults);
+DockSnapshotState NimbrelSessionDockManager::keptState(const std::optional<QStringList>& snapshot) {
+    std::optional<DockSnapshotState> kept = state_.load();
+    if (kept && std::exchange(kept->incomplete, false)) kept->lost = kept->restoreWritten = true;
+    if (kept || !snapshot) return kept.value_or(DockSnapshotState());
+    DockSnapshotState lost;
+    lost.lost = lost.restoreWritten = true;
+    for (const NimbrelSession& session :
+         readSessionsFile(sessionsSupportFolder(platform_.locations), platform_.clock->now())) {
+        QStringList dock;
+        for (const NimbrelSessionApp& app : deduplicatedApps(session.allowedApps))
+            if (auto path = app.identityKey() == kFinderIdentityKey ? std::nullopt : dockPath(app)) dock << *path;
+        if (!sameDockPaths(writableDockPaths(dock), *snapshot)) lost.sessionDocks.push_back(writableDockPaths(dock));
+    }
+    return lost;
 }
 
-void NimbrelSessionDockManager::keepUsersArrangement() {
-    logLine(kLog, QStringLiteral("Dock was changed after the original Dock was written back; keeping it and dropping "
-                                 "the snapshot"));
-    record(false, QStringLiteral("Dock Kept"),
-           QStringLiteral("The Dock was changed after the default Dock was restored, so it was kept as it is."));
-    dropSnapshot();
+// The state goes only once the snapshot has: one that cannot be deleted stays marked as written
+// back, never to be written again over what the user arranges next.
+void NimbrelSessionDockManager::dropSnapshot() {
+    if (snapshot_.remove()) return state_.clear();
+    logLine(kLog, QStringLiteral("could not delete the original Dock snapshot; it stays marked as written back"));
+    if (std::optional<DockSnapshotState> kept = state_.load(); kept && !kept->restoreWritten) {
+        kept->restoreWritten = true;
+        state_.save(*kept);
+    }
+}
+
+bool NimbrelSessionDockManager::keepShownDock(bool stateLost) {
+    if (!stateLost) {
+        logLine(kLog, QStringLiteral("Dock was changed after the original Dock was written back; keeping it and "
+                                     "dropping the snapshot"));
+        record(false, QStringLiteral("Dock Kept"),
+               QStringLiteral("The Dock was changed after the default Dock was restored, so it was kept as it is."));
+        dropSnapshot();
+        return true;
+    }
+    const std::optional<QString> aside = snapshot_.moveAside(QStringLiteral("unrestored"));
+    if (!aside) return false; // the next look tries again
+    const QString name = lastPathComponent(*aside);
+    logLine(kLog, QStringLiteral("Dock may have been changed since the original Dock was written back; keeping it, "
+                                 "and the snapshot as ") +
+                      name);
+    record(false, QStringLiteral("Dock Snapshot Set Aside"),
+           QStringLiteral("The Dock may have been changed since the default Dock was restored, so it was kept as it "
+                          "is. The default Dock from before the session is kept in the file \u201c%1\u201d.")
+               .arg(name));
+    state_.clear();
+    return true;
 }
 
 bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) {
     if (isApplyingDock_) return true;
+    prepared_.reset();
     const std::vector<NimbrelSessionApp> apps = deduplicatedApps(session.allowedApps);
     bool finderSelected = false;
     QStringList paths;
@@ -104,28 +106,32 @@ bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) 
     if (pending_ && !pending_->restore && pending_->written == toWrite) return true;
     isApplyingDock_ = true;
     std::optional<QStringList> snapshot;
-    DockSnapshotState kept = DockSnapshotState::load(*platform_.defaults);
-    if (!captureOriginalSnapshot(paths, snapshot, kept)) {
-        isApplyingDock_ = false;
-        return false;
-    }
-    logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
-    record(false, QStringLiteral("Dock Replaced"),
-           QStringLiteral("Session Dock was applied with %1 selected apps.").arg(apps.size()));
-    // Kept before the Dock shows it. A session Dock equal to the user's own is the user's.
+    DockSnapshotState kept;
+    bool ready = captureOriginalSnapshot(paths, snapshot, kept);
+    // On disk before the Dock shows it. A session Dock equal to the user's own is the user's.
     if (snapshot ? !sameDockPaths(*snapshot, toWrite) : !kept.nimbrelDocks.empty()) kept.add(toWrite);
     kept.restoreWritten = false;
-    kept.save(*platform_.defaults);
-    checkLater(false, writePersistentApps(paths, finderSelected));
+    const bool keep = ready && (snapshot || !kept.nimbrelDocks.empty());
+    kept.incomplete = true;
+    if (keep) ready = state_.save(kept);
+    if (ready) {
+        logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
+        record(false, QStringLiteral("Dock Replaced"),
+               QStringLiteral("Session Dock was applied with %1 selected apps.").arg(apps.size()));
+        checkLater(false, writePersistentApps(paths, finderSelected));
+        kept.incomplete = false;
+        if (keep) state_.save(kept);
+    }
     isApplyingDock_ = false;
-    return true;
+    return ready;
 }
 
 bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths,
                                                         std::optional<QStringList>& snapshot, DockSnapshotState& kept) {
     bool blocked = false;
-    snapshot = loadOriginalSnapshot(&blocked);
+    snapshot = snapshot_.load(&blocked);
     if (blocked) return false; // the user's Dock could not be kept safe
+    kept = keptState(snapshot);
     const std::optional<QStringList> current = readDockPaths();
     if (snapshot && kept.isNimbrels(*snapshot)) {
         // Nimbrel's own Dock is no Dock from before; the Docks it wrote stay known.
@@ -138,8 +144,9 @@ bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessi
             logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
             return false;
         }
-        if (sight != Sight::users) return true; // the snapshot stays the user's Dock
-        keepUsersArrangement();
+        if (sight == Sight::nimbrels) kept.add(*current); // where the state was lost, it is known now
+        if (sight != Sight::users) return true;           // the snapshot stays the user's Dock
+        if (!keepShownDock(kept.lost)) return false;
         snapshot.reset();
         kept = {};
     }
@@ -160,7 +167,7 @@ bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessi
     }
     // An empty Dock is the user's too, and comes back empty. A snapshot that cannot be written
     // leaves the Dock as it is: replacing it would lose the user's; the next apply tries again.
-    if (!snapshot_.write(QJsonArray::fromStringList(*current))) return false;
+    if (!snapshot_.write(*current)) return false;
     logLine(kLog, QStringLiteral("captured original Dock snapshot paths=") + quotedPathList(*current));
     snapshot = current;
     return true;
@@ -183,71 +190,12 @@ std::optional<QString> NimbrelSessionDockManager::dockPath(const NimbrelSessionA
     return std::nullopt;
 }
 
-std::optional<QStringList> NimbrelSessionDockManager::loadOriginalSnapshot(bool* blocked) {
-    bool stuck = false;
-    const std::optional<QStringList> paths = loadDockPaths(snapshot_, &stuck);
-    if (blocked) *blocked = stuck;
-    if (stuck || !platform_.defaults->contains(kStoppedSnapshotKey)) return paths;
-    if (!paths) return takeBackStoppedSnapshot();
-    platform_.defaults->remove(kStoppedSnapshotKey); // the snapshot in place is the later one
-    return paths;
-}
-
-std::optional<QStringList> NimbrelSessionDockManager::takeBackStoppedSnapshot() {
-    const std::optional<QString> name = platform_.defaults->stringValue(kStoppedSnapshotKey);
-    std::optional<SessionSnapshotFile> kept;
-    std::optional<QStringList> paths;
-    bool reported = false;
-    if (name && isStoppedSnapshotName(*name)) {
-        kept.emplace(platform_, *name, dockSnapshotReporting());
-        reported = kept->exists(); // one that cannot be read is reported as it is read
-        paths = loadDockPaths(*kept, nullptr);
-    }
-    if (!paths) {
-        logLine(kLog, QStringLiteral("no original Dock snapshot is kept aside under the stored name; ignoring it"));
-        if (!reported)
-            record(true, QStringLiteral("Dock Snapshot Load Failed"),
-                   QStringLiteral("The original Dock that an earlier version of Nimbrel kept aside could not be "
-                                  "found, so it cannot be put back."));
-        platform_.defaults->remove(kStoppedSnapshotKey);
-        return std::nullopt;
-    }
-    if (!snapshot_.write(QJsonArray::fromStringList(*paths))) return std::nullopt; // taken back at the next load
-    // It had been written back and not taken: the Dock showing is Nimbrel's, a change of it the user's.
-    DockSnapshotState state = DockSnapshotState::load(*platform_.defaults);
-    state.restoreWritten = true;
-    state.save(*platform_.defaults);
-    platform_.defaults->remove(kStoppedSnapshotKey);
-    kept->remove();
-    logLine(kLog, QStringLiteral("took back the original Dock snapshot kept as ") + *name);
-    return paths;
-}
-
-bool NimbrelSessionDockManager::usersCopyIsLost() {
-    const DockSnapshotState kept = DockSnapshotState::load(*platform_.defaults);
-    if (kept.nimbrelDocks.empty()) return false;
-    if (const std::optional<QStringList> current = readDockPaths(); current && !kept.isNimbrels(*current)) return false;
-    return !loadOriginalSnapshot();
-}
-
 QStringList NimbrelSessionDockManager::currentDockPaths() const {
     return readDockPaths().value_or(QStringList());
 }
 
 std::optional<QStringList> NimbrelSessionDockManager::readDockPaths() const {
-    // A domain that reads as none is a Dock that cannot be read, not an empty one.
-    const std::optional<QVariantMap> domain = platform_.dockPreferences->persistentDomain();
-    if (!domain) return std::nullopt;
-    if (!domain->contains(kDockPersistentAppsKey)) return QStringList();
-    const QVariant apps = domain->value(kDockPersistentAppsKey);
-    if (apps.typeId() != QMetaType::QVariantList) return std::nullopt;
-    const QVariantList tiles = apps.toList();
-    for (const QVariant& tile : tiles)
-        if (tile.typeId() != QMetaType::QVariantMap) return std::nullopt;
-    QStringList paths;
-    for (const QVariant& tile : tiles)
-        if (auto path = pathFromDockTile(tile.toMap())) paths << *path;
-    return paths;
+    return persistentAppPaths(platform_.dockPreferences->persistentDomain());
 }
 
 QStringList NimbrelSessionDockManager::writePersistentApps(const QStringList& paths, bool finderVisible) {
@@ -315,38 +263,65 @@ void NimbrelSessionDockManager::checkLater(bool restore, const QStringList& writ
     pending_ = PendingCheck{restore, written, work};
 }
 
-void NimbrelSessionDockManager::restoreOriginalDock() {
-    if (pending_ && pending_->restore) return; // its check judges the restore already written
+SessionDockControl::Restore NimbrelSessionDockManager::prepareRestore() {
+    using Step = Plan::Step;
+    Plan& plan = prepared_.emplace();
+    if (pending_ && pending_->restore) return plan.outlook; // its check judges the restore already written
     bool blocked = false;
-    const std::optional<QStringList> snapshot = loadOriginalSnapshot(&blocked);
-    DockSnapshotState kept = DockSnapshotState::load(*platform_.defaults);
+    const std::optional<QStringList> snapshot = snapshot_.load(&blocked);
+    DockSnapshotState kept = keptState(snapshot);
     const std::optional<QStringList> current = readDockPaths();
     if (!snapshot) {
-        if (blocked) return; // the Docks of Nimbrel's stay known while the snapshot is stuck
-        if (!kept.nimbrelDocks.empty() && (!current || kept.isNimbrels(*current)))
-            logLine(kLog, QStringLiteral("cannot restore original Dock because its snapshot is missing"));
-        DockSnapshotState().save(*platform_.defaults); // from here on the Dock showing is the user's
-        return;
+        // The Docks of Nimbrel's stay known while the snapshot is stuck.
+        plan.step = blocked ? Step::none : Step::forget;
+        if (!kept.nimbrelDocks.empty() && (!current || kept.isNimbrels(*current))) plan.outlook = Restore::copyLost;
+        return plan.outlook;
     }
+    plan.snapshot = *snapshot;
     const Sight sight = look(current, *snapshot, kept);
     // Before a restore has been written, a snapshot holding Finder or a path twice is written once.
     if (sight == Sight::snapshot && (kept.restoreWritten || sameDockPaths(*current, *snapshot))) {
+        plan.step = Step::drop;
+    } else if (kept.restoreWritten && sight != Sight::nimbrels) {
+        plan.step = sight == Sight::users ? Step::keep : Step::wait;
+    } else {
+        if (current) kept.add(*current);
+        kept.restoreWritten = kept.incomplete = true;
+        plan.step = state_.save(kept) ? Step::write : Step::none; // else it waits, as one that did not take
+        kept.incomplete = !current;                               // what it writes over is unknown then
+    }
+    if (plan.step == Step::none || plan.step == Step::wait || (plan.step == Step::keep && kept.lost))
+        plan.outlook = Restore::leftAlone;
+    plan.kept = kept;
+    return plan.outlook;
+}
+
+void NimbrelSessionDockManager::restoreOriginalDock() {
+    if (!prepared_) prepareRestore();
+    const Plan plan = *std::exchange(prepared_, std::nullopt);
+    switch (plan.step) {
+    case Plan::Step::none:
+        return;
+    case Plan::Step::forget:
+        if (plan.outlook == Restore::copyLost)
+            logLine(kLog, QStringLiteral("cannot restore original Dock because its snapshot is missing"));
+        return state_.clear(); // from here on the Dock showing is the user's
+    case Plan::Step::drop:
         logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
-        dropSnapshot();
+        return dropSnapshot();
+    case Plan::Step::wait:
+        return logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
+    case Plan::Step::keep:
+        keepShownDock(plan.kept.lost);
         return;
+    case Plan::Step::write:
+        break;
     }
-    if (kept.restoreWritten && sight == Sight::unknown) {
-        logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
-        return;
-    }
-    if (kept.restoreWritten && sight == Sight::users) return keepUsersArrangement();
-    logLine(kLog, QStringLiteral("restoring original Dock paths=") + quotedPathList(*snapshot));
+    logLine(kLog, QStringLiteral("restoring original Dock paths=") + quotedPathList(plan.snapshot));
     record(false, QStringLiteral("Dock Restored"),
-           QStringLiteral("Default Dock was restored with %1 apps.").arg(snapshot->size()));
-    if (current) kept.add(*current);
-    kept.restoreWritten = true;
-    kept.save(*platform_.defaults);
-    checkLater(true, writePersistentApps(*snapshot, false));
+           QStringLiteral("Default Dock was restored with %1 apps.").arg(plan.snapshot.size()));
+    checkLater(true, writePersistentApps(plan.snapshot, false));
+    state_.save(plan.kept); // the restore has been written
 }
 
 // Checked against what the write put in the Dock, so a snapshot holding Finder or a repeated
@@ -362,9 +337,9 @@ void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& exp
     record(true, QStringLiteral("Dock Restore Verification Failed"),
            QStringLiteral("The current Dock did not match the saved original Dock."));
     // Else the snapshot waits for the next restore.
-    if (snapshot_.exists() &&
-        look(current, expectedPaths, DockSnapshotState::load(*platform_.defaults)) == Sight::users)
-        keepUsersArrangement();
+    if (!snapshot_.exists()) return;
+    const DockSnapshotState kept = keptState(expectedPaths);
+    if (look(current, expectedPaths, kept) == Sight::users) keepShownDock(kept.lost);
 }
 
 } // namespace nimbrel

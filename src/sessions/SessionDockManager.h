@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/Scheduler.h"
-#include "sessions/DockSnapshotState.h"
+#include "sessions/DockSnapshotFile.h"
+#include "sessions/DockSnapshotStateFile.h"
 #include "sessions/SessionServices.h"
-#include "sessions/SessionSnapshotFile.h"
 
 #include <QStringList>
 
@@ -20,36 +20,45 @@ struct NimbrelSessionApp;
 //
 // How the user's Dock is never lost. "OriginalDockSnapshot.json" holds the Dock from before the
 // first session until the Dock is seen showing it again, or showing an arrangement the user made
-// since. Beside it, kept with it and dropped with it, are the Docks this manager wrote or wrote
-// over since it was taken (each session Dock it wrote, but one equal to the snapshot; the Dock
-// showing when a restore wrote the snapshot over it), and whether a restore of the snapshot has
-// been written since the last session Dock.
+// since. Beside it, in a file of its own, is its state: the Docks this manager wrote or wrote over
+// since it was taken (each session Dock it wrote, but one equal to the snapshot; the Dock showing
+// when a restore wrote the snapshot over it), and whether a restore of the snapshot has been
+// written since the last session Dock. The state is on disk before the Dock shows what it names
+// (when it cannot be written, the Dock is left as it is: a start waits for the next, a restore
+// for the next restore), and goes only with the snapshot: one that cannot be deleted stays marked
+// as written back.
 // - The first restore after a session Dock writes the snapshot back whatever the Dock shows:
-//   what the user did to the Dock during a session goes with the session.
+//   what the user did to the Dock during a session goes with the session. A session whose Dock
+//   is the user's own takes no snapshot, so what the user arranges during it stays.
 // - Once a restore has been written, every look (its check 1.5 s later, a later restore, the
 //   capture of a later session) finds one of three: the snapshot (done: it is dropped); one of
 //   those Docks of Nimbrel's (the restore did not take: the next restore writes it again); or
 //   another Dock, the user's own arrangement made since (kept, and the snapshot dropped). An
 //   arrangement of the user's equal to a Dock Nimbrel wrote is taken for Nimbrel's.
+// - A snapshot whose state is lost (missing, as an earlier build left it; unreadable; left by a
+//   kill while the Dock was being written; or after a restore wrote over a Dock that could not be
+//   read) is taken as written back, with the Docks it names (the sessions' Docks where it cannot
+//   be read) standing for Nimbrel's. Another Dock cannot be told from an arrangement of the
+//   user's: it is kept, and the snapshot set aside as a file, never deleted.
 // - A Dock that cannot be read decides nothing: it is never captured, never taken for the user's
 //   and never written over while a restore waits. A later look decides.
 // - A write is judged by its own check, never by reading it back at once: the same apply, or a
 //   restore, asked again while its write awaits that check adds nothing.
+// "Restored" is said of a session's end only when the restore writes the user's Dock back or
+// finds it showing.
 class NimbrelSessionDockManager final : public SessionDockControl,
                                         public std::enable_shared_from_this<NimbrelSessionDockManager> {
   public:
-    static inline const QString kSnapshotFileName = QStringLiteral("OriginalDockSnapshot.json");
-    // Left by earlier versions, which set a snapshot aside after two failed checks: the name it
-    // was kept under. Taken back as the snapshot, once.
-    static inline const QString kStoppedSnapshotKey = QStringLiteral("Nimbrel.sessions.stoppedDockSnapshot");
+    static inline const QString kSnapshotFileName = DockSnapshotFile::kFileName;
+    static inline const QString kStoppedSnapshotKey = DockSnapshotFile::kStoppedSnapshotKey;
     static constexpr double kKickstartDelay = 0.35;
     static constexpr double kVerificationDelay = 1.5;
 
     explicit NimbrelSessionDockManager(Platform& platform);
 
     bool applySessionDock(const NimbrelSession& session) override;
+    Restore prepareRestore() override;
     void restoreOriginalDock() override;
-    bool usersCopyIsLost() override;
 
     std::optional<QString> dockPath(const NimbrelSessionApp& app) const;
     QStringList currentDockPaths() const;
@@ -59,15 +68,23 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     enum class Sight { snapshot, nimbrels, users, unknown };
     static Sight look(const std::optional<QStringList>& current, const QStringList& snapshot,
                       const DockSnapshotState& kept);
+    // What a restore does: prepared (its state on disk when it writes), then carried out.
+    struct Plan {
+        enum class Step { none, forget, drop, wait, keep, write } step = Step::none;
+        Restore outlook = Restore::usersDock;
+        QStringList snapshot;
+        DockSnapshotState kept;
+    };
 
+    // The state beside `snapshot`, or what stands for it when it is lost.
+    DockSnapshotState keptState(const std::optional<QStringList>& snapshot);
     void dropSnapshot();
-    void keepUsersArrangement();
+    // The Dock showing is kept as it is: the user's arrangement, or (`stateLost`) one that cannot
+    // be told from one. False when the snapshot could not be set aside.
+    bool keepShownDock(bool stateLost);
     // Makes sure the user's Dock is kept before a session's is written: false when it cannot be.
     bool captureOriginalSnapshot(const QStringList& sessionPaths, std::optional<QStringList>& snapshot,
                                  DockSnapshotState& kept);
-    // `blocked`: an unreadable snapshot that could not be moved aside.
-    std::optional<QStringList> loadOriginalSnapshot(bool* blocked = nullptr);
-    std::optional<QStringList> takeBackStoppedSnapshot();
     // The Dock's paths; none when its domain is missing or "persistent-apps" is no list of tiles.
     std::optional<QStringList> readDockPaths() const;
     // Writes the tiles, restarts the Dock and returns the paths actually written.
@@ -80,7 +97,9 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     void record(bool error, const QString& title, const QString& message) const;
 
     Platform& platform_;
-    SessionSnapshotFile snapshot_;
+    DockSnapshotStateFile state_;
+    DockSnapshotFile snapshot_;
+    std::optional<Plan> prepared_;
     bool isApplyingDock_ = false;
     // The last write's check until it runs: whether the write was a restore, and what it wrote.
     struct PendingCheck {

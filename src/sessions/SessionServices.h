@@ -17,11 +17,15 @@ class SessionDockControl {
     // False when the Dock was left as it is because the user's own could not be kept safe
     // (its snapshot could not be written): the store tries again at its next tick.
     virtual bool applySessionDock(const NimbrelSession& session) = 0;
+    // What the restore asked next will leave: the user's Dock (written back, or showing
+    // already); a session's Dock whose saved copy of the user's is gone (removed or unreadable);
+    // or the Dock left as it is (it cannot be read while a restore waits, or cannot be told from
+    // an arrangement of the user's). Whatever must be on disk before that restore writes the
+    // Dock is written here: a restore that cannot be made safe leaves the Dock alone.
+    enum class Restore { usersDock, copyLost, leftAlone };
+    virtual Restore prepareRestore() { return Restore::usersDock; }
+    // Carries out what `prepareRestore` prepared, or prepares and carries it out.
     virtual void restoreOriginalDock() = 0;
-    // True when a session's Dock is showing and the saved copy of the user's is gone (removed
-    // or unreadable), so that a restore now cannot put it back. Reads the copy: one that is
-    // unreadable is reported here.
-    virtual bool usersCopyIsLost() { return false; }
 };
 
 class SessionWallpaperControl {

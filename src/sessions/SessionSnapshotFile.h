@@ -43,7 +43,11 @@ class SessionSnapshotFile {
     State load(const std::function<void(const QJsonDocument&)>& decode);
     bool write(const QJsonValue& value);
     bool exists() const { return file_.exists(); }
-    void remove() const { file_.remove(); }
+    // False while the file is still there.
+    bool remove() const { return file_.remove(); }
+    // Keeps it under a new name ("<name>.<reason>-<time>"), never to be read again as the
+    // snapshot; that name, or none when it could not be moved.
+    std::optional<QString> moveAside(const QString& reason) const { return file_.moveAside(reason); }
     const QString& path() const { return file_.path(); }
 
   private:

@@ -52,14 +52,17 @@ void NimbrelSessionsStore::postMenuBarIcon(const QString& symbolName) {
     platform_.notifications->post(kSessionMenuBarIconNotification, {{QStringLiteral("symbolName"), symbolName}});
 }
 
-QString NimbrelSessionsStore::lostCopiesText() const {
-    const bool dock = parts_.dock->usersCopyIsLost();
+QString NimbrelSessionsStore::notRestoredText() const {
+    const SessionDockControl::Restore dock = parts_.dock->prepareRestore();
+    const bool dockLost = dock == SessionDockControl::Restore::copyLost;
     const bool pictures = parts_.wallpapers->usersCopyIsLost();
-    if (dock && pictures)
+    if (dockLost && pictures)
         return QStringLiteral("the Dock and wallpapers could not be restored because their saved copies are missing.");
-    if (dock) return QStringLiteral("the Dock could not be restored because its saved copy is missing.");
-    if (pictures) return QStringLiteral("the wallpapers could not be restored because their saved copy is missing.");
-    return {};
+    QStringList parts;
+    if (dock == SessionDockControl::Restore::leftAlone) parts << QStringLiteral("the Dock was left as it is");
+    if (dockLost) parts << QStringLiteral("the Dock could not be restored because its saved copy is missing");
+    if (pictures) parts << QStringLiteral("the wallpapers could not be restored because their saved copy is missing");
+    return parts.isEmpty() ? QString() : parts.join(QStringLiteral(" and ")) + QLatin1Char('.');
 }
 
 void NimbrelSessionsStore::restoreDefaults() {
@@ -74,9 +77,9 @@ void NimbrelSessionsStore::applyActiveSession() {
         activeSession_.set(std::nullopt);
         postMenuBarIcon(kDefaultMenuBarSymbol);
         // Silent as a rule; but a Dock or pictures that stay the session's are the user's to know of.
-        if (const QString lost = lostCopiesText(); !lost.isEmpty())
+        if (const QString left = notRestoredText(); !left.isEmpty())
             record(NimbrelActivityType::error, QStringLiteral("Session Paused"),
-                   QStringLiteral("Nimbrel was paused, but ") + lost);
+                   QStringLiteral("Nimbrel was paused, but ") + left);
         restoreDefaults();
         return;
     }
@@ -96,10 +99,10 @@ void NimbrelSessionsStore::applyActiveSession() {
     }
     logLine(kSessionsLog, QStringLiteral("no active session, restoring default Dock and wallpapers"));
     postMenuBarIcon(kDefaultMenuBarSymbol);
-    // "Restored" is said only when what the user had can come back.
-    if (const QString lost = lostCopiesText(); !lost.isEmpty())
+    // "Restored" is said only when what the user had comes back, or shows already.
+    if (const QString left = notRestoredText(); !left.isEmpty())
         record(NimbrelActivityType::error, QStringLiteral("Session Ended"),
-               QStringLiteral("The session ended, but ") + lost);
+               QStringLiteral("The session ended, but ") + left);
     else
         record(NimbrelActivityType::session, QStringLiteral("Session Ended"),
                QStringLiteral("Default Dock, wallpapers and menu bar icon were restored."));

@@ -56,6 +56,13 @@ SessionsFile::SessionsFile(const QString& folder, qint64 maxBytes)
 
 SessionsFile::~SessionsFile() = default;
 
+std::vector<NimbrelSession> readSessionsFile(const QString& folder, Date now) {
+    const std::optional<QByteArray> bytes =
+        SupportFile(folder + QLatin1Char('/') + SessionsFile::kFileName, SessionsFile::kMaxFileBytes).read();
+    json::Decoded<std::vector<NimbrelSession>> decoded = decodeSessionList(bytes.value_or(QByteArray()), now);
+    return decoded ? std::move(*decoded.value) : std::vector<NimbrelSession>();
+}
+
 SessionsFile::Loaded SessionsFile::load(Date now) {
     QString error;
     const std::optional<QByteArray> bytes = file_.read(&error);

@@ -58,4 +58,8 @@ class SessionsFile {
     std::shared_ptr<Writer> writer_;
 };
 
+// The sessions "Sessions.json" in `folder` holds now, for a reader other than the store; none
+// when it cannot be read. The file is left as it is: its care is the store's.
+std::vector<NimbrelSession> readSessionsFile(const QString& folder, Date now);
+
 } // namespace nimbrel

@@ -99,9 +99,9 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     void showBlockedAlert(const RunningApplication& app, const NimbrelSession& session);
     void postMenuBarIcon(const QString& symbolName);
     void restoreDefaults();
-    // What of the user's Dock and pictures cannot come back because its saved copy is gone, as
-    // the end of a sentence; empty when all can.
-    QString lostCopiesText() const;
+    // What of the user's Dock and pictures does not come back now (the Dock's restore is
+    // prepared here), as the end of a sentence; empty when all does.
+    QString notRestoredText() const;
     void retryLeftAlone(const NimbrelSession& active);
     void storeChangedList(std::vector<NimbrelSession> sessions);
     void reportSaveFailure(const QString& error) const;

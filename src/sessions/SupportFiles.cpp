@@ -6,10 +6,19 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace nimbrel {
 
 namespace {
-const QString kAsideReason = QStringLiteral("unreadable");
+SupportFileRemoveFault& removeFault() {
+    static SupportFileRemoveFault fault;
+    return fault;
+}
+} // namespace
+
+SupportFileRemoveFault setSupportFileRemoveFaultForTesting(SupportFileRemoveFault fault) {
+    return std::exchange(removeFault(), std::move(fault));
 }
 
 QString sessionsSupportFolder(const Locations& locations) {
@@ -53,15 +62,16 @@ void SupportFile::removeStaleTemporaries() const {
 }
 
 bool SupportFile::remove() const {
-    return QFile::remove(path_);
+    if (removeFault() && removeFault()(path_)) return false;
+    return QFile::remove(path_) || !exists();
 }
 
-std::optional<QString> SupportFile::moveAside() const {
-    return nimbrel::moveAside(path_, kAsideReason);
+std::optional<QString> SupportFile::moveAside(const QString& reason) const {
+    return nimbrel::moveAside(path_, reason);
 }
 
 std::optional<QString> SupportFile::copyAside() const {
-    return nimbrel::copyAside(path_, kAsideReason);
+    return nimbrel::copyAside(path_, QStringLiteral("unreadable"));
 }
 
 } // namespace nimbrel

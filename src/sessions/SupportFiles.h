@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace nimbrel {
@@ -29,9 +30,10 @@ class SupportFile {
     bool write(const QByteArray& data, QString* error = nullptr) const;
     // Removes what writes cut short by a crash left beside the file; only while none of its own is on the way.
     void removeStaleTemporaries() const;
+    // True once the file is gone (also when there was none).
     bool remove() const;
-    // Moves the file aside ("<name>.unreadable-<time>"); the new path, or none.
-    std::optional<QString> moveAside() const;
+    // Moves the file aside ("<name>.<reason>-<time>"); the new path, or none.
+    std::optional<QString> moveAside(const QString& reason = QStringLiteral("unreadable")) const;
     // Keeps a copy aside and leaves the file in place; the copy's path, or none.
     std::optional<QString> copyAside() const;
 
@@ -39,5 +41,10 @@ class SupportFile {
     QString path_;
     qint64 maxBytes_;
 };
+
+// For fault tests: called with a support file's path before it is removed; true makes the
+// removal fail, leaving the file. Returns the previous one.
+using SupportFileRemoveFault = std::function<bool(const QString& path)>;
+SupportFileRemoveFault setSupportFileRemoveFaultForTesting(SupportFileRemoveFault fault);
 
 } // namespace nimbrel

@@ -133,7 +133,8 @@ QStringList texts(const QJsonValue& array) {
 // A file a kill may have left must read whole: absent, or complete JSON of its shape.
 QStringList damagedFiles(CrashLife& life) {
     QStringList damaged;
-    for (const char* name : {"OriginalDockSnapshot.json", "OriginalWallpaperSnapshot.json", "Sessions.json"}) {
+    for (const char* name : {"OriginalDockSnapshot.json", "OriginalWallpaperSnapshot.json", "Sessions.json",
+                             "OriginalDockSnapshotState.json"}) {
         QFile file(life.support(QString::fromLatin1(name)));
         if (!file.exists()) continue;
         if (!file.open(QIODevice::ReadOnly)) {
@@ -142,8 +143,8 @@ QStringList damagedFiles(CrashLife& life) {
         }
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-        if (error.error != QJsonParseError::NoError || !doc.isArray())
-            damaged << QString::fromLatin1(name) + " is not a whole JSON array";
+        if (error.error != QJsonParseError::NoError || doc.isArray() == QByteArray(name).contains("State"))
+            damaged << QString::fromLatin1(name) + " is not whole JSON of its shape";
     }
     return damaged;
 }
@@ -157,7 +158,8 @@ int check(const QString& folder) {
     if (life.dockTitles() != texts(originals.value("dock"))) problems << "the Dock is " + life.dockTitles().join(", ");
     if (life.pictures() != texts(originals.value("pictures")))
         problems << "the pictures are " + life.pictures().join(", ");
-    for (const char* name : {"OriginalDockSnapshot.json", "OriginalWallpaperSnapshot.json"})
+    for (const char* name :
+         {"OriginalDockSnapshot.json", "OriginalDockSnapshotState.json", "OriginalWallpaperSnapshot.json"})
         if (QFile::exists(life.support(QString::fromLatin1(name))))
             problems << QString::fromLatin1(name) + " is still there";
     for (const QString& p : problems)

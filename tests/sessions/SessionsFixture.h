@@ -49,8 +49,8 @@ struct OutsideCalls {
             calls << "dock apply " + s.name;
             return true;
         }
+        Restore prepareRestore() override { return lost ? Restore::copyLost : Restore::usersDock; }
         void restoreOriginalDock() override { calls << "dock restore"; }
-        bool usersCopyIsLost() override { return lost; }
     };
     struct Wallpapers final : SessionWallpaperControl {
         QStringList& calls;

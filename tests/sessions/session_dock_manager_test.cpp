@@ -64,6 +64,8 @@ class SessionDockManagerTest : public SessionsFixture {
         EXPECT_TRUE(sameDockPaths(manager->currentDockPaths(), paths))
             << manager->currentDockPaths().join(", ").toStdString();
     }
+    // As a launch finds no state beside the snapshot.
+    void forgetState() { QFile::remove(supportPath(DockSnapshotStateFile::kFileName)); }
     QStringList processes() const {
         const auto texts = mac.recorder().texts(sim::EventKind::process);
         return QStringList(texts.begin(), texts.end());
@@ -143,10 +145,10 @@ TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndASnapshotOf
 }
 
 // What the user had comes back at the end whatever the sessions before showed. Each case is
-// steps (a session's Dock paths, "restart", "forget": an older version never remembered the Dock
-// it wrote, "damage": the snapshot is set aside, "end": a restore, "stuck": two restores at two
-// launches that the Dock does not take, "user" and paths: the user's own
-// Dock becomes those), then a restore and the Dock expected after it.
+// steps (a session's Dock paths, "restart", "forget": an older version kept no state beside the
+// snapshot, only the session in the sessions file, "damage": the snapshot is set aside, "end": a restore, "stuck": two
+// restores at two launches that the Dock does not take, "user" and paths: the user's own Dock becomes those), then a
+// restore and the Dock expected after it.
 TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackAtTheEnd) {
     const QStringList notes{"/System/Applications/Notes.app"}, restart{"restart"}, forget{"forget"}, damage{"damage"},
         end{"end"}, stuck{"stuck"};
@@ -190,9 +192,10 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        defaults.remove(DockSnapshotState::kKey);
+        forgetState();
         defaults.remove(NimbrelSessionDockManager::kStoppedSnapshotKey);
         setDock(c.usersDock);
+        NimbrelSession applied;
         for (const QStringList& step : c.steps) {
             if (step == restart) manager = std::make_shared<NimbrelSessionDockManager>(platform);
             if (step == stuck) {
@@ -204,7 +207,10 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
                 }
                 mac.setDockRewritesPreferences(false);
             }
-            if (step == forget) defaults.remove(DockSnapshotState::kKey);
+            if (step == forget) {
+                forgetState();
+                storeSessions({applied});
+            }
             if (step == damage) writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, "damaged");
             if (step == end) manager->restoreOriginalDock();
             const bool usersOwn = !step.isEmpty() && step.front() == "user";
@@ -216,7 +222,8 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
             std::vector<NimbrelSessionApp> apps{sessionApp("Finder", {})};
             for (const QString& path : step)
                 apps.push_back(sessionApp(lastPathComponent(path), {}, path));
-            manager->applySessionDock(focus(apps));
+            applied = focus(apps);
+            manager->applySessionDock(applied);
             scheduler.advance(2);
         }
         manager->restoreOriginalDock();
@@ -242,7 +249,7 @@ TEST_F(SessionDockManagerTest, ADockTheUserChangedAfterARestoreIsTheirsAndComesB
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        defaults.remove(DockSnapshotState::kKey);
+        forgetState();
         setDock(kOriginalDock);
         manager->applySessionDock(writing);
         scheduler.advance(2);
@@ -310,7 +317,7 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
     // As the previous version kept a failed restore: the Dock it wrote, and the Dock its check found.
     const auto keptByThePreviousVersion = [&] {
         failingRestore();
-        defaults.remove(DockSnapshotState::kKey);
+        forgetState();
         defaults.setStringArray(DockSnapshotState::kWrittenSessionDockKey, sessionDock);
         defaults.setStringArray(DockSnapshotState::kUnrestoredDockKey, sessionDock);
     };
@@ -355,6 +362,15 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
          },
          kOriginalDock, false},
         {"kept by the previous version", keptByThePreviousVersion, kOriginalDock, false},
+        {"kept in the preferences by the previous build",
+         [&] {
+             failingRestore();
+             QFile state(supportPath(DockSnapshotStateFile::kFileName));
+             ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+             defaults.set(DockSnapshotState::kKey, QJsonDocument::fromJson(state.readAll()).object().toVariantMap());
+             forgetState();
+         },
+         kOriginalDock, false},
         {"kept by the previous version, then the user's Dock made",
          [&] {
              keptByThePreviousVersion();
@@ -389,6 +405,7 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
         SCOPED_TRACE(c.name);
         for (const QString& key : defaults.keys())
             if (key.startsWith("Nimbrel.sessions.")) defaults.remove(key);
+        forgetState();
         QFile::remove(supportPath(keptName));
         setDock(kOriginalDock);
         takeActivities();
@@ -397,13 +414,14 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
         scheduler.advance(2);
         c.between();
         launch();
-        EXPECT_EQ(manager->usersCopyIsLost(), c.lost);
+        EXPECT_EQ(manager->prepareRestore() == SessionDockControl::Restore::copyLost, c.lost);
         manager->restoreOriginalDock();
         scheduler.advance(2);
         expectDock(c.usersDock);
         EXPECT_FALSE(defaults.contains(NimbrelSessionDockManager::kStoppedSnapshotKey));
         EXPECT_EQ(QFile::exists(supportPath(keptName)), c.asideStays);
         EXPECT_FALSE(defaults.contains(DockSnapshotState::kUnrestoredDockKey));
+        EXPECT_FALSE(defaults.contains(DockSnapshotState::kKey));
         manager->applySessionDock(b);
         scheduler.advance(2);
         manager->restoreOriginalDock();
@@ -431,9 +449,9 @@ TEST_F(SessionDockManagerTest, ALostCopyOfTheUsersDockIsNoticedWhileTheSessionsD
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        defaults.remove(DockSnapshotState::kKey);
+        forgetState();
         setDock(kOriginalDock);
-        EXPECT_FALSE(manager->usersCopyIsLost()) << "no session Dock showing";
+        EXPECT_EQ(manager->prepareRestore(), SessionDockControl::Restore::usersDock) << "no session Dock showing";
         manager->applySessionDock(writing);
         scheduler.advance(2);
         if (c.snapshotBecomes.isEmpty()) QFile::remove(manager->snapshotPath());
@@ -441,20 +459,20 @@ TEST_F(SessionDockManagerTest, ALostCopyOfTheUsersDockIsNoticedWhileTheSessionsD
             writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, c.snapshotBecomes);
         if (c.userChangesDock) mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
         log.lines.clear();
-        EXPECT_EQ(manager->usersCopyIsLost(), c.lost);
+        EXPECT_EQ(manager->prepareRestore() == SessionDockControl::Restore::copyLost, c.lost);
         manager->restoreOriginalDock();
         scheduler.advance(2);
         EXPECT_EQ(
             log.contains("NimbrelSessionDockManager: cannot restore original Dock because its snapshot is missing"),
             c.lost);
-        EXPECT_FALSE(manager->usersCopyIsLost());
+        EXPECT_EQ(manager->prepareRestore(), SessionDockControl::Restore::usersDock);
         if (c.lost) {
             EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
         }
     }
 }
 
-TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUntilTheNextApply) {
+TEST_F(SessionDockManagerTest, ASnapshotOrStateThatCannotBeWrittenLeavesTheDockAloneUntilTheNextTry) {
     const AtomicWriteFault previous = setAtomicWriteFaultForTesting([](const QString& path) -> std::optional<QString> {
         if (path.endsWith("/OriginalDockSnapshot.json")) return QStringLiteral("The disk is full.");
         return std::nullopt;
@@ -471,6 +489,22 @@ TEST_F(SessionDockManagerTest, ASnapshotThatCannotBeWrittenLeavesTheDockAloneUnt
     EXPECT_TRUE(manager->applySessionDock(writing));
     EXPECT_EQ(snapshot(), kOriginalDock);
     EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
+
+    // Nor is a Dock written that the state on disk does not name: a restore waits for the next one.
+    scheduler.advance(2);
+    const qsizetype restarts = processes().size();
+    setAtomicWriteFaultForTesting([](const QString& path) -> std::optional<QString> {
+        if (path.endsWith("/" + DockSnapshotStateFile::kFileName)) return QStringLiteral("The disk is full.");
+        return std::nullopt;
+    });
+    EXPECT_FALSE(manager->applySessionDock(focus({sessionApp("Safari", "com.apple.Safari")})));
+    EXPECT_EQ(manager->prepareRestore(), SessionDockControl::Restore::leftAlone);
+    manager->restoreOriginalDock();
+    setAtomicWriteFaultForTesting(previous);
+    EXPECT_EQ(processes().size(), restarts);
+    EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
+    manager->restoreOriginalDock();
+    EXPECT_EQ(dockTitles().size(), kOriginalDock.size() + 1);
 }
 
 TEST_F(SessionDockManagerTest, AnUnreadableSnapshotIsReportedMovedAsideAndNeverWrittenOver) {
@@ -522,6 +556,7 @@ TEST_F(SessionDockManagerTest, ASnapshotHoldingFinderOrARepeatedPathIsPutBackOnc
          {kOriginalDock, QStringList{"/Applications/Safari.app", "/System/Applications/Notes.app"}}) {
         setDock(dockBefore);
         writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, held);
+        writeSupportFile(DockSnapshotStateFile::kFileName, R"({"nimbrelDocks": [], "restoreWritten": false})");
         manager->restoreOriginalDock();
         EXPECT_EQ(takeActivities(), QStringList{"Dock Restored: Default Dock was restored with 4 apps."});
         EXPECT_EQ(dockTitles(), (QStringList{"Finder", "Safari", "Notes"}));
