@@ -3,6 +3,7 @@
 #include "sessions/SessionsStore.h"
 
 #include "activity/ActivityRecorder.h"
+#include "platform/Accessibility.h"
 #include "platform/Alerts.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
@@ -12,6 +13,8 @@
 namespace nimbrel {
 
 namespace {
+
+const QString kSystemSettingsBundleId = QStringLiteral("com.apple.systempreferences");
 
 QString blockedAppName(const RunningApplication& app) {
     if (app.localizedName && !app.localizedName->isEmpty()) return *app.localizedName;
@@ -25,6 +28,13 @@ QString blockedAppName(const RunningApplication& app) {
 }
 
 } // namespace
+
+bool NimbrelSessionsStore::isNeededForSetup(const RunningApplication& app) const {
+    // Until the Accessibility permission is granted, Nimbrel's setup sends the user to System
+    // Settings to grant it; closing it there would keep the user from ever granting it.
+    return app.bundleIdentifier && app.bundleIdentifier->compare(kSystemSettingsBundleId, Qt::CaseInsensitive) == 0 &&
+           platform_.accessibility && !platform_.accessibility->isProcessTrusted();
+}
 
 bool NimbrelSessionsStore::isCurrentApplication(const RunningApplication& app) const {
     return parts_.mainBundle.isCurrentApplication(app, platform_.workspace->currentApplicationPid());
@@ -44,7 +54,7 @@ bool NimbrelSessionsStore::blockIfNotAllowed(const RunningApplication& app) {
     if (!activeAllowedApps_) activeAllowedApps_.emplace(*active);
     // Whether the app is the program is asked last: the workspace looks through its apps for it.
     if (app.activationPolicy != ActivationPolicy::regular || activeAllowedApps_->allows(app, *platform_.defaults) ||
-        isCurrentApplication(app))
+        isCurrentApplication(app) || isNeededForSetup(app))
         return false;
     const QString name =
         app.localizedName && !app.localizedName->isEmpty() ? *app.localizedName : QStringLiteral("Unknown App");

@@ -95,6 +95,8 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     // gives other local times since the last reading.
     void noticeClockChange();
     void observeApplicationLaunches();
+    // System Settings while Nimbrel waits for the Accessibility permission it sends the user there for.
+    bool isNeededForSetup(const RunningApplication& app) const;
     void observePauseState();
     void showBlockedAlert(const RunningApplication& app, const NimbrelSession& session);
     void postMenuBarIcon(const QString& symbolName);

@@ -1,14 +1,21 @@
+#include "app/ScreenModels.h"
+#include "desktop/DesktopAlert.h"
 #include "desktop/DesktopOpenPanel.h"
 #include "model/RulesStore.h"
+#include "model/SettingsStore.h"
 #include "ui/QuickDriver.h"
 #include "ui/UiTestPlatform.h"
 #include "ui/rules/RuleEditorViewModel.h"
 #include "ui/rules/RulesPreview.h"
 #include "ui/rules/RulesViewModel.h"
+#include "ui/sessions/EditorScrolling.h"
+#include "ui/sessions/SessionsViewModel.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -109,6 +116,151 @@ TEST(CustomFolderEndToEnd, ChosenInTheOpenPanelAndSaved) {
     const auto* folder = rules[0].actions[0].as<OpenFolderRuleAction>();
     ASSERT_TRUE(folder);
     EXPECT_EQ(folder->folder, (NimbrelFolderTarget{"Projects", "/Users/anna/Documents/Projects"}));
+}
+
+// A screen of the panel with the Mac's open panel and alerts drawn over it as the desktop draws
+// them, for a person at the window to answer.
+class ModalsOverAScreen : public ::testing::Test {
+  protected:
+    void show(NimbrelPanelScreen screen, const QString& file) {
+        model = makeScreenModel(screen, env.platform);
+        driver = std::make_unique<testing::QuickDriver>(file, QVariantMap{{"model", QVariant::fromValue(model.get())}},
+                                                        QSize(700, 620));
+        driver->add(QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/OpenPanelSheet.qml")),
+                    {{"model", QVariant::fromValue<QObject*>(&openPanel)}});
+        driver->add(QUrl(QStringLiteral("qrc:/Nimbrel/Desktop/AlertSheet.qml")),
+                    {{"model", QVariant::fromValue<QObject*>(&alert)}});
+        env.simulated.alerts().setOpenPanelPresenter([this](const OpenPanelRequest& r) { return openPanel.run(r); });
+        env.simulated.alerts().setModalLoop([this](const AlertRequest& r) { return alert.run(r); });
+        env.scheduler.runUntilIdle();
+        driver->settle();
+    }
+    // What the person does once the next chooser or alert is up, inside its loop; what is still
+    // up after it is closed, as a failure.
+    void onceUp(std::function<void()> person) {
+        auto done = std::make_shared<bool>(false);
+        auto act = [this, person, done] {
+            if (*done || (!openPanel.active() && !alert.active())) return;
+            *done = true;
+            driver->settle();
+            person();
+            if (openPanel.active()) ADD_FAILURE() << "the chooser is still up", openPanel.cancel();
+            if (alert.active()) ADD_FAILURE() << "the alert is still up", alert.answer(0);
+        };
+        QObject::connect(&openPanel, &DesktopOpenPanel::changed, driver->root(), act, Qt::QueuedConnection);
+        QObject::connect(&alert, &DesktopAlert::changed, driver->root(), act, Qt::QueuedConnection);
+    }
+    void press(Qt::Key key) {
+        QTest::keyClick(&driver->window(), key);
+        driver->settle();
+    }
+    // A file clicked in the chooser, in its folder (none: nothing).
+    void pick(const QString& path) {
+        if (path.isEmpty()) return;
+        openPanel.goTo(QFileInfo(path).path());
+        driver->settle();
+        driver->click(QStringLiteral("openPanelItem_") + QFileInfo(path).fileName());
+    }
+
+    testing::UiTestPlatform env;
+    DesktopOpenPanel openPanel{*env.platform.files};
+    DesktopAlert alert;
+    std::unique_ptr<QObject> model;
+    std::unique_ptr<testing::QuickDriver> driver;
+};
+
+// Keys typed while the chooser or an alert is up are theirs, not the session name's beneath:
+// Return or Enter presses the blue button (the chooser's only when it can be pressed), Escape
+// cancels the chooser; once it is answered, the name field has the keyboard again.
+TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
+    show(NimbrelPanelScreen::Sessions, QStringLiteral("SessionsView.qml"));
+    driver->click(QStringLiteral("createSessionButton"));
+    driver->click(QStringLiteral("sessionNameFieldInput"));
+    driver->type(QStringLiteral("Deep Work"));
+    const QString pictures = QStringLiteral("/Users/anna/Pictures/Wallpapers/");
+    const struct {
+        const char* scene;
+        bool alert;      // else the wallpaper row's chooser
+        QString picture; // clicked in the chooser first
+        Qt::Key key;     // after "XYZ"
+        bool answered;   // else the key left it up, and Escape cancels it
+        QString wallpaper;
+    } cases[] = {
+        {"the chooser, Return", false, pictures + "Lake.jpg", Qt::Key_Return, true, "Lake.jpg"},
+        {"the chooser, Enter", false, pictures + "Mountains.jpg", Qt::Key_Enter, true, "Mountains.jpg"},
+        {"the chooser, Return with nothing chosen", false, "", Qt::Key_Return, false, "Mountains.jpg"},
+        {"an alert, Return", true, "", Qt::Key_Return, true, "Mountains.jpg"},
+    };
+    QString name = QStringLiteral("Deep Work");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scene);
+        bool upAfterKey = false;
+        onceUp([&] {
+            driver->type(QStringLiteral("XYZ"));
+            pick(c.picture);
+            press(c.key);
+            upAfterKey = openPanel.active() || alert.active();
+            if (upAfterKey) press(Qt::Key_Escape);
+        });
+        if (c.alert) {
+            EXPECT_EQ(
+                env.platform.alerts->runModal({QStringLiteral("Alert"), {}, AlertStyle::warning, {"OK", "Cancel"}}),
+                kAlertFirstButtonReturn);
+        } else {
+            testing::clickInEditor(*driver, QStringLiteral("wallpaperButton"));
+        }
+        EXPECT_EQ(upAfterKey, !c.answered);
+        EXPECT_EQ(driver->require(QStringLiteral("wallpaperSubtitle"))->property("text").toString(), c.wallpaper);
+        driver->type(QStringLiteral("!"));
+        name += '!';
+        EXPECT_EQ(driver->require(QStringLiteral("sessionNameFieldInput"))->property("text").toString(), name);
+    }
+}
+
+// No help tip shows while the chooser is up: not the account button's, which the click that
+// opened the chooser had set going, nor when the pointer comes back over the button beneath it.
+// And the Mac's own pictures are pictures: a default wallpaper or one of the user's becomes the
+// account image.
+TEST_F(ModalsOverAScreen, NoHelpTipUnderTheChooserAndTheMacsPicturesBecomeTheAccountImage) {
+    show(NimbrelPanelScreen::Settings, QStringLiteral("SettingsWC.qml"));
+    QQuickWindow& window = driver->window();
+    QQuickItem* button = driver->require(QStringLiteral("accountPicture"));
+    ASSERT_TRUE(button);
+    const QPoint onButton = button->mapToScene(QPointF(button->width() / 2, button->height() / 2)).toPoint();
+    const QPoint away(5, 600);
+    const auto rest = [&] {
+        env.scheduler.advance(1.5);
+        driver->settle();
+    };
+    // The tip as it shows without a modal, so that none below means something.
+    QTest::mouseMove(&window, onButton);
+    rest();
+    ASSERT_TRUE(driver->find(QStringLiteral("helpTip")));
+    QTest::mouseMove(&window, away);
+
+    for (const char* picture :
+         {"/System/Library/Desktop Pictures/Hello Blue.heic", "/Users/anna/Pictures/Wallpapers/Lake.jpg"}) {
+        SCOPED_TRACE(picture);
+        const std::optional<QByteArray> before = NimbrelSettingsStore::shared().customAccountImageData().get();
+        onceUp([&] {
+            rest();
+            EXPECT_FALSE(driver->find(QStringLiteral("helpTip"))) << "the click's";
+            QTest::mouseMove(&window, QPoint(600, 300));
+            QTest::mouseMove(&window, onButton);
+            rest();
+            EXPECT_FALSE(driver->find(QStringLiteral("helpTip"))) << "beneath the chooser";
+            pick(QString::fromUtf8(picture));
+            press(Qt::Key_Return);
+        });
+        // A move onto the button and a click at once, within the tip's moment.
+        QTest::mouseMove(&window, onButton);
+        QTest::mouseClick(&window, Qt::LeftButton, Qt::NoModifier, onButton);
+        driver->settle();
+        const std::optional<QByteArray> after = NimbrelSettingsStore::shared().customAccountImageData().get();
+        ASSERT_TRUE(after && after != before);
+        EXPECT_EQ(QImage::fromData(*after).size(), QSize(256, 256));
+        QTest::mouseMove(&window, away);
+    }
 }
 
 } // namespace

@@ -122,9 +122,9 @@ TEST(ProgramAlerts, APressOnTheDrawnAlertsButtonGoesBackToTheProgram) {
              NimbrelSessionsStore::shared().addSession(focus);
          },
          {1, kReturnKey},
-         [] { Platform::current().workspace->open(QStringLiteral("/System/Applications/System Settings.app")); },
+         [] { Platform::current().workspace->open(QStringLiteral("/System/Applications/TextEdit.app")); },
          {"App Blocked by Session", blockedText.arg(QStringLiteral("Finder")), "App Blocked by Session",
-          blockedText.arg(QStringLiteral("System Settings"))},
+          blockedText.arg(QStringLiteral("TextEdit"))},
          {}},
         {"a browser refuses to be scripted",
          [] {

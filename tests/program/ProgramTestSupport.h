@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 
 #include <chrono>
 #include <functional>
@@ -14,6 +15,14 @@ inline void ensureApplication() {
     static char name[] = "program_tests";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
+
+// A file holding `text` that its owner may run (a script standing in for a program).
+inline bool writeExecutable(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return false;
+    file.close();
+    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
 }
 
 // Runs the event loop until `done`, five seconds at most; whether it came.

@@ -126,10 +126,8 @@ TEST(SingleInstance, AStartOnTheFoldersOfARunningOneEndsWritingNothing) {
                     QDir().mkpath(checkout + QStringLiteral("/build")));
         ASSERT_TRUE(QFile::copy(QStringLiteral(NIMBREL_RUN_SCRIPT), checkout + QStringLiteral("/scripts/run")));
         ASSERT_TRUE(QFile::link(QStringLiteral(NIMBREL_PROGRAM), checkout + QStringLiteral("/build/nimbrel")));
-        QFile setup(checkout + QStringLiteral("/scripts/setup"));
-        ASSERT_TRUE(setup.open(QIODevice::WriteOnly) && setup.write("#!/bin/sh\necho 'set-up reached'\nexit 1\n") > 0);
-        setup.close();
-        setup.setPermissions(setup.permissions() | QFileDevice::ExeOwner);
+        ASSERT_TRUE(
+            writeExecutable(checkout + QStringLiteral("/scripts/setup"), "#!/bin/sh\necho 'set-up reached'\nexit 1\n"));
 
         ASSERT_TRUE(first->stop());
         first->output.clear();

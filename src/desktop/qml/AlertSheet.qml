@@ -1,12 +1,13 @@
 import QtQuick
 import Nimbrel.App
+import Nimbrel.Screens
 
 // The simulated Mac's modal alert (a DesktopAlert as `model`): the style's icon, the message,
 // the informative text and the buttons, the first the default (blue, and Return's). Two buttons
 // that fit stand side by side with the default on the right, others are stacked with the
 // default on top. While it is up it is modal: the whole item takes every click and the keys,
 // so nothing beneath it can be used.
-Item {
+ModalLayer {
     id: sheet
     property QtObject model: null
     // Where the alert stands in the item: centred on `alertCenterX`, its top at `alertTop`.
@@ -23,7 +24,6 @@ Item {
     }
 
     visible: model?.active ?? false
-    onVisibleChanged: if (visible) forceActiveFocus()
     Keys.onReturnPressed: sheet.model.answer(0)
     Keys.onEnterPressed: sheet.model.answer(0)
 
@@ -31,13 +31,6 @@ Item {
         id: metrics
         font.pixelSize: 13
         font.weight: Font.Medium
-    }
-
-    MouseArea {
-        anchors.fill: parent
-        acceptedButtons: Qt.AllButtons
-        hoverEnabled: true
-        onWheel: wheel => wheel.accepted = true
     }
 
     Item {

@@ -1,10 +1,12 @@
 import QtQuick
 import Nimbrel.App
+import Nimbrel.Screens
 
 // The simulated Mac's open panel (a DesktopOpenPanel as `model`): a window with the sidebar's
 // places, the rows of the folder shown, Cancel and the prompt button. While it is up it is
-// modal: the whole item takes every click, so nothing beneath it can be used.
-Item {
+// modal: the whole item takes every click and the keys, so nothing beneath it can be used;
+// Return or Enter presses the prompt button (when it can be pressed), Escape cancels.
+ModalLayer {
     id: sheet
     property QtObject model: null
     // Where the panel's window stands in the item: centred on `panelCenterX`, its top at `panelTop`.
@@ -12,13 +14,9 @@ Item {
     property real panelTop: Math.max(0, (height - chooser.height) / 3)
 
     visible: model?.active ?? false
-
-    MouseArea {
-        anchors.fill: parent
-        acceptedButtons: Qt.AllButtons
-        hoverEnabled: true
-        onWheel: wheel => wheel.accepted = true
-    }
+    Keys.onReturnPressed: sheet.model.confirm()
+    Keys.onEnterPressed: sheet.model.confirm()
+    Keys.onEscapePressed: sheet.model.cancel()
 
     Item {
         id: chooser

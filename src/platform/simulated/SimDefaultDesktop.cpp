@@ -31,10 +31,14 @@ const Bundle kBundles[] = {
     {"/Applications/iTerm.app", "com.googlecode.iterm2", "iTerm"},
 };
 
-void touch(const QString& realPath) {
+// Writes one of the Mac's own pictures from the program's resources, unless a file is there. A
+// picture this machine cannot decode stands in by another format under its Mac name (HEIC as PNG).
+void writePicture(const QString& realPath, const QString& resource) {
     QDir().mkpath(QFileInfo(realPath).absolutePath());
+    QFile picture(QStringLiteral(":/simulated/pictures/") + resource);
     QFile file(realPath);
-    if (!file.exists() && file.open(QIODevice::WriteOnly)) file.write("\x89PNG simulated picture");
+    if (!file.exists() && picture.open(QIODevice::ReadOnly) && file.open(QIODevice::WriteOnly))
+        file.write(picture.readAll());
 }
 
 } // namespace
@@ -52,10 +56,13 @@ void SimulatedMac::buildDefaultDesktop() {
     for (const char* folder : {"Desktop", "Documents", "Documents/Projects", "Documents/Invoices", "Downloads",
                                "Pictures", "Pictures/Wallpapers", "Music", "Movies", ".Trash"})
         QDir().mkpath(realPath(home + QLatin1Char('/') + QString::fromLatin1(folder)));
-    touch(realPath(QStringLiteral("/System/Library/Desktop Pictures/Hello Blue.heic")));
-    touch(realPath(QStringLiteral("/System/Library/Desktop Pictures/Hello Orange.heic")));
-    touch(realPath(home + QStringLiteral("/Pictures/Wallpapers/Lake.jpg")));
-    touch(realPath(home + QStringLiteral("/Pictures/Wallpapers/Mountains.jpg")));
+    writePicture(realPath(QStringLiteral("/System/Library/Desktop Pictures/Hello Blue.heic")),
+                 QStringLiteral("hello-blue.png"));
+    writePicture(realPath(QStringLiteral("/System/Library/Desktop Pictures/Hello Orange.heic")),
+                 QStringLiteral("hello-orange.png"));
+    writePicture(realPath(home + QStringLiteral("/Pictures/Wallpapers/Lake.jpg")), QStringLiteral("lake.jpg"));
+    writePicture(realPath(home + QStringLiteral("/Pictures/Wallpapers/Mountains.jpg")),
+                 QStringLiteral("mountains.jpg"));
 
     // A 16-inch laptop panel at the origin, with the menu bar and a bottom Dock, and a
     // 1080p display beside it on the right, aligned at the top.

@@ -63,7 +63,7 @@ QRectF HelpTipTracker::restingArea() const {
 }
 
 bool HelpTipTracker::pointerOver() const {
-    if (!hovering_ || !enabled_ || !watch_) return false;
+    if (!hovering_ || !enabled_ || !watch_ || watch_->covered()) return false;
     const std::optional<QPointF> at = watch_->position();
     return at && restingArea().contains(*at);
 }
@@ -104,6 +104,9 @@ void HelpTipTracker::attach() {
     // Only an item under the pointer follows it and the frames.
     if (watch_ && hovering_) {
         followed_.push_back(connect(watch_, &PointerWatch::moved, this, &HelpTipTracker::pointerChanged));
+        // A click is an answer to the item, not a rest on it: the tip it would have shown waits
+        // for the next move.
+        followed_.push_back(connect(watch_, &PointerWatch::pressed, this, [this] { timing_.dismiss(); }));
         followed_.push_back(connect(window_, &QQuickWindow::afterAnimating, this, &HelpTipTracker::frame));
     }
     pointerChanged();

@@ -20,7 +20,8 @@ class PointerWatch;
 // layer for popovers), once the pointer has rested on the item for a moment (HelpTipTiming).
 // Qt's hover flag alone leaves a tip up when content moves under a resting pointer, so the tip
 // also goes when the item moves on the screen (a list around it scrolled, a card slid), goes out
-// of sight, or the pointer leaves it, the panel or the window.
+// of sight, or the pointer leaves it, the panel or the window; a click on it, or a modal layer
+// over the window, cancels it.
 class HelpTipTracker : public QObject {
     Q_OBJECT
     Q_PROPERTY(QQuickItem* item READ item WRITE setItem NOTIFY itemChanged)

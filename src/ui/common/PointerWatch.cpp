@@ -16,7 +16,13 @@ PointerWatch::PointerWatch(QQuickWindow& window) : QObject(&window) {
     connect(&window, &QQuickWindow::afterAnimating, this, [this] { justMoved_ = false; });
 }
 
+void PointerWatch::cover(bool on) {
+    covers_ += on ? 1 : -1;
+    emit moved();
+}
+
 bool PointerWatch::eventFilter(QObject*, QEvent* event) {
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
     std::optional<QPointF> now = position_;
     switch (event->type()) {
     case QEvent::Enter:
@@ -34,13 +40,14 @@ bool PointerWatch::eventFilter(QObject*, QEvent* event) {
     default:
         return false;
     }
-    if (now == position_) {
-        if (event->type() == QEvent::Wheel) justMoved_ = false;
-        return false;
+    if (now != position_) {
+        position_ = now;
+        justMoved_ = true;
+        emit moved();
+    } else if (event->type() == QEvent::Wheel) {
+        justMoved_ = false;
     }
-    position_ = now;
-    justMoved_ = true;
-    emit moved();
+    if (press) emit pressed();
     return false;
 }
 

@@ -11,7 +11,9 @@ namespace nimbrel {
 
 // Where the pointer is over a window, in its scene coordinates, as the window's own events tell.
 // For items that must know it also when no hover event reaches them: Qt sends none when content
-// moves under a resting pointer. One per window, made by the first item that asks.
+// moves under a resting pointer. One per window, made by the first item that asks. It also knows
+// whether a modal layer covers the window's content (ModalLayer): Qt's hover handlers beneath one
+// still see the pointer, though it reaches nothing there.
 class PointerWatch : public QObject {
     Q_OBJECT
   public:
@@ -22,9 +24,15 @@ class PointerWatch : public QObject {
     // Whether the pointer moved since the scene was last drawn and no wheel came since: what
     // comes under a pointer at rest (scrolled there, shown or made there) came by no move of it.
     bool justMoved() const { return justMoved_; }
+    bool covered() const { return covers_ > 0; }
+    // A modal layer came (true) or went (false); each one comes and goes once.
+    void cover(bool on);
 
   signals:
+    // Also when a modal layer comes or goes.
     void moved();
+    // A mouse button went down (after `moved`, when it went down elsewhere).
+    void pressed();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -34,6 +42,7 @@ class PointerWatch : public QObject {
 
     std::optional<QPointF> position_;
     bool justMoved_ = false;
+    int covers_ = 0;
 };
 
 } // namespace nimbrel

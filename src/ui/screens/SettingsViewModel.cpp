@@ -1,7 +1,9 @@
 #include "ui/screens/SettingsViewModel.h"
 
+#include "activity/ActivityRecorder.h"
 #include "model/SettingsStore.h"
 #include "platform/Alerts.h"
+#include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/SystemInfo.h"
 #include "platform/UserNotifications.h"
@@ -11,6 +13,7 @@
 #include "ui/screens/SettingsPresentation.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 
 namespace nimbrel {
 
@@ -211,8 +214,18 @@ void SettingsViewModel::chooseAccountImage() {
     if (!chosen || chosen->isEmpty()) return;
     const std::optional<QImage> image =
         decoded(platform_.files->readFile(chosen->front(), AccountPictureLookup::kMaxPictureFileBytes));
-    if (!image) return;
-    if (const std::optional<QByteArray> png = accountImageData(*image)) settings_.setCustomAccountImageData(*png);
+    const std::optional<QByteArray> png = image ? accountImageData(*image) : std::nullopt;
+    if (!png) return refuseChosenPicture(chosen->front());
+    settings_.setCustomAccountImageData(*png);
+}
+
+void SettingsViewModel::refuseChosenPicture(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    logLine(QStringLiteral("SettingsWC"), QStringLiteral("the chosen account image %1 could not be read").arg(path));
+    recordNimbrelActivity(platform_, NimbrelActivityType::error, QStringLiteral("Account Picture Refused"),
+                          QStringLiteral("\u201c%1\u201d could not be read as an image, so the account picture was "
+                                         "kept.")
+                              .arg(name));
 }
 
 void SettingsViewModel::goBack() {

@@ -73,6 +73,8 @@ class SettingsViewModel : public QObject {
   private:
     PreferenceValues preferenceValues() const;
     void lookUpAccountPicture();
+    // A chosen file that gives no picture: said in the log and the activity, the picture kept.
+    void refuseChosenPicture(const QString& path);
     // Draws the button's thumbnail, decoding the chosen picture first when it changed: once per
     // change of either picture, never at a redraw.
     void updateAccountImage(bool chosenChanged);

@@ -169,7 +169,8 @@ TEST_F(SettingsViewModelTest, CheckingForUpdatesShowsTodayAtOnce) {
 }
 
 // A picture chosen in the panel is kept as a 256-pixel PNG and replaces the one before; a
-// cancelled panel or a file that is no image keeps what was there, silently.
+// cancelled panel keeps what was there, silently, and a file that is no image or cannot be read
+// keeps it too, saying so.
 TEST_F(SettingsViewModelTest, ChoosingAnAccountPicture) {
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
@@ -183,15 +184,20 @@ TEST_F(SettingsViewModelTest, ChoosingAnAccountPicture) {
     const struct {
         std::optional<QStringList> answer;
         bool replaced;
+        QString refusal; // the activity's message, if any
     } choices[] = {
-        {std::nullopt, false},
-        {QStringList{"/Users/user/Pictures/notes.png"}, false},
-        {QStringList{"/Users/user/Pictures/me.jpg"}, true},
-        {QStringList{}, false},
-        {QStringList{"/Users/user/Pictures/green.png"}, true},
+        {std::nullopt, false, {}},
+        {QStringList{"/Users/user/Pictures/notes.png"}, false,
+         "\u201cnotes.png\u201d could not be read as an image, so the account picture was kept."},
+        {QStringList{"/Users/user/Pictures/me.jpg"}, true, {}},
+        {QStringList{}, false, {}},
+        {QStringList{"/Users/user/Pictures/green.png"}, true, {}},
+        {QStringList{"/Users/user/Pictures/gone.png"}, false,
+         "\u201cgone.png\u201d could not be read as an image, so the account picture was kept."},
     };
     for (const auto& c : choices) {
         const std::optional<QByteArray> before = settings->customAccountImageData().get();
+        activities.clear();
         alerts.answer = c.answer;
         model->chooseAccountImage();
         const std::optional<QByteArray> after = settings->customAccountImageData().get();
@@ -199,13 +205,14 @@ TEST_F(SettingsViewModelTest, ChoosingAnAccountPicture) {
         if (c.replaced) {
             EXPECT_EQ(QImage::fromData(*after, "PNG").size(), QSize(256, 256));
         }
+        EXPECT_EQ(activities.size(), c.refusal.isEmpty() ? 0u : 1u);
+        EXPECT_EQ(c.refusal.isEmpty() ? QString() : messageOf("Account Picture Refused"), c.refusal);
     }
-    ASSERT_EQ(alerts.panels.size(), 5u);
+    ASSERT_EQ(alerts.panels.size(), 6u);
     const OpenPanelRequest& panel = alerts.panels.front();
     EXPECT_EQ(panel.title, "Choose Account Image");
     EXPECT_TRUE(panel.canChooseFiles && !panel.canChooseDirectories && !panel.allowsMultipleSelection);
     EXPECT_EQ(panel.allowedContentTypes, (QStringList{"public.png", "public.jpeg", "public.heic", "public.tiff"}));
-    EXPECT_TRUE(activities.empty());
 }
 
 TEST_F(SettingsViewModelTest, AStoredPictureThatDoesNotDecodeFallsThrough) {
