@@ -81,12 +81,7 @@ void NimbrelCloudSyncManager::savePayloadRecord(const NimbrelCloudPayloadRecord&
         if (auto self = weak.lock())
             self->addToSyncRegistry(payload.objectID, payloadListName(payload.payloadType), std::move(added));
     };
-    spec.saved = [weak = weak_from_this(), payload](const CloudRecord& saved) {
-        if (auto self = weak.lock())
-            if (auto copies = self->ownCopies())
-                copies->saved(pushKey(payload.payloadType, payload.objectID), saved.recordChangeTag(),
-                              payload.updatedAt);
-    };
+    spec.saved = rememberOwnCopy(pushKey(payload.payloadType, payload.objectID), payload.updatedAt);
     spec.failureTitle = texts.syncFailed;
     spec.success = std::pair{texts.type, std::pair{texts.synced, texts.syncedMessage}};
     spec.kept = std::pair{texts.kept, texts.keptMessage};

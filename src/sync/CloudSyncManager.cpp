@@ -258,13 +258,31 @@ std::optional<CloudOwnCopies> NimbrelCloudSyncManager::ownCopies() const {
     return CloudOwnCopies(*platform_.defaults);
 }
 
+std::function<void(const CloudRecord&)> NimbrelCloudSyncManager::rememberOwnCopy(const QString& key, Date updatedAt) {
+    return [weak = weak_from_this(), key, updatedAt](const CloudRecord& saved) {
+        if (auto self = weak.lock())
+            if (auto copies = self->ownCopies()) copies->saved(key, saved.recordChangeTag(), updatedAt);
+    };
+}
+
+namespace {
+bool isOwnCopy(const std::optional<CloudOwnCopies>& copies, const std::optional<QString>& deviceID, const QString& key,
+               const QString& sourceDeviceID, const QString& changeTag, Date updatedAt) {
+    return (deviceID && *deviceID == sourceDeviceID) || (copies && copies->isOwn(key, changeTag, updatedAt));
+}
+} // namespace
+
 std::function<bool(const NimbrelCloudPayloadRecord&)> NimbrelCloudSyncManager::ownCopyTest() const {
     return [copies = ownCopies(),
             id = NimbrelDeviceIdentityProvider::storedDeviceID(platform_)](const NimbrelCloudPayloadRecord& record) {
-        return (id && *id == record.sourceDeviceID) ||
-               (copies &&
-                copies->isOwn(pushKey(record.payloadType, record.objectID), record.recordChangeTag, record.updatedAt));
+        return isOwnCopy(copies, id, pushKey(record.payloadType, record.objectID), record.sourceDeviceID,
+                         record.recordChangeTag, record.updatedAt);
     };
+}
+
+bool NimbrelCloudSyncManager::isOwnBlacklistCopy(const NimbrelCloudBlacklistPayload& payload) const {
+    return isOwnCopy(ownCopies(), NimbrelDeviceIdentityProvider::storedDeviceID(platform_), blacklistPushKey,
+                     payload.sourceDeviceID, payload.recordChangeTag, payload.updatedAt);
 }
 
 void NimbrelCloudSyncManager::forgetObject(NimbrelCloudPayloadType type, const QString& objectID) {

@@ -191,6 +191,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // Tells whether a pulled record is a copy this Mac saved: by the change tag its save came back
     // with, else by this Mac's stored device id (read once, as the test is made, for a whole pull).
     std::function<bool(const NimbrelCloudPayloadRecord&)> ownCopyTest() const;
+    // The same for the pulled blacklist.
+    bool isOwnBlacklistCopy(const NimbrelCloudBlacklistPayload& payload) const;
     // An object replaced by another Mac's copy or deleted: its change waiting here and the memory
     // of its own copy in the cloud can win nothing any more.
     void forgetObject(NimbrelCloudPayloadType type, const QString& objectID);
@@ -239,6 +241,9 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void pushObject(const QString& key, std::optional<Date> changedAt, SaveSpec spec, SaveDone done);
     std::optional<CloudPendingChanges> pendingPushes() const;
     std::optional<CloudOwnCopies> ownCopies() const;
+    // A save's `saved`: the copy saved under `key` is this Mac's own, known by its change tag and
+    // `updatedAt` as a pull reads it.
+    std::function<void(const CloudRecord&)> rememberOwnCopy(const QString& key, Date updatedAt);
     void fetchRecord(const CloudRecordID& id, CloudDatabase::RecordCompletion done);
     void saveRecord(const CloudRecord& record, CloudDatabase::RecordCompletion done);
     // The fetch shape of a single record: `read` tells whether it read as a value.

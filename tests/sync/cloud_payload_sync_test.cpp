@@ -385,6 +385,7 @@ TEST_F(CloudPayloadSyncTest, SettingsAndBlacklistRecords) {
     NimbrelCloudBlacklistPayload blacklist{{"com.a"}, Date{5}, "DEV", 1};
     await<SaveOutcome>([&](auto done) { manager->saveBlacklistPayload(blacklist, done); });
     EXPECT_EQ(activities.last(), QStringLiteral("Blacklist Synced: Blacklisted apps were synced to iCloud."));
+    blacklist.recordChangeTag = cloud.record("blacklist_primary")->recordChangeTag(); // read with the record
     EXPECT_EQ(await<std::optional<NimbrelCloudBlacklistPayload>>([&](auto d) { manager->fetchBlacklistPayload(d); }),
               blacklist);
     blacklist.updatedAt = Date{std::numeric_limits<double>::quiet_NaN()};
