@@ -5,7 +5,8 @@
 // After every step no deleted object may be back on a Mac that no longer held it. At the end each
 // Mac holds, of every rule, session and the blacklist (whose record was not damaged since), the
 // last change made while sync could run, unless a later change of its own (not sent) or of the
-// other Mac replaced it; the settings hold their latest edit, and both Macs the cloud's blacklist.
+// other Mac replaced it; the settings hold their latest edit, and both Macs the cloud's blacklist
+// unless its last change was made while sync could not run.
 // NIMBREL_CONVERGENCE_RUNS sets the number of runs (300 by default; scripts/convergence runs more),
 // NIMBREL_CONVERGENCE_SEED replays one run.
 #include "TwoMacs.h"
@@ -62,7 +63,7 @@ struct Oracle {
     // change of its own made after it (never sent), or a later change of the other Mac, or one the
     // Mac of that last change made after it (its failed push sent again); a change not sent gives
     // way to the other Mac's change of the same second. Empty: nothing to judge.
-    static std::vector<QByteArray> acceptable(const std::vector<Edit>& all, const QString& mac, bool blacklist) {
+    static std::vector<QByteArray> acceptable(const std::vector<Edit>& all, const QString& mac) {
         auto last = std::find_if(all.rbegin(), all.rend(), [](const Edit& e) { return e.syncable; });
         if (last == all.rend()) return {};
         const Edit& synced = *last;
@@ -73,8 +74,7 @@ struct Oracle {
                 break;
             }
         std::vector<QByteArray> out{base->content};
-        // The blacklist a pull finds in the cloud replaces the one held, whatever its second.
-        const bool cloudWins = blacklist || (synced.madeOn != mac && synced.second == base->second);
+        const bool cloudWins = synced.madeOn != mac && synced.second == base->second;
         if (base != &synced && cloudWins) out.push_back(synced.content);
         for (const Edit& e : all) {
             if (e.madeOn != mac && e.at > base->at) out.push_back(e.content);
@@ -490,11 +490,11 @@ class ConvergenceRun {
                 problems << QStringLiteral("deleted but back on %1: %2").arg(onA.count(id) ? "A" : "B", id);
         const auto judge = [&](const QString& id, const QString& mac, std::optional<QByteArray> held) {
             const auto& all = oracle_.edits.at(id);
-            const std::vector<QByteArray> fine = Oracle::acceptable(all, mac, id == QLatin1String("blacklist"));
+            const std::vector<QByteArray> fine = Oracle::acceptable(all, mac);
             if (fine.empty()) {
                 // Only changes made while sync could not run: the last one stays where it was made.
                 const auto& last = all.back();
-                if (last.madeOn == mac && id != QLatin1String("blacklist") && held != last.content)
+                if (last.madeOn == mac && held != last.content)
                     problems
                         << QStringLiteral("an edit made while sync could not run was undone on %1: %2").arg(mac, id);
                 return;
@@ -538,8 +538,11 @@ class ConvergenceRun {
                 problems << QStringLiteral("the cloud's settings: %1 of %2")
                                 .arg(r.value().text("behaviorMode").value_or("none"))
                                 .arg(r.value().date("updatedAt")->secondsSince(kStart));
+        // A blacklist changed last while sync could not run is never sent: its Mac may differ.
+        const auto blacklist = oracle_.edits.find(QStringLiteral("blacklist"));
+        const bool lastUnsent = blacklist != oracle_.edits.end() && !blacklist->second.back().syncable;
         auto record = cloud.fetch(kContainer, {QStringLiteral("blacklist_primary")});
-        if (record.ok()) {
+        if (record.ok() && !lastUnsent) {
             const auto payload = NimbrelCloudBlacklistPayload::fromRecord(record.value());
             const QStringList keys = payload ? payload->blacklistedAppKeys : QStringList();
             const std::set<QString> cloudKeys(keys.begin(), keys.end());
