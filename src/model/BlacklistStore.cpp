@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/SharedInstance.h"
 #include "platform/UserDefaults.h"
+#include "sync/CloudCopyOrder.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
@@ -109,11 +110,21 @@ void BlacklistStore::save() {
 }
 
 void BlacklistStore::pushToCloud() {
-    if (!links_.isSyncEnabled()) return;
+    const Date now = platform_.clock->now();
+    // A change made while sync is off or paused is never sent, only noted; one sent needs no note.
+    if (!isSyncAllowed()) return unsentChanges().add(NimbrelCloudSyncManager::blacklistPushKey, now);
+    unsentChanges().remove(NimbrelCloudSyncManager::blacklistPushKey);
     auto syncManager = links_.syncManager;
-    platform_.scheduler->post([syncManager, payload = payloadOfKeys(platform_.clock->now())] {
-        syncManager().saveBlacklistPayload(payload);
-    });
+    platform_.scheduler->post(
+        [syncManager, payload = payloadOfKeys(now)] { syncManager().saveBlacklistPayload(payload); });
+}
+
+bool BlacklistStore::isSyncAllowed() const {
+    return links_.isSyncEnabled() && !isGlobalPauseActive(*platform_.defaults);
+}
+
+CloudPendingChanges BlacklistStore::unsentChanges() const {
+    return {*platform_.defaults, unsentChangesKey};
 }
 
 NimbrelCloudBlacklistPayload BlacklistStore::payloadOfKeys(Date changedAt) const {
@@ -138,11 +149,12 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
         if (done) scheduler->post(done);
     };
     // The global pause turns sync off for its duration, so nothing is pulled while it lasts.
-    if (!links_.isSyncEnabled() || isGlobalPauseActive(*platform_.defaults)) return finish();
-    // A change that did not reach the cloud goes out again, dated when it was made, so that a
-    // newer list from another Mac still wins over it.
+    if (!isSyncAllowed()) return finish();
+    // A change that did not reach the cloud goes out again as the list is now, dated by the
+    // latest change it carries, so that a newer list from another Mac still wins over it.
     links_.syncManager().retryPendingPush(NimbrelCloudSyncManager::blacklistPushKey, [this](Date changedAt) {
-        links_.syncManager().saveBlacklistPayload(payloadOfKeys(changedAt));
+        const auto madeWhileOff = unsentChanges().dateOf(NimbrelCloudSyncManager::blacklistPushKey);
+        links_.syncManager().saveBlacklistPayload(payloadOfKeys(std::max(changedAt, madeWhileOff.value_or(changedAt))));
     });
     std::weak_ptr<BlacklistStore> weak = weak_from_this();
     links_.syncManager().fetchBlacklistPayload([weak, finish](std::optional<NimbrelCloudBlacklistPayload> payload) {
@@ -157,12 +169,20 @@ void BlacklistStore::applyCloudPayload(const NimbrelCloudBlacklistPayload& paylo
     if (unsent && *unsent > payload.updatedAt) return;
     std::set<QString> pulled(payload.blacklistedAppKeys.begin(), payload.blacklistedAppKeys.end());
     if (composedKeys(pulled) == composedKeys(blacklistedAppKeys_.get())) return;
+    // So is one made while sync could not run, over an older copy and over this Mac's own copy of
+    // its second, which is from before it; another Mac's copy of that second may be later, and
+    // wins. A change that gave way can win nothing more.
+    const bool own = links_.syncManager().isOwnBlacklistCopy(payload);
+    const auto madeWhileOff = unsentChanges().dateOf(NimbrelCloudSyncManager::blacklistPushKey);
+    if (madeWhileOff && !isNewerCloudCopy(payload.updatedAt, *madeWhileOff, [own] { return !own; })) return;
+    unsentChanges().remove(NimbrelCloudSyncManager::blacklistPushKey);
     applyingCloudPayload_ = true;
     blacklistedAppKeys_.set(std::move(pulled));
     save();
     applyingCloudPayload_ = false;
-    recordNimbrelActivity(platform_, NimbrelActivityType::blacklist, QStringLiteral("Blacklist Synced From iCloud"),
-                          QStringLiteral("Blacklisted apps were updated from another device."));
+    if (!own)
+        recordNimbrelActivity(platform_, NimbrelActivityType::blacklist, QStringLiteral("Blacklist Synced From iCloud"),
+                              QStringLiteral("Blacklisted apps were updated from another device."));
 }
 
 void BlacklistStore::reloadInstalledApps() {

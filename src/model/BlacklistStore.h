@@ -5,6 +5,7 @@
 #include "model/StoreSyncLinks.h"
 #include "platform/Date.h"
 #include "platform/Published.h"
+#include "sync/CloudPendingChanges.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,9 @@ class BlacklistStore : public std::enable_shared_from_this<BlacklistStore> {
   public:
     static inline const QString defaultsKey = QStringLiteral("Nimbrel.blacklistedApplications");
     static inline const QString refreshTokenKey = QStringLiteral("Nimbrel.blacklistedApplications.refreshToken");
+    // The date of a change made while sync was off or paused, which is never sent: a pull keeps it
+    // over this Mac's own older copy (under the sync manager's blacklist push key).
+    static inline const QString unsentChangesKey = QStringLiteral("Nimbrel.blacklist.unsentChanges");
 
     // Builds a store and runs its start-up: load the keys, take the cached scan or start
     // one, pull, then start the later pulls' triggers (CloudKit availability, every 60 s).
@@ -67,6 +71,8 @@ class BlacklistStore : public std::enable_shared_from_this<BlacklistStore> {
     void loadInstalledAppsTask();
     // The keys as they are now, as a change made at `changedAt`.
     NimbrelCloudBlacklistPayload payloadOfKeys(Date changedAt) const;
+    bool isSyncAllowed() const;
+    CloudPendingChanges unsentChanges() const;
 
     Platform& platform_;
     StoreSyncLinks links_;

@@ -302,7 +302,7 @@ void NimbrelRulesStore::deleteRule(const NimbrelRule& rule) {
     if (!applyingCloudPayload_) {
         // Remembered until its tombstone is in the cloud, so no pull brings the rule back.
         pendingDeletions().add(rule.id.toString(), now());
-        unsentChanges().forget(rule.id.toString());
+        unsentChanges().forgetObject(rule.id.toString());
         startRuleSyncTaskIfEnabled(rule,
                                    [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRuleTombstone(r); });
     }

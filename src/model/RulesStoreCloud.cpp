@@ -140,11 +140,12 @@ void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {
     coding.heldIsUnsent = [unsent = unsentChanges()](const NimbrelRule& held) {
         return unsent.holds(held.id.toString(), held.updatedAt);
     };
-    coding.ownDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform_);
+    coding.isOwnCopy = links_.syncManager().ownCopyTest();
     // Rules deleted here whose tombstones are still on their way stay deleted.
     CloudMergeChanges<NimbrelRule> changes = mergeCloudChanges(
         rules_.get(), pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords_, coding);
     if (changes.empty()) return;
+    forgetChangesOfLostCopies(unsentChanges(), rules_.get(), changes);
 
     applyingCloudPayload_ = true;
     // As a save does: only the changed rules are encoded again, and the tap lookup and the
@@ -157,8 +158,9 @@ void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {
         arrangeRules(std::get<RuleListArrangement>(merge));
     save();
     applyingCloudPayload_ = false;
-    record(NimbrelActivityType::rule, QStringLiteral("Rules Synced From iCloud"),
-           QStringLiteral("Rules were updated from another device."));
+    if (changes.fromAnotherMac)
+        record(NimbrelActivityType::rule, QStringLiteral("Rules Synced From iCloud"),
+               QStringLiteral("Rules were updated from another device."));
 }
 
 void NimbrelRulesStore::startCloudPullTriggers() {

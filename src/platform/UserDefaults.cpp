@@ -139,6 +139,13 @@ void InMemoryUserDefaults::remove(const QString& key) {
     if (values_.remove(key) > 0) notify(key);
 }
 
+QStringList keysStartingWith(const QVariantMap& values, const QString& prefix) {
+    QStringList out;
+    for (auto it = values.lowerBound(prefix); it != values.cend() && it.key().startsWith(prefix); ++it)
+        out << it.key();
+    return out;
+}
+
 QStringList InMemoryUserDefaults::keys() const {
     return values_.keys();
 }

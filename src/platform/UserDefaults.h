@@ -30,6 +30,8 @@ class UserDefaults {
     virtual void set(const QString& key, const QVariant& value) = 0;
     virtual void remove(const QString& key) = 0;
     virtual QStringList keys() const = 0;
+    // The keys that begin with `prefix`, in order; costs what they are, not every key.
+    virtual QStringList keysStartingWith(const QString& prefix) const = 0;
     // Whether everything written so far is safely stored.
     virtual bool synchronize() = 0;
 
@@ -79,6 +81,9 @@ class UserDefaults {
 // never under ==.
 bool sameStoredValue(const QVariant& a, const QVariant& b);
 
+// The keys of `values` that begin with `prefix`, in order.
+QStringList keysStartingWith(const QVariantMap& values, const QString& prefix);
+
 // Values only in memory; for tests and the scenario runner.
 class InMemoryUserDefaults : public UserDefaults {
   public:
@@ -86,6 +91,9 @@ class InMemoryUserDefaults : public UserDefaults {
     void set(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
     QStringList keys() const override;
+    QStringList keysStartingWith(const QString& prefix) const override {
+        return nimbrel::keysStartingWith(values_, prefix);
+    }
     bool synchronize() override { return !failSynchronize_; }
     ObserverToken observe(const QString& key, std::function<void()> onChange) override;
 

@@ -186,7 +186,7 @@ void SessionsCloudSync::pushSessionTombstone(const Uuid& id) {
     const QString objectID = id.toString();
     const Date deletedAt = core_->now();
     core_->pendingDeletions().add(objectID, deletedAt);
-    core_->unsentChanges().forget(objectID);
+    core_->unsentChanges().forgetObject(objectID);
     if (!core_->gateIsOpen()) return; // goes out with the next pull that passes the gate
     core_->later([weak = std::weak_ptr<Core>(core_), objectID, deletedAt] {
         if (auto core = weak.lock()) core->pushTombstone(objectID, deletedAt);
@@ -221,13 +221,17 @@ void SessionsCloudSync::Core::apply(const CloudPull& pull) {
     coding.heldIsUnsent = [unsent = unsentChanges()](const NimbrelSession& kept) {
         return unsent.holds(kept.id.toString(), kept.updatedAt);
     };
-    coding.ownDeviceID = NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(platform);
-    std::optional<std::vector<NimbrelSession>> merged = mergeCloudPull(
-        held->sessions().get(), pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords, coding);
-    if (!merged) return;
-    held->replaceSessionsFromCloud(std::move(*merged));
-    recordNimbrelActivity(platform, NimbrelActivityType::session, QStringLiteral("Sessions Synced From iCloud"),
-                          QStringLiteral("Sessions were updated from another device."));
+    coding.isOwnCopy = links.syncManager().ownCopyTest();
+    const std::vector<NimbrelSession>& sessions = held->sessions().get();
+    CloudMergeChanges<NimbrelSession> changes =
+        mergeCloudChanges(sessions, pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords, coding);
+    if (changes.empty()) return;
+    forgetChangesOfLostCopies(unsentChanges(), sessions, changes);
+    const bool fromAnotherMac = changes.fromAnotherMac;
+    held->replaceSessionsFromCloud(std::move(changes).appliedTo(sessions));
+    if (fromAnotherMac)
+        recordNimbrelActivity(platform, NimbrelActivityType::session, QStringLiteral("Sessions Synced From iCloud"),
+                              QStringLiteral("Sessions were updated from another device."));
 }
 
 } // namespace nimbrel

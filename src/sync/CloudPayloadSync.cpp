@@ -81,6 +81,7 @@ void NimbrelCloudSyncManager::savePayloadRecord(const NimbrelCloudPayloadRecord&
         if (auto self = weak.lock())
             self->addToSyncRegistry(payload.objectID, payloadListName(payload.payloadType), std::move(added));
     };
+    spec.saved = rememberOwnCopy(pushKey(payload.payloadType, payload.objectID), payload.updatedAt);
     spec.failureTitle = texts.syncFailed;
     spec.success = std::pair{texts.type, std::pair{texts.synced, texts.syncedMessage}};
     spec.kept = std::pair{texts.kept, texts.keptMessage};

@@ -93,6 +93,9 @@ struct NimbrelCloudBlacklistPayload {
     Date updatedAt;
     QString sourceDeviceID;
     qint64 schemaVersion = 1;
+    // Not one of the fields: the server's change tag of the record it was read from (empty for
+    // one made here), by which a pull knows a copy this Mac saved.
+    QString recordChangeTag = {};
 
     QJsonObject toJson() const;
     static NimbrelCloudBlacklistPayload fromJson(const json::Reader& reader);

@@ -4,33 +4,34 @@
 
 namespace nimbrel {
 
+CloudPendingChanges::CloudPendingChanges(UserDefaults& defaults, QString key)
+    : defaults_(defaults), prefix_(key + QLatin1Char('.')) {
+    const std::optional<QVariantMap> stored = defaults_.dictionaryValue(key);
+    if (!stored) return;
+    // An entry noted since in its own value is the newer one.
+    for (auto it = stored->cbegin(); it != stored->cend(); ++it)
+        if (it.value().typeId() == QMetaType::fromType<Date>().id() && !defaults_.contains(entryKey(it.key())))
+            defaults_.set(entryKey(it.key()), it.value());
+    defaults_.remove(key);
+}
+
 std::map<QString, Date> CloudPendingChanges::entries() const {
     std::map<QString, Date> out;
-    const QVariantMap stored = defaults_.dictionaryValue(key_).value_or(QVariantMap());
-    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-        if (it.value().typeId() == QMetaType::fromType<Date>().id()) out[it.key()] = it.value().value<Date>();
+    for (const QString& key : defaults_.keysStartingWith(prefix_))
+        if (auto date = defaults_.dateValue(key)) out[key.mid(prefix_.size())] = *date;
     return out;
 }
 
 std::optional<Date> CloudPendingChanges::dateOf(const QString& id) const {
-    const QVariant stored = defaults_.dictionaryValue(key_).value_or(QVariantMap()).value(id);
-    if (stored.typeId() != QMetaType::fromType<Date>().id()) return std::nullopt;
-    return stored.value<Date>();
+    return defaults_.dateValue(entryKey(id));
 }
 
 void CloudPendingChanges::add(const QString& id, Date changedAt) {
-    QVariantMap stored = defaults_.dictionaryValue(key_).value_or(QVariantMap());
-    stored.insert(id, QVariant::fromValue(changedAt));
-    defaults_.set(key_, stored);
+    defaults_.setDate(entryKey(id), changedAt);
 }
 
 void CloudPendingChanges::remove(const QString& id) {
-    QVariantMap stored = defaults_.dictionaryValue(key_).value_or(QVariantMap());
-    if (!stored.remove(id)) return;
-    if (stored.isEmpty())
-        defaults_.remove(key_);
-    else
-        defaults_.set(key_, stored);
+    if (defaults_.contains(entryKey(id))) defaults_.remove(entryKey(id));
 }
 
 } // namespace nimbrel

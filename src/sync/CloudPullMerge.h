@@ -8,6 +8,7 @@
 #include "platform/Uuid.h"
 #include "sync/CloudCopyOrder.h"
 #include "sync/CloudSyncManager.h"
+#include "sync/CloudUnsentChanges.h"
 
 #include <QHash>
 #include <QSet>
@@ -58,10 +59,10 @@ template <typename T> struct CloudMergeCoding : CloudMergeReporting {
     std::function<bool(const T& pulled, const T& held)> differs;
     // Whether a held copy carries a change the cloud lacks. None: the cloud holds every copy held here.
     std::function<bool(const T& held)> heldIsUnsent;
-    // The id this Mac's copies carry. Its own copy in the cloud of the same second as a held
-    // unsent change is from before that change and does not replace it; another Mac's copy of
-    // that second may be from after it, and wins as every differing copy of the same second does.
-    QString ownDeviceID;
+    // Whether a record is a copy this Mac saved. Its own copy in the cloud of the same second as a
+    // held unsent change is from before that change and does not replace it; another Mac's copy
+    // of that second may be from after it, and wins as every differing copy of the same second does.
+    std::function<bool(const NimbrelCloudPayloadRecord&)> isOwnCopy;
 };
 
 // The ids the pull finds deleted: its tombstones, every id the registry lists among the deletions
@@ -75,6 +76,8 @@ template <typename T> struct CloudMergeChanges {
     std::vector<size_t> deleted;  // positions in the held list, ascending
     std::map<size_t, T> replaced; // position in the held list (never a deleted one) -> newer copy
     std::vector<T> added;         // in the order the pull brought them
+    // Some change came from another Mac, not only this Mac's own copies coming back.
+    bool fromAnotherMac = false;
 
     bool empty() const { return deleted.empty() && replaced.empty() && added.empty(); }
     // The merged list: the held objects that stay, in their order, each replaced by its newer
@@ -117,12 +120,17 @@ CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPu
         auto newer = changes.replaced.find(at);
         return newer == changes.replaced.end() ? held[at] : newer->second;
     };
-    const bool knowsOwnCopies = coding.heldIsUnsent && !coding.ownDeviceID.isEmpty() &&
-                                coding.ownDeviceID != kUnknownDeviceID;
     auto heldIsNewer = [&](size_t at, const NimbrelCloudPayloadRecord& pulled) {
-        return knowsOwnCopies && pulled.sourceDeviceID == coding.ownDeviceID && at < held.size() &&
-               !changes.replaced.count(at) && coding.heldIsUnsent(held[at]);
+        return coding.heldIsUnsent && coding.isOwnCopy && coding.heldIsUnsent(held[at]) && coding.isOwnCopy(pulled);
     };
+    // Records come newest first: a copy this pull took gives way only to a later second.
+    auto takenInThisPull = [&](size_t at) { return at >= held.size() || changes.replaced.count(at) > 0; };
+    auto replaces = [&](size_t at, const T& pulled, const NimbrelCloudPayloadRecord& record) {
+        if (takenInThisPull(at)) return wholeSecond(pulled.updatedAt) > wholeSecond(current(at).updatedAt);
+        return isNewerCloudCopy(pulled.updatedAt, current(at).updatedAt,
+                                [&] { return coding.differs(pulled, current(at)) && !heldIsNewer(at, record); });
+    };
+    changes.fromAnotherMac = !changes.deleted.empty();
 
     // The keys a worker read: an entry of the memory it read holds, whatever merged since, unless
     // the memory was cleared since (the list was replaced by other means).
@@ -148,11 +156,13 @@ CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPu
         // A record filed under another id must not bring back an object deleted in this pull.
         if (deleted.contains(pulled.id)) continue;
         auto at = position.constFind(pulled.id);
+        const auto fromAnotherMac = [&] { return !coding.isOwnCopy || !coding.isOwnCopy(record); };
         if (at == position.cend()) {
+            changes.fromAnotherMac = changes.fromAnotherMac || fromAnotherMac();
             at = position.insert(pulled.id, held.size() + changes.added.size());
             changes.added.push_back(std::move(pulled));
-        } else if (isNewerCloudCopy(pulled.updatedAt, current(*at).updatedAt,
-                                    [&] { return coding.differs(pulled, current(*at)) && !heldIsNewer(*at, record); })) {
+        } else if (replaces(*at, pulled, record)) {
+            changes.fromAnotherMac = changes.fromAnotherMac || fromAnotherMac();
             if (*at >= held.size())
                 changes.added[*at - held.size()] = std::move(pulled);
             else
@@ -164,14 +174,14 @@ CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPu
     return changes;
 }
 
-// `held` merged with the pull's records (newest first), or nullopt when nothing changes.
+// The held copies a pull replaced or deleted: the changes noted of them can win nothing any more.
 template <typename T>
-std::optional<std::vector<T>> mergeCloudPull(const std::vector<T>& held, const CloudPull& pull,
-                                             const CloudDeletedIDs& deleted, CloudMergeMemory& memory,
-                                             const CloudMergeCoding<T>& coding) {
-    CloudMergeChanges<T> changes = mergeCloudChanges(held, pull, deleted, memory, coding);
-    if (changes.empty()) return std::nullopt;
-    return std::move(changes).appliedTo(held);
+void forgetChangesOfLostCopies(CloudUnsentChanges unsent, const std::vector<T>& held,
+                               const CloudMergeChanges<T>& changes) {
+    for (const size_t at : changes.deleted)
+        unsent.forgetObject(held[at].id.toString());
+    for (const auto& [at, copy] : changes.replaced)
+        unsent.forgetObject(held[at].id.toString());
 }
 
 } // namespace nimbrel

@@ -50,7 +50,9 @@ CloudResult<CloudRecord> NimbrelCloudBlacklistPayload::makeRecord() const {
 
 std::optional<NimbrelCloudBlacklistPayload> NimbrelCloudBlacklistPayload::fromRecord(const CloudRecord& record) {
     auto json = record.bytes(kPayload);
-    return json ? decode(*json) : std::nullopt;
+    auto read = json ? decode(*json) : std::nullopt;
+    if (read) read->recordChangeTag = record.recordChangeTag();
+    return read;
 }
 
 CloudRecordID NimbrelCloudDeviceRecord::recordID(const QString& deviceID) {

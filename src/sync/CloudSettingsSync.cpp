@@ -1,6 +1,7 @@
 #include "sync/CloudSyncManager.h"
 
 #include "platform/Log.h"
+#include "sync/CloudCopyOrder.h"
 
 // The settings and the blacklist: one record each, overwritten by every Mac.
 
@@ -27,7 +28,9 @@ void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPa
         std::pair{NimbrelActivityType::blacklist, std::pair{QStringLiteral("Blacklist Synced"),
                                                             QStringLiteral("Blacklisted apps were synced to iCloud.")}},
         std::pair{QStringLiteral("Blacklist Sync Skipped"),
-                  QStringLiteral("iCloud holds a newer blacklist from another device, so it was kept.")}};
+                  QStringLiteral("iCloud holds a newer blacklist from another device, so it was kept.")},
+        // Its JSON carries the date to the second.
+        rememberOwnCopy(blacklistPushKey, Date{wholeSecond(payload.updatedAt)})};
     pushObject(blacklistPushKey, payload.updatedAt, std::move(spec), std::move(done));
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Scheduler.h"
 #include "platform/SharedInstance.h"
 #include "sync/CloudKitStatusProvider.h"
+#include "sync/DeviceIdentity.h"
 
 namespace nimbrel {
 
@@ -182,10 +183,6 @@ void NimbrelCloudSyncManager::fetchRecordsInChunks(std::vector<CloudRecordID> id
 }
 
 void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
-    if (!syncEnabled_)
-        return later([done] {
-            if (done) done(SaveOutcome::skippedSyncOff);
-        });
     waitForAccountStatus([self = shared_from_this(), spec = std::move(spec), done](bool available) {
         if (!available) {
             if (done) done(SaveOutcome::skippedAccount);
@@ -200,6 +197,7 @@ void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
         if (!made.ok()) return failed(made.error());
         self->mergeSave(made.value(), spec.rules, [self, spec, done, failed](CloudMergedSave saved) {
             if (!saved.result.ok()) return failed(saved.result.error());
+            if (spec.saved && !saved.keptNewerServerCopy) spec.saved(saved.result.value());
             auto finish = [self, spec, done, failed,
                            kept = saved.keptNewerServerCopy](std::optional<CloudError> error) {
                 if (error) return failed(*error);
@@ -226,6 +224,12 @@ void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
 
 void NimbrelCloudSyncManager::pushObject(const QString& key, std::optional<Date> changedAt, SaveSpec spec,
                                          SaveDone done) {
+    // The gate is read as the change is handed in: a change made while sync runs is sent with the
+    // copy taken then, also when sync pauses or goes off while its push waits for its turn.
+    if (!syncEnabled_)
+        return later([done] {
+            if (done) done(SaveOutcome::skippedSyncOff);
+        });
     if (changedAt) markPendingPush(key, *changedAt);
     // A waiting push holds the manager weakly, so that it never keeps it alive.
     std::weak_ptr<NimbrelCloudSyncManager> weak = weak_from_this();
@@ -247,6 +251,44 @@ void NimbrelCloudSyncManager::pushObject(const QString& key, std::optional<Date>
 std::optional<CloudPendingChanges> NimbrelCloudSyncManager::pendingPushes() const {
     if (!platform_.defaults) return std::nullopt;
     return CloudPendingChanges(*platform_.defaults, pendingPushesKey);
+}
+
+std::optional<CloudOwnCopies> NimbrelCloudSyncManager::ownCopies() const {
+    if (!platform_.defaults) return std::nullopt;
+    return CloudOwnCopies(*platform_.defaults);
+}
+
+std::function<void(const CloudRecord&)> NimbrelCloudSyncManager::rememberOwnCopy(const QString& key, Date updatedAt) {
+    return [weak = weak_from_this(), key, updatedAt](const CloudRecord& saved) {
+        if (auto self = weak.lock())
+            if (auto copies = self->ownCopies()) copies->saved(key, saved.recordChangeTag(), updatedAt);
+    };
+}
+
+namespace {
+bool isOwnCopy(const std::optional<CloudOwnCopies>& copies, const std::optional<QString>& deviceID, const QString& key,
+               const QString& sourceDeviceID, const QString& changeTag, Date updatedAt) {
+    return (deviceID && *deviceID == sourceDeviceID) || (copies && copies->isOwn(key, changeTag, updatedAt));
+}
+} // namespace
+
+std::function<bool(const NimbrelCloudPayloadRecord&)> NimbrelCloudSyncManager::ownCopyTest() const {
+    return [copies = ownCopies(),
+            id = NimbrelDeviceIdentityProvider::storedDeviceID(platform_)](const NimbrelCloudPayloadRecord& record) {
+        return isOwnCopy(copies, id, pushKey(record.payloadType, record.objectID), record.sourceDeviceID,
+                         record.recordChangeTag, record.updatedAt);
+    };
+}
+
+bool NimbrelCloudSyncManager::isOwnBlacklistCopy(const NimbrelCloudBlacklistPayload& payload) const {
+    return isOwnCopy(ownCopies(), NimbrelDeviceIdentityProvider::storedDeviceID(platform_), blacklistPushKey,
+                     payload.sourceDeviceID, payload.recordChangeTag, payload.updatedAt);
+}
+
+void NimbrelCloudSyncManager::forgetObject(NimbrelCloudPayloadType type, const QString& objectID) {
+    const QString key = pushKey(type, objectID);
+    if (auto pending = pendingPushes()) pending->remove(key);
+    if (auto copies = ownCopies()) copies->forget(key);
 }
 
 QString NimbrelCloudSyncManager::pushKey(NimbrelCloudPayloadType type, const QString& objectID) {

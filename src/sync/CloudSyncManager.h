@@ -7,6 +7,7 @@
 #include "sync/CloudKnownListings.h"
 #include "sync/CloudMergeMemory.h"
 #include "sync/CloudObjectPushes.h"
+#include "sync/CloudOwnCopies.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudPendingChanges.h"
 #include "sync/CloudSyncState.h"
@@ -187,6 +188,15 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // object it no longer has (false) stops waiting.
     void retryPendingPushes(NimbrelCloudPayloadType type, const std::function<bool(const QString& objectID)>& push);
 
+    // Tells whether a pulled record is a copy this Mac saved: by the change tag its save came back
+    // with, else by this Mac's stored device id (read once, as the test is made, for a whole pull).
+    std::function<bool(const NimbrelCloudPayloadRecord&)> ownCopyTest() const;
+    // The same for the pulled blacklist.
+    bool isOwnBlacklistCopy(const NimbrelCloudBlacklistPayload& payload) const;
+    // An object replaced by another Mac's copy or deleted: its change waiting here and the memory
+    // of its own copy in the cloud can win nothing any more.
+    void forgetObject(NimbrelCloudPayloadType type, const QString& objectID);
+
     // Drops the work waiting inside the manager (for the account, a push's turn, a registry's
     // turn): each holds the manager, which would otherwise outlive its last user.
     void releasePendingWork();
@@ -205,6 +215,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
         std::optional<std::pair<NimbrelActivityType, std::pair<QString, QString>>> success;
         // Title and message of the info recorded when the cloud's newer copy was kept instead.
         std::optional<std::pair<QString, QString>> kept;
+        // Runs with the record as the cloud saved it (its change tag), before `afterSave`.
+        std::function<void(const CloudRecord&)> saved = {};
     };
 
     CloudDatabase* database();
@@ -228,6 +240,10 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     // one succeeds; without (a tombstone), its success ends the wait.
     void pushObject(const QString& key, std::optional<Date> changedAt, SaveSpec spec, SaveDone done);
     std::optional<CloudPendingChanges> pendingPushes() const;
+    std::optional<CloudOwnCopies> ownCopies() const;
+    // A save's `saved`: the copy saved under `key` is this Mac's own, known by its change tag and
+    // `updatedAt` as a pull reads it.
+    std::function<void(const CloudRecord&)> rememberOwnCopy(const QString& key, Date updatedAt);
     void fetchRecord(const CloudRecordID& id, CloudDatabase::RecordCompletion done);
     void saveRecord(const CloudRecord& record, CloudDatabase::RecordCompletion done);
     // The fetch shape of a single record: `read` tells whether it read as a value.

@@ -14,3 +14,12 @@ bool CloudUnsentChanges::holds(const QString& objectID, Date updatedAt) const {
 }
 
 } // namespace nimbrel
+
+namespace nimbrel {
+
+void CloudUnsentChanges::forgetObject(const QString& objectID) {
+    madeWhileOff_.remove(objectID);
+    sync_.forgetObject(type_, objectID);
+}
+
+} // namespace nimbrel

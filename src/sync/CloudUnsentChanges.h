@@ -18,7 +18,7 @@ class UserDefaults;
 // second, which a pull must therefore not take over it, across restarts too.
 class CloudUnsentChanges {
   public:
-    CloudUnsentChanges(UserDefaults& defaults, const QString& key, const NimbrelCloudSyncManager& sync,
+    CloudUnsentChanges(UserDefaults& defaults, const QString& key, NimbrelCloudSyncManager& sync,
                        NimbrelCloudPayloadType type)
         : madeWhileOff_(defaults, key), sync_(sync), type_(type) {}
 
@@ -26,12 +26,14 @@ class CloudUnsentChanges {
     void madeWhileOff(const QString& objectID, Date changedAt) { madeWhileOff_.add(objectID, changedAt); }
     // The object's latest change goes out, or the object is gone.
     void forget(const QString& objectID) { madeWhileOff_.remove(objectID); }
+    // The held copy gave way to the cloud's, or the object was deleted: no change of it waits.
+    void forgetObject(const QString& objectID);
     // Whether the held copy of `objectID` dated `updatedAt` carries a change the cloud lacks.
     bool holds(const QString& objectID, Date updatedAt) const;
 
   private:
     CloudPendingChanges madeWhileOff_;
-    const NimbrelCloudSyncManager& sync_;
+    NimbrelCloudSyncManager& sync_;
     NimbrelCloudPayloadType type_;
 };
 

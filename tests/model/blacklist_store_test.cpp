@@ -89,21 +89,51 @@ TEST_F(BlacklistStoreTest, RemoveKeysTakesBothFormsOfTheAppKeyOnly) {
     EXPECT_EQ(storedKeys(), QStringList{QStringLiteral("<none>")}); // the caller saves
 }
 
-TEST_F(BlacklistStoreTest, PullReplacesADifferentSetWhateverItsDateAndPushesNothingBack) {
-    defaults.setStringArray(BlacklistStore::defaultsKey, {QStringLiteral("com.local")});
-    cloud.putBlacklist(payload({QStringLiteral("com.remote"), QStringLiteral("com.local")}, Date{1}));
-    auto store = makeStore(); // creation pulls
-    EXPECT_EQ(cloud.calls("fetch blacklist_primary"), 1);
-    EXPECT_EQ(store->blacklistedAppKeys().get(),
-              (std::set<QString>{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
-    EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("com.local"), QStringLiteral("com.remote")}));
-    ASSERT_NE(last(QStringLiteral("Blacklist Synced From iCloud")), nullptr);
-    EXPECT_EQ(typeOf(QStringLiteral("Blacklist Synced From iCloud")), QStringLiteral("blacklist"));
-    EXPECT_EQ(messageOf(QStringLiteral("Blacklist Synced From iCloud")),
-              QStringLiteral("Blacklisted apps were updated from another device."));
+// A pull takes a set that differs, whatever its date, and sends nothing back; a change made here
+// while paused keeps its place over this Mac's own copy from before it; only another Mac's set is
+// reported.
+TEST_F(BlacklistStoreTest, PullReplacesADifferentSetUnlessItIsThisMacsOwnCopyFromBeforeAPausedChange) {
+    setDeviceID(QStringLiteral("MAC-1"));
+    auto store = makeStore();
+    auto change = [&](std::set<QString> keys, bool paused) { // as the screen does; sync is off for a pause
+        setGlobalPause(paused);
+        syncEnabled = !paused;
+        store->setBlacklistedAppKeys(std::move(keys));
+        store->save();
+        store->pushToCloud();
+        setGlobalPause(false);
+        syncEnabled = true;
+    };
+    const struct {
+        const char* name;
+        double pausedAfter; // this Mac sent {com.a}; this long after, paused, it added com.paused (< 0: never)
+        int keychainRead;
+        QStringList otherMac; // another Mac's set put in the cloud then, dated `otherAt` from then
+        double otherAt;
+        QStringList expected;
+    } cases[] = {
+        {"another Mac's older set", -1, errSecSuccess, {"com.a", "com.remote"}, -10, {"com.a", "com.remote"}},
+        {"this Mac's own older copy", 5, errSecSuccess, {}, 0, {"com.a", "com.paused"}},
+        {"own copy of that second, id unreadable", 0.2, errSecInteractionNotAllowed, {}, 0, {"com.a", "com.paused"}},
+        {"another Mac's later copy", 5, errSecSuccess, {"com.remote"}, 1, {"com.remote"}},
+    };
+    for (const auto& c : cases) {
+        keychain.setReadStatus(c.keychainRead);
+        change({"com.a"}, false);
+        scheduler.advance(std::abs(c.pausedAfter));
+        if (c.pausedAfter >= 0) change({"com.a", "com.paused"}, true);
+        if (!c.otherMac.isEmpty()) cloud.putBlacklist(payload(c.otherMac, scheduler.now().addingSeconds(c.otherAt)));
+        activities.clear();
+        const int saves = cloud.saves("blacklist_");
+        store->pullFromCloud();
+        scheduler.advance(1);
+        EXPECT_EQ(storedKeys(), c.expected) << c.name;
+        EXPECT_EQ(count("Blacklist Synced From iCloud"), int(c.expected.contains("com.remote"))) << c.name;
+        EXPECT_EQ(cloud.saves("blacklist_"), saves) << c.name;
+    }
+    EXPECT_EQ(typeOf("Blacklist Synced From iCloud"), "blacklist");
+    EXPECT_EQ(messageOf("Blacklist Synced From iCloud"), "Blacklisted apps were updated from another device.");
     EXPECT_FALSE(store->isApplyingCloudBlacklistPayload());
-    scheduler.advance(1);
-    EXPECT_EQ(cloud.saves("blacklist_"), 0);
 }
 
 TEST_F(BlacklistStoreTest, PullOfTheSameKeysInAnotherOrderChangesNothing) {

@@ -13,9 +13,13 @@ namespace {
 
 class RulesStoreEditingTest : public testing::RulesStoreFixture {
   protected:
-    // The stored {id: date of the deletion} of rules whose tombstones have not reached the cloud.
-    QVariantMap storedPendingDeletions() const {
-        return defaults.dictionaryValue(NimbrelRulesStore::pendingDeletionsKey).value_or(QVariantMap());
+    // The ids of the rules whose tombstones have not reached the cloud, as the defaults keep them.
+    QStringList storedPendingDeletions() {
+        QStringList ids;
+        for (const auto& [id, deletedAt] :
+             CloudPendingChanges(defaults, NimbrelRulesStore::pendingDeletionsKey).entries())
+            ids << id;
+        return ids;
     }
     std::set<QString> tombstonedIDs() {
         std::set<QString> ids;
@@ -246,13 +250,13 @@ TEST_F(RulesStoreEditingTest, ADeletionWhileTheAccountIsUnavailableStaysStoredUn
     store->deleteRule(r);
     scheduler.advance(120); // the deletion and two pulls try to send the tombstone
     EXPECT_TRUE(tombstonedIDs().empty());
-    EXPECT_EQ(storedPendingDeletions().keys(), QStringList{r.id.toString()});
+    EXPECT_EQ(storedPendingDeletions(), QStringList{r.id.toString()});
 
     // A restart keeps it too; once the account is back, the tombstone goes out and only then
     // is the deletion forgotten.
     store.reset();
     store = makeStore();
-    EXPECT_EQ(storedPendingDeletions().keys(), QStringList{r.id.toString()});
+    EXPECT_EQ(storedPendingDeletions(), QStringList{r.id.toString()});
     status->status.set(NimbrelCloudKitAccountStatus::available());
     // A sync registry written anew meanwhile lists the deletion, so that no new Mac shows the rule.
     cloud.damage("sync_registry");

@@ -84,6 +84,24 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
         return std::pair{std::vector{copyRecord}, std::vector<NimbrelCloudTombstone>{}};
     };
 
+    // B renamed and pushed (the cloud's copy is then this Mac's own, whatever id it carries), then
+    // renamed again in the same second while paused; the cloud's copy as a pull reads it.
+    auto pushedThenRenamedWhilePaused = [&](const QString& pushed, const QString& paused) {
+        renameB(pushed.toUtf8().constData());
+        scheduler.advance(0);
+        setPause(true);
+        renameB(paused.toUtf8().constData());
+        setPause(false);
+        for (const NimbrelCloudPayloadRecord& r : cloud.payloads(Type::session))
+            if (r.objectID == b.id.toString()) return r;
+        ADD_FAILURE() << "B is not in the cloud";
+        return NimbrelCloudPayloadRecord{};
+    };
+    auto only = [](std::vector<NimbrelCloudPayloadRecord> records) {
+        return std::pair{std::move(records), std::vector<NimbrelCloudTombstone>{}};
+    };
+    const int unreadable = -25308; // a locked keychain, without a prompt
+
     struct Case {
         const char* name;
         std::function<std::pair<std::vector<NimbrelCloudPayloadRecord>, std::vector<NimbrelCloudTombstone>>()> pull;
@@ -155,6 +173,46 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              renameB("B paused again");
              setPause(false);
              return cloudCopyOfB(false);
+         },
+         {"Z pinned", "B", "C"},
+         true},
+        {"this Mac's own copy of the same second, with the keychain unreadable",
+         [&] {
+             simulated.keychain().setReadStatus(unreadable);
+             return only({pushedThenRenamedWhilePaused("B pushed", "B paused, no id")});
+         },
+         {"Z pinned", "B paused, no id", "C"},
+         false},
+        {"this Mac's own copy of the same second, pushed before its id was stored",
+         [&] {
+             simulated.keychain().setReadStatus(0);
+             simulated.keychain().remove(NimbrelDeviceIdentityProvider::keychainService,
+                                         NimbrelDeviceIdentityProvider::keychainAccount);
+             const NimbrelCloudPayloadRecord own = pushedThenRenamedWhilePaused("B pushed first", "B paused, id new");
+             NimbrelDeviceIdentityProvider(platform).loadOrCreateDeviceID();
+             return only({own});
+         },
+         {"Z pinned", "B paused, id new", "C"},
+         false},
+        {"two records of B in one pull, the first another Mac's of the same second",
+         [&] {
+             const NimbrelCloudPayloadRecord own = pushedThenRenamedWhilePaused("B pushed again", "B paused again");
+             NimbrelSession elsewhere = b;
+             elsewhere.name = "B elsewhere";
+             elsewhere.updatedAt = store->sessions().get()[1].updatedAt;
+             return only({record(elsewhere), own});
+         },
+         {"Z pinned", "B elsewhere", "C"},
+         true},
+        {"another Mac's \"unknown-device\" copy of the same second, with the keychain unreadable",
+         [&] {
+             simulated.keychain().setReadStatus(unreadable);
+             setPause(true);
+             renameB("B paused once more");
+             setPause(false);
+             auto [records, none] = cloudCopyOfB(false);
+             records[0].sourceDeviceID = kUnknownDeviceID;
+             return only(records);
          },
          {"Z pinned", "B", "C"},
          true},
@@ -243,7 +301,7 @@ TEST_F(SessionsCloudSyncTest, ChangesGoOutThroughTheGateAndDeletionsWaitForIt) {
     scheduler.advance(60);
     EXPECT_EQ(cloud.tombstones(Type::session).size(), 2u);
     EXPECT_EQ(names(), QStringList{"Quiet"}) << "the pull did not bring it back";
-    EXPECT_TRUE(defaults.dictionaryValue(SessionsCloudSync::pendingDeletionsKey).value_or(QVariantMap()).isEmpty());
+    EXPECT_TRUE(CloudPendingChanges(defaults, SessionsCloudSync::pendingDeletionsKey).entries().empty());
 
     // A session sent while the sync registry could not be written is listed when it is written anew.
     simulated.cloud().failNext(

@@ -73,7 +73,9 @@ TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndWaitsUntilAPushOfItsObjectS
         EXPECT_FALSE(cloud.listed("payloadIDs_rule").contains(c.id));
 
         // Kept in the defaults, so a restart does not forget it.
-        EXPECT_TRUE(env.defaults.dictionaryValue(NimbrelCloudSyncManager::pendingPushesKey)->contains("rule:" + c.id));
+        EXPECT_TRUE(CloudPendingChanges(env.defaults, NimbrelCloudSyncManager::pendingPushesKey)
+                        .dateOf("rule:" + c.id)
+                        .has_value());
         EXPECT_EQ(waiting(Type::session), QStringList{}) << "another kind's retry does not send it";
         EXPECT_EQ(waiting(Type::rule), QStringList{c.id});
         EXPECT_EQ(push(payload(c.id, Date{10})), SaveOutcome::saved);
@@ -85,7 +87,15 @@ TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndWaitsUntilAPushOfItsObjectS
     push(payload("R3", Date{10}));
     manager->retryPendingPushes(Type::rule, [](const QString&) { return false; });
     EXPECT_FALSE(manager->pendingPush("rule:R3").has_value());
-    EXPECT_FALSE(env.defaults.dictionaryValue(NimbrelCloudSyncManager::pendingPushesKey).has_value());
+    EXPECT_TRUE(env.defaults.keysStartingWith(NimbrelCloudSyncManager::pendingPushesKey).isEmpty());
+
+    // The note as one dictionary, as it was kept before, is read and taken over.
+    env.defaults.set(
+        NimbrelCloudSyncManager::pendingPushesKey,
+        QVariantMap{{"rule:R4", QVariant::fromValue(Date{10})}, {"rule:R5", QVariant::fromValue(Date{11})}});
+    EXPECT_EQ(manager->pendingPush("rule:R5"), Date{11});
+    EXPECT_EQ(waiting(Type::rule), (QStringList{"R4", "R5"}));
+    EXPECT_FALSE(env.defaults.contains(NimbrelCloudSyncManager::pendingPushesKey));
 }
 
 TEST_F(CloudPayloadSyncTest, PushesOfOneObjectGoInOrderAndANewerOneReplacesAWaitingOrFailedOne) {
@@ -375,6 +385,7 @@ TEST_F(CloudPayloadSyncTest, SettingsAndBlacklistRecords) {
     NimbrelCloudBlacklistPayload blacklist{{"com.a"}, Date{5}, "DEV", 1};
     await<SaveOutcome>([&](auto done) { manager->saveBlacklistPayload(blacklist, done); });
     EXPECT_EQ(activities.last(), QStringLiteral("Blacklist Synced: Blacklisted apps were synced to iCloud."));
+    blacklist.recordChangeTag = cloud.record("blacklist_primary")->recordChangeTag(); // read with the record
     EXPECT_EQ(await<std::optional<NimbrelCloudBlacklistPayload>>([&](auto d) { manager->fetchBlacklistPayload(d); }),
               blacklist);
     blacklist.updatedAt = Date{std::numeric_limits<double>::quiet_NaN()};

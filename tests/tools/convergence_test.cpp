@@ -1,11 +1,14 @@
-// Random edits, deletions, pauses, sync switches, offline spells, failed saves and fetches,
-// records a batch answers with errors of their own, damaged rows, restarts of the program and
-// pulls on two Macs over virtual time, then sync on everywhere and a few pull rounds. After every
-// step no deleted object may be back on a Mac that no longer held it; at the end both Macs must
-// hold the same copy of every rule, session and setting whose latest edit was made while sync
-// could run (and whose record was not damaged after it), that copy must be the latest edit, and
-// both must hold the cloud's blacklist. NIMBREL_CONVERGENCE_RUNS sets the number of runs (300 by default;
-// scripts/convergence runs more), NIMBREL_CONVERGENCE_SEED replays one run.
+// Random edits, deletions, pauses, sync switches, offline spells, a cloud that answers late (up to
+// 3 s), quick edits of one object with a pause or sync off inside their pushes' wait, failed saves
+// and fetches, records a batch answers with errors of their own, damaged rows, restarts of the
+// program and pulls on two Macs over virtual time, then sync on everywhere and a few pull rounds.
+// After every step no deleted object may be back on a Mac that no longer held it. At the end each
+// Mac holds, of every rule, session and the blacklist (whose record was not damaged since), the
+// last change made while sync could run, unless a later change of its own (not sent) or of the
+// other Mac replaced it; the settings hold their latest edit, and both Macs the cloud's blacklist
+// unless its last change was made while sync could not run.
+// NIMBREL_CONVERGENCE_RUNS sets the number of runs (300 by default; scripts/convergence runs more),
+// NIMBREL_CONVERGENCE_SEED replays one run.
 #include "TwoMacs.h"
 
 #include "model/BlacklistStore.h"
@@ -23,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -41,20 +45,44 @@ const QString kContainer = QStringLiteral("iCloud.com.nimbrel.app");
 // What the run did, as far as the outcome depends on it.
 struct Oracle {
     struct Edit {
-        QByteArray content; // the object after its latest edit, as the cloud would carry it
+        QByteArray content; // the object after the edit, as the cloud would carry it
         bool syncable;      // made while sync could run on its Mac
         QString madeOn;     // that Mac's name
         double second;      // the whole second it was made in
-        // The edit before it was the other Mac's, in the same second: the cloud's copy then wins
-        // on the Mac whose change was not sent, as every copy of the same second from another does.
-        bool tiedWithOtherMac;
+        double at;          // when it was made
     };
-    std::map<QString, Edit> latest; // "rule:<id>", "session:<id>"
+    std::map<QString, std::vector<Edit>> edits; // "rule:<id>", "session:<id>", "blacklist"
     std::set<QString> deleted;
-    // Objects whose record was damaged after their latest edit: no Mac sends them again.
+    // Objects whose record was damaged after their last edit made while sync could run (no Mac
+    // need send them again), and those edited just before a restart.
     std::set<QString> damaged;
     bool registryDamaged = false;
     std::optional<std::pair<NimbrelBehaviorMode, bool>> settings; // the latest settings event
+
+    // What `mac` may end with of an object: the last change made while sync could run, or the
+    // change of its own made after it (never sent), or a later change of the other Mac, or one the
+    // Mac of that last change made after it (its failed push sent again); a change not sent gives
+    // way to the other Mac's change of the same second. Empty: nothing to judge.
+    static std::vector<QByteArray> acceptable(const std::vector<Edit>& all, const QString& mac) {
+        auto last = std::find_if(all.rbegin(), all.rend(), [](const Edit& e) { return e.syncable; });
+        if (last == all.rend()) return {};
+        const Edit& synced = *last;
+        const Edit* base = &synced;
+        for (auto e = all.rbegin(); e != last; ++e)
+            if (e->madeOn == mac) {
+                base = &*e;
+                break;
+            }
+        std::vector<QByteArray> out{base->content};
+        const bool cloudWins = synced.madeOn != mac && synced.second == base->second;
+        if (base != &synced && cloudWins) out.push_back(synced.content);
+        for (const Edit& e : all) {
+            if (e.madeOn != mac && e.at > base->at) out.push_back(e.content);
+            // A push that failed is sent again with the object as it is then.
+            if (e.madeOn == synced.madeOn && e.at > synced.at) out.push_back(e.content);
+        }
+        return out;
+    }
 };
 
 class ConvergenceRun {
@@ -108,7 +136,7 @@ class ConvergenceRun {
 
     void step() {
         TwoMacs::Mac& mac = anyMac();
-        switch (pick(17)) {
+        switch (pick(19)) {
         case 0:
         case 1:
             addRule(mac);
@@ -147,6 +175,7 @@ class ConvergenceRun {
             failAFetch(mac);
             break;
         case 13:
+            forgetJudgingRecentEdits(mac);
             macs_.restart(mac);
             openBlacklist(mac);
             note(mac, "restart");
@@ -156,6 +185,13 @@ class ConvergenceRun {
             break;
         case 15:
             damageARow(mac);
+            break;
+        case 16:
+            mac.cloud().conditions().latency = pick(31) / 10.0;
+            note(mac, QStringLiteral("the cloud answers after %1 s").arg(mac.cloud().conditions().latency));
+            break;
+        case 17:
+            editTwiceThenCloseTheGate(mac);
             break;
         default:
             break;
@@ -219,13 +255,38 @@ class ConvergenceRun {
         note(mac, "damaged " + name);
     }
 
+    // Two changes of one object a tenth of a second apart, then, a moment later, a pause or sync
+    // switched off, while the second change's push may still wait behind the first's.
+    void editTwiceThenCloseTheGate(TwoMacs::Mac& mac) {
+        const int what = pick(3);
+        for (int i = 0; i < 2; ++i) {
+            what == 0 ? editRule(mac) : what == 1 ? addOrEditSession(mac, i > 0) : changeBlacklist(mac);
+            macs_.advance(0.1);
+        }
+        if (paused(mac) || !syncOn(mac)) return;
+        macs_.advance(pick(3) / 10.0);
+        if (pick(2)) return setPaused(mac, true);
+        mac.run([] { NimbrelSettingsStore::shared().setSyncEnabled(false); });
+        note(mac, "sync off");
+        const NimbrelBehaviorMode mode = mac.run([] { return NimbrelSettingsStore::shared().behaviorMode().get(); });
+        oracle_.settings = std::pair{mode, false};
+    }
+
+    // A program ended at once leaves its pushes under way to the cloud, which may still save them,
+    // and the sessions file keeps dates to the second: the pushes sent again after the restart
+    // may then find that copy newer. Objects edited in the seconds before are not judged.
+    void forgetJudgingRecentEdits(TwoMacs::Mac& mac) {
+        for (const auto& [id, all] : oracle_.edits)
+            if (all.back().madeOn == mac.name() && macs_.now().secondsSinceReferenceDate - all.back().at < 4)
+                oracle_.damaged.insert(id);
+    }
+
     void recordEdit(const QString& id, QByteArray content, TwoMacs::Mac& mac) {
-        const double second = std::floor(macs_.now().secondsSinceReferenceDate);
-        const auto before = oracle_.latest.find(id);
-        const bool tied = before != oracle_.latest.end() && before->second.madeOn != mac.name() &&
-                          before->second.second == second;
-        oracle_.latest[id] = {std::move(content), gateOpen(mac), mac.name(), second, tied};
-        oracle_.damaged.erase(id);
+        const Date now = macs_.now();
+        const bool syncable = gateOpen(mac);
+        oracle_.edits[id].push_back({std::move(content), syncable, mac.name(),
+                                     std::floor(now.secondsSinceReferenceDate), now.secondsSinceReferenceDate});
+        if (syncable) oracle_.damaged.erase(id); // its record is written anew
     }
     void addRule(TwoMacs::Mac& mac) {
         NimbrelRuleTrigger trigger{1, NimbrelRuleAppTarget{QStringLiteral("Mail"), std::nullopt, std::nullopt}};
@@ -240,6 +301,11 @@ class ConvergenceRun {
         auto rules = mac.run([] { return NimbrelRulesStore::shared().rules().get(); });
         if (rules.empty()) return addRule(mac);
         NimbrelRule r = rules[size_t(pick(int(rules.size())))];
+        // The second of two quick edits changes the rule the first changed.
+        for (const NimbrelRule& x : rules)
+            if (x.id == lastRule_ && macs_.now().secondsSince(lastRuleAt_) < 0.5) r = x;
+        lastRule_ = r.id;
+        lastRuleAt_ = macs_.now();
         r.name = QStringLiteral("edit %1 on %2").arg(++counter_).arg(mac.name());
         const NimbrelRule stored = mac.run([&] {
             NimbrelRulesStore::shared().updateRule(r);
@@ -258,11 +324,18 @@ class ConvergenceRun {
         note(mac, "delete rule " + r.id.toString().left(4));
         oracle_.deleted.insert("rule:" + r.id.toString());
     }
-    void addOrEditSession(TwoMacs::Mac& mac) {
+    void addOrEditSession(TwoMacs::Mac& mac, bool editTheLast = false) {
         auto sessions = mac.run([] { return NimbrelSessionsStore::shared().sessions().get(); });
         NimbrelSession s;
-        const bool edit = !sessions.empty() && pick(2);
-        if (edit) s = sessions[size_t(pick(int(sessions.size())))];
+        const bool edit = !sessions.empty() && (editTheLast || pick(2));
+        if (edit && editTheLast) {
+            for (const NimbrelSession& x : sessions)
+                if (x.id == lastSession_) s = x;
+            if (s.id != lastSession_) s = sessions.front();
+        } else if (edit) {
+            s = sessions[size_t(pick(int(sessions.size())))];
+        }
+        lastSession_ = s.id;
         s.name = QStringLiteral("session %1 on %2").arg(++counter_).arg(mac.name());
         s.scheduleWeekdays.clear(); // never active: only the list matters here
         const NimbrelSession stored = mac.run([&] {
@@ -300,6 +373,10 @@ class ConvergenceRun {
             store.pushToCloud();
         });
         note(mac, QStringLiteral("blacklist of %1").arg(keys.size()));
+        recordEdit(QStringLiteral("blacklist"), blacklistContent(keys), mac);
+    }
+    static QByteArray blacklistContent(const std::set<QString>& keys) {
+        return QStringList(keys.begin(), keys.end()).join(QLatin1Char(',')).toUtf8();
     }
     void togglePauseOrSync(TwoMacs::Mac& mac) {
         if (paused(mac) || pick(2)) return setPaused(mac, !paused(mac));
@@ -336,6 +413,7 @@ class ConvergenceRun {
             }
             if (!syncOn(*mac)) togglePauseOrSyncOn(*mac);
             mac->cloud().conditions().offline = false;
+            mac->cloud().conditions().latency = 0;
             mac->cloud().clearFailures(); // the network is well again
             macs_.advance(1);             // two Macs never change their settings at the very same instant
         }
@@ -410,26 +488,40 @@ class ConvergenceRun {
         for (const QString& id : oracle_.deleted)
             if (onA.count(id) || onB.count(id))
                 problems << QStringLiteral("deleted but back on %1: %2").arg(onA.count(id) ? "A" : "B", id);
-        for (const auto& [id, edit] : oracle_.latest) {
+        const auto judge = [&](const QString& id, const QString& mac, std::optional<QByteArray> held) {
+            const auto& all = oracle_.edits.at(id);
+            const std::vector<QByteArray> fine = Oracle::acceptable(all, mac);
+            if (fine.empty()) {
+                // Only changes made while sync could not run: the last one stays where it was made.
+                const auto& last = all.back();
+                if (last.madeOn == mac && held != last.content)
+                    problems
+                        << QStringLiteral("an edit made while sync could not run was undone on %1: %2").arg(mac, id);
+                return;
+            }
+            if (!held) {
+                problems << QStringLiteral("missing on %1: %2").arg(mac, id);
+            } else if (std::find(fine.begin(), fine.end(), *held) == fine.end()) {
+                problems << QStringLiteral("the last change made while sync could run was lost on %1: %2").arg(mac, id);
+            }
+        };
+        for (const auto& [id, all] : oracle_.edits) {
             if (oracle_.deleted.count(id) || oracle_.damaged.count(id)) continue;
-            if (!edit.syncable) {
-                if (edit.tiedWithOtherMac) continue;
-                // Never sent, and never undone by the cloud's older copy on the Mac that made it.
-                const auto& held = edit.madeOn == macs_.a().name() ? onA : onB;
-                const auto kept = held.find(id);
-                if (kept == held.end() || kept->second != edit.content)
-                    problems << QStringLiteral("an edit made while sync could not run was undone on %1: %2")
-                                    .arg(edit.madeOn, id);
+            if (id == QLatin1String("blacklist")) {
+                for (TwoMacs::Mac* mac : {&macs_.a(), &macs_.b()})
+                    judge(id, mac->name(), blacklistContent(mac->run([] {
+                              return BlacklistStore::shared().blacklistedAppKeys().get();
+                          })));
                 continue;
             }
-            auto a = onA.find(id);
-            auto b = onB.find(id);
-            if (a == onA.end() || b == onB.end()) {
-                problems << QStringLiteral("missing on %1: %2").arg(a == onA.end() ? "A" : "B", id);
-                continue;
+            for (const auto& [name, held] : {std::pair{macs_.a().name(), &onA}, std::pair{macs_.b().name(), &onB}}) {
+                const auto kept = held->find(id);
+                judge(id, name, kept == held->end() ? std::nullopt : std::optional<QByteArray>(kept->second));
             }
-            if (a->second != b->second) problems << "the Macs differ on " + id;
-            if (a->second != edit.content) problems << "the latest edit was lost: " + id;
+            const auto a = onA.find(id);
+            const auto b = onB.find(id);
+            if (all.back().syncable && a != onA.end() && b != onB.end() && a->second != b->second)
+                problems << "the Macs differ on " + id;
         }
         if (oracle_.settings && oracle_.settings->second) {
             for (TwoMacs::Mac* mac : {&macs_.a(), &macs_.b()}) {
@@ -446,8 +538,11 @@ class ConvergenceRun {
                 problems << QStringLiteral("the cloud's settings: %1 of %2")
                                 .arg(r.value().text("behaviorMode").value_or("none"))
                                 .arg(r.value().date("updatedAt")->secondsSince(kStart));
+        // A blacklist changed last while sync could not run is never sent: its Mac may differ.
+        const auto blacklist = oracle_.edits.find(QStringLiteral("blacklist"));
+        const bool lastUnsent = blacklist != oracle_.edits.end() && !blacklist->second.back().syncable;
         auto record = cloud.fetch(kContainer, {QStringLiteral("blacklist_primary")});
-        if (record.ok()) {
+        if (record.ok() && !lastUnsent) {
             const auto payload = NimbrelCloudBlacklistPayload::fromRecord(record.value());
             const QStringList keys = payload ? payload->blacklistedAppKeys : QStringList();
             const std::set<QString> cloudKeys(keys.begin(), keys.end());
@@ -467,6 +562,9 @@ class ConvergenceRun {
     QStringList trace_;
     Oracle oracle_;
     int counter_ = 0;
+    Uuid lastRule_;
+    Date lastRuleAt_;
+    Uuid lastSession_;
     std::map<QString, bool> savedSync_;
     // "<Mac> <id>" of deleted objects a Mac held at a step, of those it no longer held at a
     // later one, and of those found back.

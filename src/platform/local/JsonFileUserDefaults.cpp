@@ -221,6 +221,12 @@ QStringList JsonFileUserDefaults::keys() const {
     return values_.keys();
 }
 
+QStringList JsonFileUserDefaults::keysStartingWith(const QString& prefix) const {
+    for (const QString& key : QSet<QString>(pendingData_))
+        if (key.startsWith(prefix)) decodePendingData(key);
+    return nimbrel::keysStartingWith(values_, prefix);
+}
+
 bool JsonFileUserDefaults::synchronize() {
     if (!writable_) {
         write(); // says why nothing is saved

@@ -40,6 +40,7 @@ class JsonFileUserDefaults final : public UserDefaults {
     void set(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
     QStringList keys() const override;
+    QStringList keysStartingWith(const QString& prefix) const override;
     // Waits for the waiting changes to be written, and writes again if the last write
     // failed; true when the file holds every change.
     bool synchronize() override;
