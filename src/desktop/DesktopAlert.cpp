@@ -65,4 +65,8 @@ void DesktopAlert::answer(int index) {
     emit changed();
 }
 
+void DesktopAlert::cancel() {
+    if (const AlertRequest* shown = top()) answer(int(shown->buttons.indexOf(QStringLiteral("Cancel"))));
+}
+
 } // namespace nimbrel

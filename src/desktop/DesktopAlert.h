@@ -41,6 +41,8 @@ class DesktopAlert : public QObject {
 
     // A button of the alert on top, pressed.
     Q_INVOKABLE void answer(int index);
+    // Escape: presses the alert's "Cancel" button, where it has one.
+    Q_INVOKABLE void cancel();
 
   signals:
     void changed();

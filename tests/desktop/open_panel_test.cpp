@@ -185,11 +185,13 @@ TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
         Qt::Key key;     // after "XYZ"
         bool answered;   // else the key left it up, and Escape cancels it
         QString wallpaper;
+        int alertAnswer = 0; // the button the alert's key pressed
     } cases[] = {
         {"the chooser, Return", false, pictures + "Lake.jpg", Qt::Key_Return, true, "Lake.jpg"},
         {"the chooser, Enter", false, pictures + "Mountains.jpg", Qt::Key_Enter, true, "Mountains.jpg"},
         {"the chooser, Return with nothing chosen", false, "", Qt::Key_Return, false, "Mountains.jpg"},
         {"an alert, Return", true, "", Qt::Key_Return, true, "Mountains.jpg"},
+        {"an alert, Escape", true, "", Qt::Key_Escape, true, "Mountains.jpg", 1},
     };
     QString name = QStringLiteral("Deep Work");
     for (const auto& c : cases) {
@@ -205,7 +207,7 @@ TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
         if (c.alert) {
             EXPECT_EQ(
                 env.platform.alerts->runModal({QStringLiteral("Alert"), {}, AlertStyle::warning, {"OK", "Cancel"}}),
-                kAlertFirstButtonReturn);
+                kAlertFirstButtonReturn + c.alertAnswer);
         } else {
             testing::clickInEditor(*driver, QStringLiteral("wallpaperButton"));
         }

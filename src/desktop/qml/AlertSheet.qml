@@ -3,10 +3,10 @@ import Nimbrel.App
 import Nimbrel.Screens
 
 // The simulated Mac's modal alert (a DesktopAlert as `model`): the style's icon, the message,
-// the informative text and the buttons, the first the default (blue, and Return's). Two buttons
-// that fit stand side by side with the default on the right, others are stacked with the
-// default on top. While it is up it is modal: the whole item takes every click and the keys,
-// so nothing beneath it can be used.
+// the informative text and the buttons, the first the default (blue, and Return's; Escape presses
+// "Cancel" where there is one). Two buttons that fit stand side by side with the default on the
+// right, others are stacked with the default on top. While it is up it is modal: the whole item
+// takes every click and the keys, so nothing beneath it can be used.
 ModalLayer {
     id: sheet
     property QtObject model: null
@@ -26,6 +26,7 @@ ModalLayer {
     visible: model?.active ?? false
     Keys.onReturnPressed: sheet.model.answer(0)
     Keys.onEnterPressed: sheet.model.answer(0)
+    Keys.onEscapePressed: sheet.model.cancel()
 
     FontMetrics {
         id: metrics
