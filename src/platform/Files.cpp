@@ -80,11 +80,6 @@ bool injectedNameFault(NameStep step, const QString& name) {
     return error != 0;
 }
 
-bool nameExists(const QString& path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-}
-
 bool writeAll(int fd, const QByteArray& data) {
     const char* p = data.constData();
     qsizetype left = data.size();
@@ -581,6 +576,11 @@ std::optional<QString> keepAsideWith(const QString& realPath, const QStringList&
     std::optional<QString> kept = setAside(realPath, companionSuffixes, reason, true);
     if (kept) dropHalfSets(realPath, reason, companionSuffixes);
     return kept;
+}
+
+bool nameExists(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
 bool dropName(const QString& path) {

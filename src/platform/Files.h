@@ -174,6 +174,8 @@ std::optional<QString> copyAside(const QString& realPath, const QString& reason)
 // crash left without its file's is dropped once the file is kept whole. The fault above fails it too.
 std::optional<QString> keepAsideWith(const QString& realPath, const QStringList& companionSuffixes,
                                      const QString& reason);
+// Whether a name stands at `path`: a file, folder or link (followed or not, even dangling).
+bool nameExists(const QString& path);
 // Drops a name (unlink); true when it is gone, false with errno set when it stays.
 bool dropName(const QString& path);
 // For fault and kill tests: called before each name a keep-aside gives (by a link, or by a copy

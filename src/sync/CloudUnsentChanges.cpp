@@ -13,10 +13,6 @@ bool CloudUnsentChanges::holds(const QString& objectID, Date updatedAt) const {
            marks(sync_.pendingPush(NimbrelCloudSyncManager::pushKey(type_, objectID)));
 }
 
-} // namespace nimbrel
-
-namespace nimbrel {
-
 void CloudUnsentChanges::forgetObject(const QString& objectID) {
     madeWhileOff_.remove(objectID);
     sync_.forgetObject(type_, objectID);

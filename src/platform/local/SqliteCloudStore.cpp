@@ -315,10 +315,7 @@ bool SqliteCloudStore::setAside(const QString& problem) {
 bool SqliteCloudStore::dropStrays(CloudError* error) {
     const QString names[] = {path_ + QStringLiteral("-wal"), path_ + QStringLiteral("-shm")};
     const auto strayAtPath = [&] {
-        struct stat st {};
-        return !identityAtPath() && std::any_of(std::begin(names), std::end(names), [&](const QString& name) {
-            return ::lstat(QFile::encodeName(name).constData(), &st) == 0;
-        });
+        return !identityAtPath() && std::any_of(std::begin(names), std::end(names), nameExists);
     };
     if (!strayAtPath()) return true;
     // Held exclusively, so that no other call makes the file meanwhile.
