@@ -931,21 +931,29 @@ TEST_F(CloudDatabaseTest, ASetAsideKilledOrFailingAtAnyNameLosesNoSaveAndSharesN
 #endif
 
 TEST_F(CloudDatabaseTest, QuittingDropsTheWaitingCallsAndWaitsForNoLock) {
-    a.save(record("r", 1));
-    int answered = 0;
-    for (int i = 0; i < 3; ++i) // the first goes to the worker, two wait their turn
-        a.db.fetchRecord({"r"}, [&](CloudResult<CloudRecord>) { ++answered; });
-    QStringList lines;
-    const LogSink previous = setLogSink([&](const QString& line) { lines << line; });
-    a.service.shutDown();
-    a.db.fetchRecord({"r"}, [&](CloudResult<CloudRecord>) { ++answered; });
-    setLogSink(previous);
-    a.scheduler.advance(1);
-    EXPECT_EQ(answered, 1);
-    EXPECT_EQ(lines, QStringList{"NimbrelCloudDatabase: 2 cloud calls still waiting were dropped at quit"});
+    // The first save goes to the worker, two wait their turn; with a latency, or without.
+    for (const double latency : {0.0, 0.5}) {
+        Mac mac(dir.path() + QStringLiteral("/quit-%1.sqlite").arg(latency));
+        mac.service.conditions().latency = latency;
+        int answered = 0;
+        for (const char* name : {"s1", "s2", "s3"})
+            mac.db.saveRecord(record(name), [&](CloudResult<CloudRecord>) { ++answered; });
+        QStringList lines;
+        const LogSink previous = setLogSink([&](const QString& line) { lines << line; });
+        mac.service.shutDown();
+        mac.db.saveRecord(record("after"), [&](CloudResult<CloudRecord>) { ++answered; });
+        setLogSink(previous);
+        mac.scheduler.advance(1);
+        EXPECT_EQ(answered, 0) << "nothing answers a program that has quit";
+        EXPECT_TRUE(mac.service.readDirectly(kContainer, {"s1"}).ok()) << "what reached the file stays";
+        for (const char* name : {"s2", "s3", "after"})
+            EXPECT_FALSE(mac.service.readDirectly(kContainer, {name}).ok()) << name;
+        EXPECT_EQ(lines, QStringList{"NimbrelCloudDatabase: 2 cloud calls still waiting were dropped at quit"});
+    }
 
     // Another process holds the write lock; a store told to stop waiting gives up at once
     // instead of after its ten seconds.
+    a.save(record("r", 1));
     OtherProcess writer(a.service.path());
     ASSERT_TRUE(writer.run("BEGIN IMMEDIATE"));
     SqliteCloudStore store(a.service.path());

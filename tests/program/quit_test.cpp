@@ -192,5 +192,32 @@ TEST(QuitTest, APreferenceSetJustBeforeShutDownIsOnDiskAfterIt) {
               QStringLiteral("goodbye"));
 }
 
+// Cloud saves on their way at the end (one answered by the database and waiting out the
+// network's latency, one running or waiting): what reached the file stays, but nothing answers
+// the program and no later call is made, even while the loop still turns.
+TEST(QuitTest, CloudSavesOnTheirWayAtTheEndAreNeverAnswered) {
+    ensureApplication();
+    QTemporaryDir dir;
+    ProgramFacilities facilities(Locations::underRoot(dir.path()));
+    SqliteCloudService& cloud = facilities.simulated().cloud();
+    cloud.conditions().latency = 0.2;
+    const QString container = QStringLiteral("iCloud.com.nimbrel.app");
+    CloudDatabase& db = cloud.container(container)->privateCloudDatabase();
+    const auto record = [](const char* name) { return CloudRecord(QStringLiteral("NimbrelTest"), {name}); };
+    int answered = 0;
+    for (const char* name : {"first", "second"})
+        db.saveRecord(record(name), [&](CloudResult<CloudRecord>) { ++answered; });
+    // The second runs once the first's answer has come back from the database.
+    ASSERT_TRUE(spinUntil([&] { return cloud.readDirectly(container, {"second"}).ok(); }));
+
+    facilities.shutDown();
+    db.saveRecord(record("after"), [&](CloudResult<CloudRecord>) { ++answered; });
+    bool waited = false;
+    facilities.scheduler().after(0.3, [&] { waited = true; });
+    ASSERT_TRUE(spinUntil([&] { return waited; }));
+    EXPECT_EQ(answered, 0);
+    EXPECT_FALSE(cloud.readDirectly(container, {"after"}).ok());
+}
+
 } // namespace
 } // namespace nimbrel

@@ -35,7 +35,7 @@ struct SqliteCloudService::Queue {
         tellDamage();
     }
     void tellDamage() {
-        if (untoldDamage.isEmpty() || !damageHandler) return;
+        if (shutDown || untoldDamage.isEmpty() || !damageHandler) return;
         const QString problem = std::exchange(untoldDamage, QString());
         damageHandler(problem);
     }
@@ -190,7 +190,9 @@ bool SqliteCloudService::damageDirectly(const QString& container, const CloudRec
 }
 
 void SqliteCloudService::answerLater(std::function<void()> answer) {
-    scheduler_.after(conditions_.latency, std::move(answer));
+    scheduler_.after(conditions_.latency, [queue = std::weak_ptr(queue_), answer = std::move(answer)] {
+        if (auto q = queue.lock(); q && !q->shutDown) answer();
+    });
 }
 
 void SqliteCloudService::shutDown() {
@@ -222,12 +224,14 @@ void SqliteCloudService::submit(Work work) {
             scheduler.runInBackground([store, work = std::move(work), answer] { *answer = work(*store); },
                                       [&scheduler, weakQueue, store, answer, latency] {
                                           // The service is gone: the program is ending, nobody waits.
-                                          if (auto queue = weakQueue.lock())
-                                              queue->noticeDamage(*store);
-                                          else
-                                              return;
+                                          auto queue = weakQueue.lock();
+                                          if (!queue) return;
+                                          queue->noticeDamage(*store);
+                                          if (queue->shutDown) return;
                                           if (*latency > 0)
-                                              scheduler.after(*latency, *answer);
+                                              scheduler.after(*latency, [weakQueue, answer] {
+                                                  if (auto q = weakQueue.lock(); q && !q->shutDown) (*answer)();
+                                              });
                                           else
                                               (*answer)();
                                           next(scheduler, weakQueue, store, latency);

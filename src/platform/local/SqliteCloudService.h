@@ -47,7 +47,8 @@ class SqliteCloudService final : public CloudService {
 
     // The program is quitting: the calls still waiting are dropped, with a line in the log, later
     // ones are not made, and the one under way stops waiting for another process's lock, so
-    // that quitting waits a moment at most.
+    // that quitting waits a moment at most. What reached the file stays there, but no answer or
+    // damage notice comes back to the program any more.
     void shutDown();
 
     CloudConditions& conditions() { return conditions_; }
