@@ -3,11 +3,61 @@
 #include <QHashFunctions>
 
 #include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <random>
 
 namespace nimbrel {
 
+namespace {
+
+// The program never installs a source: its ids cost no lock.
+std::atomic<bool> sourceInstalled{false};
+std::mutex sourceMutex;
+UuidSource& installedSource() {
+    static UuidSource source;
+    return source;
+}
+
+} // namespace
+
 Uuid Uuid::random() {
-    return Uuid(QUuid::createUuid());
+    if (!sourceInstalled.load(std::memory_order_acquire)) return Uuid(QUuid::createUuid());
+    UuidSource source;
+    {
+        std::lock_guard lock(sourceMutex);
+        source = installedSource();
+    }
+    return source ? source() : Uuid(QUuid::createUuid());
+}
+
+UuidSource setUuidSourceForTesting(UuidSource source) {
+    std::lock_guard lock(sourceMutex);
+    sourceInstalled.store(bool(source), std::memory_order_release);
+    return std::exchange(installedSource(), std::move(source));
+}
+
+UuidSource seededUuidSource(quint64 seed) {
+    struct Draws {
+        std::mutex mutex;
+        std::mt19937_64 random;
+    };
+    auto draws = std::make_shared<Draws>();
+    draws->random.seed(seed);
+    return [draws] {
+        std::array<quint64, 2> words;
+        {
+            std::lock_guard lock(draws->mutex);
+            words = {draws->random(), draws->random()};
+        }
+        QByteArray bytes(16, Qt::Uninitialized);
+        for (int i = 0; i < 16; ++i)
+            bytes[i] = char(words[size_t(i / 8)] >> (8 * (i % 8)));
+        bytes[6] = char((bytes[6] & 0x0F) | 0x40); // version 4
+        bytes[8] = char((bytes[8] & 0x3F) | 0x80); // the RFC 4122 variant
+        return Uuid(QUuid::fromRfc4122(bytes));
+    };
 }
 
 namespace {
@@ -26,9 +76,8 @@ constexpr std::array<signed char, 128> kHexValue = [] {
 }();
 
 // Where each of the 32 digits stands in the 36-character form.
-constexpr std::array<unsigned char, 32> kDigitAt = {0,  1,  2,  3,  4,  5,  6,  7,  9,  10, 11,
-                                                    12, 14, 15, 16, 17, 19, 20, 21, 22, 24, 25,
-                                                    26, 27, 28, 29, 30, 31, 32, 33, 34, 35};
+constexpr std::array<unsigned char, 32> kDigitAt = {0,  1,  2,  3,  4,  5,  6,  7,  9,  10, 11, 12, 14, 15, 16, 17,
+                                                    19, 20, 21, 22, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35};
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QUuid>
+#include <functional>
 #include <optional>
 
 namespace nimbrel {
@@ -28,6 +29,13 @@ class Uuid {
 };
 
 size_t qHash(const Uuid& uuid, size_t seed = 0) noexcept;
+
+// Where Uuid::random() takes its ids: the system's generator, unless a test installs a source of
+// its own, so that a seeded run draws the same ids each time. Returns the previous source.
+using UuidSource = std::function<Uuid()>;
+UuidSource setUuidSourceForTesting(UuidSource source);
+// Random (version 4) ids drawn from `seed` one after another; any thread may draw.
+UuidSource seededUuidSource(quint64 seed);
 
 } // namespace nimbrel
 

@@ -42,4 +42,20 @@ TEST(Uuid, RandomOnesDifferAndRoundTrip) {
     }
     EXPECT_EQ(texts.size(), 100u);
     EXPECT_EQ(hashed.size(), 100u);
+
+    // Drawn from a seed, the same ids come again for the same seed, each a random id.
+    const auto seeded = [](quint64 seed) {
+        const UuidSource previous = setUuidSourceForTesting(seededUuidSource(seed));
+        QStringList ids;
+        for (int i = 0; i < 3; ++i)
+            ids << Uuid::random().toString();
+        setUuidSourceForTesting(previous);
+        return ids;
+    };
+    EXPECT_EQ(seeded(7), seeded(7));
+    EXPECT_NE(seeded(7), seeded(8));
+    for (const QString& id : seeded(7)) {
+        EXPECT_EQ(QUuid::fromString(id).version(), QUuid::Random) << id.toStdString();
+        EXPECT_EQ(QUuid::fromString(id).variant(), QUuid::DCE) << id.toStdString();
+    }
 }
