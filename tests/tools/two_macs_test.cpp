@@ -1,10 +1,14 @@
 #include "TwoMacs.h"
 
 #include "model/BlacklistStore.h"
+#include "model/RuleCoding.h"
 #include "model/RulesStore.h"
 #include "model/SettingsStore.h"
 #include "sessions/SessionsStore.h"
 #include "support/QtPrinters.h"
+#include "sync/CloudOwnCopies.h"
+#include "sync/CloudPayloadType.h"
+#include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
 
 #include <QTemporaryDir>
@@ -132,6 +136,68 @@ TEST_F(TwoMacsTest, ADeletionMadeOfflineIsNotUndoneAndReachesTheOtherMac) {
     EXPECT_EQ(ruleNames(macs.a()), QStringList{"Kept"}) << "the pull did not undo the deletion";
     EXPECT_EQ(ruleNames(macs.b()), QStringList{"Kept"});
     EXPECT_TRUE(titles(macs.a()).contains("rule: Rule Deletion Synced"));
+}
+
+// A restart is a kill: once the program has ended, no cloud answer reaches it and it makes no
+// further call, but a request that had reached the cloud may still be written there; and the
+// preferences keep only what had reached the disk.
+TEST_F(TwoMacsTest, ARestartIsAKill) {
+    struct Row {
+        const char* what;
+        double latency;
+        bool offline;     // before the rename
+        double killAfter; // seconds after the rename
+        bool cloudHasIt;  // the rename is written in the cloud
+        bool keptOnA;     // the rename (and its pending mark) is on A's disk
+    };
+    const Row rows[] = {
+        {"killed while the fetch before the save is answered", 1, false, 0.5, false, true},
+        {"killed while the save's answer is on its way", 1, false, 1.5, true, true},
+        {"killed before the preferences were written", 0, true, 0.05, false, false},
+        {"killed once they were written", 0, true, 0.2, false, true},
+    };
+    TwoMacs::Mac& a = macs.a();
+    const auto cloudName = [&](const Uuid& id) {
+        const CloudRecordID record = payloadRecordID(NimbrelCloudPayloadType::rule, id.toString());
+        auto stored = a.cloud().readDirectly(QStringLiteral("iCloud.com.nimbrel.app"), record);
+        auto payload = stored.ok() ? NimbrelCloudPayloadRecord::fromRecord(stored.value()) : std::nullopt;
+        auto decoded = payload ? decodeRule(payload->payload, json::DateForm::ISO8601) : json::Decoded<NimbrelRule>{};
+        return decoded ? decoded.value->name : QString();
+    };
+    const auto marks = [&] {
+        QVariantMap out;
+        for (const QString& prefix : {NimbrelCloudSyncManager::pendingPushesKey, CloudOwnCopies::key})
+            for (const QString& key : a.defaults().keysStartingWith(prefix + "."))
+                out[key] = a.defaults().object(key);
+        return out;
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        NimbrelRule r = rule(QStringLiteral("Rule %1").arg(++n), macs.now());
+        a.run([&] { NimbrelRulesStore::shared().addRule(r); });
+        macs.advance(61);
+        const QVariantMap before = marks();
+        a.cloud().conditions().offline = row.offline;
+        a.cloud().conditions().latency = row.latency;
+        r.name += QStringLiteral(", renamed");
+        a.run([&] { NimbrelRulesStore::shared().updateRule(r); });
+        macs.advance(row.killAfter);
+        const QVariantMap handedIn = marks();
+        macs.restart(a);
+        a.takeActivities();
+        macs.advance(0.9); // the new program's stores are not made yet
+        EXPECT_EQ(cloudName(r.id), row.cloudHasIt ? r.name : QStringLiteral("Rule %1").arg(n));
+        EXPECT_EQ(marks(), row.keptOnA ? handedIn : before) << "no answer came back to the ended program";
+        EXPECT_EQ(a.takeActivities(), QStringList());
+        a.cloud().conditions().offline = true; // the new program cannot send it again yet
+        macs.advance(5);
+        EXPECT_EQ(ruleNames(a).contains(r.name), row.keptOnA);
+
+        a.cloud().conditions() = {};
+        macs.advance(125);
+        EXPECT_EQ(ruleNames(macs.b()).contains(r.name), row.keptOnA || row.cloudHasIt);
+    }
 }
 
 // One edit of each kind that syncs: the rule and session given new names, the blacklist one

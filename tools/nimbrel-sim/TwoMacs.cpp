@@ -39,8 +39,10 @@ TwoMacs::Mac::Mac(QString name, const QString& folder, const QString& cloudFile,
     });
 }
 
-TwoMacs::Mac::Process::Process(VirtualScheduler& machine, const Platform& base) : scheduler(machine), platform(base) {
+TwoMacs::Mac::Process::Process(VirtualScheduler& machine, const Platform& base)
+    : scheduler(machine), cloud(*base.cloud), platform(base) {
     platform.scheduler = &scheduler;
+    platform.cloud = &cloud;
 }
 
 TwoMacs::Mac::~Mac() {
@@ -49,12 +51,22 @@ TwoMacs::Mac::~Mac() {
     instances_.reset();
 }
 
-void TwoMacs::Mac::endProcess() {
+void TwoMacs::Mac::killProcess() {
     {
         Context context(*this);
+        // What its objects write as they go would not be written by a killed process; the other
+        // Mac's writes go on.
+        const AtomicWriteFault previous = setAtomicWriteFaultForTesting({});
+        setAtomicWriteFaultForTesting([previous, mine = folder_ + QLatin1Char('/')](const QString& path) {
+            if (path.startsWith(mine)) return std::optional<QString>(QStringLiteral("The process was killed."));
+            return previous ? previous(path) : std::nullopt;
+        });
         instances_.reset();
+        setAtomicWriteFaultForTesting(previous);
     }
     process_->scheduler.end();
+    process_->cloud.end();
+    defaults_.loseUnwritten();
     ended_.push_back(std::exchange(process_, std::make_unique<Process>(scheduler_, base_)));
 }
 
@@ -84,7 +96,7 @@ void TwoMacs::launch(Mac& mac) {
 }
 
 void TwoMacs::restart(Mac& mac) {
-    mac.endProcess();
+    mac.killProcess();
     launch(mac);
 }
 

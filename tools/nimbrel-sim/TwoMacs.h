@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ProcessCloud.h"
 #include "ProcessScheduler.h"
+#include "WrittenBehindDefaults.h"
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
@@ -35,7 +37,7 @@ class TwoMacs {
         Platform& platform() { return process_->platform; }
         // The Mac's scheduler and clock, which outlive the program.
         VirtualScheduler& scheduler() { return scheduler_; }
-        InMemoryUserDefaults& defaults() { return defaults_; }
+        WrittenBehindDefaults& defaults() { return defaults_; }
         NotificationCenter& notifications() { return notifications_; }
         sim::SimulatedPlatform& simulated() { return *simulated_; }
         SqliteCloudService& cloud() { return simulated_->cloud(); }
@@ -51,15 +53,18 @@ class TwoMacs {
 
       private:
         friend class TwoMacs;
-        // One run of the program: nothing it scheduled runs after it ended.
+        // One run of the program: nothing it scheduled runs after it ended, and no cloud answer
+        // reaches it.
         struct Process {
             Process(VirtualScheduler& machine, const Platform& base);
             ProcessScheduler scheduler;
+            ProcessCloud cloud;
             Platform platform;
         };
-        // The program's shared instances go and its pending work with them; the platform it
-        // held stays, for the answers still on their way to what it left behind.
-        void endProcess();
+        // The program is killed: its shared instances go without writing anything, its pending
+        // work and cloud answers with them, and the preferences lose what had not reached the
+        // disk. The platform it held stays, for whatever it left behind.
+        void killProcess();
 
         struct Context {
             explicit Context(Mac& mac);
@@ -73,7 +78,7 @@ class TwoMacs {
         QString folder_;
         VirtualScheduler scheduler_;
         NotificationCenter notifications_;
-        InMemoryUserDefaults defaults_;
+        WrittenBehindDefaults defaults_{scheduler_};
         RecordingUserNotifications userNotifications_{scheduler_, scheduler_};
         std::unique_ptr<sim::SimulatedPlatform> simulated_;
         Platform base_;
@@ -97,8 +102,9 @@ class TwoMacs {
     // and 1.0 s later the sessions store and the rules store (and with them the settings
     // store, its account check and its cloud bootstrap).
     void launch(Mac& mac);
-    // Quits the program on a Mac at once, as a crash or a forced quit ends it, and launches it
-    // again over the same defaults, files, keychain and cloud.
+    // Kills the program on a Mac, as a crash or a forced quit ends it: nothing of it runs after
+    // (no late answer, no write, no call), though a request that had reached the cloud may still
+    // be written there. Then launches it again over the same defaults, files, keychain and cloud.
     void restart(Mac& mac);
     // Lets `seconds` pass on both Macs.
     void advance(double seconds);
