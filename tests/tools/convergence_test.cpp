@@ -593,17 +593,21 @@ class ConvergenceRun {
             if (fine.fine.count(held)) return;
             const bool anySynced =
                 std::any_of(all.begin(), all.end(), [](const Oracle::Edit& e) { return e.syncable; });
+            // Which changes, for tracing a failure.
+            const auto which = [&](const std::optional<QByteArray>& content) {
+                QString text = describe(content);
+                for (auto e = all.rbegin(); e != all.rend(); ++e)
+                    if (content == e->content)
+                        return text + QStringLiteral(" of %1 at %2%3")
+                                          .arg(e->madeOn)
+                                          .arg(e->at - kStart.secondsSinceReferenceDate, 0, 'f', 1)
+                                          .arg(e->syncable ? "" : " made while sync could not run");
+                return text;
+            };
             QStringList expected;
             for (const auto& content : fine.fine)
-                expected << describe(content);
-            // Which change it holds, for tracing a failure.
-            QString heldText = describe(held);
-            for (const Oracle::Edit& e : all)
-                if (held == e.content)
-                    heldText += QStringLiteral(" of %1 at %2%3")
-                                    .arg(e.madeOn)
-                                    .arg(e.at - kStart.secondsSinceReferenceDate, 0, 'f', 1)
-                                    .arg(e.syncable ? "" : " made while sync could not run");
+                expected << which(content);
+            const QString heldText = which(held);
             const QString what = QStringLiteral(" (holds %1, not %2)").arg(heldText, expected.join(" or "));
             if (!anySynced)
                 problems << QStringLiteral("an edit made while sync could not run was undone on %1: %2").arg(mac, id) +
