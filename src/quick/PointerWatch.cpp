@@ -1,4 +1,4 @@
-#include "ui/common/PointerWatch.h"
+#include "quick/PointerWatch.h"
 
 #include <QEvent>
 #include <QQuickWindow>

@@ -1,6 +1,6 @@
-#include "ui/common/ModalLayer.h"
+#include "quick/ModalLayer.h"
 
-#include "ui/common/PointerWatch.h"
+#include "quick/PointerWatch.h"
 
 #include <QQuickWindow>
 
