@@ -135,17 +135,18 @@ class ModalsOverAScreen : public ::testing::Test {
         env.scheduler.runUntilIdle();
         driver->settle();
     }
-    // What the person does once the next chooser or alert is up, inside its loop; what is still
-    // up after it is closed, as a failure.
+    // What the person does once the next chooser or alert is up, inside its loop; that one (an
+    // alert over a chooser, when both are) still up after it is closed, as a failure.
     void onceUp(std::function<void()> person) {
         auto done = std::make_shared<bool>(false);
         auto act = [this, person, done] {
             if (*done || (!openPanel.active() && !alert.active())) return;
             *done = true;
+            const bool anAlert = alert.active();
             driver->settle();
             person();
-            if (openPanel.active()) ADD_FAILURE() << "the chooser is still up", openPanel.cancel();
-            if (alert.active()) ADD_FAILURE() << "the alert is still up", alert.answer(0);
+            if (!anAlert && openPanel.active()) ADD_FAILURE() << "the chooser is still up", openPanel.cancel();
+            if (anAlert && alert.active()) ADD_FAILURE() << "the alert is still up", alert.answer(0);
         };
         QObject::connect(&openPanel, &DesktopOpenPanel::changed, driver->root(), act, Qt::QueuedConnection);
         QObject::connect(&alert, &DesktopAlert::changed, driver->root(), act, Qt::QueuedConnection);
@@ -171,13 +172,17 @@ class ModalsOverAScreen : public ::testing::Test {
 
 // Keys typed while the chooser or an alert is up are theirs, not the session name's beneath:
 // Return or Enter presses the blue button (the chooser's only when it can be pressed), Escape
-// cancels the chooser; once it is answered, the name field has the keyboard again.
+// cancels the chooser or presses an alert's "Cancel"; once it is answered, the name field has the
+// keyboard again. So too when the keyboard went elsewhere while it was up: to the field beneath,
+// or to an alert over the chooser.
 TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
     show(NimbrelPanelScreen::Sessions, QStringLiteral("SessionsView.qml"));
     driver->click(QStringLiteral("createSessionButton"));
     driver->click(QStringLiteral("sessionNameFieldInput"));
     driver->type(QStringLiteral("Deep Work"));
     const QString pictures = QStringLiteral("/Users/anna/Pictures/Wallpapers/");
+    enum class Meanwhile { nothing, fieldBeneath, alertOver };
+    const QStringList cancelInTheMiddle{"Save", "Cancel", "Don't Save"};
     const struct {
         const char* scene;
         bool alert;      // else the wallpaper row's chooser
@@ -185,19 +190,39 @@ TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
         Qt::Key key;     // after "XYZ"
         bool answered;   // else the key left it up, and Escape cancels it
         QString wallpaper;
-        int alertAnswer = 0; // the button the alert's key pressed
+        int alertAnswer = 0;                      // the button the alert's key pressed
+        Meanwhile meanwhile = Meanwhile::nothing; // before "XYZ"
+        QStringList buttons = {"OK", "Cancel"};
     } cases[] = {
         {"the chooser, Return", false, pictures + "Lake.jpg", Qt::Key_Return, true, "Lake.jpg"},
         {"the chooser, Enter", false, pictures + "Mountains.jpg", Qt::Key_Enter, true, "Mountains.jpg"},
         {"the chooser, Return with nothing chosen", false, "", Qt::Key_Return, false, "Mountains.jpg"},
         {"an alert, Return", true, "", Qt::Key_Return, true, "Mountains.jpg"},
         {"an alert, Escape", true, "", Qt::Key_Escape, true, "Mountains.jpg", 1},
+        {"an alert whose Cancel is not its last button, Escape", true, "", Qt::Key_Escape, true, "Mountains.jpg", 1,
+         Meanwhile::nothing, cancelInTheMiddle},
+        {"the chooser, after the field beneath took the keyboard", false, pictures + "Lake.jpg", Qt::Key_Return, true,
+         "Lake.jpg", 0, Meanwhile::fieldBeneath},
+        {"the chooser, after an alert over it", false, pictures + "Mountains.jpg", Qt::Key_Return, true,
+         "Mountains.jpg", 0, Meanwhile::alertOver},
     };
     QString name = QStringLiteral("Deep Work");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scene);
         bool upAfterKey = false;
         onceUp([&] {
+            if (c.meanwhile == Meanwhile::fieldBeneath) {
+                QMetaObject::invokeMethod(driver->require(QStringLiteral("sessionNameField")), "focusInput");
+                driver->settle();
+            } else if (c.meanwhile == Meanwhile::alertOver) {
+                onceUp([&] {
+                    driver->type(QStringLiteral("XYZ"));
+                    press(Qt::Key_Escape);
+                });
+                EXPECT_EQ(
+                    env.platform.alerts->runModal({QStringLiteral("Over"), {}, AlertStyle::warning, {"OK", "Cancel"}}),
+                    kAlertFirstButtonReturn + 1);
+            }
             driver->type(QStringLiteral("XYZ"));
             pick(c.picture);
             press(c.key);
@@ -205,9 +230,8 @@ TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
             if (upAfterKey) press(Qt::Key_Escape);
         });
         if (c.alert) {
-            EXPECT_EQ(
-                env.platform.alerts->runModal({QStringLiteral("Alert"), {}, AlertStyle::warning, {"OK", "Cancel"}}),
-                kAlertFirstButtonReturn + c.alertAnswer);
+            EXPECT_EQ(env.platform.alerts->runModal({QStringLiteral("Alert"), {}, AlertStyle::warning, c.buttons}),
+                      kAlertFirstButtonReturn + c.alertAnswer);
         } else {
             testing::clickInEditor(*driver, QStringLiteral("wallpaperButton"));
         }
