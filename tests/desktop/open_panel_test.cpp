@@ -244,10 +244,12 @@ TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
 }
 
 // No help tip shows while the chooser is up: not the account button's, which the click that
-// opened the chooser had set going, nor when the pointer comes back over the button beneath it.
-// And the Mac's own pictures are pictures: a default wallpaper or one of the user's becomes the
-// account image.
-TEST_F(ModalsOverAScreen, NoHelpTipUnderTheChooserAndTheMacsPicturesBecomeTheAccountImage) {
+// opened the chooser had set going, nor when the pointer comes back over the button beneath it,
+// also once an alert over the chooser has gone; after the chooser, a move and a rest show it again.
+// A tip that is up goes when an alert comes, and a press that opens nothing cancels the tip it
+// would have shown; neither comes back without a move. And the Mac's own pictures are pictures: a
+// default wallpaper or one of the user's becomes the account image.
+TEST_F(ModalsOverAScreen, NoHelpTipUnderAModalAndTheMacsPicturesBecomeTheAccountImage) {
     show(NimbrelPanelScreen::Settings, QStringLiteral("SettingsWC.qml"));
     QQuickWindow& window = driver->window();
     QQuickItem* button = driver->require(QStringLiteral("accountPicture"));
@@ -258,24 +260,39 @@ TEST_F(ModalsOverAScreen, NoHelpTipUnderTheChooserAndTheMacsPicturesBecomeTheAcc
         env.scheduler.advance(1.5);
         driver->settle();
     };
+    const auto tipShown = [&] { return driver->find(QStringLiteral("helpTip")) != nullptr; };
+    const auto moveBackAndRest = [&] {
+        QTest::mouseMove(&window, QPoint(600, 300));
+        QTest::mouseMove(&window, onButton);
+        rest();
+    };
+    const auto alertAnsweredWithReturn = [&] {
+        env.platform.alerts->runModal({QStringLiteral("Alert"), {}, AlertStyle::warning, {"OK"}});
+    };
     // The tip as it shows without a modal, so that none below means something.
     QTest::mouseMove(&window, onButton);
     rest();
-    ASSERT_TRUE(driver->find(QStringLiteral("helpTip")));
+    ASSERT_TRUE(tipShown());
     QTest::mouseMove(&window, away);
 
-    for (const char* picture :
-         {"/System/Library/Desktop Pictures/Hello Blue.heic", "/Users/anna/Pictures/Wallpapers/Lake.jpg"}) {
-        SCOPED_TRACE(picture);
+    const struct {
+        const char* picture;
+        bool alertOver; // raised while the chooser is up, and answered first
+    } choices[] = {{"/System/Library/Desktop Pictures/Hello Blue.heic", false},
+                   {"/Users/anna/Pictures/Wallpapers/Lake.jpg", true}};
+    for (const auto& c : choices) {
+        SCOPED_TRACE(c.picture);
         const std::optional<QByteArray> before = NimbrelSettingsStore::shared().customAccountImageData().get();
         onceUp([&] {
             rest();
-            EXPECT_FALSE(driver->find(QStringLiteral("helpTip"))) << "the click's";
-            QTest::mouseMove(&window, QPoint(600, 300));
-            QTest::mouseMove(&window, onButton);
-            rest();
-            EXPECT_FALSE(driver->find(QStringLiteral("helpTip"))) << "beneath the chooser";
-            pick(QString::fromUtf8(picture));
+            EXPECT_FALSE(tipShown()) << "the click's";
+            if (c.alertOver) {
+                onceUp([&] { press(Qt::Key_Return); });
+                alertAnsweredWithReturn();
+            }
+            moveBackAndRest();
+            EXPECT_FALSE(tipShown()) << "beneath the chooser";
+            pick(QString::fromUtf8(c.picture));
             press(Qt::Key_Return);
         });
         // A move onto the button and a click at once, within the tip's moment.
@@ -285,6 +302,40 @@ TEST_F(ModalsOverAScreen, NoHelpTipUnderTheChooserAndTheMacsPicturesBecomeTheAcc
         const std::optional<QByteArray> after = NimbrelSettingsStore::shared().customAccountImageData().get();
         ASSERT_TRUE(after && after != before);
         EXPECT_EQ(QImage::fromData(*after).size(), QSize(256, 256));
+        moveBackAndRest();
+        EXPECT_TRUE(tipShown()) << "once the chooser went";
+        QTest::mouseMove(&window, away);
+    }
+
+    const struct {
+        const char* scene;
+        std::function<void()> onTheButton;
+    } interruptions[] = {
+        {"an alert raised while the tip is up",
+         [&] {
+             rest();
+             ASSERT_TRUE(tipShown());
+             // As it comes, before a frame in which Qt's hover would tell the tip too.
+             std::optional<bool> tipAsItCame;
+             const QMetaObject::Connection came = QObject::connect(&alert, &DesktopAlert::changed, [&] {
+                 if (!tipAsItCame) tipAsItCame = tipShown();
+             });
+             onceUp([&] { press(Qt::Key_Return); });
+             alertAnsweredWithReturn();
+             QObject::disconnect(came);
+             EXPECT_EQ(tipAsItCame, false) << "under the alert";
+         }},
+        {"a right-button click within the tip's moment",
+         [&] { QTest::mouseClick(&window, Qt::RightButton, Qt::NoModifier, onButton); }},
+    };
+    for (const auto& row : interruptions) {
+        SCOPED_TRACE(row.scene);
+        QTest::mouseMove(&window, onButton);
+        row.onTheButton();
+        rest();
+        EXPECT_FALSE(tipShown()) << "without a move";
+        moveBackAndRest();
+        EXPECT_TRUE(tipShown());
         QTest::mouseMove(&window, away);
     }
 }
