@@ -2,6 +2,7 @@
 
 #include "app/InterfaceFont.h"
 #include "app/SymbolImageProvider.h"
+#include "quick/QuickTypes.h"
 #include "ui/common/AppIconPictures.h"
 #include "ui/common/ScreenQmlTypes.h"
 #include "ui/rules/RulesQmlTypes.h"
@@ -37,6 +38,7 @@ void registerSingletons() {
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().glass); });
         qmlRegisterSingletonType<QObject>(uri, 1, 0, "Hover",
                                           [](QQmlEngine*, QJSEngine*) { return hand(currentModels().hover); });
+        registerQuickTypes();
         registerCommonQmlTypes();
         registerRulesQmlTypes();
         registerSessionsQmlTypes();

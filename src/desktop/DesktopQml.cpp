@@ -1,6 +1,7 @@
 #include "desktop/DesktopQml.h"
 
 #include "desktop/DesktopViewModel.h"
+#include "quick/QuickTypes.h"
 
 #include <QJSEngine>
 #include <QPointer>
@@ -30,6 +31,7 @@ void setUpDesktopQml(QQmlEngine& engine, DesktopViewModel* desktop) {
             return model;
         });
     });
+    registerQuickTypes();
     engine.addImportPath(QStringLiteral("qrc:/"));
 }
 

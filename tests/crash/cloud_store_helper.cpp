@@ -2,12 +2,13 @@
 // cloud_store_helper <cloud file>. For each line on standard input: "save NAME" saves a new
 // record of that name ("done", or "failed: ..."), "fetch NAME" reads it ("found", "missing" or
 // "failed: ..."), "close" closes the store as the program does when it quits (the next call opens
-// it again, as a new start), and "hold STEP" ("setting-aside", "damage-found", "opened" or
-// "closing") makes the next call that reaches that step answer "held" there and go on only when
-// the next line comes. "closing" is inside the engine's close, just after it looked whether the
-// file is still at its path. The set-aside's names can be held too ("keep-log" and "keep-file",
-// the kept names; "drop-memory", "drop-file" and "drop-log", the path's names), or made to fail
-// once ("fail NAME"); "no-links" makes it copy where it would link.
+// it again, as a new start), and "hold STEP" ("setting-aside", "damage-found", "opened",
+// "stray-found" or "closing") makes the next call that reaches that step answer "held" there and
+// go on only when the next line comes. "closing" is inside the engine's close, just after it
+// looked whether the file is still at its path. The set-aside's names can be held too ("keep-log"
+// and "keep-file", the kept names; "drop-memory", "drop-file" and "drop-log", the path's names, which
+// dropping a stray log also drops), or made to fail once ("fail NAME"); "no-links" makes it copy
+// where it would link.
 #include "platform/Files.h"
 #include "platform/local/SqliteCloudStore.h"
 
@@ -115,6 +116,8 @@ int main(int argc, char** argv) {
                 hold = SqliteCloudStore::Step::damageFound;
             else if (argument == QLatin1String("opened"))
                 hold = SqliteCloudStore::Step::opened;
+            else if (argument == QLatin1String("stray-found"))
+                hold = SqliteCloudStore::Step::strayFound;
             else if (argument.startsWith(QLatin1String("keep-")) || argument.startsWith(QLatin1String("drop-")))
                 heldName = argument;
             else if (argument != QLatin1String("closing") || !holdClosing(file))

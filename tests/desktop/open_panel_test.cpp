@@ -135,17 +135,18 @@ class ModalsOverAScreen : public ::testing::Test {
         env.scheduler.runUntilIdle();
         driver->settle();
     }
-    // What the person does once the next chooser or alert is up, inside its loop; what is still
-    // up after it is closed, as a failure.
+    // What the person does once the next chooser or alert is up, inside its loop; that one (an
+    // alert over a chooser, when both are) still up after it is closed, as a failure.
     void onceUp(std::function<void()> person) {
         auto done = std::make_shared<bool>(false);
         auto act = [this, person, done] {
             if (*done || (!openPanel.active() && !alert.active())) return;
             *done = true;
+            const bool anAlert = alert.active();
             driver->settle();
             person();
-            if (openPanel.active()) ADD_FAILURE() << "the chooser is still up", openPanel.cancel();
-            if (alert.active()) ADD_FAILURE() << "the alert is still up", alert.answer(0);
+            if (!anAlert && openPanel.active()) ADD_FAILURE() << "the chooser is still up", openPanel.cancel();
+            if (anAlert && alert.active()) ADD_FAILURE() << "the alert is still up", alert.answer(0);
         };
         QObject::connect(&openPanel, &DesktopOpenPanel::changed, driver->root(), act, Qt::QueuedConnection);
         QObject::connect(&alert, &DesktopAlert::changed, driver->root(), act, Qt::QueuedConnection);
@@ -171,13 +172,17 @@ class ModalsOverAScreen : public ::testing::Test {
 
 // Keys typed while the chooser or an alert is up are theirs, not the session name's beneath:
 // Return or Enter presses the blue button (the chooser's only when it can be pressed), Escape
-// cancels the chooser; once it is answered, the name field has the keyboard again.
+// cancels the chooser or presses an alert's "Cancel"; once it is answered, the name field has the
+// keyboard again. So too when the keyboard went elsewhere while it was up: to the field beneath,
+// or to an alert over the chooser.
 TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
     show(NimbrelPanelScreen::Sessions, QStringLiteral("SessionsView.qml"));
     driver->click(QStringLiteral("createSessionButton"));
     driver->click(QStringLiteral("sessionNameFieldInput"));
     driver->type(QStringLiteral("Deep Work"));
     const QString pictures = QStringLiteral("/Users/anna/Pictures/Wallpapers/");
+    enum class Meanwhile { nothing, fieldBeneath, alertOver };
+    const QStringList cancelInTheMiddle{"Save", "Cancel", "Don't Save"};
     const struct {
         const char* scene;
         bool alert;      // else the wallpaper row's chooser
@@ -185,19 +190,39 @@ TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
         Qt::Key key;     // after "XYZ"
         bool answered;   // else the key left it up, and Escape cancels it
         QString wallpaper;
-        int alertAnswer = 0; // the button the alert's key pressed
+        int alertAnswer = 0;                      // the button the alert's key pressed
+        Meanwhile meanwhile = Meanwhile::nothing; // before "XYZ"
+        QStringList buttons = {"OK", "Cancel"};
     } cases[] = {
         {"the chooser, Return", false, pictures + "Lake.jpg", Qt::Key_Return, true, "Lake.jpg"},
         {"the chooser, Enter", false, pictures + "Mountains.jpg", Qt::Key_Enter, true, "Mountains.jpg"},
         {"the chooser, Return with nothing chosen", false, "", Qt::Key_Return, false, "Mountains.jpg"},
         {"an alert, Return", true, "", Qt::Key_Return, true, "Mountains.jpg"},
         {"an alert, Escape", true, "", Qt::Key_Escape, true, "Mountains.jpg", 1},
+        {"an alert whose Cancel is not its last button, Escape", true, "", Qt::Key_Escape, true, "Mountains.jpg", 1,
+         Meanwhile::nothing, cancelInTheMiddle},
+        {"the chooser, after the field beneath took the keyboard", false, pictures + "Lake.jpg", Qt::Key_Return, true,
+         "Lake.jpg", 0, Meanwhile::fieldBeneath},
+        {"the chooser, after an alert over it", false, pictures + "Mountains.jpg", Qt::Key_Return, true,
+         "Mountains.jpg", 0, Meanwhile::alertOver},
     };
     QString name = QStringLiteral("Deep Work");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scene);
         bool upAfterKey = false;
         onceUp([&] {
+            if (c.meanwhile == Meanwhile::fieldBeneath) {
+                QMetaObject::invokeMethod(driver->require(QStringLiteral("sessionNameField")), "focusInput");
+                driver->settle();
+            } else if (c.meanwhile == Meanwhile::alertOver) {
+                onceUp([&] {
+                    driver->type(QStringLiteral("XYZ"));
+                    press(Qt::Key_Escape);
+                });
+                EXPECT_EQ(
+                    env.platform.alerts->runModal({QStringLiteral("Over"), {}, AlertStyle::warning, {"OK", "Cancel"}}),
+                    kAlertFirstButtonReturn + 1);
+            }
             driver->type(QStringLiteral("XYZ"));
             pick(c.picture);
             press(c.key);
@@ -205,9 +230,8 @@ TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
             if (upAfterKey) press(Qt::Key_Escape);
         });
         if (c.alert) {
-            EXPECT_EQ(
-                env.platform.alerts->runModal({QStringLiteral("Alert"), {}, AlertStyle::warning, {"OK", "Cancel"}}),
-                kAlertFirstButtonReturn + c.alertAnswer);
+            EXPECT_EQ(env.platform.alerts->runModal({QStringLiteral("Alert"), {}, AlertStyle::warning, c.buttons}),
+                      kAlertFirstButtonReturn + c.alertAnswer);
         } else {
             testing::clickInEditor(*driver, QStringLiteral("wallpaperButton"));
         }
@@ -220,10 +244,12 @@ TEST_F(ModalsOverAScreen, KeysGoToTheChooserOrAlertAndThenBackToTheField) {
 }
 
 // No help tip shows while the chooser is up: not the account button's, which the click that
-// opened the chooser had set going, nor when the pointer comes back over the button beneath it.
-// And the Mac's own pictures are pictures: a default wallpaper or one of the user's becomes the
-// account image.
-TEST_F(ModalsOverAScreen, NoHelpTipUnderTheChooserAndTheMacsPicturesBecomeTheAccountImage) {
+// opened the chooser had set going, nor when the pointer comes back over the button beneath it,
+// also once an alert over the chooser has gone; after the chooser, a move and a rest show it again.
+// A tip that is up goes when an alert comes, and a press that opens nothing cancels the tip it
+// would have shown; neither comes back without a move. And the Mac's own pictures are pictures: a
+// default wallpaper or one of the user's becomes the account image.
+TEST_F(ModalsOverAScreen, NoHelpTipUnderAModalAndTheMacsPicturesBecomeTheAccountImage) {
     show(NimbrelPanelScreen::Settings, QStringLiteral("SettingsWC.qml"));
     QQuickWindow& window = driver->window();
     QQuickItem* button = driver->require(QStringLiteral("accountPicture"));
@@ -234,24 +260,39 @@ TEST_F(ModalsOverAScreen, NoHelpTipUnderTheChooserAndTheMacsPicturesBecomeTheAcc
         env.scheduler.advance(1.5);
         driver->settle();
     };
+    const auto tipShown = [&] { return driver->find(QStringLiteral("helpTip")) != nullptr; };
+    const auto moveBackAndRest = [&] {
+        QTest::mouseMove(&window, QPoint(600, 300));
+        QTest::mouseMove(&window, onButton);
+        rest();
+    };
+    const auto alertAnsweredWithReturn = [&] {
+        env.platform.alerts->runModal({QStringLiteral("Alert"), {}, AlertStyle::warning, {"OK"}});
+    };
     // The tip as it shows without a modal, so that none below means something.
     QTest::mouseMove(&window, onButton);
     rest();
-    ASSERT_TRUE(driver->find(QStringLiteral("helpTip")));
+    ASSERT_TRUE(tipShown());
     QTest::mouseMove(&window, away);
 
-    for (const char* picture :
-         {"/System/Library/Desktop Pictures/Hello Blue.heic", "/Users/anna/Pictures/Wallpapers/Lake.jpg"}) {
-        SCOPED_TRACE(picture);
+    const struct {
+        const char* picture;
+        bool alertOver; // raised while the chooser is up, and answered first
+    } choices[] = {{"/System/Library/Desktop Pictures/Hello Blue.heic", false},
+                   {"/Users/anna/Pictures/Wallpapers/Lake.jpg", true}};
+    for (const auto& c : choices) {
+        SCOPED_TRACE(c.picture);
         const std::optional<QByteArray> before = NimbrelSettingsStore::shared().customAccountImageData().get();
         onceUp([&] {
             rest();
-            EXPECT_FALSE(driver->find(QStringLiteral("helpTip"))) << "the click's";
-            QTest::mouseMove(&window, QPoint(600, 300));
-            QTest::mouseMove(&window, onButton);
-            rest();
-            EXPECT_FALSE(driver->find(QStringLiteral("helpTip"))) << "beneath the chooser";
-            pick(QString::fromUtf8(picture));
+            EXPECT_FALSE(tipShown()) << "the click's";
+            if (c.alertOver) {
+                onceUp([&] { press(Qt::Key_Return); });
+                alertAnsweredWithReturn();
+            }
+            moveBackAndRest();
+            EXPECT_FALSE(tipShown()) << "beneath the chooser";
+            pick(QString::fromUtf8(c.picture));
             press(Qt::Key_Return);
         });
         // A move onto the button and a click at once, within the tip's moment.
@@ -261,6 +302,40 @@ TEST_F(ModalsOverAScreen, NoHelpTipUnderTheChooserAndTheMacsPicturesBecomeTheAcc
         const std::optional<QByteArray> after = NimbrelSettingsStore::shared().customAccountImageData().get();
         ASSERT_TRUE(after && after != before);
         EXPECT_EQ(QImage::fromData(*after).size(), QSize(256, 256));
+        moveBackAndRest();
+        EXPECT_TRUE(tipShown()) << "once the chooser went";
+        QTest::mouseMove(&window, away);
+    }
+
+    const struct {
+        const char* scene;
+        std::function<void()> onTheButton;
+    } interruptions[] = {
+        {"an alert raised while the tip is up",
+         [&] {
+             rest();
+             ASSERT_TRUE(tipShown());
+             // As it comes, before a frame in which Qt's hover would tell the tip too.
+             std::optional<bool> tipAsItCame;
+             const QMetaObject::Connection came = QObject::connect(&alert, &DesktopAlert::changed, [&] {
+                 if (!tipAsItCame) tipAsItCame = tipShown();
+             });
+             onceUp([&] { press(Qt::Key_Return); });
+             alertAnsweredWithReturn();
+             QObject::disconnect(came);
+             EXPECT_EQ(tipAsItCame, false) << "under the alert";
+         }},
+        {"a right-button click within the tip's moment",
+         [&] { QTest::mouseClick(&window, Qt::RightButton, Qt::NoModifier, onButton); }},
+    };
+    for (const auto& row : interruptions) {
+        SCOPED_TRACE(row.scene);
+        QTest::mouseMove(&window, onButton);
+        row.onTheButton();
+        rest();
+        EXPECT_FALSE(tipShown()) << "without a move";
+        moveBackAndRest();
+        EXPECT_TRUE(tipShown());
         QTest::mouseMove(&window, away);
     }
 }

@@ -3,21 +3,24 @@
 # Each rule names a folder, the include paths its C++ files must not use, and the QML modules
 # its files must neither import nor load by resource path. The shell (app, ui) knows nothing of
 # the simulated desktop that hosts it, nor of the program that picks that desktop; the desktop
-# knows the shell only through QML (its Shell model and panel), never its C++; lower layers
-# know none of them. The cloud layer knows no store: it sits below the model, above the
-# activity log that every subsystem reports through. The screens (ui) never include the shell's C++: the shell composes them.
+# knows the shell only through QML (its Shell model and panel), never its C++, and never the
+# screens' own types; lower layers know none of them. The Qt Quick items that the screens and the
+# desktop share (quick) know only Qt. The cloud layer knows no store: it sits below the model,
+# above the activity log that every subsystem reports through. The screens (ui) never include the
+# shell's C++: the shell composes them.
 cmake_minimum_required(VERSION 3.25)
 
 set(rules
     "app      | desktop/ program/ platform/simulated/                         | Nimbrel.Desktop"
     "ui       | app/ desktop/ program/ platform/simulated/                    | Nimbrel.Desktop"
-    "desktop  | program/ app/ ui/                                             |"
-    "platform | activity/ model/ engine/ sessions/ sync/ app/ ui/ desktop/ program/ |"
-    "activity | model/ engine/ sessions/ sync/ app/ ui/ desktop/ program/           |"
-    "model    | engine/ sessions/ app/ ui/ desktop/ program/                  |"
-    "engine   | sessions/ app/ ui/ desktop/ program/                          |"
-    "sessions | engine/ app/ ui/ desktop/ program/                            |"
-    "sync     | model/ engine/ sessions/ app/ ui/ desktop/ program/           |")
+    "desktop  | program/ app/ ui/                                             | Nimbrel.Screens"
+    "quick    | platform/ activity/ model/ engine/ sessions/ sync/ app/ ui/ desktop/ program/ | Nimbrel.App Nimbrel.Models Nimbrel.Screens Nimbrel.Desktop"
+    "platform | activity/ model/ engine/ sessions/ sync/ quick/ app/ ui/ desktop/ program/ |"
+    "activity | model/ engine/ sessions/ sync/ quick/ app/ ui/ desktop/ program/    |"
+    "model    | engine/ sessions/ quick/ app/ ui/ desktop/ program/           |"
+    "engine   | sessions/ quick/ app/ ui/ desktop/ program/                   |"
+    "sessions | engine/ quick/ app/ ui/ desktop/ program/                     |"
+    "sync     | model/ engine/ sessions/ quick/ app/ ui/ desktop/ program/    |")
 
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 if(NOT IS_DIRECTORY "${SOURCE_DIR}")

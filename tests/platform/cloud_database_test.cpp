@@ -703,20 +703,26 @@ struct StoreProcess {
 };
 
 // Two programs on one cloud file, one stopped in the middle of a step (or killed there) while the
-// other saves and reads, closes or opens the file again (or the file is moved): every save that
-// either was told was made is in the file at the path, for both and for a program that opens it
-// afterwards, or in the one file set aside when it went to the damaged file before.
+// other saves and reads, closes or opens the file again (or the file is moved), or makes the file
+// where a stray log lay: every save that either was told was made is in the file at the path, for
+// both and for a program that opens it afterwards, or in the one file set aside when it went to the
+// damaged file before.
 TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIsAtThePath) {
+    enum class Before {
+        intact,
+        damaged, // where no call reads: the held program sets the file aside as it opens it
+        stray,   // the file moved away by a program that takes no lock, an empty log left at its path
+    };
     const struct {
         const char* what;
         const char* step;
         const char* heldCall;
         const char* heldAnswer; // none when it is killed there
-        bool damaged;           // where no call reads: the held program sets the file aside as it opens it
+        Before before;
         std::function<void(const QString& file, StoreProcess& held, StoreProcess& other)> meanwhile;
     } rows[] = {
         {"setting a damaged file aside, while the other saves and reads", "setting-aside", "fetch before",
-         "missing" /* it works in the new file */, true,
+         "missing" /* it works in the new file */, Before::damaged,
          [](const QString& file, StoreProcess&, StoreProcess& other) {
              for (const char* command : {"save during-1", "fetch before", "save during-2"})
                  other.tell(command);
@@ -737,21 +743,23 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
          }},
         {"opening, while a program that takes no lock moves the file aside and the other makes a new one", "opened",
          "save racing",
-         "failed: The cloud database could not be opened: the file was replaced while it was being opened", false,
+         "failed: The cloud database could not be opened: the file was replaced while it was being opened",
+         Before::intact,
          [](const QString& file, StoreProcess&, StoreProcess& other) {
              for (const char* suffix : {"", "-wal"})
                  ASSERT_TRUE(QFile::rename(file + suffix, file + QStringLiteral(".moved") + suffix));
              QFile::remove(file + QStringLiteral("-shm"));
              EXPECT_EQ(other.ask("save in-the-new-file"), "done");
          }},
-        {"killed while it sets a damaged file aside, and started again", "setting-aside", "fetch before", nullptr, true,
+        {"killed while it sets a damaged file aside, and started again", "setting-aside", "fetch before", nullptr,
+         Before::damaged,
          [](const QString&, StoreProcess& held, StoreProcess& other) {
              held.killAndStartAgain();
              for (const char* command : {"save during-1", "fetch before", "save during-2"})
                  other.tell(command);
          }},
         {"finding a damaged file, while the other, which has it open, closes", "damage-found", "fetch before", nullptr,
-         true,
+         Before::damaged,
          [](const QString&, StoreProcess& held, StoreProcess& other) {
              ASSERT_EQ(other.ask("hold closing"), "done");
              other.tell("close");
@@ -766,11 +774,20 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
                  other.tell(command);
          }},
         {"finding a damaged file, while the other opens it again and sets it aside first", "damage-found",
-         "fetch before", "missing", true,
+         "fetch before", "missing", Before::damaged,
          [](const QString&, StoreProcess&, StoreProcess& other) {
              ASSERT_EQ(other.ask("close"), "done");
              for (const char* command : {"save during-1", "save during-2"})
                  EXPECT_EQ(other.ask(command), "done");
+         }},
+        // Its drop must look for the log again under the exclusive lock: it is the new file's now.
+        {"finding a stray log, while the other drops it, makes the file and commits", "stray-found", "save racing",
+         "done", Before::stray,
+         [](const QString&, StoreProcess&, StoreProcess& other) { EXPECT_EQ(other.ask("save during-1"), "done"); }},
+        {"dropping a stray log, while the other wants the file", "drop-memory", "save racing", "done", Before::stray,
+         [](const QString&, StoreProcess&, StoreProcess& other) {
+             other.tell("save during-1");
+             EXPECT_TRUE(other.answer(500).isEmpty()) << "it makes no file before the drop's end";
          }},
     };
     for (const auto& row : rows) {
@@ -780,9 +797,13 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
         StoreProcess held(file);
         StoreProcess other(file);
         ASSERT_EQ(other.ask("save before"), "done");
-        if (row.damaged) {
+        if (row.before == Before::damaged) {
             ASSERT_TRUE(spoilPage(file, unreadPage(file)));
             ASSERT_EQ(other.ask("save while-damaged"), "done") << "open, it works on";
+        } else if (row.before == Before::stray) {
+            ASSERT_EQ(other.ask("close"), "done");
+            ASSERT_TRUE(QFile::rename(file, file + QStringLiteral(".moved")));
+            ASSERT_TRUE(QFile(file + QStringLiteral("-wal")).open(QIODevice::WriteOnly));
         }
         other.acknowledged.clear(); // what is in the file from before the step is not counted
 
@@ -799,7 +820,7 @@ TEST_F(CloudDatabaseTest, EverySaveMadeWhileAnotherProgramIsInTheMiddleOfAStepIs
         // Both work on in the file at the path.
         EXPECT_EQ(held.ask("save after-1"), "done");
         EXPECT_EQ(other.ask("save after-2"), "done");
-        if (row.damaged) {
+        if (row.before == Before::damaged) {
             EXPECT_TRUE(other.acknowledged.contains(QStringLiteral("during-1")) &&
                         other.acknowledged.contains(QStringLiteral("during-2")))
                 << other.acknowledged.join(' ').toStdString();

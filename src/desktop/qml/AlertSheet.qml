@@ -1,6 +1,6 @@
 import QtQuick
 import Nimbrel.App
-import Nimbrel.Screens
+import Nimbrel.Quick
 
 // The simulated Mac's modal alert (a DesktopAlert as `model`): the style's icon, the message,
 // the informative text and the buttons, the first the default (blue, and Return's; Escape presses

@@ -1,6 +1,6 @@
 import QtQuick
 import Nimbrel.App
-import Nimbrel.Screens
+import Nimbrel.Quick
 
 // The simulated Mac's open panel (a DesktopOpenPanel as `model`): a window with the sidebar's
 // places, the rows of the folder shown, Cancel and the prompt button. While it is up it is

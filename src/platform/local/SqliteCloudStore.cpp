@@ -320,6 +320,7 @@ bool SqliteCloudStore::dropStrays(CloudError* error) {
     if (!strayAtPath()) return true;
     // Held exclusively, so that no other call makes the file meanwhile.
     fileLock_.release();
+    reachedStep(Step::strayFound);
     if (!lockFile(CloudFileLock::Mode::exclusive, error)) return false;
     QString stays;
     for (const QString& name : names)

@@ -65,6 +65,8 @@ class SqliteCloudStore {
         damageFound,  // a damaged file found as it opened, the lock let go before it is taken to set the file aside
         opened,       // a file opened, before the store looks whether it is the one at the path
         lockTaken,    // the lock beside the file taken, before it is looked for at its path
+        strayFound,   // a log or shared memory found at the path without a file, the lock let go before it is
+                      // taken exclusively to drop them
     };
     void setStepHookForTesting(std::function<void(Step)> hook) { stepHookForTesting_ = std::move(hook); }
 

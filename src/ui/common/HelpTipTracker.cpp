@@ -1,8 +1,8 @@
 #include "ui/common/HelpTipTracker.h"
 
 #include "platform/Platform.h"
+#include "quick/PointerWatch.h"
 #include "ui/common/HelpTipPlacement.h"
-#include "ui/common/PointerWatch.h"
 #include "ui/common/ShownPart.h"
 
 #include <QLineF>

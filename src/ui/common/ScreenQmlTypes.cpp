@@ -3,7 +3,6 @@
 #include "ui/common/DirectWheelScroll.h"
 #include "ui/common/FocusWhileShown.h"
 #include "ui/common/HelpTipTracker.h"
-#include "ui/common/ModalLayer.h"
 #include "ui/common/Spring.h"
 
 #include <QtQml>
@@ -18,7 +17,6 @@ void registerCommonQmlTypes() {
     qmlRegisterUncreatableType<FocusWhileShown>(kScreenTypesUri, 1, 0, "FocusWhileShown",
                                                 QStringLiteral("attached to a text field"));
     qmlRegisterType<HelpTipTracker>(kScreenTypesUri, 1, 0, "HelpTipTracker");
-    qmlRegisterType<ModalLayer>(kScreenTypesUri, 1, 0, "ModalLayer");
 }
 
 } // namespace nimbrel

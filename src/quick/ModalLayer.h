@@ -11,7 +11,9 @@ class PointerWatch;
 // it takes every click, wheel turn and key that its contents leave, so nothing beneath it is
 // used; the pointer counts as over none of what it covers (no help tip shows there); and the
 // item that had the keyboard when it came gets it back when it goes, a text field with its
-// cursor and selection as they were.
+// cursor and selection as they were. An item beneath that takes the keyboard meanwhile (a screen
+// giving a field the keyboard) would get the keys through the layer, so the topmost layer takes
+// it back at once.
 class ModalLayer : public QQuickItem {
     Q_OBJECT
   public:
@@ -32,8 +34,11 @@ class ModalLayer : public QQuickItem {
     void letGo();
     // Whether the keyboard is this layer's (or no one's) now.
     bool hasKeyboard() const;
+    // The keyboard went elsewhere while the layer holds the window.
+    void keyboardMoved();
 
     QPointer<PointerWatch> covered_; // the window's, while the layer holds it
+    QMetaObject::Connection keyboardWatch_;
     QPointer<QQuickItem> focusBefore_;
     // A text field's cursor and the other end of its selection (the cursor when none), which it
     // drops with the keyboard.

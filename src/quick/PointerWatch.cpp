@@ -1,4 +1,4 @@
-#include "ui/common/PointerWatch.h"
+#include "quick/PointerWatch.h"
 
 #include <QEvent>
 #include <QQuickWindow>
@@ -16,8 +16,11 @@ PointerWatch::PointerWatch(QQuickWindow& window) : QObject(&window) {
     connect(&window, &QQuickWindow::afterAnimating, this, [this] { justMoved_ = false; });
 }
 
-void PointerWatch::cover(bool on) {
-    covers_ += on ? 1 : -1;
+void PointerWatch::cover(QQuickItem& layer, bool on) {
+    if (on)
+        covers_.push_back(&layer);
+    else
+        std::erase(covers_, &layer);
     emit moved();
 }
 

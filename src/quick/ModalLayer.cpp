@@ -1,6 +1,6 @@
-#include "ui/common/ModalLayer.h"
+#include "quick/ModalLayer.h"
 
-#include "ui/common/PointerWatch.h"
+#include "quick/PointerWatch.h"
 
 #include <QQuickWindow>
 
@@ -14,7 +14,7 @@ ModalLayer::ModalLayer(QQuickItem* parent) : QQuickItem(parent) {
 }
 
 ModalLayer::~ModalLayer() {
-    if (covered_) covered_->cover(false);
+    if (covered_) covered_->cover(*this, false);
 }
 
 void ModalLayer::itemChange(ItemChange change, const ItemChangeData& value) {
@@ -31,7 +31,7 @@ void ModalLayer::follow() {
 
 void ModalLayer::hold() {
     covered_ = PointerWatch::of(*window());
-    covered_->cover(true);
+    covered_->cover(*this, true);
     if (!hasKeyboard()) {
         focusBefore_ = window()->activeFocusItem();
         const QVariant cursor = focusBefore_->property("cursorPosition");
@@ -41,11 +41,18 @@ void ModalLayer::hold() {
         anchorBefore_ = start == end ? cursorBefore_ : (cursorBefore_ == start ? end : start);
     }
     forceActiveFocus();
+    keyboardWatch_ = connect(window(), &QQuickWindow::activeFocusItemChanged, this, &ModalLayer::keyboardMoved);
+}
+
+void ModalLayer::keyboardMoved() {
+    // The keys are the topmost layer's until it goes, whatever lies beneath it.
+    if (covered_ && covered_->covers().back() == this && !hasKeyboard()) forceActiveFocus();
 }
 
 void ModalLayer::letGo() {
     if (!covered_) return;
-    covered_->cover(false);
+    disconnect(keyboardWatch_);
+    covered_->cover(*this, false);
     covered_.clear();
     // Unless someone else took the keyboard meanwhile, it goes back where it was.
     QPointer<QQuickItem> before = std::exchange(focusBefore_, nullptr);

@@ -4,7 +4,9 @@
 #include <QPointF>
 
 #include <optional>
+#include <vector>
 
+class QQuickItem;
 class QQuickWindow;
 
 namespace nimbrel {
@@ -24,9 +26,11 @@ class PointerWatch : public QObject {
     // Whether the pointer moved since the scene was last drawn and no wheel came since: what
     // comes under a pointer at rest (scrolled there, shown or made there) came by no move of it.
     bool justMoved() const { return justMoved_; }
-    bool covered() const { return covers_ > 0; }
+    bool covered() const { return !covers_.empty(); }
     // A modal layer came (true) or went (false); each one comes and goes once.
-    void cover(bool on);
+    void cover(QQuickItem& layer, bool on);
+    // The modal layers over the window, the first to come first.
+    const std::vector<QQuickItem*>& covers() const { return covers_; }
 
   signals:
     // Also when a modal layer comes or goes.
@@ -42,7 +46,7 @@ class PointerWatch : public QObject {
 
     std::optional<QPointF> position_;
     bool justMoved_ = false;
-    int covers_ = 0;
+    std::vector<QQuickItem*> covers_;
 };
 
 } // namespace nimbrel
