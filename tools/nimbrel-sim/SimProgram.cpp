@@ -1,5 +1,6 @@
 #include "SimProgram.h"
 
+#include "ProcessCloud.h"
 #include "ProcessScheduler.h"
 #include "app/AppShell.h"
 #include "app/MenuBarViewModel.h"
@@ -30,9 +31,14 @@ constexpr double kSystemItemsWidth = 14 + 4 * 30 + 4 * 6;
 struct SimProgram::Process {
     explicit Process(Platform& machine) : scheduler(*machine.scheduler), platform(machine) {
         platform.scheduler = &scheduler;
+        if (machine.cloud) {
+            cloud = std::make_unique<ProcessCloud>(*machine.cloud);
+            platform.cloud = cloud.get();
+        }
         previous = Platform::install(&platform);
     }
     ProcessScheduler scheduler;
+    std::unique_ptr<ProcessCloud> cloud;
     Platform platform;
     Platform* previous = nullptr;
     std::unique_ptr<AppShell> app;
@@ -93,6 +99,7 @@ void SimProgram::end(int status, bool cleanUp) {
     p.app.reset();
     resetSharedInstances();
     p.scheduler.end();
+    if (p.cloud) p.cloud->end();
     Platform::install(p.previous);
     process_.reset();
     if (cleanUp && events_.ended) events_.ended(status);
