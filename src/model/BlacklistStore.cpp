@@ -114,9 +114,9 @@ void BlacklistStore::pushToCloud() {
     // A change made while sync is off or paused is never sent, only noted; one sent needs no note.
     if (!isSyncAllowed()) return unsentChanges().add(NimbrelCloudSyncManager::blacklistPushKey, now);
     unsentChanges().remove(NimbrelCloudSyncManager::blacklistPushKey);
-    auto syncManager = links_.syncManager;
-    platform_.scheduler->post(
-        [syncManager, payload = payloadOfKeys(now)] { syncManager().saveBlacklistPayload(payload); });
+    // Handed in at once: the sync manager marks the change as waiting in the turn it is made, so a
+    // quit before its push goes out does not lose it.
+    links_.syncManager().saveBlacklistPayload(payloadOfKeys(now));
 }
 
 bool BlacklistStore::isSyncAllowed() const {
@@ -150,11 +150,13 @@ void BlacklistStore::pullFromCloud(std::function<void()> done) {
     };
     // The global pause turns sync off for its duration, so nothing is pulled while it lasts.
     if (!isSyncAllowed()) return finish();
-    // A change that did not reach the cloud goes out again as the list is now, dated by the
-    // latest change it carries, so that a newer list from another Mac still wins over it.
+    // A change that did not reach the cloud goes out again as the list is now, dated by its mark,
+    // so that a newer list from another Mac still wins over it; a change made since while sync
+    // could not run is never sent, and the waiting one gives way to it.
     links_.syncManager().retryPendingPush(NimbrelCloudSyncManager::blacklistPushKey, [this](Date changedAt) {
-        const auto madeWhileOff = unsentChanges().dateOf(NimbrelCloudSyncManager::blacklistPushKey);
-        links_.syncManager().saveBlacklistPayload(payloadOfKeys(std::max(changedAt, madeWhileOff.value_or(changedAt))));
+        if (unsentChanges().dateOf(NimbrelCloudSyncManager::blacklistPushKey)) return false;
+        links_.syncManager().saveBlacklistPayload(payloadOfKeys(changedAt));
+        return true;
     });
     std::weak_ptr<BlacklistStore> weak = weak_from_this();
     links_.syncManager().fetchBlacklistPayload([weak, finish](std::optional<NimbrelCloudBlacklistPayload> payload) {
@@ -172,17 +174,21 @@ void BlacklistStore::applyCloudPayload(const NimbrelCloudBlacklistPayload& paylo
     // So is one made while sync could not run, over an older copy and over this Mac's own copy of
     // its second, which is from before it; another Mac's copy of that second may be later, and
     // wins. A change that gave way can win nothing more.
-    const bool own = links_.syncManager().isOwnBlacklistCopy(payload);
+    const CloudCopySource source = links_.syncManager().blacklistCopySource(payload);
     const auto madeWhileOff = unsentChanges().dateOf(NimbrelCloudSyncManager::blacklistPushKey);
-    if (madeWhileOff && !isNewerCloudCopy(payload.updatedAt, *madeWhileOff, [own] { return !own; })) return;
+    if (madeWhileOff &&
+        !isNewerCloudCopy(payload.updatedAt, *madeWhileOff, [source] { return source != CloudCopySource::thisMac; }))
+        return;
     unsentChanges().remove(NimbrelCloudSyncManager::blacklistPushKey);
     applyingCloudPayload_ = true;
     blacklistedAppKeys_.set(std::move(pulled));
     save();
     applyingCloudPayload_ = false;
-    if (!own)
+    if (source != CloudCopySource::thisMac)
         recordNimbrelActivity(platform_, NimbrelActivityType::blacklist, QStringLiteral("Blacklist Synced From iCloud"),
-                              QStringLiteral("Blacklisted apps were updated from another device."));
+                              source == CloudCopySource::anotherMac
+                                  ? QStringLiteral("Blacklisted apps were updated from another device.")
+                                  : QStringLiteral("Blacklisted apps were updated from iCloud."));
 }
 
 void BlacklistStore::reloadInstalledApps() {

@@ -5,6 +5,7 @@
 #include "model/RuleMergeEdits.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
+#include "sync/CloudCopyOrder.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
@@ -29,7 +30,9 @@ void NimbrelRulesStore::pushPayloadUnlessApplying(const NimbrelRule& rule) {
     if (applyingCloudPayload_) return;
     if (!isSyncAllowed()) return unsentChanges().madeWhileOff(rule.id.toString(), rule.updatedAt);
     unsentChanges().forget(rule.id.toString());
-    startRuleSyncTaskIfEnabled(rule, [](NimbrelRulesStore& store, const NimbrelRule& r) { store.pushRulePayload(r); });
+    // Handed in at once: the sync manager marks the change as waiting in the turn it is made, so a
+    // quit before its push goes out does not lose it.
+    pushRulePayload(rule);
 }
 
 void NimbrelRulesStore::pushRulePayload(const NimbrelRule& rule) {
@@ -94,13 +97,16 @@ void NimbrelRulesStore::startInitialCloudPull() {
 }
 
 void NimbrelRulesStore::fetchAndApply(std::function<void()> done) {
-    // Deletions and changes that did not reach the cloud before go out first, as they are now.
+    // Deletions and changes that did not reach the cloud before go out first, as they are now;
+    // a change made since while sync could not run is never sent, and the waiting one gives way.
     pushPendingDeletions();
-    links_.syncManager().retryPendingPushes(NimbrelCloudPayloadType::rule, [this](const QString& id) {
+    links_.syncManager().retryPendingPushes(NimbrelCloudPayloadType::rule, [this](const QString& id, Date marked) {
         const auto& rules = rules_.get();
         auto it = std::find_if(rules.begin(), rules.end(), [&](const NimbrelRule& r) { return r.id.toString() == id; });
-        if (it == rules.end()) return false;
-        pushRulePayload(*it);
+        if (it == rules.end() || unsentChanges().madeWhileOff(id)) return false;
+        NimbrelRule resent = *it;
+        resent.updatedAt = resendDate(it->updatedAt, marked);
+        pushRulePayload(resent);
         return true;
     });
     std::weak_ptr<NimbrelRulesStore> weak = weak_from_this();
@@ -137,10 +143,10 @@ void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {
         return !(pulled == held) &&
                encoder.encode(toJson(pulled, encoder.dateForm)) != encoder.encode(toJson(held, encoder.dateForm));
     };
-    coding.heldIsUnsent = [unsent = unsentChanges()](const NimbrelRule& held) {
-        return unsent.holds(held.id.toString(), held.updatedAt);
+    coding.unsentChange = [unsent = unsentChanges()](const NimbrelRule& held) {
+        return unsent.unsentChange(held.id.toString(), held.updatedAt);
     };
-    coding.isOwnCopy = links_.syncManager().ownCopyTest();
+    coding.sourceOf = links_.syncManager().copySourceTest();
     // Rules deleted here whose tombstones are still on their way stay deleted.
     CloudMergeChanges<NimbrelRule> changes = mergeCloudChanges(
         rules_.get(), pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords_, coding);
@@ -158,9 +164,9 @@ void NimbrelRulesStore::applyCloudPull(const CloudPull& pull) {
         arrangeRules(std::get<RuleListArrangement>(merge));
     save();
     applyingCloudPayload_ = false;
-    if (changes.fromAnotherMac)
-        record(NimbrelActivityType::rule, QStringLiteral("Rules Synced From iCloud"),
-               QStringLiteral("Rules were updated from another device."));
+    if (auto message = changes.syncedMessage(QStringLiteral("Rules were updated from another device."),
+                                             QStringLiteral("Rules were updated from iCloud.")))
+        record(NimbrelActivityType::rule, QStringLiteral("Rules Synced From iCloud"), *message);
 }
 
 void NimbrelRulesStore::startCloudPullTriggers() {

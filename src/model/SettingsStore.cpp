@@ -248,10 +248,16 @@ void NimbrelSettingsStore::pullFromCloud(std::function<void()> done) {
         return;
     }
     // A change that did not reach the cloud goes out again, with the settings as they are now;
-    // one still waiting for its burst to end goes by itself.
+    // one still waiting for its burst to end goes by itself. A change made since while sync was off
+    // or paused is never sent, and the waiting one gives way to it.
     if (!pendingPush_)
-        sync_.retryPendingPush(NimbrelCloudSyncManager::settingsPushKey,
-                               [this](Date) { sync_.saveSettingsPayload(currentPayload()); });
+        sync_.retryPendingPush(NimbrelCloudSyncManager::settingsPushKey, [this](Date changedAt) {
+            const auto madeWhileOff =
+                platform_.defaults ? platform_.defaults->dateValue(kUnsentUpdatedAtKey) : std::nullopt;
+            if (madeWhileOff && *madeWhileOff > changedAt) return false;
+            sync_.saveSettingsPayload(currentPayload());
+            return true;
+        });
     sync_.fetchSettingsPayload([guard = lifetime_.watch(), this,
                                 done = std::move(done)](std::optional<NimbrelCloudSettingsPayload> payload) {
         if (!guard.expired() && payload) {

@@ -5,9 +5,10 @@
 #include "platform/Scheduler.h"
 #include "sessions/SessionCoding.h"
 #include "sessions/SessionsStore.h"
-#include "sync/CloudPullMerge.h"
+#include "sync/CloudCopyOrder.h"
 #include "sync/CloudPayloads.h"
 #include "sync/CloudPendingChanges.h"
+#include "sync/CloudPullMerge.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/CloudUnsentChanges.h"
 #include "sync/DeviceIdentity.h"
@@ -88,20 +89,25 @@ struct SessionsCloudSync::Core : std::enable_shared_from_this<Core> {
     }
 
     // Steps 2 and 3 of the pull: fetch both lists, then merge; deletions and changes that did
-    // not reach the cloud before go first, as they are now.
+    // not reach the cloud before go first, as they are now (a change made since while sync could
+    // not run is never sent, and the waiting one gives way to it).
     void fetchAndApply(std::function<void()> done) {
         for (const auto& [id, deletedAt] : pendingDeletions().entries())
             pushTombstone(id, deletedAt);
-        links.syncManager().retryPendingPushes(NimbrelCloudPayloadType::session, [this](const QString& id) {
-            auto held = store.lock();
-            if (!held) return true; // the store is going: nothing is known of its sessions
-            const auto& sessions = held->sessions().get();
-            auto it = std::find_if(sessions.begin(), sessions.end(),
-                                   [&](const NimbrelSession& s) { return s.id.toString() == id; });
-            if (it == sessions.end()) return false;
-            pushPayload(*it);
-            return true;
-        });
+        links.syncManager().retryPendingPushes(
+            NimbrelCloudPayloadType::session, [this](const QString& id, Date marked) {
+                auto held = store.lock();
+                if (!held) return true; // the store is going: nothing is known of its sessions
+                const auto& sessions = held->sessions().get();
+                auto it = std::find_if(sessions.begin(), sessions.end(),
+                                       [&](const NimbrelSession& s) { return s.id.toString() == id; });
+                if (it == sessions.end() || unsentChanges().madeWhileOff(id)) return false;
+                // The sessions file keeps whole seconds: the mark tells when in its second the change was made.
+                NimbrelSession resent = *it;
+                resent.updatedAt = resendDate(it->updatedAt, marked);
+                pushPayload(resent);
+                return true;
+            });
         // A pull whose fetches did not both succeed leaves the list as it is.
         links.syncManager().fetchPayloadsAndTombstones(
             NimbrelCloudPayloadType::session,
@@ -158,11 +164,10 @@ void SessionsCloudSync::pullFromCloud(std::function<void()> done) {
 
 void SessionsCloudSync::observeCloudKitAvailability() {
     // The availability observer, the 60 s timer and the sync-now step come as one.
-    core_->links.syncManager().setHeldIDs(NimbrelCloudPayloadType::session,
-                                          [weak = std::weak_ptr<Core>(core_)] {
-                                              auto core = weak.lock();
-                                              return core ? core->heldIDs() : CloudHeldIDs{};
-                                          });
+    core_->links.syncManager().setHeldIDs(NimbrelCloudPayloadType::session, [weak = std::weak_ptr<Core>(core_)] {
+        auto core = weak.lock();
+        return core ? core->heldIDs() : CloudHeldIDs{};
+    });
     pulls_.start<Core>(
         core_, core_->platform, [](Core& core) { core.pullIfEnabled(); },
         [](Core& core, CloudStoreLifecycle::Done done) { core.pull(std::move(done)); }, &core_->links.syncManager(),
@@ -177,9 +182,9 @@ void SessionsCloudSync::pushSessionPayload(const NimbrelSession& session) {
     // Not sent, now or later, and kept over the cloud's copy of the same second.
     if (!core_->gateIsOpen()) return core_->unsentChanges().madeWhileOff(session.id.toString(), session.updatedAt);
     core_->unsentChanges().forget(session.id.toString());
-    core_->later([weak = std::weak_ptr<Core>(core_), session] {
-        if (auto core = weak.lock()) core->pushPayload(session);
-    });
+    // Handed in at once: the sync manager marks the change as waiting in the turn it is made, so a
+    // quit before its push goes out does not lose it.
+    core_->pushPayload(session);
 }
 
 void SessionsCloudSync::pushSessionTombstone(const Uuid& id) {
@@ -218,20 +223,22 @@ void SessionsCloudSync::Core::apply(const CloudPull& pull) {
     coding.differs = [](const NimbrelSession& pulled, const NimbrelSession& kept) {
         return contentOf(pulled) != contentOf(kept);
     };
-    coding.heldIsUnsent = [unsent = unsentChanges()](const NimbrelSession& kept) {
-        return unsent.holds(kept.id.toString(), kept.updatedAt);
+    coding.unsentChange = [unsent = unsentChanges()](const NimbrelSession& kept) {
+        return unsent.unsentChange(kept.id.toString(), kept.updatedAt);
     };
-    coding.isOwnCopy = links.syncManager().ownCopyTest();
+    coding.sourceOf = links.syncManager().copySourceTest();
     const std::vector<NimbrelSession>& sessions = held->sessions().get();
     CloudMergeChanges<NimbrelSession> changes =
         mergeCloudChanges(sessions, pull, deletedObjectIDs(pull, pendingDeletions().entries()), mergedRecords, coding);
     if (changes.empty()) return;
     forgetChangesOfLostCopies(unsentChanges(), sessions, changes);
-    const bool fromAnotherMac = changes.fromAnotherMac;
+    const std::optional<QString> message =
+        changes.syncedMessage(QStringLiteral("Sessions were updated from another device."),
+                              QStringLiteral("Sessions were updated from iCloud."));
     held->replaceSessionsFromCloud(std::move(changes).appliedTo(sessions));
-    if (fromAnotherMac)
+    if (message)
         recordNimbrelActivity(platform, NimbrelActivityType::session, QStringLiteral("Sessions Synced From iCloud"),
-                              QStringLiteral("Sessions were updated from another device."));
+                              *message);
 }
 
 } // namespace nimbrel

@@ -1,6 +1,7 @@
 #include "sync/CloudOwnCopies.h"
 
 #include "platform/UserDefaults.h"
+#include "sync/CloudPayloads.h"
 
 namespace nimbrel {
 
@@ -28,6 +29,13 @@ bool CloudOwnCopies::isOwn(const QString& pushKey, const QString& changeTag, Dat
 
 void CloudOwnCopies::forget(const QString& pushKey) {
     if (defaults_.contains(entryKey(pushKey))) defaults_.remove(entryKey(pushKey));
+}
+
+CloudCopySource cloudCopySource(const std::optional<QString>& thisMacsID, bool thisMacsIDUnreadable,
+                                const QString& sourceDeviceID, bool savedHere) {
+    if (savedHere || (thisMacsID && *thisMacsID == sourceDeviceID)) return CloudCopySource::thisMac;
+    if (thisMacsIDUnreadable || sourceDeviceID == kUnknownDeviceID) return CloudCopySource::unknown;
+    return CloudCopySource::anotherMac;
 }
 
 } // namespace nimbrel

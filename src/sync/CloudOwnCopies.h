@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace nimbrel {
 
 class UserDefaults;
@@ -26,5 +28,15 @@ class CloudOwnCopies {
   private:
     UserDefaults& defaults_;
 };
+
+// Whose copy a record in the cloud is, as far as this Mac can tell: its own (by the change tag its
+// save came back with, or by its stored device id), another Mac's (another id), or not known:
+// "unknown-device", which this Mac's pushes also name while its id cannot be read or is not stored
+// yet, or any id while this Mac's own cannot be read. A copy not known may be this Mac's own whose
+// save never answered.
+enum class CloudCopySource { thisMac, anotherMac, unknown };
+
+CloudCopySource cloudCopySource(const std::optional<QString>& thisMacsID, bool thisMacsIDUnreadable,
+                                const QString& sourceDeviceID, bool savedHere);
 
 } // namespace nimbrel

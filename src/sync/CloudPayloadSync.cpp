@@ -17,21 +17,22 @@ struct TypeTexts {
     NimbrelActivityType type;
     QString synced, syncedMessage, syncFailed;
     QString deletionSynced, deletionMessage, deletionFailed;
-    QString kept, keptMessage;
+    QString kept, keptOfAnotherMac, keptOfThisMac, keptOfUnknownMac;
 };
 
 TypeTexts textsOf(NimbrelCloudPayloadType type) {
     if (type == NimbrelCloudPayloadType::session)
-        return {
-            NimbrelActivityType::session,
-            QStringLiteral("Session Synced"),
-            QStringLiteral("A session was saved to iCloud and is available on all your devices."),
-            QStringLiteral("Session Sync Failed"),
-            QStringLiteral("Session Deletion Synced"),
-            QStringLiteral("A deleted session was removed from iCloud across all your devices."),
-            QStringLiteral("Session Deletion Sync Failed"),
-            QStringLiteral("Session Sync Skipped"),
-            QStringLiteral("iCloud holds a newer copy of this session from another device, so that copy was kept.")};
+        return {NimbrelActivityType::session,
+                QStringLiteral("Session Synced"),
+                QStringLiteral("A session was saved to iCloud and is available on all your devices."),
+                QStringLiteral("Session Sync Failed"),
+                QStringLiteral("Session Deletion Synced"),
+                QStringLiteral("A deleted session was removed from iCloud across all your devices."),
+                QStringLiteral("Session Deletion Sync Failed"),
+                QStringLiteral("Session Sync Skipped"),
+                QStringLiteral("iCloud holds a newer copy of this session from another device, so that copy was kept."),
+                QStringLiteral("iCloud holds a newer copy of this session saved on this Mac, so that copy was kept."),
+                QStringLiteral("iCloud holds a newer copy of this session, so that copy was kept.")};
     return {NimbrelActivityType::rule,
             QStringLiteral("Rule Synced"),
             QStringLiteral("A rule was saved to iCloud and is available on all your devices."),
@@ -40,7 +41,9 @@ TypeTexts textsOf(NimbrelCloudPayloadType type) {
             QStringLiteral("A deleted rule was removed from iCloud across all your devices."),
             QStringLiteral("Rule Deletion Sync Failed"),
             QStringLiteral("Rule Sync Skipped"),
-            QStringLiteral("iCloud holds a newer copy of this rule from another device, so that copy was kept.")};
+            QStringLiteral("iCloud holds a newer copy of this rule from another device, so that copy was kept."),
+            QStringLiteral("iCloud holds a newer copy of this rule saved on this Mac, so that copy was kept."),
+            QStringLiteral("iCloud holds a newer copy of this rule, so that copy was kept.")};
 }
 
 // Stable, by their dates, newest first: the dates are sorted, and each value moved once.
@@ -84,7 +87,12 @@ void NimbrelCloudSyncManager::savePayloadRecord(const NimbrelCloudPayloadRecord&
     spec.saved = rememberOwnCopy(pushKey(payload.payloadType, payload.objectID), payload.updatedAt);
     spec.failureTitle = texts.syncFailed;
     spec.success = std::pair{texts.type, std::pair{texts.synced, texts.syncedMessage}};
-    spec.kept = std::pair{texts.kept, texts.keptMessage};
+    spec.kept = KeptNotice{texts.kept, texts.keptOfAnotherMac, texts.keptOfThisMac, texts.keptOfUnknownMac,
+                           [weak = weak_from_this()](const CloudRecord& server) {
+                               auto self = weak.lock();
+                               const auto copy = NimbrelCloudPayloadRecord::fromRecord(server);
+                               return self && copy ? self->copySourceTest()(*copy) : CloudCopySource::unknown;
+                           }};
     pushObject(pushKey(payload.payloadType, payload.objectID), payload.updatedAt, std::move(spec), std::move(done));
 }
 
@@ -224,21 +232,21 @@ void NimbrelCloudSyncManager::fetchListed(ListedFetch<T> fetch, Completion<std::
 
 void NimbrelCloudSyncManager::fetchPayloadsListed(NimbrelCloudPayloadType type,
                                                   Completion<std::optional<Listed<NimbrelCloudPayloadRecord>>> done) {
-    fetchListed<NimbrelCloudPayloadRecord>(
-        {payloadListName(type), QStringLiteral("Payload Fetch Failed"),
-         [type](const QString& id) { return payloadRecordID(type, id); }, &NimbrelCloudPayloadRecord::fromRecord,
-         [](const NimbrelCloudPayloadRecord& r) { return r.updatedAt; }},
-        std::move(done));
+    fetchListed<NimbrelCloudPayloadRecord>({payloadListName(type), QStringLiteral("Payload Fetch Failed"),
+                                            [type](const QString& id) { return payloadRecordID(type, id); },
+                                            &NimbrelCloudPayloadRecord::fromRecord,
+                                            [](const NimbrelCloudPayloadRecord& r) { return r.updatedAt; }},
+                                           std::move(done));
 }
 
 void NimbrelCloudSyncManager::fetchTombstonesListed(NimbrelCloudPayloadType type,
                                                     Completion<std::optional<Listed<NimbrelCloudTombstone>>> done) {
     // A tombstone left out for a passing error would let its object come back in this pull.
-    fetchListed<NimbrelCloudTombstone>(
-        {tombstoneListName(type), QStringLiteral("Delete Fetch Failed"),
-         [type](const QString& id) { return tombstoneRecordID(type, id); }, &NimbrelCloudTombstone::fromRecord,
-         [](const NimbrelCloudTombstone& t) { return t.deletedAt; }, true},
-        std::move(done));
+    fetchListed<NimbrelCloudTombstone>({tombstoneListName(type), QStringLiteral("Delete Fetch Failed"),
+                                        [type](const QString& id) { return tombstoneRecordID(type, id); },
+                                        &NimbrelCloudTombstone::fromRecord,
+                                        [](const NimbrelCloudTombstone& t) { return t.deletedAt; }, true},
+                                       std::move(done));
 }
 
 void NimbrelCloudSyncManager::fetchPayloadRecords(NimbrelCloudPayloadType type,

@@ -57,12 +57,14 @@ template <typename T> struct CloudMergeCoding : CloudMergeReporting {
     std::function<json::Decoded<T>(const NimbrelCloudPayloadRecord&)> decode;
     // Whether two copies dated the same second differ in what they carry.
     std::function<bool(const T& pulled, const T& held)> differs;
-    // Whether a held copy carries a change the cloud lacks. None: the cloud holds every copy held here.
-    std::function<bool(const T& held)> heldIsUnsent;
-    // Whether a record is a copy this Mac saved. Its own copy in the cloud of the same second as a
-    // held unsent change is from before that change and does not replace it; another Mac's copy
-    // of that second may be from after it, and wins as every differing copy of the same second does.
-    std::function<bool(const NimbrelCloudPayloadRecord&)> isOwnCopy;
+    // The full date of the change a held copy carries that the cloud lacks, if it carries one.
+    // None: the cloud holds every copy held here.
+    std::function<std::optional<Date>(const T& held)> unsentChange;
+    // Whose copy a record is. This Mac's own copy in the cloud of the same second as a held unsent
+    // change is from before that change and does not replace it, nor does a copy of no known Mac
+    // dated before it (this Mac's own, perhaps, whose save never answered); another Mac's copy of
+    // that second may be from after it, and wins as every differing copy of the same second does.
+    std::function<CloudCopySource(const NimbrelCloudPayloadRecord&)> sourceOf;
 };
 
 // The ids the pull finds deleted: its tombstones, every id the registry lists among the deletions
@@ -76,10 +78,20 @@ template <typename T> struct CloudMergeChanges {
     std::vector<size_t> deleted;  // positions in the held list, ascending
     std::map<size_t, T> replaced; // position in the held list (never a deleted one) -> newer copy
     std::vector<T> added;         // in the order the pull brought them
-    // Some change came from another Mac, not only this Mac's own copies coming back.
+    // Some change came from another Mac, or from a copy of no known Mac, not only this Mac's
+    // own copies coming back.
     bool fromAnotherMac = false;
+    bool fromUnknownMac = false;
 
     bool empty() const { return deleted.empty() && replaced.empty() && added.empty(); }
+    // What "... Synced From iCloud" says: `ofAnotherMac` when a change came from another Mac,
+    // `ofUnknownMac` when one came from a copy of no known Mac; nothing when only this Mac's own
+    // copies came back.
+    std::optional<QString> syncedMessage(const QString& ofAnotherMac, const QString& ofUnknownMac) const {
+        if (fromAnotherMac) return ofAnotherMac;
+        if (fromUnknownMac) return ofUnknownMac;
+        return std::nullopt;
+    }
     // The merged list: the held objects that stay, in their order, each replaced by its newer
     // copy, then the added ones.
     std::vector<T> appliedTo(const std::vector<T>& held) && {
@@ -121,7 +133,10 @@ CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPu
         return newer == changes.replaced.end() ? held[at] : newer->second;
     };
     auto heldIsNewer = [&](size_t at, const NimbrelCloudPayloadRecord& pulled) {
-        return coding.heldIsUnsent && coding.isOwnCopy && coding.heldIsUnsent(held[at]) && coding.isOwnCopy(pulled);
+        const std::optional<Date> unsent = coding.unsentChange ? coding.unsentChange(held[at]) : std::nullopt;
+        if (!unsent || !coding.sourceOf) return false;
+        const CloudCopySource source = coding.sourceOf(pulled);
+        return source == CloudCopySource::thisMac || (source == CloudCopySource::unknown && pulled.updatedAt < *unsent);
     };
     // Records come newest first: a copy this pull took gives way only to a later second.
     auto takenInThisPull = [&](size_t at) { return at >= held.size() || changes.replaced.count(at) > 0; };
@@ -156,13 +171,17 @@ CloudMergeChanges<T> mergeCloudChanges(const std::vector<T>& held, const CloudPu
         // A record filed under another id must not bring back an object deleted in this pull.
         if (deleted.contains(pulled.id)) continue;
         auto at = position.constFind(pulled.id);
-        const auto fromAnotherMac = [&] { return !coding.isOwnCopy || !coding.isOwnCopy(record); };
+        const auto noteSource = [&] {
+            const CloudCopySource source = coding.sourceOf ? coding.sourceOf(record) : CloudCopySource::anotherMac;
+            changes.fromAnotherMac = changes.fromAnotherMac || source == CloudCopySource::anotherMac;
+            changes.fromUnknownMac = changes.fromUnknownMac || source == CloudCopySource::unknown;
+        };
         if (at == position.cend()) {
-            changes.fromAnotherMac = changes.fromAnotherMac || fromAnotherMac();
+            noteSource();
             at = position.insert(pulled.id, held.size() + changes.added.size());
             changes.added.push_back(std::move(pulled));
         } else if (replaces(*at, pulled, record)) {
-            changes.fromAnotherMac = changes.fromAnotherMac || fromAnotherMac();
+            noteSource();
             if (*at >= held.size())
                 changes.added[*at - held.size()] = std::move(pulled);
             else

@@ -13,8 +13,8 @@ void NimbrelCloudSyncManager::saveSettingsPayload(const NimbrelCloudSettingsPayl
                   {},
                   QStringLiteral("Settings Sync Failed"),
                   std::nullopt,
-                  std::pair{QStringLiteral("Settings Sync Skipped"),
-                            QStringLiteral("iCloud holds newer settings from another device, so they were kept.")}};
+                  KeptNotice{QStringLiteral("Settings Sync Skipped"),
+                             QStringLiteral("iCloud holds newer settings from another device, so they were kept.")}};
     pushObject(settingsPushKey, payload.updatedAt, std::move(spec), std::move(done));
 }
 
@@ -27,8 +27,15 @@ void NimbrelCloudSyncManager::saveBlacklistPayload(const NimbrelCloudBlacklistPa
         QStringLiteral("Blacklist Sync Failed"),
         std::pair{NimbrelActivityType::blacklist, std::pair{QStringLiteral("Blacklist Synced"),
                                                             QStringLiteral("Blacklisted apps were synced to iCloud.")}},
-        std::pair{QStringLiteral("Blacklist Sync Skipped"),
-                  QStringLiteral("iCloud holds a newer blacklist from another device, so it was kept.")},
+        KeptNotice{QStringLiteral("Blacklist Sync Skipped"),
+                   QStringLiteral("iCloud holds a newer blacklist from another device, so it was kept."),
+                   QStringLiteral("iCloud holds a newer blacklist saved on this Mac, so it was kept."),
+                   QStringLiteral("iCloud holds a newer blacklist, so it was kept."),
+                   [weak = weak_from_this()](const CloudRecord& server) {
+                       auto self = weak.lock();
+                       const auto copy = NimbrelCloudBlacklistPayload::fromRecord(server);
+                       return self && copy ? self->blacklistCopySource(*copy) : CloudCopySource::unknown;
+                   }},
         // Its JSON carries the date to the second.
         rememberOwnCopy(blacklistPushKey, Date{wholeSecond(payload.updatedAt)})};
     pushObject(blacklistPushKey, payload.updatedAt, std::move(spec), std::move(done));

@@ -198,13 +198,14 @@ void NimbrelCloudSyncManager::runSave(SaveSpec spec, SaveDone done) {
         self->mergeSave(made.value(), spec.rules, [self, spec, done, failed](CloudMergedSave saved) {
             if (!saved.result.ok()) return failed(saved.result.error());
             if (spec.saved && !saved.keptNewerServerCopy) spec.saved(saved.result.value());
-            auto finish = [self, spec, done, failed,
-                           kept = saved.keptNewerServerCopy](std::optional<CloudError> error) {
+            auto finish = [self, spec, done, failed, kept = saved.keptNewerServerCopy,
+                           server = saved.result.value()](std::optional<CloudError> error) {
                 if (error) return failed(*error);
                 if (kept) {
                     // Nothing was written: not a successful sync, and not reported as one.
                     self->syncState.set(NimbrelCloudSyncState::idle());
-                    if (spec.kept) self->record(NimbrelActivityType::info, spec.kept->first, spec.kept->second);
+                    if (spec.kept)
+                        self->record(NimbrelActivityType::info, spec.kept->title, keptMessage(*spec.kept, server));
                     if (done) done(SaveOutcome::keptNewerServerCopy);
                     return;
                 }
@@ -265,24 +266,32 @@ std::function<void(const CloudRecord&)> NimbrelCloudSyncManager::rememberOwnCopy
     };
 }
 
-namespace {
-bool isOwnCopy(const std::optional<CloudOwnCopies>& copies, const std::optional<QString>& deviceID, const QString& key,
-               const QString& sourceDeviceID, const QString& changeTag, Date updatedAt) {
-    return (deviceID && *deviceID == sourceDeviceID) || (copies && copies->isOwn(key, changeTag, updatedAt));
+QString NimbrelCloudSyncManager::keptMessage(const KeptNotice& notice, const CloudRecord& server) {
+    switch (notice.sourceOf ? notice.sourceOf(server) : CloudCopySource::anotherMac) {
+    case CloudCopySource::thisMac:
+        return notice.ofThisMac;
+    case CloudCopySource::unknown:
+        return notice.ofUnknownMac;
+    case CloudCopySource::anotherMac:
+        break;
+    }
+    return notice.ofAnotherMac;
 }
-} // namespace
 
-std::function<bool(const NimbrelCloudPayloadRecord&)> NimbrelCloudSyncManager::ownCopyTest() const {
-    return [copies = ownCopies(),
-            id = NimbrelDeviceIdentityProvider::storedDeviceID(platform_)](const NimbrelCloudPayloadRecord& record) {
-        return isOwnCopy(copies, id, pushKey(record.payloadType, record.objectID), record.sourceDeviceID,
-                         record.recordChangeTag, record.updatedAt);
+std::function<CloudCopySource(const NimbrelCloudPayloadRecord&)> NimbrelCloudSyncManager::copySourceTest() const {
+    return [copies = ownCopies(), id = NimbrelDeviceIdentityProvider::readStoredDeviceID(platform_)](
+               const NimbrelCloudPayloadRecord& record) {
+        const bool saved = copies && copies->isOwn(pushKey(record.payloadType, record.objectID), record.recordChangeTag,
+                                                   record.updatedAt);
+        return cloudCopySource(id.id, id.unreadable, record.sourceDeviceID, saved);
     };
 }
 
-bool NimbrelCloudSyncManager::isOwnBlacklistCopy(const NimbrelCloudBlacklistPayload& payload) const {
-    return isOwnCopy(ownCopies(), NimbrelDeviceIdentityProvider::storedDeviceID(platform_), blacklistPushKey,
-                     payload.sourceDeviceID, payload.recordChangeTag, payload.updatedAt);
+CloudCopySource NimbrelCloudSyncManager::blacklistCopySource(const NimbrelCloudBlacklistPayload& payload) const {
+    const auto copies = ownCopies();
+    const bool saved = copies && copies->isOwn(blacklistPushKey, payload.recordChangeTag, payload.updatedAt);
+    const auto id = NimbrelDeviceIdentityProvider::readStoredDeviceID(platform_);
+    return cloudCopySource(id.id, id.unreadable, payload.sourceDeviceID, saved);
 }
 
 void NimbrelCloudSyncManager::forgetObject(NimbrelCloudPayloadType type, const QString& objectID) {
@@ -304,18 +313,21 @@ std::optional<Date> NimbrelCloudSyncManager::pendingPush(const QString& key) con
     return pending ? pending->dateOf(key) : std::nullopt;
 }
 
-void NimbrelCloudSyncManager::retryPendingPush(const QString& key, const std::function<void(Date changedAt)>& push) {
+void NimbrelCloudSyncManager::retryPendingPush(const QString& key, const std::function<bool(Date changedAt)>& push) {
     if (pushes_.isBusy(key)) return;
-    if (auto changedAt = pendingPush(key)) push(*changedAt);
+    auto pending = pendingPushes();
+    if (!pending) return;
+    if (auto changedAt = pending->dateOf(key); changedAt && !push(*changedAt)) pending->remove(key);
 }
 
-void NimbrelCloudSyncManager::retryPendingPushes(NimbrelCloudPayloadType type,
-                                                 const std::function<bool(const QString& objectID)>& push) {
+void NimbrelCloudSyncManager::retryPendingPushes(
+    NimbrelCloudPayloadType type, const std::function<bool(const QString& objectID, Date changedAt)>& push) {
     auto pending = pendingPushes();
     if (!pending) return;
     const QString prefix = pushKey(type, {});
     for (const auto& [key, changedAt] : pending->entries())
-        if (key.startsWith(prefix) && !pushes_.isBusy(key) && !push(key.mid(prefix.size()))) pending->remove(key);
+        if (key.startsWith(prefix) && !pushes_.isBusy(key) && !push(key.mid(prefix.size()), changedAt))
+            pending->remove(key);
 }
 
 void NimbrelCloudSyncManager::syncNow(Done done) {

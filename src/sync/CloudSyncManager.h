@@ -171,9 +171,10 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void syncNow(Done done = {});
 
     // The objects whose latest push has not reached the cloud (under way, failed, or waiting for
-    // the account), kept in the defaults under pendingPushesKey as {push key: date of the change}
-    // until that push succeeds or finds a newer copy there. The stores send their current value
-    // again when sync can run (at each pull), also after a restart.
+    // the account), kept in the defaults under pendingPushesKey as {push key: full date of the
+    // change} from the moment its push is handed in (the stores hand it in as they make the
+    // change) until that push succeeds or finds a newer copy there. The stores send their current
+    // value again when sync can run (at each pull), also after a restart.
     static inline const QString pendingPushesKey = QStringLiteral("Nimbrel.cloud.pendingPushes");
     static inline const QString settingsPushKey = QStringLiteral("settings");
     static inline const QString blacklistPushKey = QStringLiteral("blacklist");
@@ -182,17 +183,19 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     std::optional<Date> pendingPush(const QString& key) const;
     // A change whose push is still to come (a burst not over yet) waits from now on.
     void markPendingPush(const QString& key, Date changedAt);
-    // Calls `push` with the date of the change under `key` when it waits and no push of it is under way.
-    void retryPendingPush(const QString& key, const std::function<void(Date changedAt)>& push);
-    // Asks `push` to send again each object of `type` that waits and is not under way; an
-    // object it no longer has (false) stops waiting.
-    void retryPendingPushes(NimbrelCloudPayloadType type, const std::function<bool(const QString& objectID)>& push);
+    // Calls `push` with the date of the change under `key` when it waits and no push of it is
+    // under way; one that `push` does not send again (false) stops waiting.
+    void retryPendingPush(const QString& key, const std::function<bool(Date changedAt)>& push);
+    // The same for each object of `type`: one `push` does not send again (its store no longer has
+    // it, or a change made since while sync could not run replaces it) stops waiting.
+    void retryPendingPushes(NimbrelCloudPayloadType type,
+                            const std::function<bool(const QString& objectID, Date changedAt)>& push);
 
-    // Tells whether a pulled record is a copy this Mac saved: by the change tag its save came back
-    // with, else by this Mac's stored device id (read once, as the test is made, for a whole pull).
-    std::function<bool(const NimbrelCloudPayloadRecord&)> ownCopyTest() const;
+    // Tells whose copy a pulled record is: this Mac's by the change tag its save came back with or
+    // by its stored device id (read once, as the test is made, for a whole pull).
+    std::function<CloudCopySource(const NimbrelCloudPayloadRecord&)> copySourceTest() const;
     // The same for the pulled blacklist.
-    bool isOwnBlacklistCopy(const NimbrelCloudBlacklistPayload& payload) const;
+    CloudCopySource blacklistCopySource(const NimbrelCloudBlacklistPayload& payload) const;
     // An object replaced by another Mac's copy or deleted: its change waiting here and the memory
     // of its own copy in the cloud can win nothing any more.
     void forgetObject(NimbrelCloudPayloadType type, const QString& objectID);
@@ -205,6 +208,14 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     static QString tombstoneListName(NimbrelCloudPayloadType type) { return "tombstoneIDs_" + rawValue(type); }
 
   private:
+    // What a save records when the cloud's newer copy was kept: its title, and its message by
+    // whose copy that is (`sourceOf` the server's copy; without it, another Mac's).
+    struct KeptNotice {
+        QString title;
+        QString ofAnotherMac;
+        QString ofThisMac = {}, ofUnknownMac = {};
+        std::function<CloudCopySource(const CloudRecord& server)> sourceOf = {};
+    };
     // What one save of the save shape writes, and how it reports.
     struct SaveSpec {
         std::function<CloudResult<CloudRecord>()> makeRecord;
@@ -213,8 +224,8 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
         std::function<void(ErrorDone)> afterSave;
         QString failureTitle;
         std::optional<std::pair<NimbrelActivityType, std::pair<QString, QString>>> success;
-        // Title and message of the info recorded when the cloud's newer copy was kept instead.
-        std::optional<std::pair<QString, QString>> kept;
+        // The info recorded when the cloud's newer copy was kept instead.
+        std::optional<KeptNotice> kept;
         // Runs with the record as the cloud saved it (its change tag), before `afterSave`.
         std::function<void(const CloudRecord&)> saved = {};
     };
@@ -241,6 +252,7 @@ class NimbrelCloudSyncManager : public std::enable_shared_from_this<NimbrelCloud
     void pushObject(const QString& key, std::optional<Date> changedAt, SaveSpec spec, SaveDone done);
     std::optional<CloudPendingChanges> pendingPushes() const;
     std::optional<CloudOwnCopies> ownCopies() const;
+    static QString keptMessage(const KeptNotice& notice, const CloudRecord& server);
     // A save's `saved`: the copy saved under `key` is this Mac's own, known by its change tag and
     // `updatedAt` as a pull reads it.
     std::function<void(const CloudRecord&)> rememberOwnCopy(const QString& key, Date updatedAt);

@@ -3,14 +3,19 @@
 #include "sync/CloudCopyOrder.h"
 #include "sync/CloudSyncManager.h"
 
+#include <algorithm>
+
 namespace nimbrel {
 
-bool CloudUnsentChanges::holds(const QString& objectID, Date updatedAt) const {
+std::optional<Date> CloudUnsentChanges::unsentChange(const QString& objectID, Date updatedAt) const {
     // To the second, as a held copy may have been stored (the sessions file): a later change,
     // sent or not, updates the mark, and only a copy of a later second replaces the held one.
-    auto marks = [&](std::optional<Date> changedAt) { return changedAt && isSameSecond(*changedAt, updatedAt); };
-    return marks(madeWhileOff_.dateOf(objectID)) ||
-           marks(sync_.pendingPush(NimbrelCloudSyncManager::pushKey(type_, objectID)));
+    std::optional<Date> latest;
+    for (std::optional<Date> changedAt :
+         {madeWhileOff_.dateOf(objectID), sync_.pendingPush(NimbrelCloudSyncManager::pushKey(type_, objectID))})
+        if (changedAt && isSameSecond(*changedAt, updatedAt))
+            latest = std::max(latest.value_or(*changedAt), *changedAt);
+    return latest;
 }
 
 void CloudUnsentChanges::forgetObject(const QString& objectID) {

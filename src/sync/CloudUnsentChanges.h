@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace nimbrel {
 
 class NimbrelCloudSyncManager;
@@ -28,8 +30,12 @@ class CloudUnsentChanges {
     void forget(const QString& objectID) { madeWhileOff_.remove(objectID); }
     // The held copy gave way to the cloud's, or the object was deleted: no change of it waits.
     void forgetObject(const QString& objectID);
-    // Whether the held copy of `objectID` dated `updatedAt` carries a change the cloud lacks.
-    bool holds(const QString& objectID, Date updatedAt) const;
+    // The full date of the change the cloud lacks that the held copy of `objectID` dated
+    // `updatedAt` carries, if it carries one.
+    std::optional<Date> unsentChange(const QString& objectID, Date updatedAt) const;
+    // Whether the object's latest change was made while sync could not run: a push still waiting
+    // from before it is never sent again.
+    bool madeWhileOff(const QString& objectID) const { return madeWhileOff_.dateOf(objectID).has_value(); }
 
   private:
     CloudPendingChanges madeWhileOff_;

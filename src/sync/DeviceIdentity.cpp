@@ -54,6 +54,14 @@ QString NimbrelDeviceIdentityProvider::storedDeviceIDOrUnknown(Platform& platfor
     return storedDeviceID(platform).value_or(kUnknownDeviceID);
 }
 
+NimbrelDeviceIdentityProvider::StoredIDReading NimbrelDeviceIdentityProvider::readStoredDeviceID(Platform& platform) {
+    int status = 0;
+    StoredIDReading reading;
+    reading.id = readStoredID(platform, &status);
+    reading.unreadable = status != errSecSuccess && status != errSecItemNotFound;
+    return reading;
+}
+
 QString NimbrelDeviceIdentityProvider::loadOrCreateDeviceID() {
     int status = 0;
     if (auto stored = readStoredID(platform_, &status)) {

@@ -55,6 +55,13 @@ class NimbrelDeviceIdentityProvider {
     static std::optional<QString> storedDeviceID();
     // What a pusher writes as sourceDeviceID: the stored id, else "unknown-device".
     static QString storedDeviceIDOrUnknown(Platform& platform);
+    // The stored id, and whether the Keychain could not be read (rather than holding none): then
+    // this Mac's earlier pushes may name an id it cannot see now.
+    struct StoredIDReading {
+        std::optional<QString> id;
+        bool unreadable = false;
+    };
+    static StoredIDReading readStoredDeviceID(Platform& platform);
 
     // The stored id, or a new one saved for next time. When the Keychain cannot be read
     // (locked, access denied) a new id is used for this process only and nothing is saved,

@@ -2,6 +2,8 @@
 #include "model/StoreFixture.h"
 #include "sync/CloudKitStatusProvider.h"
 
+#include <cmath>
+
 namespace nimbrel {
 namespace {
 
@@ -90,8 +92,8 @@ TEST_F(BlacklistStoreTest, RemoveKeysTakesBothFormsOfTheAppKeyOnly) {
 }
 
 // A pull takes a set that differs, whatever its date, and sends nothing back; a change made here
-// while paused keeps its place over this Mac's own copy from before it; only another Mac's set is
-// reported.
+// while paused keeps its place over this Mac's own copy from before it, and a push that failed
+// before it is not sent again; only another Mac's set is reported.
 TEST_F(BlacklistStoreTest, PullReplacesADifferentSetUnlessItIsThisMacsOwnCopyFromBeforeAPausedChange) {
     setDeviceID(QStringLiteral("MAC-1"));
     auto store = makeStore();
@@ -111,14 +113,26 @@ TEST_F(BlacklistStoreTest, PullReplacesADifferentSetUnlessItIsThisMacsOwnCopyFro
         QStringList otherMac; // another Mac's set put in the cloud then, dated `otherAt` from then
         double otherAt;
         QStringList expected;
+        bool firstPushFails = false;
     } cases[] = {
         {"another Mac's older set", -1, errSecSuccess, {"com.a", "com.remote"}, -10, {"com.a", "com.remote"}},
         {"this Mac's own older copy", 5, errSecSuccess, {}, 0, {"com.a", "com.paused"}},
         {"own copy of that second, id unreadable", 0.2, errSecInteractionNotAllowed, {}, 0, {"com.a", "com.paused"}},
         {"another Mac's later copy", 5, errSecSuccess, {"com.remote"}, 1, {"com.remote"}},
+        {"a failed push, then a change while paused",
+         5,
+         errSecSuccess,
+         {"com.remote"},
+         -6,
+         {"com.a", "com.paused"},
+         true},
+        {"another Mac's copy of that second", 0.2, errSecSuccess, {"com.remote"}, 0, {"com.remote"}},
     };
     for (const auto& c : cases) {
+        scheduler.advance(1.1 - std::fmod(scheduler.now().secondsSinceReferenceDate, 1.0));
         keychain.setReadStatus(c.keychainRead);
+        if (c.firstPushFails)
+            env.cloud.failNext({CloudFailure::Operation::save, {}, CloudError::make(CloudError::networkFailure, {})});
         change({"com.a"}, false);
         scheduler.advance(std::abs(c.pausedAfter));
         if (c.pausedAfter >= 0) change({"com.a", "com.paused"}, true);
@@ -130,6 +144,9 @@ TEST_F(BlacklistStoreTest, PullReplacesADifferentSetUnlessItIsThisMacsOwnCopyFro
         EXPECT_EQ(storedKeys(), c.expected) << c.name;
         EXPECT_EQ(count("Blacklist Synced From iCloud"), int(c.expected.contains("com.remote"))) << c.name;
         EXPECT_EQ(cloud.saves("blacklist_"), saves) << c.name;
+        if (!c.otherMac.isEmpty()) {
+            EXPECT_EQ(cloud.blacklist()->blacklistedAppKeys, c.otherMac) << c.name << ": the cloud keeps it";
+        }
     }
     EXPECT_EQ(typeOf("Blacklist Synced From iCloud"), "blacklist");
     EXPECT_EQ(messageOf("Blacklist Synced From iCloud"), "Blacklisted apps were updated from another device.");

@@ -101,8 +101,15 @@ TEST_F(RulesStoreCloudTest, ADeletedRuleStaysDeletedWhateverBecomesOfItsTombston
          [&](const QString& name) {
              CloudError item = CloudError::make(CloudError::serverRejectedRequest, {});
              item.itemID = {name};
-             env.cloud.failNext({Op::batchFetch, "deleted_rule_*", CloudError::make(CloudError::partialFailure, {}),
-                                 false, 0, {}, 1, {}, {item}});
+             env.cloud.failNext({Op::batchFetch,
+                                 "deleted_rule_*",
+                                 CloudError::make(CloudError::partialFailure, {}),
+                                 false,
+                                 0,
+                                 {},
+                                 1,
+                                 {},
+                                 {item}});
          },
          true},
         {"damaged", [&](const QString& name) { cloud.damage(name); }, false},
@@ -136,7 +143,8 @@ TEST_F(RulesStoreCloudTest, ADeletedRuleStaysDeletedWhateverBecomesOfItsTombston
                   c.pullFails ? QStringLiteral("The server rejected the request.") : QStringLiteral("<not recorded>"))
             << c.name;
         // A tombstone that cannot be read is reported, though its rule stays deleted.
-        const QString tombstoneName = tombstoneRecordID(NimbrelCloudPayloadType::rule, deleted.id.toString()).recordName;
+        const QString tombstoneName =
+            tombstoneRecordID(NimbrelCloudPayloadType::rule, deleted.id.toString()).recordName;
         EXPECT_EQ(std::count_if(activities.begin(), activities.end(),
                                 [&](const auto& a) {
                                     return a.title == "Rule Decode Failed" && a.message.contains(tombstoneName);
@@ -261,6 +269,42 @@ TEST_F(RulesStoreCloudTest, OnlyAStrictlyLaterCopyReplacesTheLocalRule) {
     store->applyCloudRules({payloadRecord(cloudCopy)}, {});
     EXPECT_EQ(names(store->rules().get()),
               (QStringList{QStringLiteral("three"), QStringLiteral("two"), QStringLiteral("newer")}));
+
+    // This Mac's own later copy coming back is no news from another device.
+    const int synced = count(QStringLiteral("Rules Synced From iCloud"));
+    heldBack.updatedAt = ownCopy.updatedAt = scheduler.now().addingSeconds(5);
+    ownCopy.payload = payloadRecord(heldBack).payload;
+    store->applyCloudRules({ownCopy}, {});
+    EXPECT_EQ(names(store->rules().get())[1], QStringLiteral("edited while paused"));
+    EXPECT_EQ(count(QStringLiteral("Rules Synced From iCloud")), synced);
+}
+
+// A failed push goes out again at the next pull, its mark written in the turn of the change, unless
+// the rule was changed since while sync could not run: that change is never sent, and the failed
+// push gives way to it.
+TEST_F(RulesStoreCloudTest, AFailedPushGoesOutAgainUnlessTheRuleChangedSinceWhilePaused) {
+    auto store = makeStore();
+    for (const bool changedWhilePaused : {false, true}) {
+        store->addRule(rule(QStringLiteral("added"), QStringLiteral("Mail")));
+        scheduler.advance(1);
+        NimbrelRule edited = store->rules().get().back();
+        const QString key = NimbrelCloudSyncManager::pushKey(NimbrelCloudPayloadType::rule, edited.id.toString());
+        env.cloud.failNext({CloudFailure::Operation::save, "rule_*", CloudError::make(CloudError::networkFailure, {})});
+        edited.name = QStringLiteral("failed");
+        store->updateRule(edited);
+        EXPECT_TRUE(syncManager->pendingPush(key).has_value());
+        scheduler.advance(0);
+        setGlobalPause(changedWhilePaused);
+        edited.name = QStringLiteral("paused");
+        if (changedWhilePaused) store->updateRule(edited);
+        setGlobalPause(false);
+        scheduler.advance(60);
+        const NimbrelCloudPayloadRecord inCloud = cloud.payloads(NimbrelCloudPayloadType::rule).back();
+        ASSERT_EQ(inCloud.objectID, edited.id.toString());
+        EXPECT_EQ(decodeRule(inCloud.payload, json::DateForm::ISO8601).value->name,
+                  changedWhilePaused ? QStringLiteral("added") : QStringLiteral("failed"));
+        EXPECT_FALSE(syncManager->pendingPush(key).has_value());
+    }
 }
 
 TEST_F(RulesStoreCloudTest, NewRulesAreAddedAndTheListSortsNewestCreatedFirstStably) {

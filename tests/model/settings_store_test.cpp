@@ -229,6 +229,34 @@ TEST_F(SettingsStoreTest, AChangeJustBeforeAPauseStillGoesOut) {
     EXPECT_EQ(s.behaviorMode().get(), NimbrelBehaviorMode::restore);
 }
 
+// A push that failed goes out again at the next pull, unless the settings were changed since while
+// paused: that change is never sent, and the failed push gives way to it.
+TEST_F(SettingsStoreTest, AFailedPushGoesOutAgainUnlessASettingChangedSinceWhilePaused) {
+    auto& s = make();
+    allowCloud();
+    auto pause = [&](bool on) {
+        env.defaults.setBool(NimbrelSettingsStore::kGlobalPauseKey, on);
+        env.defaults.setBool(key("syncEnabled"), !on);
+        env.notifications.post(QStringLiteral("Nimbrel.pauseStateDidChange"));
+        sync->setSyncEnabled(!on);
+    };
+    for (const bool changedWhilePaused : {false, true}) {
+        env.cloud.failNext(
+            {CloudFailure::Operation::save, "settings_primary", CloudError::make(CloudError::networkFailure, {})});
+        s.setBehaviorMode(NimbrelBehaviorMode::cycling);
+        env.scheduler.advance(2);
+        pause(true);
+        if (changedWhilePaused) s.setBehaviorMode(NimbrelBehaviorMode::restore);
+        env.scheduler.advance(1);
+        pause(false);
+        const int saves = cloud.saves("settings_");
+        s.pullFromCloud();
+        env.scheduler.advance(1);
+        EXPECT_EQ(cloud.saves("settings_") - saves, changedWhilePaused ? 0 : 1);
+        EXPECT_FALSE(sync->pendingPush(NimbrelCloudSyncManager::settingsPushKey).has_value());
+    }
+}
+
 TEST_F(SettingsStoreTest, AutomaticUpdatesGoThroughTheUpdateManager) {
     auto& s = make();
     s.setAutomaticUpdatesEnabled(false);

@@ -2,9 +2,13 @@
 
 #include "sessions/SessionsFixture.h"
 #include "sync/CloudKitStatusProvider.h"
+#include "sync/CloudOwnCopies.h"
+#include "sync/CloudPendingChanges.h"
 #include "sync/CloudProbe.h"
 #include "sync/CloudSyncManager.h"
 #include "sync/DeviceIdentity.h"
+
+#include <cmath>
 
 namespace nimbrel::test {
 namespace {
@@ -101,12 +105,35 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
         return std::pair{std::move(records), std::vector<NimbrelCloudTombstone>{}};
     };
     const int unreadable = -25308; // a locked keychain, without a prompt
+    // What this Mac keeps of B besides the copy: its own copy in the cloud, a push waiting, a
+    // change made while paused. B gets all three.
+    auto marksOfB = [&] {
+        const QString key = NimbrelCloudSyncManager::pushKey(Type::session, b.id.toString());
+        return int(defaults.contains(CloudOwnCopies::key + "." + key)) + int(manager->pendingPush(key).has_value()) +
+               int(CloudPendingChanges(defaults, SessionsCloudSync::unsentChangesKey)
+                       .dateOf(b.id.toString())
+                       .has_value());
+    };
+    auto markB = [&] {
+        simulated.keychain().setReadStatus(0);
+        renameB("B pushed");
+        scheduler.advance(0);
+        simulated.cloud().failNext(
+            {CloudFailure::Operation::save, {}, CloudError::make(CloudError::networkFailure, {})});
+        renameB("B failed");
+        scheduler.advance(0);
+        setPause(true);
+        renameB("B paused");
+        setPause(false);
+        EXPECT_EQ(marksOfB(), 3);
+    };
 
     struct Case {
         const char* name;
         std::function<std::pair<std::vector<NimbrelCloudPayloadRecord>, std::vector<NimbrelCloudTombstone>>()> pull;
         QStringList expected;
-        bool synced;
+        const char* syncedFrom; // what "Sessions Synced From iCloud" names, if it is recorded
+        bool marksOfBGone = false;
     };
     const Case cases[] = {
         {"the same sessions",
@@ -114,7 +141,7 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              return std::pair{std::vector{record(a), record(b)}, std::vector<NimbrelCloudTombstone>{}};
          },
          {"A", "B"},
-         false},
+         nullptr},
         {"an older copy",
          [&] {
              NimbrelSession old = a;
@@ -123,7 +150,7 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              return std::pair{std::vector{record(old)}, std::vector<NimbrelCloudTombstone>{}};
          },
          {"A", "B"},
-         false},
+         nullptr},
         {"a newer copy",
          [&] {
              NimbrelSession renamed = a;
@@ -133,7 +160,7 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              return std::pair{std::vector{record(renamed)}, std::vector<NimbrelCloudTombstone>{}};
          },
          {"B", "C"},
-         true},
+         "another device"},
         {"a new pinned session goes to the top",
          [&] {
              NimbrelSession pinned = workSession("Z pinned");
@@ -142,7 +169,7 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              return std::pair{std::vector{record(pinned)}, std::vector<NimbrelCloudTombstone>{}};
          },
          {"Z pinned", "B", "C"},
-         true},
+         "another device"},
         // The cloud lacks these changes, so this Mac's own copy of their second is from before them.
         {"a copy of the same second over a change made while paused, after a restart",
          [&] {
@@ -155,7 +182,7 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              return cloudCopyOfB();
          },
          {"Z pinned", "B paused", "C"},
-         false},
+         nullptr},
         {"a copy of the same second over a change whose push failed",
          [&] {
              simulated.cloud().failNext(
@@ -165,7 +192,7 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              return cloudCopyOfB();
          },
          {"Z pinned", "B unsent", "C"},
-         false},
+         nullptr},
         // Another Mac's copy of that second may be later: it wins, and both Macs agree.
         {"another Mac's copy of the same second over a change made while paused",
          [&] {
@@ -175,14 +202,14 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              return cloudCopyOfB(false);
          },
          {"Z pinned", "B", "C"},
-         true},
+         "another device"},
         {"this Mac's own copy of the same second, with the keychain unreadable",
          [&] {
              simulated.keychain().setReadStatus(unreadable);
              return only({pushedThenRenamedWhilePaused("B pushed", "B paused, no id")});
          },
          {"Z pinned", "B paused, no id", "C"},
-         false},
+         nullptr},
         {"this Mac's own copy of the same second, pushed before its id was stored",
          [&] {
              simulated.keychain().setReadStatus(0);
@@ -193,7 +220,7 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              return only({own});
          },
          {"Z pinned", "B paused, id new", "C"},
-         false},
+         nullptr},
         {"two records of B in one pull, the first another Mac's of the same second",
          [&] {
              const NimbrelCloudPayloadRecord own = pushedThenRenamedWhilePaused("B pushed again", "B paused again");
@@ -203,8 +230,9 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              return only({record(elsewhere), own});
          },
          {"Z pinned", "B elsewhere", "C"},
-         true},
-        {"another Mac's \"unknown-device\" copy of the same second, with the keychain unreadable",
+         "another device"},
+        // Perhaps this Mac's own copy whose save never answered: one from before the change is.
+        {"an \"unknown-device\" copy of the same second from before a change made while paused, keychain unreadable",
          [&] {
              simulated.keychain().setReadStatus(unreadable);
              setPause(true);
@@ -212,27 +240,114 @@ TEST_F(SessionsCloudSyncTest, TheMergeFollowsTombstonesAndTheNewerCopy) {
              setPause(false);
              auto [records, none] = cloudCopyOfB(false);
              records[0].sourceDeviceID = kUnknownDeviceID;
+             records[0].updatedAt = records[0].updatedAt.addingSeconds(-0.01);
+             return only(records);
+         },
+         {"Z pinned", "B paused once more", "C"},
+         nullptr},
+        {"an \"unknown-device\" copy of the very moment of that change, keychain unreadable",
+         [&] {
+             auto [records, none] = cloudCopyOfB(false);
+             records[0].sourceDeviceID = kUnknownDeviceID;
              return only(records);
          },
          {"Z pinned", "B", "C"},
+         "iCloud"},
+        // Records come newest first: a copy the pull took gives way only to a later second, also
+        // one of a session the pull added.
+        {"two copies of B and of a new session, each pair of one second",
+         [&] {
+             markB();
+             const double second = std::floor(scheduler.now().secondsSinceReferenceDate) + 10;
+             auto copy = [&](NimbrelSession s, const char* name, double at) {
+                 s.name = name;
+                 s.updatedAt = Date{second + at};
+                 return record(s);
+             };
+             const NimbrelSession fresh = workSession("N");
+             return only(
+                 {copy(b, "B later", 0.9), copy(fresh, "N later", 0.8), copy(b, "B", 0.2), copy(fresh, "N", 0.1)});
+         },
+         {"Z pinned", "B later", "C", "N later"},
+         "another device",
          true},
         {"a tombstone wins over its own record",
          [&] {
+             markB();
              NimbrelSession revived = b;
              revived.updatedAt = b.updatedAt.addingSeconds(100);
              return std::pair{std::vector{record(revived)}, std::vector{tombstone(b.id)}};
          },
-         {"Z pinned", "C"},
+         {"Z pinned", "C", "N later"},
+         "another device",
          true},
     };
     for (const Case& c : cases) {
         auto [records, tombstones] = c.pull();
         cloudSide->applyCloudSessionsPayload(records, tombstones);
         EXPECT_EQ(names(), c.expected) << c.name;
-        EXPECT_EQ(takeActivities().contains("Sessions Synced From iCloud: Sessions were updated from another device."),
-                  c.synced)
+        const QString synced = QStringLiteral("Sessions Synced From iCloud: Sessions were updated from %1.");
+        EXPECT_EQ(takeActivities().filter("Synced From"),
+                  c.syncedFrom ? QStringList{synced.arg(c.syncedFrom)} : QStringList{})
             << c.name;
+        if (c.marksOfBGone) {
+            EXPECT_EQ(marksOfB(), 0) << c.name;
+        }
         EXPECT_FALSE(store->isApplyingCloudSessionsPayload());
+    }
+}
+
+// A change whose push failed goes out again after a restart dated as it was made, not to the whole
+// second the sessions file keeps: no copy this Mac saved earlier in that second wins over it, also
+// one it cannot tell as its own; another Mac's copy of that second decides by its full date; a
+// change made since while paused is never sent.
+TEST_F(SessionsCloudSyncTest, AChangeWaitingAcrossARestartIsSentDatedAsItWasMade) {
+    makeSyncingStore();
+    const struct {
+        const char* name;
+        bool firstAnswerLost; // and the id unreadable: the first save cannot be told as this Mac's
+        double otherMacAfter; // another Mac's copy this long after the first save (0: none)
+        bool changedWhilePaused;
+        const char* inCloud;
+    } cases[] = {
+        {"this Mac's own copy", false, 0, false, "second"},
+        {"its own copy, its answer lost and the id unreadable", true, 0, false, "second"},
+        {"another Mac's copy from before the change", false, 0.2, false, "second"},
+        {"another Mac's copy from after the change", false, 0.5, false, "other"},
+        {"a change made since while paused", false, 0, true, "first"},
+    };
+    for (const auto& c : cases) {
+        simulated.keychain().setReadStatus(0);
+        scheduler.advance(1.1 - std::fmod(scheduler.now().secondsSinceReferenceDate, 1.0));
+        NimbrelSession session = workSession("first");
+        session.scheduleWeekdays.clear();
+        store->addSession(session);
+        scheduler.advance(0);
+        NimbrelSession other = session;
+        other.name = "other";
+        other.updatedAt = scheduler.now().addingSeconds(c.otherMacAfter);
+        if (c.firstAnswerLost) {
+            CloudOwnCopies(defaults).forget(NimbrelCloudSyncManager::pushKey(Type::session, session.id.toString()));
+            simulated.keychain().setReadStatus(-25308);
+        }
+        scheduler.advance(0.3);
+        simulated.cloud().failNext(
+            {CloudFailure::Operation::save, {}, CloudError::make(CloudError::networkFailure, {})});
+        session.name = "second";
+        store->updateSession(session);
+        scheduler.advance(0);
+        if (c.otherMacAfter > 0) cloud.putPayload(record(other));
+        setPause(c.changedWhilePaused);
+        session.name = "paused";
+        if (c.changedWhilePaused) store->updateSession(session);
+        setPause(false);
+        store.reset();
+        makeSyncingStore();
+        scheduler.advance(1);
+        QString inCloud;
+        for (const NimbrelCloudPayloadRecord& r : cloud.payloads(Type::session))
+            if (r.objectID == session.id.toString()) inCloud = decodeSessionData(r.payload, Date{}).value->name;
+        EXPECT_EQ(inCloud, c.inCloud) << c.name;
     }
 }
 
@@ -331,15 +446,25 @@ TEST_F(SessionsCloudSyncTest, APullWhoseFetchFailedBringsNoDeletedSessionBack) {
     rejected.itemID = {tombstoneName};
     const std::tuple<const char*, std::function<void()>, QStringList> failures[] = {
         {"the tombstones' registry read",
-         [&] { simulated.cloud().failNext({Op::fetch, "sync_registry", lost, false, 1}); },
+         [&] {
+             simulated.cloud().failNext({Op::fetch, "sync_registry", lost, false, 1});
+         },
          {"Delete Fetch Failed: lost"}},
         {"the tombstones' batch",
-         [&] { simulated.cloud().failNext({Op::batchFetch, {}, lost, false, 1}); },
+         [&] {
+             simulated.cloud().failNext({Op::batchFetch, {}, lost, false, 1});
+         },
          {"Delete Fetch Failed: lost"}},
         {"the tombstone answered with an error of its own",
          [&] {
-             simulated.cloud().failNext({Op::batchFetch, "deleted_session_*",
-                                         CloudError::make(CloudError::partialFailure, {}), false, 0, {}, 1, {},
+             simulated.cloud().failNext({Op::batchFetch,
+                                         "deleted_session_*",
+                                         CloudError::make(CloudError::partialFailure, {}),
+                                         false,
+                                         0,
+                                         {},
+                                         1,
+                                         {},
                                          {rejected}});
          },
          {"Delete Fetch Failed: rejected"}},
@@ -372,8 +497,7 @@ TEST_F(SessionsCloudSyncTest, AnUnreadableSessionRecordIsReportedAndAnUnchangedO
     EXPECT_EQ(names(), QStringList{"Kept"});
     EXPECT_EQ(takeActivities().filter("Session Decode Failed"),
               QStringList{"Session Decode Failed: The record \"" + damagedName +
-                          "\" could not be read: The cloud database holds a damaged record \"" + damagedName +
-                          "\"."});
+                          "\" could not be read: The cloud database holds a damaged record \"" + damagedName + "\"."});
 
     // Other content under the same change tag is not decoded: the record did not change.
     NimbrelSession renamed = kept;

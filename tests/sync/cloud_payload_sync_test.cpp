@@ -57,7 +57,7 @@ TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndWaitsUntilAPushOfItsObjectS
     };
     auto waiting = [&](Type type) {
         QStringList ids;
-        manager->retryPendingPushes(type, [&](const QString& id) {
+        manager->retryPendingPushes(type, [&](const QString& id, Date) {
             ids << id;
             return true;
         });
@@ -85,15 +85,17 @@ TEST_F(CloudPayloadSyncTest, AFailedPushIsReportedAndWaitsUntilAPushOfItsObjectS
     // An object its store no longer has stops waiting.
     env.cloud.failNext({Op::save, "rule_R3", lost});
     push(payload("R3", Date{10}));
-    manager->retryPendingPushes(Type::rule, [](const QString&) { return false; });
+    manager->retryPendingPushes(Type::rule, [](const QString&, Date) { return false; });
     EXPECT_FALSE(manager->pendingPush("rule:R3").has_value());
     EXPECT_TRUE(env.defaults.keysStartingWith(NimbrelCloudSyncManager::pendingPushesKey).isEmpty());
 
-    // The note as one dictionary, as it was kept before, is read and taken over.
+    // The note as one dictionary, as it was kept before, is read and taken over; an entry noted
+    // since in a value of its own is the newer one.
+    env.defaults.set(NimbrelCloudSyncManager::pendingPushesKey + ".rule:R5", QVariant::fromValue(Date{12}));
     env.defaults.set(
         NimbrelCloudSyncManager::pendingPushesKey,
         QVariantMap{{"rule:R4", QVariant::fromValue(Date{10})}, {"rule:R5", QVariant::fromValue(Date{11})}});
-    EXPECT_EQ(manager->pendingPush("rule:R5"), Date{11});
+    EXPECT_EQ(manager->pendingPush("rule:R5"), Date{12});
     EXPECT_EQ(waiting(Type::rule), (QStringList{"R4", "R5"}));
     EXPECT_FALSE(env.defaults.contains(NimbrelCloudSyncManager::pendingPushesKey));
 }
@@ -122,16 +124,20 @@ TEST_F(CloudPayloadSyncTest, PushesOfOneObjectGoInOrderAndANewerOneReplacesAWait
     status->status.set(NimbrelCloudKitAccountStatus::available());
     int offered = 0;
     manager->savePayloadRecord(payload("R1", Date{21}));
-    manager->retryPendingPushes(Type::rule, [&](const QString&) { return ++offered > 0; });
+    manager->retryPendingPushes(Type::rule, [&](const QString&, Date) { return ++offered > 0; });
     EXPECT_EQ(offered, 0);
     settle();
     EXPECT_EQ(cloud.record("rule_R1")->date("updatedAt"), Date{21});
     EXPECT_FALSE(manager->pendingPush("rule:R1").has_value());
 }
 
-TEST_F(CloudPayloadSyncTest, ALatePushNeverReplacesANewerCopyAndSaysSo) {
+TEST_F(CloudPayloadSyncTest, ALatePushNeverReplacesANewerCopyAndSaysWhose) {
     cloud.putPayload(payload("R1", Date{100}));
     cloud.putBlacklist({{"com.a"}, Date{100}, "DEV", 1});
+    // This Mac's own copy, saved at a fraction of a second, and a copy of no known Mac.
+    ASSERT_EQ(push(payload("R2", Date{100.5})), SaveOutcome::saved);
+    cloud.putPayload({"R3", Type::rule, "{}", kUnknownDeviceID, Date{0}, Date{100}, 1});
+    manager->lastSuccessfulSyncAt.set(std::nullopt);
     using Done = NimbrelCloudSyncManager::SaveDone;
     const std::pair<std::function<void(Done)>, QString> cases[] = {
         {[&](Done d) { manager->savePayloadRecord(payload("R1", Date{50}), d); },
@@ -140,6 +146,13 @@ TEST_F(CloudPayloadSyncTest, ALatePushNeverReplacesANewerCopyAndSaysSo) {
              manager->saveBlacklistPayload({{"com.b"}, Date{50}, "DEV", 1}, d);
          },
          "Blacklist Sync Skipped: iCloud holds a newer blacklist from another device, so it was kept."},
+        {[&](Done d) {
+             env.keychain.setReadStatus(errSecInteractionNotAllowed); // known by its save's answer alone
+             manager->savePayloadRecord(payload("R2", Date{50}), d);
+         },
+         "Rule Sync Skipped: iCloud holds a newer copy of this rule saved on this Mac, so that copy was kept."},
+        {[&](Done d) { manager->savePayloadRecord(payload("R3", Date{50}), d); },
+         "Rule Sync Skipped: iCloud holds a newer copy of this rule, so that copy was kept."},
     };
     for (const auto& [save, activity] : cases) {
         activities.clear();
@@ -210,8 +223,9 @@ TEST_F(CloudPayloadSyncTest, ATombstoneThatCouldNotBeFetchedFailsThePullUnlessIt
     auto items = [](int code) {
         CloudError item = CloudError::make(code, {});
         item.itemID = {"deleted_rule_R2"};
-        return CloudFailure{Op::batchFetch, "deleted_rule_*", CloudError::make(CloudError::partialFailure, {}), false,
-                            0, {}, 1, {}, {item}};
+        return CloudFailure{
+            Op::batchFetch, "deleted_rule_*", CloudError::make(CloudError::partialFailure, {}), false, 0, {}, 1, {},
+            {item}};
     };
     struct Case {
         const char* name;
@@ -257,18 +271,17 @@ TEST_F(CloudPayloadSyncTest, APayloadRecordThatCannotBeReadIsNamedAndTheOthersCo
     cloud.put(partial);
     CloudError rejected = CloudError::make(CloudError::serverRejectedRequest, {});
     rejected.itemID = {"rule_R4"};
-    env.cloud.failNext({Op::batchFetch, "rule_*", CloudError::make(CloudError::partialFailure, {}), false, 0, {}, 1,
-                        {}, {rejected}});
+    env.cloud.failNext(
+        {Op::batchFetch, "rule_*", CloudError::make(CloudError::partialFailure, {}), false, 0, {}, 1, {}, {rejected}});
     const auto pull = await<std::optional<CloudPull>>(
         [&](auto done) { manager->fetchPayloadsAndTombstones(Type::rule, std::move(done)); });
     ASSERT_TRUE(pull.has_value());
     ASSERT_EQ(pull->records.size(), 1u);
     EXPECT_EQ(pull->records[0].objectID, QStringLiteral("R1"));
     EXPECT_EQ(pull->unreadableRecords,
-              (std::vector<CloudUnreadableRecord>{
-                  {"rule_R2", "The cloud database holds a damaged record \"rule_R2\"."},
-                  {"rule_R3", "A field is missing or of another kind."},
-                  {"rule_R4", "The server rejected the request."}}));
+              (std::vector<CloudUnreadableRecord>{{"rule_R2", "The cloud database holds a damaged record \"rule_R2\"."},
+                                                  {"rule_R3", "A field is missing or of another kind."},
+                                                  {"rule_R4", "The server rejected the request."}}));
     // The stores report them; the fetch itself read the batch.
     EXPECT_TRUE(activities.isEmpty());
     EXPECT_EQ(state(), Kind::idle);
