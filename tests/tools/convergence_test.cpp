@@ -3,17 +3,18 @@
 // and fetches, records a batch answers with errors of their own, damaged rows, kills and relaunches
 // of the program and pulls on two Macs over virtual time, then sync on everywhere and a few pull
 // rounds. After every step no deleted object may be back on a Mac that no longer held it. At the
-// end each Mac holds, of every rule, session and the blacklist (whose record was not damaged
-// since), the last change made while sync could run, unless a later change of its own (not sent)
-// or of the other Mac replaced it, or that change's failed push was dropped for a change made
-// with sync off or paused after it; the settings hold their latest edit, and both Macs the cloud's
-// blacklist unless its last change was made while sync could not run. Only what a kill loses by
-// design is excused: what the preferences had not written yet (Oracle::Edit::atAKill).
-// Every choice of a run, the ids the program draws included, comes from its seed, so a seed
-// replays the same way (on worker threads, the same steps and ids as far as the program does the
-// same). NIMBREL_CONVERGENCE_RUNS sets the number of runs (300 by default; scripts/convergence
-// runs more) from NIMBREL_CONVERGENCE_FIRST_SEED (1000 by default); NIMBREL_CONVERGENCE_SEED
-// replays one run and prints what happened in it (with NIMBREL_CONVERGENCE_LOG, every log line).
+// end each Mac holds, of every rule, session and the blacklist (unless its record was damaged
+// after its last change that reached the cloud), the last change made while sync could run,
+// unless a later change of its own (not sent) or of the other Mac replaced it, or that change's
+// failed push was dropped for a change made with sync off or paused after it; the settings hold
+// their latest edit, and both Macs the cloud's blacklist unless its last change was made while sync
+// could not run. Only what a kill loses by design is excused: what the preferences had not
+// written yet (Oracle::Edit::atAKill). Every choice of a run, the ids the program draws included,
+// comes from its seed, so a seed replays the same way (on worker threads, the same steps and ids
+// as far as the program does the same). NIMBREL_CONVERGENCE_RUNS sets the number of runs (300 by
+// default; scripts/convergence runs more) from NIMBREL_CONVERGENCE_FIRST_SEED (1000 by default);
+// NIMBREL_CONVERGENCE_SEED replays one run and prints what happened in it (with
+// NIMBREL_CONVERGENCE_LOG, every log line).
 #include "TwoMacs.h"
 
 #include "model/BlacklistStore.h"
@@ -66,9 +67,10 @@ struct Oracle {
     };
     std::map<QString, std::vector<Edit>> edits; // "rule:<id>", "session:<id>", "blacklist"
     std::set<QString> deleted;
-    // Objects whose record was damaged after their last edit made while sync could run (no Mac
-    // need send them again).
-    std::set<QString> damaged;
+    // When each object's record was last damaged. No Mac need send it again unless a change made
+    // while sync could run followed; one that never reached the cloud (a kill lost it, or its push
+    // was dropped) leaves the record damaged.
+    std::map<QString, double> damagedAt;
     // Objects deleted so shortly before their Mac was killed that the preferences may not have
     // written the deletion (the rules, or the pending deletion beside a sessions file already on
     // disk), while its tombstone may have reached the cloud: either may stand at the end.
@@ -95,7 +97,7 @@ struct Oracle {
     };
 
     // Every edit may or may not have been lost at a kill that came right after it.
-    static Outcomes acceptable(const std::vector<Edit>& all, const QString& mac) {
+    static Outcomes acceptable(const std::vector<Edit>& all, const QString& mac, double damagedAt) {
         std::vector<size_t> atAKill;
         for (size_t i = 0; i < all.size(); ++i)
             if (all[i].atAKill) atAKill.push_back(i);
@@ -106,7 +108,7 @@ struct Oracle {
                 const bool thisLost = k < atAKill.size() && atAKill[k] == i && (lost >> k++ & 1u);
                 if (!thisLost) kept.push_back(all[i]);
             }
-            out.add(outcomes(kept, mac));
+            out.add(outcomes(kept, mac, damagedAt));
         }
         return out;
     }
@@ -116,8 +118,9 @@ struct Oracle {
     // the other Mac's change of the same second, which wins over a change not sent. A push that
     // failed is sent again only while no change made with sync off or paused has followed it on
     // its Mac; then it is dropped (nothing is sent), and so is one whose pending mark a kill lost:
-    // the last change made while sync could run may then never reach the cloud.
-    static Outcomes outcomes(std::vector<Edit> all, const QString& mac) {
+    // the last change made while sync could run may then never reach the cloud. A record damaged
+    // after the last change that reached the cloud leaves the object unjudged.
+    static Outcomes outcomes(std::vector<Edit> all, const QString& mac, double damagedAt) {
         auto last = std::find_if(all.rbegin(), all.rend(), [](const Edit& e) { return e.syncable; });
         if (last == all.rend()) {
             // Only changes made while sync could not run: the last one stays where it was made.
@@ -125,6 +128,7 @@ struct Oracle {
             if (all.back().madeOn == mac) return {{all.back().content}};
             return {{}, true};
         }
+        if (last->at < damagedAt) return {{}, true};
         const Edit& synced = *last;
         const Edit* base = &synced;
         bool closedAfterIt = false;
@@ -137,7 +141,7 @@ struct Oracle {
         if (base != &synced && cloudWins) out.fine.insert(synced.content);
         if (closedAfterIt || synced.atAKill) {
             last->syncable = false;
-            out.add(outcomes(std::move(all), mac));
+            out.add(outcomes(std::move(all), mac, damagedAt));
         }
         return out;
     }
@@ -328,7 +332,8 @@ class ConvergenceRun {
         }
         if (!mac.cloud().damageDirectly(kContainer, {name})) return; // not in the cloud (yet)
         if (name == cloudnames::syncRegistry) oracle_.registryDamaged = true;
-        if (!object.isEmpty() && !oracle_.deleted.count(object)) oracle_.damaged.insert(object);
+        if (!object.isEmpty() && !oracle_.deleted.count(object))
+            oracle_.damagedAt[object] = macs_.now().secondsSinceReferenceDate;
         note(mac, "damaged " + name);
     }
 
@@ -369,7 +374,6 @@ class ConvergenceRun {
         const bool syncable = gateOpen(mac);
         oracle_.edits[id].push_back({std::move(content), syncable, mac.name(),
                                      std::floor(now.secondsSinceReferenceDate), now.secondsSinceReferenceDate});
-        if (syncable) oracle_.damaged.erase(id); // its record is written anew
     }
     void addRule(TwoMacs::Mac& mac) {
         NimbrelRuleTrigger trigger{1, NimbrelRuleAppTarget{QStringLiteral("Mail"), std::nullopt, std::nullopt}};
@@ -584,9 +588,13 @@ class ConvergenceRun {
         for (const QString& id : oracle_.deleted)
             if (!oracle_.deletedAtAKill.count(id) && (onA.count(id) || onB.count(id)))
                 problems << QStringLiteral("deleted but back on %1: %2").arg(onA.count(id) ? "A" : "B", id);
+        const auto damagedAt = [&](const QString& id) {
+            const auto damage = oracle_.damagedAt.find(id);
+            return damage == oracle_.damagedAt.end() ? -INFINITY : damage->second;
+        };
         const auto judge = [&](const QString& id, const QString& mac, std::optional<QByteArray> held) {
             const auto& all = oracle_.edits.at(id);
-            Oracle::Outcomes fine = Oracle::acceptable(all, mac);
+            Oracle::Outcomes fine = Oracle::acceptable(all, mac, damagedAt(id));
             if (fine.anything) return;
             // A blacklist never set is an empty one.
             if (id == QLatin1String("blacklist") && fine.fine.erase(std::nullopt)) fine.fine.insert(QByteArray());
@@ -620,7 +628,7 @@ class ConvergenceRun {
                            what;
         };
         for (const auto& [id, all] : oracle_.edits) {
-            if (oracle_.deleted.count(id) || oracle_.damaged.count(id) || oracle_.deletedAtAKill.count(id)) continue;
+            if (oracle_.deleted.count(id) || oracle_.deletedAtAKill.count(id)) continue;
             if (id == QLatin1String("blacklist")) {
                 for (TwoMacs::Mac* mac : {&macs_.a(), &macs_.b()})
                     judge(id, mac->name(), blacklistContent(mac->run([] {
@@ -634,8 +642,8 @@ class ConvergenceRun {
             }
             const auto a = onA.find(id);
             const auto b = onB.find(id);
-            if (all.back().syncable && !all.back().atAKill && a != onA.end() && b != onB.end() &&
-                a->second != b->second)
+            if (all.back().syncable && !all.back().atAKill && all.back().at > damagedAt(id) && a != onA.end() &&
+                b != onB.end() && a->second != b->second)
                 problems << "the Macs differ on " + id;
         }
         // The latest settings change, made while sync could run, reaches both Macs; one a kill may
