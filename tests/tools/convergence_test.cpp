@@ -6,8 +6,9 @@
 // end each Mac holds, of every rule, session and the blacklist (unless its record was damaged
 // after its last change that reached the cloud), the last change made while sync could run,
 // unless a later change of its own (not sent) or of the other Mac replaced it, or that change's
-// failed push was dropped for a change made with sync off or paused after it; the settings hold
-// their latest edit, and both Macs the cloud's blacklist unless its last change was made while sync
+// failed push was dropped for a change made with sync off or paused after it, or its Mac pulled
+// the other Mac's copy of the same second before its push went through; the settings hold their
+// latest edit, and both Macs the cloud's blacklist unless its last change was made while sync
 // could not run. Only what a kill loses by design is excused: what the preferences had not
 // written yet (Oracle::Edit::atAKill). Every choice of a run, the ids the program draws included,
 // comes from its seed, so a seed replays the same way (on worker threads, the same steps and ids
@@ -118,8 +119,10 @@ struct Oracle {
     // the other Mac's change of the same second, which wins over a change not sent. A push that
     // failed is sent again only while no change made with sync off or paused has followed it on
     // its Mac; then it is dropped (nothing is sent), and so is one whose pending mark a kill lost:
-    // the last change made while sync could run may then never reach the cloud. A record damaged
-    // after the last change that reached the cloud leaves the object unjudged.
+    // the last change made while sync could run may then never reach the cloud. Nor may a change
+    // whose Mac pulls, while its push waits, the other Mac's copy of the same second: at a pull
+    // another Mac's copy of that second wins, so both Macs agree on it. A record damaged after the
+    // last change that reached the cloud leaves the object unjudged.
     static Outcomes outcomes(std::vector<Edit> all, const QString& mac, double damagedAt) {
         auto last = std::find_if(all.rbegin(), all.rend(), [](const Edit& e) { return e.syncable; });
         if (last == all.rend()) {
@@ -139,7 +142,10 @@ struct Oracle {
         Outcomes out{{base->content}};
         const bool cloudWins = synced.madeOn != mac && synced.second == base->second;
         if (base != &synced && cloudWins) out.fine.insert(synced.content);
-        if (closedAfterIt || synced.atAKill) {
+        const bool otherMacsCopyOfItsSecond = std::any_of(std::next(last), all.rend(), [&](const Edit& e) {
+            return e.syncable && e.second == synced.second && e.madeOn != synced.madeOn;
+        });
+        if (closedAfterIt || synced.atAKill || otherMacsCopyOfItsSecond) {
             last->syncable = false;
             out.add(outcomes(std::move(all), mac, damagedAt));
         }
