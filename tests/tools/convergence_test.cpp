@@ -361,7 +361,9 @@ class ConvergenceRun {
 
     // A kill loses what the preferences had not written yet (WrittenBehindDefaults): the changes
     // of the last moment on that Mac, and the pending marks of a sessions file or blacklist
-    // written at once. Nothing else of what the Mac did is excused.
+    // written at once. A pull's deletion of rules is written as an edit is: when the rules' last
+    // value may not be on disk, the rules it deleted may stand on that Mac again until its next
+    // pull deletes them once more. Nothing else of what the Mac did is excused.
     void noteWhatAKillMayLose(TwoMacs::Mac& mac) {
         const auto atTheKill = [&](double at) {
             return macs_.now().secondsSinceReferenceDate - at <= WrittenBehindDefaults::kWriteBehindSeconds + 1e-6;
@@ -373,6 +375,10 @@ class ConvergenceRun {
             if (deletion.first == mac.name() && atTheKill(deletion.second)) oracle_.deletedAtAKill.insert(id);
         for (Oracle::SettingsEvent& e : oracle_.settings)
             if (e.madeOn == mac.name() && atTheKill(e.at)) e.atAKill = true;
+        if (mac.defaults().wouldLose(NimbrelRulesStore::defaultsKey))
+            std::erase_if(gone_, [rules = mac.name() + QStringLiteral(" rule:")](const QString& key) {
+                return key.startsWith(rules);
+            });
     }
 
     void recordEdit(const QString& id, QByteArray content, TwoMacs::Mac& mac) {

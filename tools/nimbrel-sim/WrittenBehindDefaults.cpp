@@ -1,5 +1,7 @@
 #include "WrittenBehindDefaults.h"
 
+#include <algorithm>
+
 namespace nimbrel::simtool {
 
 void WrittenBehindDefaults::forgetWritten(Date now) {
@@ -28,6 +30,13 @@ bool WrittenBehindDefaults::synchronize() {
     const bool written = InMemoryUserDefaults::synchronize();
     if (written) unwritten_.clear();
     return written;
+}
+
+bool WrittenBehindDefaults::wouldLose(const QString& key) const {
+    const Date now = clock_.now();
+    return std::any_of(unwritten_.begin(), unwritten_.end(), [&](const Change& change) {
+        return change.key == key && now.secondsSince(change.at) <= kWriteBehindSeconds + 1e-6;
+    });
 }
 
 void WrittenBehindDefaults::loseUnwritten() {

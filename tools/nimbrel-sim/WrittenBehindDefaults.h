@@ -24,6 +24,8 @@ class WrittenBehindDefaults final : public InMemoryUserDefaults {
     // The process was killed: the changes made in the last kWriteBehindSeconds (not since
     // synchronized) are undone, as the file never got them.
     void loseUnwritten();
+    // Whether a kill now would lose a change of `key`.
+    bool wouldLose(const QString& key) const;
 
   private:
     void forgetWritten(Date now);
