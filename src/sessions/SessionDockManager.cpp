@@ -5,17 +5,12 @@
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
-#include "platform/ProcessRunner.h"
 #include "platform/Scheduler.h"
-#include "platform/SystemInfo.h"
-#include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "sessions/DockTiles.h"
 #include "sessions/Session.h"
 #include "sessions/SessionPaths.h"
 #include "sessions/SessionsFile.h"
-
-#include <unistd.h>
 
 namespace nimbrel {
 
@@ -26,7 +21,8 @@ const QString kLog = QStringLiteral("NimbrelSessionDockManager");
 } // namespace
 
 NimbrelSessionDockManager::NimbrelSessionDockManager(Platform& platform)
-    : platform_(platform), state_(platform), snapshot_(platform, state_) {}
+    : platform_(platform), state_(platform), snapshot_(platform, state_),
+      writer_(platform, [this](const QString& title, const QString& message) { record(true, title, message); }) {}
 
 void NimbrelSessionDockManager::record(bool error, const QString& title, const QString& message) const {
     recordNimbrelActivity(platform_, error ? NimbrelActivityType::error : NimbrelActivityType::session, title, message);
@@ -118,7 +114,7 @@ bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) 
         logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
         record(false, QStringLiteral("Dock Replaced"),
                QStringLiteral("Session Dock was applied with %1 selected apps.").arg(apps.size()));
-        checkLater(false, writePersistentApps(paths, finderSelected));
+        checkLater(false, writer_.write(paths, finderSelected, shared_from_this()));
         kept.incomplete = false;
         if (keep) state_.save(kept);
     }
@@ -196,46 +192,6 @@ QStringList NimbrelSessionDockManager::currentDockPaths() const {
 
 std::optional<QStringList> NimbrelSessionDockManager::readDockPaths() const {
     return persistentAppPaths(platform_.dockPreferences->persistentDomain());
-}
-
-QStringList NimbrelSessionDockManager::writePersistentApps(const QStringList& paths, bool finderVisible) {
-    const QStringList written = writableDockPaths(paths);
-    QVariantList tiles;
-    for (const QString& path : written)
-        tiles << makeFileTile(path, *platform_.files);
-    platform_.dockPreferences->setValue(kDockPersistentAppsKey, tiles);
-    const bool synchronized = platform_.dockPreferences->synchronize();
-    platform_.defaults->synchronize();
-    logLine(kLog, QStringLiteral("wrote Dock persistent-apps count=%1 finderVisible=%2 synchronized=%3")
-                      .arg(tiles.size())
-                      .arg(finderVisible ? "true" : "false", synchronized ? "true" : "false"));
-    restartDock();
-    return written;
-}
-
-void NimbrelSessionDockManager::restartDock() {
-    const ProcessResult killed = platform_.processes->run(QStringLiteral("/usr/bin/killall"), {QStringLiteral("Dock")});
-    if (!killed.launched) {
-        logLine(kLog, QStringLiteral("failed to kill Dock: ") + killed.launchError);
-        record(true, QStringLiteral("Dock Restart Failed"), killed.launchError);
-    } else {
-        logLine(kLog, QStringLiteral("killall Dock status=%1").arg(killed.terminationStatus));
-    }
-    // Held strongly: the kickstart follows even when the store has let the manager go.
-    platform_.scheduler->after(kKickstartDelay, [self = shared_from_this()] { self->kickstartDockAgent(); });
-}
-
-void NimbrelSessionDockManager::kickstartDockAgent() {
-    const unsigned uid = platform_.systemInfo ? platform_.systemInfo->userId() : static_cast<unsigned>(::getuid());
-    const ProcessResult result = platform_.processes->run(
-        QStringLiteral("/bin/launchctl"),
-        {QStringLiteral("kickstart"), QStringLiteral("-k"), QStringLiteral("gui/%1/com.apple.Dock.agent").arg(uid)});
-    if (!result.launched) {
-        logLine(kLog, QStringLiteral("failed to kickstart Dock: ") + result.launchError);
-        record(true, QStringLiteral("Dock Kickstart Failed"), result.launchError);
-        return;
-    }
-    logLine(kLog, QStringLiteral("launchctl Dock kickstart status=%1").arg(result.terminationStatus));
 }
 
 void NimbrelSessionDockManager::verifySessionDockApply(const QStringList& expectedPaths) {
@@ -320,7 +276,7 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
     logLine(kLog, QStringLiteral("restoring original Dock paths=") + quotedPathList(plan.snapshot));
     record(false, QStringLiteral("Dock Restored"),
            QStringLiteral("Default Dock was restored with %1 apps.").arg(plan.snapshot.size()));
-    checkLater(true, writePersistentApps(plan.snapshot, false));
+    checkLater(true, writer_.write(plan.snapshot, false, shared_from_this()));
     state_.save(plan.kept); // the restore has been written
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Scheduler.h"
 #include "sessions/DockSnapshotFile.h"
 #include "sessions/DockSnapshotStateFile.h"
+#include "sessions/DockWriter.h"
 #include "sessions/SessionServices.h"
 
 #include <QStringList>
@@ -51,7 +52,7 @@ class NimbrelSessionDockManager final : public SessionDockControl,
   public:
     static inline const QString kSnapshotFileName = DockSnapshotFile::kFileName;
     static inline const QString kStoppedSnapshotKey = DockSnapshotFile::kStoppedSnapshotKey;
-    static constexpr double kKickstartDelay = 0.35;
+    static constexpr double kKickstartDelay = DockWriter::kKickstartDelay;
     static constexpr double kVerificationDelay = 1.5;
 
     explicit NimbrelSessionDockManager(Platform& platform);
@@ -87,10 +88,6 @@ class NimbrelSessionDockManager final : public SessionDockControl,
                                  DockSnapshotState& kept);
     // The Dock's paths; none when its domain is missing or "persistent-apps" is no list of tiles.
     std::optional<QStringList> readDockPaths() const;
-    // Writes the tiles, restarts the Dock and returns the paths actually written.
-    QStringList writePersistentApps(const QStringList& paths, bool finderVisible);
-    void restartDock();
-    void kickstartDockAgent();
     void checkLater(bool restore, const QStringList& written);
     void verifySessionDockApply(const QStringList& expectedPaths);
     void verifyOriginalDockRestore(const QStringList& expectedPaths);
@@ -99,6 +96,7 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     Platform& platform_;
     DockSnapshotStateFile state_;
     DockSnapshotFile snapshot_;
+    DockWriter writer_;
     std::optional<Plan> prepared_;
     bool isApplyingDock_ = false;
     // The last write's check until it runs: whether the write was a restore, and what it wrote.
