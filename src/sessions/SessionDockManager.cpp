@@ -21,7 +21,7 @@ const QString kLog = QStringLiteral("NimbrelSessionDockManager");
 } // namespace
 
 NimbrelSessionDockManager::NimbrelSessionDockManager(Platform& platform)
-    : platform_(platform), state_(platform), snapshot_(platform, state_),
+    : platform_(platform), stateFile_(platform), snapshot_(platform, stateFile_),
       writer_(platform, [this](const QString& title, const QString& message) { record(true, title, message); }) {}
 
 void NimbrelSessionDockManager::record(bool error, const QString& title, const QString& message) const {
@@ -30,18 +30,18 @@ void NimbrelSessionDockManager::record(bool error, const QString& title, const Q
 
 NimbrelSessionDockManager::Sight NimbrelSessionDockManager::look(const std::optional<QStringList>& current,
                                                                  const QStringList& snapshot,
-                                                                 const DockSnapshotState& kept) {
+                                                                 const DockSnapshotState& state) {
     if (!current) return Sight::unknown;
     // A snapshot holding Finder or a path twice shows as what a write of it gives.
     if (sameDockPaths(*current, snapshot) || sameDockPaths(*current, writableDockPaths(snapshot)))
         return Sight::snapshot;
-    return kept.isNimbrels(*current) ? Sight::nimbrels : Sight::users;
+    return state.isNimbrels(*current) ? Sight::nimbrels : Sight::users;
 }
 
-DockSnapshotState NimbrelSessionDockManager::keptState(const std::optional<QStringList>& snapshot) {
-    std::optional<DockSnapshotState> kept = state_.load();
-    if (kept && std::exchange(kept->incomplete, false)) kept->lost = kept->restoreWritten = true;
-    if (kept || !snapshot) return kept.value_or(DockSnapshotState());
+DockSnapshotState NimbrelSessionDockManager::stateBeside(const std::optional<QStringList>& snapshot) {
+    std::optional<DockSnapshotState> state = stateFile_.load();
+    if (state && std::exchange(state->incomplete, false)) state->lost = state->restoreWritten = true;
+    if (state || !snapshot) return state.value_or(DockSnapshotState());
     DockSnapshotState lost;
     lost.lost = lost.restoreWritten = true;
     for (const NimbrelSession& session :
@@ -57,15 +57,15 @@ DockSnapshotState NimbrelSessionDockManager::keptState(const std::optional<QStri
 // The state goes only once the snapshot has: one that cannot be deleted stays marked as written
 // back, never to be written again over what the user arranges next.
 void NimbrelSessionDockManager::dropSnapshot() {
-    if (snapshot_.remove()) return state_.clear();
+    if (snapshot_.remove()) return stateFile_.clear();
     logLine(kLog, QStringLiteral("could not delete the original Dock snapshot; it stays marked as written back"));
-    if (std::optional<DockSnapshotState> kept = state_.load(); kept && !kept->restoreWritten) {
-        kept->restoreWritten = true;
-        state_.save(*kept);
+    if (std::optional<DockSnapshotState> state = stateFile_.load(); state && !state->restoreWritten) {
+        state->restoreWritten = true;
+        stateFile_.save(*state);
     }
 }
 
-bool NimbrelSessionDockManager::keepShownDock(bool stateLost) {
+bool NimbrelSessionDockManager::adoptShownDock(bool stateLost) {
     if (!stateLost) {
         logLine(kLog, QStringLiteral("Dock was changed after the original Dock was written back; keeping it and "
                                      "dropping the snapshot"));
@@ -84,7 +84,7 @@ bool NimbrelSessionDockManager::keepShownDock(bool stateLost) {
            QStringLiteral("The Dock may have been changed since the default Dock was restored, so it was kept as it "
                           "is. The default Dock from before the session is kept in the file \u201c%1\u201d.")
                .arg(name));
-    state_.clear();
+    stateFile_.clear();
     return true;
 }
 
@@ -102,60 +102,61 @@ bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) 
     if (pending_ && !pending_->restore && pending_->written == toWrite) return true;
     isApplyingDock_ = true;
     std::optional<QStringList> snapshot;
-    DockSnapshotState kept;
-    bool ready = captureOriginalSnapshot(paths, snapshot, kept);
+    DockSnapshotState state;
+    bool ready = captureOriginalSnapshot(paths, snapshot, state);
     // On disk before the Dock shows it. A session Dock equal to the user's own is the user's.
-    if (snapshot ? !sameDockPaths(*snapshot, toWrite) : !kept.nimbrelDocks.empty()) kept.add(toWrite);
-    kept.restoreWritten = false;
-    const bool keep = ready && (snapshot || !kept.nimbrelDocks.empty());
-    kept.incomplete = true;
-    if (keep) ready = state_.save(kept);
+    if (snapshot ? !sameDockPaths(*snapshot, toWrite) : !state.nimbrelDocks.empty()) state.add(toWrite);
+    state.restoreWritten = false;
+    const bool keepState = ready && (snapshot || !state.nimbrelDocks.empty());
+    state.incomplete = true;
+    if (keepState) ready = stateFile_.save(state);
     if (ready) {
         logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
         record(false, QStringLiteral("Dock Replaced"),
                QStringLiteral("Session Dock was applied with %1 selected apps.").arg(apps.size()));
         checkLater(false, writer_.write(paths, finderSelected, shared_from_this()));
-        kept.incomplete = false;
-        if (keep) state_.save(kept);
+        state.incomplete = false;
+        if (keepState) stateFile_.save(state);
     }
     isApplyingDock_ = false;
     return ready;
 }
 
 bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths,
-                                                        std::optional<QStringList>& snapshot, DockSnapshotState& kept) {
+                                                        std::optional<QStringList>& snapshot,
+                                                        DockSnapshotState& state) {
     bool blocked = false;
     snapshot = snapshot_.load(&blocked);
     if (blocked) return false; // the user's Dock could not be kept safe
-    kept = keptState(snapshot);
+    state = stateBeside(snapshot);
     const std::optional<QStringList> current = readDockPaths();
-    if (snapshot && kept.isNimbrels(*snapshot)) {
+    if (snapshot && state.isNimbrels(*snapshot)) {
         // Nimbrel's own Dock is no Dock from before; the Docks it wrote stay known.
         logLine(kLog, QStringLiteral("existing Dock snapshot matches session Dock; deleting unsafe snapshot"));
         snapshot_.remove();
         snapshot.reset();
-    } else if (snapshot && kept.restoreWritten) {
-        const Sight sight = look(current, *snapshot, kept);
+    } else if (snapshot && state.restoreWritten) {
+        const Sight sight = look(current, *snapshot, state);
         if (sight == Sight::unknown) {
             logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
             return false;
         }
-        if (sight == Sight::nimbrels) kept.add(*current); // where the state was lost, it is known now
-        if (sight != Sight::users) return true;           // the snapshot stays the user's Dock
-        if (!keepShownDock(kept.lost)) return false;
+        if (sight == Sight::nimbrels) state.add(*current); // where the state was lost, it is known now
+        if (sight != Sight::users) return true;            // the snapshot stays the user's Dock
+        if (!adoptShownDock(state.lost)) return false;
         snapshot.reset();
-        kept = {};
+        state = {};
     }
     if (snapshot) return true;
     if (!current) {
         logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock cannot be read"));
         return false;
     }
-    if (kept.isNimbrels(*current)) {
+    if (state.isNimbrels(*current)) {
         logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock is a session Dock"));
         return true;
     }
-    kept = {};
+    state = {};
     if (sameDockPaths(*current, sessionPaths)) {
         logLine(kLog,
                 QStringLiteral("skipped original Dock snapshot because current Dock already matches session Dock"));
@@ -225,30 +226,30 @@ SessionDockControl::Restore NimbrelSessionDockManager::prepareRestore() {
     if (pending_ && pending_->restore) return plan.outlook; // its check judges the restore already written
     bool blocked = false;
     const std::optional<QStringList> snapshot = snapshot_.load(&blocked);
-    DockSnapshotState kept = keptState(snapshot);
+    DockSnapshotState state = stateBeside(snapshot);
     const std::optional<QStringList> current = readDockPaths();
     if (!snapshot) {
         // The Docks of Nimbrel's stay known while the snapshot is stuck.
-        plan.step = blocked ? Step::none : Step::forget;
-        if (!kept.nimbrelDocks.empty() && (!current || kept.isNimbrels(*current))) plan.outlook = Restore::copyLost;
+        plan.step = blocked ? Step::none : Step::clearState;
+        if (!state.nimbrelDocks.empty() && (!current || state.isNimbrels(*current))) plan.outlook = Restore::copyLost;
         return plan.outlook;
     }
     plan.snapshot = *snapshot;
-    const Sight sight = look(current, *snapshot, kept);
+    const Sight sight = look(current, *snapshot, state);
     // Before a restore has been written, a snapshot holding Finder or a path twice is written once.
-    if (sight == Sight::snapshot && (kept.restoreWritten || sameDockPaths(*current, *snapshot))) {
+    if (sight == Sight::snapshot && (state.restoreWritten || sameDockPaths(*current, *snapshot))) {
         plan.step = Step::drop;
-    } else if (kept.restoreWritten && sight != Sight::nimbrels) {
-        plan.step = sight == Sight::users ? Step::keep : Step::wait;
+    } else if (state.restoreWritten && sight != Sight::nimbrels) {
+        plan.step = sight == Sight::users ? Step::adopt : Step::wait;
     } else {
-        if (current) kept.add(*current);
-        kept.restoreWritten = kept.incomplete = true;
-        plan.step = state_.save(kept) ? Step::write : Step::none; // else it waits, as one that did not take
-        kept.incomplete = !current;                               // what it writes over is unknown then
+        if (current) state.add(*current);
+        state.restoreWritten = state.incomplete = true;
+        plan.step = stateFile_.save(state) ? Step::write : Step::none; // else it waits, as one that did not take
+        state.incomplete = !current;                                   // what it writes over is unknown then
     }
-    if (plan.step == Step::none || plan.step == Step::wait || (plan.step == Step::keep && kept.lost))
+    if (plan.step == Step::none || plan.step == Step::wait || (plan.step == Step::adopt && state.lost))
         plan.outlook = Restore::leftAlone;
-    plan.kept = kept;
+    plan.state = state;
     return plan.outlook;
 }
 
@@ -258,17 +259,17 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
     switch (plan.step) {
     case Plan::Step::none:
         return;
-    case Plan::Step::forget:
+    case Plan::Step::clearState:
         if (plan.outlook == Restore::copyLost)
             logLine(kLog, QStringLiteral("cannot restore original Dock because its snapshot is missing"));
-        return state_.clear(); // from here on the Dock showing is the user's
+        return stateFile_.clear(); // from here on the Dock showing is the user's
     case Plan::Step::drop:
         logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
         return dropSnapshot();
     case Plan::Step::wait:
         return logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
-    case Plan::Step::keep:
-        keepShownDock(plan.kept.lost);
+    case Plan::Step::adopt:
+        adoptShownDock(plan.state.lost);
         return;
     case Plan::Step::write:
         break;
@@ -277,7 +278,7 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
     record(false, QStringLiteral("Dock Restored"),
            QStringLiteral("Default Dock was restored with %1 apps.").arg(plan.snapshot.size()));
     checkLater(true, writer_.write(plan.snapshot, false, shared_from_this()));
-    state_.save(plan.kept); // the restore has been written
+    stateFile_.save(plan.state); // the restore has been written
 }
 
 // Checked against what the write put in the Dock, so a snapshot holding Finder or a repeated
@@ -294,8 +295,8 @@ void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& exp
            QStringLiteral("The current Dock did not match the saved original Dock."));
     // Else the snapshot waits for the next restore.
     if (!snapshot_.exists()) return;
-    const DockSnapshotState kept = keptState(expectedPaths);
-    if (look(current, expectedPaths, kept) == Sight::users) keepShownDock(kept.lost);
+    const DockSnapshotState state = stateBeside(expectedPaths);
+    if (look(current, expectedPaths, state) == Sight::users) adoptShownDock(state.lost);
 }
 
 } // namespace nimbrel

@@ -68,24 +68,24 @@ class NimbrelSessionDockManager final : public SessionDockControl,
   private:
     enum class Sight { snapshot, nimbrels, users, unknown };
     static Sight look(const std::optional<QStringList>& current, const QStringList& snapshot,
-                      const DockSnapshotState& kept);
+                      const DockSnapshotState& state);
     // What a restore does: prepared (its state on disk when it writes), then carried out.
     struct Plan {
-        enum class Step { none, forget, drop, wait, keep, write } step = Step::none;
+        enum class Step { none, clearState, drop, wait, adopt, write } step = Step::none;
         Restore outlook = Restore::usersDock;
         QStringList snapshot;
-        DockSnapshotState kept;
+        DockSnapshotState state;
     };
 
     // The state beside `snapshot`, or what stands for it when it is lost.
-    DockSnapshotState keptState(const std::optional<QStringList>& snapshot);
+    DockSnapshotState stateBeside(const std::optional<QStringList>& snapshot);
     void dropSnapshot();
-    // The Dock showing is kept as it is: the user's arrangement, or (`stateLost`) one that cannot
-    // be told from one. False when the snapshot could not be set aside.
-    bool keepShownDock(bool stateLost);
+    // The Dock showing becomes the user's: an arrangement of theirs, or (`stateLost`) one that
+    // cannot be told from one. False when the snapshot could not be set aside.
+    bool adoptShownDock(bool stateLost);
     // Makes sure the user's Dock is kept before a session's is written: false when it cannot be.
     bool captureOriginalSnapshot(const QStringList& sessionPaths, std::optional<QStringList>& snapshot,
-                                 DockSnapshotState& kept);
+                                 DockSnapshotState& state);
     // The Dock's paths; none when its domain is missing or "persistent-apps" is no list of tiles.
     std::optional<QStringList> readDockPaths() const;
     void checkLater(bool restore, const QStringList& written);
@@ -94,7 +94,7 @@ class NimbrelSessionDockManager final : public SessionDockControl,
     void record(bool error, const QString& title, const QString& message) const;
 
     Platform& platform_;
-    DockSnapshotStateFile state_;
+    DockSnapshotStateFile stateFile_;
     DockSnapshotFile snapshot_;
     DockWriter writer_;
     std::optional<Plan> prepared_;
