@@ -54,15 +54,19 @@ DockSnapshotState NimbrelSessionDockManager::stateBeside(const std::optional<QSt
     return lost;
 }
 
-// The state goes only once the snapshot has: one that cannot be deleted stays marked as written
-// back, never to be written again over what the user arranges next.
+// Marked written back before it goes: a kill at the removal, or a snapshot that cannot be
+// deleted, leaves one never to be written over what the user arranges next. Where the mark
+// cannot be written, the removal is still what keeps it from being written back.
 void NimbrelSessionDockManager::dropSnapshot() {
-    if (snapshot_.remove()) return stateFile_.clear();
-    logLine(kLog, QStringLiteral("could not delete the original Dock snapshot; it stays marked as written back"));
     if (std::optional<DockSnapshotState> state = stateFile_.load(); state && !state->restoreWritten) {
         state->restoreWritten = true;
         stateFile_.save(*state);
     }
+    if (snapshot_.remove()) {
+        stateFile_.clear();
+        return;
+    }
+    logLine(kLog, QStringLiteral("could not delete the original Dock snapshot; it stays marked as written back"));
 }
 
 bool NimbrelSessionDockManager::adoptShownDock(bool stateLost) {
@@ -85,6 +89,26 @@ bool NimbrelSessionDockManager::adoptShownDock(bool stateLost) {
                           "is. The default Dock from before the session is kept in the file \u201c%1\u201d.")
                .arg(name));
     stateFile_.clear();
+    return true;
+}
+
+bool NimbrelSessionDockManager::setShownDockAside(const QStringList& shown, const DockSnapshotState& state) {
+    // Only the lost state's stand-ins make it Nimbrel's: it may as well be an arrangement of the user's.
+    if (!state.lost || state.names(shown)) return true;
+    const std::optional<QString> aside = snapshot_.setReplacedDockAside(shown);
+    if (!aside) {
+        logLine(kLog, QStringLiteral("left the Dock as it is because it could not be set aside"));
+        return false;
+    }
+    const QString name = lastPathComponent(*aside);
+    QStringList apps;
+    for (const QString& path : shown)
+        apps << dockTileLabel(path);
+    logLine(kLog, QStringLiteral("Dock showing may be the user's; set it aside as %1 before replacing it").arg(name));
+    record(false, QStringLiteral("Dock Set Aside"),
+           QStringLiteral("The Dock showing could not be told from a session's Dock, so it was kept in the file "
+                          "\u201c%1\u201d before it was replaced. It holds: %2.")
+               .arg(name, apps.isEmpty() ? QStringLiteral("no apps") : apps.join(QStringLiteral(", "))));
     return true;
 }
 
@@ -141,8 +165,11 @@ bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessi
             logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
             return false;
         }
-        if (sight == Sight::nimbrels) state.add(*current); // where the state was lost, it is known now
-        if (sight != Sight::users) return true;            // the snapshot stays the user's Dock
+        if (sight == Sight::nimbrels) {
+            if (!setShownDockAside(*current, state)) return false;
+            state.add(*current); // where the state was lost, it is known now
+        }
+        if (sight != Sight::users) return true; // the snapshot stays the user's Dock
         if (!adoptShownDock(state.lost)) return false;
         snapshot.reset();
         state = {};
@@ -229,9 +256,14 @@ SessionDockControl::Restore NimbrelSessionDockManager::prepareRestore() {
     DockSnapshotState state = stateBeside(snapshot);
     const std::optional<QStringList> current = readDockPaths();
     if (!snapshot) {
-        // The Docks of Nimbrel's stay known while the snapshot is stuck.
-        plan.step = blocked ? Step::none : Step::clearState;
-        if (!state.nimbrelDocks.empty() && (!current || state.isNimbrels(*current))) plan.outlook = Restore::copyLost;
+        // A stuck snapshot is no lost one; nor is a Dock that cannot be read, as a kill inside a
+        // drop leaves it. Either waits for a later look, the Dock left as it is.
+        if (blocked || (!current && !state.nimbrelDocks.empty())) {
+            plan.outlook = Restore::leftAlone;
+            return plan.outlook;
+        }
+        plan.step = Step::clearState;
+        if (!state.nimbrelDocks.empty() && state.isNimbrels(*current)) plan.outlook = Restore::copyLost;
         return plan.outlook;
     }
     plan.snapshot = *snapshot;
@@ -241,7 +273,7 @@ SessionDockControl::Restore NimbrelSessionDockManager::prepareRestore() {
         plan.step = Step::drop;
     } else if (state.restoreWritten && sight != Sight::nimbrels) {
         plan.step = sight == Sight::users ? Step::adopt : Step::wait;
-    } else {
+    } else if (!current || setShownDockAside(*current, state)) {
         if (current) state.add(*current);
         state.restoreWritten = state.incomplete = true;
         plan.step = stateFile_.save(state) ? Step::write : Step::none; // else it waits, as one that did not take
@@ -262,7 +294,8 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
     case Plan::Step::clearState:
         if (plan.outlook == Restore::copyLost)
             logLine(kLog, QStringLiteral("cannot restore original Dock because its snapshot is missing"));
-        return stateFile_.clear(); // from here on the Dock showing is the user's
+        stateFile_.clear(); // from here on the Dock showing is the user's
+        return;
     case Plan::Step::drop:
         logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
         return dropSnapshot();
