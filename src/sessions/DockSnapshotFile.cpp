@@ -49,7 +49,16 @@ bool isStoppedSnapshotName(const QString& name) {
 } // namespace
 
 DockSnapshotFile::DockSnapshotFile(Platform& platform, DockSnapshotStateFile& state)
-    : platform_(platform), state_(state), file_(platform, kFileName, dockSnapshotReporting()) {}
+    : platform_(platform), state_(state), file_(platform, kFileName, dockSnapshotReporting()),
+      replaced_(
+          platform, kReplacedDockFileName,
+          {kLog, {}, {}, QStringLiteral("failed to save replaced Dock: "), QStringLiteral("Dock Set Aside Failed")}) {
+} // never read back
+
+std::optional<QString> DockSnapshotFile::setReplacedDockAside(const QStringList& paths) {
+    if (!replaced_.write(QJsonArray::fromStringList(paths))) return std::nullopt;
+    return replaced_.moveAside(QStringLiteral("kept"));
+}
 
 std::optional<QStringList> DockSnapshotFile::load(bool* blocked) {
     bool stuck = false;

@@ -46,16 +46,18 @@ std::optional<DockSnapshotState> decode(const QVariantMap& stored) {
 }
 } // namespace
 
+bool DockSnapshotState::names(const QStringList& dock) const {
+    return std::any_of(nimbrelDocks.begin(), nimbrelDocks.end(),
+                       [&dock](const QStringList& written) { return sameDockPaths(written, dock); });
+}
+
 bool DockSnapshotState::isNimbrels(const QStringList& dock) const {
-    const auto same = [&dock](const QStringList& written) { return sameDockPaths(written, dock); };
-    return std::any_of(nimbrelDocks.begin(), nimbrelDocks.end(), same) ||
-           std::any_of(sessionDocks.begin(), sessionDocks.end(), same);
+    return names(dock) || std::any_of(sessionDocks.begin(), sessionDocks.end(),
+                                      [&dock](const QStringList& session) { return sameDockPaths(session, dock); });
 }
 
 void DockSnapshotState::add(const QStringList& dock) {
-    if (std::none_of(nimbrelDocks.begin(), nimbrelDocks.end(),
-                     [&dock](const QStringList& written) { return sameDockPaths(written, dock); }))
-        nimbrelDocks.push_back(dock);
+    if (!names(dock)) nimbrelDocks.push_back(dock);
 }
 
 QJsonObject DockSnapshotState::toJson() const {

@@ -35,7 +35,9 @@ struct DockSnapshotState {
     bool lost = false;
     std::vector<QStringList> sessionDocks;
 
-    // Compared as Docks are: normalized paths, in order.
+    // Compared as Docks are: normalized paths, in order. `names`: one of `nimbrelDocks`;
+    // `isNimbrels`: that, or one of the sessions' Docks standing in for them.
+    bool names(const QStringList& dock) const;
     bool isNimbrels(const QStringList& dock) const;
     // To the Docks Nimbrel wrote.
     void add(const QStringList& dock);

@@ -1,5 +1,6 @@
 #include "sessions/DockSnapshotStateFile.h"
 
+#include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
@@ -30,6 +31,16 @@ std::optional<DockSnapshotState> DockSnapshotStateFile::load() {
 
 bool DockSnapshotStateFile::save(const DockSnapshotState& state) {
     return file_.write(state.toJson());
+}
+
+bool DockSnapshotStateFile::clear() {
+    DockSnapshotState::removeFromPreferences(*platform_.defaults); // one not yet taken over goes too
+    if (file_.remove()) return true;
+    logLine(QStringLiteral("NimbrelSessionDockManager"),
+            QStringLiteral("could not delete the Dock snapshot state; it is rewritten to name no Dock"));
+    DockSnapshotState none;
+    none.restoreWritten = true; // were a snapshot ever beside it, never to be written over the user's Dock
+    return save(none);
 }
 
 } // namespace nimbrel

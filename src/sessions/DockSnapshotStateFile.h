@@ -23,7 +23,10 @@ class DockSnapshotStateFile {
     std::optional<DockSnapshotState> load();
     // True once it is on disk.
     bool save(const DockSnapshotState& state);
-    void clear() const { file_.remove(); }
+    // Deletes it; one that cannot be deleted is rewritten to name no Dock (and marked written
+    // back), so that a later arrangement equal to a Dock it named is not taken for Nimbrel's.
+    // False when it stays as it was.
+    bool clear();
 
   private:
     Platform& platform_;

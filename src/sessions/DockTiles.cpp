@@ -8,20 +8,18 @@
 
 namespace nimbrel {
 
-namespace {
-QString labelFor(const QString& path) {
+QString dockTileLabel(const QString& path) {
     const QString name = lastPathComponent(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot > 0 ? name.left(dot) : name;
 }
-} // namespace
 
 QVariantMap makeFileTile(const QString& path, const FileSystem& files) {
     QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
     if (files.isDirectory(path) && !url.endsWith(QLatin1Char('/'))) url += QLatin1Char('/');
     const QVariantMap fileData{{QStringLiteral("_CFURLString"), url}, {QStringLiteral("_CFURLStringType"), qint64(15)}};
     const QVariantMap tileData{{QStringLiteral("file-data"), fileData},
-                               {QStringLiteral("file-label"), labelFor(path)},
+                               {QStringLiteral("file-label"), dockTileLabel(path)},
                                {QStringLiteral("file-mod-date"), qint64(0)},
                                {QStringLiteral("file-type"), qint64(41)},
                                {QStringLiteral("parent-mod-date"), qint64(0)}};

@@ -11,6 +11,8 @@ namespace nimbrel {
 
 class FileSystem;
 
+// The tile's "file-label": the path's last component without its extension.
+QString dockTileLabel(const QString& path);
 // A "file-tile" for `path`: its file URL, its label (the file name without extension) and the
 // fixed numbers the Dock expects. `files` says whether the path is a folder (its URL ends in "/").
 QVariantMap makeFileTile(const QString& path, const FileSystem& files);

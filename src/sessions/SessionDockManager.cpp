@@ -5,17 +5,12 @@
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
-#include "platform/ProcessRunner.h"
 #include "platform/Scheduler.h"
-#include "platform/SystemInfo.h"
-#include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "sessions/DockTiles.h"
 #include "sessions/Session.h"
 #include "sessions/SessionPaths.h"
 #include "sessions/SessionsFile.h"
-
-#include <unistd.h>
 
 namespace nimbrel {
 
@@ -26,7 +21,8 @@ const QString kLog = QStringLiteral("NimbrelSessionDockManager");
 } // namespace
 
 NimbrelSessionDockManager::NimbrelSessionDockManager(Platform& platform)
-    : platform_(platform), state_(platform), snapshot_(platform, state_) {}
+    : platform_(platform), stateFile_(platform), snapshot_(platform, stateFile_),
+      writer_(platform, [this](const QString& title, const QString& message) { record(true, title, message); }) {}
 
 void NimbrelSessionDockManager::record(bool error, const QString& title, const QString& message) const {
     recordNimbrelActivity(platform_, error ? NimbrelActivityType::error : NimbrelActivityType::session, title, message);
@@ -34,18 +30,18 @@ void NimbrelSessionDockManager::record(bool error, const QString& title, const Q
 
 NimbrelSessionDockManager::Sight NimbrelSessionDockManager::look(const std::optional<QStringList>& current,
                                                                  const QStringList& snapshot,
-                                                                 const DockSnapshotState& kept) {
+                                                                 const DockSnapshotState& state) {
     if (!current) return Sight::unknown;
     // A snapshot holding Finder or a path twice shows as what a write of it gives.
     if (sameDockPaths(*current, snapshot) || sameDockPaths(*current, writableDockPaths(snapshot)))
         return Sight::snapshot;
-    return kept.isNimbrels(*current) ? Sight::nimbrels : Sight::users;
+    return state.isNimbrels(*current) ? Sight::nimbrels : Sight::users;
 }
 
-DockSnapshotState NimbrelSessionDockManager::keptState(const std::optional<QStringList>& snapshot) {
-    std::optional<DockSnapshotState> kept = state_.load();
-    if (kept && std::exchange(kept->incomplete, false)) kept->lost = kept->restoreWritten = true;
-    if (kept || !snapshot) return kept.value_or(DockSnapshotState());
+DockSnapshotState NimbrelSessionDockManager::stateBeside(const std::optional<QStringList>& snapshot) {
+    std::optional<DockSnapshotState> state = stateFile_.load();
+    if (state && std::exchange(state->incomplete, false)) state->lost = state->restoreWritten = true;
+    if (state || !snapshot) return state.value_or(DockSnapshotState());
     DockSnapshotState lost;
     lost.lost = lost.restoreWritten = true;
     for (const NimbrelSession& session :
@@ -58,18 +54,22 @@ DockSnapshotState NimbrelSessionDockManager::keptState(const std::optional<QStri
     return lost;
 }
 
-// The state goes only once the snapshot has: one that cannot be deleted stays marked as written
-// back, never to be written again over what the user arranges next.
+// Marked written back before it goes: a kill at the removal, or a snapshot that cannot be
+// deleted, leaves one never to be written over what the user arranges next. Where the mark
+// cannot be written, the removal is still what keeps it from being written back.
 void NimbrelSessionDockManager::dropSnapshot() {
-    if (snapshot_.remove()) return state_.clear();
-    logLine(kLog, QStringLiteral("could not delete the original Dock snapshot; it stays marked as written back"));
-    if (std::optional<DockSnapshotState> kept = state_.load(); kept && !kept->restoreWritten) {
-        kept->restoreWritten = true;
-        state_.save(*kept);
+    if (std::optional<DockSnapshotState> state = stateFile_.load(); state && !state->restoreWritten) {
+        state->restoreWritten = true;
+        stateFile_.save(*state);
     }
+    if (snapshot_.remove()) {
+        stateFile_.clear();
+        return;
+    }
+    logLine(kLog, QStringLiteral("could not delete the original Dock snapshot; it stays marked as written back"));
 }
 
-bool NimbrelSessionDockManager::keepShownDock(bool stateLost) {
+bool NimbrelSessionDockManager::adoptShownDock(bool stateLost) {
     if (!stateLost) {
         logLine(kLog, QStringLiteral("Dock was changed after the original Dock was written back; keeping it and "
                                      "dropping the snapshot"));
@@ -88,7 +88,27 @@ bool NimbrelSessionDockManager::keepShownDock(bool stateLost) {
            QStringLiteral("The Dock may have been changed since the default Dock was restored, so it was kept as it "
                           "is. The default Dock from before the session is kept in the file \u201c%1\u201d.")
                .arg(name));
-    state_.clear();
+    stateFile_.clear();
+    return true;
+}
+
+bool NimbrelSessionDockManager::setShownDockAside(const QStringList& shown, const DockSnapshotState& state) {
+    // Only the lost state's stand-ins make it Nimbrel's: it may as well be an arrangement of the user's.
+    if (!state.lost || state.names(shown)) return true;
+    const std::optional<QString> aside = snapshot_.setReplacedDockAside(shown);
+    if (!aside) {
+        logLine(kLog, QStringLiteral("left the Dock as it is because it could not be set aside"));
+        return false;
+    }
+    const QString name = lastPathComponent(*aside);
+    QStringList apps;
+    for (const QString& path : shown)
+        apps << dockTileLabel(path);
+    logLine(kLog, QStringLiteral("Dock showing may be the user's; set it aside as %1 before replacing it").arg(name));
+    record(false, QStringLiteral("Dock Set Aside"),
+           QStringLiteral("The Dock showing could not be told from a session's Dock, so it was kept in the file "
+                          "\u201c%1\u201d before it was replaced. It holds: %2.")
+               .arg(name, apps.isEmpty() ? QStringLiteral("no apps") : apps.join(QStringLiteral(", "))));
     return true;
 }
 
@@ -106,60 +126,64 @@ bool NimbrelSessionDockManager::applySessionDock(const NimbrelSession& session) 
     if (pending_ && !pending_->restore && pending_->written == toWrite) return true;
     isApplyingDock_ = true;
     std::optional<QStringList> snapshot;
-    DockSnapshotState kept;
-    bool ready = captureOriginalSnapshot(paths, snapshot, kept);
+    DockSnapshotState state;
+    bool ready = captureOriginalSnapshot(paths, snapshot, state);
     // On disk before the Dock shows it. A session Dock equal to the user's own is the user's.
-    if (snapshot ? !sameDockPaths(*snapshot, toWrite) : !kept.nimbrelDocks.empty()) kept.add(toWrite);
-    kept.restoreWritten = false;
-    const bool keep = ready && (snapshot || !kept.nimbrelDocks.empty());
-    kept.incomplete = true;
-    if (keep) ready = state_.save(kept);
+    if (snapshot ? !sameDockPaths(*snapshot, toWrite) : !state.nimbrelDocks.empty()) state.add(toWrite);
+    state.restoreWritten = false;
+    const bool keepState = ready && (snapshot || !state.nimbrelDocks.empty());
+    state.incomplete = true;
+    if (keepState) ready = stateFile_.save(state);
     if (ready) {
         logLine(kLog, QStringLiteral("applying Dock paths=") + quotedPathList(paths));
         record(false, QStringLiteral("Dock Replaced"),
                QStringLiteral("Session Dock was applied with %1 selected apps.").arg(apps.size()));
-        checkLater(false, writePersistentApps(paths, finderSelected));
-        kept.incomplete = false;
-        if (keep) state_.save(kept);
+        checkLater(false, writer_.write(paths, finderSelected, shared_from_this()));
+        state.incomplete = false;
+        if (keepState) stateFile_.save(state);
     }
     isApplyingDock_ = false;
     return ready;
 }
 
 bool NimbrelSessionDockManager::captureOriginalSnapshot(const QStringList& sessionPaths,
-                                                        std::optional<QStringList>& snapshot, DockSnapshotState& kept) {
+                                                        std::optional<QStringList>& snapshot,
+                                                        DockSnapshotState& state) {
     bool blocked = false;
     snapshot = snapshot_.load(&blocked);
     if (blocked) return false; // the user's Dock could not be kept safe
-    kept = keptState(snapshot);
+    state = stateBeside(snapshot);
     const std::optional<QStringList> current = readDockPaths();
-    if (snapshot && kept.isNimbrels(*snapshot)) {
+    if (snapshot && state.isNimbrels(*snapshot)) {
         // Nimbrel's own Dock is no Dock from before; the Docks it wrote stay known.
         logLine(kLog, QStringLiteral("existing Dock snapshot matches session Dock; deleting unsafe snapshot"));
         snapshot_.remove();
         snapshot.reset();
-    } else if (snapshot && kept.restoreWritten) {
-        const Sight sight = look(current, *snapshot, kept);
+    } else if (snapshot && state.restoreWritten) {
+        const Sight sight = look(current, *snapshot, state);
         if (sight == Sight::unknown) {
             logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
             return false;
         }
-        if (sight == Sight::nimbrels) kept.add(*current); // where the state was lost, it is known now
-        if (sight != Sight::users) return true;           // the snapshot stays the user's Dock
-        if (!keepShownDock(kept.lost)) return false;
+        if (sight == Sight::nimbrels) {
+            if (!setShownDockAside(*current, state)) return false;
+            state.add(*current); // where the state was lost, it is known now
+        }
+        if (sight != Sight::users) return true; // the snapshot stays the user's Dock
+        if (!adoptShownDock(state.lost)) return false;
         snapshot.reset();
-        kept = {};
+        state = {};
     }
     if (snapshot) return true;
     if (!current) {
         logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock cannot be read"));
         return false;
     }
-    if (kept.isNimbrels(*current)) {
+    if (state.isNimbrels(*current)) {
         logLine(kLog, QStringLiteral("skipped original Dock snapshot because current Dock is a session Dock"));
         return true;
     }
-    kept = {};
+    state = {};
     if (sameDockPaths(*current, sessionPaths)) {
         logLine(kLog,
                 QStringLiteral("skipped original Dock snapshot because current Dock already matches session Dock"));
@@ -198,46 +222,6 @@ std::optional<QStringList> NimbrelSessionDockManager::readDockPaths() const {
     return persistentAppPaths(platform_.dockPreferences->persistentDomain());
 }
 
-QStringList NimbrelSessionDockManager::writePersistentApps(const QStringList& paths, bool finderVisible) {
-    const QStringList written = writableDockPaths(paths);
-    QVariantList tiles;
-    for (const QString& path : written)
-        tiles << makeFileTile(path, *platform_.files);
-    platform_.dockPreferences->setValue(kDockPersistentAppsKey, tiles);
-    const bool synchronized = platform_.dockPreferences->synchronize();
-    platform_.defaults->synchronize();
-    logLine(kLog, QStringLiteral("wrote Dock persistent-apps count=%1 finderVisible=%2 synchronized=%3")
-                      .arg(tiles.size())
-                      .arg(finderVisible ? "true" : "false", synchronized ? "true" : "false"));
-    restartDock();
-    return written;
-}
-
-void NimbrelSessionDockManager::restartDock() {
-    const ProcessResult killed = platform_.processes->run(QStringLiteral("/usr/bin/killall"), {QStringLiteral("Dock")});
-    if (!killed.launched) {
-        logLine(kLog, QStringLiteral("failed to kill Dock: ") + killed.launchError);
-        record(true, QStringLiteral("Dock Restart Failed"), killed.launchError);
-    } else {
-        logLine(kLog, QStringLiteral("killall Dock status=%1").arg(killed.terminationStatus));
-    }
-    // Held strongly: the kickstart follows even when the store has let the manager go.
-    platform_.scheduler->after(kKickstartDelay, [self = shared_from_this()] { self->kickstartDockAgent(); });
-}
-
-void NimbrelSessionDockManager::kickstartDockAgent() {
-    const unsigned uid = platform_.systemInfo ? platform_.systemInfo->userId() : static_cast<unsigned>(::getuid());
-    const ProcessResult result = platform_.processes->run(
-        QStringLiteral("/bin/launchctl"),
-        {QStringLiteral("kickstart"), QStringLiteral("-k"), QStringLiteral("gui/%1/com.apple.Dock.agent").arg(uid)});
-    if (!result.launched) {
-        logLine(kLog, QStringLiteral("failed to kickstart Dock: ") + result.launchError);
-        record(true, QStringLiteral("Dock Kickstart Failed"), result.launchError);
-        return;
-    }
-    logLine(kLog, QStringLiteral("launchctl Dock kickstart status=%1").arg(result.terminationStatus));
-}
-
 void NimbrelSessionDockManager::verifySessionDockApply(const QStringList& expectedPaths) {
     const QStringList current = currentDockPaths();
     if (sameDockPaths(current, expectedPaths)) {
@@ -269,30 +253,35 @@ SessionDockControl::Restore NimbrelSessionDockManager::prepareRestore() {
     if (pending_ && pending_->restore) return plan.outlook; // its check judges the restore already written
     bool blocked = false;
     const std::optional<QStringList> snapshot = snapshot_.load(&blocked);
-    DockSnapshotState kept = keptState(snapshot);
+    DockSnapshotState state = stateBeside(snapshot);
     const std::optional<QStringList> current = readDockPaths();
     if (!snapshot) {
-        // The Docks of Nimbrel's stay known while the snapshot is stuck.
-        plan.step = blocked ? Step::none : Step::forget;
-        if (!kept.nimbrelDocks.empty() && (!current || kept.isNimbrels(*current))) plan.outlook = Restore::copyLost;
+        // A stuck snapshot is no lost one; nor is a Dock that cannot be read, as a kill inside a
+        // drop leaves it. Either waits for a later look, the Dock left as it is.
+        if (blocked || (!current && !state.nimbrelDocks.empty())) {
+            plan.outlook = Restore::leftAlone;
+            return plan.outlook;
+        }
+        plan.step = Step::clearState;
+        if (!state.nimbrelDocks.empty() && state.isNimbrels(*current)) plan.outlook = Restore::copyLost;
         return plan.outlook;
     }
     plan.snapshot = *snapshot;
-    const Sight sight = look(current, *snapshot, kept);
+    const Sight sight = look(current, *snapshot, state);
     // Before a restore has been written, a snapshot holding Finder or a path twice is written once.
-    if (sight == Sight::snapshot && (kept.restoreWritten || sameDockPaths(*current, *snapshot))) {
+    if (sight == Sight::snapshot && (state.restoreWritten || sameDockPaths(*current, *snapshot))) {
         plan.step = Step::drop;
-    } else if (kept.restoreWritten && sight != Sight::nimbrels) {
-        plan.step = sight == Sight::users ? Step::keep : Step::wait;
-    } else {
-        if (current) kept.add(*current);
-        kept.restoreWritten = kept.incomplete = true;
-        plan.step = state_.save(kept) ? Step::write : Step::none; // else it waits, as one that did not take
-        kept.incomplete = !current;                               // what it writes over is unknown then
+    } else if (state.restoreWritten && sight != Sight::nimbrels) {
+        plan.step = sight == Sight::users ? Step::adopt : Step::wait;
+    } else if (!current || setShownDockAside(*current, state)) {
+        if (current) state.add(*current);
+        state.restoreWritten = state.incomplete = true;
+        plan.step = stateFile_.save(state) ? Step::write : Step::none; // else it waits, as one that did not take
+        state.incomplete = !current;                                   // what it writes over is unknown then
     }
-    if (plan.step == Step::none || plan.step == Step::wait || (plan.step == Step::keep && kept.lost))
+    if (plan.step == Step::none || plan.step == Step::wait || (plan.step == Step::adopt && state.lost))
         plan.outlook = Restore::leftAlone;
-    plan.kept = kept;
+    plan.state = state;
     return plan.outlook;
 }
 
@@ -302,17 +291,18 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
     switch (plan.step) {
     case Plan::Step::none:
         return;
-    case Plan::Step::forget:
+    case Plan::Step::clearState:
         if (plan.outlook == Restore::copyLost)
             logLine(kLog, QStringLiteral("cannot restore original Dock because its snapshot is missing"));
-        return state_.clear(); // from here on the Dock showing is the user's
+        stateFile_.clear(); // from here on the Dock showing is the user's
+        return;
     case Plan::Step::drop:
         logLine(kLog, QStringLiteral("Dock already matches original snapshot, skipping restart"));
         return dropSnapshot();
     case Plan::Step::wait:
         return logLine(kLog, QStringLiteral("left the Dock as it is because it cannot be read while a restore waits"));
-    case Plan::Step::keep:
-        keepShownDock(plan.kept.lost);
+    case Plan::Step::adopt:
+        adoptShownDock(plan.state.lost);
         return;
     case Plan::Step::write:
         break;
@@ -320,8 +310,8 @@ void NimbrelSessionDockManager::restoreOriginalDock() {
     logLine(kLog, QStringLiteral("restoring original Dock paths=") + quotedPathList(plan.snapshot));
     record(false, QStringLiteral("Dock Restored"),
            QStringLiteral("Default Dock was restored with %1 apps.").arg(plan.snapshot.size()));
-    checkLater(true, writePersistentApps(plan.snapshot, false));
-    state_.save(plan.kept); // the restore has been written
+    checkLater(true, writer_.write(plan.snapshot, false, shared_from_this()));
+    stateFile_.save(plan.state); // the restore has been written
 }
 
 // Checked against what the write put in the Dock, so a snapshot holding Finder or a repeated
@@ -338,8 +328,8 @@ void NimbrelSessionDockManager::verifyOriginalDockRestore(const QStringList& exp
            QStringLiteral("The current Dock did not match the saved original Dock."));
     // Else the snapshot waits for the next restore.
     if (!snapshot_.exists()) return;
-    const DockSnapshotState kept = keptState(expectedPaths);
-    if (look(current, expectedPaths, kept) == Sight::users) keepShownDock(kept.lost);
+    const DockSnapshotState state = stateBeside(expectedPaths);
+    if (look(current, expectedPaths, state) == Sight::users) adoptShownDock(state.lost);
 }
 
 } // namespace nimbrel

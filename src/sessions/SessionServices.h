@@ -19,9 +19,10 @@ class SessionDockControl {
     virtual bool applySessionDock(const NimbrelSession& session) = 0;
     // What the restore asked next will leave: the user's Dock (written back, or showing
     // already); a session's Dock whose saved copy of the user's is gone (removed or unreadable);
-    // or the Dock left as it is (it cannot be read while a restore waits, or cannot be told from
-    // an arrangement of the user's). Whatever must be on disk before that restore writes the
-    // Dock is written here: a restore that cannot be made safe leaves the Dock alone.
+    // or the Dock left as it is (it cannot be read while a restore waits or after its copy went,
+    // the copy is stuck where it cannot be read, or the Dock cannot be told from an arrangement
+    // of the user's). Whatever must be on disk before that restore writes the Dock is written
+    // here: a restore that cannot be made safe leaves the Dock alone.
     enum class Restore { usersDock, copyLost, leftAlone };
     virtual Restore prepareRestore() { return Restore::usersDock; }
     // Carries out what `prepareRestore` prepared, or prepares and carries it out.

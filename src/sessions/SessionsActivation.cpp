@@ -52,8 +52,7 @@ void NimbrelSessionsStore::postMenuBarIcon(const QString& symbolName) {
     platform_.notifications->post(kSessionMenuBarIconNotification, {{QStringLiteral("symbolName"), symbolName}});
 }
 
-QString NimbrelSessionsStore::notRestoredText() const {
-    const SessionDockControl::Restore dock = parts_.dock->prepareRestore();
+QString NimbrelSessionsStore::notRestoredText(SessionDockControl::Restore dock) const {
     const bool dockLost = dock == SessionDockControl::Restore::copyLost;
     const bool pictures = parts_.wallpapers->usersCopyIsLost();
     if (dockLost && pictures)
@@ -77,7 +76,7 @@ void NimbrelSessionsStore::applyActiveSession() {
         activeSession_.set(std::nullopt);
         postMenuBarIcon(kDefaultMenuBarSymbol);
         // Silent as a rule; but a Dock or pictures that stay the session's are the user's to know of.
-        if (const QString left = notRestoredText(); !left.isEmpty())
+        if (const QString left = notRestoredText(parts_.dock->prepareRestore()); !left.isEmpty())
             record(NimbrelActivityType::error, QStringLiteral("Session Paused"),
                    QStringLiteral("Nimbrel was paused, but ") + left);
         restoreDefaults();
@@ -100,7 +99,7 @@ void NimbrelSessionsStore::applyActiveSession() {
     logLine(kSessionsLog, QStringLiteral("no active session, restoring default Dock and wallpapers"));
     postMenuBarIcon(kDefaultMenuBarSymbol);
     // "Restored" is said only when what the user had comes back, or shows already.
-    if (const QString left = notRestoredText(); !left.isEmpty())
+    if (const QString left = notRestoredText(parts_.dock->prepareRestore()); !left.isEmpty())
         record(NimbrelActivityType::error, QStringLiteral("Session Ended"),
                QStringLiteral("The session ended, but ") + left);
     else

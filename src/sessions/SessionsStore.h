@@ -101,9 +101,9 @@ class NimbrelSessionsStore : public std::enable_shared_from_this<NimbrelSessions
     void showBlockedAlert(const RunningApplication& app, const NimbrelSession& session);
     void postMenuBarIcon(const QString& symbolName);
     void restoreDefaults();
-    // What of the user's Dock and pictures does not come back now (the Dock's restore is
-    // prepared here), as the end of a sentence; empty when all does.
-    QString notRestoredText() const;
+    // What of the user's Dock and pictures does not come back now, given what the Dock's prepared
+    // restore will leave, as the end of a sentence; empty when all does.
+    QString notRestoredText(SessionDockControl::Restore dock) const;
     void retryLeftAlone(const NimbrelSession& active);
     void storeChangedList(std::vector<NimbrelSession> sessions);
     void reportSaveFailure(const QString& error) const;

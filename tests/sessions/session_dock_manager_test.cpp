@@ -44,11 +44,13 @@ class SessionDockManagerTest : public SessionsFixture {
         if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
         return pathsIn(file.readAll());
     }
-    // The one snapshot kept aside as `reason` ("unreadable"); none unless exactly one.
-    std::optional<QByteArray> keptAside(const QString& reason) const {
-        const QStringList aside = QDir(platform.locations.nimbrelSupportFolder())
-                                      .entryList({"OriginalDockSnapshot.json." + reason + "-*"}, QDir::Files);
-        QFile kept(aside.size() == 1 ? supportPath(aside.front()) : QString());
+    // The one snapshot (or `file`) kept aside as `reason` ("unreadable"); none unless exactly one.
+    std::optional<QByteArray> keptAside(const QString& reason,
+                                        const QString& file = "OriginalDockSnapshot.json") const {
+        const QStringList aside =
+            QDir(platform.locations.nimbrelSupportFolder()).entryList({file + "." + reason + "-*"}, QDir::Files);
+        if (aside.size() != 1) return std::nullopt;
+        QFile kept(supportPath(aside.front()));
         if (!kept.open(QIODevice::ReadOnly)) return std::nullopt;
         return kept.readAll();
     }
@@ -147,23 +149,30 @@ TEST_F(SessionDockManagerTest, ASecondSessionKeepsTheFirstSnapshotAndASnapshotOf
 // What the user had comes back at the end whatever the sessions before showed. Each case is
 // steps (a session's Dock paths, "restart", "forget": an older version kept no state beside the
 // snapshot, only the session in the sessions file, "damage": the snapshot is set aside, "end": a restore, "stuck": two
-// restores at two launches that the Dock does not take, "user" and paths: the user's own Dock becomes those), then a
-// restore and the Dock expected after it.
+// restores at two launches that the Dock does not take, "user" and paths: the user's own Dock becomes those,
+// "undeletable": the state cannot be deleted from then on), then a restore and the Dock expected after it, and the
+// Dock that was set aside before it was replaced, if any.
 TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackAtTheEnd) {
     const QStringList notes{"/System/Applications/Notes.app"}, restart{"restart"}, forget{"forget"}, damage{"damage"},
-        end{"end"}, stuck{"stuck"};
+        end{"end"}, stuck{"stuck"}, undeletable{"undeletable"};
     const QStringList safariAndNotes{"/Applications/Safari.app", "/System/Applications/Notes.app"};
     const struct {
         const char* name;
         QStringList usersDock;
         std::vector<QStringList> steps;
         QStringList dockAtTheEnd;
+        std::optional<QStringList> setAside = {};
     } cases[] = {
         // Sessions A (Notes), then B; "the user's": a session whose Dock is the user's.
         {"A, then the user's (or A edited to it)", kOriginalDock, {notes, kOriginalDock}, kOriginalDock},
         {"the user's, then A", safariAndNotes, {safariAndNotes, notes}, safariAndNotes},
         {"a crash in A, a start into the user's", kOriginalDock, {notes, restart, kOriginalDock}, kOriginalDock},
-        {"the same, left by an older version", kOriginalDock, {notes, restart, forget, kOriginalDock}, kOriginalDock},
+        // Only the sessions tell A's from an arrangement of the user's: it is set aside.
+        {"the same, left by an older version",
+         kOriginalDock,
+         {notes, restart, forget, kOriginalDock},
+         kOriginalDock,
+         notes},
         {"a crash in A, a start into B", kOriginalDock, {notes, restart, safariAndNotes}, kOriginalDock},
         {"an empty Dock", {}, {notes}, {}},
         {"an empty Dock, then Finder alone", {}, {notes, {}}, {}},
@@ -189,15 +198,36 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
          kOriginalDock,
          {notes, stuck, QStringList{"user", "/Applications/Safari.app"}, restart, safariAndNotes},
          {"/Applications/Safari.app"}},
+        // The user's made A's while the state is lost: only the sessions tell it for A's, so it is
+        // set aside before the Dock from before is written over it. Named by the state, it is A's.
+        {"A's restore failed twice, the state lost, the user's made A's",
+         kOriginalDock,
+         {notes, stuck, forget, QStringList{"user"} + notes},
+         kOriginalDock,
+         notes},
+        {"A's restore failed twice, the user's made A's",
+         kOriginalDock,
+         {notes, stuck, QStringList{"user"} + notes},
+         kOriginalDock},
+        // A state that outlives its snapshot names no Dock of A's to take the user's for.
+        {"A ended, its state undeletable, the user's made A's, then B",
+         kOriginalDock,
+         {undeletable, notes, end, QStringList{"user"} + notes, safariAndNotes},
+         notes},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         forgetState();
         defaults.remove(NimbrelSessionDockManager::kStoppedSnapshotKey);
+        for (const QString& name : QDir(platform.locations.nimbrelSupportFolder()).entryList({"ReplacedDock.json*"}))
+            QFile::remove(supportPath(name));
         setDock(c.usersDock);
         NimbrelSession applied;
         for (const QStringList& step : c.steps) {
             if (step == restart) manager = std::make_shared<NimbrelSessionDockManager>(platform);
+            if (step == undeletable)
+                setSupportFileRemoveFaultForTesting(
+                    [](const QString& path) { return path.endsWith("/" + DockSnapshotStateFile::kFileName); });
             if (step == stuck) {
                 mac.setDockRewritesPreferences(true, manager->currentDockPaths());
                 for (int launch = 0; launch < 2; ++launch) {
@@ -215,7 +245,8 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
             if (step == end) manager->restoreOriginalDock();
             const bool usersOwn = !step.isEmpty() && step.front() == "user";
             if (usersOwn) setDock(step.mid(1));
-            if (step == restart || step == forget || step == damage || step == end || step == stuck || usersOwn) {
+            if (step == restart || step == forget || step == damage || step == end || step == stuck || usersOwn ||
+                step == undeletable) {
                 scheduler.advance(2);
                 continue;
             }
@@ -228,8 +259,11 @@ TEST_F(SessionDockManagerTest, TheUsersDockIsNeverTakenForASessionsAndComesBackA
         }
         manager->restoreOriginalDock();
         scheduler.advance(2);
+        setSupportFileRemoveFaultForTesting({});
         expectDock(c.dockAtTheEnd);
         EXPECT_FALSE(snapshot().has_value());
+        const std::optional<QByteArray> aside = keptAside("kept", "ReplacedDock.json");
+        EXPECT_EQ(aside ? std::optional(pathsIn(*aside)) : std::nullopt, c.setAside);
     }
 }
 
@@ -313,6 +347,25 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
     const auto setAside = [&](const QVariant& name) {
         QFile::rename(manager->snapshotPath(), supportPath(keptName));
         defaults.set(NimbrelSessionDockManager::kStoppedSnapshotKey, name);
+    };
+    // A restore at a launch that takes, killed inside its drop: at the snapshot's removal, or
+    // after it, before its state's (the state then stays as it was).
+    struct Killed {};
+    const auto restoreKilledInItsDrop = [&](bool atTheSnapshotsRemoval) {
+        launch();
+        setSupportFileRemoveFaultForTesting([&](const QString& path) -> bool {
+            if (atTheSnapshotsRemoval && path == manager->snapshotPath()) throw Killed{};
+            return false;
+        });
+        QFile state(supportPath(DockSnapshotStateFile::kFileName));
+        try {
+            manager->restoreOriginalDock();
+            ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+            scheduler.advance(2);
+        } catch (const Killed&) {
+        }
+        setSupportFileRemoveFaultForTesting({});
+        if (!atTheSnapshotsRemoval) writeSupportFile(DockSnapshotStateFile::kFileName, state.readAll());
     };
     // As the previous version kept a failed restore: the Dock it wrote, and the Dock its check found.
     const auto keptByThePreviousVersion = [&] {
@@ -399,6 +452,34 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
              QFile::remove(supportPath(keptName));
          },
          sessionDock, true},
+        // What a kill inside a drop leaves decides nothing against the user's Dock: a state
+        // without its snapshot (what shows cannot be told while the Dock cannot be read); a
+        // snapshot the Dock showed again, found before a restore was written (then the user's).
+        {"a kill inside the drop", [&] { restoreKilledInItsDrop(false); }, kOriginalDock, false},
+        {"a kill inside the drop, then an unreadable Dock at a launch",
+         [&] {
+             restoreKilledInItsDrop(false);
+             mac.dockPreferencesStored().insert("persistent-apps", 42);
+             launch();
+             EXPECT_EQ(manager->prepareRestore(), SessionDockControl::Restore::leftAlone);
+             manager->restoreOriginalDock();
+             setDock(kOriginalDock);
+         },
+         kOriginalDock, false},
+        {"the Dock from before shown again, its drop, then the user's Dock made",
+         [&] {
+             setDock(kOriginalDock);
+             restoreAtALaunch();
+             mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
+         },
+         kOriginalDock + QStringList{"/System/Applications/Calendar.app"}, false},
+        {"the Dock from before shown again, a kill at its drop, then the user's Dock made",
+         [&] {
+             setDock(kOriginalDock);
+             restoreKilledInItsDrop(true);
+             mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
+         },
+         kOriginalDock + QStringList{"/System/Applications/Calendar.app"}, false},
     };
     writeSupportFile("Dock.json", R"(["/System/Applications/Calendar.app"])");
     for (const auto& c : cases) {
@@ -436,37 +517,47 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
 // else): that is noticed while the session's Dock shows, the restore says it cannot restore, and
 // from then on the Dock showing is the user's.
 TEST_F(SessionDockManagerTest, ALostCopyOfTheUsersDockIsNoticedWhileTheSessionsDockShows) {
+    using Restore = SessionDockControl::Restore;
     const struct {
         const char* name;
         QByteArray snapshotBecomes; // empty: removed; "keep": left as it is
         bool userChangesDock;
-        bool lost;
+        Restore outlook;
+        bool stuck = false;     // it cannot be moved aside
+        bool stateLost = false; // as an earlier build left it
     } cases[] = {
-        {"removed", "", false, true},
-        {"damaged", "[42]", false, true},
-        {"removed, the user's Dock showing", "", true, false},
-        {"kept", "keep", false, false},
+        {"removed", "", false, Restore::copyLost},
+        {"damaged", "[42]", false, Restore::copyLost},
+        {"removed, the user's Dock showing", "", true, Restore::usersDock},
+        {"kept", "keep", false, Restore::usersDock},
+        // Nothing is written while it is stuck: the session's Dock stays, and is said to.
+        {"damaged where it cannot be moved aside, its state lost", "[42]", false, Restore::leftAlone, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         forgetState();
         setDock(kOriginalDock);
-        EXPECT_EQ(manager->prepareRestore(), SessionDockControl::Restore::usersDock) << "no session Dock showing";
+        EXPECT_EQ(manager->prepareRestore(), Restore::usersDock) << "no session Dock showing";
         manager->applySessionDock(writing);
         scheduler.advance(2);
         if (c.snapshotBecomes.isEmpty()) QFile::remove(manager->snapshotPath());
         if (!c.snapshotBecomes.isEmpty() && c.snapshotBecomes != "keep")
             writeSupportFile(NimbrelSessionDockManager::kSnapshotFileName, c.snapshotBecomes);
         if (c.userChangesDock) mac.userChangesDock({"/System/Applications/Calendar.app"}, {});
+        if (c.stateLost) forgetState();
+        if (c.stuck)
+            setMoveAsideFaultForTesting(
+                [](const QString& path) { return path.endsWith("/OriginalDockSnapshot.json"); });
         log.lines.clear();
-        EXPECT_EQ(manager->prepareRestore() == SessionDockControl::Restore::copyLost, c.lost);
+        EXPECT_EQ(manager->prepareRestore(), c.outlook);
         manager->restoreOriginalDock();
         scheduler.advance(2);
+        setMoveAsideFaultForTesting({});
         EXPECT_EQ(
             log.contains("NimbrelSessionDockManager: cannot restore original Dock because its snapshot is missing"),
-            c.lost);
-        EXPECT_EQ(manager->prepareRestore(), SessionDockControl::Restore::usersDock);
-        if (c.lost) {
+            c.outlook == Restore::copyLost);
+        EXPECT_EQ(manager->prepareRestore(), Restore::usersDock);
+        if (c.outlook != Restore::usersDock) {
             EXPECT_EQ(dockTitles(), (QStringList{"Finder", "TextEdit", "Notes"}));
         }
     }

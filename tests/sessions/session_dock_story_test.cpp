@@ -4,16 +4,18 @@
 // - the user's Dock (the one before the first session, or their last arrangement made while no
 //   session's Dock was written, or during a session that kept no snapshot) is always kept: in the
 //   snapshot, or in the Dock itself. Where the manager cannot tell an arrangement from a Dock of
-//   its own (the story left the state unknown) it keeps the Dock and sets the snapshot aside in a
-//   file: the Dock it kept is the user's from then on;
+//   its own (the story left the state unknown) it keeps one of the two and sets the other aside
+//   in a file, which holds a Dock kept nowhere else: the one it kept is the user's from then on;
 // - after a session's end or a launch with no session active, at which the Dock works and can be
 //   read, the Dock shows it;
-// - no arrangement of the user's is written over but by a session's Dock;
+// - no arrangement of the user's is written over but by a session's Dock, or once it is set aside;
 // - the kept state names the session Dock showing, stays marked as written back while a snapshot
-//   older than the user's Dock is kept, and is gone with the snapshot;
+//   older than the user's Dock is kept, and names no Dock once the snapshot has gone (but where a
+//   kill inside the drop, or a disk refusing both its removal and its rewrite, left it);
 // - "restored" is said only when the user's Dock shows or was just written back, "Dock Kept" only
 //   when the Dock kept is the user's, and the store never says that the saved copy is lost.
-// An arrangement equal to a Dock Nimbrel wrote is taken for Nimbrel's, so no story makes one.
+// An arrangement equal to a Dock Nimbrel wrote is taken for Nimbrel's, so no story makes one, but
+// where only the session tells it for Nimbrel's: the state is missing or unreadable.
 #include "SessionsFixture.h"
 
 #include "platform/DockPreferences.h"
@@ -51,14 +53,22 @@ enum class Step {
     ignoresWrites, // from now on the Dock keeps showing what it shows
     damaged,       // its "persistent-apps" cannot be read (also while it ignores writes)
     domainGone,
-    undeletable,     // the snapshot cannot be deleted
-    faultEnds,       // all of them
-    killAt,          // Nimbrel is killed at its `write`th durable write from now: a support file's, the
-                     // Dock's before or after its synchronize, its preferences' flush
-    preferencesLost, // Nimbrel's preferences are found unreadable: they start empty
-    stateDamaged,    // an entry of another shape in the kept state
-    previousBuild,   // the snapshot a restore left, without the state the previous build never kept
-    respelled,       // the Dock gives its paths back in other letter case, with a trailing slash
+    undeletable,      // the snapshot cannot be deleted
+    stateUndeletable, // nor its state
+    asidesFail,       // no Dock file can be set aside: moved, or written to be
+    snapshotBlocked,  // the snapshot can be neither read nor moved aside
+    stateUnwritable,
+    faultEnds,          // all of them
+    killAt,             // Nimbrel is killed at its `write`th durable step from now: a support file's write,
+                        // removal or set-aside, the Dock's before or after its synchronize, its preferences' flush
+    killAtRemoval,      // at its `write`th removal of a support file from now
+    killAtSetAside,     // at its `write`th set-aside of one
+    preferencesLost,    // Nimbrel's preferences are found unreadable: they start empty
+    stateDamaged,       // an entry of another shape in the kept state
+    stateIncomplete,    // as a kill while the Dock was being written leaves it
+    previousBuild,      // the snapshot a restore left, without the state the previous build never kept
+    stateInPreferences, // the state where the previous build kept it, its file unwritable until a fault ends
+    respelled,          // the Dock gives its paths back in other letter case, with a trailing slash
     wait,
 };
 struct StoryStep {
@@ -72,8 +82,9 @@ struct StoryStep {
 const char* const kStepNames[] = {
     "start", "change", "end", "end, then quit", "pause", "pause, then quit", "unpause", "launch",
     "launch, settling back", "quit", "arrange", "ignores writes", "damaged", "domain gone", "snapshot undeletable",
-    "fault ends", "kill at write", "preferences lost", "state damaged", "left by the previous build",
-    "paths respelled", "wait"};
+    "state undeletable", "set-asides fail", "snapshot blocked", "state unwritable", "fault ends", "kill at write",
+    "kill at removal", "kill at set-aside", "preferences lost", "state damaged", "state left incomplete",
+    "left by the previous build", "state in the preferences", "paths respelled", "wait"};
 // clang-format on
 const QString kRestored = "Session Ended: Default Dock, wallpapers and menu bar icon were restored.";
 const QString kAlreadyShown = "NimbrelSessionDockManager: Dock already matches original snapshot, skipping restart";
@@ -192,16 +203,39 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
             const QString title = n.userInfo.value("title").toString();
             EXPECT_TRUE(title != "Dock Kept" || sameDockPaths(dockNow(), usersDock))
                 << "said kept of " << dockNow().join(", ").toStdString();
-            if (title == "Dock Snapshot Set Aside") keptAside(n.userInfo.value("message").toString());
+            if (title == "Dock Snapshot Set Aside" || title == "Dock Set Aside")
+                setAside(title == "Dock Set Aside", n.userInfo.value("message").toString());
         });
         earlierHook = setAtomicWriteHookForTesting([this](const QString& temporary) {
-            if (QFileInfo(temporary).fileName().startsWith(".OriginalDockSnapshot")) durableWrite();
+            if (ofTheDock(QFileInfo(temporary).fileName().mid(1))) durableStep(Step::killAt);
+        });
+        earlierWriteFault = setAtomicWriteFaultForTesting([this](const QString& path) -> std::optional<QString> {
+            const QString name = QFileInfo(path).fileName();
+            if ((stateUnwritable && name == DockSnapshotStateFile::kFileName) ||
+                (asidesFail && name == DockSnapshotFile::kReplacedDockFileName))
+                return QStringLiteral("The disk is full.");
+            return std::nullopt;
+        });
+        setSupportFileRemoveFaultForTesting([this](const QString& path) {
+            const QString name = QFileInfo(path).fileName();
+            if (!ofTheDock(name) || !QFile::exists(path)) return false;
+            durableStep(Step::killAtRemoval);
+            return ((undeletable && name == NimbrelSessionDockManager::kSnapshotFileName) ||
+                    (stateUndeletable && name == DockSnapshotStateFile::kFileName));
+        });
+        earlierAsideFault = setMoveAsideFaultForTesting([this](const QString& path) {
+            const QString name = QFileInfo(path).fileName();
+            if (!ofTheDock(name)) return false;
+            durableStep(Step::killAtSetAside);
+            return asidesFail || (isBlocked() && name == NimbrelSessionDockManager::kSnapshotFileName);
         });
     }
     ~SessionDockStory() override {
         killAt = 0;
         quit();
         setAtomicWriteHookForTesting(earlierHook);
+        setAtomicWriteFaultForTesting(earlierWriteFault);
+        setMoveAsideFaultForTesting(earlierAsideFault);
         setSupportFileRemoveFaultForTesting({});
         platform.defaults = &defaults;
         platform.dockPreferences = &simulated.dockPreferences();
@@ -234,8 +268,19 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
             paths << v.toString();
         return paths;
     }
+    bool faulty() const {
+        return ignoresWrites || preferencesBroken || undeletable || stateUndeletable || asidesFail || stateUnwritable ||
+               isBlocked();
+    }
+    static bool ofTheDock(const QString& fileName) {
+        return fileName.startsWith("OriginalDockSnapshot") ||
+               fileName.startsWith(DockSnapshotFile::kReplacedDockFileName);
+    }
+    // Where a blocked snapshot's path holds a folder, the story keeps the snapshot meanwhile.
+    QString blockedStash() const { return supportPath("blocked snapshot"); }
+    bool isBlocked() const { return QFileInfo(supportPath(NimbrelSessionDockManager::kSnapshotFileName)).isDir(); }
     std::optional<QStringList> snapshot() const {
-        return pathsIn(supportPath(NimbrelSessionDockManager::kSnapshotFileName));
+        return pathsIn(isBlocked() ? blockedStash() : supportPath(NimbrelSessionDockManager::kSnapshotFileName));
     }
     bool snapshotIsTheUsers() const { return !snapshot() || sameDockPaths(*snapshot(), usersDock); }
     // The state kept beside the snapshot, where the build keeps it: its file, or the preferences.
@@ -264,21 +309,30 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
         k.incomplete = stored.value("incomplete").toBool();
         return k;
     }
-    void durableWrite() {
-        if (killAt > 0 && --killAt == 0) throw Killed{};
+    // A durable step of the kind `kind` names (`killAt`: a write, the Dock's or the preferences').
+    void durableStep(Step kind) {
+        if (killAt > 0 && (killing == Step::killAt || killing == kind) && --killAt == 0) {
+            killedAt = kind;
+            throw Killed{};
+        }
     }
 
     void launch(bool settlingBack) {
         quit();
         const QStringList before = dockNow();
         NimbrelSessionsStore::Parts parts = NimbrelSessionsStore::Parts::standard(platform);
+        // Nothing of the cloud or the reminders touches the Dock.
         parts.makeCloudSide = [](std::weak_ptr<NimbrelSessionsStore>) { return std::make_unique<NoSessionsCloud>(); };
+        parts.reminders = [this]() -> SessionReminderControl& { return noReminders; };
         running = true;
         store = NimbrelSessionsStore::create(platform, std::move(parts));
         store->applyPauseState(); // the bootstrap's pass; the store's own queued pass follows
-        if (settlingBack) mac.setDockRewritesPreferences(true, before);
+        if (!settlingBack) return scheduler.advance(2);
+        mac.setDockRewritesPreferences(true, before);
+        // Settled back once, even when Nimbrel is killed meanwhile.
+        const std::unique_ptr<sim::SimulatedMac, void (*)(sim::SimulatedMac*)> settled(
+            &mac, [](sim::SimulatedMac* m) { m->setDockRewritesPreferences(false); });
         scheduler.advance(2);
-        if (settlingBack) mac.setDockRewritesPreferences(false);
     }
     void quit() {
         store.reset();
@@ -313,6 +367,14 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
         } while (std::any_of(sessionDocks.begin(), sessionDocks.end(),
                              [&](const QStringList& dock) { return sameDockPaths(dock, arrangement); }) ||
                  sameDockPaths(arrangement, usersDock));
+        // With the state missing or unreadable only the session stands for Nimbrel's Docks: the
+        // user may make its Dock, which is then never written over before it is set aside.
+        const Kept k = kept();
+        QStringList focusDock;
+        for (const NimbrelSessionApp& app : focus.allowedApps)
+            focusDock << *app.path;
+        if (snapshot() && !k.readable && !sameDockPaths(focusDock, *snapshot()) && random() % 2)
+            arrangement = focusDock;
 
         QStringList titles;
         for (const sim::DockTile& tile : mac.persistentDockTiles())
@@ -325,24 +387,28 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
         usersDock = arrangement;
         writesAtArrangement = dockWrites();
     }
+    // Changes the kept state where the build keeps it; false when there is none.
+    bool changeKeptState(const std::function<void(QVariantMap&)>& change) {
+        QFile file(supportPath(DockSnapshotStateFile::kFileName));
+        QVariantMap stored = file.exists() && file.open(QIODevice::ReadWrite)
+                                 ? QJsonDocument::fromJson(file.readAll()).object().toVariantMap()
+                                 : preferences.dictionaryValue(DockSnapshotState::kKey).value_or(QVariantMap());
+        if (stored.isEmpty()) return false;
+        change(stored);
+        if (!file.isOpen()) return preferences.set(DockSnapshotState::kKey, stored), true;
+        file.resize(0);
+        file.write(QJsonDocument(QJsonObject::fromVariantMap(stored)).toJson());
+        return true;
+    }
     void damageKeptState() {
-        const auto damaged = [](QVariantMap stored) {
+        changeKeptState([](QVariantMap& stored) {
             QVariantList docks = stored.value("nimbrelDocks").toList();
             if (docks.isEmpty())
                 docks << 42;
             else
                 docks.last() = docks.last().toList().value(0).toString(); // a path where a Dock was
             stored.insert("nimbrelDocks", docks);
-            return stored;
-        };
-        QFile file(supportPath(DockSnapshotStateFile::kFileName));
-        if (file.exists() && file.open(QIODevice::ReadWrite)) {
-            const QVariantMap stored = damaged(QJsonDocument::fromJson(file.readAll()).object().toVariantMap());
-            file.resize(0);
-            file.write(QJsonDocument(QJsonObject::fromVariantMap(stored)).toJson());
-        }
-        if (preferences.contains(DockSnapshotState::kKey))
-            preferences.set(DockSnapshotState::kKey, damaged(*preferences.dictionaryValue(DockSnapshotState::kKey)));
+        });
     }
     void respellDockPaths() {
         for (QVariantMap* domain : {&mac.dockPreferencesStored(), &mac.dockPreferencesPending()}) {
@@ -411,19 +477,41 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
             mac.breakDockPreferences(s.step == Step::domainGone);
             break;
         case Step::undeletable:
-            if (std::exchange(undeletable, true)) return false;
-            setSupportFileRemoveFaultForTesting(
-                [](const QString& path) { return path.endsWith("/" + NimbrelSessionDockManager::kSnapshotFileName); });
+            if (stateUnwritable || std::exchange(undeletable, true)) return false;
+            break;
+        case Step::stateUndeletable:
+            if (std::exchange(stateUndeletable, true)) return false;
+            break;
+        case Step::asidesFail:
+            if (std::exchange(asidesFail, true)) return false;
+            break;
+        case Step::snapshotBlocked:
+            if (isBlocked() ||
+                !QFile::rename(supportPath(NimbrelSessionDockManager::kSnapshotFileName), blockedStash()))
+                return false;
+            QDir().mkdir(supportPath(NimbrelSessionDockManager::kSnapshotFileName));
+            break;
+        case Step::stateUnwritable:
+            // Nor while the snapshot cannot be deleted: a drop could then neither mark it written
+            // back nor remove it, and the next restore writes it over what the user arranges.
+            if (undeletable || std::exchange(stateUnwritable, true)) return false;
             break;
         case Step::faultEnds:
-            if (!ignoresWrites && !preferencesBroken && !undeletable) return false;
+            if (!faulty()) return false;
             if (std::exchange(ignoresWrites, false)) mac.setDockRewritesPreferences(false);
             if (std::exchange(preferencesBroken, false)) mac.repairDockPreferences();
-            if (std::exchange(undeletable, false)) setSupportFileRemoveFaultForTesting({});
+            undeletable = stateUndeletable = asidesFail = stateUnwritable = false;
+            if (isBlocked()) {
+                QDir().rmdir(supportPath(NimbrelSessionDockManager::kSnapshotFileName));
+                QFile::rename(blockedStash(), supportPath(NimbrelSessionDockManager::kSnapshotFileName));
+            }
             break;
         case Step::killAt:
+        case Step::killAtRemoval:
+        case Step::killAtSetAside:
             if (killAt > 0) return false;
             killAt = s.write;
+            killing = s.step;
             break;
         case Step::preferencesLost:
             if (running) return false;
@@ -437,6 +525,18 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
             damageKeptState();
             stateUnknown = true;
             break;
+        case Step::stateIncomplete:
+            if (!kept().readable || kept().incomplete) return false;
+            changeKeptState([](QVariantMap& stored) { stored.insert("incomplete", true); });
+            break;
+        case Step::stateInPreferences: {
+            QFile file(supportPath(DockSnapshotStateFile::kFileName));
+            if (running || undeletable || !kept().readable || !file.open(QIODevice::ReadOnly)) return false;
+            preferences.set(DockSnapshotState::kKey, QJsonDocument::fromJson(file.readAll()).object().toVariantMap());
+            file.remove();
+            stateUnwritable = true;
+            break;
+        }
         case Step::previousBuild:
             if (running || !snapshot() || !snapshotIsTheUsers() || sessionDockShown) return false;
             QFile::remove(supportPath(DockSnapshotStateFile::kFileName));
@@ -464,7 +564,8 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
         const Date began = scheduler.now();
         const qsizetype said = activities.size();
         const qsizetype logged = log.lines.size();
-        const bool dockWorks = !ignoresWrites && !preferencesBroken;
+        // Where a restore cannot be made safe, the Dock is left as it is.
+        const bool dockWorks = !ignoresWrites && !preferencesBroken && !isBlocked() && !stateUnwritable && !asidesFail;
         const Kept keptBefore = kept();
         stateWasUnknown = stateUnknown || keptBefore.incomplete || (keptBefore.present && !keptBefore.readable) ||
                           (snapshot() && !keptBefore.present);
@@ -472,34 +573,46 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
         // it comes within 1.5 s of the last, whose restore's check is then still to judge it.
         bool settled = false;
         bool killed = false;
+        bool judgeSettled = false;
         try {
             if (!carryOut(s, settled)) return false;
+            const bool soonAfterTheLast = s.step != Step::launch && began < lastAsked.addingSeconds(1.5);
+            if (settled) lastAsked = began;
+            judgeSettled = settled && dockWorks && !sessionApplied() && !soonAfterTheLast;
+            if (judgeSettled) scheduler.advance(2); // the restore's check, which may be killed too
         } catch (const Killed&) {
             kill();
             killed = true;
         }
         judgeWhatWasSaid(activities.mid(said), began, killed, s);
-        if (!sessionApplied() && log.lines.mid(logged).contains(kAlreadyShown)) sessionDockShown = false;
-        const bool soonAfterTheLast = s.step != Step::launch && began < lastAsked.addingSeconds(1.5);
-        if (settled) lastAsked = began;
-        if (settled && dockWorks && !killed && !sessionApplied() && !soonAfterTheLast) {
-            scheduler.advance(2);
-            EXPECT_TRUE(sameDockPaths(dockNow(), usersDock))
-                << "the Dock shows " << dockNow().join(", ").toStdString() << " after " << describe(s).toStdString();
-        }
+        // Found showing, the snapshot is marked written back before it goes, so a kill at one of
+        // the drop's removals finds the mark on disk where the state can be written. Killed before
+        // that mark, the files are as they were while the session's Dock showed: an arrangement
+        // made next goes with the session, and the next restore writes the snapshot over it.
+        const bool marked = !killed || kept().restoreWritten || (killedAt == Step::killAtRemoval && !stateUnwritable);
+        if (!sessionApplied() && log.lines.mid(logged).contains(kAlreadyShown) && marked) sessionDockShown = false;
+        // A kill inside a drop, or a state that can be neither deleted nor rewritten, leaves one
+        // behind without its snapshot.
+        stateLeftBehind =
+            (killed || (stateUndeletable && stateUnwritable) || stateLeftBehind) && !snapshot() && kept().present;
+        EXPECT_TRUE(!judgeSettled || killed || sameDockPaths(dockNow(), usersDock))
+            << "the Dock shows " << dockNow().join(", ").toStdString() << " after " << describe(s).toStdString();
         return true;
     }
     // Only where the state is unknown (the story's doing, or a restore written over a Dock that
-    // could not be read): the Dock showing is the user's from then on, and theirs before it is
-    // kept in the file named.
-    void keptAside(const QString& message) {
-        EXPECT_TRUE(stateWasUnknown || kept().incomplete) << "a snapshot was set aside";
+    // could not be read): one of two Docks is adopted as the user's from then on (the Dock showing,
+    // or the snapshot about to be written over it), and the other is kept in the file named. The
+    // user's Dock is one of them, and the file holds a Dock the adopted one is not.
+    void setAside(bool shownDock, const QString& message) {
+        EXPECT_TRUE(stateWasUnknown || kept().incomplete) << "a Dock was set aside: " << message.toStdString();
         const std::optional<QStringList> aside =
             pathsIn(supportPath(message.section(u'\u201c', 1).section(u'\u201d', 0, 0)));
-        EXPECT_TRUE(aside && (sameDockPaths(*aside, usersDock) || sameDockPaths(dockNow(), usersDock)))
+        const QStringList adopted = shownDock ? snapshot().value_or(QStringList()) : dockNow();
+        EXPECT_TRUE(aside && !sameDockPaths(*aside, adopted)) << "set aside what is kept: " << message.toStdString();
+        EXPECT_TRUE(aside && (sameDockPaths(*aside, usersDock) || sameDockPaths(adopted, usersDock)))
             << message.toStdString();
-        usersDock = dockNow();
-        writesAtArrangement = dockWrites();
+        usersDock = adopted;
+        writesAtArrangement = shownDock ? -1 : dockWrites(); // the snapshot is about to be written
     }
     // "restored", said in the step `s` begun at `began`.
     void judgeWhatWasSaid(const QStringList& said, Date began, bool killed, const StoryStep& s) {
@@ -530,8 +643,10 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
     void checkTheKeptState(const std::optional<QStringList>& snapshot, const std::string& step) {
         const Kept k = kept();
         stateUnknown = stateUnknown && snapshot;
-        EXPECT_TRUE(snapshot || !k.present) << "a state is kept without a snapshot after " << step;
-        if (!snapshot || stateUnknown) return;
+        EXPECT_TRUE(snapshot || !k.readable || k.docks.empty() || stateLeftBehind)
+            << "a state naming Docks is kept without a snapshot after " << step;
+        // A snapshot without its state (its write failed, or a kill came first) is read as lost.
+        if (!snapshot || stateUnknown || !k.present) return;
         // On disk before the Dock shows what it names.
         const bool sessionsShows = sessionDockShown && dockCanBeRead() && !sameDockPaths(dockNow(), usersDock) &&
                                    sameDockPaths(dockNow(), lastWrite->paths) && !sameDockPaths(dockNow(), *snapshot);
@@ -580,14 +695,18 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
     std::vector<QStringList> sessionDocks;
     bool running = false;
     bool paused = false;
-    bool ignoresWrites = false, preferencesBroken = false, undeletable = false;
+    bool ignoresWrites = false, preferencesBroken = false, undeletable = false, stateUndeletable = false,
+         asidesFail = false, stateUnwritable = false;
     // The story left the state beside the snapshot unknown: damaged, or left by the previous build.
     bool stateUnknown = false;
     bool stateWasUnknown = false; // before the step, as the manager may find it
+    bool stateLeftBehind = false; // a state without its snapshot, left where it could not be cleared
     int writesAtArrangement = -1;
     Date lastAsked;
     std::mt19937 random;
     int killAt = 0;
+    Step killing = Step::killAt;
+    Step killedAt = Step::killAt; // the kind of step the last kill came at
     // Nimbrel's writes of the Dock that reached its preferences: when, what, and whether for a session.
     struct Written {
         Date at;
@@ -599,14 +718,17 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
     // A session's Dock was written, and no restore has been written since, nor found the Dock
     // showing the snapshot: the user's arrangements meanwhile go with the session.
     bool sessionDockShown = false;
-    PreferencesFlushedLater preferences{scheduler, [this] { durableWrite(); }};
-    DockPreferencesTold dockPreferences{*platform.dockPreferences, [this] { durableWrite(); },
+    PreferencesFlushedLater preferences{scheduler, [this] { durableStep(Step::killAt); }};
+    DockPreferencesTold dockPreferences{*platform.dockPreferences, [this] { durableStep(Step::killAt); },
                                         [this](const QStringList& paths) {
                                             writes.push_back({scheduler.now(), paths, sessionApplied()});
                                             lastWrite = writes.back();
                                             sessionDockShown = lastWrite->session;
                                         }};
+    NoSessionReminders noReminders;
     AtomicWriteHook earlierHook;
+    AtomicWriteFault earlierWriteFault;
+    MoveAsideFault earlierAsideFault;
     ObserverToken keptToken;
 };
 
@@ -618,6 +740,7 @@ StoryStep randomStep(std::mt19937& random) {
     if (s.step == Step::wait) s.seconds = waits[random() % 5];
     if (s.step == Step::endThenQuit || s.step == Step::pauseThenQuit) s.seconds = 0.1 * (random() % 15);
     if (s.step == Step::killAt) s.write = 1 + random() % 6;
+    if (s.step == Step::killAtRemoval || s.step == Step::killAtSetAside) s.write = 1 + random() % 2;
     return s;
 }
 
@@ -653,6 +776,14 @@ TEST(SessionDockStories, KnownStoriesKeepTheUsersDock) {
         // A restore written, then a session's end while the Dock cannot be read.
         "launch; start A; wait 2 s; ignores writes; end; wait 2 s; damaged; start B; wait 2 s; end; wait 2 s; "
         "fault ends; launch",
+        // Kills inside a start's or a restore's Dock write, and inside a drop: at the snapshot's
+        // removal (it showed before a restore was written), and between its removal and its state's.
+        "launch; kill at write 3; start A; arrange; launch; end",
+        "launch; start A; wait 2 s; kill at write 2; end; arrange; launch",
+        "launch; ignores writes; start A; wait 2 s; kill at removal 1; end; fault ends; arrange; launch",
+        "launch; start A; wait 2 s; kill at removal 2; end; damaged; launch; fault ends; launch",
+        // A drop while the state waits in the preferences, its file unwritable.
+        "launch; start A; wait 2 s; end, then quit 0.5 s; state in the preferences; launch; fault ends; launch",
     };
     for (const char* text : stories) {
         SessionDockStory story(1);
