@@ -14,7 +14,7 @@
 namespace nimbrel {
 
 namespace {
-const QString kLog = QStringLiteral("NimbrelSessionDockManager");
+const QString kDockWriterLog = QStringLiteral("NimbrelSessionDockManager");
 }
 
 QStringList DockWriter::write(const QStringList& paths, bool finderVisible, std::shared_ptr<const void> keepAlive) {
@@ -25,7 +25,7 @@ QStringList DockWriter::write(const QStringList& paths, bool finderVisible, std:
     platform_.dockPreferences->setValue(kDockPersistentAppsKey, tiles);
     const bool synchronized = platform_.dockPreferences->synchronize();
     platform_.defaults->synchronize();
-    logLine(kLog, QStringLiteral("wrote Dock persistent-apps count=%1 finderVisible=%2 synchronized=%3")
+    logLine(kDockWriterLog, QStringLiteral("wrote Dock persistent-apps count=%1 finderVisible=%2 synchronized=%3")
                       .arg(tiles.size())
                       .arg(finderVisible ? "true" : "false", synchronized ? "true" : "false"));
     restartDock(std::move(keepAlive));
@@ -35,10 +35,10 @@ QStringList DockWriter::write(const QStringList& paths, bool finderVisible, std:
 void DockWriter::restartDock(std::shared_ptr<const void> keepAlive) {
     const ProcessResult killed = platform_.processes->run(QStringLiteral("/usr/bin/killall"), {QStringLiteral("Dock")});
     if (!killed.launched) {
-        logLine(kLog, QStringLiteral("failed to kill Dock: ") + killed.launchError);
+        logLine(kDockWriterLog, QStringLiteral("failed to kill Dock: ") + killed.launchError);
         report_(QStringLiteral("Dock Restart Failed"), killed.launchError);
     } else {
-        logLine(kLog, QStringLiteral("killall Dock status=%1").arg(killed.terminationStatus));
+        logLine(kDockWriterLog, QStringLiteral("killall Dock status=%1").arg(killed.terminationStatus));
     }
     platform_.scheduler->after(kKickstartDelay, [this, keepAlive = std::move(keepAlive)] { kickstartDockAgent(); });
 }
@@ -49,11 +49,11 @@ void DockWriter::kickstartDockAgent() const {
         QStringLiteral("/bin/launchctl"),
         {QStringLiteral("kickstart"), QStringLiteral("-k"), QStringLiteral("gui/%1/com.apple.Dock.agent").arg(uid)});
     if (!result.launched) {
-        logLine(kLog, QStringLiteral("failed to kickstart Dock: ") + result.launchError);
+        logLine(kDockWriterLog, QStringLiteral("failed to kickstart Dock: ") + result.launchError);
         report_(QStringLiteral("Dock Kickstart Failed"), result.launchError);
         return;
     }
-    logLine(kLog, QStringLiteral("launchctl Dock kickstart status=%1").arg(result.terminationStatus));
+    logLine(kDockWriterLog, QStringLiteral("launchctl Dock kickstart status=%1").arg(result.terminationStatus));
 }
 
 } // namespace nimbrel
