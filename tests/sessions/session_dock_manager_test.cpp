@@ -424,6 +424,24 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
              forgetState();
          },
          kOriginalDock, false},
+        // Taken over only once its file is written: until then the preferences keep it.
+        {"kept in the preferences by the previous build, its file unwritable at a launch",
+         [&] {
+             failingRestore();
+             QFile state(supportPath(DockSnapshotStateFile::kFileName));
+             ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+             defaults.set(DockSnapshotState::kKey, QJsonDocument::fromJson(state.readAll()).object().toVariantMap());
+             forgetState();
+             const AtomicWriteFault earlier = setAtomicWriteFaultForTesting([](const QString& path) {
+                 return path.endsWith(DockSnapshotStateFile::kFileName) ? std::optional<QString>("The disk is full.")
+                                                                        : std::nullopt;
+             });
+             launch();
+             EXPECT_EQ(manager->prepareRestore(), SessionDockControl::Restore::leftAlone);
+             setAtomicWriteFaultForTesting(earlier);
+             EXPECT_TRUE(defaults.contains(DockSnapshotState::kKey));
+         },
+         kOriginalDock, false},
         {"kept by the previous version, then the user's Dock made",
          [&] {
              keptByThePreviousVersion();

@@ -566,7 +566,7 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
         const qsizetype logged = log.lines.size();
         // Where a restore cannot be made safe, the Dock is left as it is.
         const bool dockWorks = !ignoresWrites && !preferencesBroken && !isBlocked() && !stateUnwritable && !asidesFail;
-        const Kept keptBefore = kept();
+        keptBefore = kept();
         stateWasUnknown = stateUnknown || keptBefore.incomplete || (keptBefore.present && !keptBefore.readable) ||
                           (snapshot() && !keptBefore.present);
         // A session's end, a pause or a launch: once settled the Dock shows the user's, unless
@@ -609,6 +609,9 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
             pathsIn(supportPath(message.section(u'\u201c', 1).section(u'\u201d', 0, 0)));
         const QStringList adopted = shownDock ? snapshot().value_or(QStringList()) : dockNow();
         EXPECT_TRUE(aside && !sameDockPaths(*aside, adopted)) << "set aside what is kept: " << message.toStdString();
+        // A Dock the state names is Nimbrel's: only the sessions standing in for it leave a doubt.
+        EXPECT_TRUE(!shownDock || !aside || !keptBefore.readable || !keptBefore.names(*aside))
+            << "set aside a Dock the state names: " << message.toStdString();
         EXPECT_TRUE(aside && (sameDockPaths(*aside, usersDock) || sameDockPaths(adopted, usersDock)))
             << message.toStdString();
         usersDock = adopted;
@@ -700,6 +703,7 @@ class SessionDockStory final : private TemporaryFolderInMemory, public SessionsF
     // The story left the state beside the snapshot unknown: damaged, or left by the previous build.
     bool stateUnknown = false;
     bool stateWasUnknown = false; // before the step, as the manager may find it
+    Kept keptBefore;              // the state before the step
     bool stateLeftBehind = false; // a state without its snapshot, left where it could not be cleared
     int writesAtArrangement = -1;
     Date lastAsked;
