@@ -50,10 +50,10 @@ bool isStoppedSnapshotName(const QString& name) {
 
 DockSnapshotFile::DockSnapshotFile(Platform& platform, DockSnapshotStateFile& state)
     : platform_(platform), state_(state), file_(platform, kFileName, dockSnapshotReporting()),
+      // Written only, never read back: it reports no load.
       replaced_(
           platform, kReplacedDockFileName,
-          {kLog, {}, {}, QStringLiteral("failed to save replaced Dock: "), QStringLiteral("Dock Set Aside Failed")}) {
-} // never read back
+          {kLog, {}, {}, QStringLiteral("failed to save replaced Dock: "), QStringLiteral("Dock Set Aside Failed")}) {}
 
 std::optional<QString> DockSnapshotFile::setReplacedDockAside(const QStringList& paths) {
     if (!replaced_.write(QJsonArray::fromStringList(paths))) return std::nullopt;

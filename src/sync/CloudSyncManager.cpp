@@ -278,20 +278,27 @@ QString NimbrelCloudSyncManager::keptMessage(const KeptNotice& notice, const Clo
     return notice.ofAnotherMac;
 }
 
+namespace {
+// Whose copy the record under `key` is, by this Mac's own saves and its stored id.
+CloudCopySource sourceOfCopy(const std::optional<CloudOwnCopies>& copies,
+                             const NimbrelDeviceIdentityProvider::StoredIDReading& id, const QString& key,
+                             const QString& sourceDeviceID, const QString& changeTag, Date updatedAt) {
+    const bool saved = copies && copies->isOwn(key, changeTag, updatedAt);
+    return cloudCopySource(id.id, id.unreadable, sourceDeviceID, saved);
+}
+} // namespace
+
 std::function<CloudCopySource(const NimbrelCloudPayloadRecord&)> NimbrelCloudSyncManager::copySourceTest() const {
     return [copies = ownCopies(), id = NimbrelDeviceIdentityProvider::readStoredDeviceID(platform_)](
                const NimbrelCloudPayloadRecord& record) {
-        const bool saved = copies && copies->isOwn(pushKey(record.payloadType, record.objectID), record.recordChangeTag,
-                                                   record.updatedAt);
-        return cloudCopySource(id.id, id.unreadable, record.sourceDeviceID, saved);
+        return sourceOfCopy(copies, id, pushKey(record.payloadType, record.objectID), record.sourceDeviceID,
+                            record.recordChangeTag, record.updatedAt);
     };
 }
 
 CloudCopySource NimbrelCloudSyncManager::blacklistCopySource(const NimbrelCloudBlacklistPayload& payload) const {
-    const auto copies = ownCopies();
-    const bool saved = copies && copies->isOwn(blacklistPushKey, payload.recordChangeTag, payload.updatedAt);
-    const auto id = NimbrelDeviceIdentityProvider::readStoredDeviceID(platform_);
-    return cloudCopySource(id.id, id.unreadable, payload.sourceDeviceID, saved);
+    return sourceOfCopy(ownCopies(), NimbrelDeviceIdentityProvider::readStoredDeviceID(platform_), blacklistPushKey,
+                        payload.sourceDeviceID, payload.recordChangeTag, payload.updatedAt);
 }
 
 void NimbrelCloudSyncManager::forgetObject(NimbrelCloudPayloadType type, const QString& objectID) {

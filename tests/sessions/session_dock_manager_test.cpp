@@ -374,6 +374,14 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
         defaults.setStringArray(DockSnapshotState::kWrittenSessionDockKey, sessionDock);
         defaults.setStringArray(DockSnapshotState::kUnrestoredDockKey, sessionDock);
     };
+    // As the previous build kept it: the state in the preferences, no file.
+    const auto keptInThePreferences = [&] {
+        failingRestore();
+        QFile state(supportPath(DockSnapshotStateFile::kFileName));
+        ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+        defaults.set(DockSnapshotState::kKey, QJsonDocument::fromJson(state.readAll()).object().toVariantMap());
+        forgetState();
+    };
     const struct {
         const char* name;
         std::function<void()> between;
@@ -415,23 +423,11 @@ TEST_F(SessionDockManagerTest, ARestoreThatDidNotTakeIsTriedAgainByTheNextOne) {
          },
          kOriginalDock, false},
         {"kept by the previous version", keptByThePreviousVersion, kOriginalDock, false},
-        {"kept in the preferences by the previous build",
-         [&] {
-             failingRestore();
-             QFile state(supportPath(DockSnapshotStateFile::kFileName));
-             ASSERT_TRUE(state.open(QIODevice::ReadOnly));
-             defaults.set(DockSnapshotState::kKey, QJsonDocument::fromJson(state.readAll()).object().toVariantMap());
-             forgetState();
-         },
-         kOriginalDock, false},
+        {"kept in the preferences by the previous build", keptInThePreferences, kOriginalDock, false},
         // Taken over only once its file is written: until then the preferences keep it.
         {"kept in the preferences by the previous build, its file unwritable at a launch",
          [&] {
-             failingRestore();
-             QFile state(supportPath(DockSnapshotStateFile::kFileName));
-             ASSERT_TRUE(state.open(QIODevice::ReadOnly));
-             defaults.set(DockSnapshotState::kKey, QJsonDocument::fromJson(state.readAll()).object().toVariantMap());
-             forgetState();
+             keptInThePreferences();
              const AtomicWriteFault earlier = setAtomicWriteFaultForTesting([](const QString& path) {
                  return path.endsWith(DockSnapshotStateFile::kFileName) ? std::optional<QString>("The disk is full.")
                                                                         : std::nullopt;
